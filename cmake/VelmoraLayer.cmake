@@ -1,0 +1,20 @@
+# One static library per layer. Sources are collected from the layer's folder so that
+# adding a file pair needs no edit here; the layer's own CMakeLists states its links.
+function(velmora_layer name)
+  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${_sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE velmora_warnings)
+endfunction()
+
+# One GoogleTest executable per layer, sharing one main.
+function(velmora_layer_tests name layer)
+  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_executable(${name} ${_sources})
+  target_link_libraries(${name} PRIVATE ${layer} velmora_test_main velmora_warnings)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The program's own version, generated from the build's project version.
+QString versionString();
+int versionMajor();
+int versionMinor();
+int versionRelease();
+int versionBuild();
+
+} // namespace platform

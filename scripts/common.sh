@@ -1,0 +1,36 @@
+# Shared by scripts/run and scripts/test: the Debian packages the build needs, installed
+# only when one is missing, and a configured build folder.
+
+VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+VELMORA_PACKAGES=(
+  cmake ninja-build g++ pkg-config ccache
+  qt6-base-dev qt6-charts-dev libgl-dev
+  libjpeg62-turbo-dev libxlsxwriter-dev libzip-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core
+)
+
+velmora_install_missing() {
+  local missing=()
+  local pkg
+  for pkg in "${VELMORA_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -q || return 1
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# velmora_build DIR BUILD_TYPE [extra cmake arguments...]
+velmora_build() {
+  local dir=$1 type=$2
+  shift 2
+  cmake -S "$VELMORA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" || return 1
+  cmake --build "$dir" --parallel "$(nproc)"
+}

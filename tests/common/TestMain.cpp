@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+
+// Every test executable runs offscreen with a fixed locale and its own config, data and
+// runtime folders, so that no test reads or writes the user's real settings.
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
+        const QString dir = home.filePath(QString::fromLatin1(name).toLower());
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv(name, dir.toLocal8Bit());
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velmora-tests"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    testsupport::setTestRoot(home.path());
+
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace testsupport {
+
+// The temporary folder that holds this test run's XDG folders.
+QString testRoot();
+void setTestRoot(const QString &path);
+
+// Whole-file helpers for tests that check what landed on disk.
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &data);
+
+} // namespace testsupport
