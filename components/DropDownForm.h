@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class QEventLoop;
+
+enum TDropDownPosition { ddpBelow, ddpAbove };
+
+enum TDropDownState { ddsHidden = 0x1, ddsExpanding = 0x2, ddsShown = 0x4 };
+
+// Modal results as the callers compare them.
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+// A borderless window that drops down like a combo box list and runs its own nested event
+// loop until Escape, a click outside or a close request. The loop is driven by an event filter
+// on the application, so the click that closes the drop-down is swallowed.
+class TfmDropDown : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TfmDropDown(QWidget *parent = nullptr);
+    ~TfmDropDown() override;
+
+    // Shows the drop-down at (left, top) of the screen and returns when it has closed.
+    // -1 for width or height keeps the current one. Throws std::runtime_error without a parent.
+    // Returns false, doing nothing, while another drop-down is open.
+    bool RollDownForm(QWidget *parentForm, int left, int top, int width = -1, int height = -1);
+    void CloseDropDown();
+
+    int AnimationResolution() const { return FAnimationResolution; }
+    void SetAnimationResolution(int value) { FAnimationResolution = qMax(1, value); }
+    int RollDownSpeed() const { return FRollDownSpeed; }
+    void SetRollDownSpeed(int ms) { FRollDownSpeed = qMax(0, ms); }
+    bool Sizable() const { return FSizable; }
+    void SetSizable(bool value) { FSizable = value; }
+    bool DropShadow() const { return FDropShadow; }
+    void SetDropShadow(bool value) { FDropShadow = value; }
+    TDropDownPosition DropDownPosition() const { return FDropDownPosition; }
+    int DropDownState() const { return FDropDownState; }
+    bool LButtonDown() const { return FLButtonDown; }
+    bool RolledDownOnce() const { return FRolledDownOnce; }
+
+    int ModalResult() const { return FModalResult; }
+    void SetModalResult(int value) { FModalResult = value; }
+
+    // The drop-down that is open right now, if any.
+    static TfmDropDown *Active();
+
+    // Where a drop-down of the given size opens for the point (left, top): below the point,
+    // or above it when it would pass the bottom of the available area; always kept inside.
+    static QPoint Placement(const QRect &available, int left, int top, const QSize &size,
+                            TDropDownPosition &position);
+
+    // The edges a press at pos resizes, for a drop-down of the given size and position.
+    static Qt::Edges SizingZone(const QSize &size, const QPoint &pos, TDropDownPosition position);
+
+    // Steps of the roll-out: each entry is the height shown after that step.
+    static QList<int> RollOutSteps(int height, int resolution);
+
+signals:
+    void OnDropDownClosed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+    // Called when a key reaches the loop; Escape ends it. Subclasses may set a result first.
+    virtual void DoEscape();
+
+private:
+    bool Contains(QObject *object) const;
+    void EndLoop();
+    void RollOut();
+    void Wait(int ms);
+
+    int FAnimationResolution = 16;
+    int FRollDownSpeed = 10;
+    bool FSizable = true;
+    TDropDownPosition FDropDownPosition = ddpBelow;
+    int FDropDownState = ddsHidden;
+    bool FLButtonDown = false;
+    bool FRolledDownOnce = false;
+    bool FDropShadow = false;
+    int FModalResult = mrNone;
+
+    QPointer<QWidget> FParentForm;
+    QEventLoop *FLoop = nullptr; // lives on RollDownForm's stack
+    bool FLoopEnded = false;
+
+    Qt::Edges FSizingEdges;
+    QRect FSizingStartGeometry;
+    QPoint FSizingStartPos;
+};

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "DropDownForm.h"
+
+#include <stdexcept>
+
+namespace {
+
+struct DropDownFixture : ::testing::Test {
+    void SetUp() override
+    {
+        parent = std::make_unique<QWidget>();
+        parent->setObjectName(QStringLiteral("ParentForm"));
+        parent->setGeometry(50, 50, 300, 200);
+        parentButton = new QPushButton(QStringLiteral("behind"), parent.get());
+        parentButton->setGeometry(10, 10, 100, 30);
+        parent->show();
+        QVERIFY_EXPECTED(QTest::qWaitForWindowExposed(parent.get()));
+
+        dropDown = std::make_unique<TfmDropDown>(parent.get());
+        dropDown->SetRollDownSpeed(0);
+        innerButton = new QPushButton(QStringLiteral("inside"), dropDown.get());
+        innerButton->setGeometry(10, 10, 60, 25);
+    }
+    static void QVERIFY_EXPECTED(bool ok) { ASSERT_TRUE(ok); }
+
+    std::unique_ptr<QWidget> parent;
+    QPushButton *parentButton = nullptr;
+    std::unique_ptr<TfmDropDown> dropDown;
+    QPushButton *innerButton = nullptr;
+};
+
+} // namespace
+
+TEST(DropDownGeometry, PlacementBelowAboveAndInsideTheScreen)
+{
+    const QRect avail(-1280, 0, 1280, 1000); // a left monitor with negative coordinates
+    TDropDownPosition pos;
+    EXPECT_EQ(TfmDropDown::Placement(avail, -1000, 100, QSize(200, 150), pos), QPoint(-1000, 100));
+    EXPECT_EQ(pos, ddpBelow);
+    // Near the bottom it opens above the point.
+    EXPECT_EQ(TfmDropDown::Placement(avail, -1000, 900, QSize(200, 150), pos), QPoint(-1000, 750));
+    EXPECT_EQ(pos, ddpAbove);
+    // Too tall for either side: kept at the top of the area.
+    EXPECT_EQ(TfmDropDown::Placement(avail, -1000, 500, QSize(200, 990), pos), QPoint(-1000, 0));
+    // Horizontally kept inside, also at the negative left edge.
+    EXPECT_EQ(TfmDropDown::Placement(avail, -50, 100, QSize(200, 150), pos).x(), -200);
+    EXPECT_EQ(TfmDropDown::Placement(avail, -1400, 100, QSize(200, 150), pos).x(), -1280);
+}
+
+TEST(DropDownGeometry, SizingZonesFollowThePosition)
+{
+    const QSize s(100, 80);
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(95, 75), ddpBelow), Qt::BottomEdge | Qt::RightEdge);
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(40, 77), ddpBelow), Qt::Edges(Qt::BottomEdge));
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(97, 30), ddpBelow), Qt::Edges(Qt::RightEdge));
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(40, 2), ddpBelow), Qt::Edges());
+    // Above its point the top edge sizes, the bottom does not.
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(40, 2), ddpAbove), Qt::Edges(Qt::TopEdge));
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(97, 2), ddpAbove), Qt::TopEdge | Qt::RightEdge);
+    EXPECT_EQ(TfmDropDown::SizingZone(s, QPoint(40, 77), ddpAbove), Qt::Edges());
+}
+
+TEST(DropDownGeometry, RollOutStepsWithDefaultsAndSmallHeights)
+{
+    const QList<int> steps = TfmDropDown::RollOutSteps(160, 16);
+    ASSERT_EQ(steps.size(), 16);
+    EXPECT_EQ(steps.first(), 10);
+    EXPECT_EQ(steps.last(), 160);
+    // Lower than the resolution: one row per step.
+    EXPECT_EQ(TfmDropDown::RollOutSteps(5, 16).size(), 5);
+    EXPECT_TRUE(TfmDropDown::RollOutSteps(0, 16).isEmpty());
+}
+
+TEST_F(DropDownFixture, WithoutParentItThrows)
+{
+    try {
+        dropDown->RollDownForm(nullptr, 0, 0);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error &e) {
+        EXPECT_STREQ(e.what(), "DropDownForm must have a parent form.");
+    }
+}
+
+TEST_F(DropDownFixture, EscapeEndsTheLoopWithCancel)
+{
+    dropDown->SetRollDownSpeed(1); // the animation runs too
+    bool shownDuringLoop = false;
+    QTimer::singleShot(50, dropDown.get(), [&] {
+        shownDuringLoop = dropDown->isVisible() && dropDown->DropDownState() == ddsShown
+                          && TfmDropDown::Active() == dropDown.get();
+        QTest::keyClick(innerButton, Qt::Key_Escape);
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 100, 100, 150, 120));
+    EXPECT_TRUE(shownDuringLoop);
+    EXPECT_FALSE(dropDown->isVisible());
+    EXPECT_EQ(dropDown->DropDownState(), ddsHidden);
+    EXPECT_EQ(dropDown->ModalResult(), mrCancel);
+    EXPECT_EQ(dropDown->size(), QSize(150, 120));
+    EXPECT_EQ(TfmDropDown::Active(), nullptr);
+    EXPECT_TRUE(dropDown->RolledDownOnce());
+}
+
+TEST_F(DropDownFixture, OutsideClickIsSwallowedInsideClickIsNot)
+{
+    QSignalSpy parentClicks(parentButton, &QPushButton::clicked);
+    QSignalSpy innerClicks(innerButton, &QPushButton::clicked);
+    bool stillOpenAfterInsideClick = false;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        QTest::mouseClick(innerButton, Qt::LeftButton);
+        stillOpenAfterInsideClick = dropDown->DropDownState() == ddsShown;
+        QTest::mouseClick(parentButton, Qt::LeftButton);
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 100, 60));
+    EXPECT_TRUE(stillOpenAfterInsideClick);
+    EXPECT_EQ(innerClicks.count(), 1);
+    EXPECT_EQ(parentClicks.count(), 0);
+    EXPECT_EQ(dropDown->ModalResult(), mrNone);
+    // With the drop-down closed, the parent gets its clicks again.
+    QTest::mouseClick(parentButton, Qt::LeftButton);
+    EXPECT_EQ(parentClicks.count(), 1);
+}
+
+TEST_F(DropDownFixture, ReleaseOutsideAfterPressInsideKeepsItOpen)
+{
+    bool openAfterRelease = false;
+    bool buttonFlagWhileDown = false;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        QTest::mousePress(dropDown.get(), Qt::LeftButton, {}, QPoint(50, 50));
+        buttonFlagWhileDown = dropDown->LButtonDown();
+        QTest::mouseRelease(parent.get(), Qt::LeftButton, {}, QPoint(200, 150));
+        openAfterRelease = dropDown->DropDownState() == ddsShown && !dropDown->LButtonDown();
+        dropDown->close(); // the close request ends the loop as well
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 100, 100));
+    EXPECT_TRUE(buttonFlagWhileDown);
+    EXPECT_TRUE(openAfterRelease);
+    EXPECT_EQ(dropDown->DropDownState(), ddsHidden);
+}
+
+TEST_F(DropDownFixture, NearTheBottomItOpensAboveAndASecondOneIsRefused)
+{
+    const QRect avail = parent->screen()->availableGeometry();
+    TfmDropDown second(parent.get());
+    second.SetRollDownSpeed(0);
+    bool refused = false;
+    QPoint where;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        where = dropDown->pos();
+        refused = !second.RollDownForm(parent.get(), 10, 10, 50, 50);
+        dropDown->CloseDropDown();
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), avail.left() + 20, avail.bottom() - 10, 100, 80));
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(dropDown->DropDownPosition(), ddpAbove);
+    EXPECT_EQ(where, QPoint(avail.left() + 20, avail.bottom() - 10 - 80));
+    EXPECT_EQ(second.DropDownState(), ddsHidden);
+    EXPECT_FALSE(second.RolledDownOnce());
+}
+
+TEST_F(DropDownFixture, DraggingTheGripResizesBelow)
+{
+    QSize during;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        QTest::mousePress(dropDown.get(), Qt::LeftButton, {}, QPoint(97, 97));
+        QTest::mouseMove(dropDown.get(), QPoint(127, 117));
+        QTest::mouseRelease(dropDown.get(), Qt::LeftButton, {}, QPoint(127, 117));
+        during = dropDown->size();
+        dropDown->CloseDropDown();
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 100, 100));
+    EXPECT_EQ(during, QSize(130, 120));
+}
