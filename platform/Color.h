@@ -1,7 +1,95 @@
 #pragma once
 
+#include <QColor>
+#include <QRgb>
 #include <QtGlobal>
 
 // Colours are written $BBGGRR (red in the low byte); negative values name system colours.
 // The helpers over this type are declared below this line as they are built.
 using TColor = qint32;
+
+// ---- named colours ($BBGGRR)
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clMaroon = 0x000080;
+inline constexpr TColor clGreen = 0x008000;
+inline constexpr TColor clOlive = 0x008080;
+inline constexpr TColor clNavy = 0x800000;
+inline constexpr TColor clPurple = 0x800080;
+inline constexpr TColor clTeal = 0x808000;
+inline constexpr TColor clGray = 0x808080;
+inline constexpr TColor clSilver = 0xC0C0C0;
+inline constexpr TColor clRed = 0x0000FF;
+inline constexpr TColor clLime = 0x00FF00;
+inline constexpr TColor clYellow = 0x00FFFF;
+inline constexpr TColor clBlue = 0xFF0000;
+inline constexpr TColor clFuchsia = 0xFF00FF;
+inline constexpr TColor clAqua = 0xFFFF00;
+inline constexpr TColor clLtGray = 0xC0C0C0;
+inline constexpr TColor clDkGray = 0x808080;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clMoneyGreen = 0xC0DCC0;
+inline constexpr TColor clSkyBlue = 0xF0CAA6;
+inline constexpr TColor clCream = 0xF0FBFF;
+inline constexpr TColor clMedGray = 0xA4A0A0;
+
+// "No colour" and "the default colour" are not colours; image lists map them to their own values.
+inline constexpr TColor clNone = 0x1FFFFFFF;
+inline constexpr TColor clDefault = 0x20000000;
+
+// ---- system colours: the high bit set, the low byte the window system's colour index
+inline constexpr TColor clSystemColor = TColor(0x80000000u);
+inline constexpr TColor clScrollBar = clSystemColor | 0;
+inline constexpr TColor clBackground = clSystemColor | 1;
+inline constexpr TColor clActiveCaption = clSystemColor | 2;
+inline constexpr TColor clInactiveCaption = clSystemColor | 3;
+inline constexpr TColor clMenu = clSystemColor | 4;
+inline constexpr TColor clWindow = clSystemColor | 5;
+inline constexpr TColor clWindowFrame = clSystemColor | 6;
+inline constexpr TColor clMenuText = clSystemColor | 7;
+inline constexpr TColor clWindowText = clSystemColor | 8;
+inline constexpr TColor clCaptionText = clSystemColor | 9;
+inline constexpr TColor clActiveBorder = clSystemColor | 10;
+inline constexpr TColor clInactiveBorder = clSystemColor | 11;
+inline constexpr TColor clAppWorkSpace = clSystemColor | 12;
+inline constexpr TColor clHighlight = clSystemColor | 13;
+inline constexpr TColor clHighlightText = clSystemColor | 14;
+inline constexpr TColor clBtnFace = clSystemColor | 15;
+inline constexpr TColor clBtnShadow = clSystemColor | 16;
+inline constexpr TColor clGrayText = clSystemColor | 17;
+inline constexpr TColor clBtnText = clSystemColor | 18;
+inline constexpr TColor clInactiveCaptionText = clSystemColor | 19;
+inline constexpr TColor clBtnHighlight = clSystemColor | 20;
+inline constexpr TColor cl3DDkShadow = clSystemColor | 21;
+inline constexpr TColor cl3DLight = clSystemColor | 22;
+inline constexpr TColor clInfoText = clSystemColor | 23;
+inline constexpr TColor clInfoBk = clSystemColor | 24;
+inline constexpr TColor clHotLight = clSystemColor | 26;
+inline constexpr TColor clGradientActiveCaption = clSystemColor | 27;
+inline constexpr TColor clGradientInactiveCaption = clSystemColor | 28;
+inline constexpr TColor clMenuHighlight = clSystemColor | 29;
+inline constexpr TColor clMenuBar = clSystemColor | 30;
+
+inline constexpr int SystemColorCount = 31;
+
+inline constexpr bool IsSystemColor(TColor c) { return c < 0; }
+
+inline constexpr TColor RGBToColor(int r, int g, int b)
+{
+    return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+inline constexpr int GetRValue(TColor c) { return c & 0xFF; }
+inline constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
+inline constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+
+// The current value of a system colour index (0..30), taken from the application's palette.
+TColor SysColor(int index);
+
+// A system colour resolved through the palette; any other value keeps its low 24 bits.
+TColor ColorToRGB(TColor c);
+
+// The one place where $BBGGRR turns into Qt's colour and back. clNone gives a transparent colour.
+QColor ToQColor(TColor c);
+TColor FromQColor(const QColor &c);
+// Opaque 0xAARRGGBB for direct pixel work.
+QRgb ToQRgb(TColor c);
+TColor FromQRgb(QRgb c);
