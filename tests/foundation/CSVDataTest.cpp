@@ -2,7 +2,7 @@
 
 #include "CSVData.h"
 #include "Cp1252.h"
-#include "TestSupport.h"
+#include "common/TestSupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
