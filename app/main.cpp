@@ -1,12 +1,10 @@
-#include <QApplication>
-
 #include "FormMain.h"
+#include "PlannerApplication.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    TPlannerApplication app(argc, argv);
     TMainForm mainForm;
     mainForm.show();
-    return QApplication::exec();
+    return TPlannerApplication::exec();
 }
