@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "AutocompletingEdit.h"
+#include "CompletingComboBox.h"
+
+namespace {
+
+QStringList Cities() { return {QStringLiteral("Bonn"), QStringLiteral("Bern"), QStringLiteral("Berlin")}; }
+
+} // namespace
+
+TEST(AutocompletingEdit, CompletesInlineAndContinuesOverTheSelection)
+{
+    TAutocompletingEdit edit;
+    edit.SetItems(Cities());
+    EXPECT_EQ(edit.Items(), (QStringList{"Berlin", "Bern", "Bonn"}));
+    QSignalSpy changes(&edit, &TAutocompletingEdit::OnChange);
+
+    QTest::keyClicks(&edit, QStringLiteral("Ber"));
+    EXPECT_EQ(edit.text(), QStringLiteral("Berlin"));
+    EXPECT_EQ(edit.selectedText(), QStringLiteral("lin"));
+    EXPECT_EQ(edit.ItemIndex(), 0);
+    EXPECT_TRUE(edit.AutoCompleted());
+
+    QTest::keyClick(&edit, Qt::Key_N);
+    EXPECT_EQ(edit.text(), QStringLiteral("Bern"));
+    EXPECT_EQ(edit.selectedText(), QString());
+    EXPECT_EQ(edit.ItemIndex(), 1);
+    EXPECT_EQ(changes.count(), 4); // one per key
+
+    // A character that starts nothing is typed normally and leaves no item.
+    QTest::keyClick(&edit, Qt::Key_X);
+    EXPECT_EQ(edit.text(), QStringLiteral("Bernx"));
+    EXPECT_EQ(edit.ItemIndex(), -1);
+    // Matching is case-sensitive.
+    edit.QLineEdit::clear();
+    QTest::keyClicks(&edit, QStringLiteral("b"));
+    EXPECT_EQ(edit.text(), QStringLiteral("b"));
+    EXPECT_EQ(edit.ItemIndex(), -1);
+}
+
+TEST(AutocompletingEdit, LimitToListClearsAndBackspaceStepsBack)
+{
+    TAutocompletingEdit edit;
+    edit.SetItems(Cities());
+    edit.SetLimitToList(true);
+    QTest::keyClicks(&edit, QStringLiteral("Ber"));
+    ASSERT_EQ(edit.text(), QStringLiteral("Berlin"));
+    // Backspace removes the completed rest and selects from one character back.
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit.text(), QStringLiteral("Ber"));
+    EXPECT_EQ(edit.selectedText(), QStringLiteral("r"));
+    QTest::keyClick(&edit, Qt::Key_R);
+    EXPECT_EQ(edit.text(), QStringLiteral("Berlin"));
+
+    QTest::keyClick(&edit, Qt::Key_Z); // "Berz" starts no item
+    EXPECT_EQ(edit.text(), QString());
+    EXPECT_EQ(edit.ItemIndex(), -1);
+
+    edit.SetText(QStringLiteral("Bo"));
+    EXPECT_EQ(edit.text(), QStringLiteral("Bonn"));
+    EXPECT_EQ(edit.ItemIndex(), 2);
+    edit.SetText(QStringLiteral("Paris"));
+    EXPECT_EQ(edit.text(), QString());
+    // Without the limit any text stays.
+    edit.SetLimitToList(false);
+    edit.SetText(QStringLiteral("Paris"));
+    EXPECT_EQ(edit.text(), QStringLiteral("Paris"));
+}
+
+TEST(AutocompletingEdit, ItemIndexClearAndExit)
+{
+    TAutocompletingEdit edit;
+    edit.SetItems(Cities());
+    edit.SetItemIndex(2);
+    EXPECT_EQ(edit.text(), QStringLiteral("Bonn"));
+    edit.SetItemIndex(7);
+    EXPECT_EQ(edit.ItemIndex(), -1);
+    EXPECT_EQ(edit.text(), QString());
+
+    QSignalSpy changes(&edit, &TAutocompletingEdit::OnChange);
+    QSignalSpy exits(&edit, &TAutocompletingEdit::OnExit);
+    QTest::keyClicks(&edit, QStringLiteral("Bo"));
+    const int before = changes.count();
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(&edit, &out);
+    EXPECT_EQ(exits.count(), 1);
+    EXPECT_EQ(changes.count(), before + 1); // the completed text is reported once more
+    EXPECT_FALSE(edit.AutoCompleted());
+
+    edit.Clear();
+    EXPECT_TRUE(edit.Items().isEmpty());
+    EXPECT_EQ(edit.text(), QString());
+}
+
+TEST(AutocompletingEdit, LocaleSortingNeverHidesAMatch)
+{
+    // Collation may ignore punctuation; the scan still finds the prefix.
+    TAutocompletingEdit edit;
+    edit.SetItems({QStringLiteral("ab"), QStringLiteral("a-b"), QStringLiteral("a-c"), QStringLiteral("ac")});
+    EXPECT_GE(edit.FindPrefix(QStringLiteral("a-")), 0);
+    EXPECT_EQ(edit.Items().at(edit.FindPrefix(QStringLiteral("a-c"))), QStringLiteral("a-c"));
+    QTest::keyClicks(&edit, QStringLiteral("a-"));
+    EXPECT_TRUE(edit.text().startsWith(QStringLiteral("a-")));
+    EXPECT_EQ(edit.text().size(), 3);
+}
+
+TEST(CompletingComboBox, CompletesCaseInsensitivelyAndSelectsTheRest)
+{
+    TCompletingComboBox box;
+    box.addItems(Cities());
+    box.setCurrentIndex(-1);
+    ASSERT_EQ(box.completer(), nullptr);
+    QSignalSpy changes(&box, &TCompletingComboBox::OnChange);
+
+    // Items in their own order: Bonn, Bern, Berlin; each released key completes anew.
+    QTest::keyClicks(box.lineEdit(), QStringLiteral("ber"));
+    EXPECT_EQ(box.currentIndex(), 1);
+    EXPECT_EQ(box.lineEdit()->text(), QStringLiteral("Bern"));
+    EXPECT_EQ(box.lineEdit()->selectedText(), QStringLiteral("n"));
+    QTest::keyClicks(box.lineEdit(), QStringLiteral("l"));
+    EXPECT_EQ(box.currentIndex(), 2);
+    EXPECT_EQ(box.lineEdit()->text(), QStringLiteral("Berlin"));
+    EXPECT_EQ(box.lineEdit()->selectedText(), QStringLiteral("in"));
+    EXPECT_GT(changes.count(), 0);
+
+    // Backspace does not complete again.
+    QTest::keyClick(box.lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(box.lineEdit()->text(), QStringLiteral("Berl"));
+
+    box.SetTextCompletion(false);
+    box.lineEdit()->clear();
+    QTest::keyClicks(box.lineEdit(), QStringLiteral("Bo"));
+    EXPECT_EQ(box.lineEdit()->text(), QStringLiteral("Bo"));
+}
