@@ -196,6 +196,11 @@ int DayOfTheWeek(TDateTime value)
     return d == 1 ? 7 : d - 1;
 }
 
+int WeekdayIndex(TDateTime value)
+{
+    return DayOfWeek(value) - 1;
+}
+
 int YearOf(TDateTime value)
 {
     int y = 0, m = 0, d = 0;

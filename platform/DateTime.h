@@ -62,6 +62,8 @@ TDateTime TimeOf(TDateTime value);
 int DayOfWeek(TDateTime value);
 // Monday = 1 ... Sunday = 7.
 int DayOfTheWeek(TDateTime value);
+// Sunday = 0 ... Saturday = 6: the index into a week of days stored from Sunday.
+int WeekdayIndex(TDateTime value);
 
 int YearOf(TDateTime value);
 int MonthOf(TDateTime value);

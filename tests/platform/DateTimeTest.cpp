@@ -136,6 +136,7 @@ TEST(DateTimeTest, DaysOfTheWeek)
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(DayOfWeek(sunday + i + 0.75), i + 1);
         EXPECT_EQ(DayOfTheWeek(sunday + i + 0.75), i == 0 ? 7 : i);
+        EXPECT_EQ(WeekdayIndex(sunday + i + 0.75), i);
     }
     EXPECT_EQ(DayOfWeek(0), 7);                      // 1899-12-30, a Saturday
     EXPECT_EQ(DayOfWeek(EncodeDate(1, 1, 1)), 2);    // a Monday
