@@ -48,59 +48,9 @@ const char *const SysColorNames[TColorPickerPopup::SysColorCount] = {
     "info background",
 };
 
-constexpr TColor SystemColorBit = TColor(0x80000000u);
-constexpr TColor clBtnFaceLocal = SystemColorBit | 15;
-constexpr TColor clBtnShadowLocal = SystemColorBit | 16;
-constexpr TColor clBtnHighlightLocal = SystemColorBit | 20;
-
 constexpr TColor MakeColor(int r, int g, int b)
 {
-    return TColor(r | (g << 8) | (b << 16));
-}
-
-// $BBGGRR and system colours to Qt's colour.
-QColor ToColor(TColor c)
-{
-    if (c < 0) {
-        const QPalette pal = QApplication::palette();
-        switch (c & 0xFF) {
-        case 0: return pal.color(QPalette::Button);
-        case 1: return pal.color(QPalette::Dark);
-        case 2: return pal.color(QPalette::Highlight);
-        case 3: return pal.color(QPalette::Inactive, QPalette::Mid);
-        case 4: return pal.color(QPalette::Window);
-        case 5: return pal.color(QPalette::Base);
-        case 6: return pal.color(QPalette::Shadow);
-        case 7: return pal.color(QPalette::WindowText);
-        case 8: return pal.color(QPalette::Text);
-        case 9: return pal.color(QPalette::HighlightedText);
-        case 10: return pal.color(QPalette::Window);
-        case 11: return pal.color(QPalette::Inactive, QPalette::Window);
-        case 12: return pal.color(QPalette::Dark);
-        case 13: return pal.color(QPalette::Highlight);
-        case 14: return pal.color(QPalette::HighlightedText);
-        case 15: return pal.color(QPalette::Button);
-        case 16: return pal.color(QPalette::Dark);
-        case 17: return pal.color(QPalette::Disabled, QPalette::Text);
-        case 18: return pal.color(QPalette::ButtonText);
-        case 19: return pal.color(QPalette::Inactive, QPalette::WindowText);
-        case 20: return pal.color(QPalette::Light);
-        case 21: return pal.color(QPalette::Shadow);
-        case 22: return pal.color(QPalette::Midlight);
-        case 23: return pal.color(QPalette::ToolTipText);
-        case 24: return pal.color(QPalette::ToolTipBase);
-        default: return pal.color(QPalette::Window);
-        }
-    }
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
-TColor ToRGB(TColor c)
-{
-    if (c >= 0)
-        return c & 0xFFFFFF;
-    const QColor q = ToColor(c);
-    return MakeColor(q.red(), q.green(), q.blue());
+    return RGBToColor(r, g, b);
 }
 
 TColor RGBFromFloat(const double rgb[3])
@@ -178,7 +128,7 @@ TColor TColorPickerPopup::CellColor(int index)
         return MakeColor(e.R, e.G, e.B);
     }
     if (index >= PaletteCount && index < PaletteCount + SysColorCount)
-        return SystemColorBit | (index - PaletteCount);
+        return clSystemColor | (index - PaletteCount);
     return NoColor;
 }
 
@@ -205,12 +155,12 @@ void TColorPickerPopup::SetSelectionColor(TColor c)
     }
     if (c < 0) {
         const int index = c & 0xFF;
-        if (FShowSysColors && index < SysColorCount && (c & ~0xFF) == SystemColorBit)
+        if (FShowSysColors && index < SysColorCount && (c & ~0xFF) == clSystemColor)
             FSelectedIndex = PaletteCount + index;
         if (FSelectedIndex != NoCell)
             return;
     }
-    const TColor rgb = ToRGB(c);
+    const TColor rgb = ColorToRGB(c);
     for (int i = 0; i < PaletteCount; ++i) {
         if (CellColor(i) == rgb) {
             FSelectedIndex = i;
@@ -219,7 +169,7 @@ void TColorPickerPopup::SetSelectionColor(TColor c)
     }
     if (FShowSysColors) {
         for (int i = 0; i < SysColorCount; ++i) {
-            if (ToRGB(SystemColorBit | i) == rgb) {
+            if (ColorToRGB(clSystemColor | i) == rgb) {
                 FSelectedIndex = PaletteCount + i;
                 return;
             }
@@ -768,11 +718,11 @@ void TColorPickerPopup::DrawCell(QPainter &painter, int index)
     const bool selected = index == FSelectedIndex;
     const bool hovered = index == FHoverIndex;
     if (index == DefaultCell) {
-        painter.fillRect(FDefaultTextRect, ToColor(selected && !hovered ? clBtnHighlightLocal : clBtnFaceLocal));
+        painter.fillRect(FDefaultTextRect, ToQColor(selected && !hovered ? clBtnHighlight : clBtnFace));
         if (selected || hovered)
             qDrawShadePanel(&painter, FDefaultTextRect, pal, selected, 1);
         else {
-            painter.setPen(ToColor(clBtnShadowLocal));
+            painter.setPen(ToQColor(clBtnShadow));
             painter.drawRect(FDefaultTextRect.adjusted(0, 0, -1, -1));
         }
         painter.setPen(pal.color(QPalette::ButtonText));
@@ -780,14 +730,14 @@ void TColorPickerPopup::DrawCell(QPainter &painter, int index)
         return;
     }
     if (index == CustomCell) {
-        painter.fillRect(FCustomTextRect, ToColor(selected && !hovered ? clBtnHighlightLocal : clBtnFaceLocal));
+        painter.fillRect(FCustomTextRect, ToQColor(selected && !hovered ? clBtnHighlight : clBtnFace));
         if (selected || hovered)
             qDrawShadePanel(&painter, FCustomTextRect, pal, selected, 1);
         painter.setPen(pal.color(QPalette::ButtonText));
         painter.drawText(FCustomTextRect.adjusted(0, 0, -FCustomColorRect.width() - 4, 0),
                          Qt::AlignCenter | Qt::TextShowMnemonic, FCustomText);
         if (FCustomIndex != 0 && (FCombCalculated))
-            painter.fillRect(FCustomColorRect, ToColor(CustomColor()));
+            painter.fillRect(FCustomColorRect, ToQColor(CustomColor()));
         painter.setPen(pal.color(QPalette::Dark));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(FCustomColorRect.adjusted(0, 0, -1, -1));
@@ -796,11 +746,11 @@ void TColorPickerPopup::DrawCell(QPainter &painter, int index)
     const QRect r = CellRect(index);
     if (r.isNull())
         return;
-    painter.fillRect(r, ToColor(selected && !hovered ? clBtnHighlightLocal : clBtnFaceLocal));
+    painter.fillRect(r, ToQColor(selected && !hovered ? clBtnHighlight : clBtnFace));
     if (selected || hovered)
         qDrawShadePanel(&painter, r, pal, selected, 1);
     const QRect inner = r.adjusted(FMargin + 1, FMargin + 1, -(FMargin + 1), -(FMargin + 1));
-    painter.fillRect(inner, ToColor(CellColor(index)));
+    painter.fillRect(inner, ToQColor(CellColor(index)));
     painter.setPen(QColor(128, 128, 128));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(inner.adjusted(0, 0, -1, -1));
@@ -816,12 +766,12 @@ void TColorPickerPopup::DrawComb(QPainter &painter)
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
     for (const TCombEntry &e : std::as_const(FColorCombs)) {
-        painter.setBrush(ToColor(e.Color));
+        painter.setBrush(ToQColor(e.Color));
         painter.drawPolygon(hexagon.translated(e.Position));
     }
     const double greyCell = FBWCombRect.height() / double(BWCombCount);
     for (const TCombEntry &e : std::as_const(FBWCombs)) {
-        painter.setBrush(ToColor(e.Color));
+        painter.setBrush(ToQColor(e.Color));
         painter.drawRect(QRectF(e.Position.x() - FBWCombRect.width() / 2.0, e.Position.y() - greyCell / 2,
                                 FBWCombRect.width(), greyCell));
     }
@@ -854,7 +804,7 @@ void TColorPickerPopup::paintEvent(QPaintEvent *)
         CalculateCombLayout();
     QPainter painter(this);
     const QPalette pal = palette();
-    painter.fillRect(rect(), ToColor(clBtnFaceLocal));
+    painter.fillRect(rect(), ToQColor(clBtnFace));
     if (!FDefaultText.isEmpty())
         DrawCell(painter, DefaultCell);
     for (int i = 0; i < PaletteCount; ++i)
