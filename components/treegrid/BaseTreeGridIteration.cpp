@@ -1,0 +1,804 @@
+#include "treegrid/BaseTreeGrid.h"
+
+// Iterators, visibility and expansion.
+//
+// Visible rows: a node is a row when it is effectively visible and every ancestor below the
+// root is expanded and effectively visible (IsRowVisible). VisibleCount, the visible walks and
+// the total heights all follow this one rule, so a hidden node hides its whole subtree.
+
+// ---- predicates
+
+bool TBaseTreeGrid::IsEffectivelyHidden(PGridNode node) const
+{
+    return node && node->States.contains(vsHidden)
+           && !FOptions->PaintOptions().contains(toShowHiddenNodes);
+}
+
+bool TBaseTreeGrid::IsEffectivelyVisible(PGridNode node) const
+{
+    return node && node->States.contains(vsVisible) && !IsEffectivelyHidden(node);
+}
+
+bool TBaseTreeGrid::ShowsNode(PGridNode node, bool includeHidden) const
+{
+    return node->States.contains(vsVisible) && (includeHidden || !IsEffectivelyHidden(node));
+}
+
+bool TBaseTreeGrid::IsRowVisible(PGridNode node) const
+{
+    if (node == FRoot)
+        return true;
+    if (!IsEffectivelyVisible(node))
+        return false;
+    for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
+        if (!run->States.contains(vsExpanded) || !IsEffectivelyVisible(run))
+            return false;
+    return true;
+}
+
+bool TBaseTreeGrid::GetVisiblePath(PGridNode node) const
+{
+    TGAssert(node && node != FRoot, "Invalid parameters.");
+    for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
+        if (!run->States.contains(vsExpanded) || !run->States.contains(vsVisible))
+            return false;
+    return true;
+}
+
+bool TBaseTreeGrid::FullyVisible(PGridNode node) const
+{
+    TGAssert(node != nullptr, "Invalid parameter.");
+    if (!node->States.contains(vsVisible))
+        return false;
+    return node == FRoot || GetVisiblePath(node);
+}
+
+bool TBaseTreeGrid::IsHidden(PGridNode node) const
+{
+    return node && node->States.contains(vsHidden);
+}
+
+bool TBaseTreeGrid::Expanded(PGridNode node) const
+{
+    return node && node->States.contains(vsExpanded);
+}
+
+bool TBaseTreeGrid::HasChildren(PGridNode node) const
+{
+    return node && node->States.contains(vsHasChildren);
+}
+
+std::uint32_t TBaseTreeGrid::GetNodeLevel(PGridNode node) const
+{
+    std::uint32_t level = 0;
+    if (!node || node == FRoot)
+        return 0;
+    for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
+        ++level;
+    return level;
+}
+
+bool TBaseTreeGrid::HasAsParent(PGridNode node, PGridNode potentialParent) const
+{
+    if (!node || !potentialParent || node == potentialParent || node == FRoot)
+        return false;
+    for (PGridNode run = node->Parent; run; run = (run == FRoot ? nullptr : run->Parent))
+        if (run == potentialParent)
+            return true;
+    return false;
+}
+
+int TBaseTreeGrid::CountLevelDifference(PGridNode node1, PGridNode node2) const
+{
+    TGAssert(node1 && node2, "Both nodes must be Assigned.");
+    return int(GetNodeLevel(node2)) - int(GetNodeLevel(node1));
+}
+
+std::uint32_t TBaseTreeGrid::CountVisibleChildren(PGridNode node) const
+{
+    if (!node || !node->States.contains(vsExpanded))
+        return 0;
+    std::uint32_t count = 0;
+    for (PGridNode child = node->FirstChild; child; child = child->NextSibling)
+        if (IsEffectivelyVisible(child))
+            count += 1 + CountVisibleChildren(child);
+    return count;
+}
+
+bool TBaseTreeGrid::ChildrenAbove(bool considerChildrenAbove) const
+{
+    return considerChildrenAbove && FOptions->PaintOptions().contains(toChildrenAbove);
+}
+
+// ---- all nodes
+
+PGridNode TBaseTreeGrid::NextSkippingSubtree(PGridNode node) const
+{
+    for (PGridNode run = node; run && run != FRoot; run = run->Parent)
+        if (run->NextSibling)
+            return run->NextSibling;
+    return nullptr;
+}
+
+PGridNode TBaseTreeGrid::WalkNext(PGridNode node, bool considerChildrenAbove, bool init)
+{
+    if (!node || node == FRoot)
+        return nullptr;
+    if (ChildrenAbove(considerChildrenAbove)) {
+        // Post-order: the next sibling's deepest first descendant, else the parent.
+        if (PGridNode next = node->NextSibling) {
+            for (;;) {
+                if (init)
+                    DoInitChildrenIfNeeded(next);
+                if (!next->FirstChild)
+                    return next;
+                next = next->FirstChild;
+            }
+        }
+        return node->Parent == FRoot ? nullptr : node->Parent;
+    }
+    if (init)
+        DoInitChildrenIfNeeded(node);
+    if (node->FirstChild)
+        return node->FirstChild;
+    return NextSkippingSubtree(node);
+}
+
+PGridNode TBaseTreeGrid::WalkPrevious(PGridNode node, bool considerChildrenAbove, bool init)
+{
+    if (!node || node == FRoot)
+        return nullptr;
+    if (ChildrenAbove(considerChildrenAbove)) {
+        // Post-order backwards: the last child, else the previous sibling of the nearest
+        // ancestor that has one.
+        if (init)
+            DoInitChildrenIfNeeded(node);
+        if (node->LastChild)
+            return node->LastChild;
+        for (PGridNode run = node; run && run != FRoot; run = run->Parent)
+            if (run->PrevSibling)
+                return run->PrevSibling;
+        return nullptr;
+    }
+    if (PGridNode previous = node->PrevSibling) {
+        for (;;) {
+            if (init)
+                DoInitChildrenIfNeeded(previous);
+            if (!previous->LastChild)
+                return previous;
+            previous = previous->LastChild;
+        }
+    }
+    return node->Parent == FRoot ? nullptr : node->Parent;
+}
+
+PGridNode TBaseTreeGrid::GetFirstNoInit(bool considerChildrenAbove)
+{
+    PGridNode result = FRoot->FirstChild;
+    if (result && ChildrenAbove(considerChildrenAbove))
+        while (result->FirstChild)
+            result = result->FirstChild;
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetFirst(bool considerChildrenAbove)
+{
+    PGridNode result = FRoot->FirstChild;
+    if (result && ChildrenAbove(considerChildrenAbove)) {
+        for (;;) {
+            DoInitChildrenIfNeeded(result);
+            if (!result->FirstChild)
+                break;
+            result = result->FirstChild;
+        }
+    }
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetFirstInitialized(bool considerChildrenAbove)
+{
+    PGridNode result = GetFirstNoInit(considerChildrenAbove);
+    if (result && !result->States.contains(vsInitialized))
+        result = GetNextInitialized(result, considerChildrenAbove);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetNext(PGridNode node, bool considerChildrenAbove)
+{
+    PGridNode result = WalkNext(node, considerChildrenAbove, true);
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetNextNoInit(PGridNode node, bool considerChildrenAbove)
+{
+    return WalkNext(node, considerChildrenAbove, false);
+}
+
+PGridNode TBaseTreeGrid::GetNextInitialized(PGridNode node, bool considerChildrenAbove)
+{
+    PGridNode result = node;
+    do
+        result = WalkNext(result, considerChildrenAbove, false);
+    while (result && !result->States.contains(vsInitialized));
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetPrevious(PGridNode node, bool considerChildrenAbove)
+{
+    PGridNode result = WalkPrevious(node, considerChildrenAbove, true);
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetPreviousNoInit(PGridNode node, bool considerChildrenAbove)
+{
+    return WalkPrevious(node, considerChildrenAbove, false);
+}
+
+PGridNode TBaseTreeGrid::GetLast(PGridNode node, bool considerChildrenAbove)
+{
+    if (!node)
+        node = FRoot;
+    DoInitChildrenIfNeeded(node);
+    PGridNode result = node->LastChild;
+    if (result && !ChildrenAbove(considerChildrenAbove)) {
+        for (;;) {
+            DoInitChildrenIfNeeded(result);
+            if (!result->LastChild)
+                break;
+            result = result->LastChild;
+        }
+    }
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetLastNoInit(PGridNode node, bool considerChildrenAbove)
+{
+    if (!node)
+        node = FRoot;
+    PGridNode result = node->LastChild;
+    if (result && !ChildrenAbove(considerChildrenAbove))
+        while (result->LastChild)
+            result = result->LastChild;
+    return result;
+}
+
+// ---- children and siblings
+
+PGridNode TBaseTreeGrid::GetFirstChild(PGridNode node)
+{
+    if (!node)
+        node = FRoot;
+    DoInitChildrenIfNeeded(node);
+    PGridNode result = node->FirstChild;
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetLastChild(PGridNode node)
+{
+    if (!node)
+        node = FRoot;
+    DoInitChildrenIfNeeded(node);
+    PGridNode result = node->LastChild;
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetLastChildNoInit(PGridNode node)
+{
+    return (node ? node : FRoot)->LastChild;
+}
+
+PGridNode TBaseTreeGrid::GetNextSibling(PGridNode node)
+{
+    TGAssert(node != FRoot, "Invalid parameter.");
+    PGridNode result = node ? node->NextSibling : nullptr;
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+PGridNode TBaseTreeGrid::GetPreviousSibling(PGridNode node)
+{
+    TGAssert(node != FRoot, "Invalid parameter.");
+    PGridNode result = node ? node->PrevSibling : nullptr;
+    if (result && !result->States.contains(vsInitialized))
+        InitNode(result);
+    return result;
+}
+
+// ---- visible nodes
+
+PGridNode TBaseTreeGrid::VisibleParentOrRoot(PGridNode node) const
+{
+    PGridNode result = node->Parent;
+    while (result && result != FRoot && !IsRowVisible(result))
+        result = result->Parent;
+    return result ? result : FRoot;
+}
+
+PGridNode TBaseTreeGrid::GetVisibleParent(PGridNode node, bool includeFiltered)
+{
+    Q_UNUSED(includeFiltered);
+    TGAssert(node != nullptr, "Node must not be nil.");
+    if (node == FRoot)
+        return nullptr;
+    PGridNode result = VisibleParentOrRoot(node);
+    return result == FRoot ? nullptr : result;
+}
+
+PGridNode TBaseTreeGrid::FirstShownChild(PGridNode node, bool init, bool includeHidden)
+{
+    if (init)
+        DoInitChildrenIfNeeded(node);
+    for (PGridNode child = node->FirstChild; child; child = child->NextSibling)
+        if (ShowsNode(child, includeHidden))
+            return child;
+    return nullptr;
+}
+
+PGridNode TBaseTreeGrid::LastShownChild(PGridNode node, bool init, bool includeHidden)
+{
+    if (init)
+        DoInitChildrenIfNeeded(node);
+    for (PGridNode child = node->LastChild; child; child = child->PrevSibling)
+        if (ShowsNode(child, includeHidden))
+            return child;
+    return nullptr;
+}
+
+PGridNode TBaseTreeGrid::NextShownSibling(PGridNode node, bool includeHidden) const
+{
+    for (PGridNode run = node->NextSibling; run; run = run->NextSibling)
+        if (ShowsNode(run, includeHidden))
+            return run;
+    return nullptr;
+}
+
+PGridNode TBaseTreeGrid::PreviousShownSibling(PGridNode node, bool includeHidden) const
+{
+    for (PGridNode run = node->PrevSibling; run; run = run->PrevSibling)
+        if (ShowsNode(run, includeHidden))
+            return run;
+    return nullptr;
+}
+
+// The deepest row reached by following first (or last) visible children of expanded nodes.
+PGridNode TBaseTreeGrid::DeepestShown(PGridNode node, bool last, bool init, bool includeHidden)
+{
+    for (;;) {
+        if (!node->States.contains(vsExpanded))
+            return node;
+        PGridNode child = last ? LastShownChild(node, init, includeHidden) : FirstShownChild(node, init, includeHidden);
+        if (!child)
+            return node;
+        node = child;
+    }
+}
+
+PGridNode TBaseTreeGrid::WalkNextVisible(PGridNode node, bool considerChildrenAbove, bool init)
+{
+    if (!node || node == FRoot)
+        return nullptr;
+    if (!IsRowVisible(node)) {
+        // Not a row itself: continue after the subtree of its outermost ancestor that is
+        // not a row either (nothing below it is a row).
+        PGridNode visibleParent = VisibleParentOrRoot(node);
+        PGridNode blocked = node;
+        while (blocked->Parent != visibleParent)
+            blocked = blocked->Parent;
+        if (visibleParent != FRoot && !visibleParent->States.contains(vsExpanded)) {
+            // The ancestor is a collapsed row: its hidden subtree sits just before (children
+            // above) or just after it.
+            if (ChildrenAbove(considerChildrenAbove))
+                return visibleParent;
+            return WalkNextVisible(visibleParent, considerChildrenAbove, init);
+        }
+        if (ChildrenAbove(considerChildrenAbove)) {
+            if (PGridNode sibling = NextShownSibling(blocked, false))
+                return DeepestShown(sibling, false, init, false);
+            return visibleParent == FRoot ? nullptr : visibleParent;
+        }
+        for (PGridNode run = blocked; run && run != FRoot; run = run->Parent)
+            if (PGridNode sibling = NextShownSibling(run, false))
+                return sibling;
+        return nullptr;
+    }
+    if (ChildrenAbove(considerChildrenAbove)) {
+        if (PGridNode sibling = NextShownSibling(node, false))
+            return DeepestShown(sibling, false, init, false);
+        return node->Parent == FRoot ? nullptr : node->Parent;
+    }
+    if (node->States.contains(vsExpanded))
+        if (PGridNode child = FirstShownChild(node, init, false))
+            return child;
+    for (PGridNode run = node; run && run != FRoot; run = run->Parent)
+        if (PGridNode sibling = NextShownSibling(run, false))
+            return sibling;
+    return nullptr;
+}
+
+PGridNode TBaseTreeGrid::WalkPreviousVisible(PGridNode node, bool considerChildrenAbove, bool init)
+{
+    if (!node || node == FRoot)
+        return nullptr;
+    if (!IsRowVisible(node)) {
+        PGridNode visibleParent = VisibleParentOrRoot(node);
+        if (visibleParent != FRoot && !visibleParent->States.contains(vsExpanded))
+            return ChildrenAbove(considerChildrenAbove) ? WalkPreviousVisible(visibleParent, considerChildrenAbove, init)
+                                                          : visibleParent;
+        PGridNode blocked = node;
+        while (blocked->Parent != visibleParent)
+            blocked = blocked->Parent;
+        node = blocked; // treat like a row at the same place that has no visible children
+        if (ChildrenAbove(considerChildrenAbove)) {
+            for (PGridNode run = node; run && run != FRoot; run = run->Parent)
+                if (PGridNode sibling = PreviousShownSibling(run, false))
+                    return sibling;
+            return nullptr;
+        }
+    } else if (ChildrenAbove(considerChildrenAbove)) {
+        if (node->States.contains(vsExpanded))
+            if (PGridNode child = LastShownChild(node, init, false))
+                return child;
+        for (PGridNode run = node; run && run != FRoot; run = run->Parent)
+            if (PGridNode sibling = PreviousShownSibling(run, false))
+                return sibling;
+        return nullptr;
+    }
+    if (PGridNode sibling = PreviousShownSibling(node, false))
+        return DeepestShown(sibling, true, init, false);
+    return node->Parent == FRoot ? nullptr : node->Parent;
+}
+
+namespace {
+PGridNode initialised(TBaseTreeGrid *tree, PGridNode node)
+{
+    if (node && !node->States.contains(vsInitialized))
+        tree->InitNode(node);
+    return node;
+}
+} // namespace
+
+PGridNode TBaseTreeGrid::FirstVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden)
+{
+    if (!node)
+        node = FRoot;
+    if (!node->States.contains(vsExpanded) || !IsRowVisible(node))
+        return nullptr;
+    PGridNode first = FirstShownChild(node, init, includeHidden);
+    if (first && ChildrenAbove(considerChildrenAbove))
+        first = DeepestShown(first, false, init, includeHidden);
+    return first;
+}
+
+PGridNode TBaseTreeGrid::LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden)
+{
+    if (!node)
+        node = FRoot;
+    if (!node->States.contains(vsExpanded) || !IsRowVisible(node))
+        return nullptr;
+    PGridNode last = LastShownChild(node, init, includeHidden);
+    if (last && !ChildrenAbove(considerChildrenAbove))
+        last = DeepestShown(last, true, init, includeHidden);
+    return last;
+}
+
+PGridNode TBaseTreeGrid::GetFirstVisible(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
+{
+    return initialised(this, FirstVisibleBelow(node, considerChildrenAbove, true, includeFiltered));
+}
+
+PGridNode TBaseTreeGrid::GetFirstVisibleNoInit(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
+{
+    return FirstVisibleBelow(node, considerChildrenAbove, false, includeFiltered);
+}
+
+PGridNode TBaseTreeGrid::GetNextVisible(PGridNode node, bool considerChildrenAbove)
+{
+    return initialised(this, WalkNextVisible(node, considerChildrenAbove, true));
+}
+
+PGridNode TBaseTreeGrid::GetNextVisibleNoInit(PGridNode node, bool considerChildrenAbove)
+{
+    return WalkNextVisible(node, considerChildrenAbove, false);
+}
+
+PGridNode TBaseTreeGrid::GetPreviousVisible(PGridNode node, bool considerChildrenAbove)
+{
+    return initialised(this, WalkPreviousVisible(node, considerChildrenAbove, true));
+}
+
+PGridNode TBaseTreeGrid::GetPreviousVisibleNoInit(PGridNode node, bool considerChildrenAbove)
+{
+    return WalkPreviousVisible(node, considerChildrenAbove, false);
+}
+
+PGridNode TBaseTreeGrid::GetLastVisible(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
+{
+    return initialised(this, LastVisibleBelow(node, considerChildrenAbove, true, includeFiltered));
+}
+
+PGridNode TBaseTreeGrid::GetLastVisibleNoInit(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
+{
+    return LastVisibleBelow(node, considerChildrenAbove, false, includeFiltered);
+}
+
+PGridNode TBaseTreeGrid::GetFirstVisibleChild(PGridNode node, bool includeFiltered)
+{
+    if (!node)
+        node = FRoot;
+    return initialised(this, FirstShownChild(node, true, includeFiltered));
+}
+
+PGridNode TBaseTreeGrid::GetFirstVisibleChildNoInit(PGridNode node, bool includeFiltered)
+{
+    return FirstShownChild(node ? node : FRoot, false, includeFiltered);
+}
+
+PGridNode TBaseTreeGrid::GetLastVisibleChild(PGridNode node, bool includeFiltered)
+{
+    if (!node)
+        node = FRoot;
+    return initialised(this, LastShownChild(node, true, includeFiltered));
+}
+
+PGridNode TBaseTreeGrid::GetLastVisibleChildNoInit(PGridNode node, bool includeFiltered)
+{
+    return LastShownChild(node ? node : FRoot, false, includeFiltered);
+}
+
+PGridNode TBaseTreeGrid::GetNextVisibleSibling(PGridNode node, bool includeFiltered)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    return initialised(this, NextShownSibling(node, includeFiltered));
+}
+
+PGridNode TBaseTreeGrid::GetNextVisibleSiblingNoInit(PGridNode node, bool includeFiltered)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    return NextShownSibling(node, includeFiltered);
+}
+
+PGridNode TBaseTreeGrid::GetPreviousVisibleSibling(PGridNode node, bool includeFiltered)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    return initialised(this, PreviousShownSibling(node, includeFiltered));
+}
+
+PGridNode TBaseTreeGrid::GetPreviousVisibleSiblingNoInit(PGridNode node, bool includeFiltered)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    return PreviousShownSibling(node, includeFiltered);
+}
+
+bool TBaseTreeGrid::IsFirstVisibleChild(PGridNode parent, PGridNode node)
+{
+    return node && GetFirstVisibleChildNoInit(parent) == node;
+}
+
+bool TBaseTreeGrid::IsLastVisibleChild(PGridNode parent, PGridNode node)
+{
+    return node && GetLastVisibleChildNoInit(parent) == node;
+}
+
+bool TBaseTreeGrid::HasVisibleNextSibling(PGridNode node)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    return NextShownSibling(node, false) != nullptr;
+}
+
+bool TBaseTreeGrid::HasVisiblePreviousSibling(PGridNode node)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    return PreviousShownSibling(node, false) != nullptr;
+}
+
+// ---- visibility
+
+bool TBaseTreeGrid::IsVisible(PGridNode node)
+{
+    if (!node)
+        node = FRoot;
+    if (node != FRoot && !node->States.contains(vsInitialized))
+        InitNode(node);
+    return node->States.contains(vsVisible);
+}
+
+void TBaseTreeGrid::ChangeVisibility(PGridNode node, TGridNodeState state, bool include)
+{
+    InterruptValidation();
+    PGridNode parent = node->Parent;
+    const bool wasShown = IsEffectivelyVisible(node);
+    const std::uint32_t rowsBefore = IsRowVisible(node) ? 1 + CountVisibleChildren(node) : 0;
+    if (include)
+        node->States.include(state);
+    else
+        node->States.exclude(state);
+    const bool isShown = IsEffectivelyVisible(node);
+    const std::uint32_t rowsAfter = IsRowVisible(node) ? 1 + CountVisibleChildren(node) : 0;
+
+    if (wasShown != isShown && parent->States.contains(vsExpanded))
+        AdjustTotalHeight(parent, isShown ? std::int64_t(node->TotalHeight) : -std::int64_t(node->TotalHeight), true);
+    FVisibleCount = std::uint32_t(std::int64_t(FVisibleCount) + rowsAfter - rowsBefore);
+    if (isShown)
+        parent->States.exclude(vsAllChildrenHidden);
+    else if (FUpdateCount > 0)
+        DoStateChange({tsUpdateHiddenChildrenNeeded});
+    else
+        DetermineHiddenChildrenFlag(parent);
+
+    InvalidateCache();
+    if (rowsAfter != rowsBefore && FUpdateCount == 0) {
+        ValidateCache();
+        UpdateScrollBars(true);
+        Invalidate();
+    }
+}
+
+void TBaseTreeGrid::SetIsVisible(PGridNode node, bool value)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    if (node->States.contains(vsVisible) == value)
+        return;
+    ChangeVisibility(node, vsVisible, value);
+}
+
+void TBaseTreeGrid::SetIsHidden(PGridNode node, bool value)
+{
+    TGAssert(node && node != FRoot, "Invalid parameter.");
+    if (node->States.contains(vsHidden) == value)
+        return;
+    ChangeVisibility(node, vsHidden, value);
+}
+
+void TBaseTreeGrid::DetermineHiddenChildrenFlag(PGridNode node)
+{
+    if (!node)
+        return;
+    if (node->FirstChild) {
+        bool anyShown = false;
+        for (PGridNode child = node->FirstChild; child && !anyShown; child = child->NextSibling)
+            anyShown = IsEffectivelyVisible(child);
+        if (anyShown)
+            node->States.exclude(vsAllChildrenHidden);
+        else
+            node->States.include(vsAllChildrenHidden);
+    } else if (node->States.contains(vsHasChildren)) {
+        node->States.exclude(vsAllChildrenHidden);
+    } else {
+        node->States.include(vsAllChildrenHidden);
+    }
+}
+
+void TBaseTreeGrid::DetermineHiddenChildrenFlagAllNodes()
+{
+    DetermineHiddenChildrenFlag(FRoot);
+    for (PGridNode run = GetFirstNoInit(); run; run = GetNextNoInit(run))
+        DetermineHiddenChildrenFlag(run);
+}
+
+// ---- expansion
+
+void TBaseTreeGrid::SetExpanded(PGridNode node, bool value)
+{
+    if (node && node != FRoot && node->States.contains(vsExpanded) != value)
+        ToggleNode(node);
+}
+
+void TBaseTreeGrid::SetHasChildren(PGridNode node, bool value)
+{
+    if (!node || node == FRoot || node->States.contains(vsHasChildren) == value)
+        return;
+    if (value) {
+        node->States.include(vsHasChildren);
+        node->States.exclude(vsAllChildrenHidden);
+    } else if (node->FirstChild) {
+        DeleteChildren(node, true);
+    } else {
+        node->States.exclude({vsHasChildren, vsExpanded});
+        node->States.include(vsAllChildrenHidden);
+    }
+    InvalidateNode(node);
+}
+
+void TBaseTreeGrid::ToggleNode(PGridNode node)
+{
+    if (!node || node == FRoot || node->States.contains(vsToggling))
+        return;
+    node->States.include(vsToggling);
+    bool changed = false;
+    if (node->States.contains(vsExpanded)) {
+        if (DoCollapsing(node)) {
+            InterruptValidation();
+            DoStateChange({tsCollapsing});
+            const bool row = IsRowVisible(node);
+            const std::uint32_t visibleChildren = row ? CountVisibleChildren(node) : 0;
+            node->States.exclude(vsExpanded);
+            AdjustTotalHeight(node, node->NodeHeight, false);
+            FVisibleCount -= visibleChildren;
+            DoStateChange({}, {tsCollapsing});
+            changed = true;
+            DoCollapsed(node);
+            if (FOptions->AutoOptions().contains(toAutoFreeOnCollapse))
+                DeleteChildren(node, false);
+        }
+    } else if (DoExpanding(node)) {
+        InterruptValidation();
+        DoStateChange({tsExpanding});
+        DoInitChildrenIfNeeded(node);
+        std::int64_t childrenHeight = 0;
+        for (PGridNode child = node->FirstChild; child; child = child->NextSibling)
+            if (IsEffectivelyVisible(child))
+                childrenHeight += child->TotalHeight;
+        // A node whose children turned out empty stays collapsed but keeps its flag answer.
+        if (node->FirstChild || node->States.contains(vsHasChildren)) {
+            node->States.include(vsExpanded);
+            AdjustTotalHeight(node, std::int64_t(node->NodeHeight) + childrenHeight, false);
+            if (IsRowVisible(node))
+                FVisibleCount += CountVisibleChildren(node);
+            changed = true;
+        }
+        DoStateChange({}, {tsExpanding});
+        if (changed)
+            DoExpanded(node);
+    }
+    node->States.exclude(vsToggling);
+    if (changed) {
+        InvalidateCache();
+        if (FUpdateCount == 0) {
+            ValidateCache();
+            UpdateScrollBars(true);
+            InvalidateToBottom(node);
+        }
+    }
+}
+
+void TBaseTreeGrid::FullExpand(PGridNode node)
+{
+    if (FRoot->TotalCount < 2)
+        return;
+    if (!node)
+        node = FRoot;
+    PGridNode stop = node == FRoot ? nullptr : NextSkippingSubtree(node);
+    BeginUpdate();
+    for (PGridNode run = node == FRoot ? GetFirst() : node; run && run != stop; run = GetNext(run)) {
+        if (!run->States.contains(vsExpanded)) {
+            DoInitChildrenIfNeeded(run);
+            if (run->FirstChild)
+                ToggleNode(run);
+        }
+    }
+    EndUpdate();
+}
+
+void TBaseTreeGrid::FullCollapse(PGridNode node)
+{
+    if (FRoot->TotalCount < 2)
+        return;
+    if (!node)
+        node = FRoot;
+    PGridNode start = GetLastNoInit(node);
+    if (!start)
+        start = node == FRoot ? nullptr : node;
+    BeginUpdate();
+    for (PGridNode run = start; run;) {
+        PGridNode previous = GetPreviousNoInit(run);
+        if (run->States.contains(vsExpanded))
+            ToggleNode(run);
+        if (run == node)
+            break;
+        run = previous;
+    }
+    EndUpdate();
+}

@@ -1,0 +1,859 @@
+#include "treegrid/BaseTreeGrid.h"
+
+#include <algorithm>
+#include <cstring>
+
+// Node blocks, user data, adding, deleting, linking, counts and heights.
+
+namespace {
+
+constexpr std::size_t roundUp(std::size_t value, std::size_t step)
+{
+    return (value + step - 1) / step * step;
+}
+
+std::uint16_t clampHeight(std::int64_t value)
+{
+    return std::uint16_t(std::clamp<std::int64_t>(value, 0, 0xFFFF));
+}
+
+} // namespace
+
+// ---- node blocks
+
+std::size_t TBaseTreeGrid::UserDataOffset() const
+{
+    return roundUp(sizeof(TGridNode) + FTotalInternalDataSize, NodeBlockAlignment);
+}
+
+std::size_t TBaseTreeGrid::NodeBlockSize() const
+{
+    return UserDataOffset() + std::size_t(std::max(FNodeDataSize, 0));
+}
+
+namespace {
+
+PGridNode allocateBlock(std::size_t size)
+{
+    void *block = ::operator new(size, std::align_val_t(TBaseTreeGrid::NodeBlockAlignment));
+    std::memset(block, 0, size);
+    return new (block) TGridNode();
+}
+
+} // namespace
+
+void TBaseTreeGrid::CreateRootNode()
+{
+    FRoot = allocateBlock(UserDataOffset());
+    FRoot->PrevSibling = FRoot;
+    FRoot->NextSibling = FRoot;
+    FRoot->States = TGridNodeStates{vsInitialized, vsExpanded, vsHasChildren, vsVisible};
+    FRoot->TotalCount = 1;
+    FRoot->NodeHeight = clampHeight(FDefaultNodeHeight);
+    FRoot->TotalHeight = FRoot->NodeHeight;
+    FRoot->Align = 50;
+}
+
+void TBaseTreeGrid::FreeNodeBlock(PGridNode node)
+{
+    if (!node)
+        return;
+    if (node != FRoot && FNodeDataDestroy)
+        FNodeDataDestroy(reinterpret_cast<char *>(node) + UserDataOffset());
+    ::operator delete(static_cast<void *>(node), std::align_val_t(NodeBlockAlignment));
+}
+
+PGridNode TBaseTreeGrid::MakeNewNode()
+{
+    if (FNodeDataSize == -1)
+        FNodeDataSize = std::max(DoGetNodeDataSize(), -1);
+    PGridNode node = allocateBlock(NodeBlockSize());
+    node->TotalCount = 1;
+    node->NodeHeight = clampHeight(FDefaultNodeHeight);
+    node->TotalHeight = node->NodeHeight;
+    node->States = TGridNodeStates{vsVisible};
+    node->Align = 50;
+    if (FNodeDataConstruct)
+        FNodeDataConstruct(reinterpret_cast<char *>(node) + UserDataOffset());
+    return node;
+}
+
+std::uint32_t TBaseTreeGrid::AllocateInternalDataArea(std::uint32_t size)
+{
+    TGAssert(FRoot->ChildCount == 0 && FRoot->FirstChild == nullptr,
+             "Internal data allocation must be done before any node is created.");
+    const std::uint32_t offset = std::uint32_t(sizeof(TGridNode)) + FTotalInternalDataSize;
+    const std::size_t oldSize = UserDataOffset();
+    FTotalInternalDataSize += std::uint32_t(roundUp(size, 4));
+    // The root has no children yet, so nothing points at its block but the tree itself.
+    PGridNode grown = allocateBlock(UserDataOffset());
+    std::memcpy(static_cast<void *>(grown), FRoot, std::min(oldSize, UserDataOffset()));
+    grown->PrevSibling = grown;
+    grown->NextSibling = grown;
+    ::operator delete(static_cast<void *>(FRoot), std::align_val_t(NodeBlockAlignment));
+    FRoot = grown;
+    return offset;
+}
+
+void *TBaseTreeGrid::InternalData(PGridNode node, std::uint32_t offset) const
+{
+    return node ? reinterpret_cast<char *>(node) + offset : nullptr;
+}
+
+// ---- user data
+
+void TBaseTreeGrid::SetNodeDataSize(int value)
+{
+    value = std::max(value, -1);
+    if (value == FNodeDataSize)
+        return;
+    if (FLoading) {
+        FNodeDataSize = value;
+        return;
+    }
+    const std::uint32_t count = FRoot->ChildCount;
+    Clear();
+    // Blocks of the old size must not survive a size change; a refused clear refuses it too.
+    if (FRoot->FirstChild)
+        return;
+    FNodeDataSize = value;
+    FNodeDataType = nullptr;
+    FNodeDataConstruct = nullptr;
+    FNodeDataDestroy = nullptr;
+    SetRootNodeCount(count);
+}
+
+void TBaseTreeGrid::SetTypedNodeData(int size, const std::type_info *type, void (*construct)(void *),
+                                     void (*destroy)(void *))
+{
+    if (size == FNodeDataSize && type && FNodeDataType && *type == *FNodeDataType)
+        return;
+    const std::uint32_t count = FRoot->ChildCount;
+    Clear();
+    if (FRoot->FirstChild)
+        return;
+    FNodeDataSize = size;
+    FNodeDataType = type;
+    FNodeDataConstruct = construct;
+    FNodeDataDestroy = destroy;
+    SetRootNodeCount(count);
+}
+
+void *TBaseTreeGrid::GetNodeData(PGridNode node) const
+{
+    if (!node || node == FRoot)
+        return nullptr;
+    TGAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
+    return reinterpret_cast<char *>(node) + UserDataOffset();
+}
+
+int TBaseTreeGrid::DoGetNodeDataSize()
+{
+    int size = 0;
+    if (OnGetNodeDataSize)
+        OnGetNodeDataSize(this, size);
+    return size;
+}
+
+// ---- counts and heights
+
+void TBaseTreeGrid::AdjustTotalCount(PGridNode node, std::int64_t value, bool relative)
+{
+    if (!node)
+        return;
+    const std::int64_t difference = relative ? value : value - std::int64_t(node->TotalCount);
+    if (difference == 0)
+        return;
+    for (PGridNode run = node; run; run = (run == FRoot ? nullptr : run->Parent))
+        run->TotalCount = std::uint32_t(std::int64_t(run->TotalCount) + difference);
+}
+
+void TBaseTreeGrid::AdjustTotalHeight(PGridNode node, std::int64_t value, bool relative)
+{
+    if (!node)
+        return;
+    const std::int64_t difference = relative ? value : value - std::int64_t(node->TotalHeight);
+    if (difference == 0)
+        return;
+    InterruptValidation();
+    // Every node keeps its own subtree height, hidden or not; a parent only counts children
+    // that are effectively visible while it is expanded.
+    for (PGridNode run = node;;) {
+        run->TotalHeight = std::uint32_t(std::max<std::int64_t>(0, std::int64_t(run->TotalHeight) + difference));
+        if (run == FRoot || !IsEffectivelyVisible(run))
+            break;
+        PGridNode parent = run->Parent;
+        if (!parent || !parent->States.contains(vsExpanded))
+            break;
+        run = parent;
+    }
+}
+
+std::uint32_t TBaseTreeGrid::RootNodeCount() const
+{
+    return FRoot->ChildCount;
+}
+
+void TBaseTreeGrid::SetRootNodeCount(std::uint32_t value)
+{
+    if (FLoading) {
+        FRoot->ChildCount = value;
+        DoStateChange({tsNeedRootCountUpdate});
+        return;
+    }
+    if (value == FRoot->ChildCount)
+        return;
+    BeginUpdate();
+    InterruptValidation();
+    SetChildCount(FRoot, value);
+    EndUpdate();
+}
+
+std::uint32_t TBaseTreeGrid::ChildCount(PGridNode node) const
+{
+    return (node ? node : FRoot)->ChildCount;
+}
+
+std::uint32_t TBaseTreeGrid::TotalCount()
+{
+    ValidateNode(FRoot, true);
+    return FRoot->TotalCount - 1;
+}
+
+std::uint32_t TBaseTreeGrid::NodeHeight(PGridNode node)
+{
+    if (!node || node == FRoot)
+        return 0;
+    if (FOptions->MiscOptions().contains(toVariableNodeHeight)) {
+        if (!node->States.contains(vsInitialized))
+            InitNode(node);
+        MeasureItemHeight(nullptr, node);
+    }
+    return node->NodeHeight;
+}
+
+void TBaseTreeGrid::SetNodeHeight(PGridNode node, std::uint32_t value)
+{
+    if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    const std::uint16_t height = clampHeight(value);
+    if (height == node->NodeHeight)
+        return;
+    InterruptValidation();
+    const std::int64_t difference = std::int64_t(height) - node->NodeHeight;
+    node->NodeHeight = height;
+    AdjustTotalHeight(node, difference, true);
+    if (IsRowVisible(node)) {
+        InvalidateCache();
+        if (FUpdateCount == 0 && !FInValidateCache) {
+            ValidateCache();
+            InvalidateToBottom(node);
+            UpdateScrollBars(true);
+        }
+    }
+}
+
+void TBaseTreeGrid::SetDefaultNodeHeight(std::uint32_t value)
+{
+    if (value == 0)
+        value = 18;
+    value = clampHeight(value);
+    if (value == FDefaultNodeHeight)
+        return;
+    InterruptValidation();
+    const std::int64_t difference = std::int64_t(value) - std::int64_t(FDefaultNodeHeight);
+    FDefaultNodeHeight = value;
+    DoStateChange({tsNeedScale});
+    FRoot->TotalHeight = std::uint32_t(std::max<std::int64_t>(0, std::int64_t(FRoot->TotalHeight) + difference));
+    FRoot->NodeHeight = clampHeight(value);
+    InvalidateCache();
+    if (FUpdateCount == 0 && IsLive()) {
+        ValidateCache();
+        UpdateScrollBars(true);
+        // TODO(h5): scroll the focused node into view (centred under toCenterScrollIntoView).
+        Invalidate();
+    }
+}
+
+void TBaseTreeGrid::MeasureItemHeight(QPainter *canvas, PGridNode node)
+{
+    if (!node || node == FRoot || node->States.contains(vsHeightMeasured))
+        return;
+    node->States.include(vsHeightMeasured);
+    int height = node->NodeHeight;
+    DoMeasureItem(canvas, node, height);
+    if (height != node->NodeHeight)
+        SetNodeHeight(node, std::uint32_t(std::max(height, 0)));
+}
+
+void TBaseTreeGrid::DoMeasureItem(QPainter *canvas, PGridNode node, int &nodeHeight)
+{
+    if (OnMeasureItem)
+        OnMeasureItem(this, canvas, node, nodeHeight);
+}
+
+// ---- initialisation
+
+void TBaseTreeGrid::DoInitNode(PGridNode parent, PGridNode node, TGridNodeInitStates &initStates)
+{
+    if (OnInitNode)
+        OnInitNode(this, parent, node, initStates);
+}
+
+void TBaseTreeGrid::DoInitChildren(PGridNode node, std::uint32_t &childCount)
+{
+    if (OnInitChildren)
+        OnInitChildren(this, node, childCount);
+}
+
+void TBaseTreeGrid::InitNode(PGridNode node)
+{
+    if (!node || node == FRoot)
+        return;
+    // Set first, so that a handler may already use the node.
+    node->States.include(vsInitialized);
+    TGridNodeInitStates initStates;
+    DoInitNode(node->Parent == FRoot ? nullptr : node->Parent, node, initStates);
+    if (initStates.contains(ivsDisabled))
+        node->States.include(vsDisabled);
+    if (initStates.contains(ivsHasChildren))
+        node->States.include(vsHasChildren);
+    if (initStates.contains(ivsSelected)) {
+        // TODO(h5): InternalAddToSelection(node, false);
+    }
+    if (initStates.contains(ivsMultiline))
+        node->States.include(vsMultiline);
+    if (node->States.contains(vsExpanded) != initStates.contains(ivsExpanded)) {
+        if (initStates.contains(ivsExpanded))
+            ToggleNode(node);
+        else if (node->States.contains(vsHasChildren))
+            InitChildren(node);
+    }
+}
+
+void TBaseTreeGrid::InitChildren(PGridNode node)
+{
+    if (!node || node == FRoot || !node->States.contains(vsHasChildren))
+        return;
+    std::uint32_t count = node->ChildCount;
+    DoInitChildren(node, count);
+    if (count == 0) {
+        DeleteChildren(node, false);
+        node->States.exclude(vsHasChildren);
+    } else {
+        SetChildCount(node, count);
+    }
+}
+
+bool TBaseTreeGrid::DoInitChildrenIfNeeded(PGridNode node)
+{
+    if (node && node != FRoot && node->States.contains(vsHasChildren) && node->ChildCount == 0)
+        InitChildren(node);
+    return node && node->ChildCount > 0;
+}
+
+void TBaseTreeGrid::ValidateNode(PGridNode node, bool recursive)
+{
+    if (!node)
+        node = FRoot;
+    if (node != FRoot && !node->States.contains(vsInitialized))
+        InitNode(node);
+    if (recursive)
+        ValidateChildren(node, true);
+}
+
+void TBaseTreeGrid::ValidateChildren(PGridNode node, bool recursive)
+{
+    if (!node)
+        node = FRoot;
+    DoInitChildrenIfNeeded(node);
+    for (PGridNode child = node->FirstChild; child; child = child->NextSibling) {
+        if (!child->States.contains(vsInitialized))
+            InitNode(child);
+        if (recursive)
+            ValidateChildren(child, true);
+    }
+}
+
+void TBaseTreeGrid::ReinitNode(PGridNode node, bool recursive)
+{
+    if (node && node != FRoot) {
+        node->States.exclude({vsChecking, vsCutOrCopy, vsDeleting, vsHeightMeasured});
+        InitNode(node);
+    }
+    if (recursive)
+        ReinitChildren(node, true);
+}
+
+void TBaseTreeGrid::ReinitChildren(PGridNode node, bool recursive)
+{
+    if (!node)
+        node = FRoot;
+    InitChildren(node);
+    for (PGridNode child = node->FirstChild; child;) {
+        PGridNode next = child->NextSibling;
+        ReinitNode(child, recursive);
+        child = next;
+    }
+}
+
+void TBaseTreeGrid::ResetNode(PGridNode node)
+{
+    if (!node || node == FRoot) {
+        Clear();
+        return;
+    }
+    // TODO: cancel a running edit once in-place editing exists.
+    DoReset(node);
+    DeleteChildren(node, false);
+    node->States.exclude({vsInitialized, vsChecking, vsCutOrCopy, vsDeleting, vsExpanded, vsHasChildren,
+                          vsHeightMeasured});
+    InvalidateNode(node);
+}
+
+// ---- adding
+
+PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
+{
+    if (FOptions->MiscOptions().contains(toReadOnly))
+        return nullptr;
+    // TODO: cancel a running edit once in-place editing exists.
+    if (!parent)
+        parent = FRoot;
+    if (!parent->States.contains(vsInitialized))
+        InitNode(parent);
+
+    ++FUpdateCount;
+    SetChildCount(parent, parent->ChildCount + 1);
+    --FUpdateCount;
+    parent->States.exclude(vsAllChildrenHidden);
+    PGridNode result = parent->LastChild;
+
+    const char *userDataError = nullptr;
+    if (userData) {
+        // A pointer needs pointer-sized room, and typed data owns its area.
+        if (FNodeDataType)
+            userDataError = "Cannot set initial user data on typed node data.";
+        else if (FNodeDataSize < int(sizeof(void *)))
+            userDataError = "Cannot set initial user data because there is not enough user data space allocated.";
+        else {
+            std::memcpy(GetNodeData(result), &userData, sizeof(void *));
+            result->States.include(vsInitialUserData);
+        }
+    }
+
+    InvalidateCache();
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        if (FStates.contains(tsStructureChangePending)) {
+            // Report what the child count change recorded, as a plain addition.
+            FLastStructureChangeReason = crChildAdded;
+            DoStructureChange(parent == FRoot ? nullptr : parent, crChildAdded);
+        }
+        // TODO(h5): under toAutoSort (header sort column > -2) sort the parent's children.
+        InvalidateToBottom(parent);
+        UpdateScrollBars(true);
+    }
+    if (userDataError)
+        throw ETreeGridError(QString::fromLatin1(userDataError), 2008);
+    return result;
+}
+
+void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
+{
+    if (FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    if (!node)
+        node = FRoot;
+    if (newChildCount == 0) {
+        DeleteChildren(node, false);
+        return;
+    }
+    if (newChildCount == node->ChildCount)
+        return;
+
+    InterruptValidation();
+    const bool grows = newChildCount > node->ChildCount;
+    if (!grows) {
+        while (node->ChildCount > newChildCount && node->LastChild)
+            DeleteNode(node->LastChild, true);
+    } else {
+        node->States.exclude({vsAllChildrenHidden, vsHeightMeasured});
+        std::uint32_t index = 0;
+        if (node->ChildCount == 0 || !node->LastChild)
+            node->States.include(vsHasChildren);
+        else
+            index = node->LastChild->Index + 1;
+        const std::uint32_t added = newChildCount - node->ChildCount;
+        std::int64_t addedHeight = 0;
+        PGridNode last = node->LastChild;
+        for (std::uint32_t i = 0; i < added; ++i) {
+            PGridNode child = MakeNewNode();
+            child->Index = index++;
+            child->Parent = node;
+            child->PrevSibling = last;
+            if (last)
+                last->NextSibling = child;
+            else
+                node->FirstChild = child;
+            last = child;
+            addedHeight += child->NodeHeight;
+        }
+        node->LastChild = last;
+        if (node->States.contains(vsExpanded)) {
+            AdjustTotalHeight(node, addedHeight, true);
+            if (IsRowVisible(node))
+                FVisibleCount += added;
+        }
+        AdjustTotalCount(node, added, true);
+        node->ChildCount = newChildCount;
+        // TODO(h5): outside updates under toAutoSort (sort column > -2) sort the children.
+        InvalidateCache();
+    }
+
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        UpdateScrollBars(true);
+        Invalidate();
+    }
+    // Shrinking already reported each deletion.
+    if (grows)
+        StructureChange(node == FRoot ? nullptr : node, crChildAdded);
+}
+
+// ---- linking
+
+void TBaseTreeGrid::InternalConnectNode(PGridNode node, PGridNode destination, TBaseTreeGrid *target,
+                                        TTGNodeAttachMode mode)
+{
+    TGAssert(node && node != FRoot, "Node must neither be nil nor the root node.");
+    TGAssert(target == nullptr || target == this, "Invalid parameters.");
+    if (mode == amNoWhere)
+        return;
+    InterruptValidation();
+    if (!destination)
+        destination = FRoot;
+
+    PGridNode parent = nullptr;
+    switch (mode) {
+    case amInsertBefore:
+        TGAssert(destination != FRoot, "Invalid parameters.");
+        parent = destination->Parent;
+        node->PrevSibling = destination->PrevSibling;
+        node->NextSibling = destination;
+        destination->PrevSibling = node;
+        if (node->PrevSibling)
+            node->PrevSibling->NextSibling = node;
+        else
+            parent->FirstChild = node;
+        break;
+    case amInsertAfter:
+        TGAssert(destination != FRoot, "Invalid parameters.");
+        parent = destination->Parent;
+        node->NextSibling = destination->NextSibling;
+        node->PrevSibling = destination;
+        destination->NextSibling = node;
+        if (node->NextSibling)
+            node->NextSibling->PrevSibling = node;
+        else
+            parent->LastChild = node;
+        break;
+    case amAddChildFirst:
+        parent = destination;
+        node->PrevSibling = nullptr;
+        node->NextSibling = parent->FirstChild;
+        if (parent->FirstChild)
+            parent->FirstChild->PrevSibling = node;
+        else
+            parent->LastChild = node;
+        parent->FirstChild = node;
+        break;
+    case amAddChildLast:
+    default:
+        parent = destination;
+        node->NextSibling = nullptr;
+        node->PrevSibling = parent->LastChild;
+        if (parent->LastChild)
+            parent->LastChild->NextSibling = node;
+        else
+            parent->FirstChild = node;
+        parent->LastChild = node;
+        break;
+    }
+    node->Parent = parent;
+
+    std::uint32_t index = node->PrevSibling ? node->PrevSibling->Index + 1 : 0;
+    for (PGridNode run = node; run; run = run->NextSibling)
+        run->Index = index++;
+
+    ++parent->ChildCount;
+    parent->States.include(vsHasChildren);
+    node->States.exclude({vsChecking, vsCutOrCopy, vsDeleting, vsClearing});
+    AdjustTotalCount(parent, node->TotalCount, true);
+    if (parent->States.contains(vsExpanded) && IsEffectivelyVisible(node))
+        AdjustTotalHeight(parent, node->TotalHeight, true);
+    if (IsRowVisible(node))
+        FVisibleCount += 1 + CountVisibleChildren(node);
+
+    if (IsEffectivelyVisible(node))
+        parent->States.exclude(vsAllChildrenHidden);
+    else if (parent->ChildCount == 1)
+        parent->States.include(vsAllChildrenHidden);
+}
+
+void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus, bool reindex)
+{
+    TGAssert(node && node != FRoot, "Node must neither be nil nor the root node.");
+    InterruptValidation();
+    if (!keepFocus) {
+        // TODO(h5): when node is the focused node: focus nothing, fire OnFocusChanged.
+    }
+    // TODO(h5): reset the range anchor when it is this node.
+
+    PGridNode parent = node->Parent;
+    if (!node->States.contains(vsDeleting)) {
+        node->States.exclude(vsChecking);
+        const bool rowVisible = IsRowVisible(node);
+        if (parent->States.contains(vsExpanded) && IsEffectivelyVisible(node))
+            AdjustTotalHeight(parent, -std::int64_t(node->TotalHeight), true);
+        AdjustTotalCount(parent, -std::int64_t(node->TotalCount), true);
+        if (rowVisible)
+            FVisibleCount -= 1 + CountVisibleChildren(node);
+        --parent->ChildCount;
+        if (parent->ChildCount == 0) {
+            parent->States.exclude({vsAllChildrenHidden, vsHasChildren});
+            if (parent != FRoot)
+                parent->States.exclude(vsExpanded);
+        }
+    }
+
+    const std::uint32_t oldIndex = node->Index;
+    if (node->PrevSibling)
+        node->PrevSibling->NextSibling = node->NextSibling;
+    else
+        parent->FirstChild = node->NextSibling;
+    if (node->NextSibling)
+        node->NextSibling->PrevSibling = node->PrevSibling;
+    else
+        parent->LastChild = node->PrevSibling;
+    PGridNode following = node->NextSibling;
+    node->PrevSibling = nullptr;
+    node->NextSibling = nullptr;
+    if (reindex) {
+        std::uint32_t index = oldIndex;
+        for (PGridNode run = following; run; run = run->NextSibling)
+            run->Index = index++;
+    }
+
+    // After the unlink, so that the node itself no longer counts.
+    if (!node->States.contains(vsDeleting) && !parent->States.contains(vsClearing)) {
+        if (FUpdateCount > 0)
+            DoStateChange({tsUpdateHiddenChildrenNeeded});
+        else
+            DetermineHiddenChildrenFlag(parent);
+    }
+}
+
+void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode mode, bool childrenOnly)
+{
+    if (!source || source == FRoot || mode == amNoWhere || FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    if (!target)
+        target = FRoot;
+    if ((mode == amInsertBefore || mode == amInsertAfter) && target == FRoot)
+        return;
+    // A node cannot move into its own subtree.
+    if (target == source || HasAsParent(target, source))
+        return;
+
+    std::vector<PGridNode> nodes;
+    if (childrenOnly) {
+        for (PGridNode run = source->FirstChild; run; run = run->NextSibling)
+            nodes.push_back(run);
+        // Inserting one after another at the same spot reverses the order for these modes.
+        if (mode == amInsertAfter || mode == amAddChildFirst)
+            std::reverse(nodes.begin(), nodes.end());
+    } else {
+        nodes.push_back(source);
+    }
+
+    BeginUpdate();
+    for (PGridNode node : nodes) {
+        if (!DoNodeMoving(node, target))
+            continue;
+        InternalDisconnectNode(node, true, true);
+        InternalConnectNode(node, target, this, mode);
+        DoNodeMoved(node);
+        StructureChange(node, crNodeMoved);
+    }
+    DoStateChange({tsUpdateHiddenChildrenNeeded});
+    InvalidateCache();
+    EndUpdate();
+}
+
+// ---- deleting
+
+void TBaseTreeGrid::DoFreeNode(PGridNode node)
+{
+    if (node == FLastChangedNode)
+        FLastChangedNode = nullptr;
+    if (node == FLastStructureChangeNode)
+        FLastStructureChangeNode = nullptr;
+    if (node == FCurrentHotNode)
+        FCurrentHotNode = nullptr;
+    if (node == FDropTargetNode)
+        FDropTargetNode = nullptr;
+    if (node == FLastDragTarget)
+        FLastDragTarget = nullptr;
+    if (node == FLastSearchNode)
+        FLastSearchNode = nullptr;
+    if (node->States.intersects({vsInitialized, vsInitialUserData}) && OnFreeNode)
+        OnFreeNode(this, node);
+    FreeNodeBlock(node);
+}
+
+void TBaseTreeGrid::DeleteNode(PGridNode node, bool reindex)
+{
+    if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+
+    PGridNode parent = node->Parent;
+    const bool parentClearing = parent->States.contains(vsClearing);
+    if (!parentClearing)
+        StructureChange(parent == FRoot ? nullptr : parent, crChildDeleted);
+    const int oldOffsetX = FOffsetX;
+    const int oldOffsetY = FOffsetY;
+
+    if (!node->States.contains(vsSelected)) {
+        if (!parentClearing)
+            InvalidateToBottom(parent);
+    } else {
+        // TODO(h5): inside an update bracket InternalRemoveFromSelection(node); outside, in
+        // synchronous mode RemoveFromSelection(node) and then InvalidateToBottom(parent).
+        node->States.exclude(vsSelected);
+    }
+
+    DeleteChildren(node, false);
+    InternalDisconnectNode(node, false, reindex);
+    DoFreeNode(node);
+
+    if (!parentClearing) {
+        if (FUpdateCount > 0)
+            DoStateChange({tsUpdateHiddenChildrenNeeded});
+        else
+            DetermineHiddenChildrenFlag(parent);
+        InvalidateCache();
+        if (FUpdateCount == 0) {
+            ValidateCache();
+            UpdateScrollBars(true);
+            if (oldOffsetX != FOffsetX || oldOffsetY != FOffsetY)
+                Invalidate();
+        }
+    }
+}
+
+void TBaseTreeGrid::DeleteChildren(PGridNode node, bool resetHasChildren)
+{
+    if (!node)
+        node = FRoot;
+    if (!node->FirstChild || FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+
+    ++FUpdateCount;
+    InterruptValidation();
+    const int oldOffsetX = FOffsetX;
+    const int oldOffsetY = FOffsetY;
+    const bool parentVisible = node == FRoot || (IsRowVisible(node) && node->States.contains(vsExpanded));
+
+    node->States.include(vsClearing);
+    for (PGridNode child = node->LastChild; child;) {
+        PGridNode previous = child->PrevSibling;
+        child->States.include(vsDeleting);
+        // Each level takes its own rows off: the recursion handles the deeper ones.
+        if (parentVisible && IsEffectivelyVisible(child) && FVisibleCount > 0)
+            --FVisibleCount;
+        DeleteNode(child, false);
+        child = previous;
+    }
+    node->States.exclude(vsClearing);
+    if (resetHasChildren)
+        node->States.exclude(vsHasChildren);
+    if (node != FRoot)
+        node->States.exclude(vsExpanded);
+    node->ChildCount = 0;
+
+    if (node != FRoot && !node->States.contains(vsDeleting)) {
+        AdjustTotalHeight(node, node->NodeHeight, false);
+        AdjustTotalCount(node, 1, false);
+    } else {
+        node->TotalHeight = node->NodeHeight;
+        node->TotalCount = 1;
+    }
+    node->FirstChild = nullptr;
+    node->LastChild = nullptr;
+
+    --FUpdateCount;
+    InvalidateCache();
+    if (FUpdateCount == 0 && !FDestroying) {
+        // TODO(h5): pack the selection array.
+        ValidateCache();
+        UpdateScrollBars(true);
+        if (oldOffsetX == FOffsetX && oldOffsetY == FOffsetY)
+            InvalidateToBottom(node);
+        else
+            Invalidate();
+    }
+    if (!node->States.contains(vsDeleting))
+        StructureChange(node == FRoot ? nullptr : node, crChildDeleted);
+}
+
+void TBaseTreeGrid::Clear()
+{
+    if (FOptions->MiscOptions().contains(toReadOnly) && !FDestroying)
+        return;
+    BeginUpdate();
+    InterruptValidation();
+    // TODO: cancel a running edit and drop a pending cut or copy once they exist.
+    DoStateChange({}, {tsCopyPending, tsCutPending});
+    // TODO(h5): InternalClearSelection(); forget the focused node, last selected node, range
+    // anchor and check node.
+    FLastChangedNode = nullptr;
+    FCurrentHotNode = nullptr;
+    FDropTargetNode = nullptr;
+    FLastDragTarget = nullptr;
+    FLastSearchNode = nullptr;
+    DeleteChildren(FRoot, true);
+    FOffsetX = 0;
+    FOffsetY = 0;
+    EndUpdate();
+}
+
+// ---- repainting
+
+QRect TBaseTreeGrid::InvalidateNode(PGridNode node)
+{
+    // Row rectangles come with the painting code; until then the whole view is repainted.
+    if (node && FUpdateCount == 0 && !FDestroying)
+        viewport()->update();
+    return QRect();
+}
+
+void TBaseTreeGrid::InvalidateToBottom(PGridNode node)
+{
+    if (FUpdateCount > 0 || FDestroying)
+        return;
+    if (!node || node == FRoot) {
+        Invalidate();
+        return;
+    }
+    if (node->States.contains(vsInitialized) && IsEffectivelyVisible(node))
+        Invalidate();
+}
+
+void TBaseTreeGrid::RepaintNode(PGridNode node)
+{
+    if (node && node != FRoot && isVisible() && FUpdateCount == 0)
+        viewport()->repaint();
+}

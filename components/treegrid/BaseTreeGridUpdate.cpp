@@ -1,0 +1,255 @@
+#include "treegrid/BaseTreeGrid.h"
+
+#include "treegrid/TreeGridHeader.h"
+
+// The update bracket, the deferred change notifications, tree-state changes and the counted
+// long operations.
+
+void TBaseTreeGrid::BeginUpdate()
+{
+    if (FDestroying)
+        return;
+    if (FUpdateCount == 0) {
+        DoUpdating(usBegin);
+        SetUpdateState(true);
+    } else {
+        DoUpdating(usUpdate);
+    }
+    ++FUpdateCount;
+    DoStateChange({tsUpdating});
+}
+
+void TBaseTreeGrid::EndUpdate()
+{
+    if (FUpdateCount > 0)
+        --FUpdateCount;
+    if (FDestroying)
+        return;
+    if (FUpdateCount == 0 && FStates.contains(tsUpdating)) {
+        if (FStates.contains(tsUpdateHiddenChildrenNeeded)) {
+            DetermineHiddenChildrenFlagAllNodes();
+            DoStateChange({}, {tsUpdateHiddenChildrenNeeded});
+        }
+        DoStateChange({}, {tsUpdating});
+        // TODO(h5): pack the selection array (entries of removed nodes).
+        InvalidateCache();
+        ValidateCache();
+        UpdateScrollBars(false);
+        if (FStates.contains(tsStructureChangePending))
+            DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
+        if (FStates.contains(tsChangePending))
+            DoChange(FLastChangedNode);
+        // TODO(h5): under toAutoSort sort the whole tree by the header's sort column.
+        SetUpdateState(false);
+        Invalidate();
+        UpdateDesigner();
+    }
+    DoUpdating(FUpdateCount > 0 ? usUpdate : usEnd);
+}
+
+void TBaseTreeGrid::BeginSynch()
+{
+    if (FDestroying)
+        return;
+    if (FSynchUpdateCount == 0) {
+        DoUpdating(usBeginSynch);
+        DoStateChange({tsSynchMode});
+    } else {
+        DoUpdating(usSynch);
+    }
+    ++FSynchUpdateCount;
+}
+
+void TBaseTreeGrid::EndSynch()
+{
+    if (FSynchUpdateCount > 0)
+        --FSynchUpdateCount;
+    if (FDestroying)
+        return;
+    if (FSynchUpdateCount == 0) {
+        DoStateChange({}, {tsSynchMode});
+        DoUpdating(usEndSynch);
+    } else {
+        DoUpdating(usSynch);
+    }
+}
+
+void TBaseTreeGrid::SetUpdateState(bool updating)
+{
+    // Redrawing is switched off only at the outer bracket edges of a shown tree.
+    if (isVisible() && FUpdateCount == 0)
+        viewport()->setUpdatesEnabled(!updating);
+}
+
+void TBaseTreeGrid::Change(PGridNode node)
+{
+    if (FDestroying)
+        return;
+    AdviseChangeEvent(false, node, crIgnore);
+    if (FUpdateCount == 0) {
+        if (FChangeDelay > 0 && !FStates.contains(tsSynchMode))
+            FChangeTimer.start(FChangeDelay);
+        else
+            DoChange(node);
+    }
+}
+
+void TBaseTreeGrid::DoChange(PGridNode node)
+{
+    FChangeTimer.stop();
+    if (OnChange)
+        OnChange(this, node);
+    DoStateChange({}, {tsChangePending});
+    FLastChangedNode = nullptr;
+}
+
+void TBaseTreeGrid::StructureChange(PGridNode node, TChangeReason reason)
+{
+    if (FDestroying)
+        return;
+    AdviseChangeEvent(true, node, reason);
+    if (FUpdateCount == 0) {
+        if (FChangeDelay > 0 && !FStates.contains(tsSynchMode))
+            FStructureChangeTimer.start(FChangeDelay);
+        else
+            DoStructureChange(node, reason);
+    }
+}
+
+void TBaseTreeGrid::DoStructureChange(PGridNode node, TChangeReason reason)
+{
+    FStructureChangeTimer.stop();
+    if (OnStructureChange)
+        OnStructureChange(this, node, reason);
+    DoStateChange({}, {tsStructureChangePending});
+    FLastStructureChangeNode = nullptr;
+    FLastStructureChangeReason = crIgnore;
+}
+
+void TBaseTreeGrid::AdviseChangeEvent(bool structureChange, PGridNode node, TChangeReason reason)
+{
+    if (structureChange) {
+        if (FStates.contains(tsStructureChangePending))
+            FStructureChangeTimer.stop();
+        else
+            DoStateChange({tsStructureChangePending});
+        FLastStructureChangeNode = node;
+        if (FLastStructureChangeReason == crIgnore)
+            FLastStructureChangeReason = reason;
+        else if (reason != crIgnore)
+            FLastStructureChangeReason = crAccumulated;
+    } else {
+        if (FStates.contains(tsChangePending))
+            FChangeTimer.stop();
+        else
+            DoStateChange({tsChangePending});
+        FLastChangedNode = node;
+    }
+}
+
+void TBaseTreeGrid::DoStateChange(TTreeGridStates enter, TTreeGridStates leave)
+{
+    if (OnStateChange && (!FStates.containsAll(enter) || FStates.intersects(leave)))
+        OnStateChange(this, enter, leave);
+    FStates = (FStates + enter) - leave;
+}
+
+void TBaseTreeGrid::DoUpdating(TTGUpdateState state)
+{
+    if (OnUpdating)
+        OnUpdating(this, state);
+}
+
+void TBaseTreeGrid::BeginOperation()
+{
+    if (FOperationCount == 0)
+        FOperationCanceled = false;
+    ++FOperationCount;
+}
+
+void TBaseTreeGrid::EndOperation()
+{
+    TGAssert(FOperationCount > 0, "EndOperation must not be called when no operation in progress.");
+    --FOperationCount;
+}
+
+void TBaseTreeGrid::CancelOperation()
+{
+    if (FOperationCount > 0)
+        FOperationCanceled = true;
+}
+
+bool TBaseTreeGrid::OperationCanceled() const
+{
+    return FOperationCanceled && FOperationCount > 0;
+}
+
+// ---- simple event firing
+
+void TBaseTreeGrid::DoReset(PGridNode node)
+{
+    if (OnResetNode)
+        OnResetNode(this, node);
+}
+
+bool TBaseTreeGrid::DoExpanding(PGridNode node)
+{
+    bool allowed = true;
+    if (OnExpanding)
+        OnExpanding(this, node, allowed);
+    return allowed;
+}
+
+bool TBaseTreeGrid::DoCollapsing(PGridNode node)
+{
+    bool allowed = true;
+    if (OnCollapsing)
+        OnCollapsing(this, node, allowed);
+    return allowed;
+}
+
+void TBaseTreeGrid::DoExpanded(PGridNode node)
+{
+    if (OnExpanded)
+        OnExpanded(this, node);
+}
+
+void TBaseTreeGrid::DoCollapsed(PGridNode node)
+{
+    if (OnCollapsed)
+        OnCollapsed(this, node);
+}
+
+bool TBaseTreeGrid::DoNodeMoving(PGridNode node, PGridNode target)
+{
+    bool allowed = true;
+    if (OnNodeMoving)
+        OnNodeMoving(this, node, target, allowed);
+    return allowed;
+}
+
+bool TBaseTreeGrid::DoNodeCopying(PGridNode node, PGridNode target)
+{
+    bool allowed = true;
+    if (OnNodeCopying)
+        OnNodeCopying(this, node, target, allowed);
+    return allowed;
+}
+
+void TBaseTreeGrid::DoNodeMoved(PGridNode node)
+{
+    if (OnNodeMoved)
+        OnNodeMoved(this, node);
+}
+
+void TBaseTreeGrid::DoNodeCopied(PGridNode node)
+{
+    if (OnNodeCopied)
+        OnNodeCopied(this, node);
+}
+
+void TBaseTreeGrid::DoScroll(int deltaX, int deltaY)
+{
+    if (OnScroll)
+        OnScroll(this, deltaX, deltaY);
+}
