@@ -1,0 +1,121 @@
+// Sorting of children: a stable top-down merge sort over the sibling links.
+
+#include "treegrid/BaseTreeGrid.h"
+
+namespace {
+
+// Merges two sorted chains; B's head is taken only when it strictly belongs before A's, so
+// equal nodes keep their order in both directions.
+template <class TakeB>
+PGridNode MergeChains(PGridNode a, PGridNode b, TakeB takeB)
+{
+    PGridNode head = nullptr;
+    PGridNode *tail = &head;
+    while (a && b) {
+        if (takeB(a, b)) {
+            *tail = b;
+            b = b->NextSibling;
+        } else {
+            *tail = a;
+            a = a->NextSibling;
+        }
+        tail = &(*tail)->NextSibling;
+    }
+    *tail = a ? a : b;
+    return head;
+}
+
+// Sorts the next n nodes of the chain starting at head; head moves past the nodes taken.
+template <class TakeB>
+PGridNode MergeSortChain(PGridNode &head, std::uint32_t n, TakeB takeB)
+{
+    if (n < 2) {
+        PGridNode node = head;
+        head = head->NextSibling;
+        node->NextSibling = nullptr;
+        return node;
+    }
+    PGridNode a = MergeSortChain(head, n / 2, takeB);
+    PGridNode b = MergeSortChain(head, (n + 1) / 2, takeB);
+    return MergeChains(a, b, takeB);
+}
+
+} // namespace
+
+int TBaseTreeGrid::DoCompare(PGridNode node1, PGridNode node2, TColumnIndex column)
+{
+    int result = 0;
+    if (OnCompareNodes)
+        OnCompareNodes(this, node1, node2, column, result);
+    return result;
+}
+
+void TBaseTreeGrid::Sort(PGridNode node, TColumnIndex column, TSortDirection direction, bool doInit)
+{
+    InterruptValidation();
+    // A pending edit start is dropped; ending a running edit comes with in-place editing.
+    if (FStates.contains(tsEditPending))
+        DoStateChange({}, {tsEditPending});
+    if (!node)
+        node = FRoot;
+    if (node->States.contains(vsHasChildren)) {
+        if (doInit) {
+            if (node->ChildCount == 0)
+                InitChildren(node);
+            ValidateChildren(node, false);
+        }
+        if (node->ChildCount > 1) {
+            PGridNode chain = node->FirstChild;
+            PGridNode sorted;
+            if (direction == sdAscending)
+                sorted = MergeSortChain(chain, node->ChildCount, [this, column](PGridNode a, PGridNode b) {
+                    return DoCompare(a, b, column) > 0;
+                });
+            else
+                sorted = MergeSortChain(chain, node->ChildCount, [this, column](PGridNode a, PGridNode b) {
+                    return DoCompare(a, b, column) < 0;
+                });
+            // Repair the back links and indices in one pass.
+            node->FirstChild = sorted;
+            PGridNode previous = nullptr;
+            std::uint32_t index = 0;
+            for (PGridNode run = sorted; run; run = run->NextSibling) {
+                run->PrevSibling = previous;
+                run->Index = index++;
+                previous = run;
+            }
+            node->LastChild = previous;
+            InvalidateCache();
+        }
+    }
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        Invalidate();
+    }
+}
+
+void TBaseTreeGrid::SortTree(TColumnIndex column, TSortDirection direction, bool doInit)
+{
+    ++FUpdateCount;
+    if (column > InvalidColumn) {
+        // Depth-first with an explicit stack: deep trees must not exhaust the call stack.
+        std::vector<PGridNode> pending{FRoot};
+        while (!pending.empty()) {
+            const PGridNode node = pending.back();
+            pending.pop_back();
+            Sort(node, column, direction, doInit);
+            for (PGridNode child = node->LastChild; child; child = child->PrevSibling) {
+                if (doInit && !child->States.contains(vsInitialized))
+                    InitNode(child);
+                if (child->States.contains(vsInitialized))
+                    pending.push_back(child);
+            }
+        }
+    }
+    InvalidateCache();
+    --FUpdateCount;
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        Invalidate();
+    }
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QPoint>
+
+#include "treegrid/TreeGridColumn.h"
+
+// The header's column collection: owns the columns, keeps the map between display positions and
+// collection indices, walks visible columns and finds the column under an x coordinate.
+class TTreeGridColumns
+{
+public:
+    explicit TTreeGridColumns(TTreeGridHeader *header);
+    virtual ~TTreeGridColumns();
+
+    TTreeGridColumns(const TTreeGridColumns &) = delete;
+    TTreeGridColumns &operator=(const TTreeGridColumns &) = delete;
+
+    TTreeGridHeader *Header() const { return FHeader; }
+    TBaseTreeGrid *Owner() const;
+
+    // A new column at the end (position and index count - 1).
+    TTreeGridColumn *Add();
+    virtual void Clear();
+    // Destroys one column with the index fix-ups of the collection, the header and the tree.
+    void Delete(TColumnIndex index);
+    void Assign(const TTreeGridColumns &source);
+    bool Equals(const TTreeGridColumns &other) const;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TTreeGridColumn *Items(TColumnIndex index) const;
+    TTreeGridColumn *operator[](TColumnIndex index) const { return Items(index); }
+    bool IsValidColumn(TColumnIndex column) const { return column >= 0 && column < Count(); }
+
+    // Collection updates: notifications are held until the outermost EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return FUpdateCount; }
+
+    int DefaultWidth() const { return FDefaultWidth; }
+    void SetDefaultWidth(int value) { FDefaultWidth = value; }
+
+    // Hit testing by x. P is in client coordinates of the tree (header y for header use).
+    TColumnIndex ColumnFromPosition(QPoint p, bool relative = true) const;
+    // The index shown at a display position, NoColumn beyond the end.
+    TColumnIndex ColumnFromPosition(TColumnPosition positionIndex) const;
+    void GetColumnBounds(TColumnIndex column, int &left, int &right) const;
+    TColumnIndex GetColumnAndBounds(QPoint p, int &left, int &right, bool relative = true) const;
+
+    // Walks in display order; InvalidColumn at the end or for a negative start.
+    TColumnIndex GetFirstVisibleColumn(bool considerAllowFocus = false) const;
+    TColumnIndex GetLastVisibleColumn(bool considerAllowFocus = false) const;
+    TColumnIndex GetFirstColumn() const;
+    TColumnIndex GetNextColumn(TColumnIndex column) const;
+    TColumnIndex GetNextVisibleColumn(TColumnIndex column, bool considerAllowFocus = false) const;
+    TColumnIndex GetPreviousColumn(TColumnIndex column) const;
+    TColumnIndex GetPreviousVisibleColumn(TColumnIndex column, bool considerAllowFocus = false) const;
+    std::vector<TTreeGridColumn *> GetVisibleColumns() const;
+    int GetVisibleFixedWidth() const;
+    int GetScrollWidth() const;
+    int TotalWidth() const;
+
+    // The column that takes the rest width under hoAutoResize.
+    TColumnIndex AutoSizeColumn() const;
+    void AdjustAutoSize(TColumnIndex currentIndex, bool force = false);
+    void AnimatedResize(TColumnIndex column, int newWidth);
+    bool CanSplitterResize(QPoint p, TColumnIndex column) const;
+
+    void UpdatePositions(bool force = false);
+    void FixPositions();
+    void ReorderColumns(bool rtl);
+    const std::vector<TColumnIndex> &PositionToIndex() const { return FPositionToIndex; }
+
+    // Called after any change; column nil means a general change.
+    virtual void Update(TTreeGridColumn *item);
+
+    // Header cell bookkeeping of hover, press, track and click (mouse handling comes later).
+    TColumnIndex HoverIndex() const { return FHoverIndex; }
+    TColumnIndex DownIndex() const { return FDownIndex; }
+    TColumnIndex TrackIndex() const { return FTrackIndex; }
+    TColumnIndex ClickIndex() const { return FClickIndex; }
+    TColumnIndex DropTarget() const { return FDropTarget; }
+    void SetHoverIndex(TColumnIndex v) { FHoverIndex = v; }
+    void SetDownIndex(TColumnIndex v) { FDownIndex = v; }
+    void SetTrackIndex(TColumnIndex v) { FTrackIndex = v; }
+    void SetClickIndex(TColumnIndex v) { FClickIndex = v; }
+    void SetDropTarget(TColumnIndex v) { FDropTarget = v; }
+
+    bool NeedPositionsFix() const { return FNeedPositionsFix; }
+    bool Clearing() const { return FClearing; }
+
+protected:
+    // Factory for new columns; a tree with its own column class overrides it.
+    virtual std::unique_ptr<TTreeGridColumn> NewColumn();
+
+private:
+    friend class TTreeGridColumn;
+
+    void InitializePositionArray();
+    TColumnPosition PositionOf(TColumnIndex index) const;
+    void IndexChanged(TColumnIndex oldIndex, TColumnIndex newIndex);
+    void ColumnRemoved(TColumnIndex index);
+    void Renumber();
+    void Changed(TTreeGridColumn *item);
+    int RightToLeftOffset() const;
+
+    TTreeGridHeader *FHeader;
+    std::vector<std::unique_ptr<TTreeGridColumn>> FItems;
+    std::vector<TColumnIndex> FPositionToIndex;
+    TColumnIndex FHoverIndex = NoColumn;
+    TColumnIndex FDownIndex = NoColumn;
+    TColumnIndex FTrackIndex = NoColumn;
+    TColumnIndex FClickIndex = NoColumn;
+    TColumnIndex FDropTarget = NoColumn;
+    TColumnIndex FDragIndex = NoColumn;
+    bool FDropBefore = false;
+    int FDefaultWidth = 50;
+    bool FNeedPositionsFix = false;
+    bool FClearing = false;
+    int FUpdateCount = 0;
+};
