@@ -284,7 +284,8 @@ bool TMemIniFile::UpdateFile(bool compress)
     }
     // A file the user made read-only is left alone, as a direct write would have been.
     const QFileInfo info(FFileName);
-    if (info.exists() && !info.isWritable()) {
+    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & writeBits))) {
         FLastError = QStringLiteral("The file is read-only.");
         return false;
     }

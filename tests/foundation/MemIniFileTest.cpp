@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -258,8 +257,6 @@ TEST_F(MemIniFileTest, FailedWritesAreReportedAndKeepTheOldFile)
     ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner));
     const QByteArray before = testsupport::readFile(file);
     ini.WriteString("a", "b", "new");
-    if (QFileInfo(file).isWritable())
-        GTEST_SKIP() << "running with rights that ignore file permissions";
     EXPECT_FALSE(ini.UpdateFile());
     EXPECT_EQ(testsupport::readFile(file), before);
 }
