@@ -147,6 +147,14 @@ TEST_F(LanguageTest, TranslatesTextsFromTheLanguageFile)
     EXPECT_EQ(Translate("Open file"), "Open file");
 }
 
+TEST_F(LanguageTest, ReadsUtf8LanguageFilesWithByteOrderMark)
+{
+    const QString path = dir.filePath("russian.lng");
+    ASSERT_TRUE(testsupport::writeFile(path, "\xEF\xBB\xBF[translated]\nOpen file=\xD0\x9E\xD1\x82\xD0\xBA\xD1\x80\xD1\x8B\xD1\x82\xD1\x8C\n"));
+    Language::SetLanguagefile(path);
+    EXPECT_EQ(Translate("Open file"), QString::fromUtf8("Открыть"));
+}
+
 TEST_F(LanguageTest, BuildsPathsOverObjectNames)
 {
     SetupWindow w;
