@@ -6,10 +6,11 @@
 
 namespace {
 
+// Never destroyed: units tear down their cursors during program exit in any order.
 std::map<TCursor, QCursor> &Table()
 {
-    static std::map<TCursor, QCursor> table;
-    return table;
+    static auto *table = new std::map<TCursor, QCursor>;
+    return *table;
 }
 
 TCursor &Screen()
