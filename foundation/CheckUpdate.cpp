@@ -5,7 +5,6 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
