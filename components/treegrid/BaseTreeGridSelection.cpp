@@ -249,6 +249,9 @@ void TBaseTreeGrid::SetSelected(PGridNode node, bool value)
 {
     if (FSelectionLocked || !node || node == FRoot || Selected(node) == value)
         return;
+    // The owner may disable the node (or select it) when it is initialised.
+    if (!node->States.contains(vsInitialized))
+        InitNode(node);
     if (value) {
         if (FSelectionCount == 0)
             FRangeAnchor = node;
@@ -624,9 +627,10 @@ TSpan normalised(const QRect &r)
     return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
 
+// Half-open spans; an empty span touches nothing.
 bool overlaps(std::int64_t a1, std::int64_t a2, std::int64_t b1, std::int64_t b2)
 {
-    return a1 < b2 && b1 < a2;
+    return a1 < a2 && b1 < b2 && a1 < b2 && b1 < a2;
 }
 
 } // namespace
