@@ -4,6 +4,8 @@
 
 TXMLAttribute::TXMLAttribute(const QString &name, const QString &value) : FName(name), FValue(value) {}
 
+TXMLAttribute::TXMLAttribute(const THashedString &name, const QString &value) : FName(name), FValue(value) {}
+
 int TXMLAttribute::ToInt(int def) const
 {
     bool ok = false;
@@ -13,5 +15,9 @@ int TXMLAttribute::ToInt(int def) const
 
 QString TXMLAttribute::document() const
 {
-    return XMLEscapeAttributeName(FName.Value()) + QLatin1String("=\"") + XMLEscape(FValue) + QLatin1Char('"');
+    QString out = XMLEscapeAttributeName(FName.Value());
+    out += QLatin1String("=\"");
+    XMLEscapeTo(out, FValue);
+    out += QLatin1Char('"');
+    return out;
 }

@@ -9,6 +9,7 @@ class TXMLAttribute
 {
 public:
     TXMLAttribute(const QString &name, const QString &value);
+    TXMLAttribute(const THashedString &name, const QString &value);
 
     QString GetName() const { return FName.Value(); }
     const THashedString &Name() const { return FName; }

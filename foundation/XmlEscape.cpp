@@ -44,15 +44,21 @@ bool startsAt(QStringView s, qsizetype at, QLatin1String what)
 
 } // namespace
 
-QString XMLEscape(QStringView s)
+namespace {
+
+qsizetype firstToEscape(QStringView s)
 {
-    qsizetype first = 0;
-    while (first < s.size() && !needsEscape(s[first].unicode()))
-        ++first;
-    if (first == s.size())
-        return s.toString();
-    QString out;
-    out.reserve(s.size() + 16);
+    qsizetype i = 0;
+    while (i < s.size() && !needsEscape(s[i].unicode()))
+        ++i;
+    return i;
+}
+
+} // namespace
+
+void XMLEscapeTo(QString &out, QStringView s)
+{
+    const qsizetype first = firstToEscape(s);
     out += s.left(first);
     for (qsizetype i = first; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
@@ -61,7 +67,21 @@ QString XMLEscape(QStringView s)
         else
             out += QChar(c);
     }
+}
+
+QString XMLEscape(QStringView s)
+{
+    QString out;
+    out.reserve(s.size() + 16);
+    XMLEscapeTo(out, s);
     return out;
+}
+
+QString XMLEscape(const QString &s)
+{
+    if (firstToEscape(s) == s.size())
+        return s;
+    return XMLEscape(QStringView(s));
 }
 
 QString XMLUnescape(QStringView s)
@@ -115,6 +135,13 @@ QString XMLUnescape(QStringView s)
         }
     }
     return out;
+}
+
+QString XMLUnescape(const QString &s)
+{
+    if (!s.contains(QLatin1Char('&')))
+        return s;
+    return XMLUnescape(QStringView(s));
 }
 
 QString XMLEscapeElementName(QStringView name)

@@ -19,10 +19,14 @@ public:
 // below 32 (CR, LF and TAB among them) and characters that Windows-1252 cannot hold become
 // "&#n;", one per UTF-16 unit, so that every text survives a save and a load unchanged.
 QString XMLEscape(QStringView s);
+QString XMLEscape(const QString &s); // shares s when nothing needs escaping
+// Appends the escaped form of s to out.
+void XMLEscapeTo(QString &out, QStringView s);
 
 // The inverse: "&amp;" "&lt;" "&gt;" "&quot;" "&nbsp;" and "&#n;" (decimal, 0..65535).
 // Anything else after "&" raises EXMLError("XMLUnescape format error").
 QString XMLUnescape(QStringView s);
+QString XMLUnescape(const QString &s); // shares s when it holds no entity
 
 // Names go through XMLEscape, plus what the reader would take for tag syntax: in element
 // names a leading "/" or "!" and a trailing "/" or "?", in attribute names "=".

@@ -7,20 +7,12 @@ TXMLNode::TXMLNode(const QString &name, const QString &value, TXMLNode *parent)
 {
 }
 
-TXMLNode::~TXMLNode()
+TXMLNode::TXMLNode(const THashedString &name, const QString &value, TXMLNode *parent)
+    : FName(name), FValue(value), FParentNode(parent)
 {
-    // Children first, deepest last in line, without recursion depth of the vectors'
-    // destructors mattering: a damaged file may nest very deep.
-    std::vector<std::unique_ptr<TXMLNode>> pending;
-    pending.swap(FNodes);
-    while (!pending.empty()) {
-        std::unique_ptr<TXMLNode> node = std::move(pending.back());
-        pending.pop_back();
-        for (auto &child : node->FNodes)
-            pending.push_back(std::move(child));
-        node->FNodes.clear();
-    }
 }
+
+TXMLNode::~TXMLNode() = default;
 
 TXMLNode *TXMLNode::AddNode(const QString &name, const QString &value)
 {

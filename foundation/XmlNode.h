@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class TXMLNameCache;
+
 enum TXMLValueType { xvtString = 0, xvtCDATA = 1 };
 
 // One element of the XML tree: a name, a text, attributes and child elements, all owned.
@@ -19,6 +21,7 @@ class TXMLNode
 public:
     // The element is not linked into parent's list; AddNode does that.
     TXMLNode(const QString &name, const QString &value, TXMLNode *parent);
+    TXMLNode(const THashedString &name, const QString &value, TXMLNode *parent);
     virtual ~TXMLNode();
     TXMLNode(const TXMLNode &) = delete;
     TXMLNode &operator=(const TXMLNode &) = delete;
@@ -84,5 +87,9 @@ protected:
     TXMLValueType FValueType = xvtString;
 
 private:
+    friend class TXMLTree;
     TXMLNode *findDeep(const THashedString &name) const;
+    // The reader's form: names looked up in a cache of the parse, so that the many
+    // elements of one name share one string.
+    TXMLNode *AddNodeEx(QStringView tagText, TXMLNameCache &names);
 };

@@ -4,6 +4,36 @@
 #include "XmlNode.h"
 #include "XmlTree.h"
 
+#include <vector>
+
+// Unescaped names of one parse by their raw text. A document repeats a few dozen names
+// over and over; sharing them saves an allocation and a hash per element.
+class TXMLNameCache
+{
+public:
+    THashedString get(QStringView raw)
+    {
+        const quint32 hash = THashedString::Hash(raw);
+        for (const Entry &e : FEntries) {
+            if (e.hash == hash && QStringView(e.raw) == raw)
+                return e.name;
+        }
+        THashedString name(XMLUnescape(raw));
+        if (FEntries.size() < 256)
+            FEntries.push_back({hash, raw.toString(), name});
+        return name;
+    }
+
+private:
+    struct Entry
+    {
+        quint32 hash;
+        QString raw;
+        THashedString name;
+    };
+    std::vector<Entry> FEntries;
+};
+
 namespace {
 
 // Leading and trailing characters up to SPACE go; U+00A0 and other blanks stay.
@@ -18,21 +48,23 @@ QStringView trimControl(QStringView s)
     return s.mid(begin, end - begin);
 }
 
-// CR LF and TAB become spaces, then the ends are trimmed.
-QString clean(QStringView s)
+// CR LF and TAB become spaces, then the ends are trimmed. storage holds the text when it
+// had to be changed.
+QStringView clean(QStringView s, QString &storage)
 {
     s = trimControl(s);
     if (!s.contains(QLatin1Char('\t')) && !s.contains(QLatin1String("\r\n")))
-        return s.toString();
-    QString out = s.toString();
-    out.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    out.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return trimControl(out).toString();
+        return s;
+    storage = s.toString();
+    storage.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    storage.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return trimControl(storage);
 }
 
 void storeText(TXMLNode *node, QStringView segment)
 {
-    node->SetValue(XMLUnescape(clean(segment)));
+    QString storage;
+    node->SetValue(XMLUnescape(clean(segment, storage)));
     node->SetValueType(xvtString);
 }
 
@@ -40,9 +72,17 @@ void storeText(TXMLNode *node, QStringView segment)
 
 TXMLNode *TXMLNode::AddNodeEx(const QString &tagText, const QString &value)
 {
-    const qsizetype space = tagText.indexOf(QLatin1Char(' '));
-    const QStringView tag(tagText);
-    TXMLNode *child = AddNode(XMLUnescape(space < 0 ? tag : tag.left(space)), value);
+    TXMLNameCache names;
+    TXMLNode *child = AddNodeEx(QStringView(tagText), names);
+    child->SetValue(value);
+    return child;
+}
+
+TXMLNode *TXMLNode::AddNodeEx(QStringView tag, TXMLNameCache &names)
+{
+    const qsizetype space = tag.indexOf(QLatin1Char(' '));
+    FNodes.push_back(std::make_unique<TXMLNode>(names.get(space < 0 ? tag : tag.left(space)), QString(), this));
+    TXMLNode *child = FNodes.back().get();
     if (space < 0)
         return child;
     qsizetype pos = space;
@@ -56,8 +96,8 @@ TXMLNode *TXMLNode::AddNodeEx(const QString &tagText, const QString &value)
         const qsizetype close = tag.indexOf(QLatin1Char('"'), open + 1);
         if (close < 0)
             break;
-        child->AddAttribute(XMLUnescape(trimControl(tag.mid(pos, equals - pos))),
-                            XMLUnescape(tag.mid(open + 1, close - open - 1)));
+        child->FAttributes.push_back(std::make_unique<TXMLAttribute>(
+            names.get(trimControl(tag.mid(pos, equals - pos))), XMLUnescape(tag.mid(open + 1, close - open - 1))));
         pos = close + 1;
     }
     return child;
@@ -66,6 +106,8 @@ TXMLNode *TXMLNode::AddNodeEx(const QString &tagText, const QString &value)
 void TXMLTree::ProcessXML(const QString &text)
 {
     Clear();
+    TXMLNameCache names;
+    QString storage;
     const QStringView all(text);
     TXMLNode *current = this;
     int depth = 0;
@@ -86,7 +128,8 @@ void TXMLTree::ProcessXML(const QString &text)
         if (!between.isEmpty())
             storeText(current, between);
 
-        if (all.mid(lt, cdataOpen.size()).compare(cdataOpen, Qt::CaseInsensitive) == 0) {
+        if (lt + 1 < all.size() && all[lt + 1] == QLatin1Char('!')
+            && all.mid(lt, cdataOpen.size()).compare(cdataOpen, Qt::CaseInsensitive) == 0) {
             const qsizetype end = all.indexOf(QLatin1String("]]>"), lt + cdataOpen.size());
             if (end < 0)
                 throw EXMLError("XML format error: unterminated CDATA section");
@@ -114,11 +157,11 @@ void TXMLTree::ProcessXML(const QString &text)
                 --depth;
             }
         } else if (tag.endsWith(QLatin1Char('?')) || tag.endsWith(QLatin1Char('/'))) {
-            current->AddNodeEx(clean(tag));
+            current->AddNodeEx(clean(tag, storage), names);
         } else {
             if (depth >= MaxDepth)
                 throw EXMLError("XML format error: elements nested too deep");
-            current = current->AddNodeEx(clean(tag));
+            current = current->AddNodeEx(clean(tag, storage), names);
             ++depth;
             ++FNodeCount;
         }

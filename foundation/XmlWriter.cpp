@@ -71,7 +71,7 @@ void TXMLNode::appendDocument(QString &out, int level) const
         if (FValueType == xvtCDATA)
             appendCData(out, FValue);
         else
-            out += XMLEscape(FValue);
+            XMLEscapeTo(out, FValue);
     }
     for (const auto &child : FNodes)
         child->appendDocument(out, level + 1);

@@ -169,6 +169,16 @@ TEST(XmlTree, ReaderCases)
     EXPECT_EQ(tree.GetNode(0)->GetName(), QStringLiteral("row"));
     EXPECT_EQ(tree.GetNode(0)->namedAttribute(QStringLiteral("id"))->ToInt(0), 5);
 
+    // AddNodeEx as callers use it: the text of an opening tag and a value taken as it is.
+    TXMLTree built;
+    TXMLNode *made = built.AddNodeEx(QStringLiteral("new&nbsp;row id=\"5\" note=\"a&amp;b\" ?"), QStringLiteral("x&amp;"));
+    EXPECT_EQ(made->GetName(), QStringLiteral("new row"));
+    EXPECT_EQ(made->GetValue(), QStringLiteral("x&amp;"));
+    EXPECT_EQ(made->parentNode(), &built);
+    ASSERT_EQ(made->AttributeCount(), 2);
+    EXPECT_EQ(made->namedAttribute(QStringLiteral("note"))->GetValue(), QStringLiteral("a&b"));
+    EXPECT_THROW(built.AddNodeEx(QStringLiteral("bad&name"), QString()), EXMLError);
+
     // A second parse replaces everything, attributes of the tree included.
     tree.AddAttribute(QStringLiteral("stale"), QStringLiteral("1"));
     tree.setText(QStringLiteral("<only />"));
