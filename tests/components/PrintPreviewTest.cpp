@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+#include "Canvas.h"
+#include "DialogPrintPreview.h"
+#include "DialogPrintPreviewFullScreen.h"
+#include "PreviewPaintBox.h"
+#include "PrintMetafile.h"
+
+namespace {
+
+int PdfPageCount(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QString data = QString::fromLatin1(file.readAll());
+    return int(data.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s\\w])"))));
+}
+
+struct RecorderFixture : ::testing::Test {
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        pdf = dir.filePath(QStringLiteral("out.pdf"));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        recorder.SetPrinter(&printer);
+        QObject::connect(&recorder, &TPrintPreviewDialog::OnChange, [this](const QString &m) { messages << m; });
+    }
+    void RecordPages(int count)
+    {
+        recorder.NewJob();
+        for (int i = 1; i <= count; ++i) {
+            ASSERT_EQ(recorder.NewPage(), i);
+            recorder.TextOut(0, 0, QStringLiteral("Body %1").arg(i));
+        }
+    }
+    // The texts of a page (after DonePrinting).
+    QList<TRecordedText> Texts(int page) const { return recorder.GetMetafile(page)->Texts(); }
+    static const TRecordedText *Find(const QList<TRecordedText> &texts, const QString &prefix)
+    {
+        for (const TRecordedText &t : texts)
+            if (t.Text.startsWith(prefix))
+                return &t;
+        return nullptr;
+    }
+    static int Top(const TRecordedText &t) { return qRound(t.Position.y()) - QFontMetrics(t.Font).ascent(); }
+
+    QTemporaryDir dir;
+    QString pdf;
+    QPrinter printer{QPrinter::HighResolution};
+    TPrintPreviewDialog recorder;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(RecorderFixture, PageGeometryAndPunchMargin)
+{
+    recorder.NewJob();
+    const QPoint full = recorder.PrintableSize(false, false);
+    EXPECT_EQ(full, QPoint(printer.width(), printer.height()));
+    EXPECT_EQ(recorder.PixelsPerInch(), QPoint(1200, 1200));
+    EXPECT_EQ(recorder.PrintableOffset(), QPoint(0, 0));
+    recorder.SetLochrand(true);
+    // 12 mm at 1200 dpi.
+    EXPECT_NEAR(recorder.PunchMargin(), 567, 2);
+    EXPECT_EQ(recorder.PrintableSize(false, true).x(), full.x() - recorder.PunchMargin());
+    EXPECT_EQ(recorder.PrintableSize(false, false).x(), full.x());
+    EXPECT_EQ(recorder.PrintableOffset().x(), recorder.PunchMargin());
+
+    // Body coordinates start behind the punch margin.
+    ASSERT_EQ(recorder.NewPage(), 1);
+    recorder.TextOut(0, 0, QStringLiteral("Start"));
+    recorder.DonePrinting();
+    const TRecordedText *start = Find(Texts(1), QStringLiteral("Start"));
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(qRound(start->Position.x()), recorder.PunchMargin());
+    // The page's default font is 10 pt at the printer's resolution.
+    EXPECT_EQ(start->Font.pixelSize(), (10 * 1200 + 36) / 72);
+}
+
+TEST_F(RecorderFixture, HeadersAndFootersWithPageNumbers)
+{
+    // Headers come first, so that the body below them is known while drawing.
+    recorder.NewJob();
+    recorder.NewPage();
+    recorder.GetFont()->SetSize(20);
+    recorder.AddHeader(QStringLiteral("Kopf zwei"), 2, paCenter);
+    recorder.GetFont()->SetSize(10);
+    recorder.AddHeader(QStringLiteral("Kopf eins"), 1, paLeft);
+    recorder.AddHeader(QStringLiteral("Seite $PAGE_NO$ von $PAGE_COUNT$ $PAGE_NO$"), -1, paCenter);
+    recorder.AddHeader(QStringLiteral("Fuss zwei"), -2, paRight);
+    try {
+        recorder.AddHeader(QStringLiteral("nie"), 0, paLeft);
+        FAIL() << "line 0 accepted";
+    } catch (const std::invalid_argument &e) {
+        EXPECT_STREQ(e.what(), "line muss grösser oder kleiner 0 sein");
+    }
+    EXPECT_EQ(recorder.Headers().size(), 4u);
+    recorder.GetFont()->SetSize(10);
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1)
+            recorder.NewPage();
+        recorder.TextOut(0, 0, QStringLiteral("Body %1").arg(page));
+    }
+    const int line1 = recorder.HeaderLineSize(1);
+    const int line2 = recorder.HeaderLineSize(2);
+    EXPECT_GT(line2, line1); // the bigger font makes line 2 taller
+    EXPECT_EQ(recorder.HeaderSize(), line1 + line2);
+    EXPECT_EQ(recorder.FooterSize(), recorder.HeaderLineSize(-1) + recorder.HeaderLineSize(-2));
+    EXPECT_EQ(recorder.PrintableOffset().y(), line1 + line2);
+
+    recorder.PrintHeaderAndFooter();
+    recorder.DonePrinting();
+    const QPoint body = recorder.PrintableSize(true, true);
+    for (int page = 1; page <= 3; ++page) {
+        const QList<TRecordedText> texts = Texts(page);
+        const TRecordedText *footer = Find(texts, QStringLiteral("Seite"));
+        ASSERT_NE(footer, nullptr);
+        EXPECT_EQ(footer->Text, QStringLiteral("Seite %1 von 3 $PAGE_NO$").arg(page));
+        const TRecordedText *h1 = Find(texts, QStringLiteral("Kopf eins"));
+        const TRecordedText *h2 = Find(texts, QStringLiteral("Kopf zwei"));
+        const TRecordedText *f2 = Find(texts, QStringLiteral("Fuss zwei"));
+        const TRecordedText *bodyText = Find(texts, QStringLiteral("Body"));
+        ASSERT_TRUE(h1 && h2 && f2 && bodyText);
+        // Line 2 at the top, line 1 right above the body, the body below them.
+        EXPECT_EQ(Top(*h2), 0);
+        EXPECT_EQ(Top(*h1), line2);
+        EXPECT_EQ(Top(*bodyText), line1 + line2);
+        EXPECT_EQ(Top(*footer), line1 + line2 + body.y());
+        EXPECT_EQ(Top(*f2), line1 + line2 + body.y() + recorder.HeaderLineSize(-1));
+        EXPECT_EQ(h2->Font.pixelSize(), (20 * 1200 + 36) / 72);
+        // Right and centred alignment against the body width.
+        EXPECT_NEAR(f2->Position.x() + QFontMetrics(f2->Font).horizontalAdvance(f2->Text), body.x(), 2);
+        EXPECT_NEAR(footer->Position.x() + QFontMetrics(footer->Font).horizontalAdvance(footer->Text) / 2.0,
+                    body.x() / 2.0, 2);
+    }
+    EXPECT_EQ(TPrintPreviewDialog::ReplacePageMarkers(QStringLiteral("$PAGE_COUNT$/$PAGE_COUNT$"), 1, 9),
+              QStringLiteral("9/$PAGE_COUNT$"));
+}
+
+TEST_F(RecorderFixture, HeaderBeforeAnyPageAndDrawingAfterDone)
+{
+    recorder.NewJob();
+    recorder.AddHeader(QStringLiteral("früh"), 1, paLeft);
+    EXPECT_GT(recorder.HeaderLineSize(1), 0);
+    EXPECT_EQ(recorder.TextHeight(), -1);
+    recorder.NewPage();
+    EXPECT_EQ(recorder.HeaderLineSize(1), recorder.TextHeight());
+    recorder.DonePrinting();
+    EXPECT_EQ(recorder.NewPage(), -1);
+    EXPECT_EQ(recorder.TextWidth(QStringLiteral("x")), -1);
+    EXPECT_EQ(recorder.GetCanvas(1), nullptr);
+    recorder.TextOut(0, 0, QStringLiteral("ignored"));
+    EXPECT_EQ(recorder.GetPageCount(), 1);
+    EXPECT_NE(recorder.GetMetafile(1), nullptr);
+    EXPECT_EQ(recorder.GetMetafile(2), nullptr);
+}
+
+TEST_F(RecorderFixture, PrintAllAndOnePageIntoPdf)
+{
+    RecordPages(3);
+    recorder.GetCurrentCanvas()->Brush().SetStyle(bsSolid);
+    recorder.GetCurrentCanvas()->Brush().SetColor(clRed);
+    recorder.Rectangle(QRect(100, 100, 1000, 1000));
+    recorder.SetTitle(QStringLiteral("Plan"));
+    ASSERT_TRUE(recorder.PrintAll());
+    EXPECT_EQ(PdfPageCount(pdf), 3);
+    EXPECT_EQ(printer.docName(), QStringLiteral("Plan"));
+    EXPECT_EQ(messages, (QStringList{"Drucke Seite 1 von 3", "Drucke Seite 2 von 3", "Drucke Seite 3 von 3"}));
+
+    // The page replays the recording: the red square sits where it was drawn, scaled.
+    QImage image(recorder.PrintableSize(false, false).x() / 10, recorder.PrintableSize(false, false).y() / 10,
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        recorder.GetMetafile(3)->Play(painter, QRectF(image.rect()));
+    }
+    EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white));
+
+    QFile::remove(pdf);
+    messages.clear();
+    ASSERT_TRUE(recorder.PrintPage(2));
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+    EXPECT_EQ(messages, (QStringList{"Drucke Seite 2 von 3", "Seite 2 von 3 gedruckt"}));
+    EXPECT_FALSE(recorder.PrintPage(4));
+}
+
+TEST_F(RecorderFixture, PreviewCancelProducesNothing)
+{
+    RecordPages(2);
+    QString caption;
+    QTimer::singleShot(0, &recorder, [&] {
+        caption = recorder.Form()->windowTitle();
+        recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+    });
+    EXPECT_EQ(recorder.Preview(), 2);
+    EXPECT_EQ(caption, QStringLiteral("Druckvorschau - Seite 1 von 2"));
+    EXPECT_EQ(messages, (QStringList{"Druckauftrag wird abgebrochen", "Druckauftrag ist abgebrochen"}));
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // A new job afterwards prints normally through "alles drucken".
+    RecordPages(2);
+    messages.clear();
+    QTimer::singleShot(0, &recorder, [&] {
+        recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    });
+    EXPECT_EQ(recorder.Preview(), 1);
+    EXPECT_EQ(PdfPageCount(pdf), 2);
+    EXPECT_FALSE(messages.contains(QStringLiteral("Druckauftrag ist abgebrochen")));
+}
+
+TEST_F(RecorderFixture, PreviewPagesWheelAndFullScreen)
+{
+    RecordPages(3);
+    int afterWheel = 0;
+    int fullScreenPage = 0;
+    QString fullScreenCaption;
+    QTimer::singleShot(0, &recorder, [&] {
+        QDialog *form = recorder.Form();
+        auto *box = form->findChild<TPreviewPaintBox *>(QStringLiteral("PaintBox1"));
+        // The box keeps the paper's proportions inside the panel.
+        const QSizeF paper = recorder.PhysicalSize();
+        EXPECT_NEAR(double(box->width()) / box->height(), paper.width() / paper.height(), 0.02);
+        QWheelEvent down(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(box, &down);
+        afterWheel = recorder.GetScrollBarPosition();
+        QTimer::singleShot(0, &recorder, [&] {
+            TPrintPreviewFullScreenDialog *full = recorder.FullScreen();
+            fullScreenPage = full->Page();
+            full->ScrollBar()->setValue(3);
+            fullScreenCaption = full->windowTitle();
+            QTest::mouseClick(full->PaintBox(), Qt::LeftButton, {}, QPoint(5, 5));
+        });
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+        // Back from the full-screen view.
+        QTimer::singleShot(0, &recorder, [&] {
+            recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+        });
+    });
+    recorder.Preview();
+    EXPECT_EQ(afterWheel, 2);
+    EXPECT_EQ(fullScreenPage, 2);
+    EXPECT_EQ(fullScreenCaption, QStringLiteral("Druckvorschau - Seite 3 von 3"));
+    EXPECT_EQ(recorder.GetScrollBarPosition(), 3);
+    EXPECT_EQ(recorder.Form()->windowTitle(), QStringLiteral("Druckvorschau - Seite 3 von 3"));
+}
+
+namespace {
+
+int CountTexts(const TPrintPreviewDialog &recorder, const QString &text)
+{
+    int count = 0;
+    for (int page = 1; page <= recorder.GetPageCount(); ++page)
+        for (const TRecordedText &t : recorder.GetMetafile(page)->Texts())
+            count += t.Text == text;
+    return count;
+}
+
+} // namespace
+
+TEST_F(RecorderFixture, TableOverSeveralPagesCutsBeforeShrinking)
+{
+    recorder.NewJob();
+    recorder.NewPage();
+    TPrintStringGrid grid(3, 0);
+    grid.AddRow({QStringLiteral("Nr"), QStringLiteral("Text"), QStringLiteral("Wert")});
+    grid.SetColAlignment(2, paRight);
+    const QString longText = QString(QStringLiteral("sehr lang ")).repeated(60);
+    for (int i = 1; i <= 150; ++i)
+        grid.AddRow({QStringLiteral("R%1").arg(i), i == 7 ? longText : QStringLiteral("kurz"), QString::number(i * 10)});
+    const int startPixels = recorder.GetFont()->ToQFont().pixelSize();
+
+    const QRect rect = recorder.PrintStringGrid(grid, QStringLiteral("Liste"), true, true, 0, grid.RowCount() - 1, 0);
+    const int pages = recorder.GetPageCount();
+    EXPECT_GE(pages, 3);
+    EXPECT_LE(rect.width(), recorder.PrintableSize(true, true).x());
+    EXPECT_GT(rect.bottom(), rect.top());
+    EXPECT_EQ(recorder.GetFont()->ToQFont().pixelSize(), startPixels); // restored
+    recorder.DonePrinting();
+
+    // The caption and the header row repeat on every page; row 0 is not printed twice.
+    EXPECT_EQ(CountTexts(recorder, QStringLiteral("Liste")), pages);
+    EXPECT_EQ(CountTexts(recorder, QStringLiteral("Nr")), pages);
+    EXPECT_EQ(CountTexts(recorder, QStringLiteral("R150")), 1);
+    // No row runs into the space below the body.
+    const int bodyBottom = recorder.PrintableOffset().y() + recorder.PrintableSize(true, true).y();
+    for (int page = 1; page <= pages; ++page)
+        for (const TRecordedText &t : recorder.GetMetafile(page)->Texts())
+            EXPECT_LE(Top(t) + QFontMetrics(t.Font).height(), bodyBottom + 1) << page << " " << t.Text.toStdString();
+    // The long column was cut, not the font: every cell keeps the starting size.
+    bool cut = false;
+    for (const TRecordedText &t : recorder.GetMetafile(1)->Texts()) {
+        EXPECT_EQ(t.Font.pixelSize(), startPixels) << t.Text.toStdString();
+        cut = cut || (t.Text.startsWith(QStringLiteral("s")) && t.Text.endsWith(QStringLiteral("...")));
+    }
+    EXPECT_TRUE(cut);
+}
+
+TEST_F(RecorderFixture, WideTableShrinksThenNarrows)
+{
+    recorder.NewJob();
+    recorder.NewPage();
+    // Twelve columns whose texts are all equally long: cutting does not help.
+    TPrintStringGrid grid(12, 0);
+    QStringList row;
+    for (int c = 0; c < 12; ++c)
+        row << QString(QStringLiteral("Spalte%1 ")).arg(c).repeated(3);
+    grid.AddRow(row);
+    grid.AddRow(row);
+    grid.SetColWidth(5, 0); // not printed
+    const QRect rect = recorder.PrintStringGrid(grid, QString(), false, false, 0, 1, 100);
+    EXPECT_LE(rect.width(), recorder.PrintableSize(true, true).x());
+    EXPECT_GE(rect.left(), 0);
+    recorder.DonePrinting();
+    const QList<TRecordedText> texts = recorder.GetMetafile(1)->Texts();
+    ASSERT_FALSE(texts.isEmpty());
+    const int pixels10 = (10 * 1200 + 36) / 72;
+    const int pixels7 = (7 * 1200 + 36) / 72;
+    for (const TRecordedText &t : texts) {
+        EXPECT_EQ(t.Font.pixelSize(), pixels7); // shrunk to 0.7 of 10 pt, no further
+        EXPECT_FALSE(t.Text.startsWith(QStringLiteral("Spalte5")));
+    }
+    EXPECT_LT(pixels7, pixels10);
+
+    // A grid without rows prints only its frame.
+    recorder.NewJob();
+    recorder.NewPage();
+    TPrintStringGrid empty(2, 0);
+    const QRect none = recorder.PrintStringGrid(empty, QStringLiteral("Leer"), true, true, 0, -1, 0);
+    EXPECT_GE(none.width(), 0);
+    EXPECT_EQ(recorder.GetPageCount(), 1);
+}
