@@ -93,23 +93,14 @@ void TBaseTreeGrid::PaintOptionsChanged(TTGPaintOptions oldOptions, TTGPaintOpti
             DoStateChange({}, {tsUseThemes});
         Invalidate();
     } else if (changed.contains(toShowHiddenNodes)) {
-        const bool show = newOptions.contains(toShowHiddenNodes);
+        // Hidden nodes may nest and carry whole subtrees, so rows and heights are counted
+        // anew rather than adjusted node by node.
         BeginUpdate();
         InterruptValidation();
-        for (PGridNode run = GetFirstNoInit(); run; run = GetNextNoInit(run)) {
-            if (!run->States.contains(vsHidden))
-                continue;
-            // Only nodes whose path shows them count into the visible rows.
-            if (run->States.contains(vsVisible) && FullyVisible(run)) {
-                if (show)
-                    FVisibleCount += 1 + CountVisibleChildren(run);
-                else
-                    FVisibleCount -= 1 + CountVisibleChildren(run);
-            }
-            if (run->States.contains(vsVisible) && run->Parent->States.contains(vsExpanded))
-                AdjustTotalHeight(run->Parent, show ? std::int64_t(run->TotalHeight) : -std::int64_t(run->TotalHeight), true);
-        }
+        RecalculateTotalHeights(FRoot);
+        FVisibleCount = CountVisibleChildren(FRoot);
         DoStateChange({tsUpdateHiddenChildrenNeeded});
+        InvalidateCache();
         EndUpdate();
     } else {
         if (changed.contains(toChildrenAbove))
@@ -130,10 +121,15 @@ void TBaseTreeGrid::SelectionOptionsChanged(TTGSelectionOptions oldOptions, TTGS
         return;
     const bool multiChanged = oldOptions.contains(toMultiSelect) != newOptions.contains(toMultiSelect);
     const TTGSelectionOptions added = newOptions - oldOptions;
-    if (multiChanged || added.intersects({toLevelSelectConstraint, toSiblingSelectConstraint})) {
-        // TODO(h5): ClearSelection();
+    if (multiChanged || added.intersects({toLevelSelectConstraint, toSiblingSelectConstraint}))
+        ClearSelection();
+    if (!newOptions.contains(toExtendedFocus) && Header()) {
+        const TColumnIndex mainColumn = Header()->MainColumn();
+        if (FFocusedColumn != mainColumn) {
+            FFocusedColumn = mainColumn;
+            Invalidate();
+        }
     }
-    // TODO(h5): without toExtendedFocus the focused column follows the main column.
 }
 
 void TBaseTreeGrid::MiscOptionsChanged(TTGMiscOptions oldOptions, TTGMiscOptions newOptions)
@@ -303,7 +299,8 @@ void TBaseTreeGrid::Assign(const TBaseTreeGrid &source)
     SetAnimationDuration(source.FAnimationDuration);
     SetSelectionBlendFactor(source.FSelectionBlendFactor);
     SetTextMargin(source.FTextMargin);
-    // TODO(h5): the header (columns) is copied by the header's own Assign.
+    if (source.FHeader && Header())
+        Header()->Assign(*source.FHeader);
 }
 
 void TBaseTreeGrid::Loaded()

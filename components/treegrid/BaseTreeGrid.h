@@ -493,6 +493,8 @@ protected:
     void DetermineHiddenChildrenFlag(PGridNode node);
     void DetermineHiddenChildrenFlagAllNodes();
     bool DoInitChildrenIfNeeded(PGridNode node);
+    // Sorts the node's children by the header's sort column under toAutoSort.
+    void SortIfAutoSort(PGridNode node);
     void SetTypedNodeData(int size, const std::type_info *type, void (*construct)(void *),
                           void (*destroy)(void *));
 
@@ -620,4 +622,5 @@ private:
     PGridNode FirstVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     PGridNode LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     void ChangeVisibility(PGridNode node, TGridNodeState state, bool include);
+    void RecalculateTotalHeights(PGridNode node);
 };

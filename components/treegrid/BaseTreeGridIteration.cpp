@@ -662,6 +662,17 @@ void TBaseTreeGrid::SetIsHidden(PGridNode node, bool value)
     ChangeVisibility(node, vsHidden, value);
 }
 
+void TBaseTreeGrid::RecalculateTotalHeights(PGridNode node)
+{
+    std::int64_t children = 0;
+    for (PGridNode child = node->FirstChild; child; child = child->NextSibling) {
+        RecalculateTotalHeights(child);
+        if (IsEffectivelyVisible(child))
+            children += child->TotalHeight;
+    }
+    node->TotalHeight = std::uint32_t(node->NodeHeight + (node->States.contains(vsExpanded) ? children : 0));
+}
+
 void TBaseTreeGrid::DetermineHiddenChildrenFlag(PGridNode node)
 {
     if (!node)

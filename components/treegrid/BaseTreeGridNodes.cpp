@@ -1,5 +1,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
+#include "treegrid/TreeGridHeader.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -270,7 +272,7 @@ void TBaseTreeGrid::SetDefaultNodeHeight(std::uint32_t value)
     if (FUpdateCount == 0 && IsLive()) {
         ValidateCache();
         UpdateScrollBars(true);
-        // TODO(h5): scroll the focused node into view (centred under toCenterScrollIntoView).
+        // Scrolling the focused node into view comes with the scrolling code.
         Invalidate();
     }
 }
@@ -318,9 +320,8 @@ void TBaseTreeGrid::InitNode(PGridNode node)
         node->States.include(vsDisabled);
     if (initStates.contains(ivsHasChildren))
         node->States.include(vsHasChildren);
-    if (initStates.contains(ivsSelected)) {
-        // TODO(h5): InternalAddToSelection(node, false);
-    }
+    if (initStates.contains(ivsSelected))
+        InternalAddToSelection(node, false);
     if (initStates.contains(ivsMultiline))
         node->States.include(vsMultiline);
     if (node->States.contains(vsExpanded) != initStates.contains(ivsExpanded)) {
@@ -413,6 +414,12 @@ void TBaseTreeGrid::ResetNode(PGridNode node)
 
 // ---- adding
 
+void TBaseTreeGrid::SortIfAutoSort(PGridNode node)
+{
+    if (FOptions->AutoOptions().contains(toAutoSort) && Header() && Header()->SortColumn() > InvalidColumn)
+        Sort(node, Header()->SortColumn(), Header()->SortDirection(), true);
+}
+
 PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
 {
     if (FOptions->MiscOptions().contains(toReadOnly))
@@ -450,7 +457,7 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
             FLastStructureChangeReason = crChildAdded;
             DoStructureChange(parent == FRoot ? nullptr : parent, crChildAdded);
         }
-        // TODO(h5): under toAutoSort (header sort column > -2) sort the parent's children.
+        SortIfAutoSort(parent);
         InvalidateToBottom(parent);
         UpdateScrollBars(true);
     }
@@ -507,7 +514,8 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
         }
         AdjustTotalCount(node, added, true);
         node->ChildCount = newChildCount;
-        // TODO(h5): outside updates under toAutoSort (sort column > -2) sort the children.
+        if (FUpdateCount == 0)
+            SortIfAutoSort(node);
         InvalidateCache();
     }
 
@@ -605,10 +613,12 @@ void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus, bool 
 {
     TGAssert(node && node != FRoot, "Node must neither be nil nor the root node.");
     InterruptValidation();
-    if (!keepFocus) {
-        // TODO(h5): when node is the focused node: focus nothing, fire OnFocusChanged.
+    if (node == FFocusedNode && !keepFocus) {
+        DoFocusNode(nullptr, false);
+        DoFocusChange(FFocusedNode, FFocusedColumn);
     }
-    // TODO(h5): reset the range anchor when it is this node.
+    if (node == FRangeAnchor)
+        ResetRangeAnchor();
 
     PGridNode parent = node->Parent;
     if (!node->States.contains(vsDeleting)) {
@@ -707,6 +717,8 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
         FLastDragTarget = nullptr;
     if (node == FLastSearchNode)
         FLastSearchNode = nullptr;
+    if (node == FCheckNode)
+        FCheckNode = nullptr;
     if (node->States.intersects({vsInitialized, vsInitialUserData}) && OnFreeNode)
         OnFreeNode(this, node);
     FreeNodeBlock(node);
@@ -728,10 +740,16 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool reindex)
     if (!node->States.contains(vsSelected)) {
         if (!parentClearing)
             InvalidateToBottom(parent);
+    } else if (FUpdateCount > 0) {
+        InternalRemoveFromSelection(node);
     } else {
-        // TODO(h5): inside an update bracket InternalRemoveFromSelection(node); outside, in
-        // synchronous mode RemoveFromSelection(node) and then InvalidateToBottom(parent).
-        node->States.exclude(vsSelected);
+        // Synchronous: the change must be reported while the node still exists.
+        const bool wasSynch = FStates.contains(tsSynchMode);
+        DoStateChange({tsSynchMode});
+        RemoveFromSelection(node);
+        if (!wasSynch)
+            DoStateChange({}, {tsSynchMode});
+        InvalidateToBottom(parent);
     }
 
     DeleteChildren(node, false);
@@ -797,7 +815,7 @@ void TBaseTreeGrid::DeleteChildren(PGridNode node, bool resetHasChildren)
     --FUpdateCount;
     InvalidateCache();
     if (FUpdateCount == 0 && !FDestroying) {
-        // TODO(h5): pack the selection array.
+        PackSelection();
         ValidateCache();
         UpdateScrollBars(true);
         if (oldOffsetX == FOffsetX && oldOffsetY == FOffsetY)
@@ -817,8 +835,14 @@ void TBaseTreeGrid::Clear()
     InterruptValidation();
     // TODO: cancel a running edit and drop a pending cut or copy once they exist.
     DoStateChange({}, {tsCopyPending, tsCutPending});
-    // TODO(h5): InternalClearSelection(); forget the focused node, last selected node, range
-    // anchor and check node.
+    if (FDestroying)
+        InternalClearSelection();
+    else
+        ClearSelection();
+    FFocusedNode = nullptr;
+    FRangeAnchor = nullptr;
+    FLastSelectionLevel = -1;
+    FCheckNode = nullptr;
     FLastChangedNode = nullptr;
     FCurrentHotNode = nullptr;
     FDropTargetNode = nullptr;

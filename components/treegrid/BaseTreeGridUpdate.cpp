@@ -31,7 +31,7 @@ void TBaseTreeGrid::EndUpdate()
             DoStateChange({}, {tsUpdateHiddenChildrenNeeded});
         }
         DoStateChange({}, {tsUpdating});
-        // TODO(h5): pack the selection array (entries of removed nodes).
+        PackSelection();
         InvalidateCache();
         ValidateCache();
         UpdateScrollBars(false);
@@ -39,7 +39,8 @@ void TBaseTreeGrid::EndUpdate()
             DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         if (FStates.contains(tsChangePending))
             DoChange(FLastChangedNode);
-        // TODO(h5): under toAutoSort sort the whole tree by the header's sort column.
+        if (FOptions->AutoOptions().contains(toAutoSort) && Header() && Header()->SortColumn() > InvalidColumn)
+            SortTree(Header()->SortColumn(), Header()->SortDirection(), true);
         SetUpdateState(false);
         Invalidate();
         UpdateDesigner();

@@ -123,6 +123,7 @@ bool TBaseTreeGrid::event(QEvent *e)
 {
     if (e->type() == TTGChangeStateEvent::EventType) {
         auto *change = static_cast<TTGChangeStateEvent *>(e);
+        change->Published.load(std::memory_order_acquire);
         // Reports of a validation that was interrupted since are out of date.
         if (change->Generation == FValidationGeneration.load(std::memory_order_relaxed) && !FDestroying)
             WMChangeState(change->Enter, change->Leave);

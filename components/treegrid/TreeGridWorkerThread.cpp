@@ -86,6 +86,13 @@ bool TWorkerThread::IsQueued(TBaseTreeGrid *tree)
     return std::find(FWaiterList.begin(), FWaiterList.end(), tree) != FWaiterList.end();
 }
 
+bool TWorkerThread::IsBusyWith(TBaseTreeGrid *tree)
+{
+    std::lock_guard lock(FLock);
+    return FCurrentTree == tree
+           || std::find(FWaiterList.begin(), FWaiterList.end(), tree) != FWaiterList.end();
+}
+
 void TWorkerThread::Wake()
 {
     {

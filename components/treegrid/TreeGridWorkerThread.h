@@ -2,6 +2,7 @@
 
 #include <QEvent>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -21,11 +22,17 @@ public:
     static constexpr QEvent::Type EventType = QEvent::Type(QEvent::User + 0x20);
 
     TTGChangeStateEvent(TValidationChangeStates enter, TValidationChangeStates leave, std::uint64_t generation)
-        : QEvent(EventType), Enter(enter), Leave(leave), Generation(generation) {}
+        : QEvent(EventType), Enter(enter), Leave(leave), Generation(generation)
+    {
+        Published.store(true, std::memory_order_release);
+    }
 
     TValidationChangeStates Enter;
     TValidationChangeStates Leave;
     std::uint64_t Generation;
+    // Pairs the worker's writes with the GUI thread's reads in a way race checkers can see
+    // (the event queue's own lock is invisible to them).
+    std::atomic<bool> Published{false};
 };
 
 // The validation worker shared by every tree of the process: it fills the position caches of
@@ -48,6 +55,8 @@ public:
     void Wake();
 
     bool IsQueued(TBaseTreeGrid *tree);
+    // Queued or being validated right now.
+    bool IsBusyWith(TBaseTreeGrid *tree);
     std::uint32_t RefCount() const { return FRefCount; }
 
 private:

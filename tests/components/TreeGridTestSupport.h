@@ -1,0 +1,110 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <vector>
+
+#include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridWorkerThread.h"
+
+namespace treegridtest {
+
+// Recomputes every stored count, height, index and link from scratch and compares it with
+// what the tree keeps incrementally.
+inline ::testing::AssertionResult CheckNode(TBaseTreeGrid &tree, PGridNode node, std::uint32_t &count,
+                                            std::uint32_t &height)
+{
+    std::uint32_t children = 0;
+    std::uint32_t subtreeCount = 1;
+    std::uint32_t childHeight = 0;
+    PGridNode previous = nullptr;
+    for (PGridNode child = node->FirstChild; child; child = child->NextSibling) {
+        if (child->Parent != node)
+            return ::testing::AssertionFailure() << "wrong parent link";
+        if (child->PrevSibling != previous)
+            return ::testing::AssertionFailure() << "wrong previous link";
+        if (child->Index != children)
+            return ::testing::AssertionFailure() << "index " << child->Index << " at position " << children;
+        std::uint32_t c = 0, h = 0;
+        auto sub = CheckNode(tree, child, c, h);
+        if (!sub)
+            return sub;
+        subtreeCount += c;
+        if (tree.IsEffectivelyVisible(child))
+            childHeight += h;
+        previous = child;
+        ++children;
+    }
+    if (node->LastChild != previous)
+        return ::testing::AssertionFailure() << "wrong last child";
+    if (node->ChildCount != children)
+        return ::testing::AssertionFailure() << "ChildCount " << node->ChildCount << ", linked " << children;
+    if (node->TotalCount != subtreeCount)
+        return ::testing::AssertionFailure() << "TotalCount " << node->TotalCount << ", expected " << subtreeCount;
+    const std::uint32_t expectedHeight = node->NodeHeight + (node->States.contains(vsExpanded) ? childHeight : 0);
+    if (node->TotalHeight != expectedHeight)
+        return ::testing::AssertionFailure() << "TotalHeight " << node->TotalHeight << ", expected " << expectedHeight;
+    count = subtreeCount;
+    height = node->TotalHeight;
+    return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult TreeIsConsistent(TBaseTreeGrid &tree)
+{
+    std::uint32_t count = 0, height = 0;
+    auto result = CheckNode(tree, tree.RootNode(), count, height);
+    if (!result)
+        return result;
+    std::uint32_t rows = 0;
+    for (PGridNode run = tree.GetFirstNoInit(); run; run = tree.GetNextNoInit(run))
+        if (tree.IsRowVisible(run))
+            ++rows;
+    std::uint32_t walked = 0;
+    for (PGridNode run = tree.GetFirstVisibleNoInit(); run; run = tree.GetNextVisibleNoInit(run))
+        ++walked;
+    if (rows != tree.VisibleCount() || walked != rows)
+        return ::testing::AssertionFailure() << "VisibleCount " << tree.VisibleCount() << ", rows " << rows
+                                             << ", walked " << walked;
+    return ::testing::AssertionSuccess();
+}
+
+// Runs the event loop until the worker's reports for the tree have arrived.
+inline bool WaitForValidation(TBaseTreeGrid &tree, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    TWorkerThread *worker = TWorkerThread::Instance();
+    while (timer.elapsed() < timeoutMs) {
+        if (!worker || !worker->IsBusyWith(&tree)) {
+            // The reports are posted before the worker leaves the tree.
+            QCoreApplication::processEvents();
+            return !tree.TreeStates().contains(tsValidating);
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return false;
+}
+
+// The cache a complete validation must produce, computed on this thread.
+inline std::vector<TCacheEntry> ExpectedCache(TBaseTreeGrid &tree)
+{
+    std::vector<TCacheEntry> cache;
+    if (tree.VisibleCount() <= TBaseTreeGrid::PositionCacheStep)
+        return cache;
+    std::int64_t top = 0;
+    std::uint32_t count = 0;
+    const std::size_t entries = (tree.VisibleCount() + TBaseTreeGrid::PositionCacheStep - 1) / TBaseTreeGrid::PositionCacheStep;
+    for (PGridNode run = tree.GetFirstVisibleNoInit(); run && cache.size() < entries;
+         run = tree.GetNextVisibleNoInit(run)) {
+        if (count % TBaseTreeGrid::PositionCacheStep == 0)
+            cache.push_back({run, top});
+        top += run->NodeHeight;
+        ++count;
+    }
+    return cache;
+}
+
+} // namespace treegridtest
