@@ -103,12 +103,10 @@ void TScrollBarInfo::SetInfo()
         // The window system's range min..max with a page maps to Qt's min..max - page + 1.
         const qint64 top = FPage > 0 ? qint64(FMax) - qint64(FPage) + 1 : qint64(FMax);
         const int maximum = int(std::clamp<qint64>(top, FMin, std::numeric_limits<int>::max()));
-        FOwner->FPushing = true;
         bar->setRange(FMin, std::max(FMin, maximum));
         bar->setPageStep(int(std::min<unsigned>(FPage, unsigned(std::numeric_limits<int>::max()))));
         bar->setSingleStep(1);
         bar->setValue(FPos);
-        FOwner->FPushing = false;
     }
     if (bar->isVisibleTo(FOwner) != included) {
         bar->setVisible(included);

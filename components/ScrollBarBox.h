@@ -125,5 +125,4 @@ private:
     std::unique_ptr<TScrollBarInfo> FVertScrollInfo;
     QScrollBar *FHorzBar = nullptr; // children of the box
     QScrollBar *FVertBar = nullptr;
-    bool FPushing = false;
 };
