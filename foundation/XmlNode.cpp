@@ -12,6 +12,7 @@ TXMLNode::TXMLNode(const THashedString &name, const QString &value, TXMLNode *pa
 {
 }
 
+// Recursive through the child lists; the reader keeps parsed trees within MaxDepth.
 TXMLNode::~TXMLNode() = default;
 
 TXMLNode *TXMLNode::AddNode(const QString &name, const QString &value)
@@ -99,7 +100,7 @@ bool TXMLNode::ToBool(bool def) const
 
 void TXMLNode::CloneTo(TXMLNode *target, bool withAttributes) const
 {
-    // Iterative, for the same reason as the destructor.
+    // Iterative: copying does not depend on how deep the source nests.
     std::vector<std::pair<const TXMLNode *, TXMLNode *>> work{{this, target}};
     while (!work.empty()) {
         const auto [from, into] = work.back();
