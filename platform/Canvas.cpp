@@ -557,7 +557,7 @@ void TCanvas::RoundRect(const QRect &rect, int cornerWidth, int cornerHeight)
     if (r.width() < 2 || r.height() < 2)
         return;
     QPainter *p = Painter();
-    p->drawRoundedRect(QRect(r.x(), r.y(), r.width() - 1, r.height() - 1), cornerWidth / 2.0,
+    p->drawRoundedRect(QRectF(r.x() + 0.5, r.y() + 0.5, r.width() - 1, r.height() - 1), cornerWidth / 2.0,
                        cornerHeight / 2.0);
     ResetCompositionMode();
 }
@@ -570,7 +570,8 @@ void TCanvas::Ellipse(const QRect &rect)
     if (r.width() < 2 || r.height() < 2)
         return;
     QPainter *p = Painter();
-    p->drawEllipse(QRect(r.x(), r.y(), r.width() - 1, r.height() - 1));
+    // Pixel centres, so that the outline stays inside the right and bottom edges.
+    p->drawEllipse(QRectF(r.x() + 0.5, r.y() + 0.5, r.width() - 1, r.height() - 1));
     ResetCompositionMode();
 }
 

@@ -277,3 +277,99 @@ TEST(CanvasText, EndEllipsisCutsWhatDoesNotFit)
     c->DrawText(text, r, DT_SINGLELINE);
     EXPECT_GE(Painted(*c->Image()).right(), avail - 3);
 }
+
+TEST(CanvasText, RotatedTextRunsDownwardLeftOfItsOrigin)
+{
+    auto c = WhiteCanvas(100, 120);
+    c->Font().SetName(QStringLiteral("DejaVu Sans"));
+    c->Font().SetHeight(-12);
+    c->Font().SetOrientation(2700);
+    c->Brush().SetStyle(bsClear);
+    const QString text = QStringLiteral("Holiday");
+    c->TextOut(50, 10, text);
+    QFont plain = c->Font().ToQFont();
+    const QFontMetrics fm(plain);
+    const int h = fm.ascent() + fm.descent();
+    const QRect ink = Painted(*c->Image());
+    ASSERT_FALSE(ink.isEmpty());
+    // The cell turns a quarter clockwise about its top-left corner.
+    EXPECT_TRUE(QRect(50 - h, 10, h, fm.horizontalAdvance(text)).contains(ink));
+    EXPECT_GT(ink.height(), ink.width());
+}
+
+TEST(CanvasObjects, FontSizeAndHeightFollowTheResolutionAndNotify)
+{
+    TFont font;
+    font.SetPixelsPerInch(96);
+    int changes = 0;
+    font.OnChange = [&](TGraphicsObject *sender) {
+        EXPECT_EQ(sender, &font);
+        ++changes;
+    };
+    font.SetSize(10);
+    EXPECT_EQ(font.Height(), -13); // 10 * 96 / 72 = 13.3
+    EXPECT_EQ(font.Size(), 10);
+    font.SetSize(12);
+    EXPECT_EQ(font.Height(), -16);
+    EXPECT_EQ(changes, 2);
+    font.SetSize(12); // no change, no notice
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(font.ToQFont().pixelSize(), 16);
+
+    QFont q(QStringLiteral("DejaVu Sans"));
+    q.setPixelSize(20);
+    q.setBold(true);
+    font.Assign(q);
+    EXPECT_EQ(font.Name(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(font.Height(), -20);
+    EXPECT_TRUE(font.Style().testFlag(fsBold));
+    EXPECT_EQ(changes, 3);
+
+    // A canvas sees changes to its objects before the next drawing.
+    auto c = WhiteCanvas(4, 4);
+    c->Pen().SetColor(clRed);
+    c->MoveTo(0, 0);
+    c->LineTo(3, 0);
+    c->Pen().SetColor(clBlue);
+    c->MoveTo(0, 1);
+    c->LineTo(3, 1);
+    EXPECT_EQ(c->Pixel(1, 0), clRed);
+    EXPECT_EQ(c->Pixel(1, 1), clBlue);
+    // The text colour follows the font until it is set on its own.
+    c->Font().SetColor(clGreen);
+    EXPECT_EQ(c->TextColor(), clGreen);
+    c->SetTextColor(clRed);
+    EXPECT_EQ(c->TextColor(), clRed);
+    c->Font().SetColor(clNavy);
+    EXPECT_EQ(c->TextColor(), clNavy);
+    // The background follows the brush the same way.
+    c->Brush().SetStyle(bsClear);
+    EXPECT_EQ(c->BkMode(), bkTransparent);
+    c->Brush().SetColor(clYellow);
+    EXPECT_EQ(c->BkMode(), bkOpaque);
+    EXPECT_EQ(c->BkColor(), clYellow);
+}
+
+TEST(CanvasShapes, PolygonAndEllipseStayInsideTheirBounds)
+{
+    auto c = WhiteCanvas(30, 30);
+    c->Brush().SetColor(clRed);
+    c->Polygon(QPolygon({QPoint(2, 2), QPoint(20, 2), QPoint(11, 15)}));
+    const QRect tri = Painted(*c->Image());
+    EXPECT_TRUE(QRect(2, 2, 19, 14).contains(tri));
+    EXPECT_EQ(c->Pixel(11, 6), clRed);
+
+    c->Image()->fill(Qt::white);
+    c->Ellipse(5, 5, 25, 15);
+    EXPECT_EQ(Painted(*c->Image()), MakeRect(5, 5, 25, 15));
+    c->Image()->fill(Qt::white);
+    c->RoundRect(MakeRect(3, 4, 20, 12), 6, 6);
+    EXPECT_EQ(Painted(*c->Image()), MakeRect(3, 4, 20, 12));
+
+    // An owned picture can change size; the canvas keeps working on the new one.
+    c->SetSize(50, 40);
+    EXPECT_EQ(c->Width(), 50);
+    c->Brush().SetColor(clBlack);
+    c->FillRect(MakeRect(45, 35, 50, 40));
+    EXPECT_EQ(c->Pixel(49, 39), clBlack);
+}
