@@ -21,9 +21,26 @@ void TBaseTreeGrid::ValidateCache()
         return;
     // Under variable node heights the measuring events must run here, never on the worker.
     if (FOptions->MiscOptions().contains(toVariableNodeHeight)) {
-        for (PGridNode run = GetFirstVisibleNoInit(); run; run = GetNextVisibleNoInit(run))
-            if (!run->States.contains(vsHeightMeasured))
-                MeasureItemHeight(nullptr, run);
+        // Initialising and measuring may change heights and even structure; with the update
+        // count raised none of that starts another validation, and what it owes the owner
+        // is reported afterwards.
+        FInValidateCache = true;
+        ++FUpdateCount;
+        for (PGridNode run = GetFirstVisibleNoInit(); run; run = GetNextVisibleNoInit(run)) {
+            if (run->States.contains(vsHeightMeasured))
+                continue;
+            if (!run->States.contains(vsInitialized))
+                InitNode(run);
+            MeasureItemHeight(nullptr, run);
+        }
+        --FUpdateCount;
+        FInValidateCache = false;
+        if (FUpdateCount == 0) {
+            if (FStates.contains(tsStructureChangePending))
+                StructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
+            if (FStates.contains(tsChangePending))
+                Change(FLastChangedNode);
+        }
         InterruptValidation(); // measuring may have changed heights
         FStartIndex = 0;
     }

@@ -218,3 +218,31 @@ TEST(TreeGridWorkerTest, LastTreeEndsTheWorker)
     ASSERT_TRUE(WaitForValidation(c));
     EXPECT_TRUE(cacheIsCurrent(c));
 }
+
+TEST(TreeGridWorkerTest, VariableHeightsAreMeasuredOnTheGuiThread)
+{
+    TBaseTreeGrid tree;
+    tree.SetNodeDataSize(4);
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() + toVariableNodeHeight);
+    const auto gui = std::this_thread::get_id();
+    int offThread = 0;
+    int initialised = 0;
+    tree.OnInitNode = [&](TBaseTreeGrid *, PGridNode, PGridNode, TGridNodeInitStates &) { ++initialised; };
+    tree.OnMeasureItem = [&](TBaseTreeGrid *, QPainter *, PGridNode node, int &height) {
+        if (std::this_thread::get_id() != gui)
+            ++offThread;
+        height = 10 + int(node->Index % 7);
+    };
+    tree.SetRootNodeCount(6000);
+    ASSERT_TRUE(WaitForValidation(tree));
+    EXPECT_EQ(offThread, 0);
+    EXPECT_EQ(initialised, 6000);
+    EXPECT_TRUE(cacheIsCurrent(tree));
+    std::int64_t expectedTop = 0;
+    for (PGridNode run = tree.GetFirstNoInit(); run && run->Index < 2000; run = run->NextSibling)
+        expectedTop += 10 + run->Index % 7;
+    EXPECT_EQ(tree.PositionCache()[1].AbsoluteTop, expectedTop);
+    EXPECT_TRUE(TreeIsConsistent(tree));
+    tree.UpdateScrollBars(false);
+    EXPECT_EQ(tree.RangeY(), std::int64_t(tree.RootNode()->TotalHeight) - tree.RootNode()->NodeHeight);
+}

@@ -1,0 +1,7 @@
+#include "treegrid/TreeGridCriticalSection.h"
+
+TCriticalSection &TCriticalSection::Watcher()
+{
+    static TCriticalSection instance;
+    return instance;
+}
