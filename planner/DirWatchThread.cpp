@@ -15,9 +15,11 @@ void TDirWatchThread::PushDiff(std::unique_ptr<TNodeEvent> event)
     if (!event)
         return;
     FChanged = true;
-    for (const auto &pending : FPendingEvents)
+    auto &sameRow = FPendingByID[event->ID()];
+    for (TNodeEvent *pending : sameRow)
         if (pending->CanAppend(*event))
             return;
+    sameRow.push_back(event.get());
     FPendingEvents.push_back(std::move(event));
 }
 

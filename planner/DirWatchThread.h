@@ -4,6 +4,7 @@
 // shared working folder. One per open document, owned by the main window and replaced for
 // every new, opened or reloaded document. Only the in-memory side exists so far.
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -42,6 +43,10 @@ public:
 private:
     QString FFileName;
     TNodeEventList FPendingEvents;
+    // The pending events of each row, oldest first: only events of one row merge, and a
+    // document with many edited rows must not compare every new event with all others.
+    // Whoever takes events out of FPendingEvents clears this too.
+    QHash<QString, std::vector<TNodeEvent *>> FPendingByID;
     TNodeEventList FPendingThreadEvents;
     bool FChanged = false;
 };

@@ -1,11 +1,305 @@
 #include "FormMain.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "DirWatchThread.h"
+#include "Language.h"
+#include "Log.h"
+#include "treegrid/StringTreeGrid.h"
+
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("ZOP - "));
     resize(1024, 700);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    StringTreeGrid1 = TBaseTreeGrid::Create<TStringTreeGrid>(nullptr);
+    StringTreeGrid1->setObjectName(QStringLiteral("StringTreeGrid1"));
+    StringTreeGrid2 = TBaseTreeGrid::Create<TStringTreeGrid>(nullptr);
+    StringTreeGrid2->setObjectName(QStringLiteral("StringTreeGrid2"));
+    PageControl1->addTab(StringTreeGrid1, Translate(QStringLiteral("Tasks")));
+    PageControl1->addTab(StringTreeGrid2, Translate(QStringLiteral("Absent Days")));
+    setCentralWidget(PageControl1);
+    for (TStringTreeGrid *grid : {StringTreeGrid1, StringTreeGrid2})
+        grid->installEventFilter(this);
+
+    auto *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < 4; ++i) {
+        FStatusPanels[i] = new QLabel(bar);
+        FStatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        bar->addWidget(FStatusPanels[i], i == 3 ? 1 : 0);
+    }
+
+    FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
+    CreateActions();
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);
+    });
+    FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The core goes first: the grids' rows must not report back into it while they die.
+    FCore.reset();
+    SetBusyCursor(false);
+}
+
+void TMainForm::CreateActions()
+{
+    auto make = [this](QAction *&action, const char *name, const char *caption,
+                       const QKeySequence &shortcut, void (TMainForm::*handler)()) {
+        action = new QAction(Translate(QString::fromLatin1(caption)), this);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    make(ActionNew, "ActionNew", "&New", QKeySequence::New, &TMainForm::ActionNewExecute);
+    make(ActionOpen, "ActionOpen", "&Open...", QKeySequence::Open, &TMainForm::ActionOpenExecute);
+    make(ActionSave, "ActionSave", "&Save", QKeySequence::Save, nullptr);
+    make(ActionSaveAs, "ActionSaveAs", "Save &As...", QKeySequence(), nullptr);
+    make(ActionClose, "ActionClose", "E&xit", QKeySequence(), &TMainForm::ActionCloseExecute);
+    make(ActionAddNode, "ActionAddNode", "New Entry", QKeySequence(Qt::Key_Insert),
+         &TMainForm::ActionAddNodeExecute);
+    make(ActionDeleteNode, "ActionDeleteNode", "Delete Entry", QKeySequence(),
+         &TMainForm::ActionDeleteNodeExecute);
+    make(ActionUndo, "ActionUndo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::ActionUndoExecute);
+    make(ActionRedo, "ActionRedo", "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+         &TMainForm::ActionRedoExecute);
+    make(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed", QKeySequence(), nullptr);
+    make(localUndo, "localUndo", "Undo local changes only", QKeySequence(), nullptr);
+    // Saving and undo replay come with their own commands.
+    ActionSave->setEnabled(false);
+    ActionSaveAs->setEnabled(false);
+    ActionUndo->setEnabled(false);
+    ActionRedo->setEnabled(false);
+    Dateikomprimiertspeichern1->setCheckable(true);
+    localUndo->setCheckable(true);
+    localUndo->setChecked(FCore->FLocalUndo);
+    connect(localUndo, &QAction::toggled, this, [this](bool checked) { FCore->FLocalUndo = checked; });
+
+    QMenu *file = menuBar()->addMenu(Translate(QStringLiteral("&File")));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs});
+    file->addSeparator();
+    file->addAction(Dateikomprimiertspeichern1);
+    file->addSeparator();
+    file->addAction(ActionClose);
+    QMenu *edit = menuBar()->addMenu(Translate(QStringLiteral("&Edit")));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->addActions({ActionUndo, ActionRedo});
+    edit->addSeparator();
+    edit->addActions({ActionAddNode, ActionDeleteNode});
+    edit->addSeparator();
+    edit->addAction(localUndo);
+}
+
+void TMainForm::FormCreate()
+{
+    setAcceptDrops(true);
+    FCore->FFocusNewNode = false;
+    FCore->FUndoRedoGroupIndex = -1;
+    ActionNewExecute();
+}
+
+// ---- document life
+
+void TMainForm::ActionNewExecute()
+{
+    Dateikomprimiertspeichern1->setChecked(true);
+    FCore->ActionNewExecute();
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+}
+
+void TMainForm::SetCaption(const QString &fileName)
+{
+    setWindowTitle(QStringLiteral("ZOP - ") + fileName);
+}
+
+void TMainForm::Open(const QString &fileName)
+{
+    try {
+        FCore->Open(fileName);
+    } catch (const EPlannerError &error) {
+        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+        Log(QStringLiteral("Exception: ") + error.Message());
+        return;
+    }
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+}
+
+void TMainForm::OpenCommandLine(const QStringList &arguments)
+{
+    if (arguments.size() == 1)
+        Open(arguments.first());
+}
+
+void TMainForm::ActionOpenExecute()
+{
+    const QString name = QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Open")), QString(),
+                                                      Translate(QStringLiteral("ZOP files")) + QStringLiteral(" (*.zop)"));
+    if (!name.isEmpty())
+        Open(name);
+}
+
+void TMainForm::ActionCloseExecute()
+{
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (!FCore->FormClose()) {
+        event->ignore();
+        return;
+    }
+    // The stored placement must be the normal one.
+    if (isMaximized() || isMinimized())
+        showNormal();
+    event->accept();
+}
+
+// ---- rows
+
+void TMainForm::ActionAddNodeExecute()
+{
+    FCore->ActionAddNodeExecute();
+}
+
+void TMainForm::ActionDeleteNodeExecute()
+{
+    FCore->ActionDeleteNodeExecute(qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr);
+}
+
+void TMainForm::ActionUndoExecute()
+{
+}
+
+void TMainForm::ActionRedoExecute()
+{
+}
+
+// ---- keys and drops
+
+bool TMainForm::FormKeyDown(QKeyEvent *event)
+{
+    TBaseTreeGrid *grid = FCore->GetTable(FCore->GetActiveTable());
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        ActionDeleteNodeExecute();
+        return true;
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp: {
+        if (grid->SelectedCount() != 1)
+            return false;
+        TGridNode *current = grid->GetFirstSelected();
+        TGridNode *other = event->key() == Qt::Key_PageDown ? grid->GetNext(current)
+                                                            : grid->GetPrevious(current);
+        if (other) {
+            grid->ClearSelection();
+            grid->SetSelected(other, true);
+            grid->SetFocusedNode(other);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress
+        && (watched == StringTreeGrid1 || watched == StringTreeGrid2)
+        && FormKeyDown(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent *event)
+{
+    if (!FormKeyDown(event))
+        QMainWindow::keyPressEvent(event);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void TMainForm::DropFiles(const QStringList &fileNames)
+{
+    if (fileNames.size() == 1)
+        Open(fileNames.first());
+}
+
+// ---- IPlannerWindow
+
+void TMainForm::InvalidateRow(TNodeData &)
+{
+    // The chart repaints rows once it exists.
+}
+
+void TMainForm::InvalidateChart()
+{
+}
+
+void TMainForm::SetStatusText(int panel, const QString &text)
+{
+    if (panel >= 0 && panel < 4 && FStatusPanels[panel])
+        FStatusPanels[panel]->setText(text);
+}
+
+int TMainForm::Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons)
+{
+    return MessageDlg(text, type, buttons, 0);
+}
+
+void TMainForm::SetBusyCursor(bool busy)
+{
+    if (busy == FBusy)
+        return;
+    FBusy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::ActiveTableChanged()
+{
+    const int index = FCore->GetActiveTable() == tbExclude ? 1 : 0;
+    if (PageControl1->currentIndex() != index)
+        PageControl1->setCurrentIndex(index);
+}

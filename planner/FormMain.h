@@ -1,12 +1,82 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
-// The main window. It owns the document; for now it only shows its title.
-class TMainForm : public QMainWindow
+#include <memory>
+
+#include "PlannerCore.h"
+#include "PlannerWindow.h"
+
+class QAction;
+class QLabel;
+class QTabWidget;
+class TStringTreeGrid;
+
+// The main window. It owns the document (through its planner core) and shows both tables;
+// every change of the document goes through the core.
+class TMainForm : public QMainWindow, public IPlannerWindow
 {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
+
+    TPlannerCore &Core() const { return *FCore; }
+
+    void ActionNewExecute();
+    // Opens a document; failures are logged (the user has seen their message).
+    void Open(const QString &fileName);
+    void ActionOpenExecute();
+    // The program's arguments (without the program name): exactly one names a document; with
+    // none or several nothing is opened and the last document is not reopened.
+    void OpenCommandLine(const QStringList &arguments);
+    void ActionCloseExecute();
+    void ActionAddNodeExecute();
+    void ActionDeleteNodeExecute();
+    void ActionUndoExecute();
+    void ActionRedoExecute();
+    // Files dropped on the window: exactly one is opened.
+    void DropFiles(const QStringList &fileNames);
+
+    // IPlannerWindow
+    void InvalidateRow(TNodeData &node) override;
+    void InvalidateChart() override;
+    void SetStatusText(int panel, const QString &text) override;
+    int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons) override;
+    void SetBusyCursor(bool busy) override;
+    void ActiveTableChanged() override;
+
+    TStringTreeGrid *StringTreeGrid1 = nullptr; // tasks
+    TStringTreeGrid *StringTreeGrid2 = nullptr; // absent days
+    QTabWidget *PageControl1 = nullptr;
+    QAction *ActionNew = nullptr;
+    QAction *ActionOpen = nullptr;
+    QAction *ActionSave = nullptr;
+    QAction *ActionSaveAs = nullptr;
+    QAction *ActionClose = nullptr;
+    QAction *ActionAddNode = nullptr;
+    QAction *ActionDeleteNode = nullptr;
+    QAction *ActionUndo = nullptr;
+    QAction *ActionRedo = nullptr;
+    QAction *Dateikomprimiertspeichern1 = nullptr; // "Save File compressed"
+    QAction *localUndo = nullptr;                  // "Undo local changes only"
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void FormCreate();
+    void CreateActions();
+    // Keys the window handles before its controls; true when the key was used.
+    bool FormKeyDown(QKeyEvent *event);
+    void SetCaption(const QString &fileName);
+
+    QLabel *FStatusPanels[4] = {};
+    bool FBusy = false;
+    std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
 };

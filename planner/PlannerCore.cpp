@@ -1,0 +1,317 @@
+#include "PlannerCore.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+#include "DirWatchThread.h"
+#include "Language.h"
+#include "Log.h"
+#include "UndoRedo.h"
+#include "treegrid/BaseTreeGrid.h"
+
+TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
+                           TUndoRedo *undoRedo, QObject *parent)
+    : QObject(parent),
+      FWindow(window),
+      FUndoRedo(undoRedo ? undoRedo : &UndoRedo()),
+      FDirWatchThread(std::make_unique<TDirWatchThread>())
+{
+    setObjectName(QStringLiteral("PlannerCore"));
+    FTables[tbTable] = table;
+    FTables[tbExclude] = exclude;
+    SetupGrid(table, tbTable);
+    SetupGrid(exclude, tbExclude);
+    for (auto &connections : FConnection)
+        connections.fill(-1);
+
+    FOverlappingTimer.setObjectName(QStringLiteral("OverlappingTimer"));
+    FOverlappingTimer.setInterval(400);
+    FOverlappingTimer.setSingleShot(true);
+    connect(&FOverlappingTimer, &QTimer::timeout, this, [this] {
+        if (!FLoading)
+            fDelayedUpdateOverlapping = true;
+    });
+
+    // An empty document's range until the first bounds pass: two weeks around today.
+    const TDateTime today = Date();
+    FMinDate = today - 14;
+    FMaxDate = today + 14;
+    FUserDate = today;
+}
+
+TPlannerCore::~TPlannerCore()
+{
+    // The grids may die before or after the core; rows must not keep pointing into it.
+    for (auto &grid : FTables)
+        if (grid)
+            grid->OnFreeNode = nullptr;
+}
+
+void TPlannerCore::SetupGrid(TBaseTreeGrid *grid, TWhichTable table)
+{
+    if (!grid)
+        throw std::invalid_argument("TPlannerCore needs both grids");
+    grid->SetNodeDataType<TNodeData>();
+    // Both tables are grids of rows with full-row, multiple selection.
+    TCustomTreeGridOptions &options = grid->TreeOptions();
+    options.SetSelectionOptions(options.SelectionOptions() + TTGSelectionOptions{toMultiSelect, toFullRowSelect});
+    options.SetMiscOptions(options.MiscOptions() + TTGMiscOptions{toReportMode});
+    // Rows leave the identity index, selection and overlap lists whoever deletes them.
+    grid->OnFreeNode = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
+        auto *data = sender->GetNodeData<TNodeData>(node);
+        if (data && data->VNode == node)
+            ForgetNode(data);
+        (void)table;
+    };
+}
+
+// ---- update bracket
+
+void TPlannerCore::BeginUpdate(const QString &text)
+{
+    ++FUpdating;
+    FUpdateStrings.prepend(FCurrentStatusText);
+    FCurrentStatusText = text;
+    FWindow.SetStatusText(3, text);
+    for (auto &grid : FTables)
+        if (grid)
+            grid->BeginUpdate();
+    FWindow.SetBusyCursor(true);
+}
+
+void TPlannerCore::EndUpdate()
+{
+    if (FUpdating <= 0)
+        return;
+    --FUpdating;
+    for (auto &grid : FTables)
+        if (grid)
+            grid->EndUpdate();
+    FCurrentStatusText = FUpdateStrings.isEmpty() ? QString() : FUpdateStrings.takeFirst();
+    FWindow.SetStatusText(3, FCurrentStatusText);
+    if (FUpdating > 0)
+        return;
+    ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+    UpdateBounds(true);
+    UpdateOverlapping(true);
+    CheckAllValid();
+    UpdateStatusBar();
+    FWindow.ActiveTableChanged();
+    FWindow.SetBusyCursor(false);
+}
+
+void TPlannerCore::UpdateBounds(bool delayed)
+{
+    if (IsUpdating())
+        return;
+    if (delayed)
+        fDelayedUpdateBounds = true;
+    else
+        UpdateBoundsProc();
+}
+
+void TPlannerCore::UpdateEmptyRows(bool delayed)
+{
+    if (IsUpdating())
+        return;
+    // Hiding empty rows comes with the position groups; until then only the request is kept.
+    if (delayed)
+        fDelayedUpdateEmptyRows = true;
+}
+
+void TPlannerCore::UpdateOverlapping(bool delayed)
+{
+    if (IsUpdating())
+        return;
+    if (delayed) {
+        FOverlappingTimer.stop();
+        FOverlappingTimer.start();
+    }
+}
+
+void TPlannerCore::ClearDelayedFlags()
+{
+    fDelayedUpdateBounds = false;
+    fDelayedUpdateEmptyRows = false;
+    fDelayedUpdateOverlapping = false;
+    FOverlappingTimer.stop();
+}
+
+void TPlannerCore::UpdateBoundsProc()
+{
+    if (IsUpdating())
+        return;
+    const TDateTime now = Now();
+    TDateTime lo = now;
+    TDateTime hi = now;
+    bool first = true;
+    for (TWhichTable table : {tbTable, tbExclude}) {
+        ForEach(table, feAll, [&](TNodeData *node) {
+            if (!node->nodeValid)
+                return;
+            if (first) {
+                lo = node->nodeStart;
+                hi = node->nodeEnd;
+                first = false;
+            }
+            lo = std::min({lo, node->nodeStart, node->nodeEnd});
+            hi = std::max({hi, node->nodeStart, node->nodeEnd});
+            if (node->nodeTermin != 0) {
+                lo = std::min(lo, node->nodeTermin);
+                hi = std::max(hi, node->nodeTermin);
+            }
+        });
+    }
+    const int width = FWindow.TimeChartWidthInDays();
+    if (hi - lo < width)
+        hi = lo + width;
+    lo -= 14;
+    hi += 14;
+    FDataMinDate = lo;
+    FDataMaxDate = hi;
+    if (!isDateOK(FUserDate))
+        FUserDate = lo;
+    lo = std::min(lo, FUserDate);
+    hi = std::max(hi, FUserDate);
+    if (SetTimeChartBounds(lo, hi))
+        ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+}
+
+bool TPlannerCore::SetTimeChartBounds(TDateTime lo, TDateTime hi)
+{
+    lo = std::trunc(lo);
+    hi = std::trunc(hi);
+    if (lo == FMinDate && hi == FMaxDate)
+        return false;
+    FMinDate = lo;
+    FMaxDate = hi;
+    FWindow.InvalidateChart();
+    return true;
+}
+
+void TPlannerCore::CheckAllValid()
+{
+    // Absent days first: a task's end depends on the absences of its resource.
+    ForEach(tbExclude, feAll, &TPlannerCore::CB_CheckValid);
+    ForEach(tbTable, feAll, &TPlannerCore::CB_CheckValid);
+    FWindow.InvalidateChart();
+}
+
+void TPlannerCore::UpdateStatusBar()
+{
+    if (IsUpdating())
+        return;
+    TBaseTreeGrid *grid = GetTable(FActiveTable);
+    const int total = GetTableRowCount(FActiveTable);
+    int filtered = 0;
+    int inGroup = 0;
+    ForEach(FActiveTable, feAll, [&](TNodeData *node) {
+        if (!GetNodeFiltered(node))
+            ++filtered;
+        const int position = GetPositionOf(node);
+        if (position >= 0 || position == -9)
+            ++inGroup;
+    });
+    (void)grid;
+    FWindow.SetStatusText(0, Translate(QStringLiteral("Table total: %s"), {QString::number(total)}));
+    FWindow.SetStatusText(1, Translate(QStringLiteral("in %s: %s"),
+                                       {Translate(QStringLiteral("all")), QString::number(inGroup)}));
+    FWindow.SetStatusText(2, Translate(QStringLiteral("filtered: %s"), {QString::number(filtered)}));
+}
+
+// ---- document life
+
+void TPlannerCore::ActionNewExecute()
+{
+    FInitialDeOverlap = false;
+    // Unwritten events of the previous document go without a question: opening asks first
+    // and closing writes them.
+    FDirWatchThread = std::make_unique<TDirWatchThread>();
+    FMaxHistoryFiles = 30;
+    BeginUpdate(Translate(QStringLiteral("resetting...")));
+    FUserDate = Now();
+    FLastFreeID = 0;
+    FUndoRedo->SetAcceptUndo(false);
+    FUndoRedo->Clear();
+    ForEach(feAll, &TPlannerCore::CB_DeleteNode, nullptr);
+    FOverlappingNodes.clear();
+    SetMinUnit(muDay);
+    CreateBasicTable(tbTable);
+    CreateBasicTable(tbExclude);
+    FUndoRedo->SetAcceptUndo(true);
+    FDefaultHolidayReason = Translate(QStringLiteral("Holiday"));
+    FDefaultCalcWorkdays = true;
+    EndUpdate();
+}
+
+bool TPlannerCore::Load(const QString &)
+{
+    return false;
+}
+
+bool TPlannerCore::Save()
+{
+    return false;
+}
+
+void TPlannerCore::Open(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile()) {
+        FWindow.Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
+        return;
+    }
+    if (FDirWatchThread->HasUnwrittenEvents()) {
+        const int answer = MessageFileNotSaved();
+        if (answer == mrCancel)
+            return;
+        if (answer == mrYes && !Save())
+            return; // nothing may be lost: an unsaved document stays open
+    }
+    FLoading = true;
+    BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+    bool loaded = false;
+    try {
+        ActionNewExecute();
+        if (fileName.right(4).toUpper() == QStringLiteral(".ZOP"))
+            loaded = Load(fileName);
+    } catch (...) {
+        loaded = false;
+    }
+    if (!loaded) {
+        ActionNewExecute();
+        FWindow.Ask(Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown.")),
+                    mtInformation, {mbOK});
+    }
+    EndUpdate();
+    FLoading = false;
+    if (!loaded)
+        throw EPlannerError(QStringLiteral("unknown filetype"));
+}
+
+int TPlannerCore::MessageFileNotSaved()
+{
+    const QString name = FDirWatchThread->Filename();
+    const QString text = name.isEmpty()
+                             ? Translate(QStringLiteral("Do you want to save changes?"))
+                             : Translate(QStringLiteral("Do you want to save changes to %s?"), {name});
+    const int answer = FWindow.Ask(text, mtConfirmation, {mbYes, mbNo, mbCancel});
+    return answer == mrYes || answer == mrNo ? answer : mrCancel;
+}
+
+bool TPlannerCore::FormClose()
+{
+    // Writing the pending events to the shared folder comes with the journal; whatever is
+    // still unwritten then needs the user's decision.
+    if (!FDirWatchThread->HasUnwrittenEvents())
+        return true;
+    switch (MessageFileNotSaved()) {
+    case mrNo:
+        return true;
+    case mrYes:
+        return Save() && !FDirWatchThread->HasUnwrittenEvents();
+    default:
+        return false;
+    }
+}

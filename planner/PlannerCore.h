@@ -1,0 +1,272 @@
+#pragma once
+
+// The document behind the main window: two tables (tasks and absent days) held in tree-grids,
+// their columns and chart connections, and the one write path every change takes. It runs
+// without a shown window: it reaches its window only through IPlannerWindow.
+//
+// Members are defined by concern:
+//   PlannerCore.cpp          construction, the update bracket, new document, open and close
+//   PlannerCoreModel.cpp     columns, connections, cell getters, date texts, validity
+//   PlannerCoreWrite.cpp     the write path, row lifecycle, row identity, the iterator
+//   PlannerCoreSchedule.cpp  lengths, ends and positions the model needs to judge a row
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "DateList.h"
+#include "DocumentTypes.h"
+#include "PlannerWindow.h"
+#include "WeekInfo.h"
+
+class TBaseTreeGrid;
+class TDirWatchThread;
+class TUndoRedo;
+
+// An error the user caused (an unknown file type): logged, never shown again.
+class EPlannerError : public std::runtime_error
+{
+public:
+    explicit EPlannerError(const QString &message)
+        : std::runtime_error(message.toStdString()), FMessage(message) {}
+    const QString &Message() const { return FMessage; }
+
+private:
+    QString FMessage;
+};
+
+class TPlannerCore : public QObject
+{
+    Q_OBJECT
+
+public:
+    using TNodeCallback = void (TPlannerCore::*)(TNodeData *node, QObject *argument);
+    using TNodeFunction = std::function<void(TNodeData *node)>;
+
+    // The grids are owned by the caller (the window or a test) and must outlive the core's
+    // use of them; the undo stack is the process-wide one unless a test passes its own.
+    TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
+                 TUndoRedo *undoRedo = nullptr, QObject *parent = nullptr);
+    ~TPlannerCore() override;
+
+    IPlannerWindow &Window() const { return FWindow; }
+    TUndoRedo &UndoStack() const { return *FUndoRedo; }
+    TDirWatchThread *DirWatchThread() const { return FDirWatchThread.get(); }
+
+    // ---- document life
+    // A new empty document with the two basic tables.
+    void ActionNewExecute();
+    // Opens a document: checks, then the loading road. Raises EPlannerError for an unknown
+    // file type (after leaving a new document behind).
+    void Open(const QString &fileName);
+    // Loads a ".zop" file; false when it cannot be read. The file road fills it in.
+    virtual bool Load(const QString &fileName);
+    // The save question: mrYes, mrNo or mrCancel.
+    int MessageFileNotSaved();
+    // The close handler: false refuses closing.
+    bool FormClose();
+    // Saving belongs to the file road; until it exists nothing is saved (false).
+    virtual bool Save();
+    bool IsLoading() const { return FLoading; }
+
+    // ---- update bracket
+    void BeginUpdate(const QString &text);
+    void EndUpdate();
+    bool IsUpdating() const { return FUpdating > 0; }
+    void UpdateBounds(bool delayed);
+    void UpdateEmptyRows(bool delayed);
+    void UpdateOverlapping(bool delayed);
+    // The range of days the chart can show, from the valid rows.
+    void UpdateBoundsProc();
+    bool SetTimeChartBounds(TDateTime lo, TDateTime hi);
+    void CheckAllValid();
+    void UpdateStatusBar();
+    bool DelayedUpdateBounds() const { return fDelayedUpdateBounds; }
+    bool DelayedUpdateEmptyRows() const { return fDelayedUpdateEmptyRows; }
+    bool OverlappingPending() const { return FOverlappingTimer.isActive() || fDelayedUpdateOverlapping; }
+    // Clears the deferred requests (the idle processing runs them).
+    void ClearDelayedFlags();
+    QTimer &OverlappingTimer() { return FOverlappingTimer; }
+
+    // ---- tables and columns
+    TBaseTreeGrid *GetTable(TWhichTable table) const;
+    TWhichTable GetTable(const TBaseTreeGrid *grid) const;
+    TWhichTable GetActiveTable() const { return FActiveTable; }
+    void SetActiveTable(TWhichTable table);
+    int GetTableColCount(TWhichTable table) const;
+    int GetTableRowCount(TWhichTable table) const;
+    void SetTableColCount(TWhichTable table, int count);
+    void ResizeTable(TWhichTable table, int count);
+    void InsertColumn(TWhichTable table, int index);
+    void RemoveColumn(TWhichTable table, int index);
+    void ClearTable(TWhichTable table);
+    void ResetConnections(TWhichTable table);
+    void SetConnection(TWhichTable table, TConnection cn, int column);
+    int GetConnection(TWhichTable table, TConnection cn) const;
+    TConnection GetColumnConnection(TWhichTable table, int column) const;
+    QString GetColumnCaption(TWhichTable table, int column) const;
+    void SetColumnCaption(TWhichTable table, int column, const QString &text);
+    QString GetColumnCaptionHack(TWhichTable table, int column) const;
+    int IndexOfColumnHack(TWhichTable table, const QString &name) const;
+    int GetHeaderIndex(TWhichTable table, const QString &caption) const;
+    TColumnType GetColumnType(TWhichTable table, int column) const;
+    void SetColumnType(TWhichTable table, int column, TColumnType type);
+    // The column's description, made on first use; nil outside the columns.
+    THeaderData *GetHeader(TWhichTable table, int column) const;
+    const QStringList &GetColumnStrings(TWhichTable table, int column) const;
+    QStringList &ColumnStrings(TWhichTable table, int column);
+    bool GetColumnReadOnly(TWhichTable table, int column) const;
+    int GetRowCount() const;
+    void CreateBasicTable(TWhichTable table);
+    const QVector<bool> &ColumnAlwaysWritable() const { return FColumnAlwaysWritable; }
+    const QStringList &ExcludeHeaderStrings() const { return FExcludeHeaderStrings; }
+
+    // ---- cells
+    QString GetData(const TNodeData *node, int column) const;
+    QString GetData_(const TNodeData *node, TConnection cn) const;
+    int GetDataIndex(const TNodeData *node, int column) const;
+    int GetDataIndex_(const TNodeData *node, TConnection cn) const;
+    bool GetNodeValid(const TNodeData *node) const { return node && node->nodeValid; }
+    static TNodeData *NodeData(TBaseTreeGrid *grid, TGridNode *node);
+
+    // ---- date texts
+    QString FormatDateTime(TDateTime value) const;
+    // The date of a cell; `def` when the text names none (an empty text included).
+    TDateTime StrToDateTime(const QString &text, TDateTime def) const;
+    bool isDateOK(TDateTime value) const;
+    TDateTime MinDate() const { return FMinDate; }
+    TDateTime MaxDate() const { return FMaxDate; }
+
+    // ---- the write path
+    void SetData(TNodeData *node, int column, const QString &text);
+    void SetData_(TNodeData *node, TConnection cn, const QString &text);
+    void DoSetData(TNodeData *node, int column, const QString &text, bool journal);
+    void SetDataIndex(TNodeData *node, int column, int index);
+    void SetDataIndex_(TNodeData *node, TConnection cn, int index);
+    void DoSetDataIndex(TNodeData *node, int column, int index, bool journal);
+    TNodeData *AddNode(const QString &id, TWhichTable table, bool journal);
+    void DeleteNode(TNodeData *node, bool journal);
+    TNodeData *FindNode(const QString &id) const;
+    TNodeData *FindNode(const QString &id, TWhichTable table) const;
+    QString GetFreeID();
+    void SetRecalcEndOf(TNodeData *node, bool flag);
+    void SetRecalcStartOf(TNodeData *node, bool flag);
+    bool GetRecalcEndOf(const TNodeData *node) const { return node && node->RecalcEndOf; }
+    bool GetRecalcStartOf(const TNodeData *node) const { return node && node->RecalcStartOf; }
+    // Repaints a row in grid and chart; nothing inside an update bracket.
+    void InvalidateNode(TNodeData *node);
+
+    // ---- the iterator; the next node is fetched before the callback runs
+    void ForEach(TForEachNode selector, TNodeCallback callback, QObject *argument = nullptr);
+    void ForEach(TWhichTable table, TForEachNode selector, TNodeCallback callback,
+                 QObject *argument = nullptr);
+    void ForEach(TWhichTable table, TForEachNode selector, const TNodeFunction &function);
+
+    // Callbacks for ForEach; the CB_SetData_* fields are their arguments.
+    void CB_SetData(TNodeData *node, QObject *argument);
+    void CB_SetDataIndex(TNodeData *node, QObject *argument);
+    void CB_DeleteNode(TNodeData *node, QObject *argument);
+    void CB_InvalidateNode(TNodeData *node, QObject *argument);
+    void CB_SetRecalcEndOf(TNodeData *node, QObject *argument);
+    void CB_SetRecalcBitmap(TNodeData *node, QObject *argument);
+    void CB_CheckValid(TNodeData *node, QObject *argument = nullptr);
+    QString CB_SetData_String;
+    int CB_SetData_Index = 0;
+    int CB_SetData_DataIndex = 0;
+
+    // ---- actions
+    void ActionAddNodeExecute();
+    // `editing` tells that the focused control is a text edit (then nothing happens).
+    void ActionDeleteNodeExecute(bool editing = false);
+
+    // ---- filters and overlapping as the iterator sees them
+    bool GetNodeFiltered(const TNodeData *node) const;
+    void SetNodeFiltered(TNodeData *node, bool filtered);
+    std::vector<TNodeData *> FOverlappingNodes;
+
+    // ---- scheduling the model relies on
+    TDateTime GetStartOf(const TNodeData *node) const { return node ? node->nodeStart : 0; }
+    TDateTime GetEndOf(TNodeData *node);
+    void SetEndOf(TNodeData *node, TDateTime value);
+    int GetPositionOf(const TNodeData *node) const;
+    void SetPositionOf(TNodeData *node, int row);
+    void DoSetPositionOf(TNodeData *node, int row, bool journal);
+    int calcNodeLength(TWhichTable table, const QString &text) const;
+    TMinUnit GetMinUnit() const { return FMinUnit; }
+    void SetMinUnit(int unit);
+    tWeekInfo GetWeekInfo(int row) const;
+    // The position entries, expanded into one entry per chart row when `expand`.
+    QStringList Positiongroups(bool expand, bool all) const;
+    // Gives every position the default working week (the scheduler refines this).
+    void CreateDefaultWeekInfo();
+
+    // ---- state the Parts name
+    qint32 FLastFreeID = 0;
+    int FUndoRedoGroupIndex = -1;
+    bool FFocusNewNode = false;
+    bool FInitialDeOverlap = false;
+    int FMaxHistoryFiles = 30;
+    QString FDefaultHolidayReason;
+    bool FDefaultCalcWorkdays = true;
+    TDateTime FUserDate = 0;
+    bool FLocalUndo = true; // the menu option "Undo local changes only"
+    tDateList FAutoExcludeList; // public holidays, one item per day
+
+private:
+    void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
+    void ForgetNode(TNodeData *node);
+    bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
+    // The expanded full position list, cached while the pick list stays the same.
+    struct TPositionCache
+    {
+        QStringList source;
+        QStringList names;
+        QStringList entries;
+        QHash<QString, int> index;
+        bool valid = false;
+    };
+    const TPositionCache &PositionCache() const;
+    TDateTime nextStep(TDateTime d, qint32 &rem, const tWeekInfo &week, const TNodeData *node,
+                       int row, const tDateList &absent, int &holidayCursor, int &absentCursor) const;
+    bool includes(const tDateList &list, int row, int &cursor, TDateTime day) const;
+
+    QPointer<TBaseTreeGrid> FTables[WhichTableCount];
+    IPlannerWindow &FWindow;
+    TUndoRedo *FUndoRedo;
+    std::unique_ptr<TDirWatchThread> FDirWatchThread;
+
+    // Column descriptions, parallel to the header columns of each table.
+    mutable std::array<std::vector<std::unique_ptr<THeaderData>>, WhichTableCount> FHeaderData;
+    std::array<std::array<int, ConnectionCount>, WhichTableCount> FConnection{};
+    QVector<bool> FColumnAlwaysWritable;
+    QStringList FExcludeHeaderStrings;
+    // Row identity -> row, per table, so that finding a row does not walk the table.
+    std::array<QHash<QString, TNodeData *>, WhichTableCount> FNodeIndex;
+    TWhichTable FActiveTable = tbTable;
+    TMinUnit FMinUnit = muDay;
+
+    int FUpdating = 0;
+    QStringList FUpdateStrings;
+    bool fDelayedUpdateBounds = false;
+    bool fDelayedUpdateEmptyRows = false;
+    bool fDelayedUpdateOverlapping = false;
+    QTimer FOverlappingTimer;
+    TDateTime FMinDate = 0;
+    TDateTime FMaxDate = 0;
+    TDateTime FDataMinDate = 0;
+    TDateTime FDataMaxDate = 0;
+    bool FLoading = false;
+    QString FCurrentStatusText;
+
+    mutable TPositionCache FPositionCache;
+};

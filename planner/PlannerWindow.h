@@ -1,0 +1,40 @@
+#pragma once
+
+// What the planner core needs of its window. The main window implements it; tests give a
+// scripted one. Everything here may be called with no window shown.
+
+#include <QString>
+
+#include "MessageDialog.h"
+
+struct TNodeData;
+
+class IPlannerWindow
+{
+public:
+    virtual ~IPlannerWindow() = default;
+
+    // Repaint one row's bar in the charts (the core repaints the grid row itself).
+    virtual void InvalidateRow(TNodeData &node) = 0;
+    // Repaint the whole chart.
+    virtual void InvalidateChart() = 0;
+    // Status bar panel 0..3.
+    virtual void SetStatusText(int panel, const QString &text) = 0;
+    // Shows a message box (the text is already translated) and returns its modal result
+    // (mrOk, mrYes, ...).
+    virtual int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons) = 0;
+    // Hourglass on or off.
+    virtual void SetBusyCursor(bool busy) = 0;
+
+    // Hooks of windows that come later; a window without them ignores the calls.
+    // The table page was switched (grid and editor refresh).
+    virtual void ActiveTableChanged() {}
+    // The property editor should show the selected rows again.
+    virtual void UpdateEditor() {}
+    // A colour cell changed: flash the selected bars.
+    virtual void FlashSelectedBars() {}
+    // A new row wants the editor, with the keyboard focus when it is docked.
+    virtual void ShowEditorForNewNode() {}
+    // Width of the visible chart in days (0 when there is no chart).
+    virtual int TimeChartWidthInDays() const { return 0; }
+};
