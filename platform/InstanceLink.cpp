@@ -268,7 +268,7 @@ void TInstanceLink::setTitle(const QString &title)
     broadcastLookup();
 }
 
-QList<TInstanceInfo> TInstanceLink::readLiveEntries()
+QList<TInstanceInfo> TInstanceLink::readLiveEntries(bool restoreSelf)
 {
     QList<TInstanceInfo> result;
     if (!FLinked || FUnregistered)
@@ -294,7 +294,7 @@ QList<TInstanceInfo> TInstanceLink::readLiveEntries()
         result.append(entry.info);
     }
     // Someone cleaned the folder under us: come back.
-    if (!selfSeen)
+    if (!selfSeen && restoreSelf)
         writeEntry();
     return result;
 }
@@ -308,10 +308,14 @@ void TInstanceLink::dropEntry(const QString &id, const QString &socketName)
     // Only when the file still describes the dead instance: a new one may have taken the id.
     if (!readEntryFile(path, id, entry) || entry.info.socketName != socketName)
         return;
-    if (QFile::remove(path)) {
-        if (QDir::isAbsolutePath(socketName) && QFileInfo(socketName).absolutePath() == FFolder)
-            QFile::remove(socketName);
-    }
+    if (!QFile::remove(path))
+        return;
+    // The dead server's socket file, where we put it: in this folder or the temporary one.
+    const QFileInfo socket(socketName);
+    if (socket.isAbsolute()
+        && (socket.absolutePath() == FFolder
+            || (socket.absolutePath() == QDir::cleanPath(QDir::tempPath()) && socket.fileName().startsWith(QStringLiteral("velmora-")))))
+        QFile::remove(socketName);
 }
 
 QList<TInstanceInfo> TInstanceLink::instances()
@@ -463,7 +467,7 @@ void TInstanceLink::unregister()
     if (FUnregistered)
         return;
     const bool wasLinked = FLinked;
-    const QList<TInstanceInfo> others = wasLinked ? readLiveEntries() : QList<TInstanceInfo>();
+    const QList<TInstanceInfo> others = wasLinked ? readLiveEntries(false) : QList<TInstanceInfo>();
     FUnregistered = true;
     if (!wasLinked)
         return;

@@ -91,7 +91,8 @@ private:
     void goAlone(const QString &reason);
     bool writeEntry();
     QString entryPath(const QString &id) const;
-    QList<TInstanceInfo> readLiveEntries();
+    // The other live instances; `restoreSelf` rewrites this instance's entry when it is gone.
+    QList<TInstanceInfo> readLiveEntries(bool restoreSelf = true);
     void dropEntry(const QString &id, const QString &socketName);
     void send(const TInstanceInfo &target, const QByteArray &line, TSendMode mode);
     void onNewConnection();

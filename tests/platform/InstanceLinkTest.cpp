@@ -193,19 +193,26 @@ TEST_F(InstanceLinkTest, BringToFrontReachesOnlyTheChosenInstance)
     EXPECT_TRUE(b.instances().isEmpty());
 }
 
-TEST_F(InstanceLinkTest, ApplicationQuitRemovesTheEntry)
+TEST_F(InstanceLinkTest, UnregisterLeavesNothingBehind)
 {
     TInstanceLink a(FFolder, QStringLiteral("a"));
-    TInstanceLink b(FFolder, QStringLiteral("b"));
+    auto b = std::make_unique<TInstanceLink>(FFolder, QStringLiteral("b"));
     TRecorder ra(a);
     ASSERT_TRUE(QFileInfo::exists(entry(QStringLiteral("b"))));
 
-    // What QCoreApplication::exec() emits when the program quits normally.
-    ASSERT_TRUE(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection));
-    EXPECT_FALSE(QFileInfo::exists(entry(QStringLiteral("a"))));
+    b->unregister();
     EXPECT_FALSE(QFileInfo::exists(entry(QStringLiteral("b"))));
-    EXPECT_TRUE(a.instances().isEmpty());
-    EXPECT_EQ(a.broadcastLookup(), 0);
+    ASSERT_TRUE(waitFor([&] { return ra.lookups == QStringList{"b"}; }));
+    // Unregistered, it lists and reaches nobody and never comes back by itself.
+    b->setTitle(QStringLiteral("ZOP - late.zop"));
+    EXPECT_TRUE(b->instances().isEmpty());
+    EXPECT_EQ(b->broadcastLookup(), 0);
+    EXPECT_FALSE(QFileInfo::exists(entry(QStringLiteral("b"))));
+    b.reset();
+    settle();
+    EXPECT_EQ(ra.lookups, QStringList{"b"}); // the destructor does not say goodbye twice
+
+    a.unregister();
     EXPECT_EQ(QDir(FFolder).entryList(QDir::Files | QDir::System).size(), 0) << "sockets left behind";
 }
 
@@ -259,7 +266,7 @@ TEST_F(InstanceLinkTest, GarbledEntryFilesAreIgnored)
 
     const QByteArray good = entryJson(QStringLiteral("g"), self, sock, QStringLiteral("ZOP - g.zop"));
     testsupport::writeFile(entry(QStringLiteral("empty")), QByteArray());
-    testsupport::writeFile(entry(QStringLiteral("binary")), QByteArray("\x00\xff\xfe{\"tag\"", 12));
+    testsupport::writeFile(entry(QStringLiteral("binary")), QByteArray("\x00\xff\xfe{\"tag\"", 9));
     testsupport::writeFile(entry(QStringLiteral("half")), good.left(good.size() / 2));
     testsupport::writeFile(entry(QStringLiteral("array")), "[1,2,3]");
     // A valid entry under another file name must not be taken for that id.
