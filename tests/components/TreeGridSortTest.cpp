@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridHeader.h"
+
+namespace {
+
+struct TKeyed {
+    int Key = 0;
+    int Original = 0; // position before any sort
+};
+
+class TSortTestTree : public TBaseTreeGrid
+{
+public:
+    TSortTestTree()
+    {
+        SetNodeDataType<TKeyed>();
+        OnCompareNodes = [this](TBaseTreeGrid *, PGridNode a, PGridNode b, TColumnIndex column, int &result) {
+            ++Comparisons;
+            LastColumn = column;
+            if (!a->States.contains(vsInitialized) || !b->States.contains(vsInitialized))
+                ++UninitialisedSeen;
+            result = Data(a)->Key - Data(b)->Key;
+        };
+    }
+    ~TSortTestTree() override { DestroyTree(); }
+
+    TKeyed *Data(PGridNode node) { return GetNodeData<TKeyed>(node); }
+    // Appends children with the given keys below the node.
+    void AddKeyed(PGridNode parent, const std::vector<int> &keys)
+    {
+        for (int key : keys) {
+            PGridNode node = AddChild(parent);
+            Data(node)->Key = key;
+            Data(node)->Original = int(node->Index);
+        }
+    }
+    std::vector<int> Keys(PGridNode parent)
+    {
+        std::vector<int> keys;
+        for (PGridNode run = (parent ? parent : RootNode())->FirstChild; run; run = run->NextSibling)
+            keys.push_back(Data(run)->Key);
+        return keys;
+    }
+    std::vector<int> Originals(PGridNode parent)
+    {
+        std::vector<int> result;
+        for (PGridNode run = (parent ? parent : RootNode())->FirstChild; run; run = run->NextSibling)
+            result.push_back(Data(run)->Original);
+        return result;
+    }
+
+    int Comparisons = 0;
+    int UninitialisedSeen = 0;
+    TColumnIndex LastColumn = InvalidColumn;
+};
+
+// Links, indices and the last child after a sort.
+::testing::AssertionResult ChildrenAreLinked(PGridNode parent)
+{
+    std::uint32_t index = 0;
+    PGridNode previous = nullptr;
+    for (PGridNode run = parent->FirstChild; run; run = run->NextSibling, ++index) {
+        if (run->Index != index)
+            return ::testing::AssertionFailure() << "index " << run->Index << " at " << index;
+        if (run->PrevSibling != previous || run->Parent != parent)
+            return ::testing::AssertionFailure() << "broken links at " << index;
+        previous = run;
+    }
+    if (index != parent->ChildCount || parent->LastChild != previous)
+        return ::testing::AssertionFailure() << "child count or last child wrong";
+    return ::testing::AssertionSuccess();
+}
+
+// What a stable sort gives: equal keys in their original order, in both directions.
+std::vector<int> expectedOriginals(const std::vector<int> &keys, bool descending)
+{
+    std::vector<int> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+    });
+    return order;
+}
+
+} // namespace
+
+TEST(TreeGridSortTest, EqualKeysKeepTheirOrderInBothDirections)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    const std::vector<int> keys{2, 1, 2, 3, 1, 1, 3, 2, 1, 3, 2, 2, 1};
+    tree.AddKeyed(nullptr, keys);
+
+    tree.Sort(nullptr, 0, sdAscending);
+    EXPECT_EQ(tree.Originals(nullptr), expectedOriginals(keys, false));
+    EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
+    EXPECT_EQ(tree.LastColumn, 0);
+
+    // Descending is not the reverse of ascending: equal keys still come in their first order.
+    tree.Sort(nullptr, 0, sdDescending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{3, 3, 3, 2, 2, 2, 2, 2, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(tree.Originals(nullptr), expectedOriginals(keys, true));
+    EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
+
+    // Three children that all compare equal keep their order either way.
+    TSortTestTree same;
+    same.AfterConstruction();
+    same.AddKeyed(nullptr, {5, 5, 5});
+    same.Sort(nullptr, NoColumn, sdAscending);
+    EXPECT_EQ(same.Originals(nullptr), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(same.LastColumn, NoColumn) << "no column is handed over unchanged";
+    same.Sort(nullptr, NoColumn, sdDescending);
+    EXPECT_EQ(same.Originals(nullptr), (std::vector<int>{0, 1, 2}));
+}
+
+TEST(TreeGridSortTest, ManyKeysAgainstAStableSort)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    std::mt19937 random(7);
+    std::vector<int> keys(5000);
+    for (int &key : keys)
+        key = int(random() % 40);
+    tree.BeginUpdate();
+    tree.AddKeyed(nullptr, keys);
+    tree.EndUpdate();
+    for (const bool descending : {false, true}) {
+        // Back to the original order first.
+        for (PGridNode run = tree.RootNode()->FirstChild; run; run = run->NextSibling)
+            tree.Data(run)->Key = tree.Data(run)->Original;
+        tree.Sort(nullptr, 0, sdAscending);
+        for (PGridNode run = tree.RootNode()->FirstChild; run; run = run->NextSibling)
+            tree.Data(run)->Key = keys[size_t(tree.Data(run)->Original)];
+        tree.Comparisons = 0;
+        tree.Sort(nullptr, 0, descending ? sdDescending : sdAscending);
+        EXPECT_EQ(tree.Originals(nullptr), expectedOriginals(keys, descending));
+        EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
+        EXPECT_LE(tree.Comparisons, 5000 * 13) << "n log n comparisons";
+    }
+}
+
+TEST(TreeGridSortTest, NoHandlerAndSmallFamiliesChangeNothing)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    tree.AddKeyed(nullptr, {3, 1, 2});
+    PGridNode only = tree.RootNode()->FirstChild;
+    tree.AddKeyed(only, {9});
+    tree.OnCompareNodes = nullptr;
+    tree.Sort(nullptr, 0, sdAscending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{3, 1, 2}));
+    tree.Sort(nullptr, 0, sdDescending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{3, 1, 2}));
+    tree.Sort(only, 0, sdDescending);
+    EXPECT_EQ(tree.Keys(only), (std::vector<int>{9}));
+    EXPECT_TRUE(ChildrenAreLinked(only));
+    // A leaf has nothing to sort.
+    tree.Sort(only->FirstChild, 0, sdAscending);
+}
+
+TEST(TreeGridSortTest, SortTreeSortsEveryLevel)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    tree.AddKeyed(nullptr, {30, 10, 20});
+    for (PGridNode top = tree.RootNode()->FirstChild; top; top = top->NextSibling) {
+        tree.AddKeyed(top, {3, 1, 2, 1});
+        for (PGridNode child = top->FirstChild; child; child = child->NextSibling)
+            tree.AddKeyed(child, {2, 1});
+    }
+    tree.SortTree(0, sdAscending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{10, 20, 30}));
+    EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
+    for (PGridNode top = tree.RootNode()->FirstChild; top; top = top->NextSibling) {
+        EXPECT_EQ(tree.Keys(top), (std::vector<int>{1, 1, 2, 3}));
+        EXPECT_EQ(tree.Originals(top), (std::vector<int>{1, 3, 2, 0}));
+        EXPECT_TRUE(ChildrenAreLinked(top));
+        for (PGridNode child = top->FirstChild; child; child = child->NextSibling)
+            EXPECT_EQ(tree.Keys(child), (std::vector<int>{1, 2}));
+    }
+    // Each node's own subtree moved with it.
+    EXPECT_EQ(tree.Data(tree.RootNode()->FirstChild)->Original, 1);
+    EXPECT_EQ(tree.UpdateCount(), 0u);
+
+    // An invalid column sorts nothing.
+    tree.SortTree(InvalidColumn, sdDescending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{10, 20, 30}));
+
+    tree.SortTree(0, sdDescending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{30, 20, 10}));
+    EXPECT_EQ(tree.Keys(tree.RootNode()->FirstChild), (std::vector<int>{3, 2, 1, 1}));
+    EXPECT_EQ(tree.Originals(tree.RootNode()->FirstChild), (std::vector<int>{0, 2, 1, 3}));
+}
+
+TEST(TreeGridSortTest, ChildrenAreCreatedAndInitialisedBeforeComparing)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    int next = 0;
+    const std::vector<int> keys{4, 2, 5, 1, 3};
+    tree.OnInitNode = [&](TBaseTreeGrid *, PGridNode, PGridNode node, TGridNodeInitStates &states) {
+        if (node == tree.RootNode()->FirstChild)
+            states += ivsHasChildren;
+        else
+            tree.Data(node)->Key = keys[size_t(next++ % 5)];
+    };
+    tree.OnInitChildren = [](TBaseTreeGrid *, PGridNode, std::uint32_t &count) { count = 5; };
+    tree.SetRootNodeCount(1);
+    PGridNode parent = tree.GetFirst(); // initialised: it may have children now
+    ASSERT_EQ(parent->ChildCount, 0u);
+    tree.Sort(parent, 0, sdAscending);
+    EXPECT_EQ(parent->ChildCount, 5u);
+    EXPECT_EQ(tree.Keys(parent), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(tree.UninitialisedSeen, 0);
+    EXPECT_TRUE(ChildrenAreLinked(parent));
+}
+
+TEST(TreeGridSortTest, HeaderSortsTheTreeUnderAutoSort)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    tree.Header()->Columns()->Add();
+    tree.AddKeyed(nullptr, {2, 3, 1});
+    // Without toAutoSort the header only records the choice.
+    tree.Header()->SetSortColumn(0);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{2, 3, 1}));
+
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() + toAutoSort);
+    tree.Header()->SetSortDirection(sdDescending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{3, 2, 1}));
+    tree.Header()->SetSortColumn(NoColumn);
+    EXPECT_EQ(tree.LastColumn, NoColumn);
+
+    // Inside an update bracket the header waits.
+    tree.BeginUpdate();
+    tree.Header()->SetSortDirection(sdAscending);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{3, 2, 1}));
+    tree.EndUpdate();
+}
