@@ -45,6 +45,7 @@ void TBaseTreeGrid::DestroyTree()
     FTreeDestroyed = true;
     // Lift read-only so that clearing is allowed; the worker must be out of the tree before
     // any node memory goes.
+    FDestroying = true;
     FOptions->FMiscOptions.exclude(toReadOnly);
     if (FHasThreadReference) {
         FHasThreadReference = false;
@@ -52,7 +53,6 @@ void TBaseTreeGrid::DestroyTree()
     }
     FChangeTimer.stop();
     FStructureChangeTimer.stop();
-    FDestroying = true;
     Clear();
 }
 

@@ -150,7 +150,8 @@ void TBaseTreeGrid::AdviseChangeEvent(bool structureChange, PGridNode node, TCha
 
 void TBaseTreeGrid::DoStateChange(TTreeGridStates enter, TTreeGridStates leave)
 {
-    if (OnStateChange && (!FStates.containsAll(enter) || FStates.intersects(leave)))
+    // Owners are not told about states while the tree goes away.
+    if (OnStateChange && !FDestroying && (!FStates.containsAll(enter) || FStates.intersects(leave)))
         OnStateChange(this, enter, leave);
     FStates = (FStates + enter) - leave;
 }

@@ -14,7 +14,8 @@ void TBaseTreeGrid::ValidateCache()
 {
     InterruptValidation();
     FStartIndex = 0;
-    if (!FStates.contains(tsValidationNeeded))
+    // A tree that is going away must never be queued again.
+    if (!FStates.contains(tsValidationNeeded) || FDestroying)
         return;
     TWorkerThread *worker = TWorkerThread::Instance();
     if (!worker)
@@ -138,9 +139,9 @@ void TBaseTreeGrid::WMChangeState(TValidationChangeStates enter, TValidationChan
 
 bool TBaseTreeGrid::event(QEvent *e)
 {
+    TREEGRID_HANDOVER_ACQUIRE(e);
     if (e->type() == TTGChangeStateEvent::EventType) {
         auto *change = static_cast<TTGChangeStateEvent *>(e);
-        change->Published.load(std::memory_order_acquire);
         // Reports of a validation that was interrupted since are out of date.
         if (change->Generation == FValidationGeneration.load(std::memory_order_relaxed) && !FDestroying)
             WMChangeState(change->Enter, change->Leave);

@@ -106,7 +106,9 @@ void TWorkerThread::ChangeTreeStates(TBaseTreeGrid *tree, std::uint64_t generati
                                      TValidationChangeStates enter, TValidationChangeStates leave)
 {
     // The tree cannot go away meanwhile: its destructor waits until the worker has left it.
-    QCoreApplication::postEvent(tree, new TTGChangeStateEvent(enter, leave, generation));
+    auto *event = new TTGChangeStateEvent(enter, leave, generation);
+    TREEGRID_HANDOVER_RELEASE(event);
+    QCoreApplication::postEvent(tree, event);
 }
 
 void TWorkerThread::Execute()
