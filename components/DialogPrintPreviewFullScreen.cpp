@@ -13,6 +13,7 @@ TPrintPreviewFullScreenDialog::TPrintPreviewFullScreenDialog(TPrintPreviewDialog
 {
     setObjectName(QStringLiteral("PrintPreviewFullScreenDialog"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setProperty("noTranslate", true); // German texts in every language
     PaintBox1 = new TPreviewPaintBox(this);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
     PaintBox1->setCursor(TCursorRegistry::Cursor(crZoomOut));

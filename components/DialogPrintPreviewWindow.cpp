@@ -54,6 +54,11 @@ void TPrintPreviewDialog::BuildForm()
     ScrollBar->setMinimum(1);
     ScrollBar->setPageStep(1);
 
+    // The preview's texts are German and stay as they are in every language.
+    for (QObject *object : {static_cast<QObject *>(form), static_cast<QObject *>(Button1),
+                            static_cast<QObject *>(Button2), static_cast<QObject *>(Button3)})
+        object->setProperty("noTranslate", true);
+
     QObject::connect(ScrollBar, &QScrollBar::valueChanged, this, &TPrintPreviewDialog::ScrollBarChange);
     QObject::connect(PaintBox1, &TPreviewPaintBox::Wheel, this,
                      [this](int notches) { ScrollBar->setValue(ScrollBar->value() - notches); });

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -78,7 +78,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QSize s = QStyledItemDelegate::sizeHint(option, index);
-        s.setHeight(18);
+        s.setHeight(FBox->FItemHeight);
         return s;
     }
 
@@ -157,6 +157,7 @@ QList<TFontEntry> TScFontComboBox::EnumerateFonts() const
 
 void TScFontComboBox::GetFontNames()
 {
+    FNamesLoaded = true;
     QStringList lines;
     for (const TFontEntry &entry : EnumerateFonts()) {
         if (entry.Name.isEmpty() || entry.Name.startsWith(QLatin1Char('@')) || !(FFontTypes & entry.Type))
@@ -181,6 +182,8 @@ void TScFontComboBox::GetFontNames()
 
 void TScFontComboBox::SetFontName(const QString &name)
 {
+    if (!FNamesLoaded)
+        GetFontNames();
     const QString key = name + QLatin1Char('=');
     for (int i = 0; i < count(); ++i) {
         // The family must be the whole name before "=": "Mono" is not "DejaVu Sans Mono".
@@ -279,8 +282,17 @@ void TScFontComboBox::PlaceExample()
     form->move(p);
 }
 
+void TScFontComboBox::showEvent(QShowEvent *event)
+{
+    if (!FNamesLoaded)
+        GetFontNames();
+    QComboBox::showEvent(event);
+}
+
 void TScFontComboBox::showPopup()
 {
+    if (!FNamesLoaded)
+        GetFontNames();
     BlnDown = true;
     if (FBlnShowPreview) {
         PlaceExample();

@@ -51,10 +51,13 @@ public:
     void SetShowPreviewInEdit(bool value) { FBlnShowPreviewInEdit = value; }
     bool ShowImagesFontType() const { return FBlnShowImagesFontType; }
     void SetShowImagesFontType(bool value) { FBlnShowImagesFontType = value; }
+    int ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int value) { FItemHeight = qMax(1, value); }
     bool ShowPreviewFontName() const { return FBlnShowPreviewFontName; }
     void SetShowPreviewFontName(bool value) { FBlnShowPreviewFontName = value; }
 
-    // Fills the list from the enumerated fonts; the recently used block is dropped.
+    // Fills the list from the enumerated fonts; the recently used block is dropped. Runs by
+    // itself when the list is first needed.
     void GetFontNames();
     // Applies the selected line as the chosen font and keeps the recently used block.
     void ChooseFont();
@@ -80,6 +83,7 @@ protected:
     virtual QList<TFontEntry> EnumerateFonts() const;
 
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void ShowExample(int index);
@@ -99,6 +103,8 @@ private:
     bool FBlnShowImagesFontType = true;
     bool FBlnShowPreviewFontName = true;
     bool FChoosing = false;
+    bool FNamesLoaded = false;
+    int FItemHeight = 18;
 
     QWidget *FFormExample = nullptr; // top-level, deleted with the box
     QLabel *FExampleCaption = nullptr;

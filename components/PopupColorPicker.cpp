@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+#include "Language.h"
+
 namespace {
 
 struct TPaletteEntry {
@@ -93,7 +95,7 @@ TColorPickerPopup::TColorPickerPopup(QWidget *parent)
     setAttribute(Qt::WA_NoMouseReplay); // the click that cancels does nothing else
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    FCustomText = QStringLiteral("mix colour");
+    FCustomText = Language::Translate(FCustomSource);
     // The six corners of the unit hexagon, half a unit long.
     const double angles[6] = {90, 30, -30, -90, -150, -210};
     for (int i = 0; i < 6; ++i) {
@@ -111,7 +113,8 @@ void TColorPickerPopup::SetDefaultText(const QString &text)
 
 void TColorPickerPopup::SetCustomText(const QString &text)
 {
-    FCustomText = text;
+    FCustomSource = text;
+    FCustomText = text.isEmpty() ? QString() : Language::Translate(text);
     AdjustWindow();
 }
 
@@ -686,8 +689,13 @@ void TColorPickerPopup::keyPressEvent(QKeyEvent *event)
 
 void TColorPickerPopup::showEvent(QShowEvent *event)
 {
-    // As a pop-up window it holds the mouse while shown.
+    // As a pop-up window it holds the mouse while shown. The language may have changed.
     QWidget::showEvent(event);
+    const QString custom = FCustomSource.isEmpty() ? QString() : Language::Translate(FCustomSource);
+    if (custom != FCustomText) {
+        FCustomText = custom;
+        AdjustWindow();
+    }
 }
 
 void TColorPickerPopup::hideEvent(QHideEvent *event)

@@ -40,7 +40,9 @@ public:
 
     QString DefaultText() const { return FDefaultText; }
     void SetDefaultText(const QString &text);
+    // The text of the mix entry as shown (translated); empty hides the entry.
     QString CustomText() const { return FCustomText; }
+    // Sets the untranslated text of the mix entry.
     void SetCustomText(const QString &text);
     bool ShowSysColors() const { return FShowSysColors; }
     void SetShowSysColors(bool value);
@@ -109,6 +111,7 @@ private:
 
     QString FDefaultText;
     QString FCustomText;
+    QString FCustomSource = QStringLiteral("mix colour"); // untranslated
     bool FShowSysColors = false;
     int FMargin = 2;
     int FSpacing = 8;

@@ -139,3 +139,15 @@ TEST(FontSizeCombo, ScalableAndRasterLists)
     EXPECT_EQ(box.currentIndex(), 2);
     EXPECT_EQ(changes.count(), 2);
 }
+
+TEST(FontCombo, InstalledFontsLoadOnFirstUse)
+{
+    TScFontComboBox box;
+    box.SetFontName(QStringLiteral("DejaVu Sans"));
+    ASSERT_GT(box.count(), 0);
+    EXPECT_EQ(box.FontName(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(box.Lines().first(), QStringLiteral("DejaVu Sans=TA"));
+    EXPECT_TRUE(box.Lines().contains(QStringLiteral("DejaVu Sans Mono=TA")));
+    for (const QString &line : box.Lines())
+        EXPECT_TRUE(line.endsWith(QLatin1String("=TA")) || line.endsWith(QLatin1String("=TS"))) << line.toStdString();
+}

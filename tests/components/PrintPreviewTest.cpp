@@ -91,7 +91,8 @@ TEST_F(RecorderFixture, PageGeometryAndPunchMargin)
     ASSERT_EQ(recorder.NewPage(), 1);
     recorder.TextOut(0, 0, QStringLiteral("Start"));
     recorder.DonePrinting();
-    const TRecordedText *start = Find(Texts(1), QStringLiteral("Start"));
+    const QList<TRecordedText> texts = Texts(1);
+    const TRecordedText *start = Find(texts, QStringLiteral("Start"));
     ASSERT_NE(start, nullptr);
     EXPECT_EQ(qRound(start->Position.x()), recorder.PunchMargin());
     // The page's default font is 10 pt at the printer's resolution.
