@@ -352,6 +352,25 @@ TEST_F(InstanceLinkTest, UnwritableRuntimeFolderWorksAloneAndSaysSo)
     // Linked instances elsewhere do not see it.
     TInstanceLink a(FFolder, QStringLiteral("a"));
     EXPECT_EQ(ids(a.instances()), QStringList{"a"});
+
+    // The folder is there but the entry cannot be written: alone as well, and no trace left.
+    QDir(FFolder).mkdir(QStringLiteral("blocked.instance"));
+    TInstanceLink blocked(FFolder, QStringLiteral("blocked"));
+    EXPECT_FALSE(blocked.isLinked());
+    EXPECT_FALSE(QFileInfo::exists(FFolder + QStringLiteral("/blocked.sock")));
+    EXPECT_EQ(ids(a.instances()), QStringList{"a"});
+}
+
+TEST_F(InstanceLinkTest, DefaultInstanceLivesInTheUserRuntimeFolder)
+{
+    TInstanceLink link;
+    ASSERT_TRUE(link.isLinked());
+    EXPECT_EQ(link.runtimeFolder(), TInstanceLink::defaultRuntimeFolder());
+    EXPECT_TRUE(link.runtimeFolder().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
+    EXPECT_TRUE(link.instanceId().startsWith(QString::number(QCoreApplication::applicationPid()) + u'-'));
+    TInstanceLink second;
+    EXPECT_NE(second.instanceId(), link.instanceId());
+    EXPECT_EQ(link.instances().size(), 2);
 }
 
 TEST_F(InstanceLinkTest, LongRuntimeFolderStillLinks)
