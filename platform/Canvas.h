@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
@@ -166,6 +168,7 @@ private:
     void DrawTextLine(int x, int y, const QString &text, int underlineIndex);
     void XorPatternSpan(const QRect &deviceRect);
     QFont CurrentQFont();
+    const QFontMetrics &Metrics();
 
     std::unique_ptr<QImage> FOwned;
     QImage *FImage = nullptr;
@@ -177,6 +180,7 @@ private:
     TFont FFont;
     quint64 FFontVersion = 0;
     QFont FQFont;
+    std::optional<QFontMetrics> FMetrics;
 
     TBkMode FBkMode = bkOpaque;
     TColor FBkColor = clWhite;

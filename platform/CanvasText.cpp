@@ -126,13 +126,20 @@ QFont TCanvas::CurrentQFont()
     if (FFontVersion != FFont.Version()) {
         FFontVersion = FFont.Version();
         FQFont = FFont.ToQFont();
+        FMetrics.emplace(FQFont);
     }
     return FQFont;
 }
 
+const QFontMetrics &TCanvas::Metrics()
+{
+    CurrentQFont();
+    return *FMetrics;
+}
+
 int TCanvas::TextWidth(const QString &text)
 {
-    return QFontMetrics(CurrentQFont()).horizontalAdvance(text);
+    return Metrics().horizontalAdvance(text);
 }
 
 int TCanvas::TextHeight(const QString &)
@@ -147,19 +154,19 @@ QSize TCanvas::TextExtent(const QString &text)
 
 int TCanvas::FontAscent()
 {
-    return QFontMetrics(CurrentQFont()).ascent();
+    return Metrics().ascent();
 }
 
 int TCanvas::FontHeight()
 {
-    const QFontMetrics fm(CurrentQFont());
+    const QFontMetrics &fm = Metrics();
     return fm.ascent() + fm.descent();
 }
 
 void TCanvas::DrawTextLine(int x, int y, const QString &text, int underlineIndex)
 {
     const QFont font = CurrentQFont();
-    const QFontMetrics fm(font);
+    const QFontMetrics &fm = Metrics();
     const int width = fm.horizontalAdvance(text);
     const int height = fm.ascent() + fm.descent();
     FPainter.setFont(font);
@@ -208,8 +215,7 @@ void TCanvas::TextRect(const QRect &r, int x, int y, const QString &text)
 
 int TCanvas::DrawText(const QString &source, QRect &r, uint flags)
 {
-    const QFont font = CurrentQFont();
-    const QFontMetrics fm(font);
+    const QFontMetrics &fm = Metrics();
     const int lineHeight = fm.ascent() + fm.descent();
 
     QString text = source;
