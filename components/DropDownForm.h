@@ -4,14 +4,13 @@
 #include <QRect>
 #include <QWidget>
 
+#include "MessageDialog.h" // the modal results mrNone, mrOk, mrCancel
+
 class QEventLoop;
 
 enum TDropDownPosition { ddpBelow, ddpAbove };
 
 enum TDropDownState { ddsHidden = 0x1, ddsExpanding = 0x2, ddsShown = 0x4 };
-
-// Modal results as the callers compare them.
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
 // A borderless window that drops down like a combo box list and runs its own nested event
 // loop until Escape, a click outside or a close request. The loop is driven by an event filter
