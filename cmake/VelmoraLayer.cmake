@@ -1,9 +1,27 @@
 # One static library per layer. Sources are collected from the layer's folder so that
 # adding a file pair needs no edit here; the layer's own CMakeLists states its links.
+
+# Ninja's autogen step only re-runs for the files it saw on its first run; when the set of
+# sources changes, drop its stamp so that a newly added Q_OBJECT class is moc'ed too.
+function(_velmora_refresh_autogen name sources)
+  string(SHA1 _hash "${sources}")
+  set(_stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}_sources.sha1)
+  if(EXISTS ${_stamp})
+    file(READ ${_stamp} _old)
+  else()
+    set(_old "")
+  endif()
+  if(NOT _old STREQUAL _hash)
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp)
+    file(WRITE ${_stamp} "${_hash}")
+  endif()
+endfunction()
+
 function(velmora_layer name)
   file(GLOB_RECURSE _sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${_sources})
+  _velmora_refresh_autogen(${name} "${_sources}")
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE velmora_warnings)
 endfunction()
@@ -12,6 +30,7 @@ endfunction()
 function(velmora_layer_tests name layer)
   file(GLOB_RECURSE _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_executable(${name} ${_sources})
+  _velmora_refresh_autogen(${name} "${_sources}")
   target_link_libraries(${name} PRIVATE ${layer} velmora_test_main velmora_warnings)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

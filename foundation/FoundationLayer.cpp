@@ -1,1 +1,0 @@
-// Placeholder translation unit until the layer has its first unit.
