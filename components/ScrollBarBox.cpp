@@ -199,6 +199,17 @@ void TScrollBarBox::SetScrollBarOptions(const TScrollBarOptions &value)
     FScrollBarOptions->Assign(value);
 }
 
+void TScrollBarBox::SetClientControl(QWidget *control)
+{
+    FClientControl = control;
+    if (control) {
+        if (control->parentWidget() != this)
+            control->setParent(this);
+        control->setGeometry(ClientAreaRect());
+        control->show();
+    }
+}
+
 QPoint TScrollBarBox::ClientOrigin() const
 {
     return QPoint(BorderWidth(), BorderWidth());
@@ -224,6 +235,8 @@ void TScrollBarBox::LayoutBars()
     const int hh = FHorzBar->sizeHint().height();
     FVertBar->setGeometry(b + client.width(), b, vw, client.height());
     FHorzBar->setGeometry(b, b + client.height(), client.width(), hh);
+    if (FClientControl)
+        FClientControl->setGeometry(ClientAreaRect());
     update();
 }
 

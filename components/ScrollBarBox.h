@@ -99,7 +99,13 @@ public:
     QScrollBar *ScrollBar(TScrollBarKind kind) const;
     bool IncludesBar(TScrollBarKind kind) const;
 
+    // The client area excludes the border and the shown bars (the plain panel has neither).
     QRect GetClientRect() const override;
+    // The client area in widget coordinates, where children belong.
+    QRect ClientAreaRect() const { return GetClientRect().translated(ClientOrigin()); }
+    // A child kept filling the client area (the box does not own more than Qt's parenting).
+    void SetClientControl(QWidget *control);
+    QWidget *ClientControl() const { return FClientControl; }
 
     TNotifyEvent OnHorzScroll;
     TNotifyEvent OnVertScroll;
@@ -125,4 +131,5 @@ private:
     std::unique_ptr<TScrollBarInfo> FVertScrollInfo;
     QScrollBar *FHorzBar = nullptr; // children of the box
     QScrollBar *FVertBar = nullptr;
+    QPointer<QWidget> FClientControl;
 };

@@ -102,6 +102,12 @@ TEST(ScrollBarBox, HiddenBarStillStoresItsValues)
     // Without the vertical bar the client area reaches the right border.
     EXPECT_EQ(f.box.GetClientRect().width(), 300 - 4);
 
+    // A client control fills the client area and follows changes of the bars.
+    auto *chart = new TCanvasPanel;
+    f.box.SetClientControl(chart);
+    EXPECT_EQ(chart->parentWidget(), &f.box);
+    EXPECT_EQ(chart->geometry(), QRect(2, 2, 300 - 4, f.box.GetClientRect().height()));
+
     // Showing it again pushes what was stored.
     TScrollBarOptions both(nullptr);
     f.box.SetScrollBarOptions(both);
@@ -109,6 +115,8 @@ TEST(ScrollBarBox, HiddenBarStillStoresItsValues)
     EXPECT_FALSE(f.box.ScrollBar(sbVertical)->isHidden());
     EXPECT_EQ(f.box.ScrollBar(sbVertical)->value(), 42);
     EXPECT_EQ(f.box.ScrollBar(sbVertical)->minimum(), 5);
+    EXPECT_EQ(chart->width(), f.box.GetClientRect().width());
+    EXPECT_LT(chart->width(), 300 - 4);
 }
 
 TEST(ScrollBarBox, AssignCopiesEverything)
