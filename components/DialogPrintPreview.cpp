@@ -386,13 +386,15 @@ bool TPrintPreviewDialog::PrintAll()
     if (FForm && FForm->isVisible())
         FForm->hide();
     DonePrinting();
+    const int count = GetPageCount();
+    if (count == 0)
+        return false; // nothing recorded: no empty sheet
     BeginPrinting();
     QPainter painter;
     if (!painter.begin(FPrinter)) {
         emit OnChange(QStringLiteral("Druckauftrag konnte nicht gestartet werden"));
         return false;
     }
-    const int count = GetPageCount();
     for (int n = 1; n <= count; ++n) {
         if (n > 1 && !FPrinter->newPage()) {
             painter.end();

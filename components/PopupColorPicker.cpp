@@ -346,6 +346,8 @@ void TColorPickerPopup::ShowPopupAligned()
 
 int TColorPickerPopup::ShowModal()
 {
+    if (FLoop)
+        return 2; // already open: a second request is refused
     FModalResult = 0;
     FSelectionMode = smNone;
     show();

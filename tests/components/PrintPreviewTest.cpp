@@ -206,6 +206,12 @@ TEST_F(RecorderFixture, PrintAllAndOnePageIntoPdf)
     EXPECT_EQ(PdfPageCount(pdf), 1);
     EXPECT_EQ(messages, (QStringList{"Drucke Seite 2 von 3", "Seite 2 von 3 gedruckt"}));
     EXPECT_FALSE(recorder.PrintPage(4));
+
+    // A job without pages prints nothing at all.
+    QFile::remove(pdf);
+    recorder.NewJob();
+    EXPECT_FALSE(recorder.PrintAll());
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST_F(RecorderFixture, PreviewCancelProducesNothing)
