@@ -260,3 +260,18 @@ TEST(TreeGridImages, SetUpBuildsTheSharedListsAndCursorsOnceAndTheLastEndTearsDo
     InitializeGlobalStructures();
     EXPECT_NE(LightCheckImages(), nullptr);
 }
+
+TEST(TreeGridImages, SplitCursorsCanBecomeTheScreenCursor)
+{
+    InitializeGlobalStructures();
+    TCursorRegistry::SetScreenCursor(crVertSplit);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::SplitVCursor);
+    EXPECT_EQ(TCursorRegistry::ScreenCursor(), crVertSplit);
+    TCursorRegistry::SetScreenCursor(crHourGlass);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    TCursorRegistry::SetScreenCursor(crDefault);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Unknown numbers give the arrow rather than nothing.
+    EXPECT_EQ(TCursorRegistry::Cursor(4711).shape(), Qt::ArrowCursor);
+}

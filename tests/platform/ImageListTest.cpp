@@ -77,3 +77,18 @@ TEST(ImageList, DrawHonoursTransparencyBackgroundAndOverlays)
     EXPECT_EQ(canvas.Pixel(0, 0), clWhite);
     EXPECT_EQ(canvas.Pixel(1, 1), clBlack);
 }
+
+TEST(ImageList, DisabledImagesAreDrawnInTheShadowColours)
+{
+    TImageList list(4, 4);
+    QImage dark(4, 4, QImage::Format_RGB32);
+    dark.fill(qRgb(255, 0, 255));
+    dark.setPixel(1, 1, qRgb(0, 0, 0));
+    list.AddMasked(dark, clFuchsia);
+    TCanvas canvas(8, 8);
+    canvas.Image()->fill(Qt::white);
+    list.DrawEx(canvas, 0, 0, 0, ILD_TRANSPARENT, clNone, clNone, false);
+    EXPECT_EQ(canvas.Pixel(1, 1), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(canvas.Pixel(2, 2), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(canvas.Pixel(0, 0), clWhite);
+}
