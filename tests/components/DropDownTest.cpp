@@ -178,3 +178,24 @@ TEST_F(DropDownFixture, DraggingTheGripResizesBelow)
     ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 100, 100));
     EXPECT_EQ(during, QSize(130, 120));
 }
+
+TEST_F(DropDownFixture, AboveThePointTheTopEdgeSizesAndAWheelOutsideCloses)
+{
+    const QRect avail = parent->screen()->availableGeometry();
+    QRect during;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        const QRect before = dropDown->geometry();
+        QTest::mousePress(dropDown.get(), Qt::LeftButton, {}, QPoint(40, 2));
+        QTest::mouseMove(dropDown.get(), QPoint(40, -18));
+        QTest::mouseRelease(dropDown.get(), Qt::LeftButton, {}, QPoint(40, -18));
+        during = dropDown->geometry();
+        EXPECT_EQ(during.bottom(), before.bottom());
+        QWheelEvent wheel(QPointF(10, 10), parentButton->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(parentButton, &wheel);
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), avail.left() + 20, avail.bottom() - 10, 100, 80));
+    EXPECT_EQ(dropDown->DropDownPosition(), ddpAbove);
+    EXPECT_EQ(during.height(), 100);
+    EXPECT_EQ(dropDown->DropDownState(), ddsHidden);
+}
