@@ -15,14 +15,15 @@ struct TCombEntry {
     TColor Color = 0;
 };
 
-enum TSelectionMode { smNone, smColorComb, smBWComb, smRamp };
-
 // A pop-up offering the named palette, optionally the system colours, a default entry and a
 // "mix colour" entry that unfolds a hexagonal colour comb, a grey comb and a brightness slider.
 class TColorPickerPopup : public QWidget
 {
     Q_OBJECT
 public:
+    // What the mouse is dragging.
+    enum TSelectionMode { smNone, smColorComb, smBWComb, smRamp };
+
     static constexpr TColor NoColor = 0x1FFFFFFF;      // nothing chosen
     static constexpr TColor DefaultColor = 0x20000000; // the default entry
     static constexpr int NoCell = -1;
