@@ -2,8 +2,6 @@
 
 #include "treegrid/BaseTreeGrid.h"
 
-#include <QApplication>
-
 #include <algorithm>
 #include <cstdint>
 
