@@ -77,9 +77,14 @@ void TBaseTreeGrid::EndSynch()
 
 void TBaseTreeGrid::SetUpdateState(bool updating)
 {
-    // Redrawing is switched off only at the outer bracket edges of a shown tree.
-    if (isVisible() && FUpdateCount == 0)
-        viewport()->setUpdatesEnabled(!updating);
+    // Redrawing is switched off only at the outer bracket edges of a shown tree; switching it
+    // back on does not depend on visibility, so a tree hidden meanwhile is not left frozen.
+    if (FUpdateCount != 0)
+        return;
+    if (!updating)
+        viewport()->setUpdatesEnabled(true);
+    else if (isVisible())
+        viewport()->setUpdatesEnabled(false);
 }
 
 void TBaseTreeGrid::Change(PGridNode node)
