@@ -421,6 +421,36 @@ TEST(TreeGridSelectionTest, FocusChangesAndRefusals)
     EXPECT_EQ(changed.back().first, nullptr);
 }
 
+TEST(TreeGridSelectionTest, FocusTakesTheMainColumnAndAutoExpands)
+{
+    TSelectionFixture f(3);
+    for (PGridNode node : f.top)
+        f.tree.SetChildCount(node, 2);
+    f.tree.TreeOptions().SetSelectionOptions({toExtendedFocus});
+    TTreeGridColumns *columns = f.tree.Header()->Columns();
+    columns->Add();
+    columns->Add();
+    f.tree.Header()->SetMainColumn(1);
+    ASSERT_EQ(f.tree.FocusedColumn(), NoColumn);
+    f.tree.SetFocusedNode(f.top[0]);
+    EXPECT_EQ(f.tree.FocusedColumn(), 1) << "an invalid focused column becomes the main column";
+
+    // Under toAutoExpand focusing expands the node and collapses the sibling it came from.
+    f.tree.TreeOptions().SetAutoOptions(f.tree.TreeOptions().AutoOptions() + toAutoExpand);
+    f.tree.SetFocusedNode(f.top[1]);
+    EXPECT_TRUE(f.tree.Expanded(f.top[1]));
+    f.tree.SetFocusedNode(f.top[2]);
+    EXPECT_TRUE(f.tree.Expanded(f.top[2]));
+    EXPECT_FALSE(f.tree.Expanded(f.top[1]));
+    f.tree.SetFocusedNode(f.top[2]->FirstChild);
+    EXPECT_TRUE(f.tree.Expanded(f.top[2])) << "a parent is no sibling of its child";
+
+    // The root counts as no node.
+    f.tree.SetFocusedNode(f.tree.RootNode());
+    EXPECT_EQ(f.tree.FocusedNode(), nullptr);
+    EXPECT_EQ(f.tree.GetFirstSelected(), nullptr);
+}
+
 TEST(TreeGridSelectionTest, CompareNodePositions)
 {
     TSelectionFixture f(3, true);

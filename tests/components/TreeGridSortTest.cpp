@@ -244,3 +244,31 @@ TEST(TreeGridSortTest, HeaderSortsTheTreeUnderAutoSort)
     EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{3, 2, 1}));
     tree.EndUpdate();
 }
+
+TEST(TreeGridSortTest, AutoSortOnAddingAndAtTheEndOfAnUpdate)
+{
+    TSortTestTree tree;
+    tree.AfterConstruction();
+    tree.Header()->Columns()->Add();
+    tree.Header()->SetSortColumn(0);
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() + toAutoSort);
+    // Each added child is sorted in at once (its key is set by the init handler).
+    int nextKey = 0;
+    const std::vector<int> keys{5, 3, 4, 1, 2};
+    tree.OnInitNode = [&](TBaseTreeGrid *, PGridNode, PGridNode node, TGridNodeInitStates &) {
+        tree.Data(node)->Key = keys[size_t(nextKey++)];
+    };
+    for (size_t i = 0; i < keys.size(); ++i)
+        tree.AddChild(nullptr);
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{1, 2, 3, 4, 5}));
+
+    // Inside an update nothing moves until the outermost EndUpdate.
+    tree.OnInitNode = nullptr;
+    tree.BeginUpdate();
+    tree.Header()->SetSortDirection(sdDescending);
+    tree.AddKeyed(nullptr, {0, 9});
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{1, 2, 3, 4, 5, 0, 9}));
+    tree.EndUpdate();
+    EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{9, 5, 4, 3, 2, 1, 0}));
+    EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
+}
