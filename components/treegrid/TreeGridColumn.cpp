@@ -7,13 +7,11 @@
 #include "treegrid/TreeGridHeader.h"
 
 namespace {
-// The system colour "window", a column's colour before the tree's is taken.
-constexpr TColor kWindowColor = static_cast<TColor>(0x80000005u);
 constexpr int kMaxColumnWidth = 10000;
 } // namespace
 
 TTreeGridColumn::TTreeGridColumn(TTreeGridColumns *collection)
-    : FCollection(collection), FColor(kWindowColor)
+    : FCollection(collection), FColor(clWindow)
 {
     if (FCollection) {
         FWidth = FCollection->DefaultWidth();

@@ -5,9 +5,6 @@
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
-// System colours "button face" and "window".
-constexpr TColor kButtonFaceColor = static_cast<TColor>(0x8000000Fu);
-constexpr TColor kWindowColor = static_cast<TColor>(0x80000005u);
 constexpr int kMaxHeaderHeight = 10000;
 
 int clampPercent(int value)
@@ -82,7 +79,7 @@ void TTGFixedAreaConstraints::Assign(const TTGFixedAreaConstraints &source)
 TTreeGridHeader::TTreeGridHeader(TBaseTreeGrid *owner)
     : FOwner(owner),
       FColumns(std::make_unique<TTreeGridColumns>(this)),
-      FBackground(kButtonFaceColor),
+      FBackground(clBtnFace),
       FFixedAreaConstraints(this)
 {
 }
@@ -356,7 +353,7 @@ bool TTreeGridHeader::TreeHandleAllocated() const
 
 TColor TTreeGridHeader::TreeColor() const
 {
-    return kWindowColor;
+    return clWindow;
 }
 
 TColumnBiDiMode TTreeGridHeader::TreeBiDiMode() const

@@ -423,3 +423,38 @@ TEST(TreeGridColumnTest, SortAndMainColumnsAreClamped)
     f.header->SetMainColumn(1);
     EXPECT_EQ(f.tree.FocusedColumn(), 2);
 }
+
+TEST(TreeGridColumnTest, HeaderAssignCopiesColumnsAndSettings)
+{
+    TColumnFixture source({30, 40, 50});
+    source.columns->Items(0)->SetPosition(2);
+    source.header->SetMainColumn(2);
+    source.header->SetSortColumn(1);
+    source.header->SetSortDirection(sdDescending);
+    source.header->SetAutoSizeIndex(1);
+    source.header->SetStyle(hsFlatButtons);
+    source.header->SetOptions(source.header->Options() + hoVisible);
+    source.header->FixedAreaConstraints().SetMaxWidthPercent(40);
+
+    TColumnFixture target({99});
+    target.header->Assign(*source.header);
+    EXPECT_TRUE(target.columns->Equals(*source.columns));
+    EXPECT_EQ(target.order(), "BCA");
+    EXPECT_EQ(target.header->MainColumn(), 2);
+    EXPECT_EQ(target.header->SortColumn(), 1);
+    EXPECT_EQ(target.header->SortDirection(), sdDescending);
+    EXPECT_EQ(target.header->AutoSizeIndex(), 1);
+    EXPECT_EQ(target.header->Style(), hsFlatButtons);
+    EXPECT_EQ(target.header->Options(), source.header->Options());
+    EXPECT_EQ(target.header->FixedAreaConstraints().MaxWidthPercent(), 40);
+    target.expectPositionsConsistent();
+
+    // Header heights are clamped to their limits.
+    target.header->SetHeight(5);
+    EXPECT_EQ(target.header->Height(), 10);
+    target.header->SetMaxHeight(30);
+    target.header->SetHeight(60);
+    EXPECT_EQ(target.header->Height(), 30);
+    target.header->SetMinHeight(40);
+    EXPECT_EQ(target.header->MinHeight(), 30);
+}
