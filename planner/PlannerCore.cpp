@@ -34,6 +34,10 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
             fDelayedUpdateOverlapping = true;
     });
 
+    FStatusBarTimer.setSingleShot(true);
+    FStatusBarTimer.setInterval(0);
+    connect(&FStatusBarTimer, &QTimer::timeout, this, &TPlannerCore::UpdateStatusBar);
+
     // An empty document's range until the first bounds pass: two weeks around today.
     const TDateTime today = Date();
     FMinDate = today - 14;
@@ -199,11 +203,17 @@ void TPlannerCore::CheckAllValid()
     FWindow.InvalidateChart();
 }
 
+void TPlannerCore::RequestStatusBarUpdate()
+{
+    if (!IsUpdating())
+        FStatusBarTimer.start();
+}
+
 void TPlannerCore::UpdateStatusBar()
 {
     if (IsUpdating())
         return;
-    TBaseTreeGrid *grid = GetTable(FActiveTable);
+    FStatusBarTimer.stop();
     const int total = GetTableRowCount(FActiveTable);
     int filtered = 0;
     int inGroup = 0;
@@ -214,7 +224,6 @@ void TPlannerCore::UpdateStatusBar()
         if (position >= 0 || position == -9)
             ++inGroup;
     });
-    (void)grid;
     FWindow.SetStatusText(0, Translate(QStringLiteral("Table total: %s"), {QString::number(total)}));
     FWindow.SetStatusText(1, Translate(QStringLiteral("in %s: %s"),
                                        {Translate(QStringLiteral("all")), QString::number(inGroup)}));

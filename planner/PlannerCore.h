@@ -91,6 +91,9 @@ public:
     bool SetTimeChartBounds(TDateTime lo, TDateTime hi);
     void CheckAllValid();
     void UpdateStatusBar();
+    // Refreshes the status bar once the event loop is idle again; many row changes in a row
+    // then cost one refresh.
+    void RequestStatusBarUpdate();
     bool DelayedUpdateBounds() const { return fDelayedUpdateBounds; }
     bool DelayedUpdateEmptyRows() const { return fDelayedUpdateEmptyRows; }
     bool OverlappingPending() const { return FOverlappingTimer.isActive() || fDelayedUpdateOverlapping; }
@@ -261,6 +264,7 @@ private:
     bool fDelayedUpdateEmptyRows = false;
     bool fDelayedUpdateOverlapping = false;
     QTimer FOverlappingTimer;
+    QTimer FStatusBarTimer;
     TDateTime FMinDate = 0;
     TDateTime FMaxDate = 0;
     TDateTime FDataMinDate = 0;

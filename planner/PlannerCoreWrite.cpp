@@ -189,7 +189,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
         }
     }
     FFocusNewNode = false;
-    UpdateStatusBar();
+    RequestStatusBarUpdate();
     return node;
 }
 
@@ -390,6 +390,7 @@ void TPlannerCore::ActionAddNodeExecute()
         }
     }
     SetPositionOf(node, 0);
+    UpdateStatusBar();
     grid->ClearSelection();
     grid->SetSelected(node->VNode, true);
     grid->SetFocusedNode(node->VNode);

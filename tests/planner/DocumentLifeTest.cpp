@@ -173,3 +173,19 @@ TEST(MainFormTest, StartsWithANewDocumentAndClosesOffscreen)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());
 }
+
+TEST_F(CoreTest, StatusBarCountsTheActiveTable)
+{
+    TNodeData *a = AddTask("Position 1", "04.03.2024", "1");
+    AddTask("*", "04.03.2024", "1");
+    AddTask("Nowhere", "04.03.2024", "1");
+    core->SetNodeFiltered(a, true);
+    // Row changes refresh the status bar once the event loop is idle.
+    QApplication::processEvents();
+    EXPECT_EQ(window.status[0], QStringLiteral("Table total: 3"));
+    EXPECT_EQ(window.status[1], QStringLiteral("in all: 2"));
+    EXPECT_EQ(window.status[2], QStringLiteral("filtered: 2"));
+    core->SetActiveTable(tbExclude);
+    core->UpdateStatusBar();
+    EXPECT_EQ(window.status[0], QStringLiteral("Table total: 0"));
+}
