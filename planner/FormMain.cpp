@@ -79,7 +79,7 @@ void TMainForm::CreateActions()
     make(ActionSave, "ActionSave", "&Save", QKeySequence::Save, nullptr);
     make(ActionSaveAs, "ActionSaveAs", "Save &As...", QKeySequence(), nullptr);
     make(ActionClose, "ActionClose", "E&xit", QKeySequence(), &TMainForm::ActionCloseExecute);
-    make(ActionAddNode, "ActionAddNode", "New Entry", QKeySequence(Qt::Key_Insert),
+    make(ActionAddNode, "ActionAddNode", "New Entry", QKeySequence(),
          &TMainForm::ActionAddNodeExecute);
     make(ActionDeleteNode, "ActionDeleteNode", "Delete Entry", QKeySequence(),
          &TMainForm::ActionDeleteNodeExecute);

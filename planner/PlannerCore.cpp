@@ -247,6 +247,8 @@ void TPlannerCore::ActionNewExecute()
     ForEach(feAll, &TPlannerCore::CB_DeleteNode, nullptr);
     FOverlappingNodes.clear();
     SetMinUnit(muDay);
+    FColors = {0xFFFFFF, 0x00FFFF, 0x00BF00};
+    FHolidayColors = {0xF0E5CC, 0xE0CA92, 0x978762};
     CreateBasicTable(tbTable);
     CreateBasicTable(tbExclude);
     FUndoRedo->SetAcceptUndo(true);

@@ -24,6 +24,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "Color.h"
 #include "DateList.h"
 #include "DocumentTypes.h"
 #include "PlannerWindow.h"
@@ -224,6 +225,9 @@ public:
     TDateTime FUserDate = 0;
     bool FLocalUndo = true; // the menu option "Undo local changes only"
     tDateList FAutoExcludeList; // public holidays, one item per day
+    // Bar colours of the task states and of the absence reasons, by pick-list index ($BBGGRR).
+    QVector<TColor> FColors;
+    QVector<TColor> FHolidayColors;
 
 private:
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);

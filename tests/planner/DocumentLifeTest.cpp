@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QPointer>
 #include <QStatusBar>
@@ -41,6 +42,7 @@ TEST_F(CoreTest, NewDocumentResetsEverything)
     core->SetMinUnit(muMinute);
     core->FUndoRedoGroupIndex = -1;
     core->FDefaultCalcWorkdays = false;
+    core->FColors = {0x123456};
     ASSERT_FALSE(undo.UndoList().empty());
     ASSERT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
 
@@ -53,6 +55,8 @@ TEST_F(CoreTest, NewDocumentResetsEverything)
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(core->FDefaultHolidayReason, QStringLiteral("Holiday"));
     EXPECT_TRUE(core->FDefaultCalcWorkdays);
+    EXPECT_EQ(core->FColors, (QVector<TColor>{0xFFFFFF, 0x00FFFF, 0x00BF00}));
+    EXPECT_EQ(core->FHolidayColors, (QVector<TColor>{0xF0E5CC, 0xE0CA92, 0x978762}));
     EXPECT_FALSE(core->IsUpdating());
     EXPECT_FALSE(window.busy);
     EXPECT_EQ(window.status[0], QStringLiteral("Table total: 0"));
@@ -167,7 +171,27 @@ TEST(MainFormTest, StartsWithANewDocumentAndClosesOffscreen)
     EXPECT_EQ(form->Core().GetActiveTable(), tbExclude);
     form->ActionAddNode->trigger();
     EXPECT_EQ(form->Core().GetTableRowCount(tbExclude), 1);
-    // The new row is unwritten: closing asks, and No closes without saving.
+    // Keys reach the window before the grid: Delete asks, Page Down moves the only selection.
+    form->ActionAddNode->trigger();
+    TBaseTreeGrid *grid = form->Core().GetTable(tbExclude);
+    TGridNode *second = grid->FocusedNode();
+    ASSERT_NE(second, nullptr);
+    TGridNode *first = grid->GetFirst();
+    grid->ClearSelection();
+    grid->SetSelected(first, true);
+    QKeyEvent pageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(grid, &pageDown);
+    EXPECT_TRUE(grid->Selected(second));
+    EXPECT_FALSE(grid->Selected(first));
+    const auto asked = form->questions.size();
+    form->answers = {mrCancel};
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(grid, &del);
+    EXPECT_EQ(form->questions.size(), asked + 1);
+    EXPECT_EQ(form->questions.last(), QStringLiteral("Delete selected task?"));
+    EXPECT_EQ(form->Core().GetTableRowCount(tbExclude), 2);
+
+    // The new rows are unwritten: closing asks, and No closes without saving.
     form->answers = {mrNo};
     EXPECT_TRUE(form->close());
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
