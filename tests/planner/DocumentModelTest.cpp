@@ -362,3 +362,35 @@ TEST_F(CoreTest, LengthTextsAndTimeUnit)
     core->SetMinUnit(2);
     EXPECT_EQ(core->GetMinUnit(), muMinute);
 }
+
+TEST_F(CoreTest, MinuteModeEndSkipsThePause)
+{
+    tWeekInfo week;
+    TDayInfo &monday = week[1];
+    monday.active = true;
+    monday.start = TTimeOfDay::FromHM(8, 0);
+    monday.ende = TTimeOfDay::FromHM(16, 30);
+    monday.length = 480;
+    monday.pause[0] = {TTimeOfDay::FromHM(12, 0), 30};
+    QStringList &positions = core->ColumnStrings(tbTable, 0);
+    TCommaText entry(positions[0]);
+    entry.SetItem(1, WeekInfo2String(week));
+    positions[0] = entry.AsString();
+
+    core->SetMinUnit(muMinute);
+    TNodeData *task = AddTask("Position 1", "04.03.2024 11:00", "1,30");
+    EXPECT_EQ(core->GetData_(task, cnEnd), QStringLiteral("04.03.2024 13:00"));
+    EXPECT_TRUE(task->nodeValid);
+    // A start inside the pause begins at its end.
+    core->SetData_(task, cnStart, "04.03.2024 12:10");
+    EXPECT_EQ(core->GetData_(task, cnEnd), QStringLiteral("04.03.2024 14:00"));
+    // Only Mondays are worked: a Tuesday start ends on the next Monday.
+    core->SetData_(task, cnStart, "05.03.2024 09:00");
+    EXPECT_EQ(core->GetData_(task, cnEnd), QStringLiteral("11.03.2024 09:30"));
+    // A week without a working day cannot end: the end stays empty, the row invalid.
+    entry.SetItem(1, WeekInfo2String(tWeekInfo()));
+    positions[0] = entry.AsString();
+    core->SetData_(task, cnStart, "04.03.2024 09:00");
+    EXPECT_EQ(core->GetData_(task, cnEnd), QString());
+    EXPECT_FALSE(task->nodeValid);
+}
