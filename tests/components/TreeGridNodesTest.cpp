@@ -410,3 +410,38 @@ TEST(TreeGridNodesTest, DefaultNodeHeightChangesTheRootOnly)
     EXPECT_EQ(tree.RootNode()->TotalHeight, 20u + 10 + 11 + 12 + 13);
     EXPECT_TRUE(TreeIsConsistent(tree));
 }
+
+TEST(TreeGridNodesTest, DeletedNodesLeaveFocusAndSelection)
+{
+    TTestTree tree;
+    tree.SetNodeDataSize(4);
+    tree.TreeOptions().SetSelectionOptions(tree.TreeOptions().SelectionOptions() + toMultiSelect);
+    tree.OnInitNode = [](TBaseTreeGrid *, PGridNode, PGridNode node, TGridNodeInitStates &states) {
+        if (node->Index == 1)
+            states += ivsSelected;
+    };
+    tree.SetRootNodeCount(2);
+    PGridNode parent = tree.GetFirst();
+    tree.SetChildCount(parent, 3);
+    // Initialising a node may select it.
+    PGridNode second = tree.GetNext(tree.GetNext(parent));
+    ASSERT_EQ(second->Index, 1u);
+    EXPECT_TRUE(tree.Selected(second));
+    EXPECT_FALSE(tree.Selected(parent->FirstChild));
+
+    std::vector<PGridNode> focusReports;
+    tree.OnFocusChanged = [&](TBaseTreeGrid *, PGridNode node, TColumnIndex) { focusReports.push_back(node); };
+    PGridNode leaf = parent->LastChild;
+    tree.SetFocusedNode(leaf);
+    tree.SetSelected(leaf, true);
+    ASSERT_EQ(tree.FocusedNode(), leaf);
+    focusReports.clear();
+
+    tree.DeleteNode(parent);
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
+    ASSERT_FALSE(focusReports.empty());
+    EXPECT_EQ(focusReports.back(), nullptr);
+    EXPECT_EQ(tree.SelectedCount(), 0);
+    EXPECT_EQ(tree.GetFirstSelected(), nullptr);
+    EXPECT_TRUE(TreeIsConsistent(tree));
+}
