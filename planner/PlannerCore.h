@@ -214,6 +214,15 @@ public:
     // Gives every position the default working week (the scheduler refines this).
     void CreateDefaultWeekInfo();
 
+    // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
+    // ---- end
+
+    // ---- journal and working folder (PlannerCoreJournal.cpp)
+    // ---- end
+
+    // ---- document files (PlannerCoreFiles.cpp, PlannerCoreImport.cpp)
+    // ---- end
+
     // ---- state the Parts name
     qint32 FLastFreeID = 0;
     int FUndoRedoGroupIndex = -1;
@@ -230,6 +239,13 @@ public:
     QVector<TColor> FHolidayColors;
 
 private:
+    // ---- private: undo and redo
+    // ---- end
+    // ---- private: journal and working folder
+    // ---- end
+    // ---- private: document files
+    // ---- end
+
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
     void ForgetNode(TNodeData *node);
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
