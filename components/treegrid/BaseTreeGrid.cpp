@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include "treegrid/TreeGridRoutines.h"
 #include "treegrid/TreeGridWorkerThread.h"
 
 #include "treegrid/TreeGridHeader.h"
@@ -28,12 +29,14 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
 
     TWorkerThread::AddThreadReference();
     FHasThreadReference = true;
+    InitializeGlobalStructures();
     CreateRootNode();
 }
 
 TBaseTreeGrid::~TBaseTreeGrid()
 {
     DestroyTree();
+    UnregisterTreeRoot(FRoot);
     FreeNodeBlock(FRoot);
     FRoot = nullptr;
 }

@@ -1,6 +1,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridRoutines.h"
 
 #include <algorithm>
 #include <cstring>
@@ -54,6 +55,8 @@ void TBaseTreeGrid::CreateRootNode()
     FRoot->NodeHeight = clampHeight(FDefaultNodeHeight);
     FRoot->TotalHeight = FRoot->NodeHeight;
     FRoot->Align = 50;
+    // The root has no parent link, so nodes find their tree through the root registry.
+    RegisterTreeRoot(FRoot, this);
 }
 
 void TBaseTreeGrid::FreeNodeBlock(PGridNode node)
@@ -92,8 +95,10 @@ std::uint32_t TBaseTreeGrid::AllocateInternalDataArea(std::uint32_t size)
     std::memcpy(static_cast<void *>(grown), FRoot, std::min(oldSize, UserDataOffset()));
     grown->PrevSibling = grown;
     grown->NextSibling = grown;
+    UnregisterTreeRoot(FRoot);
     ::operator delete(static_cast<void *>(FRoot), std::align_val_t(NodeBlockAlignment));
     FRoot = grown;
+    RegisterTreeRoot(FRoot, this);
     return offset;
 }
 

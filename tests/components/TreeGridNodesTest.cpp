@@ -12,6 +12,7 @@
 #include "TreeGridTestSupport.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridRoutines.h"
 
 using treegridtest::TreeIsConsistent;
 
@@ -444,4 +445,20 @@ TEST(TreeGridNodesTest, DeletedNodesLeaveFocusAndSelection)
     EXPECT_EQ(tree.SelectedCount(), 0);
     EXPECT_EQ(tree.GetFirstSelected(), nullptr);
     EXPECT_TRUE(TreeIsConsistent(tree));
+}
+
+TEST(TreeGridNodesTest, NodesFindTheirTreeAlsoAfterTheRootBlockGrows)
+{
+    auto tree = std::make_unique<TTestTree>();
+    // Growing the internal data area moves the root block: the lookup must follow it.
+    tree->AllocateInternalDataArea(16);
+    PGridNode parent = tree->AddChild(nullptr);
+    PGridNode child = tree->AddChild(parent);
+    EXPECT_EQ(TreeFromNode(parent), tree.get());
+    EXPECT_EQ(TreeFromNode(child), tree.get());
+    EXPECT_EQ(TreeFromNode(tree->RootNode()), tree.get());
+
+    TTestTree other;
+    EXPECT_EQ(TreeFromNode(other.AddChild(nullptr)), &other);
+    EXPECT_EQ(TreeFromNode(child), tree.get());
 }
