@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchMain.h"
+
 #include <QApplication>
 
 #include <malloc.h>
@@ -122,14 +124,5 @@ BENCHMARK(BM_ForEachAll)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    // The grids are widgets: they need an application object, never a screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetDateFormats(QStringLiteral("dd.MM.yyyy"));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [] { SetDateFormats(QStringLiteral("dd.MM.yyyy")); });
 }

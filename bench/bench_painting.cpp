@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchMain.h"
+
 #include <QGuiApplication>
 #include <QImage>
 
@@ -70,13 +72,5 @@ BENCHMARK(BarsWithText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

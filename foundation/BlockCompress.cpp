@@ -7,35 +7,12 @@
 #include <cstring>
 #include <new>
 
+#include "StreamIO.h"
+
+using platform::readFully;
+using platform::writeFully;
+
 namespace {
-
-// A single read may deliver less than asked; keep reading until the count is reached or
-// the device has nothing more. Returns the bytes read, or -1 on a read error.
-qint64 readFully(QIODevice &dev, char *data, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 got = dev.read(data + done, size - done);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
-
-qint64 writeFully(QIODevice &dev, const char *data, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 put = dev.write(data + done, size - done);
-        if (put <= 0)
-            return done;
-        done += put;
-    }
-    return done;
-}
 
 quint32 getLe32(const uchar *p)
 {

@@ -1,6 +1,7 @@
 #include "XmlEscape.h"
 
 #include "Cp1252.h"
+#include "StreamIO.h"
 
 #include <QIODevice>
 
@@ -169,13 +170,5 @@ QString ReadString(QIODevice &stream)
 
 bool WriteString(QIODevice &stream, const QString &s)
 {
-    const QByteArray bytes = platform::toCp1252(s);
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 put = stream.write(bytes.constData() + done, bytes.size() - done);
-        if (put <= 0)
-            return false;
-        done += put;
-    }
-    return true;
+    return platform::writeAll(stream, platform::toCp1252(s));
 }

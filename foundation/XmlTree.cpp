@@ -2,6 +2,7 @@
 
 #include "BlockCompress.h"
 #include "Cp1252.h"
+#include "StreamIO.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -45,21 +46,6 @@ bool TXMLTree::LoadFromFile(const QString &fileName)
     return LoadFromStream(file);
 }
 
-namespace {
-
-bool writeAll(QIODevice &stream, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 put = stream.write(bytes.constData() + done, bytes.size() - done);
-        if (put <= 0)
-            return false;
-        done += put;
-    }
-    return true;
-}
-
-} // namespace
 
 bool TXMLTree::SaveToStream(QIODevice &stream, bool compress, const TXMLErrorHandler &onError)
 {
@@ -85,7 +71,7 @@ bool TXMLTree::SaveToStream(QIODevice &stream, bool compress, const TXMLErrorHan
             if (stream.isSequential() || !stream.seek(start))
                 return fail(QStringLiteral("Could not write the compressed XML data: %1").arg(stream.errorString()));
         }
-        if (!writeAll(stream, plain))
+        if (!platform::writeAll(stream, plain))
             return fail(QStringLiteral("Could not write the XML data: %1").arg(stream.errorString()));
         return true;
     } catch (const std::exception &e) {

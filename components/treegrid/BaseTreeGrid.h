@@ -359,6 +359,7 @@ public:
     void SelectAll(bool visibleOnly);
     virtual void SelectNodes(PGridNode startNode, PGridNode endNode, bool addOnly);
     virtual void UnselectNodes(PGridNode startNode, PGridNode endNode);
+    PGridNode VisibleRangeStart(PGridNode startNode, PGridNode whenNil);
     virtual void ToggleSelection(PGridNode startNode, PGridNode endNode);
     PGridNode GetFirstSelected(bool considerChildrenAbove = false);
     PGridNode GetNextSelected(PGridNode node, bool considerChildrenAbove = false);

@@ -295,17 +295,23 @@ void TBaseTreeGrid::SelectAll(bool visibleOnly)
     Invalidate();
 }
 
+// A range starts at a fully visible node: a hidden start moves to the visible node before it.
+PGridNode TBaseTreeGrid::VisibleRangeStart(PGridNode startNode, PGridNode whenNil)
+{
+    if (!startNode)
+        return whenNil;
+    if (FullyVisible(startNode))
+        return startNode;
+    PGridNode previous = GetPreviousVisible(startNode);
+    return previous ? previous : GetFirstVisible();
+}
+
 void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool addOnly)
 {
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
     if (FSelectionLocked)
         return;
-    if (!startNode)
-        startNode = GetFirstVisible();
-    else if (!FullyVisible(startNode)) {
-        PGridNode previous = GetPreviousVisible(startNode);
-        startNode = previous ? previous : GetFirstVisible();
-    }
+    startNode = VisibleRangeStart(startNode, GetFirstVisible());
     if (!startNode)
         return;
     PGridNode first = startNode;
@@ -351,12 +357,7 @@ void TBaseTreeGrid::UnselectNodes(PGridNode startNode, PGridNode endNode)
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
     if (FSelectionLocked)
         return;
-    if (!startNode)
-        startNode = GetFirstVisible();
-    else if (!FullyVisible(startNode)) {
-        PGridNode previous = GetPreviousVisible(startNode);
-        startNode = previous ? previous : GetFirstVisible();
-    }
+    startNode = VisibleRangeStart(startNode, GetFirstVisible());
     if (!startNode)
         return;
     PGridNode first = startNode;
@@ -386,12 +387,7 @@ void TBaseTreeGrid::ToggleSelection(PGridNode startNode, PGridNode endNode)
     if (FSelectionLocked)
         return;
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
-    if (!startNode)
-        startNode = FRoot->FirstChild;
-    else if (!FullyVisible(startNode)) {
-        PGridNode previous = GetPreviousVisible(startNode);
-        startNode = previous ? previous : GetFirstVisible();
-    }
+    startNode = VisibleRangeStart(startNode, FRoot->FirstChild);
     if (!startNode || CompareNodePositions(startNode, endNode) == 0)
         return;
     PGridNode first = startNode;
