@@ -220,6 +220,25 @@ public:
     // ---- journal and working folder (PlannerCoreJournal.cpp)
     // ---- end
 
+    // ---- synchronisation (PlannerCoreSync*.cpp, WatcherThread.*)
+    // Applies the events of a diff file's `document/diff` element whose index lies above
+    // lastIndex, in index order, without journalling them; a row changed here at least as
+    // often as the event says is noted as a conflict. lastIndex becomes the highest index seen.
+    void LoadDiffElement(const class TXMLNode &diff, int &lastIndex);
+    // One event record ("change", "new" or "delete") on row, which may be nil and is updated.
+    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element);
+    // Writes the record's column children into the row (dates from their storage form).
+    void SetNodeData(TNodeData *row, const TXMLNode &element);
+    // Row ids found in conflict since the last solving, in the order found (may repeat).
+    const QStringList &Conflicts() const { return FConflicts; }
+    // Gathers under tree one child per conflicting id holding copies of every record of that
+    // id found among the children of the given source elements, in the order given.
+    void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const;
+    // Rebuilds every conflicting row from all its records in the order every instance agrees
+    // on: by change index, then by user. Pushes no undo entries.
+    void SolveConflicts(const std::vector<const TXMLNode *> &sources);
+    // ---- end
+
     // ---- document files (PlannerCoreFiles.cpp, PlannerCoreImport.cpp)
     // ---- end
 
@@ -242,6 +261,9 @@ private:
     // ---- private: undo and redo
     // ---- end
     // ---- private: journal and working folder
+    // ---- end
+    // ---- private: synchronisation
+    QStringList FConflicts;
     // ---- end
     // ---- private: document files
     // ---- end
