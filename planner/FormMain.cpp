@@ -19,6 +19,7 @@
 #include "DirWatchThread.h"
 #include "Language.h"
 #include "Log.h"
+#include "UndoRedo.h"
 #include "treegrid/StringTreeGrid.h"
 
 TMainForm::TMainForm(QWidget *parent)
@@ -88,11 +89,11 @@ void TMainForm::CreateActions()
          &TMainForm::ActionRedoExecute);
     make(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed", QKeySequence(), nullptr);
     make(localUndo, "localUndo", "Undo local changes only", QKeySequence(), nullptr);
-    // Saving and undo replay come with their own commands.
+    // Saving comes with its own commands.
     ActionSave->setEnabled(false);
     ActionSaveAs->setEnabled(false);
-    ActionUndo->setEnabled(false);
-    ActionRedo->setEnabled(false);
+    connect(&FCore->UndoStack(), &TUndoRedo::MainFormUpdate, this, &TMainForm::UpdateUndoRedoActions);
+    UpdateUndoRedoActions();
     Dateikomprimiertspeichern1->setCheckable(true);
     localUndo->setCheckable(true);
     localUndo->setChecked(FCore->FLocalUndo);
@@ -193,10 +194,25 @@ void TMainForm::ActionDeleteNodeExecute()
 
 void TMainForm::ActionUndoExecute()
 {
+    FCore->Undo();
 }
 
 void TMainForm::ActionRedoExecute()
 {
+    FCore->Redo();
+}
+
+void TMainForm::UpdateUndoRedoActions()
+{
+    const TUndoRedo &stack = FCore->UndoStack();
+    const auto apply = [this](QAction *action, bool enabled, const TUndoRedoEntry *newest) {
+        action->setEnabled(enabled);
+        const QString hint = newest ? newest->Hint(*FCore) : QString();
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    };
+    apply(ActionUndo, stack.GetCanUndo(), TUndoRedo::Last(stack.UndoList()));
+    apply(ActionRedo, stack.GetCanRedo(), TUndoRedo::Last(stack.RedoList()));
 }
 
 // ---- keys and drops

@@ -75,6 +75,8 @@ private:
     // Keys the window handles before its controls; true when the key was used.
     bool FormKeyDown(QKeyEvent *event);
     void SetCaption(const QString &fileName);
+    // Undo and Redo enabled while their list holds an entry, hinting at the newest one.
+    void UpdateUndoRedoActions();
 
     QLabel *FStatusPanels[4] = {};
     bool FBusy = false;

@@ -215,6 +215,15 @@ public:
     void CreateDefaultWeekInfo();
 
     // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
+    // The Undo and Redo commands: the newest group of the undo stack is replayed on this
+    // document inside one update bracket; the inverse edits are journalled like any edit.
+    void Undo();
+    void Redo();
+    // Takes back the newest undo entry alone without recording it (a cancelled command).
+    void PopUndo();
+    // Drops every undo and redo entry. Applying a table setup calls it: entries name
+    // columns by index, which the setup may move or delete.
+    void ClearUndo();
     // ---- end
 
     // ---- journal and working folder (PlannerCoreJournal.cpp)

@@ -1,35 +1,32 @@
 #include "UndoRedo.h"
 
 #include <algorithm>
+#include <exception>
 
-TUndoRedoEntry::TUndoRedoEntry(const QString &id, int groupIndex)
-    : FGroupIndex(groupIndex), FID(id)
+#include "Log.h"
+
+namespace {
+
+// Replays one entry; a failing entry is logged and dropped so that the rest of its group
+// and the stack's state survive it.
+void ReplayEntry(TUndoRedoEntry &entry, TPlannerCore &mainForm)
 {
+    try {
+        entry.Undo(mainForm);
+    } catch (const std::exception &e) {
+        Log(QStringLiteral("Undo: ") + QString::fromStdString(e.what()));
+    } catch (...) {
+        Log(QStringLiteral("Undo: unknown error"));
+    }
 }
 
-TUndoRedoEntry::~TUndoRedoEntry() = default;
+} // namespace
 
-TUndoRedoEntryString::TUndoRedoEntryString(const TNodeData &node, TWhichTable table, int column,
-                                           int groupIndex)
-    : TUndoRedoEntry(node.ID.Value(), groupIndex),
-      FString(node.StringList.value(column)),
-      FColumn(column),
-      FTable(table)
+TUndoRedo::TUndoRedo()
 {
+    setObjectName(QStringLiteral("UndoRedo"));
 }
 
-TUndoRedoEntryAddNode::TUndoRedoEntryAddNode(TWhichTable table, const QString &id, int groupIndex)
-    : TUndoRedoEntry(id, groupIndex), FTable(table)
-{
-}
-
-TUndoRedoEntryRemoveNode::TUndoRedoEntryRemoveNode(TWhichTable table, const TNodeData &node,
-                                                   int groupIndex)
-    : TUndoRedoEntryAddNode(table, node.ID.Value(), groupIndex), FStrings(node.StringList)
-{
-}
-
-TUndoRedo::TUndoRedo() = default;
 TUndoRedo::~TUndoRedo() = default;
 
 void TUndoRedo::Push(std::unique_ptr<TUndoRedoEntry> entry)
@@ -44,20 +41,115 @@ void TUndoRedo::Push(std::unique_ptr<TUndoRedoEntry> entry)
         FRedoList.push_back(std::move(entry));
     else
         FUndoList.push_back(std::move(entry));
+    UpdateMainForm();
+}
+
+void TUndoRedo::Pop(TPlannerCore &mainForm)
+{
+    if (FUndoList.empty() || FUndoing)
+        return;
+    std::unique_ptr<TUndoRedoEntry> entry = std::move(FUndoList.back());
+    FUndoList.pop_back();
+    {
+        TSuspendUndo suspended(*this);
+        const QString oldID = entry->FID;
+        ReplayEntry(*entry, mainForm);
+        // A re-created row keeps the entries that name it usable.
+        SwapID(oldID, entry->FID);
+    }
+    UpdateMainForm();
+}
+
+void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
+{
+    if (list.empty() || FUndoing)
+        return;
+    struct TRunState
+    {
+        TUndoRedo &stack;
+        ~TRunState()
+        {
+            stack.FCurrentGroupIndex = -1;
+            stack.FUndoing = false;
+        }
+    } runState{*this};
+    FUndoing = true;
+    const int group = list.back()->FGroupIndex;
+    FCurrentGroupIndex = group;
+
+    for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
+        // Replaying must not touch this list, but stay safe should it shrink.
+        if (std::size_t(i) >= list.size())
+            continue;
+        if (list[std::size_t(i)]->FGroupIndex != group)
+            continue;
+        std::unique_ptr<TUndoRedoEntry> entry = std::move(list[std::size_t(i)]);
+        list.erase(list.begin() + i);
+        const QString oldID = entry->FID;
+        ReplayEntry(*entry, mainForm);
+        SwapID(oldID, entry->FID);
+        // An entry outside any group is a step of its own.
+        if (group == -1)
+            break;
+    }
+}
+
+void TUndoRedo::Undo(TPlannerCore &mainForm)
+{
+    if (FUndoing)
+        return;
+    UndoRedo(FUndoList, mainForm);
+    UpdateMainForm();
+}
+
+void TUndoRedo::Redo(TPlannerCore &mainForm)
+{
+    if (FUndoing)
+        return;
+    FRedoing = true;
+    struct TRedoState
+    {
+        bool &redoing;
+        ~TRedoState() { redoing = false; }
+    } redoState{FRedoing};
+    UndoRedo(FRedoList, mainForm);
+    FRedoing = false;
+    UpdateMainForm();
 }
 
 void TUndoRedo::Clear()
 {
     FUndoList.clear();
     FRedoList.clear();
+    UpdateMainForm();
+}
+
+TUndoRedoEntry *TUndoRedo::Last(const TUndoRedoList &list)
+{
+    return list.empty() ? nullptr : list.back().get();
+}
+
+void TUndoRedo::SwapID(const QString &oldID, const QString &newID)
+{
+    if (oldID == newID)
+        return;
+    for (TUndoRedoList *list : {&FUndoList, &FRedoList})
+        for (auto &entry : *list)
+            if (entry->FID == oldID)
+                entry->FID = newID;
 }
 
 void TUndoRedo::SetAcceptUndo(bool value)
 {
-    if (value)
+    if (!value) {
+        ++FDontAcceptUndoCounter;
+        return;
+    }
+    // A resume without its suspension must not leave recording off for good.
+    if (FDontAcceptUndoCounter > 0)
         --FDontAcceptUndoCounter;
     else
-        ++FDontAcceptUndoCounter;
+        Log(QStringLiteral("Undo: recording resumed without being suspended"));
 }
 
 int TUndoRedo::GetGroupIndex() const
@@ -66,6 +158,11 @@ int TUndoRedo::GetGroupIndex() const
     for (const auto &entry : FUndoList)
         highest = std::max(highest, entry->FGroupIndex);
     return highest + 1;
+}
+
+void TUndoRedo::UpdateMainForm()
+{
+    emit MainFormUpdate();
 }
 
 TUndoRedo &UndoRedo()
