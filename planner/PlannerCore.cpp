@@ -313,15 +313,24 @@ int TPlannerCore::MessageFileNotSaved()
 
 bool TPlannerCore::FormClose()
 {
-    // Writing the pending events to the shared folder comes with the journal; whatever is
-    // still unwritten then needs the user's decision.
+    if (FDirWatchThread->HasUnwrittenEvents()) {
+        FWindow.SetBusyCursor(true);
+        ForceStorePending();
+        FWindow.SetBusyCursor(false);
+    }
+    // Still unwritten: the shared folder could not be written (or the document has no name).
     if (!FDirWatchThread->HasUnwrittenEvents())
         return true;
     switch (MessageFileNotSaved()) {
     case mrNo:
         return true;
     case mrYes:
-        return Save() && !FDirWatchThread->HasUnwrittenEvents();
+        if (!Save())
+            return false;
+        // The saved document holds every change; the journal of the new generation gets
+        // them too when it can.
+        ForceStorePending();
+        return true;
     default:
         return false;
     }

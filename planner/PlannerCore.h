@@ -227,6 +227,25 @@ public:
     // ---- end
 
     // ---- journal and working folder (PlannerCoreJournal.cpp)
+    // The journal's events as a list (TNodeEventList of NodeEvent.h).
+    using TJournalEvents = std::vector<std::unique_ptr<class TNodeEvent>>;
+    // Replaces the journal by one for fileName (empty: an unnamed document), which picks or
+    // makes the newest generation of the working folder. The old journal goes first, so that
+    // it hands over the identity lock. previousEvents, when given, move into the new journal.
+    // Tells the user when another instance of the same identity journals the document.
+    void NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents = nullptr);
+    // Hands the journal's pending events to its writer, turned into file records now (column
+    // captions, date texts). GUI thread, only while no scan runs.
+    void HandOverJournalEvents();
+    // Writes every pending event now (closing, before a reload); true when none is left.
+    bool ForceStorePending();
+    // Moves a file or folder to the recycle bin; false (logged) when it stays where it is.
+    bool DeleteFile(const QString &fileName);
+    // Raises FMaxHistoryFiles to at least 10 and moves the oldest generation folders beyond
+    // it to the recycle bin; stops at the first one that cannot be moved.
+    void ClearHistory();
+    // The menu option "Save File compressed": documents and diff files follow it.
+    bool FSaveFileCompressed = true;
     // ---- end
 
     // ---- synchronisation (PlannerCoreSync*.cpp, WatcherThread.*)

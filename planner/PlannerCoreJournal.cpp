@@ -1,0 +1,105 @@
+// The core's side of the journal: making journals, handing events over, the recycle bin and
+// trimming the working folder's history.
+
+#include "PlannerCore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "DirWatchThread.h"
+#include "Helper.h"
+#include "Language.h"
+#include "Log.h"
+#include "NodeEvent.h"
+#include "WorkingFolder.h"
+
+namespace {
+
+// Column captions and cell texts as the diff files hold them, read from the core.
+class TCoreJournalFormat : public IJournalFormat
+{
+public:
+    explicit TCoreJournalFormat(const TPlannerCore &core) : FCore(core) {}
+
+    QString ColumnCaption(TWhichTable table, int column) const override
+    {
+        return FCore.GetColumnCaptionHack(table, column);
+    }
+
+    QString CellForFile(TWhichTable table, int column, const QString &text) const override
+    {
+        if (FCore.GetColumnType(table, column) != ctDate || text.trimmed().isEmpty())
+            return text;
+        // A text that names no date travels as it is: never as "now" or as day 0.
+        const TDateTime value = FCore.StrToDateTime(text, std::numeric_limits<double>::quiet_NaN());
+        return std::isnan(value) ? text : FormatDateTimeForStorage(value);
+    }
+
+private:
+    const TPlannerCore &FCore;
+};
+
+} // namespace
+
+void TPlannerCore::NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents)
+{
+    FDirWatchThread.reset();
+    try {
+        FDirWatchThread = std::make_unique<TDirWatchThread>(fileName, previousEvents);
+    } catch (const std::exception &e) {
+        Log(QStringLiteral("Cannot open the working folder: ") + QString::fromLocal8Bit(e.what()));
+        FDirWatchThread = std::make_unique<TDirWatchThread>(QString(), previousEvents);
+        return;
+    }
+    if (FDirWatchThread->JournalRefused())
+        FWindow.Ask(Translate(QStringLiteral("%s is open in another window of the user %s.\n"
+                                             "Changes made here are not shared until that window is closed."),
+                              {FDirWatchThread->Filename(), UserIdentity()}),
+                    mtWarning, {mbOK});
+}
+
+void TPlannerCore::HandOverJournalEvents()
+{
+    FDirWatchThread->HandOverPendingEvents(TCoreJournalFormat(*this), FSaveFileCompressed);
+}
+
+bool TPlannerCore::ForceStorePending()
+{
+    FDirWatchThread->ForceStorePending(TCoreJournalFormat(*this), FSaveFileCompressed);
+    return !FDirWatchThread->HasUnwrittenEvents();
+}
+
+bool TPlannerCore::DeleteFile(const QString &fileName)
+{
+    QString error;
+    if (MoveToTrash(fileName, &error))
+        return true;
+    Log(error);
+    return false;
+}
+
+void TPlannerCore::ClearHistory()
+{
+    FMaxHistoryFiles = std::max(FMaxHistoryFiles, 10);
+    if (FDirWatchThread->Filename().isEmpty())
+        return;
+    for (;;) {
+        int first = 0;
+        int last = 0;
+        int count = 0;
+        TDateTime newest = 0;
+        FDirWatchThread->GetHistoryInfo(first, last, count, newest, ltHistory);
+        if (count <= FMaxHistoryFiles)
+            return;
+        const QString name = QString::number(first);
+        // The generation in use is never trimmed away.
+        if (name == FDirWatchThread->WorkingDir())
+            return;
+        if (!DeleteFile(FDirWatchThread->GetTmpDirectory() + name)) {
+            // The same folder would come first again: stop rather than loop.
+            Log(QStringLiteral("Trimming the history stopped at generation ") + name);
+            return;
+        }
+    }
+}
