@@ -35,6 +35,8 @@ public:
     virtual void FlashSelectedBars() {}
     // A new row wants the editor, with the keyboard focus when it is docked.
     virtual void ShowEditorForNewNode() {}
+    // Another running instance shows `fileName`: bring its window to the front and say so.
+    virtual bool ActivateOtherInstance(const QString &fileName) { (void)fileName; return false; }
     // Width of the visible chart in days (0 when there is no chart).
     virtual int TimeChartWidthInDays() const { return 0; }
 };
