@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include <QHash>
+
 #include "Log.h"
 
 namespace {
@@ -18,6 +20,14 @@ void ReplayEntry(TUndoRedoEntry &entry, TPlannerCore &mainForm)
     } catch (...) {
         Log(QStringLiteral("Undo: unknown error"));
     }
+}
+
+// The id a row has now: a row may have been re-created more than once.
+QString Renamed(const QHash<QString, QString> &renamed, QString id)
+{
+    for (auto it = renamed.constFind(id); it != renamed.constEnd(); it = renamed.constFind(id))
+        id = it.value();
+    return id;
 }
 
 } // namespace
@@ -77,6 +87,10 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
     const int group = list.back()->FGroupIndex;
     FCurrentGroupIndex = group;
 
+    // Rows re-created in this run, old id -> new id. The entries still to be replayed take
+    // their new id when their turn comes, all others in one pass at the end: swapping in
+    // both lists after every re-created row costs the square of a large cut.
+    QHash<QString, QString> renamed;
     for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
         // Replaying must not touch this list, but stay safe should it shrink.
         if (std::size_t(i) >= list.size())
@@ -85,13 +99,19 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
             continue;
         std::unique_ptr<TUndoRedoEntry> entry = std::move(list[std::size_t(i)]);
         list.erase(list.begin() + i);
+        entry->FID = Renamed(renamed, entry->FID);
         const QString oldID = entry->FID;
         ReplayEntry(*entry, mainForm);
-        SwapID(oldID, entry->FID);
+        if (entry->FID != oldID)
+            renamed.insert(oldID, entry->FID);
         // An entry outside any group is a step of its own.
         if (group == -1)
             break;
     }
+    if (!renamed.isEmpty())
+        for (TUndoRedoList *other : {&FUndoList, &FRedoList})
+            for (auto &entry : *other)
+                entry->FID = Renamed(renamed, entry->FID);
 }
 
 void TUndoRedo::Undo(TPlannerCore &mainForm)
