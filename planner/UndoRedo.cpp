@@ -25,8 +25,13 @@ void ReplayEntry(TUndoRedoEntry &entry, TPlannerCore &mainForm)
 // The id a row has now: a row may have been re-created more than once.
 QString Renamed(const QHash<QString, QString> &renamed, QString id)
 {
-    for (auto it = renamed.constFind(id); it != renamed.constEnd(); it = renamed.constFind(id))
+    // Bounded: a reused id must not send this round in circles.
+    for (qsizetype steps = 0; steps < renamed.size(); ++steps) {
+        const auto it = renamed.constFind(id);
+        if (it == renamed.constEnd())
+            break;
         id = it.value();
+    }
     return id;
 }
 
