@@ -249,13 +249,8 @@ bool TDirWatchThread::AcquireIdentityLock()
 
 void TDirWatchThread::StopBackgroundThread()
 {
-    FHaltThread = true;
-    if (FThread) {
-        FThread->requestInterruption();
-        FThread->wait();
-        FThread.reset();
-    }
-    FLastScan = Now();
+    if (FStopScan)
+        FStopScan();
 }
 
 bool TDirWatchThread::HoldsIdentityLock() const

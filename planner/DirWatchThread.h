@@ -2,7 +2,8 @@
 
 // The document's journal and its shared working folder. One per open document, owned by the
 // planner core and replaced for every new, opened, saved-as or reloaded document. Despite
-// its name it is a plain object; the synchronisation scan runs on a worker it starts.
+// its name it is a plain object; the synchronisation scan runs on a worker of its own and
+// stops it through SetScanStopper.
 //
 // Folder layout for a document D/N (D its folder, N its file name, I the user identity):
 //   D/.zop/                       shared root folder
@@ -25,10 +26,10 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 #include <QVector>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -118,6 +119,7 @@ public:
     // Turns the pending events into file records and hands them to the writer. Only while no
     // scan runs. `compressed` is the "Save File compressed" option now.
     void HandOverPendingEvents(const IJournalFormat &format, bool compressed);
+    // Both counts include handed-over events: ask only while no scan writes.
     int NumPendingEvents() const { return int(FPendingEvents.size() + FPendingThreadEvents.size()); }
     // Events pushed but not yet written anywhere (pending or handed to a scan).
     bool HasUnwrittenEvents() const { return !FPendingEvents.empty() || !FPendingThreadEvents.empty(); }
@@ -129,17 +131,18 @@ public:
     bool StorePending();
     // On closing: stops the scan, hands every pending event over and writes at once.
     bool ForceStorePending(const IJournalFormat &format, bool compressed);
-    // Asks a running scan to stop and waits for it.
+    // Stops a running scan and waits for it (through the scan's stopper, when one is set).
+    // Runs before every change of generation and when the journal ends.
     void StopBackgroundThread();
+    // The hook of the synchronisation scan: how to stop and wait for its worker. Its owner
+    // clears it before it goes.
+    void SetScanStopper(std::function<void()> stopper) { FStopScan = std::move(stopper); }
     // The user's diff file of the current generation; empty until the first write.
     const QString &DiffFile() const { return FDiffFile; }
 
-    // ---- state the window shows
+    // Something the user could save (drives the Save action).
     bool Changed() const { return FChanged; }
     void SetChanged(bool value) { FChanged = value; }
-    bool Online() const { return FOnline; }
-    int NumPendingFiles() const { return FNumPendingFiles; }
-    int NumPendingConflicts() const { return int(FConflicts.size()); }
 
     // The files loaded in the current generation, by full path.
     std::map<QString, std::unique_ptr<TXMLFile>> &XMLFiles() { return FXMLFiles; }
@@ -156,7 +159,6 @@ private:
     QString FWorkingDir;
     QString FDiffFile;
     qint64 FFileTime = 0;
-    TDateTime FLastScan = 0;
 
     TNodeEventList FPendingEvents;
     // The newest pending event of each row: only it may absorb the row's next event, so the
@@ -166,15 +168,10 @@ private:
     bool FThreadCompressed = true;
 
     std::map<QString, std::unique_ptr<TXMLFile>> FXMLFiles;
-    QStringList FConflicts;
 
-    // The synchronisation scan's worker; the scan starts it from the idle step.
-    std::unique_ptr<QThread> FThread;
-    std::atomic<bool> FHaltThread{false};
+    std::function<void()> FStopScan;
     std::atomic<bool> FChanged{false};
     std::atomic<bool> FNeedReload{false};
-    std::atomic<bool> FOnline{true};
-    std::atomic<int> FNumPendingFiles{0};
 
     std::unique_ptr<QLockFile> FIdentityLock;
     std::atomic<bool> FJournalRefused{false};

@@ -367,3 +367,21 @@ TEST_F(WorkingFolderCoreTest, SecondInstanceOfTheSameIdentityIsTold)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WorkingFolderTest, GenerationChangesAndTheEndStopTheScan)
+{
+    int stops = 0;
+    {
+        TDirWatchThread journal(document);
+        journal.SetScanStopper([&stops] { ++stops; });
+        journal.SetWorkingDir(QStringLiteral("0")); // the current one: nothing happens
+        EXPECT_EQ(stops, 0);
+        journal.SetWorkingDir(QStringLiteral("1"));
+        EXPECT_EQ(stops, 1);
+    }
+    EXPECT_EQ(stops, 2);
+}
+
+} // namespace
