@@ -265,6 +265,42 @@ public:
     // Rebuilds every conflicting row from all its records in the order every instance agrees
     // on: by change index, then by user. Pushes no undo entries.
     void SolveConflicts(const std::vector<const TXMLNode *> &sources);
+    // The same over every record this instance knows of the current generation: the working
+    // copy, the other users' diff files, the own diff file and the own unwritten events.
+    void SolveConflicts();
+    // Applies the events of a file the scan registered and read anew (LoadDiff), of all such
+    // files (LoadPending).
+    void LoadDiff(const QString &fileName);
+    void LoadPending();
+
+    // One synchronisation step of the idle timer (GUI thread): collects a finished scan,
+    // applies what it read, solves conflicts and, at most once a second, writes the own
+    // events and starts the next scan. Sets the journal's reload request when another
+    // instance rewrote the document.
+    void UpdatePending();
+    // The idle timer's synchronisation: UpdatePending, then the reload road when the
+    // document was saved by another instance and is reachable.
+    void SynchronisationStep();
+    // After a document was loaded: a scan on this thread and every diff file of the
+    // generation applied.
+    void SyncLoadTransactions();
+    // Applies every "*.diff" file of a folder once (old journal folders of imports).
+    void SyncLoadTransactionsFrom(const QString &folder);
+    // Stops a running scan (and the journal's own worker) and waits for it.
+    void StopBackgroundThread();
+    // The reload road: the newest working copy replaces the document, the unwritten own
+    // events are applied again. False (and tried again later) when it cannot be read; the
+    // document then stays as it is.
+    bool ReloadDocument();
+    // A save that died between its lock copy and its new working copy leaves the newest
+    // generation without a working copy: the previous generation's lock copy becomes it.
+    // Call before a journal is made for the document. True when a working copy was seeded.
+    static bool RecoverInterruptedSave(const QString &fileName);
+    // The document file was reachable at the last step.
+    bool SyncOnline() const;
+    // Diff files the last scan found new or changed.
+    int NumPendingSyncFiles() const;
+    bool ScanRunning() const;
     // ---- end
 
     // ---- document files (PlannerCoreFiles.cpp, PlannerCoreImport.cpp)
@@ -292,6 +328,23 @@ private:
     // ---- end
     // ---- private: synchronisation
     QStringList FConflicts;
+    // The scan's state for the current journal; made on first use, reset with the journal.
+    struct TSyncState;
+    struct TSyncStateDeleter
+    {
+        void operator()(TSyncState *state) const;
+    };
+    std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
+    TSyncState &SyncState();
+    void CollectScan(TSyncState &state, struct TScanResult result);
+    void StoreOwnEvents(TSyncState &state);
+    void StartScan(TSyncState &state);
+    // An own event again, from its file record (dates back to display form).
+    std::unique_ptr<class TNodeEvent> EventOfRecord(const struct TDiffRecord &record) const;
+    // Own events written into a generation that was closed right then go into the journal
+    // again, for the new generation.
+    void RepushLateRecords();
+    bool SeedWorkingCopy();
     // ---- end
     // ---- private: document files
     // ---- end

@@ -1,0 +1,91 @@
+#pragma once
+
+// The synchronisation scan: touches the user's presence file and reads the working copy and
+// the other users' diff files whose size changed. It runs on a short-lived thread of its own
+// and works only on its input and its result, never on the document or the journal; the GUI
+// thread takes the result once the thread has finished (Finished() is the hand-over point).
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "XmlTree.h"
+
+// What one scan needs to know, copied on the GUI thread when it starts.
+struct TScanInput
+{
+    QString UserFile;     // the presence file to touch
+    QString WorkingDir;   // the current generation folder, ending in "/"
+    QString WorkingCopy;  // read when ReadWorkingCopy is set
+    bool ReadWorkingCopy = false;
+    QString OwnDiffFile;  // the user's own diff file: never read back
+    std::map<QString, qint64> KnownSizes; // diff files read before, by path: their sizes then
+};
+
+// One file read completely.
+struct TScannedFile
+{
+    QString Path;
+    qint64 Size = 0;
+    std::unique_ptr<TXMLTree> Tree;
+};
+
+struct TScanResult
+{
+    std::unique_ptr<TScannedFile> WorkingCopy;
+    std::vector<TScannedFile> Files; // diff files new or changed since the sizes known
+    // Files that changed but could not be taken whole this time (path, size, why).
+    struct TSkipped
+    {
+        QString Path;
+        qint64 Size = 0;
+        QString Reason;
+    };
+    std::vector<TSkipped> Skipped;
+    bool AnyDiff = false; // the generation holds at least one diff file
+    bool Halted = false;
+};
+
+class TWatcherThread
+{
+public:
+    // Starts the scan at once.
+    explicit TWatcherThread(TScanInput input);
+    // Asks the scan to stop and waits for it.
+    ~TWatcherThread();
+
+    TWatcherThread(const TWatcherThread &) = delete;
+    TWatcherThread &operator=(const TWatcherThread &) = delete;
+
+    // The scan is over; its result may be taken.
+    bool Finished() const { return FFinished.load(std::memory_order_acquire); }
+    // Asks the scan to stop at its next step.
+    void Terminate() { FHalt.store(true, std::memory_order_relaxed); }
+    // Waits for the end of the scan.
+    void WaitFor();
+    // The result; only once Finished() (waits for the thread's end first).
+    TScanResult TakeResult();
+
+    // One scan on the calling thread.
+    static TScanResult Scan(const TScanInput &input, const std::atomic<bool> &halt);
+
+    enum TReadResult { rrRead, rrMissing, rrIncomplete };
+    // Reads a document or diff file whole: compressed or plain, and a plain one only when it
+    // ends with its root element's closing tag; a diff element whose index runs ahead of its
+    // events is incomplete too. On rrIncomplete, `reason` says why.
+    static TReadResult ReadXMLFile(const QString &path, TScannedFile &file, QString &reason);
+
+private:
+    void Execute();
+
+    TScanInput FInput;
+    TScanResult FResult;
+    std::atomic<bool> FHalt{false};
+    std::atomic<bool> FFinished{false};
+    std::thread FThread;
+};
