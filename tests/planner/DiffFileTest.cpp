@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <map>
+#include <thread>
 
 #include "BlockCompress.h"
 #include "DirWatchThread.h"
@@ -331,6 +332,31 @@ TEST_F(DiffFileTest, XMLFileReadStates)
     EXPECT_EQ(file.Read(&error), TXMLFile::rsDamaged);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(getIndex(file.xml().namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")})), 5);
+}
+
+// The writer on a worker thread while the GUI thread keeps pushing: every event lands once,
+// with contiguous indices.
+TEST_F(DiffFileTest, WriterOnAWorkerWhileNewEventsArrive)
+{
+    int pushed = 0;
+    const auto push = [&](int count) {
+        for (int i = 0; i < count; ++i, ++pushed)
+            Change(QStringLiteral("r%1").arg(pushed), 1, 0, QStringLiteral("t%1").arg(pushed));
+    };
+    push(5);
+    for (int round = 0; round < 8; ++round) {
+        journal->HandOverPendingEvents(format, round % 2 == 1);
+        bool stored = false;
+        std::thread writer([&] { stored = journal->StorePending(); });
+        push(5);
+        writer.join();
+        EXPECT_TRUE(stored);
+    }
+    ASSERT_TRUE(Store());
+    QList<int> expected;
+    for (int i = 1; i <= pushed; ++i)
+        expected.append(i);
+    EXPECT_EQ(Indices(OwnDiff()), expected);
 }
 
 } // namespace
