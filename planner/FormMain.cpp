@@ -1,5 +1,6 @@
 #include "FormMain.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -36,7 +38,15 @@ TMainForm::TMainForm(QWidget *parent)
     StringTreeGrid2->setObjectName(QStringLiteral("StringTreeGrid2"));
     PageControl1->addTab(StringTreeGrid1, Translate(QStringLiteral("Tasks")));
     PageControl1->addTab(StringTreeGrid2, Translate(QStringLiteral("Absent Days")));
-    setCentralWidget(PageControl1);
+    TabControl1 = new QTabBar(this);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(TabControl1);
+    layout->addWidget(PageControl1, 1);
+    setCentralWidget(central);
     for (TStringTreeGrid *grid : {StringTreeGrid1, StringTreeGrid2})
         grid->installEventFilter(this);
 
@@ -50,6 +60,7 @@ TMainForm::TMainForm(QWidget *parent)
 
     FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
     CreateActions();
+    WireGroupTabsAndIdle();
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);
     });
@@ -59,6 +70,7 @@ TMainForm::TMainForm(QWidget *parent)
 TMainForm::~TMainForm()
 {
     // The core goes first: the grids' rows must not report back into it while they die.
+    QObject::disconnect(FIdleConnection);
     FCore.reset();
     SetBusyCursor(false);
 }
@@ -121,6 +133,50 @@ void TMainForm::FormCreate()
     FCore->FFocusNewNode = false;
     FCore->FUndoRedoGroupIndex = -1;
     ActionNewExecute();
+}
+
+// ---- group tabs and idle processing
+
+void TMainForm::WireGroupTabsAndIdle()
+{
+    FCore->OnGroupTabsChanged = [this] { SyncGroupTabs(); };
+    FCore->OnGroupTabApplied = [this](int index) {
+        const QSignalBlocker blocker(TabControl1);
+        TabControl1->setCurrentIndex(index);
+    };
+    FCore->OnTabUnderMouse = [this] { return TabControl1->tabAt(TabControl1->mapFromGlobal(QCursor::pos())); };
+    connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0)
+            FCore->SelectGroupTab(index);
+    });
+    SyncGroupTabs();
+
+    FCore->OnIdleProcessed = [this] {
+        ActionNew->setEnabled(true);
+        ActionOpen->setEnabled(true);
+        ActionSaveAs->setEnabled(true);
+        ActionSave->setEnabled(FCore->DirWatchThread()->Changed());
+        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    };
+    // The application is idle when the event loop is about to wait.
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(thread()))
+        FIdleConnection = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                                  [this] { FCore->ApplicationEvents1Idle(); });
+}
+
+void TMainForm::SyncGroupTabs()
+{
+    const QSignalBlocker blocker(TabControl1);
+    const QStringList &captions = FCore->GroupTabCaptions();
+    while (TabControl1->count() > captions.size())
+        TabControl1->removeTab(TabControl1->count() - 1);
+    for (int i = 0; i < captions.size(); ++i) {
+        if (i < TabControl1->count())
+            TabControl1->setTabText(i, captions[i]);
+        else
+            TabControl1->addTab(captions[i]);
+    }
+    TabControl1->setCurrentIndex(FCore->GroupTabIndex());
 }
 
 // ---- document life

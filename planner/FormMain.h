@@ -10,6 +10,7 @@
 
 class QAction;
 class QLabel;
+class QTabBar;
 class QTabWidget;
 class TStringTreeGrid;
 
@@ -50,6 +51,7 @@ public:
     TStringTreeGrid *StringTreeGrid1 = nullptr; // tasks
     TStringTreeGrid *StringTreeGrid2 = nullptr; // absent days
     QTabWidget *PageControl1 = nullptr;
+    QTabBar *TabControl1 = nullptr; // the position groups
     QAction *ActionNew = nullptr;
     QAction *ActionOpen = nullptr;
     QAction *ActionSave = nullptr;
@@ -75,6 +77,10 @@ private:
     // Keys the window handles before its controls; true when the key was used.
     bool FormKeyDown(QKeyEvent *event);
     void SetCaption(const QString &fileName);
+    // Group tabs and idle processing as the core asks for them.
+    void WireGroupTabsAndIdle();
+    void SyncGroupTabs();
+    QMetaObject::Connection FIdleConnection;
     // Undo and Redo enabled while their list holds an entry, hinting at the newest one.
     void UpdateUndoRedoActions();
 
