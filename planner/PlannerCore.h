@@ -5,10 +5,12 @@
 // without a shown window: it reaches its window only through IPlannerWindow.
 //
 // Members are defined by concern:
-//   PlannerCore.cpp          construction, the update bracket, new document, open and close
+//   PlannerCore.cpp          construction, new document, open and close
+//   PlannerCoreUpdate.cpp    the update bracket, deferred recalculation, idle processing
+//   PlannerCorePositions.cpp positions, multi-row blocks, working weeks, group tabs
 //   PlannerCoreModel.cpp     columns, connections, cell getters, date texts, validity
 //   PlannerCoreWrite.cpp     the write path, row lifecycle, row identity, the iterator
-//   PlannerCoreSchedule.cpp  lengths, ends and positions the model needs to judge a row
+//   PlannerCoreSchedule.cpp  lengths, ends, the typed getters and setters, public holidays
 
 #include <QHash>
 #include <QObject>
@@ -22,11 +24,13 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 #include "Color.h"
 #include "DateList.h"
 #include "DocumentTypes.h"
+#include "HolidayData.h"
 #include "PlannerWindow.h"
 #include "WeekInfo.h"
 
@@ -81,6 +85,7 @@ public:
     bool IsLoading() const { return FLoading; }
 
     // ---- update bracket
+    // Brackets nest; the outermost EndUpdate recalculates ends, groups, validity and bounds.
     void BeginUpdate(const QString &text);
     void EndUpdate();
     bool IsUpdating() const { return FUpdating > 0; }
@@ -89,18 +94,53 @@ public:
     void UpdateOverlapping(bool delayed);
     // The range of days the chart can show, from the valid rows.
     void UpdateBoundsProc();
+    // Hides the positions no row names when the view options ask for it.
+    void UpdateEmptyRowsProc();
     bool SetTimeChartBounds(TDateTime lo, TDateTime hi);
+    // Expands the public holidays into single days for every year of the range.
+    void updateAutoEntries();
     void CheckAllValid();
     void UpdateStatusBar();
     // Refreshes the status bar once the event loop is idle again; many row changes in a row
     // then cost one refresh.
     void RequestStatusBarUpdate();
+    int FilteredCount(TWhichTable table);
+    int SelectedCount(TWhichTable table) const;
+    int GroupCount(TWhichTable table);
+    int TotalCount(TWhichTable table) const { return GetTableRowCount(table); }
     bool DelayedUpdateBounds() const { return fDelayedUpdateBounds; }
     bool DelayedUpdateEmptyRows() const { return fDelayedUpdateEmptyRows; }
+    bool DelayedUpdateOverlapping() const { return fDelayedUpdateOverlapping; }
     bool OverlappingPending() const { return FOverlappingTimer.isActive() || fDelayedUpdateOverlapping; }
     // Clears the deferred requests (the idle processing runs them).
     void ClearDelayedFlags();
     QTimer &OverlappingTimer() { return FOverlappingTimer; }
+    void OverlappingTimerTimer();
+    TDateTime DataMinDate() const { return FDataMinDate; }
+    TDateTime DataMaxDate() const { return FDataMaxDate; }
+    // The view options "Hide empty resources" and "Hide empty multi-row resources".
+    bool FHideEmptyRows = false;
+    bool FHideEmptyMultiRows = false;
+    // The overlap procedure, run at once or from the idle timer; set by the overlap detection.
+    std::function<void()> OnUpdateOverlappingProc;
+    // The window's part of the outermost EndUpdate: scroll bars, editor, chart start.
+    std::function<void()> OnEndUpdate;
+    // ---- end
+
+    // ---- idle processing
+    // The application ran out of messages: storage check, then the idle timer.
+    void ApplicationEvents1Idle();
+    void IdleTimerTimer();
+    // One step of the shared-folder synchronisation and the reload of a document another
+    // instance saved; the synchronisation road fills it in, until then it does nothing.
+    void IdleSynchronise();
+    QTimer &IdleTimer() { return FIdleTimer; }
+    QTimer &BackupTimer() { return FBackupTimer; }
+    bool FOfflineErrorSignalled = false;
+    // Whether the journal's shared folder is reachable; reachable when unset.
+    std::function<bool()> OnFolderReachable;
+    // After the idle timer's work: the window sets its actions and caption.
+    std::function<void()> OnIdleProcessed;
 
     // ---- tables and columns
     TBaseTreeGrid *GetTable(TWhichTable table) const;
@@ -198,21 +238,95 @@ public:
     void SetNodeFiltered(TNodeData *node, bool filtered);
     std::vector<TNodeData *> FOverlappingNodes;
 
-    // ---- scheduling the model relies on
+    // ---- scheduling
     TDateTime GetStartOf(const TNodeData *node) const { return node ? node->nodeStart : 0; }
+    void SetStartOf(TNodeData *node, TDateTime value);
+    void DoSetStartOf(TNodeData *node, bool journal, TDateTime value);
+    // The end from start and length over the row's working week, the public holidays and
+    // the row's absent days; 0 when it cannot be computed.
     TDateTime GetEndOf(TNodeData *node);
     void SetEndOf(TNodeData *node, TDateTime value);
+    // The chart row of the row's position: -9 for "*", -1 for an unknown position, negative
+    // when the current group hides it.
     int GetPositionOf(const TNodeData *node) const;
     void SetPositionOf(TNodeData *node, int row);
     void DoSetPositionOf(TNodeData *node, int row, bool journal);
+    int GetLengthOf(const TNodeData *node) const;
+    void SetLengthOf(TNodeData *node, int minutes);
+    void DoSetLengthOf(TNodeData *node, int minutes, bool journal);
+    // The length text of a number of minutes, as DoSetLengthOf writes it.
+    QString LengthText(TWhichTable table, int minutes) const;
+    TDateTime GetTerminOf(const TNodeData *node) const;
+    void SetTerminOf(TNodeData *node, TDateTime value);
     int calcNodeLength(TWhichTable table, const QString &text) const;
+    // Working minutes from start to end in chart row `row`: the inverse of GetEndOf (in day
+    // mode `end` is the day after the last one).
+    int calcLengthOf(TWhichTable table, int row, TDateTime start, TDateTime end);
     TMinUnit GetMinUnit() const { return FMinUnit; }
     void SetMinUnit(int unit);
+    // The working week of chart row `row`; the default week when no position is shown there.
     tWeekInfo GetWeekInfo(int row) const;
-    // The position entries, expanded into one entry per chart row when `expand`.
-    QStringList Positiongroups(bool expand, bool all) const;
-    // Gives every position the default working week (the scheduler refines this).
+    // The working week of an entry of the expanded full position list.
+    tWeekInfo GetPositionWeekInfo(int position) const;
+    // Gives every position the default working week.
     void CreateDefaultWeekInfo();
+    // Moves a row's start, and its deadline when the table has one, by whole days.
+    void CB_OffsetNode(TNodeData *node, int days);
+    void SetUserdate(TDateTime value);
+
+    // Public holidays; their days per year are in FAutoExcludeList.
+    void AddHoliday(const QString &name, int day, int month, bool enabled, bool easter);
+    void ClearHoliday();
+    // Nil outside 0..HolidayCount() - 1.
+    THolidayData *GetHolidayData(int index);
+    int HolidayCount() const { return int(FHolidayList.size()); }
+
+    // Many ends computed in a row share one index of the absent days. The absent-day rows
+    // must not change while a batch is open.
+    void BeginScheduleBatch();
+    void EndScheduleBatch();
+    // ---- end
+
+    // ---- positions and groups
+    // The position entries: all of them, or those of the current group; expanded into one
+    // entry per chart row when `expand`.
+    QStringList Positiongroups(bool expand, bool all) const;
+    // Rebuilds the chart rows' index maps and day bounds from the visible rows.
+    void UpdateInternalVariables();
+    void AddPositionGroup(const QString &name, const QString &filter);
+    void ResetPositionGroups();
+    // Applies the selected group tab: filters, visible rows, bounds.
+    void TabControl1Change();
+    // The user selected a tab.
+    void SelectGroupTab(int index);
+    int GroupTabIndex() const { return FGroupTabIndex; }
+    const QStringList &GroupTabCaptions() const { return FGroupTabCaptions; }
+    QString GroupTabCaption() const { return FGroupTabCaptions.value(FGroupTabIndex); }
+    bool findNodeWithPosition(TWhichTable table, const QString &name);
+    void InvalidateTimeChart(bool all);
+    // The drag of a bar rests over a group tab: nine ticks, then the switch.
+    void StartChangeGroupTimer();
+    void TimeChartChangeGroupTimerTimer();
+    QTimer &TimeChartChangeGroupTimer() { return FTimeChartChangeGroupTimer; }
+    int ChangeGroupTimerTag() const { return FChangeGroupTimerTag; }
+    // Chart row of every entry of the expanded full list, -2 when hidden.
+    const std::vector<qint32> &PositionInPositionGroup() const;
+    // Every entry of its multi-row block, per entry of the expanded full list.
+    const std::vector<std::vector<int>> &PositionsInHolidayGroup() const;
+    // One filter text per group tab (tab 0: empty, all positions).
+    QStringList FPositionGroup;
+    // The expanded entries of the current group, and those of them shown as chart rows.
+    QStringList FNoAutoGlobalPositionFilter;
+    QStringList FGlobalPositionFilter;
+    TTimeOfDay FMinDayStart{1440};
+    TTimeOfDay FMaxDayEnd{0};
+    // Window glue: the tabs changed, a tab was applied (index), the tab under the mouse
+    // (-1 for none), the column filters of a group caption put back, both tables filtered.
+    std::function<void()> OnGroupTabsChanged;
+    std::function<void(int)> OnGroupTabApplied;
+    std::function<int()> OnTabUnderMouse;
+    std::function<void(const QString &)> OnRestoreGroupFilters;
+    std::function<void()> OnFilterTables;
 
     // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
     // The Undo and Redo commands: the newest group of the undo stack is replayed on this
@@ -352,19 +466,66 @@ private:
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
     void ForgetNode(TNodeData *node);
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
-    // The expanded full position list, cached while the pick list stays the same.
+    // ---- private: positions and groups
+    // The expanded full position list with its blocks and weeks, cached while the pick list
+    // stays the same.
     struct TPositionCache
     {
         QStringList source;
         QStringList names;
         QStringList entries;
         QHash<QString, int> index;
+        std::vector<std::vector<int>> blocks;
+        std::vector<tWeekInfo> weeks;
+        quint64 generation = 0;
         bool valid = false;
     };
     const TPositionCache &PositionCache() const;
-    TDateTime nextStep(TDateTime d, qint32 &rem, const tWeekInfo &week, const TNodeData *node,
-                       int row, const tDateList &absent, int &holidayCursor, int &absentCursor) const;
-    bool includes(const tDateList &list, int row, int &cursor, TDateTime day) const;
+    // The expanded full index of chart row `row`, -1 when none.
+    int PositionOfRow(int row) const;
+    void SetGroupTabIndex(int index);
+    mutable TPositionCache FPositionCache;
+    mutable std::vector<qint32> FPositionInPositionGroup;
+    mutable quint64 FPositionMapGeneration = 0;
+    mutable QStringList FPositionMapFilter;
+    QStringList FGroupTabCaptions;
+    int FGroupTabIndex = 0;
+    QTimer FTimeChartChangeGroupTimer;
+    int FChangeGroupTimerTag = 0;
+    // ---- end
+
+    // ---- private: scheduling
+    // Absent days of a row as sorted, disjoint day spans [first, behind last).
+    using TDaySpans = std::vector<std::pair<qint64, qint64>>;
+    TDaySpans AbsentSpans(int position);
+    void CollectAbsentSpans(int position, TDaySpans &spans);
+    std::vector<THolidayData> FHolidayList;
+    // The days of FAutoExcludeList, sorted.
+    std::vector<qint64> FHolidayDays;
+    int FScheduleBatch = 0;
+    std::unordered_map<int, TDaySpans> FBatchSpans;
+    // ---- end
+
+    // ---- private: update bracket
+    bool WireUpdateTimers();
+    // A first range from the cells themselves, so that rows far from the previous range can
+    // become valid at all.
+    void SettleBoundsFromCells();
+    int FUpdating = 0;
+    QStringList FUpdateStrings;
+    bool fDelayedUpdateBounds = false;
+    bool fDelayedUpdateEmptyRows = false;
+    bool fDelayedUpdateOverlapping = false;
+    QTimer FOverlappingTimer;
+    QTimer FStatusBarTimer;
+    QTimer FIdleTimer;
+    QTimer FBackupTimer;
+    TDateTime FMinDate = 0;
+    TDateTime FMaxDate = 0;
+    TDateTime FDataMinDate = 0;
+    TDateTime FDataMaxDate = 0;
+    QString FCurrentStatusText;
+    // ---- end
 
     QPointer<TBaseTreeGrid> FTables[WhichTableCount];
     IPlannerWindow &FWindow;
@@ -381,19 +542,5 @@ private:
     TWhichTable FActiveTable = tbTable;
     TMinUnit FMinUnit = muDay;
 
-    int FUpdating = 0;
-    QStringList FUpdateStrings;
-    bool fDelayedUpdateBounds = false;
-    bool fDelayedUpdateEmptyRows = false;
-    bool fDelayedUpdateOverlapping = false;
-    QTimer FOverlappingTimer;
-    QTimer FStatusBarTimer;
-    TDateTime FMinDate = 0;
-    TDateTime FMaxDate = 0;
-    TDateTime FDataMinDate = 0;
-    TDateTime FDataMaxDate = 0;
     bool FLoading = false;
-    QString FCurrentStatusText;
-
-    mutable TPositionCache FPositionCache;
 };
