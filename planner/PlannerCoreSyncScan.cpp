@@ -1,10 +1,10 @@
 // The synchronisation step of the idle timer: the scan's start and collection, the files it
 // read, writing the own events, and the forced variants used around loading.
 //
-// The scan thread never touches the document or the journal: it gets copies of the paths and
-// sizes it needs and hands back whole parsed files, which the GUI thread takes only once the
-// thread has finished. Other users' files and the working copy are kept here, per journal
-// and generation; the journal keeps the own diff file.
+// The scan thread never touches the document: it gets copies of the paths and sizes it needs,
+// writes the events handed to the journal's writer, and hands back whole parsed files, which
+// the GUI thread takes only once the thread has finished. Other users' files and the working
+// copy are kept here, per journal and generation; the journal keeps the own diff file.
 
 #include "PlannerCore.h"
 
@@ -166,26 +166,14 @@ void TPlannerCore::UpdatePending()
 void TPlannerCore::StoreOwnEvents(TSyncState &state)
 {
     TDirWatchThread &journal = *FDirWatchThread;
-    if (!journal.PendingEvents().empty()) {
-        // Kept until written: when the generation closes first, the reload needs them.
-        const TSyncJournalFormat format(*this);
-        for (const auto &event : journal.PendingEvents())
-            state.Unwritten.push_back(RecordOf(*event, format));
-        HandOverJournalEvents();
-    }
-    if (!journal.HasUnwrittenEvents())
+    if (journal.PendingEvents().empty())
         return;
-    // Written here, not on the scan thread: the journal may be replaced at any moment by the
-    // roads of opening and saving, and no thread may be writing through it then. The write
-    // replaces one small file atomically.
-    if (!journal.StorePending())
-        return;
-    if (journal.isLocked()) {
-        // The generation closed while the events went in: the saver may not have seen them,
-        // so they go into the next generation again (a repeated event is harmless).
-        std::move(state.Unwritten.begin(), state.Unwritten.end(), std::back_inserter(state.Late));
-    }
-    state.Unwritten.clear();
+    // Kept until the scan reports them written: when the generation closes first, the
+    // reload needs them.
+    const TSyncJournalFormat format(*this);
+    for (const auto &event : journal.PendingEvents())
+        state.Unwritten.push_back(RecordOf(*event, format));
+    HandOverJournalEvents();
 }
 
 void TPlannerCore::StartScan(TSyncState &state)
@@ -197,9 +185,18 @@ void TPlannerCore::StartScan(TSyncState &state)
     input.WorkingCopy = journal.GetWorkingFileName();
     input.ReadWorkingCopy = state.Files.find(input.WorkingCopy) == state.Files.end();
     input.OwnDiffFile = journal.DiffFile();
+    input.Journal = &journal;
     for (const auto &[path, file] : state.Files)
         if (path != input.WorkingCopy)
             input.KnownSizes.emplace(path, file.LastSize);
+    // The journal stops the scan before it changes generation or goes.
+    journal.SetScanStopper([this] {
+        if (FSync && FSync->Thread) {
+            FSync->Thread->Terminate();
+            FSync->Thread.reset();
+            FSync->LastScan = Now();
+        }
+    });
     state.Thread = std::make_unique<TWatcherThread>(std::move(input));
 }
 
@@ -208,6 +205,13 @@ void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
     TDirWatchThread &journal = *FDirWatchThread;
     if (result.AnyDiff)
         journal.SetChanged(true);
+    if (result.Stored) {
+        // Written into a generation that was closed right then: the saver may not have seen
+        // them, so they go into the next generation again (a repeated event is harmless).
+        if (result.LockedAfterStore)
+            std::move(state.Unwritten.begin(), state.Unwritten.end(), std::back_inserter(state.Late));
+        state.Unwritten.clear();
+    }
     if (result.WorkingCopy) {
         TSyncFile &file = state.Files[result.WorkingCopy->Path];
         file.Tree = std::move(result.WorkingCopy->Tree);
@@ -373,6 +377,7 @@ void TPlannerCore::SyncLoadTransactions()
     input.WorkingCopy = journal->GetWorkingFileName();
     input.ReadWorkingCopy = true;
     input.OwnDiffFile = journal->DiffFile();
+    input.Journal = journal;
     const std::atomic<bool> halt{false};
     CollectScan(state, TWatcherThread::Scan(input, halt));
     LoadPending();

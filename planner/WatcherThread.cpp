@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "BlockCompress.h"
+#include "DirWatchThread.h"
 #include "Log.h"
 
 namespace {
@@ -153,6 +154,18 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
             result.Skipped.push_back({input.WorkingCopy, -1, reason});
     }
 
+    QString ownDiffFile = input.OwnDiffFile;
+    if (input.Journal) {
+        if (halted())
+            return result;
+        result.StoreAttempted = true;
+        result.Stored = input.Journal->StorePending();
+        // Checked again after the write: a lock that came meanwhile may have missed it.
+        result.LockedAfterStore = result.Stored && input.Journal->isLocked();
+        // A first write names the own file: it is never read back.
+        ownDiffFile = input.Journal->DiffFile();
+    }
+
     const QFileInfoList entries =
         QDir(input.WorkingDir).entryInfoList(QStringList{QStringLiteral("*.diff")}, QDir::Files | QDir::Hidden);
     for (const QFileInfo &entry : entries) {
@@ -162,7 +175,7 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         if (halted())
             return result;
         const QString path = input.WorkingDir + entry.fileName();
-        if (path == input.OwnDiffFile)
+        if (path == ownDiffFile)
             continue;
         const auto known = input.KnownSizes.find(path);
         if (known != input.KnownSizes.end() && known->second == entry.size())

@@ -1,9 +1,11 @@
 #pragma once
 
-// The synchronisation scan: touches the user's presence file and reads the working copy and
-// the other users' diff files whose size changed. It runs on a short-lived thread of its own
-// and works only on its input and its result, never on the document or the journal; the GUI
-// thread takes the result once the thread has finished (Finished() is the hand-over point).
+// The synchronisation scan: touches the user's presence file, writes the own events handed to
+// the journal's writer, and reads the working copy and the other users' diff files whose size
+// changed. It runs on a short-lived thread of its own and never touches the document; of the
+// journal it uses only the writer's side, which the GUI thread leaves alone while a scan
+// runs. The GUI thread takes the result once the thread has finished (Finished() is the
+// hand-over point).
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,8 @@
 
 #include "XmlTree.h"
 
+class TDirWatchThread;
+
 // What one scan needs to know, copied on the GUI thread when it starts.
 struct TScanInput
 {
@@ -24,6 +28,9 @@ struct TScanInput
     QString WorkingCopy;  // read when ReadWorkingCopy is set
     bool ReadWorkingCopy = false;
     QString OwnDiffFile;  // the user's own diff file: never read back
+    // The journal whose handed-over events the scan writes (StorePending). The journal stops
+    // the scan before it changes generation or ends, so it outlives every use here.
+    TDirWatchThread *Journal = nullptr;
     std::map<QString, qint64> KnownSizes; // diff files read before, by path: their sizes then
 };
 
@@ -48,6 +55,9 @@ struct TScanResult
     };
     std::vector<TSkipped> Skipped;
     bool AnyDiff = false; // the generation holds at least one diff file
+    bool StoreAttempted = false;
+    bool Stored = false;           // the handed-over own events are in the own diff file
+    bool LockedAfterStore = false; // ... of a generation that was closed right then
     bool Halted = false;
 };
 

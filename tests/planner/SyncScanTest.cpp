@@ -119,7 +119,7 @@ TEST_F(SyncScanTest, AnotherUsersFileArrivesGrowsAndIsReadOnlyWhenItsSizeChanges
     EXPECT_EQ(Comment("other.bob.1"), "mine");
 
     // The own edit went into the own diff file of this generation, and nowhere else.
-    ASSERT_TRUE(StepUntil([this] { return !journal->HasUnwrittenEvents(); }));
+    ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
     const QString own = journal->DiffFile();
     ASSERT_FALSE(own.isEmpty());
     EXPECT_TRUE(own.startsWith(journal->GetWorkingDir() + UserIdentity() + "."));
@@ -184,7 +184,7 @@ TEST_F(SyncScanTest, AClosedGenerationMovesTheJournalOnAndARewrittenDocumentAsks
     core->UpdatePending();
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     const QString id = row->ID.Value();
-    ASSERT_TRUE(StepUntil([this] { return !journal->HasUnwrittenEvents(); }));
+    ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
     const QString firstGeneration = journal->WorkingDir();
 
     // Another instance saves: lock copy here, a new generation with its working copy.
@@ -193,7 +193,7 @@ TEST_F(SyncScanTest, AClosedGenerationMovesTheJournalOnAndARewrittenDocumentAsks
     QDir().mkpath(journal->GetTmpDirectory() + next);
     ASSERT_TRUE(testsupport::writeFile(journal->GetWorkingFileName(next), EmptyDocument));
     core->SetData_(row, cnTextCenterMiddle, "after the lock");
-    ASSERT_TRUE(StepUntil([&] { return journal->WorkingDir() == next && !journal->HasUnwrittenEvents(); }));
+    ASSERT_TRUE(StepUntil([&] { return !core->ScanRunning() && journal->WorkingDir() == next && !journal->HasUnwrittenEvents(); }));
     EXPECT_TRUE(journal->DiffFile().startsWith(journal->GetTmpDirectory() + next + "/"));
     EXPECT_FALSE(journal->NeedReload());
 
