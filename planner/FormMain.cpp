@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,8 +90,8 @@ void TMainForm::CreateActions()
     };
     make(ActionNew, "ActionNew", "&New", QKeySequence::New, &TMainForm::ActionNewExecute);
     make(ActionOpen, "ActionOpen", "&Open...", QKeySequence::Open, &TMainForm::ActionOpenExecute);
-    make(ActionSave, "ActionSave", "&Save", QKeySequence::Save, nullptr);
-    make(ActionSaveAs, "ActionSaveAs", "Save &As...", QKeySequence(), nullptr);
+    make(ActionSave, "ActionSave", "&Save", QKeySequence::Save, &TMainForm::ActionSaveExecute);
+    make(ActionSaveAs, "ActionSaveAs", "Save &As...", QKeySequence(), &TMainForm::ActionSaveAsExecute);
     make(ActionClose, "ActionClose", "E&xit", QKeySequence(), &TMainForm::ActionCloseExecute);
     make(ActionAddNode, "ActionAddNode", "New Entry", QKeySequence(),
          &TMainForm::ActionAddNodeExecute);
@@ -101,9 +102,14 @@ void TMainForm::CreateActions()
          &TMainForm::ActionRedoExecute);
     make(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed", QKeySequence(), nullptr);
     make(localUndo, "localUndo", "Undo local changes only", QKeySequence(), nullptr);
-    // Saving comes with its own commands.
-    ActionSave->setEnabled(false);
-    ActionSaveAs->setEnabled(false);
+    // The save dialog; the core asks before it overwrites a file.
+    FCore->OnChooseSaveFileName = [this](const QString &proposed) {
+        return QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Save as")), proposed,
+                                            Translate(QStringLiteral("ZOP files")) + QStringLiteral(" (*.zop)"),
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    };
+    connect(Dateikomprimiertspeichern1, &QAction::toggled, this,
+            [this](bool checked) { FCore->FSaveFileCompressed = checked; });
     connect(&FCore->UndoStack(), &TUndoRedo::MainFormUpdate, this, &TMainForm::UpdateUndoRedoActions);
     UpdateUndoRedoActions();
     Dateikomprimiertspeichern1->setCheckable(true);
@@ -198,11 +204,13 @@ void TMainForm::Open(const QString &fileName)
     try {
         FCore->Open(fileName);
     } catch (const EPlannerError &error) {
-        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
         Log(QStringLiteral("Exception: ") + error.Message());
-        return;
     }
+    // The loaded file decides how it is saved again.
+    Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
     SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    if (QFileInfo(fileName).isFile())
+        FLastOpenFileName = fileName;
 }
 
 void TMainForm::OpenCommandLine(const QStringList &arguments)
@@ -213,10 +221,22 @@ void TMainForm::OpenCommandLine(const QStringList &arguments)
 
 void TMainForm::ActionOpenExecute()
 {
-    const QString name = QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Open")), QString(),
+    const QString name = QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Open")), FLastOpenFileName,
                                                       Translate(QStringLiteral("ZOP files")) + QStringLiteral(" (*.zop)"));
     if (!name.isEmpty())
         Open(name);
+}
+
+void TMainForm::ActionSaveAsExecute()
+{
+    if (FCore->ActionSaveAsExecute())
+        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+}
+
+void TMainForm::ActionSaveExecute()
+{
+    FCore->ActionSaveExecute();
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
 }
 
 void TMainForm::ActionCloseExecute()

@@ -29,6 +29,9 @@ public:
     // Opens a document; failures are logged (the user has seen their message).
     void Open(const QString &fileName);
     void ActionOpenExecute();
+    // Save under the document's name (Save As without one); Save As with the save dialog.
+    void ActionSaveExecute();
+    void ActionSaveAsExecute();
     // The program's arguments (without the program name): exactly one names a document; with
     // none or several nothing is opened and the last document is not reopened.
     void OpenCommandLine(const QStringList &arguments);
@@ -86,5 +89,6 @@ private:
 
     QLabel *FStatusPanels[4] = {};
     bool FBusy = false;
+    QString FLastOpenFileName; // where the open dialog starts
     std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
 };

@@ -82,16 +82,6 @@ void TPlannerCore::ActionNewExecute()
     EndUpdate();
 }
 
-bool TPlannerCore::Load(const QString &)
-{
-    return false;
-}
-
-bool TPlannerCore::Save()
-{
-    return false;
-}
-
 void TPlannerCore::Open(const QString &fileName)
 {
     if (!QFileInfo(fileName).isFile()) {

@@ -74,13 +74,14 @@ public:
     // Opens a document: checks, then the loading road. Raises EPlannerError for an unknown
     // file type (after leaving a new document behind).
     void Open(const QString &fileName);
-    // Loads a ".zop" file; false when it cannot be read. The file road fills it in.
+    // The road of opening a ".zop" file through its working folder; false when nothing
+    // could be loaded (a new document is left then).
     virtual bool Load(const QString &fileName);
     // The save question: mrYes, mrNo or mrCancel.
     int MessageFileNotSaved();
     // The close handler: false refuses closing.
     bool FormClose();
-    // Saving belongs to the file road; until it exists nothing is saved (false).
+    // Save, or Save As for a document without a name; false when nothing was saved.
     virtual bool Save();
     bool IsLoading() const { return FLoading; }
 
@@ -417,7 +418,69 @@ public:
     bool ScanRunning() const;
     // ---- end
 
-    // ---- document files (PlannerCoreFiles.cpp, PlannerCoreImport.cpp)
+    // ---- document files (PlannerCoreFileFormat.cpp, PlannerCoreFileRoads.cpp, PlannerCoreImport.cpp)
+    // Reads one document file into the model; false (logged) when it cannot be read or the
+    // user declines a file of another version.
+    bool LoadFrom(const QString &fileName);
+    // The whole document as the bytes of one file, compressed when asked; always built from
+    // the empty template.
+    QByteArray SaveToBuffer(bool compress);
+    // Writes one document file from the model ("Save File compressed" decides the form);
+    // false when it could not be written, the previous file then stays as it was.
+    bool SaveTo(const QString &fileName);
+    // Reads an old ini-style document and saves it in the current format.
+    bool ImportFrom(const QString &fileName);
+    static bool FilesAreIdentical(const QString &a, const QString &b);
+    // The road of saving; false when nothing was saved (the user has been told).
+    bool Save(const QString &fileName);
+    // Save under the document's name, or Save As for a document without one.
+    bool ActionSaveExecute();
+    bool ActionSaveAsExecute();
+    // The save dialog: the chosen name, empty when cancelled. Set by the window; without it
+    // Save As saves nothing.
+    std::function<QString(const QString &proposed)> OnChooseSaveFileName;
+    // The chart's view values a document file carries (written, not read back).
+    struct TFileViewValues
+    {
+        int RowHeight = 54; // scaled to three text rows
+        int ColWidth = 8;
+        int Zoom = 100;
+    };
+    std::function<TFileViewValues()> OnGetViewValues;
+    // The bar text layout of every group tab (0 = three text rows).  // moves to the chart
+    QVector<qint32> FRowSets;
+    // What an old-format document carried beside the document: print options, view values
+    // and saved filters, read by the import for the per-user settings to take over.
+    struct TImportedFilter
+    {
+        int Type = 0;
+        int SubType = 0;
+        QString Text1;
+        QString Text2;
+        int Table = 0;
+        QString Group;
+        QString Header;
+    };
+    struct TImportedSettings
+    {
+        QString Footer;
+        QString Header;
+        bool PrintToday = false;
+        bool PrintHeader = false;
+        bool PrintFooter = false;
+        bool PrintFilename = true;
+        bool PrintLochrand = false;
+        int FontSize = 10;
+        QString FontName;
+        int ColWidth = 8;
+        int Zoom = 100;
+        int Transparency = 50;
+        bool DenyMoveBeforeNow = false;
+        bool AutoArrange = false;
+        int SmallTimeChartRowHeight = 0; // 0: not in the file
+        QVector<TImportedFilter> Filters;
+    };
+    TImportedSettings FImportedSettings;
     // ---- end
 
     // ---- state the Parts name
@@ -461,6 +524,22 @@ private:
     bool SeedWorkingCopy();
     // ---- end
     // ---- private: document files
+    void LoadSetup(const class TXMLNode *setup, bool compressed);
+    void LoadPublicHoliday(const TXMLNode *holidays);
+    void LoadPositionGroups(const TXMLNode *groups);
+    void LoadTable(const TXMLNode *data);
+    void SaveSetup(TXMLNode *setup);
+    void SavePositionGroups(TXMLNode *groups);
+    void SavePublicHoliday(TXMLNode *holidays);
+    void SaveTable(TXMLNode *data, TWhichTable table);
+    // Writes one serialised document to a file: a synced temporary file renamed over the
+    // target, the previous version then to the recycle bin.
+    bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
+    bool DoSave(const QString &fileName);
+    // The readers of the old ini-style format.
+    void ImportSetup(const class TMemIniFile &ini);
+    void ImportPublicHoliday(const TMemIniFile &ini);
+    void ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored);
     // ---- end
 
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
