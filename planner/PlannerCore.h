@@ -142,6 +142,7 @@ public:
     std::function<bool()> OnFolderReachable;
     // After the idle timer's work: the window sets its actions and caption.
     std::function<void()> OnIdleProcessed;
+    // ---- end
 
     // ---- tables and columns
     TBaseTreeGrid *GetTable(TWhichTable table) const;
@@ -328,6 +329,7 @@ public:
     std::function<int()> OnTabUnderMouse;
     std::function<void(const QString &)> OnRestoreGroupFilters;
     std::function<void()> OnFilterTables;
+    // ---- end
 
     // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
     // The Undo and Redo commands: the newest group of the undo stack is replayed on this
