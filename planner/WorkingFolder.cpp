@@ -130,8 +130,14 @@ bool MoveToTrash(const QString &path, QString *error)
     // Qt gives up on a home trash that has never been used.
     const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                           + QStringLiteral("/Trash");
-    QDir().mkpath(trash + QStringLiteral("/files"));
-    QDir().mkpath(trash + QStringLiteral("/info"));
+    for (const QString &sub : {QStringLiteral("/files"), QStringLiteral("/info")}) {
+        // Qt falls back to the current folder when the home trash is unusable: never let it.
+        const QString folder = trash + sub;
+        QDir().mkpath(folder);
+        const QFileInfo folderInfo(folder);
+        if (!folderInfo.isDir() || !folderInfo.isWritable())
+            return fail(QStringLiteral("Cannot move \"%1\" to the trash: no trash folder").arg(path));
+    }
 
     const QString absolute = info.absoluteFilePath();
     QString inTrash;
@@ -144,5 +150,10 @@ bool MoveToTrash(const QString &path, QString *error)
     const QString misplaced = QFileInfo(inTrash).absoluteFilePath();
     if (!inTrash.isEmpty() && QFileInfo::exists(misplaced) && !QFileInfo::exists(absolute))
         renameEntry(misplaced, absolute);
+    if (!inTrash.isEmpty()) {
+        const QFileInfo entry(misplaced);
+        QFile::remove(entry.dir().filePath(QStringLiteral("../info/") + entry.fileName()
+                                           + QStringLiteral(".trashinfo")));
+    }
     return fail(QStringLiteral("Cannot move \"%1\" to the trash: no trash folder").arg(path));
 }
