@@ -284,11 +284,15 @@ TEST_F(WorkingFolderTest, TrashTakesFilesAndFoldersAndKeepsThemOnFailure)
     const QString kept = folder + QStringLiteral("/kept.zop");
     testsupport::writeFile(kept, "kept");
     const QString cwd = QDir::currentPath();
+    // Nothing of the failed attempt may land in the current folder either.
+    QTemporaryDir work;
+    ASSERT_TRUE(QDir::setCurrent(work.path()));
     QString error;
     EXPECT_FALSE(MoveToTrash(kept, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(testsupport::readFile(kept), QByteArray("kept"));
-    EXPECT_EQ(QDir::currentPath(), cwd);
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    ASSERT_TRUE(QDir::setCurrent(cwd));
     QFile::remove(trash);
 
     EXPECT_FALSE(MoveToTrash(folder + QStringLiteral("/missing")));
