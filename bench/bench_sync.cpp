@@ -1,0 +1,178 @@
+// Synchronisation at scale: 10,000 foreign events from 5 diff files applied to a document of
+// 50,000 rows (from parsed trees, and from the files through a forced load), and one scan of
+// a generation of 20 diff files in which nothing is new.
+
+#include <benchmark/benchmark.h>
+
+#include "BenchMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+#include "DateFormat.h"
+#include "DirWatchThread.h"
+#include "PlannerCore.h"
+#include "PlannerWindow.h"
+#include "UndoRedo.h"
+#include "WatcherThread.h"
+#include "XmlTree.h"
+#include "treegrid/StringTreeGrid.h"
+
+namespace {
+
+constexpr int kRows = 50000;
+constexpr int kFiles = 5;
+constexpr int kEventsPerFile = 2000;
+
+class TQuietWindow : public IPlannerWindow
+{
+public:
+    void InvalidateRow(TNodeData &) override {}
+    void InvalidateChart() override {}
+    void SetStatusText(int, const QString &) override {}
+    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrYes; }
+    void SetBusyCursor(bool) override {}
+};
+
+struct TDocument
+{
+    TQuietWindow window;
+    TUndoRedo undo;
+    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
+    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
+    std::unique_ptr<TPlannerCore> core;
+    std::vector<TNodeData *> rows;
+
+    TDocument()
+    {
+        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
+        core->ActionNewExecute();
+        core->BeginUpdate(QString());
+        const int comment = core->IndexOfColumnHack(tbTable, QStringLiteral("Comment"));
+        for (int i = 0; i < kRows; ++i) {
+            TNodeData *row = core->AddNode(QStringLiteral("base.%1").arg(i), tbTable, false);
+            core->DoSetData(row, comment, QStringLiteral("row %1").arg(i), false);
+            rows.push_back(row);
+        }
+        core->EndUpdate();
+        core->ClearDelayedFlags();
+    }
+    ~TDocument() { core.reset(); }
+};
+
+// The events of one user: changes of every fifth row from `offset` on, texts marked `tag`.
+QString DiffText(int user, const QString &tag)
+{
+    QString events;
+    for (int i = 0; i < kEventsPerFile; ++i) {
+        const int row = (i * kFiles + user) % kRows * 5 % kRows;
+        events += QStringLiteral("<change id=\"base.%1\" index=\"%2\"><__change__>1</__change__>"
+                                 "<__user__>user%3.x</__user__><Comment>%4 %2</Comment>"
+                                 "<Length>%5</Length></change>")
+                      .arg(QString::number(row), QString::number(i + 1), QString::number(user), tag,
+                           QString::number(1 + i % 9));
+    }
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data />"
+                          "<diff index=\"%1\">%2</diff></document>\r\n")
+        .arg(QString::number(kEventsPerFile), events);
+}
+
+void ResetChangeIndices(TDocument &document)
+{
+    for (TNodeData *row : document.rows)
+        row->ChangeIndex = 0;
+}
+
+void BM_ApplyForeignEvents(benchmark::State &state)
+{
+    TDocument document;
+    // Two versions of the files so that every run really changes the cells.
+    std::vector<std::unique_ptr<TXMLTree>> trees[2];
+    for (int version = 0; version < 2; ++version)
+        for (int user = 0; user < kFiles; ++user) {
+            trees[version].push_back(std::make_unique<TXMLTree>());
+            trees[version].back()->setText(DiffText(user, version ? QStringLiteral("b") : QStringLiteral("a")));
+        }
+    int run = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetChangeIndices(document);
+        state.ResumeTiming();
+        for (const auto &tree : trees[run % 2]) {
+            int last = -1;
+            document.core->LoadDiffElement(*tree->namedNode(QStringList{"document", "diff"}), last);
+        }
+        document.core->SolveConflicts({});
+        ++run;
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles * kEventsPerFile);
+}
+BENCHMARK(BM_ApplyForeignEvents)->Unit(benchmark::kMillisecond);
+
+// The same events read from their files by the scan and applied through the forced load.
+void BM_LoadTransactionsFromFiles(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("plan.zop"));
+    QFile file(name);
+    file.open(QIODevice::WriteOnly);
+    file.write("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"0\" /></document>\r\n");
+    file.close();
+    TDocument document;
+    document.core->NewDirWatchThread(name);
+    const QString folder = document.core->DirWatchThread()->GetWorkingDir();
+    int run = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetChangeIndices(document);
+        for (int user = 0; user < kFiles; ++user) {
+            TXMLTree tree;
+            tree.setText(DiffText(user, run % 2 ? QStringLiteral("b") : QStringLiteral("a")));
+            tree.SaveToFile(folder + QStringLiteral("user%1.x.1.diff").arg(user), true, {});
+        }
+        state.ResumeTiming();
+        document.core->SyncLoadTransactions();
+        ++run;
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles * kEventsPerFile);
+}
+BENCHMARK(BM_LoadTransactionsFromFiles)->Unit(benchmark::kMillisecond);
+
+// A scan of 20 diff files whose sizes are all known: the cost of every idle second.
+void BM_ScanNothingNew(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/0/");
+    QDir().mkpath(folder);
+    TScanInput input;
+    input.UserFile = dir.path() + QStringLiteral("/me.x.user");
+    input.WorkingDir = folder;
+    for (int user = 0; user < 20; ++user) {
+        const QString path = folder + QStringLiteral("user%1.x.1.diff").arg(user);
+        TXMLTree tree;
+        tree.setText(DiffText(user % kFiles, QStringLiteral("a")));
+        tree.SaveToFile(path, true, {});
+        input.KnownSizes.emplace(path, QFileInfo(path).size());
+    }
+    const std::atomic<bool> halt{false};
+    for (auto _ : state) {
+        TScanResult result = TWatcherThread::Scan(input, halt);
+        if (!result.Files.empty())
+            state.SkipWithError("a file was read again");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_ScanNothingNew)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return RunBenchmarks(argc, argv, [] {
+        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+    });
+}
