@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "DirWatchThread.h"
+#include "FormMain.h"
 #include "PreparedFile.h"
 #include "common/TestSupport.h"
 
@@ -357,6 +358,56 @@ TEST(PreparedFileTest, UncommittedFilesLeaveNothingBehind)
     TPreparedFile blocked(dir.path());
     EXPECT_FALSE(blocked.Prepare("x"));
     EXPECT_FALSE(blocked.ErrorString().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The main window with its questions answered by a script.
+class TSavingMainForm : public TMainForm
+{
+public:
+    int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons) override
+    {
+        questions.append(text);
+        return answers.empty() ? mrCancel : answers.takeFirst();
+    }
+    QStringList questions;
+    QList<int> answers;
+};
+
+TEST(FileRoadWindowTest, SaveCommandsAndTheCompressedOption)
+{
+    QTemporaryDir dir;
+    auto form = std::make_unique<TSavingMainForm>();
+    const QString document = dir.filePath(QStringLiteral("window.zop"));
+    form->Core().OnChooseSaveFileName = [&](const QString &) { return document; };
+    form->Dateikomprimiertspeichern1->setChecked(false);
+    EXPECT_FALSE(form->Core().FSaveFileCompressed);
+    form->ActionAddNode->trigger();
+    form->ActionSave->trigger(); // no name yet: Save As
+    EXPECT_TRUE(form->questions.isEmpty());
+    EXPECT_TRUE(testsupport::readFile(document).startsWith("<?xml"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
+
+    form->ActionNew->trigger();
+    EXPECT_TRUE(form->Dateikomprimiertspeichern1->isChecked());
+    EXPECT_TRUE(form->Core().FSaveFileCompressed);
+    form->Open(document);
+    EXPECT_FALSE(form->Dateikomprimiertspeichern1->isChecked()); // the file was plain
+    EXPECT_EQ(form->Core().GetTableRowCount(tbTable), 1);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
+
+    // Save As to an existing file asks first.
+    const QString other = dir.filePath(QStringLiteral("other.zop"));
+    testsupport::writeFile(other, "keep");
+    form->Core().OnChooseSaveFileName = [&](const QString &) { return other; };
+    form->answers = {mrCancel};
+    form->ActionSaveAs->trigger();
+    EXPECT_EQ(form->questions.size(), 1);
+    EXPECT_EQ(testsupport::readFile(other), "keep");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
 }
 
 } // namespace
