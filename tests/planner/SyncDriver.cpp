@@ -73,7 +73,9 @@ public:
           FCore(std::make_unique<TPlannerCore>(FTasks.get(), FAbsent.get(), FWindow, &FUndo))
     {
         FCore->ActionNewExecute();
-        // The idle timer's work, as the window's idle processing runs it.
+        // The idle timer's work, as the window's idle processing runs it. The synchronisation
+        // step is called here until the idle handler calls it itself (a second step in a row
+        // only finds nothing to do).
         FIdle.setInterval(100);
         QObject::connect(&FIdle, &QTimer::timeout, [this] {
             FCore->SynchronisationStep();
@@ -99,10 +101,7 @@ public:
                 return core.Save(f.value(1)) ? "ok" : "error save";
             }
             if (command == "open") {
-                TPlannerCore::RecoverInterruptedSave(f.value(1));
                 core.Open(f.value(1));
-                // The road of opening applies the generation's diff files.
-                core.SyncLoadTransactions();
                 return core.DirWatchThread()->Filename().isEmpty() ? "error open" : "ok";
             }
             if (command == "add") {
