@@ -298,6 +298,9 @@ int TPlannerCore::GetRowCount() const
     const int column = GetConnection(tbTable, cnPosition);
     if (column < 0)
         return 1;
+    // The visible positions of the current group; the whole pick list until a group applies.
+    if (!FGlobalPositionFilter.isEmpty())
+        return std::max(1, int(FGlobalPositionFilter.size()));
     return std::max(1, int(GetColumnStrings(tbTable, column).size()));
 }
 

@@ -109,6 +109,7 @@ TEST_F(PositionTest, GroupTabsHideRowsButNeverMoveEnds)
     core->SelectGroupTab(1);
     EXPECT_EQ(applied, QList<int>{1});
     EXPECT_EQ(VisibleNames(), QStringList{"C"});
+    EXPECT_EQ(core->GetRowCount(), 1); // the chart shows the group's rows only
     EXPECT_EQ(core->GetPositionOf(c), 0);
     EXPECT_LT(core->GetPositionOf(team), 0);
     EXPECT_EQ(core->GetPositionOf(all), -9);
@@ -131,6 +132,7 @@ TEST_F(PositionTest, GroupTabsHideRowsButNeverMoveEnds)
     // A group with an empty filter shows everything.
     core->SelectGroupTab(2);
     EXPECT_EQ(VisibleNames().size(), 5);
+    EXPECT_EQ(core->GetRowCount(), 5);
     // Resetting keeps tab 0 and selects it.
     core->ResetPositionGroups();
     EXPECT_EQ(core->GroupTabCaptions(), QStringList{"all"});
