@@ -166,6 +166,12 @@ void TPlannerCore::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             const QString ub = TXMLNode::ValueOf(b->namedNode(QStringLiteral("__user__")));
             return QString::compare(ua, ub, Qt::CaseSensitive) < 0;
         });
+        // Without the row's first record (its working copy or its "new" event could not be
+        // read) a rebuild would lose every cell no event names: the row stays as it is.
+        if (records.empty() || records.front()->GetName() != QStringLiteral("new")) {
+            Log(QStringLiteral("SolveConflicts: no base record of %1, row left as it is").arg(id));
+            continue;
+        }
         try {
             DeleteNode(FindNode(id), false);
             TNodeData *row = nullptr;

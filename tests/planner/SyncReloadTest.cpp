@@ -130,3 +130,33 @@ TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
     EXPECT_FALSE(core->DirWatchThread()->NeedReload());
     EXPECT_NE(core->FindNode(id), nullptr);
 }
+
+TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
+{
+    core->FSaveFileCompressed = false;
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    const QString id = row->ID.Value();
+    ASSERT_TRUE(core->ForceStorePending());
+    ASSERT_TRUE(core->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+
+    // The own diff file cannot be written (a folder holds its name): the scan takes the edit
+    // and cannot write it.
+    TDirWatchThread &journal = *core->DirWatchThread();
+    ASSERT_TRUE(QDir().mkpath(journal.GetWorkingDir() + UserIdentity() + ".1.diff"));
+    core->SetData_(core->FindNode(id), cnLength, "7");
+    ASSERT_TRUE(StepUntil([&] {
+        return !core->ScanRunning() && core->DirWatchThread()->PendingEvents().empty()
+               && core->DirWatchThread()->HasUnwrittenEvents();
+    }));
+    ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), saved));
+    // Then its new generation and the document; this instance reloads.
+    const QString next = QString::number(journal.WorkingDir().toInt() + 1);
+    ASSERT_TRUE(QDir().mkpath(journal.GetTmpDirectory() + next));
+    ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(next), OtherDocument(saved, id)));
+    ASSERT_TRUE(testsupport::writeFile(document, OtherDocument(saved, id)));
+    QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(10), QFileDevice::FileModificationTime);
+    ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
+    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+}

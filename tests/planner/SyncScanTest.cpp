@@ -232,3 +232,32 @@ TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopySeedsTheNextGenerationFromIt)
     EXPECT_FALSE(TPlannerCore::RecoverInterruptedSave(document));
     EXPECT_FALSE(QFileInfo::exists(tmp + "2/plan.zop"));
 }
+
+TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
+{
+    // The own diff file cannot be written (its name is taken by a folder): every own event
+    // stays handed over and unwritten.
+    ASSERT_TRUE(QDir().mkpath(journal->GetWorkingDir() + UserIdentity() + ".1.diff"));
+    const auto write = [&](const QString &events, int index) {
+        // "!" sorts before every host name: with equal change indices the own edit wins.
+        QString text = QString::fromLatin1(DiffFile(events, index));
+        ASSERT_TRUE(testsupport::writeFile(other, text.replace("other.bob</__user__>", "!.bob</__user__>").toLatin1()));
+    };
+    write(NewRow("other.bob.1", 1, "one"), 1);
+    core->SyncLoadTransactions();
+    ASSERT_EQ(Comment("other.bob.1"), "one");
+
+    core->SetData(core->FindNode("other.bob.1"), core->IndexOfColumnHack(tbTable, "Comment"), "mine");
+    write(NewRow("other.bob.1", 1, "one")
+              + ChangeRow("other.bob.1", 2, 1, "theirs").replace("</change>", "<Length>4</Length></change>"),
+          2);
+    ASSERT_TRUE(StepUntil([this] {
+        TNodeData *node = core->FindNode("other.bob.1");
+        return node && core->GetData_(node, cnLength) == "4";
+    }));
+    EXPECT_TRUE(core->Conflicts().isEmpty());
+    EXPECT_EQ(Comment("other.bob.1"), "mine"); // rebuilt with the own edit, as the others will
+    EXPECT_EQ(core->FindNode("other.bob.1")->ChangeIndex, 1u);
+    EXPECT_TRUE(StepUntil([this] { return !core->ScanRunning(); }));
+    EXPECT_TRUE(journal->HasUnwrittenEvents());
+}
