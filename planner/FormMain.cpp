@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "DirWatchThread.h"
+#include "InstanceLink.h"
 #include "Language.h"
 #include "Log.h"
 #include "UndoRedo.h"
@@ -136,6 +137,13 @@ void TMainForm::CreateActions()
 void TMainForm::FormCreate()
 {
     setAcceptDrops(true);
+    FInstanceLink = new TInstanceLink(this);
+    connect(FInstanceLink, &TInstanceLink::bringToFrontRequested, this, [this] {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    });
     FCore->FFocusNewNode = false;
     FCore->FUndoRedoGroupIndex = -1;
     ActionNewExecute();
@@ -197,6 +205,24 @@ void TMainForm::ActionNewExecute()
 void TMainForm::SetCaption(const QString &fileName)
 {
     setWindowTitle(QStringLiteral("ZOP - ") + fileName);
+    FInstanceLink->setTitle(windowTitle());
+}
+
+bool TMainForm::ActivateOtherInstance(const QString &fileName)
+{
+    const QString absolute = QFileInfo(fileName).absoluteFilePath();
+    const QString prefix = QStringLiteral("ZOP - ");
+    const QList<TInstanceInfo> others = FInstanceLink->otherInstances();
+    // Searched from the newest entry, names compared without regard to case.
+    for (auto it = others.crbegin(); it != others.crend(); ++it) {
+        if (it->title.size() <= prefix.size() || !it->title.startsWith(prefix))
+            continue;
+        const QString shown = it->title.mid(prefix.size());
+        if (shown.compare(fileName, Qt::CaseInsensitive) == 0
+            || shown.compare(absolute, Qt::CaseInsensitive) == 0)
+            return FInstanceLink->bringToFront(it->id);
+    }
+    return false;
 }
 
 void TMainForm::Open(const QString &fileName)

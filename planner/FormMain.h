@@ -12,6 +12,7 @@ class QAction;
 class QLabel;
 class QTabBar;
 class QTabWidget;
+class TInstanceLink;
 class TStringTreeGrid;
 
 // The main window. It owns the document (through its planner core) and shows both tables;
@@ -50,6 +51,7 @@ public:
     int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     void SetBusyCursor(bool busy) override;
     void ActiveTableChanged() override;
+    bool ActivateOtherInstance(const QString &fileName) override;
 
     TStringTreeGrid *StringTreeGrid1 = nullptr; // tasks
     TStringTreeGrid *StringTreeGrid2 = nullptr; // absent days
@@ -90,5 +92,7 @@ private:
     QLabel *FStatusPanels[4] = {};
     bool FBusy = false;
     QString FLastOpenFileName; // where the open dialog starts
+    // The other running instances; the window's title is this instance's entry.
+    TInstanceLink *FInstanceLink = nullptr;
     std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
 };

@@ -65,18 +65,22 @@ void TPlannerCore::ActionNewExecute()
     FDirWatchThread = std::make_unique<TDirWatchThread>();
     FMaxHistoryFiles = 30;
     BeginUpdate(Translate(QStringLiteral("resetting...")));
+    FSaveFileCompressed = true;
     FUserDate = Now();
     FLastFreeID = 0;
-    FUndoRedo->SetAcceptUndo(false);
-    FUndoRedo->Clear();
-    ForEach(feAll, &TPlannerCore::CB_DeleteNode, nullptr);
-    FOverlappingNodes.clear();
-    SetMinUnit(muDay);
-    FColors = {0xFFFFFF, 0x00FFFF, 0x00BF00};
-    FHolidayColors = {0xF0E5CC, 0xE0CA92, 0x978762};
-    CreateBasicTable(tbTable);
-    CreateBasicTable(tbExclude);
-    FUndoRedo->SetAcceptUndo(true);
+    {
+        // Refusing entries ends with the block, also when an exception passes.
+        TSuspendUndo suspended(*FUndoRedo);
+        FUndoRedo->Clear();
+        ForEach(feAll, &TPlannerCore::CB_DeleteNode, nullptr);
+        FOverlappingNodes.clear();
+        SetMinUnit(muDay);
+        FColors = {0xFFFFFF, 0x00FFFF, 0x00BF00};
+        FHolidayColors = {0xF0E5CC, 0xE0CA92, 0x978762};
+        ResetPositionGroups();
+        CreateBasicTable(tbTable);
+        CreateBasicTable(tbExclude);
+    }
     FDefaultHolidayReason = Translate(QStringLiteral("Holiday"));
     FDefaultCalcWorkdays = true;
     EndUpdate();
@@ -88,6 +92,8 @@ void TPlannerCore::Open(const QString &fileName)
         FWindow.Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
         return;
     }
+    if (FWindow.ActivateOtherInstance(fileName))
+        return;
     if (FDirWatchThread->HasUnwrittenEvents()) {
         const int answer = MessageFileNotSaved();
         if (answer == mrCancel)

@@ -43,6 +43,8 @@ TEST_F(CoreTest, NewDocumentResetsEverything)
     core->FUndoRedoGroupIndex = -1;
     core->FDefaultCalcWorkdays = false;
     core->FColors = {0x123456};
+    core->FSaveFileCompressed = false; // as after opening a plain file
+    core->AddPositionGroup("Only one", QString());
     ASSERT_FALSE(undo.UndoList().empty());
     ASSERT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
 
@@ -55,6 +57,8 @@ TEST_F(CoreTest, NewDocumentResetsEverything)
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(core->FDefaultHolidayReason, QStringLiteral("Holiday"));
     EXPECT_TRUE(core->FDefaultCalcWorkdays);
+    EXPECT_TRUE(core->FSaveFileCompressed);
+    EXPECT_EQ(core->GroupTabCaptions(), QStringList{"all"});
     EXPECT_EQ(core->FColors, (QVector<TColor>{0xFFFFFF, 0x00FFFF, 0x00BF00}));
     EXPECT_EQ(core->FHolidayColors, (QVector<TColor>{0xF0E5CC, 0xE0CA92, 0x978762}));
     EXPECT_FALSE(core->IsUpdating());
