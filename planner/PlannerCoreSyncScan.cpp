@@ -77,14 +77,17 @@ TPlannerCore::TSyncState &TPlannerCore::SyncState()
     const TDirWatchThread *journal = FDirWatchThread.get();
     if (state.Journal != journal || (journal && (state.FileName != journal->Filename()
                                                  || state.WorkingDir != journal->WorkingDir()))) {
-        const bool sameDocument = journal && state.FileName == journal->Filename();
+        const bool sameJournal = journal && state.Journal == journal;
+        state.Thread.reset();
+        // Events the journal still holds for its writer go into the next generation; the
+        // reload needs their records until then. Once written, nobody needs them.
+        const bool handedOver = journal && journal->NumPendingEvents() > int(journal->PendingEvents().size());
         state.Reset(journal);
         FConflicts.clear();
-        // Own events written into a generation that closed are still needed by the reload.
-        if (!sameDocument) {
+        if (!sameJournal || !handedOver)
             state.Unwritten.clear();
+        if (!sameJournal)
             state.Late.clear();
-        }
     }
     return state;
 }
@@ -132,6 +135,12 @@ void TPlannerCore::UpdatePending()
     if (journal->isLocked()) {
         // Another instance saved: its new generation takes the journal from now on.
         StopBackgroundThread();
+        // A scan stopped here may have written the own events just as the lock came: the
+        // saver may have missed them.
+        if (journal->NumPendingEvents() == int(journal->PendingEvents().size())) {
+            std::move(state->Unwritten.begin(), state->Unwritten.end(), std::back_inserter(state->Late));
+            state->Unwritten.clear();
+        }
         journal->FindWorkingDirectory(false);
         SeedWorkingCopy();
         if (journal->isLocked())
@@ -306,12 +315,12 @@ void TPlannerCore::LoadPending()
 {
     TSyncState &state = SyncState();
     // Many events at once (a colleague's long session, opening): one bracket, one pass.
-    int waiting = 0;
+    qint64 waiting = 0;
     for (const auto &[path, file] : state.Files) {
         if (!file.Changed || !file.Tree)
             continue;
         if (const TXMLNode *diff = file.Tree->namedNode(DiffPath))
-            waiting += std::max(0, getIndex(diff) - file.LastIndex);
+            waiting += std::max<qint64>(0, qint64(getIndex(diff)) - file.LastIndex);
     }
     const bool bracket = waiting > 200 && !IsUpdating();
     if (bracket)
