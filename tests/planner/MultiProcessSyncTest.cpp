@@ -189,7 +189,8 @@ TEST_F(MultiProcessSyncTest, DamagedForeignDiffFilesAreSurvived)
     };
     write("x.truncated.1.diff", "<?xml version=\"1.0\"?><document><setup /><data /><diff index=\"2\">"
                                 "<new id=\"x.1\" index=\"1\"><__change__>0</__change__><__table__>tbTable</__table__>");
-    write("x.garbage.1.diff", QByteArray("zip\0\xff\xff\xff\x7f garbage", 20));
+    static const char garbage[] = "zip\0\xff\xff\xff\x7f garbage";
+    write("x.garbage.1.diff", QByteArray(garbage, sizeof garbage - 1));
     write("x.huge.1.diff", "<?xml version=\"1.0\"?><document><setup /><data /><diff index=\"2147483647\">"
                            "<new id=\"x.huge\" index=\"2147483647\"><__change__>2147483647</__change__>"
                            "<__user__>x.huge</__user__><__table__>tbTable</__table__><Comment>huge</Comment></new>"

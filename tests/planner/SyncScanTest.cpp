@@ -152,7 +152,7 @@ TEST_F(SyncScanTest, DamagedFilesAreNeverHalfAppliedAndReadAgainOnceWhole)
     // The element's index runs ahead of the events that are there.
     const QByteArray missing = DiffFile(ChangeRow("other.bob.1", 2, 1, "two"), 3);
     const QByteArray packed = TLZR::compressBytes(whole);
-    const QByteArray damaged[] = {cut, missing, QByteArray("\x01\x02garbage\xff", 11), packed.left(packed.size() - 7),
+    const QByteArray damaged[] = {cut, missing, QByteArray("\x01\x02garbage\xff", 10), packed.left(packed.size() - 7),
                                   DiffFile("<change id=\"other.bob.1\" index=\"1", 1)};
     for (const QByteArray &bytes : damaged) {
         ASSERT_TRUE(testsupport::writeFile(other, bytes));
