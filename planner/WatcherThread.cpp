@@ -1,30 +1,18 @@
 #include "WatcherThread.h"
 
 #include <QBuffer>
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "BlockCompress.h"
 #include "DirWatchThread.h"
 #include "Log.h"
+#include "WorkingFolder.h"
 
 namespace {
-
-// Sets the presence file's time to now, making it when missing.
-void TouchPresence(const QString &name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadWrite)) {
-        Log(QStringLiteral("Touch %1: %2").arg(name, file.errorString()));
-        return;
-    }
-    if (!file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime))
-        Log(QStringLiteral("Touch %1: %2").arg(name, file.errorString()));
-}
 
 int MaxChildIndex(const TXMLNode &diff)
 {
@@ -140,7 +128,7 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
     };
     if (halted())
         return result;
-    TouchPresence(input.UserFile);
+    Touch(input.UserFile);
 
     if (halted())
         return result;
@@ -166,19 +154,21 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         ownDiffFile = input.Journal->DiffFile();
     }
 
-    const QFileInfoList entries =
-        QDir(input.WorkingDir).entryInfoList(QStringList{QStringLiteral("*.diff")}, QDir::Files | QDir::Hidden);
-    for (const QFileInfo &entry : entries) {
-        if (!entry.fileName().endsWith(QStringLiteral(".diff")))
-            continue;
+    // Only names ending in ".diff": the mask alone would let "x.diffy" through.
+    std::vector<TSearchRec> entries;
+    ListFiles(input.WorkingDir, QStringLiteral("*.diff"), [&](const TSearchRec &rec) {
+        if (rec.Name.endsWith(QStringLiteral(".diff")))
+            entries.push_back(rec);
+    });
+    for (const TSearchRec &entry : entries) {
         result.AnyDiff = true;
         if (halted())
             return result;
-        const QString path = input.WorkingDir + entry.fileName();
+        const QString path = input.WorkingDir + entry.Name;
         if (path == ownDiffFile)
             continue;
         const auto known = input.KnownSizes.find(path);
-        if (known != input.KnownSizes.end() && known->second == entry.size())
+        if (known != input.KnownSizes.end() && known->second == entry.Size)
             continue;
         TScannedFile file;
         QString reason;
@@ -189,7 +179,7 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
             if (known == input.KnownSizes.end() || known->second != file.Size)
                 result.Files.push_back(std::move(file));
         } else if (read == rrIncomplete) {
-            result.Skipped.push_back({path, entry.size(), reason});
+            result.Skipped.push_back({path, entry.Size, reason});
         }
     }
     return result;
