@@ -261,3 +261,19 @@ TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
     EXPECT_TRUE(StepUntil([this] { return !core->ScanRunning(); }));
     EXPECT_TRUE(journal->HasUnwrittenEvents());
 }
+
+TEST_F(SyncScanTest, OldJournalFoldersAreAppliedOnceAndWhole)
+{
+    // An imported document's old journal: every event of every whole diff file, once.
+    const QString old = dir.filePath(QStringLiteral("transactions/"));
+    ASSERT_TRUE(QDir().mkpath(old));
+    ASSERT_TRUE(testsupport::writeFile(old + "a.1.diff", DiffFile(Events({NewRow("a.1", 1, "one"),
+                                                                         ChangeRow("a.1", 2, 1, "two")}), 2)));
+    ASSERT_TRUE(testsupport::writeFile(old + "b.1.diff", DiffFile(NewRow("b.1", 1, "three"), 1)));
+    ASSERT_TRUE(testsupport::writeFile(old + "c.1.diff", "<document><diff index=\"1\"><new id=\"c.1\""));
+    core->SyncLoadTransactionsFrom(old);
+    EXPECT_EQ(Comment("a.1"), "two");
+    EXPECT_EQ(Comment("b.1"), "three");
+    EXPECT_EQ(core->FindNode("c.1"), nullptr);
+    EXPECT_TRUE(core->Conflicts().isEmpty());
+}
