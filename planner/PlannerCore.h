@@ -403,7 +403,7 @@ public:
     void SyncLoadTransactions();
     // Applies every "*.diff" file of a folder once (old journal folders of imports).
     void SyncLoadTransactionsFrom(const QString &folder);
-    // Stops a running scan (and the journal's own worker) and waits for it.
+    // Stops a running scan and waits for it; the next one starts a second later at the earliest.
     void StopBackgroundThread();
     // The reload road: the newest working copy replaces the document, the unwritten own
     // events are applied again. False (and tried again later) when it cannot be read; the
