@@ -367,7 +367,7 @@ void TPlannerCore::UpdateStatusBar()
 void TPlannerCore::ApplicationEvents1Idle()
 {
     if (FDirWatchThread) {
-        const bool reachable = !OnFolderReachable || OnFolderReachable();
+        const bool reachable = OnFolderReachable ? OnFolderReachable() : SyncOnline();
         if (reachable) {
             FOfflineErrorSignalled = false;
         } else if (!FOfflineErrorSignalled) {
@@ -384,6 +384,7 @@ void TPlannerCore::ApplicationEvents1Idle()
 
 void TPlannerCore::IdleSynchronise()
 {
+    SynchronisationStep();
 }
 
 void TPlannerCore::IdleTimerTimer()

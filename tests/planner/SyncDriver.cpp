@@ -73,14 +73,10 @@ public:
           FCore(std::make_unique<TPlannerCore>(FTasks.get(), FAbsent.get(), FWindow, &FUndo))
     {
         FCore->ActionNewExecute();
-        // The idle timer's work, as the window's idle processing runs it. The synchronisation
-        // step is called here until the idle handler calls it itself (a second step in a row
-        // only finds nothing to do).
+        // The idle timer's work (its first step is the synchronisation), as the window's idle
+        // processing runs it.
         FIdle.setInterval(100);
-        QObject::connect(&FIdle, &QTimer::timeout, [this] {
-            FCore->SynchronisationStep();
-            FCore->IdleTimerTimer();
-        });
+        QObject::connect(&FIdle, &QTimer::timeout, [this] { FCore->IdleTimerTimer(); });
         FIdle.start();
     }
     ~TDriver()
