@@ -2,60 +2,20 @@
 // Reports the time per run, the file size, and the process's peak resident memory (which only
 // grows, so run one benchmark per process for a clean peak: --benchmark_filter=...).
 
-#include <benchmark/benchmark.h>
-
-#include "BenchMain.h"
+#include "BenchSupport.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <memory>
-
-#include "DateFormat.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
-#include "treegrid/StringTreeGrid.h"
 
 namespace {
 
 constexpr int kTasks = 100000;
 constexpr int kAbsentDays = 5000;
 
-class TQuietWindow : public IPlannerWindow
+struct TDocument : TBenchCore
 {
-public:
-    void InvalidateRow(TNodeData &) override {}
-    void InvalidateChart() override {}
-    void SetStatusText(int, const QString &) override {}
-    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    void SetBusyCursor(bool) override {}
-};
-
-double PeakResidentBytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) * 1024.0;
-}
-
-struct TDocument
-{
-    TQuietWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TPlannerCore> core;
-
-    TDocument()
-    {
-        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        core->ActionNewExecute();
-    }
-    ~TDocument() { core.reset(); }
-
     // Rows as loading makes them: inside one bracket, without journal.
     void Fill()
     {
@@ -135,7 +95,5 @@ BENCHMARK(BM_OpenDocument)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char **argv)
 {
-    return RunBenchmarks(argc, argv, [] {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-    });
+    return RunBenchmarks(argc, argv, UsePlannerDateFormats);
 }

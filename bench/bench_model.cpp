@@ -2,35 +2,15 @@
 // edits, and inside one update bracket as loading does), one cell written in each, one walk
 // over all. Reports time per row and heap bytes per row (rows, journal events and undo entries).
 
-#include <benchmark/benchmark.h>
-
-#include "BenchMain.h"
-
-#include <QApplication>
+#include "BenchSupport.h"
 
 #include <malloc.h>
 
 #include <memory>
 
-#include "DateFormat.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
-#include "treegrid/StringTreeGrid.h"
-
 namespace {
 
 constexpr int kRows = 100000;
-
-class TQuietWindow : public IPlannerWindow
-{
-public:
-    void InvalidateRow(TNodeData &) override {}
-    void InvalidateChart() override {}
-    void SetStatusText(int, const QString &) override {}
-    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    void SetBusyCursor(bool) override {}
-};
 
 // Heap bytes in use (glibc), so that memory freed by an earlier run does not hide the cost.
 double HeapBytes()
@@ -39,21 +19,8 @@ double HeapBytes()
     return double(info.uordblks) + double(info.hblkhd);
 }
 
-struct TDocument
+struct TDocument : TBenchCore
 {
-    TQuietWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TPlannerCore> core;
-
-    TDocument()
-    {
-        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        core->ActionNewExecute();
-    }
-    ~TDocument() { core.reset(); }
-
     // Rows as a user makes them: journalled, undoable, one cell written after creation.
     void Fill(bool bracket, int rows = kRows)
     {

@@ -2,36 +2,17 @@
 // absent days and ten years of public holidays. Times the outermost EndUpdate (every end
 // computed again, validity, bounds) and one edit that moves one task, in day and minute mode.
 
-#include <benchmark/benchmark.h>
+#include "BenchSupport.h"
 
-#include "BenchMain.h"
-
-#include <memory>
 #include <random>
 
 #include "CommaText.h"
-#include "DateFormat.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
-#include "treegrid/StringTreeGrid.h"
 
 namespace {
 
 constexpr int kTasks = 100000;
 constexpr int kPositions = 300;
 constexpr int kAbsences = 2000;
-
-class TQuietWindow : public IPlannerWindow
-{
-public:
-    void InvalidateRow(TNodeData &) override {}
-    void InvalidateChart() override {}
-    void SetStatusText(int, const QString &) override {}
-    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    void SetBusyCursor(bool) override {}
-    int TimeChartWidthInDays() const override { return 60; }
-};
 
 // Full-time, part-time, with Saturday, early and late shifts.
 tWeekInfo RealisticWeek(std::mt19937 &random)
@@ -52,19 +33,13 @@ tWeekInfo RealisticWeek(std::mt19937 &random)
     return week;
 }
 
-struct TPlan
+// A chart of 60 days is open, as in the main window.
+struct TPlan : TBenchCore
 {
-    TQuietWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TPlannerCore> core;
     TNodeData *probe = nullptr;
 
-    explicit TPlan(TMinUnit unit)
+    explicit TPlan(TMinUnit unit) : TBenchCore(mrOk, 60)
     {
-        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        core->ActionNewExecute();
         std::mt19937 random(1234);
         core->BeginUpdate(QStringLiteral("loading"));
         core->SetMinUnit(unit);
@@ -107,7 +82,6 @@ struct TPlan
         core->UpdateBoundsProc();
         core->CheckAllValid();
     }
-    ~TPlan() { core.reset(); }
 };
 
 void BM_OutermostEndUpdate(benchmark::State &state)

@@ -2,9 +2,7 @@
 // 50,000 rows (from parsed trees, and from the files through a forced load), and one scan of
 // a generation of 20 diff files in which nothing is new.
 
-#include <benchmark/benchmark.h>
-
-#include "BenchMain.h"
+#include "BenchSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,14 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "DateFormat.h"
 #include "DirWatchThread.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
 #include "WatcherThread.h"
 #include "XmlTree.h"
-#include "treegrid/StringTreeGrid.h"
 
 namespace {
 
@@ -28,29 +21,12 @@ constexpr int kRows = 50000;
 constexpr int kFiles = 5;
 constexpr int kEventsPerFile = 2000;
 
-class TQuietWindow : public IPlannerWindow
+struct TDocument : TBenchCore
 {
-public:
-    void InvalidateRow(TNodeData &) override {}
-    void InvalidateChart() override {}
-    void SetStatusText(int, const QString &) override {}
-    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrYes; }
-    void SetBusyCursor(bool) override {}
-};
-
-struct TDocument
-{
-    TQuietWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TPlannerCore> core;
     std::vector<TNodeData *> rows;
 
-    TDocument()
+    TDocument() : TBenchCore(mrYes)
     {
-        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        core->ActionNewExecute();
         core->BeginUpdate(QString());
         const int comment = core->IndexOfColumnHack(tbTable, QStringLiteral("Comment"));
         for (int i = 0; i < kRows; ++i) {
@@ -61,7 +37,6 @@ struct TDocument
         core->EndUpdate();
         core->ClearDelayedFlags();
     }
-    ~TDocument() { core.reset(); }
 };
 
 // The events of one user: changes of every fifth row from `offset` on, texts marked `tag`.
@@ -172,7 +147,5 @@ BENCHMARK(BM_ScanNothingNew)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    return RunBenchmarks(argc, argv, [] {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-    });
+    return RunBenchmarks(argc, argv, UsePlannerDateFormats);
 }

@@ -1,16 +1,13 @@
 // Tree-grid engine: 100,000 nodes with typed user data, added, iterated, selected, sorted and
 // deleted. Reports time per operation and heap bytes per node.
 
-#include <benchmark/benchmark.h>
-
-#include "BenchMain.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QString>
 #include <QStringList>
 
 #include <malloc.h>
-#include <sys/resource.h>
 
 #include <memory>
 
@@ -33,13 +30,6 @@ struct TBenchRow {
 std::size_t heapInUse()
 {
     return mallinfo2().uordblks;
-}
-
-long peakRssKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 std::unique_ptr<TBaseTreeGrid> makeTree()
@@ -83,7 +73,7 @@ void BM_AddNodes(benchmark::State &state)
         state.ResumeTiming();
     }
     state.counters["heap_bytes_per_node"] = double(bytesPerNode);
-    state.counters["peak_rss_bytes_per_node"] = double(peakRssKb()) * 1024.0 / NodeCount;
+    state.counters["peak_rss_bytes_per_node"] = PeakResidentBytes() / NodeCount;
     state.counters["node_block_bytes"] = double(sizeof(TGridNode) + sizeof(TBenchRow));
 }
 

@@ -2,40 +2,16 @@
 // group) are undone and redone. Undoing the cut re-creates every row under a new id, which
 // the entries still naming the old ids must follow. Reports rows per second.
 
-#include "BenchMain.h"
+#include "BenchSupport.h"
 
 #include <memory>
 
-#include "DateFormat.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
-#include "treegrid/StringTreeGrid.h"
-
 namespace {
 
-class TQuietWindow : public IPlannerWindow
+struct TDocument : TBenchCore
 {
-public:
-    void InvalidateRow(TNodeData &) override {}
-    void InvalidateChart() override {}
-    void SetStatusText(int, const QString &) override {}
-    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    void SetBusyCursor(bool) override {}
-};
-
-struct TDocument
-{
-    TQuietWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
-    std::unique_ptr<TPlannerCore> core;
-
     explicit TDocument(int rows)
     {
-        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        core->ActionNewExecute();
         core->BeginUpdate(QStringLiteral("paste"));
         core->FUndoRedoGroupIndex = undo.GetGroupIndex();
         for (int i = 0; i < rows; ++i) {
@@ -50,7 +26,6 @@ struct TDocument
         core->FUndoRedoGroupIndex = -1;
         core->EndUpdate();
     }
-    ~TDocument() { core.reset(); }
 };
 
 // Undo of the cut (every row re-created) and its redo.
@@ -77,7 +52,5 @@ BENCHMARK(BM_UndoRedoCut)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    return RunBenchmarks(argc, argv, [] {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-    });
+    return RunBenchmarks(argc, argv, UsePlannerDateFormats);
 }

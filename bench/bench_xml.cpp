@@ -1,6 +1,6 @@
 // Parsing and writing a 50 MB XML document; reports MB/s of document text.
 
-#include <benchmark/benchmark.h>
+#include "BenchSupport.h"
 
 #include "XmlTree.h"
 
@@ -15,9 +15,6 @@ constexpr int kDocumentBytes = 50 * 1000 * 1000;
 QByteArray documentBytes()
 {
     QRandomGenerator rng(2026);
-    static const char *names[] = {"Install server", "Review drawings", "Weld frame", "Paint hall B",
-                                  "Customer visit", "Order material", "Test run", "Mount cabinet"};
-    static const char *people[] = {"Mueller", "Schmidt", "Novak", "Dubois", "Rossi", "Jensen"};
     TXMLTree tree;
     tree.setText(QStringLiteral(
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"0\" /></document>"));
@@ -32,13 +29,13 @@ QByteArray documentBytes()
         TXMLNode *row = data->AddNode(QStringLiteral("new"));
         row->AddAttribute(QStringLiteral("id"), QStringLiteral("%1.ws-%2.planner").arg(id).arg(rng.bounded(12)));
         row->AddNode(QStringLiteral("__table__"), QStringLiteral("tbTable"));
-        row->AddNode(QStringLiteral("Name"), QStringLiteral("%1 %2").arg(QLatin1String(names[rng.bounded(8)])).arg(rng.bounded(1000)));
+        row->AddNode(QStringLiteral("Name"), QStringLiteral("%1 %2").arg(QLatin1String(kBenchTaskNames[rng.bounded(8)])).arg(rng.bounded(1000)));
         row->AddNode(QStringLiteral("Start date"), QStringLiteral("2024-%1-%2 08:00:00")
                                                       .arg(rng.bounded(1, 13), 2, 10, QLatin1Char('0'))
                                                       .arg(rng.bounded(1, 29), 2, 10, QLatin1Char('0')));
         row->AddNode(QStringLiteral("Length"), QString::number(rng.bounded(1, 40)));
         row->AddNode(QStringLiteral("Position"), QString::number(rng.bounded(60)));
-        row->AddNode(QStringLiteral("Resource"), QLatin1String(people[rng.bounded(6)]));
+        row->AddNode(QStringLiteral("Resource"), QLatin1String(kBenchPeople[rng.bounded(6)]));
         row->AddNode(QStringLiteral("Notes"), rng.bounded(3) ? QString() : QStringLiteral("call <before> %1 h & ask").arg(rng.bounded(24)));
         estimate += 330;
     }
@@ -55,27 +52,30 @@ const QByteArray &document()
     return bytes;
 }
 
+void LoadTree(TXMLTree &tree, QByteArray &bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    tree.LoadFromStream(buffer);
+}
+
 void BM_XmlParse(benchmark::State &state)
 {
     QByteArray bytes = document();
     for (auto _ : state) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
         TXMLTree tree;
-        tree.LoadFromStream(buffer);
+        LoadTree(tree, bytes);
         benchmark::DoNotOptimize(tree.ChildCount());
     }
-    state.counters["MB/s"] = benchmark::Counter(double(bytes.size()) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = MegabytesPerSecond(double(bytes.size()));
     state.counters["MB"] = double(bytes.size()) / 1e6;
 }
 
 void BM_XmlWrite(benchmark::State &state, bool compress)
 {
     QByteArray source = document();
-    QBuffer in(&source);
-    in.open(QIODevice::ReadOnly);
     TXMLTree tree;
-    tree.LoadFromStream(in);
+    LoadTree(tree, source);
     QByteArray out;
     for (auto _ : state) {
         out.clear();
@@ -85,28 +85,24 @@ void BM_XmlWrite(benchmark::State &state, bool compress)
             state.SkipWithError("write failed");
         benchmark::DoNotOptimize(out.data());
     }
-    state.counters["MB/s"] = benchmark::Counter(double(source.size()) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = MegabytesPerSecond(double(source.size()));
 }
 
 void BM_XmlLoadCompressed(benchmark::State &state)
 {
     QByteArray source = document();
-    QBuffer in(&source);
-    in.open(QIODevice::ReadOnly);
     TXMLTree tree;
-    tree.LoadFromStream(in);
+    LoadTree(tree, source);
     QByteArray packed;
     QBuffer out(&packed);
     out.open(QIODevice::WriteOnly);
     tree.SaveToStream(out, true, [](const QString &) {});
     for (auto _ : state) {
-        QBuffer buffer(&packed);
-        buffer.open(QIODevice::ReadOnly);
         TXMLTree back;
-        back.LoadFromStream(buffer);
+        LoadTree(back, packed);
         benchmark::DoNotOptimize(back.ChildCount());
     }
-    state.counters["MB/s"] = benchmark::Counter(double(source.size()) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = MegabytesPerSecond(double(source.size()));
 }
 
 } // namespace
@@ -116,4 +112,7 @@ BENCHMARK_CAPTURE(BM_XmlWrite, plain, false)->Unit(benchmark::kMillisecond)->Use
 BENCHMARK_CAPTURE(BM_XmlWrite, compressed, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_XmlLoadCompressed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    return RunBenchmarks(argc, argv);
+}
