@@ -12,6 +12,7 @@
 #include "Color.h"
 #include "CommaText.h"
 #include "DateFormat.h"
+#include "DocumentColors.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
@@ -31,43 +32,12 @@ QString Bool01(bool value)
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// "0x" and eight upper-case hexadecimal digits of the colour's $00BBGGRR value.
-QString ColorText(TColor color)
-{
-    return QStringLiteral("0x")
-           + QString::number(quint32(ColorToRGB(color)), 16).rightJustified(8, QLatin1Char('0')).toUpper();
-}
-
-// "0x" hexadecimal, as written; "$" hexadecimal or decimal are taken too.
-bool ParseColor(const QString &text, TColor &color)
-{
-    const QString t = text.trimmed();
-    bool ok = false;
-    qint64 value = 0;
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        value = t.mid(2).toLongLong(&ok, 16);
-    else if (t.startsWith(QLatin1Char('$')))
-        value = t.mid(1).toLongLong(&ok, 16);
-    else
-        value = t.toLongLong(&ok, 10);
-    if (!ok || value < INT32_MIN || value > UINT32_MAX)
-        return false;
-    color = TColor(quint32(value));
-    return true;
-}
-
 void ReadColors(const TXMLNode *list, QVector<TColor> &colors)
 {
     if (!list)
         return;
-    const int count = list->ChildCount();
-    const QVector<TColor> previous = colors;
-    colors.resize(count);
-    for (int i = 0; i < count; ++i) {
-        TColor color = i < previous.size() ? previous[i] : TColor(0xFFFFFF);
-        ParseColor(TXMLNode::ValueOf(list->namedNode(QString::number(i))), color);
-        colors[i] = color;
-    }
+    ReadColorList(colors, list->ChildCount(),
+                  [list](int i) { return TXMLNode::ValueOf(list->namedNode(QString::number(i))); });
 }
 
 void WriteColors(TXMLNode *parent, const QString &name, const QVector<TColor> &colors)

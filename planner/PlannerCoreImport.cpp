@@ -7,6 +7,7 @@
 
 #include "CommaText.h"
 #include "DateFormat.h"
+#include "DocumentColors.h"
 #include "DirWatchThread.h"
 #include "Helper.h"
 #include "Language.h"
@@ -24,36 +25,14 @@ QString Key(const QString &prefix, int index, const QString &suffix = QString())
     return prefix + QString::number(index) + suffix;
 }
 
-// A colour as old files wrote it: decimal, "$" or "0x" hexadecimal.
-bool ReadColorValue(const QString &text, TColor &color)
-{
-    const QString t = text.trimmed();
-    bool ok = false;
-    qint64 value = 0;
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        value = t.mid(2).toLongLong(&ok, 16);
-    else if (t.startsWith(QLatin1Char('$')))
-        value = t.mid(1).toLongLong(&ok, 16);
-    else
-        value = t.toLongLong(&ok, 10);
-    if (!ok || value < INT32_MIN || value > UINT32_MAX)
-        return false;
-    color = TColor(quint32(value));
-    return true;
-}
-
 void ImportColors(const TMemIniFile &ini, const QString &section, QVector<TColor> &colors)
 {
     const int count = ini.ReadInteger(section, QStringLiteral("Count"), int(colors.size()));
     if (count < 0)
         return;
-    const QVector<TColor> previous = colors;
-    colors.resize(count);
-    for (int i = 0; i < count; ++i) {
-        TColor color = i < previous.size() ? previous[i] : TColor(0xFFFFFF);
-        ReadColorValue(ini.ReadString(section, Key(QStringLiteral("Color"), i), QString()), color);
-        colors[i] = color;
-    }
+    ReadColorList(colors, count, [&](int i) {
+        return ini.ReadString(section, Key(QStringLiteral("Color"), i), QString());
+    });
 }
 
 // The date an old file's rows were planned against: storage form or the user's date form.

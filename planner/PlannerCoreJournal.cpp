@@ -4,43 +4,14 @@
 #include "PlannerCore.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
+#include "CoreJournalFormat.h"
 #include "DirWatchThread.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
 #include "NodeEvent.h"
 #include "WorkingFolder.h"
-
-namespace {
-
-// Column captions and cell texts as the diff files hold them, read from the core.
-class TCoreJournalFormat : public IJournalFormat
-{
-public:
-    explicit TCoreJournalFormat(const TPlannerCore &core) : FCore(core) {}
-
-    QString ColumnCaption(TWhichTable table, int column) const override
-    {
-        return FCore.GetColumnCaptionHack(table, column);
-    }
-
-    QString CellForFile(TWhichTable table, int column, const QString &text) const override
-    {
-        if (FCore.GetColumnType(table, column) != ctDate || text.trimmed().isEmpty())
-            return text;
-        // A text that names no date travels as it is: never as "now" or as day 0.
-        const TDateTime value = FCore.StrToDateTime(text, std::numeric_limits<double>::quiet_NaN());
-        return std::isnan(value) ? text : FormatDateTimeForStorage(value);
-    }
-
-private:
-    const TPlannerCore &FCore;
-};
-
-} // namespace
 
 void TPlannerCore::NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents)
 {

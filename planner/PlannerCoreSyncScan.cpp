@@ -14,10 +14,9 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <map>
 
+#include "CoreJournalFormat.h"
 #include "DirWatchThread.h"
 #include "Helper.h"
 #include "Log.h"
@@ -31,27 +30,6 @@ namespace {
 
 const QStringList DiffPath{QStringLiteral("document"), QStringLiteral("diff")};
 const QStringList DataPath{QStringLiteral("document"), QStringLiteral("data")};
-
-// Column captions and cell texts as diff files hold them (the writer's own form).
-class TSyncJournalFormat : public IJournalFormat
-{
-public:
-    explicit TSyncJournalFormat(const TPlannerCore &core) : FCore(core) {}
-    QString ColumnCaption(TWhichTable table, int column) const override
-    {
-        return FCore.GetColumnCaptionHack(table, column);
-    }
-    QString CellForFile(TWhichTable table, int column, const QString &text) const override
-    {
-        if (FCore.GetColumnType(table, column) != ctDate || text.trimmed().isEmpty())
-            return text;
-        const TDateTime value = FCore.StrToDateTime(text, std::numeric_limits<double>::quiet_NaN());
-        return std::isnan(value) ? text : FormatDateTimeForStorage(value);
-    }
-
-private:
-    const TPlannerCore &FCore;
-};
 
 TDiffRecord RecordOf(const TNodeEvent &event, const IJournalFormat &format)
 {
@@ -179,7 +157,7 @@ void TPlannerCore::StoreOwnEvents(TSyncState &state)
         return;
     // Kept until the scan reports them written: when the generation closes first, the
     // reload needs them.
-    const TSyncJournalFormat format(*this);
+    const TCoreJournalFormat format(*this);
     for (const auto &event : journal.PendingEvents())
         state.Unwritten.push_back(RecordOf(*event, format));
     HandOverJournalEvents();
@@ -360,7 +338,7 @@ void TPlannerCore::SolveConflicts()
     int index = 0;
     for (const TDiffRecord &record : state.Unwritten)
         record.AppendTo(*records, ++index);
-    const TSyncJournalFormat format(*this);
+    const TCoreJournalFormat format(*this);
     for (const auto &event : journal.PendingEvents())
         RecordOf(*event, format).AppendTo(*records, ++index);
     sources.push_back(records);

@@ -36,19 +36,6 @@ qint64 GetFileSize(const QString &name)
     return info.size();
 }
 
-QDateTime GetCreationTime(const QString &name)
-{
-    const QFileInfo info(name);
-    if (!info.exists())
-        return QDateTime();
-    QDateTime time = info.birthTime();
-    if (!time.isValid())
-        time = info.metadataChangeTime();
-    if (!time.isValid())
-        time = info.lastModified();
-    return time;
-}
-
 bool ListFileOrDir(const QString &folder, const QString &mask, const TListFileCallBack &callback,
                    int attributes)
 {

@@ -43,8 +43,6 @@ QDateTime GetFileFileTime(const QString &name);
 qint64 GetFileTime(const QString &name);
 // The size in bytes; raises EOSError when the file cannot be queried.
 qint64 GetFileSize(const QString &name);
-// The creation time of an entry; file systems that keep none give the last status change.
-QDateTime GetCreationTime(const QString &name);
 
 // Lists `folder` (ending in "/") by `mask` ("*.*" means every name, as "*"). Files go to the
 // callback; folders, "." and ".." included, only when `attributes` has faDirectory. An

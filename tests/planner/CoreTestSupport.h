@@ -7,16 +7,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <memory>
 
+#include "CommaText.h"
 #include "DateFormat.h"
+#include "FormMain.h"
 #include "Helper.h"
 #include "PlannerCore.h"
 #include "PlannerWindow.h"
 #include "UndoRedo.h"
 #include "treegrid/StringTreeGrid.h"
+#include "common/TestSupport.h"
 
 class TScriptedWindow : public IPlannerWindow
 {
@@ -83,10 +87,51 @@ protected:
         core->ForEach(table, selector, [&n](TNodeData *) { ++n; });
         return n;
     }
+    // The names of the position rows shown, in their order.
+    QStringList VisibleNames() const
+    {
+        QStringList names;
+        for (const QString &entry : core->FGlobalPositionFilter)
+            names.append(ParseCommaText(entry).value(0));
+        return names;
+    }
 
     TScriptedWindow window;
     TUndoRedo undo;
     std::unique_ptr<TStringTreeGrid> tasks;
     std::unique_ptr<TStringTreeGrid> absent;
     std::unique_ptr<TPlannerCore> core; // declared last: destroyed before the grids
+};
+
+// A core test with a small document file in a folder of its own.
+class DocumentFolderTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        ASSERT_TRUE(temp.isValid());
+        document = temp.path() + QStringLiteral("/plan.zop");
+        ASSERT_TRUE(testsupport::writeFile(document, "<document />"));
+    }
+    QTemporaryDir temp;
+    QString document;
+};
+
+// The real main window with its questions answered by a script instead of a modal box; a
+// question beyond the script gets the unscripted answer.
+class TScriptedMainForm : public TMainForm
+{
+public:
+    explicit TScriptedMainForm(int unscripted = mrCancel) : FUnscripted(unscripted) {}
+    int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons) override
+    {
+        questions.append(text);
+        return answers.empty() ? FUnscripted : answers.takeFirst();
+    }
+    QStringList questions;
+    QList<int> answers;
+
+private:
+    int FUnscripted;
 };

@@ -21,19 +21,6 @@ QString TempFile(const QString &name, const QByteArray &content)
     return path;
 }
 
-// The main window with its questions answered by a script instead of a modal box.
-class TScriptedMainForm : public TMainForm
-{
-public:
-    int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons) override
-    {
-        questions.append(text);
-        return answers.empty() ? mrCancel : answers.takeFirst();
-    }
-    QStringList questions;
-    QList<int> answers;
-};
-
 } // namespace
 
 TEST_F(CoreTest, NewDocumentResetsEverything)

@@ -364,23 +364,10 @@ TEST(PreparedFileTest, UncommittedFilesLeaveNothingBehind)
 
 namespace {
 
-// The main window with its questions answered by a script.
-class TSavingMainForm : public TMainForm
-{
-public:
-    int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons) override
-    {
-        questions.append(text);
-        return answers.empty() ? mrCancel : answers.takeFirst();
-    }
-    QStringList questions;
-    QList<int> answers;
-};
-
 TEST(FileRoadWindowTest, SaveCommandsAndTheCompressedOption)
 {
     QTemporaryDir dir;
-    auto form = std::make_unique<TSavingMainForm>();
+    auto form = std::make_unique<TScriptedMainForm>();
     const QString document = dir.filePath(QStringLiteral("window.zop"));
     form->Core().OnChooseSaveFileName = [&](const QString &) { return document; };
     form->Dateikomprimiertspeichern1->setChecked(false);

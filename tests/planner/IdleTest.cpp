@@ -28,17 +28,6 @@ bool WaitFor(const std::function<bool()> &done)
     return done();
 }
 
-class TQuietMainForm : public TMainForm
-{
-public:
-    int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons) override
-    {
-        questions.append(text);
-        return mrOk;
-    }
-    QStringList questions;
-};
-
 } // namespace
 
 TEST_F(CoreTest, IdleMomentsStartTheIdleTimer)
@@ -80,7 +69,7 @@ TEST_F(CoreTest, StorageErrorOncePerOutage)
 
 TEST(MainFormIdleTest, GroupTabsAndIdleWorkFollowTheCore)
 {
-    auto *form = new TQuietMainForm;
+    auto *form = new TScriptedMainForm(mrOk);
     TPlannerCore &core = form->Core();
     ASSERT_NE(form->TabControl1, nullptr);
     EXPECT_EQ(form->TabControl1->objectName(), QStringLiteral("TabControl1"));

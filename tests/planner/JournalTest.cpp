@@ -17,15 +17,14 @@
 
 namespace {
 
-class JournalTest : public CoreTest
+class JournalTest : public DocumentFolderTest
 {
 protected:
     void SetUp() override
     {
-        CoreTest::SetUp();
-        ASSERT_TRUE(temp.isValid());
-        document = temp.path() + QStringLiteral("/plan.zop");
-        ASSERT_TRUE(testsupport::writeFile(document, "<document />"));
+        DocumentFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         core->NewDirWatchThread(document);
         ASSERT_FALSE(core->DirWatchThread()->JournalRefused());
     }
@@ -51,9 +50,6 @@ protected:
         }
         return out;
     }
-
-    QTemporaryDir temp;
-    QString document;
 };
 
 TEST_F(JournalTest, WritePathEventsReachTheDiffFileUnderTheirCaptions)

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "CoreTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -10,17 +10,6 @@
 #include "common/TestSupport.h"
 
 namespace {
-
-class TQuietMainForm : public TMainForm
-{
-public:
-    int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons) override
-    {
-        questions.append(text);
-        return mrOk;
-    }
-    QStringList questions;
-};
 
 bool WaitFor(const std::function<bool()> &done)
 {
@@ -42,7 +31,7 @@ TEST(OtherInstanceTest, OpeningADocumentShownElsewhereActivatesThatInstance)
     other.setTitle(QStringLiteral("ZOP - ") + path.toUpper());
     QSignalSpy asked(&other, &TInstanceLink::bringToFrontRequested);
 
-    TQuietMainForm form;
+    TScriptedMainForm form(mrOk);
     const QString titleBefore = form.windowTitle();
     form.Open(path);
     EXPECT_TRUE(WaitFor([&] { return asked.count() == 1; }));

@@ -37,14 +37,6 @@ protected:
         core->BeginUpdate(QString());
         core->EndUpdate();
     }
-
-    QStringList VisibleNames() const
-    {
-        QStringList names;
-        for (const QString &entry : core->FGlobalPositionFilter)
-            names.append(ParseCommaText(entry).value(0));
-        return names;
-    }
 };
 
 TEST_F(PositionTest, ExpandedListBlocksAndWeeks)

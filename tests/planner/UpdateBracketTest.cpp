@@ -14,17 +14,7 @@ TDateTime Day(int y, int m, int d)
 
 } // namespace
 
-class UpdateBracketTest : public CoreTest
-{
-protected:
-    QStringList VisibleNames() const
-    {
-        QStringList names;
-        for (const QString &entry : core->FGlobalPositionFilter)
-            names.append(ParseCommaText(entry).value(0));
-        return names;
-    }
-};
+using UpdateBracketTest = CoreTest;
 
 TEST_F(UpdateBracketTest, OnlyTheOutermostEndRecalculates)
 {

@@ -298,19 +298,7 @@ TEST_F(WorkingFolderTest, TrashTakesFilesAndFoldersAndKeepsThemOnFailure)
     EXPECT_FALSE(MoveToTrash(folder + QStringLiteral("/missing")));
 }
 
-class WorkingFolderCoreTest : public CoreTest
-{
-protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        ASSERT_TRUE(temp.isValid());
-        document = temp.path() + QStringLiteral("/plan.zop");
-        ASSERT_TRUE(testsupport::writeFile(document, "<document />"));
-    }
-    QTemporaryDir temp;
-    QString document;
-};
+using WorkingFolderCoreTest = DocumentFolderTest;
 
 TEST_F(WorkingFolderCoreTest, ClearHistoryKeepsAtLeastTenNewestGenerations)
 {

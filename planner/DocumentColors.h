@@ -1,0 +1,21 @@
+#pragma once
+
+// The colour list of a document as text: the current file format and old ini files share it.
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+#include "Color.h"
+
+// "0x" and eight upper-case hexadecimal digits of the colour's $00BBGGRR value.
+QString ColorText(TColor color);
+
+// "0x" hexadecimal, as written; "$" hexadecimal or decimal, as old files wrote it, are taken
+// too. Leaves color as it is and returns false for anything else.
+bool ParseColorText(const QString &text, TColor &color);
+
+// Makes the list count colours long, reading colour i from textOf(i). A colour that cannot be
+// read keeps the one the list had at that place, or white beyond its old end.
+void ReadColorList(QVector<TColor> &colors, int count, const std::function<QString(int)> &textOf);
