@@ -28,39 +28,16 @@ void OptDecodeDateW(TDateTime date, int &year, int &month, int &day)
         year = month = day = 0;
         return;
     }
-    const qint64 t = wholeDays(date);
-    qint64 n = (t + 693900) * 4 - 1;
-    const qint64 century = n / 146097;
-    qint64 r = (n - century * 146097) / 4;
-    const qint64 y = (4 * r + 3) / 1461;
-    r = (4 * r + 7 - y * 1461) / 4;
-    const qint64 m = (5 * r - 3) / 153;
-    day = int((5 * r + 2 - 153 * m) / 5);
-    year = int(100 * century + y);
-    if (m >= 10) {
-        month = int(m - 9);
-        ++year;
-    } else {
-        month = int(m + 3);
-    }
+    // The whole day alone: a time of day never rounds into the next date here.
+    DecodeDate(std::trunc(date), year, month, day);
 }
 
 TDateTime OptEncodeDateW(int year, int month, int day)
 {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1
-        || day > DaysInAMonth(year, month))
+    TDateTime result = 0;
+    if (!TryEncodeDate(year, month, day, result))
         throw EConvertError("Invalid Date");
-    qint64 y = year;
-    qint64 m = month;
-    if (m < 3) {
-        m += 9;
-        --y;
-    } else {
-        m -= 3;
-    }
-    const qint64 c = y / 100;
-    const qint64 ya = y - 100 * c;
-    return double((146097 * c) / 4 + (1461 * ya) / 4 + (153 * m + 2) / 5 + day - 693900);
+    return result;
 }
 
 int Date2Year(TDateTime date)

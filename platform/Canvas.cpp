@@ -4,6 +4,20 @@
 
 #include <QPaintDevice>
 
+namespace {
+
+// The outline of a round shape through the pixel centres, so that it stays inside the right
+// and bottom edges; nothing for a rectangle too small to draw one.
+std::optional<QRectF> shapeOutline(const QRect &rect)
+{
+    const QRect r = rect.normalized();
+    if (r.width() < 2 || r.height() < 2)
+        return std::nullopt;
+    return QRectF(r.x() + 0.5, r.y() + 0.5, r.width() - 1, r.height() - 1);
+}
+
+} // namespace
+
 struct TCanvas::TSavedState {
     QPoint windowOrg;
     QPoint brushOrg;
@@ -553,12 +567,10 @@ void TCanvas::RoundRect(const QRect &rect, int cornerWidth, int cornerHeight)
 {
     if (!FPainter.isActive())
         return;
-    const QRect r = rect.normalized();
-    if (r.width() < 2 || r.height() < 2)
+    const std::optional<QRectF> outline = shapeOutline(rect);
+    if (!outline)
         return;
-    QPainter *p = Painter();
-    p->drawRoundedRect(QRectF(r.x() + 0.5, r.y() + 0.5, r.width() - 1, r.height() - 1), cornerWidth / 2.0,
-                       cornerHeight / 2.0);
+    Painter()->drawRoundedRect(*outline, cornerWidth / 2.0, cornerHeight / 2.0);
     ResetCompositionMode();
 }
 
@@ -566,12 +578,10 @@ void TCanvas::Ellipse(const QRect &rect)
 {
     if (!FPainter.isActive())
         return;
-    const QRect r = rect.normalized();
-    if (r.width() < 2 || r.height() < 2)
+    const std::optional<QRectF> outline = shapeOutline(rect);
+    if (!outline)
         return;
-    QPainter *p = Painter();
-    // Pixel centres, so that the outline stays inside the right and bottom edges.
-    p->drawEllipse(QRectF(r.x() + 0.5, r.y() + 0.5, r.width() - 1, r.height() - 1));
+    Painter()->drawEllipse(*outline);
     ResetCompositionMode();
 }
 

@@ -17,36 +17,22 @@ void TGraphicsObject::Changed()
 
 void TPen::SetColor(TColor value)
 {
-    if (FColor != value) {
-        FColor = value;
-        Changed();
-    }
+    Update(FColor, value);
 }
 
 void TPen::SetWidth(int value)
 {
-    if (value < 0)
-        value = 0;
-    if (FWidth != value) {
-        FWidth = value;
-        Changed();
-    }
+    Update(FWidth, qMax(value, 0));
 }
 
 void TPen::SetStyle(TPenStyle value)
 {
-    if (FStyle != value) {
-        FStyle = value;
-        Changed();
-    }
+    Update(FStyle, value);
 }
 
 void TPen::SetMode(TPenMode value)
 {
-    if (FMode != value) {
-        FMode = value;
-        Changed();
-    }
+    Update(FMode, value);
 }
 
 void TPen::Assign(const TPen &source)
@@ -73,10 +59,7 @@ void TBrush::SetColor(TColor value)
 
 void TBrush::SetStyle(TBrushStyle value)
 {
-    if (FStyle != value) {
-        FStyle = value;
-        Changed();
-    }
+    Update(FStyle, value);
 }
 
 void TBrush::SetBitmap(const QImage &value)
@@ -138,18 +121,12 @@ int TFont::ScreenPixelsPerInch()
 
 void TFont::SetName(const QString &value)
 {
-    if (FName != value) {
-        FName = value;
-        Changed();
-    }
+    Update(FName, value);
 }
 
 void TFont::SetHeight(int value)
 {
-    if (FHeight != value) {
-        FHeight = value;
-        Changed();
-    }
+    Update(FHeight, value);
 }
 
 int TFont::Size() const
@@ -176,34 +153,22 @@ void TFont::SetPixelsPerInch(int value)
 
 void TFont::SetColor(TColor value)
 {
-    if (FColor != value) {
-        FColor = value;
-        Changed();
-    }
+    Update(FColor, value);
 }
 
 void TFont::SetStyle(TFontStyles value)
 {
-    if (FStyle != value) {
-        FStyle = value;
-        Changed();
-    }
+    Update(FStyle, value);
 }
 
 void TFont::SetOrientation(int value)
 {
-    if (FOrientation != value) {
-        FOrientation = value;
-        Changed();
-    }
+    Update(FOrientation, value);
 }
 
 void TFont::SetQuality(TFontQuality value)
 {
-    if (FQuality != value) {
-        FQuality = value;
-        Changed();
-    }
+    Update(FQuality, value);
 }
 
 void TFont::Assign(const TFont &source)

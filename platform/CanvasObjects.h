@@ -22,6 +22,15 @@ public:
 
 protected:
     void Changed();
+    // Stores a new value of a field and tells of the change, when there is one.
+    template <typename T>
+    void Update(T &field, const T &value)
+    {
+        if (field != value) {
+            field = value;
+            Changed();
+        }
+    }
 
 private:
     quint64 FVersion = 1;

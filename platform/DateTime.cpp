@@ -45,23 +45,24 @@ void civilFromDays(qint64 z, int &year, int &month, int &day)
     day = d;
 }
 
+struct SplitValue
+{
+    qint64 days = 0;
+    qint64 msecs = 0;
+};
+
 // Splits a value into whole days (toward zero) and milliseconds of the day, after rounding
 // the whole value to milliseconds. Non-finite values count as day 0.
-void split(TDateTime value, qint64 &days, qint64 &msecs)
+SplitValue split(TDateTime value)
 {
-    if (!std::isfinite(value)) {
-        days = 0;
-        msecs = 0;
-        return;
-    }
+    if (!std::isfinite(value))
+        return {};
     const double scaled = std::nearbyint(value * double(MSecsPerDay));
     // Clamp far outside any calendar so the integer conversion stays defined.
     const double limit = 9.0e17;
     const qint64 total = qint64(scaled > limit ? limit : (scaled < -limit ? -limit : scaled));
-    days = total / MSecsPerDay;
-    msecs = total % MSecsPerDay;
-    if (msecs < 0)
-        msecs = -msecs;
+    const qint64 msecs = total % MSecsPerDay;
+    return {total / MSecsPerDay, msecs < 0 ? -msecs : msecs};
 }
 
 } // namespace
@@ -140,17 +141,12 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int se
 
 void DecodeDate(TDateTime date, int &year, int &month, int &day)
 {
-    qint64 days = 0;
-    qint64 msecs = 0;
-    split(date, days, msecs);
-    civilFromDays(days - DaysTo1970, year, month, day);
+    civilFromDays(split(date).days - DaysTo1970, year, month, day);
 }
 
 void DecodeTime(TDateTime time, int &hour, int &min, int &sec, int &msec)
 {
-    qint64 days = 0;
-    qint64 msecs = 0;
-    split(time, days, msecs);
+    const qint64 msecs = split(time).msecs;
     hour = int(msecs / 3600000);
     min = int(msecs / 60000 % 60);
     sec = int(msecs / 1000 % 60);
@@ -166,27 +162,18 @@ void DecodeDateTime(TDateTime value, int &year, int &month, int &day, int &hour,
 
 TDateTime DateOf(TDateTime value)
 {
-    qint64 days = 0;
-    qint64 msecs = 0;
-    split(value, days, msecs);
-    return double(days);
+    return double(split(value).days);
 }
 
 TDateTime TimeOf(TDateTime value)
 {
-    qint64 days = 0;
-    qint64 msecs = 0;
-    split(value, days, msecs);
-    return double(msecs) / double(MSecsPerDay);
+    return double(split(value).msecs) / double(MSecsPerDay);
 }
 
 int DayOfWeek(TDateTime value)
 {
-    qint64 days = 0;
-    qint64 msecs = 0;
-    split(value, days, msecs);
     // Day 0 (1899-12-30) was a Saturday.
-    const qint64 shifted = days + 6;
+    const qint64 shifted = split(value).days + 6;
     return int(shifted - floorDiv(shifted, 7) * 7) + 1;
 }
 

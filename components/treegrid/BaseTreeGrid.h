@@ -360,6 +360,9 @@ public:
     virtual void SelectNodes(PGridNode startNode, PGridNode endNode, bool addOnly);
     virtual void UnselectNodes(PGridNode startNode, PGridNode endNode);
     PGridNode VisibleRangeStart(PGridNode startNode, PGridNode whenNil);
+    // The visible nodes between two nodes in tree order, ends included (given in any order);
+    // the walk stops past the far end when that one is hidden.
+    std::vector<PGridNode> VisibleRange(PGridNode startNode, PGridNode endNode);
     virtual void ToggleSelection(PGridNode startNode, PGridNode endNode);
     PGridNode GetFirstSelected(bool considerChildrenAbove = false);
     PGridNode GetNextSelected(PGridNode node, bool considerChildrenAbove = false);

@@ -306,6 +306,23 @@ PGridNode TBaseTreeGrid::VisibleRangeStart(PGridNode startNode, PGridNode whenNi
     return previous ? previous : GetFirstVisible();
 }
 
+std::vector<PGridNode> TBaseTreeGrid::VisibleRange(PGridNode startNode, PGridNode endNode)
+{
+    PGridNode first = startNode;
+    PGridNode last = endNode;
+    if (CompareNodePositions(first, last) > 0)
+        std::swap(first, last);
+    std::vector<PGridNode> nodes;
+    for (PGridNode run = first; run; run = GetNextVisible(run)) {
+        if (run != last && CompareNodePositions(run, last) > 0)
+            break;
+        nodes.push_back(run);
+        if (run == last)
+            break;
+    }
+    return nodes;
+}
+
 void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool addOnly)
 {
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
@@ -314,10 +331,6 @@ void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool add
     startNode = VisibleRangeStart(startNode, GetFirstVisible());
     if (!startNode)
         return;
-    PGridNode first = startNode;
-    PGridNode last = endNode;
-    if (CompareNodePositions(first, last) > 0)
-        std::swap(first, last);
 
     const PGridNode anchor = FRangeAnchor;
     const int levelBefore = FLastSelectionLevel;
@@ -332,14 +345,7 @@ void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool add
     if (addOnly)
         FLastSelectionLevel = levelBefore;
 
-    std::vector<PGridNode> items;
-    for (PGridNode run = first; run; run = GetNextVisible(run)) {
-        if (run != last && CompareNodePositions(run, last) > 0)
-            break;
-        items.push_back(run);
-        if (run == last)
-            break;
-    }
+    std::vector<PGridNode> items = VisibleRange(startNode, endNode);
     if (InternalAddToSelection(items.data(), static_cast<int>(items.size()), false))
         changed = true;
     if (anchor && anchor->States.contains(vsSelected))
@@ -360,18 +366,10 @@ void TBaseTreeGrid::UnselectNodes(PGridNode startNode, PGridNode endNode)
     startNode = VisibleRangeStart(startNode, GetFirstVisible());
     if (!startNode)
         return;
-    PGridNode first = startNode;
-    PGridNode last = endNode;
-    if (CompareNodePositions(first, last) > 0)
-        std::swap(first, last);
     const int before = FSelectionCount;
-    for (PGridNode run = first; run; run = GetNextVisible(run)) {
-        if (run != last && CompareNodePositions(run, last) > 0)
-            break;
+    for (PGridNode run : VisibleRange(startNode, endNode)) {
         if (run->States.contains(vsSelected))
             InternalRemoveFromSelection(run);
-        if (run == last)
-            break;
     }
     PackSelection();
     if (FSelectionCount != before) {
@@ -407,10 +405,9 @@ void TBaseTreeGrid::ToggleSelection(PGridNode startNode, PGridNode endNode)
     // The ends flip only on the far side of the anchor, so the anchor itself stays selected.
     if (!anchor || CompareNodePositions(first, anchor) < 0)
         invert(first);
-    for (PGridNode run = GetNextVisible(first); run && run != last; run = GetNextVisible(run)) {
-        if (CompareNodePositions(run, last) > 0)
-            break;
-        invert(run);
+    for (PGridNode run : VisibleRange(first, last)) {
+        if (run != first && run != last)
+            invert(run);
     }
     if (!anchor || CompareNodePositions(last, anchor) > 0)
         invert(last);

@@ -21,48 +21,36 @@ void TTGFixedAreaConstraints::Change()
         FHeader->FixedAreaConstraintsChanged();
 }
 
-void TTGFixedAreaConstraints::SetMaxHeightPercent(int value)
+// Sets one limit of a pair; a limit that would cross the other one (both set) takes it along.
+void TTGFixedAreaConstraints::SetLimit(int &limit, int &opposite, int value, bool upper)
 {
     value = clampPercent(value);
-    if (value == FMaxHeightPercent)
+    if (value == limit)
         return;
-    FMaxHeightPercent = value;
-    if (value > 0 && FMinHeightPercent > 0 && FMinHeightPercent > value)
-        FMinHeightPercent = value;
+    limit = value;
+    if (value > 0 && opposite > 0 && (upper ? opposite > value : opposite < value))
+        opposite = value;
     Change();
+}
+
+void TTGFixedAreaConstraints::SetMaxHeightPercent(int value)
+{
+    SetLimit(FMaxHeightPercent, FMinHeightPercent, value, true);
 }
 
 void TTGFixedAreaConstraints::SetMaxWidthPercent(int value)
 {
-    value = clampPercent(value);
-    if (value == FMaxWidthPercent)
-        return;
-    FMaxWidthPercent = value;
-    if (value > 0 && FMinWidthPercent > 0 && FMinWidthPercent > value)
-        FMinWidthPercent = value;
-    Change();
+    SetLimit(FMaxWidthPercent, FMinWidthPercent, value, true);
 }
 
 void TTGFixedAreaConstraints::SetMinHeightPercent(int value)
 {
-    value = clampPercent(value);
-    if (value == FMinHeightPercent)
-        return;
-    FMinHeightPercent = value;
-    if (value > 0 && FMaxHeightPercent > 0 && FMaxHeightPercent < value)
-        FMaxHeightPercent = value;
-    Change();
+    SetLimit(FMinHeightPercent, FMaxHeightPercent, value, false);
 }
 
 void TTGFixedAreaConstraints::SetMinWidthPercent(int value)
 {
-    value = clampPercent(value);
-    if (value == FMinWidthPercent)
-        return;
-    FMinWidthPercent = value;
-    if (value > 0 && FMaxWidthPercent > 0 && FMaxWidthPercent < value)
-        FMaxWidthPercent = value;
-    Change();
+    SetLimit(FMinWidthPercent, FMaxWidthPercent, value, false);
 }
 
 void TTGFixedAreaConstraints::Assign(const TTGFixedAreaConstraints &source)

@@ -66,6 +66,7 @@ struct TTGFixedAreaConstraints
 
 private:
     void Change();
+    void SetLimit(int &limit, int &opposite, int value, bool upper);
 
     TTreeGridHeader *FHeader;
     int FMaxHeightPercent = 0;
