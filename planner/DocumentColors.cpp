@@ -1,10 +1,6 @@
 #include "DocumentColors.h"
 
-QString ColorText(TColor color)
-{
-    return QStringLiteral("0x")
-           + QString::number(quint32(ColorToRGB(color)), 16).rightJustified(8, QLatin1Char('0')).toUpper();
-}
+namespace {
 
 bool ParseColorText(const QString &text, TColor &color)
 {
@@ -21,6 +17,14 @@ bool ParseColorText(const QString &text, TColor &color)
         return false;
     color = TColor(quint32(value));
     return true;
+}
+
+} // namespace
+
+QString ColorText(TColor color)
+{
+    return QStringLiteral("0x")
+           + QString::number(quint32(ColorToRGB(color)), 16).rightJustified(8, QLatin1Char('0')).toUpper();
 }
 
 void ReadColorList(QVector<TColor> &colors, int count, const std::function<QString(int)> &textOf)

@@ -12,10 +12,7 @@
 // "0x" and eight upper-case hexadecimal digits of the colour's $00BBGGRR value.
 QString ColorText(TColor color);
 
-// "0x" hexadecimal, as written; "$" hexadecimal or decimal, as old files wrote it, are taken
-// too. Leaves color as it is and returns false for anything else.
-bool ParseColorText(const QString &text, TColor &color);
-
-// Makes the list count colours long, reading colour i from textOf(i). A colour that cannot be
-// read keeps the one the list had at that place, or white beyond its old end.
+// Makes the list count colours long, reading colour i from textOf(i): "0x" hexadecimal, as
+// written, or "$" hexadecimal or decimal, as old files wrote it. A colour that cannot be read
+// keeps the one the list had at that place, or white beyond its old end.
 void ReadColorList(QVector<TColor> &colors, int count, const std::function<QString(int)> &textOf);
