@@ -171,6 +171,8 @@ public:
     THeaderData *GetHeader(TWhichTable table, int column) const;
     const QStringList &GetColumnStrings(TWhichTable table, int column) const;
     QStringList &ColumnStrings(TWhichTable table, int column);
+    // Every column is writable.
+    bool GetColumnReadOnly(TWhichTable table, int column) const;
     int GetRowCount() const;
     void CreateBasicTable(TWhichTable table);
     const QVector<bool> &ColumnAlwaysWritable() const { return FColumnAlwaysWritable; }
@@ -181,6 +183,7 @@ public:
     QString GetData_(const TNodeData *node, TConnection cn) const;
     int GetDataIndex(const TNodeData *node, int column) const;
     int GetDataIndex_(const TNodeData *node, TConnection cn) const;
+    bool GetNodeValid(const TNodeData *node) const { return node && node->nodeValid; }
     static TNodeData *NodeData(TBaseTreeGrid *grid, TGridNode *node);
 
     // ---- date texts
@@ -220,6 +223,7 @@ public:
     void CB_SetData(TNodeData *node, QObject *argument);
     void CB_SetDataIndex(TNodeData *node, QObject *argument);
     void CB_DeleteNode(TNodeData *node, QObject *argument);
+    void CB_InvalidateNode(TNodeData *node, QObject *argument);
     void CB_SetRecalcEndOf(TNodeData *node, QObject *argument);
     void CB_SetRecalcBitmap(TNodeData *node, QObject *argument);
     void CB_CheckValid(TNodeData *node, QObject *argument = nullptr);

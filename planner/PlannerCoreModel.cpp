@@ -288,6 +288,11 @@ QStringList &TPlannerCore::ColumnStrings(TWhichTable table, int column)
     return header->Strings;
 }
 
+bool TPlannerCore::GetColumnReadOnly(TWhichTable, int) const
+{
+    return false;
+}
+
 int TPlannerCore::GetRowCount() const
 {
     const int column = GetConnection(tbTable, cnPosition);

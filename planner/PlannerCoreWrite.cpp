@@ -337,6 +337,11 @@ void TPlannerCore::CB_DeleteNode(TNodeData *node, QObject *argument)
     DeleteNode(node, argument != nullptr);
 }
 
+void TPlannerCore::CB_InvalidateNode(TNodeData *node, QObject *)
+{
+    InvalidateNode(node);
+}
+
 void TPlannerCore::CB_SetRecalcEndOf(TNodeData *node, QObject *argument)
 {
     SetRecalcEndOf(node, true);

@@ -370,3 +370,23 @@ TEST_F(CoreTest, DeleteAndAddActions)
     EXPECT_EQ(core->GetTableRowCount(tbExclude), 1);
     EXPECT_EQ(absent->SelectedCount(), 1);
 }
+
+TEST_F(CoreTest, InvalidateCallbackRepaintsEachTakenRowOutsideBrackets)
+{
+    TNodeData *valid = AddTask("Position 1", "04.03.2024", "2");
+    TNodeData *invalid = AddTask("Position 1", "", "2");
+    EXPECT_TRUE(core->GetNodeValid(valid));
+    EXPECT_FALSE(core->GetNodeValid(invalid));
+    EXPECT_FALSE(core->GetNodeValid(nullptr));
+    for (int column = 0; column < core->GetTableColCount(tbTable); ++column)
+        EXPECT_FALSE(core->GetColumnReadOnly(tbTable, column));
+
+    window.rowsInvalidated = 0;
+    core->ForEach(tbTable, feAll, &TPlannerCore::CB_InvalidateNode);
+    EXPECT_EQ(window.rowsInvalidated, 2);
+    // Inside an update bracket the outermost end repaints everything at once.
+    core->BeginUpdate(QString());
+    core->ForEach(tbTable, feAll, &TPlannerCore::CB_InvalidateNode);
+    EXPECT_EQ(window.rowsInvalidated, 2);
+    core->EndUpdate();
+}
