@@ -367,10 +367,19 @@ void TPrintPreviewDialog::PrintHeaderAndFooter()
 
 // ---- printing
 
-bool TPrintPreviewDialog::BeginPrinting()
+// Opens the print job on the painter; a refused job is told to the user.
+bool TPrintPreviewDialog::BeginPrinting(QPainter &painter)
 {
     FPrinter->setDocName(FTitle);
-    return true;
+    if (painter.begin(FPrinter))
+        return true;
+    PrintJobFailed();
+    return false;
+}
+
+void TPrintPreviewDialog::PrintJobFailed()
+{
+    emit OnChange(QStringLiteral("Druckauftrag konnte nicht gestartet werden"));
 }
 
 void TPrintPreviewDialog::DoPrintPage(QPainter &painter, int n)
@@ -389,16 +398,13 @@ bool TPrintPreviewDialog::PrintAll()
     const int count = GetPageCount();
     if (count == 0)
         return false; // nothing recorded: no empty sheet
-    BeginPrinting();
     QPainter painter;
-    if (!painter.begin(FPrinter)) {
-        emit OnChange(QStringLiteral("Druckauftrag konnte nicht gestartet werden"));
+    if (!BeginPrinting(painter))
         return false;
-    }
     for (int n = 1; n <= count; ++n) {
         if (n > 1 && !FPrinter->newPage()) {
             painter.end();
-            emit OnChange(QStringLiteral("Druckauftrag konnte nicht gestartet werden"));
+            PrintJobFailed();
             return false;
         }
         DoPrintPage(painter, n);
@@ -412,12 +418,9 @@ bool TPrintPreviewDialog::PrintPage(int n)
     DonePrinting();
     if (n < 1 || n > GetPageCount())
         return false;
-    BeginPrinting();
     QPainter painter;
-    if (!painter.begin(FPrinter)) {
-        emit OnChange(QStringLiteral("Druckauftrag konnte nicht gestartet werden"));
+    if (!BeginPrinting(painter))
         return false;
-    }
     DoPrintPage(painter, n);
     const bool ok = painter.end();
     emit OnChange(QStringLiteral("Seite %1 von %2 gedruckt").arg(n).arg(GetPageCount()));

@@ -132,7 +132,8 @@ signals:
 
 private:
     void DoPrintPage(QPainter &painter, int n);
-    bool BeginPrinting();
+    bool BeginPrinting(QPainter &painter);
+    void PrintJobFailed();
     void BuildForm();
     void PositionPaintBox();
     void ScrollBarChange(int value);

@@ -1,6 +1,7 @@
 #include "CSVData.h"
 
 #include "Cp1252.h"
+#include "Helper.h"
 
 #include <QFile>
 #include <QLocale>
@@ -22,14 +23,6 @@ QString decodeText(const QByteArray &bytes)
         return decoder.decode(QByteArrayView(bytes.constData() + 2, bytes.size() - 2));
     }
     return platform::fromCp1252(bytes);
-}
-
-bool sameText(const QString &a, const QString &b)
-{
-    if (a.compare(b, Qt::CaseInsensitive) == 0)
-        return true;
-    const QLocale locale;
-    return locale.toLower(a) == locale.toLower(b);
 }
 
 } // namespace
@@ -135,7 +128,7 @@ int TCSVData::FindCol(const QString &name) const
         return -1;
     const QStringList &header = FData.first();
     for (qsizetype col = 0; col < header.size(); ++col) {
-        if (sameText(header[col], name))
+        if (SameText(header[col], name))
             return int(col);
     }
     return -1;
@@ -146,7 +139,7 @@ int TCSVData::FindRow(int col, const QString &text) const
     if (col < 0 || col >= GetCols())
         return -1;
     for (qsizetype row = 1; row < FData.size(); ++row) {
-        if (sameText(FData[row][col], text))
+        if (SameText(FData[row][col], text))
             return int(row);
     }
     return -1;

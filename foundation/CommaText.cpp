@@ -3,10 +3,11 @@
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QListView>
-#include <QLocale>
 
 #include <stdexcept>
 #include <string>
+
+#include "Helper.h"
 
 namespace {
 
@@ -31,14 +32,6 @@ bool needsQuotes(const QString &item)
 [[noreturn]] void indexError(int index)
 {
     throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-}
-
-bool sameText(const QString &a, const QString &b)
-{
-    if (a.compare(b, Qt::CaseInsensitive) == 0)
-        return true;
-    const QLocale locale;
-    return locale.toLower(a) == locale.toLower(b);
 }
 
 // Sets items[index], appending empty items until the index exists.
@@ -179,7 +172,7 @@ int TCommaText::Count(int i, int j) const
 int TCommaText::IndexOf(const QString &s) const
 {
     for (qsizetype n = 0; n < FStringList.size(); ++n) {
-        if (sameText(FStringList[n], s))
+        if (SameText(FStringList[n], s))
             return int(n);
     }
     return -1;

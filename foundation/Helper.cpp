@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 
 #include "SystemInfo.h"
 #include "Version.h"
@@ -110,4 +111,12 @@ void Swap(int &a, int &b)
 {
     if (a > b)
         std::swap(a, b);
+}
+
+bool SameText(const QString &a, const QString &b)
+{
+    if (a.compare(b, Qt::CaseInsensitive) == 0)
+        return true;
+    const QLocale locale;
+    return locale.toLower(a) == locale.toLower(b);
 }

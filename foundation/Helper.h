@@ -8,7 +8,8 @@
 #include "Wildcard.h"
 
 // Small helpers shared across the program: the date-time text of every file, the user's
-// identity, the keyboard state, the program's version, and ordering of two integers.
+// identity, the keyboard state, the program's version, ordering of two integers and comparing
+// texts without case.
 
 // "yyyy-mm-dd hh:nn:ss", the form every file stores date-times in.
 QString FormatDateTimeForStorage(TDateTime value);
@@ -35,3 +36,6 @@ QString GetFileVersion();
 
 // Orders two integers: afterwards a <= b.
 void Swap(int &a, int &b);
+
+// Equal but for case, in the user's locale (lists and CSV headers match names this way).
+bool SameText(const QString &a, const QString &b);

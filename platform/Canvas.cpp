@@ -165,6 +165,16 @@ QColor TCanvas::TextQColor() const
     return ToQColor(TextColor());
 }
 
+// The colour the pen puts down: the black and white modes ignore the pen's own colour.
+QColor TCanvas::PenQColor() const
+{
+    if (FPen.Mode() == pmBlack)
+        return Qt::black;
+    if (FPen.Mode() == pmWhite)
+        return Qt::white;
+    return ToQColor(FPen.Color());
+}
+
 // ---- origins and clipping
 
 void TCanvas::SetWindowOrg(QPoint origin)
@@ -405,11 +415,7 @@ void TCanvas::PlotLine(QPoint from, QPoint to)
     const TPenStyle style = FPen.Style();
     if (style == psClear || FPen.Mode() == pmNop)
         return;
-    QColor color = ToQColor(FPen.Color());
-    if (FPen.Mode() == pmBlack)
-        color = Qt::black;
-    else if (FPen.Mode() == pmWhite)
-        color = Qt::white;
+    const QColor color = PenQColor();
 
     if (FPen.Width() > 1) {
         // Geometric pens: round ends, the end point included as the window system does.
@@ -536,11 +542,7 @@ void TCanvas::Rectangle(const QRect &rect)
     if (BrushVisible())
         FillWithBrush(penVisible ? inner : r);
     if (penVisible) {
-        QColor color = ToQColor(FPen.Color());
-        if (FPen.Mode() == pmBlack)
-            color = Qt::black;
-        else if (FPen.Mode() == pmWhite)
-            color = Qt::white;
+        const QColor color = PenQColor();
         if (FPen.Style() == psSolid || FPen.Style() == psInsideFrame || w > 1) {
             const int L = outer.left(), T = outer.top(), R = RectRight(outer), B = RectBottom(outer);
             const int t = qMin(w, qMin(outer.width(), outer.height()));

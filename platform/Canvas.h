@@ -160,6 +160,7 @@ private:
     void ApplyPenMode();
     void ResetCompositionMode();
     QColor TextQColor() const;
+    QColor PenQColor() const;
     QBrush MakeBrush() const;
     bool BrushVisible() const { return FBrush.Style() != bsClear; }
     void FillWithBrush(const QRect &r);

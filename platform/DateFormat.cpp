@@ -146,25 +146,29 @@ private:
     qsizetype m_pos = 0;
 };
 
-int monthFromName(QString word)
+QString withoutTrailingDots(QString text)
 {
-    while (word.endsWith(u'.'))
-        word.chop(1);
+    while (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+int monthFromName(const QString &text)
+{
+    const QString word = withoutTrailingDots(text);
     if (word.size() < 3)
         return 0;
+    // A month name matches when it starts with the word; names under three letters (the narrow
+    // forms) never do.
+    auto matches = [&word](const QString &name) {
+        const QString plain = withoutTrailingDots(name);
+        return plain.size() >= 3 && plain.startsWith(word, Qt::CaseInsensitive);
+    };
     const QLocale locales[] = {QLocale(), QLocale::c()};
     for (const QLocale &locale : locales) {
         for (int m = 1; m <= 12; ++m) {
             for (const auto format : {QLocale::LongFormat, QLocale::ShortFormat, QLocale::NarrowFormat}) {
-                QString name = locale.monthName(m, format);
-                while (name.endsWith(u'.'))
-                    name.chop(1);
-                if (name.size() >= 3 && name.startsWith(word, Qt::CaseInsensitive))
-                    return m;
-                name = locale.standaloneMonthName(m, format);
-                while (name.endsWith(u'.'))
-                    name.chop(1);
-                if (name.size() >= 3 && name.startsWith(word, Qt::CaseInsensitive))
+                if (matches(locale.monthName(m, format)) || matches(locale.standaloneMonthName(m, format)))
                     return m;
             }
         }

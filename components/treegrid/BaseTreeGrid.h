@@ -620,6 +620,7 @@ private:
     PGridNode LastShownChild(PGridNode node, bool init, bool includeHidden);
     PGridNode NextShownSibling(PGridNode node, bool includeHidden) const;
     PGridNode PreviousShownSibling(PGridNode node, bool includeHidden) const;
+    PGridNode ShownSiblingUpwards(PGridNode node, bool forward) const;
     PGridNode DeepestShown(PGridNode node, bool last, bool init, bool includeHidden);
     PGridNode WalkNextVisible(PGridNode node, bool considerChildrenAbove, bool init);
     PGridNode WalkPreviousVisible(PGridNode node, bool considerChildrenAbove, bool init);

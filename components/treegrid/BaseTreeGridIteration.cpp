@@ -373,6 +373,16 @@ PGridNode TBaseTreeGrid::PreviousShownSibling(PGridNode node, bool includeHidden
     return nullptr;
 }
 
+// The first shown sibling after (or before) the node, else after (before) its nearest
+// ancestor that has one.
+PGridNode TBaseTreeGrid::ShownSiblingUpwards(PGridNode node, bool forward) const
+{
+    for (PGridNode run = node; run && run != FRoot; run = run->Parent)
+        if (PGridNode sibling = forward ? NextShownSibling(run, false) : PreviousShownSibling(run, false))
+            return sibling;
+    return nullptr;
+}
+
 // The deepest row reached by following first (or last) visible children of expanded nodes.
 PGridNode TBaseTreeGrid::DeepestShown(PGridNode node, bool last, bool init, bool includeHidden)
 {
@@ -386,6 +396,16 @@ PGridNode TBaseTreeGrid::DeepestShown(PGridNode node, bool last, bool init, bool
     }
 }
 
+namespace {
+// The ancestor of the node (or the node itself) that is a child of `ancestor`.
+PGridNode childOnPath(PGridNode node, PGridNode ancestor)
+{
+    while (node->Parent != ancestor)
+        node = node->Parent;
+    return node;
+}
+} // namespace
+
 PGridNode TBaseTreeGrid::WalkNextVisible(PGridNode node, bool considerChildrenAbove, bool init)
 {
     if (!node || node == FRoot)
@@ -394,9 +414,6 @@ PGridNode TBaseTreeGrid::WalkNextVisible(PGridNode node, bool considerChildrenAb
         // Not a row itself: continue after the subtree of its outermost ancestor that is
         // not a row either (nothing below it is a row).
         PGridNode visibleParent = VisibleParentOrRoot(node);
-        PGridNode blocked = node;
-        while (blocked->Parent != visibleParent)
-            blocked = blocked->Parent;
         if (visibleParent != FRoot && !visibleParent->States.contains(vsExpanded)) {
             // The ancestor is a collapsed row: its hidden subtree sits just before (children
             // above) or just after it.
@@ -404,15 +421,13 @@ PGridNode TBaseTreeGrid::WalkNextVisible(PGridNode node, bool considerChildrenAb
                 return visibleParent;
             return WalkNextVisible(visibleParent, considerChildrenAbove, init);
         }
+        PGridNode blocked = childOnPath(node, visibleParent);
         if (ChildrenAbove(considerChildrenAbove)) {
             if (PGridNode sibling = NextShownSibling(blocked, false))
                 return DeepestShown(sibling, false, init, false);
             return visibleParent == FRoot ? nullptr : visibleParent;
         }
-        for (PGridNode run = blocked; run && run != FRoot; run = run->Parent)
-            if (PGridNode sibling = NextShownSibling(run, false))
-                return sibling;
-        return nullptr;
+        return ShownSiblingUpwards(blocked, true);
     }
     if (ChildrenAbove(considerChildrenAbove)) {
         if (PGridNode sibling = NextShownSibling(node, false))
@@ -422,10 +437,7 @@ PGridNode TBaseTreeGrid::WalkNextVisible(PGridNode node, bool considerChildrenAb
     if (node->States.contains(vsExpanded))
         if (PGridNode child = FirstShownChild(node, init, false))
             return child;
-    for (PGridNode run = node; run && run != FRoot; run = run->Parent)
-        if (PGridNode sibling = NextShownSibling(run, false))
-            return sibling;
-    return nullptr;
+    return ShownSiblingUpwards(node, true);
 }
 
 PGridNode TBaseTreeGrid::WalkPreviousVisible(PGridNode node, bool considerChildrenAbove, bool init)
@@ -437,24 +449,15 @@ PGridNode TBaseTreeGrid::WalkPreviousVisible(PGridNode node, bool considerChildr
         if (visibleParent != FRoot && !visibleParent->States.contains(vsExpanded))
             return ChildrenAbove(considerChildrenAbove) ? WalkPreviousVisible(visibleParent, considerChildrenAbove, init)
                                                           : visibleParent;
-        PGridNode blocked = node;
-        while (blocked->Parent != visibleParent)
-            blocked = blocked->Parent;
-        node = blocked; // treat like a row at the same place that has no visible children
-        if (ChildrenAbove(considerChildrenAbove)) {
-            for (PGridNode run = node; run && run != FRoot; run = run->Parent)
-                if (PGridNode sibling = PreviousShownSibling(run, false))
-                    return sibling;
-            return nullptr;
-        }
+        // Treated like a row at the same place that has no visible children.
+        node = childOnPath(node, visibleParent);
+        if (ChildrenAbove(considerChildrenAbove))
+            return ShownSiblingUpwards(node, false);
     } else if (ChildrenAbove(considerChildrenAbove)) {
         if (node->States.contains(vsExpanded))
             if (PGridNode child = LastShownChild(node, init, false))
                 return child;
-        for (PGridNode run = node; run && run != FRoot; run = run->Parent)
-            if (PGridNode sibling = PreviousShownSibling(run, false))
-                return sibling;
-        return nullptr;
+        return ShownSiblingUpwards(node, false);
     }
     if (PGridNode sibling = PreviousShownSibling(node, false))
         return DeepestShown(sibling, true, init, false);

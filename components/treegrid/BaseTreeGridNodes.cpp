@@ -118,16 +118,7 @@ void TBaseTreeGrid::SetNodeDataSize(int value)
         FNodeDataSize = value;
         return;
     }
-    const std::uint32_t count = FRoot->ChildCount;
-    Clear();
-    // Blocks of the old size must not survive a size change; a refused clear refuses it too.
-    if (FRoot->FirstChild)
-        return;
-    FNodeDataSize = value;
-    FNodeDataType = nullptr;
-    FNodeDataConstruct = nullptr;
-    FNodeDataDestroy = nullptr;
-    SetRootNodeCount(count);
+    SetTypedNodeData(value, nullptr, nullptr, nullptr);
 }
 
 void TBaseTreeGrid::SetTypedNodeData(int size, const std::type_info *type, void (*construct)(void *),
@@ -137,6 +128,7 @@ void TBaseTreeGrid::SetTypedNodeData(int size, const std::type_info *type, void 
         return;
     const std::uint32_t count = FRoot->ChildCount;
     Clear();
+    // Blocks of the old layout must not survive the change; a refused clear refuses it too.
     if (FRoot->FirstChild)
         return;
     FNodeDataSize = size;

@@ -14,6 +14,7 @@
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridRoutines.h"
 
+using treegridtest::Children;
 using treegridtest::TreeIsConsistent;
 
 namespace {
@@ -37,14 +38,6 @@ public:
     using TBaseTreeGrid::MoveTo;
     ~TTestTree() override { DestroyTree(); }
 };
-
-std::vector<PGridNode> children(PGridNode node)
-{
-    std::vector<PGridNode> result;
-    for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
-        result.push_back(run);
-    return result;
-}
 
 } // namespace
 
@@ -136,7 +129,7 @@ TEST(TreeGridNodesTest, ShrinkingRootCountFreesOnlyInitialisedNodes)
     tree.OnFreeNode = [&](TBaseTreeGrid *, PGridNode node) { freed.push_back(node); };
     tree.SetRootNodeCount(5);
     EXPECT_EQ(tree.RootNodeCount(), 5u);
-    auto nodes = children(tree.RootNode());
+    auto nodes = Children(tree.RootNode());
     tree.InitNode(nodes[0]);
     tree.InitNode(nodes[3]);
     tree.SetRootNodeCount(2);
@@ -227,7 +220,7 @@ TEST(TreeGridNodesTest, LazyInitialisationAndChildren)
     EXPECT_EQ(inits, 0);
     EXPECT_EQ(tree.RootNode()->TotalCount, 4u);
 
-    auto top = children(tree.RootNode());
+    auto top = Children(tree.RootNode());
     // Initialising the third node expands it, which creates its children.
     tree.InitNode(top[2]);
     EXPECT_TRUE(top[2]->States.contains(vsDisabled));
@@ -346,7 +339,7 @@ TEST(TreeGridNodesTest, MovingNodesKeepsTheBookkeeping)
     TTestTree tree;
     tree.SetNodeDataSize(4);
     tree.SetRootNodeCount(3);
-    auto top = children(tree.RootNode());
+    auto top = Children(tree.RootNode());
     tree.SetChildCount(top[0], 2);
     tree.SetChildCount(top[2], 3);
     tree.SetExpanded(top[0], true);

@@ -6,8 +6,11 @@
 #include <set>
 #include <vector>
 
+#include "TreeGridTestSupport.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridHeader.h"
+
+using treegridtest::Children;
 
 namespace {
 
@@ -70,14 +73,6 @@ public:
     return ::testing::AssertionSuccess();
 }
 
-std::vector<PGridNode> children(PGridNode node)
-{
-    std::vector<PGridNode> result;
-    for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
-        result.push_back(run);
-    return result;
-}
-
 std::vector<PGridNode> selectedInOrder(TBaseTreeGrid &tree)
 {
     std::vector<PGridNode> result;
@@ -95,7 +90,7 @@ struct TSelectionFixture {
     {
         tree.AfterConstruction();
         tree.SetRootNodeCount(std::uint32_t(count));
-        top = children(tree.RootNode());
+        top = Children(tree.RootNode());
         if (withChildren) {
             for (PGridNode node : top) {
                 tree.SetChildCount(node, 3);
@@ -142,7 +137,7 @@ TEST(TreeGridSelectionTest, MultiSelectionKeepsTreeOrderAndAddressOrder)
 {
     TSelectionFixture f(6, true);
     f.setSelectionOptions({toMultiSelect});
-    const std::vector<PGridNode> second = children(f.top[1]);
+    const std::vector<PGridNode> second = Children(f.top[1]);
     f.tree.SetSelected(f.top[4], true);
     f.tree.SetSelected(second[2], true);
     f.tree.SetSelected(f.top[0], true);
@@ -207,7 +202,7 @@ TEST(TreeGridSelectionTest, DisabledAndHiddenNodes)
             states += ivsDisabled;
     };
     f.tree.SetRootNodeCount(6);
-    f.top = children(f.tree.RootNode());
+    f.top = Children(f.tree.RootNode());
     f.tree.SetChildCount(f.top[5], 2); // collapsed children
     f.setSelectionOptions({toMultiSelect});
     f.tree.SetIsVisible(f.top[3], false);
@@ -240,8 +235,8 @@ TEST(TreeGridSelectionTest, DisabledAndHiddenNodes)
 TEST(TreeGridSelectionTest, LevelAndSiblingConstraints)
 {
     TSelectionFixture f(3, true);
-    const std::vector<PGridNode> first = children(f.top[0]);
-    const std::vector<PGridNode> second = children(f.top[1]);
+    const std::vector<PGridNode> first = Children(f.top[0]);
+    const std::vector<PGridNode> second = Children(f.top[1]);
 
     f.setSelectionOptions({toMultiSelect, toLevelSelectConstraint});
     f.tree.SetSelected(first[1], true);
@@ -313,7 +308,7 @@ TEST(TreeGridSelectionTest, DeletedNodesLeaveTheSelection)
 {
     TSelectionFixture f(6, true);
     f.setSelectionOptions({toMultiSelect});
-    const std::vector<PGridNode> kids = children(f.top[2]);
+    const std::vector<PGridNode> kids = Children(f.top[2]);
     f.tree.SelectAll(false);
     ASSERT_EQ(f.tree.SelectedCount(), 24);
 
@@ -344,14 +339,14 @@ TEST(TreeGridSelectionTest, DeletedNodesLeaveTheSelection)
 
     // Mixed levels: a selected parent takes its selected children with it; indices stay right.
     freed.clear();
-    const std::vector<PGridNode> rest = children(f.tree.RootNode());
+    const std::vector<PGridNode> rest = Children(f.tree.RootNode());
     ASSERT_EQ(rest.size(), 4u);
     f.tree.SetSelected(rest[2], true);
     f.tree.SetSelected(rest[2]->FirstChild, true);
     f.tree.SetSelected(rest[3]->LastChild, true);
     f.tree.SetSelected(rest[0], true);
     f.tree.DeleteSelectedNodes();
-    EXPECT_EQ(children(f.tree.RootNode()), (std::vector<PGridNode>{rest[1], rest[3]}));
+    EXPECT_EQ(Children(f.tree.RootNode()), (std::vector<PGridNode>{rest[1], rest[3]}));
     EXPECT_EQ(f.tree.ChildCount(rest[3]), 2u);
     EXPECT_EQ(f.tree.SelectedCount(), 0);
     EXPECT_TRUE(TreeIsConsistent(f.tree));
@@ -454,8 +449,8 @@ TEST(TreeGridSelectionTest, FocusTakesTheMainColumnAndAutoExpands)
 TEST(TreeGridSelectionTest, CompareNodePositions)
 {
     TSelectionFixture f(3, true);
-    const std::vector<PGridNode> first = children(f.top[0]);
-    const std::vector<PGridNode> last = children(f.top[2]);
+    const std::vector<PGridNode> first = Children(f.top[0]);
+    const std::vector<PGridNode> last = Children(f.top[2]);
     EXPECT_EQ(f.tree.CompareNodePositions(first[1], first[1]), 0);
     EXPECT_LT(f.tree.CompareNodePositions(f.top[0], first[2]), 0) << "a parent comes before its children";
     EXPECT_GT(f.tree.CompareNodePositions(first[2], f.top[0]), 0);

@@ -12,6 +12,15 @@
 
 namespace treegridtest {
 
+// The node's children in sibling order.
+inline std::vector<PGridNode> Children(PGridNode node)
+{
+    std::vector<PGridNode> result;
+    for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
+        result.push_back(run);
+    return result;
+}
+
 // Recomputes every stored count, height, index and link from scratch and compares it with
 // what the tree keeps incrementally.
 inline ::testing::AssertionResult CheckNode(TBaseTreeGrid &tree, PGridNode node, std::uint32_t &count,

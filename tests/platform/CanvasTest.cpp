@@ -15,6 +15,16 @@ std::unique_ptr<TCanvas> WhiteCanvas(int w, int h)
     return c;
 }
 
+// A white canvas that writes in a 12-pixel DejaVu Sans without painting the text background.
+std::unique_ptr<TCanvas> TextCanvas(int w, int h)
+{
+    auto c = WhiteCanvas(w, h);
+    c->Font().SetName(QStringLiteral("DejaVu Sans"));
+    c->Font().SetHeight(-12);
+    c->Brush().SetStyle(bsClear);
+    return c;
+}
+
 // Bounding box of the pixels that differ from white, in device coordinates.
 QRect Painted(const QImage &img)
 {
@@ -224,10 +234,7 @@ TEST(CanvasText, TextOutPlacesTheTopLeftCornerAndPaintsTheBackground)
 
 TEST(CanvasText, DrawTextAlignsAndMeasures)
 {
-    auto c = WhiteCanvas(200, 100);
-    c->Font().SetName(QStringLiteral("DejaVu Sans"));
-    c->Font().SetHeight(-12);
-    c->Brush().SetStyle(bsClear);
+    auto c = TextCanvas(200, 100);
     const QFontMetrics fm(c->Font().ToQFont());
     const int lh = fm.ascent() + fm.descent();
     const QString text = QStringLiteral("W&ide");
@@ -261,10 +268,7 @@ TEST(CanvasText, DrawTextAlignsAndMeasures)
 
 TEST(CanvasText, EndEllipsisCutsWhatDoesNotFit)
 {
-    auto c = WhiteCanvas(300, 40);
-    c->Font().SetName(QStringLiteral("DejaVu Sans"));
-    c->Font().SetHeight(-12);
-    c->Brush().SetStyle(bsClear);
+    auto c = TextCanvas(300, 40);
     const QFontMetrics fm(c->Font().ToQFont());
     const QString text = QStringLiteral("A rather long caption");
     const int avail = fm.horizontalAdvance(QStringLiteral("A rather...")) + 1;
@@ -280,11 +284,8 @@ TEST(CanvasText, EndEllipsisCutsWhatDoesNotFit)
 
 TEST(CanvasText, RotatedTextRunsDownwardLeftOfItsOrigin)
 {
-    auto c = WhiteCanvas(100, 120);
-    c->Font().SetName(QStringLiteral("DejaVu Sans"));
-    c->Font().SetHeight(-12);
+    auto c = TextCanvas(100, 120);
     c->Font().SetOrientation(2700);
-    c->Brush().SetStyle(bsClear);
     const QString text = QStringLiteral("Holiday");
     c->TextOut(50, 10, text);
     QFont plain = c->Font().ToQFont();
