@@ -34,12 +34,6 @@ void TPrintStringGrid::AddRow(const QStringList &cells)
     FRows.append(row);
 }
 
-void TPrintStringGrid::SetCell(int column, int row, const QString &text)
-{
-    if (column >= 0 && column < FColCount && row >= 0 && row < FRows.size())
-        FRows[row][column] = text;
-}
-
 void TPrintStringGrid::SetColWidth(int column, int width)
 {
     if (column >= 0 && column < FColCount)

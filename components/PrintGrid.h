@@ -30,7 +30,6 @@ public:
     void SetRowCount(int rows);
     // Appends a row; missing cells are empty, surplus cells are dropped.
     void AddRow(const QStringList &cells);
-    void SetCell(int column, int row, const QString &text);
     void SetColWidth(int column, int width);
     void SetColAlignment(int column, TPrintAlignment alignment);
 

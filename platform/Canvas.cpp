@@ -231,14 +231,6 @@ void TCanvas::IntersectClipRect(const QRect &r)
     ApplyClip();
 }
 
-void TCanvas::ExcludeClipRect(const QRect &r)
-{
-    const QRegion device(r.translated(-FWindowOrg).normalized());
-    FClip = (FHasClip ? FClip : QRegion(0, 0, Width(), Height())).subtracted(device);
-    FHasClip = true;
-    ApplyClip();
-}
-
 bool TCanvas::RectVisible(const QRect &r) const
 {
     if (IsRectEmpty(r))
@@ -491,18 +483,6 @@ void TCanvas::LineTo(int x, int y)
     FPenPos = to;
 }
 
-void TCanvas::Polyline(const QPolygon &points)
-{
-    if (points.isEmpty())
-        return;
-    if (FPainter.isActive()) {
-        ApplyPenMode();
-        for (int i = 1; i < points.size(); ++i)
-            PlotLine(points[i - 1], points[i]);
-        ResetCompositionMode();
-    }
-}
-
 void TCanvas::Polygon(const QPolygon &points)
 {
     if (!FPainter.isActive() || points.size() < 2 || FPen.Mode() == pmNop)
@@ -606,15 +586,6 @@ void TCanvas::FrameRect(const QRect &r)
     }
 }
 
-void TCanvas::InvertRect(const QRect &r)
-{
-    if (!FPainter.isActive() || IsRectEmpty(r))
-        return;
-    FPainter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    FPainter.fillRect(r, Qt::white);
-    ResetCompositionMode();
-}
-
 // ---- pixels
 
 TColor TCanvas::Pixel(int x, int y) const
@@ -627,35 +598,12 @@ TColor TCanvas::Pixel(int x, int y) const
     return FromQRgb(FImage->pixel(d));
 }
 
-void TCanvas::SetPixel(int x, int y, TColor color)
-{
-    if (!FImage)
-        return;
-    const QPoint d = QPoint(x, y) - FWindowOrg;
-    if (!FImage->rect().contains(d) || !ClipRegion().contains(d))
-        return;
-    FImage->setPixel(d, ToQRgb(color));
-}
-
-uchar *TCanvas::ScanLine(int deviceRow)
-{
-    if (!FImage || deviceRow < 0 || deviceRow >= FImage->height())
-        return nullptr;
-    return FImage->scanLine(deviceRow);
-}
-
 // ---- pictures
 
 void TCanvas::Draw(int x, int y, const QImage &image)
 {
     if (FPainter.isActive() && !image.isNull())
         FPainter.drawImage(QPoint(x, y), image);
-}
-
-void TCanvas::StretchDraw(const QRect &r, const QImage &image)
-{
-    if (FPainter.isActive() && !image.isNull() && !IsRectEmpty(r))
-        FPainter.drawImage(r, image);
 }
 
 void TCanvas::CopyRect(const QRect &destRect, TCanvas &source, const QRect &srcRect)
@@ -671,16 +619,4 @@ void TCanvas::CopyRect(const QRect &destRect, TCanvas &source, const QRect &srcR
     else
         FPainter.drawImage(destRect, *source.FImage, deviceSrc);
     ResetCompositionMode();
-}
-
-void TCanvas::BitBlt(int x, int y, int width, int height, TCanvas &source, int srcX, int srcY)
-{
-    CopyRect(QRect(x, y, width, height), source, QRect(srcX, srcY, width, height));
-}
-
-QImage TCanvas::Grab(const QRect &r) const
-{
-    if (!FImage)
-        return QImage();
-    return FImage->copy(r.translated(-FWindowOrg));
 }

@@ -85,8 +85,6 @@ public:
     void RemoveClip();
     // Intersects the clip with a rectangle in logical coordinates.
     void IntersectClipRect(const QRect &r);
-    // Removes a logical rectangle from the clip.
-    void ExcludeClipRect(const QRect &r);
     // Whether any part of the logical rectangle lies inside the clip and the surface.
     bool RectVisible(const QRect &r) const;
 
@@ -98,7 +96,6 @@ public:
     QPoint PenPos() const { return FPenPos; }
     void MoveTo(int x, int y) { FPenPos = QPoint(x, y); }
     void LineTo(int x, int y);
-    void Polyline(const QPolygon &points);
     void Polygon(const QPolygon &points);
     void Rectangle(const QRect &r);
     void Rectangle(int left, int top, int right, int bottom) { Rectangle(MakeRect(left, top, right, bottom)); }
@@ -109,8 +106,6 @@ public:
     void FillRect(const QRect &r);
     // A one-pixel frame in the brush.
     void FrameRect(const QRect &r);
-    // Inverts the colours inside the rectangle.
-    void InvertRect(const QRect &r);
     // The dotted focus frame: every other pixel of a one-pixel frame is combined by exclusive-or
     // with the text colour (pattern bit clear) or the background colour (bit set), so that a
     // second call removes it. The pattern is anchored at the device origin.
@@ -118,29 +113,18 @@ public:
     // Raised, sunken, etched or bump borders in the system's 3D colours; BF_ADJUST shrinks r.
     bool DrawEdge(QRect &r, uint edge, uint flags);
 
-    // ---- pixels (image surfaces only; others read as clBlack and ignore writes)
+    // ---- pixels (image surfaces only; others read as clBlack)
     TColor Pixel(int x, int y) const;
-    void SetPixel(int x, int y, TColor color);
-    // The device row of the image, or null.
-    uchar *ScanLine(int deviceRow);
 
     // ---- pictures
     void Draw(int x, int y, const QImage &image);
-    void StretchDraw(const QRect &r, const QImage &image);
     // Copies srcRect of another canvas (logical there) into destRect (logical here).
     void CopyRect(const QRect &destRect, TCanvas &source, const QRect &srcRect);
-    void BitBlt(int x, int y, int width, int height, TCanvas &source, int srcX, int srcY);
-    // A copy of a logical rectangle of the picture (image surfaces only).
-    QImage Grab(const QRect &r) const;
 
     // ---- text
     void TextOut(int x, int y, const QString &text);
-    // Text clipped to r, drawn at (x, y).
-    void TextRect(const QRect &r, int x, int y, const QString &text);
     int TextWidth(const QString &text);
     int TextHeight(const QString &text);
-    QSize TextExtent(const QString &text);
-    int FontAscent();
     // The line height of the font (ascent + descent).
     int FontHeight();
     // Formatted text in a rectangle (DT_* flags). With DT_CALCRECT only r is changed.

@@ -77,15 +77,6 @@ void TBrush::SetMonoPattern(const TMonoPattern &rows)
     Changed();
 }
 
-void TBrush::ClearPattern()
-{
-    if (FHasMono || !FBitmap.isNull()) {
-        FHasMono = false;
-        FBitmap = QImage();
-        Changed();
-    }
-}
-
 void TBrush::Assign(const TBrush &source)
 {
     FColor = source.FColor;

@@ -85,7 +85,6 @@ public:
     bool HasMonoPattern() const { return FHasMono; }
     const TMonoPattern &MonoPattern() const { return FMono; }
     void SetMonoPattern(const TMonoPattern &rows);
-    void ClearPattern();
 
     void Assign(const TBrush &source);
 

@@ -147,16 +147,6 @@ int TCanvas::TextHeight(const QString &)
     return FontHeight();
 }
 
-QSize TCanvas::TextExtent(const QString &text)
-{
-    return QSize(TextWidth(text), FontHeight());
-}
-
-int TCanvas::FontAscent()
-{
-    return Metrics().ascent();
-}
-
 int TCanvas::FontHeight()
 {
     const QFontMetrics &fm = Metrics();
@@ -198,19 +188,6 @@ void TCanvas::TextOut(int x, int y, const QString &text)
         DrawTextLine(x, y, text, -1);
     }
     FPenPos = QPoint(x + TextWidth(text), y);
-}
-
-void TCanvas::TextRect(const QRect &r, int x, int y, const QString &text)
-{
-    if (!FPainter.isActive())
-        return;
-    FPainter.save();
-    FPainter.setClipRect(r, Qt::IntersectClip);
-    // The whole rectangle takes the background first, as the class library's TextRect does.
-    if (BrushVisible())
-        FillWithBrush(r);
-    DrawTextLine(x, y, text, -1);
-    FPainter.restore();
 }
 
 int TCanvas::DrawText(const QString &source, QRect &r, uint flags)

@@ -160,11 +160,6 @@ void DecodeDateTime(TDateTime value, int &year, int &month, int &day, int &hour,
     DecodeTime(value, hour, min, sec, msec);
 }
 
-TDateTime DateOf(TDateTime value)
-{
-    return double(split(value).days);
-}
-
 TDateTime TimeOf(TDateTime value)
 {
     return double(split(value).msecs) / double(MSecsPerDay);
@@ -193,20 +188,6 @@ int YearOf(TDateTime value)
     int y = 0, m = 0, d = 0;
     DecodeDate(value, y, m, d);
     return y;
-}
-
-int MonthOf(TDateTime value)
-{
-    int y = 0, m = 0, d = 0;
-    DecodeDate(value, y, m, d);
-    return m;
-}
-
-int DayOf(TDateTime value)
-{
-    int y = 0, m = 0, d = 0;
-    DecodeDate(value, y, m, d);
-    return d;
 }
 
 TDateTime IncMonth(TDateTime value, int months)

@@ -54,8 +54,7 @@ void DecodeTime(TDateTime time, int &hour, int &min, int &sec, int &msec);
 void DecodeDateTime(TDateTime value, int &year, int &month, int &day, int &hour, int &min,
                     int &sec, int &msec);
 
-// The calendar day and the time of day of a value (after the millisecond rounding).
-TDateTime DateOf(TDateTime value);
+// The time of day of a value (after the millisecond rounding).
 TDateTime TimeOf(TDateTime value);
 
 // Sunday = 1 ... Saturday = 7.
@@ -66,8 +65,6 @@ int DayOfTheWeek(TDateTime value);
 int WeekdayIndex(TDateTime value);
 
 int YearOf(TDateTime value);
-int MonthOf(TDateTime value);
-int DayOf(TDateTime value);
 
 // Adds whole months; a day beyond the new month's end becomes its last day. Time kept.
 TDateTime IncMonth(TDateTime value, int months = 1);

@@ -88,14 +88,6 @@ void TImageList::Delete(int index)
     Changed();
 }
 
-void TImageList::Replace(int index, const QImage &image)
-{
-    if (index < 0 || index >= Count() || image.isNull())
-        return;
-    FImages[size_t(index)] = Piece(image.convertToFormat(QImage::Format_ARGB32), 0);
-    Changed();
-}
-
 QImage TImageList::GetImage(int index) const
 {
     if (index < 0 || index >= Count())

@@ -52,7 +52,6 @@ public:
     // Adds the image with its own alpha channel as mask.
     int Add(const QImage &image);
     void Delete(int index);
-    void Replace(int index, const QImage &image);
 
     // The image with transparent pixels where the mask is set (ARGB32), or a null image.
     QImage GetImage(int index) const;

@@ -321,12 +321,9 @@ public:
     // True for the root and for every node the visible walk returns: effectively visible
     // with every ancestor expanded and effectively visible.
     bool IsRowVisible(PGridNode node) const;
-    bool IsHidden(PGridNode node) const;
     void SetIsHidden(PGridNode node, bool value);
     bool Expanded(PGridNode node) const;
     void SetExpanded(PGridNode node, bool value);
-    bool HasChildren(PGridNode node) const;
-    void SetHasChildren(PGridNode node, bool value);
     virtual void FullExpand(PGridNode node = nullptr);
     virtual void FullCollapse(PGridNode node = nullptr);
     void ToggleNode(PGridNode node);

@@ -53,19 +53,9 @@ bool TBaseTreeGrid::FullyVisible(PGridNode node) const
     return node == FRoot || GetVisiblePath(node);
 }
 
-bool TBaseTreeGrid::IsHidden(PGridNode node) const
-{
-    return node && node->States.contains(vsHidden);
-}
-
 bool TBaseTreeGrid::Expanded(PGridNode node) const
 {
     return node && node->States.contains(vsExpanded);
-}
-
-bool TBaseTreeGrid::HasChildren(PGridNode node) const
-{
-    return node && node->States.contains(vsHasChildren);
 }
 
 std::uint32_t TBaseTreeGrid::GetNodeLevel(PGridNode node) const
@@ -708,22 +698,6 @@ void TBaseTreeGrid::SetExpanded(PGridNode node, bool value)
 {
     if (node && node != FRoot && node->States.contains(vsExpanded) != value)
         ToggleNode(node);
-}
-
-void TBaseTreeGrid::SetHasChildren(PGridNode node, bool value)
-{
-    if (!node || node == FRoot || node->States.contains(vsHasChildren) == value)
-        return;
-    if (value) {
-        node->States.include(vsHasChildren);
-        node->States.exclude(vsAllChildrenHidden);
-    } else if (node->FirstChild) {
-        DeleteChildren(node, true);
-    } else {
-        node->States.exclude({vsHasChildren, vsExpanded});
-        node->States.include(vsAllChildrenHidden);
-    }
-    InvalidateNode(node);
 }
 
 void TBaseTreeGrid::ToggleNode(PGridNode node)

@@ -417,11 +417,6 @@ TColumnIndex TTreeGridColumns::GetLastVisibleColumn(bool considerAllowFocus) con
     return InvalidColumn;
 }
 
-TColumnIndex TTreeGridColumns::GetFirstColumn() const
-{
-    return FPositionToIndex.empty() ? InvalidColumn : FPositionToIndex.front();
-}
-
 TColumnIndex TTreeGridColumns::GetNextColumn(TColumnIndex column) const
 {
     if (!IsValidColumn(column))

@@ -52,7 +52,6 @@ public:
     // Walks in display order; InvalidColumn at the end or for a negative start.
     TColumnIndex GetFirstVisibleColumn(bool considerAllowFocus = false) const;
     TColumnIndex GetLastVisibleColumn(bool considerAllowFocus = false) const;
-    TColumnIndex GetFirstColumn() const;
     TColumnIndex GetNextColumn(TColumnIndex column) const;
     TColumnIndex GetNextVisibleColumn(TColumnIndex column, bool considerAllowFocus = false) const;
     TColumnIndex GetPreviousColumn(TColumnIndex column) const;

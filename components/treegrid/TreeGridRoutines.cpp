@@ -173,7 +173,6 @@ namespace {
 struct TGlobals {
     int unitReferences = 0;
     bool initialized = false;
-    bool oleInitialized = false;
     std::unique_ptr<TImageList> lightCheck, darkCheck, lightTick, darkTick, flat, xp, utilities;
     std::unique_ptr<TImageList> systemCheck, systemFlatCheck;
     std::function<void()> registerFormats;
@@ -202,11 +201,6 @@ std::unique_ptr<TImageList> LoadList(const char *name, bool remap)
 
 } // namespace
 
-bool IsWinNT() { return true; }
-bool IsWin2K() { return false; }
-bool IsWinXP() { return false; }
-bool IsWinVistaOrAbove() { return true; }
-
 QString TreeGridReferenceFormat()
 {
     return QStringLiteral("application/x-velmora-tree-grid-reference");
@@ -223,7 +217,6 @@ TImageList *SystemCheckImages() { return Globals().systemCheck.get(); }
 TImageList *SystemFlatCheckImages() { return Globals().systemFlatCheck.get(); }
 
 bool GlobalStructuresInitialized() { return Globals().initialized; }
-bool OleInitialized() { return Globals().oleInitialized; }
 
 void SetClipboardFormatHooks(std::function<void()> registerFormats, std::function<void()> freeFormats)
 {
@@ -237,8 +230,6 @@ void InitializeGlobalStructures()
     if (g.initialized)
         return;
     g.initialized = true;
-    // Drag and drop needs no set-up of its own here.
-    g.oleInitialized = true;
 
     g.lightCheck = LoadList("TG_CHECK_LIGHT", true);
     g.darkCheck = LoadList("TG_CHECK_DARK", true);
@@ -271,17 +262,14 @@ void FinalizeGlobalStructures()
     g.systemFlatCheck.reset();
     TCursorRegistry::Unregister(crHeaderSplit);
     TCursorRegistry::Unregister(crVertSplit);
-    g.oleInitialized = false;
     g.initialized = false;
 }
 
 void TreeGridUnitStart()
 {
     TGlobals &g = Globals();
-    if (g.unitReferences++ == 0) {
+    if (g.unitReferences++ == 0)
         g.initialized = false;
-        g.oleInitialized = false;
-    }
 }
 
 void TreeGridUnitEnd()

@@ -40,12 +40,6 @@ TBaseTreeGrid *TreeFromNode(const TGridNode *node);
 void RegisterTreeRoot(const TGridNode *root, TBaseTreeGrid *tree);
 void UnregisterTreeRoot(const TGridNode *root);
 
-// ---- platform facts
-bool IsWinNT();
-bool IsWin2K();
-bool IsWinXP();
-bool IsWinVistaOrAbove();
-
 // ---- shared images and cursors
 inline constexpr int crHeaderSplit = 63;
 inline constexpr int crVertSplit = 62;
@@ -71,7 +65,6 @@ TImageList *SystemFlatCheckImages();
 void InitializeGlobalStructures();
 void FinalizeGlobalStructures();
 bool GlobalStructuresInitialized();
-bool OleInitialized();
 
 // The clipboard layer hands in how it registers and frees its formats; the set-up and the
 // tear-down call these.

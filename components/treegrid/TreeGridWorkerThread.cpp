@@ -80,12 +80,6 @@ void TWorkerThread::WaitForTree(TBaseTreeGrid *tree)
     FIdleCondition.wait(lock, [&] { return FCurrentTree != tree; });
 }
 
-bool TWorkerThread::IsQueued(TBaseTreeGrid *tree)
-{
-    std::lock_guard lock(FLock);
-    return std::find(FWaiterList.begin(), FWaiterList.end(), tree) != FWaiterList.end();
-}
-
 bool TWorkerThread::IsBusyWith(TBaseTreeGrid *tree)
 {
     std::lock_guard lock(FLock);

@@ -60,7 +60,6 @@ public:
     // Wakes the worker (the auto-reset wake event).
     void Wake();
 
-    bool IsQueued(TBaseTreeGrid *tree);
     // Queued or being validated right now.
     bool IsBusyWith(TBaseTreeGrid *tree);
     std::uint32_t RefCount() const { return FRefCount; }
