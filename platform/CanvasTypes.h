@@ -66,17 +66,5 @@ inline int RectRight(const QRect &r) { return r.x() + r.width(); }
 inline int RectBottom(const QRect &r) { return r.y() + r.height(); }
 inline void SetRectRight(QRect &r, int right) { r.setWidth(right - r.x()); }
 inline void SetRectBottom(QRect &r, int bottom) { r.setHeight(bottom - r.y()); }
-inline void SetRectLeft(QRect &r, int left)
-{
-    const int right = RectRight(r);
-    r.setX(left);
-    r.setWidth(right - left);
-}
-inline void SetRectTop(QRect &r, int top)
-{
-    const int bottom = RectBottom(r);
-    r.setY(top);
-    r.setHeight(bottom - top);
-}
 // Empty as the window system sees it: right <= left or bottom <= top.
 inline bool IsRectEmpty(const QRect &r) { return r.width() <= 0 || r.height() <= 0; }
