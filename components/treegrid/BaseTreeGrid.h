@@ -360,6 +360,7 @@ public:
     // The visible nodes between two nodes in tree order, ends included (given in any order);
     // the walk stops past the far end when that one is hidden.
     std::vector<PGridNode> VisibleRange(PGridNode startNode, PGridNode endNode);
+    PGridNode SelectionRangeStart(PGridNode startNode, PGridNode endNode);
     virtual void ToggleSelection(PGridNode startNode, PGridNode endNode);
     PGridNode GetFirstSelected(bool considerChildrenAbove = false);
     PGridNode GetNextSelected(PGridNode node, bool considerChildrenAbove = false);

@@ -323,12 +323,18 @@ std::vector<PGridNode> TBaseTreeGrid::VisibleRange(PGridNode startNode, PGridNod
     return nodes;
 }
 
-void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool addOnly)
+// Where SelectNodes and UnselectNodes start; null when the selection may not change.
+PGridNode TBaseTreeGrid::SelectionRangeStart(PGridNode startNode, PGridNode endNode)
 {
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
     if (FSelectionLocked)
-        return;
-    startNode = VisibleRangeStart(startNode, GetFirstVisible());
+        return nullptr;
+    return VisibleRangeStart(startNode, GetFirstVisible());
+}
+
+void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool addOnly)
+{
+    startNode = SelectionRangeStart(startNode, endNode);
     if (!startNode)
         return;
 
@@ -360,10 +366,7 @@ void TBaseTreeGrid::SelectNodes(PGridNode startNode, PGridNode endNode, bool add
 
 void TBaseTreeGrid::UnselectNodes(PGridNode startNode, PGridNode endNode)
 {
-    TGAssert(endNode != nullptr, "EndNode must not be nil!");
-    if (FSelectionLocked)
-        return;
-    startNode = VisibleRangeStart(startNode, GetFirstVisible());
+    startNode = SelectionRangeStart(startNode, endNode);
     if (!startNode)
         return;
     const int before = FSelectionCount;
