@@ -1,6 +1,8 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 
@@ -375,6 +377,13 @@ void TBaseTreeGrid::SetOffsetY(int value)
 int TBaseTreeGrid::DoGetNodeWidth(PGridNode, int)
 {
     return 0;
+}
+
+void TBaseTreeGrid::paintEvent(QPaintEvent *e)
+{
+    // The viewport paints opaquely; until rows are drawn it shows the tree's background.
+    QPainter painter(viewport());
+    painter.fillRect(e->rect(), viewport()->palette().color(QPalette::Base));
 }
 
 void TBaseTreeGrid::resizeEvent(QResizeEvent *e)

@@ -515,6 +515,7 @@ protected:
 
     // ---- Qt plumbing
     void resizeEvent(QResizeEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
 
     // ---- fields
     PGridNode FRoot = nullptr;
