@@ -1,5 +1,5 @@
-#include "FormMain.h"
-#include "PlannerApplication.h"
+#include "window/FormMain.h"
+#include "window/PlannerApplication.h"
 
 int main(int argc, char **argv)
 {

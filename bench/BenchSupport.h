@@ -14,9 +14,9 @@
 #include <memory>
 
 #include "DateFormat.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
+#include "core/PlannerCore.h"
+#include "core/PlannerWindow.h"
+#include "core/UndoRedo.h"
 #include "treegrid/StringTreeGrid.h"
 
 // A window that is never shown: every question gets `answer`, the chart is `chartDays` wide.

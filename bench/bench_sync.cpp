@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "DirWatchThread.h"
-#include "WatcherThread.h"
+#include "sync/DirWatchThread.h"
+#include "sync/WatcherThread.h"
 #include "XmlTree.h"
 
 namespace {

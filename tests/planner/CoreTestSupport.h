@@ -14,11 +14,11 @@
 
 #include "CommaText.h"
 #include "DateFormat.h"
-#include "FormMain.h"
+#include "window/FormMain.h"
 #include "Helper.h"
-#include "PlannerCore.h"
-#include "PlannerWindow.h"
-#include "UndoRedo.h"
+#include "core/PlannerCore.h"
+#include "core/PlannerWindow.h"
+#include "core/UndoRedo.h"
 #include "treegrid/StringTreeGrid.h"
 #include "common/TestSupport.h"
 

@@ -1,0 +1,119 @@
+#pragma once
+
+// The shared types of the document: which table, column types, chart connections, the time
+// unit, the row iterator's selectors, their name tables, the column description and the
+// record every table row carries. The numeric values of the enumerations are stored in files
+// and journals: never renumber them.
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <array>
+
+#include "DateTime.h"
+#include "core/FilterParams.h"
+#include "HashedString.h"
+
+struct TGridNode;
+class TBaseTreeGrid;
+
+enum TWhichTable : qint32 { tbTable = 0, tbExclude = 1 };
+inline constexpr int WhichTableCount = 2;
+
+enum TColumnType : qint32 {
+    ctText = 0,
+    ctDate = 1,
+    ctPulldown = 2,
+    ctNumber = 3,
+    ctCheckBox = 4,
+    ctLink = 5
+};
+inline constexpr int ColumnTypeCount = 6;
+
+enum TConnection : qint32 {
+    cnNone = 0,
+    cnPosition = 1,
+    cnStart = 2,
+    cnEnd = 3,
+    cnLength = 4,
+    cnTermin = 5,
+    cnColor = 6,
+    cnTextLeftTop = 7,
+    cnTextLeftMiddle = 8,
+    cnTextLeftBottom = 9,
+    cnTextcenterTop = 10,
+    cnTextCenterMiddle = 11,
+    cnTextCenterBottom = 12,
+    cnTextRightTop = 13,
+    cnTextRightMiddle = 14,
+    cnTextRightBottom = 15,
+    cnLengthWithWeekend = 16,
+    cnInterval = 17
+};
+inline constexpr int ConnectionCount = 18;
+
+enum TMinUnit : qint32 { muDay = 0, muMinute = 1 };
+
+enum TForEachNode : qint32 {
+    feAll = 0,
+    feGroupAll = 1,
+    feGroupFiltered = 2,
+    feOverlapping = 3,
+    feSelected = 4,
+    feFiltered = 5
+};
+
+// Name tables, indexed by the enumeration values. Table names are the "__table__" values of
+// files; connection names are the element names under "Connections" ("TextcenterTop" keeps
+// its lower-case c).
+extern const std::array<QString, WhichTableCount> TableNames;
+extern const std::array<QString, ConnectionCount> ConnectionNames;
+extern const std::array<QString, ColumnTypeCount> ColumnTypeNames;
+// The cell texts of a yes/no cell: index 0 "Nein", index 1 "Ja".
+extern const std::array<QString, 2> BoolNames;
+
+// The column type whose name equals `name` exactly; ctText when none does.
+TColumnType ColumnTypeName2Type(const QString &name);
+// The yes/no cell text of a flag.
+inline const QString &BoolName(bool value) { return BoolNames[value ? 1 : 0]; }
+
+// The description of one column; kept with its header column and freed with it.
+class THeaderData
+{
+public:
+    TFilterParams Filter;
+    // The pick list, one entry per line; each entry is a comma text whose first item is the
+    // value shown in the cell.
+    QStringList Strings;
+    TColumnType ColumnType = ctText;
+    bool SortAscending = true;
+    bool HasUniqueAutofill = false;
+    bool HasAutofill = false;
+
+    bool IsFiltered() const { return Filter.FilterType != ftNone; }
+};
+
+// The user data of every tree-grid node: one table row. The cell texts are the data; every
+// other field is a cache or a link, refreshed from the cells through the connections.
+struct TNodeData
+{
+    bool nodeValid = false;
+    TDateTime nodeStart = 0;
+    TDateTime nodeEnd = 0;
+    TDateTime nodeTermin = 0;
+    qint32 nodeLength = 0;      // minutes of working time, 480 per day
+    qint32 nodePosition = -1;   // index in the expanded full position list, -9 for "*"
+    qint32 nodeColor = -1;      // index in the colour column's pick list
+    bool RecalcEndOf = false;
+    bool RecalcStartOf = false;
+    QStringList StringList;     // one text per column
+    bool RecalcBitmap = true;
+    QImage Bitmap;              // the cached bar picture, 32 bits per pixel once rendered
+    THashedString ID;
+    quint64 ChangeIndex = 0;
+    TWhichTable NodeTable = tbTable;
+    TGridNode *VNode = nullptr;
+    TBaseTreeGrid *VNodeTable = nullptr;
+};

@@ -1,0 +1,158 @@
+#include "core/PlannerCore.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+#include "sync/DirWatchThread.h"
+#include "Language.h"
+#include "Log.h"
+#include "core/UndoRedo.h"
+#include "treegrid/BaseTreeGrid.h"
+
+TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
+                           TUndoRedo *undoRedo, QObject *parent)
+    : QObject(parent),
+      FWindow(window),
+      FUndoRedo(undoRedo ? undoRedo : &UndoRedo()),
+      FDirWatchThread(std::make_unique<TDirWatchThread>())
+{
+    setObjectName(QStringLiteral("PlannerCore"));
+    FTables[tbTable] = table;
+    FTables[tbExclude] = exclude;
+    SetupGrid(table, tbTable);
+    SetupGrid(exclude, tbExclude);
+    for (auto &connections : FConnection)
+        connections.fill(-1);
+
+    WireUpdateTimers();
+}
+
+TPlannerCore::~TPlannerCore()
+{
+    // The grids may die before or after the core; rows must not keep pointing into it.
+    for (auto &grid : FTables)
+        if (grid)
+            grid->OnFreeNode = nullptr;
+}
+
+void TPlannerCore::SetupGrid(TBaseTreeGrid *grid, TWhichTable table)
+{
+    if (!grid)
+        throw std::invalid_argument("TPlannerCore needs both grids");
+    grid->SetNodeDataType<TNodeData>();
+    // Both tables are grids of rows with full-row, multiple selection.
+    TCustomTreeGridOptions &options = grid->TreeOptions();
+    options.SetSelectionOptions(options.SelectionOptions() + TTGSelectionOptions{toMultiSelect, toFullRowSelect});
+    options.SetMiscOptions(options.MiscOptions() + TTGMiscOptions{toReportMode});
+    // Rows leave the identity index, selection and overlap lists whoever deletes them.
+    grid->OnFreeNode = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
+        auto *data = sender->GetNodeData<TNodeData>(node);
+        if (data && data->VNode == node)
+            ForgetNode(data);
+        (void)table;
+    };
+}
+
+// ---- document life
+
+void TPlannerCore::ActionNewExecute()
+{
+    FInitialDeOverlap = false;
+    // Unwritten events of the previous document go without a question: opening asks first
+    // and closing writes them.
+    FDirWatchThread = std::make_unique<TDirWatchThread>();
+    FMaxHistoryFiles = 30;
+    BeginUpdate(Translate(QStringLiteral("resetting...")));
+    FSaveFileCompressed = true;
+    FUserDate = Now();
+    FLastFreeID = 0;
+    {
+        // Refusing entries ends with the block, also when an exception passes.
+        TSuspendUndo suspended(*FUndoRedo);
+        FUndoRedo->Clear();
+        ForEach(feAll, &TPlannerCore::CB_DeleteNode, nullptr);
+        FOverlappingNodes.clear();
+        SetMinUnit(muDay);
+        FColors = {0xFFFFFF, 0x00FFFF, 0x00BF00};
+        FHolidayColors = {0xF0E5CC, 0xE0CA92, 0x978762};
+        ResetPositionGroups();
+        CreateBasicTable(tbTable);
+        CreateBasicTable(tbExclude);
+    }
+    FDefaultHolidayReason = Translate(QStringLiteral("Holiday"));
+    FDefaultCalcWorkdays = true;
+    EndUpdate();
+}
+
+void TPlannerCore::Open(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile()) {
+        FWindow.Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
+        return;
+    }
+    if (FWindow.ActivateOtherInstance(fileName))
+        return;
+    if (FDirWatchThread->HasUnwrittenEvents()) {
+        const int answer = MessageFileNotSaved();
+        if (answer == mrCancel)
+            return;
+        if (answer == mrYes && !Save())
+            return; // nothing may be lost: an unsaved document stays open
+    }
+    FLoading = true;
+    BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+    bool loaded = false;
+    try {
+        ActionNewExecute();
+        if (fileName.right(4).toUpper() == QStringLiteral(".ZOP"))
+            loaded = Load(fileName);
+    } catch (...) {
+        loaded = false;
+    }
+    if (!loaded) {
+        ActionNewExecute();
+        FWindow.Ask(Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown.")),
+                    mtInformation, {mbOK});
+    }
+    EndUpdate();
+    FLoading = false;
+    if (!loaded)
+        throw EPlannerError(QStringLiteral("unknown filetype"));
+}
+
+int TPlannerCore::MessageFileNotSaved()
+{
+    const QString name = FDirWatchThread->Filename();
+    const QString text = name.isEmpty()
+                             ? Translate(QStringLiteral("Do you want to save changes?"))
+                             : Translate(QStringLiteral("Do you want to save changes to %s?"), {name});
+    const int answer = FWindow.Ask(text, mtConfirmation, {mbYes, mbNo, mbCancel});
+    return answer == mrYes || answer == mrNo ? answer : mrCancel;
+}
+
+bool TPlannerCore::FormClose()
+{
+    if (FDirWatchThread->HasUnwrittenEvents()) {
+        FWindow.SetBusyCursor(true);
+        ForceStorePending();
+        FWindow.SetBusyCursor(false);
+    }
+    // Still unwritten: the shared folder could not be written (or the document has no name).
+    if (!FDirWatchThread->HasUnwrittenEvents())
+        return true;
+    switch (MessageFileNotSaved()) {
+    case mrNo:
+        return true;
+    case mrYes:
+        if (!Save())
+            return false;
+        // The saved document holds every change; the journal of the new generation gets
+        // them too when it can.
+        ForceStorePending();
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,628 @@
+#pragma once
+
+// The document behind the main window: two tables (tasks and absent days) held in tree-grids,
+// their columns and chart connections, and the one write path every change takes. It runs
+// without a shown window: it reaches its window only through IPlannerWindow.
+//
+// Members are defined by concern:
+//   PlannerCore.cpp          construction, new document, open and close
+//   PlannerCoreUpdate.cpp    the update bracket, deferred recalculation, idle processing
+//   PlannerCorePositions.cpp positions, multi-row blocks, working weeks, group tabs
+//   PlannerCoreModel.cpp     columns, connections, cell getters, date texts, validity
+//   PlannerCoreWrite.cpp     the write path, row lifecycle, row identity, the iterator
+//   PlannerCoreSchedule.cpp  lengths, ends, the typed getters and setters, public holidays
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+#include "Color.h"
+#include "DateList.h"
+#include "core/DocumentTypes.h"
+#include "core/HolidayData.h"
+#include "core/PlannerWindow.h"
+#include "WeekInfo.h"
+
+class TBaseTreeGrid;
+class TDirWatchThread;
+class TUndoRedo;
+
+// An error the user caused (an unknown file type): logged, never shown again.
+class EPlannerError : public std::runtime_error
+{
+public:
+    explicit EPlannerError(const QString &message)
+        : std::runtime_error(message.toStdString()), FMessage(message) {}
+    const QString &Message() const { return FMessage; }
+
+private:
+    QString FMessage;
+};
+
+class TPlannerCore : public QObject
+{
+    Q_OBJECT
+
+public:
+    using TNodeCallback = void (TPlannerCore::*)(TNodeData *node, QObject *argument);
+    using TNodeFunction = std::function<void(TNodeData *node)>;
+
+    // The grids are owned by the caller (the window or a test) and must outlive the core's
+    // use of them; the undo stack is the process-wide one unless a test passes its own.
+    TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
+                 TUndoRedo *undoRedo = nullptr, QObject *parent = nullptr);
+    ~TPlannerCore() override;
+
+    IPlannerWindow &Window() const { return FWindow; }
+    TUndoRedo &UndoStack() const { return *FUndoRedo; }
+    TDirWatchThread *DirWatchThread() const { return FDirWatchThread.get(); }
+
+    // ---- document life
+    // A new empty document with the two basic tables.
+    void ActionNewExecute();
+    // Opens a document: checks, then the loading road. Raises EPlannerError for an unknown
+    // file type (after leaving a new document behind).
+    void Open(const QString &fileName);
+    // The road of opening a ".zop" file through its working folder; false when nothing
+    // could be loaded (a new document is left then).
+    virtual bool Load(const QString &fileName);
+    // The save question: mrYes, mrNo or mrCancel.
+    int MessageFileNotSaved();
+    // The close handler: false refuses closing.
+    bool FormClose();
+    // Save, or Save As for a document without a name; false when nothing was saved.
+    virtual bool Save();
+    bool IsLoading() const { return FLoading; }
+
+    // ---- update bracket
+    // Brackets nest; the outermost EndUpdate recalculates ends, groups, validity and bounds.
+    void BeginUpdate(const QString &text);
+    void EndUpdate();
+    bool IsUpdating() const { return FUpdating > 0; }
+    void UpdateBounds(bool delayed);
+    void UpdateEmptyRows(bool delayed);
+    void UpdateOverlapping(bool delayed);
+    // The range of days the chart can show, from the valid rows.
+    void UpdateBoundsProc();
+    // Hides the positions no row names when the view options ask for it.
+    void UpdateEmptyRowsProc();
+    bool SetTimeChartBounds(TDateTime lo, TDateTime hi);
+    // Expands the public holidays into single days for every year of the range.
+    void updateAutoEntries();
+    void CheckAllValid();
+    void UpdateStatusBar();
+    // Refreshes the status bar once the event loop is idle again; many row changes in a row
+    // then cost one refresh.
+    void RequestStatusBarUpdate();
+    int FilteredCount(TWhichTable table);
+    int SelectedCount(TWhichTable table) const;
+    int GroupCount(TWhichTable table);
+    int TotalCount(TWhichTable table) const { return GetTableRowCount(table); }
+    bool DelayedUpdateBounds() const { return fDelayedUpdateBounds; }
+    bool DelayedUpdateEmptyRows() const { return fDelayedUpdateEmptyRows; }
+    bool DelayedUpdateOverlapping() const { return fDelayedUpdateOverlapping; }
+    bool OverlappingPending() const { return FOverlappingTimer.isActive() || fDelayedUpdateOverlapping; }
+    // Clears the deferred requests (the idle processing runs them).
+    void ClearDelayedFlags();
+    QTimer &OverlappingTimer() { return FOverlappingTimer; }
+    void OverlappingTimerTimer();
+    TDateTime DataMinDate() const { return FDataMinDate; }
+    TDateTime DataMaxDate() const { return FDataMaxDate; }
+    // The view options "Hide empty resources" and "Hide empty multi-row resources".
+    bool FHideEmptyRows = false;
+    bool FHideEmptyMultiRows = false;
+    // The overlap procedure, run at once or from the idle timer; set by the overlap detection.
+    std::function<void()> OnUpdateOverlappingProc;
+    // The window's part of the outermost EndUpdate: scroll bars, editor, chart start.
+    std::function<void()> OnEndUpdate;
+    // ---- end
+
+    // ---- idle processing
+    // The application ran out of messages: storage check, then the idle timer.
+    void ApplicationEvents1Idle();
+    void IdleTimerTimer();
+    // One step of the shared-folder synchronisation and the reload of a document another
+    // instance saved; the synchronisation road fills it in, until then it does nothing.
+    void IdleSynchronise();
+    QTimer &IdleTimer() { return FIdleTimer; }
+    QTimer &BackupTimer() { return FBackupTimer; }
+    bool FOfflineErrorSignalled = false;
+    // Whether the journal's shared folder is reachable; reachable when unset.
+    std::function<bool()> OnFolderReachable;
+    // After the idle timer's work: the window sets its actions and caption.
+    std::function<void()> OnIdleProcessed;
+    // ---- end
+
+    // ---- tables and columns
+    TBaseTreeGrid *GetTable(TWhichTable table) const;
+    TWhichTable GetTable(const TBaseTreeGrid *grid) const;
+    TWhichTable GetActiveTable() const { return FActiveTable; }
+    void SetActiveTable(TWhichTable table);
+    int GetTableColCount(TWhichTable table) const;
+    int GetTableRowCount(TWhichTable table) const;
+    void SetTableColCount(TWhichTable table, int count);
+    void ResizeTable(TWhichTable table, int count);
+    void InsertColumn(TWhichTable table, int index);
+    void RemoveColumn(TWhichTable table, int index);
+    void ClearTable(TWhichTable table);
+    void ResetConnections(TWhichTable table);
+    void SetConnection(TWhichTable table, TConnection cn, int column);
+    int GetConnection(TWhichTable table, TConnection cn) const;
+    TConnection GetColumnConnection(TWhichTable table, int column) const;
+    QString GetColumnCaption(TWhichTable table, int column) const;
+    void SetColumnCaption(TWhichTable table, int column, const QString &text);
+    QString GetColumnCaptionHack(TWhichTable table, int column) const;
+    int IndexOfColumnHack(TWhichTable table, const QString &name) const;
+    int GetHeaderIndex(TWhichTable table, const QString &caption) const;
+    TColumnType GetColumnType(TWhichTable table, int column) const;
+    void SetColumnType(TWhichTable table, int column, TColumnType type);
+    // The column's description, made on first use; nil outside the columns.
+    THeaderData *GetHeader(TWhichTable table, int column) const;
+    const QStringList &GetColumnStrings(TWhichTable table, int column) const;
+    QStringList &ColumnStrings(TWhichTable table, int column);
+    // Every column is writable.
+    bool GetColumnReadOnly(TWhichTable table, int column) const;
+    int GetRowCount() const;
+    void CreateBasicTable(TWhichTable table);
+    const QVector<bool> &ColumnAlwaysWritable() const { return FColumnAlwaysWritable; }
+    const QStringList &ExcludeHeaderStrings() const { return FExcludeHeaderStrings; }
+
+    // ---- cells
+    QString GetData(const TNodeData *node, int column) const;
+    QString GetData_(const TNodeData *node, TConnection cn) const;
+    int GetDataIndex(const TNodeData *node, int column) const;
+    int GetDataIndex_(const TNodeData *node, TConnection cn) const;
+    bool GetNodeValid(const TNodeData *node) const { return node && node->nodeValid; }
+    static TNodeData *NodeData(TBaseTreeGrid *grid, TGridNode *node);
+
+    // ---- date texts
+    QString FormatDateTime(TDateTime value) const;
+    // The date of a cell; `def` when the text names none (an empty text included).
+    TDateTime StrToDateTime(const QString &text, TDateTime def) const;
+    bool isDateOK(TDateTime value) const;
+    TDateTime MinDate() const { return FMinDate; }
+    TDateTime MaxDate() const { return FMaxDate; }
+
+    // ---- the write path
+    void SetData(TNodeData *node, int column, const QString &text);
+    void SetData_(TNodeData *node, TConnection cn, const QString &text);
+    void DoSetData(TNodeData *node, int column, const QString &text, bool journal);
+    void SetDataIndex(TNodeData *node, int column, int index);
+    void SetDataIndex_(TNodeData *node, TConnection cn, int index);
+    void DoSetDataIndex(TNodeData *node, int column, int index, bool journal);
+    TNodeData *AddNode(const QString &id, TWhichTable table, bool journal);
+    void DeleteNode(TNodeData *node, bool journal);
+    TNodeData *FindNode(const QString &id) const;
+    TNodeData *FindNode(const QString &id, TWhichTable table) const;
+    QString GetFreeID();
+    void SetRecalcEndOf(TNodeData *node, bool flag);
+    void SetRecalcStartOf(TNodeData *node, bool flag);
+    bool GetRecalcEndOf(const TNodeData *node) const { return node && node->RecalcEndOf; }
+    bool GetRecalcStartOf(const TNodeData *node) const { return node && node->RecalcStartOf; }
+    // Repaints a row in grid and chart; nothing inside an update bracket.
+    void InvalidateNode(TNodeData *node);
+
+    // ---- the iterator; the next node is fetched before the callback runs
+    void ForEach(TForEachNode selector, TNodeCallback callback, QObject *argument = nullptr);
+    void ForEach(TWhichTable table, TForEachNode selector, TNodeCallback callback,
+                 QObject *argument = nullptr);
+    void ForEach(TWhichTable table, TForEachNode selector, const TNodeFunction &function);
+
+    // Callbacks for ForEach; the CB_SetData_* fields are their arguments.
+    void CB_SetData(TNodeData *node, QObject *argument);
+    void CB_SetDataIndex(TNodeData *node, QObject *argument);
+    void CB_DeleteNode(TNodeData *node, QObject *argument);
+    void CB_InvalidateNode(TNodeData *node, QObject *argument);
+    void CB_SetRecalcEndOf(TNodeData *node, QObject *argument);
+    void CB_SetRecalcBitmap(TNodeData *node, QObject *argument);
+    void CB_CheckValid(TNodeData *node, QObject *argument = nullptr);
+    QString CB_SetData_String;
+    int CB_SetData_Index = 0;
+    int CB_SetData_DataIndex = 0;
+
+    // ---- actions
+    void ActionAddNodeExecute();
+    // `editing` tells that the focused control is a text edit (then nothing happens).
+    void ActionDeleteNodeExecute(bool editing = false);
+
+    // ---- filters and overlapping as the iterator sees them
+    bool GetNodeFiltered(const TNodeData *node) const;
+    void SetNodeFiltered(TNodeData *node, bool filtered);
+    std::vector<TNodeData *> FOverlappingNodes;
+
+    // ---- scheduling
+    TDateTime GetStartOf(const TNodeData *node) const { return node ? node->nodeStart : 0; }
+    void SetStartOf(TNodeData *node, TDateTime value);
+    void DoSetStartOf(TNodeData *node, bool journal, TDateTime value);
+    // The end from start and length over the row's working week, the public holidays and
+    // the row's absent days; 0 when it cannot be computed.
+    TDateTime GetEndOf(TNodeData *node);
+    void SetEndOf(TNodeData *node, TDateTime value);
+    // The chart row of the row's position: -9 for "*", -1 for an unknown position, negative
+    // when the current group hides it.
+    int GetPositionOf(const TNodeData *node) const;
+    void SetPositionOf(TNodeData *node, int row);
+    void DoSetPositionOf(TNodeData *node, int row, bool journal);
+    int GetLengthOf(const TNodeData *node) const;
+    void SetLengthOf(TNodeData *node, int minutes);
+    void DoSetLengthOf(TNodeData *node, int minutes, bool journal);
+    // The length text of a number of minutes, as DoSetLengthOf writes it.
+    QString LengthText(TWhichTable table, int minutes) const;
+    TDateTime GetTerminOf(const TNodeData *node) const;
+    void SetTerminOf(TNodeData *node, TDateTime value);
+    int calcNodeLength(TWhichTable table, const QString &text) const;
+    // Working minutes from start to end in chart row `row`: the inverse of GetEndOf (in day
+    // mode `end` is the day after the last one).
+    int calcLengthOf(TWhichTable table, int row, TDateTime start, TDateTime end);
+    TMinUnit GetMinUnit() const { return FMinUnit; }
+    void SetMinUnit(int unit);
+    // The working week of chart row `row`; the default week when no position is shown there.
+    tWeekInfo GetWeekInfo(int row) const;
+    // The working week of an entry of the expanded full position list.
+    tWeekInfo GetPositionWeekInfo(int position) const;
+    // Gives every position the default working week.
+    void CreateDefaultWeekInfo();
+    // Moves a row's start, and its deadline when the table has one, by whole days.
+    void CB_OffsetNode(TNodeData *node, int days);
+    void SetUserdate(TDateTime value);
+
+    // Public holidays; their days per year are in FAutoExcludeList.
+    void AddHoliday(const QString &name, int day, int month, bool enabled, bool easter);
+    void ClearHoliday();
+    // Nil outside 0..HolidayCount() - 1.
+    THolidayData *GetHolidayData(int index);
+    int HolidayCount() const { return int(FHolidayList.size()); }
+
+    // Many ends computed in a row share one index of the absent days. The absent-day rows
+    // must not change while a batch is open.
+    void BeginScheduleBatch();
+    void EndScheduleBatch();
+    // ---- end
+
+    // ---- positions and groups
+    // The position entries: all of them, or those of the current group; expanded into one
+    // entry per chart row when `expand`.
+    QStringList Positiongroups(bool expand, bool all) const;
+    // Rebuilds the chart rows' index maps and day bounds from the visible rows.
+    void UpdateInternalVariables();
+    void AddPositionGroup(const QString &name, const QString &filter);
+    void ResetPositionGroups();
+    // Applies the selected group tab: filters, visible rows, bounds.
+    void TabControl1Change();
+    // The user selected a tab.
+    void SelectGroupTab(int index);
+    int GroupTabIndex() const { return FGroupTabIndex; }
+    const QStringList &GroupTabCaptions() const { return FGroupTabCaptions; }
+    QString GroupTabCaption() const { return FGroupTabCaptions.value(FGroupTabIndex); }
+    bool findNodeWithPosition(TWhichTable table, const QString &name);
+    void InvalidateTimeChart(bool all);
+    // The drag of a bar rests over a group tab: nine ticks, then the switch.
+    void StartChangeGroupTimer();
+    void TimeChartChangeGroupTimerTimer();
+    QTimer &TimeChartChangeGroupTimer() { return FTimeChartChangeGroupTimer; }
+    int ChangeGroupTimerTag() const { return FChangeGroupTimerTag; }
+    // Chart row of every entry of the expanded full list, -2 when hidden.
+    const std::vector<qint32> &PositionInPositionGroup() const;
+    // Every entry of its multi-row block, per entry of the expanded full list.
+    const std::vector<std::vector<int>> &PositionsInHolidayGroup() const;
+    // One filter text per group tab (tab 0: empty, all positions).
+    QStringList FPositionGroup;
+    // The expanded entries of the current group, and those of them shown as chart rows.
+    QStringList FNoAutoGlobalPositionFilter;
+    QStringList FGlobalPositionFilter;
+    TTimeOfDay FMinDayStart{1440};
+    TTimeOfDay FMaxDayEnd{0};
+    // Window glue: the tabs changed, a tab was applied (index), the tab under the mouse
+    // (-1 for none), the column filters of a group caption put back, both tables filtered.
+    std::function<void()> OnGroupTabsChanged;
+    std::function<void(int)> OnGroupTabApplied;
+    std::function<int()> OnTabUnderMouse;
+    std::function<void(const QString &)> OnRestoreGroupFilters;
+    std::function<void()> OnFilterTables;
+    // ---- end
+
+    // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
+    // The Undo and Redo commands: the newest group of the undo stack is replayed on this
+    // document inside one update bracket; the inverse edits are journalled like any edit.
+    void Undo();
+    void Redo();
+    // Takes back the newest undo entry alone without recording it (a cancelled command).
+    void PopUndo();
+    // Drops every undo and redo entry. Applying a table setup calls it: entries name
+    // columns by index, which the setup may move or delete.
+    void ClearUndo();
+    // ---- end
+
+    // ---- journal and working folder (PlannerCoreJournal.cpp)
+    // The journal's events as a list (TNodeEventList of NodeEvent.h).
+    using TJournalEvents = std::vector<std::unique_ptr<class TNodeEvent>>;
+    // Replaces the journal by one for fileName (empty: an unnamed document), which picks or
+    // makes the newest generation of the working folder. The old journal goes first, so that
+    // it hands over the identity lock. previousEvents, when given, move into the new journal.
+    // Tells the user when another instance of the same identity journals the document.
+    void NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents = nullptr);
+    // Hands the journal's pending events to its writer, turned into file records now (column
+    // captions, date texts). GUI thread, only while no scan runs.
+    void HandOverJournalEvents();
+    // Writes every pending event now (closing, before a reload); true when none is left.
+    bool ForceStorePending();
+    // Moves a file or folder to the recycle bin; false (logged) when it stays where it is.
+    bool DeleteFile(const QString &fileName);
+    // Raises FMaxHistoryFiles to at least 10 and moves the oldest generation folders beyond
+    // it to the recycle bin; stops at the first one that cannot be moved.
+    void ClearHistory();
+    // The menu option "Save File compressed": documents and diff files follow it.
+    bool FSaveFileCompressed = true;
+    // ---- end
+
+    // ---- synchronisation (PlannerCoreSync*.cpp, WatcherThread.*)
+    // Applies the events of a diff file's `document/diff` element whose index lies above
+    // lastIndex, in index order, without journalling them; a row changed here at least as
+    // often as the event says is noted as a conflict. lastIndex becomes the highest index seen.
+    void LoadDiffElement(const class TXMLNode &diff, int &lastIndex);
+    // One event record ("change", "new" or "delete") on row, which may be nil and is updated.
+    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element);
+    // Writes the record's column children into the row (dates from their storage form).
+    void SetNodeData(TNodeData *row, const TXMLNode &element);
+    // Row ids found in conflict since the last solving, in the order found (may repeat).
+    const QStringList &Conflicts() const { return FConflicts; }
+    // Gathers under tree one child per conflicting id holding copies of every record of that
+    // id found among the children of the given source elements, in the order given.
+    void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const;
+    // Rebuilds every conflicting row from all its records in the order every instance agrees
+    // on: by change index, then by user. Pushes no undo entries.
+    void SolveConflicts(const std::vector<const TXMLNode *> &sources);
+    // The same over every record this instance knows of the current generation: the working
+    // copy, the other users' diff files, the own diff file and the own unwritten events.
+    void SolveConflicts();
+    // Applies the events of a file the scan registered and read anew (LoadDiff), of all such
+    // files (LoadPending).
+    void LoadDiff(const QString &fileName);
+    void LoadPending();
+
+    // One synchronisation step of the idle timer (GUI thread): collects a finished scan,
+    // applies what it read, solves conflicts and, at most once a second, writes the own
+    // events and starts the next scan. Sets the journal's reload request when another
+    // instance rewrote the document.
+    void UpdatePending();
+    // The idle timer's synchronisation: UpdatePending, then the reload road when the
+    // document was saved by another instance and is reachable.
+    void SynchronisationStep();
+    // After a document was loaded: a scan on this thread and every diff file of the
+    // generation applied.
+    void SyncLoadTransactions();
+    // Applies every "*.diff" file of a folder once (old journal folders of imports).
+    void SyncLoadTransactionsFrom(const QString &folder);
+    // Stops a running scan and waits for it; the next one starts a second later at the earliest.
+    void StopBackgroundThread();
+    // The reload road: the newest working copy replaces the document, the unwritten own
+    // events are applied again. False (and tried again later) when it cannot be read; the
+    // document then stays as it is.
+    bool ReloadDocument();
+    // A save that died between its lock copy and its new working copy leaves the newest
+    // generation without a working copy: the previous generation's lock copy becomes it.
+    // Call before a journal is made for the document. True when a working copy was seeded.
+    static bool RecoverInterruptedSave(const QString &fileName);
+    // The document file was reachable at the last step.
+    bool SyncOnline() const;
+    // Diff files the last scan found new or changed.
+    int NumPendingSyncFiles() const;
+    bool ScanRunning() const;
+    // ---- end
+
+    // ---- document files (PlannerCoreFileFormat.cpp, PlannerCoreFileRoads.cpp, PlannerCoreImport.cpp)
+    // Reads one document file into the model; false (logged) when it cannot be read or the
+    // user declines a file of another version.
+    bool LoadFrom(const QString &fileName);
+    // The whole document as the bytes of one file, compressed when asked; always built from
+    // the empty template.
+    QByteArray SaveToBuffer(bool compress);
+    // Writes one document file from the model ("Save File compressed" decides the form);
+    // false when it could not be written, the previous file then stays as it was.
+    bool SaveTo(const QString &fileName);
+    // Reads an old ini-style document and saves it in the current format.
+    bool ImportFrom(const QString &fileName);
+    static bool FilesAreIdentical(const QString &a, const QString &b);
+    // The road of saving; false when nothing was saved (the user has been told).
+    bool Save(const QString &fileName);
+    // Save under the document's name, or Save As for a document without one.
+    bool ActionSaveExecute();
+    bool ActionSaveAsExecute();
+    // The save dialog: the chosen name, empty when cancelled. Set by the window; without it
+    // Save As saves nothing.
+    std::function<QString(const QString &proposed)> OnChooseSaveFileName;
+    // The chart's view values a document file carries (written, not read back).
+    struct TFileViewValues
+    {
+        int RowHeight = 54; // scaled to three text rows
+        int ColWidth = 8;
+        int Zoom = 100;
+    };
+    std::function<TFileViewValues()> OnGetViewValues;
+    // The bar text layout of every group tab (0 = three text rows).  // moves to the chart
+    QVector<qint32> FRowSets;
+    // What an old-format document carried beside the document: print options, view values
+    // and saved filters, read by the import for the per-user settings to take over.
+    struct TImportedFilter
+    {
+        int Type = 0;
+        int SubType = 0;
+        QString Text1;
+        QString Text2;
+        int Table = 0;
+        QString Group;
+        QString Header;
+    };
+    struct TImportedSettings
+    {
+        QString Footer;
+        QString Header;
+        bool PrintToday = false;
+        bool PrintHeader = false;
+        bool PrintFooter = false;
+        bool PrintFilename = true;
+        bool PrintLochrand = false;
+        int FontSize = 10;
+        QString FontName;
+        int ColWidth = 8;
+        int Zoom = 100;
+        int Transparency = 50;
+        bool DenyMoveBeforeNow = false;
+        bool AutoArrange = false;
+        int SmallTimeChartRowHeight = 0; // 0: not in the file
+        QVector<TImportedFilter> Filters;
+    };
+    TImportedSettings FImportedSettings;
+    // ---- end
+
+    // ---- state the Parts name
+    qint32 FLastFreeID = 0;
+    int FUndoRedoGroupIndex = -1;
+    bool FFocusNewNode = false;
+    bool FInitialDeOverlap = false;
+    int FMaxHistoryFiles = 30;
+    QString FDefaultHolidayReason;
+    bool FDefaultCalcWorkdays = true;
+    TDateTime FUserDate = 0;
+    bool FLocalUndo = true; // the menu option "Undo local changes only"
+    tDateList FAutoExcludeList; // public holidays, one item per day
+    // Bar colours of the task states and of the absence reasons, by pick-list index ($BBGGRR).
+    QVector<TColor> FColors;
+    QVector<TColor> FHolidayColors;
+
+private:
+    // ---- private: undo and redo
+    // ---- end
+    // ---- private: journal and working folder
+    // ---- end
+    // ---- private: synchronisation
+    QStringList FConflicts;
+    // The scan's state for the current journal; made on first use, reset with the journal.
+    struct TSyncState;
+    struct TSyncStateDeleter
+    {
+        void operator()(TSyncState *state) const;
+    };
+    std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
+    TSyncState &SyncState();
+    void CollectScan(TSyncState &state, struct TScanResult result);
+    void StoreOwnEvents(TSyncState &state);
+    void StartScan(TSyncState &state);
+    // An own event again, from its file record (dates back to display form).
+    std::unique_ptr<class TNodeEvent> EventOfRecord(const struct TDiffRecord &record) const;
+    // Own events written into a generation that was closed right then go into the journal
+    // again, for the new generation.
+    void RepushLateRecords();
+    bool SeedWorkingCopy();
+    // ---- end
+    // ---- private: document files
+    void LoadSetup(const class TXMLNode *setup, bool compressed);
+    void LoadPublicHoliday(const TXMLNode *holidays);
+    void LoadPositionGroups(const TXMLNode *groups);
+    void LoadTable(const TXMLNode *data);
+    void SaveSetup(TXMLNode *setup);
+    void SavePositionGroups(TXMLNode *groups);
+    void SavePublicHoliday(TXMLNode *holidays);
+    void SaveTable(TXMLNode *data, TWhichTable table);
+    // Writes one serialised document to a file: a synced temporary file renamed over the
+    // target, the previous version then to the recycle bin.
+    bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
+    bool DoSave(const QString &fileName);
+    // The readers of the old ini-style format.
+    void ImportSetup(const class TMemIniFile &ini);
+    void ImportPublicHoliday(const TMemIniFile &ini);
+    void ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored);
+    // ---- end
+
+    void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
+    void ForgetNode(TNodeData *node);
+    bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
+    // ---- private: positions and groups
+    // The expanded full position list with its blocks and weeks, cached while the pick list
+    // stays the same.
+    struct TPositionCache
+    {
+        QStringList source;
+        QStringList names;
+        QStringList entries;
+        QHash<QString, int> index;
+        std::vector<std::vector<int>> blocks;
+        std::vector<tWeekInfo> weeks;
+        quint64 generation = 0;
+        bool valid = false;
+    };
+    const TPositionCache &PositionCache() const;
+    // The expanded full index of chart row `row`, -1 when none.
+    int PositionOfRow(int row) const;
+    void SetGroupTabIndex(int index);
+    mutable TPositionCache FPositionCache;
+    mutable std::vector<qint32> FPositionInPositionGroup;
+    mutable quint64 FPositionMapGeneration = 0;
+    mutable QStringList FPositionMapFilter;
+    QStringList FGroupTabCaptions;
+    int FGroupTabIndex = 0;
+    QTimer FTimeChartChangeGroupTimer;
+    int FChangeGroupTimerTag = 0;
+    // ---- end
+
+    // ---- private: scheduling
+    // Absent days of a row as sorted, disjoint day spans [first, behind last).
+    using TDaySpans = std::vector<std::pair<qint64, qint64>>;
+    TDaySpans AbsentSpans(int position);
+    void CollectAbsentSpans(int position, TDaySpans &spans);
+    std::vector<THolidayData> FHolidayList;
+    // The days of FAutoExcludeList, sorted.
+    std::vector<qint64> FHolidayDays;
+    int FScheduleBatch = 0;
+    std::unordered_map<int, TDaySpans> FBatchSpans;
+    // ---- end
+
+    // ---- private: update bracket
+    bool WireUpdateTimers();
+    // A first range from the cells themselves, so that rows far from the previous range can
+    // become valid at all.
+    void SettleBoundsFromCells();
+    int FUpdating = 0;
+    QStringList FUpdateStrings;
+    bool fDelayedUpdateBounds = false;
+    bool fDelayedUpdateEmptyRows = false;
+    bool fDelayedUpdateOverlapping = false;
+    QTimer FOverlappingTimer;
+    QTimer FStatusBarTimer;
+    QTimer FIdleTimer;
+    QTimer FBackupTimer;
+    TDateTime FMinDate = 0;
+    TDateTime FMaxDate = 0;
+    TDateTime FDataMinDate = 0;
+    TDateTime FDataMaxDate = 0;
+    QString FCurrentStatusText;
+    // ---- end
+
+    QPointer<TBaseTreeGrid> FTables[WhichTableCount];
+    IPlannerWindow &FWindow;
+    TUndoRedo *FUndoRedo;
+    std::unique_ptr<TDirWatchThread> FDirWatchThread;
+
+    // Column descriptions, parallel to the header columns of each table.
+    mutable std::array<std::vector<std::unique_ptr<THeaderData>>, WhichTableCount> FHeaderData;
+    std::array<std::array<int, ConnectionCount>, WhichTableCount> FConnection{};
+    QVector<bool> FColumnAlwaysWritable;
+    QStringList FExcludeHeaderStrings;
+    // Row identity -> row, per table, so that finding a row does not walk the table.
+    std::array<QHash<QString, TNodeData *>, WhichTableCount> FNodeIndex;
+    TWhichTable FActiveTable = tbTable;
+    TMinUnit FMinUnit = muDay;
+
+    bool FLoading = false;
+};

@@ -1,0 +1,476 @@
+// Tables, columns and connections; cell getters, the date text of cells and the validity of
+// a row.
+
+#include "core/PlannerCore.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "CommaText.h"
+#include "DateFormat.h"
+#include "Language.h"
+#include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridHeader.h"
+
+namespace {
+
+const QStringList EmptyStrings;
+
+TTreeGridColumns *ColumnsOf(TBaseTreeGrid *grid)
+{
+    return grid ? grid->Header()->Columns() : nullptr;
+}
+
+} // namespace
+
+// ---- tables
+
+TBaseTreeGrid *TPlannerCore::GetTable(TWhichTable table) const
+{
+    return FTables[table == tbExclude ? tbExclude : tbTable];
+}
+
+TWhichTable TPlannerCore::GetTable(const TBaseTreeGrid *grid) const
+{
+    return grid != nullptr && grid == FTables[tbExclude] ? tbExclude : tbTable;
+}
+
+void TPlannerCore::SetActiveTable(TWhichTable table)
+{
+    if (table == FActiveTable)
+        return;
+    FActiveTable = table;
+    FWindow.ActiveTableChanged();
+}
+
+int TPlannerCore::GetTableColCount(TWhichTable table) const
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    return columns ? columns->Count() : 0;
+}
+
+int TPlannerCore::GetTableRowCount(TWhichTable table) const
+{
+    TBaseTreeGrid *grid = GetTable(table);
+    return grid ? int(grid->RootNodeCount()) : 0;
+}
+
+void TPlannerCore::SetTableColCount(TWhichTable table, int count)
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    auto &headers = FHeaderData[table];
+    headers.resize(std::size_t(columns->Count()));
+    count = std::max(count, 0);
+    // Surplus columns go from the front: the loader relies on this order.
+    while (columns->Count() > count) {
+        columns->Delete(0);
+        headers.erase(headers.begin());
+    }
+    while (columns->Count() < count) {
+        columns->Add();
+        headers.emplace_back();
+    }
+    if (table == tbTable)
+        FColumnAlwaysWritable.resize(count);
+}
+
+void TPlannerCore::ResizeTable(TWhichTable table, int count)
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    auto &headers = FHeaderData[table];
+    headers.resize(std::size_t(columns->Count()));
+    count = std::max(count, 0);
+    while (columns->Count() < count) {
+        columns->Add();
+        headers.emplace_back();
+    }
+    while (columns->Count() > count) {
+        headers.pop_back();
+        columns->Delete(columns->Count() - 1);
+    }
+    ForEach(table, feAll, [count](TNodeData *node) {
+        while (node->StringList.size() < count)
+            node->StringList.append(QString());
+        while (node->StringList.size() > count)
+            node->StringList.removeLast();
+    });
+    // A connection must never point past the last column.
+    for (int &column : FConnection[table])
+        if (column >= count)
+            column = -1;
+    if (table == tbTable)
+        FColumnAlwaysWritable.resize(count);
+}
+
+void TPlannerCore::InsertColumn(TWhichTable table, int index)
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    auto &headers = FHeaderData[table];
+    headers.resize(std::size_t(columns->Count()));
+    index = std::clamp(index, 0, columns->Count());
+    columns->Add()->SetIndex(index);
+    headers.insert(headers.begin() + index, nullptr);
+    ForEach(table, feAll, [index](TNodeData *node) {
+        node->StringList.insert(std::min<qsizetype>(index, node->StringList.size()), QString());
+    });
+    // The columns from `index` on moved one to the right; their meanings move with them.
+    for (int &column : FConnection[table])
+        if (column >= index)
+            ++column;
+    if (table == tbTable)
+        FColumnAlwaysWritable.insert(index, false);
+    FWindow.ActiveTableChanged();
+}
+
+void TPlannerCore::RemoveColumn(TWhichTable table, int index)
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    if (index < 0 || index >= columns->Count())
+        return;
+    auto &headers = FHeaderData[table];
+    headers.resize(std::size_t(columns->Count()));
+    columns->Delete(index);
+    headers.erase(headers.begin() + index);
+    ForEach(table, feAll, [index](TNodeData *node) {
+        if (index < node->StringList.size())
+            node->StringList.removeAt(index);
+    });
+    for (int &column : FConnection[table]) {
+        if (column == index)
+            column = -1;
+        else if (column > index)
+            --column;
+    }
+    if (table == tbTable && index < FColumnAlwaysWritable.size())
+        FColumnAlwaysWritable.removeAt(index);
+    FWindow.ActiveTableChanged();
+}
+
+void TPlannerCore::ClearTable(TWhichTable table)
+{
+    if (table == tbTable) {
+        ResetConnections(table);
+        for (auto &header : FHeaderData[table])
+            header.reset();
+    }
+    TBaseTreeGrid *grid = GetTable(table);
+    if (grid)
+        grid->Clear();
+    // Rows the grid never initialised skip its free handler; forget them all here.
+    FNodeIndex[table].clear();
+    if (table == tbTable)
+        FOverlappingNodes.clear();
+}
+
+// ---- connections
+
+void TPlannerCore::ResetConnections(TWhichTable table)
+{
+    FConnection[table].fill(-1);
+}
+
+void TPlannerCore::SetConnection(TWhichTable table, TConnection cn, int column)
+{
+    if (cn <= cnNone || cn >= ConnectionCount)
+        return;
+    if (column < -1 || column >= GetTableColCount(table))
+        return;
+    FConnection[table][cn] = column;
+    FWindow.InvalidateChart();
+}
+
+int TPlannerCore::GetConnection(TWhichTable table, TConnection cn) const
+{
+    if (cn < cnNone || cn >= ConnectionCount)
+        return -1;
+    return FConnection[table][cn];
+}
+
+TConnection TPlannerCore::GetColumnConnection(TWhichTable table, int column) const
+{
+    for (int cn = cnNone; cn < ConnectionCount; ++cn)
+        if (FConnection[table][cn] == column)
+            return TConnection(cn);
+    return cnNone;
+}
+
+// ---- captions and column descriptions
+
+QString TPlannerCore::GetColumnCaption(TWhichTable table, int column) const
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    if (!columns || !columns->IsValidColumn(column))
+        return QString();
+    return columns->Items(column)->Text();
+}
+
+void TPlannerCore::SetColumnCaption(TWhichTable table, int column, const QString &text)
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    if (!columns || !columns->IsValidColumn(column))
+        return;
+    if (columns->Items(column)->Text() != text)
+        columns->Items(column)->SetText(text);
+}
+
+QString TPlannerCore::GetColumnCaptionHack(TWhichTable table, int column) const
+{
+    if (table == tbExclude && column >= 0 && column < FExcludeHeaderStrings.size())
+        return FExcludeHeaderStrings[column];
+    return GetColumnCaption(table, column);
+}
+
+int TPlannerCore::IndexOfColumnHack(TWhichTable table, const QString &name) const
+{
+    const int count = GetTableColCount(table);
+    for (int i = 0; i < count; ++i)
+        if (GetColumnCaptionHack(table, i) == name)
+            return i;
+    return -1;
+}
+
+int TPlannerCore::GetHeaderIndex(TWhichTable table, const QString &caption) const
+{
+    const int count = GetTableColCount(table);
+    for (int i = 0; i < count; ++i)
+        if (GetColumnCaption(table, i) == caption)
+            return i;
+    return -1;
+}
+
+THeaderData *TPlannerCore::GetHeader(TWhichTable table, int column) const
+{
+    const int count = GetTableColCount(table);
+    if (column < 0 || column >= count)
+        return nullptr;
+    auto &headers = FHeaderData[table];
+    // Columns added behind the core's back get their descriptions at the end.
+    if (headers.size() != std::size_t(count))
+        headers.resize(std::size_t(count));
+    auto &header = headers[std::size_t(column)];
+    if (!header)
+        header = std::make_unique<THeaderData>();
+    return header.get();
+}
+
+TColumnType TPlannerCore::GetColumnType(TWhichTable table, int column) const
+{
+    const THeaderData *header = GetHeader(table, column);
+    return header ? header->ColumnType : ctText;
+}
+
+void TPlannerCore::SetColumnType(TWhichTable table, int column, TColumnType type)
+{
+    THeaderData *header = GetHeader(table, column);
+    if (!header)
+        return;
+    header->ColumnType = type;
+    ColumnsOf(GetTable(table))->Items(column)->SetAlignment(type == ctNumber ? taRightJustify
+                                                                             : taLeftJustify);
+}
+
+const QStringList &TPlannerCore::GetColumnStrings(TWhichTable table, int column) const
+{
+    // The task table's position list serves both tables.
+    if (GetColumnConnection(table, column) == cnPosition && column >= 0)
+        table = tbTable;
+    const THeaderData *header = GetHeader(table, column);
+    return header ? header->Strings : EmptyStrings;
+}
+
+QStringList &TPlannerCore::ColumnStrings(TWhichTable table, int column)
+{
+    if (GetColumnConnection(table, column) == cnPosition && column >= 0)
+        table = tbTable;
+    THeaderData *header = GetHeader(table, column);
+    if (!header)
+        throw std::out_of_range("ColumnStrings: no such column");
+    return header->Strings;
+}
+
+bool TPlannerCore::GetColumnReadOnly(TWhichTable, int) const
+{
+    return false;
+}
+
+int TPlannerCore::GetRowCount() const
+{
+    const int column = GetConnection(tbTable, cnPosition);
+    if (column < 0)
+        return 1;
+    // The visible positions of the current group; the whole pick list until a group applies.
+    if (!FGlobalPositionFilter.isEmpty())
+        return std::max(1, int(FGlobalPositionFilter.size()));
+    return std::max(1, int(GetColumnStrings(tbTable, column).size()));
+}
+
+// ---- cells
+
+TNodeData *TPlannerCore::NodeData(TBaseTreeGrid *grid, TGridNode *node)
+{
+    return grid && node ? grid->GetNodeData<TNodeData>(node) : nullptr;
+}
+
+QString TPlannerCore::GetData(const TNodeData *node, int column) const
+{
+    if (!node || column < 0)
+        return QString();
+    return node->StringList.value(column);
+}
+
+QString TPlannerCore::GetData_(const TNodeData *node, TConnection cn) const
+{
+    if (!node)
+        return QString();
+    return GetData(node, GetConnection(node->NodeTable, cn));
+}
+
+int TPlannerCore::GetDataIndex(const TNodeData *node, int column) const
+{
+    if (!node || column < 0)
+        return -1;
+    const QString text = GetData(node, column);
+    if (GetColumnConnection(node->NodeTable, column) == cnPosition) {
+        if (text == QStringLiteral("*"))
+            return -9;
+        return PositionCache().index.value(text, -1);
+    }
+    const QStringList &strings = GetColumnStrings(node->NodeTable, column);
+    for (int i = 0; i < strings.size(); ++i) {
+        const QStringList items = ParseCommaText(strings[i]);
+        if (!items.isEmpty() && items.first() == text)
+            return i;
+    }
+    return -1;
+}
+
+int TPlannerCore::GetDataIndex_(const TNodeData *node, TConnection cn) const
+{
+    if (!node)
+        return -1;
+    return GetDataIndex(node, GetConnection(node->NodeTable, cn));
+}
+
+// ---- date texts
+
+QString TPlannerCore::FormatDateTime(TDateTime value) const
+{
+    if (FMinUnit == muMinute)
+        return DateTimeToShortStr(value);
+    return DateToStr(value);
+}
+
+TDateTime TPlannerCore::StrToDateTime(const QString &text, TDateTime def) const
+{
+    TDateTime value = 0;
+    if (text.trimmed().isEmpty() || !TryStrToDateTime(text, value))
+        return def;
+    if (FMinUnit == muDay)
+        value = std::trunc(value);
+    return value;
+}
+
+bool TPlannerCore::isDateOK(TDateTime value) const
+{
+    return FMinDate - 7300 < value && value <= FMaxDate + 7300;
+}
+
+// ---- validity
+
+void TPlannerCore::CB_CheckValid(TNodeData *node, QObject *)
+{
+    if (!node || IsUpdating())
+        return;
+    const TWhichTable table = node->NodeTable;
+    const QString startText = GetData_(node, cnStart);
+    TDateTime start = 0;
+    const bool startOk = !startText.trimmed().isEmpty() && TryStrToDateTime(startText, start);
+    node->nodeStart = startOk ? StrToDateTime(startText, 0) : 0;
+
+    // Without a position column every row lives in the one chart row.
+    const bool hasPosition = GetConnection(table, cnPosition) >= 0;
+    node->nodePosition = hasPosition ? GetDataIndex_(node, cnPosition) : 0;
+    node->nodeLength = calcNodeLength(table, GetData_(node, cnLength));
+    node->nodeColor = GetDataIndex_(node, cnColor);
+
+    // A pending end is computed now, so that a row with an empty end cell can become valid;
+    // a row that cannot be valid anyway keeps its request for later.
+    if (node->RecalcEndOf && startOk && node->nodeLength > 0
+        && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9))
+        GetEndOf(node);
+    const QString endText = GetData_(node, cnEnd);
+    TDateTime end = 0;
+    const bool endOk = !endText.trimmed().isEmpty() && TryStrToDateTime(endText, end);
+    node->nodeEnd = endOk ? StrToDateTime(endText, 0) : 0;
+
+    node->nodeValid = node->nodeLength > 0 && startOk && endOk
+                      && !GetData_(node, cnLength).isEmpty()
+                      && (!hasPosition || !GetData_(node, cnPosition).isEmpty())
+                      && isDateOK(node->nodeStart) && isDateOK(node->nodeEnd);
+
+    node->nodeTermin = 0;
+    if (GetConnection(table, cnTermin) >= 0) {
+        node->nodeTermin = StrToDateTime(GetData_(node, cnTermin), 0);
+        if (!isDateOK(node->nodeTermin))
+            node->nodeTermin = 0;
+    }
+}
+
+// ---- the basic tables
+
+void TPlannerCore::CreateBasicTable(TWhichTable table)
+{
+    struct TColumnSetup
+    {
+        const char *caption;
+        TColumnType type;
+        TConnection connection;
+    };
+    static const TColumnSetup tasks[] = {
+        {"Position", ctPulldown, cnPosition}, {"Start", ctDate, cnStart},
+        {"End", ctDate, cnEnd},               {"Length", ctNumber, cnLength},
+        {"State", ctPulldown, cnColor},       {"Comment", ctText, cnTextCenterMiddle},
+    };
+    static const TColumnSetup absent[] = {
+        {"Position", ctPulldown, cnPosition},
+        {"Start", ctDate, cnStart},
+        {"End", ctDate, cnEnd},
+        {"Length", ctNumber, cnLength},
+        {"Working Days", ctCheckBox, cnLengthWithWeekend},
+        {"Absent reason", ctPulldown, cnColor},
+        {"Comment", ctText, cnTextCenterMiddle},
+    };
+    const TColumnSetup *setup = table == tbTable ? tasks : absent;
+    const int count = table == tbTable ? int(std::size(tasks)) : int(std::size(absent));
+
+    ResizeTable(table, count);
+    ResetConnections(table);
+    ClearTable(table);
+    if (table == tbExclude)
+        FExcludeHeaderStrings.clear();
+    for (int i = 0; i < count; ++i) {
+        const QString caption = QString::fromLatin1(setup[i].caption);
+        if (table == tbExclude)
+            FExcludeHeaderStrings.append(caption);
+        SetColumnCaption(table, i, Translate(caption));
+        SetColumnType(table, i, setup[i].type);
+        GetHeader(table, i)->Strings.clear();
+        SetConnection(table, setup[i].connection, i);
+    }
+
+    if (table == tbTable) {
+        QStringList &positions = GetHeader(table, GetConnection(table, cnPosition))->Strings;
+        QStringList &states = GetHeader(table, GetConnection(table, cnColor))->Strings;
+        for (int n = 1; n <= 3; ++n) {
+            positions.append(CommaTextOf({Translate(QStringLiteral("Position")) + QLatin1Char(' ')
+                                          + QString::number(n)}));
+            states.append(CommaTextOf({Translate(QStringLiteral("State")) + QLatin1Char(' ')
+                                       + QString::number(n)}));
+        }
+        CreateDefaultWeekInfo();
+    } else {
+        QStringList &reasons = GetHeader(table, GetConnection(table, cnColor))->Strings;
+        for (const char *reason : {"Holiday", "Sick", "Other"})
+            reasons.append(CommaTextOf({Translate(QString::fromLatin1(reason))}));
+    }
+}

@@ -1,0 +1,52 @@
+// The undo and redo commands of the document.
+
+#include "core/PlannerCore.h"
+
+#include "Language.h"
+#include "core/UndoRedo.h"
+
+namespace {
+
+// Closes the update bracket on every way out.
+class TUpdateBracket
+{
+public:
+    TUpdateBracket(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginUpdate(text); }
+    ~TUpdateBracket() { FCore.EndUpdate(); }
+
+    TUpdateBracket(const TUpdateBracket &) = delete;
+    TUpdateBracket &operator=(const TUpdateBracket &) = delete;
+
+private:
+    TPlannerCore &FCore;
+};
+
+} // namespace
+
+void TPlannerCore::Undo()
+{
+    if (!FUndoRedo->GetCanUndo() || FUndoRedo->IsUndoing())
+        return;
+    TUpdateBracket bracket(*this, Translate(QStringLiteral("Undo")));
+    FUndoRedo->Undo(*this);
+}
+
+void TPlannerCore::Redo()
+{
+    if (!FUndoRedo->GetCanRedo() || FUndoRedo->IsUndoing())
+        return;
+    TUpdateBracket bracket(*this, Translate(QStringLiteral("Redo")));
+    FUndoRedo->Redo(*this);
+}
+
+void TPlannerCore::PopUndo()
+{
+    if (!FUndoRedo->GetCanUndo() || FUndoRedo->IsUndoing())
+        return;
+    FUndoRedo->Pop(*this);
+}
+
+void TPlannerCore::ClearUndo()
+{
+    FUndoRedo->Clear();
+}

@@ -1,0 +1,410 @@
+// The update bracket around bulk changes, the deferred recalculations (time bounds, hidden
+// empty rows, overlapping), the holiday days of the range, the status bar and the idle
+// processing that runs the deferred work.
+
+#include "core/PlannerCore.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+
+#include "CalendarMath.h"
+#include "CommaText.h"
+#include "sync/DirWatchThread.h"
+#include "Language.h"
+#include "Log.h"
+#include "treegrid/BaseTreeGrid.h"
+
+bool TPlannerCore::WireUpdateTimers()
+{
+    FOverlappingTimer.setObjectName(QStringLiteral("OverlappingTimer"));
+    FOverlappingTimer.setInterval(400);
+    FOverlappingTimer.setSingleShot(true);
+    connect(&FOverlappingTimer, &QTimer::timeout, this, &TPlannerCore::OverlappingTimerTimer);
+
+    FStatusBarTimer.setSingleShot(true);
+    FStatusBarTimer.setInterval(0);
+    connect(&FStatusBarTimer, &QTimer::timeout, this, &TPlannerCore::UpdateStatusBar);
+
+    FIdleTimer.setObjectName(QStringLiteral("IdleTimer"));
+    FIdleTimer.setInterval(100);
+    FIdleTimer.setSingleShot(true);
+    connect(&FIdleTimer, &QTimer::timeout, this, &TPlannerCore::IdleTimerTimer);
+
+    FBackupTimer.setObjectName(QStringLiteral("BackupTimer"));
+    FBackupTimer.setInterval(600000);
+    connect(&FBackupTimer, &QTimer::timeout, &FBackupTimer, &QTimer::stop);
+
+    FTimeChartChangeGroupTimer.setObjectName(QStringLiteral("TimeChartChangeGroupTimer"));
+    FTimeChartChangeGroupTimer.setInterval(60);
+    connect(&FTimeChartChangeGroupTimer, &QTimer::timeout, this,
+            &TPlannerCore::TimeChartChangeGroupTimerTimer);
+
+    FGroupTabCaptions = QStringList{Translate(QStringLiteral("all"))};
+    FPositionGroup = QStringList{QString()};
+
+    // An empty document's range until the first bounds pass: two weeks around today.
+    const TDateTime today = Date();
+    FMinDate = today - 14;
+    FMaxDate = today + 14;
+    FUserDate = today;
+    return true;
+}
+
+// ---- the bracket
+
+void TPlannerCore::BeginUpdate(const QString &text)
+{
+    ++FUpdating;
+    FUpdateStrings.prepend(FCurrentStatusText);
+    FCurrentStatusText = text;
+    FWindow.SetStatusText(3, text);
+    for (auto &grid : FTables)
+        if (grid)
+            grid->BeginUpdate();
+    FWindow.SetBusyCursor(true);
+}
+
+void TPlannerCore::EndUpdate()
+{
+    if (FUpdating <= 0)
+        return;
+    --FUpdating;
+    for (auto &grid : FTables)
+        if (grid)
+            grid->EndUpdate();
+    FCurrentStatusText = FUpdateStrings.isEmpty() ? QString() : FUpdateStrings.takeFirst();
+    FWindow.SetStatusText(3, FCurrentStatusText);
+    if (FUpdating > 0)
+        return;
+    ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+    TabControl1Change();
+    SettleBoundsFromCells();
+    UpdateBounds(true);
+    UpdateOverlapping(true);
+    CheckAllValid();
+    UpdateStatusBar();
+    FWindow.ActiveTableChanged();
+    if (OnEndUpdate)
+        OnEndUpdate();
+    FWindow.SetBusyCursor(false);
+}
+
+// ---- deferred requests
+
+void TPlannerCore::UpdateBounds(bool delayed)
+{
+    if (IsUpdating())
+        return;
+    if (delayed)
+        fDelayedUpdateBounds = true;
+    else
+        UpdateBoundsProc();
+}
+
+void TPlannerCore::UpdateEmptyRows(bool delayed)
+{
+    if (IsUpdating())
+        return;
+    if (delayed)
+        fDelayedUpdateEmptyRows = true;
+    else
+        UpdateEmptyRowsProc();
+}
+
+void TPlannerCore::UpdateOverlapping(bool delayed)
+{
+    if (IsUpdating())
+        return;
+    if (delayed) {
+        FOverlappingTimer.stop();
+        FOverlappingTimer.start();
+    } else if (OnUpdateOverlappingProc) {
+        OnUpdateOverlappingProc();
+    }
+}
+
+void TPlannerCore::OverlappingTimerTimer()
+{
+    if (FLoading)
+        return;
+    fDelayedUpdateOverlapping = true;
+    FOverlappingTimer.stop();
+}
+
+void TPlannerCore::ClearDelayedFlags()
+{
+    fDelayedUpdateBounds = false;
+    fDelayedUpdateEmptyRows = false;
+    fDelayedUpdateOverlapping = false;
+    FOverlappingTimer.stop();
+}
+
+// ---- time bounds
+
+void TPlannerCore::UpdateBoundsProc()
+{
+    if (IsUpdating())
+        return;
+    const TDateTime now = Now();
+    TDateTime lo = now;
+    TDateTime hi = now;
+    bool first = true;
+    for (TWhichTable table : {tbTable, tbExclude}) {
+        ForEach(table, feAll, [&](TNodeData *node) {
+            if (!node->nodeValid)
+                return;
+            if (first) {
+                lo = node->nodeStart;
+                hi = node->nodeEnd;
+                first = false;
+            }
+            lo = std::min({lo, node->nodeStart, node->nodeEnd});
+            hi = std::max({hi, node->nodeStart, node->nodeEnd});
+            if (node->nodeTermin != 0) {
+                lo = std::min(lo, node->nodeTermin);
+                hi = std::max(hi, node->nodeTermin);
+            }
+        });
+    }
+    const int width = FWindow.TimeChartWidthInDays();
+    if (hi - lo < width)
+        hi = lo + width;
+    lo -= 14;
+    hi += 14;
+    FDataMinDate = lo;
+    FDataMaxDate = hi;
+    if (!isDateOK(FUserDate))
+        FUserDate = lo;
+    lo = std::min(lo, FUserDate);
+    hi = std::max(hi, FUserDate);
+    if (!SetTimeChartBounds(lo, hi))
+        return;
+    const std::vector<qint64> holidays = FHolidayDays;
+    updateAutoEntries();
+    // Ends depend on the range only through the holidays of its years.
+    if (FHolidayDays != holidays)
+        ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+}
+
+void TPlannerCore::SettleBoundsFromCells()
+{
+    TDateTime lo = 0;
+    TDateTime hi = 0;
+    bool any = false;
+    for (TWhichTable table : {tbTable, tbExclude}) {
+        const bool hasPosition = GetConnection(table, cnPosition) >= 0;
+        ForEach(table, feAll, [&](TNodeData *node) {
+            const TDateTime start = StrToDateTime(GetData_(node, cnStart), 0);
+            if (start == 0 || calcNodeLength(table, GetData_(node, cnLength)) <= 0
+                || (hasPosition && GetData_(node, cnPosition).isEmpty()))
+                return;
+            const TDateTime end = StrToDateTime(GetData_(node, cnEnd), start);
+            const TDateTime termin = StrToDateTime(GetData_(node, cnTermin), 0);
+            TDateTime a = std::min(start, end);
+            TDateTime b = std::max(start, end);
+            if (termin != 0) {
+                a = std::min(a, termin);
+                b = std::max(b, termin);
+            }
+            lo = any ? std::min(lo, a) : a;
+            hi = any ? std::max(hi, b) : b;
+            any = true;
+        });
+    }
+    // Rows the current range can judge need nothing; the idle bounds pass refines it.
+    if (!any || (isDateOK(lo) && isDateOK(hi)))
+        return;
+    const int width = FWindow.TimeChartWidthInDays();
+    if (hi - lo < width)
+        hi = lo + width;
+    lo -= 14;
+    hi += 14;
+    if (SetTimeChartBounds(lo, hi))
+        updateAutoEntries();
+    if (!isDateOK(FUserDate))
+        FUserDate = lo;
+}
+
+bool TPlannerCore::SetTimeChartBounds(TDateTime lo, TDateTime hi)
+{
+    lo = std::trunc(lo);
+    hi = std::trunc(hi);
+    if (lo == FMinDate && hi == FMaxDate)
+        return false;
+    FMinDate = lo;
+    FMaxDate = hi;
+    InvalidateTimeChart(true);
+    return true;
+}
+
+void TPlannerCore::updateAutoEntries()
+{
+    FAutoExcludeList.Clear();
+    const int firstYear = std::max(1, Date2Year(FMinDate));
+    const int lastYear = std::min(9999, Date2Year(FMaxDate));
+    for (const THolidayData &holiday : FHolidayList) {
+        if (!holiday.enabled)
+            continue;
+        for (int year = firstYear; year <= lastYear; ++year) {
+            TDateTime day = 0;
+            if (holiday.easter) {
+                day = GetEasterSunday(year) + holiday.day;
+            } else if (!TryEncodeDate(year, holiday.month, holiday.day, day)) {
+                continue; // 29 February outside leap years, or a broken date
+            }
+            FAutoExcludeList.Add(day, day + 1, -9, nullptr, holiday.name);
+        }
+    }
+    FAutoExcludeList.SortDate();
+    FHolidayDays.clear();
+    FHolidayDays.reserve(std::size_t(FAutoExcludeList.Count()));
+    for (int i = 0; i < FAutoExcludeList.Count(); ++i) {
+        const qint64 day = qint64(std::floor(FAutoExcludeList.Items(i)->start));
+        if (FHolidayDays.empty() || FHolidayDays.back() != day)
+            FHolidayDays.push_back(day);
+    }
+}
+
+// ---- hidden empty rows
+
+void TPlannerCore::UpdateEmptyRowsProc()
+{
+    if (IsUpdating())
+        return;
+    const QStringList before = FGlobalPositionFilter;
+    QStringList rows = FNoAutoGlobalPositionFilter;
+    if (FHideEmptyRows || FHideEmptyMultiRows) {
+        QSet<QString> used;
+        for (TWhichTable table : {tbTable, tbExclude})
+            ForEach(table, feAll, [&](TNodeData *node) { used.insert(GetData_(node, cnPosition)); });
+        const TPositionCache &cache = PositionCache();
+        for (int i = int(rows.size()) - 1; i >= 0; --i) {
+            const QString name = ParseCommaText(rows[i]).value(0);
+            if (used.contains(name))
+                continue;
+            bool hide = FHideEmptyRows;
+            if (!hide) {
+                const int position = cache.index.value(name, -1);
+                hide = position >= 0 && cache.blocks[std::size_t(position)].size() > 1;
+            }
+            if (hide)
+                rows.removeAt(i);
+        }
+        // An empty chart is never shown.
+        if (rows.isEmpty())
+            rows = FNoAutoGlobalPositionFilter;
+    }
+    FGlobalPositionFilter = rows;
+    if (FGlobalPositionFilter == before)
+        return;
+    UpdateInternalVariables();
+    UpdateBounds(true);
+    ForEach(feAll, &TPlannerCore::CB_CheckValid);
+    InvalidateTimeChart(true);
+    if (OnGroupTabApplied)
+        OnGroupTabApplied(FGroupTabIndex);
+}
+
+// ---- validity and the status bar
+
+void TPlannerCore::CheckAllValid()
+{
+    // Absent days first: a task's end depends on the absences of its resource.
+    ForEach(tbExclude, feAll, &TPlannerCore::CB_CheckValid);
+    BeginScheduleBatch();
+    ForEach(tbTable, feAll, &TPlannerCore::CB_CheckValid);
+    EndScheduleBatch();
+    InvalidateTimeChart(false);
+}
+
+void TPlannerCore::RequestStatusBarUpdate()
+{
+    if (!IsUpdating())
+        FStatusBarTimer.start();
+}
+
+int TPlannerCore::FilteredCount(TWhichTable table)
+{
+    int count = 0;
+    ForEach(table, feFiltered, [&count](TNodeData *) { ++count; });
+    return count;
+}
+
+int TPlannerCore::SelectedCount(TWhichTable table) const
+{
+    TBaseTreeGrid *grid = GetTable(table);
+    return grid ? grid->SelectedCount() : 0;
+}
+
+int TPlannerCore::GroupCount(TWhichTable table)
+{
+    int count = 0;
+    ForEach(table, feAll, [&](TNodeData *node) {
+        const int position = GetPositionOf(node);
+        if (position >= 0 || position == -9)
+            ++count;
+    });
+    return count;
+}
+
+void TPlannerCore::UpdateStatusBar()
+{
+    if (IsUpdating())
+        return;
+    FStatusBarTimer.stop();
+    FWindow.SetStatusText(0, Translate(QStringLiteral("Table total: %s"),
+                                       {QString::number(TotalCount(FActiveTable))}));
+    FWindow.SetStatusText(1, Translate(QStringLiteral("in %s: %s"),
+                                       {GroupTabCaption(), QString::number(GroupCount(FActiveTable))}));
+    FWindow.SetStatusText(2, Translate(QStringLiteral("filtered: %s"),
+                                       {QString::number(FilteredCount(FActiveTable))}));
+}
+
+// ---- idle processing
+
+void TPlannerCore::ApplicationEvents1Idle()
+{
+    if (FDirWatchThread) {
+        const bool reachable = OnFolderReachable ? OnFolderReachable() : SyncOnline();
+        if (reachable) {
+            FOfflineErrorSignalled = false;
+        } else if (!FOfflineErrorSignalled) {
+            FOfflineErrorSignalled = true;
+            // Not from inside the idle notification: the box runs an event loop of its own.
+            QMetaObject::invokeMethod(
+                this, [this] { FWindow.Ask(Translate(QStringLiteral("File storage error")), mtError, {mbOK}); },
+                Qt::QueuedConnection);
+        }
+    }
+    if (!FIdleTimer.isActive())
+        FIdleTimer.start();
+}
+
+void TPlannerCore::IdleSynchronise()
+{
+    SynchronisationStep();
+}
+
+void TPlannerCore::IdleTimerTimer()
+{
+    FIdleTimer.stop();
+    if (FLoading)
+        return;
+    IdleSynchronise();
+    if (fDelayedUpdateEmptyRows) {
+        UpdateEmptyRowsProc();
+        fDelayedUpdateEmptyRows = false;
+    }
+    if (fDelayedUpdateBounds) {
+        UpdateBoundsProc();
+        fDelayedUpdateBounds = false;
+    }
+    if (fDelayedUpdateOverlapping) {
+        UpdateOverlapping(false);
+        fDelayedUpdateOverlapping = false;
+    }
+    if (OnIdleProcessed)
+        OnIdleProcessed();
+}

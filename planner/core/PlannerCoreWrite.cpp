@@ -1,0 +1,417 @@
+// The single write path, the life of a row, row identity and the row iterator.
+
+#include "core/PlannerCore.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "CommaText.h"
+#include "sync/DirWatchThread.h"
+#include "Helper.h"
+#include "Language.h"
+#include "Log.h"
+#include "sync/NodeEvent.h"
+#include "core/UndoRedo.h"
+#include "treegrid/BaseTreeGrid.h"
+
+// ---- writing cells
+
+void TPlannerCore::SetData(TNodeData *node, int column, const QString &text)
+{
+    DoSetData(node, column, text, true);
+}
+
+void TPlannerCore::SetData_(TNodeData *node, TConnection cn, const QString &text)
+{
+    if (!node)
+        return;
+    const int column = GetConnection(node->NodeTable, cn);
+    if (column >= 0) // a table without this meaning simply has nothing to write
+        SetData(node, column, text);
+}
+
+void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, bool journal)
+{
+    if (!node || column < 0)
+        return;
+    if (column >= node->StringList.size())
+        throw std::out_of_range("DoSetData: column outside the row");
+    if (node->StringList[column] == text)
+        return;
+    const TWhichTable table = node->NodeTable;
+    auto connection = [&] { return GetColumnConnection(table, column); };
+
+    if (journal && connection() != cnEnd) {
+        ++node->ChangeIndex;
+        FDirWatchThread->PushDiff(std::make_unique<TSetNodeDataEvent>(
+            node->ID.Value(), qint32(node->ChangeIndex), table, column, text));
+    }
+    if (connection() != cnEnd && (journal || !FLocalUndo))
+        FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column,
+                                                               FUndoRedoGroupIndex));
+    TConnection cn = connection();
+    if (cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength || cn == cnLengthWithWeekend)
+        InvalidateNode(node);
+
+    node->StringList[column] = text;
+
+    cn = connection();
+    if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend)
+        SetRecalcEndOf(node, true);
+    else if (cn == cnEnd)
+        SetRecalcStartOf(node, true);
+    cn = connection();
+    if ((cn >= cnPosition && cn <= cnColor) || cn == cnLengthWithWeekend)
+        CB_CheckValid(node);
+    cn = connection();
+    if (cn == cnStart || cn == cnEnd || cn == cnTermin)
+        UpdateBounds(true);
+    if (cn == cnPosition || cn == cnStart || cn == cnEnd)
+        UpdateOverlapping(true);
+    if (cn == cnPosition)
+        UpdateEmptyRows(true);
+    if (cn == cnColor)
+        FWindow.FlashSelectedBars();
+    if (cn != cnNone) {
+        node->RecalcBitmap = true;
+        InvalidateNode(node);
+    }
+    if (!IsUpdating())
+        FWindow.UpdateEditor();
+}
+
+void TPlannerCore::SetDataIndex(TNodeData *node, int column, int index)
+{
+    DoSetDataIndex(node, column, index, true);
+}
+
+void TPlannerCore::SetDataIndex_(TNodeData *node, TConnection cn, int index)
+{
+    if (!node)
+        return;
+    const int column = GetConnection(node->NodeTable, cn);
+    if (column >= 0)
+        SetDataIndex(node, column, index);
+}
+
+void TPlannerCore::DoSetDataIndex(TNodeData *node, int column, int index, bool journal)
+{
+    if (!node || column < 0)
+        return;
+    const QStringList &entries = GetColumnConnection(node->NodeTable, column) == cnPosition
+                                     ? PositionCache().entries
+                                     : GetColumnStrings(node->NodeTable, column);
+    if (index < 0 || index >= entries.size())
+        return;
+    const QStringList items = ParseCommaText(entries[index]);
+    DoSetData(node, column, items.value(0), journal);
+}
+
+void TPlannerCore::SetRecalcEndOf(TNodeData *node, bool flag)
+{
+    if (!node)
+        return;
+    if (flag)
+        InvalidateNode(node);
+    node->RecalcEndOf = flag;
+}
+
+void TPlannerCore::SetRecalcStartOf(TNodeData *node, bool flag)
+{
+    if (!node)
+        return;
+    node->RecalcStartOf = flag;
+    if (flag)
+        InvalidateNode(node);
+}
+
+void TPlannerCore::InvalidateNode(TNodeData *node)
+{
+    if (IsUpdating() || !node || !node->VNode || !node->VNodeTable)
+        return;
+    node->VNodeTable->InvalidateNode(node->VNode);
+    FWindow.InvalidateRow(*node);
+}
+
+// ---- rows
+
+TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal)
+{
+    if (TNodeData *existing = FindNode(id))
+        return existing;
+
+    const QString ownPrefix = UserIdentity() + QLatin1Char('.');
+    if (id.startsWith(ownPrefix)) {
+        bool ok = false;
+        const int number = id.mid(ownPrefix.size()).toInt(&ok);
+        FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
+    }
+
+    if (journal)
+        FDirWatchThread->PushDiff(std::make_unique<TNewNodeEvent>(id, table));
+    if (journal || !FLocalUndo)
+        FUndoRedo->Push(std::make_unique<TUndoRedoEntryAddNode>(table, id, FUndoRedoGroupIndex));
+
+    TBaseTreeGrid *grid = GetTable(table);
+    TGridNode *gridNode = grid->AddChild(nullptr);
+    if (!gridNode)
+        throw std::runtime_error("AddNode: the grid refused a new row");
+    // Initialised at once, so that the grid's free handler sees every row it deletes.
+    if (!gridNode->States.contains(vsInitialized))
+        grid->InitNode(gridNode);
+    TNodeData *node = NodeData(grid, gridNode);
+    node->VNode = gridNode;
+    node->VNodeTable = grid;
+    node->NodeTable = table;
+    node->ID.SetValue(id);
+    node->ChangeIndex = 0;
+    node->StringList = QStringList(GetTableColCount(table), QString());
+    node->Bitmap = QImage();
+    FNodeIndex[table].insert(id, node);
+
+    if (table == tbTable) {
+        DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
+    } else {
+        const int reason = GetConnection(table, cnColor);
+        if (reason >= 0 && reason < node->StringList.size())
+            node->StringList[reason] = FDefaultHolidayReason;
+        const int workdays = GetConnection(table, cnLengthWithWeekend);
+        if (workdays >= 0 && workdays < node->StringList.size())
+            node->StringList[workdays] = BoolName(FDefaultCalcWorkdays);
+    }
+
+    if (FFocusNewNode) {
+        TBaseTreeGrid *active = GetTable(FActiveTable);
+        if (active == grid) {
+            active->ClearSelection();
+            active->SetSelected(gridNode, true);
+            active->SetFocusedNode(gridNode);
+        }
+    }
+    FFocusNewNode = false;
+    RequestStatusBarUpdate();
+    return node;
+}
+
+void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
+{
+    if (!node || !node->VNode || !node->VNodeTable)
+        return;
+    const TWhichTable table = node->NodeTable;
+    if (journal) {
+        ++node->ChangeIndex;
+        FDirWatchThread->PushDiff(std::make_unique<TDeleteNodeEvent>(
+            node->ID.Value(), qint32(node->ChangeIndex), table));
+    }
+    if (journal || !FLocalUndo)
+        FUndoRedo->Push(std::make_unique<TUndoRedoEntryRemoveNode>(table, *node, FUndoRedoGroupIndex));
+
+    InvalidateNode(node);
+    if (!FOverlappingNodes.empty())
+        UpdateOverlapping(true);
+    TBaseTreeGrid *grid = node->VNodeTable;
+    TGridNode *gridNode = node->VNode;
+    ForgetNode(node);
+    grid->DeleteNode(gridNode);
+}
+
+void TPlannerCore::ForgetNode(TNodeData *node)
+{
+    auto &index = FNodeIndex[node->NodeTable];
+    const auto it = index.constFind(node->ID.Value());
+    if (it != index.constEnd() && it.value() == node)
+        index.erase(it);
+    std::erase(FOverlappingNodes, node);
+}
+
+TNodeData *TPlannerCore::FindNode(const QString &id) const
+{
+    if (TNodeData *node = FindNode(id, tbTable))
+        return node;
+    return FindNode(id, tbExclude);
+}
+
+TNodeData *TPlannerCore::FindNode(const QString &id, TWhichTable table) const
+{
+    TNodeData *node = FNodeIndex[table].value(id, nullptr);
+    // The index is a shortcut for the walk; the identity itself decides.
+    if (node && node->ID.HashEquals(THashedString(id)))
+        return node;
+    return nullptr;
+}
+
+QString TPlannerCore::GetFreeID()
+{
+    const QString prefix = UserIdentity() + QLatin1Char('.');
+    QString id;
+    do {
+        ++FLastFreeID;
+        id = prefix + QString::number(FLastFreeID);
+    } while (FindNode(id));
+    return id;
+}
+
+// ---- the iterator
+
+bool TPlannerCore::NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const
+{
+    TBaseTreeGrid *grid = GetTable(table);
+    switch (selector) {
+    case feAll:
+        return true;
+    case feGroupAll:
+        return GetPositionOf(node) >= 0;
+    case feGroupFiltered:
+        return grid->IsVisible(node->VNode) && GetPositionOf(node) >= 0;
+    case feOverlapping:
+        return std::find(FOverlappingNodes.begin(), FOverlappingNodes.end(), node)
+               != FOverlappingNodes.end();
+    case feSelected:
+        return grid->Selected(node->VNode);
+    case feFiltered:
+        return !GetNodeFiltered(node);
+    }
+    return false;
+}
+
+void TPlannerCore::ForEach(TWhichTable table, TForEachNode selector, const TNodeFunction &function)
+{
+    TBaseTreeGrid *grid = GetTable(table);
+    if (!grid)
+        return;
+    TGridNode *gridNode = grid->GetFirst();
+    while (gridNode) {
+        // Fetched first: the callback may delete the row it is given.
+        TGridNode *next = grid->GetNext(gridNode);
+        TNodeData *node = NodeData(grid, gridNode);
+        bool taken = false;
+        try {
+            taken = NodeTaken(table, node, selector);
+        } catch (...) {
+            taken = false;
+        }
+        if (taken) {
+            try {
+                function(node);
+            } catch (const std::exception &e) {
+                Log(QStringLiteral("ForEach: ") + QString::fromStdString(e.what()));
+            } catch (...) {
+                Log(QStringLiteral("ForEach: unknown error"));
+            }
+        }
+        gridNode = next;
+    }
+}
+
+void TPlannerCore::ForEach(TWhichTable table, TForEachNode selector, TNodeCallback callback,
+                           QObject *argument)
+{
+    ForEach(table, selector, [this, callback, argument](TNodeData *node) {
+        (this->*callback)(node, argument);
+    });
+}
+
+void TPlannerCore::ForEach(TForEachNode selector, TNodeCallback callback, QObject *argument)
+{
+    ForEach(tbTable, selector, callback, argument);
+    ForEach(tbExclude, selector, callback, argument);
+}
+
+// ---- callbacks
+
+void TPlannerCore::CB_SetData(TNodeData *node, QObject *argument)
+{
+    // Editor controls as arguments come with the property editor.
+    if (argument == nullptr)
+        SetData(node, CB_SetData_Index, CB_SetData_String);
+}
+
+void TPlannerCore::CB_SetDataIndex(TNodeData *node, QObject *argument)
+{
+    if (argument == nullptr)
+        SetDataIndex(node, CB_SetData_Index, CB_SetData_DataIndex);
+}
+
+void TPlannerCore::CB_DeleteNode(TNodeData *node, QObject *argument)
+{
+    DeleteNode(node, argument != nullptr);
+}
+
+void TPlannerCore::CB_InvalidateNode(TNodeData *node, QObject *)
+{
+    InvalidateNode(node);
+}
+
+void TPlannerCore::CB_SetRecalcEndOf(TNodeData *node, QObject *argument)
+{
+    SetRecalcEndOf(node, true);
+    CB_SetRecalcBitmap(node, argument);
+}
+
+void TPlannerCore::CB_SetRecalcBitmap(TNodeData *node, QObject *)
+{
+    if (!node)
+        return;
+    node->RecalcBitmap = true;
+    InvalidateNode(node);
+}
+
+// ---- filtered state
+
+bool TPlannerCore::GetNodeFiltered(const TNodeData *node) const
+{
+    if (!node || !node->VNode || !node->VNodeTable)
+        return false;
+    return !node->VNodeTable->IsVisible(node->VNode);
+}
+
+void TPlannerCore::SetNodeFiltered(TNodeData *node, bool filtered)
+{
+    if (node && node->VNode && node->VNodeTable)
+        node->VNodeTable->SetIsVisible(node->VNode, !filtered);
+}
+
+// ---- actions
+
+void TPlannerCore::ActionAddNodeExecute()
+{
+    const TWhichTable table = FActiveTable;
+    TBaseTreeGrid *grid = GetTable(table);
+    TNodeData *node = AddNode(GetFreeID(), table, true);
+    // The new row takes the filtered cells of the first visible row, so that it stays shown.
+    if (TGridNode *first = grid->GetFirstVisible()) {
+        TNodeData *model = NodeData(grid, first);
+        if (model != node) {
+            for (int column = 0; column < GetTableColCount(table); ++column) {
+                const THeaderData *header = GetHeader(table, column);
+                if (header && header->IsFiltered())
+                    SetData(node, column, GetData(model, column));
+            }
+        }
+    }
+    SetPositionOf(node, 0);
+    UpdateStatusBar();
+    grid->ClearSelection();
+    grid->SetSelected(node->VNode, true);
+    grid->SetFocusedNode(node->VNode);
+    FWindow.ShowEditorForNewNode();
+}
+
+void TPlannerCore::ActionDeleteNodeExecute(bool editing)
+{
+    if (editing)
+        return;
+    TBaseTreeGrid *grid = GetTable(FActiveTable);
+    const int count = grid->SelectedCount();
+    if (count <= 0)
+        return;
+    const QString question =
+        count == 1 ? Translate(QStringLiteral("Delete selected task?"))
+                   : Translate(QStringLiteral("Delete all %s selected tasks?"), {QString::number(count)});
+    if (FWindow.Ask(question, mtConfirmation, {mbOK, mbCancel}) == mrOk) {
+        FUndoRedoGroupIndex = FUndoRedo->GetGroupIndex();
+        ForEach(FActiveTable, feSelected, &TPlannerCore::CB_DeleteNode, this);
+        FUndoRedoGroupIndex = -1;
+    }
+    UpdateStatusBar();
+}

@@ -1,0 +1,197 @@
+#include "core/UndoRedo.h"
+
+#include <algorithm>
+#include <exception>
+
+#include <QHash>
+
+#include "Log.h"
+
+namespace {
+
+// Replays one entry; a failing entry is logged and dropped so that the rest of its group
+// and the stack's state survive it.
+void ReplayEntry(TUndoRedoEntry &entry, TPlannerCore &mainForm)
+{
+    try {
+        entry.Undo(mainForm);
+    } catch (const std::exception &e) {
+        Log(QStringLiteral("Undo: ") + QString::fromStdString(e.what()));
+    } catch (...) {
+        Log(QStringLiteral("Undo: unknown error"));
+    }
+}
+
+// The id a row has now: a row may have been re-created more than once.
+QString Renamed(const QHash<QString, QString> &renamed, QString id)
+{
+    // Bounded: a reused id must not send this round in circles.
+    for (qsizetype steps = 0; steps < renamed.size(); ++steps) {
+        const auto it = renamed.constFind(id);
+        if (it == renamed.constEnd())
+            break;
+        id = it.value();
+    }
+    return id;
+}
+
+} // namespace
+
+TUndoRedo::TUndoRedo()
+{
+    setObjectName(QStringLiteral("UndoRedo"));
+}
+
+TUndoRedo::~TUndoRedo() = default;
+
+void TUndoRedo::Push(std::unique_ptr<TUndoRedoEntry> entry)
+{
+    if (!entry || !GetAcceptUndo())
+        return;
+    if (FUndoing)
+        entry->FGroupIndex = FCurrentGroupIndex;
+    else
+        FRedoList.clear(); // a new action discards what could be redone
+    if (FUndoing && !FRedoing)
+        FRedoList.push_back(std::move(entry));
+    else
+        FUndoList.push_back(std::move(entry));
+    UpdateMainForm();
+}
+
+void TUndoRedo::Pop(TPlannerCore &mainForm)
+{
+    if (FUndoList.empty() || FUndoing)
+        return;
+    std::unique_ptr<TUndoRedoEntry> entry = std::move(FUndoList.back());
+    FUndoList.pop_back();
+    {
+        TSuspendUndo suspended(*this);
+        const QString oldID = entry->FID;
+        ReplayEntry(*entry, mainForm);
+        // A re-created row keeps the entries that name it usable.
+        SwapID(oldID, entry->FID);
+    }
+    UpdateMainForm();
+}
+
+void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
+{
+    if (list.empty() || FUndoing)
+        return;
+    struct TRunState
+    {
+        TUndoRedo &stack;
+        ~TRunState()
+        {
+            stack.FCurrentGroupIndex = -1;
+            stack.FUndoing = false;
+        }
+    } runState{*this};
+    FUndoing = true;
+    const int group = list.back()->FGroupIndex;
+    FCurrentGroupIndex = group;
+
+    // Rows re-created in this run, old id -> new id. The entries still to be replayed take
+    // their new id when their turn comes, all others in one pass at the end: swapping in
+    // both lists after every re-created row costs the square of a large cut.
+    QHash<QString, QString> renamed;
+    for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
+        // Replaying must not touch this list, but stay safe should it shrink.
+        if (std::size_t(i) >= list.size())
+            continue;
+        if (list[std::size_t(i)]->FGroupIndex != group)
+            continue;
+        std::unique_ptr<TUndoRedoEntry> entry = std::move(list[std::size_t(i)]);
+        list.erase(list.begin() + i);
+        entry->FID = Renamed(renamed, entry->FID);
+        const QString oldID = entry->FID;
+        ReplayEntry(*entry, mainForm);
+        if (entry->FID != oldID)
+            renamed.insert(oldID, entry->FID);
+        // An entry outside any group is a step of its own.
+        if (group == -1)
+            break;
+    }
+    if (!renamed.isEmpty())
+        for (TUndoRedoList *other : {&FUndoList, &FRedoList})
+            for (auto &entry : *other)
+                entry->FID = Renamed(renamed, entry->FID);
+}
+
+void TUndoRedo::Undo(TPlannerCore &mainForm)
+{
+    if (FUndoing)
+        return;
+    UndoRedo(FUndoList, mainForm);
+    UpdateMainForm();
+}
+
+void TUndoRedo::Redo(TPlannerCore &mainForm)
+{
+    if (FUndoing)
+        return;
+    FRedoing = true;
+    struct TRedoState
+    {
+        bool &redoing;
+        ~TRedoState() { redoing = false; }
+    } redoState{FRedoing};
+    UndoRedo(FRedoList, mainForm);
+    FRedoing = false;
+    UpdateMainForm();
+}
+
+void TUndoRedo::Clear()
+{
+    FUndoList.clear();
+    FRedoList.clear();
+    UpdateMainForm();
+}
+
+TUndoRedoEntry *TUndoRedo::Last(const TUndoRedoList &list)
+{
+    return list.empty() ? nullptr : list.back().get();
+}
+
+void TUndoRedo::SwapID(const QString &oldID, const QString &newID)
+{
+    if (oldID == newID)
+        return;
+    for (TUndoRedoList *list : {&FUndoList, &FRedoList})
+        for (auto &entry : *list)
+            if (entry->FID == oldID)
+                entry->FID = newID;
+}
+
+void TUndoRedo::SetAcceptUndo(bool value)
+{
+    if (!value) {
+        ++FDontAcceptUndoCounter;
+        return;
+    }
+    // A resume without its suspension must not leave recording off for good.
+    if (FDontAcceptUndoCounter > 0)
+        --FDontAcceptUndoCounter;
+    else
+        Log(QStringLiteral("Undo: recording resumed without being suspended"));
+}
+
+int TUndoRedo::GetGroupIndex() const
+{
+    int highest = 0;
+    for (const auto &entry : FUndoList)
+        highest = std::max(highest, entry->FGroupIndex);
+    return highest + 1;
+}
+
+void TUndoRedo::UpdateMainForm()
+{
+    emit MainFormUpdate();
+}
+
+TUndoRedo &UndoRedo()
+{
+    static TUndoRedo stack;
+    return stack;
+}

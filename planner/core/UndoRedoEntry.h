@@ -1,0 +1,72 @@
+#pragma once
+
+// The entries of the undo and redo lists. Each one knows the inverse of one row change and
+// replays it on the document through the core's journalled write path, so that other
+// instances see an undo like any edit and the inverse lands in the opposite list.
+
+#include <QString>
+#include <QStringList>
+
+#include "core/DocumentTypes.h"
+
+class TPlannerCore;
+
+class TUndoRedoEntry
+{
+public:
+    TUndoRedoEntry(const QString &id, int groupIndex);
+    virtual ~TUndoRedoEntry();
+
+    TUndoRedoEntry(const TUndoRedoEntry &) = delete;
+    TUndoRedoEntry &operator=(const TUndoRedoEntry &) = delete;
+
+    // The row the entry names; nil when it is gone (deleted here or by another instance).
+    TNodeData *GetNode(const TPlannerCore &mainForm) const;
+    // Performs the inverse edit. An entry whose row is gone does nothing.
+    virtual void Undo(TPlannerCore &mainForm) = 0;
+    // What the Undo and Redo actions show as their hint (translated).
+    virtual QString Hint(const TPlannerCore &mainForm) const = 0;
+
+    int FGroupIndex;
+    QString FID;
+};
+
+// A changed cell: keeps the text the cell had before the change.
+class TUndoRedoEntryString : public TUndoRedoEntry
+{
+public:
+    // Reads the old text from the row's cell now, before the write path stores the new one.
+    TUndoRedoEntryString(const TNodeData &node, TWhichTable table, int column, int groupIndex);
+
+    void Undo(TPlannerCore &mainForm) override;
+    QString Hint(const TPlannerCore &mainForm) const override;
+
+    QString FString;
+    int FColumn;
+    TWhichTable FTable;
+};
+
+// A new row: undone by deleting it.
+class TUndoRedoEntryAddNode : public TUndoRedoEntry
+{
+public:
+    TUndoRedoEntryAddNode(TWhichTable table, const QString &id, int groupIndex);
+
+    void Undo(TPlannerCore &mainForm) override;
+    QString Hint(const TPlannerCore &mainForm) const override;
+
+    TWhichTable FTable;
+};
+
+// A deleted row: keeps all its cell texts and re-creates it under a new id, which FID then
+// holds (the stack moves the other entries of the row over to it).
+class TUndoRedoEntryRemoveNode : public TUndoRedoEntryAddNode
+{
+public:
+    TUndoRedoEntryRemoveNode(TWhichTable table, const TNodeData &node, int groupIndex);
+
+    void Undo(TPlannerCore &mainForm) override;
+    QString Hint(const TPlannerCore &mainForm) const override;
+
+    QStringList FStrings;
+};

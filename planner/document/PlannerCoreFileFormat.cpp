@@ -1,0 +1,321 @@
+// The document file: reading it into the model (LoadFrom) and writing the model as one
+// (SaveToBuffer, SaveTo). The file is an XML tree, plain or in the compressed stream.
+
+#include "core/PlannerCore.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QHash>
+
+#include <exception>
+
+#include "Color.h"
+#include "CommaText.h"
+#include "DateFormat.h"
+#include "core/DocumentColors.h"
+#include "Helper.h"
+#include "Language.h"
+#include "Log.h"
+#include "core/UndoRedo.h"
+#include "Version.h"
+#include "XmlTree.h"
+
+namespace {
+
+const QString DocumentTemplate = QStringLiteral(
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"0\" /></document>");
+
+const QString TableElement = QStringLiteral("__table__");
+
+QString Bool01(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void ReadColors(const TXMLNode *list, QVector<TColor> &colors)
+{
+    if (!list)
+        return;
+    ReadColorList(colors, list->ChildCount(),
+                  [list](int i) { return TXMLNode::ValueOf(list->namedNode(QString::number(i))); });
+}
+
+void WriteColors(TXMLNode *parent, const QString &name, const QVector<TColor> &colors)
+{
+    TXMLNode *list = parent->AddNode(name);
+    for (int i = 0; i < colors.size(); ++i)
+        list->AddNode(QString::number(i), ColorText(colors[i]));
+}
+
+QString ErrorText(const std::exception &e)
+{
+    return QString::fromLocal8Bit(e.what());
+}
+
+} // namespace
+
+// ---- reading
+
+bool TPlannerCore::LoadFrom(const QString &fileName)
+{
+    int undoRefused = 0;
+    bool bracket = false;
+    try {
+        const int major = platform::versionMajor();
+        const int minor = platform::versionMinor();
+        TXMLTree tree;
+        const bool compressed = tree.LoadFromFile(fileName);
+        const TXMLNode *setup = tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
+        if (!setup)
+            throw EPlannerError(QStringLiteral("root node not found in xml"));
+
+        const int fileVersion = TXMLNode::ToIntOf(setup->namedNode(QStringLiteral("Version")), -1);
+        const int fileSubVersion = TXMLNode::ToIntOf(setup->namedNode(QStringLiteral("SubVersion")), -1);
+        if (fileVersion != major || fileSubVersion > minor) {
+            const QString text = Translate(
+                QStringLiteral("The file was created with a newer ZOP version.\nZOP version: %s\nFile-version: %s\nOpen file anyway?"),
+                {QString::number(major) + QLatin1Char('.') + QString::number(minor),
+                 QString::number(fileVersion) + QLatin1Char('.') + QString::number(fileSubVersion)});
+            if (FWindow.Ask(text, mtConfirmation, {mbOK, mbCancel}) != mrOk)
+                return false;
+        }
+
+        FUndoRedo->SetAcceptUndo(false);
+        ++undoRefused;
+        // A row's cells arrive one by one: its cache is refreshed once, when the bracket closes.
+        BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+        bracket = true;
+        LoadSetup(setup, compressed);
+        LoadPublicHoliday(setup->namedNode(QStringLiteral("Public Holiday")));
+        LoadTable(tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("data")}));
+        bracket = false;
+        EndUpdate();
+        FUndoRedo->SetAcceptUndo(true);
+        --undoRefused;
+        BackupTimer().stop();
+        return true;
+    } catch (const std::exception &e) {
+        Log(QStringLiteral("loadFrom() error: ") + ErrorText(e));
+    } catch (...) {
+        Log(QStringLiteral("loadFrom() error: unknown error"));
+    }
+    if (bracket)
+        EndUpdate();
+    if (undoRefused)
+        FUndoRedo->SetAcceptUndo(true);
+    return false;
+}
+
+void TPlannerCore::LoadSetup(const TXMLNode *setup, bool compressed)
+{
+    auto child = [setup](const QString &name) { return setup->namedNode(name); };
+
+    SetMinUnit(TXMLNode::ToIntOf(child(QStringLiteral("MinUnit")), muDay));
+    FMaxHistoryFiles = TXMLNode::ToIntOf(child(QStringLiteral("MaxHistoryFiles")), 30);
+    FDefaultHolidayReason = TXMLNode::ValueOf(child(QStringLiteral("DefaultHolidayReason")));
+    FDefaultCalcWorkdays = TXMLNode::ToBoolOf(child(QStringLiteral("DefaultCalcWorkdays")), true);
+    FSaveFileCompressed = compressed;
+
+    // The file's connections alone count: the columns they pointed at before are gone.
+    ResetConnections(tbTable);
+    // A file without the element keeps the columns of a new document rather than none.
+    const TXMLNode *headers = child(QStringLiteral("Headers"));
+    const int columns = headers ? headers->ChildCount() : 0;
+    if (headers)
+        SetTableColCount(tbTable, columns);
+    for (int i = 0; i < columns; ++i) {
+        const TXMLNode *column = headers->namedNode(QString::number(i));
+        auto value = [column](const QString &name) {
+            return column ? column->namedNode(name) : nullptr;
+        };
+        SetColumnCaption(tbTable, i, TXMLNode::ValueOf(value(QStringLiteral("Caption"))));
+        const int type = TXMLNode::ToIntOf(value(QStringLiteral("Type")), ctText);
+        SetColumnType(tbTable, i, type >= 0 && type < ColumnTypeCount ? TColumnType(type) : ctText);
+        THeaderData *header = GetHeader(tbTable, i);
+        header->Strings = ParseCommaText(TXMLNode::ValueOf(value(QStringLiteral("Strings"))));
+        FColumnAlwaysWritable[i] = TXMLNode::ToBoolOf(value(QStringLiteral("AlwaysWritable")), false);
+    }
+
+    const TXMLNode *connections = child(QStringLiteral("Connections"));
+    for (int cn = cnPosition; cn <= cnInterval; ++cn)
+        SetConnection(tbTable, TConnection(cn),
+                      connections ? TXMLNode::ToIntOf(connections->namedNode(ConnectionNames[cn]), -1) : -1);
+
+    ReadColors(child(QStringLiteral("Color")), FColors);
+    ReadColors(child(QStringLiteral("HolidayColor")), FHolidayColors);
+
+    // A file without the element keeps the reasons of a new document.
+    const int reasonColumn = GetConnection(tbExclude, cnColor);
+    if (const TXMLNode *reasons = child(QStringLiteral("HolidayReason")); reasons && reasonColumn >= 0)
+        GetHeader(tbExclude, reasonColumn)->Strings = ParseCommaText(reasons->GetValue());
+
+    LoadPositionGroups(child(QStringLiteral("PositionGroup")));
+
+    FRowSets.clear();
+    if (const TXMLNode *rowSets = child(QStringLiteral("RowSet")))
+        for (int i = 0; i < rowSets->ChildCount(); ++i)
+            FRowSets.append(TXMLNode::ToIntOf(rowSets->namedNode(QString::number(i)), 0));
+}
+
+void TPlannerCore::LoadTable(const TXMLNode *data)
+{
+    if (!data)
+        return;
+    // Column file names per table; a name that several columns share names them in order,
+    // as they were written.
+    std::array<QHash<QString, QVector<int>>, WhichTableCount> columnsByName;
+    std::array<QVector<bool>, WhichTableCount> dateColumn;
+    for (TWhichTable table : {tbTable, tbExclude}) {
+        const int count = GetTableColCount(table);
+        dateColumn[table].resize(count);
+        for (int i = 0; i < count; ++i) {
+            columnsByName[table][GetColumnCaptionHack(table, i)].append(i);
+            dateColumn[table][i] = GetColumnType(table, i) == ctDate;
+        }
+    }
+
+    for (const auto &element : data->Nodes()) {
+        const TXMLNode *tableNode = element->namedNode(TableElement);
+        const TWhichTable table =
+            TXMLNode::ValueOf(tableNode) == TableNames[tbTable] ? tbTable : tbExclude;
+        QString id = element->namedAttribute(QStringLiteral("id")) ? element->namedAttribute(QStringLiteral("id"))->GetValue()
+                                                                 : QString();
+        if (id.isEmpty())
+            id = GetFreeID(); // a row without identity still keeps its cells
+        TNodeData *node = AddNode(id, table, false);
+        if (!node)
+            continue;
+        const TWhichTable rowTable = node->NodeTable;
+        const auto &byName = columnsByName[rowTable];
+        QHash<QString, int> seen;
+        for (const auto &cell : element->Nodes()) {
+            const QString name = cell->GetName();
+            if (name == TableElement)
+                continue;
+            const auto it = byName.constFind(name);
+            if (it == byName.constEnd())
+                continue;
+            const int occurrence = seen[name]++;
+            const int column = it->value(std::min<int>(occurrence, int(it->size()) - 1));
+            QString value = cell->GetValue();
+            if (dateColumn[rowTable][column] && !value.isEmpty()) {
+                TDateTime date = 0;
+                // A text that is not in storage form is kept as it stands.
+                if (TryStrToDateTimeFromStorage(value, date))
+                    value = FormatDateTime(date);
+            }
+            if (column < node->StringList.size())
+                DoSetData(node, column, value, false);
+        }
+    }
+}
+
+// ---- writing
+
+QByteArray TPlannerCore::SaveToBuffer(bool compress)
+{
+    TXMLTree tree;
+    tree.setText(DocumentTemplate);
+    TXMLNode *setup = tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
+    TXMLNode *data = tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("data")});
+    if (!setup || !data)
+        throw EPlannerError(QStringLiteral("the document template is broken"));
+    SaveSetup(setup);
+    SaveTable(data, tbTable);
+    SaveTable(data, tbExclude);
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!tree.SaveToStream(buffer, compress, [&error](const QString &message) { error = message; }))
+        throw EPlannerError(error.isEmpty() ? QStringLiteral("the document could not be serialised") : error);
+    buffer.close();
+    return bytes;
+}
+
+bool TPlannerCore::SaveTo(const QString &fileName)
+{
+    QString error;
+    try {
+        if (WriteDocumentFile(fileName, SaveToBuffer(FSaveFileCompressed), error))
+            return true;
+    } catch (const std::exception &e) {
+        error = ErrorText(e);
+    }
+    Log(QStringLiteral("saveTo() error: ") + error);
+    return false;
+}
+
+void TPlannerCore::SaveSetup(TXMLNode *setup)
+{
+    setup->AddNode(QStringLiteral("Version"), QString::number(platform::versionMajor()));
+    setup->AddNode(QStringLiteral("SubVersion"), QString::number(platform::versionMinor()));
+    setup->AddNode(QStringLiteral("Ausgabe"), QString::number(platform::versionRelease()));
+    setup->AddNode(QStringLiteral("Build"), QString::number(platform::versionBuild()));
+    setup->AddNode(QStringLiteral("MinUnit"), QString::number(int(FMinUnit)));
+    setup->AddNode(QStringLiteral("MaxHistoryFiles"), QString::number(FMaxHistoryFiles));
+    setup->AddNode(QStringLiteral("DefaultHolidayReason"), FDefaultHolidayReason);
+    setup->AddNode(QStringLiteral("DefaultCalcWorkdays"), Bool01(FDefaultCalcWorkdays));
+
+    TXMLNode *connections = setup->AddNode(QStringLiteral("Connections"));
+    for (int cn = cnPosition; cn <= cnInterval; ++cn)
+        connections->AddNode(ConnectionNames[cn], QString::number(GetConnection(tbTable, TConnection(cn))));
+
+    TXMLNode *headers = setup->AddNode(QStringLiteral("Headers"));
+    const int columns = GetTableColCount(tbTable);
+    for (int i = 0; i < columns; ++i) {
+        TXMLNode *column = headers->AddNode(QString::number(i));
+        column->AddNode(QStringLiteral("Caption"), GetColumnCaption(tbTable, i));
+        column->AddNode(QStringLiteral("Type"), QString::number(int(GetColumnType(tbTable, i))));
+        column->AddNode(QStringLiteral("Strings"), CommaTextOf(GetColumnStrings(tbTable, i)));
+        column->AddNode(QStringLiteral("AlwaysWritable"), Bool01(FColumnAlwaysWritable.value(i, false)));
+    }
+
+    WriteColors(setup, QStringLiteral("Color"), FColors);
+    WriteColors(setup, QStringLiteral("HolidayColor"), FHolidayColors);
+
+    const int reasonColumn = GetConnection(tbExclude, cnColor);
+    setup->AddNode(QStringLiteral("HolidayReason"),
+                   reasonColumn >= 0 ? CommaTextOf(GetColumnStrings(tbExclude, reasonColumn)) : QString());
+
+    SavePositionGroups(setup->AddNode(QStringLiteral("PositionGroup")));
+
+    const TFileViewValues view = OnGetViewValues ? OnGetViewValues() : TFileViewValues();
+    setup->AddNode(QStringLiteral("RowHeight"), QString::number(view.RowHeight));
+    setup->AddNode(QStringLiteral("ColWidth"), QString::number(view.ColWidth));
+    setup->AddNode(QStringLiteral("Zoom"), QString::number(view.Zoom));
+
+    TXMLNode *rowSets = setup->AddNode(QStringLiteral("RowSet"));
+    for (int i = 0; i < FRowSets.size(); ++i)
+        rowSets->AddNode(QString::number(i), QString::number(FRowSets[i]));
+
+    SavePublicHoliday(setup->AddNode(QStringLiteral("Public Holiday")));
+}
+
+void TPlannerCore::SaveTable(TXMLNode *data, TWhichTable table)
+{
+    const int columns = GetTableColCount(table);
+    QStringList names;
+    QVector<bool> dates(columns);
+    for (int i = 0; i < columns; ++i) {
+        names.append(GetColumnCaptionHack(table, i));
+        dates[i] = GetColumnType(table, i) == ctDate;
+    }
+    const QString tableName = TableNames[table];
+    ForEach(table, feAll, [&](TNodeData *node) {
+        TXMLNode *row = data->AddNode(QStringLiteral("new"));
+        row->AddAttribute(QStringLiteral("id"), node->ID.Value());
+        row->AddNode(TableElement, tableName);
+        for (int i = 0; i < columns; ++i) {
+            QString value = node->StringList.value(i);
+            if (dates[i] && !value.trimmed().isEmpty()) {
+                // A text that names no date is written as it stands rather than lost.
+                TDateTime date = 0;
+                if (TryStrToDateTime(value, date))
+                    value = FormatDateTimeForStorage(StrToDateTime(value, date));
+            }
+            row->AddNode(names[i], value);
+        }
+    });
+}

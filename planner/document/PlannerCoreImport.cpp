@@ -1,0 +1,250 @@
+// Documents of earlier program generations were ini files. The import reads one into the
+// model and saves it at once in the current format under the same name.
+
+#include "core/PlannerCore.h"
+
+#include <exception>
+
+#include "CommaText.h"
+#include "DateFormat.h"
+#include "core/DocumentColors.h"
+#include "sync/DirWatchThread.h"
+#include "Helper.h"
+#include "Language.h"
+#include "Log.h"
+#include "MemIniFile.h"
+#include "core/UndoRedo.h"
+
+namespace {
+
+const QString SectionZOP = QStringLiteral("ZOP");
+const QString SectionSetup = QStringLiteral("Setup");
+
+QString Key(const QString &prefix, int index, const QString &suffix = QString())
+{
+    return prefix + QString::number(index) + suffix;
+}
+
+void ImportColors(const TMemIniFile &ini, const QString &section, QVector<TColor> &colors)
+{
+    const int count = ini.ReadInteger(section, QStringLiteral("Count"), int(colors.size()));
+    if (count < 0)
+        return;
+    ReadColorList(colors, count, [&](int i) {
+        return ini.ReadString(section, Key(QStringLiteral("Color"), i), QString());
+    });
+}
+
+// The date an old file's rows were planned against: storage form or the user's date form.
+bool ReadOffsetDate(const QString &text, TDateTime &date)
+{
+    if (text.trimmed().isEmpty())
+        return false;
+    return TryStrToDateTimeFromStorage(text.trimmed(), date) || TryStrToDateTime(text.trimmed(), date);
+}
+
+} // namespace
+
+bool TPlannerCore::ImportFrom(const QString &fileName)
+{
+    int undoRefused = 0;
+    bool bracket = false;
+    try {
+        int version = -1;
+        int subVersion = -1;
+        int offsetDays = 0;
+        bool hasOffset = false;
+        {
+            const TMemIniFile ini(fileName);
+            version = ini.ReadInteger(SectionZOP, QStringLiteral("Version"), -1);
+            subVersion = ini.ReadInteger(SectionZOP, QStringLiteral("SubVersion"), -1);
+            if (version == -1 || subVersion == -1)
+                return false; // not an old document: no message
+            if (version < 3 && subVersion < 3) {
+                FWindow.Ask(Translate(QStringLiteral(
+                                "Version of file too old. Please contact brenik-software support for instructions.")),
+                            mtInformation, {mbOK});
+                return false;
+            }
+            if (FWindow.Ask(Translate(QStringLiteral("Import will convert the file to new fileformat!")),
+                            mtInformation, {mbOK, mbCancel})
+                != mrOk)
+                return false;
+
+            FUndoRedo->SetAcceptUndo(false);
+            ++undoRefused;
+            BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+            bracket = true;
+            ImportSetup(ini);
+            ImportPublicHoliday(ini);
+            const bool datesAsStored = version <= 2 && subVersion < 5;
+            ImportTable(ini, tbTable, datesAsStored);
+            ImportTable(ini, tbExclude, datesAsStored);
+
+            TDateTime offset = 0;
+            if (ReadOffsetDate(ini.ReadString(SectionZOP, QStringLiteral("Offset"), QString()), offset)) {
+                hasOffset = true;
+                offsetDays = int(Round(Date() - offset));
+            }
+        }
+        if (hasOffset) {
+            for (TWhichTable table : {tbTable, tbExclude})
+                ForEach(table, feAll, [this, offsetDays](TNodeData *node) { CB_OffsetNode(node, offsetDays); });
+            // The moved plan may overlap itself: the opening road solves that once.
+            FInitialDeOverlap = true;
+        }
+        bracket = false;
+        EndUpdate();
+        FUndoRedo->SetAcceptUndo(true);
+        --undoRefused;
+
+        NewDirWatchThread(fileName);
+        SyncLoadTransactionsFrom(FDirWatchThread->GetTmpDirectory() + QStringLiteral("transactions/"));
+        // Written in the current format; the old file goes to the recycle bin.
+        Save(fileName);
+        BackupTimer().stop();
+        return true;
+    } catch (const std::exception &e) {
+        Log(QStringLiteral("importFrom() error: ") + QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Log(QStringLiteral("importFrom() error: unknown error"));
+    }
+    if (bracket)
+        EndUpdate();
+    if (undoRefused)
+        FUndoRedo->SetAcceptUndo(true);
+    return false;
+}
+
+void TPlannerCore::ImportSetup(const TMemIniFile &ini)
+{
+    TImportedSettings &settings = FImportedSettings;
+    settings = TImportedSettings();
+
+    SetMinUnit(ini.ReadInteger(SectionSetup, QStringLiteral("MinUnit"), muDay));
+    settings.Footer = ini.ReadString(SectionSetup, QStringLiteral("Footer"), settings.Footer);
+    settings.PrintToday = ini.ReadBool(SectionSetup, QStringLiteral("PrintToday"), false);
+    settings.Header = ini.ReadString(SectionSetup, QStringLiteral("Header"), settings.Header);
+    settings.PrintHeader = ini.ReadBool(SectionSetup, QStringLiteral("PrintHeader"), false);
+    settings.PrintFooter = ini.ReadBool(SectionSetup, QStringLiteral("PrintFooter"), false);
+    settings.PrintFilename = ini.ReadBool(SectionSetup, QStringLiteral("PrintFilename"), true);
+    settings.PrintLochrand = ini.ReadBool(SectionSetup, QStringLiteral("PrintLochrand"), false);
+    FDefaultHolidayReason = ini.ReadString(SectionSetup, QStringLiteral("DefaultHolidayReason"), FDefaultHolidayReason);
+    FDefaultCalcWorkdays = ini.ReadBool(SectionSetup, QStringLiteral("DefaultCalcWorkdays"), true);
+    FSaveFileCompressed = ini.ReadBool(SectionSetup, QStringLiteral("Komprimiert"), true);
+
+    // A file that names no column count keeps the columns of a new document.
+    const QString tableName = TableNames[tbTable];
+    const int columns = ini.ReadInteger(tableName, QStringLiteral("ColCount"), -1);
+    if (columns >= 0) {
+        ResetConnections(tbTable);
+        SetTableColCount(tbTable, columns);
+        const QString connections = tableName + QStringLiteral("Connections");
+        for (int cn = cnNone; cn < ConnectionCount; ++cn)
+            SetConnection(tbTable, TConnection(cn), ini.ReadInteger(connections, ConnectionNames[cn], -1));
+        const QString headers = tableName + QStringLiteral("Header");
+        for (int i = 0; i < columns; ++i) {
+            SetColumnCaption(tbTable, i, ini.ReadString(headers, Key(QStringLiteral("Caption"), i), QString()));
+            const int type = ini.ReadInteger(headers, Key(QStringLiteral("Type"), i), ctText);
+            SetColumnType(tbTable, i, type >= 0 && type < ColumnTypeCount ? TColumnType(type) : ctText);
+            GetHeader(tbTable, i)->Strings =
+                ParseCommaText(ini.ReadString(headers, Key(QStringLiteral("Strings"), i), QString()));
+            FColumnAlwaysWritable[i] = false;
+        }
+    }
+
+    const int filters = ini.ReadInteger(SectionSetup, QStringLiteral("Filters"), 0);
+    for (int i = 0; i < filters; ++i) {
+        const QString section = Key(QStringLiteral("Filter"), i);
+        TImportedFilter filter;
+        filter.Type = ini.ReadInteger(section, QStringLiteral("Type"), 0);
+        filter.SubType = ini.ReadInteger(section, QStringLiteral("SubType"), 0);
+        filter.Text1 = ini.ReadString(section, QStringLiteral("Text1"), QString());
+        filter.Text2 = ini.ReadString(section, QStringLiteral("Text2"), QString());
+        filter.Table = ini.ReadInteger(section, QStringLiteral("Table"), 0);
+        filter.Group = ini.ReadString(section, QStringLiteral("Group"), QString());
+        filter.Header = ini.ReadString(section, QStringLiteral("Header"), QString());
+        settings.Filters.append(filter);
+    }
+
+    ImportColors(ini, QStringLiteral("Color"), FColors);
+    ImportColors(ini, QStringLiteral("HolidayColor"), FHolidayColors);
+
+    const int reasonColumn = GetConnection(tbExclude, cnColor);
+    if (reasonColumn >= 0) {
+        const QString reasons = CommaTextOf({Translate(QStringLiteral("Holiday")), Translate(QStringLiteral("Sick")),
+                                             Translate(QStringLiteral("Other"))});
+        GetHeader(tbExclude, reasonColumn)->Strings =
+            ParseCommaText(ini.ReadString(QStringLiteral("Header"), QStringLiteral("HolidayReason"), reasons));
+    }
+
+    ResetPositionGroups();
+    const QString groups = QStringLiteral("PositionGroup");
+    const int groupCount = ini.ReadInteger(groups, QStringLiteral("Count"), 0);
+    // Groups are numbered like their tabs, from 1; a file counting from 0 is read as such.
+    const int base = ini.ValueExists(groups, QStringLiteral("name0")) ? 0 : 1;
+    for (int i = base; i < base + groupCount; ++i)
+        AddPositionGroup(ini.ReadString(groups, Key(QStringLiteral("name"), i), QString()),
+                         ini.ReadString(groups, Key(QStringLiteral("filter"), i), QString()));
+
+    const int rowSets = ini.ReadInteger(SectionSetup, QStringLiteral("RowSetCount"), int(FRowSets.size()));
+    FRowSets.clear();
+    for (int i = 0; i < rowSets; ++i)
+        FRowSets.append(ini.ReadInteger(SectionSetup, Key(QStringLiteral("RowSet"), i), 0));
+
+    // The font size of files that stored none follows from their row height.
+    if (ini.ValueExists(SectionSetup, QStringLiteral("FontSize")))
+        settings.FontSize = ini.ReadInteger(SectionSetup, QStringLiteral("FontSize"), 10);
+    else if (ini.ValueExists(SectionSetup, QStringLiteral("RowHeight")))
+        settings.FontSize = (ini.ReadInteger(SectionSetup, QStringLiteral("RowHeight"), 30) / 4) * 72 / 92;
+    settings.ColWidth = ini.ReadInteger(SectionSetup, QStringLiteral("ColWidth"), settings.ColWidth);
+    settings.Zoom = ini.ReadInteger(SectionSetup, QStringLiteral("Zoom"), settings.Zoom);
+    settings.Transparency = ini.ReadInteger(SectionSetup, QStringLiteral("Transparency"), settings.Transparency);
+    settings.DenyMoveBeforeNow = ini.ReadBool(SectionSetup, QStringLiteral("DenyMoveBeforeNow"), false);
+    settings.AutoArrange = ini.ReadBool(SectionSetup, QStringLiteral("AutoArrange"), false);
+    settings.SmallTimeChartRowHeight = ini.ReadInteger(SectionSetup, QStringLiteral("SmallTimeChartRowheight"), 0);
+    settings.FontName = ini.ReadString(SectionSetup, QStringLiteral("Fontname"), QString());
+}
+
+void TPlannerCore::ImportPublicHoliday(const TMemIniFile &ini)
+{
+    ClearHoliday();
+    const QString section = QStringLiteral("Public Holiday");
+    const int count = ini.ReadInteger(section, QStringLiteral("Count"), 0);
+    for (int i = 0; i < count; ++i) {
+        const QString item = Key(QStringLiteral("Item"), i);
+        AddHoliday(ini.ReadString(section, item + QStringLiteral("name"), QString()),
+                   ini.ReadInteger(section, item + QStringLiteral("day"), 0),
+                   ini.ReadInteger(section, item + QStringLiteral("month"), 0),
+                   ini.ReadBool(section, item + QStringLiteral("enabled"), false),
+                   ini.ReadBool(section, item + QStringLiteral("easter"), false));
+    }
+}
+
+void TPlannerCore::ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored)
+{
+    const QString tableName = TableNames[table];
+    const int rows = ini.ReadInteger(tableName, QStringLiteral("RowCount"), 0);
+    const int columns = GetTableColCount(table);
+    QVector<bool> dates(columns);
+    for (int j = 0; j < columns; ++j)
+        dates[j] = !datesAsStored && GetColumnType(table, j) == ctDate;
+    for (int i = 0; i < rows; ++i) {
+        TNodeData *node = nullptr;
+        try {
+            node = AddNode(GetFreeID(), table, false);
+        } catch (const std::exception &) {
+            node = nullptr;
+        }
+        if (!node)
+            break;
+        const QString section = Key(tableName + QStringLiteral("Item"), i);
+        for (int j = 0; j < columns && j < node->StringList.size(); ++j) {
+            QString text = ini.ReadString(section, QString::number(j), QString());
+            TDateTime date = 0;
+            if (dates[j] && !text.isEmpty() && TryStrToDateTimeFromStorage(text, date))
+                text = FormatDateTime(date);
+            DoSetData(node, j, text, false);
+        }
+    }
+}

@@ -1,0 +1,178 @@
+#pragma once
+
+// The document's journal and its shared working folder. One per open document, owned by the
+// planner core and replaced for every new, opened, saved-as or reloaded document. Despite
+// its name it is a plain object; the synchronisation scan runs on a worker of its own and
+// stops it through SetScanStopper.
+//
+// Folder layout for a document D/N (D its folder, N its file name, I the user identity):
+//   D/.zop/                       shared root folder
+//   D/.zop/N/                     document folder (GetTmpDirectory)
+//   D/.zop/N/I.user               presence file, touched by every scan
+//   D/.zop/N/I.ini                per-user document settings
+//   D/.zop/N/I.lock               held while this identity journals the document
+//   D/.zop/N/<n>/                 generation folder n = 0, 1, 2 ... (GetWorkingDir)
+//   D/.zop/N/<n>/N                working copy: the document as the generation began
+//   D/.zop/N/<n>/N.locked         lock copy written by a save: the generation is closed
+//   D/.zop/N/<n>/I.<k>.diff       this user's diff file (k = 1 unless one was unreadable)
+//   D/.zop/N/<n>~/                backup generation (listed, never made here)
+// Folder paths end in "/". A journal for an unnamed document does no folder work at all and
+// all its paths are empty.
+//
+// Threads: PushDiff and HandOverPendingEvents run on the GUI thread; StorePending may run on
+// the scan thread, and touches only the handed-over events, the file map and the files.
+// Events move between the two lists only while no scan runs.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "DateTime.h"
+#include "sync/NodeEvent.h"
+#include "sync/XMLFile.h"
+
+class QLockFile;
+
+enum TListType { ltHistory, ltBackup };
+
+class TDirWatchThread
+{
+public:
+    // An empty file name is a new, unnamed document. A named one picks the newest generation
+    // (copying the document in when it has no working copy yet) and takes the identity lock.
+    // previousEvents, when given, are moved into the pending events (and it is left empty).
+    explicit TDirWatchThread(const QString &fileName = QString(), TNodeEventList *previousEvents = nullptr);
+    // Stops the scan, deletes the presence file and releases the identity lock.
+    ~TDirWatchThread();
+
+    TDirWatchThread(const TDirWatchThread &) = delete;
+    TDirWatchThread &operator=(const TDirWatchThread &) = delete;
+
+    // ---- paths (pure computations, any thread)
+    const QString &Filename() const { return FFileName; }
+    const QString &WorkingDir() const { return FWorkingDir; }
+    QString GetTmpRootDirectory() const;
+    QString GetTmpDirectory() const;
+    QString GetWorkingDir() const;
+    // The working copy in generation dir (the current one when empty).
+    QString GetWorkingFileName(const QString &dir = QString()) const;
+    QString GetLockedFileName(const QString &dir = QString()) const;
+    QString GetUserFileName() const;
+    QString GetUserSettingsFileName() const;
+    QString GetIdentityLockFileName() const;
+    // The document's name, or the name a new document would be saved under.
+    QString GetPossibleFileName() const;
+    // The current generation is closed by a lock copy.
+    bool isLocked() const;
+
+    // ---- generations
+    // Lowest and highest number, count and newest creation time of the generation folders
+    // of the given kind; none gives first = 2147483647, last = 0, count = 0, newest = 0.
+    void GetHistoryInfo(int &first, int &last, int &count, TDateTime &newest, TListType listType) const;
+    // Makes the highest-numbered generation current ("0" when there is none) and, when asked,
+    // copies the document in as its working copy unless it has one.
+    void FindWorkingDirectory(bool copyDocument);
+    // Makes generation folder dir current, creating it with its parents. Stops the scan and
+    // forgets the files of the previous generation. False when the folder cannot be made.
+    bool SetWorkingDir(const QString &dir);
+    // Clearing the flag remembers the document file's present write time.
+    void SetNeedReload(bool value);
+    bool NeedReload() const { return FNeedReload; }
+    qint64 FileTime() const { return FFileTime; }
+
+    // ---- other users and revertible generations
+    struct TPresentUser
+    {
+        QString Name;
+        bool Own = false;
+    };
+    // Users whose presence file was touched less than 60 seconds before now.
+    QVector<TPresentUser> PresentUsers(const QDateTime &now) const;
+    struct TRevertEntry
+    {
+        QString Name;      // the generation folder's name
+        TDateTime Date = 0; // the lock copy's write time
+        bool Backup = false;
+    };
+    // Every generation with a lock copy, in listing order.
+    QVector<TRevertEntry> RevertibleGenerations() const;
+
+    // ---- identity lock
+    // Another instance with this identity journals the document: nothing is written.
+    bool JournalRefused() const { return FJournalRefused; }
+    // Held by this journal right now.
+    bool HoldsIdentityLock() const;
+
+    // ---- events (GUI thread)
+    // Takes the event; the newest pending event of the same row may absorb it.
+    void PushDiff(std::unique_ptr<TNodeEvent> event);
+    // Events not yet handed to a scan, oldest first.
+    const TNodeEventList &PendingEvents() const { return FPendingEvents; }
+    // Takes the events not yet handed to a scan (the reload road applies them again).
+    TNodeEventList TakePendingEvents();
+    // Turns the pending events into file records and hands them to the writer. Only while no
+    // scan runs. `compressed` is the "Save File compressed" option now.
+    void HandOverPendingEvents(const IJournalFormat &format, bool compressed);
+    // Both counts include handed-over events: ask only while no scan writes.
+    int NumPendingEvents() const { return int(FPendingEvents.size() + FPendingThreadEvents.size()); }
+    // Events pushed but not yet written anywhere (pending or handed to a scan).
+    bool HasUnwrittenEvents() const { return !FPendingEvents.empty() || !FPendingThreadEvents.empty(); }
+
+    // ---- writing (scan thread, or GUI thread while no scan runs)
+    // Appends the handed-over events to this user's diff file and rewrites it. True when
+    // they are written (or there was nothing to write); otherwise they stay for the next try
+    // and the file is as before.
+    bool StorePending();
+    // On closing: stops the scan, hands every pending event over and writes at once.
+    bool ForceStorePending(const IJournalFormat &format, bool compressed);
+    // Stops a running scan and waits for it (through the scan's stopper, when one is set).
+    // Runs before every change of generation and when the journal ends.
+    void StopBackgroundThread();
+    // The hook of the synchronisation scan: how to stop and wait for its worker. Its owner
+    // clears it before it goes.
+    void SetScanStopper(std::function<void()> stopper) { FStopScan = std::move(stopper); }
+    // The user's diff file of the current generation; empty until the first write.
+    const QString &DiffFile() const { return FDiffFile; }
+
+    // Something the user could save (drives the Save action).
+    bool Changed() const { return FChanged; }
+    void SetChanged(bool value) { FChanged = value; }
+
+    // The files loaded in the current generation, by full path.
+    std::map<QString, std::unique_ptr<TXMLFile>> &XMLFiles() { return FXMLFiles; }
+
+private:
+    // The newest own diff file of the generation to continue in; its number is the highest
+    // used so far, moved-aside files included.
+    QString ChooseDiffFile() const;
+    // Moves an own diff file that cannot be used aside and switches to the next number.
+    bool MoveDiffFileAside(const QString &reason);
+    bool AcquireIdentityLock();
+
+    QString FFileName;
+    QString FWorkingDir;
+    QString FDiffFile;
+    qint64 FFileTime = 0;
+
+    TNodeEventList FPendingEvents;
+    // The newest pending event of each row: only it may absorb the row's next event, so the
+    // order of a row's events survives merging and no event is compared with all others.
+    QHash<QString, TNodeEvent *> FNewestPending;
+    TNodeEventList FPendingThreadEvents;
+    bool FThreadCompressed = true;
+
+    std::map<QString, std::unique_ptr<TXMLFile>> FXMLFiles;
+
+    std::function<void()> FStopScan;
+    std::atomic<bool> FChanged{false};
+    std::atomic<bool> FNeedReload{false};
+
+    std::unique_ptr<QLockFile> FIdentityLock;
+    std::atomic<bool> FJournalRefused{false};
+};

@@ -1,0 +1,207 @@
+// The journal's events: merging, the hand-over to the writer and writing the diff file.
+
+#include "sync/DirWatchThread.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+#include <stdexcept>
+
+#include "Helper.h"
+#include "Log.h"
+#include "sync/WorkingFolder.h"
+
+void TDirWatchThread::PushDiff(std::unique_ptr<TNodeEvent> event)
+{
+    if (!event)
+        return;
+    FChanged = true;
+    // Only the row's newest event may absorb it: merging into an older change across a
+    // deletion would write the later texts before the row is deleted.
+    const auto it = FNewestPending.constFind(event->ID());
+    if (it != FNewestPending.constEnd() && it.value()->CanAppend(*event))
+        return;
+    FNewestPending.insert(event->ID(), event.get());
+    FPendingEvents.push_back(std::move(event));
+}
+
+TNodeEventList TDirWatchThread::TakePendingEvents()
+{
+    TNodeEventList events;
+    MoveEvents(events, FPendingEvents);
+    FNewestPending.clear();
+    return events;
+}
+
+void TDirWatchThread::HandOverPendingEvents(const IJournalFormat &format, bool compressed)
+{
+    for (auto &event : FPendingEvents)
+        event->MakeRecord(format);
+    MoveEvents(FPendingThreadEvents, FPendingEvents);
+    FNewestPending.clear();
+    FThreadCompressed = compressed;
+}
+
+bool TDirWatchThread::ForceStorePending(const IJournalFormat &format, bool compressed)
+{
+    StopBackgroundThread();
+    HandOverPendingEvents(format, compressed);
+    return StorePending();
+}
+
+namespace {
+
+const QString DiffSuffix = QStringLiteral(".diff");
+// An own diff file that could not be read: kept for inspection, invisible to "*.diff".
+const QString DamagedSuffix = QStringLiteral(".diff.damaged");
+
+} // namespace
+
+QString TDirWatchThread::ChooseDiffFile() const
+{
+    const QString prefix = UserIdentity() + QLatin1Char('.');
+    int highest = 0;
+    bool highestUsable = false;
+    ListFiles(GetWorkingDir(), prefix + QLatin1Char('*'), [&](const TSearchRec &rec) {
+        if (!rec.Name.startsWith(prefix))
+            return;
+        const QString rest = rec.Name.mid(prefix.size());
+        bool usable = true;
+        QString number;
+        if (rest.endsWith(DamagedSuffix)) {
+            number = rest.chopped(DamagedSuffix.size());
+            usable = false;
+        } else if (rest.endsWith(DiffSuffix)) {
+            number = rest.chopped(DiffSuffix.size());
+        } else {
+            return;
+        }
+        bool ok = false;
+        const int n = number.toInt(&ok, 10);
+        if (!ok || n < 1)
+            return;
+        if (n > highest || (n == highest && !usable)) {
+            highest = n;
+            highestUsable = usable;
+        }
+    });
+    // Never a number used before: other instances skip the indices they have seen in it.
+    const int n = highest == 0 ? 1 : (highestUsable ? highest : highest + 1);
+    return GetWorkingDir() + prefix + QString::number(n) + DiffSuffix;
+}
+
+bool TDirWatchThread::MoveDiffFileAside(const QString &reason)
+{
+    Log(reason);
+    const QString aside = FDiffFile.chopped(DiffSuffix.size()) + DamagedSuffix;
+    QFile::remove(aside);
+    if (QFileInfo::exists(FDiffFile) && !QFile::rename(FDiffFile, aside)) {
+        Log(QStringLiteral("Cannot move \"%1\" aside").arg(FDiffFile));
+        return false;
+    }
+    FXMLFiles.erase(FDiffFile);
+    FDiffFile = ChooseDiffFile();
+    Log(QStringLiteral("Continuing in ") + FDiffFile);
+    return true;
+}
+
+bool TDirWatchThread::StorePending()
+{
+    if (FPendingThreadEvents.empty() || FFileName.isEmpty())
+        return true;
+    if (isLocked()) {
+        Log(QStringLiteral("locked, StorePending postponed"));
+        return false;
+    }
+    if (!AcquireIdentityLock()) {
+        Log(QStringLiteral("identity in use, StorePending postponed"));
+        return false;
+    }
+
+    TXMLNode *diff = nullptr;
+    int oldChildCount = 0;
+    QList<std::pair<QString, QString>> oldAttributes;
+    // Takes the appended events out of the tree again, so the next attempt writes them once.
+    const auto rollBack = [&] {
+        if (!diff)
+            return;
+        while (diff->ChildCount() > oldChildCount)
+            diff->DeleteNode(diff->GetNode(diff->ChildCount() - 1));
+        diff->ClearAttributes();
+        for (const auto &[name, value] : oldAttributes)
+            diff->AddAttribute(name, value);
+    };
+
+    try {
+        if (FDiffFile.isEmpty())
+            FDiffFile = ChooseDiffFile();
+        TXMLFile *file = nullptr;
+        // At most two rounds: a damaged own file is moved aside once, then a fresh one follows.
+        for (int round = 0; round < 2 && !diff; ++round) {
+            auto found = FXMLFiles.find(FDiffFile);
+            if (found == FXMLFiles.end() || found->second->ReadState() == TXMLFile::rsUnreadable) {
+                auto made = std::make_unique<TXMLFile>(FDiffFile, false);
+                if (made->ReadState() == TXMLFile::rsUnreadable) {
+                    // Perhaps only for now (a share that went away): try again later.
+                    Log(QStringLiteral("Cannot read %1, StorePending postponed").arg(FDiffFile));
+                    return false;
+                }
+                found = FXMLFiles.insert_or_assign(FDiffFile, std::move(made)).first;
+            }
+            file = found->second.get();
+            file->SetReadOnly(false);
+            if (file->ReadState() == TXMLFile::rsDamaged) {
+                // Overwriting it with a fresh file would restart its indices, and every other
+                // instance would skip the new events as already seen.
+                if (!MoveDiffFileAside(QStringLiteral("Own diff file %1 is damaged").arg(FDiffFile)))
+                    return false;
+                continue;
+            }
+            diff = file->xml().namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")});
+            if (!diff && !MoveDiffFileAside(QStringLiteral("connot locate node in StorePending")))
+                return false;
+        }
+        if (!diff)
+            throw std::runtime_error("connot locate node in StorePending");
+
+        oldChildCount = diff->ChildCount();
+        for (const auto &attribute : diff->Attributes())
+            oldAttributes.append({attribute->GetName(), attribute->GetValue()});
+
+        int last = -1;
+        for (const auto &event : FPendingThreadEvents) {
+            const TDiffRecord *record = event->Record();
+            if (!record)
+                throw std::logic_error("an event reached the writer without its file record");
+            const int i = updateIndex(diff);
+            if (i < 0) {
+                rollBack();
+                MoveDiffFileAside(QStringLiteral("The index of %1 cannot grow any further").arg(FDiffFile));
+                return false;
+            }
+            record->AppendTo(*diff, i);
+            last = i;
+        }
+
+        if (isLocked()) {
+            Log(QStringLiteral("late lock, StorePending posponed"));
+            rollBack();
+            return false;
+        }
+        file->FCompressed = FThreadCompressed;
+        QString error;
+        if (!file->Flush(&error)) {
+            Log(error);
+            rollBack();
+            return false;
+        }
+        file->FLastIndex = last;
+        FPendingThreadEvents.clear();
+        return true;
+    } catch (const std::exception &e) {
+        Log(QString::fromLocal8Bit(e.what()));
+        rollBack();
+        return false;
+    }
+}

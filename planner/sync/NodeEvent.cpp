@@ -1,0 +1,144 @@
+#include "sync/NodeEvent.h"
+
+#include "Helper.h"
+#include "core/PlannerCore.h"
+#include "XmlTree.h"
+
+void TDiffRecord::AppendTo(TXMLNode &diff, int index) const
+{
+    TXMLNode *element = diff.AddNode(NodeName);
+    element->AddAttribute(QStringLiteral("id"), ID);
+    element->AddAttribute(QStringLiteral("index"), QString::number(index));
+    for (const auto &[name, text] : Children)
+        element->AddNode(name, text);
+}
+
+void MoveEvents(TNodeEventList &dest, TNodeEventList &source)
+{
+    if (&dest == &source)
+        return;
+    dest.reserve(dest.size() + source.size());
+    for (auto &event : source)
+        dest.push_back(std::move(event));
+    source.clear();
+}
+
+// ---- TNodeEvent
+
+TNodeEvent::TNodeEvent(const QString &id, qint32 changeIndex, TWhichTable table)
+    : FID(id), FChangeIndex(changeIndex), FTable(table)
+{
+}
+
+TNodeEvent::~TNodeEvent() = default;
+
+void TNodeEvent::AppendToXML(TDiffRecord &record, const IJournalFormat &) const
+{
+    record.Children.append({QStringLiteral("__change__"), QString::number(FChangeIndex)});
+    record.Children.append({QStringLiteral("__user__"), UserIdentity()});
+}
+
+bool TNodeEvent::CanAppend(const TNodeEvent &)
+{
+    return false;
+}
+
+void TNodeEvent::MakeRecord(const IJournalFormat &format)
+{
+    TDiffRecord record;
+    record.NodeName = XMLNodeName();
+    record.ID = FID;
+    AppendToXML(record, format);
+    FRecord = std::move(record);
+}
+
+// ---- TSetNodeDataEvent
+
+TSetNodeDataEvent::TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhichTable table,
+                                     int column, const QString &data)
+    : TNodeEvent(id, changeIndex, table), FColumn{column}, FData{data}
+{
+}
+
+void TSetNodeDataEvent::AppendToXML(TDiffRecord &record, const IJournalFormat &format) const
+{
+    TNodeEvent::AppendToXML(record, format);
+    for (qsizetype i = 0; i < FColumn.size(); ++i)
+        record.Children.append({format.ColumnCaption(FTable, FColumn[i]),
+                                format.CellForFile(FTable, FColumn[i], FData[i])});
+}
+
+QString TSetNodeDataEvent::XMLNodeName() const
+{
+    return QStringLiteral("change");
+}
+
+bool TSetNodeDataEvent::CanAppend(const TNodeEvent &other)
+{
+    const auto *change = dynamic_cast<const TSetNodeDataEvent *>(&other);
+    if (change == nullptr || change == this || change->FID != FID)
+        return false;
+    for (qsizetype i = 0; i < change->FColumn.size(); ++i) {
+        if (change->FChangeIndex > FChangeIndex)
+            FChangeIndex = change->FChangeIndex;
+        const qsizetype at = FColumn.indexOf(change->FColumn[i]);
+        if (at >= 0) {
+            FData[at] = change->FData[i];
+        } else {
+            FColumn.append(change->FColumn[i]);
+            FData.append(change->FData[i]);
+        }
+    }
+    return true;
+}
+
+void TSetNodeDataEvent::Apply(TPlannerCore &core) const
+{
+    for (qsizetype i = 0; i < FColumn.size(); ++i) {
+        // Found again for every cell: a write may not leave the row behind, but the table
+        // setup may have changed since the event was made.
+        TNodeData *node = core.FindNode(FID);
+        if (node && FColumn[i] >= 0 && FColumn[i] < node->StringList.size())
+            core.DoSetData(node, FColumn[i], FData[i], true);
+    }
+}
+
+// ---- TNewNodeEvent
+
+TNewNodeEvent::TNewNodeEvent(const QString &id, TWhichTable table)
+    : TNodeEvent(id, 0, table)
+{
+}
+
+void TNewNodeEvent::AppendToXML(TDiffRecord &record, const IJournalFormat &format) const
+{
+    TNodeEvent::AppendToXML(record, format);
+    record.Children.append({QStringLiteral("__table__"), TableNames[FTable == tbTable ? tbTable : tbExclude]});
+}
+
+QString TNewNodeEvent::XMLNodeName() const
+{
+    return QStringLiteral("new");
+}
+
+void TNewNodeEvent::Apply(TPlannerCore &core) const
+{
+    core.AddNode(FID, FTable, true);
+}
+
+// ---- TDeleteNodeEvent
+
+TDeleteNodeEvent::TDeleteNodeEvent(const QString &id, qint32 changeIndex, TWhichTable table)
+    : TNodeEvent(id, changeIndex, table)
+{
+}
+
+QString TDeleteNodeEvent::XMLNodeName() const
+{
+    return QStringLiteral("delete");
+}
+
+void TDeleteNodeEvent::Apply(TPlannerCore &core) const
+{
+    core.DeleteNode(core.FindNode(FID), true);
+}

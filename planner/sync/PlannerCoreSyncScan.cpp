@@ -1,0 +1,460 @@
+// The synchronisation step of the idle timer: the scan's start and collection, the files it
+// read, writing the own events, and the forced variants used around loading.
+//
+// The scan thread never touches the document: it gets copies of the paths and sizes it needs,
+// writes the events handed to the journal's writer, and hands back whole parsed files, which
+// the GUI thread takes only once the thread has finished. Other users' files and the working
+// copy are kept here, per journal and generation; the journal keeps the own diff file.
+
+#include "core/PlannerCore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+#include <map>
+
+#include "sync/CoreJournalFormat.h"
+#include "sync/DirWatchThread.h"
+#include "Helper.h"
+#include "Log.h"
+#include "sync/NodeEvent.h"
+#include "sync/WatcherThread.h"
+#include "sync/WorkingFolder.h"
+#include "sync/PlannerCoreSyncState.h"
+#include "sync/XMLFile.h"
+
+namespace {
+
+const QStringList DiffPath{QStringLiteral("document"), QStringLiteral("diff")};
+const QStringList DataPath{QStringLiteral("document"), QStringLiteral("data")};
+
+TDiffRecord RecordOf(const TNodeEvent &event, const IJournalFormat &format)
+{
+    TDiffRecord record;
+    record.NodeName = event.XMLNodeName();
+    record.ID = event.ID();
+    event.AppendToXML(record, format);
+    return record;
+}
+
+} // namespace
+
+void TPlannerCore::TSyncStateDeleter::operator()(TSyncState *state) const
+{
+    delete state;
+}
+
+TPlannerCore::TSyncState &TPlannerCore::SyncState()
+{
+    if (!FSync)
+        FSync.reset(new TSyncState);
+    TSyncState &state = *FSync;
+    const TDirWatchThread *journal = FDirWatchThread.get();
+    if (state.Journal != journal || (journal && (state.FileName != journal->Filename()
+                                                 || state.WorkingDir != journal->WorkingDir()))) {
+        const bool sameJournal = journal && state.Journal == journal;
+        state.Thread.reset();
+        // Events the journal still holds for its writer go into the next generation; the
+        // reload needs their records until then. Once written, nobody needs them.
+        const bool handedOver = journal && journal->NumPendingEvents() > int(journal->PendingEvents().size());
+        state.Reset(journal);
+        FConflicts.clear();
+        if (!sameJournal || !handedOver)
+            state.Unwritten.clear();
+        if (!sameJournal)
+            state.Late.clear();
+    }
+    return state;
+}
+
+bool TPlannerCore::SyncOnline() const
+{
+    return !FSync || FSync->Online;
+}
+
+int TPlannerCore::NumPendingSyncFiles() const
+{
+    return FSync ? FSync->NumPendingFiles : 0;
+}
+
+bool TPlannerCore::ScanRunning() const
+{
+    return FSync && FSync->Thread && !FSync->Thread->Finished();
+}
+
+void TPlannerCore::StopBackgroundThread()
+{
+    if (FSync) {
+        if (FSync->Thread) {
+            FSync->Thread->Terminate();
+            FSync->Thread.reset();
+        }
+        FSync->LastScan = Now();
+    }
+    if (FDirWatchThread)
+        FDirWatchThread->StopBackgroundThread();
+}
+
+// ---- the step
+
+void TPlannerCore::UpdatePending()
+{
+    TDirWatchThread *journal = FDirWatchThread.get();
+    if (!journal || journal->Filename().isEmpty())
+        return;
+    TSyncState *state = &SyncState();
+    state->Online = QFileInfo::exists(journal->Filename());
+    if (!state->Online)
+        return;
+
+    if (journal->isLocked()) {
+        // Another instance saved: its new generation takes the journal from now on.
+        StopBackgroundThread();
+        // A scan stopped here may have written the own events just as the lock came: the
+        // saver may have missed them.
+        if (journal->NumPendingEvents() == int(journal->PendingEvents().size())) {
+            std::move(state->Unwritten.begin(), state->Unwritten.end(), std::back_inserter(state->Late));
+            state->Unwritten.clear();
+        }
+        journal->FindWorkingDirectory(false);
+        SeedWorkingCopy();
+        if (journal->isLocked())
+            return;
+        state = &SyncState();
+        RepushLateRecords();
+    }
+
+    if (GetFileTime(journal->Filename()) != journal->FileTime())
+        journal->SetNeedReload(true);
+    if (journal->NeedReload())
+        return;
+
+    if (state->Thread) {
+        if (!state->Thread->Finished())
+            return;
+        CollectScan(*state, state->Thread->TakeResult());
+        state->Thread.reset();
+        state->LastScan = Now();
+    }
+
+    LoadPending();
+    SolveConflicts();
+
+    if (std::trunc((Now() - state->LastScan) * 86400.0 + 1e-6) >= 1) {
+        state->LastScan = Now();
+        StoreOwnEvents(*state);
+        StartScan(*state);
+    }
+}
+
+void TPlannerCore::StoreOwnEvents(TSyncState &state)
+{
+    TDirWatchThread &journal = *FDirWatchThread;
+    if (journal.PendingEvents().empty())
+        return;
+    // Kept until the scan reports them written: when the generation closes first, the
+    // reload needs them.
+    const TCoreJournalFormat format(*this);
+    for (const auto &event : journal.PendingEvents())
+        state.Unwritten.push_back(RecordOf(*event, format));
+    HandOverJournalEvents();
+}
+
+void TPlannerCore::StartScan(TSyncState &state)
+{
+    TDirWatchThread &journal = *FDirWatchThread;
+    TScanInput input;
+    input.UserFile = journal.GetUserFileName();
+    input.WorkingDir = journal.GetWorkingDir();
+    input.WorkingCopy = journal.GetWorkingFileName();
+    input.ReadWorkingCopy = state.Files.find(input.WorkingCopy) == state.Files.end();
+    input.OwnDiffFile = journal.DiffFile();
+    input.Journal = &journal;
+    for (const auto &[path, file] : state.Files)
+        if (path != input.WorkingCopy)
+            input.KnownSizes.emplace(path, file.LastSize);
+    // The journal stops the scan before it changes generation or goes.
+    journal.SetScanStopper([this] {
+        if (FSync && FSync->Thread) {
+            FSync->Thread->Terminate();
+            FSync->Thread.reset();
+            FSync->LastScan = Now();
+        }
+    });
+    state.Thread = std::make_unique<TWatcherThread>(std::move(input));
+}
+
+void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
+{
+    TDirWatchThread &journal = *FDirWatchThread;
+    if (result.AnyDiff)
+        journal.SetChanged(true);
+    if (result.Stored) {
+        // Written into a generation that was closed right then: the saver may not have seen
+        // them, so they go into the next generation again (a repeated event is harmless).
+        if (result.LockedAfterStore)
+            std::move(state.Unwritten.begin(), state.Unwritten.end(), std::back_inserter(state.Late));
+        state.Unwritten.clear();
+    }
+    if (result.WorkingCopy) {
+        TSyncFile &file = state.Files[result.WorkingCopy->Path];
+        file.Tree = std::move(result.WorkingCopy->Tree);
+        file.LastSize = result.WorkingCopy->Size;
+        file.Changed = true;
+    }
+    state.NumPendingFiles = int(result.Files.size());
+    for (TScannedFile &scanned : result.Files) {
+        // The own current diff file may have got its name after the scan started.
+        if (scanned.Path == journal.DiffFile())
+            continue;
+        TSyncFile &file = state.Files[scanned.Path];
+        file.Tree = std::move(scanned.Tree);
+        file.LastSize = scanned.Size;
+        file.Changed = true;
+    }
+    for (const auto &skipped : result.Skipped) {
+        // Read again by the next scan; said once per state of the file.
+        const QString key = skipped.Path + QLatin1Char('|') + QString::number(skipped.Size);
+        if (!state.Reported.contains(key)) {
+            state.Reported.insert(key);
+            Log(QStringLiteral("Skipped %1 for now: %2").arg(skipped.Path, skipped.Reason));
+        }
+    }
+}
+
+// ---- own events again
+
+std::unique_ptr<TNodeEvent> TPlannerCore::EventOfRecord(const TDiffRecord &record) const
+{
+    qint32 change = 0;
+    QString tableName;
+    for (const auto &[name, text] : record.Children) {
+        if (name == QStringLiteral("__change__"))
+            change = text.toInt();
+        else if (name == QStringLiteral("__table__"))
+            tableName = text;
+    }
+    const TNodeData *row = FindNode(record.ID);
+    if (record.NodeName == QStringLiteral("new"))
+        return std::make_unique<TNewNodeEvent>(record.ID, tableName == QStringLiteral("tbTable") ? tbTable : tbExclude);
+    const TWhichTable table = row ? row->NodeTable : tbTable;
+    if (record.NodeName == QStringLiteral("delete"))
+        return std::make_unique<TDeleteNodeEvent>(record.ID, change, table);
+    if (record.NodeName != QStringLiteral("change"))
+        return nullptr;
+    std::unique_ptr<TSetNodeDataEvent> event;
+    for (const auto &[name, stored] : record.Children) {
+        const int column = IndexOfColumnHack(table, name);
+        if (column < 0)
+            continue;
+        QString text = stored;
+        TDateTime value = 0;
+        if (GetColumnType(table, column) == ctDate && !text.isEmpty() && TryStrToDateTimeFromStorage(text, value))
+            text = FormatDateTime(value);
+        auto cell = std::make_unique<TSetNodeDataEvent>(record.ID, change, table, column, text);
+        if (!event)
+            event = std::move(cell);
+        else
+            event->CanAppend(*cell);
+    }
+    return event;
+}
+
+void TPlannerCore::RepushLateRecords()
+{
+    if (!FSync || FSync->Late.empty())
+        return;
+    // The document holds these texts already, so the write path would see no change: the
+    // events go into the journal directly, for the new generation.
+    for (const TDiffRecord &record : FSync->Late)
+        if (auto event = EventOfRecord(record))
+            FDirWatchThread->PushDiff(std::move(event));
+    FSync->Late.clear();
+}
+
+// ---- applying
+
+void TPlannerCore::LoadDiff(const QString &fileName)
+{
+    TSyncState &state = SyncState();
+    const auto found = state.Files.find(fileName);
+    if (found == state.Files.end() || !found->second.Changed)
+        return;
+    TSyncFile &file = found->second;
+    file.Changed = false;
+    if (const TXMLNode *diff = file.Tree ? file.Tree->namedNode(DiffPath) : nullptr)
+        LoadDiffElement(*diff, file.LastIndex);
+}
+
+void TPlannerCore::LoadPending()
+{
+    TSyncState &state = SyncState();
+    // Many events at once (a colleague's long session, opening): one bracket, one pass.
+    qint64 waiting = 0;
+    for (const auto &[path, file] : state.Files) {
+        if (!file.Changed || !file.Tree)
+            continue;
+        if (const TXMLNode *diff = file.Tree->namedNode(DiffPath))
+            waiting += std::max<qint64>(0, qint64(getIndex(diff)) - file.LastIndex);
+    }
+    const bool bracket = waiting > 200 && !IsUpdating();
+    if (bracket)
+        BeginUpdate(QString());
+    QStringList paths;
+    for (const auto &[path, file] : state.Files)
+        paths.append(path);
+    for (const QString &path : paths)
+        LoadDiff(path);
+    if (bracket) {
+        SolveConflicts();
+        EndUpdate();
+    }
+}
+
+void TPlannerCore::SolveConflicts()
+{
+    if (FConflicts.isEmpty() || !FDirWatchThread)
+        return;
+    TSyncState &state = SyncState();
+    TDirWatchThread &journal = *FDirWatchThread;
+    const QString workingCopy = journal.GetWorkingFileName();
+
+    std::vector<const TXMLNode *> sources;
+    for (const auto &[path, file] : state.Files) {
+        if (!file.Tree || path == journal.DiffFile())
+            continue;
+        sources.push_back(file.Tree->namedNode(path == workingCopy ? DataPath : DiffPath));
+    }
+    const auto own = journal.XMLFiles().find(journal.DiffFile());
+    if (own != journal.XMLFiles().end() && own->second)
+        sources.push_back(own->second->xml().namedNode(DiffPath));
+    // The own events not yet in any file take part too: without them this instance would
+    // rebuild the row without its own latest edits, and end up unlike the others.
+    TXMLTree unwritten;
+    TXMLNode *records = unwritten.AddNode(QStringLiteral("diff"));
+    int index = 0;
+    for (const TDiffRecord &record : state.Unwritten)
+        record.AppendTo(*records, ++index);
+    const TCoreJournalFormat format(*this);
+    for (const auto &event : journal.PendingEvents())
+        RecordOf(*event, format).AppendTo(*records, ++index);
+    sources.push_back(records);
+    SolveConflicts(sources);
+}
+
+// ---- around loading
+
+void TPlannerCore::SyncLoadTransactions()
+{
+    TDirWatchThread *journal = FDirWatchThread.get();
+    if (!journal || journal->Filename().isEmpty())
+        return;
+    StopBackgroundThread();
+    TSyncState &state = SyncState();
+    // A freshly loaded document has seen no event of any file yet.
+    state.Reset(journal);
+    FConflicts.clear();
+    StoreOwnEvents(state);
+    TScanInput input;
+    input.UserFile = journal->GetUserFileName();
+    input.WorkingDir = journal->GetWorkingDir();
+    input.WorkingCopy = journal->GetWorkingFileName();
+    input.ReadWorkingCopy = true;
+    input.OwnDiffFile = journal->DiffFile();
+    input.Journal = journal;
+    const std::atomic<bool> halt{false};
+    CollectScan(state, TWatcherThread::Scan(input, halt));
+    LoadPending();
+    SolveConflicts();
+    state.LastScan = Now();
+}
+
+void TPlannerCore::SyncLoadTransactionsFrom(const QString &folder)
+{
+    // Old journal folders are read once, as they are: every event applied, nothing kept.
+    QString dir = folder;
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    const QFileInfoList entries = QDir(dir).entryInfoList(QStringList{QStringLiteral("*.diff")}, QDir::Files);
+    for (const QFileInfo &entry : entries) {
+        TScannedFile file;
+        QString reason;
+        if (TWatcherThread::ReadXMLFile(entry.absoluteFilePath(), file, reason) != TWatcherThread::rrRead) {
+            if (!reason.isEmpty())
+                Log(QStringLiteral("Skipped %1: %2").arg(entry.absoluteFilePath(), reason));
+            continue;
+        }
+        int last = -1;
+        if (const TXMLNode *diff = file.Tree->namedNode(DiffPath))
+            LoadDiffElement(*diff, last);
+    }
+    FConflicts.clear(); // no working copy to rebuild from: the events stand as applied
+}
+
+// ---- an interrupted save
+
+namespace {
+
+bool SeedFromLockCopy(const QString &tmpDirectory, const QString &documentName)
+{
+    int newest = -1;
+    int previous = -1;
+    for (const QString &name : QDir(tmpDirectory).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        bool ok = false;
+        const int n = name.toInt(&ok);
+        if (!ok || n < 0)
+            continue;
+        if (n > newest) {
+            previous = newest;
+            newest = n;
+        } else if (n > previous) {
+            previous = n;
+        }
+    }
+    if (newest < 0 || previous < 0)
+        return false;
+    const QString working = tmpDirectory + QString::number(newest) + QLatin1Char('/') + documentName;
+    if (QFileInfo::exists(working))
+        return false;
+    const QString locked = tmpDirectory + QString::number(previous) + QLatin1Char('/') + documentName
+                           + QStringLiteral(".locked");
+    TScannedFile lockCopy;
+    QString reason;
+    if (TWatcherThread::ReadXMLFile(locked, lockCopy, reason) != TWatcherThread::rrRead
+        || !lockCopy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")}))
+        return false;
+    QFile source(locked);
+    QSaveFile target(working);
+    target.setDirectWriteFallback(false);
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) {
+        Log(QStringLiteral("Cannot seed %1 from %2").arg(working, locked));
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (target.write(bytes) != bytes.size() || !target.commit()) {
+        Log(QStringLiteral("Cannot seed %1: %2").arg(working, target.errorString()));
+        return false;
+    }
+    Log(QStringLiteral("An interrupted save left %1 without a working copy; seeded from %2").arg(working, locked));
+    return true;
+}
+
+} // namespace
+
+bool TPlannerCore::RecoverInterruptedSave(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return false;
+    const QFileInfo info(fileName);
+    return SeedFromLockCopy(info.absolutePath() + QStringLiteral("/.zop/") + info.fileName() + QLatin1Char('/'),
+                            info.fileName());
+}
+
+bool TPlannerCore::SeedWorkingCopy()
+{
+    const TDirWatchThread &journal = *FDirWatchThread;
+    return SeedFromLockCopy(journal.GetTmpDirectory(), QFileInfo(journal.Filename()).fileName());
+}

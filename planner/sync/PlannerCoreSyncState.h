@@ -1,0 +1,64 @@
+#pragma once
+
+// The synchronisation's state for one journal and generation, shared by the PlannerCoreSync
+// units only.
+
+#include <QSet>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "sync/NodeEvent.h"
+#include "core/PlannerCore.h"
+#include "sync/WatcherThread.h"
+#include "XmlTree.h"
+
+#include "DateTime.h"
+#include "sync/DirWatchThread.h"
+
+// One file of another user, or the generation's working copy.
+struct TSyncFile
+{
+    std::unique_ptr<TXMLTree> Tree;
+    qint64 LastSize = -1;
+    int LastIndex = -1;
+    bool Changed = false;
+};
+
+struct TPlannerCore::TSyncState
+{
+    // Whose files these are: the state starts afresh for another journal or generation.
+    const TDirWatchThread *Journal = nullptr;
+    QString FileName;
+    QString WorkingDir;
+
+    std::map<QString, TSyncFile> Files;
+    std::unique_ptr<TWatcherThread> Thread;
+    TDateTime LastScan = 0;
+    bool Online = true;
+    int NumPendingFiles = 0;
+    // Files that could not be taken whole, by path and size: said once in the log.
+    QSet<QString> Reported;
+    // Records of own events handed to the writer and not yet written (the reload applies
+    // them again), and of events written into a generation that was locked right then (they
+    // go into the next generation again).
+    std::vector<TDiffRecord> Unwritten;
+    std::vector<TDiffRecord> Late;
+    TDateTime NextReloadTry = 0;
+    bool ReloadFailureLogged = false;
+
+    void Reset(const TDirWatchThread *journal)
+    {
+        Thread.reset(); // asks the scan to stop and waits
+        Journal = journal;
+        FileName = journal ? journal->Filename() : QString();
+        WorkingDir = journal ? journal->WorkingDir() : QString();
+        Files.clear();
+        NumPendingFiles = 0;
+        Reported.clear();
+        LastScan = Now();
+    }
+};
+

@@ -1,0 +1,146 @@
+#include "sync/WorkingFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <exception>
+
+#include "Log.h"
+
+TDateTime FileTimeToDateTime(const QDateTime &fileTime)
+{
+    if (!fileTime.isValid())
+        throw EOSError(QStringLiteral("Invalid file time"));
+    return QDateTimeToDateTime(fileTime.toLocalTime());
+}
+
+QDateTime GetFileFileTime(const QString &name)
+{
+    const QFileInfo info(name);
+    return info.exists() ? info.lastModified() : QDateTime();
+}
+
+qint64 GetFileTime(const QString &name)
+{
+    const QDateTime time = GetFileFileTime(name);
+    return time.isValid() ? time.toMSecsSinceEpoch() : 0;
+}
+
+qint64 GetFileSize(const QString &name)
+{
+    const QFileInfo info(name);
+    if (!info.exists())
+        throw EOSError(QStringLiteral("Cannot query \"%1\": the file does not exist").arg(name));
+    return info.size();
+}
+
+bool ListFileOrDir(const QString &folder, const QString &mask, const TListFileCallBack &callback,
+                   int attributes)
+{
+    QDir dir(folder);
+    if (!dir.exists())
+        return true;
+    // Windows masks: "*.*" matches names without a dot too.
+    const QString pattern = mask == QStringLiteral("*.*") ? QStringLiteral("*") : mask;
+    const QFileInfoList entries = dir.entryInfoList({pattern}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                                                    QDir::Name);
+    bool result = true;
+    for (const QFileInfo &entry : entries) {
+        const bool isDir = entry.isDir();
+        if (isDir && (attributes & faDirectory) == 0)
+            continue;
+        TSearchRec rec;
+        rec.Name = entry.fileName();
+        rec.Attr = isDir ? faDirectory : 0;
+        rec.Size = isDir ? 0 : entry.size();
+        rec.LastWriteTime = entry.lastModified();
+        rec.CreationTime = entry.birthTime();
+        if (!rec.CreationTime.isValid())
+            rec.CreationTime = entry.metadataChangeTime();
+        try {
+            callback(rec);
+        } catch (const std::exception &e) {
+            Log(QString::fromLocal8Bit(e.what()));
+            result = false;
+        } catch (...) {
+            Log(QStringLiteral("Unknown error while listing ") + folder);
+            result = false;
+        }
+    }
+    return result;
+}
+
+bool ListFiles(const QString &folder, const QString &mask, const TListFileCallBack &callback)
+{
+    return ListFileOrDir(folder, mask, callback, faAnyFileButDirectory);
+}
+
+bool ListDirectories(const QString &folder, const QString &mask, const TListFileCallBack &callback)
+{
+    return ListFileOrDir(folder, mask, callback, faDirectory);
+}
+
+void Touch(const QString &name)
+{
+    try {
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+            throw EOSError(QStringLiteral("Cannot touch \"%1\": %2").arg(name, file.errorString()));
+        if (!file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime))
+            throw EOSError(QStringLiteral("Cannot touch \"%1\": %2").arg(name, file.errorString()));
+    } catch (const std::exception &e) {
+        Log(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+namespace {
+
+bool renameEntry(const QString &from, const QString &to)
+{
+    return QFileInfo(from).isDir() ? QDir().rename(from, to) : QFile::rename(from, to);
+}
+
+} // namespace
+
+bool MoveToTrash(const QString &path, QString *error)
+{
+    const auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return fail(QStringLiteral("\"%1\" does not exist").arg(path));
+    // Qt gives up on a home trash that has never been used.
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                          + QStringLiteral("/Trash");
+    for (const QString &sub : {QStringLiteral("/files"), QStringLiteral("/info")}) {
+        // Qt falls back to the current folder when the home trash is unusable: never let it.
+        const QString folder = trash + sub;
+        QDir().mkpath(folder);
+        const QFileInfo folderInfo(folder);
+        if (!folderInfo.isDir() || !folderInfo.isWritable())
+            return fail(QStringLiteral("Cannot move \"%1\" to the trash: no trash folder").arg(path));
+    }
+
+    const QString absolute = info.absoluteFilePath();
+    QString inTrash;
+    if (!QFile::moveToTrash(absolute, &inTrash))
+        return fail(QStringLiteral("Cannot move \"%1\" to the trash").arg(path));
+    if (QDir::isAbsolutePath(inTrash))
+        return true;
+    // Some Qt versions report a relative path after moving the entry into the current
+    // folder: that is no trash, so it goes back where it was.
+    const QString misplaced = QFileInfo(inTrash).absoluteFilePath();
+    if (!inTrash.isEmpty() && QFileInfo::exists(misplaced) && !QFileInfo::exists(absolute))
+        renameEntry(misplaced, absolute);
+    if (!inTrash.isEmpty()) {
+        const QFileInfo entry(misplaced);
+        QFile::remove(entry.dir().filePath(QStringLiteral("../info/") + entry.fileName()
+                                           + QStringLiteral(".trashinfo")));
+    }
+    return fail(QStringLiteral("Cannot move \"%1\" to the trash: no trash folder").arg(path));
+}

@@ -1,0 +1,423 @@
+#include "window/FormMain.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "sync/DirWatchThread.h"
+#include "InstanceLink.h"
+#include "Language.h"
+#include "Log.h"
+#include "core/UndoRedo.h"
+#include "treegrid/StringTreeGrid.h"
+
+TMainForm::TMainForm(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    resize(1024, 700);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    StringTreeGrid1 = TBaseTreeGrid::Create<TStringTreeGrid>(nullptr);
+    StringTreeGrid1->setObjectName(QStringLiteral("StringTreeGrid1"));
+    StringTreeGrid2 = TBaseTreeGrid::Create<TStringTreeGrid>(nullptr);
+    StringTreeGrid2->setObjectName(QStringLiteral("StringTreeGrid2"));
+    PageControl1->addTab(StringTreeGrid1, Translate(QStringLiteral("Tasks")));
+    PageControl1->addTab(StringTreeGrid2, Translate(QStringLiteral("Absent Days")));
+    TabControl1 = new QTabBar(this);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(TabControl1);
+    layout->addWidget(PageControl1, 1);
+    setCentralWidget(central);
+    for (TStringTreeGrid *grid : {StringTreeGrid1, StringTreeGrid2})
+        grid->installEventFilter(this);
+
+    auto *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < 4; ++i) {
+        FStatusPanels[i] = new QLabel(bar);
+        FStatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        bar->addWidget(FStatusPanels[i], i == 3 ? 1 : 0);
+    }
+
+    FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
+    CreateActions();
+    WireGroupTabsAndIdle();
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);
+    });
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // The core goes first: the grids' rows must not report back into it while they die.
+    QObject::disconnect(FIdleConnection);
+    FCore.reset();
+    SetBusyCursor(false);
+}
+
+void TMainForm::CreateActions()
+{
+    auto make = [this](QAction *&action, const char *name, const char *caption,
+                       const QKeySequence &shortcut, void (TMainForm::*handler)()) {
+        action = new QAction(Translate(QString::fromLatin1(caption)), this);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    make(ActionNew, "ActionNew", "&New", QKeySequence::New, &TMainForm::ActionNewExecute);
+    make(ActionOpen, "ActionOpen", "&Open...", QKeySequence::Open, &TMainForm::ActionOpenExecute);
+    make(ActionSave, "ActionSave", "&Save", QKeySequence::Save, &TMainForm::ActionSaveExecute);
+    make(ActionSaveAs, "ActionSaveAs", "Save &As...", QKeySequence(), &TMainForm::ActionSaveAsExecute);
+    make(ActionClose, "ActionClose", "E&xit", QKeySequence(), &TMainForm::ActionCloseExecute);
+    make(ActionAddNode, "ActionAddNode", "New Entry", QKeySequence(),
+         &TMainForm::ActionAddNodeExecute);
+    make(ActionDeleteNode, "ActionDeleteNode", "Delete Entry", QKeySequence(),
+         &TMainForm::ActionDeleteNodeExecute);
+    make(ActionUndo, "ActionUndo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::ActionUndoExecute);
+    make(ActionRedo, "ActionRedo", "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+         &TMainForm::ActionRedoExecute);
+    make(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed", QKeySequence(), nullptr);
+    make(localUndo, "localUndo", "Undo local changes only", QKeySequence(), nullptr);
+    // The save dialog; the core asks before it overwrites a file.
+    FCore->OnChooseSaveFileName = [this](const QString &proposed) {
+        return QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Save as")), proposed,
+                                            Translate(QStringLiteral("ZOP files")) + QStringLiteral(" (*.zop)"),
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    };
+    connect(Dateikomprimiertspeichern1, &QAction::toggled, this,
+            [this](bool checked) { FCore->FSaveFileCompressed = checked; });
+    connect(&FCore->UndoStack(), &TUndoRedo::MainFormUpdate, this, &TMainForm::UpdateUndoRedoActions);
+    UpdateUndoRedoActions();
+    Dateikomprimiertspeichern1->setCheckable(true);
+    localUndo->setCheckable(true);
+    localUndo->setChecked(FCore->FLocalUndo);
+    connect(localUndo, &QAction::toggled, this, [this](bool checked) { FCore->FLocalUndo = checked; });
+
+    QMenu *file = menuBar()->addMenu(Translate(QStringLiteral("&File")));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs});
+    file->addSeparator();
+    file->addAction(Dateikomprimiertspeichern1);
+    file->addSeparator();
+    file->addAction(ActionClose);
+    QMenu *edit = menuBar()->addMenu(Translate(QStringLiteral("&Edit")));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->addActions({ActionUndo, ActionRedo});
+    edit->addSeparator();
+    edit->addActions({ActionAddNode, ActionDeleteNode});
+    edit->addSeparator();
+    edit->addAction(localUndo);
+}
+
+void TMainForm::FormCreate()
+{
+    setAcceptDrops(true);
+    FInstanceLink = new TInstanceLink(this);
+    connect(FInstanceLink, &TInstanceLink::bringToFrontRequested, this, [this] {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    });
+    FCore->FFocusNewNode = false;
+    FCore->FUndoRedoGroupIndex = -1;
+    ActionNewExecute();
+}
+
+// ---- group tabs and idle processing
+
+void TMainForm::WireGroupTabsAndIdle()
+{
+    FCore->OnGroupTabsChanged = [this] { SyncGroupTabs(); };
+    FCore->OnGroupTabApplied = [this](int index) {
+        const QSignalBlocker blocker(TabControl1);
+        TabControl1->setCurrentIndex(index);
+    };
+    FCore->OnTabUnderMouse = [this] { return TabControl1->tabAt(TabControl1->mapFromGlobal(QCursor::pos())); };
+    connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0)
+            FCore->SelectGroupTab(index);
+    });
+    SyncGroupTabs();
+
+    FCore->OnIdleProcessed = [this] {
+        ActionNew->setEnabled(true);
+        ActionOpen->setEnabled(true);
+        ActionSaveAs->setEnabled(true);
+        ActionSave->setEnabled(FCore->DirWatchThread()->Changed());
+        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    };
+    // The application is idle when the event loop is about to wait.
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(thread()))
+        FIdleConnection = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                                  [this] { FCore->ApplicationEvents1Idle(); });
+}
+
+void TMainForm::SyncGroupTabs()
+{
+    const QSignalBlocker blocker(TabControl1);
+    const QStringList &captions = FCore->GroupTabCaptions();
+    while (TabControl1->count() > captions.size())
+        TabControl1->removeTab(TabControl1->count() - 1);
+    for (int i = 0; i < captions.size(); ++i) {
+        if (i < TabControl1->count())
+            TabControl1->setTabText(i, captions[i]);
+        else
+            TabControl1->addTab(captions[i]);
+    }
+    TabControl1->setCurrentIndex(FCore->GroupTabIndex());
+}
+
+// ---- document life
+
+void TMainForm::ActionNewExecute()
+{
+    Dateikomprimiertspeichern1->setChecked(true);
+    FCore->ActionNewExecute();
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+}
+
+void TMainForm::SetCaption(const QString &fileName)
+{
+    setWindowTitle(QStringLiteral("ZOP - ") + fileName);
+    FInstanceLink->setTitle(windowTitle());
+}
+
+bool TMainForm::ActivateOtherInstance(const QString &fileName)
+{
+    const QString absolute = QFileInfo(fileName).absoluteFilePath();
+    const QString prefix = QStringLiteral("ZOP - ");
+    const QList<TInstanceInfo> others = FInstanceLink->otherInstances();
+    // Searched from the newest entry, names compared without regard to case.
+    for (auto it = others.crbegin(); it != others.crend(); ++it) {
+        if (it->title.size() <= prefix.size() || !it->title.startsWith(prefix))
+            continue;
+        const QString shown = it->title.mid(prefix.size());
+        if (shown.compare(fileName, Qt::CaseInsensitive) == 0
+            || shown.compare(absolute, Qt::CaseInsensitive) == 0)
+            return FInstanceLink->bringToFront(it->id);
+    }
+    return false;
+}
+
+void TMainForm::Open(const QString &fileName)
+{
+    try {
+        FCore->Open(fileName);
+    } catch (const EPlannerError &error) {
+        Log(QStringLiteral("Exception: ") + error.Message());
+    }
+    // The loaded file decides how it is saved again.
+    Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    if (QFileInfo(fileName).isFile())
+        FLastOpenFileName = fileName;
+}
+
+void TMainForm::OpenCommandLine(const QStringList &arguments)
+{
+    if (arguments.size() == 1)
+        Open(arguments.first());
+}
+
+void TMainForm::ActionOpenExecute()
+{
+    const QString name = QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Open")), FLastOpenFileName,
+                                                      Translate(QStringLiteral("ZOP files")) + QStringLiteral(" (*.zop)"));
+    if (!name.isEmpty())
+        Open(name);
+}
+
+void TMainForm::ActionSaveAsExecute()
+{
+    if (FCore->ActionSaveAsExecute())
+        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+}
+
+void TMainForm::ActionSaveExecute()
+{
+    FCore->ActionSaveExecute();
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+}
+
+void TMainForm::ActionCloseExecute()
+{
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (!FCore->FormClose()) {
+        event->ignore();
+        return;
+    }
+    // The stored placement must be the normal one.
+    if (isMaximized() || isMinimized())
+        showNormal();
+    event->accept();
+}
+
+// ---- rows
+
+void TMainForm::ActionAddNodeExecute()
+{
+    FCore->ActionAddNodeExecute();
+}
+
+void TMainForm::ActionDeleteNodeExecute()
+{
+    FCore->ActionDeleteNodeExecute(qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr);
+}
+
+void TMainForm::ActionUndoExecute()
+{
+    FCore->Undo();
+}
+
+void TMainForm::ActionRedoExecute()
+{
+    FCore->Redo();
+}
+
+void TMainForm::UpdateUndoRedoActions()
+{
+    const TUndoRedo &stack = FCore->UndoStack();
+    const auto apply = [this](QAction *action, bool enabled, const TUndoRedoEntry *newest) {
+        action->setEnabled(enabled);
+        const QString hint = newest ? newest->Hint(*FCore) : QString();
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    };
+    apply(ActionUndo, stack.GetCanUndo(), TUndoRedo::Last(stack.UndoList()));
+    apply(ActionRedo, stack.GetCanRedo(), TUndoRedo::Last(stack.RedoList()));
+}
+
+// ---- keys and drops
+
+bool TMainForm::FormKeyDown(QKeyEvent *event)
+{
+    TBaseTreeGrid *grid = FCore->GetTable(FCore->GetActiveTable());
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        ActionDeleteNodeExecute();
+        return true;
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp: {
+        if (grid->SelectedCount() != 1)
+            return false;
+        TGridNode *current = grid->GetFirstSelected();
+        TGridNode *other = event->key() == Qt::Key_PageDown ? grid->GetNext(current)
+                                                            : grid->GetPrevious(current);
+        if (other) {
+            grid->ClearSelection();
+            grid->SetSelected(other, true);
+            grid->SetFocusedNode(other);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress
+        && (watched == StringTreeGrid1 || watched == StringTreeGrid2)
+        && FormKeyDown(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent *event)
+{
+    if (!FormKeyDown(event))
+        QMainWindow::keyPressEvent(event);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void TMainForm::DropFiles(const QStringList &fileNames)
+{
+    if (fileNames.size() == 1)
+        Open(fileNames.first());
+}
+
+// ---- IPlannerWindow
+
+void TMainForm::InvalidateRow(TNodeData &)
+{
+    // The chart repaints rows once it exists.
+}
+
+void TMainForm::InvalidateChart()
+{
+}
+
+void TMainForm::SetStatusText(int panel, const QString &text)
+{
+    if (panel >= 0 && panel < 4 && FStatusPanels[panel])
+        FStatusPanels[panel]->setText(text);
+}
+
+int TMainForm::Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons)
+{
+    return MessageDlg(text, type, buttons, 0);
+}
+
+void TMainForm::SetBusyCursor(bool busy)
+{
+    if (busy == FBusy)
+        return;
+    FBusy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::ActiveTableChanged()
+{
+    const int index = FCore->GetActiveTable() == tbExclude ? 1 : 0;
+    if (PageControl1->currentIndex() != index)
+        PageControl1->setCurrentIndex(index);
+}

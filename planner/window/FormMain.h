@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+#include "core/PlannerCore.h"
+#include "core/PlannerWindow.h"
+
+class QAction;
+class QLabel;
+class QTabBar;
+class QTabWidget;
+class TInstanceLink;
+class TStringTreeGrid;
+
+// The main window. It owns the document (through its planner core) and shows both tables;
+// every change of the document goes through the core.
+class TMainForm : public QMainWindow, public IPlannerWindow
+{
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    TPlannerCore &Core() const { return *FCore; }
+
+    void ActionNewExecute();
+    // Opens a document; failures are logged (the user has seen their message).
+    void Open(const QString &fileName);
+    void ActionOpenExecute();
+    // Save under the document's name (Save As without one); Save As with the save dialog.
+    void ActionSaveExecute();
+    void ActionSaveAsExecute();
+    // The program's arguments (without the program name): exactly one names a document; with
+    // none or several nothing is opened and the last document is not reopened.
+    void OpenCommandLine(const QStringList &arguments);
+    void ActionCloseExecute();
+    void ActionAddNodeExecute();
+    void ActionDeleteNodeExecute();
+    void ActionUndoExecute();
+    void ActionRedoExecute();
+    // Files dropped on the window: exactly one is opened.
+    void DropFiles(const QStringList &fileNames);
+
+    // IPlannerWindow
+    void InvalidateRow(TNodeData &node) override;
+    void InvalidateChart() override;
+    void SetStatusText(int panel, const QString &text) override;
+    int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons) override;
+    void SetBusyCursor(bool busy) override;
+    void ActiveTableChanged() override;
+    bool ActivateOtherInstance(const QString &fileName) override;
+
+    TStringTreeGrid *StringTreeGrid1 = nullptr; // tasks
+    TStringTreeGrid *StringTreeGrid2 = nullptr; // absent days
+    QTabWidget *PageControl1 = nullptr;
+    QTabBar *TabControl1 = nullptr; // the position groups
+    QAction *ActionNew = nullptr;
+    QAction *ActionOpen = nullptr;
+    QAction *ActionSave = nullptr;
+    QAction *ActionSaveAs = nullptr;
+    QAction *ActionClose = nullptr;
+    QAction *ActionAddNode = nullptr;
+    QAction *ActionDeleteNode = nullptr;
+    QAction *ActionUndo = nullptr;
+    QAction *ActionRedo = nullptr;
+    QAction *Dateikomprimiertspeichern1 = nullptr; // "Save File compressed"
+    QAction *localUndo = nullptr;                  // "Undo local changes only"
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void FormCreate();
+    void CreateActions();
+    // Keys the window handles before its controls; true when the key was used.
+    bool FormKeyDown(QKeyEvent *event);
+    void SetCaption(const QString &fileName);
+    // Group tabs and idle processing as the core asks for them.
+    void WireGroupTabsAndIdle();
+    void SyncGroupTabs();
+    QMetaObject::Connection FIdleConnection;
+    // Undo and Redo enabled while their list holds an entry, hinting at the newest one.
+    void UpdateUndoRedoActions();
+
+    QLabel *FStatusPanels[4] = {};
+    bool FBusy = false;
+    QString FLastOpenFileName; // where the open dialog starts
+    // The other running instances; the window's title is this instance's entry.
+    TInstanceLink *FInstanceLink = nullptr;
+    std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
+};

@@ -1,0 +1,400 @@
+// The roads of opening and saving through the working folder.
+
+#include "planner/CoreTestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "sync/DirWatchThread.h"
+#include "window/FormMain.h"
+#include "document/PreparedFile.h"
+#include "common/TestSupport.h"
+
+namespace {
+
+class FileRoadTest : public CoreTest
+{
+protected:
+    QString Path(const QString &name) const { return dir.filePath(name); }
+
+    // The numbers of the document's generation folders, ascending.
+    QVector<int> Generations(const QString &document) const
+    {
+        const QString folder = QFileInfo(document).absolutePath() + QStringLiteral("/.zop/")
+                               + QFileInfo(document).fileName();
+        QVector<int> numbers;
+        for (const QString &name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            bool ok = false;
+            const int n = name.toInt(&ok);
+            if (ok)
+                numbers.append(n);
+        }
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+
+    // Every file of the recycle bin, by content.
+    static QList<QByteArray> TrashContents()
+    {
+        QList<QByteArray> out;
+        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                              + QStringLiteral("/Trash/files");
+        QDirIterator it(trash, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out.append(testsupport::readFile(it.next()));
+        return out;
+    }
+
+    QString Comment(TWhichTable table = tbTable) const
+    {
+        QString text;
+        core->ForEach(table, feAll, [&](TNodeData *node) { text += core->GetData_(node, cnTextCenterMiddle); });
+        return text;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FileRoadTest, SavingMakesGenerationsWithIdenticalCopies)
+{
+    const QString document = Path(QStringLiteral("plan.zop"));
+    core->SetData_(AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2")),
+                   cnTextCenterMiddle, QStringLiteral("first"));
+    ASSERT_TRUE(core->Save(document));
+    EXPECT_TRUE(window.questions.isEmpty());
+    TDirWatchThread *journal = core->DirWatchThread();
+    EXPECT_EQ(journal->Filename(), document);
+    EXPECT_FALSE(journal->Changed());
+    // The lock copy closed generation 0; generation 1 holds the working copy.
+    EXPECT_EQ(Generations(document), (QVector<int>{0, 1}));
+    EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName(QStringLiteral("0"))));
+    EXPECT_EQ(journal->WorkingDir(), QStringLiteral("1"));
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(journal->GetWorkingFileName(), document));
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(journal->GetLockedFileName(QStringLiteral("0")), document));
+    const QByteArray first = testsupport::readFile(document);
+    EXPECT_FALSE(first.startsWith("<?xml")); // compressed unless asked otherwise
+
+    core->SetData_(AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1")),
+                   cnTextCenterMiddle, QStringLiteral("second"));
+    ASSERT_TRUE(core->Save(document));
+    EXPECT_EQ(Generations(document), (QVector<int>{0, 1, 2}));
+    EXPECT_TRUE(QFileInfo::exists(core->DirWatchThread()->GetLockedFileName(QStringLiteral("1"))));
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_NE(testsupport::readFile(document), first);
+    // The replaced version is in the recycle bin, and no temporary file stayed behind.
+    EXPECT_TRUE(TrashContents().contains(first));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral(".zop"), QStringLiteral("plan.zop")}));
+
+    // Opening the saved document asks nothing and starts no generation.
+    core->ActionNewExecute();
+    core->Open(document);
+    EXPECT_TRUE(window.questions.isEmpty());
+    EXPECT_EQ(Comment(), QStringLiteral("firstsecond"));
+    EXPECT_EQ(Generations(document), (QVector<int>{0, 1, 2}));
+    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+}
+
+TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
+{
+    const QString document = Path(QStringLiteral("plan.zop"));
+    core->SetData_(AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2")),
+                   cnTextCenterMiddle, QStringLiteral("document"));
+    ASSERT_TRUE(core->Save(document));
+    const QString question = QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?");
+
+    // Another state lands in the newest working copy, as a crash between the writes of a
+    // save would leave it.
+    auto divergeWorkingCopy = [&](const QString &text) {
+        core->ForEach(tbTable, feAll, [&](TNodeData *node) { core->SetData_(node, cnTextCenterMiddle, text); });
+        ASSERT_TRUE(core->SaveTo(core->DirWatchThread()->GetWorkingFileName()));
+        ASSERT_FALSE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+        core->ActionNewExecute();
+    };
+
+    // Cancel: an empty document, and the opening reports the file as not loaded.
+    divergeWorkingCopy(QStringLiteral("working"));
+    const QVector<int> before = Generations(document);
+    window.answers = {mrCancel, mrOk};
+    EXPECT_THROW(core->Open(document), EPlannerError);
+    ASSERT_EQ(window.questions.size(), 2);
+    EXPECT_EQ(window.questions[0], question);
+    EXPECT_EQ(Count(tbTable, feAll), 0);
+    EXPECT_EQ(Generations(document), before);
+
+    // Yes: the working copy's state, saved at once as the document and a new generation.
+    window.questions.clear();
+    window.answers = {mrYes};
+    core->Open(document);
+    EXPECT_EQ(window.questions, QStringList{question});
+    EXPECT_EQ(Comment(), QStringLiteral("working"));
+    EXPECT_EQ(Generations(document).size(), before.size() + 1);
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_FALSE(core->DirWatchThread()->Changed());
+
+    // No: the file's state, saved the same way.
+    divergeWorkingCopy(QStringLiteral("other"));
+    window.questions.clear();
+    window.answers = {mrNo};
+    core->Open(document);
+    EXPECT_EQ(window.questions, QStringList{question});
+    EXPECT_EQ(Comment(), QStringLiteral("working"));
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+
+    // Now they agree: no question.
+    window.questions.clear();
+    core->ActionNewExecute();
+    core->Open(document);
+    EXPECT_TRUE(window.questions.isEmpty());
+}
+
+TEST_F(FileRoadTest, ASaveThatDiedHalfWayIsOfferedAtTheNextOpening)
+{
+    const QString document = Path(QStringLiteral("plan.zop"));
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    core->SetData_(task, cnTextCenterMiddle, QStringLiteral("before"));
+    ASSERT_TRUE(core->Save(document));
+    // The next save wrote its lock copy and made the new generation, then the program died.
+    core->SetData_(task, cnTextCenterMiddle, QStringLiteral("after"));
+    TDirWatchThread *journal = core->DirWatchThread();
+    ASSERT_TRUE(core->SaveTo(journal->GetLockedFileName()));
+    ASSERT_TRUE(QDir().mkpath(journal->GetTmpDirectory() + QStringLiteral("2")));
+    core->ActionNewExecute();
+
+    window.answers = {mrYes};
+    core->Open(document);
+    EXPECT_EQ(window.questions,
+              QStringList{QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")});
+    EXPECT_EQ(Comment(), QStringLiteral("after"));
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+}
+
+TEST_F(FileRoadTest, PlainStaysPlainAndTheHistoryIsTrimmed)
+{
+    const QString document = Path(QStringLiteral("plain.zop"));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    core->FSaveFileCompressed = false;
+    core->FMaxHistoryFiles = 3; // raised to the minimum of 10
+    ASSERT_TRUE(core->Save(document));
+    EXPECT_EQ(core->FMaxHistoryFiles, 10);
+    core->ActionNewExecute();
+    core->FSaveFileCompressed = true;
+    core->Open(document);
+    EXPECT_FALSE(core->FSaveFileCompressed);
+    EXPECT_EQ(core->FMaxHistoryFiles, 3); // as the file holds it; every save raises it again
+    for (int i = 0; i < 11; ++i)
+        ASSERT_TRUE(core->Save(document));
+    EXPECT_TRUE(testsupport::readFile(document).startsWith("<?xml"));
+    // Thirteen generations were made (0 to 12); the ten newest stay.
+    EXPECT_EQ(Generations(document), (QVector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+}
+
+TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
+{
+    const QString document = Path(QStringLiteral("full.zop"));
+    core->FSaveFileCompressed = false;
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    ASSERT_TRUE(core->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+    const QVector<int> generations = Generations(document);
+    for (int i = 0; i < 50; ++i)
+        AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1"));
+    ASSERT_TRUE(core->DirWatchThread()->Changed());
+
+    // A disk that takes no more than the old document's size.
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = previous;
+    tight.rlim_cur = rlim_t(saved.size() + 64);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    window.answers = {mrOk};
+    const bool result = core->Save(document);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(result);
+    EXPECT_EQ(window.questions,
+              QStringList{QStringLiteral("File could not be saved, please try saving with a different filename")});
+    EXPECT_EQ(testsupport::readFile(document), saved);
+    EXPECT_EQ(Generations(document), generations); // the working folder was not touched
+    EXPECT_TRUE(core->DirWatchThread()->Changed());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("full.zop")});
+
+    // With room again the same save goes through.
+    window.questions.clear();
+    EXPECT_TRUE(core->Save(document));
+    EXPECT_TRUE(window.questions.isEmpty());
+    EXPECT_EQ(Count(tbTable, feAll), 51);
+}
+
+TEST_F(FileRoadTest, SaveAsIntoAPlaceThatCannotTakeIt)
+{
+    const QString document = Path(QStringLiteral("here.zop"));
+    ASSERT_TRUE(core->Save(document));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    // A folder that cannot exist: its parent is a file.
+    testsupport::writeFile(Path(QStringLiteral("blocker")), "x");
+    core->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("blocker/there.zop")); };
+    window.answers = {mrOk};
+    EXPECT_FALSE(core->ActionSaveAsExecute());
+    EXPECT_EQ(window.questions.size(), 1);
+    EXPECT_EQ(core->DirWatchThread()->Filename(), document); // still the old name
+    EXPECT_TRUE(core->DirWatchThread()->Changed());
+
+    if (geteuid() != 0) {
+        const QString locked = Path(QStringLiteral("locked"));
+        QDir().mkpath(locked);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        core->OnChooseSaveFileName = [&](const QString &) { return locked + QStringLiteral("/there.zop"); };
+        window.answers = {mrOk};
+        EXPECT_FALSE(core->ActionSaveAsExecute());
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_FALSE(QFileInfo::exists(locked + QStringLiteral("/.zop")));
+    }
+}
+
+TEST_F(FileRoadTest, SaveAsAndTheUnnamedDocument)
+{
+    const QStringList cwdBefore = QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    // Without a dialog, or cancelled: nothing saved, nothing written anywhere.
+    EXPECT_FALSE(core->Save());
+    core->OnChooseSaveFileName = [](const QString &proposed) {
+        EXPECT_EQ(proposed, QStringLiteral("New Table.zop"));
+        return QString();
+    };
+    EXPECT_FALSE(core->ActionSaveExecute());
+    EXPECT_TRUE(window.questions.isEmpty());
+    EXPECT_TRUE(core->DirWatchThread()->Filename().isEmpty());
+    EXPECT_EQ(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), cwdBefore);
+
+    // A name without the extension gets it: only ".zop" files open again.
+    core->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("plan")); };
+    EXPECT_TRUE(core->ActionSaveExecute());
+    const QString document = Path(QStringLiteral("plan.zop"));
+    EXPECT_EQ(core->DirWatchThread()->Filename(), document);
+    EXPECT_TRUE(QFileInfo::exists(document));
+    const QByteArray saved = testsupport::readFile(document);
+
+    // An existing file is overwritten only after OK.
+    core->ActionNewExecute();
+    core->OnChooseSaveFileName = [&](const QString &) { return document; };
+    window.answers = {mrCancel};
+    EXPECT_FALSE(core->ActionSaveAsExecute());
+    EXPECT_EQ(window.questions, QStringList{QStringLiteral("File %1 already exists.\nOverwrite this file?").arg(document)});
+    EXPECT_EQ(testsupport::readFile(document), saved);
+    window.answers = {mrOk};
+    EXPECT_TRUE(core->ActionSaveAsExecute());
+    EXPECT_NE(testsupport::readFile(document), saved);
+}
+
+TEST_F(FileRoadTest, OpeningWithUnsavedChangesStopsWhenTheSaveDoesNot)
+{
+    const QString other = Path(QStringLiteral("other.zop"));
+    ASSERT_TRUE(core->SaveTo(other));
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    core->SetData_(task, cnTextCenterMiddle, QStringLiteral("unsaved"));
+    ASSERT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+
+    // Yes, and the save dialog is cancelled: the opening stops, nothing is dropped.
+    core->OnChooseSaveFileName = [](const QString &) { return QString(); };
+    window.answers = {mrYes};
+    core->Open(other);
+    EXPECT_EQ(window.questions, QStringList{QStringLiteral("Do you want to save changes?")});
+    EXPECT_EQ(Comment(), QStringLiteral("unsaved"));
+
+    // Yes, and the save goes through: then the other document opens.
+    const QString mine = Path(QStringLiteral("mine.zop"));
+    core->OnChooseSaveFileName = [&](const QString &) { return mine; };
+    window.questions.clear();
+    window.answers = {mrYes};
+    core->Open(other);
+    EXPECT_EQ(window.questions.size(), 1);
+    EXPECT_EQ(Comment(), QString());
+    EXPECT_EQ(core->DirWatchThread()->Filename(), other);
+    core->ActionNewExecute();
+    core->Open(mine);
+    EXPECT_EQ(Comment(), QStringLiteral("unsaved"));
+}
+
+TEST(PreparedFileTest, UncommittedFilesLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("a.zop"));
+    testsupport::writeFile(target, "old");
+    {
+        TPreparedFile file(target);
+        ASSERT_TRUE(file.Prepare("new"));
+        EXPECT_EQ(testsupport::readFile(target), "old");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.zop")});
+    EXPECT_EQ(testsupport::readFile(target), "old");
+
+    // The trash function sees the previous version while the new one already stands.
+    TPreparedFile file(target);
+    ASSERT_TRUE(file.Prepare("new"));
+    QByteArray seen;
+    QByteArray standing;
+    ASSERT_TRUE(file.Commit([&](const QString &previous) {
+        seen = testsupport::readFile(previous);
+        standing = testsupport::readFile(target);
+        return false; // a recycle bin that fails loses nothing that is still needed
+    }));
+    EXPECT_EQ(seen, "old");
+    EXPECT_EQ(standing, "new");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("a.zop")});
+    // A folder in the way is refused before anything is written.
+    TPreparedFile blocked(dir.path());
+    EXPECT_FALSE(blocked.Prepare("x"));
+    EXPECT_FALSE(blocked.ErrorString().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(FileRoadWindowTest, SaveCommandsAndTheCompressedOption)
+{
+    QTemporaryDir dir;
+    auto form = std::make_unique<TScriptedMainForm>();
+    const QString document = dir.filePath(QStringLiteral("window.zop"));
+    form->Core().OnChooseSaveFileName = [&](const QString &) { return document; };
+    form->Dateikomprimiertspeichern1->setChecked(false);
+    EXPECT_FALSE(form->Core().FSaveFileCompressed);
+    form->ActionAddNode->trigger();
+    form->ActionSave->trigger(); // no name yet: Save As
+    EXPECT_TRUE(form->questions.isEmpty());
+    EXPECT_TRUE(testsupport::readFile(document).startsWith("<?xml"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
+
+    form->ActionNew->trigger();
+    EXPECT_TRUE(form->Dateikomprimiertspeichern1->isChecked());
+    EXPECT_TRUE(form->Core().FSaveFileCompressed);
+    form->Open(document);
+    EXPECT_FALSE(form->Dateikomprimiertspeichern1->isChecked()); // the file was plain
+    EXPECT_EQ(form->Core().GetTableRowCount(tbTable), 1);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
+
+    // Save As to an existing file asks first.
+    const QString other = dir.filePath(QStringLiteral("other.zop"));
+    testsupport::writeFile(other, "keep");
+    form->Core().OnChooseSaveFileName = [&](const QString &) { return other; };
+    form->answers = {mrCancel};
+    form->ActionSaveAs->trigger();
+    EXPECT_EQ(form->questions.size(), 1);
+    EXPECT_EQ(testsupport::readFile(other), "keep");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+// The reload road after another instance saved: the newest working copy replaces the
+// document, the own unwritten edits come back, and an unreadable working copy keeps the
+// document as it is until it can be read.
+
+#include "planner/CoreTestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+#include "sync/DirWatchThread.h"
+#include "common/TestSupport.h"
+
+namespace {
+
+class SyncReloadTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        document = dir.filePath(QStringLiteral("plan.zop"));
+        window.answers.assign(8, mrYes);
+        ASSERT_TRUE(core->Save(document));
+        core->UpdatePending();
+    }
+
+    // What another instance's save leaves: the lock copy here, a new generation with its
+    // working copy, then the document itself.
+    void SaveElsewhere(const QByteArray &workingCopy, const QByteArray &documentBytes)
+    {
+        TDirWatchThread &journal = *core->DirWatchThread();
+        ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), documentBytes));
+        const QString next = QString::number(journal.WorkingDir().toInt() + 1);
+        ASSERT_TRUE(QDir().mkpath(journal.GetTmpDirectory() + next));
+        ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(next), workingCopy));
+        ASSERT_TRUE(testsupport::writeFile(document, documentBytes));
+        QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(10), QFileDevice::FileModificationTime);
+    }
+    bool StepUntil(const std::function<bool()> &done, int ms = 6000)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            core->SynchronisationStep();
+            if (done())
+                return true;
+            QTest::qWait(20);
+        }
+        return done();
+    }
+    QString Comment(const QString &id)
+    {
+        TNodeData *node = core->FindNode(id);
+        return node ? core->GetData(node, core->IndexOfColumnHack(tbTable, "Comment")) : QStringLiteral("<no row>");
+    }
+
+    QTemporaryDir dir;
+    QString document;
+};
+
+// The document as another instance wrote it: one row of its own and the own row changed.
+QByteArray OtherDocument(const QByteArray &saved, const QString &ownId)
+{
+    QString text = QString::fromLatin1(saved);
+    const QString row = QStringLiteral("<new id=\"other.bob.1\"><__table__>tbTable</__table__><Comment>theirs</Comment></new>");
+    text.replace(QStringLiteral("<data>"), QStringLiteral("<data>") + row);
+    text.replace(QStringLiteral("<Comment>written</Comment>"), QStringLiteral("<Comment>written and saved</Comment>"));
+    Q_UNUSED(ownId);
+    return text.toLatin1();
+}
+
+} // namespace
+
+TEST_F(SyncReloadTest, TheNewWorkingCopyReplacesTheDocumentAndUnwrittenEditsReturn)
+{
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    const QString id = row->ID.Value();
+    core->SetData_(row, cnTextCenterMiddle, "written");
+    core->FSaveFileCompressed = false;
+    ASSERT_TRUE(core->ForceStorePending()); // long written, as in a real session
+    ASSERT_TRUE(core->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+    ASSERT_TRUE(saved.contains("<Comment>written</Comment>")) << saved.left(400).toStdString();
+
+    // An edit that reaches no file before the other instance's save.
+    core->SetData_(core->FindNode(id), cnLength, "5");
+    const QByteArray other = OtherDocument(saved, id);
+    SaveElsewhere(other, other);
+    const QString generation = core->DirWatchThread()->WorkingDir();
+
+    ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
+    EXPECT_FALSE(core->DirWatchThread()->NeedReload());
+    EXPECT_NE(core->DirWatchThread()->WorkingDir(), generation);
+    EXPECT_EQ(Comment("other.bob.1"), "theirs");
+    EXPECT_EQ(Comment(id), "written and saved");
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "5"); // the unwritten edit is back
+    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());    // and journalled again
+}
+
+TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
+{
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    const QString id = row->ID.Value();
+    core->FSaveFileCompressed = false;
+    ASSERT_TRUE(core->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+
+    // The new working copy is cut short (a share that failed, a disk that filled up).
+    SaveElsewhere(saved.left(saved.size() / 2), saved);
+    for (int i = 0; i < 20; ++i) {
+        core->SynchronisationStep();
+        QTest::qWait(10);
+    }
+    EXPECT_TRUE(core->DirWatchThread()->NeedReload());
+    ASSERT_NE(core->FindNode(id), nullptr); // never an empty document
+    EXPECT_EQ(core->GetTableRowCount(tbTable), 1);
+
+    // Once it is whole, the reload happens.
+    TDirWatchThread &journal = *core->DirWatchThread();
+    int first = 0, last = 0, count = 0;
+    TDateTime newest = 0;
+    journal.GetHistoryInfo(first, last, count, newest, ltHistory);
+    ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(QString::number(last)), OtherDocument(saved, id)));
+    ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
+    EXPECT_FALSE(core->DirWatchThread()->NeedReload());
+    EXPECT_NE(core->FindNode(id), nullptr);
+}
+
+TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
+{
+    core->FSaveFileCompressed = false;
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    const QString id = row->ID.Value();
+    ASSERT_TRUE(core->ForceStorePending());
+    ASSERT_TRUE(core->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+
+    // The own diff file cannot be written (a folder holds its name): the scan takes the edit
+    // and cannot write it.
+    TDirWatchThread &journal = *core->DirWatchThread();
+    ASSERT_TRUE(QDir().mkpath(journal.GetWorkingDir() + UserIdentity() + ".1.diff"));
+    core->SetData_(core->FindNode(id), cnLength, "7");
+    ASSERT_TRUE(StepUntil([&] {
+        return !core->ScanRunning() && core->DirWatchThread()->PendingEvents().empty()
+               && core->DirWatchThread()->HasUnwrittenEvents();
+    }));
+    ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), saved));
+    // Then its new generation and the document; this instance reloads.
+    const QString next = QString::number(journal.WorkingDir().toInt() + 1);
+    ASSERT_TRUE(QDir().mkpath(journal.GetTmpDirectory() + next));
+    ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(next), OtherDocument(saved, id)));
+    ASSERT_TRUE(testsupport::writeFile(document, OtherDocument(saved, id)));
+    QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(10), QFileDevice::FileModificationTime);
+    ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
+    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+}

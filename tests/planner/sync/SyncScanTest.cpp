@@ -1,0 +1,279 @@
+// The synchronisation step on a real working folder: another user's diff file arriving and
+// growing, damaged files, the own events written, a closed generation, a rewritten document
+// and a save that died half-way.
+
+#include "planner/CoreTestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+#include "BlockCompress.h"
+#include "sync/DirWatchThread.h"
+#include "Helper.h"
+#include "common/TestSupport.h"
+#include "sync/WatcherThread.h"
+#include "XmlTree.h"
+
+namespace {
+
+const char *EmptyDocument =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"0\" /></document>\r\n";
+
+QString Events(const QStringList &events)
+{
+    return events.join(QString());
+}
+
+QString NewRow(const QString &id, int index, const QString &comment)
+{
+    return QStringLiteral("<new id=\"%1\" index=\"%2\"><__change__>0</__change__><__user__>other.bob</__user__>"
+                          "<__table__>tbTable</__table__><Comment>%3</Comment></new>")
+        .arg(id, QString::number(index), comment);
+}
+
+QString ChangeRow(const QString &id, int index, int change, const QString &comment)
+{
+    return QStringLiteral("<change id=\"%1\" index=\"%2\"><__change__>%3</__change__><__user__>other.bob</__user__>"
+                          "<Comment>%4</Comment></change>")
+        .arg(id, QString::number(index), QString::number(change), comment);
+}
+
+QByteArray DiffFile(const QString &events, int index)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data />"
+                          "<diff index=\"%1\">%2</diff></document>\r\n")
+        .arg(QString::number(index), events)
+        .toLatin1();
+}
+
+class SyncScanTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        document = dir.filePath(QStringLiteral("plan.zop"));
+        ASSERT_TRUE(testsupport::writeFile(document, EmptyDocument));
+        core->NewDirWatchThread(document);
+        journal = core->DirWatchThread();
+        ASSERT_FALSE(journal->JournalRefused());
+        other = journal->GetWorkingDir() + QStringLiteral("other.bob.1.diff");
+    }
+
+    // Runs idle steps until the condition holds (at most a few scans).
+    bool StepUntil(const std::function<bool()> &done, int ms = 6000)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            core->UpdatePending();
+            if (done())
+                return true;
+            QTest::qWait(20);
+        }
+        return done();
+    }
+    // Steps until at least one more scan has been collected.
+    void OneScan()
+    {
+        StepUntil([this] { return core->ScanRunning(); });
+        StepUntil([this] { return !core->ScanRunning(); });
+        core->UpdatePending();
+    }
+    QString Comment(const QString &id)
+    {
+        TNodeData *node = core->FindNode(id);
+        return node ? core->GetData(node, core->IndexOfColumnHack(tbTable, "Comment")) : QStringLiteral("<no row>");
+    }
+
+    QTemporaryDir dir;
+    QString document;
+    QString other;
+    TDirWatchThread *journal = nullptr;
+};
+
+} // namespace
+
+TEST_F(SyncScanTest, AnotherUsersFileArrivesGrowsAndIsReadOnlyWhenItsSizeChanges)
+{
+    ASSERT_TRUE(testsupport::writeFile(other, DiffFile(Events({NewRow("other.bob.1", 1, "one"),
+                                                               NewRow("other.bob.2", 2, "two")}), 2)));
+    core->SyncLoadTransactions();
+    EXPECT_EQ(Comment("other.bob.1"), "one");
+    EXPECT_EQ(Comment("other.bob.2"), "two");
+    EXPECT_TRUE(journal->Changed()); // a diff file in the generation is something to save
+    EXPECT_TRUE(QFileInfo::exists(journal->GetUserFileName()));
+
+    // A local edit of row 1 that a second application of event 1 would undo.
+    core->SetData(core->FindNode("other.bob.1"), core->IndexOfColumnHack(tbTable, "Comment"), "mine");
+    ASSERT_TRUE(testsupport::writeFile(other, DiffFile(Events({NewRow("other.bob.1", 1, "one"),
+                                                               NewRow("other.bob.2", 2, "two"),
+                                                               ChangeRow("other.bob.2", 3, 1, "two again")}), 3)));
+    ASSERT_TRUE(StepUntil([this] { return Comment("other.bob.2") == "two again"; }));
+    EXPECT_EQ(Comment("other.bob.1"), "mine");
+
+    // The own edit went into the own diff file of this generation, and nowhere else.
+    ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
+    const QString own = journal->DiffFile();
+    ASSERT_FALSE(own.isEmpty());
+    EXPECT_TRUE(own.startsWith(journal->GetWorkingDir() + UserIdentity() + "."));
+    TXMLTree written;
+    written.LoadFromFile(own);
+    const TXMLNode *diff = written.namedNode(QStringList{"document", "diff"});
+    ASSERT_NE(diff, nullptr);
+    ASSERT_EQ(diff->ChildCount(), 1);
+    EXPECT_EQ(diff->GetNode(0)->namedNode("Comment")->GetValue(), "mine");
+
+    // A file rewritten with the same size is not read again (the size is the sign of news).
+    const QByteArray sameSize = DiffFile(Events({NewRow("other.bob.1", 1, "one"), NewRow("other.bob.2", 2, "two"),
+                                                 ChangeRow("other.bob.2", 3, 1, "two AGAIN")}), 3);
+    ASSERT_TRUE(testsupport::writeFile(other, sameSize));
+    OneScan();
+    EXPECT_EQ(Comment("other.bob.2"), "two again");
+    EXPECT_EQ(core->NumPendingSyncFiles(), 0);
+}
+
+TEST_F(SyncScanTest, DamagedFilesAreNeverHalfAppliedAndReadAgainOnceWhole)
+{
+    ASSERT_TRUE(testsupport::writeFile(other, DiffFile(NewRow("other.bob.1", 1, "one"), 1)));
+    core->SyncLoadTransactions();
+    ASSERT_EQ(Comment("other.bob.1"), "one");
+
+    const QByteArray whole = DiffFile(Events({NewRow("other.bob.1", 1, "one"), ChangeRow("other.bob.1", 2, 1, "two"),
+                                              NewRow("other.bob.3", 3, "three")}), 3);
+    // Cut inside the last event: it would parse into a smaller tree.
+    const QByteArray cut = whole.left(whole.indexOf("<new id=\"other.bob.3\"") + 40);
+    // The element's index runs ahead of the events that are there.
+    const QByteArray missing = DiffFile(ChangeRow("other.bob.1", 2, 1, "two"), 3);
+    const QByteArray packed = TLZR::compressBytes(whole);
+    const QByteArray damaged[] = {cut, missing, QByteArray("\x01\x02garbage\xff", 10), packed.left(packed.size() - 7),
+                                  DiffFile("<change id=\"other.bob.1\" index=\"1", 1)};
+    for (const QByteArray &bytes : damaged) {
+        ASSERT_TRUE(testsupport::writeFile(other, bytes));
+        TScannedFile file;
+        QString reason;
+        EXPECT_EQ(TWatcherThread::ReadXMLFile(other, file, reason), TWatcherThread::rrIncomplete)
+            << bytes.left(60).toStdString();
+        EXPECT_FALSE(reason.isEmpty());
+    }
+    // Through the step: a cut file changes nothing and is looked at again by the next scan.
+    ASSERT_TRUE(testsupport::writeFile(other, cut));
+    OneScan();
+    EXPECT_EQ(Comment("other.bob.1"), "one");
+    EXPECT_EQ(core->FindNode("other.bob.3"), nullptr);
+    // Whole again (compressed this time): everything arrives, once.
+    ASSERT_TRUE(testsupport::writeFile(other, packed));
+    ASSERT_TRUE(StepUntil([this] { return core->FindNode("other.bob.3") != nullptr; }));
+    EXPECT_EQ(Comment("other.bob.1"), "two");
+    EXPECT_EQ(Comment("other.bob.3"), "three");
+
+    // A huge index is applied and ends that file's further events; nothing breaks.
+    ASSERT_TRUE(testsupport::writeFile(other, DiffFile(Events({NewRow("other.bob.1", 1, "one"),
+                                                               NewRow("other.bob.4", 2147483647, "four")}), 2147483647)));
+    ASSERT_TRUE(StepUntil([this] { return core->FindNode("other.bob.4") != nullptr; }));
+}
+
+TEST_F(SyncScanTest, AClosedGenerationMovesTheJournalOnAndARewrittenDocumentAsksForAReload)
+{
+    core->UpdatePending();
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    const QString id = row->ID.Value();
+    ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
+    const QString firstGeneration = journal->WorkingDir();
+
+    // Another instance saves: lock copy here, a new generation with its working copy.
+    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), EmptyDocument));
+    const QString next = QString::number(firstGeneration.toInt() + 1);
+    QDir().mkpath(journal->GetTmpDirectory() + next);
+    ASSERT_TRUE(testsupport::writeFile(journal->GetWorkingFileName(next), EmptyDocument));
+    core->SetData_(row, cnTextCenterMiddle, "after the lock");
+    ASSERT_TRUE(StepUntil([&] { return !core->ScanRunning() && journal->WorkingDir() == next && !journal->HasUnwrittenEvents(); }));
+    EXPECT_TRUE(journal->DiffFile().startsWith(journal->GetTmpDirectory() + next + "/"));
+    EXPECT_FALSE(journal->NeedReload());
+
+    // Then it writes the document itself: this instance must reload, and steps pause.
+    QTest::qWait(20);
+    ASSERT_TRUE(testsupport::writeFile(document, QByteArray(EmptyDocument) + "\r\n"));
+    QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(5), QFileDevice::FileModificationTime);
+    core->UpdatePending();
+    EXPECT_TRUE(journal->NeedReload());
+    EXPECT_NE(core->FindNode(id), nullptr);
+
+    // Unreachable: offline, nothing more happens.
+    QFile::remove(document);
+    core->UpdatePending();
+    EXPECT_FALSE(core->SyncOnline());
+}
+
+TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopySeedsTheNextGenerationFromIt)
+{
+    const QString tmp = journal->GetTmpDirectory();
+    const QString lockCopy = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup><Version>3</Version></setup><data>"
+        "<new id=\"x.1\"><__table__>tbTable</__table__><Comment>saved</Comment></new></data>"
+        "<diff index=\"0\" /></document>\r\n");
+    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), lockCopy.toLatin1()));
+    QDir().mkpath(tmp + "1");
+    // The next instance comes, before any journal is made for the document.
+    core->ActionNewExecute();
+    EXPECT_TRUE(TPlannerCore::RecoverInterruptedSave(document));
+    EXPECT_EQ(testsupport::readFile(tmp + "1/plan.zop"), lockCopy.toLatin1());
+    // Done once: an existing working copy is never replaced.
+    EXPECT_FALSE(TPlannerCore::RecoverInterruptedSave(document));
+    // Not for a broken lock copy either.
+    QDir().mkpath(tmp + "2");
+    ASSERT_TRUE(testsupport::writeFile(tmp + "1/plan.zop.locked", "<document><setup>"));
+    EXPECT_FALSE(TPlannerCore::RecoverInterruptedSave(document));
+    EXPECT_FALSE(QFileInfo::exists(tmp + "2/plan.zop"));
+}
+
+TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
+{
+    // The own diff file cannot be written (its name is taken by a folder): every own event
+    // stays handed over and unwritten.
+    ASSERT_TRUE(QDir().mkpath(journal->GetWorkingDir() + UserIdentity() + ".1.diff"));
+    const auto write = [&](const QString &events, int index) {
+        // "!" sorts before every host name: with equal change indices the own edit wins.
+        QString text = QString::fromLatin1(DiffFile(events, index));
+        ASSERT_TRUE(testsupport::writeFile(other, text.replace("other.bob</__user__>", "!.bob</__user__>").toLatin1()));
+    };
+    write(NewRow("other.bob.1", 1, "one"), 1);
+    core->SyncLoadTransactions();
+    ASSERT_EQ(Comment("other.bob.1"), "one");
+
+    core->SetData(core->FindNode("other.bob.1"), core->IndexOfColumnHack(tbTable, "Comment"), "mine");
+    write(NewRow("other.bob.1", 1, "one")
+              + ChangeRow("other.bob.1", 2, 1, "theirs").replace("</change>", "<Length>4</Length></change>"),
+          2);
+    ASSERT_TRUE(StepUntil([this] {
+        TNodeData *node = core->FindNode("other.bob.1");
+        return node && core->GetData_(node, cnLength) == "4";
+    }));
+    EXPECT_TRUE(core->Conflicts().isEmpty());
+    EXPECT_EQ(Comment("other.bob.1"), "mine"); // rebuilt with the own edit, as the others will
+    EXPECT_EQ(core->FindNode("other.bob.1")->ChangeIndex, 1u);
+    EXPECT_TRUE(StepUntil([this] { return !core->ScanRunning(); }));
+    EXPECT_TRUE(journal->HasUnwrittenEvents());
+}
+
+TEST_F(SyncScanTest, OldJournalFoldersAreAppliedOnceAndWhole)
+{
+    // An imported document's old journal: every event of every whole diff file, once.
+    const QString old = dir.filePath(QStringLiteral("transactions/"));
+    ASSERT_TRUE(QDir().mkpath(old));
+    ASSERT_TRUE(testsupport::writeFile(old + "a.1.diff", DiffFile(Events({NewRow("a.1", 1, "one"),
+                                                                         ChangeRow("a.1", 2, 1, "two")}), 2)));
+    ASSERT_TRUE(testsupport::writeFile(old + "b.1.diff", DiffFile(NewRow("b.1", 1, "three"), 1)));
+    ASSERT_TRUE(testsupport::writeFile(old + "c.1.diff", "<document><diff index=\"1\"><new id=\"c.1\""));
+    core->SyncLoadTransactionsFrom(old);
+    EXPECT_EQ(Comment("a.1"), "two");
+    EXPECT_EQ(Comment("b.1"), "three");
+    EXPECT_EQ(core->FindNode("c.1"), nullptr);
+    EXPECT_TRUE(core->Conflicts().isEmpty());
+}

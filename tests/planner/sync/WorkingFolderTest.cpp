@@ -1,0 +1,379 @@
+// The shared working folder on real folders: layout, generations, presence files, the
+// identity lock, the recycle bin and trimming the history.
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "planner/CoreTestSupport.h"
+#include "sync/DirWatchThread.h"
+#include "Helper.h"
+#include "common/TestSupport.h"
+#include "sync/WorkingFolder.h"
+
+namespace {
+
+class WorkingFolderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        folder = temp.path() + QStringLiteral("/p");
+        QDir().mkpath(folder);
+        document = folder + QStringLiteral("/plan.zop");
+        ASSERT_TRUE(testsupport::writeFile(document, "<document />"));
+    }
+
+    QString docFolder() const { return folder + QStringLiteral("/.zop/plan.zop/"); }
+
+    QStringList entries(const QString &path) const
+    {
+        QDir dir(path);
+        return dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir temp;
+    QString folder;
+    QString document;
+};
+
+TEST_F(WorkingFolderTest, LayoutOfANewDocumentFolder)
+{
+    const QString me = UserIdentity();
+    TDirWatchThread journal(document);
+    EXPECT_EQ(journal.Filename(), document);
+    EXPECT_EQ(journal.GetTmpRootDirectory(), folder + QStringLiteral("/.zop/"));
+    EXPECT_EQ(journal.GetTmpDirectory(), docFolder());
+    EXPECT_EQ(journal.WorkingDir(), QStringLiteral("0"));
+    EXPECT_EQ(journal.GetWorkingDir(), docFolder() + QStringLiteral("0/"));
+    EXPECT_EQ(journal.GetWorkingFileName(), docFolder() + QStringLiteral("0/plan.zop"));
+    EXPECT_EQ(journal.GetWorkingFileName(QStringLiteral("4")), docFolder() + QStringLiteral("4/plan.zop"));
+    EXPECT_EQ(journal.GetLockedFileName(), docFolder() + QStringLiteral("0/plan.zop.locked"));
+    EXPECT_EQ(journal.GetUserFileName(), docFolder() + me + QStringLiteral(".user"));
+    EXPECT_EQ(journal.GetUserSettingsFileName(), docFolder() + me + QStringLiteral(".ini"));
+    EXPECT_EQ(journal.GetPossibleFileName(), document);
+
+    // The document was copied in as the first generation's working copy.
+    EXPECT_EQ(testsupport::readFile(journal.GetWorkingFileName()), QByteArray("<document />"));
+    EXPECT_FALSE(journal.isLocked());
+    EXPECT_TRUE(journal.HoldsIdentityLock());
+    EXPECT_FALSE(journal.JournalRefused());
+    testsupport::writeFile(journal.GetLockedFileName(), "x");
+    EXPECT_TRUE(journal.isLocked());
+}
+
+TEST_F(WorkingFolderTest, UnnamedDocumentTouchesNoFolder)
+{
+    const QString before = QDir::currentPath();
+    TDirWatchThread journal;
+    EXPECT_TRUE(journal.GetTmpDirectory().isEmpty());
+    EXPECT_TRUE(journal.GetWorkingFileName().isEmpty());
+    EXPECT_TRUE(journal.GetUserSettingsFileName().isEmpty());
+    EXPECT_TRUE(journal.GetPossibleFileName().endsWith(QStringLiteral(".zop")));
+    EXPECT_FALSE(journal.isLocked());
+    EXPECT_FALSE(QFileInfo::exists(before + QStringLiteral("/.zop")));
+}
+
+TEST_F(WorkingFolderTest, HistoryInfoCountsGenerationsAndBackups)
+{
+    TDirWatchThread journal(document);
+    const QString dir = journal.GetTmpDirectory();
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-2);
+    QDir(dir + QStringLiteral("0")).removeRecursively();
+    QDir().mkpath(dir + QStringLiteral("3"));
+    QDir().mkpath(dir + QStringLiteral("7"));
+    QDir().mkpath(dir + QStringLiteral("12~"));
+    QDir().mkpath(dir + QStringLiteral("abc"));
+    testsupport::writeFile(dir + QStringLiteral("HOST.anna.user"), "");
+    testsupport::writeFile(dir + QStringLiteral("9"), "a file is no generation");
+
+    int first = 0, last = 0, count = 0;
+    TDateTime newest = 0;
+    journal.GetHistoryInfo(first, last, count, newest, ltHistory);
+    EXPECT_EQ(first, 3);
+    EXPECT_EQ(last, 7);
+    EXPECT_EQ(count, 2);
+    EXPECT_GE(newest, QDateTimeToDateTime(start));
+    EXPECT_LE(newest, Now() + 1.0 / 86400);
+
+    journal.GetHistoryInfo(first, last, count, newest, ltBackup);
+    EXPECT_EQ(first, 12);
+    EXPECT_EQ(last, 12);
+    EXPECT_EQ(count, 1);
+
+    for (const QString &name : {QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("7"), QStringLiteral("12~")})
+        QDir(dir + name).removeRecursively();
+    journal.GetHistoryInfo(first, last, count, newest, ltHistory);
+    EXPECT_EQ(first, 2147483647);
+    EXPECT_EQ(last, 0);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(newest, 0);
+}
+
+TEST_F(WorkingFolderTest, NewestGenerationIsFoundAndItsWorkingCopyKept)
+{
+    for (int n = 0; n <= 4; ++n)
+        QDir().mkpath(docFolder() + QString::number(n));
+    testsupport::writeFile(docFolder() + QStringLiteral("4/plan.zop"), "<old working copy />");
+    {
+        TDirWatchThread journal(document);
+        EXPECT_EQ(journal.WorkingDir(), QStringLiteral("4"));
+        EXPECT_EQ(testsupport::readFile(journal.GetWorkingFileName()), QByteArray("<old working copy />"));
+
+        // The save road: lock copy, then generation Last + 1.
+        testsupport::writeFile(journal.GetLockedFileName(), "<document />");
+        int first = 0, last = 0, count = 0;
+        TDateTime newest = 0;
+        journal.GetHistoryInfo(first, last, count, newest, ltHistory);
+        ASSERT_TRUE(journal.SetWorkingDir(QString::number(last + 1)));
+        EXPECT_EQ(journal.WorkingDir(), QStringLiteral("5"));
+        EXPECT_TRUE(QFileInfo(docFolder() + QStringLiteral("5")).isDir());
+        EXPECT_FALSE(journal.isLocked());
+        EXPECT_TRUE(QFileInfo::exists(docFolder() + QStringLiteral("4/plan.zop.locked")));
+        EXPECT_FALSE(QFileInfo::exists(journal.GetWorkingFileName()));
+
+        const auto revertible = journal.RevertibleGenerations();
+        ASSERT_EQ(revertible.size(), 1);
+        EXPECT_EQ(revertible[0].Name, QStringLiteral("4"));
+        EXPECT_FALSE(revertible[0].Backup);
+        EXPECT_NEAR(revertible[0].Date, Now(), 5.0 / 86400);
+    }
+    // A later journal continues in the newest generation and copies the document in.
+    TDirWatchThread again(document);
+    EXPECT_EQ(again.WorkingDir(), QStringLiteral("5"));
+    EXPECT_EQ(testsupport::readFile(again.GetWorkingFileName()), QByteArray("<document />"));
+}
+
+TEST_F(WorkingFolderTest, PresenceFilesCountForSixtySeconds)
+{
+    const QString me = UserIdentity();
+    TDirWatchThread journal(document);
+    Touch(journal.GetUserFileName());
+    ASSERT_TRUE(QFileInfo::exists(journal.GetUserFileName()));
+    const QString other = journal.GetTmpDirectory() + QStringLiteral("HOST.bert.user");
+    const QString gone = journal.GetTmpDirectory() + QStringLiteral("HOST.carl.user");
+    Touch(other);
+    Touch(gone);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto setTime = [](const QString &name, const QDateTime &time) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    setTime(other, now.addSecs(-59));
+    setTime(gone, now.addSecs(-60));
+
+    const auto users = journal.PresentUsers(now);
+    QStringList names;
+    for (const auto &user : users) {
+        names.append(user.Name);
+        EXPECT_EQ(user.Own, user.Name == me) << user.Name.toStdString();
+    }
+    names.sort();
+    QStringList expected{me, QStringLiteral("HOST.bert")};
+    expected.sort();
+    EXPECT_EQ(names, expected);
+
+    // Touching again makes the presence current.
+    setTime(gone, now.addSecs(-3600));
+    Touch(gone);
+    EXPECT_LT(GetFileFileTime(gone).secsTo(QDateTime::currentDateTime()), 5);
+}
+
+TEST_F(WorkingFolderTest, JournalEndRemovesPresenceAndLock)
+{
+    QString user;
+    QString lock;
+    {
+        TDirWatchThread journal(document);
+        user = journal.GetUserFileName();
+        lock = journal.GetIdentityLockFileName();
+        Touch(user);
+        EXPECT_TRUE(QFileInfo::exists(lock));
+    }
+    EXPECT_FALSE(QFileInfo::exists(user));
+    EXPECT_FALSE(QFileInfo::exists(lock));
+}
+
+TEST_F(WorkingFolderTest, SecondJournalOfTheSameIdentityIsRefused)
+{
+    auto first = std::make_unique<TDirWatchThread>(document);
+    Touch(first->GetUserFileName());
+    {
+        TDirWatchThread second(document);
+        EXPECT_TRUE(second.JournalRefused());
+        EXPECT_FALSE(second.HoldsIdentityLock());
+    }
+    // The refused one leaves the first one's presence alone.
+    EXPECT_TRUE(QFileInfo::exists(first->GetUserFileName()));
+    first.reset();
+    TDirWatchThread third(document);
+    EXPECT_FALSE(third.JournalRefused());
+    EXPECT_TRUE(third.HoldsIdentityLock());
+}
+
+TEST_F(WorkingFolderTest, ListingReportsFilesAndFoldersAndSurvivesCallbackErrors)
+{
+    QDir().mkpath(folder + QStringLiteral("/sub"));
+    testsupport::writeFile(folder + QStringLiteral("/a.diff"), "12345");
+    testsupport::writeFile(folder + QStringLiteral("/b.txt"), "");
+    testsupport::writeFile(folder + QStringLiteral("/noext"), "");
+
+    QStringList files;
+    EXPECT_TRUE(ListFiles(folder + QLatin1Char('/'), QStringLiteral("*.*"),
+                          [&](const TSearchRec &rec) { files.append(rec.Name); }));
+    EXPECT_EQ(files, (QStringList{QStringLiteral("a.diff"), QStringLiteral("b.txt"), QStringLiteral("noext"),
+                                  QStringLiteral("plan.zop")}));
+
+    QStringList diffs;
+    qint64 size = 0;
+    ListFiles(folder + QLatin1Char('/'), QStringLiteral("*.diff"), [&](const TSearchRec &rec) {
+        diffs.append(rec.Name);
+        size = rec.Size;
+    });
+    EXPECT_EQ(diffs, QStringList{QStringLiteral("a.diff")});
+    EXPECT_EQ(size, 5);
+    EXPECT_EQ(GetFileSize(folder + QStringLiteral("/a.diff")), 5);
+    EXPECT_THROW(GetFileSize(folder + QStringLiteral("/missing")), EOSError);
+    EXPECT_EQ(GetFileTime(folder + QStringLiteral("/missing")), 0);
+    EXPECT_NE(GetFileTime(folder + QStringLiteral("/a.diff")), 0);
+
+    QStringList all;
+    bool sawFolder = false;
+    const bool ok = ListDirectories(folder + QLatin1Char('/'), QStringLiteral("*.*"), [&](const TSearchRec &rec) {
+        all.append(rec.Name);
+        if (rec.Name == QStringLiteral("sub"))
+            sawFolder = rec.Attr == faDirectory;
+        if (rec.Name == QStringLiteral("b.txt"))
+            throw EOSError(QStringLiteral("callback failed"));
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(sawFolder);
+    EXPECT_TRUE(all.contains(QStringLiteral(".")));
+    EXPECT_TRUE(all.contains(QStringLiteral("..")));
+    EXPECT_TRUE(all.contains(QStringLiteral("noext"))); // the listing went on after the error
+}
+
+TEST_F(WorkingFolderTest, TrashTakesFilesAndFoldersAndKeepsThemOnFailure)
+{
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                          + QStringLiteral("/Trash");
+    QDir(trash).removeRecursively();
+
+    const QString file = folder + QStringLiteral("/old.zop");
+    testsupport::writeFile(file, "old");
+    ASSERT_TRUE(MoveToTrash(file));
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(entries(trash + QStringLiteral("/files")).contains(QStringLiteral("old.zop")));
+
+    const QString sub = folder + QStringLiteral("/gen");
+    QDir().mkpath(sub + QStringLiteral("/inner"));
+    ASSERT_TRUE(MoveToTrash(sub));
+    EXPECT_FALSE(QFileInfo::exists(sub));
+
+    // A trash that cannot be used: the file stays where it is.
+    QDir(trash).removeRecursively();
+    testsupport::writeFile(trash, "not a folder");
+    const QString kept = folder + QStringLiteral("/kept.zop");
+    testsupport::writeFile(kept, "kept");
+    const QString cwd = QDir::currentPath();
+    // Nothing of the failed attempt may land in the current folder either.
+    QTemporaryDir work;
+    ASSERT_TRUE(QDir::setCurrent(work.path()));
+    QString error;
+    EXPECT_FALSE(MoveToTrash(kept, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(testsupport::readFile(kept), QByteArray("kept"));
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    ASSERT_TRUE(QDir::setCurrent(cwd));
+    QFile::remove(trash);
+
+    EXPECT_FALSE(MoveToTrash(folder + QStringLiteral("/missing")));
+}
+
+using WorkingFolderCoreTest = DocumentFolderTest;
+
+TEST_F(WorkingFolderCoreTest, ClearHistoryKeepsAtLeastTenNewestGenerations)
+{
+    core->NewDirWatchThread(document);
+    const QString dir = core->DirWatchThread()->GetTmpDirectory();
+    for (int n = 0; n <= 11; ++n)
+        QDir().mkpath(dir + QString::number(n));
+    core->DirWatchThread()->SetWorkingDir(QStringLiteral("11"));
+
+    core->FMaxHistoryFiles = 3;
+    core->ClearHistory();
+    EXPECT_EQ(core->FMaxHistoryFiles, 10);
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("0")));
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("1")));
+    for (int n = 2; n <= 11; ++n)
+        EXPECT_TRUE(QFileInfo(dir + QString::number(n)).isDir()) << n;
+
+    // A limit above 10 stays.
+    core->FMaxHistoryFiles = 12;
+    core->ClearHistory();
+    EXPECT_EQ(core->FMaxHistoryFiles, 12);
+}
+
+TEST_F(WorkingFolderCoreTest, ClearHistoryStopsAtTheFirstFolderThatStays)
+{
+    core->NewDirWatchThread(document);
+    const QString dir = core->DirWatchThread()->GetTmpDirectory();
+    for (int n = 0; n <= 12; ++n)
+        QDir().mkpath(dir + QString::number(n));
+    core->DirWatchThread()->SetWorkingDir(QStringLiteral("12"));
+    core->FMaxHistoryFiles = 10;
+
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                          + QStringLiteral("/Trash");
+    QDir(trash).removeRecursively();
+    testsupport::writeFile(trash, "not a folder");
+    core->ClearHistory(); // must come back although nothing can be moved
+    ASSERT_TRUE(QFile::remove(trash));
+    ASSERT_FALSE(QFileInfo::exists(trash));
+    for (int n = 0; n <= 12; ++n)
+        EXPECT_TRUE(QFileInfo(dir + QString::number(n)).isDir()) << n;
+
+    core->ClearHistory();
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("0")));
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("1")));
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("2")));
+    EXPECT_TRUE(QFileInfo::exists(dir + QStringLiteral("3")));
+}
+
+TEST_F(WorkingFolderCoreTest, SecondInstanceOfTheSameIdentityIsTold)
+{
+    TDirWatchThread other(document);
+    window.answers.push_back(mrOk);
+    core->NewDirWatchThread(document);
+    EXPECT_TRUE(core->DirWatchThread()->JournalRefused());
+    ASSERT_EQ(window.questions.size(), 1);
+    EXPECT_TRUE(window.questions[0].contains(document));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WorkingFolderTest, GenerationChangesAndTheEndStopTheScan)
+{
+    int stops = 0;
+    {
+        TDirWatchThread journal(document);
+        journal.SetScanStopper([&stops] { ++stops; });
+        journal.SetWorkingDir(QStringLiteral("0")); // the current one: nothing happens
+        EXPECT_EQ(stops, 0);
+        journal.SetWorkingDir(QStringLiteral("1"));
+        EXPECT_EQ(stops, 1);
+    }
+    EXPECT_EQ(stops, 2);
+}
+
+} // namespace
