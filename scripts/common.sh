@@ -5,7 +5,7 @@ VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 VELMORA_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-charts-dev libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libjpeg62-turbo-dev libxlsxwriter-dev libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
