@@ -11,10 +11,16 @@ VELMORA_PACKAGES=(
   fonts-dejavu-core
 )
 
+# Tools for looking at the program under a virtual display (scripts/screenshot); not needed to build.
+VELMORA_SCREENSHOT_PACKAGES=(xvfb xauth imagemagick x11-utils)
+
+# velmora_install_missing [package...]: the build's packages, or the ones named
 velmora_install_missing() {
   local missing=()
   local pkg
-  for pkg in "${VELMORA_PACKAGES[@]}"; do
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${VELMORA_PACKAGES[@]}")
+  for pkg in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$pkg")
     fi
