@@ -31,4 +31,9 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.write(data) == data.size();
 }
 
+QString dataFile(const QString &name)
+{
+    return QStringLiteral(VELMORA_TEST_DATA_DIR "/") + name;
+}
+
 } // namespace testsupport

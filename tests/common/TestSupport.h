@@ -13,4 +13,7 @@ void setTestRoot(const QString &path);
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &data);
 
+// A hand-written file of tests/data.
+QString dataFile(const QString &name);
+
 } // namespace testsupport

@@ -16,11 +16,6 @@
 
 namespace {
 
-QString DataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).absoluteDir().filePath(QStringLiteral("../../data/") + name);
-}
-
 class DocumentFileTest : public CoreTest
 {
 protected:
@@ -323,8 +318,8 @@ TEST_F(DocumentFileTest, UnreadableFilesAreRefusedAndLogged)
 
 TEST_F(DocumentFileTest, HandWrittenDocument)
 {
-    ASSERT_TRUE(QFileInfo::exists(DataFile(QStringLiteral("plain-document.zop"))));
-    ASSERT_TRUE(core->LoadFrom(DataFile(QStringLiteral("plain-document.zop"))));
+    ASSERT_TRUE(QFileInfo::exists(testsupport::dataFile(QStringLiteral("plain-document.zop"))));
+    ASSERT_TRUE(core->LoadFrom(testsupport::dataFile(QStringLiteral("plain-document.zop"))));
     EXPECT_TRUE(window.questions.isEmpty()); // 3.2 is older than this program
     EXPECT_FALSE(core->FSaveFileCompressed);
     EXPECT_EQ(core->FMaxHistoryFiles, 12);

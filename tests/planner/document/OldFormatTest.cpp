@@ -23,8 +23,7 @@ protected:
     // A copy of the hand-written old document with some lines replaced.
     QString OldDocument(const QString &name, const QList<QPair<QString, QString>> &replace = {})
     {
-        QString text = QString::fromLatin1(testsupport::readFile(
-            QFileInfo(QString::fromUtf8(__FILE__)).absoluteDir().filePath(QStringLiteral("../../data/old-document.zop"))));
+        QString text = QString::fromLatin1(testsupport::readFile(testsupport::dataFile(QStringLiteral("old-document.zop"))));
         EXPECT_FALSE(text.isEmpty());
         for (const auto &pair : replace)
             text.replace(pair.first, pair.second);
