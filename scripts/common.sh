@@ -33,10 +33,15 @@ velmora_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# velmora_build DIR BUILD_TYPE [extra cmake arguments...]
-velmora_build() {
+# velmora_configure DIR BUILD_TYPE [extra cmake arguments...]
+velmora_configure() {
   local dir=$1 type=$2
   shift 2
-  cmake -S "$VELMORA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" || return 1
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake -S "$VELMORA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
+}
+
+# velmora_build DIR BUILD_TYPE [extra cmake arguments...]
+velmora_build() {
+  velmora_configure "$@" || return 1
+  cmake --build "$1" --parallel "$(nproc)"
 }
