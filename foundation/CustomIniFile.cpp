@@ -61,9 +61,10 @@ bool TCustomIniFile::StrToIniInteger(const QString &text, int &value)
             return false;
     }
     if (hex) {
-        // Hexadecimal fills the 32 bits: $FFFFFFFF is -1.
-        const auto bits = static_cast<qint32>(static_cast<quint32>(acc));
-        value = negative ? -bits : bits;
+        // Hexadecimal fills the 32 bits: $FFFFFFFF is -1. Negated in unsigned arithmetic, so that
+        // -$80000000 stays the most negative value instead of overflowing.
+        const auto bits = static_cast<quint32>(acc);
+        value = static_cast<qint32>(negative ? 0u - bits : bits);
         return true;
     }
     if (negative ? acc > 2147483648ull : acc > 2147483647ull)

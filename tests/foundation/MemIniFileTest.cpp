@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <utility>
 
 #include "MemIniFile.h"
 #include "common/TestSupport.h"
@@ -133,6 +134,15 @@ TEST_F(MemIniFileTest, TypedValues)
     EXPECT_EQ(ini.ReadInteger("n", "min", 7), -2147483647 - 1);
     EXPECT_EQ(ini.ReadInteger("n", "empty", 7), 7);
     EXPECT_EQ(ini.ReadInteger("n", "absent", 7), 7);
+
+    // Negated hexadecimal wraps within 32 bits; the most negative value comes out as itself.
+    const std::pair<const char *, int> negatedHex[] = {
+        {"-$80000000", -2147483647 - 1}, {"-0x80000000", -2147483647 - 1}, {"$80000000", -2147483647 - 1},
+        {"-$1", -1}, {"-$FFFFFFFF", 1}, {"-0x7FFFFFFF", -2147483647}, {"-$100000000", 7}};
+    for (const auto &[text, expected] : negatedHex) {
+        ini.WriteString("n", "neg", text);
+        EXPECT_EQ(ini.ReadInteger("n", "neg", 7), expected) << text;
+    }
 
     ini.WriteInteger("n", "i", -42);
     EXPECT_EQ(ini.ReadString("n", "i", ""), "-42");
