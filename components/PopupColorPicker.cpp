@@ -373,11 +373,12 @@ void TColorPickerPopup::EndSelection(bool cancel)
             FSelectionColor = CellColor(FSelectedIndex);
         else if (FSelectedIndex == CustomCell && FCustomIndex != 0)
             FSelectionColor = CustomColor();
-        else if (FSelectedIndex == DefaultCell)
-            FSelectionColor = DefaultColor; // so that the caller can tell the default entry
         FModalResult = 1;
     }
     hide();
+    // The default entry has no colour of its own: SelectionColor stays, the caller hears of it.
+    if (!cancel && FSelectedIndex == DefaultCell)
+        emit DefaultSelected();
 }
 
 TColor TColorPickerPopup::CustomColor() const

@@ -85,6 +85,10 @@ public:
     // Where a pop-up of the given size opens for the control rectangle dest.
     static QPoint AlignedPosition(const QRect &available, const QRect &dest, const QSize &size);
 
+signals:
+    // The pop-up ended with OK on the default entry; SelectionColor is left as it was.
+    void DefaultSelected();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -220,6 +220,7 @@ TEST_F(PickerFixture, DefaultEntryByAcceleratorAndNotReachableWithoutText)
     EXPECT_EQ(hoverAfterUp, 0); // no default entry above the first row
 
     picker.SetDefaultText(QStringLiteral("&Automatic"));
+    QSignalSpy defaults(&picker, &TColorPickerPopup::DefaultSelected);
     picker.ShowPopupAligned();
     QTimer::singleShot(0, &picker, [&] {
         QTest::keyClick(&picker, Qt::Key_Up);
@@ -229,7 +230,31 @@ TEST_F(PickerFixture, DefaultEntryByAcceleratorAndNotReachableWithoutText)
     EXPECT_EQ(picker.ShowModal(), 1);
     EXPECT_EQ(hoverAfterUp, TColorPickerPopup::DefaultCell);
     EXPECT_EQ(picker.SelectedIndex(), TColorPickerPopup::DefaultCell);
-    EXPECT_EQ(picker.SelectionColor(), TColorPickerPopup::DefaultColor);
+    // The colour the caller set stays; the choice is told by the signal alone.
+    EXPECT_EQ(picker.SelectionColor(), Rgb(0, 0, 0));
+    EXPECT_EQ(defaults.count(), 1);
+
+    // Escape on the preselected default entry says nothing; a palette cell after it neither.
+    picker.SetSelectionColor(TColorPickerPopup::DefaultColor);
+    picker.ShowPopupAligned();
+    QTimer::singleShot(0, &picker, [&] { QTest::keyClick(&picker, Qt::Key_Escape); });
+    EXPECT_EQ(picker.ShowModal(), 2);
+    picker.ShowPopupAligned();
+    QTimer::singleShot(0, &picker, [&] {
+        QTest::mouseClick(&picker, Qt::LeftButton, {}, picker.CellCenter(16));
+    });
+    EXPECT_EQ(picker.ShowModal(), 1);
+    EXPECT_EQ(picker.SelectionColor(), Rgb(255, 0, 0));
+    EXPECT_EQ(defaults.count(), 1);
+
+    // The mouse on the default band ends the same way.
+    picker.ShowPopupAligned();
+    QTimer::singleShot(0, &picker, [&] {
+        QTest::mouseClick(&picker, Qt::LeftButton, {}, picker.DefaultTextRect().center());
+    });
+    EXPECT_EQ(picker.ShowModal(), 1);
+    EXPECT_EQ(picker.SelectionColor(), Rgb(255, 0, 0));
+    EXPECT_EQ(defaults.count(), 2);
 }
 
 TEST_F(PickerFixture, MouseOnCellsAndTheCustomComb)
