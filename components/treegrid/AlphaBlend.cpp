@@ -112,9 +112,13 @@ void AlphaBlendBits(const std::uint8_t *sourceBits, int sourceWidth, int sourceH
     if (!sourceBits)
         return;
     const int srcH = std::abs(sourceHeight);
+    // Columns where the lines start. Master alpha reads its lines from Target.X on and writes
+    // them from the destination's left edge.
+    const int srcX = mode == bmMasterAlpha ? target.x() : R.left();
+    const int dstX = mode == bmMasterAlpha ? 0 : target.x();
     // Offsets into R that stay inside both blocks.
-    const int ox0 = std::max({0, -R.left(), -target.x()});
-    const int ox1 = std::min({R.width(), sourceWidth - R.left(), destWidth - target.x()});
+    const int ox0 = std::max({0, -srcX, -dstX});
+    const int ox1 = std::min({R.width(), sourceWidth - srcX, destWidth - dstX});
     const int oy0 = std::max({0, -R.top(), -target.y()});
     const int oy1 = std::min({R.height(), srcH - R.top(), dstH - target.y()});
     if (ox1 <= ox0 || oy1 <= oy0)
@@ -122,8 +126,8 @@ void AlphaBlendBits(const std::uint8_t *sourceBits, int sourceWidth, int sourceH
     const int count = ox1 - ox0;
     auto *src = const_cast<std::uint8_t *>(sourceBits);
     for (int oy = oy0; oy < oy1; ++oy) {
-        const std::uint8_t *s = CalculateScanline(src, sourceWidth, sourceHeight, R.top() + oy) + (R.left() + ox0) * 4;
-        std::uint8_t *d = CalculateScanline(destBits, destWidth, destHeight, target.y() + oy) + (target.x() + ox0) * 4;
+        const std::uint8_t *s = CalculateScanline(src, sourceWidth, sourceHeight, R.top() + oy) + (srcX + ox0) * 4;
+        std::uint8_t *d = CalculateScanline(destBits, destWidth, destHeight, target.y() + oy) + (dstX + ox0) * 4;
         switch (mode) {
         case bmConstantAlpha: AlphaBlendLineConstant(s, d, count, constantAlpha, bias); break;
         case bmPerPixelAlpha: AlphaBlendLinePerPixel(s, d, count, bias); break;
@@ -178,7 +182,9 @@ void AlphaBlend(const QImage *source, QImage *destination, const QRect &R, QPoin
                    destination->bits(), destination->width(), -destination->height(), R, target, mode,
                    constantAlpha, bias);
     if (!destination->hasAlphaChannel()) {
-        const QRect touched = mode == bmConstantAlphaAndColor ? R : QRect(target, R.size());
+        const QRect touched = mode == bmConstantAlphaAndColor ? R
+                              : mode == bmMasterAlpha       ? QRect(QPoint(0, target.y()), R.size())
+                                                            : QRect(target, R.size());
         ForceOpaque(destination, touched);
     }
 }

@@ -40,6 +40,8 @@ std::uint8_t *CalculateScanline(std::uint8_t *bits, int width, int height, int r
 
 // Blends over raw pixel blocks (heights signed as above). R is in source pixels for modes 0-2
 // and in destination pixels for mode 3; Target is where R's top-left lands in the destination.
+// Master alpha places its lines otherwise: row R.Top + y of the source, from column Target.X,
+// goes to row Target.Y + y of the destination, from column 0.
 // The rectangle is clipped to both blocks. For mode 3, Bias carries the colour.
 void AlphaBlendBits(const std::uint8_t *sourceBits, int sourceWidth, int sourceHeight, std::uint8_t *destBits,
                     int destWidth, int destHeight, const QRect &R, QPoint target, TBlendMode mode,

@@ -79,6 +79,62 @@ TEST(AlphaBlend, PerPixelAndMasterAlphaTakeTheSourceAlphaByte)
               (Pixel{63, 63, 63, 16}));
 }
 
+TEST(AlphaBlend, MasterAlphaReadsFromTargetXAndWritesFromTheLeftEdge)
+{
+    // Every source pixel is different, so a pixel read from the wrong place shows.
+    QImage src(6, 4, QImage::Format_ARGB32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const Pixel p{std::uint8_t(10 * x + y), std::uint8_t(100 + 10 * x + y), std::uint8_t(40 * y + x), 192};
+            std::copy(p.begin(), p.end(), src.scanLine(y) + x * 4);
+        }
+    const Pixel back{5, 6, 7, 8};
+    QImage dst = Filled(7, 5, back);
+    const QRect R(1, 1, 3, 2);
+    const QPoint target(2, 2);
+    AlphaBlend(&src, &dst, R, target, bmMasterAlpha, 128, 0);
+    const int alpha = (192 * 128) >> 8;
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+            // Destination row Target.Y + oy, column ox takes source row R.Top + oy, column Target.X + ox.
+            const int ox = x, oy = y - target.y();
+            Pixel expected = back;
+            if (ox < R.width() && oy >= 0 && oy < R.height()) {
+                const Pixel s = At(src, target.x() + ox, R.top() + oy);
+                for (int c = 0; c < 4; ++c)
+                    expected[c] = std::uint8_t((alpha * (s[c] - back[c]) + 256 * back[c]) >> 8);
+            }
+            EXPECT_EQ(At(dst, x, y), expected) << x << "," << y;
+        }
+
+    // Clipped to both pictures: Target.X + width runs past the source's right edge, the rows
+    // past the destination's bottom. Only source columns 4..5 of row 0 land, at columns 0..1 of row 4.
+    QImage clipped = Filled(7, 5, back);
+    AlphaBlend(&src, &clipped, QRect(0, 0, 5, 3), QPoint(4, 4), bmMasterAlpha, 256, 0);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+            const bool hit = y == 4 && x < 2;
+            if (hit)
+                EXPECT_EQ(At(clipped, x, y)[2], std::uint8_t((192 * ((4 + x) - 7) + 256 * 7) >> 8)) << x;
+            else
+                EXPECT_EQ(At(clipped, x, y), back) << x << "," << y;
+        }
+
+    // Bottom-up and top-down blocks agree for this mode too.
+    const int w = 6, h = 4;
+    std::vector<std::uint8_t> srcTop(src.constBits(), src.constBits() + w * h * 4), dstTop(w * h * 4, 10);
+    auto flip = [&](const std::vector<std::uint8_t> &v) {
+        std::vector<std::uint8_t> out(v.size());
+        for (int y = 0; y < h; ++y)
+            std::copy_n(v.begin() + y * w * 4, w * 4, out.begin() + (h - 1 - y) * w * 4);
+        return out;
+    };
+    std::vector<std::uint8_t> srcBottom = flip(srcTop), dstBottom = flip(dstTop);
+    AlphaBlendBits(srcTop.data(), w, -h, dstTop.data(), w, -h, R, target, bmMasterAlpha, 200, 0);
+    AlphaBlendBits(srcBottom.data(), w, h, dstBottom.data(), w, h, R, target, bmMasterAlpha, 200, 0);
+    EXPECT_EQ(flip(dstBottom), dstTop);
+}
+
 TEST(AlphaBlend, ColourModePutsEachColourByteInItsChannel)
 {
     QImage dst = Filled(3, 2, Pixel{10, 20, 30, 40});
