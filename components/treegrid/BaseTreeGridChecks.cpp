@@ -134,12 +134,12 @@ bool TBaseTreeGrid::ChangeCheckState(PGridNode node, TCheckState value)
             else
                 ++unchecked;
         }
+        // When no child took a state of its own (all refused, or none is a box), the requested
+        // value stands.
         if (mixed > 0)
             value = csMixedNormal;
         else if (checked > 0)
             value = unchecked > 0 ? csMixedNormal : csCheckedNormal;
-        else if (unchecked > 0)
-            value = csUncheckedNormal; // every box child refused: the parent shows what they are
     }
 
     if (node->CheckType == TCheckType::ctRadioButton && isChecked(value)) {
@@ -191,8 +191,7 @@ bool TBaseTreeGrid::CheckParentCheckState(PGridNode node, TCheckState newCheckSt
     else
         parentState = csCheckedNormal;
 
-    if (parent->CheckState == parentState)
-        return true;
+    // The parent is asked even when its state stays: its handler may refuse the child's change.
     const bool allowed = DoChecking(parent, parentState);
     // The parent's own change carries the state on to the grandparent, once.
     if (allowed)

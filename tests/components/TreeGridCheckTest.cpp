@@ -86,8 +86,16 @@ TEST(TreeGridCheckTest, TriStateParentsFollowTheirChildren)
     EXPECT_EQ(f.checking[f.root], 1);
     EXPECT_EQ(f.checked.count(f.groups[1]), 0u);
 
-    // Unchecking the rest of the group makes it unchecked; the top stays mixed.
+    // A parent whose state stays is still asked, and its own parent too.
+    f.resetCounts();
     f.tree.SetCheckState(f.boxes[0][0], csUncheckedNormal);
+    EXPECT_EQ(f.state(f.groups[0]), csMixedNormal);
+    EXPECT_EQ(f.checking[f.groups[0]], 1);
+    EXPECT_EQ(f.checking[f.root], 1);
+    EXPECT_EQ(f.checked[f.boxes[0][0]], 1);
+    EXPECT_EQ(f.checking.count(f.groups[1]), 0u);
+
+    // Unchecking the rest of the group makes it unchecked; the top stays mixed.
     f.tree.SetCheckState(f.boxes[0][2], csUncheckedNormal);
     EXPECT_EQ(f.state(f.groups[0]), csUncheckedNormal);
     EXPECT_EQ(f.state(f.root), csMixedNormal);
@@ -118,13 +126,29 @@ TEST(TreeGridCheckTest, RefusedChildrenLeaveTheParentMixed)
     EXPECT_EQ(f.state(f.groups[0]), csMixedNormal);
     EXPECT_EQ(f.state(f.root), csMixedNormal);
 
-    // When every box refuses, the group shows what its boxes are.
+    // When every box refuses, the group keeps the state it was asked for.
     f.tree.OnChecking = [&](TBaseTreeGrid *, PGridNode node, TCheckState &, bool &allowed) {
         if (node->Parent == f.groups[1])
             allowed = false;
     };
     f.tree.SetCheckState(f.groups[1], csCheckedNormal);
-    EXPECT_EQ(f.state(f.groups[1]), csUncheckedNormal);
+    for (PGridNode box : f.boxes[1])
+        EXPECT_EQ(f.state(box), csUncheckedNormal);
+    EXPECT_EQ(f.state(f.groups[1]), csCheckedNormal);
+
+    // A parent that refuses, even without a change of its own, makes the child's change report
+    // failure: the child's state is set, but it hears no OnChecked.
+    f.tree.OnChecking = [&](TBaseTreeGrid *, PGridNode node, TCheckState &, bool &allowed) {
+        if (node == f.groups[0])
+            allowed = false;
+    };
+    f.checked.clear();
+    ASSERT_EQ(f.state(f.groups[0]), csMixedNormal);
+    f.tree.SetCheckState(f.boxes[0][1], csUncheckedNormal);
+    EXPECT_EQ(f.state(f.boxes[0][1]), csUncheckedNormal);
+    EXPECT_EQ(f.state(f.groups[0]), csMixedNormal);
+    EXPECT_EQ(f.checked.count(f.boxes[0][1]), 0u);
+    f.tree.OnChecking = nullptr;
 
     // A handler may change the new state.
     f.tree.OnChecking = [&](TBaseTreeGrid *, PGridNode, TCheckState &newState, bool &) {
