@@ -1,5 +1,7 @@
 #include "core/DocumentTypes.h"
 
+#include "Language.h"
+
 const std::array<QString, WhichTableCount> TableNames = {
     QStringLiteral("tbTable"),
     QStringLiteral("tbExclude"),
@@ -46,4 +48,12 @@ TColumnType ColumnTypeName2Type(const QString &name)
         if (ColumnTypeNames[std::size_t(i)] == name)
             return TColumnType(i);
     return ctText;
+}
+
+QString DefaultAbsentReasonsText()
+{
+    const QString quotes = QStringLiteral("\"\"\"");
+    const QString separator = quotes + QLatin1Char(',') + quotes;
+    return quotes + Translate(QStringLiteral("Holiday")) + separator + Translate(QStringLiteral("Sick")) + separator
+           + Translate(QStringLiteral("Other")) + quotes;
 }

@@ -74,6 +74,10 @@ extern const std::array<QString, ColumnTypeCount> ColumnTypeNames;
 // The cell texts of a yes/no cell: index 0 "Nein", index 1 "Ja".
 extern const std::array<QString, 2> BoolNames;
 
+// The absent-reason pick list of a new document as one comma text: each translated reason is an
+// entry of its own, quoted.
+QString DefaultAbsentReasonsText();
+
 // The column type whose name equals `name` exactly; ctText when none does.
 TColumnType ColumnTypeName2Type(const QString &name);
 // The yes/no cell text of a flag.

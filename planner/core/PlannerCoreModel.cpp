@@ -469,8 +469,6 @@ void TPlannerCore::CreateBasicTable(TWhichTable table)
         }
         CreateDefaultWeekInfo();
     } else {
-        QStringList &reasons = GetHeader(table, GetConnection(table, cnColor))->Strings;
-        for (const char *reason : {"Holiday", "Sick", "Other"})
-            reasons.append(CommaTextOf({Translate(QString::fromLatin1(reason))}));
+        GetHeader(table, GetConnection(table, cnColor))->Strings = ParseCommaText(DefaultAbsentReasonsText());
     }
 }

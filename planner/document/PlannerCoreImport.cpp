@@ -172,10 +172,8 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
 
     const int reasonColumn = GetConnection(tbExclude, cnColor);
     if (reasonColumn >= 0) {
-        const QString reasons = CommaTextOf({Translate(QStringLiteral("Holiday")), Translate(QStringLiteral("Sick")),
-                                             Translate(QStringLiteral("Other"))});
-        GetHeader(tbExclude, reasonColumn)->Strings =
-            ParseCommaText(ini.ReadString(QStringLiteral("Header"), QStringLiteral("HolidayReason"), reasons));
+        GetHeader(tbExclude, reasonColumn)->Strings = ParseCommaText(
+            ini.ReadString(QStringLiteral("Header"), QStringLiteral("HolidayReason"), DefaultAbsentReasonsText()));
     }
 
     ResetPositionGroups();

