@@ -403,8 +403,10 @@ void TPlannerCore::ActionDeleteNodeExecute(bool editing)
         return;
     TBaseTreeGrid *grid = GetTable(FActiveTable);
     const int count = grid->SelectedCount();
-    if (count <= 0)
+    if (count <= 0) {
+        UpdateStatusBar();
         return;
+    }
     const QString question =
         count == 1 ? Translate(QStringLiteral("Delete selected task?"))
                    : Translate(QStringLiteral("Delete all %s selected tasks?"), {QString::number(count)});

@@ -315,9 +315,11 @@ TEST_F(CoreTest, EverySelector)
 
 TEST_F(CoreTest, DeleteAndAddActions)
 {
-    // Nothing selected: no question.
+    // Nothing selected: no question, but the status bar is refreshed.
+    window.status[0] = QStringLiteral("stale");
     core->ActionDeleteNodeExecute();
     EXPECT_TRUE(window.questions.isEmpty());
+    EXPECT_EQ(window.status[0], QStringLiteral("Table total: 0"));
 
     TNodeData *a = AddTask("Position 1", "04.03.2024", "1");
     TNodeData *b = AddTask("Position 1", "05.03.2024", "1");

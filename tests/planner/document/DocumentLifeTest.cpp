@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QFile>
 #include <QPointer>
 #include <QStatusBar>
@@ -181,6 +182,15 @@ TEST(MainFormTest, StartsWithANewDocumentAndClosesOffscreen)
     EXPECT_EQ(form->questions.size(), asked + 1);
     EXPECT_EQ(form->questions.last(), QStringLiteral("Delete selected task?"));
     EXPECT_EQ(form->Core().GetTableRowCount(tbExclude), 2);
+
+    // Delete with nothing selected asks nothing, but the status bar is brought up to date.
+    grid->ClearSelection();
+    auto *total = form->findChild<QLabel *>(QStringLiteral("StatusPanel0"));
+    ASSERT_NE(total, nullptr);
+    total->setText(QStringLiteral("stale"));
+    form->ActionDeleteNode->trigger();
+    EXPECT_EQ(form->questions.size(), asked + 1);
+    EXPECT_EQ(total->text(), QStringLiteral("Table total: 2"));
 
     // The new rows are unwritten: closing asks, and No closes without saving.
     form->answers = {mrNo};
