@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "AtomicFile.h"
 #include "BlockCompress.h"
 #include "Cp1252.h"
 
@@ -289,19 +289,5 @@ bool TMemIniFile::UpdateFile(bool compress)
         FLastError = QStringLiteral("The file is read-only.");
         return false;
     }
-    QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        FLastError = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        FLastError = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        FLastError = file.errorString();
-        return false;
-    }
-    return true;
+    return platform::writeFileAtomically(FFileName, bytes, &FLastError);
 }

@@ -1,12 +1,12 @@
 #include "XmlTree.h"
 
+#include "AtomicFile.h"
 #include "BlockCompress.h"
 #include "Cp1252.h"
 #include "StreamIO.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 
 TXMLTree::TXMLTree() : TXMLNode(QStringLiteral("root"), QString(), nullptr) {}
 
@@ -83,19 +83,16 @@ bool TXMLTree::SaveToStream(QIODevice &stream, bool compress, const TXMLErrorHan
 
 bool TXMLTree::SaveToFile(const QString &fileName, bool compress, const TXMLErrorHandler &onError)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (onError)
-            onError(QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString()));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!SaveToStream(buffer, compress, onError))
         return false;
-    }
-    if (!SaveToStream(file, compress, onError)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
+    buffer.close();
+    QString error;
+    if (!platform::writeFileAtomically(fileName, bytes, &error)) {
         if (onError)
-            onError(QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString()));
+            onError(error);
         return false;
     }
     return true;

@@ -11,7 +11,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -21,6 +20,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "AtomicFile.h"
 #include "Log.h"
 
 namespace {
@@ -248,13 +248,13 @@ bool TInstanceLink::writeEntry()
     o.insert(QStringLiteral("socket"), FSocketName);
     o.insert(QStringLiteral("title"), FTitle);
 
-    QSaveFile file(entryPath(FId));
     const QByteArray data = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
+    QString error;
+    if (platform::writeFileAtomically(entryPath(FId), data, &error))
         return true;
     if (!FWriteFailureLogged) {
         FWriteFailureLogged = true;
-        Log(QStringLiteral("Instance link: cannot write %1: %2").arg(entryPath(FId), file.errorString()));
+        Log(QStringLiteral("Instance link: ") + error);
     }
     return false;
 }

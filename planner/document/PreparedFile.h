@@ -11,15 +11,15 @@
 //       report(file.ErrorString());    // version goes to `trash`
 //
 // A prepared file that is never committed is removed again when the object dies. The
-// temporary name is hidden and never ends in ".diff".
+// temporary name is hidden and never ends in ".diff"; the writing itself is the platform's
+// checked atomic write.
 
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
-#include <memory>
 
-class QTemporaryFile;
+#include "AtomicFile.h"
 
 class TPreparedFile
 {
@@ -44,10 +44,13 @@ public:
     const QString &FileName() const { return FFileName; }
     const QString &ErrorString() const { return FError; }
 
-private:
-    bool Fail(const QString &message);
+    // Hidden folders in which a commit holds the previous version for the recycle bin start
+    // with this after the file's name; one left behind by a killed save may be removed.
+    static QString HoldFolderMarker() { return QStringLiteral(".previous-"); }
 
+private:
     QString FFileName;
     QString FError;
-    std::unique_ptr<QTemporaryFile> FTemp;
+    platform::TAtomicFile FFile;
+    bool FPrepared = false;
 };

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "AtomicFile.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
@@ -154,9 +155,9 @@ void TDirWatchThread::FindWorkingDirectory(bool copyDocument)
     TDateTime newest = 0;
     GetHistoryInfo(first, last, count, newest, ltHistory);
     SetWorkingDir(QString::number(last));
-    // An existing working copy is never overwritten (QFile::copy refuses).
-    if (copyDocument && !FFileName.isEmpty() && QFileInfo::exists(FFileName))
-        QFile::copy(FFileName, GetWorkingFileName());
+    if (copyDocument && !FFileName.isEmpty() && QFileInfo::exists(FFileName)
+        && !QFileInfo::exists(GetWorkingFileName()))
+        SeedWorkingCopy(FFileName);
 }
 
 bool TDirWatchThread::SetWorkingDir(const QString &dir)
@@ -174,6 +175,28 @@ bool TDirWatchThread::SetWorkingDir(const QString &dir)
         return false;
     }
     return true;
+}
+
+bool TDirWatchThread::SeedWorkingCopy(const QString &source)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Log(QStringLiteral("Cannot copy %1: %2").arg(source, file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Log(QStringLiteral("Cannot copy %1: %2").arg(source, file.errorString()));
+        return false;
+    }
+    // Whole or not at all, and an existing working copy is never overwritten: another
+    // instance may have seeded it at the same moment.
+    platform::TAtomicFile target(GetWorkingFileName());
+    if (target.Prepare(bytes) && target.Commit(false))
+        return true;
+    if (!target.Exists())
+        Log(target.ErrorString());
+    return false;
 }
 
 void TDirWatchThread::SetNeedReload(bool value)

@@ -78,6 +78,8 @@ public:
     // Makes the highest-numbered generation current ("0" when there is none) and, when asked,
     // copies the document in as its working copy unless it has one.
     void FindWorkingDirectory(bool copyDocument);
+    // Copies `source` in as the current generation's working copy unless it has one.
+    bool SeedWorkingCopy(const QString &source);
     // Makes generation folder dir current, creating it with its parents. Stops the scan and
     // forgets the files of the previous generation. False when the folder cannot be made.
     bool SetWorkingDir(const QString &dir);

@@ -10,12 +10,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
 #include <map>
 
+#include "AtomicFile.h"
 #include "sync/CoreJournalFormat.h"
 #include "sync/DirWatchThread.h"
 #include "Helper.h"
@@ -427,15 +427,13 @@ bool SeedFromLockCopy(const QString &tmpDirectory, const QString &documentName)
         || !lockCopy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")}))
         return false;
     QFile source(locked);
-    QSaveFile target(working);
-    target.setDirectWriteFallback(false);
-    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) {
-        Log(QStringLiteral("Cannot seed %1 from %2").arg(working, locked));
+    if (!source.open(QIODevice::ReadOnly)) {
+        Log(QStringLiteral("Cannot seed %1 from %2: %3").arg(working, locked, source.errorString()));
         return false;
     }
-    const QByteArray bytes = source.readAll();
-    if (target.write(bytes) != bytes.size() || !target.commit()) {
-        Log(QStringLiteral("Cannot seed %1: %2").arg(working, target.errorString()));
+    QString error;
+    if (!platform::writeFileAtomically(working, source.readAll(), &error)) {
+        Log(error);
         return false;
     }
     Log(QStringLiteral("An interrupted save left %1 without a working copy; seeded from %2").arg(working, locked));

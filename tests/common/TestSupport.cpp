@@ -1,6 +1,14 @@
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -34,6 +42,64 @@ bool writeFile(const QString &path, const QByteArray &data)
 QString dataFile(const QString &name)
 {
     return QStringLiteral(VELMORA_TEST_DATA_DIR "/") + name;
+}
+
+TSmallFileSystem::TSmallFileSystem(qint64 bytes)
+{
+    if (::geteuid() != 0) {
+        FWhy = QStringLiteral("needs root to mount a small file system");
+        return;
+    }
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/velmora-full-XXXXXX"));
+    dir.setAutoRemove(false);
+    if (!dir.isValid()) {
+        FWhy = QStringLiteral("no temporary folder");
+        return;
+    }
+    FPath = dir.path();
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    if (::mount("tmpfs", QFile::encodeName(FPath).constData(), "tmpfs", 0, options.constData()) != 0) {
+        FWhy = QStringLiteral("cannot mount tmpfs: ") + QString::fromLocal8Bit(std::strerror(errno));
+        QDir().rmdir(FPath);
+        return;
+    }
+    FMounted = true;
+}
+
+TSmallFileSystem::~TSmallFileSystem()
+{
+    if (FMounted)
+        ::umount2(QFile::encodeName(FPath).constData(), MNT_DETACH);
+    if (!FPath.isEmpty())
+        QDir().rmdir(FPath);
+}
+
+qint64 TSmallFileSystem::Free() const
+{
+    struct statvfs info;
+    if (!FMounted || ::statvfs(QFile::encodeName(FPath).constData(), &info) != 0)
+        return 0;
+    return qint64(info.f_bavail) * qint64(info.f_frsize);
+}
+
+bool TSmallFileSystem::FillUp(qint64 leave)
+{
+    QFile filler(FPath + QStringLiteral("/.filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray block(4096, 'x');
+    while (Free() > leave) {
+        const qint64 want = std::min<qint64>(block.size(), Free() - leave);
+        if (filler.write(block.constData(), want) != want || !filler.flush())
+            break;
+    }
+    filler.close();
+    return Free() <= leave + 4096;
+}
+
+void TSmallFileSystem::Release()
+{
+    QFile::remove(FPath + QStringLiteral("/.filler"));
 }
 
 } // namespace testsupport

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 namespace testsupport {
 
@@ -15,5 +16,31 @@ bool writeFile(const QString &path, const QByteArray &data);
 
 // A hand-written file of tests/data.
 QString dataFile(const QString &name);
+
+// A small file system of its own (tmpfs) mounted on a fresh folder, for tests of a full disk.
+// Needs root; without it Mounted() is false and Why() says so (the test skips itself).
+class TSmallFileSystem
+{
+public:
+    explicit TSmallFileSystem(qint64 bytes);
+    ~TSmallFileSystem();
+    TSmallFileSystem(const TSmallFileSystem &) = delete;
+    TSmallFileSystem &operator=(const TSmallFileSystem &) = delete;
+
+    bool Mounted() const { return FMounted; }
+    const QString &Why() const { return FWhy; }
+    const QString &Path() const { return FPath; }
+    // Bytes still free.
+    qint64 Free() const;
+    // Takes space with a filler file until at most `leave` bytes are free.
+    bool FillUp(qint64 leave);
+    // Gives the filler's space back.
+    void Release();
+
+private:
+    QString FPath;
+    QString FWhy;
+    bool FMounted = false;
+};
 
 } // namespace testsupport

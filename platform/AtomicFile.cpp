@@ -1,0 +1,165 @@
+#include "AtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// The rename itself must survive a crash, not only the file's bytes.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+QString systemErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isAtomicTemporaryName(const QString &name)
+{
+    // "." + target + "." + six characters + ".tmp"
+    return name.startsWith(QLatin1Char('.')) && name.endsWith(QStringLiteral(".tmp")) && name.size() > 12
+           && name.at(name.size() - 11) == QLatin1Char('.');
+}
+
+TAtomicFile::TAtomicFile(const QString &fileName)
+    : FFileName(fileName)
+{
+}
+
+TAtomicFile::~TAtomicFile()
+{
+    Discard();
+}
+
+void TAtomicFile::Discard()
+{
+    if (!FTemporary.isEmpty())
+        ::unlink(encoded(FTemporary).constData());
+    FTemporary.clear();
+}
+
+bool TAtomicFile::Fail(const QString &reason)
+{
+    FError = QStringLiteral("Cannot write \"%1\": %2").arg(FFileName, reason);
+    return false;
+}
+
+bool TAtomicFile::Prepare(const QByteArray &bytes)
+{
+    Discard();
+    FError.clear();
+    const QFileInfo target(FFileName);
+    if (FFileName.isEmpty() || target.fileName().isEmpty())
+        return Fail(QStringLiteral("no file name"));
+    if (target.isDir())
+        return Fail(QStringLiteral("a folder of that name exists"));
+    const QString folder = target.absolutePath();
+
+    int fd = -1;
+    QString temporary;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        const QString suffix =
+            QString::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36) // 36^6
+                .rightJustified(6, QLatin1Char('0'));
+        temporary = folder + QStringLiteral("/.") + target.fileName() + QLatin1Char('.') + suffix
+                    + QStringLiteral(".tmp");
+        fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return Fail(systemErrorText(errno));
+    }
+    if (fd < 0)
+        return Fail(QStringLiteral("no free temporary name"));
+    FTemporary = temporary;
+
+    const auto failAndClose = [&](int error) {
+        ::close(fd);
+        Discard();
+        return Fail(systemErrorText(error));
+    };
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t put = ::write(fd, data, size_t(std::min<qint64>(left, 1 << 20)));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return failAndClose(errno);
+        }
+        if (put == 0)
+            return failAndClose(EIO);
+        data += put;
+        left -= put;
+    }
+    // The data reaches the disk here; a full disk or an I/O error may only show now.
+    if (::fsync(fd) != 0)
+        return failAndClose(errno);
+    // Other users of a shared folder read the file too: keep the old file's rights.
+    struct stat old;
+    if (::stat(encoded(FFileName).constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        Discard();
+        return Fail(systemErrorText(error));
+    }
+    return true;
+}
+
+bool TAtomicFile::Commit(bool overwrite)
+{
+    FExists = false;
+    if (FTemporary.isEmpty())
+        return FError.isEmpty() ? Fail(QStringLiteral("nothing prepared")) : false;
+    const QByteArray from = encoded(FTemporary);
+    const QByteArray to = encoded(FFileName);
+    if (overwrite) {
+        if (::rename(from.constData(), to.constData()) != 0)
+            return Fail(systemErrorText(errno));
+    } else {
+        // A second name that fails when the target exists: never replaces anything.
+        if (::link(from.constData(), to.constData()) != 0) {
+            const int error = errno;
+            FExists = error == EEXIST;
+            return Fail(systemErrorText(error));
+        }
+        ::unlink(from.constData());
+    }
+    FTemporary.clear();
+    syncFolder(QFileInfo(FFileName).absolutePath());
+    return true;
+}
+
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
+{
+    TAtomicFile file(fileName);
+    if (file.Prepare(bytes) && file.Commit())
+        return true;
+    if (error)
+        *error = file.ErrorString();
+    return false;
+}
+
+} // namespace platform

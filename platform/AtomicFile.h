@@ -1,0 +1,63 @@
+#pragma once
+
+// Replacing a file that other processes read, so that at every moment the complete old or
+// the complete new version stands under its name:
+//
+//   platform::TAtomicFile file(name);
+//   if (!file.Prepare(bytes))   // every byte written, checked and synced under a temporary
+//       report(file.ErrorString()); // name beside the target; nothing else changed
+//   if (!file.Commit())         // renamed over the target, the folder synced
+//       report(file.ErrorString()); // the old file still stands
+//
+// Every write and the final sync are checked here: a full disk or an I/O error shows up as a
+// failure with the system's reason ("No space left on device"), never as an empty file. A
+// prepared file that is never committed is removed when the object dies. Temporary names
+// are hidden (a leading dot) and end in ".tmp".
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+class TAtomicFile
+{
+public:
+    explicit TAtomicFile(const QString &fileName);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile &) = delete;
+    TAtomicFile &operator=(const TAtomicFile &) = delete;
+
+    // Writes and syncs the bytes under a temporary name in the target's folder (which must
+    // exist). False when anything fails; the target is untouched then.
+    bool Prepare(const QByteArray &bytes);
+    // Puts the prepared file under the target's name. With `overwrite` false an existing
+    // target is kept (and the result is false with `Exists()` true). False on failure; the
+    // previous file then still stands.
+    bool Commit(bool overwrite = true);
+    // Removes a prepared file that will not be committed.
+    void Discard();
+
+    const QString &FileName() const { return FFileName; }
+    const QString &ErrorString() const { return FError; }
+    // The last Commit found the target there and kept it.
+    bool Exists() const { return FExists; }
+
+private:
+    bool Fail(const QString &reason);
+
+    QString FFileName;
+    QString FTemporary;
+    QString FError;
+    bool FExists = false;
+};
+
+// Prepare and Commit in one go. On failure `error` (when given) says why.
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
+
+// Whether `name` is a temporary name of the writes above for a file in that folder.
+bool isAtomicTemporaryName(const QString &name);
+
+// The text of the last system error (errno) of this thread.
+QString systemErrorText(int error);
+
+} // namespace platform

@@ -1,0 +1,135 @@
+// The checked atomic replacement of a file: whole or not at all, the system's reason on
+// failure, the old file kept, no temporary file left behind.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "AtomicFile.h"
+#include "common/TestSupport.h"
+
+namespace {
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+TEST(AtomicFile, ReplacesWholeKeepsRightsAndLeavesNoTemporaryFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString name = dir.filePath(QStringLiteral("sub/plan.zop"));
+    QString error;
+    EXPECT_FALSE(platform::writeFileAtomically(name, "first", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("No such file or directory"))) << error.toStdString();
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("sub"))));
+    ASSERT_TRUE(platform::writeFileAtomically(name, "first", &error)) << error.toStdString();
+    EXPECT_EQ(testsupport::readFile(name), QByteArray("first"));
+    ASSERT_TRUE(QFile::setPermissions(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+
+    const QByteArray big(3 * 1024 * 1024 + 17, 'b');
+    ASSERT_TRUE(platform::writeFileAtomically(name, big, &error)) << error.toStdString();
+    EXPECT_EQ(testsupport::readFile(name), big);
+    EXPECT_EQ(QFile::permissions(name) & 0x7077,
+              (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup) & 0x7077);
+    EXPECT_EQ(Entries(dir.filePath(QStringLiteral("sub"))), QStringList{QStringLiteral("plan.zop")});
+
+    // Without overwriting, an existing file stays and the caller learns that it was there.
+    platform::TAtomicFile keep(name);
+    ASSERT_TRUE(keep.Prepare("other"));
+    EXPECT_FALSE(keep.Commit(false));
+    EXPECT_TRUE(keep.Exists());
+    keep.Discard();
+    EXPECT_EQ(testsupport::readFile(name), big);
+    platform::TAtomicFile fresh(dir.filePath(QStringLiteral("sub/new.zop")));
+    ASSERT_TRUE(fresh.Prepare("new"));
+    EXPECT_TRUE(fresh.Commit(false));
+    EXPECT_EQ(testsupport::readFile(dir.filePath(QStringLiteral("sub/new.zop"))), QByteArray("new"));
+
+    // A prepared file that is dropped leaves nothing.
+    {
+        platform::TAtomicFile dropped(name);
+        ASSERT_TRUE(dropped.Prepare("dropped"));
+        EXPECT_EQ(Entries(dir.filePath(QStringLiteral("sub"))).size(), 3);
+    }
+    EXPECT_EQ(Entries(dir.filePath(QStringLiteral("sub"))),
+              (QStringList{QStringLiteral("new.zop"), QStringLiteral("plan.zop")}));
+
+    // Temporary names are recognisable and never end in ".diff".
+    platform::TAtomicFile named(dir.filePath(QStringLiteral("a.1.diff")));
+    ASSERT_TRUE(named.Prepare("x"));
+    const QStringList during = Entries(dir.path());
+    QString temporary;
+    for (const QString &entry : during)
+        if (entry.startsWith(QStringLiteral(".a.1.diff")))
+            temporary = entry;
+    EXPECT_TRUE(platform::isAtomicTemporaryName(temporary)) << temporary.toStdString();
+    EXPECT_FALSE(temporary.endsWith(QStringLiteral(".diff")));
+    EXPECT_FALSE(platform::isAtomicTemporaryName(QStringLiteral("a.1.diff")));
+}
+
+TEST(AtomicFile, FailuresCarryTheSystemsReasonAndKeepTheOldFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString name = dir.filePath(QStringLiteral("plan.zop"));
+    ASSERT_TRUE(platform::writeFileAtomically(name, "old"));
+
+    // A file-size limit refuses the write part-way (works without root).
+    struct rlimit previous;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = previous;
+    tight.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    QString error;
+    const bool written = platform::writeFileAtomically(name, QByteArray(5000, 'n'), &error);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(error.contains(QStringLiteral("File too large"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(name)) << error.toStdString();
+    EXPECT_EQ(testsupport::readFile(name), QByteArray("old"));
+    EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("plan.zop")});
+
+    // A file in place of the folder.
+    ASSERT_TRUE(testsupport::writeFile(dir.filePath(QStringLiteral("file")), "x"));
+    EXPECT_FALSE(platform::writeFileAtomically(dir.filePath(QStringLiteral("file/plan.zop")), "x", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Not a directory"))) << error.toStdString();
+    // A folder in place of the file.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("folder"))));
+    EXPECT_FALSE(platform::writeFileAtomically(dir.filePath(QStringLiteral("folder")), "x", &error));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+}
+
+TEST(AtomicFile, AFullDiskIsAFailureNeverAnEmptyFile)
+{
+    testsupport::TSmallFileSystem disk(256 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << disk.Why().toStdString();
+    const QString name = disk.Path() + QStringLiteral("/user.1.diff");
+    const QByteArray old(20000, 'o');
+    ASSERT_TRUE(platform::writeFileAtomically(name, old));
+    ASSERT_TRUE(disk.FillUp(8192));
+
+    // Small writes that fit a buffer, and large ones: each fails with the system's reason.
+    for (const qint64 size : {qint64(9000), qint64(200000)}) {
+        QString error;
+        EXPECT_FALSE(platform::writeFileAtomically(name, QByteArray(size, 'n'), &error)) << size;
+        EXPECT_TRUE(error.contains(QStringLiteral("No space left on device"))) << error.toStdString();
+        EXPECT_EQ(testsupport::readFile(name), old);
+        EXPECT_EQ(Entries(disk.Path()), (QStringList{QStringLiteral(".filler"), QStringLiteral("user.1.diff")}));
+    }
+    disk.Release();
+    EXPECT_TRUE(platform::writeFileAtomically(name, "fits again"));
+    EXPECT_EQ(testsupport::readFile(name), QByteArray("fits again"));
+}
