@@ -7,12 +7,7 @@
 
 #include <xlsxwriter.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-
+#include "AtomicFile.h"
 #include "Workbook.h"
 
 namespace platform {
@@ -46,26 +41,6 @@ QString escapeOf(char16_t unit)
 QString lxwMessage(lxw_error error)
 {
     return QString::fromUtf8(lxw_strerror(error));
-}
-
-bool syncFile(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// The rename itself must survive a crash, not only the file's bytes.
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 } // namespace
@@ -105,8 +80,12 @@ TWorkbookWriter::TWorkbookWriter(const QString &fileName)
         Fail(QStringLiteral("a folder of that name exists"));
         return;
     }
-    FTemp = std::make_unique<QTemporaryFile>(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                                             + QStringLiteral(".XXXXXX.tmp"));
+    if (!QFileInfo(target.absolutePath()).isDir()) {
+        Fail(QStringLiteral("the folder does not exist"));
+        return;
+    }
+    // The library writes a file of its own; the target is then replaced by it in one step.
+    FTemp = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/velmora-workbook-XXXXXX.xlsx"));
     if (!FTemp->open()) {
         Fail(FTemp->errorString());
         return;
@@ -205,27 +184,18 @@ bool TWorkbookWriter::Commit()
         Discard();
         return false;
     }
-    const QString temp = FTemp->fileName();
-    if (!syncFile(temp)) {
-        Fail(QString::fromLocal8Bit(std::strerror(errno)));
+    QFile written(FTemp->fileName());
+    if (!written.open(QIODevice::ReadOnly)) {
+        Fail(written.errorString());
         Discard();
         return false;
     }
-    // The usual rights of a new file, or those of the file it replaces (the temporary file
-    // starts private).
-    const QFileInfo target(FFileName);
-    QFile::setPermissions(temp, target.exists() ? QFile::permissions(FFileName)
-                                                : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                      | QFileDevice::ReadUser | QFileDevice::WriteUser
-                                                      | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(FFileName).constData()) != 0) {
-        Fail(QString::fromLocal8Bit(std::strerror(errno)));
-        Discard();
-        return false;
-    }
-    FTemp->setAutoRemove(false);
-    FTemp.reset();
-    syncFolder(target.absolutePath());
+    const QByteArray bytes = written.readAll();
+    written.close();
+    Discard();
+    TAtomicFile file(FFileName);
+    if (!file.Prepare(bytes) || !file.Commit())
+        return Fail(file.ErrorString());
     return true;
 }
 

@@ -13,9 +13,9 @@ namespace platform {
 
 // Writes a workbook (.xlsx) of text cells, sheet after sheet and row after row, so that even
 // a large one needs little memory. The file appears only on Commit, and then whole: the
-// workbook is written under a temporary name in the target's folder, synced and renamed over
-// the target. Every failure is kept (the first one) and makes Commit fail; the target then
-// stays as it was.
+// workbook is assembled in a temporary file, then replaces the target atomically
+// (TAtomicFile). Every failure is kept (the first one) and makes Commit fail; the target
+// then stays as it was.
 //
 //   TWorkbookWriter book(path);
 //   book.AddSheet("Tasks");
