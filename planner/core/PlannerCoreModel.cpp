@@ -21,6 +21,20 @@ TTreeGridColumns *ColumnsOf(TBaseTreeGrid *grid)
     return grid ? grid->Header()->Columns() : nullptr;
 }
 
+// Column count changes lay out the header once at the end, not once per column: a table of
+// many columns would otherwise take quadratic time to build.
+class TColumnsUpdate
+{
+public:
+    explicit TColumnsUpdate(TTreeGridColumns *columns) : FColumns(columns) { FColumns->BeginUpdate(); }
+    ~TColumnsUpdate() { FColumns->EndUpdate(); }
+    TColumnsUpdate(const TColumnsUpdate &) = delete;
+    TColumnsUpdate &operator=(const TColumnsUpdate &) = delete;
+
+private:
+    TTreeGridColumns *FColumns;
+};
+
 } // namespace
 
 // ---- tables
@@ -61,11 +75,12 @@ void TPlannerCore::SetTableColCount(TWhichTable table, int count)
     auto &headers = FHeaderData[table];
     headers.resize(std::size_t(columns->Count()));
     count = std::max(count, 0);
+    const TColumnsUpdate update(columns);
     // Surplus columns go from the front: the loader relies on this order.
-    while (columns->Count() > count) {
+    if (columns->Count() > count)
+        headers.erase(headers.begin(), headers.begin() + (columns->Count() - count));
+    while (columns->Count() > count)
         columns->Delete(0);
-        headers.erase(headers.begin());
-    }
     while (columns->Count() < count) {
         columns->Add();
         headers.emplace_back();
@@ -80,6 +95,7 @@ void TPlannerCore::ResizeTable(TWhichTable table, int count)
     auto &headers = FHeaderData[table];
     headers.resize(std::size_t(columns->Count()));
     count = std::max(count, 0);
+    const TColumnsUpdate update(columns);
     while (columns->Count() < count) {
         columns->Add();
         headers.emplace_back();

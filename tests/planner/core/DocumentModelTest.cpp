@@ -173,6 +173,40 @@ TEST_F(CoreTest, InsertRemoveAndResizeKeepCellsAndMeanings)
     EXPECT_EQ(core->GetTableRowCount(tbTable), 2);
 }
 
+TEST_F(CoreTest, WideTablesAreLaidOutOnceAndCompletely)
+{
+    // Twenty thousand columns in one call (a crafted or very wide file): every column gets its
+    // index, display position and left edge as if added one by one.
+    constexpr int wide = 20000;
+    core->SetTableColCount(tbTable, wide);
+    ASSERT_EQ(core->GetTableColCount(tbTable), wide);
+    TTreeGridColumns *columns = tasks->Header()->Columns();
+    int left = 0;
+    for (int i = 0; i < wide; ++i) {
+        const TTreeGridColumn *column = columns->Items(i);
+        ASSERT_EQ(column->Index(), i);
+        ASSERT_EQ(column->Position(), TColumnPosition(i));
+        ASSERT_EQ(column->Left(), left) << i;
+        left += column->Width();
+    }
+    EXPECT_EQ(columns->TotalWidth(), left);
+    EXPECT_EQ(core->ColumnAlwaysWritable().size(), wide);
+
+}
+
+TEST_F(CoreTest, NarrowingKeepsTheLastColumnsLaidOutFromTheLeft)
+{
+    core->SetTableColCount(tbTable, 2000);
+    TTreeGridColumns *columns = tasks->Header()->Columns();
+    core->SetColumnCaption(tbTable, 1998, QStringLiteral("Kept"));
+    core->SetTableColCount(tbTable, 2);
+    ASSERT_EQ(core->GetTableColCount(tbTable), 2);
+    EXPECT_EQ(core->GetColumnCaption(tbTable, 0), QStringLiteral("Kept"));
+    EXPECT_EQ(columns->Items(1)->Left(), columns->Items(0)->Width());
+    core->ResizeTable(tbTable, 6);
+    EXPECT_EQ(columns->TotalWidth(), 6 * columns->Items(0)->Width());
+}
+
 TEST_F(CoreTest, ClearTableFreesDescriptionsAndRows)
 {
     AddTask("Position 1", "04.03.2024", "2");
