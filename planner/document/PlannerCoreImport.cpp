@@ -3,6 +3,9 @@
 
 #include "core/PlannerCore.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <exception>
 
 #include "CommaText.h"
@@ -25,14 +28,73 @@ QString Key(const QString &prefix, int index, const QString &suffix = QString())
     return prefix + QString::number(index) + suffix;
 }
 
+// Lines of one section; 0 when it is missing.
+int SectionLines(const TMemIniFile &ini, const QString &section)
+{
+    QStringList lines;
+    ini.ReadSectionValues(section, lines);
+    return int(lines.size());
+}
+
+// A count read from the file, never more than the file can hold the items of: a short file
+// claiming a billion entries must not allocate or loop for them.
+int BoundedCount(int count, qint64 held)
+{
+    return int(std::clamp<qint64>(count, 0, held));
+}
+
 void ImportColors(const TMemIniFile &ini, const QString &section, QVector<TColor> &colors)
 {
-    const int count = ini.ReadInteger(section, QStringLiteral("Count"), int(colors.size()));
+    int count = ini.ReadInteger(section, QStringLiteral("Count"), int(colors.size()));
     if (count < 0)
         return;
+    // Each colour of the file is a line of its own; beyond those only the current ones stay.
+    count = BoundedCount(count, std::max<qint64>(colors.size(), SectionLines(ini, section)));
     ReadColorList(colors, count, [&](int i) {
         return ini.ReadString(section, Key(QStringLiteral("Color"), i), QString());
     });
+}
+
+// What the file holds, for bounding the counts it claims.
+struct TIniExtent {
+    qint64 Sections = 0;
+    qint64 Lines = 0;
+    qint64 LargestSection = 0;
+
+    explicit TIniExtent(const TMemIniFile &ini)
+    {
+        QStringList names;
+        ini.ReadSections(names);
+        Sections = names.size();
+        for (const QString &name : names) {
+            const qint64 lines = SectionLines(ini, name);
+            Lines += lines;
+            LargestSection = std::max(LargestSection, lines);
+        }
+    }
+};
+
+// View values of old files feed sizes and divisors: kept within what a chart can show.
+constexpr int MaxFontSize = 400;
+constexpr int MaxColWidth = 10000;
+constexpr int MaxZoom = 10000;
+constexpr int MaxSmallChartRowHeight = 1000;
+
+// The cells of a row section by key (the text before the first "="), the first line of a key
+// winning as it does for single reads: one pass instead of a search per cell.
+QHash<QString, QString> SectionByKey(const TMemIniFile &ini, const QString &section)
+{
+    QStringList lines;
+    ini.ReadSectionValues(section, lines);
+    QHash<QString, QString> values;
+    values.reserve(lines.size());
+    for (const QString &line : lines) {
+        const qsizetype eq = line.indexOf(u'=');
+        const QString key = eq < 0 ? QString() : line.left(eq).toCaseFolded();
+        if (!values.contains(key))
+            values.insert(key, eq < 0 ? QString() : line.mid(eq + 1));
+    }
+    return values;
 }
 
 // The date an old file's rows were planned against: storage form or the user's date form.
@@ -120,6 +182,7 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
 {
     TImportedSettings &settings = FImportedSettings;
     settings = TImportedSettings();
+    const TIniExtent extent(ini);
 
     SetMinUnit(ini.ReadInteger(SectionSetup, QStringLiteral("MinUnit"), muDay));
     settings.Footer = ini.ReadString(SectionSetup, QStringLiteral("Footer"), settings.Footer);
@@ -135,8 +198,10 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
 
     // A file that names no column count keeps the columns of a new document.
     const QString tableName = TableNames[tbTable];
-    const int columns = ini.ReadInteger(tableName, QStringLiteral("ColCount"), -1);
+    int columns = ini.ReadInteger(tableName, QStringLiteral("ColCount"), -1);
     if (columns >= 0) {
+        // A column shows in the file as a line of its header or of a row at least.
+        columns = BoundedCount(columns, extent.LargestSection);
         ResetConnections(tbTable);
         SetTableColCount(tbTable, columns);
         const QString connections = tableName + QStringLiteral("Connections");
@@ -153,7 +218,8 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
         }
     }
 
-    const int filters = ini.ReadInteger(SectionSetup, QStringLiteral("Filters"), 0);
+    // Each filter is a section of its own.
+    const int filters = BoundedCount(ini.ReadInteger(SectionSetup, QStringLiteral("Filters"), 0), extent.Sections);
     for (int i = 0; i < filters; ++i) {
         const QString section = Key(QStringLiteral("Filter"), i);
         TImportedFilter filter;
@@ -178,29 +244,36 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
 
     ResetPositionGroups();
     const QString groups = QStringLiteral("PositionGroup");
-    const int groupCount = ini.ReadInteger(groups, QStringLiteral("Count"), 0);
+    const int groupCount = BoundedCount(ini.ReadInteger(groups, QStringLiteral("Count"), 0), SectionLines(ini, groups));
     // Groups are numbered like their tabs, from 1; a file counting from 0 is read as such.
     const int base = ini.ValueExists(groups, QStringLiteral("name0")) ? 0 : 1;
     for (int i = base; i < base + groupCount; ++i)
         AddPositionGroup(ini.ReadString(groups, Key(QStringLiteral("name"), i), QString()),
                          ini.ReadString(groups, Key(QStringLiteral("filter"), i), QString()));
 
-    const int rowSets = ini.ReadInteger(SectionSetup, QStringLiteral("RowSetCount"), int(FRowSets.size()));
+    const int rowSets = BoundedCount(ini.ReadInteger(SectionSetup, QStringLiteral("RowSetCount"), int(FRowSets.size())),
+                                     std::max<qint64>(FRowSets.size(), SectionLines(ini, SectionSetup)));
     FRowSets.clear();
     for (int i = 0; i < rowSets; ++i)
         FRowSets.append(ini.ReadInteger(SectionSetup, Key(QStringLiteral("RowSet"), i), 0));
 
-    // The font size of files that stored none follows from their row height.
+    // The font size of files that stored none follows from their row height (in 64 bits: the
+    // row height may be any 32-bit number).
+    qint64 fontSize = settings.FontSize;
     if (ini.ValueExists(SectionSetup, QStringLiteral("FontSize")))
-        settings.FontSize = ini.ReadInteger(SectionSetup, QStringLiteral("FontSize"), 10);
+        fontSize = ini.ReadInteger(SectionSetup, QStringLiteral("FontSize"), 10);
     else if (ini.ValueExists(SectionSetup, QStringLiteral("RowHeight")))
-        settings.FontSize = (ini.ReadInteger(SectionSetup, QStringLiteral("RowHeight"), 30) / 4) * 72 / 92;
-    settings.ColWidth = ini.ReadInteger(SectionSetup, QStringLiteral("ColWidth"), settings.ColWidth);
-    settings.Zoom = ini.ReadInteger(SectionSetup, QStringLiteral("Zoom"), settings.Zoom);
-    settings.Transparency = ini.ReadInteger(SectionSetup, QStringLiteral("Transparency"), settings.Transparency);
+        fontSize = (qint64(ini.ReadInteger(SectionSetup, QStringLiteral("RowHeight"), 30)) / 4) * 72 / 92;
+    settings.FontSize = int(std::clamp<qint64>(fontSize, 1, MaxFontSize));
+    settings.ColWidth =
+        std::clamp(ini.ReadInteger(SectionSetup, QStringLiteral("ColWidth"), settings.ColWidth), 1, MaxColWidth);
+    settings.Zoom = std::clamp(ini.ReadInteger(SectionSetup, QStringLiteral("Zoom"), settings.Zoom), 1, MaxZoom);
+    settings.Transparency =
+        std::clamp(ini.ReadInteger(SectionSetup, QStringLiteral("Transparency"), settings.Transparency), 0, 100);
     settings.DenyMoveBeforeNow = ini.ReadBool(SectionSetup, QStringLiteral("DenyMoveBeforeNow"), false);
     settings.AutoArrange = ini.ReadBool(SectionSetup, QStringLiteral("AutoArrange"), false);
-    settings.SmallTimeChartRowHeight = ini.ReadInteger(SectionSetup, QStringLiteral("SmallTimeChartRowheight"), 0);
+    settings.SmallTimeChartRowHeight = std::clamp(
+        ini.ReadInteger(SectionSetup, QStringLiteral("SmallTimeChartRowheight"), 0), 0, MaxSmallChartRowHeight);
     settings.FontName = ini.ReadString(SectionSetup, QStringLiteral("Fontname"), QString());
 }
 
@@ -208,7 +281,8 @@ void TPlannerCore::ImportPublicHoliday(const TMemIniFile &ini)
 {
     ClearHoliday();
     const QString section = QStringLiteral("Public Holiday");
-    const int count = ini.ReadInteger(section, QStringLiteral("Count"), 0);
+    // Every holiday of the file has lines of its own in the section.
+    const int count = BoundedCount(ini.ReadInteger(section, QStringLiteral("Count"), 0), SectionLines(ini, section));
     for (int i = 0; i < count; ++i) {
         const QString item = Key(QStringLiteral("Item"), i);
         AddHoliday(ini.ReadString(section, item + QStringLiteral("name"), QString()),
@@ -222,8 +296,13 @@ void TPlannerCore::ImportPublicHoliday(const TMemIniFile &ini)
 void TPlannerCore::ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored)
 {
     const QString tableName = TableNames[table];
-    const int rows = ini.ReadInteger(tableName, QStringLiteral("RowCount"), 0);
     const int columns = GetTableColCount(table);
+    // Each row is a section of its own; and a table never gets more cells than a generous
+    // multiple of the lines the file holds (rows of empty cells cost memory all the same).
+    const TIniExtent extent(ini);
+    const qint64 cellBudget = std::max<qint64>(qint64(1) << 20, 64 * extent.Lines);
+    const int rows = BoundedCount(ini.ReadInteger(tableName, QStringLiteral("RowCount"), 0),
+                                  std::min<qint64>(extent.Sections, cellBudget / std::max(columns, 1)));
     QVector<bool> dates(columns);
     for (int j = 0; j < columns; ++j)
         dates[j] = !datesAsStored && GetColumnType(table, j) == ctDate;
@@ -236,9 +315,9 @@ void TPlannerCore::ImportTable(const TMemIniFile &ini, TWhichTable table, bool d
         }
         if (!node)
             break;
-        const QString section = Key(tableName + QStringLiteral("Item"), i);
+        const QHash<QString, QString> cells = SectionByKey(ini, Key(tableName + QStringLiteral("Item"), i));
         for (int j = 0; j < columns && j < node->StringList.size(); ++j) {
-            QString text = ini.ReadString(section, QString::number(j), QString());
+            QString text = cells.value(QString::number(j));
             TDateTime date = 0;
             if (dates[j] && !text.isEmpty() && TryStrToDateTimeFromStorage(text, date))
                 text = FormatDateTime(date);

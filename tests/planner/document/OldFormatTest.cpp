@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <functional>
+
 #include "sync/DirWatchThread.h"
 #include "Helper.h"
 #include "common/TestSupport.h"
@@ -167,6 +170,67 @@ TEST_F(OldFormatTest, OffsetMovesEveryRowToToday)
     EXPECT_EQ(core->GetData_(trip, cnStart), QStringLiteral("16.03.2026"));
     // Nothing of the move is left to undo or to journal twice.
     EXPECT_TRUE(undo.UndoList().empty());
+}
+
+// Tiny files that claim huge counts: every count is bounded by what the file holds, and
+// arithmetic on extreme values stays defined. Each import finishes at once and small.
+TEST_F(OldFormatTest, HugeCountsInTinyFilesAreBoundedByTheFile)
+{
+    const QByteArray head = "[ZOP]\r\nVersion=3\r\nSubVersion=0\r\n";
+    const QVector<TColor> colors = core->FColors;
+    const QVector<TColor> holidayColors = core->FHolidayColors;
+    struct TCase {
+        const char *body;
+        std::function<void()> check;
+    };
+    const TCase cases[] = {
+        {"[Color]\r\nCount=1000000000\r\n", [&] { EXPECT_EQ(core->FColors, colors); }},
+        {"[Color]\r\nCount=2147483647\r\nColor0=$0000FF\r\n",
+         [&] { EXPECT_EQ(core->FColors.size(), std::max<qsizetype>(colors.size(), 2)); }},
+        {"[HolidayColor]\r\nCount=2000000000\r\n", [&] { EXPECT_EQ(core->FHolidayColors, holidayColors); }},
+        {"[tbTable]\r\nColCount=20000000\r\n", [&] { EXPECT_LE(core->GetTableColCount(tbTable), 3); }},
+        {"[tbTable]\r\nRowCount=2000000000\r\n", [&] { EXPECT_LE(core->GetTableRowCount(tbTable), 2); }},
+        {"[tbExclude]\r\nRowCount=2147483647\r\n", [&] { EXPECT_LE(core->GetTableRowCount(tbExclude), 2); }},
+        {"[Setup]\r\nFilters=2000000000\r\n", [&] { EXPECT_LE(core->FImportedSettings.Filters.size(), 2); }},
+        {"[Public Holiday]\r\nCount=2147483647\r\n", [&] { EXPECT_LE(core->HolidayCount(), 1); }},
+        {"[Setup]\r\nRowSetCount=2000000000\r\n", [&] { EXPECT_LE(core->FRowSets.size(), 4); }},
+        {"[PositionGroup]\r\nCount=2147483647\r\n", [&] { EXPECT_LE(core->GroupTabCaptions().size(), 2); }},
+        {"[Setup]\r\nRowHeight=2147483647\r\n", [&] { EXPECT_EQ(core->FImportedSettings.FontSize, 400); }},
+        {"[Setup]\r\nRowHeight=-2147483648\r\nZoom=-5\r\nColWidth=0\r\nTransparency=900\r\n",
+         [&] {
+             const auto &settings = core->FImportedSettings;
+             EXPECT_EQ(settings.FontSize, 1);
+             EXPECT_EQ(settings.Zoom, 1);
+             EXPECT_EQ(settings.ColWidth, 1);
+             EXPECT_EQ(settings.Transparency, 100);
+         }},
+    };
+    int n = 0;
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.body);
+        core->ActionNewExecute();
+        const QString path = dir.filePath(QStringLiteral("tiny%1.zop").arg(n++));
+        testsupport::writeFile(path, head + c.body);
+        window.answers = {mrOk};
+        ASSERT_TRUE(core->ImportFrom(path));
+        c.check();
+    }
+
+    // Through the opening road, a tiny file with every claim at once.
+    core->ActionNewExecute();
+    const QString all = dir.filePath(QStringLiteral("all.zop"));
+    testsupport::writeFile(all, head
+                                    + "[Setup]\r\nFilters=2000000000\r\nRowSetCount=2000000000\r\n"
+                                      "[tbTable]\r\nColCount=20000000\r\nRowCount=2000000000\r\n"
+                                      "[Color]\r\nCount=1000000000\r\n[Public Holiday]\r\nCount=2000000000\r\n"
+                                      "[PositionGroup]\r\nCount=2000000000\r\n");
+    window.questions.clear();
+    window.answers = {mrOk};
+    core->Open(all);
+    EXPECT_EQ(window.questions, QStringList{ConvertBox});
+    EXPECT_LE(core->GetTableColCount(tbTable), 3);
+    EXPECT_LE(core->GetTableRowCount(tbTable), 7);
+    EXPECT_TRUE(testsupport::readFile(all).startsWith("<?xml") || testsupport::readFile(all).startsWith("zip"));
 }
 
 } // namespace
