@@ -11,6 +11,7 @@
 //   PlannerCoreModel.cpp     columns, connections, cell getters, date texts, validity
 //   PlannerCoreWrite.cpp     the write path, row lifecycle, row identity, the iterator
 //   PlannerCoreSchedule.cpp  lengths, ends, the typed getters and setters, public holidays
+//   PlannerCoreRecalc.cpp    the rows' caches, validity and ends: one row, pending rows, all rows
 
 #include <QHash>
 #include <QObject>
@@ -37,6 +38,7 @@
 class TBaseTreeGrid;
 class TDirWatchThread;
 class TUndoRedo;
+class TWorkCalendar;
 
 // An error the user caused (an unknown file type): logged, never shown again.
 class EPlannerError : public std::runtime_error
@@ -284,10 +286,11 @@ public:
     THolidayData *GetHolidayData(int index);
     int HolidayCount() const { return int(FHolidayList.size()); }
 
-    // Many ends computed in a row share one index of the absent days. The absent-day rows
-    // must not change while a batch is open.
-    void BeginScheduleBatch();
-    void EndScheduleBatch();
+    // Computes every end still marked for recalculation that can be computed, with the
+    // document's own holidays, weeks and absent days; inside an update bracket the rows'
+    // caches are refreshed first. Whatever reads or writes end cells in bulk (saving,
+    // exports) calls it first; the idle processing does too.
+    void RecalcPendingEnds();
     // ---- end
 
     // ---- positions and groups
@@ -576,23 +579,43 @@ private:
     int FChangeGroupTimerTag = 0;
     // ---- end
 
-    // ---- private: scheduling
-    // Absent days of a row as sorted, disjoint day spans [first, behind last).
-    using TDaySpans = std::vector<std::pair<qint64, qint64>>;
-    TDaySpans AbsentSpans(int position);
-    void CollectAbsentSpans(int position, TDaySpans &spans);
+    // ---- private: scheduling (PlannerCoreSchedule.cpp, PlannerCoreRecalc.cpp)
+    // Calendars per position, the holiday days and the absent days per position, kept while
+    // the holidays, positions, absent days and time unit stay as they were.
+    struct TScheduleState;
+    struct TScheduleStateDeleter
+    {
+        void operator()(TScheduleState *state) const;
+    };
+    std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
+    TScheduleState &ScheduleState();
+    TWorkCalendar &CalendarOf(int position, bool absentDay);
+    // The end of a row from its cached start, length and position; 0 when it cannot be had.
+    TDateTime ComputeEnd(const TNodeData *node);
+    // The rows' caches from their cells (CB_CheckValid without the bracket check).
+    void RefreshRow(TNodeData *node);
+    // An absent day's cached dates, position or validity changed, or the row went.
+    void AbsentDayChanged(int oldPosition, int newPosition);
+    void RecalcTasksOfTouchedAbsences();
+    // Computes the rows marked since the last write and the tasks of changed absent days;
+    // nothing inside a bracket.
+    void SettleMarkedEnds();
+    // Marks and computes every row: the outermost EndUpdate's recalculation.
+    void RecalcAllRows();
+    // The chart range from the data (the bounds rule), holidays expanded when it changed.
+    bool ApplyDataBounds(bool any, TDateTime lo, TDateTime hi);
     std::vector<THolidayData> FHolidayList;
-    // The days of FAutoExcludeList, sorted.
-    std::vector<qint64> FHolidayDays;
-    int FScheduleBatch = 0;
-    std::unordered_map<int, TDaySpans> FBatchSpans;
+    quint64 FAbsenceGeneration = 0;
+    // Positions whose absent days changed outside a bracket (-9: all); their tasks follow.
+    std::vector<int> FTouchedAbsences;
+    // Rows marked for recalculation outside a bracket, computed when the write is done.
+    std::vector<TNodeData *> FMarkedEndRows;
+    int FRefreshDepth = 0;
+    bool FSettlingEnds = false;
     // ---- end
 
     // ---- private: update bracket
     bool WireUpdateTimers();
-    // A first range from the cells themselves, so that rows far from the previous range can
-    // become valid at all.
-    void SettleBoundsFromCells();
     int FUpdating = 0;
     QStringList FUpdateStrings;
     bool fDelayedUpdateBounds = false;

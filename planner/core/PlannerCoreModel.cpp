@@ -395,41 +395,8 @@ bool TPlannerCore::isDateOK(TDateTime value) const
 
 void TPlannerCore::CB_CheckValid(TNodeData *node, QObject *)
 {
-    if (!node || IsUpdating())
-        return;
-    const TWhichTable table = node->NodeTable;
-    const QString startText = GetData_(node, cnStart);
-    TDateTime start = 0;
-    const bool startOk = !startText.trimmed().isEmpty() && TryStrToDateTime(startText, start);
-    node->nodeStart = startOk ? StrToDateTime(startText, 0) : 0;
-
-    // Without a position column every row lives in the one chart row.
-    const bool hasPosition = GetConnection(table, cnPosition) >= 0;
-    node->nodePosition = hasPosition ? GetDataIndex_(node, cnPosition) : 0;
-    node->nodeLength = calcNodeLength(table, GetData_(node, cnLength));
-    node->nodeColor = GetDataIndex_(node, cnColor);
-
-    // A pending end is computed now, so that a row with an empty end cell can become valid;
-    // a row that cannot be valid anyway keeps its request for later.
-    if (node->RecalcEndOf && startOk && node->nodeLength > 0
-        && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9))
-        GetEndOf(node);
-    const QString endText = GetData_(node, cnEnd);
-    TDateTime end = 0;
-    const bool endOk = !endText.trimmed().isEmpty() && TryStrToDateTime(endText, end);
-    node->nodeEnd = endOk ? StrToDateTime(endText, 0) : 0;
-
-    node->nodeValid = node->nodeLength > 0 && startOk && endOk
-                      && !GetData_(node, cnLength).isEmpty()
-                      && (!hasPosition || !GetData_(node, cnPosition).isEmpty())
-                      && isDateOK(node->nodeStart) && isDateOK(node->nodeEnd);
-
-    node->nodeTermin = 0;
-    if (GetConnection(table, cnTermin) >= 0) {
-        node->nodeTermin = StrToDateTime(GetData_(node, cnTermin), 0);
-        if (!isDateOK(node->nodeTermin))
-            node->nodeTermin = 0;
-    }
+    if (node && !IsUpdating())
+        RefreshRow(node);
 }
 
 // ---- the basic tables

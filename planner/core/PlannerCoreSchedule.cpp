@@ -14,30 +14,17 @@
 
 #include "CommaText.h"
 #include "Log.h"
+#include "core/ScheduleState.h"
+#include "core/WorkCalendar.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
 
 constexpr int MinutesPerWorkDay = 480;
-// 9999-12-31: no end lies beyond it.
-constexpr qint64 LastDay = 2958465;
-// Days without any working time after the last holiday and absence: the week cannot work.
-constexpr int MaxIdleDays = 14;
-
-struct TMoment
-{
-    qint64 day = 0;
-    int minute = 0;
-
-    bool operator<(const TMoment &other) const
-    {
-        return day < other.day || (day == other.day && minute < other.minute);
-    }
-};
 
 // Seconds are dropped; negative values keep the date-time convention (the fraction is the
 // time of day whatever the sign).
-TMoment ToMoment(TDateTime value)
+TWorkMoment ToMoment(TDateTime value)
 {
     const qint64 ms = qRound64(value * double(MSecsPerDay));
     const qint64 magnitude = ms < 0 ? -ms : ms;
@@ -50,7 +37,7 @@ qint64 FloorDiv(qint64 a, qint64 b)
     return a >= 0 ? a / b : -((b - 1 - a) / b);
 }
 
-TDateTime FromMoment(TMoment m)
+TDateTime FromMoment(TWorkMoment m)
 {
     const qint64 days = FloorDiv(m.minute, MinsPerDay);
     m.day += days;
@@ -59,126 +46,20 @@ TDateTime FromMoment(TMoment m)
                       : double(m.day) - m.minute / double(MinsPerDay);
 }
 
-// Sunday = 0; day 0 (1899-12-30) was a Saturday.
-int WeekdayOf(qint64 day)
+// Overlapping spans become one, so that a search finds every day.
+TDaySpans Merged(TDaySpans spans)
 {
-    return int(((day % 7) + 7 + 6) % 7);
-}
-
-int PauseTotal(const TDayInfo &day)
-{
-    int total = 0;
-    for (const TPauseInfo &pause : day.pause)
-        total += pause.length;
-    return total;
-}
-
-// The first working minute at or after `now`: the day's start, or the end of a pause.
-int EnterDay(const TDayInfo &day, int now)
-{
-    if (now < day.start.minutes)
-        now = day.start.minutes;
-    for (const TPauseInfo &pause : day.pause)
-        if (now >= pause.start.minutes && now < pause.EndMinutes())
-            now = pause.EndMinutes();
-    return now;
-}
-
-// Whether a day can ever take work in this mode.
-bool DayCanWork(const TDayInfo &day, bool minuteWise)
-{
-    return day.active && day.start < day.ende && (!minuteWise || day.length > 0);
-}
-
-// The working days of one calculation: week, holidays and absent days, read forward.
-class TWorkCalendar
-{
-public:
-    TWorkCalendar(const tWeekInfo &week, bool minuteWise, const std::vector<qint64> &holidays,
-                  const std::vector<std::pair<qint64, qint64>> &absent)
-        : FWeek(week), FMinuteWise(minuteWise), FHolidays(holidays), FAbsent(absent)
-    {
-        FLastListDay = holidays.empty() ? 0 : holidays.back();
-        if (!absent.empty())
-            FLastListDay = std::max(FLastListDay, absent.back().second);
+    std::sort(spans.begin(), spans.end());
+    TDaySpans merged;
+    for (const auto &span : spans) {
+        if (span.second <= span.first)
+            continue;
+        if (!merged.empty() && span.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, span.second);
+        else
+            merged.push_back(span);
     }
-
-    const TDayInfo &Day(qint64 day) const { return FWeek[WeekdayOf(day)]; }
-    bool MinuteWise() const { return FMinuteWise; }
-    qint64 LastListDay() const { return FLastListDay; }
-
-    bool CanWork() const
-    {
-        return std::any_of(FWeek.day.begin(), FWeek.day.end(),
-                           [this](const TDayInfo &day) { return DayCanWork(day, FMinuteWise); });
-    }
-
-    // Holidays first, then the row's absent days; days must not go backwards.
-    bool Blocked(qint64 day)
-    {
-        while (FHoliday < FHolidays.size() && FHolidays[FHoliday] < day)
-            ++FHoliday;
-        if (FHoliday < FHolidays.size() && FHolidays[FHoliday] == day)
-            return true;
-        while (FAbsentAt < FAbsent.size() && FAbsent[FAbsentAt].second <= day)
-            ++FAbsentAt;
-        return FAbsentAt < FAbsent.size() && FAbsent[FAbsentAt].first <= day;
-    }
-
-    // Working minutes from `now` (already entered) to the day's working end.
-    int Avail(const TDayInfo &day, qint64 dayNumber, int now)
-    {
-        int avail = MinutesPerWorkDay;
-        if (FMinuteWise) {
-            avail = day.start.minutes + day.length + PauseTotal(day) - now;
-            for (const TPauseInfo &pause : day.pause)
-                if (pause.EndMinutes() > now)
-                    avail -= pause.length;
-        }
-        if (!day.active || now >= day.ende.minutes || Blocked(dayNumber))
-            return 0;
-        return std::max(avail, 0);
-    }
-
-private:
-    const tWeekInfo &FWeek;
-    bool FMinuteWise;
-    const std::vector<qint64> &FHolidays;
-    const std::vector<std::pair<qint64, qint64>> &FAbsent;
-    std::size_t FHoliday = 0;
-    std::size_t FAbsentAt = 0;
-    qint64 FLastListDay = 0;
-};
-
-// One working day of the end calculation.
-TMoment nextStep(TMoment d, qint64 &rem, TWorkCalendar &calendar)
-{
-    const TDayInfo &day = calendar.Day(d.day);
-    const int now = EnterDay(day, d.minute);
-    const int avail = now >= MinsPerDay ? 0 : calendar.Avail(day, d.day, now);
-    if (avail > rem || (avail == rem && calendar.MinuteWise())) {
-        qint64 result = now + rem;
-        for (const TPauseInfo &pause : day.pause)
-            if (pause.start.minutes > now && pause.start.minutes < result)
-                result += pause.length;
-        rem = 0;
-        return {d.day + result / MinsPerDay, int(result % MinsPerDay)};
-    }
-    rem -= avail;
-    const qint64 next = d.day + 1;
-    return {next, calendar.Day(next).start.minutes};
-}
-
-// Working minutes between two minutes of one day.
-int WorkingMinutes(const TDayInfo &day, int from, int to, bool minuteWise)
-{
-    if (to <= from)
-        return 0;
-    int minutes = to - from;
-    if (minuteWise)
-        for (const TPauseInfo &pause : day.pause)
-            minutes -= std::max(0, std::min(to, pause.EndMinutes()) - std::max(from, pause.start.minutes));
-    return std::max(minutes, 0);
+    return merged;
 }
 
 } // namespace
@@ -314,62 +195,107 @@ THolidayData *TPlannerCore::GetHolidayData(int index)
     return &FHolidayList[std::size_t(index)];
 }
 
-// ---- absent days
+// ---- calendars
 
-void TPlannerCore::BeginScheduleBatch()
+void TPlannerCore::TScheduleStateDeleter::operator()(TScheduleState *state) const
 {
-    ++FScheduleBatch;
+    delete state;
 }
 
-void TPlannerCore::EndScheduleBatch()
+TPlannerCore::TScheduleState &TPlannerCore::ScheduleState()
 {
-    if (FScheduleBatch > 0 && --FScheduleBatch == 0)
-        FBatchSpans.clear();
+    if (!FSchedule)
+        FSchedule.reset(new TScheduleState);
+    TScheduleState &state = *FSchedule;
+    const quint64 positions = PositionCache().generation;
+    bool drop = state.holidays.SetHolidays(FHolidayList) || state.unit != FMinUnit;
+    if (state.positions != positions || state.absences != FAbsenceGeneration) {
+        state.spansMade = false;
+        drop = true;
+    }
+    if (drop)
+        state.calendars.clear();
+    state.positions = positions;
+    state.absences = FAbsenceGeneration;
+    state.unit = FMinUnit;
+    return state;
 }
 
-void TPlannerCore::CollectAbsentSpans(int position, TDaySpans &spans)
+TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
 {
-    spans.clear();
-    const std::vector<std::vector<int>> &blocks = PositionsInHolidayGroup();
-    ForEach(tbExclude, feAll, [&](TNodeData *node) {
-        if (!node->nodeValid)
-            return;
-        const int owner = node->nodePosition;
-        bool applies = owner == -9;
-        // An absence of a multi-row position holds for every row of its block.
-        if (!applies && position >= 0 && owner >= 0 && std::size_t(owner) < blocks.size()) {
-            const std::vector<int> &block = blocks[std::size_t(owner)];
-            applies = std::find(block.begin(), block.end(), position) != block.end();
+    TScheduleState &state = ScheduleState();
+    const qint64 key = qint64(position) * 2 + (absentDay ? 1 : 0);
+    if (const auto found = state.calendars.find(key); found != state.calendars.end())
+        return *found->second;
+    TDaySpans absent;
+    if (!absentDay) {
+        if (!state.spansMade) {
+            // One walk over the absent days serves every position.
+            const std::vector<std::vector<int>> &blocks = PositionsInHolidayGroup();
+            state.spans.assign(blocks.size(), TDaySpans());
+            state.everyone.clear();
+            ForEach(tbExclude, feAll, [&](TNodeData *node) {
+                if (!node->nodeValid)
+                    return;
+                const std::pair<qint64, qint64> span(ToMoment(node->nodeStart).day, ToMoment(node->nodeEnd).day + 1);
+                const int owner = node->nodePosition;
+                if (owner == -9) {
+                    state.everyone.push_back(span);
+                } else if (owner >= 0 && std::size_t(owner) < blocks.size()) {
+                    // An absence of a multi-row position holds for every row of its block.
+                    for (const int row : blocks[std::size_t(owner)])
+                        if (row >= 0 && std::size_t(row) < state.spans.size())
+                            state.spans[std::size_t(row)].push_back(span);
+                }
+            });
+            for (TDaySpans &spans : state.spans) {
+                spans.insert(spans.end(), state.everyone.begin(), state.everyone.end());
+                spans = Merged(std::move(spans));
+            }
+            state.everyone = Merged(std::move(state.everyone));
+            state.spansMade = true;
         }
-        if (applies)
-            spans.emplace_back(ToMoment(node->nodeStart).day, ToMoment(node->nodeEnd).day + 1);
-    });
-    std::sort(spans.begin(), spans.end());
-    // Overlapping absences become one span, so that a single cursor finds every day.
-    TDaySpans merged;
-    for (const auto &span : spans) {
-        if (span.second <= span.first)
-            continue;
-        if (!merged.empty() && span.first <= merged.back().second)
-            merged.back().second = std::max(merged.back().second, span.second);
-        else
-            merged.push_back(span);
+        absent = position >= 0 && std::size_t(position) < state.spans.size() ? state.spans[std::size_t(position)]
+                                                                              : state.everyone;
     }
-    spans.swap(merged);
+    const bool minuteWise = FMinUnit == muMinute && !absentDay;
+    auto calendar = std::make_unique<TWorkCalendar>(GetPositionWeekInfo(position), minuteWise, state.holidays,
+                                                    std::move(absent));
+    return *state.calendars.emplace(key, std::move(calendar)).first->second;
 }
 
-TPlannerCore::TDaySpans TPlannerCore::AbsentSpans(int position)
+void TPlannerCore::AbsentDayChanged(int oldPosition, int newPosition)
 {
-    if (FScheduleBatch > 0) {
-        const auto found = FBatchSpans.find(position);
-        if (found != FBatchSpans.end())
-            return found->second;
-    }
-    TDaySpans spans;
-    CollectAbsentSpans(position, spans);
-    if (FScheduleBatch > 0)
-        FBatchSpans.emplace(position, spans);
-    return spans;
+    ++FAbsenceGeneration;
+    if (IsUpdating())
+        return; // the outermost EndUpdate computes every end anyway
+    for (const int position : {oldPosition, newPosition})
+        if (position >= 0 || position == -9)
+            FTouchedAbsences.push_back(position);
+}
+
+void TPlannerCore::RecalcTasksOfTouchedAbsences()
+{
+    if (FTouchedAbsences.empty() || IsUpdating())
+        return;
+    std::vector<int> touched;
+    touched.swap(FTouchedAbsences);
+    const bool all = std::find(touched.begin(), touched.end(), -9) != touched.end();
+    const std::vector<std::vector<int>> &blocks = PositionsInHolidayGroup();
+    std::vector<bool> affected(blocks.size(), all);
+    for (const int position : touched)
+        if (position >= 0 && std::size_t(position) < blocks.size())
+            for (const int row : blocks[std::size_t(position)])
+                if (row >= 0 && std::size_t(row) < affected.size())
+                    affected[std::size_t(row)] = true;
+    ForEach(tbTable, feAll, [&](TNodeData *node) {
+        const int position = node->nodePosition;
+        if (position < 0 || std::size_t(position) >= affected.size() || !affected[std::size_t(position)])
+            return;
+        node->RecalcEndOf = true;
+        CB_SetRecalcBitmap(node, nullptr);
+        CB_CheckValid(node);
+    });
 }
 
 // ---- the end of a row
@@ -383,55 +309,45 @@ void TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
     DoSetData(node, GetConnection(node->NodeTable, cnEnd), text, false);
 }
 
+TDateTime TPlannerCore::ComputeEnd(const TNodeData *node)
+{
+    const TDateTime start = GetStartOf(node);
+    const TWhichTable table = node->NodeTable;
+    // The row's own position, whatever group is shown.
+    const int position = GetConnection(table, cnPosition) >= 0 ? node->nodePosition : 0;
+    const qint64 rem = node->nodeLength;
+    TWorkMoment m = ToMoment(start);
+    const bool absentDay = table == tbExclude;
+    const bool workDays = (position != -9 && !absentDay)
+                          || (absentDay && GetData_(node, cnLengthWithWeekend) == BoolName(true));
+    if (workDays) {
+        if (!CalendarOf(position, absentDay).EndOf(m, rem, m))
+            return 0;
+    } else {
+        // Calendar time: a day of 480 working minutes is 1440 clock minutes.
+        const qint64 minutes = m.minute + rem * 3;
+        const qint64 days = FloorDiv(minutes, MinsPerDay);
+        m.day += days;
+        m.minute = int(minutes - days * MinsPerDay);
+    }
+    if (m.day > LastCalendarDay || m.day < -693593)
+        return 0;
+    if (FMinUnit == muDay || absentDay)
+        return double(m.day - 1); // the last day covered, inclusive
+    return FromMoment(m);
+}
+
 TDateTime TPlannerCore::GetEndOf(TNodeData *node)
 {
     if (!node)
         return 0;
     if (!node->RecalcEndOf)
         return node->nodeEnd;
-    TDateTime d = GetStartOf(node);
-    if (d == 0)
+    if (GetStartOf(node) == 0)
         return 0;
-    const TWhichTable table = node->NodeTable;
+    TDateTime d = 0;
     try {
-        // The row's own position, whatever group is shown.
-        const int position = GetConnection(table, cnPosition) >= 0 ? node->nodePosition : 0;
-        qint64 rem = node->nodeLength;
-        TMoment m = ToMoment(d);
-        const bool workDays = (position != -9 && table == tbTable)
-                              || (table == tbExclude && GetData_(node, cnLengthWithWeekend) == BoolName(true));
-        if (workDays) {
-            const TDaySpans absent = table == tbTable ? AbsentSpans(position) : TDaySpans();
-            const tWeekInfo week = GetPositionWeekInfo(position);
-            TWorkCalendar calendar(week, FMinUnit == muMinute && table == tbTable, FHolidayDays, absent);
-            if (rem > 0 && !calendar.CanWork())
-                throw std::runtime_error("no working time in the week");
-            int idle = 0;
-            while (rem > 0) {
-                if (m.day > LastDay)
-                    throw std::runtime_error("end beyond the calendar");
-                const qint64 before = rem;
-                m = nextStep(m, rem, calendar);
-                if (rem == before && m.day > calendar.LastListDay()) {
-                    if (++idle > MaxIdleDays)
-                        throw std::runtime_error("no working time in the week");
-                } else {
-                    idle = 0;
-                }
-            }
-        } else {
-            // Calendar time: a day of 480 working minutes is 1440 clock minutes.
-            const qint64 minutes = m.minute + rem * 3;
-            const qint64 days = FloorDiv(minutes, MinsPerDay);
-            m.day += days;
-            m.minute = int(minutes - days * MinsPerDay);
-        }
-        if (m.day > LastDay || m.day < -693593)
-            throw std::runtime_error("end beyond the calendar");
-        if (FMinUnit == muDay || table == tbExclude)
-            d = double(m.day - 1); // the last day covered, inclusive
-        else
-            d = FromMoment(m);
+        d = ComputeEnd(node);
     } catch (...) {
         d = 0;
     }
@@ -448,33 +364,14 @@ int TPlannerCore::calcLengthOf(TWhichTable table, int row, TDateTime start, TDat
         return 0;
     if (table == tbExclude && !FDefaultCalcWorkdays)
         return TimeInMinutes(end - start);
-    const TMoment from = ToMoment(start);
-    const TMoment to = ToMoment(end);
+    const TWorkMoment from = ToMoment(start);
+    const TWorkMoment to = ToMoment(end);
     if (table == tbTable && row == -9) {
         // The row "*" runs on the calendar: the inverse of start + length / 480 days.
         const qint64 clock = (to.day - from.day) * MinsPerDay + (to.minute - from.minute);
         return int(std::clamp<qint64>((clock + 1) / 3, 0, std::numeric_limits<int>::max()));
     }
     const int position = row == -9 ? -9 : PositionOfRow(row);
-    const tWeekInfo week = row == -9 ? DefaultWeekInfo() : GetPositionWeekInfo(position);
-    const TDaySpans absent = table == tbTable ? AbsentSpans(position) : TDaySpans();
-    const bool minuteWise = FMinUnit == muMinute && table == tbTable;
-    TWorkCalendar calendar(week, minuteWise, FHolidayDays, absent);
-    qint64 length = 0;
-    TMoment s = from;
-    while (s < to) {
-        const TDayInfo &day = calendar.Day(s.day);
-        const int now = EnterDay(day, s.minute);
-        const int avail = now >= MinsPerDay ? 0 : calendar.Avail(day, s.day, now);
-        if (s.day == to.day) {
-            // The end lies on this day.
-            if (avail > 0)
-                length += std::min(avail, WorkingMinutes(day, now, to.minute, minuteWise));
-            break;
-        }
-        length += avail;
-        ++s.day;
-        s.minute = calendar.Day(s.day).start.minutes;
-    }
+    const qint64 length = CalendarOf(position, table == tbExclude).LengthBetween(from, to);
     return int(std::min<qint64>(length, std::numeric_limits<int>::max()));
 }

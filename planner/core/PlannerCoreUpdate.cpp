@@ -11,6 +11,7 @@
 
 #include "CalendarMath.h"
 #include "CommaText.h"
+#include "core/WorkCalendar.h"
 #include "sync/DirWatchThread.h"
 #include "Language.h"
 #include "Log.h"
@@ -78,12 +79,12 @@ void TPlannerCore::EndUpdate()
     FWindow.SetStatusText(3, FCurrentStatusText);
     if (FUpdating > 0)
         return;
-    ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+    // Every row's end, from the document's own holidays, weeks and absent days, before the
+    // group tab, the filters or anything else reads the cells.
+    RecalcAllRows();
     TabControl1Change();
-    SettleBoundsFromCells();
     UpdateBounds(true);
     UpdateOverlapping(true);
-    CheckAllValid();
     UpdateStatusBar();
     FWindow.ActiveTableChanged();
     if (OnEndUpdate)
@@ -147,9 +148,8 @@ void TPlannerCore::UpdateBoundsProc()
 {
     if (IsUpdating())
         return;
-    const TDateTime now = Now();
-    TDateTime lo = now;
-    TDateTime hi = now;
+    TDateTime lo = 0;
+    TDateTime hi = 0;
     bool first = true;
     for (TWhichTable table : {tbTable, tbExclude}) {
         ForEach(table, feAll, [&](TNodeData *node) {
@@ -168,6 +168,13 @@ void TPlannerCore::UpdateBoundsProc()
             }
         });
     }
+    ApplyDataBounds(!first, lo, hi);
+}
+
+bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi)
+{
+    if (!any)
+        lo = hi = Now();
     const int width = FWindow.TimeChartWidthInDays();
     if (hi - lo < width)
         hi = lo + width;
@@ -180,51 +187,19 @@ void TPlannerCore::UpdateBoundsProc()
     lo = std::min(lo, FUserDate);
     hi = std::max(hi, FUserDate);
     if (!SetTimeChartBounds(lo, hi))
-        return;
-    const std::vector<qint64> holidays = FHolidayDays;
+        return false;
+    std::vector<TDateTime> before;
+    for (int i = 0; i < FAutoExcludeList.Count(); ++i)
+        before.push_back(FAutoExcludeList.Items(i)->start);
     updateAutoEntries();
-    // Ends depend on the range only through the holidays of its years.
-    if (FHolidayDays != holidays)
-        ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
-}
-
-void TPlannerCore::SettleBoundsFromCells()
-{
-    TDateTime lo = 0;
-    TDateTime hi = 0;
-    bool any = false;
-    for (TWhichTable table : {tbTable, tbExclude}) {
-        const bool hasPosition = GetConnection(table, cnPosition) >= 0;
-        ForEach(table, feAll, [&](TNodeData *node) {
-            const TDateTime start = StrToDateTime(GetData_(node, cnStart), 0);
-            if (start == 0 || calcNodeLength(table, GetData_(node, cnLength)) <= 0
-                || (hasPosition && GetData_(node, cnPosition).isEmpty()))
-                return;
-            const TDateTime end = StrToDateTime(GetData_(node, cnEnd), start);
-            const TDateTime termin = StrToDateTime(GetData_(node, cnTermin), 0);
-            TDateTime a = std::min(start, end);
-            TDateTime b = std::max(start, end);
-            if (termin != 0) {
-                a = std::min(a, termin);
-                b = std::max(b, termin);
-            }
-            lo = any ? std::min(lo, a) : a;
-            hi = any ? std::max(hi, b) : b;
-            any = true;
-        });
-    }
-    // Rows the current range can judge need nothing; the idle bounds pass refines it.
-    if (!any || (isDateOK(lo) && isDateOK(hi)))
-        return;
-    const int width = FWindow.TimeChartWidthInDays();
-    if (hi - lo < width)
-        hi = lo + width;
-    lo -= 14;
-    hi += 14;
-    if (SetTimeChartBounds(lo, hi))
-        updateAutoEntries();
-    if (!isDateOK(FUserDate))
-        FUserDate = lo;
+    // Ends do not depend on the range (holidays count wherever they fall); bar pictures
+    // show the holidays of the range.
+    bool changed = before.size() != std::size_t(FAutoExcludeList.Count());
+    for (int i = 0; !changed && i < FAutoExcludeList.Count(); ++i)
+        changed = before[std::size_t(i)] != FAutoExcludeList.Items(i)->start;
+    if (changed)
+        ForEach(feAll, &TPlannerCore::CB_SetRecalcBitmap);
+    return true;
 }
 
 bool TPlannerCore::SetTimeChartBounds(TDateTime lo, TDateTime hi)
@@ -248,23 +223,13 @@ void TPlannerCore::updateAutoEntries()
         if (!holiday.enabled)
             continue;
         for (int year = firstYear; year <= lastYear; ++year) {
-            TDateTime day = 0;
-            if (holiday.easter) {
-                day = GetEasterSunday(year) + holiday.day;
-            } else if (!TryEncodeDate(year, holiday.month, holiday.day, day)) {
-                continue; // 29 February outside leap years, or a broken date
-            }
-            FAutoExcludeList.Add(day, day + 1, -9, nullptr, holiday.name);
+            qint64 day = 0;
+            // 29 February outside leap years, or a broken date, has no day that year.
+            if (THolidayDays::DayOfYear(holiday, year, day))
+                FAutoExcludeList.Add(double(day), double(day + 1), -9, nullptr, holiday.name);
         }
     }
     FAutoExcludeList.SortDate();
-    FHolidayDays.clear();
-    FHolidayDays.reserve(std::size_t(FAutoExcludeList.Count()));
-    for (int i = 0; i < FAutoExcludeList.Count(); ++i) {
-        const qint64 day = qint64(std::floor(FAutoExcludeList.Items(i)->start));
-        if (FHolidayDays.empty() || FHolidayDays.back() != day)
-            FHolidayDays.push_back(day);
-    }
 }
 
 // ---- hidden empty rows
@@ -313,9 +278,7 @@ void TPlannerCore::CheckAllValid()
 {
     // Absent days first: a task's end depends on the absences of its resource.
     ForEach(tbExclude, feAll, &TPlannerCore::CB_CheckValid);
-    BeginScheduleBatch();
     ForEach(tbTable, feAll, &TPlannerCore::CB_CheckValid);
-    EndScheduleBatch();
     InvalidateTimeChart(false);
 }
 
@@ -393,6 +356,7 @@ void TPlannerCore::IdleTimerTimer()
     if (FLoading)
         return;
     IdleSynchronise();
+    SettleMarkedEnds();
     if (fDelayedUpdateEmptyRows) {
         UpdateEmptyRowsProc();
         fDelayedUpdateEmptyRows = false;

@@ -76,8 +76,11 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
         node->RecalcBitmap = true;
         InvalidateNode(node);
     }
-    if (!IsUpdating())
+    if (!IsUpdating()) {
         FWindow.UpdateEditor();
+        // Rows this write marked for recalculation (tasks of a changed absent day) follow.
+        SettleMarkedEnds();
+    }
 }
 
 void TPlannerCore::SetDataIndex(TNodeData *node, int column, int index)
@@ -114,6 +117,9 @@ void TPlannerCore::SetRecalcEndOf(TNodeData *node, bool flag)
     if (flag)
         InvalidateNode(node);
     node->RecalcEndOf = flag;
+    // Outside a bracket the end is computed once the current write is done.
+    if (flag && !IsUpdating())
+        FMarkedEndRows.push_back(node);
 }
 
 void TPlannerCore::SetRecalcStartOf(TNodeData *node, bool flag)
@@ -213,6 +219,8 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
     TGridNode *gridNode = node->VNode;
     ForgetNode(node);
     grid->DeleteNode(gridNode);
+    // The tasks of a deleted absent day's resource lose it.
+    SettleMarkedEnds();
 }
 
 void TPlannerCore::ForgetNode(TNodeData *node)
@@ -222,6 +230,9 @@ void TPlannerCore::ForgetNode(TNodeData *node)
     if (it != index.constEnd() && it.value() == node)
         index.erase(it);
     std::erase(FOverlappingNodes, node);
+    std::erase(FMarkedEndRows, node);
+    if (node->NodeTable == tbExclude && node->nodeValid)
+        AbsentDayChanged(node->nodePosition, -2);
 }
 
 TNodeData *TPlannerCore::FindNode(const QString &id) const

@@ -214,6 +214,9 @@ void TPlannerCore::LoadTable(const TXMLNode *data)
 
 QByteArray TPlannerCore::SaveToBuffer(bool compress)
 {
+    // No end is written that is still to be computed (a save right after opening runs
+    // inside the opening's bracket).
+    RecalcPendingEnds();
     TXMLTree tree;
     tree.setText(DocumentTemplate);
     TXMLNode *setup = tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});

@@ -3,6 +3,7 @@
 // length between two dates as the inverse of the end.
 
 #include "planner/CoreTestSupport.h"
+#include "planner/ScheduleReference.h"
 
 #include <QDate>
 #include <QSet>
@@ -11,6 +12,7 @@
 
 #include "CalendarMath.h"
 #include "CommaText.h"
+#include "core/WorkCalendar.h"
 
 namespace {
 
@@ -30,27 +32,8 @@ qint64 Minutes(TDateTime value)
     return qRound64(value * 1440.0);
 }
 
-int SundayFirst(qint64 day)
-{
-    return QDate(1899, 12, 30).addDays(day).dayOfWeek() % 7;
-}
-
-// Easter Sunday by the anonymous Gregorian computus (Meeus/Jones/Butcher), written apart
-// from the program's own.
-QDate Easter(int year)
-{
-    const int a = year % 19, b = year / 100, c = year % 100, d = b / 4, e = b % 4;
-    const int f = (b + 8) / 25, g = (b - f + 1) / 3, h = (19 * a + b - d - g + 15) % 30;
-    const int i = c / 4, k = c % 4, l = (32 + 2 * e + 2 * i - h - k) % 7;
-    const int m = (a + 11 * h + 22 * l) / 451;
-    const int month = (h + l - 7 * m + 114) / 31, day = ((h + l - 7 * m + 114) % 31) + 1;
-    return QDate(year, month, day);
-}
-
-qint64 DayNumber(const QDate &date)
-{
-    return QDate(1899, 12, 30).daysTo(date);
-}
+using schedref::DayNumber;
+using schedref::Easter;
 
 } // namespace
 
@@ -272,13 +255,8 @@ TEST_F(ScheduleTest, RandomWeeksInDayModeCountWorkingDays)
             const qint64 start = DayNumber(QDate(2024, 1, 1)) + qint64(random() % 320);
             const int length = 1 + int(random() % 40);
             TNodeData *task = Task("Position 2", double(start), QString::number(length));
-            qint64 day = start;
-            for (int counted = 0;; ++day) {
-                const TDayInfo &info = week[SundayFirst(day)];
-                if (info.active && !blocked.contains(day) && ++counted == length)
-                    break;
-            }
-            ASSERT_EQ(qint64(core->GetEndOf(task)), day) << "round " << round << " task " << t << " start " << start << " len " << length << " week " << WeekInfo2String(week).toStdString() << " blocked " << [&]{ QStringList l; for (qint64 b : blocked) if (b >= start && b <= day + 3) l << QString::number(b); return l.join(',').toStdString(); }();
+            const qint64 day = schedref::DayModeEnd(week, blocked, start, length);
+            ASSERT_EQ(qint64(core->GetEndOf(task)), day) << "round " << round << " task " << t;
             EXPECT_TRUE(task->nodeValid);
             // The length of the days from start to the end inclusive is the length again.
             EXPECT_EQ(core->calcLengthOf(tbTable, 1, double(start), double(day + 1)), length * 480);
@@ -325,33 +303,13 @@ TEST_F(ScheduleTest, RandomWeeksInMinuteModeMatchAMinuteWalk)
         blocked.insert(away);
         blocked.insert(away + 1);
 
-        auto working = [&](qint64 day, int minute) {
-            const TDayInfo &info = week[SundayFirst(day)];
-            if (!info.active || blocked.contains(day) || minute < info.start.minutes
-                || minute >= info.ende.minutes)
-                return false;
-            for (const TPauseInfo &pause : info.pause)
-                if (minute >= pause.start.minutes && minute < pause.EndMinutes())
-                    return false;
-            return true;
-        };
         for (int t = 0; t < 20; ++t) {
             const qint64 day0 = DayNumber(QDate(2024, 5, 1)) + qint64(random() % 25);
             const int minute0 = int(random() % 1440);
             const int length = 1 + int(random() % 2000);
             TNodeData *task = Task("Position 1", double(day0) + minute0 / 1440.0,
                                    core->LengthText(tbTable, length));
-            qint64 day = day0;
-            int minute = minute0;
-            for (int left = length;;) {
-                if (working(day, minute) && --left == 0)
-                    break;
-                if (++minute == 1440) {
-                    minute = 0;
-                    ++day;
-                }
-            }
-            const qint64 expected = day * 1440 + minute + 1;
+            const qint64 expected = schedref::MinuteModeEnd(week, blocked, day0, minute0, length);
             const TDateTime end = core->GetEndOf(task);
             ASSERT_EQ(Minutes(end), expected) << "round " << round << " task " << t << " length " << length;
             EXPECT_EQ(core->calcLengthOf(tbTable, 0, double(day0) + minute0 / 1440.0, end), length);
@@ -447,4 +405,100 @@ TEST_F(ScheduleTest, OffsetDeadlineUserDateAndMinUnit)
     TNodeData *away = Absence("Position 1", At(2024, 3, 4, 10, 0), 1);
     core->SetStartOf(away, At(2024, 3, 4, 10, 0));
     EXPECT_EQ(core->GetData_(away, cnStart), QStringLiteral("04.03.2024"));
+}
+
+TEST_F(ScheduleTest, AbsentDayEditsMoveTheEndsOfTheirResource)
+{
+    // Monday 4 March 2024, five days: Friday.
+    TNodeData *one = Task("Position 1", Day(2024, 3, 4), "5");
+    TNodeData *two = Task("Position 2", Day(2024, 3, 4), "5");
+    ASSERT_EQ(core->GetData_(one, cnEnd), QStringLiteral("08.03.2024"));
+    TNodeData *away = Absence("Position 1", Day(2024, 3, 6), 2);
+    EXPECT_EQ(core->GetData_(one, cnEnd), QStringLiteral("12.03.2024"));
+    EXPECT_EQ(core->GetData_(two, cnEnd), QStringLiteral("08.03.2024"));
+    // Moved to the other resource: both follow.
+    core->SetData_(away, cnPosition, "Position 2");
+    EXPECT_EQ(core->GetData_(one, cnEnd), QStringLiteral("08.03.2024"));
+    EXPECT_EQ(core->GetData_(two, cnEnd), QStringLiteral("12.03.2024"));
+    core->SetData_(away, cnLength, "1");
+    EXPECT_EQ(core->GetData_(two, cnEnd), QStringLiteral("11.03.2024"));
+    // For everybody.
+    core->SetData_(away, cnPosition, "*");
+    EXPECT_EQ(core->GetData_(one, cnEnd), QStringLiteral("11.03.2024"));
+    EXPECT_EQ(core->GetData_(two, cnEnd), QStringLiteral("11.03.2024"));
+    // Gone: back to Friday.
+    core->DeleteNode(away, true);
+    EXPECT_EQ(core->GetData_(one, cnEnd), QStringLiteral("08.03.2024"));
+    EXPECT_EQ(core->GetData_(two, cnEnd), QStringLiteral("08.03.2024"));
+    EXPECT_FALSE(one->RecalcEndOf || two->RecalcEndOf);
+}
+
+TEST_F(ScheduleTest, MarkedEndsAreComputedBeforeTheyAreReadOrSaved)
+{
+    TNodeData *task = Task("Position 1", Day(2024, 3, 28), "2");
+    ASSERT_EQ(core->GetData_(task, cnEnd), QStringLiteral("29.03.2024"));
+    // Holidays changed without a bracket, every end marked as the holiday set-up does.
+    core->AddHoliday("Good Friday", -2, 0, true, true);
+    core->AddHoliday("Easter Monday", 1, 0, true, true);
+    core->ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+    // The next write settles them.
+    TNodeData *other = Task("Position 2", Day(2024, 3, 28), "1");
+    EXPECT_EQ(core->GetData_(task, cnEnd), QStringLiteral("02.04.2024"));
+    EXPECT_EQ(core->GetData_(other, cnEnd), QStringLiteral("28.03.2024"));
+
+    // Marked inside a bracket and saved before it closes: the saved text has the new end.
+    core->BeginUpdate("Loading");
+    core->ClearHoliday();
+    core->SetData_(other, cnLength, "2");
+    core->ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+    const QString saved = QString::fromLatin1(core->SaveToBuffer(false));
+    EXPECT_EQ(saved.count(QStringLiteral("<End>2024-03-29&nbsp;00:00:00</End>")), 2);
+    EXPECT_FALSE(saved.contains(QStringLiteral("2024-04-02")));
+    core->EndUpdate();
+    EXPECT_EQ(core->GetData_(task, cnEnd), QStringLiteral("29.03.2024"));
+    EXPECT_EQ(core->GetData_(other, cnEnd), QStringLiteral("29.03.2024"));
+
+    // Marked by someone else outside a write: the idle processing computes it.
+    core->AddHoliday("Good Friday", -2, 0, true, true);
+    core->SetRecalcEndOf(task, true);
+    core->IdleTimerTimer();
+    EXPECT_FALSE(task->RecalcEndOf);
+    EXPECT_EQ(core->GetData_(task, cnEnd), QStringLiteral("01.04.2024"));
+}
+
+TEST(HolidayDaysTest, EveryDayAHolidayFallsOnWhateverIsAsked)
+{
+    const std::vector<THolidayData> holidays = {{"Leap", 29, 2, true, false},
+                                                {"Late", -100, 0, true, true}, // in the year before Easter
+                                                {"Early", 280, 0, true, true}, // in the year after
+                                                {"Off", 3, 3, false, false},
+                                                {"Whit Monday", 50, 0, true, true}};
+    QSet<qint64> expected;
+    for (int year = 1980; year <= 2070; ++year) {
+        if (QDate::isLeapYear(year))
+            expected.insert(DayNumber(QDate(year, 2, 29)));
+        for (const int offset : {-100, 280, 50})
+            expected.insert(DayNumber(Easter(year).addDays(offset)));
+    }
+    THolidayDays days;
+    EXPECT_TRUE(days.SetHolidays(holidays));
+    EXPECT_FALSE(days.SetHolidays(holidays));
+    // Asked about single days, then about ranges, in no particular order.
+    for (qint64 day = DayNumber(QDate(2030, 1, 1)); day >= DayNumber(QDate(1990, 1, 1)); day -= 3)
+        ASSERT_EQ(days.Contains(day), expected.contains(day)) << schedref::DateOf(day).toString().toStdString();
+    std::vector<qint64> found;
+    days.Collect(DayNumber(QDate(2040, 6, 1)), DayNumber(QDate(2060, 6, 1)), found);
+    std::vector<qint64> wanted;
+    for (const qint64 day : expected)
+        if (day >= DayNumber(QDate(2040, 6, 1)) && day < DayNumber(QDate(2060, 6, 1)))
+            wanted.push_back(day);
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(found, wanted);
+    // Names change no day; switching one off does.
+    std::vector<THolidayData> renamed = holidays;
+    renamed[0].name = "Leap day";
+    EXPECT_FALSE(days.SetHolidays(renamed));
+    renamed[0].enabled = false;
+    EXPECT_TRUE(days.SetHolidays(renamed));
+    EXPECT_FALSE(days.Contains(DayNumber(QDate(2024, 2, 29))));
 }

@@ -1,0 +1,254 @@
+#include "core/WorkCalendar.h"
+
+#include <algorithm>
+
+#include "CalendarMath.h"
+#include "DateTime.h"
+
+namespace {
+
+constexpr int MinutesPerWorkDay = 480;
+// 0001-01-01: the first day a year can be told of.
+constexpr qint64 FirstCalendarDay = -693593;
+
+// Sunday = 0; day 0 (1899-12-30) was a Saturday.
+int WeekdayOf(qint64 day)
+{
+    return int(((day % 7) + 7 + 6) % 7);
+}
+
+int YearOf(qint64 day)
+{
+    return Date2Year(double(std::clamp(day, FirstCalendarDay, LastCalendarDay)));
+}
+
+qint64 FirstDayOfYear(int year)
+{
+    return qint64(EncodeDate(year, 1, 1));
+}
+
+int PauseTotal(const TDayInfo &day)
+{
+    int total = 0;
+    for (const TPauseInfo &pause : day.pause)
+        total += pause.length;
+    return total;
+}
+
+// The first working minute at or after `now`: the day's start, or the end of a pause.
+int EnterDay(const TDayInfo &day, int now)
+{
+    if (now < day.start.minutes)
+        now = day.start.minutes;
+    for (const TPauseInfo &pause : day.pause)
+        if (now >= pause.start.minutes && now < pause.EndMinutes())
+            now = pause.EndMinutes();
+    return now;
+}
+
+// Whether a day can ever take work in this mode.
+bool DayCanWork(const TDayInfo &day, bool minuteWise)
+{
+    return day.active && day.start < day.ende && (!minuteWise || day.length > 0);
+}
+
+// The working minutes a day offers from `now` on (already entered), holidays and absences
+// aside.
+int DayAvail(const TDayInfo &day, int now, bool minuteWise)
+{
+    if (!day.active || now >= day.ende.minutes)
+        return 0;
+    if (!minuteWise)
+        return MinutesPerWorkDay;
+    int avail = day.start.minutes + day.length + PauseTotal(day) - now;
+    for (const TPauseInfo &pause : day.pause)
+        if (pause.EndMinutes() > now)
+            avail -= pause.length;
+    return std::max(avail, 0);
+}
+
+// Working minutes between two minutes of one day.
+int WorkingMinutes(const TDayInfo &day, int from, int to, bool minuteWise)
+{
+    if (to <= from)
+        return 0;
+    int minutes = to - from;
+    if (minuteWise)
+        for (const TPauseInfo &pause : day.pause)
+            minutes -= std::max(0, std::min(to, pause.EndMinutes()) - std::max(from, pause.start.minutes));
+    return std::max(minutes, 0);
+}
+
+} // namespace
+
+// ---- holidays
+
+bool THolidayDays::SetHolidays(const std::vector<THolidayData> &holidays)
+{
+    std::vector<THolidayData> enabled;
+    for (const THolidayData &holiday : holidays)
+        if (holiday.enabled) {
+            enabled.push_back(holiday);
+            enabled.back().name.clear(); // the name changes no day
+        }
+    if (enabled == FHolidays)
+        return false;
+    FHolidays = std::move(enabled);
+    FDays.clear();
+    FFrom = FTo = 0;
+    return true;
+}
+
+bool THolidayDays::DayOfYear(const THolidayData &holiday, int year, qint64 &day)
+{
+    if (year < 1 || year > 9999)
+        return false;
+    if (holiday.easter) {
+        day = qint64(GetEasterSunday(year)) + holiday.day;
+        return true;
+    }
+    TDateTime date = 0;
+    if (!TryEncodeDate(year, holiday.month, holiday.day, date))
+        return false;
+    day = qint64(date);
+    return true;
+}
+
+void THolidayDays::Cover(qint64 from, qint64 to)
+{
+    if (FTo > FFrom && from >= FFrom && to <= FTo)
+        return;
+    if (FTo > FFrom) {
+        from = std::min(from, FFrom);
+        to = std::max(to, FTo);
+    }
+    // Whole years, so that nearby questions find their days already there.
+    const int firstYear = YearOf(from);
+    const int lastYear = YearOf(to - 1);
+    FFrom = firstYear >= 1 ? FirstDayOfYear(firstYear) : from;
+    FTo = lastYear >= 1 && lastYear < 9999 ? FirstDayOfYear(lastYear + 1) : to;
+    FFrom = std::min(FFrom, from);
+    FTo = std::max(FTo, to);
+    FDays.clear();
+    for (const THolidayData &holiday : FHolidays) {
+        // An Easter holiday may lie in another year than its Easter Sunday.
+        const qint64 shift = holiday.easter ? holiday.day : 0;
+        const int y0 = std::max(1, YearOf(FFrom - shift) - (holiday.easter ? 1 : 0));
+        const int y1 = std::min(9999, YearOf(FTo - 1 - shift) + (holiday.easter ? 1 : 0));
+        for (int year = y0; year <= y1; ++year) {
+            qint64 day = 0;
+            if (DayOfYear(holiday, year, day) && day >= FFrom && day < FTo)
+                FDays.push_back(day);
+        }
+    }
+    std::sort(FDays.begin(), FDays.end());
+    FDays.erase(std::unique(FDays.begin(), FDays.end()), FDays.end());
+}
+
+bool THolidayDays::Contains(qint64 day)
+{
+    if (FHolidays.empty())
+        return false;
+    Cover(day, day + 1);
+    return std::binary_search(FDays.begin(), FDays.end(), day);
+}
+
+void THolidayDays::Collect(qint64 from, qint64 to, std::vector<qint64> &days)
+{
+    days.clear();
+    if (FHolidays.empty() || to <= from)
+        return;
+    Cover(from, to);
+    days.assign(std::lower_bound(FDays.begin(), FDays.end(), from),
+                std::lower_bound(FDays.begin(), FDays.end(), to));
+}
+
+// ---- the calendar
+
+TWorkCalendar::TWorkCalendar(const tWeekInfo &week, bool minuteWise, THolidayDays &holidays, TDaySpans absent)
+    : FWeek(week), FMinuteWise(minuteWise), FHolidays(holidays), FAbsent(std::move(absent))
+{
+    for (int dow = 0; dow < 7; ++dow) {
+        FCanWork = FCanWork || DayCanWork(FWeek[dow], FMinuteWise);
+        const int now = EnterDay(FWeek[dow], FWeek[dow].start.minutes);
+        FFullDay[dow] = now >= MinsPerDay ? 0 : DayAvail(FWeek[dow], now, FMinuteWise);
+    }
+}
+
+const TDayInfo &TWorkCalendar::Day(qint64 day) const
+{
+    return FWeek[WeekdayOf(day)];
+}
+
+bool TWorkCalendar::Blocked(qint64 day)
+{
+    if (FHolidays.Contains(day))
+        return true;
+    const auto after = std::upper_bound(FAbsent.begin(), FAbsent.end(), std::pair<qint64, qint64>(day, LastCalendarDay + 1));
+    return after != FAbsent.begin() && std::prev(after)->second > day;
+}
+
+int TWorkCalendar::Avail(qint64 dayNumber, int now)
+{
+    const int avail = DayAvail(Day(dayNumber), now, FMinuteWise);
+    return avail > 0 && Blocked(dayNumber) ? 0 : avail;
+}
+
+TWorkMoment TWorkCalendar::Step(TWorkMoment d, qint64 &rem)
+{
+    const TDayInfo &day = Day(d.day);
+    const int now = EnterDay(day, d.minute);
+    const int avail = now >= MinsPerDay ? 0 : Avail(d.day, now);
+    if (avail > rem || (avail == rem && FMinuteWise)) {
+        qint64 result = now + rem;
+        for (const TPauseInfo &pause : day.pause)
+            if (pause.start.minutes > now && pause.start.minutes < result)
+                result += pause.length;
+        rem = 0;
+        return {d.day + result / MinsPerDay, int(result % MinsPerDay)};
+    }
+    rem -= avail;
+    const qint64 next = d.day + 1;
+    return {next, Day(next).start.minutes};
+}
+
+bool TWorkCalendar::EndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end)
+{
+    end = start;
+    if (minutes <= 0)
+        return true;
+    if (!FCanWork)
+        return false;
+    qint64 rem = minutes;
+    bool first = true;
+    while (rem > 0) {
+        if (end.day > LastCalendarDay)
+            return false;
+        end = Step(end, rem);
+        if (first && rem > 0 && std::all_of(std::begin(FFullDay), std::end(FFullDay), [](int m) { return m == 0; }))
+            return false; // no day entered at its start offers any time
+        first = false;
+    }
+    return true;
+}
+
+qint64 TWorkCalendar::LengthBetween(TWorkMoment from, TWorkMoment to)
+{
+    qint64 length = 0;
+    TWorkMoment s = from;
+    while (s < to) {
+        const TDayInfo &day = Day(s.day);
+        const int now = EnterDay(day, s.minute);
+        const int avail = now >= MinsPerDay ? 0 : Avail(s.day, now);
+        if (s.day == to.day) {
+            // The end lies on this day.
+            if (avail > 0)
+                length += std::min(avail, WorkingMinutes(day, now, to.minute, FMinuteWise));
+            break;
+        }
+        length += avail;
+        ++s.day;
+        s.minute = Day(s.day).start.minutes;
+    }
+    return length;
+}
