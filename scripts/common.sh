@@ -11,6 +11,11 @@ VELMORA_PACKAGES=(
   fonts-dejavu-core
 )
 
+# Optional, for one test only: LibreOffice Calc converts an exported workbook back to CSV to show
+# that a real spreadsheet program opens it; without it that test skips itself. Not installed by
+# the build or the test script.
+VELMORA_OPTIONAL_TEST_PACKAGES=(libreoffice-calc-nogui)
+
 # Tools for looking at the program under a virtual display (scripts/screenshot); not needed to build.
 VELMORA_SCREENSHOT_PACKAGES=(xvfb xauth imagemagick x11-utils)
 
