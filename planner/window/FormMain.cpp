@@ -132,6 +132,7 @@ void TMainForm::CreateActions()
     edit->addActions({ActionAddNode, ActionDeleteNode});
     edit->addSeparator();
     edit->addAction(localUndo);
+    CreateExchangeActions(file);
 }
 
 void TMainForm::FormCreate()

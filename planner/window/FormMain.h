@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 #include "core/PlannerCore.h"
@@ -10,8 +11,10 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QTabBar;
 class QTabWidget;
+class TArchivDialog;
 class TInstanceLink;
 class TStringTreeGrid;
 
@@ -69,6 +72,23 @@ public:
     QAction *Dateikomprimiertspeichern1 = nullptr; // "Save File compressed"
     QAction *localUndo = nullptr;                  // "Undo local changes only"
 
+    // ---- spreadsheet exchange and the archive (FormMainExchange.cpp)
+    void Exportieren1Click();
+    void ExcelImport1Click();
+    void Auftrgearchivieren1Click();
+    // Made on first use and kept.
+    TArchivDialog *ArchivDialog();
+    QAction *Exportieren1 = nullptr;        // "Excel Export"
+    QAction *ExcelImport1 = nullptr;        // "Excel Import..."
+    QAction *Auftrgearchivieren1 = nullptr; // "Tabelle archivieren..."
+    // The file dialogs (empty: cancelled) and showing a written workbook in the desktop's
+    // spreadsheet program; tests replace them.
+    std::function<QString(const QString &proposed)> OnChooseExportFile;
+    std::function<QString()> OnChooseImportFile;
+    std::function<QString(const QString &proposed)> OnChooseArchiveFile;
+    std::function<bool(const QString &fileName)> OnShowWorkbook;
+    // ---- end
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -94,5 +114,9 @@ private:
     QString FLastOpenFileName; // where the open dialog starts
     // The other running instances; the window's title is this instance's entry.
     TInstanceLink *FInstanceLink = nullptr;
+    // ---- private: spreadsheet exchange and the archive
+    void CreateExchangeActions(QMenu *file);
+    QPointer<TArchivDialog> FArchivDialog;
+    // ---- end
     std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
 };

@@ -1,0 +1,95 @@
+// The main window's spreadsheet exchange and archive commands.
+
+#include "window/FormMain.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "DateTime.h"
+#include "Language.h"
+#include "dialogs/ArchivDialog.h"
+#include "exchange/SpreadsheetExchange.h"
+
+void TMainForm::CreateExchangeActions(QMenu *file)
+{
+    const auto make = [this](QAction *&action, const char *name, const QString &caption, void (TMainForm::*handler)()) {
+        action = new QAction(Translate(caption), this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    make(Exportieren1, "Exportieren1", QStringLiteral("Excel Export"), &TMainForm::Exportieren1Click);
+    make(ExcelImport1, "ExcelImport1", QStringLiteral("Excel Import..."), &TMainForm::ExcelImport1Click);
+    make(Auftrgearchivieren1, "Auftrgearchivieren1", QString::fromUtf8("Tabelle archivieren..."),
+         &TMainForm::Auftrgearchivieren1Click);
+    QAction *exitSeparator = file->insertSeparator(ActionClose);
+    file->insertActions(exitSeparator, {Exportieren1, ExcelImport1});
+    QMenu *archive = menuBar()->addMenu(Translate(QStringLiteral("Archive")));
+    archive->setObjectName(QStringLiteral("Archiv1"));
+    archive->addAction(Auftrgearchivieren1);
+
+    const QString workbooks = Translate(QStringLiteral("Excel Tabellen")) + QStringLiteral(" (*.xlsx)");
+    OnChooseExportFile = [this, workbooks](const QString &proposed) {
+        QString name = QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Excel Export")), proposed, workbooks);
+        if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
+            name += QStringLiteral(".xlsx");
+        return name;
+    };
+    OnChooseImportFile = [this, workbooks] {
+        return QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Excel Import")),
+                                            QFileInfo(FLastOpenFileName).path(),
+                                            workbooks + QStringLiteral(";;") + Translate(QStringLiteral("alle Dateien"))
+                                                + QStringLiteral(" (*)"));
+    };
+    // An existing archive is continued, so choosing one is no overwrite.
+    OnChooseArchiveFile = [this](const QString &proposed) {
+        return QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Archive file")), proposed,
+                                            Translate(QStringLiteral("Archive files")) + QStringLiteral(" (*.ini)"),
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    };
+    OnShowWorkbook = [](const QString &fileName) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
+    };
+}
+
+void TMainForm::Exportieren1Click()
+{
+    TSpreadsheetExchange exchange(*FCore);
+    const QString fileName = OnChooseExportFile(exchange.DefaultExportFileName());
+    if (fileName.isEmpty() || !exchange.Exportieren1Click(fileName))
+        return;
+    // The spreadsheet program shows the workbook, as the user expects after an export.
+    if (!OnShowWorkbook(fileName))
+        Ask(Translate(QStringLiteral("The workbook was written to %s, but no program to show it was found."), {fileName}),
+            mtInformation, {mbOK});
+}
+
+void TMainForm::ExcelImport1Click()
+{
+    const QString fileName = OnChooseImportFile();
+    if (!fileName.isEmpty())
+        TSpreadsheetExchange(*FCore).ExcelImport1Click(fileName);
+}
+
+TArchivDialog *TMainForm::ArchivDialog()
+{
+    if (!FArchivDialog) {
+        FArchivDialog = new TArchivDialog(*FCore, this);
+        FArchivDialog->OnChooseArchiveFile = [this](const QString &proposed) { return OnChooseArchiveFile(proposed); };
+    }
+    return FArchivDialog;
+}
+
+void TMainForm::Auftrgearchivieren1Click()
+{
+    TArchivDialog *dialog = ArchivDialog();
+    dialog->SetRange(FCore->MinDate(), FCore->MaxDate());
+    dialog->SetArchiveDate(Now());
+    dialog->DateTimePicker1Change();
+    dialog->exec();
+}
