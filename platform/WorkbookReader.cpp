@@ -286,31 +286,45 @@ bool TWorkbookReader::ReadPart(const QString &name, QByteArray &bytes, bool requ
         }
         bytes.append(buffer, qsizetype(got));
     }
-    zip_fclose(file);
+    const int closed = zip_fclose(file);
+    if (closed != 0) {
+        bytes.clear();
+        return Fail(QStringLiteral("the part \"%1\" is damaged (%2)").arg(name, zipMessage(closed)));
+    }
     toUtf8(bytes);
     return true;
+}
+
+bool TWorkbookReader::ScanPart(const QString &part, const QByteArray &bytes, const TVisitor &visit)
+{
+    TXmlScanner xml(bytes);
+    for (;;) {
+        const TXmlScanner::TToken token = xml.Next();
+        if (token == TXmlScanner::xtError)
+            return Fail(QStringLiteral("\"%1\": %2").arg(part, xml.ErrorString()));
+        if (token == TXmlScanner::xtEndOfDocument)
+            return true;
+        if (!visit(xml, token))
+            return false;
+    }
 }
 
 bool TWorkbookReader::ReadRelationships(const QString &part, QHash<QString, QString> &targets,
                                         QHash<QString, QString> &types)
 {
     QByteArray bytes;
-    if (!ReadPart(relationshipsPartOf(part), bytes, false))
+    const QString relationships = relationshipsPartOf(part);
+    if (!ReadPart(relationships, bytes, false))
         return false;
-    TXmlScanner xml(bytes);
-    for (;;) {
-        const TXmlScanner::TToken token = xml.Next();
-        if (token == TXmlScanner::xtError)
-            return Fail(QStringLiteral("\"%1\": %2").arg(relationshipsPartOf(part), xml.ErrorString()));
-        if (token == TXmlScanner::xtEndOfDocument)
-            return true;
+    return ScanPart(relationships, bytes, [&](TXmlScanner &xml, TXmlScanner::TToken token) {
         if (token == TXmlScanner::xtStartElement && xml.IsName("Relationship")
             && xml.Attribute("TargetMode").compare(QLatin1String("External"), Qt::CaseInsensitive) != 0) {
             const QString id = xml.Attribute("Id");
             targets.insert(id, resolveTarget(part, xml.Attribute("Target")));
             types.insert(id, xml.Attribute("Type"));
         }
-    }
+        return true;
+    });
 }
 
 bool TWorkbookReader::ReadWorkbookPart(const QString &part)
@@ -319,25 +333,20 @@ bool TWorkbookReader::ReadWorkbookPart(const QString &part)
     if (!ReadPart(part, bytes))
         return false;
     QStringList ids;
-    {
-        TXmlScanner xml(bytes);
-        for (;;) {
-            const TXmlScanner::TToken token = xml.Next();
-            if (token == TXmlScanner::xtError)
-                return Fail(QStringLiteral("\"%1\": %2").arg(part, xml.ErrorString()));
-            if (token == TXmlScanner::xtEndOfDocument)
-                break;
-            if (token != TXmlScanner::xtStartElement)
-                continue;
-            if (xml.IsName("workbookPr")) {
-                const QString flag = xml.Attribute("date1904");
-                FDate1904 = flag == QLatin1String("1") || flag.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-            } else if (xml.IsName("sheet")) {
-                FSheetNames.append(xml.Attribute("name"));
-                ids.append(xml.Attribute("id"));
-            }
+    const bool read = ScanPart(part, bytes, [&](TXmlScanner &xml, TXmlScanner::TToken token) {
+        if (token != TXmlScanner::xtStartElement)
+            return true;
+        if (xml.IsName("workbookPr")) {
+            const QString flag = xml.Attribute("date1904");
+            FDate1904 = flag == QLatin1String("1") || flag.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+        } else if (xml.IsName("sheet")) {
+            FSheetNames.append(xml.Attribute("name"));
+            ids.append(xml.Attribute("id"));
         }
-    }
+        return true;
+    });
+    if (!read)
+        return false;
     QHash<QString, QString> targets;
     QHash<QString, QString> types;
     if (!ReadRelationships(part, targets, types) && !FError.isEmpty())
@@ -358,43 +367,30 @@ bool TWorkbookReader::ReadSharedStrings(const QString &part)
     QByteArray bytes;
     if (!ReadPart(part, bytes))
         return false;
-    TXmlScanner xml(bytes);
     QString current;
     bool inItem = false;
     bool inText = false;
-    for (;;) {
-        const TXmlScanner::TToken token = xml.Next();
-        switch (token) {
-        case TXmlScanner::xtError:
-            return Fail(QStringLiteral("\"%1\": %2").arg(part, xml.ErrorString()));
-        case TXmlScanner::xtEndOfDocument:
-            return true;
-        case TXmlScanner::xtStartElement:
+    return ScanPart(part, bytes, [&](TXmlScanner &xml, TXmlScanner::TToken token) {
+        if (token == TXmlScanner::xtStartElement) {
             if (xml.IsName("si")) {
                 inItem = true;
                 current.clear();
             } else if (inItem && xml.IsName("rPh")) {
-                // Phonetic hints are not part of the text.
-                if (!xml.SkipElement())
-                    return Fail(QStringLiteral("\"%1\": %2").arg(part, xml.ErrorString()));
+                xml.SkipElement(); // phonetic hints are not part of the text; damage shows next
             } else if (inItem && xml.IsName("t")) {
                 inText = true;
             }
-            break;
-        case TXmlScanner::xtText:
+        } else if (token == TXmlScanner::xtText) {
             if (inText)
                 xml.AppendText(current);
-            break;
-        case TXmlScanner::xtEndElement:
-            if (xml.IsName("t")) {
-                inText = false;
-            } else if (xml.IsName("si") && inItem) {
-                inItem = false;
-                FSharedStrings.push_back(DecodeEscapes(current));
-            }
-            break;
+        } else if (xml.IsName("t")) {
+            inText = false;
+        } else if (xml.IsName("si") && inItem) {
+            inItem = false;
+            FSharedStrings.push_back(DecodeEscapes(current));
         }
-    }
+        return true;
+    });
 }
 
 bool TWorkbookReader::ReadStyles(const QString &part)
@@ -404,33 +400,28 @@ bool TWorkbookReader::ReadStyles(const QString &part)
         return FError.isEmpty(); // without styles every cell is plain
     QHash<int, QString> codes;
     std::vector<int> formats;
-    TXmlScanner xml(bytes);
     bool inCellFormats = false;
-    for (;;) {
-        const TXmlScanner::TToken token = xml.Next();
-        if (token == TXmlScanner::xtError)
-            return Fail(QStringLiteral("\"%1\": %2").arg(part, xml.ErrorString()));
-        if (token == TXmlScanner::xtEndOfDocument)
-            break;
+    const auto formatId = [](const TXmlScanner &xml) {
+        qint64 id = 0;
+        return parseIndex(xml.RawAttribute("numFmtId"), id) && id >= 0 && id < 100000 ? int(id) : 0;
+    };
+    const bool read = ScanPart(part, bytes, [&](TXmlScanner &xml, TXmlScanner::TToken token) {
         if (token == TXmlScanner::xtStartElement) {
-            if (xml.IsName("numFmt")) {
-                qint64 id = 0;
-                if (parseIndex(xml.RawAttribute("numFmtId"), id) && id >= 0 && id < 100000)
-                    codes.insert(int(id), xml.Attribute("formatCode"));
-            } else if (xml.IsName("cellXfs")) {
+            if (xml.IsName("numFmt"))
+                codes.insert(formatId(xml), xml.Attribute("formatCode"));
+            else if (xml.IsName("cellXfs"))
                 inCellFormats = true;
-            } else if (inCellFormats && xml.IsName("xf")) {
-                qint64 id = 0;
-                formats.push_back(parseIndex(xml.RawAttribute("numFmtId"), id) && id >= 0 && id < 100000 ? int(id) : 0);
-            }
+            else if (inCellFormats && xml.IsName("xf"))
+                formats.push_back(formatId(xml));
         } else if (token == TXmlScanner::xtEndElement && xml.IsName("cellXfs")) {
             inCellFormats = false;
         }
-    }
+        return true;
+    });
     FDateStyles.clear();
     for (const int id : formats)
         FDateStyles.push_back(isDateFormat(id, codes.value(id)));
-    return true;
+    return read;
 }
 
 int TWorkbookReader::IndexOfSheet(const QString &name) const
@@ -474,6 +465,49 @@ QString TWorkbookReader::DecodeEscapes(const QString &text)
     return out;
 }
 
+bool TWorkbookReader::CellValue(TSheetCell &cell, QByteArrayView type, qint64 style, const QString &value,
+                                const QString &inlineText, QString &error) const
+{
+    if (type == "s") {
+        qint64 shared = -1;
+        if (value.trimmed().isEmpty())
+            return false;
+        if (!parseIndex(value.toUtf8(), shared) || shared < 0 || shared >= qint64(FSharedStrings.size())) {
+            error = QStringLiteral("shared text %1 does not exist").arg(value);
+            return false;
+        }
+        cell.Text = FSharedStrings[size_t(shared)];
+    } else if (type == "inlineStr") {
+        cell.Text = DecodeEscapes(inlineText);
+    } else if (type == "str") {
+        cell.Text = DecodeEscapes(value);
+    } else if (type == "b") {
+        cell.Kind = skBoolean;
+        cell.Value = value.trimmed() == QLatin1String("1") ? 1 : 0;
+        cell.Text = cell.Value != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    } else if (type == "e") {
+        cell.Kind = skError;
+        cell.Text = value;
+    } else if (type == "d") {
+        cell.Text = value;
+        if (isoToDateTime(value, cell.Value))
+            cell.Kind = skDate;
+    } else {
+        if (value.isEmpty())
+            return false;
+        cell.Text = value.trimmed();
+        double number = 0;
+        if (parseDouble(cell.Text.toUtf8(), number)) {
+            cell.Kind = skNumber;
+            cell.Value = number;
+            if (style >= 0 && style < qint64(FDateStyles.size()) && FDateStyles[size_t(style)]
+                && serialToDateTime(number, FDate1904, cell.Value))
+                cell.Kind = skDate;
+        }
+    }
+    return true;
+}
+
 bool TWorkbookReader::ReadSheet(int index, int columnLimit, TSheetData &sheet)
 {
     sheet = TSheetData();
@@ -486,138 +520,94 @@ bool TWorkbookReader::ReadSheet(int index, int columnLimit, TSheetData &sheet)
     QByteArray bytes;
     if (!ReadPart(part, bytes))
         return false;
-    auto damaged = [&](const QString &what) {
-        sheet = TSheetData();
+    const auto damaged = [&](const QString &what) {
         return Fail(QStringLiteral("sheet \"%1\": %2").arg(FSheetNames.at(index), what));
     };
 
-    TXmlScanner xml(bytes);
     bool inData = false;
     int row = -1;       // the current row element's
     int nextRow = 0;    // for rows without a number
     int nextColumn = 0; // for cells without a reference
     bool inCell = false;
     bool inInline = false;
+    bool hasValue = false;
     QString *collect = nullptr;
     TSheetCell cell;
     QByteArrayView type;
     qint64 style = -1;
     QString value;
     QString inlineText;
-    bool hasValue = false;
-    for (;;) {
-        const TXmlScanner::TToken token = xml.Next();
-        if (token == TXmlScanner::xtError)
-            return damaged(xml.ErrorString());
-        if (token == TXmlScanner::xtEndOfDocument)
-            break;
+    const bool read = ScanPart(part, bytes, [&](TXmlScanner &xml, TXmlScanner::TToken token) {
         if (token == TXmlScanner::xtText) {
             if (collect)
                 xml.AppendText(*collect);
-            continue;
+            return true;
         }
-        if (token == TXmlScanner::xtStartElement) {
-            if (xml.IsName("sheetData")) {
-                inData = true;
-            } else if (!inData) {
-                continue;
-            } else if (xml.IsName("row")) {
-                qint64 number = 0;
-                const QByteArrayView r = xml.RawAttribute("r");
-                if (r.isEmpty())
-                    number = nextRow + 1;
-                else if (!parseIndex(r, number) || number < 1 || number > WorkbookMaxRows)
-                    return damaged(QStringLiteral("row number \"%1\" outside the sheet").arg(QString::fromUtf8(r)));
-                row = int(number - 1);
-                nextRow = row + 1;
-                nextColumn = 0;
-            } else if (xml.IsName("c")) {
-                cell = TSheetCell();
-                const QByteArrayView r = xml.RawAttribute("r");
-                if (r.isEmpty()) {
-                    if (row < 0 || nextColumn >= WorkbookMaxColumns)
-                        return damaged(QStringLiteral("a cell outside the sheet"));
-                    cell.Row = row;
-                    cell.Column = nextColumn;
-                } else if (!parseCellReference(r, cell.Row, cell.Column)) {
-                    return damaged(QStringLiteral("cell reference \"%1\" outside the sheet").arg(QString::fromUtf8(r)));
-                }
-                nextColumn = cell.Column + 1;
-                type = xml.RawAttribute("t");
-                if (!parseIndex(xml.RawAttribute("s"), style))
-                    style = -1;
-                value.clear();
-                inlineText.clear();
-                hasValue = false;
-                inCell = true;
-                sheet.RowCount = std::max(sheet.RowCount, cell.Row + 1);
-            } else if (inCell && xml.IsName("v")) {
-                collect = &value;
-                hasValue = true;
-            } else if (inCell && xml.IsName("is")) {
-                inInline = true;
-                hasValue = true;
-            } else if (inInline && xml.IsName("rPh")) {
-                if (!xml.SkipElement())
-                    return damaged(xml.ErrorString());
-            } else if (inInline && xml.IsName("t")) {
-                collect = &inlineText;
-            } else if (inCell && xml.IsName("f")) {
-                if (!xml.SkipElement())
-                    return damaged(xml.ErrorString());
+        if (token == TXmlScanner::xtEndElement) {
+            if (xml.IsName("v") || xml.IsName("t")) {
+                collect = nullptr;
+            } else if (xml.IsName("is")) {
+                inInline = false;
+            } else if (xml.IsName("sheetData")) {
+                inData = false;
+            } else if (xml.IsName("c") && inCell) {
+                inCell = false;
+                QString error;
+                if (hasValue && cell.Column < columnLimit && CellValue(cell, type, style, value, inlineText, error))
+                    sheet.Cells.push_back(std::move(cell));
+                if (!error.isEmpty())
+                    return damaged(error);
             }
-            continue;
+            return true;
         }
-        // end of an element
-        if (xml.IsName("v") || xml.IsName("t")) {
-            collect = nullptr;
-        } else if (xml.IsName("is")) {
-            inInline = false;
-        } else if (xml.IsName("sheetData")) {
-            inData = false;
-        } else if (xml.IsName("c") && inCell) {
-            inCell = false;
-            if (!hasValue || cell.Column >= columnLimit)
-                continue;
-            if (type == "s") {
-                qint64 shared = -1;
-                if (value.trimmed().isEmpty())
-                    continue;
-                if (!parseIndex(value.toUtf8(), shared) || shared < 0 || shared >= qint64(FSharedStrings.size()))
-                    return damaged(QStringLiteral("shared text %1 does not exist").arg(value));
-                cell.Text = FSharedStrings[size_t(shared)];
-            } else if (type == "inlineStr") {
-                cell.Text = DecodeEscapes(inlineText);
-            } else if (type == "str") {
-                cell.Text = DecodeEscapes(value);
-            } else if (type == "b") {
-                cell.Kind = skBoolean;
-                cell.Value = value.trimmed() == QLatin1String("1") ? 1 : 0;
-                cell.Text = cell.Value != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-            } else if (type == "e") {
-                cell.Kind = skError;
-                cell.Text = value;
-            } else if (type == "d") {
-                cell.Text = value;
-                if (isoToDateTime(value, cell.Value))
-                    cell.Kind = skDate;
-            } else {
-                if (value.isEmpty())
-                    continue;
-                cell.Text = value.trimmed();
-                double number = 0;
-                if (parseDouble(cell.Text.toUtf8(), number)) {
-                    cell.Kind = skNumber;
-                    cell.Value = number;
-                    if (style >= 0 && style < qint64(FDateStyles.size()) && FDateStyles[size_t(style)]
-                        && serialToDateTime(number, FDate1904, cell.Value))
-                        cell.Kind = skDate;
-                }
+        if (xml.IsName("sheetData")) {
+            inData = true;
+        } else if (!inData) {
+            return true;
+        } else if (xml.IsName("row")) {
+            qint64 number = nextRow + 1;
+            const QByteArrayView r = xml.RawAttribute("r");
+            if (!r.isEmpty() && (!parseIndex(r, number) || number < 1 || number > WorkbookMaxRows))
+                return damaged(QStringLiteral("row number \"%1\" outside the sheet").arg(QString::fromUtf8(r)));
+            row = int(number - 1);
+            nextRow = row + 1;
+            nextColumn = 0;
+        } else if (xml.IsName("c")) {
+            cell = TSheetCell();
+            const QByteArrayView r = xml.RawAttribute("r");
+            if (r.isEmpty()) {
+                if (row < 0 || nextColumn >= WorkbookMaxColumns)
+                    return damaged(QStringLiteral("a cell outside the sheet"));
+                cell.Row = row;
+                cell.Column = nextColumn;
+            } else if (!parseCellReference(r, cell.Row, cell.Column)) {
+                return damaged(QStringLiteral("cell reference \"%1\" outside the sheet").arg(QString::fromUtf8(r)));
             }
-            sheet.Cells.push_back(std::move(cell));
+            nextColumn = cell.Column + 1;
+            type = xml.RawAttribute("t");
+            if (!parseIndex(xml.RawAttribute("s"), style))
+                style = -1;
+            value.clear();
+            inlineText.clear();
+            hasValue = false;
+            inCell = true;
+            sheet.RowCount = std::max(sheet.RowCount, cell.Row + 1);
+        } else if (inCell && xml.IsName("v")) {
+            collect = &value;
+            hasValue = true;
+        } else if (inCell && xml.IsName("is")) {
+            inInline = true;
+            hasValue = true;
+        } else if (inInline && xml.IsName("t")) {
+            collect = &inlineText;
+        } else if ((inInline && xml.IsName("rPh")) || (inCell && xml.IsName("f"))) {
+            xml.SkipElement(); // phonetic hints and formulas are no value; damage shows next
         }
-    }
-    return true;
+        return true;
+    });
+    if (!read)
+        sheet = TSheetData(); // never half a sheet
+    return read;
 }
 
 } // namespace platform

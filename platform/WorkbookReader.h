@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
+
+#include "XmlScanner.h"
 
 typedef struct zip zip_t;
 
@@ -67,11 +70,19 @@ public:
 
 private:
     bool Fail(const QString &message);
+    // Hands every token of a part to `visit` until its end; false on damage (with the
+    // scanner's message) or when `visit` says stop (having said why).
+    using TVisitor = std::function<bool(TXmlScanner &xml, TXmlScanner::TToken token)>;
+    bool ScanPart(const QString &part, const QByteArray &bytes, const TVisitor &visit);
     bool ReadPart(const QString &name, QByteArray &bytes, bool required = true);
     bool ReadRelationships(const QString &part, QHash<QString, QString> &targets, QHash<QString, QString> &types);
     bool ReadWorkbookPart(const QString &part);
     bool ReadSharedStrings(const QString &part);
     bool ReadStyles(const QString &part);
+    // The value of a finished cell element; false when it has none, or (with `error`) when
+    // it names a shared text that does not exist.
+    bool CellValue(TSheetCell &cell, QByteArrayView type, qint64 style, const QString &value,
+                   const QString &inlineText, QString &error) const;
 
     qint64 FMaxPartSize;
     zip_t *FZip = nullptr;
