@@ -26,6 +26,7 @@
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridTypes.h"
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridHeaderEvents.h"
 
 class QPainter;
 class TTreeGridHeader;
@@ -52,7 +53,7 @@ enum TTGDragImageKind : std::uint8_t { diComplete, diMainColumnOnly, diNoImage }
 enum TTGDragOperation : std::uint8_t { doCopy, doMove, doLink };
 using TTGDragOperations = TTGSet<TTGDragOperation, std::uint8_t>;
 
-class TBaseTreeGrid : public QAbstractScrollArea
+class TBaseTreeGrid : public QAbstractScrollArea, public TTreeGridHeaderEvents
 {
     Q_OBJECT
     friend class TWorkerThread;

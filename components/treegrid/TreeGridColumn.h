@@ -10,6 +10,7 @@
 class TTreeGridColumns;
 class TTreeGridHeader;
 class TBaseTreeGrid;
+class TCanvas;
 
 // A column's index in the collection never changes by reordering; its display position does.
 using TColumnIndex = qint32;
@@ -130,6 +131,13 @@ public:
     void GetAbsoluteBounds(int &left, int &right) const;
     virtual QRect GetRect() const;
     QString GetDisplayName() const;
+    // Places header glyph, sort glyph and caption inside the client rectangle of the column's
+    // header cell (positions as for left alignment, mirrored in right-to-left reading).
+    void ComputeHeaderLayout(TCanvas &dc, const QRect &client, bool useHeaderGlyph, bool useSortGlyph,
+                             QPoint &headerGlyphPos, QPoint &sortGlyphPos, QRect &textBounds, uint drawFormat);
+    // Where the header glyph was drawn last (for click tests), and whether it was.
+    QRect ImageRect() const { return FImageRect; }
+    bool HasImage() const { return FHasImage; }
     bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
     void RestoreLastWidth();
     void ParentBiDiModeChanged();
@@ -148,8 +156,11 @@ protected:
 
 private:
     friend class TTreeGridColumns;
+    friend class TTreeGridHeader;
 
     bool IsLoading() const;
+    // The size of the glyph shown in the header cell: the check image or the header image.
+    QSize HeaderGlyphSize() const;
 
     TTreeGridColumns *FCollection;
     TColumnIndex FIndex = NoColumn;

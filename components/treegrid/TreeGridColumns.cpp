@@ -4,7 +4,14 @@
 #include <cmath>
 #include <typeinfo>
 
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+
+#include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridHeaderOverlays.h"
+#include "treegrid/TreeGridHeaderWidget.h"
 
 TTreeGridColumns::TTreeGridColumns(TTreeGridHeader *header) : FHeader(header) {}
 
@@ -537,10 +544,43 @@ void TTreeGridColumns::AnimatedResize(TColumnIndex column, int newWidth)
     if (!item)
         return;
     newWidth = std::max(std::min(newWidth, item->FMaxWidth), item->FMinWidth);
-    if (newWidth == item->FWidth)
+    const int oldWidth = item->FWidth;
+    if (newWidth == oldWidth)
         return;
-    // The sideways scrolling of the area right of the column comes with header painting.
+    TBaseTreeGrid *tree = Owner();
+    const int step = (newWidth - oldWidth) / TTGColumnResizeAnimation::Steps;
+    const bool animate = tree && FHeader && step != 0 && tree->isVisible() && !FHeader->TreeUpdating()
+        && !FHeader->Options().contains(hoDisableAnimatedResize)
+        && !item->FOptions.contains(coDisableAnimatedResize);
+    int left = 0, right = 0;
+    GetColumnBounds(column, left, right);
+    QWidget *viewport = tree ? tree->viewport() : nullptr;
+    if (!animate || right >= viewport->width()) {
+        item->SetWidth(newWidth);
+        return;
+    }
+    // One slide at a time: a running one ends where it was going.
+    for (auto *running : tree->findChildren<TTGColumnResizeAnimation *>(Qt::FindDirectChildrenOnly))
+        running->Finish();
+
+    // What lies right of the old edge, header strip and rows, before the width changes.
+    QWidget *strip = FHeader->Widget();
+    const int stripHeight = strip && strip->isVisible() ? strip->height() : 0;
+    const int width = viewport->width() - right;
+    QImage picture(width, stripHeight + viewport->height(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        if (stripHeight > 0)
+            strip->render(&painter, QPoint(0, 0), QRegion(right, 0, width, stripHeight));
+        viewport->render(&painter, QPoint(0, stripHeight), QRegion(right, 0, width, viewport->height()));
+    }
     item->SetWidth(newWidth);
+    const int newRight = right + item->FWidth - oldWidth;
+    const int areaLeft = std::max(0, std::min(right, newRight));
+    const QRect area(viewport->x() + areaLeft, viewport->y() - stripHeight, viewport->width() - areaLeft,
+                     stripHeight + viewport->height());
+    new TTGColumnResizeAnimation(tree, picture, area, right - areaLeft, step);
 }
 
 bool TTreeGridColumns::CanSplitterResize(QPoint p, TColumnIndex column) const

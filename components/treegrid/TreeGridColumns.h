@@ -3,9 +3,14 @@
 #include <memory>
 #include <vector>
 
+#include <QIODevice>
+#include <QImage>
 #include <QPoint>
 
 #include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridHeaderEvents.h"
+
+struct TTGColumnsImage;
 
 // The header's column collection: owns the columns, keeps the map between display positions and
 // collection indices, walks visible columns and finds the column under an x coordinate.
@@ -75,7 +80,26 @@ public:
     // Called after any change; column nil means a general change.
     virtual void Update(TTreeGridColumn *item);
 
-    // Header cell bookkeeping of hover, press, track and click (mouse handling comes later).
+    // ---- header painting (TreeGridHeaderPaint.cpp)
+    // Composes the header in its own picture and copies the part r to dc; hOffset is the
+    // horizontal scroll offset (0 or negative) applied to the non-fixed columns.
+    void PaintHeader(TCanvas &dc, const QRect &r, int hOffset);
+    static void DrawXPButton(TCanvas &dc, const QRect &r, bool drawSplitter, bool down, bool hover);
+    void DrawButtonText(TCanvas &dc, const QString &caption, QRect bounds, bool enabled, bool hot,
+                        uint drawFormat, bool wrapCaption);
+
+    // ---- hover, press and click (p in client coordinates of the tree)
+    // True when the hover column changed.
+    bool AdjustHoverColumn(QPoint p);
+    void AdjustDownColumn(QPoint p);
+    // Fires the header click (or double click) event; true when a column was hit.
+    bool HandleClick(QPoint p, TTGMouseButton button, bool force, bool dblClick);
+
+    // ---- streams (TreeGridHeaderStream.cpp); the version is the header stream's
+    void SaveToStream(QIODevice &stream) const;
+    void LoadFromStream(QIODevice &stream, int version);
+
+    // Header cell bookkeeping of hover, press, track, click and drag.
     TColumnIndex HoverIndex() const { return FHoverIndex; }
     TColumnIndex DownIndex() const { return FDownIndex; }
     TColumnIndex TrackIndex() const { return FTrackIndex; }
@@ -86,6 +110,8 @@ public:
     void SetTrackIndex(TColumnIndex v) { FTrackIndex = v; }
     void SetClickIndex(TColumnIndex v) { FClickIndex = v; }
     void SetDropTarget(TColumnIndex v) { FDropTarget = v; }
+    TColumnIndex DragIndex() const { return FDragIndex; }
+    bool DropBefore() const { return FDropBefore; }
 
     bool NeedPositionsFix() const { return FNeedPositionsFix; }
     bool Clearing() const { return FClearing; }
@@ -96,6 +122,10 @@ protected:
 
 private:
     friend class TTreeGridColumn;
+    friend class TTreeGridHeader;
+
+    // Replaces every column by the ones read from a stream (already checked).
+    void ApplyImage(const TTGColumnsImage &image);
 
     void InitializePositionArray();
     TColumnPosition PositionOf(TColumnIndex index) const;
@@ -119,4 +149,5 @@ private:
     bool FNeedPositionsFix = false;
     bool FClearing = false;
     int FUpdateCount = 0;
+    QImage FHeaderBitmap;
 };

@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include <QApplication>
+#include <QMenu>
+
+#include "ImageList.h"
 #include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridHeaderOverlays.h"
+#include "treegrid/TreeGridHeaderWidget.h"
+#include "treegrid/TreeGridRoutines.h"
 
 namespace {
 constexpr int kMaxHeaderHeight = 10000;
@@ -70,9 +77,26 @@ TTreeGridHeader::TTreeGridHeader(TBaseTreeGrid *owner)
       FBackground(clBtnFace),
       FFixedAreaConstraints(this)
 {
+    FFont.Assign(QApplication::font());
+    FFont.OnChange = [this](TGraphicsObject *) { FontChanged(); };
+    if (FOwner)
+        FWidget = new TTreeGridHeaderWidget(this, FOwner);
 }
 
-TTreeGridHeader::~TTreeGridHeader() = default;
+TTreeGridHeader::~TTreeGridHeader()
+{
+    FFont.OnChange = nullptr;
+    if (FImages)
+        FImages->RemoveChangeLink(FImagesLink);
+    FDragImage.reset();
+    // The strip is a child of the tree; it goes with its header.
+    delete FWidget.data();
+}
+
+TTreeGridHeaderWidget *TTreeGridHeader::Widget() const
+{
+    return FWidget.data();
+}
 
 bool TTreeGridHeader::IsLoading() const
 {
@@ -123,16 +147,46 @@ void TTreeGridHeader::SetBackground(TColor value)
     Invalidate();
 }
 
-void TTreeGridHeader::SetHeight(int value)
+void TTreeGridHeader::SetFont(const TFont &value)
 {
-    // The percentage limits of the fixed area and rescaling come with header sizing.
-    value = std::clamp(value, FMinHeight, FMaxHeight);
-    if (value == FHeight)
+    FFont.Assign(value);
+    FParentFont = false;
+}
+
+void TTreeGridHeader::FontChanged()
+{
+    Invalidate();
+}
+
+void TTreeGridHeader::SetParentFont(bool value)
+{
+    if (value == FParentFont)
         return;
-    FHeight = value;
-    if (!IsLoading() && !FStates.contains(hsScaling))
-        RecalculateHeader();
-    TreeInvalidate();
+    FParentFont = value;
+    if (FParentFont) {
+        TTGHeaderMessage message;
+        message.Kind = hmParentFontChanged;
+        HandleMessage(message);
+    }
+}
+
+void TTreeGridHeader::SetImages(TImageList *value)
+{
+    if (value == FImages)
+        return;
+    if (FImages)
+        FImages->RemoveChangeLink(FImagesLink);
+    FImages = value;
+    FImagesLink = 0;
+    if (FImages)
+        FImagesLink = FImages->AddChangeLink([this] { ImagesChanged(); });
+    Invalidate();
+}
+
+void TTreeGridHeader::ImagesChanged()
+{
+    if (!FOwner || !FOwner->IsDestroying())
+        Invalidate();
 }
 
 void TTreeGridHeader::SetDefaultHeight(int value)
@@ -202,7 +256,7 @@ void TTreeGridHeader::DoSetSortColumn(TColumnIndex value)
     FSortColumn = value;
     if (const TTreeGridColumn *current = FColumns->Items(FSortColumn))
         Invalidate(current);
-    SortTreeIfAuto();
+    TreeSortIfAutoSort();
 }
 
 void TTreeGridHeader::SetSortDirection(TSortDirection value)
@@ -211,7 +265,7 @@ void TTreeGridHeader::SetSortDirection(TSortDirection value)
         return;
     FSortDirection = value;
     Invalidate();
-    SortTreeIfAuto();
+    TreeSortIfAutoSort();
 }
 
 void TTreeGridHeader::SetAutoSizeIndex(TColumnIndex value)
@@ -242,11 +296,12 @@ void TTreeGridHeader::FixedAreaConstraintsChanged()
         RescaleHeader();
 }
 
-void TTreeGridHeader::RescaleHeader()
+void TTreeGridHeader::ChangeScale(int m, int d)
 {
-    // Height and fixed-width limits are applied with header sizing; positions stay right.
-    FStates -= hsNeedScaling;
-    FColumns->UpdatePositions();
+    if (m == d || d == 0)
+        return;
+    const qint64 height = qint64(FFont.Height()) * m / d;
+    FFont.SetHeight(int(std::clamp<qint64>(height, -1000, 1000)));
 }
 
 void TTreeGridHeader::Assign(const TTreeGridHeader &source)
@@ -256,6 +311,7 @@ void TTreeGridHeader::Assign(const TTreeGridHeader &source)
     FAutoSizeIndex = source.FAutoSizeIndex;
     FBackground = source.FBackground;
     FColumns->Assign(*source.FColumns);
+    FFont.Assign(source.FFont);
     FFixedAreaConstraints.Assign(source.FFixedAreaConstraints);
     FMinHeight = 0;
     FMaxHeight = kMaxHeaderHeight;
@@ -263,40 +319,201 @@ void TTreeGridHeader::Assign(const TTreeGridHeader &source)
     SetMinHeight(source.FMinHeight);
     FDefaultHeight = source.FDefaultHeight;
     SetHeight(source.FHeight);
+    SetImages(source.FImages);
     FMainColumn = source.FMainColumn;
     UpdateMainColumn();
     SetOptions(source.FOptions);
+    SetParentFont(source.FParentFont);
+    FPopupMenu = source.FPopupMenu;
     FSortColumn = std::clamp(source.FSortColumn, NoColumn, FColumns->Count() - 1);
     FSortDirection = source.FSortDirection;
     FStyle = source.FStyle;
     RescaleHeader();
 }
 
-void TTreeGridHeader::SortTreeIfAuto()
+// ---- hit tests
+
+QRect TTreeGridHeader::HeaderRect() const
 {
-    TreeSortIfAutoSort();
+    return QRect(0, 0, TreeClientWidth(), FOptions.contains(hoVisible) ? FHeight : 0);
+}
+
+bool TTreeGridHeader::InHeader(QPoint p) const
+{
+    return HeaderRect().translated(0, -FHeight).contains(p);
+}
+
+bool TTreeGridHeader::InHeaderSplitterArea(QPoint p) const
+{
+    if (!FOptions.contains(hoVisible) || p.y() < -2 || p.y() > 2)
+        return false;
+    QRect r = HeaderRect().translated(0, -FHeight);
+    r.setHeight(r.height() + 2);
+    return r.contains(p);
+}
+
+bool TTreeGridHeader::DetermineSplitterIndex(QPoint p)
+{
+    FColumns->FTrackIndex = NoColumn;
+    const int count = FColumns->Count();
+    if (count == 0)
+        return false;
+    const int offset = TreeEffectiveOffsetX();
+    const int fixedWidth = FColumns->GetVisibleFixedWidth();
+    const auto &map = FColumns->PositionToIndex();
+    if (!TreeUseRightToLeft()) {
+        int splitPoint = FColumns->TotalWidth() - offset;
+        for (int position = count - 1; position >= 0; --position) {
+            const TTreeGridColumn *column = FColumns->Items(map[position]);
+            if (!column->Options().contains(coVisible))
+                continue;
+            const bool fixed = column->Options().contains(coFixed);
+            const int border = splitPoint + (fixed ? offset : 0);
+            if (p.x() > border - 3 && p.x() < border + 5 && (fixed || p.x() > fixedWidth)
+                && FColumns->CanSplitterResize(p, column->Index())) {
+                FColumns->FTrackIndex = column->Index();
+                FTrackPoint = QPoint(border - column->Width(), p.y());
+                return true;
+            }
+            splitPoint -= column->Width();
+        }
+    } else {
+        int splitPoint = -offset;
+        const int clientWidth = TreeClientWidth();
+        if (clientWidth > FColumns->TotalWidth())
+            splitPoint += clientWidth - FColumns->TotalWidth();
+        for (int position = 0; position < count; ++position) {
+            const TTreeGridColumn *column = FColumns->Items(map[position]);
+            if (!column->Options().contains(coVisible))
+                continue;
+            const bool fixed = column->Options().contains(coFixed);
+            const int border = splitPoint + (fixed ? offset : 0);
+            if (p.x() > border - 5 && p.x() < border + 3 && FColumns->CanSplitterResize(p, column->Index())) {
+                FColumns->FTrackIndex = column->Index();
+                FTrackPoint = QPoint(border + column->Width(), p.y());
+                return true;
+            }
+            splitPoint += column->Width();
+        }
+    }
+    return false;
+}
+
+TTGShiftState TTreeGridHeader::GetShiftState()
+{
+    return ShiftStateFrom(QGuiApplication::queryKeyboardModifiers());
+}
+
+// ---- events the header fires through the tree
+
+void TTreeGridHeader::DoAfterAutoFitColumn(TColumnIndex column)
+{
+    if (FOwner && FOwner->OnAfterAutoFitColumn)
+        FOwner->OnAfterAutoFitColumn(this, column);
+}
+
+void TTreeGridHeader::DoAfterColumnWidthTracking(TColumnIndex column)
+{
+    if (FOwner && FOwner->OnAfterColumnWidthTracking)
+        FOwner->OnAfterColumnWidthTracking(this, column);
+}
+
+void TTreeGridHeader::DoAfterHeightTracking()
+{
+    if (FOwner && FOwner->OnAfterHeaderHeightTracking)
+        FOwner->OnAfterHeaderHeightTracking(this);
+}
+
+bool TTreeGridHeader::DoBeforeAutoFitColumn(TColumnIndex column, TSmartAutoFitType &smartAutoFitType)
+{
+    bool allowed = true;
+    if (FOwner && FOwner->OnBeforeAutoFitColumn)
+        FOwner->OnBeforeAutoFitColumn(this, column, smartAutoFitType, allowed);
+    return allowed;
+}
+
+void TTreeGridHeader::DoBeforeColumnWidthTracking(TColumnIndex column, TTGShiftState shift)
+{
+    if (FOwner && FOwner->OnBeforeColumnWidthTracking)
+        FOwner->OnBeforeColumnWidthTracking(this, column, shift);
+}
+
+void TTreeGridHeader::DoBeforeHeightTracking(TTGShiftState shift)
+{
+    if (FOwner && FOwner->OnBeforeHeaderHeightTracking)
+        FOwner->OnBeforeHeaderHeightTracking(this, shift);
+}
+
+bool TTreeGridHeader::DoColumnWidthDblClickResize(TColumnIndex column, QPoint p, TTGShiftState shift)
+{
+    bool allowed = true;
+    if (FOwner && FOwner->OnColumnWidthDblClickResize)
+        FOwner->OnColumnWidthDblClickResize(this, column, shift, p, allowed);
+    return allowed;
+}
+
+bool TTreeGridHeader::DoColumnWidthTracking(TColumnIndex column, TTGShiftState shift, QPoint &trackPoint, QPoint p)
+{
+    bool allowed = true;
+    if (FOwner && FOwner->OnColumnWidthTracking)
+        FOwner->OnColumnWidthTracking(this, column, shift, trackPoint, p, allowed);
+    return allowed;
+}
+
+QMenu *TTreeGridHeader::DoGetPopupMenu(TColumnIndex column, QPoint position)
+{
+    return FOwner ? FOwner->DoGetHeaderPopupMenu(column, position) : nullptr;
+}
+
+bool TTreeGridHeader::DoHeightTracking(QPoint &p, TTGShiftState shift)
+{
+    bool allowed = true;
+    if (FOwner && FOwner->OnHeaderHeightTracking)
+        FOwner->OnHeaderHeightTracking(this, p, shift, allowed);
+    return allowed;
+}
+
+bool TTreeGridHeader::DoHeightDblClickResize(QPoint &p, TTGShiftState shift)
+{
+    bool allowed = true;
+    if (FOwner && FOwner->OnHeaderHeightDblClickResize)
+        FOwner->OnHeaderHeightDblClickResize(this, p, shift, allowed);
+    return allowed;
 }
 
 // ---- links into the tree
 
-QRect TTreeGridHeader::HeaderRect() const
-{
-    return QRect(0, 0, FOwner ? FOwner->width() : TreeClientWidth(), FOptions.contains(hoVisible) ? FHeight : 0);
-}
-
 void TTreeGridHeader::Invalidate(const TTreeGridColumn *column, bool expandToBorder)
 {
-    // The header strip is painted with the header; until then the whole control repaints.
-    Q_UNUSED(column);
-    Q_UNUSED(expandToBorder);
-    if (FOwner && FOptions.contains(hoVisible) && TreeHandleAllocated())
-        FOwner->update();
+    if (!FOwner || !FWidget || !FOptions.contains(hoVisible) || !TreeHandleAllocated())
+        return;
+    QRect r = HeaderRect();
+    if (column) {
+        r = column->GetRect();
+        if (!column->Options().contains(coFixed))
+            r.translate(-TreeEffectiveOffsetX(), 0);
+        r.translate(FColumns->RightToLeftOffset(), 0);
+        if (expandToBorder) {
+            const QRect all = HeaderRect();
+            if (FOptions.contains(hoFullRepaintOnResize))
+                r = QRect(all.left(), r.top(), all.width(), r.height());
+            else if (TreeUseRightToLeft())
+                r.setLeft(all.left());
+            else
+                r.setRight(all.right());
+        }
+    }
+    FWidget->update(r);
 }
 
 void TTreeGridHeader::RecalculateHeader()
 {
-    if (FOwner && TreeHandleAllocated())
-        FOwner->update();
+    if (!FOwner || !TreeHandleAllocated() || FOwner->IsDestroying())
+        return;
+    // The rows start below the strip.
+    FOwner->setViewportMargins(0, FOptions.contains(hoVisible) ? FHeight : 0, 0, 0);
+    if (FWidget)
+        FWidget->UpdatePlacement();
 }
 
 int TTreeGridHeader::TreeClientWidth() const
@@ -307,6 +524,15 @@ int TTreeGridHeader::TreeClientWidth() const
     if (!TreeHandleAllocated() || FOwner->testAttribute(Qt::WA_PendingResizeEvent))
         return FOwner->width();
     return FOwner->viewport()->width();
+}
+
+int TTreeGridHeader::TreeClientHeight() const
+{
+    if (!FOwner)
+        return 0;
+    if (!TreeHandleAllocated() || FOwner->testAttribute(Qt::WA_PendingResizeEvent))
+        return FOwner->height() - (FOptions.contains(hoVisible) ? FHeight : 0);
+    return FOwner->viewport()->height();
 }
 
 int TTreeGridHeader::TreeHeight() const
@@ -339,6 +565,16 @@ bool TTreeGridHeader::TreeHandleAllocated() const
     return FOwner && FOwner->testAttribute(Qt::WA_WState_Created);
 }
 
+bool TTreeGridHeader::TreeEnabled() const
+{
+    return !FOwner || FOwner->isEnabled();
+}
+
+bool TTreeGridHeader::TreeUseThemes() const
+{
+    return FOwner && FOwner->TreeOptions().PaintOptions().contains(toThemeAware);
+}
+
 TColor TTreeGridHeader::TreeColor() const
 {
     return clWindow;
@@ -351,11 +587,8 @@ TColumnBiDiMode TTreeGridHeader::TreeBiDiMode() const
 
 void TTreeGridHeader::TreeDoColumnResize(TColumnIndex column)
 {
-    // The column resize notification of the header comes with header handling; the rows
-    // follow the new widths at once.
-    Q_UNUSED(column);
-    if (FOwner && !IsLoading() && TreeHandleAllocated())
-        FOwner->viewport()->update();
+    if (FOwner && !FOwner->IsDestroying())
+        FOwner->DoColumnResize(column);
 }
 
 void TTreeGridHeader::TreeInvalidate()
@@ -407,8 +640,47 @@ void TTreeGridHeader::TreeColumnsCleared()
 
 bool TTreeGridHeader::TreeCanSplitterResize(QPoint p, TColumnIndex column) const
 {
-    // The owner's veto (OnCanSplitterResizeColumn) comes with header mouse handling.
-    Q_UNUSED(p);
-    Q_UNUSED(column);
-    return true;
+    return !FOwner || FOwner->DoCanSplitterResizeColumn(p, column);
+}
+
+int TTreeGridHeader::TreeGetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth) const
+{
+    Q_UNUSED(useSmartColumnWidth);
+    const TTreeGridColumn *item = FColumns->Items(column);
+    return item ? item->Width() : 0;
+}
+
+TImageList *TTreeGridHeader::TreeCheckImages() const
+{
+    switch (FOwner ? FOwner->CheckImageKind() : ckSystemDefault) {
+    case ckLightCheck: return LightCheckImages();
+    case ckDarkCheck: return DarkCheckImages();
+    case ckLightTick: return LightTickImages();
+    case ckDarkTick: return DarkTickImages();
+    case ckFlat: return FlatImages();
+    case ckXP: return XPImages();
+    case ckSystemFlat: return SystemFlatCheckImages();
+    case ckCustom:
+    case ckSystemDefault: break;
+    }
+    return SystemCheckImages();
+}
+
+int TTreeGridHeader::TreeGetCheckImage(TCheckType type, TCheckState state, bool enabled) const
+{
+    if (type == TCheckType::ctNone)
+        return -1;
+    const bool pressed = state == csUncheckedPressed || state == csCheckedPressed || state == csMixedPressed;
+    const bool mixed = state == csMixedNormal || state == csMixedPressed;
+    const bool checked = state == csCheckedNormal || state == csCheckedPressed;
+    if (mixed)
+        return enabled ? (pressed ? 19 : 17) : 20;
+    int first = 9; // check boxes
+    if (type == TCheckType::ctRadioButton)
+        first = checked ? 5 : 1;
+    else if (type == TCheckType::ctButton)
+        first = 21;
+    else if (checked)
+        first = 13;
+    return enabled ? first + (pressed ? 2 : 0) : first + 3;
 }

@@ -449,7 +449,14 @@ TEST(TreeGridColumnTest, HeaderAssignCopiesColumnsAndSettings)
     EXPECT_EQ(target.header->FixedAreaConstraints().MaxWidthPercent(), 40);
     target.expectPositionsConsistent();
 
-    // Header heights are clamped to their limits.
+    // Before the window exists a height is kept as given and marks the header for rescaling;
+    // once it exists, heights are clamped to their limits.
+    target.header->SetHeight(5);
+    EXPECT_EQ(target.header->Height(), 5);
+    EXPECT_TRUE(target.header->States().contains(hsNeedScaling));
+    target.tree.show();
+    EXPECT_EQ(target.header->Height(), 10);
+    EXPECT_FALSE(target.header->States().contains(hsNeedScaling));
     target.header->SetHeight(5);
     EXPECT_EQ(target.header->Height(), 10);
     target.header->SetMaxHeight(30);
