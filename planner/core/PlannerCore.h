@@ -39,6 +39,9 @@ class TBaseTreeGrid;
 class TDirWatchThread;
 class TUndoRedo;
 class TWorkCalendar;
+class TNodeEvent;
+struct TDiffRecord;
+struct TScanInput;
 
 // An error the user caused (an unknown file type): logged, never shown again.
 class EPlannerError : public std::runtime_error
@@ -409,14 +412,20 @@ public:
     void SyncLoadTransactionsFrom(const QString &folder);
     // Stops a running scan and waits for it; the next one starts a second later at the earliest.
     void StopBackgroundThread();
-    // The reload road: the newest working copy replaces the document, the unwritten own
-    // events are applied again. False (and tried again later) when it cannot be read; the
-    // document then stays as it is.
+    // The reload road: when another instance saved, its working copy replaces the document
+    // and the own events it lacks are journalled again into its generation. False when there
+    // is no newer generation, or (tried again later) when it cannot be read; the document
+    // then stays as it is.
     bool ReloadDocument();
-    // A save that died between its lock copy and its new working copy leaves the newest
-    // generation without a working copy: the previous generation's lock copy becomes it.
-    // Call before a journal is made for the document. True when a working copy was seeded.
-    static bool RecoverInterruptedSave(const QString &fileName);
+    // Reads what the other instances wrote into the current generation and applies it now
+    // (the save road's first step).
+    void CatchUp();
+    // How long a closed generation without a successor is waited for before the save that
+    // closed it counts as dead and is undone (30 s).
+    static void SetStuckSaveGrace(int milliseconds);
+    // Called between the steps of the save road with the step's name ("claimed", "based",
+    // "locked", "working", "document"); tests slow or end a save there.
+    std::function<void(const QString &step)> OnSaveStep;
     // The document file was reachable at the last step.
     bool SyncOnline() const;
     // Diff files the last scan found new or changed.
@@ -522,12 +531,21 @@ private:
     void CollectScan(TSyncState &state, struct TScanResult result);
     void StoreOwnEvents(TSyncState &state);
     void StartScan(TSyncState &state);
+    struct TScanInput ScanInput(const TSyncState &state, bool readAll) const;
     // An own event again, from its file record (dates back to display form).
     std::unique_ptr<class TNodeEvent> EventOfRecord(const struct TDiffRecord &record) const;
-    // Own events written into a generation that was closed right then go into the journal
-    // again, for the new generation.
-    void RepushLateRecords();
-    bool SeedWorkingCopy();
+    TDiffRecord RecordOfEvent(const TNodeEvent &event) const;
+    // Moves to a newer generation when another instance saved, undoes a save that died;
+    // false while the current generation stays closed.
+    bool FollowOtherSaves();
+    bool SwitchGeneration(qint64 target);
+    bool RecoverStuckSave();
+    // The own events of the closing generation(s) that the working copy of `target` lacks,
+    // read back from the own diff files; `unwritten` gets those that reached no file.
+    std::vector<TDiffRecord> CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten);
+    // Tells the user (once: status bar, message, log) when edits stop being shared, and
+    // when they are shared again.
+    void ReportSharing();
     // ---- end
     // ---- private: document files
     void LoadSetup(const class TXMLNode *setup, bool compressed);
@@ -542,6 +560,9 @@ private:
     // target, the previous version then to the recycle bin.
     bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
     bool DoSave(const QString &fileName);
+    void SaveStep(const QString &step);
+    // Removes what killed writes and saves left beside the document and in its folder.
+    static void RemoveLeftovers(const QString &fileName);
     // The readers of the old ini-style format.
     void ImportSetup(const class TMemIniFile &ini);
     void ImportPublicHoliday(const TMemIniFile &ini);

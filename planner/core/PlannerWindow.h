@@ -37,6 +37,9 @@ public:
     virtual void ShowEditorForNewNode() {}
     // Another running instance shows `fileName`: bring its window to the front and say so.
     virtual bool ActivateOtherInstance(const QString &fileName) { (void)fileName; return false; }
+    // Edits made here stop being shared with other instances (the text says why) or, with
+    // an empty text, are shared again: a lasting notice in the status bar.
+    virtual void SetSharingNotice(const QString &text) { (void)text; }
     // Width of the visible chart in days (0 when there is no chart).
     virtual int TimeChartWidthInDays() const { return 0; }
 };

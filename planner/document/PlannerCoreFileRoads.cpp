@@ -3,8 +3,12 @@
 
 #include "core/PlannerCore.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <exception>
 
@@ -12,6 +16,11 @@
 #include "Language.h"
 #include "Log.h"
 #include "document/PreparedFile.h"
+#include "AtomicFile.h"
+#include "Helper.h"
+#include "sync/GenerationBase.h"
+#include "sync/PlannerCoreSyncState.h"
+#include "sync/WorkingFolder.h"
 
 namespace {
 
@@ -37,9 +46,7 @@ bool TPlannerCore::Load(const QString &fileName)
         ActionNewExecute();
         return false;
     }
-    // A save that died half-way left its state in a lock copy: it becomes the working copy
-    // the document is compared with.
-    RecoverInterruptedSave(fileName);
+    RemoveLeftovers(fileName);
     NewDirWatchThread(fileName);
     const QString working = FDirWatchThread->GetWorkingFileName();
 
@@ -59,22 +66,55 @@ bool TPlannerCore::Load(const QString &fileName)
     const int answer = FWindow.Ask(
         Translate(QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")),
         mtConfirmation, {mbYes, mbNo, mbCancel});
+    if (answer == mrCancel) {
+        ActionNewExecute();
+        return false;
+    }
+    bool fromWorkingCopy = false;
     if (answer == mrYes) {
-        if (!LoadFrom(working))
-            return false;
-        SyncLoadTransactions();
-    } else if (answer == mrNo) {
+        fromWorkingCopy = LoadFrom(working);
+        if (fromWorkingCopy)
+            SyncLoadTransactions();
+        else
+            // A damaged working copy: the document file is all there is.
+            Log(QStringLiteral("The working copy %1 cannot be read; the document file is opened").arg(working));
+    }
+    if (!fromWorkingCopy) {
         if (!LoadFrom(fileName)) {
             // The import saves the converted document itself.
             return ImportFrom(fileName);
         }
-    } else {
-        ActionNewExecute();
-        return false;
     }
     // The loaded state becomes the document and a new generation, so both agree again.
     Save(fileName);
     return true;
+}
+
+void TPlannerCore::RemoveLeftovers(const QString &fileName)
+{
+    // Writes and saves that were killed leave hidden temporary files and folders holding
+    // a previous version for the recycle bin. Temporary files are left a minute, in case
+    // another instance is writing right now.
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-60);
+    const auto clean = [&](const QString &folder) {
+        const QFileInfoList entries =
+            QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            const QString name = entry.fileName();
+            if (!name.startsWith(QLatin1Char('.')))
+                continue;
+            if (entry.isDir() && (name.contains(TPreparedFile::HoldFolderMarker()) || name.startsWith(QStringLiteral(".abandoned-"))))
+                QDir(entry.absoluteFilePath()).removeRecursively();
+            else if (entry.isFile() && platform::isAtomicTemporaryName(name) && entry.lastModified() < old)
+                QFile::remove(entry.absoluteFilePath());
+        }
+    };
+    const QFileInfo document(fileName);
+    clean(document.absolutePath());
+    const QString tmp = document.absolutePath() + QStringLiteral("/.zop/") + document.fileName() + QLatin1Char('/');
+    clean(tmp);
+    for (const QString &generation : QDir(tmp).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        clean(tmp + generation);
 }
 
 bool TPlannerCore::FilesAreIdentical(const QString &a, const QString &b)
@@ -170,39 +210,130 @@ bool TPlannerCore::Save(const QString &fileName)
     return saved;
 }
 
+namespace {
+
+// A generation folder claimed for a save; unless the save finishes, the folder goes again
+// and a lock copy written meanwhile is removed, so the closed generation opens again.
+class TClaim
+{
+public:
+    TClaim(TDirWatchThread &journal, const QString &claimed) : FJournal(journal), FClaimed(claimed) {}
+    ~TClaim()
+    {
+        if (FDone)
+            return;
+        if (FLocked)
+            QFile::remove(FJournal.GetLockedFileName());
+        QDir(FJournal.GetTmpDirectory() + FClaimed).removeRecursively();
+    }
+    void Locked() { FLocked = true; }
+    void Done() { FDone = true; }
+
+private:
+    TDirWatchThread &FJournal;
+    QString FClaimed;
+    bool FLocked = false;
+    bool FDone = false;
+};
+
+} // namespace
+
+void TPlannerCore::SaveStep(const QString &step)
+{
+    if (OnSaveStep)
+        OnSaveStep(step);
+}
+
 bool TPlannerCore::DoSave(const QString &fileName)
 {
     // One serialised buffer for the lock copy, the working copy and the document: the three
-    // are byte-identical, so the next opening finds no mismatch.
-    const QByteArray bytes = SaveToBuffer(FSaveFileCompressed);
-
-    // The document is written (not yet renamed) first: a full disk or a folder without
-    // write permission stops the road before the working folder is touched.
-    TPreparedFile document(fileName);
-    if (!document.Prepare(bytes))
-        throw ESaveError(document.ErrorString());
-
-    if (FDirWatchThread->Filename() != fileName)
+    // are byte-identical, so the next opening finds no mismatch. The document is written
+    // (not yet renamed) first: a full disk or a folder that cannot take it stops the road
+    // before the working folder is touched.
+    QByteArray bytes;
+    auto document = std::make_unique<TPreparedFile>(fileName);
+    const auto prepare = [&] {
+        bytes = SaveToBuffer(FSaveFileCompressed);
+        if (!document->Prepare(bytes))
+            throw ESaveError(document->ErrorString());
+    };
+    if (FDirWatchThread->Filename() != fileName) {
+        prepare();
         NewDirWatchThread(fileName);
+    } else {
+        // What the others wrote so far goes into this save; a save of theirs is followed
+        // first, so that this one builds on it.
+        StopBackgroundThread();
+        FollowOtherSaves();
+        CatchUp();
+    }
+    StopBackgroundThread();
     TDirWatchThread &journal = *FDirWatchThread;
+    if (!journal.FolderError().isEmpty())
+        throw ESaveError(journal.FolderError());
+    const QString current = journal.WorkingDir();
+    qint64 from = -1;
+    ParseGenerationName(current, from);
+
+    // The next generation belongs to this save alone once its folder is made.
+    QString error;
+    const qint64 next = journal.ClaimGeneration(from, error);
+    if (next < 0)
+        throw ESaveError(error);
+    const QString claimed = QString::number(next);
+    TClaim claim(journal, claimed);
+    SaveStep(QStringLiteral("claimed"));
+
+    if (bytes.isEmpty())
+        prepare();
+
+    // What of the closing generation this document holds: every instance journals the rest
+    // of its own events again when it moves on.
+    TGenerationBase base;
+    base.From = from;
+    base.Saver = UserIdentity();
+    base.Host = QSysInfo::machineHostName();
+    base.Pid = QCoreApplication::applicationPid();
+    if (FSync && FSync->Journal == &journal) {
+        const QString workingCopy = journal.GetWorkingFileName();
+        for (const auto &[path, file] : FSync->Files)
+            if (path != workingCopy && file.LastIndex >= 0)
+                base.Applied[QFileInfo(path).fileName()] = file.LastIndex;
+    }
+    if (journal.OwnLastIndex() >= 0)
+        base.Applied[QFileInfo(journal.DiffFile()).fileName()] = journal.OwnLastIndex();
+    if (!platform::writeFileAtomically(journal.GetBaseFileName(claimed), base.ToBytes(), &error))
+        throw ESaveError(error);
+    SaveStep(QStringLiteral("based"));
+
+    // Two saves of one generation at the same moment: the later one gives way.
+    for (const qint64 other : journal.Generations()) {
+        TGenerationBase theirs;
+        const QString name = QString::number(other);
+        if (other > from && other < next
+            && (QFileInfo::exists(journal.GetWorkingFileName(name))
+                || (theirs.Read(journal.GetBaseFileName(name)) && theirs.From == from)))
+            throw ESaveError(QStringLiteral("another instance saved the document at the same moment"));
+    }
 
     // The lock copy closes the current generation for every instance.
-    QString error;
+    claim.Locked();
     if (!WriteDocumentFile(journal.GetLockedFileName(), bytes, error))
         throw ESaveError(error);
+    SaveStep(QStringLiteral("locked"));
 
-    int first = 0;
-    int last = 0;
-    int count = 0;
-    TDateTime newest = 0;
-    journal.GetHistoryInfo(first, last, count, newest, ltHistory);
-    if (!journal.SetWorkingDir(QString::number(last + 1)))
-        throw ESaveError(QStringLiteral("Cannot make the generation folder \"%1\"").arg(journal.GetWorkingDir()));
-    if (!WriteDocumentFile(journal.GetWorkingFileName(), bytes, error))
-        throw ESaveError(error);
+    platform::TAtomicFile working(journal.GetWorkingFileName(claimed));
+    if (!working.Prepare(bytes) || !working.Commit(false))
+        throw ESaveError(working.ErrorString());
+    claim.Done();
+    SaveStep(QStringLiteral("working"));
 
-    if (!document.Commit([this](const QString &previous) { return DeleteFile(previous); }))
-        throw ESaveError(document.ErrorString());
+    // The new generation is everyone's now; every own event is in it.
+    journal.SetWorkingDir(claimed);
+    journal.DropUnwrittenEvents();
+    if (!document->Commit([this](const QString &previous) { return DeleteFile(previous); }))
+        throw ESaveError(document->ErrorString());
+    SaveStep(QStringLiteral("document"));
 
     journal.SetNeedReload(false);
     journal.SetChanged(false);

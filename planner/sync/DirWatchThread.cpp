@@ -9,12 +9,17 @@
 #include <QLockFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <limits>
+
+#include <sys/stat.h>
 
 #include "AtomicFile.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
+#include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 
 TDirWatchThread::TDirWatchThread(const QString &fileName, TNodeEventList *previousEvents)
@@ -111,12 +116,12 @@ QString TDirWatchThread::GetPossibleFileName() const
 
 bool TDirWatchThread::isLocked() const
 {
-    return !FFileName.isEmpty() && QFileInfo::exists(GetLockedFileName());
+    return !FFileName.isEmpty() && FileExistsInView(GetLockedFileName());
 }
 
 // ---- generations
 
-void TDirWatchThread::GetHistoryInfo(int &first, int &last, int &count, TDateTime &newest,
+void TDirWatchThread::GetHistoryInfo(qint64 &first, qint64 &last, int &count, TDateTime &newest,
                                      TListType listType) const
 {
     first = INT_MAX;
@@ -132,9 +137,8 @@ void TDirWatchThread::GetHistoryInfo(int &first, int &last, int &count, TDateTim
         const bool backup = rec.Name.endsWith(QLatin1Char('~'));
         if (backup != (listType == ltBackup))
             return;
-        bool ok = false;
-        const int n = (backup ? rec.Name.chopped(1) : rec.Name).toInt(&ok, 10);
-        if (!ok || n < 0)
+        qint64 n = 0;
+        if (!ParseGenerationName(backup ? rec.Name.chopped(1) : rec.Name, n))
             return;
         first = std::min(first, n);
         last = std::max(last, n);
@@ -147,35 +151,160 @@ void TDirWatchThread::GetHistoryInfo(int &first, int &last, int &count, TDateTim
     });
 }
 
+std::vector<qint64> TDirWatchThread::Generations() const
+{
+    std::vector<qint64> numbers;
+    if (FFileName.isEmpty())
+        return numbers;
+    ListDirectories(GetTmpDirectory(), QStringLiteral("*.*"), [&](const TSearchRec &rec) {
+        qint64 n = 0;
+        if ((rec.Attr & faDirectory) != 0 && ParseGenerationName(rec.Name, n))
+            numbers.push_back(n);
+    });
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+bool TDirWatchThread::HasWorkingCopy(const QString &dir) const
+{
+    return !FFileName.isEmpty() && FileExistsInView(GetWorkingFileName(dir));
+}
+
+qint64 TDirWatchThread::NewestGeneration() const
+{
+    const std::vector<qint64> numbers = Generations();
+    for (auto it = numbers.rbegin(); it != numbers.rend(); ++it)
+        if (HasWorkingCopy(QString::number(*it)))
+            return *it;
+    return -1;
+}
+
 void TDirWatchThread::FindWorkingDirectory(bool copyDocument)
 {
-    int first = 0;
-    int last = 0;
-    int count = 0;
-    TDateTime newest = 0;
-    GetHistoryInfo(first, last, count, newest, ltHistory);
-    SetWorkingDir(QString::number(last));
+    qint64 chosen = NewestGeneration();
+    if (chosen < 0) {
+        const std::vector<qint64> numbers = Generations();
+        chosen = numbers.empty() ? 0 : numbers.back();
+    }
+    SetWorkingDir(QString::number(chosen));
     if (copyDocument && !FFileName.isEmpty() && QFileInfo::exists(FFileName)
         && !QFileInfo::exists(GetWorkingFileName()))
         SeedWorkingCopy(FFileName);
 }
 
+qint64 TDirWatchThread::ClaimGeneration(qint64 after, QString &error)
+{
+    const std::vector<qint64> numbers = Generations();
+    qint64 next = std::max(after, numbers.empty() ? qint64(-1) : numbers.back());
+    // A few tries: another save may take the same number at the same moment, and an
+    // entry of that name may be a file.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (next >= std::numeric_limits<qint64>::max() / 10) {
+            error = QStringLiteral("the working folder has no generation number left");
+            return -1;
+        }
+        ++next;
+        const QString path = GetTmpDirectory() + QString::number(next);
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+            return next;
+        if (errno != EEXIST) {
+            error = QStringLiteral("Cannot make the generation folder \"%1\": %2")
+                        .arg(path, platform::systemErrorText(errno));
+            return -1;
+        }
+    }
+    error = QStringLiteral("Cannot make a generation folder in \"%1\"").arg(GetTmpDirectory());
+    return -1;
+}
+
+QString TDirWatchThread::GetBaseFileName(const QString &dir) const
+{
+    if (FFileName.isEmpty())
+        return QString();
+    return GetWorkingFileName(dir) + QStringLiteral(".base");
+}
+
+QStringList TDirWatchThread::OwnDiffFiles(const QString &dir) const
+{
+    QStringList names;
+    if (FFileName.isEmpty())
+        return names;
+    const QString prefix = UserIdentity() + QLatin1Char('.');
+    // From the disk itself: these are this instance's own files.
+    const QStringList entries =
+        QDir(GetTmpDirectory() + dir).entryList({prefix + QStringLiteral("*.diff")}, QDir::Files, QDir::Name);
+    for (const QString &name : entries) {
+        bool ok = false;
+        name.mid(prefix.size()).chopped(5).toInt(&ok);
+        if (ok)
+            names.append(name);
+    }
+    return names;
+}
+
+qint32 TDirWatchThread::OwnIdHighWaterMark() const
+{
+    qint32 highest = 0;
+    if (FFileName.isEmpty())
+        return highest;
+    const QString prefix = UserIdentity() + QLatin1Char('.');
+    for (const qint64 generation : Generations()) {
+        const QString folder = GetTmpDirectory() + QString::number(generation) + QLatin1Char('/');
+        const QStringList entries = QDir(folder).entryList({prefix + QStringLiteral("*.diff*")}, QDir::Files);
+        for (const QString &name : entries) {
+            TScannedFile file;
+            QString reason;
+            if (TWatcherThread::ReadXMLFile(folder + name, file, reason) != TWatcherThread::rrRead)
+                continue;
+            const TXMLNode *diff = file.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")});
+            if (!diff)
+                continue;
+            for (const auto &event : diff->Nodes()) {
+                const TXMLAttribute *id = event->namedAttribute(QStringLiteral("id"));
+                if (!id || !id->GetValue().startsWith(prefix))
+                    continue;
+                bool ok = false;
+                const qint32 number = id->GetValue().mid(prefix.size()).toInt(&ok);
+                if (ok)
+                    highest = std::max(highest, number);
+            }
+        }
+    }
+    return highest;
+}
+
 bool TDirWatchThread::SetWorkingDir(const QString &dir)
 {
     if (dir == FWorkingDir)
-        return true;
+        return FFolderError.isEmpty();
     StopBackgroundThread();
     FXMLFiles.clear();
     FDiffFile.clear();
     FWorkingDir = dir;
+    FFolderError.clear();
+    return RetryWorkingDir();
+}
+
+bool TDirWatchThread::RetryWorkingDir()
+{
     if (FFileName.isEmpty())
         return true;
-    if (!QDir().mkpath(GetWorkingDir())) {
-        Log(QStringLiteral("Cannot create the working folder ") + GetWorkingDir());
-        return false;
+    const QString folder = GetWorkingDir();
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder)) {
+        FFolderError.clear();
+        return true;
     }
-    return true;
+    // Say what stands in the way: usually a file where a folder belongs.
+    QString part = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(part) && QFileInfo(part).absolutePath() != part)
+        part = QFileInfo(part).absolutePath();
+    const QFileInfo blocker(part);
+    FFolderError = blocker.exists() && !blocker.isDir()
+                       ? QStringLiteral("\"%1\" is a file, not a folder").arg(part)
+                       : QStringLiteral("the folder \"%1\" cannot be made").arg(folder);
+    return false;
 }
+
 
 bool TDirWatchThread::SeedWorkingCopy(const QString &source)
 {

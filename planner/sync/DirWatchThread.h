@@ -32,6 +32,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "DateTime.h"
 #include "sync/NodeEvent.h"
@@ -74,15 +76,38 @@ public:
     // ---- generations
     // Lowest and highest number, count and newest creation time of the generation folders
     // of the given kind; none gives first = 2147483647, last = 0, count = 0, newest = 0.
-    void GetHistoryInfo(int &first, int &last, int &count, TDateTime &newest, TListType listType) const;
-    // Makes the highest-numbered generation current ("0" when there is none) and, when asked,
-    // copies the document in as its working copy unless it has one.
+    // Numbers are 64-bit: a folder named 2147483647 is followed by 2147483648.
+    void GetHistoryInfo(qint64 &first, qint64 &last, int &count, TDateTime &newest, TListType listType) const;
+    // The highest generation that has a working copy, -1 when none has. Folders without one
+    // are saves that are under way or died before their working copy.
+    qint64 NewestGeneration() const;
+    // The generation folders' numbers, ascending.
+    std::vector<qint64> Generations() const;
+    bool HasWorkingCopy(const QString &dir) const;
+    // Makes the newest generation with a working copy current (else the highest-numbered
+    // one, "0" when there is none) and, when asked, copies the document in as its working
+    // copy unless it has one.
     void FindWorkingDirectory(bool copyDocument);
+    // Claims the next generation folder for a save: the first number above every existing
+    // generation and above `after` that this call could create itself. -1 (with `error`) when
+    // none can be made.
+    qint64 ClaimGeneration(qint64 after, QString &error);
+    // The record of what generation dir's working copy was made from ("<document>.base").
+    QString GetBaseFileName(const QString &dir = QString()) const;
+    // This user's diff files in generation dir, by name.
+    QStringList OwnDiffFiles(const QString &dir) const;
+    // The highest running number of a row id of this user in its diff files of every
+    // generation (0 when none): ids up to it may be known to others and are never reused.
+    qint32 OwnIdHighWaterMark() const;
     // Copies `source` in as the current generation's working copy unless it has one.
     bool SeedWorkingCopy(const QString &source);
     // Makes generation folder dir current, creating it with its parents. Stops the scan and
-    // forgets the files of the previous generation. False when the folder cannot be made.
+    // forgets the files of the previous generation. False when the folder cannot be made
+    // (FolderError() says why; the journal then writes nothing until it can).
     bool SetWorkingDir(const QString &dir);
+    // Tries again to make the current generation folder; true when it is there.
+    bool RetryWorkingDir();
+    const QString &FolderError() const { return FFolderError; }
     // Clearing the flag remembers the document file's present write time.
     void SetNeedReload(bool value);
     bool NeedReload() const { return FNeedReload; }
@@ -121,6 +146,11 @@ public:
     // Turns the pending events into file records and hands them to the writer. Only while no
     // scan runs. `compressed` is the "Save File compressed" option now.
     void HandOverPendingEvents(const IJournalFormat &format, bool compressed);
+    // Takes the events handed to the writer and not written (only while no scan runs).
+    TNodeEventList TakeHandedOverEvents();
+    const TNodeEventList &HandedOverEvents() const { return FPendingThreadEvents; }
+    // Drops every own event not yet written: a save holds them.
+    void DropUnwrittenEvents();
     // Both counts include handed-over events: ask only while no scan writes.
     int NumPendingEvents() const { return int(FPendingEvents.size() + FPendingThreadEvents.size()); }
     // Events pushed but not yet written anywhere (pending or handed to a scan).
@@ -129,8 +159,12 @@ public:
     // ---- writing (scan thread, or GUI thread while no scan runs)
     // Appends the handed-over events to this user's diff file and rewrites it. True when
     // they are written (or there was nothing to write); otherwise they stay for the next try
-    // and the file is as before.
+    // and the file is as before. Nothing is logged here: StoreError() says why it failed,
+    // empty when the generation was closed.
     bool StorePending();
+    QString StoreError() const;
+    // The highest index written to the own diff file of the current generation (-1: none).
+    int OwnLastIndex() const;
     // On closing: stops the scan, hands every pending event over and writes at once.
     bool ForceStorePending(const IJournalFormat &format, bool compressed);
     // Stops a running scan and waits for it (through the scan's stopper, when one is set).
@@ -174,6 +208,10 @@ private:
     std::function<void()> FStopScan;
     std::atomic<bool> FChanged{false};
     std::atomic<bool> FNeedReload{false};
+
+    QString FFolderError;
+    mutable std::mutex FStoreErrorLock;
+    QString FStoreError;
 
     std::unique_ptr<QLockFile> FIdentityLock;
     std::atomic<bool> FJournalRefused{false};

@@ -26,6 +26,34 @@ void TDirWatchThread::PushDiff(std::unique_ptr<TNodeEvent> event)
     FPendingEvents.push_back(std::move(event));
 }
 
+TNodeEventList TDirWatchThread::TakeHandedOverEvents()
+{
+    TNodeEventList events;
+    MoveEvents(events, FPendingThreadEvents);
+    return events;
+}
+
+void TDirWatchThread::DropUnwrittenEvents()
+{
+    FPendingEvents.clear();
+    FPendingThreadEvents.clear();
+    FNewestPending.clear();
+}
+
+QString TDirWatchThread::StoreError() const
+{
+    std::lock_guard<std::mutex> guard(FStoreErrorLock);
+    return FStoreError;
+}
+
+int TDirWatchThread::OwnLastIndex() const
+{
+    const auto found = FXMLFiles.find(FDiffFile);
+    if (FDiffFile.isEmpty() || found == FXMLFiles.end() || !found->second)
+        return -1;
+    return getIndex(found->second->xml().namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")}));
+}
+
 TNodeEventList TDirWatchThread::TakePendingEvents()
 {
     TNodeEventList events;
@@ -108,16 +136,21 @@ bool TDirWatchThread::MoveDiffFileAside(const QString &reason)
 
 bool TDirWatchThread::StorePending()
 {
+    const auto failed = [this](const QString &error) {
+        std::lock_guard<std::mutex> guard(FStoreErrorLock);
+        FStoreError = error;
+        return false;
+    };
+    failed(QString());
     if (FPendingThreadEvents.empty() || FFileName.isEmpty())
         return true;
-    if (isLocked()) {
-        Log(QStringLiteral("locked, StorePending postponed"));
-        return false;
-    }
-    if (!AcquireIdentityLock()) {
-        Log(QStringLiteral("identity in use, StorePending postponed"));
-        return false;
-    }
+    // A closed generation: the events wait for the next one (the core tells).
+    if (isLocked())
+        return failed(QString());
+    if (!AcquireIdentityLock())
+        return failed(QStringLiteral("another instance of %1 journals the document").arg(UserIdentity()));
+    if (!FFolderError.isEmpty())
+        return failed(FFolderError);
 
     TXMLNode *diff = nullptr;
     int oldChildCount = 0;
@@ -144,8 +177,7 @@ bool TDirWatchThread::StorePending()
                 auto made = std::make_unique<TXMLFile>(FDiffFile, false);
                 if (made->ReadState() == TXMLFile::rsUnreadable) {
                     // Perhaps only for now (a share that went away): try again later.
-                    Log(QStringLiteral("Cannot read %1, StorePending postponed").arg(FDiffFile));
-                    return false;
+                    return failed(QStringLiteral("Cannot read \"%1\"").arg(FDiffFile));
                 }
                 found = FXMLFiles.insert_or_assign(FDiffFile, std::move(made)).first;
             }
@@ -155,12 +187,12 @@ bool TDirWatchThread::StorePending()
                 // Overwriting it with a fresh file would restart its indices, and every other
                 // instance would skip the new events as already seen.
                 if (!MoveDiffFileAside(QStringLiteral("Own diff file %1 is damaged").arg(FDiffFile)))
-                    return false;
+                    return failed(QStringLiteral("Cannot move the damaged \"%1\" aside").arg(FDiffFile));
                 continue;
             }
             diff = file->xml().namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")});
             if (!diff && !MoveDiffFileAside(QStringLiteral("connot locate node in StorePending")))
-                return false;
+                return failed(QStringLiteral("connot locate node in StorePending"));
         }
         if (!diff)
             throw std::runtime_error("connot locate node in StorePending");
@@ -178,30 +210,27 @@ bool TDirWatchThread::StorePending()
             if (i < 0) {
                 rollBack();
                 MoveDiffFileAside(QStringLiteral("The index of %1 cannot grow any further").arg(FDiffFile));
-                return false;
+                return failed(QStringLiteral("The index of \"%1\" cannot grow any further").arg(FDiffFile));
             }
             record->AppendTo(*diff, i);
             last = i;
         }
 
         if (isLocked()) {
-            Log(QStringLiteral("late lock, StorePending posponed"));
             rollBack();
-            return false;
+            return failed(QString());
         }
         file->FCompressed = FThreadCompressed;
         QString error;
         if (!file->Flush(&error)) {
-            Log(error);
             rollBack();
-            return false;
+            return failed(error);
         }
         file->FLastIndex = last;
         FPendingThreadEvents.clear();
         return true;
     } catch (const std::exception &e) {
-        Log(QString::fromLocal8Bit(e.what()));
         rollBack();
-        return false;
+        return failed(QString::fromLocal8Bit(e.what()));
     }
 }

@@ -4,6 +4,17 @@
 #include "core/PlannerCore.h"
 #include "XmlTree.h"
 
+TDiffRecord TDiffRecord::FromElement(const TXMLNode &element)
+{
+    TDiffRecord record;
+    record.NodeName = element.GetName();
+    if (const TXMLAttribute *id = element.namedAttribute(QStringLiteral("id")))
+        record.ID = id->GetValue();
+    for (const auto &child : element.Nodes())
+        record.Children.append({child->GetName(), child->GetValue()});
+    return record;
+}
+
 void TDiffRecord::AppendTo(TXMLNode &diff, int index) const
 {
     TXMLNode *element = diff.AddNode(NodeName);

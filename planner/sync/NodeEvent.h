@@ -41,6 +41,8 @@ struct TDiffRecord
 
     // Appends the element as the last child of `diff`, with the attributes id and index.
     void AppendTo(TXMLNode &diff, int index) const;
+    // The record of an event element read from a diff file.
+    static TDiffRecord FromElement(const TXMLNode &element);
 };
 
 class TNodeEvent

@@ -1,24 +1,77 @@
-// The reload road: another instance saved the document, so its newest working copy replaces
-// the document here, and the own events nobody has seen yet are applied to it again.
+// Following other instances' saves: the move to a newer generation (the reload road), the own
+// events that move along, and the recovery of a save that died half-way.
+//
+// Nothing journalled is lost and nothing is applied twice. A save writes, beside the new
+// working copy, which events of every diff file of the closing generation that working copy
+// holds (TGenerationBase). Every instance that moves to the new generation reads its own diff
+// files of the closing generation back and journals again exactly its events beyond those
+// indices, together with its events not yet written; everything else of its own is in the new
+// working copy. So it does not matter how late an instance notices a save (a network share
+// may show it many seconds late), or whether it kept writing into the closed generation
+// meanwhile: each event ends up exactly once in what the next generation starts from or in
+// its author's diff file of that generation.
 
 #include "core/PlannerCore.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
-#include "sync/DirWatchThread.h"
+#include <algorithm>
+
+#include "AtomicFile.h"
 #include "Helper.h"
 #include "Log.h"
+#include "sync/DirWatchThread.h"
+#include "sync/GenerationBase.h"
 #include "sync/NodeEvent.h"
 #include "sync/PlannerCoreSyncState.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 
+namespace {
+
+int &StuckSaveGraceMs()
+{
+    static int milliseconds = 30000;
+    return milliseconds;
+}
+
+qint64 GenerationOf(const QString &name)
+{
+    qint64 n = -1;
+    return ParseGenerationName(name, n) ? n : -1;
+}
+
+// The events of one diff file whose index lies above `limit`, in index order.
+std::vector<TDiffRecord> RecordsAbove(const TXMLNode *diff, int limit)
+{
+    std::vector<std::pair<int, TDiffRecord>> found;
+    if (diff)
+        for (const auto &element : diff->Nodes()) {
+            const int index = TXMLAttribute::ToIntOf(element->namedAttribute(QStringLiteral("index")), -1);
+            if (index > limit)
+                found.emplace_back(index, TDiffRecord::FromElement(*element));
+        }
+    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<TDiffRecord> records;
+    for (auto &entry : found)
+        records.push_back(std::move(entry.second));
+    return records;
+}
+
+} // namespace
+
+void TPlannerCore::SetStuckSaveGrace(int milliseconds)
+{
+    StuckSaveGraceMs() = std::max(0, milliseconds);
+}
+
 void TPlannerCore::SynchronisationStep()
 {
     UpdatePending();
-    if (FDirWatchThread && FDirWatchThread->NeedReload() && SyncOnline())
-        ReloadDocument();
 }
 
 bool TPlannerCore::ReloadDocument()
@@ -26,19 +79,204 @@ bool TPlannerCore::ReloadDocument()
     TDirWatchThread *journal = FDirWatchThread.get();
     if (!journal || journal->Filename().isEmpty())
         return false;
-    TSyncState &state = SyncState();
-    if (Now() < state.NextReloadTry)
+    const qint64 newest = journal->NewestGeneration();
+    if (newest <= GenerationOf(journal->WorkingDir()))
         return false;
+    return SwitchGeneration(newest);
+}
+
+bool TPlannerCore::FollowOtherSaves()
+{
+    TDirWatchThread *journal = FDirWatchThread.get();
+    TSyncState &state = SyncState();
+    if (!journal->FolderError().isEmpty()) {
+        // Tried again now and then, quietly; the user has been told.
+        if (Now() >= state.NextFolderTry) {
+            state.NextFolderTry = Now() + 2.0 / 86400.0;
+            journal->RetryWorkingDir();
+        }
+        if (!journal->FolderError().isEmpty())
+            return false;
+    }
+    if (GetFileTime(journal->Filename()) != journal->FileTime())
+        journal->SetNeedReload(true);
+    const qint64 current = GenerationOf(journal->WorkingDir());
+    const bool locked = journal->isLocked();
+    if (!locked && !journal->NeedReload() && state.NewerGeneration <= current) {
+        state.LockSeenAt = -1;
+        state.Stuck = false;
+        return true;
+    }
+    const qint64 newest = journal->NewestGeneration();
+    if (newest > current) {
+        if (Now() < state.NextReloadTry)
+            return !locked;
+        return SwitchGeneration(newest) || !locked;
+    }
+    // No newer generation (yet): a touched or restored document file brings nothing to
+    // load, and a later look at the folder finds a save that is not visible yet.
+    if (journal->NeedReload())
+        journal->SetNeedReload(false);
+    state.NewerGeneration = -1;
+    if (!locked) {
+        state.LockSeenAt = -1;
+        state.Stuck = false;
+        return true;
+    }
+    return RecoverStuckSave();
+}
+
+bool TPlannerCore::RecoverStuckSave()
+{
+    TDirWatchThread &journal = *FDirWatchThread;
+    TSyncState &state = SyncState();
+    const QString locked = journal.GetLockedFileName();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (state.LockSeenAt < 0)
+        state.LockSeenAt = now;
+
+    TScannedFile lockCopy;
+    QString reason;
+    const TWatcherThread::TReadResult read = TWatcherThread::ReadXMLFile(locked, lockCopy, reason);
+    if (read == TWatcherThread::rrMissing)
+        return true;
+    // A damaged lock copy is trusted by nobody: it is set aside at once. Should a save
+    // still come, its working copy and base record say all that is needed.
+    const bool damaged = read != TWatcherThread::rrRead
+                         || !lockCopy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
+    lockCopy.Tree.reset();
+    const qint64 current = GenerationOf(journal.WorkingDir());
+    if (!damaged) {
+        // The save is given a grace time, unless its process is known to be gone.
+        bool saverGone = false;
+        for (const qint64 generation : journal.Generations()) {
+            TGenerationBase base;
+            if (generation > current && base.Read(journal.GetBaseFileName(QString::number(generation)))
+                && base.From == current && base.SaverGone())
+                saverGone = true;
+        }
+        const QDateTime written = QFileInfo(locked).lastModified();
+        const qint64 age = std::max(now - state.LockSeenAt, written.isValid() ? now - written.toMSecsSinceEpoch() : 0);
+        if (age < StuckSaveGraceMs() && !saverGone)
+            return false;
+    }
+
+    // The save never finished: its claimed folders go, and the generation opens again. A
+    // claimed folder is first moved out of the way in one step, so a slow saver cannot
+    // finish into it afterwards; should it have finished just now, it is put back.
+    const QString documentName = QFileInfo(journal.Filename()).fileName();
+    for (const qint64 generation : journal.Generations()) {
+        const QString name = QString::number(generation);
+        if (generation <= current || QFileInfo::exists(journal.GetWorkingFileName(name)))
+            continue;
+        const QString folder = journal.GetTmpDirectory() + name;
+        const QString aside = journal.GetTmpDirectory() + QStringLiteral(".abandoned-") + name + QLatin1Char('-')
+                              + QString::number(QRandomGenerator::global()->generate(), 36);
+        if (!QDir().rename(folder, aside))
+            continue;
+        if (QFileInfo::exists(aside + QLatin1Char('/') + documentName)) {
+            QDir().rename(aside, folder);
+            return true; // a finished save after all: the next step follows it
+        }
+        QDir(aside).removeRecursively();
+    }
+    const QString setAside = locked + (damaged ? QStringLiteral(".damaged") : QStringLiteral(".abandoned"));
+    QFile::remove(setAside);
+    if (!QFile::rename(locked, setAside) && QFileInfo::exists(locked)) {
+        if (!state.Stuck)
+            Log(QStringLiteral("Cannot set the lock copy %1 aside").arg(locked));
+        state.Stuck = true;
+        state.StuckReason = QStringLiteral("the lock copy \"%1\" cannot be set aside").arg(locked);
+        return false;
+    }
+    Log(damaged ? QStringLiteral("A damaged lock copy was set aside: %1 (%2)").arg(locked, reason)
+                : QStringLiteral("A save of generation %1 that did not finish was undone; journalling goes on")
+                      .arg(journal.WorkingDir()));
+    state.LockSeenAt = -1;
+    state.Stuck = false;
+    return true;
+}
+
+std::vector<TDiffRecord> TPlannerCore::CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten)
+{
+    TDirWatchThread &journal = *FDirWatchThread;
+    const qint64 current = GenerationOf(journal.WorkingDir());
+    TGenerationBase base;
+    const bool known = base.Read(journal.GetBaseFileName(QString::number(target)));
+    if (!known)
+        Log(QStringLiteral("Generation %1 has no base record: every own event of generation %2 is journalled again")
+                .arg(QString::number(target), journal.WorkingDir()));
+
+    // Which own diff files to read back, and from which index on: the generation the new
+    // working copy was made from, beyond what it holds; generations beside that line (a
+    // save that was given up, an older one this instance skipped) as far as no working
+    // copy on the line holds them.
+    std::vector<std::pair<qint64, std::map<QString, int>>> sources;
+    if (!known) {
+        sources.push_back({current, {}});
+    } else {
+        const qint64 from = base.From;
+        const std::vector<qint64> generations = journal.Generations();
+        for (const qint64 generation : generations) {
+            if (generation < std::min(from, current) || generation >= target)
+                continue;
+            if (generation == from) {
+                sources.push_back({generation, base.Applied});
+                continue;
+            }
+            std::map<QString, int> applied;
+            if (generation < from)
+                for (const qint64 later : generations) {
+                    TGenerationBase next;
+                    if (later > generation && later <= from
+                        && next.Read(journal.GetBaseFileName(QString::number(later))) && next.From == generation) {
+                        applied = next.Applied;
+                        break;
+                    }
+                }
+            sources.push_back({generation, applied});
+        }
+    }
+
+    std::vector<TDiffRecord> records;
+    for (const auto &[generation, applied] : sources) {
+        const QString dir = QString::number(generation);
+        for (const QString &name : journal.OwnDiffFiles(dir)) {
+            const QString path = journal.GetTmpDirectory() + dir + QLatin1Char('/') + name;
+            const auto limit = applied.find(name);
+            TScannedFile file;
+            QString reason;
+            const TXMLNode *diff = nullptr;
+            if (TWatcherThread::ReadXMLFile(path, file, reason) == TWatcherThread::rrRead) {
+                diff = file.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")});
+            } else if (path == journal.DiffFile() && journal.XMLFiles().count(path)) {
+                // What this instance wrote, as it keeps it.
+                diff = journal.XMLFiles().at(path)->xml().namedNode(
+                    QStringList{QStringLiteral("document"), QStringLiteral("diff")});
+            } else {
+                Log(QStringLiteral("Own diff file %1 cannot be read back: %2").arg(path, reason));
+            }
+            for (TDiffRecord &record : RecordsAbove(diff, limit == applied.end() ? -1 : limit->second))
+                records.push_back(std::move(record));
+        }
+    }
+    // And the events that reached no file: those handed to the writer, then the pending ones.
+    for (const auto &event : journal.HandedOverEvents())
+        unwritten.push_back(RecordOfEvent(*event));
+    for (const auto &event : journal.PendingEvents())
+        unwritten.push_back(RecordOfEvent(*event));
+    return records;
+}
+
+bool TPlannerCore::SwitchGeneration(qint64 target)
+{
+    TDirWatchThread *journal = FDirWatchThread.get();
+    TSyncState &state = SyncState();
     const QString fileName = journal->Filename();
+    const QString previousGeneration = journal->WorkingDir();
 
     // The new working copy must be readable before anything of the document is dropped.
-    RecoverInterruptedSave(fileName);
-    int first = 0;
-    int last = 0;
-    int count = 0;
-    TDateTime newest = 0;
-    journal->GetHistoryInfo(first, last, count, newest, ltHistory);
-    const QString working = journal->GetWorkingFileName(QString::number(last));
+    const QString working = journal->GetWorkingFileName(QString::number(target));
     TScannedFile probe;
     QString reason;
     if (TWatcherThread::ReadXMLFile(working, probe, reason) != TWatcherThread::rrRead
@@ -48,6 +286,13 @@ bool TPlannerCore::ReloadDocument()
                     .arg(working, reason.isEmpty() ? QStringLiteral("missing") : reason));
         state.ReloadFailureLogged = true;
         state.NextReloadTry = Now() + 2.0 / 86400.0;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (state.LockSeenAt < 0)
+            state.LockSeenAt = now;
+        if (now - state.LockSeenAt >= StuckSaveGraceMs()) {
+            state.Stuck = true;
+            state.StuckReason = QStringLiteral("the working copy \"%1\" cannot be read").arg(working);
+        }
         return false;
     }
     state.ReloadFailureLogged = false;
@@ -55,11 +300,11 @@ bool TPlannerCore::ReloadDocument()
 
     StopBackgroundThread();
     BeginUpdate(QString());
-    // Every own event that no file holds yet: those handed to the writer first (older),
-    // then those still pending.
-    std::vector<TDiffRecord> unwritten = std::move(state.Unwritten);
-    state.Unwritten.clear();
-    TNodeEventList events = journal->TakePendingEvents();
+    std::vector<TDiffRecord> unwritten;
+    std::vector<TDiffRecord> carried = CarriedRecords(target, unwritten);
+    const size_t written = carried.size();
+    carried.insert(carried.end(), unwritten.begin(), unwritten.end());
+    const qint32 lastFreeID = FLastFreeID;
     FWindow.SetBusyCursor(true);
     const int tab = GroupTabIndex();
     // Kept in case the working copy fails to load after all.
@@ -67,27 +312,37 @@ bool TPlannerCore::ReloadDocument()
 
     ActionNewExecute();
     NewDirWatchThread(fileName);
-    bool loaded = LoadFrom(FDirWatchThread->GetWorkingFileName());
+    const bool loaded = LoadFrom(FDirWatchThread->GetWorkingFileName());
     if (loaded) {
         FDirWatchThread->SetNeedReload(false);
+        FLastFreeID = std::max(FLastFreeID, lastFreeID);
+        // The own events the new working copy lacks are journalled again, into the new
+        // generation, through the write path.
+        for (const TDiffRecord &record : carried)
+            if (auto event = EventOfRecord(record))
+                event->Apply(*this);
+        SyncLoadTransactions();
+        Log(QStringLiteral("Generation %1 follows %2; %3 own events journalled again (%4 not yet written)")
+                .arg(FDirWatchThread->WorkingDir(), previousGeneration, QString::number(carried.size()),
+                     QString::number(carried.size() - written)));
     } else {
-        // The document the user had comes back; the reload is tried again later.
+        // The document the user had comes back, in its old generation with its own events
+        // as they were; the move is tried again later.
         Log(QStringLiteral("Reload failed; the document stays as it was"));
         QTemporaryFile copy;
-        if (copy.open() && copy.write(previous) == previous.size() && copy.flush()) {
-            ActionNewExecute();
-            NewDirWatchThread(fileName);
+        ActionNewExecute();
+        NewDirWatchThread(fileName);
+        FDirWatchThread->SetWorkingDir(previousGeneration);
+        if (copy.open() && copy.write(previous) == previous.size() && copy.flush())
             LoadFrom(copy.fileName());
-        }
-        FDirWatchThread->SetNeedReload(true);
+        FLastFreeID = std::max(FLastFreeID, lastFreeID);
+        // The unwritten ones back into the journal, unapplied: the restored document holds
+        // them already, and the written ones are still in the old generation's files.
+        for (const TDiffRecord &record : unwritten)
+            if (auto event = EventOfRecord(record))
+                FDirWatchThread->PushDiff(std::move(event));
         SyncState().NextReloadTry = Now() + 2.0 / 86400.0;
     }
-    for (const TDiffRecord &record : unwritten)
-        if (auto event = EventOfRecord(record))
-            event->Apply(*this);
-    for (const auto &event : events)
-        event->Apply(*this);
-
     FWindow.SetBusyCursor(false);
     EndUpdate();
     if (tab < GroupTabCaptions().size())

@@ -1,5 +1,5 @@
 // The synchronisation step of the idle timer: the scan's start and collection, the files it
-// read, writing the own events, and the forced variants used around loading.
+// read, writing the own events, and the forced variants used around loading and saving.
 //
 // The scan thread never touches the document: it gets copies of the paths and sizes it needs,
 // writes the events handed to the journal's writer, and hands back whole parsed files, which
@@ -13,9 +13,9 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
-#include "AtomicFile.h"
 #include "sync/CoreJournalFormat.h"
 #include "sync/DirWatchThread.h"
 #include "Helper.h"
@@ -31,16 +31,18 @@ namespace {
 const QStringList DiffPath{QStringLiteral("document"), QStringLiteral("diff")};
 const QStringList DataPath{QStringLiteral("document"), QStringLiteral("data")};
 
-TDiffRecord RecordOf(const TNodeEvent &event, const IJournalFormat &format)
+} // namespace
+
+TDiffRecord TPlannerCore::RecordOfEvent(const TNodeEvent &event) const
 {
+    if (const TDiffRecord *frozen = event.Record())
+        return *frozen;
     TDiffRecord record;
     record.NodeName = event.XMLNodeName();
     record.ID = event.ID();
-    event.AppendToXML(record, format);
+    event.AppendToXML(record, TCoreJournalFormat(*this));
     return record;
 }
-
-} // namespace
 
 void TPlannerCore::TSyncStateDeleter::operator()(TSyncState *state) const
 {
@@ -55,17 +57,8 @@ TPlannerCore::TSyncState &TPlannerCore::SyncState()
     const TDirWatchThread *journal = FDirWatchThread.get();
     if (state.Journal != journal || (journal && (state.FileName != journal->Filename()
                                                  || state.WorkingDir != journal->WorkingDir()))) {
-        const bool sameJournal = journal && state.Journal == journal;
-        state.Thread.reset();
-        // Events the journal still holds for its writer go into the next generation; the
-        // reload needs their records until then. Once written, nobody needs them.
-        const bool handedOver = journal && journal->NumPendingEvents() > int(journal->PendingEvents().size());
         state.Reset(journal);
         FConflicts.clear();
-        if (!sameJournal || !handedOver)
-            state.Unwritten.clear();
-        if (!sameJournal)
-            state.Late.clear();
     }
     return state;
 }
@@ -110,27 +103,14 @@ void TPlannerCore::UpdatePending()
     if (!state->Online)
         return;
 
-    if (journal->isLocked()) {
-        // Another instance saved: its new generation takes the journal from now on.
-        StopBackgroundThread();
-        // A scan stopped here may have written the own events just as the lock came: the
-        // saver may have missed them.
-        if (journal->NumPendingEvents() == int(journal->PendingEvents().size())) {
-            std::move(state->Unwritten.begin(), state->Unwritten.end(), std::back_inserter(state->Late));
-            state->Unwritten.clear();
-        }
-        journal->FindWorkingDirectory(false);
-        SeedWorkingCopy();
-        if (journal->isLocked())
-            return;
-        state = &SyncState();
-        RepushLateRecords();
-    }
-
-    if (GetFileTime(journal->Filename()) != journal->FileTime())
-        journal->SetNeedReload(true);
-    if (journal->NeedReload())
+    // Another instance's save, a touched document file, a closed generation.
+    const bool open = FollowOtherSaves();
+    journal = FDirWatchThread.get();
+    state = &SyncState();
+    if (!open || !journal->FolderError().isEmpty()) {
+        ReportSharing();
         return;
+    }
 
     if (state->Thread) {
         if (!state->Thread->Finished())
@@ -142,6 +122,7 @@ void TPlannerCore::UpdatePending()
 
     LoadPending();
     SolveConflicts();
+    ReportSharing();
 
     if (std::trunc((Now() - state->LastScan) * 86400.0 + 1e-6) >= 1) {
         state->LastScan = Now();
@@ -150,32 +131,36 @@ void TPlannerCore::UpdatePending()
     }
 }
 
-void TPlannerCore::StoreOwnEvents(TSyncState &state)
+void TPlannerCore::StoreOwnEvents(TSyncState &)
 {
-    TDirWatchThread &journal = *FDirWatchThread;
-    if (journal.PendingEvents().empty())
-        return;
-    // Kept until the scan reports them written: when the generation closes first, the
-    // reload needs them.
-    const TCoreJournalFormat format(*this);
-    for (const auto &event : journal.PendingEvents())
-        state.Unwritten.push_back(RecordOf(*event, format));
-    HandOverJournalEvents();
+    if (!FDirWatchThread->PendingEvents().empty())
+        HandOverJournalEvents();
+}
+
+TScanInput TPlannerCore::ScanInput(const TSyncState &state, bool readAll) const
+{
+    const TDirWatchThread &journal = *FDirWatchThread;
+    TScanInput input;
+    input.UserFile = journal.GetUserFileName();
+    input.WorkingDir = journal.GetWorkingDir();
+    input.WorkingCopy = journal.GetWorkingFileName();
+    input.ReadWorkingCopy = readAll || state.Files.find(input.WorkingCopy) == state.Files.end();
+    input.OwnDiffFile = journal.DiffFile();
+    input.Journal = FDirWatchThread.get();
+    if (!readAll)
+        for (const auto &[path, file] : state.Files)
+            if (path != input.WorkingCopy)
+                input.KnownSizes.emplace(path, file.LastSize);
+    input.TmpDirectory = journal.GetTmpDirectory();
+    input.DocumentName = QFileInfo(journal.Filename()).fileName();
+    ParseGenerationName(journal.WorkingDir(), input.Generation);
+    return input;
 }
 
 void TPlannerCore::StartScan(TSyncState &state)
 {
     TDirWatchThread &journal = *FDirWatchThread;
-    TScanInput input;
-    input.UserFile = journal.GetUserFileName();
-    input.WorkingDir = journal.GetWorkingDir();
-    input.WorkingCopy = journal.GetWorkingFileName();
-    input.ReadWorkingCopy = state.Files.find(input.WorkingCopy) == state.Files.end();
-    input.OwnDiffFile = journal.DiffFile();
-    input.Journal = &journal;
-    for (const auto &[path, file] : state.Files)
-        if (path != input.WorkingCopy)
-            input.KnownSizes.emplace(path, file.LastSize);
+    TScanInput input = ScanInput(state, false);
     // The journal stops the scan before it changes generation or goes.
     journal.SetScanStopper([this] {
         if (FSync && FSync->Thread) {
@@ -192,13 +177,10 @@ void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
     TDirWatchThread &journal = *FDirWatchThread;
     if (result.AnyDiff)
         journal.SetChanged(true);
-    if (result.Stored) {
-        // Written into a generation that was closed right then: the saver may not have seen
-        // them, so they go into the next generation again (a repeated event is harmless).
-        if (result.LockedAfterStore)
-            std::move(state.Unwritten.begin(), state.Unwritten.end(), std::back_inserter(state.Late));
-        state.Unwritten.clear();
-    }
+    if (result.StoreAttempted)
+        state.StoreError = result.Stored ? QString() : journal.StoreError();
+    if (result.NewerGeneration >= 0)
+        state.NewerGeneration = result.NewerGeneration;
     if (result.WorkingCopy) {
         TSyncFile &file = state.Files[result.WorkingCopy->Path];
         file.Tree = std::move(result.WorkingCopy->Tree);
@@ -263,18 +245,6 @@ std::unique_ptr<TNodeEvent> TPlannerCore::EventOfRecord(const TDiffRecord &recor
     return event;
 }
 
-void TPlannerCore::RepushLateRecords()
-{
-    if (!FSync || FSync->Late.empty())
-        return;
-    // The document holds these texts already, so the write path would see no change: the
-    // events go into the journal directly, for the new generation.
-    for (const TDiffRecord &record : FSync->Late)
-        if (auto event = EventOfRecord(record))
-            FDirWatchThread->PushDiff(std::move(event));
-    FSync->Late.clear();
-}
-
 // ---- applying
 
 void TPlannerCore::LoadDiff(const QString &fileName)
@@ -336,16 +306,15 @@ void TPlannerCore::SolveConflicts()
     TXMLTree unwritten;
     TXMLNode *records = unwritten.AddNode(QStringLiteral("diff"));
     int index = 0;
-    for (const TDiffRecord &record : state.Unwritten)
-        record.AppendTo(*records, ++index);
-    const TCoreJournalFormat format(*this);
+    for (const auto &event : journal.HandedOverEvents())
+        RecordOfEvent(*event).AppendTo(*records, ++index);
     for (const auto &event : journal.PendingEvents())
-        RecordOf(*event, format).AppendTo(*records, ++index);
+        RecordOfEvent(*event).AppendTo(*records, ++index);
     sources.push_back(records);
     SolveConflicts(sources);
 }
 
-// ---- around loading
+// ---- around loading and saving
 
 void TPlannerCore::SyncLoadTransactions()
 {
@@ -358,15 +327,23 @@ void TPlannerCore::SyncLoadTransactions()
     state.Reset(journal);
     FConflicts.clear();
     StoreOwnEvents(state);
-    TScanInput input;
-    input.UserFile = journal->GetUserFileName();
-    input.WorkingDir = journal->GetWorkingDir();
-    input.WorkingCopy = journal->GetWorkingFileName();
-    input.ReadWorkingCopy = true;
-    input.OwnDiffFile = journal->DiffFile();
-    input.Journal = journal;
     const std::atomic<bool> halt{false};
-    CollectScan(state, TWatcherThread::Scan(input, halt));
+    CollectScan(state, TWatcherThread::Scan(ScanInput(state, true), halt));
+    LoadPending();
+    SolveConflicts();
+    state.LastScan = Now();
+}
+
+void TPlannerCore::CatchUp()
+{
+    TDirWatchThread *journal = FDirWatchThread.get();
+    if (!journal || journal->Filename().isEmpty() || !journal->FolderError().isEmpty())
+        return;
+    StopBackgroundThread();
+    TSyncState &state = SyncState();
+    StoreOwnEvents(state);
+    const std::atomic<bool> halt{false};
+    CollectScan(state, TWatcherThread::Scan(ScanInput(state, false), halt));
     LoadPending();
     SolveConflicts();
     state.LastScan = Now();
@@ -392,67 +369,4 @@ void TPlannerCore::SyncLoadTransactionsFrom(const QString &folder)
             LoadDiffElement(*diff, last);
     }
     FConflicts.clear(); // no working copy to rebuild from: the events stand as applied
-}
-
-// ---- an interrupted save
-
-namespace {
-
-bool SeedFromLockCopy(const QString &tmpDirectory, const QString &documentName)
-{
-    int newest = -1;
-    int previous = -1;
-    for (const QString &name : QDir(tmpDirectory).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        bool ok = false;
-        const int n = name.toInt(&ok);
-        if (!ok || n < 0)
-            continue;
-        if (n > newest) {
-            previous = newest;
-            newest = n;
-        } else if (n > previous) {
-            previous = n;
-        }
-    }
-    if (newest < 0 || previous < 0)
-        return false;
-    const QString working = tmpDirectory + QString::number(newest) + QLatin1Char('/') + documentName;
-    if (QFileInfo::exists(working))
-        return false;
-    const QString locked = tmpDirectory + QString::number(previous) + QLatin1Char('/') + documentName
-                           + QStringLiteral(".locked");
-    TScannedFile lockCopy;
-    QString reason;
-    if (TWatcherThread::ReadXMLFile(locked, lockCopy, reason) != TWatcherThread::rrRead
-        || !lockCopy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")}))
-        return false;
-    QFile source(locked);
-    if (!source.open(QIODevice::ReadOnly)) {
-        Log(QStringLiteral("Cannot seed %1 from %2: %3").arg(working, locked, source.errorString()));
-        return false;
-    }
-    QString error;
-    if (!platform::writeFileAtomically(working, source.readAll(), &error)) {
-        Log(error);
-        return false;
-    }
-    Log(QStringLiteral("An interrupted save left %1 without a working copy; seeded from %2").arg(working, locked));
-    return true;
-}
-
-} // namespace
-
-bool TPlannerCore::RecoverInterruptedSave(const QString &fileName)
-{
-    if (fileName.isEmpty())
-        return false;
-    const QFileInfo info(fileName);
-    return SeedFromLockCopy(info.absolutePath() + QStringLiteral("/.zop/") + info.fileName() + QLatin1Char('/'),
-                            info.fileName());
-}
-
-bool TPlannerCore::SeedWorkingCopy()
-{
-    const TDirWatchThread &journal = *FDirWatchThread;
-    return SeedFromLockCopy(journal.GetTmpDirectory(), QFileInfo(journal.Filename()).fileName());
 }

@@ -41,13 +41,22 @@ struct TPlannerCore::TSyncState
     int NumPendingFiles = 0;
     // Files that could not be taken whole, by path and size: said once in the log.
     QSet<QString> Reported;
-    // Records of own events handed to the writer and not yet written (the reload applies
-    // them again), and of events written into a generation that was locked right then (they
-    // go into the next generation again).
-    std::vector<TDiffRecord> Unwritten;
-    std::vector<TDiffRecord> Late;
     TDateTime NextReloadTry = 0;
     bool ReloadFailureLogged = false;
+    // When this instance first saw the current generation closed without a successor
+    // (monotonic milliseconds, -1 while it is not).
+    qint64 LockSeenAt = -1;
+    // The generation stays closed beyond the grace time and cannot be recovered.
+    bool Stuck = false;
+    QString StuckReason;
+    // The newest generation with a working copy the last scan saw above the current one.
+    qint64 NewerGeneration = -1;
+    // Why the last write of the own events failed (empty: written, or waiting for a lock).
+    QString StoreError;
+    TDateTime NextFolderTry = 0;
+    // What the user was last told about sharing (kept across journals and generations).
+    int SharingProblem = 0;
+    QString SharingDetail;
 
     void Reset(const TDirWatchThread *journal)
     {
@@ -59,6 +68,10 @@ struct TPlannerCore::TSyncState
         NumPendingFiles = 0;
         Reported.clear();
         LastScan = Now();
+        LockSeenAt = -1;
+        Stuck = false;
+        StuckReason.clear();
+        NewerGeneration = -1;
     }
 };
 

@@ -148,8 +148,6 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
             return result;
         result.StoreAttempted = true;
         result.Stored = input.Journal->StorePending();
-        // Checked again after the write: a lock that came meanwhile may have missed it.
-        result.LockedAfterStore = result.Stored && input.Journal->isLocked();
         // A first write names the own file: it is never read back.
         ownDiffFile = input.Journal->DiffFile();
     }
@@ -180,6 +178,23 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
                 result.Files.push_back(std::move(file));
         } else if (read == rrIncomplete) {
             result.Skipped.push_back({path, entry.Size, reason});
+        }
+    }
+    // Another instance's save shows as a newer generation with a working copy; on a share
+    // the document's own time may lag far behind.
+    if (!input.TmpDirectory.isEmpty() && !halted()) {
+        std::vector<qint64> newer;
+        ListDirectories(input.TmpDirectory, QStringLiteral("*.*"), [&](const TSearchRec &rec) {
+            qint64 n = 0;
+            if ((rec.Attr & faDirectory) != 0 && ParseGenerationName(rec.Name, n) && n > input.Generation)
+                newer.push_back(n);
+        });
+        std::sort(newer.rbegin(), newer.rend());
+        for (const qint64 n : newer) {
+            if (FileExistsInView(input.TmpDirectory + QString::number(n) + QLatin1Char('/') + input.DocumentName)) {
+                result.NewerGeneration = n;
+                break;
+            }
         }
     }
     return result;

@@ -32,6 +32,11 @@ struct TScanInput
     // the scan before it changes generation or ends, so it outlives every use here.
     TDirWatchThread *Journal = nullptr;
     std::map<QString, qint64> KnownSizes; // diff files read before, by path: their sizes then
+    // Looking out for a newer generation: the document folder (ending in "/"), the working
+    // copy's file name and the current generation's number.
+    QString TmpDirectory;
+    QString DocumentName;
+    qint64 Generation = -1;
 };
 
 // One file read completely.
@@ -57,8 +62,9 @@ struct TScanResult
     bool AnyDiff = false; // the generation holds at least one diff file
     bool StoreAttempted = false;
     bool Stored = false;           // the handed-over own events are in the own diff file
-    bool LockedAfterStore = false; // ... of a generation that was closed right then
     bool Halted = false;
+    // The newest generation above the current one that has a working copy, -1 when none.
+    qint64 NewerGeneration = -1;
 };
 
 class TWatcherThread

@@ -5,9 +5,129 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <algorithm>
 #include <exception>
+#include <mutex>
+#include <vector>
 
 #include "Log.h"
+
+namespace {
+
+struct TViewEntry
+{
+    qint64 SeenAt = 0;
+    QDateTime Time;
+    bool Exists = false;
+    std::vector<TSearchRec> Listing;
+};
+
+struct TFolderView
+{
+    std::mutex Lock;
+    int Delay = 0;
+    QElapsedTimer Clock;
+    QHash<QString, TViewEntry> Entries;
+};
+
+TFolderView &View()
+{
+    static TFolderView view;
+    return view;
+}
+
+// Runs `fetch` into a fresh entry unless one younger than the delay is there; returns a copy.
+template<typename Fetch>
+TViewEntry Seen(const QString &key, Fetch fetch)
+{
+    TFolderView &view = View();
+    {
+        std::lock_guard<std::mutex> guard(view.Lock);
+        if (view.Delay <= 0) {
+            TViewEntry entry;
+            fetch(entry);
+            return entry;
+        }
+        const auto found = view.Entries.constFind(key);
+        if (found != view.Entries.constEnd() && view.Clock.elapsed() - found->SeenAt < view.Delay)
+            return *found;
+    }
+    TViewEntry entry;
+    fetch(entry);
+    std::lock_guard<std::mutex> guard(view.Lock);
+    entry.SeenAt = view.Clock.elapsed();
+    view.Entries.insert(key, entry);
+    return entry;
+}
+
+std::vector<TSearchRec> ListNow(const QString &folder, const QString &mask, int attributes)
+{
+    std::vector<TSearchRec> result;
+    QDir dir(folder);
+    if (!dir.exists())
+        return result;
+    // Windows masks: "*.*" matches names without a dot too.
+    const QString pattern = mask == QStringLiteral("*.*") ? QStringLiteral("*") : mask;
+    const QFileInfoList entries = dir.entryInfoList({pattern}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                                                    QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        const bool isDir = entry.isDir();
+        if (isDir && (attributes & faDirectory) == 0)
+            continue;
+        TSearchRec rec;
+        rec.Name = entry.fileName();
+        rec.Attr = isDir ? faDirectory : 0;
+        rec.Size = isDir ? 0 : entry.size();
+        rec.LastWriteTime = entry.lastModified();
+        rec.CreationTime = entry.birthTime();
+        if (!rec.CreationTime.isValid())
+            rec.CreationTime = entry.metadataChangeTime();
+        result.push_back(rec);
+    }
+    return result;
+}
+
+} // namespace
+
+void SetFolderViewDelay(int milliseconds)
+{
+    TFolderView &view = View();
+    std::lock_guard<std::mutex> guard(view.Lock);
+    view.Delay = std::max(0, milliseconds);
+    view.Entries.clear();
+    if (!view.Clock.isValid())
+        view.Clock.start();
+}
+
+int FolderViewDelay()
+{
+    TFolderView &view = View();
+    std::lock_guard<std::mutex> guard(view.Lock);
+    return view.Delay;
+}
+
+bool FileExistsInView(const QString &path)
+{
+    return Seen(QStringLiteral("e\n") + path, [&](TViewEntry &entry) { entry.Exists = QFileInfo::exists(path); })
+        .Exists;
+}
+
+bool ParseGenerationName(const QString &name, qint64 &number)
+{
+    if (name.isEmpty() || name.size() > 18)
+        return false;
+    for (const QChar c : name)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    if (name.size() > 1 && name.at(0) == QLatin1Char('0'))
+        return false;
+    bool ok = false;
+    number = name.toLongLong(&ok, 10);
+    return ok;
+}
 
 TDateTime FileTimeToDateTime(const QDateTime &fileTime)
 {
@@ -18,8 +138,11 @@ TDateTime FileTimeToDateTime(const QDateTime &fileTime)
 
 QDateTime GetFileFileTime(const QString &name)
 {
-    const QFileInfo info(name);
-    return info.exists() ? info.lastModified() : QDateTime();
+    return Seen(QStringLiteral("t\n") + name, [&](TViewEntry &entry) {
+               const QFileInfo info(name);
+               entry.Time = info.exists() ? info.lastModified() : QDateTime();
+           })
+        .Time;
 }
 
 qint64 GetFileTime(const QString &name)
@@ -39,26 +162,11 @@ qint64 GetFileSize(const QString &name)
 bool ListFileOrDir(const QString &folder, const QString &mask, const TListFileCallBack &callback,
                    int attributes)
 {
-    QDir dir(folder);
-    if (!dir.exists())
-        return true;
-    // Windows masks: "*.*" matches names without a dot too.
-    const QString pattern = mask == QStringLiteral("*.*") ? QStringLiteral("*") : mask;
-    const QFileInfoList entries = dir.entryInfoList({pattern}, QDir::AllEntries | QDir::Hidden | QDir::System,
-                                                    QDir::Name);
+    const QString key = QStringLiteral("l\n%1\n%2\n%3").arg(folder, mask, QString::number(attributes));
+    const std::vector<TSearchRec> entries =
+        Seen(key, [&](TViewEntry &entry) { entry.Listing = ListNow(folder, mask, attributes); }).Listing;
     bool result = true;
-    for (const QFileInfo &entry : entries) {
-        const bool isDir = entry.isDir();
-        if (isDir && (attributes & faDirectory) == 0)
-            continue;
-        TSearchRec rec;
-        rec.Name = entry.fileName();
-        rec.Attr = isDir ? faDirectory : 0;
-        rec.Size = isDir ? 0 : entry.size();
-        rec.LastWriteTime = entry.lastModified();
-        rec.CreationTime = entry.birthTime();
-        if (!rec.CreationTime.isValid())
-            rec.CreationTime = entry.metadataChangeTime();
+    for (const TSearchRec &rec : entries) {
         try {
             callback(rec);
         } catch (const std::exception &e) {

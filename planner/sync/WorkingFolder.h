@@ -54,6 +54,19 @@ bool ListFiles(const QString &folder, const QString &mask, const TListFileCallBa
 // Folders and files alike.
 bool ListDirectories(const QString &folder, const QString &mask, const TListFileCallBack &callback);
 
+// ---- what this instance sees of the shared folder
+// Network shares cache file times, existence and folder listings for many seconds. With a
+// delay set, GetFileTime, GetFileFileTime, FileExistsInView and the listings answer from what
+// was seen at most that long ago; 0 (the default) asks the disk every time. Tests play a
+// share with it.
+void SetFolderViewDelay(int milliseconds);
+int FolderViewDelay();
+bool FileExistsInView(const QString &path);
+
+// A generation folder's name is the decimal text of a number from 0 up and nothing else
+// ("007" or "+7" are no generation).
+bool ParseGenerationName(const QString &name, qint64 &number);
+
 // Sets the file's write time to now, creating it empty when missing. Failures are logged.
 void Touch(const QString &name);
 

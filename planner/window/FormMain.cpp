@@ -400,6 +400,20 @@ void TMainForm::SetStatusText(int panel, const QString &text)
         FStatusPanels[panel]->setText(text);
 }
 
+void TMainForm::SetSharingNotice(const QString &text)
+{
+    if (!FSharingNotice) {
+        FSharingNotice = new QLabel(statusBar());
+        FSharingNotice->setObjectName(QStringLiteral("SharingNotice"));
+        FSharingNotice->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+        statusBar()->addPermanentWidget(FSharingNotice);
+    }
+    // The first line in the bar, all of it as the tooltip.
+    FSharingNotice->setText(text.section(QLatin1Char('\n'), 0, 0));
+    FSharingNotice->setToolTip(text);
+    FSharingNotice->setVisible(!text.isEmpty());
+}
+
 int TMainForm::Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
     return MessageDlg(text, type, buttons, 0);

@@ -51,6 +51,7 @@ public:
     void InvalidateRow(TNodeData &node) override;
     void InvalidateChart() override;
     void SetStatusText(int panel, const QString &text) override;
+    void SetSharingNotice(const QString &text) override;
     int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     void SetBusyCursor(bool busy) override;
     void ActiveTableChanged() override;
@@ -110,6 +111,8 @@ private:
     void UpdateUndoRedoActions();
 
     QLabel *FStatusPanels[4] = {};
+    // Shown while edits made here are not shared with other instances.
+    QLabel *FSharingNotice = nullptr;
     bool FBusy = false;
     QString FLastOpenFileName; // where the open dialog starts
     // The other running instances; the window's title is this instance's entry.

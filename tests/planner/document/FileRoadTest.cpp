@@ -157,25 +157,69 @@ TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
     EXPECT_TRUE(window.questions.isEmpty());
 }
 
-TEST_F(FileRoadTest, ASaveThatDiedHalfWayIsOfferedAtTheNextOpening)
+TEST_F(FileRoadTest, ASaveThatDiedHalfWayIsUndoneAtTheNextOpening)
 {
     const QString document = Path(QStringLiteral("plan.zop"));
     TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     core->SetData_(task, cnTextCenterMiddle, QStringLiteral("before"));
+    const QString id = task->ID.Value();
     ASSERT_TRUE(core->Save(document));
-    // The next save wrote its lock copy and made the new generation, then the program died.
+    // The next save claimed its generation, wrote its lock copy, then the program died: its
+    // unwritten edit was never shared.
     core->SetData_(task, cnTextCenterMiddle, QStringLiteral("after"));
     TDirWatchThread *journal = core->DirWatchThread();
+    const QString tmp = journal->GetTmpDirectory();
     ASSERT_TRUE(core->SaveTo(journal->GetLockedFileName()));
-    ASSERT_TRUE(QDir().mkpath(journal->GetTmpDirectory() + QStringLiteral("2")));
+    ASSERT_TRUE(QDir().mkpath(tmp + QStringLiteral("2")));
+    // Leftovers of killed writes.
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral(".plan.zop.previous-abc123"))));
+    ASSERT_TRUE(testsupport::writeFile(tmp + QStringLiteral("1/.plan.zop.abc123.tmp"), "half"));
+    {
+        QFile old(tmp + QStringLiteral("1/.plan.zop.abc123.tmp"));
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        old.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
+    }
+    core->ActionNewExecute();
+
+    // The document is what the last finished save wrote: it opens without a question, and
+    // once the save is taken for dead the generation opens again.
+    TPlannerCore::SetStuckSaveGrace(0);
+    core->Open(document);
+    EXPECT_TRUE(window.questions.isEmpty()) << window.questions.join("|").toStdString();
+    EXPECT_EQ(Comment(), QStringLiteral("before"));
+    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), QStringLiteral("1"));
+    core->UpdatePending();
+    TPlannerCore::SetStuckSaveGrace(30000);
+    EXPECT_FALSE(core->DirWatchThread()->isLocked());
+    EXPECT_FALSE(QFileInfo::exists(tmp + QStringLiteral("2")));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral(".plan.zop.previous-abc123"))));
+    EXPECT_FALSE(QFileInfo::exists(tmp + QStringLiteral("1/.plan.zop.abc123.tmp")));
+    // The next save goes on from there.
+    ASSERT_NE(core->FindNode(id), nullptr);
+    core->SetData_(core->FindNode(id), cnTextCenterMiddle, QStringLiteral("again"));
+    ASSERT_TRUE(core->Save(document));
+    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), QStringLiteral("2"));
+    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+}
+
+TEST_F(FileRoadTest, ADamagedWorkingCopyOpensTheDocumentFile)
+{
+    const QString document = Path(QStringLiteral("plan.zop"));
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    core->SetData_(task, cnTextCenterMiddle, QStringLiteral("in the file"));
+    ASSERT_TRUE(core->Save(document));
+    const QString working = core->DirWatchThread()->GetWorkingFileName();
+    ASSERT_TRUE(testsupport::writeFile(working, "zip\0broken"));
     core->ActionNewExecute();
 
     window.answers = {mrYes};
     core->Open(document);
     EXPECT_EQ(window.questions,
               QStringList{QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")});
-    EXPECT_EQ(Comment(), QStringLiteral("after"));
+    EXPECT_EQ(Comment(), QStringLiteral("in the file"));
+    // Saved at once: the new generation agrees with the document.
     EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), QStringLiteral("2"));
 }
 
 TEST_F(FileRoadTest, PlainStaysPlainAndTheHistoryIsTrimmed)

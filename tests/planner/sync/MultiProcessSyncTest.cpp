@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -30,10 +31,13 @@ protected:
         document = dir.filePath(QStringLiteral("plan.zop"));
     }
 
-    TSyncDriverProcess &Driver(const QString &host)
+    // A driver with a short grace time for dead saves and a log of its own.
+    TSyncDriverProcess &Driver(const QString &host, std::map<QString, QString> environment = {})
     {
+        environment.emplace(QStringLiteral("VELMORA_SYNC_GRACE"), QStringLiteral("1500"));
+        environment.emplace(QStringLiteral("VELMORA_SYNC_LOG"), logs.filePath(host + QStringLiteral(".log")));
         drivers.push_back(std::make_unique<TSyncDriverProcess>());
-        EXPECT_TRUE(drivers.back()->Start(host)) << host.toStdString();
+        EXPECT_TRUE(drivers.back()->Start(host, environment)) << host.toStdString();
         return *drivers.back();
     }
     // The document made by the first driver, opened by the others.
@@ -76,6 +80,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    QTemporaryDir logs;
     QString document;
     std::vector<std::unique_ptr<TSyncDriverProcess>> drivers;
 };
@@ -162,7 +167,7 @@ TEST_F(MultiProcessSyncTest, AWriterKilledInItsSaveLosesNothingThatReachedADiffF
     }));
 
     // A dies after its lock copy and the new generation folder, before the working copy.
-    a.Command({"crashsave"}, 3000);
+    a.Command({"crashsave", "locked"}, 3000);
     EXPECT_TRUE(a.WaitForExit(5000));
     // B carries on in the new generation.
     ASSERT_EQ(b.Command({"set", rowA, "Comment", "B changed A's row"}), "");

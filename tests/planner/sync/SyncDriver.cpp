@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -25,6 +26,7 @@
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
 #include "core/UndoRedo.h"
+#include "sync/WorkingFolder.h"
 #include "treegrid/StringTreeGrid.h"
 
 // The host name of a driver process comes from its environment: the identity of a user is
@@ -44,8 +46,6 @@ extern "C" int uname(struct utsname *name)
 
 namespace {
 
-const char *HostVariable = "VELMORA_SYNC_HOST";
-
 // Answers every question as a user who wants the newest state: Yes, OK.
 class TDriverWindow : public IPlannerWindow
 {
@@ -53,6 +53,13 @@ public:
     void InvalidateRow(TNodeData &) override {}
     void InvalidateChart() override {}
     void SetStatusText(int, const QString &) override {}
+    void SetSharingNotice(const QString &text) override
+    {
+        Notice = text;
+        ++Notices;
+    }
+    QString Notice;
+    int Notices = 0;
     int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons buttons) override
     {
         Log(QStringLiteral("driver asked: ") + text);
@@ -78,6 +85,10 @@ public:
         FIdle.setInterval(100);
         QObject::connect(&FIdle, &QTimer::timeout, [this] { FCore->IdleTimerTimer(); });
         FIdle.start();
+        // Waits are checked often, so that the time a change needs to arrive is measured
+        // closely.
+        FWaitTimer.setInterval(5);
+        QObject::connect(&FWaitTimer, &QTimer::timeout, [this] { CheckWaits(); });
     }
     ~TDriver()
     {
@@ -118,21 +129,37 @@ public:
             }
             if (command == "save")
                 return core.Save(core.DirWatchThread()->Filename()) ? "ok" : "error save";
-            if (command == "crashsave") {
-                // The save road up to its new generation folder, then the process dies.
-                core.StopBackgroundThread();
-                TDirWatchThread &journal = *core.DirWatchThread();
-                QFile locked(journal.GetLockedFileName());
-                const QByteArray bytes = core.SaveToBuffer(false);
-                if (!locked.open(QIODevice::WriteOnly) || locked.write(bytes) != bytes.size())
-                    return "error lock copy";
-                locked.close();
-                int first = 0, last = 0, count = 0;
-                TDateTime newest = 0;
-                journal.GetHistoryInfo(first, last, count, newest, ltHistory);
-                QDir().mkpath(journal.GetTmpDirectory() + QString::number(last + 1));
-                std::fflush(stdout);
-                ::_exit(9);
+            if (command == "crashsave" || command == "slowsave") {
+                const QString argument = f.value(1);
+                core.OnSaveStep = [command, argument](const QString &step) {
+                    if (command == "slowsave") {
+                        QThread::msleep(argument.toUInt());
+                    } else if (step == argument) {
+                        std::fflush(stdout);
+                        ::_exit(9);
+                    }
+                };
+                const bool saved = core.Save(core.DirWatchThread()->Filename());
+                core.OnSaveStep = nullptr;
+                return saved ? "ok" : "error save";
+            }
+            if (command == "waitfor") {
+                TWait wait{f.value(1), f.value(2), f.value(3), QDeadlineTimer(f.value(4).toInt())};
+                if (!Check(wait)) {
+                    FWaits.push_back(wait);
+                    FWaitTimer.start();
+                    return QString(); // answered later
+                }
+                return "ok";
+            }
+            if (command == "log") {
+                QFile log(qEnvironmentVariable("VELMORA_SYNC_LOG"));
+                int count = 0;
+                if (log.open(QIODevice::ReadOnly))
+                    for (const QByteArray &line : log.readAll().split('\n'))
+                        if (QString::fromUtf8(line).contains(f.value(1)))
+                            ++count;
+                return "ok " + QString::number(count);
             }
             if (command == "dump")
                 return "ok " + QString::fromUtf8(QJsonDocument(Dump()).toJson(QJsonDocument::Compact));
@@ -146,6 +173,8 @@ public:
                 state["reload"] = journal.NeedReload();
                 state["generation"] = journal.WorkingDir();
                 state["identity"] = UserIdentity();
+                state["notice"] = FWindow.Notice;
+                state["notices"] = FWindow.Notices;
                 return "ok " + QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
             }
             if (command == "quit") {
@@ -159,6 +188,34 @@ public:
     }
 
 private:
+    struct TWait
+    {
+        QString ID;
+        QString Caption;
+        QString Text;
+        QDeadlineTimer Deadline;
+    };
+    bool Check(const TWait &wait) const
+    {
+        TNodeData *row = FCore->FindNode(wait.ID);
+        return row && FCore->GetData(row, FCore->IndexOfColumnHack(row->NodeTable, wait.Caption)) == wait.Text;
+    }
+    void CheckWaits()
+    {
+        for (auto it = FWaits.begin(); it != FWaits.end();) {
+            const bool done = Check(*it);
+            if (done || it->Deadline.hasExpired()) {
+                std::fprintf(stdout, "@@ %s\n", done ? "ok" : "error timeout");
+                std::fflush(stdout);
+                it = FWaits.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (FWaits.empty())
+            FWaitTimer.stop();
+    }
+
     QJsonObject Dump() const
     {
         QJsonObject rows;
@@ -179,6 +236,8 @@ private:
     std::unique_ptr<TStringTreeGrid> FAbsent;
     std::unique_ptr<TPlannerCore> FCore;
     QTimer FIdle;
+    QTimer FWaitTimer;
+    std::vector<TWait> FWaits;
 };
 
 } // namespace
@@ -186,6 +245,12 @@ private:
 int RunSyncDriver(const QString &host)
 {
     Q_UNUSED(host);
+    if (qEnvironmentVariableIsSet("VELMORA_SYNC_LOG"))
+        platform::setLogFilePath(qEnvironmentVariable("VELMORA_SYNC_LOG"));
+    if (qEnvironmentVariableIsSet("VELMORA_SYNC_VIEW_DELAY"))
+        SetFolderViewDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_VIEW_DELAY"));
+    if (qEnvironmentVariableIsSet("VELMORA_SYNC_GRACE"))
+        TPlannerCore::SetStuckSaveGrace(qEnvironmentVariableIntValue("VELMORA_SYNC_GRACE"));
     SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
     TDriver driver;
     QEventLoop loop;
@@ -208,8 +273,10 @@ int RunSyncDriver(const QString &host)
             pending.remove(0, end + 1);
             bool quit = false;
             const QString answer = driver.Execute(line, quit);
-            std::fprintf(stdout, "@@ %s\n", answer.toUtf8().constData());
-            std::fflush(stdout);
+            if (!answer.isEmpty()) {
+                std::fprintf(stdout, "@@ %s\n", answer.toUtf8().constData());
+                std::fflush(stdout);
+            }
             if (quit) {
                 input.setEnabled(false);
                 loop.quit();
@@ -224,88 +291,8 @@ int RunSyncDriver(const QString &host)
 // The driver's entry: a test that does its work only in a driver process.
 TEST(SyncDriverMode, Run)
 {
-    const QString host = qEnvironmentVariable(HostVariable);
+    const QString host = qEnvironmentVariable(TSyncDriverProcess::HostVariable());
     if (host.isEmpty())
         GTEST_SKIP() << "runs only as a synchronisation test driver";
     EXPECT_EQ(RunSyncDriver(host), 0);
-}
-
-// ---- the parent's side
-
-bool TSyncDriverProcess::Start(const QString &host)
-{
-    FHost = host;
-    FProcess = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(HostVariable), host);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    FProcess->setProcessEnvironment(environment);
-    FProcess->setProcessChannelMode(QProcess::SeparateChannels);
-    FProcess->start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=SyncDriverMode.Run")});
-    if (!FProcess->waitForStarted(10000))
-        return false;
-    return Command({QStringLiteral("state")}).startsWith(QStringLiteral("{"));
-}
-
-TSyncDriverProcess::~TSyncDriverProcess()
-{
-    if (Running()) {
-        FProcess->closeWriteChannel();
-        if (!FProcess->waitForFinished(5000))
-            Kill();
-    }
-}
-
-bool TSyncDriverProcess::Running() const
-{
-    return FProcess && FProcess->state() != QProcess::NotRunning;
-}
-
-void TSyncDriverProcess::Kill()
-{
-    if (FProcess) {
-        FProcess->kill();
-        FProcess->waitForFinished(5000);
-    }
-}
-
-bool TSyncDriverProcess::WaitForExit(int timeoutMs)
-{
-    return !Running() || FProcess->waitForFinished(timeoutMs);
-}
-
-QString TSyncDriverProcess::Command(const QStringList &fields, int timeoutMs)
-{
-    if (!Running())
-        return QStringLiteral("error not running");
-    FProcess->write(fields.join(QLatin1Char('\t')).toUtf8() + '\n');
-    FProcess->waitForBytesWritten(timeoutMs);
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        qsizetype end;
-        while ((end = FBuffer.indexOf('\n')) >= 0) {
-            const QByteArray line = FBuffer.left(end);
-            FBuffer.remove(0, end + 1);
-            if (line.startsWith("@@ ")) {
-                const QString answer = QString::fromUtf8(line.mid(3));
-                if (answer == QStringLiteral("ok"))
-                    return QString();
-                if (answer.startsWith(QStringLiteral("ok ")))
-                    return answer.mid(3);
-                return answer;
-            }
-            FOutput += QString::fromUtf8(line) + QLatin1Char('\n');
-        }
-        if (deadline.hasExpired() || !Running())
-            return QStringLiteral("timeout");
-        if (FProcess->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
-            FBuffer += FProcess->readAllStandardOutput();
-        FOutput += QString::fromUtf8(FProcess->readAllStandardError());
-    }
-}
-
-QJsonObject TSyncDriverProcess::Json(const QString &command, int timeoutMs)
-{
-    return QJsonDocument::fromJson(Command({command}, timeoutMs).toUtf8()).object();
 }

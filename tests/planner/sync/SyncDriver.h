@@ -12,47 +12,26 @@
 //   set <id> <caption> <text>
 //   delete <id>
 //   save                     the road of saving under the document's name
-//   crashsave                writes the lock copy and the next generation folder, then dies
+//   slowsave <ms>            the same, resting ms at every step of the save
+//   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
+//                            "working", "document"), then the process dies
+//   waitfor <id> <caption> <text> <ms>
+//                            answers once the cell holds the text ("error timeout" after ms)
 //   dump                     every row as JSON: {"id": {"caption": "text", ...}, ...}
-//   state                    JSON: unwritten events, scan running, reload asked, generation
+//   state                    JSON: unwritten events, scan running, reload asked, generation,
+//                            identity, the sharing notice and how often it changed
+//   log <text>               how many lines of the driver's log contain the text
 //   quit                     writes the pending events and ends
 //
 // Fields are separated by tabs. The driver's user identity is "<host>.<login>", the host
 // taken from VELMORA_SYNC_HOST, so that several drivers on one machine are several users.
+// VELMORA_SYNC_VIEW_DELAY (ms) makes it see the shared folder as late as a network share
+// would, VELMORA_SYNC_GRACE (ms) sets how long a closed generation is waited for, and
+// VELMORA_SYNC_LOG names its log file.
 
-#include <QJsonObject>
-#include <QProcess>
 #include <QString>
-#include <QStringList>
 
-#include <memory>
-
-// The parent's handle on one driver process.
-class TSyncDriverProcess
-{
-public:
-    // Starts the driver as host `host`; false when it does not come up.
-    bool Start(const QString &host);
-    ~TSyncDriverProcess();
-
-    // Sends one command and waits for its answer (at most timeoutMs); the answer's text
-    // without the "@@ ok " prefix, or a text starting with "error" / "timeout".
-    QString Command(const QStringList &fields, int timeoutMs = 10000);
-    QJsonObject Json(const QString &command, int timeoutMs = 10000);
-    // Waits for the process to end on its own; false when it does not.
-    bool WaitForExit(int timeoutMs);
-    void Kill();
-    bool Running() const;
-    const QString &Host() const { return FHost; }
-    // Everything the driver wrote that was no answer (for failure messages).
-    QString Output() const { return FOutput; }
-
-private:
-    std::unique_ptr<QProcess> FProcess;
-    QString FHost;
-    QString FOutput;
-    QByteArray FBuffer;
-};
+#include "planner/sync/SyncDriverProcess.h"
 
 // The driver's own side; runs until "quit" or end of input. Returns the exit code.
 int RunSyncDriver(const QString &host);

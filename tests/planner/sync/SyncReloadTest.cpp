@@ -99,7 +99,10 @@ TEST_F(SyncReloadTest, TheNewWorkingCopyReplacesTheDocumentAndUnwrittenEditsRetu
     EXPECT_EQ(Comment("other.bob.1"), "theirs");
     EXPECT_EQ(Comment(id), "written and saved");
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "5"); // the unwritten edit is back
-    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());    // and journalled again
+    // and journalled again, into the new generation
+    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_TRUE(core->DirWatchThread()->DiffFile().contains("/" + core->DirWatchThread()->WorkingDir() + "/"));
+    EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains("<Length>5</Length>"));
 }
 
 TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
@@ -122,7 +125,8 @@ TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
 
     // Once it is whole, the reload happens.
     TDirWatchThread &journal = *core->DirWatchThread();
-    int first = 0, last = 0, count = 0;
+    qint64 first = 0, last = 0;
+    int count = 0;
     TDateTime newest = 0;
     journal.GetHistoryInfo(first, last, count, newest, ltHistory);
     ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(QString::number(last)), OtherDocument(saved, id)));
@@ -158,5 +162,6 @@ TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
     QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(10), QFileDevice::FileModificationTime);
     ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
-    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
+    EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains("<Length>7</Length>"));
 }

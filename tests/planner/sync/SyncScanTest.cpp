@@ -15,7 +15,9 @@
 
 #include "BlockCompress.h"
 #include "sync/DirWatchThread.h"
+#include "sync/GenerationBase.h"
 #include "Helper.h"
+#include "Log.h"
 #include "common/TestSupport.h"
 #include "sync/WatcherThread.h"
 #include "XmlTree.h"
@@ -179,30 +181,46 @@ TEST_F(SyncScanTest, DamagedFilesAreNeverHalfAppliedAndReadAgainOnceWhole)
     ASSERT_TRUE(StepUntil([this] { return core->FindNode("other.bob.4") != nullptr; }));
 }
 
-TEST_F(SyncScanTest, AClosedGenerationMovesTheJournalOnAndARewrittenDocumentAsksForAReload)
+TEST_F(SyncScanTest, AnotherSaveBringsItsWorkingCopyAndTheOwnEventsItLacks)
 {
+    const QByteArray saved = core->SaveToBuffer(false); // another instance's empty document
+    core->FSaveFileCompressed = false;
     core->UpdatePending();
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     const QString id = row->ID.Value();
     ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
     const QString firstGeneration = journal->WorkingDir();
+    const QString tmp = journal->GetTmpDirectory();
 
-    // Another instance saves: lock copy here, a new generation with its working copy.
-    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), EmptyDocument));
+    // Another instance saves: its working copy holds none of this instance's events (the
+    // base record says so), and this instance edits on while the lock is there.
     const QString next = QString::number(firstGeneration.toInt() + 1);
-    QDir().mkpath(journal->GetTmpDirectory() + next);
-    ASSERT_TRUE(testsupport::writeFile(journal->GetWorkingFileName(next), EmptyDocument));
+    QDir().mkpath(tmp + next);
+    TGenerationBase base;
+    base.From = firstGeneration.toLongLong();
+    ASSERT_TRUE(testsupport::writeFile(tmp + next + "/plan.zop.base", base.ToBytes()));
+    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), saved));
     core->SetData_(row, cnTextCenterMiddle, "after the lock");
-    ASSERT_TRUE(StepUntil([&] { return !core->ScanRunning() && journal->WorkingDir() == next && !journal->HasUnwrittenEvents(); }));
-    EXPECT_TRUE(journal->DiffFile().startsWith(journal->GetTmpDirectory() + next + "/"));
-    EXPECT_FALSE(journal->NeedReload());
+    ASSERT_TRUE(testsupport::writeFile(tmp + next + "/plan.zop", saved));
+    ASSERT_TRUE(StepUntil([&] {
+        return core->DirWatchThread()->WorkingDir() == next && !core->ScanRunning()
+               && !core->DirWatchThread()->HasUnwrittenEvents();
+    }));
+    // The row is back, with both edits, journalled into the new generation.
+    ASSERT_NE(core->FindNode(id), nullptr);
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnTextCenterMiddle), "after the lock");
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnPosition), "Position 1");
+    EXPECT_TRUE(core->DirWatchThread()->DiffFile().startsWith(tmp + next + "/"));
+    const QString written = QString::fromLatin1(testsupport::readFile(core->DirWatchThread()->DiffFile()));
+    EXPECT_EQ(written.count("<new "), 1) << written.toStdString();
+    EXPECT_TRUE(written.contains("after&nbsp;the&nbsp;lock")) << written.toStdString();
 
-    // Then it writes the document itself: this instance must reload, and steps pause.
+    // A touched document without a newer generation brings nothing to load.
     QTest::qWait(20);
-    ASSERT_TRUE(testsupport::writeFile(document, QByteArray(EmptyDocument) + "\r\n"));
     QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(5), QFileDevice::FileModificationTime);
     core->UpdatePending();
-    EXPECT_TRUE(journal->NeedReload());
+    EXPECT_FALSE(core->DirWatchThread()->NeedReload());
+    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), next);
     EXPECT_NE(core->FindNode(id), nullptr);
 
     // Unreachable: offline, nothing more happens.
@@ -211,26 +229,41 @@ TEST_F(SyncScanTest, AClosedGenerationMovesTheJournalOnAndARewrittenDocumentAsks
     EXPECT_FALSE(core->SyncOnline());
 }
 
-TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopySeedsTheNextGenerationFromIt)
+TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopyIsUndoneAndADamagedLockSetAside)
 {
+    TPlannerCore::SetStuckSaveGrace(1500);
+    core->FSaveFileCompressed = false;
+    core->UpdatePending();
     const QString tmp = journal->GetTmpDirectory();
-    const QString lockCopy = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup><Version>3</Version></setup><data>"
-        "<new id=\"x.1\"><__table__>tbTable</__table__><Comment>saved</Comment></new></data>"
-        "<diff index=\"0\" /></document>\r\n");
-    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), lockCopy.toLatin1()));
-    QDir().mkpath(tmp + "1");
-    // The next instance comes, before any journal is made for the document.
-    core->ActionNewExecute();
-    EXPECT_TRUE(TPlannerCore::RecoverInterruptedSave(document));
-    EXPECT_EQ(testsupport::readFile(tmp + "1/plan.zop"), lockCopy.toLatin1());
-    // Done once: an existing working copy is never replaced.
-    EXPECT_FALSE(TPlannerCore::RecoverInterruptedSave(document));
-    // Not for a broken lock copy either.
-    QDir().mkpath(tmp + "2");
-    ASSERT_TRUE(testsupport::writeFile(tmp + "1/plan.zop.locked", "<document><setup>"));
-    EXPECT_FALSE(TPlannerCore::RecoverInterruptedSave(document));
-    EXPECT_FALSE(QFileInfo::exists(tmp + "2/plan.zop"));
+    const QString generation = journal->WorkingDir();
+    const QString next = QString::number(generation.toInt() + 1);
+    // A save claimed the next generation, wrote its base record and the lock copy, and died.
+    QDir().mkpath(tmp + next);
+    TGenerationBase base;
+    base.From = generation.toLongLong();
+    ASSERT_TRUE(testsupport::writeFile(tmp + next + "/plan.zop.base", base.ToBytes()));
+    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), EmptyDocument));
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    QTest::qWait(1100);
+    core->UpdatePending();
+    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents()); // waits for the grace time
+    EXPECT_TRUE(QFileInfo::exists(tmp + next));
+    // Then the generation opens again, and the edit is written into it.
+    ASSERT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
+    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), generation);
+    EXPECT_FALSE(QFileInfo::exists(tmp + next));
+    EXPECT_FALSE(QFileInfo::exists(journal->GetLockedFileName()));
+    EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName() + ".abandoned"));
+    EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains(row->ID.Value().toLatin1()));
+
+    // A damaged lock copy blocks nobody, not even for the grace time.
+    TPlannerCore::SetStuckSaveGrace(60000);
+    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), "<document><setup>"));
+    core->SetData_(row, cnLength, "5");
+    ASSERT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
+    EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName() + ".damaged"));
+    EXPECT_FALSE(QFileInfo::exists(journal->GetLockedFileName()));
+    TPlannerCore::SetStuckSaveGrace(30000);
 }
 
 TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)

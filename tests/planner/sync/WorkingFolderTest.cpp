@@ -93,7 +93,8 @@ TEST_F(WorkingFolderTest, HistoryInfoCountsGenerationsAndBackups)
     testsupport::writeFile(dir + QStringLiteral("HOST.anna.user"), "");
     testsupport::writeFile(dir + QStringLiteral("9"), "a file is no generation");
 
-    int first = 0, last = 0, count = 0;
+    qint64 first = 0, last = 0;
+    int count = 0;
     TDateTime newest = 0;
     journal.GetHistoryInfo(first, last, count, newest, ltHistory);
     EXPECT_EQ(first, 3);
@@ -114,6 +115,24 @@ TEST_F(WorkingFolderTest, HistoryInfoCountsGenerationsAndBackups)
     EXPECT_EQ(last, 0);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(newest, 0);
+
+    // Numbers do not stop at 32 bits, and only plain decimal names count.
+    QDir().mkpath(dir + QStringLiteral("2147483647"));
+    QDir().mkpath(dir + QStringLiteral("0042"));
+    QDir().mkpath(dir + QStringLiteral("+5"));
+    journal.GetHistoryInfo(first, last, count, newest, ltHistory);
+    EXPECT_EQ(last, 2147483647);
+    EXPECT_EQ(count, 1);
+    QString error;
+    EXPECT_EQ(journal.ClaimGeneration(7, error), 2147483648LL) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(dir + QStringLiteral("2147483648")).isDir());
+    // A file in the way is stepped over; a claimed number is never handed out twice.
+    testsupport::writeFile(dir + QStringLiteral("2147483649"), "a file");
+    EXPECT_EQ(journal.ClaimGeneration(7, error), 2147483650LL) << error.toStdString();
+    EXPECT_EQ(journal.Generations(), (std::vector<qint64>{2147483647LL, 2147483648LL, 2147483650LL}));
+    QDir().mkpath(dir + QStringLiteral("922337203685477580"));
+    EXPECT_EQ(journal.ClaimGeneration(7, error), -1);
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST_F(WorkingFolderTest, NewestGenerationIsFoundAndItsWorkingCopyKept)
@@ -128,7 +147,8 @@ TEST_F(WorkingFolderTest, NewestGenerationIsFoundAndItsWorkingCopyKept)
 
         // The save road: lock copy, then generation Last + 1.
         testsupport::writeFile(journal.GetLockedFileName(), "<document />");
-        int first = 0, last = 0, count = 0;
+        qint64 first = 0, last = 0;
+        int count = 0;
         TDateTime newest = 0;
         journal.GetHistoryInfo(first, last, count, newest, ltHistory);
         ASSERT_TRUE(journal.SetWorkingDir(QString::number(last + 1)));
@@ -144,10 +164,19 @@ TEST_F(WorkingFolderTest, NewestGenerationIsFoundAndItsWorkingCopyKept)
         EXPECT_FALSE(revertible[0].Backup);
         EXPECT_NEAR(revertible[0].Date, Now(), 5.0 / 86400);
     }
-    // A later journal continues in the newest generation and copies the document in.
-    TDirWatchThread again(document);
-    EXPECT_EQ(again.WorkingDir(), QStringLiteral("5"));
-    EXPECT_EQ(testsupport::readFile(again.GetWorkingFileName()), QByteArray("<document />"));
+    // A generation without a working copy is a save under way or one that died: a later
+    // journal stays in the newest one that has it.
+    {
+        TDirWatchThread again(document);
+        EXPECT_EQ(again.WorkingDir(), QStringLiteral("4"));
+        EXPECT_EQ(again.NewestGeneration(), 4);
+    }
+    // With no working copy anywhere, the highest folder gets the document.
+    QFile::remove(docFolder() + QStringLiteral("4/plan.zop"));
+    testsupport::writeFile(document, "<document />");
+    TDirWatchThread fresh(document);
+    EXPECT_EQ(fresh.WorkingDir(), QStringLiteral("5"));
+    EXPECT_EQ(testsupport::readFile(fresh.GetWorkingFileName()), QByteArray("<document />"));
 }
 
 TEST_F(WorkingFolderTest, PresenceFilesCountForSixtySeconds)
