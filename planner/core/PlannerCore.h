@@ -338,6 +338,20 @@ public:
     std::function<void()> OnFilterTables;
     // ---- end
 
+    // ---- table hooks (planner/table: filters, sorting, the row lists of the tables)
+    // Re-evaluates the filters of every row of a table, of one row (as ForEach callback).
+    void FilterData(TWhichTable table) { if (OnFilterData) OnFilterData(table); }
+    void CB_FilterNode(TNodeData *node, QObject * = nullptr) { if (OnFilterNode) OnFilterNode(node); }
+    std::function<void(TWhichTable)> OnFilterData;
+    std::function<void(TNodeData *)> OnFilterNode;
+    // A row leaves its table, whoever deletes it: every list of rows must forget it.
+    std::function<void(TNodeData *)> OnNodeFreed;
+    // The columns of a table were added, removed or made anew.
+    std::function<void(TWhichTable)> OnTableSetupChanged;
+    // The outermost EndUpdate has computed every row anew and applied the group tab.
+    std::function<void()> OnTablesChecked;
+    // ---- end
+
     // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
     // The Undo and Redo commands: the newest group of the undo stack is replayed on this
     // document inside one update bracket; the inverse edits are journalled like any edit.
@@ -570,6 +584,8 @@ private:
     // ---- end
 
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
+    // The column whose pick list a column of a table shows.
+    void PickListColumn(TWhichTable &table, int &column) const;
     void ForgetNode(TNodeData *node);
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
     // ---- private: positions and groups

@@ -8,6 +8,7 @@
 
 #include "CommaText.h"
 #include "DateFormat.h"
+#include "Helper.h"
 #include "Language.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridHeader.h"
@@ -87,6 +88,8 @@ void TPlannerCore::SetTableColCount(TWhichTable table, int count)
     }
     if (table == tbTable)
         FColumnAlwaysWritable.resize(count);
+    if (OnTableSetupChanged)
+        OnTableSetupChanged(table);
 }
 
 void TPlannerCore::ResizeTable(TWhichTable table, int count)
@@ -116,6 +119,8 @@ void TPlannerCore::ResizeTable(TWhichTable table, int count)
             column = -1;
     if (table == tbTable)
         FColumnAlwaysWritable.resize(count);
+    if (OnTableSetupChanged)
+        OnTableSetupChanged(table);
 }
 
 void TPlannerCore::InsertColumn(TWhichTable table, int index)
@@ -135,6 +140,8 @@ void TPlannerCore::InsertColumn(TWhichTable table, int index)
             ++column;
     if (table == tbTable)
         FColumnAlwaysWritable.insert(index, false);
+    if (OnTableSetupChanged)
+        OnTableSetupChanged(table);
     FWindow.ActiveTableChanged();
 }
 
@@ -159,6 +166,8 @@ void TPlannerCore::RemoveColumn(TWhichTable table, int index)
     }
     if (table == tbTable && index < FColumnAlwaysWritable.size())
         FColumnAlwaysWritable.removeAt(index);
+    if (OnTableSetupChanged)
+        OnTableSetupChanged(table);
     FWindow.ActiveTableChanged();
 }
 
@@ -176,6 +185,8 @@ void TPlannerCore::ClearTable(TWhichTable table)
     FNodeIndex[table].clear();
     if (table == tbTable)
         FOverlappingNodes.clear();
+    if (OnTableSetupChanged)
+        OnTableSetupChanged(table);
 }
 
 // ---- connections
@@ -239,9 +250,12 @@ QString TPlannerCore::GetColumnCaptionHack(TWhichTable table, int column) const
 int TPlannerCore::IndexOfColumnHack(TWhichTable table, const QString &name) const
 {
     const int count = GetTableColCount(table);
-    for (int i = 0; i < count; ++i)
-        if (GetColumnCaptionHack(table, i) == name)
+    // Absent-day cells are named by their untranslated captions, whatever their case.
+    for (int i = 0; i < count; ++i) {
+        if (table == tbExclude && i < FExcludeHeaderStrings.size() ? SameText(FExcludeHeaderStrings[i], name)
+                                                                   : GetColumnCaption(table, i) == name)
             return i;
+    }
     return -1;
 }
 
@@ -285,19 +299,28 @@ void TPlannerCore::SetColumnType(TWhichTable table, int column, TColumnType type
                                                                              : taLeftJustify);
 }
 
+void TPlannerCore::PickListColumn(TWhichTable &table, int &column) const
+{
+    // The task table's position list serves both tables, wherever its position column is.
+    if (table == tbExclude && column >= 0 && GetColumnConnection(table, column) == cnPosition) {
+        const int positions = GetConnection(tbTable, cnPosition);
+        if (positions >= 0) {
+            table = tbTable;
+            column = positions;
+        }
+    }
+}
+
 const QStringList &TPlannerCore::GetColumnStrings(TWhichTable table, int column) const
 {
-    // The task table's position list serves both tables.
-    if (GetColumnConnection(table, column) == cnPosition && column >= 0)
-        table = tbTable;
+    PickListColumn(table, column);
     const THeaderData *header = GetHeader(table, column);
     return header ? header->Strings : EmptyStrings;
 }
 
 QStringList &TPlannerCore::ColumnStrings(TWhichTable table, int column)
 {
-    if (GetColumnConnection(table, column) == cnPosition && column >= 0)
-        table = tbTable;
+    PickListColumn(table, column);
     THeaderData *header = GetHeader(table, column);
     if (!header)
         throw std::out_of_range("ColumnStrings: no such column");

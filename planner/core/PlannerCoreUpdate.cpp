@@ -85,6 +85,9 @@ void TPlannerCore::EndUpdate()
     TabControl1Change();
     UpdateBounds(true);
     UpdateOverlapping(true);
+    // The rows are in their final state: the tables sort them again.
+    if (OnTablesChecked)
+        OnTablesChecked();
     UpdateStatusBar();
     FWindow.ActiveTableChanged();
     if (OnEndUpdate)

@@ -233,6 +233,8 @@ void TPlannerCore::ForgetNode(TNodeData *node)
     std::erase(FMarkedEndRows, node);
     if (node->NodeTable == tbExclude && node->nodeValid)
         AbsentDayChanged(node->nodePosition, -2);
+    if (OnNodeFreed)
+        OnNodeFreed(node);
 }
 
 TNodeData *TPlannerCore::FindNode(const QString &id) const

@@ -42,4 +42,10 @@ public:
     virtual void SetSharingNotice(const QString &text) { (void)text; }
     // Width of the visible chart in days (0 when there is no chart).
     virtual int TimeChartWidthInDays() const { return 0; }
+
+    // Hooks of the tables' selection bookkeeping.
+    // The chart scrolls to show this row (the user selected it in a table).
+    virtual void CenterNode(TNodeData &node) { (void)node; }
+    // The editor is shown or hidden once the selection has rested for a moment.
+    virtual void SeteditorVisible(bool visible) { (void)visible; }
 };

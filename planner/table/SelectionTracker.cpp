@@ -1,0 +1,94 @@
+#include "table/SelectionTracker.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "core/PlannerCore.h"
+#include "treegrid/BaseTreeGrid.h"
+
+TSelectionTracker::TSelectionTracker(TPlannerCore &core, QObject *parent)
+    : QObject(parent)
+    , FCore(core)
+{
+    FTimer.setSingleShot(true);
+    FTimer.setInterval(0);
+    connect(&FTimer, &QTimer::timeout, this, &TSelectionTracker::Flush);
+}
+
+void TSelectionTracker::Change(TWhichTable table, TNodeData *node, bool fromTable)
+{
+    TPending &pending = FPending[table];
+    pending.pending = true;
+    if (node) {
+        pending.node = node;
+        pending.fromTable = fromTable;
+    }
+    FTimer.start();
+}
+
+void TSelectionTracker::Flush()
+{
+    FTimer.stop();
+    for (TWhichTable table : {tbTable, tbExclude})
+        if (FPending[table].pending)
+            Answer(table);
+}
+
+void TSelectionTracker::ForgetNode(const TNodeData *node)
+{
+    for (auto &list : FSelectedList)
+        std::erase(list, node);
+    for (TPending &pending : FPending)
+        if (pending.node == node)
+            pending.node = nullptr;
+}
+
+void TSelectionTracker::Answer(TWhichTable table)
+{
+    const TPending pending = FPending[table];
+    FPending[table] = TPending();
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return;
+
+    // The rows selected now: those already listed keep their place, new ones follow.
+    std::vector<TNodeData *> &list = FSelectedList[table];
+    std::unordered_set<TNodeData *> selected;
+    std::vector<TNodeData *> added;
+    for (TGridNode *node = grid->GetFirstSelected(); node; node = grid->GetNextSelected(node)) {
+        TNodeData *data = TPlannerCore::NodeData(grid, node);
+        if (data && selected.insert(data).second)
+            added.push_back(data);
+    }
+    std::vector<TNodeData *> now;
+    now.reserve(selected.size());
+    std::unordered_set<TNodeData *> listed;
+    for (TNodeData *data : list) {
+        listed.insert(data);
+        if (selected.count(data))
+            now.push_back(data);
+    }
+    for (TNodeData *data : added)
+        if (!listed.count(data))
+            now.push_back(data);
+
+    // Bars whose selection began, ended or goes on are drawn anew (the frame and the flash).
+    for (TNodeData *data : list) {
+        data->RecalcBitmap = true;
+        FCore.InvalidateNode(data);
+    }
+    for (TNodeData *data : now) {
+        if (!listed.count(data)) {
+            data->RecalcBitmap = true;
+            FCore.InvalidateNode(data);
+        }
+    }
+    list = std::move(now);
+
+    IPlannerWindow &window = FCore.Window();
+    window.FlashSelectedBars();
+    if (pending.node && pending.fromTable)
+        window.CenterNode(*pending.node);
+    window.SeteditorVisible(!list.empty());
+    window.UpdateEditor();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <vector>
+
+#include "core/DocumentTypes.h"
+
+class TPlannerCore;
+
+// The selection bookkeeping the chart and the editor follow. The tree-grids report every
+// selection change, often several for one user action (clear, then select); the reports are
+// gathered and answered once when the action is over: the bars whose selection began or
+// ended are drawn anew, the chart's selection flash restarts, the chart scrolls to the row
+// when the user picked it in the table, and the editor follows the selection.
+class TSelectionTracker : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TSelectionTracker(TPlannerCore &core, QObject *parent = nullptr);
+
+    // The tree-grid of `table` reported a change; `node` is the row it names (nil for many
+    // rows at once); `fromTable` tells that the user acted in the table.
+    void Change(TWhichTable table, TNodeData *node, bool fromTable);
+    // Answers the gathered reports now.
+    void Flush();
+    bool Pending() const { return FTimer.isActive(); }
+
+    // The rows selected at the last answered report: those selected before first, then the
+    // newly selected ones in table order.
+    const std::vector<TNodeData *> &SelectedList(TWhichTable table) const { return FSelectedList[table]; }
+    // A row being freed leaves every list and every waiting report.
+    void ForgetNode(const TNodeData *node);
+
+private:
+    struct TPending
+    {
+        bool pending = false;
+        TNodeData *node = nullptr;
+        bool fromTable = false;
+    };
+    void Answer(TWhichTable table);
+
+    TPlannerCore &FCore;
+    std::array<std::vector<TNodeData *>, WhichTableCount> FSelectedList;
+    std::array<TPending, WhichTableCount> FPending;
+    QTimer FTimer;
+};

@@ -1,0 +1,120 @@
+// One column filter against cell texts, with a date reader that works in whole days.
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <cmath>
+
+#include "DateFormat.h"
+#include "table/FilterEvaluator.h"
+
+namespace {
+
+class FilterEvaluatorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm")); }
+    void TearDown() override { ResetDateFormats(); }
+
+    // The document's date reading in day mode: unreadable texts are day zero, times are cut.
+    static TDateTime DayReader(const QString &text)
+    {
+        TDateTime value = 0;
+        return text.trimmed().isEmpty() || !TryStrToDateTime(text, value) ? 0 : std::trunc(value);
+    }
+    static QStringList Passing(const TFilterParams &params, const QStringList &cells)
+    {
+        const TFilterEvaluator evaluator(params, DayReader);
+        QStringList passing;
+        for (const QString &cell : cells)
+            if (evaluator.Passes(cell))
+                passing.append(cell);
+        return passing;
+    }
+    static TFilterParams Params(TFilterType type, TFilterSubType sub, const QString &t1, const QString &t2 = QString())
+    {
+        TFilterParams params;
+        params.FilterType = type;
+        params.FilterSubType = sub;
+        params.Text1 = t1;
+        params.text2 = t2;
+        return params;
+    }
+};
+
+} // namespace
+
+TEST_F(FilterEvaluatorTest, DatesCompareAsWholeDaysWithBothEndDaysIncluded)
+{
+    const QStringList cells{"09.03.2026", "10.03.2026", "10.03.2026 17:30", "12.03.2026", "14.03.2026",
+                            "15.03.2026", "", "not a date", "2026-03-11"};
+    EXPECT_EQ(Passing(Params(ftDate, fsFromTo, "10.03.2026", "14.03.2026"), cells),
+              (QStringList{"10.03.2026", "10.03.2026 17:30", "12.03.2026", "14.03.2026", "2026-03-11"}));
+    // "before" and "after" include the day itself; unreadable cells are day zero, before any date.
+    EXPECT_EQ(Passing(Params(ftDate, fsSmaller, "10.03.2026"), cells),
+              (QStringList{"09.03.2026", "10.03.2026", "10.03.2026 17:30", "", "not a date"}));
+    EXPECT_EQ(Passing(Params(ftDate, fsGreater, "14.03.2026"), cells), (QStringList{"14.03.2026", "15.03.2026"}));
+    EXPECT_EQ(Passing(Params(ftDate, fsEquals, "12.03.2026"), cells), (QStringList{"12.03.2026"}));
+    // Sub-types that mean nothing for dates let no row pass.
+    EXPECT_TRUE(Passing(Params(ftDate, fsText, "12.03.2026"), cells).isEmpty());
+    EXPECT_TRUE(Passing(Params(ftDate, fsEmpty, ""), cells).isEmpty());
+}
+
+TEST_F(FilterEvaluatorTest, NumbersAreIntegersAndEverythingElseFails)
+{
+    const QStringList cells{"1", "2", "3", "4", "5", "", "abc", " 7 ", "-3", "2.5", "99999999999", "10"};
+    EXPECT_EQ(Passing(Params(ftNumber, fsFromTo, "1", "5"), cells), (QStringList{"2", "3", "4"}));
+    EXPECT_EQ(Passing(Params(ftNumber, fsSmaller, "10"), cells),
+              (QStringList{"1", "2", "3", "4", "5", " 7 ", "-3"}));
+    EXPECT_EQ(Passing(Params(ftNumber, fsGreater, "4"), cells), (QStringList{"5", " 7 ", "10"}));
+    EXPECT_EQ(Passing(Params(ftNumber, fsEquals, "-3"), cells), (QStringList{"-3"}));
+    // An operand that is no number hides every row.
+    EXPECT_TRUE(Passing(Params(ftNumber, fsSmaller, "ten"), cells).isEmpty());
+    EXPECT_TRUE(Passing(Params(ftNumber, fsFromTo, "1", ""), cells).isEmpty());
+    EXPECT_TRUE(Passing(Params(ftNumber, fsEmpty, ""), cells).isEmpty());
+    qint32 value = 0;
+    EXPECT_TRUE(TFilterEvaluator::ReadInteger(" -2147483648", value));
+    EXPECT_EQ(value, -2147483648);
+    EXPECT_FALSE(TFilterEvaluator::ReadInteger("2147483648", value));
+}
+
+TEST_F(FilterEvaluatorTest, TextsListsAndEmptyCells)
+{
+    const QStringList cells{"abc", "Axe", "bA", "", "a", "Berlin", "berlin", "BERLIN ", "Bonn", "Köln", "KÖLN"};
+    // Wildcards over the whole cell, case-blind.
+    EXPECT_EQ(Passing(Params(ftText, fsText, "A*"), cells), (QStringList{"abc", "Axe", "a"}));
+    EXPECT_EQ(Passing(Params(ftText, fsText, "?e*"), cells), (QStringList{"Berlin", "berlin", "BERLIN "}));
+    EXPECT_EQ(Passing(Params(ftText, fsText, "berlin"), cells), (QStringList{"Berlin", "berlin"}));
+    EXPECT_EQ(Passing(Params(ftText, fsEmpty, "ignored"), cells), (QStringList{""}));
+    // A list passes its items without regard to case, beyond ASCII too.
+    EXPECT_EQ(Passing(Params(ftList, fsEquals, "Berlin,köln"), cells),
+              (QStringList{"Berlin", "berlin", "Köln", "KÖLN"}));
+    EXPECT_EQ(Passing(Params(ftList, fsEquals, "\"\",Bonn"), cells), (QStringList{"", "Bonn"}));
+    // An empty list lets nothing pass; no filter lets everything pass.
+    EXPECT_TRUE(Passing(Params(ftList, fsEquals, ""), cells).isEmpty());
+    EXPECT_EQ(Passing(TFilterParams(), cells), cells);
+    EXPECT_FALSE(TFilterEvaluator(TFilterParams(), DayReader).Active());
+    // Types beyond the known ones (stored settings) hide every row.
+    EXPECT_TRUE(Passing(Params(TFilterType(9), fsText, "*"), cells).isEmpty());
+    EXPECT_TRUE(Passing(Params(ftText, fsSmaller, "*"), cells).isEmpty());
+}
+
+TEST_F(FilterEvaluatorTest, HeaderDescriptions)
+{
+    EXPECT_EQ(TFilterEvaluator::Description(TFilterParams()), "");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftDate, fsFromTo, "10.03.2026", "14.03.2026")),
+              "[from 10.03.2026 till 14.03.2026]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftDate, fsSmaller, "10.03.2026")), "[before 10.03.2026]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftDate, fsGreater, "10.03.2026")), "[after 10.03.2026]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftDate, fsEquals, "10.03.2026")), "[on 10.03.2026]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftList, fsEquals, "Berlin,\"New York\"")), "[= Berlin,New York]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftText, fsText, "A*")), "[contains A*]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftText, fsEmpty, "")), "[empty fields]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftNumber, fsSmaller, "10")), "[smaller than 10]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftNumber, fsGreater, "10")), "[bigger than 10]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftNumber, fsEquals, "10")), "[= 10]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftNumber, fsFromTo, "1", "5")), "[from 1 to 5]");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftNumber, fsText, "1")), "");
+    EXPECT_EQ(TFilterEvaluator::Description(Params(ftText, fsFromTo, "1")), "");
+}
