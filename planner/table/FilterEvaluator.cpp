@@ -57,17 +57,30 @@ bool TFilterEvaluator::ReadInteger(const QString &text, qint32 &value)
 
 TDateTime TFilterEvaluator::ReadDate(const QString &text) const
 {
-    if (!FParseDate)
-        return 0;
-    const auto found = FDates.constFind(text);
-    if (found != FDates.constEnd())
-        return found.value();
-    const TDateTime value = FParseDate(text);
-    FDates.insert(text, value);
-    return value;
+    return FParseDate ? FParseDate(text) : 0;
 }
 
 bool TFilterEvaluator::Passes(const QString &value) const
+{
+    switch (FKind) {
+    case kNone:
+        return true;
+    case kFail:
+        return false;
+    case kEmpty:
+        return value.isEmpty();
+    default:
+        break;
+    }
+    const auto found = FAnswers.constFind(value);
+    if (found != FAnswers.constEnd())
+        return found.value();
+    const bool answer = Test(value);
+    FAnswers.insert(value, answer);
+    return answer;
+}
+
+bool TFilterEvaluator::Test(const QString &value) const
 {
     switch (FKind) {
     case kNone:

@@ -10,7 +10,7 @@
 #include "core/FilterParams.h"
 
 // One column filter made ready for many cells: the operands are read once, list items folded
-// once, and each distinct date text is read only once per evaluator. It needs no window and
+// once, and each distinct cell text is tested only once per evaluator. It needs no window and
 // no document: dates are read by the parser it is given (the document's own date reading).
 class TFilterEvaluator
 {
@@ -37,6 +37,7 @@ private:
     enum TKind { kNone, kFail, kDate, kList, kText, kEmpty, kNumber };
 
     TDateTime ReadDate(const QString &text) const;
+    bool Test(const QString &value) const;
 
     TKind FKind = kNone;
     TFilterSubType FSubType = fsSmaller;
@@ -52,6 +53,7 @@ private:
     QString FPattern;
     QSet<QString> FFolded;
     QSet<QString> FLower;
-    // Date texts already read.
-    mutable QHash<QString, TDateTime> FDates;
+    // The answers for cell texts already tested: the cells of a column repeat their texts
+    // (pick lists, dates), so most rows cost one lookup.
+    mutable QHash<QString, bool> FAnswers;
 };

@@ -29,10 +29,7 @@ void TPlannerTables::Wire()
     FCore.OnFilterTables = [this] { FFilters->FilterTables(); };
     FCore.OnFilterData = [this](TWhichTable table) { FFilters->FilterData(table); };
     FCore.OnFilterNode = [this](TNodeData *node) { FFilters->CB_FilterNode(node); };
-    FCore.OnNodeFreed = [this](TNodeData *node) {
-        FSelection->ForgetNode(node);
-        FSorter->ForgetNode(node);
-    };
+    FCore.OnNodeFreed = [this](TNodeData *node) { FSelection->ForgetNode(node); };
     FCore.OnTableSetupChanged = [this](TWhichTable table) { FSorter->ClearKeys(table); };
     FCore.OnTablesChecked = [this] {
         for (TWhichTable table : {tbTable, tbExclude})
@@ -42,8 +39,7 @@ void TPlannerTables::Wire()
         TBaseTreeGrid *grid = FCore.GetTable(table);
         grid->OnCompareNodes = [this, table](TBaseTreeGrid *sender, TGridNode *a, TGridNode *b, TColumnIndex column,
                                              int &result) {
-            result = FSorter->CompareNodes(table, TPlannerCore::NodeData(sender, a), TPlannerCore::NodeData(sender, b),
-                                           column, sender->Header()->SortDirection());
+            result = FSorter->CompareNodes(table, sender, a, b, column, sender->Header()->SortDirection());
         };
         grid->OnChange = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
             FSelection->Change(table, TPlannerCore::NodeData(sender, node), OnChangeFromTable && OnChangeFromTable());

@@ -1,8 +1,8 @@
 #include "table/TableSorter.h"
 
+#include <QHash>
 #include <QLocale>
 
-#include "DateFormat.h"
 #include "Language.h"
 #include "MessageDialog.h"
 #include "core/PlannerCore.h"
@@ -28,6 +28,8 @@ int CompareAsciiText(const QString &a, const QString &b)
     }
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
+
+const QString EmptyText;
 
 int Sign(double a, double b)
 {
@@ -59,7 +61,6 @@ TTableSorter::TSortKey TTableSorter::UnpackKey(qint32 value)
 void TTableSorter::ClearKeys(TWhichTable table)
 {
     FKeys[table].clear();
-    FValues[table].clear();
     if (TBaseTreeGrid *grid = FCore.GetTable(table))
         grid->Header()->SetSortColumn(NoColumn);
 }
@@ -107,107 +108,148 @@ void TTableSorter::ApplyKeys(TWhichTable table)
     const std::vector<TSortKey> keys = FKeys[table];
     if (!grid || keys.empty())
         return;
-    // A changed date format reads the cells anew.
-    const QString dateFormat = ShortDateFormat();
-    if (dateFormat != FDateFormat) {
-        FDateFormat = dateFormat;
-        for (auto &values : FValues)
-            values.clear();
-    }
     // The header shows the main key (the grid sorts by itself only under toAutoSort, which
     // the tables leave off: they sort by all keys when an update bracket ends).
     grid->Header()->SetSortColumn(keys.front().column);
     grid->Header()->SetSortDirection(keys.front().direction);
     // One stable pass over all keys orders like one pass per key from the last to the first.
-    FSorting = &keys;
+    TSortRun run;
+    const bool prepared = Prepare(table, grid, keys, run);
+    FRun = prepared ? &run : nullptr;
     try {
-        grid->Sort(nullptr, keys.front().column, sdAscending);
+        if (prepared)
+            grid->Sort(nullptr, keys.front().column, sdAscending);
+        else
+            for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+                grid->Sort(nullptr, key->column, key->direction);
     } catch (...) {
-        FSorting = nullptr;
+        FRun = nullptr;
         throw;
     }
-    FSorting = nullptr;
+    FRun = nullptr;
 }
 
-void TTableSorter::ForgetNode(const TNodeData *node)
+bool TTableSorter::ReadValue(TColumnType type, const QString &text, double &value) const
 {
-    for (auto &table : FValues)
-        for (auto &[column, values] : table)
-            values.cells.erase(node);
-}
-
-TTableSorter::TColumnValues &TTableSorter::ValuesOf(TWhichTable table, int column, TColumnType type)
-{
-    TColumnValues &values = FValues[table][column];
-    if (values.type != type || values.unit != FCore.GetMinUnit()) {
-        values.cells.clear();
-        values.type = type;
-        values.unit = FCore.GetMinUnit();
-    }
-    return values;
-}
-
-const TTableSorter::TCellValue &TTableSorter::Value(TColumnValues &values, const TNodeData *node, int column)
-{
-    const QString &text = node->StringList.at(column);
-    TCellValue &cell = values.cells[node];
-    if (cell.known && cell.text == text)
-        return cell;
-    cell.known = true;
-    cell.text = text;
-    if (values.type == ctDate) {
+    if (type == ctDate) {
         // Unreadable dates count as day zero, as everywhere in the document.
-        cell.value = FCore.StrToDateTime(text, 0);
-        cell.ok = true;
-    } else {
-        bool ok = false;
-        cell.value = QLocale().toDouble(text.trimmed(), &ok);
-        cell.ok = ok;
-        if (!ok)
-            cell.value = 0;
+        value = FCore.StrToDateTime(text, 0);
+        return true;
     }
-    return cell;
+    bool ok = false;
+    value = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        value = 0;
+    return ok;
+}
+
+bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::vector<TSortKey> &keys, TSortRun &run)
+{
+    const std::size_t count = grid->RootNodeCount();
+    run.valid.assign(count, 0);
+    run.keys.resize(keys.size());
+    std::vector<TColumnType> types(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        TKeyCells &cells = run.keys[k];
+        cells.key = keys[k];
+        types[k] = FCore.GetColumnType(table, keys[k].column);
+        cells.byValue = types[k] == ctDate || types[k] == ctNumber;
+        if (cells.byValue) {
+            cells.values.assign(count, 0);
+            cells.ok.assign(count, 0);
+        } else {
+            cells.texts.resize(count);
+        }
+    }
+    // Each distinct text is read once.
+    std::vector<QHash<QString, std::pair<double, bool>>> read(keys.size());
+    std::size_t index = 0;
+    for (TGridNode *node = grid->GetFirstChild(nullptr); node; node = grid->GetNextSibling(node), ++index) {
+        // The rows are found by their index while the grid sorts them.
+        if (index >= count || node->Index != index)
+            return false;
+        const TNodeData *data = TPlannerCore::NodeData(grid, node);
+        run.valid[index] = data->nodeValid;
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            TKeyCells &cells = run.keys[k];
+            const QString &text = cells.key.column < data->StringList.size() ? data->StringList.at(cells.key.column)
+                                                                             : EmptyText;
+            if (!cells.byValue) {
+                cells.texts[index] = text;
+                continue;
+            }
+            auto found = read[k].constFind(text);
+            if (found == read[k].constEnd()) {
+                double value = 0;
+                const bool ok = ReadValue(types[k], text, value);
+                found = read[k].insert(text, {value, ok});
+            }
+            cells.values[index] = found->first;
+            cells.ok[index] = found->second;
+        }
+    }
+    return index == count;
+}
+
+int TTableSorter::Order(const TKeyCells &cells, std::size_t a, std::size_t b)
+{
+    int result;
+    if (cells.byValue) {
+        // Cells that hold no number go after the numbers, whatever the direction.
+        if (cells.ok[a] != cells.ok[b])
+            return cells.ok[a] ? -1 : 1;
+        result = Sign(cells.values[a], cells.values[b]);
+    } else {
+        result = CompareAsciiText(cells.texts[a], cells.texts[b]);
+    }
+    return cells.key.direction == sdAscending ? result : -result;
 }
 
 int TTableSorter::Order(TWhichTable table, const TNodeData *a, const TNodeData *b, int column,
-                        TSortDirection direction)
+                        TSortDirection direction) const
 {
     if (column < 0)
         return 0;
     // Rows that cannot be drawn come first, whatever the direction.
     if (a->nodeValid != b->nodeValid)
         return a->nodeValid ? 1 : -1;
-    if (column >= a->StringList.size() || column >= b->StringList.size())
-        return 0;
     const TColumnType type = FCore.GetColumnType(table, column);
+    const QString ta = FCore.GetData(a, column);
+    const QString tb = FCore.GetData(b, column);
     int result = 0;
     if (type == ctDate || type == ctNumber) {
-        TColumnValues &values = ValuesOf(table, column, type);
-        const TCellValue &va = Value(values, a, column);
-        const bool aok = va.ok;
-        const double av = va.value;
-        const TCellValue &vb = Value(values, b, column);
-        // Cells that hold no number go after the numbers, whatever the direction.
-        if (aok != vb.ok)
+        double va = 0;
+        double vb = 0;
+        const bool aok = ReadValue(type, ta, va);
+        const bool bok = ReadValue(type, tb, vb);
+        if (aok != bok)
             return aok ? -1 : 1;
-        result = Sign(av, vb.value);
+        result = Sign(va, vb);
     } else {
-        result = CompareAsciiText(a->StringList.at(column), b->StringList.at(column));
+        result = CompareAsciiText(ta, tb);
     }
     return direction == sdAscending ? result : -result;
 }
 
-int TTableSorter::CompareNodes(TWhichTable table, const TNodeData *a, const TNodeData *b, int column,
+int TTableSorter::CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode *a, TGridNode *b, int column,
                                TSortDirection direction)
 {
     if (!a || !b)
         return 0;
-    if (FSorting) {
-        for (const TSortKey &key : *FSorting)
-            if (const int result = Order(table, a, b, key.column, key.direction))
+    if (FRun) {
+        const std::size_t ia = a->Index;
+        const std::size_t ib = b->Index;
+        if (FRun->valid[ia] != FRun->valid[ib])
+            return FRun->valid[ia] ? 1 : -1;
+        for (const TKeyCells &cells : FRun->keys)
+            if (const int result = Order(cells, ia, ib))
                 return result;
         return 0;
     }
-    const int result = Order(table, a, b, column, direction);
+    const TNodeData *da = TPlannerCore::NodeData(grid, a);
+    const TNodeData *db = TPlannerCore::NodeData(grid, b);
+    if (!da || !db)
+        return 0;
+    const int result = Order(table, da, db, column, direction);
     return direction == sdAscending ? result : -result;
 }

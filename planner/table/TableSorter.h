@@ -3,13 +3,14 @@
 #include <QString>
 
 #include <array>
-#include <unordered_map>
 #include <vector>
 
 #include "core/DocumentTypes.h"
 #include "treegrid/TreeGridHeader.h"
 
+class TBaseTreeGrid;
 class TPlannerCore;
+struct TGridNode;
 
 // Sorting of the two tables by one or more columns. Each table keeps its own list of sort
 // keys, the main key first; a click on a column alternates its direction and may keep the
@@ -48,37 +49,37 @@ public:
 
     // The compare handler of a tree-grid for one column: negative when `a` belongs before `b`
     // in an ascending sort. `direction` is the direction the grid sorts in.
-    int CompareNodes(TWhichTable table, const TNodeData *a, const TNodeData *b, int column,
+    int CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode *a, TGridNode *b, int column,
                      TSortDirection direction);
-    // Rows being freed leave the remembered cell values.
-    void ForgetNode(const TNodeData *node);
 
 private:
-    struct TCellValue
+    // The cells of one key column read once for a whole sort, by row index.
+    struct TKeyCells
     {
-        QString text;
-        double value = 0;
-        bool ok = false;
-        bool known = false;
+        TSortKey key;
+        bool byValue = false;        // dates and numbers
+        std::vector<double> values;
+        std::vector<char> ok;        // a number could be read
+        std::vector<QString> texts;  // other types
     };
-    struct TColumnValues
+    struct TSortRun
     {
-        TColumnType type = ctText;
-        TMinUnit unit = muDay;
-        std::unordered_map<const TNodeData *, TCellValue> cells;
+        std::vector<char> valid;
+        std::vector<TKeyCells> keys;
     };
 
-    // Negative when `a` goes first in a sort of the given direction.
-    int Order(TWhichTable table, const TNodeData *a, const TNodeData *b, int column, TSortDirection direction);
-    // The cell read as a date or a number, remembered while the cell text stays the same.
-    const TCellValue &Value(TColumnValues &values, const TNodeData *node, int column);
-    TColumnValues &ValuesOf(TWhichTable table, int column, TColumnType type);
+    // Reads every row's cells of the keys; false when the rows are not numbered in order.
+    bool Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::vector<TSortKey> &keys, TSortRun &run);
+    // A cell read as a date (day zero when unreadable) or a number.
+    bool ReadValue(TColumnType type, const QString &text, double &value) const;
+    // Negative when row `a` goes first in a sort of the key's direction.
+    static int Order(const TKeyCells &cells, std::size_t a, std::size_t b);
+    // The same for two rows read now (a sort the tables did not start).
+    int Order(TWhichTable table, const TNodeData *a, const TNodeData *b, int column, TSortDirection direction) const;
     void DropKeysOutside(TWhichTable table);
 
     TPlannerCore &FCore;
     std::array<std::vector<TSortKey>, WhichTableCount> FKeys;
-    // While ApplyKeys sorts: the keys compared one after the other.
-    const std::vector<TSortKey> *FSorting = nullptr;
-    std::array<std::unordered_map<int, TColumnValues>, WhichTableCount> FValues;
-    QString FDateFormat;
+    // The sort ApplyKeys runs right now.
+    const TSortRun *FRun = nullptr;
 };
