@@ -151,7 +151,7 @@ TEST_F(FilterEngineTest, GroupTabsHideTheirResourcesAndKeepTheirOwnFilters)
     EXPECT_EQ(filters().Filters()[1]->header, "Length");
 }
 
-TEST_F(FilterEngineTest, AFilterOnTheFirstColumnSurvivesUndoPastingAndReloading)
+TEST_F(FilterEngineTest, AFilterOnTheFirstColumnSurvivesUndoPastingAndOpeningAgain)
 {
     AddSampleTasks();
     const int position = ColumnOf(cnPosition);
@@ -178,11 +178,12 @@ TEST_F(FilterEngineTest, AFilterOnTheFirstColumnSurvivesUndoPastingAndReloading)
     core->EndUpdate();
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet", "", "pasted Position 1"}));
 
-    // Reloading the document (another instance saved it) keeps the filter.
+    // Reading the document anew from its file keeps the filter.
     ASSERT_TRUE(dir.isValid());
     window.answers.assign(8, mrYes);
     ASSERT_TRUE(core->Save(dir.filePath("plan.zop")));
-    ASSERT_TRUE(core->ReloadDocument());
+    core->Open(dir.filePath("plan.zop"));
+    ASSERT_EQ(core->TotalCount(tbTable), 7);
     EXPECT_TRUE(core->GetHeader(tbTable, position)->IsFiltered());
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet", "", "pasted Position 1"}));
 }
