@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QHelpEvent>
 #include <QMenu>
+#include <QToolTip>
 
 #include "TreeGridHeaderTestSupport.h"
 #include "treegrid/TreeGridRoutines.h"
@@ -371,6 +373,26 @@ TEST(TreeGridHeaderMouseTest, DoubleClicksAndTheHeaderCheckBox)
     ASSERT_EQ(doubles.size(), 1u);
     EXPECT_EQ(doubles[0].Column, 0);
     EXPECT_TRUE(doubles[0].Shift.contains(ssDouble));
+}
+
+} // namespace
+
+namespace {
+
+TEST(TreeGridHeaderMouseTest, ColumnHintsShowAsToolTipsUnderHoShowHint)
+{
+    THeaderFixture f({80, 80});
+    f.columns->Items(1)->SetHint(QStringLiteral("Filter: Start after 2024-01-01"));
+    auto ask = [&](QPoint local) {
+        QHelpEvent help(QEvent::ToolTip, local, f.strip->mapToGlobal(local));
+        QCoreApplication::sendEvent(f.strip, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(ask(QPoint(100, 5)), QString());
+    f.header->SetOptions(f.header->Options() + hoShowHint);
+    EXPECT_EQ(ask(QPoint(20, 5)), QString());
+    EXPECT_EQ(ask(QPoint(100, 5)), QStringLiteral("Filter: Start after 2024-01-01"));
+    QToolTip::hideText();
 }
 
 } // namespace
