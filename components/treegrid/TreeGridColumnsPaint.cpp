@@ -40,6 +40,18 @@ void VerticalLine(TCanvas &dc, int x, int top, int bottom, TColor color)
     dc.FillRect(MakeRect(x, top, x + 1, bottom));
 }
 
+QStyleOptionHeader HeaderOption(const QRect &r, const QPalette &palette, bool enabled)
+{
+    QStyleOptionHeader option;
+    option.rect = r;
+    option.palette = palette;
+    option.orientation = Qt::Horizontal;
+    option.state = QStyle::State_Horizontal;
+    if (enabled)
+        option.state |= QStyle::State_Enabled;
+    return option;
+}
+
 QSize UtilityGlyphSize()
 {
     const TImageList *glyphs = UtilityImages();
@@ -287,11 +299,7 @@ void TTreeGridColumns::PaintHeader(TCanvas &dc, const QRect &r, int hOffset)
     if (elements.contains(hpeBackground)) {
         tree->DoAdvancedHeaderDraw(info, {hpeBackground});
     } else if (themed) {
-        QStyleOptionHeader option;
-        option.rect = r;
-        option.palette = palette;
-        option.orientation = Qt::Horizontal;
-        option.state = QStyle::State_Horizontal | QStyle::State_Enabled;
+        const QStyleOptionHeader option = HeaderOption(r, palette, true);
         canvas.Brush().SetColor(FHeader->Background());
         canvas.FillRect(r);
         style->drawControl(QStyle::CE_HeaderEmptyArea, &option, canvas.Painter(), tree);
@@ -350,14 +358,8 @@ void TTreeGridColumns::PaintHeader(TCanvas &dc, const QRect &r, int hOffset)
             if (elements.contains(hpeBackground)) {
                 tree->DoAdvancedHeaderDraw(info, {hpeBackground});
             } else if (themed) {
-                QStyleOptionHeader option;
-                option.rect = cell;
-                option.palette = palette;
-                option.orientation = Qt::Horizontal;
+                QStyleOptionHeader option = HeaderOption(cell, palette, enabled);
                 option.section = index;
-                option.state = QStyle::State_Horizontal;
-                if (enabled)
-                    option.state |= QStyle::State_Enabled;
                 option.state |= down ? QStyle::State_Sunken : QStyle::State_Raised;
                 if (hover)
                     option.state |= QStyle::State_MouseOver;

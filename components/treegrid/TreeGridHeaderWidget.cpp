@@ -111,18 +111,29 @@ void TTreeGridHeaderWidget::paintEvent(QPaintEvent *)
     FHeader->Columns()->PaintHeader(canvas, FHeader->HeaderRect(), -FHeader->TreeEffectiveOffsetX());
 }
 
+namespace {
+
+// The message of a button's press or double click on the strip; false for other buttons.
+bool MessageOf(Qt::MouseButton button, TTGHeaderMessageKind left, TTGHeaderMessageKind right,
+               TTGHeaderMessageKind middle, TTGHeaderMessageKind &kind)
+{
+    switch (button) {
+    case Qt::LeftButton: kind = left; return true;
+    case Qt::RightButton: kind = right; return true;
+    case Qt::MiddleButton: kind = middle; return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
 void TTreeGridHeaderWidget::mousePressEvent(QMouseEvent *event)
 {
     const QPoint local = event->position().toPoint();
     FLastPos = local;
     TTGHeaderMessageKind kind;
-    switch (event->button()) {
-    case Qt::LeftButton: kind = hmNCLButtonDown; break;
-    case Qt::RightButton: kind = hmNCRButtonDown; break;
-    case Qt::MiddleButton: kind = hmNCMButtonDown; break;
-    default: return;
-    }
-    Send(kind, ToClient(local), event->globalPosition().toPoint(), event->modifiers(), event->buttons());
+    if (MessageOf(event->button(), hmNCLButtonDown, hmNCRButtonDown, hmNCMButtonDown, kind))
+        Send(kind, ToClient(local), event->globalPosition().toPoint(), event->modifiers(), event->buttons());
 }
 
 void TTreeGridHeaderWidget::mouseReleaseEvent(QMouseEvent *event)
@@ -159,13 +170,8 @@ void TTreeGridHeaderWidget::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint local = event->position().toPoint();
     TTGHeaderMessageKind kind;
-    switch (event->button()) {
-    case Qt::LeftButton: kind = hmNCLButtonDblClk; break;
-    case Qt::RightButton: kind = hmNCRButtonDblClk; break;
-    case Qt::MiddleButton: kind = hmNCMButtonDblClk; break;
-    default: return;
-    }
-    Send(kind, ToClient(local), event->globalPosition().toPoint(), event->modifiers(), event->buttons());
+    if (MessageOf(event->button(), hmNCLButtonDblClk, hmNCRButtonDblClk, hmNCMButtonDblClk, kind))
+        Send(kind, ToClient(local), event->globalPosition().toPoint(), event->modifiers(), event->buttons());
 }
 
 void TTreeGridHeaderWidget::keyPressEvent(QKeyEvent *event)
