@@ -3,14 +3,13 @@
 #include <QPointer>
 
 #include "CanvasPanel.h"
+#include "ScrollTypes.h"
 
 class QScrollBar;
 class TScrollBarBox;
 
 enum TBorderStyle { bsNone, bsSingle };
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TScrollBarStyle { ssRegular, ssFlat, ssHotTrack };
-enum TScrollBarKind { sbHorizontal, sbVertical };
 
 // The window system's scroll codes (left and right share the up and down codes).
 enum TScrollCode {

@@ -166,6 +166,18 @@ private:
     quint64 FFontVersion = 0;
     QFont FQFont;
     std::optional<QFontMetrics> FMetrics;
+    // What the Qt font was made from: a change of colour alone keeps font and metrics.
+    struct TFontKey {
+        QString name;
+        int height = 0;
+        int pixelsPerInch = 0;
+        int style = 0;
+        int quality = 0;
+        bool operator==(const TFontKey &) const = default;
+    };
+    TFontKey FFontKey;
+    int FAscent = 0;
+    int FDescent = 0;
 
     TBkMode FBkMode = bkOpaque;
     TColor FBkColor = clWhite;

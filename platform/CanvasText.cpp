@@ -125,8 +125,15 @@ QFont TCanvas::CurrentQFont()
 {
     if (FFontVersion != FFont.Version()) {
         FFontVersion = FFont.Version();
-        FQFont = FFont.ToQFont();
-        FMetrics.emplace(FQFont);
+        const TFontKey key{FFont.Name(), FFont.Height(), FFont.PixelsPerInch(), int(FFont.Style()),
+                           int(FFont.Quality())};
+        if (!FMetrics || !(key == FFontKey)) {
+            FFontKey = key;
+            FQFont = FFont.ToQFont();
+            FMetrics.emplace(FQFont);
+            FAscent = FMetrics->ascent();
+            FDescent = FMetrics->descent();
+        }
     }
     return FQFont;
 }
@@ -149,16 +156,18 @@ int TCanvas::TextHeight(const QString &)
 
 int TCanvas::FontHeight()
 {
-    const QFontMetrics &fm = Metrics();
-    return fm.ascent() + fm.descent();
+    CurrentQFont();
+    return FAscent + FDescent;
 }
 
 void TCanvas::DrawTextLine(int x, int y, const QString &text, int underlineIndex)
 {
     const QFont font = CurrentQFont();
     const QFontMetrics &fm = Metrics();
-    const int width = fm.horizontalAdvance(text);
-    const int height = fm.ascent() + fm.descent();
+    const bool opaque = BkMode() == bkOpaque;
+    // Measuring is the costly part of text output: only where the background needs it.
+    const int width = opaque ? fm.horizontalAdvance(text) : 0;
+    const int height = FAscent + FDescent;
     FPainter.setFont(font);
     const int orientation = FFont.Orientation() % 3600;
     if (orientation != 0) {
@@ -168,14 +177,14 @@ void TCanvas::DrawTextLine(int x, int y, const QString &text, int underlineIndex
         x = 0;
         y = 0;
     }
-    if (BkMode() == bkOpaque && width > 0)
+    if (opaque && width > 0)
         FPainter.fillRect(QRect(x, y, width, height), ToQColor(BkColor()));
     FPainter.setPen(TextQColor());
-    FPainter.drawText(QPoint(x, y + fm.ascent()), text);
+    FPainter.drawText(QPoint(x, y + FAscent), text);
     if (underlineIndex >= 0 && underlineIndex < text.size()) {
         const int ux = x + fm.horizontalAdvance(text.left(underlineIndex));
         const int uw = fm.horizontalAdvance(text.mid(underlineIndex, 1));
-        FPainter.fillRect(QRect(ux, y + fm.ascent() + 1, uw, 1), TextQColor());
+        FPainter.fillRect(QRect(ux, y + FAscent + 1, uw, 1), TextQColor());
     }
     if (orientation != 0)
         FPainter.restore();
@@ -193,7 +202,7 @@ void TCanvas::TextOut(int x, int y, const QString &text)
 int TCanvas::DrawText(const QString &source, QRect &r, uint flags)
 {
     const QFontMetrics &fm = Metrics();
-    const int lineHeight = fm.ascent() + fm.descent();
+    const int lineHeight = FAscent + FDescent;
 
     QString text = source;
     if (flags & DT_EXPANDTABS)
@@ -266,7 +275,7 @@ int TCanvas::DrawText(const QString &source, QRect &r, uint flags)
         if (clip && y >= RectBottom(r))
             break;
         QString shown = ellipsis ? EndEllipsis(fm, line.text, width) : line.text;
-        const int w = fm.horizontalAdvance(shown);
+        const int w = (flags & (DT_CENTER | DT_RIGHT)) ? fm.horizontalAdvance(shown) : 0;
         int x = left;
         if (flags & DT_CENTER)
             x = left + (width - w) / 2;

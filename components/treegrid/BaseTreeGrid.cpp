@@ -1,10 +1,13 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include <QEvent>
+#include <QShowEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+
+#include "ImageList.h"
 
 #include "treegrid/TreeGridRoutines.h"
 #include "treegrid/TreeGridWorkerThread.h"
@@ -22,6 +25,16 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
 
     FOptions = std::make_unique<TCustomTreeGridOptions>(this);
     FColors = std::make_unique<TTGColors>(this);
+    FScrollBarOptions = std::make_unique<TTGScrollBarOptions>(this);
+    FTreeFont.Assign(font());
+    if (FOptions->PaintOptions().contains(toThemeAware))
+        FStates.include(tsUseThemes);
+    connect(verticalScrollBar(), &QScrollBar::sliderPressed, this, [this] { ThumbTracking(true); });
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] { ThumbTracking(false); });
+    connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this, [this] { ThumbTracking(true); });
+    connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, [this] { ThumbTracking(false); });
+    FAnimationTimer.setTimerType(Qt::PreciseTimer);
+    connect(&FAnimationTimer, &QTimer::timeout, this, &TBaseTreeGrid::AnimationStep);
 
     FChangeTimer.setSingleShot(true);
     FStructureChangeTimer.setSingleShot(true);
@@ -32,7 +45,10 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
     TWorkerThread::AddThreadReference();
     FHasThreadReference = true;
     InitializeGlobalStructures();
+    FCheckImages = GetCheckImageListFor(FCheckImageKind);
+    PrepareBitmaps(true, true);
     CreateRootNode();
+    ScrollBarOptionsChanged();
 }
 
 TBaseTreeGrid::~TBaseTreeGrid()
@@ -58,6 +74,7 @@ void TBaseTreeGrid::DestroyTree()
     }
     FChangeTimer.stop();
     FStructureChangeTimer.stop();
+    FAnimationTimer.stop();
     Clear();
 }
 
@@ -96,6 +113,7 @@ void TBaseTreeGrid::PaintOptionsChanged(TTGPaintOptions oldOptions, TTGPaintOpti
             DoStateChange({tsUseThemes});
         else
             DoStateChange({}, {tsUseThemes});
+        PrepareBitmaps(true, false);
         Invalidate();
     } else if (changed.contains(toShowHiddenNodes)) {
         // Hidden nodes may nest and carry whole subtrees, so rows and heights are counted
@@ -156,8 +174,10 @@ void TBaseTreeGrid::MiscOptionsChanged(TTGMiscOptions oldOptions, TTGMiscOptions
 
 void TBaseTreeGrid::Invalidate()
 {
-    if (FUpdateCount == 0 && !FDestroying)
+    if (FUpdateCount == 0 && !FDestroying) {
+        FinishAnimation();
         viewport()->update();
+    }
 }
 
 void TBaseTreeGrid::SetAlignment(Qt::Alignment value)
@@ -240,6 +260,8 @@ void TBaseTreeGrid::SetButtonStyle(TTGButtonStyle value)
 {
     if (FButtonStyle != value) {
         FButtonStyle = value;
+        if (!FLoading)
+            PrepareBitmaps(true, false);
         Invalidate();
     }
 }
@@ -248,6 +270,8 @@ void TBaseTreeGrid::SetButtonFillMode(TTGButtonFillMode value)
 {
     if (FButtonFillMode != value) {
         FButtonFillMode = value;
+        if (!FLoading)
+            PrepareBitmaps(true, false);
         Invalidate();
     }
 }
@@ -256,6 +280,7 @@ void TBaseTreeGrid::SetLineStyle(TTGLineStyle value)
 {
     if (FLineStyle != value) {
         FLineStyle = value;
+        PrepareBitmaps(false, true);
         Invalidate();
     }
 }
@@ -264,7 +289,11 @@ void TBaseTreeGrid::SetCheckImageKind(TTGCheckImageKind value)
 {
     if (FCheckImageKind != value) {
         FCheckImageKind = value;
-        Invalidate();
+        FCheckImages = GetCheckImageListFor(value);
+        if (!FCheckImages)
+            FCheckImages = FCustomCheckImages;
+        if (!FLoading)
+            Invalidate();
     }
 }
 
@@ -304,6 +333,12 @@ void TBaseTreeGrid::Assign(const TBaseTreeGrid &source)
     SetAnimationDuration(source.FAnimationDuration);
     SetSelectionBlendFactor(source.FSelectionBlendFactor);
     SetTextMargin(source.FTextMargin);
+    SetColor(source.FColor);
+    SetBackground(source.FBackground);
+    SetImages(source.FImages);
+    SetStateImages(source.FStateImages);
+    SetSelectionCurveRadius(source.FSelectionCurveRadius);
+    FScrollBarOptions->Assign(*source.FScrollBarOptions);
     if (source.FHeader && Header())
         Header()->Assign(*source.FHeader);
 }
@@ -322,76 +357,75 @@ void TBaseTreeGrid::Loaded()
         EndUpdate();
         FOptions->FMiscOptions = misc;
     }
-}
-
-// ---- geometry: the ranges and offsets the structure operations keep up to date
-
-void TBaseTreeGrid::UpdateScrollBars(bool doRepaint)
-{
-    Q_UNUSED(doRepaint);
-    if (FRoot->TotalHeight < FDefaultNodeHeight)
-        FRoot->TotalHeight = FDefaultNodeHeight;
-    FRangeY = std::int64_t(FRoot->TotalHeight) - FRoot->NodeHeight + FBottomSpace;
-    if (FStates.contains(tsUpdating))
-        return;
-    const int clientHeight = viewport()->height();
-    QScrollBar *bar = verticalScrollBar();
-    const std::int64_t maxY = std::max<std::int64_t>(0, FRangeY - clientHeight);
-    bar->setRange(0, int(std::min<std::int64_t>(maxY, INT32_MAX)));
-    bar->setPageStep(std::max(0, clientHeight + 1));
-    SetOffsetY(FOffsetY);
-    bar->setValue(-FOffsetY);
-
-    const int clientWidth = viewport()->width();
-    QScrollBar *hbar = horizontalScrollBar();
-    const std::int64_t maxX = std::max<std::int64_t>(0, FRangeX - clientWidth);
-    hbar->setRange(0, int(std::min<std::int64_t>(maxX, INT32_MAX)));
-    hbar->setPageStep(std::max(0, clientWidth + 1));
-    SetOffsetX(FOffsetX);
-    hbar->setValue(-FOffsetX);
-}
-
-void TBaseTreeGrid::SetOffsetX(int value)
-{
-    const std::int64_t low = std::min<std::int64_t>(0, std::int64_t(viewport()->width()) - FRangeX);
-    const int clamped = int(std::clamp<std::int64_t>(value, std::max<std::int64_t>(low, INT32_MIN), 0));
-    if (clamped == FOffsetX)
-        return;
-    const int dx = clamped - FOffsetX;
-    FOffsetX = clamped;
-    FEffectiveOffsetX = -std::int64_t(FOffsetX);
-    DoScroll(dx, 0);
-}
-
-void TBaseTreeGrid::SetOffsetY(int value)
-{
-    const std::int64_t low = std::min<std::int64_t>(0, std::int64_t(viewport()->height()) - FRangeY);
-    const int clamped = int(std::clamp<std::int64_t>(value, std::max<std::int64_t>(low, INT32_MIN), 0));
-    if (clamped == FOffsetY)
-        return;
-    const int dy = clamped - FOffsetY;
-    FOffsetY = clamped;
-    DoScroll(0, dy);
-}
-
-int TBaseTreeGrid::DoGetNodeWidth(PGridNode, int)
-{
-    return 0;
-}
-
-void TBaseTreeGrid::paintEvent(QPaintEvent *e)
-{
-    // The viewport paints opaquely; until rows are drawn it shows the tree's background.
-    QPainter painter(viewport());
-    painter.fillRect(e->rect(), viewport()->palette().color(QPalette::Base));
-}
-
-void TBaseTreeGrid::resizeEvent(QResizeEvent *e)
-{
-    QAbstractScrollArea::resizeEvent(e);
-    if (!FStates.contains(tsWindowCreating) && !FStates.contains(tsSizing) && viewport()->height() > 0) {
-        DoStateChange({tsSizing});
-        UpdateScrollBars(true);
-        DoStateChange({}, {tsSizing});
+    // Header and columns follow the settings read.
+    if (TTreeGridHeader *header = Header()) {
+        TTreeGridColumns *columns = header->Columns();
+        if (FOptions->AutoOptions().contains(toAutoBidiColumnOrdering))
+            columns->ReorderColumns(UseRightToLeftReading());
+        header->RescaleHeader();
+        if (header->Options().contains(hoAutoResize))
+            columns->AdjustAutoSize(InvalidColumn, true);
     }
+    PrepareBitmaps(true, true);
+    UpdateHeaderRect();
+    UpdateScrollBars(true);
+    Invalidate();
+}
+
+// ---- window events
+
+void TBaseTreeGrid::showEvent(QShowEvent *e)
+{
+    QAbstractScrollArea::showEvent(e);
+    UpdateHeaderRect();
+    if (!FDestroying)
+        UpdateScrollBars(true);
+}
+
+void TBaseTreeGrid::changeEvent(QEvent *e)
+{
+    QAbstractScrollArea::changeEvent(e);
+    switch (e->type()) {
+    case QEvent::FontChange:
+        // A header widget that keeps the tree's font follows by itself (Qt passes fonts on).
+        FTreeFont.Assign(font());
+        WindowFontChanged();
+        if (!FLoading)
+            Invalidate();
+        break;
+    case QEvent::PaletteChange:
+        // System colours changed: the check images are drawn from them.
+        RebuildCheckImageLists();
+        if (!FLoading)
+            PrepareBitmaps(true, true);
+        Invalidate();
+        break;
+    case QEvent::StyleChange:
+        if (FOptions->PaintOptions().contains(toThemeAware))
+            DoStateChange({tsUseThemes});
+        else
+            DoStateChange({}, {tsUseThemes});
+        PrepareBitmaps(true, false);
+        Invalidate();
+        break;
+    case QEvent::EnabledChange:
+        viewport()->update();
+        break;
+    case QEvent::LayoutDirectionChange: {
+        FEffectiveOffsetX = UseRightToLeftReading() ? std::max<std::int64_t>(0, FRangeX - ClientWidth() + FOffsetX)
+                                                    : std::max<std::int64_t>(0, -std::int64_t(FOffsetX));
+        TTreeGridHeader *header = Header();
+        if (header && FOptions->AutoOptions().contains(toAutoBidiColumnOrdering))
+            header->Columns()->ReorderColumns(UseRightToLeftReading());
+        if (header)
+            header->Invalidate();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TBaseTreeGrid::WindowFontChanged()
+{
 }

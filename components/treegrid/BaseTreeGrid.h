@@ -9,8 +9,14 @@
 //   BaseTreeGridWorker.cpp     position cache and its validation (with TreeGridWorkerThread)
 //   BaseTreeGridSelection.cpp, BaseTreeGridChecks.cpp, BaseTreeGridSort.cpp, TreeGrid*Column*,
 //   TreeGridHeader             selection, focus, checks, sorting, columns and the header
+//   BaseTreeGridGeometry.cpp   positions of rows and cells, hit testing, widths
+//   BaseTreeGridScroll.cpp     offsets, scroll bars, scrolling into view, header margin, size
+//   BaseTreeGridPaint.cpp      the paint cycle: rows through a row bitmap, cells, paint events
+//   BaseTreeGridDecoration.cpp selection and focus, tree lines, buttons, images, background
+//   BaseTreeGridAnimation.cpp  timer-driven animations (expand and collapse)
 
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 
@@ -27,15 +33,24 @@
 #include "treegrid/TreeGridTypes.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridHeaderEvents.h"
+#include "treegrid/TreeGridPaintTypes.h"
+#include "treegrid/TreeGridScrollBarOptions.h"
+#include "CanvasObjects.h"
+#include "CanvasTypes.h"
 
 class QPainter;
 class TTreeGridHeader;
 class TWorkerThread;
+class TCanvas;
+class TImageList;
+class QScrollBar;
 
 // One entry of the position cache: every 2000th visible node with its absolute top.
 struct TCacheEntry {
     PGridNode Node = nullptr;
     std::int64_t AbsoluteTop = 0;
+    // The tail entry a short walk appends holds the bottom of its node: never a start point.
+    bool HoldsBottom = false;
 };
 
 enum TTGNodeAlignment : std::uint8_t { naFromBottom, naFromTop, naProportional };
@@ -249,15 +264,163 @@ public:
     // The header (columns); created in the creation step, or on first use.
     TTreeGridHeader *Header();
 
-    // ---- geometry kept by the structure operations (scrolling itself comes with painting)
+    // ---- geometry, hit testing and scrolling (BaseTreeGridGeometry.cpp, BaseTreeGridScroll.cpp)
+    // Absolute coordinates: x from the left edge of the column area, y from the top of the first
+    // visible row. Client coordinates are the viewport's: y = absolute y + OffsetY.
+    using TTGShowScrollbarEvent = std::function<void(TBaseTreeGrid *sender, TScrollBarKind bar, bool show)>;
+    using TTGColumnWidthEvent = std::function<void(TBaseTreeGrid *sender, TColumnIndex column)>;
+    TTGShowScrollbarEvent OnShowScrollbar;
+    TTGColumnWidthEvent OnBeforeGetMaxColumnWidth;
+    TTGColumnWidthEvent OnAfterGetMaxColumnWidth;
+
     int OffsetX() const { return FOffsetX; }
     int OffsetY() const { return FOffsetY; }
+    QPoint OffsetXY() const { return QPoint(FOffsetX, FOffsetY); }
     void SetOffsetX(int value);
     void SetOffsetY(int value);
+    void SetOffsetXY(QPoint value);
+    // The horizontal scroll position as a positive distance in reading direction.
+    int EffectiveOffsetX() const { return int(FEffectiveOffsetX); }
     std::int64_t RangeX() const { return FRangeX; }
     std::int64_t RangeY() const { return FRangeY; }
+    int ClientWidth() const;
+    // Whether the window exists (the widget was shown or created once).
+    bool HandleAllocated() const { return testAttribute(Qt::WA_WState_Created); }
+    int ClientHeight() const;
+    // Moves the content; x and y are clamped to the ranges. True when anything moved.
+    virtual bool DoSetOffsetXY(QPoint value, TScrollUpdateOptions options, const QRect *clipRect = nullptr);
     virtual void UpdateScrollBars(bool doRepaint);
-    virtual int DoGetNodeWidth(PGridNode node, int column);
+    void UpdateVerticalScrollBar(bool doRepaint);
+    void UpdateHorizontalScrollBar(bool doRepaint);
+    TTGScrollBarOptions &ScrollBarOptions() const { return *FScrollBarOptions; }
+    // The option object calls this after a change: bar policies and steps follow.
+    void ScrollBarOptionsChanged();
+
+    PGridNode GetNodeAt(int x, int y);
+    // The node at a position and its top (client coordinates with relative, else absolute);
+    // nil below the last row. The x coordinate is not used.
+    PGridNode GetNodeAt(int x, int y, bool relative, int &nodeTop);
+    // The absolute top of a row (the sum of the heights of all visible nodes before it).
+    std::int64_t GetNodeTop(PGridNode node);
+    PGridNode TopNode();
+    void SetTopNode(PGridNode node);
+    PGridNode BottomNode();
+    void SetBottomNode(PGridNode node);
+    // The rectangle of a node's cell in client coordinates; empty for a node that shows no row.
+    QRect GetDisplayRect(PGridNode node, TColumnIndex column, bool textOnly, bool unclipped = false,
+                         bool applyCellContentMargin = false);
+    void GetHitTestInfoAt(int x, int y, bool relative, THitInfo &hitInfo);
+    THitInfo GetHitTestInfoAt(int x, int y, bool relative = true);
+    bool ScrollIntoView(PGridNode node, bool center, bool horizontally = false);
+    bool ScrollIntoView(TColumnIndex column, bool center);
+    virtual int GetMaxRightExtend();
+    int GetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth = false);
+    void CalculateVerticalAlignments(bool showImages, bool showStateImages, PGridNode node, int &vAlign,
+                                     int &buttonY);
+    void AdjustCoordinatesByIndent(TTGPaintInfo &paintInfo, int indentLevel);
+    virtual int ComputeRTLOffset(bool excludeScrollBar = false);
+    // The margins an OnBeforeCellPaint handler takes off a cell; asked on a scratch canvas.
+    QPoint DoGetCellContentMargin(PGridNode node, TColumnIndex column,
+                                  TTGCellContentMarginType marginType = ccmtAllSides, TCanvas *canvas = nullptr);
+    // The main column: the header's, or NoColumn without columns.
+    TColumnIndex MainColumn();
+    bool UseColumns();
+    // The width of a node's content in a column (0 here; the string tree measures its text).
+    virtual int DoGetNodeWidth(PGridNode node, TColumnIndex column, TCanvas *canvas = nullptr);
+
+    // The header strip above the rows (the viewport margin), in the tree's widget coordinates;
+    // empty while the header is hidden. The rows start below it.
+    QRect HeaderRect() const { return FHeaderRect; }
+    void UpdateHeaderRect();
+    // Scales the default node height (and the header) by m / d under toAutoChangeScale.
+    void ChangeScale(int m, int d);
+    // The class library's answer, plus an enabled and visible top-level window.
+    bool CanFocus() const;
+
+    // ---- painting (BaseTreeGridPaint.cpp, BaseTreeGridDecoration.cpp)
+    using TTGPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &targetCanvas)>;
+    using TTGBeforeItemPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                       const QRect &itemRect, bool &customDraw)>;
+    using TTGAfterItemPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                      const QRect &itemRect)>;
+    using TTGBeforeItemEraseEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                       const QRect &itemRect, TColor &itemColor,
+                                                       TItemEraseAction &eraseAction)>;
+    using TTGBeforeCellPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                       TColumnIndex column, TTGCellPaintMode cellPaintMode,
+                                                       const QRect &cellRect, QRect &contentRect)>;
+    using TTGAfterCellPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                      TColumnIndex column, const QRect &cellRect)>;
+    using TTGBackgroundPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, const QRect &r,
+                                                       bool &handled)>;
+    using TTGGetImageEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TTGImageKind kind,
+                                                TColumnIndex column, bool &ghosted, int &imageIndex)>;
+    using TTGGetImageExEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TTGImageKind kind,
+                                                  TColumnIndex column, bool &ghosted, int &imageIndex,
+                                                  TImageList *&imageList)>;
+    using TTGGetImageTextEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TTGImageKind kind,
+                                                    TColumnIndex column, QString &imageText)>;
+    using TTGGetLineStyleEvent = std::function<void(TBaseTreeGrid *sender, const TMonoPattern *&bits)>;
+    using TTGGetCellIsEmptyEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                                      bool &isEmpty)>;
+    TTGPaintEvent OnBeforePaint;
+    TTGPaintEvent OnAfterPaint;
+    TTGBeforeItemPaintEvent OnBeforeItemPaint;
+    TTGAfterItemPaintEvent OnAfterItemPaint;
+    TTGBeforeItemEraseEvent OnBeforeItemErase;
+    TTGAfterItemPaintEvent OnAfterItemErase;
+    TTGBeforeCellPaintEvent OnBeforeCellPaint;
+    TTGAfterCellPaintEvent OnAfterCellPaint;
+    TTGBackgroundPaintEvent OnPaintBackground;
+    TTGGetImageEvent OnGetImage;
+    TTGGetImageExEvent OnGetImageEx;
+    TTGGetImageTextEvent OnGetImageText;
+    TTGGetLineStyleEvent OnGetLineStyle;
+    TTGGetCellIsEmptyEvent OnGetCellIsEmpty;
+
+    // Paints the part Window of the whole tree picture (absolute coordinates) onto the target
+    // canvas with Window's top-left at Target, row by row through one row bitmap.
+    void PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint target, TTGInternalPaintOptions paintOptions);
+    // The repaint of an update rectangle of the client area, with fixed columns kept in place.
+    void Paint(TCanvas &targetCanvas, const QRect &updateRect);
+
+    // The tree's own colour (the background of rows and of the area below them).
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    TTGLineMode LineMode() const { return FLineMode; }
+    void SetLineMode(TTGLineMode value);
+    TTGDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+    void SetDrawSelectionMode(TTGDrawSelectionMode value);
+    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(int value);
+    // Image lists are not owned; they must outlive their use by the tree or be set to nil.
+    TImageList *Images() const { return FImages; }
+    void SetImages(TImageList *value);
+    TImageList *StateImages() const { return FStateImages; }
+    void SetStateImages(TImageList *value);
+    TImageList *CustomCheckImages() const { return FCustomCheckImages; }
+    void SetCustomCheckImages(TImageList *value);
+    TImageList *CheckImages() const { return FCheckImages; }
+    // A picture behind the rows (shown under toShowBackground), tiled or, under
+    // toStaticBackground, standing still.
+    const QImage &Background() const { return FBackground; }
+    void SetBackground(const QImage &value);
+    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
+    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffset(int index, int value);
+    PGridNode HotNode() const { return FCurrentHotNode; }
+    PGridNode DropTargetNode() const { return FDropTargetNode; }
+    TTGDropMode LastDropMode() const { return FLastDropMode; }
+
+    virtual int GetCheckImage(PGridNode node, TCheckType imgCheckType = TCheckType::ctNone,
+                              TCheckState imgCheckState = csUncheckedNormal, bool imgEnabled = true);
+    virtual TImageList *GetCheckImageListFor(TTGCheckImageKind kind);
+    virtual bool HasImage(PGridNode node, TTGImageKind kind, TColumnIndex column);
+    // Runs Callback(step, stepSize) over Duration ms from a timer, then once with (0, 0).
+    // Returns at once; nothing when an animation runs or Duration is 0.
+    using TTGAnimationCallback = std::function<bool(int step, int stepSize)>;
+    void Animate(std::uint32_t steps, std::uint32_t duration, TTGAnimationCallback callback);
+    bool Animating() const { return FStates.contains(tsInAnimation); }
 
     // ---- position cache and its validation worker
     static constexpr std::uint32_t PositionCacheStep = 2000;
@@ -399,7 +562,7 @@ protected:
     bool ChangeCheckState(PGridNode node, TCheckState value);
     virtual bool CheckParentCheckState(PGridNode node, TCheckState newCheckState);
     // The header's main column changed: the focused column follows unless toExtendedFocus.
-    void MainColumnChanged();
+    virtual void MainColumnChanged();
 
     bool InternalAddToSelection(PGridNode node, bool forceInsert);
     bool InternalAddToSelection(const PGridNode *newItems, int newLength, bool forceInsert);
@@ -517,6 +680,85 @@ protected:
     // ---- Qt plumbing
     void resizeEvent(QResizeEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *e) override;
+    // The window font changed (after the tree's font was taken over).
+    virtual void WindowFontChanged();
+    void showEvent(QShowEvent *e) override;
+
+    // ---- geometry internals
+    virtual void DetermineHitPositionLTR(THitInfo &hitInfo, int offset, int right, TColumnAlignment alignment);
+    virtual void DetermineHitPositionRTL(THitInfo &hitInfo, int offset, int right, TColumnAlignment alignment);
+    virtual void DoScrollIntoView(PGridNode node); // the focus scroll of DoFocusNode and friends
+    virtual void DoShowScrollbar(TScrollBarKind bar, bool show);
+    // The user drags a scroll bar's thumb (the vertical bar is not updated meanwhile).
+    void ThumbTracking(bool tracking);
+    void FinishAnimation();
+    // Pixels of indentation before a node's content in the main column.
+    int IndentOf(PGridNode node, bool countRoot);
+    // The content offset of a cell from its left edge: margin, indentation and images.
+    int ContentOffset(PGridNode node, TColumnIndex column, bool mainColumn);
+    int CheckImageSize() const;
+    int ImageWidth(TImageList *images) const;
+    TColumnAlignment TreeAlignment() const;
+    bool UseRightToLeftReading() const { return layoutDirection() == Qt::RightToLeft; }
+    // The animated expand or collapse of the rows below a node (timer-driven); false when the
+    // change is shown at once instead.
+    bool AnimateToggle(PGridNode node, bool expanding, std::int64_t childrenHeight);
+    void AnimationStep();
+
+    // ---- paint cycle
+    virtual void DoBeforePaint(TCanvas &canvas);
+    virtual void DoAfterPaint(TCanvas &canvas);
+    virtual bool DoBeforeItemPaint(TCanvas &canvas, PGridNode node, const QRect &itemRect);
+    virtual void DoAfterItemPaint(TCanvas &canvas, PGridNode node, const QRect &itemRect);
+    virtual void DoBeforeItemErase(TCanvas &canvas, PGridNode node, const QRect &itemRect, TColor &color,
+                                   TItemEraseAction &eraseAction);
+    virtual void DoAfterItemErase(TCanvas &canvas, PGridNode node, const QRect &itemRect);
+    virtual void DoBeforeCellPaint(TCanvas &canvas, PGridNode node, TColumnIndex column,
+                                   TTGCellPaintMode cellPaintMode, const QRect &cellRect, QRect &contentRect);
+    virtual void DoAfterCellPaint(TCanvas &canvas, PGridNode node, TColumnIndex column, const QRect &cellRect);
+    virtual bool DoPaintBackground(TCanvas &canvas, const QRect &r);
+    virtual TImageList *DoGetImageIndex(PGridNode node, TTGImageKind kind, TColumnIndex column, bool &ghosted,
+                                        int &index);
+    virtual QString DoGetImageText(PGridNode node, TTGImageKind kind, TColumnIndex column);
+    virtual const TMonoPattern *DoGetLineStyle();
+    virtual bool ColumnIsEmpty(PGridNode node, TColumnIndex column);
+    // Draws the content of one cell; the base tree has none, the string tree its text.
+    virtual void DoPaintNode(TTGPaintInfo &paintInfo);
+    virtual void AdjustPaintCellRect(TTGPaintInfo &paintInfo, TColumnIndex &nextNonEmpty);
+    void ClearNodeBackground(TTGPaintInfo &paintInfo, bool useBackground, bool floating, QRect r);
+    void PaintColumnBands(TCanvas &canvas, TColumnIndex firstColumn, QRect targetRect, int targetX,
+                          TTGInternalPaintOptions paintOptions);
+    void LimitPaintingToArea(TCanvas &canvas, const QRect &clipRect);
+    // The tree's font with the window text colour, as every cell starts.
+    const TFont &TreeFont() const { return FTreeFont; }
+    // Resolved brush and text colours of the row bitmap at the start of a cell.
+    bool IsFocusedForPaint() const;
+
+    // ---- decorations
+    virtual void PrepareCell(TTGPaintInfo &paintInfo, int windowOrgX, int maxWidth);
+    virtual void PaintTreeLines(const TTGPaintInfo &paintInfo, int vAlignment, int indentSize,
+                                const std::vector<TTGLineType> &lineImage);
+    virtual void DrawLineImage(const TTGPaintInfo &paintInfo, int x, int y, int h, int vAlign, TTGLineType style,
+                               bool reverse);
+    virtual void DrawDottedHLine(const TTGPaintInfo &paintInfo, int left, int right, int top);
+    virtual void DrawDottedVLine(const TTGPaintInfo &paintInfo, int top, int bottom, int left);
+    int DetermineLineImageAndSelectLevel(PGridNode node, std::vector<TTGLineType> &lineImage);
+    virtual void PaintNodeButton(TCanvas &canvas, PGridNode node, TColumnIndex column, const QRect &r, int buttonX,
+                                 int buttonY, TColumnBiDiMode bidiMode);
+    void PrepareBitmaps(bool needButtons, bool needLines);
+    virtual void PaintCheckImage(TTGPaintInfo &paintInfo);
+    virtual void PaintImage(TTGPaintInfo &paintInfo, TTGImageInfoIndex imageInfoIndex, bool doOverlay);
+    virtual void GetImageIndex(TTGPaintInfo &info, TTGImageKind kind, TTGImageInfoIndex infoIndex,
+                               TImageList *defaultImages);
+    virtual void DoPaintDropMark(TCanvas &canvas, PGridNode node, const QRect &r);
+    virtual void PaintSelectionRectangle(TCanvas &target, int windowOrgX, const QRect &selectionRect,
+                                         const QRect &targetRect);
+    void TileBackground(const QImage &source, TCanvas &target, QPoint offset, const QRect &r);
+    void StaticBackground(const QImage &source, TCanvas &target, QPoint offset, const QRect &r);
+    void AdjustImageBorder(TImageList *images, TColumnBiDiMode bidiMode, int vAlign, QRect &contentRect,
+                           TTGImageInfo &imageInfo);
 
     // ---- fields
     PGridNode FRoot = nullptr;
@@ -559,6 +801,42 @@ protected:
     std::int64_t FRangeY = 0;
     std::int64_t FEffectiveOffsetX = 0;
     std::uint32_t FBottomSpace = 0;
+
+    // Geometry and painting.
+    std::unique_ptr<TTGScrollBarOptions> FScrollBarOptions;
+    QRect FHeaderRect;
+    TColor FColor = clWindow;
+    TFont FTreeFont;
+    TTGLineMode FLineMode = lmNormal;
+    TTGDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
+    int FSelectionCurveRadius = 0;
+    TImageList *FImages = nullptr;
+    TImageList *FStateImages = nullptr;
+    TImageList *FCustomCheckImages = nullptr;
+    TImageList *FCheckImages = nullptr;
+    QImage FBackground;
+    int FBackgroundOffsetX = 0;
+    int FBackgroundOffsetY = 0;
+    QImage FPlusBM, FMinusBM, FHotPlusBM, FHotMinusBM;
+    TMonoPattern FDottedPattern{};
+    TColumnIndex FCurrentHotColumn = NoColumn;
+    bool FHotNodeButtonHit = false;
+    TTGDropMode FLastDropMode = dmNowhere;
+    TColumnIndex FEditColumn = NoColumn;
+    bool FSettingScrollBars = false; // the bars are being set from the offsets
+    bool FVerticalBarShown = false;
+    bool FHorizontalBarShown = false;
+    // The running animation: its callback, the step size and what is left of steps and time.
+    struct TAnimationRun {
+        TTGAnimationCallback Callback;
+        std::uint32_t Steps = 0;
+        int StepSize = 1;
+        std::int64_t RemainingSteps = 0;
+        std::int64_t RemainingTime = 0;
+        std::int64_t LastTick = 0;
+    };
+    TAnimationRun FAnimation;
+    QTimer FAnimationTimer;
 
     // Position cache, written by the worker only while it validates this tree.
     std::vector<TCacheEntry> FPositionCache;

@@ -1,5 +1,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
+#include "CanvasTypes.h"
+
 // Iterators, visibility and expansion.
 //
 // Visible rows: a node is a row when it is effectively visible and every ancestor below the
@@ -706,9 +708,11 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
         return;
     node->States.include(vsToggling);
     bool changed = false;
+    std::int64_t toggledHeight = 0;
     if (node->States.contains(vsExpanded)) {
         if (DoCollapsing(node)) {
             InterruptValidation();
+            toggledHeight = std::int64_t(node->TotalHeight) - node->NodeHeight;
             DoStateChange({tsCollapsing});
             const bool row = IsRowVisible(node);
             const std::uint32_t visibleChildren = row ? CountVisibleChildren(node) : 0;
@@ -735,6 +739,7 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
             AdjustTotalHeight(node, std::int64_t(node->NodeHeight) + childrenHeight, false);
             if (IsRowVisible(node))
                 FVisibleCount += CountVisibleChildren(node);
+            toggledHeight = childrenHeight;
             changed = true;
         }
         DoStateChange({}, {tsExpanding});
@@ -746,8 +751,19 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
         InvalidateCache();
         if (FUpdateCount == 0) {
             ValidateCache();
+            const QPoint offsets = OffsetXY();
             UpdateScrollBars(true);
-            InvalidateToBottom(node);
+            const bool expanded = node->States.contains(vsExpanded);
+            if (expanded && IsRowVisible(node) && FOptions->AutoOptions().contains(toAutoScrollOnExpand)
+                && !FOptions->PaintOptions().contains(toChildrenAbove)) {
+                // As many of the new children as fit come into view; the node stays in view.
+                const QRect row = GetDisplayRect(node, NoColumn, false);
+                const std::int64_t overflow = std::int64_t(RectBottom(row)) + toggledHeight - ClientHeight();
+                if (overflow > 0 && row.top() > 0)
+                    SetOffsetY(FOffsetY - int(std::min<std::int64_t>(overflow, row.top())));
+            }
+            if (OffsetXY() != offsets || !IsRowVisible(node) || !AnimateToggle(node, expanded, toggledHeight))
+                InvalidateToBottom(node);
         }
     }
 }

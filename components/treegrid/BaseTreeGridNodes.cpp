@@ -1,5 +1,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
+#include "CanvasTypes.h"
+
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridRoutines.h"
 
@@ -269,7 +271,8 @@ void TBaseTreeGrid::SetDefaultNodeHeight(std::uint32_t value)
     if (FUpdateCount == 0 && IsLive()) {
         ValidateCache();
         UpdateScrollBars(true);
-        // Scrolling the focused node into view comes with the scrolling code.
+        if (FFocusedNode)
+            ScrollIntoView(FFocusedNode, FOptions->SelectionOptions().contains(toCenterScrollIntoView));
         Invalidate();
     }
 }
@@ -855,10 +858,13 @@ void TBaseTreeGrid::Clear()
 
 QRect TBaseTreeGrid::InvalidateNode(PGridNode node)
 {
-    // Row rectangles come with the painting code; until then the whole view is repainted.
-    if (node && FUpdateCount == 0 && !FDestroying)
-        viewport()->update();
-    return QRect();
+    // A tree that is not shown has nothing to repaint (and need not look for the row).
+    if (!node || node == FRoot || FUpdateCount > 0 || FDestroying || !isVisible())
+        return QRect();
+    const QRect r = GetDisplayRect(node, NoColumn, false, true);
+    if (!r.isNull())
+        viewport()->update(r.intersected(viewport()->rect()));
+    return r;
 }
 
 void TBaseTreeGrid::InvalidateToBottom(PGridNode node)
@@ -869,12 +875,20 @@ void TBaseTreeGrid::InvalidateToBottom(PGridNode node)
         Invalidate();
         return;
     }
-    if (node->States.contains(vsInitialized) && IsEffectivelyVisible(node))
-        Invalidate();
+    if (!node->States.contains(vsInitialized) || !IsEffectivelyVisible(node))
+        return;
+    const QRect r = GetDisplayRect(node, NoColumn, false, true);
+    if (r.isNull() || r.top() >= ClientHeight())
+        return;
+    FinishAnimation();
+    viewport()->update(MakeRect(0, std::max(r.top(), 0), ClientWidth(), ClientHeight()));
 }
 
 void TBaseTreeGrid::RepaintNode(PGridNode node)
 {
-    if (node && node != FRoot && isVisible() && FUpdateCount == 0)
-        viewport()->repaint();
+    if (!node || node == FRoot || !isVisible() || FUpdateCount > 0)
+        return;
+    const QRect r = GetDisplayRect(node, NoColumn, false, true);
+    if (!r.isNull())
+        viewport()->repaint(r.intersected(viewport()->rect()));
 }

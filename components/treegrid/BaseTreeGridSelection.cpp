@@ -604,8 +604,7 @@ bool TBaseTreeGrid::HandleDrawSelection(int x, int y)
 
 int TBaseTreeGrid::CheckImageWidth() const
 {
-    // The size of the check images; the images themselves come with cell decorations.
-    return 16;
+    return CheckImageSize();
 }
 
 namespace {
@@ -743,7 +742,7 @@ void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
             && FFocusedNode->States.contains(vsHasChildren))
             ToggleNode(FFocusedNode);
         InvalidateNode(FFocusedNode);
-        // Scrolling the focused node into view comes with the tree's geometry.
+        DoScrollIntoView(FFocusedNode);
     }
     if (FSelectionCount == 0)
         ResetRangeAnchor();
@@ -767,8 +766,12 @@ void TBaseTreeGrid::SetFocusedColumn(TColumnIndex column)
     if (FFocusedNode)
         InvalidateNode(FFocusedNode);
     FFocusedColumn = column;
-    if (FFocusedNode)
+    if (FFocusedNode) {
         InvalidateNode(FFocusedNode);
+        if (!FOptions->AutoOptions().contains(toDisableAutoscrollOnFocus)
+            && ScrollIntoView(FFocusedNode, FOptions->SelectionOptions().contains(toCenterScrollIntoView), true))
+            InvalidateNode(FFocusedNode);
+    }
     if (FDropTargetNode)
         InvalidateNode(FDropTargetNode);
     DoFocusChange(FFocusedNode, FFocusedColumn);

@@ -99,6 +99,7 @@ bool TBaseTreeGrid::DoValidateCache()
         if (count % PositionCacheStep == 0) {
             FPositionCache[index].Node = node;
             FPositionCache[index].AbsoluteTop = currentTop;
+            FPositionCache[index].HoldsBottom = false;
             ++index;
         }
         // Heights were measured on the GUI thread before queuing; read them as they are.
@@ -113,6 +114,7 @@ bool TBaseTreeGrid::DoValidateCache()
         FPositionCache.resize(index + 1);
         FPositionCache[index].Node = lastNode;
         FPositionCache[index].AbsoluteTop = currentTop;
+        FPositionCache[index].HoldsBottom = true;
     }
     return count > 1;
 }

@@ -1,5 +1,18 @@
 #include "treegrid/CustomStringTreeGrid.h"
 
+#include "Canvas.h"
+#include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridRoutines.h"
+
+void AssignFontIfChanged(TFont &target, const TFont &source)
+{
+    if (target.Name() != source.Name() || target.Height() != source.Height()
+        || target.PixelsPerInch() != source.PixelsPerInch() || target.Color() != source.Color()
+        || target.Style() != source.Style() || target.Orientation() != source.Orientation()
+        || target.Quality() != source.Quality())
+        target.Assign(source);
+}
+
 TCustomStringTreeGrid::TCustomStringTreeGrid(QWidget *parent)
     : TBaseTreeGrid(parent)
     , FDefaultText(QStringLiteral("Node"))
@@ -9,6 +22,7 @@ TCustomStringTreeGrid::TCustomStringTreeGrid(QWidget *parent)
     FOptions->AssignTo(*options);
     FOptions = std::move(options);
     FInternalDataOffset = AllocateInternalDataArea(4);
+    WindowFontChanged();
 }
 
 TCustomStringTreeGrid::~TCustomStringTreeGrid()
@@ -23,4 +37,268 @@ void TCustomStringTreeGrid::SetDefaultText(const QString &value)
     FDefaultText = value;
     if (!FLoading)
         Invalidate();
+}
+
+TCanvas &TCustomStringTreeGrid::MeasureCanvas()
+{
+    if (!FMeasureCanvas)
+        FMeasureCanvas = std::make_unique<TCanvas>(1, 1);
+    return *FMeasureCanvas;
+}
+
+std::uint32_t *TCustomStringTreeGrid::InternalData(PGridNode node) const
+{
+    if (!node || node == FRoot)
+        return nullptr;
+    return static_cast<std::uint32_t *>(TBaseTreeGrid::InternalData(node, FInternalDataOffset));
+}
+
+void TCustomStringTreeGrid::ClearCachedWidths()
+{
+    for (PGridNode run = GetFirstNoInit(); run; run = GetNextNoInit(run))
+        *InternalData(run) = 0;
+}
+
+// ---- texts
+
+QString TCustomStringTreeGrid::Text(PGridNode node, TColumnIndex column)
+{
+    TGAssert(node != nullptr, "Node must not be nil.");
+    if (node != FRoot && !node->States.contains(vsInitialized))
+        InitNode(node);
+    QString text = FDefaultText;
+    DoGetText(node, column, ttNormal, text);
+    return text;
+}
+
+void TCustomStringTreeGrid::SetText(PGridNode node, TColumnIndex column, const QString &value)
+{
+    DoNewText(node, column, value);
+    InvalidateNode(node);
+}
+
+void TCustomStringTreeGrid::DoGetText(PGridNode node, TColumnIndex column, TVSTTextType textType, QString &text)
+{
+    if (OnGetText)
+        OnGetText(this, node, column, textType, text);
+}
+
+void TCustomStringTreeGrid::DoNewText(PGridNode node, TColumnIndex column, const QString &text)
+{
+    if (OnNewText)
+        OnNewText(this, node, column, text);
+    if (FUpdateCount == 0)
+        UpdateHorizontalScrollBar(true);
+}
+
+void TCustomStringTreeGrid::DoPaintText(PGridNode node, TCanvas &canvas, TColumnIndex column, TVSTTextType textType)
+{
+    if (OnPaintText)
+        OnPaintText(this, canvas, node, column, textType);
+}
+
+QString TCustomStringTreeGrid::DoShortenString(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &s,
+                                               int width, int ellipsisWidth)
+{
+    QString result;
+    bool done = false;
+    if (OnShortenString)
+        OnShortenString(this, canvas, node, column, s, width, result, done);
+    if (!done)
+        result = ShortenString(canvas, s, width, ellipsisWidth);
+    return result;
+}
+
+bool TCustomStringTreeGrid::ColumnIsEmpty(PGridNode node, TColumnIndex column)
+{
+    return Text(node, column).isEmpty() && TBaseTreeGrid::ColumnIsEmpty(node, column);
+}
+
+// ---- widths and heights
+
+int TCustomStringTreeGrid::DoTextMeasuring(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &text)
+{
+    int width = canvas.TextWidth(text);
+    if (node->States.contains(vsMultiline)) {
+        uint flags = DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+        TColumnAlignment alignment = TreeAlignment();
+        if (UseColumns() && Header()->Columns()->IsValidColumn(column))
+            alignment = Header()->Columns()->Items(column)->Alignment();
+        flags |= alignment == taRightJustify ? DT_RIGHT : alignment == taCenter ? DT_CENTER : DT_LEFT;
+        if (UseRightToLeftReading())
+            flags |= DT_RTLREADING;
+        QRect r(0, 0, width, 0);
+        canvas.DrawText(text, r, flags);
+        width = r.width();
+    }
+    if (OnMeasureTextWidth)
+        OnMeasureTextWidth(this, canvas, node, column, text, width);
+    return width;
+}
+
+int TCustomStringTreeGrid::CalculateTextWidth(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &text)
+{
+    int result = 2 * FTextMargin;
+    if (!text.isEmpty()) {
+        AssignFontIfChanged(canvas.Font(), TreeFont());
+        DoPaintText(node, canvas, column, ttNormal);
+        result += DoTextMeasuring(canvas, node, column, text);
+    }
+    return result;
+}
+
+int TCustomStringTreeGrid::DoGetNodeWidth(PGridNode node, TColumnIndex column, TCanvas *canvas)
+{
+    if (!node || node == FRoot)
+        return 0;
+    if (column > NoColumn && node->States.contains(vsMultiline) && UseColumns()
+        && Header()->Columns()->IsValidColumn(column))
+        return Header()->Columns()->Items(column)->Width();
+    if (!canvas)
+        canvas = &MeasureCanvas();
+    if (column != MainColumn())
+        return CalculateTextWidth(*canvas, node, column, Text(node, column));
+    std::uint32_t *cached = InternalData(node);
+    if (*cached == 0)
+        *cached = std::uint32_t(std::max(0, CalculateTextWidth(*canvas, node, column, Text(node, column))));
+    return int(*cached);
+}
+
+int TCustomStringTreeGrid::ComputeNodeHeight(TCanvas *canvas, PGridNode node, TColumnIndex column, QString s)
+{
+    if (s.isEmpty())
+        s = Text(node, column);
+    if (!canvas) {
+        canvas = &MeasureCanvas();
+        AssignFontIfChanged(canvas->Font(), TreeFont());
+    }
+    uint flags = DT_TOP | DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK;
+    TTGPaintInfo paintInfo;
+    paintInfo.Node = node;
+    paintInfo.Column = column;
+    const bool useColumns = UseColumns() && Header()->Columns()->IsValidColumn(column);
+    if (useColumns) {
+        const TTreeGridColumn *item = Header()->Columns()->Items(column);
+        if (item->UseRightToLeftReading())
+            flags |= DT_RIGHT | DT_RTLREADING;
+        paintInfo.BidiMode = item->BiDiMode();
+        paintInfo.CellRect = MakeRect(FTextMargin + FMargin, 0, item->Width() - FTextMargin, 0);
+        if (column == MainColumn())
+            paintInfo.CellRect.translate(IndentOf(node, true), 0);
+    } else {
+        if (UseRightToLeftReading())
+            flags |= DT_RIGHT | DT_RTLREADING;
+        paintInfo.CellRect = MakeRect(0, 0, ClientWidth(), 0);
+    }
+    TColumnIndex next = InvalidColumn;
+    AdjustPaintCellRect(paintInfo, next);
+    QRect r = paintInfo.CellRect;
+    canvas->DrawText(s, r, flags);
+    return r.height();
+}
+
+void TCustomStringTreeGrid::AdjustPaintCellRect(TTGPaintInfo &paintInfo, TColumnIndex &nextNonEmpty)
+{
+    TBaseTreeGrid::AdjustPaintCellRect(paintInfo, nextNonEmpty);
+    if (!FOptions->AutoOptions().contains(toAutoSpanColumns) || !UseColumns()
+        || paintInfo.BidiMode != bdLeftToRight)
+        return;
+    // The cell grows over following columns that are empty for this node.
+    TTreeGridColumns *columns = Header()->Columns();
+    while (nextNonEmpty > NoColumn && ColumnIsEmpty(paintInfo.Node, nextNonEmpty)
+           && columns->Items(nextNonEmpty)->BiDiMode() == bdLeftToRight) {
+        SetRectRight(paintInfo.CellRect, RectRight(paintInfo.CellRect) + columns->Items(nextNonEmpty)->Width());
+        nextNonEmpty = columns->GetNextVisibleColumn(nextNonEmpty);
+    }
+}
+
+void TCustomStringTreeGrid::GetTextInfo(PGridNode node, TColumnIndex column, TFont &font, QRect &r, QString &text)
+{
+    TCanvas &canvas = MeasureCanvas();
+    AssignFontIfChanged(canvas.Font(), TreeFont());
+    const quint64 before = canvas.Font().Version();
+    DoPaintText(node, canvas, column, ttNormal);
+    font.Assign(canvas.Font());
+    const int textHeight = canvas.Font().Version() != before ? canvas.FontHeight() : FTextHeight;
+    text = Text(node, column);
+    r = GetDisplayRect(node, column, true, !node->States.contains(vsMultiline), true);
+    if (FOptions->PaintOptions().contains(toShowHorzGridLines))
+        SetRectBottom(r, RectBottom(r) - 1);
+    // Grown or shrunk to the text height, evenly on both sides.
+    const int middle = r.top() + r.height() / 2;
+    r = MakeRect(r.left(), middle - textHeight / 2, RectRight(r), middle - textHeight / 2 + textHeight);
+}
+
+// ---- cache upkeep
+
+QRect TCustomStringTreeGrid::InvalidateNode(PGridNode node)
+{
+    const QRect result = TBaseTreeGrid::InvalidateNode(node);
+    if (std::uint32_t *cached = InternalData(node)) {
+        *cached = 0;
+        node->States.exclude(vsHeightMeasured);
+    }
+    return result;
+}
+
+void TCustomStringTreeGrid::ReinitNode(PGridNode node, bool recursive)
+{
+    TBaseTreeGrid::ReinitNode(node, recursive);
+    if (std::uint32_t *cached = InternalData(node))
+        *cached = 0;
+}
+
+void TCustomStringTreeGrid::MainColumnChanged()
+{
+    TBaseTreeGrid::MainColumnChanged();
+    ClearCachedWidths();
+}
+
+void TCustomStringTreeGrid::WindowFontChanged()
+{
+    TCanvas &canvas = MeasureCanvas();
+    canvas.Font().Assign(TreeFont());
+    FTextHeight = canvas.FontHeight();
+    FEllipsisWidth = canvas.TextWidth(QStringLiteral("..."));
+    if (FRoot)
+        ClearCachedWidths();
+}
+
+void TCustomStringTreeGrid::StringOptionsChanged(TTGStringOptions oldOptions, TTGStringOptions newOptions)
+{
+    if (oldOptions.contains(toShowStaticText) != newOptions.contains(toShowStaticText) && IsLive())
+        Invalidate();
+}
+
+void TCustomStringTreeGrid::GetRenderStartValues(TVSTTextSourceType source, PGridNode &node,
+                                                 std::function<PGridNode(PGridNode)> &getNextNode)
+{
+    switch (source) {
+    case tstInitialized:
+        node = GetFirstInitialized();
+        getNextNode = [this](PGridNode n) { return GetNextInitialized(n); };
+        break;
+    case tstSelected:
+        node = GetFirstSelected();
+        getNextNode = [this](PGridNode n) { return GetNextSelected(n); };
+        break;
+    case tstCutCopySet:
+        node = GetFirst();
+        while (node && !node->States.contains(vsCutOrCopy))
+            node = GetNext(node);
+        getNextNode = [this](PGridNode n) {
+            for (n = GetNext(n); n && !n->States.contains(vsCutOrCopy); n = GetNext(n)) {
+            }
+            return n;
+        };
+        break;
+    case tstVisible:
+        node = GetFirstVisible(nullptr, true);
+        getNextNode = [this](PGridNode n) { return GetNextVisible(n, true); };
+        break;
+    default:
+        node = GetFirst();
+        getNextNode = [this](PGridNode n) { return GetNext(n); };
+        break;
+    }
 }

@@ -1,18 +1,52 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include <QString>
 
 #include "treegrid/BaseTreeGrid.h"
 
-// A tree-grid that shows texts per cell. The texts themselves (events, measuring, painting)
-// come with the string-tree code; this class holds its defaults and its internal area.
+class TCanvas;
+
+enum TVSTTextType : std::uint8_t { ttNormal, ttStatic };
+// Which nodes an export walks.
+enum TVSTTextSourceType : std::uint8_t { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible };
+
+// A tree-grid whose cells show text. It stores no text: the owner answers OnGetText per node,
+// column and text type and receives edited text through OnNewText. The pixel width of the main
+// column's text is cached per node (0 = not measured).
+//   CustomStringTreeGrid.cpp       texts, widths, heights and the width cache
+//   CustomStringTreeGridPaint.cpp  painting of normal and static text
 class TCustomStringTreeGrid : public TBaseTreeGrid
 {
     Q_OBJECT
 
 public:
+    using TTGGetTextEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                               TVSTTextType textType, QString &cellText)>;
+    using TTGNewTextEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                               const QString &newText)>;
+    using TTGPaintTextEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                 TColumnIndex column, TVSTTextType textType)>;
+    using TTGShortenStringEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                     TColumnIndex column, const QString &s, int textMaxWidth,
+                                                     QString &result, bool &done)>;
+    using TTGMeasureTextWidthEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                        TColumnIndex column, const QString &text, int &extent)>;
+    using TTGDrawTextEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
+                                                TColumnIndex column, const QString &text, const QRect &cellRect,
+                                                bool &defaultDraw)>;
+
     explicit TCustomStringTreeGrid(QWidget *parent = nullptr);
     ~TCustomStringTreeGrid() override;
+
+    TTGGetTextEvent OnGetText;
+    TTGNewTextEvent OnNewText;
+    TTGPaintTextEvent OnPaintText;
+    TTGShortenStringEvent OnShortenString;
+    TTGMeasureTextWidthEvent OnMeasureTextWidth;
+    TTGDrawTextEvent OnDrawText;
 
     QString DefaultText() const { return FDefaultText; }
     void SetDefaultText(const QString &value);
@@ -22,8 +56,58 @@ public:
         return static_cast<TCustomStringTreeOptions &>(TreeOptions());
     }
 
+    // The cell text: DefaultText as changed by OnGetText.
+    QString Text(PGridNode node, TColumnIndex column);
+    // Hands the text to OnNewText (the tree stores nothing) and repaints the node.
+    void SetText(PGridNode node, TColumnIndex column, const QString &value);
+    // The line height and the width of "..." in the window font.
+    int TextHeight() const { return FTextHeight; }
+    int EllipsisWidth() const { return FEllipsisWidth; }
+
+    int DoGetNodeWidth(PGridNode node, TColumnIndex column, TCanvas *canvas = nullptr) override;
+    // The height a multi-line text needs in the cell (the cell text when s is empty).
+    virtual int ComputeNodeHeight(TCanvas *canvas, PGridNode node, TColumnIndex column, QString s = QString());
+    // The font a cell really uses (after OnPaintText), its text and the text's rectangle, for an
+    // editor or a hint.
+    virtual void GetTextInfo(PGridNode node, TColumnIndex column, TFont &font, QRect &r, QString &text);
+    QRect InvalidateNode(PGridNode node) override;
+    void ReinitNode(PGridNode node, bool recursive) override;
+    // The first node and the step function an export walks for a source.
+    void GetRenderStartValues(TVSTTextSourceType source, PGridNode &node,
+                              std::function<PGridNode(PGridNode)> &getNextNode);
+    // The node's cached main-column text width (0 = not measured); nil for nil or the root.
+    std::uint32_t *InternalData(PGridNode node) const;
+
 protected:
+    virtual void DoGetText(PGridNode node, TColumnIndex column, TVSTTextType textType, QString &text);
+    virtual void DoNewText(PGridNode node, TColumnIndex column, const QString &text);
+    virtual void DoPaintText(PGridNode node, TCanvas &canvas, TColumnIndex column, TVSTTextType textType);
+    virtual QString DoShortenString(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &s, int width,
+                                    int ellipsisWidth = 0);
+    virtual void DoTextDrawing(TTGPaintInfo &paintInfo, const QString &text, QRect cellRect, uint drawFormat);
+    virtual int DoTextMeasuring(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &text);
+    virtual int CalculateTextWidth(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &text);
+    bool ColumnIsEmpty(PGridNode node, TColumnIndex column) override;
+    void AdjustPaintCellRect(TTGPaintInfo &paintInfo, TColumnIndex &nextNonEmpty) override;
+    void DoPaintNode(TTGPaintInfo &paintInfo) override;
+    void MainColumnChanged() override;
+    void WindowFontChanged() override;
+    void StringOptionsChanged(TTGStringOptions oldOptions, TTGStringOptions newOptions) override;
+
+    void InitializeTextProperties(TTGPaintInfo &paintInfo);
+    void PaintNormalText(TTGPaintInfo &paintInfo, const QString &text);
+    void PaintStaticText(TTGPaintInfo &paintInfo, const QString &text);
+    // The canvas measuring is done on when none is given.
+    TCanvas &MeasureCanvas();
+    void ClearCachedWidths();
+
     // Offset of the cached text width (4 bytes) in every node's internal area.
     std::uint32_t FInternalDataOffset = 0;
     QString FDefaultText;
+    int FTextHeight = 0;
+    int FEllipsisWidth = 0;
+    std::unique_ptr<TCanvas> FMeasureCanvas;
 };
+
+// Takes over the font only where it differs, so that an unchanged font keeps its measurements.
+void AssignFontIfChanged(TFont &target, const TFont &source);

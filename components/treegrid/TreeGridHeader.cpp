@@ -511,7 +511,7 @@ void TTreeGridHeader::RecalculateHeader()
     if (!FOwner || !TreeHandleAllocated() || FOwner->IsDestroying())
         return;
     // The rows start below the strip.
-    FOwner->setViewportMargins(0, FOptions.contains(hoVisible) ? FHeight : 0, 0, 0);
+    FOwner->UpdateHeaderRect();
     if (FWidget)
         FWidget->UpdatePlacement();
 }

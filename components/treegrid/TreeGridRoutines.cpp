@@ -3,7 +3,12 @@
 #include <map>
 #include <memory>
 
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPalette>
+
 #include "Canvas.h"
+#include "ImageList.h"
 #include "CursorRegistry.h"
 #include "treegrid/CheckImages.h"
 #include "treegrid/TreeGridTypes.h"
@@ -18,16 +23,21 @@ QString ShortenString(TCanvas &dc, const QString &s, int width, int ellipsisWidt
         ellipsisWidth = dc.TextWidth(QStringLiteral("..."));
     if (width <= ellipsisWidth)
         return QString();
-    // Binary search for the largest number of leading characters that fits.
+    // Character advances give the cut without shaping every prefix; the shaped width of the
+    // prefix then settles it (kerning may move it by a character).
+    const int room = width - ellipsisWidth;
+    const QFontMetrics metrics(dc.Font().ToQFont());
+    const int last = int(s.size()) - 1;
     int lo = 0;
-    int hi = int(s.size()) - 1;
-    while (lo < hi) {
-        const int mid = (lo + hi + 1) / 2;
-        if (dc.TextWidth(s.left(mid)) + ellipsisWidth <= width)
-            lo = mid;
-        else
-            hi = mid - 1;
+    for (int sum = 0; lo < last; ++lo) {
+        sum += metrics.horizontalAdvance(s[lo]);
+        if (sum > room)
+            break;
     }
+    while (lo > 0 && dc.TextWidth(s.left(lo)) > room)
+        --lo;
+    while (lo < last && dc.TextWidth(s.left(lo + 1)) <= room)
+        ++lo;
     if (lo > 0 && s[lo - 1].isHighSurrogate())
         --lo;
     return s.left(lo) + QStringLiteral("...");
@@ -175,6 +185,7 @@ struct TGlobals {
     bool initialized = false;
     std::unique_ptr<TImageList> lightCheck, darkCheck, lightTick, darkTick, flat, xp, utilities;
     std::unique_ptr<TImageList> systemCheck, systemFlatCheck;
+    qint64 paletteKey = 0;
     std::function<void()> registerFormats;
     std::function<void()> freeFormats;
 };
@@ -240,12 +251,38 @@ void InitializeGlobalStructures()
     g.utilities = LoadList("TG_UTILITIES", true);
     CreateSystemImageSet(g.systemCheck, false);
     CreateSystemImageSet(g.systemFlatCheck, true);
+    g.paletteKey = QGuiApplication::palette().cacheKey();
 
     TCursorRegistry::Register(crHeaderSplit, QCursor(Qt::SplitHCursor));
     TCursorRegistry::Register(crVertSplit, QCursor(Qt::SplitVCursor));
 
     if (g.registerFormats)
         g.registerFormats();
+}
+
+void RebuildCheckImageLists()
+{
+    TGlobals &g = Globals();
+    if (!g.initialized)
+        return;
+    const qint64 key = QGuiApplication::palette().cacheKey();
+    if (key == g.paletteKey)
+        return;
+    g.paletteKey = key;
+    ConvertImageList(*g.lightCheck, QStringLiteral("TG_CHECK_LIGHT"), true);
+    ConvertImageList(*g.darkCheck, QStringLiteral("TG_CHECK_DARK"), true);
+    ConvertImageList(*g.lightTick, QStringLiteral("TG_TICK_LIGHT"), true);
+    ConvertImageList(*g.darkTick, QStringLiteral("TG_TICK_DARK"), true);
+    ConvertImageList(*g.flat, QStringLiteral("TG_FLAT"), true);
+    ConvertImageList(*g.utilities, QStringLiteral("TG_UTILITIES"), true);
+    for (auto [list, flat] : {std::pair{g.systemCheck.get(), false}, std::pair{g.systemFlatCheck.get(), true}}) {
+        std::unique_ptr<TImageList> fresh;
+        CreateSystemImageSet(fresh, flat);
+        list->SetSize(fresh->Width(), fresh->Height());
+        list->SetBkColor(fresh->BkColor());
+        for (int index = 0; index < fresh->Count(); ++index)
+            list->Add(fresh->GetImage(index));
+    }
 }
 
 void FinalizeGlobalStructures()

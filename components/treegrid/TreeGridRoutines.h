@@ -63,6 +63,9 @@ TImageList *SystemFlatCheckImages();
 // Runs once (the first tree's constructor calls it): image lists, system sets, cursors and the
 // clipboard formats.
 void InitializeGlobalStructures();
+// Draws the shared check image lists again for the current system colours (once per palette);
+// the lists keep their addresses.
+void RebuildCheckImageLists();
 void FinalizeGlobalStructures();
 bool GlobalStructuresInitialized();
 
