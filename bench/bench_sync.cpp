@@ -1,15 +1,22 @@
 // Synchronisation at scale: 10,000 foreign events from 5 diff files applied to a document of
-// 50,000 rows (from parsed trees, and from the files through a forced load), and one scan of
-// a generation of 20 diff files in which nothing is new.
+// 50,000 rows (from parsed trees, and from the files through a forced load), one scan of a
+// generation of 20 diff files in which nothing is new, and how long a change made in one of 5
+// running instances takes to show in the others (real processes on a local folder).
 
 #include "BenchSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "../tests/planner/sync/SyncDriverProcess.h"
 
 #include "sync/DirWatchThread.h"
 #include "sync/WatcherThread.h"
@@ -142,6 +149,98 @@ void BM_ScanNothingNew(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ScanNothingNew)->Unit(benchmark::kMicrosecond);
+
+// Five instances of the program (the planner test executable in its driver mode) share one
+// document; in every round each changes a cell of its own row at once, and the time until
+// each of the other four shows it is one sample. Reports the median and the 95th percentile.
+void BM_ChangeToAppliedLatency(benchmark::State &state)
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/planner/planner_tests");
+    if (!QFileInfo(program).isExecutable()) {
+        state.SkipWithError("the planner test executable (the instance driver) is not built");
+        return;
+    }
+    constexpr int kInstances = 5;
+    constexpr int kRounds = 12;
+    QTemporaryDir dir;
+    const QString document = dir.filePath(QStringLiteral("plan.zop"));
+    std::vector<std::unique_ptr<TSyncDriverProcess>> instances;
+    for (int i = 0; i < kInstances; ++i) {
+        instances.push_back(std::make_unique<TSyncDriverProcess>());
+        const std::map<QString, QString> environment{
+            {QStringLiteral("VELMORA_SYNC_LOG"), dir.filePath(QStringLiteral("log%1.txt").arg(i))}};
+        if (!instances.back()->Start(QStringLiteral("bench%1").arg(i), environment, program)) {
+            state.SkipWithError("an instance did not start");
+            return;
+        }
+    }
+    const auto command = [&](int i, const QStringList &fields) { return instances[i]->Command(fields, 20000); };
+    if (!command(0, {QStringLiteral("create"), document}).isEmpty()) {
+        state.SkipWithError("the document was not made");
+        return;
+    }
+    for (int i = 1; i < kInstances; ++i)
+        command(i, {QStringLiteral("open"), document});
+    QStringList rows;
+    for (int i = 0; i < kInstances; ++i)
+        rows << command(i, {QStringLiteral("add"), QStringLiteral("Comment"), QStringLiteral("start")});
+    // Everyone has every row before the clock runs.
+    for (int i = 0; i < kInstances; ++i)
+        for (int j = 0; j < kInstances; ++j)
+            instances[i]->Send({QStringLiteral("waitfor"), rows[j], QStringLiteral("Comment"), QStringLiteral("start"),
+                                QStringLiteral("20000")});
+    for (int i = 0; i < kInstances; ++i)
+        for (int j = 0; j < kInstances; ++j)
+            instances[i]->Receive(25000);
+
+    std::vector<double> samples;
+    int failures = 0;
+    for (auto _ : state) {
+        for (int round = 0; round < kRounds; ++round) {
+            const QString text = QStringLiteral("round %1").arg(round);
+            for (int i = 0; i < kInstances; ++i)
+                for (int j = 0; j < kInstances; ++j)
+                    if (i != j)
+                        instances[i]->Send({QStringLiteral("waitfor"), rows[j], QStringLiteral("Comment"), text,
+                                            QStringLiteral("20000")});
+            std::vector<qint64> changedAt(kInstances);
+            for (int j = 0; j < kInstances; ++j) {
+                changedAt[j] = QDateTime::currentMSecsSinceEpoch();
+                instances[j]->Send({QStringLiteral("set"), rows[j], QStringLiteral("Comment"), text});
+            }
+            // Each instance answers its set first, then its waits in the order they are met;
+            // the answers carry the time the change was seen.
+            for (int i = 0; i < kInstances; ++i) {
+                instances[i]->Receive(25000);
+                for (int k = 0; k < kInstances - 1; ++k) {
+                    const QString answer = instances[i]->Receive(25000);
+                    bool ok = false;
+                    const qint64 seen = answer.section(QLatin1Char(' '), 0, 0).toLongLong(&ok);
+                    const int row = int(rows.indexOf(answer.section(QLatin1Char(' '), 1)));
+                    if (!ok || row < 0) {
+                        ++failures;
+                        continue;
+                    }
+                    samples.push_back(double(seen - changedAt[row]));
+                }
+            }
+            // A little apart, so that rounds do not fall into the same scan.
+            QThread::msleep(150 * (round % 4));
+        }
+    }
+    for (int i = 0; i < kInstances; ++i)
+        command(i, {QStringLiteral("quit")});
+    if (samples.empty()) {
+        state.SkipWithError("no change arrived");
+        return;
+    }
+    std::sort(samples.begin(), samples.end());
+    state.counters["median_ms"] = samples[samples.size() / 2];
+    state.counters["p95_ms"] = samples[std::min(samples.size() - 1, samples.size() * 95 / 100)];
+    state.counters["samples"] = double(samples.size());
+    state.counters["lost"] = failures;
+}
+BENCHMARK(BM_ChangeToAppliedLatency)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -204,7 +204,9 @@ bool TPlannerCore::Save(const QString &fileName)
         Log(QStringLiteral("save() error: ") + error);
         // Whatever the road reached, the document still holds unsaved changes.
         FDirWatchThread->SetChanged(true);
-        FWindow.Ask(Translate(QStringLiteral("File could not be saved, please try saving with a different filename")),
+        // With the system's reason ("No space left on device"), so the user knows what to do.
+        FWindow.Ask(Translate(QStringLiteral("File could not be saved, please try saving with a different filename"))
+                        + QStringLiteral("\n\n") + error,
                     mtWarning, {mbOK});
     }
     return saved;

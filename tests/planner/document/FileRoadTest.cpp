@@ -267,8 +267,10 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(result);
-    EXPECT_EQ(window.questions,
-              QStringList{QStringLiteral("File could not be saved, please try saving with a different filename")});
+    ASSERT_EQ(window.questions.size(), 1);
+    EXPECT_TRUE(window.questions[0].startsWith(
+        QStringLiteral("File could not be saved, please try saving with a different filename\n\nCannot write \"")));
+    EXPECT_TRUE(window.questions[0].endsWith(QStringLiteral("File too large"))) << window.questions[0].toStdString();
     EXPECT_EQ(testsupport::readFile(document), saved);
     EXPECT_EQ(Generations(document), generations); // the working folder was not touched
     EXPECT_TRUE(core->DirWatchThread()->Changed());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -150,7 +151,7 @@ public:
                     FWaitTimer.start();
                     return QString(); // answered later
                 }
-                return "ok";
+                return "ok " + QString::number(QDateTime::currentMSecsSinceEpoch()) + ' ' + wait.ID;
             }
             if (command == "log") {
                 QFile log(qEnvironmentVariable("VELMORA_SYNC_LOG"));
@@ -205,7 +206,11 @@ private:
         for (auto it = FWaits.begin(); it != FWaits.end();) {
             const bool done = Check(*it);
             if (done || it->Deadline.hasExpired()) {
-                std::fprintf(stdout, "@@ %s\n", done ? "ok" : "error timeout");
+                // When it was seen, for the parent to measure how long the change took.
+                const QByteArray answer = done ? "ok " + QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' '
+                                                     + it->ID.toUtf8()
+                                               : QByteArray("error timeout");
+                std::fprintf(stdout, "@@ %s\n", answer.constData());
                 std::fflush(stdout);
                 it = FWaits.erase(it);
             } else {

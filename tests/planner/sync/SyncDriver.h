@@ -16,7 +16,8 @@
 //   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
 //                            "working", "document"), then the process dies
 //   waitfor <id> <caption> <text> <ms>
-//                            answers once the cell holds the text ("error timeout" after ms)
+//                            answers with the time it saw the text in the cell
+//                            (milliseconds since 1970) and the id, "error timeout" after ms
 //   dump                     every row as JSON: {"id": {"caption": "text", ...}, ...}
 //   state                    JSON: unwritten events, scan running, reload asked, generation,
 //                            identity, the sharing notice and how often it changed
