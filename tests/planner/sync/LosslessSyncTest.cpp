@@ -21,36 +21,14 @@
 #include <vector>
 
 #include "common/TestSupport.h"
-#include "planner/sync/SyncDriver.h"
+#include "planner/sync/SyncDriverTest.h"
 
 namespace {
 
 // Each writer edits rows of its own, so the expected document is known exactly.
-class LosslessSyncTest : public ::testing::Test
+class LosslessSyncTest : public SyncDriverTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(logs.isValid());
-        document = dir.filePath(QStringLiteral("plan.zop"));
-    }
-
-    TSyncDriverProcess &Driver(const QString &host, std::map<QString, QString> environment = {})
-    {
-        environment.emplace(QStringLiteral("VELMORA_SYNC_GRACE"), QStringLiteral("1500"));
-        environment.emplace(QStringLiteral("VELMORA_SYNC_LOG"), logs.filePath(host + QStringLiteral(".log")));
-        drivers.push_back(std::make_unique<TSyncDriverProcess>());
-        EXPECT_TRUE(drivers.back()->Start(host, environment)) << host.toStdString();
-        return *drivers.back();
-    }
-    void Share(TSyncDriverProcess &first, const std::vector<TSyncDriverProcess *> &others)
-    {
-        ASSERT_EQ(first.Command({"create", document}), "");
-        for (TSyncDriverProcess *other : others)
-            ASSERT_EQ(other->Command({"open", document}), "") << other->Output().toStdString();
-    }
-
     // Edits that update the expected document.
     QString Add(TSyncDriverProcess &driver, const QString &comment)
     {
@@ -107,16 +85,6 @@ protected:
                 problems << "extra " + id;
         return problems.join("; ");
     }
-    static bool Eventually(const std::function<bool()> &done, int ms = 15000)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired()) {
-            if (done())
-                return true;
-            QTest::qWait(100);
-        }
-        return done();
-    }
     // Every driver shows the expected document, and so does a fresh opening.
     void ExpectEverythingEverywhere(const std::vector<TSyncDriverProcess *> &all, int ms = 15000)
     {
@@ -141,11 +109,7 @@ protected:
         return driver.Command({"log", text}).toInt();
     }
 
-    QTemporaryDir dir;
-    QTemporaryDir logs;
-    QString document;
     std::map<QString, std::map<QString, QString>> expected;
-    std::vector<std::unique_ptr<TSyncDriverProcess>> drivers;
 };
 
 } // namespace

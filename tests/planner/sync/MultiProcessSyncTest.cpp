@@ -18,46 +18,13 @@
 #include <memory>
 #include <vector>
 
-#include "planner/sync/SyncDriver.h"
+#include "planner/sync/SyncDriverTest.h"
 
 namespace {
 
-class MultiProcessSyncTest : public ::testing::Test
+class MultiProcessSyncTest : public SyncDriverTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        document = dir.filePath(QStringLiteral("plan.zop"));
-    }
-
-    // A driver with a short grace time for dead saves and a log of its own.
-    TSyncDriverProcess &Driver(const QString &host, std::map<QString, QString> environment = {})
-    {
-        environment.emplace(QStringLiteral("VELMORA_SYNC_GRACE"), QStringLiteral("1500"));
-        environment.emplace(QStringLiteral("VELMORA_SYNC_LOG"), logs.filePath(host + QStringLiteral(".log")));
-        drivers.push_back(std::make_unique<TSyncDriverProcess>());
-        EXPECT_TRUE(drivers.back()->Start(host, environment)) << host.toStdString();
-        return *drivers.back();
-    }
-    // The document made by the first driver, opened by the others.
-    void Share(TSyncDriverProcess &first, const std::vector<TSyncDriverProcess *> &others)
-    {
-        ASSERT_EQ(first.Command({"create", document}), "");
-        for (TSyncDriverProcess *other : others)
-            ASSERT_EQ(other->Command({"open", document}), "") << other->Output().toStdString();
-    }
-    // Polls until the condition holds; every test is bounded by these deadlines.
-    static bool Eventually(const std::function<bool()> &done, int ms = 15000)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired()) {
-            if (done())
-                return true;
-            QTest::qWait(100);
-        }
-        return done();
-    }
     // All drivers show the same rows, and `check` holds for them.
     bool Converged(const std::vector<TSyncDriverProcess *> &all,
                    const std::function<bool(const QJsonObject &)> &check, int ms = 15000)
@@ -79,10 +46,6 @@ protected:
         return QString::fromUtf8(QJsonDocument(driver.Json("dump")).toJson());
     }
 
-    QTemporaryDir dir;
-    QTemporaryDir logs;
-    QString document;
-    std::vector<std::unique_ptr<TSyncDriverProcess>> drivers;
 };
 
 } // namespace
