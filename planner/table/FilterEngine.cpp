@@ -8,6 +8,7 @@
 #include "DateFormat.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
+#include "table/TableImages.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridColumns.h"
 
@@ -180,7 +181,7 @@ void TFilterEngine::UpdateHeaders(TWhichTable table)
             continue;
         const QString description = Description(table, column);
         item->SetHint(description);
-        item->SetImageIndex(description.isEmpty() ? NoFilterImage : FilterImage);
+        item->SetImageIndex(description.isEmpty() ? TableImages::NoFilter : TableImages::Filter);
     }
 }
 

@@ -71,9 +71,6 @@ public:
 
     // The header text of the column's filter ("" for none).
     QString Description(TWhichTable table, int column) const;
-    // Images of the shared image list: the filter symbol and the empty image.
-    static constexpr int FilterImage = 22;
-    static constexpr int NoFilterImage = 23;
 
 private:
     struct TColumnTest

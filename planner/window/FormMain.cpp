@@ -24,6 +24,8 @@
 #include "Language.h"
 #include "Log.h"
 #include "core/UndoRedo.h"
+#include "table/PlannerTables.h"
+#include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
 
 TMainForm::TMainForm(QWidget *parent)
@@ -62,6 +64,7 @@ TMainForm::TMainForm(QWidget *parent)
 
     FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
     CreateActions();
+    CreateTables();
     WireGroupTabsAndIdle();
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);
@@ -73,6 +76,9 @@ TMainForm::~TMainForm()
 {
     // The core goes first: the grids' rows must not report back into it while they die.
     QObject::disconnect(FIdleConnection);
+    delete FTableCommands;
+    FTableCommands = nullptr;
+    FTables.reset();
     FCore.reset();
     SetBusyCursor(false);
 }
@@ -432,7 +438,37 @@ void TMainForm::SetBusyCursor(bool busy)
 
 void TMainForm::ActiveTableChanged()
 {
+    if (FTableCommands)
+        FTableCommands->PageChanged();
     const int index = FCore->GetActiveTable() == tbExclude ? 1 : 0;
     if (PageControl1->currentIndex() != index)
         PageControl1->setCurrentIndex(index);
+}
+
+// ---- the tables' behaviour
+
+void TMainForm::CreateTables()
+{
+    FTables = std::make_unique<TPlannerTables>(*FCore);
+    FTables->OnChangeFromTable = [this] { return ChangeCameFromTable(); };
+    FTableCommands = new TTableCommands(this, *FCore, *FTables);
+    Table1 = menuBar()->addMenu(Translate(QStringLiteral("&Table")));
+    Table1->setObjectName(QStringLiteral("Table1"));
+    Table1->addMenu(FTableCommands->FilterMenu);
+    Table1->addMenu(FTableCommands->SortMenu);
+    for (QAction *action : {FTableCommands->ActionSort, FTableCommands->ActionFilter, FTableCommands->ActionClearFilter,
+                            FTableCommands->ActionClearAllFilters})
+        addAction(action);
+}
+
+bool TMainForm::ChangeCameFromTable() const
+{
+    // The active control is neither nil nor the chart.
+    const QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return false;
+    for (const QObject *object = focus; object; object = object->parent())
+        if (object->objectName() == QStringLiteral("TimeChart"))
+            return false;
+    return true;
 }

@@ -16,7 +16,9 @@ class QTabBar;
 class QTabWidget;
 class TArchivDialog;
 class TInstanceLink;
+class TPlannerTables;
 class TStringTreeGrid;
+class TTableCommands;
 
 // The main window. It owns the document (through its planner core) and shows both tables;
 // every change of the document goes through the core.
@@ -90,6 +92,12 @@ public:
     std::function<bool(const QString &fileName)> OnShowWorkbook;
     // ---- end
 
+    // ---- the tables' behaviour: filters, sorting, cell texts, selection (planner/table)
+    TPlannerTables &Tables() const { return *FTables; }
+    TTableCommands &TableCommands() const { return *FTableCommands; }
+    QMenu *Table1 = nullptr; // "&Table": the Filter and Sort menus
+    // ---- end
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -122,4 +130,11 @@ private:
     QPointer<TArchivDialog> FArchivDialog;
     // ---- end
     std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
+    // ---- private: the tables' behaviour; goes before the core
+    void CreateTables();
+    // Whether the user acts in a table right now (not in the chart).
+    bool ChangeCameFromTable() const;
+    std::unique_ptr<TPlannerTables> FTables;
+    TTableCommands *FTableCommands = nullptr;
+    // ---- end
 };

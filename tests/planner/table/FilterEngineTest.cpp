@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "table/TableImages.h"
 #include "treegrid/TreeGridColumns.h"
 
 namespace {
@@ -57,10 +58,10 @@ TEST_F(FilterEngineTest, FiltersOfSeveralColumnsHideRowsAndTheHeaderSaysWhy)
     EXPECT_TRUE(Shown().empty());
 
     EXPECT_EQ(HeaderColumn(tbTable, comment)->Hint(), "[contains a*]");
-    EXPECT_EQ(HeaderColumn(tbTable, comment)->ImageIndex(), TFilterEngine::FilterImage);
+    EXPECT_EQ(HeaderColumn(tbTable, comment)->ImageIndex(), TableImages::Filter);
     EXPECT_EQ(HeaderColumn(tbTable, start)->Hint(), "[from 01.03.2026 till 15.03.2026]");
     EXPECT_EQ(HeaderColumn(tbTable, ColumnOf(cnPosition))->Hint(), "");
-    EXPECT_EQ(HeaderColumn(tbTable, ColumnOf(cnPosition))->ImageIndex(), TFilterEngine::NoFilterImage);
+    EXPECT_EQ(HeaderColumn(tbTable, ColumnOf(cnPosition))->ImageIndex(), TableImages::NoFilter);
     QApplication::processEvents(); // the status bar follows once idle
     EXPECT_EQ(window.status[2], "filtered: 0");
 

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+#include "core/DocumentTypes.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+class TFilterPopup;
+class TImageList;
+class TPlannerCore;
+class TPlannerTables;
+struct TTGHeaderHitInfo;
+
+// The tables' commands as the main window offers them: the Sort and Filter actions, the
+// Filter and Sort menus, the column header's click and pop-up menu, and the filter pop-up
+// dropped below a column header.
+class TTableCommands : public QObject
+{
+    Q_OBJECT
+public:
+    TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTables &tables);
+    ~TTableCommands() override;
+
+    QAction *ActionSort = nullptr;
+    QAction *ActionFilter = nullptr;
+    QAction *ActionClearFilter = nullptr;
+    QAction *ActionClearAllFilters = nullptr;
+    // Rebuilt from the active table's columns whenever they open.
+    QMenu *FilterMenu = nullptr;
+    QMenu *SortMenu = nullptr;
+    QMenu *HeaderPopupMenu = nullptr;
+
+    TFilterPopup *FilterPopup() const { return FFilterPopup; }
+    TImageList &Images() const { return *FImages; }
+
+    // Drops the filter pop-up below the header of the active column of the active table and
+    // takes its result when it closes with OK.
+    void ActionFilterExecute();
+    // A column header of a table was clicked: its filter symbol opens the filter, the right
+    // button the header menu, any other left click sorts.
+    void HeaderClick(TWhichTable table, const TTGHeaderHitInfo &hitInfo);
+    // The active table changed: the Sort menu shows the header's sort column again.
+    void PageChanged();
+    // Enables the actions for the active table and column.
+    void UpdateActions();
+
+private:
+    void FilterPopupDeactivate(TWhichTable table, int column);
+    void FillFilterMenu();
+    void FillSortMenu();
+    void Sort();
+
+    QPointer<QWidget> FWindow;
+    TPlannerCore &FCore;
+    TPlannerTables &FTables;
+    std::unique_ptr<TImageList> FImages;
+    TFilterPopup *FFilterPopup = nullptr; // owned by the window
+    // The column the Sort command sorted last in each table (-1: none since the page changed).
+    std::array<int, WhichTableCount> FLastSorted{-1, -1};
+};

@@ -1,0 +1,183 @@
+// The tables through the main window as a user reaches them: header clicks that sort, the
+// filter symbol that drops the filter pop-up, the header menu, the Filter and Sort menus, and
+// selection changes that move the chart only when they come from the table.
+
+#include "planner/CoreTestSupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "dialogs/FilterPopup.h"
+#include "table/PlannerTables.h"
+#include "table/SelectionTracker.h"
+#include "table/TableCommands.h"
+#include "table/TableImages.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeaderWidget.h"
+
+namespace {
+
+class TTableMainForm : public TScriptedMainForm
+{
+public:
+    void CenterNode(TNodeData &node) override { centred.push_back(&node); }
+    std::vector<TNodeData *> centred;
+};
+
+class TableWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"));
+        form = std::make_unique<TTableMainForm>();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QApplication::processEvents();
+        core = &form->Core();
+        for (const char *comment : {"beta", "alpha", "gamma", "alpha"}) {
+            TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
+            core->SetData_(node, cnPosition, "Position 1");
+            core->SetData_(node, cnStart, "02.03.2026");
+            core->SetData_(node, cnLength, "1");
+            core->SetData_(node, cnTextCenterMiddle, comment);
+            rows.push_back(node);
+        }
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ResetDateFormats();
+    }
+    int Comment() const { return core->GetConnection(tbTable, cnTextCenterMiddle); }
+    std::string Comments()
+    {
+        std::string texts;
+        core->ForEach(tbTable, feFiltered, [&](TNodeData *node) {
+            texts += core->GetData(node, Comment()).toStdString() + "|";
+        });
+        return texts;
+    }
+    // A click on the header of a column of the task table, `x` pixels from its left edge.
+    void ClickHeader(int column, int x, Qt::MouseButton button = Qt::LeftButton)
+    {
+        auto *header = form->StringTreeGrid1->findChild<TTreeGridHeaderWidget *>();
+        ASSERT_NE(header, nullptr);
+        ASSERT_TRUE(header->isVisible());
+        const TTreeGridColumn *item = form->StringTreeGrid1->Header()->Columns()->Items(column);
+        const QPoint at(item->Left() + x, header->height() / 2);
+        QTest::mouseClick(header, button, Qt::NoModifier, at);
+    }
+
+    std::unique_ptr<TTableMainForm> form;
+    TPlannerCore *core = nullptr;
+    std::vector<TNodeData *> rows;
+};
+
+} // namespace
+
+TEST_F(TableWindowTest, HeaderClicksSortAndTheFilterSymbolFilters)
+{
+    ClickHeader(Comment(), 40);
+    EXPECT_EQ(Comments(), "alpha|alpha|beta|gamma|");
+    EXPECT_EQ(form->Tables().ActiveColumn(), Comment());
+    ClickHeader(Comment(), 40);
+    EXPECT_EQ(Comments(), "gamma|beta|alpha|alpha|");
+    EXPECT_EQ(form->StringTreeGrid1->Header()->SortDirection(), sdDescending);
+
+    // The filter symbol: the pop-up drops down; a list filter on "beta" is chosen with Enter.
+    TFilterPopup *popup = form->TableCommands().FilterPopup();
+    popup->SetRollDownSpeed(0);
+    bool shown = false;
+    QTimer::singleShot(50, popup, [&] {
+        shown = popup->isVisible();
+        EXPECT_EQ(popup->LabelCaption->text(), "Filter Column Comment");
+        EXPECT_FALSE(popup->ListBoxList->isHidden());
+        popup->RadioButtonList->click();
+        const auto found = popup->ListBoxList->findItems("beta", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        found.first()->setSelected(true);
+        QTest::keyClick(popup->ListBoxList, Qt::Key_Return);
+    });
+    ClickHeader(Comment(), 5);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(Comments(), "beta|");
+    const TTreeGridColumn *item = form->StringTreeGrid1->Header()->Columns()->Items(Comment());
+    EXPECT_EQ(item->Hint(), "[= beta]");
+    EXPECT_EQ(item->ImageIndex(), TableImages::Filter);
+    EXPECT_TRUE(form->TableCommands().ActionClearAllFilters->isEnabled());
+
+    // Escape leaves the filter as it was.
+    QTimer::singleShot(50, popup, [&] {
+        popup->RadioButtonNoFilter->click();
+        QTest::keyClick(popup->RadioButtonNoFilter, Qt::Key_Escape);
+    });
+    ClickHeader(Comment(), 5);
+    EXPECT_EQ(Comments(), "beta|");
+
+    // The header menu on the right button; its Clear Filter acts on the clicked column.
+    ClickHeader(Comment(), 40, Qt::RightButton);
+    QMenu *menu = form->TableCommands().HeaderPopupMenu;
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
+    form->TableCommands().ActionClearFilter->trigger();
+    EXPECT_EQ(Comments(), "gamma|beta|alpha|alpha|");
+    EXPECT_FALSE(form->TableCommands().ActionClearAllFilters->isEnabled());
+}
+
+TEST_F(TableWindowTest, TheFilterAndSortMenusListTheActiveTablesColumns)
+{
+    QMenu *filter = form->TableCommands().FilterMenu;
+    emit filter->aboutToShow();
+    const QList<QAction *> items = filter->actions();
+    ASSERT_EQ(items.size(), core->GetTableColCount(tbTable) + 2);
+    EXPECT_EQ(items[Comment()]->text(), "Comment");
+    EXPECT_TRUE(items[items.size() - 2]->isSeparator());
+    EXPECT_EQ(items.last(), form->TableCommands().ActionClearAllFilters);
+
+    // A Sort item sorts by its column; the menu then marks the direction.
+    QMenu *sort = form->TableCommands().SortMenu;
+    emit sort->aboutToShow();
+    sort->actions()[Comment()]->trigger();
+    EXPECT_EQ(Comments(), "alpha|alpha|beta|gamma|");
+    emit sort->aboutToShow();
+    EXPECT_FALSE(sort->actions()[Comment()]->icon().isNull());
+    EXPECT_TRUE(sort->actions()[0]->icon().isNull());
+
+    // The absent-days page lists its own columns.
+    form->PageControl1->setCurrentIndex(1);
+    emit filter->aboutToShow();
+    EXPECT_EQ(filter->actions().size(), core->GetTableColCount(tbExclude) + 2);
+}
+
+TEST_F(TableWindowTest, SelectingInTheTableCentresTheChartOnTheRow)
+{
+    form->StringTreeGrid1->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->StringTreeGrid1->hasFocus());
+    form->StringTreeGrid1->ClearSelection();
+    form->StringTreeGrid1->SetSelected(rows[2]->VNode, true);
+    QApplication::processEvents();
+    ASSERT_EQ(form->centred.size(), 1u);
+    EXPECT_EQ(form->centred[0], rows[2]);
+
+    // With the focus in the chart the row is not centred.
+    QWidget chart(form.get());
+    chart.setObjectName("TimeChart");
+    chart.setFocusPolicy(Qt::StrongFocus);
+    chart.show();
+    chart.setFocus();
+    QApplication::processEvents();
+    form->StringTreeGrid1->SetSelected(rows[1]->VNode, true);
+    QApplication::processEvents();
+    EXPECT_EQ(form->centred.size(), 1u);
+    EXPECT_EQ(form->Tables().Selection().SelectedList(tbTable).size(), 2u);
+}
