@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridRoutines.h"
+#include "treegrid/TreeGridTextWidths.h"
 
 void AssignFontIfChanged(TFont &target, const TFont &source)
 {
@@ -118,7 +119,7 @@ bool TCustomStringTreeGrid::ColumnIsEmpty(PGridNode node, TColumnIndex column)
 
 int TCustomStringTreeGrid::DoTextMeasuring(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &text)
 {
-    int width = canvas.TextWidth(text);
+    int width = CachedTextWidth(canvas, text);
     if (node->States.contains(vsMultiline)) {
         uint flags = DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
         TColumnAlignment alignment = TreeAlignment();

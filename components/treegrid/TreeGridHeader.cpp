@@ -645,42 +645,18 @@ bool TTreeGridHeader::TreeCanSplitterResize(QPoint p, TColumnIndex column) const
 
 int TTreeGridHeader::TreeGetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth) const
 {
-    Q_UNUSED(useSmartColumnWidth);
+    if (FOwner)
+        return FOwner->GetMaxColumnWidth(column, useSmartColumnWidth);
     const TTreeGridColumn *item = FColumns->Items(column);
     return item ? item->Width() : 0;
 }
 
 TImageList *TTreeGridHeader::TreeCheckImages() const
 {
-    switch (FOwner ? FOwner->CheckImageKind() : ckSystemDefault) {
-    case ckLightCheck: return LightCheckImages();
-    case ckDarkCheck: return DarkCheckImages();
-    case ckLightTick: return LightTickImages();
-    case ckDarkTick: return DarkTickImages();
-    case ckFlat: return FlatImages();
-    case ckXP: return XPImages();
-    case ckSystemFlat: return SystemFlatCheckImages();
-    case ckCustom:
-    case ckSystemDefault: break;
-    }
-    return SystemCheckImages();
+    return FOwner ? FOwner->CheckImages() : nullptr;
 }
 
 int TTreeGridHeader::TreeGetCheckImage(TCheckType type, TCheckState state, bool enabled) const
 {
-    if (type == TCheckType::ctNone)
-        return -1;
-    const bool pressed = state == csUncheckedPressed || state == csCheckedPressed || state == csMixedPressed;
-    const bool mixed = state == csMixedNormal || state == csMixedPressed;
-    const bool checked = state == csCheckedNormal || state == csCheckedPressed;
-    if (mixed)
-        return enabled ? (pressed ? 19 : 17) : 20;
-    int first = 9; // check boxes
-    if (type == TCheckType::ctRadioButton)
-        first = checked ? 5 : 1;
-    else if (type == TCheckType::ctButton)
-        first = 21;
-    else if (checked)
-        first = 13;
-    return enabled ? first + (pressed ? 2 : 0) : first + 3;
+    return FOwner ? FOwner->GetCheckImage(nullptr, type, state, enabled) : -1;
 }
