@@ -5,7 +5,8 @@
 #include "table/SelectionTracker.h"
 #include "table/TableEvents.h"
 #include "table/TableSorter.h"
-#include "treegrid/BaseTreeGrid.h"
+#include "Canvas.h"
+#include "treegrid/CustomStringTreeGrid.h"
 
 TPlannerTables::TPlannerTables(TPlannerCore &core, QObject *parent)
     : QObject(parent)
@@ -44,7 +45,39 @@ void TPlannerTables::Wire()
         grid->OnChange = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
             FSelection->Change(table, TPlannerCore::NodeData(sender, node), OnChangeFromTable && OnChangeFromTable());
         };
+        WireCells(table, grid);
     }
+}
+
+void TPlannerTables::WireCells(TWhichTable table, TBaseTreeGrid *grid)
+{
+    grid->OnBeforeCellPaint = [this, table](TBaseTreeGrid *, TCanvas &canvas, TGridNode *, TColumnIndex column,
+                                            TTGCellPaintMode mode, const QRect &cellRect, QRect &) {
+        if (mode == cpmPaint && FEvents->HasChartBackground(table, column)) {
+            canvas.Brush().SetColor(TTableEvents::ChartColumnColor);
+            canvas.Brush().SetStyle(bsSolid);
+            canvas.FillRect(cellRect);
+        }
+    };
+    auto *strings = qobject_cast<TCustomStringTreeGrid *>(grid);
+    if (!strings)
+        return;
+    strings->OnGetText = [this, table](TBaseTreeGrid *sender, TGridNode *node, TColumnIndex column, TVSTTextType,
+                                       QString &text) {
+        text = FEvents->GetText(table, TPlannerCore::NodeData(sender, node), column);
+    };
+    strings->OnPaintText = [this](TBaseTreeGrid *sender, TCanvas &canvas, TGridNode *node, TColumnIndex, TVSTTextType) {
+        const TTableEvents::TTextStyle style = FEvents->TextStyle(TPlannerCore::NodeData(sender, node),
+                                                                  sender->Selected(node));
+        if (style.red)
+            canvas.Font().SetColor(TTableEvents::OverlapTextColor);
+        TFontStyles styles = canvas.Font().Style();
+        if (style.italic)
+            styles |= fsItalic;
+        if (style.bold)
+            styles |= fsBold;
+        canvas.Font().SetStyle(styles);
+    };
 }
 
 void TPlannerTables::Unwire()
@@ -60,6 +93,12 @@ void TPlannerTables::Unwire()
         if (TBaseTreeGrid *grid = FCore.GetTable(table)) {
             grid->OnCompareNodes = nullptr;
             grid->OnChange = nullptr;
+            grid->OnBeforeCellPaint = nullptr;
+            grid->OnAfterCellPaint = nullptr;
+            if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(grid)) {
+                strings->OnGetText = nullptr;
+                strings->OnPaintText = nullptr;
+            }
         }
     }
 }

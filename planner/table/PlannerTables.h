@@ -7,6 +7,7 @@
 
 #include "core/DocumentTypes.h"
 
+class TBaseTreeGrid;
 class TFilterEngine;
 class TPlannerCore;
 class TSelectionTracker;
@@ -54,6 +55,8 @@ public:
 private:
     void Wire();
     void Unwire();
+    // Texts, fonts, backgrounds and marks of the cells of one table's grid.
+    void WireCells(TWhichTable table, TBaseTreeGrid *grid);
 
     TPlannerCore &FCore;
     std::unique_ptr<TFilterEngine> FFilters;

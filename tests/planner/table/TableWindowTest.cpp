@@ -18,6 +18,8 @@
 #include "table/SelectionTracker.h"
 #include "table/TableCommands.h"
 #include "table/TableImages.h"
+#include "Canvas.h"
+#include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridHeaderWidget.h"
 
@@ -180,4 +182,37 @@ TEST_F(TableWindowTest, SelectingInTheTableCentresTheChartOnTheRow)
     QApplication::processEvents();
     EXPECT_EQ(form->centred.size(), 1u);
     EXPECT_EQ(form->Tables().Selection().SelectedList(tbTable).size(), 2u);
+}
+
+TEST_F(TableWindowTest, CellsShowTheirTextsFontsAndBackgrounds)
+{
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    TNodeData *broken = core->AddNode(core->GetFreeID(), tbTable, true);
+    core->SetData_(broken, cnTextCenterMiddle, "broken");
+    core->FOverlappingNodes = {rows[1]};
+    grid->SetSelected(rows[2]->VNode, true);
+    QApplication::processEvents();
+
+    EXPECT_EQ(grid->Text(rows[0]->VNode, Comment()), "beta");
+    EXPECT_EQ(grid->Text(rows[0]->VNode, core->GetConnection(tbTable, cnStart)), "02.03.2026");
+    EXPECT_EQ(grid->Text(rows[0]->VNode, -1), "");
+    const auto fontOf = [&](TNodeData *row) {
+        TFont font;
+        QRect r;
+        QString text;
+        grid->GetTextInfo(row->VNode, Comment(), font, r, text);
+        return font;
+    };
+    EXPECT_EQ(fontOf(rows[0]).Style(), TFontStyles());
+    EXPECT_EQ(fontOf(rows[1]).Color(), TColor(0x0000FF));
+    EXPECT_EQ(fontOf(rows[2]).Style(), TFontStyles(fsBold));
+    EXPECT_EQ(fontOf(broken).Style(), TFontStyles(fsItalic));
+
+    // The columns the chart reads have their own background; the others do not.
+    const QImage picture = grid->viewport()->grab().toImage();
+    const QRect row = grid->GetDisplayRect(rows[0]->VNode, core->GetConnection(tbTable, cnLength), false);
+    const QRect comment = grid->GetDisplayRect(rows[0]->VNode, Comment(), false);
+    ASSERT_TRUE(row.isValid());
+    EXPECT_EQ(picture.pixelColor(row.left() + 2, row.top() + 1), QColor(204, 229, 240));
+    EXPECT_NE(picture.pixelColor(comment.left() + 2, comment.top() + 1), QColor(204, 229, 240));
 }
