@@ -304,9 +304,14 @@ void TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
 {
     if (!node)
         return;
+    // A column that also holds what the end is computed from (a file may connect the start and
+    // the end to one column) never takes the end: the write would start the calculation again.
+    const int column = GetConnection(node->NodeTable, cnEnd);
+    if (GetColumnConnection(node->NodeTable, column) != cnEnd)
+        return;
     // A failed calculation leaves the end empty instead of writing 1899-12-30.
     const QString text = value == 0 ? QString() : FormatDateTime(value);
-    DoSetData(node, GetConnection(node->NodeTable, cnEnd), text, false);
+    DoSetData(node, column, text, false);
 }
 
 TDateTime TPlannerCore::ComputeEnd(const TNodeData *node)
