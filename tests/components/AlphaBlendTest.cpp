@@ -28,6 +28,15 @@ Pixel At(const QImage &img, int x, int y)
     return {b[0], b[1], b[2], b[3]};
 }
 
+// The same w x h picture with its rows in the opposite order (top-down <-> bottom-up).
+std::vector<std::uint8_t> FlipRows(const std::vector<std::uint8_t> &v, int w, int h)
+{
+    std::vector<std::uint8_t> out(v.size());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(v.begin() + y * w * 4, w * 4, out.begin() + (h - 1 - y) * w * 4);
+    return out;
+}
+
 Pixel BlendOne(TBlendMode mode, Pixel s, Pixel d, int alpha, int bias)
 {
     QImage src = Filled(1, 1, s);
@@ -123,12 +132,7 @@ TEST(AlphaBlend, MasterAlphaReadsFromTargetXAndWritesFromTheLeftEdge)
     // Bottom-up and top-down blocks agree for this mode too.
     const int w = 6, h = 4;
     std::vector<std::uint8_t> srcTop(src.constBits(), src.constBits() + w * h * 4), dstTop(w * h * 4, 10);
-    auto flip = [&](const std::vector<std::uint8_t> &v) {
-        std::vector<std::uint8_t> out(v.size());
-        for (int y = 0; y < h; ++y)
-            std::copy_n(v.begin() + y * w * 4, w * 4, out.begin() + (h - 1 - y) * w * 4);
-        return out;
-    };
+    auto flip = [&](const std::vector<std::uint8_t> &v) { return FlipRows(v, w, h); };
     std::vector<std::uint8_t> srcBottom = flip(srcTop), dstBottom = flip(dstTop);
     AlphaBlendBits(srcTop.data(), w, -h, dstTop.data(), w, -h, R, target, bmMasterAlpha, 200, 0);
     AlphaBlendBits(srcBottom.data(), w, h, dstBottom.data(), w, h, R, target, bmMasterAlpha, 200, 0);
@@ -178,12 +182,7 @@ TEST(AlphaBlend, BottomUpAndTopDownBlocksGiveTheSamePicture)
     for (size_t i = 0; i < srcTop.size(); ++i)
         srcTop[i] = std::uint8_t(i * 7);
     // The same pictures stored bottom row first.
-    auto flip = [&](const std::vector<std::uint8_t> &v) {
-        std::vector<std::uint8_t> out(v.size());
-        for (int y = 0; y < h; ++y)
-            std::copy_n(v.begin() + y * w * 4, w * 4, out.begin() + (h - 1 - y) * w * 4);
-        return out;
-    };
+    auto flip = [&](const std::vector<std::uint8_t> &v) { return FlipRows(v, w, h); };
     std::vector<std::uint8_t> srcBottom = flip(srcTop), dstBottom = flip(dstTop);
     const QRect R(1, 1, 2, 2);
     AlphaBlendBits(srcTop.data(), w, -h, dstTop.data(), w, -h, R, QPoint(0, 2), bmConstantAlpha, 100, 3);
