@@ -459,6 +459,10 @@ public:
     bool SaveTo(const QString &fileName);
     // Reads an old ini-style document and saves it in the current format.
     bool ImportFrom(const QString &fileName);
+    // The reading part of ImportFrom: the version check and its questions, then setup, public
+    // holidays and both tables into the model (rows moved by the file's offset). False when
+    // the file is no old document or the user declines; raises on a file it cannot read.
+    bool ReadOldDocument(const QString &fileName);
     static bool FilesAreIdentical(const QString &a, const QString &b);
     // The road of saving; false when nothing was saved (the user has been told).
     bool Save(const QString &fileName);

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "CommaText.h"
@@ -109,57 +110,9 @@ bool ReadOffsetDate(const QString &text, TDateTime &date)
 
 bool TPlannerCore::ImportFrom(const QString &fileName)
 {
-    int undoRefused = 0;
-    bool bracket = false;
     try {
-        int version = -1;
-        int subVersion = -1;
-        int offsetDays = 0;
-        bool hasOffset = false;
-        {
-            const TMemIniFile ini(fileName);
-            version = ini.ReadInteger(SectionZOP, QStringLiteral("Version"), -1);
-            subVersion = ini.ReadInteger(SectionZOP, QStringLiteral("SubVersion"), -1);
-            if (version == -1 || subVersion == -1)
-                return false; // not an old document: no message
-            if (version < 3 && subVersion < 3) {
-                FWindow.Ask(Translate(QStringLiteral(
-                                "Version of file too old. Please contact brenik-software support for instructions.")),
-                            mtInformation, {mbOK});
-                return false;
-            }
-            if (FWindow.Ask(Translate(QStringLiteral("Import will convert the file to new fileformat!")),
-                            mtInformation, {mbOK, mbCancel})
-                != mrOk)
-                return false;
-
-            FUndoRedo->SetAcceptUndo(false);
-            ++undoRefused;
-            BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
-            bracket = true;
-            ImportSetup(ini);
-            ImportPublicHoliday(ini);
-            const bool datesAsStored = version <= 2 && subVersion < 5;
-            ImportTable(ini, tbTable, datesAsStored);
-            ImportTable(ini, tbExclude, datesAsStored);
-
-            TDateTime offset = 0;
-            if (ReadOffsetDate(ini.ReadString(SectionZOP, QStringLiteral("Offset"), QString()), offset)) {
-                hasOffset = true;
-                offsetDays = int(Round(Date() - offset));
-            }
-        }
-        if (hasOffset) {
-            for (TWhichTable table : {tbTable, tbExclude})
-                ForEach(table, feAll, [this, offsetDays](TNodeData *node) { CB_OffsetNode(node, offsetDays); });
-            // The moved plan may overlap itself: the opening road solves that once.
-            FInitialDeOverlap = true;
-        }
-        bracket = false;
-        EndUpdate();
-        FUndoRedo->SetAcceptUndo(true);
-        --undoRefused;
-
+        if (!ReadOldDocument(fileName))
+            return false;
         NewDirWatchThread(fileName);
         SyncLoadTransactionsFrom(FDirWatchThread->GetTmpDirectory() + QStringLiteral("transactions/"));
         // Written in the current format; the old file goes to the recycle bin.
@@ -171,11 +124,63 @@ bool TPlannerCore::ImportFrom(const QString &fileName)
     } catch (...) {
         Log(QStringLiteral("importFrom() error: unknown error"));
     }
-    if (bracket)
-        EndUpdate();
-    if (undoRefused)
-        FUndoRedo->SetAcceptUndo(true);
     return false;
+}
+
+bool TPlannerCore::ReadOldDocument(const QString &fileName)
+{
+    int version = -1;
+    int subVersion = -1;
+    int offsetDays = 0;
+    bool hasOffset = false;
+    {
+        const TMemIniFile ini(fileName);
+        version = ini.ReadInteger(SectionZOP, QStringLiteral("Version"), -1);
+        subVersion = ini.ReadInteger(SectionZOP, QStringLiteral("SubVersion"), -1);
+        if (version == -1 || subVersion == -1)
+            return false; // not an old document: no message
+        if (version < 3 && subVersion < 3) {
+            FWindow.Ask(Translate(QStringLiteral(
+                            "Version of file too old. Please contact brenik-software support for instructions.")),
+                        mtInformation, {mbOK});
+            return false;
+        }
+        if (FWindow.Ask(Translate(QStringLiteral("Import will convert the file to new fileformat!")),
+                        mtInformation, {mbOK, mbCancel})
+            != mrOk)
+            return false;
+
+        FUndoRedo->SetAcceptUndo(false);
+        BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+        try {
+            ImportSetup(ini);
+            ImportPublicHoliday(ini);
+            const bool datesAsStored = version <= 2 && subVersion < 5;
+            ImportTable(ini, tbTable, datesAsStored);
+            ImportTable(ini, tbExclude, datesAsStored);
+
+            TDateTime offset = 0;
+            if (ReadOffsetDate(ini.ReadString(SectionZOP, QStringLiteral("Offset"), QString()), offset)) {
+                const double days = std::nearbyint(Date() - offset);
+                // A date far outside any calendar moves nothing rather than overflowing.
+                hasOffset = std::isfinite(days) && std::abs(days) < 1e7;
+                offsetDays = hasOffset ? int(days) : 0;
+            }
+            if (hasOffset) {
+                for (TWhichTable table : {tbTable, tbExclude})
+                    ForEach(table, feAll, [this, offsetDays](TNodeData *node) { CB_OffsetNode(node, offsetDays); });
+                // The moved plan may overlap itself: the opening road solves that once.
+                FInitialDeOverlap = true;
+            }
+        } catch (...) {
+            EndUpdate();
+            FUndoRedo->SetAcceptUndo(true);
+            throw;
+        }
+        EndUpdate();
+        FUndoRedo->SetAcceptUndo(true);
+    }
+    return true;
 }
 
 void TPlannerCore::ImportSetup(const TMemIniFile &ini)
