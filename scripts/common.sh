@@ -16,6 +16,9 @@ VELMORA_PACKAGES=(
 # the build or the test script.
 VELMORA_OPTIONAL_TEST_PACKAGES=(libreoffice-calc-nogui)
 
+# The fuzz build (scripts/fuzz): clang with libFuzzer and the sanitizer runtimes; not needed to build.
+VELMORA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 # Tools for looking at the program under a virtual display (scripts/screenshot); not needed to build.
 VELMORA_SCREENSHOT_PACKAGES=(xvfb xauth imagemagick x11-utils)
 

@@ -1,0 +1,34 @@
+// Diff files of other instances: any file reads or is refused; the events it holds apply to a
+// document with rows of known identities, and the conflicts they raise are solved.
+
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "XmlTree.h"
+#include "core/PlannerCore.h"
+#include "sync/WatcherThread.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    TPlannerCore &core = fuzz::NewDocument();
+    // Rows the seeds' events name, in both tables.
+    for (const char *id : {"host.anna.1", "host.anna.2"})
+        core.SetData(core.AddNode(QString::fromLatin1(id), tbTable, false), 5, QStringLiteral("note"));
+    core.AddNode(QStringLiteral("host.ben.1"), tbExclude, false);
+
+    TScannedFile file;
+    QString reason;
+    const QString path = fuzz::WriteInput(fuzz::Bytes(data, size), QStringLiteral("other.user.diff"));
+    if (TWatcherThread::ReadXMLFile(path, file, reason) != TWatcherThread::rrRead || !file.Tree)
+        return 0;
+    const TXMLNode *diff = file.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("diff")});
+    if (!diff)
+        return 0;
+    core.BeginUpdate(QStringLiteral("fuzz"));
+    int last = -1;
+    core.LoadDiffElement(*diff, last);
+    core.SolveConflicts(std::vector<const TXMLNode *>{diff});
+    core.EndUpdate();
+    core.SaveToBuffer(false);
+    return 0;
+}
