@@ -11,8 +11,13 @@
 
 #include <sys/resource.h>
 
+#include <cmath>
 #include <memory>
+#include <random>
+#include <tuple>
+#include <utility>
 
+#include "CommaText.h"
 #include "DateFormat.h"
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
@@ -83,3 +88,88 @@ inline constexpr const char *kBenchTaskNames[] = {"Install server", "Review draw
                                                   "Paint hall B",   "Customer visit",  "Order material",
                                                   "Test run",       "Mount cabinet"};
 inline constexpr const char *kBenchPeople[] = {"Mueller", "Schmidt", "Novak", "Dubois", "Rossi", "Jensen"};
+
+// A plan at the scale of a large site: `tasks` tasks over ten years (2020-2029) on 300
+// resources with full-time, part-time, Saturday and shift weeks (every twentieth resource two
+// chart rows), 2,000 absent days (every hundredth for all) and ten public holidays a year,
+// five of them Easter-based. Filled as loading fills a document: inside one bracket, without
+// journal; the bracket closes, so every end is computed. Returns the task in the middle.
+inline constexpr int kPlanPositions = 300;
+inline constexpr int kPlanAbsences = 2000;
+
+inline tWeekInfo BenchWeek(std::mt19937 &random)
+{
+    tWeekInfo week;
+    const int start = 360 + 30 * int(random() % 6);
+    const bool partTime = random() % 5 == 0;
+    const bool saturday = random() % 4 == 0;
+    for (int d = 0; d < 7; ++d) {
+        TDayInfo &day = week[d];
+        day.active = (d >= 1 && d <= 5) || (d == 6 && saturday);
+        day.start = TTimeOfDay(start);
+        day.length = partTime ? 240 : 480;
+        day.pause[0] = {TTimeOfDay(start + 120), 15};
+        day.pause[1] = {TTimeOfDay(start + 300), partTime ? 0 : 30};
+        day.ende = TTimeOfDay(start + day.length + 15 + day.pause[1].length);
+    }
+    return week;
+}
+
+inline TNodeData *FillBenchPlan(TPlannerCore &core, TMinUnit unit, int tasks)
+{
+    std::mt19937 random(1234);
+    TNodeData *probe = nullptr;
+    core.BeginUpdate(QStringLiteral("loading"));
+    core.SetMinUnit(unit);
+    // Three columns of the user's own: an order number, a customer and a deadline.
+    const int order = core.GetTableColCount(tbTable);
+    for (const auto &[caption, type] : {std::pair{"Order", ctText}, {"Customer", ctText}, {"Due", ctDate}}) {
+        const int column = core.GetTableColCount(tbTable);
+        core.InsertColumn(tbTable, column);
+        core.SetColumnCaption(tbTable, column, QString::fromLatin1(caption));
+        core.SetColumnType(tbTable, column, type);
+    }
+    core.SetConnection(tbTable, cnTermin, order + 2);
+    QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
+    positions.clear();
+    for (int p = 0; p < kPlanPositions; ++p)
+        positions.append(CommaTextOf({QStringLiteral("Resource %1").arg(p), WeekInfo2String(BenchWeek(random)),
+                                      QString::number(p % 20 == 0 ? 2 : 1)}));
+    for (const auto &[name, day, month] : {std::tuple{"New Year", 1, 1}, {"Labour Day", 1, 5},
+                                           {"Unity Day", 3, 10}, {"Christmas", 25, 12}, {"Boxing Day", 26, 12}})
+        core.AddHoliday(QString::fromLatin1(name), day, month, true, false);
+    for (const auto &[name, offset] : {std::pair{"Good Friday", -2}, {"Easter Monday", 1}, {"Ascension", 39},
+                                       {"Whit Monday", 50}, {"Corpus Christi", 60}})
+        core.AddHoliday(QString::fromLatin1(name), offset, 0, true, true);
+
+    const TDateTime first = EncodeDate(2020, 1, 1);
+    const int span = 3650;
+    auto position = [](std::mt19937 &r) { return QStringLiteral("Resource %1").arg(int(r() % kPlanPositions)); };
+    for (int a = 0; a < kPlanAbsences; ++a) {
+        TNodeData *node = core.AddNode(core.GetFreeID(), tbExclude, false);
+        core.DoSetData(node, core.GetConnection(tbExclude, cnPosition),
+                       a % 100 == 0 ? QStringLiteral("*") : position(random), false);
+        core.DoSetStartOf(node, false, first + double(random() % span));
+        core.DoSetData(node, core.GetConnection(tbExclude, cnLength), QString::number(1 + random() % 10), false);
+    }
+    for (int t = 0; t < tasks; ++t) {
+        TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, false);
+        core.DoSetData(node, core.GetConnection(tbTable, cnPosition), position(random), false);
+        TDateTime start = first + double(random() % span);
+        if (unit == muMinute)
+            start += (420 + 15 * int(random() % 32)) / 1440.0;
+        core.DoSetStartOf(node, false, start);
+        core.DoSetLengthOf(node, 480 * int(1 + random() % 15) + (unit == muMinute ? 15 * int(random() % 32) : 0), false);
+        core.DoSetData(node, core.GetConnection(tbTable, cnTextCenterMiddle),
+                       QStringLiteral("%1 for %2").arg(QString::fromLatin1(kBenchTaskNames[t % 8]),
+                                                       QString::fromLatin1(kBenchPeople[t % 6])), false);
+        core.DoSetData(node, order, QStringLiteral("ORD-%1").arg(100000 + t % 40000), false);
+        core.DoSetData(node, order + 1, QString::fromLatin1(kBenchPeople[(t / 7) % 6]) + QStringLiteral(" GmbH"), false);
+        if (t % 4 == 0)
+            core.DoSetData(node, order + 2, core.FormatDateTime(std::trunc(start) + 30), false);
+        if (t == tasks / 2)
+            probe = node;
+    }
+    core.EndUpdate();
+    return probe;
+}

@@ -42,6 +42,7 @@ class TWorkCalendar;
 class TNodeEvent;
 struct TDiffRecord;
 struct TScanInput;
+class TDateTexts;
 
 // An error the user caused (an unknown file type): logged, never shown again.
 class EPlannerError : public std::runtime_error
@@ -607,6 +608,16 @@ private:
         bool valid = false;
     };
     const TPositionCache &PositionCache() const;
+    // GetDataIndex of a text: -9 for "*" and the position index in the position column, else
+    // the first pick-list entry whose first item is the text; -1 when none.
+    int PickListIndex(TWhichTable table, int column, const QString &text) const;
+    struct TPickListIndex
+    {
+        QStringList source;
+        QHash<QString, int> index;
+        bool valid = false;
+    };
+    mutable std::array<std::vector<TPickListIndex>, WhichTableCount> FPickListIndex;
     // The expanded full index of chart row `row`, -1 when none.
     int PositionOfRow(int row) const;
     void SetGroupTabIndex(int index);
@@ -629,12 +640,28 @@ private:
         void operator()(TScheduleState *state) const;
     };
     std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
+    // The state, checked against the holidays, positions, absent days and unit (not while a
+    // batch of rows is refreshed: the batch checks it itself).
     TScheduleState &ScheduleState();
+    void ValidateScheduleState();
+    TDateTexts &DateTexts();
+    // A cell's text; empty outside the row.
+    static const QString &Cell(const TNodeData *node, int column);
+    // StrToDateTime of a cell text through the date texts; ok: the text names a date.
+    TDateTime ReadCellDate(const QString &text, bool &ok);
+    void CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const;
     TWorkCalendar &CalendarOf(int position, bool absentDay);
     // The end of a row from its cached start, length and position; 0 when it cannot be had.
     TDateTime ComputeEnd(const TNodeData *node);
-    // The rows' caches from their cells (CB_CheckValid without the bracket check).
-    void RefreshRow(TNodeData *node);
+    // The rows' caches from their cells (CB_CheckValid without the bracket check); span,
+    // when given, gets whether the row is valid but for the range, and its dates.
+    struct TRowSpan
+    {
+        bool complete = false;
+        TDateTime lo = 0;
+        TDateTime hi = 0;
+    };
+    void RefreshRow(TNodeData *node, TRowSpan *span = nullptr);
     // An absent day's cached dates, position or validity changed, or the row went.
     void AbsentDayChanged(int oldPosition, int newPosition);
     void RecalcTasksOfTouchedAbsences();
@@ -653,6 +680,8 @@ private:
     std::vector<TNodeData *> FMarkedEndRows;
     int FRefreshDepth = 0;
     bool FSettlingEnds = false;
+    bool FRowBatch = false;
+    const TNodeData *FRefreshingRow = nullptr;
     // ---- end
 
     // ---- private: update bracket

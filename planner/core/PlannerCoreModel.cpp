@@ -366,21 +366,38 @@ QString TPlannerCore::GetData_(const TNodeData *node, TConnection cn) const
 
 int TPlannerCore::GetDataIndex(const TNodeData *node, int column) const
 {
-    if (!node || column < 0)
+    if (!node || column < 0 || column >= node->StringList.size())
         return -1;
-    const QString text = GetData(node, column);
-    if (GetColumnConnection(node->NodeTable, column) == cnPosition) {
+    return PickListIndex(node->NodeTable, column, node->StringList[column]);
+}
+
+int TPlannerCore::PickListIndex(TWhichTable table, int column, const QString &text) const
+{
+    if (column < 0)
+        return -1;
+    if (GetConnection(table, cnPosition) == column) {
         if (text == QStringLiteral("*"))
             return -9;
         return PositionCache().index.value(text, -1);
     }
-    const QStringList &strings = GetColumnStrings(node->NodeTable, column);
-    for (int i = 0; i < strings.size(); ++i) {
-        const QStringList items = ParseCommaText(strings[i]);
-        if (!items.isEmpty() && items.first() == text)
-            return i;
+    const QStringList &strings = GetColumnStrings(table, column);
+    auto &cache = FPickListIndex[table];
+    if (cache.size() <= std::size_t(column))
+        cache.resize(std::size_t(column) + 1);
+    TPickListIndex &pick = cache[std::size_t(column)];
+    // The copy kept here makes any change of the list a new list: the same data means the
+    // same entries.
+    if (!pick.valid || pick.source.constData() != strings.constData() || pick.source.size() != strings.size()) {
+        pick.source = strings;
+        pick.index.clear();
+        for (int i = 0; i < strings.size(); ++i) {
+            const QStringList items = ParseCommaText(strings[i]);
+            if (!items.isEmpty() && !pick.index.contains(items.first()))
+                pick.index.insert(items.first(), i);
+        }
+        pick.valid = true;
     }
-    return -1;
+    return pick.index.value(text, -1);
 }
 
 int TPlannerCore::GetDataIndex_(const TNodeData *node, TConnection cn) const
@@ -418,7 +435,8 @@ bool TPlannerCore::isDateOK(TDateTime value) const
 
 void TPlannerCore::CB_CheckValid(TNodeData *node, QObject *)
 {
-    if (node && !IsUpdating())
+    // The row being refreshed reads its cells once its end is written.
+    if (node && !IsUpdating() && node != FRefreshingRow)
         RefreshRow(node);
 }
 

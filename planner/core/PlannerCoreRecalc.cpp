@@ -6,7 +6,10 @@
 
 #include <algorithm>
 
-#include "DateFormat.h"
+#include <cmath>
+
+#include "core/DateTexts.h"
+#include "core/ScheduleState.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
@@ -41,7 +44,22 @@ private:
 
 // ---- one row
 
-void TPlannerCore::RefreshRow(TNodeData *node)
+const QString &TPlannerCore::Cell(const TNodeData *node, int column)
+{
+    static const QString empty;
+    return column >= 0 && column < node->StringList.size() ? node->StringList[column] : empty;
+}
+
+TDateTime TPlannerCore::ReadCellDate(const QString &text, bool &ok)
+{
+    TDateTime value = 0;
+    ok = !QStringView(text).trimmed().isEmpty() && DateTexts().Read(text, value);
+    if (!ok)
+        return 0;
+    return FMinUnit == muDay ? std::trunc(value) : value;
+}
+
+void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
 {
     if (!node)
         return;
@@ -53,37 +71,57 @@ void TPlannerCore::RefreshRow(TNodeData *node)
         const TDateTime oldStart = node->nodeStart;
         const TDateTime oldEnd = node->nodeEnd;
 
-        const QString startText = GetData_(node, cnStart);
-        TDateTime start = 0;
-        const bool startOk = !startText.trimmed().isEmpty() && TryStrToDateTime(startText, start);
-        node->nodeStart = startOk ? StrToDateTime(startText, 0) : 0;
-
+        bool startOk = false;
+        node->nodeStart = ReadCellDate(Cell(node, GetConnection(table, cnStart)), startOk);
         // Without a position column every row lives in the one chart row.
-        const bool hasPosition = GetConnection(table, cnPosition) >= 0;
-        node->nodePosition = hasPosition ? GetDataIndex_(node, cnPosition) : 0;
-        node->nodeLength = calcNodeLength(table, GetData_(node, cnLength));
-        node->nodeColor = GetDataIndex_(node, cnColor);
+        const int positionColumn = GetConnection(table, cnPosition);
+        const bool hasPosition = positionColumn >= 0;
+        node->nodePosition = hasPosition ? PickListIndex(table, positionColumn, Cell(node, positionColumn)) : 0;
+        const QString &lengthText = Cell(node, GetConnection(table, cnLength));
+        node->nodeLength = calcNodeLength(table, lengthText);
+        node->nodeColor = PickListIndex(table, GetConnection(table, cnColor), Cell(node, GetConnection(table, cnColor)));
 
         // A pending end is computed now, so that a row with an empty end cell can become
         // valid; a row whose end cannot be had keeps its request.
         if (node->RecalcEndOf && startOk && node->nodeLength > 0
-            && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9))
-            GetEndOf(node);
-        const QString endText = GetData_(node, cnEnd);
-        TDateTime end = 0;
-        const bool endOk = !endText.trimmed().isEmpty() && TryStrToDateTime(endText, end);
-        node->nodeEnd = endOk ? StrToDateTime(endText, 0) : 0;
+            && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9)) {
+            // Writing the end cell would refresh this row again; it is being refreshed.
+            const TNodeData *outer = FRefreshingRow;
+            FRefreshingRow = node;
+            try {
+                GetEndOf(node);
+            } catch (...) {
+                FRefreshingRow = outer;
+                throw;
+            }
+            FRefreshingRow = outer;
+        }
+        bool endOk = false;
+        node->nodeEnd = ReadCellDate(Cell(node, GetConnection(table, cnEnd)), endOk);
 
         node->nodeValid = node->nodeLength > 0 && startOk && endOk
-                          && !GetData_(node, cnLength).isEmpty()
-                          && (!hasPosition || !GetData_(node, cnPosition).isEmpty())
+                          && !Cell(node, GetConnection(table, cnLength)).isEmpty()
+                          && (!hasPosition || !Cell(node, positionColumn).isEmpty())
                           && isDateOK(node->nodeStart) && isDateOK(node->nodeEnd);
 
         node->nodeTermin = 0;
-        if (GetConnection(table, cnTermin) >= 0) {
-            node->nodeTermin = StrToDateTime(GetData_(node, cnTermin), 0);
-            if (!isDateOK(node->nodeTermin))
-                node->nodeTermin = 0;
+        TDateTime termin = 0;
+        if (const int terminColumn = GetConnection(table, cnTermin); terminColumn >= 0) {
+            bool ok = false;
+            termin = ReadCellDate(Cell(node, terminColumn), ok);
+            node->nodeTermin = isDateOK(termin) ? termin : 0;
+        }
+        if (span) {
+            // Valid but for the range: what the range is made from.
+            span->complete = node->nodeLength > 0 && startOk && endOk && node->nodeStart != 0
+                             && !Cell(node, GetConnection(table, cnLength)).isEmpty()
+                             && (!hasPosition || !Cell(node, positionColumn).isEmpty());
+            span->lo = std::min(node->nodeStart, node->nodeEnd);
+            span->hi = std::max(node->nodeStart, node->nodeEnd);
+            if (termin != 0) {
+                span->lo = std::min(span->lo, termin);
+                span->hi = std::max(span->hi, termin);
+            }
         }
 
         if (table == tbExclude
@@ -135,52 +173,72 @@ void TPlannerCore::RecalcPendingEnds()
 
 // ---- every row
 
+void TPlannerCore::CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const
+{
+    rows.clear();
+    TBaseTreeGrid *grid = GetTable(table);
+    if (!grid)
+        return;
+    rows.reserve(std::size_t(GetTableRowCount(table)));
+    for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
+        if (TNodeData *data = NodeData(grid, node))
+            rows.push_back(data);
+}
+
 void TPlannerCore::RecalcAllRows()
 {
     TFlagScope settling(FSettlingEnds);
+    // Inside, the rows' writes do not settle, repaint or ask for anything one by one: the
+    // caller repaints and requests the deferred work once.
+    TDepthScope updating(FUpdating);
     FTouchedAbsences.clear();
     FMarkedEndRows.clear();
+    DateTexts();
+    ScheduleState();
+    TFlagScope batch(FRowBatch);
     std::vector<TNodeData *> rows[WhichTableCount];
-    for (const TWhichTable table : {tbTable, tbExclude}) {
-        rows[table].reserve(std::size_t(GetTableRowCount(table)));
-        ForEach(table, feAll, [&](TNodeData *node) { rows[table].push_back(node); });
-    }
+    CollectRows(tbTable, rows[tbTable]);
+    CollectRows(tbExclude, rows[tbExclude]);
 
-    // The range first, from the cells of every complete row, so that rows far from the
-    // previous range can become valid and the chart's holidays are those of the data.
+    // Absent days before tasks, whose calendars are made from them. The range follows
+    // from every row that is valid but for the range.
     TDateTime lo = 0;
     TDateTime hi = 0;
     bool any = false;
-    for (const TWhichTable table : {tbTable, tbExclude}) {
-        const bool hasPosition = GetConnection(table, cnPosition) >= 0;
+    std::vector<TNodeData *> unjudged;
+    for (const TWhichTable table : {tbExclude, tbTable}) {
+        if (table == tbTable)
+            ValidateScheduleState();
         for (TNodeData *node : rows[table]) {
             // Every end is computed anew and every bar picture drawn anew.
             node->RecalcEndOf = true;
             node->RecalcBitmap = true;
-            const TDateTime start = StrToDateTime(GetData_(node, cnStart), 0);
-            if (start == 0 || calcNodeLength(table, GetData_(node, cnLength)) <= 0
-                || (hasPosition && GetData_(node, cnPosition).isEmpty()))
+            TRowSpan span;
+            RefreshRow(node, &span);
+            if (!span.complete)
                 continue;
-            const TDateTime end = StrToDateTime(GetData_(node, cnEnd), start);
-            const TDateTime termin = StrToDateTime(GetData_(node, cnTermin), 0);
-            TDateTime a = std::min(start, end);
-            TDateTime b = std::max(start, end);
-            if (termin != 0) {
-                a = std::min(a, termin);
-                b = std::max(b, termin);
-            }
-            lo = any ? std::min(lo, a) : a;
-            hi = any ? std::max(hi, b) : b;
+            lo = any ? std::min(lo, span.lo) : span.lo;
+            hi = any ? std::max(hi, span.hi) : span.hi;
             any = true;
+            if (!node->nodeValid)
+                unjudged.push_back(node);
         }
     }
-    ApplyDataBounds(any, lo, hi);
-
-    // Absent days before tasks; nothing is left for the settling of single writes.
-    for (const TWhichTable table : {tbExclude, tbTable})
-        for (TNodeData *node : rows[table])
+    // The chart's range and its holidays for the data; rows far from the previous range
+    // are judged again, and when absent days became valid so, every task is computed again.
+    if (ApplyDataBounds(any, lo, hi) && !unjudged.empty()) {
+        bool absences = false;
+        for (TNodeData *node : unjudged) {
             RefreshRow(node);
-    FTouchedAbsences.clear();
-    FMarkedEndRows.clear();
+            absences = absences || (node->NodeTable == tbExclude && node->nodeValid);
+        }
+        if (absences) {
+            ValidateScheduleState();
+            for (TNodeData *node : rows[tbTable]) {
+                node->RecalcEndOf = true;
+                RefreshRow(node);
+            }
+        }
+    }
     InvalidateTimeChart(false);
 }

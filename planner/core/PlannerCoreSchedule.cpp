@@ -68,23 +68,23 @@ TDaySpans Merged(TDaySpans spans)
 
 int TPlannerCore::calcNodeLength(TWhichTable table, const QString &text) const
 {
-    if (FMinUnit == muMinute && table == tbTable) {
-        QString value = text;
-        if (!value.contains(QLatin1Char(',')))
-            value += QStringLiteral(",0");
-        const int comma = int(value.indexOf(QLatin1Char(',')));
-        bool ok = false;
-        int hours = value.left(comma).trimmed().toInt(&ok);
-        if (!ok)
-            hours = 0;
-        int minutes = value.mid(comma + 1).trimmed().toInt(&ok);
-        if (!ok)
-            minutes = 0;
-        return hours * 60 + minutes;
-    }
+    // Computed in 64 bits: a huge number of days or hours is held at the largest length.
+    qint64 minutes = 0;
+    const QStringView value(text);
     bool ok = false;
-    const int days = text.trimmed().toInt(&ok);
-    return ok ? days * MinutesPerWorkDay : 0;
+    if (FMinUnit == muMinute && table == tbTable) {
+        const qsizetype comma = value.indexOf(QLatin1Char(','));
+        const qint64 hours = (comma < 0 ? value : value.left(comma)).trimmed().toInt(&ok);
+        minutes = ok ? hours * 60 : 0;
+        if (comma >= 0) {
+            const qint64 rest = value.mid(comma + 1).trimmed().toInt(&ok);
+            minutes += ok ? rest : 0;
+        }
+    } else {
+        const qint64 days = value.trimmed().toInt(&ok);
+        minutes = ok ? days * MinutesPerWorkDay : 0;
+    }
+    return int(std::clamp<qint64>(minutes, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 QString TPlannerCore::LengthText(TWhichTable table, int minutes) const
@@ -204,6 +204,13 @@ void TPlannerCore::TScheduleStateDeleter::operator()(TScheduleState *state) cons
 
 TPlannerCore::TScheduleState &TPlannerCore::ScheduleState()
 {
+    if (!FSchedule || !FRowBatch)
+        ValidateScheduleState();
+    return *FSchedule;
+}
+
+void TPlannerCore::ValidateScheduleState()
+{
     if (!FSchedule)
         FSchedule.reset(new TScheduleState);
     TScheduleState &state = *FSchedule;
@@ -218,7 +225,15 @@ TPlannerCore::TScheduleState &TPlannerCore::ScheduleState()
     state.positions = positions;
     state.absences = FAbsenceGeneration;
     state.unit = FMinUnit;
-    return state;
+}
+
+TDateTexts &TPlannerCore::DateTexts()
+{
+    if (!FSchedule)
+        ValidateScheduleState();
+    if (!FRowBatch)
+        FSchedule->dates.Validate(FMinUnit);
+    return FSchedule->dates;
 }
 
 TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
@@ -309,8 +324,11 @@ void TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
     const int column = GetConnection(node->NodeTable, cnEnd);
     if (GetColumnConnection(node->NodeTable, column) != cnEnd)
         return;
+    // Most ends stay as they were: compared without making the text.
+    if (value != 0 && DateTexts().IsWritten(Cell(node, column), value))
+        return;
     // A failed calculation leaves the end empty instead of writing 1899-12-30.
-    const QString text = value == 0 ? QString() : FormatDateTime(value);
+    const QString text = value == 0 ? QString() : DateTexts().Write(value);
     DoSetData(node, column, text, false);
 }
 

@@ -320,12 +320,21 @@ void TPlannerCore::UpdateStatusBar()
     if (IsUpdating())
         return;
     FStatusBarTimer.stop();
+    // Both counts in one walk over the rows.
+    int group = 0;
+    int filtered = 0;
+    if (TBaseTreeGrid *grid = GetTable(FActiveTable)) {
+        for (TGridNode *gridNode = grid->GetFirst(); gridNode; gridNode = grid->GetNext(gridNode)) {
+            const TNodeData *node = NodeData(grid, gridNode);
+            const int position = GetPositionOf(node);
+            group += position >= 0 || position == -9 ? 1 : 0;
+            filtered += grid->IsVisible(gridNode) ? 1 : 0;
+        }
+    }
     FWindow.SetStatusText(0, Translate(QStringLiteral("Table total: %s"),
                                        {QString::number(TotalCount(FActiveTable))}));
-    FWindow.SetStatusText(1, Translate(QStringLiteral("in %s: %s"),
-                                       {GroupTabCaption(), QString::number(GroupCount(FActiveTable))}));
-    FWindow.SetStatusText(2, Translate(QStringLiteral("filtered: %s"),
-                                       {QString::number(FilteredCount(FActiveTable))}));
+    FWindow.SetStatusText(1, Translate(QStringLiteral("in %s: %s"), {GroupTabCaption(), QString::number(group)}));
+    FWindow.SetStatusText(2, Translate(QStringLiteral("filtered: %s"), {QString::number(filtered)}));
 }
 
 // ---- idle processing

@@ -6,11 +6,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/DateTexts.h"
 #include "core/PlannerCore.h"
 #include "core/WorkCalendar.h"
 
 struct TPlannerCore::TScheduleState
 {
+    TDateTexts dates;
     THolidayDays holidays;
     // What the calendars and spans were made from.
     quint64 positions = ~quint64(0);

@@ -10,6 +10,8 @@ namespace {
 constexpr int MinutesPerWorkDay = 480;
 // 0001-01-01: the first day a year can be told of.
 constexpr qint64 FirstCalendarDay = -693593;
+// Running sums cover at most this many days (they are 32-bit); longer work is walked.
+constexpr qint64 MaxWindowDays = 2000000;
 
 // Sunday = 0; day 0 (1899-12-30) was a Saturday.
 int WeekdayOf(qint64 day)
@@ -85,15 +87,27 @@ int WorkingMinutes(const TDayInfo &day, int from, int to, bool minuteWise)
 
 bool THolidayDays::SetHolidays(const std::vector<THolidayData> &holidays)
 {
-    std::vector<THolidayData> enabled;
-    for (const THolidayData &holiday : holidays)
-        if (holiday.enabled) {
-            enabled.push_back(holiday);
-            enabled.back().name.clear(); // the name changes no day
+    // Compared in place first: asked before every calculation, the list rarely changes.
+    auto same = [](const THolidayData &a, const THolidayData &b) {
+        return a.day == b.day && a.month == b.month && a.easter == b.easter;
+    };
+    std::size_t held = 0;
+    bool equal = true;
+    for (const THolidayData &holiday : holidays) {
+        if (!holiday.enabled)
+            continue;
+        if (held >= FHolidays.size() || !same(holiday, FHolidays[held])) {
+            equal = false;
+            break;
         }
-    if (enabled == FHolidays)
+        ++held;
+    }
+    if (equal && held == FHolidays.size())
         return false;
-    FHolidays = std::move(enabled);
+    FHolidays.clear();
+    for (const THolidayData &holiday : holidays)
+        if (holiday.enabled)
+            FHolidays.push_back({QString(), holiday.day, holiday.month, true, holiday.easter}); // the name changes no day
     FDays.clear();
     FFrom = FTo = 0;
     return true;
@@ -172,6 +186,7 @@ TWorkCalendar::TWorkCalendar(const tWeekInfo &week, bool minuteWise, THolidayDay
         FCanWork = FCanWork || DayCanWork(FWeek[dow], FMinuteWise);
         const int now = EnterDay(FWeek[dow], FWeek[dow].start.minutes);
         FFullDay[dow] = now >= MinsPerDay ? 0 : DayAvail(FWeek[dow], now, FMinuteWise);
+        FWeekTotal += FFullDay[dow];
     }
 }
 
@@ -212,7 +227,7 @@ TWorkMoment TWorkCalendar::Step(TWorkMoment d, qint64 &rem)
     return {next, Day(next).start.minutes};
 }
 
-bool TWorkCalendar::EndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end)
+bool TWorkCalendar::WalkEndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end)
 {
     end = start;
     if (minutes <= 0)
@@ -225,11 +240,105 @@ bool TWorkCalendar::EndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end)
         if (end.day > LastCalendarDay)
             return false;
         end = Step(end, rem);
-        if (first && rem > 0 && std::all_of(std::begin(FFullDay), std::end(FFullDay), [](int m) { return m == 0; }))
+        if (first && rem > 0 && FWeekTotal == 0)
             return false; // no day entered at its start offers any time
         first = false;
     }
     return true;
+}
+
+bool TWorkCalendar::Cover(qint64 from, qint64 to)
+{
+    const qint64 last = FFirst + qint64(FSum.size()) - 1; // the window is [FFirst, last)
+    if (!FSum.empty() && from >= FFirst && to <= last)
+        return true;
+    if (!FSum.empty()) {
+        // Grow by at least the present size on the side that is short, so that a walk
+        // along the calendar rebuilds it only a few times.
+        const qint64 size = last - FFirst;
+        from = from < FFirst ? std::min(from, FFirst - size) : FFirst;
+        to = to > last ? std::max(to, last + size) : last;
+    }
+    from = std::max(from, FirstCalendarDay - 1);
+    to = std::min(to, LastCalendarDay + 2);
+    // 32-bit sums: a day has at most 1440 minutes.
+    if (to - from > MaxWindowDays)
+        return false;
+    std::vector<qint64> holidays;
+    FHolidays.Collect(from, to, holidays);
+    FFirst = from;
+    FSum.assign(std::size_t(to - from + 1), 0);
+    auto holiday = holidays.begin();
+    auto absent = std::lower_bound(FAbsent.begin(), FAbsent.end(), std::pair<qint64, qint64>(from, from));
+    if (absent != FAbsent.begin() && std::prev(absent)->second > from)
+        --absent;
+    int dow = WeekdayOf(from);
+    quint32 sum = 0;
+    for (qint64 day = from; day < to; ++day) {
+        while (holiday != holidays.end() && *holiday < day)
+            ++holiday;
+        while (absent != FAbsent.end() && absent->second <= day)
+            ++absent;
+        const bool blocked = (holiday != holidays.end() && *holiday == day)
+                             || (absent != FAbsent.end() && absent->first <= day);
+        if (!blocked)
+            sum += quint32(FFullDay[dow]);
+        FSum[std::size_t(day - from + 1)] = sum;
+        dow = dow == 6 ? 0 : dow + 1;
+    }
+    return true;
+}
+
+bool TWorkCalendar::EndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end)
+{
+    end = start;
+    if (minutes <= 0)
+        return true;
+    if (!FCanWork || start.day > LastCalendarDay)
+        return false;
+    if (start.day <= FirstCalendarDay)
+        return WalkEndOf(start, minutes, end); // before the calendar: no sums there
+    qint64 rem = minutes;
+    // The first day may start anywhere in it; every later day is entered at its start.
+    end = Step(start, rem);
+    if (rem == 0)
+        return true;
+    if (FWeekTotal == 0)
+        return false;
+    const qint64 first = end.day;
+    // A guess at the days needed, weeks of the bare week plus room for days off.
+    qint64 to = first + rem * 7 / FWeekTotal * 5 / 4 + 32;
+    for (;;) {
+        if (!Cover(first, std::min(to, LastCalendarDay + 2)))
+            return WalkEndOf(start, minutes, end); // thousands of years of work
+        const auto begin = FSum.begin() + (first - FFirst);
+        const qint64 target = qint64(*begin) + rem;
+        // Most work ends within weeks: search outward from the first day in growing steps,
+        // then within the last step, so that the sums of far days stay out of the cache.
+        auto low = begin + 1;
+        auto found = FSum.end();
+        for (qsizetype step = 8;; step *= 2) {
+            const auto high = FSum.end() - low > step ? low + step : FSum.end();
+            if (high == FSum.end() || *(high - 1) >= target) {
+                found = std::lower_bound(low, high, target);
+                break;
+            }
+            low = high;
+        }
+        if (found == FSum.end()) {
+            if (FFirst + qint64(FSum.size()) - 1 > LastCalendarDay)
+                return false;
+            to = FFirst + 2 * qint64(FSum.size());
+            continue;
+        }
+        // The work ends on day `last`, entered at its start with what the days before left.
+        const qint64 last = FFirst + (found - FSum.begin()) - 1;
+        if (last > LastCalendarDay)
+            return false;
+        rem -= qint64(*(found - 1)) - qint64(*begin);
+        end = Step({last, Day(last).start.minutes}, rem);
+        return true;
+    }
 }
 
 qint64 TWorkCalendar::LengthBetween(TWorkMoment from, TWorkMoment to)

@@ -59,8 +59,11 @@ public:
     TWorkCalendar(const tWeekInfo &week, bool minuteWise, THolidayDays &holidays, TDaySpans absent);
 
     // The moment `minutes` of work starting at `start` is done. False when the week has no
-    // working time at all or the work would end after 9999-12-31.
+    // working time at all or the work would end after 9999-12-31. The days after the first
+    // are found by a search in running sums of working minutes per day.
     bool EndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end);
+    // The same, day by day: what the search must agree with.
+    bool WalkEndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end);
     // Working minutes from `from` to `to`; 0 when `to` is not after `from`.
     qint64 LengthBetween(TWorkMoment from, TWorkMoment to);
 
@@ -76,13 +79,21 @@ private:
     // the next day with `rem` reduced by what this day took.
     TWorkMoment Step(TWorkMoment d, qint64 &rem);
 
+    // The running sums cover at least [from, to); false when that is too long for them.
+    bool Cover(qint64 from, qint64 to);
+
     tWeekInfo FWeek;
     bool FMinuteWise;
     THolidayDays &FHolidays;
     TDaySpans FAbsent;
     // Working minutes of each weekday entered at its start; all zero: the week cannot work.
     int FFullDay[7] = {};
+    qint64 FWeekTotal = 0;
     bool FCanWork = false;
+    // FSum[i]: the working minutes of the days FFirst .. FFirst + i - 1, each entered at its
+    // start, holidays and absent days taking none.
+    qint64 FFirst = 0;
+    std::vector<quint32> FSum;
 };
 
 // 9999-12-31: no end lies beyond it.
