@@ -73,7 +73,8 @@ void TPlannerCore::ActionNewExecute()
         TSuspendUndo suspended(*FUndoRedo);
         FUndoRedo->Clear();
         ForEach(feAll, &TPlannerCore::CB_DeleteNode, nullptr);
-        FOverlappingNodes.clear();
+        if (OnOverlapRowFreed)
+            OnOverlapRowFreed(nullptr);
         SetMinUnit(muDay);
         FColors = {0xFFFFFF, 0x00FFFF, 0x00BF00};
         FHolidayColors = {0xF0E5CC, 0xE0CA92, 0x978762};
@@ -120,6 +121,18 @@ void TPlannerCore::Open(const QString &fileName)
     FLoading = false;
     if (!loaded)
         throw EPlannerError(QStringLiteral("unknown filetype"));
+    if (FInitialDeOverlap)
+        InitialDeOverlap();
+}
+
+void TPlannerCore::InitialDeOverlap()
+{
+    // After the outermost EndUpdate: every end is computed and the overlap list can be
+    // built from the rows' caches; the moves are part of the opened plan, not undoable edits.
+    UpdateOverlapping(false);
+    if (OnInitialDeOverlap)
+        OnInitialDeOverlap();
+    ClearUndo();
 }
 
 int TPlannerCore::MessageFileNotSaved()

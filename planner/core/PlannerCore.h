@@ -216,7 +216,8 @@ public:
     void SetRecalcStartOf(TNodeData *node, bool flag);
     bool GetRecalcEndOf(const TNodeData *node) const { return node && node->RecalcEndOf; }
     bool GetRecalcStartOf(const TNodeData *node) const { return node && node->RecalcStartOf; }
-    // Repaints a row in grid and chart; nothing inside an update bracket.
+    // Repaints a row in grid and chart; nothing inside an update bracket. An absent day
+    // repaints the tasks it touches too and has their ends computed again.
     void InvalidateNode(TNodeData *node);
 
     // ---- the iterator; the next node is fetched before the callback runs
@@ -245,7 +246,6 @@ public:
     // ---- filters and overlapping as the iterator sees them
     bool GetNodeFiltered(const TNodeData *node) const;
     void SetNodeFiltered(TNodeData *node, bool filtered);
-    std::vector<TNodeData *> FOverlappingNodes;
 
     // ---- scheduling
     TDateTime GetStartOf(const TNodeData *node) const { return node ? node->nodeStart : 0; }
@@ -351,6 +351,22 @@ public:
     std::function<void(TWhichTable)> OnTableSetupChanged;
     // The outermost EndUpdate has computed every row anew and applied the group tab.
     std::function<void()> OnTablesChecked;
+    // ---- end
+
+    // ---- overlapping (planner/table/OverlapSolver keeps the list; these are its hooks)
+    // Whether a task is in the overlap list: O(1), for painting and the iterator.
+    bool GetNodeIsOverlapping(const TNodeData *node) const
+    {
+        return node && OnNodeIsOverlapping && OnNodeIsOverlapping(node);
+    }
+    // Whether any task overlaps (the chart then greys every other bar).
+    bool AnyOverlapping() const { return OnAnyOverlapping && OnAnyOverlapping(); }
+    std::function<bool(const TNodeData *)> OnNodeIsOverlapping;
+    std::function<bool()> OnAnyOverlapping;
+    // A row leaves its table: the overlap lists forget it; nil: every row of the task table.
+    std::function<void(TNodeData *)> OnOverlapRowFreed;
+    // Opening a plan an import moved by an offset: solve its overlaps once.
+    std::function<void()> OnInitialDeOverlap;
     // ---- end
 
     // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
@@ -592,6 +608,8 @@ private:
     // The column whose pick list a column of a table shows.
     void PickListColumn(TWhichTable &table, int &column) const;
     void ForgetNode(TNodeData *node);
+    void InvalidateTasksOfAbsentDay(const TNodeData &absent);
+    void InitialDeOverlap();
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
     // ---- private: positions and groups
     // The expanded full position list with its blocks and weeks, cached while the pick list

@@ -183,8 +183,8 @@ void TPlannerCore::ClearTable(TWhichTable table)
         grid->Clear();
     // Rows the grid never initialised skip its free handler; forget them all here.
     FNodeIndex[table].clear();
-    if (table == tbTable)
-        FOverlappingNodes.clear();
+    if (table == tbTable && OnOverlapRowFreed)
+        OnOverlapRowFreed(nullptr);
     if (OnTableSetupChanged)
         OnTableSetupChanged(table);
 }

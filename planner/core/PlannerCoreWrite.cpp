@@ -136,7 +136,33 @@ void TPlannerCore::InvalidateNode(TNodeData *node)
     if (IsUpdating() || !node || !node->VNode || !node->VNodeTable)
         return;
     node->VNodeTable->InvalidateNode(node->VNode);
+    if (node->NodeTable == tbExclude)
+        InvalidateTasksOfAbsentDay(*node);
     FWindow.InvalidateRow(*node);
+}
+
+void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
+{
+    if (!absent.nodeValid)
+        return;
+    // The absent day covers its last day whole; a task meets it when it starts before that
+    // day is over and ends on or after its first day.
+    const TDateTime from = absent.nodeStart;
+    const TDateTime until = absent.nodeEnd + 1;
+    const int position = absent.nodePosition;
+    const std::vector<std::vector<int>> &blocks = PositionsInHolidayGroup();
+    if (position != -9 && (position < 0 || std::size_t(position) >= blocks.size()))
+        return;
+    static const std::vector<int> none;
+    const std::vector<int> &block = position == -9 ? none : blocks[std::size_t(position)];
+    ForEach(tbTable, feAll, [&](TNodeData *task) {
+        if (!task->nodeValid || task->nodeStart >= until || task->nodeEnd < from)
+            return;
+        if (position != -9 && std::find(block.begin(), block.end(), task->nodePosition) == block.end())
+            return;
+        task->RecalcBitmap = true;
+        SetRecalcEndOf(task, true);
+    });
 }
 
 // ---- rows
@@ -213,7 +239,7 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryRemoveNode>(table, *node, FUndoRedoGroupIndex));
 
     InvalidateNode(node);
-    if (!FOverlappingNodes.empty())
+    if (AnyOverlapping())
         UpdateOverlapping(true);
     TBaseTreeGrid *grid = node->VNodeTable;
     TGridNode *gridNode = node->VNode;
@@ -229,7 +255,8 @@ void TPlannerCore::ForgetNode(TNodeData *node)
     const auto it = index.constFind(node->ID.Value());
     if (it != index.constEnd() && it.value() == node)
         index.erase(it);
-    std::erase(FOverlappingNodes, node);
+    if (OnOverlapRowFreed)
+        OnOverlapRowFreed(node);
     std::erase(FMarkedEndRows, node);
     if (node->NodeTable == tbExclude && node->nodeValid)
         AbsentDayChanged(node->nodePosition, -2);
@@ -277,8 +304,7 @@ bool TPlannerCore::NodeTaken(TWhichTable table, TNodeData *node, TForEachNode se
     case feGroupFiltered:
         return grid->IsVisible(node->VNode) && GetPositionOf(node) >= 0;
     case feOverlapping:
-        return std::find(FOverlappingNodes.begin(), FOverlappingNodes.end(), node)
-               != FOverlappingNodes.end();
+        return GetNodeIsOverlapping(node);
     case feSelected:
         return grid->Selected(node->VNode);
     case feFiltered:

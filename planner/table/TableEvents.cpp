@@ -1,7 +1,5 @@
 #include "table/TableEvents.h"
 
-#include <algorithm>
-
 #include "Language.h"
 #include "core/PlannerCore.h"
 
@@ -22,8 +20,7 @@ QString TTableEvents::GetText(TWhichTable table, const TNodeData *node, int colu
 
 bool TTableEvents::IsOverlapping(const TNodeData *node) const
 {
-    const auto &nodes = FCore.FOverlappingNodes;
-    return node && std::find(nodes.begin(), nodes.end(), node) != nodes.end();
+    return FCore.GetNodeIsOverlapping(node);
 }
 
 TTableEvents::TTextStyle TTableEvents::TextStyle(const TNodeData *node, bool selected) const

@@ -24,6 +24,7 @@
 #include "Language.h"
 #include "Log.h"
 #include "core/UndoRedo.h"
+#include "table/OverlapSolver.h"
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
@@ -63,6 +64,7 @@ TMainForm::TMainForm(QWidget *parent)
     }
 
     FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
+    FOverlapSolver = std::make_unique<TOverlapSolver>(*FCore);
     CreateActions();
     CreateTables();
     WireGroupTabsAndIdle();
@@ -79,6 +81,7 @@ TMainForm::~TMainForm()
     delete FTableCommands;
     FTableCommands = nullptr;
     FTables.reset();
+    FOverlapSolver.reset();
     FCore.reset();
     SetBusyCursor(false);
 }
@@ -139,6 +142,7 @@ void TMainForm::CreateActions()
     edit->addSeparator();
     edit->addAction(localUndo);
     CreateExchangeActions(file);
+    CreateOverlapActions();
 }
 
 void TMainForm::FormCreate()

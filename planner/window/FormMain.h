@@ -17,6 +17,7 @@ class QTabWidget;
 class TArchivDialog;
 class TInstanceLink;
 class TPlannerTables;
+class TOverlapSolver;
 class TStringTreeGrid;
 class TTableCommands;
 
@@ -98,6 +99,13 @@ public:
     QMenu *Table1 = nullptr; // "&Table": the Filter and Sort menus
     // ---- end
 
+    // ---- overlaps (FormMainOverlap.cpp)
+    TOverlapSolver &OverlapSolver() const { return *FOverlapSolver; }
+    QAction *ActionSolveOverlapping = nullptr;       // "Solve Interleaving"
+    QAction *ActionSolveOverlappingSingle = nullptr; // "Solve Interleaving in each resource"
+    QAction *AutoArrange = nullptr;                  // "Automatically arrange items"
+    // ---- end
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -136,5 +144,10 @@ private:
     bool ChangeCameFromTable() const;
     std::unique_ptr<TPlannerTables> FTables;
     TTableCommands *FTableCommands = nullptr;
+    // ---- end
+    // ---- private: overlaps
+    void CreateOverlapActions();
+    void UpdateOverlapActions();
+    std::unique_ptr<TOverlapSolver> FOverlapSolver; // after the core: destroyed before it
     // ---- end
 };

@@ -5,6 +5,7 @@
 #include "sync/DirWatchThread.h"
 #include "Helper.h"
 #include "sync/NodeEvent.h"
+#include "table/OverlapList.h"
 
 namespace {
 
@@ -280,7 +281,13 @@ TEST_F(CoreTest, EverySelector)
     EXPECT_FALSE(core->GetNodeFiltered(first));
     tasks->SetSelected(star->VNode, true);
     tasks->SetSelected(hidden->VNode, true);
-    core->FOverlappingNodes = {first, unknown, first};
+    // The overlap list answers through the core's hooks.
+    TOverlapList listed;
+    for (TNodeData *node : {first, unknown, first})
+        listed.Add(node);
+    core->OnNodeIsOverlapping = [&listed](const TNodeData *node) { return listed.Contains(node); };
+    core->OnAnyOverlapping = [&listed] { return !listed.IsEmpty(); };
+    core->OnOverlapRowFreed = [&listed](TNodeData *node) { node ? listed.Remove(node) : listed.Clear(); };
 
     auto walk = [this](TForEachNode selector) {
         std::vector<TNodeData *> taken;
@@ -309,8 +316,11 @@ TEST_F(CoreTest, EverySelector)
 
     // Deleting a row takes it out of the overlap list.
     core->DeleteNode(first, true);
-    EXPECT_EQ(core->FOverlappingNodes, (std::vector<TNodeData *>{unknown}));
+    EXPECT_EQ(listed.Items(), (std::vector<TNodeData *>{unknown}));
     EXPECT_TRUE(core->OverlappingPending());
+    core->OnNodeIsOverlapping = nullptr;
+    core->OnAnyOverlapping = nullptr;
+    core->OnOverlapRowFreed = nullptr;
 }
 
 TEST_F(CoreTest, DeleteAndAddActions)

@@ -3,6 +3,8 @@
 
 #include "planner/table/TableTestSupport.h"
 
+#include "table/OverlapList.h"
+
 TEST_F(TableTest, CellTextsPerColumnType)
 {
     const TTableEvents &events = tables->Events();
@@ -37,7 +39,10 @@ TEST_F(TableTest, RowFontsBackgroundsAndTheMarkOfRowsThatCannotBeDrawn)
     TNodeData *plain = AddTask("Position 1", "02.03.2026", "3");
     TNodeData *overlapping = AddTask("Position 1", "03.03.2026", "3");
     TNodeData *broken = AddTask("Position 1", "no date", "3");
-    core->FOverlappingNodes = {overlapping};
+    TOverlapList listed;
+    listed.Add(overlapping);
+    core->OnNodeIsOverlapping = [&listed](const TNodeData *node) { return listed.Contains(node); };
+    core->OnOverlapRowFreed = [&listed](TNodeData *node) { node ? listed.Remove(node) : listed.Clear(); };
     EXPECT_EQ(events.TextStyle(plain, false), TTableEvents::TTextStyle{});
     EXPECT_EQ(events.TextStyle(plain, true), (TTableEvents::TTextStyle{false, false, true}));
     EXPECT_EQ(events.TextStyle(overlapping, false), (TTableEvents::TTextStyle{true, false, false}));
@@ -46,7 +51,9 @@ TEST_F(TableTest, RowFontsBackgroundsAndTheMarkOfRowsThatCannotBeDrawn)
     EXPECT_TRUE(TTableEvents::HasInvalidMark(broken));
     // Deleting the row takes it out of the overlap list.
     core->DeleteNode(overlapping, true);
-    EXPECT_TRUE(core->FOverlappingNodes.empty());
+    EXPECT_TRUE(listed.IsEmpty());
+    core->OnNodeIsOverlapping = nullptr;
+    core->OnOverlapRowFreed = nullptr;
 
     // The columns the chart reads have their own background.
     for (TConnection cn : {cnPosition, cnStart, cnEnd, cnLength, cnColor})
