@@ -189,7 +189,11 @@ TEST_F(TableWindowTest, CellsShowTheirTextsFontsAndBackgrounds)
     TStringTreeGrid *grid = form->StringTreeGrid1;
     TNodeData *broken = core->AddNode(core->GetFreeID(), tbTable, true);
     core->SetData_(broken, cnTextCenterMiddle, "broken");
-    core->FOverlappingNodes = {rows[1]};
+    // rows[1] collides with rows[3] on one resource; the others stand alone.
+    core->SetData_(rows[0], cnPosition, "Position 2");
+    core->SetData_(rows[2], cnPosition, "Position 3");
+    core->UpdateOverlapping(false);
+    ASSERT_TRUE(core->GetNodeIsOverlapping(rows[1]));
     grid->SetSelected(rows[2]->VNode, true);
     QApplication::processEvents();
 
