@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr qsizetype MaxCachedTexts = 1 << 17;
+constexpr qsizetype MaxCachedTexts = 1 << 16;
 
 struct TFontKey {
     QString Name;
