@@ -82,6 +82,10 @@ public:
     void Auftrgearchivieren1Click();
     // Made on first use and kept.
     TArchivDialog *ArchivDialog();
+    void Archivierungrckgngigmachen1Click();
+    void Archivlschen1Click();
+    QAction *Archivierungrckgngigmachen1 = nullptr; // "Archivierung rückgängig machen..."
+    QAction *Archivlschen1 = nullptr;               // "Archiv löschen"
     QAction *Exportieren1 = nullptr;        // "Excel Export"
     QAction *ExcelImport1 = nullptr;        // "Excel Import..."
     QAction *Auftrgearchivieren1 = nullptr; // "Tabelle archivieren..."

@@ -32,6 +32,16 @@ void TMainForm::CreateExchangeActions(QMenu *file)
     QMenu *archive = menuBar()->addMenu(Translate(QStringLiteral("Archive")));
     archive->setObjectName(QStringLiteral("Archiv1"));
     archive->addAction(Auftrgearchivieren1);
+    // Nothing reads an archive back and nothing deletes one: these two stay hidden and
+    // disabled; the archive command itself is the menu's one visible item.
+    make(Archivierungrckgngigmachen1, "Archivierungrckgngigmachen1", QString::fromUtf8("Archivierung rückgängig machen..."),
+         &TMainForm::Archivierungrckgngigmachen1Click);
+    make(Archivlschen1, "Archivlschen1", QString::fromUtf8("Archiv löschen"), &TMainForm::Archivlschen1Click);
+    for (QAction *hidden : {Archivierungrckgngigmachen1, Archivlschen1}) {
+        hidden->setVisible(false);
+        hidden->setEnabled(false);
+        archive->addAction(hidden);
+    }
 
     const QString workbooks = Translate(QStringLiteral("Excel Tabellen")) + QStringLiteral(" (*.xlsx)");
     OnChooseExportFile = [this, workbooks](const QString &proposed) {
@@ -83,6 +93,15 @@ TArchivDialog *TMainForm::ArchivDialog()
         FArchivDialog->OnChooseArchiveFile = [this](const QString &proposed) { return OnChooseArchiveFile(proposed); };
     }
     return FArchivDialog;
+}
+
+void TMainForm::Archivierungrckgngigmachen1Click()
+{
+    // There is no un-archiving: archive files are written only.
+}
+
+void TMainForm::Archivlschen1Click()
+{
 }
 
 void TMainForm::Auftrgearchivieren1Click()
