@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include "ImageList.h"
@@ -16,46 +15,43 @@ QImage Blank()
     return image;
 }
 
-QImage Arrow(bool up)
+// A 16 by 16 picture drawn with smooth edges on a transparent ground.
+template <class Draw>
+QImage Painted(Draw draw)
 {
     QImage image = Blank();
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(40, 40, 40));
-    const QPolygonF triangle = up ? QPolygonF({QPointF(3, 11), QPointF(13, 11), QPointF(8, 4)})
-                                  : QPolygonF({QPointF(3, 5), QPointF(13, 5), QPointF(8, 12)});
-    painter.drawPolygon(triangle);
+    draw(painter);
     return image;
+}
+
+QImage Arrow(bool up)
+{
+    return Painted([up](QPainter &painter) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(40, 40, 40));
+        painter.drawPolygon(up ? QPolygonF({QPointF(3, 11), QPointF(13, 11), QPointF(8, 4)})
+                               : QPolygonF({QPointF(3, 5), QPointF(13, 5), QPointF(8, 12)}));
+    });
 }
 
 QImage Funnel()
 {
-    QImage image = Blank();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 30, 30), 1));
-    painter.setBrush(QColor(90, 130, 200));
-    QPainterPath path;
-    path.moveTo(1.5, 2.5);
-    path.lineTo(14.5, 2.5);
-    path.lineTo(9.5, 8.5);
-    path.lineTo(9.5, 14.5);
-    path.lineTo(6.5, 12.5);
-    path.lineTo(6.5, 8.5);
-    path.closeSubpath();
-    painter.drawPath(path);
-    return image;
+    return Painted([](QPainter &painter) {
+        painter.setPen(QPen(QColor(30, 30, 30), 1));
+        painter.setBrush(QColor(90, 130, 200));
+        painter.drawPolygon(QPolygonF({QPointF(1.5, 2.5), QPointF(14.5, 2.5), QPointF(9.5, 8.5), QPointF(9.5, 14.5),
+                                       QPointF(6.5, 12.5), QPointF(6.5, 8.5)}));
+    });
 }
 
 QImage Check()
 {
-    QImage image = Blank();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 30, 30), 2));
-    painter.drawPolyline(QPolygonF({QPointF(3, 8), QPointF(7, 12), QPointF(13, 4)}));
-    return image;
+    return Painted([](QPainter &painter) {
+        painter.setPen(QPen(QColor(30, 30, 30), 2));
+        painter.drawPolyline(QPolygonF({QPointF(3, 8), QPointF(7, 12), QPointF(13, 4)}));
+    });
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "CommaText.h"
 #include "DateFormat.h"
@@ -43,6 +44,13 @@ public:
     void ActiveTableChanged() override { ++pageChanges; }
     void FlashSelectedBars() override { ++flashes; }
     int TimeChartWidthInDays() const override { return 60; }
+    void CenterNode(TNodeData &node) override { centred.push_back(&node); }
+    void SeteditorVisible(bool visible) override
+    {
+        editorVisible = visible;
+        ++editorVisibilityRequests;
+    }
+    void UpdateEditor() override { ++editorUpdates; }
 
     std::deque<int> answers;
     QStringList questions;
@@ -52,6 +60,10 @@ public:
     int pageChanges = 0;
     int flashes = 0;
     bool busy = false;
+    std::vector<TNodeData *> centred;
+    bool editorVisible = false;
+    int editorVisibilityRequests = 0;
+    int editorUpdates = 0;
 };
 
 class CoreTest : public ::testing::Test

@@ -15,15 +15,6 @@ namespace {
 class FilterEngineTest : public TableTest
 {
 protected:
-    static TFilterParams Params(TFilterType type, TFilterSubType sub, const QString &t1, const QString &t2 = QString())
-    {
-        TFilterParams params;
-        params.FilterType = type;
-        params.FilterSubType = sub;
-        params.Text1 = t1;
-        params.text2 = t2;
-        return params;
-    }
     TTreeGridColumn *HeaderColumn(TWhichTable table, int column)
     {
         return core->GetTable(table)->Header()->Columns()->Items(column);
@@ -50,11 +41,11 @@ TEST_F(FilterEngineTest, FiltersOfSeveralColumnsHideRowsAndTheHeaderSaysWhy)
     const int start = ColumnOf(cnStart);
     const int length = ColumnOf(cnLength);
 
-    filters().SetFilter(tbTable, comment, Params(ftText, fsText, "a*"));
+    filters().SetFilter(tbTable, comment, MakeFilter(ftText, fsText, "a*"));
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet"}));
-    filters().SetFilter(tbTable, start, Params(ftDate, fsFromTo, "01.03.2026", "15.03.2026"));
+    filters().SetFilter(tbTable, start, MakeFilter(ftDate, fsFromTo, "01.03.2026", "15.03.2026"));
     EXPECT_EQ(Shown(), (TTexts{"alpha"}));
-    filters().SetFilter(tbTable, length, Params(ftNumber, fsGreater, "2"));
+    filters().SetFilter(tbTable, length, MakeFilter(ftNumber, fsGreater, "2"));
     EXPECT_TRUE(Shown().empty());
 
     EXPECT_EQ(HeaderColumn(tbTable, comment)->Hint(), "[contains a*]");
@@ -76,7 +67,7 @@ TEST_F(FilterEngineTest, FiltersOfSeveralColumnsHideRowsAndTheHeaderSaysWhy)
     EXPECT_EQ(HeaderColumn(tbTable, comment)->Hint(), "");
     // Nothing is filtered while an update bracket is open; its end filters again.
     core->BeginUpdate(QString());
-    filters().SetFilter(tbTable, comment, Params(ftText, fsText, "gam*"));
+    filters().SetFilter(tbTable, comment, MakeFilter(ftText, fsText, "gam*"));
     EXPECT_EQ(Shown().size(), 4);
     core->EndUpdate();
     EXPECT_EQ(Shown(), TTexts{"gamma"});
@@ -95,12 +86,12 @@ TEST_F(FilterEngineTest, RowsThatCannotBeDrawnStayAndHiddenRowsLoseTheirSelectio
     tasks->SetSelected(beta->VNode, true);
     tasks->SetSelected(broken->VNode, true);
 
-    filters().SetFilter(tbTable, ColumnOf(cnTextCenterMiddle), Params(ftList, fsEquals, "ALPHA,gamma"));
+    filters().SetFilter(tbTable, ColumnOf(cnTextCenterMiddle), MakeFilter(ftList, fsEquals, "ALPHA,gamma"));
     // The invalid row is shown whatever the filter says.
     EXPECT_EQ(Shown(), (TTexts{"alpha", "gamma", "broken"}));
     EXPECT_FALSE(tasks->Selected(beta->VNode));
     EXPECT_TRUE(tasks->Selected(broken->VNode));
-    filters().SetFilter(tbTable, ColumnOf(cnTextCenterMiddle), Params(ftText, fsText, "*n*"));
+    filters().SetFilter(tbTable, ColumnOf(cnTextCenterMiddle), MakeFilter(ftText, fsText, "*n*"));
     EXPECT_EQ(Shown(), (TTexts{"broken"}));
     // One row alone, as the chart and the editor ask for it.
     core->SetData_(beta, cnTextCenterMiddle, "beta, now with n");
@@ -122,19 +113,19 @@ TEST_F(FilterEngineTest, GroupTabsHideTheirResourcesAndKeepTheirOwnFilters)
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet", "for all"}));
 
     const int comment = ColumnOf(cnTextCenterMiddle);
-    filters().SetFilter(tbTable, comment, Params(ftText, fsText, "alpha*"));
+    filters().SetFilter(tbTable, comment, MakeFilter(ftText, fsText, "alpha*"));
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet"}));
     core->SelectGroupTab(2);
     EXPECT_EQ(Shown(), (TTexts{"beta", "gamma", "for all"}));
     EXPECT_FALSE(core->GetHeader(tbTable, comment)->IsFiltered());
-    filters().SetFilter(tbTable, ColumnOf(cnLength), Params(ftNumber, fsSmaller, "3"));
+    filters().SetFilter(tbTable, ColumnOf(cnLength), MakeFilter(ftNumber, fsSmaller, "3"));
     EXPECT_EQ(Shown(), (TTexts{"gamma", "for all"}));
     core->SelectGroupTab(0);
     EXPECT_EQ(Shown().size(), 5);
 
     core->SelectGroupTab(1);
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet"}));
-    EXPECT_EQ(core->GetHeader(tbTable, comment)->Filter, Params(ftText, fsText, "alpha*"));
+    EXPECT_EQ(core->GetHeader(tbTable, comment)->Filter, MakeFilter(ftText, fsText, "alpha*"));
     // A cleared filter stays cleared over further edits and tab changes.
     tables->SetActiveColumn(comment);
     tables->ActionClearFilterExecute();
@@ -157,7 +148,7 @@ TEST_F(FilterEngineTest, AFilterOnTheFirstColumnSurvivesUndoPastingAndOpeningAga
     AddSampleTasks();
     const int position = ColumnOf(cnPosition);
     ASSERT_EQ(position, 0);
-    filters().SetFilter(tbTable, position, Params(ftList, fsEquals, CommaTextOf({"Position 1"})));
+    filters().SetFilter(tbTable, position, MakeFilter(ftList, fsEquals, CommaTextOf({"Position 1"})));
     ASSERT_EQ(Shown(), (TTexts{"alpha", "Alphabet"}));
 
     // Undo runs in an update bracket, whose end puts the tab's filters back.
@@ -198,7 +189,7 @@ TEST_F(FilterEngineTest, WhatThePopupShowsAndWhatItGivesBack)
     const int length = ColumnOf(cnLength);
 
     // A date column: only dates (and the text section, which every column has).
-    filters().SetFilter(tbTable, start, Params(ftDate, fsFromTo, "01.03.2026", "not a date"));
+    filters().SetFilter(tbTable, start, MakeFilter(ftDate, fsFromTo, "01.03.2026", "not a date"));
     TFilterPopupValues values = filters().PopupValues(tbTable, start);
     EXPECT_EQ(values.Caption, "Filter Column Start");
     EXPECT_TRUE(values.DateEnabled);
@@ -210,7 +201,7 @@ TEST_F(FilterEngineTest, WhatThePopupShowsAndWhatItGivesBack)
     EXPECT_FALSE(values.DateTillSet);
     values.DateTill = values.DateFrom + 9;
     EXPECT_EQ(filters().ParamsFromPopup(core->GetHeader(tbTable, start)->Filter, values),
-              Params(ftDate, fsFromTo, "01.03.2026", "10.03.2026"));
+              MakeFilter(ftDate, fsFromTo, "01.03.2026", "10.03.2026"));
 
     // A pick-list column offers its shown values; a text column its distinct cells, sorted.
     values = filters().PopupValues(tbTable, state);
@@ -223,7 +214,7 @@ TEST_F(FilterEngineTest, WhatThePopupShowsAndWhatItGivesBack)
     values.Kind = TFilterPopupValues::fkList;
     values.ListSelected = QStringList{"beta", "gamma"};
     const TFilterParams list = filters().ParamsFromPopup(TFilterParams(), values);
-    EXPECT_EQ(list, Params(ftList, fsEquals, "beta,gamma"));
+    EXPECT_EQ(list, MakeFilter(ftList, fsEquals, "beta,gamma"));
     filters().SetFilter(tbTable, comment, list);
     EXPECT_EQ(filters().PopupValues(tbTable, comment).ListSelected, (QStringList{"beta", "gamma"}));
     EXPECT_EQ(filters().PopupValues(tbTable, comment).Kind, TFilterPopupValues::fkList);
@@ -232,12 +223,12 @@ TEST_F(FilterEngineTest, WhatThePopupShowsAndWhatItGivesBack)
     EXPECT_EQ(filters().ParamsFromPopup(list, values), list);
     values.Kind = TFilterPopupValues::fkText;
     values.Text = "b*";
-    EXPECT_EQ(filters().ParamsFromPopup(list, values), Params(ftText, fsText, "b*"));
+    EXPECT_EQ(filters().ParamsFromPopup(list, values), MakeFilter(ftText, fsText, "b*"));
     values.Kind = TFilterPopupValues::fkEmpty;
-    EXPECT_EQ(filters().ParamsFromPopup(TFilterParams(), values), Params(ftText, fsEmpty, "b*"));
+    EXPECT_EQ(filters().ParamsFromPopup(TFilterParams(), values), MakeFilter(ftText, fsEmpty, "b*"));
 
     // A number column: its four comparisons.
-    filters().SetFilter(tbTable, length, Params(ftNumber, fsFromTo, "1", "5"));
+    filters().SetFilter(tbTable, length, MakeFilter(ftNumber, fsFromTo, "1", "5"));
     values = filters().PopupValues(tbTable, length);
     EXPECT_TRUE(values.NumberEnabled);
     EXPECT_FALSE(values.ListEnabled);
@@ -248,7 +239,7 @@ TEST_F(FilterEngineTest, WhatThePopupShowsAndWhatItGivesBack)
     values.Kind = TFilterPopupValues::fkSmaller;
     values.NumberValue = "4";
     EXPECT_EQ(filters().ParamsFromPopup(core->GetHeader(tbTable, length)->Filter, values),
-              Params(ftNumber, fsSmaller, "4", "5"));
+              MakeFilter(ftNumber, fsSmaller, "4", "5"));
     values.Kind = TFilterPopupValues::fkNone;
     EXPECT_EQ(filters().ParamsFromPopup(core->GetHeader(tbTable, length)->Filter, values).FilterType, ftNone);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-// A planner core on two real tree-grids with the tables' behaviour attached, and a window
-// that also records what the selection bookkeeping asks of the chart and the editor.
+// A planner core on two real tree-grids with the tables' behaviour attached.
 
 #include "planner/CoreTestSupport.h"
 
@@ -16,59 +15,38 @@
 
 // Cell texts in table order, as plain strings so that failures print them readably.
 using TTexts = std::vector<std::string>;
-inline TTexts Texts(const QStringList &list)
+
+// Filter parameters in one call.
+inline TFilterParams MakeFilter(TFilterType type, TFilterSubType sub, const QString &text1,
+                                const QString &text2 = QString())
 {
-    TTexts texts;
-    for (const QString &text : list)
-        texts.push_back(text.toStdString());
-    return texts;
+    TFilterParams params;
+    params.FilterType = type;
+    params.FilterSubType = sub;
+    params.Text1 = text1;
+    params.text2 = text2;
+    return params;
 }
 
-class TTableWindow : public TScriptedWindow
-{
-public:
-    void CenterNode(TNodeData &node) override { centred.push_back(&node); }
-    void SeteditorVisible(bool visible) override
-    {
-        editorVisible = visible;
-        ++editorVisibilityRequests;
-    }
-    void UpdateEditor() override { ++editorUpdates; }
-
-    std::vector<TNodeData *> centred;
-    bool editorVisible = false;
-    int editorVisibilityRequests = 0;
-    int editorUpdates = 0;
-};
-
-class TableTest : public ::testing::Test
+class TableTest : public CoreTest
 {
 protected:
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        tasks.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-        absent.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
+        CoreTest::SetUp();
         tables = std::make_unique<TPlannerTables>(*core);
-        core->ActionNewExecute();
-        core->ClearDelayedFlags();
     }
     void TearDown() override
     {
-        tables.reset();
-        core.reset();
-        ResetDateFormats();
+        tables.reset(); // before the core
+        CoreTest::TearDown();
     }
 
-    // A task row with the given cells (position name, start text, length text), journalled.
+    // A task row with the given cells (position name, start text, length text, comment), journalled.
     TNodeData *AddTask(const QString &position, const QString &start, const QString &length,
                        const QString &comment = QString())
     {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, start);
-        core->SetData_(node, cnLength, length);
+        TNodeData *node = CoreTest::AddTask(position, start, length);
         if (!comment.isEmpty())
             core->SetData_(node, cnTextCenterMiddle, comment);
         return node;
@@ -91,10 +69,5 @@ protected:
     TTableSorter &sorter() { return tables->Sorter(); }
     int ColumnOf(TConnection cn, TWhichTable table = tbTable) { return core->GetConnection(table, cn); }
 
-    TTableWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks;
-    std::unique_ptr<TStringTreeGrid> absent;
-    std::unique_ptr<TPlannerCore> core;
-    std::unique_ptr<TPlannerTables> tables; // goes before the core
+    std::unique_ptr<TPlannerTables> tables;
 };
