@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <cstdlib>
+#include <cstring>
+
 TCanvasPanel::TCanvasPanel(QWidget *parent)
     : QWidget(parent)
 {
@@ -44,6 +47,45 @@ void TCanvasPanel::SetColor(TColor value)
     }
 }
 
+void TCanvasPanel::ScrollContents(int dx, int dy)
+{
+    if (dx == 0 && dy == 0)
+        return;
+    const QRect client = GetClientRect();
+    const QRect area = client.translated(ClientOrigin());
+    QImage *image = FCanvas ? FCanvas->Image() : nullptr;
+    if (!image || image->size() != client.size() || std::abs(dx) >= client.width()
+        || std::abs(dy) >= client.height()) {
+        update(area);
+        return;
+    }
+    // Shift the kept picture in place, rows in the order that never reads a moved row.
+    const int w = image->width();
+    const int h = image->height();
+    const int bytes = (w - std::abs(dx)) * 4;
+    const int from = dx < 0 ? -dx : 0;
+    const int to = dx > 0 ? dx : 0;
+    const auto moveRow = [&](int y) {
+        const int sourceY = y - dy;
+        auto *row = image->scanLine(y);
+        const auto *source = image->constScanLine(sourceY);
+        std::memmove(row + to * 4, source + from * 4, std::size_t(bytes));
+    };
+    if (dy > 0) {
+        for (int y = h - 1; y >= dy; --y)
+            moveRow(y);
+    } else {
+        for (int y = 0; y < h + dy; ++y)
+            moveRow(y);
+    }
+    scroll(dx, dy, area);
+    // What scrolled in is painted anew (the screen scroll asks for it too; a hidden or
+    // unaccelerated panel gets it from here).
+    QRegion uncovered(area);
+    uncovered -= area.translated(dx, dy).intersected(area);
+    update(uncovered);
+}
+
 void TCanvasPanel::Paint()
 {
     TCanvas &canvas = Canvas();
@@ -74,6 +116,11 @@ void TCanvasPanel::paintEvent(QPaintEvent *event)
     PaintNonClient(painter);
     // The whole client picture in one copy.
     painter.drawImage(origin, *canvas.Image());
+    if (OnPaintOverlay) {
+        painter.translate(origin);
+        painter.setClipRect(GetClientRect());
+        OnPaintOverlay(this, painter);
+    }
 }
 
 void TCanvasPanel::resizeEvent(QResizeEvent *event)

@@ -16,6 +16,7 @@ using TNotifyEvent = std::function<void(QObject *sender)>;
 using TPanelMouseEvent = std::function<void(QObject *sender, QMouseEvent *event)>;
 using TPanelWheelEvent = std::function<void(QObject *sender, QWheelEvent *event)>;
 using TPanelKeyEvent = std::function<void(QObject *sender, QKeyEvent *event)>;
+using TPanelOverlayEvent = std::function<void(QObject *sender, QPainter &painter)>;
 
 // A panel whose owner paints it: each paint erases the background into an off-screen picture,
 // lets OnPaint draw on Canvas() and then shows the finished picture in one copy, so no half-drawn
@@ -35,6 +36,10 @@ public:
     TColor Color() const { return FColor; }
     void SetColor(TColor value);
 
+    // Moves what is shown by dx, dy pixels (the kept picture and the screen alike) and repaints
+    // only the strips that were uncovered.
+    void ScrollContents(int dx, int dy);
+
     TNotifyEvent OnPaint;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
@@ -46,6 +51,9 @@ public:
     TPanelWheelEvent OnMouseWheel;
     TPanelKeyEvent OnKeyDown;
     TPanelKeyEvent OnKeyUp;
+    // Drawn over the finished picture on the screen only, never into the kept picture (rubber
+    // bands and other transient marks); client coordinates.
+    TPanelOverlayEvent OnPaintOverlay;
 
 protected:
     // Fires OnPaint with the canvas font set to the control's font; without a handler the

@@ -191,10 +191,14 @@ void TCanvas::ApplyClip()
     // The clip lives in device pixels: set it without the origin's translation.
     const QTransform t = FPainter.transform();
     FPainter.resetTransform();
-    if (FHasClip)
+    if (FHasClip) {
+        // Turned off before, clipping must be on again before a region of several
+        // rectangles is set, or the raster engine ignores that region.
+        FPainter.setClipping(true);
         FPainter.setClipRegion(FClip);
-    else
+    } else {
         FPainter.setClipping(false);
+    }
     FPainter.setTransform(t);
 }
 

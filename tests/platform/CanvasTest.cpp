@@ -149,6 +149,18 @@ TEST(CanvasShapes, WindowOriginAndClipAreInDevicePixels)
     EXPECT_FALSE(c->HasClip());
     c->RestoreDC();
     EXPECT_EQ(c->ClipRect(), MakeRect(2, 2, 5, 5));
+
+    // A region of several rectangles after the clip was removed (each paint of a panel that
+    // repaints two strips does this) clips to exactly those rectangles.
+    c->Image()->fill(Qt::white);
+    c->RemoveClip();
+    QRegion strips(0, 0, 20, 2);
+    strips += QRect(17, 2, 3, 18);
+    c->SelectClipRegion(strips);
+    c->FillRect(MakeRect(0, 0, 20, 20));
+    EXPECT_EQ(c->Pixel(10, 10), clWhite);
+    EXPECT_EQ(c->Pixel(10, 1), clBlack);
+    EXPECT_EQ(c->Pixel(18, 10), clBlack);
 }
 
 TEST(CanvasPatterns, MonoPatternUsesTextAndBackgroundColoursAlignedToTheDevice)
