@@ -76,6 +76,8 @@ void TPlannerCore::ActionNewExecute()
         if (OnOverlapRowFreed)
             OnOverlapRowFreed(nullptr);
         SetMinUnit(muDay);
+        FRowSets.clear();
+        FWindow.ChartReset();
         FColors = {0xFFFFFF, 0x00FFFF, 0x00BF00};
         FHolidayColors = {0xF0E5CC, 0xE0CA92, 0x978762};
         ResetPositionGroups();

@@ -48,4 +48,7 @@ public:
     virtual void CenterNode(TNodeData &node) { (void)node; }
     // The editor is shown or hidden once the selection has rested for a moment.
     virtual void SeteditorVisible(bool visible) { (void)visible; }
+    // A new empty document: the chart's text layout, day width and font size go back to
+    // their defaults.
+    virtual void ChartReset() {}
 };

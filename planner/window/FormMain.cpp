@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -28,6 +29,8 @@
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
+#include "CanvasPanel.h"
+#include "chart/TimeChartView.h"
 
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent)
@@ -45,15 +48,8 @@ TMainForm::TMainForm(QWidget *parent)
     PageControl1->addTab(StringTreeGrid2, Translate(QStringLiteral("Absent Days")));
     TabControl1 = new QTabBar(this);
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
-    auto *central = new QWidget(this);
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(TabControl1);
-    layout->addWidget(PageControl1, 1);
-    setCentralWidget(central);
-    for (TStringTreeGrid *grid : {StringTreeGrid1, StringTreeGrid2})
-        grid->installEventFilter(this);
+    for (QWidget *control : std::initializer_list<QWidget *>{StringTreeGrid1, StringTreeGrid2, TabControl1})
+        control->installEventFilter(this);
 
     auto *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -65,6 +61,7 @@ TMainForm::TMainForm(QWidget *parent)
 
     FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
     FOverlapSolver = std::make_unique<TOverlapSolver>(*FCore);
+    CreateTimeChart();
     CreateActions();
     CreateTables();
     WireGroupTabsAndIdle();
@@ -76,8 +73,11 @@ TMainForm::TMainForm(QWidget *parent)
 
 TMainForm::~TMainForm()
 {
-    // The core goes first: the grids' rows must not report back into it while they die.
+    // The core goes first: the grids' rows must not report back into it while they die. The
+    // chart reads the core, so it goes before it.
     QObject::disconnect(FIdleConnection);
+    delete TimeChartView;
+    TimeChartView = nullptr;
     delete FTableCommands;
     FTableCommands = nullptr;
     FTables.reset();
@@ -143,6 +143,32 @@ void TMainForm::CreateActions()
     edit->addAction(localUndo);
     CreateExchangeActions(file);
     CreateOverlapActions();
+    QMenu *view = menuBar()->addMenu(Translate(QStringLiteral("&View")));
+    view->setObjectName(QStringLiteral("View1"));
+    view->addAction(TimeChartView->Gesamtbersicht1);
+}
+
+void TMainForm::CreateTimeChart()
+{
+    TimeChartView = new TTimeChartView(*FCore, this);
+    TimeChartView->SetGroupTabs(TabControl1);
+    TimeChartView->TimeChart->installEventFilter(this);
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto *tables = new QVBoxLayout(Panel1);
+    tables->setContentsMargins(0, 0, 0, 0);
+    tables->addWidget(PageControl1);
+    Splitter1 = new QSplitter(Qt::Vertical, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(TimeChartView);
+    Splitter1->addWidget(Panel1);
+    // The chart keeps its height when the window grows; the tables take the rest.
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({470, 200});
+    setCentralWidget(Splitter1);
+    FCore->OnEndUpdate = [this] { TimeChartView->EndUpdate(); };
 }
 
 void TMainForm::FormCreate()
@@ -168,6 +194,7 @@ void TMainForm::WireGroupTabsAndIdle()
     FCore->OnGroupTabApplied = [this](int index) {
         const QSignalBlocker blocker(TabControl1);
         TabControl1->setCurrentIndex(index);
+        TimeChartView->GroupTabApplied(index);
     };
     FCore->OnTabUnderMouse = [this] { return TabControl1->tabAt(TabControl1->mapFromGlobal(QCursor::pos())); };
     connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
@@ -245,6 +272,7 @@ void TMainForm::Open(const QString &fileName)
     }
     // The loaded file decides how it is saved again.
     Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
+    TimeChartView->PlaceAtDefault();
     SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
     if (QFileInfo(fileName).isFile())
         FLastOpenFileName = fileName;
@@ -337,6 +365,11 @@ bool TMainForm::FormKeyDown(QKeyEvent *event)
     case Qt::Key_Delete:
         ActionDeleteNodeExecute();
         return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        return TimeChartView->ArrowKey(event->key(), event->modifiers());
     case Qt::Key_PageDown:
     case Qt::Key_PageUp: {
         if (grid->SelectedCount() != 1)
@@ -359,7 +392,8 @@ bool TMainForm::FormKeyDown(QKeyEvent *event)
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress
-        && (watched == StringTreeGrid1 || watched == StringTreeGrid2)
+        && (watched == StringTreeGrid1 || watched == StringTreeGrid2 || watched == TabControl1
+            || (TimeChartView && watched == TimeChartView->TimeChart))
         && FormKeyDown(static_cast<QKeyEvent *>(event)))
         return true;
     return QMainWindow::eventFilter(watched, event);
@@ -395,13 +429,39 @@ void TMainForm::DropFiles(const QStringList &fileNames)
 
 // ---- IPlannerWindow
 
-void TMainForm::InvalidateRow(TNodeData &)
+void TMainForm::InvalidateRow(TNodeData &node)
 {
-    // The chart repaints rows once it exists.
+    if (TimeChartView)
+        TimeChartView->InvalidateNode(node);
 }
 
 void TMainForm::InvalidateChart()
 {
+    if (TimeChartView)
+        TimeChartView->InvalidateTimeChart(true);
+}
+
+void TMainForm::FlashSelectedBars()
+{
+    if (TimeChartView)
+        TimeChartView->ResetFlashSelectedTimer();
+}
+
+int TMainForm::TimeChartWidthInDays() const
+{
+    return TimeChartView ? TimeChartView->TimeChartWidthInDays() : 0;
+}
+
+void TMainForm::CenterNode(TNodeData &node)
+{
+    if (TimeChartView)
+        TimeChartView->CenterNode(&node);
+}
+
+void TMainForm::ChartReset()
+{
+    if (TimeChartView)
+        TimeChartView->ChartReset();
 }
 
 void TMainForm::SetStatusText(int panel, const QString &text)

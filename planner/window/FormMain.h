@@ -12,6 +12,8 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QSplitter;
+class TTimeChartView;
 class QTabBar;
 class QTabWidget;
 class TArchivDialog;
@@ -59,6 +61,10 @@ public:
     void SetBusyCursor(bool busy) override;
     void ActiveTableChanged() override;
     bool ActivateOtherInstance(const QString &fileName) override;
+    void FlashSelectedBars() override;
+    int TimeChartWidthInDays() const override;
+    void ChartReset() override;
+    void CenterNode(TNodeData &node) override;
 
     TStringTreeGrid *StringTreeGrid1 = nullptr; // tasks
     TStringTreeGrid *StringTreeGrid2 = nullptr; // absent days
@@ -110,6 +116,12 @@ public:
     QAction *AutoArrange = nullptr;                  // "Automatically arrange items"
     // ---- end
 
+    // ---- the time chart: overview, group tabs, captions and chart above the tables
+    TTimeChartView *TimeChartView = nullptr;
+    QSplitter *Splitter1 = nullptr; // between the chart area and the tables
+    QWidget *Panel1 = nullptr;      // the table area
+    // ---- end
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -129,6 +141,8 @@ private:
     QMetaObject::Connection FIdleConnection;
     // Undo and Redo enabled while their list holds an entry, hinting at the newest one.
     void UpdateUndoRedoActions();
+    // The chart area with its splitter above the tables, and its menu.
+    void CreateTimeChart();
 
     QLabel *FStatusPanels[4] = {};
     // Shown while edits made here are not shared with other instances.

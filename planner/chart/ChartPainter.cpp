@@ -1,0 +1,181 @@
+#include "chart/ChartPainter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Canvas.h"
+#include "HelperDrawing.h"
+#include "chart/TimeChartGeometry.h"
+
+TChartPainter::TChartPainter(IChartModel &model, const TTimeChartGeometry &geometry, const TChartOptions &options,
+                             TChartPaintStats *stats)
+    : FModel(model)
+    , FGeometry(geometry)
+    , FOptions(options)
+    , FStats(stats)
+    , FBars(model, geometry, options, stats)
+{
+}
+
+int TChartPainter::RowHeight(const TChartPaintParams &p) const
+{
+    if (p.small)
+        return std::max(1, p.smallHeight / std::max(1, FModel.RowCount()));
+    return FGeometry.TimeChartRowHeight(p.zoomOffset);
+}
+
+void TChartPainter::SetupFont(TCanvas &canvas, const TChartPaintParams &p) const
+{
+    TFont &font = canvas.Font();
+    font.SetName(FGeometry.FontName());
+    font.SetSize(FGeometry._TimeChartFontSize(p.zoomOffset, p.resolution));
+    if (!p.screen)
+        font.SetQuality(fqAntialiased); // never the sub-pixel kind on pictures and paper
+}
+
+TChartPainter::TPaintState TChartPainter::MakeState(const TChartPaintParams &p) const
+{
+    TPaintState s;
+    s.p = &p;
+    s.rowHeight = RowHeight(p);
+    s.rowCount = FModel.RowCount();
+    s.clip = p.canvas->ClipRect();
+    if (p.rangeEnd != p.rangeStart)
+        s.ppd = PixelsPerDay(p.width, p.rangeStart, p.rangeEnd);
+    const double rowTop = double(s.clip.top()) - p.offsetY + p.topOffset;
+    const double rowBottom = double(RectBottom(s.clip)) - p.offsetY + p.topOffset;
+    s.firstRow = int(std::clamp(std::floor(rowTop / s.rowHeight), 0.0, double(s.rowCount)));
+    s.lastRow = int(std::clamp(std::floor(rowBottom / s.rowHeight), -1.0, double(s.rowCount - 1)));
+    if (s.ppd > 0) {
+        const double first = p.rangeStart + (s.clip.left() - p.offsetX) / s.ppd - 1;
+        const double last = p.rangeStart + (RectRight(s.clip) - p.offsetX) / s.ppd + 1;
+        s.firstDay = std::floor(std::max(first, p.rangeStart));
+        s.lastDay = std::min(last, p.rangeEnd);
+    }
+    return s;
+}
+
+void TChartPainter::DrawTimeChart(const TChartPaintParams &p) const
+{
+    if (!p.canvas)
+        return;
+    TCanvas &canvas = *p.canvas;
+    FModel.PreparePaint();
+    canvas.SaveDC();
+    SetupFont(canvas, p);
+    const TPaintState s = MakeState(p);
+    DrawBackgnd(s);
+    if (!p.small) {
+        DrawWeekInfo(s);
+        DrawHolidays(s);
+        DrawMonthDivider(s);
+    }
+    DrawRowLines(s);
+    DrawBars(s);
+    DrawNowMarker(s);
+    if (!p.small) {
+        DrawArrows(s);
+        DrawItemInfo(s);
+    }
+    canvas.RestoreDC();
+}
+
+// ---- bars
+
+void TChartPainter::DrawBars(const TPaintState &s) const
+{
+    const TChartPaintParams &p = *s.p;
+    TBarPaint paint;
+    paint.params = &p;
+    paint.rowHeight = s.rowHeight;
+    paint.rowSet = FGeometry.RowSet();
+    paint.fontName = FGeometry.FontName();
+    paint.fontSize = FGeometry._TimeChartFontSize(p.zoomOffset, p.resolution);
+    paint.TakeClip(*p.canvas);
+    const TWhichTable active = FModel.ActiveTable();
+    const TWhichTable order[2] = {active == tbTable ? tbExclude : tbTable, active};
+    std::vector<TNodeData *> rows;
+    std::vector<unsigned char> filtered;
+    std::vector<unsigned char> selected;
+    for (TWhichTable table : order) {
+        FModel.CollectRows(table, rows);
+        filtered.resize(rows.size());
+        selected.resize(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            filtered[i] = FModel.IsFiltered(*rows[i]);
+            selected[i] = FModel.IsSelected(*rows[i]);
+        }
+        // Shown rows first, then the filtered ones over them, the selected ones on top.
+        if (!(p.small && table == tbExclude))
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (!filtered[i] || selected[i])
+                    FBars.DrawItem(paint, table, rows[i]);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (filtered[i])
+                FBars.DrawItem(paint, table, rows[i]);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (selected[i])
+                FBars.DrawItem(paint, table, rows[i]);
+    }
+}
+
+// ---- current time and deadlines
+
+void TChartPainter::DrawNowMarker(const TPaintState &s) const
+{
+    const TChartPaintParams &p = *s.p;
+    if (!p.showNow || p.rangeEnd == p.rangeStart)
+        return;
+    const TDateTime now = p.now != 0 ? p.now : Now();
+    TDateTime from = now;
+    TDateTime to = now + 0.1;
+    if (FGeometry._TimeChartColWidth(p.zoomOffset) < 24) {
+        from = Trunc(now);
+        to = Trunc(now + 1);
+    }
+    QRect r = FGeometry.TimeChartRect(from, to, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width, -9,
+                                      true, false);
+    r.translate(p.offsetX, p.offsetY);
+    TCanvas &canvas = *p.canvas;
+    if (!canvas.RectVisible(r))
+        return;
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(ChartColor::NowMarker);
+    canvas.Pen().SetColor(ChartColor::NowMarker);
+    canvas.Pen().SetMode(pmMask);
+    canvas.Rectangle(r);
+    canvas.Pen().SetMode(pmCopy);
+}
+
+void TChartPainter::DrawArrows(const TPaintState &s) const
+{
+    const TChartPaintParams &p = *s.p;
+    TCanvas &canvas = *p.canvas;
+    const double size = (FGeometry.Zoom() + p.zoomOffset) / 100.0;
+    // The head reaches this far around the arrow's corners.
+    const int reach = int(std::ceil(31 * std::max(size, 0.01) * canvas.PixelsPerInch()
+                                    / std::max(1, TFont::ScreenPixelsPerInch())));
+    std::vector<TNodeData *> rows;
+    FModel.CollectRows(tbTable, rows);
+    canvas.Pen().SetColor(clBlack);
+    canvas.Brush().SetStyle(bsSolid);
+    for (TNodeData *node : rows) {
+        if (!node->nodeValid)
+            continue;
+        QRect r = FGeometry.ArrowRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width);
+        if (r == QRect())
+            continue;
+        r.translate(p.offsetX, p.offsetY);
+        const QRect bounds = MakeRect(std::min(r.left(), RectRight(r)), r.top(), std::max(r.left(), RectRight(r)),
+                                      RectBottom(r))
+                                 .adjusted(-reach, -reach, reach, reach);
+        if (!canvas.RectVisible(bounds))
+            continue;
+        // Grey for an overdue task; yellow for a selected one that is in time.
+        const bool overdue = FModel.EndOf(*node) > FModel.TerminOf(*node);
+        canvas.Brush().SetColor(overdue ? ChartColor::ArrowOverdue : ChartColor::ArrowSlack);
+        canvas.Pen().SetMode(pmMask);
+        DrawArrow(canvas, r.topLeft(), QPoint(RectRight(r), RectBottom(r)), fsStrokeAndFill, size);
+    }
+    canvas.Pen().SetMode(pmCopy);
+}

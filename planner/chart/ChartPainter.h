@@ -1,0 +1,72 @@
+#pragma once
+
+// Paints the chart area of any date range onto any canvas, in fixed layers: background and
+// working-time shading, grid, free weekdays, public holidays, month dividers, row lines, the
+// bars of both tables, the current-time marker, deadline arrows and the date boxes of dragged
+// bars. The chart panel, the overview strip, pictures and printed pages all paint through it.
+// Every layer walks only what the canvas's clip lets show.
+
+#include <QRect>
+
+#include "chart/BarPainter.h"
+#include "chart/ChartModel.h"
+#include "chart/ChartTypes.h"
+
+class TCanvas;
+class TTimeChartGeometry;
+
+class TChartPainter
+{
+public:
+    TChartPainter(IChartModel &model, const TTimeChartGeometry &geometry, const TChartOptions &options,
+                  TChartPaintStats *stats = nullptr);
+
+    void DrawTimeChart(const TChartPaintParams &p) const;
+    // The row captions at the left edge.
+    void DrawTimeChartPositions(const TChartPaintParams &p) const;
+    // Under the last row, while the hide-empty options are on: which rows they hid.
+    void DrawHiddenRowsNote(TCanvas &canvas, int rowHeight, TColor panelColor) const;
+
+    // The chart font for a paint: name, size at the zoom offset and resolution, smoothing.
+    void SetupFont(TCanvas &canvas, const TChartPaintParams &p) const;
+    int RowHeight(const TChartPaintParams &p) const;
+
+    static void DrawClock(TCanvas &canvas, TDateTime time, const QRect &rect, TColor face, TColor hand,
+                          double hourLength, double minuteLength);
+
+private:
+    // What one paint works with: the range's scale and the rows and days the clip shows.
+    struct TPaintState
+    {
+        const TChartPaintParams *p = nullptr;
+        int rowHeight = 1;
+        int rowCount = 0;
+        double ppd = 0;
+        int firstRow = 0;
+        int lastRow = -1;
+        TDateTime firstDay = 0; // whole days that may show
+        TDateTime lastDay = -1;
+        QRect clip;             // logical
+    };
+    TPaintState MakeState(const TChartPaintParams &p) const;
+
+    void DrawBackgnd(const TPaintState &s) const;
+    void DrawWorkShading(const TPaintState &s) const;
+    void DrawGrid(const TPaintState &s) const;
+    void DrawWeekInfo(const TPaintState &s) const;
+    void DrawHolidays(const TPaintState &s) const;
+    void DrawFreeItem(const TPaintState &s, TDateTime start, TDateTime end, int row, int rows,
+                      const QString &name) const;
+    void DrawMonthDivider(const TPaintState &s) const;
+    void DrawRowLines(const TPaintState &s) const;
+    void DrawBars(const TPaintState &s) const;
+    void DrawNowMarker(const TPaintState &s) const;
+    void DrawArrows(const TPaintState &s) const;
+    void DrawItemInfo(const TPaintState &s) const;
+
+    IChartModel &FModel;
+    const TTimeChartGeometry &FGeometry;
+    const TChartOptions &FOptions;
+    TChartPaintStats *FStats;
+    TBarPainter FBars;
+};

@@ -1,0 +1,207 @@
+#include "chart/CoreChartModel.h"
+
+#include <QSet>
+
+#include "CommaText.h"
+#include "core/PlannerCore.h"
+#include "treegrid/BaseTreeGrid.h"
+
+TCoreChartModel::TCoreChartModel(TPlannerCore &core)
+    : FCore(core)
+    , FDefaultWeek(DefaultWeekInfo())
+{
+}
+
+// ---- rows
+
+const TCoreChartModel::TRowSnapshot &TCoreChartModel::Rows() const
+{
+    const int column = FCore.GetConnection(tbTable, cnPosition);
+    static const QStringList none;
+    const QStringList &positions = column >= 0 ? FCore.GetColumnStrings(tbTable, column) : none;
+    const int count = FCore.GetRowCount();
+    // Unchanged lists share their data, so these comparisons cost nothing while nothing moves.
+    if (FRows.stamp != 0 && FRows.count == count && FRows.filter == FCore.FGlobalPositionFilter
+        && FRows.positions == positions)
+        return FRows;
+    FRows.filter = FCore.FGlobalPositionFilter;
+    FRows.positions = positions;
+    FRows.count = count;
+    QSet<QString> listed;
+    for (const QString &entry : positions)
+        listed.insert(ParseCommaText(entry).value(0));
+    FRows.names.clear();
+    FRows.weeks.clear();
+    FRows.multi.clear();
+    for (int row = 0; row < count; ++row) {
+        QString name;
+        if (!FRows.filter.isEmpty())
+            name = ParseCommaText(FRows.filter.value(row)).value(0);
+        else if (row < positions.size())
+            name = ParseCommaText(positions[row]).value(0);
+        FRows.names.append(name);
+        FRows.weeks.push_back(FCore.GetWeekInfo(row));
+        FRows.multi.push_back(column >= 0 && !listed.contains(name));
+    }
+    ++FRows.stamp;
+    return FRows;
+}
+
+int TCoreChartModel::RowCount() const
+{
+    return Rows().count;
+}
+
+QString TCoreChartModel::RowName(int row) const
+{
+    return Rows().names.value(row);
+}
+
+const tWeekInfo &TCoreChartModel::RowWeek(int row) const
+{
+    const TRowSnapshot &rows = Rows();
+    if (row < 0 || std::size_t(row) >= rows.weeks.size())
+        return FDefaultWeek;
+    return rows.weeks[std::size_t(row)];
+}
+
+bool TCoreChartModel::IsMultiRow(int row) const
+{
+    const TRowSnapshot &rows = Rows();
+    return row >= 0 && std::size_t(row) < rows.multi.size() && rows.multi[std::size_t(row)];
+}
+
+quint64 TCoreChartModel::RowsStamp() const
+{
+    return Rows().stamp;
+}
+
+// ---- positions
+
+int TCoreChartModel::PositionCount() const
+{
+    return int(FCore.PositionInPositionGroup().size());
+}
+
+int TCoreChartModel::RowOfPosition(int position) const
+{
+    const std::vector<qint32> &map = FCore.PositionInPositionGroup();
+    if (position < 0 || std::size_t(position) >= map.size())
+        return -2;
+    return map[std::size_t(position)];
+}
+
+const std::vector<int> &TCoreChartModel::PositionBlock(int position) const
+{
+    const std::vector<std::vector<int>> &blocks = FCore.PositionsInHolidayGroup();
+    if (position < 0 || std::size_t(position) >= blocks.size())
+        return FNoBlock;
+    return blocks[std::size_t(position)];
+}
+
+// ---- time axis
+
+TMinUnit TCoreChartModel::MinUnit() const { return FCore.GetMinUnit(); }
+TTimeOfDay TCoreChartModel::MinDayStart() const { return FCore.FMinDayStart; }
+TTimeOfDay TCoreChartModel::MaxDayEnd() const { return FCore.FMaxDayEnd; }
+TDateTime TCoreChartModel::MinDate() const { return FCore.MinDate(); }
+TDateTime TCoreChartModel::MaxDate() const { return FCore.MaxDate(); }
+
+// ---- row records
+
+int TCoreChartModel::RowOf(const TNodeData &node) const { return FCore.GetPositionOf(&node); }
+TDateTime TCoreChartModel::StartOf(const TNodeData &node) const { return FCore.GetStartOf(&node); }
+TDateTime TCoreChartModel::EndOf(TNodeData &node) const { return FCore.GetEndOf(&node); }
+TDateTime TCoreChartModel::TerminOf(const TNodeData &node) const { return FCore.GetTerminOf(&node); }
+
+bool TCoreChartModel::IsSelected(const TNodeData &node) const
+{
+    return node.VNode && node.VNodeTable && node.VNodeTable->Selected(node.VNode);
+}
+
+bool TCoreChartModel::IsFiltered(const TNodeData &node) const
+{
+    return FCore.GetNodeFiltered(&node);
+}
+
+// ---- painting
+
+void TCoreChartModel::PreparePaint()
+{
+}
+
+TWhichTable TCoreChartModel::ActiveTable() const
+{
+    return FCore.GetActiveTable();
+}
+
+void TCoreChartModel::CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const
+{
+    rows.clear();
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return;
+    rows.reserve(std::size_t(FCore.GetTableRowCount(table)));
+    for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
+        if (TNodeData *data = TPlannerCore::NodeData(grid, node))
+            rows.push_back(data);
+}
+
+QString TCoreChartModel::Text(const TNodeData &node, TConnection connection) const
+{
+    return FCore.GetData_(&node, connection);
+}
+
+QString TCoreChartModel::ConnectedCaption(TWhichTable table, TConnection connection) const
+{
+    const int column = FCore.GetConnection(table, connection);
+    return column >= 0 ? FCore.GetColumnCaption(table, column) : QString();
+}
+
+bool TCoreChartModel::BarColor(const TNodeData &node, TColor &color) const
+{
+    const QVector<TColor> &palette = node.NodeTable == tbExclude ? FCore.FHolidayColors : FCore.FColors;
+    if (node.nodeColor < 0 || node.nodeColor >= palette.size())
+        return false;
+    color = palette[node.nodeColor];
+    return true;
+}
+
+bool TCoreChartModel::AnyOverlapping() const
+{
+    return FCore.AnyOverlapping();
+}
+
+bool TCoreChartModel::IsOverlapping(const TNodeData &node) const
+{
+    return FCore.GetNodeIsOverlapping(&node);
+}
+
+const tDateList &TCoreChartModel::Holidays() const
+{
+    return FCore.FAutoExcludeList;
+}
+
+bool TCoreChartModel::HidesEmptyRows() const
+{
+    return FCore.FHideEmptyRows || FCore.FHideEmptyMultiRows;
+}
+
+bool TCoreChartModel::HidingSuppressed() const
+{
+    return FCore.FGlobalPositionFilter == FCore.FNoAutoGlobalPositionFilter;
+}
+
+QStringList TCoreChartModel::HiddenRowNames() const
+{
+    QSet<QString> shown;
+    for (const QString &entry : FCore.FGlobalPositionFilter)
+        shown.insert(ParseCommaText(entry).value(0));
+    QStringList hidden;
+    for (const QString &entry : FCore.FNoAutoGlobalPositionFilter) {
+        const QString name = ParseCommaText(entry).value(0);
+        if (!shown.contains(name))
+            hidden.append(name);
+    }
+    return hidden;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+// The overview strip: the document's whole date range in miniature, one thin row per chart
+// row, with the part the chart shows marked as a tinted, framed window.
+
+#include "chart/ChartModel.h"
+#include "chart/ChartTypes.h"
+
+class TCanvas;
+class TTimeChartGeometry;
+
+class TOverviewPainter
+{
+public:
+    TOverviewPainter(IChartModel &model, const TTimeChartGeometry &geometry, const TChartOptions &options,
+                     TChartPaintStats *stats = nullptr);
+
+    // The strip over a canvas of width x height; `now` 0 = the clock.
+    void Paint(TCanvas &canvas, int width, int height, TDateTime now = 0) const;
+
+private:
+    IChartModel &FModel;
+    const TTimeChartGeometry &FGeometry;
+    const TChartOptions &FOptions;
+    TChartPaintStats *FStats;
+};

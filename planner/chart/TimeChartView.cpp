@@ -1,0 +1,330 @@
+// The chart area's widgets, fonts and text layouts, repainting and the selection flash.
+
+#include "chart/TimeChartView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "Canvas.h"
+#include "CanvasPanel.h"
+#include "Language.h"
+#include "ScrollBarBox.h"
+#include "chart/ChartCursors.h"
+#include "core/PlannerCore.h"
+
+namespace {
+
+TCanvasPanel *MakePanel(QWidget *parent, const char *name)
+{
+    auto *panel = new TCanvasPanel(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    return panel;
+}
+
+} // namespace
+
+TTimeChartView::TTimeChartView(TPlannerCore &core, QWidget *parent)
+    : QWidget(parent)
+    , FCore(core)
+    , FModel(std::make_unique<TCoreChartModel>(core))
+    , FGeometry(std::make_unique<TTimeChartGeometry>(*FModel))
+    , FScratch(std::make_unique<TCanvas>(64, 64))
+{
+    setObjectName(QStringLiteral("TimeChartArea"));
+    RegisterChartCursors();
+    FGeometry->SetFontNameValue(QApplication::font().family());
+    FExitAfterPaint = qEnvironmentVariableIsSet("VELMORA_EXIT_AFTER_PAINT");
+    BuildWidgets();
+
+    SliderTimer.setObjectName(QStringLiteral("SliderTimer"));
+    SliderTimer.setInterval(15);
+    connect(&SliderTimer, &QTimer::timeout, this, &TTimeChartView::SliderTimerTimer);
+    FlashSelectedTimer.setObjectName(QStringLiteral("FlashSelectedTimer"));
+    FlashSelectedTimer.setInterval(100);
+    connect(&FlashSelectedTimer, &QTimer::timeout, this, &TTimeChartView::FlashSelectedTimerTimer);
+    RedrawTimer.setObjectName(QStringLiteral("RedrawTimer"));
+    RedrawTimer.setInterval(60000);
+    connect(&RedrawTimer, &QTimer::timeout, this, [this] {
+        TimeChart->update();
+        SmallTimeChart->update();
+    });
+    RedrawTimer.start();
+    FSyncTimer.setSingleShot(true);
+    FSyncTimer.setInterval(0);
+    connect(&FSyncTimer, &QTimer::timeout, this, &TTimeChartView::SyncToDocument);
+
+    FCore.OnGetViewValues = [this] {
+        // The row height as if three text rows were shown.
+        TPlannerCore::TFileViewValues values;
+        const int height = FGeometry->TimeChartRowHeight(0);
+        const TRowSet set = FGeometry->RowSet();
+        values.RowHeight = set == rsTop ? height * 3 : set == rsTopMiddle ? height * 3 / 2 : height;
+        values.ColWidth = FGeometry->ColWidth();
+        values.Zoom = FGeometry->Zoom();
+        return values;
+    };
+    UpdateFont();
+    PlaceAtDefault();
+}
+
+TTimeChartView::~TTimeChartView()
+{
+    FCore.OnGetViewValues = nullptr;
+}
+
+void TTimeChartView::BuildWidgets()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Splitter3 = new QSplitter(Qt::Vertical, this);
+    Splitter3->setObjectName(QStringLiteral("Splitter3"));
+    Splitter3->setChildrenCollapsible(false);
+    Splitter3->setHandleWidth(4);
+    layout->addWidget(Splitter3);
+
+    dfsToolBar1 = new QWidget(Splitter3);
+    dfsToolBar1->setObjectName(QStringLiteral("dfsToolBar1"));
+    auto *overview = new QVBoxLayout(dfsToolBar1);
+    overview->setContentsMargins(0, 0, 0, 0);
+    overview->setSpacing(0);
+    SmallTimeChartCaption = MakePanel(dfsToolBar1, "SmallTimeChartCaption");
+    SmallTimeChartCaption->setFixedHeight(17);
+    SmallTimeChart = MakePanel(dfsToolBar1, "SmallTimeChart");
+    SmallTimeChart->SetColor(clWhite);
+    overview->addWidget(SmallTimeChartCaption);
+    overview->addWidget(SmallTimeChart, 1);
+
+    FLower = new QWidget(Splitter3);
+    FLower->setObjectName(QStringLiteral("TimeChartPanel"));
+    auto *lower = new QVBoxLayout(FLower);
+    lower->setContentsMargins(0, 0, 0, 0);
+    lower->setSpacing(0);
+    TimeChartCaption = MakePanel(FLower, "TimeChartCaption");
+    TimeChartScrollBarBox = new TScrollBarBox(FLower);
+    TimeChartScrollBarBox->setObjectName(QStringLiteral("TimeChartScrollBarBox"));
+    TimeChartScrollBarBox->SetBorderStyle(bsNone);
+    TimeChartScrollBarBox->setMinimumHeight(30);
+    TimeChart = MakePanel(TimeChartScrollBarBox, "TimeChart");
+    TimeChart->setFocusPolicy(Qt::ClickFocus);
+    TimeChartScrollBarBox->SetClientControl(TimeChart);
+    lower->addWidget(TimeChartCaption);
+    lower->addWidget(TimeChartScrollBarBox, 1);
+    Splitter3->addWidget(dfsToolBar1);
+    Splitter3->addWidget(FLower);
+    Splitter3->setStretchFactor(0, 0);
+    Splitter3->setStretchFactor(1, 1);
+
+    TimeChart->OnPaint = [this](QObject *) { TimeChartPaint(); };
+    TimeChart->OnPaintOverlay = [this](QObject *, QPainter &painter) { PaintRubberBand(painter); };
+    TimeChart->OnResize = [this](QObject *) { TimeChartPanelResize(); };
+    TimeChart->OnMouseWheel = [this](QObject *, QWheelEvent *event) {
+        WheelScroll(event->angleDelta().y() < 0);
+    };
+    TimeChartCaption->OnPaint = [this](QObject *) { TimeChartCaptionPaint(); };
+    SmallTimeChart->OnPaint = [this](QObject *) { SmallTimeChartPaint(); };
+    SmallTimeChartCaption->OnPaint = [this](QObject *) { SmallTimeChartCaptionPaint(); };
+    SmallTimeChart->OnMouseDown = [this](QObject *, QMouseEvent *event) { SmallTimechartMouseDown(event); };
+    SmallTimeChart->OnMouseMove = [this](QObject *, QMouseEvent *event) { SmallTimeChartMouseMove(event); };
+    SmallTimeChart->OnMouseUp = [this](QObject *, QMouseEvent *event) { SmallTimeChartMouseUp(event); };
+    SmallTimeChart->OnMouseWheel = [this](QObject *, QWheelEvent *event) {
+        WheelScroll(event->angleDelta().y() < 0);
+    };
+    SmallTimeChart->OnResize = [this](QObject *) { SmallTimeChart->update(); };
+    TimeChartScrollBarBox->OnHorzScroll = [this](QObject *) { TimeChartHorzScroll(); };
+    TimeChartScrollBarBox->OnVertScroll = [this](QObject *) { TimeChartVertScroll(); };
+    connect(Splitter3, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = Splitter3->sizes();
+        const int granted = Splitter3CanResize(sizes.value(0));
+        if (granted != sizes.value(0))
+            Splitter3->setSizes({granted, sizes.value(0) + sizes.value(1) - granted});
+    });
+
+    Gesamtbersicht1 = new QAction(Translate(QStringLiteral("General View")), this);
+    Gesamtbersicht1->setObjectName(QStringLiteral("Gesamtbersicht1"));
+    Gesamtbersicht1->setCheckable(true);
+    Gesamtbersicht1->setChecked(true);
+    connect(Gesamtbersicht1, &QAction::triggered, this, [this] { Gesamtbersicht1Click(); });
+}
+
+void TTimeChartView::SetGroupTabs(QWidget *tabs)
+{
+    FGroupTabs = tabs;
+    if (auto *layout = qobject_cast<QVBoxLayout *>(FLower->layout()))
+        layout->insertWidget(0, tabs);
+}
+
+// ---- fonts, day width, zoom and text layouts
+
+void TTimeChartView::SetTimeChartColWidth(int width)
+{
+    FGeometry->SetColWidthValue(width < 2 ? 1 : width);
+    if (FPrinting)
+        return;
+    UpdateScrollBars(ssHorizontal);
+    InvalidateTimeChart(true);
+}
+
+void TTimeChartView::SetZoom(int zoom)
+{
+    if (zoom <= 0)
+        return;
+    FGeometry->SetZoomValue(zoom);
+    SetTimeChartColWidth(FGeometry->ColWidth());
+    UpdateFont();
+}
+
+void TTimeChartView::SetTimeChartFontSize(int size)
+{
+    if (size == FGeometry->FontSize())
+        return;
+    FGeometry->SetFontSizeValue(size);
+    UpdateFont();
+}
+
+void TTimeChartView::SetTimeChartFontName(const QString &name)
+{
+    if (name == FGeometry->FontName())
+        return;
+    FGeometry->SetFontNameValue(name);
+    UpdateFont();
+}
+
+void TTimeChartView::UpdateFont()
+{
+    QFont font(FGeometry->FontName());
+    font.setPointSize(FGeometry->GetTimeChartFontSize());
+    TimeChart->setFont(font);
+    TimeChartCaption->setFont(font);
+    TimeChartCaption->setFixedHeight(FGeometry->TimeChartFullRowHeight(0));
+    MarkAllBarsStale();
+    UpdateScrollBars(ssVertical);
+    InvalidateTimeChart(true);
+}
+
+void TTimeChartView::SetRowSet(TRowSet rowSet)
+{
+    const int tab = FCore.GroupTabIndex();
+    if (FCore.FRowSets.size() <= tab)
+        FCore.FRowSets.resize(tab + 1);
+    FCore.FRowSets[tab] = rowSet;
+    FGeometry->SetRowSetValue(rowSet);
+    UpdateFont();
+}
+
+void TTimeChartView::GroupTabApplied(int tab)
+{
+    if (tab >= 0 && tab < FCore.FRowSets.size()) {
+        const TRowSet rowSet = RowSetOf(FCore.FRowSets[tab]);
+        if (rowSet != FGeometry->RowSet()) {
+            FGeometry->SetRowSetValue(rowSet);
+            UpdateFont();
+        }
+    }
+    ApplySmallTimeChartHeight();
+    UpdateScrollBars(ssBoth);
+}
+
+void TTimeChartView::ChartReset()
+{
+    FSmallRowHeightChosen = false;
+    FGeometry->SetRowSetValue(rsTopMiddleBottom);
+    FGeometry->SetFontSizeValue(10);
+    SetTimeChartColWidth(8);
+    UpdateFont();
+}
+
+void TTimeChartView::MarkAllBarsStale()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        FCore.ForEach(table, feAll, [](TNodeData *node) { node->RecalcBitmap = true; });
+}
+
+// ---- repainting
+
+void TTimeChartView::InvalidateTimeChart(bool captions)
+{
+    FChartAllInvalid = true;
+    TimeChart->update();
+    SmallTimeChart->update();
+    if (captions) {
+        TimeChartCaption->update();
+        SmallTimeChartCaption->update();
+    }
+    // The range or the rows may have changed: scroll bars and overview follow once idle.
+    if (FModel->MinDate() != FSynced.minDate || FModel->MaxDate() != FSynced.maxDate
+        || FModel->RowCount() != FSynced.rows)
+        FSyncTimer.start();
+}
+
+QRect TTimeChartView::NodeChartRect(TNodeData &node) const
+{
+    QRect r = FGeometry->ScreenItemRect(node);
+    const QRect arrow = FGeometry->ScreenArrowRect(node);
+    if (arrow != QRect())
+        r = r.united(arrow.normalized().adjusted(-40, -40, 40, 40));
+    // Shadow at the right and below, the date box around the left and bottom edges.
+    r = r.adjusted(-60, 0, 8, 16);
+    if (FOptions.drawFullText)
+        SetRectRight(r, TimeChart->width());
+    return r;
+}
+
+void TTimeChartView::InvalidateNode(TNodeData &node)
+{
+    if (!FChartAllInvalid) {
+        // Many single rows at once cost more than one whole repaint.
+        if (++FPendingRowInvalidations > 200) {
+            InvalidateTimeChart(false);
+            return;
+        }
+        TimeChart->update(NodeChartRect(node).intersected(TimeChart->rect()));
+        const QRect strip = FGeometry->ItemRect(node, FModel->MinDate(), FModel->MaxDate(), 0,
+                                                std::max(1, SmallTimeChart->height() / std::max(1, FModel->RowCount())),
+                                                SmallTimeChart->width(), true);
+        if (!strip.isNull())
+            SmallTimeChart->update(strip.adjusted(-1, -1, 1, 1).intersected(SmallTimeChart->rect()));
+    }
+}
+
+void TTimeChartView::SetRubberBand(std::optional<QRect> band)
+{
+    const auto area = [](const QRect &r) { return r.normalized().adjusted(-1, -1, 2, 2); };
+    if (FRubberBand)
+        TimeChart->update(area(*FRubberBand));
+    FRubberBand = band;
+    if (FRubberBand)
+        TimeChart->update(area(*FRubberBand));
+}
+
+void TTimeChartView::SyncToDocument()
+{
+    FSynced = {FModel->MinDate(), FModel->MaxDate(), FModel->RowCount()};
+    ApplySmallTimeChartHeight();
+    UpdateScrollBars(ssBoth);
+    SetTimeChartStart(FGeometry->Start());
+}
+
+// ---- selection flash
+
+void TTimeChartView::ResetFlashSelectedTimer()
+{
+    FOptions.flashPhase = 0;
+    if (FCore.SelectedCount(FCore.GetActiveTable()) > 0)
+        FlashSelectedTimer.start();
+}
+
+void TTimeChartView::FlashSelectedTimerTimer()
+{
+    if (FCore.IsLoading())
+        return;
+    FCore.ForEach(FCore.GetActiveTable(), feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+    FOptions.flashPhase = (FOptions.flashPhase + 1) % 7;
+    if (FOptions.flashPhase == 0)
+        FlashSelectedTimer.stop();
+    if (OnFlashTick)
+        OnFlashTick();
+}
