@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "ScrollTypes.h"
 #include "chart/ChartTypes.h"
 #include "chart/CoreChartModel.h"
 #include "chart/TimeChartGeometry.h"
@@ -26,7 +27,6 @@ class TCanvas;
 class TCanvasPanel;
 class TPlannerCore;
 class TScrollBarBox;
-enum TScrollStyle : int;
 
 class TTimeChartView : public QWidget
 {
