@@ -141,8 +141,9 @@ private:
     QMetaObject::Connection FIdleConnection;
     // Undo and Redo enabled while their list holds an entry, hinting at the newest one.
     void UpdateUndoRedoActions();
-    // The chart area with its splitter above the tables, and its menu.
+    // The chart area with its splitter above the tables, and its menu (FormMainChart.cpp).
     void CreateTimeChart();
+    void CreateChartMenu();
 
     QLabel *FStatusPanels[4] = {};
     // Shown while edits made here are not shared with other instances.
