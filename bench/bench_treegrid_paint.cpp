@@ -91,6 +91,24 @@ void BM_FullRepaint(benchmark::State &state)
     state.counters["rows_in_view"] = double(tree->ClientHeight()) / tree->DefaultNodeHeight();
 }
 
+// A full repaint of rows never painted before (a page further each time): nothing measured
+// earlier can be reused.
+void BM_FullRepaintOfNewRows(benchmark::State &state)
+{
+    auto tree = MakeTable(std::uint32_t(state.range(0)));
+    QImage image(tree->ClientWidth(), tree->ClientHeight(), QImage::Format_RGB32);
+    TCanvas canvas(&image);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (-tree->OffsetY() + 2 * tree->ClientHeight() >= tree->RangeY())
+            tree->SetOffsetY(0);
+        else
+            tree->SetOffsetY(tree->OffsetY() - tree->ClientHeight());
+        state.ResumeTiming();
+        tree->Paint(canvas, image.rect());
+    }
+}
+
 void BM_ScrollOneLine(benchmark::State &state)
 {
     auto tree = MakeTable(std::uint32_t(state.range(0)));
@@ -136,9 +154,26 @@ void BM_NodeLookups(benchmark::State &state)
     }
 }
 
+// Repainting every row of a shown table one by one (as a command over all rows outside an
+// update bracket does).
+void BM_InvalidateEveryRow(benchmark::State &state)
+{
+    auto tree = MakeTable(std::uint32_t(state.range(0)));
+    for (auto _ : state) {
+        for (PGridNode run = tree->GetFirst(); run; run = tree->GetNextSibling(run))
+            tree->InvalidateNode(run);
+        state.PauseTiming();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 } // namespace
 
+BENCHMARK(BM_InvalidateEveryRow)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_FullRepaint)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaintOfNewRows)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollOneLine)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NodeLookups)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

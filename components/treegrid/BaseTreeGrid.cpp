@@ -387,11 +387,16 @@ void TBaseTreeGrid::changeEvent(QEvent *e)
     QAbstractScrollArea::changeEvent(e);
     switch (e->type()) {
     case QEvent::FontChange:
-        // A header widget that keeps the tree's font follows by itself (Qt passes fonts on).
         FTreeFont.Assign(font());
         WindowFontChanged();
         if (!FLoading)
             Invalidate();
+        // A header that takes the tree's font follows it.
+        if (TTreeGridHeader *header = FDestroying ? nullptr : Header()) {
+            TTGHeaderMessage message;
+            message.Kind = hmParentFontChanged;
+            header->HandleMessage(message);
+        }
         break;
     case QEvent::PaletteChange:
         // System colours changed: the check images are drawn from them.

@@ -840,6 +840,8 @@ protected:
 
     // Position cache, written by the worker only while it validates this tree.
     std::vector<TCacheEntry> FPositionCache;
+    // The row whose top was found last (GUI thread only); forgotten with every change of rows.
+    TCacheEntry FLastTop;
     std::uint32_t FStartIndex = 0;
     std::atomic<bool> FStopValidationFlag{false};
     std::atomic<std::uint64_t> FValidationGeneration{0};
@@ -901,6 +903,8 @@ private:
     PGridNode ShownSiblingUpwards(PGridNode node, bool forward) const;
     PGridNode DeepestShown(PGridNode node, bool last, bool init, bool includeHidden);
     PGridNode WalkNextVisible(PGridNode node, bool considerChildrenAbove, bool init);
+    // The row after a node known to be a row (the position walks step this way).
+    PGridNode NextRow(PGridNode row, bool considerChildrenAbove, bool init);
     PGridNode WalkPreviousVisible(PGridNode node, bool considerChildrenAbove, bool init);
     PGridNode FirstVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     PGridNode LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);

@@ -113,7 +113,7 @@ PGridNode TBaseTreeGrid::GetNodeAt(int x, int y, bool relative, int &nodeTop)
         if (position < top + height)
             break;
         top += height;
-        node = GetNextVisibleNoInit(node, true);
+        node = NextRow(node, true, false);
     }
     if (relative)
         top += FOffsetY;
@@ -125,9 +125,14 @@ std::int64_t TBaseTreeGrid::GetNodeTop(PGridNode node)
 {
     if (!node || node == FRoot)
         return 0;
+    if (node == FLastTop.Node)
+        return FLastTop.AbsoluteTop;
+    // The start: the greatest cache entry not after the node in row order, or the row found
+    // last when that lies between it and the node (so that a run over the rows in order takes
+    // one step each).
+    PGridNode start = nullptr;
     std::int64_t top = 0;
     if (FStates.contains(tsUseCache) && !FPositionCache.empty()) {
-        // The greatest entry not after the node in row order, then forward to it.
         std::size_t count = FPositionCache.size();
         if (FPositionCache.back().HoldsBottom)
             --count;
@@ -140,15 +145,24 @@ std::int64_t TBaseTreeGrid::GetNodeTop(PGridNode node)
                 high = middle;
         }
         if (low > 0) {
-            const TCacheEntry &entry = FPositionCache[low - 1];
-            top = entry.AbsoluteTop;
-            for (PGridNode run = entry.Node; run && run != node; run = GetNextVisibleNoInit(run, true))
-                top += run->NodeHeight;
-            return top;
+            start = FPositionCache[low - 1].Node;
+            top = FPositionCache[low - 1].AbsoluteTop;
         }
     }
-    for (PGridNode run = GetPreviousVisibleNoInit(node, true); run; run = GetPreviousVisibleNoInit(run, true))
-        top += run->NodeHeight;
+    if (FLastTop.Node && CompareNodePositions(FLastTop.Node, node, true) < 0
+        && (!start || CompareNodePositions(start, FLastTop.Node, true) < 0)) {
+        start = FLastTop.Node;
+        top = FLastTop.AbsoluteTop;
+    }
+    if (start) {
+        for (PGridNode run = start; run && run != node; run = NextRow(run, true, false))
+            top += run->NodeHeight;
+    } else {
+        for (PGridNode run = GetPreviousVisibleNoInit(node, true); run; run = GetPreviousVisibleNoInit(run, true))
+            top += run->NodeHeight;
+    }
+    if (IsRowVisible(node))
+        FLastTop = TCacheEntry{node, top, false};
     return top;
 }
 

@@ -421,15 +421,20 @@ PGridNode TBaseTreeGrid::WalkNextVisible(PGridNode node, bool considerChildrenAb
         }
         return ShownSiblingUpwards(blocked, true);
     }
+    return NextRow(node, considerChildrenAbove, init);
+}
+
+PGridNode TBaseTreeGrid::NextRow(PGridNode row, bool considerChildrenAbove, bool init)
+{
     if (ChildrenAbove(considerChildrenAbove)) {
-        if (PGridNode sibling = NextShownSibling(node, false))
+        if (PGridNode sibling = NextShownSibling(row, false))
             return DeepestShown(sibling, false, init, false);
-        return node->Parent == FRoot ? nullptr : node->Parent;
+        return row->Parent == FRoot ? nullptr : row->Parent;
     }
-    if (node->States.contains(vsExpanded))
-        if (PGridNode child = FirstShownChild(node, init, false))
+    if (row->States.contains(vsExpanded))
+        if (PGridNode child = FirstShownChild(row, init, false))
             return child;
-    return ShownSiblingUpwards(node, true);
+    return ShownSiblingUpwards(row, true);
 }
 
 PGridNode TBaseTreeGrid::WalkPreviousVisible(PGridNode node, bool considerChildrenAbove, bool init)

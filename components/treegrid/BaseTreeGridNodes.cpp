@@ -717,6 +717,8 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
         FLastDragTarget = nullptr;
     if (node == FLastSearchNode)
         FLastSearchNode = nullptr;
+    if (node == FLastTop.Node)
+        FLastTop = TCacheEntry();
     if (node == FCheckNode)
         FCheckNode = nullptr;
     if (node->States.intersects({vsInitialized, vsInitialUserData}) && OnFreeNode)

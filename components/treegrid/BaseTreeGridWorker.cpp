@@ -7,6 +7,7 @@
 
 void TBaseTreeGrid::InvalidateCache()
 {
+    FLastTop = TCacheEntry();
     DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
@@ -53,6 +54,7 @@ void TBaseTreeGrid::ValidateCache()
 
 void TBaseTreeGrid::InterruptValidation()
 {
+    FLastTop = TCacheEntry();
     DoStateChange({tsStopValidation}, {tsUseCache});
     FStopValidationFlag.store(true, std::memory_order_release);
     TWorkerThread *worker = TWorkerThread::Instance();

@@ -1,5 +1,7 @@
 #include "treegrid/CustomStringTreeGrid.h"
 
+#include <QHash>
+
 #include "Canvas.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridRoutines.h"
@@ -106,7 +108,7 @@ QString TCustomStringTreeGrid::DoShortenString(TCanvas &canvas, PGridNode node, 
     if (OnShortenString)
         OnShortenString(this, canvas, node, column, s, width, result, done);
     if (!done)
-        result = ShortenString(canvas, s, width, ellipsisWidth);
+        result = ShortenedText(canvas, s, width, ellipsisWidth);
     return result;
 }
 
@@ -116,6 +118,57 @@ bool TCustomStringTreeGrid::ColumnIsEmpty(PGridNode node, TColumnIndex column)
 }
 
 // ---- widths and heights
+
+struct TCustomStringTreeGrid::TTextStore {
+    QString name;
+    int height = 0;
+    int pixelsPerInch = 0;
+    int style = 0;
+    int quality = 0;
+    QHash<QString, QString> shortened;
+
+    bool Matches(const TFont &font) const
+    {
+        return height == font.Height() && style == int(font.Style()) && pixelsPerInch == font.PixelsPerInch()
+               && quality == int(font.Quality()) && name == font.Name();
+    }
+};
+
+namespace {
+constexpr int MaxStoredFonts = 8;
+constexpr int MaxStoredTexts = 20000;
+} // namespace
+
+TCustomStringTreeGrid::TTextStore &TCustomStringTreeGrid::TextStore(const TFont &font)
+{
+    for (const auto &store : FTextStores)
+        if (store->Matches(font))
+            return *store;
+    if (int(FTextStores.size()) >= MaxStoredFonts)
+        FTextStores.clear();
+    auto store = std::make_unique<TTextStore>();
+    store->name = font.Name();
+    store->height = font.Height();
+    store->pixelsPerInch = font.PixelsPerInch();
+    store->style = int(font.Style());
+    store->quality = int(font.Quality());
+    FTextStores.push_back(std::move(store));
+    return *FTextStores.back();
+}
+
+QString TCustomStringTreeGrid::ShortenedText(TCanvas &canvas, const QString &text, int width, int ellipsisWidth)
+{
+    TTextStore &store = TextStore(canvas.Font());
+    const QString key = QString::number(width) + u'/' + QString::number(ellipsisWidth) + u'/' + text;
+    const auto found = store.shortened.constFind(key);
+    if (found != store.shortened.constEnd())
+        return *found;
+    if (store.shortened.size() >= MaxStoredTexts)
+        store.shortened.clear();
+    const QString result = ShortenString(canvas, text, width, ellipsisWidth);
+    store.shortened.insert(key, result);
+    return result;
+}
 
 int TCustomStringTreeGrid::DoTextMeasuring(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &text)
 {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QString>
 
@@ -100,6 +101,10 @@ protected:
     // The canvas measuring is done on when none is given.
     TCanvas &MeasureCanvas();
     void ClearCachedWidths();
+    // Shaping text is the costly part of shortening: results are kept per font and width (a
+    // bounded store; the texts of a view repeat from paint to paint). Widths are kept by
+    // CachedTextWidth.
+    QString ShortenedText(TCanvas &canvas, const QString &text, int width, int ellipsisWidth);
 
     // Offset of the cached text width (4 bytes) in every node's internal area.
     std::uint32_t FInternalDataOffset = 0;
@@ -107,6 +112,11 @@ protected:
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     std::unique_ptr<TCanvas> FMeasureCanvas;
+
+private:
+    struct TTextStore;
+    TTextStore &TextStore(const TFont &font);
+    std::vector<std::unique_ptr<TTextStore>> FTextStores;
 };
 
 // Takes over the font only where it differs, so that an unchanged font keeps its measurements.

@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridTextWidths.h"
 
 // Painting of a cell's text: the normal text, shortened with "..." when it does not fit, and an
 // optional static text beside it.
@@ -80,7 +81,7 @@ void TCustomStringTreeGrid::PaintNormalText(TTGPaintInfo &paintInfo, const QStri
         if (canvas.Font().Version() != before) {
             // The handler chose another font: measure in it.
             ellipsisWidth = 0;
-            nodeWidth = 2 * FTextMargin + canvas.TextWidth(text);
+            nodeWidth = 2 * FTextMargin + CachedTextWidth(canvas, text);
         }
         if (disabled)
             canvas.Font().SetColor(FColors->Color(TTGColors::DisabledColor));

@@ -34,10 +34,18 @@ QString ShortenString(TCanvas &dc, const QString &s, int width, int ellipsisWidt
         if (sum > room)
             break;
     }
-    while (lo > 0 && dc.TextWidth(s.left(lo)) > room)
-        --lo;
-    while (lo < last && dc.TextWidth(s.left(lo + 1)) <= room)
+    int shaped = lo > 0 ? dc.TextWidth(s.left(lo)) : 0;
+    while (lo > 0 && shaped > room)
+        shaped = --lo > 0 ? dc.TextWidth(s.left(lo)) : 0;
+    // One more character is tried only where kerning could still make it fit.
+    constexpr int KerningSlack = 3;
+    while (lo < last && shaped + metrics.horizontalAdvance(s[lo]) <= room + KerningSlack) {
+        const int next = dc.TextWidth(s.left(lo + 1));
+        if (next > room)
+            break;
+        shaped = next;
         ++lo;
+    }
     if (lo > 0 && s[lo - 1].isHighSurrogate())
         --lo;
     return s.left(lo) + QStringLiteral("...");

@@ -448,6 +448,17 @@ TEST(TreeGridGeometryTest, InvalidateNodeGivesTheRowRectangle)
     tree->BeginUpdate();
     EXPECT_TRUE(tree->InvalidateNode(third).isNull());
     tree->EndUpdate();
+
+    // Rows looked up one after another, then a row above them grows: tops follow.
+    PGridNode tenth = third;
+    for (int i = 0; i < 7; ++i)
+        tenth = tree->GetNextSibling(tenth);
+    EXPECT_EQ(tree->InvalidateNode(tenth).top(), 9 * 18);
+    EXPECT_EQ(tree->InvalidateNode(tenth).top(), 9 * 18);
+    tree->SetNodeHeight(third, 30);
+    EXPECT_EQ(tree->InvalidateNode(tenth).top(), 9 * 18 + 12);
+    tree->SetIsVisible(tree->GetFirst(), false);
+    EXPECT_EQ(tree->InvalidateNode(tenth).top(), 8 * 18 + 12);
 }
 
 TEST(TreeGridGeometryTest, MaxColumnWidthAndRightExtend)
@@ -466,3 +477,4 @@ TEST(TreeGridGeometryTest, MaxColumnWidthAndRightExtend)
     tree->TreeOptions().SetPaintOptions(tree->TreeOptions().PaintOptions() + toShowVertGridLines);
     EXPECT_EQ(tree->GetMaxColumnWidth(1), tree->Margin() + tree->DoGetNodeWidth(tree->RootNode()->LastChild, 1) + 1);
 }
+

@@ -342,4 +342,15 @@ TEST(TreeGridStringTest, AnimationsRunFromATimerAndToggleAnimatedRowsEndRight)
     const QImage fresh = screen();
     EXPECT_FALSE(fresh.isNull());
     EXPECT_EQ(animated, fresh);
+
+    // Collapsing again, animated: the same end.
+    tree->SetExpanded(parent, false);
+    EXPECT_TRUE(tree->Animating());
+    timer.restart();
+    while (tree->Animating() && timer.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    QApplication::processEvents();
+    const QImage collapsed = screen();
+    tree->viewport()->repaint();
+    EXPECT_EQ(collapsed, screen());
 }
