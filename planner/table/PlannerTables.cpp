@@ -6,6 +6,7 @@
 #include "table/TableEvents.h"
 #include "table/TableSorter.h"
 #include "Canvas.h"
+#include "HelperDrawing.h"
 #include "treegrid/CustomStringTreeGrid.h"
 
 TPlannerTables::TPlannerTables(TPlannerCore &core, QObject *parent)
@@ -58,6 +59,12 @@ void TPlannerTables::WireCells(TWhichTable table, TBaseTreeGrid *grid)
             canvas.Brush().SetStyle(bsSolid);
             canvas.FillRect(cellRect);
         }
+    };
+    grid->OnAfterCellPaint = [](TBaseTreeGrid *sender, TCanvas &canvas, TGridNode *node, TColumnIndex,
+                                const QRect &cellRect) {
+        // A row that cannot be drawn is underlined by a red zigzag.
+        if (TTableEvents::HasInvalidMark(TPlannerCore::NodeData(sender, node)))
+            SnakeLine(canvas, cellRect.left(), cellRect.top() + cellRect.height() - 1, 0, cellRect.width());
     };
     auto *strings = qobject_cast<TCustomStringTreeGrid *>(grid);
     if (!strings)

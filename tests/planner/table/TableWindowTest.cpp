@@ -219,4 +219,16 @@ TEST_F(TableWindowTest, CellsShowTheirTextsFontsAndBackgrounds)
     ASSERT_TRUE(row.isValid());
     EXPECT_EQ(picture.pixelColor(row.left() + 2, row.top() + 1), QColor(204, 229, 240));
     EXPECT_NE(picture.pixelColor(comment.left() + 2, comment.top() + 1), QColor(204, 229, 240));
+
+    // A row that cannot be drawn is underlined by a red zigzag; a valid one is not.
+    const auto redPixels = [&](TNodeData *node) {
+        const QRect cell = grid->GetDisplayRect(node->VNode, Comment(), false);
+        int red = 0;
+        for (int y = cell.bottom() - 2; y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x < cell.right(); ++x)
+                red += picture.pixelColor(x, y) == QColor(255, 0, 0);
+        return red;
+    };
+    EXPECT_GE(redPixels(broken), 20);
+    EXPECT_EQ(redPixels(rows[0]), 0);
 }
