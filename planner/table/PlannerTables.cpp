@@ -41,7 +41,7 @@ void TPlannerTables::Wire()
         TBaseTreeGrid *grid = FCore.GetTable(table);
         grid->OnCompareNodes = [this, table](TBaseTreeGrid *sender, TGridNode *a, TGridNode *b, TColumnIndex column,
                                              int &result) {
-            result = FSorter->CompareNodes(table, sender, a, b, column, sender->Header()->SortDirection());
+            result = FSorter->CompareNodes(table, sender, a, b, column);
         };
         grid->OnChange = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
             FSelection->Change(table, TPlannerCore::NodeData(sender, node), OnChangeFromTable && OnChangeFromTable());

@@ -164,7 +164,8 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
     // Each distinct text is read once.
     std::vector<QHash<QString, std::pair<double, bool>>> read(keys.size());
     std::size_t index = 0;
-    for (TGridNode *node = grid->GetFirstChild(nullptr); node; node = grid->GetNextSibling(node), ++index) {
+    // Every row is initialised when it is added (AddNode), so the chain is walked as it is.
+    for (TGridNode *node = grid->RootNode()->FirstChild; node; node = node->NextSibling, ++index) {
         // The rows are found by their index while the grid sorts them.
         if (index >= count || node->Index != index)
             return false;
@@ -231,8 +232,7 @@ int TTableSorter::Order(TWhichTable table, const TNodeData *a, const TNodeData *
     return direction == sdAscending ? result : -result;
 }
 
-int TTableSorter::CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode *a, TGridNode *b, int column,
-                               TSortDirection direction)
+int TTableSorter::CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode *a, TGridNode *b, int column)
 {
     if (!a || !b)
         return 0;
@@ -250,6 +250,7 @@ int TTableSorter::CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode
     const TNodeData *db = TPlannerCore::NodeData(grid, b);
     if (!da || !db)
         return 0;
+    const TSortDirection direction = grid->Header()->SortDirection();
     const int result = Order(table, da, db, column, direction);
     return direction == sdAscending ? result : -result;
 }

@@ -48,9 +48,8 @@ public:
     void ApplyKeys(TWhichTable table);
 
     // The compare handler of a tree-grid for one column: negative when `a` belongs before `b`
-    // in an ascending sort. `direction` is the direction the grid sorts in.
-    int CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode *a, TGridNode *b, int column,
-                     TSortDirection direction);
+    // in an ascending sort (the grid's header tells the direction it sorts in).
+    int CompareNodes(TWhichTable table, TBaseTreeGrid *grid, TGridNode *a, TGridNode *b, int column);
 
 private:
     // The cells of one key column read once for a whole sort, by row index.
