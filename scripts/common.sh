@@ -22,6 +22,9 @@ VELMORA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # Tools for looking at the program under a virtual display (scripts/screenshot); not needed to build.
 VELMORA_SCREENSHOT_PACKAGES=(xvfb xauth imagemagick x11-utils)
 
+# The start-up benchmark (bench/startup.sh): a virtual display and the time command; not needed to build.
+VELMORA_STARTUP_BENCH_PACKAGES=(xvfb xauth time)
+
 # velmora_install_missing [package...]: the build's packages, or the ones named
 velmora_install_missing() {
   local missing=()

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <vector>
 
 #include "Color.h"
@@ -60,12 +61,14 @@ public:
 class IChartModel : public IChartGeometrySource
 {
 public:
-    // Called once before a paint: snapshots that stay valid for the paint.
+    // Around one paint, during which the document does not change: the model may keep
+    // snapshots between the two calls.
     virtual void PreparePaint() = 0;
+    virtual void FinishPaint() = 0;
 
     virtual TWhichTable ActiveTable() const = 0;
     // Every row of a table in tree order.
-    virtual void CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const = 0;
+    virtual void ForEachRow(TWhichTable table, const std::function<void(TNodeData &node)> &visit) const = 0;
     // Hidden in its table by a filter.
     virtual bool IsFiltered(const TNodeData &node) const = 0;
     // The cell connected to a meaning; empty when the table has no such column.

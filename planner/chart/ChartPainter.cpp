@@ -60,7 +60,12 @@ void TChartPainter::DrawTimeChart(const TChartPaintParams &p) const
     if (!p.canvas)
         return;
     TCanvas &canvas = *p.canvas;
-    FModel.PreparePaint();
+    struct TPaintScope
+    {
+        IChartModel &model;
+        explicit TPaintScope(IChartModel &m) : model(m) { model.PreparePaint(); }
+        ~TPaintScope() { model.FinishPaint(); }
+    } scope(FModel);
     canvas.SaveDC();
     SetupFont(canvas, p);
     const TPaintState s = MakeState(p);
@@ -71,10 +76,11 @@ void TChartPainter::DrawTimeChart(const TChartPaintParams &p) const
         DrawMonthDivider(s);
     }
     DrawRowLines(s);
-    DrawBars(s);
+    std::vector<TNodeData *> deadlines;
+    DrawBars(s, deadlines);
     DrawNowMarker(s);
     if (!p.small) {
-        DrawArrows(s);
+        DrawArrows(s, deadlines);
         DrawItemInfo(s);
     }
     canvas.RestoreDC();
@@ -82,7 +88,7 @@ void TChartPainter::DrawTimeChart(const TChartPaintParams &p) const
 
 // ---- bars
 
-void TChartPainter::DrawBars(const TPaintState &s) const
+void TChartPainter::DrawBars(const TPaintState &s, std::vector<TNodeData *> &deadlines) const
 {
     const TChartPaintParams &p = *s.p;
     TBarPaint paint;
@@ -94,28 +100,31 @@ void TChartPainter::DrawBars(const TPaintState &s) const
     paint.TakeClip(*p.canvas);
     const TWhichTable active = FModel.ActiveTable();
     const TWhichTable order[2] = {active == tbTable ? tbExclude : tbTable, active};
-    std::vector<TNodeData *> rows;
-    std::vector<unsigned char> filtered;
-    std::vector<unsigned char> selected;
+    std::vector<TNodeData *> filtered;
+    std::vector<TNodeData *> selected;
+    deadlines.clear();
     for (TWhichTable table : order) {
-        FModel.CollectRows(table, rows);
-        filtered.resize(rows.size());
-        selected.resize(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            filtered[i] = FModel.IsFiltered(*rows[i]);
-            selected[i] = FModel.IsSelected(*rows[i]);
-        }
-        // Shown rows first, then the filtered ones over them, the selected ones on top.
-        if (!(p.small && table == tbExclude))
-            for (std::size_t i = 0; i < rows.size(); ++i)
-                if (!filtered[i] || selected[i])
-                    FBars.DrawItem(paint, table, rows[i]);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (filtered[i])
-                FBars.DrawItem(paint, table, rows[i]);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (selected[i])
-                FBars.DrawItem(paint, table, rows[i]);
+        filtered.clear();
+        selected.clear();
+        // Shown rows first (one walk, while each row is at hand), then the filtered ones over
+        // them, the selected ones on top.
+        const bool shown = !(p.small && table == tbExclude);
+        FModel.ForEachRow(table, [&](TNodeData &node) {
+            const bool isFiltered = FModel.IsFiltered(node);
+            const bool isSelected = FModel.IsSelected(node);
+            if (shown && (!isFiltered || isSelected))
+                FBars.DrawItem(paint, table, &node);
+            if (isFiltered)
+                filtered.push_back(&node);
+            if (isSelected)
+                selected.push_back(&node);
+            if (table == tbTable && !p.small && node.nodeValid && FModel.TerminOf(node) != 0)
+                deadlines.push_back(&node);
+        });
+        for (TNodeData *node : filtered)
+            FBars.DrawItem(paint, table, node);
+        for (TNodeData *node : selected)
+            FBars.DrawItem(paint, table, node);
     }
 }
 
@@ -147,7 +156,7 @@ void TChartPainter::DrawNowMarker(const TPaintState &s) const
     canvas.Pen().SetMode(pmCopy);
 }
 
-void TChartPainter::DrawArrows(const TPaintState &s) const
+void TChartPainter::DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows) const
 {
     const TChartPaintParams &p = *s.p;
     TCanvas &canvas = *p.canvas;
@@ -155,13 +164,9 @@ void TChartPainter::DrawArrows(const TPaintState &s) const
     // The head reaches this far around the arrow's corners.
     const int reach = int(std::ceil(31 * std::max(size, 0.01) * canvas.PixelsPerInch()
                                     / std::max(1, TFont::ScreenPixelsPerInch())));
-    std::vector<TNodeData *> rows;
-    FModel.CollectRows(tbTable, rows);
     canvas.Pen().SetColor(clBlack);
     canvas.Brush().SetStyle(bsSolid);
     for (TNodeData *node : rows) {
-        if (!node->nodeValid)
-            continue;
         QRect r = FGeometry.ArrowRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width);
         if (r == QRect())
             continue;

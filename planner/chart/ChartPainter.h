@@ -8,6 +8,8 @@
 
 #include <QRect>
 
+#include <vector>
+
 #include "chart/BarPainter.h"
 #include "chart/ChartModel.h"
 #include "chart/ChartTypes.h"
@@ -59,9 +61,10 @@ private:
                       const QString &name) const;
     void DrawMonthDivider(const TPaintState &s) const;
     void DrawRowLines(const TPaintState &s) const;
-    void DrawBars(const TPaintState &s) const;
+    // The bars of both tables; the tasks with a deadline are noted for the arrows.
+    void DrawBars(const TPaintState &s, std::vector<TNodeData *> &deadlines) const;
     void DrawNowMarker(const TPaintState &s) const;
-    void DrawArrows(const TPaintState &s) const;
+    void DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows) const;
     void DrawItemInfo(const TPaintState &s) const;
 
     IChartModel &FModel;

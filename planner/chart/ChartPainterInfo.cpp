@@ -37,12 +37,13 @@ void TChartPainter::DrawItemInfo(const TPaintState &s) const
     canvas.Font().SetColor(clBlack);
     const TWhichTable active = FModel.ActiveTable();
     const TWhichTable order[2] = {active == tbTable ? tbExclude : tbTable, active};
-    std::vector<TNodeData *> rows;
     for (TWhichTable table : order) {
-        FModel.CollectRows(table, rows);
+        std::vector<TNodeData *> rows;
+        FModel.ForEachRow(table, [&](TNodeData &node) {
+            if (node.nodeValid && FModel.IsSelected(node))
+                rows.push_back(&node);
+        });
         for (TNodeData *node : rows) {
-            if (!node->nodeValid || !FModel.IsSelected(*node))
-                continue;
             QRect r = FGeometry.ItemRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width, false);
             if (IsRectEmpty(r))
                 continue;

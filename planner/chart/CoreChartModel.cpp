@@ -109,7 +109,19 @@ TDateTime TCoreChartModel::MaxDate() const { return FCore.MaxDate(); }
 
 // ---- row records
 
-int TCoreChartModel::RowOf(const TNodeData &node) const { return FCore.GetPositionOf(&node); }
+int TCoreChartModel::RowOf(const TNodeData &node) const
+{
+    if (!FPaintRows)
+        return FCore.GetPositionOf(&node);
+    // The core's own rule, with what it checks on every call taken once per paint.
+    if (!FPaintHasPosition[node.NodeTable])
+        return 0;
+    if (node.nodePosition == -9)
+        return -9;
+    if (node.nodePosition < 0 || std::size_t(node.nodePosition) >= FPaintRows->size())
+        return -1;
+    return (*FPaintRows)[std::size_t(node.nodePosition)];
+}
 TDateTime TCoreChartModel::StartOf(const TNodeData &node) const { return FCore.GetStartOf(&node); }
 TDateTime TCoreChartModel::EndOf(TNodeData &node) const { return FCore.GetEndOf(&node); }
 TDateTime TCoreChartModel::TerminOf(const TNodeData &node) const { return FCore.GetTerminOf(&node); }
@@ -128,6 +140,14 @@ bool TCoreChartModel::IsFiltered(const TNodeData &node) const
 
 void TCoreChartModel::PreparePaint()
 {
+    FPaintRows = &FCore.PositionInPositionGroup();
+    for (TWhichTable table : {tbTable, tbExclude})
+        FPaintHasPosition[table] = FCore.GetConnection(table, cnPosition) >= 0;
+}
+
+void TCoreChartModel::FinishPaint()
+{
+    FPaintRows = nullptr;
 }
 
 TWhichTable TCoreChartModel::ActiveTable() const
@@ -135,16 +155,14 @@ TWhichTable TCoreChartModel::ActiveTable() const
     return FCore.GetActiveTable();
 }
 
-void TCoreChartModel::CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const
+void TCoreChartModel::ForEachRow(TWhichTable table, const std::function<void(TNodeData &node)> &visit) const
 {
-    rows.clear();
     TBaseTreeGrid *grid = FCore.GetTable(table);
     if (!grid)
         return;
-    rows.reserve(std::size_t(FCore.GetTableRowCount(table)));
     for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
         if (TNodeData *data = TPlannerCore::NodeData(grid, node))
-            rows.push_back(data);
+            visit(*data);
 }
 
 QString TCoreChartModel::Text(const TNodeData &node, TConnection connection) const

@@ -40,8 +40,9 @@ public:
 
     // IChartModel
     void PreparePaint() override;
+    void FinishPaint() override;
     TWhichTable ActiveTable() const override;
-    void CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const override;
+    void ForEachRow(TWhichTable table, const std::function<void(TNodeData &node)> &visit) const override;
     bool IsFiltered(const TNodeData &node) const override;
     QString Text(const TNodeData &node, TConnection connection) const override;
     QString ConnectedCaption(TWhichTable table, TConnection connection) const override;
@@ -70,4 +71,7 @@ private:
     mutable TRowSnapshot FRows;
     tWeekInfo FDefaultWeek;
     std::vector<int> FNoBlock;
+    // During a paint: the row of each position and which tables have a position column.
+    const std::vector<qint32> *FPaintRows = nullptr;
+    bool FPaintHasPosition[WhichTableCount] = {};
 };

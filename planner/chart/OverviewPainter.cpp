@@ -17,6 +17,12 @@ TOverviewPainter::TOverviewPainter(IChartModel &model, const TTimeChartGeometry 
 
 void TOverviewPainter::Paint(TCanvas &canvas, int width, int height, TDateTime now) const
 {
+    PaintStrip(canvas, width, height, now);
+    PaintWindow(canvas, width, height);
+}
+
+void TOverviewPainter::PaintStrip(TCanvas &canvas, int width, int height, TDateTime now) const
+{
     TChartPaintParams p;
     p.canvas = &canvas;
     p.small = true;
@@ -29,7 +35,10 @@ void TOverviewPainter::Paint(TCanvas &canvas, int width, int height, TDateTime n
     p.smallHeight = height;
     p.target = TChartTarget::Overview;
     TChartPainter(FModel, FGeometry, FOptions, FStats).DrawTimeChart(p);
+}
 
+void TOverviewPainter::PaintWindow(TCanvas &canvas, int width, int height) const
+{
     const QRect slider = FGeometry.SliderRect(width, height);
     if (HasMMX())
         TBarPainter::BlendColor(canvas, slider, 100, ChartColor::SliderTint);

@@ -17,6 +17,9 @@ public:
 
     // The strip over a canvas of width x height; `now` 0 = the clock.
     void Paint(TCanvas &canvas, int width, int height, TDateTime now = 0) const;
+    // Its two parts: the rows and bars, and the window over them.
+    void PaintStrip(TCanvas &canvas, int width, int height, TDateTime now = 0) const;
+    void PaintWindow(TCanvas &canvas, int width, int height) const;
 
 private:
     IChartModel &FModel;

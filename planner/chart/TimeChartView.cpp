@@ -48,6 +48,7 @@ TTimeChartView::TTimeChartView(TPlannerCore &core, QWidget *parent)
     RedrawTimer.setObjectName(QStringLiteral("RedrawTimer"));
     RedrawTimer.setInterval(60000);
     connect(&RedrawTimer, &QTimer::timeout, this, [this] {
+        FOverviewStale = true;
         TimeChart->update();
         SmallTimeChart->update();
     });
@@ -248,6 +249,7 @@ void TTimeChartView::MarkAllBarsStale()
 void TTimeChartView::InvalidateTimeChart(bool captions)
 {
     FChartAllInvalid = true;
+    FOverviewStale = true;
     TimeChart->update();
     SmallTimeChart->update();
     if (captions) {
@@ -275,6 +277,7 @@ QRect TTimeChartView::NodeChartRect(TNodeData &node) const
 
 void TTimeChartView::InvalidateNode(TNodeData &node)
 {
+    FOverviewStale = true;
     if (!FChartAllInvalid) {
         // Many single rows at once cost more than one whole repaint.
         if (++FPendingRowInvalidations > 200) {

@@ -6,6 +6,7 @@
 // (at once or smoothly), flashes the selected bars and repaints what the document changes.
 // Mouse gestures and chart commands build on the methods here.
 
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -159,6 +160,10 @@ private:
     TChartOptions FOptions;
     TChartPaintStats FStats;
     std::unique_ptr<TCanvas> FScratch; // renders the bar pictures
+    // The overview's rows and bars, drawn again only when the document changed; moving its
+    // window only composes.
+    QImage FOverviewPicture;
+    bool FOverviewStale = true;
     QWidget *FLower = nullptr;
     QPointer<QWidget> FGroupTabs;
     int FSmallTimeChartRowHeight = 2;

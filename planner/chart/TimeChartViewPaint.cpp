@@ -5,13 +5,14 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "CanvasPanel.h"
 #include "CursorRegistry.h"
@@ -44,10 +45,13 @@ void TTimeChartView::TimeChartPaint()
     painter.DrawTimeChartPositions(p);
     painter.DrawHiddenRowsNote(canvas, FGeometry->TimeChartRowHeight(0), TimeChart->Color());
     if (FExitAfterPaint) {
-        // Measuring the start-up: the first full paint ends the run once everything pending
-        // (the tables included) has painted too.
+        // Measuring the start-up: the first full paint ends the process once everything
+        // pending (the tables included) has painted too; tearing down is not measured.
         FExitAfterPaint = false;
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QTimer::singleShot(0, qApp, [] {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        });
     }
 }
 
@@ -90,8 +94,20 @@ void TTimeChartView::TimeChartCaptionPaint()
 
 void TTimeChartView::SmallTimeChartPaint()
 {
-    TOverviewPainter(*FModel, *FGeometry, FOptions, &FStats)
-        .Paint(SmallTimeChart->Canvas(), SmallTimeChart->width(), SmallTimeChart->height());
+    const TOverviewPainter painter(*FModel, *FGeometry, FOptions, &FStats);
+    const int width = SmallTimeChart->width();
+    const int height = SmallTimeChart->height();
+    if (FOverviewStale || FOverviewPicture.size() != SmallTimeChart->size()) {
+        FOverviewPicture = QImage(SmallTimeChart->size(), QImage::Format_RGB32);
+        if (!FOverviewPicture.isNull()) {
+            TCanvas picture(&FOverviewPicture);
+            painter.PaintStrip(picture, width, height);
+        }
+        FOverviewStale = false;
+    }
+    TCanvas &canvas = SmallTimeChart->Canvas();
+    canvas.Draw(0, 0, FOverviewPicture);
+    painter.PaintWindow(canvas, width, height);
 }
 
 void TTimeChartView::SmallTimeChartCaptionPaint()
