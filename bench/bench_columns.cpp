@@ -1,5 +1,6 @@
 // Columns at scale: the task table widened to many columns in one call (as loading and the old
-// import do), one column inserted into a wide table, and the table narrowed again.
+// import do), one column inserted into a wide table, and the table narrowed again (from the
+// front as loading does, from the back as a resize does).
 
 #include "BenchSupport.h"
 
@@ -40,6 +41,24 @@ void BM_InsertColumnIntoAWideTable(benchmark::State &state)
     }
 }
 
+// A table of many columns cut back to one: the columns beyond go in one range.
+void BM_ResizeTableToOneColumn(benchmark::State &state)
+{
+    const int columns = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<TBenchCore>();
+        document->core->ResizeTable(tbTable, columns);
+        state.ResumeTiming();
+        document->core->ResizeTable(tbTable, 1);
+        benchmark::DoNotOptimize(document->core->GetTableColCount(tbTable));
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * columns);
+}
+
 } // namespace
 
 BENCHMARK(BM_SetTableColCount)
@@ -48,6 +67,7 @@ BENCHMARK(BM_SetTableColCount)
     ->Args({2000, 1})
     ->Args({20000, 1})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResizeTableToOneColumn)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertColumnIntoAWideTable)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)

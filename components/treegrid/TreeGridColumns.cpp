@@ -60,13 +60,14 @@ TTreeGridColumn *TTreeGridColumns::Add()
     return result;
 }
 
-void TTreeGridColumns::ColumnRemoved(TColumnIndex index)
+void TTreeGridColumns::ColumnsRemoved(TColumnIndex first, int count)
 {
-    auto fix = [index](TColumnIndex &value) {
-        if (value == index)
+    const TColumnIndex last = first + count; // one past the last removed index
+    auto fix = [first, last, count](TColumnIndex &value) {
+        if (value >= first && value < last)
             value = NoColumn;
-        else if (value > index)
-            --value;
+        else if (value >= last)
+            value -= count;
     };
     fix(FHoverIndex);
     fix(FDownIndex);
@@ -77,35 +78,39 @@ void TTreeGridColumns::ColumnRemoved(TColumnIndex index)
     if (FHeader) {
         fix(FHeader->FAutoSizeIndex);
         fix(FHeader->FSortColumn);
-        FHeader->TreeColumnRemoved(index);
+        FHeader->TreeColumnRemoved(first, count);
     }
 
-    auto it = std::find(FPositionToIndex.begin(), FPositionToIndex.end(), index);
-    if (it != FPositionToIndex.end())
-        FPositionToIndex.erase(it);
+    std::erase_if(FPositionToIndex, [first, last](TColumnIndex entry) { return entry >= first && entry < last; });
     for (TColumnIndex &entry : FPositionToIndex) {
-        if (entry > index)
-            --entry;
+        if (entry >= last)
+            entry -= count;
     }
 }
 
 void TTreeGridColumns::Delete(TColumnIndex index)
 {
-    if (!IsValidColumn(index))
+    DeleteRange(index, 1);
+}
+
+void TTreeGridColumns::DeleteRange(TColumnIndex first, int count)
+{
+    if (first < 0 || first >= Count() || count <= 0)
         return;
+    count = std::min(count, Count() - first);
     bool mainDeleted = false;
     if (!FClearing) {
-        ColumnRemoved(index);
+        ColumnsRemoved(first, count);
         if (FHeader) {
             // The main column keeps pointing at the same column; when it goes, the first
             // remaining column takes over.
-            if (FHeader->FMainColumn == index)
+            if (FHeader->FMainColumn >= first && FHeader->FMainColumn < first + count)
                 mainDeleted = true;
-            else if (FHeader->FMainColumn > index)
-                --FHeader->FMainColumn;
+            else if (FHeader->FMainColumn >= first + count)
+                FHeader->FMainColumn -= count;
         }
     }
-    FItems.erase(FItems.begin() + index);
+    FItems.erase(FItems.begin() + first, FItems.begin() + first + count);
     Renumber();
     if (FClearing)
         return;

@@ -31,6 +31,9 @@ public:
     virtual void Clear();
     // Destroys one column with the index fix-ups of the collection, the header and the tree.
     void Delete(TColumnIndex index);
+    // Destroys count columns from first on with one pass of fix-ups: narrowing a wide table
+    // column by column would renumber every remaining column per call.
+    void DeleteRange(TColumnIndex first, int count);
     void Assign(const TTreeGridColumns &source);
     bool Equals(const TTreeGridColumns &other) const;
 
@@ -130,7 +133,7 @@ private:
     void InitializePositionArray();
     TColumnPosition PositionOf(TColumnIndex index) const;
     void IndexChanged(TColumnIndex oldIndex, TColumnIndex newIndex);
-    void ColumnRemoved(TColumnIndex index);
+    void ColumnsRemoved(TColumnIndex first, int count);
     void Renumber();
     void Changed(TTreeGridColumn *item);
     int RightToLeftOffset() const;

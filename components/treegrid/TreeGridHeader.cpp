@@ -621,15 +621,15 @@ void TTreeGridHeader::TreeSortIfAutoSort()
         FOwner->SortTree(FSortColumn, FSortDirection, true);
 }
 
-void TTreeGridHeader::TreeColumnRemoved(TColumnIndex index)
+void TTreeGridHeader::TreeColumnRemoved(TColumnIndex first, int count)
 {
     if (!FOwner)
         return;
     // The focused column keeps naming the same column.
-    if (FOwner->FFocusedColumn == index)
+    if (FOwner->FFocusedColumn >= first && FOwner->FFocusedColumn < first + count)
         FOwner->FFocusedColumn = NoColumn;
-    else if (FOwner->FFocusedColumn > index)
-        --FOwner->FFocusedColumn;
+    else if (FOwner->FFocusedColumn >= first + count)
+        FOwner->FFocusedColumn -= count;
 }
 
 void TTreeGridHeader::TreeColumnsCleared()

@@ -255,7 +255,7 @@ public:
     void TreeEndEditNode();
     void TreeMainColumnChanged();
     void TreeSortIfAutoSort();
-    void TreeColumnRemoved(TColumnIndex index);
+    void TreeColumnRemoved(TColumnIndex first, int count = 1);
     void TreeColumnsCleared();
     bool TreeCanSplitterResize(QPoint p, TColumnIndex column) const;
     int TreeGetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth) const;

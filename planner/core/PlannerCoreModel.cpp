@@ -78,10 +78,11 @@ void TPlannerCore::SetTableColCount(TWhichTable table, int count)
     count = std::max(count, 0);
     const TColumnsUpdate update(columns);
     // Surplus columns go from the front: the loader relies on this order.
-    if (columns->Count() > count)
-        headers.erase(headers.begin(), headers.begin() + (columns->Count() - count));
-    while (columns->Count() > count)
-        columns->Delete(0);
+    if (columns->Count() > count) {
+        const int surplus = columns->Count() - count;
+        headers.erase(headers.begin(), headers.begin() + surplus);
+        columns->DeleteRange(0, surplus);
+    }
     while (columns->Count() < count) {
         columns->Add();
         headers.emplace_back();
@@ -103,15 +104,13 @@ void TPlannerCore::ResizeTable(TWhichTable table, int count)
         columns->Add();
         headers.emplace_back();
     }
-    while (columns->Count() > count) {
-        headers.pop_back();
-        columns->Delete(columns->Count() - 1);
+    if (columns->Count() > count) {
+        headers.resize(std::size_t(count));
+        columns->DeleteRange(count, columns->Count() - count);
     }
     ForEach(table, feAll, [count](TNodeData *node) {
-        while (node->StringList.size() < count)
-            node->StringList.append(QString());
-        while (node->StringList.size() > count)
-            node->StringList.removeLast();
+        if (node->StringList.size() != count)
+            node->StringList.resize(count);
     });
     // A connection must never point past the last column.
     for (int &column : FConnection[table])

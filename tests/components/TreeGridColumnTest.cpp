@@ -147,6 +147,37 @@ TEST(TreeGridColumnTest, PositionsFollowMovesAndDeletions)
     f.columns->Delete(-1);
 }
 
+TEST(TreeGridColumnTest, ARangeIsDeletedWithTheSameFixUpsAsSingleDeletions)
+{
+    TColumnFixture f({10, 20, 30, 40, 50, 60});
+    f.columns->Items(5)->SetPosition(0); // FABCDE
+    f.header->SetSortColumn(4);          // E
+    f.header->SetAutoSizeIndex(2);       // C, deleted below
+    f.header->SetMainColumn(5);          // F
+    f.tree.SetFocusedColumn(0);          // A
+
+    // B, C, D go in one call.
+    f.columns->DeleteRange(1, 3);
+    ASSERT_EQ(f.columns->Count(), 3);
+    EXPECT_EQ(f.order(), "FAE");
+    f.expectPositionsConsistent();
+    EXPECT_EQ(f.header->SortColumn(), 1);
+    EXPECT_EQ(f.header->AutoSizeIndex(), NoColumn);
+    EXPECT_EQ(f.header->MainColumn(), 2);
+    EXPECT_EQ(f.tree.FocusedColumn(), 0);
+    EXPECT_EQ(f.columns->TotalWidth(), 10 + 50 + 60);
+
+    // A range past the end stops at the end; the main column going gives it to the first.
+    f.columns->DeleteRange(1, 99);
+    EXPECT_EQ(f.order(), "A");
+    EXPECT_EQ(f.header->MainColumn(), 0);
+    EXPECT_EQ(f.header->SortColumn(), NoColumn);
+    f.columns->DeleteRange(1, 1);
+    f.columns->DeleteRange(0, 0);
+    f.columns->DeleteRange(-1, 2);
+    EXPECT_EQ(f.columns->Count(), 1);
+}
+
 TEST(TreeGridColumnTest, MovingAColumnChangesItsIndexButNotTheOrderOfOthers)
 {
     TColumnFixture f({10, 20, 30, 40});
