@@ -1,7 +1,7 @@
 #pragma once
 
 // A generated plan: resources with the default working week, tasks laid one after another on
-// each resource with small gaps, an absence per resource and two public holidays. Used by the
+// each resource with small gaps, an absence per resource before them and two public holidays. Used by the
 // chart benchmarks and by make_plan, which writes such a plan as a document.
 
 #include <QString>
@@ -31,6 +31,9 @@ inline void FillPlan(TPlannerCore &core, int tasks, int resources, TDateTime fir
     core.AddHoliday(QStringLiteral("Easter Monday"), 1, 0, true, true);
     const QString comments[] = {QStringLiteral("Assembly"), QStringLiteral("Review of drawings"),
                                 QStringLiteral("Maintenance of the press"), QStringLiteral("Delivery")};
+    // Every resource starts on a working day.
+    while (WeekdayIndex(first) == 0 || WeekdayIndex(first) == 6)
+        first += 1;
     std::vector<TDateTime> next(std::size_t(std::max(resources, 1)), first);
     for (int i = 0; i < tasks; ++i) {
         const int r = int((i * 7919LL) % resources);
@@ -44,13 +47,20 @@ inline void FillPlan(TPlannerCore &core, int tasks, int resources, TDateTime fir
                        QStringLiteral("State %1").arg(1 + i % 3), false);
         core.DoSetData(node, core.GetConnection(tbTable, cnTextCenterMiddle),
                        comments[i % 4] + QStringLiteral(" %1").arg(i), false);
-        // Calendar days of the working days, and a gap of 0 to 2 days.
-        day += length + length / 5 * 2 + (i % 3);
+        // The next task starts after this one's last working day (Monday to Friday), after a
+        // gap of 1 to 3 working days (a public holiday inside a task takes one), so that a
+        // resource's tasks never overlap.
+        for (int worked = 0; worked < length + 1 + i % 3;) {
+            if (WeekdayIndex(day) >= 1 && WeekdayIndex(day) <= 5)
+                ++worked;
+            day += 1;
+        }
     }
     for (int r = 0; r < resources; ++r) {
         TNodeData *node = core.AddNode(QStringLiteral("plan.a%1").arg(r), tbExclude, false);
         core.DoSetData(node, core.GetConnection(tbExclude, cnPosition), PlanResourceName(r), false);
-        core.DoSetData(node, core.GetConnection(tbExclude, cnStart), DateToStr(first + 10 + r % 40), false);
+        // Absences lie before the tasks, which they would otherwise push into each other.
+        core.DoSetData(node, core.GetConnection(tbExclude, cnStart), DateToStr(first - 12 + r % 5), false);
         core.DoSetData(node, core.GetConnection(tbExclude, cnLength), QString::number(1 + r % 4), false);
         core.DoSetData(node, core.GetConnection(tbExclude, cnColor), QStringLiteral("Holiday"), false);
         core.DoSetData(node, core.GetConnection(tbExclude, cnTextCenterMiddle), QStringLiteral("away"), false);

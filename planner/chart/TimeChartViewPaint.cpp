@@ -44,7 +44,7 @@ void TTimeChartView::TimeChartPaint()
     painter.DrawTimeChart(p);
     painter.DrawTimeChartPositions(p);
     painter.DrawHiddenRowsNote(canvas, FGeometry->TimeChartRowHeight(0), TimeChart->Color());
-    if (FExitAfterPaint) {
+    if (FExitAfterPaint && !FCore.IsLoading()) {
         // Measuring the start-up: the first full paint ends the process once everything
         // pending (the tables included) has painted too; tearing down is not measured.
         FExitAfterPaint = false;
