@@ -20,6 +20,12 @@ void VerticalLine(TCanvas &canvas, int x, int top, int bottom)
     canvas.LineTo(x, bottom);
 }
 
+// Grid lines and month dividers run a pixel beyond the rows at both ends.
+std::pair<int, int> LineSpan(const TChartPaintParams &p, int rowCount, int rowHeight)
+{
+    return {p.offsetY - 1, ClampCoord(p.offsetY + qint64(rowCount) * rowHeight + 1)};
+}
+
 TDateTime NextMonth(TDateTime day)
 {
     int year = 0, month = 0, d = 0;
@@ -91,8 +97,7 @@ void TChartPainter::DrawGrid(const TPaintState &s) const
     TCanvas &canvas = *p.canvas;
     canvas.Pen().SetColor(ChartColor::Grid);
     canvas.Pen().SetMode(pmCopy);
-    const int top = p.offsetY - 1;
-    const int bottom = ClampCoord(p.offsetY + qint64(s.rowCount) * s.rowHeight + 1);
+    const auto [top, bottom] = LineSpan(p, s.rowCount, s.rowHeight);
     // The walk starts at the first grid date before the clip; the lines keep their places.
     const TDateTime from = std::max(p.rangeStart, s.firstDay - 1);
     TDateTime d;
@@ -194,8 +199,7 @@ void TChartPainter::DrawMonthDivider(const TPaintState &s) const
         return;
     TCanvas &canvas = *p.canvas;
     canvas.Pen().SetColor(ChartColor::MonthDivider);
-    const int top = p.offsetY - 1;
-    const int bottom = ClampCoord(p.offsetY + qint64(s.rowCount) * s.rowHeight + 1);
+    const auto [top, bottom] = LineSpan(p, s.rowCount, s.rowHeight);
     for (TDateTime d = GetFirstDayOfMonth(std::max(p.rangeStart, s.firstDay - 1)); d < p.rangeEnd && d <= s.lastDay + 1;
          d = NextMonth(d)) {
         const int x = p.offsetX + ClampCoord((d - p.rangeStart) * s.ppd);

@@ -17,6 +17,22 @@
 
 namespace {
 
+// A vertical stack without margins or gaps.
+QVBoxLayout *Stack(QWidget *owner)
+{
+    auto *layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+QWidget *MakePane(QWidget *parent, const char *name)
+{
+    auto *pane = new QWidget(parent);
+    pane->setObjectName(QString::fromLatin1(name));
+    return pane;
+}
+
 TCanvasPanel *MakePanel(QWidget *parent, const char *name)
 {
     auto *panel = new TCanvasPanel(parent);
@@ -78,20 +94,15 @@ TTimeChartView::~TTimeChartView()
 
 void TTimeChartView::BuildWidgets()
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout *layout = Stack(this);
     Splitter3 = new QSplitter(Qt::Vertical, this);
     Splitter3->setObjectName(QStringLiteral("Splitter3"));
     Splitter3->setChildrenCollapsible(false);
     Splitter3->setHandleWidth(4);
     layout->addWidget(Splitter3);
 
-    dfsToolBar1 = new QWidget(Splitter3);
-    dfsToolBar1->setObjectName(QStringLiteral("dfsToolBar1"));
-    auto *overview = new QVBoxLayout(dfsToolBar1);
-    overview->setContentsMargins(0, 0, 0, 0);
-    overview->setSpacing(0);
+    dfsToolBar1 = MakePane(Splitter3, "dfsToolBar1");
+    QVBoxLayout *overview = Stack(dfsToolBar1);
     SmallTimeChartCaption = MakePanel(dfsToolBar1, "SmallTimeChartCaption");
     SmallTimeChartCaption->setFixedHeight(17);
     SmallTimeChart = MakePanel(dfsToolBar1, "SmallTimeChart");
@@ -99,11 +110,8 @@ void TTimeChartView::BuildWidgets()
     overview->addWidget(SmallTimeChartCaption);
     overview->addWidget(SmallTimeChart, 1);
 
-    FLower = new QWidget(Splitter3);
-    FLower->setObjectName(QStringLiteral("TimeChartPanel"));
-    auto *lower = new QVBoxLayout(FLower);
-    lower->setContentsMargins(0, 0, 0, 0);
-    lower->setSpacing(0);
+    FLower = MakePane(Splitter3, "TimeChartPanel");
+    QVBoxLayout *lower = Stack(FLower);
     TimeChartCaption = MakePanel(FLower, "TimeChartCaption");
     TimeChartScrollBarBox = new TScrollBarBox(FLower);
     TimeChartScrollBarBox->setObjectName(QStringLiteral("TimeChartScrollBarBox"));

@@ -169,7 +169,8 @@ void TMainForm::WireGroupTabsAndIdle()
     FCore->OnGroupTabApplied = [this](int index) {
         const QSignalBlocker blocker(TabControl1);
         TabControl1->setCurrentIndex(index);
-        TimeChartView->GroupTabApplied(index);
+        if (TimeChartView)
+            TimeChartView->GroupTabApplied(index);
     };
     FCore->OnTabUnderMouse = [this] { return TabControl1->tabAt(TabControl1->mapFromGlobal(QCursor::pos())); };
     connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {

@@ -33,7 +33,10 @@ void TMainForm::CreateTimeChart()
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({470, 200});
     setCentralWidget(Splitter1);
-    FCore->OnEndUpdate = [this] { TimeChartView->EndUpdate(); };
+    FCore->OnEndUpdate = [this] {
+        if (TimeChartView) // not while the window is torn down
+            TimeChartView->EndUpdate();
+    };
 }
 
 void TMainForm::CreateChartMenu()
