@@ -25,6 +25,7 @@
 #include "Language.h"
 #include "Log.h"
 #include "core/UndoRedo.h"
+#include "editor/PropertyEditor.h"
 #include "table/OverlapSolver.h"
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
@@ -64,6 +65,7 @@ TMainForm::TMainForm(QWidget *parent)
     CreateTimeChart();
     CreateActions();
     CreateTables();
+    CreateEditor();
     WireGroupTabsAndIdle();
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);
@@ -81,6 +83,7 @@ TMainForm::~TMainForm()
     delete FTableCommands;
     FTableCommands = nullptr;
     FTables.reset();
+    FEditor.reset();
     FOverlapSolver.reset();
     FCore.reset();
     SetBusyCursor(false);
@@ -171,6 +174,8 @@ void TMainForm::WireGroupTabsAndIdle()
         TabControl1->setCurrentIndex(index);
         if (TimeChartView)
             TimeChartView->GroupTabApplied(index);
+        if (FEditor)
+            FEditor->UpdatePositionItems();
     };
     FCore->OnTabUnderMouse = [this] { return TabControl1->tabAt(TabControl1->mapFromGlobal(QCursor::pos())); };
     connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
@@ -445,6 +450,8 @@ void TMainForm::ActiveTableChanged()
 {
     if (FTableCommands)
         FTableCommands->PageChanged();
+    if (FEditor)
+        FEditor->PageControl1Change();
     const int index = FCore->GetActiveTable() == tbExclude ? 1 : 0;
     if (PageControl1->currentIndex() != index)
         PageControl1->setCurrentIndex(index);

@@ -20,6 +20,7 @@ class TArchivDialog;
 class TInstanceLink;
 class TPlannerTables;
 class TOverlapSolver;
+class TPropertyEditor;
 class TStringTreeGrid;
 class TTableCommands;
 
@@ -109,6 +110,16 @@ public:
     QMenu *Table1 = nullptr; // "&Table": the Filter and Sort menus
     // ---- end
 
+    // ---- the property editor (FormMainEditor.cpp)
+    TPropertyEditor &Editor() const;
+    void UpdateEditor() override;
+    void SeteditorVisible(bool visible) override;
+    void ShowEditorForNewNode() override;
+    QSplitter *EditorSplitter = nullptr; // between the table and the docked editor
+    QWidget *EditorPanel = nullptr;    // the docked editor
+    QAction *EditorAsForm = nullptr;   // "Editor as Window"
+    // ---- end
+
     // ---- overlaps (FormMainOverlap.cpp)
     TOverlapSolver &OverlapSolver() const { return *FOverlapSolver; }
     QAction *ActionSolveOverlapping = nullptr;       // "Solve Interleaving"
@@ -163,6 +174,10 @@ private:
     bool ChangeCameFromTable() const;
     std::unique_ptr<TPlannerTables> FTables;
     TTableCommands *FTableCommands = nullptr;
+    // ---- end
+    // ---- private: the property editor
+    void CreateEditor();
+    std::unique_ptr<TPropertyEditor> FEditor; // after the core: destroyed before it
     // ---- end
     // ---- private: overlaps
     void CreateOverlapActions();

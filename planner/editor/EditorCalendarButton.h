@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+// The small button beside an editor date field that opens the calendar: drawn as the drop-down
+// button of a combo box, pressed while its calendar is open and hot under the mouse.
+class TEditorCalendarButton : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TEditorCalendarButton(QWidget *parent = nullptr);
+
+    bool Pressed() const { return FPressed; }
+    void SetPressed(bool value);
+    bool Hot() const { return FHot; }
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool FPressed = false;
+    bool FHot = false;
+};

@@ -1,0 +1,68 @@
+#include "editor/EditorForm.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "Language.h"
+
+TEditorForm::TEditorForm(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("EditorForm"));
+    setWindowTitle(Translate(QStringLiteral("ZOP Editor")));
+    FLayout = new QVBoxLayout(this);
+    FLayout->setContentsMargins(0, 0, 0, 0);
+    FLayout->setSpacing(0);
+    auto *bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("EditorStatusBar"));
+    bar->setSizeGripEnabled(true);
+    FStatus = new QLabel(bar);
+    FStatus->setObjectName(QStringLiteral("EditorStatusText"));
+    bar->addWidget(FStatus, 1);
+    FLayout->addWidget(bar);
+    resize(300, 300);
+}
+
+void TEditorForm::TakeContent(QWidget *content)
+{
+    content->setParent(this);
+    FLayout->insertWidget(0, content, 1);
+    content->show();
+}
+
+void TEditorForm::SetStatusText(const QString &text)
+{
+    FStatus->setText(text);
+}
+
+QString TEditorForm::StatusText() const
+{
+    return FStatus->text();
+}
+
+void TEditorForm::ShowOnScreen()
+{
+    show();
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveRight(std::min(frame.right(), area.right()));
+    frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+    frame.moveLeft(std::max(frame.left(), area.left()));
+    frame.moveTop(std::max(frame.top(), area.top()));
+    if (frame.topLeft() != frameGeometry().topLeft())
+        move(frame.topLeft());
+}
+
+void TEditorForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit SizeChanged();
+}

@@ -1,0 +1,341 @@
+// Building the editor's lines for the active table, filling them from the selected rows and
+// writing what the user changes back into those rows.
+
+#include "editor/PropertyEditor.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "DateFormat.h"
+#include "Language.h"
+#include "core/PlannerCore.h"
+#include "core/UndoRedo.h"
+#include "PopupDateTime.h"
+#include "editor/EditorForm.h"
+#include "editor/EditorNamePanel.h"
+#include "table/Autofill.h"
+#include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
+#include "AutocompletingEdit.h"
+
+namespace {
+
+// Gives the undo group and the writing flag back on every way out.
+class TWriteScope
+{
+public:
+    TWriteScope(TPlannerCore &core, bool &writing)
+        : FCore(core), FWriting(writing), FOuterGroup(core.FUndoRedoGroupIndex)
+    {
+        if (FOuterGroup == -1)
+            FCore.FUndoRedoGroupIndex = FCore.UndoStack().GetGroupIndex();
+        FWriting = true;
+    }
+    ~TWriteScope()
+    {
+        FCore.FUndoRedoGroupIndex = FOuterGroup;
+        FWriting = false;
+    }
+    TWriteScope(const TWriteScope &) = delete;
+    TWriteScope &operator=(const TWriteScope &) = delete;
+
+private:
+    TPlannerCore &FCore;
+    bool &FWriting;
+    int FOuterGroup;
+};
+
+} // namespace
+
+TPropertyEditor::TPropertyEditor(TPlannerCore &core, QWidget *panel, QWidget *mainWindow, QObject *parent)
+    : QObject(parent), FCore(core), FPanel(panel), FMainWindow(mainWindow), FAutofill(std::make_unique<TAutofill>(core))
+{
+    setObjectName(QStringLiteral("PropertyEditor"));
+    FScrollBox = new QScrollArea(panel);
+    FScrollBox->setObjectName(QStringLiteral("EditorScrollBox"));
+    FScrollBox->setWidgetResizable(true);
+    FScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FScrollBox->setFrameShape(QFrame::NoFrame);
+    if (panel) {
+        auto *layout = new QVBoxLayout(panel);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(FScrollBox);
+    }
+    {
+        const QLineEdit probe;
+        FPitch = probe.sizeHint().height() + 6;
+    }
+    FVisibleTimer.setObjectName(QStringLiteral("ChangeEditorVisibleTimer"));
+    FVisibleTimer.setSingleShot(true);
+    FVisibleTimer.setInterval(500);
+    connect(&FVisibleTimer, &QTimer::timeout, this, &TPropertyEditor::ChangeEditorVisibleTimerTimer);
+    OnOpenUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+}
+
+TPropertyEditor::~TPropertyEditor() = default;
+
+// ---- the rows
+
+std::vector<TNodeData *> TPropertyEditor::SelectedRows() const
+{
+    const TWhichTable table = FCore.GetActiveTable();
+    if (OnSelectedRows)
+        return OnSelectedRows(table);
+    std::vector<TNodeData *> rows;
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return rows;
+    for (TGridNode *node : grid->GetSortedSelection(false))
+        if (TNodeData *data = TPlannerCore::NodeData(grid, node))
+            rows.push_back(data);
+    return rows;
+}
+
+TPropertyEditor::TLine *TPropertyEditor::LineOf(int column)
+{
+    for (TLine &line : FLines)
+        if (line.column == column)
+            return &line;
+    return nullptr;
+}
+
+QWidget *TPropertyEditor::Control(const QString &prefix, int column) const
+{
+    return FContent ? FContent->findChild<QWidget *>(prefix + QString::number(column)) : nullptr;
+}
+
+// ---- building
+
+void TPropertyEditor::PageControl1Change()
+{
+    FAutofill->LoadAutofill();
+    // A date typed into a field of the old lines is written as the field is left.
+    if (QWidget *focus = QApplication::focusWidget(); focus && FContent && FContent->isAncestorOf(focus))
+        focus->clearFocus();
+    FLines.clear();
+    if (FContent) {
+        FScrollBox->takeWidget();
+        // Freed later: this may run inside a signal of one of its controls.
+        FContent->deleteLater();
+    }
+    const TWhichTable table = FCore.GetActiveTable();
+    if (table != FBuiltTable)
+        FEditorSizeUpdate = true;
+    FBuiltTable = table;
+
+    FContent = new QWidget;
+    FContent->setObjectName(QStringLiteral("EditorContent"));
+    FNamePanel = new TEditorNamePanel(FContent);
+    FNamePanel->setObjectName(QStringLiteral("EditorNamePanel"));
+    FNamePanel->setFixedWidth(110);
+    FValuePanel = new QWidget(FContent);
+    FValuePanel->setObjectName(QStringLiteral("EditorValuePanel"));
+    auto *layout = new QHBoxLayout(FContent);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(FNamePanel);
+    layout->addWidget(FValuePanel, 1);
+    for (QWidget *widget : {FContent, FNamePanel, FValuePanel})
+        widget->installEventFilter(this);
+
+    const TTreeGridColumns *columns = FCore.GetTable(table)->Header()->Columns();
+    const int count = FCore.GetTableColCount(table);
+    FLines.reserve(std::size_t(count));
+    for (int column = 0; column < count; ++column) {
+        const TTreeGridColumn *item = columns->Items(column);
+        if (item && !item->Options().contains(coVisible))
+            continue;
+        TLine line;
+        line.column = column;
+        FLines.push_back(line);
+        BuildLine(FLines.back(), int(FLines.size()) - 1);
+    }
+    FContent->setMinimumHeight((LineCount() + 1) * FPitch);
+    FScrollBox->setWidget(FContent);
+    LayoutLines();
+    ApplyFormSize();
+
+    SeteditorVisible(FCore.SelectedCount(table) > 0);
+    UpdateEditor();
+    for (TWhichTable each : {tbTable, tbExclude})
+        FCore.ForEach(each, feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+    FCore.InvalidateTimeChart(false);
+    FCore.FilterData(table);
+}
+
+// ---- filling
+
+void TPropertyEditor::UpdateEditor()
+{
+    if (FCore.IsUpdating() || !FEditorVisible)
+        return;
+    if (FWriting) {
+        // Once, after this editor's own writes.
+        FRefillWanted = true;
+        return;
+    }
+    const std::vector<TNodeData *> rows = SelectedRows();
+    if (FForm)
+        FForm->SetStatusText(Translate(QStringLiteral("%s items selected"), {QString::number(rows.size())}));
+    const int count = FCore.GetTableColCount(FBuiltTable);
+    std::vector<QString> values(std::size_t(std::max(count, 0)));
+    std::vector<char> agreed(values.size(), 1);
+    bool first = true;
+    for (const TNodeData *node : rows) {
+        if (node->NodeTable != FBuiltTable)
+            continue;
+        for (int column = 0; column < count; ++column) {
+            const std::size_t c = std::size_t(column);
+            if (first) {
+                values[c] = node->StringList.value(column);
+            } else if (agreed[c] && node->StringList.value(column) != values[c]) {
+                values[c].clear();
+                agreed[c] = 0;
+            }
+        }
+        first = false;
+    }
+    if (FUpdateEditor)
+        return;
+    FUpdateEditor = true;
+    for (TLine &line : FLines) {
+        if (line.column >= count)
+            continue;
+        SetFieldColor(line, agreed[std::size_t(line.column)] != 0);
+        if (!FMultiEditUpdate)
+            ShowValue(line, values[std::size_t(line.column)]);
+        line.typed = false;
+    }
+    FUpdateEditor = false;
+}
+
+void TPropertyEditor::RequestRefill()
+{
+    if (FRefillWanted) {
+        FRefillWanted = false;
+        UpdateEditor();
+    }
+}
+
+// ---- writing back
+
+void TPropertyEditor::EditChange(int column)
+{
+    if (FUpdateEditor)
+        return;
+    TLine *line = LineOf(column);
+    if (!line)
+        return;
+    if (line->type == ctDate) {
+        // Written when the field is left or confirmed: half a date is no date.
+        line->typed = true;
+        return;
+    }
+    const QString text = FieldText(*line);
+    const std::size_t rows = SelectedRows().size();
+    // A click on a check box is meant for every selected row.
+    const bool all = line->type == ctCheckBox ? rows >= 2 : rows >= 2 && !text.isEmpty();
+    WriteRows(*line, text, all);
+}
+
+void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
+{
+    // A tinted field that is cleared writes nothing.
+    if (!line.agreed && !all)
+        return;
+    const std::vector<TNodeData *> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    const int column = line.column;
+    FMultiEditUpdate = all;
+    {
+        const TWriteScope scope(FCore, FWriting);
+        for (TNodeData *node : rows)
+            if (node->NodeTable == FBuiltTable)
+                FCore.SetData(node, column, text);
+    }
+    FMultiEditUpdate = false;
+    if (TLine *written = LineOf(column))
+        SetFieldColor(*written, true);
+    // The rows changed (ends and validity too): the fields show them once.
+    FRefillWanted = true;
+    RequestRefill();
+}
+
+void TPropertyEditor::DateEditExit(int column)
+{
+    TLine *line = LineOf(column);
+    if (!line || !line->typed || line->type != ctDate)
+        return;
+    line->typed = false;
+    auto *edit = qobject_cast<QLineEdit *>(line->edit);
+    if (!edit || edit->isReadOnly())
+        return;
+    QString text = edit->text().trimmed();
+    if (!text.isEmpty()) {
+        TDateTime value = 0;
+        // A typo stays in the field for the user to mend; no cell becomes day zero.
+        if (!TryStrToDateTime(text, value))
+            return;
+        text = FCore.FormatDateTime(value);
+        edit->setText(text);
+    }
+    WriteRows(*line, text, SelectedRows().size() >= 2 && !text.isEmpty());
+}
+
+// ---- focus
+
+void TPropertyEditor::EditorEnter()
+{
+    for (TNodeData *node : SelectedRows())
+        FCore.CB_FilterNode(node);
+}
+
+void TPropertyEditor::EditorExit(int column)
+{
+    TLine *line = LineOf(column);
+    auto *edit = line ? qobject_cast<TAutocompletingEdit *>(line->edit) : nullptr;
+    if (!edit || edit->text().isEmpty() || edit->Items().contains(edit->text()))
+        return;
+    QStringList items = edit->Items();
+    items.append(edit->text());
+    const QString text = edit->text();
+    edit->SetItems(items);
+    edit->QLineEdit::setText(text);
+}
+
+bool TPropertyEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // A click beside the fields takes the focus away from them.
+        if (watched == FContent || watched == FNamePanel || watched == FValuePanel || qobject_cast<QLabel *>(watched)) {
+            if (QWidget *focus = QApplication::focusWidget())
+                focus->clearFocus();
+        }
+        break;
+    case QEvent::FocusIn: {
+        const QVariant tag = watched->property("Tag");
+        if (tag.isValid()) {
+            if (TLine *line = LineOf(tag.toInt()))
+                FillCompletion(*line);
+            EditorEnter();
+        }
+        break;
+    }
+    case QEvent::Resize:
+        if (watched == FValuePanel)
+            LayoutLines();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

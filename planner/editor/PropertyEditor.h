@@ -1,0 +1,176 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QSize>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Color.h"
+#include "core/DocumentTypes.h"
+
+class QLabel;
+class QScrollArea;
+class QUrl;
+class QWidget;
+class TAutofill;
+class TDateTimePopup;
+class TEditorForm;
+class TPlannerCore;
+
+// The property editor beside the table: one line per visible column of the active table with
+// the column's caption and a field showing the value the selected rows share. A field whose
+// rows differ is tinted and empty; a value typed into it goes into every selected row, as
+// one undo step. It lives in a panel at the right of the table or in a window of its own.
+//
+// Controls are made at run time, named "__edit", "__date", "__button" or "__autofill" followed
+// by the column index, and carry the column index in the property "Tag". A rebuild frees the
+// previous controls later, never inside one of their own signals.
+class TPropertyEditor : public QObject
+{
+    Q_OBJECT
+public:
+    // `panel`: the docked panel; `mainWindow`: the window the editor window stays on top of.
+    TPropertyEditor(TPlannerCore &core, QWidget *panel, QWidget *mainWindow, QObject *parent = nullptr);
+    ~TPropertyEditor() override;
+
+    // Field colours: the rows agree (or one row is selected), or they differ.
+    static constexpr TColor AgreeColor = 0xFFFFFF;
+    static constexpr TColor DifferColor = 0xF0E5CC; // RGB(204, 229, 240)
+
+    // ---- building and filling
+    // Rebuilds every line for the active table (its columns, types and pick lists changed).
+    void PageControl1Change();
+    // Refills the fields from the selected rows; nothing inside an update bracket or while
+    // the editor is hidden.
+    void UpdateEditor();
+    // The position drop-down follows the rows of the current group tab.
+    void UpdatePositionItems();
+    int LineCount() const { return int(FLines.size()); }
+    // Line k lies at k * Pitch(): a one-line edit's height and 6 pixels.
+    int Pitch() const { return FPitch; }
+    // The control of a column by its name ("__edit" + column ...), nil when there is none.
+    QWidget *Control(const QString &prefix, int column) const;
+    // The selected rows of the active table, in table order.
+    std::vector<TNodeData *> SelectedRows() const;
+
+    // ---- the controls' events
+    void EditChange(int column);
+    // A value control got the focus: the filters of the selected rows are evaluated again.
+    void EditorEnter();
+    // A text field was left: its text joins its completion list.
+    void EditorExit(int column);
+    // A date field was left or confirmed: a readable date is written in the model's form;
+    // a text that is no date stays as typed and writes nothing.
+    void DateEditExit(int column);
+    // The calendar button: the shared date pop-up below the field.
+    void CanvasPanelClick(int column);
+    void DateTimePopupChange();
+    // The "..." button of a link field.
+    void LinkPanelClick(int column);
+    // The "A" button: fills the selected tasks from the autofill record of the typed key.
+    void AutofillPanelClick(int column);
+
+    // ---- visibility, panel and window
+    // Takes effect 500 ms later; a new request restarts the wait.
+    void SeteditorVisible(bool visible);
+    bool EditorVisible() const { return FEditorVisible; }
+    // A new row: the editor shows at once; docked, its first field takes the focus.
+    void ShowForNewNode();
+    void ChangeEditorVisibleTimerTimer();
+    QTimer &ChangeEditorVisibleTimer() { return FVisibleTimer; }
+    bool EditorAsForm() const { return FAsForm; }
+    // Moves the editor into its own window or back into the panel, keeping what it shows.
+    void EditorAsFormClick(bool asWindow);
+    // The editor window, made on first use of window mode; nil before.
+    TEditorForm *EditorForm() const;
+    QSize GetEditorSize() const;
+    void SetEditorSize(const QSize &size);
+    QPoint GetEditorPos() const;
+    void SetEditorPos(const QPoint &pos);
+    // The window was resized: by the user the size is kept for the active table.
+    void OnEditorSizeChanged();
+    // Window sizes per table (task table, absent days).
+    std::array<QSize, WhichTableCount> FEditorSize{QSize(300, 300), QSize(300, 300)};
+
+    QScrollArea *ScrollBox() const { return FScrollBox; }
+    QWidget *NamePanel() const { return FNamePanel; }
+    QWidget *ValuePanel() const { return FValuePanel; }
+    TAutofill &Autofill() const { return *FAutofill; }
+    TDateTimePopup *DateTimePopup() const;
+
+    // The selected rows of a table; without it the table's own selection is read.
+    std::function<std::vector<TNodeData *>(TWhichTable)> OnSelectedRows;
+    // Opens a link; the desktop's handler unless a test replaces it.
+    std::function<bool(const QUrl &)> OnOpenUrl;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct TLine
+    {
+        int column = -1;
+        TColumnType type = ctText;
+        TConnection connection = cnNone;
+        int top = 0;
+        QLabel *label = nullptr;
+        QWidget *edit = nullptr;     // "__edit" or "__date"
+        QWidget *button = nullptr;   // calendar or link button
+        QWidget *autofill = nullptr; // "A"
+        bool agreed = true;          // white: the rows agree or the field was written
+        bool typed = false;          // a date typed but not yet written
+        bool completionFilled = false;
+    };
+
+    // ---- PropertyEditorFields.cpp: the controls of one line
+    void BuildLine(TLine &line, int index);
+    QString CaptionOf(int column) const;
+    TColor MarkerColor(TConnection connection) const;
+    QStringList PullDownItems(int column) const;
+    void FillCompletion(TLine &line);
+    void LayoutLines();
+    void SetFieldColor(TLine &line, bool agreed);
+    QString FieldText(const TLine &line) const;
+    void ShowValue(TLine &line, const QString &value);
+
+    // ---- PropertyEditor.cpp
+    TLine *LineOf(int column);
+    // Writes `text` into the column of every selected row (`all`: also into a tinted field).
+    void WriteRows(TLine &line, const QString &text, bool all);
+    void RequestRefill();
+
+    // ---- PropertyEditorView.cpp
+    void EnsureForm();
+    void ApplyVisibility();
+    void ApplyFormSize();
+
+    TPlannerCore &FCore;
+    QPointer<QWidget> FPanel;
+    QPointer<QWidget> FMainWindow;
+    QScrollArea *FScrollBox = nullptr; // owned by its current parent
+    QWidget *FContent = nullptr;
+    QWidget *FNamePanel = nullptr;
+    QWidget *FValuePanel = nullptr;
+    QPointer<TEditorForm> FForm;
+    QPointer<TDateTimePopup> FDatePopup;
+    std::unique_ptr<TAutofill> FAutofill;
+    std::vector<TLine> FLines;
+    TWhichTable FBuiltTable = tbTable;
+    int FPitch = 27;
+    int FPopupColumn = -1;
+
+    bool FEditorVisible = false;
+    bool FUpdateEditor = false;
+    bool FMultiEditUpdate = false;
+    bool FWriting = false;       // this editor writes: refills wait until it is done
+    bool FRefillWanted = false;
+    bool FAsForm = false;
+    bool FEditorSizeUpdate = false; // the program resizes the window: sizes are not kept
+    QTimer FVisibleTimer;
+};

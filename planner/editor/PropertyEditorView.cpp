@@ -1,0 +1,149 @@
+// Where the editor is shown: the docked panel or its own window, and when: half a second
+// after the selection asked for it.
+
+#include "editor/PropertyEditor.h"
+
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "core/PlannerCore.h"
+#include "PopupDateTime.h"
+#include "editor/EditorForm.h"
+
+TEditorForm *TPropertyEditor::EditorForm() const
+{
+    return FForm;
+}
+
+TDateTimePopup *TPropertyEditor::DateTimePopup() const
+{
+    return FDatePopup;
+}
+
+void TPropertyEditor::SeteditorVisible(bool visible)
+{
+    FEditorVisible = visible;
+    // Rapid selection changes show or hide the editor once.
+    FVisibleTimer.start();
+}
+
+void TPropertyEditor::ShowForNewNode()
+{
+    FVisibleTimer.stop();
+    FEditorVisible = !FLines.empty();
+    ApplyVisibility();
+    UpdateEditor();
+    if (!FAsForm && FEditorVisible && !FLines.empty())
+        FLines.front().edit->setFocus();
+}
+
+void TPropertyEditor::ChangeEditorVisibleTimerTimer()
+{
+    // While a document loads the question waits for the next tick.
+    if (FCore.IsLoading()) {
+        FVisibleTimer.start();
+        return;
+    }
+    if (FLines.empty())
+        FEditorVisible = false;
+    ApplyVisibility();
+}
+
+void TPropertyEditor::ApplyVisibility()
+{
+    if (FAsForm) {
+        if (FPanel)
+            FPanel->hide();
+        EnsureForm();
+        if (FEditorVisible)
+            FForm->ShowOnScreen();
+        else
+            FForm->hide();
+        return;
+    }
+    if (FForm)
+        FForm->hide();
+    if (FPanel)
+        FPanel->setVisible(FEditorVisible);
+}
+
+void TPropertyEditor::EnsureForm()
+{
+    if (FForm)
+        return;
+    FForm = new TEditorForm(FMainWindow);
+    connect(FForm, &TEditorForm::SizeChanged, this, &TPropertyEditor::OnEditorSizeChanged);
+}
+
+void TPropertyEditor::EditorAsFormClick(bool asWindow)
+{
+    if (asWindow == FAsForm)
+        return;
+    const bool visible = FEditorVisible;
+    FAsForm = asWindow;
+    if (FPanel)
+        FPanel->hide();
+    if (FForm)
+        FForm->hide();
+    if (asWindow) {
+        EnsureForm();
+        if (FMainWindow)
+            FForm->setFont(FMainWindow->font());
+        FForm->TakeContent(FScrollBox);
+        FEditorSizeUpdate = true;
+    } else if (FPanel) {
+        FScrollBox->setParent(FPanel);
+        if (FPanel->layout())
+            FPanel->layout()->addWidget(FScrollBox);
+        FScrollBox->show();
+    }
+    PageControl1Change();
+    FVisibleTimer.stop();
+    FEditorVisible = visible && !FLines.empty();
+    ApplyVisibility();
+    UpdateEditor();
+}
+
+void TPropertyEditor::ApplyFormSize()
+{
+    if (!FForm || !FAsForm || !FEditorSizeUpdate)
+        return;
+    const QStatusBar *bar = FForm->findChild<QStatusBar *>();
+    const int frame = FForm->frameGeometry().height() - FForm->height();
+    FForm->setMaximumHeight((LineCount() + 1) * FPitch + (bar ? bar->sizeHint().height() : 0) + std::max(frame, 0));
+    FForm->resize(FEditorSize[FBuiltTable]);
+    FEditorSizeUpdate = false;
+}
+
+void TPropertyEditor::OnEditorSizeChanged()
+{
+    if (FEditorSizeUpdate || !FForm)
+        return;
+    FEditorSize[FBuiltTable] = FForm->size();
+}
+
+QSize TPropertyEditor::GetEditorSize() const
+{
+    return FForm ? FForm->size() : QSize(0, 0);
+}
+
+void TPropertyEditor::SetEditorSize(const QSize &size)
+{
+    if (!FForm)
+        return;
+    FEditorSizeUpdate = true;
+    FForm->resize(size);
+    FEditorSizeUpdate = false;
+}
+
+QPoint TPropertyEditor::GetEditorPos() const
+{
+    return FForm ? FForm->pos() : QPoint(0, 0);
+}
+
+void TPropertyEditor::SetEditorPos(const QPoint &pos)
+{
+    if (FForm)
+        FForm->move(pos);
+}
