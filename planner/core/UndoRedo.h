@@ -85,5 +85,27 @@ private:
     TUndoRedo &FStack;
 };
 
+// The changes of one user action as one undo group: a new group number, unless the action
+// runs inside another action's group, which it then joins; the previous group number comes
+// back on every way out.
+class TUndoGroupScope
+{
+public:
+    TUndoGroupScope(int &groupIndex, const TUndoRedo &stack) : FGroupIndex(groupIndex), FOuter(groupIndex)
+    {
+        if (FOuter == -1)
+            FGroupIndex = stack.GetGroupIndex();
+    }
+    ~TUndoGroupScope() { FGroupIndex = FOuter; }
+    int Group() const { return FGroupIndex; }
+
+    TUndoGroupScope(const TUndoGroupScope &) = delete;
+    TUndoGroupScope &operator=(const TUndoGroupScope &) = delete;
+
+private:
+    int &FGroupIndex;
+    int FOuter;
+};
+
 // The one stack of the process; made on first use, kept until the program ends.
 TUndoRedo &UndoRedo();

@@ -25,35 +25,6 @@
 #include "treegrid/TreeGridHeader.h"
 #include "AutocompletingEdit.h"
 
-namespace {
-
-// Gives the undo group and the writing flag back on every way out.
-class TWriteScope
-{
-public:
-    TWriteScope(TPlannerCore &core, bool &writing)
-        : FCore(core), FWriting(writing), FOuterGroup(core.FUndoRedoGroupIndex)
-    {
-        if (FOuterGroup == -1)
-            FCore.FUndoRedoGroupIndex = FCore.UndoStack().GetGroupIndex();
-        FWriting = true;
-    }
-    ~TWriteScope()
-    {
-        FCore.FUndoRedoGroupIndex = FOuterGroup;
-        FWriting = false;
-    }
-    TWriteScope(const TWriteScope &) = delete;
-    TWriteScope &operator=(const TWriteScope &) = delete;
-
-private:
-    TPlannerCore &FCore;
-    bool &FWriting;
-    int FOuterGroup;
-};
-
-} // namespace
-
 TPropertyEditor::TPropertyEditor(TPlannerCore &core, QWidget *panel, QWidget *mainWindow, QObject *parent)
     : QObject(parent), FCore(core), FPanel(panel), FMainWindow(mainWindow), FAutofill(std::make_unique<TAutofill>(core))
 {
@@ -256,7 +227,8 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
     const int column = line.column;
     FMultiEditUpdate = all;
     {
-        const TWriteScope scope(FCore, FWriting);
+        const TWritingScope writing(FWriting);
+        const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
         for (TNodeData *node : rows)
             if (node->NodeTable == FBuiltTable)
                 FCore.SetData(node, column, text);

@@ -113,6 +113,20 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // This editor writes for its lifetime: refills wait until the writes are done.
+    class TWritingScope
+    {
+    public:
+        explicit TWritingScope(bool &writing) : FWriting(writing), FBefore(writing) { FWriting = true; }
+        ~TWritingScope() { FWriting = FBefore; }
+        TWritingScope(const TWritingScope &) = delete;
+        TWritingScope &operator=(const TWritingScope &) = delete;
+
+    private:
+        bool &FWriting;
+        bool FBefore;
+    };
+
     struct TLine
     {
         int column = -1;

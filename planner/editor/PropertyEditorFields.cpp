@@ -416,15 +416,8 @@ void TPropertyEditor::AutofillPanelClick(int column)
         return;
     const QString key = FieldText(*line);
     {
-        const bool writing = FWriting;
-        FWriting = true;
-        try {
-            FAutofill->AutofillPanelClick(column, key, SelectedRows());
-        } catch (...) {
-            FWriting = writing;
-            throw;
-        }
-        FWriting = writing;
+        const TWritingScope writing(FWriting);
+        FAutofill->AutofillPanelClick(column, key, SelectedRows());
     }
     FRefillWanted = true;
     RequestRefill();

@@ -118,17 +118,10 @@ TAutofill::TFillResult TAutofill::AutofillPanelClick(int column, const QString &
             return record < 0 ? frNotFound : frNotUnique;
         }
     }
-    const int outerGroup = FCore.FUndoRedoGroupIndex;
-    FCore.FUndoRedoGroupIndex = FCore.UndoStack().GetGroupIndex();
+    const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
     FCore.CB_SetData_Index = record;
-    try {
-        for (TNodeData *node : rows)
-            CB_AutofillData(node, record);
-    } catch (...) {
-        FCore.FUndoRedoGroupIndex = outerGroup;
-        throw;
-    }
-    FCore.FUndoRedoGroupIndex = outerGroup;
+    for (TNodeData *node : rows)
+        CB_AutofillData(node, record);
     return frFilled;
 }
 

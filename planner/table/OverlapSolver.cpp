@@ -26,20 +26,15 @@ struct TDatedTask
 } // namespace
 
 TOverlapSolver::TRunScope::TRunScope(TOverlapSolver &solver)
-    : FSolver(solver), FOuterGroup(solver.FCore.FUndoRedoGroupIndex)
+    : FSolver(solver), FGroup(solver.FCore.FUndoRedoGroupIndex, solver.FCore.UndoStack())
 {
     FSolver.FSolving = true;
     FSolver.FLastRunPasses = 0;
-    // A run inside another command's group stays part of it.
-    TPlannerCore &core = FSolver.FCore;
-    if (FOuterGroup == -1)
-        core.FUndoRedoGroupIndex = core.UndoStack().GetGroupIndex();
-    FSolver.FRunGroup = core.FUndoRedoGroupIndex;
+    FSolver.FRunGroup = FGroup.Group();
 }
 
 TOverlapSolver::TRunScope::~TRunScope()
 {
-    FSolver.FCore.FUndoRedoGroupIndex = FOuterGroup;
     FSolver.FSolving = false;
 }
 

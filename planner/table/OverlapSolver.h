@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DateTime.h"
+#include "core/UndoRedo.h"
 #include "table/OverlapList.h"
 
 class TPlannerCore;
@@ -81,7 +82,7 @@ private:
 
     private:
         TOverlapSolver &FSolver;
-        int FOuterGroup;
+        TUndoGroupScope FGroup;
     };
 
     // One pass over every row with an overlap; false when no task moved.
