@@ -32,11 +32,24 @@ void TAutofill::LoadAutofill()
     if (FCore.GetActiveTable() != tbTable)
         return;
     const TDirWatchThread *journal = FCore.DirWatchThread();
-    LoadFrom(FileNameFor(journal ? journal->Filename() : QString()));
+    const QString fileName = FileNameFor(journal ? journal->Filename() : QString());
+    const QFileInfo info(fileName);
+    const qint64 size = info.exists() ? info.size() : -1;
+    const QDateTime time = info.exists() ? info.lastModified() : QDateTime();
+    if (FReadValid && fileName == FReadName && size == FReadSize && time == FReadTime) {
+        SetFlags(); // the columns may have changed
+        return;
+    }
+    LoadFrom(fileName);
+    FReadName = fileName;
+    FReadSize = size;
+    FReadTime = time;
+    FReadValid = true;
 }
 
 void TAutofill::LoadFrom(const QString &fileName)
 {
+    FReadValid = false;
     FAutofill = TCSVData();
     QFile file(fileName);
     if (!fileName.isEmpty() && file.exists()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -24,8 +25,9 @@ public:
     // The document's path with its extension replaced by ".autofill".
     static QString FileNameFor(const QString &document);
 
-    // With the task table active: the file of the current document is read again (no file,
-    // no data) and every task column's flags are set from it.
+    // With the task table active: the file of the current document is read again when it
+    // changed since it was last read (no file, no data), and every task column's flags are set
+    // from it.
     void LoadAutofill();
     // Reads the given file (empty: none) and sets the flags.
     void LoadFrom(const QString &fileName);
@@ -51,4 +53,9 @@ private:
 
     TPlannerCore &FCore;
     TCSVData FAutofill;
+    // The file as it was when read: the editor asks after every bulk change.
+    QString FReadName;
+    qint64 FReadSize = -1;
+    QDateTime FReadTime;
+    bool FReadValid = false;
 };
