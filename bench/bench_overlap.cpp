@@ -1,5 +1,5 @@
 // The overlap list rebuilt over 100,000 tasks on 1,000 resource rows, once for a plan where
-// few tasks overlap and once for one where most do (every listed bar is repainted), and one
+// no task overlaps and once for one where nearly all do (every listed bar is repainted), and one
 // "Solve Interleaving" run over 1,000 rows with three colliding tasks each.
 
 #include "BenchSupport.h"
@@ -69,7 +69,7 @@ void BM_SolveInterleaving(benchmark::State &state)
 
 } // namespace
 
-// Spacing 8: a few neighbours collide; spacing 1: nearly every task overlaps the next.
+// Spacing 8: tasks of a row follow each other; spacing 1: nearly every task overlaps the next.
 BENCHMARK(BM_UpdateOverlapping)->Arg(8)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_SolveInterleaving)->Unit(benchmark::kMillisecond)->Iterations(3);
 
