@@ -36,6 +36,7 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
     FAnimationTimer.setTimerType(Qt::PreciseTimer);
     connect(&FAnimationTimer, &QTimer::timeout, this, &TBaseTreeGrid::AnimationStep);
 
+    InitializeInput();
     FChangeTimer.setSingleShot(true);
     FStructureChangeTimer.setSingleShot(true);
     connect(&FChangeTimer, &QTimer::timeout, this, [this] { DoChange(FLastChangedNode); });
@@ -75,6 +76,7 @@ void TBaseTreeGrid::DestroyTree()
     FChangeTimer.stop();
     FStructureChangeTimer.stop();
     FAnimationTimer.stop();
+    FinalizeInput();
     Clear();
 }
 
@@ -318,6 +320,11 @@ void TBaseTreeGrid::Assign(const TBaseTreeGrid &source)
     setEnabled(source.isEnabled());
     setFont(source.font());
     SetHintAnimation(source.FHintAnimation);
+    SetHintMode(source.FHintMode);
+    SetHotCursor(source.FHotCursor);
+    SetPopupMenu(source.FPopupMenu);
+    SetShowHint(source.FShowHint);
+    SetDragMode(source.FDragMode);
     SetIndent(source.FIndent);
     SetMargin(source.FMargin);
     SetNodeAlignment(source.FNodeAlignment);

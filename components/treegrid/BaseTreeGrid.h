@@ -14,6 +14,8 @@
 //   BaseTreeGridPaint.cpp      the paint cycle: rows through a row bitmap, cells, paint events
 //   BaseTreeGridDecoration.cpp selection and focus, tree lines, buttons, images, background
 //   BaseTreeGridAnimation.cpp  timer-driven animations (expand and collapse)
+//   BaseTreeGridMouse*.cpp, BaseTreeGridPanning.cpp, BaseTreeGridKeyboard.cpp, BaseTreeGridSearch.cpp,
+//   BaseTreeGridHints.cpp      mouse, wheel, panning, keys, incremental search and hints
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -33,6 +35,7 @@
 #include "treegrid/TreeGridTypes.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridHeaderEvents.h"
+#include "treegrid/TreeGridInputTypes.h"
 #include "treegrid/TreeGridPaintTypes.h"
 #include "treegrid/TreeGridScrollBarOptions.h"
 #include "CanvasObjects.h"
@@ -44,6 +47,14 @@ class TWorkerThread;
 class TCanvas;
 class TImageList;
 class QScrollBar;
+class QMenu;
+class QMouseEvent;
+class QWheelEvent;
+class QKeyEvent;
+class QFocusEvent;
+class QContextMenuEvent;
+class TTreeGridHintWindow;
+class TTreeGridPanningWindow;
 
 // One entry of the position cache: every 2000th visible node with its absolute top.
 struct TCacheEntry {
@@ -243,7 +254,7 @@ public:
     TTGNodeAttachMode DefaultPasteMode() const { return FDefaultPasteMode; }
     void SetDefaultPasteMode(TTGNodeAttachMode value) { FDefaultPasteMode = value; }
     TTGIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
-    void SetIncrementalSearch(TTGIncrementalSearch value) { FIncrementalSearch = value; }
+    void SetIncrementalSearch(TTGIncrementalSearch value);
     TTGSearchStart IncrementalSearchStart() const { return FIncrementalSearchStart; }
     void SetIncrementalSearchStart(TTGSearchStart value) { FIncrementalSearchStart = value; }
     std::uint32_t IncrementalSearchTimeout() const { return FIncrementalSearchTimeout; }
@@ -536,6 +547,8 @@ public:
     void HandleClickSelection(PGridNode lastFocused, PGridNode newNode, Qt::KeyboardModifiers shift,
                               bool dragPending);
     bool HandleDrawSelection(int x, int y);
+    // Selects by the band between its last and its new rectangle; true when anything changed.
+    bool CollectDrawSelection();
     bool IsMouseSelecting() const;
 
     PGridNode FocusedNode() const { return FFocusedNode; }
@@ -879,6 +892,226 @@ protected:
     bool FTreeDestroyed = false;
     bool FHasThreadReference = false;
     bool FInValidateCache = false; // measuring before a validation must not revalidate
+
+public:
+    // ---- mouse, wheel, panning and popup menus (BaseTreeGridMouse.cpp, BaseTreeGridMouseButtons.cpp,
+    //      BaseTreeGridPanning.cpp); keyboard and incremental search (BaseTreeGridKeyboard.cpp,
+    //      BaseTreeGridSearch.cpp); hints (BaseTreeGridHints.cpp, TreeGridHintWindow)
+    using TTGMouseEvent = std::function<void(TBaseTreeGrid *sender, TTGMouseButton button, TTGShiftState shift,
+                                             int x, int y)>;
+    using TTGMouseMoveEvent = std::function<void(TBaseTreeGrid *sender, TTGShiftState shift, int x, int y)>;
+    using TTGMouseWheelEvent = std::function<void(TBaseTreeGrid *sender, TTGShiftState shift, int wheelDelta,
+                                                  QPoint mousePos, bool &handled)>;
+    using TTGNotifyEvent = std::function<void(TBaseTreeGrid *sender)>;
+    using TTGDragAllowedEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                                   bool &allowed)>;
+    using TTGHotNodeEvent = std::function<void(TBaseTreeGrid *sender, PGridNode oldNode, PGridNode newNode)>;
+    using TTGGetCursorEvent = std::function<void(TBaseTreeGrid *sender, TCursor &cursor)>;
+    using TTGColumnClickEvent = std::function<void(TBaseTreeGrid *sender, TColumnIndex column, TTGShiftState shift)>;
+    using TTGNodeHeightTrackingEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                                          TTGShiftState shift, QPoint &trackPoint, QPoint p,
+                                                          bool &allowed)>;
+    using TTGNodeHeightDblClickResizeEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node,
+                                                                TColumnIndex column, TTGShiftState shift, QPoint p,
+                                                                bool &allowed)>;
+    using TTGKeyEvent = std::function<void(TBaseTreeGrid *sender, int &key, Qt::KeyboardModifiers shift)>;
+    using TTGKeyActionEvent = std::function<void(TBaseTreeGrid *sender, int &charCode, Qt::KeyboardModifiers &shift,
+                                                 bool &doDefault)>;
+    using TTGIncrementalSearchEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node,
+                                                         const QString &searchText, int &result)>;
+
+    // The window's own mouse and key events, fired before the tree acts on them.
+    TTGMouseEvent OnMouseDown;
+    TTGMouseEvent OnMouseUp;
+    TTGMouseMoveEvent OnMouseMove;
+    TTGMouseWheelEvent OnMouseWheel;
+    TTGNotifyEvent OnClick;
+    TTGNotifyEvent OnDblClick;
+    TTGKeyEvent OnKeyDown;
+    TTGKeyEvent OnKeyUp;
+    // The tree's events about mouse and keyboard.
+    TTGDragAllowedEvent OnDragAllowed;
+    TTGHotNodeEvent OnHotChange;
+    TTGGetCursorEvent OnGetCursor;
+    TTGColumnClickEvent OnColumnClick;
+    TTGColumnClickEvent OnColumnDblClick;
+    TTGNodeHeightTrackingEvent OnNodeHeightTracking;
+    TTGNodeHeightDblClickResizeEvent OnNodeHeightDblClickResize;
+    TTGKeyActionEvent OnKeyAction;
+    TTGIncrementalSearchEvent OnIncrementalSearch;
+
+    TCursor HotCursor() const { return FHotCursor; }
+    void SetHotCursor(TCursor value) { FHotCursor = value; }
+    TTGDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TTGDragMode value) { FDragMode = value; }
+    // The tree's own context menu (not owned); without one, OnGetPopupMenu is asked per node.
+    QMenu *PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu *value) { FPopupMenu = value; }
+    QPoint LastClickPos() const { return FLastClickPos; }
+    TScrollDirections ScrollDirections() const { return FScrollDirections; }
+    // Middle-button panning runs (moving with the button, or scrolling toward the pointer).
+    bool IsPanning() const { return FStates.intersects({tsWheelPanning, tsWheelScrolling}); }
+    QWidget *PanningWindow() const;
+    PGridNode CheckNode() const { return FCheckNode; }
+
+    TTGSearchDirection IncrementalSearchDirection() const { return FIncrementalSearchDirection; }
+    void SetIncrementalSearchDirection(TTGSearchDirection value) { FIncrementalSearchDirection = value; }
+    QString SearchBuffer() const { return FSearchBuffer; }
+    PGridNode LastSearchNode() const { return FLastSearchNode; }
+    // The tree also takes Tab and Shift+Tab instead of passing the focus on.
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool value) { FWantTabs = value; }
+    // Stops what a press or typing started: timers, the search, pending clears, edits and drags.
+    void CancelMode();
+
+    // In-place editing (not built here): the hooks a click, a double click and F2 reach.
+    virtual bool CanEdit(PGridNode node, TColumnIndex column);
+    bool IsEditing() const { return FStates.contains(tsEditing); }
+    // Ends a running edit; false when the editor refuses.
+    virtual bool EndEditNode();
+    virtual bool CancelEditNode();
+
+    // Hints: the control's own text, and per node as the mode says.
+    TTGHintMode HintMode() const { return FHintMode; }
+    void SetHintMode(TTGHintMode value) { FHintMode = value; }
+    QString Hint() const { return FHint; }
+    void SetHint(const QString &value) { FHint = value; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool value) { FShowHint = value; }
+    QRect LastHintRect() const { return FLastHintRect; }
+    // The window that shows hints (made on first use).
+    TTreeGridHintWindow *HintWindow() const;
+    // Decides whether the point (client coordinates; the header lies at negative y) shows a hint
+    // and shows it; false when none is shown.
+    bool ShowHintAt(QPoint clientPos, QPoint globalPos);
+    void CancelHint();
+    // The text of a hint or tooltip (DoGetNodeHint or DoGetNodeTooltip by the mode).
+    QString HintTextFor(const TTGHintData &data, TTGTooltipLineBreakStyle &lineBreakStyle);
+
+protected:
+    // ---- mouse (BaseTreeGridMouse.cpp, BaseTreeGridMouseButtons.cpp)
+    virtual void HandleMouseDown(const TTGMouseMessage &message, THitInfo &hitInfo);
+    virtual void HandleMouseUp(const TTGMouseMessage &message, const THitInfo &hitInfo);
+    virtual void HandleMouseDblClick(const TTGMouseMessage &message, const THitInfo &hitInfo);
+    virtual void MouseMove(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons, int x, int y);
+    virtual void HandleHotTrack(int x, int y);
+    virtual void DoHotChange(PGridNode oldNode, PGridNode newNode);
+    virtual void DoGetCursor(TCursor &cursor);
+    virtual void DoColumnClick(TColumnIndex column, TTGShiftState shift);
+    virtual void DoColumnDblClick(TColumnIndex column, TTGShiftState shift);
+    virtual bool DoNodeHeightTracking(PGridNode node, TColumnIndex column, TTGShiftState shift, QPoint &trackPoint,
+                                      QPoint p);
+    virtual bool DoNodeHeightDblClickResize(PGridNode node, TColumnIndex column, TTGShiftState shift, QPoint p);
+    virtual void DoClick();
+    virtual void DoDblClick();
+    virtual QMenu *DoGetPopupMenu(PGridNode node, TColumnIndex column, QPoint position);
+    virtual bool HasPopupMenu(PGridNode node, TColumnIndex column, QPoint position);
+    virtual void DoPopupMenu(PGridNode node, TColumnIndex column, QPoint position);
+    // Drag and drop (not built here): whether a press may start a drag, its start and the move
+    // that carries it beyond the threshold.
+    virtual bool DoBeforeDrag(PGridNode node, TColumnIndex column);
+    virtual void BeginDrag(bool immediate, int threshold = -1);
+    virtual void DoDragging(QPoint p);
+    // Starts the edit that a click or the edit timer asked for.
+    virtual void DoEdit();
+    // The cursor over the rows for a client point.
+    void UpdateCursor(QPoint p);
+    bool CanTrackNodeHeight(const THitInfo &hitInfo);
+    // No column of the header is being dragged or resized and its height is not tracked.
+    bool HeaderIdle();
+    void MouseButtonDown(const TTGMouseMessage &message);
+    void MouseButtonUp(const TTGMouseMessage &message);
+    void MouseButtonDblClick(const TTGMouseMessage &message);
+    // The window's own part of a press and a release: its events and the click.
+    void FrameworkMouseDown(const TTGMouseMessage &message, bool doubleClick);
+    void FrameworkMouseUp(const TTGMouseMessage &message);
+    // Repaints a column's strip of the rows.
+    void InvalidateColumn(TColumnIndex column);
+    // A band rectangle (absolute) as the client area shows it, frame included.
+    QRect SelectionBandOnScreen(const QRect &band) const;
+
+    // ---- wheel, panning and auto-scroll (BaseTreeGridPanning.cpp)
+    virtual void DoMouseWheel(const QPoint &pos, QPoint angleDelta, Qt::KeyboardModifiers keys);
+    virtual void StartWheelPanning(QPoint position);
+    virtual void StopWheelPanning();
+    virtual void AdjustPanningCursor(int x, int y);
+    virtual bool CanAutoScroll();
+    virtual TScrollDirections DetermineScrollDirections(int x, int y);
+    virtual void DoAutoScroll(int x, int y);
+    virtual void DoTimerScroll();
+    void ScrollTimerTick();
+
+    // ---- keyboard and incremental search (BaseTreeGridKeyboard.cpp, BaseTreeGridSearch.cpp)
+    virtual bool DoKeyAction(int &charCode, Qt::KeyboardModifiers &shift);
+    virtual int DoIncrementalSearch(PGridNode node, const QString &text);
+    virtual void HandleIncrementalSearch(char16_t charCode);
+    // A key press and its typed text; false when the tree had no use for the key.
+    bool KeyDown(int key, Qt::KeyboardModifiers shift, const QString &text);
+    void KeyUp(int key);
+    void NavigationKey(int key, Qt::KeyboardModifiers shift);
+    bool OtherKey(int key, Qt::KeyboardModifiers shift);
+    void TabToCell(bool forward);
+    TColumnIndex FocusableColumnBeside(TColumnIndex column, bool forward);
+    // A search found nothing: the user hears it.
+    virtual void IncrementalSearchFailed();
+    // The next node the search looks at (from nothing: the first), by the search mode.
+    PGridNode SearchStep(PGridNode node, bool forward);
+    void SearchTimerTick();
+    void StopIncrementalSearch();
+    // Stops the edit and scroll timers and, with includeSearch, the search with its buffer.
+    void StopInputTimers(bool includeSearch);
+
+    // ---- hints (BaseTreeGridHints.cpp)
+    virtual QString DoGetNodeHint(PGridNode node, TColumnIndex column, TTGTooltipLineBreakStyle &lineBreakStyle);
+    virtual QString DoGetNodeTooltip(PGridNode node, TColumnIndex column, TTGTooltipLineBreakStyle &lineBreakStyle);
+    // The window class of hints: a tree may bring its own.
+    virtual TTreeGridHintWindow *CreateHintWindow();
+    // Whether a hint shows at once rather than after the usual pause.
+    bool HintShowsAtOnce(QPoint clientPos) const;
+
+    // ---- Qt plumbing of input
+    bool viewportEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void InitializeInput();
+    void FinalizeInput();
+    void ViewportMouseEvent(QMouseEvent *event);
+    void MouseLeave();
+
+    PGridNode FHeightTrackNode = nullptr;
+    TColumnIndex FHeightTrackColumn = NoColumn;
+    QPoint FHeightTrackPoint;
+    TCursor FHotCursor = crDefault;
+    QPoint FLastClickPos;
+    QPoint FLastMousePos; // the pointer as the last mouse message saw it
+    TScrollDirections FScrollDirections;
+    std::int64_t FDragScrollStart = 0;
+    TTGDragMode FDragMode = dmManual;
+    QPointer<QMenu> FPopupMenu;
+    QPointer<TTreeGridPanningWindow> FPanningWindow;
+    int FPanningCursorKind = -1;
+    bool FClickPending = false;
+    int FDragThreshold = 0; // move that starts a pending drag (0 = the system's)
+    bool FCursorSet = false;
+    // The part of a wheel turn too small to move a whole pixel yet.
+    double FWheelRemainderX = 0;
+    double FWheelRemainderY = 0;
+    QTimer FEditTimer;   // window timer 2
+    QTimer FScrollTimer; // window timer 4
+    QTimer FSearchTimer; // window timer 7
+    QString FSearchBuffer;
+    TTGSearchDirection FIncrementalSearchDirection = sdForward;
+    bool FWantTabs = false;
+    TTGHintMode FHintMode = hmDefault;
+    QString FHint;
+    bool FShowHint = true;
+    QRect FLastHintRect;
+    QPointer<TTreeGridHintWindow> FHintWindow;
 
 public:
     // Node blocks (and so the user data) are aligned to this many bytes.

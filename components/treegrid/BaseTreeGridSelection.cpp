@@ -569,10 +569,10 @@ bool TBaseTreeGrid::CalculateSelectionRect(int x, int y)
     const std::int64_t maxY = std::max<std::int64_t>(FRangeY, viewport()->height());
     const std::int64_t absoluteX = std::clamp<std::int64_t>(std::int64_t(x) + FEffectiveOffsetX, 0, maxX);
     const std::int64_t absoluteY = std::clamp<std::int64_t>(std::int64_t(y) - FOffsetY, 0, maxY);
-    int x1, y1, x2, y2;
-    FNewSelRect.getCoords(&x1, &y1, &x2, &y2);
-    FNewSelRect.setCoords(x1, y1, int(std::min<std::int64_t>(absoluteX, INT32_MAX)),
-                          int(std::min<std::int64_t>(absoluteY, INT32_MAX)));
+    // The first corner stays where the band started; the second follows the mouse (the
+    // rectangle's width and height may be negative).
+    FNewSelRect.setWidth(int(std::min<std::int64_t>(absoluteX - FNewSelRect.x(), INT32_MAX)));
+    FNewSelRect.setHeight(int(std::min<std::int64_t>(absoluteY - FNewSelRect.y(), INT32_MAX)));
     return FNewSelRect != previous;
 }
 
@@ -580,6 +580,11 @@ bool TBaseTreeGrid::HandleDrawSelection(int x, int y)
 {
     if (!CalculateSelectionRect(x, y))
         return false;
+    return CollectDrawSelection();
+}
+
+bool TBaseTreeGrid::CollectDrawSelection()
+{
     TTreeGridHeader *header = Header();
     TTreeGridColumns *columns = header ? header->Columns() : nullptr;
     TColumnIndex mainColumn = NoColumn;
@@ -613,10 +618,10 @@ struct TSpan {
     std::int64_t left, top, right, bottom;
 };
 
+// The band's corners are its top-left and its top-left plus the (possibly negative) size.
 TSpan normalised(const QRect &r)
 {
-    int x1, y1, x2, y2;
-    r.getCoords(&x1, &y1, &x2, &y2);
+    const std::int64_t x1 = r.x(), y1 = r.y(), x2 = x1 + r.width(), y2 = y1 + r.height();
     return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
 

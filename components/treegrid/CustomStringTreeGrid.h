@@ -19,6 +19,7 @@ enum TVSTTextSourceType : std::uint8_t { tstAll, tstInitialized, tstSelected, ts
 // column's text is cached per node (0 = not measured).
 //   CustomStringTreeGrid.cpp       texts, widths, heights and the width cache
 //   CustomStringTreeGridPaint.cpp  painting of normal and static text
+//   CustomStringTreeGridInput.cpp  hints, tooltips and the incremental search
 class TCustomStringTreeGrid : public TBaseTreeGrid
 {
     Q_OBJECT
@@ -48,6 +49,10 @@ public:
     TTGShortenStringEvent OnShortenString;
     TTGMeasureTextWidthEvent OnMeasureTextWidth;
     TTGDrawTextEvent OnDrawText;
+    using TTGGetHintEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                               TTGTooltipLineBreakStyle &lineBreakStyle, QString &hintText)>;
+    // The hint of a node (and, with hmTooltip, the text of its tooltip).
+    TTGGetHintEvent OnGetHint;
 
     QString DefaultText() const { return FDefaultText; }
     void SetDefaultText(const QString &value);
@@ -94,6 +99,10 @@ protected:
     void MainColumnChanged() override;
     void WindowFontChanged() override;
     void StringOptionsChanged(TTGStringOptions oldOptions, TTGStringOptions newOptions) override;
+    // CustomStringTreeGridInput.cpp: hints and the incremental search by cell texts.
+    QString DoGetNodeHint(PGridNode node, TColumnIndex column, TTGTooltipLineBreakStyle &lineBreakStyle) override;
+    QString DoGetNodeTooltip(PGridNode node, TColumnIndex column, TTGTooltipLineBreakStyle &lineBreakStyle) override;
+    int DoIncrementalSearch(PGridNode node, const QString &text) override;
 
     void InitializeTextProperties(TTGPaintInfo &paintInfo);
     void PaintNormalText(TTGPaintInfo &paintInfo, const QString &text);

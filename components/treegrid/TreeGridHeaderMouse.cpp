@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
-#include <QToolTip>
 
 #include "Canvas.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -196,7 +195,7 @@ bool TTreeGridHeader::HandleLeftButtonDown(const TTGHeaderMessage &message, bool
 {
     const QPoint p = message.Pos;
     TTreeGridColumns &columns = *FColumns;
-    QToolTip::hideText();
+    FOwner->CancelHint();
     // Pending auto-scroll and edit starts of the rows are given up.
     FOwner->DoStateChange({}, {tsEditPending, tsScrollPending, tsScrolling});
     if (!client)
@@ -278,7 +277,7 @@ bool TTreeGridHeader::HandleLeftButtonUp(const TTGHeaderMessage &message, bool c
 {
     const QPoint p = message.Pos;
     TTreeGridColumns &columns = *FColumns;
-    QToolTip::hideText();
+    FOwner->CancelHint();
     const bool hadState = FStates.intersects(InputStates);
     if (hadState) {
         CaptureInput(false);
@@ -362,7 +361,7 @@ bool TTreeGridHeader::HandleRightButtonUp(const TTGHeaderMessage &message)
 {
     const QPoint p = message.Pos;
     TTreeGridColumns &columns = *FColumns;
-    QToolTip::hideText();
+    FOwner->CancelHint();
     if (!InHeader(p))
         return false;
     columns.HandleClick(p, mbRight, true, false);

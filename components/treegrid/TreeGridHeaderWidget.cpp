@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
-#include <QToolTip>
 
 #include "Canvas.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -203,18 +202,10 @@ bool TTreeGridHeaderWidget::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ToolTip: {
+        // Column hints are the tree's hints: one window, one set of rules.
         auto *help = static_cast<QHelpEvent *>(event);
-        TTreeGridColumns *columns = FHeader->Columns();
-        const TColumnIndex column = columns->ColumnFromPosition(help->pos());
-        const TTreeGridColumn *item = columns->Items(column);
-        if (FHeader->Options().contains(hoShowHint) && item && !item->Hint().isEmpty()) {
-            int left = 0, right = 0;
-            columns->GetColumnBounds(column, left, right);
-            QToolTip::showText(help->globalPos(), item->Hint(), this, QRect(left, 0, right - left, height()));
-        } else {
-            QToolTip::hideText();
+        if (!FTree || !FTree->ShowHintAt(ToClient(help->pos()), help->globalPos()))
             event->ignore();
-        }
         return true;
     }
     case QEvent::WindowDeactivate:

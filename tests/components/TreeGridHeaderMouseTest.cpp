@@ -2,9 +2,9 @@
 
 #include <QHelpEvent>
 #include <QMenu>
-#include <QToolTip>
 
 #include "TreeGridHeaderTestSupport.h"
+#include "treegrid/TreeGridHintWindow.h"
 #include "treegrid/TreeGridRoutines.h"
 
 using headertest::THeaderFixture;
@@ -386,13 +386,14 @@ TEST(TreeGridHeaderMouseTest, ColumnHintsShowAsToolTipsUnderHoShowHint)
     auto ask = [&](QPoint local) {
         QHelpEvent help(QEvent::ToolTip, local, f.strip->mapToGlobal(local));
         QCoreApplication::sendEvent(f.strip, &help);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
+        const TTreeGridHintWindow *hint = f.tree->HintWindow();
+        return hint && hint->isVisible() ? hint->Text() : QString();
     };
     EXPECT_EQ(ask(QPoint(100, 5)), QString());
     f.header->SetOptions(f.header->Options() + hoShowHint);
     EXPECT_EQ(ask(QPoint(20, 5)), QString());
     EXPECT_EQ(ask(QPoint(100, 5)), QStringLiteral("Filter: Start after 2024-01-01"));
-    QToolTip::hideText();
+    f.tree->CancelHint();
 }
 
 } // namespace

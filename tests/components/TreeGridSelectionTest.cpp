@@ -23,7 +23,7 @@ public:
     const std::vector<PGridNode> &SelectionArray() const { return FSelection; }
     void BeginRectangle(QPoint start, Qt::KeyboardModifiers shift)
     {
-        FNewSelRect.setCoords(start.x(), start.y(), start.x(), start.y());
+        FNewSelRect = QRect(start, QSize(0, 0));
         FLastSelRect = FNewSelRect;
         FDrawSelShiftState = shift;
         DoStateChange({tsDrawSelecting});

@@ -1,0 +1,432 @@
+// What a press, a release and a double click on the rows do: focus, selection with Shift and
+// Ctrl, the rubber band's start, check boxes, expanding, node height tracking, column clicks,
+// popup menus, and the places where editing and dragging start.
+
+#include "treegrid/BaseTreeGrid.h"
+
+#include <QApplication>
+#include <QMenu>
+
+#include "treegrid/TreeGridHeader.h"
+
+namespace {
+
+TCheckState PressedForm(TCheckState state)
+{
+    return TCheckState(state | 1);
+}
+
+TCheckState NormalForm(TCheckState state)
+{
+    return TCheckState(state & ~1);
+}
+
+} // namespace
+
+void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hitInfo)
+{
+    const int x = message.Pos.x();
+    const int y = message.Pos.y();
+    if (IsPanning()) {
+        StopWheelPanning();
+        return;
+    }
+    if (FStates.contains(tsEditPending)) {
+        FEditTimer.stop();
+        DoStateChange({}, {tsEditPending});
+    }
+    if (FStates.contains(tsEditing) && !EndEditNode())
+        return;
+    if (!hasFocus() && CanFocus()) {
+        setFocus(Qt::MouseFocusReason);
+        GetHitTestInfoAt(x, y, true, hitInfo);
+    }
+
+    TTreeGridHeader *header = Header();
+    TTreeGridColumns *columns = header->Columns();
+    columns->SetClickIndex(hitInfo.HitColumn);
+
+    const TTGSelectionOptions selection = FOptions->SelectionOptions();
+    const TTGMiscOptions misc = FOptions->MiscOptions();
+    const THitPositions hit = hitInfo.HitPositions;
+    const PGridNode node = hitInfo.HitNode;
+
+    bool newColumn = false;
+    TColumnIndex column = FFocusedColumn;
+    if (hit.contains(hiOnItemLabel) || selection.contains(toFullRowSelect) || misc.contains(toGridExtensions)) {
+        newColumn = hitInfo.HitColumn != FFocusedColumn;
+        column = selection.contains(toExtendedFocus) ? hitInfo.HitColumn : header->MainColumn();
+    }
+    if (newColumn && !header->AllowFocus(column)) {
+        newColumn = false;
+        column = FFocusedColumn;
+    }
+    const bool newNode = node != FFocusedNode;
+
+    Qt::KeyboardModifiers shiftState = message.Keys & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool altPressed = shiftState.testFlag(Qt::AltModifier);
+    shiftState &= ~Qt::KeyboardModifiers(Qt::AltModifier);
+
+    const bool isLabelHit = !altPressed && !selection.contains(toSimpleDrawSelection)
+                            && hit.intersects({hiOnItemLabel, hiOnNormalIcon});
+    const bool isCellHit = !altPressed && !isLabelHit && node && !hit.intersects({hiOnItemButton, hiOnItemCheckbox})
+                           && (selection.contains(toFullRowSelect)
+                               || (misc.contains(toGridExtensions) && hitInfo.HitColumn > NoColumn));
+    const bool isAnyHit = isLabelHit || isCellHit;
+    const bool multiSelect = selection.contains(toMultiSelect);
+    const bool shiftEmpty = shiftState == Qt::NoModifier;
+    const bool nodeSelected = isAnyHit && node->States.contains(vsSelected);
+    const bool fullRowDrag = misc.contains(toFullRowDrag);
+    const bool isHeightTracking = message.Button == Qt::LeftButton && CanTrackNodeHeight(hitInfo);
+
+    bool autoDrag = (FDragMode == dmAutomatic || FStates.intersects({tsOLEDragging, tsVCLDragging}))
+                    && (!isCellHit || fullRowDrag);
+    if (!autoDrag && node && FDragMode == dmManual)
+        autoDrag = DoBeforeDrag(node, column) && (!isCellHit || fullRowDrag);
+
+    if (isHeightTracking) {
+        const PGridNode tracked = hit.contains(hiUpperSplitter) ? GetPreviousVisible(node) : node;
+        if (tracked && tracked != FRoot) {
+            FHeightTrackNode = tracked;
+            FHeightTrackColumn = hitInfo.HitColumn;
+            FHeightTrackPoint = GetDisplayRect(tracked, NoColumn, false).topLeft();
+            DoStateChange({tsNodeHeightTrackPending});
+            return;
+        }
+    }
+
+    if (node && hit.contains(hiOnItemButton) && node->States.contains(vsHasChildren)) {
+        ToggleNode(node);
+        return;
+    }
+
+    if (node && hit.contains(hiOnItemCheckbox)) {
+        if (FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) || node->States.contains(vsDisabled))
+            return;
+        TCheckState newState = DetermineNextCheckState(node->CheckType, node->CheckState);
+        if (DoChecking(node, newState)) {
+            DoStateChange({tsMouseCheckPending});
+            FCheckNode = node;
+            FPendingCheckState = newState;
+            node->CheckState = PressedForm(node->CheckState);
+            InvalidateNode(node);
+        }
+        return;
+    }
+
+    if ((FRoot->ChildCount > 0 && shiftEmpty) || FSelectionCount == 0) {
+        if (node) {
+            FLastSelectionLevel = int(GetNodeLevel(node));
+        } else if (const PGridNode last = GetLastVisibleNoInit()) {
+            FLastSelectionLevel = int(GetNodeLevel(last));
+        }
+    }
+
+    // A press on a selected node may start a drag of the whole selection: clear only on release.
+    if (multiSelect && shiftEmpty && !hit.contains(hiOnItemCheckbox) && isAnyHit && autoDrag && nodeSelected
+        && !FSelectionLocked)
+        DoStateChange({tsClearPending});
+
+    const bool canClear = !autoDrag && (!message.Buttons.testFlag(Qt::RightButton)
+                                        || !HasPopupMenu(node, hitInfo.HitColumn, message.Pos));
+    if (!FSelectionLocked
+        && ((!isAnyHit && !fullRowDrag && multiSelect && shiftEmpty)
+            || (isAnyHit && (!nodeSelected || canClear) && (shiftEmpty || !multiSelect)))) {
+        if (nodeSelected || (altPressed && node && hitInfo.HitColumn == MainColumn())) {
+            // The node stays selected: the others go without a notification for the node.
+            const bool several = FSelectionCount > 1;
+            InternalClearSelection();
+            InternalAddToSelection(node, false);
+            if (several) {
+                Invalidate();
+                Change(nullptr);
+            }
+        } else {
+            ClearSelection();
+        }
+    }
+
+    if (hasFocus() && (hit.contains(hiOnItemLabel) || (misc.contains(toGridExtensions) && hit.contains(hiOnItem)))
+        && nodeSelected && !newColumn && shiftEmpty)
+        DoStateChange({tsEditPending}); // where a click starts an edit of the focused cell
+
+    if (!selection.contains(toDisableDrawSelection) && !isLabelHit && !fullRowDrag && multiSelect) {
+        DoStateChange({tsDrawSelPending});
+        FDrawSelShiftState = shiftState;
+        FNewSelRect = QRect(QPoint(int(x + FEffectiveOffsetX), y - FOffsetY), QSize(0, 0));
+        FLastSelRect = QRect();
+        if (!isCellHit)
+            return;
+    }
+
+    FLastClickPos = message.Pos;
+
+    if (isAnyHit && DoFocusChanging(FFocusedNode, node, FFocusedColumn, column)) {
+        if (newColumn) {
+            InvalidateColumn(FFocusedColumn);
+            InvalidateColumn(column);
+            FFocusedColumn = column;
+        }
+        const PGridNode lastFocused = FFocusedNode;
+        if (newNode)
+            DoFocusNode(node, false);
+        if (multiSelect && !shiftEmpty) {
+            HandleClickSelection(lastFocused, node, shiftState, autoDrag);
+        } else if (shiftEmpty) {
+            FRangeAnchor = node;
+            if (!nodeSelected)
+                AddToSelection(node);
+        }
+        if (newNode || newColumn) {
+            ScrollIntoView(FFocusedNode, false,
+                           !FOptions->AutoOptions().contains(toDisableAutoscrollOnFocus));
+            DoFocusChange(FFocusedNode, FFocusedColumn);
+        }
+    }
+
+    if (autoDrag && isAnyHit && message.Buttons != Qt::NoButton)
+        BeginDrag(false);
+}
+
+void TBaseTreeGrid::HandleMouseUp(const TTGMouseMessage &message, const THitInfo &hitInfo)
+{
+    if (FStates.contains(tsVCLDragPending))
+        return;
+    if (IsMouseSelecting()) {
+        DoStateChange({}, {tsDrawSelecting, tsDrawSelPending, tsToggleFocusedSelection});
+        Invalidate();
+    }
+    if (FStates.contains(tsClearPending)) {
+        const bool focusedSelected = FFocusedNode && FFocusedNode->States.contains(vsSelected);
+        ClearSelection();
+        if (focusedSelected)
+            AddToSelection(FFocusedNode);
+    }
+    if (FStates.contains(tsToggleFocusedSelection) && FFocusedNode && hitInfo.HitNode == FFocusedNode) {
+        if (FFocusedNode->States.contains(vsSelected))
+            RemoveFromSelection(FFocusedNode);
+        else
+            AddToSelection(FFocusedNode);
+        InvalidateNode(FFocusedNode);
+    }
+    DoStateChange({}, {tsOLEDragPending, tsOLEDragging, tsClearPending, tsDrawSelPending, tsToggleFocusedSelection,
+                       tsScrollPending, tsScrolling});
+    if (!IsPanning())
+        FScrollTimer.stop();
+
+    if (FStates.contains(tsMouseCheckPending)) {
+        DoStateChange({}, {tsMouseCheckPending});
+        if (FCheckNode) {
+            FCheckNode->CheckState = NormalForm(FCheckNode->CheckState);
+            // Released over another place: the press is withdrawn.
+            if (hitInfo.HitNode == FCheckNode && hitInfo.HitPositions.contains(hiOnItem))
+                DoCheckClick(FCheckNode, FPendingCheckState);
+            InvalidateNode(FCheckNode);
+            FCheckNode = nullptr;
+        }
+    }
+
+    TTreeGridColumns *columns = Header()->Columns();
+    if (columns->ClickIndex() > NoColumn && columns->ClickIndex() == hitInfo.HitColumn)
+        DoColumnClick(hitInfo.HitColumn, ShiftStateFrom(message.Keys, message.Buttons));
+
+    if (FStates.contains(tsEditPending)) {
+        if (FFocusedNode && hitInfo.HitNode == FFocusedNode && hitInfo.HitPositions.contains(hiOnItem)
+            && FOptions->MiscOptions().contains(toEditOnClick) && CanEdit(FFocusedNode, FFocusedColumn)) {
+            FEditColumn = FFocusedColumn;
+            FEditTimer.start(int(FEditDelay));
+        } else {
+            DoStateChange({}, {tsEditPending});
+        }
+    }
+}
+
+void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const THitInfo &hitInfo)
+{
+    const TTGMiscOptions misc = FOptions->MiscOptions();
+    bool mayEdit = !FStates.contains(tsEditing) && misc.contains(toEditOnDblClick);
+    if (FStates.contains(tsEditPending)) {
+        FEditTimer.stop();
+        DoStateChange({}, {tsEditPending});
+    }
+    const PGridNode node = hitInfo.HitNode;
+    const THitPositions hit = hitInfo.HitPositions;
+    if (!FStates.contains(tsEditing) || EndEditNode()) {
+        const TTGShiftState shift = ShiftStateFrom(message.Keys, message.Buttons);
+        if (hitInfo.HitColumn == Header()->Columns()->ClickIndex())
+            DoColumnDblClick(hitInfo.HitColumn, shift);
+        const bool splitter = hit.contains(hiOnItem) && hit.intersects({hiUpperSplitter, hiLowerSplitter});
+        const TTreeGridColumn *hitColumn = Header()->Columns()->Items(hitInfo.HitColumn);
+        if (splitter && hitColumn && hitColumn->Options().contains(coResizable)
+            && misc.contains(toNodeHeightDblClickResize)) {
+            const PGridNode resized = hit.contains(hiUpperSplitter) ? GetPreviousVisible(node) : node;
+            if (resized && resized != FRoot && DoNodeHeightDblClickResize(resized, hitInfo.HitColumn, shift, message.Pos)) {
+                SetNodeHeight(resized, FDefaultNodeHeight);
+                viewport()->update();
+                mayEdit = false;
+            }
+        } else if (node && hit.contains(hiOnItemCheckbox)) {
+            if (!FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) && !node->States.contains(vsDisabled)) {
+                TCheckState newState = DetermineNextCheckState(node->CheckType, node->CheckState);
+                if (DoChecking(node, newState)) {
+                    DoStateChange({tsMouseCheckPending});
+                    FCheckNode = node;
+                    FPendingCheckState = newState;
+                    node->CheckState = PressedForm(node->CheckState);
+                    InvalidateNode(node);
+                }
+            }
+            mayEdit = false;
+        } else if (node && hit.contains(hiOnItemButton)) {
+            ToggleNode(node);
+            mayEdit = false;
+        } else if (misc.contains(toToggleOnDblClick)
+                   && (hit.intersects({hiOnItemButton, hiOnItemLabel, hiOnNormalIcon, hiOnStateIcon})
+                       || (FOptions->SelectionOptions().contains(toFullRowSelect) && node))) {
+            ToggleNode(node);
+            mayEdit = false;
+        }
+    }
+    // Where a double click starts an edit of the focused cell.
+    if (mayEdit && node && node == FFocusedNode && hitInfo.HitColumn == FFocusedColumn
+        && CanEdit(FFocusedNode, FFocusedColumn)) {
+        DoStateChange({tsEditPending});
+        FEditColumn = FFocusedColumn;
+        FEditTimer.start(int(FEditDelay));
+    }
+}
+
+void TBaseTreeGrid::InvalidateColumn(TColumnIndex column)
+{
+    TTreeGridHeader *header = Header();
+    if (!header || !header->Columns()->IsValidColumn(column))
+        return;
+    int left = 0, right = 0;
+    header->Columns()->GetColumnBounds(column, left, right);
+    viewport()->update(QRect(left, 0, right - left, ClientHeight()));
+}
+
+// ---- events of columns and node heights
+
+void TBaseTreeGrid::DoColumnClick(TColumnIndex column, TTGShiftState shift)
+{
+    if (OnColumnClick)
+        OnColumnClick(this, column, shift);
+}
+
+void TBaseTreeGrid::DoColumnDblClick(TColumnIndex column, TTGShiftState shift)
+{
+    if (OnColumnDblClick)
+        OnColumnDblClick(this, column, shift);
+}
+
+bool TBaseTreeGrid::DoNodeHeightTracking(PGridNode node, TColumnIndex column, TTGShiftState shift,
+                                         QPoint &trackPoint, QPoint p)
+{
+    bool allowed = true;
+    if (OnNodeHeightTracking)
+        OnNodeHeightTracking(this, node, column, shift, trackPoint, p, allowed);
+    return allowed;
+}
+
+bool TBaseTreeGrid::DoNodeHeightDblClickResize(PGridNode node, TColumnIndex column, TTGShiftState shift, QPoint p)
+{
+    bool allowed = true;
+    if (OnNodeHeightDblClickResize)
+        OnNodeHeightDblClickResize(this, node, column, shift, p, allowed);
+    return allowed;
+}
+
+// ---- popup menus
+
+QMenu *TBaseTreeGrid::DoGetPopupMenu(PGridNode node, TColumnIndex column, QPoint position)
+{
+    if (!OnGetPopupMenu)
+        return nullptr;
+    QMenu *menu = nullptr;
+    bool askParent = true;
+    if (!node) {
+        OnGetPopupMenu(this, nullptr, NoColumn, position, askParent, menu);
+        return menu;
+    }
+    for (PGridNode run = node; run && run != FRoot && !menu && askParent; run = run->Parent)
+        OnGetPopupMenu(this, run, column, position, askParent, menu);
+    return menu;
+}
+
+bool TBaseTreeGrid::HasPopupMenu(PGridNode node, TColumnIndex column, QPoint position)
+{
+    return FPopupMenu || DoGetPopupMenu(node, column, position);
+}
+
+void TBaseTreeGrid::DoPopupMenu(PGridNode node, TColumnIndex column, QPoint position)
+{
+    QMenu *menu = DoGetPopupMenu(node, column, position);
+    if (!menu)
+        return;
+    DoStateChange({tsPopupMenuShown});
+    FEditTimer.stop();
+    // The menu's actions can tell which tree they were opened on.
+    menu->setProperty("popupComponent", QVariant::fromValue<QObject *>(this));
+    menu->popup(viewport()->mapToGlobal(position));
+}
+
+// ---- drag and edit hooks
+
+bool TBaseTreeGrid::DoBeforeDrag(PGridNode node, TColumnIndex column)
+{
+    bool allowed = false;
+    if (OnDragAllowed)
+        OnDragAllowed(this, node, column, allowed);
+    return allowed;
+}
+
+void TBaseTreeGrid::BeginDrag(bool immediate, int threshold)
+{
+    FDragThreshold = threshold > 0 ? threshold : QApplication::startDragDistance();
+    if (immediate) {
+        DoDragging(FLastClickPos);
+        return;
+    }
+    // The move beyond the threshold (MouseMove) hands over to DoDragging.
+    DoStateChange({FDragType == dtOLE ? tsOLEDragPending : tsVCLDragPending});
+}
+
+void TBaseTreeGrid::DoDragging(QPoint)
+{
+    // The drag itself is the drag-and-drop layer's: here the pending drag just ends.
+    DoStateChange({}, {tsOLEDragPending, tsVCLDragPending, tsClearPending});
+}
+
+bool TBaseTreeGrid::CanEdit(PGridNode node, TColumnIndex)
+{
+    return node && FOptions->MiscOptions().contains(toEditable) && !FOptions->MiscOptions().contains(toReadOnly)
+           && isEnabled();
+}
+
+void TBaseTreeGrid::DoEdit()
+{
+    // The editor comes with in-place editing; the request itself is settled here.
+    CancelHint();
+    FScrollTimer.stop();
+    FEditTimer.stop();
+    DoStateChange({}, {tsEditPending});
+}
+
+bool TBaseTreeGrid::EndEditNode()
+{
+    if (FStates.contains(tsEditPending)) {
+        FEditTimer.stop();
+        DoStateChange({}, {tsEditPending});
+    }
+    return true;
+}
+
+bool TBaseTreeGrid::CancelEditNode()
+{
+    if (FStates.contains(tsEditPending)) {
+        FEditTimer.stop();
+        DoStateChange({}, {tsEditPending});
+    }
+    return true;
+}

@@ -1,0 +1,216 @@
+#include "treegrid/TreeGridHintWindow.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QToolTip>
+
+#include "Canvas.h"
+#include "treegrid/CustomStringTreeGrid.h"
+
+namespace {
+
+// Pixels between a hint's text and its frame, frame included.
+constexpr int HintBorder = 3;
+
+} // namespace
+
+TTreeGridHintWindow::TTreeGridHintWindow(QWidget *parent)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
+                          | Qt::WindowTransparentForInput)
+{
+    setObjectName(QStringLiteral("HintWindow"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    FAnimationTimer.setInterval(10);
+    connect(&FAnimationTimer, &QTimer::timeout, this, &TTreeGridHintWindow::AnimationTick);
+    FWatchTimer.setInterval(100);
+    connect(&FWatchTimer, &QTimer::timeout, this, &TTreeGridHintWindow::WatchTick);
+}
+
+TTreeGridHintWindow::~TTreeGridHintWindow() = default;
+
+QRect TTreeGridHintWindow::CalcHintRect(int maxWidth, const QString &hint, TTGHintData &data)
+{
+    TCanvas canvas(1, 1);
+    TBaseTreeGrid *tree = data.Tree;
+    if (data.Tooltip && tree) {
+        // The cell's own font, as its paint event leaves it.
+        QRect textRect;
+        QString text;
+        if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(tree))
+            strings->GetTextInfo(data.Node, data.Column, canvas.Font(), textRect, text);
+        else
+            canvas.Font().Assign(tree->font());
+        FTextHeight = canvas.FontHeight();
+        const bool multiLine = data.LineBreakStyle == hlbForceMultiLine
+                               || (data.LineBreakStyle == hlbDefault && data.Node
+                                   && data.Node->States.contains(vsMultiline));
+        QRect r(0, 0, std::max(1, maxWidth - 2 * tree->TextMargin() - 2), 0);
+        canvas.DrawText(hint, r, DT_CALCRECT | DT_NOPREFIX | (multiLine ? DT_WORDBREAK : DT_SINGLELINE));
+        return QRect(0, 0, r.width() + 2 * tree->TextMargin() + 2, std::max(r.height(), FTextHeight) + 2);
+    }
+    canvas.Font().Assign(QToolTip::font());
+    FTextHeight = canvas.FontHeight();
+    QRect r(0, 0, std::max(1, maxWidth - 2 * HintBorder), 0);
+    canvas.DrawText(hint, r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+    return QRect(0, 0, r.width() + 2 * HintBorder, r.height() + 2 * HintBorder);
+}
+
+TTGHintAnimation TTreeGridHintWindow::EffectiveAnimation() const
+{
+    TBaseTreeGrid *tree = FHintData.Tree;
+    const TTGHintAnimation chosen = tree ? tree->HintAnimation() : hatNone;
+    if (chosen != hatSystemDefault)
+        return chosen;
+    if (!QApplication::isEffectEnabled(Qt::UI_AnimateTooltip))
+        return hatNone;
+    return QApplication::isEffectEnabled(Qt::UI_FadeTooltip) ? hatFade : hatSlide;
+}
+
+void TTreeGridHintWindow::ActivateHint(QRect rect, const QString &hint, QRect area)
+{
+    FAnimationTimer.stop();
+    FText = hint;
+    FArea = area;
+    // Inside the work area of the screen that holds it: right and bottom edges first.
+    QScreen *screen = QGuiApplication::screenAt(rect.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect work = screen->availableGeometry();
+        if (rect.right() > work.right())
+            rect.moveRight(work.right());
+        if (rect.bottom() > work.bottom())
+            rect.moveBottom(work.bottom());
+        if (rect.left() < work.left())
+            rect.moveLeft(work.left());
+        if (rect.top() < work.top())
+            rect.moveTop(work.top());
+    }
+    setGeometry(rect);
+    FAnimation = EffectiveAnimation();
+    TBaseTreeGrid *tree = FHintData.Tree;
+    FDuration = tree ? int(tree->AnimationDuration()) : 0;
+    FAnimationSteps = 0;
+    if (FDuration > 0 && FAnimation == hatFade)
+        FAnimationSteps = 255;
+    else if (FDuration > 0 && FAnimation == hatSlide)
+        FAnimationSteps = rect.height();
+    if (FAnimation == hatFade)
+        FDuration *= 2;
+    FAnimationStep = 0;
+    InternalPaint(0, 0);
+    if (FAnimationSteps > 0) {
+        FAnimationClock.start();
+        FAnimationTimer.start();
+    } else {
+        InternalPaint(-1, 0);
+    }
+    FCursorAtShow = QCursor::pos();
+    show();
+    FWatchTimer.start();
+}
+
+void TTreeGridHintWindow::InternalPaint(int step, int stepSize)
+{
+    Q_UNUSED(stepSize);
+    if (step == 0) {
+        FContent = QImage(size(), QImage::Format_RGB32);
+        TCanvas canvas(&FContent);
+        DrawContent(canvas);
+    }
+    // Negative: the whole hint, as shown when no animation runs or one ended.
+    if (step < 0 || FAnimationSteps == 0) {
+        setWindowOpacity(1.0);
+        clearMask();
+        FVisibleHeight = height();
+    } else if (FAnimation == hatFade) {
+        setWindowOpacity(std::clamp(step, 0, 255) / 255.0);
+    } else if (FAnimation == hatSlide) {
+        FVisibleHeight = std::clamp(step, 1, height());
+        setMask(QRect(0, 0, width(), FVisibleHeight));
+    }
+    update();
+}
+
+void TTreeGridHintWindow::DrawContent(TCanvas &canvas)
+{
+    const QRect r = FContent.rect();
+    TBaseTreeGrid *tree = FHintData.Tree;
+    canvas.Pen().SetColor(clBlack);
+    canvas.SetBkMode(bkTransparent);
+    if (FHintData.Tooltip && tree) {
+        QRect textRect;
+        QString text;
+        if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(tree))
+            strings->GetTextInfo(FHintData.Node, FHintData.Column, canvas.Font(), textRect, text);
+        else
+            canvas.Font().Assign(tree->font());
+        canvas.Brush().SetColor(tree->Color());
+        canvas.Rectangle(r);
+        QRect inner = r.adjusted(1 + tree->TextMargin(), 1, -1 - tree->TextMargin(), -1);
+        const bool multiLine = FHintData.LineBreakStyle == hlbForceMultiLine
+                               || (FHintData.LineBreakStyle == hlbDefault && FHintData.Node
+                                   && FHintData.Node->States.contains(vsMultiline));
+        canvas.DrawText(FText, inner, DT_NOPREFIX | (multiLine ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
+        return;
+    }
+    canvas.Font().Assign(QToolTip::font());
+    canvas.Font().SetColor(clInfoText);
+    canvas.Brush().SetColor(clInfoBk);
+    canvas.Rectangle(r);
+    QRect inner = r.adjusted(HintBorder, HintBorder, -HintBorder, -HintBorder);
+    uint format = DT_NOPREFIX | DT_WORDBREAK;
+    if (FHintData.BiDiMode != bdLeftToRight)
+        format |= DT_RIGHT;
+    canvas.DrawText(FText, inner, format);
+}
+
+bool TTreeGridHintWindow::AnimationCallback(int step, int stepSize)
+{
+    TBaseTreeGrid *tree = FHintData.Tree;
+    if (!isVisible() || !tree || tree->TreeStates().contains(tsCancelHintAnimation))
+        return false;
+    InternalPaint(step, stepSize);
+    return step < FAnimationSteps;
+}
+
+void TTreeGridHintWindow::AnimationTick()
+{
+    const qint64 elapsed = FAnimationClock.elapsed();
+    const int step = FDuration > 0 ? int(std::min<qint64>(FAnimationSteps, elapsed * FAnimationSteps / FDuration))
+                                   : FAnimationSteps;
+    const int stepSize = std::max(1, step - FAnimationStep);
+    FAnimationStep = std::max(step, 1);
+    if (!AnimationCallback(FAnimationStep, stepSize)) {
+        FAnimationTimer.stop();
+        InternalPaint(-1, 0);
+    }
+}
+
+void TTreeGridHintWindow::WatchTick()
+{
+    // A press anywhere, or the pointer leaving the hint's area, ends the hint.
+    const QPoint cursor = QCursor::pos();
+    if (QApplication::mouseButtons() != Qt::NoButton || (cursor != FCursorAtShow && !FArea.contains(cursor)))
+        hide();
+}
+
+void TTreeGridHintWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, FContent);
+}
+
+void TTreeGridHintWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    FAnimationTimer.stop();
+    FWatchTimer.stop();
+    FHintData = TTGHintData();
+    setWindowOpacity(1.0);
+    clearMask();
+}

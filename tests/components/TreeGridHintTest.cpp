@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <QHelpEvent>
+
+#include "TreeGridInputTestSupport.h"
+#include "treegrid/TreeGridHeaderWidget.h"
+#include "treegrid/TreeGridHintWindow.h"
+
+using namespace inputtest;
+
+namespace {
+
+// Counts how often a hint is put on screen.
+class TCountingHintWindow : public TTreeGridHintWindow
+{
+public:
+    using TTreeGridHintWindow::TTreeGridHintWindow;
+    int Activations = 0;
+    void ActivateHint(QRect rect, const QString &hint, QRect area) override
+    {
+        ++Activations;
+        TTreeGridHintWindow::ActivateHint(rect, hint, area);
+    }
+};
+
+class THintTree : public TInputTree
+{
+public:
+    TCountingHintWindow *Window = nullptr;
+
+protected:
+    TTreeGridHintWindow *CreateHintWindow() override
+    {
+        Window = new TCountingHintWindow(this);
+        return Window;
+    }
+};
+
+struct THintFixture : TInputFixture {
+    THintTree *hints;
+    THintFixture()
+    {
+        tree.reset(TBaseTreeGrid::Create<THintTree>());
+        hints = static_cast<THintTree *>(tree.get());
+        tree->SetBorderStyle(bsNone);
+        tree->resize(300, 200);
+        tree->OnGetText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex column, TVSTTextType, QString &text) {
+            text = *sender->GetNodeData<QString>(node) + (column == 1 ? QStringLiteral(" (second)") : QString());
+        };
+        viewport = tree->viewport();
+        tree->show();
+        tree->activateWindow();
+        QApplication::setActiveWindow(tree.get());
+        tree->setFocus();
+        QApplication::processEvents();
+    }
+    // What a resting pointer at a client point shows.
+    QString HintAt(QPoint p, QWidget *widget = nullptr)
+    {
+        widget = widget ? widget : viewport;
+        const QPoint local = widget == viewport ? p : p + QPoint(0, tree->Header()->Height());
+        QHelpEvent help(QEvent::ToolTip, local, widget->mapToGlobal(local));
+        QApplication::sendEvent(widget, &help);
+        TTreeGridHintWindow *window = tree->HintWindow();
+        return window && window->isVisible() ? window->Text() : QString();
+    }
+};
+
+TEST(TreeGridHintTest, TooltipsShowOnlyCutOffTexts)
+{
+    THintFixture f;
+    f.tree->SetHintMode(hmTooltip);
+    f.AddColumns({100, 150});
+    f.Add(QStringLiteral("Short"));
+    f.Add(QStringLiteral("A text far too long for its narrow column"));
+    f.tree->UpdateScrollBars(true);
+
+    const int x0 = 40;
+    EXPECT_EQ(f.HintAt(f.Row(0, x0)), QString()) << "the text fits";
+    EXPECT_EQ(f.HintAt(f.Row(1, x0)), QStringLiteral("A text far too long for its narrow column"));
+    TTreeGridHintWindow *window = f.tree->HintWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->HintData().Node, f.tree->GetFirst()->NextSibling);
+    EXPECT_EQ(window->HintData().Column, 0);
+    // The window repeats the cell where it is, wider than the column.
+    const QRect text = f.tree->GetDisplayRect(window->HintData().Node, 0, true, true, true);
+    EXPECT_EQ(window->geometry().top(), f.viewport->mapToGlobal(text.topLeft()).y() - 1);
+    EXPECT_GT(window->width(), 100);
+
+    // Moving within the same text does not put the tooltip up again.
+    EXPECT_EQ(f.hints->Window->Activations, 1);
+    f.Move(f.Row(1, x0 + 10));
+    EXPECT_EQ(f.HintAt(f.Row(1, x0 + 10)), QStringLiteral("A text far too long for its narrow column"));
+    EXPECT_EQ(f.hints->Window->Activations, 1);
+    f.Move(f.Row(0, x0));
+    EXPECT_FALSE(window->isVisible()) << "leaving the text ends the tooltip";
+    EXPECT_EQ(f.HintAt(f.Row(0, 120)), QString()) << "the second column's text fits";
+    EXPECT_EQ(f.HintAt(f.Row(1, 120)), QStringLiteral("A text far too long for its narrow column (second)"));
+
+    // With the hint switched off nothing shows.
+    f.tree->SetShowHint(false);
+    EXPECT_EQ(f.HintAt(f.Row(1, x0)), QString());
+}
+
+TEST(TreeGridHintTest, HintModesAndTheHeaderHint)
+{
+    THintFixture f;
+    f.AddColumns({120, 120});
+    f.tree->Header()->SetOptions(f.tree->Header()->Options() + hoVisible + hoShowHint);
+    f.tree->Header()->Columns()->Items(1)->SetHint(QStringLiteral("Filter: Start after 2024-01-01"));
+    f.Add(QStringLiteral("Row"));
+    f.tree->UpdateScrollBars(true);
+    QApplication::processEvents();
+
+    // The header shows its column's hint, equal to the column's own text.
+    QWidget *strip = f.tree->Header()->Widget();
+    EXPECT_EQ(f.HintAt(QPoint(150, -5), strip), f.tree->Header()->Columns()->Items(1)->Hint());
+    EXPECT_EQ(f.HintAt(QPoint(30, -5), strip), QString()) << "a column without a hint shows none";
+
+    // The tree's own hint over the rows by default...
+    f.tree->SetHint(QStringLiteral("The task table"));
+    EXPECT_EQ(f.HintAt(f.Row(0, 30)), QStringLiteral("The task table"));
+    f.tree->CancelHint();
+    // ...a node's hint from the owner in hint mode, or the tree's when the owner has none.
+    f.tree->SetHintMode(hmHint);
+    QString nodeHint = QStringLiteral("Row hint");
+    f.tree->OnGetHint = [&](TBaseTreeGrid *, PGridNode, TColumnIndex column, TTGTooltipLineBreakStyle &,
+                            QString &text) { text = column == 1 ? nodeHint : QString(); };
+    EXPECT_EQ(f.HintAt(f.Row(0, 150)), nodeHint);
+    f.tree->CancelHint();
+    EXPECT_EQ(f.HintAt(f.Row(0, 30)), QString());
+    f.tree->SetHintMode(hmHintAndDefault);
+    EXPECT_EQ(f.HintAt(f.Row(0, 30)), QStringLiteral("The task table"));
+    f.tree->CancelHint();
+    EXPECT_EQ(f.HintAt(f.Row(3, 30)), QStringLiteral("The task table")) << "below the rows";
+    f.tree->CancelHint();
+    f.tree->SetHintMode(hmHint);
+    EXPECT_EQ(f.HintAt(f.Row(3, 30)), QString());
+
+    // No hint while a band is drawn.
+    f.tree->SetHintMode(hmDefault);
+    f.Options({toMultiSelect});
+    f.Press(f.Row(3, 30));
+    EXPECT_EQ(f.HintAt(f.Row(3, 30)), QString());
+    f.Release(f.Row(3, 30));
+}
+
+TEST(TreeGridHintTest, KeysReachTheTreeWhileAHintFadesIn)
+{
+    THintFixture f;
+    f.Options({toMultiSelect, toFullRowSelect});
+    f.AddRows(5);
+    f.tree->SetHint(QStringLiteral("Rows"));
+    f.tree->SetHintAnimation(hatFade);
+    f.tree->SetAnimationDuration(500);
+    f.tree->SetFocusedNode(f.tree->GetFirst());
+    ASSERT_EQ(f.HintAt(f.Row(1)), QStringLiteral("Rows"));
+    TTreeGridHintWindow *window = f.tree->HintWindow();
+    EXPECT_TRUE(window->Animating());
+    EXPECT_EQ(window->AnimationSteps(), 255);
+    f.Key(Qt::Key_Down);
+    EXPECT_EQ(f.Focused(), QStringLiteral("Row 1"));
+    EXPECT_TRUE(f.tree->hasFocus());
+
+    // The animation runs from its timer; the tree may go while it runs.
+    QTest::qWait(30);
+    EXPECT_TRUE(window->isVisible());
+    f.tree.reset();
+    QTest::qWait(30);
+}
+
+} // namespace
