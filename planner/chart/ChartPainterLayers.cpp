@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "CalendarMath.h"
 #include "Canvas.h"
@@ -149,15 +151,25 @@ void TChartPainter::DrawFreeItem(const TPaintState &s, TDateTime start, TDateTim
 void TChartPainter::DrawWeekInfo(const TPaintState &s) const
 {
     const TChartPaintParams &p = *s.p;
+    if (s.lastRow < s.firstRow)
+        return;
+    // The free weekdays of each row shown, looked up once.
+    std::vector<std::uint8_t> free(std::size_t(s.lastRow - s.firstRow + 1));
+    for (int row = s.firstRow; row <= s.lastRow; ++row) {
+        const tWeekInfo &week = FModel.RowWeek(row);
+        for (int day = 0; day < 7; ++day)
+            if (!week[day].active)
+                free[std::size_t(row - s.firstRow)] |= std::uint8_t(1u << day);
+    }
     // Neighbouring rows free on the same day share one shape: the same pixels, far fewer calls.
     for (TDateTime day = std::max(Trunc(p.rangeStart), s.firstDay); day < p.rangeEnd && day <= s.lastDay; day += 1) {
-        const int weekday = WeekdayIndex(day);
+        const std::uint8_t bit = std::uint8_t(1u << WeekdayIndex(day));
         int runStart = -1;
         for (int row = s.firstRow; row <= s.lastRow + 1; ++row) {
-            const bool free = row <= s.lastRow && !FModel.RowWeek(row)[weekday].active;
-            if (free && runStart < 0)
+            const bool isFree = row <= s.lastRow && (free[std::size_t(row - s.firstRow)] & bit);
+            if (isFree && runStart < 0)
                 runStart = row;
-            if (!free && runStart >= 0) {
+            if (!isFree && runStart >= 0) {
                 DrawFreeItem(s, day, day + 1, runStart, row - runStart, QString());
                 runStart = -1;
             }

@@ -16,6 +16,9 @@ TCoreChartModel::TCoreChartModel(TPlannerCore &core)
 
 const TCoreChartModel::TRowSnapshot &TCoreChartModel::Rows() const
 {
+    // Within a paint the document stands still: checked once when it began.
+    if (FPaintRows)
+        return FRows;
     const int column = FCore.GetConnection(tbTable, cnPosition);
     static const QStringList none;
     const QStringList &positions = column >= 0 ? FCore.GetColumnStrings(tbTable, column) : none;
@@ -140,6 +143,8 @@ bool TCoreChartModel::IsFiltered(const TNodeData &node) const
 
 void TCoreChartModel::PreparePaint()
 {
+    FPaintRows = nullptr;
+    Rows();
     FPaintRows = &FCore.PositionInPositionGroup();
     for (TWhichTable table : {tbTable, tbExclude})
         FPaintHasPosition[table] = FCore.GetConnection(table, cnPosition) >= 0;
