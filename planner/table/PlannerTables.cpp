@@ -46,6 +46,8 @@ void TPlannerTables::Wire()
         grid->OnChange = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
             FSelection->Change(table, TPlannerCore::NodeData(sender, node), OnChangeFromTable && OnChangeFromTable());
         };
+        // A click into a table flashes its selected bars again.
+        grid->OnClick = [this](TBaseTreeGrid *) { FCore.Window().FlashSelectedBars(); };
         WireCells(table, grid);
     }
 }
@@ -100,6 +102,7 @@ void TPlannerTables::Unwire()
         if (TBaseTreeGrid *grid = FCore.GetTable(table)) {
             grid->OnCompareNodes = nullptr;
             grid->OnChange = nullptr;
+            grid->OnClick = nullptr;
             grid->OnBeforeCellPaint = nullptr;
             grid->OnAfterCellPaint = nullptr;
             if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(grid)) {

@@ -66,7 +66,9 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
     for (TWhichTable table : {tbTable, tbExclude}) {
         TBaseTreeGrid *grid = FCore.GetTable(table);
         grid->Header()->SetImages(FImages.get());
-        grid->Header()->SetOptions(grid->Header()->Options() + TTGHeaderOptions{hoVisible, hoShowImages, hoShowSortGlyphs});
+        // Column hints carry the filter descriptions.
+        grid->Header()->SetOptions(grid->Header()->Options()
+                                   + TTGHeaderOptions{hoVisible, hoShowImages, hoShowSortGlyphs, hoShowHint});
         grid->OnHeaderClick = [this, table](TTreeGridHeader *, const TTGHeaderHitInfo &hitInfo) {
             HeaderClick(table, hitInfo);
         };

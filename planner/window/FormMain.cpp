@@ -375,8 +375,12 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress
         && (watched == StringTreeGrid1 || watched == StringTreeGrid2 || watched == TabControl1
             || (TimeChartView && watched == TimeChartView->TimeChart))
-        && FormKeyDown(static_cast<QKeyEvent *>(event)))
-        return true;
+        && FormKeyDown(static_cast<QKeyEvent *>(event))) {
+        // The window only looks at the arrows first: the tables still move their focus with them.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+        return !(arrow && (watched == StringTreeGrid1 || watched == StringTreeGrid2));
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -12,8 +12,10 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "dialogs/FilterPopup.h"
+#include "table/FilterEngine.h"
 #include "table/PlannerTables.h"
 #include "table/SelectionTracker.h"
 #include "table/TableCommands.h"
@@ -22,6 +24,7 @@
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridHeaderWidget.h"
+#include "treegrid/TreeGridHintWindow.h"
 
 namespace {
 
@@ -29,7 +32,13 @@ class TTableMainForm : public TScriptedMainForm
 {
 public:
     void CenterNode(TNodeData &node) override { centred.push_back(&node); }
+    void FlashSelectedBars() override
+    {
+        ++flashes;
+        TScriptedMainForm::FlashSelectedBars();
+    }
     std::vector<TNodeData *> centred;
+    int flashes = 0;
 };
 
 class TableWindowTest : public ::testing::Test
@@ -231,4 +240,80 @@ TEST_F(TableWindowTest, CellsShowTheirTextsFontsAndBackgrounds)
     };
     EXPECT_GE(redPixels(broken), 20);
     EXPECT_EQ(redPixels(rows[0]), 0);
+}
+
+TEST_F(TableWindowTest, TheTablesAnswerClicksKeysTheWheelPanningAndHeaderHints)
+{
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    for (int i = 0; i < 60; ++i) {
+        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
+        core->SetData_(node, cnPosition, "Position 1");
+        core->SetData_(node, cnStart, "09.03.2026");
+        core->SetData_(node, cnLength, "1");
+        core->SetData_(node, cnTextCenterMiddle, QStringLiteral("row %1").arg(i));
+    }
+    QApplication::processEvents();
+    QWidget *viewport = grid->viewport();
+    const int h = int(grid->DefaultNodeHeight());
+    std::vector<TGridNode *> shown;
+    for (TGridNode *run = grid->GetFirstVisible(); run; run = grid->GetNextVisible(run))
+        shown.push_back(run);
+    ASSERT_GT(shown.size(), 10u);
+    auto rowAt = [&](int index) { return QPoint(30, index * h + h / 2); };
+    auto selected = [&] {
+        std::vector<TGridNode *> nodes;
+        for (TGridNode *run = grid->GetFirstSelected(); run; run = grid->GetNextSelected(run))
+            nodes.push_back(run);
+        return nodes;
+    };
+
+    // A click selects the row, moves the chart to it and flashes its bar.
+    const int flashes = form->flashes;
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rowAt(1));
+    QApplication::processEvents();
+    EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[1]}));
+    EXPECT_GT(form->flashes, flashes);
+    ASSERT_FALSE(form->centred.empty());
+    EXPECT_EQ(form->centred.back(), TPlannerCore::NodeData(grid, shown[1]));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, rowAt(3));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowAt(5));
+    EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[3], shown[4], shown[5]}));
+    QApplication::processEvents();
+    EXPECT_EQ(form->Tables().Selection().SelectedList(tbTable).size(), 3u);
+
+    // The window looks at the arrows first, the table still moves its focus with them.
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->FocusedNode(), shown[6]);
+    EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[6]}));
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[6], shown[7]}));
+
+    // The wheel scrolls the rows; the middle button pans them.
+    grid->SetOffsetY(0);
+    QWheelEvent wheel(QPointF(30, 30), viewport->mapToGlobal(QPointF(30, 30)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_EQ(grid->OffsetY(), -QApplication::wheelScrollLines() * h);
+    QTest::mousePress(viewport, Qt::MiddleButton, Qt::NoModifier, QPoint(100, 40));
+    EXPECT_TRUE(grid->IsPanning());
+    QTest::mouseMove(viewport, QPoint(100, 80));
+    QTest::mouseRelease(viewport, Qt::MiddleButton, Qt::NoModifier, QPoint(100, 80));
+    EXPECT_FALSE(grid->IsPanning());
+
+    // A filter's description is its column's hint.
+    TFilterParams filter;
+    filter.FilterType = ftText;
+    filter.FilterSubType = fsText;
+    filter.Text1 = QStringLiteral("row 1");
+    form->Tables().Filters().SetFilter(tbTable, Comment(), filter);
+    const TTreeGridColumn *item = grid->Header()->Columns()->Items(Comment());
+    ASSERT_FALSE(item->Hint().isEmpty());
+    auto *strip = grid->findChild<TTreeGridHeaderWidget *>();
+    const QPoint at(item->Left() - grid->EffectiveOffsetX() + 20, strip->height() / 2);
+    QHelpEvent help(QEvent::ToolTip, at, strip->mapToGlobal(at));
+    QApplication::sendEvent(strip, &help);
+    ASSERT_NE(grid->HintWindow(), nullptr);
+    EXPECT_TRUE(grid->HintWindow()->isVisible());
+    EXPECT_EQ(grid->HintWindow()->Text(), item->Hint());
+    grid->CancelHint();
 }
