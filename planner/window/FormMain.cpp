@@ -26,6 +26,7 @@
 #include "Log.h"
 #include "core/UndoRedo.h"
 #include "editor/PropertyEditor.h"
+#include "exchange/RowClipboard.h"
 #include "table/OverlapSolver.h"
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
@@ -85,6 +86,7 @@ TMainForm::~TMainForm()
     FTables.reset();
     FEditor.reset();
     FOverlapSolver.reset();
+    FRowClipboard.reset();
     FCore.reset();
     SetBusyCursor(false);
 }
@@ -144,6 +146,7 @@ void TMainForm::CreateActions()
     edit->addActions({ActionAddNode, ActionDeleteNode});
     edit->addSeparator();
     edit->addAction(localUndo);
+    CreateClipboardActions(edit);
     CreateExchangeActions(file);
     CreateOverlapActions();
     CreateChartMenu();

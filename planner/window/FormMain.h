@@ -21,6 +21,7 @@ class TInstanceLink;
 class TPlannerTables;
 class TOverlapSolver;
 class TPropertyEditor;
+class TRowClipboard;
 class TStringTreeGrid;
 class TTableCommands;
 
@@ -127,6 +128,24 @@ public:
     QAction *AutoArrange = nullptr;                  // "Automatically arrange items"
     // ---- end
 
+    // ---- rows through the clipboard (FormMainClipboard.cpp)
+    TRowClipboard &RowClipboard() const { return *FRowClipboard; }
+    // Text fields, combo boxes, check boxes and date pickers handle Cut, Copy and Paste
+    // themselves; nil is no such control.
+    static bool ControlIsEdit(const QWidget *control);
+    void ActionCutExecute();
+    void ActionCopyExecute();
+    void ActionPasteExecute();
+    // "paste Task here": pastes and puts the first pasted task at TimeChartPopupPoint, the
+    // point of the chart panel where its context menu was opened.
+    void ActionPasteNodeExecute();
+    QPoint TimeChartPopupPoint;
+    QAction *ActionCut = nullptr;
+    QAction *ActionCopy = nullptr;
+    QAction *ActionPaste = nullptr;
+    QAction *ActionPasteNode = nullptr; // "paste Task here", for the chart's context menu
+    // ---- end
+
     // ---- the time chart: overview, group tabs, captions and chart above the tables
     TTimeChartView *TimeChartView = nullptr;
     QSplitter *Splitter1 = nullptr; // between the chart area and the tables
@@ -183,5 +202,12 @@ private:
     void CreateOverlapActions();
     void UpdateOverlapActions();
     std::unique_ptr<TOverlapSolver> FOverlapSolver; // after the core: destroyed before it
+    // ---- end
+    // ---- private: rows through the clipboard
+    void CreateClipboardActions(QMenu *edit);
+    // Sends cut, copy or paste to the focused text-like control; false when no such control
+    // has the focus (then the command works on rows).
+    bool RouteEditCommand(const char *command);
+    std::unique_ptr<TRowClipboard> FRowClipboard; // after the core: destroyed before it
     // ---- end
 };
