@@ -15,29 +15,17 @@
 
 namespace {
 
-// One update bracket and one undo group for a command; both are put back on every way out.
-// A command run inside another command's group stays part of that group.
-class TCommandScope
+// Closes the update bracket on every way out.
+class TUpdateScope
 {
 public:
-    TCommandScope(TPlannerCore &core, const QString &text)
-        : FCore(core), FOuterGroup(core.FUndoRedoGroupIndex)
-    {
-        FCore.BeginUpdate(text);
-        if (FOuterGroup == -1)
-            FCore.FUndoRedoGroupIndex = FCore.UndoStack().GetGroupIndex();
-    }
-    ~TCommandScope()
-    {
-        FCore.FUndoRedoGroupIndex = FOuterGroup;
-        FCore.EndUpdate();
-    }
-    TCommandScope(const TCommandScope &) = delete;
-    TCommandScope &operator=(const TCommandScope &) = delete;
+    TUpdateScope(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginUpdate(text); }
+    ~TUpdateScope() { FCore.EndUpdate(); }
+    TUpdateScope(const TUpdateScope &) = delete;
+    TUpdateScope &operator=(const TUpdateScope &) = delete;
 
 private:
     TPlannerCore &FCore;
-    int FOuterGroup;
 };
 
 // The names of the current group's rows, hidden empty rows included: the rows a position
@@ -119,7 +107,8 @@ void TRowClipboard::ActionCutExecute()
         return;
     if (OnWriteText)
         OnWriteText(text);
-    TCommandScope scope(FCore, Translate(QStringLiteral("Cut")));
+    TUpdateScope update(FCore, Translate(QStringLiteral("Cut")));
+    TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
     FCore.ForEach(FCore.GetActiveTable(), feSelected, [this](TNodeData *node) { FCore.DeleteNode(node, true); });
 }
 
@@ -153,7 +142,8 @@ std::vector<TNodeData *> TRowClipboard::Paste(const QString &text, std::optional
     std::vector<TNodeData *> added;
     added.reserve(std::size_t(rows.size()));
     {
-        TCommandScope scope(FCore, Translate(QStringLiteral("Paste")));
+        TUpdateScope update(FCore, Translate(QStringLiteral("Paste")));
+        TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
         for (const QStringList &row : rows) {
             TNodeData *node = FCore.AddNode(FCore.GetFreeID(), table, true);
             added.push_back(node);
