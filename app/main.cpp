@@ -1,3 +1,4 @@
+#include "dialogs/SplashForm.h"
 #include "window/FormMain.h"
 #include "window/PlannerApplication.h"
 
@@ -5,8 +6,17 @@ int main(int argc, char **argv)
 {
     // The application object sets the title and takes the date formats from the user's locale.
     TPlannerApplication app(argc, argv);
+    TSplashForm splash;
+    splash.CenterOn(nullptr);
+    splash.show();
+    TPlannerApplication::processEvents();
+
     TMainForm mainForm;
+    mainForm.LoadIni();
     mainForm.show();
+    splash.CenterOn(&mainForm);
+    splash.raise();
+    splash.StartTimer();
     mainForm.OpenCommandLine(TPlannerApplication::arguments().mid(1));
     return TPlannerApplication::exec();
 }

@@ -60,6 +60,7 @@ void TPlannerCore::SetupGrid(TBaseTreeGrid *grid, TWhichTable table)
 void TPlannerCore::ActionNewExecute()
 {
     FInitialDeOverlap = false;
+    FImportedSettings = TImportedSettings();
     // Unwritten events of the previous document go without a question: opening asks first
     // and closing writes them.
     FDirWatchThread = std::make_unique<TDirWatchThread>();
@@ -89,20 +90,20 @@ void TPlannerCore::ActionNewExecute()
     EndUpdate();
 }
 
-void TPlannerCore::Open(const QString &fileName)
+bool TPlannerCore::Open(const QString &fileName)
 {
     if (!QFileInfo(fileName).isFile()) {
         FWindow.Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
-        return;
+        return false;
     }
     if (FWindow.ActivateOtherInstance(fileName))
-        return;
+        return false;
     if (FDirWatchThread->HasUnwrittenEvents()) {
         const int answer = MessageFileNotSaved();
         if (answer == mrCancel)
-            return;
+            return false;
         if (answer == mrYes && !Save())
-            return; // nothing may be lost: an unsaved document stays open
+            return false; // nothing may be lost: an unsaved document stays open
     }
     FLoading = true;
     BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
@@ -125,6 +126,7 @@ void TPlannerCore::Open(const QString &fileName)
         throw EPlannerError(QStringLiteral("unknown filetype"));
     if (FInitialDeOverlap)
         InitialDeOverlap();
+    return true;
 }
 
 void TPlannerCore::InitialDeOverlap()

@@ -77,9 +77,9 @@ public:
     // ---- document life
     // A new empty document with the two basic tables.
     void ActionNewExecute();
-    // Opens a document: checks, then the loading road. Raises EPlannerError for an unknown
-    // file type (after leaving a new document behind).
-    void Open(const QString &fileName);
+    // Opens a document: checks, then the loading road; true when it was loaded. Raises
+    // EPlannerError for an unknown file type (after leaving a new document behind).
+    bool Open(const QString &fileName);
     // The road of opening a ".zop" file through its working folder; false when nothing
     // could be loaded (a new document is left then).
     virtual bool Load(const QString &fileName);
@@ -513,6 +513,7 @@ public:
     };
     struct TImportedSettings
     {
+        bool Imported = false; // the open document was converted from the old format
         QString Footer;
         QString Header;
         bool PrintToday = false;
@@ -531,6 +532,13 @@ public:
         QVector<TImportedFilter> Filters;
     };
     TImportedSettings FImportedSettings;
+    // ---- end
+
+    // ---- per-user document settings (window/SettingsKeeper)
+    // Written before every save (not while a document is being loaded) and before a reload;
+    // read again after a reload.
+    std::function<void()> OnSaveFileIni;
+    std::function<void()> OnLoadFileIni;
     // ---- end
 
     // ---- state the Parts name

@@ -189,6 +189,9 @@ bool TPlannerCore::Save(const QString &fileName)
 {
     if (fileName.isEmpty())
         return false;
+    // While loading, the window still shows the previous document's settings.
+    if (OnSaveFileIni && !FLoading)
+        OnSaveFileIni();
     FWindow.SetBusyCursor(true);
     bool saved = false;
     QString error;

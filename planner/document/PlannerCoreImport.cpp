@@ -187,6 +187,7 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
 {
     TImportedSettings &settings = FImportedSettings;
     settings = TImportedSettings();
+    settings.Imported = true;
     const TIniExtent extent(ini);
 
     SetMinUnit(ini.ReadInteger(SectionSetup, QStringLiteral("MinUnit"), muDay));

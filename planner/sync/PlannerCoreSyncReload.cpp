@@ -299,6 +299,8 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
     probe.Tree.reset();
 
     StopBackgroundThread();
+    if (OnSaveFileIni)
+        OnSaveFileIni();
     BeginUpdate(QString());
     std::vector<TDiffRecord> unwritten;
     std::vector<TDiffRecord> carried = CarriedRecords(target, unwritten);
@@ -347,5 +349,7 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
     EndUpdate();
     if (tab < GroupTabCaptions().size())
         SelectGroupTab(tab);
+    if (OnLoadFileIni)
+        OnLoadFileIni();
     return loaded;
 }

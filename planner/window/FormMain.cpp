@@ -33,6 +33,10 @@
 #include "treegrid/StringTreeGrid.h"
 #include "CanvasPanel.h"
 #include "chart/TimeChartView.h"
+#include "window/InstanceMenu.h"
+#include "window/PowerWatch.h"
+#include "window/RecentFiles.h"
+#include "window/WindowCaption.h"
 
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent)
@@ -134,6 +138,7 @@ void TMainForm::CreateActions()
 
     QMenu *file = menuBar()->addMenu(Translate(QStringLiteral("&File")));
     file->setObjectName(QStringLiteral("File1"));
+    Datei1 = file;
     file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs});
     file->addSeparator();
     file->addAction(Dateikomprimiertspeichern1);
@@ -162,9 +167,11 @@ void TMainForm::FormCreate()
         raise();
         activateWindow();
     });
+    CreateSettingsAndMenus();
     FCore->FFocusNewNode = false;
     FCore->FUndoRedoGroupIndex = -1;
     ActionNewExecute();
+    StartUpdateCheck();
 }
 
 // ---- group tabs and idle processing
@@ -193,11 +200,16 @@ void TMainForm::WireGroupTabsAndIdle()
         ActionSaveAs->setEnabled(true);
         ActionSave->setEnabled(FCore->DirWatchThread()->Changed());
         SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+        Caption().UpdateCaption();
     };
     // The application is idle when the event loop is about to wait.
     if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(thread()))
         FIdleConnection = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-                                  [this] { FCore->ApplicationEvents1Idle(); });
+                                  [this] {
+                                      // Nothing runs while the computer sleeps.
+                                      if (!FPowerWatch || !FPowerWatch->Sleeping())
+                                          FCore->ApplicationEvents1Idle();
+                                  });
 }
 
 void TMainForm::SyncGroupTabs()
@@ -222,44 +234,38 @@ void TMainForm::ActionNewExecute()
     Dateikomprimiertspeichern1->setChecked(true);
     FCore->ActionNewExecute();
     SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
-}
-
-void TMainForm::SetCaption(const QString &fileName)
-{
-    setWindowTitle(QStringLiteral("ZOP - ") + fileName);
-    FInstanceLink->setTitle(windowTitle());
+    AutoFitColumns();
 }
 
 bool TMainForm::ActivateOtherInstance(const QString &fileName)
 {
-    const QString absolute = QFileInfo(fileName).absoluteFilePath();
-    const QString prefix = QStringLiteral("ZOP - ");
-    const QList<TInstanceInfo> others = FInstanceLink->otherInstances();
-    // Searched from the newest entry, names compared without regard to case.
-    for (auto it = others.crbegin(); it != others.crend(); ++it) {
-        if (it->title.size() <= prefix.size() || !it->title.startsWith(prefix))
-            continue;
-        const QString shown = it->title.mid(prefix.size());
-        if (shown.compare(fileName, Qt::CaseInsensitive) == 0
-            || shown.compare(absolute, Qt::CaseInsensitive) == 0)
-            return FInstanceLink->bringToFront(it->id);
-    }
-    return false;
+    return InstanceMenu().ActivateOtherInstance(fileName);
 }
 
 void TMainForm::Open(const QString &fileName)
 {
+    bool loaded = false;
+    bool replaced = false;
     try {
-        FCore->Open(fileName);
+        loaded = FCore->Open(fileName);
+        replaced = loaded;
     } catch (const EPlannerError &error) {
+        // A new document stands in its place.
+        replaced = true;
         Log(QStringLiteral("Exception: ") + error.Message());
     }
+    if (QFileInfo(fileName).isFile())
+        FLastOpenFileName = fileName;
+    if (!replaced)
+        return;
     // The loaded file decides how it is saved again.
     Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
     TimeChartView->PlaceAtDefault();
     SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
-    if (QFileInfo(fileName).isFile())
-        FLastOpenFileName = fileName;
+    if (loaded)
+        RecentFiles().AddToLastFiles(FCore->DirWatchThread()->Filename());
+    AutoFitColumns();
+    LoadFileIni();
 }
 
 void TMainForm::OpenCommandLine(const QStringList &arguments)
@@ -302,6 +308,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
     // The stored placement must be the normal one.
     if (isMaximized() || isMinimized())
         showNormal();
+    SaveFileIni();
+    SaveIni();
     event->accept();
 }
 

@@ -17,13 +17,20 @@ class TTimeChartView;
 class QTabBar;
 class QTabWidget;
 class TArchivDialog;
+class TDocumentMenus;
 class TInstanceLink;
+class TInstanceMenu;
 class TPlannerTables;
 class TOverlapSolver;
+class TPowerWatch;
+class TRecentFiles;
+class TSettingsKeeper;
 class TPropertyEditor;
 class TRowClipboard;
 class TStringTreeGrid;
 class TTableCommands;
+class TUpdateNotice;
+class TWindowCaption;
 
 // The main window. It owns the document (through its planner core) and shows both tables;
 // every change of the document goes through the core.
@@ -152,6 +159,43 @@ public:
     QWidget *Panel1 = nullptr;      // the table area
     // ---- end
 
+    // ---- settings, caption, other instances, recent files, revert, update (FormMainSettings.cpp)
+    // The program ini (read once at start, written on closing) and the user's settings of
+    // the open document (read after opening, written before saving and on closing).
+    void LoadIni();
+    void SaveIni();
+    void LoadFileIni();
+    void SaveFileIni();
+    void SetLanguage(const QString &name);
+    void SetCaption(const QString &fileName);
+    // The File menu's revert entries: back to generation folder `generation`.
+    void RevertToFile(const QString &generation);
+    // Starts the check for a newer version (at creation).
+    void StartUpdateCheck();
+    // A new instance of the program, after the program ini was written.
+    void NeuClick();
+    // The grid columns fit their contents.
+    void AutoFitColumns();
+    TSettingsKeeper &Settings() const { return *FSettings; }
+    TRecentFiles &RecentFiles() const { return *FRecentFiles; }
+    TInstanceMenu &InstanceMenu() const { return *FInstanceMenu; }
+    TDocumentMenus &DocumentMenus() const { return *FDocumentMenus; }
+    TUpdateNotice &UpdateNotice() const { return *FUpdateNotice; }
+    TWindowCaption &Caption() const { return *FCaption; }
+    TPowerWatch &PowerWatch() const { return *FPowerWatch; }
+    QMenu *Datei1 = nullptr;            // "&File"
+    QMenu *LastFiles1 = nullptr;        // "Recent Files"
+    QMenu *Benutzer1 = nullptr;         // "Users": who else is in the document
+    QMenu *Revert1 = nullptr;           // "Revert to": the earlier generations
+    QMenu *Fenster1 = nullptr;          // "&Window": the running instances
+    QMenu *Format1 = nullptr;           // "&Setup"
+    QMenu *Sprache1 = nullptr;          // "Language"
+    QAction *Neu = nullptr;             // "New Window"
+    QAction *Updateavailable1 = nullptr; // "Update available", hidden until there is one
+    QAction *Homepage1 = nullptr;
+    QAction *Kontakt1 = nullptr;
+    // ---- end
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -164,7 +208,6 @@ private:
     void CreateActions();
     // Keys the window handles before its controls; true when the key was used.
     bool FormKeyDown(QKeyEvent *event);
-    void SetCaption(const QString &fileName);
     // Group tabs and idle processing as the core asks for them.
     void WireGroupTabsAndIdle();
     void SyncGroupTabs();
@@ -182,6 +225,19 @@ private:
     QString FLastOpenFileName; // where the open dialog starts
     // The other running instances; the window's title is this instance's entry.
     TInstanceLink *FInstanceLink = nullptr;
+    // ---- private: settings, caption, other instances, recent files, revert, update
+    void CreateSettingsAndMenus();
+    // The computer goes to sleep: the shared-folder scan stops until it wakes.
+    void PowerSuspending();
+    void PowerResumed();
+    TSettingsKeeper *FSettings = nullptr;
+    TRecentFiles *FRecentFiles = nullptr;
+    TInstanceMenu *FInstanceMenu = nullptr;
+    TDocumentMenus *FDocumentMenus = nullptr;
+    TUpdateNotice *FUpdateNotice = nullptr;
+    TWindowCaption *FCaption = nullptr;
+    TPowerWatch *FPowerWatch = nullptr;
+    // ---- end
     // ---- private: spreadsheet exchange and the archive
     void CreateExchangeActions(QMenu *file);
     QPointer<TArchivDialog> FArchivDialog;

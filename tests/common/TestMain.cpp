@@ -23,6 +23,8 @@ int main(int argc, char **argv)
         qputenv(name, dir.toLocal8Bit());
     }
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // Main windows ask the web for a newer version only where a test says where.
+    qputenv("VELMORA_UPDATE_URL", "");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora-tests"));

@@ -1,65 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
 
 #include "CheckUpdate.h"
+#include "common/LocalHttpServer.h"
 
 namespace {
-
-// A tiny HTTP server on 127.0.0.1 that answers every request with one fixed response,
-// or (silent) accepts the connection and never answers.
-class TLocalServer : public QObject
-{
-public:
-    bool silent = false;
-    QByteArray response;
-    QByteArray lastRequest;
-    int requests = 0;
-    int disconnects = 0;
-
-    bool Start()
-    {
-        connect(&server, &QTcpServer::newConnection, this, &TLocalServer::Accept);
-        return server.listen(QHostAddress::LocalHost, 0);
-    }
-    QString Url() const { return QStringLiteral("http://127.0.0.1:%1/version.html").arg(server.serverPort()); }
-
-    static QByteArray Page(const QByteArray &body, const QByteArray &status = "200 OK")
-    {
-        return "HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: "
-               + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-    }
-
-private:
-    void Accept()
-    {
-        while (QTcpSocket *socket = server.nextPendingConnection()) {
-            auto request = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-                ++disconnects;
-                socket->deleteLater();
-            });
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket, request] {
-                *request += socket->readAll();
-                if (!request->contains("\r\n\r\n"))
-                    return;
-                ++requests;
-                lastRequest = *request;
-                if (silent)
-                    return;
-                socket->write(response);
-                socket->disconnectFromHost();
-            });
-        }
-    }
-
-    QTcpServer server;
-};
 
 class CheckUpdateTest : public ::testing::Test
 {
@@ -91,7 +40,7 @@ protected:
         EXPECT_EQ(found + notFound, 1);
     }
 
-    TLocalServer server;
+    testsupport::TLocalHttpServer server;
     std::unique_ptr<TCheckUpdate> check;
     int found = 0;
     int notFound = 0;
@@ -114,7 +63,7 @@ TEST(CheckUpdatePayload, MarkerParsing)
 
 TEST_F(CheckUpdateTest, FoundWithTheProgramsRequest)
 {
-    Run(TLocalServer::Page("<html><head><!-- generator --></head><body><!--rev 3.4.0 --></body></html>"));
+    Run(testsupport::TLocalHttpServer::Page("<html><head><!-- generator --></head><body><!--rev 3.4.0 --></body></html>"));
     EXPECT_EQ(found, 1);
     EXPECT_EQ(check->Payload(), "3.4.0");
     EXPECT_EQ(check->RunningCount(), 0);
@@ -124,38 +73,38 @@ TEST_F(CheckUpdateTest, FoundWithTheProgramsRequest)
     EXPECT_TRUE(request.contains("\r\ncache-control: no-cache\r\n"));
 
     // An error page is taken at its word.
-    Run(TLocalServer::Page("<!--rev 9.0 -->", "404 Not Found"));
+    Run(testsupport::TLocalHttpServer::Page("<!--rev 9.0 -->", "404 Not Found"));
     EXPECT_EQ(found, 1);
     EXPECT_EQ(check->Payload(), "9.0");
 }
 
 TEST_F(CheckUpdateTest, NotFound)
 {
-    Run(TLocalServer::Page("<html><!-- rev 3.4.0 --><!--version 3--><!--REV 3--></html>"));
+    Run(testsupport::TLocalHttpServer::Page("<html><!-- rev 3.4.0 --><!--version 3--><!--REV 3--></html>"));
     EXPECT_EQ(notFound, 1);
-    Run(TLocalServer::Page("<!--rev-->"));
+    Run(testsupport::TLocalHttpServer::Page("<!--rev-->"));
     EXPECT_EQ(notFound, 1);
     EXPECT_TRUE(check->Payload().isEmpty());
-    Run(TLocalServer::Page(""));
+    Run(testsupport::TLocalHttpServer::Page(""));
     EXPECT_EQ(notFound, 1);
 }
 
 TEST_F(CheckUpdateTest, OnlyTheFirst1024BytesAreSearched)
 {
     const QByteArray marker = "<!--rev 3.4.1 -->";
-    Run(TLocalServer::Page(QByteArray(1024 - marker.size(), ' ') + marker + "<p>more</p>"));
+    Run(testsupport::TLocalHttpServer::Page(QByteArray(1024 - marker.size(), ' ') + marker + "<p>more</p>"));
     EXPECT_EQ(found, 1); // ends exactly at byte 1024
     EXPECT_EQ(check->Payload(), "3.4.1");
 
-    Run(TLocalServer::Page(QByteArray(1030, ' ') + marker));
+    Run(testsupport::TLocalHttpServer::Page(QByteArray(1030, ' ') + marker));
     EXPECT_EQ(notFound, 1);
-    Run(TLocalServer::Page(QByteArray(1024 - 8, ' ') + marker)); // "-->" lies past the limit
+    Run(testsupport::TLocalHttpServer::Page(QByteArray(1024 - 8, ' ') + marker)); // "-->" lies past the limit
     EXPECT_EQ(notFound, 1);
 
     // A large answer is cut off after the bytes that are searched.
     QElapsedTimer clock;
     clock.start();
-    Run(TLocalServer::Page(marker + QByteArray(4 * 1024 * 1024, 'x')));
+    Run(testsupport::TLocalHttpServer::Page(marker + QByteArray(4 * 1024 * 1024, 'x')));
     EXPECT_EQ(found, 1);
     EXPECT_LT(clock.elapsed(), 5000);
 }

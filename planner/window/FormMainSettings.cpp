@@ -1,0 +1,187 @@
+// The main window's settings, title, Window menu, recent files, revert menu, update notice and
+// the small commands around them.
+
+#include "window/FormMain.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QUrl>
+
+#include "InstanceLink.h"
+#include "Language.h"
+#include "Log.h"
+#include "document/DocumentRevert.h"
+#include "sync/DirWatchThread.h"
+#include "table/PlannerTables.h"
+#include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
+#include "window/DocumentMenus.h"
+#include "window/InstanceMenu.h"
+#include "window/PowerWatch.h"
+#include "window/RecentFiles.h"
+#include "window/SettingsKeeper.h"
+#include "window/UpdateNotice.h"
+#include "window/WindowCaption.h"
+
+namespace {
+
+QMenu *SubMenu(QMenu *parent, QAction *before, const char *name, const char *caption)
+{
+    auto *menu = new QMenu(Translate(QString::fromLatin1(caption)), parent);
+    menu->setObjectName(QString::fromLatin1(name));
+    parent->insertMenu(before, menu);
+    return menu;
+}
+
+} // namespace
+
+void TMainForm::CreateSettingsAndMenus()
+{
+    // File menu: a new window, the recent files, who is in the document and where to go back.
+    Neu = new QAction(Translate(QStringLiteral("New Window")), this);
+    Neu->setObjectName(QStringLiteral("Neu"));
+    connect(Neu, &QAction::triggered, this, &TMainForm::NeuClick);
+    Datei1->insertAction(ActionOpen, Neu);
+    QAction *exit = ActionClose;
+    LastFiles1 = SubMenu(Datei1, exit, "LastFiles1", "Recent Files");
+    Benutzer1 = SubMenu(Datei1, exit, "Benutzer1", "Users");
+    Revert1 = SubMenu(Datei1, exit, "Revert1", "Revert to");
+    Datei1->insertSeparator(exit);
+    FRecentFiles = new TRecentFiles(this, LastFiles1);
+    FRecentFiles->OnOpen = [this](const QString &file) { Open(file); };
+    FDocumentMenus = new TDocumentMenus(*FCore, Datei1, Benutzer1, Revert1, this);
+    FDocumentMenus->OnRevert = [this](const QString &generation) { RevertToFile(generation); };
+
+    FSettings = new TSettingsKeeper(*this, *FCore, *FRecentFiles, this);
+    FSettings->OnNewDocument = [this] { ActionNewExecute(); };
+    FSettings->SetFilterEngine(&FTables->Filters());
+    FSettings->SetTimeChart(TimeChartView, Splitter1);
+    FCore->OnSaveFileIni = [this] { SaveFileIni(); };
+    FCore->OnLoadFileIni = [this] { LoadFileIni(); };
+
+    // Setup menu: the languages found, listed as it opens.
+    Format1 = findChild<QMenu *>(QStringLiteral("Format1"));
+    if (!Format1) {
+        Format1 = menuBar()->addMenu(Translate(QStringLiteral("&Setup")));
+        Format1->setObjectName(QStringLiteral("Format1"));
+    }
+    Sprache1 = Format1->addMenu(Translate(QStringLiteral("Language")));
+    Sprache1->setObjectName(QStringLiteral("Sprache1"));
+    connect(Format1, &QMenu::aboutToShow, this, [this] { FSettings->FillLanguageMenu(Sprache1); });
+    FSettings->FillLanguageMenu(Sprache1);
+
+    Fenster1 = menuBar()->addMenu(Translate(QStringLiteral("&Window")));
+    Fenster1->setObjectName(QStringLiteral("Fenster1"));
+    FInstanceMenu = new TInstanceMenu(*FInstanceLink, Fenster1, this);
+    FCaption = new TWindowCaption(*this, *FInstanceLink, *FCore, this);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&?"));
+    help->setObjectName(QStringLiteral("Hilfe1"));
+    Homepage1 = help->addAction(Translate(QStringLiteral("Velmora on the Web")));
+    Homepage1->setObjectName(QStringLiteral("Homepage1"));
+    connect(Homepage1, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://velmora.org"))); });
+    Kontakt1 = help->addAction(Translate(QStringLiteral("Contact")));
+    Kontakt1->setObjectName(QStringLiteral("Kontakt1"));
+    connect(Kontakt1, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:info@velmora.org"))); });
+
+    Updateavailable1 = menuBar()->addAction(Translate(QStringLiteral("Update available")));
+    Updateavailable1->setObjectName(QStringLiteral("Updateavailable1"));
+    FUpdateNotice = new TUpdateNotice(Updateavailable1, this);
+
+    FPowerWatch = new TPowerWatch(this);
+    connect(FPowerWatch, &TPowerWatch::Suspending, this, &TMainForm::PowerSuspending);
+    connect(FPowerWatch, &TPowerWatch::Resumed, this, &TMainForm::PowerResumed);
+}
+
+void TMainForm::LoadIni()
+{
+    FSettings->LoadIni();
+}
+
+void TMainForm::SaveIni()
+{
+    FSettings->SaveIni();
+}
+
+void TMainForm::LoadFileIni()
+{
+    FSettings->LoadFileIni();
+}
+
+void TMainForm::SaveFileIni()
+{
+    FSettings->SaveFileIni();
+}
+
+void TMainForm::SetLanguage(const QString &name)
+{
+    FSettings->SetLanguage(name);
+}
+
+void TMainForm::SetCaption(const QString &fileName)
+{
+    FCaption->SetCaption(fileName);
+}
+
+void TMainForm::AutoFitColumns()
+{
+    for (TStringTreeGrid *grid : {StringTreeGrid1, StringTreeGrid2}) {
+        TTreeGridHeader *header = grid->Header();
+        header->AutoFitColumns(false);
+        // Empty columns (a new document) stay wide enough for their captions and the filter
+        // symbol before them.
+        const QFontMetrics metrics(header->Font().ToQFont());
+        TTreeGridColumns *columns = header->Columns();
+        for (int i = 0; i < columns->Count(); ++i) {
+            TTreeGridColumn *column = columns->Items(i);
+            const int caption = metrics.horizontalAdvance(column->Text()) + 2 * column->Margin() + column->Spacing()
+                                + TPlannerTables::FilterSymbolWidth;
+            if (column->Width() < caption)
+                column->SetWidth(caption);
+        }
+    }
+}
+
+void TMainForm::RevertToFile(const QString &generation)
+{
+    const TDocumentRevert::TResult result = TDocumentRevert::RevertToFile(*FCore, generation);
+    if (result == TDocumentRevert::rvCancelled || result == TDocumentRevert::rvSaveFailed)
+        return;
+    Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
+    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    AutoFitColumns();
+    // The view the user had goes on with the reverted document.
+    LoadFileIni();
+}
+
+void TMainForm::StartUpdateCheck()
+{
+    FUpdateNotice->Start();
+}
+
+void TMainForm::NeuClick()
+{
+    SaveIni();
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {}))
+        Log(QStringLiteral("A new instance could not be started"));
+}
+
+void TMainForm::PowerSuspending()
+{
+    FCore->StopBackgroundThread();
+    FCore->IdleTimer().stop();
+}
+
+void TMainForm::PowerResumed()
+{
+    FCore->ApplicationEvents1Idle();
+}

@@ -1,0 +1,406 @@
+#include "window/SettingsKeeper.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QSplitter>
+
+#include "Language.h"
+#include "Locations.h"
+#include "Log.h"
+#include "MemIniFile.h"
+#include "chart/TimeChartView.h"
+#include "core/PlannerCore.h"
+#include "dialogs/SplashForm.h"
+#include "sync/DirWatchThread.h"
+#include "table/FilterEngine.h"
+#include "window/RecentFiles.h"
+
+namespace {
+
+// The menu options of the program ini, by the object names of their menu items, in the
+// order they are applied.
+struct TOptionKey
+{
+    const char *Name;
+    bool TProgramSettings::*Field;
+};
+constexpr TOptionKey ProgramOptions[] = {
+    {"LinienzwischenArbeitspltze1", &TProgramSettings::DrawLines},
+    {"LinienzwischenmultiArbeitspltze1", &TProgramSettings::DrawLinesMultiRow},
+    {"Werkzeugleisteanzeigen1", &TProgramSettings::Toolbar},
+    {"Gesamtbersicht1", &TProgramSettings::SmallTimeChart},
+    {"Tabelleanzeigen1", &TProgramSettings::Table},
+    {"Statuszeileanzeigen1", &TProgramSettings::StatusBar},
+    {"EditorAsForm", &TProgramSettings::EditorAsForm},
+    {"leereArbeitspltzeausblenden1", &TProgramSettings::HideRows},
+    {"leeremultiArbeitspltzeausblenden1", &TProgramSettings::HideMultiRows},
+    {"localUndo", &TProgramSettings::LocalUndo},
+    {"autoscroll", &TProgramSettings::AutoScroll},
+    {"naturalscrolling", &TProgramSettings::NaturalScroll},
+    {"AutoArrange", &TProgramSettings::AutoArrange},
+};
+constexpr const char *DenyMoveOption = "DenyMoveBeforeNow";
+const QString LanguageExtension = QStringLiteral(".lng");
+
+// A window placed where no screen shows it comes back onto the primary screen.
+QRect OnScreen(const QRect &wanted)
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(wanted);
+        if (seen.width() >= 50 && seen.height() >= 50)
+            return wanted;
+    }
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return wanted;
+    const QRect area = primary->availableGeometry();
+    QRect placed(QPoint(0, 0), wanted.size().boundedTo(area.size()));
+    placed.moveCenter(area.center());
+    return placed;
+}
+
+} // namespace
+
+TSettingsKeeper::TSettingsKeeper(QMainWindow &window, TPlannerCore &core, TRecentFiles &recentFiles, QObject *parent)
+    : QObject(parent), FWindow(window), FCore(core), FRecentFiles(recentFiles), FIniFileName(platform::programIniPath())
+{
+    for (const TOptionKey &option : ProgramOptions)
+        FOptions[QString::fromLatin1(option.Name)] = FProgram.*option.Field;
+    FOptions[QString::fromLatin1(DenyMoveOption)] = FDocument.DenyMoveBeforeNow;
+    FLanguage = FProgram.Language;
+}
+
+void TSettingsKeeper::SetTimeChart(TTimeChartView *chart, QSplitter *splitter)
+{
+    FChart = chart;
+    FSplitter = splitter;
+}
+
+// ---- menu options
+
+QAction *TSettingsKeeper::Option(const char *name) const
+{
+    return FWindow.findChild<QAction *>(QString::fromLatin1(name));
+}
+
+bool TSettingsKeeper::OptionState(const char *name, bool kept) const
+{
+    const QAction *action = Option(name);
+    return action ? action->isChecked() : kept;
+}
+
+void TSettingsKeeper::ApplyOption(const char *name, bool value)
+{
+    FOptions[QString::fromLatin1(name)] = value;
+    QAction *action = Option(name);
+    if (!action || action->isChecked() == value)
+        return;
+    action->trigger();
+    // A disabled item takes no command; its mark is set all the same.
+    if (action->isChecked() != value)
+        action->setChecked(value);
+}
+
+// ---- the program ini
+
+TProgramSettings TSettingsKeeper::CurrentProgramSettings() const
+{
+    TProgramSettings s = FProgram;
+    s.Language = FLanguage;
+    const QRect placed = FWindow.isMaximized() || FWindow.isMinimized() ? FWindow.normalGeometry() : FWindow.geometry();
+    s.Width = placed.width();
+    s.Height = placed.height();
+    s.Top = placed.top();
+    s.Left = placed.left();
+    for (const TOptionKey &option : ProgramOptions)
+        s.*option.Field = OptionState(option.Name, FOptions.at(QString::fromLatin1(option.Name)));
+    // Until their menu items exist the core holds these.
+    if (!Option("leereArbeitspltzeausblenden1"))
+        s.HideRows = FCore.FHideEmptyRows;
+    if (!Option("leeremultiArbeitspltzeausblenden1"))
+        s.HideMultiRows = FCore.FHideEmptyMultiRows;
+    if (FChart) {
+        const TChartOptions &options = FChart->Options();
+        if (!Option("LinienzwischenArbeitspltze1"))
+            s.DrawLines = options.linesBetweenResources;
+        if (!Option("LinienzwischenmultiArbeitspltze1"))
+            s.DrawLinesMultiRow = options.linesBetweenMultiRows;
+        s.DrawFullText = options.drawFullText;
+    }
+    s.LastFiles = FRecentFiles.Files();
+    return s;
+}
+
+void TSettingsKeeper::ApplyProgramSettings(const TProgramSettings &s)
+{
+    SetLanguage(s.Language);
+    FProgram = s;
+    FWindow.setGeometry(OnScreen(QRect(s.Left, s.Top, s.Width, s.Height)));
+    for (const TOptionKey &option : ProgramOptions)
+        ApplyOption(option.Name, s.*option.Field);
+    if (!Option("leereArbeitspltzeausblenden1") || !Option("leeremultiArbeitspltzeausblenden1")) {
+        FCore.FHideEmptyRows = s.HideRows;
+        FCore.FHideEmptyMultiRows = s.HideMultiRows;
+        FCore.UpdateEmptyRows(true);
+    }
+    FCore.FLocalUndo = s.LocalUndo;
+    if (FChart) {
+        TChartOptions &options = FChart->Options();
+        if (!Option("LinienzwischenArbeitspltze1"))
+            options.linesBetweenResources = s.DrawLines;
+        if (!Option("LinienzwischenmultiArbeitspltze1"))
+            options.linesBetweenMultiRows = s.DrawLinesMultiRow;
+        options.drawFullText = s.DrawFullText;
+        FChart->InvalidateTimeChart(true);
+    }
+    // The oldest first, so that the first entry ends on top.
+    for (auto it = s.LastFiles.crbegin(); it != s.LastFiles.crend(); ++it)
+        FRecentFiles.AddToLastFiles(*it);
+}
+
+void TSettingsKeeper::LoadIni()
+{
+    const TMemIniFile ini(FIniFileName);
+    ApplyProgramSettings(ReadProgramSettings(ini, CurrentProgramSettings()));
+}
+
+bool TSettingsKeeper::SaveIni()
+{
+    TMemIniFile ini(FIniFileName);
+    WriteProgramSettings(ini, CurrentProgramSettings());
+    if (!platform::ensureParentFolder(FIniFileName) || !ini.UpdateFile(false)) {
+        Log(QStringLiteral("The program settings could not be written to %1: %2").arg(FIniFileName, ini.LastError()));
+        return false;
+    }
+    if (OnWritten)
+        OnWritten(QStringLiteral("program ini"));
+    return true;
+}
+
+// ---- the per-user document settings
+
+TDocumentSettings TSettingsKeeper::CurrentDocumentSettings() const
+{
+    TDocumentSettings s = FDocument;
+    s.DenyMoveBeforeNow = OptionState(DenyMoveOption, FOptions.at(QString::fromLatin1(DenyMoveOption)));
+    if (FCore.OnGetViewValues) {
+        const TPlannerCore::TFileViewValues view = FCore.OnGetViewValues();
+        s.RowHeight = view.RowHeight;
+        s.ColWidth = view.ColWidth;
+        s.Zoom = view.Zoom;
+    }
+    if (FChart) {
+        const TTimeChartGeometry &geometry = FChart->Geometry();
+        s.FontName = geometry.FontName();
+        s.FontSize = geometry.FontSize();
+        s.SmallTimeChartRowHeight = s.SmallTimeChartShownRowHeight = FChart->SmallTimeChartRowHeight();
+        s.LastTimeChartStart = geometry.Start();
+        s.LastTimeChartTop = geometry.Top();
+        s.Transparency = FChart->Options().transparency;
+    }
+    if (FSplitter && !FSplitter->sizes().isEmpty())
+        s.TimeChartHeight = FSplitter->sizes().constFirst();
+    if (FFilterEngine) {
+        s.Filters.clear();
+        for (const auto &filter : FFilterEngine->Filters()) {
+            TSavedFilter saved;
+            saved.Type = filter->params.FilterType;
+            saved.SubType = filter->params.FilterSubType;
+            saved.Text1 = filter->params.Text1;
+            saved.Text2 = filter->params.text2;
+            saved.Table = filter->table;
+            saved.Group = filter->group;
+            saved.Header = filter->header;
+            s.Filters.push_back(saved);
+        }
+    }
+    return s;
+}
+
+void TSettingsKeeper::ApplyDocumentSettings(const TDocumentSettings &s)
+{
+    FDocument = s;
+    if (FSplitter && FSplitter->count() == 2) {
+        // Set only when it changes: a window not shown yet reports sizes it would not keep.
+        const QList<int> sizes = FSplitter->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        if (s.TimeChartHeight != sizes.value(0) && total > 0)
+            FSplitter->setSizes({s.TimeChartHeight, std::max(0, total - s.TimeChartHeight)});
+    }
+    if (FChart) {
+        FChart->SetSmallTimeChartRowHeight(s.SmallTimeChartRowHeight);
+        FChart->SetTimeChartFontName(s.FontName);
+        FChart->SetTimeChartFontSize(s.FontSize);
+    }
+    ApplyOption(DenyMoveOption, s.DenyMoveBeforeNow);
+    if (FFilterEngine) {
+        FFilterEngine->ClearFilters();
+        for (const TSavedFilter &saved : s.Filters) {
+            TFilter filter;
+            filter.params.FilterType = TFilterType(saved.Type);
+            filter.params.FilterSubType = TFilterSubType(saved.SubType);
+            filter.params.Text1 = saved.Text1;
+            filter.params.text2 = saved.Text2;
+            filter.table = TWhichTable(saved.Table);
+            filter.group = saved.Group;
+            filter.header = saved.Header;
+            FFilterEngine->AddFilter(filter);
+        }
+        // The filters of the tab shown take effect.
+        FCore.TabControl1Change();
+    }
+    if (FChart) {
+        FChart->SetTimeChartColWidth(s.ColWidth);
+        FChart->SetZoom(s.Zoom);
+        FChart->Options().transparency = s.Transparency;
+    }
+    FCore.UpdateBounds(false);
+    if (FChart) {
+        FChart->UpdateScrollBars(ssBoth);
+        FChart->SetTimeChartDestination(s.LastTimeChartStart, s.LastTimeChartTop, true);
+        FChart->InvalidateTimeChart(true);
+    }
+}
+
+void TSettingsKeeper::LoadFileIni()
+{
+    const QString fileName = FCore.DirWatchThread()->GetUserSettingsFileName();
+    if (fileName.isEmpty() || FCore.DirWatchThread()->Filename().isEmpty())
+        return;
+    TDocumentSettings current = CurrentDocumentSettings();
+    current.LastTimeChartStart = Now() - FCore.Window().TimeChartWidthInDays() / 3.0;
+    current.LastTimeChartTop = 0;
+    // An imported document brought its own view; a settings file of the user comes first.
+    if (FCore.FImportedSettings.Imported && !QFileInfo::exists(fileName)) {
+        TakeImportedSettings();
+        return;
+    }
+    const TMemIniFile ini(fileName);
+    ApplyDocumentSettings(ReadDocumentSettings(ini, current));
+}
+
+bool TSettingsKeeper::SaveFileIni()
+{
+    const QString fileName = FCore.DirWatchThread()->GetUserSettingsFileName();
+    if (fileName.isEmpty() || FCore.DirWatchThread()->Filename().isEmpty())
+        return false;
+    TMemIniFile ini(fileName);
+    WriteDocumentSettings(ini, CurrentDocumentSettings());
+    if (!ini.UpdateFile(false)) {
+        Log(QStringLiteral("The document settings could not be written to %1: %2").arg(fileName, ini.LastError()));
+        return false;
+    }
+    if (OnWritten)
+        OnWritten(QStringLiteral("file ini"));
+    return true;
+}
+
+void TSettingsKeeper::TakeImportedSettings()
+{
+    const TPlannerCore::TImportedSettings &imported = FCore.FImportedSettings;
+    TDocumentSettings s = CurrentDocumentSettings();
+    s.Footer = imported.Footer;
+    s.Header = imported.Header;
+    s.PrintToday = imported.PrintToday;
+    s.PrintHeader = imported.PrintHeader;
+    s.PrintFooter = imported.PrintFooter;
+    s.PrintFilename = imported.PrintFilename;
+    s.PrintLochrand = imported.PrintLochrand;
+    s.FontSize = imported.FontSize;
+    if (!imported.FontName.isEmpty())
+        s.FontName = imported.FontName;
+    s.ColWidth = imported.ColWidth;
+    s.Zoom = imported.Zoom;
+    s.Transparency = imported.Transparency;
+    s.DenyMoveBeforeNow = imported.DenyMoveBeforeNow;
+    if (imported.SmallTimeChartRowHeight > 0)
+        s.SmallTimeChartRowHeight = s.SmallTimeChartShownRowHeight = imported.SmallTimeChartRowHeight;
+    s.Filters.clear();
+    for (const TPlannerCore::TImportedFilter &filter : imported.Filters) {
+        if (filter.Type < 0 || filter.Type > 4 || filter.SubType < 0 || filter.SubType > 5 || filter.Table < 0
+            || filter.Table > 1)
+            continue;
+        s.Filters.push_back({filter.Type, filter.SubType, filter.Text1, filter.Text2, filter.Table, filter.Group,
+                             filter.Header});
+    }
+    ApplyOption("AutoArrange", imported.AutoArrange);
+    ApplyDocumentSettings(s);
+}
+
+// ---- the language
+
+QString TSettingsKeeper::LanguageFile(const QString &name)
+{
+    if (!IsPlainLanguageName(name))
+        return QString();
+    for (const QString &folder : platform::languageFolders()) {
+        const QString file = QDir(folder).filePath(name + LanguageExtension);
+        if (QFileInfo(file).isFile())
+            return file;
+    }
+    return QString();
+}
+
+QStringList TSettingsKeeper::LanguageNames()
+{
+    QStringList names;
+    for (const QString &folder : platform::languageFolders())
+        for (const QString &file : QDir(folder).entryList({QLatin1Char('*') + LanguageExtension}, QDir::Files, QDir::Name)) {
+            const QString name = file.chopped(LanguageExtension.size());
+            if (!names.contains(name))
+                names.append(name);
+        }
+    return names;
+}
+
+void TSettingsKeeper::FillLanguageMenu(QMenu *menu)
+{
+    if (!menu)
+        return;
+    menu->clear();
+    auto *group = new QActionGroup(menu);
+    for (const QString &name : LanguageNames()) {
+        auto *item = new QAction(name, group);
+        item->setProperty("noTranslate", true);
+        item->setCheckable(true);
+        item->setChecked(name == FLanguage);
+        connect(item, &QAction::triggered, this, [this, name] { SetLanguage(name); });
+        menu->addAction(item);
+    }
+    menu->setEnabled(!menu->isEmpty());
+}
+
+void TSettingsKeeper::SetLanguage(const QString &name)
+{
+    const QString file = LanguageFile(name);
+    FLanguage = file.isEmpty() ? QString() : name;
+    if (file.isEmpty())
+        Language::CloseFile();
+    else
+        Language::SetLanguagefile(file);
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        Language::Translate(window);
+        if (auto *splash = qobject_cast<TSplashForm *>(window))
+            splash->UpdateShape();
+    }
+    // An untouched new document starts again, so its tables get translated captions.
+    TDirWatchThread *journal = FCore.DirWatchThread();
+    if (journal->Filename().isEmpty() && !journal->HasUnwrittenEvents()) {
+        if (OnNewDocument)
+            OnNewDocument();
+        else
+            FCore.ActionNewExecute();
+    }
+    if (QAction *clear = FWindow.findChild<QAction *>(QStringLiteral("ActionClearAllFilters"))) {
+        clear->setText(Translate(QStringLiteral("Clear all Filters")));
+        clear->setToolTip(Translate(QStringLiteral("Clear all Filters")));
+    }
+    FCore.UpdateStatusBar();
+}
