@@ -16,6 +16,7 @@
 #include "Language.h"
 #include "Log.h"
 #include "document/DocumentRevert.h"
+#include "editor/PropertyEditor.h"
 #include "sync/DirWatchThread.h"
 #include "table/PlannerTables.h"
 #include "treegrid/StringTreeGrid.h"
@@ -63,6 +64,7 @@ void TMainForm::CreateSettingsAndMenus()
     FSettings->OnNewDocument = [this] { ActionNewExecute(); };
     FSettings->SetFilterEngine(&FTables->Filters());
     FSettings->SetTimeChart(TimeChartView, Splitter1);
+    FSettings->SetEditor(&Editor());
     FCore->OnSaveFileIni = [this] { SaveFileIni(); };
     FCore->OnLoadFileIni = [this] { LoadFileIni(); };
 

@@ -16,6 +16,8 @@
 #include "Log.h"
 #include "MemIniFile.h"
 #include "chart/TimeChartView.h"
+#include "editor/EditorForm.h"
+#include "editor/PropertyEditor.h"
 #include "core/PlannerCore.h"
 #include "dialogs/SplashForm.h"
 #include "sync/DirWatchThread.h"
@@ -134,6 +136,11 @@ TProgramSettings TSettingsKeeper::CurrentProgramSettings() const
             s.DrawLinesMultiRow = options.linesBetweenMultiRows;
         s.DrawFullText = options.drawFullText;
     }
+    // The editor window's place, once it has been a window.
+    if (FEditor && FEditor->EditorForm()) {
+        s.EditorLeft = FEditor->GetEditorPos().x();
+        s.EditorTop = FEditor->GetEditorPos().y();
+    }
     s.LastFiles = FRecentFiles.Files();
     return s;
 }
@@ -160,6 +167,9 @@ void TSettingsKeeper::ApplyProgramSettings(const TProgramSettings &s)
         options.drawFullText = s.DrawFullText;
         FChart->InvalidateTimeChart(true);
     }
+    // After "Editor as Window", which makes the editor's window.
+    if (FEditor)
+        FEditor->SetEditorPos(QPoint(s.EditorLeft, s.EditorTop));
     // The oldest first, so that the first entry ends on top.
     for (auto it = s.LastFiles.crbegin(); it != s.LastFiles.crend(); ++it)
         FRecentFiles.AddToLastFiles(*it);
@@ -207,6 +217,12 @@ TDocumentSettings TSettingsKeeper::CurrentDocumentSettings() const
     }
     if (FSplitter && !FSplitter->sizes().isEmpty())
         s.TimeChartHeight = FSplitter->sizes().constFirst();
+    if (FEditor) {
+        s.EditorWidth = FEditor->FEditorSize[tbTable].width();
+        s.EditorHeight = FEditor->FEditorSize[tbTable].height();
+        s.EditorWidthExclude = FEditor->FEditorSize[tbExclude].width();
+        s.EditorHeightExclude = FEditor->FEditorSize[tbExclude].height();
+    }
     if (FFilterEngine) {
         s.Filters.clear();
         for (const auto &filter : FFilterEngine->Filters()) {
@@ -233,6 +249,12 @@ void TSettingsKeeper::ApplyDocumentSettings(const TDocumentSettings &s)
         const int total = sizes.value(0) + sizes.value(1);
         if (s.TimeChartHeight != sizes.value(0) && total > 0)
             FSplitter->setSizes({s.TimeChartHeight, std::max(0, total - s.TimeChartHeight)});
+    }
+    if (FEditor) {
+        FEditor->FEditorSize[tbTable] = QSize(s.EditorWidth, s.EditorHeight);
+        FEditor->FEditorSize[tbExclude] = QSize(s.EditorWidthExclude, s.EditorHeightExclude);
+        if (FEditor->EditorForm())
+            FEditor->SetEditorSize(FEditor->FEditorSize[FCore.GetActiveTable()]);
     }
     if (FChart) {
         FChart->SetSmallTimeChartRowHeight(s.SmallTimeChartRowHeight);

@@ -16,6 +16,7 @@ class QMenu;
 class QSplitter;
 class TFilterEngine;
 class TPlannerCore;
+class TPropertyEditor;
 class TRecentFiles;
 class TTimeChartView;
 
@@ -65,6 +66,7 @@ public:
     void SetFilterEngine(TFilterEngine *engine) { FFilterEngine = engine; }
     // The chart and the splitter between it and the tables.
     void SetTimeChart(TTimeChartView *chart, QSplitter *splitter);
+    void SetEditor(TPropertyEditor *editor) { FEditor = editor; }
 
     // Starts a new empty document through the window.
     std::function<void()> OnNewDocument;
@@ -85,6 +87,7 @@ private:
     TFilterEngine *FFilterEngine = nullptr;
     QPointer<TTimeChartView> FChart;
     QPointer<QSplitter> FSplitter;
+    QPointer<TPropertyEditor> FEditor;
     // The values whose controls do not exist yet, as last read or applied.
     TProgramSettings FProgram;
     TDocumentSettings FDocument;

@@ -16,6 +16,7 @@
 
 #include "MemIniFile.h"
 #include "chart/TimeChartView.h"
+#include "editor/PropertyEditor.h"
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
@@ -203,6 +204,27 @@ TEST_F(SettingsWindowTest, OpeningFitsTheColumnsToTheirContents)
     form->Open(plan);
     EXPECT_GT(columns->Items(comment)->Width(), before);
     EXPECT_GE(columns->Items(comment)->Width(), QFontMetrics(form->StringTreeGrid1->font()).horizontalAdvance(text));
+}
+
+TEST_F(SettingsWindowTest, TheEditorComesBackAsAWindowWhereItWas)
+{
+    {
+        auto form = Form();
+        form->LoadIni();
+        form->show();
+        form->EditorAsForm->trigger();
+        ASSERT_TRUE(form->Editor().EditorAsForm());
+        form->Editor().SetEditorPos(QPoint(210, 160));
+        ASSERT_TRUE(form->close());
+    }
+    auto form = Form();
+    EXPECT_FALSE(form->Editor().EditorAsForm());
+    form->LoadIni();
+    EXPECT_TRUE(form->EditorAsForm->isChecked());
+    EXPECT_TRUE(form->Editor().EditorAsForm());
+    EXPECT_EQ(form->Editor().GetEditorPos(), QPoint(210, 160));
+    const TProgramSettings s = form->Settings().CurrentProgramSettings();
+    EXPECT_EQ(QPoint(s.EditorLeft, s.EditorTop), QPoint(210, 160));
 }
 
 TEST_F(SettingsWindowTest, ViewOptionsWithoutTheirMenuItemsAreKept)
