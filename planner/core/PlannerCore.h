@@ -676,6 +676,9 @@ private:
     // StrToDateTime of a cell text through the date texts; ok: the text names a date.
     TDateTime ReadCellDate(const QString &text, bool &ok);
     void CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const;
+    // The text to store in a cell of that meaning: equal texts of the scheduling columns
+    // (position, dates, length, state) are held once.
+    QString SharedCellText(TConnection cn, const QString &text);
     TWorkCalendar &CalendarOf(int position, bool absentDay);
     // The end of a row from its cached start, length and position; 0 when it cannot be had.
     TDateTime ComputeEnd(const TNodeData *node);

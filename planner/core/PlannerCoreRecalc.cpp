@@ -50,10 +50,43 @@ const QString &TPlannerCore::Cell(const TNodeData *node, int column)
     return column >= 0 && column < node->StringList.size() ? node->StringList[column] : empty;
 }
 
+QString TPlannerCore::SharedCellText(TConnection cn, const QString &text)
+{
+    switch (cn) {
+    case cnPosition:
+    case cnStart:
+    case cnEnd:
+    case cnLength:
+    case cnTermin:
+    case cnColor:
+    case cnLengthWithWeekend:
+        if (!FSchedule)
+            ValidateScheduleState();
+        return FSchedule->texts.Shared(text);
+    default:
+        return text;
+    }
+}
+
+namespace {
+
+// Whether a text holds nothing but blanks (QString::trimmed's notion), quick for the usual.
+bool Blank(const QString &text)
+{
+    if (text.isEmpty())
+        return true;
+    const char16_t first = text.front().unicode();
+    if (first > u' ' && first < 0x7F)
+        return false;
+    return QStringView(text).trimmed().isEmpty();
+}
+
+} // namespace
+
 TDateTime TPlannerCore::ReadCellDate(const QString &text, bool &ok)
 {
     TDateTime value = 0;
-    ok = !QStringView(text).trimmed().isEmpty() && DateTexts().Read(text, value);
+    ok = !Blank(text) && DateTexts().Read(text, value);
     if (!ok)
         return 0;
     return FMinUnit == muDay ? std::trunc(value) : value;

@@ -72,6 +72,15 @@ int TPlannerCore::calcNodeLength(TWhichTable table, const QString &text) const
     qint64 minutes = 0;
     const QStringView value(text);
     bool ok = false;
+    // Plain digits, the usual length text, read at once.
+    if (!value.isEmpty() && value.size() <= 9
+        && std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        qint64 number = 0;
+        for (const QChar c : value)
+            number = number * 10 + (c.unicode() - u'0');
+        minutes = FMinUnit == muMinute && table == tbTable ? number * 60 : number * MinutesPerWorkDay;
+        return int(std::min<qint64>(minutes, std::numeric_limits<int>::max()));
+    }
     if (FMinUnit == muMinute && table == tbTable) {
         const qsizetype comma = value.indexOf(QLatin1Char(','));
         const qint64 hours = (comma < 0 ? value : value.left(comma)).trimmed().toInt(&ok);

@@ -53,7 +53,7 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
     if (cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength || cn == cnLengthWithWeekend)
         InvalidateNode(node);
 
-    node->StringList[column] = text;
+    node->StringList[column] = SharedCellText(cn, text);
 
     cn = connection();
     if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend)

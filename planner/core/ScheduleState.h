@@ -8,11 +8,13 @@
 
 #include "core/DateTexts.h"
 #include "core/PlannerCore.h"
+#include "core/TextPool.h"
 #include "core/WorkCalendar.h"
 
 struct TPlannerCore::TScheduleState
 {
     TDateTexts dates;
+    TTextPool texts;
     THolidayDays holidays;
     // What the calendars and spans were made from.
     quint64 positions = ~quint64(0);
