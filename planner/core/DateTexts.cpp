@@ -95,6 +95,7 @@ void TDateTexts::Validate(TMinUnit unit)
         && longTime == FLongTime)
         return;
     FRead.clear();
+    ++FGeneration;
     FUnit = unit;
     FToday = today;
     FShortDate = shortDate;

@@ -19,6 +19,8 @@ class TDateTexts
 public:
     // Forgets everything when the formats, the unit or today changed since the last call.
     void Validate(TMinUnit unit);
+    // Changes whenever Validate found new rules.
+    quint32 Generation() const { return FGeneration; }
     // The date a text names (TryStrToDateTime); false when it names none.
     bool Read(const QString &text, TDateTime &value);
     // The cell text of a date in the unit given to Validate: the short date, in minute mode
@@ -51,6 +53,7 @@ private:
     QString FLongTime;
     qint64 FToday = 0;
     bool FValid = false;
+    quint32 FGeneration = 0;
     // The order of day, month and year in the short date pattern ("dMy", "Mdy", "yMd").
     QString FOrder;
     bool FFastWrite = false;

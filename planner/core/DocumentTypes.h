@@ -120,4 +120,13 @@ struct TNodeData
     TWhichTable NodeTable = tbTable;
     TGridNode *VNode = nullptr;
     TBaseTreeGrid *VNodeTable = nullptr;
+    // Kept by the recalculation, so that a row whose cells did not change is not read again:
+    // the cell rules its caches were read under (0: a cell was written since), whether its
+    // cells are valid but for the range, its "Working Days" flag, its deadline as read, and
+    // the end whose text its end cell holds (0: none known).
+    quint32 nodeReadUnder = 0;
+    bool nodeCellsComplete = false;
+    bool nodeWorkDays = false;
+    TDateTime nodeTerminRead = 0;
+    TDateTime nodeComputedEnd = 0;
 };

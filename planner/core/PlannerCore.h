@@ -23,6 +23,8 @@
 
 #include <array>
 #include <functional>
+#include <limits>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
@@ -254,7 +256,8 @@ public:
     // The end from start and length over the row's working week, the public holidays and
     // the row's absent days; 0 when it cannot be computed.
     TDateTime GetEndOf(TNodeData *node);
-    void SetEndOf(TNodeData *node, TDateTime value);
+    // Writes the end cell; false when the table has no column for the end alone.
+    bool SetEndOf(TNodeData *node, TDateTime value);
     // The chart row of the row's position: -9 for "*", -1 for an unknown position, negative
     // when the current group hides it.
     int GetPositionOf(const TNodeData *node) const;
@@ -676,6 +679,7 @@ private:
     // StrToDateTime of a cell text through the date texts; ok: the text names a date.
     TDateTime ReadCellDate(const QString &text, bool &ok);
     void CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const;
+    static void SortByPosition(std::vector<TNodeData *> &rows);
     // The text to store in a cell of that meaning: equal texts of the scheduling columns
     // (position, dates, length, state) are held once.
     QString SharedCellText(TConnection cn, const QString &text);
@@ -705,12 +709,29 @@ private:
     quint64 FAbsenceGeneration = 0;
     // Positions whose absent days changed outside a bracket (-9: all); their tasks follow.
     std::vector<int> FTouchedAbsences;
+    // Rows per cached position (nodePosition), for the group count without a walk.
+    std::array<std::map<int, int>, WhichTableCount> FRowsAtPosition;
+    // NoRowPosition: the row comes or goes.
+    static constexpr int NoRowPosition = std::numeric_limits<int>::min();
+    void CountRowAt(TWhichTable table, int oldPosition, int newPosition);
     // Rows marked for recalculation outside a bracket, computed when the write is done.
     std::vector<TNodeData *> FMarkedEndRows;
     int FRefreshDepth = 0;
     bool FSettlingEnds = false;
     bool FRowBatch = false;
     const TNodeData *FRefreshingRow = nullptr;
+    // How cells are read (columns, connections, pick lists, date formats, unit): rows read
+    // under other rules are read again. Never 0.
+    quint32 FCellRules = 1;
+    void CellRulesChanged();
+    // A row whose cells were read under the present rules: its caches stand for its cells.
+    void RefreshReadRow(TNodeData *node, TRowSpan *span);
+    // Validity and deadline from the caches and the range.
+    void Judge(TNodeData *node, TRowSpan *span);
+    void NoteAbsentDay(const TNodeData *node, bool wasValid, int oldPosition, TDateTime oldStart, TDateTime oldEnd);
+    // New rules when the date formats, the unit, the positions or a state or reason list
+    // changed since the last look.
+    void CheckCellRules();
     // ---- end
 
     // ---- private: update bracket

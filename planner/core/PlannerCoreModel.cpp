@@ -95,6 +95,7 @@ void TPlannerCore::SetTableColCount(TWhichTable table, int count)
 
 void TPlannerCore::ResizeTable(TWhichTable table, int count)
 {
+    CellRulesChanged();
     TTreeGridColumns *columns = ColumnsOf(GetTable(table));
     auto &headers = FHeaderData[table];
     headers.resize(std::size_t(columns->Count()));
@@ -124,6 +125,7 @@ void TPlannerCore::ResizeTable(TWhichTable table, int count)
 
 void TPlannerCore::InsertColumn(TWhichTable table, int index)
 {
+    CellRulesChanged();
     TTreeGridColumns *columns = ColumnsOf(GetTable(table));
     auto &headers = FHeaderData[table];
     headers.resize(std::size_t(columns->Count()));
@@ -146,6 +148,7 @@ void TPlannerCore::InsertColumn(TWhichTable table, int index)
 
 void TPlannerCore::RemoveColumn(TWhichTable table, int index)
 {
+    CellRulesChanged();
     TTreeGridColumns *columns = ColumnsOf(GetTable(table));
     if (index < 0 || index >= columns->Count())
         return;
@@ -182,6 +185,7 @@ void TPlannerCore::ClearTable(TWhichTable table)
         grid->Clear();
     // Rows the grid never initialised skip its free handler; forget them all here.
     FNodeIndex[table].clear();
+    FRowsAtPosition[table].clear();
     if (table == tbTable && OnOverlapRowFreed)
         OnOverlapRowFreed(nullptr);
     if (OnTableSetupChanged)
@@ -192,6 +196,7 @@ void TPlannerCore::ClearTable(TWhichTable table)
 
 void TPlannerCore::ResetConnections(TWhichTable table)
 {
+    CellRulesChanged();
     FConnection[table].fill(-1);
 }
 
@@ -202,6 +207,7 @@ void TPlannerCore::SetConnection(TWhichTable table, TConnection cn, int column)
     if (column < -1 || column >= GetTableColCount(table))
         return;
     FConnection[table][cn] = column;
+    CellRulesChanged();
     FWindow.InvalidateChart();
 }
 

@@ -129,42 +129,115 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
             }
             FRefreshingRow = outer;
         }
+        const QString &endText = Cell(node, GetConnection(table, cnEnd));
         bool endOk = false;
-        node->nodeEnd = ReadCellDate(Cell(node, GetConnection(table, cnEnd)), endOk);
+        node->nodeEnd = ReadCellDate(endText, endOk);
+        // The end cell may have been typed over since its end was computed.
+        if (node->nodeComputedEnd != 0 && !DateTexts().IsWritten(endText, node->nodeComputedEnd))
+            node->nodeComputedEnd = 0;
 
-        node->nodeValid = node->nodeLength > 0 && startOk && endOk
-                          && !Cell(node, GetConnection(table, cnLength)).isEmpty()
-                          && (!hasPosition || !Cell(node, positionColumn).isEmpty())
-                          && isDateOK(node->nodeStart) && isDateOK(node->nodeEnd);
-
-        node->nodeTermin = 0;
-        TDateTime termin = 0;
+        // Valid but for the range: what the range is made from.
+        node->nodeCellsComplete = node->nodeLength > 0 && startOk && endOk
+                                  && !Cell(node, GetConnection(table, cnLength)).isEmpty()
+                                  && (!hasPosition || !Cell(node, positionColumn).isEmpty());
+        node->nodeTerminRead = 0;
         if (const int terminColumn = GetConnection(table, cnTermin); terminColumn >= 0) {
             bool ok = false;
-            termin = ReadCellDate(Cell(node, terminColumn), ok);
-            node->nodeTermin = isDateOK(termin) ? termin : 0;
+            node->nodeTerminRead = ReadCellDate(Cell(node, terminColumn), ok);
         }
-        if (span) {
-            // Valid but for the range: what the range is made from.
-            span->complete = node->nodeLength > 0 && startOk && endOk && node->nodeStart != 0
-                             && !Cell(node, GetConnection(table, cnLength)).isEmpty()
-                             && (!hasPosition || !Cell(node, positionColumn).isEmpty());
-            span->lo = std::min(node->nodeStart, node->nodeEnd);
-            span->hi = std::max(node->nodeStart, node->nodeEnd);
-            if (termin != 0) {
-                span->lo = std::min(span->lo, termin);
-                span->hi = std::max(span->hi, termin);
-            }
-        }
-
-        if (table == tbExclude
-            && (wasValid != node->nodeValid
-                || (node->nodeValid
-                    && (oldPosition != node->nodePosition || oldStart != node->nodeStart || oldEnd != node->nodeEnd))))
-            AbsentDayChanged(wasValid ? oldPosition : -2, node->nodeValid ? node->nodePosition : -2);
+        node->nodeWorkDays = table == tbExclude && GetData_(node, cnLengthWithWeekend) == BoolName(true);
+        node->nodeReadUnder = FCellRules;
+        if (oldPosition != node->nodePosition)
+            CountRowAt(table, oldPosition, node->nodePosition);
+        Judge(node, span);
+        if (table == tbExclude)
+            NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
     }
     if (FRefreshDepth == 0)
         SettleMarkedEnds();
+}
+
+void TPlannerCore::RefreshReadRow(TNodeData *node, TRowSpan *span)
+{
+    const TWhichTable table = node->NodeTable;
+    const bool wasValid = node->nodeValid;
+    const int oldPosition = node->nodePosition;
+    const TDateTime oldStart = node->nodeStart;
+    const TDateTime oldEnd = node->nodeEnd;
+    const bool hasPosition = GetConnection(table, cnPosition) >= 0;
+    if (node->RecalcEndOf && node->nodeStart != 0 && node->nodeLength > 0
+        && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9)) {
+        GetEndOf(node);
+        // A new end was written: the row is read again whole.
+        if (node->nodeReadUnder != FCellRules) {
+            RefreshRow(node, span);
+            return;
+        }
+    }
+    Judge(node, span);
+    if (table == tbExclude)
+        NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
+}
+
+void TPlannerCore::Judge(TNodeData *node, TRowSpan *span)
+{
+    node->nodeValid = node->nodeCellsComplete && isDateOK(node->nodeStart) && isDateOK(node->nodeEnd);
+    node->nodeTermin = isDateOK(node->nodeTerminRead) ? node->nodeTerminRead : 0;
+    if (span) {
+        span->complete = node->nodeCellsComplete && node->nodeStart != 0;
+        span->lo = std::min(node->nodeStart, node->nodeEnd);
+        span->hi = std::max(node->nodeStart, node->nodeEnd);
+        if (node->nodeTerminRead != 0) {
+            span->lo = std::min(span->lo, node->nodeTerminRead);
+            span->hi = std::max(span->hi, node->nodeTerminRead);
+        }
+    }
+}
+
+void TPlannerCore::NoteAbsentDay(const TNodeData *node, bool wasValid, int oldPosition, TDateTime oldStart,
+                                 TDateTime oldEnd)
+{
+    if (wasValid != node->nodeValid
+        || (node->nodeValid
+            && (oldPosition != node->nodePosition || oldStart != node->nodeStart || oldEnd != node->nodeEnd)))
+        AbsentDayChanged(wasValid ? oldPosition : -2, node->nodeValid ? node->nodePosition : -2);
+}
+
+void TPlannerCore::CheckCellRules()
+{
+    TScheduleState::TCellRulesKey &rules = ScheduleState().rules;
+    bool same = rules.known && rules.dates == DateTexts().Generation() && rules.positions == PositionCache().generation;
+    rules.known = true;
+    rules.dates = DateTexts().Generation();
+    rules.positions = PositionCache().generation;
+    for (const TWhichTable table : {tbTable, tbExclude}) {
+        same = same && rules.connections[table] == FConnection[table];
+        rules.connections[table] = FConnection[table];
+        // A kept copy: any change of the list makes it a list of its own.
+        const QStringList &states = GetColumnStrings(table, GetConnection(table, cnColor));
+        same = same && rules.states[table].constData() == states.constData() && rules.states[table].size() == states.size();
+        rules.states[table] = states;
+    }
+    if (!same)
+        CellRulesChanged();
+}
+
+void TPlannerCore::CountRowAt(TWhichTable table, int oldPosition, int newPosition)
+{
+    auto &counts = FRowsAtPosition[table];
+    if (oldPosition != NoRowPosition) {
+        const auto found = counts.find(oldPosition);
+        if (found != counts.end() && --found->second <= 0)
+            counts.erase(found);
+    }
+    if (newPosition != NoRowPosition)
+        ++counts[newPosition];
+}
+
+void TPlannerCore::CellRulesChanged()
+{
+    if (++FCellRules == 0)
+        FCellRules = 1;
 }
 
 // ---- rows left marked
@@ -218,6 +291,24 @@ void TPlannerCore::CollectRows(TWhichTable table, std::vector<TNodeData *> &rows
             rows.push_back(data);
 }
 
+void TPlannerCore::SortByPosition(std::vector<TNodeData *> &rows)
+{
+    int last = 0;
+    for (const TNodeData *node : rows)
+        last = std::max(last, node->nodePosition);
+    // Counting sort, -9 ("*") and other negative positions first.
+    std::vector<std::size_t> starts(std::size_t(last) + 12, 0);
+    auto slot = [](int position) { return std::size_t(std::max(position, -10) + 10); };
+    for (const TNodeData *node : rows)
+        ++starts[slot(node->nodePosition) + 1];
+    for (std::size_t i = 1; i < starts.size(); ++i)
+        starts[i] += starts[i - 1];
+    std::vector<TNodeData *> sorted(rows.size());
+    for (TNodeData *node : rows)
+        sorted[starts[slot(node->nodePosition)]++] = node;
+    rows.swap(sorted);
+}
+
 void TPlannerCore::RecalcAllRows()
 {
     TFlagScope settling(FSettlingEnds);
@@ -228,10 +319,14 @@ void TPlannerCore::RecalcAllRows()
     FMarkedEndRows.clear();
     DateTexts();
     ScheduleState();
+    CheckCellRules();
     TFlagScope batch(FRowBatch);
     std::vector<TNodeData *> rows[WhichTableCount];
     CollectRows(tbTable, rows[tbTable]);
     CollectRows(tbExclude, rows[tbExclude]);
+    // Tasks resource by resource: each resource's calendar is then read while it is in the
+    // cache (the order of the rows in the grid stays as it is).
+    SortByPosition(rows[tbTable]);
 
     // Absent days before tasks, whose calendars are made from them. The range follows
     // from every row that is valid but for the range.
@@ -247,7 +342,10 @@ void TPlannerCore::RecalcAllRows()
             node->RecalcEndOf = true;
             node->RecalcBitmap = true;
             TRowSpan span;
-            RefreshRow(node, &span);
+            if (node->nodeReadUnder == FCellRules)
+                RefreshReadRow(node, &span);
+            else
+                RefreshRow(node, &span);
             if (!span.complete)
                 continue;
             lo = any ? std::min(lo, span.lo) : span.lo;

@@ -230,7 +230,8 @@ void TPlannerCore::ValidateScheduleState()
         drop = true;
     }
     if (drop)
-        state.calendars.clear();
+        for (auto &calendars : state.calendars)
+            calendars.clear();
     state.positions = positions;
     state.absences = FAbsenceGeneration;
     state.unit = FMinUnit;
@@ -248,9 +249,12 @@ TDateTexts &TPlannerCore::DateTexts()
 TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
 {
     TScheduleState &state = ScheduleState();
-    const qint64 key = qint64(position) * 2 + (absentDay ? 1 : 0);
-    if (const auto found = state.calendars.find(key); found != state.calendars.end())
-        return *found->second;
+    auto &calendars = state.calendars[absentDay ? 1 : 0];
+    const std::size_t slot = std::size_t(std::max(position, -9) + 9);
+    if (slot < calendars.size() && calendars[slot])
+        return *calendars[slot];
+    if (slot >= calendars.size())
+        calendars.resize(slot + 1);
     TDaySpans absent;
     if (!absentDay) {
         if (!state.spansMade) {
@@ -285,7 +289,8 @@ TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
     const bool minuteWise = FMinUnit == muMinute && !absentDay;
     auto calendar = std::make_unique<TWorkCalendar>(GetPositionWeekInfo(position), minuteWise, state.holidays,
                                                     std::move(absent));
-    return *state.calendars.emplace(key, std::move(calendar)).first->second;
+    calendars[slot] = std::move(calendar);
+    return *calendars[slot];
 }
 
 void TPlannerCore::AbsentDayChanged(int oldPosition, int newPosition)
@@ -324,21 +329,22 @@ void TPlannerCore::RecalcTasksOfTouchedAbsences()
 
 // ---- the end of a row
 
-void TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
+bool TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
 {
     if (!node)
-        return;
+        return false;
     // A column that also holds what the end is computed from (a file may connect the start and
     // the end to one column) never takes the end: the write would start the calculation again.
     const int column = GetConnection(node->NodeTable, cnEnd);
     if (GetColumnConnection(node->NodeTable, column) != cnEnd)
-        return;
+        return false;
     // Most ends stay as they were: compared without making the text.
     if (value != 0 && DateTexts().IsWritten(Cell(node, column), value))
-        return;
+        return true;
     // A failed calculation leaves the end empty instead of writing 1899-12-30.
     const QString text = value == 0 ? QString() : DateTexts().Write(value);
     DoSetData(node, column, text, false);
+    return true;
 }
 
 TDateTime TPlannerCore::ComputeEnd(const TNodeData *node)
@@ -350,8 +356,12 @@ TDateTime TPlannerCore::ComputeEnd(const TNodeData *node)
     const qint64 rem = node->nodeLength;
     TWorkMoment m = ToMoment(start);
     const bool absentDay = table == tbExclude;
+    // The "Working Days" flag as last read, unless the cells changed since.
     const bool workDays = (position != -9 && !absentDay)
-                          || (absentDay && GetData_(node, cnLengthWithWeekend) == BoolName(true));
+                          || (absentDay
+                              && (node->nodeReadUnder == FCellRules
+                                      ? node->nodeWorkDays
+                                      : GetData_(node, cnLengthWithWeekend) == BoolName(true)));
     if (workDays) {
         if (!CalendarOf(position, absentDay).EndOf(m, rem, m))
             return 0;
@@ -384,7 +394,10 @@ TDateTime TPlannerCore::GetEndOf(TNodeData *node)
         d = 0;
     }
     node->RecalcEndOf = false;
-    SetEndOf(node, d);
+    // The end cell still holds the text of this end: nothing to write or compare.
+    if (d != 0 && d == node->nodeComputedEnd && node->nodeReadUnder == FCellRules)
+        return d;
+    node->nodeComputedEnd = SetEndOf(node, d) ? d : 0;
     return d;
 }
 

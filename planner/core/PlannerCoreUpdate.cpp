@@ -293,9 +293,9 @@ void TPlannerCore::RequestStatusBarUpdate()
 
 int TPlannerCore::FilteredCount(TWhichTable table)
 {
-    int count = 0;
-    ForEach(table, feFiltered, [&count](TNodeData *) { ++count; });
-    return count;
+    // The grid keeps the count of the rows it shows (the tables are flat lists).
+    TBaseTreeGrid *grid = GetTable(table);
+    return grid ? int(grid->VisibleCount()) : 0;
 }
 
 int TPlannerCore::SelectedCount(TWhichTable table) const
@@ -306,12 +306,14 @@ int TPlannerCore::SelectedCount(TWhichTable table) const
 
 int TPlannerCore::GroupCount(TWhichTable table)
 {
+    if (GetConnection(table, cnPosition) < 0)
+        return TotalCount(table);
+    // Counted per position, not per row: the rows of each position are counted as they are read.
+    const std::vector<qint32> &rows = PositionInPositionGroup();
     int count = 0;
-    ForEach(table, feAll, [&](TNodeData *node) {
-        const int position = GetPositionOf(node);
-        if (position >= 0 || position == -9)
-            ++count;
-    });
+    for (const auto &[position, n] : FRowsAtPosition[table])
+        if (position == -9 || (position >= 0 && std::size_t(position) < rows.size() && rows[std::size_t(position)] >= 0))
+            count += n;
     return count;
 }
 
@@ -320,17 +322,8 @@ void TPlannerCore::UpdateStatusBar()
     if (IsUpdating())
         return;
     FStatusBarTimer.stop();
-    // Both counts in one walk over the rows.
-    int group = 0;
-    int filtered = 0;
-    if (TBaseTreeGrid *grid = GetTable(FActiveTable)) {
-        for (TGridNode *gridNode = grid->GetFirst(); gridNode; gridNode = grid->GetNext(gridNode)) {
-            const TNodeData *node = NodeData(grid, gridNode);
-            const int position = GetPositionOf(node);
-            group += position >= 0 || position == -9 ? 1 : 0;
-            filtered += grid->IsVisible(gridNode) ? 1 : 0;
-        }
-    }
+    const int group = GroupCount(FActiveTable);
+    const int filtered = FilteredCount(FActiveTable);
     FWindow.SetStatusText(0, Translate(QStringLiteral("Table total: %s"),
                                        {QString::number(TotalCount(FActiveTable))}));
     FWindow.SetStatusText(1, Translate(QStringLiteral("in %s: %s"), {GroupTabCaption(), QString::number(group)}));

@@ -54,6 +54,7 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
         InvalidateNode(node);
 
     node->StringList[column] = SharedCellText(cn, text);
+    node->nodeReadUnder = 0; // the caches no longer tell what the cells hold
 
     cn = connection();
     if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend)
@@ -200,6 +201,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     node->StringList = QStringList(GetTableColCount(table), QString());
     node->Bitmap = QImage();
     FNodeIndex[table].insert(id, node);
+    CountRowAt(table, NoRowPosition, node->nodePosition);
 
     if (table == tbTable) {
         DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
@@ -253,13 +255,18 @@ void TPlannerCore::ForgetNode(TNodeData *node)
 {
     auto &index = FNodeIndex[node->NodeTable];
     const auto it = index.constFind(node->ID.Value());
-    if (it != index.constEnd() && it.value() == node)
+    // Deleting a row forgets it before the grid frees it (and forgets it again).
+    const bool known = it != index.constEnd() && it.value() == node;
+    if (known)
         index.erase(it);
     if (OnOverlapRowFreed)
         OnOverlapRowFreed(node);
     std::erase(FMarkedEndRows, node);
-    if (node->NodeTable == tbExclude && node->nodeValid)
-        AbsentDayChanged(node->nodePosition, -2);
+    if (known) {
+        CountRowAt(node->NodeTable, node->nodePosition, NoRowPosition);
+        if (node->NodeTable == tbExclude && node->nodeValid)
+            AbsentDayChanged(node->nodePosition, -2);
+    }
     if (OnNodeFreed)
         OnNodeFreed(node);
 }

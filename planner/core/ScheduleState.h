@@ -2,8 +2,8 @@
 
 // The core's scheduling state, shared by the files of the scheduling arithmetic.
 
+#include <array>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "core/DateTexts.h"
@@ -24,6 +24,17 @@ struct TPlannerCore::TScheduleState
     bool spansMade = false;
     std::vector<TDaySpans> spans;
     TDaySpans everyone;
-    // Keyed by position * 2 + 1 for the calendars of absent days (no absences, whole days).
-    std::unordered_map<qint64, std::unique_ptr<TWorkCalendar>> calendars;
+    // What the cells of the rows were last read by (CheckCellRules).
+    struct TCellRulesKey
+    {
+        quint32 dates = 0;
+        quint64 positions = 0;
+        std::array<QStringList, WhichTableCount> states;
+        std::array<std::array<int, ConnectionCount>, WhichTableCount> connections{};
+        bool known = false;
+    };
+    TCellRulesKey rules;
+    // Per position + 9 ("*" is -9, an unknown position -1): the calendars of tasks, and of
+    // absent days (no absences, whole days).
+    std::array<std::vector<std::unique_ptr<TWorkCalendar>>, 2> calendars;
 };

@@ -197,6 +197,11 @@ const TDayInfo &TWorkCalendar::Day(qint64 day) const
 
 bool TWorkCalendar::Blocked(qint64 day)
 {
+    // Inside the running sums a day that takes work when free is blocked when it adds none.
+    if (day >= FFirst && day < FFirst + qint64(FSum.size()) - 1 && FFullDay[WeekdayOf(day)] > 0) {
+        const std::size_t at = std::size_t(day - FFirst);
+        return FSum[at + 1] == FSum[at];
+    }
     if (FHolidays.Contains(day))
         return true;
     const auto after = std::upper_bound(FAbsent.begin(), FAbsent.end(), std::pair<qint64, qint64>(day, LastCalendarDay + 1));

@@ -3,6 +3,10 @@
 
 #include "planner/CoreTestSupport.h"
 
+#include <QTemporaryDir>
+
+#include <map>
+
 #include "CommaText.h"
 
 namespace {
@@ -155,4 +159,179 @@ TEST_F(UpdateBracketTest, DeferredRequestsRunOncePerIdleTick)
     // At once when not deferred.
     core->UpdateOverlapping(false);
     EXPECT_EQ(overlapRuns, 2);
+}
+
+namespace {
+
+// What a row's caches and end are, to compare two documents row by row.
+struct TRowState
+{
+    QString end;
+    TDateTime start = 0;
+    TDateTime endValue = 0;
+    TDateTime termin = 0;
+    int length = 0;
+    int position = 0;
+    int color = 0;
+    bool valid = false;
+    bool operator==(const TRowState &) const = default;
+};
+
+std::map<QString, TRowState> RowStates(TPlannerCore &core)
+{
+    std::map<QString, TRowState> states;
+    for (TWhichTable table : {tbTable, tbExclude})
+        core.ForEach(table, feAll, [&](TNodeData *node) {
+            states[node->ID.Value()] = {core.GetData_(node, cnEnd), node->nodeStart, node->nodeEnd, node->nodeTermin,
+                                        node->nodeLength, node->nodePosition, node->nodeColor, node->nodeValid};
+        });
+    return states;
+}
+
+} // namespace
+
+// The outermost EndUpdate reads again only rows whose cells were written; whatever else
+// changed (holidays, weeks, lists, unit, date formats, columns, absent days) must give what
+// a document read afresh from the same cells gives.
+TEST_F(UpdateBracketTest, RowsNotReadAgainFollowEveryOtherChange)
+{
+    QTemporaryDir dir;
+    QStringList &positions = core->ColumnStrings(tbTable, 0);
+    tWeekInfo saturdays = DefaultWeekInfo();
+    saturdays[6].active = true;
+    positions.append(CommaTextOf({"Team", WeekInfo2String(saturdays), "2"}));
+    core->InsertColumn(tbTable, 6);
+    core->SetColumnType(tbTable, 6, ctDate);
+    core->SetConnection(tbTable, cnTermin, 6);
+    core->AddHoliday("Founding Day", 12, 3, true, false);
+    core->AddHoliday("Easter Monday", 1, 0, true, true);
+    core->BeginUpdate("Loading");
+    const QStringList names = {"Position 1", "Position 2", "Team", "Team (2)", "*"};
+    for (int i = 0; i < 40; ++i) {
+        TNodeData *task = AddTask(names[i % 5], core->FormatDateTime(Day(2024, 3, 1) + i % 23), QString::number(1 + i % 7));
+        core->SetData_(task, cnColor, QStringLiteral("State %1").arg(1 + i % 3));
+        if (i % 4 == 0)
+            core->SetData_(task, cnTermin, core->FormatDateTime(Day(2024, 4, 1) + i));
+    }
+    TNodeData *away = core->AddNode(core->GetFreeID(), tbExclude, true);
+    core->SetData_(away, cnPosition, "Team");
+    core->SetData_(away, cnStart, "13.03.2024");
+    core->SetData_(away, cnLength, "3");
+    core->EndUpdate();
+
+    auto expectLikeAFreshDocument = [&](const char *after) {
+        core->BeginUpdate(QString());
+        core->EndUpdate();
+        const QString file = dir.filePath(QStringLiteral("fresh.zop"));
+        ASSERT_TRUE(testsupport::writeFile(file, core->SaveToBuffer(false)));
+        TScriptedWindow otherWindow;
+        TUndoRedo otherUndo;
+        std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
+        std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
+        TPlannerCore fresh(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
+        fresh.ActionNewExecute();
+        ASSERT_TRUE(fresh.LoadFrom(file)) << after;
+        const auto mine = RowStates(*core);
+        const auto theirs = RowStates(fresh);
+        ASSERT_EQ(mine.size(), theirs.size()) << after;
+        for (const auto &[id, state] : mine) {
+            const TRowState &other = theirs.at(id);
+            EXPECT_EQ(state.end, other.end) << after << " " << id.toStdString();
+            EXPECT_EQ(state.start, other.start) << after << " " << id.toStdString();
+            EXPECT_EQ(state.endValue, other.endValue) << after << " " << id.toStdString();
+            EXPECT_EQ(state.termin, other.termin) << after << " " << id.toStdString();
+            EXPECT_EQ(state.length, other.length) << after << " " << id.toStdString();
+            EXPECT_EQ(state.position, other.position) << after << " " << id.toStdString();
+            EXPECT_EQ(state.color, other.color) << after << " " << id.toStdString();
+            EXPECT_EQ(state.valid, other.valid) << after << " " << id.toStdString();
+        }
+    };
+    expectLikeAFreshDocument("nothing");
+    const auto before = RowStates(*core);
+
+    core->GetHolidayData(0)->enabled = false;
+    expectLikeAFreshDocument("a holiday switched off");
+    EXPECT_NE(RowStates(*core), before);
+
+    QStringList items = ParseCommaText(positions[0]);
+    items[1] = WeekInfo2String(saturdays);
+    positions[0] = CommaTextOf(items);
+    expectLikeAFreshDocument("a week changed");
+
+    QStringList &states = core->ColumnStrings(tbTable, core->GetConnection(tbTable, cnColor));
+    states.move(0, 2);
+    expectLikeAFreshDocument("the states reordered");
+
+    core->BeginUpdate("Absent");
+    core->SetData_(away, cnLength, "6");
+    core->EndUpdate();
+    expectLikeAFreshDocument("an absent day longer");
+
+    core->SetMinUnit(muMinute);
+    expectLikeAFreshDocument("minute mode");
+
+    SetDateFormats(QStringLiteral("MM/dd/yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+    expectLikeAFreshDocument("other date formats");
+
+    core->InsertColumn(tbTable, 0);
+    expectLikeAFreshDocument("a column in front");
+    core->RemoveColumn(tbTable, 0);
+    core->SetConnection(tbTable, cnLength, 5); // the comment column, empty
+    expectLikeAFreshDocument("the length from another column");
+    // The start column replaced by an empty one at the same place, with the same meaning.
+    const int start = core->GetConnection(tbTable, cnStart);
+    core->SetConnection(tbTable, cnLength, 3);
+    expectLikeAFreshDocument("the length back");
+    core->RemoveColumn(tbTable, start);
+    core->InsertColumn(tbTable, start);
+    core->SetColumnType(tbTable, start, ctDate);
+    core->SetConnection(tbTable, cnStart, start);
+    expectLikeAFreshDocument("an empty start column");
+    EXPECT_EQ(core->FilteredCount(tbTable), 40);
+}
+
+// The group and filter counts of the status bar are kept without walking the rows; they
+// must be what a walk over the rows counts, through writes, deletions, groups and filters.
+TEST_F(UpdateBracketTest, StatusCountsAreThoseOfAWalk)
+{
+    auto check = [&](const char *when) {
+        for (TWhichTable table : {tbTable, tbExclude}) {
+            int group = 0;
+            int shown = 0;
+            core->ForEach(table, feAll, [&](TNodeData *node) {
+                const int position = core->GetPositionOf(node);
+                group += position >= 0 || position == -9 ? 1 : 0;
+                shown += core->GetNodeFiltered(node) ? 0 : 1;
+            });
+            EXPECT_EQ(core->GroupCount(table), group) << when << " table " << table;
+            EXPECT_EQ(core->FilteredCount(table), shown) << when << " table " << table;
+        }
+    };
+    std::vector<TNodeData *> rows;
+    const QStringList names = {"Position 1", "Position 2", "Position 3", "*", "Nowhere", ""};
+    for (int i = 0; i < 30; ++i)
+        rows.push_back(AddTask(names[i % 6], "04.03.2024", "1"));
+    TNodeData *away = core->AddNode(core->GetFreeID(), tbExclude, true);
+    core->SetData_(away, cnPosition, "Position 2");
+    check("added");
+    core->SetData_(rows[0], cnPosition, "Position 3");
+    core->SetData_(rows[4], cnPosition, "Position 1");
+    core->DeleteNode(rows[1], true);
+    core->DeleteNode(rows[3], true);
+    check("moved and deleted");
+    core->AddPositionGroup("Two", CommaTextOf({"Position 2"}));
+    core->SelectGroupTab(1);
+    check("a group of one position");
+    core->SetNodeFiltered(rows[2], true);
+    core->SetNodeFiltered(rows[5], true);
+    check("filtered");
+    core->BeginUpdate("paste");
+    for (int i = 0; i < 5; ++i)
+        AddTask("Position 2", "05.03.2024", "2");
+    core->EndUpdate();
+    check("pasted");
+    core->SelectGroupTab(0);
+    core->ActionNewExecute();
+    check("a new document");
+    EXPECT_EQ(core->GroupCount(tbTable), 0);
 }
