@@ -167,15 +167,7 @@ private:
     QFont FQFont;
     std::optional<QFontMetrics> FMetrics;
     // What the Qt font was made from: a change of colour alone keeps font and metrics.
-    struct TFontKey {
-        QString name;
-        int height = 0;
-        int pixelsPerInch = 0;
-        int style = 0;
-        int quality = 0;
-        bool operator==(const TFontKey &) const = default;
-    };
-    TFontKey FFontKey;
+    TFontShape FFontShape;
     int FAscent = 0;
     int FDescent = 0;
 

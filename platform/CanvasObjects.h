@@ -6,6 +6,7 @@
 
 #include <QFlags>
 #include <QFont>
+#include <QHashFunctions>
 #include <QImage>
 #include <QString>
 
@@ -102,6 +103,22 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TFontStyles)
 
 enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType };
 
+// What decides how text in a font is shaped and measured: all but colour and orientation.
+// Fonts of one shape measure alike.
+struct TFontShape {
+    QString Name;
+    int Height = 0;
+    int PixelsPerInch = 0;
+    int Style = 0;
+    int Quality = 0;
+    bool operator==(const TFontShape &) const = default;
+};
+
+inline size_t qHash(const TFontShape &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.Name, key.Height, key.PixelsPerInch, key.Style, key.Quality);
+}
+
 // A font as the window system describes it: Height in pixels (negative: the character height
 // without internal leading, positive: the cell height), Size in points at PixelsPerInch.
 class TFont : public TGraphicsObject
@@ -128,6 +145,18 @@ public:
     void SetQuality(TFontQuality value);
 
     void Assign(const TFont &source);
+    TFontShape Shape() const
+    {
+        return TFontShape{FName, FHeight, FPixelsPerInch, int(FStyle), int(FQuality)};
+    }
+    // Whether the font has that shape (names are usually one shared string: where they point
+    // is compared first).
+    bool HasShape(const TFontShape &shape) const
+    {
+        return FHeight == shape.Height && FPixelsPerInch == shape.PixelsPerInch && int(FStyle) == shape.Style
+               && int(FQuality) == shape.Quality
+               && (FName.constData() == shape.Name.constData() || FName == shape.Name);
+    }
     // Takes family, size and style of a Qt font (the colour stays).
     void Assign(const QFont &source);
     // The Qt font to draw with (the orientation is applied by the canvas).

@@ -125,10 +125,8 @@ QFont TCanvas::CurrentQFont()
 {
     if (FFontVersion != FFont.Version()) {
         FFontVersion = FFont.Version();
-        const TFontKey key{FFont.Name(), FFont.Height(), FFont.PixelsPerInch(), int(FFont.Style()),
-                           int(FFont.Quality())};
-        if (!FMetrics || !(key == FFontKey)) {
-            FFontKey = key;
+        if (!FMetrics || !FFont.HasShape(FFontShape)) {
+            FFontShape = FFont.Shape();
             FQFont = FFont.ToQFont();
             FMetrics.emplace(FQFont);
             FAscent = FMetrics->ascent();

@@ -79,26 +79,10 @@ void TBaseTreeGrid::PrepareCell(TTGPaintInfo &paintInfo, int windowOrgX, int max
     }
     DoBeforeCellPaint(canvas, node, paintInfo.Column, cpmPaint, paintInfo.CellRect, paintInfo.ContentRect);
 
+    // The part the content takes: the node's width placed by the alignment.
     QRect inner = paintInfo.ContentRect;
-    if (!gridExtensions) {
-        const int width = paintInfo.NodeWidth;
-        switch (paintInfo.Alignment) {
-        case taCenter:
-            if (inner.width() > width) {
-                const int left = (inner.left() + RectRight(inner) - width) / 2;
-                inner = MakeRect(left, inner.top(), left + width, RectBottom(inner));
-            }
-            break;
-        case taRightJustify:
-            if (inner.width() > width)
-                inner.setLeft(RectRight(inner) - width);
-            break;
-        default:
-            if (inner.left() + width < RectRight(inner))
-                SetRectRight(inner, inner.left() + width);
-            break;
-        }
-    }
+    if (!gridExtensions && inner.width() > paintInfo.NodeWidth)
+        inner = AlignSpan(inner, paintInfo.NodeWidth, paintInfo.Alignment);
 
     auto fillSelection = [&](TColor fill, TColor border) {
         canvas.Brush().SetColor(fill);

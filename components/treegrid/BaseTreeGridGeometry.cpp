@@ -266,24 +266,8 @@ QRect TBaseTreeGrid::GetDisplayRect(PGridNode node, TColumnIndex column, bool te
                           RectRight(result) - bottomRight.x(), RectBottom(result) - bottomRight.y());
     }
 
-    if (!unclipped) {
-        if (textWidth < result.width()) {
-            switch (alignment) {
-            case taRightJustify:
-                result.setLeft(RectRight(result) - textWidth);
-                break;
-            case taCenter: {
-                const int l = result.left() + (result.width() - textWidth) / 2;
-                result = MakeRect(l, result.top(), l + textWidth, RectBottom(result));
-                break;
-            }
-            default:
-                SetRectRight(result, result.left() + textWidth);
-                break;
-            }
-        }
-        return result;
-    }
+    if (!unclipped)
+        return textWidth < result.width() ? AlignSpan(result, textWidth, alignment) : result;
 
     // Unclipped: a too wide text starts at the reading start, and the rectangle takes the
     // font's text height.
@@ -293,20 +277,7 @@ QRect TBaseTreeGrid::GetDisplayRect(PGridNode node, TColumnIndex column, bool te
     const int middle = result.top() + result.height() / 2;
     result = MakeRect(result.left(), middle - textHeight / 2, RectRight(result),
                       middle - textHeight / 2 + textHeight);
-    switch (alignment) {
-    case taRightJustify:
-        result.setLeft(RectRight(result) - textWidth);
-        break;
-    case taCenter: {
-        const int l = result.left() + (result.width() - textWidth) / 2;
-        result = MakeRect(l, result.top(), l + textWidth, RectBottom(result));
-        break;
-    }
-    default:
-        SetRectRight(result, result.left() + textWidth);
-        break;
-    }
-    return result;
+    return AlignSpan(result, textWidth, alignment);
 }
 
 QPoint TBaseTreeGrid::DoGetCellContentMargin(PGridNode node, TColumnIndex column,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include <QPaintEvent>
 
@@ -232,19 +233,17 @@ void TBaseTreeGrid::PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint
                                     check.Ghosted = false;
                                 }
                             }
-                            paintInfo.ImageInfo[iiState].Index = -1;
-                            if (FStateImages) {
-                                GetImageIndex(paintInfo, ikState, iiState, FStateImages);
-                                if (paintInfo.ImageInfo[iiState].Index != -1)
-                                    AdjustImageBorder(paintInfo.ImageInfo[iiState].Images, paintInfo.BidiMode, vAlign,
-                                                      paintInfo.ContentRect, paintInfo.ImageInfo[iiState]);
-                            }
-                            paintInfo.ImageInfo[iiNormal].Index = -1;
-                            if (FImages) {
-                                GetImageIndex(paintInfo, ikNormal, iiNormal, FImages);
-                                if (paintInfo.ImageInfo[iiNormal].Index != -1)
-                                    AdjustImageBorder(paintInfo.ImageInfo[iiNormal].Images, paintInfo.BidiMode, vAlign,
-                                                      paintInfo.ContentRect, paintInfo.ImageInfo[iiNormal]);
+                            // The state image, then the normal image, each from the list the
+                            // event names or the tree's.
+                            for (auto [kind, index, list] : {std::tuple{ikState, iiState, FStateImages},
+                                                             std::tuple{ikNormal, iiNormal, FImages}}) {
+                                TTGImageInfo &image = paintInfo.ImageInfo[index];
+                                image.Index = -1;
+                                if (!list)
+                                    continue;
+                                GetImageIndex(paintInfo, kind, index, list);
+                                if (image.Index != -1)
+                                    AdjustImageBorder(image.Images, paintInfo.BidiMode, vAlign, paintInfo.ContentRect, image);
                             }
                             const int indentLevels = treePaint.contains(toFixedIndent) ? 1 : indentSize;
                             if (isMainColumn)

@@ -120,18 +120,8 @@ bool TCustomStringTreeGrid::ColumnIsEmpty(PGridNode node, TColumnIndex column)
 // ---- widths and heights
 
 struct TCustomStringTreeGrid::TTextStore {
-    QString name;
-    int height = 0;
-    int pixelsPerInch = 0;
-    int style = 0;
-    int quality = 0;
+    TFontShape shape;
     QHash<QString, QString> shortened;
-
-    bool Matches(const TFont &font) const
-    {
-        return height == font.Height() && style == int(font.Style()) && pixelsPerInch == font.PixelsPerInch()
-               && quality == int(font.Quality()) && name == font.Name();
-    }
 };
 
 namespace {
@@ -142,16 +132,12 @@ constexpr int MaxStoredTexts = 20000;
 TCustomStringTreeGrid::TTextStore &TCustomStringTreeGrid::TextStore(const TFont &font)
 {
     for (const auto &store : FTextStores)
-        if (store->Matches(font))
+        if (font.HasShape(store->shape))
             return *store;
     if (int(FTextStores.size()) >= MaxStoredFonts)
         FTextStores.clear();
     auto store = std::make_unique<TTextStore>();
-    store->name = font.Name();
-    store->height = font.Height();
-    store->pixelsPerInch = font.PixelsPerInch();
-    store->style = int(font.Style());
-    store->quality = int(font.Quality());
+    store->shape = font.Shape();
     FTextStores.push_back(std::move(store));
     return *FTextStores.back();
 }

@@ -10,6 +10,7 @@
 #include <QRect>
 
 #include "ScrollTypes.h"
+#include "CanvasTypes.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridSet.h"
 #include "treegrid/TreeGridTypes.h"
@@ -91,3 +92,17 @@ struct TTGPaintInfo {
     QPoint BrushOrigin;
     std::array<TTGImageInfo, 4> ImageInfo;
 };
+
+// A span of the given width placed inside r by the alignment (a centred span's halves rounded
+// towards the left); top and bottom stay.
+inline QRect AlignSpan(const QRect &r, int width, TColumnAlignment alignment)
+{
+    int left = r.left();
+    if (alignment == taRightJustify) {
+        left = RectRight(r) - width;
+    } else if (alignment == taCenter) {
+        const int twice = r.left() + RectRight(r) - width;
+        left = twice >= 0 ? twice / 2 : -((-twice + 1) / 2);
+    }
+    return MakeRect(left, r.top(), left + width, RectBottom(r));
+}

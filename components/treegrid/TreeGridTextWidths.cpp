@@ -8,26 +8,12 @@ namespace {
 
 constexpr qsizetype MaxCachedTexts = 1 << 16;
 
-struct TFontKey {
-    QString Name;
-    int Height = 0;
-    int PixelsPerInch = 0;
-    int Style = 0;
-    int Quality = 0;
-    bool operator==(const TFontKey &) const = default;
-};
-
-size_t qHash(const TFontKey &key, size_t seed = 0)
-{
-    return qHashMulti(seed, key.Name, key.Height, key.PixelsPerInch, key.Style, key.Quality);
-}
-
 struct TWidthStore {
-    QHash<TFontKey, QHash<QString, int>> Fonts;
+    QHash<TFontShape, QHash<QString, int>> Fonts;
     qsizetype Count = 0;
     // The font asked last and its widths: most calls ask in a row with the same font, and then
     // its key need not be hashed and looked up again.
-    TFontKey LastKey;
+    TFontShape LastKey;
     QHash<QString, int> *LastWidths = nullptr;
 };
 
@@ -45,14 +31,8 @@ int CachedTextWidth(TCanvas &canvas, const QString &text)
         return 0;
     const TFont &font = canvas.Font();
     TWidthStore &store = Store();
-    const QString name = font.Name();
-    const TFontKey &last = store.LastKey;
-    // Names are usually one shared string: comparing where they point spares comparing them.
-    const bool sameFont = store.LastWidths && font.Height() == last.Height && font.PixelsPerInch() == last.PixelsPerInch
-        && int(font.Style()) == last.Style && int(font.Quality()) == last.Quality
-        && (name.constData() == last.Name.constData() || name == last.Name);
-    if (!sameFont) {
-        TFontKey key{name, font.Height(), font.PixelsPerInch(), int(font.Style()), int(font.Quality())};
+    if (!store.LastWidths || !font.HasShape(store.LastKey)) {
+        TFontShape key = font.Shape();
         store.LastWidths = &store.Fonts[key];
         store.LastKey = std::move(key);
     }

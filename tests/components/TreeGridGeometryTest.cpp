@@ -28,12 +28,7 @@ public:
 
 std::unique_ptr<TGeometryTree> MakeTree(int width = 300, int height = 200)
 {
-    std::unique_ptr<TGeometryTree> tree(TBaseTreeGrid::Create<TGeometryTree>());
-    tree->SetBorderStyle(bsNone);
-    tree->resize(width, height);
-    tree->show();
-    QApplication::processEvents();
-    return tree;
+    return treegridtest::ShowTree<TGeometryTree>(width, height);
 }
 
 // Tops computed here by walking the rows, independent of the tree's lookups.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Canvas.h"
+#include "TreeGridTestSupport.h"
 #include "ImageList.h"
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridHeader.h"
@@ -31,9 +32,7 @@ public:
 // A shown tree with plain colours and solid lines, so that pixels can be compared exactly.
 std::unique_ptr<TPaintTree> MakeTree(int width = 300, int height = 200)
 {
-    std::unique_ptr<TPaintTree> tree(TBaseTreeGrid::Create<TPaintTree>());
-    tree->SetBorderStyle(bsNone);
-    tree->resize(width, height);
+    auto tree = treegridtest::ShowTree<TPaintTree>(width, height);
     tree->SetColor(clWhite);
     tree->SetLineStyle(lsSolid);
     tree->Colors().SetColor(TTGColors::GridLineColor, Grid);
@@ -41,8 +40,6 @@ std::unique_ptr<TPaintTree> MakeTree(int width = 300, int height = 200)
     tree->Colors().SetColor(TTGColors::FocusedSelectionBorderColor, Fill);
     tree->Colors().SetColor(TTGColors::UnfocusedSelectionColor, Unfocused);
     tree->Colors().SetColor(TTGColors::UnfocusedSelectionBorderColor, Unfocused);
-    tree->show();
-    QApplication::processEvents();
     return tree;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Canvas.h"
+#include "TreeGridTestSupport.h"
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridRoutines.h"
@@ -25,14 +26,10 @@ public:
 
 std::unique_ptr<TTextTree> MakeTree(int width = 300, int height = 200)
 {
-    std::unique_ptr<TTextTree> tree(TBaseTreeGrid::Create<TTextTree>());
-    tree->SetBorderStyle(bsNone);
-    tree->resize(width, height);
+    auto tree = treegridtest::ShowTree<TTextTree>(width, height);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
     tree->setFont(font);
-    tree->show();
-    QApplication::processEvents();
     return tree;
 }
 

@@ -2,15 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <memory>
 #include <vector>
 
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridWorkerThread.h"
 
 namespace treegridtest {
+
+// A tree of the given class, shown offscreen without a frame, so that the client area is the
+// widget less its scroll bars.
+template <class T>
+std::unique_ptr<T> ShowTree(int width, int height)
+{
+    std::unique_ptr<T> tree(TBaseTreeGrid::Create<T>());
+    tree->SetBorderStyle(bsNone);
+    tree->resize(width, height);
+    tree->show();
+    QApplication::processEvents();
+    return tree;
+}
 
 // The node's children in sibling order.
 inline std::vector<PGridNode> Children(PGridNode node)
