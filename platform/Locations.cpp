@@ -62,6 +62,25 @@ QStringList languageFolders(const QString &executableFolder)
     return result;
 }
 
+QString findProgramFile(const QString &name) { return findProgramFile(name, executableFolder()); }
+
+QString findProgramFile(const QString &name, const QString &executableFolder)
+{
+    QStringList folders{QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)};
+    if (!executableFolder.isEmpty()) {
+        folders << executableFolder;
+        folders << QDir(executableFolder).filePath(QStringLiteral("../share/velmora"));
+    }
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << QDir(data).filePath(QStringLiteral("velmora"));
+    for (const QString &folder : folders) {
+        const QString candidate = QDir::cleanPath(QDir(folder).filePath(name));
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return QString();
+}
+
 bool ensureParentFolder(const QString &filePath)
 {
     const QString folder = QFileInfo(filePath).absolutePath();

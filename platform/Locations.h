@@ -20,6 +20,12 @@ QString logFilePath();
 QStringList languageFolders();
 QStringList languageFolders(const QString &executableFolder);
 
+// A file the program brings or the user adds (a logo): the first of the user's config folder,
+// the folder beside the executable and the installed share folder ("<prefix>/share/velmora",
+// then the system data folders) that holds a file of that name; empty when none does.
+QString findProgramFile(const QString &name);
+QString findProgramFile(const QString &name, const QString &executableFolder);
+
 // Makes sure the folder that will hold `filePath` exists; false when it cannot be made.
 bool ensureParentFolder(const QString &filePath);
 

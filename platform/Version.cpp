@@ -10,4 +10,9 @@ int versionMinor() { return VELMORA_VERSION_MINOR; }
 int versionRelease() { return VELMORA_VERSION_RELEASE; }
 int versionBuild() { return VELMORA_VERSION_BUILD; }
 
+QString creditLine()
+{
+    return QStringLiteral("Velmora %1 (2025), https://velmora.org").arg(versionString());
+}
+
 } // namespace platform

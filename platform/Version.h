@@ -10,5 +10,7 @@ int versionMajor();
 int versionMinor();
 int versionRelease();
 int versionBuild();
+// The line naming the program wherever its work is signed (exports, pictures, printouts).
+QString creditLine();
 
 } // namespace platform

@@ -20,11 +20,6 @@ constexpr TWhichTable kTables[] = {tbTable, tbExclude};
 // Cells named one by one when an export is refused; the rest are counted.
 constexpr int kProblemsNamed = 5;
 
-QString creditLine()
-{
-    return QStringLiteral("Velmora %1 (2025), https://velmora.org").arg(platform::versionString());
-}
-
 // The caption row and the rows below it as a sheet gets them.
 QString exportedText(const QString &text)
 {
@@ -187,7 +182,7 @@ bool TSpreadsheetExchange::Exportieren1Click(const QString &fileName)
         book.AddSheet(names[1]);
         puttable(book, tbExclude);
         book.AddSheet(names[2]);
-        book.AppendRow({Translate(QStringLiteral("Daten erstellt mit: ")) + creditLine()});
+        book.AppendRow({Translate(QStringLiteral("Daten erstellt mit: ")) + platform::creditLine()});
         book.AppendRow({Translate(QStringLiteral("exportiert am: %s"), {DateTimeToStr(Now())})});
         book.AppendRow({Translate(QStringLiteral("Dateiname: %s"), {FCore.DirWatchThread()->GetPossibleFileName()})});
         written = book.Commit();

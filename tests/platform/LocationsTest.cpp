@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -61,4 +64,32 @@ TEST(LocationsTest, LanguageFoldersBesideTheExecutableComeFirst)
     for (const QString &folder : folders)
         EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
     QDir(shared).removeRecursively();
+}
+
+TEST(LocationsTest, ProgramFilesAreFoundInTheConfigFolderFirst)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = QDir(prefix.path()).filePath(QStringLiteral("bin"));
+    const QString share = QDir(prefix.path()).filePath(QStringLiteral("share/velmora"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(share));
+    const QString name = QStringLiteral("Probe-%1.jpg").arg(QCoreApplication::applicationPid());
+    EXPECT_TRUE(findProgramFile(name, bin).isEmpty());
+
+    ASSERT_TRUE(testsupport::writeFile(QDir(share).filePath(name), "s"));
+    EXPECT_EQ(findProgramFile(name, bin), QDir::cleanPath(QDir(share).filePath(name)));
+    ASSERT_TRUE(testsupport::writeFile(QDir(bin).filePath(name), "b"));
+    EXPECT_EQ(findProgramFile(name, bin), QDir(bin).filePath(name));
+
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    ASSERT_TRUE(QDir().mkpath(config));
+    const QString own = QDir(config).filePath(name);
+    ASSERT_TRUE(testsupport::writeFile(own, "c"));
+    EXPECT_EQ(findProgramFile(name, bin), QDir::cleanPath(own));
+    QFile::remove(own);
+    // A folder of that name is no file.
+    ASSERT_TRUE(QDir().mkpath(own));
+    EXPECT_EQ(findProgramFile(name, bin), QDir(bin).filePath(name));
+    QDir().rmdir(own);
 }
