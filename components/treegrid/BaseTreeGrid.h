@@ -1025,6 +1025,10 @@ protected:
     // The window's own part of a press and a release: its events and the click.
     void FrameworkMouseDown(const TTGMouseMessage &message, bool doubleClick);
     void FrameworkMouseUp(const TTGMouseMessage &message);
+    // A check box held down (pending: tsMouseCheckPending or tsKeyCheckPending) shows its pressed
+    // form; its release applies the next state when apply holds, else just restores the look.
+    void PressCheckBox(PGridNode node, TTreeGridState pending);
+    void ReleaseCheckBox(TTreeGridState pending, bool apply);
     // Repaints a column's strip of the rows.
     void InvalidateColumn(TColumnIndex column);
     // A band rectangle (absolute) as the client area shows it, frame included.

@@ -12,11 +12,6 @@ namespace {
 
 constexpr Qt::KeyboardModifiers ModifierKeys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
 
-TCheckState NormalCheckForm(TCheckState state)
-{
-    return TCheckState(state & ~1);
-}
-
 } // namespace
 
 // ---- Qt plumbing
@@ -136,15 +131,9 @@ bool TBaseTreeGrid::KeyDown(int key, Qt::KeyboardModifiers shift, const QString 
 {
     if (!DoKeyAction(key, shift))
         return true;
-    if (FStates.contains(tsKeyCheckPending) && key != Qt::Key_Space) {
-        // Another key before Space came up withdraws the press.
-        DoStateChange({}, {tsKeyCheckPending});
-        if (FCheckNode) {
-            FCheckNode->CheckState = NormalCheckForm(FCheckNode->CheckState);
-            InvalidateNode(FCheckNode);
-        }
-        FCheckNode = nullptr;
-    }
+    // Another key before Space came up withdraws the press.
+    if (FStates.contains(tsKeyCheckPending) && key != Qt::Key_Space)
+        ReleaseCheckBox(tsKeyCheckPending, false);
     bool handled = true;
     switch (key) {
     case Qt::Key_Backspace:
@@ -175,16 +164,8 @@ bool TBaseTreeGrid::KeyDown(int key, Qt::KeyboardModifiers shift, const QString 
 
 void TBaseTreeGrid::KeyUp(int key)
 {
-    if (key != Qt::Key_Space || !FStates.contains(tsKeyCheckPending))
-        return;
-    DoStateChange({}, {tsKeyCheckPending});
-    if (FCheckNode) {
-        FCheckNode->CheckState = NormalCheckForm(FCheckNode->CheckState);
-        if (FCheckNode == FFocusedNode)
-            DoCheckClick(FCheckNode, FPendingCheckState);
-        InvalidateNode(FCheckNode);
-    }
-    FCheckNode = nullptr;
+    if (key == Qt::Key_Space && FStates.contains(tsKeyCheckPending))
+        ReleaseCheckBox(tsKeyCheckPending, FCheckNode == FFocusedNode);
 }
 
 // Steps from a column to the next (or previous) visible one that accepts the focus.
@@ -502,17 +483,7 @@ bool TBaseTreeGrid::OtherKey(int key, Qt::KeyboardModifiers shift)
     case Qt::Key_Space:
         if (FOptions->MiscOptions().contains(toCheckSupport) && FFocusedNode
             && FFocusedNode->CheckType != TCheckType::ctNone) {
-            if (!FStates.intersects({tsKeyCheckPending, tsMouseCheckPending})
-                && !FFocusedNode->States.contains(vsDisabled)) {
-                TCheckState newState = DetermineNextCheckState(FFocusedNode->CheckType, FFocusedNode->CheckState);
-                if (DoChecking(FFocusedNode, newState)) {
-                    DoStateChange({tsKeyCheckPending});
-                    FCheckNode = FFocusedNode;
-                    FPendingCheckState = newState;
-                    FCheckNode->CheckState = TCheckState(FCheckNode->CheckState | 1);
-                    InvalidateNode(FCheckNode);
-                }
-            }
+            PressCheckBox(FFocusedNode, tsKeyCheckPending);
             return true;
         }
         return searchPending();

@@ -9,20 +9,6 @@
 
 #include "treegrid/TreeGridHeader.h"
 
-namespace {
-
-TCheckState PressedForm(TCheckState state)
-{
-    return TCheckState(state | 1);
-}
-
-TCheckState NormalForm(TCheckState state)
-{
-    return TCheckState(state & ~1);
-}
-
-} // namespace
-
 void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hitInfo)
 {
     const int x = message.Pos.x();
@@ -101,16 +87,7 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
     }
 
     if (node && hit.contains(hiOnItemCheckbox)) {
-        if (FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) || node->States.contains(vsDisabled))
-            return;
-        TCheckState newState = DetermineNextCheckState(node->CheckType, node->CheckState);
-        if (DoChecking(node, newState)) {
-            DoStateChange({tsMouseCheckPending});
-            FCheckNode = node;
-            FPendingCheckState = newState;
-            node->CheckState = PressedForm(node->CheckState);
-            InvalidateNode(node);
-        }
+        PressCheckBox(node, tsMouseCheckPending);
         return;
     }
 
@@ -214,17 +191,10 @@ void TBaseTreeGrid::HandleMouseUp(const TTGMouseMessage &message, const THitInfo
     if (!IsPanning())
         FScrollTimer.stop();
 
-    if (FStates.contains(tsMouseCheckPending)) {
-        DoStateChange({}, {tsMouseCheckPending});
-        if (FCheckNode) {
-            FCheckNode->CheckState = NormalForm(FCheckNode->CheckState);
-            // Released over another place: the press is withdrawn.
-            if (hitInfo.HitNode == FCheckNode && hitInfo.HitPositions.contains(hiOnItem))
-                DoCheckClick(FCheckNode, FPendingCheckState);
-            InvalidateNode(FCheckNode);
-            FCheckNode = nullptr;
-        }
-    }
+    // Released over another place: the press is withdrawn.
+    if (FStates.contains(tsMouseCheckPending))
+        ReleaseCheckBox(tsMouseCheckPending,
+                        hitInfo.HitNode == FCheckNode && hitInfo.HitPositions.contains(hiOnItem));
 
     TTreeGridColumns *columns = Header()->Columns();
     if (columns->ClickIndex() > NoColumn && columns->ClickIndex() == hitInfo.HitColumn)
@@ -266,16 +236,7 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
                 mayEdit = false;
             }
         } else if (node && hit.contains(hiOnItemCheckbox)) {
-            if (!FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) && !node->States.contains(vsDisabled)) {
-                TCheckState newState = DetermineNextCheckState(node->CheckType, node->CheckState);
-                if (DoChecking(node, newState)) {
-                    DoStateChange({tsMouseCheckPending});
-                    FCheckNode = node;
-                    FPendingCheckState = newState;
-                    node->CheckState = PressedForm(node->CheckState);
-                    InvalidateNode(node);
-                }
-            }
+            PressCheckBox(node, tsMouseCheckPending);
             mayEdit = false;
         } else if (node && hit.contains(hiOnItemButton)) {
             ToggleNode(node);
@@ -294,6 +255,35 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
         FEditColumn = FFocusedColumn;
         FEditTimer.start(int(FEditDelay));
     }
+}
+
+// ---- check boxes held down by the mouse or by Space
+
+void TBaseTreeGrid::PressCheckBox(PGridNode node, TTreeGridState pending)
+{
+    if (FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) || node->States.contains(vsDisabled))
+        return;
+    TCheckState newState = DetermineNextCheckState(node->CheckType, node->CheckState);
+    if (!DoChecking(node, newState))
+        return;
+    DoStateChange({pending});
+    FCheckNode = node;
+    FPendingCheckState = newState;
+    // Every check state has its pressed form one above it.
+    node->CheckState = TCheckState(node->CheckState | 1);
+    InvalidateNode(node);
+}
+
+void TBaseTreeGrid::ReleaseCheckBox(TTreeGridState pending, bool apply)
+{
+    DoStateChange({}, {pending});
+    if (FCheckNode) {
+        FCheckNode->CheckState = TCheckState(FCheckNode->CheckState & ~1);
+        if (apply)
+            DoCheckClick(FCheckNode, FPendingCheckState);
+        InvalidateNode(FCheckNode);
+    }
+    FCheckNode = nullptr;
 }
 
 void TBaseTreeGrid::InvalidateColumn(TColumnIndex column)

@@ -721,6 +721,8 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
         FLastTop = TCacheEntry();
     if (node == FCheckNode)
         FCheckNode = nullptr;
+    if (node == FHeightTrackNode)
+        FHeightTrackNode = nullptr;
     if (node->States.intersects({vsInitialized, vsInitialUserData}) && OnFreeNode)
         OnFreeNode(this, node);
     FreeNodeBlock(node);
@@ -845,6 +847,7 @@ void TBaseTreeGrid::Clear()
     FRangeAnchor = nullptr;
     FLastSelectionLevel = -1;
     FCheckNode = nullptr;
+    FHeightTrackNode = nullptr;
     FLastChangedNode = nullptr;
     FCurrentHotNode = nullptr;
     FDropTargetNode = nullptr;

@@ -15,6 +15,24 @@ namespace {
 // Pixels between a hint's text and its frame, frame included.
 constexpr int HintBorder = 3;
 
+bool MultiLine(const TTGHintData &data)
+{
+    return data.LineBreakStyle == hlbForceMultiLine
+           || (data.LineBreakStyle == hlbDefault && data.Node && data.Node->States.contains(vsMultiline));
+}
+
+// A tooltip's font is the cell's own, as its paint event leaves it.
+void TakeCellFont(TCanvas &canvas, const TTGHintData &data)
+{
+    TBaseTreeGrid *tree = data.Tree;
+    QRect textRect;
+    QString text;
+    if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(tree))
+        strings->GetTextInfo(data.Node, data.Column, canvas.Font(), textRect, text);
+    else
+        canvas.Font().Assign(tree->font());
+}
+
 } // namespace
 
 TTreeGridHintWindow::TTreeGridHintWindow(QWidget *parent)
@@ -37,19 +55,10 @@ QRect TTreeGridHintWindow::CalcHintRect(int maxWidth, const QString &hint, TTGHi
     TCanvas canvas(1, 1);
     TBaseTreeGrid *tree = data.Tree;
     if (data.Tooltip && tree) {
-        // The cell's own font, as its paint event leaves it.
-        QRect textRect;
-        QString text;
-        if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(tree))
-            strings->GetTextInfo(data.Node, data.Column, canvas.Font(), textRect, text);
-        else
-            canvas.Font().Assign(tree->font());
+        TakeCellFont(canvas, data);
         FTextHeight = canvas.FontHeight();
-        const bool multiLine = data.LineBreakStyle == hlbForceMultiLine
-                               || (data.LineBreakStyle == hlbDefault && data.Node
-                                   && data.Node->States.contains(vsMultiline));
         QRect r(0, 0, std::max(1, maxWidth - 2 * tree->TextMargin() - 2), 0);
-        canvas.DrawText(hint, r, DT_CALCRECT | DT_NOPREFIX | (multiLine ? DT_WORDBREAK : DT_SINGLELINE));
+        canvas.DrawText(hint, r, DT_CALCRECT | DT_NOPREFIX | (MultiLine(data) ? DT_WORDBREAK : DT_SINGLELINE));
         return QRect(0, 0, r.width() + 2 * tree->TextMargin() + 2, std::max(r.height(), FTextHeight) + 2);
     }
     canvas.Font().Assign(QToolTip::font());
@@ -143,19 +152,12 @@ void TTreeGridHintWindow::DrawContent(TCanvas &canvas)
     canvas.Pen().SetColor(clBlack);
     canvas.SetBkMode(bkTransparent);
     if (FHintData.Tooltip && tree) {
-        QRect textRect;
-        QString text;
-        if (auto *strings = qobject_cast<TCustomStringTreeGrid *>(tree))
-            strings->GetTextInfo(FHintData.Node, FHintData.Column, canvas.Font(), textRect, text);
-        else
-            canvas.Font().Assign(tree->font());
+        TakeCellFont(canvas, FHintData);
         canvas.Brush().SetColor(tree->Color());
         canvas.Rectangle(r);
         QRect inner = r.adjusted(1 + tree->TextMargin(), 1, -1 - tree->TextMargin(), -1);
-        const bool multiLine = FHintData.LineBreakStyle == hlbForceMultiLine
-                               || (FHintData.LineBreakStyle == hlbDefault && FHintData.Node
-                                   && FHintData.Node->States.contains(vsMultiline));
-        canvas.DrawText(FText, inner, DT_NOPREFIX | (multiLine ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
+        canvas.DrawText(FText, inner,
+                        DT_NOPREFIX | (MultiLine(FHintData) ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
         return;
     }
     canvas.Font().Assign(QToolTip::font());

@@ -281,6 +281,15 @@ TEST(TreeGridMouseTest, HotTrackingAndNodeHeightByMouse)
     const QPoint newEdge(100, edge.y() + 20 - 2);
     f.DoubleClick(newEdge);
     EXPECT_EQ(f.tree->NodeHeight(rows[1]), f.tree->DefaultNodeHeight());
+
+    // The row being tracked goes away meanwhile (deleted by another instance): the drag ends quietly.
+    f.Press(edge);
+    f.Move(edge + QPoint(0, 5));
+    ASSERT_TRUE(f.tree->TreeStates().contains(tsNodeHeightTracking));
+    f.tree->DeleteNode(rows[1]);
+    f.Move(edge + QPoint(0, 10));
+    f.Release(edge + QPoint(0, 10));
+    EXPECT_EQ(f.tree->NodeHeight(rows[2]), f.tree->DefaultNodeHeight());
 }
 
 } // namespace
