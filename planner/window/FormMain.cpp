@@ -27,6 +27,8 @@
 #include "core/UndoRedo.h"
 #include "editor/PropertyEditor.h"
 #include "exchange/RowClipboard.h"
+#include "table/Evaluations.h"
+#include "table/TableSearch.h"
 #include "table/OverlapSolver.h"
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
@@ -91,6 +93,8 @@ TMainForm::~TMainForm()
     FEditor.reset();
     FOverlapSolver.reset();
     FRowClipboard.reset();
+    FEvaluations.reset();
+    FTableSearch.reset();
     FCore.reset();
     SetBusyCursor(false);
 }
@@ -152,6 +156,7 @@ void TMainForm::CreateActions()
     edit->addSeparator();
     edit->addAction(localUndo);
     CreateClipboardActions(edit);
+    CreateEvaluationActions(edit);
     CreateExchangeActions(file);
     CreateOverlapActions();
     CreateChartMenu();

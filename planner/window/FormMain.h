@@ -27,6 +27,14 @@ class TRecentFiles;
 class TSettingsKeeper;
 class TPropertyEditor;
 class TRowClipboard;
+class QDialog;
+class QLineEdit;
+class QToolBar;
+class QToolButton;
+class TChartDialog;
+class TEvaluations;
+class TGotoDialog;
+class TTableSearch;
 class TStringTreeGrid;
 class TTableCommands;
 class TUpdateNotice;
@@ -153,6 +161,34 @@ public:
     QAction *ActionPasteNode = nullptr; // "paste Task here", for the chart's context menu
     // ---- end
 
+    // ---- evaluations, search, goto and select all (FormMainEvaluation.cpp)
+    TEvaluations &Evaluations() const { return *FEvaluations; }
+    TTableSearch &TableSearch() const { return *FTableSearch; }
+    // The utilisation charts: running tasks, a column's sum, a column per resource (-1: all).
+    void Auslastung1Click();
+    void NumericStatisticsClick(int column);
+    void UtilisationStatistics(int column, int resource, const QString &caption);
+    void ActionGotoExecute();
+    void ActionSelectAllExecute();
+    // The search box: search as you type, Enter for the next match.
+    void Edit2Change();
+    void ToolButton17Click();
+    // Made on first use and kept.
+    TChartDialog *ChartDialog();
+    TGotoDialog *GotoDialog();
+    // Shows a dialog modally and returns its result; tests answer in its place.
+    std::function<int(QDialog &)> OnExecDialog;
+    QMenu *Auswertung1 = nullptr;         // "Evaluation"
+    QMenu *NumericStatistics1 = nullptr;  // one item per numeric column
+    QMenu *Utilisation1 = nullptr;        // per numeric column: "alle" and every resource
+    QAction *Auslastung1 = nullptr;       // "Utilization"
+    QAction *ActionGoto = nullptr;        // "Goto Date..."
+    QAction *ActionSelectAll = nullptr;   // "Select all"
+    QToolBar *ToolBar1 = nullptr;
+    QLineEdit *Edit2 = nullptr;           // the search box
+    QToolButton *ToolButton17 = nullptr;  // "Find next"
+    // ---- end
+
     // ---- the time chart: overview, group tabs, captions and chart above the tables
     TTimeChartView *TimeChartView = nullptr;
     QSplitter *Splitter1 = nullptr; // between the chart area and the tables
@@ -265,5 +301,16 @@ private:
     // has the focus (then the command works on rows).
     bool RouteEditCommand(const char *command);
     std::unique_ptr<TRowClipboard> FRowClipboard; // after the core: destroyed before it
+    // ---- end
+    // ---- private: evaluations, search, goto and select all
+    void CreateEvaluationActions(QMenu *edit);
+    // The sub-menus of the Evaluation menu from the active table's numeric columns and the
+    // current group's resources.
+    void FillEvaluationMenus();
+    int ExecDialog(QDialog &dialog);
+    std::unique_ptr<TEvaluations> FEvaluations;
+    std::unique_ptr<TTableSearch> FTableSearch;
+    QPointer<TChartDialog> FChartDialog;
+    QPointer<TGotoDialog> FGotoDialog;
     // ---- end
 };
