@@ -35,6 +35,7 @@
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
 #include "core/PlannerWindow.h"
+#include "document/DocumentSettings.h"
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
@@ -504,16 +505,7 @@ public:
     QVector<qint32> FRowSets;
     // What an old-format document carried beside the document: print options, view values
     // and saved filters, read by the import for the per-user settings to take over.
-    struct TImportedFilter
-    {
-        int Type = 0;
-        int SubType = 0;
-        QString Text1;
-        QString Text2;
-        int Table = 0;
-        QString Group;
-        QString Header;
-    };
+    using TImportedFilter = TSavedFilter;
     struct TImportedSettings
     {
         bool Imported = false; // the open document was converted from the old format

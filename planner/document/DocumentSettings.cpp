@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "CustomIniFile.h"
+#include "core/DocumentTypes.h"
+#include "core/FilterParams.h"
 
 namespace {
 
@@ -38,6 +40,26 @@ qint64 FilterNumber(const QString &section)
 }
 
 } // namespace
+
+TSavedFilter ReadSavedFilter(const TCustomIniFile &ini, const QString &section)
+{
+    TSavedFilter filter;
+    filter.Type = ini.ReadInteger(section, QStringLiteral("Type"), 0);
+    filter.SubType = ini.ReadInteger(section, QStringLiteral("SubType"), 0);
+    filter.Text1 = ini.ReadString(section, QStringLiteral("Text1"), QString());
+    filter.Text2 = ini.ReadString(section, QStringLiteral("Text2"), QString());
+    filter.Table = ini.ReadInteger(section, QStringLiteral("Table"), 0);
+    filter.Group = ini.ReadString(section, QStringLiteral("Group"), QString());
+    filter.Header = ini.ReadString(section, QStringLiteral("Header"), QString());
+    return filter;
+}
+
+bool IsKnownFilter(const TSavedFilter &filter)
+{
+    // A filter of no known kind or table cannot be applied to anything.
+    return filter.Type >= ftNone && filter.Type <= ftNumber && filter.SubType >= fsSmaller
+           && filter.SubType <= fsEmpty && (filter.Table == tbTable || filter.Table == tbExclude);
+}
 
 int FontSizeOfSection(const TCustomIniFile &ini, const QString &section)
 {
@@ -93,19 +115,9 @@ TDocumentSettings ReadDocumentSettings(const TCustomIniFile &ini, const TDocumen
         const QString section = FilterPrefix + QString::number(i);
         if (!present.contains(section.toLower()))
             break;
-        TSavedFilter filter;
-        filter.Type = ini.ReadInteger(section, QStringLiteral("Type"), 0);
-        filter.SubType = ini.ReadInteger(section, QStringLiteral("SubType"), 0);
-        filter.Text1 = ini.ReadString(section, QStringLiteral("Text1"), QString());
-        filter.Text2 = ini.ReadString(section, QStringLiteral("Text2"), QString());
-        filter.Table = ini.ReadInteger(section, QStringLiteral("Table"), 0);
-        filter.Group = ini.ReadString(section, QStringLiteral("Group"), QString());
-        filter.Header = ini.ReadString(section, QStringLiteral("Header"), QString());
-        // A filter that names no known kind or table cannot be applied to anything.
-        if (filter.Type < 0 || filter.Type > 4 || filter.SubType < 0 || filter.SubType > 5 || filter.Table < 0
-            || filter.Table > 1)
-            continue;
-        s.Filters.push_back(filter);
+        const TSavedFilter filter = ReadSavedFilter(ini, section);
+        if (IsKnownFilter(filter))
+            s.Filters.push_back(filter);
     }
 
     s.FontSize = FontSizeOfSection(ini, Setup);

@@ -78,6 +78,10 @@ inline constexpr int MaxWindowSize = 16384;
 inline constexpr int MaxChartTop = 1 << 30;
 } // namespace SettingsRange
 
+// One saved filter of a "Filter" N section, and whether it names a kind and table there are.
+TSavedFilter ReadSavedFilter(const TCustomIniFile &ini, const QString &section);
+bool IsKnownFilter(const TSavedFilter &filter);
+
 // Reads every key; a key that is missing gives the value of `current` where the settings
 // keep the present state, or its fixed default. A missing or empty file reads as defaults.
 TDocumentSettings ReadDocumentSettings(const TCustomIniFile &ini, const TDocumentSettings &current);

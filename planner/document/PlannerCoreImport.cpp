@@ -76,7 +76,6 @@ struct TIniExtent {
 };
 
 // View values of old files feed sizes and divisors: kept within what a chart can show.
-constexpr int MaxFontSize = 400;
 constexpr int MaxColWidth = 10000;
 constexpr int MaxZoom = 10000;
 constexpr int MaxSmallChartRowHeight = 1000;
@@ -226,18 +225,8 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
 
     // Each filter is a section of its own.
     const int filters = BoundedCount(ini.ReadInteger(SectionSetup, QStringLiteral("Filters"), 0), extent.Sections);
-    for (int i = 0; i < filters; ++i) {
-        const QString section = Key(QStringLiteral("Filter"), i);
-        TImportedFilter filter;
-        filter.Type = ini.ReadInteger(section, QStringLiteral("Type"), 0);
-        filter.SubType = ini.ReadInteger(section, QStringLiteral("SubType"), 0);
-        filter.Text1 = ini.ReadString(section, QStringLiteral("Text1"), QString());
-        filter.Text2 = ini.ReadString(section, QStringLiteral("Text2"), QString());
-        filter.Table = ini.ReadInteger(section, QStringLiteral("Table"), 0);
-        filter.Group = ini.ReadString(section, QStringLiteral("Group"), QString());
-        filter.Header = ini.ReadString(section, QStringLiteral("Header"), QString());
-        settings.Filters.append(filter);
-    }
+    for (int i = 0; i < filters; ++i)
+        settings.Filters.append(ReadSavedFilter(ini, Key(QStringLiteral("Filter"), i)));
 
     ImportColors(ini, QStringLiteral("Color"), FColors);
     ImportColors(ini, QStringLiteral("HolidayColor"), FHolidayColors);
@@ -263,14 +252,8 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
     for (int i = 0; i < rowSets; ++i)
         FRowSets.append(ini.ReadInteger(SectionSetup, Key(QStringLiteral("RowSet"), i), 0));
 
-    // The font size of files that stored none follows from their row height (in 64 bits: the
-    // row height may be any 32-bit number).
-    qint64 fontSize = settings.FontSize;
-    if (ini.ValueExists(SectionSetup, QStringLiteral("FontSize")))
-        fontSize = ini.ReadInteger(SectionSetup, QStringLiteral("FontSize"), 10);
-    else if (ini.ValueExists(SectionSetup, QStringLiteral("RowHeight")))
-        fontSize = (qint64(ini.ReadInteger(SectionSetup, QStringLiteral("RowHeight"), 30)) / 4) * 72 / 92;
-    settings.FontSize = int(std::clamp<qint64>(fontSize, 1, MaxFontSize));
+    // The font size of files that stored none follows from their row height.
+    settings.FontSize = FontSizeOfSection(ini, SectionSetup);
     settings.ColWidth =
         std::clamp(ini.ReadInteger(SectionSetup, QStringLiteral("ColWidth"), settings.ColWidth), 1, MaxColWidth);
     settings.Zoom = std::clamp(ini.ReadInteger(SectionSetup, QStringLiteral("Zoom"), settings.Zoom), 1, MaxZoom);

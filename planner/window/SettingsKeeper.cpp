@@ -345,13 +345,9 @@ void TSettingsKeeper::TakeImportedSettings()
     if (imported.SmallTimeChartRowHeight > 0)
         s.SmallTimeChartRowHeight = s.SmallTimeChartShownRowHeight = imported.SmallTimeChartRowHeight;
     s.Filters.clear();
-    for (const TPlannerCore::TImportedFilter &filter : imported.Filters) {
-        if (filter.Type < 0 || filter.Type > 4 || filter.SubType < 0 || filter.SubType > 5 || filter.Table < 0
-            || filter.Table > 1)
-            continue;
-        s.Filters.push_back({filter.Type, filter.SubType, filter.Text1, filter.Text2, filter.Table, filter.Group,
-                             filter.Header});
-    }
+    for (const TSavedFilter &filter : imported.Filters)
+        if (IsKnownFilter(filter))
+            s.Filters.push_back(filter);
     ApplyOption("AutoArrange", imported.AutoArrange);
     ApplyDocumentSettings(s);
 }

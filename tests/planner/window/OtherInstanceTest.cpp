@@ -2,25 +2,12 @@
 #include "planner/window/WindowTestSupport.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QSignalSpy>
 
 #include "window/FormMain.h"
 #include "InstanceLink.h"
 #include "common/TestSupport.h"
-
-namespace {
-
-bool WaitFor(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-} // namespace
 
 TEST(OtherInstanceTest, OpeningADocumentShownElsewhereActivatesThatInstance)
 {
@@ -37,7 +24,7 @@ TEST(OtherInstanceTest, OpeningADocumentShownElsewhereActivatesThatInstance)
     TScriptedMainForm form(mrOk);
     const QString titleBefore = form.windowTitle();
     form.Open(path);
-    EXPECT_TRUE(WaitFor([&] { return asked.count() == 1; }));
+    EXPECT_TRUE(windowtest::WaitFor([&] { return asked.count() == 1; }));
     // Nothing else happened here: no question, still the new document.
     EXPECT_TRUE(form.questions.isEmpty());
     EXPECT_EQ(form.windowTitle(), titleBefore);

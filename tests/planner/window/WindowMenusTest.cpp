@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,14 +23,6 @@
 #include "window/WindowCaption.h"
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 QStringList Captions(const QMenu *menu)
 {
@@ -140,7 +131,7 @@ TEST_F(WindowMenusTest, TheWindowMenuListsTheRunningInstances)
     foreign.setTitle(QStringLiteral("Some other program"));
     form.Open(document);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("ZOP - ") + document);
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(windowtest::WaitFor([&] {
         for (const QString &caption : Captions(form.Fenster1))
             if (caption.endsWith(document))
                 return true;
@@ -169,7 +160,7 @@ TEST_F(WindowMenusTest, TheWindowMenuListsTheRunningInstances)
     for (QAction *item : form.Fenster1->actions())
         if (item->text().endsWith(QStringLiteral("/plans/other.zop")))
             item->trigger();
-    EXPECT_TRUE(WaitFor([&] { return asked.count() == 1; }));
+    EXPECT_TRUE(windowtest::WaitFor([&] { return asked.count() == 1; }));
     EXPECT_EQ(TInstanceMenu::FileOfTitle(QStringLiteral("ZOP - ")), QString());
     EXPECT_EQ(TInstanceMenu::FileOfTitle(QStringLiteral("ZOP - a")), QStringLiteral("a"));
 }

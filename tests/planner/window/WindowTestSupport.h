@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "planner/CoreTestSupport.h"
@@ -24,6 +27,15 @@ inline QString WriteEmptyDocument(const QString &path)
         saved = core.SaveTo(path);
     }
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
+}
+
+// Runs the event loop until `done` or five seconds passed.
+inline bool WaitFor(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
 }
 
 } // namespace windowtest
