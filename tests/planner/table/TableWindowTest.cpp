@@ -275,6 +275,14 @@ TEST_F(TableWindowTest, TheTablesAnswerClicksKeysTheWheelPanningAndHeaderHints)
     EXPECT_GT(form->flashes, flashes);
     ASSERT_FALSE(form->centred.empty());
     EXPECT_EQ(form->centred.back(), TPlannerCore::NodeData(grid, shown[1]));
+    // A click that changes nothing still flashes the bar, once.
+    const int afterSelecting = form->flashes;
+    const std::size_t centredBefore = form->centred.size();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rowAt(1));
+    QApplication::processEvents();
+    EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[1]}));
+    EXPECT_EQ(form->flashes, afterSelecting + 1);
+    EXPECT_EQ(form->centred.size(), centredBefore) << "no selection change, no move of the chart";
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, rowAt(3));
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowAt(5));
     EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[3], shown[4], shown[5]}));
