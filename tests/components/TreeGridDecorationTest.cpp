@@ -38,19 +38,8 @@ std::unique_ptr<TDecoratedTree> MakeTree(std::uint32_t rows)
     return tree;
 }
 
-QImage Render(TBaseTreeGrid &tree)
-{
-    QImage image(tree.ClientWidth(), tree.ClientHeight(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    TCanvas canvas(&image);
-    tree.Paint(canvas, image.rect());
-    return image;
-}
-
-TColor At(const QImage &image, int x, int y)
-{
-    return FromQRgb(image.pixel(x, y));
-}
+using treegridtest::At;
+using treegridtest::Render;
 
 int CountColor(const QImage &image, QRect area, TColor color)
 {

@@ -131,6 +131,16 @@ struct TInputFixture {
     }
 };
 
+// The x of a point a little inside the first part of a row that hits `position` (its check box,
+// its text), found by hit testing along the row; -1 when none does.
+inline int XWhere(TBaseTreeGrid &tree, int y, THitPosition position)
+{
+    for (int x = 0; x < tree.ClientWidth(); ++x)
+        if (tree.GetHitTestInfoAt(x, y).HitPositions.contains(position))
+            return x + 2;
+    return -1;
+}
+
 inline std::vector<QString> Names(std::initializer_list<const char *> names)
 {
     std::vector<QString> result;

@@ -14,15 +14,6 @@ using namespace inputtest;
 
 namespace {
 
-// The x of a point on a row's text, found by hit testing along the row.
-int LabelX(TBaseTreeGrid &tree, int y)
-{
-    for (int x = 0; x < tree.ClientWidth(); ++x)
-        if (tree.GetHitTestInfoAt(x, y).HitPositions.contains(hiOnItemLabel))
-            return x + 3;
-    return -1;
-}
-
 TEST(TreeGridMenuAndCursorTest, MenusComeFromTheRowOrItsParentsAndTheMenuKeyOpensThem)
 {
     TInputFixture f;
@@ -110,7 +101,7 @@ TEST(TreeGridMenuAndCursorTest, TheCursorFollowsHotRowsAndTheOwner)
     auto &options = f.tree->TreeOptions();
     options.SetPaintOptions(options.PaintOptions() + toHotTrack);
     f.tree->SetHotCursor(crHandPoint);
-    const int x = LabelX(*f.tree, f.Row(0).y());
+    const int x = XWhere(*f.tree, f.Row(0).y(), hiOnItemLabel);
     ASSERT_GT(x, 0);
 
     f.Move(f.Row(1, x));

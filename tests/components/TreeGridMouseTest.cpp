@@ -9,15 +9,6 @@ using namespace inputtest;
 
 namespace {
 
-// The x of a row's check box, found by hit testing along the row.
-int CheckBoxX(TBaseTreeGrid &tree, int y)
-{
-    for (int x = 0; x < tree.ClientWidth(); ++x)
-        if (tree.GetHitTestInfoAt(x, y).HitPositions.contains(hiOnItemCheckbox))
-            return x + 2;
-    return -1;
-}
-
 TEST(TreeGridMouseTest, ClicksWithCtrlAndShiftSelectAsAPersonExpects)
 {
     TInputFixture f;
@@ -177,7 +168,7 @@ TEST(TreeGridMouseTest, CheckBoxClicksFollowTheTriStateParent)
     f.tree->OnChecked = [&](TBaseTreeGrid *, PGridNode) { ++checked; };
 
     const int y1 = f.Row(1).y();
-    const int x = CheckBoxX(*f.tree, y1);
+    const int x = XWhere(*f.tree, y1, hiOnItemCheckbox);
     ASSERT_GT(x, 0);
     f.Press(QPoint(x, y1));
     EXPECT_EQ(f.tree->CheckState(first), csUncheckedPressed) << "a pressed box shows its pressed look";
@@ -199,7 +190,7 @@ TEST(TreeGridMouseTest, CheckBoxClicksFollowTheTriStateParent)
     EXPECT_GE(checked, 2);
 
     // The parent's box unchecks both children.
-    f.Click(QPoint(CheckBoxX(*f.tree, f.Row(0).y()), f.Row(0).y()));
+    f.Click(QPoint(XWhere(*f.tree, f.Row(0).y(), hiOnItemCheckbox), f.Row(0).y()));
     EXPECT_EQ(f.tree->CheckState(parent), csUncheckedNormal);
     EXPECT_EQ(f.tree->CheckState(first), csUncheckedNormal);
     EXPECT_EQ(f.tree->CheckState(second), csUncheckedNormal);

@@ -62,20 +62,8 @@ void AddPaintOptions(TBaseTreeGrid &tree, TTGPaintOptions options)
     tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() + options);
 }
 
-// The client area as the window paints it.
-QImage Render(TBaseTreeGrid &tree)
-{
-    QImage image(tree.ClientWidth(), tree.ClientHeight(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    TCanvas canvas(&image);
-    tree.Paint(canvas, image.rect());
-    return image;
-}
-
-TColor At(const QImage &image, int x, int y)
-{
-    return FromQRgb(image.pixel(x, y));
-}
+using treegridtest::At;
+using treegridtest::Render;
 
 // Pixels that differ between two pictures.
 std::vector<QPoint> Differences(const QImage &a, const QImage &b)

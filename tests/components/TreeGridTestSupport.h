@@ -5,14 +5,31 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QImage>
 
 #include <memory>
 #include <vector>
 
+#include "Canvas.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridWorkerThread.h"
 
 namespace treegridtest {
+
+// The client area as the window paints it.
+inline QImage Render(TBaseTreeGrid &tree)
+{
+    QImage image(tree.ClientWidth(), tree.ClientHeight(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    TCanvas canvas(&image);
+    tree.Paint(canvas, image.rect());
+    return image;
+}
+
+inline TColor At(const QImage &image, int x, int y)
+{
+    return FromQRgb(image.pixel(x, y));
+}
 
 // A tree of the given class, shown offscreen without a frame, so that the client area is the
 // widget less its scroll bars.
