@@ -170,3 +170,44 @@ TEST(TreeGridHintTest, KeysReachTheTreeWhileAHintFadesIn)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TreeGridHintTest, TooltipsStayOnTheScreenAndSlideIn)
+{
+    THintFixture f;
+    f.tree->SetHintMode(hmTooltip);
+    f.tree->SetHintAnimation(hatNone);
+    f.AddColumns({100});
+    const QString text = QStringLiteral("A text far too long for its narrow column, and longer still than that");
+    f.Add(text);
+    f.tree->UpdateScrollBars(true);
+
+    // The tree stands at the bottom right corner of the screen, partly beyond it.
+    const QRect work = f.tree->screen()->availableGeometry();
+    f.tree->move(work.right() - 150, work.bottom() - 40);
+    QApplication::processEvents();
+    ASSERT_EQ(f.HintAt(f.Row(0, 40)), text);
+    TTreeGridHintWindow *window = f.tree->HintWindow();
+    EXPECT_TRUE(work.contains(window->geometry())) << "moved back onto the screen";
+    EXPECT_EQ(window->geometry().right(), work.right());
+    EXPECT_FALSE(window->Animating());
+    f.tree->CancelHint();
+
+    // Sliding in uncovers the hint line by line, from a timer, and ends showing all of it.
+    f.tree->move(work.topLeft());
+    QApplication::processEvents();
+    f.tree->SetHintAnimation(hatSlide);
+    f.tree->SetAnimationDuration(100);
+    ASSERT_EQ(f.HintAt(f.Row(0, 40)), text);
+    EXPECT_TRUE(window->Animating());
+    EXPECT_EQ(window->AnimationSteps(), window->height());
+    EXPECT_FALSE(window->mask().isEmpty()) << "only the top is shown at first";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->Animating(); }, 5000));
+    EXPECT_TRUE(window->mask().isEmpty());
+    EXPECT_TRUE(window->isVisible());
+    f.tree->CancelHint();
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace
