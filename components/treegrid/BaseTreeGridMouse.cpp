@@ -191,6 +191,8 @@ void TBaseTreeGrid::MouseButtonDown(const TTGMouseMessage &message)
                 HandleMouseDown(message, hitInfo);
             }
         }
+        // Every press ends panning, also one that may not select.
+        StopWheelPanning();
         break;
     default:
         // Any other button still ends panning, as every press does.

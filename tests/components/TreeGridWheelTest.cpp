@@ -105,6 +105,21 @@ TEST(TreeGridWheelTest, MiddleClickPansOnlyWhenThereIsSomethingToPan)
     f.Click(origin + QPoint(0, 20));
     EXPECT_FALSE(f.tree->IsPanning());
     EXPECT_TRUE(f.Selected().empty()) << "the press that ends panning does nothing else";
+    // A right press ends it too, and the wheel does, also when neither may select.
+    for (bool byWheel : {false, true}) {
+        f.Press(origin, Qt::NoModifier, Qt::MiddleButton);
+        f.Release(origin, Qt::NoModifier, Qt::MiddleButton);
+        ASSERT_TRUE(f.tree->IsPanning());
+        if (byWheel) {
+            QWheelEvent wheel(QPointF(origin), f.viewport->mapToGlobal(QPointF(origin)), QPoint(), QPoint(0, -120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(f.viewport, &wheel);
+        } else {
+            f.Click(origin, Qt::NoModifier, Qt::RightButton);
+        }
+        EXPECT_FALSE(f.tree->IsPanning()) << byWheel;
+        EXPECT_EQ(f.tree->PanningWindow(), nullptr);
+    }
 
     // The marker's picture is round: its corners are cut away.
     const QRegion region = OpaqueRegion(PanningImage(pkMoveAll));
