@@ -264,8 +264,16 @@ void TPrintMetafile::Play(QPainter &painter, const QRectF &target) const
                     painter.setClipPath(s->ClipPath, s->ClipOperation);
                 }
             }
-            if (s->Flags & E::DirtyClipEnabled)
-                painter.setClipping(true);
+            if (s->Flags & E::DirtyClipEnabled) {
+                if (s->ClipEnabled) {
+                    painter.setClipping(true);
+                } else {
+                    // Clipping switched off: back to the page's own area.
+                    painter.setWorldTransform(base);
+                    painter.setClipRegion(pageClip);
+                    painter.setWorldTransform(current * base);
+                }
+            }
         } else if (const auto *p = std::get_if<TPathOp>(&op)) {
             painter.drawPath(p->Path);
         } else if (const auto *p = std::get_if<TPolygonOp>(&op)) {
