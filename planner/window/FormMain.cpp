@@ -158,6 +158,7 @@ void TMainForm::CreateActions()
     CreateClipboardActions(edit);
     CreateEvaluationActions(edit);
     CreateExchangeActions(file);
+    CreatePrintActions(file);
     CreateOverlapActions();
     CreateChartMenu();
 }
@@ -204,6 +205,7 @@ void TMainForm::WireGroupTabsAndIdle()
         ActionOpen->setEnabled(true);
         ActionSaveAs->setEnabled(true);
         ActionSave->setEnabled(FCore->DirWatchThread()->Changed());
+        ActionPrintUpdate();
         SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
         Caption().UpdateCaption();
     };

@@ -8,10 +8,12 @@
 
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
+#include "print/PrintOptions.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QSplitter;
 class TTimeChartView;
 class QTabBar;
@@ -21,6 +23,9 @@ class TDocumentMenus;
 class TInstanceLink;
 class TInstanceMenu;
 class TPlannerTables;
+class TPrintListDialog;
+class TPrintPreviewDialog;
+class TPrintTimeChartDialog;
 class TOverlapSolver;
 class TPowerWatch;
 class TRecentFiles;
@@ -231,6 +236,26 @@ public:
     QAction *Homepage1 = nullptr;
     QAction *Kontakt1 = nullptr;
     // ---- end
+    // ---- printing the chart and the table (FormMainPrint.cpp)
+    void ActionPrintTimechartExecute();
+    void ActionPrintListExecute();
+    void ActionPrinterSetupExecute();
+    // The print commands are enabled while the task table has rows.
+    void ActionPrintUpdate();
+    // The print options kept between printouts (the per-user settings store them).
+    TPrintOptions PrintOptions() const { return FPrintOptions; }
+    void SetPrintOptions(const TPrintOptions &options);
+    // The page recorder with its preview and printer, shared by both printouts.
+    TPrintPreviewDialog &PrintPreview() const { return *FPrintPreview; }
+    // Made on first use and kept.
+    TPrintTimeChartDialog *PrintTimeChartDialog();
+    TPrintListDialog *PrintListDialog();
+    QAction *ActionPrintTimechart = nullptr;
+    QAction *ActionPrintList = nullptr;
+    QAction *ActionPrinterSetup = nullptr;
+    // The printer set-up dialog; false when cancelled. Tests replace it.
+    std::function<bool(QPrinter &printer)> OnPrinterSetupDialog;
+    // ---- end
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -273,6 +298,13 @@ private:
     TUpdateNotice *FUpdateNotice = nullptr;
     TWindowCaption *FCaption = nullptr;
     TPowerWatch *FPowerWatch = nullptr;
+    // ---- end
+    // ---- private: printing
+    void CreatePrintActions(QMenu *file);
+    TPrintPreviewDialog *FPrintPreview = nullptr; // a child of the window
+    QPointer<TPrintTimeChartDialog> FPrintTimeChartDialog;
+    QPointer<TPrintListDialog> FPrintListDialog;
+    TPrintOptions FPrintOptions;
     // ---- end
     // ---- private: spreadsheet exchange and the archive
     void CreateExchangeActions(QMenu *file);

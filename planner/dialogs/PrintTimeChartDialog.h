@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+#include "DateTime.h"
+#include "print/PrintOptions.h"
+
+class QCheckBox;
+class QDateEdit;
+class QFrame;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class TCanvasPanel;
+class TPrintPageOptions;
+class TPrintPreviewDialog;
+class TTimeChartView;
+
+// "Print Timechart": the date range (the whole plan, the visible part of the chart or dates
+// of the user's choice), the number of pages, header, footer and file name, the punch margin
+// and the current-time marker; a small picture of the page shows where the chart goes. OK
+// records the pages and shows them in the print preview; a cancelled preview keeps the dialog.
+class TPrintTimeChartDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TPrintTimeChartDialog(TTimeChartView &chart, TPrintPreviewDialog &recorder, QWidget *parent = nullptr);
+
+    // The options the main window keeps (the orientation is the printer's, not the dialog's).
+    void SetOptions(const TPrintOptions &options);
+    TPrintOptions Options(TPrintOptions options) const;
+
+    // The range buttons: the first two fill the pickers and lock them, the third frees them.
+    void ApplyRange();
+    void startpickerChange();
+    void endepickerChange();
+    void EditTageChange();
+    // Records the pages and shows the preview; the dialog closes when the preview printed.
+    void OKButtonClick();
+    TDateTime StartDate() const;
+    TDateTime EndDate() const;
+    int Days() const;
+    int Pages() const;
+
+    // The printer set-up (set by the window).
+    std::function<void()> OnPrinterSetup;
+    // Whether the last OK asked for the picture at screen resolution.
+    bool printAsBitmap = false;
+
+    QRadioButton *RadioButton1 = nullptr; // "Print Summary"
+    QRadioButton *RadioButton2 = nullptr; // "Print current view"
+    QRadioButton *RadioButton3 = nullptr; // "Free input"
+    QDateEdit *startpicker = nullptr;
+    QDateEdit *endepicker = nullptr;
+    QSpinBox *EditTage = nullptr; // days
+    QSpinBox *Edit2 = nullptr;    // pages
+    TPrintPageOptions *PageOptions = nullptr;
+    // Its controls.
+    QCheckBox *Header = nullptr;
+    QLineEdit *HeaderText = nullptr;
+    QCheckBox *Fusszeile = nullptr;
+    QLineEdit *Tagline = nullptr;
+    QCheckBox *PrintFilename = nullptr;
+    QCheckBox *Lochrand = nullptr;
+    QCheckBox *heutehervorheben = nullptr;
+    QPushButton *PrinterSetupButton = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+    QFrame *Panel = nullptr;
+    TCanvasPanel *pb = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void pbPaint();
+    void SetRangeDates(TDateTime start, TDateTime end);
+
+    TTimeChartView &FChart;
+    TPrintPreviewDialog &FRecorder;
+    bool FChanging = false;
+};

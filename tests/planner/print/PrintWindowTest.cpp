@@ -1,0 +1,323 @@
+// Printing through the main window's File menu: the chart and the table dialogs, their
+// options, the preview (cancelled and printed) and the PDF file it prints into.
+
+#include "planner/CoreTestSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "chart/TimeChartView.h"
+#include "dialogs/PrintListDialog.h"
+#include "dialogs/PrintTimeChartDialog.h"
+#include "planner/print/PrintTestSupport.h"
+#include "treegrid/StringTreeGrid.h"
+
+using namespace printtest;
+
+namespace {
+
+const QString BitmapQuestion = QStringLiteral("Print in screen resolution to improve printing performance?");
+
+class PrintWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+        ASSERT_TRUE(dir.isValid());
+        form = std::make_unique<TScriptedMainForm>(mrNo);
+        pdf = dir.filePath(QStringLiteral("print.pdf"));
+        UsePdf(*form->PrintPreview().Printer(), pdf);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ResetDateFormats();
+    }
+    TPlannerCore &Core() { return form->Core(); }
+    TNodeData *AddTask(const QString &position, const QString &start, const QString &length, const QString &comment)
+    {
+        TNodeData *node = Core().AddNode(Core().GetFreeID(), tbTable, true);
+        Core().SetData_(node, cnPosition, position);
+        Core().SetData_(node, cnStart, start);
+        Core().SetData_(node, cnLength, length);
+        Core().SetData_(node, cnTextCenterMiddle, comment);
+        return node;
+    }
+    // Clicks a button of the preview window once it shows (as the preview is modal, the click
+    // is queued before the preview is opened).
+    void ClickPreviewLater(const char *button)
+    {
+        QTimer::singleShot(0, form.get(), [this, button] {
+            QDialog *preview = form->PrintPreview().Form();
+            if (auto *b = preview->findChild<QPushButton *>(QString::fromLatin1(button)))
+                b->click();
+            else
+                preview->done(2);
+        });
+    }
+    // Works a modal dialog from inside its own loop; it is closed afterwards in any case. The
+    // command's state is brought up to date first, as the idle processing does.
+    void Work(QDialog *dialog, const std::function<void()> &act, QAction *trigger)
+    {
+        bool worked = false;
+        QTimer::singleShot(0, form.get(), [dialog, act, &worked] {
+            worked = true;
+            act();
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        form->ActionPrintUpdate();
+        trigger->trigger();
+        EXPECT_TRUE(worked);
+    }
+
+    QTemporaryDir dir;
+    QString pdf;
+    std::unique_ptr<TScriptedMainForm> form;
+};
+
+} // namespace
+
+TEST_F(PrintWindowTest, PrintCommandsAreInTheFileMenuWhileThereAreTasks)
+{
+    auto *file = form->menuBar()->findChild<QMenu *>(QStringLiteral("File1"));
+    ASSERT_TRUE(file);
+    const QList<QAction *> actions = file->actions();
+    for (QAction *action : {form->ActionPrintTimechart, form->ActionPrintList, form->ActionPrinterSetup})
+        EXPECT_TRUE(actions.contains(action)) << action->objectName().toStdString();
+    EXPECT_LT(actions.indexOf(form->ActionPrintTimechart), actions.indexOf(form->ActionClose));
+    form->ActionPrintUpdate();
+    EXPECT_FALSE(form->ActionPrintTimechart->isEnabled());
+    EXPECT_FALSE(form->ActionPrintList->isEnabled());
+    EXPECT_TRUE(form->ActionPrinterSetup->isEnabled());
+    // Disabled, the commands do nothing (no dialog opens).
+    form->ActionPrintTimechart->trigger();
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("2"), QString());
+    form->ActionPrintUpdate();
+    EXPECT_TRUE(form->ActionPrintTimechart->isEnabled());
+    EXPECT_TRUE(form->ActionPrintList->isEnabled());
+
+    // The printer set-up keeps the chosen orientation for the next jobs.
+    form->OnPrinterSetupDialog = [](QPrinter &printer) {
+        printer.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    form->ActionPrinterSetup->trigger();
+    EXPECT_EQ(form->PrintOptions().Orientation, 1);
+    EXPECT_EQ(form->PrintPreview().Orientation(), QPageLayout::Landscape);
+    TPrintOptions options = form->PrintOptions();
+    options.Orientation = 0;
+    form->SetPrintOptions(options);
+    EXPECT_EQ(form->PrintPreview().Orientation(), QPageLayout::Portrait);
+}
+
+// The chart: the options go into the dialog, a cancelled preview keeps the dialog open,
+// printing again makes a new job, the printed preview closes it and the options come back.
+TEST_F(PrintWindowTest, ChartThroughTheDialogAndThePreview)
+{
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QStringLiteral("Montage"));
+    AddTask(QStringLiteral("Position 2"), QStringLiteral("09.03.2026"), QStringLiteral("2"), QStringLiteral("Abnahme"));
+    TPrintOptions options;
+    options.Footer = QStringLiteral("Werk Nord");
+    options.Header = QStringLiteral("Wochenplan");
+    options.PrintHeader = true;
+    options.PrintFooter = false;
+    options.PrintFilename = false;
+    form->SetPrintOptions(options);
+    form->answers = {mrNo, mrYes};
+
+    TPrintTimeChartDialog *dialog = form->PrintTimeChartDialog();
+    bool openAfterCancel = false;
+    int pagesAfterCancel = 0;
+    Work(dialog, [&] {
+        EXPECT_EQ(dialog->Tagline->text(), QStringLiteral("Werk Nord"));
+        EXPECT_FALSE(dialog->Fusszeile->isChecked());
+        EXPECT_TRUE(dialog->Header->isChecked());
+        dialog->RadioButton3->setChecked(true);
+        dialog->startpicker->setDate(QDate(2026, 3, 2));
+        dialog->EditTage->setValue(10);
+        EXPECT_EQ(dialog->endepicker->date(), QDate(2026, 3, 12));
+        dialog->Edit2->setValue(2);
+        dialog->HeaderText->setText(QStringLiteral("Plan März"));
+        ClickPreviewLater("Button3");
+        dialog->OKButton->click();
+        openAfterCancel = dialog->isVisible();
+        pagesAfterCancel = form->PrintPreview().GetPageCount();
+        ClickPreviewLater("Button1");
+        dialog->OKButton->click();
+    }, form->ActionPrintTimechart);
+
+    EXPECT_TRUE(openAfterCancel);
+    EXPECT_EQ(pagesAfterCancel, 2);
+    EXPECT_EQ(form->questions, QStringList({BitmapQuestion, BitmapQuestion}));
+    EXPECT_TRUE(dialog->printAsBitmap);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(form->TimeChartView->FPrinting);
+    EXPECT_EQ(PdfPageCount(pdf), 2);
+    const QStringList texts = PageTexts(form->PrintPreview(), 2);
+    EXPECT_TRUE(texts.contains(QStringLiteral("ZOP (07.03.2026 bis 12.03.2026)")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Plan März")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Page 2/2")));
+    // The footer was not printed but stays for the next time; the changed header is kept.
+    EXPECT_FALSE(texts.contains(QStringLiteral("Werk Nord")));
+    EXPECT_EQ(form->PrintOptions().Footer, QStringLiteral("Werk Nord"));
+    EXPECT_FALSE(form->PrintOptions().PrintFooter);
+    EXPECT_EQ(form->PrintOptions().Header, QStringLiteral("Plan März"));
+
+    // Cancelling the dialog keeps the options as they were.
+    Work(dialog, [&] { dialog->HeaderText->setText(QStringLiteral("verworfen")); }, form->ActionPrintTimechart);
+    EXPECT_EQ(form->PrintOptions().Header, QStringLiteral("Plan März"));
+}
+
+// The range controls keep start, end and day count consistent; a range of no days is refused.
+TEST_F(PrintWindowTest, ChartRangeControls)
+{
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QString());
+    AddTask(QStringLiteral("Position 2"), QStringLiteral("20.03.2026"), QStringLiteral("2"), QString());
+    Core().UpdateBoundsProc();
+    TPrintTimeChartDialog *dialog = form->PrintTimeChartDialog();
+    Work(dialog, [&] {
+        // The whole plan: the document's range, pickers locked.
+        EXPECT_TRUE(dialog->RadioButton1->isChecked());
+        EXPECT_EQ(dialog->StartDate(), Core().MinDate());
+        EXPECT_EQ(dialog->EndDate(), Core().MaxDate());
+        EXPECT_EQ(dialog->Days(), int(Core().MaxDate() - Core().MinDate()));
+        EXPECT_FALSE(dialog->startpicker->isEnabled());
+        EXPECT_FALSE(dialog->EditTage->isEnabled());
+        // The visible part of the chart.
+        dialog->RadioButton2->setChecked(true);
+        const TTimeChartGeometry &geometry = form->TimeChartView->Geometry();
+        EXPECT_EQ(dialog->StartDate(), Trunc(geometry.Start()));
+        EXPECT_EQ(dialog->EndDate(), Trunc(geometry.GetTimeChartEnd()));
+        // Free input: an end before the start follows the start and the other way round.
+        dialog->RadioButton3->setChecked(true);
+        EXPECT_TRUE(dialog->startpicker->isEnabled());
+        dialog->startpicker->setDate(QDate(2026, 3, 10));
+        dialog->endepicker->setDate(QDate(2026, 3, 20));
+        EXPECT_EQ(dialog->Days(), 10);
+        dialog->startpicker->setDate(QDate(2026, 3, 25));
+        EXPECT_EQ(dialog->endepicker->date(), QDate(2026, 3, 26));
+        EXPECT_EQ(dialog->Days(), 1);
+        dialog->endepicker->setDate(QDate(2026, 3, 5));
+        EXPECT_EQ(dialog->startpicker->date(), QDate(2026, 3, 4));
+        EXPECT_EQ(dialog->Days(), 1);
+        dialog->EditTage->setValue(0);
+        EXPECT_EQ(dialog->endepicker->date(), QDate(2026, 3, 4));
+        // No days: refused with a message, nothing recorded, the dialog stays.
+        form->questions.clear();
+        dialog->OKButton->click();
+        EXPECT_EQ(form->questions, QStringList({QStringLiteral("Please choose between 1 and 10000 days to print.")}));
+        EXPECT_EQ(form->PrintPreview().GetPageCount(), 0);
+        EXPECT_TRUE(dialog->isVisible());
+    }, form->ActionPrintTimechart);
+}
+
+// The absent days, printed with some columns unchecked: the captions and texts of the
+// checked columns only, as the table shows them, on every page; "selected" needs a selection.
+TEST_F(PrintWindowTest, TableWithSomeColumnsUnchecked)
+{
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QString());
+    TPlannerCore &core = Core();
+    for (int i = 0; i < 120; ++i) {
+        TNodeData *node = core.AddNode(core.GetFreeID(), tbExclude, true);
+        core.SetData_(node, cnPosition, QStringLiteral("Position %1").arg(1 + i % 3));
+        core.SetData_(node, cnStart, DateToStr(EncodeDate(2026, 4, 1) + i));
+        core.SetData_(node, cnLength, QStringLiteral("1"));
+        core.SetData_(node, cnLengthWithWeekend, BoolName(i % 2 == 0));
+        core.SetData_(node, cnTextCenterMiddle, QStringLiteral("Abwesend %1").arg(i));
+    }
+    form->PageControl1->setCurrentIndex(1);
+    ASSERT_EQ(core.GetActiveTable(), tbExclude);
+    const int working = core.GetConnection(tbExclude, cnLengthWithWeekend);
+    const int comment = core.GetConnection(tbExclude, cnTextCenterMiddle);
+    const int reason = core.GetConnection(tbExclude, cnColor);
+    const int end = core.GetConnection(tbExclude, cnEnd);
+
+    TPrintListDialog *dialog = form->PrintListDialog();
+    Work(dialog, [&] {
+        EXPECT_EQ(dialog->EditCount->text(), QStringLiteral("120"));
+        for (int column = 0; column < core.GetTableColCount(tbExclude); ++column)
+            EXPECT_TRUE(dialog->GetChecked(column));
+        // Nothing selected: nothing to print.
+        dialog->RadioButton3->click();
+        EXPECT_EQ(dialog->EditCount->text(), QStringLiteral("0"));
+        EXPECT_FALSE(dialog->OKButton->isEnabled());
+        dialog->RadioButton1->click();
+        EXPECT_TRUE(dialog->OKButton->isEnabled());
+        dialog->SetChecked(comment, false);
+        dialog->SetChecked(reason, false);
+        dialog->SetChecked(end, false);
+        ClickPreviewLater("Button1");
+        dialog->OKButton->click();
+    }, form->ActionPrintList);
+    EXPECT_FALSE(dialog->isVisible());
+
+    const TPrintPreviewDialog &recorder = form->PrintPreview();
+    const int pages = recorder.GetPageCount();
+    EXPECT_GE(pages, 2);
+    EXPECT_EQ(PdfPageCount(pdf), pages);
+    QStringList all;
+    for (int page = 1; page <= pages; ++page) {
+        const QStringList texts = PageTexts(recorder, page);
+        // The captions of the printed columns on every page, not the others.
+        EXPECT_TRUE(texts.contains(core.GetColumnCaption(tbExclude, working))) << page;
+        EXPECT_TRUE(texts.contains(core.GetColumnCaption(tbExclude, 0))) << page;
+        EXPECT_FALSE(texts.contains(core.GetColumnCaption(tbExclude, comment))) << page;
+        EXPECT_TRUE(texts.contains(QStringLiteral("Page %1/%2").arg(page).arg(pages)));
+        all += texts;
+    }
+    // Yes/no cells as the table shows them, dates formatted, no text of unchecked columns.
+    EXPECT_TRUE(all.contains(QStringLiteral("yes")));
+    EXPECT_TRUE(all.contains(QStringLiteral("no")));
+    EXPECT_FALSE(all.contains(BoolName(true)));
+    EXPECT_TRUE(all.contains(QStringLiteral("01.04.2026")));
+    EXPECT_FALSE(all.contains(QStringLiteral("Abwesend 7")));
+    // The caption band is filled on the page (the button face colour).
+    const QImage page = PageImage(recorder, 1, 0.1);
+    EXPECT_GT(CountNear(page, page.rect(), ToQColor(clBtnFace), 2), 1000);
+    const int grid = dialog->grid().RowCount();
+    EXPECT_EQ(grid, 121);
+    EXPECT_EQ(dialog->grid().ColWidth(comment), 0);
+    EXPECT_EQ(dialog->grid().ColWidth(working), 1);
+}
+
+// Two selected rows of the task table, with one column left: a one-column table.
+TEST_F(PrintWindowTest, SelectedRowsInOneColumn)
+{
+    TNodeData *first = AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QStringLiteral("Montage"));
+    AddTask(QStringLiteral("Position 2"), QStringLiteral("04.03.2026"), QStringLiteral("1"), QStringLiteral("Lager"));
+    TNodeData *third = AddTask(QStringLiteral("Position 3"), QStringLiteral("05.03.2026"), QStringLiteral("2"), QStringLiteral("Abnahme"));
+    form->StringTreeGrid1->AddToSelection(first->VNode);
+    form->StringTreeGrid1->AddToSelection(third->VNode);
+    TPlannerCore &core = Core();
+    const int comment = core.GetConnection(tbTable, cnTextCenterMiddle);
+    TPrintListDialog *dialog = form->PrintListDialog();
+    Work(dialog, [&] {
+        dialog->RadioButton3->click();
+        EXPECT_EQ(dialog->EditCount->text(), QStringLiteral("2"));
+        for (int column = 0; column < core.GetTableColCount(tbTable); ++column)
+            dialog->SetChecked(column, column == comment);
+        EXPECT_TRUE(dialog->OKButton->isEnabled());
+        dialog->SetChecked(comment, false);
+        EXPECT_FALSE(dialog->OKButton->isEnabled());
+        dialog->SetChecked(comment, true);
+        ClickPreviewLater("Button1");
+        dialog->OKButton->click();
+    }, form->ActionPrintList);
+    const QStringList texts = PageTexts(form->PrintPreview(), 1);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Montage")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Abnahme")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Lager")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("03.03.2026")));
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+}
