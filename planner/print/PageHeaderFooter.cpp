@@ -24,7 +24,7 @@ std::vector<TPageLine> TPageHeaderFooter::Lines(const QString &footer, const QSt
         lines.push_back({footer, line--, paLeft, FooterSize, clBlack});
     if (!fileName.isEmpty())
         lines.push_back({fileName, line--, paLeft, FooterSize, clBlack});
-    lines.push_back({Translate(QStringLiteral("Created with")) + QLatin1Char(' ') + CreditLine(), line, paRight,
+    lines.push_back({Translate(QStringLiteral("Created with")) + QLatin1Char(' ') + platform::creditLine(), line, paRight,
                      FooterSize, clBlack});
     lines.push_back({Translate(QStringLiteral("Page %s/%s"), {QStringLiteral("$PAGE_NO$"), QStringLiteral("$PAGE_COUNT$")}),
                      line, paCenter, FooterSize, clBlack});
@@ -105,9 +105,4 @@ QString TPageHeaderFooter::MinimizeName(const QString &path, int maxWidth,
     while (!cut.isEmpty() && width(cut + ellipsis) > maxWidth)
         cut.chop(1);
     return cut + ellipsis;
-}
-
-QString TPageHeaderFooter::CreditLine()
-{
-    return QStringLiteral("Velmora %1").arg(platform::versionString());
 }

@@ -61,6 +61,4 @@ public:
     // A path shortened to maxWidth: leading folders give way to "..." one by one, then the
     // folders altogether, and a name that is still too wide is cut with an ellipsis.
     static QString MinimizeName(const QString &path, int maxWidth, const std::function<int(const QString &)> &width);
-    // What the footer says made the printout.
-    static QString CreditLine();
 };

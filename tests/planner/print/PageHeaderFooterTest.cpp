@@ -7,6 +7,7 @@
 #include "DateFormat.h"
 #include "DialogPrintPreview.h"
 #include "PrintMetafile.h"
+#include "Version.h"
 #include "print/PageHeaderFooter.h"
 
 namespace {
@@ -36,7 +37,7 @@ const TDateTime Stand = EncodeDate(2026, 3, 2) + EncodeTime(14, 30, 5, 0);
 
 TEST_F(PageHeaderFooterTest, LinesWithHeaderFooterAndFileName)
 {
-    const QString credit = QStringLiteral("Created with ") + TPageHeaderFooter::CreditLine();
+    const QString credit = QStringLiteral("Created with ") + platform::creditLine();
     EXPECT_EQ(TPageHeaderFooter::Lines(QStringLiteral("Fuss"), QStringLiteral("Kopf"), QStringLiteral("/tmp/plan.zop"), Stand),
               (std::vector<TPageLine>{
                   {QStringLiteral("Kopf"), 2, paCenter, 20, clBlack},
@@ -54,7 +55,7 @@ TEST_F(PageHeaderFooterTest, LinesWithHeaderFooterAndFileName)
                   {credit, -1, paRight, 11, clBlack},
                   {QStringLiteral("Page $PAGE_NO$/$PAGE_COUNT$"), -1, paCenter, 11, clBlack},
               }));
-    EXPECT_TRUE(TPageHeaderFooter::CreditLine().startsWith(QStringLiteral("Velmora ")));
+    EXPECT_TRUE(platform::creditLine().startsWith(QStringLiteral("Velmora ")));
 }
 
 TEST_F(PageHeaderFooterTest, LongPathsLoseTheirFoldersFirst)
