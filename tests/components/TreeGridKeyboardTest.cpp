@@ -191,3 +191,71 @@ TEST(TreeGridKeyboardTest, CtrlASelectsTheVisibleRowsAndF2AsksForAnEdit)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TreeGridKeyboardTest, AGridWalksItsCellsAndCtrlScrollsByPages)
+{
+    TInputFixture f; // a 300 x 200 client area less the bars
+    f.Options({toExtendedFocus, toMultiSelect}, {toGridExtensions});
+    f.AddColumns({120, 120, 120, 120, 120});
+    auto rows = f.AddRows(40);
+    f.tree->SetFocusedNodeAndColumn(rows[3], 0);
+
+    // Left and right move between the cells of the row.
+    f.Key(Qt::Key_Right);
+    f.Key(Qt::Key_Right);
+    EXPECT_EQ(f.tree->FocusedColumn(), 2);
+    EXPECT_EQ(f.tree->FocusedNode(), rows[3]);
+    f.Key(Qt::Key_Left);
+    EXPECT_EQ(f.tree->FocusedColumn(), 1);
+    // Home and End reach the row's ends; only with Ctrl the first or last row.
+    f.Key(Qt::Key_End);
+    EXPECT_EQ(f.tree->FocusedColumn(), 4);
+    EXPECT_EQ(f.tree->FocusedNode(), rows[3]);
+    f.Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(f.tree->FocusedColumn(), 0);
+    EXPECT_EQ(f.tree->FocusedNode(), rows[0]);
+    EXPECT_EQ(f.Selected(), Names({"Row 0"}));
+    // Shift+Page Down steps over the columns while their widths together stay below the view's.
+    const int steps = (f.tree->ClientWidth() - 1) / 120;
+    ASSERT_GE(steps, 2);
+    f.Key(Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(f.tree->FocusedColumn(), steps);
+    f.Key(Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(f.tree->FocusedColumn(), 0);
+
+    // Ctrl+Page Down scrolls a page, Ctrl+Right a column's width sideways; the focus stays.
+    f.tree->SetOffsetXY(QPoint(0, 0));
+    f.Key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(f.tree->OffsetY(), -f.tree->ClientHeight());
+    f.Key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(f.tree->OffsetY(), 0);
+    f.Key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(f.tree->OffsetX(), -f.tree->Header()->Columns()->GetScrollWidth());
+    f.Key(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(f.tree->OffsetX(), 0);
+    f.Key(Qt::Key_PageDown, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(f.tree->OffsetX(), -f.tree->ClientWidth());
+    EXPECT_EQ(f.tree->FocusedNode(), rows[0]);
+    EXPECT_EQ(f.tree->FocusedColumn(), 0);
+}
+
+TEST(TreeGridKeyboardTest, EscapeDropsTheRubberBand)
+{
+    TInputFixture f;
+    f.Options({toMultiSelect});
+    f.AddRows(10);
+    f.Press(f.Row(6, 250));
+    f.Move(f.Row(2, 200));
+    ASSERT_TRUE(f.tree->TreeStates().contains(tsDrawSelecting));
+    f.Key(Qt::Key_Escape);
+    EXPECT_FALSE(f.tree->TreeStates().intersects({tsDrawSelecting, tsDrawSelPending}));
+    // Moving on no longer draws or selects.
+    f.Move(f.Row(0, 10));
+    EXPECT_TRUE(f.Selected().empty());
+    f.Release(f.Row(0, 10));
+    EXPECT_TRUE(f.Selected().empty());
+}
+
+} // namespace
