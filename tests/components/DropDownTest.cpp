@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -93,11 +94,19 @@ TEST_F(DropDownFixture, EscapeEndsTheLoopWithCancel)
 {
     dropDown->SetRollDownSpeed(1); // the animation runs too
     bool shownDuringLoop = false;
-    QTimer::singleShot(50, dropDown.get(), [&] {
+    // A loaded machine may still be rolling down after any fixed pause: wait for the end of it.
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, dropDown.get(), [&] {
+        if (dropDown->DropDownState() != ddsShown && waited.elapsed() < 5000)
+            return;
+        poll.stop();
         shownDuringLoop = dropDown->isVisible() && dropDown->DropDownState() == ddsShown
                           && TfmDropDown::Active() == dropDown.get();
         QTest::keyClick(innerButton, Qt::Key_Escape);
     });
+    poll.start(10);
     ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 100, 100, 150, 120));
     EXPECT_TRUE(shownDuringLoop);
     EXPECT_FALSE(dropDown->isVisible());
