@@ -65,6 +65,8 @@ void TMainForm::CreateSettingsAndMenus()
     FSettings->SetFilterEngine(&FTables->Filters());
     FSettings->SetTimeChart(TimeChartView, Splitter1);
     FSettings->SetEditor(&Editor());
+    FSettings->OnGetPrintOptions = [this] { return PrintOptions(); };
+    FSettings->OnSetPrintOptions = [this](const TPrintOptions &options) { SetPrintOptions(options); };
     FCore->OnSaveFileIni = [this] { SaveFileIni(); };
     FCore->OnLoadFileIni = [this] { LoadFileIni(); };
 

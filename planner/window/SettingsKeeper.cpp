@@ -196,9 +196,41 @@ bool TSettingsKeeper::SaveIni()
 
 // ---- the per-user document settings
 
+namespace {
+
+void StorePrintOptions(TDocumentSettings &s, const TPrintOptions &options)
+{
+    s.Footer = options.Footer;
+    s.Header = options.Header;
+    s.PrintToday = options.PrintToday;
+    s.PrintHeader = options.PrintHeader;
+    s.PrintFooter = options.PrintFooter;
+    s.PrintFilename = options.PrintFilename;
+    s.PrintLochrand = options.PrintLochrand;
+    s.Orientation = options.Orientation;
+}
+
+TPrintOptions StoredPrintOptions(const TDocumentSettings &s)
+{
+    TPrintOptions options;
+    options.Footer = s.Footer;
+    options.Header = s.Header;
+    options.PrintToday = s.PrintToday;
+    options.PrintHeader = s.PrintHeader;
+    options.PrintFooter = s.PrintFooter;
+    options.PrintFilename = s.PrintFilename;
+    options.PrintLochrand = s.PrintLochrand;
+    options.Orientation = s.Orientation;
+    return options;
+}
+
+} // namespace
+
 TDocumentSettings TSettingsKeeper::CurrentDocumentSettings() const
 {
     TDocumentSettings s = FDocument;
+    if (OnGetPrintOptions)
+        StorePrintOptions(s, OnGetPrintOptions());
     s.DenyMoveBeforeNow = OptionState(DenyMoveOption, FOptions.at(QString::fromLatin1(DenyMoveOption)));
     if (FCore.OnGetViewValues) {
         const TPlannerCore::TFileViewValues view = FCore.OnGetViewValues();
@@ -243,6 +275,8 @@ TDocumentSettings TSettingsKeeper::CurrentDocumentSettings() const
 void TSettingsKeeper::ApplyDocumentSettings(const TDocumentSettings &s)
 {
     FDocument = s;
+    if (OnSetPrintOptions)
+        OnSetPrintOptions(StoredPrintOptions(s));
     if (FSplitter && FSplitter->count() == 2) {
         // Set only when it changes: a window not shown yet reports sizes it would not keep.
         const QList<int> sizes = FSplitter->sizes();

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "document/DocumentSettings.h"
+#include "print/PrintOptions.h"
 #include "window/ProgramSettings.h"
 
 class QAction;
@@ -70,6 +71,9 @@ public:
 
     // Starts a new empty document through the window.
     std::function<void()> OnNewDocument;
+    // The print options the window keeps between printouts.
+    std::function<TPrintOptions()> OnGetPrintOptions;
+    std::function<void(const TPrintOptions &)> OnSetPrintOptions;
     // Called after each file was written ("program ini" or "file ini"), for observers.
     std::function<void(const QString &which)> OnWritten;
 

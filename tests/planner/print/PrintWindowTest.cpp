@@ -19,7 +19,10 @@
 #include "dialogs/PrintListDialog.h"
 #include "dialogs/PrintTimeChartDialog.h"
 #include "planner/print/PrintTestSupport.h"
+#include "planner/window/WindowTestSupport.h"
 #include "treegrid/StringTreeGrid.h"
+#include "editor/PropertyEditor.h"
+#include "window/SettingsKeeper.h"
 
 using namespace printtest;
 
@@ -320,4 +323,61 @@ TEST_F(PrintWindowTest, SelectedRowsInOneColumn)
     EXPECT_FALSE(texts.contains(QStringLiteral("Lager")));
     EXPECT_FALSE(texts.contains(QStringLiteral("03.03.2026")));
     EXPECT_EQ(PdfPageCount(pdf), 1);
+}
+
+// The print options are the user's per document: what the dialog was left with and the
+// printer's orientation come back when the document is opened again, in the next dialog too.
+TEST_F(PrintWindowTest, OptionsComeBackWithTheDocument)
+{
+    const QString plan = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("plan.zop")));
+    ASSERT_FALSE(plan.isEmpty());
+    form->Open(plan);
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QString());
+    form->OnPrinterSetupDialog = [](QPrinter &printer) {
+        printer.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    form->ActionPrinterSetup->trigger();
+    TPrintListDialog *list = form->PrintListDialog();
+    Work(list, [&] {
+        list->Header->setChecked(true);
+        list->HeaderText->setText(QStringLiteral("Abwesenheiten"));
+        list->Fusszeile->setChecked(true);
+        list->TagLine->setText(QStringLiteral("Werk Süd"));
+        list->PrintFilename->setChecked(false);
+        list->Lochrand->setChecked(true);
+        ClickPreviewLater("Button1");
+        list->OKButton->click();
+    }, form->ActionPrintList);
+    TPrintTimeChartDialog *chart = form->PrintTimeChartDialog();
+    Work(chart, [&] {
+        EXPECT_EQ(chart->HeaderText->text(), QStringLiteral("Abwesenheiten"));
+        chart->heutehervorheben->setChecked(true);
+        ClickPreviewLater("Button1");
+        chart->OKButton->click();
+    }, form->ActionPrintTimechart);
+    const TPrintOptions printed = form->PrintOptions();
+    EXPECT_EQ(printed.Footer, QStringLiteral("Werk Süd"));
+    EXPECT_TRUE(printed.PrintToday);
+    EXPECT_TRUE(printed.PrintLochrand);
+    EXPECT_FALSE(printed.PrintFilename);
+    EXPECT_EQ(printed.Orientation, 1);
+    ASSERT_TRUE(form->Settings().SaveFileIni());
+    form.reset();
+
+    form = std::make_unique<TScriptedMainForm>(mrNo);
+    EXPECT_EQ(form->PrintOptions(), TPrintOptions());
+    form->Open(plan);
+    EXPECT_EQ(form->PrintOptions(), printed);
+    EXPECT_EQ(form->PrintPreview().Orientation(), QPageLayout::Landscape);
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QString());
+    chart = form->PrintTimeChartDialog();
+    Work(chart, [&] {
+        EXPECT_TRUE(chart->Header->isChecked());
+        EXPECT_EQ(chart->HeaderText->text(), QStringLiteral("Abwesenheiten"));
+        EXPECT_EQ(chart->Tagline->text(), QStringLiteral("Werk Süd"));
+        EXPECT_TRUE(chart->Lochrand->isChecked());
+        EXPECT_FALSE(chart->PrintFilename->isChecked());
+        EXPECT_TRUE(chart->heutehervorheben->isChecked());
+    }, form->ActionPrintTimechart);
 }
