@@ -90,6 +90,9 @@ public:
     void EndUpdate();
     // The first view of a document: a third of the visible days before now, the top row.
     void PlaceAtDefault();
+    // A view kept from before: the chart starts at a date and a pixel row, also when it has no
+    // width yet (a default placing still waiting for the width is dropped).
+    void PlaceAt(TDateTime start, int top);
     // Scrolls (smoothly) so that a date and a row show; row -1 keeps the rows. Used for goto
     // and by the tables.
     void EnsureVisible(TDateTime date, int row, bool immediate = false);

@@ -159,6 +159,14 @@ void TTimeChartView::PlaceAtDefault()
     SetTimeChartDestination(Now() - FGeometry->VisibleDays() / 3, 0, true);
 }
 
+void TTimeChartView::PlaceAt(TDateTime start, int top)
+{
+    FPlacePending = false;
+    FCore.UpdateBounds(false);
+    UpdateScrollBars(ssBoth);
+    SetTimeChartDestination(start, top, true);
+}
+
 void TTimeChartView::EnsureVisible(TDateTime date, int row, bool immediate)
 {
     TDateTime start = FGeometry->StartDestination();

@@ -267,12 +267,15 @@ void TMainForm::Open(const QString &fileName)
         return;
     // The loaded file decides how it is saved again.
     Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
-    TimeChartView->PlaceAtDefault();
     SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
     if (loaded)
         RecentFiles().AddToLastFiles(FCore->DirWatchThread()->Filename());
     AutoFitColumns();
-    LoadFileIni();
+    // A named document's settings place the chart; a new one starts at the default view.
+    if (FCore->DirWatchThread()->Filename().isEmpty())
+        TimeChartView->PlaceAtDefault();
+    else
+        LoadFileIni();
 }
 
 void TMainForm::OpenCommandLine(const QStringList &arguments)

@@ -317,19 +317,22 @@ void TSettingsKeeper::ApplyDocumentSettings(const TDocumentSettings &s)
         FChart->SetZoom(s.Zoom);
         FChart->Options().transparency = s.Transparency;
     }
-    FCore.UpdateBounds(false);
     if (FChart) {
-        FChart->UpdateScrollBars(ssBoth);
-        FChart->SetTimeChartDestination(s.LastTimeChartStart, s.LastTimeChartTop, true);
+        FChart->PlaceAt(s.LastTimeChartStart, s.LastTimeChartTop);
         FChart->InvalidateTimeChart(true);
+    } else {
+        FCore.UpdateBounds(false);
     }
 }
 
 void TSettingsKeeper::LoadFileIni()
 {
     const QString fileName = FCore.DirWatchThread()->GetUserSettingsFileName();
-    if (fileName.isEmpty() || FCore.DirWatchThread()->Filename().isEmpty())
+    if (fileName.isEmpty() || FCore.DirWatchThread()->Filename().isEmpty()) {
+        if (FChart)
+            FChart->PlaceAtDefault();
         return;
+    }
     TDocumentSettings current = CurrentDocumentSettings();
     current.LastTimeChartStart = Now() - FCore.Window().TimeChartWidthInDays() / 3.0;
     current.LastTimeChartTop = 0;
@@ -340,6 +343,9 @@ void TSettingsKeeper::LoadFileIni()
     }
     const TMemIniFile ini(fileName);
     ApplyDocumentSettings(ReadDocumentSettings(ini, current));
+    // Without a kept start the first view is the default one, once the chart has its width.
+    if (FChart && !ini.ValueExists(QStringLiteral("setup"), QStringLiteral("LastTimeChartStart")))
+        FChart->PlaceAtDefault();
 }
 
 bool TSettingsKeeper::SaveFileIni()
@@ -384,6 +390,9 @@ void TSettingsKeeper::TakeImportedSettings()
             s.Filters.push_back(filter);
     ApplyOption("AutoArrange", imported.AutoArrange);
     ApplyDocumentSettings(s);
+    // Old documents kept no chart position.
+    if (FChart)
+        FChart->PlaceAtDefault();
 }
 
 // ---- the language

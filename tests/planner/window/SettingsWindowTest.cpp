@@ -22,6 +22,9 @@
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridHeader.h"
 #include "sync/DirWatchThread.h"
+#include "table/FilterEngine.h"
+#include "table/OverlapSolver.h"
+#include "table/PlannerTables.h"
 #include "window/RecentFiles.h"
 #include "window/SettingsKeeper.h"
 
@@ -155,14 +158,103 @@ TEST_F(SettingsWindowTest, ProgramAndDocumentComeBackAfterClosingAndStartingAgai
     EXPECT_EQ(comment->Filter.Text1, QStringLiteral("a*"));
 }
 
+TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
+{
+    const QString plan = dir.filePath(QStringLiteral("rows.zop"));
+    {
+        auto form = Form();
+        TPlannerCore &core = form->Core();
+        for (const char *comment : {"apple", "berry", "avocado"}) {
+            TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
+            core.SetData_(node, cnPosition, QStringLiteral("Position 1"));
+            core.SetData_(node, cnStart, QStringLiteral("02.03.2026"));
+            core.SetData_(node, cnLength, QStringLiteral("2"));
+            core.SetData_(node, cnTextCenterMiddle, QString::fromLatin1(comment));
+        }
+        ASSERT_TRUE(core.Save(plan));
+    }
+    const auto shown = [](TMainForm &form) {
+        QStringList texts;
+        form.Core().ForEach(tbTable, feFiltered,
+                            [&](TNodeData *node) { texts.append(form.Core().GetData_(node, cnTextCenterMiddle)); });
+        return texts;
+    };
+    TDateTime start = 0;
+    {
+        auto form = Form();
+        form->LoadIni();
+        form->resize(900, 600);
+        form->show();
+        form->Open(plan);
+        ASSERT_EQ(shown(*form), (QStringList{QStringLiteral("apple"), QStringLiteral("berry"), QStringLiteral("avocado")}));
+        // What the user does: a filter from the column's pop-up, a zoom, a scroll, the panes
+        // dragged, the editor made a window and items arranged by themselves.
+        const int comment = form->Core().GetConnection(tbTable, cnTextCenterMiddle);
+        TFilterParams filter;
+        filter.FilterType = ftText;
+        filter.FilterSubType = fsText;
+        filter.Text1 = QStringLiteral("a*");
+        form->Tables().Filters().SetFilter(tbTable, comment, filter);
+        QApplication::processEvents();
+        ASSERT_EQ(shown(*form), (QStringList{QStringLiteral("apple"), QStringLiteral("avocado")}));
+        form->TimeChartView->SetZoom(150);
+        form->TimeChartView->SetTimeChartDestination(EncodeDate(2026, 2, 20), 0, true);
+        start = form->TimeChartView->Geometry().Start();
+        const TTimeChartGeometry &geometry = form->TimeChartView->Geometry();
+        ASSERT_GT(std::abs(start - geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3)), 2.0);
+        const int panes = form->Splitter1->sizes().value(0) + form->Splitter1->sizes().value(1);
+        form->Splitter1->setSizes({250, panes - 250});
+        form->EditorAsForm->trigger();
+        form->AutoArrange->trigger();
+        ASSERT_TRUE(form->close());
+    }
+    // Started again with the document on the command line: it is opened before the window
+    // has its size, and the chart still starts where the user left it.
+    auto form = Form();
+    form->LoadIni();
+    form->OpenCommandLine({plan});
+    form->show();
+    windowtest::WaitFor([&] { return form->TimeChartView->Geometry().ChartWidth() > 0; });
+    QApplication::processEvents();
+    EXPECT_EQ(form->TimeChartView->Geometry().Start(), start);
+    EXPECT_EQ(form->TimeChartView->Geometry().Zoom(), 150);
+    EXPECT_EQ(form->Splitter1->sizes().value(0), 250);
+    EXPECT_TRUE(form->EditorAsForm->isChecked());
+    EXPECT_TRUE(form->Editor().EditorAsForm());
+    EXPECT_TRUE(form->AutoArrange->isChecked());
+    EXPECT_TRUE(form->OverlapSolver().AutoArrange());
+    EXPECT_EQ(shown(*form), (QStringList{QStringLiteral("apple"), QStringLiteral("avocado")}));
+    const THeaderData *header = form->Core().GetHeader(tbTable, form->Core().GetConnection(tbTable, cnTextCenterMiddle));
+    EXPECT_EQ(header->Filter.Text1, QStringLiteral("a*"));
+
+    // A document the user never set up starts at the default view, a third of it before now.
+    form->ActionNewExecute();
+    const QString fresh = Document(QStringLiteral("fresh.zop"));
+    form->Open(fresh);
+    const TTimeChartGeometry &geometry = form->TimeChartView->Geometry();
+    EXPECT_NEAR(geometry.Start(), geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3), 1.0);
+    EXPECT_EQ(geometry.Top(), 0);
+}
+
 TEST_F(SettingsWindowTest, AnImportedDocumentBringsItsViewUntilTheUserHasSettings)
 {
     const QString old = dir.filePath(QStringLiteral("old.zop"));
-    ASSERT_TRUE(testsupport::writeFile(old, testsupport::readFile(testsupport::dataFile(QStringLiteral("old-document.zop")))));
+    // Items were arranged by themselves, and the filter belonged to the first tab.
+    QByteArray content = testsupport::readFile(testsupport::dataFile(QStringLiteral("old-document.zop")));
+    content.replace("[Setup]\r\n", "[Setup]\r\nAutoArrange=1\r\n");
+    content.replace("[Filter0]\r\n", "[Filter0]\r\nGroup=all\r\n");
+    ASSERT_TRUE(testsupport::writeFile(old, content));
     auto form = std::make_unique<TScriptedMainForm>(mrOk);
     form->Settings().SetIniFileName(ini);
+    ASSERT_FALSE(form->AutoArrange->isChecked());
     form->Open(old);
     ASSERT_EQ(form->questions.value(0), QStringLiteral("Import will convert the file to new fileformat!"));
+    EXPECT_TRUE(form->AutoArrange->isChecked());
+    EXPECT_TRUE(form->OverlapSolver().AutoArrange());
+    // The filter took effect: only the mill's task shows.
+    QStringList machines;
+    form->Core().ForEach(tbTable, feFiltered, [&](TNodeData *node) { machines.append(form->Core().GetData(node, 0)); });
+    EXPECT_EQ(machines, QStringList{QStringLiteral("Mill")});
     TDocumentSettings s = form->Settings().CurrentDocumentSettings();
     EXPECT_EQ(s.Footer, QStringLiteral("Page footer"));
     EXPECT_TRUE(s.PrintToday);
@@ -171,7 +263,7 @@ TEST_F(SettingsWindowTest, AnImportedDocumentBringsItsViewUntilTheUserHasSetting
     EXPECT_EQ(s.Zoom, 150);
     EXPECT_EQ(s.ColWidth, 12);
     ASSERT_EQ(s.Filters.size(), 1u);
-    EXPECT_EQ(s.Filters[0], (TSavedFilter{3, 4, QStringLiteral("Mill"), QString(), 0, QString(), QStringLiteral("Machine")}));
+    EXPECT_EQ(s.Filters[0], (TSavedFilter{3, 4, QStringLiteral("Mill"), QString(), 0, QStringLiteral("all"), QStringLiteral("Machine")}));
 
     // Once the user's own settings exist, they hold.
     s.Zoom = 75;
