@@ -42,16 +42,21 @@ void TPlannerCore::SetupGrid(TBaseTreeGrid *grid, TWhichTable table)
     if (!grid)
         throw std::invalid_argument("TPlannerCore needs both grids");
     grid->SetNodeDataType<TNodeData>();
-    // Both tables are grids of rows with full-row, multiple selection.
+    // Both tables are grids of rows with full-row, multiple selection whose focus moves from
+    // cell to cell; the task table acts as a grid and keeps double clicks for itself; cells are
+    // never edited in place (the editor window does that).
     TCustomTreeGridOptions &options = grid->TreeOptions();
-    options.SetSelectionOptions(options.SelectionOptions() + TTGSelectionOptions{toMultiSelect, toFullRowSelect});
-    options.SetMiscOptions(options.MiscOptions() + TTGMiscOptions{toReportMode});
+    options.SetSelectionOptions(options.SelectionOptions()
+                                + TTGSelectionOptions{toMultiSelect, toFullRowSelect, toExtendedFocus});
+    TTGMiscOptions misc = options.MiscOptions() + TTGMiscOptions{toReportMode, toWheelPanning} - toEditOnClick;
+    if (table == tbTable)
+        misc = misc + toGridExtensions - toToggleOnDblClick;
+    options.SetMiscOptions(misc);
     // Rows leave the identity index, selection and overlap lists whoever deletes them.
-    grid->OnFreeNode = [this, table](TBaseTreeGrid *sender, TGridNode *node) {
+    grid->OnFreeNode = [this](TBaseTreeGrid *sender, TGridNode *node) {
         auto *data = sender->GetNodeData<TNodeData>(node);
         if (data && data->VNode == node)
             ForgetNode(data);
-        (void)table;
     };
 }
 

@@ -296,6 +296,21 @@ TEST_F(TableWindowTest, TheTablesAnswerClicksKeysTheWheelPanningAndHeaderHints)
     QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[6], shown[7]}));
 
+    // The task table is a grid: a click focuses the cell, Left and Right walk the row's cells.
+    const TTreeGridColumn *second = grid->Header()->Columns()->Items(1);
+    grid->SetOffsetXY(QPoint(0, 0));
+    const int secondX = second->Left() + second->Width() / 2;
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(secondX, 2 * h + h / 2));
+    EXPECT_EQ(grid->FocusedNode(), shown[2]);
+    EXPECT_EQ(grid->FocusedColumn(), 1);
+    QTest::keyClick(grid, Qt::Key_Right);
+    EXPECT_EQ(grid->FocusedColumn(), 2);
+    EXPECT_EQ(selected(), (std::vector<TGridNode *>{shown[2]}));
+    QTest::keyClick(grid, Qt::Key_Left);
+    QTest::keyClick(grid, Qt::Key_Left);
+    EXPECT_EQ(grid->FocusedColumn(), 0);
+    EXPECT_EQ(grid->FocusedNode(), shown[2]);
+
     // The wheel scrolls the rows; the middle button pans them.
     grid->SetOffsetY(0);
     QWheelEvent wheel(QPointF(30, 30), viewport->mapToGlobal(QPointF(30, 30)), QPoint(), QPoint(0, -120),
