@@ -8,8 +8,22 @@
 #include "Language.h"
 #include "Version.h"
 
+namespace {
+
+QString CreditText()
+{
+    return Translate(QStringLiteral("Created with")) + QLatin1Char(' ') + platform::creditLine();
+}
+
+QString PageNumberText(const QString &page, const QString &count)
+{
+    return Translate(QStringLiteral("Page %s/%s"), {page, count});
+}
+
+} // namespace
+
 std::vector<TPageLine> TPageHeaderFooter::Lines(const QString &footer, const QString &header, const QString &fileName,
-                                                TDateTime stand)
+                                                TDateTime stand, bool pageNumberBelow)
 {
     std::vector<TPageLine> lines;
     const bool hasHeader = !header.isEmpty();
@@ -24,10 +38,11 @@ std::vector<TPageLine> TPageHeaderFooter::Lines(const QString &footer, const QSt
         lines.push_back({footer, line--, paLeft, FooterSize, clBlack});
     if (!fileName.isEmpty())
         lines.push_back({fileName, line--, paLeft, FooterSize, clBlack});
-    lines.push_back({Translate(QStringLiteral("Created with")) + QLatin1Char(' ') + platform::creditLine(), line, paRight,
+    lines.push_back({CreditText(), line, paRight, FooterSize, clBlack});
+    if (pageNumberBelow)
+        --line;
+    lines.push_back({PageNumberText(QStringLiteral("$PAGE_NO$"), QStringLiteral("$PAGE_COUNT$")), line, paCenter,
                      FooterSize, clBlack});
-    lines.push_back({Translate(QStringLiteral("Page %s/%s"), {QStringLiteral("$PAGE_NO$"), QStringLiteral("$PAGE_COUNT$")}),
-                     line, paCenter, FooterSize, clBlack});
     return lines;
 }
 
@@ -52,18 +67,21 @@ void TPageHeaderFooter::AddDefaultHeaderAndFooter(TPrintPreviewDialog &recorder,
     TFont *font = recorder.GetFont();
     if (!font)
         return;
+    // Measured in the footer's type.
+    TFont saved;
+    saved.Assign(*font);
+    font->SetSize(FooterSize);
+    const int width = recorder.PrintableSize(false, true).x();
     QString name;
-    if (printFilename && !fileName.isEmpty()) {
-        // Measured in the footer's type.
-        TFont saved;
-        saved.Assign(*font);
-        font->SetSize(FooterSize);
-        const int limit = int(recorder.PrintableSize(false, true).x() * FileNameShare);
-        name = MinimizeName(QDir::toNativeSeparators(fileName), limit,
+    if (printFilename && !fileName.isEmpty())
+        name = MinimizeName(QDir::toNativeSeparators(fileName), int(width * FileNameShare),
                             [&recorder](const QString &text) { return recorder.TextWidth(text); });
-        font->Assign(saved);
-    }
-    Add(recorder, Lines(footer, header, name, Now()));
+    // The right-aligned credit must start right of the centred page number's widest form.
+    const int numberHalf = (recorder.TextWidth(PageNumberText(QStringLiteral("9999"), QStringLiteral("9999"))) + 1) / 2;
+    const int gap = recorder.TextWidth(QStringLiteral("  "));
+    const bool pageNumberBelow = recorder.TextWidth(CreditText()) + numberHalf + gap > width / 2;
+    font->Assign(saved);
+    Add(recorder, Lines(footer, header, name, Now(), pageNumberBelow));
 }
 
 void TPageHeaderFooter::StartJob(TPrintPreviewDialog &recorder, const TPrintPageTexts &texts)

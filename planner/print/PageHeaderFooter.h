@@ -48,12 +48,14 @@ public:
     static constexpr double FileNameShare = 0.45;
 
     // The lines for a header and a footer text (empty: none) and a file name (empty: not
-    // printed, else already shortened), made at `stand`.
+    // printed, else already shortened), made at `stand`. The page number shares the credit's
+    // line unless it goes on a line of its own below (where the two would overlap).
     static std::vector<TPageLine> Lines(const QString &footer, const QString &header, const QString &fileName,
-                                        TDateTime stand);
+                                        TDateTime stand, bool pageNumberBelow = false);
     // Adds the lines to the recorder, which must have a page; its font is kept as it was.
     static void Add(TPrintPreviewDialog &recorder, const std::vector<TPageLine> &lines);
-    // Lines and Add at once, the file name shortened to its share of the printable width.
+    // Lines and Add at once, the file name shortened to its share of the printable width; the
+    // page number below the credit when the page is too narrow for both on one line.
     static void AddDefaultHeaderAndFooter(TPrintPreviewDialog &recorder, const QString &footer, const QString &header,
                                           bool printFilename, const QString &fileName);
     // A new job on the recorder with its first page, its punch margin, header and footer.

@@ -33,6 +33,26 @@ protected:
 
 const TDateTime Stand = EncodeDate(2026, 3, 2) + EncodeTime(14, 30, 5, 0);
 
+QRectF TextBox(const TRecordedText &t)
+{
+    const QFontMetricsF metrics(t.Font);
+    return QRectF(t.Position.x(), t.Position.y() - metrics.ascent(), metrics.horizontalAdvance(t.Text), metrics.height());
+}
+
+// The credit and the page number of a recorded page do not cover each other.
+bool FooterTextsApart(const TPrintMetafile &page)
+{
+    QRectF credit, number;
+    for (const TRecordedText &t : page.Texts()) {
+        if (t.Text.startsWith(QStringLiteral("Created with ")))
+            credit = TextBox(t);
+        else if (t.Text.startsWith(QStringLiteral("Page ")))
+            number = TextBox(t);
+    }
+    // Lines that merely touch are apart.
+    return !credit.isEmpty() && !number.isEmpty() && !credit.adjusted(1, 1, -1, -1).intersects(number);
+}
+
 } // namespace
 
 TEST_F(PageHeaderFooterTest, LinesWithHeaderFooterAndFileName)
@@ -54,6 +74,14 @@ TEST_F(PageHeaderFooterTest, LinesWithHeaderFooterAndFileName)
                   {QStringLiteral("Stand: 02.03.2026 14:30:05"), 1, paRight, 10, 0x808080},
                   {credit, -1, paRight, 11, clBlack},
                   {QStringLiteral("Page $PAGE_NO$/$PAGE_COUNT$"), -1, paCenter, 11, clBlack},
+              }));
+    // On a narrow page the page number goes on a line of its own below the credit.
+    EXPECT_EQ(TPageHeaderFooter::Lines(QStringLiteral("Fuss"), QString(), QString(), Stand, true),
+              (std::vector<TPageLine>{
+                  {QStringLiteral("Stand: 02.03.2026 14:30:05"), 1, paRight, 10, 0x808080},
+                  {QStringLiteral("Fuss"), -1, paLeft, 11, clBlack},
+                  {credit, -2, paRight, 11, clBlack},
+                  {QStringLiteral("Page $PAGE_NO$/$PAGE_COUNT$"), -3, paCenter, 11, clBlack},
               }));
     EXPECT_TRUE(platform::creditLine().startsWith(QStringLiteral("Velmora ")));
 }
@@ -89,8 +117,9 @@ TEST_F(PageHeaderFooterTest, EveryPageGetsItsNumberAndTheHeader)
     // Line 2 holds the 20-point header, the line 1 below it is empty.
     EXPECT_GT(recorder.HeaderLineSize(2), recorder.HeaderLineSize(1));
     EXPECT_GT(recorder.HeaderLineSize(1), 0);
-    EXPECT_GT(recorder.HeaderLineSize(-3), 0);
-    EXPECT_EQ(recorder.HeaderLineSize(-4), 0);
+    // Portrait A4 is too narrow for the credit and the page number on one line.
+    EXPECT_GT(recorder.HeaderLineSize(-4), 0);
+    EXPECT_EQ(recorder.HeaderLineSize(-5), 0);
     const int bodyWidth = recorder.PrintableSize(false, true).x();
     for (int page = 1; page <= 3; ++page) {
         if (page > 1)
@@ -111,10 +140,25 @@ TEST_F(PageHeaderFooterTest, EveryPageGetsItsNumberAndTheHeader)
             }
         }
         EXPECT_TRUE(texts.contains(QStringLiteral("Page %1/3").arg(page))) << texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(FooterTextsApart(*recorder.GetMetafile(page))) << page;
         EXPECT_TRUE(texts.contains(QStringLiteral("Kopf")));
         EXPECT_TRUE(texts.contains(QStringLiteral("Fuss")));
         EXPECT_TRUE(name.startsWith(QStringLiteral("/.../folder/"))) << name.toStdString();
         EXPECT_GT(nameWidth, 0);
         EXPECT_LE(nameWidth, bodyWidth * 45 / 100 + 2);
     }
+}
+
+// Landscape leaves room for the credit and the page number on one line.
+TEST_F(PageHeaderFooterTest, AWidePageKeepsThePageNumberBesideTheCredit)
+{
+    recorder.SetOrientation(QPageLayout::Landscape);
+    recorder.NewJob();
+    recorder.NewPage();
+    TPageHeaderFooter::AddDefaultHeaderAndFooter(recorder, QString(), QString(), false, QString());
+    EXPECT_GT(recorder.HeaderLineSize(-1), 0);
+    EXPECT_EQ(recorder.HeaderLineSize(-2), 0);
+    recorder.PrintHeaderAndFooter();
+    recorder.DonePrinting();
+    EXPECT_TRUE(FooterTextsApart(*recorder.GetMetafile(1)));
 }
