@@ -37,3 +37,11 @@ void ReadColorList(QVector<TColor> &colors, int count, const std::function<QStri
         colors[i] = color;
     }
 }
+
+void FillUpColors(QVector<TColor> &colors, int count)
+{
+    static const TColor cycle[] = {0x008080, 0x00FFFF, 0x00BF00, 0xFFFFFF, 0xC0C0C0,
+                                   0xFFFFFF, 0x808000, 0x008000, 0x808080, 0x800000};
+    for (int i = 0; colors.size() < count; ++i)
+        colors.append(cycle[i % 10]);
+}

@@ -16,3 +16,7 @@ QString ColorText(TColor color);
 // written, or "$" hexadecimal or decimal, as old files wrote it. A colour that cannot be read
 // keeps the one the list had at that place, or white beyond its old end.
 void ReadColorList(QVector<TColor> &colors, int count, const std::function<QString(int)> &textOf);
+
+// Grows a palette to count colours; the new ones follow a fixed cycle of ten, counted from the
+// first new one. A longer palette stays as it is.
+void FillUpColors(QVector<TColor> &colors, int count);

@@ -28,6 +28,7 @@
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "Color.h"
@@ -341,6 +342,19 @@ public:
     std::function<int()> OnTabUnderMouse;
     std::function<void(const QString &)> OnRestoreGroupFilters;
     std::function<void()> OnFilterTables;
+    // ---- end
+
+    // ---- column arrangement (the table setup)
+    // Rebuilds a table's columns: new column i is old column sources[i], or a new empty
+    // column for -1; old columns not named go. Cells, column descriptions (pick list, filter,
+    // sort and autofill flags), widths and the always-writable flags move with their columns,
+    // the display order becomes the new order, and connections follow their columns (-1 when
+    // removed). Writes no journal or undo entries. Raises std::invalid_argument for a source
+    // outside the columns or named twice.
+    void ArrangeColumns(TWhichTable table, const std::vector<int> &sources);
+    // Columns were renamed or removed (an empty new caption): what keeps columns by caption
+    // (the filters of the group tabs) follows. Pairs of old and new caption.
+    std::function<void(TWhichTable, const std::vector<std::pair<QString, QString>> &)> OnColumnsRenamed;
     // ---- end
 
     // ---- table hooks (planner/table: filters, sorting, the row lists of the tables)

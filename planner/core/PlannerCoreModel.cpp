@@ -501,3 +501,80 @@ void TPlannerCore::CreateBasicTable(TWhichTable table)
         GetHeader(table, GetConnection(table, cnColor))->Strings = ParseCommaText(DefaultAbsentReasonsText());
     }
 }
+
+// ---- arranging columns
+
+void TPlannerCore::ArrangeColumns(TWhichTable table, const std::vector<int> &sources)
+{
+    TTreeGridColumns *columns = ColumnsOf(GetTable(table));
+    const int oldCount = columns->Count();
+    const int newCount = int(sources.size());
+    // Where each old column goes, -1 when it goes away.
+    std::vector<int> target(std::size_t(oldCount), -1);
+    for (int i = 0; i < newCount; ++i) {
+        const int k = sources[std::size_t(i)];
+        if (k < -1 || k >= oldCount || (k >= 0 && target[std::size_t(k)] >= 0))
+            throw std::invalid_argument("ArrangeColumns: bad column source");
+        if (k >= 0)
+            target[std::size_t(k)] = i;
+    }
+
+    auto &headers = FHeaderData[table];
+    headers.resize(std::size_t(oldCount));
+    std::vector<std::unique_ptr<THeaderData>> arranged(static_cast<std::size_t>(newCount));
+    std::vector<TTreeGridColumn *> items(std::size_t(newCount), nullptr);
+    for (int i = 0; i < newCount; ++i) {
+        const int k = sources[std::size_t(i)];
+        if (k >= 0) {
+            arranged[std::size_t(i)] = std::move(headers[std::size_t(k)]);
+            items[std::size_t(i)] = columns->Items(k);
+        }
+    }
+    headers = std::move(arranged);
+
+    {
+        const TColumnsUpdate update(columns);
+        // The header columns themselves move, so their widths and options go along.
+        for (int k = oldCount - 1; k >= 0;) {
+            if (target[std::size_t(k)] >= 0) {
+                --k;
+                continue;
+            }
+            const int last = k;
+            while (k >= 0 && target[std::size_t(k)] < 0)
+                --k;
+            columns->DeleteRange(k + 1, last - k);
+        }
+        for (TTreeGridColumn *&item : items)
+            if (!item)
+                item = columns->Add();
+        for (int i = 0; i < newCount; ++i)
+            if (items[std::size_t(i)]->Index() != i)
+                items[std::size_t(i)]->SetIndex(i);
+        columns->ReorderColumns(false);
+    }
+
+    ForEach(table, feAll, [&sources, newCount](TNodeData *node) {
+        QStringList old = std::move(node->StringList);
+        QStringList cells;
+        cells.reserve(newCount);
+        for (const int k : sources)
+            cells.append(k >= 0 && k < old.size() ? std::move(old[k]) : QString());
+        node->StringList = std::move(cells);
+    });
+    for (int &column : FConnection[table])
+        column = column >= 0 && column < oldCount ? target[std::size_t(column)] : -1;
+    if (table == tbTable) {
+        QVector<bool> writable(newCount, false);
+        for (int i = 0; i < newCount; ++i) {
+            const int k = sources[std::size_t(i)];
+            writable[i] = k >= 0 && FColumnAlwaysWritable.value(k, false);
+        }
+        FColumnAlwaysWritable = std::move(writable);
+    }
+    FPickListIndex[table].clear();
+    if (OnTableSetupChanged)
+        OnTableSetupChanged(table);
+    FWindow.ActiveTableChanged();
+    FWindow.InvalidateChart();
+}

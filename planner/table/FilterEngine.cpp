@@ -39,6 +39,24 @@ TFilter *TFilterEngine::FindFilter(TWhichTable table, const QString &group, cons
     return nullptr;
 }
 
+void TFilterEngine::ColumnsRenamed(TWhichTable table, const std::vector<std::pair<QString, QString>> &renames)
+{
+    for (auto &filter : FFilters) {
+        if (filter->table != table)
+            continue;
+        for (const auto &[from, to] : renames) {
+            if (filter->header == from) {
+                if (to.isEmpty())
+                    filter.reset();
+                else
+                    filter->header = to;
+                break;
+            }
+        }
+    }
+    std::erase(FFilters, nullptr);
+}
+
 void TFilterEngine::StoreForGroup(TWhichTable table, int column)
 {
     const THeaderData *data = FCore.GetHeader(table, column);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/DocumentTypes.h"
@@ -33,6 +34,11 @@ public:
     void AddFilter(const TFilter &filter);
     // The entry of a (table, group caption, column caption) combination; nil when none.
     TFilter *FindFilter(TWhichTable table, const QString &group, const QString &header) const;
+    // Columns of the table were renamed (pairs of old and new caption, all at once, so two
+    // columns may swap names) or removed (an empty new caption): the kept filters follow
+    // their columns, and those of removed columns go, so no later column of that caption
+    // inherits them.
+    void ColumnsRenamed(TWhichTable table, const std::vector<std::pair<QString, QString>> &renames);
 
     // ---- evaluation
     // Shows or hides one row; a row that ends hidden is deselected.

@@ -33,6 +33,9 @@ void TPlannerTables::Wire()
     FCore.OnFilterNode = [this](TNodeData *node) { FFilters->CB_FilterNode(node); };
     FCore.OnNodeFreed = [this](TNodeData *node) { FSelection->ForgetNode(node); };
     FCore.OnTableSetupChanged = [this](TWhichTable table) { FSorter->ClearKeys(table); };
+    FCore.OnColumnsRenamed = [this](TWhichTable table, const std::vector<std::pair<QString, QString>> &renames) {
+        FFilters->ColumnsRenamed(table, renames);
+    };
     FCore.OnTablesChecked = [this] {
         for (TWhichTable table : {tbTable, tbExclude})
             FSorter->ApplyKeys(table);
@@ -97,6 +100,7 @@ void TPlannerTables::Unwire()
     FCore.OnFilterNode = nullptr;
     FCore.OnNodeFreed = nullptr;
     FCore.OnTableSetupChanged = nullptr;
+    FCore.OnColumnsRenamed = nullptr;
     FCore.OnTablesChecked = nullptr;
     for (TWhichTable table : {tbTable, tbExclude}) {
         if (TBaseTreeGrid *grid = FCore.GetTable(table)) {

@@ -1,0 +1,173 @@
+#include "setup/SetupRules.h"
+
+#include <cstdlib>
+
+#include "Language.h"
+
+QString UniqueName(const QString &name, const std::function<bool(const QString &)> &taken)
+{
+    if (!taken(name))
+        return name;
+    for (int n = 1;; ++n) {
+        const QString candidate = name + QLatin1Char(' ') + QString::number(n);
+        if (!taken(candidate))
+            return candidate;
+    }
+}
+
+// ---- connections
+
+const std::array<TConnectionField, 15> ConnectionFields = {{
+    {"LabelPosition", cnPosition, ctPulldown, true, false},
+    {"LabelStart", cnStart, ctDate, true, false},
+    {"LabelEnde", cnEnd, ctDate, true, false},
+    {"LabelDauer", cnLength, ctNumber, true, false},
+    {"LabelTermin", cnTermin, ctDate, false, false},
+    {"LabelColor", cnColor, ctPulldown, true, false},
+    {"LabelTopLeft", cnTextLeftTop, -1, false, true},
+    {"LabelTopMiddle", cnTextcenterTop, -1, false, true},
+    {"LabelTopRight", cnTextRightTop, -1, false, true},
+    {"LabelCenterLeft", cnTextLeftMiddle, -1, false, true},
+    {"LabelCenterMiddle", cnTextCenterMiddle, -1, false, true},
+    {"LabelCenterRight", cnTextRightMiddle, -1, false, true},
+    {"LabelBottomLeft", cnTextLeftBottom, -1, false, true},
+    {"LabelBottomMiddle", cnTextCenterBottom, -1, false, true},
+    {"LabelBottomRight", cnTextRightBottom, -1, false, true},
+}};
+
+const TConnectionField *ConnectionField(TConnection connection)
+{
+    for (const TConnectionField &field : ConnectionFields)
+        if (field.Connection == connection)
+            return &field;
+    return nullptr;
+}
+
+bool ConnectionSuitsType(TConnection connection, TColumnType type)
+{
+    const TConnectionField *field = ConnectionField(connection);
+    return field && (field->Type < 0 || field->Type == type);
+}
+
+QString ConnectionDisplayName(TConnection connection)
+{
+    switch (connection) {
+    case cnPosition:
+        return Translate(QStringLiteral("Position"));
+    case cnStart:
+        return Translate(QStringLiteral("Start"));
+    case cnEnd:
+        return Translate(QStringLiteral("End"));
+    case cnLength:
+        return Translate(QStringLiteral("Length"));
+    case cnTermin:
+        return Translate(QStringLiteral("Deadline"));
+    case cnColor:
+        return Translate(QStringLiteral("Color"));
+    default:
+        return Translate(QStringLiteral("Text"));
+    }
+}
+
+QString MissingConnectionsMessage()
+{
+    return Translate(QStringLiteral("The current configuration is invalid.\nPlease connect the remaining red fields "
+                                    "with a column of the table."));
+}
+
+QString TableSetupProblem(const TTableSetup &setup)
+{
+    const int count = int(setup.Columns.size());
+    auto connected = [&](TConnection cn) {
+        const int row = setup.Connections[cn];
+        return row >= 0 && row < count ? row : -1;
+    };
+    for (const TConnectionField &field : ConnectionFields)
+        if (field.Required && connected(field.Connection) < 0)
+            return MissingConnectionsMessage();
+    // The meanings whose cells the program writes or reads as data: one column each.
+    static const TConnection written[] = {cnPosition, cnStart, cnEnd, cnLength, cnTermin, cnColor};
+    for (std::size_t a = 0; a < std::size(written); ++a) {
+        for (std::size_t b = a + 1; b < std::size(written); ++b) {
+            const int row = connected(written[a]);
+            if (row >= 0 && row == connected(written[b]))
+                return Translate(QStringLiteral("The column \"%s\" is connected to \"%s\" and to \"%s\".\n"
+                                                "One column cannot hold both; please connect another column."),
+                                 {setup.Columns[std::size_t(row)].Caption, ConnectionDisplayName(written[a]),
+                                  ConnectionDisplayName(written[b])});
+        }
+    }
+    return QString();
+}
+
+// ---- public holidays
+
+QStringList MonthNames()
+{
+    static const char *const names[] = {"January", "February", "March",     "April",   "May",      "June",
+                                        "July",    "August",   "September", "October", "November", "December"};
+    QStringList result;
+    for (const char *name : names)
+        result.append(Translate(QString::fromLatin1(name)));
+    return result;
+}
+
+QString HolidayDateText(const THolidayData &holiday)
+{
+    if (holiday.easter) {
+        const QString easter = Translate(QStringLiteral("Easter"));
+        if (holiday.day >= 1)
+            return easter + QStringLiteral(" + ") + QString::number(holiday.day);
+        return easter + QStringLiteral(" - ") + QString::number(std::abs(holiday.day));
+    }
+    return QString::number(holiday.day) + QStringLiteral(". ") + MonthNames().value(holiday.month - 1);
+}
+
+const std::vector<THolidayData> &GermanHolidays()
+{
+    static const std::vector<THolidayData> holidays = [] {
+        struct TEntry
+        {
+            const char *name;
+            bool easter;
+            int day;
+            int month;
+        };
+        static const TEntry entries[] = {
+            {"Neujahr", false, 1, 1},
+            {"Heilige 3 Könige", false, 6, 1},
+            {"Karfreitag", true, -2, 0},
+            {"Ostern", true, 0, 0},
+            {"Ostermontag", true, 1, 0},
+            {"Himmelfahrt", true, 39, 0},
+            {"Pfingsten", true, 49, 0},
+            {"Pfingstmontag", true, 50, 0},
+            {"Fronleichname", true, 60, 0},
+            {"Tag der Arbeit", false, 1, 5},
+            {"Maria Himmelfahrt", false, 15, 8},
+            {"Tag der deutschen Einheit", false, 3, 10},
+            {"Nationalfeiertag", false, 26, 10},
+            {"Reformationstag", false, 31, 10},
+            {"Allerheiligen", false, 1, 11},
+            {"Maria Empfängnis", false, 8, 12},
+            {"Heiligabend", false, 24, 12},
+            {"1. Weihnachtsfeiertag", false, 25, 12},
+            {"2. Weihnachtsfeiertag", false, 26, 12},
+            {"Silvester", false, 31, 12},
+        };
+        std::vector<THolidayData> list;
+        for (const TEntry &entry : entries)
+            list.push_back(THolidayData{QString::fromUtf8(entry.name), entry.day, entry.month, false, entry.easter});
+        return list;
+    }();
+    return holidays;
+}
+
+bool AddHolidayUnlessNamed(std::vector<THolidayData> &holidays, const THolidayData &holiday)
+{
+    for (const THolidayData &existing : holidays)
+        if (existing.name == holiday.name)
+            return false;
+    holidays.push_back(holiday);
+    return true;
+}
