@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "Language.h"
+#include "setup/PositionEntry.h"
 
 QString UniqueName(const QString &name, const std::function<bool(const QString &)> &taken)
 {
@@ -170,4 +171,68 @@ bool AddHolidayUnlessNamed(std::vector<THolidayData> &holidays, const THolidayDa
             return false;
     holidays.push_back(holiday);
     return true;
+}
+
+// ---- working hours of a day
+
+TWorkingDayTexts WorkingDayTexts(const TDayInfo &day)
+{
+    const auto hhmm = [](TTimeOfDay time) {
+        return QStringLiteral("%1:%2").arg(time.Hour(), 2, 10, QLatin1Char('0')).arg(time.Minute(), 2, 10, QLatin1Char('0'));
+    };
+    TWorkingDayTexts texts;
+    texts.Begin = hhmm(day.start);
+    texts.End = hhmm(day.ende);
+    for (std::size_t i = 0; i < 3; ++i) {
+        texts.PauseStart[i] = hhmm(day.pause[i].start);
+        texts.PauseLength[i] = QString::number(day.pause[i].length);
+    }
+    return texts;
+}
+
+bool ParseTimeOfDay(const QString &text, TTimeOfDay &time)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char(':'));
+    if (parts.size() > 2 || parts[0].isEmpty())
+        return false;
+    bool okHour = false;
+    bool okMinute = true;
+    const int hour = parts[0].toInt(&okHour);
+    const int minute = parts.size() == 2 ? parts[1].toInt(&okMinute) : 0;
+    if (!okHour || !okMinute || hour < 0 || hour > 23 || minute < 0 || minute > 59
+        || (parts.size() == 2 && parts[1].size() != 2))
+        return false;
+    time = TTimeOfDay::FromHM(hour, minute);
+    return true;
+}
+
+QString ReadWorkingDay(const TWorkingDayTexts &texts, TDayInfo &day)
+{
+    TDayInfo read = day;
+    const auto time = [](const QString &text, TTimeOfDay &target) {
+        if (ParseTimeOfDay(text, target))
+            return QString();
+        return Translate(QStringLiteral("\"%s\" is not a valid time."), {text});
+    };
+    QString error = time(texts.Begin, read.start);
+    if (error.isEmpty())
+        error = time(texts.End, read.ende);
+    for (std::size_t i = 0; i < 3 && error.isEmpty(); ++i) {
+        error = time(texts.PauseStart[i], read.pause[i].start);
+        bool ok = false;
+        const int length = texts.PauseLength[i].trimmed().toInt(&ok);
+        read.pause[i].length = ok ? length : int(i);
+    }
+    if (!error.isEmpty())
+        return error;
+    read.length = read.ende.minutes - read.start.minutes;
+    for (const TPauseInfo &pause : read.pause)
+        read.length -= pause.length;
+    // A day without working time would never let a task end.
+    if (read.length <= 0)
+        return Translate(QStringLiteral("The working time of the day is %s: the end must lie after the begin "
+                                        "and the breaks must leave some working time."),
+                         {WorkingHoursText(read.length)});
+    day = read;
+    return QString();
 }

@@ -14,6 +14,7 @@
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
 #include "setup/SetupTypes.h"
+#include "WeekInfo.h"
 
 // `name` when it is free, else `name` + " 1", " 2" ... the first that is free.
 QString UniqueName(const QString &name, const std::function<bool(const QString &)> &taken);
@@ -52,3 +53,21 @@ const std::vector<THolidayData> &GermanHolidays();
 bool AddHolidayUnlessNamed(std::vector<THolidayData> &holidays, const THolidayData &holiday);
 // The month names "January" ... "December", translated.
 QStringList MonthNames();
+
+// ---- working hours of a day
+struct TWorkingDayTexts
+{
+    QString Begin;
+    QString End;
+    std::array<QString, 3> PauseStart;
+    std::array<QString, 3> PauseLength;
+};
+// Begin, end and pause starts as "hh:mm", pause lengths as integers.
+TWorkingDayTexts WorkingDayTexts(const TDayInfo &day);
+// Reads "h:mm" or "hh:mm" (also "h" alone); false when it is no time of day.
+bool ParseTimeOfDay(const QString &text, TTimeOfDay &time);
+// Reads the texts into `day` (its active flag is kept) and computes its working minutes (end
+// less begin less the pauses). An unreadable pause length counts as 0, 1 and 2 for the first,
+// second and third. Returns why the texts cannot be taken (an unreadable time, or no working
+// time left), empty when they were.
+QString ReadWorkingDay(const TWorkingDayTexts &texts, TDayInfo &day);

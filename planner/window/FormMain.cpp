@@ -174,6 +174,7 @@ void TMainForm::FormCreate()
         activateWindow();
     });
     CreateSettingsAndMenus();
+    CreateSetupActions();
     FCore->FFocusNewNode = false;
     FCore->FUndoRedoGroupIndex = -1;
     ActionNewExecute();

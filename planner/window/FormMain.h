@@ -19,6 +19,7 @@ class TTimeChartView;
 class QTabBar;
 class QTabWidget;
 class TArchivDialog;
+class TSetupDialogs;
 class TDocumentMenus;
 class TInstanceLink;
 class TInstanceMenu;
@@ -257,6 +258,21 @@ public:
     std::function<bool(QPrinter &printer)> OnPrinterSetupDialog;
     // ---- end
 
+    // ---- the document's setup dialogs (FormMainSetup.cpp)
+    TSetupDialogs &SetupDialogs() const { return *FSetupDialogs; }
+    // Each fills all setup dialogs from the document and shows its own.
+    void Tabellebearbeiten1Click();
+    void Fehltagebearbeiten1Click();
+    void ositionengruppieren1Click();
+    void Arbeitspltzebearbeiten1Click();
+    void EditHoliday1Click();
+    QAction *Tabellebearbeiten1 = nullptr;      // "Edit Table "Tasks"..."
+    QAction *Fehltagebearbeiten1 = nullptr;     // "Edit Table "Days absent"..."
+    QAction *ositionengruppieren1 = nullptr;    // "Group resources..."
+    QAction *Arbeitspltzebearbeiten1 = nullptr; // "Edit resources..."
+    QAction *EditHoliday1 = nullptr;            // "Edit Holiday..."
+    // ---- end
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -305,6 +321,12 @@ private:
     QPointer<TPrintTimeChartDialog> FPrintTimeChartDialog;
     QPointer<TPrintListDialog> FPrintListDialog;
     TPrintOptions FPrintOptions;
+    // ---- end
+    // ---- private: the setup dialogs
+    void CreateSetupActions();
+    TSetupDialogs *FSetupDialogs = nullptr;
+    TDateTime FSetupChartStart = 0;
+    int FSetupChartTop = 0;
     // ---- end
     // ---- private: spreadsheet exchange and the archive
     void CreateExchangeActions(QMenu *file);

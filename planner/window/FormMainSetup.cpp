@@ -1,0 +1,81 @@
+// The Setup menu's dialogs: the task table, the absence reasons, the position groups, the
+// positions and the public holidays.
+
+#include "window/FormMain.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "Language.h"
+#include "chart/TimeChartGeometry.h"
+#include "chart/TimeChartView.h"
+#include "dialogs/DefineHolidayDialog.h"
+#include "dialogs/OrganizePositionsDialog.h"
+#include "dialogs/SetupAbsentDaysDialog.h"
+#include "dialogs/SetupDialogs.h"
+#include "dialogs/SetupPositionsDialog.h"
+#include "dialogs/SetupTableDialog.h"
+
+void TMainForm::CreateSetupActions()
+{
+    FSetupDialogs = new TSetupDialogs(*FCore, this);
+    // Applying keeps the chart where it was.
+    FSetupDialogs->Applier().OnRememberView = [this] {
+        FSetupChartStart = TimeChartView->Geometry().Start();
+        FSetupChartTop = TimeChartView->Geometry().Top();
+    };
+    FSetupDialogs->Applier().OnRestoreView = [this] {
+        TimeChartView->SetTimeChartStart(FSetupChartStart);
+        TimeChartView->SetTimeChartTop(FSetupChartTop);
+    };
+
+    const auto make = [this](QAction *&action, const char *name, const QString &caption, void (TMainForm::*handler)()) {
+        action = new QAction(Translate(caption), this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    make(Tabellebearbeiten1, "Tabellebearbeiten1", QStringLiteral("Edit Table \"Tasks\"..."),
+         &TMainForm::Tabellebearbeiten1Click);
+    make(Fehltagebearbeiten1, "Fehltagebearbeiten1", QStringLiteral("Edit Table \"Days absent\"..."),
+         &TMainForm::Fehltagebearbeiten1Click);
+    make(ositionengruppieren1, "ositionengruppieren1", QStringLiteral("Group resources..."),
+         &TMainForm::ositionengruppieren1Click);
+    make(Arbeitspltzebearbeiten1, "Arbeitspltzebearbeiten1", QStringLiteral("Edit resources..."),
+         &TMainForm::Arbeitspltzebearbeiten1Click);
+    make(EditHoliday1, "EditHoliday1", QStringLiteral("Edit Holiday..."), &TMainForm::EditHoliday1Click);
+    QAction *languages = Sprache1->menuAction();
+    Format1->insertActions(languages, {Tabellebearbeiten1, Fehltagebearbeiten1, ositionengruppieren1,
+                                       Arbeitspltzebearbeiten1, EditHoliday1});
+    Format1->insertSeparator(languages);
+}
+
+void TMainForm::Tabellebearbeiten1Click()
+{
+    FSetupDialogs->MainFormToSetupDialog();
+    FSetupDialogs->SetupTableDialog->exec();
+}
+
+void TMainForm::Fehltagebearbeiten1Click()
+{
+    FSetupDialogs->MainFormToSetupDialog();
+    FSetupDialogs->SetupAbsentDaysDialog->exec();
+}
+
+void TMainForm::ositionengruppieren1Click()
+{
+    FSetupDialogs->MainFormToSetupDialog();
+    FSetupDialogs->OrganizePositionsDialog->exec();
+}
+
+void TMainForm::Arbeitspltzebearbeiten1Click()
+{
+    FSetupDialogs->MainFormToSetupDialog();
+    FSetupDialogs->SetupPositionsDialog->exec();
+}
+
+void TMainForm::EditHoliday1Click()
+{
+    FSetupDialogs->MainFormToSetupDialog();
+    FSetupDialogs->DefineHolidayDialog->exec();
+}
