@@ -95,19 +95,18 @@ QAction *TSettingsKeeper::Option(const char *name) const
 bool TSettingsKeeper::OptionState(const char *name, bool kept) const
 {
     const QAction *action = Option(name);
-    return action ? action->isChecked() : kept;
+    return action && action->isEnabled() ? action->isChecked() : kept;
 }
 
 void TSettingsKeeper::ApplyOption(const char *name, bool value)
 {
     FOptions[QString::fromLatin1(name)] = value;
     QAction *action = Option(name);
-    if (!action || action->isChecked() == value)
+    // A disabled item is held by another option (the editor stays docked while the table is
+    // hidden): it is left as it is, and the value read is kept for the next start.
+    if (!action || !action->isEnabled() || action->isChecked() == value)
         return;
     action->trigger();
-    // A disabled item takes no command; its mark is set all the same.
-    if (action->isChecked() != value)
-        action->setChecked(value);
 }
 
 // ---- the program ini

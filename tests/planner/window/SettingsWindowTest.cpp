@@ -317,6 +317,15 @@ TEST_F(SettingsWindowTest, TheEditorComesBackAsAWindowWhereItWas)
     EXPECT_EQ(form->Editor().GetEditorPos(), QPoint(210, 160));
     const TProgramSettings s = form->Settings().CurrentProgramSettings();
     EXPECT_EQ(QPoint(s.EditorLeft, s.EditorTop), QPoint(210, 160));
+
+    // While the item is disabled (the table hidden) the editor stays docked; the option is
+    // kept for the next start.
+    auto docked = Form();
+    docked->EditorAsForm->setEnabled(false);
+    docked->LoadIni();
+    EXPECT_FALSE(docked->EditorAsForm->isChecked());
+    EXPECT_FALSE(docked->Editor().EditorAsForm());
+    EXPECT_TRUE(docked->Settings().CurrentProgramSettings().EditorAsForm);
 }
 
 TEST_F(SettingsWindowTest, ViewOptionsWithoutTheirMenuItemsAreKept)
