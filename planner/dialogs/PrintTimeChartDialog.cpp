@@ -280,7 +280,9 @@ void TPrintTimeChartDialog::OKButtonClick()
 {
     TPlannerCore &core = FChart.Core();
     IPlannerWindow &window = core.Window();
-    if (!TChartPageLayout::ValidRequest(Days(), Pages())) {
+    // The day count stops at its limit while the pickers may span more: that is refused too.
+    const double span = EndDate() - StartDate();
+    if (!TChartPageLayout::ValidRequest(Days(), Pages()) || span > TChartPageLayout::MaxDays) {
         window.Ask(Translate(QStringLiteral("Please choose between 1 and %s days to print."),
                              {QString::number(TChartPageLayout::MaxDays)}),
                    mtWarning, {mbOK});

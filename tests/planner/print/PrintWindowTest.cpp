@@ -222,6 +222,14 @@ TEST_F(PrintWindowTest, ChartRangeControls)
         EXPECT_EQ(form->questions, QStringList({QStringLiteral("Please choose between 1 and 10000 days to print.")}));
         EXPECT_EQ(form->PrintPreview().GetPageCount(), 0);
         EXPECT_TRUE(dialog->isVisible());
+        // More days than a printout holds: the day count stops at its limit, the range is refused.
+        dialog->startpicker->setDate(QDate(2000, 1, 1));
+        dialog->endepicker->setDate(QDate(2030, 1, 1));
+        EXPECT_EQ(dialog->Days(), 10000);
+        form->questions.clear();
+        dialog->OKButton->click();
+        EXPECT_EQ(form->questions, QStringList({QStringLiteral("Please choose between 1 and 10000 days to print.")}));
+        EXPECT_EQ(form->PrintPreview().GetPageCount(), 0);
     }, form->ActionPrintTimechart);
 }
 
