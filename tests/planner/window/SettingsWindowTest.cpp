@@ -16,6 +16,7 @@
 
 #include "MemIniFile.h"
 #include "chart/TimeChartView.h"
+#include "editor/EditorForm.h"
 #include "editor/PropertyEditor.h"
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridColumn.h"
@@ -204,7 +205,15 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
         ASSERT_GT(std::abs(start - geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3)), 2.0);
         const int panes = form->Splitter1->sizes().value(0) + form->Splitter1->sizes().value(1);
         form->Splitter1->setSizes({250, panes - 250});
+        TNodeData *row = nullptr;
+        form->Core().ForEach(tbTable, feFiltered, [&row](TNodeData *node) { row = row ? row : node; });
+        ASSERT_NE(row, nullptr);
+        form->StringTreeGrid1->SetSelected(row->VNode, true);
+        QApplication::processEvents();
         form->EditorAsForm->trigger();
+        ASSERT_TRUE(form->Editor().EditorForm() && form->Editor().EditorForm()->isVisible());
+        form->Editor().EditorForm()->resize(360, form->Editor().EditorForm()->height());
+        QApplication::processEvents();
         form->AutoArrange->trigger();
         ASSERT_TRUE(form->close());
     }
@@ -221,6 +230,7 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
     EXPECT_EQ(form->Splitter1->sizes().value(0), 250);
     EXPECT_TRUE(form->EditorAsForm->isChecked());
     EXPECT_TRUE(form->Editor().EditorAsForm());
+    EXPECT_EQ(form->Editor().FEditorSize[tbTable].width(), 360);
     EXPECT_TRUE(form->AutoArrange->isChecked());
     EXPECT_TRUE(form->OverlapSolver().AutoArrange());
     EXPECT_EQ(shown(*form), (QStringList{QStringLiteral("apple"), QStringLiteral("avocado")}));
