@@ -152,7 +152,8 @@ void TSetupTableDialog::BuildConnections(QWidget *panel)
     auto *bar = new QFrame(panel);
     bar->setObjectName(QStringLiteral("BarImage"));
     bar->setFrameShape(QFrame::Box);
-    bar->setStyleSheet(QStringLiteral("#BarImage { background: #9fc5e8; border: 1px solid #3d6f9e; }"));
+    bar->setStyleSheet(QStringLiteral("#BarImage { background: %1; border: 1px solid #3d6f9e; }")
+                           .arg(ToQColor(TColor(BarColour)).name()));
     auto *places = new QGridLayout(bar);
     places->setContentsMargins(6, 6, 6, 6);
     places->setSpacing(4);
@@ -163,7 +164,6 @@ void TSetupTableDialog::BuildConnections(QWidget *panel)
         // Left/centre/right by column, top/middle/bottom by row.
         static const int cells[9][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}, {2, 2}};
         QFrame *shape = makeField(i, bar);
-        shape->setVisible(false);
         places->addWidget(shape, cells[place][0], cells[place][1]);
         places->setRowMinimumHeight(cells[place][0], 32);
         ++place;
@@ -389,9 +389,10 @@ bool TSetupTableDialog::Recolour()
             colour = MissingColour;
             FValidConfiguration = false;
         }
+        // An empty text place shows only its label on the bar, ready to take a column.
+        if (field.TextPlace && row < 0)
+            colour = BarColour;
         Paint(FShapes[i], colour);
-        if (field.TextPlace)
-            FShapes[i]->setVisible(row >= 0 || selected >= 0);
     }
     const bool any = selected >= 0;
     ButtonDelete->setEnabled(any);

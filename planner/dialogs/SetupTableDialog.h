@@ -77,6 +77,7 @@ public:
     static constexpr std::uint32_t SetColour = 0x978762;
     static constexpr std::uint32_t SelectedColour = 0xE0CA92;
     static constexpr std::uint32_t MissingColour = 0x7362D6;
+    static constexpr std::uint32_t BarColour = 0xE8C59F; // the bar picture behind the text places
 
 protected:
     void showEvent(QShowEvent *event) override;

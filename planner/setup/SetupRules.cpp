@@ -92,8 +92,8 @@ QString TableSetupProblem(const TTableSetup &setup)
         for (std::size_t b = a + 1; b < std::size(written); ++b) {
             const int row = connected(written[a]);
             if (row >= 0 && row == connected(written[b]))
-                return Translate(QStringLiteral("The column \"%s\" is connected to \"%s\" and to \"%s\".\n"
-                                                "One column cannot hold both; please connect another column."),
+                return Translate(QStringLiteral("The column \"%s\" is connected to both \"%s\" and \"%s\".\n"
+                                                "One column cannot hold both meanings; please connect another column."),
                                  {setup.Columns[std::size_t(row)].Caption, ConnectionDisplayName(written[a]),
                                   ConnectionDisplayName(written[b])});
         }

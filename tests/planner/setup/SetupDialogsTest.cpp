@@ -233,8 +233,14 @@ TEST_F(SetupDialogsTest, ConnectionsFollowTheTypeRules)
         EXPECT_FALSE(dialog->CanDrop(cnStart, 6));
         EXPECT_FALSE(dialog->Drop(cnStart, 6));
         EXPECT_FALSE(dialog->CanDrop(cnLength, 1));
+        // An empty text place is there to drop onto, without a frame on the bar.
+        EXPECT_TRUE(dialog->ConnectionLabel(cnTextLeftTop)->isVisible());
+        EXPECT_EQ(ShapeColour(dialog->ConnectionShape(cnTextLeftTop)), TSetupTableDialog::BarColour);
         EXPECT_TRUE(dialog->Drop(cnTextLeftTop, 1));
         EXPECT_EQ(dialog->ConnectionLabel(cnTextLeftTop)->text(), "Start");
+        EXPECT_EQ(ShapeColour(dialog->ConnectionShape(cnTextLeftTop)), TSetupTableDialog::SetColour);
+        dialog->SelectRow(1);
+        EXPECT_EQ(ShapeColour(dialog->ConnectionShape(cnTextLeftTop)), TSetupTableDialog::SelectedColour);
         // Dragged from one label onto another: the two swap when each suits the other.
         EXPECT_TRUE(dialog->Drop(cnStart, setup.Connections[cnEnd], cnEnd));
         EXPECT_EQ(dialog->ConnectionLabel(cnStart)->text(), "End");
