@@ -333,7 +333,9 @@ void TSettingsKeeper::LoadFileIni()
         return;
     }
     TDocumentSettings current = CurrentDocumentSettings();
-    current.LastTimeChartStart = Now() - FCore.Window().TimeChartWidthInDays() / 3.0;
+    // Stands for "no start kept", which a file cannot give: the default view follows.
+    constexpr TDateTime NoStart = MinDateTime - 1;
+    current.LastTimeChartStart = NoStart;
     current.LastTimeChartTop = 0;
     // An imported document brought its own view; a settings file of the user comes first.
     if (FCore.FImportedSettings.Imported && !QFileInfo::exists(fileName)) {
@@ -341,9 +343,11 @@ void TSettingsKeeper::LoadFileIni()
         return;
     }
     const TMemIniFile ini(fileName);
-    ApplyDocumentSettings(ReadDocumentSettings(ini, current));
-    // Without a kept start the first view is the default one, once the chart has its width.
-    if (FChart && !ini.ValueExists(QStringLiteral("setup"), QStringLiteral("LastTimeChartStart")))
+    const TDocumentSettings read = ReadDocumentSettings(ini, current);
+    ApplyDocumentSettings(read);
+    // Without a kept start (or one that cannot be read) the first view is the default one,
+    // once the chart has its width.
+    if (FChart && read.LastTimeChartStart == NoStart)
         FChart->PlaceAtDefault();
 }
 

@@ -244,6 +244,15 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
     const TTimeChartGeometry &geometry = form->TimeChartView->Geometry();
     EXPECT_NEAR(geometry.Start(), geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3), 1.0);
     EXPECT_EQ(geometry.Top(), 0);
+    // So does one whose kept start cannot be read.
+    {
+        TMemIniFile file(form->Core().DirWatchThread()->GetUserSettingsFileName());
+        file.WriteString(QStringLiteral("setup"), QStringLiteral("LastTimeChartStart"), QStringLiteral("no date"));
+        ASSERT_TRUE(file.UpdateFile(false));
+    }
+    form->TimeChartView->SetTimeChartDestination(geometry.Start() + 30, 0, true);
+    form->Open(fresh);
+    EXPECT_NEAR(geometry.Start(), geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3), 1.0);
 }
 
 TEST_F(SettingsWindowTest, AnImportedDocumentBringsItsViewUntilTheUserHasSettings)
