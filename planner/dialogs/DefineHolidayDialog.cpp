@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/ListGrid.h"
 #include "setup/SetupRules.h"
 
@@ -47,18 +48,11 @@ TDefineHolidayDialog::TDefineHolidayDialog(QWidget *parent) : QDialog(parent)
     ComboBoxMonth->setObjectName(QStringLiteral("ComboBoxMonth"));
     ComboBoxMonth->addItems(MonthNames());
 
-    const auto button = [this](QPushButton *&target, const char *name, const char *caption) {
-        target = new QPushButton(Translate(QString::fromLatin1(caption)), this);
-        target->setObjectName(QString::fromLatin1(name));
-    };
-    button(ButtonNew, "ButtonNew", "new Holiday");
-    button(ButtonDelete, "ButtonDelete", "delete Holiday");
-    button(ButtonGerman, "ButtonGerman", "add german public Holiday");
-    button(ButtonEnableAll, "ButtonEnableAll", "enable all");
-    button(ButtonDisableAll, "ButtonDisableAll", "disable all");
-    button(ButtonOK, "ButtonOK", "OK");
-    button(ButtonCancel, "ButtonCancel", "Cancel");
-    ButtonOK->setDefault(true);
+    ButtonNew = MakeDialogButton(this, "ButtonNew", "new Holiday");
+    ButtonDelete = MakeDialogButton(this, "ButtonDelete", "delete Holiday");
+    ButtonGerman = MakeDialogButton(this, "ButtonGerman", "add german public Holiday");
+    ButtonEnableAll = MakeDialogButton(this, "ButtonEnableAll", "enable all");
+    ButtonDisableAll = MakeDialogButton(this, "ButtonDisableAll", "disable all");
 
     auto *edits = new QGridLayout;
     edits->addWidget(new QLabel(Translate(QStringLiteral("Name")), this), 0, 0);
@@ -78,10 +72,7 @@ TDefineHolidayDialog::TDefineHolidayDialog(QWidget *parent) : QDialog(parent)
     auto *top = new QHBoxLayout;
     top->addWidget(TreeGrid1, 1);
     top->addLayout(side);
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(ButtonOK);
-    bottom->addWidget(ButtonCancel);
+    QHBoxLayout *bottom = OkCancelRow(this, ButtonOK, ButtonCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(edits);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 
 TEditTableColumnDialog::TEditTableColumnDialog(QWidget *parent) : QDialog(parent)
 {
@@ -29,11 +30,6 @@ TEditTableColumnDialog::TEditTableColumnDialog(QWidget *parent) : QDialog(parent
     Edit2->hide();
     Button3 = new QPushButton(Translate(QStringLiteral("Edit resources...")), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    ButtonOK = new QPushButton(Translate(QStringLiteral("OK")), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    ButtonCancel = new QPushButton(Translate(QStringLiteral("Cancel")), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(Translate(QStringLiteral("Name")), this), 0, 0);
@@ -43,10 +39,7 @@ TEditTableColumnDialog::TEditTableColumnDialog(QWidget *parent) : QDialog(parent
     grid->addWidget(Label3, 2, 0, Qt::AlignTop);
     grid->addWidget(Memo1, 2, 1);
     grid->addWidget(Button3, 3, 1, Qt::AlignLeft);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOK);
-    buttons->addWidget(ButtonCancel);
+    QHBoxLayout *buttons = OkCancelRow(this, ButtonOK, ButtonCancel);
     grid->addLayout(buttons, 4, 0, 1, 2);
     grid->setRowStretch(2, 1);
     resize(360, 300);

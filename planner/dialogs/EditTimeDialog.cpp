@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 #include "setup/SetupRules.h"
 
 TEditTimeDialog::TEditTimeDialog(QWidget *parent) : QDialog(parent)
@@ -36,15 +37,7 @@ TEditTimeDialog::TEditTimeDialog(QWidget *parent) : QDialog(parent)
         grid->addWidget(EditPauseTime[std::size_t(i)], 3 + i, 1);
         grid->addWidget(EditPauseLength[std::size_t(i)], 3 + i, 2);
     }
-    ButtonOK = new QPushButton(Translate(QStringLiteral("OK")), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    ButtonCancel = new QPushButton(Translate(QStringLiteral("Cancel")), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOK);
-    buttons->addWidget(ButtonCancel);
+    QHBoxLayout *buttons = OkCancelRow(this, ButtonOK, ButtonCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/ListGrid.h"
 
 TOrganizePositionsDialog::TOrganizePositionsDialog(QWidget *parent) : QDialog(parent)
@@ -17,21 +18,11 @@ TOrganizePositionsDialog::TOrganizePositionsDialog(QWidget *parent) : QDialog(pa
     setWindowTitle(Translate(QStringLiteral("Group resources...")));
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    const auto button = [this](QPushButton *&target, const char *name, const char *caption) {
-        target = new QPushButton(Translate(QString::fromLatin1(caption)), this);
-        target->setObjectName(QString::fromLatin1(name));
-    };
-    button(ButtonNew, "ButtonNew", "new Group");
-    button(ButtonDelete, "ButtonDelete", "delete Group");
-    button(ButtonOK, "ButtonOK", "OK");
-    button(ButtonCancel, "ButtonCancel", "Cancel");
-    ButtonOK->setDefault(true);
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(ButtonNew);
-    bottom->addWidget(ButtonDelete);
-    bottom->addStretch();
-    bottom->addWidget(ButtonOK);
-    bottom->addWidget(ButtonCancel);
+    ButtonNew = MakeDialogButton(this, "ButtonNew", "new Group");
+    ButtonDelete = MakeDialogButton(this, "ButtonDelete", "delete Group");
+    QHBoxLayout *bottom = OkCancelRow(this, ButtonOK, ButtonCancel);
+    bottom->insertWidget(0, ButtonDelete);
+    bottom->insertWidget(0, ButtonNew);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(bottom);

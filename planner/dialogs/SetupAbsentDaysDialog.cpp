@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 
 TSetupAbsentDaysDialog::TSetupAbsentDaysDialog(QWidget *parent) : QDialog(parent)
 {
@@ -21,15 +22,7 @@ TSetupAbsentDaysDialog::TSetupAbsentDaysDialog(QWidget *parent) : QDialog(parent
     ComboBox1->setEditable(true);
     CheckBox1 = new QCheckBox(Translate(QStringLiteral("Count Working Days")), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    ButtonOK = new QPushButton(Translate(QStringLiteral("OK")), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    ButtonCancel = new QPushButton(Translate(QStringLiteral("Cancel")), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(ButtonOK);
-    bottom->addWidget(ButtonCancel);
+    QHBoxLayout *bottom = OkCancelRow(this, ButtonOK, ButtonCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(Translate(QStringLiteral("Reason")), this));
     layout->addWidget(Memo1, 1);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/EditTimeDialog.h"
 #include "dialogs/ListGrid.h"
 #include "setup/PositionEntry.h"
@@ -66,24 +67,12 @@ TSetupPositionsDialog::TSetupPositionsDialog(QWidget *parent) : QDialog(parent)
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->addItems({Translate(QStringLiteral("Day")), Translate(QStringLiteral("Minute"))});
 
-    const auto button = [this](QPushButton *&target, const char *name, const char *caption) {
-        target = new QPushButton(Translate(QString::fromLatin1(caption)), this);
-        target->setObjectName(QString::fromLatin1(name));
-    };
-    button(ButtonNew, "ButtonNew", "new");
-    button(ButtonDelete, "ButtonDelete", "delete");
-    button(ButtonApplyAll, "ButtonApplyAll", "Apply Time to all Days");
-    button(ButtonEditDay, "ButtonEditDay", "Edit Weekday");
-    button(ButtonCopyAll, "ButtonCopyAll", "Copy Setup to all Resources");
-    button(ButtonOK, "ButtonOK", "OK");
-    button(ButtonCancel, "ButtonCancel", "Cancel");
-    ButtonOK->setDefault(true);
-    UpDownUp = new QToolButton(this);
-    UpDownUp->setObjectName(QStringLiteral("UpDown1Up"));
-    UpDownUp->setArrowType(Qt::UpArrow);
-    UpDownDown = new QToolButton(this);
-    UpDownDown->setObjectName(QStringLiteral("UpDown1Down"));
-    UpDownDown->setArrowType(Qt::DownArrow);
+    ButtonNew = MakeDialogButton(this, "ButtonNew", "new");
+    ButtonDelete = MakeDialogButton(this, "ButtonDelete", "delete");
+    ButtonApplyAll = MakeDialogButton(this, "ButtonApplyAll", "Apply Time to all Days");
+    ButtonEditDay = MakeDialogButton(this, "ButtonEditDay", "Edit Weekday");
+    ButtonCopyAll = MakeDialogButton(this, "ButtonCopyAll", "Copy Setup to all Resources");
+    MakeUpDown(this, UpDownUp, UpDownDown);
 
     auto *listButtons = new QHBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{ButtonNew, ButtonDelete, UpDownUp, UpDownDown})
@@ -112,10 +101,7 @@ TSetupPositionsDialog::TSetupPositionsDialog(QWidget *parent) : QDialog(parent)
     auto *top = new QHBoxLayout;
     top->addLayout(left);
     top->addLayout(right, 1);
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(ButtonOK);
-    bottom->addWidget(ButtonCancel);
+    QHBoxLayout *bottom = OkCancelRow(this, ButtonOK, ButtonCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(bottom);

@@ -18,6 +18,7 @@
 #include "Color.h"
 #include "CommaText.h"
 #include "Language.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/EditTableColumnDialog.h"
 #include "dialogs/ListGrid.h"
 #include "setup/SetupRules.h"
@@ -53,22 +54,10 @@ TSetupTableDialog::TSetupTableDialog(QWidget *parent) : QDialog(parent)
     ListView1->viewport()->installEventFilter(this);
     ListView1->setMinimumWidth(260);
 
-    const auto button = [this](QPushButton *&target, const char *name, const char *caption) {
-        target = new QPushButton(Translate(QString::fromLatin1(caption)), this);
-        target->setObjectName(QString::fromLatin1(name));
-    };
-    button(ButtonNew, "ButtonNew", "new Column");
-    button(ButtonDelete, "ButtonDelete", "delete Column");
-    button(ButtonEdit, "ButtonEdit", "Edit Column");
-    button(ButtonOK, "ButtonOK", "OK");
-    button(ButtonCancel, "ButtonCancel", "Cancel");
-    ButtonOK->setDefault(true);
-    UpDownUp = new QToolButton(this);
-    UpDownUp->setObjectName(QStringLiteral("UpDown1Up"));
-    UpDownUp->setArrowType(Qt::UpArrow);
-    UpDownDown = new QToolButton(this);
-    UpDownDown->setObjectName(QStringLiteral("UpDown1Down"));
-    UpDownDown->setArrowType(Qt::DownArrow);
+    ButtonNew = MakeDialogButton(this, "ButtonNew", "new Column");
+    ButtonDelete = MakeDialogButton(this, "ButtonDelete", "delete Column");
+    ButtonEdit = MakeDialogButton(this, "ButtonEdit", "Edit Column");
+    MakeUpDown(this, UpDownUp, UpDownDown);
 
     auto *listButtons = new QHBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{ButtonNew, ButtonDelete, ButtonEdit, UpDownUp, UpDownDown})
@@ -84,10 +73,7 @@ TSetupTableDialog::TSetupTableDialog(QWidget *parent) : QDialog(parent)
     auto *top = new QHBoxLayout;
     top->addLayout(left, 1);
     top->addWidget(panel);
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(ButtonOK);
-    bottom->addWidget(ButtonCancel);
+    QHBoxLayout *bottom = OkCancelRow(this, ButtonOK, ButtonCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(bottom);
