@@ -38,11 +38,6 @@ void appendEscaped(QString &out, char16_t c)
     throw EXMLError("XMLUnescape format error");
 }
 
-bool startsAt(QStringView s, qsizetype at, QLatin1String what)
-{
-    return s.size() - at >= what.size() && s.mid(at, what.size()) == what;
-}
-
 } // namespace
 
 namespace {
@@ -85,57 +80,16 @@ QString XMLEscape(const QString &s)
     return XMLEscape(QStringView(s));
 }
 
+void XMLUnescapeFormatError()
+{
+    formatError();
+}
+
 QString XMLUnescape(QStringView s)
 {
-    const qsizetype amp = s.indexOf(QLatin1Char('&'));
-    if (amp < 0)
+    if (!s.contains(QLatin1Char('&')))
         return s.toString();
-    QString out;
-    out.reserve(s.size());
-    out += s.left(amp);
-    qsizetype i = amp;
-    const qsizetype n = s.size();
-    while (i < n) {
-        const QChar c = s[i];
-        if (c != QLatin1Char('&')) {
-            out += c;
-            ++i;
-            continue;
-        }
-        const qsizetype at = i + 1;
-        if (startsAt(s, at, QLatin1String("amp;"))) {
-            out += QLatin1Char('&');
-            i = at + 4;
-        } else if (startsAt(s, at, QLatin1String("lt;"))) {
-            out += QLatin1Char('<');
-            i = at + 3;
-        } else if (startsAt(s, at, QLatin1String("gt;"))) {
-            out += QLatin1Char('>');
-            i = at + 3;
-        } else if (startsAt(s, at, QLatin1String("quot;"))) {
-            out += QLatin1Char('"');
-            i = at + 5;
-        } else if (startsAt(s, at, QLatin1String("nbsp;"))) {
-            out += QLatin1Char(' ');
-            i = at + 5;
-        } else if (at < n && s[at] == QLatin1Char('#')) {
-            qsizetype j = at + 1;
-            quint32 value = 0;
-            while (j < n && s[j] >= QLatin1Char('0') && s[j] <= QLatin1Char('9')) {
-                value = value * 10 + quint32(s[j].unicode() - '0');
-                if (value > 0xFFFF)
-                    formatError(); // no UTF-16 unit; also keeps the sum from overflowing
-                ++j;
-            }
-            if (j == at + 1 || j >= n || s[j] != QLatin1Char(';'))
-                formatError();
-            out += QChar(char16_t(value));
-            i = j + 1;
-        } else {
-            formatError();
-        }
-    }
-    return out;
+    return XMLUnescapeUnits(s.size(), [s](qsizetype i) { return s[i].unicode(); });
 }
 
 QString XMLUnescape(const QString &s)

@@ -27,6 +27,11 @@ void XMLEscapeTo(QString &out, QStringView s);
 // Anything else after "&" raises EXMLError("XMLUnescape format error").
 QString XMLUnescape(QStringView s);
 QString XMLUnescape(const QString &s); // shares s when it holds no entity
+// The same over `size` UTF-16 units handed out by unit(i): the reader unescapes the bytes of
+// a file this way without making a text of them first.
+template <typename Unit>
+QString XMLUnescapeUnits(qsizetype size, Unit unit);
+[[noreturn]] void XMLUnescapeFormatError();
 
 // Names go through XMLEscape, plus what the reader would take for tag syntax: in element
 // names a leading "/" or "!" and a trailing "/" or "?", in attribute names "=".
@@ -38,3 +43,62 @@ QString ReadString(QIODevice &stream);
 // The Windows-1252 bytes of s written at the device's position; false when not all were
 // written. Characters Windows-1252 cannot hold become "?": escape texts first.
 bool WriteString(QIODevice &stream, const QString &s);
+
+template <typename Unit>
+QString XMLUnescapeUnits(qsizetype size, Unit unit)
+{
+    QString out(size, Qt::Uninitialized);
+    QChar *to = out.data();
+    qsizetype n = 0;
+    // Whether unit(at..) spells `what`.
+    auto spells = [&](qsizetype at, const char *what, qsizetype length) {
+        if (size - at < length)
+            return false;
+        for (qsizetype k = 0; k < length; ++k)
+            if (unit(at + k) != char16_t(what[k]))
+                return false;
+        return true;
+    };
+    for (qsizetype i = 0; i < size;) {
+        const char16_t c = unit(i);
+        if (c != u'&') {
+            to[n++] = QChar(c);
+            ++i;
+            continue;
+        }
+        const qsizetype at = i + 1;
+        if (spells(at, "amp;", 4)) {
+            to[n++] = QLatin1Char('&');
+            i = at + 4;
+        } else if (spells(at, "lt;", 3)) {
+            to[n++] = QLatin1Char('<');
+            i = at + 3;
+        } else if (spells(at, "gt;", 3)) {
+            to[n++] = QLatin1Char('>');
+            i = at + 3;
+        } else if (spells(at, "quot;", 5)) {
+            to[n++] = QLatin1Char('"');
+            i = at + 5;
+        } else if (spells(at, "nbsp;", 5)) {
+            to[n++] = QLatin1Char(' ');
+            i = at + 5;
+        } else if (at < size && unit(at) == u'#') {
+            qsizetype j = at + 1;
+            quint32 value = 0;
+            while (j < size && unit(j) >= u'0' && unit(j) <= u'9') {
+                value = value * 10 + quint32(unit(j) - u'0');
+                if (value > 0xFFFF)
+                    XMLUnescapeFormatError(); // no UTF-16 unit; also keeps the sum from overflowing
+                ++j;
+            }
+            if (j == at + 1 || j >= size || unit(j) != u';')
+                XMLUnescapeFormatError();
+            to[n++] = QChar(char16_t(value));
+            i = j + 1;
+        } else {
+            XMLUnescapeFormatError();
+        }
+    }
+    out.truncate(n);
+    return out;
+}

@@ -27,6 +27,12 @@ TXMLAttribute *TXMLNode::AddAttribute(const QString &name, const QString &value)
     return FAttributes.back().get();
 }
 
+TXMLAttribute *TXMLNode::AddAttribute(const THashedString &name, const QString &value)
+{
+    FAttributes.push_back(std::make_unique<TXMLAttribute>(name, value));
+    return FAttributes.back().get();
+}
+
 TXMLNode *TXMLNode::namedNode(const QString &name, bool deep) const
 {
     const THashedString key(name);

@@ -32,6 +32,7 @@ public:
     TXMLNode *AddNodeEx(const QString &tagText, const QString &value = QString());
     // Appends an attribute; one of the same name stays as it is.
     TXMLAttribute *AddAttribute(const QString &name, const QString &value);
+    TXMLAttribute *AddAttribute(const THashedString &name, const QString &value);
 
     // First child of that name; deep searches each child's subtree before its next sibling.
     TXMLNode *namedNode(const QString &name, bool deep = false) const;
@@ -89,7 +90,4 @@ protected:
 private:
     friend class TXMLTree;
     TXMLNode *findDeep(const THashedString &name) const;
-    // The reader's form: names looked up in a cache of the parse, so that the many
-    // elements of one name share one string.
-    TXMLNode *AddNodeEx(QStringView tagText, TXMLNameCache &names);
 };

@@ -31,10 +31,10 @@ bool TXMLTree::LoadFromStream(QIODevice &stream)
         QByteArray plain;
         if (!TLZR::decompressBytes(bytes, plain, true))
             throw EXMLError("The compressed XML data is damaged or incomplete");
-        ProcessXML(platform::fromCp1252(plain));
+        ProcessXML(plain);
         return true;
     }
-    ProcessXML(platform::fromCp1252(bytes));
+    ProcessXML(bytes);
     return false;
 }
 

@@ -66,7 +66,12 @@ public:
 
 protected:
     void ProcessXML(const QString &text);
+    // The bytes of a file, Windows-1252.
+    void ProcessXML(const QByteArray &cp1252);
 
 private:
+    template <class Units>
+    void Parse(const Units &all);
+
     int FNodeCount = 0;
 };

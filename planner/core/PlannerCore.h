@@ -603,7 +603,7 @@ private:
     void LoadSetup(const class TXMLNode *setup, bool compressed);
     void LoadPublicHoliday(const TXMLNode *holidays);
     void LoadPositionGroups(const TXMLNode *groups);
-    void LoadTable(const TXMLNode *data);
+    void LoadTable(TXMLNode *data);
     void SaveSetup(TXMLNode *setup);
     void SavePositionGroups(TXMLNode *groups);
     void SavePublicHoliday(TXMLNode *holidays);

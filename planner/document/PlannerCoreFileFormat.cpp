@@ -7,7 +7,11 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <exception>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "Color.h"
 #include "CommaText.h"
@@ -63,9 +67,9 @@ bool TPlannerCore::LoadFrom(const QString &fileName)
     try {
         const int major = platform::versionMajor();
         const int minor = platform::versionMinor();
-        TXMLTree tree;
-        const bool compressed = tree.LoadFromFile(fileName);
-        const TXMLNode *setup = tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
+        auto tree = std::make_unique<TXMLTree>();
+        const bool compressed = tree->LoadFromFile(fileName);
+        const TXMLNode *setup = tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
         if (!setup)
             throw EPlannerError(QStringLiteral("root node not found in xml"));
 
@@ -87,7 +91,9 @@ bool TPlannerCore::LoadFrom(const QString &fileName)
         bracket = true;
         LoadSetup(setup, compressed);
         LoadPublicHoliday(setup->namedNode(QStringLiteral("Public Holiday")));
-        LoadTable(tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("data")}));
+        LoadTable(tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("data")}));
+        // Computing the ends needs memory of its own; the file's tree is done with.
+        tree.reset();
         bracket = false;
         EndUpdate();
         FUndoRedo->SetAcceptUndo(true);
@@ -157,46 +163,74 @@ void TPlannerCore::LoadSetup(const TXMLNode *setup, bool compressed)
             FRowSets.append(TXMLNode::ToIntOf(rowSets->namedNode(QString::number(i)), 0));
 }
 
-void TPlannerCore::LoadTable(const TXMLNode *data)
+void TPlannerCore::LoadTable(TXMLNode *data)
 {
     if (!data)
         return;
-    // Column file names per table; a name that several columns share names them in order,
-    // as they were written.
-    std::array<QHash<QString, QVector<int>>, WhichTableCount> columnsByName;
+    // The columns each file name stands for, per table; a name that several columns share
+    // names them in order, as they were written. Cell names are looked up by the hash the
+    // reader computed already, which spares hashing a text per cell.
+    struct TFileName
+    {
+        QString name;
+        QVector<int> columns;
+    };
+    std::array<std::vector<TFileName>, WhichTableCount> names;
+    std::array<std::unordered_map<quint32, std::vector<int>>, WhichTableCount> namesByHash;
     std::array<QVector<bool>, WhichTableCount> dateColumn;
     for (TWhichTable table : {tbTable, tbExclude}) {
         const int count = GetTableColCount(table);
         dateColumn[table].resize(count);
         for (int i = 0; i < count; ++i) {
-            columnsByName[table][GetColumnCaptionHack(table, i)].append(i);
+            const QString name = GetColumnCaptionHack(table, i);
+            std::vector<int> &candidates = namesByHash[table][THashedString::Hash(name)];
+            auto same = std::find_if(candidates.begin(), candidates.end(),
+                                     [&](int k) { return names[table][std::size_t(k)].name == name; });
+            if (same == candidates.end()) {
+                candidates.push_back(int(names[table].size()));
+                names[table].push_back({name, {}});
+                same = candidates.end() - 1;
+            }
+            names[table][std::size_t(*same)].columns.append(i);
             dateColumn[table][i] = GetColumnType(table, i) == ctDate;
         }
     }
+    auto fileName = [&](TWhichTable table, const THashedString &name) -> int {
+        const auto it = namesByHash[table].find(name.HashValue());
+        if (it == namesByHash[table].end())
+            return -1;
+        for (int k : it->second)
+            if (names[table][std::size_t(k)].name == name.Value())
+                return k;
+        return -1;
+    };
 
+    const THashedString tableKey(TableElement);
+    // Occurrences of each file name in the current row, reset after the row.
+    std::vector<int> seen(std::max(names[tbTable].size(), names[tbExclude].size()), 0);
+    std::vector<int> counted;
     for (const auto &element : data->Nodes()) {
         const TXMLNode *tableNode = element->namedNode(TableElement);
         const TWhichTable table =
             TXMLNode::ValueOf(tableNode) == TableNames[tbTable] ? tbTable : tbExclude;
-        QString id = element->namedAttribute(QStringLiteral("id")) ? element->namedAttribute(QStringLiteral("id"))->GetValue()
-                                                                 : QString();
+        const TXMLAttribute *idAttribute = element->namedAttribute(QStringLiteral("id"));
+        QString id = idAttribute ? idAttribute->GetValue() : QString();
         if (id.isEmpty())
             id = GetFreeID(); // a row without identity still keeps its cells
         TNodeData *node = AddNode(id, table, false);
         if (!node)
             continue;
         const TWhichTable rowTable = node->NodeTable;
-        const auto &byName = columnsByName[rowTable];
-        QHash<QString, int> seen;
         for (const auto &cell : element->Nodes()) {
-            const QString name = cell->GetName();
-            if (name == TableElement)
+            if (cell->Name() == tableKey)
                 continue;
-            const auto it = byName.constFind(name);
-            if (it == byName.constEnd())
+            const int k = fileName(rowTable, cell->Name());
+            if (k < 0)
                 continue;
-            const int occurrence = seen[name]++;
-            const int column = it->value(std::min<int>(occurrence, int(it->size()) - 1));
+            const QVector<int> &columns = names[rowTable][std::size_t(k)].columns;
+            if (seen[std::size_t(k)]++ == 0)
+                counted.push_back(k);
+            const int column = columns.value(std::min<int>(seen[std::size_t(k)] - 1, int(columns.size()) - 1));
             QString value = cell->GetValue();
             if (dateColumn[rowTable][column] && !value.isEmpty()) {
                 TDateTime date = 0;
@@ -207,6 +241,12 @@ void TPlannerCore::LoadTable(const TXMLNode *data)
             if (column < node->StringList.size())
                 DoSetData(node, column, value, false);
         }
+        for (int k : counted)
+            seen[std::size_t(k)] = 0;
+        counted.clear();
+        // The row's cells are in the document now; their copies in the tree go at once, so
+        // that a big file is not held twice.
+        element->ClearNodes();
     }
 }
 

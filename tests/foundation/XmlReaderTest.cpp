@@ -1,0 +1,76 @@
+// The reader takes a file's bytes as it takes a text: random documents of markup, entities,
+// CDATA, line breaks, tabs and every Windows-1252 byte give the same tree (or the same error)
+// both ways.
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include <random>
+
+#include "Cp1252.h"
+#include "XmlTree.h"
+
+namespace {
+
+// The tree written out with every detail, for comparing two trees as one text.
+QString Dump(const TXMLNode &node, int level = 0)
+{
+    QString out = QString(level * 2, QLatin1Char(' ')) + QLatin1Char('[') + node.GetName() + QLatin1Char(']')
+                  + QString::number(node.ValueType()) + QLatin1Char('{') + node.GetValue() + QLatin1Char('}');
+    for (int i = 0; i < node.AttributeCount(); ++i)
+        out += QLatin1Char(' ') + node.GetAttribute(i)->GetName() + QLatin1Char('=') + node.GetAttribute(i)->GetValue();
+    out += QLatin1Char('\n');
+    for (const auto &child : node.Nodes())
+        out += Dump(*child, level + 1);
+    return out;
+}
+
+QString Parse(const QByteArray &bytes, bool fromBytes, int &count)
+{
+    TXMLTree tree;
+    try {
+        if (fromBytes) {
+            QBuffer buffer;
+            buffer.setData(bytes);
+            buffer.open(QIODevice::ReadOnly);
+            tree.LoadFromStream(buffer);
+        } else {
+            tree.setText(platform::fromCp1252(bytes));
+        }
+    } catch (const EXMLError &e) {
+        count = tree.NodeCount();
+        return QStringLiteral("error: ") + QString::fromLatin1(e.what()) + QLatin1Char('\n') + Dump(tree);
+    }
+    count = tree.NodeCount();
+    return Dump(tree);
+}
+
+} // namespace
+
+TEST(XmlReader, BytesAndTextReadAlike)
+{
+    const QList<QByteArray> pieces = {
+        "<", ">", "</", "/>", "?>", "<a>", "</a>", "<b x=\"1\" y = \"two&amp;\">", "</b>", "<c/>", "<c />",
+        "<![CDATA[", "<![cdata[", "]]>", "&amp;", "&lt;", "&gt;", "&quot;", "&nbsp;", "&#65;", "&#8364;", "&#;",
+        "&apos;", "&", "\r\n", "\t", " ", "  ", "text", "Stra\xdf" "e", "\x80\x81\x9f\xa0\xff", "=", "\"", "<!-- x -->",
+        "<?xml version=\"1.0\"?>", "<Public&nbsp;Holiday>", "</Public&nbsp;Holiday>", "<n a=\"\xe9\">",
+    };
+    std::mt19937 random(31337);
+    int errors = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes;
+        for (int i = int(random() % 24); i > 0; --i)
+            bytes += pieces[int(random() % pieces.size())];
+        int countA = 0;
+        int countB = 0;
+        const QString a = Parse(bytes, true, countA);
+        const QString b = Parse(bytes, false, countB);
+        ASSERT_EQ(a, b) << bytes.toStdString();
+        EXPECT_EQ(countA, countB);
+        errors += a.startsWith(QStringLiteral("error")) ? 1 : 0;
+    }
+    // Both kinds of input occurred.
+    EXPECT_GT(errors, 100);
+    EXPECT_LT(errors, 2900);
+}
