@@ -136,6 +136,41 @@ QString Unescaped(const Units &s)
     return XMLUnescape(TrimControlView(cleaned));
 }
 
+// Short values of one parse by their text. A document repeats its dates, names and numbers
+// over and over; equal values then share one string instead of allocating one each.
+class TXMLValueCache
+{
+public:
+    template <class Units>
+    QString get(const Units &s)
+    {
+        if (s.size > MaxLength)
+            return Unescaped(s);
+        quint32 hash = 5381;
+        for (qsizetype i = 0; i < s.size; ++i)
+            hash = (hash * 33) ^ Raw(s, i);
+        // A slot keeps only values as long as their raw text: no entity or CR LF was in
+        // it and no "&" or TAB is, so a raw text equal to it is that value as it stands.
+        QString &slot = FSlots[hash % Slots];
+        if (slot.size() == s.size) {
+            qsizetype i = 0;
+            while (i < s.size && slot[i].unicode() == s[i])
+                ++i;
+            if (i == s.size)
+                return slot;
+        }
+        QString value = Unescaped(s);
+        if (value.size() == s.size)
+            slot = value;
+        return value;
+    }
+
+private:
+    static constexpr qsizetype MaxLength = 48;
+    static constexpr quint32 Slots = 4096;
+    std::vector<QString> FSlots = std::vector<QString>(Slots);
+};
+
 } // namespace
 
 // Unescaped names of one parse by their raw text. A document repeats a few dozen names
@@ -238,6 +273,7 @@ void TXMLTree::Parse(const Units &all)
     using TChar = std::remove_cv_t<std::remove_pointer_t<decltype(Units::data)>>;
     Clear();
     TXMLNameCache names;
+    TXMLValueCache values;
     std::vector<TChar> storage;
     TXMLNode *current = this;
     int depth = 0;
@@ -247,7 +283,7 @@ void TXMLTree::Parse(const Units &all)
     bool noMoreGt = false;
     const QLatin1String cdataOpen("<![CDATA[");
     auto setText = [&](const Units &segment) {
-        current->SetValue(Unescaped(segment));
+        current->SetValue(values.get(segment));
         current->SetValueType(xvtString);
     };
     while (pos <= all.size) {

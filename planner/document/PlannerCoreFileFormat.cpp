@@ -206,13 +206,22 @@ void TPlannerCore::LoadTable(TXMLNode *data)
     };
 
     const THashedString tableKey(TableElement);
+    auto tableOf = [](const TXMLNode &element) {
+        return TXMLNode::ValueOf(element.namedNode(TableElement)) == TableNames[tbTable] ? tbTable : tbExclude;
+    };
+    // The row indexes grow once, not row by row.
+    std::array<qsizetype, WhichTableCount> rowCount{};
+    for (const auto &element : data->Nodes())
+        ++rowCount[tableOf(*element)];
+    for (TWhichTable table : {tbTable, tbExclude})
+        FNodeIndex[table].reserve(FNodeIndex[table].size() + rowCount[table]);
+    // A plan repeats its dates over and over: each is put in display form once.
+    std::unordered_map<TDateTime, QString> shownDates;
     // Occurrences of each file name in the current row, reset after the row.
     std::vector<int> seen(std::max(names[tbTable].size(), names[tbExclude].size()), 0);
     std::vector<int> counted;
     for (const auto &element : data->Nodes()) {
-        const TXMLNode *tableNode = element->namedNode(TableElement);
-        const TWhichTable table =
-            TXMLNode::ValueOf(tableNode) == TableNames[tbTable] ? tbTable : tbExclude;
+        const TWhichTable table = tableOf(*element);
         const TXMLAttribute *idAttribute = element->namedAttribute(QStringLiteral("id"));
         QString id = idAttribute ? idAttribute->GetValue() : QString();
         if (id.isEmpty())
@@ -235,8 +244,12 @@ void TPlannerCore::LoadTable(TXMLNode *data)
             if (dateColumn[rowTable][column] && !value.isEmpty()) {
                 TDateTime date = 0;
                 // A text that is not in storage form is kept as it stands.
-                if (TryStrToDateTimeFromStorage(value, date))
-                    value = FormatDateTime(date);
+                if (TryStrToDateTimeFromStorage(value, date)) {
+                    auto shown = shownDates.find(date);
+                    if (shown == shownDates.end())
+                        shown = shownDates.emplace(date, FormatDateTime(date)).first;
+                    value = shown->second;
+                }
             }
             if (column < node->StringList.size())
                 DoSetData(node, column, value, false);
