@@ -232,6 +232,9 @@ void TPlannerCore::CountRowAt(TWhichTable table, int oldPosition, int newPositio
     }
     if (newPosition != NoRowPosition)
         ++counts[newPosition];
+    // The counts on the status bar follow every row that comes, goes or moves, whoever moved it
+    // (the editor, undo, another instance's journal).
+    RequestStatusBarUpdate();
 }
 
 void TPlannerCore::CellRulesChanged()
