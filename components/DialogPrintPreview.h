@@ -130,12 +130,17 @@ public:
 signals:
     void OnChange(const QString &message);
 
+protected:
+    // Lays the preview window out again when it is resized.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void DoPrintPage(QPainter &painter, int n);
     bool BeginPrinting(QPainter &painter);
     void PrintJobFailed();
     void BuildForm();
     void PositionPaintBox();
+    void ArrangeForm();
     void ScrollBarChange(int value);
     void FormClosed();
     TFont DefaultPageFont() const;

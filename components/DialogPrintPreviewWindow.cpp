@@ -3,6 +3,7 @@
 #include "DialogPrintPreview.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QPainter>
@@ -30,7 +31,11 @@ void TPrintPreviewDialog::BuildForm()
     form->setObjectName(QStringLiteral("Form"));
     form->setWindowTitle(QStringLiteral("PrintPreviewDialog"));
     form->setWindowFlags(form->windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    form->setFixedSize(385, 401);
+    // The classic size to start with; a size given before showing, or by the user, is kept and
+    // the contents follow it.
+    form->setMinimumSize(330, 200);
+    form->resize(385, 401);
+    form->installEventFilter(this);
 
     Button1 = new QPushButton(QStringLiteral("alles drucken"), form);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -77,6 +82,27 @@ void TPrintPreviewDialog::BuildForm()
         FForm->done(QDialog::Accepted);
     });
     QObject::connect(Button3, &QPushButton::clicked, form, [form] { form->done(2); });
+    ArrangeForm();
+}
+
+bool TPrintPreviewDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (FForm && watched == FForm.get() && event->type() == QEvent::Resize)
+        ArrangeForm();
+    return QObject::eventFilter(watched, event);
+}
+
+void TPrintPreviewDialog::ArrangeForm()
+{
+    // The buttons keep to the bottom edge (the last one to the right corner), the page panel
+    // takes the rest.
+    const int w = FForm->width();
+    const int h = FForm->height();
+    Button1->move(8, h - 33);
+    Button2->move(104, h - 33);
+    Button3->move(w - 81, h - 33);
+    Panel1->setGeometry(8, 8, w - 16, h - 48);
+    PositionPaintBox();
 }
 
 TPrintPreviewFullScreenDialog *TPrintPreviewDialog::FullScreen()
@@ -177,12 +203,16 @@ int TPrintPreviewDialog::Preview()
     if (!FDonePrinting)
         DonePrinting();
     QDialog *form = Form();
-    // Centred on the screen.
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+    // Centred on the screen, at most as large as it.
+    QScreen *screen = form->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
         const QRect available = screen->availableGeometry();
+        form->resize(form->size().boundedTo(available.size()).expandedTo(form->minimumSize()));
         form->move(available.center() - QPoint(form->width() / 2, form->height() / 2));
     }
-    PositionPaintBox();
+    ArrangeForm();
     ScrollBar->setRange(1, qMax(1, GetPageCount()));
     ScrollBar->setValue(1);
     ScrollBarChange(ScrollBar->value());

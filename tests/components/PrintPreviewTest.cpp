@@ -4,11 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QFrame>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -237,6 +239,69 @@ TEST_F(RecorderFixture, PreviewCancelProducesNothing)
     EXPECT_EQ(recorder.Preview(), 1);
     EXPECT_EQ(PdfPageCount(pdf), 2);
     EXPECT_FALSE(messages.contains(QStringLiteral("Druckauftrag ist abgebrochen")));
+}
+
+// What the preview window looked like while it was open.
+struct TShownPreview {
+    QSize size;
+    QRect screen;
+    QRect panel;
+    QRect box;
+    QRect button1;
+    QRect button3;
+    QRect resizedPanel; // after the user made it 600 x 450
+};
+
+TShownPreview ShowPreview(TPrintPreviewDialog &recorder)
+{
+    TShownPreview shown;
+    QTimer::singleShot(0, &recorder, [&] {
+        QDialog *form = recorder.Form();
+        shown.size = form->size();
+        shown.screen = form->screen()->availableGeometry();
+        shown.panel = form->findChild<QFrame *>(QStringLiteral("Panel1"))->geometry();
+        shown.box = form->findChild<TPreviewPaintBox *>(QStringLiteral("PaintBox1"))->geometry();
+        shown.button1 = form->findChild<QPushButton *>(QStringLiteral("Button1"))->geometry();
+        shown.button3 = form->findChild<QPushButton *>(QStringLiteral("Button3"))->geometry();
+        form->resize(600, 450);
+        shown.resizedPanel = form->findChild<QFrame *>(QStringLiteral("Panel1"))->geometry();
+        form->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+    });
+    recorder.Preview();
+    return shown;
+}
+
+TEST_F(RecorderFixture, PreviewComesUpAtTheSizeItWasGiven)
+{
+    // Untouched it comes up at its classic size and layout.
+    RecordPages(1);
+    TShownPreview shown = ShowPreview(recorder);
+    EXPECT_EQ(shown.size, QSize(385, 401));
+    EXPECT_EQ(shown.panel, QRect(8, 8, 369, 353));
+    EXPECT_EQ(shown.button1.topLeft(), QPoint(8, 368));
+    EXPECT_EQ(shown.button3.topLeft(), QPoint(304, 368));
+    // Made larger while open, the page panel grows with it.
+    EXPECT_EQ(shown.resizedPanel, QRect(8, 8, 584, 402));
+
+    // Sized before it is shown: that size, with the buttons along the bottom and the page
+    // filling the panel with the paper's proportions.
+    RecordPages(1);
+    recorder.Form()->resize(700, 520);
+    shown = ShowPreview(recorder);
+    EXPECT_EQ(shown.size, QSize(700, 520));
+    EXPECT_EQ(shown.panel, QRect(8, 8, 684, 472));
+    EXPECT_EQ(shown.button1.topLeft(), QPoint(8, 487));
+    EXPECT_EQ(shown.button3.topLeft(), QPoint(619, 487));
+    EXPECT_EQ(shown.box.height(), shown.panel.height());
+    const QSizeF paper = recorder.PhysicalSize();
+    EXPECT_NEAR(double(shown.box.width()) / shown.box.height(), paper.width() / paper.height(), 0.02);
+
+    // Larger than its screen: as large as the screen allows.
+    RecordPages(1);
+    recorder.Form()->resize(5000, 4000);
+    shown = ShowPreview(recorder);
+    EXPECT_EQ(shown.size, shown.screen.size());
+    EXPECT_EQ(shown.panel.bottom() + 1, shown.button3.top() - 7);
 }
 
 TEST_F(RecorderFixture, PreviewPagesWheelAndFullScreen)
