@@ -16,8 +16,10 @@
 //   BaseTreeGridAnimation.cpp  timer-driven animations (expand and collapse)
 //   BaseTreeGridMouse*.cpp, BaseTreeGridPanning.cpp, BaseTreeGridKeyboard.cpp, BaseTreeGridSearch.cpp,
 //   BaseTreeGridHints.cpp      mouse, wheel, panning, keys, incremental search and hints
+//   BaseTreeGridStream.cpp     node streams (the format: TreeGridNodeStream)
 
 #include <QAbstractScrollArea>
+#include <QByteArray>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -42,6 +44,8 @@
 #include "CanvasTypes.h"
 
 class QPainter;
+class QIODevice;
+class TTGNodeStreamReader;
 class TTreeGridHeader;
 class TWorkerThread;
 class TCanvas;
@@ -1116,6 +1120,43 @@ protected:
     bool FShowHint = true;
     QRect FLastHintRect;
     QPointer<TTreeGridHintWindow> FHintWindow;
+
+public:
+    // ---- node streams (BaseTreeGridStream.cpp, TreeGridNodeStream)
+    using TTGStreamNodeEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, QIODevice &stream)>;
+    // The owner's data of a node: written after the node's own chunks, read back into the new node.
+    TTGStreamNodeEvent OnSaveNode;
+    TTGStreamNodeEvent OnLoadNode;
+
+    // The header, then the node (count 1) or, for nil, every top-level node.
+    virtual void SaveToStream(QIODevice &stream, PGridNode node = nullptr);
+    // Replaces the tree's nodes by a stream's. The whole stream is checked first: a fault
+    // raises ETreeGridError and leaves the tree as it was.
+    virtual void LoadFromStream(QIODevice &stream);
+    virtual void LoadFromFile(const QString &fileName);
+    // The node and its subtree as one node chunk appended to out.
+    virtual void WriteNode(QByteArray &out, PGridNode node);
+    // Nodes of bare node chunks (the exchange format), made and connected to target by mode;
+    // checked as a whole first. Returns the new top nodes in stream order.
+    std::vector<PGridNode> AddFromNodeChunks(const QByteArray &data, PGridNode target, TTGNodeAttachMode mode,
+                                             TChangeReason reason);
+    // Moves a node with its subtree into another tree (through the node stream).
+    void MoveTo(PGridNode source, TBaseTreeGrid *targetTree, PGridNode target, TTGNodeAttachMode mode);
+
+protected:
+    virtual void WriteChunks(QByteArray &out, PGridNode node);
+    // A chunk of a loaded node other than its base chunk; the node is already in the tree.
+    virtual void ReadChunk(PGridNode node, qint32 type, const QByteArray &data, qsizetype offset, qint32 size);
+    virtual void DoSaveNode(PGridNode node, QIODevice &stream);
+    virtual void DoLoadNode(PGridNode node, QIODevice &stream);
+    // Makes the nodes a reader indexed, connects each top node to target by mode and fires the
+    // chunk readers; returns the top nodes.
+    std::vector<PGridNode> InternalAddFromStream(const TTGNodeStreamReader &reader, PGridNode target,
+                                                 TTGNodeAttachMode mode, TChangeReason reason);
+
+private:
+    PGridNode BuildStreamNode(const TTGNodeStreamReader &reader, std::size_t &index, std::vector<PGridNode> &made);
+    void WriteUserChunk(QByteArray &out, PGridNode node);
 
 public:
     // Node blocks (and so the user data) are aligned to this many bytes.

@@ -13,6 +13,10 @@ class TCanvas;
 enum TVSTTextType : std::uint8_t { ttNormal, ttStatic };
 // Which nodes an export walks.
 enum TVSTTextSourceType : std::uint8_t { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible };
+// What an export produces, as the export events see it.
+enum TTGExportType : std::uint8_t { etRTF, etHTML, etText, etExcel, etWord, etCustom };
+
+class TTreeGridColumn;
 
 // A tree-grid whose cells show text. It stores no text: the owner answers OnGetText per node,
 // column and text type and receives edited text through OnNewText. The pixel width of the main
@@ -20,6 +24,8 @@ enum TVSTTextSourceType : std::uint8_t { tstAll, tstInitialized, tstSelected, ts
 //   CustomStringTreeGrid.cpp       texts, widths, heights and the width cache
 //   CustomStringTreeGridPaint.cpp  painting of normal and static text
 //   CustomStringTreeGridInput.cpp  hints, tooltips and the incremental search
+//   CustomStringTreeGridStream.cpp captions in node streams
+//   CustomStringTreeGridExport.cpp text, CSV, HTML and RTF renderings of the content
 class TCustomStringTreeGrid : public TBaseTreeGrid
 {
     Q_OBJECT
@@ -53,6 +59,40 @@ public:
                                                TTGTooltipLineBreakStyle &lineBreakStyle, QString &hintText)>;
     // The hint of a node (and, with hmTooltip, the text of its tooltip).
     TTGGetHintEvent OnGetHint;
+
+    // ---- content export (CustomStringTreeGridExport.cpp)
+    using TTGBeforeNodeExportEvent = std::function<void(TBaseTreeGrid *sender, TTGExportType exportType,
+                                                        PGridNode node, bool &allowed)>;
+    using TTGNodeExportEvent = std::function<void(TBaseTreeGrid *sender, TTGExportType exportType, PGridNode node)>;
+    using TTGHeaderExportEvent = std::function<void(TBaseTreeGrid *sender, TTGExportType exportType)>;
+    using TTGColumnExportEvent = std::function<void(TBaseTreeGrid *sender, TTGExportType exportType,
+                                                    TTreeGridColumn *column)>;
+    TTGBeforeNodeExportEvent OnBeforeNodeExport;
+    TTGNodeExportEvent OnAfterNodeExport;
+    TTGHeaderExportEvent OnBeforeHeaderExport;
+    TTGHeaderExportEvent OnAfterHeaderExport;
+    TTGColumnExportEvent OnBeforeColumnExport;
+    TTGColumnExportEvent OnAfterColumnExport;
+
+    // The nodes of a source with the visible columns as separated text, a header line first
+    // when columns are used. A field holding the separator, a quote, CR or LF is quoted with
+    // inner quotes doubled. ContentToText gives Windows-1252 bytes.
+    QByteArray ContentToText(TVSTTextSourceType source, QChar separator);
+    QByteArray ContentToText(TVSTTextSourceType source, const QString &separator);
+    QString ContentToUnicode(TVSTTextSourceType source, QChar separator);
+    QString ContentToUnicode(TVSTTextSourceType source, const QString &separator);
+    // An HTML table (UTF-8) with the header row and one row per node.
+    QByteArray ContentToHTML(TVSTTextSourceType source, const QString &caption = QString());
+    // An RTF document with one table row per node.
+    QByteArray ContentToRTF(TVSTTextSourceType source);
+    // One clipboard rendering by format description ("Plain text", "Unicode text", "CSV",
+    // "HTML Format", "Rich Text Format", "Rich Text Format Without Objects"), zero-terminated;
+    // empty for any other format.
+    QByteArray ContentToClipboard(const QString &format, TVSTTextSourceType source);
+    // The HTML clipboard block around an HTML text: the offsets header and the fragment marks.
+    static QByteArray MakeHTMLFragment(const QByteArray &html);
+    // The export mode's filter by check state.
+    bool CanExportNode(PGridNode node) const;
 
     QString DefaultText() const { return FDefaultText; }
     void SetDefaultText(const QString &value);
@@ -103,6 +143,17 @@ protected:
     QString DoGetNodeHint(PGridNode node, TColumnIndex column, TTGTooltipLineBreakStyle &lineBreakStyle) override;
     QString DoGetNodeTooltip(PGridNode node, TColumnIndex column, TTGTooltipLineBreakStyle &lineBreakStyle) override;
     int DoIncrementalSearch(PGridNode node, const QString &text) override;
+
+    // CustomStringTreeGridExport.cpp: the export events.
+    virtual bool DoBeforeNodeExport(TTGExportType exportType, PGridNode node);
+    virtual void DoAfterNodeExport(TTGExportType exportType, PGridNode node);
+    // The export's columns (visible, display order; none without columns) and its nodes.
+    std::vector<TTreeGridColumn *> ExportColumns();
+    std::vector<PGridNode> ExportNodes(TVSTTextSourceType source, bool exportableOnly, int &maxLevel);
+
+    // CustomStringTreeGridStream.cpp: the main column's text travels as a caption chunk.
+    void WriteChunks(QByteArray &out, PGridNode node) override;
+    void ReadChunk(PGridNode node, qint32 type, const QByteArray &data, qsizetype offset, qint32 size) override;
 
     void InitializeTextProperties(TTGPaintInfo &paintInfo);
     void PaintNormalText(TTGPaintInfo &paintInfo, const QString &text);
