@@ -212,6 +212,16 @@ void TTimeChartView::UpdateFont()
     MarkAllBarsStale();
     UpdateScrollBars(ssVertical);
     InvalidateTimeChart(true);
+    emit ViewChanged();
+}
+
+void TTimeChartView::SetTransparency(int transparency)
+{
+    if (transparency <= 0)
+        return;
+    FOptions.transparency = std::min(transparency, 100);
+    InvalidateTimeChart(false);
+    emit ViewChanged();
 }
 
 void TTimeChartView::SetRowSet(TRowSet rowSet)

@@ -67,6 +67,8 @@ public:
     void SetTimeChartFontName(const QString &name);
     // Fonts of chart and caption, every bar picture stale, scroll bars, repaint.
     void UpdateFont();
+    // Percent of transparency of rows filtered out of their table; t <= 0 does nothing.
+    void SetTransparency(int transparency);
     // The bar text layout of the current group tab.
     void SetRowSet(TRowSet rowSet);
     TRowSet GetRowSet() const { return FGeometry->RowSet(); }
@@ -134,6 +136,10 @@ public:
     std::function<void()> OnAfterSmoothStep;
     std::function<bool()> OnCenterNodeAllowed;
     std::function<void()> OnFlashTick;
+
+signals:
+    // Zoom, font, text layout or transparency changed: the controls showing them follow.
+    void ViewChanged();
 
 private:
     void BuildWidgets();

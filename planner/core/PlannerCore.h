@@ -371,6 +371,11 @@ public:
     std::function<void()> OnTablesChecked;
     // ---- end
 
+    // ---- chart hooks (planner/chart: the mouse gestures)
+    // A row leaves its table: a gesture that holds it lets it go.
+    std::function<void(TNodeData *)> OnChartNodeFreed;
+    // ---- end
+
     // ---- overlapping (planner/table/OverlapSolver keeps the list; these are its hooks)
     // Whether a task is in the overlap list: O(1), for painting and the iterator.
     bool GetNodeIsOverlapping(const TNodeData *node) const

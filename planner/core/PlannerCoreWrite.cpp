@@ -269,6 +269,8 @@ void TPlannerCore::ForgetNode(TNodeData *node)
     }
     if (OnNodeFreed)
         OnNodeFreed(node);
+    if (OnChartNodeFreed)
+        OnChartNodeFreed(node);
 }
 
 TNodeData *TPlannerCore::FindNode(const QString &id) const

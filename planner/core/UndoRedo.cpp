@@ -75,6 +75,38 @@ void TUndoRedo::Pop(TPlannerCore &mainForm)
     UpdateMainForm();
 }
 
+int TUndoRedo::TakeBackGroup(TPlannerCore &mainForm, int group)
+{
+    if (group == -1 || FUndoing)
+        return 0;
+    std::vector<std::unique_ptr<TUndoRedoEntry>> taken;
+    for (auto i = qsizetype(FUndoList.size()) - 1; i >= 0; --i) {
+        if (FUndoList[std::size_t(i)]->FGroupIndex != group)
+            continue;
+        taken.push_back(std::move(FUndoList[std::size_t(i)]));
+        FUndoList.erase(FUndoList.begin() + i);
+    }
+    if (taken.empty())
+        return 0;
+    {
+        TSuspendUndo suspended(*this);
+        QHash<QString, QString> renamed;
+        for (auto &entry : taken) {
+            entry->FID = Renamed(renamed, entry->FID);
+            const QString oldID = entry->FID;
+            ReplayEntry(*entry, mainForm);
+            if (entry->FID != oldID)
+                renamed.insert(oldID, entry->FID);
+        }
+        if (!renamed.isEmpty())
+            for (TUndoRedoList *other : {&FUndoList, &FRedoList})
+                for (auto &entry : *other)
+                    entry->FID = Renamed(renamed, entry->FID);
+    }
+    UpdateMainForm();
+    return int(taken.size());
+}
+
 void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
 {
     if (list.empty() || FUndoing)

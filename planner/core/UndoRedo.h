@@ -28,6 +28,11 @@ public:
     // Takes back the newest undo entry alone, recording no inverse (a cancelled command's
     // last step). Nothing when the undo list is empty.
     void Pop(TPlannerCore &mainForm);
+    // Takes back every undo entry of one group, newest first, recording no inverse and
+    // leaving every other entry (older actions, edits that arrived meanwhile) where it is: a
+    // gesture that was cancelled. Returns the entries replayed; nothing while a run is in
+    // progress or for group -1.
+    int TakeBackGroup(TPlannerCore &mainForm, int group);
     // Undoes or redoes the newest group on the document. Calls made while a run is in
     // progress are ignored.
     void Undo(TPlannerCore &mainForm);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
@@ -15,7 +16,9 @@
 #include "table/PlannerTables.h"
 #include "table/TableImages.h"
 #include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
 
 namespace {
 
@@ -41,6 +44,8 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
     ActionClearFilter = MakeAction(this, "ActionClearFilter", "Clear Filter");
     ActionClearAllFilters = MakeAction(this, "ActionClearAllFilters", "Clear all Filters");
     ActionClearAllFilters->setToolTip(Translate(QStringLiteral("Clear all Filters")));
+    ActionAutoSize = MakeAction(this, "ActionAutoSize", "Optimize width of Table");
+    connect(ActionAutoSize, &QAction::triggered, this, &TTableCommands::ActionAutoSizeExecute);
     connect(ActionSort, &QAction::triggered, this, &TTableCommands::Sort);
     connect(ActionFilter, &QAction::triggered, this, &TTableCommands::ActionFilterExecute);
     connect(ActionClearFilter, &QAction::triggered, this, [this] {
@@ -61,6 +66,8 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
     HeaderPopupMenu = new QMenu(window);
     HeaderPopupMenu->setObjectName(QStringLiteral("HeaderPopupMenu"));
     HeaderPopupMenu->addActions({ActionSort, ActionFilter, ActionClearFilter, ActionClearAllFilters});
+    HeaderPopupMenu->addSeparator();
+    HeaderPopupMenu->addAction(ActionAutoSize);
     connect(HeaderPopupMenu, &QMenu::aboutToShow, this, &TTableCommands::UpdateActions);
 
     for (TWhichTable table : {tbTable, tbExclude}) {
@@ -104,6 +111,31 @@ void TTableCommands::UpdateActions()
     ActionFilter->setEnabled(valid);
     ActionClearFilter->setEnabled(valid);
     ActionClearAllFilters->setEnabled(FTables.ActionClearAllFiltersUpdate());
+}
+
+void TTableCommands::ActionAutoSizeExecute()
+{
+    AutoFitColumns(FCore.GetActiveTable());
+}
+
+void TTableCommands::AutoFitColumns(TWhichTable table)
+{
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return;
+    TTreeGridHeader *header = grid->Header();
+    header->AutoFitColumns(false);
+    // Empty columns (a new document) stay wide enough for their captions and the filter
+    // symbol before them.
+    const QFontMetrics metrics(header->Font().ToQFont());
+    TTreeGridColumns *columns = header->Columns();
+    for (int i = 0; i < columns->Count(); ++i) {
+        TTreeGridColumn *column = columns->Items(i);
+        const int caption = metrics.horizontalAdvance(column->Text()) + 2 * column->Margin() + column->Spacing()
+                            + TPlannerTables::FilterSymbolWidth;
+        if (column->Width() < caption)
+            column->SetWidth(caption);
+    }
 }
 
 void TTableCommands::PageChanged()

@@ -31,6 +31,7 @@ public:
     QAction *ActionFilter = nullptr;
     QAction *ActionClearFilter = nullptr;
     QAction *ActionClearAllFilters = nullptr;
+    QAction *ActionAutoSize = nullptr; // "Optimize width of Table"
     // Rebuilt from the active table's columns whenever they open.
     QMenu *FilterMenu = nullptr;
     QMenu *SortMenu = nullptr;
@@ -45,6 +46,10 @@ public:
     // A column header of a table was clicked: its filter symbol opens the filter, the right
     // button the header menu, any other left click sorts.
     void HeaderClick(TWhichTable table, const TTGHeaderHitInfo &hitInfo);
+    // "Optimize width of Table": the active table's columns fit their contents.
+    void ActionAutoSizeExecute();
+    // A table's columns fit their contents; empty columns keep room for their captions.
+    void AutoFitColumns(TWhichTable table);
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();
     // Enables the actions for the active table and column.

@@ -34,6 +34,9 @@
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
 #include "CanvasPanel.h"
+#include "chart/ChartCommands.h"
+#include "chart/SaveGraphics.h"
+#include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
 #include "window/InstanceMenu.h"
 #include "window/PowerWatch.h"
@@ -85,6 +88,10 @@ TMainForm::~TMainForm()
     // The core goes first: the grids' rows must not report back into it while they die. The
     // chart reads the core, so it goes before it.
     QObject::disconnect(FIdleConnection);
+    // What works on the chart goes before it.
+    delete SaveGraphics;
+    delete ChartCommands;
+    delete TimeChartMouse;
     delete TimeChartView;
     TimeChartView = nullptr;
     delete FTableCommands;

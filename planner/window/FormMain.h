@@ -20,6 +20,7 @@ class QTabBar;
 class QTabWidget;
 class TArchivDialog;
 class TSetupDialogs;
+class TChartCommands;
 class TDocumentMenus;
 class TInstanceLink;
 class TInstanceMenu;
@@ -41,8 +42,10 @@ class TChartDialog;
 class TEvaluations;
 class TGotoDialog;
 class TTableSearch;
+class TSaveGraphics;
 class TStringTreeGrid;
 class TTableCommands;
+class TTimeChartMouse;
 class TUpdateNotice;
 class TWindowCaption;
 
@@ -199,6 +202,15 @@ public:
     TTimeChartView *TimeChartView = nullptr;
     QSplitter *Splitter1 = nullptr; // between the chart area and the tables
     QWidget *Panel1 = nullptr;      // the table area
+    // ---- end
+
+    // ---- working in the chart: gestures, commands, view options, the picture (FormMainChart.cpp)
+    TTimeChartMouse *TimeChartMouse = nullptr;
+    TChartCommands *ChartCommands = nullptr;
+    TSaveGraphics *SaveGraphics = nullptr;
+    QMenu *TimeChartPopupMenu = nullptr;
+    // Opens the chart's context menu at a screen point with its commands' states set.
+    void TimeChartPopup(QPoint global, bool pointerOnBar);
     // ---- end
 
     // ---- settings, caption, other instances, recent files, revert, update (FormMainSettings.cpp)

@@ -11,7 +11,12 @@
 
 #include "CanvasPanel.h"
 #include "Language.h"
+#include "chart/ChartCommands.h"
+#include "chart/SaveGraphics.h"
+#include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
+#include "exchange/RowClipboard.h"
+#include "table/OverlapSolver.h"
 
 void TMainForm::CreateTimeChart()
 {
@@ -36,14 +41,68 @@ void TMainForm::CreateTimeChart()
     FCore->OnEndUpdate = [this] {
         if (TimeChartView) // not while the window is torn down
             TimeChartView->EndUpdate();
+        if (ChartCommands)
+            ChartCommands->SyncControls();
     };
+    TimeChartMouse = new TTimeChartMouse(*TimeChartView, this);
+    TimeChartMouse->OnTabAt = [this](QPoint global) { return TabControl1->tabAt(TabControl1->mapFromGlobal(global)); };
+    TimeChartMouse->OnPopupMenu = [this](QPoint global, bool pointerOnBar) { TimeChartPopup(global, pointerOnBar); };
 }
 
 void TMainForm::CreateChartMenu()
 {
+    ChartCommands = new TChartCommands(*this, *TimeChartView, *TimeChartMouse);
+    ChartCommands->SetTableArea(Panel1);
+    TChartCommands &c = *ChartCommands;
     QMenu *view = menuBar()->addMenu(Translate(QStringLiteral("&View")));
     view->setObjectName(QStringLiteral("View1"));
-    view->addAction(TimeChartView->Gesamtbersicht1);
+    view->addActions({c.Werkzeugleisteanzeigen1, c.Statuszeileanzeigen1, TimeChartView->Gesamtbersicht1,
+                      c.Tabelleanzeigen1});
+    view->addSeparator();
+    view->addActions({c.LinienzwischenArbeitspltze1, c.LinienzwischenmultiArbeitspltze1,
+                      c.leereArbeitspltzeausblenden1, c.leeremultiArbeitspltzeausblenden1});
+    view->addSeparator();
+    view->addMenu(c.KalendarZoom1);
+    view->addMenu(c.transparenzfrgefiltertAuftrge1);
+    view->addSeparator();
+
+    if (QMenu *edit = menuBar()->findChild<QMenu *>(QStringLiteral("Edit1"))) {
+        edit->addSeparator();
+        edit->addActions({TimeChartMouse->autoscroll, TimeChartMouse->naturalscrolling, TimeChartMouse->DenyMoveBeforeNow});
+    }
+    SaveGraphics = new TSaveGraphics(*TimeChartView, this);
+    if (Datei1) {
+        Datei1->insertAction(Dateikomprimiertspeichern1, SaveGraphics->Grafikspeichern1);
+        Datei1->insertSeparator(Dateikomprimiertspeichern1);
+    }
+
+    TimeChartPopupMenu = new QMenu(this);
+    TimeChartPopupMenu->setObjectName(QStringLiteral("TimeChartPopupMenu"));
+    TimeChartPopupMenu->addActions({ActionCut, ActionCopy, ActionPaste});
+    TimeChartPopupMenu->addSeparator();
+    TimeChartPopupMenu->addActions({ActionPasteNode, ActionDeleteNode});
+    TimeChartPopupMenu->addSeparator();
+    TimeChartPopupMenu->addActions({c.ActionSplit, ActionSolveOverlapping, ActionSolveOverlappingSingle});
+    connect(TimeChartPopupMenu, &QMenu::aboutToHide, this, [this] {
+        // Shortcuts and the other menus use these commands too: they are enabled only while
+        // this menu shows what applies to the pointed bar.
+        for (QAction *action : {ActionCut, ActionCopy, ActionPasteNode, ActionDeleteNode, ChartCommands->ActionSplit})
+            action->setEnabled(true);
+        TimeChartMouse->PopupMenuClosed();
+    });
+}
+
+void TMainForm::TimeChartPopup(QPoint global, bool pointerOnBar)
+{
+    const bool selected = FCore->SelectedCount(FCore->GetActiveTable()) > 0;
+    ActionCut->setEnabled(selected);
+    ActionCopy->setEnabled(selected);
+    ActionDeleteNode->setEnabled(selected);
+    ActionPasteNode->setEnabled(FRowClipboard->NumPasteableNodes() == 1);
+    ChartCommands->ActionSplit->setEnabled(pointerOnBar && FOverlapSolver->ActionSplitUpdate());
+    UpdateOverlapActions();
+    TimeChartPopupPoint = TimeChartMouse->Mouse();
+    TimeChartPopupMenu->popup(global);
 }
 
 void TMainForm::InvalidateRow(TNodeData &node)

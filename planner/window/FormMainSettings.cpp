@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -19,10 +18,8 @@
 #include "editor/PropertyEditor.h"
 #include "sync/DirWatchThread.h"
 #include "table/PlannerTables.h"
-#include "treegrid/StringTreeGrid.h"
-#include "treegrid/TreeGridColumn.h"
-#include "treegrid/TreeGridColumns.h"
-#include "treegrid/TreeGridHeader.h"
+#include "table/TableCommands.h"
+#include "chart/ChartCommands.h"
 #include "window/DocumentMenus.h"
 #include "window/InstanceMenu.h"
 #include "window/PowerWatch.h"
@@ -96,6 +93,8 @@ void TMainForm::CreateSettingsAndMenus()
     Kontakt1->setObjectName(QStringLiteral("Kontakt1"));
     connect(Kontakt1, &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:info@velmora.org"))); });
+    help->addSeparator();
+    help->addAction(ChartCommands->Info1);
 
     Updateavailable1 = menuBar()->addAction(Translate(QStringLiteral("Update available")));
     Updateavailable1->setObjectName(QStringLiteral("Updateavailable1"));
@@ -138,21 +137,8 @@ void TMainForm::SetCaption(const QString &fileName)
 
 void TMainForm::AutoFitColumns()
 {
-    for (TStringTreeGrid *grid : {StringTreeGrid1, StringTreeGrid2}) {
-        TTreeGridHeader *header = grid->Header();
-        header->AutoFitColumns(false);
-        // Empty columns (a new document) stay wide enough for their captions and the filter
-        // symbol before them.
-        const QFontMetrics metrics(header->Font().ToQFont());
-        TTreeGridColumns *columns = header->Columns();
-        for (int i = 0; i < columns->Count(); ++i) {
-            TTreeGridColumn *column = columns->Items(i);
-            const int caption = metrics.horizontalAdvance(column->Text()) + 2 * column->Margin() + column->Spacing()
-                                + TPlannerTables::FilterSymbolWidth;
-            if (column->Width() < caption)
-                column->SetWidth(caption);
-        }
-    }
+    for (TWhichTable table : {tbTable, tbExclude})
+        FTableCommands->AutoFitColumns(table);
 }
 
 void TMainForm::RevertToFile(const QString &generation)

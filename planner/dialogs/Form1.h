@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include "DateTime.h"
+
+class QDateEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class TTimeChartView;
+
+// "Save Graphics": chooses the date range of a picture of the chart (the whole plan, the
+// visible part or dates of the user's choice) and renders it with the logo, the captions and
+// a signature in its lower right corner. The window keeps the picture until the next one.
+class TForm1 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(TTimeChartView &chart, QWidget *parent = nullptr);
+
+    // The range buttons: the first two fill the pickers and lock them, the third frees them.
+    void ApplyRange();
+    void startpickerChange();
+    void endepickerChange();
+    void EditTageChange();
+    TDateTime StartDate() const;
+    TDateTime EndDate() const;
+    int Days() const;
+
+    // The size of the picture of `days` days: the chart's day width times the days by its
+    // rows under the caption bands (64 bits: it may be far too large).
+    QSize PictureSize(int days, qint64 *width = nullptr, qint64 *height = nullptr) const;
+    // Renders the chosen range into Bitmap(); false (after telling the user) when the
+    // picture would be larger than a picture may be.
+    bool redrawGraphics();
+    const QImage &Bitmap() const { return FBitmap; }
+    // The signature text: "Created with", the credit line, the document and the time.
+    QString Signature() const;
+
+    QRadioButton *RadioButton1 = nullptr; // "Draw Summary"
+    QRadioButton *RadioButton2 = nullptr; // "Draw current view"
+    QRadioButton *RadioButton3 = nullptr; // "Free input"
+    QDateEdit *startpicker = nullptr;
+    QDateEdit *endepicker = nullptr;
+    QSpinBox *EditTage = nullptr; // days
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void OKButtonClick();
+    void SetRangeDates(TDateTime start, TDateTime end);
+
+    TTimeChartView &FChart;
+    QImage FBitmap;
+    bool FChanging = false;
+};
