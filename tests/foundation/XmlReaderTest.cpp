@@ -74,3 +74,25 @@ TEST(XmlReader, BytesAndTextReadAlike)
     EXPECT_GT(errors, 100);
     EXPECT_LT(errors, 2900);
 }
+
+TEST(XmlReader, RepeatedValuesReadAsWrittenEachTime)
+{
+    // Equal short values are shared while reading; a value that only looks like an earlier
+    // one after unescaping or cleaning must still be read (or refused) on its own.
+    const QByteArray text = "<r><a>x\ty</a><b>x y</b><c>x\ty</c><d>a&amp;b</d><e>a&amp;b</e><f>a&#38;b</f>"
+                            "<g>1</g><h>1</h><i> 1 </i><j>x\r\ny</j><k>x y</k></r>";
+    for (const bool fromBytes : {true, false}) {
+        int count = 0;
+        const QString dump = Parse(text, fromBytes, count);
+        QStringList values;
+        for (const QString &line : dump.split(QLatin1Char('\n')))
+            if (line.startsWith(QStringLiteral("    [")))
+                values << line.section(QLatin1Char('{'), 1).section(QLatin1Char('}'), 0, 0);
+        EXPECT_EQ(values, (QStringList{"x y", "x y", "x y", "a&b", "a&b", "a&b", "1", "1", "1", "x y", "x y"}));
+    }
+    // After "a&b" was read from "a&amp;b", a bare "a&b" is still an error.
+    for (const bool fromBytes : {true, false}) {
+        int count = 0;
+        EXPECT_TRUE(Parse("<r><d>a&amp;b</d><e>a&b</e></r>", fromBytes, count).startsWith(QStringLiteral("error")));
+    }
+}
