@@ -238,7 +238,9 @@ void TTimeChartMouse::SelectInBand(QPoint p)
     if (!grid)
         return;
     const TTimeChartGeometry &g = FView.Geometry();
-    // One update of the tree: one change notification for the whole band.
+    // One bracket of the document and one update of the tree: one change notification for
+    // the whole band, and the chart does not scroll to the rows it catches.
+    FCore.BeginUpdate(QStringLiteral("select"));
     grid->BeginUpdate();
     FCore.ForEach(FCore.GetActiveTable(), feAll, [&](TNodeData *node) {
         if (!node->VNode)
@@ -247,6 +249,7 @@ void TTimeChartMouse::SelectInBand(QPoint p)
         grid->SetSelected(node->VNode, !band.isEmpty() && r.intersects(band));
     });
     grid->EndUpdate();
+    FCore.EndUpdate();
 }
 
 void TTimeChartMouse::DrawBand(QPoint p)
