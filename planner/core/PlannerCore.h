@@ -276,6 +276,8 @@ public:
     // Working minutes from start to end in chart row `row`: the inverse of GetEndOf (in day
     // mode `end` is the day after the last one).
     int calcLengthOf(TWhichTable table, int row, TDateTime start, TDateTime end);
+    // The same for an absent day counted in working days or (false) in calendar days.
+    int calcLengthOf(TWhichTable table, int row, TDateTime start, TDateTime end, bool workDays);
     TMinUnit GetMinUnit() const { return FMinUnit; }
     void SetMinUnit(int unit);
     // The working week of chart row `row`; the default week when no position is shown there.

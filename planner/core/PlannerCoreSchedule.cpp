@@ -405,9 +405,14 @@ TDateTime TPlannerCore::GetEndOf(TNodeData *node)
 
 int TPlannerCore::calcLengthOf(TWhichTable table, int row, TDateTime start, TDateTime end)
 {
+    return calcLengthOf(table, row, start, end, table != tbExclude || FDefaultCalcWorkdays);
+}
+
+int TPlannerCore::calcLengthOf(TWhichTable table, int row, TDateTime start, TDateTime end, bool workDays)
+{
     if (end <= start)
         return 0;
-    if (table == tbExclude && !FDefaultCalcWorkdays)
+    if (table == tbExclude && !workDays)
         return TimeInMinutes(end - start);
     const TWorkMoment from = ToMoment(start);
     const TWorkMoment to = ToMoment(end);

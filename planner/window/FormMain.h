@@ -41,6 +41,8 @@ class QToolButton;
 class TChartDialog;
 class TEvaluations;
 class TGotoDialog;
+class THolidayDialog;
+class TStatisticsDialog;
 class TTableSearch;
 class TSaveGraphics;
 class TStringTreeGrid;
@@ -185,6 +187,12 @@ public:
     // Made on first use and kept.
     TChartDialog *ChartDialog();
     TGotoDialog *GotoDialog();
+    // The statistics window and the absent days per resource and reason.
+    void Statistik1Click();
+    void ActionHolidayStatisticUpdate();
+    void ActionHolidayStatisticExecute();
+    TStatisticsDialog *StatisticsDialog();
+    THolidayDialog *HolidayDialog();
     // Shows a dialog modally and returns its result; tests answer in its place.
     std::function<int(QDialog &)> OnExecDialog;
     QMenu *Auswertung1 = nullptr;         // "Evaluation"
@@ -193,6 +201,8 @@ public:
     QAction *Auslastung1 = nullptr;       // "Utilization"
     QAction *ActionGoto = nullptr;        // "Goto Date..."
     QAction *ActionSelectAll = nullptr;   // "Select all"
+    QAction *Statistik1 = nullptr;             // "Statistics..."
+    QAction *ActionHolidayStatistic = nullptr; // "Absent days statistics..."
     QToolBar *ToolBar1 = nullptr;
     QLineEdit *Edit2 = nullptr;           // the search box
     QToolButton *ToolButton17 = nullptr;  // "Find next"
@@ -378,5 +388,7 @@ private:
     std::unique_ptr<TTableSearch> FTableSearch;
     QPointer<TChartDialog> FChartDialog;
     QPointer<TGotoDialog> FGotoDialog;
+    QPointer<TStatisticsDialog> FStatisticsDialog;
+    QPointer<THolidayDialog> FHolidayDialog;
     // ---- end
 };

@@ -15,6 +15,8 @@
 #include "chart/TimeChartView.h"
 #include "dialogs/ChartDialog.h"
 #include "dialogs/GotoDialog.h"
+#include "dialogs/HolidayDialog.h"
+#include "dialogs/StatisticsDialog.h"
 #include "table/Evaluations.h"
 #include "table/TableSearch.h"
 
@@ -44,6 +46,11 @@ void TMainForm::CreateEvaluationActions(QMenu *edit)
     NumericStatistics1->setObjectName(QStringLiteral("NumericStatistics1"));
     Utilisation1 = Auswertung1->addMenu(Translate(QStringLiteral("Utilisation")));
     Utilisation1->setObjectName(QStringLiteral("Utilisation1"));
+    make(Statistik1, "Statistik1", "Statistics...", QKeySequence(), &TMainForm::Statistik1Click);
+    make(ActionHolidayStatistic, "ActionHolidayStatistic", "Absent days statistics...", QKeySequence(),
+         &TMainForm::ActionHolidayStatisticExecute);
+    Auswertung1->addSeparator();
+    Auswertung1->addActions({Statistik1, ActionHolidayStatistic});
     connect(Auswertung1, &QMenu::aboutToShow, this, &TMainForm::FillEvaluationMenus);
 
     ToolBar1 = addToolBar(Translate(QStringLiteral("Search")));
@@ -91,6 +98,7 @@ void TMainForm::FillEvaluationMenus()
     }
     NumericStatistics1->setEnabled(!columns.empty());
     Utilisation1->setEnabled(!columns.empty());
+    ActionHolidayStatisticUpdate();
 }
 
 int TMainForm::ExecDialog(QDialog &dialog)
@@ -114,6 +122,48 @@ TGotoDialog *TMainForm::GotoDialog()
         Translate(FGotoDialog.data());
     }
     return FGotoDialog;
+}
+
+TStatisticsDialog *TMainForm::StatisticsDialog()
+{
+    if (!FStatisticsDialog) {
+        FStatisticsDialog = new TStatisticsDialog(*FCore, this);
+        Translate(FStatisticsDialog.data());
+    }
+    return FStatisticsDialog;
+}
+
+THolidayDialog *TMainForm::HolidayDialog()
+{
+    if (!FHolidayDialog) {
+        FHolidayDialog = new THolidayDialog(*FCore, this);
+        Translate(FHolidayDialog.data());
+    }
+    return FHolidayDialog;
+}
+
+void TMainForm::Statistik1Click()
+{
+    TStatisticsDialog *dialog = StatisticsDialog();
+    // Shown through a script in tests, so filled here as well as when shown.
+    dialog->FillColumns();
+    dialog->DoStatistics();
+    ExecDialog(*dialog);
+}
+
+void TMainForm::ActionHolidayStatisticUpdate()
+{
+    ActionHolidayStatistic->setEnabled(FCore->TotalCount(tbExclude) > 0);
+}
+
+void TMainForm::ActionHolidayStatisticExecute()
+{
+    ActionHolidayStatisticUpdate();
+    if (!ActionHolidayStatistic->isEnabled())
+        return;
+    THolidayDialog *dialog = HolidayDialog();
+    dialog->SelectFirstView();
+    ExecDialog(*dialog);
 }
 
 // ---- the charts

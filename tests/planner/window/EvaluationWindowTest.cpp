@@ -9,12 +9,18 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
 #include "chart/TimeChartView.h"
 #include "dialogs/ChartDialog.h"
 #include "dialogs/GotoDialog.h"
+#include "dialogs/HolidayDialog.h"
+#include "dialogs/StatisticsDialog.h"
+#include "table/AbsenceReport.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
@@ -173,4 +179,133 @@ TEST_F(EvaluationWindowTest, SearchBoxSelectAllAndGoto)
     answer = [](QDialog &) { return int(QDialog::Rejected); };
     form->ActionGoto->trigger();
     EXPECT_EQ(geometry.Start(), geometry.StartDestination());
+}
+
+TEST_F(EvaluationWindowTest, AbsenceEvaluationThroughTheMenu)
+{
+    emit form->Auswertung1->aboutToShow();
+    EXPECT_FALSE(form->ActionHolidayStatistic->isEnabled());
+    form->ActionHolidayStatistic->trigger();
+    EXPECT_TRUE(shown.isEmpty());
+
+    // Position 2 is away from Monday 28 December 2026 for seven working days, into 2027.
+    const auto absence = [&](const QString &position, const QString &start, const QString &length) {
+        TNodeData *node = core->AddNode(core->GetFreeID(), tbExclude, true);
+        core->SetData_(node, cnPosition, position);
+        core->SetData_(node, cnStart, start);
+        core->SetData_(node, cnLength, length);
+    };
+    absence("Position 2", "28.12.2026", "7");
+    absence("Position 3", "09.03.2026", "2");
+    core->UpdateBoundsProc();
+    emit form->Auswertung1->aboutToShow();
+    ASSERT_TRUE(form->ActionHolidayStatistic->isEnabled());
+
+    QStringList reports;
+    answer = [&](QDialog &dialog) {
+        auto *holiday = static_cast<THolidayDialog *>(&dialog);
+        EXPECT_TRUE(holiday->RadioButton1->isChecked());
+        EXPECT_FALSE(holiday->UpDown1->isEnabled());
+        EXPECT_FALSE(holiday->DateTimePickerStart->isEnabled());
+        reports.append(holiday->Memo1->toPlainText());
+        // The year of the start picker, 1 January to 31 December.
+        holiday->DateTimePickerStart->setDate(QDate(2026, 5, 5));
+        holiday->RadioButton2->click();
+        EXPECT_TRUE(holiday->UpDown1->isEnabled());
+        EXPECT_EQ(holiday->UpDown1->value(), 2026);
+        EXPECT_EQ(holiday->RangeStart(), EncodeDate(2026, 1, 1));
+        EXPECT_EQ(holiday->RangeEnd(), EncodeDate(2026, 12, 31));
+        reports.append(holiday->Memo1->toPlainText());
+        QTest::keyClick(holiday->UpDown1, Qt::Key_Up);
+        EXPECT_EQ(holiday->RangeEnd(), EncodeDate(2027, 12, 31));
+        reports.append(holiday->Memo1->toPlainText());
+        // Years stay within 1 to 9999.
+        holiday->UpDown1->setValue(12000);
+        EXPECT_EQ(holiday->UpDown1->value(), 9999);
+        holiday->UpDown1ChangingEx(0);
+        EXPECT_EQ(holiday->RangeStart(), EncodeDate(1, 1, 1));
+        // Free input: the pickers are the range.
+        holiday->RadioButton3->click();
+        EXPECT_TRUE(holiday->DateTimePickerEnd->isEnabled());
+        EXPECT_FALSE(holiday->UpDown1->isEnabled());
+        holiday->DateTimePickerStart->setDate(QDate(2026, 3, 10));
+        holiday->DateTimePickerEnd->setDate(QDate(2026, 12, 29));
+        reports.append(holiday->Memo1->toPlainText());
+        return int(QDialog::Accepted);
+    };
+    form->ActionHolidayStatistic->trigger();
+    ASSERT_EQ(shown, QStringList{"HolidayDialog"});
+    ASSERT_EQ(reports.size(), 4);
+    const auto days = TAbsenceReport::TwoDecimals;
+    // The whole data range holds both absences whole.
+    EXPECT_TRUE(reports[0].contains("Position 2\n==============================\n" + days(7) + " days Holiday"));
+    EXPECT_TRUE(reports[0].contains("Position 3"));
+    EXPECT_TRUE(reports[1].contains("total " + days(4) + " absent days"));
+    EXPECT_TRUE(reports[1].contains("Position 3"));
+    EXPECT_TRUE(reports[2].startsWith("Position 2\n"));
+    EXPECT_TRUE(reports[2].contains("total " + days(3) + " absent days"));
+    EXPECT_FALSE(reports[2].contains("Position 3"));
+    EXPECT_TRUE(reports[3].contains("total " + days(2) + " absent days"));
+    EXPECT_TRUE(reports[3].contains("total " + days(1) + " absent days"));
+
+    // Opened again, it starts over with the whole range.
+    answer = [&](QDialog &dialog) {
+        EXPECT_TRUE(static_cast<THolidayDialog *>(&dialog)->RadioButton1->isChecked());
+        reports.append(static_cast<THolidayDialog *>(&dialog)->Memo1->toPlainText());
+        return int(QDialog::Accepted);
+    };
+    form->ActionHolidayStatistic->trigger();
+    EXPECT_EQ(reports.back(), reports[0]);
+}
+
+TEST_F(EvaluationWindowTest, StatisticsWindowThroughTheMenu)
+{
+    std::vector<QString> memo;
+    std::vector<bool> memoEnabled;
+    std::vector<QString> counts;
+    const auto take = [&](TStatisticsDialog &dialog) {
+        memo.push_back(dialog.Memo1->toPlainText());
+        memoEnabled.push_back(dialog.Memo1->isEnabled());
+        counts.push_back(dialog.Edit1->text());
+    };
+    const int length = core->GetConnection(tbTable, cnLength);
+    const int comment = core->GetConnection(tbTable, cnTextCenterMiddle);
+    answer = [&](QDialog &dialog) {
+        auto *statistics = static_cast<TStatisticsDialog *>(&dialog);
+        take(*statistics);
+        // Only numeric columns can be checked.
+        statistics->SetColumnChecked(comment, true);
+        EXPECT_TRUE(statistics->CheckedColumns().empty());
+        statistics->SetColumnChecked(length, true);
+        take(*statistics);
+        statistics->RadioButton3->click();
+        take(*statistics);
+        return int(QDialog::Accepted);
+    };
+    form->StringTreeGrid1->ClearSelection();
+    form->StringTreeGrid1->SetSelected(rows[1]->VNode, true);
+    form->Statistik1->trigger();
+    ASSERT_EQ(shown, QStringList{"StatisticsDialog"});
+    ASSERT_EQ(memo.size(), 3u);
+    EXPECT_EQ(memo[0], "No column selected for statistics");
+    EXPECT_FALSE(memoEnabled[0]);
+    EXPECT_EQ(counts[0], "4");
+    // Lengths 2 + 3 + 4 + 5 days.
+    EXPECT_EQ(memo[1], "Length (4 items selected)\n======================\nsum: " + TAbsenceReport::TwoDecimals(14)
+                           + "\nmedian: " + TAbsenceReport::TwoDecimals(3.5) + "\n");
+    EXPECT_TRUE(memoEnabled[1]);
+    EXPECT_EQ(counts[2], "1");
+    EXPECT_TRUE(memo[2].startsWith("Length (1 items selected)"));
+
+    // The check stays for the next time; no selected row leaves the memo disabled.
+    form->StringTreeGrid1->ClearSelection();
+    answer = [&](QDialog &dialog) {
+        auto *statistics = static_cast<TStatisticsDialog *>(&dialog);
+        EXPECT_EQ(statistics->CheckedColumns(), std::vector<int>{length});
+        take(*statistics);
+        return int(QDialog::Accepted);
+    };
+    form->Statistik1->trigger();
+    EXPECT_EQ(memo.back(), "0 items selected");
+    EXPECT_FALSE(memoEnabled.back());
 }
