@@ -1,11 +1,12 @@
 // The evaluations at scale: the utilisation of 10,000 tasks over two years in day mode and in
 // minute mode (the task count, a column's sum and the average over all resources), and a
-// search that finds nothing in 100,000 rows of eight columns.
+// search that finds nothing in 100,000 rows of eight columns; the absence report of a year.
 
 #include "BenchSupport.h"
 
 #include <QRandomGenerator>
 
+#include "table/AbsenceReport.h"
 #include "table/Evaluations.h"
 #include "table/TableSearch.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 constexpr int kTasks = 10000;
 constexpr int kSearchRows = 100000;
+constexpr int kAbsencePositions = 500;
+constexpr int kAbsences = 20000;
 
 // 10,000 tasks on 50 resources with starts spread over two years.
 struct TEvaluationDocument : TBenchCore
@@ -101,6 +104,45 @@ void BM_SearchWithoutMatch(benchmark::State &state)
     state.counters["cells"] = double(kSearchRows) * columns;
 }
 BENCHMARK(BM_SearchWithoutMatch)->Unit(benchmark::kMillisecond);
+
+// The absence report of a year over 500 resources and 20,000 absent days spread over two
+// years, a third of them reaching over the year's edges or outside it.
+void BM_AbsenceReport(benchmark::State &state)
+{
+    TBenchCore document;
+    UsePlannerDateFormats();
+    TPlannerCore &core = *document.core;
+    QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
+    positions.clear();
+    for (int r = 0; r < kAbsencePositions; ++r)
+        positions.append(CommaTextOf({QStringLiteral("Resource %1").arg(r)}));
+    core.ColumnStrings(tbExclude, core.GetConnection(tbExclude, cnColor)) =
+        QStringList{QStringLiteral("Holiday"), QStringLiteral("Illness"), QStringLiteral("Training")};
+    core.CreateDefaultWeekInfo();
+    QRandomGenerator random(57);
+    const TDateTime first = EncodeDate(2025, 7, 1);
+    core.BeginUpdate(QStringLiteral("filling"));
+    for (int i = 0; i < kAbsences; ++i) {
+        TNodeData *node = core.AddNode(core.GetFreeID(), tbExclude, false);
+        const auto set = [&](TConnection cn, const QString &text) {
+            core.DoSetData(node, core.GetConnection(tbExclude, cn), text, false);
+        };
+        set(cnPosition, QStringLiteral("Resource %1").arg(random.bounded(kAbsencePositions)));
+        set(cnStart, core.FormatDateTime(first + random.bounded(730)));
+        set(cnLength, QString::number(1 + random.bounded(15)));
+        set(cnColor, core.GetColumnStrings(tbExclude, core.GetConnection(tbExclude, cnColor))[random.bounded(3)]);
+        set(cnLengthWithWeekend, BoolName(i % 2 == 0));
+    }
+    core.EndUpdate();
+    TAbsenceReport report(core);
+    qsizetype lines = 0;
+    for (auto _ : state) {
+        lines = report.Lines(EncodeDate(2026, 1, 1), EncodeDate(2026, 12, 31)).size();
+        benchmark::DoNotOptimize(lines);
+    }
+    state.counters["lines"] = double(lines);
+}
+BENCHMARK(BM_AbsenceReport)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
