@@ -10,6 +10,10 @@
 #include <QToolButton>
 
 #include "chart/ChartCommands.h"
+#include "table/TableCommands.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
 #include "chart/ColorPanel.h"
 #include "core/DocumentColors.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -191,6 +195,26 @@ TEST_F(ChartCommandsTest, ColourPanelsGrowWithTheirListsAndColourTheSelection)
     panel->resize(n - 1, panel->height());
     panel->repaint();
     EXPECT_EQ(panel->PaletteIndexAt(0), std::nullopt);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ChartCommandsTest, OptimizeWidthFromTheHeaderMenuFitsTheActiveTable)
+{
+    OpenPlan(2, {{0, 2, 3}, {1, 5, 2}});
+    TTableCommands &table = form->TableCommands();
+    ASSERT_TRUE(table.HeaderPopupMenu->actions().contains(table.ActionAutoSize));
+    EXPECT_EQ(table.ActionAutoSize->text(), QStringLiteral("Optimize width of Table"));
+    TTreeGridColumns *columns = Core().GetTable(tbTable)->Header()->Columns();
+    const int start = Core().GetConnection(tbTable, cnStart);
+    ASSERT_GE(start, 0);
+    columns->Items(start)->SetWidth(4);
+    table.ActionAutoSize->trigger();
+    // Wide enough for the dates it shows.
+    const QFontMetrics metrics(Core().GetTable(tbTable)->font());
+    EXPECT_GE(columns->Items(start)->Width(), metrics.horizontalAdvance(DateToStr(Base())));
 }
 
 } // namespace

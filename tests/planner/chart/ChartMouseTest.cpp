@@ -276,10 +276,13 @@ TEST_F(ChartMouseTest, RubberBandSelectsTheBarsItTouches)
     OpenPlan(4, {{0, 2, 2}, {1, 3, 2}, {2, 12, 2}, {3, 2, 1}});
     const auto tasks = Tasks();
     const QPoint from = At(Base() + 1, 0) - QPoint(0, 5);
+    const TDateTime destination = view->Geometry().StartDestination();
     Press(from, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(mouse->State(), msSelectItem);
     Drag(At(Base() + 4, 1), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(Core().SelectedCount(tbTable), 2);
+    // The chart stays put while the band catches rows.
+    EXPECT_EQ(view->Geometry().StartDestination(), destination);
     // The band shrinks: what it left is unselected.
     Drag(At(Base() + 4, 0), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(Core().SelectedCount(tbTable), 1);
