@@ -99,7 +99,7 @@ QMenu *TChartCommands::PercentMenu(const char *name, const char *caption,
         item->setData(tag);
         item->setCheckable(true);
         group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, apply, tag] { (this->*apply)(tag); });
+        connect(item, &QAction::triggered, this, [this, apply, percent = tag] { (this->*apply)(percent); });
     }
     return menu;
 }
