@@ -26,11 +26,12 @@ std::optional<bool> AsciiContains(QStringView cell, QStringView upper)
     const bool letter = first >= u'A' && first <= u'Z';
     const char16_t mask = letter ? 0x20 : 0;
     const char16_t wanted = char16_t(first | mask);
+    // Plain integer accumulators, so that the compiler can run the loop on vectors.
     char16_t bits = 0;
-    bool seen = false;
+    char16_t seen = 0;
     for (qsizetype i = 0; i < n; ++i) {
         bits |= text[i];
-        seen |= char16_t(text[i] | mask) == wanted;
+        seen |= char16_t(char16_t(text[i] | mask) == wanted);
     }
     if (bits >= 0x80)
         return std::nullopt;
