@@ -17,11 +17,14 @@
 //   BaseTreeGridMouse*.cpp, BaseTreeGridPanning.cpp, BaseTreeGridKeyboard.cpp, BaseTreeGridSearch.cpp,
 //   BaseTreeGridHints.cpp      mouse, wheel, panning, keys, incremental search and hints
 //   BaseTreeGridStream.cpp     node streams (the format: TreeGridNodeStream)
+//   BaseTreeGridEdit.cpp       in-place editing through an edit link
+//   BaseTreeGridClipboard.cpp  cut, copy, paste, exchanged data and the edit actions
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QImage>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 
 #include <atomic>
@@ -44,6 +47,9 @@
 #include "CanvasTypes.h"
 
 class QPainter;
+class QMimeData;
+class QAction;
+class ITGEditLink;
 class QIODevice;
 class TTGNodeStreamReader;
 class TTreeGridHeader;
@@ -968,7 +974,7 @@ public:
     // Stops what a press or typing started: timers, the search, pending clears, edits and drags.
     void CancelMode();
 
-    // In-place editing (not built here): the hooks a click, a double click and F2 reach.
+    // In-place editing: the hooks a click, a double click and F2 reach.
     virtual bool CanEdit(PGridNode node, TColumnIndex column);
     bool IsEditing() const { return FStates.contains(tsEditing); }
     // Ends a running edit; false when the editor refuses.
@@ -1157,6 +1163,84 @@ protected:
 private:
     PGridNode BuildStreamNode(const TTGNodeStreamReader &reader, std::size_t &index, std::vector<PGridNode> &made);
     void WriteUserChunk(QByteArray &out, PGridNode node);
+
+public:
+    // ---- in-place editing (BaseTreeGridEdit.cpp, TreeGridEditLink.h)
+    using TTGCreateEditorEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                                    std::shared_ptr<ITGEditLink> &editLink)>;
+    using TTGEditingEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                               bool &allowed)>;
+    using TTGEditCancelEvent = std::function<void(TBaseTreeGrid *sender, TColumnIndex column)>;
+    using TTGEditChangeEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column)>;
+    TTGCreateEditorEvent OnCreateEditor;
+    TTGEditingEvent OnEditing;
+    TTGEditCancelEvent OnEditCancelled;
+    TTGEditChangeEvent OnEdited;
+
+    // Focuses the node and starts editing the cell; true while editing.
+    virtual bool EditNode(PGridNode node, TColumnIndex column);
+    ITGEditLink *EditLink() const { return FEditLink.get(); }
+    TColumnIndex EditColumn() const { return FEditColumn; }
+    // Gives the editor the cell's rectangle again (after scrolling or a column resize).
+    virtual void UpdateEditBounds();
+
+    // ---- clipboard and edit actions (BaseTreeGridClipboard.cpp)
+    // Formats by description: "Tree Grid Data" for every tree, the text formats for string trees.
+    QStringList ClipboardFormats() const { return FClipboardFormats; }
+    void SetClipboardFormats(const QStringList &value);
+    // The offered formats in the order offered.
+    virtual QStringList GetNativeClipboardFormats();
+    // The MIME type that carries a format (description) in exchanged data.
+    static QString MimeTypeOf(const QString &format);
+    // The selected nodes (clipboard: the cut/copy set) rendered at once in every offered format,
+    // with a reference to this tree.
+    QMimeData *CreateMimeData(bool forClipboard);
+    // The live tree of this process that data came from, or nil.
+    static TBaseTreeGrid *GetTreeFromDataObject(const QMimeData *data);
+    // The bytes that stand for this tree in exchanged data (process id and a random token).
+    QByteArray TreeReference();
+    virtual void CopyToClipBoard();
+    virtual void CutToClipBoard();
+    virtual bool PasteFromClipboard();
+    // Inserts the nodes of exchanged data at target; Optimized moves the source's nodes instead.
+    virtual bool ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data, PGridNode targetNode,
+                                TTGNodeAttachMode mode, bool optimized);
+    void MarkCutCopyNodes();
+    void CancelCutOrCopy();
+    void FinishCutOrCopy();
+    PGridNode GetFirstCutCopy(bool considerChildrenAbove = false);
+    PGridNode GetNextCutCopy(PGridNode node, bool considerChildrenAbove = false);
+    std::vector<PGridNode> GetSortedCutCopySet(bool resolve);
+    // The standard edit actions: select all, copy, cut, paste, delete.
+    enum TTGEditAction : std::uint8_t { eaSelectAll, eaCopy, eaCut, eaPaste, eaDelete };
+    bool ExecuteAction(TTGEditAction action);
+    bool ActionEnabled(TTGEditAction action);
+    // Actions recognised by their standard shortcuts; false for any other action.
+    bool ExecuteAction(QAction *action);
+    bool UpdateAction(QAction *action);
+
+protected:
+    virtual std::shared_ptr<ITGEditLink> DoCreateEditor(PGridNode node, TColumnIndex column);
+    virtual bool DoEndEdit();
+    virtual bool DoCancelEdit();
+    virtual void DoEdited(PGridNode node, TColumnIndex column);
+    virtual void DoEditCancelled(TColumnIndex column);
+    // An edit of the node or of a node below it ends without taking its text.
+    void CancelEditOf(PGridNode node);
+    void DoColumnResize(TColumnIndex column) override;
+    // Renders one offered format of the given nodes; empty when the tree cannot.
+    virtual QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard);
+    void ClipboardChanged();
+
+    std::shared_ptr<ITGEditLink> FEditLink;
+    // Every format a tree may offer; each class offers those it can render.
+    QStringList FClipboardFormats{QStringLiteral("Tree Grid Data"), QStringLiteral("HTML Format"),
+                                  QStringLiteral("Rich Text Format Without Objects"),
+                                  QStringLiteral("Rich Text Format"), QStringLiteral("CSV"),
+                                  QStringLiteral("Unicode text"), QStringLiteral("Plain text")};
+    QPointer<QMimeData> FClipboardData;
+    std::vector<PGridNode> FDragSelection;
+    quint64 FReferenceToken = 0;
 
 public:
     // Node blocks (and so the user data) are aligned to this many bytes.

@@ -361,7 +361,7 @@ void TBaseTreeGrid::DoPopupMenu(PGridNode node, TColumnIndex column, QPoint posi
     menu->popup(viewport()->mapToGlobal(position));
 }
 
-// ---- drag and edit hooks
+// ---- drag hooks
 
 bool TBaseTreeGrid::DoBeforeDrag(PGridNode node, TColumnIndex column)
 {
@@ -388,35 +388,3 @@ void TBaseTreeGrid::DoDragging(QPoint)
     DoStateChange({}, {tsOLEDragPending, tsVCLDragPending, tsClearPending});
 }
 
-bool TBaseTreeGrid::CanEdit(PGridNode node, TColumnIndex)
-{
-    return node && FOptions->MiscOptions().contains(toEditable) && !FOptions->MiscOptions().contains(toReadOnly)
-           && isEnabled();
-}
-
-void TBaseTreeGrid::DoEdit()
-{
-    // The editor comes with in-place editing; the request itself is settled here.
-    CancelHint();
-    FScrollTimer.stop();
-    FEditTimer.stop();
-    DoStateChange({}, {tsEditPending});
-}
-
-bool TBaseTreeGrid::EndEditNode()
-{
-    if (FStates.contains(tsEditPending)) {
-        FEditTimer.stop();
-        DoStateChange({}, {tsEditPending});
-    }
-    return true;
-}
-
-bool TBaseTreeGrid::CancelEditNode()
-{
-    if (FStates.contains(tsEditPending)) {
-        FEditTimer.stop();
-        DoStateChange({}, {tsEditPending});
-    }
-    return true;
-}

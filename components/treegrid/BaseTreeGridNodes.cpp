@@ -404,7 +404,7 @@ void TBaseTreeGrid::ResetNode(PGridNode node)
         Clear();
         return;
     }
-    // TODO: cancel a running edit once in-place editing exists.
+    CancelEditOf(node);
     DoReset(node);
     DeleteChildren(node, false);
     node->States.exclude({vsInitialized, vsChecking, vsCutOrCopy, vsDeleting, vsExpanded, vsHasChildren,
@@ -424,7 +424,6 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
 {
     if (FOptions->MiscOptions().contains(toReadOnly))
         return nullptr;
-    // TODO: cancel a running edit once in-place editing exists.
     if (!parent)
         parent = FRoot;
     if (!parent->States.contains(vsInitialized))
@@ -733,6 +732,8 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool reindex)
     if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
         return;
     TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+    // The editor must not outlive its node.
+    CancelEditOf(node);
 
     PGridNode parent = node->Parent;
     const bool parentClearing = parent->States.contains(vsClearing);
@@ -837,8 +838,13 @@ void TBaseTreeGrid::Clear()
         return;
     BeginUpdate();
     InterruptValidation();
-    // TODO: cancel a running edit and drop a pending cut or copy once they exist.
-    DoStateChange({}, {tsCopyPending, tsCutPending});
+    if (FDestroying) {
+        FEditLink.reset();
+        DoStateChange({}, {tsEditing, tsEditPending});
+    } else {
+        CancelEditNode();
+    }
+    CancelCutOrCopy();
     if (FDestroying)
         InternalClearSelection();
     else

@@ -151,6 +151,11 @@ protected:
     std::vector<TTreeGridColumn *> ExportColumns();
     std::vector<PGridNode> ExportNodes(TVSTTextSourceType source, bool exportableOnly, int &maxLevel);
 
+    // A TStringEditLink unless the owner brings its own editor.
+    std::shared_ptr<ITGEditLink> DoCreateEditor(PGridNode node, TColumnIndex column) override;
+    // The tree's own data formats plus the text renderings.
+    QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard) override;
+
     // CustomStringTreeGridStream.cpp: the main column's text travels as a caption chunk.
     void WriteChunks(QByteArray &out, PGridNode node) override;
     void ReadChunk(PGridNode node, qint32 type, const QByteArray &data, qsizetype offset, qint32 size) override;

@@ -185,6 +185,12 @@ private:
     int FCurrentSize = -1;
 };
 
+// The list separator goes with the decimal separator, as spreadsheets expect.
+QString listSeparator()
+{
+    return QLocale().decimalPoint() == QLatin1String(",") ? QStringLiteral(";") : QStringLiteral(",");
+}
+
 QByteArray rtfAlignment(TColumnAlignment alignment)
 {
     switch (alignment) {
@@ -518,10 +524,7 @@ QByteArray TCustomStringTreeGrid::ContentToClipboard(const QString &format, TVST
         result[2 * text.size() + 1] = 0;
         return result;
     } else if (format == QLatin1String("CSV")) {
-        // The list separator goes with the decimal separator, as spreadsheets expect.
-        const QString separator = QLocale().decimalPoint() == QLatin1String(",") ? QStringLiteral(";")
-                                                                                 : QStringLiteral(",");
-        result = ContentToText(source, separator);
+        result = ContentToText(source, listSeparator());
     } else if (format == QLatin1String("Rich Text Format") || format == QLatin1String("Rich Text Format Without Objects")) {
         result = ContentToRTF(source);
     } else if (format == QLatin1String("HTML Format")) {
@@ -531,4 +534,23 @@ QByteArray TCustomStringTreeGrid::ContentToClipboard(const QString &format, TVST
     }
     result.append('\0');
     return result;
+}
+
+QByteArray TCustomStringTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes,
+                                                bool forClipboard)
+{
+    QByteArray result = TBaseTreeGrid::RenderOLEData(format, nodes, forClipboard);
+    if (!result.isEmpty())
+        return result;
+    // Exchanged text is UTF-8; CSV stays Windows-1252 like every CSV file of the program.
+    const TVSTTextSourceType source = forClipboard ? tstCutCopySet : tstSelected;
+    if (format == QLatin1String("Plain text") || format == QLatin1String("Unicode text"))
+        return ContentToUnicode(source, QChar(u'\t')).toUtf8();
+    if (format == QLatin1String("CSV"))
+        return ContentToText(source, listSeparator());
+    if (format == QLatin1String("Rich Text Format") || format == QLatin1String("Rich Text Format Without Objects"))
+        return ContentToRTF(source);
+    if (format == QLatin1String("HTML Format"))
+        return ContentToHTML(source);
+    return {};
 }

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include "treegrid/StringEditLink.h"
+#include "treegrid/TreeGridEdit.h"
 #include "treegrid/TreeGridNodeStream.h"
 
 void TCustomStringTreeGrid::WriteChunks(QByteArray &out, PGridNode node)
@@ -31,4 +33,12 @@ void TCustomStringTreeGrid::ReadChunk(PGridNode node, qint32 type, const QByteAr
     for (qsizetype i = 0; i < text.size(); ++i)
         text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + offset + 2 * i));
     SetText(node, MainColumn(), text);
+}
+
+std::shared_ptr<ITGEditLink> TCustomStringTreeGrid::DoCreateEditor(PGridNode node, TColumnIndex column)
+{
+    std::shared_ptr<ITGEditLink> link = TBaseTreeGrid::DoCreateEditor(node, column);
+    if (!link)
+        link = std::make_shared<TStringEditLink>();
+    return link;
 }

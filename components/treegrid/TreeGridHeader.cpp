@@ -605,7 +605,8 @@ void TTreeGridHeader::TreeUpdateHorizontalScrollBar()
 
 void TTreeGridHeader::TreeEndEditNode()
 {
-    // In-place editing is not part of the tree yet: nothing to end.
+    if (FOwner)
+        FOwner->EndEditNode();
 }
 
 void TTreeGridHeader::TreeMainColumnChanged()

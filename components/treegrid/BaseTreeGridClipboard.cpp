@@ -1,0 +1,391 @@
+// Cut, copy and paste of nodes, the data a tree hands to others, and the standard edit actions.
+
+#include "treegrid/BaseTreeGrid.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHash>
+#include <QKeySequence>
+#include <QMimeData>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <algorithm>
+
+#include "treegrid/TreeGridRoutines.h"
+
+namespace {
+
+struct TClipboardFormatEntry {
+    const char *Description;
+    const char *MimeType;
+    bool TextFormat; // rendered by string trees only
+    int Priority;    // lower is offered earlier
+};
+
+// In the order offered.
+constexpr TClipboardFormatEntry ClipboardFormatList[] = {
+    {"Tree Grid Data", "application/x-velmora-tree-grid-data", false, 50},
+    {"HTML Format", "text/html", true, 80},
+    {"Rich Text Format Without Objects", "text/rtf", true, 84},
+    {"Rich Text Format", "text/rtf", true, 85},
+    {"CSV", "text/csv", true, 90},
+    {"Unicode text", "text/plain", true, 95},
+    {"Plain text", "text/plain", true, 100},
+};
+
+const TClipboardFormatEntry *FindFormat(const QString &description)
+{
+    for (const TClipboardFormatEntry &entry : ClipboardFormatList)
+        if (description == QLatin1String(entry.Description))
+            return &entry;
+    return nullptr;
+}
+
+// Trees that may be named in exchanged data, by their random token. A tree that is gone leaves
+// a null entry behind, which finds nothing.
+QHash<quint64, QPointer<TBaseTreeGrid>> &LiveTrees()
+{
+    static QHash<quint64, QPointer<TBaseTreeGrid>> trees;
+    return trees;
+}
+
+constexpr int ReferenceSize = 12; // process id (4 bytes) and token (8 bytes), little-endian
+
+} // namespace
+
+// ---- formats
+
+QString TBaseTreeGrid::MimeTypeOf(const QString &format)
+{
+    const TClipboardFormatEntry *entry = FindFormat(format);
+    return entry ? QString::fromLatin1(entry->MimeType) : QString();
+}
+
+void TBaseTreeGrid::SetClipboardFormats(const QStringList &value)
+{
+    FClipboardFormats.clear();
+    for (const QString &description : value) {
+        const TClipboardFormatEntry *entry = FindFormat(description);
+        if (entry && (!entry->TextFormat || inherits("TCustomStringTreeGrid"))
+            && !FClipboardFormats.contains(description))
+            FClipboardFormats << description;
+    }
+}
+
+QStringList TBaseTreeGrid::GetNativeClipboardFormats()
+{
+    QStringList result;
+    const bool textTree = inherits("TCustomStringTreeGrid");
+    for (const TClipboardFormatEntry &entry : ClipboardFormatList) {
+        const QString description = QString::fromLatin1(entry.Description);
+        if ((!entry.TextFormat || textTree) && FClipboardFormats.contains(description))
+            result << description;
+    }
+    return result;
+}
+
+QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool)
+{
+    QByteArray result;
+    if (format == QLatin1String("Tree Grid Data"))
+        for (PGridNode node : nodes)
+            WriteNode(result, node);
+    return result;
+}
+
+QByteArray TBaseTreeGrid::TreeReference()
+{
+    if (FReferenceToken == 0) {
+        auto &trees = LiveTrees();
+        do
+            FReferenceToken = QRandomGenerator::system()->generate64();
+        while (FReferenceToken == 0 || trees.contains(FReferenceToken));
+        trees.insert(FReferenceToken, this);
+    }
+    QByteArray bytes(ReferenceSize, '\0');
+    qToLittleEndian<quint32>(quint32(QCoreApplication::applicationPid()), bytes.data());
+    qToLittleEndian<quint64>(FReferenceToken, bytes.data() + 4);
+    return bytes;
+}
+
+TBaseTreeGrid *TBaseTreeGrid::GetTreeFromDataObject(const QMimeData *data)
+{
+    if (!data)
+        return nullptr;
+    const QByteArray bytes = data->data(TreeGridReferenceFormat());
+    if (bytes.size() != ReferenceSize
+        || qFromLittleEndian<quint32>(bytes.constData()) != quint32(QCoreApplication::applicationPid()))
+        return nullptr;
+    const quint64 token = qFromLittleEndian<quint64>(bytes.constData() + 4);
+    return token ? LiveTrees().value(token).data() : nullptr;
+}
+
+QMimeData *TBaseTreeGrid::CreateMimeData(bool forClipboard)
+{
+    auto *data = new QMimeData;
+    // Rendered now: the nodes may be gone by the time a receiver asks.
+    const std::vector<PGridNode> nodes = forClipboard ? GetSortedCutCopySet(true) : FDragSelection;
+    for (const QString &format : GetNativeClipboardFormats()) {
+        const QString mimeType = MimeTypeOf(format);
+        if (mimeType.isEmpty() || data->hasFormat(mimeType))
+            continue;
+        const QByteArray bytes = RenderOLEData(format, nodes, forClipboard);
+        if (!bytes.isEmpty())
+            data->setData(mimeType, bytes);
+    }
+    data->setData(TreeGridReferenceFormat(), TreeReference());
+    return data;
+}
+
+// ---- cut, copy and paste
+
+void TBaseTreeGrid::MarkCutCopyNodes()
+{
+    for (PGridNode node = GetFirstSelected(); node; node = GetNextSelected(node))
+        if (!node->States.contains(vsDisabled))
+            node->States.include(vsCutOrCopy);
+}
+
+void TBaseTreeGrid::CancelCutOrCopy()
+{
+    if (!FStates.intersects({tsCutPending, tsCopyPending}))
+        return;
+    for (PGridNode node = GetFirstNoInit(); node; node = GetNextNoInit(node))
+        node->States.exclude(vsCutOrCopy);
+    DoStateChange({}, {tsCutPending, tsCopyPending});
+    if (!FDestroying)
+        Invalidate();
+}
+
+void TBaseTreeGrid::FinishCutOrCopy()
+{
+    if (!FStates.contains(tsCutPending))
+        return;
+    const std::vector<PGridNode> nodes = GetSortedCutCopySet(true);
+    BeginUpdate();
+    for (PGridNode node : nodes)
+        DeleteNode(node);
+    EndUpdate();
+    DoStateChange({}, {tsCutPending});
+}
+
+PGridNode TBaseTreeGrid::GetFirstCutCopy(bool considerChildrenAbove)
+{
+    if (!FStates.intersects({tsCutPending, tsCopyPending}))
+        return nullptr;
+    PGridNode node = GetFirstNoInit(considerChildrenAbove);
+    if (node && !node->States.contains(vsCutOrCopy))
+        node = GetNextCutCopy(node, considerChildrenAbove);
+    if (node && !node->States.contains(vsInitialized))
+        InitNode(node);
+    return node;
+}
+
+PGridNode TBaseTreeGrid::GetNextCutCopy(PGridNode node, bool considerChildrenAbove)
+{
+    if (!node || !FStates.intersects({tsCutPending, tsCopyPending}))
+        return nullptr;
+    for (node = GetNextNoInit(node, considerChildrenAbove); node; node = GetNextNoInit(node, considerChildrenAbove))
+        if (node->States.contains(vsCutOrCopy)) {
+            if (!node->States.contains(vsInitialized))
+                InitNode(node);
+            return node;
+        }
+    return nullptr;
+}
+
+std::vector<PGridNode> TBaseTreeGrid::GetSortedCutCopySet(bool resolve)
+{
+    std::vector<PGridNode> result;
+    for (PGridNode node = GetFirstNoInit(); node;) {
+        if (node->States.contains(vsCutOrCopy)) {
+            result.push_back(node);
+            if (resolve) {
+                node = NextSkippingSubtree(node);
+                continue;
+            }
+        }
+        node = GetNextNoInit(node);
+    }
+    return result;
+}
+
+void TBaseTreeGrid::ClipboardChanged()
+{
+    // Another copy took the clipboard: our marks no longer mean anything.
+    if (FStates.intersects({tsCutPending, tsCopyPending})
+        && QGuiApplication::clipboard()->mimeData() != FClipboardData.data())
+        CancelCutOrCopy();
+}
+
+void TBaseTreeGrid::CopyToClipBoard()
+{
+    if (SelectedCount() == 0)
+        return;
+    CancelCutOrCopy();
+    MarkCutCopyNodes();
+    QMimeData *data = CreateMimeData(true);
+    FClipboardData = data;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    connect(clipboard, &QClipboard::dataChanged, this, &TBaseTreeGrid::ClipboardChanged, Qt::UniqueConnection);
+    clipboard->setMimeData(data);
+    DoStateChange({tsCopyPending}, {tsCutPending});
+    Invalidate();
+}
+
+void TBaseTreeGrid::CutToClipBoard()
+{
+    if (SelectedCount() == 0 || FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    CopyToClipBoard();
+    if (FStates.contains(tsCopyPending))
+        DoStateChange({tsCutPending}, {tsCopyPending});
+}
+
+bool TBaseTreeGrid::PasteFromClipboard()
+{
+    if (FOptions->MiscOptions().contains(toReadOnly))
+        return false;
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!data)
+        throw ETreeGridError(QStringLiteral("Unable to read the clipboard."), 2007);
+    TBaseTreeGrid *source = GetTreeFromDataObject(data);
+    const bool optimized = source == this && FStates.contains(tsCutPending);
+    const bool result = ProcessOLEData(source, data, FFocusedNode, FDefaultPasteMode, optimized);
+    if (source == this) {
+        // The cut nodes were moved, not copied: nothing is left to delete.
+        if (optimized)
+            CancelCutOrCopy();
+    } else if (source) {
+        source->FinishCutOrCopy();
+    }
+    return result;
+}
+
+bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data, PGridNode targetNode,
+                                   TTGNodeAttachMode mode, bool optimized)
+{
+    const QString dataFormat = MimeTypeOf(QStringLiteral("Tree Grid Data"));
+    if (!data || !data->hasFormat(dataFormat) || FOptions->MiscOptions().contains(toReadOnly))
+        return false;
+    if (!targetNode)
+        targetNode = FRoot;
+    if (targetNode == FRoot) {
+        if (mode == amInsertBefore)
+            mode = amAddChildFirst;
+        else if (mode == amInsertAfter)
+            mode = amAddChildLast;
+    }
+    BeginUpdate();
+    bool result = true;
+    try {
+        if (optimized && source) {
+            std::vector<PGridNode> nodes = source->FStates.contains(tsOLEDragging) ? source->FDragSelection
+                                                                                  : source->GetSortedCutCopySet(true);
+            if (mode != amInsertBefore && mode != amAddChildLast)
+                std::reverse(nodes.begin(), nodes.end());
+            for (PGridNode node : nodes)
+                if (node != targetNode && !HasAsParent(targetNode, node))
+                    source->MoveTo(node, this, targetNode, mode);
+        } else {
+            const TChangeReason reason = source == this ? crNodeCopied : crNodeAdded;
+            const std::vector<PGridNode> added = AddFromNodeChunks(data->data(dataFormat), targetNode, mode, reason);
+            for (PGridNode node : added) {
+                if (!DoNodeCopying(node, node->Parent == FRoot ? nullptr : node->Parent))
+                    DeleteNode(node);
+                else
+                    DoNodeCopied(node);
+            }
+        }
+    } catch (const ETreeGridError &) {
+        // Data that does not read leaves the tree as it was.
+        result = false;
+    }
+    EndUpdate();
+    return result;
+}
+
+// ---- edit actions
+
+bool TBaseTreeGrid::ActionEnabled(TTGEditAction action)
+{
+    switch (action) {
+    case eaSelectAll:
+        return FOptions->SelectionOptions().contains(toMultiSelect) && FVisibleCount > 0;
+    case eaCopy:
+    case eaCut:
+        return SelectedCount() > 0 && !GetNativeClipboardFormats().isEmpty();
+    case eaDelete:
+        return SelectedCount() > 0;
+    case eaPaste:
+        return true;
+    }
+    return false;
+}
+
+bool TBaseTreeGrid::ExecuteAction(TTGEditAction action)
+{
+    const bool readOnly = FOptions->MiscOptions().contains(toReadOnly);
+    switch (action) {
+    case eaSelectAll:
+        SelectAll(false);
+        return true;
+    case eaCopy:
+        CopyToClipBoard();
+        return true;
+    case eaCut:
+        if (!readOnly)
+            CutToClipBoard();
+        return true;
+    case eaPaste:
+        if (!readOnly)
+            PasteFromClipboard();
+        return true;
+    case eaDelete:
+        if (!readOnly)
+            DeleteSelectedNodes();
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+bool StandardEditAction(const QAction *action, TBaseTreeGrid::TTGEditAction &result)
+{
+    if (!action)
+        return false;
+    const QKeySequence shortcut = action->shortcut();
+    if (shortcut.isEmpty())
+        return false;
+    const std::pair<QKeySequence::StandardKey, TBaseTreeGrid::TTGEditAction> keys[] = {
+        {QKeySequence::SelectAll, TBaseTreeGrid::eaSelectAll}, {QKeySequence::Copy, TBaseTreeGrid::eaCopy},
+        {QKeySequence::Cut, TBaseTreeGrid::eaCut},             {QKeySequence::Paste, TBaseTreeGrid::eaPaste},
+        {QKeySequence::Delete, TBaseTreeGrid::eaDelete}};
+    for (const auto &[key, editAction] : keys)
+        if (QKeySequence::keyBindings(key).contains(shortcut)) {
+            result = editAction;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+bool TBaseTreeGrid::ExecuteAction(QAction *action)
+{
+    TTGEditAction editAction;
+    return StandardEditAction(action, editAction) && ExecuteAction(editAction);
+}
+
+bool TBaseTreeGrid::UpdateAction(QAction *action)
+{
+    TTGEditAction editAction;
+    if (!StandardEditAction(action, editAction))
+        return false;
+    action->setEnabled(ActionEnabled(editAction));
+    return true;
+}

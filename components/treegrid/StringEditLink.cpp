@@ -1,0 +1,130 @@
+#include "treegrid/StringEditLink.h"
+
+#include <QCoreApplication>
+#include <QTextDocument>
+#include <QTextOption>
+
+#include "treegrid/CustomStringTreeGrid.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridEdit.h"
+#include "treegrid/TreeGridHeader.h"
+
+namespace {
+
+// An edit narrower than this is hard to hit and to read.
+constexpr int MinEditWidth = 30;
+
+Qt::Alignment ToQtAlignment(TColumnAlignment alignment)
+{
+    switch (alignment) {
+    case taRightJustify: return Qt::AlignRight;
+    case taCenter: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
+} // namespace
+
+TStringEditLink::~TStringEditLink()
+{
+    if (FEdit)
+        FEdit->deleteLater();
+}
+
+bool TStringEditLink::PrepareEdit(TBaseTreeGrid *tree, TGridNode *node, int column)
+{
+    FTree = qobject_cast<TCustomStringTreeGrid *>(tree);
+    if (!FTree || !node)
+        return false;
+    FNode = node;
+    FColumn = column;
+    TFont font;
+    QRect r;
+    QString text;
+    FTree->GetTextInfo(node, column, font, r, text);
+
+    const bool multiline = node->States.contains(vsMultiline);
+    FEdit = new TTGEdit(shared_from_this(), multiline, FTree->viewport());
+    FEdit->hide();
+    FEdit->setFont(font.ToQFont());
+    FEdit->setPlainText(text);
+    FEdit->document()->setModified(false);
+
+    TTreeGridColumns *columns = FTree->Header()->Columns();
+    FAlignment = columns->IsValidColumn(column) ? columns->Items(column)->Alignment()
+                 : FTree->Alignment() & Qt::AlignRight ? taRightJustify
+                 : FTree->Alignment() & Qt::AlignHCenter ? taCenter
+                                                         : taLeftJustify;
+    if (FTree->layoutDirection() == Qt::RightToLeft && FAlignment != taCenter)
+        FAlignment = FAlignment == taLeftJustify ? taRightJustify : taLeftJustify;
+    QTextOption option = FEdit->document()->defaultTextOption();
+    option.setAlignment(ToQtAlignment(FAlignment));
+    FEdit->document()->setDefaultTextOption(option);
+    FTextBounds = r;
+    return true;
+}
+
+bool TStringEditLink::BeginEdit()
+{
+    if (!FStopping && FEdit) {
+        FEdit->show();
+        FEdit->selectAll();
+        FEdit->setFocus();
+    }
+    return true;
+}
+
+void TStringEditLink::Finish(bool takeText)
+{
+    if (FStopping)
+        return;
+    FStopping = true;
+    // Releasing the control may drop the last other reference to this link.
+    const std::shared_ptr<TStringEditLink> self = shared_from_this();
+    if (takeText && FEdit && FTree && FEdit->document()->isModified())
+        FTree->SetText(FNode, FColumn, FEdit->toPlainText());
+    if (FEdit) {
+        FEdit->hide();
+        FEdit->Release();
+    }
+}
+
+bool TStringEditLink::EndEdit()
+{
+    Finish(true);
+    return true;
+}
+
+bool TStringEditLink::CancelEdit()
+{
+    Finish(false);
+    return true;
+}
+
+QRect TStringEditLink::GetBounds()
+{
+    return FEdit ? FEdit->geometry() : QRect();
+}
+
+void TStringEditLink::ProcessMessage(QEvent *event)
+{
+    if (FEdit && event)
+        QCoreApplication::sendEvent(FEdit, event);
+}
+
+void TStringEditLink::SetBounds(QRect r)
+{
+    if (FStopping || !FEdit)
+        return;
+    if (r.left() < 0)
+        r.setLeft(0);
+    if (r.width() < MinEditWidth) {
+        if (FAlignment == taRightJustify)
+            r.setLeft(r.left() + r.width() - MinEditWidth);
+        else
+            r.setWidth(MinEditWidth);
+    }
+    if (FTree && r.left() + r.width() > FTree->ClientWidth())
+        r.setWidth(std::max(0, FTree->ClientWidth() - r.left()));
+    FEdit->setGeometry(r);
+}
