@@ -498,7 +498,7 @@ TEST_F(InstanceLinkProcessTest, SecondProcessLeavesOnApplicationQuit)
 
     // The child quits its application on this request, then stays alive for a while.
     EXPECT_TRUE(parent.bringToFront(QStringLiteral("child")));
-    ASSERT_TRUE(waitFor([&] { return r.lookups.count(QStringLiteral("child")) > before; }));
+    ASSERT_TRUE(waitFor([&] { return r.lookups.count(QStringLiteral("child")) > before; }, 15000));
     EXPECT_FALSE(QFileInfo::exists(entry(QStringLiteral("child"))));
     EXPECT_EQ(FChild.state(), QProcess::Running);
     EXPECT_TRUE(parent.otherInstances().isEmpty());
@@ -532,8 +532,9 @@ TEST(InstanceLinkChild, Serve)
     QTimer::singleShot(20000, QCoreApplication::instance(), &QCoreApplication::quit);
     QCoreApplication::exec();
     if (quitMode) {
-        // Still running, so the parent sees that the quit itself removed the entry.
-        QThread::msleep(5000);
+        // Still running, so the parent sees that the quit itself removed the entry; long enough
+        // for a slow machine, the parent kills us when it has seen it.
+        QThread::msleep(20000);
     }
 }
 
