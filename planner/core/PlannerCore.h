@@ -213,6 +213,10 @@ public:
     void DoSetDataIndex(TNodeData *node, int column, int index, bool journal);
     TNodeData *AddNode(const QString &id, TWhichTable table, bool journal);
     void DeleteNode(TNodeData *node, bool journal);
+    // A row's place among its table's rows (0 = top), -1 for none; MoveRowTo puts a row at a
+    // place (clamped to the table), for a deleted row brought back where it stood.
+    int RowIndexOf(const TNodeData *node) const;
+    void MoveRowTo(TNodeData *node, int index);
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();

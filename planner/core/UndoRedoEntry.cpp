@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
+#include "treegrid/TreeGridTypes.h"
 
 TUndoRedoEntry::TUndoRedoEntry(const QString &id, int groupIndex)
     : FGroupIndex(groupIndex), FID(id)
@@ -75,7 +76,9 @@ QString TUndoRedoEntryAddNode::Hint(const TPlannerCore &) const
 
 TUndoRedoEntryRemoveNode::TUndoRedoEntryRemoveNode(TWhichTable table, const TNodeData &node,
                                                    int groupIndex)
-    : TUndoRedoEntryAddNode(table, node.ID.Value(), groupIndex), FStrings(node.StringList)
+    : TUndoRedoEntryAddNode(table, node.ID.Value(), groupIndex),
+      FStrings(node.StringList),
+      FRowIndex(node.VNode ? int(node.VNode->Index) : -1)
 {
 }
 
@@ -90,6 +93,8 @@ void TUndoRedoEntryRemoveNode::Undo(TPlannerCore &mainForm)
         // be lost to the next undo. The writes are journalled all the same.
         TSuspendUndo suspended(mainForm.UndoStack());
         TNodeData *node = mainForm.AddNode(FID, FTable, true);
+        // The new row is appended; the table's order is part of the document.
+        mainForm.MoveRowTo(node, FRowIndex);
         const int count = mainForm.GetTableColCount(FTable);
         // Columns added since the row went stay empty.
         for (int column = 0; column < count && column < node->StringList.size(); ++column)

@@ -58,8 +58,10 @@ public:
     TWhichTable FTable;
 };
 
-// A deleted row: keeps all its cell texts and re-creates it under a new id, which FID then
-// holds (the stack moves the other entries of the row over to it).
+// A deleted row: keeps all its cell texts and its place in the table, and re-creates it
+// there under a new id, which FID then holds (the stack moves the other entries of the row
+// over to it). Entries replay newest first, so the rows of one step fall back into the places
+// they had, in their order.
 class TUndoRedoEntryRemoveNode : public TUndoRedoEntryAddNode
 {
 public:
@@ -69,4 +71,5 @@ public:
     QString Hint(const TPlannerCore &mainForm) const override;
 
     QStringList FStrings;
+    int FRowIndex;
 };

@@ -1,9 +1,12 @@
 #include "planner/CoreTestSupport.h"
 
 #include <QAction>
+#include <QSet>
 #include <QSignalSpy>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "sync/DirWatchThread.h"
 #include "window/FormMain.h"
@@ -228,6 +231,92 @@ TEST_F(UndoRedoTest, DeletedAndAddedRowsComeBackUnderNewIds)
     EXPECT_NE(again->ID.Value(), addedID);
     EXPECT_EQ(EditedCells(again), addedCells);
     EXPECT_EQ(core->GetActiveTable(), tbTable);
+}
+
+// Rows taken out of the middle of the table, or the whole table cleared, come back in their
+// places and order with their cells, however often the step is undone and redone; rows added
+// by one action and undone come back on redo in the order they were added.
+TEST_F(UndoRedoTest, RowsComeBackInTheirPlacesAndOrder)
+{
+    core->SetActiveTable(tbTable);
+    for (int i = 0; i < 7; ++i) {
+        TNodeData *row = AddTask(QStringLiteral("Position %1").arg(i % 3 + 1),
+                                 QStringLiteral("%1.03.2024").arg(4 + i, 2, 10, QLatin1Char('0')), "2");
+        core->SetData(row, colComment, QStringLiteral("row %1").arg(i));
+    }
+    // The table's rows, top to bottom, by their edited cells.
+    using TRows = std::vector<std::string>;
+    const auto rows = [&] {
+        TRows result;
+        core->ForEach(tbTable, feAll, [&](TNodeData *node) {
+            result.push_back(EditedCells(node).join(QLatin1Char('|')).toStdString());
+        });
+        return result;
+    };
+    const TRows before = rows();
+    ASSERT_EQ(before.size(), 7);
+
+    // Rows 1, 2, 4 and 5 go by the Delete command on a selection.
+    tasks->ClearSelection();
+    int index = 0;
+    core->ForEach(tbTable, feAll, [&](TNodeData *node) {
+        if (index == 1 || index == 2 || index == 4 || index == 5)
+            tasks->SetSelected(node->VNode, true);
+        ++index;
+    });
+    window.answers = {mrOk};
+    core->ActionDeleteNodeExecute();
+    const TRows afterDelete{before[0], before[3], before[6]};
+    ASSERT_EQ(rows(), afterDelete);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        core->Undo();
+        EXPECT_EQ(rows(), before);
+        EXPECT_TRUE(undo.GetCanRedo());
+        core->Redo();
+        EXPECT_EQ(rows(), afterDelete);
+    }
+    core->Undo();
+    ASSERT_EQ(rows(), before);
+
+    // The whole table cleared in one step, the way an import clears it first.
+    InGroup([&] { core->ForEach(tbTable, feAll, [&](TNodeData *node) { core->DeleteNode(node, true); }); });
+    ASSERT_EQ(core->GetTableRowCount(tbTable), 0);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        core->Undo();
+        EXPECT_EQ(rows(), before);
+        core->Redo();
+        EXPECT_EQ(core->GetTableRowCount(tbTable), 0);
+    }
+    core->Undo();
+    ASSERT_EQ(rows(), before);
+    // Every row came back once, under an id of its own, known to the core.
+    QSet<QString> ids;
+    core->ForEach(tbTable, feAll, [&](TNodeData *node) {
+        ids.insert(node->ID.Value());
+        EXPECT_EQ(core->FindNode(node->ID.Value()), node);
+    });
+    EXPECT_EQ(ids.size(), 7);
+
+    // Several rows added by one action: undone and redone, they come back below the others
+    // in the order they were added.
+    InGroup([&] {
+        for (int i = 0; i < 4; ++i) {
+            TNodeData *row = AddTask("Position 1", "20.03.2024", QString::number(i + 1));
+            core->SetData(row, colComment, QStringLiteral("added %1").arg(i));
+        }
+    });
+    const TRows withAdded = rows();
+    ASSERT_EQ(withAdded.size(), 11);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        core->Undo();
+        EXPECT_EQ(rows(), before);
+        core->Redo();
+        EXPECT_EQ(rows(), withAdded);
+    }
 }
 
 TEST_F(UndoRedoTest, AbsentDaysRowComesBackInItsTable)
