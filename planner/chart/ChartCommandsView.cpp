@@ -16,6 +16,7 @@
 
 #include "Language.h"
 #include "Version.h"
+#include "chart/OptionAction.h"
 #include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
@@ -23,32 +24,19 @@
 #include "dialogs/SplashForm.h"
 #include "treegrid/BaseTreeGrid.h"
 
-namespace {
-
-QAction *Option(QObject *parent, const char *name, const char *caption, bool checked)
-{
-    auto *action = new QAction(Translate(QString::fromLatin1(caption)), parent);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setCheckable(true);
-    action->setChecked(checked);
-    return action;
-}
-
-} // namespace
-
 void TChartCommands::CreateViewOptions()
 {
-    Werkzeugleisteanzeigen1 = Option(this, "Werkzeugleisteanzeigen1", "Toolbar", true);
-    Statuszeileanzeigen1 = Option(this, "Statuszeileanzeigen1", "Status Bar", true);
-    Tabelleanzeigen1 = Option(this, "Tabelleanzeigen1", "Table", true);
+    Werkzeugleisteanzeigen1 = MakeOptionAction(this, "Werkzeugleisteanzeigen1", "Toolbar", true);
+    Statuszeileanzeigen1 = MakeOptionAction(this, "Statuszeileanzeigen1", "Status Bar", true);
+    Tabelleanzeigen1 = MakeOptionAction(this, "Tabelleanzeigen1", "Table", true);
     Tabelleanzeigen1->setVisible(false);
-    LinienzwischenArbeitspltze1 = Option(this, "LinienzwischenArbeitspltze1", "Lines between resources", false);
+    LinienzwischenArbeitspltze1 = MakeOptionAction(this, "LinienzwischenArbeitspltze1", "Lines between resources", false);
     LinienzwischenmultiArbeitspltze1 =
-        Option(this, "LinienzwischenmultiArbeitspltze1", "Lines between multi-row resources", false);
+        MakeOptionAction(this, "LinienzwischenmultiArbeitspltze1", "Lines between multi-row resources", false);
     LinienzwischenmultiArbeitspltze1->setEnabled(false);
-    leereArbeitspltzeausblenden1 = Option(this, "leereArbeitspltzeausblenden1", "Hide empty resources", false);
+    leereArbeitspltzeausblenden1 = MakeOptionAction(this, "leereArbeitspltzeausblenden1", "Hide empty resources", false);
     leeremultiArbeitspltzeausblenden1 =
-        Option(this, "leeremultiArbeitspltzeausblenden1", "Hide empty multi-row resources", false);
+        MakeOptionAction(this, "leeremultiArbeitspltzeausblenden1", "Hide empty multi-row resources", false);
     Info1 = new QAction(Translate(QStringLiteral("About")), this);
     Info1->setObjectName(QStringLiteral("Info1"));
 

@@ -14,6 +14,7 @@
 #include "CanvasPanel.h"
 #include "Language.h"
 #include "chart/ChartCursors.h"
+#include "chart/OptionAction.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
 #include "dialogs/NewEntryDialog.h"
@@ -23,15 +24,6 @@ namespace {
 
 constexpr Qt::KeyboardModifiers ShiftKeys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
-QAction *MakeOption(QObject *parent, const char *name, const char *caption, bool checked)
-{
-    auto *action = new QAction(Translate(QString::fromLatin1(caption)), parent);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setCheckable(true);
-    action->setChecked(checked);
-    return action;
-}
-
 } // namespace
 
 TTimeChartMouse::TTimeChartMouse(TTimeChartView &view, QObject *parent)
@@ -39,9 +31,9 @@ TTimeChartMouse::TTimeChartMouse(TTimeChartView &view, QObject *parent)
     , FView(view)
     , FCore(view.Core())
 {
-    autoscroll = MakeOption(this, "autoscroll", "Scroll Timechart while moving Task (invert with shift)", true);
-    naturalscrolling = MakeOption(this, "naturalscrolling", "natural scrolling", false);
-    DenyMoveBeforeNow = MakeOption(this, "DenyMoveBeforeNow", "Deny move items into the past", false);
+    autoscroll = MakeOptionAction(this, "autoscroll", "Scroll Timechart while moving Task (invert with shift)", true);
+    naturalscrolling = MakeOptionAction(this, "naturalscrolling", "natural scrolling", false);
+    DenyMoveBeforeNow = MakeOptionAction(this, "DenyMoveBeforeNow", "Deny move items into the past", false);
 
     TCanvasPanel *chart = FView.TimeChart;
     chart->setMouseTracking(true);

@@ -106,32 +106,31 @@ TMainForm::~TMainForm()
     SetBusyCursor(false);
 }
 
+void TMainForm::MakeAction(QAction *&action, const char *name, const QString &caption,
+                           void (TMainForm::*handler)(), const QKeySequence &shortcut)
+{
+    action = new QAction(Translate(caption), this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (handler)
+        connect(action, &QAction::triggered, this, handler);
+    addAction(action);
+}
+
 void TMainForm::CreateActions()
 {
-    auto make = [this](QAction *&action, const char *name, const char *caption,
-                       const QKeySequence &shortcut, void (TMainForm::*handler)()) {
-        action = new QAction(Translate(QString::fromLatin1(caption)), this);
-        action->setObjectName(QString::fromLatin1(name));
-        if (!shortcut.isEmpty())
-            action->setShortcut(shortcut);
-        if (handler)
-            connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    make(ActionNew, "ActionNew", "&New", QKeySequence::New, &TMainForm::ActionNewExecute);
-    make(ActionOpen, "ActionOpen", "&Open...", QKeySequence::Open, &TMainForm::ActionOpenExecute);
-    make(ActionSave, "ActionSave", "&Save", QKeySequence::Save, &TMainForm::ActionSaveExecute);
-    make(ActionSaveAs, "ActionSaveAs", "Save &As...", QKeySequence(), &TMainForm::ActionSaveAsExecute);
-    make(ActionClose, "ActionClose", "E&xit", QKeySequence(), &TMainForm::ActionCloseExecute);
-    make(ActionAddNode, "ActionAddNode", "New Entry", QKeySequence(),
-         &TMainForm::ActionAddNodeExecute);
-    make(ActionDeleteNode, "ActionDeleteNode", "Delete Entry", QKeySequence(),
-         &TMainForm::ActionDeleteNodeExecute);
-    make(ActionUndo, "ActionUndo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::ActionUndoExecute);
-    make(ActionRedo, "ActionRedo", "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-         &TMainForm::ActionRedoExecute);
-    make(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed", QKeySequence(), nullptr);
-    make(localUndo, "localUndo", "Undo local changes only", QKeySequence(), nullptr);
+    MakeAction(ActionNew, "ActionNew", "&New", &TMainForm::ActionNewExecute, QKeySequence::New);
+    MakeAction(ActionOpen, "ActionOpen", "&Open...", &TMainForm::ActionOpenExecute, QKeySequence::Open);
+    MakeAction(ActionSave, "ActionSave", "&Save", &TMainForm::ActionSaveExecute, QKeySequence::Save);
+    MakeAction(ActionSaveAs, "ActionSaveAs", "Save &As...", &TMainForm::ActionSaveAsExecute);
+    MakeAction(ActionClose, "ActionClose", "E&xit", &TMainForm::ActionCloseExecute);
+    MakeAction(ActionAddNode, "ActionAddNode", "New Entry", &TMainForm::ActionAddNodeExecute);
+    MakeAction(ActionDeleteNode, "ActionDeleteNode", "Delete Entry", &TMainForm::ActionDeleteNodeExecute);
+    MakeAction(ActionUndo, "ActionUndo", "Undo", &TMainForm::ActionUndoExecute, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MakeAction(ActionRedo, "ActionRedo", "Redo", &TMainForm::ActionRedoExecute, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    MakeAction(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed");
+    MakeAction(localUndo, "localUndo", "Undo local changes only");
     // The save dialog; the core asks before it overwrites a file.
     FCore->OnChooseSaveFileName = [this](const QString &proposed) {
         return QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Save as")), proposed,

@@ -305,6 +305,9 @@ protected:
 private:
     void FormCreate();
     void CreateActions();
+    // One named, translated action of the window, known to it for its shortcut.
+    void MakeAction(QAction *&action, const char *name, const QString &caption,
+                    void (TMainForm::*handler)() = nullptr, const QKeySequence &shortcut = {});
     // Keys the window handles before its controls; true when the key was used.
     bool FormKeyDown(QKeyEvent *event);
     // Group tabs and idle processing as the core asks for them.

@@ -20,19 +20,10 @@
 void TMainForm::CreateClipboardActions(QMenu *edit)
 {
     FRowClipboard = std::make_unique<TRowClipboard>(*FCore);
-    const auto make = [this](QAction *&action, const char *name, const char *caption, const QKeySequence &shortcut,
-                             void (TMainForm::*handler)()) {
-        action = new QAction(Translate(QString::fromLatin1(caption)), this);
-        action->setObjectName(QString::fromLatin1(name));
-        if (!shortcut.isEmpty())
-            action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    make(ActionCut, "ActionCut", "Cut", QKeySequence::Cut, &TMainForm::ActionCutExecute);
-    make(ActionCopy, "ActionCopy", "Copy", QKeySequence::Copy, &TMainForm::ActionCopyExecute);
-    make(ActionPaste, "ActionPaste", "Paste", QKeySequence::Paste, &TMainForm::ActionPasteExecute);
-    make(ActionPasteNode, "ActionPasteNode", "paste Task here", QKeySequence(), &TMainForm::ActionPasteNodeExecute);
+    MakeAction(ActionCut, "ActionCut", "Cut", &TMainForm::ActionCutExecute, QKeySequence::Cut);
+    MakeAction(ActionCopy, "ActionCopy", "Copy", &TMainForm::ActionCopyExecute, QKeySequence::Copy);
+    MakeAction(ActionPaste, "ActionPaste", "Paste", &TMainForm::ActionPasteExecute, QKeySequence::Paste);
+    MakeAction(ActionPasteNode, "ActionPasteNode", "paste Task here", &TMainForm::ActionPasteNodeExecute);
     QAction *first = edit->actions().value(0);
     edit->insertActions(first, {ActionCut, ActionCopy, ActionPaste});
     edit->insertSeparator(first);

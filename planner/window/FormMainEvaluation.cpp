@@ -24,18 +24,9 @@ void TMainForm::CreateEvaluationActions(QMenu *edit)
 {
     FEvaluations = std::make_unique<TEvaluations>(*FCore);
     FTableSearch = std::make_unique<TTableSearch>(*FCore);
-    const auto make = [this](QAction *&action, const char *name, const char *caption, const QKeySequence &shortcut,
-                             void (TMainForm::*handler)()) {
-        action = new QAction(Translate(QString::fromLatin1(caption)), this);
-        action->setObjectName(QString::fromLatin1(name));
-        if (!shortcut.isEmpty())
-            action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    make(ActionSelectAll, "ActionSelectAll", "Select all", QKeySequence::SelectAll, &TMainForm::ActionSelectAllExecute);
-    make(ActionGoto, "ActionGoto", "Goto Date...", QKeySequence(Qt::CTRL | Qt::Key_G), &TMainForm::ActionGotoExecute);
-    make(Auslastung1, "Auslastung1", "Utilization", QKeySequence(), &TMainForm::Auslastung1Click);
+    MakeAction(ActionSelectAll, "ActionSelectAll", "Select all", &TMainForm::ActionSelectAllExecute, QKeySequence::SelectAll);
+    MakeAction(ActionGoto, "ActionGoto", "Goto Date...", &TMainForm::ActionGotoExecute, QKeySequence(Qt::CTRL | Qt::Key_G));
+    MakeAction(Auslastung1, "Auslastung1", "Utilization", &TMainForm::Auslastung1Click);
     edit->addSeparator();
     edit->addActions({ActionSelectAll, ActionGoto});
 
@@ -46,9 +37,8 @@ void TMainForm::CreateEvaluationActions(QMenu *edit)
     NumericStatistics1->setObjectName(QStringLiteral("NumericStatistics1"));
     Utilisation1 = Auswertung1->addMenu(Translate(QStringLiteral("Utilisation")));
     Utilisation1->setObjectName(QStringLiteral("Utilisation1"));
-    make(Statistik1, "Statistik1", "Statistics...", QKeySequence(), &TMainForm::Statistik1Click);
-    make(ActionHolidayStatistic, "ActionHolidayStatistic", "Absent days statistics...", QKeySequence(),
-         &TMainForm::ActionHolidayStatisticExecute);
+    MakeAction(Statistik1, "Statistik1", "Statistics...", &TMainForm::Statistik1Click);
+    MakeAction(ActionHolidayStatistic, "ActionHolidayStatistic", "Absent days statistics...", &TMainForm::ActionHolidayStatisticExecute);
     Auswertung1->addSeparator();
     Auswertung1->addActions({Statistik1, ActionHolidayStatistic});
     connect(Auswertung1, &QMenu::aboutToShow, this, &TMainForm::FillEvaluationMenus);

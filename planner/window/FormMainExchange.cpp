@@ -17,16 +17,9 @@
 
 void TMainForm::CreateExchangeActions(QMenu *file)
 {
-    const auto make = [this](QAction *&action, const char *name, const QString &caption, void (TMainForm::*handler)()) {
-        action = new QAction(Translate(caption), this);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    make(Exportieren1, "Exportieren1", QStringLiteral("Excel Export"), &TMainForm::Exportieren1Click);
-    make(ExcelImport1, "ExcelImport1", QStringLiteral("Excel Import..."), &TMainForm::ExcelImport1Click);
-    make(Auftrgearchivieren1, "Auftrgearchivieren1", QString::fromUtf8("Tabelle archivieren..."),
-         &TMainForm::Auftrgearchivieren1Click);
+    MakeAction(Exportieren1, "Exportieren1", QStringLiteral("Excel Export"), &TMainForm::Exportieren1Click);
+    MakeAction(ExcelImport1, "ExcelImport1", QStringLiteral("Excel Import..."), &TMainForm::ExcelImport1Click);
+    MakeAction(Auftrgearchivieren1, "Auftrgearchivieren1", QString::fromUtf8("Tabelle archivieren..."), &TMainForm::Auftrgearchivieren1Click);
     QAction *exitSeparator = file->insertSeparator(ActionClose);
     file->insertActions(exitSeparator, {Exportieren1, ExcelImport1});
     QMenu *archive = menuBar()->addMenu(Translate(QStringLiteral("Archive")));
@@ -34,9 +27,8 @@ void TMainForm::CreateExchangeActions(QMenu *file)
     archive->addAction(Auftrgearchivieren1);
     // Nothing reads an archive back and nothing deletes one: these two stay hidden and
     // disabled; the archive command itself is the menu's one visible item.
-    make(Archivierungrckgngigmachen1, "Archivierungrckgngigmachen1", QString::fromUtf8("Archivierung rückgängig machen..."),
-         &TMainForm::Archivierungrckgngigmachen1Click);
-    make(Archivlschen1, "Archivlschen1", QString::fromUtf8("Archiv löschen"), &TMainForm::Archivlschen1Click);
+    MakeAction(Archivierungrckgngigmachen1, "Archivierungrckgngigmachen1", QString::fromUtf8("Archivierung rückgängig machen..."), &TMainForm::Archivierungrckgngigmachen1Click);
+    MakeAction(Archivlschen1, "Archivlschen1", QString::fromUtf8("Archiv löschen"), &TMainForm::Archivlschen1Click);
     for (QAction *hidden : {Archivierungrckgngigmachen1, Archivlschen1}) {
         hidden->setVisible(false);
         hidden->setEnabled(false);

@@ -11,14 +11,9 @@
 
 void TMainForm::CreateOverlapActions()
 {
-    const auto make = [this](QAction *&action, const char *name, const char *caption) {
-        action = new QAction(Translate(QString::fromLatin1(caption)), this);
-        action->setObjectName(QString::fromLatin1(name));
-        addAction(action);
-    };
-    make(ActionSolveOverlapping, "ActionSolveOverlapping", "Solve Interleaving");
-    make(ActionSolveOverlappingSingle, "ActionSolveOverlappingSingle", "Solve Interleaving in each resource");
-    make(AutoArrange, "AutoArrange", "Automatically arrange items");
+    MakeAction(ActionSolveOverlapping, "ActionSolveOverlapping", "Solve Interleaving");
+    MakeAction(ActionSolveOverlappingSingle, "ActionSolveOverlappingSingle", "Solve Interleaving in each resource");
+    MakeAction(AutoArrange, "AutoArrange", "Automatically arrange items");
     AutoArrange->setCheckable(true);
     connect(ActionSolveOverlapping, &QAction::triggered, this,
             [this] { FOverlapSolver->ActionSolveOverlappingExecute(); });

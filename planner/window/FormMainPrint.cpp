@@ -18,15 +18,9 @@
 
 void TMainForm::CreatePrintActions(QMenu *file)
 {
-    const auto make = [this](QAction *&action, const char *name, const char *caption, void (TMainForm::*handler)()) {
-        action = new QAction(Translate(QString::fromLatin1(caption)), this);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    make(ActionPrintTimechart, "ActionPrintTimechart", "Print Timechart...", &TMainForm::ActionPrintTimechartExecute);
-    make(ActionPrintList, "ActionPrintList", "Print Table...", &TMainForm::ActionPrintListExecute);
-    make(ActionPrinterSetup, "ActionPrinterSetup", "Printer Setup...", &TMainForm::ActionPrinterSetupExecute);
+    MakeAction(ActionPrintTimechart, "ActionPrintTimechart", "Print Timechart...", &TMainForm::ActionPrintTimechartExecute);
+    MakeAction(ActionPrintList, "ActionPrintList", "Print Table...", &TMainForm::ActionPrintListExecute);
+    MakeAction(ActionPrinterSetup, "ActionPrinterSetup", "Printer Setup...", &TMainForm::ActionPrinterSetupExecute);
     QAction *exitSeparator = file->insertSeparator(ActionClose);
     file->insertActions(exitSeparator, {ActionPrintTimechart, ActionPrintList, ActionPrinterSetup});
     connect(file, &QMenu::aboutToShow, this, &TMainForm::ActionPrintUpdate);

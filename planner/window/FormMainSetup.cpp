@@ -29,21 +29,11 @@ void TMainForm::CreateSetupActions()
         TimeChartView->SetTimeChartTop(FSetupChartTop);
     };
 
-    const auto make = [this](QAction *&action, const char *name, const QString &caption, void (TMainForm::*handler)()) {
-        action = new QAction(Translate(caption), this);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    };
-    make(Tabellebearbeiten1, "Tabellebearbeiten1", QStringLiteral("Edit Table \"Tasks\"..."),
-         &TMainForm::Tabellebearbeiten1Click);
-    make(Fehltagebearbeiten1, "Fehltagebearbeiten1", QStringLiteral("Edit Table \"Days absent\"..."),
-         &TMainForm::Fehltagebearbeiten1Click);
-    make(ositionengruppieren1, "ositionengruppieren1", QStringLiteral("Group resources..."),
-         &TMainForm::ositionengruppieren1Click);
-    make(Arbeitspltzebearbeiten1, "Arbeitspltzebearbeiten1", QStringLiteral("Edit resources..."),
-         &TMainForm::Arbeitspltzebearbeiten1Click);
-    make(EditHoliday1, "EditHoliday1", QStringLiteral("Edit Holiday..."), &TMainForm::EditHoliday1Click);
+    MakeAction(Tabellebearbeiten1, "Tabellebearbeiten1", QStringLiteral("Edit Table \"Tasks\"..."), &TMainForm::Tabellebearbeiten1Click);
+    MakeAction(Fehltagebearbeiten1, "Fehltagebearbeiten1", QStringLiteral("Edit Table \"Days absent\"..."), &TMainForm::Fehltagebearbeiten1Click);
+    MakeAction(ositionengruppieren1, "ositionengruppieren1", QStringLiteral("Group resources..."), &TMainForm::ositionengruppieren1Click);
+    MakeAction(Arbeitspltzebearbeiten1, "Arbeitspltzebearbeiten1", QStringLiteral("Edit resources..."), &TMainForm::Arbeitspltzebearbeiten1Click);
+    MakeAction(EditHoliday1, "EditHoliday1", QStringLiteral("Edit Holiday..."), &TMainForm::EditHoliday1Click);
     QAction *languages = Sprache1->menuAction();
     Format1->insertActions(languages, {Tabellebearbeiten1, Fehltagebearbeiten1, ositionengruppieren1,
                                        Arbeitspltzebearbeiten1, EditHoliday1});
