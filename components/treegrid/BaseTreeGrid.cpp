@@ -37,6 +37,7 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
     connect(&FAnimationTimer, &QTimer::timeout, this, &TBaseTreeGrid::AnimationStep);
 
     InitializeInput();
+    InitializeDragDrop();
     FChangeTimer.setSingleShot(true);
     FStructureChangeTimer.setSingleShot(true);
     connect(&FChangeTimer, &QTimer::timeout, this, [this] { DoChange(FLastChangedNode); });
@@ -168,8 +169,10 @@ void TBaseTreeGrid::MiscOptionsChanged(TTGMiscOptions oldOptions, TTGMiscOptions
         InvalidateCache();
     // OLE drop registration and window recreation have no counterpart: Qt accepts drops per
     // widget attribute and repaints fully on resize anyway.
-    if (changed.contains(toAcceptOLEDrop))
+    if (changed.contains(toAcceptOLEDrop)) {
         setAcceptDrops(newOptions.contains(toAcceptOLEDrop));
+        viewport()->setAcceptDrops(newOptions.contains(toAcceptOLEDrop));
+    }
 }
 
 // ---- simple properties

@@ -18,11 +18,13 @@
 //   BaseTreeGridHints.cpp      mouse, wheel, panning, keys, incremental search and hints
 //   BaseTreeGridStream.cpp     node streams (the format: TreeGridNodeStream)
 //   BaseTreeGridEdit.cpp       in-place editing through an edit link
+//   BaseTreeGridDragDrop.cpp   dragging nodes out of the tree and dropping data on it
 //   BaseTreeGridClipboard.cpp  cut, copy, paste, exchanged data and the edit actions
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -63,6 +65,10 @@ class QWheelEvent;
 class QKeyEvent;
 class QFocusEvent;
 class QContextMenuEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDragLeaveEvent;
+class QDropEvent;
 class TTreeGridHintWindow;
 class TTreeGridPanningWindow;
 
@@ -1017,8 +1023,8 @@ protected:
     virtual QMenu *DoGetPopupMenu(PGridNode node, TColumnIndex column, QPoint position);
     virtual bool HasPopupMenu(PGridNode node, TColumnIndex column, QPoint position);
     virtual void DoPopupMenu(PGridNode node, TColumnIndex column, QPoint position);
-    // Drag and drop (not built here): whether a press may start a drag, its start and the move
-    // that carries it beyond the threshold.
+    // Whether a press may start a drag, its start and the move that carries it beyond the threshold
+    // (the drag itself: BaseTreeGridDragDrop.cpp).
     virtual bool DoBeforeDrag(PGridNode node, TColumnIndex column);
     virtual void BeginDrag(bool immediate, int threshold = -1);
     virtual void DoDragging(QPoint p);
@@ -1241,6 +1247,59 @@ protected:
     QPointer<QMimeData> FClipboardData;
     std::vector<PGridNode> FDragSelection;
     quint64 FReferenceToken = 0;
+    // The dragged nodes were moved by the receiver (an optimised move): none is left to delete.
+    bool FDragNodesMoved = false;
+
+public:
+    // ---- drag and drop (BaseTreeGridDragDrop.cpp)
+    enum TTGDragState : std::uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+    // Source is the tree of this process the data came from, else nil.
+    using TTGDragOverEvent = std::function<void(TBaseTreeGrid *sender, TBaseTreeGrid *source, TTGShiftState shift,
+                                                TTGDragState state, QPoint pt, TTGDropMode mode,
+                                                Qt::DropAction &effect, bool &accept)>;
+    using TTGDragDropEvent = std::function<void(TBaseTreeGrid *sender, TBaseTreeGrid *source, const QMimeData *data,
+                                                const QStringList &formats, TTGShiftState shift, QPoint pt,
+                                                Qt::DropAction &effect, TTGDropMode mode)>;
+    TTGDragOverEvent OnDragOver;
+    TTGDragDropEvent OnDragDrop;
+
+    bool Dragging() const { return FStates.contains(tsOLEDragging); }
+    const std::vector<PGridNode> &DragSelection() const { return FDragSelection; }
+    int DragThreshold() const { return FDragThreshold; }
+    bool CanShowDragImage() const { return FDragImageKind != diNoImage; }
+    // The effect a drop would have: the tree's own nodes move, others copy; keys choose otherwise.
+    Qt::DropAction SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint pt,
+                                     Qt::DropActions allowed) const;
+    // The selected rows around the hot spot (client point) as the drag shows them; hotSpot becomes
+    // the point's place in the image.
+    QPixmap DragImage(QPoint point, QPoint &hotSpot);
+
+protected:
+    // The drop target's side, in client coordinates; false when the drop is refused.
+    virtual bool DragEnter(TTGShiftState shift, QPoint pt, Qt::DropActions allowed, Qt::DropAction &effect);
+    virtual bool DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDragState state, QPoint pt,
+                          Qt::DropActions allowed, Qt::DropAction &effect);
+    virtual bool DragDrop(const QMimeData *data, TTGShiftState shift, QPoint pt, Qt::DropActions allowed,
+                          Qt::DropAction &effect);
+    virtual void DragLeave();
+    virtual void DoDragExpand();
+    // Runs the drag of the prepared data and answers what the receiver did with it.
+    virtual Qt::DropAction DragAndDrop(Qt::DropActions allowed, QMimeData *data, QPoint hotSpot);
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void InitializeDragDrop();
+    TScrollDirections DragScrollDirections(QPoint pt) const;
+    void DragScroll(TScrollDirections directions);
+    void ClearDropTarget();
+    QPointer<TBaseTreeGrid> FDragSourceTree;
+    bool FIsDropTarget = false;
+    QPoint FLastDragPos;
+    QTimer FExpandTimer;     // window timer 1
+    QTimer FDragScrollTimer; // repeats the scroll while the pointer rests at an edge
 
 public:
     // Node blocks (and so the user data) are aligned to this many bytes.

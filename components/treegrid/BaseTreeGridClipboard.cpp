@@ -290,6 +290,8 @@ bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data,
             for (PGridNode node : nodes)
                 if (node != targetNode && !HasAsParent(targetNode, node))
                     source->MoveTo(node, this, targetNode, mode);
+            if (source->FStates.contains(tsOLEDragging))
+                source->FDragNodesMoved = true;
         } else {
             const TChangeReason reason = source == this ? crNodeCopied : crNodeAdded;
             const std::vector<PGridNode> added = AddFromNodeChunks(data->data(dataFormat), targetNode, mode, reason);

@@ -382,9 +382,3 @@ void TBaseTreeGrid::BeginDrag(bool immediate, int threshold)
     DoStateChange({FDragType == dtOLE ? tsOLEDragPending : tsVCLDragPending});
 }
 
-void TBaseTreeGrid::DoDragging(QPoint)
-{
-    // The drag itself is the drag-and-drop layer's: here the pending drag just ends.
-    DoStateChange({}, {tsOLEDragPending, tsVCLDragPending, tsClearPending});
-}
-

@@ -1,0 +1,359 @@
+// Dragging nodes out of a tree (the drag source) and into one (the drop target).
+
+#include "treegrid/BaseTreeGrid.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+
+#include "Canvas.h"
+#include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridOptions.h"
+#include "treegrid/TreeGridScrollBarOptions.h"
+
+void TBaseTreeGrid::InitializeDragDrop()
+{
+    const bool accept = FOptions->MiscOptions().contains(toAcceptOLEDrop);
+    setAcceptDrops(accept);
+    viewport()->setAcceptDrops(accept);
+    FExpandTimer.setSingleShot(true);
+    connect(&FExpandTimer, &QTimer::timeout, this, [this] { DoDragExpand(); });
+    connect(&FDragScrollTimer, &QTimer::timeout, this, [this] {
+        const TScrollDirections directions = DragScrollDirections(FLastDragPos);
+        if (directions.empty() || !FIsDropTarget)
+            FDragScrollTimer.stop();
+        else
+            DragScroll(directions);
+    });
+}
+
+// ---- drag source
+
+void TBaseTreeGrid::DoDragging(QPoint p)
+{
+    if (FStates.contains(tsOLEDragging))
+        return;
+    CancelEditNode();
+    if (FCurrentHotNode) {
+        InvalidateNode(FCurrentHotNode);
+        FCurrentHotNode = nullptr;
+    }
+    if (FFocusedNode && !Selected(FFocusedNode))
+        SetSelected(FFocusedNode, true);
+    viewport()->update();
+    FDragSelection = GetSortedSelection(true);
+    FDragNodesMoved = false;
+    DoStateChange({tsOLEDragging}, {tsOLEDragPending, tsVCLDragPending, tsClearPending});
+    QMimeData *data = CreateMimeData(false);
+    FLastDropMode = dmOnNode;
+
+    Qt::DropActions allowed;
+    if (FDragOperations.empty() || FDragOperations.contains(doCopy))
+        allowed |= Qt::CopyAction;
+    if (FDragOperations.empty() || FDragOperations.contains(doMove))
+        allowed |= Qt::MoveAction;
+    if (FDragOperations.empty() || FDragOperations.contains(doLink))
+        allowed |= Qt::LinkAction;
+    const Qt::DropAction result = DragAndDrop(allowed, data, p);
+    // The loop may end without a leave reaching this tree.
+    if (FIsDropTarget)
+        DragLeave();
+
+    // Nodes a receiver moved are its own now; only nodes it copied are deleted here.
+    if (result == Qt::MoveAction && !FDragNodesMoved
+        && FOptions->AutoOptions().contains(toAutoDeleteMovedNodes)) {
+        BeginUpdate();
+        for (PGridNode node : FDragSelection)
+            DeleteNode(node);
+        EndUpdate();
+    }
+    DoStateChange({}, {tsOLEDragging});
+    FDragSelection.clear();
+    FDragNodesMoved = false;
+}
+
+Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *data, QPoint hotSpot)
+{
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    if (CanShowDragImage()) {
+        QPoint imageHotSpot;
+        const QPixmap image = DragImage(hotSpot, imageHotSpot);
+        if (!image.isNull()) {
+            drag->setPixmap(image);
+            drag->setHotSpot(imageHotSpot);
+        }
+    }
+    return drag->exec(allowed);
+}
+
+QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
+{
+    QRect area(point.x() - FDragWidth / 2, point.y() - FDragHeight / 2, FDragWidth, FDragHeight);
+    area &= viewport()->rect();
+    if (area.isEmpty() || !CanShowDragImage())
+        return {};
+    hotSpot = point - area.topLeft();
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        TCanvas canvas(&image);
+        TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
+        if (FDragImageKind == diMainColumnOnly)
+            options.include(poMainOnly);
+        QRect window = area;
+        window.translate(int(FEffectiveOffsetX), -FOffsetY);
+        PaintTree(canvas, window, QPoint(0, 0), options);
+    }
+    // A radial fade lets the rows under the image show through toward its edges.
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    QRadialGradient fade(QPointF(image.width() / 2.0, image.height() / 2.0),
+                         std::max(image.width(), image.height()) / 2.0);
+    fade.setColorAt(0, QColor(0, 0, 0, 220));
+    fade.setColorAt(1, QColor(0, 0, 0, 40));
+    painter.fillRect(image.rect(), fade);
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
+// ---- drop target
+
+Qt::DropAction TBaseTreeGrid::SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint,
+                                                Qt::DropActions allowed) const
+{
+    Qt::DropAction result = Qt::IgnoreAction;
+    const Qt::DropAction preferred = source == this ? Qt::MoveAction : Qt::CopyAction;
+    if (allowed.testFlag(preferred))
+        result = preferred;
+    else
+        for (Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction})
+            if (allowed.testFlag(action)) {
+                result = action;
+                break;
+            }
+    const TTGShiftState keys = shift * TTGShiftState{ssShift, ssAlt, ssCtrl};
+    Qt::DropAction wanted = Qt::IgnoreAction;
+    if (keys == TTGShiftState{ssShift})
+        wanted = Qt::MoveAction;
+    else if (keys == TTGShiftState{ssAlt})
+        wanted = Qt::LinkAction;
+    else if (keys == TTGShiftState{ssCtrl})
+        wanted = Qt::CopyAction;
+    else if (keys == TTGShiftState{ssCtrl, ssShift})
+        wanted = Qt::LinkAction;
+    if (wanted != Qt::IgnoreAction && allowed.testFlag(wanted))
+        result = wanted;
+    return result;
+}
+
+bool TBaseTreeGrid::DragEnter(TTGShiftState shift, QPoint pt, Qt::DropActions allowed, Qt::DropAction &effect)
+{
+    return DragOver(FDragSourceTree, shift, dsDragEnter, pt, allowed, effect);
+}
+
+TScrollDirections TBaseTreeGrid::DragScrollDirections(QPoint pt) const
+{
+    TScrollDirections result;
+    if (!FOptions->AutoOptions().contains(toAutoScroll))
+        return result;
+    const int margin = int(FDefaultNodeHeight);
+    const int clientWidth = ClientWidth();
+    const int clientHeight = ClientHeight();
+    if (pt.x() < margin && FEffectiveOffsetX != 0)
+        result += sdLeft;
+    if (pt.x() >= clientWidth - margin && FRangeX - FEffectiveOffsetX > clientWidth)
+        result += sdRight;
+    if (pt.y() < margin && FOffsetY != 0)
+        result += sdUp;
+    if (pt.y() >= clientHeight - margin && std::int64_t(clientHeight) - FOffsetY < FRangeY)
+        result += sdDown;
+    return result;
+}
+
+void TBaseTreeGrid::DragScroll(TScrollDirections directions)
+{
+    const int incrementY = std::min<int>(FScrollBarOptions->VerticalIncrement(), ClientHeight());
+    const int incrementX = FScrollBarOptions->HorizontalIncrement();
+    int dx = 0;
+    int dy = 0;
+    if (directions.contains(sdUp))
+        dy = incrementY;
+    else if (directions.contains(sdDown))
+        dy = -incrementY;
+    if (directions.contains(sdLeft))
+        dx = incrementX;
+    else if (directions.contains(sdRight))
+        dx = -incrementX;
+    if (UseRightToLeftReading())
+        dx = -dx;
+    DoSetOffsetXY(QPoint(FOffsetX + dx, FOffsetY + dy), DefaultScrollUpdateFlags);
+}
+
+bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDragState state, QPoint pt,
+                             Qt::DropActions allowed, Qt::DropAction &effect)
+{
+    FLastDragPos = pt;
+    const TScrollDirections directions = DragScrollDirections(pt);
+    if (!directions.empty()) {
+        DragScroll(directions);
+        if (!FDragScrollTimer.isActive())
+            FDragScrollTimer.start(int(std::max<std::uint32_t>(FAutoScrollInterval, 10)));
+    } else {
+        FDragScrollTimer.stop();
+    }
+
+    THitInfo hitInfo = GetHitTestInfoAt(pt.x(), pt.y(), true);
+    const bool onLabel = hitInfo.HitPositions.intersects({hiOnItemLabel, hiOnNormalIcon, hiOnStateIcon});
+    if (FOptions->MiscOptions().contains(toReportMode) && !(onLabel && hitInfo.HitColumn == MainColumn()))
+        hitInfo.HitNode = nullptr;
+    PGridNode node = hitInfo.HitNode;
+    TTGDropMode mode = dmNowhere;
+    if (node) {
+        if (onLabel || !FOptions->PaintOptions().contains(toShowDropmark)) {
+            mode = dmOnNode;
+        } else {
+            const QRect row = GetDisplayRect(node, NoColumn, false);
+            mode = pt.y() < row.top() + row.height() / 2 ? dmAbove : dmBelow;
+        }
+    }
+    if (node != FDropTargetNode) {
+        FExpandTimer.stop();
+        if (FDropTargetNode)
+            InvalidateNode(FDropTargetNode);
+        FDropTargetNode = node;
+        if (node) {
+            InvalidateNode(node);
+            if (FFocusedColumn == NoColumn)
+                FFocusedColumn = MainColumn();
+            if (FOptions->AutoOptions().contains(toAutoDropExpand) && (node->ChildCount > 0 || node->States.contains(vsHasChildren)))
+                FExpandTimer.start(int(FAutoExpandDelay));
+        }
+    } else if (node && mode != FLastDropMode) {
+        InvalidateNode(node);
+    }
+    FLastDropMode = mode;
+
+    effect = SuggestDropEffect(source, shift, pt, allowed);
+    bool accept = false;
+    if (OnDragOver)
+        OnDragOver(this, source, shift, state, pt, mode, effect, accept);
+    if (!accept)
+        effect = Qt::IgnoreAction;
+    return accept && effect != Qt::IgnoreAction;
+}
+
+bool TBaseTreeGrid::DragDrop(const QMimeData *data, TTGShiftState shift, QPoint pt, Qt::DropActions allowed,
+                             Qt::DropAction &effect)
+{
+    FExpandTimer.stop();
+    FDragScrollTimer.stop();
+    FScrollTimer.stop();
+    DoStateChange({}, {tsScrollPending, tsScrolling});
+    bool result = DragOver(FDragSourceTree, shift, dsDragMove, pt, allowed, effect);
+    if (result) {
+        if (OnDragDrop)
+            OnDragDrop(this, FDragSourceTree, data, data ? data->formats() : QStringList(), shift, pt, effect,
+                       FLastDropMode);
+        else
+            // Nothing takes the data: the source must not take it for moved.
+            effect = Qt::IgnoreAction;
+        result = effect != Qt::IgnoreAction;
+    }
+    ClearDropTarget();
+    return result;
+}
+
+void TBaseTreeGrid::DragLeave()
+{
+    FExpandTimer.stop();
+    FDragScrollTimer.stop();
+    ClearDropTarget();
+    if (OnDragOver) {
+        Qt::DropAction effect = Qt::IgnoreAction;
+        bool accept = false;
+        OnDragOver(this, FDragSourceTree, {}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
+    }
+    FIsDropTarget = false;
+    FDragSourceTree = nullptr;
+}
+
+void TBaseTreeGrid::ClearDropTarget()
+{
+    if (FDropTargetNode)
+        InvalidateNode(FDropTargetNode);
+    FDropTargetNode = nullptr;
+}
+
+void TBaseTreeGrid::DoDragExpand()
+{
+    if (FDropTargetNode && !Expanded(FDropTargetNode))
+        SetExpanded(FDropTargetNode, true);
+}
+
+void TBaseTreeGrid::dragEnterEvent(QDragEnterEvent *event)
+{
+    // A tree without a drop handler lets the window behind it take the drop.
+    if (!FOptions->MiscOptions().contains(toAcceptOLEDrop) || !OnDragOver) {
+        event->ignore();
+        return;
+    }
+    FIsDropTarget = true;
+    FDragSourceTree = GetTreeFromDataObject(event->mimeData());
+    Qt::DropAction effect = Qt::IgnoreAction;
+    if (DragEnter(ShiftStateFrom(event->modifiers(), event->buttons()), event->position().toPoint(),
+                  event->possibleActions(), effect))
+        event->setDropAction(effect);
+    // Taken even when refused here: another row may take it.
+    event->accept();
+}
+
+void TBaseTreeGrid::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!FIsDropTarget) {
+        event->ignore();
+        return;
+    }
+    Qt::DropAction effect = Qt::IgnoreAction;
+    if (DragOver(FDragSourceTree, ShiftStateFrom(event->modifiers(), event->buttons()), dsDragMove,
+                 event->position().toPoint(), event->possibleActions(), effect)) {
+        event->setDropAction(effect);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TBaseTreeGrid::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    if (FIsDropTarget)
+        DragLeave();
+    event->accept();
+}
+
+void TBaseTreeGrid::dropEvent(QDropEvent *event)
+{
+    if (!FIsDropTarget) {
+        event->ignore();
+        return;
+    }
+    Qt::DropAction effect = Qt::IgnoreAction;
+    const bool dropped = DragDrop(event->mimeData(), ShiftStateFrom(event->modifiers(), event->buttons()),
+                                  event->position().toPoint(), event->possibleActions(), effect);
+    FIsDropTarget = false;
+    FDragSourceTree = nullptr;
+    if (dropped) {
+        event->setDropAction(effect);
+        event->accept();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
+}
