@@ -7,6 +7,8 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QUrl>
+#include <QWidget>
 
 #include <memory>
 
@@ -319,4 +321,42 @@ TEST(TreeGridDragDropTest, TheDragImageShowsTheSelectedRowsAroundThePointer)
     EXPECT_EQ(hotSpot, QPoint(20, 5));
     tree->SetDragImageKind(diNoImage);
     EXPECT_TRUE(tree->DragImage(QPoint(20, 5), hotSpot).isNull());
+}
+
+namespace {
+
+// A window that takes dropped data, like a main window taking dropped files.
+class TDropWindow : public QWidget
+{
+public:
+    int Entered = 0;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override
+    {
+        ++Entered;
+        event->acceptProposedAction();
+    }
+};
+
+} // namespace
+
+TEST(TreeGridDragDropTest, ATreeWithoutADropHandlerLeavesDropsToItsWindow)
+{
+    TDropWindow window;
+    window.setAcceptDrops(true);
+    window.resize(300, 200);
+    auto *tree = TBaseTreeGrid::Create<TStringTreeGrid>();
+    tree->setParent(&window);
+    tree->setGeometry(0, 0, 300, 200);
+    window.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(tree->viewport()->acceptDrops());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/plan.vel"))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(tree->viewport(), &enter);
+    EXPECT_EQ(window.Entered, 1);
+    EXPECT_TRUE(enter.isAccepted());
 }
