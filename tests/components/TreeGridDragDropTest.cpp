@@ -90,25 +90,8 @@ std::unique_ptr<TDragTree> MakeTree()
     return tree;
 }
 
-PGridNode Add(TBaseTreeGrid &tree, PGridNode parent, const QString &text)
-{
-    PGridNode node = tree.AddChild(parent);
-    tree.ValidateNode(node, false);
-    *tree.GetNodeData<QString>(node) = text;
-    return node;
-}
-
-QString Shape(TBaseTreeGrid &tree, PGridNode parent = nullptr)
-{
-    QStringList parts;
-    for (PGridNode run = (parent ? parent : tree.RootNode())->FirstChild; run; run = run->NextSibling) {
-        QString part = *tree.GetNodeData<QString>(run);
-        if (run->FirstChild)
-            part += QLatin1Char('(') + Shape(tree, run) + QLatin1Char(')');
-        parts << part;
-    }
-    return parts.join(QLatin1Char(','));
-}
+using treegridtest::AddText;
+using treegridtest::Shape;
 
 // The middle of the node's text: a drop there goes onto the node.
 QPoint OnLabel(TBaseTreeGrid &tree, PGridNode node)
@@ -128,9 +111,9 @@ QPoint BesideRow(TBaseTreeGrid &tree, PGridNode node, bool upper)
 TEST(TreeGridDragDropTest, AMoveWithinATreeMovesTheNodesOnceAndKeepsThem)
 {
     auto tree = MakeTree();
-    PGridNode a = Add(*tree, nullptr, QStringLiteral("a"));
-    Add(*tree, nullptr, QStringLiteral("b"));
-    PGridNode c = Add(*tree, nullptr, QStringLiteral("c"));
+    PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
+    AddText(*tree, nullptr, QStringLiteral("b"));
+    PGridNode c = AddText(*tree, nullptr, QStringLiteral("c"));
     tree->SetSelected(a, true);
     tree->Target = tree.get();
     tree->DropAt = OnLabel(*tree, c);
@@ -156,10 +139,10 @@ TEST(TreeGridDragDropTest, BetweenTreesACopyKeepsTheSourceAndAShiftMoveTakesTheN
 {
     auto source = MakeTree();
     auto target = MakeTree();
-    PGridNode a = Add(*source, nullptr, QStringLiteral("a"));
-    Add(*source, a, QStringLiteral("a1"));
-    PGridNode b = Add(*source, nullptr, QStringLiteral("b"));
-    PGridNode x = Add(*target, nullptr, QStringLiteral("x"));
+    PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
+    AddText(*source, a, QStringLiteral("a1"));
+    PGridNode b = AddText(*source, nullptr, QStringLiteral("b"));
+    PGridNode x = AddText(*target, nullptr, QStringLiteral("x"));
     source->Target = target.get();
 
     // From elsewhere a drop copies, with the children.
@@ -195,8 +178,8 @@ TEST(TreeGridDragDropTest, RefusedDropsAndForgedReferencesChangeNothing)
 {
     auto source = MakeTree();
     auto target = MakeTree();
-    PGridNode a = Add(*source, nullptr, QStringLiteral("a"));
-    PGridNode x = Add(*target, nullptr, QStringLiteral("x"));
+    PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
+    PGridNode x = AddText(*target, nullptr, QStringLiteral("x"));
     source->Target = target.get();
     source->SetSelected(a, true);
     source->Keys = Qt::ShiftModifier;
@@ -225,7 +208,7 @@ TEST(TreeGridDragDropTest, RefusedDropsAndForgedReferencesChangeNothing)
 
     // Data whose reference names no live tree: the nodes are copied from the data, never moved.
     auto fresh = MakeTree();
-    Add(*fresh, nullptr, QStringLiteral("y"));
+    AddText(*fresh, nullptr, QStringLiteral("y"));
     TBaseTreeGrid *seenSource = fresh.get();
     fresh->OnDragOver = [&seenSource](TBaseTreeGrid *, TBaseTreeGrid *from, TTGShiftState,
                                       TBaseTreeGrid::TTGDragState, QPoint, TTGDropMode, Qt::DropAction &,
@@ -258,9 +241,9 @@ TEST(TreeGridDragDropTest, RefusedDropsAndForgedReferencesChangeNothing)
 TEST(TreeGridDragDropTest, DropMarksEffectsAndAutoExpandFollowThePointer)
 {
     auto tree = MakeTree();
-    PGridNode a = Add(*tree, nullptr, QStringLiteral("a"));
-    PGridNode b = Add(*tree, nullptr, QStringLiteral("b"));
-    Add(*tree, b, QStringLiteral("b1"));
+    PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
+    PGridNode b = AddText(*tree, nullptr, QStringLiteral("b"));
+    AddText(*tree, b, QStringLiteral("b1"));
     tree->SetAutoExpandDelay(5);
     std::unique_ptr<QMimeData> data(tree->CreateMimeData(false));
     TTGDropMode seenMode = dmNowhere;
@@ -311,7 +294,7 @@ TEST(TreeGridDragDropTest, DropMarksEffectsAndAutoExpandFollowThePointer)
 TEST(TreeGridDragDropTest, TheDragImageShowsTheSelectedRowsAroundThePointer)
 {
     auto tree = MakeTree();
-    PGridNode a = Add(*tree, nullptr, QStringLiteral("a"));
+    PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
     tree->SetSelected(a, true);
     QPoint hotSpot;
     const QPixmap image = tree->DragImage(QPoint(20, 5), hotSpot);

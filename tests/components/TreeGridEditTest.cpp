@@ -37,25 +37,8 @@ std::unique_ptr<TStringTreeGrid> MakeTree()
     return tree;
 }
 
-PGridNode Add(TStringTreeGrid &tree, PGridNode parent, const QString &text)
-{
-    PGridNode node = tree.AddChild(parent);
-    tree.ValidateNode(node, false);
-    *tree.GetNodeData<QString>(node) = text;
-    return node;
-}
-
-QString Shape(TStringTreeGrid &tree, PGridNode parent = nullptr)
-{
-    QStringList parts;
-    for (PGridNode run = (parent ? parent : tree.RootNode())->FirstChild; run; run = run->NextSibling) {
-        QString part = *tree.GetNodeData<QString>(run);
-        if (run->FirstChild)
-            part += QLatin1Char('(') + Shape(tree, run) + QLatin1Char(')');
-        parts << part;
-    }
-    return parts.join(QLatin1Char(','));
-}
+using treegridtest::AddText;
+using treegridtest::Shape;
 
 TTGEdit *Editor(TStringTreeGrid &tree)
 {
@@ -68,8 +51,8 @@ TTGEdit *Editor(TStringTreeGrid &tree)
 TEST(TreeGridEditTest, TypingAndEnterHandTheTextToTheTreeEscapeKeepsIt)
 {
     auto tree = MakeTree();
-    PGridNode a = Add(*tree, nullptr, QStringLiteral("alpha"));
-    PGridNode b = Add(*tree, nullptr, QStringLiteral("beta"));
+    PGridNode a = AddText(*tree, nullptr, QStringLiteral("alpha"));
+    PGridNode b = AddText(*tree, nullptr, QStringLiteral("beta"));
     std::vector<int> edited, cancelled;
     tree->OnEdited = [&](TBaseTreeGrid *, PGridNode, TColumnIndex column) { edited.push_back(column); };
     tree->OnEditCancelled = [&](TBaseTreeGrid *, TColumnIndex column) { cancelled.push_back(column); };
@@ -126,8 +109,8 @@ TEST(TreeGridEditTest, NarrowCellsWidenDeletedNodesCancelAndResizedColumnsMoveTh
 {
     auto tree = MakeTree();
     tree->Header()->Columns()->Items(0)->SetWidth(12);
-    PGridNode parent = Add(*tree, nullptr, QStringLiteral("p"));
-    PGridNode child = Add(*tree, parent, QStringLiteral("c"));
+    PGridNode parent = AddText(*tree, nullptr, QStringLiteral("p"));
+    PGridNode child = AddText(*tree, parent, QStringLiteral("c"));
     tree->SetExpanded(parent, true);
 
     ASSERT_TRUE(tree->EditNode(parent, 0));
@@ -153,7 +136,7 @@ TEST(TreeGridEditTest, NarrowCellsWidenDeletedNodesCancelAndResizedColumnsMoveTh
     QApplication::processEvents();
 
     // So does clearing the tree.
-    PGridNode again = Add(*tree, nullptr, QStringLiteral("x"));
+    PGridNode again = AddText(*tree, nullptr, QStringLiteral("x"));
     ASSERT_TRUE(tree->EditNode(again, 0));
     tree->Clear();
     EXPECT_FALSE(tree->IsEditing());
@@ -164,9 +147,9 @@ TEST(TreeGridEditTest, NarrowCellsWidenDeletedNodesCancelAndResizedColumnsMoveTh
 TEST(TreeGridEditTest, CutPasteMovesCopyPasteCopiesAndForgedReferencesFindNoTree)
 {
     auto tree = MakeTree();
-    PGridNode a = Add(*tree, nullptr, QStringLiteral("a"));
-    PGridNode b = Add(*tree, nullptr, QStringLiteral("b"));
-    PGridNode c = Add(*tree, nullptr, QStringLiteral("c"));
+    PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
+    PGridNode b = AddText(*tree, nullptr, QStringLiteral("b"));
+    PGridNode c = AddText(*tree, nullptr, QStringLiteral("c"));
 
     // Copy keeps the nodes; the clipboard holds the rendered texts and nodes.
     tree->SetSelected(a, true);
@@ -235,7 +218,7 @@ TEST(TreeGridEditTest, StandardEditActionsByTheirShortcuts)
 {
     auto tree = MakeTree();
     for (const char *text : {"one", "two", "three"})
-        Add(*tree, nullptr, QString::fromLatin1(text));
+        AddText(*tree, nullptr, QString::fromLatin1(text));
     QAction selectAll, copy, paste, del, other;
     selectAll.setShortcut(QKeySequence::SelectAll);
     copy.setShortcut(QKeySequence::Copy);

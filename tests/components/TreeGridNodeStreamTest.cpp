@@ -26,26 +26,8 @@ std::unique_ptr<TStringTreeGrid> MakeTextTree()
     return tree;
 }
 
-PGridNode AddText(TStringTreeGrid &tree, PGridNode parent, const QString &text)
-{
-    PGridNode node = tree.AddChild(parent);
-    tree.ValidateNode(node, false);
-    *tree.GetNodeData<QString>(node) = text;
-    return node;
-}
-
-// The tree as nested text: "a(b,c),d".
-QString Shape(TStringTreeGrid &tree, PGridNode parent = nullptr)
-{
-    QStringList parts;
-    for (PGridNode run = (parent ? parent : tree.RootNode())->FirstChild; run; run = run->NextSibling) {
-        QString part = *tree.GetNodeData<QString>(run);
-        if (run->FirstChild)
-            part += QLatin1Char('(') + Shape(tree, run) + QLatin1Char(')');
-        parts << part;
-    }
-    return parts.join(QLatin1Char(','));
-}
+using treegridtest::AddText;
+using treegridtest::Shape;
 
 QByteArray Save(TBaseTreeGrid &tree, PGridNode node = nullptr)
 {

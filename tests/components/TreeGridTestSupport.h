@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -146,6 +147,28 @@ inline std::vector<TCacheEntry> ExpectedCache(TBaseTreeGrid &tree)
         ++count;
     }
     return cache;
+}
+
+// A node of a test tree that keeps its text as a QString in its data.
+inline PGridNode AddText(TBaseTreeGrid &tree, PGridNode parent, const QString &text)
+{
+    PGridNode node = tree.AddChild(parent);
+    tree.ValidateNode(node, false);
+    *tree.GetNodeData<QString>(node) = text;
+    return node;
+}
+
+// Such a tree as nested text: "a(b,c),d".
+inline QString Shape(TBaseTreeGrid &tree, PGridNode parent = nullptr)
+{
+    QStringList parts;
+    for (PGridNode run = (parent ? parent : tree.RootNode())->FirstChild; run; run = run->NextSibling) {
+        QString part = *tree.GetNodeData<QString>(run);
+        if (run->FirstChild)
+            part += QLatin1Char('(') + Shape(tree, run) + QLatin1Char(')');
+        parts << part;
+    }
+    return parts.join(QLatin1Char(','));
 }
 
 } // namespace treegridtest
