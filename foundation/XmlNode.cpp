@@ -17,20 +17,23 @@ TXMLNode::~TXMLNode() = default;
 
 TXMLNode *TXMLNode::AddNode(const QString &name, const QString &value)
 {
-    FNodes.push_back(std::make_unique<TXMLNode>(name, value, this));
-    return FNodes.back().get();
+    auto &nodes = FNodes.grow();
+    nodes.push_back(std::make_unique<TXMLNode>(name, value, this));
+    return nodes.back().get();
 }
 
 TXMLAttribute *TXMLNode::AddAttribute(const QString &name, const QString &value)
 {
-    FAttributes.push_back(std::make_unique<TXMLAttribute>(name, value));
-    return FAttributes.back().get();
+    auto &attributes = FAttributes.grow();
+    attributes.push_back(std::make_unique<TXMLAttribute>(name, value));
+    return attributes.back().get();
 }
 
 TXMLAttribute *TXMLNode::AddAttribute(const THashedString &name, const QString &value)
 {
-    FAttributes.push_back(std::make_unique<TXMLAttribute>(name, value));
-    return FAttributes.back().get();
+    auto &attributes = FAttributes.grow();
+    attributes.push_back(std::make_unique<TXMLAttribute>(name, value));
+    return attributes.back().get();
 }
 
 TXMLNode *TXMLNode::namedNode(const QString &name, bool deep) const
@@ -85,10 +88,13 @@ TXMLAttribute *TXMLNode::namedAttribute(const QString &name) const
 
 bool TXMLNode::DeleteNode(TXMLNode *child)
 {
-    const auto it = std::find_if(FNodes.begin(), FNodes.end(), [child](const auto &p) { return p.get() == child; });
-    if (it == FNodes.end())
+    if (FNodes.empty())
         return false;
-    FNodes.erase(it);
+    auto &nodes = FNodes.grow();
+    const auto it = std::find_if(nodes.begin(), nodes.end(), [child](const auto &p) { return p.get() == child; });
+    if (it == nodes.end())
+        return false;
+    nodes.erase(it);
     return true;
 }
 

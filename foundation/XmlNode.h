@@ -11,6 +11,38 @@
 
 class TXMLNameCache;
 
+// Owned items that cost one pointer while there are none: most elements of a document have
+// neither children nor attributes, and a big file holds millions of them.
+template <class T>
+class TXMLOwnedList
+{
+public:
+    using TItems = std::vector<std::unique_ptr<T>>;
+
+    const TItems &items() const { return FItems ? *FItems : None(); }
+    TItems &grow()
+    {
+        if (!FItems)
+            FItems = std::make_unique<TItems>();
+        return *FItems;
+    }
+    bool empty() const { return !FItems || FItems->empty(); }
+    std::size_t size() const { return FItems ? FItems->size() : 0; }
+    void clear() { FItems.reset(); }
+    typename TItems::const_iterator begin() const { return items().begin(); }
+    typename TItems::const_iterator end() const { return items().end(); }
+    typename TItems::const_reverse_iterator rbegin() const { return items().rbegin(); }
+    typename TItems::const_reverse_iterator rend() const { return items().rend(); }
+
+private:
+    static const TItems &None()
+    {
+        static const TItems none;
+        return none;
+    }
+    std::unique_ptr<TItems> FItems;
+};
+
 enum TXMLValueType { xvtString = 0, xvtCDATA = 1 };
 
 // One element of the XML tree: a name, a text, attributes and child elements, all owned.
@@ -22,7 +54,10 @@ public:
     // The element is not linked into parent's list; AddNode does that.
     TXMLNode(const QString &name, const QString &value, TXMLNode *parent);
     TXMLNode(const THashedString &name, const QString &value, TXMLNode *parent);
-    virtual ~TXMLNode();
+    // Not virtual: elements are only ever deleted as elements, and a document holds so
+    // many that a table pointer in each would cost megabytes. A tree is never deleted
+    // through a pointer to its root element.
+    ~TXMLNode();
     TXMLNode(const TXMLNode &) = delete;
     TXMLNode &operator=(const TXMLNode &) = delete;
 
@@ -40,16 +75,16 @@ public:
     TXMLNode *namedNode(const QStringList &path) const;
     TXMLAttribute *namedAttribute(const QString &name) const;
 
-    TXMLNode *GetNode(int i) const { return FNodes.at(size_t(i)).get(); }
+    TXMLNode *GetNode(int i) const { return FNodes.items().at(size_t(i)).get(); }
     int ChildCount() const { return int(FNodes.size()); }
-    const std::vector<std::unique_ptr<TXMLNode>> &Nodes() const { return FNodes; }
+    const std::vector<std::unique_ptr<TXMLNode>> &Nodes() const { return FNodes.items(); }
     // Removes and destroys a child; false when it is no child of this element.
     bool DeleteNode(TXMLNode *child);
     void ClearNodes() { FNodes.clear(); }
 
-    TXMLAttribute *GetAttribute(int i) const { return FAttributes.at(size_t(i)).get(); }
+    TXMLAttribute *GetAttribute(int i) const { return FAttributes.items().at(size_t(i)).get(); }
     int AttributeCount() const { return int(FAttributes.size()); }
-    const std::vector<std::unique_ptr<TXMLAttribute>> &Attributes() const { return FAttributes; }
+    const std::vector<std::unique_ptr<TXMLAttribute>> &Attributes() const { return FAttributes.items(); }
     void ClearAttributes() { FAttributes.clear(); }
 
     QString GetName() const { return FName.Value(); }
@@ -82,8 +117,8 @@ public:
 protected:
     THashedString FName;
     QString FValue;
-    std::vector<std::unique_ptr<TXMLNode>> FNodes;
-    std::vector<std::unique_ptr<TXMLAttribute>> FAttributes;
+    TXMLOwnedList<TXMLNode> FNodes;
+    TXMLOwnedList<TXMLAttribute> FAttributes;
     TXMLNode *FParentNode; // not owned
     TXMLValueType FValueType = xvtString;
 

@@ -337,11 +337,11 @@ void TXMLTree::Parse(const Units &all)
                 --depth;
             }
         } else if (tag.size > 0 && (Raw(tag, tag.size - 1) == u'?' || Raw(tag, tag.size - 1) == u'/')) {
-            AppendElement(*current, current->FNodes, CleanTag(tag, storage), names);
+            AppendElement(*current, current->FNodes.grow(), CleanTag(tag, storage), names);
         } else {
             if (depth >= MaxDepth)
                 throw EXMLError("XML format error: elements nested too deep");
-            current = AppendElement(*current, current->FNodes, CleanTag(tag, storage), names);
+            current = AppendElement(*current, current->FNodes.grow(), CleanTag(tag, storage), names);
             ++depth;
             ++FNodeCount;
         }
@@ -362,7 +362,7 @@ TXMLNode *TXMLNode::AddNodeEx(const QString &tagText, const QString &value)
 {
     TXMLNameCache names;
     const TUnits16 tag{reinterpret_cast<const char16_t *>(tagText.constData()), tagText.size()};
-    TXMLNode *child = AppendElement(*this, FNodes, tag, names);
+    TXMLNode *child = AppendElement(*this, FNodes.grow(), tag, names);
     child->SetValue(value);
     return child;
 }

@@ -31,7 +31,7 @@ using TXMLErrorHandler = std::function<void(const QString &message)>;
 
 // A whole document: an element named "root" without parent that is never written itself;
 // its children are the document's top-level elements.
-class TXMLTree : public TXMLNode
+class TXMLTree final : public TXMLNode
 {
 public:
     TXMLTree();
