@@ -1,6 +1,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "Canvas.h"
 #include "ImageList.h"
@@ -285,10 +286,11 @@ QPoint TBaseTreeGrid::DoGetCellContentMargin(PGridNode node, TColumnIndex column
 {
     if (!OnBeforeCellPaint)
         return QPoint(0, 0);
-    // A scratch canvas: whatever the handler paints lands nowhere.
-    TCanvas scratch(1, 1);
+    // A scratch canvas, only when the caller has none: whatever the handler paints lands
+    // nowhere. Making one per call costs a painter each time.
+    std::optional<TCanvas> scratch;
     if (!canvas)
-        canvas = &scratch;
+        canvas = &scratch.emplace(1, 1);
     const QRect cellRect = GetDisplayRect(node, column, false);
     QRect contentRect = cellRect;
     DoBeforeCellPaint(*canvas, node, column, cpmGetContentMargin, cellRect, contentRect);
