@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "sync/DirWatchThread.h"
+#include "sync/EarlyFileRead.h"
 #include "Language.h"
 #include "Log.h"
 #include "document/PreparedFile.h"
@@ -53,6 +54,15 @@ bool TPlannerCore::Load(const QString &fileName)
     // No working copy means none could be made (a folder without write permission): there
     // is nothing to choose between, the file is read as it is.
     if (!QFileInfo::exists(working) || FilesAreIdentical(working, fileName)) {
+        // The first scan reads the working copy too: that read goes on beside the loading,
+        // and whatever the load's outcome, a read not taken is not kept for later.
+        struct TDropEarlyRead
+        {
+            TEarlyFileRead &Read;
+            ~TDropEarlyRead() { Read.Drop(); }
+        } dropEarlyRead{SyncState().EarlyWorkingCopy};
+        if (QFileInfo::exists(working))
+            dropEarlyRead.Read.Start(working);
         if (LoadFrom(fileName)) {
             SyncLoadTransactions();
             return true;

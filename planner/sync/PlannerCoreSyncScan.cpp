@@ -18,6 +18,7 @@
 
 #include "sync/CoreJournalFormat.h"
 #include "sync/DirWatchThread.h"
+#include "sync/EarlyFileRead.h"
 #include "Helper.h"
 #include "Log.h"
 #include "sync/NodeEvent.h"
@@ -328,7 +329,17 @@ void TPlannerCore::SyncLoadTransactions()
     FConflicts.clear();
     StoreOwnEvents(state);
     const std::atomic<bool> halt{false};
-    CollectScan(state, TWatcherThread::Scan(ScanInput(state, true), halt));
+    TScanInput input = ScanInput(state, true);
+    // The working copy may have been read already while the document was loading.
+    std::optional<TEarlyFileRead::TRead> early = state.EarlyWorkingCopy.Take(input.WorkingCopy);
+    if (early)
+        input.ReadWorkingCopy = false;
+    TScanResult result = TWatcherThread::Scan(input, halt);
+    if (early && early->Result == TWatcherThread::rrRead)
+        result.WorkingCopy = std::make_unique<TScannedFile>(std::move(early->File));
+    else if (early && early->Result == TWatcherThread::rrIncomplete)
+        result.Skipped.insert(result.Skipped.begin(), {input.WorkingCopy, -1, early->Reason});
+    CollectScan(state, std::move(result));
     LoadPending();
     SolveConflicts();
     state.LastScan = Now();

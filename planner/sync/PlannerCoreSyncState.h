@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "sync/EarlyFileRead.h"
 #include "sync/NodeEvent.h"
 #include "core/PlannerCore.h"
 #include "sync/WatcherThread.h"
@@ -57,6 +58,8 @@ struct TPlannerCore::TSyncState
     // What the user was last told about sharing (kept across journals and generations).
     int SharingProblem = 0;
     QString SharingDetail;
+    // The working copy read beside the loading of the document, for the first scan.
+    TEarlyFileRead EarlyWorkingCopy;
 
     void Reset(const TDirWatchThread *journal)
     {
