@@ -785,4 +785,9 @@ private:
     TMinUnit FMinUnit = muDay;
 
     bool FLoading = false;
+
+    // The pick-list entry DoSetDataIndex took apart last and its first item: every new row
+    // takes the first state, and a file brings thousands of rows.
+    QString FIndexEntry;
+    QString FIndexItem;
 };

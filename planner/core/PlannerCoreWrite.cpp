@@ -107,8 +107,11 @@ void TPlannerCore::DoSetDataIndex(TNodeData *node, int column, int index, bool j
                                      : GetColumnStrings(node->NodeTable, column);
     if (index < 0 || index >= entries.size())
         return;
-    const QStringList items = ParseCommaText(entries[index]);
-    DoSetData(node, column, items.value(0), journal);
+    if (FIndexEntry.isNull() || FIndexEntry != entries[index]) {
+        FIndexItem = ParseCommaText(entries[index]).value(0);
+        FIndexEntry = entries[index];
+    }
+    DoSetData(node, column, FIndexItem, journal);
 }
 
 void TPlannerCore::SetRecalcEndOf(TNodeData *node, bool flag)
