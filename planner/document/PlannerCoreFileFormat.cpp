@@ -199,9 +199,16 @@ void TPlannerCore::LoadTable(TXMLNode *data)
         const auto it = namesByHash[table].find(name.HashValue());
         if (it == namesByHash[table].end())
             return -1;
-        for (int k : it->second)
-            if (names[table][std::size_t(k)].name == name.Value())
+        for (int k : it->second) {
+            QString &known = names[table][std::size_t(k)].name;
+            if (known.constData() == name.Value().constData() && known.size() == name.Value().size())
                 return k;
+            if (known == name.Value()) {
+                // The reader hands out one buffer per name: the next cells match by it.
+                known = name.Value();
+                return k;
+            }
+        }
         return -1;
     };
 
