@@ -631,9 +631,17 @@ public:
     TTGCompareEvent OnCompareNodes;
     virtual void Sort(PGridNode node, TColumnIndex column, TSortDirection direction, bool doInit = true);
     virtual void SortTree(TColumnIndex column, TSortDirection direction, bool doInit = true);
+    // Puts a node's children into the given order (all of them, each once) in one pass:
+    // many single moves would renumber the siblings each time. A list that is not such an
+    // order is ignored.
+    void ReorderChildren(PGridNode node, const std::vector<PGridNode> &order);
 
 protected:
     virtual int DoCompare(PGridNode node1, PGridNode node2, TColumnIndex column);
+
+private:
+    // Makes a NextSibling chain the node's children: back links, ends and indices.
+    void RelinkChildren(PGridNode node, PGridNode chain);
 
 public:
     // ---- end

@@ -2,6 +2,8 @@
 
 #include "treegrid/BaseTreeGrid.h"
 
+#include <unordered_set>
+
 namespace {
 
 // Merges two sorted chains; B's head is taken only when it strictly belongs before A's, so
@@ -75,19 +77,49 @@ void TBaseTreeGrid::Sort(PGridNode node, TColumnIndex column, TSortDirection dir
                 sorted = MergeSortChain(chain, node->ChildCount, [this, column](PGridNode a, PGridNode b) {
                     return DoCompare(a, b, column) < 0;
                 });
-            // Repair the back links and indices in one pass.
-            node->FirstChild = sorted;
-            PGridNode previous = nullptr;
-            std::uint32_t index = 0;
-            for (PGridNode run = sorted; run; run = run->NextSibling) {
-                run->PrevSibling = previous;
-                run->Index = index++;
-                previous = run;
-            }
-            node->LastChild = previous;
-            InvalidateCache();
+            RelinkChildren(node, sorted);
         }
     }
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        Invalidate();
+    }
+}
+
+void TBaseTreeGrid::RelinkChildren(PGridNode node, PGridNode chain)
+{
+    // Repair the back links and indices in one pass.
+    node->FirstChild = chain;
+    PGridNode previous = nullptr;
+    std::uint32_t index = 0;
+    for (PGridNode run = chain; run; run = run->NextSibling) {
+        run->PrevSibling = previous;
+        run->Index = index++;
+        previous = run;
+    }
+    node->LastChild = previous;
+    InvalidateCache();
+}
+
+void TBaseTreeGrid::ReorderChildren(PGridNode node, const std::vector<PGridNode> &order)
+{
+    if (!node)
+        node = FRoot;
+    if (order.size() != node->ChildCount || order.empty() || FOptions->MiscOptions().contains(toReadOnly))
+        return;
+    // Every entry must be a child, none twice: a wrong list must not cut nodes off the tree.
+    std::unordered_set<PGridNode> seen;
+    seen.reserve(order.size());
+    for (PGridNode child : order)
+        if (!child || child->Parent != node || !seen.insert(child).second)
+            return;
+    InterruptValidation();
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        order[i]->NextSibling = order[i + 1];
+    order.back()->NextSibling = nullptr;
+    RelinkChildren(node, order.front());
+    DoStateChange({tsUpdateHiddenChildrenNeeded});
+    StructureChange(node == FRoot ? nullptr : node, crNodeMoved);
     if (FUpdateCount == 0) {
         ValidateCache();
         Invalidate();

@@ -8,6 +8,7 @@
 #include "sync/DirWatchThread.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
 #include "treegrid/BaseTreeGrid.h"
 
@@ -19,6 +20,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
       FDirWatchThread(std::make_unique<TDirWatchThread>())
 {
     setObjectName(QStringLiteral("PlannerCore"));
+    FRowPlacer = std::make_unique<TRowPlacer>();
     FTables[tbTable] = table;
     FTables[tbExclude] = exclude;
     SetupGrid(table, tbTable);

@@ -214,7 +214,8 @@ public:
     TNodeData *AddNode(const QString &id, TWhichTable table, bool journal);
     void DeleteNode(TNodeData *node, bool journal);
     // A row's place among its table's rows (0 = top), -1 for none; MoveRowTo puts a row at a
-    // place (clamped to the table), for a deleted row brought back where it stood.
+    // place (clamped to the table), for a deleted row brought back where it stood. During an
+    // undo or redo run the rows are placed together at its end.
     int RowIndexOf(const TNodeData *node) const;
     void MoveRowTo(TNodeData *node, int index);
     TNodeData *FindNode(const QString &id) const;
@@ -578,6 +579,7 @@ public:
 
 private:
     // ---- private: undo and redo
+    std::unique_ptr<class TRowPlacer> FRowPlacer;
     // ---- end
     // ---- private: journal and working folder
     // ---- end

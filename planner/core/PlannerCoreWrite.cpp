@@ -11,6 +11,7 @@
 #include "Language.h"
 #include "Log.h"
 #include "sync/NodeEvent.h"
+#include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
 #include "treegrid/BaseTreeGrid.h"
 
@@ -234,6 +235,8 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
 {
     if (!node || !node->VNode || !node->VNodeTable)
         return;
+    // The entry keeps the row's place, and the places below change.
+    FRowPlacer->Flush();
     const TWhichTable table = node->NodeTable;
     if (journal) {
         ++node->ChangeIndex;
@@ -256,39 +259,14 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
 
 int TPlannerCore::RowIndexOf(const TNodeData *node) const
 {
+    FRowPlacer->Flush();
     return node && node->VNode ? int(node->VNode->Index) : -1;
 }
 
 void TPlannerCore::MoveRowTo(TNodeData *node, int index)
 {
-    if (!node || !node->VNode || !node->VNodeTable || index < 0)
-        return;
-    TBaseTreeGrid *grid = node->VNodeTable;
-    TGridNode *gridNode = node->VNode;
-    TGridNode *root = grid->RootNode();
-    const int count = int(root->ChildCount);
-    if (index >= count - 1) {
-        if (gridNode != root->LastChild)
-            grid->MoveTo(gridNode, root->LastChild, amInsertAfter);
-        return;
-    }
-    if (int(gridNode->Index) == index)
-        return;
-    // The row now at that place, walked to from the nearer end of the table.
-    TGridNode *target = nullptr;
-    if (index < count / 2) {
-        target = root->FirstChild;
-        for (int i = 0; i < index && target; ++i)
-            target = target->NextSibling;
-    } else {
-        target = root->LastChild;
-        for (int i = count - 1; i > index && target; --i)
-            target = target->PrevSibling;
-    }
-    if (!target || target == gridNode)
-        return;
-    // A row moving down takes the target's place by going after it.
-    grid->MoveTo(gridNode, target, gridNode->Index < target->Index ? amInsertAfter : amInsertBefore);
+    if (node && node->VNode && node->VNodeTable)
+        FRowPlacer->MoveTo(*node->VNodeTable, node->VNode, index);
 }
 
 void TPlannerCore::ForgetNode(TNodeData *node)
