@@ -62,7 +62,7 @@ TEST_F(ChartPictureTest, LogoFitsItsBoxAndMovesTheChartPart)
     // Outside the picture nothing is painted.
     EXPECT_EQ(image.pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
 
-    // A wide logo: full box width, centred vertically; the chart part 1.1 caption widths on.
+    // A wide logo: full box width, centred vertically; the chart starts 1.1 caption widths on.
     QImage wide(300, 30, QImage::Format_RGB32);
     wide.fill(QColor(0, 0, 255));
     ASSERT_TRUE(platform::writeJpeg(logo, wide, 90));
