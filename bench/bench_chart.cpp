@@ -5,6 +5,7 @@
 // "dense" shows all 200 rows at once (6-pixel rows at zoom 10, about 4,500 bars on screen);
 // "normal" is the default look (54-pixel rows, 20 rows and about 500 bars on screen).
 
+#include "BenchChart.h"
 #include "BenchPlan.h"
 #include "BenchSupport.h"
 
@@ -29,18 +30,7 @@ struct TChartBench : TBenchCore
         const TDateTime first = EncodeDate(2026, 3, 2);
         FillPlan(*core, tasks, resources, first);
         view = std::make_unique<TTimeChartView>(*core);
-        view->Gesamtbersicht1->setChecked(false);
-        view->Gesamtbersicht1Click();
-        if (dense) {
-            view->SetTimeChartColWidth(80);
-            view->SetZoom(10);
-        }
-        view->resize(W, H + 60);
-        view->show();
-        // The chart panel itself is exactly full HD.
-        view->TimeChart->parentWidget()->setFixedSize(W + 20, H + 20);
-        QApplication::processEvents();
-        view->SetTimeChartDestination(first, 0, true);
+        ShowBenchChart(*view, first, dense, W, H);
         Paint();
     }
     void Paint()

@@ -2,6 +2,7 @@
 // over a chart of 5,000 bars, and a picture of 365 days x 200 rows rendered and written as a
 // JPEG file. All on a plan of 5,000 tasks on 200 resources.
 
+#include "BenchChart.h"
 #include "BenchPlan.h"
 #include "BenchSupport.h"
 
@@ -36,17 +37,7 @@ struct TMouseBench : TBenchCore
         FillPlan(*core, 5000, 200, first);
         view = std::make_unique<TTimeChartView>(*core);
         mouse = std::make_unique<TTimeChartMouse>(*view);
-        view->Gesamtbersicht1->setChecked(false);
-        view->Gesamtbersicht1Click();
-        if (dense) {
-            view->SetTimeChartColWidth(80);
-            view->SetZoom(10);
-        }
-        view->resize(W, H + 60);
-        view->show();
-        view->TimeChart->parentWidget()->setFixedSize(W + 20, H + 20);
-        QApplication::processEvents();
-        view->SetTimeChartDestination(first, 0, true);
+        ShowBenchChart(*view, first, dense, W, H);
         view->TimeChart->repaint();
     }
     void Send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
