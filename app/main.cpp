@@ -1,9 +1,11 @@
+#include "Allocator.h"
 #include "dialogs/SplashForm.h"
 #include "window/FormMain.h"
 #include "window/PlannerApplication.h"
 
 int main(int argc, char **argv)
 {
+    platform::tuneAllocator();
     // The application object sets the title and takes the date formats from the user's locale.
     TPlannerApplication app(argc, argv);
     TSplashForm splash;

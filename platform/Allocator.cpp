@@ -1,0 +1,17 @@
+#include "Allocator.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace platform {
+
+void tuneAllocator()
+{
+#if defined(__GLIBC__)
+    // Small blocks still come back quickly through the per-thread cache.
+    mallopt(M_MXFAST, 0);
+#endif
+}
+
+} // namespace platform
