@@ -136,8 +136,8 @@ QString Unescaped(const Units &s)
     return XMLUnescape(TrimControlView(cleaned));
 }
 
-// Short values of one parse by their text. A document repeats its dates, names and numbers
-// over and over; equal values then share one string instead of allocating one each.
+// Short values of one parse by their raw text. A document repeats its dates, names and
+// numbers over and over; equal values then share one string instead of allocating one each.
 class TXMLValueCache
 {
 public:
@@ -149,26 +149,34 @@ public:
         quint32 hash = 5381;
         for (qsizetype i = 0; i < s.size; ++i)
             hash = (hash * 33) ^ Raw(s, i);
-        // A slot keeps only values as long as their raw text: no entity or CR LF was in
-        // it and no "&" or TAB is, so a raw text equal to it is that value as it stands.
-        QString &slot = FSlots[hash % Slots];
-        if (slot.size() == s.size) {
+        // The value depends on the raw text alone, entities and line breaks included.
+        Slot &slot = FSlots[hash % Slots];
+        if (slot.filled && qsizetype(slot.raw.size()) == s.size) {
             qsizetype i = 0;
-            while (i < s.size && slot[i].unicode() == s[i])
+            while (i < s.size && slot.raw[std::size_t(i)] == Raw(s, i))
                 ++i;
             if (i == s.size)
-                return slot;
+                return slot.value;
         }
         QString value = Unescaped(s);
-        if (value.size() == s.size)
-            slot = value;
+        slot.raw.resize(std::size_t(s.size));
+        for (qsizetype i = 0; i < s.size; ++i)
+            slot.raw[std::size_t(i)] = Raw(s, i);
+        slot.value = value;
+        slot.filled = true;
         return value;
     }
 
 private:
+    struct Slot
+    {
+        std::u16string raw;
+        QString value;
+        bool filled = false;
+    };
     static constexpr qsizetype MaxLength = 48;
     static constexpr quint32 Slots = 4096;
-    std::vector<QString> FSlots = std::vector<QString>(Slots);
+    std::vector<Slot> FSlots = std::vector<Slot>(Slots);
 };
 
 } // namespace
@@ -184,21 +192,25 @@ public:
         quint32 hash = 5381;
         for (qsizetype i = 0; i < raw.size; ++i)
             hash = (hash * 33) ^ Raw(raw, i);
-        for (const Entry &e : FEntries) {
+        // Open addressing over a table twice the size of the entries it may hold.
+        quint32 slot = hash % Slots;
+        for (; FTable[slot] != 0; slot = (slot + 1) % Slots) {
+            const Entry &e = FEntries[FTable[slot] - 1];
             if (e.hash != hash || qsizetype(e.raw.size()) != raw.size)
                 continue;
             qsizetype i = 0;
-            while (i < raw.size && e.raw[i] == Raw(raw, i))
+            while (i < raw.size && e.raw[std::size_t(i)] == Raw(raw, i))
                 ++i;
             if (i == raw.size)
                 return e.name;
         }
         THashedString name(XMLUnescapeUnits(raw.size, [&raw](qsizetype i) { return raw[i]; }));
-        if (FEntries.size() < 256) {
+        if (FEntries.size() < MaxEntries) {
             std::u16string key(std::size_t(raw.size), u'\0');
             for (qsizetype i = 0; i < raw.size; ++i)
                 key[std::size_t(i)] = Raw(raw, i);
             FEntries.push_back({hash, std::move(key), name});
+            FTable[slot] = quint16(FEntries.size());
         }
         return name;
     }
@@ -210,7 +222,11 @@ private:
         std::u16string raw;
         THashedString name;
     };
+    static constexpr std::size_t MaxEntries = 256;
+    static constexpr quint32 Slots = 2 * MaxEntries;
     std::vector<Entry> FEntries;
+    // Entry index + 1 per slot; 0 is free.
+    std::array<quint16, Slots> FTable{};
 };
 
 namespace {

@@ -96,3 +96,43 @@ TEST(XmlReader, RepeatedValuesReadAsWrittenEachTime)
         EXPECT_TRUE(Parse("<r><d>a&amp;b</d><e>a&b</e></r>", fromBytes, count).startsWith(QStringLiteral("error")));
     }
 }
+
+TEST(XmlReader, RepeatedEscapedValuesAndManyNames)
+{
+    // Values with entities repeat as often as plain ones (dates and names hold "&nbsp;");
+    // many distinct names overflow what the reader keeps of them and must still read right.
+    QByteArray text = "<r>";
+    QStringList expectedNames;
+    QStringList expectedValues;
+    for (int i = 0; i < 700; ++i) {
+        const QByteArray name = "n&nbsp;" + QByteArray::number(i % 350);
+        const QByteArray raw = i % 3 == 0 ? "2024-01-0" + QByteArray::number(i % 7) + "&nbsp;08:00" : "&#" + QByteArray::number(65 + i % 5) + ";";
+        text += "<" + name + ">" + raw + "</" + name + ">";
+        expectedNames << QStringLiteral("n %1").arg(i % 350);
+        expectedValues << (i % 3 == 0 ? QStringLiteral("2024-01-0%1 08:00").arg(i % 7) : QString(QChar(65 + i % 5)));
+    }
+    text += "</r>";
+    for (const bool fromBytes : {true, false}) {
+        TXMLTree tree;
+        if (fromBytes) {
+            QBuffer buffer;
+            buffer.setData(text);
+            buffer.open(QIODevice::ReadOnly);
+            tree.LoadFromStream(buffer);
+        } else {
+            tree.setText(QString::fromLatin1(text));
+        }
+        const TXMLNode *r = tree.namedNode(QStringLiteral("r"));
+        ASSERT_TRUE(r);
+        QStringList names;
+        QStringList values;
+        for (const auto &child : r->Nodes()) {
+            names << child->GetName();
+            values << child->GetValue();
+            // The name found by its text is the first of that name.
+            EXPECT_EQ(r->namedNode(child->GetName())->GetName(), child->GetName());
+        }
+        EXPECT_EQ(names, expectedNames);
+        EXPECT_EQ(values, expectedValues);
+    }
+}
