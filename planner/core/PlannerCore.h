@@ -36,6 +36,7 @@
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
 #include "core/PlannerWindow.h"
+#include "core/TextIndex.h"
 #include "document/DocumentSettings.h"
 #include "WeekInfo.h"
 
@@ -649,7 +650,7 @@ private:
         QStringList source;
         QStringList names;
         QStringList entries;
-        QHash<QString, int> index;
+        TTextIndex index;
         std::vector<std::vector<int>> blocks;
         std::vector<tWeekInfo> weeks;
         quint64 generation = 0;
@@ -662,7 +663,7 @@ private:
     struct TPickListIndex
     {
         QStringList source;
-        QHash<QString, int> index;
+        TTextIndex index;
         bool valid = false;
     };
     mutable std::array<std::vector<TPickListIndex>, WhichTableCount> FPickListIndex;

@@ -4,10 +4,9 @@
 // states, lengths and dates over thousands of rows: shared, they take memory once and stay
 // in the cache while every row is read.
 
-#include <QSet>
 #include <QString>
 
-#include <array>
+#include <vector>
 
 class TTextPool
 {
@@ -15,11 +14,20 @@ public:
     // The pooled text equal to `text` (`text` itself the first time).
     QString Shared(const QString &text);
     void Clear();
-    qsizetype Count() const { return FTexts.size(); }
+    qsizetype Count() const { return qsizetype(FTexts.size()); }
 
 private:
-    QSet<QString> FTexts;
-    // Texts lately handed out, by their buffer: a text that shares a pooled buffer (a date
-    // shown once and written into many rows) is found without hashing or comparing it.
-    std::array<QString, 256> FRecent;
+    void Grow();
+
+    // Open addressing over the texts: a slot holds a text's hash and its place in FTexts
+    // plus one (0: empty). The hash is compared before any text, so that a lookup touches
+    // the text it finds and no other.
+    struct TSlot
+    {
+        size_t hash = 0;
+        quint32 text = 0;
+    };
+    std::vector<TSlot> FSlots;
+    std::vector<QString> FTexts;
+    quint64 FSeed = 0;
 };

@@ -271,14 +271,31 @@ bool TWorkCalendar::Cover(qint64 from, qint64 to)
         return false;
     std::vector<qint64> holidays;
     FHolidays.Collect(from, to, holidays);
+    std::vector<quint32> sums(std::size_t(to - from + 1), 0);
+    if (FSum.empty()) {
+        Accumulate(from, to, holidays, sums.data());
+    } else {
+        // The days already summed keep their sums, raised by the days put before them.
+        Accumulate(from, FFirst, holidays, sums.data());
+        const std::size_t shift = std::size_t(FFirst - from);
+        const quint32 before = sums[shift];
+        for (std::size_t i = 1; i < FSum.size(); ++i)
+            sums[shift + i] = before + FSum[i];
+        Accumulate(last, to, holidays, sums.data() + (last - from));
+    }
     FFirst = from;
-    FSum.assign(std::size_t(to - from + 1), 0);
-    auto holiday = holidays.begin();
+    FSum.swap(sums);
+    return true;
+}
+
+void TWorkCalendar::Accumulate(qint64 from, qint64 to, const std::vector<qint64> &holidays, quint32 *sums) const
+{
+    auto holiday = std::lower_bound(holidays.begin(), holidays.end(), from);
     auto absent = std::lower_bound(FAbsent.begin(), FAbsent.end(), std::pair<qint64, qint64>(from, from));
     if (absent != FAbsent.begin() && std::prev(absent)->second > from)
         --absent;
     int dow = WeekdayOf(from);
-    quint32 sum = 0;
+    quint32 sum = sums[0];
     for (qint64 day = from; day < to; ++day) {
         while (holiday != holidays.end() && *holiday < day)
             ++holiday;
@@ -288,10 +305,9 @@ bool TWorkCalendar::Cover(qint64 from, qint64 to)
                              || (absent != FAbsent.end() && absent->first <= day);
         if (!blocked)
             sum += quint32(FFullDay[dow]);
-        FSum[std::size_t(day - from + 1)] = sum;
+        sums[day - from + 1] = sum;
         dow = dow == 6 ? 0 : dow + 1;
     }
-    return true;
 }
 
 bool TWorkCalendar::EndOf(TWorkMoment start, qint64 minutes, TWorkMoment &end)

@@ -81,6 +81,8 @@ private:
 
     // The running sums cover at least [from, to); false when that is too long for them.
     bool Cover(qint64 from, qint64 to);
+    // The running sums of the days [from, to) at sums[1 ...], going on from sums[0].
+    void Accumulate(qint64 from, qint64 to, const std::vector<qint64> &holidays, quint32 *sums) const;
 
     tWeekInfo FWeek;
     bool FMinuteWise;

@@ -16,6 +16,7 @@
 #include "Color.h"
 #include "CommaText.h"
 #include "DateFormat.h"
+#include "core/DateTexts.h"
 #include "core/DocumentColors.h"
 #include "Helper.h"
 #include "Language.h"
@@ -224,6 +225,7 @@ void TPlannerCore::LoadTable(TXMLNode *data)
         FNodeIndex[table].reserve(FNodeIndex[table].size() + rowCount[table]);
     // A plan repeats its dates over and over: each is put in display form once.
     std::unordered_map<TDateTime, QString> shownDates;
+    TDateTexts &dateTexts = DateTexts();
     // Occurrences of each file name in the current row, reset after the row.
     std::vector<int> seen(std::max(names[tbTable].size(), names[tbExclude].size()), 0);
     std::vector<int> counted;
@@ -254,7 +256,7 @@ void TPlannerCore::LoadTable(TXMLNode *data)
                 if (TryStrToDateTimeFromStorage(value, date)) {
                     auto shown = shownDates.find(date);
                     if (shown == shownDates.end())
-                        shown = shownDates.emplace(date, FormatDateTime(date)).first;
+                        shown = shownDates.emplace(date, dateTexts.Write(date)).first;
                     value = shown->second;
                 }
             }
