@@ -1,10 +1,21 @@
 #include "XmlAttribute.h"
 
+#include "XmlArena.h"
 #include "XmlEscape.h"
 
 TXMLAttribute::TXMLAttribute(const QString &name, const QString &value) : FName(name), FValue(value) {}
 
 TXMLAttribute::TXMLAttribute(const THashedString &name, const QString &value) : FName(name), FValue(value) {}
+
+void TXMLAttribute::Destroy(TXMLAttribute *attribute) noexcept
+{
+    if (!attribute->FInArena) {
+        delete attribute;
+        return;
+    }
+    attribute->~TXMLAttribute();
+    TXMLArena::Release(attribute);
+}
 
 int TXMLAttribute::ToInt(int def) const
 {

@@ -10,6 +10,8 @@ class TXMLAttribute
 public:
     TXMLAttribute(const QString &name, const QString &value);
     TXMLAttribute(const THashedString &name, const QString &value);
+    // Destroys an attribute its element owned, wherever it was made.
+    static void Destroy(TXMLAttribute *attribute) noexcept;
 
     QString GetName() const { return FName.Value(); }
     const THashedString &Name() const { return FName; }
@@ -27,6 +29,8 @@ public:
     static int ToIntOf(const TXMLAttribute *attribute, int def) { return attribute ? attribute->ToInt(def) : def; }
 
 private:
+    friend class TXMLTreeBuilder;
     THashedString FName;
     QString FValue;
+    bool FInArena = false; // made by the reader in a TXMLArena
 };

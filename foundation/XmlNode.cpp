@@ -15,25 +15,29 @@ TXMLNode::TXMLNode(const THashedString &name, const QString &value, TXMLNode *pa
 // Recursive through the child lists; the reader keeps parsed trees within MaxDepth.
 TXMLNode::~TXMLNode() = default;
 
+void TXMLNode::Destroy(TXMLNode *node) noexcept
+{
+    if (!node->FInArena) {
+        delete node;
+        return;
+    }
+    node->~TXMLNode();
+    TXMLArena::Release(node);
+}
+
 TXMLNode *TXMLNode::AddNode(const QString &name, const QString &value)
 {
-    auto &nodes = FNodes.grow();
-    nodes.push_back(std::make_unique<TXMLNode>(name, value, this));
-    return nodes.back().get();
+    return FNodes.append(new TXMLNode(name, value, this));
 }
 
 TXMLAttribute *TXMLNode::AddAttribute(const QString &name, const QString &value)
 {
-    auto &attributes = FAttributes.grow();
-    attributes.push_back(std::make_unique<TXMLAttribute>(name, value));
-    return attributes.back().get();
+    return FAttributes.append(new TXMLAttribute(name, value));
 }
 
 TXMLAttribute *TXMLNode::AddAttribute(const THashedString &name, const QString &value)
 {
-    auto &attributes = FAttributes.grow();
-    attributes.push_back(std::make_unique<TXMLAttribute>(name, value));
-    return attributes.back().get();
+    return FAttributes.append(new TXMLAttribute(name, value));
 }
 
 TXMLNode *TXMLNode::namedNode(const QString &name, bool deep) const
@@ -88,13 +92,10 @@ TXMLAttribute *TXMLNode::namedAttribute(const QString &name) const
 
 bool TXMLNode::DeleteNode(TXMLNode *child)
 {
-    if (FNodes.empty())
+    const auto it = std::find_if(FNodes.begin(), FNodes.end(), [child](const auto &p) { return p.get() == child; });
+    if (it == FNodes.end())
         return false;
-    auto &nodes = FNodes.grow();
-    const auto it = std::find_if(nodes.begin(), nodes.end(), [child](const auto &p) { return p.get() == child; });
-    if (it == nodes.end())
-        return false;
-    nodes.erase(it);
+    FNodes.erase(std::size_t(it - FNodes.begin()));
     return true;
 }
 

@@ -2,46 +2,14 @@
 
 #include "HashedString.h"
 #include "XmlAttribute.h"
+#include "XmlList.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <vector>
 
-class TXMLNameCache;
-
-// Owned items that cost one pointer while there are none: most elements of a document have
-// neither children nor attributes, and a big file holds millions of them.
-template <class T>
-class TXMLOwnedList
-{
-public:
-    using TItems = std::vector<std::unique_ptr<T>>;
-
-    const TItems &items() const { return FItems ? *FItems : None(); }
-    TItems &grow()
-    {
-        if (!FItems)
-            FItems = std::make_unique<TItems>();
-        return *FItems;
-    }
-    bool empty() const { return !FItems || FItems->empty(); }
-    std::size_t size() const { return FItems ? FItems->size() : 0; }
-    void clear() { FItems.reset(); }
-    typename TItems::const_iterator begin() const { return items().begin(); }
-    typename TItems::const_iterator end() const { return items().end(); }
-    typename TItems::const_reverse_iterator rbegin() const { return items().rbegin(); }
-    typename TItems::const_reverse_iterator rend() const { return items().rend(); }
-
-private:
-    static const TItems &None()
-    {
-        static const TItems none;
-        return none;
-    }
-    std::unique_ptr<TItems> FItems;
-};
+class TXMLTreeBuilder;
 
 enum TXMLValueType { xvtString = 0, xvtCDATA = 1 };
 
@@ -58,6 +26,8 @@ public:
     // many that a table pointer in each would cost megabytes. A tree is never deleted
     // through a pointer to its root element.
     ~TXMLNode();
+    // Destroys an element its parent owned, wherever it was made.
+    static void Destroy(TXMLNode *node) noexcept;
     TXMLNode(const TXMLNode &) = delete;
     TXMLNode &operator=(const TXMLNode &) = delete;
 
@@ -75,16 +45,16 @@ public:
     TXMLNode *namedNode(const QStringList &path) const;
     TXMLAttribute *namedAttribute(const QString &name) const;
 
-    TXMLNode *GetNode(int i) const { return FNodes.items().at(size_t(i)).get(); }
+    TXMLNode *GetNode(int i) const { return FNodes.at(size_t(i)).get(); }
     int ChildCount() const { return int(FNodes.size()); }
-    const std::vector<std::unique_ptr<TXMLNode>> &Nodes() const { return FNodes.items(); }
+    const TXMLList<TXMLNode> &Nodes() const { return FNodes; }
     // Removes and destroys a child; false when it is no child of this element.
     bool DeleteNode(TXMLNode *child);
     void ClearNodes() { FNodes.clear(); }
 
-    TXMLAttribute *GetAttribute(int i) const { return FAttributes.items().at(size_t(i)).get(); }
+    TXMLAttribute *GetAttribute(int i) const { return FAttributes.at(size_t(i)).get(); }
     int AttributeCount() const { return int(FAttributes.size()); }
-    const std::vector<std::unique_ptr<TXMLAttribute>> &Attributes() const { return FAttributes.items(); }
+    const TXMLList<TXMLAttribute> &Attributes() const { return FAttributes; }
     void ClearAttributes() { FAttributes.clear(); }
 
     QString GetName() const { return FName.Value(); }
@@ -92,8 +62,8 @@ public:
     void SetName(const QString &name) { FName.SetValue(name); }
     QString GetValue() const { return FValue; }
     void SetValue(const QString &value) { FValue = value; }
-    TXMLValueType ValueType() const { return FValueType; }
-    void SetValueType(TXMLValueType t) { FValueType = t; }
+    TXMLValueType ValueType() const { return TXMLValueType(FValueType); }
+    void SetValueType(TXMLValueType t) { FValueType = quint8(t); }
     TXMLNode *parentNode() const { return FParentNode; }
 
     // The text as a decimal integer; def when it is none.
@@ -117,12 +87,14 @@ public:
 protected:
     THashedString FName;
     QString FValue;
-    TXMLOwnedList<TXMLNode> FNodes;
-    TXMLOwnedList<TXMLAttribute> FAttributes;
+    TXMLList<TXMLNode> FNodes;
+    TXMLList<TXMLAttribute> FAttributes;
     TXMLNode *FParentNode; // not owned
-    TXMLValueType FValueType = xvtString;
+    quint8 FValueType = xvtString;
+    bool FInArena = false; // made by the reader in a TXMLArena
 
 private:
     friend class TXMLTree;
+    friend class TXMLTreeBuilder;
     TXMLNode *findDeep(const THashedString &name) const;
 };

@@ -231,35 +231,52 @@ private:
 
 namespace {
 
-// Appends a child made from an opening tag's text: the name up to the first blank, then
-// name="value" pairs; a missing "=" or quote ends the attributes silently.
-template <class Units>
-TXMLNode *AppendElement(TXMLNode &parent, std::vector<std::unique_ptr<TXMLNode>> &children, const Units &tag,
-                        TXMLNameCache &names)
+// Reads an opening tag's text into sink: the name up to the first blank, then name="value"
+// pairs; a missing "=" or quote ends the attributes silently. When a name or value cannot be
+// read, the element keeps the attributes before it and the error goes on.
+template <class Units, class Sink>
+void ReadTag(Sink &sink, const Units &tag, TXMLNameCache &names, bool opens)
 {
     const qsizetype space = Find(tag, u' ', 0);
-    children.push_back(std::make_unique<TXMLNode>(names.get(space < 0 ? tag : tag.mid(0, space)), QString(), &parent));
-    TXMLNode *child = children.back().get();
-    if (space < 0)
-        return child;
-    qsizetype pos = space;
-    while (pos < tag.size) {
-        const qsizetype equals = Find(tag, u'=', pos);
-        if (equals < 0)
-            break;
-        const qsizetype open = Find(tag, u'"', equals + 1);
-        if (open < 0)
-            break;
-        const qsizetype close = Find(tag, u'"', open + 1);
-        if (close < 0)
-            break;
-        const Units value = tag.mid(open + 1, close - open - 1);
-        child->AddAttribute(names.get(TrimControl(tag.mid(pos, equals - pos))),
-                                  XMLUnescapeUnits(value.size, [&value](qsizetype i) { return value[i]; }));
-        pos = close + 1;
+    sink.BeginElement(names.get(space < 0 ? tag : tag.mid(0, space)));
+    try {
+        qsizetype pos = space < 0 ? tag.size : space;
+        while (pos < tag.size) {
+            const qsizetype equals = Find(tag, u'=', pos);
+            if (equals < 0)
+                break;
+            const qsizetype open = Find(tag, u'"', equals + 1);
+            if (open < 0)
+                break;
+            const qsizetype close = Find(tag, u'"', open + 1);
+            if (close < 0)
+                break;
+            const Units value = tag.mid(open + 1, close - open - 1);
+            THashedString name = names.get(TrimControl(tag.mid(pos, equals - pos)));
+            sink.Attribute(std::move(name), XMLUnescapeUnits(value.size, [&value](qsizetype i) { return value[i]; }));
+            pos = close + 1;
+        }
+    } catch (...) {
+        sink.EndElement(false);
+        throw;
     }
-    return child;
+    sink.EndElement(opens);
 }
+
+// Appends the element straight to a parent, as the tag is read.
+class TDirectSink
+{
+public:
+    explicit TDirectSink(TXMLNode &parent) : FParent(parent) {}
+    void BeginElement(const THashedString &name) { FElement = FParent.AddNode(name.Value()); }
+    void Attribute(const THashedString &name, const QString &value) { FElement->AddAttribute(name, value); }
+    void EndElement(bool) {}
+    TXMLNode *Element() const { return FElement; }
+
+private:
+    TXMLNode &FParent;
+    TXMLNode *FElement = nullptr;
+};
 
 // The cleaned tag text: CR LF and TAB as spaces, ends trimmed. storage holds a changed copy.
 template <class Units>
@@ -283,25 +300,176 @@ Units CleanTag(const Units &tag, std::vector<typename std::remove_cv_t<std::remo
 
 } // namespace
 
+// Builds a tree as the reader goes, with elements made when they close: an element's
+// children are then known, so they get one block of the right size, and an element without
+// children can go where such elements are freed together (see TXMLArena).
+class TXMLTreeBuilder
+{
+public:
+    explicit TXMLTreeBuilder(TXMLNode &root) : FRoot(root) { FOpen.push_back({}); }
+    // Only when Finish could not end (no memory): what was not placed goes.
+    ~TXMLTreeBuilder()
+    {
+        for (TXMLNode *child : FChildren)
+            TXMLNode::Destroy(child);
+    }
+
+    int Depth() const { return int(FOpen.size()) - 1; }
+    void SetText(QString value, TXMLValueType type)
+    {
+        FOpen.back().value = std::move(value);
+        FOpen.back().type = type;
+    }
+
+    void BeginElement(THashedString name)
+    {
+        FPendingName = std::move(name);
+        FPendingAttributes = FAttributes.size();
+    }
+    void Attribute(THashedString name, QString value) { FAttributes.push_back({std::move(name), std::move(value)}); }
+    // An element that opens stays open for children and text; any other is complete.
+    void EndElement(bool opens)
+    {
+        if (opens) {
+            FOpen.push_back({std::move(FPendingName), QString(), xvtString, FPendingAttributes, FChildren.size(), true});
+            return;
+        }
+        TOpen leaf{std::move(FPendingName), QString(), xvtString, FPendingAttributes, FChildren.size(), true};
+        FChildren.push_back(Make(leaf));
+    }
+    // A closing tag; more of them than opening ones stay at the top.
+    void Close()
+    {
+        if (FOpen.size() <= 1)
+            return;
+        TOpen element = std::move(FOpen.back());
+        FOpen.pop_back();
+        TXMLNode *node = Make(element);
+        FOpen.back().onlyLeaves = FOpen.back().onlyLeaves && node->FNodes.empty();
+        FChildren.push_back(node);
+    }
+    // Closes what is still open and hands the top-level elements and text to the root.
+    void Finish()
+    {
+        while (FOpen.size() > 1)
+            Close();
+        TOpen &top = FOpen.back();
+        FRoot.FValue = std::move(top.value);
+        FRoot.FValueType = quint8(top.type);
+        for (TXMLNode *child : FChildren)
+            child->FParentNode = &FRoot;
+        if (!FChildren.empty()) {
+            // The root starts empty; a heap block, as it is not cleared with any rows.
+            FRoot.FNodes.clear();
+            FRoot.FNodes.FBlock = Block(FRoot.FNodes, FChildren.size(), nullptr, TXMLArena::asLasting);
+            Fill(FRoot.FNodes, FChildren.data());
+        }
+        FChildren.clear();
+        FAttributes.clear();
+        top = TOpen{};
+    }
+
+private:
+    struct TOpen
+    {
+        THashedString name;
+        QString value;
+        TXMLValueType type = xvtString;
+        std::size_t firstAttribute = 0;
+        std::size_t firstChild = 0;
+        bool onlyLeaves = true;
+    };
+    struct TAttribute
+    {
+        THashedString name;
+        QString value;
+    };
+
+    template <class T>
+    static typename TXMLList<T>::TBlock *Block(TXMLList<T> &, std::size_t count, TXMLArena *arena, TXMLArena::TStream stream)
+    {
+        return TXMLList<T>::MakeBlock(count, arena, stream);
+    }
+    template <class T>
+    static void Fill(TXMLList<T> &list, T *const *items)
+    {
+        auto *block = list.FBlock;
+        for (std::uint32_t i = 0; i < block->capacity; ++i)
+            block->items()[i].FItem = items[i];
+        block->count = block->capacity;
+    }
+
+    TXMLNode *Make(TOpen &element)
+    {
+        const std::size_t children = FChildren.size() - element.firstChild;
+        const TXMLArena::TStream stream = children ? TXMLArena::asLasting : TXMLArena::asBrief;
+        TXMLNode *node = ::new (FArena.Allocate(sizeof(TXMLNode), stream)) TXMLNode(element.name, QString(), nullptr);
+        node->FInArena = true;
+        node->FValue = std::move(element.value);
+        node->FValueType = quint8(element.type);
+        if (children) {
+            // Children that are all leaves go when their parent is cleared.
+            node->FNodes.FBlock = Block(node->FNodes, children, &FArena,
+                                        element.onlyLeaves ? TXMLArena::asBrief : TXMLArena::asLasting);
+            TXMLNode **first = FChildren.data() + element.firstChild;
+            for (std::size_t i = 0; i < children; ++i)
+                first[i]->FParentNode = node;
+            Fill(node->FNodes, first);
+            FChildren.resize(element.firstChild);
+        }
+        const std::size_t attributes = FAttributes.size() - element.firstAttribute;
+        if (attributes) {
+            node->FAttributes.FBlock = Block(node->FAttributes, attributes, &FArena, stream);
+            auto *block = node->FAttributes.FBlock;
+            for (std::size_t i = 0; i < attributes; ++i) {
+                TAttribute &from = FAttributes[element.firstAttribute + i];
+                auto *attribute = ::new (FArena.Allocate(sizeof(TXMLAttribute), stream)) TXMLAttribute(from.name, from.value);
+                attribute->FInArena = true;
+                block->items()[i].FItem = attribute;
+                block->count = std::uint32_t(i + 1);
+            }
+            FAttributes.resize(element.firstAttribute);
+        }
+        return node;
+    }
+
+    TXMLNode &FRoot;
+    TXMLArena FArena;
+    std::vector<TOpen> FOpen;
+    std::vector<TXMLNode *> FChildren;
+    std::vector<TAttribute> FAttributes;
+    THashedString FPendingName;
+    std::size_t FPendingAttributes = 0;
+};
+
 template <class Units>
 void TXMLTree::Parse(const Units &all)
 {
-    using TChar = std::remove_cv_t<std::remove_pointer_t<decltype(Units::data)>>;
     Clear();
+    TXMLTreeBuilder builder(*this);
+    try {
+        Parse(all, builder);
+    } catch (...) {
+        // The tree keeps what was read up to the error.
+        builder.Finish();
+        throw;
+    }
+    builder.Finish();
+}
+
+template <class Units>
+void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
+{
+    using TChar = std::remove_cv_t<std::remove_pointer_t<decltype(Units::data)>>;
     TXMLNameCache names;
     TXMLValueCache values;
     std::vector<TChar> storage;
-    TXMLNode *current = this;
-    int depth = 0;
     qsizetype pos = 0;
     // Once no ">" follows, none follows any later "<" either; remembering that keeps a
     // damaged text full of "<" from costing quadratic time.
     bool noMoreGt = false;
     const QLatin1String cdataOpen("<![CDATA[");
-    auto setText = [&](const Units &segment) {
-        current->SetValue(values.get(segment));
-        current->SetValueType(xvtString);
-    };
+    auto setText = [&](const Units &segment) { builder.SetText(values.get(segment), xvtString); };
     while (pos <= all.size) {
         const qsizetype lt = Find(all, u'<', pos);
         if (lt < 0) {
@@ -331,8 +499,7 @@ void TXMLTree::Parse(const Units &all)
                 QString body = all.mid(lt + cdataOpen.size(), end - lt - cdataOpen.size()).toString();
                 body.replace(QLatin1String("\r\n"), QLatin1String("\\n "));
                 body.replace(QLatin1Char('\t'), QLatin1String("\\t "));
-                current->SetValue(XMLUnescape(body));
-                current->SetValueType(xvtCDATA);
+                builder.SetText(XMLUnescape(body), xvtCDATA);
                 pos = end + 3;
                 continue;
             }
@@ -347,18 +514,13 @@ void TXMLTree::Parse(const Units &all)
         const Units tag = all.mid(lt + 1, gt - lt - 1);
         pos = gt + 1;
         if (tag.size > 0 && Raw(tag, 0) == u'/') {
-            // More closing tags than opening ones stay at the top.
-            if (current->parentNode()) {
-                current = current->parentNode();
-                --depth;
-            }
+            builder.Close();
         } else if (tag.size > 0 && (Raw(tag, tag.size - 1) == u'?' || Raw(tag, tag.size - 1) == u'/')) {
-            AppendElement(*current, current->FNodes.grow(), CleanTag(tag, storage), names);
+            ReadTag(builder, CleanTag(tag, storage), names, false);
         } else {
-            if (depth >= MaxDepth)
+            if (builder.Depth() >= MaxDepth)
                 throw EXMLError("XML format error: elements nested too deep");
-            current = AppendElement(*current, current->FNodes.grow(), CleanTag(tag, storage), names);
-            ++depth;
+            ReadTag(builder, CleanTag(tag, storage), names, true);
             ++FNodeCount;
         }
     }
@@ -378,7 +540,8 @@ TXMLNode *TXMLNode::AddNodeEx(const QString &tagText, const QString &value)
 {
     TXMLNameCache names;
     const TUnits16 tag{reinterpret_cast<const char16_t *>(tagText.constData()), tagText.size()};
-    TXMLNode *child = AppendElement(*this, FNodes.grow(), tag, names);
-    child->SetValue(value);
-    return child;
+    TDirectSink sink(*this);
+    ReadTag(sink, tag, names, false);
+    sink.Element()->SetValue(value);
+    return sink.Element();
 }

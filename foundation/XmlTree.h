@@ -72,6 +72,8 @@ protected:
 private:
     template <class Units>
     void Parse(const Units &all);
+    template <class Units>
+    void Parse(const Units &all, TXMLTreeBuilder &builder);
 
     int FNodeCount = 0;
 };
