@@ -1,6 +1,7 @@
 // Undo and redo at scale: a paste of many rows (one group) and a cut of all of them (a second
 // group) are undone and redone. Undoing the cut re-creates every row under a new id, which
-// the entries still naming the old ids must follow. Reports rows per second.
+// the entries still naming the old ids must follow. Deleting every row of a table, as a
+// clear and through Edit > Delete, is timed too. Reports rows per second.
 
 #include "BenchSupport.h"
 
@@ -48,23 +49,34 @@ void BM_UndoRedoCut(benchmark::State &state)
 }
 BENCHMARK(BM_UndoRedoCut)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
-// A table of rows, not undoable, cleared in one step the way the spreadsheet import clears it
-// before reading.
-struct TClearedTable : TBenchCore
+// A table of rows, not undoable. Deleted one by one from the top, undoably and journaled,
+// the way deleting every selected row and the spreadsheet import's clearing go.
+struct TFilledTable : TBenchCore
 {
-    explicit TClearedTable(int rows)
+    explicit TFilledTable(int rows)
     {
         core->BeginUpdate(QStringLiteral("fill"));
         for (int i = 0; i < rows; ++i) {
             TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, false);
             core->SetData_(node, cnTextCenterMiddle, QStringLiteral("Task %1").arg(i));
         }
+        core->EndUpdate();
         undo.Clear();
+    }
+    void Clear()
+    {
+        core->BeginUpdate(QStringLiteral("clear"));
         core->FUndoRedoGroupIndex = undo.GetGroupIndex();
         core->ForEach(tbTable, feAll, [this](TNodeData *node) { core->DeleteNode(node, true); });
         core->FUndoRedoGroupIndex = -1;
         core->EndUpdate();
     }
+};
+
+// The table cleared in one step the way the spreadsheet import clears it before reading.
+struct TClearedTable : TFilledTable
+{
+    explicit TClearedTable(int rows) : TFilledTable(rows) { Clear(); }
 };
 
 // Undo of the clear (every row back in its place) and its redo.
@@ -89,7 +101,46 @@ void BM_UndoRedoClear(benchmark::State &state)
     }
     state.SetItemsProcessed(state.iterations() * rows);
 }
-BENCHMARK(BM_UndoRedoClear)->Arg(2000)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoRedoClear)->Arg(2000)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// Times the deletion on a fresh table each round; the table must be empty afterwards.
+template <class Prepare, class Delete>
+void TimeDeletion(benchmark::State &state, Prepare prepare, Delete deleteRows)
+{
+    const int rows = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<TFilledTable>(rows);
+        prepare(*document);
+        state.ResumeTiming();
+        deleteRows(*document);
+        state.PauseTiming();
+        if (document->core->GetTableRowCount(tbTable) != 0)
+            state.SkipWithError("rows are left");
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+
+void BM_DeleteAllRows(benchmark::State &state)
+{
+    TimeDeletion(state, [](TFilledTable &) {}, [](TFilledTable &document) { document.Clear(); });
+}
+BENCHMARK(BM_DeleteAllRows)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// Edit > Delete with every row selected.
+void BM_DeleteSelectedRows(benchmark::State &state)
+{
+    TimeDeletion(
+        state,
+        [](TFilledTable &document) {
+            document.core->SetActiveTable(tbTable);
+            document.tasks->SelectAll(false);
+        },
+        [](TFilledTable &document) { document.core->ActionDeleteNodeExecute(false); });
+}
+BENCHMARK(BM_DeleteSelectedRows)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

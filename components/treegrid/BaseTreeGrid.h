@@ -35,6 +35,7 @@
 #include <memory>
 #include <new>
 #include <typeinfo>
+#include <unordered_map>
 #include <vector>
 
 #include "treegrid/TreeGridColors.h"
@@ -158,6 +159,7 @@ public:
     // ---- node storage and structure
     PGridNode RootNode() const { return FRoot; }
     virtual PGridNode AddChild(PGridNode parent, void *userData = nullptr);
+    // The positions of the following siblings are right whenever read; reindex is kept for callers.
     void DeleteNode(PGridNode node, bool reindex = true);
     void DeleteChildren(PGridNode node, bool resetHasChildren = false);
     virtual void Clear();
@@ -691,7 +693,27 @@ protected:
     void AdjustTotalHeight(PGridNode node, std::int64_t value, bool relative = false);
     void InternalConnectNode(PGridNode node, PGridNode destination, TBaseTreeGrid *target,
                              TTGNodeAttachMode mode);
-    void InternalDisconnectNode(PGridNode node, bool keepFocus, bool reindex = true);
+    void InternalDisconnectNode(PGridNode node, bool keepFocus);
+
+public:
+    // ---- sibling positions renumbered when read
+    // The node's true position; renumbers the stale run of its parent's children up to it.
+    std::uint32_t RenumberTo(const TGridNode *node);
+
+private:
+    // From Node (whose true position is Index) to the last child, stored positions may be too
+    // high; every child before Node holds its right one (below Index).
+    struct TStaleIndexes {
+        PGridNode Node = nullptr;
+        std::uint32_t Index = 0;
+    };
+    std::unordered_map<const TGridNode *, TStaleIndexes> FStaleIndexes;
+    void MarkIndexesStale(PGridNode parent, PGridNode node, std::uint32_t index);
+    void ForgetStaleIndexes(PGridNode parent);
+    // Keeps the marks right as a node leaves its siblings.
+    void NoteUnlinking(PGridNode node);
+
+protected:
     void MeasureItemHeight(QPainter *canvas, PGridNode node);
     void DetermineHiddenChildrenFlag(PGridNode node);
     void DetermineHiddenChildrenFlagAllNodes();

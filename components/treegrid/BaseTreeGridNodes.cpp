@@ -589,9 +589,11 @@ void TBaseTreeGrid::InternalConnectNode(PGridNode node, PGridNode destination, T
     }
     node->Parent = parent;
 
+    // Reading the previous position renumbers any stale run before it; the loop does the rest.
     std::uint32_t index = node->PrevSibling ? node->PrevSibling->Index + 1 : 0;
     for (PGridNode run = node; run; run = run->NextSibling)
         run->Index = index++;
+    ForgetStaleIndexes(parent);
 
     ++parent->ChildCount;
     parent->States.include(vsHasChildren);
@@ -608,7 +610,7 @@ void TBaseTreeGrid::InternalConnectNode(PGridNode node, PGridNode destination, T
         parent->States.include(vsAllChildrenHidden);
 }
 
-void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus, bool reindex)
+void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus)
 {
     TGAssert(node && node != FRoot, "Node must neither be nil nor the root node.");
     InterruptValidation();
@@ -636,7 +638,7 @@ void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus, bool 
         }
     }
 
-    const std::uint32_t oldIndex = node->Index;
+    NoteUnlinking(node);
     if (node->PrevSibling)
         node->PrevSibling->NextSibling = node->NextSibling;
     else
@@ -645,14 +647,8 @@ void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus, bool 
         node->NextSibling->PrevSibling = node->PrevSibling;
     else
         parent->LastChild = node->PrevSibling;
-    PGridNode following = node->NextSibling;
     node->PrevSibling = nullptr;
     node->NextSibling = nullptr;
-    if (reindex) {
-        std::uint32_t index = oldIndex;
-        for (PGridNode run = following; run; run = run->NextSibling)
-            run->Index = index++;
-    }
 
     // After the unlink, so that the node itself no longer counts.
     if (!node->States.contains(vsDeleting) && !parent->States.contains(vsClearing)) {
@@ -690,7 +686,7 @@ void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode
     for (PGridNode node : nodes) {
         if (!DoNodeMoving(node, target))
             continue;
-        InternalDisconnectNode(node, true, true);
+        InternalDisconnectNode(node, true);
         InternalConnectNode(node, target, this, mode);
         DoNodeMoved(node);
         StructureChange(node, crNodeMoved);
@@ -727,7 +723,7 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
     FreeNodeBlock(node);
 }
 
-void TBaseTreeGrid::DeleteNode(PGridNode node, bool reindex)
+void TBaseTreeGrid::DeleteNode(PGridNode node, bool)
 {
     if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
         return;
@@ -758,7 +754,7 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool reindex)
     }
 
     DeleteChildren(node, false);
-    InternalDisconnectNode(node, false, reindex);
+    InternalDisconnectNode(node, false);
     DoFreeNode(node);
 
     if (!parentClearing) {
@@ -816,6 +812,7 @@ void TBaseTreeGrid::DeleteChildren(PGridNode node, bool resetHasChildren)
     }
     node->FirstChild = nullptr;
     node->LastChild = nullptr;
+    ForgetStaleIndexes(node);
 
     --FUpdateCount;
     InvalidateCache();

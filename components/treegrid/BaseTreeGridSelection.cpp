@@ -193,8 +193,12 @@ void TBaseTreeGrid::RemoveFromSelection(PGridNode node)
     node->States.exclude(vsSelected);
     int index = 0;
     if (FindNodeInSelection(node, index, -1, -1)) {
-        FSelection.erase(FSelection.begin() + index);
+        // Marked rather than erased, so that taking many nodes out one by one stays linear;
+        // the array is packed once the removed entries outnumber the kept ones.
+        FSelection[static_cast<size_t>(index)] = marked(node);
         --FSelectionCount;
+        if (FSelection.size() > 2 * static_cast<size_t>(FSelectionCount) + 16)
+            PackSelection();
     }
     if (FSelectionCount == 0) {
         FSelection.clear();
@@ -474,11 +478,9 @@ void TBaseTreeGrid::DeleteSelectedNodes()
         return;
     BeginUpdate();
     const std::vector<PGridNode> nodes = GetSortedSelection(true);
-    // From the last to the first; each sibling group is renumbered once, by its first member.
-    for (size_t i = nodes.size(); i-- > 0;) {
-        const bool reindex = i == 0 || nodes[i]->Parent != nodes[i - 1]->Parent;
-        DeleteNode(nodes[i], reindex);
-    }
+    // From the last to the first: no node still to be deleted needs renumbering.
+    for (size_t i = nodes.size(); i-- > 0;)
+        DeleteNode(nodes[i]);
     EndUpdate();
 }
 

@@ -98,6 +98,7 @@ void TBaseTreeGrid::RelinkChildren(PGridNode node, PGridNode chain)
         previous = run;
     }
     node->LastChild = previous;
+    ForgetStaleIndexes(node);
     InvalidateCache();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <type_traits>
 #include <QString>
 
 #include "treegrid/TreeGridSet.h"
@@ -67,17 +68,31 @@ enum TCheckState : std::uint8_t {
 struct TGridNode;
 using PGridNode = TGridNode *;
 
+// A node's position among its siblings. Unlinking a node leaves the positions after it to be
+// renumbered when one of them is next read, so that taking rows out one by one stays linear.
+// It lives at the head of the node record and finds its node through its own address, so it
+// is never copied out of the node: read it as a number.
+struct TSiblingIndex {
+    std::uint32_t Value;        // as last numbered; may be stale while the parent is marked
+
+    TSiblingIndex() = default;
+    TSiblingIndex(const TSiblingIndex &) = delete;
+    TSiblingIndex &operator=(const TSiblingIndex &other) { Value = std::uint32_t(other); return *this; }
+    TSiblingIndex &operator=(std::uint32_t value) { Value = value; return *this; }
+    operator std::uint32_t() const;
+};
+
 // Head of every node block; the control's internal area and the user data follow it in the
 // same zero-filled block. Blocks are aligned so that typed user data may hold any C++ type.
 struct TGridNode {
-    std::uint32_t Index;        // position among its siblings, kept consecutive
+    TSiblingIndex Index;        // position among its siblings, consecutive whenever read
     std::uint32_t ChildCount;
     std::uint16_t NodeHeight;   // own row height in pixels
     TTGAtomicSet<TGridNodeState> States;
     std::uint8_t Align;         // vertical alignment of lines and button, 0..100
     TCheckState CheckState;
     TCheckType CheckType;
-    std::uint8_t Reserved;
+    std::uint8_t StaleChildIndexes; // non-zero: the tree renumbers some children when read
     std::uint32_t TotalCount;   // nodes in the subtree including this one
     std::uint32_t TotalHeight;  // own height plus the visible children's when expanded
     PGridNode Parent;           // nil for the hidden root
@@ -86,6 +101,20 @@ struct TGridNode {
     PGridNode FirstChild;
     PGridNode LastChild;
 };
+
+static_assert(std::is_standard_layout_v<TGridNode>, "the index finds its node through its address");
+
+// The position of a node whose parent has children to renumber; the tree does it.
+std::uint32_t RenumberedSiblingIndex(const TGridNode *node);
+
+inline TSiblingIndex::operator std::uint32_t() const
+{
+    const TGridNode *node = reinterpret_cast<const TGridNode *>(this);
+    // The hidden root links to itself; its parent link may hold the tree instead of a node.
+    if (node->NextSibling != node && node->Parent && node->Parent->StaleChildIndexes)
+        return RenumberedSiblingIndex(node);
+    return Value;
+}
 
 // ---- structure changes and attach modes
 

@@ -113,6 +113,50 @@ inline ::testing::AssertionResult TreeIsConsistent(TBaseTreeGrid &tree)
     return ::testing::AssertionSuccess();
 }
 
+// Tops computed here by walking the rows, independent of the tree's lookups.
+inline std::vector<std::pair<PGridNode, std::int64_t>> Rows(TBaseTreeGrid &tree)
+{
+    std::vector<std::pair<PGridNode, std::int64_t>> rows;
+    std::int64_t top = 0;
+    for (PGridNode run = tree.GetFirstVisibleNoInit(); run; run = tree.GetNextVisibleNoInit(run)) {
+        rows.emplace_back(run, top);
+        top += run->NodeHeight;
+    }
+    return rows;
+}
+
+// Every row's display rectangle starts at its summed top, and the node found at its first and
+// last pixel is the row itself; one pixel below the last row there is none.
+inline ::testing::AssertionResult LookupsAgree(TBaseTreeGrid &tree, std::size_t stride = 1)
+{
+    const auto rows = Rows(tree);
+    const int offset = tree.OffsetY();
+    for (std::size_t i = 0; i < rows.size(); i += (i + stride < rows.size() ? stride : 1)) {
+        PGridNode node = rows[i].first;
+        const std::int64_t top = rows[i].second + offset;
+        const QRect r = tree.GetDisplayRect(node, NoColumn, false);
+        if (r.top() != top || r.height() != node->NodeHeight)
+            return ::testing::AssertionFailure() << "row " << i << " rect top " << r.top() << ", expected " << top;
+        // Absolute positions reach every row; client positions the rows in view.
+        const int absoluteTop = int(rows[i].second);
+        int nodeTop = 0;
+        if (tree.GetNodeAt(0, absoluteTop, false, nodeTop) != node || nodeTop != absoluteTop)
+            return ::testing::AssertionFailure() << "row " << i << " not found at its top";
+        if (tree.GetNodeAt(0, absoluteTop + node->NodeHeight - 1, false, nodeTop) != node)
+            return ::testing::AssertionFailure() << "row " << i << " not found at its last pixel";
+        if (r.top() >= 0 && (tree.GetNodeAt(0, r.top(), true, nodeTop) != node || nodeTop != r.top()))
+            return ::testing::AssertionFailure() << "row " << i << " not found at its client top";
+    }
+    if (!rows.empty()) {
+        const QRect last = tree.GetDisplayRect(rows.back().first, NoColumn, false);
+        if (tree.GetNodeAt(0, RectBottom(last)) != nullptr)
+            return ::testing::AssertionFailure() << "a node below the last row";
+        if (tree.GetNodeAt(0, RectBottom(last) - 1) != rows.back().first)
+            return ::testing::AssertionFailure() << "the last row not found at its last pixel";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Runs the event loop until the worker's reports for the tree have arrived.
 inline bool WaitForValidation(TBaseTreeGrid &tree, int timeoutMs = 10000)
 {
