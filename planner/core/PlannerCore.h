@@ -36,7 +36,7 @@
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
 #include "core/PlannerWindow.h"
-#include "core/TextIndex.h"
+#include "core/TextMap.h"
 #include "document/DocumentSettings.h"
 #include "WeekInfo.h"
 
@@ -650,7 +650,7 @@ private:
         QStringList source;
         QStringList names;
         QStringList entries;
-        TTextIndex index;
+        TTextMap<int> index;
         std::vector<std::vector<int>> blocks;
         std::vector<tWeekInfo> weeks;
         quint64 generation = 0;
@@ -663,7 +663,7 @@ private:
     struct TPickListIndex
     {
         QStringList source;
-        TTextIndex index;
+        TTextMap<int> index;
         bool valid = false;
     };
     mutable std::array<std::vector<TPickListIndex>, WhichTableCount> FPickListIndex;
@@ -783,7 +783,7 @@ private:
     QVector<bool> FColumnAlwaysWritable;
     QStringList FExcludeHeaderStrings;
     // Row identity -> row, per table, so that finding a row does not walk the table.
-    std::array<QHash<QString, TNodeData *>, WhichTableCount> FNodeIndex;
+    std::array<TTextMap<TNodeData *>, WhichTableCount> FNodeIndex;
     TWhichTable FActiveTable = tbTable;
     TMinUnit FMinUnit = muDay;
 

@@ -177,10 +177,11 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     if (TNodeData *existing = FindNode(id))
         return existing;
 
-    const QString ownPrefix = UserIdentity() + QLatin1Char('.');
+    // The user's identity is the process's: its prefix is made once.
+    static const QString ownPrefix = UserIdentity() + QLatin1Char('.');
     if (id.startsWith(ownPrefix)) {
         bool ok = false;
-        const int number = id.mid(ownPrefix.size()).toInt(&ok);
+        const int number = QStringView(id).mid(ownPrefix.size()).toInt(&ok);
         FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
     }
 

@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <unordered_map>
@@ -56,6 +57,52 @@ QString ErrorText(const std::exception &e)
 {
     return QString::fromLocal8Bit(e.what());
 }
+
+// The display texts of the dates of a file, each made once: a plan repeats its dates over and
+// over. Whole days are found by their number, other moments by a hash.
+class TShownDates
+{
+public:
+    explicit TShownDates(TDateTexts &texts) : FTexts(texts) {}
+
+    const QString &Of(TDateTime date)
+    {
+        const double day = std::floor(date);
+        if (day == date && day > -1e9 && day < 1e9) {
+            const qint64 number = qint64(day);
+            if (FDays.empty())
+                FFirst = number - DaysAround;
+            if (number >= FFirst && number - FFirst < MaxDays) {
+                const std::size_t at = std::size_t(number - FFirst);
+                if (at >= FDays.size())
+                    FDays.resize(std::max(at + 1, FDays.size() + std::size_t(DaysAround)));
+                TShown &shown = FDays[at];
+                if (!shown.made) {
+                    shown.text = FTexts.Write(date);
+                    shown.made = true;
+                }
+                return shown.text;
+            }
+        }
+        auto found = FOther.find(date);
+        if (found == FOther.end())
+            found = FOther.emplace(date, FTexts.Write(date)).first;
+        return found->second;
+    }
+
+private:
+    static constexpr qint64 DaysAround = 4096;
+    static constexpr qint64 MaxDays = 1 << 17; // about 360 years from the first date seen
+    struct TShown
+    {
+        QString text;
+        bool made = false;
+    };
+    TDateTexts &FTexts;
+    qint64 FFirst = 0;
+    std::vector<TShown> FDays;
+    std::unordered_map<TDateTime, QString> FOther;
+};
 
 } // namespace
 
@@ -217,20 +264,23 @@ void TPlannerCore::LoadTable(TXMLNode *data)
     auto tableOf = [](const TXMLNode &element) {
         return TXMLNode::ValueOf(element.namedNode(TableElement)) == TableNames[tbTable] ? tbTable : tbExclude;
     };
-    // The row indexes grow once, not row by row.
+    // The row indexes grow once, not row by row; each row's table is read once.
     std::array<qsizetype, WhichTableCount> rowCount{};
-    for (const auto &element : data->Nodes())
-        ++rowCount[tableOf(*element)];
+    std::vector<TWhichTable> tables;
+    tables.reserve(std::size_t(data->Nodes().size()));
+    for (const auto &element : data->Nodes()) {
+        tables.push_back(tableOf(*element));
+        ++rowCount[tables.back()];
+    }
     for (TWhichTable table : {tbTable, tbExclude})
         FNodeIndex[table].reserve(FNodeIndex[table].size() + rowCount[table]);
-    // A plan repeats its dates over and over: each is put in display form once.
-    std::unordered_map<TDateTime, QString> shownDates;
-    TDateTexts &dateTexts = DateTexts();
+    TShownDates shownDates(DateTexts());
     // Occurrences of each file name in the current row, reset after the row.
     std::vector<int> seen(std::max(names[tbTable].size(), names[tbExclude].size()), 0);
     std::vector<int> counted;
+    std::size_t row = 0;
     for (const auto &element : data->Nodes()) {
-        const TWhichTable table = tableOf(*element);
+        const TWhichTable table = tables[row++];
         const TXMLAttribute *idAttribute = element->namedAttribute(QStringLiteral("id"));
         QString id = idAttribute ? idAttribute->GetValue() : QString();
         if (id.isEmpty())
@@ -253,12 +303,8 @@ void TPlannerCore::LoadTable(TXMLNode *data)
             if (dateColumn[rowTable][column] && !value.isEmpty()) {
                 TDateTime date = 0;
                 // A text that is not in storage form is kept as it stands.
-                if (TryStrToDateTimeFromStorage(value, date)) {
-                    auto shown = shownDates.find(date);
-                    if (shown == shownDates.end())
-                        shown = shownDates.emplace(date, dateTexts.Write(date)).first;
-                    value = shown->second;
-                }
+                if (TryStrToDateTimeFromStorage(value, date))
+                    value = shownDates.Of(date);
             }
             if (column < node->StringList.size())
                 DoSetData(node, column, value, false);
