@@ -5,7 +5,7 @@
 
 TXMLAttribute::TXMLAttribute(const QString &name, const QString &value) : FName(name), FValue(value) {}
 
-TXMLAttribute::TXMLAttribute(const THashedString &name, const QString &value) : FName(name), FValue(value) {}
+TXMLAttribute::TXMLAttribute(THashedString name, QString value) : FName(std::move(name)), FValue(std::move(value)) {}
 
 void TXMLAttribute::Destroy(TXMLAttribute *attribute) noexcept
 {

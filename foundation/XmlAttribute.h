@@ -9,7 +9,7 @@ class TXMLAttribute
 {
 public:
     TXMLAttribute(const QString &name, const QString &value);
-    TXMLAttribute(const THashedString &name, const QString &value);
+    TXMLAttribute(THashedString name, QString value);
     // Destroys an attribute its element owned, wherever it was made.
     static void Destroy(TXMLAttribute *attribute) noexcept;
 

@@ -7,8 +7,8 @@ TXMLNode::TXMLNode(const QString &name, const QString &value, TXMLNode *parent)
 {
 }
 
-TXMLNode::TXMLNode(const THashedString &name, const QString &value, TXMLNode *parent)
-    : FName(name), FValue(value), FParentNode(parent)
+TXMLNode::TXMLNode(THashedString name, QString value, TXMLNode *parent)
+    : FName(std::move(name)), FValue(std::move(value)), FParentNode(parent)
 {
 }
 

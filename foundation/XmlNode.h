@@ -21,7 +21,7 @@ class TXMLNode
 public:
     // The element is not linked into parent's list; AddNode does that.
     TXMLNode(const QString &name, const QString &value, TXMLNode *parent);
-    TXMLNode(const THashedString &name, const QString &value, TXMLNode *parent);
+    TXMLNode(THashedString name, QString value, TXMLNode *parent);
     // Not virtual: elements are only ever deleted as elements, and a document holds so
     // many that a table pointer in each would cost megabytes. A tree is never deleted
     // through a pointer to its root element.

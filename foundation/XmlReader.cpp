@@ -403,9 +403,9 @@ private:
     {
         const std::size_t children = FChildren.size() - element.firstChild;
         const TXMLArena::TStream stream = children ? TXMLArena::asLasting : TXMLArena::asBrief;
-        TXMLNode *node = ::new (FArena.Allocate(sizeof(TXMLNode), stream)) TXMLNode(element.name, QString(), nullptr);
+        TXMLNode *node = ::new (FArena.Allocate(sizeof(TXMLNode), stream))
+            TXMLNode(std::move(element.name), std::move(element.value), nullptr);
         node->FInArena = true;
-        node->FValue = std::move(element.value);
         node->FValueType = quint8(element.type);
         if (children) {
             // Children that are all leaves go when their parent is cleared.
@@ -423,7 +423,8 @@ private:
             auto *block = node->FAttributes.FBlock;
             for (std::size_t i = 0; i < attributes; ++i) {
                 TAttribute &from = FAttributes[element.firstAttribute + i];
-                auto *attribute = ::new (FArena.Allocate(sizeof(TXMLAttribute), stream)) TXMLAttribute(from.name, from.value);
+                auto *attribute = ::new (FArena.Allocate(sizeof(TXMLAttribute), stream))
+                    TXMLAttribute(std::move(from.name), std::move(from.value));
                 attribute->FInArena = true;
                 block->items()[i].FItem = attribute;
                 block->count = std::uint32_t(i + 1);
