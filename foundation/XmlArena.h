@@ -29,6 +29,17 @@ public:
     void *Allocate(std::size_t bytes, TStream stream);
     // Gives back an item Allocate handed out.
     static void Release(void *item) noexcept;
+    // Destroys an item made by new or, when inArena, in room from Allocate.
+    template <class T>
+    static void Destroy(T *item, bool inArena) noexcept
+    {
+        if (!inArena) {
+            delete item;
+            return;
+        }
+        item->~T();
+        Release(item);
+    }
 
     // Chunks not yet given back, of all arenas.
     static std::size_t ChunksInUse() noexcept;

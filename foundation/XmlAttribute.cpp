@@ -9,12 +9,7 @@ TXMLAttribute::TXMLAttribute(THashedString name, QString value) : FName(std::mov
 
 void TXMLAttribute::Destroy(TXMLAttribute *attribute) noexcept
 {
-    if (!attribute->FInArena) {
-        delete attribute;
-        return;
-    }
-    attribute->~TXMLAttribute();
-    TXMLArena::Release(attribute);
+    TXMLArena::Destroy(attribute, attribute->FInArena);
 }
 
 int TXMLAttribute::ToInt(int def) const

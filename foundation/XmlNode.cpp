@@ -17,12 +17,7 @@ TXMLNode::~TXMLNode() = default;
 
 void TXMLNode::Destroy(TXMLNode *node) noexcept
 {
-    if (!node->FInArena) {
-        delete node;
-        return;
-    }
-    node->~TXMLNode();
-    TXMLArena::Release(node);
+    TXMLArena::Destroy(node, node->FInArena);
 }
 
 TXMLNode *TXMLNode::AddNode(const QString &name, const QString &value)

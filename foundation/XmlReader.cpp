@@ -151,31 +151,33 @@ public:
             hash = (hash * 33) ^ Raw(s, i);
         // The value depends on the raw text alone, entities and line breaks included.
         Slot &slot = FSlots[hash % Slots];
-        if (slot.filled && qsizetype(slot.raw.size()) == s.size) {
+        if (slot.hash == hash && slot.size == s.size) {
             qsizetype i = 0;
-            while (i < s.size && slot.raw[std::size_t(i)] == Raw(s, i))
+            while (i < s.size && slot.raw[i] == Raw(s, i))
                 ++i;
             if (i == s.size)
                 return slot.value;
         }
         QString value = Unescaped(s);
-        slot.raw.resize(std::size_t(s.size));
         for (qsizetype i = 0; i < s.size; ++i)
-            slot.raw[std::size_t(i)] = Raw(s, i);
+            slot.raw[i] = Raw(s, i);
+        slot.hash = hash;
+        slot.size = s.size;
         slot.value = value;
-        slot.filled = true;
         return value;
     }
 
 private:
-    struct Slot
-    {
-        std::u16string raw;
-        QString value;
-        bool filled = false;
-    };
     static constexpr qsizetype MaxLength = 48;
     static constexpr quint32 Slots = 4096;
+    // The raw text lies in the slot itself: a lookup touches one place.
+    struct Slot
+    {
+        quint32 hash = 0;
+        qsizetype size = -1;
+        char16_t raw[MaxLength];
+        QString value;
+    };
     std::vector<Slot> FSlots = std::vector<Slot>(Slots);
 };
 
