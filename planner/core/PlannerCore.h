@@ -700,6 +700,8 @@ private:
     TDateTime ReadCellDate(const QString &text, bool &ok);
     void CollectRows(TWhichTable table, std::vector<TNodeData *> &rows) const;
     static void SortByPosition(std::vector<TNodeData *> &rows);
+    // The calendars grow within the days the rows start on.
+    void SetCalendarReach(const std::vector<TNodeData *> (&rows)[WhichTableCount]);
     // The text to store in a cell of that meaning: equal texts of the scheduling columns
     // (position, dates, length, state) are held once.
     QString SharedCellText(TConnection cn, const QString &text);

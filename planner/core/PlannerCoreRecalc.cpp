@@ -312,6 +312,33 @@ void TPlannerCore::SortByPosition(std::vector<TNodeData *> &rows)
     rows.swap(sorted);
 }
 
+void TPlannerCore::SetCalendarReach(const std::vector<TNodeData *> (&rows)[WhichTableCount])
+{
+    TScheduleState &state = *FSchedule;
+    qint64 lo = 0;
+    qint64 hi = 0;
+    bool any = false;
+    for (const TWhichTable table : {tbExclude, tbTable}) {
+        const int column = GetConnection(table, cnStart);
+        for (const TNodeData *node : rows[table]) {
+            bool ok = false;
+            const TDateTime start = ReadCellDate(Cell(node, column), ok);
+            if (!ok || !(start > -1e9 && start < 1e9))
+                continue;
+            const qint64 day = qint64(std::floor(start));
+            lo = any ? std::min(lo, day) : day;
+            hi = any ? std::max(hi, day) : day;
+            any = true;
+        }
+    }
+    state.reachFrom = any ? lo : 0;
+    state.reachTo = any ? hi + 1 : 0;
+    for (auto &calendars : state.calendars)
+        for (auto &calendar : calendars)
+            if (calendar)
+                calendar->SetReach(state.reachFrom, state.reachTo);
+}
+
 void TPlannerCore::RecalcAllRows()
 {
     TFlagScope settling(FSettlingEnds);
@@ -330,6 +357,7 @@ void TPlannerCore::RecalcAllRows()
     // Tasks resource by resource: each resource's calendar is then read while it is in the
     // cache (the order of the rows in the grid stays as it is).
     SortByPosition(rows[tbTable]);
+    SetCalendarReach(rows);
 
     // Absent days before tasks, whose calendars are made from them. The range follows
     // from every row that is valid but for the range.

@@ -289,6 +289,7 @@ TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
     const bool minuteWise = FMinUnit == muMinute && !absentDay;
     auto calendar = std::make_unique<TWorkCalendar>(GetPositionWeekInfo(position), minuteWise, state.holidays,
                                                     std::move(absent));
+    calendar->SetReach(state.reachFrom, state.reachTo);
     calendars[slot] = std::move(calendar);
     return *calendars[slot];
 }

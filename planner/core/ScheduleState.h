@@ -37,4 +37,7 @@ struct TPlannerCore::TScheduleState
     // Per position + 9 ("*" is -9, an unknown position -1): the calendars of tasks, and of
     // absent days (no absences, whole days).
     std::array<std::vector<std::unique_ptr<TWorkCalendar>>, 2> calendars;
+    // The days the rows start on, when every row is read: what the calendars grow within.
+    qint64 reachFrom = 0;
+    qint64 reachTo = 0;
 };

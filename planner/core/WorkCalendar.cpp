@@ -190,6 +190,13 @@ TWorkCalendar::TWorkCalendar(const tWeekInfo &week, bool minuteWise, THolidayDay
     }
 }
 
+void TWorkCalendar::SetReach(qint64 from, qint64 to)
+{
+    FHasReach = from < to;
+    FReachFrom = from;
+    FReachTo = to;
+}
+
 const TDayInfo &TWorkCalendar::Day(qint64 day) const
 {
     return FWeek[WeekdayOf(day)];
@@ -261,8 +268,16 @@ bool TWorkCalendar::Cover(qint64 from, qint64 to)
         // Grow by at least the present size on the side that is short, so that a walk
         // along the calendar rebuilds it only a few times.
         const qint64 size = last - FFirst;
-        from = from < FFirst ? std::min(from, FFirst - size) : FFirst;
-        to = to > last ? std::max(to, last + size) : last;
+        qint64 grownFrom = FFirst - size;
+        qint64 grownTo = last + size;
+        if (FHasReach) {
+            // Past the reach it grows by an eighth at least, so that asking along its edge
+            // rebuilds it only a few times.
+            grownFrom = std::min(FFirst, std::max(grownFrom, std::min(FReachFrom, from - size / 8)));
+            grownTo = std::max(last, std::min(grownTo, std::max(FReachTo, to + size / 8)));
+        }
+        from = from < FFirst ? std::min(from, grownFrom) : FFirst;
+        to = to > last ? std::max(to, grownTo) : last;
     }
     from = std::max(from, FirstCalendarDay - 1);
     to = std::min(to, LastCalendarDay + 2);

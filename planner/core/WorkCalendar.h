@@ -67,6 +67,10 @@ public:
     // Working minutes from `from` to `to`; 0 when `to` is not after `from`.
     qint64 LengthBetween(TWorkMoment from, TWorkMoment to);
 
+    // The days the plan's work lies near: the running sums grow past what is asked only
+    // within them, so that a calendar asked in random order does not sum years nobody asks.
+    void SetReach(qint64 from, qint64 to);
+
     bool Blocked(qint64 day);
     const TDayInfo &Day(qint64 day) const;
     bool MinuteWise() const { return FMinuteWise; }
@@ -96,6 +100,9 @@ private:
     // start, holidays and absent days taking none.
     qint64 FFirst = 0;
     std::vector<quint32> FSum;
+    bool FHasReach = false;
+    qint64 FReachFrom = 0;
+    qint64 FReachTo = 0;
 };
 
 // 9999-12-31: no end lies beyond it.

@@ -1,6 +1,7 @@
 // The search in running sums gives the same ends as the plain day-by-day walk, for random
 // weeks (pauses, short and idle days), holidays, absent days, starts and lengths, in day and
-// minute mode, with one calendar asked in random order so that its sums grow both ways.
+// minute mode, with one calendar asked in random order so that its sums grow both ways,
+// within the reach it was given or past it.
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,11 @@ TEST(WorkCalendarTest, SearchAgreesWithTheWalk)
         const tWeekInfo week = RandomWeek(random);
         TWorkCalendar fast(week, minuteWise, holidays, absent);
         TWorkCalendar walk(week, minuteWise, holidays, absent);
+        // A reach that holds some of the starts, or none, changes no end.
+        if (round % 3 == 1)
+            fast.SetReach(base - qint64(random() % 700), base + qint64(random() % 700));
+        else if (round % 3 == 2)
+            fast.SetReach(base + 2000, base + 2001);
         for (int t = 0; t < 150; ++t) {
             const TWorkMoment start{base + qint64(random() % 1200) - 600, int(random() % 1440)};
             const qint64 minutes = random() % 7 == 0 ? qint64(random() % 3) * 480
