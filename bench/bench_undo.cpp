@@ -7,6 +7,9 @@
 
 #include <memory>
 
+#include "table/PlannerTables.h"
+#include "table/SelectionTracker.h"
+
 namespace {
 
 struct TDocument : TBenchCore
@@ -53,6 +56,9 @@ BENCHMARK(BM_UndoRedoCut)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 // the way deleting every selected row and the spreadsheet import's clearing go.
 struct TFilledTable : TBenchCore
 {
+    // The tables' bookkeeping (the selection the chart and editor follow), when a run wants it.
+    std::unique_ptr<TPlannerTables> tables;
+
     explicit TFilledTable(int rows)
     {
         core->BeginUpdate(QStringLiteral("fill"));
@@ -141,6 +147,21 @@ void BM_DeleteSelectedRows(benchmark::State &state)
         [](TFilledTable &document) { document.core->ActionDeleteNodeExecute(false); });
 }
 BENCHMARK(BM_DeleteSelectedRows)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// The same with the tables' selection bookkeeping holding every row, as in the window.
+void BM_DeleteSelectedRowsFollowed(benchmark::State &state)
+{
+    TimeDeletion(
+        state,
+        [](TFilledTable &document) {
+            document.tables = std::make_unique<TPlannerTables>(*document.core);
+            document.core->SetActiveTable(tbTable);
+            document.tasks->SelectAll(false);
+            document.tables->Selection().Flush();
+        },
+        [](TFilledTable &document) { document.core->ActionDeleteNodeExecute(false); });
+}
+BENCHMARK(BM_DeleteSelectedRowsFollowed)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

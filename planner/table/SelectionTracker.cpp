@@ -36,15 +36,29 @@ void TSelectionTracker::Flush()
 
 void TSelectionTracker::ForgetNode(const TNodeData *node)
 {
-    for (auto &list : FSelectedList)
-        std::erase(list, node);
+    for (const auto &list : FSelectedList)
+        if (!list.empty()) {
+            FForgotten.insert(node);
+            break;
+        }
     for (TPending &pending : FPending)
         if (pending.node == node)
             pending.node = nullptr;
 }
 
+void TSelectionTracker::PurgeForgotten() const
+{
+    if (FForgotten.empty())
+        return;
+    for (auto &list : FSelectedList)
+        std::erase_if(list, [this](const TNodeData *node) { return FForgotten.count(node) != 0; });
+    FForgotten.clear();
+}
+
 void TSelectionTracker::Answer(TWhichTable table)
 {
+    // Before new rows join: a freed row's address may come back for one of them.
+    PurgeForgotten();
     const TPending pending = FPending[table];
     FPending[table] = TPending();
     TBaseTreeGrid *grid = FCore.GetTable(table);

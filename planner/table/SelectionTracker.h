@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <array>
+#include <unordered_set>
 #include <vector>
 
 #include "core/DocumentTypes.h"
@@ -30,7 +31,11 @@ public:
 
     // The rows selected at the last answered report: those selected before first, then the
     // newly selected ones in table order.
-    const std::vector<TNodeData *> &SelectedList(TWhichTable table) const { return FSelectedList[table]; }
+    const std::vector<TNodeData *> &SelectedList(TWhichTable table) const
+    {
+        PurgeForgotten();
+        return FSelectedList[table];
+    }
     // A row being freed leaves every list and every waiting report.
     void ForgetNode(const TNodeData *node);
 
@@ -42,9 +47,13 @@ private:
         bool fromTable = false;
     };
     void Answer(TWhichTable table);
+    // Takes the freed rows out of the lists in one pass, so that freeing many selected rows
+    // one by one stays linear.
+    void PurgeForgotten() const;
 
     TPlannerCore &FCore;
-    std::array<std::vector<TNodeData *>, WhichTableCount> FSelectedList;
+    mutable std::array<std::vector<TNodeData *>, WhichTableCount> FSelectedList;
+    mutable std::unordered_set<const TNodeData *> FForgotten;
     std::array<TPending, WhichTableCount> FPending;
     QTimer FTimer;
 };

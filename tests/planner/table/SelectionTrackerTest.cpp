@@ -107,3 +107,38 @@ TEST_F(SelectionTrackerTest, FreedRowsLeaveTheListsAndTheWaitingAnswer)
     EXPECT_TRUE(List().empty());
     QApplication::processEvents();
 }
+
+TEST_F(SelectionTrackerTest, ManyFreedRowsLeaveAndNewRowsInTheirPlaceAreListed)
+{
+    for (int i = 0; i < 196; ++i)
+        rows.push_back(AddTask("Position 2", "02.03.2026", "1", QString::number(i + 4)));
+    tasks->SelectAll(false);
+    tables->Selection().Flush();
+    ASSERT_EQ(List().size(), 200u);
+
+    // Freed from the top, one by one, with a look at the list halfway.
+    for (int i = 0; i < 150; ++i) {
+        core->DeleteNode(rows[std::size_t(i)], true);
+        if (i == 74) {
+            EXPECT_EQ(List(), std::vector<TNodeData *>(rows.begin() + 75, rows.end()));
+        }
+    }
+    EXPECT_EQ(List(), std::vector<TNodeData *>(rows.begin() + 150, rows.end()));
+
+    // New rows may take the freed rows' memory; selected, they are listed after the kept ones.
+    std::vector<TNodeData *> added;
+    for (int i = 0; i < 100; ++i)
+        added.push_back(AddTask("Position 3", "02.03.2026", "1", QStringLiteral("new %1").arg(i)));
+    tasks->ClearSelection();
+    std::vector<TNodeData *> expected;
+    for (std::size_t i = 150; i < rows.size(); i += 2) {
+        tasks->SetSelected(rows[i]->VNode, true);
+        expected.push_back(rows[i]);
+    }
+    for (TNodeData *row : added) {
+        tasks->SetSelected(row->VNode, true);
+        expected.push_back(row);
+    }
+    tables->Selection().Flush();
+    EXPECT_EQ(List(), expected);
+}
