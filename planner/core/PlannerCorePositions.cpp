@@ -14,9 +14,12 @@ namespace {
 
 // A position entry becomes one entry per chart row: the further rows of a multi-row
 // position are named "name (2)" ... "name (n)" and share its week.
-void ExpandEntry(const QString &entry, QStringList &names, QStringList &entries, int &rows)
+// `week`, when given, receives the entry's working week text.
+void ExpandEntry(const QString &entry, QStringList &names, QStringList &entries, int &rows, QString *week = nullptr)
 {
     const QStringList items = ParseCommaText(entry);
+    if (week)
+        *week = items.value(1);
     const QString name = items.value(0);
     bool ok = false;
     rows = items.value(2).trimmed().toInt(&ok);
@@ -60,12 +63,13 @@ const TPlannerCore::TPositionCache &TPlannerCore::PositionCache() const
     for (const QString &entry : source) {
         const int first = int(FPositionCache.names.size());
         int rows = 1;
-        ExpandEntry(entry, FPositionCache.names, FPositionCache.entries, rows);
+        QString weekText;
+        ExpandEntry(entry, FPositionCache.names, FPositionCache.entries, rows, &weekText);
         std::vector<int> block(static_cast<std::size_t>(rows));
         for (int k = 0; k < rows; ++k)
             block[std::size_t(k)] = first + k;
         tWeekInfo week;
-        String2WeekInfo(ParseCommaText(entry).value(1), week);
+        String2WeekInfo(weekText, week);
         for (int k = 0; k < rows; ++k) {
             FPositionCache.blocks.push_back(block);
             FPositionCache.weeks.push_back(week);

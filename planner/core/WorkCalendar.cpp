@@ -309,19 +309,40 @@ void TWorkCalendar::Accumulate(qint64 from, qint64 to, const std::vector<qint64>
     auto absent = std::lower_bound(FAbsent.begin(), FAbsent.end(), std::pair<qint64, qint64>(from, from));
     if (absent != FAbsent.begin() && std::prev(absent)->second > from)
         --absent;
-    int dow = WeekdayOf(from);
+    // Two weeks in a row, so that a run of free days reads the week from any weekday on.
+    int weeks[14];
+    for (int i = 0; i < 14; ++i)
+        weeks[i] = FFullDay[i % 7];
     quint32 sum = sums[0];
-    for (qint64 day = from; day < to; ++day) {
+    qint64 day = from;
+    while (day < to) {
         while (holiday != holidays.end() && *holiday < day)
             ++holiday;
         while (absent != FAbsent.end() && absent->second <= day)
             ++absent;
-        const bool blocked = (holiday != holidays.end() && *holiday == day)
-                             || (absent != FAbsent.end() && absent->first <= day);
-        if (!blocked)
-            sum += quint32(FFullDay[dow]);
-        sums[day - from + 1] = sum;
-        dow = dow == 6 ? 0 : dow + 1;
+        // The free days up to the next holiday or absent day, a week at a time.
+        qint64 next = to;
+        if (holiday != holidays.end())
+            next = std::min(next, *holiday);
+        if (absent != FAbsent.end())
+            next = std::min(next, std::max(absent->first, day));
+        quint32 *out = sums + (day - from + 1);
+        const int *week = weeks + WeekdayOf(day);
+        qint64 run = next - day;
+        for (; run >= 7; run -= 7, out += 7)
+            for (int i = 0; i < 7; ++i) {
+                sum += quint32(week[i]);
+                out[i] = sum;
+            }
+        for (int i = 0; i < run; ++i) {
+            sum += quint32(week[i]);
+            out[i] = sum;
+        }
+        day = next;
+        if (day < to) {
+            sums[day - from + 1] = sum; // blocked: takes no work
+            ++day;
+        }
     }
 }
 
