@@ -67,6 +67,9 @@ void TBaseTreeGrid::Sort(PGridNode node, TColumnIndex column, TSortDirection dir
             ValidateChildren(node, false);
         }
         if (node->ChildCount > 1) {
+            // Comparisons may read positions while the links are rewritten: settle them first.
+            if (node->StaleChildIndexes)
+                RenumberTo(node->LastChild);
             PGridNode chain = node->FirstChild;
             PGridNode sorted;
             if (direction == sdAscending)

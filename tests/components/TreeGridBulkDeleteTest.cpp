@@ -262,4 +262,16 @@ TEST(TreeGridBulkDeleteTest, StructureChangesAfterUnreadDeletionsNumberRight)
     f.tree->DeleteNode(parent->FirstChild);
     f.tree->Sort(parent, NoColumn, sdAscending);
     EXPECT_TRUE(f.Agrees());
+
+    // A sort whose comparisons read the positions, right after unread deletions: it reverses.
+    for (int i = 0; i < 20; ++i) {
+        f.tree->DeleteNode(f.rows[std::size_t(i) * 3]);
+        f.rows.erase(f.rows.begin() + i * 3);
+    }
+    f.tree->OnCompareNodes = [](TBaseTreeGrid *, PGridNode a, PGridNode b, TColumnIndex, int &result) {
+        result = int(b->Index) - int(a->Index);
+    };
+    f.tree->Sort(nullptr, NoColumn, sdAscending);
+    std::reverse(f.rows.begin(), f.rows.end());
+    EXPECT_TRUE(f.Agrees());
 }
