@@ -12,6 +12,8 @@ constexpr int MinutesPerWorkDay = 480;
 constexpr qint64 FirstCalendarDay = -693593;
 // Running sums cover at most this many days (they are 32-bit); longer work is walked.
 constexpr qint64 MaxWindowDays = 2000000;
+// How far the running sums may grow towards the edge of the plan's reach in one step.
+constexpr qint64 MaxReachJump = 4096;
 
 // Sunday = 0; day 0 (1899-12-30) was a Saturday.
 int WeekdayOf(qint64 day)
@@ -271,10 +273,11 @@ bool TWorkCalendar::Cover(qint64 from, qint64 to)
         qint64 grownFrom = FFirst - size;
         qint64 grownTo = last + size;
         if (FHasReach) {
-            // Past the reach it grows by an eighth at least, so that asking along its edge
-            // rebuilds it only a few times.
-            grownFrom = std::min(FFirst, std::max(grownFrom, std::min(FReachFrom, from - size / 8)));
-            grownTo = std::max(last, std::min(grownTo, std::max(FReachTo, to + size / 8)));
+            // Within the reach it grows to the reach's edge at once (by some years at most);
+            // past it by an eighth, so that asking along its edge rebuilds it only a few times.
+            const qint64 jump = std::max<qint64>(size, MaxReachJump);
+            grownFrom = from >= FReachFrom ? std::max(FReachFrom, FFirst - jump) : from - size / 8 - 64;
+            grownTo = to <= FReachTo ? std::min(FReachTo, last + jump) : to + size / 8 + 64;
         }
         from = from < FFirst ? std::min(from, grownFrom) : FFirst;
         to = to > last ? std::max(to, grownTo) : last;
