@@ -26,6 +26,7 @@
 #include "table/FilterEngine.h"
 #include "table/OverlapSolver.h"
 #include "table/PlannerTables.h"
+#include "table/SelectionTracker.h"
 #include "window/RecentFiles.h"
 #include "window/SettingsKeeper.h"
 
@@ -199,17 +200,20 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
         QApplication::processEvents();
         ASSERT_EQ(shown(*form), (QStringList{QStringLiteral("apple"), QStringLiteral("avocado")}));
         form->TimeChartView->SetZoom(150);
-        form->TimeChartView->SetTimeChartDestination(EncodeDate(2026, 2, 20), 0, true);
-        start = form->TimeChartView->Geometry().Start();
-        const TTimeChartGeometry &geometry = form->TimeChartView->Geometry();
-        ASSERT_GT(std::abs(start - geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3)), 2.0);
         const int panes = form->Splitter1->sizes().value(0) + form->Splitter1->sizes().value(1);
         form->Splitter1->setSizes({250, panes - 250});
         TNodeData *row = nullptr;
         form->Core().ForEach(tbTable, feFiltered, [&row](TNodeData *node) { row = row ? row : node; });
         ASSERT_NE(row, nullptr);
         form->StringTreeGrid1->SetSelected(row->VNode, true);
+        // The chart follows a row picked in the table once the pick is answered; the scroll
+        // comes after that, as the user's last move.
+        ASSERT_TRUE(windowtest::WaitFor([&] { return !form->Tables().Selection().Pending(); }));
         QApplication::processEvents();
+        form->TimeChartView->SetTimeChartDestination(EncodeDate(2026, 2, 20), 0, true);
+        start = form->TimeChartView->Geometry().Start();
+        const TTimeChartGeometry &geometry = form->TimeChartView->Geometry();
+        ASSERT_GT(std::abs(start - geometry.ClampStartDestination(Now() - geometry.VisibleDays() / 3)), 2.0);
         form->EditorAsForm->trigger();
         ASSERT_TRUE(form->Editor().EditorForm() && form->Editor().EditorForm()->isVisible());
         form->Editor().EditorForm()->resize(360, form->Editor().EditorForm()->height());
