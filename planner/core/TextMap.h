@@ -1,9 +1,9 @@
 #pragma once
 
-// A value per text: the rows by their identity, the places of names in pick lists. Read once
-// per row or cell while a document opens. Open addressing over the texts' hashes, so that a
-// search touches the text it finds and no other. Names as QHash has them, so that callers
-// read alike.
+// A value per text: the rows by their identity, the places of names in pick lists, the pooled
+// cell texts. Read once per row or cell while a document opens. Open addressing over the
+// texts' hashes, so that a search touches the text it finds and no other. Names as QHash has
+// them, so that callers read alike.
 
 #include <QString>
 
@@ -43,6 +43,12 @@ public:
         return entry ? FEntries[entry - 1].value : fallback;
     }
     bool contains(const QString &key) const { return Find(key) != 0; }
+    // The key held equal to `key`, nullptr when none.
+    const QString *keyOf(const QString &key) const
+    {
+        const quint32 entry = Find(key);
+        return entry ? &FEntries[entry - 1].key : nullptr;
+    }
     const_iterator constFind(const QString &key) const { return const_iterator(this, Find(key)); }
     const_iterator constEnd() const { return const_iterator(this, 0); }
 
@@ -92,10 +98,11 @@ public:
         FEntries.reserve(std::size_t(count));
     }
 
+    // Forgets every key and gives the memory back.
     void clear()
     {
-        FSlots.clear();
-        FEntries.clear();
+        std::vector<TSlot>().swap(FSlots);
+        std::vector<TEntry>().swap(FEntries);
     }
     qsizetype size() const { return qsizetype(FEntries.size()); }
 
