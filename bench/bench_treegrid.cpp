@@ -1,5 +1,5 @@
 // Tree-grid engine: 100,000 nodes with typed user data, added, iterated, selected, sorted and
-// deleted. Reports time per operation and heap bytes per node.
+// deleted (at once and one by one). Reports time per operation and heap bytes per node.
 
 #include "BenchSupport.h"
 
@@ -137,6 +137,34 @@ void BM_DeleteAll(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * NodeCount);
 }
 
+// Every node deleted on its own, the way a command deletes rows: from the top (each deletion
+// moves every following node up one place), or every other node first and then the rest.
+void BM_DeleteOneByOne(benchmark::State &state)
+{
+    const bool everyOther = state.range(0) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tree = makeTree();
+        fill(*tree);
+        state.ResumeTiming();
+        tree->BeginUpdate();
+        if (everyOther) {
+            for (PGridNode node = tree->GetFirstChild(nullptr); node;) {
+                PGridNode next = tree->GetNextSibling(node);
+                tree->DeleteNode(node);
+                node = next ? tree->GetNextSibling(next) : nullptr;
+            }
+        }
+        while (PGridNode node = tree->GetFirstChild(nullptr))
+            tree->DeleteNode(node);
+        tree->EndUpdate();
+        state.PauseTiming();
+        tree.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * NodeCount);
+}
+
 } // namespace
 
 BENCHMARK(BM_AddNodes)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -144,6 +172,7 @@ BENCHMARK(BM_Iterate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectAll)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortByKey)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteAll)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DeleteOneByOne)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
 {
