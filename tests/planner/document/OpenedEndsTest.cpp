@@ -153,7 +153,7 @@ QHash<QString, std::pair<qint64, int>> ExpectedEnds(const TDocumentSpec &doc)
     for (const THolidaySpec &h : doc.holidays) {
         if (!h.enabled)
             continue;
-        for (int y = year - 2; y <= year + 2; ++y) {
+        for (int y = year - 12; y <= year + 12; ++y) { // every year any plan here reaches
             const QDate date = h.easter ? schedref::Easter(y).addDays(h.day) : QDate(y, h.month, h.day);
             if (date.isValid())
                 holidays.insert(DayNumber(date));
@@ -247,6 +247,31 @@ TDocumentSpec DocumentNearToday(TMinUnit unit, quint32 seed)
             row.storedEnd = Storage(end.first, end.second);
         else if (i % 3 == 1)
             row.storedEnd = Storage(row.day, row.minute);
+    }
+    return doc;
+}
+
+// The same resources, holidays and absent days, and many more tasks over some eight years in
+// random order, some running past the last start: each resource's calendar is asked far
+// before and after what it covers.
+TDocumentSpec DocumentOverYears(TMinUnit unit, quint32 seed)
+{
+    TDocumentSpec doc = DocumentNearToday(unit, seed);
+    const qint64 t = DayNumber(QDate::currentDate());
+    std::mt19937 random(seed);
+    const QStringList names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo")};
+    for (int i = 0; i < 300; ++i) {
+        TRowSpec row;
+        row.id = QStringLiteral("far.%1").arg(i);
+        row.position = names[int(random() % 3)];
+        row.day = t - 1500 + qint64(random() % 3000);
+        if (unit == muMinute) {
+            row.minute = 5 * int(random() % 288);
+            row.length = 15 + 5 * int(random() % (i % 10 == 0 ? 20000 : 600));
+        } else {
+            row.length = 1 + int(random() % (i % 10 == 0 ? 400 : 20));
+        }
+        doc.rows.append(row);
     }
     return doc;
 }
@@ -398,4 +423,15 @@ TEST_F(OpenedEndsTest, SavedInsideTheOpeningWhenTheWorkingCopyDiffers)
               QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?"));
     ExpectSavedEnds(path, changed, "saved while opening");
     ExpectEnds(changed, "second opening");
+}
+
+TEST_F(OpenedEndsTest, TasksSpreadOverYears)
+{
+    for (const TMinUnit unit : {muDay, muMinute}) {
+        const TDocumentSpec doc = DocumentOverYears(unit, unit == muDay ? 21 : 22);
+        form->Open(Write(unit == muDay ? QStringLiteral("years-day.zop") : QStringLiteral("years-minute.zop"), doc));
+        ASSERT_EQ(form->Core().GetMinUnit(), unit);
+        ASSERT_EQ(form->Core().GetTableRowCount(tbTable), 340);
+        ExpectEnds(doc, unit == muDay ? "day mode" : "minute mode");
+    }
 }
