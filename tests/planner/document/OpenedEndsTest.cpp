@@ -190,6 +190,37 @@ QHash<QString, std::pair<qint64, int>> ExpectedEnds(const TDocumentSpec &doc)
     return ends;
 }
 
+// Tasks of Anna, Ben and Cleo starting on random days of [first, first + span), of up to
+// `days` days in day mode; every `longEvery`-th runs for months (none when 0).
+struct TTaskRun
+{
+    QString prefix;
+    int count;
+    qint64 first;
+    qint64 span;
+    int days;
+    int longEvery;
+};
+
+void AppendTasks(TDocumentSpec &doc, std::mt19937 &random, const TTaskRun &run)
+{
+    const QStringList names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo")};
+    for (int i = 0; i < run.count; ++i) {
+        const bool runsLong = run.longEvery > 0 && i % run.longEvery == 0;
+        TRowSpec row;
+        row.id = run.prefix + QLatin1Char('.') + QString::number(i);
+        row.position = names[int(random() % 3)];
+        row.day = run.first + qint64(random() % quint32(run.span));
+        if (doc.unit == muMinute) {
+            row.minute = 5 * int(random() % 288);
+            row.length = 15 + 5 * int(random() % (runsLong ? 20000 : 600));
+        } else {
+            row.length = 1 + int(random() % quint32(runsLong ? 400 : run.days));
+        }
+        doc.rows.append(row);
+    }
+}
+
 // A document around today: holidays on days a few days ahead (fixed and Easter-based), one
 // switched off, absent days of one resource, of all, and counted in working days.
 TDocumentSpec DocumentNearToday(TMinUnit unit, quint32 seed)
@@ -222,20 +253,7 @@ TDocumentSpec DocumentNearToday(TMinUnit unit, quint32 seed)
         {QStringLiteral("abs.4"), false, QStringLiteral("Cleo"), t - 3, 0, 10, true, Storage(t, 0)},
     };
     std::mt19937 random(seed);
-    const QStringList names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo")};
-    for (int i = 0; i < 40; ++i) {
-        TRowSpec row;
-        row.id = QStringLiteral("task.%1").arg(i);
-        row.position = names[int(random() % 3)];
-        row.day = t - 10 + qint64(random() % 36);
-        if (unit == muMinute) {
-            row.minute = 5 * int(random() % 288);
-            row.length = 15 + 5 * int(random() % 600);
-        } else {
-            row.length = 1 + int(random() % 12);
-        }
-        doc.rows.append(row);
-    }
+    AppendTasks(doc, random, {QStringLiteral("task"), 40, t - 10, 36, 12, 0});
     // Some stored ends are right, some wrong, some missing.
     const auto expected = ExpectedEnds(doc);
     for (int i = 0; i < doc.rows.size(); ++i) {
@@ -259,20 +277,7 @@ TDocumentSpec DocumentOverYears(TMinUnit unit, quint32 seed)
     TDocumentSpec doc = DocumentNearToday(unit, seed);
     const qint64 t = DayNumber(QDate::currentDate());
     std::mt19937 random(seed);
-    const QStringList names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo")};
-    for (int i = 0; i < 300; ++i) {
-        TRowSpec row;
-        row.id = QStringLiteral("far.%1").arg(i);
-        row.position = names[int(random() % 3)];
-        row.day = t - 1500 + qint64(random() % 3000);
-        if (unit == muMinute) {
-            row.minute = 5 * int(random() % 288);
-            row.length = 15 + 5 * int(random() % (i % 10 == 0 ? 20000 : 600));
-        } else {
-            row.length = 1 + int(random() % (i % 10 == 0 ? 400 : 20));
-        }
-        doc.rows.append(row);
-    }
+    AppendTasks(doc, random, {QStringLiteral("far"), 300, t - 1500, 3000, 20, 10});
     return doc;
 }
 
