@@ -726,7 +726,8 @@ private:
     // Marks and computes every row: the outermost EndUpdate's recalculation.
     void RecalcAllRows();
     // The chart range from the data (the bounds rule), holidays expanded when it changed.
-    bool ApplyDataBounds(bool any, TDateTime lo, TDateTime hi);
+    // rowsMarked: every row's bar picture is to be drawn anew already.
+    bool ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool rowsMarked = false);
     std::vector<THolidayData> FHolidayList;
     quint64 FAbsenceGeneration = 0;
     // Positions whose absent days changed outside a bracket (-9: all); their tasks follow.

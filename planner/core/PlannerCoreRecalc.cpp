@@ -392,7 +392,8 @@ void TPlannerCore::RecalcAllRows()
     }
     // The chart's range and its holidays for the data; rows far from the previous range
     // are judged again, and when absent days became valid so, every task is computed again.
-    if (ApplyDataBounds(any, lo, hi) && !unjudged.empty()) {
+    // Every row's bar picture is to be drawn anew already, and nothing repaints inside.
+    if (ApplyDataBounds(any, lo, hi, true) && !unjudged.empty()) {
         bool absences = false;
         for (TNodeData *node : unjudged) {
             RefreshRow(node);

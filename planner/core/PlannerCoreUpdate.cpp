@@ -174,7 +174,7 @@ void TPlannerCore::UpdateBoundsProc()
     ApplyDataBounds(!first, lo, hi);
 }
 
-bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi)
+bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool rowsMarked)
 {
     if (!any)
         lo = hi = Now();
@@ -200,7 +200,7 @@ bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi)
     bool changed = before.size() != std::size_t(FAutoExcludeList.Count());
     for (int i = 0; !changed && i < FAutoExcludeList.Count(); ++i)
         changed = before[std::size_t(i)] != FAutoExcludeList.Items(i)->start;
-    if (changed)
+    if (changed && !rowsMarked)
         ForEach(feAll, &TPlannerCore::CB_SetRecalcBitmap);
     return true;
 }
