@@ -3,11 +3,11 @@
 
 #include "planner/chart/ChartMouseTestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 
 #include "Canvas.h"
 #include "Jpeg.h"
@@ -38,9 +38,13 @@ protected:
         picture->DrawBitmap(p);
         return picture;
     }
+    // The program's own config folder is looked in first, and each test process has its own:
+    // tests running beside this one never see its logo.
     static QString LogoPath()
     {
-        return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(TChartPicture::LogoFileName));
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QDir().mkpath(folder);
+        return QDir(folder).filePath(QString::fromLatin1(TChartPicture::LogoFileName));
     }
 
 };
