@@ -62,10 +62,7 @@ public:
     // ---- state (for the chart's commands and tests)
     TTimeChartMouseState State() const { return FTimeChartMouseState; }
     QPoint Mouse() const { return FMouse; }
-    QPoint MouseWhenDown() const { return FMouseWhenDown; }
-    QPoint LastMouse() const { return FLastMouse; }
     TNodeData *GrabbedNode() const { return FGrabbedNode; }
-    int GrabbedPosition() const { return FGrabbedPosition; }
     // The undo group of the running gesture, -1 while it wrote nothing.
     int GestureGroup() const { return FGestureGroup; }
 
@@ -122,7 +119,6 @@ private:
     TDateTime FTimeChartStartOnMouseDown = 0;
     int FTimeChartTopOnMouseDown = 0;
     TNodeData *FGrabbedNode = nullptr;
-    int FGrabbedPosition = -1;
     TDateTime FDateRef = 0;
     int FGestureGroup = -1;
     Qt::KeyboardModifiers FShift;

@@ -67,12 +67,10 @@ void TTimeChartMouse::UpdateTimeChartHint()
     }
 
     // Row captions: only the row under the pointer can hold it.
-    FGrabbedPosition = -1;
     const int row = g.RowAtY(pt.y());
     if (row >= 0 && row < model.RowCount() && !model.IsMultiRow(row)
         && g.PositionRect(MeasureCanvas(), g.Top(), row, g.ChartWidth(), g.TimeChartRowHeight(0)).contains(pt)) {
         FGrabbedNode = nullptr;
-        FGrabbedPosition = row;
         hint = GetPositionHint(row);
     }
 
