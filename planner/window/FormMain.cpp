@@ -279,10 +279,7 @@ void TMainForm::Open(const QString &fileName)
         RecentFiles().AddToLastFiles(FCore->DirWatchThread()->Filename());
     AutoFitColumns();
     // A named document's settings place the chart; a new one starts at the default view.
-    if (FCore->DirWatchThread()->Filename().isEmpty())
-        TimeChartView->PlaceAtDefault();
-    else
-        LoadFileIni();
+    LoadFileIni();
 }
 
 void TMainForm::OpenCommandLine(const QStringList &arguments)
