@@ -23,9 +23,10 @@
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "planner/chart/ChartTestSupport.h"
+#include "planner/chart/ChartWindowTestSupport.h"
 #include "window/FormMain.h"
 
-class ChartMouseTest : public ::testing::Test
+class ChartMouseTest : public ChartWindowTest
 {
 protected:
     struct TTask
@@ -37,19 +38,9 @@ protected:
 
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TMainForm>();
-        form->resize(1000, 700);
-        view = form->TimeChartView;
+        ChartWindowTest::SetUp();
         mouse = form->TimeChartMouse;
     }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
-    }
-    TPlannerCore &Core() { return form->Core(); }
     // A Monday well after today, so that nothing lies in the past.
     static TDateTime Base() { return Trunc(Date()) + 28 - (DayOfTheWeek(Date()) - 1); }
 
@@ -72,11 +63,7 @@ protected:
             core.SetData_(node, cnLength, QString::number(task.length));
         }
         core.EndUpdate();
-        const QString file = dir.filePath(QStringLiteral("plan.zop"));
-        ASSERT_TRUE(core.SaveTo(file));
-        form->ActionNewExecute();
-        form->Open(file);
-        form->show();
+        ASSERT_TRUE(ReopenThroughWindow());
         Settle();
         view->SetTimeChartColWidth(20);
         view->SetTimeChartDestination(Base() - 2, 0, true);
@@ -165,9 +152,6 @@ protected:
         });
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<TMainForm> form;
-    TTimeChartView *view = nullptr;
     TTimeChartMouse *mouse = nullptr;
     QStringList questions;
 };

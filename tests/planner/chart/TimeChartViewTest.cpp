@@ -18,28 +18,14 @@
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
 #include "treegrid/StringTreeGrid.h"
+#include "planner/chart/ChartWindowTestSupport.h"
 #include "window/FormMain.h"
 
 namespace {
 
-class TimeChartViewTest : public ::testing::Test
+class TimeChartViewTest : public ChartWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TMainForm>();
-        form->resize(1000, 700);
-        view = form->TimeChartView;
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
-    }
-    TPlannerCore &Core() { return form->Core(); }
-
     // A document of `rows` resources with two tasks each around today, saved and opened
     // again through the window's Open.
     void OpenPlan(int rows)
@@ -60,11 +46,7 @@ protected:
                 core.SetData_(node, cnColor, QStringLiteral("State 2"));
             }
         core.EndUpdate();
-        const QString file = dir.filePath(QStringLiteral("plan.zop"));
-        ASSERT_TRUE(core.SaveTo(file));
-        form->ActionNewExecute();
-        form->Open(file);
-        form->show();
+        ASSERT_TRUE(ReopenThroughWindow());
         Settle();
     }
     static void Settle()
@@ -73,10 +55,6 @@ protected:
             QApplication::processEvents();
     }
     const QImage &Picture() { return *view->TimeChart->Canvas().Image(); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<TMainForm> form;
-    TTimeChartView *view = nullptr;
 };
 
 } // namespace
