@@ -137,8 +137,6 @@ void TChartCommands::CreateZoomAndTransparency()
 
 void TChartCommands::SetZoom(int zoom)
 {
-    if (zoom <= 0)
-        return;
     FView.SetZoom(zoom);
 }
 
