@@ -9,6 +9,7 @@ class QDateEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class TDateRangeControls;
 class TTimeChartView;
 
 // "Save Graphics": chooses the date range of a picture of the chart (the whole plan, the
@@ -21,11 +22,6 @@ class TForm1 : public QDialog
 public:
     explicit TForm1(TTimeChartView &chart, QWidget *parent = nullptr);
 
-    // The range buttons: the first two fill the pickers and lock them, the third frees them.
-    void ApplyRange();
-    void startpickerChange();
-    void endepickerChange();
-    void EditTageChange();
     TDateTime StartDate() const;
     TDateTime EndDate() const;
     int Days() const;
@@ -40,6 +36,8 @@ public:
     // The signature text: "Created with", the credit line, the document and the time.
     QString Signature() const;
 
+    TDateRangeControls *Range = nullptr;
+    // Its controls.
     QRadioButton *RadioButton1 = nullptr; // "Draw Summary"
     QRadioButton *RadioButton2 = nullptr; // "Draw current view"
     QRadioButton *RadioButton3 = nullptr; // "Free input"
@@ -54,9 +52,7 @@ protected:
 
 private:
     void OKButtonClick();
-    void SetRangeDates(TDateTime start, TDateTime end);
 
     TTimeChartView &FChart;
     QImage FBitmap;
-    bool FChanging = false;
 };

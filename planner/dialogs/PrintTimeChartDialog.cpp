@@ -8,12 +8,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 #include "CanvasPanel.h"
 #include "DateFormat.h"
@@ -21,13 +18,13 @@
 #include "Language.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DateRangeControls.h"
 #include "dialogs/NamedControl.h"
 #include "dialogs/PrintPageOptions.h"
 #include "print/ChartPrinter.h"
 #include "sync/DirWatchThread.h"
 
 namespace {
-
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const char *text)
 {
@@ -56,22 +53,19 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, TPrintPrevie
     setWindowTitle(QStringLiteral("Print Timechart"));
     setModal(true);
 
-    RadioButton1 = Named(new QRadioButton(QStringLiteral("Print Summary"), this), "RadioButton1");
-    RadioButton2 = Named(new QRadioButton(QStringLiteral("Print current view"), this), "RadioButton2");
-    RadioButton3 = Named(new QRadioButton(QStringLiteral("Free input"), this), "RadioButton3");
-    RadioButton1->setChecked(true);
-    auto makeDate = [this](const char *name) {
-        auto *edit = Named(new QDateEdit(this), name);
-        edit->setDisplayFormat(ShortDateFormat());
-        edit->setMinimumDate(QDate(100, 1, 1));
-        edit->setCalendarPopup(true);
-        return edit;
-    };
-    startpicker = makeDate("startpicker");
-    endepicker = makeDate("endepicker");
     // 0 shows a range of no days as it is; OK refuses it.
-    EditTage = Named(new QSpinBox(this), "EditTage");
-    EditTage->setRange(0, TChartPageLayout::MaxDays);
+    Range = new TDateRangeControls(this, "Print Summary", "Print current view", 1, 0, TChartPageLayout::MaxDays);
+    Range->WholeRange = [this] { return TDateRangeControls::TRange(FChart.Core().MinDate(), FChart.Core().MaxDate()); };
+    Range->ViewRange = [this] {
+        return TDateRangeControls::TRange(FChart.Geometry().Start(), FChart.Geometry().GetTimeChartEnd());
+    };
+    Range->OnChange = [this] { pb->update(); };
+    RadioButton1 = Range->RadioButton1;
+    RadioButton2 = Range->RadioButton2;
+    RadioButton3 = Range->RadioButton3;
+    startpicker = Range->startpicker;
+    endepicker = Range->endepicker;
+    EditTage = Range->EditTage;
     Edit2 = Named(new QSpinBox(this), "Edit2");
     Edit2->setRange(1, TChartPageLayout::MaxPages);
     PageOptions = new TPrintPageOptions("Tagline", this);
@@ -97,16 +91,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, TPrintPrevie
     panelLayout->addWidget(pb);
 
     auto *range = Named(new QGroupBox(QStringLiteral("Range"), this), "GroupBox1");
-    auto *rangeGrid = new QGridLayout(range);
-    rangeGrid->addWidget(RadioButton1, 0, 0, 1, 2);
-    rangeGrid->addWidget(RadioButton2, 1, 0, 1, 2);
-    rangeGrid->addWidget(RadioButton3, 2, 0, 1, 2);
-    rangeGrid->addWidget(MakeLabel(range, "Label1", "Start Date"), 3, 0);
-    rangeGrid->addWidget(startpicker, 3, 1);
-    rangeGrid->addWidget(MakeLabel(range, "Label2", "End Date"), 4, 0);
-    rangeGrid->addWidget(endepicker, 4, 1);
-    rangeGrid->addWidget(MakeLabel(range, "Label3", "Days"), 5, 0);
-    rangeGrid->addWidget(EditTage, 5, 1);
+    Range->AddTo(new QGridLayout(range));
     auto *split = new QHBoxLayout;
     split->addWidget(MakeLabel(this, "Label4", "split to"));
     split->addWidget(Edit2);
@@ -131,14 +116,6 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, TPrintPrevie
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
 
-    for (QRadioButton *button : {RadioButton1, RadioButton2, RadioButton3})
-        connect(button, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                ApplyRange();
-        });
-    connect(startpicker, &QDateEdit::dateChanged, this, &TPrintTimeChartDialog::startpickerChange);
-    connect(endepicker, &QDateEdit::dateChanged, this, &TPrintTimeChartDialog::endepickerChange);
-    connect(EditTage, &QSpinBox::valueChanged, this, &TPrintTimeChartDialog::EditTageChange);
     connect(Edit2, &QSpinBox::valueChanged, pb, [this] { pb->update(); });
     connect(Lochrand, &QCheckBox::toggled, pb, [this] { pb->update(); });
     connect(PrinterSetupButton, &QPushButton::clicked, this, [this] {
@@ -171,84 +148,28 @@ void TPrintTimeChartDialog::showEvent(QShowEvent *event)
     // The user's date format may have changed since the dialog was made.
     for (QDateEdit *edit : {startpicker, endepicker})
         edit->setDisplayFormat(ShortDateFormat());
-    ApplyRange();
+    Range->ApplyRange();
     pb->update();
 }
 
 TDateTime TPrintTimeChartDialog::StartDate() const
 {
-    return QDateToDateTime(startpicker->date());
+    return Range->StartDate();
 }
 
 TDateTime TPrintTimeChartDialog::EndDate() const
 {
-    return QDateToDateTime(endepicker->date());
+    return Range->EndDate();
 }
 
 int TPrintTimeChartDialog::Days() const
 {
-    return EditTage->value();
+    return Range->Days();
 }
 
 int TPrintTimeChartDialog::Pages() const
 {
     return Edit2->value();
-}
-
-void TPrintTimeChartDialog::SetRangeDates(TDateTime start, TDateTime end)
-{
-    FChanging = true;
-    startpicker->setDate(DateTimeToQDate(start));
-    endepicker->setDate(DateTimeToQDate(end));
-    EditTage->setValue(int(std::lround(EndDate() - StartDate())));
-    FChanging = false;
-    pb->update();
-}
-
-void TPrintTimeChartDialog::ApplyRange()
-{
-    const bool free = RadioButton3->isChecked();
-    for (QWidget *control : {static_cast<QWidget *>(startpicker), static_cast<QWidget *>(endepicker),
-                             static_cast<QWidget *>(EditTage)})
-        control->setEnabled(free);
-    if (RadioButton1->isChecked())
-        SetRangeDates(FChart.Core().MinDate(), FChart.Core().MaxDate());
-    else if (RadioButton2->isChecked())
-        SetRangeDates(FChart.Geometry().Start(), FChart.Geometry().GetTimeChartEnd());
-}
-
-void TPrintTimeChartDialog::startpickerChange()
-{
-    if (FChanging)
-        return;
-    FChanging = true;
-    if (EndDate() < StartDate())
-        endepicker->setDate(DateTimeToQDate(StartDate() + 1));
-    EditTage->setValue(int(std::lround(EndDate() - StartDate())));
-    FChanging = false;
-    pb->update();
-}
-
-void TPrintTimeChartDialog::endepickerChange()
-{
-    if (FChanging)
-        return;
-    FChanging = true;
-    if (EndDate() < StartDate())
-        startpicker->setDate(DateTimeToQDate(EndDate() - 1));
-    EditTage->setValue(int(std::lround(EndDate() - StartDate())));
-    FChanging = false;
-    pb->update();
-}
-
-void TPrintTimeChartDialog::EditTageChange()
-{
-    if (FChanging || !EditTage->isEnabled())
-        return;
-    FChanging = true;
-    endepicker->setDate(DateTimeToQDate(StartDate() + Days()));
-    FChanging = false;
-    pb->update();
 }
 
 void TPrintTimeChartDialog::pbPaint()

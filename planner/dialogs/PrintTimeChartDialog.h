@@ -15,6 +15,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class TCanvasPanel;
+class TDateRangeControls;
 class TPrintPageOptions;
 class TPrintPreviewDialog;
 class TTimeChartView;
@@ -34,11 +35,6 @@ public:
     void SetOptions(const TPrintOptions &options);
     TPrintOptions Options(TPrintOptions options) const;
 
-    // The range buttons: the first two fill the pickers and lock them, the third frees them.
-    void ApplyRange();
-    void startpickerChange();
-    void endepickerChange();
-    void EditTageChange();
     // Records the pages and shows the preview; the dialog closes when the preview printed.
     void OKButtonClick();
     TDateTime StartDate() const;
@@ -51,6 +47,8 @@ public:
     // Whether the last OK asked for the picture at screen resolution.
     bool printAsBitmap = false;
 
+    TDateRangeControls *Range = nullptr;
+    // Its controls.
     QRadioButton *RadioButton1 = nullptr; // "Print Summary"
     QRadioButton *RadioButton2 = nullptr; // "Print current view"
     QRadioButton *RadioButton3 = nullptr; // "Free input"
@@ -78,9 +76,7 @@ protected:
 
 private:
     void pbPaint();
-    void SetRangeDates(TDateTime start, TDateTime end);
 
     TTimeChartView &FChart;
     TPrintPreviewDialog &FRecorder;
-    bool FChanging = false;
 };
