@@ -194,7 +194,6 @@ TWorkCalendar::TWorkCalendar(const tWeekInfo &week, bool minuteWise, THolidayDay
 
 void TWorkCalendar::SetReach(qint64 from, qint64 to)
 {
-    FHasReach = from < to;
     FReachFrom = from;
     FReachTo = to;
 }
@@ -272,7 +271,7 @@ bool TWorkCalendar::Cover(qint64 from, qint64 to)
         const qint64 size = last - FFirst;
         qint64 grownFrom = FFirst - size;
         qint64 grownTo = last + size;
-        if (FHasReach) {
+        if (FReachFrom < FReachTo) {
             // Within the reach it grows to the reach's edge at once (by some years at most);
             // past it by an eighth, so that asking along its edge rebuilds it only a few times.
             const qint64 jump = std::max<qint64>(size, MaxReachJump);

@@ -100,7 +100,7 @@ private:
     // start, holidays and absent days taking none.
     qint64 FFirst = 0;
     std::vector<quint32> FSum;
-    bool FHasReach = false;
+    // None while FReachFrom is not before FReachTo.
     qint64 FReachFrom = 0;
     qint64 FReachTo = 0;
 };
