@@ -90,6 +90,33 @@ qsizetype FindText(const Units &s, QLatin1String what, qsizetype from)
     return -1;
 }
 
+// The caches of one parse know a text by its raw units, before any decoding: a hash of
+// them, whether a copy of them matches, and such a copy.
+template <class Units>
+quint32 RawHash(const Units &s)
+{
+    quint32 hash = 5381;
+    for (qsizetype i = 0; i < s.size; ++i)
+        hash = (hash * 33) ^ Raw(s, i);
+    return hash;
+}
+
+template <class Units>
+bool SameRaw(const char16_t *copy, const Units &s)
+{
+    for (qsizetype i = 0; i < s.size; ++i)
+        if (copy[i] != Raw(s, i))
+            return false;
+    return true;
+}
+
+template <class Units>
+void CopyRaw(char16_t *copy, const Units &s)
+{
+    for (qsizetype i = 0; i < s.size; ++i)
+        copy[i] = Raw(s, i);
+}
+
 // Leading and trailing characters up to SPACE go; U+00A0 and other blanks stay.
 template <class Units>
 Units TrimControl(Units s)
@@ -146,21 +173,13 @@ public:
     {
         if (s.size > MaxLength)
             return Unescaped(s);
-        quint32 hash = 5381;
-        for (qsizetype i = 0; i < s.size; ++i)
-            hash = (hash * 33) ^ Raw(s, i);
+        const quint32 hash = RawHash(s);
         // The value depends on the raw text alone, entities and line breaks included.
         Slot &slot = FSlots[hash % Slots];
-        if (slot.hash == hash && slot.size == s.size) {
-            qsizetype i = 0;
-            while (i < s.size && slot.raw[i] == Raw(s, i))
-                ++i;
-            if (i == s.size)
-                return slot.value;
-        }
+        if (slot.hash == hash && slot.size == s.size && SameRaw(slot.raw, s))
+            return slot.value;
         QString value = Unescaped(s);
-        for (qsizetype i = 0; i < s.size; ++i)
-            slot.raw[i] = Raw(s, i);
+        CopyRaw(slot.raw, s);
         slot.hash = hash;
         slot.size = s.size;
         slot.value = value;
@@ -191,26 +210,18 @@ public:
     template <class Units>
     THashedString get(const Units &raw)
     {
-        quint32 hash = 5381;
-        for (qsizetype i = 0; i < raw.size; ++i)
-            hash = (hash * 33) ^ Raw(raw, i);
+        const quint32 hash = RawHash(raw);
         // Open addressing over a table twice the size of the entries it may hold.
         quint32 slot = hash % Slots;
         for (; FTable[slot] != 0; slot = (slot + 1) % Slots) {
             const Entry &e = FEntries[FTable[slot] - 1];
-            if (e.hash != hash || qsizetype(e.raw.size()) != raw.size)
-                continue;
-            qsizetype i = 0;
-            while (i < raw.size && e.raw[std::size_t(i)] == Raw(raw, i))
-                ++i;
-            if (i == raw.size)
+            if (e.hash == hash && qsizetype(e.raw.size()) == raw.size && SameRaw(e.raw.data(), raw))
                 return e.name;
         }
         THashedString name(XMLUnescapeUnits(raw.size, [&raw](qsizetype i) { return raw[i]; }));
         if (FEntries.size() < MaxEntries) {
             std::u16string key(std::size_t(raw.size), u'\0');
-            for (qsizetype i = 0; i < raw.size; ++i)
-                key[std::size_t(i)] = Raw(raw, i);
+            CopyRaw(key.data(), raw);
             FEntries.push_back({hash, std::move(key), name});
             FTable[slot] = quint16(FEntries.size());
         }
