@@ -50,14 +50,26 @@ QString XMLUnescapeUnits(qsizetype size, Unit unit)
     QString out(size, Qt::Uninitialized);
     QChar *to = out.data();
     qsizetype n = 0;
-    // Whether unit(at..) spells `what`.
-    auto spells = [&](qsizetype at, const char *what, qsizetype length) {
-        if (size - at < length)
-            return false;
-        for (qsizetype k = 0; k < length; ++k)
-            if (unit(at + k) != char16_t(what[k]))
-                return false;
-        return true;
+    struct TEntity
+    {
+        const char *name; // after the "&"
+        qsizetype length;
+        char16_t unit;
+    };
+    static constexpr TEntity entities[] = {
+        {"amp;", 4, u'&'}, {"lt;", 3, u'<'}, {"gt;", 3, u'>'}, {"quot;", 5, u'"'}, {"nbsp;", 5, u' '}};
+    // The named entity that unit(at..) spells, nullptr when none.
+    auto named = [&](qsizetype at) -> const TEntity * {
+        for (const TEntity &entity : entities) {
+            if (size - at < entity.length)
+                continue;
+            qsizetype k = 0;
+            while (k < entity.length && unit(at + k) == char16_t(entity.name[k]))
+                ++k;
+            if (k == entity.length)
+                return &entity;
+        }
+        return nullptr;
     };
     for (qsizetype i = 0; i < size;) {
         const char16_t c = unit(i);
@@ -67,21 +79,9 @@ QString XMLUnescapeUnits(qsizetype size, Unit unit)
             continue;
         }
         const qsizetype at = i + 1;
-        if (spells(at, "amp;", 4)) {
-            to[n++] = QLatin1Char('&');
-            i = at + 4;
-        } else if (spells(at, "lt;", 3)) {
-            to[n++] = QLatin1Char('<');
-            i = at + 3;
-        } else if (spells(at, "gt;", 3)) {
-            to[n++] = QLatin1Char('>');
-            i = at + 3;
-        } else if (spells(at, "quot;", 5)) {
-            to[n++] = QLatin1Char('"');
-            i = at + 5;
-        } else if (spells(at, "nbsp;", 5)) {
-            to[n++] = QLatin1Char(' ');
-            i = at + 5;
+        if (const TEntity *entity = named(at)) {
+            to[n++] = QChar(entity->unit);
+            i = at + entity->length;
         } else if (at < size && unit(at) == u'#') {
             qsizetype j = at + 1;
             quint32 value = 0;
