@@ -340,11 +340,6 @@ void TSetupPositionsDialog::CopySetupToAllResourcesClick()
     ListView1->Refresh();
 }
 
-void TSetupPositionsDialog::SetUnit(TMinUnit unit)
-{
-    ComboBox1->setCurrentIndex(unit == muMinute ? 1 : 0);
-}
-
 void TSetupPositionsDialog::UnitChanged()
 {
     const bool minutes = ComboBox1->currentIndex() == 1;

@@ -42,7 +42,6 @@ public:
     bool EditDayClick();
     void ApplyTimeToAllDaysClick();
     void CopySetupToAllResourcesClick();
-    void SetUnit(TMinUnit unit);
     void OkClick();
 
     std::function<bool()> OnConfirm;
