@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <initializer_list>
 
 #include <QHash>
 
@@ -33,6 +34,26 @@ QString Renamed(const QHash<QString, QString> &renamed, QString id)
         id = it.value();
     }
     return id;
+}
+
+// Replays an entry under the id its row has now; a row it re-creates goes into `renamed`.
+void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, QHash<QString, QString> &renamed)
+{
+    entry.FID = Renamed(renamed, entry.FID);
+    const QString oldID = entry.FID;
+    ReplayEntry(entry, mainForm);
+    if (entry.FID != oldID)
+        renamed.insert(oldID, entry.FID);
+}
+
+// The entries of both lists name the re-created rows by their new ids.
+void RenameAll(const QHash<QString, QString> &renamed, std::initializer_list<TUndoRedoList *> lists)
+{
+    if (renamed.isEmpty())
+        return;
+    for (TUndoRedoList *list : lists)
+        for (auto &entry : *list)
+            entry->FID = Renamed(renamed, entry->FID);
 }
 
 } // namespace
@@ -91,17 +112,9 @@ int TUndoRedo::TakeBackGroup(TPlannerCore &mainForm, int group)
     {
         TSuspendUndo suspended(*this);
         QHash<QString, QString> renamed;
-        for (auto &entry : taken) {
-            entry->FID = Renamed(renamed, entry->FID);
-            const QString oldID = entry->FID;
-            ReplayEntry(*entry, mainForm);
-            if (entry->FID != oldID)
-                renamed.insert(oldID, entry->FID);
-        }
-        if (!renamed.isEmpty())
-            for (TUndoRedoList *other : {&FUndoList, &FRedoList})
-                for (auto &entry : *other)
-                    entry->FID = Renamed(renamed, entry->FID);
+        for (auto &entry : taken)
+            ReplayRenamed(*entry, mainForm, renamed);
+        RenameAll(renamed, {&FUndoList, &FRedoList});
     }
     UpdateMainForm();
     return int(taken.size());
@@ -136,19 +149,12 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
             continue;
         std::unique_ptr<TUndoRedoEntry> entry = std::move(list[std::size_t(i)]);
         list.erase(list.begin() + i);
-        entry->FID = Renamed(renamed, entry->FID);
-        const QString oldID = entry->FID;
-        ReplayEntry(*entry, mainForm);
-        if (entry->FID != oldID)
-            renamed.insert(oldID, entry->FID);
+        ReplayRenamed(*entry, mainForm, renamed);
         // An entry outside any group is a step of its own.
         if (group == -1)
             break;
     }
-    if (!renamed.isEmpty())
-        for (TUndoRedoList *other : {&FUndoList, &FRedoList})
-            for (auto &entry : *other)
-                entry->FID = Renamed(renamed, entry->FID);
+    RenameAll(renamed, {&FUndoList, &FRedoList});
 }
 
 void TUndoRedo::Undo(TPlannerCore &mainForm)
