@@ -84,6 +84,13 @@ void TDateRangeControls::ApplyRange()
         SetRangeDates(ViewRange());
 }
 
+void TDateRangeControls::Shown()
+{
+    for (QDateEdit *edit : {startpicker, endepicker})
+        edit->setDisplayFormat(ShortDateFormat());
+    ApplyRange();
+}
+
 TDateTime TDateRangeControls::StartDate() const
 {
     return QDateToDateTime(startpicker->date());

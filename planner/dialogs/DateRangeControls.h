@@ -28,8 +28,10 @@ public:
 
     // Puts the buttons and the labelled pickers in rows 0 to 5 of grid.
     void AddTo(QGridLayout *grid) const;
-    // Fills the pickers for the chosen button (the plan and the view may have changed).
+    // Fills the pickers for the chosen button.
     void ApplyRange();
+    // On showing the dialog: the user's date format, the plan and the view may have changed.
+    void Shown();
     TDateTime StartDate() const;
     TDateTime EndDate() const;
     int Days() const;

@@ -74,8 +74,7 @@ TForm1::TForm1(TTimeChartView &chart, QWidget *parent)
 
 void TForm1::showEvent(QShowEvent *event)
 {
-    // The plan and the view may have changed since the window was last shown.
-    Range->ApplyRange();
+    Range->Shown();
     QDialog::showEvent(event);
 }
 

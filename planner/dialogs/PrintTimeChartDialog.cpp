@@ -1,7 +1,6 @@
 #include "dialogs/PrintTimeChartDialog.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,7 +12,6 @@
 
 
 #include "CanvasPanel.h"
-#include "DateFormat.h"
 #include "DialogPrintPreview.h"
 #include "Language.h"
 #include "chart/TimeChartView.h"
@@ -145,10 +143,7 @@ TPrintOptions TPrintTimeChartDialog::Options(TPrintOptions options) const
 void TPrintTimeChartDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    // The user's date format may have changed since the dialog was made.
-    for (QDateEdit *edit : {startpicker, endepicker})
-        edit->setDisplayFormat(ShortDateFormat());
-    Range->ApplyRange();
+    Range->Shown();
     pb->update();
 }
 

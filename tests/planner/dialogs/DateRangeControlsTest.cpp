@@ -1,0 +1,48 @@
+// The range part of the picture and print dialogs keeps its start, end and day count in step.
+
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QWidget>
+
+#include "DateFormat.h"
+#include "dialogs/DateRangeControls.h"
+
+TEST(DateRangeControlsTest, ButtonsFillThePickersAndShowingTakesTheCurrentDateFormat)
+{
+    SetDateFormats(QStringLiteral("dd.MM.yyyy"));
+    QWidget owner;
+    auto *range = new TDateRangeControls(&owner, "Whole", "View", 2, 1, 100);
+    range->WholeRange = [] { return TDateRangeControls::TRange(EncodeDate(2026, 1, 5), EncodeDate(2026, 12, 20)); };
+    range->ViewRange = [] { return TDateRangeControls::TRange(EncodeDate(2026, 3, 2), EncodeDate(2026, 3, 9) + 0.5); };
+    int changes = 0;
+    range->OnChange = [&changes] { ++changes; };
+
+    range->Shown();
+    EXPECT_EQ(range->StartDate(), EncodeDate(2026, 3, 2));
+    EXPECT_EQ(range->EndDate(), EncodeDate(2026, 3, 9));
+    EXPECT_EQ(range->Days(), 7);
+    EXPECT_FALSE(range->EditTage->isEnabled());
+    EXPECT_EQ(changes, 1);
+    // The whole plan is longer than the day count may be: the count stops at its limit.
+    range->RadioButton1->setChecked(true);
+    EXPECT_EQ(range->EndDate(), EncodeDate(2026, 12, 20));
+    EXPECT_EQ(range->Days(), 100);
+
+    // Free input: a start after the end moves the end; the days move the end too.
+    range->RadioButton3->setChecked(true);
+    range->startpicker->setDate(QDate(2027, 1, 1));
+    EXPECT_EQ(range->endepicker->date(), QDate(2027, 1, 2));
+    EXPECT_EQ(range->Days(), 1);
+    range->EditTage->setValue(30);
+    EXPECT_EQ(range->endepicker->date(), QDate(2027, 1, 31));
+
+    // A date format changed while the dialog was hidden shows on its next showing.
+    SetDateFormats(QStringLiteral("yyyy-MM-dd"));
+    range->Shown();
+    EXPECT_EQ(range->startpicker->displayFormat(), QStringLiteral("yyyy-MM-dd"));
+    EXPECT_EQ(range->endepicker->text(), QStringLiteral("2027-01-31"));
+    ResetDateFormats();
+}
