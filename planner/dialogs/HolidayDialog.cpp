@@ -15,6 +15,7 @@
 
 #include "DateFormat.h"
 #include "core/PlannerCore.h"
+#include "dialogs/NamedControl.h"
 #include "table/AbsenceReport.h"
 
 namespace {
@@ -24,19 +25,11 @@ constexpr int LastYear = 9999;
 
 QDateEdit *makePicker(QWidget *parent, const char *name)
 {
-    auto *edit = new QDateEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
+    auto *edit = Named(new QDateEdit(parent), name);
     edit->setDisplayFormat(ShortDateFormat());
     edit->setDateRange(QDate(FirstYear, 1, 1), QDate(LastYear, 12, 31));
     edit->setCalendarPopup(true);
     return edit;
-}
-
-QRadioButton *makeRadio(QWidget *parent, const char *name, const char *caption)
-{
-    auto *button = new QRadioButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
 }
 
 } // namespace
@@ -49,26 +42,21 @@ THolidayDialog::THolidayDialog(TPlannerCore &core, QWidget *parent)
     setModal(true);
     resize(460, 420);
 
-    RadioButton1 = makeRadio(this, "RadioButton1", "complete Range");
-    RadioButton2 = makeRadio(this, "RadioButton2", "complete Year");
-    RadioButton3 = makeRadio(this, "RadioButton3", "free Input");
+    RadioButton1 = Named(new QRadioButton(QStringLiteral("complete Range"), this), "RadioButton1");
+    RadioButton2 = Named(new QRadioButton(QStringLiteral("complete Year"), this), "RadioButton2");
+    RadioButton3 = Named(new QRadioButton(QStringLiteral("free Input"), this), "RadioButton3");
     DateTimePickerStart = makePicker(this, "DateTimePickerStart");
     DateTimePickerEnd = makePicker(this, "DateTimePickerEnd");
-    UpDown1 = new QSpinBox(this);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1 = Named(new QSpinBox(this), "UpDown1");
     UpDown1->setRange(FirstYear, LastYear);
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1 = Named(new QPlainTextEdit(this), "Memo1");
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Button1 = new QPushButton(QStringLiteral("Close"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = Named(new QPushButton(QStringLiteral("Close"), this), "Button1");
     Button1->setDefault(true);
 
-    auto *label1 = new QLabel(QStringLiteral("from"), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    auto *label2 = new QLabel(QStringLiteral("till"), this);
-    label2->setObjectName(QStringLiteral("Label2"));
+    auto *label1 = Named(new QLabel(QStringLiteral("from"), this), "Label1");
+    auto *label2 = Named(new QLabel(QStringLiteral("till"), this), "Label2");
     auto *grid = new QGridLayout;
     grid->addWidget(RadioButton1, 0, 0);
     grid->addWidget(RadioButton2, 1, 0);

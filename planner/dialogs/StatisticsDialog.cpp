@@ -10,6 +10,7 @@
 
 #include "Language.h"
 #include "core/PlannerCore.h"
+#include "dialogs/NamedControl.h"
 #include "table/ColumnStatistics.h"
 #include "treegrid/StringTreeGrid.h"
 
@@ -22,8 +23,7 @@ TStatisticsDialog::TStatisticsDialog(TPlannerCore &core, QWidget *parent)
     resize(520, 400);
 
     const auto radio = [this](const char *name, const char *caption) {
-        auto *button = new QRadioButton(QString::fromLatin1(caption), this);
-        button->setObjectName(QString::fromLatin1(name));
+        auto *button = Named(new QRadioButton(QString::fromLatin1(caption), this), name);
         connect(button, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
                 DoStatistics();
@@ -34,15 +34,12 @@ TStatisticsDialog::TStatisticsDialog(TPlannerCore &core, QWidget *parent)
     RadioButton2 = radio("RadioButton2", "filtered Tasks");
     RadioButton3 = radio("RadioButton3", "selected Tasks");
     RadioButton1->setChecked(true);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit1->setReadOnly(true);
     Edit1->setMaximumWidth(100);
-    auto *label = new QLabel(QStringLiteral("No. Tasks: "), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    auto *label = Named(new QLabel(QStringLiteral("No. Tasks: "), this), "Label1");
 
-    StringTreeGrid1 = TStringTreeGrid::Create<TStringTreeGrid>(this);
-    StringTreeGrid1->setObjectName(QStringLiteral("StringTreeGrid1"));
+    StringTreeGrid1 = Named(TStringTreeGrid::Create<TStringTreeGrid>(this), "StringTreeGrid1");
     StringTreeGrid1->TreeOptions().SetMiscOptions(StringTreeGrid1->TreeOptions().MiscOptions() + toCheckSupport);
     StringTreeGrid1->OnGetText = [this](TBaseTreeGrid *, PGridNode node, TColumnIndex, TVSTTextType, QString &text) {
         text = FCaptions.value(int(node->Index));
@@ -55,12 +52,10 @@ TStatisticsDialog::TStatisticsDialog(TPlannerCore &core, QWidget *parent)
     };
     StringTreeGrid1->setMinimumWidth(180);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1 = Named(new QPlainTextEdit(this), "Memo1");
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Button1 = new QPushButton(QStringLiteral("Close"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = Named(new QPushButton(QStringLiteral("Close"), this), "Button1");
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
