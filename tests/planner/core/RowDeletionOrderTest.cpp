@@ -164,8 +164,28 @@ TEST_F(RowDeletionOrderTest, DeleteCommandOnEveryOtherRowAndItsUndo)
     const TState after = State();
     EXPECT_EQ(after, expected);
     EXPECT_EQ(tasks->SelectedCount(), 0);
-    core->Undo();
-    EXPECT_EQ(State(), before);
-    core->Redo();
-    EXPECT_EQ(State(), after);
+
+    // A later step takes rows from all over what is left, in an order of its own: from the
+    // bottom, then every 7th from the top. Both steps go back and come again in turn.
+    const std::vector<TNodeData *> rows = Rows();
+    const int left = int(rows.size());
+    core->FUndoRedoGroupIndex = undo.GetGroupIndex();
+    for (int i = left - 1; i >= left - 40; i -= 3)
+        core->DeleteNode(rows[std::size_t(i)], true);
+    for (int i = 0; i < left - 40; i += 7)
+        core->DeleteNode(rows[std::size_t(i)], true);
+    core->FUndoRedoGroupIndex = -1;
+    const TState later = State();
+    ASSERT_EQ(later.texts.size(), left - 14 - (left - 40 + 6) / 7);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        core->Undo();
+        EXPECT_EQ(State(), after);
+        core->Undo();
+        EXPECT_EQ(State(), before);
+        core->Redo();
+        EXPECT_EQ(State(), after);
+        core->Redo();
+        EXPECT_EQ(State(), later);
+    }
 }

@@ -233,9 +233,9 @@ TEST_F(UndoRedoTest, DeletedAndAddedRowsComeBackUnderNewIds)
     EXPECT_EQ(core->GetActiveTable(), tbTable);
 }
 
-// Rows taken out of the middle of the table, or the whole table cleared, come back in their
-// places and order with their cells, however often the step is undone and redone; rows added
-// by one action and undone come back on redo in the order they were added.
+// The whole table cleared comes back in its places and order with the rows' cells, however
+// often the step is undone and redone; rows added by one action and undone come back on redo
+// in the order they were added. (Deletions here and there: RowDeletionOrderTest.)
 TEST_F(UndoRedoTest, RowsComeBackInTheirPlacesAndOrder)
 {
     core->SetActiveTable(tbTable);
@@ -255,30 +255,6 @@ TEST_F(UndoRedoTest, RowsComeBackInTheirPlacesAndOrder)
     };
     const TRows before = rows();
     ASSERT_EQ(before.size(), 7);
-
-    // Rows 1, 2, 4 and 5 go by the Delete command on a selection.
-    tasks->ClearSelection();
-    int index = 0;
-    core->ForEach(tbTable, feAll, [&](TNodeData *node) {
-        if (index == 1 || index == 2 || index == 4 || index == 5)
-            tasks->SetSelected(node->VNode, true);
-        ++index;
-    });
-    window.answers = {mrOk};
-    core->ActionDeleteNodeExecute();
-    const TRows afterDelete{before[0], before[3], before[6]};
-    ASSERT_EQ(rows(), afterDelete);
-
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
-        core->Undo();
-        EXPECT_EQ(rows(), before);
-        EXPECT_TRUE(undo.GetCanRedo());
-        core->Redo();
-        EXPECT_EQ(rows(), afterDelete);
-    }
-    core->Undo();
-    ASSERT_EQ(rows(), before);
 
     // The whole table cleared in one step, the way an import clears it first.
     InGroup([&] { core->ForEach(tbTable, feAll, [&](TNodeData *node) { core->DeleteNode(node, true); }); });
@@ -317,87 +293,6 @@ TEST_F(UndoRedoTest, RowsComeBackInTheirPlacesAndOrder)
         core->Redo();
         EXPECT_EQ(rows(), withAdded);
     }
-}
-
-TEST_F(UndoRedoTest, ScatteredDeletionsOfALargeTableComeBackInOrder)
-{
-    core->SetActiveTable(tbTable);
-    constexpr int count = 3000;
-    core->BeginUpdate(QStringLiteral("fill"));
-    for (int i = 0; i < count; ++i) {
-        TNodeData *row = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(row, cnTextCenterMiddle, QStringLiteral("row %1").arg(i));
-    }
-    core->EndUpdate();
-    undo.Clear();
-    using TRows = std::vector<QString>;
-    // The rows top to bottom by their text; the grid's links and numbers must agree.
-    const auto rows = [&] {
-        TRows result;
-        const TGridNode *root = tasks->RootNode();
-        const TGridNode *previous = nullptr;
-        for (const TGridNode *run = root->FirstChild; run; run = run->NextSibling) {
-            EXPECT_EQ(run->PrevSibling, previous);
-            EXPECT_EQ(run->Index, std::uint32_t(result.size()));
-            const TNodeData *node = TPlannerCore::NodeData(tasks.get(), const_cast<TGridNode *>(run));
-            result.push_back(node ? core->GetData_(node, cnTextCenterMiddle) : QString());
-            previous = run;
-        }
-        EXPECT_EQ(root->LastChild, previous);
-        EXPECT_EQ(root->ChildCount, std::uint32_t(result.size()));
-        return result;
-    };
-    const TRows before = rows();
-    ASSERT_EQ(before.size(), std::size_t(count));
-
-    // A first step takes rows from all over the table, in an order of its own (from the
-    // bottom, then every 7th from the top, the first row among them).
-    std::vector<TNodeData *> all;
-    core->ForEach(tbTable, feAll, [&](TNodeData *node) { all.push_back(node); });
-    std::vector<TNodeData *> first;
-    for (int i = count - 1; i >= count - 40; i -= 3)
-        first.push_back(all[std::size_t(i)]);
-    for (int i = 0; i < count - 40; i += 7)
-        first.push_back(all[std::size_t(i)]);
-    InGroup([&] {
-        for (TNodeData *node : first)
-            core->DeleteNode(node, true);
-    });
-    const TRows afterFirst = rows();
-    ASSERT_EQ(afterFirst.size(), before.size() - first.size());
-
-    // A later step deletes a selection through the Delete command: the top and bottom rows
-    // and a run from the middle.
-    tasks->ClearSelection();
-    int index = 0;
-    const int last = int(afterFirst.size()) - 1;
-    core->ForEach(tbTable, feAll, [&](TNodeData *node) {
-        if (index == 0 || index == last || (index >= 1000 && index < 1100))
-            tasks->SetSelected(node->VNode, true);
-        ++index;
-    });
-    window.answers = {mrOk};
-    core->ActionDeleteNodeExecute();
-    const TRows afterSecond = rows();
-    ASSERT_EQ(afterSecond.size(), afterFirst.size() - 102);
-
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
-        core->Undo();
-        EXPECT_EQ(rows(), afterFirst);
-        core->Undo();
-        EXPECT_EQ(rows(), before);
-        core->Redo();
-        EXPECT_EQ(rows(), afterFirst);
-        core->Redo();
-        EXPECT_EQ(rows(), afterSecond);
-    }
-    core->Undo();
-    core->Undo();
-    ASSERT_EQ(rows(), before);
-    // Each row is known to the core under the id it has now.
-    core->ForEach(tbTable, feAll,
-                  [&](TNodeData *node) { EXPECT_EQ(core->FindNode(node->ID.Value()), node); });
 }
 
 TEST_F(UndoRedoTest, AbsentDaysRowComesBackInItsTable)
