@@ -23,11 +23,12 @@ void MakeUpDown(QWidget *parent, QToolButton *&up, QToolButton *&down)
     down->setArrowType(Qt::DownArrow);
 }
 
-QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel)
+QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel, const char *okName,
+                         const char *cancelName)
 {
-    ok = MakeDialogButton(parent, "ButtonOK", "OK");
+    ok = MakeDialogButton(parent, okName, "OK");
     ok->setDefault(true);
-    cancel = MakeDialogButton(parent, "ButtonCancel", "Cancel");
+    cancel = MakeDialogButton(parent, cancelName, "Cancel");
     auto *row = new QHBoxLayout;
     row->addStretch();
     row->addWidget(ok);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Pieces the setup dialogs share: named, translated buttons, the up-down pair beside a list
+// Pieces the dialogs share: named, translated buttons, the up-down pair beside a list
 // and the row of OK and Cancel at the bottom.
 
 class QHBoxLayout;
@@ -13,4 +13,5 @@ QPushButton *MakeDialogButton(QWidget *parent, const char *name, const char *cap
 // The two arrows that move a list's selected row up and down ("UpDown1Up", "UpDown1Down").
 void MakeUpDown(QWidget *parent, QToolButton *&up, QToolButton *&down);
 // OK (the default button) and Cancel at the right.
-QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel);
+QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel, const char *okName = "ButtonOK",
+                         const char *cancelName = "ButtonCancel");

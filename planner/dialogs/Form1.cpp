@@ -18,6 +18,7 @@
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
 #include "dialogs/DateRangeControls.h"
+#include "dialogs/DialogParts.h"
 #include "sync/DirWatchThread.h"
 
 namespace {
@@ -52,20 +53,12 @@ TForm1::TForm1(TTimeChartView &chart, QWidget *parent)
     startpicker = Range->startpicker;
     endepicker = Range->endepicker;
     EditTage = Range->EditTage;
-    OKButton = new QPushButton(Translate(QStringLiteral("OK")), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(Translate(QStringLiteral("Cancel")), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    connect(OKButton, &QPushButton::clicked, this, &TForm1::OKButtonClick);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *grid = new QGridLayout;
     Range->AddTo(grid);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
+    connect(OKButton, &QPushButton::clicked, this, &TForm1::OKButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);

@@ -11,6 +11,7 @@
 #include "Language.h"
 #include "PrintGrid.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/NamedControl.h"
 #include "dialogs/PrintPageOptions.h"
 #include "print/TablePrinter.h"
@@ -50,9 +51,6 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, TPrintPreviewDialog &reco
     PrintFilename = PageOptions->PrintFilename;
     Lochrand = PageOptions->Lochrand;
     PrinterSetupButton = Named(new QPushButton(QStringLiteral("Printer setup..."), this), "PrinterSetupButton");
-    OKButton = Named(new QPushButton(QStringLiteral("OK"), this), "OKButton");
-    OKButton->setDefault(true);
-    CancelButton = Named(new QPushButton(QStringLiteral("Cancel"), this), "CancelButton");
 
     auto *rows = new QVBoxLayout;
     rows->addWidget(RadioButton1);
@@ -71,10 +69,7 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, TPrintPreviewDialog &reco
     auto *body = new QHBoxLayout;
     body->addLayout(rows, 1);
     body->addLayout(columns, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(buttons);

@@ -17,6 +17,7 @@
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
 #include "dialogs/DateRangeControls.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/NamedControl.h"
 #include "dialogs/PrintPageOptions.h"
 #include "print/ChartPrinter.h"
@@ -76,9 +77,6 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, TPrintPrevie
     heutehervorheben = Named(new QCheckBox(QStringLiteral("Show today as red bar"), PageOptions), "heutehervorheben");
     PageOptions->Layout->addWidget(heutehervorheben, 4, 0, 1, 2);
     PrinterSetupButton = Named(new QPushButton(QStringLiteral("Printer setup..."), this), "PrinterSetupButton");
-    OKButton = Named(new QPushButton(QStringLiteral("OK"), this), "OKButton");
-    OKButton->setDefault(true);
-    CancelButton = Named(new QPushButton(QStringLiteral("Cancel"), this), "CancelButton");
     Panel = Named(new QFrame(this), "Panel");
     Panel->setFrameShape(QFrame::StyledPanel);
     Panel->setMinimumSize(160, 180);
@@ -106,10 +104,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, TPrintPrevie
     auto *body = new QHBoxLayout;
     body->addLayout(left, 1);
     body->addLayout(right);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
