@@ -15,6 +15,18 @@
 #include "core/UndoRedo.h"
 #include "treegrid/BaseTreeGrid.h"
 
+namespace {
+
+// What the ids of this user's new rows start with. The identity is the process's, so the
+// prefix is made once.
+const QString &OwnIdPrefix()
+{
+    static const QString prefix = UserIdentity() + QLatin1Char('.');
+    return prefix;
+}
+
+} // namespace
+
 // ---- writing cells
 
 void TPlannerCore::SetData(TNodeData *node, int column, const QString &text)
@@ -177,8 +189,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     if (TNodeData *existing = FindNode(id))
         return existing;
 
-    // The user's identity is the process's: its prefix is made once.
-    static const QString ownPrefix = UserIdentity() + QLatin1Char('.');
+    const QString &ownPrefix = OwnIdPrefix();
     if (id.startsWith(ownPrefix)) {
         bool ok = false;
         const int number = QStringView(id).mid(ownPrefix.size()).toInt(&ok);
@@ -310,11 +321,10 @@ TNodeData *TPlannerCore::FindNode(const QString &id, TWhichTable table) const
 
 QString TPlannerCore::GetFreeID()
 {
-    const QString prefix = UserIdentity() + QLatin1Char('.');
     QString id;
     do {
         ++FLastFreeID;
-        id = prefix + QString::number(FLastFreeID);
+        id = OwnIdPrefix() + QString::number(FLastFreeID);
     } while (FindNode(id));
     return id;
 }
