@@ -218,17 +218,12 @@ void TDefineHolidayDialog::KindChanged()
         return;
     row->easter = RadioButtonEaster->isChecked();
     // A fixed holiday needs a day and month; one relative to Easter has no month.
-    if (row->easter) {
-        row->day = EditOffset->value();
+    if (row->easter)
         row->month = 0;
-    } else {
-        row->day = EditDay->value();
-        row->month = ComboBoxMonth->currentIndex() + 1;
-    }
     EditOffset->setEnabled(row->easter);
     EditDay->setEnabled(!row->easter);
     ComboBoxMonth->setEnabled(!row->easter);
-    TreeGrid1->Refresh();
+    Edited();
 }
 
 void TDefineHolidayDialog::Edited()
