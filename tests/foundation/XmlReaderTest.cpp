@@ -26,18 +26,24 @@ QString Dump(const TXMLNode &node, int level = 0)
     return out;
 }
 
+// Reads the bytes as a file is read, or (fromBytes false) as the text they decode to.
+void Read(TXMLTree &tree, const QByteArray &bytes, bool fromBytes)
+{
+    if (fromBytes) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        tree.LoadFromStream(buffer);
+    } else {
+        tree.setText(platform::fromCp1252(bytes));
+    }
+}
+
 QString Parse(const QByteArray &bytes, bool fromBytes, int &count)
 {
     TXMLTree tree;
     try {
-        if (fromBytes) {
-            QBuffer buffer;
-            buffer.setData(bytes);
-            buffer.open(QIODevice::ReadOnly);
-            tree.LoadFromStream(buffer);
-        } else {
-            tree.setText(platform::fromCp1252(bytes));
-        }
+        Read(tree, bytes, fromBytes);
     } catch (const EXMLError &e) {
         count = tree.NodeCount();
         return QStringLiteral("error: ") + QString::fromLatin1(e.what()) + QLatin1Char('\n') + Dump(tree);
@@ -114,14 +120,7 @@ TEST(XmlReader, RepeatedEscapedValuesAndManyNames)
     text += "</r>";
     for (const bool fromBytes : {true, false}) {
         TXMLTree tree;
-        if (fromBytes) {
-            QBuffer buffer;
-            buffer.setData(text);
-            buffer.open(QIODevice::ReadOnly);
-            tree.LoadFromStream(buffer);
-        } else {
-            tree.setText(QString::fromLatin1(text));
-        }
+        Read(tree, text, fromBytes);
         const TXMLNode *r = tree.namedNode(QStringLiteral("r"));
         ASSERT_TRUE(r);
         QStringList names;
