@@ -5,18 +5,21 @@
 #include "core/PlannerCore.h"
 #include "treegrid/CustomStringTreeGrid.h"
 
+namespace {
+
+// The grid asks its owner for every text it shows; without a text owner it shows the cell.
+QString DisplayText(TPlannerCore &core, TCustomStringTreeGrid *grid, TNodeData *node, int column)
+{
+    if (grid && node && node->VNode && grid->OnGetText)
+        return grid->Text(node->VNode, column);
+    return core.GetData(node, column);
+}
+
+} // namespace
+
 TTablePrinter::TTablePrinter(TPlannerCore &core)
     : FCore(core)
 {
-}
-
-QString TTablePrinter::DisplayText(TWhichTable table, TNodeData *node, int column) const
-{
-    // The grid asks its owner for every text it shows; without a text owner it shows the cell.
-    auto *grid = dynamic_cast<TCustomStringTreeGrid *>(FCore.GetTable(table));
-    if (grid && node && node->VNode && grid->OnGetText)
-        return grid->Text(node->VNode, column);
-    return FCore.GetData(node, column);
 }
 
 void TTablePrinter::FillGrid(TPrintStringGrid &grid, const TTablePrintJob &job) const
@@ -31,11 +34,12 @@ void TTablePrinter::FillGrid(TPrintStringGrid &grid, const TTablePrintJob &job) 
         grid.SetColWidth(column, printed ? 1 : 0);
     }
     grid.AddRow(captions);
+    auto *shown = dynamic_cast<TCustomStringTreeGrid *>(FCore.GetTable(job.table));
     QStringList cells;
     FCore.ForEach(job.table, job.rows, [&](TNodeData *node) {
         cells.clear();
         for (int column = 0; column < columns; ++column)
-            cells.append(grid.ColWidth(column) > 0 ? DisplayText(job.table, node, column) : QString());
+            cells.append(grid.ColWidth(column) > 0 ? DisplayText(FCore, shown, node, column) : QString());
         grid.AddRow(cells);
     });
 }

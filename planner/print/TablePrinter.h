@@ -29,11 +29,10 @@ class TTablePrinter
 public:
     explicit TTablePrinter(TPlannerCore &core);
 
-    // Row 0 the column captions, then one row per chosen table row; every column of the table,
-    // those not printed with width 0.
+    // Row 0 the column captions, then one row per chosen table row with the texts its table
+    // shows (dates formatted, yes/no, position names); every column of the table, those not
+    // printed with width 0.
     void FillGrid(TPrintStringGrid &grid, const TTablePrintJob &job) const;
-    // The text a cell shows in its table (dates formatted, yes/no, position names).
-    QString DisplayText(TWhichTable table, TNodeData *node, int column) const;
     // Fills the grid and records its pages; returns the number of pages.
     int Record(TPrintPreviewDialog &recorder, TPrintStringGrid &grid, const TTablePrintJob &job) const;
 
