@@ -644,6 +644,9 @@ protected:
 private:
     // Makes a NextSibling chain the node's children: back links, ends and indices.
     void RelinkChildren(PGridNode node, PGridNode chain);
+    // Puts a new child after last (nil: first) under parent and makes it the new last; the
+    // caller sets parent's LastChild once the run is complete.
+    static void AppendChildLink(PGridNode parent, PGridNode &last, PGridNode child, std::uint32_t index);
 
 public:
     // ---- end

@@ -495,14 +495,7 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
         PGridNode last = node->LastChild;
         for (std::uint32_t i = 0; i < added; ++i) {
             PGridNode child = MakeNewNode();
-            child->Index = index++;
-            child->Parent = node;
-            child->PrevSibling = last;
-            if (last)
-                last->NextSibling = child;
-            else
-                node->FirstChild = child;
-            last = child;
+            AppendChildLink(node, last, child, index++);
             addedHeight += child->NodeHeight;
         }
         node->LastChild = last;
@@ -529,6 +522,18 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
 }
 
 // ---- linking
+
+void TBaseTreeGrid::AppendChildLink(PGridNode parent, PGridNode &last, PGridNode child, std::uint32_t index)
+{
+    child->Parent = parent;
+    child->Index = index;
+    child->PrevSibling = last;
+    if (last)
+        last->NextSibling = child;
+    else
+        parent->FirstChild = child;
+    last = child;
+}
 
 void TBaseTreeGrid::InternalConnectNode(PGridNode node, PGridNode destination, TBaseTreeGrid *target,
                                         TTGNodeAttachMode mode)

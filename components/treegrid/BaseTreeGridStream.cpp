@@ -176,14 +176,7 @@ PGridNode TBaseTreeGrid::BuildStreamNode(const TTGNodeStreamReader &reader, std:
     PGridNode last = nullptr;
     for (std::uint32_t i = 0; i < record.ChildCount; ++i) {
         PGridNode child = BuildStreamNode(reader, index, made);
-        child->Parent = node;
-        child->Index = i;
-        child->PrevSibling = last;
-        if (last)
-            last->NextSibling = child;
-        else
-            node->FirstChild = child;
-        last = child;
+        AppendChildLink(node, last, child, i);
         count += child->TotalCount;
         if (IsEffectivelyVisible(child))
             childHeight += child->TotalHeight;
