@@ -647,6 +647,8 @@ private:
     // Puts a new child after last (nil: first) under parent and makes it the new last; the
     // caller sets parent's LastChild once the run is complete.
     static void AppendChildLink(PGridNode parent, PGridNode &last, PGridNode child, std::uint32_t index);
+    // Nil stands for the root, and beside the root means its first or last child.
+    void ResolveAttachTarget(PGridNode &target, TTGNodeAttachMode &mode) const;
 
 public:
     // ---- end

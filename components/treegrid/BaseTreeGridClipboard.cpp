@@ -271,14 +271,7 @@ bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data,
     const QString dataFormat = MimeTypeOf(QStringLiteral("Tree Grid Data"));
     if (!data || !data->hasFormat(dataFormat) || FOptions->MiscOptions().contains(toReadOnly))
         return false;
-    if (!targetNode)
-        targetNode = FRoot;
-    if (targetNode == FRoot) {
-        if (mode == amInsertBefore)
-            mode = amAddChildFirst;
-        else if (mode == amInsertAfter)
-            mode = amAddChildLast;
-    }
+    ResolveAttachTarget(targetNode, mode);
     BeginUpdate();
     bool result = true;
     try {

@@ -535,6 +535,18 @@ void TBaseTreeGrid::AppendChildLink(PGridNode parent, PGridNode &last, PGridNode
     last = child;
 }
 
+void TBaseTreeGrid::ResolveAttachTarget(PGridNode &target, TTGNodeAttachMode &mode) const
+{
+    if (!target)
+        target = FRoot;
+    if (target == FRoot) {
+        if (mode == amInsertBefore)
+            mode = amAddChildFirst;
+        else if (mode == amInsertAfter)
+            mode = amAddChildLast;
+    }
+}
+
 void TBaseTreeGrid::InternalConnectNode(PGridNode node, PGridNode destination, TBaseTreeGrid *target,
                                         TTGNodeAttachMode mode)
 {

@@ -195,14 +195,7 @@ PGridNode TBaseTreeGrid::BuildStreamNode(const TTGNodeStreamReader &reader, std:
 std::vector<PGridNode> TBaseTreeGrid::InternalAddFromStream(const TTGNodeStreamReader &reader, PGridNode target,
                                                             TTGNodeAttachMode mode, TChangeReason reason)
 {
-    if (!target)
-        target = FRoot;
-    if (target == FRoot) {
-        if (mode == amInsertBefore)
-            mode = amAddChildFirst;
-        else if (mode == amInsertAfter)
-            mode = amAddChildLast;
-    }
+    ResolveAttachTarget(target, mode);
     std::vector<PGridNode> tops;
     if (mode == amNoWhere)
         return tops;
