@@ -49,18 +49,7 @@ void appendRepeated(QString &out, const QString &text, int count)
 
 QByteArray htmlEscaped(const QString &text)
 {
-    QString result;
-    result.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case u'&': result += QLatin1String("&amp;"); break;
-        case u'<': result += QLatin1String("&lt;"); break;
-        case u'>': result += QLatin1String("&gt;"); break;
-        case u'"': result += QLatin1String("&quot;"); break;
-        default: result += c;
-        }
-    }
-    return result.toUtf8();
+    return text.toHtmlEscaped().toUtf8();
 }
 
 QByteArray hexColor(TColor color)
