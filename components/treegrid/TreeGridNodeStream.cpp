@@ -86,24 +86,21 @@ void TTGNodeStreamReader::ReadStream()
         if (count * nodestream::ChunkHeaderSize > FData.size() - FPos)
             corrupt("Stream data corrupt. The node count does not fit into the data.");
     }
-    FTopLevelCount = 0;
-    while (FPos < FData.size() && (count < 0 || FTopLevelCount < count)) {
+    qint64 read = 0;
+    while (FPos < FData.size() && (count < 0 || read < count)) {
         ReadNode(FData.size(), 0);
-        ++FTopLevelCount;
+        ++read;
     }
-    if (count >= 0 && FTopLevelCount < count)
+    if (count >= 0 && read < count)
         corrupt("Stream data corrupt. The node count does not fit into the data.");
 }
 
-void TTGNodeStreamReader::ReadNodeChunks(int version)
+void TTGNodeStreamReader::ReadNodeChunks()
 {
-    FVersion = version;
+    FVersion = nodestream::CurrentVersion;
     FPos = 0;
-    FTopLevelCount = 0;
-    while (FPos < FData.size()) {
+    while (FPos < FData.size())
         ReadNode(FData.size(), 0);
-        ++FTopLevelCount;
-    }
 }
 
 void TTGNodeStreamReader::ReadNode(qsizetype limit, int depth)

@@ -74,13 +74,11 @@ public:
     // A whole stream: header, count (version 2) and the nodes.
     void ReadStream();
     // Bare node chunks one after the other until the end (the exchange format).
-    void ReadNodeChunks(int version = nodestream::CurrentVersion);
+    void ReadNodeChunks();
 
     const QByteArray &Data() const { return FData; }
-    int Version() const { return FVersion; }
     // Bytes the nodes took, from the start of the data.
     qsizetype Consumed() const { return FPos; }
-    std::uint32_t TopLevelCount() const { return FTopLevelCount; }
     const std::vector<TTGStreamNode> &Nodes() const { return FNodes; }
     const std::vector<TTGStreamChunk> &Chunks() const { return FChunks; }
 
@@ -92,7 +90,6 @@ private:
     const QByteArray &FData;
     qsizetype FPos = 0;
     int FVersion = nodestream::CurrentVersion;
-    std::uint32_t FTopLevelCount = 0;
     std::vector<TTGStreamNode> FNodes;
     std::vector<TTGStreamChunk> FChunks;
 };
