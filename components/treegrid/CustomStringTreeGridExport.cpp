@@ -15,6 +15,7 @@
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridStream.h"
 
 namespace {
 
@@ -503,15 +504,8 @@ QByteArray TCustomStringTreeGrid::ContentToClipboard(const QString &format, TVST
     if (format == QLatin1String("Plain text")) {
         result = ContentToText(source, QChar(u'\t'));
     } else if (format == QLatin1String("Unicode text")) {
-        const QString text = ContentToUnicode(source, QChar(u'\t'));
-        result.resize((text.size() + 1) * 2);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            result[2 * i] = char(text[i].unicode() & 0xFF);
-            result[2 * i + 1] = char(text[i].unicode() >> 8);
-        }
-        result[2 * text.size()] = 0;
-        result[2 * text.size() + 1] = 0;
-        return result;
+        // A UTF-16 terminator: two zero bytes.
+        return Utf16LEBytes(ContentToUnicode(source, QChar(u'\t'))) + QByteArray(2, '\0');
     } else if (format == QLatin1String("CSV")) {
         result = ContentToText(source, listSeparator());
     } else if (format == QLatin1String("Rich Text Format") || format == QLatin1String("Rich Text Format Without Objects")) {

@@ -1,10 +1,9 @@
 #include "treegrid/CustomStringTreeGrid.h"
 
-#include <QtEndian>
-
 #include "treegrid/StringEditLink.h"
 #include "treegrid/TreeGridEdit.h"
 #include "treegrid/TreeGridNodeStream.h"
+#include "treegrid/TreeGridStream.h"
 
 void TCustomStringTreeGrid::WriteChunks(QByteArray &out, PGridNode node)
 {
@@ -15,10 +14,7 @@ void TCustomStringTreeGrid::WriteChunks(QByteArray &out, PGridNode node)
     if (text.isEmpty())
         return;
     const qsizetype chunk = nodestream::BeginChunk(out, nodestream::CaptionChunk);
-    const qsizetype at = out.size();
-    out.resize(at + text.size() * 2);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        qToLittleEndian<quint16>(text[i].unicode(), out.data() + at + 2 * i);
+    out.append(Utf16LEBytes(text));
     nodestream::FinishChunk(out, chunk);
 }
 
@@ -29,10 +25,7 @@ void TCustomStringTreeGrid::ReadChunk(PGridNode node, qint32 type, const QByteAr
         TBaseTreeGrid::ReadChunk(node, type, data, offset, size);
         return;
     }
-    QString text(size / 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        text[i] = QChar(qFromLittleEndian<quint16>(data.constData() + offset + 2 * i));
-    SetText(node, MainColumn(), text);
+    SetText(node, MainColumn(), Utf16LEText(data.constData() + offset, size / 2));
 }
 
 std::shared_ptr<ITGEditLink> TCustomStringTreeGrid::DoCreateEditor(PGridNode node, TColumnIndex column)

@@ -42,15 +42,28 @@ qint32 TTGStreamReader::ReadCount(qint64 minItemSize, qint32 limit)
     return count;
 }
 
+QByteArray Utf16LEBytes(const QString &text)
+{
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        qToLittleEndian<quint16>(text[i].unicode(), bytes.data() + 2 * i);
+    return bytes;
+}
+
+QString Utf16LEText(const char *bytes, qsizetype units)
+{
+    QString text(units, Qt::Uninitialized);
+    for (qsizetype i = 0; i < units; ++i)
+        text[i] = QChar(qFromLittleEndian<quint16>(bytes + 2 * i));
+    return text;
+}
+
 QString TTGStreamReader::ReadUtf16()
 {
     const qint32 length = ReadCount(2, INT32_MAX / 2);
     QByteArray bytes(qsizetype(length) * 2, Qt::Uninitialized);
     ReadExactly(bytes.data(), bytes.size());
-    QString text(length, Qt::Uninitialized);
-    for (qint32 i = 0; i < length; ++i)
-        text[i] = QChar(qFromLittleEndian<quint16>(bytes.constData() + 2 * i));
-    return text;
+    return Utf16LEText(bytes.constData(), length);
 }
 
 QString TTGStreamReader::ReadUtf8()
@@ -77,9 +90,7 @@ void TTGStreamWriter::WriteInt32(qint32 value)
 void TTGStreamWriter::WriteUtf16(const QString &text)
 {
     WriteInt32(qint32(text.size()));
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        qToLittleEndian<quint16>(text[i].unicode(), bytes.data() + 2 * i);
+    const QByteArray bytes = Utf16LEBytes(text);
     WriteExactly(bytes.constData(), bytes.size());
 }
 

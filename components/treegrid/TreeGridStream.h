@@ -24,6 +24,10 @@ public:
     explicit EWriteError(const char *message = "Stream write error") : std::runtime_error(message) {}
 };
 
+// A text's UTF-16 units as little-endian bytes, and such bytes (units of them) as a text.
+QByteArray Utf16LEBytes(const QString &text);
+QString Utf16LEText(const char *bytes, qsizetype units);
+
 class TTGStreamReader
 {
 public:
