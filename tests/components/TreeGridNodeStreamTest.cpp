@@ -224,22 +224,17 @@ TEST(TreeGridNodeStreamTest, DamagedStreamsFailAndLeaveTheTreeAlone)
         EXPECT_NE(Load(*tree, good.left(cut)), 0) << cut;
         ASSERT_TRUE(intact()) << cut;
     }
-    // A negative chunk size, a size beyond the data, a huge node count, a huge child count.
-    QByteArray negative = good;
-    PutInt32(negative, 28, -40);
-    EXPECT_EQ(Load(*tree, negative), 2006);
-    QByteArray beyond = good;
-    PutInt32(beyond, 20, 0x7FFFFFF0);
-    EXPECT_EQ(Load(*tree, beyond), 2006);
-    QByteArray manyNodes = good;
-    PutInt32(manyNodes, 12, -1);
-    EXPECT_EQ(Load(*tree, manyNodes), 2006);
-    QByteArray manyChildren = good;
-    PutInt32(manyChildren, 32, 50000000);
-    EXPECT_EQ(Load(*tree, manyChildren), 2006);
-    QByteArray noAnchor = good;
-    PutInt32(noAnchor, 16, 7);
-    EXPECT_EQ(Load(*tree, noAnchor), 2005);
+    // A negative chunk size, a size beyond the data, a huge node count, a huge child count, no anchor.
+    const struct {
+        int At;
+        qint32 Value;
+        int Code;
+    } damages[] = {{28, -40, 2006}, {20, 0x7FFFFFF0, 2006}, {12, -1, 2006}, {32, 50000000, 2006}, {16, 7, 2005}};
+    for (const auto &damage : damages) {
+        QByteArray damaged = good;
+        PutInt32(damaged, damage.At, damage.Value);
+        EXPECT_EQ(Load(*tree, damaged), damage.Code) << damage.At;
+    }
     EXPECT_TRUE(intact());
 
     // Nodes nested deeper than any real tree are refused instead of exhausting the stack.
