@@ -54,8 +54,8 @@ TDateRangeControls::TDateRangeControls(QWidget *parent, const char *wholeCaption
             if (on)
                 ApplyRange();
         });
-    connect(startpicker, &QDateEdit::dateChanged, this, &TDateRangeControls::startpickerChange);
-    connect(endepicker, &QDateEdit::dateChanged, this, &TDateRangeControls::endepickerChange);
+    for (QDateEdit *picker : {startpicker, endepicker})
+        connect(picker, &QDateEdit::dateChanged, this, [this, picker] { PickerChange(picker); });
     connect(EditTage, &QSpinBox::valueChanged, this, &TDateRangeControls::EditTageChange);
 }
 
@@ -116,25 +116,18 @@ void TDateRangeControls::SetRangeDates(const TRange &range)
     Changed();
 }
 
-void TDateRangeControls::startpickerChange()
+void TDateRangeControls::PickerChange(const QDateEdit *moved)
 {
     if (FChanging)
         return;
     FChanging = true;
-    if (endepicker->date() < startpicker->date())
-        endepicker->setDate(startpicker->date().addDays(1));
-    ShowDays();
-    FChanging = false;
-    Changed();
-}
-
-void TDateRangeControls::endepickerChange()
-{
-    if (FChanging)
-        return;
-    FChanging = true;
-    if (endepicker->date() < startpicker->date())
-        startpicker->setDate(endepicker->date().addDays(-1));
+    // Crossed over: the other picker follows, a day away.
+    if (endepicker->date() < startpicker->date()) {
+        if (moved == startpicker)
+            endepicker->setDate(startpicker->date().addDays(1));
+        else
+            startpicker->setDate(endepicker->date().addDays(-1));
+    }
     ShowDays();
     FChanging = false;
     Changed();

@@ -51,8 +51,7 @@ public:
 
 private:
     void SetRangeDates(const TRange &range);
-    void startpickerChange();
-    void endepickerChange();
+    void PickerChange(const QDateEdit *moved);
     void EditTageChange();
     void ShowDays();
     void Changed() const;
