@@ -75,7 +75,7 @@ void TColorPanel::ColorPanelPaint()
         QTimer::singleShot(0, this, &TColorPanel::UpdateWidth);
     TCanvas &canvas = Canvas();
     const int n = SwatchCount();
-    const int c = n > 0 ? width() / n : 0;
+    const int c = CellWidth();
     // No swatches, or no room for them: the panel stays empty.
     if (c <= 0)
         return;
@@ -94,6 +94,12 @@ void TColorPanel::ColorPanelPaint()
     }
 }
 
+int TColorPanel::CellWidth() const
+{
+    const int n = SwatchCount();
+    return n > 0 ? width() / n : 0;
+}
+
 QSize TColorPanel::sizeHint() const
 {
     return QSize(SwatchCount() * SwatchWidth, 22);
@@ -108,7 +114,7 @@ void TColorPanel::UpdateWidth()
 QString TColorPanel::HintAt(int x) const
 {
     const QStringList values = ValueList();
-    const int c = values.isEmpty() ? 0 : width() / int(values.size());
+    const int c = CellWidth();
     if (c <= 0 || x < 0 || x % c > c * 3 / 4 || x / c >= values.size())
         return QString();
     const QString format = FTable == tbTable ? QStringLiteral("Table Tasks: %s") : QStringLiteral("Table Absent Days: %s");
@@ -117,9 +123,8 @@ QString TColorPanel::HintAt(int x) const
 
 std::optional<int> TColorPanel::PaletteIndexAt(int x) const
 {
-    const int count = int(Palette().size());
-    const int c = count > 0 ? width() / count : 0;
-    if (c <= 0 || x < 0 || x % c >= c * 3 / 4 || x / c >= count)
+    const int c = CellWidth();
+    if (c <= 0 || x < 0 || x % c >= c * 3 / 4 || x / c >= SwatchCount())
         return std::nullopt;
     return x / c;
 }
@@ -168,8 +173,7 @@ void TColorPanel::ChooseColor(int index)
     QVector<TColor> &palette = Palette();
     if (index < 0 || index >= palette.size())
         return;
-    const int count = int(palette.size());
-    const int c = width() / count;
+    const int c = CellWidth();
     const QRect swatch(mapToGlobal(QPoint(index * c, 0)), QSize(c * 3 / 4, height()));
     std::optional<TColor> chosen;
     if (OnPickColor) {

@@ -34,12 +34,14 @@ public:
     // How many swatches are painted: tasks count their value list (the palette when the list
     // is empty), absent days their palette.
     int SwatchCount() const;
+    // A swatch with its gap as painted; hints and presses measure with the same cells.
+    int CellWidth() const;
     // A swatch each; the toolbar may give less, then nothing is drawn that would not fit.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return QSize(0, 0); }
     // The hint over a point ("Table Tasks: %s"); empty over a gap or beyond the list.
     QString HintAt(int x) const;
-    // The swatch under a press: the palette index, none in a gap or beyond the panel.
+    // The swatch under a press: the palette index, none in a gap or beyond the swatches.
     std::optional<int> PaletteIndexAt(int x) const;
     // Whether a selected row of the table has that colour.
     bool IsColorSelected(int index) const;

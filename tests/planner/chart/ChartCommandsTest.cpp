@@ -182,6 +182,13 @@ TEST_F(ChartCommandsTest, ColourPanelsGrowWithTheirListsAndColourTheSelection)
     QTest::mouseClick(panel, Qt::RightButton, Qt::NoModifier, QPoint(c + 1, panel->height() / 2));
     EXPECT_EQ(panel->Palette()[1], TColor(0x123456));
 
+    // A palette longer than the value list: presses meet the swatches as painted.
+    Core().FColors.append({0x010101, 0x020202, 0x030303});
+    ASSERT_EQ(panel->SwatchCount(), n);
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint((n - 1) * c + 1, panel->height() / 2));
+    EXPECT_EQ(tasks[0]->nodeColor, n - 1);
+    EXPECT_EQ(panel->PaletteIndexAt(n * c + 1), std::nullopt);
+
     // No entries, or less room than swatches: nothing is drawn and nothing breaks.
     Core().FHolidayColors.clear();
     QStringList &reasons = Core().ColumnStrings(tbExclude, Core().GetConnection(tbExclude, cnColor));
