@@ -139,28 +139,38 @@ bool NeedsCleaning(const Units &s)
     return false;
 }
 
-// CR LF and TAB become spaces, then the ends are trimmed (a copy only when needed).
-QString CleanCopy(QString text)
+// The unit type of a run of characters: char16_t, or char for the bytes of a file.
+template <class Units>
+using TCharOf = std::remove_cv_t<std::remove_pointer_t<decltype(Units::data)>>;
+
+// A tag or text segment cleaned: CR LF and TAB as spaces, ends trimmed. storage holds a
+// changed copy.
+template <class Units>
+Units CleanSegment(const Units &tag, std::vector<TCharOf<Units>> &storage)
 {
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return text;
+    Units s = TrimControl(tag);
+    if (!NeedsCleaning(s))
+        return s;
+    storage.clear();
+    for (qsizetype i = 0; i < s.size; ++i) {
+        const char16_t c = Raw(s, i);
+        if (c == u'\r' && i + 1 < s.size && Raw(s, i + 1) == u'\n') {
+            storage.push_back(' ');
+            ++i;
+        } else {
+            storage.push_back(c == u'\t' ? ' ' : s.data[i]);
+        }
+    }
+    return TrimControl(Units{storage.data(), qsizetype(storage.size())});
 }
 
-QStringView TrimControlView(QStringView s)
-{
-    const TUnits16 units = TrimControl(TUnits16{reinterpret_cast<const char16_t *>(s.data()), s.size()});
-    return QStringView(units.data, units.size);
-}
-
-// The text of a cleaned segment with its entities resolved.
+// The text of a segment, cleaned, with its entities resolved.
 template <class Units>
 QString Unescaped(const Units &s)
 {
-    if (!NeedsCleaning(s))
-        return XMLUnescapeUnits(s.size, [&s](qsizetype i) { return s[i]; });
-    const QString cleaned = CleanCopy(s.toString());
-    return XMLUnescape(TrimControlView(cleaned));
+    std::vector<TCharOf<Units>> storage;
+    const Units cleaned = CleanSegment(s, storage);
+    return XMLUnescapeUnits(cleaned.size, [&cleaned](qsizetype i) { return cleaned[i]; });
 }
 
 // Short values of one parse by their raw text. A document repeats its dates, names and
@@ -290,26 +300,6 @@ private:
     TXMLNode &FParent;
     TXMLNode *FElement = nullptr;
 };
-
-// The cleaned tag text: CR LF and TAB as spaces, ends trimmed. storage holds a changed copy.
-template <class Units>
-Units CleanTag(const Units &tag, std::vector<typename std::remove_cv_t<std::remove_pointer_t<decltype(Units::data)>>> &storage)
-{
-    Units s = TrimControl(tag);
-    if (!NeedsCleaning(s))
-        return s;
-    storage.clear();
-    for (qsizetype i = 0; i < s.size; ++i) {
-        const char16_t c = Raw(s, i);
-        if (c == u'\r' && i + 1 < s.size && Raw(s, i + 1) == u'\n') {
-            storage.push_back(' ');
-            ++i;
-        } else {
-            storage.push_back(c == u'\t' ? ' ' : s.data[i]);
-        }
-    }
-    return TrimControl(Units{storage.data(), qsizetype(storage.size())});
-}
 
 } // namespace
 
@@ -474,10 +464,9 @@ void TXMLTree::Parse(const Units &all)
 template <class Units>
 void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
 {
-    using TChar = std::remove_cv_t<std::remove_pointer_t<decltype(Units::data)>>;
     TXMLNameCache names;
     TXMLValueCache values;
-    std::vector<TChar> storage;
+    std::vector<TCharOf<Units>> storage;
     qsizetype pos = 0;
     // Once no ">" follows, none follows any later "<" either; remembering that keeps a
     // damaged text full of "<" from costing quadratic time.
@@ -530,11 +519,11 @@ void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
         if (tag.size > 0 && Raw(tag, 0) == u'/') {
             builder.Close();
         } else if (tag.size > 0 && (Raw(tag, tag.size - 1) == u'?' || Raw(tag, tag.size - 1) == u'/')) {
-            ReadTag(builder, CleanTag(tag, storage), names, false);
+            ReadTag(builder, CleanSegment(tag, storage), names, false);
         } else {
             if (builder.Depth() >= MaxDepth)
                 throw EXMLError("XML format error: elements nested too deep");
-            ReadTag(builder, CleanTag(tag, storage), names, true);
+            ReadTag(builder, CleanSegment(tag, storage), names, true);
             ++FNodeCount;
         }
     }
