@@ -157,9 +157,11 @@ std::vector<int> TSetupApplier::ApplyPositions(const TPositionsSetup &positions)
 
         // The groups name their positions by entry: renamed ones follow, deleted ones drop out.
         QHash<QString, int> beforeByName;
-        for (int k = 0; k < before.size(); ++k)
-            if (!beforeByName.contains(TPositionEntry(before[k]).Name()))
-                beforeByName.insert(TPositionEntry(before[k]).Name(), k);
+        for (int k = 0; k < before.size(); ++k) {
+            const QString name = TPositionEntry(before[k]).Name();
+            if (!beforeByName.contains(name))
+                beforeByName.insert(name, k);
+        }
         for (int group = 1; group < FCore.FPositionGroup.size(); ++group) {
             QStringList members;
             for (const QString &member : ParseCommaText(FCore.FPositionGroup[group])) {
