@@ -1274,11 +1274,10 @@ protected:
     void ClipboardChanged();
 
     std::shared_ptr<ITGEditLink> FEditLink;
-    // Every format a tree may offer; each class offers those it can render.
-    QStringList FClipboardFormats{QStringLiteral("Tree Grid Data"), QStringLiteral("HTML Format"),
-                                  QStringLiteral("Rich Text Format Without Objects"),
-                                  QStringLiteral("Rich Text Format"), QStringLiteral("CSV"),
-                                  QStringLiteral("Unicode text"), QStringLiteral("Plain text")};
+    // Every format a tree may offer, in the order offered.
+    static QStringList AllClipboardFormats();
+    // Each class offers those it can render.
+    QStringList FClipboardFormats = AllClipboardFormats();
     QPointer<QMimeData> FClipboardData;
     std::vector<PGridNode> FDragSelection;
     quint64 FReferenceToken = 0;

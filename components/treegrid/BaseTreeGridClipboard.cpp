@@ -58,6 +58,14 @@ constexpr int ReferenceSize = 12; // process id (4 bytes) and token (8 bytes), l
 
 // ---- formats
 
+QStringList TBaseTreeGrid::AllClipboardFormats()
+{
+    QStringList result;
+    for (const TClipboardFormatEntry &entry : ClipboardFormatList)
+        result << QString::fromLatin1(entry.Description);
+    return result;
+}
+
 QString TBaseTreeGrid::MimeTypeOf(const QString &format)
 {
     const TClipboardFormatEntry *entry = FindFormat(format);
