@@ -68,14 +68,8 @@ TTGNodeAttachMode AttachModeFor(TTGDropMode mode)
 std::unique_ptr<TDragTree> MakeTree()
 {
     auto tree = treegridtest::ShowTree<TDragTree>(400, 200);
-    tree->SetNodeDataType<QString>();
-    tree->OnGetText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, TVSTTextType, QString &text) {
-        text = *sender->GetNodeData<QString>(node);
-    };
     // The exchanged data carries the texts; a receiving tree takes them as new texts.
-    tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
-        *sender->GetNodeData<QString>(node) = text;
-    };
+    treegridtest::KeepTexts(*tree);
     tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
     for (int c = 0; c < 2; ++c)
         tree->Header()->Columns()->Add()->SetWidth(150);

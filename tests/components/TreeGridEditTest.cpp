@@ -22,13 +22,7 @@ namespace {
 std::unique_ptr<TStringTreeGrid> MakeTree()
 {
     auto tree = treegridtest::ShowTree<TStringTreeGrid>(400, 200);
-    tree->SetNodeDataType<QString>();
-    tree->OnGetText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, TVSTTextType, QString &text) {
-        text = *sender->GetNodeData<QString>(node);
-    };
-    tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
-        *sender->GetNodeData<QString>(node) = text;
-    };
+    treegridtest::KeepTexts(*tree);
     tree->TreeOptions().SetMiscOptions(tree->TreeOptions().MiscOptions() + toEditable);
     tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
     for (int c = 0; c < 2; ++c)

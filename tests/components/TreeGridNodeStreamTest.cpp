@@ -16,13 +16,7 @@ namespace {
 std::unique_ptr<TStringTreeGrid> MakeTextTree()
 {
     std::unique_ptr<TStringTreeGrid> tree(TBaseTreeGrid::Create<TStringTreeGrid>());
-    tree->SetNodeDataType<QString>();
-    tree->OnGetText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, TVSTTextType, QString &text) {
-        text = *sender->GetNodeData<QString>(node);
-    };
-    tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
-        *sender->GetNodeData<QString>(node) = text;
-    };
+    treegridtest::KeepTexts(*tree);
     return tree;
 }
 

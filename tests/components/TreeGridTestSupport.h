@@ -193,6 +193,20 @@ inline std::vector<TCacheEntry> ExpectedCache(TBaseTreeGrid &tree)
     return cache;
 }
 
+// A string tree keeps each node's text as a QString in its data: shown from there, edited or
+// received into it.
+template <class T>
+void KeepTexts(T &tree)
+{
+    tree.template SetNodeDataType<QString>();
+    tree.OnGetText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, auto, QString &text) {
+        text = *sender->GetNodeData<QString>(node);
+    };
+    tree.OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
+        *sender->GetNodeData<QString>(node) = text;
+    };
+}
+
 // A node of a test tree that keeps its text as a QString in its data.
 inline PGridNode AddText(TBaseTreeGrid &tree, PGridNode parent, const QString &text)
 {
