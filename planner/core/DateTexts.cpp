@@ -254,9 +254,3 @@ bool TDateTexts::IsWritten(const QString &text, TDateTime value) const
         return QStringView(written, length) == QStringView(text);
     return text == (FUnit == muMinute ? DateTimeToShortStr(value) : DateToStr(value));
 }
-
-QString TDateTexts::FromStorage(const QString &storage)
-{
-    TDateTime date = 0;
-    return TryStrToDateTimeFromStorage(storage, date) ? Write(date) : storage;
-}

@@ -28,9 +28,6 @@ public:
     QString Write(TDateTime value);
     // Whether a text is the one Write would give (without making it when it is).
     bool IsWritten(const QString &text, TDateTime value) const;
-    // The cell text of a date in storage form ("yyyy-mm-dd hh:nn:ss"); a text not in that
-    // form stays as it is.
-    QString FromStorage(const QString &storage);
 
 private:
     // One piece of a numeric pattern: a field (letter and width) or literal text.
