@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <vector>
+
 #include "Canvas.h"
 #include "ColorHSV.h"
 #include "CommaText.h"
@@ -82,9 +84,16 @@ void TColorPanel::ColorPanelPaint()
     const QVector<TColor> &palette = Palette();
     const bool flashing = FView.FlashSelectedTimer.isActive() && FCore.GetActiveTable() == FTable;
     const int phase = std::clamp(FView.Options().flashPhase, 0, 6);
+    // The selected rows' colours in one walk, not one per swatch.
+    std::vector<bool> selected(std::size_t(n), false);
+    if (flashing)
+        FCore.ForEach(FTable, feSelected, [&selected, n](TNodeData *node) {
+            if (node->nodeColor >= 0 && node->nodeColor < n)
+                selected[std::size_t(node->nodeColor)] = true;
+        });
     for (int i = 0; i < n; ++i) {
         TColor color = i < palette.size() ? palette[i] : clBtnFace;
-        if (flashing && IsColorSelected(i))
+        if (selected[std::size_t(i)])
             color = FadeColorRGB(color, VisibleContrast(color), FlashStrength[phase]);
         QRect r = MakeRect(i * c, 0, i * c + c * 3 / 4, height());
         canvas.Brush().SetStyle(bsSolid);
