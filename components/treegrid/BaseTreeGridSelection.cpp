@@ -597,11 +597,7 @@ bool TBaseTreeGrid::CollectDrawSelection()
         mainColumn = header->MainColumn();
         if (const TTreeGridColumn *column = columns->Items(mainColumn)) {
             column->GetAbsoluteBounds(nodeLeft, nodeRight);
-            switch (column->Alignment()) {
-            case taLeftJustify: alignment = Qt::AlignLeft; break;
-            case taRightJustify: alignment = Qt::AlignRight; break;
-            case taCenter: alignment = Qt::AlignHCenter; break;
-            }
+            alignment = ToQtAlignment(column->Alignment());
         }
     }
     if (layoutDirection() == Qt::RightToLeft)

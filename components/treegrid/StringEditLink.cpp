@@ -14,15 +14,6 @@ namespace {
 // An edit narrower than this is hard to hit and to read.
 constexpr int MinEditWidth = 30;
 
-Qt::Alignment ToQtAlignment(TColumnAlignment alignment)
-{
-    switch (alignment) {
-    case taRightJustify: return Qt::AlignRight;
-    case taCenter: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
-    }
-}
-
 } // namespace
 
 TStringEditLink::~TStringEditLink()

@@ -25,6 +25,15 @@ enum TTGHeaderColumnLayout : qint32 { blGlyphLeft, blGlyphRight, blGlyphTop, blG
 
 enum TColumnAlignment : qint32 { taLeftJustify, taRightJustify, taCenter };
 
+inline Qt::Alignment ToQtAlignment(TColumnAlignment alignment)
+{
+    switch (alignment) {
+    case taRightJustify: return Qt::AlignRight;
+    case taCenter: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
 enum TColumnBiDiMode : qint32 {
     bdLeftToRight,
     bdRightToLeft,
