@@ -151,6 +151,16 @@ void TSettingsKeeper::ApplyProgramSettings(const TProgramSettings &s)
     FWindow.setGeometry(OnScreen(QRect(s.Left, s.Top, s.Width, s.Height)));
     for (const TOptionKey &option : ProgramOptions)
         ApplyOption(option.Name, s.*option.Field);
+    // What the user picks is kept even when another option disables the item later (lines
+    // between multi-row resources need lines between resources): the choice comes back with it.
+    if (!FOptionsWatched) {
+        FOptionsWatched = true;
+        for (const TOptionKey &option : ProgramOptions)
+            if (QAction *action = Option(option.Name)) {
+                const QString name = QString::fromLatin1(option.Name);
+                connect(action, &QAction::triggered, this, [this, name](bool checked) { FOptions[name] = checked; });
+            }
+    }
     if (!Option("leereArbeitspltzeausblenden1") || !Option("leeremultiArbeitspltzeausblenden1")) {
         FCore.FHideEmptyRows = s.HideRows;
         FCore.FHideEmptyMultiRows = s.HideMultiRows;

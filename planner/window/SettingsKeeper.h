@@ -95,6 +95,7 @@ private:
     // The values whose controls do not exist yet, as last read or applied.
     TProgramSettings FProgram;
     TDocumentSettings FDocument;
-    // Options kept here while their menu item is missing.
+    // Options kept here while their menu item is missing or disabled: the user's last choice.
     std::map<QString, bool> FOptions;
+    bool FOptionsWatched = false;
 };

@@ -351,6 +351,35 @@ TEST_F(SettingsWindowTest, TheEditorComesBackAsAWindowWhereItWas)
     EXPECT_TRUE(docked->Settings().CurrentProgramSettings().EditorAsForm);
 }
 
+TEST_F(SettingsWindowTest, AChoiceSurvivesItsItemBeingDisabledByAnotherOption)
+{
+    {
+        auto form = Form();
+        form->LoadIni();
+        form->show();
+        auto *lines = form->findChild<QAction *>(QStringLiteral("LinienzwischenArbeitspltze1"));
+        auto *multi = form->findChild<QAction *>(QStringLiteral("LinienzwischenmultiArbeitspltze1"));
+        ASSERT_TRUE(lines && multi);
+        if (!lines->isChecked())
+            lines->trigger();
+        QApplication::processEvents();
+        ASSERT_TRUE(multi->isEnabled());
+        multi->trigger();
+        const bool chosen = multi->isChecked();
+        // Lines between resources off: the multi-row item is disabled, the choice stays.
+        lines->trigger();
+        QApplication::processEvents();
+        ASSERT_FALSE(multi->isEnabled());
+        EXPECT_EQ(form->Settings().CurrentProgramSettings().DrawLinesMultiRow, chosen);
+        ASSERT_TRUE(form->close());
+    }
+    auto form = Form();
+    form->LoadIni();
+    const TProgramSettings s = form->Settings().CurrentProgramSettings();
+    EXPECT_FALSE(s.DrawLines);
+    EXPECT_EQ(s.DrawLinesMultiRow, !TProgramSettings().DrawLinesMultiRow);
+}
+
 TEST_F(SettingsWindowTest, ViewOptionsWithoutTheirMenuItemsAreKept)
 {
     {
