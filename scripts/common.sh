@@ -52,7 +52,8 @@ velmora_configure() {
 }
 
 # velmora_build DIR BUILD_TYPE [extra cmake arguments...]
+# VELMORA_JOBS limits the parallel build and test jobs (default: every core).
 velmora_build() {
   velmora_configure "$@" || return 1
-  cmake --build "$1" --parallel "$(nproc)"
+  cmake --build "$1" --parallel "${VELMORA_JOBS:-$(nproc)}"
 }
