@@ -66,6 +66,12 @@ void TBaseTreeGrid::DestroyTree()
     if (FTreeDestroyed)
         return;
     FTreeDestroyed = true;
+    // An open editor finishes while the whole tree still answers it: later the window's loss of
+    // focus would reach it in a half-destroyed tree.
+    if (FStates.contains(tsEditing) && (!AutoAcceptEditChange() || !EndEditNode()))
+        CancelEditNode();
+    AbandonFrameworkDrag();
+    FlushClipboard();
     // Lift read-only so that clearing is allowed; the worker must be out of the tree before
     // any node memory goes.
     FDestroying = true;

@@ -23,6 +23,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
@@ -36,9 +37,11 @@
 #include <new>
 #include <typeinfo>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "treegrid/TreeGridColors.h"
+#include "treegrid/TreeGridDragManager.h"
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridTypes.h"
 #include "treegrid/TreeGridHeader.h"
@@ -349,8 +352,9 @@ public:
     void AdjustCoordinatesByIndent(TTGPaintInfo &paintInfo, int indentLevel);
     virtual int ComputeRTLOffset(bool excludeScrollBar = false);
     // The margins an OnBeforeCellPaint handler takes off a cell; asked on a scratch canvas.
-    QPoint DoGetCellContentMargin(PGridNode node, TColumnIndex column,
-                                  TTGCellContentMarginType marginType = ccmtAllSides, TCanvas *canvas = nullptr);
+    virtual QPoint DoGetCellContentMargin(PGridNode node, TColumnIndex column,
+                                          TTGCellContentMarginType marginType = ccmtAllSides,
+                                          TCanvas *canvas = nullptr);
     // The main column: the header's, or NoColumn without columns.
     TColumnIndex MainColumn();
     bool UseColumns();
@@ -1226,6 +1230,14 @@ public:
     virtual void UpdateEditBounds();
 
     // ---- clipboard and edit actions (BaseTreeGridClipboard.cpp)
+    // Formats other than the tree's own data: rendered is false until a handler renders one.
+    using TTGRenderOLEDataEvent = std::function<void(TBaseTreeGrid *sender, const QString &format,
+                                                     const std::vector<PGridNode> &nodes, bool forClipboard,
+                                                     QByteArray &data, bool &rendered)>;
+    // Appends formats to those offered; a format the tree does not know is a MIME type.
+    using TTGGetUserClipboardFormatsEvent = std::function<void(TBaseTreeGrid *sender, QStringList &formats)>;
+    TTGRenderOLEDataEvent OnRenderOLEData;
+    TTGGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
     // Formats by description: "Tree Grid Data" for every tree, the text formats for string trees.
     QStringList ClipboardFormats() const { return FClipboardFormats; }
     void SetClipboardFormats(const QStringList &value);
@@ -1264,6 +1276,8 @@ protected:
     virtual std::shared_ptr<ITGEditLink> DoCreateEditor(PGridNode node, TColumnIndex column);
     virtual bool DoEndEdit();
     virtual bool DoCancelEdit();
+    // Whether an editor that loses the focus, or its tree, hands a changed text over.
+    virtual bool AutoAcceptEditChange() const { return false; }
     virtual void DoEdited(PGridNode node, TColumnIndex column);
     virtual void DoEditCancelled(TColumnIndex column);
     // An edit of the node or of a node below it ends without taking its text.
@@ -1271,6 +1285,11 @@ protected:
     void DoColumnResize(TColumnIndex column) override;
     // Renders one offered format of the given nodes; empty when the tree cannot.
     virtual QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard);
+    virtual bool DoRenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard,
+                                 QByteArray &data);
+    virtual void DoGetUserClipboardFormats(QStringList &formats);
+    // While the tree hands its clipboard data over for good: no reference to it, no cancel.
+    void FlushClipboard();
     void ClipboardChanged();
 
     std::shared_ptr<ITGEditLink> FEditLink;
@@ -1283,6 +1302,28 @@ protected:
     quint64 FReferenceToken = 0;
     // The dragged nodes were moved by the receiver (an optimised move): none is left to delete.
     bool FDragNodesMoved = false;
+    // The nodes a pending cut or copy put on the clipboard, in the order of its data; an entry
+    // becomes nil when its node goes, and is marked arrived when a paste took it elsewhere.
+    std::vector<PGridNode> FCutCopySet;
+    std::vector<bool> FCutCopyArrived;
+
+    // Levels below a node (0 for a leaf), counting the children that exist.
+    std::uint32_t SubtreeDepth(PGridNode node) const;
+    // Whether nodes with depthBelow levels under them, placed at target by mode, stay within the
+    // nesting a node stream can be read back with.
+    bool NestingAllows(PGridNode target, TTGNodeAttachMode mode, std::uint32_t depthBelow) const;
+
+private:
+    // Node references of the exchange that must not outlive their nodes.
+    void ForgetExchangedNode(PGridNode node);
+    // A paste elsewhere took the nodes of this tree's clipboard data whose flags are set.
+    void NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived);
+    // Whether a node of a running exchange (the drag, else the cut or copy) is still there.
+    bool IsExchanged(PGridNode node, bool dragging) const;
+    std::unordered_map<const TGridNode *, std::size_t> FCutCopyIndex;
+    std::unordered_set<const TGridNode *> FDragMembers;
+
+protected:
 
 public:
     // ---- drag and drop (BaseTreeGridDragDrop.cpp)
@@ -1296,6 +1337,16 @@ public:
                                                 Qt::DropAction &effect, TTGDropMode mode)>;
     TTGDragOverEvent OnDragOver;
     TTGDragDropEvent OnDragDrop;
+    // Replace the tree's own objects: the drop target's side and the data a drag carries (which
+    // the drag then owns).
+    using TTGCreateDragManagerEvent = std::function<void(TBaseTreeGrid *sender,
+                                                         std::unique_ptr<ITGDragManager> &dragManager)>;
+    using TTGCreateDataObjectEvent = std::function<void(TBaseTreeGrid *sender, QMimeData *&dataObject)>;
+    TTGCreateDragManagerEvent OnCreateDragManager;
+    TTGCreateDataObjectEvent OnCreateDataObject;
+
+    // Made on first use.
+    ITGDragManager *DragManager();
 
     bool Dragging() const { return FStates.contains(tsOLEDragging); }
     const std::vector<PGridNode> &DragSelection() const { return FDragSelection; }
@@ -1309,6 +1360,9 @@ public:
     QPixmap DragImage(QPoint point, QPoint &hotSpot);
 
 protected:
+    friend class TTGDragManager;
+    virtual std::unique_ptr<ITGDragManager> DoCreateDragManager();
+    virtual QMimeData *DoCreateDataObject();
     // The drop target's side, in client coordinates; false when the drop is refused.
     virtual bool DragEnter(TTGShiftState shift, QPoint pt, Qt::DropActions allowed, Qt::DropAction &effect);
     virtual bool DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDragState state, QPoint pt,
@@ -1324,13 +1378,61 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
+public:
+    // ---- framework-style dragging (dtVCL, BaseTreeGridFrameworkDrag.cpp): a drag within the
+    //      program that carries no data; the trees under the pointer are asked as it moves, and
+    //      the one under the release takes the drop through OnDragDrop (without data).
+    enum TTGFrameworkDragMessage : std::uint8_t { fdDragEnter, fdDragLeave, fdDragMove, fdDragDrop };
+    // The application may give the drag an object of its own (not owned by the tree).
+    using TTGStartDragEvent = std::function<void(TBaseTreeGrid *sender, QObject *&dragObject)>;
+    // Target: the tree that took the drop, or nil.
+    using TTGEndDragEvent = std::function<void(TBaseTreeGrid *sender, QObject *target, int x, int y)>;
+    TTGStartDragEvent OnStartDrag;
+    TTGEndDragEvent OnEndDrag;
+    // A framework-style drag of this tree runs (beyond its threshold).
+    bool FrameworkDragging() const { return FFrameworkDragging; }
+    QObject *DragObject() const { return FDragObject; }
+
+protected:
+    virtual void DoStartDrag(QObject *&dragObject);
+    virtual void DoEndDrag(QObject *target, int x, int y);
+    // The drag is over: its states go, and the button-up the drag took reaches the tree.
+    virtual void DragFinished();
+    // The drag's message to the tree under the pointer (the target side); true when it accepts.
+    virtual bool CMDrag(TTGFrameworkDragMessage message, TBaseTreeGrid *source, QPoint pt,
+                        Qt::KeyboardModifiers keys);
+
+private:
+    // The source's side: input while the drag is pending or runs; true when the drag took it.
+    bool FrameworkDragInput(QEvent::Type type, const TTGMouseMessage &message);
+    void StartFrameworkDrag();
+    void FrameworkDragMove(QPoint globalPos, Qt::KeyboardModifiers keys);
+    // Drops on the last target when it accepts and drop is set, else leaves it; then ends.
+    void EndFrameworkDrag(bool drop, Qt::KeyboardModifiers keys);
+    static TBaseTreeGrid *FrameworkDragTargetAt(QPoint globalPos);
+    Qt::MouseButtons HeldButtons() const;
+    // Escape, a lost focus, another button: the drag ends without a drop.
+    void CancelFrameworkDrag();
+    // The tree goes: its target is left, without events of its own.
+    void AbandonFrameworkDrag();
+    bool FFrameworkDragging = false;
+    bool FFrameworkAccepted = false;
+    // Buttons still down when a drag was cancelled: their releases belong to the drag.
+    Qt::MouseButtons FSwallowRelease;
+    QPoint FFrameworkDragPos; // the pointer on the screen at the last move
+    QPointer<TBaseTreeGrid> FFrameworkTarget;
+    QPointer<QObject> FDragObject;
+    // Target side: the effect the last move suggested.
+    Qt::DropAction FFrameworkDragEffect = Qt::IgnoreAction;
+
 private:
     void InitializeDragDrop();
     TScrollDirections DragScrollDirections(QPoint pt) const;
     void DragScroll(TScrollDirections directions);
     void ClearDropTarget();
-    QPointer<TBaseTreeGrid> FDragSourceTree;
-    bool FIsDropTarget = false;
+    TBaseTreeGrid *DragSourceTree() const;
+    bool IsDropTarget() const;
+    std::unique_ptr<ITGDragManager> FDragManager;
     QPoint FLastDragPos;
     QTimer FExpandTimer;     // window timer 1
     QTimer FDragScrollTimer; // repeats the scroll while the pointer rests at an edge

@@ -68,8 +68,10 @@ QStringList TBaseTreeGrid::AllClipboardFormats()
 
 QString TBaseTreeGrid::MimeTypeOf(const QString &format)
 {
-    const TClipboardFormatEntry *entry = FindFormat(format);
-    return entry ? QString::fromLatin1(entry->MimeType) : QString();
+    if (const TClipboardFormatEntry *entry = FindFormat(format))
+        return QString::fromLatin1(entry->MimeType);
+    // An owner's own format is named by its MIME type.
+    return format.contains(QLatin1Char('/')) ? format : QString();
 }
 
 void TBaseTreeGrid::SetClipboardFormats(const QStringList &value)
@@ -92,16 +94,36 @@ QStringList TBaseTreeGrid::GetNativeClipboardFormats()
         if ((!entry.TextFormat || textTree) && FClipboardFormats.contains(description))
             result << description;
     }
+    DoGetUserClipboardFormats(result);
     return result;
 }
 
-QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool)
+void TBaseTreeGrid::DoGetUserClipboardFormats(QStringList &formats)
+{
+    if (OnGetUserClipboardFormats)
+        OnGetUserClipboardFormats(this, formats);
+}
+
+QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes,
+                                        bool forClipboard)
 {
     QByteArray result;
-    if (format == QLatin1String("Tree Grid Data"))
+    if (format == QLatin1String("Tree Grid Data")) {
         for (PGridNode node : nodes)
             WriteNode(result, node);
+    } else if (!DoRenderOLEData(format, nodes, forClipboard, result)) {
+        result.clear();
+    }
     return result;
+}
+
+bool TBaseTreeGrid::DoRenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard,
+                                    QByteArray &data)
+{
+    bool rendered = false;
+    if (OnRenderOLEData)
+        OnRenderOLEData(this, format, nodes, forClipboard, data, rendered);
+    return rendered;
 }
 
 QByteArray TBaseTreeGrid::TreeReference()
@@ -144,8 +166,29 @@ QMimeData *TBaseTreeGrid::CreateMimeData(bool forClipboard)
         if (!bytes.isEmpty())
             data->setData(mimeType, bytes);
     }
-    data->setData(TreeGridReferenceFormat(), TreeReference());
+    // Data that outlives its tree names none.
+    if (!FStates.contains(tsClipboardFlushing))
+        data->setData(TreeGridReferenceFormat(), TreeReference());
     return data;
+}
+
+void TBaseTreeGrid::FlushClipboard()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const QMimeData *current = clipboard->mimeData();
+    if (FReferenceToken != 0)
+        LiveTrees().remove(FReferenceToken);
+    if (!FClipboardData || current != FClipboardData.data())
+        return;
+    // The rendered formats stay on the clipboard for others; only the reference goes.
+    DoStateChange({tsClipboardFlushing});
+    auto *flushed = new QMimeData;
+    for (const QString &format : current->formats())
+        if (format != TreeGridReferenceFormat())
+            flushed->setData(format, current->data(format));
+    FClipboardData = nullptr;
+    clipboard->setMimeData(flushed);
+    DoStateChange({}, {tsClipboardFlushing});
 }
 
 // ---- cut, copy and paste
@@ -159,6 +202,9 @@ void TBaseTreeGrid::MarkCutCopyNodes()
 
 void TBaseTreeGrid::CancelCutOrCopy()
 {
+    FCutCopySet.clear();
+    FCutCopyArrived.clear();
+    FCutCopyIndex.clear();
     if (!FStates.intersects({tsCutPending, tsCopyPending}))
         return;
     for (PGridNode node = GetFirstNoInit(); node; node = GetNextNoInit(node))
@@ -172,12 +218,45 @@ void TBaseTreeGrid::FinishCutOrCopy()
 {
     if (!FStates.contains(tsCutPending))
         return;
-    const std::vector<PGridNode> nodes = GetSortedCutCopySet(true);
+    // Only nodes that arrived elsewhere go: a paste that took nothing must not lose them. The set
+    // is read afresh for every node, as each deletion may take others with it.
     BeginUpdate();
-    for (PGridNode node : nodes)
-        DeleteNode(node);
+    for (std::size_t i = 0; i < FCutCopySet.size(); ++i) {
+        const PGridNode node = FCutCopySet[i];
+        if (node && FCutCopyArrived[i] && node->States.contains(vsCutOrCopy))
+            DeleteNode(node);
+    }
     EndUpdate();
-    DoStateChange({}, {tsCutPending});
+    CancelCutOrCopy();
+}
+
+void TBaseTreeGrid::NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived)
+{
+    // Only the data of this cut stands for its nodes, one top node each.
+    if (!FStates.contains(tsCutPending) || !data || FClipboardData.data() != data
+        || arrived.size() != FCutCopySet.size())
+        return;
+    for (std::size_t i = 0; i < arrived.size(); ++i)
+        if (arrived[i])
+            FCutCopyArrived[i] = true;
+}
+
+void TBaseTreeGrid::ForgetExchangedNode(PGridNode node)
+{
+    if (!FCutCopyIndex.empty()) {
+        const auto found = FCutCopyIndex.find(node);
+        if (found != FCutCopyIndex.end()) {
+            FCutCopySet[found->second] = nullptr;
+            FCutCopyIndex.erase(found);
+        }
+    }
+    if (!FDragMembers.empty() && FDragMembers.erase(node) > 0)
+        FDragSelection.erase(std::find(FDragSelection.begin(), FDragSelection.end(), node));
+}
+
+bool TBaseTreeGrid::IsExchanged(PGridNode node, bool dragging) const
+{
+    return dragging ? FDragMembers.count(node) > 0 : FCutCopyIndex.count(node) > 0;
 }
 
 PGridNode TBaseTreeGrid::GetFirstCutCopy(bool considerChildrenAbove)
@@ -224,7 +303,7 @@ std::vector<PGridNode> TBaseTreeGrid::GetSortedCutCopySet(bool resolve)
 void TBaseTreeGrid::ClipboardChanged()
 {
     // Another copy took the clipboard: our marks no longer mean anything.
-    if (FStates.intersects({tsCutPending, tsCopyPending})
+    if (!FStates.contains(tsClipboardFlushing) && FStates.intersects({tsCutPending, tsCopyPending})
         && QGuiApplication::clipboard()->mimeData() != FClipboardData.data())
         CancelCutOrCopy();
 }
@@ -235,6 +314,11 @@ void TBaseTreeGrid::CopyToClipBoard()
         return;
     CancelCutOrCopy();
     MarkCutCopyNodes();
+    // The data holds these nodes in this order, one top node each.
+    FCutCopySet = GetSortedCutCopySet(true);
+    FCutCopyArrived.assign(FCutCopySet.size(), false);
+    for (std::size_t i = 0; i < FCutCopySet.size(); ++i)
+        FCutCopyIndex.emplace(FCutCopySet[i], i);
     QMimeData *data = CreateMimeData(true);
     FClipboardData = data;
     QClipboard *clipboard = QGuiApplication::clipboard();
@@ -284,24 +368,36 @@ bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data,
     bool result = true;
     try {
         if (optimized && source) {
-            std::vector<PGridNode> nodes = source->FStates.contains(tsOLEDragging) ? source->FDragSelection
-                                                                                  : source->GetSortedCutCopySet(true);
+            const bool dragging = source->FStates.contains(tsOLEDragging);
+            std::vector<PGridNode> nodes = dragging ? source->FDragSelection : source->FCutCopySet;
+            nodes.erase(std::remove(nodes.begin(), nodes.end(), nullptr), nodes.end());
             if (mode != amInsertBefore && mode != amAddChildLast)
                 std::reverse(nodes.begin(), nodes.end());
-            for (PGridNode node : nodes)
-                if (node != targetNode && !HasAsParent(targetNode, node))
+            for (PGridNode node : nodes) {
+                // A move may take other nodes with it (the owner's events): each is looked up first.
+                if (!source->IsExchanged(node, dragging))
+                    continue;
+                if (node != targetNode && !HasAsParent(targetNode, node)
+                    && NestingAllows(targetNode, mode, source->SubtreeDepth(node)))
                     source->MoveTo(node, this, targetNode, mode);
-            if (source->FStates.contains(tsOLEDragging))
+            }
+            if (dragging)
                 source->FDragNodesMoved = true;
         } else {
             const TChangeReason reason = source == this ? crNodeCopied : crNodeAdded;
             const std::vector<PGridNode> added = AddFromNodeChunks(data->data(dataFormat), targetNode, mode, reason);
-            for (PGridNode node : added) {
-                if (!DoNodeCopying(node, node->Parent == FRoot ? nullptr : node->Parent))
+            std::vector<bool> arrived(added.size(), false);
+            for (std::size_t i = 0; i < added.size(); ++i) {
+                const PGridNode node = added[i];
+                if (!DoNodeCopying(node, node->Parent == FRoot ? nullptr : node->Parent)) {
                     DeleteNode(node);
-                else
+                } else {
                     DoNodeCopied(node);
+                    arrived[i] = true;
+                }
             }
+            if (source && source != this)
+                source->NoteCutNodesArrived(data, arrived);
         }
     } catch (const ETreeGridError &) {
         // Data that does not read leaves the tree as it was.

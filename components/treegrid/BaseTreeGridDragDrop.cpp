@@ -27,7 +27,7 @@ void TBaseTreeGrid::InitializeDragDrop()
     connect(&FExpandTimer, &QTimer::timeout, this, [this] { DoDragExpand(); });
     connect(&FDragScrollTimer, &QTimer::timeout, this, [this] {
         const TScrollDirections directions = DragScrollDirections(FLastDragPos);
-        if (directions.empty() || !FIsDropTarget)
+        if (directions.empty() || !IsDropTarget())
             FDragScrollTimer.stop();
         else
             DragScroll(directions);
@@ -49,9 +49,11 @@ void TBaseTreeGrid::DoDragging(QPoint p)
         SetSelected(FFocusedNode, true);
     viewport()->update();
     FDragSelection = GetSortedSelection(true);
+    FDragMembers.clear();
+    FDragMembers.insert(FDragSelection.begin(), FDragSelection.end());
     FDragNodesMoved = false;
     DoStateChange({tsOLEDragging}, {tsOLEDragPending, tsVCLDragPending, tsClearPending});
-    QMimeData *data = CreateMimeData(false);
+    QMimeData *data = DoCreateDataObject();
     FLastDropMode = dmOnNode;
 
     Qt::DropActions allowed;
@@ -63,19 +65,25 @@ void TBaseTreeGrid::DoDragging(QPoint p)
         allowed |= Qt::LinkAction;
     const Qt::DropAction result = DragAndDrop(allowed, data, p);
     // The loop may end without a leave reaching this tree.
-    if (FIsDropTarget)
-        DragLeave();
+    if (IsDropTarget())
+        FDragManager->DragLeave();
 
     // Nodes a receiver moved are its own now; only nodes it copied are deleted here.
+    // Nodes deleted meanwhile (timers and events run in the drag loop) have left the selection.
     if (result == Qt::MoveAction && !FDragNodesMoved
         && FOptions->AutoOptions().contains(toAutoDeleteMovedNodes)) {
         BeginUpdate();
-        for (PGridNode node : FDragSelection)
+        while (!FDragSelection.empty()) {
+            const PGridNode node = FDragSelection.back();
+            FDragSelection.pop_back();
+            FDragMembers.erase(node);
             DeleteNode(node);
+        }
         EndUpdate();
     }
     DoStateChange({}, {tsOLEDragging});
     FDragSelection.clear();
+    FDragMembers.clear();
     FDragNodesMoved = false;
 }
 
@@ -156,7 +164,7 @@ Qt::DropAction TBaseTreeGrid::SuggestDropEffect(TBaseTreeGrid *source, TTGShiftS
 
 bool TBaseTreeGrid::DragEnter(TTGShiftState shift, QPoint pt, Qt::DropActions allowed, Qt::DropAction &effect)
 {
-    return DragOver(FDragSourceTree, shift, dsDragEnter, pt, allowed, effect);
+    return DragOver(DragSourceTree(), shift, dsDragEnter, pt, allowed, effect);
 }
 
 TScrollDirections TBaseTreeGrid::DragScrollDirections(QPoint pt) const
@@ -257,10 +265,11 @@ bool TBaseTreeGrid::DragDrop(const QMimeData *data, TTGShiftState shift, QPoint 
     FDragScrollTimer.stop();
     FScrollTimer.stop();
     DoStateChange({}, {tsScrollPending, tsScrolling});
-    bool result = DragOver(FDragSourceTree, shift, dsDragMove, pt, allowed, effect);
+    TBaseTreeGrid *source = DragSourceTree();
+    bool result = DragOver(source, shift, dsDragMove, pt, allowed, effect);
     if (result) {
         if (OnDragDrop)
-            OnDragDrop(this, FDragSourceTree, data, data ? data->formats() : QStringList(), shift, pt, effect,
+            OnDragDrop(this, source, data, data ? data->formats() : QStringList(), shift, pt, effect,
                        FLastDropMode);
         else
             // Nothing takes the data: the source must not take it for moved.
@@ -279,10 +288,8 @@ void TBaseTreeGrid::DragLeave()
     if (OnDragOver) {
         Qt::DropAction effect = Qt::IgnoreAction;
         bool accept = false;
-        OnDragOver(this, FDragSourceTree, {}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
+        OnDragOver(this, DragSourceTree(), {}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
     }
-    FIsDropTarget = false;
-    FDragSourceTree = nullptr;
 }
 
 void TBaseTreeGrid::ClearDropTarget()
@@ -298,6 +305,41 @@ void TBaseTreeGrid::DoDragExpand()
         SetExpanded(FDropTargetNode, true);
 }
 
+ITGDragManager *TBaseTreeGrid::DragManager()
+{
+    if (!FDragManager)
+        FDragManager = DoCreateDragManager();
+    return FDragManager.get();
+}
+
+std::unique_ptr<ITGDragManager> TBaseTreeGrid::DoCreateDragManager()
+{
+    std::unique_ptr<ITGDragManager> manager;
+    if (OnCreateDragManager)
+        OnCreateDragManager(this, manager);
+    if (!manager)
+        manager = std::make_unique<TTGDragManager>(this);
+    return manager;
+}
+
+QMimeData *TBaseTreeGrid::DoCreateDataObject()
+{
+    QMimeData *data = nullptr;
+    if (OnCreateDataObject)
+        OnCreateDataObject(this, data);
+    return data ? data : CreateMimeData(false);
+}
+
+TBaseTreeGrid *TBaseTreeGrid::DragSourceTree() const
+{
+    return FDragManager ? FDragManager->DragSource() : nullptr;
+}
+
+bool TBaseTreeGrid::IsDropTarget() const
+{
+    return FDragManager && FDragManager->IsDropTarget();
+}
+
 void TBaseTreeGrid::dragEnterEvent(QDragEnterEvent *event)
 {
     // A tree without a drop handler lets the window behind it take the drop.
@@ -305,55 +347,28 @@ void TBaseTreeGrid::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
         return;
     }
-    FIsDropTarget = true;
-    FDragSourceTree = GetTreeFromDataObject(event->mimeData());
-    Qt::DropAction effect = Qt::IgnoreAction;
-    if (DragEnter(ShiftStateFrom(event->modifiers(), event->buttons()), event->position().toPoint(),
-                  event->possibleActions(), effect))
-        event->setDropAction(effect);
-    // Taken even when refused here: another row may take it.
-    event->accept();
+    DragManager()->DragEnter(event);
 }
 
 void TBaseTreeGrid::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!FIsDropTarget) {
+    if (IsDropTarget())
+        FDragManager->DragOver(event);
+    else
         event->ignore();
-        return;
-    }
-    Qt::DropAction effect = Qt::IgnoreAction;
-    if (DragOver(FDragSourceTree, ShiftStateFrom(event->modifiers(), event->buttons()), dsDragMove,
-                 event->position().toPoint(), event->possibleActions(), effect)) {
-        event->setDropAction(effect);
-        event->accept();
-    } else {
-        event->ignore();
-    }
 }
 
 void TBaseTreeGrid::dragLeaveEvent(QDragLeaveEvent *event)
 {
-    if (FIsDropTarget)
-        DragLeave();
+    if (IsDropTarget())
+        FDragManager->DragLeave();
     event->accept();
 }
 
 void TBaseTreeGrid::dropEvent(QDropEvent *event)
 {
-    if (!FIsDropTarget) {
+    if (IsDropTarget())
+        FDragManager->Drop(event);
+    else
         event->ignore();
-        return;
-    }
-    Qt::DropAction effect = Qt::IgnoreAction;
-    const bool dropped = DragDrop(event->mimeData(), ShiftStateFrom(event->modifiers(), event->buttons()),
-                                  event->position().toPoint(), event->possibleActions(), effect);
-    FIsDropTarget = false;
-    FDragSourceTree = nullptr;
-    if (dropped) {
-        event->setDropAction(effect);
-        event->accept();
-    } else {
-        event->setDropAction(Qt::IgnoreAction);
-        event->ignore();
-    }
 }

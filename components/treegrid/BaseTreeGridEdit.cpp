@@ -164,6 +164,12 @@ void TBaseTreeGrid::CancelEditOf(PGridNode node)
 {
     if (!FStates.intersects({tsEditing, tsEditPending}) || !node || !FFocusedNode)
         return;
-    if (node == FRoot || node == FFocusedNode || HasAsParent(FFocusedNode, node))
-        CancelEditNode();
+    if (node != FRoot && node != FFocusedNode && !HasAsParent(FFocusedNode, node))
+        return;
+    if (CancelEditNode() || !FStates.contains(tsEditing))
+        return;
+    // The node goes: an editor that refuses to stop is let go of all the same.
+    const std::shared_ptr<ITGEditLink> link = std::move(FEditLink);
+    DoStateChange({}, {tsEditing, tsEditPending});
+    DoEditCancelled(FEditColumn);
 }

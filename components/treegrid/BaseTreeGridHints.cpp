@@ -166,10 +166,6 @@ bool TBaseTreeGrid::ShowHintAt(QPoint clientPos, QPoint globalPos)
     }
     TTGTooltipLineBreakStyle lineBreakStyle = hlbDefault;
     const QString text = HintTextFor(data, lineBreakStyle);
-    if (text.isEmpty()) {
-        CancelHint();
-        return false;
-    }
     data.LineBreakStyle = lineBreakStyle;
     if (!FHintWindow)
         FHintWindow = CreateHintWindow();
@@ -180,6 +176,12 @@ bool TBaseTreeGrid::ShowHintAt(QPoint clientPos, QPoint globalPos)
         screen = QGuiApplication::primaryScreen();
     const int maxWidth = screen ? screen->availableGeometry().width() : 800;
     QRect r = FHintWindow->CalcHintRect(maxWidth, text, FHintWindow->HintData());
+    // Nothing to show (no text, and no owner who draws one).
+    if (r.isEmpty()) {
+        FHintWindow->HintData() = TTGHintData();
+        CancelHint();
+        return false;
+    }
     if (data.Tooltip)
         r.moveTopLeft(viewport()->mapToGlobal(area.topLeft() - QPoint(TextMargin() + 1, 1)));
     else

@@ -18,6 +18,11 @@ constexpr Qt::KeyboardModifiers ModifierKeys = Qt::ShiftModifier | Qt::ControlMo
 
 void TBaseTreeGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && FStates.contains(tsVCLDragPending)) {
+        CancelFrameworkDrag();
+        event->accept();
+        return;
+    }
     int key = event->key();
     Qt::KeyboardModifiers shift = event->modifiers() & ModifierKeys;
     if (key == Qt::Key_Backtab) {
@@ -77,6 +82,7 @@ void TBaseTreeGrid::focusOutEvent(QFocusEvent *event)
         return;
     StopWheelPanning();
     StopInputTimers(true);
+    CancelFrameworkDrag();
     DoStateChange({}, {tsEditPending, tsNodeHeightTracking, tsNodeHeightTrackPending, tsIncrementalSearching,
                        tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsOLEDragPending, tsScrolling,
                        tsScrollPending, tsVCLDragPending});
@@ -98,6 +104,7 @@ void TBaseTreeGrid::contextMenuEvent(QContextMenuEvent *event)
 void TBaseTreeGrid::CancelMode()
 {
     StopInputTimers(true);
+    CancelFrameworkDrag();
     const bool banded = IsMouseSelecting();
     DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending, tsDrawSelecting,
                        tsDrawSelPending, tsIncrementalSearching});

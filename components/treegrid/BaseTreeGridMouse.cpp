@@ -77,6 +77,8 @@ void TBaseTreeGrid::ViewportMouseEvent(QMouseEvent *event)
         return;
     const TTGMouseMessage message = MessageOf(event);
     FLastMousePos = message.Pos;
+    if (FrameworkDragInput(event->type(), message))
+        return;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         CancelHint();

@@ -5,6 +5,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
 
 #include "treegrid/TreeGridHeader.h"
@@ -373,12 +374,23 @@ bool TBaseTreeGrid::DoBeforeDrag(PGridNode node, TColumnIndex column)
 
 void TBaseTreeGrid::BeginDrag(bool immediate, int threshold)
 {
+    if (FStates.intersects({tsOLEDragPending, tsOLEDragging, tsVCLDragPending}))
+        return;
     FDragThreshold = threshold > 0 ? threshold : QApplication::startDragDistance();
+    if (FDragType == dtVCL) {
+        // The framework's drag: the source's next mouse messages are the drag's.
+        DoStateChange({tsVCLDragPending});
+        if (immediate) {
+            StartFrameworkDrag();
+            FrameworkDragMove(viewport()->mapToGlobal(FLastMousePos), QGuiApplication::keyboardModifiers());
+        }
+        return;
+    }
     if (immediate) {
         DoDragging(FLastClickPos);
         return;
     }
     // The move beyond the threshold (MouseMove) hands over to DoDragging.
-    DoStateChange({FDragType == dtOLE ? tsOLEDragPending : tsVCLDragPending});
+    DoStateChange({tsOLEDragPending});
 }
 

@@ -3,6 +3,7 @@
 #include "CanvasTypes.h"
 
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridNodeStream.h"
 #include "treegrid/TreeGridRoutines.h"
 
 #include <algorithm>
@@ -424,6 +425,7 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
 {
     if (FOptions->MiscOptions().contains(toReadOnly))
         return nullptr;
+    CancelEditNode();
     if (!parent)
         parent = FRoot;
     if (!parent->States.contains(vsInitialized))
@@ -676,17 +678,49 @@ void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus)
     }
 }
 
+std::uint32_t TBaseTreeGrid::SubtreeDepth(PGridNode node) const
+{
+    std::uint32_t deepest = 0;
+    std::uint32_t depth = 0;
+    for (PGridNode run = node; run;) {
+        if (run->FirstChild) {
+            run = run->FirstChild;
+            deepest = std::max(deepest, ++depth);
+            continue;
+        }
+        while (run != node && !run->NextSibling) {
+            run = run->Parent;
+            --depth;
+        }
+        run = run == node ? nullptr : run->NextSibling;
+    }
+    return deepest;
+}
+
+bool TBaseTreeGrid::NestingAllows(PGridNode target, TTGNodeAttachMode mode, std::uint32_t depthBelow) const
+{
+    ResolveAttachTarget(target, mode);
+    const bool child = mode == amAddChildFirst || mode == amAddChildLast;
+    const std::uint64_t level = target == FRoot ? 0 : GetNodeLevel(target) + (child ? 1 : 0);
+    return level + depthBelow <= std::uint64_t(nodestream::MaxDepth);
+}
+
 void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode mode, bool childrenOnly)
 {
-    if (!source || source == FRoot || mode == amNoWhere || FOptions->MiscOptions().contains(toReadOnly))
+    if (!source || source == FRoot || mode == amNoWhere)
         return;
     if (!target)
         target = FRoot;
+    // The moved nodes are the source or its children: neither can go below itself.
+    if ((target == source && !childrenOnly) || HasAsParent(target, source))
+        throw ETreeGridError(QStringLiteral("Target node cannot be a child node of the node to be moved."), 0);
+    if (FOptions->MiscOptions().contains(toReadOnly))
+        return;
     if ((mode == amInsertBefore || mode == amInsertAfter) && target == FRoot)
         return;
-    // A node cannot move into its own subtree.
-    if (target == source || HasAsParent(target, source))
-        return;
+    const std::uint32_t depth = SubtreeDepth(source);
+    if (!NestingAllows(target, mode, childrenOnly && depth > 0 ? depth - 1 : depth))
+        throw ETreeGridError(QStringLiteral("The nodes cannot be nested that deeply."), 0);
 
     std::vector<PGridNode> nodes;
     if (childrenOnly) {
@@ -735,6 +769,7 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
         FCheckNode = nullptr;
     if (node == FHeightTrackNode)
         FHeightTrackNode = nullptr;
+    ForgetExchangedNode(node);
     if (node->States.intersects({vsInitialized, vsInitialUserData}) && OnFreeNode)
         OnFreeNode(this, node);
     FreeNodeBlock(node);

@@ -721,7 +721,9 @@ void TBaseTreeGrid::DoFocusChange(PGridNode node, TColumnIndex column)
 
 void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
 {
-    // Ending a running edit comes with in-place editing; nothing can be edited yet.
+    // The edit belongs to the focused cell: it ends before the focus moves, or nothing moves.
+    if (FStates.contains(tsEditing) && !EndEditNode())
+        return;
     if (node == FRoot)
         node = nullptr;
     if (node != FFocusedNode) {
@@ -766,6 +768,7 @@ void TBaseTreeGrid::SetFocusedColumn(TColumnIndex column)
         return;
     if (!DoFocusChanging(FFocusedNode, FFocusedNode, FFocusedColumn, column))
         return;
+    CancelEditNode();
     if (FFocusedNode)
         InvalidateNode(FFocusedNode);
     FFocusedColumn = column;
@@ -791,6 +794,7 @@ void TBaseTreeGrid::SetFocusedNodeAndColumn(PGridNode node, TColumnIndex column)
     DoFocusNode(node, true);
     const PGridNode target = node == FRoot ? nullptr : node;
     if (FFocusedNode == target) {
+        CancelEditNode();
         if (target != oldNode || column != oldColumn)
             DoFocusChange(FFocusedNode, FFocusedColumn);
     } else {
@@ -800,7 +804,7 @@ void TBaseTreeGrid::SetFocusedNodeAndColumn(PGridNode node, TColumnIndex column)
 
 void TBaseTreeGrid::MainColumnChanged()
 {
-    // Editing is cancelled here once in-place editing exists.
+    CancelEditNode();
     TTreeGridHeader *header = Header();
     if (header && !FOptions->SelectionOptions().contains(toExtendedFocus))
         FFocusedColumn = header->MainColumn();

@@ -153,6 +153,7 @@ protected:
 
     // A TStringEditLink unless the owner brings its own editor.
     std::shared_ptr<ITGEditLink> DoCreateEditor(PGridNode node, TColumnIndex column) override;
+    bool AutoAcceptEditChange() const override;
     // The tree's own data formats plus the text renderings.
     QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard) override;
 

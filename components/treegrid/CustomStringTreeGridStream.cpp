@@ -35,3 +35,8 @@ std::shared_ptr<ITGEditLink> TCustomStringTreeGrid::DoCreateEditor(PGridNode nod
         link = std::make_shared<TStringEditLink>();
     return link;
 }
+
+bool TCustomStringTreeGrid::AutoAcceptEditChange() const
+{
+    return StringTreeOptions().StringOptions().contains(toAutoAcceptEditChange);
+}

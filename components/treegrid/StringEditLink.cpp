@@ -82,13 +82,23 @@ void TStringEditLink::Finish(bool takeText)
 
 bool TStringEditLink::EndEdit()
 {
+    // The tree may release its reference on the way.
+    const std::shared_ptr<TStringEditLink> self = shared_from_this();
+    const bool stopping = FStopping;
     Finish(true);
+    // Ended here rather than by the tree: the tree must not stay editing without an editor.
+    if (!stopping && FTree && FTree->EditLink() == this)
+        FTree->EndEditNode();
     return true;
 }
 
 bool TStringEditLink::CancelEdit()
 {
+    const std::shared_ptr<TStringEditLink> self = shared_from_this();
+    const bool stopping = FStopping;
     Finish(false);
+    if (!stopping && FTree && FTree->EditLink() == this)
+        FTree->CancelEditNode();
     return true;
 }
 

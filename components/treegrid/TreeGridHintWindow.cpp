@@ -8,6 +8,7 @@
 #include <QToolTip>
 
 #include "Canvas.h"
+#include "treegrid/CustomDrawTreeGrid.h"
 #include "treegrid/CustomStringTreeGrid.h"
 
 namespace {
@@ -19,6 +20,12 @@ bool MultiLine(const TTGHintData &data)
 {
     return data.LineBreakStyle == hlbForceMultiLine
            || (data.LineBreakStyle == hlbDefault && data.Node && data.Node->States.contains(vsMultiline));
+}
+
+// The owner of a custom-drawn tree sizes and draws the hints of its nodes.
+TCustomDrawTreeGrid *OwnerDrawnTree(const TTGHintData &data)
+{
+    return data.Node ? qobject_cast<TCustomDrawTreeGrid *>(data.Tree.data()) : nullptr;
 }
 
 // A tooltip's font is the cell's own, as its paint event leaves it.
@@ -51,6 +58,18 @@ TTreeGridHintWindow::TTreeGridHintWindow(QWidget *parent)
 TTreeGridHintWindow::~TTreeGridHintWindow() = default;
 
 QRect TTreeGridHintWindow::CalcHintRect(int maxWidth, const QString &hint, TTGHintData &data)
+{
+    TCustomDrawTreeGrid *drawTree = OwnerDrawnTree(data);
+    // A hint needs a text, unless its owner draws it.
+    if (hint.isEmpty() && !(drawTree && drawTree->OnDrawHint))
+        return QRect();
+    QRect result = CalcTextRect(maxWidth, hint, data);
+    if (drawTree)
+        drawTree->DoGetHintSize(data.Node, data.Column, result);
+    return result;
+}
+
+QRect TTreeGridHintWindow::CalcTextRect(int maxWidth, const QString &hint, TTGHintData &data)
 {
     TCanvas canvas(1, 1);
     TBaseTreeGrid *tree = data.Tree;
@@ -149,6 +168,12 @@ void TTreeGridHintWindow::DrawContent(TCanvas &canvas)
 {
     const QRect r = FContent.rect();
     TBaseTreeGrid *tree = FHintData.Tree;
+    if (TCustomDrawTreeGrid *drawTree = OwnerDrawnTree(FHintData)) {
+        canvas.Brush().SetColor(clInfoBk);
+        canvas.FillRect(r);
+        if (drawTree->DoDrawHint(canvas, FHintData.Node, r, FHintData.Column))
+            return;
+    }
     canvas.Pen().SetColor(clBlack);
     canvas.SetBkMode(bkTransparent);
     if (FHintData.Tooltip && tree) {

@@ -43,6 +43,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The size of the hint's text: empty text, empty size.
+    QRect CalcTextRect(int maxWidth, const QString &hint, TTGHintData &data);
     void DrawContent(TCanvas &canvas);
     void AnimationTick();
     void WatchTick();

@@ -107,6 +107,7 @@ void TTGNodeStreamReader::ReadNode(qsizetype limit, int depth)
 {
     if (depth > nodestream::MaxDepth)
         corrupt("Stream data corrupt. The nodes are nested too deeply.");
+    FDeepest = std::max(FDeepest, depth);
     if (limit - FPos < nodestream::ChunkHeaderSize || Int32At(FPos) != nodestream::NodeChunk)
         corrupt("Stream data corrupt. A node's anchor chunk is missing.", 2005);
     const qint32 nodeSize = Int32At(FPos + 4);

@@ -80,6 +80,8 @@ public:
     // Bytes the nodes took, from the start of the data.
     qsizetype Consumed() const { return FPos; }
     const std::vector<TTGStreamNode> &Nodes() const { return FNodes; }
+    // The deepest level read: 0 when no node has children.
+    int Deepest() const { return FDeepest; }
     const std::vector<TTGStreamChunk> &Chunks() const { return FChunks; }
 
 private:
@@ -90,6 +92,7 @@ private:
     const QByteArray &FData;
     qsizetype FPos = 0;
     int FVersion = nodestream::CurrentVersion;
+    int FDeepest = 0;
     std::vector<TTGStreamNode> FNodes;
     std::vector<TTGStreamChunk> FChunks;
 };

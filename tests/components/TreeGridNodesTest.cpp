@@ -356,11 +356,18 @@ TEST(TreeGridNodesTest, MovingNodesKeepsTheBookkeeping)
     EXPECT_EQ(tree.VisibleCount(), 6u);
     EXPECT_TRUE(TreeIsConsistent(tree));
 
-    // A subtree moves behind another node; a move into its own subtree is refused.
+    // A subtree moves behind another node; a move into its own subtree is an error that
+    // changes nothing.
     tree.MoveTo(top[0], top[2], amInsertAfter);
     EXPECT_EQ(tree.RootNode()->LastChild, top[0]);
     EXPECT_EQ(top[1]->Index, 0u);
-    tree.MoveTo(top[0], top[0]->FirstChild, amAddChildLast);
+    try {
+        tree.MoveTo(top[0], top[0]->FirstChild, amAddChildLast);
+        ADD_FAILURE() << "a move into the node's own subtree must raise";
+    } catch (const ETreeGridError &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Target node cannot be a child node of the node to be moved."));
+    }
+    EXPECT_THROW(tree.MoveTo(top[0], top[0], amAddChildFirst), ETreeGridError);
     EXPECT_EQ(tree.RootNode()->LastChild, top[0]);
     EXPECT_EQ(moved, 2);
     EXPECT_TRUE(TreeIsConsistent(tree));

@@ -1,0 +1,220 @@
+// Framework-style dragging (dtVCL): a drag from a tree to any tree of the program, without data.
+// The source keeps the mouse from its press: moves find the tree under the pointer and send it
+// the drag's messages, the release drops on it (or ends a drag that never started), Escape and a
+// lost focus cancel.
+
+#include "treegrid/BaseTreeGrid.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+#include "CursorRegistry.h"
+
+// ---- the source's side
+
+void TBaseTreeGrid::DoStartDrag(QObject *&dragObject)
+{
+    if (OnStartDrag)
+        OnStartDrag(this, dragObject);
+    if (dragObject)
+        DoStateChange({tsUserDragObject});
+}
+
+void TBaseTreeGrid::DoEndDrag(QObject *target, int x, int y)
+{
+    const bool started = FFrameworkDragging;
+    FFrameworkDragging = false;
+    if (started && OnEndDrag)
+        OnEndDrag(this, target, x, y);
+    DragFinished();
+}
+
+void TBaseTreeGrid::DragFinished()
+{
+    FDragObject = nullptr;
+    DoStateChange({}, {tsVCLDragPending, tsVCLDragging, tsUserDragObject});
+    // The drag took the button's release: the tree gets one where the pointer is.
+    TTGMouseMessage message;
+    message.Pos = FLastMousePos;
+    message.GlobalPos = viewport()->mapToGlobal(FLastMousePos);
+    message.Button = FStates.contains(tsRightButtonDown)    ? Qt::RightButton
+                     : FStates.contains(tsMiddleButtonDown) ? Qt::MiddleButton
+                                                            : Qt::LeftButton;
+    message.Keys = QGuiApplication::keyboardModifiers();
+    MouseButtonUp(message);
+}
+
+TBaseTreeGrid *TBaseTreeGrid::FrameworkDragTargetAt(QPoint globalPos)
+{
+    for (QWidget *widget = QApplication::widgetAt(globalPos); widget; widget = widget->parentWidget()) {
+        auto *tree = qobject_cast<TBaseTreeGrid *>(widget);
+        if (!tree)
+            continue;
+        // Only the rows take a drop, not the header or the scroll bars.
+        return tree->viewport()->rect().contains(tree->viewport()->mapFromGlobal(globalPos)) ? tree : nullptr;
+    }
+    return nullptr;
+}
+
+Qt::MouseButtons TBaseTreeGrid::HeldButtons() const
+{
+    Qt::MouseButtons buttons;
+    if (FStates.contains(tsLeftButtonDown))
+        buttons |= Qt::LeftButton;
+    if (FStates.contains(tsMiddleButtonDown))
+        buttons |= Qt::MiddleButton;
+    if (FStates.contains(tsRightButtonDown))
+        buttons |= Qt::RightButton;
+    return buttons;
+}
+
+bool TBaseTreeGrid::FrameworkDragInput(QEvent::Type type, const TTGMouseMessage &message)
+{
+    if (type == QEvent::MouseButtonRelease && FSwallowRelease.testFlag(message.Button)) {
+        FSwallowRelease &= ~Qt::MouseButtons(message.Button);
+        return true;
+    }
+    if (!FStates.contains(tsVCLDragPending))
+        return false;
+    switch (type) {
+    case QEvent::MouseMove:
+        if (!FFrameworkDragging) {
+            const QPoint moved = message.Pos - FLastClickPos;
+            if (std::abs(moved.x()) < FDragThreshold && std::abs(moved.y()) < FDragThreshold)
+                return true;
+            StartFrameworkDrag();
+        }
+        FrameworkDragMove(message.GlobalPos, message.Keys);
+        return true;
+    case QEvent::MouseButtonRelease:
+        // Dropped where the button went up.
+        if (FFrameworkDragging)
+            FrameworkDragMove(message.GlobalPos, message.Keys);
+        EndFrameworkDrag(true, message.Keys);
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // Another button cancels; neither button's release means anything afterwards.
+        FSwallowRelease |= HeldButtons() | message.Button;
+        EndFrameworkDrag(false, message.Keys);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TBaseTreeGrid::CancelFrameworkDrag()
+{
+    if (!FStates.contains(tsVCLDragPending))
+        return;
+    FSwallowRelease |= HeldButtons();
+    EndFrameworkDrag(false, QGuiApplication::keyboardModifiers());
+}
+
+void TBaseTreeGrid::AbandonFrameworkDrag()
+{
+    if (const QPointer<TBaseTreeGrid> target = FFrameworkTarget; target && target != this)
+        target->CMDrag(fdDragLeave, this, target->viewport()->mapFromGlobal(FFrameworkDragPos), Qt::NoModifier);
+    FFrameworkTarget = nullptr;
+    if (FFrameworkDragging)
+        QGuiApplication::restoreOverrideCursor();
+    FFrameworkDragging = false;
+}
+
+void TBaseTreeGrid::StartFrameworkDrag()
+{
+    CancelHint();
+    // A drag is no click.
+    FClickPending = false;
+    FFrameworkDragging = true;
+    FFrameworkAccepted = false;
+    FFrameworkTarget = nullptr;
+    QObject *dragObject = nullptr;
+    DoStartDrag(dragObject);
+    FDragObject = dragObject;
+    QGuiApplication::setOverrideCursor(TCursorRegistry::Cursor(crNoDrop));
+}
+
+void TBaseTreeGrid::FrameworkDragMove(QPoint globalPos, Qt::KeyboardModifiers keys)
+{
+    FFrameworkDragPos = globalPos;
+    TBaseTreeGrid *target = FrameworkDragTargetAt(globalPos);
+    if (target != FFrameworkTarget) {
+        if (TBaseTreeGrid *old = FFrameworkTarget)
+            old->CMDrag(fdDragLeave, this, old->viewport()->mapFromGlobal(globalPos), keys);
+        FFrameworkTarget = target;
+        if (target)
+            target->CMDrag(fdDragEnter, this, target->viewport()->mapFromGlobal(globalPos), keys);
+    }
+    // Asked again, as the previous answer may have changed the target (its events, scrolling).
+    target = FFrameworkTarget;
+    FFrameworkAccepted = target && target->CMDrag(fdDragMove, this, target->viewport()->mapFromGlobal(globalPos), keys);
+    if (FFrameworkDragging && QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(TCursorRegistry::Cursor(FFrameworkAccepted ? crDrag : crNoDrop));
+}
+
+void TBaseTreeGrid::EndFrameworkDrag(bool drop, Qt::KeyboardModifiers keys)
+{
+    const QPointer<TBaseTreeGrid> target = FFrameworkTarget;
+    FFrameworkTarget = nullptr;
+    if (FFrameworkDragging)
+        QGuiApplication::restoreOverrideCursor();
+    QObject *dropTarget = nullptr;
+    if (target) {
+        const QPoint pt = target->viewport()->mapFromGlobal(FFrameworkDragPos);
+        if (drop && FFrameworkAccepted && target->CMDrag(fdDragDrop, this, pt, keys))
+            dropTarget = target;
+        else if (!drop || !FFrameworkAccepted)
+            target->CMDrag(fdDragLeave, this, pt, keys);
+    }
+    FFrameworkAccepted = false;
+    DoEndDrag(dropTarget, FLastMousePos.x(), FLastMousePos.y());
+}
+
+// ---- the target's side
+
+bool TBaseTreeGrid::CMDrag(TTGFrameworkDragMessage message, TBaseTreeGrid *source, QPoint pt,
+                           Qt::KeyboardModifiers keys)
+{
+    TTGShiftState shift = ShiftStateFrom(keys & (Qt::ShiftModifier | Qt::ControlModifier), Qt::LeftButton);
+    switch (message) {
+    case fdDragEnter:
+        DoStateChange({tsVCLDragging});
+        return false;
+    case fdDragLeave: {
+        FExpandTimer.stop();
+        FDragScrollTimer.stop();
+        FScrollTimer.stop();
+        DoStateChange({}, {tsVCLDragging, tsScrollPending, tsScrolling});
+        ClearDropTarget();
+        if (OnDragOver) {
+            Qt::DropAction effect = Qt::IgnoreAction;
+            bool accept = false;
+            OnDragOver(this, source, shift, dsDragLeave, pt, dmNowhere, effect, accept);
+        }
+        return false;
+    }
+    case fdDragMove: {
+        DoAutoScroll(pt.x(), pt.y());
+        Qt::DropAction effect = Qt::IgnoreAction;
+        const bool accepted = DragOver(source, shift, dsDragMove, pt, Qt::CopyAction | Qt::MoveAction, effect);
+        FFrameworkDragEffect = accepted ? effect : Qt::IgnoreAction;
+        return accepted;
+    }
+    case fdDragDrop: {
+        FExpandTimer.stop();
+        FDragScrollTimer.stop();
+        FScrollTimer.stop();
+        DoStateChange({}, {tsScrollPending, tsScrolling});
+        Qt::DropAction effect = FFrameworkDragEffect;
+        if (OnDragDrop && effect != Qt::IgnoreAction)
+            OnDragDrop(this, source, nullptr, QStringList(), shift, pt, effect, FLastDropMode);
+        ClearDropTarget();
+        DoStateChange({}, {tsVCLDragging});
+        FFrameworkDragEffect = Qt::IgnoreAction;
+        return effect != Qt::IgnoreAction;
+    }
+    }
+    return false;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QPointer>
+
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
+class TBaseTreeGrid;
+
+// The drop target's side of a tree: the window's drag events reach the tree through it. An
+// owner may bring its own (OnCreateDragManager); the tree makes a TTGDragManager otherwise.
+class ITGDragManager
+{
+public:
+    virtual ~ITGDragManager() = default;
+    virtual void DragEnter(QDragEnterEvent *event) = 0;
+    virtual void DragOver(QDragMoveEvent *event) = 0;
+    virtual void DragLeave() = 0;
+    virtual void Drop(QDropEvent *event) = 0;
+    // The tree of this process the running drag comes from, else nil.
+    virtual TBaseTreeGrid *DragSource() const = 0;
+    // The data of the drag over the tree, nil outside one.
+    virtual const QMimeData *DataObject() const = 0;
+    virtual bool IsDropTarget() const = 0;
+};
+
+// Passes the drag events on to its tree's DragEnter, DragOver, DragDrop and DragLeave and keeps
+// what a drag over the tree needs between them.
+class TTGDragManager : public ITGDragManager
+{
+public:
+    explicit TTGDragManager(TBaseTreeGrid *owner);
+
+    void DragEnter(QDragEnterEvent *event) override;
+    void DragOver(QDragMoveEvent *event) override;
+    void DragLeave() override;
+    void Drop(QDropEvent *event) override;
+    TBaseTreeGrid *DragSource() const override;
+    const QMimeData *DataObject() const override;
+    bool IsDropTarget() const override { return FIsDropTarget; }
+
+private:
+    void Forget();
+
+    QPointer<TBaseTreeGrid> FOwner;
+    QPointer<TBaseTreeGrid> FDragSource;
+    QPointer<const QMimeData> FDataObject;
+    bool FIsDropTarget = false;
+};

@@ -1,0 +1,256 @@
+// An open edit belongs to the focused cell: whatever moves the focus ends or cancels it first,
+// so that no editor outlives its node, its tree or its link.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include "TreeGridInputTestSupport.h"
+#include "treegrid/StringEditLink.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridEdit.h"
+#include "treegrid/TreeGridEditLink.h"
+
+using inputtest::TInputFixture;
+
+namespace {
+
+// An editable tree with two columns and a visible header; edited texts go into the node data.
+struct TEditFixture : TInputFixture {
+    std::vector<TColumnIndex> edited;
+    std::vector<TColumnIndex> cancelled;
+
+    TEditFixture()
+    {
+        AddColumns({140, 140});
+        tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
+        Options({}, {toEditable});
+        tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
+            *sender->GetNodeData<QString>(node) = text;
+        };
+        tree->OnEdited = [this](TBaseTreeGrid *, PGridNode, TColumnIndex column) { edited.push_back(column); };
+        tree->OnEditCancelled = [this](TBaseTreeGrid *, TColumnIndex column) { cancelled.push_back(column); };
+        QApplication::processEvents();
+    }
+
+    TTGEdit *Editor() const
+    {
+        auto *link = dynamic_cast<TStringEditLink *>(tree->EditLink());
+        return link ? link->Edit() : nullptr;
+    }
+    // Starts an edit of the cell and types over its text.
+    void Type(PGridNode node, TColumnIndex column, const QString &text)
+    {
+        ASSERT_TRUE(tree->EditNode(node, column));
+        ASSERT_NE(Editor(), nullptr);
+        QTest::keyClicks(Editor(), text);
+    }
+    QString Text(PGridNode node) const { return *tree->GetNodeData<QString>(node); }
+    bool EditorGone() const { return !tree->IsEditing() && tree->EditLink() == nullptr; }
+};
+
+// An owner's editor that may refuse to stop; it only counts what it is asked.
+class TStubbornLink : public ITGEditLink
+{
+public:
+    bool Refuse = true;
+    int EndCalls = 0;
+    int CancelCalls = 0;
+
+    bool BeginEdit() override { return true; }
+    bool CancelEdit() override
+    {
+        ++CancelCalls;
+        return !Refuse;
+    }
+    bool EndEdit() override
+    {
+        ++EndCalls;
+        return !Refuse;
+    }
+    bool PrepareEdit(TBaseTreeGrid *, TGridNode *, int) override { return true; }
+    QRect GetBounds() override { return {}; }
+    void ProcessMessage(QEvent *) override {}
+    void SetBounds(QRect) override {}
+};
+
+} // namespace
+
+TEST(TreeGridEditFocusTest, MovingTheFocusEndsTheEditAndTheOldNodeCanGo)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(4);
+
+    // Focusing another node hands the typed text to the edited node first.
+    f.Type(rows[0], 0, QStringLiteral("first"));
+    f.tree->SetFocusedNode(rows[1]);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("first"));
+    EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
+    EXPECT_EQ(f.tree->FocusedNode(), rows[1]);
+    // The old node goes; nothing refers to it any more (valgrind and ASan see the rest).
+    f.tree->DeleteNode(rows[0]);
+    EXPECT_TRUE(f.tree->EndEditNode());
+    EXPECT_TRUE(f.tree->CancelEditNode());
+    QApplication::processEvents();
+
+    // Node and column at once: ended the same way.
+    f.Type(rows[1], 1, QStringLiteral("second"));
+    f.tree->SetFocusedNodeAndColumn(rows[2], 0);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("second"));
+    EXPECT_EQ(f.tree->FocusedNode(), rows[2]);
+    EXPECT_EQ(f.tree->FocusedColumn(), 0);
+
+    // A click on another row ends it as well.
+    f.Type(rows[2], 0, QStringLiteral("third"));
+    f.Click(f.Row(0, 40));
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[2]), QStringLiteral("third"));
+    EXPECT_EQ(f.tree->FocusedNode(), rows[1]);
+}
+
+TEST(TreeGridEditFocusTest, ColumnMainColumnAndNewChildrenCancelTheEdit)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(3);
+
+    // Another focused column drops what was typed.
+    f.Type(rows[0], 0, QStringLiteral("lost"));
+    ASSERT_EQ(f.tree->FocusedColumn(), 0);
+    f.tree->SetFocusedColumn(1);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("Row 0"));
+    EXPECT_EQ(f.cancelled, std::vector<TColumnIndex>{0});
+    EXPECT_EQ(f.tree->FocusedColumn(), 1);
+
+    // So does another main column.
+    f.Type(rows[1], 0, QStringLiteral("lost"));
+    f.tree->Header()->SetMainColumn(1);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("Row 1"));
+    EXPECT_EQ(f.cancelled.size(), 2u);
+
+    // And a new node.
+    f.Type(rows[2], 0, QStringLiteral("lost"));
+    PGridNode added = f.Add(QStringLiteral("Row 3"));
+    ASSERT_NE(added, nullptr);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[2]), QStringLiteral("Row 2"));
+    EXPECT_EQ(f.cancelled.size(), 3u);
+    EXPECT_TRUE(f.edited.empty());
+    QApplication::processEvents();
+}
+
+TEST(TreeGridEditFocusTest, APressOnTheHeaderEndsOrCancelsTheEdit)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(2);
+    auto *header = f.tree->findChild<QWidget *>(QStringLiteral("header"));
+    ASSERT_NE(header, nullptr);
+    ASSERT_TRUE(header->isVisible());
+    const QPoint onHeader(60, header->height() / 2);
+
+    // The tree keeps changed texts when the editor loses the focus: the press hands it over.
+    f.Type(rows[0], 0, QStringLiteral("kept"));
+    ASSERT_TRUE(f.Editor()->hasFocus());
+    QTest::mousePress(header, Qt::LeftButton, Qt::NoModifier, onHeader);
+    QTest::mouseRelease(header, Qt::LeftButton, Qt::NoModifier, onHeader);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("kept"));
+    EXPECT_TRUE(f.tree->hasFocus());
+    QApplication::processEvents();
+
+    // Without that option the text is dropped.
+    auto &options = f.tree->StringTreeOptions();
+    options.SetStringOptions(options.StringOptions() - toAutoAcceptEditChange);
+    f.Type(rows[1], 0, QStringLiteral("dropped"));
+    QTest::mousePress(header, Qt::LeftButton, Qt::NoModifier, onHeader);
+    QTest::mouseRelease(header, Qt::LeftButton, Qt::NoModifier, onHeader);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("Row 1"));
+    EXPECT_EQ(f.cancelled.size(), 1u);
+}
+
+TEST(TreeGridEditFocusTest, ARefusingEditorKeepsTheFocusButNotADeletedNode)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(3);
+    auto link = std::make_shared<TStubbornLink>();
+    f.tree->OnCreateEditor = [&](TBaseTreeGrid *, PGridNode, TColumnIndex, std::shared_ptr<ITGEditLink> &result) {
+        result = link;
+    };
+    ASSERT_TRUE(f.tree->EditNode(rows[1], 0));
+
+    // The edit does not end, so the focus stays where it is.
+    f.tree->SetFocusedNode(rows[2]);
+    EXPECT_EQ(f.tree->FocusedNode(), rows[1]);
+    EXPECT_TRUE(f.tree->IsEditing());
+    EXPECT_EQ(link->EndCalls, 1);
+
+    // Its node goes all the same: the tree lets go of the editor instead of keeping a freed node.
+    f.tree->DeleteNode(rows[1]);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(link->CancelCalls, 1);
+    EXPECT_EQ(f.cancelled.size(), 1u);
+    EXPECT_EQ(f.tree->FocusedNode(), nullptr);
+    EXPECT_TRUE(f.tree->EndEditNode());
+}
+
+TEST(TreeGridEditFocusTest, TheLinkEndingOrCancellingItselfEndsTheTreesEdit)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(2);
+
+    // A host cancels through the link: the tree is not left editing without an editor.
+    f.Type(rows[0], 0, QStringLiteral("dropped"));
+    ITGEditLink *link = f.tree->EditLink();
+    EXPECT_TRUE(link->CancelEdit());
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.cancelled, std::vector<TColumnIndex>{0});
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("Row 0"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(f.tree->findChild<TTGEdit *>(), nullptr) << "the editor control is gone";
+
+    // The same for an end through the link, which keeps the text.
+    f.Type(rows[1], 1, QStringLiteral("kept"));
+    EXPECT_TRUE(f.tree->EditLink()->EndEdit());
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("kept"));
+    EXPECT_EQ(f.edited, std::vector<TColumnIndex>{1});
+    EXPECT_EQ(f.cancelled.size(), 1u) << "no second notification";
+
+    // Editing goes on as usual afterwards: F2 opens an editor on the focused cell.
+    f.tree->setFocus();
+    f.Key(Qt::Key_F2);
+    EXPECT_TRUE(f.tree->IsEditing());
+    ASSERT_NE(f.Editor(), nullptr);
+    QTest::keyClick(f.Editor(), Qt::Key_Escape);
+    EXPECT_TRUE(f.EditorGone());
+}
+
+TEST(TreeGridEditFocusTest, DestroyingATreeWhileItsEditorHasTheFocus)
+{
+    // A top-level tree, as a window of its own; the editor holds the keyboard.
+    for (const bool accept : {true, false}) {
+        QString handedOver = QStringLiteral("none");
+        {
+            TEditFixture f;
+            const auto rows = f.AddRows(2);
+            auto &options = f.tree->StringTreeOptions();
+            if (!accept)
+                options.SetStringOptions(options.StringOptions() - toAutoAcceptEditChange);
+            f.tree->OnNewText = [&](TBaseTreeGrid *, PGridNode, TColumnIndex, const QString &text) { handedOver = text; };
+            f.Type(rows[1], 0, QStringLiteral("typed"));
+            ASSERT_TRUE(f.Editor()->hasFocus());
+            ASSERT_EQ(QApplication::focusWidget(), f.Editor());
+        } // the tree is destroyed here, its editor with it
+        QApplication::processEvents();
+        EXPECT_EQ(handedOver, accept ? QStringLiteral("typed") : QStringLiteral("none"));
+    }
+}

@@ -1,0 +1,237 @@
+// Nodes that travel by cut and paste or by dragging are never lost and never freed twice, and no
+// exchange nests a tree deeper than its own stream can be read back.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "TreeGridTestSupport.h"
+#include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridNodeStream.h"
+
+using treegridtest::AddText;
+using treegridtest::Shape;
+
+namespace {
+
+// A string tree whose drag loop, instead of the platform's, runs the event loop for a moment (so
+// that timers fire, as they do during a real drag) and then drops on the target tree through
+// the window events a real drop sends.
+class TLoopDragTree : public TStringTreeGrid
+{
+public:
+    QPointer<TBaseTreeGrid> Target;
+    QPoint DropAt;
+    std::function<void()> DuringLoop;
+
+protected:
+    Qt::DropAction DragAndDrop(Qt::DropActions allowed, QMimeData *data, QPoint) override
+    {
+        std::unique_ptr<QMimeData> owned(data);
+        if (DuringLoop)
+            QTimer::singleShot(0, this, DuringLoop);
+        QEventLoop loop;
+        QTimer::singleShot(30, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (!Target)
+            return Qt::IgnoreAction;
+        QDragEnterEvent enter(DropAt, allowed, data, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(Target->viewport(), &enter);
+        QDropEvent drop(DropAt, allowed, data, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(Target->viewport(), &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    }
+};
+
+template <class T = TStringTreeGrid>
+std::unique_ptr<T> MakeTree()
+{
+    auto tree = treegridtest::ShowTree<T>(400, 200);
+    treegridtest::KeepTexts(*tree);
+    tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
+    tree->Header()->Columns()->Add()->SetWidth(200);
+    return tree;
+}
+
+// A receiver that takes every drop onto the node under it: moved when asked to, else copied.
+void TakeDrops(TBaseTreeGrid &tree, bool optimized)
+{
+    tree.OnDragOver = [](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState, QPoint,
+                         TTGDropMode, Qt::DropAction &effect, bool &accept) {
+        effect = Qt::MoveAction;
+        accept = true;
+    };
+    tree.OnDragDrop = [optimized](TBaseTreeGrid *sender, TBaseTreeGrid *source, const QMimeData *data,
+                                  const QStringList &, TTGShiftState, QPoint, Qt::DropAction &effect, TTGDropMode) {
+        if (!sender->ProcessOLEData(source, data, nullptr, amAddChildLast, optimized && source))
+            effect = Qt::IgnoreAction;
+    };
+}
+
+void Select(TBaseTreeGrid &tree, std::initializer_list<PGridNode> nodes)
+{
+    tree.ClearSelection();
+    for (PGridNode node : nodes)
+        tree.SetSelected(node, true);
+}
+
+// A chain of nested nodes "0", "1", ... below parent; returns the deepest.
+PGridNode Chain(TBaseTreeGrid &tree, PGridNode parent, int count)
+{
+    tree.BeginUpdate();
+    for (int i = 0; i < count; ++i)
+        parent = AddText(tree, parent, QString::number(i));
+    tree.EndUpdate();
+    return parent;
+}
+
+} // namespace
+
+TEST(TreeGridExchangeSafetyTest, CutNodesStayUnlessTheyArriveElsewhere)
+{
+    auto source = MakeTree();
+    auto target = MakeTree();
+    PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
+    PGridNode b = AddText(*source, nullptr, QStringLiteral("b"));
+    PGridNode c = AddText(*source, nullptr, QStringLiteral("c"));
+
+    // A paste that inserts nowhere takes nothing: the cut nodes stay, unmarked.
+    Select(*source, {a, b});
+    source->CutToClipBoard();
+    target->SetDefaultPasteMode(amNoWhere);
+    target->PasteFromClipboard();
+    EXPECT_EQ(Shape(*target), QString());
+    EXPECT_EQ(Shape(*source), QStringLiteral("a,b,c"));
+    EXPECT_FALSE(source->TreeStates().intersects({tsCutPending, tsCopyPending}));
+    EXPECT_FALSE(a->States.contains(vsCutOrCopy));
+
+    // The receiver refuses one of them: only the other leaves the source.
+    target->SetDefaultPasteMode(amAddChildLast);
+    target->OnNodeCopying = [](TBaseTreeGrid *sender, PGridNode node, PGridNode, bool &allowed) {
+        allowed = *sender->GetNodeData<QString>(node) != QStringLiteral("a");
+    };
+    Select(*source, {a, b});
+    source->CutToClipBoard();
+    EXPECT_TRUE(target->PasteFromClipboard());
+    EXPECT_EQ(Shape(*target), QStringLiteral("b"));
+    EXPECT_EQ(Shape(*source), QStringLiteral("a,c"));
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*source));
+    target->OnNodeCopying = nullptr;
+
+    // Damaged data inserts nothing and the cut node stays.
+    Select(*source, {a});
+    source->CutToClipBoard();
+    auto *onClipboard = const_cast<QMimeData *>(QGuiApplication::clipboard()->mimeData());
+    ASSERT_NE(onClipboard, nullptr);
+    onClipboard->setData(TBaseTreeGrid::MimeTypeOf(QStringLiteral("Tree Grid Data")),
+                         QByteArray("\x01\0\0\0\x7f\0\0\0", 8));
+    EXPECT_FALSE(target->PasteFromClipboard());
+    EXPECT_EQ(Shape(*target), QStringLiteral("b"));
+    EXPECT_EQ(Shape(*source), QStringLiteral("a,c"));
+
+    // A cut node the source deletes before the paste: the other still moves, nothing is freed twice.
+    Select(*source, {a, c});
+    source->CutToClipBoard();
+    source->DeleteNode(a);
+    EXPECT_TRUE(target->PasteFromClipboard());
+    EXPECT_EQ(Shape(*target), QStringLiteral("b,a,c"));
+    EXPECT_EQ(Shape(*source), QString());
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*source));
+}
+
+TEST(TreeGridExchangeSafetyTest, NodesDeletedDuringTheDragLoopLeaveTheDragSelection)
+{
+    for (const bool optimized : {false, true}) {
+        auto source = MakeTree<TLoopDragTree>();
+        auto target = MakeTree();
+        TakeDrops(*target, optimized);
+        PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
+        PGridNode b = AddText(*source, nullptr, QStringLiteral("b"));
+        AddText(*source, nullptr, QStringLiteral("c"));
+        source->SetDragMode(dmAutomatic);
+        source->Target = target.get();
+        source->DropAt = QPoint(300, 150);
+        // A timer of the owner deletes one of the dragged nodes while the drag runs.
+        source->DuringLoop = [&] { source->DeleteNode(b); };
+
+        // The user drags a and b away with the mouse.
+        Select(*source, {a, b});
+        source->SetFocusedNode(a);
+        QWidget *port = source->viewport();
+        const QPoint press = source->GetDisplayRect(a, 0, true).center();
+        QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, press);
+        QTest::mouseMove(port, press + QPoint(0, 2 * QApplication::startDragDistance()));
+        QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, press);
+
+        // Copied: the data taken at the start holds both; moved: only what was still there.
+        EXPECT_EQ(Shape(*target), optimized ? QStringLiteral("a") : QStringLiteral("a,b")) << optimized;
+        EXPECT_EQ(Shape(*source), QStringLiteral("c")) << optimized;
+        EXPECT_TRUE(source->DragSelection().empty());
+        EXPECT_FALSE(source->Dragging());
+        EXPECT_TRUE(treegridtest::TreeIsConsistent(*source));
+        EXPECT_TRUE(treegridtest::TreeIsConsistent(*target));
+    }
+}
+
+TEST(TreeGridExchangeSafetyTest, NestingStaysWithinWhatAStreamCanHold)
+{
+    auto tree = MakeTree();
+    auto other = MakeTree();
+    // Focusing a node deep down needs no scrolling here (expanding 2000 parents one by one is slow).
+    tree->TreeOptions().SetAutoOptions(tree->TreeOptions().AutoOptions() + toDisableAutoscrollOnFocus);
+    // The deepest node a stream can hold sits at level MaxDepth below a top-level node.
+    PGridNode top = AddText(*tree, nullptr, QStringLiteral("top"));
+    PGridNode deepest = Chain(*tree, top, nodestream::MaxDepth);
+    ASSERT_EQ(tree->GetNodeLevel(deepest), std::uint32_t(nodestream::MaxDepth));
+    PGridNode aboveDeepest = deepest->Parent;
+
+    // A cut node pasted below the deepest one would be a level too deep: refused, and kept.
+    PGridNode x = AddText(*other, nullptr, QStringLiteral("x"));
+    Select(*other, {x});
+    other->CutToClipBoard();
+    tree->SetFocusedNode(deepest);
+    EXPECT_FALSE(tree->PasteFromClipboard());
+    EXPECT_EQ(deepest->ChildCount, 0u);
+    EXPECT_EQ(Shape(*other), QStringLiteral("x"));
+
+    // One level up it fits.
+    other->CutToClipBoard();
+    tree->SetFocusedNode(aboveDeepest);
+    EXPECT_TRUE(tree->PasteFromClipboard());
+    EXPECT_EQ(aboveDeepest->ChildCount, 2u);
+    EXPECT_EQ(Shape(*other), QString());
+
+    // Within the tree: a node with a child cannot go where its child would be too deep.
+    PGridNode parent = AddText(*tree, nullptr, QStringLiteral("p"));
+    AddText(*tree, parent, QStringLiteral("q"));
+    EXPECT_THROW(tree->MoveTo(parent, aboveDeepest, amAddChildLast), ETreeGridError);
+    EXPECT_EQ(parent->Parent, tree->RootNode());
+    // A drop moving it there is refused the same way, without an error.
+    Select(*tree, {parent});
+    tree->CutToClipBoard();
+    tree->SetFocusedNode(aboveDeepest);
+    tree->PasteFromClipboard();
+    EXPECT_EQ(parent->Parent, tree->RootNode());
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*tree));
+
+    // What the tree holds it can save and read back.
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    tree->SaveToStream(buffer);
+    buffer.seek(0);
+    other->LoadFromStream(buffer);
+    EXPECT_EQ(other->TotalCount(), tree->TotalCount());
+}
