@@ -1288,8 +1288,6 @@ protected:
     virtual bool DoRenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard,
                                  QByteArray &data);
     virtual void DoGetUserClipboardFormats(QStringList &formats);
-    // While the tree hands its clipboard data over for good: no reference to it, no cancel.
-    void FlushClipboard();
     void ClipboardChanged();
 
     std::shared_ptr<ITGEditLink> FEditLink;
@@ -1314,6 +1312,9 @@ protected:
     bool NestingAllows(PGridNode target, TTGNodeAttachMode mode, std::uint32_t depthBelow) const;
 
 private:
+    // The tree goes: data of it on the clipboard stays for others, without the reference to it
+    // (tsClipboardFlushing meanwhile), and references find the tree no more.
+    void FlushClipboard();
     // Node references of the exchange that must not outlive their nodes.
     void ForgetExchangedNode(PGridNode node);
     // A paste elsewhere took the nodes of this tree's clipboard data whose flags are set.

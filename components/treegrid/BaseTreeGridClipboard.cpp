@@ -174,11 +174,13 @@ QMimeData *TBaseTreeGrid::CreateMimeData(bool forClipboard)
 
 void TBaseTreeGrid::FlushClipboard()
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    const QMimeData *current = clipboard->mimeData();
     if (FReferenceToken != 0)
         LiveTrees().remove(FReferenceToken);
-    if (!FClipboardData || current != FClipboardData.data())
+    if (!FClipboardData)
+        return;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const QMimeData *current = clipboard->mimeData();
+    if (current != FClipboardData.data())
         return;
     // The rendered formats stay on the clipboard for others; only the reference goes.
     DoStateChange({tsClipboardFlushing});

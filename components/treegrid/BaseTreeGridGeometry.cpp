@@ -260,7 +260,7 @@ QRect TBaseTreeGrid::GetDisplayRect(PGridNode node, TColumnIndex column, bool te
     }
     const int textWidth = DoGetNodeWidth(node, column);
 
-    if (applyCellContentMargin && OnBeforeCellPaint) {
+    if (applyCellContentMargin) {
         const QPoint topLeft = DoGetCellContentMargin(node, column, ccmtTopLeftOnly);
         const QPoint bottomRight = DoGetCellContentMargin(node, column, ccmtBottomRightOnly);
         result = MakeRect(result.left() + topLeft.x(), result.top() + topLeft.y(),

@@ -37,6 +37,8 @@ struct TEditFixture : TInputFixture {
         tree->OnEditCancelled = [this](TBaseTreeGrid *, TColumnIndex column) { cancelled.push_back(column); };
         QApplication::processEvents();
     }
+    // The tree goes first: its last edit still reports into this fixture.
+    ~TEditFixture() { tree.reset(); }
 
     TTGEdit *Editor() const
     {

@@ -1,0 +1,218 @@
+// Framework-style dragging (dtVCL): a press may start a drag within the program; a click without
+// a drag stays a click, so Ctrl+click keeps selecting.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include "TreeGridInputTestSupport.h"
+
+using inputtest::Names;
+using inputtest::TInputFixture;
+
+namespace {
+
+// A tree that drags framework-style, from wherever it is pressed on a row.
+struct TDragFixture : TInputFixture {
+    explicit TDragFixture(QPoint at = QPoint(0, 0))
+    {
+        tree->move(at);
+        Options({toMultiSelect, toFullRowSelect}, {toFullRowDrag});
+        tree->SetDragMode(dmAutomatic);
+        tree->SetDragType(dtVCL);
+        QApplication::processEvents();
+    }
+};
+
+// What the window shows of the widget equals a fresh render of it.
+::testing::AssertionResult ShowsAFullRender(QWidget *widget)
+{
+    QApplication::processEvents();
+    const QPoint inWindow = widget->mapTo(widget->window(), QPoint(0, 0));
+    const qreal ratio = widget->devicePixelRatioF();
+    const QImage shown = widget->screen()
+                             ->grabWindow(widget->window()->winId())
+                             .toImage()
+                             .copy(QRect(inWindow * ratio, widget->size() * ratio))
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.isNull() || shown != fresh)
+        return ::testing::AssertionFailure() << "the window shows something else than a full render";
+    return ::testing::AssertionSuccess();
+}
+
+// A point of the target's viewport as the source's viewport sees it (the pointer stays with the
+// source while it drags).
+QPoint Across(QWidget *from, QWidget *to, QPoint p)
+{
+    return from->mapFromGlobal(to->mapToGlobal(p));
+}
+
+} // namespace
+
+TEST(TreeGridFrameworkDragTest, ClicksWithoutADragKeepSelectingWithCtrl)
+{
+    TDragFixture f;
+    f.AddRows(6);
+    int started = 0;
+    int ended = 0;
+    int clicks = 0;
+    f.tree->OnStartDrag = [&](TBaseTreeGrid *, QObject *&) { ++started; };
+    f.tree->OnEndDrag = [&](TBaseTreeGrid *, QObject *, int, int) { ++ended; };
+    f.tree->OnClick = [&](TBaseTreeGrid *) { ++clicks; };
+
+    f.Click(f.Row(0, 40));
+    EXPECT_FALSE(f.tree->TreeStates().contains(tsVCLDragPending));
+    EXPECT_EQ(f.Selected(), Names({"Row 0"}));
+    f.Click(f.Row(2, 40), Qt::ControlModifier);
+    f.Click(f.Row(3, 40), Qt::ControlModifier);
+    EXPECT_EQ(f.Selected(), Names({"Row 0", "Row 2", "Row 3"}));
+    // A Ctrl+click on a selected row takes it out again, once the press turned out to be no drag.
+    f.Click(f.Row(2, 40), Qt::ControlModifier);
+    EXPECT_EQ(f.Selected(), Names({"Row 0", "Row 3"}));
+    // A plain click keeps only its row.
+    f.Click(f.Row(3, 40));
+    EXPECT_EQ(f.Selected(), Names({"Row 3"}));
+    EXPECT_EQ(started, 0);
+    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(clicks, 5);
+    EXPECT_FALSE(f.tree->TreeStates().intersects({tsVCLDragPending, tsVCLDragging, tsUserDragObject}));
+
+    // A move smaller than the threshold is still no drag.
+    const int threshold = QApplication::startDragDistance();
+    f.Press(f.Row(1, 40));
+    f.Move(f.Row(1, 40) + QPoint(threshold - 1, 0));
+    EXPECT_FALSE(f.tree->FrameworkDragging());
+    f.Release(f.Row(1, 40) + QPoint(threshold - 1, 0));
+    EXPECT_EQ(started, 0);
+    EXPECT_EQ(f.Selected(), Names({"Row 1"}));
+}
+
+TEST(TreeGridFrameworkDragTest, ADragAsksTheTreesUnderThePointerAndDropsOnTheLastOne)
+{
+    TDragFixture source(QPoint(0, 0));
+    TDragFixture target(QPoint(400, 0));
+    source.AddRows(4);
+    const auto targetRows = target.AddRows(4, QStringLiteral("Target"));
+    QObject dragObject;
+    QObject *endedOn = &dragObject;
+    int ended = 0;
+    source.tree->OnStartDrag = [&](TBaseTreeGrid *, QObject *&object) { object = &dragObject; };
+    source.tree->OnEndDrag = [&](TBaseTreeGrid *, QObject *t, int, int) {
+        endedOn = t;
+        ++ended;
+    };
+    // The target takes drops on its rows, and adds a row below the one dropped on.
+    std::vector<TBaseTreeGrid::TTGDragState> states;
+    target.tree->OnDragOver = [&](TBaseTreeGrid *, TBaseTreeGrid *from, TTGShiftState, TBaseTreeGrid::TTGDragState state,
+                                  QPoint, TTGDropMode mode, Qt::DropAction &, bool &accept) {
+        states.push_back(state);
+        accept = from == source.tree.get() && mode != dmNowhere;
+    };
+    int drops = 0;
+    target.tree->OnDragDrop = [&](TBaseTreeGrid *sender, TBaseTreeGrid *from, const QMimeData *data,
+                                  const QStringList &formats, TTGShiftState, QPoint, Qt::DropAction &effect,
+                                  TTGDropMode mode) {
+        ++drops;
+        EXPECT_EQ(from, source.tree.get());
+        EXPECT_EQ(data, nullptr);
+        EXPECT_TRUE(formats.isEmpty());
+        EXPECT_EQ(mode, dmOnNode);
+        EXPECT_NE(effect, Qt::IgnoreAction);
+        PGridNode node = sender->AddChild(sender->DropTargetNode());
+        *sender->GetNodeData<QString>(node) = QStringLiteral("Dropped");
+    };
+
+    QWidget *port = source.viewport;
+    const QPoint press = source.Row(0, 40);
+    source.Press(press);
+    EXPECT_TRUE(source.tree->TreeStates().contains(tsVCLDragPending));
+    // Beyond the threshold the drag runs; over its own rows the source is the tree asked.
+    source.Move(press + QPoint(0, 2 * QApplication::startDragDistance()));
+    ASSERT_TRUE(source.tree->FrameworkDragging());
+    EXPECT_TRUE(source.tree->TreeStates().contains(tsUserDragObject));
+    EXPECT_EQ(source.tree->DragObject(), &dragObject);
+    EXPECT_TRUE(source.tree->TreeStates().contains(tsVCLDragging));
+
+    // Over the other tree's second row: that tree is asked, shows the row as drop target.
+    const QPoint overTarget = Across(port, target.viewport, target.Row(1, 40));
+    source.Move(overTarget);
+    EXPECT_FALSE(source.tree->TreeStates().contains(tsVCLDragging));
+    EXPECT_TRUE(target.tree->TreeStates().contains(tsVCLDragging));
+    EXPECT_EQ(target.tree->DropTargetNode(), targetRows[1]);
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ(states.back(), TBaseTreeGrid::dsDragMove);
+    EXPECT_TRUE(ShowsAFullRender(target.tree.get()));
+
+    source.Release(overTarget);
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(endedOn, target.tree.get());
+    EXPECT_EQ(target.tree->DropTargetNode(), nullptr);
+    EXPECT_EQ(targetRows[1]->ChildCount, 1u);
+    for (TBaseTreeGrid *tree : {static_cast<TBaseTreeGrid *>(source.tree.get()), static_cast<TBaseTreeGrid *>(target.tree.get())})
+        EXPECT_FALSE(tree->TreeStates().intersects({tsVCLDragPending, tsVCLDragging, tsUserDragObject}));
+    EXPECT_FALSE(source.tree->FrameworkDragging());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(ShowsAFullRender(target.tree.get()));
+    // The press selected the dragged row; the drag did not take the selection away.
+    EXPECT_EQ(source.Selected(), Names({"Row 0"}));
+}
+
+TEST(TreeGridFrameworkDragTest, EscapeCancelsTheDragAndItsReleaseIsNoClick)
+{
+    TDragFixture source(QPoint(0, 0));
+    TDragFixture target(QPoint(400, 0));
+    source.AddRows(4);
+    target.AddRows(4, QStringLiteral("Target"));
+    int ended = 0;
+    QObject *endedOn = source.tree.get();
+    int mouseUps = 0;
+    source.tree->OnEndDrag = [&](TBaseTreeGrid *, QObject *t, int, int) {
+        endedOn = t;
+        ++ended;
+    };
+    source.tree->OnMouseUp = [&](TBaseTreeGrid *, TTGMouseButton, TTGShiftState, int, int) { ++mouseUps; };
+    int leaves = 0;
+    target.tree->OnDragOver = [&](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState state,
+                                  QPoint, TTGDropMode, Qt::DropAction &, bool &accept) {
+        leaves += state == TBaseTreeGrid::dsDragLeave;
+        accept = true;
+    };
+    int drops = 0;
+    target.tree->OnDragDrop = [&](TBaseTreeGrid *, TBaseTreeGrid *, const QMimeData *, const QStringList &,
+                                  TTGShiftState, QPoint, Qt::DropAction &, TTGDropMode) { ++drops; };
+
+    const QPoint press = source.Row(2, 40);
+    source.Press(press);
+    source.Move(press + QPoint(0, 2 * QApplication::startDragDistance()));
+    const QPoint overTarget = Across(source.viewport, target.viewport, target.Row(0, 40));
+    source.Move(overTarget);
+    ASSERT_NE(target.tree->DropTargetNode(), nullptr);
+
+    source.Key(Qt::Key_Escape);
+    EXPECT_FALSE(source.tree->FrameworkDragging());
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(endedOn, nullptr);
+    EXPECT_EQ(leaves, 1);
+    EXPECT_EQ(target.tree->DropTargetNode(), nullptr);
+    EXPECT_FALSE(target.tree->TreeStates().contains(tsVCLDragging));
+    EXPECT_EQ(mouseUps, 1) << "the tree gets the button-up the drag took";
+    EXPECT_TRUE(ShowsAFullRender(target.tree.get()));
+
+    // The real release later belongs to the cancelled drag: no drop, no second button-up.
+    source.Release(overTarget);
+    EXPECT_EQ(drops, 0);
+    EXPECT_EQ(mouseUps, 1);
+    EXPECT_FALSE(source.tree->TreeStates().intersects({tsVCLDragPending, tsLeftButtonDown}));
+
+    // The next click is an ordinary one again.
+    source.Click(source.Row(1, 40));
+    EXPECT_EQ(mouseUps, 2);
+    EXPECT_EQ(source.Selected(), Names({"Row 1"}));
+}
