@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -81,6 +83,24 @@ public:
     void SetBounds(QRect) override {}
 };
 
+// What the window shows of the tree equals a fresh render of it (the ended edit's cell shows
+// its text again).
+::testing::AssertionResult ShowsAFullRender(QWidget *widget)
+{
+    QApplication::processEvents();
+    const QPoint inWindow = widget->mapTo(widget->window(), QPoint(0, 0));
+    const qreal ratio = widget->devicePixelRatioF();
+    const QImage shown = widget->screen()
+                             ->grabWindow(widget->window()->winId())
+                             .toImage()
+                             .copy(QRect(inWindow * ratio, widget->size() * ratio))
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.isNull() || shown != fresh)
+        return ::testing::AssertionFailure() << "the window shows something else than a full render";
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(TreeGridEditFocusTest, MovingTheFocusEndsTheEditAndTheOldNodeCanGo)
@@ -95,6 +115,7 @@ TEST(TreeGridEditFocusTest, MovingTheFocusEndsTheEditAndTheOldNodeCanGo)
     EXPECT_EQ(f.Text(rows[0]), QStringLiteral("first"));
     EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
     EXPECT_EQ(f.tree->FocusedNode(), rows[1]);
+    EXPECT_TRUE(ShowsAFullRender(f.tree.get()));
     // The old node goes; nothing refers to it any more (valgrind and ASan see the rest).
     f.tree->DeleteNode(rows[0]);
     EXPECT_TRUE(f.tree->EndEditNode());
@@ -166,7 +187,7 @@ TEST(TreeGridEditFocusTest, APressOnTheHeaderEndsOrCancelsTheEdit)
     EXPECT_TRUE(f.EditorGone());
     EXPECT_EQ(f.Text(rows[0]), QStringLiteral("kept"));
     EXPECT_TRUE(f.tree->hasFocus());
-    QApplication::processEvents();
+    EXPECT_TRUE(ShowsAFullRender(f.tree.get()));
 
     // Without that option the text is dropped.
     auto &options = f.tree->StringTreeOptions();
