@@ -19,6 +19,7 @@
 //   BaseTreeGridStream.cpp     node streams (the format: TreeGridNodeStream)
 //   BaseTreeGridEdit.cpp       in-place editing through an edit link
 //   BaseTreeGridDragDrop.cpp   dragging nodes out of the tree and dropping data on it
+//   BaseTreeGridFrameworkDrag.cpp  framework-style dragging between the program's trees
 //   BaseTreeGridClipboard.cpp  cut, copy, paste, exchanged data and the edit actions
 
 #include <QAbstractScrollArea>
