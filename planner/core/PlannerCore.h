@@ -483,7 +483,8 @@ public:
     // (the save road's first step).
     void CatchUp();
     // How long a closed generation without a successor is waited for before the save that
-    // closed it counts as dead and is undone (30 s).
+    // closed it counts as dead and is undone (30 s); a save that meets another one of the
+    // same generation waits for it at most this long too (and never more than 10 s).
     static void SetStuckSaveGrace(int milliseconds);
     // Called between the steps of the save road with the step's name ("claimed", "based",
     // "locked", "working", "document"); tests slow or end a save there.
@@ -602,10 +603,15 @@ private:
     std::unique_ptr<class TNodeEvent> EventOfRecord(const struct TDiffRecord &record) const;
     TDiffRecord RecordOfEvent(const TNodeEvent &event) const;
     // Moves to a newer generation when another instance saved, undoes a save that died;
-    // false while the current generation stays closed.
+    // false while the working folder cannot be used.
     bool FollowOtherSaves();
     bool SwitchGeneration(qint64 target);
+    // True when the current generation is open again.
     bool RecoverStuckSave();
+    // Another instance saves from the same generation into `generation` right now: waits a
+    // little for that save to finish and follows it, or takes its claim away when it died.
+    // True when saving once more can succeed.
+    bool FollowRivalSave(qint64 generation);
     // The own events of the closing generation(s) that the working copy of `target` lacks,
     // read back from the own diff files; `unwritten` gets those that reached no file.
     std::vector<TDiffRecord> CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten);

@@ -187,6 +187,22 @@ void TUndoRedo::Clear()
     UpdateMainForm();
 }
 
+TUndoRedo::TLists TUndoRedo::TakeLists()
+{
+    TLists lists{std::move(FUndoList), std::move(FRedoList)};
+    FUndoList.clear();
+    FRedoList.clear();
+    UpdateMainForm();
+    return lists;
+}
+
+void TUndoRedo::RestoreLists(TLists lists)
+{
+    FUndoList = std::move(lists.Undo);
+    FRedoList = std::move(lists.Redo);
+    UpdateMainForm();
+}
+
 TUndoRedoEntry *TUndoRedo::Last(const TUndoRedoList &list)
 {
     return list.empty() ? nullptr : list.back().get();

@@ -39,6 +39,15 @@ public:
     void Redo(TPlannerCore &mainForm);
     // Empties both lists.
     void Clear();
+    // Both lists, taken out whole and put back later in place of whatever the lists hold
+    // then: a document the program reloads by itself keeps the user's steps as they were.
+    struct TLists
+    {
+        TUndoRedoList Undo;
+        TUndoRedoList Redo;
+    };
+    TLists TakeLists();
+    void RestoreLists(TLists lists);
 
     // The list's newest entry, nil when it is empty.
     static TUndoRedoEntry *Last(const TUndoRedoList &list);

@@ -37,6 +37,17 @@ public:
     explicit ESaveError(const QString &message) : std::runtime_error(message.toStdString()) {}
 };
 
+// Another instance saves from the same generation at the same moment, into `Generation`.
+class ESaveRival : public ESaveError
+{
+public:
+    explicit ESaveRival(qint64 generation)
+        : ESaveError(QStringLiteral("another instance saved the document at the same moment")), Generation(generation)
+    {
+    }
+    qint64 Generation;
+};
+
 } // namespace
 
 // ---- opening
@@ -195,8 +206,11 @@ bool TPlannerCore::ActionSaveAsExecute()
     return Save(name);
 }
 
-bool TPlannerCore::Save(const QString &fileName)
+bool TPlannerCore::Save(const QString &name)
 {
+    // A copy: the name may be the journal's own, and following another instance's save on
+    // the way replaces the journal.
+    const QString fileName = name;
     if (fileName.isEmpty())
         return false;
     // While loading, the window still shows the previous document's settings.
@@ -204,23 +218,42 @@ bool TPlannerCore::Save(const QString &fileName)
         OnSaveFileIni();
     FWindow.SetBusyCursor(true);
     bool saved = false;
+    bool rival = false;
     QString error;
-    try {
-        saved = DoSave(fileName);
-    } catch (const std::exception &e) {
-        error = ErrorText(e);
-    } catch (...) {
-        error = QStringLiteral("unknown error");
+    // Two saves of one generation at the same moment: the one that gives way follows the
+    // other and saves once more on top of it.
+    for (int attempt = 0; attempt < 2 && !saved; ++attempt) {
+        rival = false;
+        try {
+            saved = DoSave(fileName);
+        } catch (const ESaveRival &e) {
+            error = ErrorText(e);
+            rival = true;
+            if (attempt == 0 && !FollowRivalSave(e.Generation))
+                break;
+        } catch (const std::exception &e) {
+            error = ErrorText(e);
+            break;
+        } catch (...) {
+            error = QStringLiteral("unknown error");
+            break;
+        }
     }
     FWindow.SetBusyCursor(IsUpdating());
     if (!saved) {
         Log(QStringLiteral("save() error: ") + error);
         // Whatever the road reached, the document still holds unsaved changes.
         FDirWatchThread->SetChanged(true);
-        // With the system's reason ("No space left on device"), so the user knows what to do.
-        FWindow.Ask(Translate(QStringLiteral("File could not be saved, please try saving with a different filename"))
-                        + QStringLiteral("\n\n") + error,
-                    mtWarning, {mbOK});
+        if (rival) {
+            // Every edit is in the journal: another file name would help nobody.
+            FWindow.Ask(Translate(QStringLiteral("Another instance is saving the document; nothing is lost.")),
+                        mtInformation, {mbOK});
+        } else {
+            // With the system's reason ("No space left on device"), so the user knows what to do.
+            FWindow.Ask(Translate(QStringLiteral("File could not be saved, please try saving with a different filename"))
+                            + QStringLiteral("\n\n") + error,
+                        mtWarning, {mbOK});
+        }
     }
     return saved;
 }
@@ -328,7 +361,7 @@ bool TPlannerCore::DoSave(const QString &fileName)
         if (other > from && other < next
             && (QFileInfo::exists(journal.GetWorkingFileName(name))
                 || (theirs.Read(journal.GetBaseFileName(name)) && theirs.From == from)))
-            throw ESaveError(QStringLiteral("another instance saved the document at the same moment"));
+            throw ESaveRival(other);
     }
 
     // The lock copy closes the current generation for every instance.

@@ -162,6 +162,13 @@ std::vector<qint64> TDirWatchThread::Generations() const
             numbers.push_back(n);
     });
     std::sort(numbers.begin(), numbers.end());
+    // A share may list a new folder long after it answers for it by name.
+    qint64 known = -1;
+    ParseGenerationName(FWorkingDir, known);
+    if (!numbers.empty())
+        known = std::max(known, numbers.back());
+    for (const qint64 n : ProbeGenerations(GetTmpDirectory(), known))
+        numbers.push_back(n);
     return numbers;
 }
 

@@ -81,7 +81,8 @@ public:
     // The highest generation that has a working copy, -1 when none has. Folders without one
     // are saves that are under way or died before their working copy.
     qint64 NewestGeneration() const;
-    // The generation folders' numbers, ascending.
+    // The generation folders' numbers, ascending: the listed ones, and those above them and
+    // above the current one that answer by name but are not listed yet.
     std::vector<qint64> Generations() const;
     bool HasWorkingCopy(const QString &dir) const;
     // Makes the newest generation with a working copy current (else the highest-numbered
@@ -157,10 +158,10 @@ public:
     bool HasUnwrittenEvents() const { return !FPendingEvents.empty() || !FPendingThreadEvents.empty(); }
 
     // ---- writing (scan thread, or GUI thread while no scan runs)
-    // Appends the handed-over events to this user's diff file and rewrites it. True when
-    // they are written (or there was nothing to write); otherwise they stay for the next try
-    // and the file is as before. Nothing is logged here: StoreError() says why it failed,
-    // empty when the generation was closed.
+    // Appends the handed-over events to this user's diff file of the current generation, a
+    // closed one too, and rewrites it. True when they are written (or there was nothing to
+    // write); otherwise they stay for the next try and the file is as before. Nothing is
+    // logged here: StoreError() says why it failed.
     bool StorePending();
     QString StoreError() const;
     // The highest index written to the own diff file of the current generation (-1: none).

@@ -144,9 +144,9 @@ bool TDirWatchThread::StorePending()
     failed(QString());
     if (FPendingThreadEvents.empty() || FFileName.isEmpty())
         return true;
-    // A closed generation: the events wait for the next one (the core tells).
-    if (isLocked())
-        return failed(QString());
+    // A generation closed by another instance's save is still written until its successor
+    // is found: the events are safe on disk meanwhile, and moving on journals again exactly
+    // those of them the new working copy lacks.
     if (!AcquireIdentityLock())
         return failed(QStringLiteral("another instance of %1 journals the document").arg(UserIdentity()));
     if (!FFolderError.isEmpty())
@@ -216,10 +216,6 @@ bool TDirWatchThread::StorePending()
             last = i;
         }
 
-        if (isLocked()) {
-            rollBack();
-            return failed(QString());
-        }
         file->FCompressed = FThreadCompressed;
         QString error;
         if (!file->Flush(&error)) {

@@ -1,5 +1,6 @@
 // Following other instances' saves: the move to a newer generation (the reload road), the own
-// events that move along, and the recovery of a save that died half-way.
+// events that move along (the user's undo steps stay as they are), the recovery of a save that
+// died half-way, and a save of this instance that meets another one at the same moment.
 //
 // Nothing journalled is lost and nothing is applied twice. A save writes, beside the new
 // working copy, which events of every diff file of the closing generation that working copy
@@ -15,9 +16,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <algorithm>
 
@@ -30,6 +33,7 @@
 #include "sync/PlannerCoreSyncState.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
+#include "core/UndoRedo.h"
 
 namespace {
 
@@ -43,6 +47,65 @@ qint64 GenerationOf(const QString &name)
 {
     qint64 n = -1;
     return ParseGenerationName(name, n) ? n : -1;
+}
+
+// A reload is no action of the user's: their undo and redo steps stay exactly as they were,
+// and nothing the reload applies (the working copy, the own events carried over, the others'
+// events) becomes a step of its own.
+class TKeepUndoSteps
+{
+public:
+    explicit TKeepUndoSteps(TUndoRedo &stack) : FStack(stack), FLists(stack.TakeLists()) { FStack.SetAcceptUndo(false); }
+    ~TKeepUndoSteps()
+    {
+        FStack.SetAcceptUndo(true);
+        if (FKeep)
+            FStack.RestoreLists(std::move(FLists));
+    }
+    // The steps name columns by their place: they go when the columns changed under them.
+    void Drop() { FKeep = false; }
+
+    TKeepUndoSteps(const TKeepUndoSteps &) = delete;
+    TKeepUndoSteps &operator=(const TKeepUndoSteps &) = delete;
+
+private:
+    TUndoRedo &FStack;
+    TUndoRedo::TLists FLists;
+    bool FKeep = true;
+};
+
+// The columns of both tables, as undo steps name them.
+QStringList ColumnLayout(const TPlannerCore &core)
+{
+    QStringList layout;
+    for (const TWhichTable table : {tbTable, tbExclude}) {
+        for (int column = 0; column < core.GetTableColCount(table); ++column)
+            layout << core.GetColumnCaptionHack(table, column) + QLatin1Char('\n')
+                          + QString::number(int(core.GetColumnType(table, column)));
+        layout << QString();
+    }
+    return layout;
+}
+
+enum TAbandonedClaim { acRemoved, acFinished, acFailed };
+
+// Takes away the folder a save claimed and never finished. It is first moved out of the way
+// in one step, so a slow saver cannot finish into it afterwards; should it have finished just
+// now, it is put back.
+TAbandonedClaim AbandonClaim(const TDirWatchThread &journal, qint64 generation)
+{
+    const QString name = QString::number(generation);
+    const QString folder = journal.GetTmpDirectory() + name;
+    const QString aside = journal.GetTmpDirectory() + QStringLiteral(".abandoned-") + name + QLatin1Char('-')
+                          + QString::number(QRandomGenerator::global()->generate(), 36);
+    if (!QDir().rename(folder, aside))
+        return acFailed;
+    if (QFileInfo::exists(aside + QLatin1Char('/') + QFileInfo(journal.Filename()).fileName())) {
+        QDir().rename(aside, folder);
+        return acFinished;
+    }
+    QDir(aside).removeRecursively();
+    return acRemoved;
 }
 
 // The events of one diff file whose index lies above `limit`, in index order.
@@ -107,11 +170,14 @@ bool TPlannerCore::FollowOtherSaves()
         state.Stuck = false;
         return true;
     }
+    // The next generations are asked for by number: a share may list them many seconds late.
     const qint64 newest = journal->NewestGeneration();
     if (newest > current) {
-        if (Now() < state.NextReloadTry)
-            return !locked;
-        return SwitchGeneration(newest) || !locked;
+        // Until the move succeeds the own events go on into the current generation, closed
+        // or not, so none of them waits in memory.
+        if (Now() >= state.NextReloadTry)
+            SwitchGeneration(newest);
+        return true;
     }
     // No newer generation (yet): a touched or restored document file brings nothing to
     // load, and a later look at the folder finds a save that is not visible yet.
@@ -123,7 +189,9 @@ bool TPlannerCore::FollowOtherSaves()
         state.Stuck = false;
         return true;
     }
-    return RecoverStuckSave();
+    // A save under way: journalling goes on meanwhile. One that died is undone.
+    RecoverStuckSave();
+    return true;
 }
 
 bool TPlannerCore::RecoverStuckSave()
@@ -161,24 +229,12 @@ bool TPlannerCore::RecoverStuckSave()
             return false;
     }
 
-    // The save never finished: its claimed folders go, and the generation opens again. A
-    // claimed folder is first moved out of the way in one step, so a slow saver cannot
-    // finish into it afterwards; should it have finished just now, it is put back.
-    const QString documentName = QFileInfo(journal.Filename()).fileName();
+    // The save never finished: its claimed folders go, and the generation opens again.
     for (const qint64 generation : journal.Generations()) {
-        const QString name = QString::number(generation);
-        if (generation <= current || QFileInfo::exists(journal.GetWorkingFileName(name)))
+        if (generation <= current || QFileInfo::exists(journal.GetWorkingFileName(QString::number(generation))))
             continue;
-        const QString folder = journal.GetTmpDirectory() + name;
-        const QString aside = journal.GetTmpDirectory() + QStringLiteral(".abandoned-") + name + QLatin1Char('-')
-                              + QString::number(QRandomGenerator::global()->generate(), 36);
-        if (!QDir().rename(folder, aside))
-            continue;
-        if (QFileInfo::exists(aside + QLatin1Char('/') + documentName)) {
-            QDir().rename(aside, folder);
+        if (AbandonClaim(journal, generation) == acFinished)
             return true; // a finished save after all: the next step follows it
-        }
-        QDir(aside).removeRecursively();
     }
     const QString setAside = locked + (damaged ? QStringLiteral(".damaged") : QStringLiteral(".abandoned"));
     QFile::remove(setAside);
@@ -195,6 +251,47 @@ bool TPlannerCore::RecoverStuckSave()
     state.LockSeenAt = -1;
     state.Stuck = false;
     return true;
+}
+
+bool TPlannerCore::FollowRivalSave(qint64 generation)
+{
+    const QString name = QString::number(generation);
+    const QString base = FDirWatchThread->GetBaseFileName(name);
+    Log(QStringLiteral("Another instance saves generation %1 at the same moment; following it").arg(name));
+    // A live save is waited for as long as the rest of it (its lock copy and working copy)
+    // may take on a slow share, but not longer than a user should look at the busy cursor.
+    // One that is older than the grace time, or whose process is gone, has died.
+    const qint64 limit = std::min(StuckSaveGraceMs(), 10000);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        TDirWatchThread &journal = *FDirWatchThread;
+        if (journal.HasWorkingCopy(name))
+            break;
+        if (!FolderExistsInView(journal.GetTmpDirectory() + name))
+            return true; // it gave way itself
+        TGenerationBase theirs;
+        const QDateTime written = QFileInfo(base).lastModified();
+        const qint64 age = std::max(waited.elapsed(), written.isValid() ? written.msecsTo(QDateTime::currentDateTime()) : 0);
+        if ((theirs.Read(base) && theirs.SaverGone()) || age >= StuckSaveGraceMs()) {
+            // Its claim would hold every later save of this generation back.
+            const TAbandonedClaim abandoned = AbandonClaim(journal, generation);
+            if (abandoned == acRemoved)
+                Log(QStringLiteral("A save into generation %1 that did not finish was undone").arg(name));
+            if (abandoned != acFinished)
+                return abandoned == acRemoved;
+            break;
+        }
+        if (waited.elapsed() >= limit)
+            return false;
+        QThread::msleep(20);
+    }
+    // Its generation is the document now: this instance moves there, its own events with it.
+    SyncState().NextReloadTry = 0;
+    FollowOtherSaves();
+    qint64 current = -1;
+    ParseGenerationName(FDirWatchThread->WorkingDir(), current);
+    return current >= generation;
 }
 
 std::vector<TDiffRecord> TPlannerCore::CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten)
@@ -301,6 +398,8 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
     StopBackgroundThread();
     if (OnSaveFileIni)
         OnSaveFileIni();
+    TKeepUndoSteps keepUndo(UndoStack());
+    const QStringList columns = ColumnLayout(*this);
     BeginUpdate(QString());
     std::vector<TDiffRecord> unwritten;
     std::vector<TDiffRecord> carried = CarriedRecords(target, unwritten);
@@ -317,9 +416,11 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
     const bool loaded = LoadFrom(FDirWatchThread->GetWorkingFileName());
     if (loaded) {
         FDirWatchThread->SetNeedReload(false);
+        if (ColumnLayout(*this) != columns)
+            keepUndo.Drop();
         FLastFreeID = std::max(FLastFreeID, lastFreeID);
         // The own events the new working copy lacks are journalled again, into the new
-        // generation, through the write path.
+        // generation, through the write path (recording no undo step).
         for (const TDiffRecord &record : carried)
             if (auto event = EventOfRecord(record))
                 event->Apply(*this);

@@ -151,7 +151,7 @@ TScanInput TPlannerCore::ScanInput(const TSyncState &state, bool readAll) const
     if (!readAll)
         for (const auto &[path, file] : state.Files)
             if (path != input.WorkingCopy)
-                input.KnownSizes.emplace(path, file.LastSize);
+                input.KnownFiles.emplace(path, file.Stamp);
     input.TmpDirectory = journal.GetTmpDirectory();
     input.DocumentName = QFileInfo(journal.Filename()).fileName();
     ParseGenerationName(journal.WorkingDir(), input.Generation);
@@ -186,6 +186,7 @@ void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
         TSyncFile &file = state.Files[result.WorkingCopy->Path];
         file.Tree = std::move(result.WorkingCopy->Tree);
         file.LastSize = result.WorkingCopy->Size;
+        file.Stamp = result.WorkingCopy->Stamp;
         file.Changed = true;
     }
     state.NumPendingFiles = int(result.Files.size());
@@ -196,6 +197,7 @@ void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
         TSyncFile &file = state.Files[scanned.Path];
         file.Tree = std::move(scanned.Tree);
         file.LastSize = scanned.Size;
+        file.Stamp = scanned.Stamp;
         file.Changed = true;
     }
     for (const auto &skipped : result.Skipped) {

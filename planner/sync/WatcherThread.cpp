@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "BlockCompress.h"
@@ -73,6 +74,8 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
         reason = source.errorString();
         return rrIncomplete;
     }
+    // Taken from the open file before reading: a later rewrite shows as another stamp.
+    const TFileStamp stamp = FileStampOf(source.handle());
     // One read of the whole file: writers replace it by renaming, so this is one version.
     QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) {
@@ -115,6 +118,7 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
     }
     file.Path = path;
     file.Size = bytes.size();
+    file.Stamp = stamp;
     file.Tree = std::move(tree);
     return rrRead;
 }
@@ -152,49 +156,73 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         ownDiffFile = input.Journal->DiffFile();
     }
 
+    // The document folder: the generations and who is present. A share may list new entries
+    // long after it answers for them by name: the next generations are asked for by number.
+    std::vector<qint64> newer;
+    QStringList present;
+    if (!input.TmpDirectory.isEmpty() && !halted()) {
+        qint64 highest = input.Generation;
+        ListDirectories(input.TmpDirectory, QStringLiteral("*.*"), [&](const TSearchRec &rec) {
+            qint64 n = 0;
+            if ((rec.Attr & faDirectory) != 0) {
+                if (ParseGenerationName(rec.Name, n)) {
+                    highest = std::max(highest, n);
+                    if (n > input.Generation)
+                        newer.push_back(n);
+                }
+            } else if (rec.Name.endsWith(QStringLiteral(".user"))) {
+                present.append(rec.Name.chopped(5));
+            }
+        });
+        if (input.Generation >= 0)
+            for (const qint64 n : ProbeGenerations(input.TmpDirectory, highest))
+                newer.push_back(n);
+    }
+
     // Only names ending in ".diff": the mask alone would let "x.diffy" through.
-    std::vector<TSearchRec> entries;
+    QStringList names;
     ListFiles(input.WorkingDir, QStringLiteral("*.diff"), [&](const TSearchRec &rec) {
         if (rec.Name.endsWith(QStringLiteral(".diff")))
-            entries.push_back(rec);
+            names.append(rec.Name);
     });
-    for (const TSearchRec &entry : entries) {
+    // The diff file a present user starts in a generation may be listed late as well.
+    for (const QString &user : std::as_const(present)) {
+        const QString name = user + QStringLiteral(".1.diff");
+        if (!names.contains(name) && input.WorkingDir + name != ownDiffFile
+            && FileStampInView(input.WorkingDir + name).Size >= 0)
+            names.append(name);
+    }
+    for (const QString &name : std::as_const(names)) {
         result.AnyDiff = true;
         if (halted())
             return result;
-        const QString path = input.WorkingDir + entry.Name;
+        const QString path = input.WorkingDir + name;
         if (path == ownDiffFile)
             continue;
-        const auto known = input.KnownSizes.find(path);
-        if (known != input.KnownSizes.end() && known->second == entry.Size)
+        // Read again whenever the file is another version: the same size is no sign that
+        // nothing changed.
+        const TFileStamp seen = FileStampInView(path);
+        const auto known = input.KnownFiles.find(path);
+        if (known != input.KnownFiles.end() && known->second == seen)
             continue;
         TScannedFile file;
         QString reason;
         const TReadResult read = ReadXMLFile(path, file, reason);
-        if (read == rrRead) {
-            // Read again only because its size moved: a file equal in size to what is known
-            // brings nothing new either.
-            if (known == input.KnownSizes.end() || known->second != file.Size)
-                result.Files.push_back(std::move(file));
-        } else if (read == rrIncomplete) {
-            result.Skipped.push_back({path, entry.Size, reason});
-        }
+        if (read == rrRead)
+            result.Files.push_back(std::move(file));
+        else if (read == rrIncomplete)
+            result.Skipped.push_back({path, seen.Size, reason});
     }
+
     // Another instance's save shows as a newer generation with a working copy; on a share
     // the document's own time may lag far behind.
-    if (!input.TmpDirectory.isEmpty() && !halted()) {
-        std::vector<qint64> newer;
-        ListDirectories(input.TmpDirectory, QStringLiteral("*.*"), [&](const TSearchRec &rec) {
-            qint64 n = 0;
-            if ((rec.Attr & faDirectory) != 0 && ParseGenerationName(rec.Name, n) && n > input.Generation)
-                newer.push_back(n);
-        });
-        std::sort(newer.rbegin(), newer.rend());
-        for (const qint64 n : newer) {
-            if (FileExistsInView(input.TmpDirectory + QString::number(n) + QLatin1Char('/') + input.DocumentName)) {
-                result.NewerGeneration = n;
-                break;
-            }
+    std::sort(newer.rbegin(), newer.rend());
+    for (const qint64 n : newer) {
+        if (halted())
+            return result;
+        if (FileExistsInView(input.TmpDirectory + QString::number(n) + QLatin1Char('/') + input.DocumentName)) {
+            result.NewerGeneration = n;
+            break;
         }
     }
     return result;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The synchronisation scan: touches the user's presence file, writes the own events handed to
-// the journal's writer, and reads the working copy and the other users' diff files whose size
-// changed. It runs on a short-lived thread of its own and never touches the document; of the
+// the journal's writer, and reads the working copy and the other users' diff files that
+// changed (in size, write time or identity). It runs on a short-lived thread of its own and never touches the document; of the
 // journal it uses only the writer's side, which the GUI thread leaves alone while a scan
 // runs. The GUI thread takes the result once the thread has finished (Finished() is the
 // hand-over point).
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "XmlTree.h"
+#include "sync/WorkingFolder.h"
 
 class TDirWatchThread;
 
@@ -31,7 +32,7 @@ struct TScanInput
     // The journal whose handed-over events the scan writes (StorePending). The journal stops
     // the scan before it changes generation or ends, so it outlives every use here.
     TDirWatchThread *Journal = nullptr;
-    std::map<QString, qint64> KnownSizes; // diff files read before, by path: their sizes then
+    std::map<QString, TFileStamp> KnownFiles; // diff files read before, by path: their stamps then
     // Looking out for a newer generation: the document folder (ending in "/"), the working
     // copy's file name and the current generation's number.
     QString TmpDirectory;
@@ -44,13 +45,14 @@ struct TScannedFile
 {
     QString Path;
     qint64 Size = 0;
+    TFileStamp Stamp; // of the version read
     std::unique_ptr<TXMLTree> Tree;
 };
 
 struct TScanResult
 {
     std::unique_ptr<TScannedFile> WorkingCopy;
-    std::vector<TScannedFile> Files; // diff files new or changed since the sizes known
+    std::vector<TScannedFile> Files; // diff files new or changed since the stamps known
     // Files that changed but could not be taken whole this time (path, size, why).
     struct TSkipped
     {

@@ -10,8 +10,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "Log.h"
 
@@ -22,6 +25,7 @@ struct TViewEntry
     qint64 SeenAt = 0;
     QDateTime Time;
     bool Exists = false;
+    TFileStamp Stamp;
     std::vector<TSearchRec> Listing;
 };
 
@@ -29,6 +33,7 @@ struct TFolderView
 {
     std::mutex Lock;
     int Delay = 0;
+    int ListingDelay = 0;
     QElapsedTimer Clock;
     QHash<QString, TViewEntry> Entries;
 };
@@ -41,18 +46,19 @@ TFolderView &View()
 
 // Runs `fetch` into a fresh entry unless one younger than the delay is there; returns a copy.
 template<typename Fetch>
-TViewEntry Seen(const QString &key, Fetch fetch)
+TViewEntry Seen(const QString &key, Fetch fetch, bool listing = false)
 {
     TFolderView &view = View();
     {
         std::lock_guard<std::mutex> guard(view.Lock);
-        if (view.Delay <= 0) {
+        const int delay = listing ? std::max(view.Delay, view.ListingDelay) : view.Delay;
+        if (delay <= 0) {
             TViewEntry entry;
             fetch(entry);
             return entry;
         }
         const auto found = view.Entries.constFind(key);
-        if (found != view.Entries.constEnd() && view.Clock.elapsed() - found->SeenAt < view.Delay)
+        if (found != view.Entries.constEnd() && view.Clock.elapsed() - found->SeenAt < delay)
             return *found;
     }
     TViewEntry entry;
@@ -109,10 +115,83 @@ int FolderViewDelay()
     return view.Delay;
 }
 
+void SetFolderListingDelay(int milliseconds)
+{
+    TFolderView &view = View();
+    std::lock_guard<std::mutex> guard(view.Lock);
+    view.ListingDelay = std::max(0, milliseconds);
+    view.Entries.clear();
+    if (!view.Clock.isValid())
+        view.Clock.start();
+}
+
 bool FileExistsInView(const QString &path)
 {
     return Seen(QStringLiteral("e\n") + path, [&](TViewEntry &entry) { entry.Exists = QFileInfo::exists(path); })
         .Exists;
+}
+
+bool FolderExistsInView(const QString &path)
+{
+    return Seen(QStringLiteral("d\n") + path, [&](TViewEntry &entry) { entry.Exists = QFileInfo(path).isDir(); })
+        .Exists;
+}
+
+namespace {
+
+qint64 Nanoseconds(const struct timespec &time)
+{
+    return qint64(time.tv_sec) * 1000000000LL + qint64(time.tv_nsec);
+}
+
+TFileStamp StampOf(const struct stat &info)
+{
+    TFileStamp stamp;
+    stamp.Size = qint64(info.st_size);
+    stamp.Modified = Nanoseconds(info.st_mtim);
+    stamp.Changed = Nanoseconds(info.st_ctim);
+    stamp.Device = quint64(info.st_dev);
+    stamp.Inode = quint64(info.st_ino);
+    return stamp;
+}
+
+} // namespace
+
+TFileStamp FileStampInView(const QString &path)
+{
+    return Seen(QStringLiteral("s\n") + path, [&](TViewEntry &entry) {
+               struct stat info;
+               if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode))
+                   entry.Stamp = StampOf(info);
+           })
+        .Stamp;
+}
+
+TFileStamp FileStampOf(int fileDescriptor)
+{
+    struct stat info;
+    if (fileDescriptor < 0 || ::fstat(fileDescriptor, &info) != 0)
+        return TFileStamp();
+    return StampOf(info);
+}
+
+std::vector<qint64> ProbeGenerations(const QString &documentFolder, qint64 known)
+{
+    std::vector<qint64> found;
+    if (documentFolder.isEmpty() || known < -1)
+        return found;
+    // Numbers are claimed one after the other; a gap is a save that was given up.
+    constexpr int MissesToEnd = 2;
+    int misses = 0;
+    for (qint64 n = known + 1; misses < MissesToEnd && n < std::numeric_limits<qint64>::max() / 10; ++n) {
+        if (FolderExistsInView(documentFolder + QString::number(n))) {
+            found.push_back(n);
+            misses = 0;
+        } else {
+            ++misses;
+        }
+    }
+    return found;
 }
 
 bool ParseGenerationName(const QString &name, qint64 &number)
@@ -164,7 +243,7 @@ bool ListFileOrDir(const QString &folder, const QString &mask, const TListFileCa
 {
     const QString key = QStringLiteral("l\n%1\n%2\n%3").arg(folder, mask, QString::number(attributes));
     const std::vector<TSearchRec> entries =
-        Seen(key, [&](TViewEntry &entry) { entry.Listing = ListNow(folder, mask, attributes); }).Listing;
+        Seen(key, [&](TViewEntry &entry) { entry.Listing = ListNow(folder, mask, attributes); }, true).Listing;
     bool result = true;
     for (const TSearchRec &rec : entries) {
         try {

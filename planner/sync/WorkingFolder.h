@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 #include "DateTime.h"
 
@@ -44,6 +45,24 @@ qint64 GetFileTime(const QString &name);
 // The size in bytes; raises EOSError when the file cannot be queried.
 qint64 GetFileSize(const QString &name);
 
+// What tells one version of a file from another. A rewrite may keep the size (a compressed
+// diff file with one more event can), but not also the write and change times to the
+// nanosecond and the inode: a file replaced by renaming is a new inode.
+struct TFileStamp
+{
+    qint64 Size = -1; // -1: no such file
+    qint64 Modified = 0; // nanoseconds since 1970
+    qint64 Changed = 0;  // the inode's change time, the same way
+    quint64 Device = 0;
+    quint64 Inode = 0;
+
+    bool operator==(const TFileStamp &other) const = default;
+};
+// The stamp of the file at path, as this instance sees it (see SetFolderViewDelay).
+TFileStamp FileStampInView(const QString &path);
+// The stamp of an open file: exactly the version being read.
+TFileStamp FileStampOf(int fileDescriptor);
+
 // Lists `folder` (ending in "/") by `mask` ("*.*" means every name, as "*"). Files go to the
 // callback; folders, "." and ".." included, only when `attributes` has faDirectory. An
 // exception of the callback is logged and the listing goes on; the result is then false.
@@ -56,12 +75,22 @@ bool ListDirectories(const QString &folder, const QString &mask, const TListFile
 
 // ---- what this instance sees of the shared folder
 // Network shares cache file times, existence and folder listings for many seconds. With a
-// delay set, GetFileTime, GetFileFileTime, FileExistsInView and the listings answer from what
-// was seen at most that long ago; 0 (the default) asks the disk every time. Tests play a
-// share with it.
+// delay set, GetFileTime, GetFileFileTime, FileExistsInView, FolderExistsInView,
+// FileStampInView and the listings answer from what was seen at most that long ago; 0 (the
+// default) asks the disk every time. Tests play a share with it.
 void SetFolderViewDelay(int milliseconds);
 int FolderViewDelay();
+// Some shares answer for a name at once but list a new entry many seconds late (sshfs with
+// its default caching: 17-20 s). With a listing delay set, the listings alone answer from
+// what was seen at most that long ago (or the view delay, when longer).
+void SetFolderListingDelay(int milliseconds);
 bool FileExistsInView(const QString &path);
+bool FolderExistsInView(const QString &path);
+
+// The generation folders of `documentFolder` (ending in "/") above `known`, found by asking
+// for each next number by name, so that a folder the listing does not show yet counts too;
+// the search ends at two numbers in a row that are no folder. Ascending.
+std::vector<qint64> ProbeGenerations(const QString &documentFolder, qint64 known);
 
 // A generation folder's name is the decimal text of a number from 0 up and nothing else
 // ("007" or "+7" are no generation).

@@ -227,18 +227,23 @@ TEST_F(DiffFileTest, FailedWriteIsRolledBackAndWrittenOnceLater)
     EXPECT_EQ(QDir(generation).entryList({QStringLiteral("*.diff")}, QDir::Files).size(), 1);
 }
 
-TEST_F(DiffFileTest, LockedGenerationPostponesTheWrite)
+TEST_F(DiffFileTest, AClosedGenerationIsWrittenUntilTheNextOneIsFound)
 {
     Change(QStringLiteral("r1"), 1, 0, QStringLiteral("kept"));
     testsupport::writeFile(journal->GetLockedFileName(), "<document />");
-    EXPECT_FALSE(Store());
-    EXPECT_TRUE(journal->HasUnwrittenEvents());
-    EXPECT_FALSE(QFileInfo::exists(OwnDiff()));
+    // Nothing waits in memory while the saver's generation is not found yet.
+    EXPECT_TRUE(Store());
+    EXPECT_FALSE(journal->HasUnwrittenEvents());
+    EXPECT_EQ(Indices(OwnDiff()), QList<int>{1});
+    Change(QStringLiteral("r1"), 2, 0, QStringLiteral("still kept"));
+    EXPECT_TRUE(Store());
+    EXPECT_EQ(Indices(OwnDiff()), (QList<int>{1, 2}));
 
-    // The next generation takes the waiting events, numbered from 1 in its own diff file.
+    // The next generation's own diff file starts from 1.
     ASSERT_TRUE(journal->SetWorkingDir(QStringLiteral("1")));
     EXPECT_TRUE(journal->DiffFile().isEmpty());
-    ASSERT_TRUE(journal->StorePending());
+    Change(QStringLiteral("r1"), 3, 0, QStringLiteral("moved on"));
+    ASSERT_TRUE(Store());
     EXPECT_EQ(journal->DiffFile(), OwnDiff());
     EXPECT_TRUE(OwnDiff().contains(QStringLiteral("/1/")));
     EXPECT_EQ(Indices(OwnDiff()), QList<int>{1});

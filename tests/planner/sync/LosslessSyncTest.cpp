@@ -1,12 +1,13 @@
-// Nothing journalled is lost: real processes edit one document while others save, die in the
-// middle of their saves, touch the document, meet a folder that is a file, a full disk, or
-// notice a save as late as a network share shows it. Every test ends with every edit in every
-// instance and in a fresh opening.
+// Nothing journalled is lost: real processes edit one document while others save (one at a
+// time or at the same moment), die in the middle of their saves, touch the document, meet a
+// folder that is a file, a full disk, or notice a save as late as a network share shows it.
+// Every test ends with every edit in every instance and in a fresh opening.
 
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -288,4 +289,113 @@ TEST_F(LosslessSyncTest, ASaveNoticedLateAsOnANetworkShareOnlyDelays)
     const QString id = Add(again, "after a restart");
     EXPECT_FALSE(used.contains(id)) << id.toStdString();
     ExpectEverythingEverywhere({&a, &again});
+}
+
+TEST_F(LosslessSyncTest, AGenerationAShareListsLateIsFoundByNumberAndNoEditWaitsInMemory)
+{
+    TSyncDriverProcess &a = Driver("hosta");
+    ASSERT_EQ(a.Command({"create", document}), "");
+    Burst(a, 0);
+    // A's diff file and presence file are there before B first looks at the folder.
+    ASSERT_TRUE(Eventually([&] { return a.Json("state").value("unwritten").toInt() == 0; }));
+    // B's share answers for a name at once but lists new entries only 30 seconds late; B
+    // gives a closed generation the usual grace time.
+    TSyncDriverProcess &b = Driver("hostb", {{QStringLiteral("VELMORA_SYNC_LISTING_DELAY"), QStringLiteral("30000")},
+                                             {QStringLiteral("VELMORA_SYNC_GRACE"), QStringLiteral("30000")}});
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(b.Command({"open", document}), "");
+    Burst(b, 0);
+    ASSERT_TRUE(Eventually([&] { return Mismatch(a).isEmpty() && Mismatch(b).isEmpty(); }))
+        << Mismatch(a).toStdString() << " / " << Mismatch(b).toStdString();
+    const auto written = [&](int ms) {
+        return Eventually([&] { return b.Json("state").value("unwritten").toInt() == 0; }, ms);
+    };
+
+    // A saves; B edits on at once and finds A's generation by its number, long before its
+    // listing shows it. Every edit is on disk within about one journal period (one scan a
+    // second), in the closed generation or the new one.
+    ASSERT_EQ(a.Command({"save"}), "");
+    const QString generation = a.Json("state").value("generation").toString();
+    for (int round = 1; round < 3; ++round) {
+        Burst(b, round);
+        EXPECT_TRUE(written(2500)) << "round " << round;
+    }
+    EXPECT_TRUE(Eventually([&] { return b.Json("state").value("generation").toString() == generation; }, 5000));
+    EXPECT_LT(clock.elapsed(), 25000) << "the listing may have caught up";
+    // A's diff file in the new generation is found by its name as well.
+    Burst(a, 1);
+    ExpectEverythingEverywhere({&a, &b}, 8000);
+    // A save of B's while its listing still hides the new generation builds on it.
+    ASSERT_EQ(b.Command({"save"}), "") << b.Output().toStdString();
+    EXPECT_EQ(LogCount(b, "driver asked"), 0);
+    Burst(a, 2);
+    ExpectEverythingEverywhere({&a, &b}, 8000);
+
+    // A dies in its next save with the generation closed and no successor: B's edits do not
+    // wait in memory for the grace time, and a fresh opening finds them. (The fresh openings
+    // so far end first: their shorter grace time would undo the dead save.)
+    for (const auto &driver : drivers)
+        if (driver.get() != &a && driver.get() != &b)
+            ASSERT_EQ(driver->Command({"quit"}), "");
+    ASSERT_TRUE(Eventually([&] { return a.Json("state").value("unwritten").toInt() == 0; }));
+    a.Send({"crashsave", "locked"});
+    ASSERT_TRUE(a.WaitForExit(10000));
+    for (int round = 3; round < 6; ++round) {
+        Burst(b, round);
+        EXPECT_TRUE(written(2500)) << "round " << round;
+    }
+    ExpectEverythingEverywhere({&b}, 8000);
+}
+
+TEST_F(LosslessSyncTest, TwoSavesAtTheSameMomentBothSucceedOrSayPlainlyThatNothingIsLost)
+{
+    TSyncDriverProcess &a = Driver("hosta");
+    TSyncDriverProcess &b = Driver("hostb");
+    Share(a, {&b});
+    const QString plain = QStringLiteral("driver asked: Another instance is saving the document; nothing is lost.");
+    int refusedA = 0;
+    int refusedB = 0;
+    for (int round = 0; round < 3; ++round) {
+        Burst(a, round);
+        Burst(b, round);
+        // Told to save at once; each rests at every step of its save, so the two overlap.
+        a.Send({"slowsave", "60"});
+        b.Send({"slowsave", "60"});
+        const QString answerA = a.Receive(30000);
+        const QString answerB = b.Receive(30000);
+        ASSERT_TRUE(a.Running() && b.Running()) << a.Output().toStdString() << b.Output().toStdString();
+        EXPECT_TRUE(answerA.isEmpty() || answerB.isEmpty()) << answerA.toStdString() << " / " << answerB.toStdString();
+        refusedA += answerA.isEmpty() ? 0 : 1;
+        refusedB += answerB.isEmpty() ? 0 : 1;
+        // A save that gives up says so plainly, and only then.
+        EXPECT_EQ(LogCount(a, plain), refusedA) << answerA.toStdString();
+        EXPECT_EQ(LogCount(b, plain), refusedB) << answerB.toStdString();
+        Burst(a, round + 10);
+        Burst(b, round + 10);
+    }
+    // The saves met (one of them followed the other) and no one was sent to another file name.
+    EXPECT_GE(LogCount(a, "at the same moment; following it") + LogCount(b, "at the same moment; following it"), 1);
+    EXPECT_EQ(LogCount(a, "different filename") + LogCount(b, "different filename"), 0);
+    ExpectEverythingEverywhere({&a, &b});
+}
+
+TEST_F(LosslessSyncTest, ASaveKilledBeforeItsLockCopyHoldsNoLaterSaveBack)
+{
+    TSyncDriverProcess &a = Driver("hosta");
+    TSyncDriverProcess &b = Driver("hostb");
+    Share(a, {&b});
+    Burst(a, 0);
+    Burst(b, 0);
+    ASSERT_TRUE(Eventually([&] { return Mismatch(b).isEmpty(); })) << Mismatch(b).toStdString();
+    // A dies with the next generation claimed and its base record written.
+    a.Send({"crashsave", "based"});
+    ASSERT_TRUE(a.WaitForExit(10000));
+    Burst(b, 1);
+    // B's save meets the dead claim, takes it away after the grace time and saves.
+    ASSERT_EQ(b.Command({"save"}, 20000), "") << b.Output().toStdString();
+    EXPECT_EQ(LogCount(b, "driver asked"), 0);
+    EXPECT_EQ(LogCount(b, "that did not finish was undone"), 1);
+    Burst(b, 2);
+    ExpectEverythingEverywhere({&b});
 }

@@ -1,6 +1,7 @@
 // Several real processes on one document in a temporary folder, each with the real idle step
 // and scan: edits arrive everywhere, concurrent edits converge, saves make the others
-// reload, a writer dying in its save loses nothing, and damaged files are survived.
+// reload (leaving their undo steps alone), a writer dying in its save loses nothing, damaged
+// files are survived and a file rewritten at its size is read again.
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include "common/TestSupport.h"
 #include "planner/sync/SyncDriverTest.h"
+#include "sync/WorkingFolder.h"
 
 namespace {
 
@@ -172,4 +180,103 @@ TEST_F(MultiProcessSyncTest, DamagedForeignDiffFilesAreSurvived)
     })) << Dump(a).toStdString() << Dump(b).toStdString();
     EXPECT_TRUE(a.Running());
     EXPECT_TRUE(b.Running());
+}
+
+namespace {
+
+// Another user's diff file with its first `events` events, padded to `size` bytes in its
+// empty setup element, so that every version has one size.
+QByteArray ForeignDiffFile(int events, int size = 0)
+{
+    static const char *texts[] = {"first", "second", "third"};
+    QString body;
+    for (int i = 1; i <= events; ++i) {
+        body += i == 1 ? QStringLiteral("<new id=\"other.bob.1\" index=\"1\"><__change__>0</__change__>"
+                                        "<__user__>other.bob</__user__><__table__>tbTable</__table__>"
+                                        "<Comment>first</Comment></new>")
+                       : QStringLiteral("<change id=\"other.bob.1\" index=\"%1\"><__change__>%2</__change__>"
+                                        "<__user__>other.bob</__user__><Comment>%3</Comment></change>")
+                             .arg(QString::number(i), QString::number(i - 1), QLatin1String(texts[i - 1]));
+    }
+    const QString head = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup><padding>");
+    const QString tail = QStringLiteral("</padding></setup><data /><diff index=\"%1\">%2</diff></document>\r\n")
+                             .arg(QString::number(events), body);
+    const int padding = std::max(0, size - int(head.size() + tail.size()));
+    return (head + QString(padding, QLatin1Char('x')) + tail).toLatin1();
+}
+
+} // namespace
+
+TEST_F(MultiProcessSyncTest, ADiffFileRewrittenAtItsSizeIsAppliedWithinTheScanTimers)
+{
+    TSyncDriverProcess &a = Driver("hosta");
+    ASSERT_EQ(a.Command({"create", document}), "");
+    const QString generation = QFileInfo(document).absolutePath() + "/.zop/plan.zop/"
+                               + a.Json("state").value("generation").toString() + "/";
+    const QString path = generation + "other.bob.1.diff";
+    const int size = int(ForeignDiffFile(3).size()) + 10;
+    const QByteArray versions[] = {ForeignDiffFile(1, size), ForeignDiffFile(2, size), ForeignDiffFile(3, size)};
+    for (const QByteArray &version : versions)
+        ASSERT_EQ(version.size(), size);
+
+    // As its writer does: a temporary file renamed over the diff file.
+    const auto replace = [&](const QByteArray &bytes, qint64 modified) {
+        const QString temporary = generation + "other.bob.tmp";
+        ASSERT_TRUE(testsupport::writeFile(temporary, bytes));
+        if (modified > 0) {
+            const struct timespec times[2] = {{0, UTIME_OMIT},
+                                              {time_t(modified / 1000000000LL), long(modified % 1000000000LL)}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(temporary).constData(), times, 0), 0);
+        }
+        ASSERT_EQ(::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()), 0);
+    };
+    replace(versions[0], 0);
+    EXPECT_TRUE(a.Command({"waitfor", "other.bob.1", "Comment", "first", "5000"}, 6000).endsWith("other.bob.1"));
+
+    // Rewritten in place, one more event at the same size: read again by the next scans.
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(file.write(versions[1]), size);
+    }
+    EXPECT_TRUE(a.Command({"waitfor", "other.bob.1", "Comment", "second", "4000"}, 5000).endsWith("other.bob.1"))
+        << a.Output().toStdString();
+
+    // Replaced at the same size and with the same write time to the nanosecond: a new file.
+    replace(versions[2], FileStampInView(path).Modified);
+    EXPECT_TRUE(a.Command({"waitfor", "other.bob.1", "Comment", "third", "4000"}, 5000).endsWith("other.bob.1"))
+        << a.Output().toStdString();
+    EXPECT_EQ(QFileInfo(path).size(), size);
+}
+
+TEST_F(MultiProcessSyncTest, UndoAfterFollowingAnotherSaveTakesBackExactlyTheLastAction)
+{
+    TSyncDriverProcess &a = Driver("hosta");
+    TSyncDriverProcess &b = Driver("hostb");
+    Share(a, {&b});
+    const QString first = b.Command({"add", "Comment", "B's first row"});
+    const QString second = b.Command({"add", "Comment", "B's second row"});
+    const int steps = b.Json("state").value("undo").toInt();
+    ASSERT_GT(steps, 0);
+    // A saves at once: B's last rows are in no file yet, most likely, and B carries them over.
+    ASSERT_EQ(a.Command({"save"}), "");
+    const QString generation = a.Json("state").value("generation").toString();
+    ASSERT_TRUE(Eventually([&] {
+        const QJsonObject state = b.Json("state");
+        return state.value("generation").toString() == generation && !state.value("reload").toBool();
+    })) << b.Output().toStdString();
+    ASSERT_TRUE(Converged({&a, &b}, [&](const QJsonObject &rows) {
+        return Cell(rows, first, "Comment") == "B's first row" && Cell(rows, second, "Comment") == "B's second row";
+    })) << Dump(a).toStdString() << Dump(b).toStdString();
+    EXPECT_EQ(b.Json("state").value("undo").toInt(), steps);
+
+    // One Undo: the second row goes with its text, the first stays; everywhere.
+    ASSERT_EQ(b.Command({"undo"}), "");
+    EXPECT_TRUE(Converged({&a, &b}, [&](const QJsonObject &rows) {
+        return !rows.contains(second) && Cell(rows, first, "Comment") == "B's first row";
+    })) << Dump(a).toStdString() << Dump(b).toStdString();
+    ASSERT_EQ(b.Command({"undo"}), "");
+    EXPECT_TRUE(Converged({&a, &b}, [&](const QJsonObject &rows) { return !rows.contains(first) && !rows.contains(second); }))
+        << Dump(a).toStdString() << Dump(b).toStdString();
+    EXPECT_EQ(b.Json("state").value("undo").toInt(), 0);
 }

@@ -113,9 +113,15 @@ public:
                 return core.DirWatchThread()->Filename().isEmpty() ? "error open" : "ok";
             }
             if (command == "add") {
+                // One user action: the new row and its text are one undo step.
+                const TUndoGroupScope group(core.FUndoRedoGroupIndex, core.UndoStack());
                 TNodeData *row = core.AddNode(core.GetFreeID(), tbTable, true);
                 core.SetData(row, core.IndexOfColumnHack(tbTable, f.value(1)), f.value(2));
                 return "ok " + row->ID.Value();
+            }
+            if (command == "undo") {
+                core.Undo();
+                return "ok";
             }
             if (command == "set") {
                 TNodeData *row = core.FindNode(f.value(1));
@@ -176,6 +182,8 @@ public:
                 state["identity"] = UserIdentity();
                 state["notice"] = FWindow.Notice;
                 state["notices"] = FWindow.Notices;
+                state["undo"] = int(FUndo.UndoList().size());
+                state["redo"] = int(FUndo.RedoList().size());
                 return "ok " + QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
             }
             if (command == "quit") {
@@ -254,6 +262,8 @@ int RunSyncDriver(const QString &host)
         platform::setLogFilePath(qEnvironmentVariable("VELMORA_SYNC_LOG"));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_VIEW_DELAY"))
         SetFolderViewDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_VIEW_DELAY"));
+    if (qEnvironmentVariableIsSet("VELMORA_SYNC_LISTING_DELAY"))
+        SetFolderListingDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_LISTING_DELAY"));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_GRACE"))
         TPlannerCore::SetStuckSaveGrace(qEnvironmentVariableIntValue("VELMORA_SYNC_GRACE"));
     SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));

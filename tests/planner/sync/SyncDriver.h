@@ -8,9 +8,11 @@
 //
 //   create <path>            a new empty document saved under path
 //   open <path>              the road of opening
-//   add <caption> <text>     a new task row with one cell set; answers its id
+//   add <caption> <text>     a new task row with one cell set, as one user action (one undo
+//                            step); answers its id
 //   set <id> <caption> <text>
 //   delete <id>
+//   undo                     takes back the newest undo step
 //   save                     the road of saving under the document's name
 //   slowsave <ms>            the same, resting ms at every step of the save
 //   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
@@ -20,14 +22,16 @@
 //                            (milliseconds since 1970) and the id, "error timeout" after ms
 //   dump                     every row as JSON: {"id": {"caption": "text", ...}, ...}
 //   state                    JSON: unwritten events, scan running, reload asked, generation,
-//                            identity, the sharing notice and how often it changed
+//                            identity, the sharing notice and how often it changed, and the
+//                            number of undo and redo entries
 //   log <text>               how many lines of the driver's log contain the text
 //   quit                     writes the pending events and ends
 //
 // Fields are separated by tabs. The driver's user identity is "<host>.<login>", the host
 // taken from VELMORA_SYNC_HOST, so that several drivers on one machine are several users.
 // VELMORA_SYNC_VIEW_DELAY (ms) makes it see the shared folder as late as a network share
-// would, VELMORA_SYNC_GRACE (ms) sets how long a closed generation is waited for, and
+// would, VELMORA_SYNC_LISTING_DELAY (ms) makes only its folder listings that late,
+// VELMORA_SYNC_GRACE (ms) sets how long a closed generation is waited for, and
 // VELMORA_SYNC_LOG names its log file.
 
 #include <QString>

@@ -1,6 +1,6 @@
 // The reload road after another instance saved: the newest working copy replaces the
-// document, the own unwritten edits come back, and an unreadable working copy keeps the
-// document as it is until it can be read.
+// document, the own unwritten edits come back without touching the user's undo steps, and an
+// unreadable working copy keeps the document as it is until it can be read.
 
 #include "planner/CoreTestSupport.h"
 
@@ -12,6 +12,7 @@
 
 #include <functional>
 
+#include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
 #include "common/TestSupport.h"
 
@@ -164,4 +165,70 @@ TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
     EXPECT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
     EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains("<Length>7</Length>"));
+}
+
+namespace {
+
+// What the user sees of the undo list: each step's group, row and hint, oldest first.
+QStringList UndoSteps(const TUndoRedo &undo, const TPlannerCore &core)
+{
+    QStringList steps;
+    for (const auto &entry : undo.UndoList())
+        steps << QStringLiteral("%1 %2 %3").arg(QString::number(entry->FGroupIndex), entry->FID, entry->Hint(core));
+    return steps;
+}
+
+} // namespace
+
+TEST_F(SyncReloadTest, FollowingASaveLeavesTheUsersUndoStepsAsTheyWere)
+{
+    core->FSaveFileCompressed = false;
+    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
+    const QString id = row->ID.Value();
+    ASSERT_TRUE(core->ForceStorePending());
+    ASSERT_TRUE(core->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+    undo.Clear();
+
+    // Two user actions that reach no file before another instance saves: a length changed,
+    // then a row made and written in one step.
+    {
+        const TUndoGroupScope group(core->FUndoRedoGroupIndex, undo);
+        core->SetData_(core->FindNode(id), cnLength, "5");
+    }
+    QString made;
+    {
+        const TUndoGroupScope group(core->FUndoRedoGroupIndex, undo);
+        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
+        core->SetData_(node, cnTextCenterMiddle, "made here");
+        made = node->ID.Value();
+    }
+    const QStringList before = UndoSteps(undo, *core);
+    ASSERT_GE(before.size(), 3);
+    const QByteArray other = OtherDocument(saved, id);
+    SaveElsewhere(other, other);
+    const QString generation = core->DirWatchThread()->WorkingDir();
+
+    ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
+    EXPECT_NE(core->DirWatchThread()->WorkingDir(), generation);
+    // Both actions were carried over and journalled again, and the steps are as they were.
+    ASSERT_NE(core->FindNode(made), nullptr);
+    EXPECT_EQ(core->GetData_(core->FindNode(made), cnTextCenterMiddle), "made here");
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "5");
+    EXPECT_EQ(UndoSteps(undo, *core), before);
+    EXPECT_FALSE(undo.GetCanRedo());
+
+    // One Undo takes back the whole last action, the row with its text; the next one the length.
+    core->Undo();
+    EXPECT_EQ(core->FindNode(made), nullptr);
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "5");
+    core->Undo();
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "2");
+    EXPECT_FALSE(undo.GetCanUndo());
+    EXPECT_EQ(Comment("other.bob.1"), "theirs"); // the other instance's row is no step of this user's
+    // Redo brings both back.
+    core->Redo();
+    core->Redo();
+    EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "5");
+    EXPECT_EQ(core->GetTableRowCount(tbTable), 3);
 }

@@ -16,6 +16,13 @@
 #include "common/TestSupport.h"
 #include "sync/WorkingFolder.h"
 
+#include <QTest>
+
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 class WorkingFolderTest : public ::testing::Test
@@ -177,6 +184,79 @@ TEST_F(WorkingFolderTest, NewestGenerationIsFoundAndItsWorkingCopyKept)
     TDirWatchThread fresh(document);
     EXPECT_EQ(fresh.WorkingDir(), QStringLiteral("5"));
     EXPECT_EQ(testsupport::readFile(fresh.GetWorkingFileName()), QByteArray("<document />"));
+}
+
+TEST_F(WorkingFolderTest, GenerationsAShareListsLateAreFoundByTheirNumbers)
+{
+    TDirWatchThread journal(document);
+    const QString dir = journal.GetTmpDirectory();
+    struct TListingDelay
+    {
+        TListingDelay() { SetFolderListingDelay(60000); }
+        ~TListingDelay() { SetFolderListingDelay(0); }
+    } late;
+    qint64 first = 0, last = 0;
+    int count = 0;
+    TDateTime newest = 0;
+    journal.GetHistoryInfo(first, last, count, newest, ltHistory); // what the listing shows from now on
+    ASSERT_EQ(count, 1);
+
+    // Other instances saved 1 and 2, a save into 3 was given up before 4; 5 is a file and 7
+    // lies beyond two numbers that are no folder.
+    for (const char *name : {"1", "2", "4", "7"})
+        ASSERT_TRUE(QDir().mkpath(dir + QLatin1String(name)));
+    ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(QStringLiteral("2")), "<document />"));
+    ASSERT_TRUE(testsupport::writeFile(dir + QStringLiteral("5"), "a file is no generation"));
+    journal.GetHistoryInfo(first, last, count, newest, ltHistory);
+    EXPECT_EQ(last, 0); // the listing is still late
+    EXPECT_EQ(journal.Generations(), (std::vector<qint64>{0, 1, 2, 4}));
+    EXPECT_EQ(journal.NewestGeneration(), 2);
+    EXPECT_EQ(ProbeGenerations(dir, 4), std::vector<qint64>{});
+    EXPECT_EQ(ProbeGenerations(dir, 5), std::vector<qint64>{7});
+    // A save claims above everything found.
+    QString error;
+    EXPECT_EQ(journal.ClaimGeneration(0, error), 6) << error.toStdString();
+}
+
+TEST_F(WorkingFolderTest, AFileStampChangesWithEveryRewriteOfTheSameSize)
+{
+    const QString path = folder + QStringLiteral("/other.bob.1.diff");
+    ASSERT_TRUE(testsupport::writeFile(path, "version 1"));
+    const TFileStamp first = FileStampInView(path);
+    EXPECT_EQ(first.Size, 9);
+    EXPECT_EQ(FileStampInView(path), first);
+
+    // Rewritten in place a moment later: the same size and inode, another write time.
+    QTest::qWait(20);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(file.write("version 2"), 9);
+    }
+    const TFileStamp second = FileStampInView(path);
+    EXPECT_EQ(second.Size, first.Size);
+    EXPECT_EQ(second.Inode, first.Inode);
+    EXPECT_NE(second.Modified, first.Modified);
+    EXPECT_NE(second, first);
+
+    // Replaced by renaming, with the write time set back to the nanosecond: another inode.
+    const QString temporary = folder + QStringLiteral("/other.bob.tmp");
+    ASSERT_TRUE(testsupport::writeFile(temporary, "version 3"));
+    const struct timespec times[2] = {{0, UTIME_OMIT},
+                                      {time_t(second.Modified / 1000000000LL), long(second.Modified % 1000000000LL)}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(temporary).constData(), times, 0), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()), 0);
+    const TFileStamp third = FileStampInView(path);
+    EXPECT_EQ(third.Size, second.Size);
+    EXPECT_EQ(third.Modified, second.Modified);
+    EXPECT_NE(third.Inode, second.Inode);
+    EXPECT_NE(third, second);
+
+    // The stamp of an open file is the one of the version being read.
+    QFile open(path);
+    ASSERT_TRUE(open.open(QIODevice::ReadOnly));
+    EXPECT_EQ(FileStampOf(open.handle()), third);
+    EXPECT_EQ(FileStampInView(folder + QStringLiteral("/missing.diff")).Size, -1);
 }
 
 TEST_F(WorkingFolderTest, PresenceFilesCountForSixtySeconds)
