@@ -1,6 +1,7 @@
 #include "sync/WatcherThread.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
 
 #include <algorithm>
@@ -162,6 +163,7 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
     QStringList present;
     if (!input.TmpDirectory.isEmpty() && !halted()) {
         qint64 highest = input.Generation;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
         ListDirectories(input.TmpDirectory, QStringLiteral("*.*"), [&](const TSearchRec &rec) {
             qint64 n = 0;
             if ((rec.Attr & faDirectory) != 0) {
@@ -170,7 +172,8 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
                     if (n > input.Generation)
                         newer.push_back(n);
                 }
-            } else if (rec.Name.endsWith(QStringLiteral(".user"))) {
+            } else if (rec.Name.endsWith(QStringLiteral(".user")) && rec.LastWriteTime.isValid()
+                       && rec.LastWriteTime.msecsTo(now) < 60 * 1000) {
                 present.append(rec.Name.chopped(5));
             }
         });

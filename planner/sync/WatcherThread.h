@@ -33,8 +33,9 @@ struct TScanInput
     // the scan before it changes generation or ends, so it outlives every use here.
     TDirWatchThread *Journal = nullptr;
     std::map<QString, TFileStamp> KnownFiles; // diff files read before, by path: their stamps then
-    // Looking out for a newer generation: the document folder (ending in "/"), the working
-    // copy's file name and the current generation's number.
+    // Looking out for a newer generation and for the diff files of the users present: the
+    // document folder (ending in "/"), the working copy's file name and the current
+    // generation's number.
     QString TmpDirectory;
     QString DocumentName;
     qint64 Generation = -1;
