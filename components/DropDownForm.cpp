@@ -162,6 +162,7 @@ bool TfmDropDown::RollDownForm(QWidget *parentForm, int left, int top, int width
     FDropDownState = ddsExpanding;
     FModalResult = mrNone;
     FLButtonDown = false;
+    FPressSeen = false;
     FLoopEnded = false;
     FSizingEdges = {};
 
@@ -206,6 +207,8 @@ bool TfmDropDown::RollDownForm(QWidget *parentForm, int left, int top, int width
 
     qApp->removeEventFilter(this);
     hide();
+    // A close asked for while this one was ending must not end the next one.
+    QCoreApplication::removePostedEvents(this, CloseDropDownEvent);
     FDropDownState = ddsHidden;
     FLButtonDown = false;
     gActiveDropDown = nullptr;
@@ -280,6 +283,12 @@ bool TfmDropDown::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (IsMouseButtonEvent(type)) {
         QWidget *receiver = static_cast<QWidget *>(watched);
+        const bool release = type == QEvent::MouseButtonRelease || type == QEvent::NonClientAreaMouseButtonRelease;
+        if (!release && type != QEvent::Wheel)
+            FPressSeen = true;
+        // The release of the click that opened the drop-down goes where it belongs.
+        if (release && !FPressSeen)
+            return false;
         // Child pop-ups (a calendar's month menu) count as inside through their parents.
         if (Contains(receiver)) {
             if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)

@@ -85,6 +85,9 @@ private:
     TDropDownPosition FDropDownPosition = ddpBelow;
     int FDropDownState = ddsHidden;
     bool FLButtonDown = false;
+    // A button went down since the drop-down opened: until then, a release belongs to the
+    // click that opened it and does not close it.
+    bool FPressSeen = false;
     bool FRolledDownOnce = false;
     bool FDropShadow = false;
     int FModalResult = mrNone;

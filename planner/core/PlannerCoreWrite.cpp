@@ -89,6 +89,9 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
     if (cn != cnNone) {
         node->RecalcBitmap = true;
         InvalidateNode(node);
+    } else if (!IsUpdating() && node->VNode && node->VNodeTable) {
+        // The bar does not show this cell, but the table does.
+        node->VNodeTable->InvalidateNode(node->VNode);
     }
     if (!IsUpdating()) {
         FWindow.UpdateEditor();

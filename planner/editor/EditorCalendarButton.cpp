@@ -27,7 +27,7 @@ void TEditorCalendarButton::paintEvent(QPaintEvent *)
     option.editable = false;
     option.frame = true;
     option.subControls = QStyle::SC_ComboBoxArrow;
-    if (FPressed) {
+    if (FPressed || FMouseDown) {
         option.activeSubControls = QStyle::SC_ComboBoxArrow;
         option.state |= QStyle::State_Sunken | QStyle::State_On;
     } else if (FHot) {
@@ -52,6 +52,18 @@ void TEditorCalendarButton::leaveEvent(QEvent *)
 
 void TEditorCalendarButton::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() != Qt::LeftButton)
+        return;
+    FMouseDown = true;
+    update();
+}
+
+void TEditorCalendarButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !FMouseDown)
+        return;
+    FMouseDown = false;
+    update();
+    if (rect().contains(event->position().toPoint()))
         emit clicked();
 }

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -299,6 +300,19 @@ bool TPropertyEditor::eventFilter(QObject *watched, QEvent *event)
             if (TLine *line = LineOf(tag.toInt()))
                 FillCompletion(*line);
             EditorEnter();
+        }
+        break;
+    }
+    case QEvent::KeyPress: {
+        // Alt+Down opens a date field's calendar, as date fields do.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QVariant tag = watched->property("Tag");
+        TLine *line = tag.isValid() ? LineOf(tag.toInt()) : nullptr;
+        if (line && line->edit == watched && line->type == ctDate && line->button && key->key() == Qt::Key_Down
+            && (key->modifiers() & Qt::AltModifier)) {
+            const int column = line->column;
+            QMetaObject::invokeMethod(this, [this, column] { CanvasPanelClick(column); }, Qt::QueuedConnection);
+            return true;
         }
         break;
     }

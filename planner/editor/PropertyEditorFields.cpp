@@ -147,7 +147,10 @@ void TPropertyEditor::BuildLine(TLine &line, int index)
         } else {
             auto *button = new TEditorCalendarButton(FValuePanel);
             button->setObjectName(QStringLiteral("__button") + number);
-            connect(button, &TEditorCalendarButton::clicked, this, [this, column] { CanvasPanelClick(column); });
+            // Opened from the event loop: the pop-up's own loop must not run inside the
+            // button's event handler, which a rebuild may free.
+            connect(button, &TEditorCalendarButton::clicked, this, [this, column] { CanvasPanelClick(column); },
+                    Qt::QueuedConnection);
             line.button = button;
         }
         break;

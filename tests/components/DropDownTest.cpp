@@ -154,6 +154,50 @@ TEST_F(DropDownFixture, ReleaseOutsideAfterPressInsideKeepsItOpen)
     EXPECT_EQ(dropDown->DropDownState(), ddsHidden);
 }
 
+// Opened on a press, the drop-down sees the release of that press outside it: that is the
+// end of the click that opened it, not a click outside. The next click outside closes it.
+TEST_F(DropDownFixture, TheReleaseOfTheOpeningClickKeepsItOpen)
+{
+    bool openAfterRelease = false;
+    bool closedByNextClick = false;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        QTest::mouseRelease(parentButton, Qt::LeftButton, {}, QPoint(5, 5));
+        openAfterRelease = dropDown->DropDownState() == ddsShown;
+        QTimer::singleShot(0, dropDown.get(), [&] {
+            QTest::mousePress(parentButton, Qt::LeftButton, {}, QPoint(5, 5));
+            closedByNextClick = true;
+        });
+    });
+    QObject::connect(parentButton, &QPushButton::pressed, dropDown.get(),
+                     [this] { dropDown->RollDownForm(parent.get(), 400, 100, 100, 60); });
+    QTest::mousePress(parentButton, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(openAfterRelease);
+    EXPECT_TRUE(closedByNextClick);
+    EXPECT_EQ(dropDown->DropDownState(), ddsHidden);
+    EXPECT_EQ(dropDown->ModalResult(), mrNone);
+    QTest::mouseRelease(parentButton, Qt::LeftButton, {}, QPoint(5, 5));
+}
+
+// Closing the window while its loop is already ending leaves nothing behind that would end
+// the next drop-down at once.
+TEST_F(DropDownFixture, ACloseWhileEndingDoesNotEndTheNextOne)
+{
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        QTest::keyClick(innerButton, Qt::Key_Escape);
+        dropDown->close();
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 100, 60));
+    bool openLater = false;
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        QTimer::singleShot(20, dropDown.get(), [&] {
+            openLater = dropDown->DropDownState() == ddsShown;
+            QTest::keyClick(innerButton, Qt::Key_Escape);
+        });
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 100, 60));
+    EXPECT_TRUE(openLater);
+}
+
 TEST_F(DropDownFixture, NearTheBottomItOpensAboveAndASecondOneIsRefused)
 {
     const QRect avail = parent->screen()->availableGeometry();

@@ -1,0 +1,181 @@
+#pragma once
+
+// What a user does with the mouse and keys, for tests that go through the real window: menus
+// opened by a click on their title and items clicked in them, clicks on table cells, and
+// what a widget shows compared with a fresh picture of it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <functional>
+
+#include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridHeaderWidget.h"
+
+namespace userinput {
+
+// Runs the event loop until `done` or five seconds passed.
+inline bool WaitUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// Clicks the item of an open pop-up menu (press, then release on it, as a hand does).
+inline void ClickOpenMenuItem(QMenu *menu, QAction *action)
+{
+    const QPoint at = menu->actionGeometry(action).center();
+    QTest::mouseMove(menu, at);
+    QTest::mousePress(menu, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(menu, Qt::LeftButton, {}, at);
+}
+
+// Opens a menu of the menu bar with a click on its title; true when it shows.
+inline bool OpenMenu(QMainWindow &window, QMenu *menu)
+{
+    QMenuBar *bar = window.menuBar();
+    const QPoint at = bar->actionGeometry(menu->menuAction()).center();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+    return WaitUntil([menu] { return menu->isVisible(); });
+}
+
+// Opens the submenu of an open menu by moving the pointer onto its item.
+inline bool OpenSubMenu(QMenu *menu, QMenu *sub)
+{
+    const QPoint at = menu->actionGeometry(sub->menuAction()).center();
+    QTest::mouseMove(menu, at);
+    QTest::mousePress(menu, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(menu, Qt::LeftButton, {}, at);
+    return WaitUntil([sub] { return sub->isVisible(); });
+}
+
+// Clicks an item of a menu of the menu bar (through its submenu when given).
+inline void ClickMenuItem(QMainWindow &window, QMenu *menu, QAction *action, QMenu *sub = nullptr)
+{
+    ASSERT_TRUE(OpenMenu(window, menu)) << menu->objectName().toStdString();
+    if (sub) {
+        ASSERT_TRUE(OpenSubMenu(menu, sub)) << sub->objectName().toStdString();
+        ClickOpenMenuItem(sub, action);
+    } else {
+        ClickOpenMenuItem(menu, action);
+    }
+}
+
+// The middle of a row's cell in a table's viewport.
+inline QPoint CellPoint(TBaseTreeGrid *grid, TGridNode *node, int column)
+{
+    const QRect row = grid->GetDisplayRect(node, column, false);
+    return row.center();
+}
+
+// Clicks a row of a table in the given column, with modifiers (Ctrl adds to the selection).
+inline void ClickCell(TBaseTreeGrid *grid, TGridNode *node, int column, Qt::KeyboardModifiers modifiers = {})
+{
+    const QPoint at = CellPoint(grid, node, column);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, modifiers, at);
+}
+
+// Clicks the check box of a row of a tree-grid.
+inline void ClickCheckBox(TBaseTreeGrid *grid, TGridNode *node)
+{
+    const int y = grid->GetDisplayRect(node, NoColumn, false).center().y();
+    for (int x = 0; x < grid->ClientWidth(); ++x)
+        if (grid->GetHitTestInfoAt(x, y).HitPositions.contains(hiOnItemCheckbox)) {
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(x + 2, y));
+            return;
+        }
+    ADD_FAILURE() << "no check box in the row";
+}
+
+// Works a window that a command shows modally, from inside its loop, once it shows: `get`
+// finds it (it may be made only by the command). It is closed afterwards in any case, so that
+// a failing test cannot hang. True once it was worked.
+inline void WhenShown(QObject *context, const std::function<QWidget *()> &get, const std::function<void(QWidget *)> &act,
+                      bool *worked = nullptr)
+{
+    auto *poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, get, act, worked] {
+        QWidget *window = get();
+        if (!window || !window->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(window);
+        if (window->isVisible())
+            window->close();
+        if (worked)
+            *worked = true;
+    });
+    poll->start(10);
+}
+
+// The middle of a column's header cell, in the header widget.
+inline QPoint HeaderPoint(TBaseTreeGrid *grid, int column, int fromLeft = -1)
+{
+    QWidget *header = grid->Header()->Widget();
+    const TTreeGridColumn *item = grid->Header()->Columns()->Items(column);
+    const int x = fromLeft < 0 ? item->Left() + item->Width() / 2 : item->Left() + fromLeft;
+    return QPoint(x, header->height() / 2);
+}
+
+// What the window shows of a widget (the backing store the incremental paints left), and a
+// fresh full render of it, both without alpha.
+inline QImage Shown(QWidget *widget)
+{
+    QApplication::processEvents();
+    QWidget *window = widget->window();
+    const QImage all = widget->screen()->grabWindow(window->winId()).toImage();
+    const qreal ratio = all.devicePixelRatio();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    const QRect r(QPointF(at * ratio).toPoint(), (QSizeF(widget->size()) * ratio).toSize());
+    return all.copy(r).convertToFormat(QImage::Format_RGB32);
+}
+
+inline QImage Fresh(QWidget *widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether two pictures are the same; otherwise how many pixels differ and where the first is.
+inline ::testing::AssertionResult SamePicture(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return ::testing::AssertionFailure() << "sizes " << a.width() << "x" << a.height() << " and " << b.width()
+                                             << "x" << b.height();
+    int differ = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                if (differ++ == 0)
+                    first = QPoint(x, y);
+            }
+    if (differ == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differ << " pixels differ, the first at " << first.x() << "," << first.y();
+}
+
+// What the window shows of the widget is what a full paint of it shows.
+inline ::testing::AssertionResult ShowsFreshPicture(QWidget *widget)
+{
+    const QImage shown = Shown(widget);
+    return SamePicture(shown, Fresh(widget));
+}
+
+} // namespace userinput
