@@ -94,6 +94,9 @@ TNodeData *TTableSearch::FindNext(TNodeData *row) const
         return nullptr;
     TGridNode *node = row && row->VNodeTable == grid ? grid->GetNext(row->VNode) : grid->GetFirst();
     for (; node; node = grid->GetNext(node)) {
+        // Rows the group tab or a filter hides are not there for the user.
+        if (!grid->IsVisible(node))
+            continue;
         TNodeData *data = TPlannerCore::NodeData(grid, node);
         if (Matches(data))
             return data;

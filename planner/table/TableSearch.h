@@ -16,8 +16,8 @@ public:
 
     // Remembers the text and returns the first row of the active table that matches it.
     TNodeData *FindFirst(const QString &text);
-    // The next matching row after `row` in table order (from the first row when nil); nil
-    // when there is none.
+    // The next matching row after `row` in table order (from the first row when nil), among
+    // the rows the table shows; nil when there is none.
     TNodeData *FindNext(TNodeData *row) const;
     const QString &FindString() const { return FFindString; }
     bool Matches(const TNodeData *row) const;
