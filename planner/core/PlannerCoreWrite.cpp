@@ -340,10 +340,14 @@ bool TPlannerCore::NodeTaken(TWhichTable table, TNodeData *node, TForEachNode se
     switch (selector) {
     case feAll:
         return true;
-    case feGroupAll:
-        return GetPositionOf(node) >= 0;
+    // The rows the counts of the status bar and the dialogs count: printouts and statistics
+    // take what they announce, absences of all resources ("*") included.
+    case feGroupAll: {
+        const int position = GetPositionOf(node);
+        return position >= 0 || position == -9;
+    }
     case feGroupFiltered:
-        return grid->IsVisible(node->VNode) && GetPositionOf(node) >= 0;
+        return grid->IsVisible(node->VNode);
     case feOverlapping:
         return GetNodeIsOverlapping(node);
     case feSelected:

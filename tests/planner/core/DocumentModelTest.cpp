@@ -329,7 +329,9 @@ TEST_F(CoreTest, ValidityOfRows)
     core->SetData_(task, cnPosition, "Nowhere");
     EXPECT_EQ(task->nodePosition, -1);
     EXPECT_EQ(core->GetPositionOf(task), -1);
-    EXPECT_EQ(Count(tbTable, feGroupAll), 1); // only the row on "Position 2"
+    // Only the rows on "Position 2" and on "*" (every resource), as the group's count counts.
+    EXPECT_EQ(Count(tbTable, feGroupAll), 2);
+    EXPECT_EQ(core->GroupCount(tbTable), 2);
 }
 
 TEST_F(CoreTest, DeadlineIsCachedOnlyInRange)
