@@ -86,7 +86,7 @@ void TPlannerTables::WireCells(TWhichTable table, TBaseTreeGrid *grid)
         TFontStyles styles = canvas.Font().Style();
         if (style.italic)
             styles |= fsItalic;
-        if (style.bold)
+        if (style.bold || FMeasureBold)
             styles |= fsBold;
         canvas.Font().SetStyle(styles);
     };

@@ -48,6 +48,10 @@ public:
     THeaderClick HeaderClick(int column, int x, Qt::MouseButton button);
     static constexpr int FilterSymbolWidth = 18;
 
+    // While set, every row measures and paints its texts bold, as a selected row does: column
+    // widths fitted meanwhile hold any row, whether it is selected or not.
+    void SetMeasureBold(bool value) { FMeasureBold = value; }
+
     // Whether a selection change reported now comes from the user acting in a table (not
     // from the chart); the window answers it. Without it no change counts as from the table.
     std::function<bool()> OnChangeFromTable;
@@ -64,4 +68,5 @@ private:
     std::unique_ptr<TTableEvents> FEvents;
     TSelectionTracker *FSelection; // owned as a child
     int FActiveColumn = -1;
+    bool FMeasureBold = false;
 };

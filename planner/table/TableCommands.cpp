@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
@@ -12,6 +11,7 @@
 #include "Language.h"
 #include "core/PlannerCore.h"
 #include "dialogs/FilterPopup.h"
+#include "table/ColumnFitter.h"
 #include "table/FilterEngine.h"
 #include "table/PlannerTables.h"
 #include "table/TableImages.h"
@@ -120,22 +120,7 @@ void TTableCommands::ActionAutoSizeExecute()
 
 void TTableCommands::AutoFitColumns(TWhichTable table)
 {
-    TBaseTreeGrid *grid = FCore.GetTable(table);
-    if (!grid)
-        return;
-    TTreeGridHeader *header = grid->Header();
-    header->AutoFitColumns(false);
-    // Empty columns (a new document) stay wide enough for their captions and the filter
-    // symbol before them.
-    const QFontMetrics metrics(header->Font().ToQFont());
-    TTreeGridColumns *columns = header->Columns();
-    for (int i = 0; i < columns->Count(); ++i) {
-        TTreeGridColumn *column = columns->Items(i);
-        const int caption = metrics.horizontalAdvance(column->Text()) + 2 * column->Margin() + column->Spacing()
-                            + TPlannerTables::FilterSymbolWidth;
-        if (column->Width() < caption)
-            column->SetWidth(caption);
-    }
+    TColumnFitter(FCore, FTables).Fit(table);
 }
 
 void TTableCommands::PageChanged()

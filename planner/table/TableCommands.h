@@ -48,7 +48,7 @@ public:
     void HeaderClick(TWhichTable table, const TTGHeaderHitInfo &hitInfo);
     // "Optimize width of Table": the active table's columns fit their contents.
     void ActionAutoSizeExecute();
-    // A table's columns fit their contents; empty columns keep room for their captions.
+    // A table's columns fit their contents, bold rows and header captions included.
     void AutoFitColumns(TWhichTable table);
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();

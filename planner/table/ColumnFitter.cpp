@@ -1,0 +1,88 @@
+#include "table/ColumnFitter.h"
+
+#include <algorithm>
+
+#include "Canvas.h"
+#include "core/PlannerCore.h"
+#include "table/PlannerTables.h"
+#include "treegrid/BaseTreeGrid.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
+
+namespace {
+
+// Sets the tables' bold measuring for its lifetime.
+class TMeasureBold
+{
+public:
+    explicit TMeasureBold(TPlannerTables &tables) : FTables(tables) { FTables.SetMeasureBold(true); }
+    ~TMeasureBold() { FTables.SetMeasureBold(false); }
+    TMeasureBold(const TMeasureBold &) = delete;
+    TMeasureBold &operator=(const TMeasureBold &) = delete;
+
+private:
+    TPlannerTables &FTables;
+};
+
+} // namespace
+
+TColumnFitter::TColumnFitter(TPlannerCore &core, TPlannerTables &tables) : FCore(core), FTables(tables) {}
+
+int TColumnFitter::HeaderWidth(TTreeGridHeader &header, TTreeGridColumn &column, TCanvas &canvas)
+{
+    const TTGHeaderOptions options = header.Options();
+    const bool glyph = options.contains(hoShowImages) && header.Images() && column.ImageIndex() > -1;
+    const bool sortGlyph = options.contains(hoShowSortGlyphs) && column.Index() == header.SortColumn();
+    const QString &text = column.Text();
+    canvas.Font().Assign(header.Font());
+    // The layout gives a caption its own width plus 2 pixels while there is room.
+    const int wanted = text.isEmpty() ? 0 : canvas.TextWidth(text) + 2;
+    const int height = std::max(header.Height() - 2 * HeaderCellInset, 1);
+    const auto fits = [&](int width) {
+        QPoint glyphPos;
+        QPoint sortPos;
+        QRect bounds;
+        column.ComputeHeaderLayout(canvas, QRect(0, 0, width, height), glyph, sortGlyph, glyphPos, sortPos, bounds,
+                                   DT_TOP | DT_LEFT | DT_NOPREFIX);
+        return bounds.width() >= wanted && bounds.left() + bounds.width() <= width - column.Margin();
+    };
+    int low = 0;
+    int high = 64;
+    while (!fits(high) && high < (1 << 16))
+        high *= 2;
+    // The narrowest width that fits, between a width that does not and one that does.
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (fits(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return high + 2 * HeaderCellInset;
+}
+
+void TColumnFitter::Fit(TWhichTable table)
+{
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return;
+    TTreeGridHeader *header = grid->Header();
+    {
+        const TMeasureBold bold(FTables);
+        // The first column keeps its widths per row: measured afresh, bold, and forgotten after.
+        for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
+            grid->InvalidateNode(node);
+        header->AutoFitColumns(false);
+        for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
+            grid->InvalidateNode(node);
+    }
+    TCanvas canvas(1, 1);
+    TTreeGridColumns *columns = header->Columns();
+    for (int i = 0; i < columns->Count(); ++i) {
+        TTreeGridColumn *column = columns->Items(i);
+        const int width = std::max(HeaderWidth(*header, *column, canvas), MinimumWidth);
+        if (column->Width() < width)
+            column->SetWidth(width);
+    }
+}

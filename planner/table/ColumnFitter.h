@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/DocumentTypes.h"
+
+class TCanvas;
+class TPlannerCore;
+class TPlannerTables;
+class TTreeGridColumn;
+class TTreeGridHeader;
+
+// Fits the columns of a table to what they show: every cell whole, measured bold as a
+// selected row draws it, and the column header whole, with its caption, the filter symbol and
+// the sort glyph inside the header cell's insets. No column gets narrower than MinimumWidth,
+// so that an empty new column can still be seen and its filter symbol reached.
+class TColumnFitter
+{
+public:
+    TColumnFitter(TPlannerCore &core, TPlannerTables &tables);
+
+    void Fit(TWhichTable table);
+
+    // The narrowest width of the column's header cell that shows its caption and glyphs whole,
+    // found with the header's own layout.
+    static int HeaderWidth(TTreeGridHeader &header, TTreeGridColumn &column, TCanvas &canvas);
+
+    static constexpr int MinimumWidth = 48;
+    // The header lays a caption out this far inside its cell on every side.
+    static constexpr int HeaderCellInset = 2;
+
+private:
+    TPlannerCore &FCore;
+    TPlannerTables &FTables;
+};

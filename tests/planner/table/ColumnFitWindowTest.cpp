@@ -1,0 +1,120 @@
+// "Optimize width of Table" from the header's menu: afterwards every caption shows whole in
+// its header cell, and no cell of a selected row, drawn bold, is shortened.
+
+#include "planner/CoreTestSupport.h"
+#include "planner/UserInput.h"
+
+#include <QMenu>
+
+#include "Canvas.h"
+#include "table/TableCommands.h"
+#include "treegrid/StringTreeGrid.h"
+
+using namespace userinput;
+
+namespace {
+
+class ColumnFitWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetDateFormats(QStringLiteral("dd MMM yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+        form = std::make_unique<TScriptedMainForm>();
+        form->resize(1200, 800);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        core = &form->Core();
+        grid = form->StringTreeGrid1;
+        // Whatever a paint shortens is noted, and shortened as before.
+        grid->OnShortenString = [this](TBaseTreeGrid *, TCanvas &, TGridNode *, TColumnIndex column, const QString &text,
+                                       int, QString &, bool &) {
+            shortened.append(QStringLiteral("%1: %2").arg(core->GetColumnCaption(tbTable, column), text));
+        };
+    }
+    void TearDown() override
+    {
+        grid->OnShortenString = nullptr;
+        form.reset();
+        ResetDateFormats();
+    }
+    TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
+    {
+        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
+        core->SetData_(node, cnPosition, position);
+        core->SetData_(node, cnStart, start);
+        core->SetData_(node, cnLength, length);
+        return node;
+    }
+    // "Optimize width of Table" from the menu of a right click on the header.
+    void OptimizeWidth()
+    {
+        QTest::mouseClick(grid->Header()->Widget(), Qt::RightButton, {},
+                          HeaderPoint(grid, core->GetConnection(tbTable, cnStart)));
+        QMenu *menu = form->TableCommands().HeaderPopupMenu;
+        ASSERT_TRUE(WaitUntil([menu] { return menu->isVisible(); }));
+        ClickOpenMenuItem(menu, form->TableCommands().ActionAutoSize);
+        ASSERT_TRUE(WaitUntil([menu] { return !menu->isVisible(); }));
+    }
+    // The captions the header cannot show whole at the columns' widths.
+    QStringList CutCaptions()
+    {
+        QStringList cut;
+        TTreeGridHeader *header = grid->Header();
+        TCanvas canvas(1, 1);
+        canvas.Font().Assign(header->Font());
+        for (int i = 0; i < header->Columns()->Count(); ++i) {
+            TTreeGridColumn *column = header->Columns()->Items(i);
+            QPoint glyph;
+            QPoint sort;
+            QRect text;
+            // The header lays a caption out 2 pixels inside its cell.
+            const QRect cell(0, 0, column->Width(), header->Height());
+            column->ComputeHeaderLayout(canvas, cell.adjusted(2, 2, -2, -2), true, i == header->SortColumn(), glyph,
+                                        sort, text, DT_TOP | DT_LEFT | DT_NOPREFIX);
+            if (text.width() < canvas.TextWidth(column->Text()) + 2)
+                cut.append(column->Text());
+        }
+        return cut;
+    }
+
+    std::unique_ptr<TScriptedMainForm> form;
+    TPlannerCore *core = nullptr;
+    TStringTreeGrid *grid = nullptr;
+    QStringList shortened;
+};
+
+} // namespace
+
+TEST_F(ColumnFitWindowTest, CaptionsAndBoldRowsFitAfterOptimizing)
+{
+    // Rows with dates of different widths, two narrow ones selected with Ctrl+click; the
+    // widest date is in a row that is not selected while the widths are fitted.
+    std::vector<TNodeData *> rows;
+    const char *starts[] = {"29 Oct 2026", "21 Jul 2026", "13 Jul 2026", "01 Jul 2026", "17 Jul 2026"};
+    for (int i = 0; i < 5; ++i)
+        rows.push_back(AddTask(QStringLiteral("Position %1").arg(1 + i % 3), QString::fromLatin1(starts[i]),
+                               QStringLiteral("1")));
+    QApplication::processEvents();
+    for (TNodeData *row : {rows[1], rows[3]})
+        ClickCell(grid, row->VNode, core->GetConnection(tbTable, cnLength), Qt::ControlModifier);
+    ASSERT_TRUE(grid->Selected(rows[1]->VNode));
+    ASSERT_TRUE(grid->Selected(rows[3]->VNode));
+
+    OptimizeWidth();
+    EXPECT_TRUE(CutCaptions().isEmpty()) << CutCaptions().join(QStringLiteral(", ")).toStdString();
+    shortened.clear();
+    grid->viewport()->repaint();
+    EXPECT_TRUE(shortened.isEmpty()) << shortened.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
+
+    // Selecting the other rows afterwards shortens nothing either: any row may be drawn bold.
+    ClickCell(grid, rows[0]->VNode, core->GetConnection(tbTable, cnLength));
+    ClickCell(grid, rows[4]->VNode, core->GetConnection(tbTable, cnLength), Qt::ShiftModifier);
+    ASSERT_TRUE(grid->Selected(rows[2]->VNode));
+    shortened.clear();
+    grid->viewport()->repaint();
+    EXPECT_TRUE(shortened.isEmpty()) << shortened.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
+}
