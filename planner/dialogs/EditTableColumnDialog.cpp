@@ -10,6 +10,7 @@
 
 #include "Language.h"
 #include "dialogs/DialogParts.h"
+#include "setup/SetupRules.h"
 
 TEditTableColumnDialog::TEditTableColumnDialog(QWidget *parent) : QDialog(parent)
 {
@@ -45,7 +46,7 @@ TEditTableColumnDialog::TEditTableColumnDialog(QWidget *parent) : QDialog(parent
     resize(360, 300);
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TEditTableColumnDialog::ComboBox1Change);
-    connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButtonOK, &QPushButton::clicked, this, &TEditTableColumnDialog::OkClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button3, &QPushButton::clicked, this, [this] {
         if (OnEditResources)
@@ -64,6 +65,17 @@ void TEditTableColumnDialog::Fill(const QString &caption, TColumnType type, cons
     ComboBox1->setEnabled(!typeLocked);
     Button3->setVisible(positionColumn);
     ComboBox1Change();
+}
+
+void TEditTableColumnDialog::OkClick()
+{
+    if (Edit1->text().trimmed().isEmpty()) {
+        if (OnMessage)
+            OnMessage(EmptyColumnNameMessage());
+        Edit1->setFocus();
+        return;
+    }
+    accept();
 }
 
 QString TEditTableColumnDialog::Caption() const

@@ -32,6 +32,10 @@ public:
     void ComboBox1Change();
 
     std::function<void()> OnEditResources;
+    // Tells the user why OK was refused.
+    std::function<void(const QString &)> OnMessage;
+    // OK: a blank name is refused with a message and the dialog stays open.
+    void OkClick();
 
     QLineEdit *Edit1 = nullptr;      // name
     QComboBox *ComboBox1 = nullptr;  // type

@@ -84,6 +84,20 @@ TSetupTableDialog::TSetupTableDialog(QWidget *parent) : QDialog(parent)
         if (OnEditResources)
             OnEditResources();
     };
+    EditTableColumnDialog->OnMessage = [this](const QString &text) {
+        if (OnMessage)
+            OnMessage(text);
+    };
+
+    // The list's own menu.
+    ListMenu = new QMenu(this);
+    ListMenu->setObjectName(QStringLiteral("ListMenu"));
+    ListMenuNew = ListMenu->addAction(Translate(QStringLiteral("new Column")), this, &TSetupTableDialog::NewColumnClick);
+    ListMenuNew->setObjectName(QStringLiteral("ListMenuNew"));
+    ListMenuEdit = ListMenu->addAction(Translate(QStringLiteral("Edit Column")), this, [this] { EditColumnClick(); });
+    ListMenuEdit->setObjectName(QStringLiteral("ListMenuEdit"));
+    connect(ListMenu, &QMenu::aboutToShow, this, [this] { ListMenuEdit->setEnabled(SelectedRow() >= 0); });
+    ListView1->SetPopupMenu(ListMenu);
 
     connect(ButtonNew, &QPushButton::clicked, this, &TSetupTableDialog::NewColumnClick);
     connect(ButtonDelete, &QPushButton::clicked, this, &TSetupTableDialog::DeleteColumnClick);
@@ -271,6 +285,7 @@ bool TSetupTableDialog::EditColumnClick()
     column.Type = EditTableColumnDialog->Type();
     // The position column's entries carry the positions' weeks and rows: only the positions
     // dialog edits them. Other values that stay keep whatever their entry holds beyond them.
+    // A column that is no pick list keeps its values, so that it gets them back as one.
     if (!positionColumn) {
         QStringList entries;
         for (const QString &value : EditTableColumnDialog->Values()) {
@@ -280,7 +295,7 @@ bool TSetupTableDialog::EditColumnClick()
                     entry = old;
             entries.append(entry);
         }
-        column.Strings = column.Type == ctPulldown ? entries : QStringList();
+        column.Strings = entries;
     }
     // A text place keeps showing the column whatever its type; a meaning whose type the column
     // no longer has lets it go.

@@ -7,6 +7,7 @@
 
 #include "setup/SetupTypes.h"
 
+class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -73,6 +74,10 @@ public:
     QPushButton *ButtonOK = nullptr;
     QPushButton *ButtonCancel = nullptr;
     TEditTableColumnDialog *EditTableColumnDialog = nullptr;
+    // The list's menu: "new Column" and "Edit Column".
+    QMenu *ListMenu = nullptr;
+    QAction *ListMenuNew = nullptr;
+    QAction *ListMenuEdit = nullptr;
 
     static constexpr std::uint32_t SetColour = 0x978762;
     static constexpr std::uint32_t SelectedColour = 0xE0CA92;

@@ -157,6 +157,8 @@ bool TSetupApplier::Apply(const TSetupChanges &changes)
         if (changes.Holidays)
             ApplyHolidays(*changes.Holidays);
     }
+    if (changes.Table && OnTableApplied)
+        OnTableApplied();
     // The setup travels with the document file: it must be saved even when nothing else was.
     FCore.DirWatchThread()->SetChanged(true);
     SaveIfNamed();

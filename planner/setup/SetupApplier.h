@@ -36,6 +36,8 @@ public:
     // The chart's first date and top row are remembered before and restored after.
     std::function<void()> OnRememberView;
     std::function<void()> OnRestoreView;
+    // The task table's columns were applied (the rows are recalculated): the window fits them.
+    std::function<void()> OnTableApplied;
 
     // The names a position list gives its chart rows: entry k with r rows gives "name" and
     // "name (2)" ... "name (r)"; as (entry, row within the entry) pairs by name.

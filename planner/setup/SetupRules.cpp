@@ -76,9 +76,18 @@ QString MissingConnectionsMessage()
                                     "with a column of the table."));
 }
 
+QString EmptyColumnNameMessage()
+{
+    return Translate(QStringLiteral("A column needs a name.\nPlease enter a name for the column."));
+}
+
 QString TableSetupProblem(const TTableSetup &setup)
 {
     const int count = int(setup.Columns.size());
+    // A caption names the column's elements in the document file: it cannot be blank.
+    for (const TTableSetupColumn &column : setup.Columns)
+        if (column.Caption.trimmed().isEmpty())
+            return EmptyColumnNameMessage();
     auto connected = [&](TConnection cn) {
         const int row = setup.Connections[cn];
         return row >= 0 && row < count ? row : -1;

@@ -36,10 +36,12 @@ bool ConnectionSuitsType(TConnection connection, TColumnType type);
 // The connection's name as the user reads it (translated).
 QString ConnectionDisplayName(TConnection connection);
 
-// Why the table setup cannot be applied: a required connection is missing, or one column
-// holds two meanings the program writes (position, start, end, length, deadline, colour), so
-// writing one would overwrite the other. Empty when it can be applied.
+// Why the table setup cannot be applied: a column has a blank name, a required connection is
+// missing, or one column holds two meanings the program writes (position, start, end, length,
+// deadline, colour), so writing one would overwrite the other. Empty when it can be applied.
 QString TableSetupProblem(const TTableSetup &setup);
+// The message for a blank column name.
+QString EmptyColumnNameMessage();
 // The message for missing required connections.
 QString MissingConnectionsMessage();
 

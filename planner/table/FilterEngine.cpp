@@ -267,8 +267,9 @@ QStringList TFilterEngine::DistinctCells(TWhichTable table, int column) const
 
 QStringList TFilterEngine::ListValues(TWhichTable table, int column) const
 {
+    // Only a pick list offers its values; another column keeps them for when it is one again.
     const QStringList &strings = FCore.GetColumnStrings(table, column);
-    if (strings.isEmpty())
+    if (strings.isEmpty() || FCore.GetColumnType(table, column) != ctPulldown)
         return DistinctCells(table, column);
     QStringList values;
     values.reserve(strings.size());

@@ -15,6 +15,7 @@
 #include "dialogs/SetupDialogs.h"
 #include "dialogs/SetupPositionsDialog.h"
 #include "dialogs/SetupTableDialog.h"
+#include "table/TableCommands.h"
 
 void TMainForm::CreateSetupActions()
 {
@@ -28,6 +29,8 @@ void TMainForm::CreateSetupActions()
         TimeChartView->SetTimeChartStart(FSetupChartStart);
         TimeChartView->SetTimeChartTop(FSetupChartTop);
     };
+    // The columns fit as after opening: contents, captions and filter symbols visible.
+    FSetupDialogs->Applier().OnTableApplied = [this] { FTableCommands->AutoFitColumns(tbTable); };
 
     MakeAction(Tabellebearbeiten1, "Tabellebearbeiten1", QStringLiteral("Edit Table \"Tasks\"..."), &TMainForm::Tabellebearbeiten1Click);
     MakeAction(Fehltagebearbeiten1, "Fehltagebearbeiten1", QStringLiteral("Edit Table \"Days absent\"..."), &TMainForm::Fehltagebearbeiten1Click);

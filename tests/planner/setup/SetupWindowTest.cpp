@@ -1,0 +1,235 @@
+// The task table's setup as a user works it in the main window: the list's menu, the column
+// editor refusing a blank name, a pick list that keeps its values through another type, and
+// the table after OK with every caption readable and a new column wide enough to reach.
+
+#include "planner/CoreTestSupport.h"
+#include "planner/UserInput.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "Canvas.h"
+#include "CommaText.h"
+#include "dialogs/EditTableColumnDialog.h"
+#include "dialogs/FilterPopup.h"
+#include "dialogs/ListGrid.h"
+#include "dialogs/SetupDialogs.h"
+#include "dialogs/SetupTableDialog.h"
+#include "setup/SetupRules.h"
+#include "table/ColumnFitter.h"
+#include "table/FilterEngine.h"
+#include "table/PlannerTables.h"
+#include "table/TableCommands.h"
+#include "treegrid/StringTreeGrid.h"
+
+using namespace userinput;
+
+namespace {
+
+class SetupWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+        form = std::make_unique<TScriptedMainForm>(mrOk);
+        form->resize(1200, 800);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        core = &form->Core();
+        for (int i = 0; i < 3; ++i) {
+            TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
+            core->SetData_(node, cnPosition, QStringLiteral("Position %1").arg(1 + i));
+            core->SetData_(node, cnStart, QStringLiteral("2%1.10.2026").arg(7 + i));
+            core->SetData_(node, cnLength, QStringLiteral("1"));
+        }
+        QApplication::processEvents();
+        dialog = form->SetupDialogs().SetupTableDialog;
+        editor = dialog->EditTableColumnDialog;
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ResetDateFormats();
+    }
+    // Opens "Edit Table "Tasks"..." from the Setup menu and works the dialog with `act`.
+    void WorkSetup(const std::function<void()> &act)
+    {
+        bool worked = false;
+        WhenShown(form.get(), [this] { return static_cast<QWidget *>(dialog); }, [&](QWidget *) { act(); }, &worked);
+        ClickMenuItem(*form, form->Format1, form->Tabellebearbeiten1);
+        ASSERT_TRUE(WaitUntil([&] { return worked && !dialog->isVisible(); }));
+    }
+    // Works the column editor, which `open` shows from inside the setup dialog.
+    void WorkEditor(const std::function<void()> &open, const std::function<void()> &act)
+    {
+        bool worked = false;
+        WhenShown(form.get(), [this] { return static_cast<QWidget *>(editor); }, [&](QWidget *) { act(); }, &worked);
+        open();
+        EXPECT_TRUE(WaitUntil([&] { return worked && !editor->isVisible(); }));
+    }
+    void TypeName(const QString &name)
+    {
+        editor->Edit1->setFocus();
+        QTest::keyClick(editor->Edit1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(editor->Edit1, Qt::Key_Delete);
+        QTest::keyClicks(editor->Edit1, name);
+    }
+    // Chooses a column type in the editor with the keyboard.
+    void ChooseType(TColumnType type)
+    {
+        editor->ComboBox1->setFocus();
+        QTest::keyClick(editor->ComboBox1, Qt::Key_Home);
+        for (int i = 0; i < int(type); ++i)
+            QTest::keyClick(editor->ComboBox1, Qt::Key_Down);
+        ASSERT_EQ(editor->Type(), type);
+    }
+    void ClickRow(int row) { ClickCell(dialog->ListView1, dialog->ListView1->RowNode(row), 0); }
+    // A right click on the column list and a click on an item of its menu.
+    void ListMenu(QAction *item)
+    {
+        const QPoint at(20, dialog->ListView1->viewport()->height() - 10);
+        QTest::mouseClick(dialog->ListView1->viewport(), Qt::RightButton, {}, at);
+        ASSERT_TRUE(WaitUntil([this] { return dialog->ListMenu->isVisible(); }));
+        ClickOpenMenuItem(dialog->ListMenu, item);
+    }
+    // The values of a column's pick list.
+    QStringList Values(int column)
+    {
+        QStringList values;
+        for (const QString &entry : core->GetColumnStrings(tbTable, column))
+            values.append(ParseCommaText(entry).value(0));
+        return values;
+    }
+    int Column(const QString &caption)
+    {
+        for (int i = 0; i < core->GetTableColCount(tbTable); ++i)
+            if (core->GetColumnCaption(tbTable, i) == caption)
+                return i;
+        return -1;
+    }
+
+    std::unique_ptr<TScriptedMainForm> form;
+    TPlannerCore *core = nullptr;
+    TSetupTableDialog *dialog = nullptr;
+    TEditTableColumnDialog *editor = nullptr;
+};
+
+} // namespace
+
+// A new column through the list's menu: a blank name is refused with a message; after OK the
+// table shows every caption whole and the new, empty column wide enough for its caption and
+// its filter symbol, which opens its filter.
+TEST_F(SetupWindowTest, ANewColumnAndEveryCaptionShowAfterOK)
+{
+    WorkSetup([&] {
+        WorkEditor([&] { ListMenu(dialog->ListMenuNew); }, [&] {
+            EXPECT_EQ(editor->Edit1->text(), QStringLiteral("New Column"));
+            for (const QString &blank : {QString(), QStringLiteral("   ")}) {
+                TypeName(blank);
+                QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+                EXPECT_TRUE(editor->isVisible());
+                EXPECT_EQ(form->questions.value(form->questions.size() - 1), EmptyColumnNameMessage());
+            }
+            TypeName(QStringLiteral("Confirmed"));
+            ChooseType(ctCheckBox);
+            QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+        });
+        EXPECT_EQ(dialog->ListView1->OnRowText(6, 0), QStringLiteral("Confirmed"));
+        // The list's menu edits the selected column as well.
+        ClickRow(6);
+        WorkEditor([&] { ListMenu(dialog->ListMenuEdit); }, [&] {
+            EXPECT_EQ(editor->Edit1->text(), QStringLiteral("Confirmed"));
+            EXPECT_EQ(editor->Type(), ctCheckBox);
+            QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->ButtonOK, Qt::LeftButton);
+    });
+    EXPECT_EQ(form->questions.size(), 2);
+    const int confirmed = Column(QStringLiteral("Confirmed"));
+    ASSERT_EQ(confirmed, 6);
+    EXPECT_EQ(core->GetColumnType(tbTable, confirmed), ctCheckBox);
+
+    // Every caption whole in its header cell, the new column no narrower than the minimum.
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    TTreeGridHeader *header = grid->Header();
+    TCanvas canvas(1, 1);
+    canvas.Font().Assign(header->Font());
+    for (int i = 0; i < header->Columns()->Count(); ++i) {
+        TTreeGridColumn *column = header->Columns()->Items(i);
+        QPoint glyph;
+        QPoint sort;
+        QRect text;
+        const QRect cell(0, 0, column->Width(), header->Height());
+        column->ComputeHeaderLayout(canvas, cell.adjusted(2, 2, -2, -2), true, i == header->SortColumn(), glyph, sort,
+                                    text, DT_TOP | DT_LEFT | DT_NOPREFIX);
+        EXPECT_GE(text.width(), canvas.TextWidth(column->Text()) + 2) << column->Text().toStdString();
+    }
+    EXPECT_GE(header->Columns()->Items(confirmed)->Width(), TColumnFitter::MinimumWidth);
+    EXPECT_TRUE(ShowsFreshPicture(grid));
+
+    // Its filter symbol opens its filter.
+    TFilterPopup *popup = form->TableCommands().FilterPopup();
+    popup->SetRollDownSpeed(0);
+    QString caption;
+    WhenShown(form.get(), [popup] { return static_cast<QWidget *>(popup); }, [&](QWidget *) {
+        caption = popup->LabelCaption->text();
+        QTest::keyClick(popup->RadioButtonNoFilter, Qt::Key_Escape);
+    });
+    QTest::mouseClick(header->Widget(), Qt::LeftButton, {}, HeaderPoint(grid, confirmed, 5));
+    EXPECT_EQ(caption, QStringLiteral("Filter Column Confirmed"));
+}
+
+// A pick list made a text column and then a pick list again gets its values back; the text
+// column offers its cells, not the old values, in its list filter.
+TEST_F(SetupWindowTest, APickListKeepsItsValuesThroughAnotherType)
+{
+    WorkSetup([&] {
+        WorkEditor([&] { QTest::mouseClick(dialog->ButtonNew, Qt::LeftButton); }, [&] {
+            TypeName(QStringLiteral("Priority"));
+            ChooseType(ctPulldown);
+            EXPECT_TRUE(editor->Memo1->isVisible());
+            editor->Memo1->setFocus();
+            QTest::keyClicks(editor->Memo1, QStringLiteral("low"));
+            QTest::keyClick(editor->Memo1, Qt::Key_Return);
+            QTest::keyClicks(editor->Memo1, QStringLiteral("high"));
+            QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->ButtonOK, Qt::LeftButton);
+    });
+    const int priority = Column(QStringLiteral("Priority"));
+    ASSERT_GE(priority, 0);
+    EXPECT_EQ(Values(priority), (QStringList{QStringLiteral("low"), QStringLiteral("high")}));
+
+    WorkSetup([&] {
+        ClickRow(priority);
+        WorkEditor([&] { QTest::mouseClick(dialog->ButtonEdit, Qt::LeftButton); }, [&] {
+            ChooseType(ctText);
+            EXPECT_FALSE(editor->Memo1->isVisible());
+            QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->ButtonOK, Qt::LeftButton);
+    });
+    EXPECT_EQ(core->GetColumnType(tbTable, priority), ctText);
+    const QStringList offered = form->Tables().Filters().PopupValues(tbTable, priority).ListValues;
+    EXPECT_FALSE(offered.contains(QStringLiteral("low")));
+
+    WorkSetup([&] {
+        ClickRow(priority);
+        WorkEditor([&] { QTest::mouseClick(dialog->ButtonEdit, Qt::LeftButton); }, [&] {
+            ChooseType(ctPulldown);
+            EXPECT_TRUE(editor->Memo1->isVisible());
+            EXPECT_EQ(editor->Memo1->toPlainText(), QStringLiteral("low\nhigh"));
+            QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->ButtonOK, Qt::LeftButton);
+    });
+    EXPECT_EQ(core->GetColumnType(tbTable, priority), ctPulldown);
+    EXPECT_EQ(Values(priority), (QStringList{QStringLiteral("low"), QStringLiteral("high")}));
+}
