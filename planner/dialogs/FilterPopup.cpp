@@ -148,7 +148,7 @@ TFilterPopup::TFilterPopup(QWidget *parent)
 
     RadioButtonNoFilter->setChecked(true);
     RadioButtonClick();
-    resize(sizeHint().expandedTo(QSize(300, 0)));
+    FitToContents();
 }
 
 QRadioButton *TFilterPopup::ButtonOf(TFilterPopupValues::TKind kind) const
@@ -225,6 +225,18 @@ void TFilterPopup::SetValues(const TFilterPopupValues &values)
     if (QRadioButton *button = ButtonOf(values.Kind))
         button->setChecked(true);
     RadioButtonClick();
+    FitToContents();
+}
+
+void TFilterPopup::FitToContents()
+{
+    // The layout learns now which sections are hidden, so that the window is no taller than
+    // what it shows, without gaps where the hidden sections were.
+    if (QLayout *grid = layout()) {
+        grid->invalidate();
+        grid->activate();
+    }
+    resize(sizeHint());
 }
 
 TFilterPopupValues TFilterPopup::Values() const

@@ -27,8 +27,11 @@ public:
     void SetDateFilterEnabled(bool enabled);
     void SetNumberFilterEnabled(bool enabled);
 
-    // Fills every input and chooses the kind; the sections follow the values' column type.
+    // Fills every input and chooses the kind; the sections follow the values' column type and
+    // the window takes the size of what it shows.
     void SetValues(const TFilterPopupValues &values);
+    // The window takes the size its visible sections need.
+    void FitToContents();
     // What the user chose and typed.
     TFilterPopupValues Values() const;
 

@@ -178,7 +178,6 @@ void TTableCommands::ActionFilterExecute()
     FFilterPopup->SetValues(FTables.Filters().PopupValues(table, column));
     FFilterPopup->Column = column;
     FFilterPopup->Active = true;
-    FFilterPopup->adjustSize();
 
     // Below the column's header, or above it when the screen ends first.
     const QPoint corner = grid->viewport()->mapToGlobal(QPoint(item->Left(), 0));
