@@ -198,8 +198,9 @@ bool TSpreadsheetExchange::Exportieren1Click(const QString &fileName)
 QString TSpreadsheetExchange::ReadSheet(platform::TWorkbookReader &reader, TImportSheet &sheet)
 {
     const int index = reader.IndexOfSheet(sheet.name);
-    if (index < 0)
-        return Translate(QStringLiteral("Sheet %s not found."), {sheet.name});
+    sheet.missing = index < 0;
+    if (sheet.missing)
+        return QString();
     const int columns = FCore.GetTableColCount(sheet.table);
     platform::TSheetData data;
     if (!reader.ReadSheet(index, columns, data))
@@ -272,6 +273,11 @@ bool TSpreadsheetExchange::ExcelImport1Click(const QString &fileName)
     }
     bool any = false;
     for (TImportSheet &sheet : sheets) {
+        // A workbook with one of the sheets still brings that one.
+        if (sheet.missing) {
+            Tell(Translate(QStringLiteral("Sheet %s not found."), {sheet.name}), mtWarning);
+            continue;
+        }
         sheet.accepted = importtable(sheet);
         any = any || sheet.accepted;
     }

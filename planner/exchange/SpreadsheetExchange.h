@@ -23,8 +23,8 @@ struct TSheetCell;
 // for a formula; import keeps that blank.
 //
 // Import reads and checks the whole workbook before it asks anything or changes a row: a
-// workbook that cannot be read, or lacks a table's sheet, changes nothing. A sheet whose
-// caption row differs from the table's columns is reported and left out; the others are
+// workbook that cannot be read changes nothing. A table's sheet that is missing, or whose
+// caption row differs from the table's columns, is reported and left out; the others are
 // imported as new rows through the write path, in one update bracket and one undo group.
 // Questions and messages go through the core's window.
 class TSpreadsheetExchange
@@ -57,6 +57,7 @@ private:
         TWhichTable table = tbTable;
         QString name;
         std::vector<QStringList> rows; // the caption row first
+        bool missing = false;          // the workbook has no sheet of that name
         bool accepted = false;
     };
 
@@ -64,7 +65,8 @@ private:
     bool puttable(platform::TWorkbookWriter &book, TWhichTable table);
     // Cells and rows a workbook cannot hold, as lines for the user; empty when none.
     QStringList ExportProblems();
-    // Reads one table's sheet; the message for the user when it cannot be read.
+    // Reads one table's sheet (a missing one is marked); the message for the user when it
+    // cannot be read.
     QString ReadSheet(platform::TWorkbookReader &reader, TImportSheet &sheet);
     // The caption check: true when the sheet's first row names the table's columns in order.
     bool importtable(const TImportSheet &sheet);

@@ -7,9 +7,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "MemIniFile.h"
+#include "WorkbookWriter.h"
+#include "planner/UserInput.h"
 #include "dialogs/ArchivDialog.h"
 
 namespace {
@@ -114,6 +117,45 @@ TEST_F(ExchangeWindowTest, ExportAndImportThroughTheFileMenu)
     form->ActionUndo->trigger();
     EXPECT_EQ(Comments().size(), 2);
     EXPECT_TRUE(Comments().contains(QStringLiteral("=A1")));
+}
+
+// A workbook with the task sheet only, imported through the File menu: the missing sheet is
+// named, the tasks of the other are added, and Ctrl+Z takes them back in one step.
+TEST_F(ExchangeWindowTest, AWorkbookWithOneOfTheSheetsBringsThatOne)
+{
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    AddTask(QStringLiteral("04.03.2024"), QStringLiteral("2"), QStringLiteral("kept"));
+    TPlannerCore &core = form->Core();
+    QStringList captions;
+    for (int column = 0; column < core.GetTableColCount(tbTable); ++column)
+        captions.append(core.GetColumnCaption(tbTable, column));
+    const QString book = dir.filePath(QStringLiteral("tasks only.xlsx"));
+    {
+        platform::TWorkbookWriter writer(book);
+        writer.AddSheet(QStringLiteral("ZOP Table"));
+        writer.AppendRow(captions);
+        writer.AppendRow({QStringLiteral("Position 1"), QStringLiteral("11.03.2024"), QString(), QStringLiteral("1"),
+                          QString(), QStringLiteral("imported one")});
+        writer.AppendRow({QStringLiteral("Position 2"), QStringLiteral("12.03.2024"), QString(), QStringLiteral("3"),
+                          QString(), QStringLiteral("imported two")});
+        ASSERT_TRUE(writer.Commit());
+    }
+    const int absentBefore = core.TotalCount(tbExclude);
+    form->OnChooseImportFile = [&] { return book; };
+    form->answers = {mrOk, mrNo};
+    auto *file = form->menuBar()->findChild<QMenu *>(QStringLiteral("File1"));
+    ASSERT_TRUE(file);
+    userinput::ClickMenuItem(*form, file, form->ExcelImport1);
+    ASSERT_EQ(form->questions.size(), 2);
+    EXPECT_EQ(form->questions[0], QStringLiteral("Sheet ZOP Table (Absent days) not found."));
+    EXPECT_TRUE(form->questions[1].startsWith(QStringLiteral("Clear table before import?")));
+    EXPECT_EQ(Comments(), (QStringList{QStringLiteral("kept"), QStringLiteral("imported one"), QStringLiteral("imported two")}));
+    EXPECT_EQ(core.TotalCount(tbExclude), absentBefore);
+
+    QTest::keyClick(form->StringTreeGrid1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Comments(), QStringList{QStringLiteral("kept")});
 }
 
 // The archive menu opens the dialog with the document's range and now as the date; OK saves

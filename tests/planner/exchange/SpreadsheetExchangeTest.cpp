@@ -223,10 +223,17 @@ TEST_F(SpreadsheetExchangeTest, UnreadableWorkbooksLeaveTheDocumentUntouched)
     TSpreadsheetExchange exchange(*core);
     window.answers = {mrOk};
 
+    // A missing sheet is named; the sheet that is there is still offered (here without rows).
     ASSERT_TRUE(WriteBook(book, {{QStringLiteral("ZOP Table"), {Captions(tbTable)}}}));
-    EXPECT_FALSE(exchange.ExcelImport1Click(book));
-    EXPECT_EQ(window.questions.value(0), QStringLiteral("Sheet ZOP Table (Absent days) not found."));
-    untouched("missing sheet");
+    window.answers = {mrOk, mrNo};
+    EXPECT_TRUE(exchange.ExcelImport1Click(book));
+    ASSERT_EQ(window.questions.size(), 2);
+    EXPECT_EQ(window.questions[0], QStringLiteral("Sheet ZOP Table (Absent days) not found."));
+    EXPECT_TRUE(window.questions[1].startsWith(QStringLiteral("Clear table before import?")));
+    EXPECT_EQ(Dump(Rows(tbTable)), Dump(tasks));
+    EXPECT_EQ(Dump(Rows(tbExclude)), Dump(absent));
+    window.questions.clear();
+    window.answers = {mrOk};
 
     ASSERT_TRUE(exchange.Exportieren1Click(book));
     const QByteArray good = testsupport::readFile(book);
