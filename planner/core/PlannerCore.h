@@ -318,6 +318,9 @@ public:
     void UpdateInternalVariables();
     void AddPositionGroup(const QString &name, const QString &filter);
     void ResetPositionGroups();
+    // Gives a tab another caption (the language changed); the filters kept for the tab are
+    // the caller's to carry over.
+    void SetGroupTabCaption(int tab, const QString &caption);
     // Applies the selected group tab: filters, visible rows, bounds.
     void TabControl1Change();
     // The user selected a tab.

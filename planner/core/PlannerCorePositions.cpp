@@ -259,6 +259,15 @@ void TPlannerCore::ResetPositionGroups()
         OnGroupTabsChanged();
 }
 
+void TPlannerCore::SetGroupTabCaption(int tab, const QString &caption)
+{
+    if (tab < 0 || tab >= FGroupTabCaptions.size() || FGroupTabCaptions[tab] == caption)
+        return;
+    FGroupTabCaptions[tab] = caption;
+    if (OnGroupTabsChanged)
+        OnGroupTabsChanged();
+}
+
 void TPlannerCore::SetGroupTabIndex(int index)
 {
     if (index >= 0 && index < FGroupTabCaptions.size())

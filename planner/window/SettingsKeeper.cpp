@@ -464,6 +464,11 @@ void TSettingsKeeper::SetLanguage(const QString &name)
         if (auto *splash = qobject_cast<TSplashForm *>(window))
             splash->UpdateShape();
     }
+    // The captions that carry the current zoom and transparency are made anew in the language.
+    if (FChart) {
+        FChart->SetTransparency(FChart->Options().transparency);
+        FChart->SetZoom(FChart->Geometry().Zoom());
+    }
     // An untouched new document starts again, so its tables get translated captions.
     TDirWatchThread *journal = FCore.DirWatchThread();
     if (journal->Filename().isEmpty() && !journal->HasUnwrittenEvents()) {
@@ -475,6 +480,17 @@ void TSettingsKeeper::SetLanguage(const QString &name)
     if (QAction *clear = FWindow.findChild<QAction *>(QStringLiteral("ActionClearAllFilters"))) {
         clear->setText(Translate(QStringLiteral("Clear all Filters")));
         clear->setToolTip(Translate(QStringLiteral("Clear all Filters")));
+    }
+    // Group tab 0 gets the caption a new document gives it, in the new language; the filters
+    // kept for the tab, which are found by its caption, follow it.
+    const QString before = FCore.GroupTabCaptions().value(0);
+    const QString after = Translate(QStringLiteral("all"));
+    if (before != after) {
+        if (FFilterEngine)
+            for (const auto &filter : FFilterEngine->Filters())
+                if (filter->group == before)
+                    filter->group = after;
+        FCore.SetGroupTabCaption(0, after);
     }
     FCore.UpdateStatusBar();
 }
