@@ -104,11 +104,14 @@ void TCanvasPanel::paintEvent(QPaintEvent *event)
     TCanvas &canvas = Canvas();
     canvas.SetWindowOrg(0, 0);
     canvas.SelectClipRegion(event->region().translated(-origin));
+    // Pen, brush and font set during one paint never reach the next.
+    canvas.SaveDC();
     // Erase, then let the owner paint on top.
     canvas.Brush().SetColor(FColor);
     canvas.Brush().SetStyle(bsSolid);
     canvas.FillRect(GetClientRect());
     Paint();
+    canvas.RestoreDC();
     canvas.SetWindowOrg(0, 0);
     canvas.RemoveClip();
 

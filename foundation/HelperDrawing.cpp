@@ -1,5 +1,6 @@
 #include "HelperDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -92,17 +93,70 @@ void DrawArrow(TCanvas &canvas, QPoint from, QPoint to, TFillStyle style, double
 {
     TArrowPoints points;
     ConstructArrowPoints(canvas, from, to, points, size);
-    QPainter *painter = canvas.Painter();
+    DrawArrowPoints(canvas, points, style);
+}
+
+void DrawArrowPoints(TCanvas &canvas, const TArrowPoints &points, TFillStyle style, const QRect &clip)
+{
+    const TCanvasPainter painter = canvas.Painter();
     if (!painter)
         return;
-    painter->save();
+    if (!clip.isNull())
+        painter->setClipRect(clip, Qt::IntersectClip);
     if (style == fsStroke)
         painter->setBrush(Qt::NoBrush);
     else if (style == fsFill)
         painter->setPen(Qt::NoPen);
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->drawPath(ArrowPath(points));
-    painter->restore();
+}
+
+namespace {
+
+// The points with everything above `base` pressed towards it by `factor` (0..1).
+TArrowPoints Pressed(const TArrowPoints &points, int base, double factor)
+{
+    TArrowPoints result = points;
+    for (QPoint &p : result)
+        if (p.y() < base)
+            p.setY(base - int(std::floor((base - p.y()) * factor)));
+    return result;
+}
+
+int OutlineTop(const TArrowPoints &points)
+{
+    return int(std::floor(ArrowPath(points).boundingRect().top()));
+}
+
+} // namespace
+
+void LimitArrowRise(TArrowPoints &points, int top)
+{
+    if (OutlineTop(points) >= top)
+        return;
+    const int base = std::min(points[0].y(), points[5].y());
+    if (base <= top) {
+        points = Pressed(points, base, 0.0);
+        return;
+    }
+    // The curves do not follow their control points one to one: the largest factor that
+    // keeps the outline low enough is searched.
+    double low = 0.0;
+    double high = 1.0;
+    for (int step = 0; step < 16; ++step) {
+        const double middle = (low + high) / 2;
+        if (OutlineTop(Pressed(points, base, middle)) >= top)
+            low = middle;
+        else
+            high = middle;
+    }
+    points = Pressed(points, base, low);
+}
+
+QRect ArrowBounds(const TArrowPoints &points)
+{
+    // The outline's curves, not their control points; a pixel more for the pen.
+    return ArrowPath(points).boundingRect().toAlignedRect().adjusted(0, 0, 1, 1);
 }
 
 QRegion ArrowRgn(TCanvas &canvas, QPoint from, QPoint to, double size)
@@ -156,12 +210,10 @@ void BltTBitmapAsDib(TCanvas &canvas, int x, int y, int width, int height, const
 {
     if (bitmap.isNull() || width <= 0 || height <= 0)
         return;
-    QPainter *painter = canvas.Painter();
+    const TCanvasPainter painter = canvas.Painter();
     if (!painter)
         return;
-    painter->save();
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter->drawImage(QRect(x, y, width, height), bitmap.convertToFormat(QImage::Format_RGB888));
-    painter->restore();
 }

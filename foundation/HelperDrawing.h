@@ -29,6 +29,14 @@ QPoint ControlPoint(QPointF origin, double angle, double distance);
 double ArrowAngle(QPoint from, QPoint to);
 // Draws the arrow with the canvas's pen and brush (and pen mode).
 void DrawArrow(TCanvas &canvas, QPoint from, QPoint to, TFillStyle style, double size);
+// The same from points already made (and perhaps limited); a non-empty `clip` (logical) keeps
+// the drawing inside it.
+void DrawArrowPoints(TCanvas &canvas, const TArrowPoints &points, TFillStyle style, const QRect &clip = QRect());
+// Keeps the outline at or below `top`: what rises above the higher of its two ends is pressed
+// towards that height, so a long arrow arcs lower; an arrow that fits is left as it is.
+void LimitArrowRise(TArrowPoints &points, int top);
+// The box the drawn arrow stays in.
+QRect ArrowBounds(const TArrowPoints &points);
 // The same outline as a region, for hit testing.
 QRegion ArrowRgn(TCanvas &canvas, QPoint from, QPoint to, double size);
 

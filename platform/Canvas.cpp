@@ -180,12 +180,14 @@ QColor TCanvas::PenQColor() const
 void TCanvas::SetWindowOrg(QPoint origin)
 {
     FWindowOrg = origin;
+    ++FPlacementVersion;
     if (FPainter.isActive())
         FPainter.setTransform(QTransform::fromTranslate(-origin.x(), -origin.y()));
 }
 
 void TCanvas::ApplyClip()
 {
+    ++FPlacementVersion;
     if (!FPainter.isActive())
         return;
     // The clip lives in device pixels: set it without the origin's translation.
@@ -386,11 +388,17 @@ void TCanvas::FillSolid(const QRect &r, const QColor &color)
         FPainter.fillRect(r, color);
 }
 
-QPainter *TCanvas::Painter()
+TCanvasPainter TCanvas::Painter()
+{
+    return TCanvasPainter(*this);
+}
+
+QPainter *TCanvas::BeginRawPainting()
 {
     if (!FPainter.isActive())
         return nullptr;
-    QPen pen(ToQColor(FPen.Color()));
+    FPainter.save();
+    QPen pen(PenQColor());
     pen.setWidth(FPen.Width() <= 1 ? 0 : FPen.Width());
     if (FPen.Style() == psClear)
         pen = QPen(Qt::NoPen);
@@ -400,6 +408,18 @@ QPainter *TCanvas::Painter()
     FPainter.setFont(CurrentQFont());
     ApplyPenMode();
     return &FPainter;
+}
+
+void TCanvas::EndRawPainting(quint64 placement)
+{
+    if (!FPainter.isActive())
+        return;
+    FPainter.restore();
+    // The canvas moved its origin or clip meanwhile: the restored painter has the old ones.
+    if (placement != FPlacementVersion) {
+        FPainter.setTransform(QTransform::fromTranslate(-FWindowOrg.x(), -FWindowOrg.y()));
+        ApplyClip();
+    }
 }
 
 // ---- lines
@@ -556,8 +576,8 @@ void TCanvas::RoundRect(const QRect &rect, int cornerWidth, int cornerHeight)
     const std::optional<QRectF> outline = shapeOutline(rect);
     if (!outline)
         return;
-    Painter()->drawRoundedRect(*outline, cornerWidth / 2.0, cornerHeight / 2.0);
-    ResetCompositionMode();
+    if (const TCanvasPainter painter = Painter())
+        painter->drawRoundedRect(*outline, cornerWidth / 2.0, cornerHeight / 2.0);
 }
 
 void TCanvas::Ellipse(const QRect &rect)
@@ -567,12 +587,15 @@ void TCanvas::Ellipse(const QRect &rect)
     const std::optional<QRectF> outline = shapeOutline(rect);
     if (!outline)
         return;
-    Painter()->drawEllipse(*outline);
-    ResetCompositionMode();
+    if (const TCanvasPainter painter = Painter())
+        painter->drawEllipse(*outline);
 }
 
 void TCanvas::FillRect(const QRect &r)
 {
+    // Brush fills ignore the pen mode, as the window system's do.
+    if (FPainter.isActive())
+        ResetCompositionMode();
     FillWithBrush(r);
 }
 
@@ -580,6 +603,7 @@ void TCanvas::FrameRect(const QRect &r)
 {
     if (!FPainter.isActive() || IsRectEmpty(r) || !BrushVisible())
         return;
+    ResetCompositionMode();
     const int L = r.left(), T = r.top(), R = RectRight(r), B = RectBottom(r);
     FillWithBrush(MakeRect(L, T, R, T + 1));
     if (B - 1 > T) {
@@ -606,8 +630,10 @@ TColor TCanvas::Pixel(int x, int y) const
 
 void TCanvas::Draw(int x, int y, const QImage &image)
 {
-    if (FPainter.isActive() && !image.isNull())
+    if (FPainter.isActive() && !image.isNull()) {
+        ResetCompositionMode();
         FPainter.drawImage(QPoint(x, y), image);
+    }
 }
 
 void TCanvas::CopyRect(const QRect &destRect, TCanvas &source, const QRect &srcRect)

@@ -15,12 +15,17 @@
 #include <QString>
 
 #include "CanvasObjects.h"
+#include "CanvasPainter.h"
 #include "CanvasTypes.h"
 #include "Color.h"
 
 // A drawing surface with the window system's semantics over QPainter: rectangles exclude their
 // right and bottom edges, LineTo leaves out its end point, text is placed by its top-left corner,
 // clipping is kept in device pixels, and the window origin shifts all logical coordinates.
+//
+// Every drawing call puts the canvas's own state (pen, brush, font, pen mode or the copy mode
+// the call draws with) on the painter before it draws: nothing one routine left on the
+// painter reaches the next call or the next paint.
 //
 // The canvas either owns its picture (a 32-bit image it can resize, like a bitmap) or paints on
 // an image or device someone else owns, which must outlive the canvas. Pixel access is there
@@ -132,11 +137,15 @@ public:
     int DrawText(const QString &text, QRect &r, uint flags);
 
     // The painter with pen, brush and font applied and the composition of the pen mode, for
-    // drawing that has no counterpart here (styles, paths). Valid until the next canvas call.
-    QPainter *Painter();
+    // drawing that has no counterpart here (styles, paths). The returned guard gives the
+    // canvas its state back when it goes out of scope.
+    TCanvasPainter Painter();
 
 private:
+    friend class TCanvasPainter;
     struct TSavedState;
+    QPainter *BeginRawPainting();
+    void EndRawPainting(quint64 placement);
     void Begin();
     void End();
     void Init();
@@ -183,5 +192,7 @@ private:
     QPoint FPenPos;
     bool FHasClip = false;
     QRegion FClip; // device pixels
+    // Counts changes of origin and clip, so that a raw painter knows whether to set them again.
+    quint64 FPlacementVersion = 0;
     std::vector<TSavedState> FSaved;
 };

@@ -179,7 +179,7 @@ void TImageList::DrawEx(TCanvas &canvas, int x, int y, int index, uint style, TC
     QImage img = GetImage(index);
     if (img.isNull())
         return;
-    QPainter *p = canvas.Painter();
+    const TCanvasPainter p = canvas.Painter();
     if (!p)
         return;
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);

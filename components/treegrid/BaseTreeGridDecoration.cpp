@@ -545,7 +545,7 @@ void TBaseTreeGrid::TileBackground(const QImage &source, TCanvas &target, QPoint
     const int height = source.height();
     if (width <= 0 || height <= 0 || IsRectEmpty(r))
         return;
-    QPainter *painter = target.Painter();
+    const TCanvasPainter painter = target.Painter();
     if (!painter)
         return;
     int sourceY = (r.top() + offset.y() + FBackgroundOffsetY) % height;
@@ -579,7 +579,7 @@ void TBaseTreeGrid::StaticBackground(const QImage &source, TCanvas &target, QPoi
     const QRect inter = picture.intersected(r.translated(offset));
     if (inter.isEmpty())
         return;
-    if (QPainter *painter = target.Painter())
+    if (const TCanvasPainter painter = target.Painter())
         painter->drawImage(inter.translated(-offset), source, inter.translated(-picture.topLeft()));
 }
 

@@ -302,7 +302,7 @@ void TTreeGridColumns::PaintHeader(TCanvas &dc, const QRect &r, int hOffset)
         const QStyleOptionHeader option = HeaderOption(r, palette, true);
         canvas.Brush().SetColor(FHeader->Background());
         canvas.FillRect(r);
-        style->drawControl(QStyle::CE_HeaderEmptyArea, &option, canvas.Painter(), tree);
+        style->drawControl(QStyle::CE_HeaderEmptyArea, &option, canvas.Painter().get(), tree);
     } else if (FHeader->Style() == hsXPStyle) {
         DrawXPButton(canvas, r, false, false, false);
     } else {
@@ -371,7 +371,7 @@ void TTreeGridColumns::PaintHeader(TCanvas &dc, const QRect &r, int hOffset)
                     option.position = QStyleOptionHeader::End;
                 else
                     option.position = QStyleOptionHeader::Middle;
-                style->drawControl(QStyle::CE_HeaderSection, &option, canvas.Painter(), tree);
+                style->drawControl(QStyle::CE_HeaderSection, &option, canvas.Painter().get(), tree);
             } else if (FHeader->Style() == hsXPStyle) {
                 DrawXPButton(canvas, cell, true, down, hover);
             } else {

@@ -136,15 +136,16 @@ void TChartPainter::DrawTimeChartPositions(const TChartPaintParams &p) const
         r.translate(p.offsetX, p.offsetY);
         if (IsRectEmpty(r) || !canvas.RectVisible(r))
             continue;
-        if (QPainter *painter = style ? canvas.Painter() : nullptr) {
+        if (style) {
             QStyleOptionButton option;
             option.rect = r;
             option.state = QStyle::State_Enabled | QStyle::State_Raised;
             option.palette = QApplication::palette();
-            painter->save();
-            painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-            style->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, painter);
-            painter->restore();
+            const TCanvasPainter painter = canvas.Painter();
+            if (painter) {
+                painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+                style->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, painter.get());
+            }
         } else {
             canvas.Brush().SetStyle(bsSolid);
             canvas.Brush().SetColor(clBtnFace);

@@ -116,7 +116,7 @@ void TChartPrinter::DrawTimeChart(TCanvas &canvas, TDateTime start, TDateTime en
         p.height = size.height();
         picture.DrawBitmap(p);
     }
-    if (QPainter *painter = canvas.Painter())
+    if (const TCanvasPainter painter = canvas.Painter())
         chart.Play(*painter, QRectF(rect));
 }
 

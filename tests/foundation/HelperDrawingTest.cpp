@@ -153,3 +153,52 @@ TEST(HelperDrawingTest, BitmapStretchedAndEllipseInvalidated)
     EXPECT_FALSE(window.painted.contains(QPoint(50, 50)));
     InvalidateEllipse(nullptr, QRect(0, 0, 20, 20));
 }
+
+TEST(HelperDrawingTest, ALimitedArrowStaysBelowItsTopAndLeavesTheFillAsItWas)
+{
+    TCanvas canvas(700, 200);
+    // A long arrow arcs high above its start; limited, it stays at or below the top.
+    TArrowPoints free;
+    ConstructArrowPoints(canvas, QPoint(20, 150), QPoint(660, 170), free, 1.0);
+    ASSERT_LT(ArrowBounds(free).top(), 100);
+    TArrowPoints limited = free;
+    LimitArrowRise(limited, 120);
+    EXPECT_GE(ArrowBounds(limited).top(), 120);
+    EXPECT_LE(ArrowBounds(limited).top(), 122);
+    // Both ends and everything below the start stay; the order of heights is kept.
+    EXPECT_EQ(limited[0], free[0]);
+    EXPECT_EQ(limited[5], free[5]);
+    for (std::size_t i = 0; i < free.size(); ++i) {
+        EXPECT_EQ(limited[i].x(), free[i].x()) << i;
+        if (free[i].y() >= 150) {
+            EXPECT_EQ(limited[i].y(), free[i].y()) << i;
+        }
+    }
+    EXPECT_LT(limited[2].y(), limited[3].y());
+    // An arrow that fits is left alone.
+    TArrowPoints fits = free;
+    LimitArrowRise(fits, ArrowBounds(free).top());
+    EXPECT_EQ(fits, free);
+
+    // Drawn, nothing lies above the limit, and the fill after it is the plain brush again.
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(QRect(0, 0, 700, 200));
+    canvas.Pen().SetColor(clBlack);
+    canvas.Pen().SetMode(pmMask);
+    canvas.Brush().SetColor(TColor(0xC0C0C0));
+    DrawArrowPoints(canvas, limited, fsStrokeAndFill, MakeRect(0, 0, 700, 171));
+    int above = 0, drawn = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 700; ++x) {
+            const bool ink = canvas.Pixel(x, y) != clWhite;
+            drawn += ink;
+            above += ink && y < 120;
+        }
+    EXPECT_GT(drawn, 500);
+    EXPECT_EQ(above, 0);
+    canvas.Pen().SetMode(pmCopy);
+    canvas.Brush().SetColor(TColor(0x00FFFF));
+    canvas.FillRect(QRect(0, 0, 700, 200));
+    EXPECT_EQ(canvas.Pixel(300, 150), TColor(0x00FFFF));
+    EXPECT_EQ(canvas.Pixel(655, 168), TColor(0x00FFFF));
+}
