@@ -1,6 +1,7 @@
 // The time chart: a 1920 x 1080 chart of 200 resources with 5,000 bars in its date range,
-// repainted with a warm bar cache, after a change of the day width (every picture stale) and
-// for one smooth-scroll step; the overview strip with 100,000 bars.
+// repainted with a warm bar cache, with deadline arrows on every third task, after a change of
+// the day width (every picture stale) and for one smooth-scroll step; the overview strip with
+// 100,000 bars, on 200 resources and on 1,000 (more rows than the strip has pixels).
 //
 // "dense" shows all 200 rows at once (6-pixel rows at zoom 10, about 4,500 bars on screen);
 // "normal" is the default look (54-pixel rows, 20 rows and about 500 bars on screen).
@@ -24,11 +25,13 @@ struct TChartBench : TBenchCore
 {
     std::unique_ptr<TTimeChartView> view;
 
-    TChartBench(int tasks, int resources, bool dense) : TBenchCore(mrOk, 240)
+    TChartBench(int tasks, int resources, bool dense, bool deadlines = false) : TBenchCore(mrOk, 240)
     {
         UsePlannerDateFormats();
         const TDateTime first = EncodeDate(2026, 3, 2);
         FillPlan(*core, tasks, resources, first);
+        if (deadlines)
+            AddDeadlines();
         view = std::make_unique<TTimeChartView>(*core);
         ShowBenchChart(*view, first, dense, W, H);
         Paint();
@@ -36,6 +39,21 @@ struct TChartBench : TBenchCore
     void Paint()
     {
         view->TimeChart->repaint();
+    }
+    // Every third task ends two days after its deadline: an arrow each.
+    void AddDeadlines()
+    {
+        core->BeginUpdate(QStringLiteral("deadlines"));
+        const int column = core->GetTableColCount(tbTable);
+        core->SetTableColCount(tbTable, column + 1);
+        core->SetColumnType(tbTable, column, ctDate);
+        core->SetConnection(tbTable, cnTermin, column);
+        int i = 0;
+        core->ForEach(tbTable, feAll, [&](TNodeData *node) {
+            if (i++ % 3 == 0)
+                core->DoSetData(node, column, DateToStr(Trunc(core->GetEndOf(node)) - 2), false);
+        });
+        core->EndUpdate();
     }
 };
 
@@ -52,6 +70,19 @@ void BM_ChartRepaintWarm(benchmark::State &state)
     state.SetLabel(state.range(0) ? "dense" : "normal");
 }
 BENCHMARK(BM_ChartRepaintWarm)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_ChartRepaintWithDeadlines(benchmark::State &state)
+{
+    TChartBench bench(5000, 200, state.range(0) != 0, true);
+    const int before = bench.view->Stats().barsDrawn;
+    bench.Paint();
+    const int drawn = bench.view->Stats().barsDrawn - before;
+    for (auto _ : state)
+        bench.Paint();
+    state.counters["bars_on_screen"] = drawn;
+    state.SetLabel(state.range(0) ? "dense" : "normal");
+}
+BENCHMARK(BM_ChartRepaintWithDeadlines)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_ChartRepaintAfterZoom(benchmark::State &state)
 {
@@ -92,7 +123,7 @@ void BM_OverviewStrip(benchmark::State &state)
 {
     UsePlannerDateFormats();
     TBenchCore plan(mrOk, 240);
-    FillPlan(*plan.core, 100000, 200, EncodeDate(2026, 3, 2));
+    FillPlan(*plan.core, 100000, int(state.range(0)), EncodeDate(2026, 3, 2));
     plan.core->UpdateBoundsProc();
     TCoreChartModel model(*plan.core);
     TTimeChartGeometry geometry(model);
@@ -106,8 +137,9 @@ void BM_OverviewStrip(benchmark::State &state)
     for (auto _ : state)
         painter.Paint(canvas, W, 400);
     state.counters["bars"] = double(stats.barsDrawn) / double(std::max<qint64>(1, state.iterations()));
+    state.SetLabel(QStringLiteral("%1 resources").arg(state.range(0)).toStdString());
 }
-BENCHMARK(BM_OverviewStrip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OverviewStrip)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -120,7 +120,17 @@ void TBarPainter::DrawItem(const TBarPaint &paint, TWhichTable table, TNodeData 
         return;
     QRect r = FGeometry.ItemRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, paint.rowHeight, p.width, p.small);
     r.translate(p.offsetX, p.offsetY);
-    if (!paint.Visible(r, canvas))
+    if (IsRectEmpty(r))
+        return;
+    const bool chart = !p.small && p.target == TChartTarget::Chart && canvas.Image();
+    const bool shadow = chart && table == FModel.ActiveTable() && FModel.IsSelected(*node) && HasMMX();
+    // What the bar puts beside itself counts too, or a paint of only that part would miss it.
+    QRect reach = r;
+    if (!p.small && FOptions.drawFullText)
+        SetRectRight(reach, std::max(RectRight(r), p.offsetX + p.width));
+    if (shadow)
+        reach = MakeRect(reach.left(), reach.top(), RectRight(reach) + ShadowSize, RectBottom(reach) + ShadowSize);
+    if (!paint.Visible(reach, canvas))
         return;
     if (FStats)
         ++FStats->barsDrawn;
@@ -128,7 +138,6 @@ void TBarPainter::DrawItem(const TBarPaint &paint, TWhichTable table, TNodeData 
         DrawTo(canvas, paint, table, node, r, true, false, false);
         return;
     }
-    const bool chart = p.target == TChartTarget::Chart && canvas.Image();
     if (!chart) {
         if (FOptions.drawFullText) {
             DrawTo(canvas, paint, table, node, r, false, true, true);
@@ -144,7 +153,7 @@ void TBarPainter::DrawItem(const TBarPaint &paint, TWhichTable table, TNodeData 
     if (FOptions.drawFullText)
         DrawTo(canvas, paint, table, node, r, false, true, true);
     DrawCached(canvas, paint, table, *node, r);
-    if (table == FModel.ActiveTable() && FModel.IsSelected(*node) && HasMMX())
+    if (shadow)
         DrawShadow(canvas, r);
 }
 
@@ -236,6 +245,7 @@ void TBarPainter::DoShadowBlend(TCanvas &canvas, const QRect &rect, int alpha)
 void TBarPainter::DrawShadow(TCanvas &canvas, QRect r) const
 {
     static constexpr int Alphas[5] = {5, 10, 20, 35, 50};
+    static_assert(ShadowSize == 8);
     const int x = r.left();
     const int y = r.top();
     const int w = r.width();

@@ -52,6 +52,9 @@ using TTextMeasure = std::function<int(const QString &text)>;
 class TBarPainter
 {
 public:
+    // How far the shadow of a selected bar reaches right of and below it.
+    static constexpr int ShadowSize = 8;
+
     TBarPainter(IChartModel &model, const TTimeChartGeometry &geometry, const TChartOptions &options,
                 TChartPaintStats *stats = nullptr);
 

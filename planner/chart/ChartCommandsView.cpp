@@ -90,6 +90,8 @@ void TChartCommands::leereArbeitspltzeausblenden1Click()
     FCore.FHideEmptyMultiRows = leeremultiArbeitspltzeausblenden1->isChecked();
     leeremultiArbeitspltzeausblenden1->setEnabled(!FCore.FHideEmptyRows);
     FCore.UpdateEmptyRows(true);
+    // The note under the rows comes and goes with the options, also when no row changes.
+    FView.InvalidateTimeChart(false);
 }
 
 void TChartCommands::Info1Click()

@@ -156,31 +156,72 @@ void TChartPainter::DrawNowMarker(const TPaintState &s) const
     canvas.Pen().SetMode(pmCopy);
 }
 
+bool TChartPainter::ArrowOutline(const TChartPaintParams &p, int rowHeight, TNodeData &node, TArrowPoints &points,
+                                 QRect &area, bool selectedOrNot) const
+{
+    QRect r = FGeometry.ArrowRect(node, p.rangeStart, p.rangeEnd, p.topOffset, rowHeight, p.width, selectedOrNot);
+    if (r == QRect() || !p.canvas)
+        return false;
+    r.translate(p.offsetX, p.offsetY);
+    const QPoint from = r.topLeft();
+    const QPoint to(RectRight(r), RectBottom(r));
+    double size = (FGeometry.Zoom() + p.zoomOffset) / 100.0;
+    ConstructArrowPoints(*p.canvas, from, to, points, size);
+    // The head keeps to its own row, also where rows are thin.
+    int head = to.y();
+    for (int i : {3, 4, 6, 7})
+        head = std::min(head, points[std::size_t(i)].y());
+    const int rise = to.y() - head;
+    if (rise > rowHeight && rowHeight > 1) {
+        size *= double(rowHeight - 1) / rise;
+        ConstructArrowPoints(*p.canvas, from, to, points, size);
+    }
+    // A long arrow arcs no higher than the first row's top, wherever it is scrolled.
+    const qint64 rowsTop = qint64(p.offsetY) - p.topOffset;
+    LimitArrowRise(points, ClampCoord(rowsTop));
+    area = MakeRect(p.offsetX, ClampCoord(rowsTop), p.offsetX + p.width, RectBottom(r));
+    return true;
+}
+
+QRect TChartPainter::ArrowArea(const TChartPaintParams &p, TNodeData &node, bool selectedOrNot) const
+{
+    TArrowPoints points;
+    QRect area;
+    if (!ArrowOutline(p, RowHeight(p), node, points, area, selectedOrNot))
+        return QRect();
+    return ArrowBounds(points).adjusted(-1, -1, 1, 1).intersected(area);
+}
+
 void TChartPainter::DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows) const
 {
     const TChartPaintParams &p = *s.p;
     TCanvas &canvas = *p.canvas;
-    const double size = (FGeometry.Zoom() + p.zoomOffset) / 100.0;
-    // The head reaches this far around the arrow's corners.
-    const int reach = int(std::ceil(31 * std::max(size, 0.01) * canvas.PixelsPerInch()
-                                    / std::max(1, TFont::ScreenPixelsPerInch())));
     canvas.Pen().SetColor(clBlack);
     canvas.Brush().SetStyle(bsSolid);
+    TArrowPoints points;
+    QRect area;
+    const double size = (FGeometry.Zoom() + p.zoomOffset) / 100.0;
+    const double head = 31 * std::max(size, 0.01) * canvas.PixelsPerInch() / std::max(1, TFont::ScreenPixelsPerInch());
     for (TNodeData *node : rows) {
-        QRect r = FGeometry.ArrowRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width);
-        if (r == QRect())
+        // Far from the clip no outline is worked out: the curves stay within half the arrow's
+        // length (and the head's size) of its ends.
+        const QRect r = FGeometry.ArrowRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width)
+                            .translated(p.offsetX, p.offsetY)
+                            .normalized();
+        if (r.isNull())
             continue;
-        r.translate(p.offsetX, p.offsetY);
-        const QRect bounds = MakeRect(std::min(r.left(), RectRight(r)), r.top(), std::max(r.left(), RectRight(r)),
-                                      RectBottom(r))
-                                 .adjusted(-reach, -reach, reach, reach);
-        if (!canvas.RectVisible(bounds))
+        const int reach = ClampCoord(std::hypot(double(r.width()), double(r.height())) / 2 + head + 2);
+        if (!canvas.RectVisible(r.adjusted(-reach, -reach, reach, reach)))
+            continue;
+        if (!ArrowOutline(p, s.rowHeight, *node, points, area))
+            continue;
+        if (!canvas.RectVisible(ArrowBounds(points).adjusted(-1, -1, 1, 1).intersected(area)))
             continue;
         // Grey for an overdue task; yellow for a selected one that is in time.
         const bool overdue = FModel.EndOf(*node) > FModel.TerminOf(*node);
         canvas.Brush().SetColor(overdue ? ChartColor::ArrowOverdue : ChartColor::ArrowSlack);
         canvas.Pen().SetMode(pmMask);
-        DrawArrow(canvas, r.topLeft(), QPoint(RectRight(r), RectBottom(r)), fsStrokeAndFill, size);
+        DrawArrowPoints(canvas, points, fsStrokeAndFill, area);
     }
     canvas.Pen().SetMode(pmCopy);
 }

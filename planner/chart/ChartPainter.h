@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "HelperDrawing.h"
 #include "chart/BarPainter.h"
 #include "chart/ChartModel.h"
 #include "chart/ChartTypes.h"
@@ -32,6 +33,14 @@ public:
     // The chart font for a paint: name, size at the zoom offset and resolution, smoothing.
     void SetupFont(TCanvas &canvas, const TChartPaintParams &p) const;
     int RowHeight(const TChartPaintParams &p) const;
+
+    // Where a task's deadline arrow is drawn: its outline (the head kept inside the task's
+    // row, the arc below the top of the rows) and the area it is clipped to. False when the
+    // task has no arrow; with `selectedOrNot` the arrow it has while selected.
+    bool ArrowOutline(const TChartPaintParams &p, int rowHeight, TNodeData &node, TArrowPoints &points,
+                      QRect &area, bool selectedOrNot = false) const;
+    // The pixels the arrow may touch, empty without one.
+    QRect ArrowArea(const TChartPaintParams &p, TNodeData &node, bool selectedOrNot = false) const;
 
     static void DrawClock(TCanvas &canvas, TDateTime time, const QRect &rect, TColor face, TColor hand,
                           double hourLength, double minuteLength);

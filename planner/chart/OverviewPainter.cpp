@@ -1,5 +1,9 @@
 #include "chart/OverviewPainter.h"
 
+#include <QImage>
+
+#include <algorithm>
+
 #include "Canvas.h"
 #include "chart/BarPainter.h"
 #include "chart/ChartPainter.h"
@@ -34,7 +38,47 @@ void TOverviewPainter::PaintStrip(TCanvas &canvas, int width, int height, TDateT
     p.screen = true;
     p.smallHeight = height;
     p.target = TChartTarget::Overview;
-    TChartPainter(FModel, FGeometry, FOptions, FStats).DrawTimeChart(p);
+    const int rows = FModel.RowCount();
+    if (rows <= height || height <= 0 || width <= 0) {
+        TChartPainter(FModel, FGeometry, FOptions, FStats).DrawTimeChart(p);
+        return;
+    }
+    PaintScaled(p, rows);
+}
+
+void TOverviewPainter::PaintScaled(TChartPaintParams p, int rows) const
+{
+    // More rows than pixels: the rows are drawn one pixel high, a band at a time, and pressed
+    // into the strip. Rows that share a pixel row are laid over each other and the darker
+    // colour wins, so every bar still shows.
+    TCanvas &canvas = *p.canvas;
+    const int width = p.width;
+    const int height = p.smallHeight;
+    QImage strip(width, height, QImage::Format_RGB32);
+    strip.fill(Qt::white);
+    const int bandRows = std::min(rows, ScaledBandRows);
+    QImage band(width, bandRows, QImage::Format_RGB32);
+    p.smallHeight = rows; // one pixel per row
+    for (int first = 0; first < rows; first += bandRows) {
+        {
+            TCanvas bandCanvas(&band);
+            p.canvas = &bandCanvas;
+            p.topOffset = first;
+            TChartPainter(FModel, FGeometry, FOptions, FStats).DrawTimeChart(p);
+        }
+        const int count = std::min(bandRows, rows - first);
+        for (int y = 0; y < count; ++y) {
+            const int target = int(qint64(first + y) * height / rows);
+            const auto *from = reinterpret_cast<const QRgb *>(band.constScanLine(y));
+            auto *to = reinterpret_cast<QRgb *>(strip.scanLine(target));
+            for (int x = 0; x < width; ++x) {
+                const QRgb a = from[x];
+                const QRgb b = to[x];
+                to[x] = qRgb(std::min(qRed(a), qRed(b)), std::min(qGreen(a), qGreen(b)), std::min(qBlue(a), qBlue(b)));
+            }
+        }
+    }
+    canvas.Draw(0, 0, strip);
 }
 
 void TOverviewPainter::PaintWindow(TCanvas &canvas, int width, int height) const

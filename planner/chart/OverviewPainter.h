@@ -1,7 +1,8 @@
 #pragma once
 
 // The overview strip: the document's whole date range in miniature, one thin row per chart
-// row, with the part the chart shows marked as a tinted, framed window.
+// row, with the part the chart shows marked as a tinted, framed window. When there are more
+// rows than the strip has pixels, several rows share a pixel row.
 
 #include "chart/ChartModel.h"
 #include "chart/ChartTypes.h"
@@ -21,7 +22,12 @@ public:
     void PaintStrip(TCanvas &canvas, int width, int height, TDateTime now = 0) const;
     void PaintWindow(TCanvas &canvas, int width, int height) const;
 
+    // Rows drawn into one band picture before it is pressed into the strip.
+    static constexpr int ScaledBandRows = 1024;
+
 private:
+    void PaintScaled(TChartPaintParams p, int rows) const;
+
     IChartModel &FModel;
     const TTimeChartGeometry &FGeometry;
     const TChartOptions &FOptions;

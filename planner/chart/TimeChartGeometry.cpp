@@ -257,7 +257,7 @@ QRect TTimeChartGeometry::ItemRect(TNodeData &node, TDateTime rangeStart, TDateT
 }
 
 QRect TTimeChartGeometry::ArrowRect(TNodeData &node, TDateTime rangeStart, TDateTime rangeEnd, int topOffset,
-                                    int rowHeight, int width) const
+                                    int rowHeight, int width, bool selectedOrNot) const
 {
     if (rangeEnd == rangeStart)
         return QRect();
@@ -268,7 +268,7 @@ QRect TTimeChartGeometry::ArrowRect(TNodeData &node, TDateTime rangeStart, TDate
     if (termin == 0)
         return QRect();
     const TDateTime end = FSource.EndOf(node);
-    if (!(end > termin) && !FSource.IsSelected(node))
+    if (!(end > termin) && !selectedOrNot && !FSource.IsSelected(node))
         return QRect();
     const int one = (FSource.MinUnit() == muDay || node.NodeTable == tbExclude) ? 1 : 0;
     const QRect r = TimeChartRect(termin, end + one, rangeStart, rangeEnd, topOffset, rowHeight, width, row,

@@ -87,8 +87,10 @@ public:
                    int width, bool keepFullHeight) const;
     // Empty (0, 0, 0, 0) when no arrow is due; its left lies right of its right when the end
     // is before the deadline.
+    // With `selectedOrNot` the arrow as it is while the task is selected, whether it is or not
+    // (what a change of the selection may add or take away).
     QRect ArrowRect(TNodeData &node, TDateTime rangeStart, TDateTime rangeEnd, int topOffset, int rowHeight,
-                    int width) const;
+                    int width, bool selectedOrNot = false) const;
     // The caption box at the left edge of a row, sized for the canvas's font.
     QRect PositionRect(TCanvas &canvas, int topOffset, int row, int width, int rowHeight) const;
     // The widest row name in the canvas's font plus the frame (cached per font and rows).

@@ -13,6 +13,7 @@
 #include "Language.h"
 #include "ScrollBarBox.h"
 #include "chart/ChartCursors.h"
+#include "chart/ChartPainter.h"
 #include "core/PlannerCore.h"
 
 namespace {
@@ -159,6 +160,27 @@ void TTimeChartView::BuildWidgets()
     connect(Gesamtbersicht1, &QAction::triggered, this, [this] { Gesamtbersicht1Click(); });
 }
 
+void TTimeChartView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (FWatchedWindow != window()) {
+        if (FWatchedWindow && FWatchedWindow != this)
+            FWatchedWindow->removeEventFilter(this);
+        FWatchedWindow = window();
+        if (FWatchedWindow != this)
+            FWatchedWindow->installEventFilter(this);
+        ApplySmallTimeChartHeight();
+    }
+}
+
+bool TTimeChartView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The overview's cap follows the window's height.
+    if (watched == FWatchedWindow && event->type() == QEvent::Resize)
+        ApplySmallTimeChartHeight();
+    return QWidget::eventFilter(watched, event);
+}
+
 void TTimeChartView::SetGroupTabs(QWidget *tabs)
 {
     FGroupTabs = tabs;
@@ -283,11 +305,12 @@ void TTimeChartView::InvalidateTimeChart(bool captions)
 QRect TTimeChartView::NodeChartRect(TNodeData &node) const
 {
     QRect r = FGeometry->ScreenItemRect(node);
-    const QRect arrow = FGeometry->ScreenArrowRect(node);
-    if (arrow != QRect())
-        r = r.united(arrow.normalized().adjusted(-40, -40, 40, 40));
     // Shadow at the right and below, the date box around the left and bottom edges.
     r = r.adjusted(-60, 0, 8, 16);
+    // Selecting or deselecting a task in time shows or takes away its arrow.
+    const QRect arrow = TChartPainter(*FModel, *FGeometry, FOptions).ArrowArea(ScreenParams(), node, true);
+    if (!arrow.isEmpty())
+        r = r.united(arrow);
     if (FOptions.drawFullText)
         SetRectRight(r, TimeChart->width());
     return r;
@@ -303,12 +326,24 @@ void TTimeChartView::InvalidateNode(TNodeData &node)
             return;
         }
         TimeChart->update(NodeChartRect(node).intersected(TimeChart->rect()));
-        const QRect strip = FGeometry->ItemRect(node, FModel->MinDate(), FModel->MaxDate(), 0,
-                                                std::max(1, SmallTimeChart->height() / std::max(1, FModel->RowCount())),
-                                                SmallTimeChart->width(), true);
+        const QRect strip = OverviewBarRect(node);
         if (!strip.isNull())
             SmallTimeChart->update(strip.adjusted(-1, -1, 1, 1).intersected(SmallTimeChart->rect()));
     }
+}
+
+QRect TTimeChartView::OverviewBarRect(TNodeData &node) const
+{
+    const int rows = std::max(1, FModel->RowCount());
+    const int height = SmallTimeChart->height();
+    const int rowHeight = rows <= height ? std::max(1, height / rows) : 1;
+    QRect r = FGeometry->ItemRect(node, FModel->MinDate(), FModel->MaxDate(), 0, rowHeight, SmallTimeChart->width(), true);
+    if (r.isNull() || rows <= height)
+        return r;
+    // Rows pressed together: the pixel rows the bar's rows fall on.
+    const int top = int(qint64(r.top()) * height / rows);
+    const int bottom = int((qint64(RectBottom(r)) * height + rows - 1) / rows);
+    return MakeRect(r.left(), top, RectRight(r), std::max(bottom, top + 1));
 }
 
 void TTimeChartView::SetRubberBand(std::optional<QRect> band)

@@ -125,13 +125,17 @@ public:
     void SetSmallTimeChartRowHeight(int height);
     // The overview's height for its rows (after the rows or the tab changed).
     void ApplySmallTimeChartHeight();
-    // The splitter above the tabs asks for an overview height; the answer shows whole rows.
+    // The splitter above the tabs asks for an overview height; the answer shows whole rows
+    // (or, with more rows than fit at one pixel, any height up to the cap).
     int Splitter3CanResize(int requested);
+    // The tallest the overview may be: a third of the window.
+    int SmallTimeChartCap() const;
     void Gesamtbersicht1Click();
     int SmallTimeChartCaptionHeight() const;
 
-    // Hooks of the mouse gestures: around each smooth step (a dragged bar follows the
-    // pointer), whether a table's row change may scroll the chart, a flash tick.
+    // Hooks of the mouse gestures: around each smooth step or other move of the view under a
+    // resting pointer (a dragged bar follows the pointer), whether a table's row change may
+    // scroll the chart, a flash tick.
     std::function<void()> OnBeforeSmoothStep;
     std::function<void()> OnAfterSmoothStep;
     std::function<bool()> OnCenterNodeAllowed;
@@ -140,6 +144,10 @@ public:
 signals:
     // Zoom, font, text layout or transparency changed: the controls showing them follow.
     void ViewChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildWidgets();
@@ -153,6 +161,18 @@ private:
     void SmallTimeChartMouseMove(QMouseEvent *event);
     void SmallTimeChartMouseUp(QMouseEvent *event);
     void CenterSliderOn(QPoint point);
+    // The overview's heights for its rows, within the cap.
+    struct TOverviewSizes
+    {
+        bool scaled = false;   // rows pressed together
+        int mostRowHeight = 1; // whole rows: the highest row height the cap leaves
+        int lowest = 0;
+        int highest = 0;
+        int wanted = 0;
+    };
+    TOverviewSizes OverviewSizes() const;
+    // Where a bar lies in the overview strip.
+    QRect OverviewBarRect(TNodeData &node) const;
     // Pushes one bar's range to the scroll box without the clamp of UpdateScrollBars.
     void PushScrollInfo(bool horizontal);
     void InvalidateSlider();
@@ -162,6 +182,8 @@ private:
     void SyncToDocument();
     void MarkAllBarsStale();
     QRect NodeChartRect(TNodeData &node) const;
+    // The chart panel's paint: its canvas, the visible range, the bar cache.
+    TChartPaintParams ScreenParams() const;
 
     TPlannerCore &FCore;
     std::unique_ptr<TCoreChartModel> FModel;
@@ -176,6 +198,8 @@ private:
     QWidget *FLower = nullptr;
     QPointer<QWidget> FGroupTabs;
     int FSmallTimeChartRowHeight = 2;
+    int FScaledStripHeight = 0; // chosen by the splitter while rows are pressed together; 0: the cap
+    QPointer<QWidget> FWatchedWindow; // its height caps the overview
     bool FSmallRowHeightChosen = false;
     QPoint FSliderGrab;
     bool FSliderGrabbed = false;

@@ -30,16 +30,7 @@ void TTimeChartView::TimeChartPaint()
     FChartAllInvalid = false;
     FPendingRowInvalidations = 0;
     TCanvas &canvas = TimeChart->Canvas();
-    TChartPaintParams p;
-    p.canvas = &canvas;
-    p.rangeStart = FGeometry->Start();
-    p.rangeEnd = FGeometry->GetTimeChartEnd();
-    p.topOffset = FGeometry->Top();
-    p.width = TimeChart->width();
-    p.showNow = true;
-    p.screen = true;
-    p.target = TChartTarget::Chart;
-    p.scratch = FScratch.get();
+    const TChartPaintParams p = ScreenParams();
     const TChartPainter painter(*FModel, *FGeometry, FOptions, &FStats);
     painter.DrawTimeChart(p);
     painter.DrawTimeChartPositions(p);
@@ -53,6 +44,21 @@ void TTimeChartView::TimeChartPaint()
             std::_Exit(0);
         });
     }
+}
+
+TChartPaintParams TTimeChartView::ScreenParams() const
+{
+    TChartPaintParams p;
+    p.canvas = &TimeChart->Canvas();
+    p.rangeStart = FGeometry->Start();
+    p.rangeEnd = FGeometry->GetTimeChartEnd();
+    p.topOffset = FGeometry->Top();
+    p.width = TimeChart->width();
+    p.showNow = true;
+    p.screen = true;
+    p.target = TChartTarget::Chart;
+    p.scratch = FScratch.get();
+    return p;
 }
 
 void TTimeChartView::PaintRubberBand(QPainter &painter)
@@ -74,10 +80,27 @@ void TTimeChartView::PaintRubberBand(QPainter &painter)
 void TTimeChartView::TimeChartPanelResize()
 {
     FGeometry->SetChartSize(TimeChart->size());
-    UpdateScrollBars(ssBoth);
-    InvalidateTimeChart(true);
-    if (FPlacePending && FGeometry->ChartWidth() > 0)
+    if (FPlacePending && FGeometry->ChartWidth() > 0) {
         PlaceAtDefault();
+        InvalidateTimeChart(true);
+        return;
+    }
+    // More days show now: the start goes back at once where the range ends, not at the next
+    // wheel notch; a bar under a drag stays under the pointer.
+    if (OnBeforeSmoothStep)
+        OnBeforeSmoothStep();
+    UpdateScrollBars(ssBoth);
+    SetTimeChartStart(FGeometry->Start());
+    if (OnAfterSmoothStep)
+        OnAfterSmoothStep();
+    if (SliderTimer.isActive())
+        FGeometry->SetDestinationValues(FGeometry->ClampStartDestination(FGeometry->StartDestination()),
+                                        FGeometry->ClampTop(FGeometry->TopDestination()));
+    else
+        FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
+    PushScrollInfo(true);
+    PushScrollInfo(false);
+    InvalidateTimeChart(true);
 }
 
 void TTimeChartView::TimeChartCaptionPaint()
@@ -189,28 +212,60 @@ int TTimeChartView::SmallTimeChartRowHeight() const
     return FSmallTimeChartRowHeight;
 }
 
+int TTimeChartView::SmallTimeChartCap() const
+{
+    // Many resources must not push the chart and the tables out of the window.
+    return std::max(SmallTimeChartCaptionHeight() + 1, window()->height() / 3);
+}
+
+TTimeChartView::TOverviewSizes TTimeChartView::OverviewSizes() const
+{
+    const int rows = std::max(1, FModel->RowCount());
+    const int caption = SmallTimeChartCaptionHeight();
+    const int cap = SmallTimeChartCap();
+    TOverviewSizes sizes;
+    if (rows + caption <= cap) {
+        // Whole rows of 1 to 8 pixels, as high as the cap allows.
+        sizes.mostRowHeight = std::clamp((cap - caption) / rows, 1, 8);
+        sizes.lowest = rows + caption;
+        sizes.highest = rows * sizes.mostRowHeight + caption;
+        sizes.wanted = rows * std::min(SmallTimeChartRowHeight(), sizes.mostRowHeight) + caption;
+    } else {
+        // More rows than pixels: the strip shows them pressed together, at most the cap high.
+        sizes.scaled = true;
+        sizes.highest = cap;
+        sizes.lowest = caption + std::max(1, (cap - caption) / 2);
+        sizes.wanted = FScaledStripHeight > 0 ? std::clamp(FScaledStripHeight, sizes.lowest, sizes.highest) : cap;
+    }
+    return sizes;
+}
+
 void TTimeChartView::ApplySmallTimeChartHeight()
 {
     if (!Gesamtbersicht1->isChecked())
         return;
-    const int rows = std::max(1, FModel->RowCount());
-    const int caption = SmallTimeChartCaptionHeight();
-    dfsToolBar1->setMinimumHeight(rows + caption);
-    dfsToolBar1->setMaximumHeight(rows * 8 + caption);
-    const int wanted = rows * SmallTimeChartRowHeight() + caption;
+    const TOverviewSizes overview = OverviewSizes();
+    dfsToolBar1->setMinimumHeight(overview.lowest);
+    dfsToolBar1->setMaximumHeight(overview.highest);
     const QList<int> sizes = Splitter3->sizes();
-    if (sizes.value(0) != wanted) {
-        const int total = std::max(sizes.value(0) + sizes.value(1), wanted + 1);
-        Splitter3->setSizes({wanted, total - wanted});
+    if (sizes.value(0) != overview.wanted) {
+        const int total = std::max(sizes.value(0) + sizes.value(1), overview.wanted + 1);
+        Splitter3->setSizes({overview.wanted, total - overview.wanted});
     }
 }
 
 int TTimeChartView::Splitter3CanResize(int requested)
 {
+    const TOverviewSizes overview = OverviewSizes();
+    if (overview.scaled) {
+        FScaledStripHeight = std::clamp(requested, overview.lowest, overview.highest);
+        ApplySmallTimeChartHeight();
+        return FScaledStripHeight;
+    }
     const int rows = std::max(1, FModel->RowCount());
     const int caption = SmallTimeChartCaptionHeight();
-    SetSmallTimeChartRowHeight((requested - caption) / rows);
-    return rows * FSmallTimeChartRowHeight + caption;
+    SetSmallTimeChartRowHeight(std::min((requested - caption) / rows, overview.mostRowHeight));
+    return rows * std::min(FSmallTimeChartRowHeight, overview.mostRowHeight) + caption;
 }
 
 void TTimeChartView::Gesamtbersicht1Click()

@@ -63,7 +63,8 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column,
                                                                FUndoRedoGroupIndex));
     TConnection cn = connection();
-    if (cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength || cn == cnLengthWithWeekend)
+    if (cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength || cn == cnLengthWithWeekend
+        || cn == cnTermin)
         InvalidateNode(node);
 
     node->StringList[column] = SharedCellText(cn, text);

@@ -241,3 +241,85 @@ TEST_F(ChartPaintTest, OverviewShowsEveryBarAndTheVisibleWindow)
     EXPECT_NE(canvas.Pixel(155, 15), ChartColor::Background);
     EXPECT_EQ(canvas.Pixel(255, 15), ChartColor::Background);
 }
+
+TEST_F(ChartPaintTest, DeadlineArrowsStayInsideTheRowsAndTheHeadInItsRow)
+{
+    AddDeadlineColumn();
+    // Three weeks late on the first row: a long arrow whose arc would rise far above it.
+    TNodeData *late = AddTask(QStringLiteral("A"), QStringLiteral("04.03.2024"), QStringLiteral("25"));
+    core->SetData_(late, cnTermin, QStringLiteral("05.03.2024"));
+    ASSERT_TRUE(late->nodeValid);
+    Show(Monday, 20, 700, 200);
+    const int rowHeight = geometry->TimeChartRowHeight(0);
+    // Below a 40-pixel band, as pictures and pages put the chart under its captions.
+    const QRgb band = qRgb(0x12, 0x34, 0x56);
+    TCanvas canvas(700, 240);
+    canvas.Image()->fill(band);
+    TChartPaintParams p = ScreenParams(canvas);
+    p.offsetY = 40;
+    Paint(p);
+    int above = 0;
+    for (int y = 0; y < 39; ++y) // the grid lines start a pixel above the rows
+        for (int x = 0; x < 700; ++x)
+            above += (canvas.Image()->pixel(x, y) & 0xFFFFFF) != (band & 0xFFFFFF);
+    EXPECT_EQ(above, 0);
+    // The arrow is there, in the rows.
+    const QRect arrow = TChartPainter(*model, *geometry, options).ArrowArea(p, *late);
+    ASSERT_FALSE(arrow.isEmpty());
+    EXPECT_GE(arrow.top(), 40);
+    EXPECT_LE(RectBottom(arrow), 40 + rowHeight + 1);
+    int grey = 0;
+    for (int y = arrow.top(); y < RectBottom(arrow); ++y)
+        for (int x = arrow.left(); x < RectRight(arrow); ++x)
+            grey += canvas.Pixel(x, y) == ChartColor::ArrowOverdue;
+    EXPECT_GT(grey, 100);
+
+    // Thin rows: the head of a late task on the second row leaves the first row alone.
+    geometry->SetRowSetValue(rsTop);
+    const int thin = geometry->TimeChartRowHeight(0);
+    ASSERT_LT(thin, 26);
+    core->SetData_(late, cnTermin, QString());
+    TNodeData *second = AddTask(QStringLiteral("B"), QStringLiteral("04.03.2024"), QStringLiteral("10"));
+    const auto before = Draw();
+    core->SetData_(second, cnTermin, QStringLiteral("05.03.2024"));
+    const auto after = Draw();
+    const QRect r = geometry->ScreenArrowRect(*second);
+    ASSERT_FALSE(r.isNull());
+    const int tip = RectRight(r);
+    int covered = 0;
+    for (int y = 0; y < thin; ++y)
+        for (int x = tip - 15; x < tip; ++x)
+            covered += before->Pixel(x, y) != after->Pixel(x, y);
+    EXPECT_EQ(covered, 0);
+    int head = 0;
+    for (int y = thin; y < 2 * thin; ++y)
+        for (int x = tip - 15; x < tip; ++x)
+            head += before->Pixel(x, y) != after->Pixel(x, y);
+    EXPECT_GT(head, 10);
+}
+
+TEST_F(ChartPaintTest, AnOverviewWithMoreRowsThanPixelsShowsEveryRow)
+{
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names.append(QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0')));
+    SetPositions(names);
+    // One bar per row, each on its own days, so every row's bar has a column of its own.
+    for (int i = 0; i < 300; ++i)
+        AddTask(names[i], DateToStr(Monday + i), QStringLiteral("1"));
+    core->SetTimeChartBounds(Monday, Monday + 300);
+    Show(Monday, 20, 200, 200);
+    // 300 rows on 100 pixel rows: three rows share each.
+    TCanvas canvas(600, 100);
+    TOverviewPainter(*model, *geometry, options, &stats).PaintStrip(canvas, 600, 100);
+    EXPECT_EQ(stats.barsDrawn, 300);
+    int missing = 0;
+    for (int i = 0; i < 300; ++i) {
+        const int x = i * 2 + 1; // two pixels per day
+        const int y = i * 100 / 300;
+        missing += canvas.Pixel(x, y) == ChartColor::Background;
+    }
+    EXPECT_EQ(missing, 0);
+    // Where no row has a bar, the strip stays white.
+    EXPECT_EQ(canvas.Pixel(1, 90), ChartColor::Background);
+}

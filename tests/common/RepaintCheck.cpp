@@ -1,0 +1,103 @@
+#include "RepaintCheck.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+
+namespace testsupport {
+
+void FlushPaints()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+}
+
+QImage ShownPixels(QWidget *widget)
+{
+    QWidget *top = widget->window();
+    QScreen *screen = top->screen();
+    if (!screen)
+        return QImage();
+    const QPixmap window = screen->grabWindow(top->winId());
+    const QRect area(widget->mapTo(top, QPoint(0, 0)), widget->size());
+    return window.copy(area).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage FreshRender(QWidget *widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+::testing::AssertionResult SameShown(const QImage &shown, const QImage &fresh, const std::vector<QRect> &ignored)
+{
+    if (shown.size() != fresh.size())
+        return ::testing::AssertionFailure() << "sizes differ: shown " << shown.width() << "x" << shown.height()
+                                             << ", fresh " << fresh.width() << "x" << fresh.height();
+    int count = 0;
+    QRect where;
+    QString first;
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto *a = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
+        const auto *b = reinterpret_cast<const QRgb *>(fresh.constScanLine(y));
+        for (int x = 0; x < shown.width(); ++x) {
+            if ((a[x] & 0xFFFFFF) == (b[x] & 0xFFFFFF))
+                continue;
+            const QPoint p(x, y);
+            bool skip = false;
+            for (const QRect &r : ignored)
+                skip = skip || r.contains(p);
+            if (skip)
+                continue;
+            if (count++ == 0)
+                first = QStringLiteral("(%1, %2) shown #%3, fresh #%4")
+                            .arg(x)
+                            .arg(y)
+                            .arg(a[x] & 0xFFFFFF, 6, 16, QLatin1Char('0'))
+                            .arg(b[x] & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+            where = where.united(QRect(p, QSize(1, 1)));
+        }
+    }
+    if (count == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << count << " pixels differ within (" << where.x() << ", " << where.y()
+                                         << ", " << where.width() << " x " << where.height() << "), first at "
+                                         << first.toStdString();
+}
+
+void TRepaintCheck::Watch(QWidget *widget, TAnimated animated)
+{
+    FWidgets.push_back({widget, std::move(animated)});
+}
+
+bool TRepaintCheck::Check(const QString &step)
+{
+    FlushPaints();
+    ++FChecks;
+    bool ok = true;
+    for (const TWatched &watched : FWidgets) {
+        QWidget *widget = watched.widget;
+        if (!widget || !widget->isVisible())
+            continue;
+        const QImage shown = ShownPixels(widget);
+        const QImage fresh = FreshRender(widget);
+        const ::testing::AssertionResult same = SameShown(shown, fresh, watched.animated ? watched.animated() : std::vector<QRect>{});
+        if (same)
+            continue;
+        ok = false;
+        const QString name = widget->objectName();
+        ADD_FAILURE() << "after \"" << step.toStdString() << "\", " << name.toStdString()
+                      << " shows what a full paint does not draw: " << same.message();
+        const QString dump = qEnvironmentVariable("VELMORA_REPAINT_DUMP");
+        if (!dump.isEmpty() && QDir().mkpath(dump)) {
+            const QString base = QDir(dump).filePath(QStringLiteral("%1-%2-%3").arg(FChecks).arg(name, step).replace(QLatin1Char(' '), QLatin1Char('_')));
+            shown.save(base + QStringLiteral("-shown.png"));
+            fresh.save(base + QStringLiteral("-fresh.png"));
+        }
+    }
+    return ok;
+}
+
+} // namespace testsupport

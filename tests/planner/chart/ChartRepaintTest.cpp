@@ -1,0 +1,465 @@
+// What the chart area shows after the paints that follow a user's clicks, drags, keys, wheel,
+// scroll bars, zoom, window sizes and view options is what a full paint of it draws: the chart,
+// its caption, the overview, its caption and the task table.
+
+#include "planner/chart/ChartMouseTestSupport.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QKeySequence>
+#include <QMenu>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "chart/ChartCommands.h"
+#include "common/RepaintCheck.h"
+#include "treegrid/StringTreeGrid.h"
+
+namespace {
+
+class ChartRepaintTest : public ChartMouseTest
+{
+protected:
+    struct TPlanTask
+    {
+        int row;
+        double start;   // days after Base(), with the time of day in minute mode
+        double length;  // days in day mode, minutes in minute mode
+        int lateBy = 0; // days the deadline lies before the end (negative: after it)
+        bool deadline = false;
+    };
+
+    // `rows` resources working every day and the tasks; with `minutes` the document counts in
+    // minutes. Saved and opened through the window, shown at `dayWidth` pixels per day.
+    void OpenDeadlinePlan(int rows, const std::vector<TPlanTask> &tasks, bool minutes, int dayWidth)
+    {
+        TPlannerCore &core = Core();
+        core.BeginUpdate(QStringLiteral("plan"));
+        if (minutes)
+            core.SetMinUnit(muMinute);
+        const int deadline = core.GetTableColCount(tbTable);
+        core.SetTableColCount(tbTable, deadline + 1);
+        core.SetColumnType(tbTable, deadline, ctDate);
+        core.SetConnection(tbTable, cnTermin, deadline);
+        QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
+        positions.clear();
+        for (int r = 0; r < rows; ++r)
+            positions.append(CommaTextOf({RowName(r), WeekInfo2String(EveryDayWeek(7 * 60, 17 * 60))}));
+        for (const TPlanTask &task : tasks) {
+            TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
+            core.SetData_(node, cnPosition, RowName(task.row));
+            core.SetData_(node, cnColor, QStringLiteral("State %1").arg(1 + task.row % 3));
+            if (minutes) {
+                core.SetStartOf(node, Base() + task.start);
+                core.SetLengthOf(node, int(task.length));
+            } else {
+                core.SetData_(node, cnStart, DateToStr(Base() + task.start));
+                core.SetData_(node, cnLength, QString::number(task.length));
+            }
+        }
+        core.EndUpdate();
+        // The deadlines relative to the ends the plan computed.
+        core.BeginUpdate(QStringLiteral("deadlines"));
+        std::size_t i = 0;
+        for (TNodeData *node : Tasks()) {
+            const TPlanTask &task = tasks[i++];
+            if (task.deadline)
+                core.SetData_(node, cnTermin, DateToStr(Trunc(core.GetEndOf(node)) - task.lateBy));
+        }
+        core.EndUpdate();
+        ASSERT_TRUE(ReopenThroughWindow());
+        Settle();
+        view->SetTimeChartColWidth(dayWidth);
+        // The range as the new day width makes it.
+        Core().UpdateBoundsProc();
+        view->SetTimeChartDestination(Base() - 2, 0, true);
+        Settle();
+    }
+    // Lets a smooth scroll run to its end on its own timer.
+    void LetScrollFinish()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (view->SliderTimer.isActive() && waited.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    // Six resources, the last without tasks; every third task late, most others in time with
+    // a deadline (an arrow only while selected).
+    void OpenDayPlan()
+    {
+        std::vector<TPlanTask> tasks;
+        for (int i = 0; i < 40; ++i) {
+            TPlanTask task{i % 5, double((i / 5) * 5 + i % 3 - 3), double(2 + i % 3)};
+            task.deadline = i % 4 != 3;
+            task.lateBy = i % 3 == 0 ? 1 + i % 4 : -3;
+            tasks.push_back(task);
+        }
+        OpenDeadlinePlan(6, tasks, false, 20);
+    }
+    void OpenMinutePlan()
+    {
+        std::vector<TPlanTask> tasks;
+        for (int i = 0; i < 24; ++i) {
+            TPlanTask task{i % 4, (i / 4) + (8 + (i % 5)) / 24.0, double(90 + 60 * (i % 4))};
+            task.deadline = i % 4 == 0;
+            tasks.push_back(task);
+        }
+        OpenDeadlinePlan(4, tasks, true, 160);
+    }
+    void Watch(testsupport::TRepaintCheck &check)
+    {
+        for (QWidget *widget : std::initializer_list<QWidget *>{view->TimeChart, view->TimeChartCaption, view->SmallTimeChart,
+                                                               view->SmallTimeChartCaption, form->StringTreeGrid1})
+            check.Watch(widget);
+    }
+    // A task on screen that has (or has not) a deadline arrow now.
+    TNodeData *ShownTask(bool arrow)
+    {
+        for (TNodeData *node : Tasks()) {
+            const QRect r = BarRect(node);
+            if (r.width() < 12 || r.center().x() < view->TimeChart->width() / 4
+                || !view->TimeChart->rect().contains(r.center()))
+                continue;
+            if (view->Geometry().ScreenArrowRect(*node).isNull() != arrow)
+                return node;
+        }
+        return nullptr;
+    }
+    void ClickBar(TNodeData *node)
+    {
+        const QPoint at = BarRect(node).center();
+        Hover(at);
+        Press(at);
+        Release(at);
+        Settle();
+    }
+    void Wheel(QWidget *target, QPoint at, bool down)
+    {
+        QWheelEvent event(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, down ? -120 : 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+        Settle();
+    }
+    // A click into the scroll bar's trough, before or after its handle: a page.
+    void Page(Qt::Orientation kind, bool forward)
+    {
+        QScrollBar *bar = nullptr;
+        for (QScrollBar *child : view->findChildren<QScrollBar *>())
+            if (child->orientation() == kind && view->TimeChart->parentWidget()->isAncestorOf(child))
+                bar = child;
+        ASSERT_TRUE(bar && bar->isVisible());
+        const int length = kind == Qt::Horizontal ? bar->width() : bar->height();
+        const int along = forward ? length - 24 : 24;
+        const QPoint at = kind == Qt::Horizontal ? QPoint(along, bar->height() / 2) : QPoint(bar->width() / 2, along);
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, at);
+        Settle();
+    }
+    QAction *ZoomAction(int percent)
+    {
+        for (QAction *action : form->ChartCommands->KalendarZoom1->actions())
+            if (action->text().startsWith(QString::number(percent) + QLatin1Char(' ')))
+                return action;
+        return nullptr;
+    }
+    // The share of white pixels the user sees in the rows right of the captions.
+    double WhiteShare()
+    {
+        const QImage shown = testsupport::ShownPixels(view->TimeChart);
+        const TTimeChartGeometry &g = view->Geometry();
+        const int bottom = std::min<qint64>(shown.height(), g.RowsHeight(0) - g.Top());
+        qint64 white = 0, all = 0;
+        for (int y = 0; y < bottom; ++y)
+            for (int x = shown.width() / 6; x < shown.width(); ++x) {
+                ++all;
+                white += (shown.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+            }
+        return all > 0 ? double(white) / double(all) : 0;
+    }
+};
+
+} // namespace
+
+TEST_F(ChartRepaintTest, DayPlanShowsWhatAFullPaintDraws)
+{
+    OpenDayPlan();
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+
+    TNodeData *arrowed = ShownTask(true);
+    TNodeData *plain = ShownTask(false);
+    ASSERT_TRUE(arrowed && plain);
+    ClickBar(arrowed);
+    check.Check(QStringLiteral("click on a bar with an arrow"));
+    ClickBar(plain);
+    check.Check(QStringLiteral("click on a bar without an arrow"));
+    // A selected task in time shows its arrow; selecting another takes it away again.
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    const int h = int(grid->DefaultNodeHeight());
+    // The table's rows that show: one in time with a deadline (an arrow only while selected),
+    // one late.
+    std::vector<TNodeData *> rows;
+    for (int y = h / 2; y < grid->viewport()->height() - h; y += h)
+        if (TGridNode *run = grid->GetNodeAt(30, y))
+            rows.push_back(TPlannerCore::NodeData(grid, run));
+    int inTime = -1, late = -1;
+    for (int i = 0; i < int(rows.size()); ++i) {
+        TPlannerCore &core = Core();
+        const TDateTime termin = core.GetTerminOf(rows[std::size_t(i)]);
+        if (termin != 0 && core.GetEndOf(rows[std::size_t(i)]) <= termin && inTime < 0)
+            inTime = i;
+        if (termin != 0 && core.GetEndOf(rows[std::size_t(i)]) > termin && late < 0)
+            late = i;
+    }
+    ASSERT_GE(inTime, 0);
+    ASSERT_GE(late, 0);
+    for (int row : {inTime, late, inTime == 0 ? 1 : 0}) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, row * h + h / 2));
+        Settle();
+        if (row == inTime) {
+                const QRect arrow = view->Geometry().ScreenArrowRect(*rows[std::size_t(row)]);
+            ASSERT_FALSE(arrow.isNull());
+            ASSERT_TRUE(view->TimeChart->rect().intersects(arrow.normalized()));
+        }
+        check.Check(QStringLiteral("table row %1 selected").arg(row));
+    }
+    // A deadline moved elsewhere (another instance's edit arrives through the same write).
+    TNodeData *lateTask = rows[std::size_t(late)];
+    Core().SetData_(lateTask, cnTermin, DateToStr(Core().GetTerminOf(lateTask) - 10));
+    check.Check(QStringLiteral("deadline moved earlier"));
+    Core().SetData_(lateTask, cnTermin, DateToStr(Core().GetTerminOf(lateTask) + 10));
+    check.Check(QStringLiteral("deadline moved later"));
+    Wheel(view->TimeChart, QPoint(200, 40), true);
+    check.Check(QStringLiteral("wheel down"));
+    Wheel(view->TimeChart, QPoint(200, 40), false);
+    check.Check(QStringLiteral("wheel up"));
+    Wheel(view->SmallTimeChart, QPoint(20, 5), true);
+    check.Check(QStringLiteral("wheel on the overview"));
+    Page(Qt::Horizontal, true);
+    check.Check(QStringLiteral("page right"));
+    Page(Qt::Horizontal, false);
+    check.Check(QStringLiteral("page left"));
+    Page(Qt::Vertical, true);
+    check.Check(QStringLiteral("page down"));
+    view->TimeChart->setFocus();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left, Qt::Key_Down}) {
+        QTest::keyClick(view->TimeChart, key);
+        Settle();
+        check.Check(QKeySequence(key).toString());
+    }
+    for (int percent : {150, 50, 100}) {
+        QAction *zoom = ZoomAction(percent);
+        ASSERT_NE(zoom, nullptr);
+        zoom->trigger();
+        Settle();
+        check.Check(QStringLiteral("zoom %1").arg(percent));
+    }
+    form->resize(1250, 820);
+    Settle();
+    check.Check(QStringLiteral("window larger"));
+    form->resize(900, 620);
+    Settle();
+    check.Check(QStringLiteral("window smaller"));
+
+    // A bar dragged two days and a row, then given back with Escape.
+    view->SetTimeChartDestination(Base() - 2, 0, true);
+    Settle();
+    TNodeData *moved = ShownTask(false);
+    ASSERT_NE(moved, nullptr);
+    const QPoint from = BarRect(moved).center();
+    Hover(from);
+    Press(from);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+    check.Check(QStringLiteral("bar grabbed"));
+    Drag(from + QPoint(20, 0));
+    Drag(from + QPoint(45, view->Geometry().TimeChartRowHeight(0)));
+    Settle();
+    check.Check(QStringLiteral("bar dragged"));
+    Key(Qt::Key_Escape);
+    Settle();
+    check.Check(QStringLiteral("drag given back with Escape"));
+    Release(from + QPoint(45, 0));
+    Settle();
+    check.Check(QStringLiteral("released after Escape"));
+
+    // A rubber band with Shift, then the view options.
+    const QPoint band(BarRect(plain).left() - 30, 5);
+    Press(band, Qt::LeftButton, Qt::ShiftModifier);
+    Drag(band + QPoint(120, 80), Qt::LeftButton, Qt::ShiftModifier);
+    check.Check(QStringLiteral("rubber band"));
+    Release(band + QPoint(120, 80), Qt::LeftButton, Qt::ShiftModifier);
+    Settle();
+    check.Check(QStringLiteral("rubber band released"));
+    TChartCommands &commands = *form->ChartCommands;
+    for (QAction *option : {commands.LinienzwischenArbeitspltze1, commands.leereArbeitspltzeausblenden1,
+                            commands.leereArbeitspltzeausblenden1, commands.LinienzwischenArbeitspltze1}) {
+        option->trigger();
+        Settle();
+        check.Check(option->objectName() + (option->isChecked() ? QStringLiteral(" on") : QStringLiteral(" off")));
+    }
+    EXPECT_GT(check.Checks(), 25);
+}
+
+TEST_F(ChartRepaintTest, MinutePlanShowsWhatAFullPaintDraws)
+{
+    OpenMinutePlan();
+    ASSERT_EQ(Core().GetMinUnit(), muMinute);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    TNodeData *arrowed = ShownTask(true);
+    ASSERT_NE(arrowed, nullptr);
+    ClickBar(arrowed);
+    check.Check(QStringLiteral("click on a bar with an arrow"));
+    view->TimeChart->setFocus();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left}) {
+        QTest::keyClick(view->TimeChart, key);
+        Settle();
+        check.Check(QKeySequence(key).toString());
+    }
+    Wheel(view->TimeChart, QPoint(100, 30), true);
+    check.Check(QStringLiteral("wheel"));
+    Page(Qt::Horizontal, true);
+    check.Check(QStringLiteral("page right"));
+    view->SetTimeChartDestination(Base() - 1, 0, true);
+    Settle();
+    check.Check(QStringLiteral("back to the start"));
+    // Dragging shows the clock of the bar's start; Escape gives the move back.
+    TNodeData *moved = ShownTask(false);
+    ASSERT_NE(moved, nullptr);
+    const QPoint from = BarRect(moved).center();
+    Hover(from);
+    Press(from);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+    Drag(from + QPoint(35, 0));
+    Settle();
+    check.Check(QStringLiteral("bar dragged"));
+    Key(Qt::Key_Escape);
+    Release(from + QPoint(35, 0));
+    Settle();
+    check.Check(QStringLiteral("drag given back"));
+    QAction *zoom = ZoomAction(75);
+    ASSERT_NE(zoom, nullptr);
+    zoom->trigger();
+    Settle();
+    check.Check(QStringLiteral("zoom 75"));
+    form->resize(1200, 760);
+    Settle();
+    check.Check(QStringLiteral("window larger"));
+}
+
+TEST_F(ChartRepaintTest, TheRowsStayWhiteAfterAnArrowedBarIsSelectedAndPaged)
+{
+    OpenDayPlan();
+    const double opened = WhiteShare();
+    ASSERT_GT(opened, 0.3);
+    TNodeData *arrowed = ShownTask(true);
+    ASSERT_NE(arrowed, nullptr);
+    const TDateTime start = view->Geometry().Start();
+    ClickBar(arrowed);
+    testsupport::FlushPaints();
+    // The selected bar's shadow and flash take a little white; nothing more.
+    EXPECT_GT(WhiteShare(), opened - 0.03);
+    Page(Qt::Horizontal, true);
+    EXPECT_NE(view->Geometry().Start(), start);
+    Page(Qt::Horizontal, false);
+    view->SetTimeChartDestination(start, 0, true);
+    Settle();
+    testsupport::FlushPaints();
+    EXPECT_GT(WhiteShare(), opened - 0.03);
+    EXPECT_LE(WhiteShare(), opened + 0.001);
+}
+
+TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
+{
+    OpenDayPlan();
+    TTimeChartGeometry &g = view->Geometry();
+    // Inside the range: a larger window leaves the start where the user put it.
+    view->SetTimeChartDestination(Core().MinDate() + 3, 0, true);
+    Settle();
+    const TDateTime inside = g.Start();
+    form->resize(1300, 760);
+    Settle();
+    EXPECT_EQ(g.Start(), inside);
+    form->resize(1000, 700);
+    Settle();
+
+    // At the end of the range the start goes back at once when the window grows, so the next
+    // wheel notch scrolls the rows only.
+    view->SetTimeChartDestination(Core().MaxDate(), 0, true);
+    Settle();
+    const TDateTime atEnd = g.Start();
+    form->resize(1500, 700);
+    QApplication::processEvents();
+    EXPECT_LE(g.Start(), atEnd);
+    EXPECT_EQ(g.Start(), g.ClampStart(g.Start()));
+    EXPECT_EQ(g.StartDestination(), g.Start());
+    const TDateTime grown = g.Start();
+    QWheelEvent wheel(QPointF(100, 20), QPointF(view->TimeChart->mapToGlobal(QPoint(100, 20))), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->TimeChart, &wheel);
+    LetScrollFinish();
+    EXPECT_EQ(g.Start(), grown);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("grown at the end"));
+
+    // A bar under a drag stays under the pointer while the window grows again.
+    form->resize(1000, 700);
+    Settle();
+    view->SetTimeChartDestination(Core().MaxDate(), 0, true);
+    Settle();
+    TNodeData *node = nullptr;
+    for (TNodeData *task : Tasks()) {
+        const QRect r = BarRect(task);
+        if (r.width() >= 30 && view->TimeChart->rect().contains(r.center()))
+            node = task;
+    }
+    ASSERT_NE(node, nullptr);
+    const QPoint from = BarRect(node).center();
+    Hover(from);
+    Press(from);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+    Drag(from + QPoint(3, 0));
+    const int grip = from.x() + 3 - BarRect(node).left();
+    const TDateTime before = g.Start();
+    form->resize(1500, 700);
+    QApplication::processEvents();
+    ASSERT_NE(g.Start(), before) << "the range must force the start back for this check";
+    EXPECT_NEAR(from.x() + 3 - BarRect(node).left(), grip, g.GetTimeChartColWidth());
+    Release(from + QPoint(3, 0));
+    Settle();
+}
+
+TEST_F(ChartRepaintTest, TheNoteUnderTheRowsFollowsHideEmptyResourcesAtOnce)
+{
+    // Every resource has work: hiding changes no row, the note says it is suppressed.
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 8; ++i)
+        tasks.push_back({i % 4, double(i), 2.0});
+    OpenDeadlinePlan(4, tasks, false, 20);
+    const TTimeChartGeometry &g = view->Geometry();
+    ASSERT_LT(g.RowsHeight(0) + 30, view->TimeChart->height());
+    const auto noteInk = [&] {
+        const QImage shown = testsupport::ShownPixels(view->TimeChart);
+        const int top = int(g.RowsHeight(0)) + 5;
+        int ink = 0;
+        for (int y = top; y < top + 15 && y < shown.height(); ++y)
+            for (int x = 0; x < 300; ++x)
+                ink += qGray(shown.pixel(x, y)) < 0x60;
+        return ink;
+    };
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    const int without = noteInk();
+    QAction *hide = form->ChartCommands->leereArbeitspltzeausblenden1;
+    hide->trigger();
+    ASSERT_TRUE(hide->isChecked());
+    check.Check(QStringLiteral("hide empty resources"));
+    EXPECT_GT(noteInk(), without + 20);
+    hide->trigger();
+    ASSERT_FALSE(hide->isChecked());
+    check.Check(QStringLiteral("show empty resources"));
+    EXPECT_EQ(noteInk(), without);
+}
