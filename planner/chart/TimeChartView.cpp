@@ -337,7 +337,8 @@ QRect TTimeChartView::OverviewBarRect(TNodeData &node) const
     const int rows = std::max(1, FModel->RowCount());
     const int height = SmallTimeChart->height();
     const int rowHeight = rows <= height ? std::max(1, height / rows) : 1;
-    QRect r = FGeometry->ItemRect(node, FModel->MinDate(), FModel->MaxDate(), 0, rowHeight, SmallTimeChart->width(), true);
+    const QRect r =
+        FGeometry->ItemRect(node, FModel->MinDate(), FModel->MaxDate(), 0, rowHeight, SmallTimeChart->width(), true);
     if (r.isNull() || rows <= height)
         return r;
     // Rows pressed together: the pixel rows the bar's rows fall on.

@@ -83,7 +83,8 @@ bool TRepaintCheck::Check(const QString &step)
             continue;
         const QImage shown = ShownPixels(widget);
         const QImage fresh = FreshRender(widget);
-        const ::testing::AssertionResult same = SameShown(shown, fresh, watched.animated ? watched.animated() : std::vector<QRect>{});
+        const std::vector<QRect> animated = watched.animated ? watched.animated() : std::vector<QRect>{};
+        const ::testing::AssertionResult same = SameShown(shown, fresh, animated);
         if (same)
             continue;
         ok = false;
@@ -92,7 +93,9 @@ bool TRepaintCheck::Check(const QString &step)
                       << " shows what a full paint does not draw: " << same.message();
         const QString dump = qEnvironmentVariable("VELMORA_REPAINT_DUMP");
         if (!dump.isEmpty() && QDir().mkpath(dump)) {
-            const QString base = QDir(dump).filePath(QStringLiteral("%1-%2-%3").arg(FChecks).arg(name, step).replace(QLatin1Char(' '), QLatin1Char('_')));
+            QString file = QStringLiteral("%1-%2-%3").arg(FChecks).arg(name, step);
+            file.replace(QLatin1Char(' '), QLatin1Char('_'));
+            const QString base = QDir(dump).filePath(file);
             shown.save(base + QStringLiteral("-shown.png"));
             fresh.save(base + QStringLiteral("-fresh.png"));
         }

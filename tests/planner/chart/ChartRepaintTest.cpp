@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
@@ -75,6 +76,13 @@ protected:
         view->SetTimeChartDestination(Base() - 2, 0, true);
         Settle();
     }
+    // The event loop waits as it does between a user's moves, so that idle work runs.
+    static void Idle()
+    {
+        QEventLoop loop;
+        QTimer::singleShot(130, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     // Lets a smooth scroll run to its end on its own timer.
     void LetScrollFinish()
     {
@@ -108,8 +116,9 @@ protected:
     }
     void Watch(testsupport::TRepaintCheck &check)
     {
-        for (QWidget *widget : std::initializer_list<QWidget *>{view->TimeChart, view->TimeChartCaption, view->SmallTimeChart,
-                                                               view->SmallTimeChartCaption, form->StringTreeGrid1})
+        const std::initializer_list<QWidget *> widgets{view->TimeChart, view->TimeChartCaption, view->SmallTimeChart,
+                                                       view->SmallTimeChartCaption, form->StringTreeGrid1};
+        for (QWidget *widget : widgets)
             check.Watch(widget);
     }
     // A task on screen that has (or has not) a deadline arrow now.
@@ -429,6 +438,47 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
     EXPECT_NEAR(from.x() + 3 - BarRect(node).left(), grip, g.GetTimeChartColWidth());
     Release(from + QPoint(3, 0));
     Settle();
+}
+
+TEST_F(ChartRepaintTest, ABarDraggedPastTheLastDateLandsUnderThePointerInAGrownWindow)
+{
+    OpenDayPlan();
+    TTimeChartGeometry &g = view->Geometry();
+    // The user looks at the end of the plan, then makes the window larger.
+    view->SetTimeChartDestination(Core().MaxDate(), 0, true);
+    Settle();
+    form->resize(1400, 700);
+    Idle();
+    // The last bar, dragged to the right edge and beyond; the chart follows it.
+    TNodeData *last = nullptr;
+    for (TNodeData *task : Tasks())
+        if (!last || Core().GetStartOf(task) > Core().GetStartOf(last))
+            last = task;
+    const QRect bar = BarRect(last);
+    ASSERT_TRUE(view->TimeChart->rect().contains(bar.center()));
+    const QPoint from = bar.center();
+    const int grip = from.x() - bar.left();
+    Send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, Qt::NoModifier, from);
+    Idle();
+    Press(from);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+    const TDateTime pressedAt = g.Start();
+    TDateTime lowest = pressedAt;
+    QPoint at = from;
+    for (int step = 0; step < 6; ++step) {
+        at = QPoint(std::min(at.x() + 80, view->TimeChart->width() + 5), from.y());
+        Drag(at);
+        Idle(); // the plan's range takes in the moved bar
+        LetScrollFinish();
+        lowest = std::min(lowest, g.Start());
+    }
+    Release(at);
+    LetScrollFinish();
+    // The chart never jumped back, it went on with the bar, and the bar lies where the
+    // pointer let go of it.
+    EXPECT_EQ(lowest, pressedAt);
+    EXPECT_GT(g.Start(), pressedAt);
+    EXPECT_NEAR(at.x() - BarRect(last).left(), grip, g.GetTimeChartColWidth());
 }
 
 TEST_F(ChartRepaintTest, TheNoteUnderTheRowsFollowsHideEmptyResourcesAtOnce)

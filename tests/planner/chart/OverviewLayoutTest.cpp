@@ -49,7 +49,8 @@ protected:
         if (!widget->isVisible())
             return false;
         const QRect inWindow(widget->mapTo(form.get(), QPoint(0, 0)), widget->size());
-        return inWindow.intersected(form->rect()).height() >= height && widget->visibleRegion().boundingRect().height() >= height;
+        return inWindow.intersected(form->rect()).height() >= height
+               && widget->visibleRegion().boundingRect().height() >= height;
     }
 };
 
@@ -93,7 +94,8 @@ TEST_F(OverviewLayoutTest, AThousandResourcesLeaveTheChartAndTheTablesInTheWindo
 
     // Scrolled through the overview, every part shows what a full paint draws.
     testsupport::TRepaintCheck check;
-    for (QWidget *widget : std::initializer_list<QWidget *>{view->SmallTimeChart, view->TimeChart, view->TimeChartCaption})
+    for (QWidget *widget : {static_cast<QWidget *>(view->SmallTimeChart), static_cast<QWidget *>(view->TimeChart),
+                            static_cast<QWidget *>(view->TimeChartCaption)})
         check.Watch(widget);
     QTest::mouseClick(view->SmallTimeChart, Qt::LeftButton, Qt::NoModifier,
                       QPoint(view->SmallTimeChart->width() / 2, view->SmallTimeChart->height() - 3));
