@@ -129,8 +129,9 @@ void TBaseTreeGrid::HandleIncrementalSearch(char16_t charCode)
             FLastSearchNode = hit;
             SetFocusedNode(hit);
             SetSelected(hit, true);
-        } else if (!(stop && DoIncrementalSearch(stop, searchText) == 0)) {
-            // Nothing matches, and the node the search started from does not either.
+        } else if (stop && DoIncrementalSearch(stop, searchText) != 0) {
+            // Nothing matches, not even the node the search started from. A search that had no
+            // node to start from stays silent.
             IncrementalSearchFailed();
         }
     }

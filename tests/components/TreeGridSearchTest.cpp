@@ -85,11 +85,13 @@ TEST(TreeGridSearchTest, BackspaceShortensTheSearchAndIdlesOnAnEmptyBuffer)
     EXPECT_EQ(f.tree->Beeps, 0);
 }
 
-TEST(TreeGridSearchTest, ASearchWithoutMatchEndsInEveryStartModeAndBeepsOnce)
+TEST(TreeGridSearchTest, ASearchWithoutMatchEndsInEveryStartModeAndBeepsOnlyFromAStartNode)
 {
     for (TTGSearchStart start : {ssAlwaysStartOver, ssLastHit, ssFocusedNode}) {
         for (bool focused : {false, true}) {
             SCOPED_TRACE(int(start) * 10 + int(focused));
+            // Only the focused node can be a start node here: there was no hit yet.
+            const int beep = start == ssFocusedNode && focused ? 1 : 0;
             TSearchFixture f;
             f.tree->SetIncrementalSearchStart(start);
             int asked = 0;
@@ -100,15 +102,16 @@ TEST(TreeGridSearchTest, ASearchWithoutMatchEndsInEveryStartModeAndBeepsOnce)
             if (focused)
                 f.tree->SetFocusedNode(f.rows[2]);
             Type(f, QStringLiteral("z"));
-            EXPECT_EQ(f.tree->Beeps, 1);
+            EXPECT_EQ(f.tree->Beeps, beep);
             EXPECT_LE(asked, int(f.rows.size()) + 1) << "every row is asked once at most";
             EXPECT_EQ(f.Focused(), focused ? QStringLiteral("blueberry") : QString());
             Type(f, QStringLiteral("z"));
-            EXPECT_EQ(f.tree->Beeps, 2);
+            EXPECT_EQ(f.tree->Beeps, 2 * beep);
         }
     }
 
-    // An empty tree and a freed last hit end as well.
+    // An empty tree and a freed last hit end as well; without a start node they stay silent,
+    // from one they beep.
     TSearchFixture f;
     f.tree->SetIncrementalSearchStart(ssLastHit);
     Type(f, QStringLiteral("c"));
@@ -116,10 +119,16 @@ TEST(TreeGridSearchTest, ASearchWithoutMatchEndsInEveryStartModeAndBeepsOnce)
     f.tree->DeleteNode(f.rows[4]);
     EXPECT_EQ(f.tree->LastSearchNode(), nullptr);
     Type(f, QStringLiteral("h"));
-    EXPECT_EQ(f.tree->Beeps, 1);
+    EXPECT_EQ(f.tree->Beeps, 0);
     f.tree->Clear();
     Type(f, QStringLiteral("x"));
-    EXPECT_EQ(f.tree->Beeps, 2);
+    EXPECT_EQ(f.tree->Beeps, 0);
+    f.rows = {f.Add(QStringLiteral("fig"))};
+    f.tree->SearchTimerTick();
+    Type(f, QStringLiteral("f"));
+    ASSERT_EQ(f.tree->LastSearchNode(), f.rows[0]);
+    Type(f, QStringLiteral("x"));
+    EXPECT_EQ(f.tree->Beeps, 1) << "\"fx\" matches neither the last hit nor any other node";
 }
 
 TEST(TreeGridSearchTest, ModesLimitWhereTheSearchLooks)
@@ -127,8 +136,11 @@ TEST(TreeGridSearchTest, ModesLimitWhereTheSearchLooks)
     TSearchFixture f;
     PGridNode child = f.Add(QStringLiteral("kiwi"), f.rows[0]);
     f.tree->SetIncrementalSearch(isVisibleOnly);
+    // From the focused row: a search with a start node beeps when it finds nothing.
+    f.tree->SetFocusedNode(f.rows[0]);
     Type(f, QStringLiteral("k"));
     EXPECT_EQ(f.tree->Beeps, 1) << "a collapsed child is not visible";
+    EXPECT_EQ(f.tree->FocusedNode(), f.rows[0]);
     f.tree->SetExpanded(f.rows[0], true);
     f.tree->SearchTimerTick();
     Type(f, QStringLiteral("k"));
