@@ -95,6 +95,28 @@ QByteArray alignmentAttribute(TColumnAlignment alignment)
     }
 }
 
+// A font name as the font table holds it: the characters RTF gives a meaning (backslash, braces,
+// the semicolon that ends an entry) and control characters escaped, any other non-ASCII
+// character as a Unicode escape with "?" for readers that lack it.
+QByteArray rtfFontName(const QString &name)
+{
+    QByteArray result;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u == u'\\' || u == u'{' || u == u'}') {
+            result += '\\';
+            result += char(u);
+        } else if (u < 0x20 || u == u';' || u == 0x7F) {
+            result += "\\'" + QByteArray::number(u, 16).rightJustified(2, '0');
+        } else if (u < 0x80) {
+            result += char(u);
+        } else {
+            result += "\\u" + number(qint16(u)) + "\\'3f";
+        }
+    }
+    return result;
+}
+
 // The running state of an RTF body: its font and colour tables and the current cell format.
 class TRtfWriter
 {
@@ -149,7 +171,7 @@ public:
     {
         QByteArray result = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl";
         for (int i = 0; i < int(FFonts.size()); ++i)
-            result += "{\\f" + number(i) + " " + platform::toCp1252(FFonts[size_t(i)]) + ";}";
+            result += "{\\f" + number(i) + " " + rtfFontName(FFonts[size_t(i)]) + ";}";
         result += "}{\\colortbl;";
         for (TColor color : FColors)
             result += "\\red" + number(GetRValue(color)) + "\\green" + number(GetGValue(color)) + "\\blue"

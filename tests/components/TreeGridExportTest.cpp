@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <cctype>
 #include <memory>
 
 #include "Canvas.h"
@@ -171,4 +172,84 @@ TEST(TreeGridExportTest, RtfAndTheOtherClipboardRenderings)
     ASSERT_EQ(unicode.size(), 2 * (expected.size() + 1));
     EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t *>(unicode.constData())), expected);
     EXPECT_TRUE(tree->ContentToClipboard(QStringLiteral("Windows bitmap"), tstAll).isEmpty());
+}
+
+namespace {
+
+// The font names of an RTF document's font table, read as an RTF reader does: escaped
+// characters taken literally, hex and Unicode escapes decoded, an entry ended by its semicolon.
+// Empty when the braces of the document do not pair up.
+QStringList RtfFontNames(const QByteArray &rtf)
+{
+    int depth = 0;
+    for (qsizetype i = 0; i < rtf.size(); ++i) {
+        if (rtf[i] == '\\')
+            ++i; // an escaped character or the first of a control word
+        else if (rtf[i] == '{')
+            ++depth;
+        else if (rtf[i] == '}' && --depth < 0)
+            return {};
+    }
+    if (depth != 0)
+        return {};
+
+    QStringList names;
+    const qsizetype table = rtf.indexOf("{\\fonttbl");
+    if (table < 0)
+        return {};
+    qsizetype i = table + 9;
+    while (i < rtf.size() && rtf[i] == '{') {
+        // "{\fN name;}"
+        i = rtf.indexOf(' ', i) + 1;
+        QString name;
+        while (i < rtf.size() && rtf[i] != ';' && rtf[i] != '}') {
+            if (rtf[i] != '\\') {
+                name += QChar::fromLatin1(rtf[i++]);
+            } else if (rtf[i + 1] == '\'') {
+                name += QChar(rtf.mid(i + 2, 2).toInt(nullptr, 16));
+                i += 4;
+            } else if (rtf[i + 1] == 'u') {
+                qsizetype end = i + 2;
+                while (rtf[end] == '-' || std::isdigit(static_cast<unsigned char>(rtf[end])))
+                    ++end;
+                name += QChar(char16_t(rtf.mid(i + 2, end - i - 2).toShort()));
+                i = end + 4; // the fallback \'3f
+            } else {
+                name += QChar::fromLatin1(rtf[i + 1]);
+                i += 2;
+            }
+        }
+        names << name;
+        i = rtf.indexOf('}', i) + 1;
+    }
+    return names;
+}
+
+} // namespace
+
+TEST(TreeGridExportTest, RtfFontTableHoldsAnyFontName)
+{
+    auto tree = MakeTree({QStringLiteral("Name"), QStringLiteral("Value")});
+    Add(*tree, nullptr, {QStringLiteral("a"), QStringLiteral("b")});
+    const QStringList fonts = {QStringLiteral("Back\\slash"), QStringLiteral("Curly{Brace}"),
+                               QStringLiteral("Semi;colon"), QStringLiteral("\u00c4rger \u20ac Sans")};
+    for (const QString &name : fonts) {
+        SCOPED_TRACE(name.toStdString());
+        TFont font;
+        font.SetName(name);
+        tree->OnPaintText = [&](TBaseTreeGrid *, TCanvas &canvas, PGridNode, TColumnIndex column, TVSTTextType) {
+            if (column == 1)
+                canvas.Font().Assign(font);
+        };
+        const QByteArray rtf = tree->ContentToRTF(tstAll);
+        const QStringList names = RtfFontNames(rtf);
+        ASSERT_FALSE(names.isEmpty()) << rtf.constData();
+        EXPECT_TRUE(names.contains(name)) << rtf.constData();
+        // The cells still come out after the table, the second in the font asked for: its
+        // number stands in the table and once more in the body.
+        EXPECT_TRUE(rtf.contains("\\u97\\'3f"));
+        EXPECT_TRUE(rtf.contains("\\u98\\'3f"));
+        const QRegularExpression use(QStringLiteral("\\\\f%1(?!\\d)").arg(names.indexOf(name)));
+        EXPECT_EQ(QString::fromLatin1(rtf).count(use), 2);
+    }
 }
