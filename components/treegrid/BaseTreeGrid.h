@@ -765,6 +765,8 @@ protected:
     void FinishAnimation();
     // Pixels of indentation before a node's content in the main column.
     int IndentOf(PGridNode node, bool countRoot);
+    // The expand button's left edge inside its indentation level, as painted and hit.
+    int ButtonOffset() const;
     // The content offset of a cell from its left edge: margin, indentation and images.
     int ContentOffset(PGridNode node, TColumnIndex column, bool mainColumn);
     int CheckImageSize() const;
@@ -883,6 +885,20 @@ protected:
     TImageList *FStateImages = nullptr;
     TImageList *FCustomCheckImages = nullptr;
     TImageList *FCheckImages = nullptr;
+    // A change of an image list the tree draws from repaints the tree; the link goes with the tree.
+    struct TImageListLink {
+        TImageList *List = nullptr;
+        int Id = 0;
+        TImageListLink() = default;
+        TImageListLink(const TImageListLink &) = delete;
+        TImageListLink &operator=(const TImageListLink &) = delete;
+        ~TImageListLink() { Set(nullptr, {}); }
+        void Set(TImageList *list, std::function<void()> onChange);
+    };
+    TImageListLink FImagesLink;
+    TImageListLink FStateImagesLink;
+    TImageListLink FCustomCheckImagesLink;
+    void ImageListChange();
     QImage FBackground;
     int FBackgroundOffsetX = 0;
     int FBackgroundOffsetY = 0;
@@ -892,6 +908,7 @@ protected:
     bool FHotNodeButtonHit = false;
     TTGDropMode FLastDropMode = dmNowhere;
     TColumnIndex FEditColumn = NoColumn;
+    Qt::FocusPolicy FFocusPolicyOutsideEdit = Qt::StrongFocus;
     bool FSettingScrollBars = false; // the bars are being set from the offsets
     bool FVerticalBarShown = false;
     bool FHorizontalBarShown = false;

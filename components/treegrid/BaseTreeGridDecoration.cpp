@@ -623,11 +623,26 @@ void TBaseTreeGrid::SetSelectionCurveRadius(int value)
         Invalidate();
 }
 
+void TBaseTreeGrid::TImageListLink::Set(TImageList *list, std::function<void()> onChange)
+{
+    if (List)
+        List->RemoveChangeLink(Id);
+    List = list;
+    Id = list ? list->AddChangeLink(std::move(onChange)) : 0;
+}
+
+void TBaseTreeGrid::ImageListChange()
+{
+    if (!FDestroying)
+        Invalidate();
+}
+
 void TBaseTreeGrid::SetImages(TImageList *value)
 {
     if (FImages == value)
         return;
     FImages = value;
+    FImagesLink.Set(value, [this] { ImageListChange(); });
     Invalidate();
 }
 
@@ -636,6 +651,7 @@ void TBaseTreeGrid::SetStateImages(TImageList *value)
     if (FStateImages == value)
         return;
     FStateImages = value;
+    FStateImagesLink.Set(value, [this] { ImageListChange(); });
     Invalidate();
 }
 
@@ -646,6 +662,7 @@ void TBaseTreeGrid::SetCustomCheckImages(TImageList *value)
     if (FCheckImages == FCustomCheckImages)
         FCheckImages = nullptr;
     FCustomCheckImages = value;
+    FCustomCheckImagesLink.Set(value, [this] { ImageListChange(); });
     if (FCheckImageKind == ckCustom)
         FCheckImages = value;
     if (!FLoading)

@@ -80,15 +80,26 @@ void TBaseTreeGrid::UpdateEditBounds()
     const bool useColumns = UseColumns();
     if (useColumns && !Header()->Columns()->IsValidColumn(FEditColumn))
         return;
-    QRect r = GetDisplayRect(FFocusedNode, FEditColumn, true, !FFocusedNode->States.contains(vsMultiline));
+    // Where the cell's text is painted: content margins taken off, and a single line centred in
+    // what the horizontal grid line leaves of the row.
+    const bool multiline = FFocusedNode->States.contains(vsMultiline);
+    const bool gridLine = FOptions->PaintOptions().contains(toShowHorzGridLines);
+    QRect r = GetDisplayRect(FFocusedNode, FEditColumn, true, !multiline, true);
+    if (r.isNull())
+        return;
     if (useColumns && FOptions->MiscOptions().contains(toGridExtensions)) {
         int left = 0, right = 0;
         Header()->Columns()->GetColumnBounds(FEditColumn, left, right);
         r.setLeft(left - FEffectiveOffsetX);
         r.setRight(right - FEffectiveOffsetX - 1);
     }
-    if (FOptions->PaintOptions().contains(toShowHorzGridLines))
-        r.setBottom(r.bottom() - 1);
+    if (multiline) {
+        if (gridLine)
+            r.setBottom(r.bottom() - 1);
+    } else if (gridLine) {
+        const QRect band = GetDisplayRect(FFocusedNode, FEditColumn, true, false, true);
+        r.moveTop(band.top() + (band.height() - 1 - r.height()) / 2);
+    }
     FEditLink->SetBounds(r);
 }
 

@@ -1,6 +1,8 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 
 #include "Canvas.h"
@@ -9,6 +11,19 @@
 
 // Positions of rows and cells: finding the node at a pixel, the pixel rectangle of a node's cell,
 // hit testing inside a cell, and the widths the scroll range and auto-fit are made of.
+
+namespace {
+
+// a * b / c rounded to the nearest integer, halves away from zero.
+int MulDiv(int a, int b, int c)
+{
+    const std::int64_t product = std::int64_t(a) * b;
+    const std::int64_t half = std::abs(std::int64_t(c)) / 2;
+    const std::int64_t rounded = (product < 0) != (c < 0) ? product - half : product + half;
+    return int(rounded / c);
+}
+
+} // namespace
 
 int TBaseTreeGrid::ClientWidth() const
 {
@@ -274,10 +289,10 @@ QRect TBaseTreeGrid::GetDisplayRect(PGridNode node, TColumnIndex column, bool te
     // font's text height.
     if (textWidth > result.width() + 1)
         alignment = rtl ? taRightJustify : taLeftJustify;
+    // Centred as a single line of text is painted: an odd pixel left over goes below.
     const int textHeight = std::min(QFontMetrics(font()).height(), height);
-    const int middle = result.top() + result.height() / 2;
-    result = MakeRect(result.left(), middle - textHeight / 2, RectRight(result),
-                      middle - textHeight / 2 + textHeight);
+    const int textTop = result.top() + (result.height() - textHeight) / 2;
+    result = MakeRect(result.left(), textTop, RectRight(result), textTop + textHeight);
     return AlignSpan(result, textWidth, alignment);
 }
 
@@ -393,6 +408,20 @@ void TBaseTreeGrid::GetHitTestInfoAt(int x, int y, bool relative, THitInfo &hitI
         DetermineHitPositionRTL(hitInfo, offset, right, alignment);
     else
         DetermineHitPositionLTR(hitInfo, offset, right, alignment);
+    if (hitInfo.HitPositions.contains(hiOnItemButtonExact)) {
+        // Exactly on the button also means within its height, as it is painted in the row.
+        int vAlign = 0;
+        int buttonY = 0;
+        CalculateVerticalAlignments(FImages != nullptr, FStateImages != nullptr, node, vAlign, buttonY);
+        const std::int64_t inRow = absoluteY - nodeTop;
+        if (inRow < buttonY || inRow >= buttonY + FPlusBM.height())
+            hitInfo.HitPositions.exclude(hiOnItemButtonExact);
+    }
+}
+
+int TBaseTreeGrid::ButtonOffset() const
+{
+    return int(std::nearbyint((int(FIndent) - FPlusBM.width()) / 2.0));
 }
 
 namespace {
@@ -431,8 +460,8 @@ void TBaseTreeGrid::DetermineHitPositionLTR(THitInfo &hitInfo, int offset, int r
         const TTGPaintOptions paint = FOptions->PaintOptions();
         if (paint.contains(toShowButtons) && node->States.contains(vsHasChildren) && offset >= indent - int(FIndent)) {
             hitInfo.HitPositions.include(hiOnItemButton);
-            // The button stands centred in the last indentation level.
-            const int buttonLeft = indent - int(FIndent) + (int(FIndent) - FPlusBM.width() + 1) / 2;
+            // Where the button is painted in the last indentation level.
+            const int buttonLeft = indent - int(FIndent) + ButtonOffset();
             if (offset >= buttonLeft && offset < buttonLeft + FPlusBM.width())
                 hitInfo.HitPositions.include(hiOnItemButtonExact);
         }
@@ -582,9 +611,9 @@ void TBaseTreeGrid::CalculateVerticalAlignments(bool showImages, bool showStateI
         else if (FOptions->PaintOptions().contains(toShowButtons))
             imageHeight = FPlusBM.height();
         if (imageHeight > 0)
-            vAlign = (height - imageHeight) * node->Align / 100 + imageHeight / 2;
+            vAlign = MulDiv(height - imageHeight, node->Align, 100) + imageHeight / 2;
         else
-            vAlign = height * node->Align / 100;
+            vAlign = MulDiv(height, node->Align, 100);
         break;
     }
     }

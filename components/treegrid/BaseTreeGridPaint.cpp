@@ -130,7 +130,7 @@ void TBaseTreeGrid::PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint
     int targetTop = target.y() - (window.top() - nodeTop);
     int targetBottom = targetTop;
     TColumnIndex firstColumn = InvalidColumn;
-    const int buttonOffset = int(std::nearbyint((int(FIndent) - FPlusBM.width()) / 2.0));
+    const int buttonOffset = ButtonOffset();
     int buttonX = buttonOffset;
     const TColumnIndex mainColumn = MainColumn();
     const TColumnIndex lastVisibleColumn = useColumns ? columns->GetLastVisibleColumn() : InvalidColumn;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QCursor>
 #include <QResizeEvent>
 #include <QScrollBar>
 
@@ -64,6 +65,8 @@ bool TBaseTreeGrid::DoSetOffsetXY(QPoint value, TScrollUpdateOptions options, co
     FOffsetX = newX;
     FOffsetY = newY;
     FEffectiveOffsetX = rtl ? std::max<std::int64_t>(0, FRangeX - ClientWidth() + FOffsetX) : -std::int64_t(FOffsetX);
+    // A hint names what stood under the pointer before the move.
+    CancelHint();
 
     if (FUpdateCount == 0 && !FDestroying) {
         TTreeGridHeader *header = Header();
@@ -97,6 +100,15 @@ bool TBaseTreeGrid::DoSetOffsetXY(QPoint value, TScrollUpdateOptions options, co
                     UpdateHorizontalScrollBar(repaintBars);
             }
         }
+    }
+    if (FUpdateCount == 0 && !FDestroying) {
+        // The row under a pointer that stands still has changed.
+        if (isVisible()) {
+            const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
+            if (viewport()->rect().contains(pointer))
+                HandleHotTrack(pointer.x(), pointer.y());
+        }
+        UpdateEditBounds();
     }
     DoScroll(dx, dy);
     return true;
@@ -139,6 +151,8 @@ void TBaseTreeGrid::UpdateVerticalScrollBar(bool doRepaint)
     }
     // Re-applying the offset clamps it to the new range.
     DoSetOffsetXY(QPoint(FOffsetX, show ? -bar->value() : FOffsetY), DefaultScrollUpdateFlags - suoUpdateNCArea);
+    // Rows above an open editor may have grown, shrunk, come or gone.
+    UpdateEditBounds();
 }
 
 void TBaseTreeGrid::UpdateHorizontalScrollBar(bool doRepaint)
@@ -337,6 +351,7 @@ void TBaseTreeGrid::resizeEvent(QResizeEvent *e)
             header->Columns()->AdjustAutoSize(InvalidColumn);
     }
     UpdateScrollBars(true);
+    UpdateEditBounds();
     DoStateChange({}, {tsSizing});
 }
 

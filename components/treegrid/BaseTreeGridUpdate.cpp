@@ -158,7 +158,20 @@ void TBaseTreeGrid::DoStateChange(TTreeGridStates enter, TTreeGridStates leave)
     // Owners are not told about states while the tree goes away.
     if (OnStateChange && !FDestroying && (!FStates.containsAll(enter) || FStates.intersects(leave)))
         OnStateChange(this, enter, leave);
+    const bool wasEditing = FStates.contains(tsEditing);
     FStates = (FStates + enter) - leave;
+    if (wasEditing != FStates.contains(tsEditing) && !FDestroying) {
+        // A click on the tree's scroll bars would pass the focus on to the tree and so end the
+        // edit; like a window's scroll bars they leave the focus where it is. A click on a row
+        // still ends the edit, and the tree takes the focus itself then.
+        if (!wasEditing) {
+            FFocusPolicyOutsideEdit = focusPolicy();
+            if (FFocusPolicyOutsideEdit != Qt::NoFocus)
+                setFocusPolicy(Qt::TabFocus);
+        } else {
+            setFocusPolicy(FFocusPolicyOutsideEdit);
+        }
+    }
 }
 
 void TBaseTreeGrid::DoUpdating(TTGUpdateState state)

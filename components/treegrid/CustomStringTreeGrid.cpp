@@ -222,17 +222,23 @@ int TCustomStringTreeGrid::ComputeNodeHeight(TCanvas *canvas, PGridNode node, TC
         if (item->UseRightToLeftReading())
             flags |= DT_RIGHT | DT_RTLREADING;
         paintInfo.BidiMode = item->BiDiMode();
-        paintInfo.CellRect = MakeRect(FTextMargin + FMargin, 0, item->Width() - FTextMargin, 0);
-        if (column == MainColumn())
-            paintInfo.CellRect.translate(IndentOf(node, true), 0);
+        paintInfo.CellRect = MakeRect(0, 0, item->Width(), 0);
     } else {
         if (UseRightToLeftReading())
             flags |= DT_RIGHT | DT_RTLREADING;
+        paintInfo.BidiMode = UseRightToLeftReading() ? bdRightToLeft : bdLeftToRight;
         paintInfo.CellRect = MakeRect(0, 0, ClientWidth(), 0);
     }
     TColumnIndex next = InvalidColumn;
     AdjustPaintCellRect(paintInfo, next);
-    QRect r = paintInfo.CellRect;
+    // The text is laid out as wide as painting gives it: the cell less the margin, the
+    // indentation, the check, state and normal images, the text margins and a vertical grid line.
+    const bool mainColumn = useColumns ? column == MainColumn() : true;
+    int width = paintInfo.CellRect.width() - ContentOffset(node, column, mainColumn) - 2 * FTextMargin;
+    if (useColumns && FOptions->PaintOptions().contains(toShowVertGridLines)
+        && !(Header()->Options().contains(hoAutoResize) && column == Header()->Columns()->GetLastVisibleColumn()))
+        --width;
+    QRect r = MakeRect(0, 0, std::max(width, 1), 0);
     canvas->DrawText(s, r, flags);
     return r.height();
 }
@@ -264,9 +270,9 @@ void TCustomStringTreeGrid::GetTextInfo(PGridNode node, TColumnIndex column, TFo
     r = GetDisplayRect(node, column, true, !node->States.contains(vsMultiline), true);
     if (FOptions->PaintOptions().contains(toShowHorzGridLines))
         SetRectBottom(r, RectBottom(r) - 1);
-    // Grown or shrunk to the text height, evenly on both sides.
-    const int middle = r.top() + r.height() / 2;
-    r = MakeRect(r.left(), middle - textHeight / 2, RectRight(r), middle - textHeight / 2 + textHeight);
+    // Grown or shrunk to the text height, evenly on both sides as a single line is painted.
+    const int textTop = r.top() + (r.height() - textHeight) / 2;
+    r = MakeRect(r.left(), textTop, RectRight(r), textTop + textHeight);
 }
 
 // ---- cache upkeep

@@ -73,6 +73,11 @@ void TCustomStringTreeGrid::PaintNormalText(TTGPaintInfo &paintInfo, const QStri
         if (disabled)
             canvas.Font().SetColor(FColors->Color(TTGColors::DisabledColor));
         flags = AlignmentFlag(paintInfo.Alignment) | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+        // As in an edit control, a last line that would show only in part is left out (a
+        // single line shows as far as it fits).
+        const int lineHeight = canvas.FontHeight();
+        if (lineHeight > 0 && r.height() >= lineHeight)
+            SetRectBottom(r, r.top() + r.height() / lineHeight * lineHeight);
     } else {
         const quint64 before = canvas.Font().Version();
         DoPaintText(node, canvas, paintInfo.Column, ttNormal);

@@ -117,8 +117,8 @@ void TStringEditLink::SetBounds(QRect r)
 {
     if (FStopping || !FEdit)
         return;
-    if (r.left() < 0)
-        r.setLeft(0);
+    // A cell scrolled partly out of view on the left keeps its editor with it: pulled into
+    // view, the edit would show its text away from the cell.
     if (r.width() < MinEditWidth) {
         if (FAlignment == taRightJustify)
             r.setLeft(r.left() + r.width() - MinEditWidth);
@@ -127,5 +127,17 @@ void TStringEditLink::SetBounds(QRect r)
     }
     if (FTree && r.left() + r.width() > FTree->ClientWidth())
         r.setWidth(std::max(0, FTree->ClientWidth() - r.left()));
-    FEdit->setGeometry(r);
+    // The rectangle is where the cell's text stands: the edit's frame lies around it, and its
+    // text keeps the tree's text margin from the sides, so that the text does not move when
+    // the edit opens. A single line is centred in the rectangle as the cell paints it.
+    const int frame = FEdit->frameWidth();
+    int lineTop = r.top();
+    int lineBottom = r.top() + r.height();
+    if (!FEdit->Multiline()) {
+        const int lineHeight = FEdit->fontMetrics().height();
+        lineTop = r.top() + (r.height() - lineHeight) / 2;
+        lineBottom = lineTop + lineHeight;
+    }
+    FEdit->SetTextMargin(std::max(0, (FTree ? FTree->TextMargin() : 0) - frame));
+    FEdit->setGeometry(r.left(), lineTop - frame, r.width(), lineBottom - lineTop + 2 * frame);
 }

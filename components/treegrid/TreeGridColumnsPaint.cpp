@@ -314,17 +314,22 @@ void TTreeGridColumns::PaintHeader(TCanvas &dc, const QRect &r, int hOffset)
     const std::vector<TTreeGridColumn *> visible = GetVisibleColumns();
     int x = r.left() + RightToLeftOffset();
     bool offsetApplied = false;
+    // Scrolled columns pass under the fixed ones: they are cut off at the fixed columns' end.
+    int fixedRight = x;
     for (size_t v = 0; v < visible.size(); ++v) {
         TTreeGridColumn *column = visible[v];
         const TColumnIndex index = column->Index();
         const TTGColumnOptions columnOptions = column->Options();
         if (!offsetApplied && !columnOptions.contains(coFixed)) {
+            fixedRight = x;
             x += hOffset;
             offsetApplied = true;
         }
         const QRect cell = MakeRect(x, r.top(), x + column->Width(), RectBottom(r));
         x += column->Width();
-        const QRect clip = cell.intersected(r);
+        QRect clip = cell.intersected(r);
+        if (offsetApplied && clip.left() < fixedRight)
+            clip.setLeft(fixedRight);
         if (IsRectEmpty(clip))
             continue;
         canvas.SaveDC();

@@ -37,7 +37,8 @@ void TTGEdit::AutoAdjustSize()
     if (!tree || tree->TreeOptions().MiscOptions().contains(toGridExtensions))
         return;
     const int needed = fontMetrics().horizontalAdvance(toPlainText()) + 2 * frameWidth()
-                       + 2 * int(document()->documentMargin()) + fontMetrics().averageCharWidth() + 4;
+                       + 2 * int(document()->documentMargin()) + viewportMargins().left()
+                       + viewportMargins().right() + fontMetrics().averageCharWidth() + 4;
     QRect r = geometry();
     if (needed <= r.width())
         return;
@@ -47,6 +48,12 @@ void TTGEdit::AutoAdjustSize()
     else
         r.setWidth(std::min(width, tree->ClientWidth() - r.left()));
     setGeometry(r);
+}
+
+void TTGEdit::SetTextMargin(int margin)
+{
+    document()->setDocumentMargin(0);
+    setViewportMargins(margin, 0, margin, 0);
 }
 
 bool TTGEdit::event(QEvent *event)

@@ -21,6 +21,8 @@ public:
     void Release();
     // Grows a single-line edit to its text, within the tree's client width.
     void AutoAdjustSize();
+    // The space between the frame and the text on the left and on the right.
+    void SetTextMargin(int margin);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -150,13 +150,18 @@ TEST(TreeGridDecorationTest, ATransparentButtonShowsTheRowBehindIt)
     const QImage window = Render(*tree);
     tree->SetButtonFillMode(fmTransparent);
     const QImage transparent = Render(*tree);
+    // The row behind the button: its background and the tree line that runs to the node.
+    auto &paint = tree->TreeOptions();
+    paint.SetPaintOptions(paint.PaintOptions() - toShowButtons);
+    const QImage behind = Render(*tree);
+    paint.SetPaintOptions(paint.PaintOptions() + toShowButtons);
 
     const int h = int(tree->DefaultNodeHeight());
     int inside = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < int(tree->Indent()); ++x)
             if (window.pixel(x, y) != transparent.pixel(x, y)) {
-                EXPECT_EQ(At(transparent, x, y), Paper) << x << "," << y;
+                EXPECT_EQ(At(transparent, x, y), At(behind, x, y)) << x << "," << y;
                 ++inside;
             }
     EXPECT_GT(inside, 10) << "the button's inside differs between the two fills";

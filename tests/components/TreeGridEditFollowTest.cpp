@@ -1,0 +1,167 @@
+// The in-place editor stays over its cell, with its text where the cell shows it, whatever moves
+// the rows: the wheel, the scroll bar, rows above changing height, a new window size.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "TreeGridInputTestSupport.h"
+#include "treegrid/StringEditLink.h"
+#include "treegrid/TreeGridEdit.h"
+
+using namespace inputtest;
+
+namespace {
+
+QImage Fresh(QWidget *widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What the window shows of the widget: the backing store as the incremental paints left it.
+QImage Shown(QWidget *widget)
+{
+    QApplication::processEvents();
+    const QImage shot = widget->screen()->grabWindow(widget->window()->winId()).toImage();
+    return shot.copy(QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size()))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Two columns of the same width show the same texts; the first is edited, the second shows
+// where its text stands.
+struct TEditFixture : TInputFixture {
+    static constexpr int ColumnWidth = 120;
+    PGridNode edited = nullptr;
+
+    explicit TEditFixture(TTGPaintOptions paintOn = {})
+    {
+        AddColumns({ColumnWidth, ColumnWidth, ColumnWidth});
+        tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
+        auto &options = tree->TreeOptions();
+        options.SetMiscOptions(options.MiscOptions() + toEditable);
+        // Without indentation the first column lays its text out as the second does.
+        options.SetPaintOptions(options.PaintOptions() - TTGPaintOptions{toShowRoot, toShowTreeLines} + paintOn);
+        AddRows(40);
+        edited = tree->GetFirst();
+        for (int i = 0; i < 5; ++i)
+            edited = tree->GetNext(edited);
+        *tree->GetNodeData<QString>(edited) = QStringLiteral("Hxy gap");
+        QApplication::processEvents();
+    }
+
+    TTGEdit *Editor() const
+    {
+        auto *link = dynamic_cast<TStringEditLink *>(tree->EditLink());
+        return link ? link->Edit() : nullptr;
+    }
+
+    void Open()
+    {
+        ASSERT_TRUE(tree->EditNode(edited, 0));
+        TTGEdit *edit = Editor();
+        ASSERT_NE(edit, nullptr);
+        // Only the text is compared: no caret, no selection.
+        edit->setCursorWidth(0);
+        QTest::keyClick(edit, Qt::Key_Home);
+    }
+
+    void Wheel(QPoint angleDelta, Qt::KeyboardModifiers keys = Qt::NoModifier)
+    {
+        const QPointF pos(150, 60);
+        QWheelEvent event(pos, viewport->mapToGlobal(pos), QPoint(), angleDelta, Qt::NoButton, keys,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    }
+
+    // The window shows what a full paint shows, and inside its frame the editor shows its text
+    // exactly as the next column shows the same text (where both are in view).
+    ::testing::AssertionResult FollowsItsCell()
+    {
+        const QImage fresh = Fresh(tree.get());
+        const QImage shown = Shown(tree.get());
+        if (fresh != shown)
+            return ::testing::AssertionFailure() << "the window differs from a full paint";
+        TTGEdit *edit = Editor();
+        if (!edit || !edit->isVisible())
+            return ::testing::AssertionFailure() << "no editor shown";
+        const int frame = edit->frameWidth();
+        const QRect inner = QRect(edit->mapTo(tree.get(), QPoint(frame, frame)),
+                                  edit->size() - QSize(2 * frame, 2 * frame));
+        const QRect rows(viewport->mapTo(tree.get(), QPoint(0, 0)), viewport->size());
+        const QRect compared = inner.intersected(rows).intersected(rows.translated(-ColumnWidth, 0));
+        if (compared.width() < 10 || compared.height() < 10)
+            return ::testing::AssertionFailure() << "the editor is out of view";
+        int ink = 0;
+        for (int y = compared.top(); y <= compared.bottom(); ++y)
+            for (int x = compared.left(); x <= compared.right(); ++x) {
+                const QRgb own = fresh.pixel(x, y);
+                if (own != fresh.pixel(x + ColumnWidth, y))
+                    return ::testing::AssertionFailure() << "text differs at " << x << "," << y;
+                ink += qGray(own) < 128;
+            }
+        if (ink < 20)
+            return ::testing::AssertionFailure() << "no text compared";
+        return ::testing::AssertionSuccess();
+    }
+};
+
+} // namespace
+
+TEST(TreeGridEditFollowTest, TheEditorFollowsItsCellThroughScrollingAndResizing)
+{
+    for (bool gridLines : {false, true}) {
+        SCOPED_TRACE(gridLines ? "with horizontal grid lines" : "without grid lines");
+        TEditFixture f(gridLines ? TTGPaintOptions{toShowHorzGridLines} : TTGPaintOptions{});
+        f.Open();
+        EXPECT_TRUE(f.FollowsItsCell());
+
+        // The wheel: down three lines, and sideways.
+        f.Wheel(QPoint(0, -120));
+        ASSERT_LT(f.tree->OffsetY(), 0);
+        EXPECT_TRUE(f.FollowsItsCell());
+        f.Wheel(QPoint(0, 120));
+        f.Wheel(QPoint(0, -40));
+        EXPECT_TRUE(f.FollowsItsCell());
+        // Sideways far enough that the edited cell leaves the view in part.
+        f.Wheel(QPoint(0, -8), Qt::ShiftModifier);
+        ASSERT_LT(f.tree->OffsetX(), 0);
+        EXPECT_TRUE(f.FollowsItsCell());
+
+        // The scroll bar's arrow, clicked.
+        QScrollBar *bar = f.tree->verticalScrollBar();
+        const int before = f.tree->OffsetY();
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 4));
+        ASSERT_LT(f.tree->OffsetY(), before);
+        EXPECT_TRUE(f.FollowsItsCell());
+
+        // Rows above grow, shrink and collapse.
+        PGridNode above = f.tree->GetPrevious(f.edited);
+        f.tree->SetNodeHeight(above, 40);
+        EXPECT_TRUE(f.FollowsItsCell());
+        f.tree->SetNodeHeight(f.tree->GetFirst(), 7);
+        EXPECT_TRUE(f.FollowsItsCell());
+        f.Add(QStringLiteral("child"), above);
+        f.tree->SetExpanded(above, true);
+        EXPECT_TRUE(f.FollowsItsCell());
+        f.tree->SetExpanded(above, false);
+        EXPECT_TRUE(f.FollowsItsCell());
+
+        // A larger window, scrolled to the end: the rows move down as the window grows.
+        f.tree->EndEditNode();
+        f.edited = f.tree->GetLast();
+        *f.tree->GetNodeData<QString>(f.edited) = QStringLiteral("Hxy end");
+        f.tree->SetOffsetY(-1000000);
+        f.Open();
+        EXPECT_TRUE(f.FollowsItsCell());
+        const int scrolled = f.tree->OffsetY();
+        f.tree->resize(300, 320);
+        EXPECT_GT(f.tree->OffsetY(), scrolled);
+        EXPECT_TRUE(f.FollowsItsCell());
+        EXPECT_TRUE(f.tree->IsEditing());
+        EXPECT_TRUE(f.tree->EndEditNode());
+    }
+}
