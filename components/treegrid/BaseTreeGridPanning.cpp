@@ -4,6 +4,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDateTime>
 #include <QWheelEvent>
 
@@ -98,7 +99,6 @@ void TBaseTreeGrid::StartWheelPanning(QPoint position)
     FPanningWindow->move(viewport()->mapToGlobal(position) - QPoint(16, 16));
     FPanningWindow->show();
     viewport()->grabMouse();
-    FPanningCursorKind = -1;
     AdjustPanningCursor(position.x(), position.y());
     FScrollDirections = {};
     FScrollTimer.start(20);
@@ -113,10 +113,10 @@ void TBaseTreeGrid::StopWheelPanning()
         viewport()->releaseMouse();
     DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
     delete FPanningWindow;
+    if (FPanningCursorKind >= 0)
+        QGuiApplication::restoreOverrideCursor();
     FPanningCursorKind = -1;
     FScrollDirections = {};
-    viewport()->unsetCursor();
-    FCursorSet = false;
 }
 
 void TBaseTreeGrid::AdjustPanningCursor(int x, int y)
@@ -141,8 +141,13 @@ void TBaseTreeGrid::AdjustPanningCursor(int x, int y)
         kind = dx < 0 ? pkMoveW : pkMoveE;
     }
     if (int(kind) != FPanningCursorKind) {
+        // The marker window under the pointer would show its own cursor: panning owns the
+        // pointer while it runs.
+        if (FPanningCursorKind < 0)
+            QGuiApplication::setOverrideCursor(PanningCursor(kind));
+        else
+            QGuiApplication::changeOverrideCursor(PanningCursor(kind));
         FPanningCursorKind = int(kind);
-        viewport()->setCursor(PanningCursor(kind));
     }
 }
 

@@ -130,6 +130,52 @@ TEST(TreeGridWheelTest, MiddleClickPansOnlyWhenThereIsSomethingToPan)
     EXPECT_FALSE(region.contains(QPoint(0, 0)));
 }
 
+// The pointer as the user sees it: the application's cursor, which stands above every window's.
+QImage PointerShape()
+{
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    return cursor ? cursor->pixmap().toImage() : QImage();
+}
+
+TEST(TreeGridWheelTest, PanningShowsTheDirectionOnThePointer)
+{
+    TInputFixture f;
+    f.AddRows(200);
+    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    const QPoint origin(100, 100);
+    f.Press(origin, Qt::NoModifier, Qt::MiddleButton);
+    f.tree->FScrollTimer.stop();
+    ASSERT_TRUE(f.tree->IsPanning());
+    // The marker stands under the pointer; the pointer shows where the view can go.
+    EXPECT_EQ(PointerShape(), PanningCursor(pkMoveNS).pixmap().toImage());
+    f.Move(origin + QPoint(0, 30));
+    EXPECT_EQ(PointerShape(), PanningCursor(pkMoveS).pixmap().toImage());
+    f.Move(origin + QPoint(3, -30));
+    EXPECT_EQ(PointerShape(), PanningCursor(pkMoveN).pixmap().toImage());
+    f.Release(origin + QPoint(3, -30), Qt::NoModifier, Qt::MiddleButton);
+    EXPECT_FALSE(f.tree->IsPanning());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the pointer is the tree's own again";
+
+    // Both ways open: the cursor shows all four directions, then the one the pointer takes.
+    f.AddColumns({400, 400});
+    f.Press(origin, Qt::NoModifier, Qt::MiddleButton);
+    f.Release(origin, Qt::NoModifier, Qt::MiddleButton);
+    f.tree->FScrollTimer.stop();
+    ASSERT_TRUE(f.tree->IsPanning()) << "a click without moving keeps panning";
+    EXPECT_EQ(PointerShape(), PanningCursor(pkMoveAll).pixmap().toImage());
+    f.Move(origin + QPoint(20, 20));
+    EXPECT_EQ(PointerShape(), PanningCursor(pkMoveSE).pixmap().toImage());
+    // The next press ends it; whatever ends panning gives the pointer back.
+    f.Click(origin + QPoint(20, 20));
+    EXPECT_FALSE(f.tree->IsPanning());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    f.Press(origin, Qt::NoModifier, Qt::MiddleButton);
+    f.Release(origin, Qt::NoModifier, Qt::MiddleButton);
+    ASSERT_TRUE(f.tree->IsPanning());
+    f.tree.reset();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 TEST(TreeGridWheelTest, RubberBandScrollsWhenTheTreeMayAutoScroll)
 {
     TInputFixture f;
