@@ -463,6 +463,9 @@ public:
     void InterruptValidation();
     // Read-only view for lookups and tests; meaningful only while tsUseCache is set.
     const std::vector<TCacheEntry> &PositionCache() const { return FPositionCache; }
+    // Counts the changes of the rows (nodes added, freed, moved, shown or hidden): a node
+    // remembered under one count may be gone under the next.
+    std::uint64_t RowsGeneration() const { return FRowsGeneration; }
 
     // ---- iteration
     PGridNode GetFirst(bool considerChildrenAbove = false);
@@ -928,6 +931,7 @@ protected:
     std::vector<TCacheEntry> FPositionCache;
     // The row whose top was found last (GUI thread only); forgotten with every change of rows.
     TCacheEntry FLastTop;
+    std::uint64_t FRowsGeneration = 0;
     std::uint32_t FStartIndex = 0;
     std::atomic<bool> FStopValidationFlag{false};
     std::atomic<std::uint64_t> FValidationGeneration{0};

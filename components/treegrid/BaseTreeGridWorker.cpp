@@ -8,6 +8,7 @@
 void TBaseTreeGrid::InvalidateCache()
 {
     FLastTop = TCacheEntry();
+    ++FRowsGeneration;
     DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 

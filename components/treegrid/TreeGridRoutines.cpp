@@ -11,6 +11,7 @@
 #include "ImageList.h"
 #include "CursorRegistry.h"
 #include "treegrid/CheckImages.h"
+#include "treegrid/TreeGridAccessible.h"
 #include "treegrid/TreeGridTypes.h"
 
 // ---- text
@@ -263,6 +264,8 @@ void InitializeGlobalStructures()
 
     TCursorRegistry::Register(crHeaderSplit, QCursor(Qt::SplitHCursor));
     TCursorRegistry::Register(crVertSplit, QCursor(Qt::SplitVCursor));
+    // Assistive tools read the rows through Qt's accessibility.
+    TTreeGridAccessible::InstallFactory();
 
     if (g.registerFormats)
         g.registerFormats();
