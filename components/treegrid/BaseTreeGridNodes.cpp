@@ -339,6 +339,10 @@ void TBaseTreeGrid::InitChildren(PGridNode node)
         return;
     std::uint32_t count = node->ChildCount;
     DoInitChildren(node, count);
+    // Children asked for on the fly (while painting, iterating) below the deepest level a
+    // stream can hold are not made: raising an error there would reach no caller.
+    if (count > node->ChildCount && !NestingAllows(node, amAddChildLast, 0))
+        count = node->ChildCount;
     if (count == 0) {
         DeleteChildren(node, false);
         node->States.exclude(vsHasChildren);
@@ -425,6 +429,9 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
 {
     if (FOptions->MiscOptions().contains(toReadOnly))
         return nullptr;
+    // Refused before anything changes, as a paste or a move that would nest too deeply.
+    if (!NestingAllows(parent, amAddChildLast, 0))
+        nodestream::RefuseNesting();
     CancelEditNode();
     if (!parent)
         parent = FRoot;
@@ -479,9 +486,12 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
     }
     if (newChildCount == node->ChildCount)
         return;
+    const bool grows = newChildCount > node->ChildCount;
+    // Every tree must be one its own stream can be read back into.
+    if (grows && !NestingAllows(node, amAddChildLast, 0))
+        nodestream::RefuseNesting();
 
     InterruptValidation();
-    const bool grows = newChildCount > node->ChildCount;
     if (!grows) {
         while (node->ChildCount > newChildCount && node->LastChild)
             DeleteNode(node->LastChild, true);
@@ -720,7 +730,7 @@ void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode
         return;
     const std::uint32_t depth = SubtreeDepth(source);
     if (!NestingAllows(target, mode, childrenOnly && depth > 0 ? depth - 1 : depth))
-        throw ETreeGridError(QStringLiteral("The nodes cannot be nested that deeply."), 0);
+        nodestream::RefuseNesting();
 
     std::vector<PGridNode> nodes;
     if (childrenOnly) {

@@ -157,7 +157,7 @@ std::vector<PGridNode> TBaseTreeGrid::AddFromNodeChunks(const QByteArray &data, 
     reader.ReadNodeChunks();
     // The tree must stay one that its own stream can be read back into.
     if (!NestingAllows(target, mode, std::uint32_t(reader.Deepest())))
-        throw ETreeGridError(QStringLiteral("The nodes cannot be nested that deeply."), 0);
+        nodestream::RefuseNesting();
     return InternalAddFromStream(reader, target, mode, reason);
 }
 

@@ -124,6 +124,9 @@ void TTreeGridColumns::DeleteRange(TColumnIndex first, int count)
 
 void TTreeGridColumns::Clear()
 {
+    // While the edited column still exists.
+    if (FHeader)
+        FHeader->TreeCancelEdit();
     FClearing = true;
     FHoverIndex = NoColumn;
     FDownIndex = NoColumn;
@@ -148,6 +151,8 @@ void TTreeGridColumns::Assign(const TTreeGridColumns &source)
 {
     if (&source == this)
         return;
+    if (FHeader)
+        FHeader->TreeCancelEdit();
     BeginUpdate();
     FClearing = true;
     FItems.clear();

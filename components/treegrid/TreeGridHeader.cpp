@@ -609,6 +609,20 @@ void TTreeGridHeader::TreeEndEditNode()
         FOwner->EndEditNode();
 }
 
+bool TTreeGridHeader::TreeFinishEditForPress()
+{
+    if (!FOwner || !FOwner->IsEditing())
+        return true;
+    // While editing the tree does not take the focus from clicks (so that its scroll bars leave
+    // the edit running): the edit is finished here and the focus handed over explicitly.
+    const bool finished = FOwner->AutoAcceptEditChange() ? FOwner->EndEditNode() : FOwner->CancelEditNode();
+    if (!finished || FOwner->IsEditing())
+        return false;
+    if (!FOwner->hasFocus() && FOwner->CanFocus() && (FOwner->focusPolicy() & Qt::ClickFocus))
+        FOwner->setFocus(Qt::MouseFocusReason);
+    return true;
+}
+
 void TTreeGridHeader::TreeMainColumnChanged()
 {
     if (FOwner)
@@ -626,11 +640,22 @@ void TTreeGridHeader::TreeColumnRemoved(TColumnIndex first, int count)
 {
     if (!FOwner)
         return;
+    // An editor's column index would name another column or none: its edit is cancelled while
+    // the column still exists.
+    if (FOwner->FEditColumn >= first)
+        TreeCancelEdit();
     // The focused column keeps naming the same column.
     if (FOwner->FFocusedColumn >= first && FOwner->FFocusedColumn < first + count)
         FOwner->FFocusedColumn = NoColumn;
     else if (FOwner->FFocusedColumn >= first + count)
         FOwner->FFocusedColumn -= count;
+}
+
+void TTreeGridHeader::TreeCancelEdit()
+{
+    // Cancelled even when the editor refuses: its column goes.
+    if (FOwner)
+        FOwner->CancelEditOf(FOwner->RootNode());
 }
 
 void TTreeGridHeader::TreeColumnsCleared()

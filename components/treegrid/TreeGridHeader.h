@@ -253,9 +253,15 @@ public:
     void TreeInvalidate();
     void TreeUpdateHorizontalScrollBar();
     void TreeEndEditNode();
+    // A press on the header ends a running edit as the editor's loss of focus would, and the tree
+    // takes the focus then; false when the edit refuses to stop.
+    bool TreeFinishEditForPress();
     void TreeMainColumnChanged();
     void TreeSortIfAutoSort();
+    // Before columns go: a running edit of one of them, or of one after them, is cancelled.
     void TreeColumnRemoved(TColumnIndex first, int count = 1);
+    // Cancels a running edit of any column, even one whose editor refuses.
+    void TreeCancelEdit();
     void TreeColumnsCleared();
     bool TreeCanSplitterResize(QPoint p, TColumnIndex column) const;
     int TreeGetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth) const;

@@ -198,6 +198,10 @@ bool TTreeGridHeader::HandleLeftButtonDown(const TTGHeaderMessage &message, bool
     FOwner->CancelHint();
     // Pending auto-scroll and edit starts of the rows are given up.
     FOwner->DoStateChange({}, {tsEditPending, tsScrollPending, tsScrolling});
+    // A press on the strip itself (not a splitter reaching into the rows) ends a running edit; an
+    // edit that refuses to stop keeps the press from doing anything else, as a press on a row.
+    if (!client && !TreeFinishEditForPress())
+        return true;
     if (!client)
         FDragStart = message.ScreenPos;
 

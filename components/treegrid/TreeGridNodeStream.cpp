@@ -24,6 +24,11 @@ TGridNodeStates StreamedStates(TGridNodeStates states)
     return states;
 }
 
+void RefuseNesting()
+{
+    throw ETreeGridError(QStringLiteral("The nodes cannot be nested that deeply."), 0);
+}
+
 void AppendInt32(QByteArray &out, qint32 value)
 {
     char bytes[4];

@@ -32,6 +32,8 @@ inline constexpr int BaseBodySize = 17;
 inline constexpr int BaseBodySizeV1 = 12;
 // Deeper nesting than this is not a tree anyone made: it is refused before it can exhaust the stack.
 inline constexpr int MaxDepth = 2000;
+// The error for nodes that would be nested deeper than a stream can be read back with.
+[[noreturn]] void RefuseNesting();
 
 // The states a stream carries: transient ones stay behind.
 TGridNodeStates StreamedStates(TGridNodeStates states);

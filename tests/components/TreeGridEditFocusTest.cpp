@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include <memory>
@@ -198,6 +199,85 @@ TEST(TreeGridEditFocusTest, APressOnTheHeaderEndsOrCancelsTheEdit)
     EXPECT_TRUE(f.EditorGone());
     EXPECT_EQ(f.Text(rows[1]), QStringLiteral("Row 1"));
     EXPECT_EQ(f.cancelled.size(), 1u);
+}
+
+TEST(TreeGridEditFocusTest, AClickOnTheScrollBarKeepsTheEdit)
+{
+    TEditFixture f;
+    f.AddRows(40);
+    QApplication::processEvents();
+    f.Type(f.tree->GetFirst(), 0, QStringLiteral("typed"));
+    ASSERT_TRUE(f.Editor()->hasFocus());
+    QScrollBar *bar = f.tree->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 4));
+    EXPECT_LT(f.tree->OffsetY(), 0);
+    EXPECT_TRUE(f.tree->IsEditing());
+    ASSERT_NE(f.Editor(), nullptr);
+    EXPECT_TRUE(f.Editor()->hasFocus());
+    EXPECT_TRUE(f.edited.empty());
+    EXPECT_TRUE(f.cancelled.empty());
+}
+
+TEST(TreeGridEditFocusTest, RemovingTheEditedColumnCancelsTheEdit)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(5);
+    TTreeGridColumns *columns = f.tree->Header()->Columns();
+    columns->Add()->SetWidth(60);
+    std::vector<TColumnIndex> handedTo;
+    f.tree->OnNewText = [&](TBaseTreeGrid *sender, PGridNode node, TColumnIndex column, const QString &text) {
+        handedTo.push_back(column);
+        *sender->GetNodeData<QString>(node) = text;
+    };
+
+    // A column after the edited one goes: the edit runs on and hands its text to its column.
+    f.Type(rows[0], 0, QStringLiteral("kept"));
+    columns->Delete(2);
+    EXPECT_TRUE(f.tree->IsEditing());
+    EXPECT_TRUE(f.tree->EndEditNode());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("kept"));
+    EXPECT_EQ(handedTo, std::vector<TColumnIndex>{0});
+
+    // The edited column goes: the edit is cancelled while the column still exists.
+    f.Type(rows[1], 1, QStringLiteral("lost"));
+    columns->Delete(1);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.cancelled, std::vector<TColumnIndex>{1});
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("Row 1"));
+    EXPECT_TRUE(ShowsAFullRender(f.tree.get()));
+
+    // A column before it goes: its index would name another column, so it is cancelled too.
+    columns->Add()->SetWidth(140);
+    f.Type(rows[2], 1, QStringLiteral("lost"));
+    columns->Delete(0);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.cancelled, (std::vector<TColumnIndex>{1, 1}));
+    EXPECT_EQ(f.Text(rows[2]), QStringLiteral("Row 2"));
+
+    // All columns go at once.
+    f.Type(rows[3], 0, QStringLiteral("lost"));
+    columns->Clear();
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.cancelled, (std::vector<TColumnIndex>{1, 1, 0}));
+
+    // An editor that refuses to stop is let go of all the same: its column is no more.
+    columns->Add()->SetWidth(140);
+    auto link = std::make_shared<TStubbornLink>();
+    f.tree->OnCreateEditor = [&](TBaseTreeGrid *, PGridNode, TColumnIndex, std::shared_ptr<ITGEditLink> &result) {
+        result = link;
+    };
+    ASSERT_TRUE(f.tree->EditNode(rows[4], 0));
+    columns->Delete(0);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(link->CancelCalls, 1);
+    EXPECT_EQ(f.cancelled.size(), 4u);
+
+    // Nothing ever reached a column that was gone.
+    QApplication::processEvents();
+    EXPECT_EQ(handedTo, std::vector<TColumnIndex>{0});
+    EXPECT_EQ(f.Text(rows[3]), QStringLiteral("Row 3"));
+    EXPECT_TRUE(f.tree->EndEditNode());
 }
 
 TEST(TreeGridEditFocusTest, ARefusingEditorKeepsTheFocusButNotADeletedNode)

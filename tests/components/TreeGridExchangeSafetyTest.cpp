@@ -235,3 +235,49 @@ TEST(TreeGridExchangeSafetyTest, NestingStaysWithinWhatAStreamCanHold)
     other->LoadFromStream(buffer);
     EXPECT_EQ(other->TotalCount(), tree->TotalCount());
 }
+
+TEST(TreeGridExchangeSafetyTest, AddingChildrenStaysWithinWhatAStreamCanHold)
+{
+    auto tree = MakeTree();
+    PGridNode top = AddText(*tree, nullptr, QStringLiteral("top"));
+    PGridNode deepest = Chain(*tree, top, nodestream::MaxDepth);
+    PGridNode aboveDeepest = deepest->Parent;
+    const std::uint32_t total = tree->TotalCount();
+
+    // A child of the deepest node would be a level too deep: refused before anything changes.
+    EXPECT_THROW(tree->AddChild(deepest), ETreeGridError);
+    EXPECT_THROW(tree->SetChildCount(deepest, 3), ETreeGridError);
+    EXPECT_EQ(deepest->ChildCount, 0u);
+    EXPECT_EQ(tree->TotalCount(), total);
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*tree));
+
+    // One level up there is room, and fewer children are always allowed.
+    tree->SetChildCount(aboveDeepest, 4);
+    EXPECT_EQ(aboveDeepest->ChildCount, 4u);
+    EXPECT_NE(tree->AddChild(aboveDeepest), nullptr);
+    tree->SetChildCount(aboveDeepest, 2);
+    EXPECT_EQ(aboveDeepest->ChildCount, 2u);
+
+    // Children the owner names on the fly for the deepest node are not made: the node has none.
+    tree->OnInitNode = [deepest](TBaseTreeGrid *, PGridNode, PGridNode node, TGridNodeInitStates &states) {
+        if (node == deepest)
+            states.include(ivsHasChildren);
+    };
+    tree->OnInitChildren = [](TBaseTreeGrid *, PGridNode, std::uint32_t &count) { count = 2; };
+    tree->ReinitNode(deepest, false);
+    tree->ValidateChildren(deepest, false);
+    EXPECT_EQ(deepest->ChildCount, 0u);
+    EXPECT_FALSE(deepest->States.contains(vsHasChildren));
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*tree));
+    tree->OnInitNode = nullptr;
+    tree->OnInitChildren = nullptr;
+
+    // So whatever the tree holds, it can save and read back.
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    tree->SaveToStream(buffer);
+    buffer.seek(0);
+    auto other = MakeTree();
+    other->LoadFromStream(buffer);
+    EXPECT_EQ(other->TotalCount(), tree->TotalCount());
+}
