@@ -24,7 +24,7 @@ TEST(OtherInstanceTest, OpeningADocumentShownElsewhereActivatesThatInstance)
     TScriptedMainForm form(mrOk);
     const QString titleBefore = form.windowTitle();
     form.Open(path);
-    EXPECT_TRUE(windowtest::WaitFor([&] { return asked.count() == 1; }));
+    EXPECT_TRUE(userinput::WaitUntil([&] { return asked.count() == 1; }));
     // Nothing else happened here: no question, still the new document.
     EXPECT_TRUE(form.questions.isEmpty());
     EXPECT_EQ(form.windowTitle(), titleBefore);

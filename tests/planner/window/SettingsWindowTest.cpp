@@ -208,7 +208,7 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
         form->StringTreeGrid1->SetSelected(row->VNode, true);
         // The chart follows a row picked in the table once the pick is answered; the scroll
         // comes after that, as the user's last move.
-        ASSERT_TRUE(windowtest::WaitFor([&] { return !form->Tables().Selection().Pending(); }));
+        ASSERT_TRUE(userinput::WaitUntil([&] { return !form->Tables().Selection().Pending(); }));
         QApplication::processEvents();
         form->TimeChartView->SetTimeChartDestination(EncodeDate(2026, 2, 20), 0, true);
         start = form->TimeChartView->Geometry().Start();
@@ -227,7 +227,7 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
     form->LoadIni();
     form->OpenCommandLine({plan});
     form->show();
-    windowtest::WaitFor([&] { return form->TimeChartView->Geometry().ChartWidth() > 0; });
+    userinput::WaitUntil([&] { return form->TimeChartView->Geometry().ChartWidth() > 0; });
     QApplication::processEvents();
     EXPECT_EQ(form->TimeChartView->Geometry().Start(), start);
     EXPECT_EQ(form->TimeChartView->Geometry().Zoom(), 150);

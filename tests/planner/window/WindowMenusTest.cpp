@@ -131,7 +131,7 @@ TEST_F(WindowMenusTest, TheWindowMenuListsTheRunningInstances)
     foreign.setTitle(QStringLiteral("Some other program"));
     form.Open(document);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("ZOP - ") + document);
-    ASSERT_TRUE(windowtest::WaitFor([&] {
+    ASSERT_TRUE(userinput::WaitUntil([&] {
         for (const QString &caption : Captions(form.Fenster1))
             if (caption.endsWith(document))
                 return true;
@@ -160,7 +160,7 @@ TEST_F(WindowMenusTest, TheWindowMenuListsTheRunningInstances)
     for (QAction *item : form.Fenster1->actions())
         if (item->text().endsWith(QStringLiteral("/plans/other.zop")))
             item->trigger();
-    EXPECT_TRUE(windowtest::WaitFor([&] { return asked.count() == 1; }));
+    EXPECT_TRUE(userinput::WaitUntil([&] { return asked.count() == 1; }));
     EXPECT_EQ(TInstanceMenu::FileOfTitle(QStringLiteral("ZOP - ")), QString());
     EXPECT_EQ(TInstanceMenu::FileOfTitle(QStringLiteral("ZOP - a")), QStringLiteral("a"));
 }

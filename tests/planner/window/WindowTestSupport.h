@@ -1,14 +1,12 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 #include "planner/CoreTestSupport.h"
+#include "planner/UserInput.h"
 
 namespace windowtest {
 
@@ -27,15 +25,6 @@ inline QString WriteEmptyDocument(const QString &path)
         saved = core.SaveTo(path);
     }
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
-}
-
-// Runs the event loop until `done` or five seconds passed.
-inline bool WaitFor(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
 }
 
 } // namespace windowtest
