@@ -2,8 +2,7 @@
 // the mouse and opened with Alt+Down, a day picked, Escape and a click outside; and a cell
 // written through the editor that the table shows at once.
 
-#include "planner/CoreTestSupport.h"
-#include "planner/UserInput.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -21,32 +20,9 @@ using namespace userinput;
 
 namespace {
 
-class EditorWindowInputTest : public ::testing::Test
+class EditorWindowInputTest : public windowtest::MainWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        form = std::make_unique<TScriptedMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        core = &form->Core();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
-    }
-    TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
-    {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, start);
-        core->SetData_(node, cnLength, length);
-        return node;
-    }
     // Selects a row with a click into the table and waits for the editor to show it.
     void SelectByClick(TNodeData *row)
     {
@@ -99,8 +75,6 @@ protected:
         });
     }
 
-    std::unique_ptr<TScriptedMainForm> form;
-    TPlannerCore *core = nullptr;
     bool acted = false;
 };
 

@@ -1,8 +1,7 @@
 // Absences for all resources ("*") through the main window: the table printout and the
 // statistics take every row their dialogs count, the "*" rows included.
 
-#include "planner/CoreTestSupport.h"
-#include "planner/UserInput.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -24,60 +23,48 @@ using namespace userinput;
 
 namespace {
 
-class AllResourcesRowsTest : public ::testing::Test
+class AllResourcesRowsTest : public windowtest::MainWindowTest
 {
 protected:
+    AllResourcesRowsTest() : MainWindowTest(mrNo) {}
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
         ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TScriptedMainForm>(mrNo);
-        printtest::UsePdf(*form->PrintPreview().Printer(), dir.filePath(QStringLiteral("print.pdf")));
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        TPlannerCore &core = form->Core();
-        TNodeData *task = core.AddNode(core.GetFreeID(), tbTable, true);
-        core.SetData_(task, cnPosition, QStringLiteral("Position 1"));
-        core.SetData_(task, cnStart, QStringLiteral("02.03.2026"));
-        core.SetData_(task, cnLength, QStringLiteral("1"));
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::SetUp());
+        AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("1"));
         // Eleven absences of single resources, one day each, and the company holiday of two
         // working days for all of them.
         for (int i = 0; i < 11; ++i)
             AddAbsence(QStringLiteral("Position %1").arg(1 + i % 3), EncodeDate(2026, 4, 6) + 7 * i,
                        QStringLiteral("Absence %1").arg(i));
         AddAbsence(QStringLiteral("*"), EncodeDate(2026, 8, 3), QStringLiteral("Company holiday"), QStringLiteral("2"));
-        core.BeginUpdate(QString());
-        core.EndUpdate();
+        core->BeginUpdate(QString());
+        core->EndUpdate();
         QApplication::processEvents();
     }
-    void TearDown() override
+    void BeforeShow() override
     {
-        form.reset();
-        ResetDateFormats();
+        printtest::UsePdf(*form->PrintPreview().Printer(), dir.filePath(QStringLiteral("print.pdf")));
     }
     void AddAbsence(const QString &position, TDateTime start, const QString &comment,
                     const QString &length = QStringLiteral("1"))
     {
-        TPlannerCore &core = form->Core();
-        TNodeData *node = core.AddNode(core.GetFreeID(), tbExclude, true);
-        core.SetData_(node, cnPosition, position);
-        core.SetData_(node, cnStart, DateToStr(start));
-        core.SetData_(node, cnLength, length);
-        core.SetData_(node, cnTextCenterMiddle, comment);
+        TNodeData *node = core->AddNode(core->GetFreeID(), tbExclude, true);
+        core->SetData_(node, cnPosition, position);
+        core->SetData_(node, cnStart, DateToStr(start));
+        core->SetData_(node, cnLength, length);
+        core->SetData_(node, cnTextCenterMiddle, comment);
     }
     // The absent days' page, chosen by a click on its tab.
     void ShowAbsentDays()
     {
         QTabBar *tabs = form->PageControl1->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-        ASSERT_EQ(form->Core().GetActiveTable(), tbExclude);
+        ASSERT_EQ(core->GetActiveTable(), tbExclude);
     }
     QMenu *Menu(const char *name) { return form->menuBar()->findChild<QMenu *>(QString::fromLatin1(name)); }
 
     QTemporaryDir dir;
-    std::unique_ptr<TScriptedMainForm> form;
 };
 
 } // namespace
@@ -122,8 +109,7 @@ TEST_F(AllResourcesRowsTest, ThePrintoutHoldsEveryRowItCounts)
 TEST_F(AllResourcesRowsTest, TheStatisticsSumEveryRowTheyCount)
 {
     ShowAbsentDays();
-    TPlannerCore &core = form->Core();
-    const int length = core.GetConnection(tbExclude, cnLength);
+    const int length = core->GetConnection(tbExclude, cnLength);
     QMenu *evaluation = Menu("Auswertung1");
     ASSERT_NE(evaluation, nullptr);
     TStatisticsDialog *dialog = form->StatisticsDialog();

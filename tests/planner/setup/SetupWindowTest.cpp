@@ -2,8 +2,7 @@
 // editor refusing a blank name, a pick list that keeps its values through another type, and
 // the table after OK with every caption readable and a new column wide enough to reach.
 
-#include "planner/CoreTestSupport.h"
-#include "planner/UserInput.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -31,32 +30,19 @@ using namespace userinput;
 
 namespace {
 
-class SetupWindowTest : public ::testing::Test
+class SetupWindowTest : public windowtest::MainWindowTest
 {
 protected:
+    SetupWindowTest() : MainWindowTest(mrOk) {}
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        form = std::make_unique<TScriptedMainForm>(mrOk);
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        core = &form->Core();
-        for (int i = 0; i < 3; ++i) {
-            TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-            core->SetData_(node, cnPosition, QStringLiteral("Position %1").arg(1 + i));
-            core->SetData_(node, cnStart, QStringLiteral("2%1.10.2026").arg(7 + i));
-            core->SetData_(node, cnLength, QStringLiteral("1"));
-        }
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::SetUp());
+        for (int i = 0; i < 3; ++i)
+            AddTask(QStringLiteral("Position %1").arg(1 + i), QStringLiteral("2%1.10.2026").arg(7 + i),
+                    QStringLiteral("1"));
         QApplication::processEvents();
         dialog = form->SetupDialogs().SetupTableDialog;
         editor = dialog->EditTableColumnDialog;
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
     }
     // Opens "Edit Table "Tasks"..." from the Setup menu and works the dialog with `act`.
     void WorkSetup(const std::function<void()> &act)
@@ -115,8 +101,6 @@ protected:
         return -1;
     }
 
-    std::unique_ptr<TScriptedMainForm> form;
-    TPlannerCore *core = nullptr;
     TSetupTableDialog *dialog = nullptr;
     TEditTableColumnDialog *editor = nullptr;
 };

@@ -1,8 +1,7 @@
 // "Optimize width of Table" from the header's menu: afterwards every caption shows whole in
 // its header cell, and no cell of a selected row, drawn bold, is shortened.
 
-#include "planner/CoreTestSupport.h"
-#include "planner/UserInput.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QMenu>
 
@@ -14,18 +13,13 @@ using namespace userinput;
 
 namespace {
 
-class ColumnFitWindowTest : public ::testing::Test
+class ColumnFitWindowTest : public windowtest::MainWindowTest
 {
 protected:
+    ColumnFitWindowTest() : MainWindowTest(mrCancel, QStringLiteral("dd MMM yyyy")) {}
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd MMM yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        form = std::make_unique<TScriptedMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        core = &form->Core();
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::SetUp());
         grid = form->StringTreeGrid1;
         // Whatever a paint shortens is noted, and shortened as before.
         grid->OnShortenString = [this](TBaseTreeGrid *, TCanvas &, TGridNode *, TColumnIndex column, const QString &text,
@@ -36,16 +30,7 @@ protected:
     void TearDown() override
     {
         grid->OnShortenString = nullptr;
-        form.reset();
-        ResetDateFormats();
-    }
-    TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
-    {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, start);
-        core->SetData_(node, cnLength, length);
-        return node;
+        MainWindowTest::TearDown();
     }
     // "Optimize width of Table" from the menu of a right click on the header.
     void OptimizeWidth()
@@ -79,8 +64,6 @@ protected:
         return cut;
     }
 
-    std::unique_ptr<TScriptedMainForm> form;
-    TPlannerCore *core = nullptr;
     TStringTreeGrid *grid = nullptr;
     QStringList shortened;
 };

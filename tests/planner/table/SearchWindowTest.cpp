@@ -1,8 +1,7 @@
 // The toolbar's search in the main window finds only rows the table shows: rows of resources
 // the group tab leaves out and rows a filter hides are passed over, by typing and by Enter.
 
-#include "planner/CoreTestSupport.h"
-#include "planner/UserInput.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QLineEdit>
 #include <QTabBar>
@@ -16,39 +15,26 @@ using namespace userinput;
 
 namespace {
 
-class SearchWindowTest : public ::testing::Test
+class SearchWindowTest : public windowtest::MainWindowTest
 {
 protected:
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-        form = std::make_unique<TScriptedMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        core = &form->Core();
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::SetUp());
         const struct {
             const char *position;
             const char *comment;
         } tasks[] = {{"Position 2", "Bern"}, {"Position 1", "Berlin"}, {"Position 1", "Bergen"},
                      {"Position 2", "Berg"}, {"Position 1", "Bernau"}};
         for (const auto &task : tasks) {
-            TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-            core->SetData_(node, cnPosition, QString::fromLatin1(task.position));
-            core->SetData_(node, cnStart, QStringLiteral("04.03.2024"));
-            core->SetData_(node, cnLength, QStringLiteral("1"));
+            TNodeData *node =
+                AddTask(QString::fromLatin1(task.position), QStringLiteral("04.03.2024"), QStringLiteral("1"));
             core->SetData_(node, cnTextCenterMiddle, QString::fromLatin1(task.comment));
             rows.push_back(node);
         }
         // A group tab that shows Position 1 only.
         core->AddPositionGroup(QStringLiteral("First"), CommaTextOf({core->Positiongroups(false, true)[0]}));
         QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
     }
     std::vector<TNodeData *> Selected()
     {
@@ -63,8 +49,6 @@ protected:
         return edit ? edit->text() : QStringLiteral("<none>");
     }
 
-    std::unique_ptr<TScriptedMainForm> form;
-    TPlannerCore *core = nullptr;
     std::vector<TNodeData *> rows;
 };
 

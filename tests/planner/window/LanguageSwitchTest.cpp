@@ -2,8 +2,7 @@
 // the values in force in the new language at once, and group tab 0 is translated again,
 // keeping the filters set in it.
 
-#include "planner/CoreTestSupport.h"
-#include "planner/UserInput.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,12 +22,11 @@ using namespace userinput;
 
 namespace {
 
-class LanguageSwitchTest : public ::testing::Test
+class LanguageSwitchTest : public windowtest::MainWindowTest
 {
 protected:
     void SetUp() override
     {
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
         // A language file where the program looks for them (the user's data folder).
         folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                      .filePath(QStringLiteral("velmora/languages"));
@@ -42,19 +40,13 @@ protected:
                    "all=alle\r\n"
                    "&View=&Ansicht\r\n");
         file.close();
-        form = std::make_unique<TScriptedMainForm>();
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        core = &form->Core();
+        MainWindowTest::SetUp();
     }
     void TearDown() override
     {
-        form.reset();
+        MainWindowTest::TearDown();
         Language::CloseFile();
         QFile::remove(language);
-        ResetDateFormats();
     }
     QMenu *View() { return form->menuBar()->findChild<QMenu *>(QStringLiteral("View1")); }
     QAction *LanguageItem(const QString &name)
@@ -76,8 +68,6 @@ protected:
 
     QString folder;
     QString language;
-    std::unique_ptr<TScriptedMainForm> form;
-    TPlannerCore *core = nullptr;
 };
 
 } // namespace
@@ -95,10 +85,7 @@ TEST_F(LanguageSwitchTest, ZoomTransparencyAndTheFirstTabFollowTheLanguage)
     ASSERT_EQ(chart.GetTransparency(), 70);
 
     // A task (the document is no longer untouched), a second group tab and a filter set in tab 0.
-    TNodeData *task = core->AddNode(core->GetFreeID(), tbTable, true);
-    core->SetData_(task, cnPosition, QStringLiteral("Position 1"));
-    core->SetData_(task, cnStart, QStringLiteral("04.03.2024"));
-    core->SetData_(task, cnLength, QStringLiteral("1"));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("1"));
     core->AddPositionGroup(QStringLiteral("Second"), CommaTextOf({core->Positiongroups(false, true)[0]}));
     const int comment = core->GetConnection(tbTable, cnTextCenterMiddle);
     TFilterParams filter;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QString>
+#include <QTest>
 
 #include <memory>
+#include <utility>
 
 #include "planner/CoreTestSupport.h"
 #include "planner/UserInput.h"
@@ -26,5 +29,51 @@ inline QString WriteEmptyDocument(const QString &path)
     }
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
 }
+
+// The real main window, shown and active at 1200 x 800, for tests that work it as a user does;
+// a question beyond its script gets `unscripted`.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    explicit MainWindowTest(int unscripted = mrCancel, QString dateFormat = QStringLiteral("dd.MM.yyyy"))
+        : FUnscripted(unscripted), FDateFormat(std::move(dateFormat))
+    {
+    }
+    void SetUp() override
+    {
+        SetDateFormats(FDateFormat, QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+        form = std::make_unique<TScriptedMainForm>(FUnscripted);
+        BeforeShow();
+        form->resize(1200, 800);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        core = &form->Core();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ResetDateFormats();
+    }
+    // What is set up on the window before it first shows.
+    virtual void BeforeShow() {}
+
+    // A task row with the given cells (position name, start text, length text), journalled.
+    TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
+    {
+        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
+        core->SetData_(node, cnPosition, position);
+        core->SetData_(node, cnStart, start);
+        core->SetData_(node, cnLength, length);
+        return node;
+    }
+
+    std::unique_ptr<TScriptedMainForm> form;
+    TPlannerCore *core = nullptr;
+
+private:
+    int FUnscripted;
+    QString FDateFormat;
+};
 
 } // namespace windowtest
