@@ -74,8 +74,7 @@ protected:
     // row) goes to its end at once, so that dates lie where the next step expects them.
     void Settle()
     {
-        for (int i = 0; i < 5; ++i)
-            QApplication::processEvents();
+        ChartWindowTest::Settle();
         const TTimeChartGeometry &g = view->Geometry();
         if (g.StartDestination() != g.Start() || g.TopDestination() != g.Top())
             view->SetTimeChartDestination(g.StartDestination(), g.TopDestination(), true);

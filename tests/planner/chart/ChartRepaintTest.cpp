@@ -10,7 +10,6 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 #include "chart/ChartCommands.h"
 #include "common/RepaintCheck.h"
@@ -144,9 +143,7 @@ protected:
     }
     void Wheel(QWidget *target, QPoint at, bool down)
     {
-        QWheelEvent event(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, down ? -120 : 120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(target, &event);
+        TurnWheel(target, at, down);
         Settle();
     }
     // A click into the scroll bar's trough, before or after its handle: a page.
@@ -404,9 +401,7 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
     EXPECT_EQ(g.Start(), g.ClampStart(g.Start()));
     EXPECT_EQ(g.StartDestination(), g.Start());
     const TDateTime grown = g.Start();
-    QWheelEvent wheel(QPointF(100, 20), QPointF(view->TimeChart->mapToGlobal(QPoint(100, 20))), QPoint(),
-                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view->TimeChart, &wheel);
+    TurnWheel(view->TimeChart, QPoint(100, 20), true);
     LetScrollFinish();
     EXPECT_EQ(g.Start(), grown);
     testsupport::TRepaintCheck check;

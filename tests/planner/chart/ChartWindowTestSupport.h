@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
+#include <functional>
 #include <memory>
 
+#include "CommaText.h"
 #include "DateFormat.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
@@ -33,6 +36,17 @@ protected:
     }
     TPlannerCore &Core() { return form->Core(); }
 
+    // Resources 0 to count - 1 named by `name`, each working the default week.
+    void SetResources(int count, const std::function<QString(int)> &name)
+    {
+        TPlannerCore &core = Core();
+        QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
+        positions.clear();
+        for (int r = 0; r < count; ++r)
+            positions.append(CommaTextOf({name(r)}));
+        core.CreateDefaultWeekInfo();
+    }
+
     // The document built in the core, saved and opened through the window, which is then shown.
     [[nodiscard]] bool ReopenThroughWindow()
     {
@@ -43,6 +57,19 @@ protected:
         form->Open(file);
         form->show();
         return true;
+    }
+    // The events a user's step leaves done.
+    static void Settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+    // One notch of the mouse wheel over `target` at `at`.
+    static void TurnWheel(QWidget *target, QPoint at, bool down)
+    {
+        QWheelEvent event(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, down ? -120 : 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
     }
 
     QTemporaryDir dir;

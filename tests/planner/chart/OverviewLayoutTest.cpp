@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "CanvasPanel.h"
-#include "CommaText.h"
 #include "common/RepaintCheck.h"
 #include "treegrid/StringTreeGrid.h"
 
@@ -24,11 +23,7 @@ protected:
     {
         TPlannerCore &core = Core();
         core.BeginUpdate(QStringLiteral("plan"));
-        QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
-        positions.clear();
-        for (int r = 0; r < resources; ++r)
-            positions.append(CommaTextOf({Name(r)}));
-        core.CreateDefaultWeekInfo();
+        SetResources(resources, Name);
         const TDateTime first = Trunc(Date()) + 7;
         for (int r = 0; r < resources; ++r)
             for (int k = 0; k < perResource; ++k) {
@@ -40,8 +35,7 @@ protected:
         core.EndUpdate();
         form->resize(1024, 700);
         ASSERT_TRUE(ReopenThroughWindow());
-        for (int i = 0; i < 5; ++i)
-            QApplication::processEvents();
+        Settle();
     }
     // Whether the widget shows at least `height` pixel rows inside the window.
     bool ShownInWindow(QWidget *widget, int height)

@@ -32,11 +32,7 @@ protected:
     {
         TPlannerCore &core = Core();
         core.BeginUpdate(QStringLiteral("plan"));
-        QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
-        positions.clear();
-        for (int r = 0; r < rows; ++r)
-            positions.append(CommaTextOf({QStringLiteral("R%1").arg(r + 1, 2, 10, QLatin1Char('0'))}));
-        core.CreateDefaultWeekInfo();
+        SetResources(rows, [](int r) { return QStringLiteral("R%1").arg(r + 1, 2, 10, QLatin1Char('0')); });
         for (int r = 0; r < rows; ++r)
             for (int k = 0; k < 2; ++k) {
                 TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
@@ -48,11 +44,6 @@ protected:
         core.EndUpdate();
         ASSERT_TRUE(ReopenThroughWindow());
         Settle();
-    }
-    static void Settle()
-    {
-        for (int i = 0; i < 5; ++i)
-            QApplication::processEvents();
     }
     const QImage &Picture() { return *view->TimeChart->Canvas().Image(); }
 };

@@ -6,10 +6,8 @@
 #include <QKeySequence>
 #include <QScrollBar>
 #include <QTest>
-#include <QWheelEvent>
 
 #include "CanvasPanel.h"
-#include "CommaText.h"
 #include "common/RepaintCheck.h"
 #include "treegrid/StringTreeGrid.h"
 
@@ -22,11 +20,7 @@ protected:
     {
         TPlannerCore &core = Core();
         core.BeginUpdate(QStringLiteral("plan"));
-        QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
-        positions.clear();
-        for (int r = 0; r < 5; ++r)
-            positions.append(CommaTextOf({QStringLiteral("R%1").arg(r + 1)}));
-        core.CreateDefaultWeekInfo();
+        SetResources(5, [](int r) { return QStringLiteral("R%1").arg(r + 1); });
         for (int i = 0; i < tasks; ++i) {
             TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
             core.SetData_(node, cnPosition, QStringLiteral("R%1").arg(i % 5 + 1));
@@ -37,18 +31,6 @@ protected:
         }
         core.EndUpdate();
         ASSERT_TRUE(ReopenThroughWindow());
-        Settle();
-    }
-    static void Settle()
-    {
-        for (int i = 0; i < 5; ++i)
-            QApplication::processEvents();
-    }
-    void Wheel(QWidget *target, QPoint at, bool down)
-    {
-        QWheelEvent event(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, down ? -120 : 120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(target, &event);
         Settle();
     }
 };
@@ -87,7 +69,8 @@ TEST_F(TableRepaintTest, TheTaskTableShowsWhatAFullPaintDraws)
         check.Check(QKeySequence(key).toString());
     }
     for (bool down : {true, true, false}) {
-        Wheel(viewport, rowAt(3), down);
+        TurnWheel(viewport, rowAt(3), down);
+        Settle();
         check.Check(down ? QStringLiteral("wheel down") : QStringLiteral("wheel up"));
     }
     if (QScrollBar *bar = grid->verticalScrollBar(); bar && bar->isVisible()) {
