@@ -133,12 +133,17 @@ protected:
         }
         return nullptr;
     }
-    void ClickBar(TNodeData *node)
+    // Points at the middle of the bar and presses there; that point.
+    QPoint GrabBar(TNodeData *node)
     {
         const QPoint at = BarRect(node).center();
         Hover(at);
         Press(at);
-        Release(at);
+        return at;
+    }
+    void ClickBar(TNodeData *node)
+    {
+        Release(GrabBar(node));
         Settle();
     }
     void Wheel(QWidget *target, QPoint at, bool down)
@@ -272,9 +277,7 @@ TEST_F(ChartRepaintTest, DayPlanShowsWhatAFullPaintDraws)
     Settle();
     TNodeData *moved = ShownTask(false);
     ASSERT_NE(moved, nullptr);
-    const QPoint from = BarRect(moved).center();
-    Hover(from);
-    Press(from);
+    const QPoint from = GrabBar(moved);
     ASSERT_EQ(mouse->State(), msMoveItem);
     check.Check(QStringLiteral("bar grabbed"));
     Drag(from + QPoint(20, 0));
@@ -333,9 +336,7 @@ TEST_F(ChartRepaintTest, MinutePlanShowsWhatAFullPaintDraws)
     // Dragging shows the clock of the bar's start; Escape gives the move back.
     TNodeData *moved = ShownTask(false);
     ASSERT_NE(moved, nullptr);
-    const QPoint from = BarRect(moved).center();
-    Hover(from);
-    Press(from);
+    const QPoint from = GrabBar(moved);
     ASSERT_EQ(mouse->State(), msMoveItem);
     Drag(from + QPoint(35, 0));
     Settle();
@@ -420,9 +421,7 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
             node = task;
     }
     ASSERT_NE(node, nullptr);
-    const QPoint from = BarRect(node).center();
-    Hover(from);
-    Press(from);
+    const QPoint from = GrabBar(node);
     ASSERT_EQ(mouse->State(), msMoveItem);
     Drag(from + QPoint(3, 0));
     const int grip = from.x() + 3 - BarRect(node).left();
