@@ -42,6 +42,14 @@ protected:
         core->ForEach(tbTable, feSelected, [&](TNodeData *node) { selected.push_back(node); });
         return selected;
     }
+    // Types `text` into the emptied search field, as a new search.
+    void Search(const QString &text)
+    {
+        form->Edit2->clear();
+        QTest::keyClicks(form->Edit2, text);
+    }
+    // Enter in the search field: the next row found.
+    void SearchNext() { QTest::keyClick(form->Edit2, Qt::Key_Return); }
     QString EditorComment()
     {
         auto *edit = qobject_cast<QLineEdit *>(
@@ -60,7 +68,7 @@ TEST_F(SearchWindowTest, OnlyRowsTheTableShowsAreFound)
     QTest::mouseClick(form->Edit2, Qt::LeftButton);
     QTest::keyClicks(form->Edit2, QStringLiteral("ber"));
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[0]});
-    QTest::keyClick(form->Edit2, Qt::Key_Return);
+    SearchNext();
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[1]});
 
     // The tab "First" leaves out Position 2: its rows are not found, by typing or by Enter.
@@ -70,18 +78,16 @@ TEST_F(SearchWindowTest, OnlyRowsTheTableShowsAreFound)
     ASSERT_EQ(core->GroupTabIndex(), 1);
     EXPECT_TRUE(core->GetNodeFiltered(rows[0]));
     EXPECT_TRUE(core->GetNodeFiltered(rows[3]));
-    form->Edit2->clear();
-    QTest::keyClicks(form->Edit2, QStringLiteral("bern"));
+    Search(QStringLiteral("bern"));
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[4]}); // Bernau, not the hidden Bern
     for (TNodeData *expected : {rows[4], rows[4]}) {
-        QTest::keyClick(form->Edit2, Qt::Key_Return);
+        SearchNext();
         EXPECT_EQ(Selected(), std::vector<TNodeData *>{expected});
     }
-    form->Edit2->clear();
-    QTest::keyClicks(form->Edit2, QStringLiteral("berg"));
+    Search(QStringLiteral("berg"));
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[2]}); // Bergen, not the hidden Berg
     for (TNodeData *expected : {rows[2], rows[2]}) {
-        QTest::keyClick(form->Edit2, Qt::Key_Return);
+        SearchNext();
         EXPECT_EQ(Selected(), std::vector<TNodeData *>{expected});
     }
     // The editor shows the row the table shows selected.
@@ -95,23 +101,20 @@ TEST_F(SearchWindowTest, OnlyRowsTheTableShowsAreFound)
     only.Text1 = QStringLiteral("*lin*");
     form->Tables().Filters().SetFilter(tbTable, core->GetConnection(tbTable, cnTextCenterMiddle), only);
     ASSERT_TRUE(core->GetNodeFiltered(rows[2]));
-    form->Edit2->clear();
-    QTest::keyClicks(form->Edit2, QStringLiteral("berg"));
+    Search(QStringLiteral("berg"));
     EXPECT_TRUE(Selected().empty());
-    QTest::keyClick(form->Edit2, Qt::Key_Return);
+    SearchNext();
     EXPECT_TRUE(Selected().empty());
-    form->Edit2->clear();
-    QTest::keyClicks(form->Edit2, QStringLiteral("ber"));
+    Search(QStringLiteral("ber"));
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[1]});
-    QTest::keyClick(form->Edit2, Qt::Key_Return);
+    SearchNext();
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[1]});
 
     // Back on the first tab without the filter, every row is found again.
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
     form->Tables().Filters().SetFilter(tbTable, core->GetConnection(tbTable, cnTextCenterMiddle), TFilterParams());
-    form->Edit2->clear();
-    QTest::keyClicks(form->Edit2, QStringLiteral("berg"));
+    Search(QStringLiteral("berg"));
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[2]});
-    QTest::keyClick(form->Edit2, Qt::Key_Return);
+    SearchNext();
     EXPECT_EQ(Selected(), std::vector<TNodeData *>{rows[3]});
 }
