@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QImage>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -13,12 +11,12 @@
 #include <vector>
 
 #include "TreeGridInputTestSupport.h"
-#include "treegrid/StringEditLink.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridEdit.h"
 #include "treegrid/TreeGridEditLink.h"
 
+using inputtest::ShowsAFullRender;
 using inputtest::TInputFixture;
 
 namespace {
@@ -43,11 +41,6 @@ struct TEditFixture : TInputFixture {
     // The tree goes first: its last edit still reports into this fixture.
     ~TEditFixture() { tree.reset(); }
 
-    TTGEdit *Editor() const
-    {
-        auto *link = dynamic_cast<TStringEditLink *>(tree->EditLink());
-        return link ? link->Edit() : nullptr;
-    }
     // Starts an edit of the cell and types over its text.
     void Type(PGridNode node, TColumnIndex column, const QString &text)
     {
@@ -83,24 +76,6 @@ public:
     void ProcessMessage(QEvent *) override {}
     void SetBounds(QRect) override {}
 };
-
-// What the window shows of the tree equals a fresh render of it (the ended edit's cell shows
-// its text again).
-::testing::AssertionResult ShowsAFullRender(QWidget *widget)
-{
-    QApplication::processEvents();
-    const QPoint inWindow = widget->mapTo(widget->window(), QPoint(0, 0));
-    const qreal ratio = widget->devicePixelRatioF();
-    const QImage shown = widget->screen()
-                             ->grabWindow(widget->window()->winId())
-                             .toImage()
-                             .copy(QRect(inWindow * ratio, widget->size() * ratio))
-                             .convertToFormat(QImage::Format_RGB32);
-    const QImage fresh = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (shown.isNull() || shown != fresh)
-        return ::testing::AssertionFailure() << "the window shows something else than a full render";
-    return ::testing::AssertionSuccess();
-}
 
 } // namespace
 

@@ -4,32 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
-#include <QWheelEvent>
 
 #include "TreeGridInputTestSupport.h"
-#include "treegrid/StringEditLink.h"
 #include "treegrid/TreeGridEdit.h"
 
 using namespace inputtest;
 
 namespace {
-
-QImage Fresh(QWidget *widget)
-{
-    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// What the window shows of the widget: the backing store as the incremental paints left it.
-QImage Shown(QWidget *widget)
-{
-    QApplication::processEvents();
-    const QImage shot = widget->screen()->grabWindow(widget->window()->winId()).toImage();
-    return shot.copy(QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size()))
-        .convertToFormat(QImage::Format_RGB32);
-}
 
 // Two columns of the same width show the same texts; the first is edited, the second shows
 // where its text stands.
@@ -53,12 +36,6 @@ struct TEditFixture : TInputFixture {
         QApplication::processEvents();
     }
 
-    TTGEdit *Editor() const
-    {
-        auto *link = dynamic_cast<TStringEditLink *>(tree->EditLink());
-        return link ? link->Edit() : nullptr;
-    }
-
     void Open()
     {
         ASSERT_TRUE(tree->EditNode(edited, 0));
@@ -69,12 +46,10 @@ struct TEditFixture : TInputFixture {
         QTest::keyClick(edit, Qt::Key_Home);
     }
 
+    // The wheel turned over the rows.
     void Wheel(QPoint angleDelta, Qt::KeyboardModifiers keys = Qt::NoModifier)
     {
-        const QPointF pos(150, 60);
-        QWheelEvent event(pos, viewport->mapToGlobal(pos), QPoint(), angleDelta, Qt::NoButton, keys,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(viewport, &event);
+        TInputFixture::Wheel(QPoint(150, 60), angleDelta, keys);
     }
 
     // The window shows what a full paint shows, and inside its frame the editor shows its text

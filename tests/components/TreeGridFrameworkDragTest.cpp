@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -13,6 +12,7 @@
 #include "TreeGridInputTestSupport.h"
 
 using inputtest::Names;
+using inputtest::ShowsAFullRender;
 using inputtest::TInputFixture;
 
 namespace {
@@ -28,23 +28,6 @@ struct TDragFixture : TInputFixture {
         QApplication::processEvents();
     }
 };
-
-// What the window shows of the widget equals a fresh render of it.
-::testing::AssertionResult ShowsAFullRender(QWidget *widget)
-{
-    QApplication::processEvents();
-    const QPoint inWindow = widget->mapTo(widget->window(), QPoint(0, 0));
-    const qreal ratio = widget->devicePixelRatioF();
-    const QImage shown = widget->screen()
-                             ->grabWindow(widget->window()->winId())
-                             .toImage()
-                             .copy(QRect(inWindow * ratio, widget->size() * ratio))
-                             .convertToFormat(QImage::Format_RGB32);
-    const QImage fresh = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (shown.isNull() || shown != fresh)
-        return ::testing::AssertionFailure() << "the window shows something else than a full render";
-    return ::testing::AssertionSuccess();
-}
 
 // A point of the target's viewport as the source's viewport sees it (the pointer stays with the
 // source while it drags).

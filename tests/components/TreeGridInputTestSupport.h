@@ -6,12 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QScreen>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <memory>
 #include <vector>
 
+#include "treegrid/StringEditLink.h"
 #include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridEdit.h"
 #include "treegrid/TreeGridHeader.h"
 
 namespace inputtest {
@@ -115,6 +120,12 @@ struct TInputFixture {
     }
     // A move with the buttons QTest holds (none: a plain hover move).
     void Move(QPoint p) { QTest::mouseMove(viewport, p); }
+    void Wheel(QPoint at, QPoint angleDelta, Qt::KeyboardModifiers keys = Qt::NoModifier)
+    {
+        QWheelEvent event(QPointF(at), viewport->mapToGlobal(QPointF(at)), QPoint(), angleDelta, Qt::NoButton, keys,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    }
     void Key(int key, Qt::KeyboardModifiers keys = Qt::NoModifier) { QTest::keyClick(tree.get(), Qt::Key(key), keys); }
 
     std::vector<QString> Selected() const
@@ -129,7 +140,41 @@ struct TInputFixture {
         PGridNode node = tree->FocusedNode();
         return node ? *tree->GetNodeData<QString>(node) : QString();
     }
+    // The in-place editor of a running edit.
+    TTGEdit *Editor() const
+    {
+        auto *link = dynamic_cast<TStringEditLink *>(tree->EditLink());
+        return link ? link->Edit() : nullptr;
+    }
 };
+
+// A full paint of the widget, made now.
+inline QImage Fresh(QWidget *widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What the window shows of the widget: the backing store as the incremental paints left it.
+inline QImage Shown(QWidget *widget)
+{
+    QApplication::processEvents();
+    const QPoint inWindow = widget->mapTo(widget->window(), QPoint(0, 0));
+    const qreal ratio = widget->devicePixelRatioF();
+    return widget->screen()
+        ->grabWindow(widget->window()->winId())
+        .toImage()
+        .copy(QRect(inWindow * ratio, widget->size() * ratio))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// What the window shows of the widget equals a full paint of it.
+inline ::testing::AssertionResult ShowsAFullRender(QWidget *widget)
+{
+    const QImage shown = Shown(widget);
+    if (shown.isNull() || shown != Fresh(widget))
+        return ::testing::AssertionFailure() << "the window shows something else than a full render";
+    return ::testing::AssertionSuccess();
+}
 
 // The x of a point a little inside the first part of a row that hits `position` (its check box,
 // its text), found by hit testing along the row; -1 when none does.

@@ -6,9 +6,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
-#include <QScreen>
 #include <QTest>
-#include <QWheelEvent>
 
 #include "TreeGridInputTestSupport.h"
 #include "treegrid/TreeGridHeaderWidget.h"
@@ -17,27 +15,6 @@
 using namespace inputtest;
 
 namespace {
-
-QImage Fresh(QWidget *widget)
-{
-    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// What the window shows of the widget: the backing store as the incremental paints left it.
-QImage Shown(QWidget *widget)
-{
-    QApplication::processEvents();
-    const QImage shot = widget->screen()->grabWindow(widget->window()->winId()).toImage();
-    return shot.copy(QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size()))
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-void Wheel(TInputFixture &f, QPoint at, QPoint angleDelta, Qt::KeyboardModifiers keys = Qt::NoModifier)
-{
-    QWheelEvent event(QPointF(at), f.viewport->mapToGlobal(QPointF(at)), QPoint(), angleDelta, Qt::NoButton, keys,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(f.viewport, &event);
-}
 
 // A first column that stays while three more scroll sideways, each with a caption.
 struct TFixedFixture : TInputFixture {
@@ -75,7 +52,7 @@ TEST(TreeGridScrolledViewTest, TheHeaderKeepsItsFixedColumnOnTopAndHitsItThere)
     for (int step = 0; step < 4; ++step) {
         SCOPED_TRACE(step);
         const int before = f.tree->EffectiveOffsetX();
-        Wheel(f, QPoint(200, 50), QPoint(0, -10), Qt::ShiftModifier);
+        f.Wheel(QPoint(200, 50), QPoint(0, -10), Qt::ShiftModifier);
         ASSERT_GT(f.tree->EffectiveOffsetX(), before);
         const QImage fresh = Fresh(f.strip);
         EXPECT_EQ(Shown(f.strip), fresh);
@@ -120,7 +97,7 @@ TEST(TreeGridScrolledViewTest, ScrollingUnderAStillPointerMovesTheHotRowAndClose
     QApplication::sendEvent(f.viewport, &help);
     ASSERT_NE(f.tree->HintWindow(), nullptr);
     ASSERT_TRUE(f.tree->HintWindow()->isVisible());
-    Wheel(f, pointer, QPoint(0, -120));
+    f.Wheel(pointer, QPoint(0, -120));
     const int moved = -f.tree->OffsetY() / f.rowHeight;
     ASSERT_GT(moved, 0);
     EXPECT_FALSE(f.tree->HintWindow()->isVisible());
@@ -137,7 +114,7 @@ TEST(TreeGridScrolledViewTest, ScrollingUnderAStillPointerMovesTheHotRowAndClose
     EXPECT_EQ(Shown(f.tree.get()), Fresh(f.tree.get()));
 
     // Below the last row nothing is hot once the view moves there.
-    Wheel(f, pointer, QPoint(0, -12000));
+    f.Wheel(pointer, QPoint(0, -12000));
     f.Move(QPoint(40, f.tree->ClientHeight() - 2));
     EXPECT_NE(f.tree->HotNode(), nullptr);
     const PGridNode last = f.tree->HotNode();

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QWheelEvent>
-
 #include "TreeGridInputTestSupport.h"
 #include "treegrid/TreeGridPanningWindow.h"
 
@@ -11,10 +9,7 @@ namespace {
 
 void Wheel(TInputFixture &f, QPoint angleDelta, Qt::KeyboardModifiers keys = Qt::NoModifier)
 {
-    const QPointF pos(100, 50);
-    QWheelEvent event(pos, f.viewport->mapToGlobal(pos), QPoint(), angleDelta, Qt::NoButton, keys,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(f.viewport, &event);
+    f.Wheel(QPoint(100, 50), angleDelta, keys);
 }
 
 TEST(TreeGridWheelTest, WheelStepsOfAMouseAndOfATouchpadScroll)
@@ -113,13 +108,10 @@ TEST(TreeGridWheelTest, MiddleClickPansOnlyWhenThereIsSomethingToPan)
         f.Press(origin, Qt::NoModifier, Qt::MiddleButton);
         f.Release(origin, Qt::NoModifier, Qt::MiddleButton);
         ASSERT_TRUE(f.tree->IsPanning());
-        if (byWheel) {
-            QWheelEvent wheel(QPointF(origin), f.viewport->mapToGlobal(QPointF(origin)), QPoint(), QPoint(0, -120),
-                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(f.viewport, &wheel);
-        } else {
+        if (byWheel)
+            f.Wheel(origin, QPoint(0, -120));
+        else
             f.Click(origin, Qt::NoModifier, Qt::RightButton);
-        }
         EXPECT_FALSE(f.tree->IsPanning()) << byWheel;
         EXPECT_EQ(f.tree->PanningWindow(), nullptr);
     }
