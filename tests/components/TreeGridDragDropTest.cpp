@@ -14,9 +14,6 @@
 
 #include "TreeGridTestSupport.h"
 #include "treegrid/StringTreeGrid.h"
-#include "treegrid/TreeGridColumn.h"
-#include "treegrid/TreeGridColumns.h"
-#include "treegrid/TreeGridHeader.h"
 
 namespace {
 
@@ -67,12 +64,8 @@ TTGNodeAttachMode AttachModeFor(TTGDropMode mode)
 // drop mark shows, moved when the drag is a move within this process.
 std::unique_ptr<TDragTree> MakeTree()
 {
-    auto tree = treegridtest::ShowTree<TDragTree>(400, 200);
     // The exchanged data carries the texts; a receiving tree takes them as new texts.
-    treegridtest::KeepTexts(*tree);
-    tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
-    for (int c = 0; c < 2; ++c)
-        tree->Header()->Columns()->Add()->SetWidth(150);
+    auto tree = treegridtest::ShowTextTree<TDragTree>(2, 150);
     tree->OnDragOver = [](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState, QPoint,
                           TTGDropMode, Qt::DropAction &, bool &accept) { accept = true; };
     tree->OnDragDrop = [](TBaseTreeGrid *sender, TBaseTreeGrid *source, const QMimeData *data, const QStringList &,

@@ -21,12 +21,8 @@ namespace {
 // A shown string tree whose nodes keep their texts, editable, with two columns.
 std::unique_ptr<TStringTreeGrid> MakeTree()
 {
-    auto tree = treegridtest::ShowTree<TStringTreeGrid>(400, 200);
-    treegridtest::KeepTexts(*tree);
+    auto tree = treegridtest::ShowTextTree(2, 150);
     tree->TreeOptions().SetMiscOptions(tree->TreeOptions().MiscOptions() + toEditable);
-    tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
-    for (int c = 0; c < 2; ++c)
-        tree->Header()->Columns()->Add()->SetWidth(150);
     tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
     return tree;
 }

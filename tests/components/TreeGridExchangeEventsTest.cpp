@@ -16,14 +16,12 @@
 
 #include "TreeGridTestSupport.h"
 #include "treegrid/StringTreeGrid.h"
-#include "treegrid/TreeGridColumn.h"
-#include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridDragManager.h"
-#include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridRoutines.h"
 
 using treegridtest::AddText;
 using treegridtest::Shape;
+using treegridtest::ShowTextTree;
 
 namespace {
 
@@ -42,16 +40,6 @@ protected:
         return Qt::IgnoreAction;
     }
 };
-
-template <class T = TStringTreeGrid>
-std::unique_ptr<T> MakeTree()
-{
-    auto tree = treegridtest::ShowTree<T>(400, 200);
-    treegridtest::KeepTexts(*tree);
-    tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
-    tree->Header()->Columns()->Add()->SetWidth(200);
-    return tree;
-}
 
 // A drop target that counts what reaches it and leaves the work to the tree's own.
 class TCountingDragManager : public ITGDragManager
@@ -95,7 +83,7 @@ private:
 
 TEST(TreeGridExchangeEventsTest, OwnersAddFormatsAndRenderThem)
 {
-    auto tree = MakeTree();
+    auto tree = ShowTextTree();
     PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
     PGridNode b = AddText(*tree, nullptr, QStringLiteral("b"));
     tree->OnGetUserClipboardFormats = [](TBaseTreeGrid *, QStringList &formats) { formats << RowsFormat; };
@@ -138,7 +126,7 @@ TEST(TreeGridExchangeEventsTest, OwnersAddFormatsAndRenderThem)
 TEST(TreeGridExchangeEventsTest, OwnersMayBringTheDragDataAndTheDropTarget)
 {
     // The owner's data goes into the drag the user starts.
-    auto source = MakeTree<TCapturingDragTree>();
+    auto source = ShowTextTree<TCapturingDragTree>();
     PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
     source->SetDragMode(dmAutomatic);
     QMimeData *own = nullptr;
@@ -158,7 +146,7 @@ TEST(TreeGridExchangeEventsTest, OwnersMayBringTheDragDataAndTheDropTarget)
     EXPECT_EQ(source->Dragged->text(), QStringLiteral("own drag"));
 
     // The owner's drop target sees the drag events and the tree still takes the drop.
-    auto target = MakeTree();
+    auto target = ShowTextTree();
     AddText(*target, nullptr, QStringLiteral("x"));
     TCountingDragManager *manager = nullptr;
     int created = 0;
@@ -214,7 +202,7 @@ TEST(TreeGridExchangeEventsTest, OwnersMayBringTheDragDataAndTheDropTarget)
 
 TEST(TreeGridExchangeEventsTest, ATreeThatGoesLeavesItsClipboardDataWithoutAReference)
 {
-    auto tree = MakeTree();
+    auto tree = ShowTextTree();
     PGridNode a = AddText(*tree, nullptr, QStringLiteral("kept text"));
     std::vector<std::pair<bool, bool>> flushing; // entered, left
     tree->OnStateChange = [&](TBaseTreeGrid *, TTreeGridStates enter, TTreeGridStates leave) {
@@ -239,7 +227,7 @@ TEST(TreeGridExchangeEventsTest, ATreeThatGoesLeavesItsClipboardDataWithoutARefe
     EXPECT_EQ(flushing, (std::vector<std::pair<bool, bool>>{{true, false}, {false, true}}));
 
     // Another tree pastes the nodes as a copy.
-    auto other = MakeTree();
+    auto other = ShowTextTree();
     EXPECT_TRUE(other->PasteFromClipboard());
     EXPECT_EQ(Shape(*other), QStringLiteral("kept text"));
 }

@@ -17,13 +17,11 @@
 
 #include "TreeGridTestSupport.h"
 #include "treegrid/StringTreeGrid.h"
-#include "treegrid/TreeGridColumn.h"
-#include "treegrid/TreeGridColumns.h"
-#include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridNodeStream.h"
 
 using treegridtest::AddText;
 using treegridtest::Shape;
+using treegridtest::ShowTextTree;
 
 namespace {
 
@@ -55,16 +53,6 @@ protected:
         return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 };
-
-template <class T = TStringTreeGrid>
-std::unique_ptr<T> MakeTree()
-{
-    auto tree = treegridtest::ShowTree<T>(400, 200);
-    treegridtest::KeepTexts(*tree);
-    tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
-    tree->Header()->Columns()->Add()->SetWidth(200);
-    return tree;
-}
 
 // A receiver that takes every drop onto the node under it: moved when asked to, else copied.
 void TakeDrops(TBaseTreeGrid &tree, bool optimized)
@@ -102,8 +90,8 @@ PGridNode Chain(TBaseTreeGrid &tree, PGridNode parent, int count)
 
 TEST(TreeGridExchangeSafetyTest, CutNodesStayUnlessTheyArriveElsewhere)
 {
-    auto source = MakeTree();
-    auto target = MakeTree();
+    auto source = ShowTextTree();
+    auto target = ShowTextTree();
     PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
     PGridNode b = AddText(*source, nullptr, QStringLiteral("b"));
     PGridNode c = AddText(*source, nullptr, QStringLiteral("c"));
@@ -155,8 +143,8 @@ TEST(TreeGridExchangeSafetyTest, CutNodesStayUnlessTheyArriveElsewhere)
 TEST(TreeGridExchangeSafetyTest, NodesDeletedDuringTheDragLoopLeaveTheDragSelection)
 {
     for (const bool optimized : {false, true}) {
-        auto source = MakeTree<TLoopDragTree>();
-        auto target = MakeTree();
+        auto source = ShowTextTree<TLoopDragTree>();
+        auto target = ShowTextTree();
         TakeDrops(*target, optimized);
         PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
         PGridNode b = AddText(*source, nullptr, QStringLiteral("b"));
@@ -188,8 +176,8 @@ TEST(TreeGridExchangeSafetyTest, NodesDeletedDuringTheDragLoopLeaveTheDragSelect
 
 TEST(TreeGridExchangeSafetyTest, NestingStaysWithinWhatAStreamCanHold)
 {
-    auto tree = MakeTree();
-    auto other = MakeTree();
+    auto tree = ShowTextTree();
+    auto other = ShowTextTree();
     // Focusing a node deep down needs no scrolling here (expanding 2000 parents one by one is slow).
     tree->TreeOptions().SetAutoOptions(tree->TreeOptions().AutoOptions() + toDisableAutoscrollOnFocus);
     // The deepest node a stream can hold sits at level MaxDepth below a top-level node.
@@ -238,7 +226,7 @@ TEST(TreeGridExchangeSafetyTest, NestingStaysWithinWhatAStreamCanHold)
 
 TEST(TreeGridExchangeSafetyTest, AddingChildrenStaysWithinWhatAStreamCanHold)
 {
-    auto tree = MakeTree();
+    auto tree = ShowTextTree();
     PGridNode top = AddText(*tree, nullptr, QStringLiteral("top"));
     PGridNode deepest = Chain(*tree, top, nodestream::MaxDepth);
     PGridNode aboveDeepest = deepest->Parent;
@@ -277,7 +265,7 @@ TEST(TreeGridExchangeSafetyTest, AddingChildrenStaysWithinWhatAStreamCanHold)
     buffer.open(QIODevice::ReadWrite);
     tree->SaveToStream(buffer);
     buffer.seek(0);
-    auto other = MakeTree();
+    auto other = ShowTextTree();
     other->LoadFromStream(buffer);
     EXPECT_EQ(other->TotalCount(), tree->TotalCount());
 }

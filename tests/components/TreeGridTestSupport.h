@@ -13,6 +13,10 @@
 
 #include "Canvas.h"
 #include "treegrid/BaseTreeGrid.h"
+#include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridColumn.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridWorkerThread.h"
 
 namespace treegridtest {
@@ -205,6 +209,19 @@ void KeepTexts(T &tree)
     tree.OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
         *sender->GetNodeData<QString>(node) = text;
     };
+}
+
+// A shown string tree (400 x 200) whose nodes keep their texts, selecting several nodes, with
+// `columns` columns of `width` pixels.
+template <class T = TStringTreeGrid>
+std::unique_ptr<T> ShowTextTree(int columns = 1, int width = 200)
+{
+    auto tree = ShowTree<T>(400, 200);
+    KeepTexts(*tree);
+    tree->TreeOptions().SetSelectionOptions(tree->TreeOptions().SelectionOptions() + toMultiSelect);
+    for (int c = 0; c < columns; ++c)
+        tree->Header()->Columns()->Add()->SetWidth(width);
+    return tree;
 }
 
 // A node of a test tree that keeps its text as a QString in its data.
