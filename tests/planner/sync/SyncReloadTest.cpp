@@ -35,8 +35,12 @@ protected:
     // working copy, then the document itself.
     void SaveElsewhere(const QByteArray &workingCopy, const QByteArray &documentBytes)
     {
+        SaveElsewhere(workingCopy, documentBytes, documentBytes);
+    }
+    void SaveElsewhere(const QByteArray &workingCopy, const QByteArray &documentBytes, const QByteArray &lockCopy)
+    {
         TDirWatchThread &journal = *core->DirWatchThread();
-        ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), documentBytes));
+        ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), lockCopy));
         const QString next = QString::number(journal.WorkingDir().toInt() + 1);
         ASSERT_TRUE(QDir().mkpath(journal.GetTmpDirectory() + next));
         ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(next), workingCopy));
@@ -154,13 +158,9 @@ TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
         return !core->ScanRunning() && core->DirWatchThread()->PendingEvents().empty()
                && core->DirWatchThread()->HasUnwrittenEvents();
     }));
-    ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), saved));
-    // Then its new generation and the document; this instance reloads.
-    const QString next = QString::number(journal.WorkingDir().toInt() + 1);
-    ASSERT_TRUE(QDir().mkpath(journal.GetTmpDirectory() + next));
-    ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(next), OtherDocument(saved, id)));
-    ASSERT_TRUE(testsupport::writeFile(document, OtherDocument(saved, id)));
-    QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(10), QFileDevice::FileModificationTime);
+    // Another instance saves (its lock copy the document saved here); this instance reloads.
+    const QByteArray other = OtherDocument(saved, id);
+    ASSERT_NO_FATAL_FAILURE(SaveElsewhere(other, other, saved));
     ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
     EXPECT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
