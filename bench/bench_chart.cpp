@@ -57,15 +57,21 @@ struct TChartBench : TBenchCore
     }
 };
 
-void BM_ChartRepaintWarm(benchmark::State &state)
+// One paint that counts the bars on screen, then one paint an iteration; the bars counted.
+int RepaintEachIteration(benchmark::State &state, TChartBench &bench)
 {
-    TChartBench bench(5000, 200, state.range(0) != 0);
     const int before = bench.view->Stats().barsDrawn;
     bench.Paint();
     const int drawn = bench.view->Stats().barsDrawn - before;
     for (auto _ : state)
         bench.Paint();
-    state.counters["bars_on_screen"] = drawn;
+    return drawn;
+}
+
+void BM_ChartRepaintWarm(benchmark::State &state)
+{
+    TChartBench bench(5000, 200, state.range(0) != 0);
+    state.counters["bars_on_screen"] = RepaintEachIteration(state, bench);
     state.counters["chart_px"] = bench.view->TimeChart->width() * bench.view->TimeChart->height();
     state.SetLabel(state.range(0) ? "dense" : "normal");
 }
@@ -74,12 +80,7 @@ BENCHMARK(BM_ChartRepaintWarm)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 void BM_ChartRepaintWithDeadlines(benchmark::State &state)
 {
     TChartBench bench(5000, 200, state.range(0) != 0, true);
-    const int before = bench.view->Stats().barsDrawn;
-    bench.Paint();
-    const int drawn = bench.view->Stats().barsDrawn - before;
-    for (auto _ : state)
-        bench.Paint();
-    state.counters["bars_on_screen"] = drawn;
+    state.counters["bars_on_screen"] = RepaintEachIteration(state, bench);
     state.SetLabel(state.range(0) ? "dense" : "normal");
 }
 BENCHMARK(BM_ChartRepaintWithDeadlines)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
