@@ -96,16 +96,22 @@ std::vector<TSearchRec> ListNow(const QString &folder, const QString &mask, int 
     return result;
 }
 
+// Sets one of the view's delays; what was seen before counts no more.
+void SetDelay(int TFolderView::*delay, int milliseconds)
+{
+    TFolderView &view = View();
+    std::lock_guard<std::mutex> guard(view.Lock);
+    view.*delay = std::max(0, milliseconds);
+    view.Entries.clear();
+    if (!view.Clock.isValid())
+        view.Clock.start();
+}
+
 } // namespace
 
 void SetFolderViewDelay(int milliseconds)
 {
-    TFolderView &view = View();
-    std::lock_guard<std::mutex> guard(view.Lock);
-    view.Delay = std::max(0, milliseconds);
-    view.Entries.clear();
-    if (!view.Clock.isValid())
-        view.Clock.start();
+    SetDelay(&TFolderView::Delay, milliseconds);
 }
 
 int FolderViewDelay()
@@ -117,12 +123,7 @@ int FolderViewDelay()
 
 void SetFolderListingDelay(int milliseconds)
 {
-    TFolderView &view = View();
-    std::lock_guard<std::mutex> guard(view.Lock);
-    view.ListingDelay = std::max(0, milliseconds);
-    view.Entries.clear();
-    if (!view.Clock.isValid())
-        view.Clock.start();
+    SetDelay(&TFolderView::ListingDelay, milliseconds);
 }
 
 bool FileExistsInView(const QString &path)
