@@ -1,8 +1,9 @@
 #pragma once
 
 // What a user does with the mouse and keys, for tests that go through the real window: menus
-// opened by a click on their title and items clicked in them, clicks on table cells, and
-// what a widget shows compared with a fresh picture of it.
+// opened by a click on their title and items clicked in them, clicks on table cells; and what
+// the user sees: the room a header cell gives its caption, and what a widget shows compared
+// with a fresh picture of it.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 
 #include <functional>
 
+#include "Canvas.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
@@ -132,6 +134,28 @@ inline QPoint HeaderPoint(TBaseTreeGrid *grid, int column, int fromLeft = -1)
     const TTreeGridColumn *item = grid->Header()->Columns()->Items(column);
     const int x = fromLeft < 0 ? item->Left() + item->Width() / 2 : item->Left() + fromLeft;
     return QPoint(x, header->height() / 2);
+}
+
+// The width a header cell lays its caption out in, and the width the caption needs there.
+struct TCaptionRoom
+{
+    int space = 0;
+    int needed = 0;
+};
+
+inline TCaptionRoom CaptionRoom(TTreeGridHeader *header, int index)
+{
+    TCanvas canvas(1, 1);
+    canvas.Font().Assign(header->Font());
+    TTreeGridColumn *column = header->Columns()->Items(index);
+    QPoint glyph;
+    QPoint sort;
+    QRect text;
+    // The header lays a caption out 2 pixels inside its cell.
+    const QRect cell(0, 0, column->Width(), header->Height());
+    column->ComputeHeaderLayout(canvas, cell.adjusted(2, 2, -2, -2), true, index == header->SortColumn(), glyph, sort,
+                                text, DT_TOP | DT_LEFT | DT_NOPREFIX);
+    return {text.width(), canvas.TextWidth(column->Text()) + 2};
 }
 
 // What the window shows of a widget (the backing store the incremental paints left), and a

@@ -47,19 +47,10 @@ protected:
     {
         QStringList cut;
         TTreeGridHeader *header = grid->Header();
-        TCanvas canvas(1, 1);
-        canvas.Font().Assign(header->Font());
         for (int i = 0; i < header->Columns()->Count(); ++i) {
-            TTreeGridColumn *column = header->Columns()->Items(i);
-            QPoint glyph;
-            QPoint sort;
-            QRect text;
-            // The header lays a caption out 2 pixels inside its cell.
-            const QRect cell(0, 0, column->Width(), header->Height());
-            column->ComputeHeaderLayout(canvas, cell.adjusted(2, 2, -2, -2), true, i == header->SortColumn(), glyph,
-                                        sort, text, DT_TOP | DT_LEFT | DT_NOPREFIX);
-            if (text.width() < canvas.TextWidth(column->Text()) + 2)
-                cut.append(column->Text());
+            const TCaptionRoom room = CaptionRoom(header, i);
+            if (room.space < room.needed)
+                cut.append(header->Columns()->Items(i)->Text());
         }
         return cut;
     }
