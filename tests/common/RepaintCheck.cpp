@@ -22,8 +22,16 @@ QImage ShownPixels(QWidget *widget)
     if (!screen)
         return QImage();
     const QPixmap window = screen->grabWindow(top->winId());
-    const QRect area(widget->mapTo(top, QPoint(0, 0)), widget->size());
+    // The grab counts device pixels.
+    const qreal ratio = widget->devicePixelRatioF();
+    const QRect area(widget->mapTo(top, QPoint(0, 0)) * ratio, widget->size() * ratio);
     return window.copy(area).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage ShownAfterEvents(QWidget *widget)
+{
+    QApplication::processEvents();
+    return ShownPixels(widget);
 }
 
 QImage FreshRender(QWidget *widget)
@@ -65,6 +73,14 @@ QImage FreshRender(QWidget *widget)
     return ::testing::AssertionFailure() << count << " pixels differ within (" << where.x() << ", " << where.y()
                                          << ", " << where.width() << " x " << where.height() << "), first at "
                                          << first.toStdString();
+}
+
+::testing::AssertionResult ShowsFullRender(QWidget *widget)
+{
+    const QImage shown = ShownAfterEvents(widget);
+    if (shown.isNull())
+        return ::testing::AssertionFailure() << "the window shows nothing of the widget";
+    return SameShown(shown, FreshRender(widget));
 }
 
 void TRepaintCheck::Watch(QWidget *widget, TAnimated animated)

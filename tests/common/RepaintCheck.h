@@ -23,12 +23,17 @@ void FlushPaints();
 
 // What the user sees of the widget: its rectangle in its window's backing store.
 QImage ShownPixels(QWidget *widget);
+// The same once the events that are due have been delivered.
+QImage ShownAfterEvents(QWidget *widget);
 // The widget painted afresh, as a whole.
 QImage FreshRender(QWidget *widget);
 
 // Equal, or a description of where they differ. Pixels inside `ignored` (widget coordinates:
 // named animated parts) do not count.
 ::testing::AssertionResult SameShown(const QImage &shown, const QImage &fresh, const std::vector<QRect> &ignored = {});
+// What the user sees of the widget, once the events that are due have been delivered, is what
+// a full paint of it draws.
+::testing::AssertionResult ShowsFullRender(QWidget *widget);
 
 // The check over a sequence: Check after each step compares every watched widget. A failure
 // names the step and the widget; with VELMORA_REPAINT_DUMP set to a folder, both pictures are

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "TreeGridInputTestSupport.h"
+#include "common/RepaintCheck.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridEdit.h"
 #include "treegrid/TreeGridEditLink.h"
 
-using inputtest::ShowsAFullRender;
 using inputtest::TInputFixture;
+using testsupport::ShowsFullRender;
 
 namespace {
 
@@ -91,7 +92,7 @@ TEST(TreeGridEditFocusTest, MovingTheFocusEndsTheEditAndTheOldNodeCanGo)
     EXPECT_EQ(f.Text(rows[0]), QStringLiteral("first"));
     EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
     EXPECT_EQ(f.tree->FocusedNode(), rows[1]);
-    EXPECT_TRUE(ShowsAFullRender(f.tree.get()));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
     // The old node goes; nothing refers to it any more (valgrind and ASan see the rest).
     f.tree->DeleteNode(rows[0]);
     EXPECT_TRUE(f.tree->EndEditNode());
@@ -163,7 +164,7 @@ TEST(TreeGridEditFocusTest, APressOnTheHeaderEndsOrCancelsTheEdit)
     EXPECT_TRUE(f.EditorGone());
     EXPECT_EQ(f.Text(rows[0]), QStringLiteral("kept"));
     EXPECT_TRUE(f.tree->hasFocus());
-    EXPECT_TRUE(ShowsAFullRender(f.tree.get()));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
 
     // Without that option the text is dropped.
     auto &options = f.tree->StringTreeOptions();
@@ -220,7 +221,7 @@ TEST(TreeGridEditFocusTest, RemovingTheEditedColumnCancelsTheEdit)
     EXPECT_TRUE(f.EditorGone());
     EXPECT_EQ(f.cancelled, std::vector<TColumnIndex>{1});
     EXPECT_EQ(f.Text(rows[1]), QStringLiteral("Row 1"));
-    EXPECT_TRUE(ShowsAFullRender(f.tree.get()));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
 
     // A column before it goes: its index would name another column, so it is cancelled too.
     columns->Add()->SetWidth(140);

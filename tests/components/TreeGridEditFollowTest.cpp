@@ -8,9 +8,12 @@
 #include <QTest>
 
 #include "TreeGridInputTestSupport.h"
+#include "common/RepaintCheck.h"
 #include "treegrid/TreeGridEdit.h"
 
 using namespace inputtest;
+using testsupport::FreshRender;
+using testsupport::ShownAfterEvents;
 
 namespace {
 
@@ -56,8 +59,8 @@ struct TEditFixture : TInputFixture {
     // exactly as the next column shows the same text (where both are in view).
     ::testing::AssertionResult FollowsItsCell()
     {
-        const QImage fresh = Fresh(tree.get());
-        const QImage shown = Shown(tree.get());
+        const QImage fresh = FreshRender(tree.get());
+        const QImage shown = ShownAfterEvents(tree.get());
         if (fresh != shown)
             return ::testing::AssertionFailure() << "the window differs from a full paint";
         TTGEdit *edit = Editor();

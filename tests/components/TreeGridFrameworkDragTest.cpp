@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "TreeGridInputTestSupport.h"
+#include "common/RepaintCheck.h"
 
 using inputtest::Names;
-using inputtest::ShowsAFullRender;
 using inputtest::TInputFixture;
+using testsupport::ShowsFullRender;
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST(TreeGridFrameworkDragTest, ADragAsksTheTreesUnderThePointerAndDropsOnTheLas
     EXPECT_EQ(target.tree->DropTargetNode(), targetRows[1]);
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), TBaseTreeGrid::dsDragMove);
-    EXPECT_TRUE(ShowsAFullRender(target.tree.get()));
+    EXPECT_TRUE(ShowsFullRender(target.tree.get()));
 
     source.Release(overTarget);
     EXPECT_EQ(drops, 1);
@@ -142,7 +143,7 @@ TEST(TreeGridFrameworkDragTest, ADragAsksTheTreesUnderThePointerAndDropsOnTheLas
         EXPECT_FALSE(tree->TreeStates().intersects({tsVCLDragPending, tsVCLDragging, tsUserDragObject}));
     EXPECT_FALSE(source.tree->FrameworkDragging());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(ShowsAFullRender(target.tree.get()));
+    EXPECT_TRUE(ShowsFullRender(target.tree.get()));
     // The press selected the dragged row; the drag did not take the selection away.
     EXPECT_EQ(source.Selected(), Names({"Row 0"}));
 }
@@ -186,7 +187,7 @@ TEST(TreeGridFrameworkDragTest, EscapeCancelsTheDragAndItsReleaseIsNoClick)
     EXPECT_EQ(target.tree->DropTargetNode(), nullptr);
     EXPECT_FALSE(target.tree->TreeStates().contains(tsVCLDragging));
     EXPECT_EQ(mouseUps, 1) << "the tree gets the button-up the drag took";
-    EXPECT_TRUE(ShowsAFullRender(target.tree.get()));
+    EXPECT_TRUE(ShowsFullRender(target.tree.get()));
 
     // The real release later belongs to the cancelled drag: no drop, no second button-up.
     source.Release(overTarget);

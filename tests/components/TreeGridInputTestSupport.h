@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QImage>
-#include <QScreen>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -147,34 +145,6 @@ struct TInputFixture {
         return link ? link->Edit() : nullptr;
     }
 };
-
-// A full paint of the widget, made now.
-inline QImage Fresh(QWidget *widget)
-{
-    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// What the window shows of the widget: the backing store as the incremental paints left it.
-inline QImage Shown(QWidget *widget)
-{
-    QApplication::processEvents();
-    const QPoint inWindow = widget->mapTo(widget->window(), QPoint(0, 0));
-    const qreal ratio = widget->devicePixelRatioF();
-    return widget->screen()
-        ->grabWindow(widget->window()->winId())
-        .toImage()
-        .copy(QRect(inWindow * ratio, widget->size() * ratio))
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-// What the window shows of the widget equals a full paint of it.
-inline ::testing::AssertionResult ShowsAFullRender(QWidget *widget)
-{
-    const QImage shown = Shown(widget);
-    if (shown.isNull() || shown != Fresh(widget))
-        return ::testing::AssertionFailure() << "the window shows something else than a full render";
-    return ::testing::AssertionSuccess();
-}
 
 // The x of a point a little inside the first part of a row that hits `position` (its check box,
 // its text), found by hit testing along the row; -1 when none does.

@@ -9,10 +9,13 @@
 #include <QTest>
 
 #include "TreeGridInputTestSupport.h"
+#include "common/RepaintCheck.h"
 #include "treegrid/TreeGridHeaderWidget.h"
 #include "treegrid/TreeGridHintWindow.h"
 
 using namespace inputtest;
+using testsupport::FreshRender;
+using testsupport::ShownAfterEvents;
 
 namespace {
 
@@ -43,7 +46,7 @@ struct TFixedFixture : TInputFixture {
 TEST(TreeGridScrolledViewTest, TheHeaderKeepsItsFixedColumnOnTopAndHitsItThere)
 {
     TFixedFixture f;
-    const QImage unscrolled = Fresh(f.strip);
+    const QImage unscrolled = FreshRender(f.strip);
     int clicked = -2;
     f.tree->OnHeaderClick = [&](TTreeGridHeader *, const TTGHeaderHitInfo &info) { clicked = info.Column; };
 
@@ -54,12 +57,12 @@ TEST(TreeGridScrolledViewTest, TheHeaderKeepsItsFixedColumnOnTopAndHitsItThere)
         const int before = f.tree->EffectiveOffsetX();
         f.Wheel(QPoint(200, 50), QPoint(0, -10), Qt::ShiftModifier);
         ASSERT_GT(f.tree->EffectiveOffsetX(), before);
-        const QImage fresh = Fresh(f.strip);
-        EXPECT_EQ(Shown(f.strip), fresh);
+        const QImage fresh = FreshRender(f.strip);
+        EXPECT_EQ(ShownAfterEvents(f.strip), fresh);
         EXPECT_EQ(f.FixedPart(fresh), f.FixedPart(unscrolled));
         EXPECT_NE(fresh, unscrolled) << "the other columns moved";
         // The rows keep the fixed column in place too.
-        EXPECT_EQ(Shown(f.tree.get()), Fresh(f.tree.get()));
+        EXPECT_EQ(ShownAfterEvents(f.tree.get()), FreshRender(f.tree.get()));
 
         // Over the fixed column the mouse finds the fixed column, not the one scrolled under it.
         const QPoint inFixed(TFixedFixture::FixedWidth - 10, f.strip->height() / 2);
@@ -90,7 +93,7 @@ TEST(TreeGridScrolledViewTest, ScrollingUnderAStillPointerMovesTheHotRowAndClose
     const QPoint pointer(40, 2 * f.rowHeight + f.rowHeight / 2);
     f.Move(pointer);
     ASSERT_EQ(f.tree->HotNode(), rows[2]);
-    EXPECT_EQ(Shown(f.tree.get()), Fresh(f.tree.get()));
+    EXPECT_EQ(ShownAfterEvents(f.tree.get()), FreshRender(f.tree.get()));
 
     // A hint shows there; turning the wheel closes it and makes the row now under the pointer hot.
     QHelpEvent help(QEvent::ToolTip, pointer, f.viewport->mapToGlobal(pointer));
@@ -103,7 +106,8 @@ TEST(TreeGridScrolledViewTest, ScrollingUnderAStillPointerMovesTheHotRowAndClose
     EXPECT_FALSE(f.tree->HintWindow()->isVisible());
     EXPECT_EQ(f.tree->HotNode(), rows[size_t(2 + moved)]);
     EXPECT_EQ(hot.back(), rows[size_t(2 + moved)]);
-    EXPECT_EQ(Shown(f.tree.get()), Fresh(f.tree.get())) << "the old hot row lost its look, the new one has it";
+    EXPECT_EQ(ShownAfterEvents(f.tree.get()), FreshRender(f.tree.get()))
+        << "the old hot row lost its look, the new one has it";
 
     // Keys move the view too, and take an open hint away as well.
     QApplication::sendEvent(f.viewport, &help);
@@ -111,7 +115,7 @@ TEST(TreeGridScrolledViewTest, ScrollingUnderAStillPointerMovesTheHotRowAndClose
     f.Key(Qt::Key_Up, Qt::ControlModifier);
     EXPECT_FALSE(f.tree->HintWindow()->isVisible());
     EXPECT_EQ(f.tree->HotNode(), rows[size_t(2 + moved - 1)]);
-    EXPECT_EQ(Shown(f.tree.get()), Fresh(f.tree.get()));
+    EXPECT_EQ(ShownAfterEvents(f.tree.get()), FreshRender(f.tree.get()));
 
     // Below the last row nothing is hot once the view moves there.
     f.Wheel(pointer, QPoint(0, -12000));
@@ -120,5 +124,5 @@ TEST(TreeGridScrolledViewTest, ScrollingUnderAStillPointerMovesTheHotRowAndClose
     const PGridNode last = f.tree->HotNode();
     f.tree->SetNodeHeight(rows.back(), 1);
     EXPECT_NE(f.tree->HotNode(), last) << "the rows moved down under the pointer";
-    EXPECT_EQ(Shown(f.tree.get()), Fresh(f.tree.get()));
+    EXPECT_EQ(ShownAfterEvents(f.tree.get()), FreshRender(f.tree.get()));
 }

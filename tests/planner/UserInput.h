@@ -1,19 +1,16 @@
 #pragma once
 
 // What a user does with the mouse and keys, for tests that go through the real window: menus
-// opened by a click on their title and items clicked in them, clicks on table cells; and what
-// the user sees: the room a header cell gives its caption, and what a widget shows compared
-// with a fresh picture of it.
+// opened by a click on their title and items clicked in them, clicks on table cells; and the
+// room a header cell gives its caption.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QImage>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -156,50 +153,6 @@ inline TCaptionRoom CaptionRoom(TTreeGridHeader *header, int index)
     column->ComputeHeaderLayout(canvas, cell.adjusted(2, 2, -2, -2), true, index == header->SortColumn(), glyph, sort,
                                 text, DT_TOP | DT_LEFT | DT_NOPREFIX);
     return {text.width(), canvas.TextWidth(column->Text()) + 2};
-}
-
-// What the window shows of a widget (the backing store the incremental paints left), and a
-// fresh full render of it, both without alpha.
-inline QImage Shown(QWidget *widget)
-{
-    QApplication::processEvents();
-    QWidget *window = widget->window();
-    const QImage all = widget->screen()->grabWindow(window->winId()).toImage();
-    const qreal ratio = all.devicePixelRatio();
-    const QPoint at = widget->mapTo(window, QPoint(0, 0));
-    const QRect r(QPointF(at * ratio).toPoint(), (QSizeF(widget->size()) * ratio).toSize());
-    return all.copy(r).convertToFormat(QImage::Format_RGB32);
-}
-
-inline QImage Fresh(QWidget *widget)
-{
-    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// Whether two pictures are the same; otherwise how many pixels differ and where the first is.
-inline ::testing::AssertionResult SamePicture(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return ::testing::AssertionFailure() << "sizes " << a.width() << "x" << a.height() << " and " << b.width()
-                                             << "x" << b.height();
-    int differ = 0;
-    QPoint first(-1, -1);
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y)) {
-                if (differ++ == 0)
-                    first = QPoint(x, y);
-            }
-    if (differ == 0)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << differ << " pixels differ, the first at " << first.x() << "," << first.y();
-}
-
-// What the window shows of the widget is what a full paint of it shows.
-inline ::testing::AssertionResult ShowsFreshPicture(QWidget *widget)
-{
-    const QImage shown = Shown(widget);
-    return SamePicture(shown, Fresh(widget));
 }
 
 } // namespace userinput

@@ -11,12 +11,17 @@
 #include <QTimer>
 
 #include "PopupDateTime.h"
+#include "common/RepaintCheck.h"
 #include "dialogs/SetupDialogs.h"
 #include "editor/EditorCalendarButton.h"
 #include "editor/PropertyEditor.h"
 #include "setup/SetupApplier.h"
 
 using namespace userinput;
+using testsupport::FreshRender;
+using testsupport::SameShown;
+using testsupport::ShownAfterEvents;
+using testsupport::ShowsFullRender;
 
 namespace {
 
@@ -191,14 +196,14 @@ TEST_F(EditorWindowInputTest, ACellWrittenInTheEditorShowsInTheTableAtOnce)
     TStringTreeGrid *grid = form->StringTreeGrid1;
     auto *box = qobject_cast<QCheckBox *>(form->Editor().Control(QStringLiteral("__edit"), confirmed));
     ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
-    const QImage before = Shown(grid->viewport());
+    EXPECT_TRUE(ShowsFullRender(grid->viewport()));
+    const QImage before = ShownAfterEvents(grid->viewport());
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
     EXPECT_EQ(core->GetData(first, confirmed), QStringLiteral("Ja"));
     EXPECT_EQ(grid->Text(first->VNode, confirmed), QStringLiteral("yes"));
-    const QImage after = Shown(grid->viewport());
-    EXPECT_FALSE(SamePicture(after, before));
-    EXPECT_TRUE(SamePicture(after, Fresh(grid->viewport())));
+    const QImage after = ShownAfterEvents(grid->viewport());
+    EXPECT_FALSE(SameShown(after, before));
+    EXPECT_TRUE(SameShown(after, FreshRender(grid->viewport())));
 
     // Two rows selected, then the box clicked: both rows show it.
     ClickCell(grid, second->VNode, core->GetConnection(tbTable, cnTextCenterMiddle), Qt::ControlModifier);
@@ -207,10 +212,10 @@ TEST_F(EditorWindowInputTest, ACellWrittenInTheEditorShowsInTheTableAtOnce)
     box = qobject_cast<QCheckBox *>(form->Editor().Control(QStringLiteral("__edit"), confirmed));
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
     EXPECT_EQ(core->GetData(second, confirmed), core->GetData(first, confirmed));
-    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
+    EXPECT_TRUE(ShowsFullRender(grid->viewport()));
     // Ctrl+Z takes it back, and the table shows that too.
     const QString written = core->GetData(second, confirmed);
     QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_NE(core->GetData(second, confirmed), written);
-    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
+    EXPECT_TRUE(ShowsFullRender(grid->viewport()));
 }

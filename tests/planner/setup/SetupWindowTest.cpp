@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "CommaText.h"
+#include "common/RepaintCheck.h"
 #include "dialogs/EditTableColumnDialog.h"
 #include "dialogs/FilterPopup.h"
 #include "dialogs/ListGrid.h"
@@ -26,6 +27,7 @@
 #include "treegrid/StringTreeGrid.h"
 
 using namespace userinput;
+using testsupport::ShowsFullRender;
 
 namespace {
 
@@ -147,7 +149,7 @@ TEST_F(SetupWindowTest, ANewColumnAndEveryCaptionShowAfterOK)
         EXPECT_GE(room.space, room.needed) << header->Columns()->Items(i)->Text().toStdString();
     }
     EXPECT_GE(header->Columns()->Items(confirmed)->Width(), TColumnFitter::MinimumWidth);
-    EXPECT_TRUE(ShowsFreshPicture(grid));
+    EXPECT_TRUE(ShowsFullRender(grid));
 
     // Its filter symbol opens its filter.
     TFilterPopup *popup = form->TableCommands().FilterPopup();

@@ -6,10 +6,12 @@
 #include <QMenu>
 
 #include "Canvas.h"
+#include "common/RepaintCheck.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
 
 using namespace userinput;
+using testsupport::ShowsFullRender;
 
 namespace {
 
@@ -81,7 +83,7 @@ TEST_F(ColumnFitWindowTest, CaptionsAndBoldRowsFitAfterOptimizing)
     shortened.clear();
     grid->viewport()->repaint();
     EXPECT_TRUE(shortened.isEmpty()) << shortened.join(QStringLiteral(", ")).toStdString();
-    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
+    EXPECT_TRUE(ShowsFullRender(grid->viewport()));
 
     // Selecting the other rows afterwards shortens nothing either: any row may be drawn bold.
     ClickCell(grid, rows[0]->VNode, core->GetConnection(tbTable, cnLength));
@@ -90,5 +92,5 @@ TEST_F(ColumnFitWindowTest, CaptionsAndBoldRowsFitAfterOptimizing)
     shortened.clear();
     grid->viewport()->repaint();
     EXPECT_TRUE(shortened.isEmpty()) << shortened.join(QStringLiteral(", ")).toStdString();
-    EXPECT_TRUE(ShowsFreshPicture(grid->viewport()));
+    EXPECT_TRUE(ShowsFullRender(grid->viewport()));
 }
