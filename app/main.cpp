@@ -1,4 +1,5 @@
 #include "Allocator.h"
+#include "StartupProbe.h"
 #include "dialogs/SplashForm.h"
 #include "window/FormMain.h"
 #include "window/PlannerApplication.h"
@@ -20,5 +21,7 @@ int main(int argc, char **argv)
     splash.raise();
     splash.StartTimer();
     mainForm.OpenCommandLine(TPlannerApplication::arguments().mid(1));
+    if (qEnvironmentVariableIsSet("VELMORA_REPORT_PAINT"))
+        new TStartupProbe(&app);
     return TPlannerApplication::exec();
 }
