@@ -129,4 +129,15 @@ struct TNodeData
     bool nodeWorkDays = false;
     TDateTime nodeTerminRead = 0;
     TDateTime nodeComputedEnd = 0;
+    // The end last computed and what it was computed from: the same start, length, place and
+    // flag under the same calendars give the same end (epoch 0: none).
+    struct TEndMemo
+    {
+        TDateTime start = 0;
+        TDateTime end = 0;
+        qint32 length = 0;
+        qint32 position = 0;
+        quint32 epoch = 0;
+        bool workDays = false;
+    } nodeEndMemo;
 };

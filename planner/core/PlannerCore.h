@@ -663,6 +663,7 @@ private:
         std::vector<std::vector<int>> blocks;
         std::vector<tWeekInfo> weeks;
         quint64 generation = 0;
+        int column = -1; // the position column the list was taken from
         bool valid = false;
     };
     const TPositionCache &PositionCache() const;
@@ -681,6 +682,8 @@ private:
     void SetGroupTabIndex(int index);
     mutable TPositionCache FPositionCache;
     mutable std::vector<qint32> FPositionInPositionGroup;
+    // The other way round: the expanded full index of each visible row, -1 when none.
+    mutable std::vector<qint32> FRowPositions;
     mutable quint64 FPositionMapGeneration = 0;
     mutable QStringList FPositionMapFilter;
     QStringList FGroupTabCaptions;
@@ -716,7 +719,14 @@ private:
     QString SharedCellText(TConnection cn, const QString &text);
     TWorkCalendar &CalendarOf(int position, bool absentDay);
     // The end of a row from its cached start, length and position; 0 when it cannot be had.
-    TDateTime ComputeEnd(const TNodeData *node);
+    // Remembered with the row until one of them or the calendars change.
+    TDateTime ComputeEnd(TNodeData *node);
+    // What a row's end is computed from, under the present calendars; cellsRead: the row's
+    // caches stand for its cells.
+    TNodeData::TEndMemo EndInputs(const TNodeData *node, bool cellsRead) const;
+    // The row's cells are read and its remembered end still holds.
+    bool EndRemembered(const TNodeData *node) const;
+    TDateTime ComputeEnd(TDateTime start, TWhichTable table, int position, qint64 rem, bool workDays);
     // The rows' caches from their cells (CB_CheckValid without the bracket check); span,
     // when given, gets whether the row is valid but for the range, and its dates.
     struct TRowSpan

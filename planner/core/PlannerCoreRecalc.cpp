@@ -356,12 +356,7 @@ void TPlannerCore::RecalcAllRows()
     CheckCellRules();
     TFlagScope batch(FRowBatch);
     std::vector<TNodeData *> rows[WhichTableCount];
-    CollectRows(tbTable, rows[tbTable]);
     CollectRows(tbExclude, rows[tbExclude]);
-    // Tasks resource by resource: each resource's calendar is then read while it is in the
-    // cache (the order of the rows in the grid stays as it is).
-    SortByPosition(rows[tbTable]);
-    SetCalendarReach(rows);
 
     // Absent days before tasks, whose calendars are made from them. The range follows
     // from every row that is valid but for the range.
@@ -369,27 +364,47 @@ void TPlannerCore::RecalcAllRows()
     TDateTime hi = 0;
     bool any = false;
     std::vector<TNodeData *> unjudged;
-    for (const TWhichTable table : {tbExclude, tbTable}) {
-        if (table == tbTable)
-            ValidateScheduleState();
-        for (TNodeData *node : rows[table]) {
-            // Every end is computed anew and every bar picture drawn anew.
-            node->RecalcEndOf = true;
-            node->RecalcBitmap = true;
-            TRowSpan span;
-            if (node->nodeReadUnder == FCellRules)
-                RefreshReadRow(node, &span);
-            else
-                RefreshRow(node, &span);
-            if (!span.complete)
+    auto recalc = [&](TNodeData *node) {
+        // Every end is computed anew and every bar picture drawn anew.
+        node->RecalcEndOf = true;
+        node->RecalcBitmap = true;
+        TRowSpan span;
+        if (node->nodeReadUnder == FCellRules)
+            RefreshReadRow(node, &span);
+        else
+            RefreshRow(node, &span);
+        if (!span.complete)
+            return;
+        lo = any ? std::min(lo, span.lo) : span.lo;
+        hi = any ? std::max(hi, span.hi) : span.hi;
+        any = true;
+        if (!node->nodeValid)
+            unjudged.push_back(node);
+    };
+    for (TNodeData *node : rows[tbExclude])
+        recalc(node);
+    ValidateScheduleState();
+    // A task whose end still holds and stands in its end cell is done while the walk is at
+    // it: nothing is written, so the table stays as it is under the walk. The others are
+    // computed after the walk, resource by resource, so that each resource's calendar is
+    // read while it is in the cache (the order of the rows in the grid stays as it is).
+    std::vector<TNodeData *> &computed = rows[tbTable];
+    if (TBaseTreeGrid *grid = GetTable(tbTable)) {
+        for (TGridNode *gridNode = grid->GetFirst(); gridNode; gridNode = grid->GetNext(gridNode)) {
+            TNodeData *node = NodeData(grid, gridNode);
+            if (!node)
                 continue;
-            lo = any ? std::min(lo, span.lo) : span.lo;
-            hi = any ? std::max(hi, span.hi) : span.hi;
-            any = true;
-            if (!node->nodeValid)
-                unjudged.push_back(node);
+            const TDateTime end = node->nodeEndMemo.end;
+            if (end != 0 && end == node->nodeComputedEnd && EndRemembered(node))
+                recalc(node);
+            else
+                computed.push_back(node);
         }
     }
+    SetCalendarReach(rows);
+    SortByPosition(computed);
+    for (TNodeData *node : computed)
+        recalc(node);
     // The chart's range and its holidays for the data; rows far from the previous range
     // are judged again, and when absent days became valid so, every task is computed again.
     // Every row's bar picture is to be drawn anew already, and nothing repaints inside.
@@ -401,6 +416,7 @@ void TPlannerCore::RecalcAllRows()
         }
         if (absences) {
             ValidateScheduleState();
+            CollectRows(tbTable, rows[tbTable]);
             for (TNodeData *node : rows[tbTable]) {
                 node->RecalcEndOf = true;
                 RefreshRow(node);

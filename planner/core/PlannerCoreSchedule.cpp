@@ -229,9 +229,12 @@ void TPlannerCore::ValidateScheduleState()
         state.spansMade = false;
         drop = true;
     }
-    if (drop)
+    if (drop) {
         for (auto &calendars : state.calendars)
             calendars.clear();
+        if (++state.epoch == 0)
+            state.epoch = 1;
+    }
     state.positions = positions;
     state.absences = FAbsenceGeneration;
     state.unit = FMinUnit;
@@ -330,6 +333,17 @@ void TPlannerCore::RecalcTasksOfTouchedAbsences()
 
 // ---- the end of a row
 
+namespace {
+
+// Whether an end was computed from these inputs under these calendars.
+bool SameInputs(const TNodeData::TEndMemo &memo, const TNodeData::TEndMemo &inputs)
+{
+    return memo.epoch != 0 && memo.epoch == inputs.epoch && memo.start == inputs.start
+           && memo.length == inputs.length && memo.position == inputs.position && memo.workDays == inputs.workDays;
+}
+
+} // namespace
+
 bool TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
 {
     if (!node)
@@ -348,21 +362,46 @@ bool TPlannerCore::SetEndOf(TNodeData *node, TDateTime value)
     return true;
 }
 
-TDateTime TPlannerCore::ComputeEnd(const TNodeData *node)
+TNodeData::TEndMemo TPlannerCore::EndInputs(const TNodeData *node, bool cellsRead) const
 {
-    const TDateTime start = GetStartOf(node);
     const TWhichTable table = node->NodeTable;
+    TNodeData::TEndMemo inputs;
+    inputs.start = GetStartOf(node);
+    inputs.length = node->nodeLength;
     // The row's own position, whatever group is shown.
-    const int position = GetConnection(table, cnPosition) >= 0 ? node->nodePosition : 0;
-    const qint64 rem = node->nodeLength;
-    TWorkMoment m = ToMoment(start);
+    inputs.position = GetConnection(table, cnPosition) >= 0 ? node->nodePosition : 0;
     const bool absentDay = table == tbExclude;
     // The "Working Days" flag as last read, unless the cells changed since.
-    const bool workDays = (position != -9 && !absentDay)
-                          || (absentDay
-                              && (node->nodeReadUnder == FCellRules
-                                      ? node->nodeWorkDays
-                                      : GetData_(node, cnLengthWithWeekend) == BoolName(true)));
+    inputs.workDays = (inputs.position != -9 && !absentDay)
+                      || (absentDay
+                          && (cellsRead ? node->nodeWorkDays : GetData_(node, cnLengthWithWeekend) == BoolName(true)));
+    inputs.epoch = FSchedule ? FSchedule->epoch : 0;
+    return inputs;
+}
+
+bool TPlannerCore::EndRemembered(const TNodeData *node) const
+{
+    return node->nodeReadUnder == FCellRules && SameInputs(node->nodeEndMemo, EndInputs(node, true));
+}
+
+TDateTime TPlannerCore::ComputeEnd(TNodeData *node)
+{
+    // The calendars as they are now, so that the epoch tells whether they changed.
+    ScheduleState();
+    TNodeData::TEndMemo inputs = EndInputs(node, node->nodeReadUnder == FCellRules);
+    // Most rows are computed again with nothing of theirs changed (every outermost EndUpdate
+    // asks for every end): their end is the one computed last.
+    if (SameInputs(node->nodeEndMemo, inputs))
+        return node->nodeEndMemo.end;
+    inputs.end = ComputeEnd(inputs.start, node->NodeTable, inputs.position, inputs.length, inputs.workDays);
+    node->nodeEndMemo = inputs;
+    return inputs.end;
+}
+
+TDateTime TPlannerCore::ComputeEnd(TDateTime start, TWhichTable table, int position, qint64 rem, bool workDays)
+{
+    TWorkMoment m = ToMoment(start);
+    const bool absentDay = table == tbExclude;
     if (workDays) {
         if (!CalendarOf(position, absentDay).EndOf(m, rem, m))
             return 0;

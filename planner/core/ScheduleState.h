@@ -20,6 +20,9 @@ struct TPlannerCore::TScheduleState
     quint64 positions = ~quint64(0);
     quint64 absences = ~quint64(0);
     TMinUnit unit = muDay;
+    // Raised whenever the calendars are dropped: an end computed under another epoch may
+    // differ now. Never 0.
+    quint32 epoch = 1;
     // Absent days per entry of the expanded position list, those of "*" included.
     bool spansMade = false;
     std::vector<TDaySpans> spans;
