@@ -35,6 +35,19 @@ void ExpandEntry(const QString &entry, QStringList &names, QStringList &entries,
     }
 }
 
+// Whether `kept` holds the entries of `current`; when it does, it shares them from then on.
+bool SameEntries(QStringList &kept, const QStringList &current)
+{
+    if (kept.size() != current.size())
+        return false;
+    if (kept.constData() == current.constData())
+        return true;
+    if (kept != current)
+        return false;
+    kept = current;
+    return true;
+}
+
 QStringList ExpandEntries(const QStringList &source)
 {
     QStringList names;
@@ -52,13 +65,28 @@ QStringList ExpandEntries(const QStringList &source)
 const TPlannerCore::TPositionCache &TPlannerCore::PositionCache() const
 {
     const int column = GetConnection(tbTable, cnPosition);
+    // Asked once per row by many walks: the pick list still sharing its entries with the
+    // kept copy is found without looking the column up the long way.
+    if (FPositionCache.valid && column >= 0 && column == FPositionCache.column) {
+        const auto &headers = FHeaderData[tbTable];
+        if (std::size_t(column) < headers.size() && headers[std::size_t(column)] && column < GetTableColCount(tbTable)) {
+            const QStringList &strings = headers[std::size_t(column)]->Strings;
+            if (strings.size() == FPositionCache.source.size() && strings.constData() == FPositionCache.source.constData())
+                return FPositionCache;
+        }
+    }
     const QStringList &source = column >= 0 ? GetColumnStrings(tbTable, column) : QStringList();
-    // Comparing with the shared copy costs nothing while the pick list is unchanged.
-    if (FPositionCache.valid && FPositionCache.source == source)
+    // Comparing with the shared copy costs nothing while the pick list is unchanged. A list
+    // that was only detached (written to with equal entries) is shared again, so that the
+    // rows asking next do not compare every entry each.
+    if (FPositionCache.valid && SameEntries(FPositionCache.source, source)) {
+        FPositionCache.column = column;
         return FPositionCache;
+    }
     const quint64 generation = FPositionCache.generation + 1;
     FPositionCache = TPositionCache();
     FPositionCache.generation = generation;
+    FPositionCache.column = column;
     FPositionCache.source = source;
     for (const QString &entry : source) {
         const int first = int(FPositionCache.names.size());
@@ -94,7 +122,7 @@ QStringList TPlannerCore::Positiongroups(bool expand, bool all) const
 const std::vector<qint32> &TPlannerCore::PositionInPositionGroup() const
 {
     const TPositionCache &cache = PositionCache();
-    if (FPositionMapGeneration == cache.generation && FPositionMapFilter == FGlobalPositionFilter
+    if (FPositionMapGeneration == cache.generation && SameEntries(FPositionMapFilter, FGlobalPositionFilter)
         && FPositionInPositionGroup.size() == std::size_t(cache.names.size()))
         return FPositionInPositionGroup;
     FPositionMapGeneration = cache.generation;
@@ -108,9 +136,11 @@ const std::vector<qint32> &TPlannerCore::PositionInPositionGroup() const
         return FPositionInPositionGroup;
     }
     FPositionInPositionGroup.assign(std::size_t(count), -2);
+    FRowPositions.assign(std::size_t(FGlobalPositionFilter.size()), -1);
     QHash<QString, int> rows;
     for (int r = 0; r < FGlobalPositionFilter.size(); ++r) {
         const QString name = ParseCommaText(FGlobalPositionFilter[r]).value(0);
+        FRowPositions[std::size_t(r)] = cache.index.value(name, -1);
         if (!rows.contains(name))
             rows.insert(name, r);
     }
@@ -133,7 +163,9 @@ int TPlannerCore::PositionOfRow(int row) const
         return row < cache.names.size() ? row : -1;
     if (row >= FGlobalPositionFilter.size())
         return -1;
-    return cache.index.value(ParseCommaText(FGlobalPositionFilter[row]).value(0), -1);
+    // Made with the map of the positions to their rows.
+    PositionInPositionGroup();
+    return FRowPositions[std::size_t(row)];
 }
 
 // ---- positions of rows
