@@ -95,6 +95,7 @@ void TDateTexts::Validate(TMinUnit unit)
         && longTime == FLongTime)
         return;
     FRead.clear();
+    FWritten.clear();
     ++FGeneration;
     FUnit = unit;
     FToday = today;
@@ -243,7 +244,18 @@ QString TDateTexts::Write(TDateTime value)
     const int length = FastWrite(value, text);
     if (length >= 0)
         return QString(reinterpret_cast<const QChar *>(text), length);
-    return FUnit == muMinute ? DateTimeToShortStr(value) : DateToStr(value);
+    return SlowWrite(value);
+}
+
+const QString &TDateTexts::SlowWrite(TDateTime value) const
+{
+    // Patterns with month names and the like: each date's text is made once.
+    const auto found = FWritten.constFind(value);
+    if (found != FWritten.constEnd())
+        return *found;
+    if (FWritten.size() >= MaxRemembered)
+        FWritten.clear();
+    return *FWritten.insert(value, FUnit == muMinute ? DateTimeToShortStr(value) : DateToStr(value));
 }
 
 bool TDateTexts::IsWritten(const QString &text, TDateTime value) const
@@ -252,5 +264,5 @@ bool TDateTexts::IsWritten(const QString &text, TDateTime value) const
     const int length = FastWrite(value, written);
     if (length >= 0)
         return QStringView(written, length) == QStringView(text);
-    return text == (FUnit == muMinute ? DateTimeToShortStr(value) : DateToStr(value));
+    return text == SlowWrite(value);
 }

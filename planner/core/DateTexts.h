@@ -43,6 +43,8 @@ private:
     // The written text of a date at `out` (room for 128 characters); -1 off the quick road.
     int FastWrite(TDateTime value, char16_t *out) const;
     bool FastRead(QStringView text, TDateTime &value) const;
+    // The written text of a date off the quick road, remembered.
+    const QString &SlowWrite(TDateTime value) const;
 
     TMinUnit FUnit = muDay;
     QString FShortDate;
@@ -62,4 +64,5 @@ private:
         TDateTime value = 0;
     };
     QHash<QString, TRead> FRead;
+    mutable QHash<TDateTime, QString> FWritten;
 };

@@ -96,3 +96,27 @@ TEST(DateTextsTest, NewFormatsTakeEffect)
     EXPECT_EQ(texts.Write(EncodeDate(2024, 5, 3) + EncodeTime(9, 5, 0, 0)), QStringLiteral("05/03/2024 09:05"));
     ResetDateFormats();
 }
+
+// Patterns off the quick road write each date once; what was written under one pattern is not
+// taken for another.
+TEST(DateTextsTest, TextsOfNamedMonthsFollowTheFormats)
+{
+    const TDateTime day = EncodeDate(2024, 5, 3);
+    SetDateFormats(QStringLiteral("d MMM yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+    TDateTexts texts;
+    texts.Validate(muDay);
+    const QString first = texts.Write(day);
+    EXPECT_EQ(first, DateToStr(day));
+    EXPECT_EQ(texts.Write(day), first);
+    EXPECT_TRUE(texts.IsWritten(first, day));
+    EXPECT_FALSE(texts.IsWritten(first, day + 1));
+    SetDateFormats(QStringLiteral("MMMM d, yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+    texts.Validate(muDay);
+    EXPECT_EQ(texts.Write(day), DateToStr(day));
+    EXPECT_NE(texts.Write(day), first);
+    EXPECT_FALSE(texts.IsWritten(first, day));
+    texts.Validate(muMinute);
+    EXPECT_EQ(texts.Write(day + EncodeTime(9, 5, 0, 0)), DateTimeToShortStr(day + EncodeTime(9, 5, 0, 0)));
+    EXPECT_TRUE(texts.IsWritten(DateTimeToShortStr(day + EncodeTime(9, 5, 0, 0)), day + EncodeTime(9, 5, 0, 0)));
+    ResetDateFormats();
+}
