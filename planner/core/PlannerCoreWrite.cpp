@@ -25,6 +25,19 @@ const QString &OwnIdPrefix()
     return prefix;
 }
 
+// A grid's own update bracket for the span of a scope.
+class TGridUpdate
+{
+public:
+    explicit TGridUpdate(TBaseTreeGrid *grid) : FGrid(grid) { FGrid->BeginUpdate(); }
+    ~TGridUpdate() { FGrid->EndUpdate(); }
+    TGridUpdate(const TGridUpdate &) = delete;
+    TGridUpdate &operator=(const TGridUpdate &) = delete;
+
+private:
+    TBaseTreeGrid *FGrid;
+};
+
 } // namespace
 
 // ---- writing cells
@@ -497,6 +510,9 @@ void TPlannerCore::ActionDeleteNodeExecute(bool editing)
                    : Translate(QStringLiteral("Delete all %s selected tasks?"), {QString::number(count)});
     if (FWindow.Ask(question, mtConfirmation, {mbOK, mbCancel}) == mrOk) {
         FUndoRedoGroupIndex = FUndoRedo->GetGroupIndex();
+        // The grid takes its rows out in one go: it counts, measures and repaints once
+        // instead of once per row.
+        TGridUpdate gridUpdate(grid);
         ForEach(FActiveTable, feSelected, &TPlannerCore::CB_DeleteNode, this);
         FUndoRedoGroupIndex = -1;
     }
