@@ -77,7 +77,9 @@ void TUndoRedo::Push(std::unique_ptr<TUndoRedoEntry> entry)
         FRedoList.push_back(std::move(entry));
     else
         FUndoList.push_back(std::move(entry));
-    UpdateMainForm();
+    // A run pushes an entry per step it replays; the actions show its end once it is over.
+    if (!FUndoing)
+        UpdateMainForm();
 }
 
 void TUndoRedo::Pop(TPlannerCore &mainForm)
@@ -161,14 +163,15 @@ void TUndoRedo::Undo(TPlannerCore &mainForm)
 {
     if (FUndoing)
         return;
+    TRunEnd runEnd{*this};
     UndoRedo(FUndoList, mainForm);
-    UpdateMainForm();
 }
 
 void TUndoRedo::Redo(TPlannerCore &mainForm)
 {
     if (FUndoing)
         return;
+    TRunEnd runEnd{*this};
     FRedoing = true;
     struct TRedoState
     {
@@ -176,8 +179,6 @@ void TUndoRedo::Redo(TPlannerCore &mainForm)
         ~TRedoState() { redoing = false; }
     } redoState{FRedoing};
     UndoRedo(FRedoList, mainForm);
-    FRedoing = false;
-    UpdateMainForm();
 }
 
 void TUndoRedo::Clear()

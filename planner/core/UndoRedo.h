@@ -75,6 +75,12 @@ signals:
 
 private:
     void UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm);
+    // Shows the lists once a run is over, on every way out.
+    struct TRunEnd
+    {
+        TUndoRedo &stack;
+        ~TRunEnd() { stack.UpdateMainForm(); }
+    };
 
     TUndoRedoList FRedoList;
     TUndoRedoList FUndoList;
