@@ -220,10 +220,31 @@ int TPlannerCore::GetConnection(TWhichTable table, TConnection cn) const
 
 TConnection TPlannerCore::GetColumnConnection(TWhichTable table, int column) const
 {
-    for (int cn = cnNone; cn < ConnectionCount; ++cn)
-        if (FConnection[table][cn] == column)
-            return TConnection(cn);
-    return cnNone;
+    const auto &connections = FConnection[table];
+    if (column < 0) {
+        for (int cn = cnNone; cn < ConnectionCount; ++cn)
+            if (connections[cn] == column)
+                return TConnection(cn);
+        return cnNone;
+    }
+    // Asked several times for every cell written: the meanings by column are kept, made
+    // again whenever the connections are not those they were made from.
+    TColumnConnections &kept = FColumnConnections[table];
+    if (!kept.valid || kept.from != connections) {
+        kept.from = connections;
+        kept.valid = true;
+        kept.byColumn.clear();
+        // The first meaning naming a column wins.
+        for (int cn = ConnectionCount - 1; cn >= cnNone; --cn) {
+            const int at = connections[cn];
+            if (at < 0)
+                continue;
+            if (kept.byColumn.size() <= std::size_t(at))
+                kept.byColumn.resize(std::size_t(at) + 1, cnNone);
+            kept.byColumn[std::size_t(at)] = TConnection(cn);
+        }
+    }
+    return std::size_t(column) < kept.byColumn.size() ? kept.byColumn[std::size_t(column)] : cnNone;
 }
 
 // ---- captions and column descriptions
