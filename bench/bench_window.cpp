@@ -1,0 +1,248 @@
+// Large plans in the main window (offscreen, 1600 x 1000): a plan of 100,000 tasks on 1,000
+// resources in ten group tabs of 100 resources each (BenchPlan.h, as make_plan writes it).
+// Times what a user waits for, until the window has painted again:
+//   - switching the group tab, and the overlap check that follows it once the debounce ran out;
+//   - deleting all selected rows (Edit > Delete), then Undo and Redo of that;
+//   - clearing the table the way the spreadsheet import does before it reads, then Undo and Redo;
+//   - archiving the 50,000 tasks that end first into a new archive file.
+
+#include "BenchPlan.h"
+#include "BenchSupport.h"
+
+#include <QApplication>
+#include <QTabBar>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <memory>
+
+#include "exchange/Archiver.h"
+#include "window/FormMain.h"
+
+namespace {
+
+constexpr int kTasks = 100000;
+constexpr int kResources = 1000;
+constexpr int kGroups = 10;
+
+// The main window with every question answered OK.
+class TBenchMainForm : public TMainForm
+{
+public:
+    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
+};
+
+// The window shown with the plan, every deferred work done.
+struct TWindowPlan
+{
+    std::unique_ptr<TBenchMainForm> form = std::make_unique<TBenchMainForm>();
+    TPlannerCore &core = form->Core();
+
+    TWindowPlan()
+    {
+        FillPlan(core, kTasks, kResources, Date() - 21);
+        core.BeginUpdate(QStringLiteral("groups"));
+        for (int g = 0; g < kGroups; ++g) {
+            QStringList members;
+            for (int r = g * (kResources / kGroups); r < (g + 1) * (kResources / kGroups); ++r)
+                members.append(CommaTextOf({PlanResourceName(r)}));
+            core.AddPositionGroup(QStringLiteral("Group %1").arg(g + 1), CommaTextOf(members));
+        }
+        core.EndUpdate();
+        core.UndoStack().Clear();
+        form->resize(1600, 1000);
+        form->show();
+        Settle();
+    }
+
+    // Paints what is pending and runs the deferred work as the idle timer would.
+    void Settle()
+    {
+        QApplication::processEvents();
+        RunDeferred();
+        QApplication::processEvents();
+    }
+    void RunDeferred()
+    {
+        if (core.OverlappingTimer().isActive())
+            core.OverlappingTimerTimer();
+        core.IdleTimerTimer();
+    }
+};
+
+void BM_SwitchGroupTab(benchmark::State &state)
+{
+    TWindowPlan plan;
+    QTabBar *tabs = plan.form->TabControl1;
+    int tab = 0;
+    for (auto _ : state) {
+        tab = tab % kGroups + 1;
+        tabs->setCurrentIndex(tab);
+        QApplication::processEvents();
+        state.PauseTiming();
+        plan.RunDeferred();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["rows_in_tab"] = plan.core.GroupCount(tbTable);
+}
+BENCHMARK(BM_SwitchGroupTab)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The deferred work a switch leaves: the overlap check of the shown rows and its repaint.
+void BM_SwitchGroupTabDeferred(benchmark::State &state)
+{
+    TWindowPlan plan;
+    QTabBar *tabs = plan.form->TabControl1;
+    int tab = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        tab = tab % kGroups + 1;
+        tabs->setCurrentIndex(tab);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        plan.RunDeferred();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_SwitchGroupTabDeferred)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Runs `act` on a fresh window each round and times it until painted and settled; `check`
+// tells whether the round did what it should.
+template <class Prepare, class Act>
+void TimeOnFreshWindow(benchmark::State &state, Prepare prepare, Act act)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto plan = std::make_unique<TWindowPlan>();
+        prepare(*plan);
+        state.ResumeTiming();
+        if (!act(*plan))
+            state.SkipWithError("the action did not do what it should");
+        state.PauseTiming();
+        plan.reset();
+        state.ResumeTiming();
+    }
+}
+
+void SelectAllTasks(TWindowPlan &plan)
+{
+    plan.form->StringTreeGrid1->setFocus();
+    plan.core.SetActiveTable(tbTable);
+    plan.form->ActionSelectAllExecute();
+    plan.Settle();
+}
+
+bool DeleteSelected(TWindowPlan &plan)
+{
+    plan.form->ActionDeleteNodeExecute();
+    plan.Settle();
+    return plan.core.GetTableRowCount(tbTable) == 0;
+}
+
+// The spreadsheet import's "clear the table first": every row deleted in one undo group.
+bool ClearTable(TWindowPlan &plan)
+{
+    TPlannerCore &core = plan.core;
+    core.BeginUpdate(QStringLiteral("clear"));
+    core.FUndoRedoGroupIndex = core.UndoStack().GetGroupIndex();
+    core.ForEach(tbTable, feAll, [&core](TNodeData *node) { core.DeleteNode(node, true); });
+    core.FUndoRedoGroupIndex = -1;
+    core.EndUpdate();
+    plan.Settle();
+    return core.GetTableRowCount(tbTable) == 0;
+}
+
+bool Undo(TWindowPlan &plan)
+{
+    plan.form->ActionUndoExecute();
+    plan.Settle();
+    return plan.core.GetTableRowCount(tbTable) == kTasks;
+}
+
+bool Redo(TWindowPlan &plan)
+{
+    plan.form->ActionRedoExecute();
+    plan.Settle();
+    return plan.core.GetTableRowCount(tbTable) == 0;
+}
+
+void BM_DeleteSelectedRows(benchmark::State &state)
+{
+    TimeOnFreshWindow(state, SelectAllTasks, DeleteSelected);
+}
+BENCHMARK(BM_DeleteSelectedRows)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_UndoDeleteSelectedRows(benchmark::State &state)
+{
+    TimeOnFreshWindow(state, [](TWindowPlan &plan) { SelectAllTasks(plan); DeleteSelected(plan); }, Undo);
+}
+BENCHMARK(BM_UndoDeleteSelectedRows)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_RedoDeleteSelectedRows(benchmark::State &state)
+{
+    TimeOnFreshWindow(state, [](TWindowPlan &plan) { SelectAllTasks(plan); DeleteSelected(plan); Undo(plan); }, Redo);
+}
+BENCHMARK(BM_RedoDeleteSelectedRows)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ClearTable(benchmark::State &state)
+{
+    TimeOnFreshWindow(state, [](TWindowPlan &) {}, ClearTable);
+}
+BENCHMARK(BM_ClearTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_UndoClearTable(benchmark::State &state)
+{
+    TimeOnFreshWindow(state, [](TWindowPlan &plan) { ClearTable(plan); }, Undo);
+}
+BENCHMARK(BM_UndoClearTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_RedoClearTable(benchmark::State &state)
+{
+    TimeOnFreshWindow(state, [](TWindowPlan &plan) { ClearTable(plan); Undo(plan); }, Redo);
+}
+BENCHMARK(BM_RedoClearTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The date on or before which `count` tasks end.
+TDateTime EndOfFirst(TPlannerCore &core, int count)
+{
+    std::vector<TDateTime> ends;
+    core.ForEach(tbTable, feAll, [&](TNodeData *node) { ends.push_back(core.GetEndOf(node)); });
+    std::nth_element(ends.begin(), ends.begin() + (count - 1), ends.end());
+    return ends[std::size_t(count - 1)];
+}
+
+void BM_Archive(benchmark::State &state)
+{
+    const int wanted = int(state.range(0));
+    int archived = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto plan = std::make_unique<TWindowPlan>();
+        const TDateTime before = EndOfFirst(plan->core, wanted);
+        QTemporaryDir dir;
+        QString error;
+        TArchiver archiver(plan->core);
+        state.ResumeTiming();
+        archived = archiver.Archive(dir.filePath(QStringLiteral("plan.archive")), before, true, error);
+        plan->Settle();
+        state.PauseTiming();
+        if (archived < wanted)
+            state.SkipWithError("too few tasks archived");
+        plan.reset();
+        state.ResumeTiming();
+    }
+    state.counters["archived"] = archived;
+}
+BENCHMARK(BM_Archive)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // No question to the web from a window that only measures.
+    qputenv("VELMORA_UPDATE_URL", "");
+    QTemporaryDir home;
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        qputenv(name, home.filePath(QString::fromLatin1(name)).toLocal8Bit());
+    return RunBenchmarks(argc, argv, UsePlannerDateFormats);
+}
