@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "StreamIO.h"
 
@@ -131,8 +134,11 @@ int TLZR::Compression(int n)
 
 int TLZR::Decompression(int L)
 {
-    const quint8 *src = SRCBuf.get();
-    quint8 *dst = DSTBuf.get();
+    return ExpandBlock(SRCBuf.get(), L, DSTBuf.get());
+}
+
+int TLZR::ExpandBlock(const quint8 *src, int L, quint8 *dst)
+{
     if (L < 2)
         return 0;
     if (L > MaxBlockSize)
@@ -309,21 +315,94 @@ QByteArray TLZR::compressBytes(const QByteArray &plain)
 bool TLZR::decompressBytes(const QByteArray &packed, QByteArray &plain, bool checkMagic)
 {
     plain.clear();
-    try {
-        QByteArray input = packed;
-        QBuffer in(&input);
-        in.open(QIODevice::ReadOnly);
-        QBuffer out(&plain);
-        out.open(QIODevice::WriteOnly);
-        TLZR lzr;
-        const bool ok = lzr.DeCompress(in, out, checkMagic);
-        out.close();
-        if (!ok)
-            plain.clear();
-        return ok;
-    } catch (...) {
+    const auto fail = [&plain] {
         plain.clear();
         return false;
+    };
+    try {
+        const auto *bytes = reinterpret_cast<const uchar *>(packed.constData());
+        const qsizetype size = packed.size();
+        qsizetype pos = 0;
+        if (checkMagic) {
+            if (size < 4 || getLe32(bytes) != Magic)
+                return fail();
+            pos = 4;
+        }
+        if (size - pos < 4)
+            return fail();
+        const qint64 length = getLe32(bytes + pos);
+        pos += 4;
+
+        // Each block expands on its own (its references never reach before it), so the blocks
+        // of a batch expand at once, each into the place of its piece. A batch is read from
+        // the headers alone, no further than the length has pieces, and the data grows batch
+        // by batch, so a damaged stream never takes more memory than one batch beyond what it
+        // really expands to.
+        struct TBlock
+        {
+            qsizetype at = 0;
+            int length = 0;
+            bool readable = false;
+        };
+        const qint64 pieces = length / PieceSize + 1;
+        plain.reserve(qsizetype(std::min<qint64>(length, qint64(size) * 8)));
+        qint64 total = 0;
+        std::vector<TBlock> blocks;
+        std::vector<int> expanded;
+        for (qint64 first = 0; first < pieces; first += qint64(BatchBlocks)) {
+            blocks.clear();
+            while (blocks.size() < BatchBlocks && first + qint64(blocks.size()) < pieces) {
+                TBlock block;
+                if (size - pos >= 2) {
+                    block.length = bytes[pos] | bytes[pos + 1] << 8;
+                    block.at = pos + 2;
+                    block.readable = block.length <= MaxBlockSize && size - block.at >= block.length;
+                }
+                blocks.push_back(block);
+                if (!block.readable)
+                    break;
+                pos = block.at + block.length;
+            }
+            expanded.assign(blocks.size(), -1);
+            plain.resize(qsizetype(total) + qsizetype(blocks.size()) * PieceSize);
+            auto *out = reinterpret_cast<quint8 *>(plain.data()) + total;
+            auto expand = [&](std::size_t from, std::size_t to) {
+                for (std::size_t i = from; i < to; ++i)
+                    if (blocks[i].readable)
+                        expanded[i] = ExpandBlock(bytes + blocks[i].at, blocks[i].length, out + i * PieceSize);
+            };
+            const std::size_t workers =
+                blocks.size() < ParallelBlocks ? 1 : std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), MaxWorkers);
+            if (workers <= 1) {
+                expand(0, blocks.size());
+            } else {
+                std::vector<std::future<void>> parts;
+                const std::size_t share = (blocks.size() + workers - 1) / workers;
+                for (std::size_t from = share; from < blocks.size(); from += share)
+                    parts.push_back(std::async(std::launch::async, expand, from, std::min(blocks.size(), from + share)));
+                expand(0, std::min(blocks.size(), share));
+                for (auto &part : parts)
+                    part.get();
+            }
+            // Taken in order, as a stream reads them: the first piece shorter than a full one
+            // ends the data, and what lies behind it does not count.
+            for (std::size_t i = 0; i < blocks.size(); ++i) {
+                if (!blocks[i].readable || expanded[i] < 0)
+                    return fail();
+                total += expanded[i];
+                if (total > length)
+                    return fail();
+                if (expanded[i] != PieceSize) {
+                    if (total != length)
+                        return fail();
+                    plain.resize(qsizetype(total));
+                    return true;
+                }
+            }
+        }
+        return fail();
+    } catch (...) {
+        return fail();
     }
 }
 

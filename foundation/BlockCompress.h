@@ -73,6 +73,8 @@ protected:
     // when the block is malformed (items past the block, a copy before the start, more
     // than PieceSize bytes).
     int Decompression(int L);
+    // The same for the L-byte block at src into the PieceSize bytes at dst.
+    static int ExpandBlock(const quint8 *src, int L, quint8 *dst);
     // Match finder at pos; returns the length (>= 3) and sets distance, or 0.
     int GetMatch(int pos, int n, int &distance);
     static bool Check(qint64 done, qint64 asked) { return done == asked; }
@@ -85,6 +87,11 @@ private:
     static constexpr int DstBufSize = MaxBlockSize + 64;
     static constexpr int HashSize = 4096;
     static constexpr quint16 HashEmpty = 0xFFFF;
+    // Blocks expanded together (16 MB); a batch of at least ParallelBlocks blocks is
+    // expanded on several threads, at most MaxWorkers.
+    static constexpr std::size_t BatchBlocks = 512;
+    static constexpr std::size_t ParallelBlocks = 64;
+    static constexpr std::size_t MaxWorkers = 4;
 
     std::unique_ptr<quint8[]> SRCBuf;
     std::unique_ptr<quint8[]> DSTBuf;

@@ -422,3 +422,68 @@ TEST(BlockCompress, FuzzedStreamsNeverCrash)
     EXPECT_GT(accepted, 0);
     EXPECT_LT(accepted, rounds);
 }
+
+// A whole buffer expands its blocks in batches and on several threads; whatever the stream
+// holds, it must give what reading it as a stream gives: the same bytes, or a failure.
+TEST(BlockCompress, BufferExpansionAgreesWithTheStream)
+{
+    auto viaStream = [](const QByteArray &data, bool checkMagic, QByteArray &plain) {
+        QByteArray copy = data;
+        QBuffer src(&copy);
+        src.open(QIODevice::ReadOnly);
+        plain.clear();
+        QBuffer dst(&plain);
+        dst.open(QIODevice::WriteOnly);
+        TLZR lzr;
+        const bool ok = lzr.DeCompress(src, dst, checkMagic);
+        if (!ok)
+            plain.clear();
+        return ok;
+    };
+    auto expectAgreement = [&](const QByteArray &data, const char *what) {
+        for (const bool checkMagic : {true, false}) {
+            QByteArray fromStream;
+            QByteArray fromBuffer;
+            const bool streamOk = viaStream(data, checkMagic, fromStream);
+            const bool bufferOk = unpack(data, fromBuffer, checkMagic);
+            ASSERT_EQ(bufferOk, streamOk) << what << " magic " << checkMagic << " size " << data.size();
+            ASSERT_EQ(fromBuffer, fromStream) << what << " magic " << checkMagic;
+        }
+    };
+    // Sizes around pieces and around batches of blocks (512 pieces), several batches included.
+    const int piece = TLZR::PieceSize;
+    for (const int size : {0, 1, piece - 1, piece, piece + 1, 64 * piece, 512 * piece, 512 * piece + 7, 1030 * piece + 123}) {
+        // Fewer damaged copies of the big ones: each is expanded twice.
+        const int variants = size > 64 * piece ? 2 : 6;
+        const QByteArray valid = packed(size % 3 == 0 ? documentLikeText(size, quint32(size)) : randomBytes(size, quint32(size)));
+        expectAgreement(valid, "valid");
+        // Cut at block borders and inside blocks, a longer and a shorter length, bytes behind.
+        QRandomGenerator rng(quint32(size) + 1);
+        for (int i = 0; i < variants && valid.size() > 8; ++i)
+            expectAgreement(valid.left(8 + rng.bounded(int(valid.size() - 8))), "cut");
+        for (const int delta : {-1, 1, piece, -piece}) {
+            QByteArray wrong = valid;
+            const quint32 stored = uchar(wrong[4]) | uchar(wrong[5]) << 8 | uchar(wrong[6]) << 16 | quint32(uchar(wrong[7])) << 24;
+            const quint32 length = stored + quint32(delta);
+            for (int b = 0; b < 4; ++b)
+                wrong[4 + b] = char(length >> (8 * b));
+            expectAgreement(wrong, "another length");
+        }
+        expectAgreement(valid + packed(documentLikeText(5000, 9)), "bytes behind");
+        // Bits flipped here and there.
+        for (int round = 0; round < variants + 2; ++round) {
+            QByteArray flipped = valid;
+            for (int f = 0; f < 1 + round % 3; ++f) {
+                const int at = rng.bounded(int(flipped.size()));
+                flipped[at] = char(flipped[at] ^ (1 << rng.bounded(8)));
+            }
+            expectAgreement(flipped, "flipped");
+        }
+    }
+    // A header promising four gigabytes over a few tiny blocks.
+    expectAgreement(hex("7A697000FFFFFFFF") + hex("0000") + hex("0100") + hex("80"), "huge length");
+    QByteArray empties = hex("7A697000FFFFFFFF");
+    for (int i = 0; i < 2000; ++i)
+        empties += hex("0000");
+    expectAgreement(empties, "empty blocks behind a huge length");
+}
