@@ -802,14 +802,10 @@ private:
     // Column descriptions, parallel to the header columns of each table.
     mutable std::array<std::vector<std::unique_ptr<THeaderData>>, WhichTableCount> FHeaderData;
     std::array<std::array<int, ConnectionCount>, WhichTableCount> FConnection{};
-    // The meaning of each column, as made from the connections in `from`.
-    struct TColumnConnections
-    {
-        std::array<int, ConnectionCount> from{};
-        std::vector<TConnection> byColumn;
-        bool valid = false;
-    };
-    mutable std::array<TColumnConnections, WhichTableCount> FColumnConnections;
+    // The meaning of each column, made again by ConnectionsChanged whenever FConnection
+    // changes (cnNone past the end).
+    std::array<std::vector<TConnection>, WhichTableCount> FColumnConnections;
+    void ConnectionsChanged(TWhichTable table);
     QVector<bool> FColumnAlwaysWritable;
     QStringList FExcludeHeaderStrings;
     // Row identity -> row, per table, so that finding a row does not walk the table.

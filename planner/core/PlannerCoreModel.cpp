@@ -117,6 +117,7 @@ void TPlannerCore::ResizeTable(TWhichTable table, int count)
     for (int &column : FConnection[table])
         if (column >= count)
             column = -1;
+    ConnectionsChanged(table);
     if (table == tbTable)
         FColumnAlwaysWritable.resize(count);
     if (OnTableSetupChanged)
@@ -139,6 +140,7 @@ void TPlannerCore::InsertColumn(TWhichTable table, int index)
     for (int &column : FConnection[table])
         if (column >= index)
             ++column;
+    ConnectionsChanged(table);
     if (table == tbTable)
         FColumnAlwaysWritable.insert(index, false);
     if (OnTableSetupChanged)
@@ -166,6 +168,7 @@ void TPlannerCore::RemoveColumn(TWhichTable table, int index)
         else if (column > index)
             --column;
     }
+    ConnectionsChanged(table);
     if (table == tbTable && index < FColumnAlwaysWritable.size())
         FColumnAlwaysWritable.removeAt(index);
     if (OnTableSetupChanged)
@@ -198,6 +201,7 @@ void TPlannerCore::ResetConnections(TWhichTable table)
 {
     CellRulesChanged();
     FConnection[table].fill(-1);
+    ConnectionsChanged(table);
 }
 
 void TPlannerCore::SetConnection(TWhichTable table, TConnection cn, int column)
@@ -207,6 +211,7 @@ void TPlannerCore::SetConnection(TWhichTable table, TConnection cn, int column)
     if (column < -1 || column >= GetTableColCount(table))
         return;
     FConnection[table][cn] = column;
+    ConnectionsChanged(table);
     CellRulesChanged();
     FWindow.InvalidateChart();
 }
@@ -220,31 +225,30 @@ int TPlannerCore::GetConnection(TWhichTable table, TConnection cn) const
 
 TConnection TPlannerCore::GetColumnConnection(TWhichTable table, int column) const
 {
-    const auto &connections = FConnection[table];
     if (column < 0) {
         for (int cn = cnNone; cn < ConnectionCount; ++cn)
-            if (connections[cn] == column)
+            if (FConnection[table][cn] == column)
                 return TConnection(cn);
         return cnNone;
     }
-    // Asked several times for every cell written: the meanings by column are kept, made
-    // again whenever the connections are not those they were made from.
-    TColumnConnections &kept = FColumnConnections[table];
-    if (!kept.valid || kept.from != connections) {
-        kept.from = connections;
-        kept.valid = true;
-        kept.byColumn.clear();
-        // The first meaning naming a column wins.
-        for (int cn = ConnectionCount - 1; cn >= cnNone; --cn) {
-            const int at = connections[cn];
-            if (at < 0)
-                continue;
-            if (kept.byColumn.size() <= std::size_t(at))
-                kept.byColumn.resize(std::size_t(at) + 1, cnNone);
-            kept.byColumn[std::size_t(at)] = TConnection(cn);
-        }
+    const std::vector<TConnection> &meanings = FColumnConnections[table];
+    return std::size_t(column) < meanings.size() ? meanings[std::size_t(column)] : cnNone;
+}
+
+void TPlannerCore::ConnectionsChanged(TWhichTable table)
+{
+    // Asked several times for every cell written: the meaning of each column is kept, the
+    // first connection naming a column winning.
+    std::vector<TConnection> &meanings = FColumnConnections[table];
+    meanings.clear();
+    for (int cn = ConnectionCount - 1; cn >= cnNone; --cn) {
+        const int at = FConnection[table][cn];
+        if (at < 0)
+            continue;
+        if (meanings.size() <= std::size_t(at))
+            meanings.resize(std::size_t(at) + 1, cnNone);
+        meanings[std::size_t(at)] = TConnection(cn);
     }
-    return std::size_t(column) < kept.byColumn.size() ? kept.byColumn[std::size_t(column)] : cnNone;
 }
 
 // ---- captions and column descriptions
@@ -585,6 +589,7 @@ void TPlannerCore::ArrangeColumns(TWhichTable table, const std::vector<int> &sou
     });
     for (int &column : FConnection[table])
         column = column >= 0 && column < oldCount ? target[std::size_t(column)] : -1;
+    ConnectionsChanged(table);
     if (table == tbTable) {
         QVector<bool> writable(newCount, false);
         for (int i = 0; i < newCount; ++i) {
