@@ -23,7 +23,7 @@ void TXMLTree::Clear()
 bool TXMLTree::LoadFromStream(QIODevice &stream)
 {
     Clear();
-    const QByteArray bytes = stream.readAll();
+    QByteArray bytes = stream.readAll();
     if (TLZR::hasMagic(bytes)) {
         // Plain XML never starts with the magic, so a stream that has it but does not
         // expand is damaged (or still being written); reading it as text would only
@@ -31,6 +31,8 @@ bool TXMLTree::LoadFromStream(QIODevice &stream)
         QByteArray plain;
         if (!TLZR::decompressBytes(bytes, plain, true))
             throw EXMLError("The compressed XML data is damaged or incomplete");
+        // The packed bytes are done with: a big file's tree grows while they would wait.
+        bytes = QByteArray();
         ProcessXML(plain);
         return true;
     }
