@@ -13,6 +13,10 @@
 
 #include <array>
 #include <cstring>
+#include <future>
+#include <memory>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -310,6 +314,14 @@ class TXMLTreeBuilder
 {
 public:
     explicit TXMLTreeBuilder(TXMLNode &root) : FRoot(root) { FOpen.push_back({}); }
+    // A builder for a piece of a document that starts inside baseDepth open elements, which
+    // it stands in for: whatever would close them or give them text breaks the piece.
+    TXMLTreeBuilder(TXMLNode &root, int baseDepth) : TXMLTreeBuilder(root)
+    {
+        FBaseDepth = baseDepth;
+        for (int i = 0; i < baseDepth; ++i)
+            FOpen.push_back({});
+    }
     // Only when Finish could not end (no memory): what was not placed goes.
     ~TXMLTreeBuilder()
     {
@@ -318,10 +330,30 @@ public:
     }
 
     int Depth() const { return int(FOpen.size()) - 1; }
+    bool Broken() const { return FBroken; }
     void SetText(QString value, TXMLValueType type)
     {
+        if (Depth() <= FBaseDepth && FBaseDepth > 0) {
+            FBroken = true;
+            return;
+        }
         FOpen.back().value = std::move(value);
         FOpen.back().type = type;
+    }
+    // The complete children of the innermost open element, taken out; whether they have
+    // no children themselves.
+    std::vector<TXMLNode *> TakeChildren(bool &onlyLeaves)
+    {
+        onlyLeaves = FOpen.back().onlyLeaves;
+        std::vector<TXMLNode *> children(FChildren.begin() + std::ptrdiff_t(FOpen.back().firstChild), FChildren.end());
+        FChildren.resize(FOpen.back().firstChild);
+        return children;
+    }
+    // Complete children read elsewhere, after those of the innermost open element.
+    void AdoptChildren(const std::vector<TXMLNode *> &children, bool onlyLeaves)
+    {
+        FChildren.insert(FChildren.end(), children.begin(), children.end());
+        FOpen.back().onlyLeaves = FOpen.back().onlyLeaves && onlyLeaves;
     }
 
     void BeginElement(THashedString name)
@@ -345,6 +377,10 @@ public:
     {
         if (FOpen.size() <= 1)
             return;
+        if (Depth() <= FBaseDepth && FBaseDepth > 0) {
+            FBroken = true;
+            return;
+        }
         TOpen element = std::move(FOpen.back());
         FOpen.pop_back();
         TXMLNode *node = Make(element);
@@ -444,35 +480,31 @@ private:
     std::vector<TAttribute> FAttributes;
     THashedString FPendingName;
     std::size_t FPendingAttributes = 0;
+    int FBaseDepth = 0;
+    bool FBroken = false;
 };
 
-template <class Units>
-void TXMLTree::Parse(const Units &all)
-{
-    Clear();
-    TXMLTreeBuilder builder(*this);
-    try {
-        Parse(all, builder);
-    } catch (...) {
-        // The tree keeps what was read up to the error.
-        builder.Finish();
-        throw;
-    }
-    builder.Finish();
-}
+namespace {
 
+// The caches and flags of one reader going through a text.
 template <class Units>
-void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
+struct TReadRun
 {
     TXMLNameCache names;
     TXMLValueCache values;
     std::vector<TCharOf<Units>> storage;
-    qsizetype pos = 0;
+    int opened = 0; // elements opened with a separate closing tag
     // Once no ">" follows, none follows any later "<" either; remembering that keeps a
     // damaged text full of "<" from costing quadratic time.
     bool noMoreGt = false;
+};
+
+// Reads all from pos to its end into builder.
+template <class Units>
+void ParseSpan(const Units &all, qsizetype pos, TXMLTreeBuilder &builder, TReadRun<Units> &run)
+{
     const QLatin1String cdataOpen("<![CDATA[");
-    auto setText = [&](const Units &segment) { builder.SetText(values.get(segment), xvtString); };
+    auto setText = [&](const Units &segment) { builder.SetText(run.values.get(segment), xvtString); };
     while (pos <= all.size) {
         const qsizetype lt = Find(all, u'<', pos);
         if (lt < 0) {
@@ -508,9 +540,9 @@ void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
             }
         }
 
-        const qsizetype gt = noMoreGt ? -1 : Find(all, u'>', lt + 1);
+        const qsizetype gt = run.noMoreGt ? -1 : Find(all, u'>', lt + 1);
         if (gt < 0) {
-            noMoreGt = true;
+            run.noMoreGt = true;
             pos = lt + 1;
             continue;
         }
@@ -519,14 +551,163 @@ void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
         if (tag.size > 0 && Raw(tag, 0) == u'/') {
             builder.Close();
         } else if (tag.size > 0 && (Raw(tag, tag.size - 1) == u'?' || Raw(tag, tag.size - 1) == u'/')) {
-            ReadTag(builder, CleanSegment(tag, storage), names, false);
+            ReadTag(builder, CleanSegment(tag, run.storage), run.names, false);
         } else {
-            if (builder.Depth() >= MaxDepth)
+            if (builder.Depth() >= TXMLTree::MaxDepth)
                 throw EXMLError("XML format error: elements nested too deep");
-            ReadTag(builder, CleanSegment(tag, storage), names, true);
-            ++FNodeCount;
+            ReadTag(builder, CleanSegment(tag, run.storage), run.names, true);
+            ++run.opened;
         }
     }
+}
+
+// A big file is read in pieces at once. Its rows are the children of the second level (a
+// document's data, a diff file's events), each on a line of its own indented by four
+// blanks: the text is cut before such lines. The first piece is read from the start, the
+// others as if inside two open elements, each on a thread of its own. A piece counts only
+// when reading it so gives what reading it in turn would: it ends at the depth it started
+// at, closes nothing it did not open, gives the open elements no text, meets no CDATA
+// section or tag that runs past its end. The first piece that does not count and all after
+// it are read again in turn, by the reader that read everything before them.
+constexpr qsizetype PieceBytes = 4 << 20;
+constexpr int RowDepth = 2;
+constexpr unsigned MaxReaders = 4;
+
+// The start of the first row line at or after from; -1 when there is none.
+qsizetype RowLineAt(const TUnits8 &all, qsizetype from)
+{
+    for (qsizetype at = Find(all, u'\n', from); at >= 0; at = Find(all, u'\n', at + 1)) {
+        const qsizetype lt = at + 1 + 2 * RowDepth;
+        if (lt + 1 >= all.size)
+            return -1;
+        qsizetype k = at + 1;
+        while (k < lt && Raw(all, k) == u' ')
+            ++k;
+        const char16_t next = Raw(all, lt + 1);
+        if (k == lt && Raw(all, lt) == u'<' && next != u'/' && next != u'!' && next != u'?' && next > u' ')
+            return lt;
+    }
+    return -1;
+}
+
+struct TPiece
+{
+    qsizetype from = 0;
+    qsizetype to = 0;
+    std::unique_ptr<TXMLTreeBuilder> builder;
+    std::unique_ptr<TReadRun<TUnits8>> run;
+    bool counts = false;
+};
+
+} // namespace
+
+template <class Units>
+void TXMLTree::Parse(const Units &all)
+{
+    Clear();
+    auto builder = std::make_unique<TXMLTreeBuilder>(*this);
+    try {
+        bool done = false;
+        if constexpr (std::is_same_v<Units, TUnits8>)
+            done = ParseInPieces(all, *builder);
+        if (!done) {
+            // Nothing read in pieces stays.
+            builder = std::make_unique<TXMLTreeBuilder>(*this);
+            FNodeCount = 0;
+            Parse(all, *builder);
+        }
+    } catch (...) {
+        // The tree keeps what was read up to the error.
+        builder->Finish();
+        throw;
+    }
+    builder->Finish();
+}
+
+template <class Units>
+void TXMLTree::Parse(const Units &all, TXMLTreeBuilder &builder)
+{
+    TReadRun<Units> run;
+    try {
+        ParseSpan(all, 0, builder, run);
+    } catch (...) {
+        FNodeCount += run.opened;
+        throw;
+    }
+    FNodeCount += run.opened;
+}
+
+template <class Units>
+bool TXMLTree::ParseInPieces(const Units &all, TXMLTreeBuilder &builder)
+{
+    const unsigned readers = std::min(std::max(1u, std::thread::hardware_concurrency()), MaxReaders);
+    if (all.size < PieceBytes || readers < 2)
+        return false;
+    // Equal pieces for every reader, and a short rest the first reader takes at the end.
+    std::vector<qsizetype> cuts;
+    for (unsigned i = 1; i <= readers; ++i) {
+        const qsizetype cut = RowLineAt(all, qsizetype(double(all.size) * i * 10 / (10 * readers + 1)));
+        if (cut < 0 || (!cuts.empty() && cut <= cuts.back()))
+            return false;
+        cuts.push_back(cut);
+    }
+    std::vector<TPiece> pieces(readers - 1);
+    std::vector<std::future<void>> reading;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        TPiece &piece = pieces[i];
+        piece.from = cuts[i];
+        piece.to = cuts[i + 1];
+        piece.builder = std::make_unique<TXMLTreeBuilder>(*this, RowDepth);
+        piece.run = std::make_unique<TReadRun<TUnits8>>();
+        reading.push_back(std::async(std::launch::async, [&piece, &all] {
+            try {
+                ParseSpan(all.mid(0, piece.to), piece.from, *piece.builder, *piece.run);
+                piece.counts = !piece.run->noMoreGt && !piece.builder->Broken() && piece.builder->Depth() == RowDepth;
+            } catch (...) {
+                piece.counts = false;
+            }
+        }));
+    }
+    // Every piece is waited for, whatever happens here.
+    struct TJoin
+    {
+        std::vector<std::future<void>> &reading;
+        ~TJoin()
+        {
+            for (auto &one : reading)
+                if (one.valid())
+                    one.wait();
+        }
+    } join{reading};
+
+    TReadRun<Units> run;
+    try {
+        ParseSpan(all.mid(0, cuts.front()), 0, builder, run);
+    } catch (...) {
+        return false;
+    }
+    if (run.noMoreGt || builder.Depth() != RowDepth)
+        return false;
+    int opened = run.opened;
+    qsizetype rest = cuts.front();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        reading[i].get();
+        if (!pieces[i].counts)
+            break;
+        bool onlyLeaves = true;
+        builder.AdoptChildren(pieces[i].builder->TakeChildren(onlyLeaves), onlyLeaves);
+        opened += pieces[i].run->opened;
+        rest = pieces[i].to;
+    }
+    run.opened = 0;
+    try {
+        ParseSpan(all, rest, builder, run);
+    } catch (...) {
+        FNodeCount = opened + run.opened;
+        throw;
+    }
+    FNodeCount = opened + run.opened;
+    return true;
 }
 
 void TXMLTree::ProcessXML(const QString &text)

@@ -74,6 +74,10 @@ private:
     void Parse(const Units &all);
     template <class Units>
     void Parse(const Units &all, TXMLTreeBuilder &builder);
+    // Reads a big text in pieces at once (see XmlReader.cpp); false when it cannot be read
+    // so, and then nothing of it is in builder.
+    template <class Units>
+    bool ParseInPieces(const Units &all, TXMLTreeBuilder &builder);
 
     int FNodeCount = 0;
 };

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 
+#include <functional>
 #include <random>
 
 #include "Cp1252.h"
@@ -134,4 +135,83 @@ TEST(XmlReader, RepeatedEscapedValuesAndManyNames)
         EXPECT_EQ(names, expectedNames);
         EXPECT_EQ(values, expectedValues);
     }
+}
+
+namespace {
+
+// A document as the planner writes it, big enough to be read in pieces: rows of cells under
+// document/data, each row on lines of its own indented by its depth.
+QByteArray BigDocument(int rows, const std::function<QByteArray(int row)> &extra)
+{
+    QByteArray out = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<document>\r\n  <setup>\r\n"
+                     "    <Version>3</Version>\r\n  </setup>\r\n  <data>\r\n";
+    for (int i = 0; i < rows; ++i) {
+        out += "    <new id=\"host.user." + QByteArray::number(i) + "\">\r\n";
+        out += "      <__table__>tbTable</__table__>\r\n";
+        out += "      <Position>Resource&nbsp;" + QByteArray::number(i % 300) + "</Position>\r\n";
+        out += "      <Start>2024-03-04&nbsp;00:00:00</Start>\r\n";
+        out += "      <Comment>Review &amp; install " + QByteArray::number(i) + "</Comment>\r\n";
+        out += extra(i);
+        out += "    </new>\r\n";
+    }
+    out += "  </data>\r\n  <diff index=\"0\" />\r\n</document>\r\n";
+    return out;
+}
+
+} // namespace
+
+// A big file is read in pieces on several threads; a piece counts only where reading it so
+// gives what reading in turn gives. Whatever the file holds, the tree (or the error and the
+// tree up to it) is the one the text gives, which is read in turn.
+TEST(XmlReader, BigFilesReadInPiecesAsInTurn)
+{
+    const int rows = 40000; // about 9 MB
+    auto expectAlike = [](const QByteArray &bytes, const char *what) {
+        int countA = 0;
+        int countB = 0;
+        const QString a = Parse(bytes, true, countA);
+        const QString b = Parse(bytes, false, countB);
+        ASSERT_EQ(a.size(), b.size()) << what;
+        ASSERT_TRUE(a == b) << what;
+        EXPECT_EQ(countA, countB) << what;
+    };
+    const auto none = [](int) { return QByteArray(); };
+    const QByteArray plain = BigDocument(rows, none);
+    ASSERT_GT(plain.size(), 8 << 20);
+    expectAlike(plain, "a plain document");
+    // A CDATA section whose lines look like rows, at many places (some across a cut).
+    expectAlike(BigDocument(rows, [](int row) {
+                    return row % 997 == 0 ? QByteArray("      <Note><![CDATA[line\r\n    <new id=\"x\">\r\n    </new>\r\n]]></Note>\r\n")
+                                          : QByteArray();
+                }),
+                "CDATA that looks like rows");
+    // Text right inside data, between rows.
+    expectAlike(BigDocument(rows, [](int row) { return row % 5000 == 4999 ? QByteArray("    </new>\r\n    stray text\r\n    <new>\r\n") : QByteArray(); }),
+                "text between rows");
+    // More closing tags than opening ones in the middle, and rows one level deeper.
+    expectAlike(BigDocument(rows, [](int row) { return row == rows / 2 ? QByteArray("    </new></new></new>\r\n") : QByteArray(); }),
+                "closing tags too many");
+    expectAlike(BigDocument(rows, [](int row) { return row % 3 == 0 ? QByteArray("      <deeper>\r\n    <a>1</a>\r\n      </deeper>\r\n") : QByteArray(); }),
+                "row lines inside deeper elements");
+    // A tag without its end and a CDATA section without its end halfway.
+    expectAlike(plain.left(plain.size() * 3 / 5) + "\r\n    <unfinished", "a tag without end");
+    // Rows whose closing tags lack their ends run into the next row's opening tag, which at
+    // the end of a piece lies in the next piece.
+    QByteArray unended = plain;
+    unended.replace("</new>\r\n", "</new\r\n");
+    expectAlike(unended, "closing tags without ends");
+    expectAlike(plain.left(plain.size() / 2) + "\r\n      <Note><![CDATA[ never ends\r\n    <new>\r\n" + plain.mid(plain.size() / 2),
+                "a CDATA section without end");
+    // Cut short at a few places, as a file still being written.
+    for (const double share : {0.26, 0.5, 0.77, 0.99})
+        expectAlike(plain.left(qsizetype(double(plain.size()) * share)), "cut short");
+    // Nesting too deep inside a middle piece.
+    QByteArray deep;
+    for (int i = 0; i < TXMLTree::MaxDepth + 5; ++i)
+        deep += "<d>";
+    expectAlike(plain.left(plain.size() / 2) + deep + plain.mid(plain.size() / 2), "nested too deep");
+    // No row lines at all: one line.
+    QByteArray oneLine = plain;
+    oneLine.replace("\r\n", "");
+    expectAlike(oneLine, "one line");
 }
