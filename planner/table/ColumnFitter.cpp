@@ -62,21 +62,56 @@ int TColumnFitter::HeaderWidth(TTreeGridHeader &header, TTreeGridColumn &column,
     return high + 2 * HeaderCellInset;
 }
 
+template <class Measure>
+void TColumnFitter::Measured(TWhichTable table, bool inView, Measure measure)
+{
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return;
+    const TMeasureBold bold(FTables);
+    // The first column keeps its widths per row: measured afresh, bold, and forgotten after.
+    const auto forget = [&] {
+        TGridNode *last = inView ? grid->BottomNode() : nullptr;
+        for (TGridNode *node = inView ? grid->TopNode() : grid->GetFirst(); node; node = grid->GetNext(node)) {
+            grid->InvalidateNode(node);
+            if (node == last)
+                break;
+        }
+    };
+    forget();
+    measure(*grid);
+    forget();
+}
+
 void TColumnFitter::Fit(TWhichTable table)
+{
+    Measured(table, false, [](TBaseTreeGrid &grid) { grid.Header()->AutoFitColumns(false); });
+    FitHeaders(table);
+}
+
+void TColumnFitter::FitRowsInView(TWhichTable table)
+{
+    Measured(table, true, [](TBaseTreeGrid &grid) { grid.Header()->AutoFitColumns(false, smaAllColumns); });
+    FitHeaders(table);
+}
+
+std::vector<int> TColumnFitter::RowsInViewWidths(TWhichTable table)
+{
+    std::vector<int> widths;
+    Measured(table, true, [&widths](TBaseTreeGrid &grid) {
+        const int count = grid.Header()->Columns()->Count();
+        for (int i = 0; i < count; ++i)
+            widths.push_back(grid.GetMaxColumnWidth(i, true));
+    });
+    return widths;
+}
+
+void TColumnFitter::FitHeaders(TWhichTable table)
 {
     TBaseTreeGrid *grid = FCore.GetTable(table);
     if (!grid)
         return;
     TTreeGridHeader *header = grid->Header();
-    {
-        const TMeasureBold bold(FTables);
-        // The first column keeps its widths per row: measured afresh, bold, and forgotten after.
-        for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
-            grid->InvalidateNode(node);
-        header->AutoFitColumns(false);
-        for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
-            grid->InvalidateNode(node);
-    }
     TCanvas canvas(1, 1);
     TTreeGridColumns *columns = header->Columns();
     for (int i = 0; i < columns->Count(); ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "core/DocumentTypes.h"
 
 class TCanvas;
@@ -18,6 +20,11 @@ public:
     TColumnFitter(TPlannerCore &core, TPlannerTables &tables);
 
     void Fit(TWhichTable table);
+    // The same for the rows in view alone: a big table's other rows are measured when they
+    // come into view (TLazyColumnFit).
+    void FitRowsInView(TWhichTable table);
+    // What each column (by index) needs for the rows in view, measured as Fit measures them.
+    std::vector<int> RowsInViewWidths(TWhichTable table);
 
     // The narrowest width of the column's header cell that shows its caption and glyphs whole,
     // found with the header's own layout.
@@ -28,6 +35,11 @@ public:
     static constexpr int HeaderCellInset = 2;
 
 private:
+    // Measures the rows (all, or those in view) the way Fit does, around `measure`.
+    template <class Measure>
+    void Measured(TWhichTable table, bool inView, Measure measure);
+    void FitHeaders(TWhichTable table);
+
     TPlannerCore &FCore;
     TPlannerTables &FTables;
 };

@@ -13,6 +13,7 @@
 #include "dialogs/FilterPopup.h"
 #include "table/ColumnFitter.h"
 #include "table/FilterEngine.h"
+#include "table/LazyColumnFit.h"
 #include "table/PlannerTables.h"
 #include "table/TableImages.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -118,9 +119,24 @@ void TTableCommands::ActionAutoSizeExecute()
     AutoFitColumns(FCore.GetActiveTable());
 }
 
-void TTableCommands::AutoFitColumns(TWhichTable table)
+void TTableCommands::AutoFitColumns(TWhichTable table, bool lazily)
 {
-    TColumnFitter(FCore, FTables).Fit(table);
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid)
+        return;
+    lazily = lazily && FCore.GetTableRowCount(table) > TLazyColumnFit::LazyRows;
+    TColumnFitter fitter(FCore, FTables);
+    if (lazily)
+        fitter.FitRowsInView(table);
+    else
+        fitter.Fit(table);
+    std::unique_ptr<TLazyColumnFit> &follow = FLazyFit[table];
+    if (!follow)
+        follow = std::make_unique<TLazyColumnFit>(FCore, FTables, table);
+    if (lazily)
+        follow->Start();
+    else
+        follow->Stop();
 }
 
 void TTableCommands::PageChanged()

@@ -49,7 +49,9 @@ public:
     // "Optimize width of Table": the active table's columns fit their contents.
     void ActionAutoSizeExecute();
     // A table's columns fit their contents, bold rows and header captions included.
-    void AutoFitColumns(TWhichTable table);
+    // Lazily, a big table's columns fit the rows in view and follow the rows that come
+    // into view (TLazyColumnFit).
+    void AutoFitColumns(TWhichTable table, bool lazily = false);
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();
     // Enables the actions for the active table and column.
@@ -68,4 +70,5 @@ private:
     TFilterPopup *FFilterPopup = nullptr; // owned by the window
     // The column the Sort command sorted last in each table (-1: none since the page changed).
     std::array<int, WhichTableCount> FLastSorted{-1, -1};
+    std::array<std::unique_ptr<class TLazyColumnFit>, WhichTableCount> FLazyFit;
 };

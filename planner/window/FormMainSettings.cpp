@@ -137,8 +137,10 @@ void TMainForm::SetCaption(const QString &fileName)
 
 void TMainForm::AutoFitColumns()
 {
+    // A document just opened shows its first rows: big tables fit them, and the rows to
+    // come when they come.
     for (TWhichTable table : {tbTable, tbExclude})
-        FTableCommands->AutoFitColumns(table);
+        FTableCommands->AutoFitColumns(table, true);
 }
 
 void TMainForm::RevertToFile(const QString &generation)
