@@ -8,4 +8,9 @@ namespace platform {
 // Without fast bins a freed block joins its free neighbours at once. Call first in main.
 void tuneAllocator();
 
+// Gives the memory of freed blocks back to the system. A big file's tree, freed once read,
+// leaves its pages with the allocator of whichever thread made them, where the rows made
+// next cannot take them.
+void releaseFreeMemory();
+
 } // namespace platform

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Allocator.h"
 #include "Color.h"
 #include "CommaText.h"
 #include "DateFormat.h"
@@ -32,6 +33,9 @@ const QString DocumentTemplate = QStringLiteral(
     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"0\" /></document>");
 
 const QString TableElement = QStringLiteral("__table__");
+
+// A tree of more elements is big enough that its freed memory is given back at once.
+constexpr int BigTreeElements = 100000;
 
 QString Bool01(bool value)
 {
@@ -141,7 +145,10 @@ bool TPlannerCore::LoadFrom(const QString &fileName)
         LoadPublicHoliday(setup->namedNode(QStringLiteral("Public Holiday")));
         LoadTable(tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("data")}));
         // Computing the ends needs memory of its own; the file's tree is done with.
+        const bool big = tree->NodeCount() > BigTreeElements;
         tree.reset();
+        if (big)
+            platform::releaseFreeMemory();
         bracket = false;
         EndUpdate();
         FUndoRedo->SetAcceptUndo(true);
