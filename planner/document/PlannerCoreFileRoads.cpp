@@ -30,6 +30,10 @@ QString ErrorText(const std::exception &e)
     return QString::fromLocal8Bit(e.what());
 }
 
+// A document file of this size or more (compressed, about 50,000 rows) is read before the
+// working copy, not beside it.
+constexpr qint64 BigFileBytes = 4 << 20;
+
 // An error of the save road, already worded for the log.
 class ESaveError : public std::runtime_error
 {
@@ -66,15 +70,20 @@ bool TPlannerCore::Load(const QString &fileName)
     // is nothing to choose between, the file is read as it is.
     if (!QFileInfo::exists(working) || FilesAreIdentical(working, fileName)) {
         // The first scan reads the working copy too: that read goes on beside the loading,
-        // and whatever the load's outcome, a read not taken is not kept for later.
+        // and whatever the load's outcome, a read not taken is not kept for later. A big
+        // file is read first: its tree and the copy's would take their memory at once.
         struct TDropEarlyRead
         {
             TEarlyFileRead &Read;
             ~TDropEarlyRead() { Read.Drop(); }
         } dropEarlyRead{SyncState().EarlyWorkingCopy};
-        if (QFileInfo::exists(working))
+        const QFileInfo copy(working);
+        const bool beside = copy.exists() && copy.size() < BigFileBytes;
+        if (beside)
             dropEarlyRead.Read.Start(working);
         if (LoadFrom(fileName)) {
+            if (!beside && copy.exists())
+                dropEarlyRead.Read.Start(working);
             SyncLoadTransactions();
             return true;
         }
