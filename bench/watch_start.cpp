@@ -131,12 +131,16 @@ int main(int argc, char **argv)
     long peak = 0;
     std::deque<Sample> window;
     std::map<std::string, double> threads;
+    bool exited = false;
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const double wall = MillisecondsSince(start);
         const double now = CpuMilliseconds(pid, threads);
-        if (now < 0)
+        int status = 0;
+        if (now < 0 || waitpid(pid, &status, WNOHANG) == pid) {
+            exited = true;
             break;
+        }
         const long kb = PeakKilobytes(pid);
         if (kb > 0)
             peak = kb;
@@ -167,9 +171,11 @@ int main(int argc, char **argv)
             cpuAtQuiet = begin.cpu;
         }
     }
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    if (!exited) {
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
     if (quietAt < 0) {
         std::fprintf(stderr, "watch_start: the program ended before it was painted and quiet\n");
         return 1;
