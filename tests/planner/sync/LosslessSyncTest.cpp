@@ -335,9 +335,11 @@ TEST_F(LosslessSyncTest, AGenerationAShareListsLateIsFoundByNumberAndNoEditWaits
     // A dies in its next save with the generation closed and no successor: B's edits do not
     // wait in memory for the grace time, and a fresh opening finds them. (The fresh openings
     // so far end first: their shorter grace time would undo the dead save.)
-    for (const auto &driver : drivers)
-        if (driver.get() != &a && driver.get() != &b)
+    for (const auto &driver : drivers) {
+        if (driver.get() != &a && driver.get() != &b) {
             ASSERT_EQ(driver->Command({"quit"}), "");
+        }
+    }
     ASSERT_TRUE(Eventually([&] { return a.Json("state").value("unwritten").toInt() == 0; }));
     a.Send({"crashsave", "locked"});
     ASSERT_TRUE(a.WaitForExit(10000));
