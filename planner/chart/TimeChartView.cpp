@@ -53,7 +53,6 @@ TTimeChartView::TTimeChartView(TPlannerCore &core, QWidget *parent)
     setObjectName(QStringLiteral("TimeChartArea"));
     RegisterChartCursors();
     FGeometry->SetFontNameValue(QApplication::font().family());
-    FExitAfterPaint = qEnvironmentVariableIsSet("VELMORA_EXIT_AFTER_PAINT");
     BuildWidgets();
 
     SliderTimer.setObjectName(QStringLiteral("SliderTimer"));

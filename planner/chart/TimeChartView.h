@@ -213,6 +213,5 @@ private:
         TDateTime maxDate = 0;
         int rows = -1;
     } FSynced;
-    bool FExitAfterPaint = false;
     bool FPlacePending = false; // placed once the chart has a width
 };

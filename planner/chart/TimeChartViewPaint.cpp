@@ -11,8 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "CanvasPanel.h"
 #include "CursorRegistry.h"
@@ -35,15 +33,6 @@ void TTimeChartView::TimeChartPaint()
     painter.DrawTimeChart(p);
     painter.DrawTimeChartPositions(p);
     painter.DrawHiddenRowsNote(canvas, FGeometry->TimeChartRowHeight(0), TimeChart->Color());
-    if (FExitAfterPaint && !FCore.IsLoading()) {
-        // Measuring the start-up: the first full paint ends the process once everything
-        // pending (the tables included) has painted too; tearing down is not measured.
-        FExitAfterPaint = false;
-        QTimer::singleShot(0, qApp, [] {
-            std::fflush(nullptr);
-            std::_Exit(0);
-        });
-    }
 }
 
 TChartPaintParams TTimeChartView::ScreenParams() const
