@@ -16,8 +16,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
                            TUndoRedo *undoRedo, QObject *parent)
     : QObject(parent),
       FWindow(window),
-      FUndoRedo(undoRedo ? undoRedo : &UndoRedo()),
-      FDirWatchThread(std::make_unique<TDirWatchThread>())
+      FUndoRedo(undoRedo ? undoRedo : &UndoRedo())
 {
     setObjectName(QStringLiteral("PlannerCore"));
     FRowPlacer = std::make_unique<TRowPlacer>();
@@ -29,6 +28,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
         connections.fill(-1);
 
     WireUpdateTimers();
+    FDocumentSync = std::make_unique<TDocumentSync>(*this);
 }
 
 TPlannerCore::~TPlannerCore()
@@ -62,15 +62,28 @@ void TPlannerCore::SetupGrid(TBaseTreeGrid *grid, TWhichTable table)
     };
 }
 
+// ---- observers
+
+void TPlannerCore::AddObserver(IDocumentObserver &observer)
+{
+    if (std::find(FObservers.begin(), FObservers.end(), &observer) == FObservers.end())
+        FObservers.push_back(&observer);
+}
+
+void TPlannerCore::RemoveObserver(IDocumentObserver &observer)
+{
+    std::erase(FObservers, &observer);
+}
+
 // ---- document life
 
 void TPlannerCore::ActionNewExecute()
 {
     FInitialDeOverlap = false;
     FImportedSettings = TImportedSettings();
-    // Unwritten events of the previous document go without a question: opening asks first
-    // and closing writes them.
-    FDirWatchThread = std::make_unique<TDirWatchThread>();
+    // A copy: an observer may leave on the way.
+    for (IDocumentObserver *observer : std::vector<IDocumentObserver *>(FObservers))
+        observer->DocumentCleared();
     FMaxHistoryFiles = 30;
     BeginUpdate(Translate(QStringLiteral("resetting...")));
     FSaveFileCompressed = true;
@@ -105,7 +118,7 @@ bool TPlannerCore::Open(const QString &fileName)
     }
     if (FWindow.ActivateOtherInstance(fileName))
         return false;
-    if (FDirWatchThread->HasUnwrittenEvents()) {
+    if (DirWatchThread()->HasUnwrittenEvents()) {
         const int answer = MessageFileNotSaved();
         if (answer == mrCancel)
             return false;
@@ -148,7 +161,7 @@ void TPlannerCore::InitialDeOverlap()
 
 int TPlannerCore::MessageFileNotSaved()
 {
-    const QString name = FDirWatchThread->Filename();
+    const QString name = DirWatchThread()->Filename();
     const QString text = name.isEmpty()
                              ? Translate(QStringLiteral("Do you want to save changes?"))
                              : Translate(QStringLiteral("Do you want to save changes to %s?"), {name});
@@ -158,13 +171,13 @@ int TPlannerCore::MessageFileNotSaved()
 
 bool TPlannerCore::FormClose()
 {
-    if (FDirWatchThread->HasUnwrittenEvents()) {
+    if (DirWatchThread()->HasUnwrittenEvents()) {
         FWindow.SetBusyCursor(true);
         ForceStorePending();
         FWindow.SetBusyCursor(false);
     }
     // Still unwritten: the shared folder could not be written (or the document has no name).
-    if (!FDirWatchThread->HasUnwrittenEvents())
+    if (!DirWatchThread()->HasUnwrittenEvents())
         return true;
     switch (MessageFileNotSaved()) {
     case mrNo:

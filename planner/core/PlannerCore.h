@@ -33,20 +33,18 @@
 
 #include "Color.h"
 #include "DateList.h"
+#include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
 #include "core/PlannerWindow.h"
 #include "core/TextMap.h"
 #include "document/DocumentSettings.h"
+#include "sync/DocumentSync.h"
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
-class TDirWatchThread;
 class TUndoRedo;
 class TWorkCalendar;
-class TNodeEvent;
-struct TDiffRecord;
-struct TScanInput;
 class TDateTexts;
 
 // An error the user caused (an unknown file type): logged, never shown again.
@@ -77,7 +75,14 @@ public:
 
     IPlannerWindow &Window() const { return FWindow; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
-    TDirWatchThread *DirWatchThread() const { return FDirWatchThread.get(); }
+    TDirWatchThread *DirWatchThread() const { return FDocumentSync->DirWatchThread(); }
+    TDocumentSync &DocumentSync() const { return *FDocumentSync; }
+
+    // ---- observers of the document (the journal, the document file)
+    // Tells `observer` of the journalled edits and of every new document from now on; it
+    // leaves (RemoveObserver) before the core goes.
+    void AddObserver(IDocumentObserver &observer);
+    void RemoveObserver(IDocumentObserver &observer);
 
     // ---- document life
     // A new empty document with the two basic tables.
@@ -144,8 +149,9 @@ public:
     void ApplicationEvents1Idle();
     void IdleTimerTimer();
     // One step of the shared-folder synchronisation and the reload of a document another
-    // instance saved; the synchronisation road fills it in, until then it does nothing.
+    // instance saved: OnIdleSynchronise, which the synchronisation fills in.
     void IdleSynchronise();
+    std::function<void()> OnIdleSynchronise;
     QTimer &IdleTimer() { return FIdleTimer; }
     QTimer &BackupTimer() { return FBackupTimer; }
     bool FOfflineErrorSignalled = false;
@@ -415,88 +421,47 @@ public:
     void ClearUndo();
     // ---- end
 
-    // ---- journal and working folder (PlannerCoreJournal.cpp)
-    // The journal's events as a list (TNodeEventList of NodeEvent.h).
-    using TJournalEvents = std::vector<std::unique_ptr<class TNodeEvent>>;
-    // Replaces the journal by one for fileName (empty: an unnamed document), which picks or
-    // makes the newest generation of the working folder. The old journal goes first, so that
-    // it hands over the identity lock. previousEvents, when given, move into the new journal.
-    // Tells the user when another instance of the same identity journals the document.
-    void NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents = nullptr);
-    // Hands the journal's pending events to its writer, turned into file records now (column
-    // captions, date texts). GUI thread, only while no scan runs.
-    void HandOverJournalEvents();
-    // Writes every pending event now (closing, before a reload); true when none is left.
-    bool ForceStorePending();
-    // Moves a file or folder to the recycle bin; false (logged) when it stays where it is.
-    bool DeleteFile(const QString &fileName);
-    // Raises FMaxHistoryFiles to at least 10 and moves the oldest generation folders beyond
-    // it to the recycle bin; stops at the first one that cannot be moved.
-    void ClearHistory();
+    // ---- journal and synchronisation: TDocumentSync's, here for the callers not yet moved
+    using TJournalEvents = TDocumentSync::TJournalEvents;
+    void NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents = nullptr)
+    {
+        FDocumentSync->NewDirWatchThread(fileName, previousEvents);
+    }
+    void HandOverJournalEvents() { FDocumentSync->HandOverJournalEvents(); }
+    bool ForceStorePending() { return FDocumentSync->ForceStorePending(); }
+    bool DeleteFile(const QString &fileName) { return FDocumentSync->DeleteFile(fileName); }
+    void ClearHistory() { FDocumentSync->ClearHistory(); }
     // The menu option "Save File compressed": documents and diff files follow it.
     bool FSaveFileCompressed = true;
-    // ---- end
-
-    // ---- synchronisation (PlannerCoreSync*.cpp, WatcherThread.*)
-    // Applies the events of a diff file's `document/diff` element whose index lies above
-    // lastIndex, in index order, without journalling them; a row changed here at least as
-    // often as the event says is noted as a conflict. lastIndex becomes the highest index seen.
-    void LoadDiffElement(const class TXMLNode &diff, int &lastIndex);
-    // One event record ("change", "new" or "delete") on row, which may be nil and is updated.
-    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element);
-    // Writes the record's column children into the row (dates from their storage form).
-    void SetNodeData(TNodeData *row, const TXMLNode &element);
-    // Row ids found in conflict since the last solving, in the order found (may repeat).
-    const QStringList &Conflicts() const { return FConflicts; }
-    // Gathers under tree one child per conflicting id holding copies of every record of that
-    // id found among the children of the given source elements, in the order given.
-    void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const;
-    // Rebuilds every conflicting row from all its records in the order every instance agrees
-    // on: by change index, then by user. Pushes no undo entries.
-    void SolveConflicts(const std::vector<const TXMLNode *> &sources);
-    // The same over every record this instance knows of the current generation: the working
-    // copy, the other users' diff files, the own diff file and the own unwritten events.
-    void SolveConflicts();
-    // Applies the events of a file the scan registered and read anew (LoadDiff), of all such
-    // files (LoadPending).
-    void LoadDiff(const QString &fileName);
-    void LoadPending();
-
-    // One synchronisation step of the idle timer (GUI thread): collects a finished scan,
-    // applies what it read, solves conflicts and, at most once a second, writes the own
-    // events and starts the next scan. Sets the journal's reload request when another
-    // instance rewrote the document.
-    void UpdatePending();
-    // The idle timer's synchronisation: UpdatePending, then the reload road when the
-    // document was saved by another instance and is reachable.
-    void SynchronisationStep();
-    // After a document was loaded: a scan on this thread and every diff file of the
-    // generation applied.
-    void SyncLoadTransactions();
-    // Applies every "*.diff" file of a folder once (old journal folders of imports).
-    void SyncLoadTransactionsFrom(const QString &folder);
-    // Stops a running scan and waits for it; the next one starts a second later at the earliest.
-    void StopBackgroundThread();
-    // The reload road: when another instance saved, its working copy replaces the document
-    // and the own events it lacks are journalled again into its generation. False when there
-    // is no newer generation, or (tried again later) when it cannot be read; the document
-    // then stays as it is.
-    bool ReloadDocument();
-    // Reads what the other instances wrote into the current generation and applies it now
-    // (the save road's first step).
-    void CatchUp();
-    // How long a closed generation without a successor is waited for before the save that
-    // closed it counts as dead and is undone (30 s); a save that meets another one of the
-    // same generation waits for it at most this long too (and never more than 10 s).
-    static void SetStuckSaveGrace(int milliseconds);
+    void LoadDiffElement(const class TXMLNode &diff, int &lastIndex) { FDocumentSync->LoadDiffElement(diff, lastIndex); }
+    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element)
+    {
+        FDocumentSync->ApplyDiff(row, changeIndex, id, element);
+    }
+    void SetNodeData(TNodeData *row, const TXMLNode &element) { FDocumentSync->SetNodeData(row, element); }
+    const QStringList &Conflicts() const { return FDocumentSync->Conflicts(); }
+    void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const
+    {
+        FDocumentSync->LoadAllConflictNodes(tree, sources);
+    }
+    void SolveConflicts(const std::vector<const TXMLNode *> &sources) { FDocumentSync->SolveConflicts(sources); }
+    void SolveConflicts() { FDocumentSync->SolveConflicts(); }
+    void LoadDiff(const QString &fileName) { FDocumentSync->LoadDiff(fileName); }
+    void LoadPending() { FDocumentSync->LoadPending(); }
+    void UpdatePending() { FDocumentSync->UpdatePending(); }
+    void SynchronisationStep() { FDocumentSync->SynchronisationStep(); }
+    void SyncLoadTransactions() { FDocumentSync->SyncLoadTransactions(); }
+    void SyncLoadTransactionsFrom(const QString &folder) { FDocumentSync->SyncLoadTransactionsFrom(folder); }
+    void StopBackgroundThread() { FDocumentSync->StopBackgroundThread(); }
+    bool ReloadDocument() { return FDocumentSync->ReloadDocument(); }
+    void CatchUp() { FDocumentSync->CatchUp(); }
+    static void SetStuckSaveGrace(int milliseconds) { TDocumentSync::SetStuckSaveGrace(milliseconds); }
     // Called between the steps of the save road with the step's name ("claimed", "based",
     // "locked", "working", "document"); tests slow or end a save there.
     std::function<void(const QString &step)> OnSaveStep;
-    // The document file was reachable at the last step.
-    bool SyncOnline() const;
-    // Diff files the last scan found new or changed.
-    int NumPendingSyncFiles() const;
-    bool ScanRunning() const;
+    bool SyncOnline() const { return FDocumentSync->SyncOnline(); }
+    int NumPendingSyncFiles() const { return FDocumentSync->NumPendingSyncFiles(); }
+    bool ScanRunning() const { return FDocumentSync->ScanRunning(); }
     // ---- end
 
     // ---- document files (PlannerCoreFileFormat.cpp, PlannerCoreFileRoads.cpp, PlannerCoreImport.cpp)
@@ -585,42 +550,6 @@ public:
 private:
     // ---- private: undo and redo
     std::unique_ptr<class TRowPlacer> FRowPlacer;
-    // ---- end
-    // ---- private: journal and working folder
-    // ---- end
-    // ---- private: synchronisation
-    QStringList FConflicts;
-    // The scan's state for the current journal; made on first use, reset with the journal.
-    struct TSyncState;
-    struct TSyncStateDeleter
-    {
-        void operator()(TSyncState *state) const;
-    };
-    std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
-    TSyncState &SyncState();
-    void CollectScan(TSyncState &state, struct TScanResult result);
-    void StoreOwnEvents(TSyncState &state);
-    void StartScan(TSyncState &state);
-    struct TScanInput ScanInput(const TSyncState &state, bool readAll) const;
-    // An own event again, from its file record (dates back to display form).
-    std::unique_ptr<class TNodeEvent> EventOfRecord(const struct TDiffRecord &record) const;
-    TDiffRecord RecordOfEvent(const TNodeEvent &event) const;
-    // Moves to a newer generation when another instance saved, undoes a save that died;
-    // false while the working folder cannot be used.
-    bool FollowOtherSaves();
-    bool SwitchGeneration(qint64 target);
-    // True when the current generation is open again.
-    bool RecoverStuckSave();
-    // Another instance saves from the same generation into `generation` right now: waits a
-    // little for that save to finish and follows it, or takes its claim away when it died.
-    // True when saving once more can succeed.
-    bool FollowRivalSave(qint64 generation);
-    // The own events of the closing generation(s) that the working copy of `target` lacks,
-    // read back from the own diff files; `unwritten` gets those that reached no file.
-    std::vector<TDiffRecord> CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten);
-    // Tells the user (once: status bar, message, log) when edits stop being shared, and
-    // when they are shared again.
-    void ReportSharing();
     // ---- end
     // ---- private: document files
     void LoadSetup(const class TXMLNode *setup, bool compressed);
@@ -797,7 +726,7 @@ private:
     QPointer<TBaseTreeGrid> FTables[WhichTableCount];
     IPlannerWindow &FWindow;
     TUndoRedo *FUndoRedo;
-    std::unique_ptr<TDirWatchThread> FDirWatchThread;
+    std::vector<IDocumentObserver *> FObservers;
 
     // Column descriptions, parallel to the header columns of each table.
     mutable std::array<std::vector<std::unique_ptr<THeaderData>>, WhichTableCount> FHeaderData;
@@ -819,4 +748,7 @@ private:
     // takes the first state, and a file brings thousands of rows.
     QString FIndexEntry;
     QString FIndexItem;
+
+    // Last: it leaves the observers before anything else of the core goes.
+    std::unique_ptr<TDocumentSync> FDocumentSync;
 };

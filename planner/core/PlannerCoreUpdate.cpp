@@ -12,7 +12,6 @@
 #include "CalendarMath.h"
 #include "CommaText.h"
 #include "core/WorkCalendar.h"
-#include "sync/DirWatchThread.h"
 #include "Language.h"
 #include "Log.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -334,17 +333,15 @@ void TPlannerCore::UpdateStatusBar()
 
 void TPlannerCore::ApplicationEvents1Idle()
 {
-    if (FDirWatchThread) {
-        const bool reachable = OnFolderReachable ? OnFolderReachable() : SyncOnline();
-        if (reachable) {
-            FOfflineErrorSignalled = false;
-        } else if (!FOfflineErrorSignalled) {
-            FOfflineErrorSignalled = true;
-            // Not from inside the idle notification: the box runs an event loop of its own.
-            QMetaObject::invokeMethod(
-                this, [this] { FWindow.Ask(Translate(QStringLiteral("File storage error")), mtError, {mbOK}); },
-                Qt::QueuedConnection);
-        }
+    const bool reachable = OnFolderReachable ? OnFolderReachable() : true;
+    if (reachable) {
+        FOfflineErrorSignalled = false;
+    } else if (!FOfflineErrorSignalled) {
+        FOfflineErrorSignalled = true;
+        // Not from inside the idle notification: the box runs an event loop of its own.
+        QMetaObject::invokeMethod(
+            this, [this] { FWindow.Ask(Translate(QStringLiteral("File storage error")), mtError, {mbOK}); },
+            Qt::QueuedConnection);
     }
     if (!FIdleTimer.isActive())
         FIdleTimer.start();
@@ -352,7 +349,8 @@ void TPlannerCore::ApplicationEvents1Idle()
 
 void TPlannerCore::IdleSynchronise()
 {
-    SynchronisationStep();
+    if (OnIdleSynchronise)
+        OnIdleSynchronise();
 }
 
 void TPlannerCore::IdleTimerTimer()

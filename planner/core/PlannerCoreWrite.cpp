@@ -6,11 +6,9 @@
 #include <exception>
 
 #include "CommaText.h"
-#include "sync/DirWatchThread.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
-#include "sync/NodeEvent.h"
 #include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -69,8 +67,8 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
 
     if (journal && connection() != cnEnd) {
         ++node->ChangeIndex;
-        FDirWatchThread->PushDiff(std::make_unique<TSetNodeDataEvent>(
-            node->ID.Value(), qint32(node->ChangeIndex), table, column, text));
+        for (IDocumentObserver *observer : FObservers)
+            observer->CellChanged(node->ID.Value(), qint32(node->ChangeIndex), table, column, text);
     }
     if (connection() != cnEnd && (journal || !FLocalUndo))
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column,
@@ -214,7 +212,8 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     }
 
     if (journal)
-        FDirWatchThread->PushDiff(std::make_unique<TNewNodeEvent>(id, table));
+        for (IDocumentObserver *observer : FObservers)
+            observer->RowCreated(id, table);
     if (journal || !FLocalUndo)
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryAddNode>(table, id, FUndoRedoGroupIndex));
 
@@ -269,8 +268,8 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
     const TWhichTable table = node->NodeTable;
     if (journal) {
         ++node->ChangeIndex;
-        FDirWatchThread->PushDiff(std::make_unique<TDeleteNodeEvent>(
-            node->ID.Value(), qint32(node->ChangeIndex), table));
+        for (IDocumentObserver *observer : FObservers)
+            observer->RowDeleted(node->ID.Value(), qint32(node->ChangeIndex), table);
     }
     if (journal || !FLocalUndo)
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryRemoveNode>(table, *node, FUndoRedoGroupIndex));

@@ -20,7 +20,7 @@
 #include "AtomicFile.h"
 #include "Helper.h"
 #include "sync/GenerationBase.h"
-#include "sync/PlannerCoreSyncState.h"
+#include "sync/DocumentSyncState.h"
 #include "sync/WorkingFolder.h"
 
 namespace {
@@ -64,7 +64,7 @@ bool TPlannerCore::Load(const QString &fileName)
     }
     RemoveLeftovers(fileName);
     NewDirWatchThread(fileName);
-    const QString working = FDirWatchThread->GetWorkingFileName();
+    const QString working = DirWatchThread()->GetWorkingFileName();
 
     // No working copy means none could be made (a folder without write permission): there
     // is nothing to choose between, the file is read as it is.
@@ -76,7 +76,7 @@ bool TPlannerCore::Load(const QString &fileName)
         {
             TEarlyFileRead &Read;
             ~TDropEarlyRead() { Read.Drop(); }
-        } dropEarlyRead{SyncState().EarlyWorkingCopy};
+        } dropEarlyRead{FDocumentSync->EarlyWorkingCopy()};
         const QFileInfo copy(working);
         const bool beside = copy.exists() && copy.size() < BigFileBytes;
         if (beside)
@@ -192,7 +192,7 @@ bool TPlannerCore::Save()
 
 bool TPlannerCore::ActionSaveExecute()
 {
-    const QString name = FDirWatchThread->Filename();
+    const QString name = DirWatchThread()->Filename();
     if (name.isEmpty())
         return ActionSaveAsExecute();
     return Save(name);
@@ -202,7 +202,7 @@ bool TPlannerCore::ActionSaveAsExecute()
 {
     if (!OnChooseSaveFileName)
         return false;
-    QString name = OnChooseSaveFileName(FDirWatchThread->GetPossibleFileName());
+    QString name = OnChooseSaveFileName(DirWatchThread()->GetPossibleFileName());
     if (name.isEmpty())
         return false;
     // Only ".zop" names can be opened again.
@@ -238,7 +238,7 @@ bool TPlannerCore::Save(const QString &name)
         } catch (const ESaveRival &e) {
             error = ErrorText(e);
             rival = true;
-            if (attempt == 0 && !FollowRivalSave(e.Generation))
+            if (attempt == 0 && !FDocumentSync->FollowRivalSave(e.Generation))
                 break;
         } catch (const std::exception &e) {
             error = ErrorText(e);
@@ -252,7 +252,7 @@ bool TPlannerCore::Save(const QString &name)
     if (!saved) {
         Log(QStringLiteral("save() error: ") + error);
         // Whatever the road reached, the document still holds unsaved changes.
-        FDirWatchThread->SetChanged(true);
+        DirWatchThread()->SetChanged(true);
         if (rival) {
             // Every edit is in the journal: another file name would help nobody.
             FWindow.Ask(Translate(QStringLiteral("Another instance is saving the document; nothing is lost.")),
@@ -314,18 +314,18 @@ bool TPlannerCore::DoSave(const QString &fileName)
         if (!document->Prepare(bytes))
             throw ESaveError(document->ErrorString());
     };
-    if (FDirWatchThread->Filename() != fileName) {
+    if (DirWatchThread()->Filename() != fileName) {
         prepare();
         NewDirWatchThread(fileName);
     } else {
         // What the others wrote so far goes into this save; a save of theirs is followed
         // first, so that this one builds on it.
         StopBackgroundThread();
-        FollowOtherSaves();
+        FDocumentSync->FollowOtherSaves();
         CatchUp();
     }
     StopBackgroundThread();
-    TDirWatchThread &journal = *FDirWatchThread;
+    TDirWatchThread &journal = *DirWatchThread();
     if (!journal.FolderError().isEmpty())
         throw ESaveError(journal.FolderError());
     const QString current = journal.WorkingDir();
@@ -351,9 +351,9 @@ bool TPlannerCore::DoSave(const QString &fileName)
     base.Saver = UserIdentity();
     base.Host = QSysInfo::machineHostName();
     base.Pid = QCoreApplication::applicationPid();
-    if (FSync && FSync->Journal == &journal) {
+    if (FDocumentSync->FSync && FDocumentSync->FSync->Journal == &journal) {
         const QString workingCopy = journal.GetWorkingFileName();
-        for (const auto &[path, file] : FSync->Files)
+        for (const auto &[path, file] : FDocumentSync->FSync->Files)
             if (path != workingCopy && file.LastIndex >= 0)
                 base.Applied[QFileInfo(path).fileName()] = file.LastIndex;
     }

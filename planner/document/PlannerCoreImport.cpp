@@ -113,7 +113,7 @@ bool TPlannerCore::ImportFrom(const QString &fileName)
         if (!ReadOldDocument(fileName))
             return false;
         NewDirWatchThread(fileName);
-        SyncLoadTransactionsFrom(FDirWatchThread->GetTmpDirectory() + QStringLiteral("transactions/"));
+        SyncLoadTransactionsFrom(DirWatchThread()->GetTmpDirectory() + QStringLiteral("transactions/"));
         // Written in the current format; the old file goes to the recycle bin.
         Save(fileName);
         BackupTimer().stop();

@@ -1,9 +1,9 @@
 #pragma once
 
 // The document's journal and its shared working folder. One per open document, owned by the
-// planner core and replaced for every new, opened, saved-as or reloaded document. Despite
-// its name it is a plain object; the synchronisation scan runs on a worker of its own and
-// stops it through SetScanStopper.
+// document's synchronisation and replaced for every new, opened, saved-as or reloaded
+// document. Despite its name it is a plain object; the synchronisation scan runs on a worker
+// of its own and stops it through SetScanStopper.
 //
 // Folder layout for a document D/N (D its folder, N its file name, I the user identity):
 //   D/.zop/                       shared root folder

@@ -1,7 +1,7 @@
 // Applying other users' journal events to the document, and rebuilding rows that were changed
 // here and elsewhere at the same time.
 
-#include "core/PlannerCore.h"
+#include "sync/DocumentSync.h"
 
 #include <QHash>
 #include <QSet>
@@ -11,6 +11,7 @@
 
 #include "Helper.h"
 #include "Log.h"
+#include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "XmlTree.h"
 
@@ -39,7 +40,7 @@ int ChangeOf(const TXMLNode &element)
 
 } // namespace
 
-void TPlannerCore::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
+void TDocumentSync::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
 {
     // Sorted by index without touching the tree: the same tree is read again when the
     // conflicts are solved. Missing or broken indices sort as 0 and are never applied.
@@ -59,7 +60,7 @@ void TPlannerCore::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
         if (id.isEmpty())
             continue;
         try {
-            TNodeData *row = FindNode(id);
+            TNodeData *row = FCore.FindNode(id);
             const int change = ChangeOf(*element);
             if (row && qint64(row->ChangeIndex) >= change)
                 FConflicts.append(id);
@@ -72,7 +73,7 @@ void TPlannerCore::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
     }
 }
 
-void TPlannerCore::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id,
+void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id,
                              const TXMLNode &element)
 {
     const QString name = element.GetName();
@@ -81,18 +82,18 @@ void TPlannerCore::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString 
             SetNodeData(row, element);
     } else if (name == QStringLiteral("new")) {
         // A row that exists already keeps its cells: a repeated "new" changes nothing.
-        if (!row && !(row = FindNode(id))) {
+        if (!row && !(row = FCore.FindNode(id))) {
             const TWhichTable table =
                 TXMLNode::ValueOf(element.namedNode(QStringLiteral("__table__"))) == QStringLiteral("tbTable")
                     ? tbTable
                     : tbExclude;
-            row = AddNode(id, table, false);
+            row = FCore.AddNode(id, table, false);
             if (row)
                 SetNodeData(row, element);
         }
     } else if (name == QStringLiteral("delete")) {
         if (row)
-            DeleteNode(row, false);
+            FCore.DeleteNode(row, false);
         row = nullptr;
     }
     if (row) {
@@ -103,27 +104,27 @@ void TPlannerCore::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString 
     }
 }
 
-void TPlannerCore::SetNodeData(TNodeData *row, const TXMLNode &element)
+void TDocumentSync::SetNodeData(TNodeData *row, const TXMLNode &element)
 {
     if (!row)
         return;
     const TWhichTable table = row->NodeTable;
     for (const auto &child : element.Nodes()) {
-        const int column = IndexOfColumnHack(table, child->GetName());
+        const int column = FCore.IndexOfColumnHack(table, child->GetName());
         if (column < 0)
             continue; // "__change__", "__user__", "__table__" and columns this document lacks
         QString text = child->GetValue();
-        if (GetColumnType(table, column) == ctDate && !text.isEmpty()) {
+        if (FCore.GetColumnType(table, column) == ctDate && !text.isEmpty()) {
             // A date that does not parse stays as its text rather than becoming "now".
             TDateTime value = 0;
             if (TryStrToDateTimeFromStorage(text, value))
-                text = FormatDateTime(value);
+                text = FCore.FormatDateTime(value);
         }
-        DoSetData(row, column, text, false);
+        FCore.DoSetData(row, column, text, false);
     }
 }
 
-void TPlannerCore::LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const
+void TDocumentSync::LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const
 {
     QHash<QString, TXMLNode *> groups;
     for (const QString &id : FConflicts)
@@ -140,7 +141,7 @@ void TPlannerCore::LoadAllConflictNodes(TXMLNode &tree, const std::vector<const 
     }
 }
 
-void TPlannerCore::SolveConflicts(const std::vector<const TXMLNode *> &sources)
+void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
 {
     if (FConflicts.isEmpty())
         return;
@@ -149,7 +150,7 @@ void TPlannerCore::SolveConflicts(const std::vector<const TXMLNode *> &sources)
     FConflicts.clear();
 
     // Rebuilt rows are no user action: undo must not bring back a row as a duplicate.
-    FUndoRedo->SetAcceptUndo(false);
+    FCore.UndoStack().SetAcceptUndo(false);
     for (const auto &group : tree.Nodes()) {
         const QString id = group->GetName();
         std::vector<const TXMLNode *> records;
@@ -173,7 +174,7 @@ void TPlannerCore::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             continue;
         }
         try {
-            DeleteNode(FindNode(id), false);
+            FCore.DeleteNode(FCore.FindNode(id), false);
             TNodeData *row = nullptr;
             for (const TXMLNode *record : records)
                 ApplyDiff(row, ChangeOf(*record), id, *record);
@@ -181,5 +182,5 @@ void TPlannerCore::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             Log(QStringLiteral("SolveConflicts: %1: %2").arg(id, QString::fromStdString(e.what())));
         }
     }
-    FUndoRedo->SetAcceptUndo(true);
+    FCore.UndoStack().SetAcceptUndo(true);
 }

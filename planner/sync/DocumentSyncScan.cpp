@@ -6,7 +6,7 @@
 // the GUI thread takes only once the thread has finished. Other users' files and the working
 // copy are kept here, per journal and generation; the journal keeps the own diff file.
 
-#include "core/PlannerCore.h"
+#include "sync/DocumentSync.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,10 +21,11 @@
 #include "sync/EarlyFileRead.h"
 #include "Helper.h"
 #include "Log.h"
+#include "core/PlannerCore.h"
 #include "sync/NodeEvent.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
-#include "sync/PlannerCoreSyncState.h"
+#include "sync/DocumentSyncState.h"
 #include "sync/XMLFile.h"
 
 namespace {
@@ -34,23 +35,23 @@ const QStringList DataPath{QStringLiteral("document"), QStringLiteral("data")};
 
 } // namespace
 
-TDiffRecord TPlannerCore::RecordOfEvent(const TNodeEvent &event) const
+TDiffRecord TDocumentSync::RecordOfEvent(const TNodeEvent &event) const
 {
     if (const TDiffRecord *frozen = event.Record())
         return *frozen;
     TDiffRecord record;
     record.NodeName = event.XMLNodeName();
     record.ID = event.ID();
-    event.AppendToXML(record, TCoreJournalFormat(*this));
+    event.AppendToXML(record, TCoreJournalFormat(FCore));
     return record;
 }
 
-void TPlannerCore::TSyncStateDeleter::operator()(TSyncState *state) const
+void TDocumentSync::TSyncStateDeleter::operator()(TSyncState *state) const
 {
     delete state;
 }
 
-TPlannerCore::TSyncState &TPlannerCore::SyncState()
+TDocumentSync::TSyncState &TDocumentSync::SyncState()
 {
     if (!FSync)
         FSync.reset(new TSyncState);
@@ -64,22 +65,22 @@ TPlannerCore::TSyncState &TPlannerCore::SyncState()
     return state;
 }
 
-bool TPlannerCore::SyncOnline() const
+bool TDocumentSync::SyncOnline() const
 {
     return !FSync || FSync->Online;
 }
 
-int TPlannerCore::NumPendingSyncFiles() const
+int TDocumentSync::NumPendingSyncFiles() const
 {
     return FSync ? FSync->NumPendingFiles : 0;
 }
 
-bool TPlannerCore::ScanRunning() const
+bool TDocumentSync::ScanRunning() const
 {
     return FSync && FSync->Thread && !FSync->Thread->Finished();
 }
 
-void TPlannerCore::StopBackgroundThread()
+void TDocumentSync::StopBackgroundThread()
 {
     if (FSync) {
         if (FSync->Thread) {
@@ -94,7 +95,7 @@ void TPlannerCore::StopBackgroundThread()
 
 // ---- the step
 
-void TPlannerCore::UpdatePending()
+void TDocumentSync::UpdatePending()
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     if (!journal || journal->Filename().isEmpty())
@@ -132,13 +133,13 @@ void TPlannerCore::UpdatePending()
     }
 }
 
-void TPlannerCore::StoreOwnEvents(TSyncState &)
+void TDocumentSync::StoreOwnEvents(TSyncState &)
 {
     if (!FDirWatchThread->PendingEvents().empty())
         HandOverJournalEvents();
 }
 
-TScanInput TPlannerCore::ScanInput(const TSyncState &state, bool readAll) const
+TScanInput TDocumentSync::ScanInput(const TSyncState &state, bool readAll) const
 {
     const TDirWatchThread &journal = *FDirWatchThread;
     TScanInput input;
@@ -158,7 +159,7 @@ TScanInput TPlannerCore::ScanInput(const TSyncState &state, bool readAll) const
     return input;
 }
 
-void TPlannerCore::StartScan(TSyncState &state)
+void TDocumentSync::StartScan(TSyncState &state)
 {
     TDirWatchThread &journal = *FDirWatchThread;
     TScanInput input = ScanInput(state, false);
@@ -173,7 +174,7 @@ void TPlannerCore::StartScan(TSyncState &state)
     state.Thread = std::make_unique<TWatcherThread>(std::move(input));
 }
 
-void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
+void TDocumentSync::CollectScan(TSyncState &state, TScanResult result)
 {
     TDirWatchThread &journal = *FDirWatchThread;
     if (result.AnyDiff)
@@ -212,7 +213,7 @@ void TPlannerCore::CollectScan(TSyncState &state, TScanResult result)
 
 // ---- own events again
 
-std::unique_ptr<TNodeEvent> TPlannerCore::EventOfRecord(const TDiffRecord &record) const
+std::unique_ptr<TNodeEvent> TDocumentSync::EventOfRecord(const TDiffRecord &record) const
 {
     qint32 change = 0;
     QString tableName;
@@ -222,7 +223,7 @@ std::unique_ptr<TNodeEvent> TPlannerCore::EventOfRecord(const TDiffRecord &recor
         else if (name == QStringLiteral("__table__"))
             tableName = text;
     }
-    const TNodeData *row = FindNode(record.ID);
+    const TNodeData *row = FCore.FindNode(record.ID);
     if (record.NodeName == QStringLiteral("new"))
         return std::make_unique<TNewNodeEvent>(record.ID, tableName == QStringLiteral("tbTable") ? tbTable : tbExclude);
     const TWhichTable table = row ? row->NodeTable : tbTable;
@@ -232,13 +233,13 @@ std::unique_ptr<TNodeEvent> TPlannerCore::EventOfRecord(const TDiffRecord &recor
         return nullptr;
     std::unique_ptr<TSetNodeDataEvent> event;
     for (const auto &[name, stored] : record.Children) {
-        const int column = IndexOfColumnHack(table, name);
+        const int column = FCore.IndexOfColumnHack(table, name);
         if (column < 0)
             continue;
         QString text = stored;
         TDateTime value = 0;
-        if (GetColumnType(table, column) == ctDate && !text.isEmpty() && TryStrToDateTimeFromStorage(text, value))
-            text = FormatDateTime(value);
+        if (FCore.GetColumnType(table, column) == ctDate && !text.isEmpty() && TryStrToDateTimeFromStorage(text, value))
+            text = FCore.FormatDateTime(value);
         auto cell = std::make_unique<TSetNodeDataEvent>(record.ID, change, table, column, text);
         if (!event)
             event = std::move(cell);
@@ -250,7 +251,7 @@ std::unique_ptr<TNodeEvent> TPlannerCore::EventOfRecord(const TDiffRecord &recor
 
 // ---- applying
 
-void TPlannerCore::LoadDiff(const QString &fileName)
+void TDocumentSync::LoadDiff(const QString &fileName)
 {
     TSyncState &state = SyncState();
     const auto found = state.Files.find(fileName);
@@ -262,7 +263,7 @@ void TPlannerCore::LoadDiff(const QString &fileName)
         LoadDiffElement(*diff, file.LastIndex);
 }
 
-void TPlannerCore::LoadPending()
+void TDocumentSync::LoadPending()
 {
     TSyncState &state = SyncState();
     // Many events at once (a colleague's long session, opening): one bracket, one pass.
@@ -273,9 +274,9 @@ void TPlannerCore::LoadPending()
         if (const TXMLNode *diff = file.Tree->namedNode(DiffPath))
             waiting += std::max<qint64>(0, qint64(getIndex(diff)) - file.LastIndex);
     }
-    const bool bracket = waiting > 200 && !IsUpdating();
+    const bool bracket = waiting > 200 && !FCore.IsUpdating();
     if (bracket)
-        BeginUpdate(QString());
+        FCore.BeginUpdate(QString());
     QStringList paths;
     for (const auto &[path, file] : state.Files)
         paths.append(path);
@@ -283,11 +284,11 @@ void TPlannerCore::LoadPending()
         LoadDiff(path);
     if (bracket) {
         SolveConflicts();
-        EndUpdate();
+        FCore.EndUpdate();
     }
 }
 
-void TPlannerCore::SolveConflicts()
+void TDocumentSync::SolveConflicts()
 {
     if (FConflicts.isEmpty() || !FDirWatchThread)
         return;
@@ -319,7 +320,7 @@ void TPlannerCore::SolveConflicts()
 
 // ---- around loading and saving
 
-void TPlannerCore::SyncLoadTransactions()
+void TDocumentSync::SyncLoadTransactions()
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     if (!journal || journal->Filename().isEmpty())
@@ -347,7 +348,7 @@ void TPlannerCore::SyncLoadTransactions()
     state.LastScan = Now();
 }
 
-void TPlannerCore::CatchUp()
+void TDocumentSync::CatchUp()
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     if (!journal || journal->Filename().isEmpty() || !journal->FolderError().isEmpty())
@@ -362,7 +363,7 @@ void TPlannerCore::CatchUp()
     state.LastScan = Now();
 }
 
-void TPlannerCore::SyncLoadTransactionsFrom(const QString &folder)
+void TDocumentSync::SyncLoadTransactionsFrom(const QString &folder)
 {
     // Old journal folders are read once, as they are: every event applied, nothing kept.
     QString dir = folder;

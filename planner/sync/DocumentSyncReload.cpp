@@ -12,7 +12,7 @@
 // meanwhile: each event ends up exactly once in what the next generation starts from or in
 // its author's diff file of that generation.
 
-#include "core/PlannerCore.h"
+#include "sync/DocumentSync.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -27,10 +27,11 @@
 #include "AtomicFile.h"
 #include "Helper.h"
 #include "Log.h"
+#include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/GenerationBase.h"
 #include "sync/NodeEvent.h"
-#include "sync/PlannerCoreSyncState.h"
+#include "sync/DocumentSyncState.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 #include "core/UndoRedo.h"
@@ -127,17 +128,17 @@ std::vector<TDiffRecord> RecordsAbove(const TXMLNode *diff, int limit)
 
 } // namespace
 
-void TPlannerCore::SetStuckSaveGrace(int milliseconds)
+void TDocumentSync::SetStuckSaveGrace(int milliseconds)
 {
     StuckSaveGraceMs() = std::max(0, milliseconds);
 }
 
-void TPlannerCore::SynchronisationStep()
+void TDocumentSync::SynchronisationStep()
 {
     UpdatePending();
 }
 
-bool TPlannerCore::ReloadDocument()
+bool TDocumentSync::ReloadDocument()
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     if (!journal || journal->Filename().isEmpty())
@@ -148,7 +149,7 @@ bool TPlannerCore::ReloadDocument()
     return SwitchGeneration(newest);
 }
 
-bool TPlannerCore::FollowOtherSaves()
+bool TDocumentSync::FollowOtherSaves()
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     TSyncState &state = SyncState();
@@ -194,7 +195,7 @@ bool TPlannerCore::FollowOtherSaves()
     return true;
 }
 
-bool TPlannerCore::RecoverStuckSave()
+bool TDocumentSync::RecoverStuckSave()
 {
     TDirWatchThread &journal = *FDirWatchThread;
     TSyncState &state = SyncState();
@@ -253,7 +254,7 @@ bool TPlannerCore::RecoverStuckSave()
     return true;
 }
 
-bool TPlannerCore::FollowRivalSave(qint64 generation)
+bool TDocumentSync::FollowRivalSave(qint64 generation)
 {
     const QString name = QString::number(generation);
     const QString base = FDirWatchThread->GetBaseFileName(name);
@@ -294,7 +295,7 @@ bool TPlannerCore::FollowRivalSave(qint64 generation)
     return current >= generation;
 }
 
-std::vector<TDiffRecord> TPlannerCore::CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten)
+std::vector<TDiffRecord> TDocumentSync::CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten)
 {
     TDirWatchThread &journal = *FDirWatchThread;
     const qint64 current = GenerationOf(journal.WorkingDir());
@@ -365,7 +366,7 @@ std::vector<TDiffRecord> TPlannerCore::CarriedRecords(qint64 target, std::vector
     return records;
 }
 
-bool TPlannerCore::SwitchGeneration(qint64 target)
+bool TDocumentSync::SwitchGeneration(qint64 target)
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     TSyncState &state = SyncState();
@@ -396,34 +397,34 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
     probe.Tree.reset();
 
     StopBackgroundThread();
-    if (OnSaveFileIni)
-        OnSaveFileIni();
-    TKeepUndoSteps keepUndo(UndoStack());
-    const QStringList columns = ColumnLayout(*this);
-    BeginUpdate(QString());
+    if (FCore.OnSaveFileIni)
+        FCore.OnSaveFileIni();
+    TKeepUndoSteps keepUndo(FCore.UndoStack());
+    const QStringList columns = ColumnLayout(FCore);
+    FCore.BeginUpdate(QString());
     std::vector<TDiffRecord> unwritten;
     std::vector<TDiffRecord> carried = CarriedRecords(target, unwritten);
     const size_t written = carried.size();
     carried.insert(carried.end(), unwritten.begin(), unwritten.end());
-    const qint32 lastFreeID = FLastFreeID;
-    FWindow.SetBusyCursor(true);
-    const int tab = GroupTabIndex();
+    const qint32 lastFreeID = FCore.FLastFreeID;
+    FCore.Window().SetBusyCursor(true);
+    const int tab = FCore.GroupTabIndex();
     // Kept in case the working copy fails to load after all.
-    const QByteArray previous = SaveToBuffer(FSaveFileCompressed);
+    const QByteArray previous = FCore.SaveToBuffer(FCore.FSaveFileCompressed);
 
-    ActionNewExecute();
+    FCore.ActionNewExecute();
     NewDirWatchThread(fileName);
-    const bool loaded = LoadFrom(FDirWatchThread->GetWorkingFileName());
+    const bool loaded = FCore.LoadFrom(FDirWatchThread->GetWorkingFileName());
     if (loaded) {
         FDirWatchThread->SetNeedReload(false);
-        if (ColumnLayout(*this) != columns)
+        if (ColumnLayout(FCore) != columns)
             keepUndo.Drop();
-        FLastFreeID = std::max(FLastFreeID, lastFreeID);
+        FCore.FLastFreeID = std::max(FCore.FLastFreeID, lastFreeID);
         // The own events the new working copy lacks are journalled again, into the new
         // generation, through the write path (recording no undo step).
         for (const TDiffRecord &record : carried)
             if (auto event = EventOfRecord(record))
-                event->Apply(*this);
+                event->Apply(FCore);
         SyncLoadTransactions();
         Log(QStringLiteral("Generation %1 follows %2; %3 own events journalled again (%4 not yet written)")
                 .arg(FDirWatchThread->WorkingDir(), previousGeneration, QString::number(carried.size()),
@@ -433,12 +434,12 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
         // as they were; the move is tried again later.
         Log(QStringLiteral("Reload failed; the document stays as it was"));
         QTemporaryFile copy;
-        ActionNewExecute();
+        FCore.ActionNewExecute();
         NewDirWatchThread(fileName);
         FDirWatchThread->SetWorkingDir(previousGeneration);
         if (copy.open() && copy.write(previous) == previous.size() && copy.flush())
-            LoadFrom(copy.fileName());
-        FLastFreeID = std::max(FLastFreeID, lastFreeID);
+            FCore.LoadFrom(copy.fileName());
+        FCore.FLastFreeID = std::max(FCore.FLastFreeID, lastFreeID);
         // The unwritten ones back into the journal, unapplied: the restored document holds
         // them already, and the written ones are still in the old generation's files.
         for (const TDiffRecord &record : unwritten)
@@ -446,11 +447,11 @@ bool TPlannerCore::SwitchGeneration(qint64 target)
                 FDirWatchThread->PushDiff(std::move(event));
         SyncState().NextReloadTry = Now() + 2.0 / 86400.0;
     }
-    FWindow.SetBusyCursor(false);
-    EndUpdate();
-    if (tab < GroupTabCaptions().size())
-        SelectGroupTab(tab);
-    if (OnLoadFileIni)
-        OnLoadFileIni();
+    FCore.Window().SetBusyCursor(false);
+    FCore.EndUpdate();
+    if (tab < FCore.GroupTabCaptions().size())
+        FCore.SelectGroupTab(tab);
+    if (FCore.OnLoadFileIni)
+        FCore.OnLoadFileIni();
     return loaded;
 }

@@ -1,7 +1,8 @@
-// The core's side of the journal: making journals, handing events over, the recycle bin and
-// trimming the working folder's history.
+// The synchronisation's life beside the core, the core's edits going into the journal, and the
+// journal itself: making journals, handing events over, the recycle bin and trimming the
+// working folder's history.
 
-#include "core/PlannerCore.h"
+#include "sync/DocumentSync.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +14,9 @@
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/PlannerCore.h"
 #include "sync/NodeEvent.h"
-#include "sync/PlannerCoreSyncState.h"
+#include "sync/DocumentSyncState.h"
 #include "sync/WorkingFolder.h"
 
 namespace {
@@ -24,14 +26,55 @@ enum TSharingProblem { spNone, spRefused, spFolderUnusable, spStuck, spWriteFail
 
 } // namespace
 
-void TPlannerCore::NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents)
+TDocumentSync::TDocumentSync(TPlannerCore &core, QObject *parent)
+    : QObject(parent), FCore(core), FDirWatchThread(std::make_unique<TDirWatchThread>())
+{
+    setObjectName(QStringLiteral("DocumentSync"));
+    FCore.AddObserver(*this);
+    FCore.OnIdleSynchronise = [this] { SynchronisationStep(); };
+    FCore.OnFolderReachable = [this] { return SyncOnline(); };
+}
+
+TDocumentSync::~TDocumentSync()
+{
+    FCore.OnIdleSynchronise = nullptr;
+    FCore.OnFolderReachable = nullptr;
+    FCore.RemoveObserver(*this);
+}
+
+// ---- the core's edits
+
+void TDocumentSync::RowCreated(const QString &id, TWhichTable table)
+{
+    FDirWatchThread->PushDiff(std::make_unique<TNewNodeEvent>(id, table));
+}
+
+void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
+                                const QString &text)
+{
+    FDirWatchThread->PushDiff(std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text));
+}
+
+void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)
+{
+    FDirWatchThread->PushDiff(std::make_unique<TDeleteNodeEvent>(id, changeIndex, table));
+}
+
+void TDocumentSync::DocumentCleared()
+{
+    FDirWatchThread = std::make_unique<TDirWatchThread>();
+}
+
+// ---- the journal
+
+void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents)
 {
     // Another document starts with nothing said about sharing.
     if (FSync && FSync->SharingProblem != spNone && (!FDirWatchThread
                                                     || FDirWatchThread->Filename()
                                                            != QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()))) {
         FSync->SharingProblem = spNone;
-        FWindow.SetSharingNotice(QString());
+        FCore.Window().SetSharingNotice(QString());
     }
     FDirWatchThread.reset();
     try {
@@ -43,11 +86,11 @@ void TPlannerCore::NewDirWatchThread(const QString &fileName, TJournalEvents *pr
     }
     // Row ids this user handed out before (in this run or an earlier one) may be known to
     // others through the diff files, even when the rows are gone: none is given out again.
-    FLastFreeID = std::max(FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
+    FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
     ReportSharing();
 }
 
-void TPlannerCore::ReportSharing()
+void TDocumentSync::ReportSharing()
 {
     const TDirWatchThread *journal = FDirWatchThread.get();
     if (!journal || journal->Filename().isEmpty())
@@ -76,34 +119,39 @@ void TPlannerCore::ReportSharing()
     state.SharingDetail = detail;
     if (problem == spNone) {
         Log(QStringLiteral("Changes are shared with the other instances again"));
-        FWindow.SetSharingNotice(QString());
+        FCore.Window().SetSharingNotice(QString());
         return;
     }
     Log(QStringLiteral("Changes are not shared with the other instances: ") + detail);
-    FWindow.SetSharingNotice(Translate(QStringLiteral("Changes are not shared")) + QStringLiteral(": ") + detail);
+    FCore.Window().SetSharingNotice(Translate(QStringLiteral("Changes are not shared")) + QStringLiteral(": ") + detail);
     const QString text =
         problem == spRefused
             ? detail
             : Translate(QStringLiteral("Changes made here are not shared with other users:\n%s"), {detail});
     // The window that made the journal must not wait inside an idle step for the box.
     if (problem == spRefused)
-        FWindow.Ask(text, mtWarning, {mbOK});
+        FCore.Window().Ask(text, mtWarning, {mbOK});
     else
-        QMetaObject::invokeMethod(this, [this, text] { FWindow.Ask(text, mtWarning, {mbOK}); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, text] { FCore.Window().Ask(text, mtWarning, {mbOK}); }, Qt::QueuedConnection);
 }
 
-void TPlannerCore::HandOverJournalEvents()
+void TDocumentSync::HandOverJournalEvents()
 {
-    FDirWatchThread->HandOverPendingEvents(TCoreJournalFormat(*this), FSaveFileCompressed);
+    FDirWatchThread->HandOverPendingEvents(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
 }
 
-bool TPlannerCore::ForceStorePending()
+bool TDocumentSync::ForceStorePending()
 {
-    FDirWatchThread->ForceStorePending(TCoreJournalFormat(*this), FSaveFileCompressed);
+    FDirWatchThread->ForceStorePending(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
     return !FDirWatchThread->HasUnwrittenEvents();
 }
 
-bool TPlannerCore::DeleteFile(const QString &fileName)
+TEarlyFileRead &TDocumentSync::EarlyWorkingCopy()
+{
+    return SyncState().EarlyWorkingCopy;
+}
+
+bool TDocumentSync::DeleteFile(const QString &fileName)
 {
     QString error;
     if (MoveToTrash(fileName, &error))
@@ -112,9 +160,9 @@ bool TPlannerCore::DeleteFile(const QString &fileName)
     return false;
 }
 
-void TPlannerCore::ClearHistory()
+void TDocumentSync::ClearHistory()
 {
-    FMaxHistoryFiles = std::max(FMaxHistoryFiles, 10);
+    FCore.FMaxHistoryFiles = std::max(FCore.FMaxHistoryFiles, 10);
     if (FDirWatchThread->Filename().isEmpty())
         return;
     for (;;) {
@@ -123,7 +171,7 @@ void TPlannerCore::ClearHistory()
         int count = 0;
         TDateTime newest = 0;
         FDirWatchThread->GetHistoryInfo(first, last, count, newest, ltHistory);
-        if (count <= FMaxHistoryFiles)
+        if (count <= FCore.FMaxHistoryFiles)
             return;
         const QString name = QString::number(first);
         // The generation in use is never trimmed away.

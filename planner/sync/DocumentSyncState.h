@@ -1,6 +1,6 @@
 #pragma once
 
-// The synchronisation's state for one journal and generation, shared by the PlannerCoreSync
+// The synchronisation's state for one journal and generation, shared by the DocumentSync
 // units only.
 
 #include <QSet>
@@ -12,7 +12,7 @@
 
 #include "sync/EarlyFileRead.h"
 #include "sync/NodeEvent.h"
-#include "core/PlannerCore.h"
+#include "sync/DocumentSync.h"
 #include "sync/WatcherThread.h"
 #include "XmlTree.h"
 
@@ -29,7 +29,7 @@ struct TSyncFile
     bool Changed = false;
 };
 
-struct TPlannerCore::TSyncState
+struct TDocumentSync::TSyncState
 {
     // Whose files these are: the state starts afresh for another journal or generation.
     const TDirWatchThread *Journal = nullptr;

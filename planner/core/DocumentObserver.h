@@ -1,0 +1,35 @@
+#pragma once
+
+// What the model tells those who keep something beside the document (the journal of the
+// synchronisation, the document file). The write path tells only edits made with `journal`
+// set: the user's own, and those the journal applies again; edits read from files or from the
+// other instances are not told. Every call comes on the GUI thread, while the core stands.
+
+#include <QString>
+#include <QtGlobal>
+
+#include "core/DocumentTypes.h"
+
+class IDocumentObserver
+{
+public:
+    // A new row with its identity; its change index is 0.
+    virtual void RowCreated(const QString &id, TWhichTable table) { (void)id, (void)table; }
+    // One cell of a row got a new text; changeIndex is the row's, counted up for this edit.
+    virtual void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
+                             const QString &text)
+    {
+        (void)id, (void)changeIndex, (void)table, (void)column, (void)text;
+    }
+    // The row went; changeIndex is the row's, counted up for this edit.
+    virtual void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)
+    {
+        (void)id, (void)changeIndex, (void)table;
+    }
+    // A new empty document is about to replace the present one: what belonged to the
+    // previous document goes.
+    virtual void DocumentCleared() {}
+
+protected:
+    ~IDocumentObserver() = default;
+};

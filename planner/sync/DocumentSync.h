@@ -1,0 +1,178 @@
+#pragma once
+
+// The document's synchronisation with the other instances that have it open: the journal of
+// the own edits and its shared working folder, the scan of the others' diff files on a thread
+// of its own, applying what they wrote and solving conflicts, and following another instance's
+// save (the reload of a newer generation). It reads and writes the model only through the
+// core's public API, and hears of the core's edits as its observer.
+//
+// Members are defined by concern:
+//   DocumentSync.cpp        construction, the observer, the journal and working folder
+//   DocumentSyncApply.cpp   applying the others' events, conflicts
+//   DocumentSyncScan.cpp    the idle step, the scan and its files, around loading and saving
+//   DocumentSyncReload.cpp  following other saves, the move to a newer generation
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+#include "core/DocumentObserver.h"
+
+class TDirWatchThread;
+class TEarlyFileRead;
+class TNodeEvent;
+class TPlannerCore;
+class TXMLNode;
+struct TDiffRecord;
+struct TNodeData;
+struct TScanInput;
+struct TScanResult;
+
+class TDocumentSync : public QObject, public IDocumentObserver
+{
+    friend class TPlannerCore; // the save road still reads the scan's files
+
+public:
+    // Observes `core` until it goes; the core must outlive it. Starts with the journal of an
+    // unnamed document.
+    explicit TDocumentSync(TPlannerCore &core, QObject *parent = nullptr);
+    ~TDocumentSync() override;
+
+    TDocumentSync(const TDocumentSync &) = delete;
+    TDocumentSync &operator=(const TDocumentSync &) = delete;
+
+    TPlannerCore &Core() const { return FCore; }
+    TDirWatchThread *DirWatchThread() const { return FDirWatchThread.get(); }
+
+    // ---- the core's edits go into the journal
+    void RowCreated(const QString &id, TWhichTable table) override;
+    void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
+                     const QString &text) override;
+    void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table) override;
+    // Unwritten events of the previous document go without a question: opening asks first
+    // and closing writes them.
+    void DocumentCleared() override;
+
+    // ---- journal and working folder (DocumentSync.cpp)
+    // The journal's events as a list (TNodeEventList of NodeEvent.h).
+    using TJournalEvents = std::vector<std::unique_ptr<TNodeEvent>>;
+    // Replaces the journal by one for fileName (empty: an unnamed document), which picks or
+    // makes the newest generation of the working folder. The old journal goes first, so that
+    // it hands over the identity lock. previousEvents, when given, move into the new journal.
+    // Tells the user when another instance of the same identity journals the document.
+    void NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents = nullptr);
+    // Hands the journal's pending events to its writer, turned into file records now (column
+    // captions, date texts). GUI thread, only while no scan runs.
+    void HandOverJournalEvents();
+    // Writes every pending event now (closing, before a reload); true when none is left.
+    bool ForceStorePending();
+    // Moves a file or folder to the recycle bin; false (logged) when it stays where it is.
+    bool DeleteFile(const QString &fileName);
+    // Raises the core's FMaxHistoryFiles to at least 10 and moves the oldest generation
+    // folders beyond it to the recycle bin; stops at the first one that cannot be moved.
+    void ClearHistory();
+    // The working copy read beside the loading of the document, for the first scan.
+    TEarlyFileRead &EarlyWorkingCopy();
+
+    // ---- applying the others' events (DocumentSyncApply.cpp)
+    // Applies the events of a diff file's `document/diff` element whose index lies above
+    // lastIndex, in index order, without journalling them; a row changed here at least as
+    // often as the event says is noted as a conflict. lastIndex becomes the highest index seen.
+    void LoadDiffElement(const TXMLNode &diff, int &lastIndex);
+    // One event record ("change", "new" or "delete") on row, which may be nil and is updated.
+    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element);
+    // Writes the record's column children into the row (dates from their storage form).
+    void SetNodeData(TNodeData *row, const TXMLNode &element);
+    // Row ids found in conflict since the last solving, in the order found (may repeat).
+    const QStringList &Conflicts() const { return FConflicts; }
+    // Gathers under tree one child per conflicting id holding copies of every record of that
+    // id found among the children of the given source elements, in the order given.
+    void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const;
+    // Rebuilds every conflicting row from all its records in the order every instance agrees
+    // on: by change index, then by user. Pushes no undo entries.
+    void SolveConflicts(const std::vector<const TXMLNode *> &sources);
+    // The same over every record this instance knows of the current generation: the working
+    // copy, the other users' diff files, the own diff file and the own unwritten events.
+    void SolveConflicts();
+
+    // ---- the idle step and the scan (DocumentSyncScan.cpp)
+    // Applies the events of a file the scan registered and read anew (LoadDiff), of all such
+    // files (LoadPending).
+    void LoadDiff(const QString &fileName);
+    void LoadPending();
+    // One synchronisation step of the idle timer (GUI thread): collects a finished scan,
+    // applies what it read, solves conflicts and, at most once a second, writes the own
+    // events and starts the next scan. Sets the journal's reload request when another
+    // instance rewrote the document.
+    void UpdatePending();
+    // After a document was loaded: a scan on this thread and every diff file of the
+    // generation applied.
+    void SyncLoadTransactions();
+    // Applies every "*.diff" file of a folder once (old journal folders of imports).
+    void SyncLoadTransactionsFrom(const QString &folder);
+    // Stops a running scan and waits for it; the next one starts a second later at the earliest.
+    void StopBackgroundThread();
+    // Reads what the other instances wrote into the current generation and applies it now
+    // (the save road's first step).
+    void CatchUp();
+    // The document file was reachable at the last step.
+    bool SyncOnline() const;
+    // Diff files the last scan found new or changed.
+    int NumPendingSyncFiles() const;
+    bool ScanRunning() const;
+
+    // ---- following other saves (DocumentSyncReload.cpp)
+    // The idle timer's synchronisation: UpdatePending, then the reload road when the
+    // document was saved by another instance and is reachable.
+    void SynchronisationStep();
+    // The reload road: when another instance saved, its working copy replaces the document
+    // and the own events it lacks are journalled again into its generation. False when there
+    // is no newer generation, or (tried again later) when it cannot be read; the document
+    // then stays as it is.
+    bool ReloadDocument();
+    // Moves to a newer generation when another instance saved, undoes a save that died;
+    // false while the working folder cannot be used.
+    bool FollowOtherSaves();
+    // Another instance saves from the same generation into `generation` right now: waits a
+    // little for that save to finish and follows it, or takes its claim away when it died.
+    // True when saving once more can succeed.
+    bool FollowRivalSave(qint64 generation);
+    // How long a closed generation without a successor is waited for before the save that
+    // closed it counts as dead and is undone (30 s); a save that meets another one of the
+    // same generation waits for it at most this long too (and never more than 10 s).
+    static void SetStuckSaveGrace(int milliseconds);
+
+private:
+    // The scan's state for the current journal; made on first use, reset with the journal.
+    struct TSyncState;
+    struct TSyncStateDeleter
+    {
+        void operator()(TSyncState *state) const;
+    };
+    TSyncState &SyncState();
+    void CollectScan(TSyncState &state, TScanResult result);
+    void StoreOwnEvents(TSyncState &state);
+    void StartScan(TSyncState &state);
+    TScanInput ScanInput(const TSyncState &state, bool readAll) const;
+    // An own event again, from its file record (dates back to display form).
+    std::unique_ptr<TNodeEvent> EventOfRecord(const TDiffRecord &record) const;
+    TDiffRecord RecordOfEvent(const TNodeEvent &event) const;
+    bool SwitchGeneration(qint64 target);
+    // True when the current generation is open again.
+    bool RecoverStuckSave();
+    // The own events of the closing generation(s) that the working copy of `target` lacks,
+    // read back from the own diff files; `unwritten` gets those that reached no file.
+    std::vector<TDiffRecord> CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten);
+    // Tells the user (once: status bar, message, log) when edits stop being shared, and
+    // when they are shared again.
+    void ReportSharing();
+
+    TPlannerCore &FCore;
+    QStringList FConflicts;
+    // Before the journal: the journal stops the scan through it when it goes.
+    std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
+    std::unique_ptr<TDirWatchThread> FDirWatchThread;
+};
