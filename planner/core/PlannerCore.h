@@ -560,11 +560,6 @@ private:
     void SavePositionGroups(TXMLNode *groups);
     void SavePublicHoliday(TXMLNode *holidays);
     void SaveTable(TXMLNode *data, TWhichTable table);
-    // Writes one serialised document to a file: a synced temporary file renamed over the
-    // target, the previous version then to the recycle bin.
-    bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
-    bool DoSave(const QString &fileName);
-    void SaveStep(const QString &step);
     // Removes what killed writes and saves left beside the document and in its folder.
     static void RemoveLeftovers(const QString &fileName);
     // The readers of the old ini-style format.

@@ -356,7 +356,7 @@ bool TPlannerCore::SaveTo(const QString &fileName)
 {
     QString error;
     try {
-        if (WriteDocumentFile(fileName, SaveToBuffer(FSaveFileCompressed), error))
+        if (FDocumentSync->WriteDocumentFile(fileName, SaveToBuffer(FSaveFileCompressed), error))
             return true;
     } catch (const std::exception &e) {
         error = ErrorText(e);

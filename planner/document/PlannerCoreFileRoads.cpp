@@ -1,56 +1,26 @@
 // The roads of opening and saving a document through its shared working folder: the
-// working-copy check, the lock copy, the generations, the recycle bin and the history.
+// working-copy check, what killed saves left behind, Save and Save As. The generation steps
+// of a save are the synchronisation's.
 
 #include "core/PlannerCore.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
-#include <exception>
-
-#include "sync/DirWatchThread.h"
-#include "sync/EarlyFileRead.h"
+#include "AtomicFile.h"
 #include "Language.h"
 #include "Log.h"
-#include "document/PreparedFile.h"
-#include "AtomicFile.h"
-#include "Helper.h"
-#include "sync/GenerationBase.h"
-#include "sync/DocumentSyncState.h"
-#include "sync/WorkingFolder.h"
+#include "sync/DirWatchThread.h"
+#include "sync/EarlyFileRead.h"
+#include "sync/PreparedFile.h"
 
 namespace {
-
-QString ErrorText(const std::exception &e)
-{
-    return QString::fromLocal8Bit(e.what());
-}
 
 // A document file of this size or more (compressed, about 50,000 rows) is read before the
 // working copy, not beside it.
 constexpr qint64 BigFileBytes = 4 << 20;
-
-// An error of the save road, already worded for the log.
-class ESaveError : public std::runtime_error
-{
-public:
-    explicit ESaveError(const QString &message) : std::runtime_error(message.toStdString()) {}
-};
-
-// Another instance saves from the same generation at the same moment, into `Generation`.
-class ESaveRival : public ESaveError
-{
-public:
-    explicit ESaveRival(qint64 generation)
-        : ESaveError(QStringLiteral("another instance saved the document at the same moment")), Generation(generation)
-    {
-    }
-    qint64 Generation;
-};
 
 } // namespace
 
@@ -226,28 +196,9 @@ bool TPlannerCore::Save(const QString &name)
     if (OnSaveFileIni && !FLoading)
         OnSaveFileIni();
     FWindow.SetBusyCursor(true);
-    bool saved = false;
     bool rival = false;
     QString error;
-    // Two saves of one generation at the same moment: the one that gives way follows the
-    // other and saves once more on top of it.
-    for (int attempt = 0; attempt < 2 && !saved; ++attempt) {
-        rival = false;
-        try {
-            saved = DoSave(fileName);
-        } catch (const ESaveRival &e) {
-            error = ErrorText(e);
-            rival = true;
-            if (attempt == 0 && !FDocumentSync->FollowRivalSave(e.Generation))
-                break;
-        } catch (const std::exception &e) {
-            error = ErrorText(e);
-            break;
-        } catch (...) {
-            error = QStringLiteral("unknown error");
-            break;
-        }
-    }
+    const bool saved = FDocumentSync->SaveGeneration(fileName, error, rival);
     FWindow.SetBusyCursor(IsUpdating());
     if (!saved) {
         Log(QStringLiteral("save() error: ") + error);
@@ -265,144 +216,4 @@ bool TPlannerCore::Save(const QString &name)
         }
     }
     return saved;
-}
-
-namespace {
-
-// A generation folder claimed for a save; unless the save finishes, the folder goes again
-// and a lock copy written meanwhile is removed, so the closed generation opens again.
-class TClaim
-{
-public:
-    TClaim(TDirWatchThread &journal, const QString &claimed) : FJournal(journal), FClaimed(claimed) {}
-    ~TClaim()
-    {
-        if (FDone)
-            return;
-        if (FLocked)
-            QFile::remove(FJournal.GetLockedFileName());
-        QDir(FJournal.GetTmpDirectory() + FClaimed).removeRecursively();
-    }
-    void Locked() { FLocked = true; }
-    void Done() { FDone = true; }
-
-private:
-    TDirWatchThread &FJournal;
-    QString FClaimed;
-    bool FLocked = false;
-    bool FDone = false;
-};
-
-} // namespace
-
-void TPlannerCore::SaveStep(const QString &step)
-{
-    if (OnSaveStep)
-        OnSaveStep(step);
-}
-
-bool TPlannerCore::DoSave(const QString &fileName)
-{
-    // One serialised buffer for the lock copy, the working copy and the document: the three
-    // are byte-identical, so the next opening finds no mismatch. The document is written
-    // (not yet renamed) first: a full disk or a folder that cannot take it stops the road
-    // before the working folder is touched.
-    QByteArray bytes;
-    auto document = std::make_unique<TPreparedFile>(fileName);
-    const auto prepare = [&] {
-        bytes = SaveToBuffer(FSaveFileCompressed);
-        if (!document->Prepare(bytes))
-            throw ESaveError(document->ErrorString());
-    };
-    if (DirWatchThread()->Filename() != fileName) {
-        prepare();
-        NewDirWatchThread(fileName);
-    } else {
-        // What the others wrote so far goes into this save; a save of theirs is followed
-        // first, so that this one builds on it.
-        StopBackgroundThread();
-        FDocumentSync->FollowOtherSaves();
-        CatchUp();
-    }
-    StopBackgroundThread();
-    TDirWatchThread &journal = *DirWatchThread();
-    if (!journal.FolderError().isEmpty())
-        throw ESaveError(journal.FolderError());
-    const QString current = journal.WorkingDir();
-    qint64 from = -1;
-    ParseGenerationName(current, from);
-
-    // The next generation belongs to this save alone once its folder is made.
-    QString error;
-    const qint64 next = journal.ClaimGeneration(from, error);
-    if (next < 0)
-        throw ESaveError(error);
-    const QString claimed = QString::number(next);
-    TClaim claim(journal, claimed);
-    SaveStep(QStringLiteral("claimed"));
-
-    if (bytes.isEmpty())
-        prepare();
-
-    // What of the closing generation this document holds: every instance journals the rest
-    // of its own events again when it moves on.
-    TGenerationBase base;
-    base.From = from;
-    base.Saver = UserIdentity();
-    base.Host = QSysInfo::machineHostName();
-    base.Pid = QCoreApplication::applicationPid();
-    if (FDocumentSync->FSync && FDocumentSync->FSync->Journal == &journal) {
-        const QString workingCopy = journal.GetWorkingFileName();
-        for (const auto &[path, file] : FDocumentSync->FSync->Files)
-            if (path != workingCopy && file.LastIndex >= 0)
-                base.Applied[QFileInfo(path).fileName()] = file.LastIndex;
-    }
-    if (journal.OwnLastIndex() >= 0)
-        base.Applied[QFileInfo(journal.DiffFile()).fileName()] = journal.OwnLastIndex();
-    if (!platform::writeFileAtomically(journal.GetBaseFileName(claimed), base.ToBytes(), &error))
-        throw ESaveError(error);
-    SaveStep(QStringLiteral("based"));
-
-    // Two saves of one generation at the same moment: the later one gives way.
-    for (const qint64 other : journal.Generations()) {
-        TGenerationBase theirs;
-        const QString name = QString::number(other);
-        if (other > from && other < next
-            && (QFileInfo::exists(journal.GetWorkingFileName(name))
-                || (theirs.Read(journal.GetBaseFileName(name)) && theirs.From == from)))
-            throw ESaveRival(other);
-    }
-
-    // The lock copy closes the current generation for every instance.
-    claim.Locked();
-    if (!WriteDocumentFile(journal.GetLockedFileName(), bytes, error))
-        throw ESaveError(error);
-    SaveStep(QStringLiteral("locked"));
-
-    platform::TAtomicFile working(journal.GetWorkingFileName(claimed));
-    if (!working.Prepare(bytes) || !working.Commit(false))
-        throw ESaveError(working.ErrorString());
-    claim.Done();
-    SaveStep(QStringLiteral("working"));
-
-    // The new generation is everyone's now; every own event is in it.
-    journal.SetWorkingDir(claimed);
-    journal.DropUnwrittenEvents();
-    if (!document->Commit([this](const QString &previous) { return DeleteFile(previous); }))
-        throw ESaveError(document->ErrorString());
-    SaveStep(QStringLiteral("document"));
-
-    journal.SetNeedReload(false);
-    journal.SetChanged(false);
-    ClearHistory();
-    return true;
-}
-
-bool TPlannerCore::WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error)
-{
-    TPreparedFile file(fileName);
-    if (file.Prepare(bytes) && file.Commit([this](const QString &previous) { return DeleteFile(previous); }))
-        return true;
-    error = file.ErrorString();
-    return false;
 }

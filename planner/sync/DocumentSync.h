@@ -11,6 +11,7 @@
 //   DocumentSyncApply.cpp   applying the others' events, conflicts
 //   DocumentSyncScan.cpp    the idle step, the scan and its files, around loading and saving
 //   DocumentSyncReload.cpp  following other saves, the move to a newer generation
+//   DocumentSyncSave.cpp    the generation steps of a save
 
 #include <QObject>
 #include <QString>
@@ -33,8 +34,6 @@ struct TScanResult;
 
 class TDocumentSync : public QObject, public IDocumentObserver
 {
-    friend class TPlannerCore; // the save road still reads the scan's files
-
 public:
     // Observes `core` until it goes; the core must outlive it. Starts with the journal of an
     // unnamed document.
@@ -145,6 +144,17 @@ public:
     // same generation waits for it at most this long too (and never more than 10 s).
     static void SetStuckSaveGrace(int milliseconds);
 
+    // ---- the generation steps of a save (DocumentSyncSave.cpp)
+    // Saves the document under fileName as the next generation of its working folder: the
+    // lock copy closing the current generation, the new working copy and the document file,
+    // byte-identical. A save that meets another one of the same generation follows it and
+    // saves once more. False when nothing was saved: `error` says why (for the log), `rival`
+    // whether another instance's save stood in the way (every edit is journalled then).
+    bool SaveGeneration(const QString &fileName, QString &error, bool &rival);
+    // Writes one serialised document to a file: a synced temporary file renamed over the
+    // target, the previous version then to the recycle bin.
+    bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
+
 private:
     // The scan's state for the current journal; made on first use, reset with the journal.
     struct TSyncState;
@@ -169,6 +179,9 @@ private:
     // Tells the user (once: status bar, message, log) when edits stop being shared, and
     // when they are shared again.
     void ReportSharing();
+    // One try of the save; raises when it fails.
+    bool DoSave(const QString &fileName);
+    void SaveStep(const QString &step);
 
     TPlannerCore &FCore;
     QStringList FConflicts;

@@ -16,7 +16,7 @@
 
 #include "sync/DirWatchThread.h"
 #include "window/FormMain.h"
-#include "document/PreparedFile.h"
+#include "sync/PreparedFile.h"
 #include "common/TestSupport.h"
 
 namespace {

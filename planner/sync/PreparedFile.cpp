@@ -1,4 +1,4 @@
-#include "document/PreparedFile.h"
+#include "sync/PreparedFile.h"
 
 #include <QDir>
 #include <QFile>
