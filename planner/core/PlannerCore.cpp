@@ -1,7 +1,5 @@
 #include "core/PlannerCore.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cmath>
 
@@ -29,6 +27,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
 
     WireUpdateTimers();
     FDocumentSync = std::make_unique<TDocumentSync>(*this);
+    FDocumentFile = std::make_unique<TDocumentFile>(*this, *FDocumentSync);
 }
 
 TPlannerCore::~TPlannerCore()
@@ -110,45 +109,6 @@ void TPlannerCore::ActionNewExecute()
     EndUpdate();
 }
 
-bool TPlannerCore::Open(const QString &fileName)
-{
-    if (!QFileInfo(fileName).isFile()) {
-        FWindow.Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
-        return false;
-    }
-    if (FWindow.ActivateOtherInstance(fileName))
-        return false;
-    if (DirWatchThread()->HasUnwrittenEvents()) {
-        const int answer = MessageFileNotSaved();
-        if (answer == mrCancel)
-            return false;
-        if (answer == mrYes && !Save())
-            return false; // nothing may be lost: an unsaved document stays open
-    }
-    FLoading = true;
-    BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
-    bool loaded = false;
-    try {
-        ActionNewExecute();
-        if (fileName.right(4).toUpper() == QStringLiteral(".ZOP"))
-            loaded = Load(fileName);
-    } catch (...) {
-        loaded = false;
-    }
-    if (!loaded) {
-        ActionNewExecute();
-        FWindow.Ask(Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown.")),
-                    mtInformation, {mbOK});
-    }
-    EndUpdate();
-    FLoading = false;
-    if (!loaded)
-        throw EPlannerError(QStringLiteral("unknown filetype"));
-    if (FInitialDeOverlap)
-        InitialDeOverlap();
-    return true;
-}
-
 void TPlannerCore::InitialDeOverlap()
 {
     // After the outermost EndUpdate: every end is computed and the overlap list can be
@@ -157,39 +117,4 @@ void TPlannerCore::InitialDeOverlap()
     if (OnInitialDeOverlap)
         OnInitialDeOverlap();
     ClearUndo();
-}
-
-int TPlannerCore::MessageFileNotSaved()
-{
-    const QString name = DirWatchThread()->Filename();
-    const QString text = name.isEmpty()
-                             ? Translate(QStringLiteral("Do you want to save changes?"))
-                             : Translate(QStringLiteral("Do you want to save changes to %s?"), {name});
-    const int answer = FWindow.Ask(text, mtConfirmation, {mbYes, mbNo, mbCancel});
-    return answer == mrYes || answer == mrNo ? answer : mrCancel;
-}
-
-bool TPlannerCore::FormClose()
-{
-    if (DirWatchThread()->HasUnwrittenEvents()) {
-        FWindow.SetBusyCursor(true);
-        ForceStorePending();
-        FWindow.SetBusyCursor(false);
-    }
-    // Still unwritten: the shared folder could not be written (or the document has no name).
-    if (!DirWatchThread()->HasUnwrittenEvents())
-        return true;
-    switch (MessageFileNotSaved()) {
-    case mrNo:
-        return true;
-    case mrYes:
-        if (!Save())
-            return false;
-        // The saved document holds every change; the journal of the new generation gets
-        // them too when it can.
-        ForceStorePending();
-        return true;
-    default:
-        return false;
-    }
 }

@@ -38,6 +38,7 @@
 #include "core/HolidayData.h"
 #include "core/PlannerWindow.h"
 #include "core/TextMap.h"
+#include "document/DocumentFile.h"
 #include "document/DocumentSettings.h"
 #include "sync/DocumentSync.h"
 #include "WeekInfo.h"
@@ -77,6 +78,7 @@ public:
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
     TDirWatchThread *DirWatchThread() const { return FDocumentSync->DirWatchThread(); }
     TDocumentSync &DocumentSync() const { return *FDocumentSync; }
+    TDocumentFile &DocumentFile() const { return *FDocumentFile; }
 
     // ---- observers of the document (the journal, the document file)
     // Tells `observer` of the journalled edits and of every new document from now on; it
@@ -87,19 +89,12 @@ public:
     // ---- document life
     // A new empty document with the two basic tables.
     void ActionNewExecute();
-    // Opens a document: checks, then the loading road; true when it was loaded. Raises
-    // EPlannerError for an unknown file type (after leaving a new document behind).
-    bool Open(const QString &fileName);
-    // The road of opening a ".zop" file through its working folder; false when nothing
-    // could be loaded (a new document is left then).
-    virtual bool Load(const QString &fileName);
-    // The save question: mrYes, mrNo or mrCancel.
-    int MessageFileNotSaved();
-    // The close handler: false refuses closing.
-    bool FormClose();
-    // Save, or Save As for a document without a name; false when nothing was saved.
-    virtual bool Save();
+    // A document is being opened: the deferred work waits.
     bool IsLoading() const { return FLoading; }
+    void SetLoading(bool loading) { FLoading = loading; }
+    // Opening a plan an import moved by an offset: after the outermost EndUpdate, its
+    // overlaps are solved once, as part of the opened plan (no undo step).
+    void InitialDeOverlap();
 
     // ---- update bracket
     // Brackets nest; the outermost EndUpdate recalculates ends, groups, validity and bounds.
@@ -193,6 +188,8 @@ public:
     int GetRowCount() const;
     void CreateBasicTable(TWhichTable table);
     const QVector<bool> &ColumnAlwaysWritable() const { return FColumnAlwaysWritable; }
+    // Whether a column of the task table stays writable (a file's flag).
+    void SetColumnAlwaysWritable(int column, bool writable);
     const QStringList &ExcludeHeaderStrings() const { return FExcludeHeaderStrings; }
 
     // ---- cells
@@ -204,6 +201,8 @@ public:
     static TNodeData *NodeData(TBaseTreeGrid *grid, TGridNode *node);
 
     // ---- date texts
+    // The display texts of dates, made once per date and form.
+    TDateTexts &DateTexts();
     QString FormatDateTime(TDateTime value) const;
     // The date of a cell; `def` when the text names none (an empty text included).
     TDateTime StrToDateTime(const QString &text, TDateTime def) const;
@@ -228,6 +227,8 @@ public:
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();
+    // Room for `count` more rows of a table in the identity index (a file brings many).
+    void ReserveRows(TWhichTable table, qsizetype count);
     void SetRecalcEndOf(TNodeData *node, bool flag);
     void SetRecalcStartOf(TNodeData *node, bool flag);
     bool GetRecalcEndOf(const TNodeData *node) const { return node && node->RecalcEndOf; }
@@ -464,28 +465,21 @@ public:
     bool ScanRunning() const { return FDocumentSync->ScanRunning(); }
     // ---- end
 
-    // ---- document files (PlannerCoreFileFormat.cpp, PlannerCoreFileRoads.cpp, PlannerCoreImport.cpp)
-    // Reads one document file into the model; false (logged) when it cannot be read or the
-    // user declines a file of another version.
-    bool LoadFrom(const QString &fileName);
-    // The whole document as the bytes of one file, compressed when asked; always built from
-    // the empty template.
-    QByteArray SaveToBuffer(bool compress);
-    // Writes one document file from the model ("Save File compressed" decides the form);
-    // false when it could not be written, the previous file then stays as it was.
-    bool SaveTo(const QString &fileName);
-    // Reads an old ini-style document and saves it in the current format.
-    bool ImportFrom(const QString &fileName);
-    // The reading part of ImportFrom: the version check and its questions, then setup, public
-    // holidays and both tables into the model (rows moved by the file's offset). False when
-    // the file is no old document or the user declines; raises on a file it cannot read.
-    bool ReadOldDocument(const QString &fileName);
-    static bool FilesAreIdentical(const QString &a, const QString &b);
-    // The road of saving; false when nothing was saved (the user has been told).
-    bool Save(const QString &fileName);
-    // Save under the document's name, or Save As for a document without one.
-    bool ActionSaveExecute();
-    bool ActionSaveAsExecute();
+    // ---- document files: TDocumentFile's, here for the callers not yet moved
+    bool Open(const QString &fileName) { return FDocumentFile->Open(fileName); }
+    bool Load(const QString &fileName) { return FDocumentFile->Load(fileName); }
+    int MessageFileNotSaved() { return FDocumentFile->MessageFileNotSaved(); }
+    bool FormClose() { return FDocumentFile->FormClose(); }
+    bool Save() { return FDocumentFile->Save(); }
+    bool LoadFrom(const QString &fileName) { return FDocumentFile->LoadFrom(fileName); }
+    QByteArray SaveToBuffer(bool compress) { return FDocumentFile->SaveToBuffer(compress); }
+    bool SaveTo(const QString &fileName) { return FDocumentFile->SaveTo(fileName); }
+    bool ImportFrom(const QString &fileName) { return FDocumentFile->ImportFrom(fileName); }
+    bool ReadOldDocument(const QString &fileName) { return FDocumentFile->ReadOldDocument(fileName); }
+    static bool FilesAreIdentical(const QString &a, const QString &b) { return TDocumentFile::FilesAreIdentical(a, b); }
+    bool Save(const QString &fileName) { return FDocumentFile->Save(fileName); }
+    bool ActionSaveExecute() { return FDocumentFile->ActionSaveExecute(); }
+    bool ActionSaveAsExecute() { return FDocumentFile->ActionSaveAsExecute(); }
     // The save dialog: the chosen name, empty when cancelled. Set by the window; without it
     // Save As saves nothing.
     std::function<QString(const QString &proposed)> OnChooseSaveFileName;
@@ -551,29 +545,11 @@ private:
     // ---- private: undo and redo
     std::unique_ptr<class TRowPlacer> FRowPlacer;
     // ---- end
-    // ---- private: document files
-    void LoadSetup(const class TXMLNode *setup, bool compressed);
-    void LoadPublicHoliday(const TXMLNode *holidays);
-    void LoadPositionGroups(const TXMLNode *groups);
-    void LoadTable(TXMLNode *data);
-    void SaveSetup(TXMLNode *setup);
-    void SavePositionGroups(TXMLNode *groups);
-    void SavePublicHoliday(TXMLNode *holidays);
-    void SaveTable(TXMLNode *data, TWhichTable table);
-    // Removes what killed writes and saves left beside the document and in its folder.
-    static void RemoveLeftovers(const QString &fileName);
-    // The readers of the old ini-style format.
-    void ImportSetup(const class TMemIniFile &ini);
-    void ImportPublicHoliday(const TMemIniFile &ini);
-    void ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored);
-    // ---- end
-
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
     // The column whose pick list a column of a table shows.
     void PickListColumn(TWhichTable &table, int &column) const;
     void ForgetNode(TNodeData *node);
     void InvalidateTasksOfAbsentDay(const TNodeData &absent);
-    void InitialDeOverlap();
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
     // ---- private: positions and groups
     // The expanded full position list with its blocks and weeks, cached while the pick list
@@ -629,7 +605,6 @@ private:
     // batch of rows is refreshed: the batch checks it itself).
     TScheduleState &ScheduleState();
     void ValidateScheduleState();
-    TDateTexts &DateTexts();
     // A cell's text; empty outside the row.
     static const QString &Cell(const TNodeData *node, int column);
     // StrToDateTime of a cell text through the date texts; ok: the text names a date.
@@ -744,6 +719,7 @@ private:
     QString FIndexEntry;
     QString FIndexItem;
 
-    // Last: it leaves the observers before anything else of the core goes.
+    // Last: they leave the observers before anything else of the core goes.
     std::unique_ptr<TDocumentSync> FDocumentSync;
+    std::unique_ptr<TDocumentFile> FDocumentFile;
 };

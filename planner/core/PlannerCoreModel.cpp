@@ -362,6 +362,11 @@ bool TPlannerCore::GetColumnReadOnly(TWhichTable, int) const
     return false;
 }
 
+void TPlannerCore::SetColumnAlwaysWritable(int column, bool writable)
+{
+    FColumnAlwaysWritable[column] = writable;
+}
+
 int TPlannerCore::GetRowCount() const
 {
     const int column = GetConnection(tbTable, cnPosition);

@@ -335,6 +335,11 @@ TNodeData *TPlannerCore::FindNode(const QString &id, TWhichTable table) const
     return nullptr;
 }
 
+void TPlannerCore::ReserveRows(TWhichTable table, qsizetype count)
+{
+    FNodeIndex[table].reserve(FNodeIndex[table].size() + count);
+}
+
 QString TPlannerCore::GetFreeID()
 {
     QString id;

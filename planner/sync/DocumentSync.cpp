@@ -123,7 +123,8 @@ void TDocumentSync::ReportSharing()
         return;
     }
     Log(QStringLiteral("Changes are not shared with the other instances: ") + detail);
-    FCore.Window().SetSharingNotice(Translate(QStringLiteral("Changes are not shared")) + QStringLiteral(": ") + detail);
+    FCore.Window().SetSharingNotice(Translate(QStringLiteral("Changes are not shared")) + QStringLiteral(": ")
+                                    + detail);
     const QString text =
         problem == spRefused
             ? detail
@@ -132,7 +133,8 @@ void TDocumentSync::ReportSharing()
     if (problem == spRefused)
         FCore.Window().Ask(text, mtWarning, {mbOK});
     else
-        QMetaObject::invokeMethod(this, [this, text] { FCore.Window().Ask(text, mtWarning, {mbOK}); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, text] { FCore.Window().Ask(text, mtWarning, {mbOK}); }, Qt::QueuedConnection);
 }
 
 void TDocumentSync::HandOverJournalEvents()

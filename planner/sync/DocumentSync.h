@@ -22,6 +22,7 @@
 
 #include "core/DocumentObserver.h"
 
+class IDocumentStore;
 class TDirWatchThread;
 class TEarlyFileRead;
 class TNodeEvent;
@@ -45,6 +46,8 @@ public:
 
     TPlannerCore &Core() const { return FCore; }
     TDirWatchThread *DirWatchThread() const { return FDirWatchThread.get(); }
+    // The whole document for saves and reloads; it clears itself (nullptr) before it goes.
+    void SetStore(IDocumentStore *store) { FStore = store; }
 
     // ---- the core's edits go into the journal
     void RowCreated(const QString &id, TWhichTable table) override;
@@ -184,6 +187,7 @@ private:
     void SaveStep(const QString &step);
 
     TPlannerCore &FCore;
+    IDocumentStore *FStore = nullptr;
     QStringList FConflicts;
     // Before the journal: the journal stops the scan through it when it goes.
     std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;

@@ -29,6 +29,7 @@
 #include "Log.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentStore.h"
 #include "sync/GenerationBase.h"
 #include "sync/NodeEvent.h"
 #include "sync/DocumentSyncState.h"
@@ -368,6 +369,9 @@ std::vector<TDiffRecord> TDocumentSync::CarriedRecords(qint64 target, std::vecto
 
 bool TDocumentSync::SwitchGeneration(qint64 target)
 {
+    // Nothing to load the newer generation with: the document stays as it is.
+    if (!FStore)
+        return false;
     TDirWatchThread *journal = FDirWatchThread.get();
     TSyncState &state = SyncState();
     const QString fileName = journal->Filename();
@@ -410,11 +414,11 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     FCore.Window().SetBusyCursor(true);
     const int tab = FCore.GroupTabIndex();
     // Kept in case the working copy fails to load after all.
-    const QByteArray previous = FCore.SaveToBuffer(FCore.FSaveFileCompressed);
+    const QByteArray previous = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
 
     FCore.ActionNewExecute();
     NewDirWatchThread(fileName);
-    const bool loaded = FCore.LoadFrom(FDirWatchThread->GetWorkingFileName());
+    const bool loaded = FStore->LoadFrom(FDirWatchThread->GetWorkingFileName());
     if (loaded) {
         FDirWatchThread->SetNeedReload(false);
         if (ColumnLayout(FCore) != columns)
@@ -438,7 +442,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         NewDirWatchThread(fileName);
         FDirWatchThread->SetWorkingDir(previousGeneration);
         if (copy.open() && copy.write(previous) == previous.size() && copy.flush())
-            FCore.LoadFrom(copy.fileName());
+            FStore->LoadFrom(copy.fileName());
         FCore.FLastFreeID = std::max(FCore.FLastFreeID, lastFreeID);
         // The unwritten ones back into the journal, unapplied: the restored document holds
         // them already, and the written ones are still in the old generation's files.

@@ -19,6 +19,7 @@
 #include "Log.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentStore.h"
 #include "sync/DocumentSyncState.h"
 #include "sync/GenerationBase.h"
 #include "sync/PreparedFile.h"
@@ -112,10 +113,12 @@ bool TDocumentSync::DoSave(const QString &fileName)
     // are byte-identical, so the next opening finds no mismatch. The document is written
     // (not yet renamed) first: a full disk or a folder that cannot take it stops the road
     // before the working folder is touched.
+    if (!FStore)
+        throw ESaveError(QStringLiteral("there is no document file to write"));
     QByteArray bytes;
     auto document = std::make_unique<TPreparedFile>(fileName);
     const auto prepare = [&] {
-        bytes = FCore.SaveToBuffer(FCore.FSaveFileCompressed);
+        bytes = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
         if (!document->Prepare(bytes))
             throw ESaveError(document->ErrorString());
     };

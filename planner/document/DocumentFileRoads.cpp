@@ -2,7 +2,7 @@
 // working-copy check, what killed saves left behind, Save and Save As. The generation steps
 // of a save are the synchronisation's.
 
-#include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,7 +12,9 @@
 #include "AtomicFile.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 #include "sync/EarlyFileRead.h"
 #include "sync/PreparedFile.h"
 
@@ -26,15 +28,15 @@ constexpr qint64 BigFileBytes = 4 << 20;
 
 // ---- opening
 
-bool TPlannerCore::Load(const QString &fileName)
+bool TDocumentFile::Load(const QString &fileName)
 {
     if (!QFileInfo(fileName).isFile()) {
-        ActionNewExecute();
+        FCore.ActionNewExecute();
         return false;
     }
     RemoveLeftovers(fileName);
-    NewDirWatchThread(fileName);
-    const QString working = DirWatchThread()->GetWorkingFileName();
+    FSync.NewDirWatchThread(fileName);
+    const QString working = FSync.DirWatchThread()->GetWorkingFileName();
 
     // No working copy means none could be made (a folder without write permission): there
     // is nothing to choose between, the file is read as it is.
@@ -46,7 +48,7 @@ bool TPlannerCore::Load(const QString &fileName)
         {
             TEarlyFileRead &Read;
             ~TDropEarlyRead() { Read.Drop(); }
-        } dropEarlyRead{FDocumentSync->EarlyWorkingCopy()};
+        } dropEarlyRead{FSync.EarlyWorkingCopy()};
         const QFileInfo copy(working);
         const bool beside = copy.exists() && copy.size() < BigFileBytes;
         if (beside)
@@ -54,27 +56,27 @@ bool TPlannerCore::Load(const QString &fileName)
         if (LoadFrom(fileName)) {
             if (!beside && copy.exists())
                 dropEarlyRead.Read.Start(working);
-            SyncLoadTransactions();
+            FSync.SyncLoadTransactions();
             return true;
         }
         if (ImportFrom(fileName))
             return true;
-        ActionNewExecute();
+        FCore.ActionNewExecute();
         return false;
     }
 
-    const int answer = FWindow.Ask(
+    const int answer = FCore.Window().Ask(
         Translate(QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")),
         mtConfirmation, {mbYes, mbNo, mbCancel});
     if (answer == mrCancel) {
-        ActionNewExecute();
+        FCore.ActionNewExecute();
         return false;
     }
     bool fromWorkingCopy = false;
     if (answer == mrYes) {
         fromWorkingCopy = LoadFrom(working);
         if (fromWorkingCopy)
-            SyncLoadTransactions();
+            FSync.SyncLoadTransactions();
         else
             // A damaged working copy: the document file is all there is.
             Log(QStringLiteral("The working copy %1 cannot be read; the document file is opened").arg(working));
@@ -90,7 +92,7 @@ bool TPlannerCore::Load(const QString &fileName)
     return true;
 }
 
-void TPlannerCore::RemoveLeftovers(const QString &fileName)
+void TDocumentFile::RemoveLeftovers(const QString &fileName)
 {
     // Writes and saves that were killed leave hidden temporary files and folders holding
     // a previous version for the recycle bin. Temporary files are left a minute, in case
@@ -117,7 +119,7 @@ void TPlannerCore::RemoveLeftovers(const QString &fileName)
         clean(tmp + generation);
 }
 
-bool TPlannerCore::FilesAreIdentical(const QString &a, const QString &b)
+bool TDocumentFile::FilesAreIdentical(const QString &a, const QString &b)
 {
     QFile first(a);
     QFile second(b);
@@ -155,37 +157,38 @@ bool TPlannerCore::FilesAreIdentical(const QString &a, const QString &b)
 
 // ---- saving
 
-bool TPlannerCore::Save()
+bool TDocumentFile::Save()
 {
     return ActionSaveExecute();
 }
 
-bool TPlannerCore::ActionSaveExecute()
+bool TDocumentFile::ActionSaveExecute()
 {
-    const QString name = DirWatchThread()->Filename();
+    const QString name = FSync.DirWatchThread()->Filename();
     if (name.isEmpty())
         return ActionSaveAsExecute();
     return Save(name);
 }
 
-bool TPlannerCore::ActionSaveAsExecute()
+bool TDocumentFile::ActionSaveAsExecute()
 {
-    if (!OnChooseSaveFileName)
+    if (!FCore.OnChooseSaveFileName)
         return false;
-    QString name = OnChooseSaveFileName(DirWatchThread()->GetPossibleFileName());
+    QString name = FCore.OnChooseSaveFileName(FSync.DirWatchThread()->GetPossibleFileName());
     if (name.isEmpty())
         return false;
     // Only ".zop" names can be opened again.
     if (!name.endsWith(QStringLiteral(".zop"), Qt::CaseInsensitive))
         name += QStringLiteral(".zop");
     if (QFileInfo::exists(name)
-        && FWindow.Ask(Translate(QStringLiteral("File %s already exists.\nOverwrite this file?"), {name}),
-                       mtConfirmation, {mbOK, mbCancel}) != mrOk)
+        && FCore.Window().Ask(Translate(QStringLiteral("File %s already exists.\nOverwrite this file?"), {name}),
+                              mtConfirmation, {mbOK, mbCancel})
+               != mrOk)
         return false;
     return Save(name);
 }
 
-bool TPlannerCore::Save(const QString &name)
+bool TDocumentFile::Save(const QString &name)
 {
     // A copy: the name may be the journal's own, and following another instance's save on
     // the way replaces the journal.
@@ -193,26 +196,27 @@ bool TPlannerCore::Save(const QString &name)
     if (fileName.isEmpty())
         return false;
     // While loading, the window still shows the previous document's settings.
-    if (OnSaveFileIni && !FLoading)
-        OnSaveFileIni();
-    FWindow.SetBusyCursor(true);
+    if (FCore.OnSaveFileIni && !FCore.IsLoading())
+        FCore.OnSaveFileIni();
+    FCore.Window().SetBusyCursor(true);
     bool rival = false;
     QString error;
-    const bool saved = FDocumentSync->SaveGeneration(fileName, error, rival);
-    FWindow.SetBusyCursor(IsUpdating());
+    const bool saved = FSync.SaveGeneration(fileName, error, rival);
+    FCore.Window().SetBusyCursor(FCore.IsUpdating());
     if (!saved) {
         Log(QStringLiteral("save() error: ") + error);
         // Whatever the road reached, the document still holds unsaved changes.
-        DirWatchThread()->SetChanged(true);
+        FSync.DirWatchThread()->SetChanged(true);
         if (rival) {
             // Every edit is in the journal: another file name would help nobody.
-            FWindow.Ask(Translate(QStringLiteral("Another instance is saving the document; nothing is lost.")),
-                        mtInformation, {mbOK});
+            FCore.Window().Ask(Translate(QStringLiteral("Another instance is saving the document; nothing is lost.")),
+                               mtInformation, {mbOK});
         } else {
             // With the system's reason ("No space left on device"), so the user knows what to do.
-            FWindow.Ask(Translate(QStringLiteral("File could not be saved, please try saving with a different filename"))
-                            + QStringLiteral("\n\n") + error,
-                        mtWarning, {mbOK});
+            FCore.Window().Ask(
+                Translate(QStringLiteral("File could not be saved, please try saving with a different filename"))
+                    + QStringLiteral("\n\n") + error,
+                mtWarning, {mbOK});
         }
     }
     return saved;

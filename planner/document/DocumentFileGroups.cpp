@@ -1,5 +1,7 @@
 // Public holidays and position groups in the document file.
 
+#include "document/DocumentFile.h"
+
 #include "core/PlannerCore.h"
 
 #include "XmlTree.h"
@@ -13,23 +15,23 @@ QString Bool01(bool value)
 
 } // namespace
 
-void TPlannerCore::LoadPublicHoliday(const TXMLNode *holidays)
+void TDocumentFile::LoadPublicHoliday(const TXMLNode *holidays)
 {
-    ClearHoliday();
+    FCore.ClearHoliday();
     if (!holidays)
         return;
     for (const auto &item : holidays->Nodes()) {
         auto value = [&item](const char *name) { return item->namedNode(QString::fromLatin1(name)); };
-        AddHoliday(TXMLNode::ValueOf(value("Name")), TXMLNode::ToIntOf(value("Day"), 0),
+        FCore.AddHoliday(TXMLNode::ValueOf(value("Name")), TXMLNode::ToIntOf(value("Day"), 0),
                    TXMLNode::ToIntOf(value("Month"), 0), TXMLNode::ToBoolOf(value("Enabled"), false),
                    TXMLNode::ToBoolOf(value("Easter"), false));
     }
 }
 
-void TPlannerCore::SavePublicHoliday(TXMLNode *holidays)
+void TDocumentFile::SavePublicHoliday(TXMLNode *holidays)
 {
-    for (int i = 0; i < HolidayCount(); ++i) {
-        const THolidayData *holiday = GetHolidayData(i);
+    for (int i = 0; i < FCore.HolidayCount(); ++i) {
+        const THolidayData *holiday = FCore.GetHolidayData(i);
         TXMLNode *item = holidays->AddNode(QString::number(i));
         item->AddNode(QStringLiteral("Name"), holiday->name);
         item->AddNode(QStringLiteral("Day"), QString::number(holiday->day));
@@ -39,9 +41,9 @@ void TPlannerCore::SavePublicHoliday(TXMLNode *holidays)
     }
 }
 
-void TPlannerCore::LoadPositionGroups(const TXMLNode *groups)
+void TDocumentFile::LoadPositionGroups(const TXMLNode *groups)
 {
-    ResetPositionGroups();
+    FCore.ResetPositionGroups();
     if (!groups)
         return;
     // Tab 0 is never stored: the groups are the children "1", "2", ... in tab order.
@@ -49,17 +51,17 @@ void TPlannerCore::LoadPositionGroups(const TXMLNode *groups)
         const TXMLNode *group = groups->namedNode(QString::number(i));
         if (!group)
             continue;
-        AddPositionGroup(TXMLNode::ValueOf(group->namedNode(QStringLiteral("Name"))),
+        FCore.AddPositionGroup(TXMLNode::ValueOf(group->namedNode(QStringLiteral("Name"))),
                          TXMLNode::ValueOf(group->namedNode(QStringLiteral("Filter"))));
     }
 }
 
-void TPlannerCore::SavePositionGroups(TXMLNode *groups)
+void TDocumentFile::SavePositionGroups(TXMLNode *groups)
 {
-    const QStringList &captions = GroupTabCaptions();
+    const QStringList &captions = FCore.GroupTabCaptions();
     for (int i = 1; i < captions.size(); ++i) {
         TXMLNode *group = groups->AddNode(QString::number(i));
         group->AddNode(QStringLiteral("Name"), captions[i]);
-        group->AddNode(QStringLiteral("Filter"), FPositionGroup.value(i));
+        group->AddNode(QStringLiteral("Filter"), FCore.FPositionGroup.value(i));
     }
 }

@@ -1,7 +1,7 @@
 // Documents of earlier program generations were ini files. The import reads one into the
 // model and saves it at once in the current format under the same name.
 
-#include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 
 #include <QHash>
 
@@ -13,10 +13,12 @@
 #include "DateFormat.h"
 #include "core/DocumentColors.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
 #include "MemIniFile.h"
+#include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 
 namespace {
@@ -107,16 +109,16 @@ bool ReadOffsetDate(const QString &text, TDateTime &date)
 
 } // namespace
 
-bool TPlannerCore::ImportFrom(const QString &fileName)
+bool TDocumentFile::ImportFrom(const QString &fileName)
 {
     try {
         if (!ReadOldDocument(fileName))
             return false;
-        NewDirWatchThread(fileName);
-        SyncLoadTransactionsFrom(DirWatchThread()->GetTmpDirectory() + QStringLiteral("transactions/"));
+        FSync.NewDirWatchThread(fileName);
+        FSync.SyncLoadTransactionsFrom(FSync.DirWatchThread()->GetTmpDirectory() + QStringLiteral("transactions/"));
         // Written in the current format; the old file goes to the recycle bin.
         Save(fileName);
-        BackupTimer().stop();
+        FCore.BackupTimer().stop();
         return true;
     } catch (const std::exception &e) {
         Log(QStringLiteral("importFrom() error: ") + QString::fromLocal8Bit(e.what()));
@@ -126,7 +128,7 @@ bool TPlannerCore::ImportFrom(const QString &fileName)
     return false;
 }
 
-bool TPlannerCore::ReadOldDocument(const QString &fileName)
+bool TDocumentFile::ReadOldDocument(const QString &fileName)
 {
     int version = -1;
     int subVersion = -1;
@@ -139,18 +141,18 @@ bool TPlannerCore::ReadOldDocument(const QString &fileName)
         if (version == -1 || subVersion == -1)
             return false; // not an old document: no message
         if (version < 3 && subVersion < 3) {
-            FWindow.Ask(Translate(QStringLiteral(
+            FCore.Window().Ask(Translate(QStringLiteral(
                             "Version of file too old. Please contact brenik-software support for instructions.")),
                         mtInformation, {mbOK});
             return false;
         }
-        if (FWindow.Ask(Translate(QStringLiteral("Import will convert the file to new fileformat!")),
+        if (FCore.Window().Ask(Translate(QStringLiteral("Import will convert the file to new fileformat!")),
                         mtInformation, {mbOK, mbCancel})
             != mrOk)
             return false;
 
-        FUndoRedo->SetAcceptUndo(false);
-        BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+        FCore.UndoStack().SetAcceptUndo(false);
+        FCore.BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
         try {
             ImportSetup(ini);
             ImportPublicHoliday(ini);
@@ -167,29 +169,30 @@ bool TPlannerCore::ReadOldDocument(const QString &fileName)
             }
             if (hasOffset) {
                 for (TWhichTable table : {tbTable, tbExclude})
-                    ForEach(table, feAll, [this, offsetDays](TNodeData *node) { CB_OffsetNode(node, offsetDays); });
+                    FCore.ForEach(table, feAll,
+                                  [this, offsetDays](TNodeData *node) { FCore.CB_OffsetNode(node, offsetDays); });
                 // The moved plan may overlap itself: the opening road solves that once.
-                FInitialDeOverlap = true;
+                FCore.FInitialDeOverlap = true;
             }
         } catch (...) {
-            EndUpdate();
-            FUndoRedo->SetAcceptUndo(true);
+            FCore.EndUpdate();
+            FCore.UndoStack().SetAcceptUndo(true);
             throw;
         }
-        EndUpdate();
-        FUndoRedo->SetAcceptUndo(true);
+        FCore.EndUpdate();
+        FCore.UndoStack().SetAcceptUndo(true);
     }
     return true;
 }
 
-void TPlannerCore::ImportSetup(const TMemIniFile &ini)
+void TDocumentFile::ImportSetup(const TMemIniFile &ini)
 {
-    TImportedSettings &settings = FImportedSettings;
-    settings = TImportedSettings();
+    TPlannerCore::TImportedSettings &settings = FCore.FImportedSettings;
+    settings = TPlannerCore::TImportedSettings();
     settings.Imported = true;
     const TIniExtent extent(ini);
 
-    SetMinUnit(ini.ReadInteger(SectionSetup, QStringLiteral("MinUnit"), muDay));
+    FCore.SetMinUnit(ini.ReadInteger(SectionSetup, QStringLiteral("MinUnit"), muDay));
     settings.Footer = ini.ReadString(SectionSetup, QStringLiteral("Footer"), settings.Footer);
     settings.PrintToday = ini.ReadBool(SectionSetup, QStringLiteral("PrintToday"), false);
     settings.Header = ini.ReadString(SectionSetup, QStringLiteral("Header"), settings.Header);
@@ -197,9 +200,10 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
     settings.PrintFooter = ini.ReadBool(SectionSetup, QStringLiteral("PrintFooter"), false);
     settings.PrintFilename = ini.ReadBool(SectionSetup, QStringLiteral("PrintFilename"), true);
     settings.PrintLochrand = ini.ReadBool(SectionSetup, QStringLiteral("PrintLochrand"), false);
-    FDefaultHolidayReason = ini.ReadString(SectionSetup, QStringLiteral("DefaultHolidayReason"), FDefaultHolidayReason);
-    FDefaultCalcWorkdays = ini.ReadBool(SectionSetup, QStringLiteral("DefaultCalcWorkdays"), true);
-    FSaveFileCompressed = ini.ReadBool(SectionSetup, QStringLiteral("Komprimiert"), true);
+    FCore.FDefaultHolidayReason =
+        ini.ReadString(SectionSetup, QStringLiteral("DefaultHolidayReason"), FCore.FDefaultHolidayReason);
+    FCore.FDefaultCalcWorkdays = ini.ReadBool(SectionSetup, QStringLiteral("DefaultCalcWorkdays"), true);
+    FCore.FSaveFileCompressed = ini.ReadBool(SectionSetup, QStringLiteral("Komprimiert"), true);
 
     // A file that names no column count keeps the columns of a new document.
     const QString tableName = TableNames[tbTable];
@@ -207,19 +211,19 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
     if (columns >= 0) {
         // A column shows in the file as a line of its header or of a row at least.
         columns = BoundedCount(columns, extent.LargestSection);
-        ResetConnections(tbTable);
-        SetTableColCount(tbTable, columns);
+        FCore.ResetConnections(tbTable);
+        FCore.SetTableColCount(tbTable, columns);
         const QString connections = tableName + QStringLiteral("Connections");
         for (int cn = cnNone; cn < ConnectionCount; ++cn)
-            SetConnection(tbTable, TConnection(cn), ini.ReadInteger(connections, ConnectionNames[cn], -1));
+            FCore.SetConnection(tbTable, TConnection(cn), ini.ReadInteger(connections, ConnectionNames[cn], -1));
         const QString headers = tableName + QStringLiteral("Header");
         for (int i = 0; i < columns; ++i) {
-            SetColumnCaption(tbTable, i, ini.ReadString(headers, Key(QStringLiteral("Caption"), i), QString()));
+            FCore.SetColumnCaption(tbTable, i, ini.ReadString(headers, Key(QStringLiteral("Caption"), i), QString()));
             const int type = ini.ReadInteger(headers, Key(QStringLiteral("Type"), i), ctText);
-            SetColumnType(tbTable, i, type >= 0 && type < ColumnTypeCount ? TColumnType(type) : ctText);
-            GetHeader(tbTable, i)->Strings =
+            FCore.SetColumnType(tbTable, i, type >= 0 && type < ColumnTypeCount ? TColumnType(type) : ctText);
+            FCore.GetHeader(tbTable, i)->Strings =
                 ParseCommaText(ini.ReadString(headers, Key(QStringLiteral("Strings"), i), QString()));
-            FColumnAlwaysWritable[i] = false;
+            FCore.SetColumnAlwaysWritable(i, false);
         }
     }
 
@@ -228,29 +232,30 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
     for (int i = 0; i < filters; ++i)
         settings.Filters.append(ReadSavedFilter(ini, Key(QStringLiteral("Filter"), i)));
 
-    ImportColors(ini, QStringLiteral("Color"), FColors);
-    ImportColors(ini, QStringLiteral("HolidayColor"), FHolidayColors);
+    ImportColors(ini, QStringLiteral("Color"), FCore.FColors);
+    ImportColors(ini, QStringLiteral("HolidayColor"), FCore.FHolidayColors);
 
-    const int reasonColumn = GetConnection(tbExclude, cnColor);
+    const int reasonColumn = FCore.GetConnection(tbExclude, cnColor);
     if (reasonColumn >= 0) {
-        GetHeader(tbExclude, reasonColumn)->Strings = ParseCommaText(
+        FCore.GetHeader(tbExclude, reasonColumn)->Strings = ParseCommaText(
             ini.ReadString(QStringLiteral("Header"), QStringLiteral("HolidayReason"), DefaultAbsentReasonsText()));
     }
 
-    ResetPositionGroups();
+    FCore.ResetPositionGroups();
     const QString groups = QStringLiteral("PositionGroup");
     const int groupCount = BoundedCount(ini.ReadInteger(groups, QStringLiteral("Count"), 0), SectionLines(ini, groups));
     // Groups are numbered like their tabs, from 1; a file counting from 0 is read as such.
     const int base = ini.ValueExists(groups, QStringLiteral("name0")) ? 0 : 1;
     for (int i = base; i < base + groupCount; ++i)
-        AddPositionGroup(ini.ReadString(groups, Key(QStringLiteral("name"), i), QString()),
+        FCore.AddPositionGroup(ini.ReadString(groups, Key(QStringLiteral("name"), i), QString()),
                          ini.ReadString(groups, Key(QStringLiteral("filter"), i), QString()));
 
-    const int rowSets = BoundedCount(ini.ReadInteger(SectionSetup, QStringLiteral("RowSetCount"), int(FRowSets.size())),
-                                     std::max<qint64>(FRowSets.size(), SectionLines(ini, SectionSetup)));
-    FRowSets.clear();
+    const int rowSets =
+        BoundedCount(ini.ReadInteger(SectionSetup, QStringLiteral("RowSetCount"), int(FCore.FRowSets.size())),
+                     std::max<qint64>(FCore.FRowSets.size(), SectionLines(ini, SectionSetup)));
+    FCore.FRowSets.clear();
     for (int i = 0; i < rowSets; ++i)
-        FRowSets.append(ini.ReadInteger(SectionSetup, Key(QStringLiteral("RowSet"), i), 0));
+        FCore.FRowSets.append(ini.ReadInteger(SectionSetup, Key(QStringLiteral("RowSet"), i), 0));
 
     // The font size of files that stored none follows from their row height.
     settings.FontSize = FontSizeOfSection(ini, SectionSetup);
@@ -266,15 +271,15 @@ void TPlannerCore::ImportSetup(const TMemIniFile &ini)
     settings.FontName = ini.ReadString(SectionSetup, QStringLiteral("Fontname"), QString());
 }
 
-void TPlannerCore::ImportPublicHoliday(const TMemIniFile &ini)
+void TDocumentFile::ImportPublicHoliday(const TMemIniFile &ini)
 {
-    ClearHoliday();
+    FCore.ClearHoliday();
     const QString section = QStringLiteral("Public Holiday");
     // Every holiday of the file has lines of its own in the section.
     const int count = BoundedCount(ini.ReadInteger(section, QStringLiteral("Count"), 0), SectionLines(ini, section));
     for (int i = 0; i < count; ++i) {
         const QString item = Key(QStringLiteral("Item"), i);
-        AddHoliday(ini.ReadString(section, item + QStringLiteral("name"), QString()),
+        FCore.AddHoliday(ini.ReadString(section, item + QStringLiteral("name"), QString()),
                    ini.ReadInteger(section, item + QStringLiteral("day"), 0),
                    ini.ReadInteger(section, item + QStringLiteral("month"), 0),
                    ini.ReadBool(section, item + QStringLiteral("enabled"), false),
@@ -282,10 +287,10 @@ void TPlannerCore::ImportPublicHoliday(const TMemIniFile &ini)
     }
 }
 
-void TPlannerCore::ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored)
+void TDocumentFile::ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored)
 {
     const QString tableName = TableNames[table];
-    const int columns = GetTableColCount(table);
+    const int columns = FCore.GetTableColCount(table);
     // Each row is a section of its own; and a table never gets more cells than a generous
     // multiple of the lines the file holds (rows of empty cells cost memory all the same).
     const TIniExtent extent(ini);
@@ -294,11 +299,11 @@ void TPlannerCore::ImportTable(const TMemIniFile &ini, TWhichTable table, bool d
                                   std::min<qint64>(extent.Sections, cellBudget / std::max(columns, 1)));
     QVector<bool> dates(columns);
     for (int j = 0; j < columns; ++j)
-        dates[j] = !datesAsStored && GetColumnType(table, j) == ctDate;
+        dates[j] = !datesAsStored && FCore.GetColumnType(table, j) == ctDate;
     for (int i = 0; i < rows; ++i) {
         TNodeData *node = nullptr;
         try {
-            node = AddNode(GetFreeID(), table, false);
+            node = FCore.AddNode(FCore.GetFreeID(), table, false);
         } catch (const std::exception &) {
             node = nullptr;
         }
@@ -309,8 +314,8 @@ void TPlannerCore::ImportTable(const TMemIniFile &ini, TWhichTable table, bool d
             QString text = cells.value(QString::number(j));
             TDateTime date = 0;
             if (dates[j] && !text.isEmpty() && TryStrToDateTimeFromStorage(text, date))
-                text = FormatDateTime(date);
-            DoSetData(node, j, text, false);
+                text = FCore.FormatDateTime(date);
+            FCore.DoSetData(node, j, text, false);
         }
     }
 }

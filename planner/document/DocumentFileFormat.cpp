@@ -1,7 +1,7 @@
 // The document file: reading it into the model (LoadFrom) and writing the model as one
 // (SaveToBuffer, SaveTo). The file is an XML tree, plain or in the compressed stream.
 
-#include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -23,7 +23,9 @@
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
+#include "sync/DocumentSync.h"
 #include "Version.h"
 #include "XmlTree.h"
 
@@ -112,7 +114,7 @@ private:
 
 // ---- reading
 
-bool TPlannerCore::LoadFrom(const QString &fileName)
+bool TDocumentFile::LoadFrom(const QString &fileName)
 {
     int undoRefused = 0;
     bool bracket = false;
@@ -132,14 +134,14 @@ bool TPlannerCore::LoadFrom(const QString &fileName)
                 QStringLiteral("The file was created with a newer ZOP version.\nZOP version: %s\nFile-version: %s\nOpen file anyway?"),
                 {QString::number(major) + QLatin1Char('.') + QString::number(minor),
                  QString::number(fileVersion) + QLatin1Char('.') + QString::number(fileSubVersion)});
-            if (FWindow.Ask(text, mtConfirmation, {mbOK, mbCancel}) != mrOk)
+            if (FCore.Window().Ask(text, mtConfirmation, {mbOK, mbCancel}) != mrOk)
                 return false;
         }
 
-        FUndoRedo->SetAcceptUndo(false);
+        FCore.UndoStack().SetAcceptUndo(false);
         ++undoRefused;
         // A row's cells arrive one by one: its cache is refreshed once, when the bracket closes.
-        BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+        FCore.BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
         bracket = true;
         LoadSetup(setup, compressed);
         LoadPublicHoliday(setup->namedNode(QStringLiteral("Public Holiday")));
@@ -150,10 +152,10 @@ bool TPlannerCore::LoadFrom(const QString &fileName)
         if (big)
             platform::releaseFreeMemory();
         bracket = false;
-        EndUpdate();
-        FUndoRedo->SetAcceptUndo(true);
+        FCore.EndUpdate();
+        FCore.UndoStack().SetAcceptUndo(true);
         --undoRefused;
-        BackupTimer().stop();
+        FCore.BackupTimer().stop();
         return true;
     } catch (const std::exception &e) {
         Log(QStringLiteral("loadFrom() error: ") + ErrorText(e));
@@ -161,64 +163,64 @@ bool TPlannerCore::LoadFrom(const QString &fileName)
         Log(QStringLiteral("loadFrom() error: unknown error"));
     }
     if (bracket)
-        EndUpdate();
+        FCore.EndUpdate();
     if (undoRefused)
-        FUndoRedo->SetAcceptUndo(true);
+        FCore.UndoStack().SetAcceptUndo(true);
     return false;
 }
 
-void TPlannerCore::LoadSetup(const TXMLNode *setup, bool compressed)
+void TDocumentFile::LoadSetup(const TXMLNode *setup, bool compressed)
 {
     auto child = [setup](const QString &name) { return setup->namedNode(name); };
 
-    SetMinUnit(TXMLNode::ToIntOf(child(QStringLiteral("MinUnit")), muDay));
-    FMaxHistoryFiles = TXMLNode::ToIntOf(child(QStringLiteral("MaxHistoryFiles")), 30);
-    FDefaultHolidayReason = TXMLNode::ValueOf(child(QStringLiteral("DefaultHolidayReason")));
-    FDefaultCalcWorkdays = TXMLNode::ToBoolOf(child(QStringLiteral("DefaultCalcWorkdays")), true);
-    FSaveFileCompressed = compressed;
+    FCore.SetMinUnit(TXMLNode::ToIntOf(child(QStringLiteral("MinUnit")), muDay));
+    FCore.FMaxHistoryFiles = TXMLNode::ToIntOf(child(QStringLiteral("MaxHistoryFiles")), 30);
+    FCore.FDefaultHolidayReason = TXMLNode::ValueOf(child(QStringLiteral("DefaultHolidayReason")));
+    FCore.FDefaultCalcWorkdays = TXMLNode::ToBoolOf(child(QStringLiteral("DefaultCalcWorkdays")), true);
+    FCore.FSaveFileCompressed = compressed;
 
     // The file's connections alone count: the columns they pointed at before are gone.
-    ResetConnections(tbTable);
+    FCore.ResetConnections(tbTable);
     // A file without the element keeps the columns of a new document rather than none.
     const TXMLNode *headers = child(QStringLiteral("Headers"));
     const int columns = headers ? headers->ChildCount() : 0;
     if (headers)
-        SetTableColCount(tbTable, columns);
+        FCore.SetTableColCount(tbTable, columns);
     for (int i = 0; i < columns; ++i) {
         const TXMLNode *column = headers->namedNode(QString::number(i));
         auto value = [column](const QString &name) {
             return column ? column->namedNode(name) : nullptr;
         };
-        SetColumnCaption(tbTable, i, TXMLNode::ValueOf(value(QStringLiteral("Caption"))));
+        FCore.SetColumnCaption(tbTable, i, TXMLNode::ValueOf(value(QStringLiteral("Caption"))));
         const int type = TXMLNode::ToIntOf(value(QStringLiteral("Type")), ctText);
-        SetColumnType(tbTable, i, type >= 0 && type < ColumnTypeCount ? TColumnType(type) : ctText);
-        THeaderData *header = GetHeader(tbTable, i);
+        FCore.SetColumnType(tbTable, i, type >= 0 && type < ColumnTypeCount ? TColumnType(type) : ctText);
+        THeaderData *header = FCore.GetHeader(tbTable, i);
         header->Strings = ParseCommaText(TXMLNode::ValueOf(value(QStringLiteral("Strings"))));
-        FColumnAlwaysWritable[i] = TXMLNode::ToBoolOf(value(QStringLiteral("AlwaysWritable")), false);
+        FCore.SetColumnAlwaysWritable(i, TXMLNode::ToBoolOf(value(QStringLiteral("AlwaysWritable")), false));
     }
 
     const TXMLNode *connections = child(QStringLiteral("Connections"));
     for (int cn = cnPosition; cn <= cnInterval; ++cn)
-        SetConnection(tbTable, TConnection(cn),
+        FCore.SetConnection(tbTable, TConnection(cn),
                       connections ? TXMLNode::ToIntOf(connections->namedNode(ConnectionNames[cn]), -1) : -1);
 
-    ReadColors(child(QStringLiteral("Color")), FColors);
-    ReadColors(child(QStringLiteral("HolidayColor")), FHolidayColors);
+    ReadColors(child(QStringLiteral("Color")), FCore.FColors);
+    ReadColors(child(QStringLiteral("HolidayColor")), FCore.FHolidayColors);
 
     // A file without the element keeps the reasons of a new document.
-    const int reasonColumn = GetConnection(tbExclude, cnColor);
+    const int reasonColumn = FCore.GetConnection(tbExclude, cnColor);
     if (const TXMLNode *reasons = child(QStringLiteral("HolidayReason")); reasons && reasonColumn >= 0)
-        GetHeader(tbExclude, reasonColumn)->Strings = ParseCommaText(reasons->GetValue());
+        FCore.GetHeader(tbExclude, reasonColumn)->Strings = ParseCommaText(reasons->GetValue());
 
     LoadPositionGroups(child(QStringLiteral("PositionGroup")));
 
-    FRowSets.clear();
+    FCore.FRowSets.clear();
     if (const TXMLNode *rowSets = child(QStringLiteral("RowSet")))
         for (int i = 0; i < rowSets->ChildCount(); ++i)
-            FRowSets.append(TXMLNode::ToIntOf(rowSets->namedNode(QString::number(i)), 0));
+            FCore.FRowSets.append(TXMLNode::ToIntOf(rowSets->namedNode(QString::number(i)), 0));
 }
 
-void TPlannerCore::LoadTable(TXMLNode *data)
+void TDocumentFile::LoadTable(TXMLNode *data)
 {
     if (!data)
         return;
@@ -234,10 +236,10 @@ void TPlannerCore::LoadTable(TXMLNode *data)
     std::array<std::unordered_map<quint32, std::vector<int>>, WhichTableCount> namesByHash;
     std::array<QVector<bool>, WhichTableCount> dateColumn;
     for (TWhichTable table : {tbTable, tbExclude}) {
-        const int count = GetTableColCount(table);
+        const int count = FCore.GetTableColCount(table);
         dateColumn[table].resize(count);
         for (int i = 0; i < count; ++i) {
-            const QString name = GetColumnCaptionHack(table, i);
+            const QString name = FCore.GetColumnCaptionHack(table, i);
             std::vector<int> &candidates = namesByHash[table][THashedString::Hash(name)];
             auto same = std::find_if(candidates.begin(), candidates.end(),
                                      [&](int k) { return names[table][std::size_t(k)].name == name; });
@@ -247,7 +249,7 @@ void TPlannerCore::LoadTable(TXMLNode *data)
                 same = candidates.end() - 1;
             }
             names[table][std::size_t(*same)].columns.append(i);
-            dateColumn[table][i] = GetColumnType(table, i) == ctDate;
+            dateColumn[table][i] = FCore.GetColumnType(table, i) == ctDate;
         }
     }
     auto fileName = [&](TWhichTable table, const THashedString &name) -> int {
@@ -280,8 +282,8 @@ void TPlannerCore::LoadTable(TXMLNode *data)
         ++rowCount[tables.back()];
     }
     for (TWhichTable table : {tbTable, tbExclude})
-        FNodeIndex[table].reserve(FNodeIndex[table].size() + rowCount[table]);
-    TShownDates shownDates(DateTexts());
+        FCore.ReserveRows(table, rowCount[table]);
+    TShownDates shownDates(FCore.DateTexts());
     // Occurrences of each file name in the current row, reset after the row.
     std::vector<int> seen(std::max(names[tbTable].size(), names[tbExclude].size()), 0);
     std::vector<int> counted;
@@ -291,8 +293,8 @@ void TPlannerCore::LoadTable(TXMLNode *data)
         const TXMLAttribute *idAttribute = element->namedAttribute(QStringLiteral("id"));
         QString id = idAttribute ? idAttribute->GetValue() : QString();
         if (id.isEmpty())
-            id = GetFreeID(); // a row without identity still keeps its cells
-        TNodeData *node = AddNode(id, table, false);
+            id = FCore.GetFreeID(); // a row without identity still keeps its cells
+        TNodeData *node = FCore.AddNode(id, table, false);
         if (!node)
             continue;
         const TWhichTable rowTable = node->NodeTable;
@@ -314,7 +316,7 @@ void TPlannerCore::LoadTable(TXMLNode *data)
                     value = shownDates.Of(date);
             }
             if (column < node->StringList.size())
-                DoSetData(node, column, value, false);
+                FCore.DoSetData(node, column, value, false);
         }
         for (int k : counted)
             seen[std::size_t(k)] = 0;
@@ -327,11 +329,11 @@ void TPlannerCore::LoadTable(TXMLNode *data)
 
 // ---- writing
 
-QByteArray TPlannerCore::SaveToBuffer(bool compress)
+QByteArray TDocumentFile::SaveToBuffer(bool compress)
 {
     // No end is written that is still to be computed (a save right after opening runs
     // inside the opening's bracket).
-    RecalcPendingEnds();
+    FCore.RecalcPendingEnds();
     TXMLTree tree;
     tree.setText(DocumentTemplate);
     TXMLNode *setup = tree.namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
@@ -352,11 +354,11 @@ QByteArray TPlannerCore::SaveToBuffer(bool compress)
     return bytes;
 }
 
-bool TPlannerCore::SaveTo(const QString &fileName)
+bool TDocumentFile::SaveTo(const QString &fileName)
 {
     QString error;
     try {
-        if (FDocumentSync->WriteDocumentFile(fileName, SaveToBuffer(FSaveFileCompressed), error))
+        if (FSync.WriteDocumentFile(fileName, SaveToBuffer(FCore.FSaveFileCompressed), error))
             return true;
     } catch (const std::exception &e) {
         error = ErrorText(e);
@@ -365,63 +367,64 @@ bool TPlannerCore::SaveTo(const QString &fileName)
     return false;
 }
 
-void TPlannerCore::SaveSetup(TXMLNode *setup)
+void TDocumentFile::SaveSetup(TXMLNode *setup)
 {
     setup->AddNode(QStringLiteral("Version"), QString::number(platform::versionMajor()));
     setup->AddNode(QStringLiteral("SubVersion"), QString::number(platform::versionMinor()));
     setup->AddNode(QStringLiteral("Ausgabe"), QString::number(platform::versionRelease()));
     setup->AddNode(QStringLiteral("Build"), QString::number(platform::versionBuild()));
-    setup->AddNode(QStringLiteral("MinUnit"), QString::number(int(FMinUnit)));
-    setup->AddNode(QStringLiteral("MaxHistoryFiles"), QString::number(FMaxHistoryFiles));
-    setup->AddNode(QStringLiteral("DefaultHolidayReason"), FDefaultHolidayReason);
-    setup->AddNode(QStringLiteral("DefaultCalcWorkdays"), Bool01(FDefaultCalcWorkdays));
+    setup->AddNode(QStringLiteral("MinUnit"), QString::number(int(FCore.GetMinUnit())));
+    setup->AddNode(QStringLiteral("MaxHistoryFiles"), QString::number(FCore.FMaxHistoryFiles));
+    setup->AddNode(QStringLiteral("DefaultHolidayReason"), FCore.FDefaultHolidayReason);
+    setup->AddNode(QStringLiteral("DefaultCalcWorkdays"), Bool01(FCore.FDefaultCalcWorkdays));
 
     TXMLNode *connections = setup->AddNode(QStringLiteral("Connections"));
     for (int cn = cnPosition; cn <= cnInterval; ++cn)
-        connections->AddNode(ConnectionNames[cn], QString::number(GetConnection(tbTable, TConnection(cn))));
+        connections->AddNode(ConnectionNames[cn], QString::number(FCore.GetConnection(tbTable, TConnection(cn))));
 
     TXMLNode *headers = setup->AddNode(QStringLiteral("Headers"));
-    const int columns = GetTableColCount(tbTable);
+    const int columns = FCore.GetTableColCount(tbTable);
     for (int i = 0; i < columns; ++i) {
         TXMLNode *column = headers->AddNode(QString::number(i));
-        column->AddNode(QStringLiteral("Caption"), GetColumnCaption(tbTable, i));
-        column->AddNode(QStringLiteral("Type"), QString::number(int(GetColumnType(tbTable, i))));
-        column->AddNode(QStringLiteral("Strings"), CommaTextOf(GetColumnStrings(tbTable, i)));
-        column->AddNode(QStringLiteral("AlwaysWritable"), Bool01(FColumnAlwaysWritable.value(i, false)));
+        column->AddNode(QStringLiteral("Caption"), FCore.GetColumnCaption(tbTable, i));
+        column->AddNode(QStringLiteral("Type"), QString::number(int(FCore.GetColumnType(tbTable, i))));
+        column->AddNode(QStringLiteral("Strings"), CommaTextOf(FCore.GetColumnStrings(tbTable, i)));
+        column->AddNode(QStringLiteral("AlwaysWritable"), Bool01(FCore.ColumnAlwaysWritable().value(i, false)));
     }
 
-    WriteColors(setup, QStringLiteral("Color"), FColors);
-    WriteColors(setup, QStringLiteral("HolidayColor"), FHolidayColors);
+    WriteColors(setup, QStringLiteral("Color"), FCore.FColors);
+    WriteColors(setup, QStringLiteral("HolidayColor"), FCore.FHolidayColors);
 
-    const int reasonColumn = GetConnection(tbExclude, cnColor);
+    const int reasonColumn = FCore.GetConnection(tbExclude, cnColor);
     setup->AddNode(QStringLiteral("HolidayReason"),
-                   reasonColumn >= 0 ? CommaTextOf(GetColumnStrings(tbExclude, reasonColumn)) : QString());
+                   reasonColumn >= 0 ? CommaTextOf(FCore.GetColumnStrings(tbExclude, reasonColumn)) : QString());
 
     SavePositionGroups(setup->AddNode(QStringLiteral("PositionGroup")));
 
-    const TFileViewValues view = OnGetViewValues ? OnGetViewValues() : TFileViewValues();
+    const TPlannerCore::TFileViewValues view =
+        FCore.OnGetViewValues ? FCore.OnGetViewValues() : TPlannerCore::TFileViewValues();
     setup->AddNode(QStringLiteral("RowHeight"), QString::number(view.RowHeight));
     setup->AddNode(QStringLiteral("ColWidth"), QString::number(view.ColWidth));
     setup->AddNode(QStringLiteral("Zoom"), QString::number(view.Zoom));
 
     TXMLNode *rowSets = setup->AddNode(QStringLiteral("RowSet"));
-    for (int i = 0; i < FRowSets.size(); ++i)
-        rowSets->AddNode(QString::number(i), QString::number(FRowSets[i]));
+    for (int i = 0; i < FCore.FRowSets.size(); ++i)
+        rowSets->AddNode(QString::number(i), QString::number(FCore.FRowSets[i]));
 
     SavePublicHoliday(setup->AddNode(QStringLiteral("Public Holiday")));
 }
 
-void TPlannerCore::SaveTable(TXMLNode *data, TWhichTable table)
+void TDocumentFile::SaveTable(TXMLNode *data, TWhichTable table)
 {
-    const int columns = GetTableColCount(table);
+    const int columns = FCore.GetTableColCount(table);
     QStringList names;
     QVector<bool> dates(columns);
     for (int i = 0; i < columns; ++i) {
-        names.append(GetColumnCaptionHack(table, i));
-        dates[i] = GetColumnType(table, i) == ctDate;
+        names.append(FCore.GetColumnCaptionHack(table, i));
+        dates[i] = FCore.GetColumnType(table, i) == ctDate;
     }
     const QString tableName = TableNames[table];
-    ForEach(table, feAll, [&](TNodeData *node) {
+    FCore.ForEach(table, feAll, [&](TNodeData *node) {
         TXMLNode *row = data->AddNode(QStringLiteral("new"));
         row->AddAttribute(QStringLiteral("id"), node->ID.Value());
         row->AddNode(TableElement, tableName);
@@ -431,7 +434,7 @@ void TPlannerCore::SaveTable(TXMLNode *data, TWhichTable table)
                 // A text that names no date is written as it stands rather than lost.
                 TDateTime date = 0;
                 if (TryStrToDateTime(value, date))
-                    value = FormatDateTimeForStorage(StrToDateTime(value, date));
+                    value = FormatDateTimeForStorage(FCore.StrToDateTime(value, date));
             }
             row->AddNode(names[i], value);
         }

@@ -1,0 +1,94 @@
+#include "document/DocumentFile.h"
+
+#include <QFileInfo>
+
+#include "Language.h"
+#include "core/PlannerCore.h"
+#include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
+
+TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
+{
+    FSync.SetStore(this);
+}
+
+TDocumentFile::~TDocumentFile()
+{
+    FSync.SetStore(nullptr);
+}
+
+// ---- document life
+
+bool TDocumentFile::Open(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile()) {
+        FCore.Window().Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
+        return false;
+    }
+    if (FCore.Window().ActivateOtherInstance(fileName))
+        return false;
+    if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
+        const int answer = MessageFileNotSaved();
+        if (answer == mrCancel)
+            return false;
+        if (answer == mrYes && !Save())
+            return false; // nothing may be lost: an unsaved document stays open
+    }
+    FCore.SetLoading(true);
+    FCore.BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
+    bool loaded = false;
+    try {
+        FCore.ActionNewExecute();
+        if (fileName.right(4).toUpper() == QStringLiteral(".ZOP"))
+            loaded = Load(fileName);
+    } catch (...) {
+        loaded = false;
+    }
+    if (!loaded) {
+        FCore.ActionNewExecute();
+        FCore.Window().Ask(Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown.")),
+                           mtInformation, {mbOK});
+    }
+    FCore.EndUpdate();
+    FCore.SetLoading(false);
+    if (!loaded)
+        throw EPlannerError(QStringLiteral("unknown filetype"));
+    if (FCore.FInitialDeOverlap)
+        FCore.InitialDeOverlap();
+    return true;
+}
+
+int TDocumentFile::MessageFileNotSaved()
+{
+    const QString name = FSync.DirWatchThread()->Filename();
+    const QString text = name.isEmpty()
+                             ? Translate(QStringLiteral("Do you want to save changes?"))
+                             : Translate(QStringLiteral("Do you want to save changes to %s?"), {name});
+    const int answer = FCore.Window().Ask(text, mtConfirmation, {mbYes, mbNo, mbCancel});
+    return answer == mrYes || answer == mrNo ? answer : mrCancel;
+}
+
+bool TDocumentFile::FormClose()
+{
+    if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
+        FCore.Window().SetBusyCursor(true);
+        FSync.ForceStorePending();
+        FCore.Window().SetBusyCursor(false);
+    }
+    // Still unwritten: the shared folder could not be written (or the document has no name).
+    if (!FSync.DirWatchThread()->HasUnwrittenEvents())
+        return true;
+    switch (MessageFileNotSaved()) {
+    case mrNo:
+        return true;
+    case mrYes:
+        if (!Save())
+            return false;
+        // The saved document holds every change; the journal of the new generation gets
+        // them too when it can.
+        FSync.ForceStorePending();
+        return true;
+    default:
+        return false;
+    }
+}

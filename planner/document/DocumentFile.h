@@ -1,0 +1,100 @@
+#pragma once
+
+// The document file: its format (an XML tree, plain or compressed), the roads of opening and
+// saving it through the synchronisation's working folder, the import of the old ini-style
+// documents, and the questions of opening and closing a document with unsaved changes. It
+// builds and reads the model through the core's public API; the synchronisation reads and
+// writes whole documents through it.
+//
+// Members are defined by concern:
+//   DocumentFile.cpp        construction, opening, the save question, closing
+//   DocumentFileFormat.cpp  reading and writing a file (LoadFrom, SaveToBuffer, SaveTo)
+//   DocumentFileGroups.cpp  public holidays and position groups in the file
+//   DocumentFileRoads.cpp   the roads of opening and saving
+//   DocumentFileImport.cpp  the old ini-style format
+
+#include <QByteArray>
+#include <QString>
+
+#include "core/DocumentTypes.h"
+#include "sync/DocumentStore.h"
+
+class TDocumentSync;
+class TMemIniFile;
+class TPlannerCore;
+class TXMLNode;
+
+class TDocumentFile : public IDocumentStore
+{
+public:
+    // Reads and writes `core` and saves through `sync`, whose store it is until it goes;
+    // both must outlive it.
+    TDocumentFile(TPlannerCore &core, TDocumentSync &sync);
+    ~TDocumentFile();
+
+    TDocumentFile(const TDocumentFile &) = delete;
+    TDocumentFile &operator=(const TDocumentFile &) = delete;
+
+    TPlannerCore &Core() const { return FCore; }
+    TDocumentSync &Sync() const { return FSync; }
+
+    // ---- document life (DocumentFile.cpp)
+    // Opens a document: checks, then the loading road; true when it was loaded. Raises
+    // EPlannerError for an unknown file type (after leaving a new document behind).
+    bool Open(const QString &fileName);
+    // The save question: mrYes, mrNo or mrCancel.
+    int MessageFileNotSaved();
+    // The close handler: false refuses closing.
+    bool FormClose();
+
+    // ---- the file (DocumentFileFormat.cpp)
+    // Reads one document file into the model; false (logged) when it cannot be read or the
+    // user declines a file of another version.
+    bool LoadFrom(const QString &fileName) override;
+    // The whole document as the bytes of one file, compressed when asked; always built from
+    // the empty template.
+    QByteArray SaveToBuffer(bool compress) override;
+    // Writes one document file from the model ("Save File compressed" decides the form);
+    // false when it could not be written, the previous file then stays as it was.
+    bool SaveTo(const QString &fileName);
+
+    // ---- the roads (DocumentFileRoads.cpp)
+    // The road of opening a ".zop" file through its working folder; false when nothing
+    // could be loaded (a new document is left then).
+    virtual bool Load(const QString &fileName);
+    // Save, or Save As for a document without a name; false when nothing was saved.
+    virtual bool Save();
+    // The road of saving; false when nothing was saved (the user has been told).
+    bool Save(const QString &fileName);
+    // Save under the document's name, or Save As for a document without one.
+    bool ActionSaveExecute();
+    bool ActionSaveAsExecute();
+    static bool FilesAreIdentical(const QString &a, const QString &b);
+
+    // ---- the old format (DocumentFileImport.cpp)
+    // Reads an old ini-style document and saves it in the current format.
+    bool ImportFrom(const QString &fileName);
+    // The reading part of ImportFrom: the version check and its questions, then setup, public
+    // holidays and both tables into the model (rows moved by the file's offset). False when
+    // the file is no old document or the user declines; raises on a file it cannot read.
+    bool ReadOldDocument(const QString &fileName);
+
+private:
+    void LoadSetup(const TXMLNode *setup, bool compressed);
+    void LoadPublicHoliday(const TXMLNode *holidays);
+    void LoadPositionGroups(const TXMLNode *groups);
+    void LoadTable(TXMLNode *data);
+    void SaveSetup(TXMLNode *setup);
+    void SavePositionGroups(TXMLNode *groups);
+    void SavePublicHoliday(TXMLNode *holidays);
+    void SaveTable(TXMLNode *data, TWhichTable table);
+    // Removes what killed writes and saves left beside the document and in its folder.
+    static void RemoveLeftovers(const QString &fileName);
+    // The readers of the old ini-style format.
+    void ImportSetup(const TMemIniFile &ini);
+    void ImportPublicHoliday(const TMemIniFile &ini);
+    void ImportTable(const TMemIniFile &ini, TWhichTable table, bool datesAsStored);
+
+    TPlannerCore &FCore;
+    TDocumentSync &FSync;
+};
