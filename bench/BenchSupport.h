@@ -22,6 +22,8 @@
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
 #include "core/UndoRedo.h"
+#include "document/DocumentFile.h"
+#include "sync/DocumentSync.h"
 #include "treegrid/StringTreeGrid.h"
 
 // A window that is never shown: every question gets `answer`, the chart is `chartDays` wide.
@@ -51,10 +53,14 @@ struct TBenchCore
     std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
     std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
     std::unique_ptr<TPlannerCore> core;
+    TDocumentSync *sync = nullptr;
+    TDocumentFile *file = nullptr;
 
     explicit TBenchCore(int answer = mrOk, int chartDays = 0) : window(answer, chartDays)
     {
         core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
+        sync = &core->DocumentSync();
+        file = &core->DocumentFile();
         core->ActionNewExecute();
     }
     ~TBenchCore() { core.reset(); }

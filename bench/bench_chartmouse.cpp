@@ -111,7 +111,7 @@ void BM_PictureOfAYear(benchmark::State &state)
     // 8 pixels per day: 2,920 x about 200 rows of pixels.
     bench.view->SetTimeChartColWidth(8);
     QTemporaryDir dir;
-    TForm1 form(*bench.view);
+    TForm1 form(*bench.view, *bench.sync);
     form.RadioButton3->setChecked(true);
     form.EditTage->setValue(365);
     for (auto _ : state) {

@@ -41,7 +41,7 @@ void BM_SaveDocument(benchmark::State &state)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.zop"));
     for (auto _ : state) {
-        if (!source->core->SaveTo(file))
+        if (!source->file->SaveTo(file))
             state.SkipWithError("save failed");
     }
     state.counters["file_bytes"] = double(QFileInfo(file).size());
@@ -60,7 +60,7 @@ void BM_OpenDocument(benchmark::State &state)
         state.PauseTiming();
         auto target = std::make_unique<TBenchCore>(mrOk, 60);
         state.ResumeTiming();
-        if (!target->core->LoadFrom(file))
+        if (!target->file->LoadFrom(file))
             state.SkipWithError("load failed");
         state.PauseTiming();
         rows = target->core->GetTableRowCount(tbTable) + target->core->GetTableRowCount(tbExclude);
@@ -89,7 +89,7 @@ int MakeDocument(int argc, char **argv)
     TBenchCore document(mrOk, 60);
     FillBenchPlan(*document.core, muDay, QString::fromLocal8Bit(argv[3]).toInt());
     document.core->FSaveFileCompressed = QString::fromLocal8Bit(argv[4]) == QStringLiteral("1");
-    return document.core->SaveTo(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    return document.file->SaveTo(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }
 
 } // namespace

@@ -48,7 +48,7 @@ struct TEditorPlan : TBenchCore
         core->EndUpdate();
         core->ClearDelayedFlags();
         panel.resize(400, 800);
-        editor = std::make_unique<TPropertyEditor>(*core, &panel, &panel);
+        editor = std::make_unique<TPropertyEditor>(*core, *sync, &panel, &panel);
         editor->PageControl1Change();
         editor->SeteditorVisible(true);
         // Shown, as in the main window: the controls are polished and laid out too.

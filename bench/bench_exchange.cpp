@@ -70,7 +70,7 @@ void BM_Export(benchmark::State &state)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.xlsx"));
     for (auto _ : state) {
-        if (!TSpreadsheetExchange(*document.core).Exportieren1Click(file))
+        if (!TSpreadsheetExchange(*document.core, *document.sync).Exportieren1Click(file))
             state.SkipWithError("export failed");
     }
     state.counters["file_bytes"] = double(QFileInfo(file).size());
@@ -104,7 +104,7 @@ void BM_Import(benchmark::State &state)
         state.PauseTiming();
         auto target = std::make_unique<TDocument>(mrNo);
         state.ResumeTiming();
-        if (!TSpreadsheetExchange(*target->core).ExcelImport1Click(file))
+        if (!TSpreadsheetExchange(*target->core, *target->sync).ExcelImport1Click(file))
             state.SkipWithError("import failed");
         state.PauseTiming();
         if (target->core->GetTableRowCount(tbTable) != kRows)

@@ -20,7 +20,7 @@ void BM_MoveColumn(benchmark::State &state)
     const int tasks = int(state.range(0));
     TBenchCore document;
     FillPlan(*document.core, tasks, 300, PlanStart);
-    TSetupApplier applier(*document.core);
+    TSetupApplier applier(*document.core, *document.file);
     for (auto _ : state) {
         TTableSetup setup = applier.ReadTable();
         // The last column goes to the front; the connections follow their rows.
@@ -42,7 +42,7 @@ void BM_RenameResource(benchmark::State &state)
     const int tasks = int(state.range(0));
     TBenchCore document;
     FillPlan(*document.core, tasks, 300, PlanStart);
-    TSetupApplier applier(*document.core);
+    TSetupApplier applier(*document.core, *document.file);
     int round = 0;
     for (auto _ : state) {
         TPositionsSetup positions = applier.ReadPositions();

@@ -87,9 +87,9 @@ void BM_ApplyForeignEvents(benchmark::State &state)
         state.ResumeTiming();
         for (const auto &tree : trees[run % 2]) {
             int last = -1;
-            document.core->LoadDiffElement(*tree->namedNode(QStringList{"document", "diff"}), last);
+            document.sync->LoadDiffElement(*tree->namedNode(QStringList{"document", "diff"}), last);
         }
-        document.core->SolveConflicts({});
+        document.sync->SolveConflicts({});
         ++run;
     }
     state.SetItemsProcessed(state.iterations() * kFiles * kEventsPerFile);
@@ -106,8 +106,8 @@ void BM_LoadTransactionsFromFiles(benchmark::State &state)
     file.write("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"0\" /></document>\r\n");
     file.close();
     TDocument document;
-    document.core->NewDirWatchThread(name);
-    const QString folder = document.core->DirWatchThread()->GetWorkingDir();
+    document.sync->NewDirWatchThread(name);
+    const QString folder = document.sync->DirWatchThread()->GetWorkingDir();
     int run = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -118,7 +118,7 @@ void BM_LoadTransactionsFromFiles(benchmark::State &state)
             tree.SaveToFile(folder + QStringLiteral("user%1.x.1.diff").arg(user), true, {});
         }
         state.ResumeTiming();
-        document.core->SyncLoadTransactions();
+        document.sync->SyncLoadTransactions();
         ++run;
     }
     state.SetItemsProcessed(state.iterations() * kFiles * kEventsPerFile);

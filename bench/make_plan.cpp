@@ -27,7 +27,7 @@ int main(int argc, char **argv)
     UsePlannerDateFormats();
     TBenchCore plan;
     FillPlan(*plan.core, tasks, resources, Date() - 21);
-    if (!plan.core->SaveTo(args[1])) {
+    if (!plan.file->SaveTo(args[1])) {
         std::fprintf(stderr, "make_plan: cannot write %s\n", qPrintable(args[1]));
         return 1;
     }

@@ -12,6 +12,8 @@
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
 #include "core/UndoRedo.h"
+#include "document/DocumentFile.h"
+#include "sync/DocumentSync.h"
 #include "treegrid/StringTreeGrid.h"
 
 namespace fuzz {
@@ -75,11 +77,11 @@ QString WriteInput(const QByteArray &bytes, const QString &name)
     return path;
 }
 
-TPlannerCore &NewDocument()
+TDocumentFile &NewDocument()
 {
     static TFuzzCore *shared = new TFuzzCore;
     shared->core->ActionNewExecute();
-    return *shared->core;
+    return shared->core->DocumentFile();
 }
 
 } // namespace fuzz

@@ -2,7 +2,8 @@
 
 // What the fuzz targets share: Qt started once offscreen with a fixed locale, date formats and
 // temporary user folders; input bytes as a file for readers that take a file name; and a
-// planner core on grids nobody shows, whose questions are all answered OK.
+// document (planner core, synchronisation and file) on grids nobody shows, whose questions are
+// all answered OK.
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-class TPlannerCore;
+class TDocumentFile;
 
 namespace fuzz {
 
@@ -27,7 +28,7 @@ inline QByteArray Bytes(const uint8_t *data, size_t size)
 // path; the same name is overwritten by the next input.
 QString WriteInput(const QByteArray &bytes, const QString &name);
 
-// The shared planner core with a new empty document.
-TPlannerCore &NewDocument();
+// The shared document, new and empty; its file gives its core and synchronisation.
+TDocumentFile &NewDocument();
 
 } // namespace fuzz

@@ -6,11 +6,14 @@
 #include "FuzzSupport.h"
 #include "XmlTree.h"
 #include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
+#include "sync/DocumentSync.h"
 #include "sync/WatcherThread.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TPlannerCore &core = fuzz::NewDocument();
+    TDocumentFile &document = fuzz::NewDocument();
+    TPlannerCore &core = document.Core();
     // Rows the seeds' events name, in both tables.
     for (const char *id : {"host.anna.1", "host.anna.2"})
         core.SetData(core.AddNode(QString::fromLatin1(id), tbTable, false), 5, QStringLiteral("note"));
@@ -26,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     core.BeginUpdate(QStringLiteral("fuzz"));
     int last = -1;
-    core.LoadDiffElement(*diff, last);
-    core.SolveConflicts(std::vector<const TXMLNode *>{diff});
+    document.Sync().LoadDiffElement(*diff, last);
+    document.Sync().SolveConflicts(std::vector<const TXMLNode *>{diff});
     core.EndUpdate();
-    core.SaveToBuffer(false);
+    document.SaveToBuffer(false);
     return 0;
 }

@@ -5,21 +5,21 @@
 #include <exception>
 
 #include "FuzzSupport.h"
-#include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TPlannerCore &core = fuzz::NewDocument();
+    TDocumentFile &document = fuzz::NewDocument();
     try {
-        if (!core.LoadFrom(fuzz::WriteInput(fuzz::Bytes(data, size), QStringLiteral("input.zop"))))
+        if (!document.LoadFrom(fuzz::WriteInput(fuzz::Bytes(data, size), QStringLiteral("input.zop"))))
             return 0;
     } catch (const std::exception &) {
         std::abort(); // the reader reports failures by its result
     }
-    const QByteArray saved = core.SaveToBuffer(false);
-    core.SaveToBuffer(true);
+    const QByteArray saved = document.SaveToBuffer(false);
+    document.SaveToBuffer(true);
 
-    TPlannerCore &again = fuzz::NewDocument();
+    TDocumentFile &again = fuzz::NewDocument();
     if (!again.LoadFrom(fuzz::WriteInput(saved, QStringLiteral("saved.zop"))))
         std::abort();
     if (again.SaveToBuffer(false) != saved)

@@ -4,17 +4,17 @@
 #include <exception>
 
 #include "FuzzSupport.h"
-#include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TPlannerCore &core = fuzz::NewDocument();
+    TDocumentFile &document = fuzz::NewDocument();
     try {
-        if (!core.ReadOldDocument(fuzz::WriteInput(fuzz::Bytes(data, size), QStringLiteral("old.zop"))))
+        if (!document.ReadOldDocument(fuzz::WriteInput(fuzz::Bytes(data, size), QStringLiteral("old.zop"))))
             return 0;
     } catch (const std::exception &) {
         return 0; // a file it cannot read: the import logs it and opens nothing
     }
-    core.SaveToBuffer(false);
+    document.SaveToBuffer(false);
     return 0;
 }

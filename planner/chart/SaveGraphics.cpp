@@ -12,10 +12,12 @@
 #include "core/PlannerCore.h"
 #include "dialogs/Form1.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
-TSaveGraphics::TSaveGraphics(TTimeChartView &chart, QWidget *window)
+TSaveGraphics::TSaveGraphics(TTimeChartView &chart, const TDocumentSync &sync, QWidget *window)
     : QObject(window)
     , FChart(chart)
+    , FSync(sync)
     , FWindow(window)
 {
     Grafikspeichern1 = new QAction(Translate(QStringLiteral("Save Graphics...")), this);
@@ -26,7 +28,7 @@ TSaveGraphics::TSaveGraphics(TTimeChartView &chart, QWidget *window)
 TForm1 &TSaveGraphics::Form1()
 {
     if (!FForm1)
-        FForm1 = new TForm1(FChart, FWindow);
+        FForm1 = new TForm1(FChart, FSync, FWindow);
     return *FForm1;
 }
 
@@ -42,7 +44,7 @@ QString TSaveGraphics::JpegName(const QString &fileName)
 
 QString TSaveGraphics::ProposedName() const
 {
-    const TDirWatchThread *journal = FChart.Core().DirWatchThread();
+    const TDirWatchThread *journal = FSync.DirWatchThread();
     const QString document = journal->Filename();
     const QString name = JpegName(QFileInfo(document.isEmpty() ? journal->GetPossibleFileName() : document).fileName());
     return document.isEmpty() ? name : QFileInfo(document).dir().filePath(name);

@@ -12,6 +12,7 @@
 
 class QAction;
 class QWidget;
+class TDocumentSync;
 class TForm1;
 class TTimeChartView;
 
@@ -21,7 +22,8 @@ class TSaveGraphics : public QObject
 public:
     static constexpr int Quality = 90;
 
-    TSaveGraphics(TTimeChartView &chart, QWidget *window);
+    // `sync` names the document the picture is proposed beside.
+    TSaveGraphics(TTimeChartView &chart, const TDocumentSync &sync, QWidget *window);
 
     QAction *Grafikspeichern1 = nullptr; // "Save Graphics..."
     void Grafikspeichern1Click();
@@ -40,6 +42,7 @@ public:
 
 private:
     TTimeChartView &FChart;
+    const TDocumentSync &FSync;
     QPointer<QWidget> FWindow;
     QPointer<TForm1> FForm1;
 };

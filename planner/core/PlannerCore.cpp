@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sync/DirWatchThread.h"
 #include "Language.h"
 #include "Log.h"
 #include "core/RowPlacer.h"
@@ -78,8 +77,6 @@ void TPlannerCore::RemoveObserver(IDocumentObserver &observer)
 
 void TPlannerCore::ActionNewExecute()
 {
-    FInitialDeOverlap = false;
-    FImportedSettings = TImportedSettings();
     // A copy: an observer may leave on the way.
     for (IDocumentObserver *observer : std::vector<IDocumentObserver *>(FObservers))
         observer->DocumentCleared();

@@ -39,7 +39,6 @@
 #include "core/PlannerWindow.h"
 #include "core/TextMap.h"
 #include "document/DocumentFile.h"
-#include "document/DocumentSettings.h"
 #include "sync/DocumentSync.h"
 #include "WeekInfo.h"
 
@@ -76,7 +75,6 @@ public:
 
     IPlannerWindow &Window() const { return FWindow; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
-    TDirWatchThread *DirWatchThread() const { return FDocumentSync->DirWatchThread(); }
     TDocumentSync &DocumentSync() const { return *FDocumentSync; }
     TDocumentFile &DocumentFile() const { return *FDocumentFile; }
 
@@ -422,67 +420,12 @@ public:
     void ClearUndo();
     // ---- end
 
-    // ---- journal and synchronisation: TDocumentSync's, here for the callers not yet moved
-    using TJournalEvents = TDocumentSync::TJournalEvents;
-    void NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents = nullptr)
-    {
-        FDocumentSync->NewDirWatchThread(fileName, previousEvents);
-    }
-    void HandOverJournalEvents() { FDocumentSync->HandOverJournalEvents(); }
-    bool ForceStorePending() { return FDocumentSync->ForceStorePending(); }
-    bool DeleteFile(const QString &fileName) { return FDocumentSync->DeleteFile(fileName); }
-    void ClearHistory() { FDocumentSync->ClearHistory(); }
+    // ---- the document's storage
     // The menu option "Save File compressed": documents and diff files follow it.
     bool FSaveFileCompressed = true;
-    void LoadDiffElement(const class TXMLNode &diff, int &lastIndex) { FDocumentSync->LoadDiffElement(diff, lastIndex); }
-    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element)
-    {
-        FDocumentSync->ApplyDiff(row, changeIndex, id, element);
-    }
-    void SetNodeData(TNodeData *row, const TXMLNode &element) { FDocumentSync->SetNodeData(row, element); }
-    const QStringList &Conflicts() const { return FDocumentSync->Conflicts(); }
-    void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const
-    {
-        FDocumentSync->LoadAllConflictNodes(tree, sources);
-    }
-    void SolveConflicts(const std::vector<const TXMLNode *> &sources) { FDocumentSync->SolveConflicts(sources); }
-    void SolveConflicts() { FDocumentSync->SolveConflicts(); }
-    void LoadDiff(const QString &fileName) { FDocumentSync->LoadDiff(fileName); }
-    void LoadPending() { FDocumentSync->LoadPending(); }
-    void UpdatePending() { FDocumentSync->UpdatePending(); }
-    void SynchronisationStep() { FDocumentSync->SynchronisationStep(); }
-    void SyncLoadTransactions() { FDocumentSync->SyncLoadTransactions(); }
-    void SyncLoadTransactionsFrom(const QString &folder) { FDocumentSync->SyncLoadTransactionsFrom(folder); }
-    void StopBackgroundThread() { FDocumentSync->StopBackgroundThread(); }
-    bool ReloadDocument() { return FDocumentSync->ReloadDocument(); }
-    void CatchUp() { FDocumentSync->CatchUp(); }
-    static void SetStuckSaveGrace(int milliseconds) { TDocumentSync::SetStuckSaveGrace(milliseconds); }
-    // Called between the steps of the save road with the step's name ("claimed", "based",
-    // "locked", "working", "document"); tests slow or end a save there.
-    std::function<void(const QString &step)> OnSaveStep;
-    bool SyncOnline() const { return FDocumentSync->SyncOnline(); }
-    int NumPendingSyncFiles() const { return FDocumentSync->NumPendingSyncFiles(); }
-    bool ScanRunning() const { return FDocumentSync->ScanRunning(); }
     // ---- end
 
-    // ---- document files: TDocumentFile's, here for the callers not yet moved
-    bool Open(const QString &fileName) { return FDocumentFile->Open(fileName); }
-    bool Load(const QString &fileName) { return FDocumentFile->Load(fileName); }
-    int MessageFileNotSaved() { return FDocumentFile->MessageFileNotSaved(); }
-    bool FormClose() { return FDocumentFile->FormClose(); }
-    bool Save() { return FDocumentFile->Save(); }
-    bool LoadFrom(const QString &fileName) { return FDocumentFile->LoadFrom(fileName); }
-    QByteArray SaveToBuffer(bool compress) { return FDocumentFile->SaveToBuffer(compress); }
-    bool SaveTo(const QString &fileName) { return FDocumentFile->SaveTo(fileName); }
-    bool ImportFrom(const QString &fileName) { return FDocumentFile->ImportFrom(fileName); }
-    bool ReadOldDocument(const QString &fileName) { return FDocumentFile->ReadOldDocument(fileName); }
-    static bool FilesAreIdentical(const QString &a, const QString &b) { return TDocumentFile::FilesAreIdentical(a, b); }
-    bool Save(const QString &fileName) { return FDocumentFile->Save(fileName); }
-    bool ActionSaveExecute() { return FDocumentFile->ActionSaveExecute(); }
-    bool ActionSaveAsExecute() { return FDocumentFile->ActionSaveAsExecute(); }
-    // The save dialog: the chosen name, empty when cancelled. Set by the window; without it
-    // Save As saves nothing.
-    std::function<QString(const QString &proposed)> OnChooseSaveFileName;
+    // ---- what the document file carries beside the model
     // The chart's view values a document file carries (written, not read back).
     struct TFileViewValues
     {
@@ -493,44 +436,12 @@ public:
     std::function<TFileViewValues()> OnGetViewValues;
     // The bar text layout of every group tab (0 = three text rows).  // moves to the chart
     QVector<qint32> FRowSets;
-    // What an old-format document carried beside the document: print options, view values
-    // and saved filters, read by the import for the per-user settings to take over.
-    using TImportedFilter = TSavedFilter;
-    struct TImportedSettings
-    {
-        bool Imported = false; // the open document was converted from the old format
-        QString Footer;
-        QString Header;
-        bool PrintToday = false;
-        bool PrintHeader = false;
-        bool PrintFooter = false;
-        bool PrintFilename = true;
-        bool PrintLochrand = false;
-        int FontSize = 10;
-        QString FontName;
-        int ColWidth = 8;
-        int Zoom = 100;
-        int Transparency = 50;
-        bool DenyMoveBeforeNow = false;
-        bool AutoArrange = false;
-        int SmallTimeChartRowHeight = 0; // 0: not in the file
-        QVector<TImportedFilter> Filters;
-    };
-    TImportedSettings FImportedSettings;
-    // ---- end
-
-    // ---- per-user document settings (window/SettingsKeeper)
-    // Written before every save (not while a document is being loaded) and before a reload;
-    // read again after a reload.
-    std::function<void()> OnSaveFileIni;
-    std::function<void()> OnLoadFileIni;
     // ---- end
 
     // ---- state the Parts name
     qint32 FLastFreeID = 0;
     int FUndoRedoGroupIndex = -1;
     bool FFocusNewNode = false;
-    bool FInitialDeOverlap = false;
     int FMaxHistoryFiles = 30;
     QString FDefaultHolidayReason;
     bool FDefaultCalcWorkdays = true;

@@ -13,8 +13,10 @@
 #include "DateFormat.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 #include "exchange/Archiver.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
@@ -42,8 +44,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const char *text)
 
 } // namespace
 
-TArchivDialog::TArchivDialog(TPlannerCore &core, QWidget *parent)
-    : QDialog(parent), FCore(core)
+TArchivDialog::TArchivDialog(TPlannerCore &core, TDocumentFile &file, QWidget *parent)
+    : QDialog(parent), FCore(core), FFile(file)
 {
     setObjectName(QStringLiteral("ArchivDialog"));
     setWindowTitle(QStringLiteral("Archiv Table"));
@@ -108,14 +110,14 @@ void TArchivDialog::SetArchiveDate(TDateTime date)
 
 void TArchivDialog::DateTimePicker1Change()
 {
-    TArchiver(FCore).Count(FArchiveDate, Fcount, FTotal);
+    TArchiver(FCore, FFile.Sync()).Count(FArchiveDate, Fcount, FTotal);
     Edit1->setText(QString::number(Fcount) + QStringLiteral(" von ") + QString::number(FTotal));
     Button1->setEnabled(Fcount >= 1);
 }
 
 QString TArchivDialog::DefaultArchiveFileName() const
 {
-    const QFileInfo document(FCore.DirWatchThread()->GetPossibleFileName());
+    const QFileInfo document(FFile.Sync().DirWatchThread()->GetPossibleFileName());
     const QString name = document.completeBaseName() + QStringLiteral(" archive.ini");
     return document.path() == QLatin1String(".") ? name : document.path() + QLatin1Char('/') + name;
 }
@@ -129,7 +131,7 @@ void TArchivDialog::Button1Click()
                != mrOk)
         return;
     const QString notArchived = Translate(QStringLiteral("File could not be saved. The selected tasks were not archieved."));
-    if (!FCore.ActionSaveExecute()) {
+    if (!FFile.ActionSaveExecute()) {
         window.Ask(notArchived, mtWarning, {mbOK});
         return;
     }
@@ -139,7 +141,7 @@ void TArchivDialog::Button1Click()
         return;
     }
     QString error;
-    if (TArchiver(FCore).Archive(fileName, FArchiveDate, FCore.FSaveFileCompressed, error) < 0) {
+    if (TArchiver(FCore, FFile.Sync()).Archive(fileName, FArchiveDate, FCore.FSaveFileCompressed, error) < 0) {
         window.Ask(notArchived + QLatin1Char('\n') + error, mtWarning, {mbOK});
         return;
     }

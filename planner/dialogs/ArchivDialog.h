@@ -9,6 +9,7 @@
 class QDateEdit;
 class QLineEdit;
 class QPushButton;
+class TDocumentFile;
 class TPlannerCore;
 
 // "Archiv Table": chooses the date before which finished tasks leave the document, shows how
@@ -18,7 +19,8 @@ class TArchivDialog : public QDialog
     Q_OBJECT
 
 public:
-    TArchivDialog(TPlannerCore &core, QWidget *parent = nullptr);
+    // The document is saved through `file` before its tasks are archived.
+    TArchivDialog(TPlannerCore &core, TDocumentFile &file, QWidget *parent = nullptr);
 
     // The document's date range, shown read-only.
     void SetRange(TDateTime from, TDateTime to);
@@ -48,5 +50,6 @@ public:
 
 private:
     TPlannerCore &FCore;
+    TDocumentFile &FFile;
     TDateTime FArchiveDate = 0;
 };

@@ -20,6 +20,7 @@
 #include "dialogs/DateRangeControls.h"
 #include "dialogs/DialogParts.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
@@ -34,9 +35,10 @@ struct TBusy
 
 } // namespace
 
-TForm1::TForm1(TTimeChartView &chart, QWidget *parent)
+TForm1::TForm1(TTimeChartView &chart, const TDocumentSync &sync, QWidget *parent)
     : QDialog(parent)
     , FChart(chart)
+    , FSync(sync)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Translate(QStringLiteral("Save Graphics")));
@@ -100,9 +102,9 @@ QSize TForm1::PictureSize(int days, qint64 *width, qint64 *height) const
 
 QString TForm1::Signature() const
 {
-    QString document = QFileInfo(FChart.Core().DirWatchThread()->Filename()).fileName();
+    QString document = QFileInfo(FSync.DirWatchThread()->Filename()).fileName();
     if (document.isEmpty())
-        document = FChart.Core().DirWatchThread()->GetPossibleFileName();
+        document = FSync.DirWatchThread()->GetPossibleFileName();
     return Translate(QStringLiteral("Created with")) + QLatin1Char(' ') + platform::creditLine() + QLatin1Char(' ')
            + document + QStringLiteral(" (") + DateTimeToShortStr(Now()) + QLatin1Char(')');
 }

@@ -10,6 +10,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class TDateRangeControls;
+class TDocumentSync;
 class TTimeChartView;
 
 // "Save Graphics": chooses the date range of a picture of the chart (the whole plan, the
@@ -20,7 +21,8 @@ class TForm1 : public QDialog
     Q_OBJECT
 
 public:
-    explicit TForm1(TTimeChartView &chart, QWidget *parent = nullptr);
+    // `sync` names the document the signature mentions.
+    TForm1(TTimeChartView &chart, const TDocumentSync &sync, QWidget *parent = nullptr);
 
     TDateTime StartDate() const;
     TDateTime EndDate() const;
@@ -54,5 +56,6 @@ private:
     void OKButtonClick();
 
     TTimeChartView &FChart;
+    const TDocumentSync &FSync;
     QImage FBitmap;
 };

@@ -16,11 +16,14 @@
 #include "dialogs/PrintPageOptions.h"
 #include "print/TablePrinter.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 #include "treegrid/StringTreeGrid.h"
 
-TPrintListDialog::TPrintListDialog(TPlannerCore &core, TPrintPreviewDialog &recorder, QWidget *parent)
+TPrintListDialog::TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync, TPrintPreviewDialog &recorder,
+                                   QWidget *parent)
     : QDialog(parent)
     , FCore(core)
+    , FSync(sync)
     , FRecorder(recorder)
     , FGrid(std::make_unique<TPrintStringGrid>())
 {
@@ -175,7 +178,7 @@ void TPrintListDialog::OKButtonClick()
     job.rows = Selector();
     for (int column = 0; column < int(FColumnNodes.size()); ++column)
         job.columns.push_back(GetChecked(column));
-    job.page = PageOptions->PageTexts(FCore.DirWatchThread() ? FCore.DirWatchThread()->GetPossibleFileName() : QString());
+    job.page = PageOptions->PageTexts(FSync.DirWatchThread() ? FSync.DirWatchThread()->GetPossibleFileName() : QString());
     TTablePrinter(FCore).Record(FRecorder, *FGrid, job);
     // A cancelled preview keeps the dialog open for another try.
     if (FRecorder.Preview() == QDialog::Accepted)

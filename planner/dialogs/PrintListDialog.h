@@ -13,6 +13,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class TDocumentSync;
 class TPlannerCore;
 class TPrintPageOptions;
 class TPrintPreviewDialog;
@@ -27,7 +28,9 @@ class TPrintListDialog : public QDialog
     Q_OBJECT
 
 public:
-    TPrintListDialog(TPlannerCore &core, TPrintPreviewDialog &recorder, QWidget *parent = nullptr);
+    // `sync` names the document for the page texts.
+    TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync, TPrintPreviewDialog &recorder,
+                     QWidget *parent = nullptr);
     ~TPrintListDialog() override;
 
     void SetOptions(const TPrintOptions &options);
@@ -71,6 +74,7 @@ private:
     int CheckedCount() const;
 
     TPlannerCore &FCore;
+    const TDocumentSync &FSync;
     TPrintPreviewDialog &FRecorder;
     std::unique_ptr<TPrintStringGrid> FGrid;
     TWhichTable FTable = tbTable; // the table the columns were listed for

@@ -22,6 +22,7 @@
 #include "dialogs/PrintPageOptions.h"
 #include "print/ChartPrinter.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
@@ -43,9 +44,11 @@ struct TPrintingState
 
 } // namespace
 
-TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, TPrintPreviewDialog &recorder, QWidget *parent)
+TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocumentSync &sync,
+                                             TPrintPreviewDialog &recorder, QWidget *parent)
     : QDialog(parent)
     , FChart(chart)
+    , FSync(sync)
     , FRecorder(recorder)
 {
     setObjectName(QStringLiteral("PrintTimeChartDialog"));
@@ -210,8 +213,8 @@ void TPrintTimeChartDialog::OKButtonClick()
         job.pages = Pages();
         job.showToday = heutehervorheben->isChecked();
         job.asBitmap = printAsBitmap;
-        job.page = PageOptions->PageTexts(core.DirWatchThread() ? core.DirWatchThread()->GetPossibleFileName()
-                                                                : QString());
+        job.page = PageOptions->PageTexts(FSync.DirWatchThread() ? FSync.DirWatchThread()->GetPossibleFileName()
+                                                                 : QString());
         TChartPrinter(FChart.Model(), FChart.Geometry(), FChart.Options()).Record(FRecorder, job);
     }
     // A cancelled preview keeps the dialog open for another try.

@@ -16,6 +16,7 @@ class QRadioButton;
 class QSpinBox;
 class TCanvasPanel;
 class TDateRangeControls;
+class TDocumentSync;
 class TPrintPageOptions;
 class TPrintPreviewDialog;
 class TTimeChartView;
@@ -29,7 +30,9 @@ class TPrintTimeChartDialog : public QDialog
     Q_OBJECT
 
 public:
-    TPrintTimeChartDialog(TTimeChartView &chart, TPrintPreviewDialog &recorder, QWidget *parent = nullptr);
+    // `sync` names the document for the page texts.
+    TPrintTimeChartDialog(TTimeChartView &chart, const TDocumentSync &sync, TPrintPreviewDialog &recorder,
+                          QWidget *parent = nullptr);
 
     // The options the main window keeps (the orientation is the printer's, not the dialog's).
     void SetOptions(const TPrintOptions &options);
@@ -78,5 +81,6 @@ private:
     void pbPaint();
 
     TTimeChartView &FChart;
+    const TDocumentSync &FSync;
     TPrintPreviewDialog &FRecorder;
 };

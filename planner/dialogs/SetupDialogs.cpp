@@ -9,8 +9,8 @@
 #include "dialogs/SetupPositionsDialog.h"
 #include "dialogs/SetupTableDialog.h"
 
-TSetupDialogs::TSetupDialogs(TPlannerCore &core, QWidget *parent)
-    : QObject(parent), FCore(core), FApplier(std::make_unique<TSetupApplier>(core))
+TSetupDialogs::TSetupDialogs(TPlannerCore &core, TDocumentFile &file, QWidget *parent)
+    : QObject(parent), FCore(core), FApplier(std::make_unique<TSetupApplier>(core, file))
 {
     setObjectName(QStringLiteral("SetupDialogs"));
     SetupTableDialog = new TSetupTableDialog(parent);

@@ -13,6 +13,7 @@
 #include "setup/SetupApplier.h"
 
 class QWidget;
+class TDocumentFile;
 class TPlannerCore;
 class TSetupTableDialog;
 class TSetupPositionsDialog;
@@ -26,7 +27,7 @@ class TSetupDialogs : public QObject
 
 public:
     // The dialogs are children of `parent` and live as long as it.
-    TSetupDialogs(TPlannerCore &core, QWidget *parent);
+    TSetupDialogs(TPlannerCore &core, TDocumentFile &file, QWidget *parent);
     ~TSetupDialogs() override;
 
     void MainFormToSetupDialog();

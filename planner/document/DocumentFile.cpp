@@ -10,11 +10,19 @@
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
 {
     FSync.SetStore(this);
+    FCore.AddObserver(*this);
 }
 
 TDocumentFile::~TDocumentFile()
 {
+    FCore.RemoveObserver(*this);
     FSync.SetStore(nullptr);
+}
+
+void TDocumentFile::DocumentCleared()
+{
+    FInitialDeOverlap = false;
+    FImportedSettings = TImportedSettings();
 }
 
 // ---- document life
@@ -53,7 +61,7 @@ bool TDocumentFile::Open(const QString &fileName)
     FCore.SetLoading(false);
     if (!loaded)
         throw EPlannerError(QStringLiteral("unknown filetype"));
-    if (FCore.FInitialDeOverlap)
+    if (FInitialDeOverlap)
         FCore.InitialDeOverlap();
     return true;
 }

@@ -16,7 +16,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QVector>
+
+#include <functional>
+
+#include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
+#include "document/DocumentSettings.h"
 #include "sync/DocumentStore.h"
 
 class TDocumentSync;
@@ -24,11 +30,11 @@ class TMemIniFile;
 class TPlannerCore;
 class TXMLNode;
 
-class TDocumentFile : public IDocumentStore
+class TDocumentFile : public IDocumentStore, public IDocumentObserver
 {
 public:
-    // Reads and writes `core` and saves through `sync`, whose store it is until it goes;
-    // both must outlive it.
+    // Reads and writes `core`, whose observer it is, and saves through `sync`, whose store
+    // it is, until it goes; both must outlive it.
     TDocumentFile(TPlannerCore &core, TDocumentSync &sync);
     ~TDocumentFile();
 
@@ -37,6 +43,9 @@ public:
 
     TPlannerCore &Core() const { return FCore; }
     TDocumentSync &Sync() const { return FSync; }
+
+    // A new document: nothing imported, nothing to de-overlap.
+    void DocumentCleared() override;
 
     // ---- document life (DocumentFile.cpp)
     // Opens a document: checks, then the loading road; true when it was loaded. Raises
@@ -69,6 +78,9 @@ public:
     // Save under the document's name, or Save As for a document without one.
     bool ActionSaveExecute();
     bool ActionSaveAsExecute();
+    // The save dialog: the chosen name, empty when cancelled. Set by the window; without it
+    // Save As saves nothing.
+    std::function<QString(const QString &proposed)> OnChooseSaveFileName;
     static bool FilesAreIdentical(const QString &a, const QString &b);
 
     // ---- the old format (DocumentFileImport.cpp)
@@ -78,6 +90,32 @@ public:
     // holidays and both tables into the model (rows moved by the file's offset). False when
     // the file is no old document or the user declines; raises on a file it cannot read.
     bool ReadOldDocument(const QString &fileName);
+    // What an old-format document carried beside the document: print options, view values
+    // and saved filters, read by the import for the per-user settings to take over.
+    using TImportedFilter = TSavedFilter;
+    struct TImportedSettings
+    {
+        bool Imported = false; // the open document was converted from the old format
+        QString Footer;
+        QString Header;
+        bool PrintToday = false;
+        bool PrintHeader = false;
+        bool PrintFooter = false;
+        bool PrintFilename = true;
+        bool PrintLochrand = false;
+        int FontSize = 10;
+        QString FontName;
+        int ColWidth = 8;
+        int Zoom = 100;
+        int Transparency = 50;
+        bool DenyMoveBeforeNow = false;
+        bool AutoArrange = false;
+        int SmallTimeChartRowHeight = 0; // 0: not in the file
+        QVector<TImportedFilter> Filters;
+    };
+    TImportedSettings FImportedSettings;
+    // The import moved the plan by an offset: opening solves its overlaps once.
+    bool FInitialDeOverlap = false;
 
 private:
     void LoadSetup(const TXMLNode *setup, bool compressed);

@@ -172,7 +172,7 @@ bool TDocumentFile::ReadOldDocument(const QString &fileName)
                     FCore.ForEach(table, feAll,
                                   [this, offsetDays](TNodeData *node) { FCore.CB_OffsetNode(node, offsetDays); });
                 // The moved plan may overlap itself: the opening road solves that once.
-                FCore.FInitialDeOverlap = true;
+                FInitialDeOverlap = true;
             }
         } catch (...) {
             FCore.EndUpdate();
@@ -187,8 +187,8 @@ bool TDocumentFile::ReadOldDocument(const QString &fileName)
 
 void TDocumentFile::ImportSetup(const TMemIniFile &ini)
 {
-    TPlannerCore::TImportedSettings &settings = FCore.FImportedSettings;
-    settings = TPlannerCore::TImportedSettings();
+    TImportedSettings &settings = FImportedSettings;
+    settings = TImportedSettings();
     settings.Imported = true;
     const TIniExtent extent(ini);
 

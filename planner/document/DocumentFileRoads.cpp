@@ -172,9 +172,9 @@ bool TDocumentFile::ActionSaveExecute()
 
 bool TDocumentFile::ActionSaveAsExecute()
 {
-    if (!FCore.OnChooseSaveFileName)
+    if (!OnChooseSaveFileName)
         return false;
-    QString name = FCore.OnChooseSaveFileName(FSync.DirWatchThread()->GetPossibleFileName());
+    QString name = OnChooseSaveFileName(FSync.DirWatchThread()->GetPossibleFileName());
     if (name.isEmpty())
         return false;
     // Only ".zop" names can be opened again.
@@ -196,8 +196,8 @@ bool TDocumentFile::Save(const QString &name)
     if (fileName.isEmpty())
         return false;
     // While loading, the window still shows the previous document's settings.
-    if (FCore.OnSaveFileIni && !FCore.IsLoading())
-        FCore.OnSaveFileIni();
+    if (FSync.OnSaveFileIni && !FCore.IsLoading())
+        FSync.OnSaveFileIni();
     FCore.Window().SetBusyCursor(true);
     bool rival = false;
     QString error;

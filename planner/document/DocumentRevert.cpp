@@ -10,34 +10,37 @@
 #include "Language.h"
 #include "Log.h"
 #include "core/PlannerCore.h"
+#include "document/DocumentFile.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
 // Saves without writing the per-user settings: the window's state belongs to the document
 // before the revert until the settings are read again.
-bool SaveQuietly(TPlannerCore &core, const QString &fileName)
+bool SaveQuietly(TDocumentFile &file, const QString &fileName)
 {
-    std::function<void()> settings = std::exchange(core.OnSaveFileIni, nullptr);
-    const bool saved = core.Save(fileName);
-    core.OnSaveFileIni = std::move(settings);
+    std::function<void()> settings = std::exchange(file.Sync().OnSaveFileIni, nullptr);
+    const bool saved = file.Save(fileName);
+    file.Sync().OnSaveFileIni = std::move(settings);
     return saved;
 }
 
 // Back to the document as its file holds it.
-void ReloadDocument(TPlannerCore &core, const QString &fileName)
+void ReloadDocument(TDocumentFile &file, const QString &fileName)
 {
-    core.ActionNewExecute();
-    if (!core.Load(fileName))
-        core.ActionNewExecute();
+    file.Core().ActionNewExecute();
+    if (!file.Load(fileName))
+        file.Core().ActionNewExecute();
 }
 
 } // namespace
 
-TDocumentRevert::TResult TDocumentRevert::RevertToFile(TPlannerCore &core, const QString &generation)
+TDocumentRevert::TResult TDocumentRevert::RevertToFile(TDocumentFile &file, const QString &generation)
 {
+    TPlannerCore &core = file.Core();
     IPlannerWindow &window = core.Window();
-    const QString fileName = core.DirWatchThread()->Filename();
+    const QString fileName = file.Sync().DirWatchThread()->Filename();
     if (fileName.isEmpty() || generation.isEmpty())
         return rvCancelled;
     if (window.Ask(Translate(QStringLiteral("Revert to last stored file?")), mtConfirmation, {mbOK, mbCancel}) != mrOk)
@@ -45,7 +48,7 @@ TDocumentRevert::TResult TDocumentRevert::RevertToFile(TPlannerCore &core, const
     QCoreApplication::processEvents();
 
     // Read before saving: the save may move old generations to the recycle bin.
-    const QString lockCopy = core.DirWatchThread()->GetLockedFileName(generation);
+    const QString lockCopy = file.Sync().DirWatchThread()->GetLockedFileName(generation);
     QFile source(lockCopy);
     QByteArray bytes;
     if (source.open(QIODevice::ReadOnly))
@@ -58,23 +61,23 @@ TDocumentRevert::TResult TDocumentRevert::RevertToFile(TPlannerCore &core, const
 
     core.BeginUpdate(QString());
     TResult result = rvReverted;
-    if (!core.Save(fileName)) {
+    if (!file.Save(fileName)) {
         // Told by the save; the document stays as it is, nothing is lost.
         core.EndUpdate();
         return rvSaveFailed;
     }
     core.ActionNewExecute();
-    core.NewDirWatchThread(fileName);
+    file.Sync().NewDirWatchThread(fileName);
     QTemporaryFile copy;
     const bool copied = copy.open() && copy.write(bytes) == bytes.size() && copy.flush();
-    if (!copied || !core.LoadFrom(copy.fileName())) {
+    if (!copied || !file.LoadFrom(copy.fileName())) {
         Log(QStringLiteral("Revert: generation %1 of %2 cannot be loaded").arg(generation, fileName));
-        ReloadDocument(core, fileName);
+        ReloadDocument(file, fileName);
         window.Ask(Translate(QStringLiteral("Load failed")), mtInformation, {mbOK});
         result = rvLoadFailed;
-    } else if (!SaveQuietly(core, fileName)) {
+    } else if (!SaveQuietly(file, fileName)) {
         // Told by the save. The file still holds the state saved a moment ago.
-        ReloadDocument(core, fileName);
+        ReloadDocument(file, fileName);
         result = rvSaveRevertedFailed;
     }
     core.EndUpdate();

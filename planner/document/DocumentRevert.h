@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class TPlannerCore;
+class TDocumentFile;
 
 // Going back to an earlier generation of the document. The state the user has now is saved
 // first as a generation of its own, so a revert can itself be reverted; then the chosen
@@ -21,5 +21,5 @@ public:
 
     // Asks, then reverts the document to generation folder `generation`. Every failure has
     // been told to the user.
-    static TResult RevertToFile(TPlannerCore &core, const QString &generation);
+    static TResult RevertToFile(TDocumentFile &file, const QString &generation);
 };

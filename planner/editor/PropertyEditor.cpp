@@ -26,8 +26,10 @@
 #include "treegrid/TreeGridHeader.h"
 #include "AutocompletingEdit.h"
 
-TPropertyEditor::TPropertyEditor(TPlannerCore &core, QWidget *panel, QWidget *mainWindow, QObject *parent)
-    : QObject(parent), FCore(core), FPanel(panel), FMainWindow(mainWindow), FAutofill(std::make_unique<TAutofill>(core))
+TPropertyEditor::TPropertyEditor(TPlannerCore &core, const TDocumentSync &sync, QWidget *panel, QWidget *mainWindow,
+                                 QObject *parent)
+    : QObject(parent), FCore(core), FSync(sync), FPanel(panel), FMainWindow(mainWindow),
+      FAutofill(std::make_unique<TAutofill>(core, sync))
 {
     setObjectName(QStringLiteral("PropertyEditor"));
     FScrollBox = new QScrollArea(panel);

@@ -20,6 +20,7 @@ class QUrl;
 class QWidget;
 class TAutofill;
 class TDateTimePopup;
+class TDocumentSync;
 class TEditorForm;
 class TPlannerCore;
 
@@ -35,8 +36,10 @@ class TPropertyEditor : public QObject
 {
     Q_OBJECT
 public:
-    // `panel`: the docked panel; `mainWindow`: the window the editor window stays on top of.
-    TPropertyEditor(TPlannerCore &core, QWidget *panel, QWidget *mainWindow, QObject *parent = nullptr);
+    // `panel`: the docked panel; `mainWindow`: the window the editor window stays on top of;
+    // `sync` names the document (links and the autofill file lie beside it).
+    TPropertyEditor(TPlannerCore &core, const TDocumentSync &sync, QWidget *panel, QWidget *mainWindow,
+                    QObject *parent = nullptr);
     ~TPropertyEditor() override;
 
     // Field colours: the rows agree (or one row is selected), or they differ.
@@ -165,6 +168,7 @@ private:
     void ApplyFormSize();
 
     TPlannerCore &FCore;
+    const TDocumentSync &FSync;
     QPointer<QWidget> FPanel;
     QPointer<QWidget> FMainWindow;
     QScrollArea *FScrollBox = nullptr; // owned by its current parent

@@ -27,6 +27,7 @@
 #include "editor/EditorNamePanel.h"
 #include "editor/LinkTarget.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 #include "table/Autofill.h"
 
 namespace {
@@ -387,7 +388,7 @@ void TPropertyEditor::LinkPanelClick(int column)
     if (!line)
         return;
     const QString text = FieldText(*line);
-    const TDirWatchThread *journal = FCore.DirWatchThread();
+    const TDirWatchThread *journal = FSync.DirWatchThread();
     const QString document = journal ? journal->Filename() : QString();
     const TLinkTarget target = ClassifyLink(text, document.isEmpty() ? QString() : QFileInfo(document).path());
     IPlannerWindow &window = FCore.Window();

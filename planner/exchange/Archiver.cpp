@@ -10,6 +10,7 @@
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
@@ -66,8 +67,8 @@ bool hasSection(const TMemIniFile &ini, const QString &name)
 
 } // namespace
 
-TArchiver::TArchiver(TPlannerCore &core)
-    : FCore(core)
+TArchiver::TArchiver(TPlannerCore &core, const TDocumentSync &sync)
+    : FCore(core), FSync(sync)
 {
 }
 
@@ -120,7 +121,7 @@ int TArchiver::Archive(const QString &fileName, TDateTime before, bool compress,
 {
     error.clear();
     const QFileInfo file(fileName);
-    const QString document = FCore.DirWatchThread()->Filename();
+    const QString document = FSync.DirWatchThread()->Filename();
     if (fileName.isEmpty() || file.isDir()
         || (!document.isEmpty() && file.exists() && file.canonicalFilePath() == QFileInfo(document).canonicalFilePath())) {
         error = Translate(QStringLiteral("%s is not an archive file."), {fileName});

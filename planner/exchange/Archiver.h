@@ -7,6 +7,7 @@
 
 #include "DateTime.h"
 
+class TDocumentSync;
 class TPlannerCore;
 struct TNodeData;
 
@@ -26,7 +27,8 @@ struct TNodeData;
 class TArchiver
 {
 public:
-    explicit TArchiver(TPlannerCore &core);
+    // `sync` names the document the archive lies beside.
+    TArchiver(TPlannerCore &core, const TDocumentSync &sync);
 
     // The tasks that would be archived at `before`, and all tasks.
     void Count(TDateTime before, int &count, int &total);
@@ -48,4 +50,5 @@ private:
     std::vector<TNodeData *> TasksToArchive(TDateTime before);
 
     TPlannerCore &FCore;
+    const TDocumentSync &FSync;
 };

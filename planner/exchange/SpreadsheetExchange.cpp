@@ -13,6 +13,7 @@
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ private:
 
 } // namespace
 
-TSpreadsheetExchange::TSpreadsheetExchange(TPlannerCore &core)
-    : FCore(core), FMaxPartSize(platform::TWorkbookReader::DefaultMaxPartSize)
+TSpreadsheetExchange::TSpreadsheetExchange(TPlannerCore &core, const TDocumentSync &sync)
+    : FCore(core), FSync(sync), FMaxPartSize(platform::TWorkbookReader::DefaultMaxPartSize)
 {
 }
 
@@ -76,7 +77,7 @@ QStringList TSpreadsheetExchange::SheetNames()
 
 QString TSpreadsheetExchange::DefaultExportFileName() const
 {
-    const QFileInfo document(FCore.DirWatchThread()->GetPossibleFileName());
+    const QFileInfo document(FSync.DirWatchThread()->GetPossibleFileName());
     const QString name = document.completeBaseName() + QStringLiteral(" export.xlsx");
     return document.path() == QLatin1String(".") ? name : document.path() + QLatin1Char('/') + name;
 }
@@ -184,7 +185,7 @@ bool TSpreadsheetExchange::Exportieren1Click(const QString &fileName)
         book.AddSheet(names[2]);
         book.AppendRow({Translate(QStringLiteral("Daten erstellt mit: ")) + platform::creditLine()});
         book.AppendRow({Translate(QStringLiteral("exportiert am: %s"), {DateTimeToStr(Now())})});
-        book.AppendRow({Translate(QStringLiteral("Dateiname: %s"), {FCore.DirWatchThread()->GetPossibleFileName()})});
+        book.AppendRow({Translate(QStringLiteral("Dateiname: %s"), {FSync.DirWatchThread()->GetPossibleFileName()})});
         written = book.Commit();
         error = book.ErrorString();
     }

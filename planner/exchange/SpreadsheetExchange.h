@@ -8,6 +8,7 @@
 #include "core/DocumentTypes.h"
 #include "MessageDialog.h"
 
+class TDocumentSync;
 class TPlannerCore;
 
 namespace platform {
@@ -30,7 +31,8 @@ struct TSheetCell;
 class TSpreadsheetExchange
 {
 public:
-    explicit TSpreadsheetExchange(TPlannerCore &core);
+    // `sync` names the document for proposed names and the sheet header.
+    TSpreadsheetExchange(TPlannerCore &core, const TDocumentSync &sync);
 
     // The workbook's sheet names in the interface language, made valid for a workbook:
     // the task sheet, the absent-days sheet and the information sheet.
@@ -74,5 +76,6 @@ private:
     void Tell(const QString &text, TMsgDlgType type);
 
     TPlannerCore &FCore;
+    const TDocumentSync &FSync;
     qint64 FMaxPartSize;
 };

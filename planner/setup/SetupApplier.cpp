@@ -10,8 +10,10 @@
 #include "core/DocumentColors.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
+#include "document/DocumentFile.h"
 #include "setup/SetupRules.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ private:
 
 } // namespace
 
-TSetupApplier::TSetupApplier(TPlannerCore &core) : FCore(core) {}
+TSetupApplier::TSetupApplier(TPlannerCore &core, TDocumentFile &file) : FCore(core), FFile(file) {}
 
 // ---- reading
 
@@ -140,7 +142,7 @@ bool TSetupApplier::Apply(const TSetupChanges &changes)
     SaveIfNamed();
     // Unwritten journal events name their columns by index: they become file records now,
     // while their indexes still mean what they meant.
-    FCore.ForceStorePending();
+    FFile.Sync().ForceStorePending();
     {
         TApplyBracket bracket(FCore);
         if (OnRememberView)
@@ -160,7 +162,7 @@ bool TSetupApplier::Apply(const TSetupChanges &changes)
     if (changes.Table && OnTableApplied)
         OnTableApplied();
     // The setup travels with the document file: it must be saved even when nothing else was.
-    FCore.DirWatchThread()->SetChanged(true);
+    FFile.Sync().DirWatchThread()->SetChanged(true);
     SaveIfNamed();
     if (OnRestoreView)
         OnRestoreView();
@@ -169,8 +171,8 @@ bool TSetupApplier::Apply(const TSetupChanges &changes)
 
 void TSetupApplier::SaveIfNamed()
 {
-    if (!FCore.DirWatchThread()->Filename().isEmpty())
-        FCore.ActionSaveExecute();
+    if (!FFile.Sync().DirWatchThread()->Filename().isEmpty())
+        FFile.ActionSaveExecute();
 }
 
 void TSetupApplier::ApplyAbsence(const TAbsenceSetup &absence)

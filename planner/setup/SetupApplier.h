@@ -15,12 +15,14 @@
 
 #include "setup/SetupTypes.h"
 
+class TDocumentFile;
 class TPlannerCore;
 
 class TSetupApplier
 {
 public:
-    explicit TSetupApplier(TPlannerCore &core);
+    // A named document is saved through `file` before and after the setup is applied.
+    TSetupApplier(TPlannerCore &core, TDocumentFile &file);
 
     TDocumentSetup Read() const;
     TTableSetup ReadTable() const;
@@ -61,4 +63,5 @@ private:
     void SaveIfNamed();
 
     TPlannerCore &FCore;
+    TDocumentFile &FFile;
 };

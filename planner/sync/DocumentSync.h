@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -157,6 +158,15 @@ public:
     // Writes one serialised document to a file: a synced temporary file renamed over the
     // target, the previous version then to the recycle bin.
     bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
+    // Called between the steps of a save with the step's name ("claimed", "based", "locked",
+    // "working", "document"); tests slow or end a save there.
+    std::function<void(const QString &step)> OnSaveStep;
+
+    // ---- per-user document settings (window/SettingsKeeper), kept in the working folder
+    // Written before every save (not while a document is being loaded) and before a reload;
+    // read again after a reload.
+    std::function<void()> OnSaveFileIni;
+    std::function<void()> OnLoadFileIni;
 
 private:
     // The scan's state for the current journal; made on first use, reset with the journal.

@@ -401,8 +401,8 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     probe.Tree.reset();
 
     StopBackgroundThread();
-    if (FCore.OnSaveFileIni)
-        FCore.OnSaveFileIni();
+    if (OnSaveFileIni)
+        OnSaveFileIni();
     TKeepUndoSteps keepUndo(FCore.UndoStack());
     const QStringList columns = ColumnLayout(FCore);
     FCore.BeginUpdate(QString());
@@ -455,7 +455,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     FCore.EndUpdate();
     if (tab < FCore.GroupTabCaptions().size())
         FCore.SelectGroupTab(tab);
-    if (FCore.OnLoadFileIni)
-        FCore.OnLoadFileIni();
+    if (OnLoadFileIni)
+        OnLoadFileIni();
     return loaded;
 }

@@ -103,8 +103,8 @@ bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool
 
 void TDocumentSync::SaveStep(const QString &step)
 {
-    if (FCore.OnSaveStep)
-        FCore.OnSaveStep(step);
+    if (OnSaveStep)
+        OnSaveStep(step);
 }
 
 bool TDocumentSync::DoSave(const QString &fileName)

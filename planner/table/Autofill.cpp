@@ -11,9 +11,10 @@
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
-TAutofill::TAutofill(TPlannerCore &core)
-    : FCore(core)
+TAutofill::TAutofill(TPlannerCore &core, const TDocumentSync &sync)
+    : FCore(core), FSync(sync)
 {
 }
 
@@ -31,7 +32,7 @@ void TAutofill::LoadAutofill()
     // With the absent days shown the previous data and flags stay.
     if (FCore.GetActiveTable() != tbTable)
         return;
-    const TDirWatchThread *journal = FCore.DirWatchThread();
+    const TDirWatchThread *journal = FSync.DirWatchThread();
     const QString fileName = FileNameFor(journal ? journal->Filename() : QString());
     const QFileInfo info(fileName);
     const qint64 size = info.exists() ? info.size() : -1;

@@ -8,6 +8,7 @@
 
 #include "CSVData.h"
 
+class TDocumentSync;
 class TPlannerCore;
 struct TNodeData;
 
@@ -18,7 +19,8 @@ struct TNodeData;
 class TAutofill
 {
 public:
-    explicit TAutofill(TPlannerCore &core);
+    // `sync` names the document the file lies beside.
+    TAutofill(TPlannerCore &core, const TDocumentSync &sync);
 
     // Larger files are refused (and logged): the whole file is read into memory.
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
@@ -52,6 +54,7 @@ private:
     void SetFlags();
 
     TPlannerCore &FCore;
+    const TDocumentSync &FSync;
     TCSVData FAutofill;
     // The file as it was when read: the editor asks after every bulk change.
     QString FReadName;

@@ -7,11 +7,11 @@
 #include <algorithm>
 
 #include "DateFormat.h"
-#include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 
-TDocumentMenus::TDocumentMenus(TPlannerCore &core, QMenu *file, QMenu *users, QMenu *revert, QObject *parent)
-    : QObject(parent), FCore(core), FUsers(users), FRevert(revert)
+TDocumentMenus::TDocumentMenus(TDocumentSync &sync, QMenu *file, QMenu *users, QMenu *revert, QObject *parent)
+    : QObject(parent), FSync(sync), FUsers(users), FRevert(revert)
 {
     if (file)
         connect(file, &QMenu::aboutToShow, this, [this] { DateiClick(); });
@@ -28,7 +28,7 @@ void TDocumentMenus::DateiClick()
 QVector<TRevertFile> TDocumentMenus::RevertFiles() const
 {
     QVector<TRevertFile> files;
-    for (const TDirWatchThread::TRevertEntry &entry : FCore.DirWatchThread()->RevertibleGenerations())
+    for (const TDirWatchThread::TRevertEntry &entry : FSync.DirWatchThread()->RevertibleGenerations())
         files.append({entry.Name, entry.Date, entry.Backup});
     std::stable_sort(files.begin(), files.end(),
                      [](const TRevertFile &a, const TRevertFile &b) { return a.date > b.date; });
@@ -43,7 +43,7 @@ QString TDocumentMenus::RevertCaption(const TRevertFile &file)
 
 void TDocumentMenus::DateiClick(const QDateTime &now)
 {
-    TDirWatchThread *journal = FCore.DirWatchThread();
+    TDirWatchThread *journal = FSync.DirWatchThread();
     if (FUsers) {
         FUsers->clear();
         auto *group = new QActionGroup(FUsers);

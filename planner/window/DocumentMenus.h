@@ -11,7 +11,7 @@
 #include "DateTime.h"
 
 class QMenu;
-class TPlannerCore;
+class TDocumentSync;
 
 // One generation of the document that can be gone back to.
 struct TRevertFile
@@ -27,7 +27,7 @@ class TDocumentMenus : public QObject
 {
     Q_OBJECT
 public:
-    TDocumentMenus(TPlannerCore &core, QMenu *file, QMenu *users, QMenu *revert, QObject *parent);
+    TDocumentMenus(TDocumentSync &sync, QMenu *file, QMenu *users, QMenu *revert, QObject *parent);
 
     // The File menu opens.
     void DateiClick();
@@ -40,7 +40,7 @@ public:
     std::function<void(const QString &generation)> OnRevert;
 
 private:
-    TPlannerCore &FCore;
+    TDocumentSync &FSync;
     QPointer<QMenu> FUsers;
     QPointer<QMenu> FRevert;
 };

@@ -132,7 +132,7 @@ void TMainForm::CreateActions()
     MakeAction(Dateikomprimiertspeichern1, "Dateikomprimiertspeichern1", "Save File compressed");
     MakeAction(localUndo, "localUndo", "Undo local changes only");
     // The save dialog; the core asks before it overwrites a file.
-    FCore->OnChooseSaveFileName = [this](const QString &proposed) {
+    File().OnChooseSaveFileName = [this](const QString &proposed) {
         return QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Save as")), proposed,
                                             Translate(QStringLiteral("ZOP files")) + QStringLiteral(" (*.zop)"),
                                             nullptr, QFileDialog::DontConfirmOverwrite);
@@ -211,9 +211,9 @@ void TMainForm::WireGroupTabsAndIdle()
         ActionNew->setEnabled(true);
         ActionOpen->setEnabled(true);
         ActionSaveAs->setEnabled(true);
-        ActionSave->setEnabled(FCore->DirWatchThread()->Changed());
+        ActionSave->setEnabled(Sync().DirWatchThread()->Changed());
         ActionPrintUpdate();
-        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+        SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
         Caption().UpdateCaption();
     };
     // The application is idle when the event loop is about to wait.
@@ -247,7 +247,7 @@ void TMainForm::ActionNewExecute()
 {
     Dateikomprimiertspeichern1->setChecked(true);
     FCore->ActionNewExecute();
-    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
     AutoFitColumns();
 }
 
@@ -261,7 +261,7 @@ void TMainForm::Open(const QString &fileName)
     bool loaded = false;
     bool replaced = false;
     try {
-        loaded = FCore->Open(fileName);
+        loaded = File().Open(fileName);
         replaced = loaded;
     } catch (const EPlannerError &error) {
         // A new document stands in its place.
@@ -274,9 +274,9 @@ void TMainForm::Open(const QString &fileName)
         return;
     // The loaded file decides how it is saved again.
     Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
-    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
     if (loaded)
-        RecentFiles().AddToLastFiles(FCore->DirWatchThread()->Filename());
+        RecentFiles().AddToLastFiles(Sync().DirWatchThread()->Filename());
     AutoFitColumns();
     // A named document's settings place the chart; a new one starts at the default view.
     LoadFileIni();
@@ -298,14 +298,14 @@ void TMainForm::ActionOpenExecute()
 
 void TMainForm::ActionSaveAsExecute()
 {
-    if (FCore->ActionSaveAsExecute())
-        SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    if (File().ActionSaveAsExecute())
+        SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
 }
 
 void TMainForm::ActionSaveExecute()
 {
-    FCore->ActionSaveExecute();
-    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    File().ActionSaveExecute();
+    SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
 }
 
 void TMainForm::ActionCloseExecute()
@@ -315,7 +315,7 @@ void TMainForm::ActionCloseExecute()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    if (!FCore->FormClose()) {
+    if (!File().FormClose()) {
         event->ignore();
         return;
     }

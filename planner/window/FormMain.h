@@ -60,7 +60,10 @@ public:
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
 
+    // The document: its model, its synchronisation with the other instances, its file.
     TPlannerCore &Core() const { return *FCore; }
+    TDocumentSync &Sync() const { return FCore->DocumentSync(); }
+    TDocumentFile &File() const { return FCore->DocumentFile(); }
 
     void ActionNewExecute();
     // Opens a document; failures are logged (the user has seen their message).

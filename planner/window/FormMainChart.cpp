@@ -70,7 +70,7 @@ void TMainForm::CreateChartMenu()
         edit->addSeparator();
         edit->addActions({TimeChartMouse->autoscroll, TimeChartMouse->naturalscrolling, TimeChartMouse->DenyMoveBeforeNow});
     }
-    SaveGraphics = new TSaveGraphics(*TimeChartView, this);
+    SaveGraphics = new TSaveGraphics(*TimeChartView, Sync(), this);
     if (Datei1) {
         Datei1->insertAction(Dateikomprimiertspeichern1, SaveGraphics->Grafikspeichern1);
         Datei1->insertSeparator(Dateikomprimiertspeichern1);

@@ -32,7 +32,7 @@ void TMainForm::CreateEditor()
     EditorSplitter->setStretchFactor(1, 0);
     EditorSplitter->setSizes({width() - 300, 300});
     EditorPanel->hide();
-    FEditor = std::make_unique<TPropertyEditor>(*FCore, EditorPanel, this);
+    FEditor = std::make_unique<TPropertyEditor>(*FCore, Sync(), EditorPanel, this);
 
     EditorAsForm = new QAction(Translate(QStringLiteral("Editor as Window")), this);
     EditorAsForm->setObjectName(QStringLiteral("EditorAsForm"));

@@ -61,7 +61,7 @@ void TMainForm::CreateExchangeActions(QMenu *file)
 
 void TMainForm::Exportieren1Click()
 {
-    TSpreadsheetExchange exchange(*FCore);
+    TSpreadsheetExchange exchange(*FCore, Sync());
     const QString fileName = OnChooseExportFile(exchange.DefaultExportFileName());
     if (fileName.isEmpty() || !exchange.Exportieren1Click(fileName))
         return;
@@ -75,13 +75,13 @@ void TMainForm::ExcelImport1Click()
 {
     const QString fileName = OnChooseImportFile();
     if (!fileName.isEmpty())
-        TSpreadsheetExchange(*FCore).ExcelImport1Click(fileName);
+        TSpreadsheetExchange(*FCore, Sync()).ExcelImport1Click(fileName);
 }
 
 TArchivDialog *TMainForm::ArchivDialog()
 {
     if (!FArchivDialog) {
-        FArchivDialog = new TArchivDialog(*FCore, this);
+        FArchivDialog = new TArchivDialog(*FCore, File(), this);
         FArchivDialog->OnChooseArchiveFile = [this](const QString &proposed) { return OnChooseArchiveFile(proposed); };
     }
     return FArchivDialog;

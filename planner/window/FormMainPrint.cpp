@@ -59,7 +59,7 @@ void TMainForm::ActionPrintUpdate()
 TPrintTimeChartDialog *TMainForm::PrintTimeChartDialog()
 {
     if (!FPrintTimeChartDialog) {
-        FPrintTimeChartDialog = new TPrintTimeChartDialog(*TimeChartView, *FPrintPreview, this);
+        FPrintTimeChartDialog = new TPrintTimeChartDialog(*TimeChartView, Sync(), *FPrintPreview, this);
         FPrintTimeChartDialog->OnPrinterSetup = [this] { ActionPrinterSetupExecute(); };
     }
     return FPrintTimeChartDialog;
@@ -68,7 +68,7 @@ TPrintTimeChartDialog *TMainForm::PrintTimeChartDialog()
 TPrintListDialog *TMainForm::PrintListDialog()
 {
     if (!FPrintListDialog) {
-        FPrintListDialog = new TPrintListDialog(*FCore, *FPrintPreview, this);
+        FPrintListDialog = new TPrintListDialog(*FCore, Sync(), *FPrintPreview, this);
         FPrintListDialog->OnPrinterSetup = [this] { ActionPrinterSetupExecute(); };
     }
     return FPrintListDialog;

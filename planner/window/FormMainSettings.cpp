@@ -54,18 +54,18 @@ void TMainForm::CreateSettingsAndMenus()
     Datei1->insertSeparator(exit);
     FRecentFiles = new TRecentFiles(this, LastFiles1);
     FRecentFiles->OnOpen = [this](const QString &file) { Open(file); };
-    FDocumentMenus = new TDocumentMenus(*FCore, Datei1, Benutzer1, Revert1, this);
+    FDocumentMenus = new TDocumentMenus(Sync(), Datei1, Benutzer1, Revert1, this);
     FDocumentMenus->OnRevert = [this](const QString &generation) { RevertToFile(generation); };
 
-    FSettings = new TSettingsKeeper(*this, *FCore, *FRecentFiles, this);
+    FSettings = new TSettingsKeeper(*this, *FCore, File(), *FRecentFiles, this);
     FSettings->OnNewDocument = [this] { ActionNewExecute(); };
     FSettings->SetFilterEngine(&FTables->Filters());
     FSettings->SetTimeChart(TimeChartView, Splitter1);
     FSettings->SetEditor(&Editor());
     FSettings->OnGetPrintOptions = [this] { return PrintOptions(); };
     FSettings->OnSetPrintOptions = [this](const TPrintOptions &options) { SetPrintOptions(options); };
-    FCore->OnSaveFileIni = [this] { SaveFileIni(); };
-    FCore->OnLoadFileIni = [this] { LoadFileIni(); };
+    Sync().OnSaveFileIni = [this] { SaveFileIni(); };
+    Sync().OnLoadFileIni = [this] { LoadFileIni(); };
 
     // Setup menu: the languages found, listed as it opens.
     Format1 = findChild<QMenu *>(QStringLiteral("Format1"));
@@ -81,7 +81,7 @@ void TMainForm::CreateSettingsAndMenus()
     Fenster1 = menuBar()->addMenu(Translate(QStringLiteral("&Window")));
     Fenster1->setObjectName(QStringLiteral("Fenster1"));
     FInstanceMenu = new TInstanceMenu(*FInstanceLink, Fenster1, this);
-    FCaption = new TWindowCaption(*this, *FInstanceLink, *FCore, this);
+    FCaption = new TWindowCaption(*this, *FInstanceLink, Sync(), this);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&?"));
     help->setObjectName(QStringLiteral("Hilfe1"));
@@ -145,11 +145,11 @@ void TMainForm::AutoFitColumns()
 
 void TMainForm::RevertToFile(const QString &generation)
 {
-    const TDocumentRevert::TResult result = TDocumentRevert::RevertToFile(*FCore, generation);
+    const TDocumentRevert::TResult result = TDocumentRevert::RevertToFile(File(), generation);
     if (result == TDocumentRevert::rvCancelled || result == TDocumentRevert::rvSaveFailed)
         return;
     Dateikomprimiertspeichern1->setChecked(FCore->FSaveFileCompressed);
-    SetCaption(FCore->DirWatchThread()->GetPossibleFileName());
+    SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
     AutoFitColumns();
     // The view the user had goes on with the reverted document.
     LoadFileIni();
@@ -169,7 +169,7 @@ void TMainForm::NeuClick()
 
 void TMainForm::PowerSuspending()
 {
-    FCore->StopBackgroundThread();
+    Sync().StopBackgroundThread();
     FCore->IdleTimer().stop();
 }
 

@@ -19,7 +19,7 @@
 
 void TMainForm::CreateSetupActions()
 {
-    FSetupDialogs = new TSetupDialogs(*FCore, this);
+    FSetupDialogs = new TSetupDialogs(*FCore, File(), this);
     // Applying keeps the chart where it was.
     FSetupDialogs->Applier().OnRememberView = [this] {
         FSetupChartStart = TimeChartView->Geometry().Start();

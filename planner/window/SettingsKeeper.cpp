@@ -20,7 +20,9 @@
 #include "editor/PropertyEditor.h"
 #include "core/PlannerCore.h"
 #include "dialogs/SplashForm.h"
+#include "document/DocumentFile.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 #include "table/FilterEngine.h"
 #include "window/RecentFiles.h"
 
@@ -70,8 +72,10 @@ QRect OnScreen(const QRect &wanted)
 
 } // namespace
 
-TSettingsKeeper::TSettingsKeeper(QMainWindow &window, TPlannerCore &core, TRecentFiles &recentFiles, QObject *parent)
-    : QObject(parent), FWindow(window), FCore(core), FRecentFiles(recentFiles), FIniFileName(platform::programIniPath())
+TSettingsKeeper::TSettingsKeeper(QMainWindow &window, TPlannerCore &core, TDocumentFile &file,
+                                 TRecentFiles &recentFiles, QObject *parent)
+    : QObject(parent), FWindow(window), FCore(core), FFile(file), FRecentFiles(recentFiles),
+      FIniFileName(platform::programIniPath())
 {
     for (const TOptionKey &option : ProgramOptions)
         FOptions[QString::fromLatin1(option.Name)] = FProgram.*option.Field;
@@ -336,8 +340,8 @@ void TSettingsKeeper::ApplyDocumentSettings(const TDocumentSettings &s)
 
 void TSettingsKeeper::LoadFileIni()
 {
-    const QString fileName = FCore.DirWatchThread()->GetUserSettingsFileName();
-    if (fileName.isEmpty() || FCore.DirWatchThread()->Filename().isEmpty()) {
+    const QString fileName = FFile.Sync().DirWatchThread()->GetUserSettingsFileName();
+    if (fileName.isEmpty() || FFile.Sync().DirWatchThread()->Filename().isEmpty()) {
         if (FChart)
             FChart->PlaceAtDefault();
         return;
@@ -348,7 +352,7 @@ void TSettingsKeeper::LoadFileIni()
     current.LastTimeChartStart = NoStart;
     current.LastTimeChartTop = 0;
     // An imported document brought its own view; a settings file of the user comes first.
-    if (FCore.FImportedSettings.Imported && !QFileInfo::exists(fileName)) {
+    if (FFile.FImportedSettings.Imported && !QFileInfo::exists(fileName)) {
         TakeImportedSettings();
         return;
     }
@@ -363,8 +367,8 @@ void TSettingsKeeper::LoadFileIni()
 
 bool TSettingsKeeper::SaveFileIni()
 {
-    const QString fileName = FCore.DirWatchThread()->GetUserSettingsFileName();
-    if (fileName.isEmpty() || FCore.DirWatchThread()->Filename().isEmpty())
+    const QString fileName = FFile.Sync().DirWatchThread()->GetUserSettingsFileName();
+    if (fileName.isEmpty() || FFile.Sync().DirWatchThread()->Filename().isEmpty())
         return false;
     TMemIniFile ini(fileName);
     WriteDocumentSettings(ini, CurrentDocumentSettings());
@@ -379,7 +383,7 @@ bool TSettingsKeeper::SaveFileIni()
 
 void TSettingsKeeper::TakeImportedSettings()
 {
-    const TPlannerCore::TImportedSettings &imported = FCore.FImportedSettings;
+    const TDocumentFile::TImportedSettings &imported = FFile.FImportedSettings;
     TDocumentSettings s = CurrentDocumentSettings();
     s.Footer = imported.Footer;
     s.Header = imported.Header;
@@ -470,7 +474,7 @@ void TSettingsKeeper::SetLanguage(const QString &name)
         FChart->SetZoom(FChart->Geometry().Zoom());
     }
     // An untouched new document starts again, so its tables get translated captions.
-    TDirWatchThread *journal = FCore.DirWatchThread();
+    TDirWatchThread *journal = FFile.Sync().DirWatchThread();
     if (journal->Filename().isEmpty() && !journal->HasUnwrittenEvents()) {
         if (OnNewDocument)
             OnNewDocument();

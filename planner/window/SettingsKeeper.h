@@ -15,6 +15,7 @@ class QAction;
 class QMainWindow;
 class QMenu;
 class QSplitter;
+class TDocumentFile;
 class TFilterEngine;
 class TPlannerCore;
 class TPropertyEditor;
@@ -28,7 +29,9 @@ class TSettingsKeeper : public QObject
 {
     Q_OBJECT
 public:
-    TSettingsKeeper(QMainWindow &window, TPlannerCore &core, TRecentFiles &recentFiles, QObject *parent);
+    // The per-user settings file lies in the working folder of the document `file` keeps.
+    TSettingsKeeper(QMainWindow &window, TPlannerCore &core, TDocumentFile &file, TRecentFiles &recentFiles,
+                    QObject *parent);
 
     // The program ini (platform::programIniPath() unless set).
     QString IniFileName() const { return FIniFileName; }
@@ -85,6 +88,7 @@ private:
 
     QMainWindow &FWindow;
     TPlannerCore &FCore;
+    TDocumentFile &FFile;
     TRecentFiles &FRecentFiles;
     QString FIniFileName;
     QString FLanguage;

@@ -5,6 +5,7 @@
 #include "InstanceLink.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
+#include "sync/DocumentSync.h"
 #include "window/InstanceMenu.h"
 
 QString SyncStatusText(const TSyncStatus &status)
@@ -25,8 +26,8 @@ QString SyncStatusText(const TSyncStatus &status)
     return text;
 }
 
-TWindowCaption::TWindowCaption(QWidget &window, TInstanceLink &link, TPlannerCore &core, QObject *parent)
-    : QObject(parent), FWindow(window), FLink(link), FCore(core)
+TWindowCaption::TWindowCaption(QWidget &window, TInstanceLink &link, TDocumentSync &sync, QObject *parent)
+    : QObject(parent), FWindow(window), FLink(link), FSync(sync)
 {
 }
 
@@ -43,25 +44,25 @@ void TWindowCaption::SetCaption(const QString &fileName)
 TSyncStatus TWindowCaption::CurrentStatus()
 {
     TSyncStatus status;
-    TDirWatchThread *journal = FCore.DirWatchThread();
+    TDirWatchThread *journal = FSync.DirWatchThread();
     if (!journal)
         return status;
     status.Named = !journal->Filename().isEmpty();
     status.Locked = journal->isLocked();
-    status.Conflicts = int(FCore.Conflicts().size());
+    status.Conflicts = int(FSync.Conflicts().size());
     // The events handed to the scan belong to it while it runs.
-    if (!FCore.ScanRunning())
+    if (!FSync.ScanRunning())
         FHandedOver = int(journal->HandedOverEvents().size());
-    status.Pending = int(journal->PendingEvents().size()) + FHandedOver + FCore.NumPendingSyncFiles();
+    status.Pending = int(journal->PendingEvents().size()) + FHandedOver + FSync.NumPendingSyncFiles();
     status.Generation = journal->WorkingDir();
-    status.Online = FCore.SyncOnline();
+    status.Online = FSync.SyncOnline();
     return status;
 }
 
 void TWindowCaption::UpdateCaption()
 {
     const QString text = SyncStatusText(CurrentStatus());
-    if (FCore.IsUpdating())
+    if (FSync.Core().IsUpdating())
         return; // the bracket's own text stands until it ends
-    FCore.Window().SetStatusText(3, text);
+    FSync.Core().Window().SetStatusText(3, text);
 }

@@ -6,7 +6,7 @@
 
 class QWidget;
 class TInstanceLink;
-class TPlannerCore;
+class TDocumentSync;
 
 // The state of the shared folder as the status bar shows it.
 struct TSyncStatus
@@ -26,7 +26,7 @@ class TWindowCaption : public QObject
 {
     Q_OBJECT
 public:
-    TWindowCaption(QWidget &window, TInstanceLink &link, TPlannerCore &core, QObject *parent);
+    TWindowCaption(QWidget &window, TInstanceLink &link, TDocumentSync &sync, QObject *parent);
 
     // The title names the file; the other instances hear of it only when it changed.
     void SetCaption(const QString &fileName);
@@ -38,7 +38,7 @@ public:
 private:
     QWidget &FWindow;
     TInstanceLink &FLink;
-    TPlannerCore &FCore;
+    TDocumentSync &FSync;
     QString FCaptionFileName;
     bool FCaptionSet = false;
     // Events handed to the scan, counted while no scan ran.

@@ -20,6 +20,8 @@
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
 #include "core/UndoRedo.h"
+#include "document/DocumentFile.h"
+#include "sync/DocumentSync.h"
 #include "treegrid/StringTreeGrid.h"
 #include "common/TestSupport.h"
 
@@ -75,6 +77,8 @@ protected:
         tasks.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         absent.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
+        sync = &core->DocumentSync();
+        documentFile = &core->DocumentFile();
         core->ActionNewExecute();
         core->ClearDelayedFlags();
     }
@@ -113,6 +117,8 @@ protected:
     std::unique_ptr<TStringTreeGrid> tasks;
     std::unique_ptr<TStringTreeGrid> absent;
     std::unique_ptr<TPlannerCore> core; // declared last: destroyed before the grids
+    TDocumentSync *sync = nullptr;
+    TDocumentFile *documentFile = nullptr;
 };
 
 // A core test with a small document file in a folder of its own.

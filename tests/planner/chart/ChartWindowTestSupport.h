@@ -51,7 +51,7 @@ protected:
     [[nodiscard]] bool ReopenThroughWindow()
     {
         const QString file = dir.filePath(QStringLiteral("plan.zop"));
-        if (!Core().SaveTo(file))
+        if (!form->File().SaveTo(file))
             return false;
         form->ActionNewExecute();
         form->Open(file);

@@ -84,11 +84,11 @@ TEST(MainFormIdleTest, GroupTabsAndIdleWorkFollowTheCore)
 
     // The event loop's idle moments run the deferred work and set the actions.
     core.UpdateBounds(true);
-    core.DirWatchThread()->SetChanged(true);
+    form->Sync().DirWatchThread()->SetChanged(true);
     EXPECT_TRUE(WaitFor([&] { return !core.DelayedUpdateBounds(); }));
     EXPECT_TRUE(WaitFor([&] { return form->ActionSave->isEnabled(); }));
     EXPECT_TRUE(form->ActionSaveAs->isEnabled());
-    core.DirWatchThread()->SetChanged(false);
+    form->Sync().DirWatchThread()->SetChanged(false);
     EXPECT_TRUE(WaitFor([&] { return !form->ActionSave->isEnabled(); }));
     delete form;
     // No idle moment reaches the destroyed window.

@@ -451,7 +451,7 @@ TEST_F(ScheduleTest, MarkedEndsAreComputedBeforeTheyAreReadOrSaved)
     core->ClearHoliday();
     core->SetData_(other, cnLength, "2");
     core->ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
-    const QString saved = QString::fromLatin1(core->SaveToBuffer(false));
+    const QString saved = QString::fromLatin1(documentFile->SaveToBuffer(false));
     EXPECT_EQ(saved.count(QStringLiteral("<End>2024-03-29&nbsp;00:00:00</End>")), 2);
     EXPECT_FALSE(saved.contains(QStringLiteral("2024-04-02")));
     core->EndUpdate();

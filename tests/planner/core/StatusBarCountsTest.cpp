@@ -43,14 +43,14 @@ void AddGroupTwo(TPlannerCore &core)
 }
 
 // One event of another instance's journal, applied as the idle step applies it.
-void ApplyForeign(TPlannerCore &core, int index, const QString &event)
+void ApplyForeign(TDocumentSync &sync, int index, const QString &event)
 {
     TXMLTree tree;
     tree.setText(QStringLiteral("<document><setup /><data /><diff index=\"%1\">%2</diff></document>")
                      .arg(index)
                      .arg(event));
     int last = index - 1;
-    core.LoadDiffElement(*tree.namedNode(QStringList{"document", "diff"}), last);
+    sync.LoadDiffElement(*tree.namedNode(QStringList{"document", "diff"}), last);
 }
 
 QString Foreign(const QString &kind, int number, int index, const QString &body)
@@ -148,11 +148,11 @@ TEST_F(CoreTest, StatusBarFollowsRowsAddedOneByOneDeletedUndoneAndForeign)
     core->SelectGroupTab(1);
     expectStatus(5, 4, "group Two: Position 2 twice, Position 3 and \"*\"");
 
-    ApplyForeign(*core, 1, Foreign("new", 1, 1, "<__table__>tbTable</__table__><Position>Position 3</Position>"));
+    ApplyForeign(*sync, 1, Foreign("new", 1, 1, "<__table__>tbTable</__table__><Position>Position 3</Position>"));
     expectStatus(6, 5, "a foreign row");
-    ApplyForeign(*core, 2, Foreign("change", 1, 2, "<Position>Position 1</Position>"));
+    ApplyForeign(*sync, 2, Foreign("change", 1, 2, "<Position>Position 1</Position>"));
     expectStatus(6, 4, "a foreign row moved out of the group");
-    ApplyForeign(*core, 3, Foreign("delete", 1, 3, QString()));
+    ApplyForeign(*sync, 3, Foreign("delete", 1, 3, QString()));
     expectStatus(5, 4, "a foreign row deleted");
 
     core->BeginUpdate("paste");
@@ -195,14 +195,14 @@ TEST_F(CoreTest, StatusCountsStayThoseOfTheCellsThroughAnyMix)
             const int kind = std::rand() % 3;
             ++index;
             if (kind == 0 || foreign == 0)
-                ApplyForeign(*core, index, Foreign("new", ++foreign, index,
+                ApplyForeign(*sync, index, Foreign("new", ++foreign, index,
                                                    QStringLiteral("<__table__>%1</__table__><Position>%2</Position>")
                                                        .arg(table == tbTable ? "tbTable" : "tbExclude", name)));
             else if (kind == 1)
-                ApplyForeign(*core, index, Foreign("change", 1 + std::rand() % foreign, index,
+                ApplyForeign(*sync, index, Foreign("change", 1 + std::rand() % foreign, index,
                                                    QStringLiteral("<Position>%1</Position>").arg(name)));
             else
-                ApplyForeign(*core, index, Foreign("delete", 1 + std::rand() % foreign, index, QString()));
+                ApplyForeign(*sync, index, Foreign("delete", 1 + std::rand() % foreign, index, QString()));
         }
         }
         if (bracket)

@@ -77,7 +77,7 @@ protected:
         core->FUndoRedoGroupIndex = -1;
         return group;
     }
-    const TDirWatchThread &Journal() const { return *core->DirWatchThread(); }
+    const TDirWatchThread &Journal() const { return *sync->DirWatchThread(); }
 };
 
 } // namespace

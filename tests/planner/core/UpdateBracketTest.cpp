@@ -223,14 +223,14 @@ TEST_F(UpdateBracketTest, RowsNotReadAgainFollowEveryOtherChange)
         core->BeginUpdate(QString());
         core->EndUpdate();
         const QString file = dir.filePath(QStringLiteral("fresh.zop"));
-        ASSERT_TRUE(testsupport::writeFile(file, core->SaveToBuffer(false)));
+        ASSERT_TRUE(testsupport::writeFile(file, documentFile->SaveToBuffer(false)));
         TScriptedWindow otherWindow;
         TUndoRedo otherUndo;
         std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         TPlannerCore fresh(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
         fresh.ActionNewExecute();
-        ASSERT_TRUE(fresh.LoadFrom(file)) << after;
+        ASSERT_TRUE(fresh.DocumentFile().LoadFrom(file)) << after;
         const auto mine = RowStates(*core);
         const auto theirs = RowStates(fresh);
         ASSERT_EQ(mine.size(), theirs.size()) << after;

@@ -19,7 +19,7 @@ const TSetNodeDataEvent *AsChange(const std::unique_ptr<TNodeEvent> &event)
 TEST_F(CoreTest, EqualTextChangesNothing)
 {
     TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-    const auto events = core->DirWatchThread()->PendingEvents().size();
+    const auto events = sync->DirWatchThread()->PendingEvents().size();
     const auto entries = undo.UndoList().size();
     core->SetData_(node, cnTextCenterMiddle, "note");
     EXPECT_EQ(node->ChangeIndex, 2u); // the colour, then the note
@@ -28,7 +28,7 @@ TEST_F(CoreTest, EqualTextChangesNothing)
     core->SetData_(node, cnTextCenterMiddle, "note");
     EXPECT_EQ(node->ChangeIndex, 2u);
     EXPECT_EQ(undo.UndoList().size(), entries + 1);
-    EXPECT_EQ(core->DirWatchThread()->PendingEvents().size(), events);
+    EXPECT_EQ(sync->DirWatchThread()->PendingEvents().size(), events);
     // Case counts as a change.
     core->SetData_(node, cnTextCenterMiddle, "Note");
     EXPECT_EQ(node->ChangeIndex, 3u);
@@ -112,7 +112,7 @@ TEST_F(CoreTest, FlagsPerConnection)
 
 TEST_F(CoreTest, JournalEventsAndUndoEntriesHandedOver)
 {
-    const TNodeEventList &events = core->DirWatchThread()->PendingEvents();
+    const TNodeEventList &events = sync->DirWatchThread()->PendingEvents();
     ASSERT_TRUE(events.empty());
     ASSERT_TRUE(undo.UndoList().empty());
 
@@ -183,7 +183,7 @@ TEST_F(CoreTest, JournalEventsAndUndoEntriesHandedOver)
 
 TEST_F(CoreTest, ChangesFromElsewhereFollowTheLocalUndoOption)
 {
-    const TNodeEventList &events = core->DirWatchThread()->PendingEvents();
+    const TNodeEventList &events = sync->DirWatchThread()->PendingEvents();
     core->FLocalUndo = true;
     TNodeData *node = core->AddNode(UserIdentity() + ".7", tbTable, false);
     core->DoSetData(node, 1, "04.03.2024", false);
@@ -223,11 +223,11 @@ TEST_F(CoreTest, AddNodeReusesIdsAndRaisesTheCounter)
     TNodeData *existing = core->FindNode(me + ".draft");
     ASSERT_NE(existing, nullptr);
     existing->StringList[6] = "keep";
-    const auto events = core->DirWatchThread()->PendingEvents().size();
+    const auto events = sync->DirWatchThread()->PendingEvents().size();
     EXPECT_EQ(core->AddNode(me + ".draft", tbTable, true), existing);
     EXPECT_EQ(existing->NodeTable, tbExclude);
     EXPECT_EQ(existing->StringList[6], QStringLiteral("keep"));
-    EXPECT_EQ(core->DirWatchThread()->PendingEvents().size(), events);
+    EXPECT_EQ(sync->DirWatchThread()->PendingEvents().size(), events);
     EXPECT_EQ(core->GetTableRowCount(tbTable), 58);
     EXPECT_EQ(core->FindNode(me + ".draft", tbTable), nullptr);
     EXPECT_EQ(core->FindNode("otherpc.bob.500", tbTable)->ID.Value(), QStringLiteral("otherpc.bob.500"));

@@ -205,7 +205,7 @@ TEST_F(DocumentFileTest, PlainTextIsExact)
             QStringLiteral("  <diff index=\"0\" />"),
             QStringLiteral("</document>"),
             QString()};
-    const QByteArray bytes = core->SaveToBuffer(false);
+    const QByteArray bytes = documentFile->SaveToBuffer(false);
     const QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines.size(), expected.size());
     for (qsizetype i = 0; i < std::min(lines.size(), expected.size()); ++i)
@@ -213,7 +213,7 @@ TEST_F(DocumentFileTest, PlainTextIsExact)
 
     // The view values come from the window when it has a chart.
     core->OnGetViewValues = [] { return TPlannerCore::TFileViewValues{81, 12, 150}; };
-    const QString text = QString::fromLatin1(core->SaveToBuffer(false));
+    const QString text = QString::fromLatin1(documentFile->SaveToBuffer(false));
     EXPECT_TRUE(text.contains(QStringLiteral("<RowHeight>81</RowHeight>\r\n    <ColWidth>12</ColWidth>\r\n    <Zoom>150</Zoom>")));
 }
 
@@ -227,13 +227,13 @@ TEST_F(DocumentFileTest, RoundTripPlainAndCompressed)
         SCOPED_TRACE(compress ? "compressed" : "plain");
         core->FSaveFileCompressed = compress;
         const QString file = Path(compress ? QStringLiteral("packed.zop") : QStringLiteral("plain.zop"));
-        ASSERT_TRUE(core->SaveTo(file));
+        ASSERT_TRUE(documentFile->SaveTo(file));
         const QByteArray bytes = testsupport::readFile(file);
         EXPECT_EQ(bytes.startsWith("<?xml"), !compress);
 
         core->ActionNewExecute();
         core->FSaveFileCompressed = !compress;
-        ASSERT_TRUE(core->LoadFrom(file));
+        ASSERT_TRUE(documentFile->LoadFrom(file));
         EXPECT_TRUE(window.questions.isEmpty());
         // A system colour is stored as the colour it stands for.
         QStringList expected = before;
@@ -244,7 +244,7 @@ TEST_F(DocumentFileTest, RoundTripPlainAndCompressed)
         EXPECT_FALSE(core->IsUpdating());
         EXPECT_TRUE(undo.UndoList().empty());
         EXPECT_TRUE(undo.GetAcceptUndo());
-        EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents()); // loading journals nothing
+        EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents()); // loading journals nothing
 
         // The loaded rows are whole rows: their caches are filled.
         TNodeData *task = core->FindNode(QStringLiteral("host.anna.1"));
@@ -252,13 +252,13 @@ TEST_F(DocumentFileTest, RoundTripPlainAndCompressed)
         EXPECT_EQ(task->nodeTermin, EncodeDate(2026, 3, 10));
         EXPECT_EQ(task->nodeStart, EncodeDate(2026, 3, 2));
         // Written again, the file is the same byte for byte.
-        EXPECT_EQ(core->SaveToBuffer(compress), bytes);
+        EXPECT_EQ(documentFile->SaveToBuffer(compress), bytes);
     }
 }
 
 TEST_F(DocumentFileTest, VersionQuestion)
 {
-    const QString plain = QString::fromLatin1(core->SaveToBuffer(false));
+    const QString plain = QString::fromLatin1(documentFile->SaveToBuffer(false));
     const QString version = QStringLiteral("<Version>%1</Version>").arg(platform::versionMajor());
     const QString subVersion = QStringLiteral("<SubVersion>%1</SubVersion>").arg(platform::versionMinor());
     ASSERT_TRUE(plain.contains(version) && plain.contains(subVersion));
@@ -274,13 +274,13 @@ TEST_F(DocumentFileTest, VersionQuestion)
 
     // Same major, lower minor: no question.
     ASSERT_GT(platform::versionMinor(), 0);
-    EXPECT_TRUE(core->LoadFrom(file(subVersion, QStringLiteral("<SubVersion>%1</SubVersion>").arg(platform::versionMinor() - 1))));
+    EXPECT_TRUE(documentFile->LoadFrom(file(subVersion, QStringLiteral("<SubVersion>%1</SubVersion>").arg(platform::versionMinor() - 1))));
     EXPECT_TRUE(window.questions.isEmpty());
 
     // Higher minor: asked; OK reads it.
     window.answers = {mrOk};
     const QString newer = QStringLiteral("%1.%2").arg(platform::versionMajor()).arg(platform::versionMinor() + 1);
-    EXPECT_TRUE(core->LoadFrom(file(subVersion, QStringLiteral("<SubVersion>%1</SubVersion>").arg(platform::versionMinor() + 1))));
+    EXPECT_TRUE(documentFile->LoadFrom(file(subVersion, QStringLiteral("<SubVersion>%1</SubVersion>").arg(platform::versionMinor() + 1))));
     ASSERT_EQ(window.questions.size(), 1);
     EXPECT_EQ(window.questions[0], question.arg(platform::versionMajor()).arg(platform::versionMinor()).arg(newer));
 
@@ -288,7 +288,7 @@ TEST_F(DocumentFileTest, VersionQuestion)
     window.questions.clear();
     window.answers = {mrCancel};
     core->ActionNewExecute();
-    EXPECT_FALSE(core->LoadFrom(file(version, QString())));
+    EXPECT_FALSE(documentFile->LoadFrom(file(version, QString())));
     ASSERT_EQ(window.questions.size(), 1);
     EXPECT_TRUE(window.questions[0].endsWith(QStringLiteral("File-version: -1.%1\nOpen file anyway?").arg(platform::versionMinor())));
     EXPECT_TRUE(window.questions[0].contains(QStringLiteral("ZOP version: ") + program));
@@ -297,7 +297,7 @@ TEST_F(DocumentFileTest, VersionQuestion)
     // An older major version is asked about as well.
     window.questions.clear();
     window.answers = {mrOk};
-    EXPECT_TRUE(core->LoadFrom(file(version, QStringLiteral("<Version>%1</Version>").arg(platform::versionMajor() - 1))));
+    EXPECT_TRUE(documentFile->LoadFrom(file(version, QStringLiteral("<Version>%1</Version>").arg(platform::versionMajor() - 1))));
     EXPECT_EQ(window.questions.size(), 1);
 }
 
@@ -307,11 +307,11 @@ TEST_F(DocumentFileTest, UnreadableFilesAreRefusedAndLogged)
     platform::setLogFilePath(log);
     const QString noSetup = Path(QStringLiteral("nosetup.zop"));
     testsupport::writeFile(noSetup, "<?xml version=\"1.0\"?><document><data /></document>");
-    EXPECT_FALSE(core->LoadFrom(noSetup));
+    EXPECT_FALSE(documentFile->LoadFrom(noSetup));
     const QString broken = Path(QStringLiteral("broken.zop"));
     testsupport::writeFile(broken, "<document><setup><Version>&bogus;</Version></setup></document>");
-    EXPECT_FALSE(core->LoadFrom(broken));
-    EXPECT_FALSE(core->LoadFrom(Path(QStringLiteral("missing.zop"))));
+    EXPECT_FALSE(documentFile->LoadFrom(broken));
+    EXPECT_FALSE(documentFile->LoadFrom(Path(QStringLiteral("missing.zop"))));
     platform::setLogFilePath(QString());
     const QString text = QString::fromLatin1(testsupport::readFile(log));
     EXPECT_TRUE(text.contains(QStringLiteral("loadFrom() error: root node not found in xml")));
@@ -323,7 +323,7 @@ TEST_F(DocumentFileTest, UnreadableFilesAreRefusedAndLogged)
 TEST_F(DocumentFileTest, HandWrittenDocument)
 {
     ASSERT_TRUE(QFileInfo::exists(testsupport::dataFile(QStringLiteral("plain-document.zop"))));
-    ASSERT_TRUE(core->LoadFrom(testsupport::dataFile(QStringLiteral("plain-document.zop"))));
+    ASSERT_TRUE(documentFile->LoadFrom(testsupport::dataFile(QStringLiteral("plain-document.zop"))));
     EXPECT_TRUE(window.questions.isEmpty()); // 3.2 is older than this program
     EXPECT_FALSE(core->FSaveFileCompressed);
     EXPECT_EQ(core->FMaxHistoryFiles, 12);
@@ -366,14 +366,14 @@ TEST_F(DocumentFileTest, HandWrittenDocument)
 TEST_F(DocumentFileTest, RowsLandInTheirTables)
 {
     const QString file = Path(QStringLiteral("tables.zop"));
-    QString text = QString::fromLatin1(core->SaveToBuffer(false));
+    QString text = QString::fromLatin1(documentFile->SaveToBuffer(false));
     text.replace(QStringLiteral("<data />"),
                  QStringLiteral("<data><new id=\"a\"><__table__>tbTable</__table__><Comment>one</Comment></new>"
                                 "<new id=\"b\"><__table__>tbtable</__table__><Comment>two</Comment></new>"
                                 "<new id=\"c\"><Comment>three</Comment><Unknown>x</Unknown></new>"
                                 "<new><__table__>tbTable</__table__><Comment>no id</Comment></new></data>"));
     testsupport::writeFile(file, text.toLatin1());
-    ASSERT_TRUE(core->LoadFrom(file));
+    ASSERT_TRUE(documentFile->LoadFrom(file));
     EXPECT_EQ(Count(tbTable, feAll), 2);
     EXPECT_EQ(Count(tbExclude, feAll), 2); // anything but "tbTable", a missing name too
     EXPECT_NE(core->FindNode(QStringLiteral("a"), tbTable), nullptr);
@@ -398,11 +398,11 @@ TEST_F(DocumentFileTest, WithoutColourOrPositionColumn)
     Row(tbTable, QStringLiteral("x.1"), {QStringLiteral("02.03.2026"), QString(), QStringLiteral("2"), QStringLiteral("hi")});
     const QStringList before = Snapshot();
     const QString file = Path(QStringLiteral("bare.zop"));
-    ASSERT_TRUE(core->SaveTo(file));
+    ASSERT_TRUE(documentFile->SaveTo(file));
     core->ActionNewExecute();
-    ASSERT_TRUE(core->LoadFrom(file));
+    ASSERT_TRUE(documentFile->LoadFrom(file));
     EXPECT_EQ(Snapshot(), before);
-    EXPECT_TRUE(core->SaveTo(file));
+    EXPECT_TRUE(documentFile->SaveTo(file));
 }
 
 TEST_F(DocumentFileTest, DuplicateCaptionsAndOddDates)
@@ -416,9 +416,9 @@ TEST_F(DocumentFileTest, DuplicateCaptionsAndOddDates)
          QStringLiteral("07.03.2026")});
     const QStringList before = Snapshot();
     const QString file = Path(QStringLiteral("dup.zop"));
-    ASSERT_TRUE(core->SaveTo(file));
+    ASSERT_TRUE(documentFile->SaveTo(file));
     core->ActionNewExecute();
-    ASSERT_TRUE(core->LoadFrom(file));
+    ASSERT_TRUE(documentFile->LoadFrom(file));
     // Two columns of one caption keep their own cells; a start that is no date and an
     // empty end come back as they were.
     EXPECT_EQ(Snapshot(), before);
@@ -435,7 +435,7 @@ TEST_F(DocumentFileTest, MissingElementsTakeTheirDefaults)
     testsupport::writeFile(file, QStringLiteral("<document><setup><Version>%1</Version><SubVersion>0</SubVersion></setup></document>")
                                      .arg(platform::versionMajor())
                                      .toLatin1());
-    ASSERT_TRUE(core->LoadFrom(file));
+    ASSERT_TRUE(documentFile->LoadFrom(file));
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(core->GetTableColCount(tbTable), 6); // no column list: the new document's columns stay
     EXPECT_EQ(core->GetConnection(tbTable, cnStart), -1);

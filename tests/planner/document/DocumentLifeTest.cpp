@@ -34,14 +34,14 @@ TEST_F(CoreTest, NewDocumentResetsEverything)
     core->FSaveFileCompressed = false; // as after opening a plain file
     core->AddPositionGroup("Only one", QString());
     ASSERT_FALSE(undo.UndoList().empty());
-    ASSERT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+    ASSERT_TRUE(sync->DirWatchThread()->HasUnwrittenEvents());
 
     core->ActionNewExecute();
     EXPECT_EQ(core->GetTableRowCount(tbTable), 0);
     EXPECT_EQ(core->GetMinUnit(), muDay);
     EXPECT_TRUE(undo.UndoList().empty());
     EXPECT_TRUE(undo.GetAcceptUndo());
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents()); // dropped without a question
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents()); // dropped without a question
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(core->FDefaultHolidayReason, QStringLiteral("Holiday"));
     EXPECT_TRUE(core->FDefaultCalcWorkdays);
@@ -52,7 +52,7 @@ TEST_F(CoreTest, NewDocumentResetsEverything)
     EXPECT_FALSE(core->IsUpdating());
     EXPECT_FALSE(window.busy);
     EXPECT_EQ(window.status[0], QStringLiteral("Table total: 0"));
-    EXPECT_EQ(core->DirWatchThread()->GetPossibleFileName(), QStringLiteral("New Table.zop"));
+    EXPECT_EQ(sync->DirWatchThread()->GetPossibleFileName(), QStringLiteral("New Table.zop"));
 }
 
 TEST_F(CoreTest, UpdateBracketNestsAndRestoresTheStatusText)
@@ -90,7 +90,7 @@ TEST_F(CoreTest, BoundsFollowTheValidRows)
 TEST_F(CoreTest, OpenChecksTheFileFirst)
 {
     window.answers = {mrOk};
-    core->Open(QDir(testsupport::testRoot()).filePath("missing.zop"));
+    documentFile->Open(QDir(testsupport::testRoot()).filePath("missing.zop"));
     ASSERT_EQ(window.questions.size(), 1);
     EXPECT_TRUE(window.questions[0].startsWith("File ")) << window.questions[0].toStdString();
     EXPECT_TRUE(window.questions[0].endsWith("missing.zop does not exist."));
@@ -100,7 +100,7 @@ TEST_F(CoreTest, OpenChecksTheFileFirst)
     core->FUndoRedoGroupIndex = -1;
     const QString text = TempFile("notes.txt", "hello");
     window.answers = {mrNo, mrOk};
-    EXPECT_THROW(core->Open(text), EPlannerError);
+    EXPECT_THROW(documentFile->Open(text), EPlannerError);
     ASSERT_EQ(window.questions.size(), 3);
     EXPECT_EQ(window.questions[1], QStringLiteral("Do you want to save changes?"));
     EXPECT_EQ(window.questions[2], QStringLiteral("File cannot be loaded. The Filetype is unknown."));
@@ -112,24 +112,24 @@ TEST_F(CoreTest, OpenChecksTheFileFirst)
     // Cancel at the save question keeps the document as it is.
     AddTask("Position 1", "04.03.2024", "1");
     window.answers = {mrCancel};
-    core->Open(text);
+    documentFile->Open(text);
     EXPECT_EQ(core->GetTableRowCount(tbTable), 1);
     // Yes without a way to save keeps it too: nothing is lost.
     window.answers = {mrYes};
-    core->Open(text);
+    documentFile->Open(text);
     EXPECT_EQ(core->GetTableRowCount(tbTable), 1);
     EXPECT_EQ(window.questions.size(), 5);
 }
 
 TEST_F(CoreTest, CloseAsksOnlyWithUnwrittenChanges)
 {
-    EXPECT_TRUE(core->FormClose());
+    EXPECT_TRUE(documentFile->FormClose());
     EXPECT_TRUE(window.questions.isEmpty());
     AddTask("Position 1", "04.03.2024", "1");
     window.answers = {mrCancel, mrYes, mrNo};
-    EXPECT_FALSE(core->FormClose());
-    EXPECT_FALSE(core->FormClose()); // saving is not possible yet: the window stays
-    EXPECT_TRUE(core->FormClose());
+    EXPECT_FALSE(documentFile->FormClose());
+    EXPECT_FALSE(documentFile->FormClose()); // saving is not possible yet: the window stays
+    EXPECT_TRUE(documentFile->FormClose());
     EXPECT_EQ(window.questions.size(), 3);
     EXPECT_EQ(window.questions[0], QStringLiteral("Do you want to save changes?"));
 }

@@ -69,26 +69,26 @@ TEST_F(FileRoadTest, SavingMakesGenerationsWithIdenticalCopies)
     const QString document = Path(QStringLiteral("plan.zop"));
     core->SetData_(AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2")),
                    cnTextCenterMiddle, QStringLiteral("first"));
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     EXPECT_TRUE(window.questions.isEmpty());
-    TDirWatchThread *journal = core->DirWatchThread();
+    TDirWatchThread *journal = sync->DirWatchThread();
     EXPECT_EQ(journal->Filename(), document);
     EXPECT_FALSE(journal->Changed());
     // The lock copy closed generation 0; generation 1 holds the working copy.
     EXPECT_EQ(Generations(document), (QVector<int>{0, 1}));
     EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName(QStringLiteral("0"))));
     EXPECT_EQ(journal->WorkingDir(), QStringLiteral("1"));
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(journal->GetWorkingFileName(), document));
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(journal->GetLockedFileName(QStringLiteral("0")), document));
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(journal->GetWorkingFileName(), document));
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(journal->GetLockedFileName(QStringLiteral("0")), document));
     const QByteArray first = testsupport::readFile(document);
     EXPECT_FALSE(first.startsWith("<?xml")); // compressed unless asked otherwise
 
     core->SetData_(AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1")),
                    cnTextCenterMiddle, QStringLiteral("second"));
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     EXPECT_EQ(Generations(document), (QVector<int>{0, 1, 2}));
-    EXPECT_TRUE(QFileInfo::exists(core->DirWatchThread()->GetLockedFileName(QStringLiteral("1"))));
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_TRUE(QFileInfo::exists(sync->DirWatchThread()->GetLockedFileName(QStringLiteral("1"))));
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
     EXPECT_NE(testsupport::readFile(document), first);
     // The replaced version is in the recycle bin, and no temporary file stayed behind.
     EXPECT_TRUE(TrashContents().contains(first));
@@ -97,11 +97,11 @@ TEST_F(FileRoadTest, SavingMakesGenerationsWithIdenticalCopies)
 
     // Opening the saved document asks nothing and starts no generation.
     core->ActionNewExecute();
-    core->Open(document);
+    documentFile->Open(document);
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(Comment(), QStringLiteral("firstsecond"));
     EXPECT_EQ(Generations(document), (QVector<int>{0, 1, 2}));
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents());
 }
 
 TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
@@ -109,15 +109,15 @@ TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
     const QString document = Path(QStringLiteral("plan.zop"));
     core->SetData_(AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2")),
                    cnTextCenterMiddle, QStringLiteral("document"));
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     const QString question = QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?");
 
     // Another state lands in the newest working copy, as a crash between the writes of a
     // save would leave it.
     auto divergeWorkingCopy = [&](const QString &text) {
         core->ForEach(tbTable, feAll, [&](TNodeData *node) { core->SetData_(node, cnTextCenterMiddle, text); });
-        ASSERT_TRUE(core->SaveTo(core->DirWatchThread()->GetWorkingFileName()));
-        ASSERT_FALSE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+        ASSERT_TRUE(documentFile->SaveTo(sync->DirWatchThread()->GetWorkingFileName()));
+        ASSERT_FALSE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
         core->ActionNewExecute();
     };
 
@@ -125,7 +125,7 @@ TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
     divergeWorkingCopy(QStringLiteral("working"));
     const QVector<int> before = Generations(document);
     window.answers = {mrCancel, mrOk};
-    EXPECT_THROW(core->Open(document), EPlannerError);
+    EXPECT_THROW(documentFile->Open(document), EPlannerError);
     ASSERT_EQ(window.questions.size(), 2);
     EXPECT_EQ(window.questions[0], question);
     EXPECT_EQ(Count(tbTable, feAll), 0);
@@ -134,26 +134,26 @@ TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
     // Yes: the working copy's state, saved at once as the document and a new generation.
     window.questions.clear();
     window.answers = {mrYes};
-    core->Open(document);
+    documentFile->Open(document);
     EXPECT_EQ(window.questions, QStringList{question});
     EXPECT_EQ(Comment(), QStringLiteral("working"));
     EXPECT_EQ(Generations(document).size(), before.size() + 1);
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
-    EXPECT_FALSE(core->DirWatchThread()->Changed());
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_FALSE(sync->DirWatchThread()->Changed());
 
     // No: the file's state, saved the same way.
     divergeWorkingCopy(QStringLiteral("other"));
     window.questions.clear();
     window.answers = {mrNo};
-    core->Open(document);
+    documentFile->Open(document);
     EXPECT_EQ(window.questions, QStringList{question});
     EXPECT_EQ(Comment(), QStringLiteral("working"));
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
 
     // Now they agree: no question.
     window.questions.clear();
     core->ActionNewExecute();
-    core->Open(document);
+    documentFile->Open(document);
     EXPECT_TRUE(window.questions.isEmpty());
 }
 
@@ -163,13 +163,13 @@ TEST_F(FileRoadTest, ASaveThatDiedHalfWayIsUndoneAtTheNextOpening)
     TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     core->SetData_(task, cnTextCenterMiddle, QStringLiteral("before"));
     const QString id = task->ID.Value();
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     // The next save claimed its generation, wrote its lock copy, then the program died: its
     // unwritten edit was never shared.
     core->SetData_(task, cnTextCenterMiddle, QStringLiteral("after"));
-    TDirWatchThread *journal = core->DirWatchThread();
+    TDirWatchThread *journal = sync->DirWatchThread();
     const QString tmp = journal->GetTmpDirectory();
-    ASSERT_TRUE(core->SaveTo(journal->GetLockedFileName()));
+    ASSERT_TRUE(documentFile->SaveTo(journal->GetLockedFileName()));
     ASSERT_TRUE(QDir().mkpath(tmp + QStringLiteral("2")));
     // Leftovers of killed writes.
     ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral(".plan.zop.previous-abc123"))));
@@ -183,23 +183,23 @@ TEST_F(FileRoadTest, ASaveThatDiedHalfWayIsUndoneAtTheNextOpening)
 
     // The document is what the last finished save wrote: it opens without a question, and
     // once the save is taken for dead the generation opens again.
-    TPlannerCore::SetStuckSaveGrace(0);
-    core->Open(document);
+    TDocumentSync::SetStuckSaveGrace(0);
+    documentFile->Open(document);
     EXPECT_TRUE(window.questions.isEmpty()) << window.questions.join("|").toStdString();
     EXPECT_EQ(Comment(), QStringLiteral("before"));
-    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), QStringLiteral("1"));
-    core->UpdatePending();
-    TPlannerCore::SetStuckSaveGrace(30000);
-    EXPECT_FALSE(core->DirWatchThread()->isLocked());
+    EXPECT_EQ(sync->DirWatchThread()->WorkingDir(), QStringLiteral("1"));
+    sync->UpdatePending();
+    TDocumentSync::SetStuckSaveGrace(30000);
+    EXPECT_FALSE(sync->DirWatchThread()->isLocked());
     EXPECT_FALSE(QFileInfo::exists(tmp + QStringLiteral("2")));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral(".plan.zop.previous-abc123"))));
     EXPECT_FALSE(QFileInfo::exists(tmp + QStringLiteral("1/.plan.zop.abc123.tmp")));
     // The next save goes on from there.
     ASSERT_NE(core->FindNode(id), nullptr);
     core->SetData_(core->FindNode(id), cnTextCenterMiddle, QStringLiteral("again"));
-    ASSERT_TRUE(core->Save(document));
-    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), QStringLiteral("2"));
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
+    ASSERT_TRUE(documentFile->Save(document));
+    EXPECT_EQ(sync->DirWatchThread()->WorkingDir(), QStringLiteral("2"));
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
 }
 
 TEST_F(FileRoadTest, ADamagedWorkingCopyOpensTheDocumentFile)
@@ -207,19 +207,19 @@ TEST_F(FileRoadTest, ADamagedWorkingCopyOpensTheDocumentFile)
     const QString document = Path(QStringLiteral("plan.zop"));
     TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     core->SetData_(task, cnTextCenterMiddle, QStringLiteral("in the file"));
-    ASSERT_TRUE(core->Save(document));
-    const QString working = core->DirWatchThread()->GetWorkingFileName();
+    ASSERT_TRUE(documentFile->Save(document));
+    const QString working = sync->DirWatchThread()->GetWorkingFileName();
     ASSERT_TRUE(testsupport::writeFile(working, "zip\0broken"));
     core->ActionNewExecute();
 
     window.answers = {mrYes};
-    core->Open(document);
+    documentFile->Open(document);
     EXPECT_EQ(window.questions,
               QStringList{QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")});
     EXPECT_EQ(Comment(), QStringLiteral("in the file"));
     // Saved at once: the new generation agrees with the document.
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), document));
-    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), QStringLiteral("2"));
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
+    EXPECT_EQ(sync->DirWatchThread()->WorkingDir(), QStringLiteral("2"));
 }
 
 TEST_F(FileRoadTest, PlainStaysPlainAndTheHistoryIsTrimmed)
@@ -228,15 +228,15 @@ TEST_F(FileRoadTest, PlainStaysPlainAndTheHistoryIsTrimmed)
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     core->FSaveFileCompressed = false;
     core->FMaxHistoryFiles = 3; // raised to the minimum of 10
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     EXPECT_EQ(core->FMaxHistoryFiles, 10);
     core->ActionNewExecute();
     core->FSaveFileCompressed = true;
-    core->Open(document);
+    documentFile->Open(document);
     EXPECT_FALSE(core->FSaveFileCompressed);
     EXPECT_EQ(core->FMaxHistoryFiles, 3); // as the file holds it; every save raises it again
     for (int i = 0; i < 11; ++i)
-        ASSERT_TRUE(core->Save(document));
+        ASSERT_TRUE(documentFile->Save(document));
     EXPECT_TRUE(testsupport::readFile(document).startsWith("<?xml"));
     // Thirteen generations were made (0 to 12); the ten newest stay.
     EXPECT_EQ(Generations(document), (QVector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
@@ -247,12 +247,12 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
     const QString document = Path(QStringLiteral("full.zop"));
     core->FSaveFileCompressed = false;
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     const QByteArray saved = testsupport::readFile(document);
     const QVector<int> generations = Generations(document);
     for (int i = 0; i < 50; ++i)
         AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1"));
-    ASSERT_TRUE(core->DirWatchThread()->Changed());
+    ASSERT_TRUE(sync->DirWatchThread()->Changed());
 
     // A disk that takes no more than the old document's size.
     rlimit previous{};
@@ -262,7 +262,7 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
     tight.rlim_cur = rlim_t(saved.size() + 64);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
     window.answers = {mrOk};
-    const bool result = core->Save(document);
+    const bool result = documentFile->Save(document);
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -273,12 +273,12 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
     EXPECT_TRUE(window.questions[0].endsWith(QStringLiteral("File too large"))) << window.questions[0].toStdString();
     EXPECT_EQ(testsupport::readFile(document), saved);
     EXPECT_EQ(Generations(document), generations); // the working folder was not touched
-    EXPECT_TRUE(core->DirWatchThread()->Changed());
+    EXPECT_TRUE(sync->DirWatchThread()->Changed());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("full.zop")});
 
     // With room again the same save goes through.
     window.questions.clear();
-    EXPECT_TRUE(core->Save(document));
+    EXPECT_TRUE(documentFile->Save(document));
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(Count(tbTable, feAll), 51);
 }
@@ -286,24 +286,24 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
 TEST_F(FileRoadTest, SaveAsIntoAPlaceThatCannotTakeIt)
 {
     const QString document = Path(QStringLiteral("here.zop"));
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     // A folder that cannot exist: its parent is a file.
     testsupport::writeFile(Path(QStringLiteral("blocker")), "x");
-    core->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("blocker/there.zop")); };
+    documentFile->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("blocker/there.zop")); };
     window.answers = {mrOk};
-    EXPECT_FALSE(core->ActionSaveAsExecute());
+    EXPECT_FALSE(documentFile->ActionSaveAsExecute());
     EXPECT_EQ(window.questions.size(), 1);
-    EXPECT_EQ(core->DirWatchThread()->Filename(), document); // still the old name
-    EXPECT_TRUE(core->DirWatchThread()->Changed());
+    EXPECT_EQ(sync->DirWatchThread()->Filename(), document); // still the old name
+    EXPECT_TRUE(sync->DirWatchThread()->Changed());
 
     if (geteuid() != 0) {
         const QString locked = Path(QStringLiteral("locked"));
         QDir().mkpath(locked);
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        core->OnChooseSaveFileName = [&](const QString &) { return locked + QStringLiteral("/there.zop"); };
+        documentFile->OnChooseSaveFileName = [&](const QString &) { return locked + QStringLiteral("/there.zop"); };
         window.answers = {mrOk};
-        EXPECT_FALSE(core->ActionSaveAsExecute());
+        EXPECT_FALSE(documentFile->ActionSaveAsExecute());
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         EXPECT_FALSE(QFileInfo::exists(locked + QStringLiteral("/.zop")));
     }
@@ -314,62 +314,62 @@ TEST_F(FileRoadTest, SaveAsAndTheUnnamedDocument)
     const QStringList cwdBefore = QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     // Without a dialog, or cancelled: nothing saved, nothing written anywhere.
-    EXPECT_FALSE(core->Save());
-    core->OnChooseSaveFileName = [](const QString &proposed) {
+    EXPECT_FALSE(documentFile->Save());
+    documentFile->OnChooseSaveFileName = [](const QString &proposed) {
         EXPECT_EQ(proposed, QStringLiteral("New Table.zop"));
         return QString();
     };
-    EXPECT_FALSE(core->ActionSaveExecute());
+    EXPECT_FALSE(documentFile->ActionSaveExecute());
     EXPECT_TRUE(window.questions.isEmpty());
-    EXPECT_TRUE(core->DirWatchThread()->Filename().isEmpty());
+    EXPECT_TRUE(sync->DirWatchThread()->Filename().isEmpty());
     EXPECT_EQ(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), cwdBefore);
 
     // A name without the extension gets it: only ".zop" files open again.
-    core->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("plan")); };
-    EXPECT_TRUE(core->ActionSaveExecute());
+    documentFile->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("plan")); };
+    EXPECT_TRUE(documentFile->ActionSaveExecute());
     const QString document = Path(QStringLiteral("plan.zop"));
-    EXPECT_EQ(core->DirWatchThread()->Filename(), document);
+    EXPECT_EQ(sync->DirWatchThread()->Filename(), document);
     EXPECT_TRUE(QFileInfo::exists(document));
     const QByteArray saved = testsupport::readFile(document);
 
     // An existing file is overwritten only after OK.
     core->ActionNewExecute();
-    core->OnChooseSaveFileName = [&](const QString &) { return document; };
+    documentFile->OnChooseSaveFileName = [&](const QString &) { return document; };
     window.answers = {mrCancel};
-    EXPECT_FALSE(core->ActionSaveAsExecute());
+    EXPECT_FALSE(documentFile->ActionSaveAsExecute());
     EXPECT_EQ(window.questions, QStringList{QStringLiteral("File %1 already exists.\nOverwrite this file?").arg(document)});
     EXPECT_EQ(testsupport::readFile(document), saved);
     window.answers = {mrOk};
-    EXPECT_TRUE(core->ActionSaveAsExecute());
+    EXPECT_TRUE(documentFile->ActionSaveAsExecute());
     EXPECT_NE(testsupport::readFile(document), saved);
 }
 
 TEST_F(FileRoadTest, OpeningWithUnsavedChangesStopsWhenTheSaveDoesNot)
 {
     const QString other = Path(QStringLiteral("other.zop"));
-    ASSERT_TRUE(core->SaveTo(other));
+    ASSERT_TRUE(documentFile->SaveTo(other));
     TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     core->SetData_(task, cnTextCenterMiddle, QStringLiteral("unsaved"));
-    ASSERT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+    ASSERT_TRUE(sync->DirWatchThread()->HasUnwrittenEvents());
 
     // Yes, and the save dialog is cancelled: the opening stops, nothing is dropped.
-    core->OnChooseSaveFileName = [](const QString &) { return QString(); };
+    documentFile->OnChooseSaveFileName = [](const QString &) { return QString(); };
     window.answers = {mrYes};
-    core->Open(other);
+    documentFile->Open(other);
     EXPECT_EQ(window.questions, QStringList{QStringLiteral("Do you want to save changes?")});
     EXPECT_EQ(Comment(), QStringLiteral("unsaved"));
 
     // Yes, and the save goes through: then the other document opens.
     const QString mine = Path(QStringLiteral("mine.zop"));
-    core->OnChooseSaveFileName = [&](const QString &) { return mine; };
+    documentFile->OnChooseSaveFileName = [&](const QString &) { return mine; };
     window.questions.clear();
     window.answers = {mrYes};
-    core->Open(other);
+    documentFile->Open(other);
     EXPECT_EQ(window.questions.size(), 1);
     EXPECT_EQ(Comment(), QString());
-    EXPECT_EQ(core->DirWatchThread()->Filename(), other);
+    EXPECT_EQ(sync->DirWatchThread()->Filename(), other);
     core->ActionNewExecute();
-    core->Open(mine);
+    documentFile->Open(mine);
     EXPECT_EQ(Comment(), QStringLiteral("unsaved"));
 }
 
@@ -415,7 +415,7 @@ TEST(FileRoadWindowTest, SaveCommandsAndTheCompressedOption)
     QTemporaryDir dir;
     auto form = std::make_unique<TScriptedMainForm>();
     const QString document = dir.filePath(QStringLiteral("window.zop"));
-    form->Core().OnChooseSaveFileName = [&](const QString &) { return document; };
+    form->File().OnChooseSaveFileName = [&](const QString &) { return document; };
     form->Dateikomprimiertspeichern1->setChecked(false);
     EXPECT_FALSE(form->Core().FSaveFileCompressed);
     form->ActionAddNode->trigger();
@@ -435,7 +435,7 @@ TEST(FileRoadWindowTest, SaveCommandsAndTheCompressedOption)
     // Save As to an existing file asks first.
     const QString other = dir.filePath(QStringLiteral("other.zop"));
     testsupport::writeFile(other, "keep");
-    form->Core().OnChooseSaveFileName = [&](const QString &) { return other; };
+    form->File().OnChooseSaveFileName = [&](const QString &) { return other; };
     form->answers = {mrCancel};
     form->ActionSaveAs->trigger();
     EXPECT_EQ(form->questions.size(), 1);

@@ -53,7 +53,7 @@ TEST_F(OldFormatTest, ImportThroughTheOpeningRoad)
     const QString file = OldDocument(QStringLiteral("old.zop"));
     const QByteArray oldBytes = testsupport::readFile(file);
     window.answers = {mrOk};
-    core->Open(file);
+    documentFile->Open(file);
     EXPECT_EQ(window.questions, QStringList{ConvertBox});
 
     // Setup
@@ -78,7 +78,7 @@ TEST_F(OldFormatTest, ImportThroughTheOpeningRoad)
     ASSERT_EQ(core->HolidayCount(), 1);
     EXPECT_EQ(*core->GetHolidayData(0), (THolidayData{QStringLiteral("New Year"), 1, 1, true, false}));
     // What belongs to the per-user settings: the font size from the row height (46 -> 8).
-    const auto &settings = core->FImportedSettings;
+    const auto &settings = documentFile->FImportedSettings;
     EXPECT_EQ(settings.Footer, QStringLiteral("Page footer"));
     EXPECT_TRUE(settings.PrintToday);
     EXPECT_TRUE(settings.PrintFilename);
@@ -101,20 +101,20 @@ TEST_F(OldFormatTest, ImportThroughTheOpeningRoad)
     TNodeData *trip = RowWith(tbExclude, 6, QStringLiteral("Trip"));
     ASSERT_NE(trip, nullptr);
     EXPECT_EQ(core->GetData_(trip, cnStart), QStringLiteral("09.03.2026"));
-    EXPECT_FALSE(core->FInitialDeOverlap);
+    EXPECT_FALSE(documentFile->FInitialDeOverlap);
     EXPECT_TRUE(undo.UndoList().empty());
 
     // The file now is a current document; the old one went to the recycle bin.
     const QByteArray converted = testsupport::readFile(file);
     EXPECT_TRUE(converted.startsWith("<?xml")); // "Komprimiert" was off
     EXPECT_NE(converted, oldBytes);
-    EXPECT_EQ(core->DirWatchThread()->Filename(), file);
-    EXPECT_TRUE(TPlannerCore::FilesAreIdentical(core->DirWatchThread()->GetWorkingFileName(), file));
+    EXPECT_EQ(sync->DirWatchThread()->Filename(), file);
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), file));
 
     // Opening it again reads it as XML, without any question.
     window.questions.clear();
     core->ActionNewExecute();
-    core->Open(file);
+    documentFile->Open(file);
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(Count(tbTable, feAll), 2);
 }
@@ -124,19 +124,19 @@ TEST_F(OldFormatTest, VersionGate)
     // Not an old document at all: refused without a word.
     const QString notOld = dir.filePath(QStringLiteral("plain.zop"));
     testsupport::writeFile(notOld, "[Other]\r\nx=1\r\n");
-    EXPECT_FALSE(core->ImportFrom(notOld));
+    EXPECT_FALSE(documentFile->ImportFrom(notOld));
     EXPECT_TRUE(window.questions.isEmpty());
 
     const QString tooOld = OldDocument(QStringLiteral("v22.zop"), {{QStringLiteral("Version=3"), QStringLiteral("Version=2")},
                                                                   {QStringLiteral("SubVersion=0"), QStringLiteral("SubVersion=2")}});
     window.answers = {mrOk};
-    EXPECT_FALSE(core->ImportFrom(tooOld));
+    EXPECT_FALSE(documentFile->ImportFrom(tooOld));
     EXPECT_EQ(window.questions, QStringList{TooOldBox});
 
     // Cancel at the conversion box reads nothing.
     window.questions.clear();
     window.answers = {mrCancel};
-    EXPECT_FALSE(core->ImportFrom(OldDocument(QStringLiteral("v30.zop"))));
+    EXPECT_FALSE(documentFile->ImportFrom(OldDocument(QStringLiteral("v30.zop"))));
     EXPECT_EQ(window.questions, QStringList{ConvertBox});
     EXPECT_EQ(Count(tbTable, feAll), 0);
 
@@ -145,7 +145,7 @@ TEST_F(OldFormatTest, VersionGate)
     window.answers = {mrOk};
     const QString v23 = OldDocument(QStringLiteral("v23.zop"), {{QStringLiteral("Version=3"), QStringLiteral("Version=2")},
                                                               {QStringLiteral("SubVersion=0"), QStringLiteral("SubVersion=3")}});
-    EXPECT_TRUE(core->ImportFrom(v23));
+    EXPECT_TRUE(documentFile->ImportFrom(v23));
     EXPECT_EQ(window.questions, QStringList{ConvertBox});
     TNodeData *mill = RowWith(tbTable, 0, QStringLiteral("Mill"));
     ASSERT_NE(mill, nullptr);
@@ -160,8 +160,8 @@ TEST_F(OldFormatTest, OffsetMovesEveryRowToToday)
                                        QStringLiteral("SubVersion=0\r\nOffset=") + FormatDateTimeForStorage(weekAgo)
                                            + QStringLiteral("\r\n")}});
     window.answers = {mrOk};
-    ASSERT_TRUE(core->ImportFrom(file));
-    EXPECT_TRUE(core->FInitialDeOverlap);
+    ASSERT_TRUE(documentFile->ImportFrom(file));
+    EXPECT_TRUE(documentFile->FInitialDeOverlap);
     TNodeData *mill = RowWith(tbTable, 0, QStringLiteral("Mill"));
     ASSERT_NE(mill, nullptr);
     EXPECT_EQ(core->GetData_(mill, cnStart), QStringLiteral("09.03.2026")); // a week later
@@ -191,14 +191,14 @@ TEST_F(OldFormatTest, HugeCountsInTinyFilesAreBoundedByTheFile)
         {"[tbTable]\r\nColCount=20000000\r\n", [&] { EXPECT_LE(core->GetTableColCount(tbTable), 3); }},
         {"[tbTable]\r\nRowCount=2000000000\r\n", [&] { EXPECT_LE(core->GetTableRowCount(tbTable), 2); }},
         {"[tbExclude]\r\nRowCount=2147483647\r\n", [&] { EXPECT_LE(core->GetTableRowCount(tbExclude), 2); }},
-        {"[Setup]\r\nFilters=2000000000\r\n", [&] { EXPECT_LE(core->FImportedSettings.Filters.size(), 2); }},
+        {"[Setup]\r\nFilters=2000000000\r\n", [&] { EXPECT_LE(documentFile->FImportedSettings.Filters.size(), 2); }},
         {"[Public Holiday]\r\nCount=2147483647\r\n", [&] { EXPECT_LE(core->HolidayCount(), 1); }},
         {"[Setup]\r\nRowSetCount=2000000000\r\n", [&] { EXPECT_LE(core->FRowSets.size(), 4); }},
         {"[PositionGroup]\r\nCount=2147483647\r\n", [&] { EXPECT_LE(core->GroupTabCaptions().size(), 2); }},
-        {"[Setup]\r\nRowHeight=2147483647\r\n", [&] { EXPECT_EQ(core->FImportedSettings.FontSize, 400); }},
+        {"[Setup]\r\nRowHeight=2147483647\r\n", [&] { EXPECT_EQ(documentFile->FImportedSettings.FontSize, 400); }},
         {"[Setup]\r\nRowHeight=-2147483648\r\nZoom=-5\r\nColWidth=0\r\nTransparency=900\r\n",
          [&] {
-             const auto &settings = core->FImportedSettings;
+             const auto &settings = documentFile->FImportedSettings;
              EXPECT_EQ(settings.FontSize, 1);
              EXPECT_EQ(settings.Zoom, 1);
              EXPECT_EQ(settings.ColWidth, 1);
@@ -212,7 +212,7 @@ TEST_F(OldFormatTest, HugeCountsInTinyFilesAreBoundedByTheFile)
         const QString path = dir.filePath(QStringLiteral("tiny%1.zop").arg(n++));
         testsupport::writeFile(path, head + c.body);
         window.answers = {mrOk};
-        ASSERT_TRUE(core->ImportFrom(path));
+        ASSERT_TRUE(documentFile->ImportFrom(path));
         c.check();
     }
 
@@ -226,7 +226,7 @@ TEST_F(OldFormatTest, HugeCountsInTinyFilesAreBoundedByTheFile)
                                       "[PositionGroup]\r\nCount=2000000000\r\n");
     window.questions.clear();
     window.answers = {mrOk};
-    core->Open(all);
+    documentFile->Open(all);
     EXPECT_EQ(window.questions, QStringList{ConvertBox});
     EXPECT_LE(core->GetTableColCount(tbTable), 3);
     EXPECT_LE(core->GetTableRowCount(tbTable), 7);

@@ -381,13 +381,13 @@ protected:
         ExpectEnds(doc, "opened");
 
         // Saved at once: the file holds the same ends.
-        ASSERT_TRUE(form->Core().ActionSaveExecute());
+        ASSERT_TRUE(form->File().ActionSaveExecute());
         ExpectSavedEnds(path, doc, "saved");
 
         // Edit > New Entry, then Save: the other rows keep their ends.
         form->ActionAddNode->trigger();
         EXPECT_EQ(form->Core().GetTableRowCount(tbTable), 41);
-        ASSERT_TRUE(form->Core().ActionSaveExecute());
+        ASSERT_TRUE(form->File().ActionSaveExecute());
         ExpectSavedEnds(path, doc, "saved after a new entry");
         ExpectEnds(doc, "after a new entry");
     }

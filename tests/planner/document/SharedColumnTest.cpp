@@ -29,7 +29,7 @@ protected:
 TEST_F(SharedColumnTest, StartAndEndInOneColumnKeepTheStart)
 {
     // The task table's start date column (1) is connected as the end too.
-    ASSERT_TRUE(core->LoadFrom(Copy(QStringLiteral("plain-document.zop"), QStringLiteral("<End>2</End>"),
+    ASSERT_TRUE(documentFile->LoadFrom(Copy(QStringLiteral("plain-document.zop"), QStringLiteral("<End>2</End>"),
                                     QStringLiteral("<End>1</End>"))));
     ASSERT_EQ(core->GetConnection(tbTable, cnStart), 1);
     ASSERT_EQ(core->GetConnection(tbTable, cnEnd), 1);
@@ -47,7 +47,7 @@ TEST_F(SharedColumnTest, StartAndEndInOneColumnKeepTheStart)
 TEST_F(SharedColumnTest, OldDocumentWithStartAndEndInOneColumnImports)
 {
     window.answers = {mrOk};
-    ASSERT_TRUE(core->ImportFrom(Copy(QStringLiteral("old-document.zop"), QStringLiteral("End=2"),
+    ASSERT_TRUE(documentFile->ImportFrom(Copy(QStringLiteral("old-document.zop"), QStringLiteral("End=2"),
                                       QStringLiteral("End=1"))));
     ASSERT_EQ(core->GetConnection(tbTable, cnEnd), 1);
     bool found = false;

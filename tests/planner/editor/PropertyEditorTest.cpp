@@ -37,7 +37,7 @@ protected:
         CoreTest::SetUp();
         panel = std::make_unique<QWidget>();
         panel->resize(320, 400);
-        editor = std::make_unique<TPropertyEditor>(*core, panel.get(), panel.get());
+        editor = std::make_unique<TPropertyEditor>(*core, *sync, panel.get(), panel.get());
         editor->OnOpenUrl = [this](const QUrl &url) {
             opened.append(url);
             return true;
@@ -371,7 +371,7 @@ TEST_F(EditorTest, AutofillFromTheFileBesideTheDocument)
     QTemporaryDir dir;
     const QString document = dir.filePath(QStringLiteral("plan.zop"));
     ASSERT_TRUE(testsupport::writeFile(document, "<document />"));
-    core->NewDirWatchThread(document);
+    sync->NewDirWatchThread(document);
     const int customer = core->GetConnection(tbTable, cnTextCenterMiddle);
     const int state = core->GetConnection(tbTable, cnColor);
     core->SetColumnCaption(tbTable, customer, QStringLiteral("Customer"));

@@ -18,7 +18,7 @@ protected:
         DocumentFolderTest::SetUp();
         if (HasFatalFailure())
             return;
-        core->NewDirWatchThread(document);
+        sync->NewDirWatchThread(document);
         archive = temp.filePath(QStringLiteral("plan archive.ini"));
         // Captions that collide as ini keys: "start" beside "Start", "=" inside, the file's
         // own key, comment and section marks, an escape character, no caption at all.
@@ -77,7 +77,7 @@ TEST(ArchiverKeysTest, KeysAreUniqueAndSafe)
 // of its own, then leave the document (journalled, not undoable); a second run numbers on.
 TEST_F(ArchiverTest, ArchiveRoundTripWithCollidingCaptions)
 {
-    TArchiver archiver(*core);
+    TArchiver archiver(*core, *sync);
     int count = 0;
     int total = 0;
     archiver.Count(EncodeDate(2024, 3, 11), count, total);
@@ -89,13 +89,13 @@ TEST_F(ArchiverTest, ArchiveRoundTripWithCollidingCaptions)
     const QStringList cellsEnded = ended->StringList;
     const QStringList cellsOnTheDay = onTheDay->StringList;
     const std::size_t undoBefore = undo.UndoList().size();
-    const int eventsBefore = core->DirWatchThread()->NumPendingEvents();
+    const int eventsBefore = sync->DirWatchThread()->NumPendingEvents();
     QString error;
     ASSERT_EQ(archiver.Archive(archive, EncodeDate(2024, 3, 11), false, error), 2) << error.toStdString();
     EXPECT_EQ(Ids(), QStringList({later->ID.Value(), invalid->ID.Value()}));
     EXPECT_EQ(undo.UndoList().size(), undoBefore);
-    EXPECT_EQ(core->DirWatchThread()->NumPendingEvents(), eventsBefore + 2);
-    const auto *deleted = dynamic_cast<const TDeleteNodeEvent *>(core->DirWatchThread()->PendingEvents().back().get());
+    EXPECT_EQ(sync->DirWatchThread()->NumPendingEvents(), eventsBefore + 2);
+    const auto *deleted = dynamic_cast<const TDeleteNodeEvent *>(sync->DirWatchThread()->PendingEvents().back().get());
     ASSERT_TRUE(deleted);
 
     QStringList captions;
@@ -137,7 +137,7 @@ TEST_F(ArchiverTest, ArchiveRoundTripWithCollidingCaptions)
 // When the archive cannot be written, or the file is no archive, every row stays.
 TEST_F(ArchiverTest, FailuresKeepEveryRow)
 {
-    TArchiver archiver(*core);
+    TArchiver archiver(*core, *sync);
     const QStringList ids = Ids();
     const auto keeps = [&](const QString &file, const char *what) {
         QString error;

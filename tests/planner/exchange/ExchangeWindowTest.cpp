@@ -26,7 +26,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         form = std::make_unique<TScriptedMainForm>();
         document = dir.filePath(QStringLiteral("plan.zop"));
-        form->Core().OnChooseSaveFileName = [this](const QString &) { return document; };
+        form->File().OnChooseSaveFileName = [this](const QString &) { return document; };
         form->OnShowWorkbook = [this](const QString &file) {
             shown.append(file);
             return showable;

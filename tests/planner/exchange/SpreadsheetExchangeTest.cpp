@@ -118,7 +118,7 @@ TEST_F(SpreadsheetExchangeTest, ExportImportRoundTripAndUndo)
     FillDocument();
     const TTable tasks = Rows(tbTable);
     const TTable absent = Rows(tbExclude);
-    TSpreadsheetExchange exchange(*core);
+    TSpreadsheetExchange exchange(*core, *sync);
     ASSERT_TRUE(exchange.Exportieren1Click(book)) << window.questions.join(u'\n').toStdString();
     EXPECT_TRUE(window.questions.isEmpty());
 
@@ -134,7 +134,7 @@ TEST_F(SpreadsheetExchangeTest, ExportImportRoundTripAndUndo)
     ASSERT_EQ(sheet.Cells.size(), 3u);
     EXPECT_TRUE(sheet.Cells[0].Text.startsWith(QStringLiteral("Daten erstellt mit: Velmora")));
     EXPECT_TRUE(sheet.Cells[1].Text.startsWith(QStringLiteral("exportiert am: ")));
-    EXPECT_EQ(sheet.Cells[2].Text, QStringLiteral("Dateiname: ") + core->DirWatchThread()->GetPossibleFileName());
+    EXPECT_EQ(sheet.Cells[2].Text, QStringLiteral("Dateiname: ") + sync->DirWatchThread()->GetPossibleFileName());
 
     // Clear and import: the document holds the exported rows again, "=" texts with a blank.
     const std::size_t undoBefore = undo.UndoList().size();
@@ -184,7 +184,7 @@ TEST_F(SpreadsheetExchangeTest, CaptionRowsDecideWhatIsImported)
                                    {QString(), QString(), QString(), QString(), QString(), QStringLiteral("last")}},
                             {reordered, {QStringLiteral("Position 1"), QStringLiteral("06.03.2024")}}));
     window.answers = {mrOk, mrYes};
-    ASSERT_TRUE(TSpreadsheetExchange(*core).ExcelImport1Click(book));
+    ASSERT_TRUE(TSpreadsheetExchange(*core, *sync).ExcelImport1Click(book));
     ASSERT_EQ(window.questions.size(), 2);
     EXPECT_EQ(window.questions[0], QStringLiteral("Caution, table setup differs.\nTable: ZOP Table (Absent days)\n"
                                                   "expected column Start\nwas column End\n"
@@ -200,7 +200,7 @@ TEST_F(SpreadsheetExchangeTest, CaptionRowsDecideWhatIsImported)
     window.questions.clear();
     window.answers = {mrOk, mrOk};
     ASSERT_TRUE(WriteTables(book, {{QStringLiteral("Start")}}, {reordered}));
-    EXPECT_FALSE(TSpreadsheetExchange(*core).ExcelImport1Click(book));
+    EXPECT_FALSE(TSpreadsheetExchange(*core, *sync).ExcelImport1Click(book));
     EXPECT_EQ(window.questions.size(), 2);
     EXPECT_EQ(Dump(Rows(tbTable)), Dump(tasks));
 }
@@ -220,7 +220,7 @@ TEST_F(SpreadsheetExchangeTest, UnreadableWorkbooksLeaveTheDocumentUntouched)
         window.questions.clear();
         window.answers = {mrOk};
     };
-    TSpreadsheetExchange exchange(*core);
+    TSpreadsheetExchange exchange(*core, *sync);
     window.answers = {mrOk};
 
     // A missing sheet is named; the sheet that is there is still offered (here without rows).
@@ -263,7 +263,7 @@ TEST_F(SpreadsheetExchangeTest, ExportRefusesCellsTooLong)
     // With the blank in front, "=" plus 32766 characters is one too many.
     AddRow(tbTable, {QStringLiteral("=") + QString(platform::WorkbookMaxCellLength - 1, u'y')});
     window.answers = {mrOk};
-    EXPECT_FALSE(TSpreadsheetExchange(*core).Exportieren1Click(book));
+    EXPECT_FALSE(TSpreadsheetExchange(*core, *sync).Exportieren1Click(book));
     ASSERT_EQ(window.questions.size(), 1);
     EXPECT_EQ(window.questions[0], QStringLiteral("Error during export:\nTable ZOP Table, row 6, column Position: "
                                                   "32768 characters; a cell holds at most 32767."));
@@ -305,7 +305,7 @@ TEST_F(SpreadsheetExchangeTest, ExportOpensInLibreOffice)
                      QString(), QString::fromUtf8("Grüße; 日本語 \"quoted\"\nsecond line")});
     AddRow(tbExclude, {QStringLiteral("Position 1"), QStringLiteral("06.03.2024"), QString(), QStringLiteral("1"),
                        BoolName(true), QStringLiteral("Urlaub"), QStringLiteral("_x0041_")});
-    ASSERT_TRUE(TSpreadsheetExchange(*core).Exportieren1Click(book));
+    ASSERT_TRUE(TSpreadsheetExchange(*core, *sync).Exportieren1Click(book));
 
     const QString out = temp.filePath(QStringLiteral("csv"));
     QProcess process;

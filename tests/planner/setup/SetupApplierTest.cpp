@@ -17,15 +17,15 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        applier = std::make_unique<TSetupApplier>(*core);
+        applier = std::make_unique<TSetupApplier>(*core, *documentFile);
     }
     bool Apply(const TSetupChanges &changes)
     {
-        core->ForceStorePending();
-        const int events = core->DirWatchThread()->NumPendingEvents();
+        sync->ForceStorePending();
+        const int events = sync->DirWatchThread()->NumPendingEvents();
         const bool applied = applier->Apply(changes);
         // Setup changes travel by the document file, never by the journal or undo.
-        EXPECT_EQ(core->DirWatchThread()->NumPendingEvents(), events);
+        EXPECT_EQ(sync->DirWatchThread()->NumPendingEvents(), events);
         EXPECT_FALSE(core->UndoStack().GetCanUndo());
         return applied;
     }
@@ -319,9 +319,9 @@ TEST_F(SetupApplierTest, ValuesWithQuotesAndCommasSurviveTheDocumentFile)
 
     QTemporaryDir dir;
     const QString file = dir.path() + "/values.zop";
-    ASSERT_TRUE(core->SaveTo(file));
+    ASSERT_TRUE(documentFile->SaveTo(file));
     core->ActionNewExecute();
-    ASSERT_TRUE(core->LoadFrom(file));
+    ASSERT_TRUE(documentFile->LoadFrom(file));
     const TDocumentSetup read = applier->Read();
     QStringList shown;
     for (const QString &entry : read.Table.Columns[4].Strings)
@@ -349,13 +349,13 @@ TEST_F(SetupApplierTest, ANamedDocumentIsSavedWithItsNewSetup)
 {
     QTemporaryDir dir;
     const QString file = dir.path() + "/plan.zop";
-    ASSERT_TRUE(core->Save(file));
+    ASSERT_TRUE(documentFile->Save(file));
     TTableSetup setup = applier->ReadTable();
     setup.Columns[5].Caption = "Remark";
     TSetupChanges changes;
     changes.Table = setup;
     ASSERT_TRUE(Apply(changes));
-    EXPECT_FALSE(core->DirWatchThread()->Changed());
+    EXPECT_FALSE(sync->DirWatchThread()->Changed());
     // Another window opening the file sees the new caption.
     TScriptedWindow otherWindow;
     TUndoRedo otherUndo;
@@ -364,7 +364,7 @@ TEST_F(SetupApplierTest, ANamedDocumentIsSavedWithItsNewSetup)
     {
         TPlannerCore other(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
         other.ActionNewExecute();
-        ASSERT_TRUE(other.LoadFrom(file));
+        ASSERT_TRUE(other.DocumentFile().LoadFrom(file));
         EXPECT_EQ(other.GetColumnCaption(tbTable, 5), "Remark");
     }
 }

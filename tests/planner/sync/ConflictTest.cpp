@@ -15,6 +15,7 @@ struct TInstance
         tasks.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         absent.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
+        sync = &core->DocumentSync();
         core->ActionNewExecute();
     }
     ~TInstance() { core.reset(); }
@@ -38,6 +39,7 @@ struct TInstance
     std::unique_ptr<TStringTreeGrid> tasks;
     std::unique_ptr<TStringTreeGrid> absent;
     std::unique_ptr<TPlannerCore> core;
+    TDocumentSync *sync = nullptr;
 };
 
 class ConflictTest : public ::testing::Test
@@ -56,7 +58,7 @@ protected:
         for (TInstance *instance : {&a, &b}) {
             for (const auto &record : Data().Nodes()) {
                 TNodeData *row = nullptr;
-                instance->core->ApplyDiff(row, 0, record->namedAttribute("id")->GetValue(), *record);
+                instance->sync->ApplyDiff(row, 0, record->namedAttribute("id")->GetValue(), *record);
             }
             instance->undo.Clear();
         }
@@ -85,9 +87,9 @@ protected:
     void Exchange(TInstance &self, const TXMLTree &own, const TXMLTree &other)
     {
         int last = -1;
-        self.core->LoadDiffElement(DiffOf(other), last);
-        self.core->SolveConflicts({&Data(), &DiffOf(other), &DiffOf(own)});
-        EXPECT_TRUE(self.core->Conflicts().isEmpty());
+        self.sync->LoadDiffElement(DiffOf(other), last);
+        self.sync->SolveConflicts({&Data(), &DiffOf(other), &DiffOf(own)});
+        EXPECT_TRUE(self.sync->Conflicts().isEmpty());
     }
 
     TXMLTree workingCopy;
@@ -110,8 +112,8 @@ TEST_F(ConflictTest, SameChangeIndexConvergesToTheLastIdentity)
 
     // A has seen fewer changes than B's event carries: no conflict, B's text wins.
     int last = -1;
-    a.core->LoadDiffElement(DiffOf(*diffB), last);
-    EXPECT_TRUE(a.core->Conflicts().isEmpty());
+    a.sync->LoadDiffElement(DiffOf(*diffB), last);
+    EXPECT_TRUE(a.sync->Conflicts().isEmpty());
     // B has changed the row twice already: A's event of change index 1 is a conflict.
     Exchange(b, *diffB, *diffA);
 
@@ -193,11 +195,11 @@ TEST_F(ConflictTest, ConflictNodesGatherEveryRecordOfEachIdOnce)
     auto diffA = Diff(Record("change", "h.wc.1", 1, 1, "host.anna", "<Comment>x</Comment>")
                       + Record("change", "h.wc.2", 2, 1, "host.anna", "<Comment>y</Comment>")
                       + Record("change", "h.wc.1", 3, 1, "host.anna", "<Comment>z</Comment>"));
-    b.core->LoadDiffElement(DiffOf(*diffA), last);
-    EXPECT_EQ(b.core->Conflicts(), (QStringList{"h.wc.1", "h.wc.2", "h.wc.1"}));
+    b.sync->LoadDiffElement(DiffOf(*diffA), last);
+    EXPECT_EQ(b.sync->Conflicts(), (QStringList{"h.wc.1", "h.wc.2", "h.wc.1"}));
 
     TXMLTree tree;
-    b.core->LoadAllConflictNodes(tree, {&Data(), &DiffOf(*diffA)});
+    b.sync->LoadAllConflictNodes(tree, {&Data(), &DiffOf(*diffA)});
     ASSERT_EQ(tree.ChildCount(), 2);
     EXPECT_EQ(tree.GetNode(0)->GetName(), "h.wc.1");
     EXPECT_EQ(tree.GetNode(1)->GetName(), "h.wc.2");

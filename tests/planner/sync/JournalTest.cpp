@@ -25,12 +25,12 @@ protected:
         DocumentFolderTest::SetUp();
         if (HasFatalFailure())
             return;
-        core->NewDirWatchThread(document);
-        ASSERT_FALSE(core->DirWatchThread()->JournalRefused());
+        sync->NewDirWatchThread(document);
+        ASSERT_FALSE(sync->DirWatchThread()->JournalRefused());
     }
     QString OwnDiff() const
     {
-        return core->DirWatchThread()->GetWorkingDir() + UserIdentity() + QStringLiteral(".1.diff");
+        return sync->DirWatchThread()->GetWorkingDir() + UserIdentity() + QStringLiteral(".1.diff");
     }
     // The events of the own diff file: element name, id and its children as name=text.
     QStringList Events() const
@@ -66,10 +66,10 @@ TEST_F(JournalTest, WritePathEventsReachTheDiffFileUnderTheirCaptions)
     core->SetData(later, start, QString());
     core->DeleteNode(later, true);
 
-    core->HandOverJournalEvents();
-    EXPECT_TRUE(core->DirWatchThread()->PendingEvents().empty());
-    ASSERT_TRUE(core->DirWatchThread()->StorePending());
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+    sync->HandOverJournalEvents();
+    EXPECT_TRUE(sync->DirWatchThread()->PendingEvents().empty());
+    ASSERT_TRUE(sync->DirWatchThread()->StorePending());
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents());
 
     const QString colour = core->GetColumnCaptionHack(tbTable, core->GetConnection(tbTable, cnColor));
     const QString position = core->GetColumnCaptionHack(tbTable, core->GetConnection(tbTable, cnPosition));
@@ -91,8 +91,8 @@ TEST_F(JournalTest, UnparsableDateTravelsAsText)
 {
     TNodeData *task = core->AddNode(core->GetFreeID(), tbTable, true);
     core->SetData_(task, cnStart, QStringLiteral("next week"));
-    core->HandOverJournalEvents();
-    ASSERT_TRUE(core->DirWatchThread()->StorePending());
+    sync->HandOverJournalEvents();
+    ASSERT_TRUE(sync->DirWatchThread()->StorePending());
     const QStringList events = Events();
     ASSERT_EQ(events.size(), 2);
     EXPECT_TRUE(events[1].endsWith(QStringLiteral("=next week"))) << events[1].toStdString();
@@ -102,14 +102,14 @@ TEST_F(JournalTest, DiffFilesFollowTheCompressionOption)
 {
     core->AddNode(core->GetFreeID(), tbTable, true);
     core->FSaveFileCompressed = false;
-    core->HandOverJournalEvents();
-    ASSERT_TRUE(core->DirWatchThread()->StorePending());
+    sync->HandOverJournalEvents();
+    ASSERT_TRUE(sync->DirWatchThread()->StorePending());
     EXPECT_TRUE(testsupport::readFile(OwnDiff()).startsWith("<?xml"));
 
     core->AddNode(core->GetFreeID(), tbTable, true);
     core->FSaveFileCompressed = true;
-    core->HandOverJournalEvents();
-    ASSERT_TRUE(core->DirWatchThread()->StorePending());
+    sync->HandOverJournalEvents();
+    ASSERT_TRUE(sync->DirWatchThread()->StorePending());
     EXPECT_TRUE(testsupport::readFile(OwnDiff()).startsWith(QByteArray("zip\0", 4)));
     EXPECT_EQ(Events().size(), 4);
 }
@@ -118,10 +118,10 @@ TEST_F(JournalTest, ClosingWritesPendingEventsWithoutAQuestion)
 {
     TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
     const QString id = task->ID.Value();
-    ASSERT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
-    EXPECT_TRUE(core->FormClose());
+    ASSERT_TRUE(sync->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_TRUE(documentFile->FormClose());
     EXPECT_TRUE(window.questions.isEmpty());
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents());
     EXPECT_FALSE(window.busy);
     const QStringList events = Events();
     ASSERT_EQ(events.size(), 2);
@@ -132,34 +132,34 @@ TEST_F(JournalTest, ClosingWithAnUnwritableFolderAsks)
 {
     core->AddNode(core->GetFreeID(), tbTable, true);
     // The generation folder turns into a file: nothing can be written there.
-    const QString generation = core->DirWatchThread()->GetWorkingDir().chopped(1);
+    const QString generation = sync->DirWatchThread()->GetWorkingDir().chopped(1);
     ASSERT_TRUE(QDir(generation).removeRecursively());
     ASSERT_TRUE(testsupport::writeFile(generation, "in the way"));
 
     window.answers = {mrCancel};
-    EXPECT_FALSE(core->FormClose());
+    EXPECT_FALSE(documentFile->FormClose());
     EXPECT_EQ(window.questions.size(), 1);
     EXPECT_TRUE(window.questions[0].contains(document));
-    EXPECT_TRUE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_TRUE(sync->DirWatchThread()->HasUnwrittenEvents());
 
     window.answers = {mrNo};
-    EXPECT_TRUE(core->FormClose());
+    EXPECT_TRUE(documentFile->FormClose());
     EXPECT_EQ(window.questions.size(), 2);
 
     // Once the folder is back the events are written, each once.
     ASSERT_TRUE(QFile::remove(generation));
     ASSERT_TRUE(QDir().mkpath(generation));
-    EXPECT_TRUE(core->FormClose());
+    EXPECT_TRUE(documentFile->FormClose());
     EXPECT_EQ(window.questions.size(), 2);
     EXPECT_EQ(Events().size(), 2);
 }
 
 TEST_F(JournalTest, ClosingAnUnnamedDocumentWithChangesAsks)
 {
-    core->NewDirWatchThread(QString());
+    sync->NewDirWatchThread(QString());
     core->AddNode(core->GetFreeID(), tbTable, true);
     window.answers = {mrNo};
-    EXPECT_TRUE(core->FormClose());
+    EXPECT_TRUE(documentFile->FormClose());
     ASSERT_EQ(window.questions.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + QStringLiteral("/.zop")));
 }
@@ -167,15 +167,15 @@ TEST_F(JournalTest, ClosingAnUnnamedDocumentWithChangesAsks)
 TEST_F(JournalTest, NewJournalTakesOverEventsAndTheIdentityLock)
 {
     core->AddNode(core->GetFreeID(), tbTable, true);
-    TPlannerCore::TJournalEvents events = core->DirWatchThread()->TakePendingEvents();
+    TDocumentSync::TJournalEvents events = sync->DirWatchThread()->TakePendingEvents();
     ASSERT_EQ(events.size(), 2u);
     // Same document again (the reload road): the old journal hands its lock over.
-    core->NewDirWatchThread(document, &events);
+    sync->NewDirWatchThread(document, &events);
     EXPECT_TRUE(events.empty());
-    EXPECT_FALSE(core->DirWatchThread()->JournalRefused());
-    EXPECT_EQ(core->DirWatchThread()->NumPendingEvents(), 2);
+    EXPECT_FALSE(sync->DirWatchThread()->JournalRefused());
+    EXPECT_EQ(sync->DirWatchThread()->NumPendingEvents(), 2);
     EXPECT_TRUE(window.questions.isEmpty());
-    EXPECT_TRUE(core->ForceStorePending());
+    EXPECT_TRUE(sync->ForceStorePending());
     EXPECT_EQ(Events().size(), 2);
 }
 

@@ -172,7 +172,7 @@ TEST_F(CoreTest, JournalEventsApplyAgainOnAFreshDocument)
     core->DeleteNode(gone, true);
     const QStringList cells = task->StringList;
 
-    TNodeEventList events = core->DirWatchThread()->TakePendingEvents();
+    TNodeEventList events = sync->DirWatchThread()->TakePendingEvents();
     ASSERT_EQ(events.size(), 5u); // new, change, new, change, delete
     core->ActionNewExecute();
     ASSERT_EQ(core->FindNode(taskId), nullptr);
@@ -184,7 +184,7 @@ TEST_F(CoreTest, JournalEventsApplyAgainOnAFreshDocument)
     EXPECT_EQ(again->StringList, cells);
     EXPECT_EQ(again->NodeTable, tbTable);
     EXPECT_EQ(core->FindNode(goneId), nullptr);
-    EXPECT_EQ(Describe(core->DirWatchThread()->PendingEvents()).size(), 5);
+    EXPECT_EQ(Describe(sync->DirWatchThread()->PendingEvents()).size(), 5);
 
     // A change of a column the table no longer has is skipped, not thrown.
     TSetNodeDataEvent wide(taskId, 9, tbTable, 99, QStringLiteral("x"));

@@ -67,7 +67,7 @@ TEST_F(SyncApplyTest, NewChangeDeleteArriveWithoutJournalOrLocalUndo)
         + New("h.ann.3", 4, "tbTable", "h.ann") + Delete("h.ann.3", 5, 1, "h.ann"),
         "5");
     int last = -1;
-    core->LoadDiffElement(DiffOf(*tree), last);
+    sync->LoadDiffElement(DiffOf(*tree), last);
 
     EXPECT_EQ(last, 5);
     EXPECT_EQ(Cell("h.ann.1", "Comment"), "second");
@@ -78,18 +78,18 @@ TEST_F(SyncApplyTest, NewChangeDeleteArriveWithoutJournalOrLocalUndo)
     EXPECT_EQ(core->FindNode("h.ann.2")->NodeTable, tbExclude);
     EXPECT_EQ(Cell("h.ann.2", "Absent reason"), "Holiday");
     EXPECT_EQ(core->FindNode("h.ann.3"), nullptr);
-    EXPECT_TRUE(core->Conflicts().isEmpty());
+    EXPECT_TRUE(sync->Conflicts().isEmpty());
     // Nothing is journalled again, and with "Undo local changes only" nothing is undoable.
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents());
     EXPECT_EQ(undo.UndoList().size(), undoBefore);
 
     // Without that option another user's change can be undone here.
     core->FLocalUndo = false;
     auto more = DiffTree(Change("h.ann.1", 6, 2, "h.ann", "<Comment>third</Comment>"), "6");
-    core->LoadDiffElement(DiffOf(*more), last);
+    sync->LoadDiffElement(DiffOf(*more), last);
     EXPECT_EQ(Cell("h.ann.1", "Comment"), "third");
     EXPECT_EQ(undo.UndoList().size(), undoBefore + 1);
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents());
 }
 
 TEST_F(SyncApplyTest, ReadingAgainAppliesOnlyNewerEventsInIndexOrder)
@@ -100,20 +100,20 @@ TEST_F(SyncApplyTest, ReadingAgainAppliesOnlyNewerEventsInIndexOrder)
                           + Change("h.ann.1", 2, 1, "h.ann", "<Comment>b</Comment>");
     auto tree = DiffTree(first, "3");
     int last = -1;
-    core->LoadDiffElement(DiffOf(*tree), last);
+    sync->LoadDiffElement(DiffOf(*tree), last);
     EXPECT_EQ(Cell("h.ann.1", "Comment"), "c");
     EXPECT_EQ(last, 3);
 
     // The user edits locally after that; the file grows by one event.
     core->SetData(core->FindNode("h.ann.1"), core->IndexOfColumnHack(tbTable, "Position"), "Position 1");
     auto grown = DiffTree(first + Change("h.ann.1", 4, 3, "h.ann", "<Length>4</Length>"), "4");
-    core->LoadDiffElement(DiffOf(*grown), last);
+    sync->LoadDiffElement(DiffOf(*grown), last);
     EXPECT_EQ(last, 4);
     EXPECT_EQ(Cell("h.ann.1", "Comment"), "c"); // a, b, c are not applied a second time
     EXPECT_EQ(Cell("h.ann.1", "Length"), "4");
     EXPECT_EQ(Cell("h.ann.1", "Position"), "Position 1");
     // The local edit made the row's change index 3 before event 3 arrived: a conflict.
-    EXPECT_EQ(core->Conflicts(), QStringList{"h.ann.1"});
+    EXPECT_EQ(sync->Conflicts(), QStringList{"h.ann.1"});
 }
 
 TEST_F(SyncApplyTest, EventsForMissingOrExistingRowsAndBrokenRecords)
@@ -138,7 +138,7 @@ TEST_F(SyncApplyTest, EventsForMissingOrExistingRowsAndBrokenRecords)
         + Change("h.ann.10", 7, 0, "h.ann", "").replace("<__change__>0</__change__>", "<__change__>many</__change__>"),
         "7");
     int last = -1;
-    core->LoadDiffElement(DiffOf(*tree), last);
+    sync->LoadDiffElement(DiffOf(*tree), last);
 
     EXPECT_EQ(last, 7);
     EXPECT_EQ(Cell(ownId, "Comment"), "mine");
@@ -150,19 +150,19 @@ TEST_F(SyncApplyTest, EventsForMissingOrExistingRowsAndBrokenRecords)
     EXPECT_EQ(core->GetTableRowCount(tbTable), 2);
     // The own row had changed at least as often as the "new" claimed (0): in conflict. The
     // new row h.ann.10 had change index 0 when the change 0 arrived: in conflict too.
-    EXPECT_EQ(core->Conflicts(), (QStringList{ownId, "h.ann.10"}));
+    EXPECT_EQ(sync->Conflicts(), (QStringList{ownId, "h.ann.10"}));
     EXPECT_GT(own->ChangeIndex, 0u);
     EXPECT_EQ(own->ChangeIndex, ownChange);
 
     // A huge but valid index is applied; afterwards nothing of that file below it any more.
     auto huge = DiffTree(New("h.ann.11", 2147483647, "tbTable", "h.ann")
                          + New("h.ann.12", 8, "tbTable", "h.ann"), "2147483647");
-    core->LoadDiffElement(DiffOf(*huge), last);
+    sync->LoadDiffElement(DiffOf(*huge), last);
     EXPECT_NE(core->FindNode("h.ann.11"), nullptr);
     EXPECT_NE(core->FindNode("h.ann.12"), nullptr);
     EXPECT_EQ(last, 2147483647);
     auto after = DiffTree(New("h.ann.13", 9, "tbTable", "h.ann"), "9");
-    core->LoadDiffElement(DiffOf(*after), last);
+    sync->LoadDiffElement(DiffOf(*after), last);
     EXPECT_EQ(core->FindNode("h.ann.13"), nullptr);
 }
 
@@ -174,7 +174,7 @@ TEST_F(SyncApplyTest, DatesTravelInStorageFormAndBadOnesStayText)
                          + New("h.ann.2", 2, "tbTable", "h.ann", "<Start>next tuesday</Start>"),
                          "2");
     int last = -1;
-    core->LoadDiffElement(DiffOf(*tree), last);
+    sync->LoadDiffElement(DiffOf(*tree), last);
     EXPECT_EQ(Cell("h.ann.1", "Start"), core->FormatDateTime(EncodeDate(2026, 3, 2) + 8.5 / 24));
     EXPECT_EQ(Cell("h.ann.1", "End"), ""); // empty stays empty, never "now"
     EXPECT_EQ(Cell("h.ann.1", "Comment"), "2026-03-02 08:30:00"); // only date columns convert

@@ -27,6 +27,8 @@
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
 #include "core/UndoRedo.h"
+#include "document/DocumentFile.h"
+#include "sync/DocumentSync.h"
 #include "sync/WorkingFolder.h"
 #include "treegrid/StringTreeGrid.h"
 
@@ -103,14 +105,16 @@ public:
         const QStringList f = line.split(QLatin1Char('\t'));
         const QString &command = f.value(0);
         TPlannerCore &core = *FCore;
+        TDocumentSync &sync = FCore->DocumentSync();
+        TDocumentFile &file = FCore->DocumentFile();
         try {
             if (command == "create") {
                 core.ActionNewExecute();
-                return core.Save(f.value(1)) ? "ok" : "error save";
+                return file.Save(f.value(1)) ? "ok" : "error save";
             }
             if (command == "open") {
-                core.Open(f.value(1));
-                return core.DirWatchThread()->Filename().isEmpty() ? "error open" : "ok";
+                file.Open(f.value(1));
+                return sync.DirWatchThread()->Filename().isEmpty() ? "error open" : "ok";
             }
             if (command == "add") {
                 // One user action: the new row and its text are one undo step.
@@ -135,10 +139,10 @@ public:
                 return "ok";
             }
             if (command == "save")
-                return core.Save(core.DirWatchThread()->Filename()) ? "ok" : "error save";
+                return file.Save(sync.DirWatchThread()->Filename()) ? "ok" : "error save";
             if (command == "crashsave" || command == "slowsave") {
                 const QString argument = f.value(1);
-                core.OnSaveStep = [command, argument](const QString &step) {
+                sync.OnSaveStep = [command, argument](const QString &step) {
                     if (command == "slowsave") {
                         QThread::msleep(argument.toUInt());
                     } else if (step == argument) {
@@ -146,8 +150,8 @@ public:
                         ::_exit(9);
                     }
                 };
-                const bool saved = core.Save(core.DirWatchThread()->Filename());
-                core.OnSaveStep = nullptr;
+                const bool saved = file.Save(sync.DirWatchThread()->Filename());
+                sync.OnSaveStep = nullptr;
                 return saved ? "ok" : "error save";
             }
             if (command == "waitfor") {
@@ -172,8 +176,8 @@ public:
                 return "ok " + QString::fromUtf8(QJsonDocument(Dump()).toJson(QJsonDocument::Compact));
             if (command == "state") {
                 QJsonObject state;
-                const TDirWatchThread &journal = *core.DirWatchThread();
-                const bool scanning = core.ScanRunning();
+                const TDirWatchThread &journal = *sync.DirWatchThread();
+                const bool scanning = sync.ScanRunning();
                 state["scanning"] = scanning;
                 // Only while no scan writes: the handed-over events belong to the scan then.
                 state["unwritten"] = scanning ? -1 : journal.NumPendingEvents();
@@ -188,7 +192,7 @@ public:
             }
             if (command == "quit") {
                 quit = true;
-                return core.ForceStorePending() ? "ok" : "error unwritten events";
+                return sync.ForceStorePending() ? "ok" : "error unwritten events";
             }
         } catch (const std::exception &e) {
             return "error " + QString::fromLocal8Bit(e.what());
@@ -265,7 +269,7 @@ int RunSyncDriver(const QString &host)
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_LISTING_DELAY"))
         SetFolderListingDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_LISTING_DELAY"));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_GRACE"))
-        TPlannerCore::SetStuckSaveGrace(qEnvironmentVariableIntValue("VELMORA_SYNC_GRACE"));
+        TDocumentSync::SetStuckSaveGrace(qEnvironmentVariableIntValue("VELMORA_SYNC_GRACE"));
     SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
     TDriver driver;
     QEventLoop loop;

@@ -27,8 +27,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         document = dir.filePath(QStringLiteral("plan.zop"));
         window.answers.assign(8, mrYes);
-        ASSERT_TRUE(core->Save(document));
-        core->UpdatePending();
+        ASSERT_TRUE(documentFile->Save(document));
+        sync->UpdatePending();
     }
 
     // What another instance's save leaves: the lock copy here, a new generation with its
@@ -39,7 +39,7 @@ protected:
     }
     void SaveElsewhere(const QByteArray &workingCopy, const QByteArray &documentBytes, const QByteArray &lockCopy)
     {
-        TDirWatchThread &journal = *core->DirWatchThread();
+        TDirWatchThread &journal = *sync->DirWatchThread();
         ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(), lockCopy));
         const QString next = QString::number(journal.WorkingDir().toInt() + 1);
         ASSERT_TRUE(QDir().mkpath(journal.GetTmpDirectory() + next));
@@ -51,7 +51,7 @@ protected:
     {
         QDeadlineTimer deadline(ms);
         while (!deadline.hasExpired()) {
-            core->SynchronisationStep();
+            sync->SynchronisationStep();
             if (done())
                 return true;
             QTest::qWait(20);
@@ -87,8 +87,8 @@ TEST_F(SyncReloadTest, TheNewWorkingCopyReplacesTheDocumentAndUnwrittenEditsRetu
     const QString id = row->ID.Value();
     core->SetData_(row, cnTextCenterMiddle, "written");
     core->FSaveFileCompressed = false;
-    ASSERT_TRUE(core->ForceStorePending()); // long written, as in a real session
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(sync->ForceStorePending()); // long written, as in a real session
+    ASSERT_TRUE(documentFile->Save(document));
     const QByteArray saved = testsupport::readFile(document);
     ASSERT_TRUE(saved.contains("<Comment>written</Comment>")) << saved.left(400).toStdString();
 
@@ -96,18 +96,18 @@ TEST_F(SyncReloadTest, TheNewWorkingCopyReplacesTheDocumentAndUnwrittenEditsRetu
     core->SetData_(core->FindNode(id), cnLength, "5");
     const QByteArray other = OtherDocument(saved, id);
     SaveElsewhere(other, other);
-    const QString generation = core->DirWatchThread()->WorkingDir();
+    const QString generation = sync->DirWatchThread()->WorkingDir();
 
     ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
-    EXPECT_FALSE(core->DirWatchThread()->NeedReload());
-    EXPECT_NE(core->DirWatchThread()->WorkingDir(), generation);
+    EXPECT_FALSE(sync->DirWatchThread()->NeedReload());
+    EXPECT_NE(sync->DirWatchThread()->WorkingDir(), generation);
     EXPECT_EQ(Comment("other.bob.1"), "theirs");
     EXPECT_EQ(Comment(id), "written and saved");
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "5"); // the unwritten edit is back
     // and journalled again, into the new generation
-    EXPECT_FALSE(core->DirWatchThread()->HasUnwrittenEvents());
-    EXPECT_TRUE(core->DirWatchThread()->DiffFile().contains("/" + core->DirWatchThread()->WorkingDir() + "/"));
-    EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains("<Length>5</Length>"));
+    EXPECT_FALSE(sync->DirWatchThread()->HasUnwrittenEvents());
+    EXPECT_TRUE(sync->DirWatchThread()->DiffFile().contains("/" + sync->DirWatchThread()->WorkingDir() + "/"));
+    EXPECT_TRUE(testsupport::readFile(sync->DirWatchThread()->DiffFile()).contains("<Length>5</Length>"));
 }
 
 TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
@@ -115,28 +115,28 @@ TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     const QString id = row->ID.Value();
     core->FSaveFileCompressed = false;
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(documentFile->Save(document));
     const QByteArray saved = testsupport::readFile(document);
 
     // The new working copy is cut short (a share that failed, a disk that filled up).
     SaveElsewhere(saved.left(saved.size() / 2), saved);
     for (int i = 0; i < 20; ++i) {
-        core->SynchronisationStep();
+        sync->SynchronisationStep();
         QTest::qWait(10);
     }
-    EXPECT_TRUE(core->DirWatchThread()->NeedReload());
+    EXPECT_TRUE(sync->DirWatchThread()->NeedReload());
     ASSERT_NE(core->FindNode(id), nullptr); // never an empty document
     EXPECT_EQ(core->GetTableRowCount(tbTable), 1);
 
     // Once it is whole, the reload happens.
-    TDirWatchThread &journal = *core->DirWatchThread();
+    TDirWatchThread &journal = *sync->DirWatchThread();
     qint64 first = 0, last = 0;
     int count = 0;
     TDateTime newest = 0;
     journal.GetHistoryInfo(first, last, count, newest, ltHistory);
     ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(QString::number(last)), OtherDocument(saved, id)));
     ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
-    EXPECT_FALSE(core->DirWatchThread()->NeedReload());
+    EXPECT_FALSE(sync->DirWatchThread()->NeedReload());
     EXPECT_NE(core->FindNode(id), nullptr);
 }
 
@@ -145,26 +145,26 @@ TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
     core->FSaveFileCompressed = false;
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     const QString id = row->ID.Value();
-    ASSERT_TRUE(core->ForceStorePending());
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(sync->ForceStorePending());
+    ASSERT_TRUE(documentFile->Save(document));
     const QByteArray saved = testsupport::readFile(document);
 
     // The own diff file cannot be written (a folder holds its name): the scan takes the edit
     // and cannot write it.
-    TDirWatchThread &journal = *core->DirWatchThread();
+    TDirWatchThread &journal = *sync->DirWatchThread();
     ASSERT_TRUE(QDir().mkpath(journal.GetWorkingDir() + UserIdentity() + ".1.diff"));
     core->SetData_(core->FindNode(id), cnLength, "7");
     ASSERT_TRUE(StepUntil([&] {
-        return !core->ScanRunning() && core->DirWatchThread()->PendingEvents().empty()
-               && core->DirWatchThread()->HasUnwrittenEvents();
+        return !sync->ScanRunning() && sync->DirWatchThread()->PendingEvents().empty()
+               && sync->DirWatchThread()->HasUnwrittenEvents();
     }));
     // Another instance saves (its lock copy the document saved here); this instance reloads.
     const QByteArray other = OtherDocument(saved, id);
     ASSERT_NO_FATAL_FAILURE(SaveElsewhere(other, other, saved));
     ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
-    EXPECT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
-    EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains("<Length>7</Length>"));
+    EXPECT_TRUE(StepUntil([&] { return !sync->DirWatchThread()->HasUnwrittenEvents() && !sync->ScanRunning(); }));
+    EXPECT_TRUE(testsupport::readFile(sync->DirWatchThread()->DiffFile()).contains("<Length>7</Length>"));
 }
 
 namespace {
@@ -185,8 +185,8 @@ TEST_F(SyncReloadTest, FollowingASaveLeavesTheUsersUndoStepsAsTheyWere)
     core->FSaveFileCompressed = false;
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     const QString id = row->ID.Value();
-    ASSERT_TRUE(core->ForceStorePending());
-    ASSERT_TRUE(core->Save(document));
+    ASSERT_TRUE(sync->ForceStorePending());
+    ASSERT_TRUE(documentFile->Save(document));
     const QByteArray saved = testsupport::readFile(document);
     undo.Clear();
 
@@ -207,10 +207,10 @@ TEST_F(SyncReloadTest, FollowingASaveLeavesTheUsersUndoStepsAsTheyWere)
     ASSERT_GE(before.size(), 3);
     const QByteArray other = OtherDocument(saved, id);
     SaveElsewhere(other, other);
-    const QString generation = core->DirWatchThread()->WorkingDir();
+    const QString generation = sync->DirWatchThread()->WorkingDir();
 
     ASSERT_TRUE(StepUntil([&] { return core->FindNode("other.bob.1") != nullptr; }));
-    EXPECT_NE(core->DirWatchThread()->WorkingDir(), generation);
+    EXPECT_NE(sync->DirWatchThread()->WorkingDir(), generation);
     // Both actions were carried over and journalled again, and the steps are as they were.
     ASSERT_NE(core->FindNode(made), nullptr);
     EXPECT_EQ(core->GetData_(core->FindNode(made), cnTextCenterMiddle), "made here");

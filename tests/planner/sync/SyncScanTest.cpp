@@ -63,8 +63,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         document = dir.filePath(QStringLiteral("plan.zop"));
         ASSERT_TRUE(testsupport::writeFile(document, EmptyDocument));
-        core->NewDirWatchThread(document);
-        journal = core->DirWatchThread();
+        sync->NewDirWatchThread(document);
+        journal = sync->DirWatchThread();
         ASSERT_FALSE(journal->JournalRefused());
         other = journal->GetWorkingDir() + QStringLiteral("other.bob.1.diff");
     }
@@ -74,7 +74,7 @@ protected:
     {
         QDeadlineTimer deadline(ms);
         while (!deadline.hasExpired()) {
-            core->UpdatePending();
+            sync->UpdatePending();
             if (done())
                 return true;
             QTest::qWait(20);
@@ -84,9 +84,9 @@ protected:
     // Steps until at least one more scan has been collected.
     void OneScan()
     {
-        StepUntil([this] { return core->ScanRunning(); });
-        StepUntil([this] { return !core->ScanRunning(); });
-        core->UpdatePending();
+        StepUntil([this] { return sync->ScanRunning(); });
+        StepUntil([this] { return !sync->ScanRunning(); });
+        sync->UpdatePending();
     }
     QString Comment(const QString &id)
     {
@@ -106,7 +106,7 @@ TEST_F(SyncScanTest, AnotherUsersFileArrivesGrowsAndIsReadAgainWheneverItChanges
 {
     ASSERT_TRUE(testsupport::writeFile(other, DiffFile(Events({NewRow("other.bob.1", 1, "one"),
                                                                NewRow("other.bob.2", 2, "two")}), 2)));
-    core->SyncLoadTransactions();
+    sync->SyncLoadTransactions();
     EXPECT_EQ(Comment("other.bob.1"), "one");
     EXPECT_EQ(Comment("other.bob.2"), "two");
     EXPECT_TRUE(journal->Changed()); // a diff file in the generation is something to save
@@ -121,7 +121,7 @@ TEST_F(SyncScanTest, AnotherUsersFileArrivesGrowsAndIsReadAgainWheneverItChanges
     EXPECT_EQ(Comment("other.bob.1"), "mine");
 
     // The own edit went into the own diff file of this generation, and nowhere else.
-    ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
+    ASSERT_TRUE(StepUntil([this] { return !sync->ScanRunning() && !journal->HasUnwrittenEvents(); }));
     const QString own = journal->DiffFile();
     ASSERT_FALSE(own.isEmpty());
     EXPECT_TRUE(own.startsWith(journal->GetWorkingDir() + UserIdentity() + "."));
@@ -134,20 +134,20 @@ TEST_F(SyncScanTest, AnotherUsersFileArrivesGrowsAndIsReadAgainWheneverItChanges
 
     // Nothing changed: the file is not read again.
     OneScan();
-    EXPECT_EQ(core->NumPendingSyncFiles(), 0);
+    EXPECT_EQ(sync->NumPendingSyncFiles(), 0);
     // A file rewritten with the same size is read again, but an index already applied is
     // never applied twice.
     const QByteArray sameSize = DiffFile(Events({NewRow("other.bob.1", 1, "one"), NewRow("other.bob.2", 2, "two"),
                                                  ChangeRow("other.bob.2", 3, 1, "two AGAIN")}), 3);
     ASSERT_TRUE(testsupport::writeFile(other, sameSize));
-    ASSERT_TRUE(StepUntil([this] { return core->NumPendingSyncFiles() == 1; }));
+    ASSERT_TRUE(StepUntil([this] { return sync->NumPendingSyncFiles() == 1; }));
     EXPECT_EQ(Comment("other.bob.2"), "two again");
 }
 
 TEST_F(SyncScanTest, DamagedFilesAreNeverHalfAppliedAndReadAgainOnceWhole)
 {
     ASSERT_TRUE(testsupport::writeFile(other, DiffFile(NewRow("other.bob.1", 1, "one"), 1)));
-    core->SyncLoadTransactions();
+    sync->SyncLoadTransactions();
     ASSERT_EQ(Comment("other.bob.1"), "one");
 
     const QByteArray whole = DiffFile(Events({NewRow("other.bob.1", 1, "one"), ChangeRow("other.bob.1", 2, 1, "two"),
@@ -186,12 +186,12 @@ TEST_F(SyncScanTest, DamagedFilesAreNeverHalfAppliedAndReadAgainOnceWhole)
 
 TEST_F(SyncScanTest, AnotherSaveBringsItsWorkingCopyAndTheOwnEventsItLacks)
 {
-    const QByteArray saved = core->SaveToBuffer(false); // another instance's empty document
+    const QByteArray saved = documentFile->SaveToBuffer(false); // another instance's empty document
     core->FSaveFileCompressed = false;
-    core->UpdatePending();
+    sync->UpdatePending();
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     const QString id = row->ID.Value();
-    ASSERT_TRUE(StepUntil([this] { return !core->ScanRunning() && !journal->HasUnwrittenEvents(); }));
+    ASSERT_TRUE(StepUntil([this] { return !sync->ScanRunning() && !journal->HasUnwrittenEvents(); }));
     const QString firstGeneration = journal->WorkingDir();
     const QString tmp = journal->GetTmpDirectory();
 
@@ -206,37 +206,37 @@ TEST_F(SyncScanTest, AnotherSaveBringsItsWorkingCopyAndTheOwnEventsItLacks)
     core->SetData_(row, cnTextCenterMiddle, "after the lock");
     ASSERT_TRUE(testsupport::writeFile(tmp + next + "/plan.zop", saved));
     ASSERT_TRUE(StepUntil([&] {
-        return core->DirWatchThread()->WorkingDir() == next && !core->ScanRunning()
-               && !core->DirWatchThread()->HasUnwrittenEvents();
+        return sync->DirWatchThread()->WorkingDir() == next && !sync->ScanRunning()
+               && !sync->DirWatchThread()->HasUnwrittenEvents();
     }));
     // The row is back, with both edits, journalled into the new generation.
     ASSERT_NE(core->FindNode(id), nullptr);
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnTextCenterMiddle), "after the lock");
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnPosition), "Position 1");
-    EXPECT_TRUE(core->DirWatchThread()->DiffFile().startsWith(tmp + next + "/"));
-    const QString written = QString::fromLatin1(testsupport::readFile(core->DirWatchThread()->DiffFile()));
+    EXPECT_TRUE(sync->DirWatchThread()->DiffFile().startsWith(tmp + next + "/"));
+    const QString written = QString::fromLatin1(testsupport::readFile(sync->DirWatchThread()->DiffFile()));
     EXPECT_EQ(written.count("<new "), 1) << written.toStdString();
     EXPECT_TRUE(written.contains("after&nbsp;the&nbsp;lock")) << written.toStdString();
 
     // A touched document without a newer generation brings nothing to load.
     QTest::qWait(20);
     QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(5), QFileDevice::FileModificationTime);
-    core->UpdatePending();
-    EXPECT_FALSE(core->DirWatchThread()->NeedReload());
-    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), next);
+    sync->UpdatePending();
+    EXPECT_FALSE(sync->DirWatchThread()->NeedReload());
+    EXPECT_EQ(sync->DirWatchThread()->WorkingDir(), next);
     EXPECT_NE(core->FindNode(id), nullptr);
 
     // Unreachable: offline, nothing more happens.
     QFile::remove(document);
-    core->UpdatePending();
-    EXPECT_FALSE(core->SyncOnline());
+    sync->UpdatePending();
+    EXPECT_FALSE(sync->SyncOnline());
 }
 
 TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopyIsUndoneAndADamagedLockSetAside)
 {
-    TPlannerCore::SetStuckSaveGrace(3000);
+    TDocumentSync::SetStuckSaveGrace(3000);
     core->FSaveFileCompressed = false;
-    core->UpdatePending();
+    sync->UpdatePending();
     const QString tmp = journal->GetTmpDirectory();
     const QString generation = journal->WorkingDir();
     const QString next = QString::number(generation.toInt() + 1);
@@ -249,24 +249,24 @@ TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopyIsUndoneAndADamagedLockSetAsid
     TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
     // The edit does not wait for the save: it goes into the closed generation at once, while
     // the save still has its grace time.
-    ASSERT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
+    ASSERT_TRUE(StepUntil([&] { return !sync->DirWatchThread()->HasUnwrittenEvents() && !sync->ScanRunning(); }));
     EXPECT_TRUE(QFileInfo::exists(tmp + next));
     EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName()));
     // Then the generation opens again, with the edit in it.
     ASSERT_TRUE(StepUntil([&] { return !QFileInfo::exists(tmp + next); }));
-    EXPECT_EQ(core->DirWatchThread()->WorkingDir(), generation);
+    EXPECT_EQ(sync->DirWatchThread()->WorkingDir(), generation);
     EXPECT_FALSE(QFileInfo::exists(journal->GetLockedFileName()));
     EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName() + ".abandoned"));
-    EXPECT_TRUE(testsupport::readFile(core->DirWatchThread()->DiffFile()).contains(row->ID.Value().toLatin1()));
+    EXPECT_TRUE(testsupport::readFile(sync->DirWatchThread()->DiffFile()).contains(row->ID.Value().toLatin1()));
 
     // A damaged lock copy blocks nobody, not even for the grace time.
-    TPlannerCore::SetStuckSaveGrace(60000);
+    TDocumentSync::SetStuckSaveGrace(60000);
     ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), "<document><setup>"));
     core->SetData_(row, cnLength, "5");
-    ASSERT_TRUE(StepUntil([&] { return !core->DirWatchThread()->HasUnwrittenEvents() && !core->ScanRunning(); }));
+    ASSERT_TRUE(StepUntil([&] { return !sync->DirWatchThread()->HasUnwrittenEvents() && !sync->ScanRunning(); }));
     EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName() + ".damaged"));
     EXPECT_FALSE(QFileInfo::exists(journal->GetLockedFileName()));
-    TPlannerCore::SetStuckSaveGrace(30000);
+    TDocumentSync::SetStuckSaveGrace(30000);
 }
 
 TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
@@ -280,7 +280,7 @@ TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
         ASSERT_TRUE(testsupport::writeFile(other, text.replace("other.bob</__user__>", "!.bob</__user__>").toLatin1()));
     };
     write(NewRow("other.bob.1", 1, "one"), 1);
-    core->SyncLoadTransactions();
+    sync->SyncLoadTransactions();
     ASSERT_EQ(Comment("other.bob.1"), "one");
 
     core->SetData(core->FindNode("other.bob.1"), core->IndexOfColumnHack(tbTable, "Comment"), "mine");
@@ -291,10 +291,10 @@ TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
         TNodeData *node = core->FindNode("other.bob.1");
         return node && core->GetData_(node, cnLength) == "4";
     }));
-    EXPECT_TRUE(core->Conflicts().isEmpty());
+    EXPECT_TRUE(sync->Conflicts().isEmpty());
     EXPECT_EQ(Comment("other.bob.1"), "mine"); // rebuilt with the own edit, as the others will
     EXPECT_EQ(core->FindNode("other.bob.1")->ChangeIndex, 1u);
-    EXPECT_TRUE(StepUntil([this] { return !core->ScanRunning(); }));
+    EXPECT_TRUE(StepUntil([this] { return !sync->ScanRunning(); }));
     EXPECT_TRUE(journal->HasUnwrittenEvents());
 }
 
@@ -307,9 +307,9 @@ TEST_F(SyncScanTest, OldJournalFoldersAreAppliedOnceAndWhole)
                                                                          ChangeRow("a.1", 2, 1, "two")}), 2)));
     ASSERT_TRUE(testsupport::writeFile(old + "b.1.diff", DiffFile(NewRow("b.1", 1, "three"), 1)));
     ASSERT_TRUE(testsupport::writeFile(old + "c.1.diff", "<document><diff index=\"1\"><new id=\"c.1\""));
-    core->SyncLoadTransactionsFrom(old);
+    sync->SyncLoadTransactionsFrom(old);
     EXPECT_EQ(Comment("a.1"), "two");
     EXPECT_EQ(Comment("b.1"), "three");
     EXPECT_EQ(core->FindNode("c.1"), nullptr);
-    EXPECT_TRUE(core->Conflicts().isEmpty());
+    EXPECT_TRUE(sync->Conflicts().isEmpty());
 }

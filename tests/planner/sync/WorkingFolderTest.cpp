@@ -411,14 +411,14 @@ using WorkingFolderCoreTest = DocumentFolderTest;
 
 TEST_F(WorkingFolderCoreTest, ClearHistoryKeepsAtLeastTenNewestGenerations)
 {
-    core->NewDirWatchThread(document);
-    const QString dir = core->DirWatchThread()->GetTmpDirectory();
+    sync->NewDirWatchThread(document);
+    const QString dir = sync->DirWatchThread()->GetTmpDirectory();
     for (int n = 0; n <= 11; ++n)
         QDir().mkpath(dir + QString::number(n));
-    core->DirWatchThread()->SetWorkingDir(QStringLiteral("11"));
+    sync->DirWatchThread()->SetWorkingDir(QStringLiteral("11"));
 
     core->FMaxHistoryFiles = 3;
-    core->ClearHistory();
+    sync->ClearHistory();
     EXPECT_EQ(core->FMaxHistoryFiles, 10);
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("0")));
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("1")));
@@ -427,30 +427,30 @@ TEST_F(WorkingFolderCoreTest, ClearHistoryKeepsAtLeastTenNewestGenerations)
 
     // A limit above 10 stays.
     core->FMaxHistoryFiles = 12;
-    core->ClearHistory();
+    sync->ClearHistory();
     EXPECT_EQ(core->FMaxHistoryFiles, 12);
 }
 
 TEST_F(WorkingFolderCoreTest, ClearHistoryStopsAtTheFirstFolderThatStays)
 {
-    core->NewDirWatchThread(document);
-    const QString dir = core->DirWatchThread()->GetTmpDirectory();
+    sync->NewDirWatchThread(document);
+    const QString dir = sync->DirWatchThread()->GetTmpDirectory();
     for (int n = 0; n <= 12; ++n)
         QDir().mkpath(dir + QString::number(n));
-    core->DirWatchThread()->SetWorkingDir(QStringLiteral("12"));
+    sync->DirWatchThread()->SetWorkingDir(QStringLiteral("12"));
     core->FMaxHistoryFiles = 10;
 
     const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                           + QStringLiteral("/Trash");
     QDir(trash).removeRecursively();
     testsupport::writeFile(trash, "not a folder");
-    core->ClearHistory(); // must come back although nothing can be moved
+    sync->ClearHistory(); // must come back although nothing can be moved
     ASSERT_TRUE(QFile::remove(trash));
     ASSERT_FALSE(QFileInfo::exists(trash));
     for (int n = 0; n <= 12; ++n)
         EXPECT_TRUE(QFileInfo(dir + QString::number(n)).isDir()) << n;
 
-    core->ClearHistory();
+    sync->ClearHistory();
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("0")));
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("1")));
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("2")));
@@ -461,8 +461,8 @@ TEST_F(WorkingFolderCoreTest, SecondInstanceOfTheSameIdentityIsTold)
 {
     TDirWatchThread other(document);
     window.answers.push_back(mrOk);
-    core->NewDirWatchThread(document);
-    EXPECT_TRUE(core->DirWatchThread()->JournalRefused());
+    sync->NewDirWatchThread(document);
+    EXPECT_TRUE(sync->DirWatchThread()->JournalRefused());
     ASSERT_EQ(window.questions.size(), 1);
     EXPECT_TRUE(window.questions[0].contains(document));
 }

@@ -18,7 +18,7 @@ protected:
     {
         CoreTest::SetUp();
         ASSERT_TRUE(dir.isValid());
-        filler = std::make_unique<TAutofill>(*core);
+        filler = std::make_unique<TAutofill>(*core, *sync);
         // The basic task table plus Customer and City.
         customer = core->GetTableColCount(tbTable);
         for (const char *caption : {"Customer", "City"}) {

@@ -173,8 +173,8 @@ TEST_F(FilterEngineTest, AFilterOnTheFirstColumnSurvivesUndoPastingAndOpeningAga
     // Reading the document anew from its file keeps the filter.
     ASSERT_TRUE(dir.isValid());
     window.answers.assign(8, mrYes);
-    ASSERT_TRUE(core->Save(dir.filePath("plan.zop")));
-    core->Open(dir.filePath("plan.zop"));
+    ASSERT_TRUE(documentFile->Save(dir.filePath("plan.zop")));
+    documentFile->Open(dir.filePath("plan.zop"));
     ASSERT_EQ(core->TotalCount(tbTable), 7);
     EXPECT_TRUE(core->GetHeader(tbTable, position)->IsFiltered());
     EXPECT_EQ(Shown(), (TTexts{"alpha", "Alphabet", "", "pasted Position 1"}));

@@ -393,7 +393,7 @@ TEST_F(OverlapTest, OpeningAMovedImportSolvesItsOverlaps)
     const QString file = dir.filePath(QStringLiteral("moved.zop"));
     ASSERT_TRUE(testsupport::writeFile(file, text.toLatin1()));
     window.answers = {mrOk};
-    core->Open(file);
+    documentFile->Open(file);
     ASSERT_EQ(core->GetTableRowCount(tbTable), 2);
     TNodeData *first = nullptr;
     TNodeData *second = nullptr;

@@ -62,9 +62,9 @@ TEST_F(SettingsWindowTest, ClosingWritesTheEventsThenTheUsersSettingsThenTheProg
     const QString plan = Document(QStringLiteral("plan.zop"));
     auto form = Form();
     form->Open(plan);
-    ASSERT_EQ(form->Core().DirWatchThread()->Filename(), plan);
+    ASSERT_EQ(form->Sync().DirWatchThread()->Filename(), plan);
     form->ActionAddNodeExecute();
-    TDirWatchThread *journal = form->Core().DirWatchThread();
+    TDirWatchThread *journal = form->Sync().DirWatchThread();
     ASSERT_TRUE(journal->HasUnwrittenEvents());
     const QString userSettings = journal->GetUserSettingsFileName();
 
@@ -149,9 +149,9 @@ TEST_F(SettingsWindowTest, ProgramAndDocumentComeBackAfterClosingAndStartingAgai
     EXPECT_EQ(form->RecentFiles().Files(), (QStringList{plan, other}));
     EXPECT_EQ(form->RecentFiles().Action(1)->text(), QStringLiteral("1. ") + plan);
     // The last document is not opened again by itself; through the recent files it is.
-    EXPECT_TRUE(form->Core().DirWatchThread()->Filename().isEmpty());
+    EXPECT_TRUE(form->Sync().DirWatchThread()->Filename().isEmpty());
     form->RecentFiles().Action(1)->trigger();
-    ASSERT_EQ(form->Core().DirWatchThread()->Filename(), plan);
+    ASSERT_EQ(form->Sync().DirWatchThread()->Filename(), plan);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + plan);
     EXPECT_EQ(form->Settings().CurrentDocumentSettings(), kept);
     // The filter of the tab shown is in its column again.
@@ -173,7 +173,7 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
             core.SetData_(node, cnLength, QStringLiteral("2"));
             core.SetData_(node, cnTextCenterMiddle, QString::fromLatin1(comment));
         }
-        ASSERT_TRUE(core.Save(plan));
+        ASSERT_TRUE(form->File().Save(plan));
     }
     const auto shown = [](TMainForm &form) {
         QStringList texts;
@@ -250,7 +250,7 @@ TEST_F(SettingsWindowTest, TheUsersViewComesBackWhenTheDocumentIsOpenedAgain)
     EXPECT_EQ(geometry.Top(), 0);
     // So does one whose kept start cannot be read.
     {
-        TMemIniFile file(form->Core().DirWatchThread()->GetUserSettingsFileName());
+        TMemIniFile file(form->Sync().DirWatchThread()->GetUserSettingsFileName());
         file.WriteString(QStringLiteral("setup"), QStringLiteral("LastTimeChartStart"), QStringLiteral("no date"));
         ASSERT_TRUE(file.UpdateFile(false));
     }
@@ -306,7 +306,7 @@ TEST_F(SettingsWindowTest, OpeningFitsTheColumnsToTheirContents)
         TPlannerCore &core = form->Core();
         TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
         core.SetData_(node, cnTextCenterMiddle, text);
-        ASSERT_TRUE(core.Save(plan));
+        ASSERT_TRUE(form->File().Save(plan));
     }
     auto form = Form();
     TTreeGridColumns *columns = form->StringTreeGrid1->Header()->Columns();

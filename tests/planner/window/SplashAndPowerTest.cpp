@@ -55,18 +55,18 @@ TEST(PowerTest, SleepStopsTheScanAndWakingStartsItAgain)
     TScriptedMainForm form;
     form.Open(document);
     TPlannerCore &core = form.Core();
-    const QString presence = core.DirWatchThread()->GetUserFileName();
+    const QString presence = form.Sync().DirWatchThread()->GetUserFileName();
     // The idle step runs the scans, which keep the presence file.
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(presence); }, 5000));
 
     form.PowerWatch().PrepareForSleep(true);
     EXPECT_TRUE(form.PowerWatch().Sleeping());
-    EXPECT_FALSE(core.ScanRunning());
+    EXPECT_FALSE(form.Sync().ScanRunning());
     EXPECT_FALSE(core.IdleTimer().isActive());
     QFile::remove(presence);
     // Asleep, no scan touches the shared folder.
     QTest::qWait(1100);
-    EXPECT_FALSE(core.ScanRunning());
+    EXPECT_FALSE(form.Sync().ScanRunning());
     EXPECT_FALSE(QFileInfo::exists(presence));
 
     form.PowerWatch().PrepareForSleep(false);

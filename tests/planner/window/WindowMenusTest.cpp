@@ -50,7 +50,7 @@ TEST_F(WindowMenusTest, UsersPresentWithinTheLastMinute)
 {
     TScriptedMainForm form;
     form.Open(document);
-    TDirWatchThread *journal = form.Core().DirWatchThread();
+    TDirWatchThread *journal = form.Sync().DirWatchThread();
     const QString folder = journal->GetTmpDirectory();
     const QDateTime now = QDateTime::currentDateTime();
     const auto presence = [&](const QString &user, int secondsAgo) {
@@ -85,11 +85,11 @@ TEST_F(WindowMenusTest, TheRevertMenuListsTheGenerationsNewestFirstAndReverts)
     TScriptedMainForm form(mrOk);
     form.Open(document);
     form.ActionAddNodeExecute();
-    ASSERT_TRUE(form.Core().Save(document));
+    ASSERT_TRUE(form.File().Save(document));
     form.ActionAddNodeExecute();
-    ASSERT_TRUE(form.Core().Save(document));
+    ASSERT_TRUE(form.File().Save(document));
     // A backup generation, written last.
-    TDirWatchThread *journal = form.Core().DirWatchThread();
+    TDirWatchThread *journal = form.Sync().DirWatchThread();
     QDir(journal->GetTmpDirectory()).mkdir(QStringLiteral("5~"));
     ASSERT_TRUE(QFile::copy(journal->GetLockedFileName(QStringLiteral("0")), journal->GetLockedFileName(QStringLiteral("5~"))));
     QFile backup(journal->GetLockedFileName(QStringLiteral("5~")));

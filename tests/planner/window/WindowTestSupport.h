@@ -25,7 +25,7 @@ inline QString WriteEmptyDocument(const QString &path)
     {
         TPlannerCore core(tasks.get(), absent.get(), window, &undo);
         core.ActionNewExecute();
-        saved = core.SaveTo(path);
+        saved = core.DocumentFile().SaveTo(path);
     }
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
 }
