@@ -45,7 +45,7 @@ private:
 };
 
 // A fresh document as File/New leaves it. The core refers to the window, undo list and grids,
-// so it is built after them and goes first.
+// so it is built after them and goes first; its synchronisation and file go before it.
 struct TBenchCore
 {
     TBenchWindow window;
@@ -53,17 +53,22 @@ struct TBenchCore
     std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
     std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
     std::unique_ptr<TPlannerCore> core;
-    TDocumentSync *sync = nullptr;
-    TDocumentFile *file = nullptr;
+    std::unique_ptr<TDocumentSync> sync;
+    std::unique_ptr<TDocumentFile> file;
 
     explicit TBenchCore(int answer = mrOk, int chartDays = 0) : window(answer, chartDays)
     {
         core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        sync = &core->DocumentSync();
-        file = &core->DocumentFile();
+        sync = std::make_unique<TDocumentSync>(*core);
+        file = std::make_unique<TDocumentFile>(*core, *sync);
         core->ActionNewExecute();
     }
-    ~TBenchCore() { core.reset(); }
+    ~TBenchCore()
+    {
+        file.reset();
+        sync.reset();
+        core.reset();
+    }
     TBenchCore(const TBenchCore &) = delete;
     TBenchCore &operator=(const TBenchCore &) = delete;
 };

@@ -221,7 +221,7 @@ void BM_Archive(benchmark::State &state)
         const TDateTime before = EndOfFirst(plan->core, wanted);
         QTemporaryDir dir;
         QString error;
-        TArchiver archiver(plan->core, plan->core.DocumentSync());
+        TArchiver archiver(plan->core, plan->form->Sync());
         state.ResumeTiming();
         archived = archiver.Archive(dir.filePath(QStringLiteral("plan.archive")), before, true, error);
         plan->Settle();

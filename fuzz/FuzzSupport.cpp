@@ -31,16 +31,29 @@ public:
     void SetBusyCursor(bool) override {}
 };
 
-// The core refers to the window, undo list and grids, so it is built after them and goes first.
+// The core refers to the window, undo list and grids, so it is built after them and goes first;
+// its synchronisation and file go before it.
 struct TFuzzCore {
     TFuzzWindow window;
     TUndoRedo undo;
     std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
     std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
     std::unique_ptr<TPlannerCore> core;
+    std::unique_ptr<TDocumentSync> sync;
+    std::unique_ptr<TDocumentFile> file;
 
-    TFuzzCore() { core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo); }
-    ~TFuzzCore() { core.reset(); }
+    TFuzzCore()
+    {
+        core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
+        sync = std::make_unique<TDocumentSync>(*core);
+        file = std::make_unique<TDocumentFile>(*core, *sync);
+    }
+    ~TFuzzCore()
+    {
+        file.reset();
+        sync.reset();
+        core.reset();
+    }
 };
 
 QTemporaryDir *Folder()
@@ -81,7 +94,7 @@ TDocumentFile &NewDocument()
 {
     static TFuzzCore *shared = new TFuzzCore;
     shared->core->ActionNewExecute();
-    return shared->core->DocumentFile();
+    return *shared->file;
 }
 
 } // namespace fuzz

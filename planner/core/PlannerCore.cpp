@@ -25,8 +25,6 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
         connections.fill(-1);
 
     WireUpdateTimers();
-    FDocumentSync = std::make_unique<TDocumentSync>(*this);
-    FDocumentFile = std::make_unique<TDocumentFile>(*this, *FDocumentSync);
 }
 
 TPlannerCore::~TPlannerCore()

@@ -38,8 +38,6 @@
 #include "core/HolidayData.h"
 #include "core/PlannerWindow.h"
 #include "core/TextMap.h"
-#include "document/DocumentFile.h"
-#include "sync/DocumentSync.h"
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
@@ -75,8 +73,6 @@ public:
 
     IPlannerWindow &Window() const { return FWindow; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
-    TDocumentSync &DocumentSync() const { return *FDocumentSync; }
-    TDocumentFile &DocumentFile() const { return *FDocumentFile; }
 
     // ---- observers of the document (the journal, the document file)
     // Tells `observer` of the journalled edits and of every new document from now on; it
@@ -629,8 +625,4 @@ private:
     // takes the first state, and a file brings thousands of rows.
     QString FIndexEntry;
     QString FIndexItem;
-
-    // Last: they leave the observers before anything else of the core goes.
-    std::unique_ptr<TDocumentSync> FDocumentSync;
-    std::unique_ptr<TDocumentFile> FDocumentFile;
 };

@@ -71,6 +71,8 @@ TMainForm::TMainForm(QWidget *parent)
     }
 
     FCore = std::make_unique<TPlannerCore>(StringTreeGrid1, StringTreeGrid2, *this);
+    FSync = std::make_unique<TDocumentSync>(*FCore);
+    FFile = std::make_unique<TDocumentFile>(*FCore, *FSync);
     FOverlapSolver = std::make_unique<TOverlapSolver>(*FCore);
     CreateTimeChart();
     CreateActions();
@@ -102,6 +104,8 @@ TMainForm::~TMainForm()
     FRowClipboard.reset();
     FEvaluations.reset();
     FTableSearch.reset();
+    FFile.reset();
+    FSync.reset();
     FCore.reset();
     SetBusyCursor(false);
 }

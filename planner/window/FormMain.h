@@ -8,6 +8,8 @@
 
 #include "core/PlannerCore.h"
 #include "core/PlannerWindow.h"
+#include "document/DocumentFile.h"
+#include "sync/DocumentSync.h"
 #include "print/PrintOptions.h"
 
 class QAction;
@@ -62,8 +64,8 @@ public:
 
     // The document: its model, its synchronisation with the other instances, its file.
     TPlannerCore &Core() const { return *FCore; }
-    TDocumentSync &Sync() const { return FCore->DocumentSync(); }
-    TDocumentFile &File() const { return FCore->DocumentFile(); }
+    TDocumentSync &Sync() const { return *FSync; }
+    TDocumentFile &File() const { return *FFile; }
 
     void ActionNewExecute();
     // Opens a document; failures are logged (the user has seen their message).
@@ -361,6 +363,9 @@ private:
     QPointer<TArchivDialog> FArchivDialog;
     // ---- end
     std::unique_ptr<TPlannerCore> FCore; // after the grids it uses: destroyed before them
+    // After the core they observe: destroyed before it.
+    std::unique_ptr<TDocumentSync> FSync;
+    std::unique_ptr<TDocumentFile> FFile;
     // ---- private: the tables' behaviour; goes before the core
     void CreateTables();
     // Whether the user acts in a table right now (not in the chart).

@@ -77,13 +77,15 @@ protected:
         tasks.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         absent.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        sync = &core->DocumentSync();
-        documentFile = &core->DocumentFile();
+        sync = std::make_unique<TDocumentSync>(*core);
+        documentFile = std::make_unique<TDocumentFile>(*core, *sync);
         core->ActionNewExecute();
         core->ClearDelayedFlags();
     }
     void TearDown() override
     {
+        documentFile.reset();
+        sync.reset();
         core.reset();
         ResetDateFormats();
     }
@@ -116,9 +118,10 @@ protected:
     TUndoRedo undo;
     std::unique_ptr<TStringTreeGrid> tasks;
     std::unique_ptr<TStringTreeGrid> absent;
-    std::unique_ptr<TPlannerCore> core; // declared last: destroyed before the grids
-    TDocumentSync *sync = nullptr;
-    TDocumentFile *documentFile = nullptr;
+    std::unique_ptr<TPlannerCore> core; // destroyed before the grids
+    // The core's synchronisation and document file: destroyed before the core.
+    std::unique_ptr<TDocumentSync> sync;
+    std::unique_ptr<TDocumentFile> documentFile;
 };
 
 // A core test with a small document file in a folder of its own.

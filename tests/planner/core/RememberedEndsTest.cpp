@@ -64,8 +64,10 @@ protected:
         std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         TPlannerCore fresh(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
+        TDocumentSync freshSync(fresh);
+        TDocumentFile freshFile(fresh, freshSync);
         fresh.ActionNewExecute();
-        ASSERT_TRUE(fresh.DocumentFile().LoadFrom(file)) << after;
+        ASSERT_TRUE(freshFile.LoadFrom(file)) << after;
         const auto mine = RowStates(*core);
         const auto theirs = RowStates(fresh);
         ASSERT_EQ(mine.size(), theirs.size()) << after;

@@ -363,8 +363,10 @@ TEST_F(SetupApplierTest, ANamedDocumentIsSavedWithItsNewSetup)
     std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
     {
         TPlannerCore other(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
+        TDocumentSync otherSync(other);
+        TDocumentFile otherFile(other, otherSync);
         other.ActionNewExecute();
-        ASSERT_TRUE(other.DocumentFile().LoadFrom(file));
+        ASSERT_TRUE(otherFile.LoadFrom(file));
         EXPECT_EQ(other.GetColumnCaption(tbTable, 5), "Remark");
     }
 }

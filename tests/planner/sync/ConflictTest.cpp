@@ -15,10 +15,14 @@ struct TInstance
         tasks.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         absent.reset(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
         core = std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo);
-        sync = &core->DocumentSync();
+        sync = std::make_unique<TDocumentSync>(*core);
         core->ActionNewExecute();
     }
-    ~TInstance() { core.reset(); }
+    ~TInstance()
+    {
+        sync.reset();
+        core.reset();
+    }
 
     QString Cell(const QString &id, const QString &caption) const
     {
@@ -39,7 +43,7 @@ struct TInstance
     std::unique_ptr<TStringTreeGrid> tasks;
     std::unique_ptr<TStringTreeGrid> absent;
     std::unique_ptr<TPlannerCore> core;
-    TDocumentSync *sync = nullptr;
+    std::unique_ptr<TDocumentSync> sync;
 };
 
 class ConflictTest : public ::testing::Test

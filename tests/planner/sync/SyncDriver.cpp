@@ -80,7 +80,9 @@ public:
     TDriver()
         : FTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)),
           FAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)),
-          FCore(std::make_unique<TPlannerCore>(FTasks.get(), FAbsent.get(), FWindow, &FUndo))
+          FCore(std::make_unique<TPlannerCore>(FTasks.get(), FAbsent.get(), FWindow, &FUndo)),
+          FSync(std::make_unique<TDocumentSync>(*FCore)),
+          FFile(std::make_unique<TDocumentFile>(*FCore, *FSync))
     {
         FCore->ActionNewExecute();
         // The idle timer's work (its first step is the synchronisation), as the window's idle
@@ -96,6 +98,8 @@ public:
     ~TDriver()
     {
         FIdle.stop();
+        FFile.reset();
+        FSync.reset();
         FCore.reset();
     }
 
@@ -105,8 +109,8 @@ public:
         const QStringList f = line.split(QLatin1Char('\t'));
         const QString &command = f.value(0);
         TPlannerCore &core = *FCore;
-        TDocumentSync &sync = FCore->DocumentSync();
-        TDocumentFile &file = FCore->DocumentFile();
+        TDocumentSync &sync = *FSync;
+        TDocumentFile &file = *FFile;
         try {
             if (command == "create") {
                 core.ActionNewExecute();
@@ -252,6 +256,8 @@ private:
     std::unique_ptr<TStringTreeGrid> FTasks;
     std::unique_ptr<TStringTreeGrid> FAbsent;
     std::unique_ptr<TPlannerCore> FCore;
+    std::unique_ptr<TDocumentSync> FSync;
+    std::unique_ptr<TDocumentFile> FFile;
     QTimer FIdle;
     QTimer FWaitTimer;
     std::vector<TWait> FWaits;

@@ -59,7 +59,7 @@ protected:
         }
         core.EndUpdate();
         const QString file = dir.filePath(QStringLiteral("plan%1.zop").arg(rows));
-        EXPECT_TRUE(core.DocumentFile().SaveTo(file));
+        EXPECT_TRUE(maker.File().SaveTo(file));
         return file;
     }
     TStringTreeGrid *Grid() const { return form->StringTreeGrid1; }

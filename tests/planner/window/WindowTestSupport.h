@@ -24,8 +24,10 @@ inline QString WriteEmptyDocument(const QString &path)
     bool saved = false;
     {
         TPlannerCore core(tasks.get(), absent.get(), window, &undo);
+        TDocumentSync sync(core);
+        TDocumentFile file(core, sync);
         core.ActionNewExecute();
-        saved = core.DocumentFile().SaveTo(path);
+        saved = file.SaveTo(path);
     }
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
 }
