@@ -13,7 +13,6 @@
 //   PlannerCoreSchedule.cpp  lengths, ends, the typed getters and setters, public holidays
 //   PlannerCoreRecalc.cpp    the rows' caches, validity and ends: one row, pending rows, all rows
 
-#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -26,9 +25,6 @@
 #include <limits>
 #include <map>
 #include <memory>
-#include <stdexcept>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "Color.h"
@@ -36,6 +32,7 @@
 #include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
+#include "core/PlannerCoreHooks.h"
 #include "core/PlannerWindow.h"
 #include "core/TextMap.h"
 #include "WeekInfo.h"
@@ -45,19 +42,7 @@ class TUndoRedo;
 class TWorkCalendar;
 class TDateTexts;
 
-// An error the user caused (an unknown file type): logged, never shown again.
-class EPlannerError : public std::runtime_error
-{
-public:
-    explicit EPlannerError(const QString &message)
-        : std::runtime_error(message.toStdString()), FMessage(message) {}
-    const QString &Message() const { return FMessage; }
-
-private:
-    QString FMessage;
-};
-
-class TPlannerCore : public QObject
+class TPlannerCore : public QObject, public TPlannerCoreHooks
 {
     Q_OBJECT
 
@@ -127,10 +112,6 @@ public:
     // The view options "Hide empty resources" and "Hide empty multi-row resources".
     bool FHideEmptyRows = false;
     bool FHideEmptyMultiRows = false;
-    // The overlap procedure, run at once or from the idle timer; set by the overlap detection.
-    std::function<void()> OnUpdateOverlappingProc;
-    // The window's part of the outermost EndUpdate: scroll bars, editor, chart start.
-    std::function<void()> OnEndUpdate;
     // ---- end
 
     // ---- idle processing
@@ -138,16 +119,11 @@ public:
     void ApplicationEvents1Idle();
     void IdleTimerTimer();
     // One step of the shared-folder synchronisation and the reload of a document another
-    // instance saved: OnIdleSynchronise, which the synchronisation fills in.
+    // instance saved: OnIdleSynchronise.
     void IdleSynchronise();
-    std::function<void()> OnIdleSynchronise;
     QTimer &IdleTimer() { return FIdleTimer; }
     QTimer &BackupTimer() { return FBackupTimer; }
     bool FOfflineErrorSignalled = false;
-    // Whether the journal's shared folder is reachable; reachable when unset.
-    std::function<bool()> OnFolderReachable;
-    // After the idle timer's work: the window sets its actions and caption.
-    std::function<void()> OnIdleProcessed;
     // ---- end
 
     // ---- tables and columns
@@ -347,13 +323,6 @@ public:
     QStringList FGlobalPositionFilter;
     TTimeOfDay FMinDayStart{1440};
     TTimeOfDay FMaxDayEnd{0};
-    // Window glue: the tabs changed, a tab was applied (index), the tab under the mouse
-    // (-1 for none), the column filters of a group caption put back, both tables filtered.
-    std::function<void()> OnGroupTabsChanged;
-    std::function<void(int)> OnGroupTabApplied;
-    std::function<int()> OnTabUnderMouse;
-    std::function<void(const QString &)> OnRestoreGroupFilters;
-    std::function<void()> OnFilterTables;
     // ---- end
 
     // ---- column arrangement (the table setup)
@@ -364,31 +333,12 @@ public:
     // removed). Writes no journal or undo entries. Raises std::invalid_argument for a source
     // outside the columns or named twice.
     void ArrangeColumns(TWhichTable table, const std::vector<int> &sources);
-    // Columns were renamed or removed (an empty new caption): what keeps columns by caption
-    // (the filters of the group tabs) follows. Pairs of old and new caption.
-    std::function<void(TWhichTable, const std::vector<std::pair<QString, QString>> &)> OnColumnsRenamed;
     // ---- end
 
-    // ---- table hooks (planner/table: filters, sorting, the row lists of the tables)
+    // ---- filters and overlaps through the hooks of the tables and the overlap solver
     // Re-evaluates the filters of every row of a table, of one row (as ForEach callback).
     void FilterData(TWhichTable table) { if (OnFilterData) OnFilterData(table); }
     void CB_FilterNode(TNodeData *node, QObject * = nullptr) { if (OnFilterNode) OnFilterNode(node); }
-    std::function<void(TWhichTable)> OnFilterData;
-    std::function<void(TNodeData *)> OnFilterNode;
-    // A row leaves its table, whoever deletes it: every list of rows must forget it.
-    std::function<void(TNodeData *)> OnNodeFreed;
-    // The columns of a table were added, removed or made anew.
-    std::function<void(TWhichTable)> OnTableSetupChanged;
-    // The outermost EndUpdate has computed every row anew and applied the group tab.
-    std::function<void()> OnTablesChecked;
-    // ---- end
-
-    // ---- chart hooks (planner/chart: the mouse gestures)
-    // A row leaves its table: a gesture that holds it lets it go.
-    std::function<void(TNodeData *)> OnChartNodeFreed;
-    // ---- end
-
-    // ---- overlapping (planner/table/OverlapSolver keeps the list; these are its hooks)
     // Whether a task is in the overlap list: O(1), for painting and the iterator.
     bool GetNodeIsOverlapping(const TNodeData *node) const
     {
@@ -396,12 +346,6 @@ public:
     }
     // Whether any task overlaps (the chart then greys every other bar).
     bool AnyOverlapping() const { return OnAnyOverlapping && OnAnyOverlapping(); }
-    std::function<bool(const TNodeData *)> OnNodeIsOverlapping;
-    std::function<bool()> OnAnyOverlapping;
-    // A row leaves its table: the overlap lists forget it; nil: every row of the task table.
-    std::function<void(TNodeData *)> OnOverlapRowFreed;
-    // Opening a plan an import moved by an offset: solve its overlaps once.
-    std::function<void()> OnInitialDeOverlap;
     // ---- end
 
     // ---- undo and redo (UndoRedo.*, PlannerCoreUndo.cpp)
@@ -421,20 +365,9 @@ public:
     bool FSaveFileCompressed = true;
     // ---- end
 
-    // ---- what the document file carries beside the model
-    // The chart's view values a document file carries (written, not read back).
-    struct TFileViewValues
-    {
-        int RowHeight = 54; // scaled to three text rows
-        int ColWidth = 8;
-        int Zoom = 100;
-    };
-    std::function<TFileViewValues()> OnGetViewValues;
+    // ---- the document's state
     // The bar text layout of every group tab (0 = three text rows).  // moves to the chart
     QVector<qint32> FRowSets;
-    // ---- end
-
-    // ---- state the Parts name
     qint32 FLastFreeID = 0;
     int FUndoRedoGroupIndex = -1;
     bool FFocusNewNode = false;

@@ -23,6 +23,7 @@
 #include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
 #include "document/DocumentSettings.h"
+#include "document/PlannerError.h"
 #include "sync/DocumentStore.h"
 
 class TDocumentSync;
