@@ -11,9 +11,7 @@
 
 TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
                            TUndoRedo *undoRedo, QObject *parent)
-    : QObject(parent),
-      FWindow(window),
-      FUndoRedo(undoRedo ? undoRedo : &UndoRedo())
+    : QObject(parent), TPlannerCoreState(window, undoRedo ? *undoRedo : UndoRedo())
 {
     setObjectName(QStringLiteral("PlannerCore"));
     FRowPlacer = std::make_unique<TRowPlacer>();

@@ -4,8 +4,9 @@
 // their columns and chart connections, and the one write path every change takes. It runs
 // without a shown window: it reaches its window only through IPlannerWindow.
 //
-// Members are defined by concern:
-//   PlannerCore.cpp          construction, new document, open and close
+// Its hooks (PlannerCoreHooks.h) are what the planner's parts plug in, its data
+// (PlannerCoreState.h) what it holds beside the grids. Members are defined by concern:
+//   PlannerCore.cpp          construction, the observers, a new document
 //   PlannerCoreUpdate.cpp    the update bracket, deferred recalculation, idle processing
 //   PlannerCorePositions.cpp positions, multi-row blocks, working weeks, group tabs
 //   PlannerCoreModel.cpp     columns, connections, cell getters, date texts, validity
@@ -14,27 +15,21 @@
 //   PlannerCoreRecalc.cpp    the rows' caches, validity and ends: one row, pending rows, all rows
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
 
-#include <array>
 #include <functional>
-#include <limits>
-#include <map>
 #include <memory>
 #include <vector>
 
-#include "Color.h"
-#include "DateList.h"
 #include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
 #include "core/PlannerCoreHooks.h"
+#include "core/PlannerCoreState.h"
 #include "core/PlannerWindow.h"
-#include "core/TextMap.h"
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
@@ -42,7 +37,7 @@ class TUndoRedo;
 class TWorkCalendar;
 class TDateTexts;
 
-class TPlannerCore : public QObject, public TPlannerCoreHooks
+class TPlannerCore : public QObject, public TPlannerCoreHooks, public TPlannerCoreState
 {
     Q_OBJECT
 
@@ -109,9 +104,6 @@ public:
     void OverlappingTimerTimer();
     TDateTime DataMinDate() const { return FDataMinDate; }
     TDateTime DataMaxDate() const { return FDataMaxDate; }
-    // The view options "Hide empty resources" and "Hide empty multi-row resources".
-    bool FHideEmptyRows = false;
-    bool FHideEmptyMultiRows = false;
     // ---- end
 
     // ---- idle processing
@@ -123,7 +115,6 @@ public:
     void IdleSynchronise();
     QTimer &IdleTimer() { return FIdleTimer; }
     QTimer &BackupTimer() { return FBackupTimer; }
-    bool FOfflineErrorSignalled = false;
     // ---- end
 
     // ---- tables and columns
@@ -316,13 +307,6 @@ public:
     const std::vector<qint32> &PositionInPositionGroup() const;
     // Every entry of its multi-row block, per entry of the expanded full list.
     const std::vector<std::vector<int>> &PositionsInHolidayGroup() const;
-    // One filter text per group tab (tab 0: empty, all positions).
-    QStringList FPositionGroup;
-    // The expanded entries of the current group, and those of them shown as chart rows.
-    QStringList FNoAutoGlobalPositionFilter;
-    QStringList FGlobalPositionFilter;
-    TTimeOfDay FMinDayStart{1440};
-    TTimeOfDay FMaxDayEnd{0};
     // ---- end
 
     // ---- column arrangement (the table setup)
@@ -360,32 +344,10 @@ public:
     void ClearUndo();
     // ---- end
 
-    // ---- the document's storage
-    // The menu option "Save File compressed": documents and diff files follow it.
-    bool FSaveFileCompressed = true;
-    // ---- end
-
-    // ---- the document's state
-    // The bar text layout of every group tab (0 = three text rows).  // moves to the chart
-    QVector<qint32> FRowSets;
-    qint32 FLastFreeID = 0;
-    int FUndoRedoGroupIndex = -1;
-    bool FFocusNewNode = false;
-    int FMaxHistoryFiles = 30;
-    QString FDefaultHolidayReason;
-    bool FDefaultCalcWorkdays = true;
-    TDateTime FUserDate = 0;
-    bool FLocalUndo = true; // the menu option "Undo local changes only"
-    tDateList FAutoExcludeList; // public holidays, one item per day
-    // Bar colours of the task states and of the absence reasons, by pick-list index ($BBGGRR).
-    QVector<TColor> FColors;
-    QVector<TColor> FHolidayColors;
-
 private:
-    // ---- private: undo and redo
-    std::unique_ptr<class TRowPlacer> FRowPlacer;
-    // ---- end
     void SetupGrid(TBaseTreeGrid *grid, TWhichTable table);
+    // Makes FColumnConnections again from FConnection; whoever changes FConnection calls it.
+    void ConnectionsChanged(TWhichTable table);
     // The column whose pick list a column of a table shows.
     void PickListColumn(TWhichTable &table, int &column) const;
     void ForgetNode(TNodeData *node);
@@ -394,42 +356,13 @@ private:
     // ---- private: positions and groups
     // The expanded full position list with its blocks and weeks, cached while the pick list
     // stays the same.
-    struct TPositionCache
-    {
-        QStringList source;
-        QStringList names;
-        QStringList entries;
-        TTextMap<int> index;
-        std::vector<std::vector<int>> blocks;
-        std::vector<tWeekInfo> weeks;
-        quint64 generation = 0;
-        int column = -1; // the position column the list was taken from
-        bool valid = false;
-    };
     const TPositionCache &PositionCache() const;
     // GetDataIndex of a text: -9 for "*" and the position index in the position column, else
     // the first pick-list entry whose first item is the text; -1 when none.
     int PickListIndex(TWhichTable table, int column, const QString &text) const;
-    struct TPickListIndex
-    {
-        QStringList source;
-        TTextMap<int> index;
-        bool valid = false;
-    };
-    mutable std::array<std::vector<TPickListIndex>, WhichTableCount> FPickListIndex;
     // The expanded full index of chart row `row`, -1 when none.
     int PositionOfRow(int row) const;
     void SetGroupTabIndex(int index);
-    mutable TPositionCache FPositionCache;
-    mutable std::vector<qint32> FPositionInPositionGroup;
-    // The other way round: the expanded full index of each visible row, -1 when none.
-    mutable std::vector<qint32> FRowPositions;
-    mutable quint64 FPositionMapGeneration = 0;
-    mutable QStringList FPositionMapFilter;
-    QStringList FGroupTabCaptions;
-    int FGroupTabIndex = 0;
-    QTimer FTimeChartChangeGroupTimer;
-    int FChangeGroupTimerTag = 0;
     // ---- end
 
     // ---- private: scheduling (PlannerCoreSchedule.cpp, PlannerCoreRecalc.cpp)
@@ -468,12 +401,6 @@ private:
     TDateTime ComputeEnd(TDateTime start, TWhichTable table, int position, qint64 rem, bool workDays);
     // The rows' caches from their cells (CB_CheckValid without the bracket check); span,
     // when given, gets whether the row is valid but for the range, and its dates.
-    struct TRowSpan
-    {
-        bool complete = false;
-        TDateTime lo = 0;
-        TDateTime hi = 0;
-    };
     void RefreshRow(TNodeData *node, TRowSpan *span = nullptr);
     // An absent day's cached dates, position or validity changed, or the row went.
     void AbsentDayChanged(int oldPosition, int newPosition);
@@ -486,24 +413,7 @@ private:
     // The chart range from the data (the bounds rule), holidays expanded when it changed.
     // rowsMarked: every row's bar picture is to be drawn anew already.
     bool ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool rowsMarked = false);
-    std::vector<THolidayData> FHolidayList;
-    quint64 FAbsenceGeneration = 0;
-    // Positions whose absent days changed outside a bracket (-9: all); their tasks follow.
-    std::vector<int> FTouchedAbsences;
-    // Rows per cached position (nodePosition), for the group count without a walk.
-    std::array<std::map<int, int>, WhichTableCount> FRowsAtPosition;
-    // NoRowPosition: the row comes or goes.
-    static constexpr int NoRowPosition = std::numeric_limits<int>::min();
     void CountRowAt(TWhichTable table, int oldPosition, int newPosition);
-    // Rows marked for recalculation outside a bracket, computed when the write is done.
-    std::vector<TNodeData *> FMarkedEndRows;
-    int FRefreshDepth = 0;
-    bool FSettlingEnds = false;
-    bool FRowBatch = false;
-    const TNodeData *FRefreshingRow = nullptr;
-    // How cells are read (columns, connections, pick lists, date formats, unit): rows read
-    // under other rules are read again. Never 0.
-    quint32 FCellRules = 1;
     void CellRulesChanged();
     // A row whose cells were read under the present rules: its caches stand for its cells.
     void RefreshReadRow(TNodeData *node, TRowSpan *span);
@@ -517,45 +427,5 @@ private:
 
     // ---- private: update bracket
     bool WireUpdateTimers();
-    int FUpdating = 0;
-    QStringList FUpdateStrings;
-    bool fDelayedUpdateBounds = false;
-    bool fDelayedUpdateEmptyRows = false;
-    bool fDelayedUpdateOverlapping = false;
-    QTimer FOverlappingTimer;
-    QTimer FStatusBarTimer;
-    QTimer FIdleTimer;
-    QTimer FBackupTimer;
-    TDateTime FMinDate = 0;
-    TDateTime FMaxDate = 0;
-    TDateTime FDataMinDate = 0;
-    TDateTime FDataMaxDate = 0;
-    QString FCurrentStatusText;
     // ---- end
-
-    QPointer<TBaseTreeGrid> FTables[WhichTableCount];
-    IPlannerWindow &FWindow;
-    TUndoRedo *FUndoRedo;
-    std::vector<IDocumentObserver *> FObservers;
-
-    // Column descriptions, parallel to the header columns of each table.
-    mutable std::array<std::vector<std::unique_ptr<THeaderData>>, WhichTableCount> FHeaderData;
-    std::array<std::array<int, ConnectionCount>, WhichTableCount> FConnection{};
-    // The meaning of each column, made again by ConnectionsChanged whenever FConnection
-    // changes (cnNone past the end).
-    std::array<std::vector<TConnection>, WhichTableCount> FColumnConnections;
-    void ConnectionsChanged(TWhichTable table);
-    QVector<bool> FColumnAlwaysWritable;
-    QStringList FExcludeHeaderStrings;
-    // Row identity -> row, per table, so that finding a row does not walk the table.
-    std::array<TTextMap<TNodeData *>, WhichTableCount> FNodeIndex;
-    TWhichTable FActiveTable = tbTable;
-    TMinUnit FMinUnit = muDay;
-
-    bool FLoading = false;
-
-    // The pick-list entry DoSetDataIndex took apart last and its first item: every new row
-    // takes the first state, and a file brings thousands of rows.
-    QString FIndexEntry;
-    QString FIndexItem;
 };

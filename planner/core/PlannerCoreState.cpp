@@ -1,0 +1,10 @@
+#include "core/PlannerCoreState.h"
+
+#include "core/RowPlacer.h"
+
+TPlannerCoreState::TPlannerCoreState(IPlannerWindow &window, TUndoRedo &undoRedo)
+    : FWindow(window), FUndoRedo(&undoRedo)
+{
+}
+
+TPlannerCoreState::~TPlannerCoreState() = default;
