@@ -2,9 +2,10 @@
 
 // The document's synchronisation with the other instances that have it open: the journal of
 // the own edits and its shared working folder, the scan of the others' diff files on a thread
-// of its own, applying what they wrote and solving conflicts, and following another instance's
-// save (the reload of a newer generation). It reads and writes the model only through the
-// core's public API, and hears of the core's edits as its observer.
+// of its own, applying what they wrote and solving conflicts, following another instance's save
+// (the reload of a newer generation) and the generation steps of its own saves. It reads and
+// writes the model only through the core's public API, hears of the core's edits as its
+// observer, and reads and writes whole documents through its store (the document file).
 //
 // Members are defined by concern:
 //   DocumentSync.cpp        construction, the observer, the journal and working folder

@@ -53,8 +53,9 @@ class TTimeChartMouse;
 class TUpdateNotice;
 class TWindowCaption;
 
-// The main window. It owns the document (through its planner core) and shows both tables;
-// every change of the document goes through the core.
+// The main window. It owns the document (its planner core, the core's synchronisation with the
+// other instances and its document file) and shows both tables; every change of the document
+// goes through the core.
 class TMainForm : public QMainWindow, public IPlannerWindow
 {
     Q_OBJECT
