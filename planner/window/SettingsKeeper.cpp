@@ -442,7 +442,9 @@ void TSettingsKeeper::FillLanguageMenu(QMenu *menu)
 {
     if (!menu)
         return;
+    // The menu is filled each time it opens: the previous items go with their group.
     menu->clear();
+    qDeleteAll(menu->findChildren<QActionGroup *>(Qt::FindDirectChildrenOnly));
     auto *group = new QActionGroup(menu);
     for (const QString &name : LanguageNames()) {
         auto *item = new QAction(name, group);

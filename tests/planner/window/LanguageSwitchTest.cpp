@@ -4,7 +4,9 @@
 
 #include "planner/window/WindowTestSupport.h"
 
+#include <QActionGroup>
 #include <QDir>
+#include <QPointer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -119,4 +121,26 @@ TEST_F(LanguageSwitchTest, ZoomTransparencyAndTheFirstTabFollowTheLanguage)
     EXPECT_EQ(chart.KalendarZoom1->title(), QStringLiteral("Timechart zoom (150 %)"));
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("all"));
     EXPECT_TRUE(core->GetHeader(tbTable, comment)->IsFiltered());
+}
+
+// The language menu is filled anew each time the Setup menu opens: opening it again and again
+// neither grows it nor keeps the items of earlier openings alive.
+TEST_F(LanguageSwitchTest, ReopeningTheMenuKeepsOneItemPerLanguage)
+{
+    QPointer<QAction> first;
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_TRUE(OpenMenu(*form, form->Format1));
+        ASSERT_TRUE(OpenSubMenu(form->Format1, form->Sprache1));
+        QAction *item = LanguageItem(QStringLiteral("deutsch"));
+        ASSERT_NE(item, nullptr);
+        if (round == 0)
+            first = item;
+        EXPECT_EQ(form->Sprache1->actions().count(item), 1);
+        EXPECT_EQ(form->Sprache1->findChildren<QActionGroup *>().size(), 1);
+        QTest::keyClick(form->Sprache1, Qt::Key_Escape);
+        QTest::keyClick(form->Format1, Qt::Key_Escape);
+        ASSERT_TRUE(WaitUntil([this] { return !form->Format1->isVisible(); }));
+    }
+    // The items of the first opening are gone, not merely taken out of the menu.
+    EXPECT_TRUE(first.isNull());
 }
