@@ -142,7 +142,7 @@ void TChartPainter::DrawNowMarker(const TPaintState &s) const
         from = Trunc(now);
         to = Trunc(now + 1);
     }
-    QRect r = FGeometry.TimeChartRect(from, to, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width, -9,
+    QRect r = FGeometry.TimeChartRect(from, to, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width, AllPositions,
                                       true, false);
     r.translate(p.offsetX, p.offsetY);
     TCanvas &canvas = *p.canvas;

@@ -128,7 +128,7 @@ void TChartPainter::DrawFreeItem(const TPaintState &s, TDateTime start, TDateTim
     TCanvas &canvas = *p.canvas;
     QRect r = FGeometry.TimeChartRect(start, end, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width, row,
                                       true, false);
-    if (rows > 1 && row != -9)
+    if (rows > 1 && row != AllPositions)
         SetRectBottom(r, ClampCoord(qint64(RectBottom(r)) + qint64(rows - 1) * s.rowHeight));
     r.translate(p.offsetX, p.offsetY);
     if (!canvas.RectVisible(r))

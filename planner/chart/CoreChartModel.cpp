@@ -119,8 +119,8 @@ int TCoreChartModel::RowOf(const TNodeData &node) const
     // The core's own rule, with what it checks on every call taken once per paint.
     if (!FPaintHasPosition[node.NodeTable])
         return 0;
-    if (node.nodePosition == -9)
-        return -9;
+    if (node.nodePosition == AllPositions)
+        return AllPositions;
     if (node.nodePosition < 0 || std::size_t(node.nodePosition) >= FPaintRows->size())
         return -1;
     return (*FPaintRows)[std::size_t(node.nodePosition)];

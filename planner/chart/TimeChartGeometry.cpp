@@ -183,7 +183,7 @@ QRect TTimeChartGeometry::SpanRect(TDateTime itemStart, TDateTime itemEnd, TDate
     int right = ClampCoord((itemEnd - rangeStart) * ppd);
     qint64 top;
     qint64 bottom;
-    if (row == -9) {
+    if (row == AllPositions) {
         top = -qint64(topOffset);
         bottom = qint64(FSource.RowCount()) * rowHeight - topOffset;
     } else if (span) {
@@ -217,7 +217,7 @@ QRect TTimeChartGeometry::TimeChartRect(TDateTime itemStart, TDateTime itemEnd, 
                                         TDateTime rangeEnd, int topOffset, int rowHeight, int width, int row,
                                         bool noExact, bool multiRow) const
 {
-    if (multiRow && row != -9) {
+    if (multiRow && row != AllPositions) {
         const std::vector<int> span = GetMultipleRowSpan(tbExclude, row);
         return SpanRect(itemStart, itemEnd, rangeStart, rangeEnd, topOffset, rowHeight, width, row, &span, noExact);
     }
@@ -229,7 +229,7 @@ QRect TTimeChartGeometry::ItemRect(TNodeData &node, TDateTime rangeStart, TDateT
 {
     const bool absent = node.NodeTable == tbExclude;
     const int row = FSource.RowOf(node);
-    if (!absent && row < 0 && row != -9)
+    if (!absent && row < 0 && row != AllPositions)
         return QRect();
     const TDateTime start = FSource.StartOf(node);
     TDateTime end = FSource.EndOf(node);
@@ -237,7 +237,7 @@ QRect TTimeChartGeometry::ItemRect(TNodeData &node, TDateTime rangeStart, TDateT
         end = Trunc(end) + 1; // the end day is drawn inclusive
     if (!absent) {
         QRect r = SpanRect(start, end, rangeStart, rangeEnd, topOffset, rowHeight, width, row, nullptr, false);
-        if (!keepFullHeight && row != -9 && !r.isNull()) {
+        if (!keepFullHeight && row != AllPositions && !r.isNull()) {
             // A task bar fills the middle 80 % of its row.
             const int shrink = int(Round((RectBottom(r) - r.top()) * 0.2 / 2));
             r = MakeRect(r.left(), r.top() + shrink, RectRight(r), RectBottom(r) - shrink);
@@ -245,8 +245,8 @@ QRect TTimeChartGeometry::ItemRect(TNodeData &node, TDateTime rangeStart, TDateT
         return r;
     }
     QRect r;
-    if (node.nodePosition == -9) {
-        r = SpanRect(start, end, rangeStart, rangeEnd, topOffset, rowHeight, width, -9, nullptr, true);
+    if (node.nodePosition == AllPositions) {
+        r = SpanRect(start, end, rangeStart, rangeEnd, topOffset, rowHeight, width, AllPositions, nullptr, true);
     } else {
         const std::vector<int> span = GetMultipleRowSpan(node);
         r = SpanRect(start, end, rangeStart, rangeEnd, topOffset, rowHeight, width, node.nodePosition, &span, true);
@@ -317,7 +317,7 @@ QRect TTimeChartGeometry::ScreenArrowRect(TNodeData &node) const
 std::vector<int> TTimeChartGeometry::GetMultipleRowSpan(TWhichTable table, int position) const
 {
     std::vector<int> span;
-    if (position == -9) {
+    if (position == AllPositions) {
         const int count = FSource.PositionCount();
         span.reserve(std::size_t(count));
         for (int p = 0; p < count; ++p)
@@ -337,7 +337,7 @@ std::vector<int> TTimeChartGeometry::GetMultipleRowSpan(const TNodeData &node) c
 {
     const int position = node.nodePosition;
     if (node.NodeTable == tbTable
-        || (position != -9 && (position < 0 || position >= FSource.PositionCount())))
+        || (position != AllPositions && (position < 0 || position >= FSource.PositionCount())))
         return {FSource.RowOf(node)};
     return GetMultipleRowSpan(node.NodeTable, position);
 }

@@ -145,7 +145,7 @@ void TTimeChartMouse::MoveItems(QPoint p)
     const TDateTime now = minutes ? Now() : Trunc(Now());
     for (TNodeData *node : FStepRows) {
         const int row = model.RowOf(*node);
-        if (row == -9 || row + dr < 0 || row + dr >= rowCount)
+        if (row == AllPositions || row + dr < 0 || row + dr >= rowCount)
             rowsAllowed = false;
         if (DenyMoveBeforeNow->isChecked() && model.StartOf(*node) + d < now)
             timeAllowed = false;
@@ -161,7 +161,7 @@ void TTimeChartMouse::MoveItems(QPoint p)
             continue;
         try {
             int row = model.RowOf(*node);
-            const bool moveRow = rowsAllowed && row != -9 && dr != 0;
+            const bool moveRow = rowsAllowed && row != AllPositions && dr != 0;
             if (moveRow) {
                 FCore.SetPositionOf(node, row + dr);
                 row += dr;
@@ -308,7 +308,7 @@ void TTimeChartMouse::FinishNewOrResize(QPoint p)
         TNodeData *node = grid && grid->FocusedNode() ? TPlannerCore::NodeData(grid, grid->FocusedNode()) : nullptr;
         if (!node)
             return;
-        if (FCore.GetPositionOf(node) != -9)
+        if (FCore.GetPositionOf(node) != AllPositions)
             FCore.SetPositionOf(node, row);
         FCore.SetStartOf(node, start);
         FCore.SetLengthOf(node, FCore.calcLengthOf(table, row, start, end));

@@ -99,6 +99,11 @@ public:
     bool IsFiltered() const { return Filter.FilterType != ftNone; }
 };
 
+// The position of a row whose resource is "*": it belongs to every chart row (also the
+// chart row such a row is drawn in, and an absence's owner). Other negative positions are
+// unknown or hidden.
+inline constexpr qint32 AllPositions = -9;
+
 // The user data of every tree-grid node: one table row. The cell texts are the data; every
 // other field is a cache or a link, refreshed from the cells through the connections.
 struct TNodeData
@@ -108,7 +113,7 @@ struct TNodeData
     TDateTime nodeEnd = 0;
     TDateTime nodeTermin = 0;
     qint32 nodeLength = 0;      // minutes of working time, 480 per day
-    qint32 nodePosition = -1;   // index in the expanded full position list, -9 for "*"
+    qint32 nodePosition = -1;   // index in the expanded full position list, AllPositions for "*"
     qint32 nodeColor = -1;      // index in the colour column's pick list
     bool RecalcEndOf = false;
     bool RecalcStartOf = false;

@@ -412,7 +412,7 @@ int TPlannerCore::PickListIndex(TWhichTable table, int column, const QString &te
         return -1;
     if (GetConnection(table, cnPosition) == column) {
         if (text == QStringLiteral("*"))
-            return -9;
+            return AllPositions;
         return PositionCache().index.value(text, -1);
     }
     const QStringList &strings = GetColumnStrings(table, column);

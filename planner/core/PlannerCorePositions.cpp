@@ -176,8 +176,8 @@ int TPlannerCore::GetPositionOf(const TNodeData *node) const
         return -1;
     if (GetConnection(node->NodeTable, cnPosition) < 0)
         return 0;
-    if (node->nodePosition == -9)
-        return -9;
+    if (node->nodePosition == AllPositions)
+        return AllPositions;
     const std::vector<qint32> &map = PositionInPositionGroup();
     if (node->nodePosition < 0 || std::size_t(node->nodePosition) >= map.size())
         return -1;

@@ -117,7 +117,7 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
         // A pending end is computed now, so that a row with an empty end cell can become
         // valid; a row whose end cannot be had keeps its request.
         if (node->RecalcEndOf && startOk && node->nodeLength > 0
-            && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9)) {
+            && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == AllPositions)) {
             // Writing the end cell would refresh this row again; it is being refreshed.
             const TNodeData *outer = FRefreshingRow;
             FRefreshingRow = node;
@@ -166,7 +166,7 @@ void TPlannerCore::RefreshReadRow(TNodeData *node, TRowSpan *span)
     const TDateTime oldEnd = node->nodeEnd;
     const bool hasPosition = GetConnection(table, cnPosition) >= 0;
     if (node->RecalcEndOf && node->nodeStart != 0 && node->nodeLength > 0
-        && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == -9)) {
+        && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == AllPositions)) {
         GetEndOf(node);
         // A new end was written: the row is read again whole.
         if (node->nodeReadUnder != FCellRules) {

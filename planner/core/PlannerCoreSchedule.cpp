@@ -253,7 +253,7 @@ TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
 {
     TScheduleState &state = ScheduleState();
     auto &calendars = state.calendars[absentDay ? 1 : 0];
-    const std::size_t slot = std::size_t(std::max(position, -9) + 9);
+    const std::size_t slot = std::size_t(std::max(position, AllPositions) - AllPositions);
     if (slot < calendars.size() && calendars[slot])
         return *calendars[slot];
     if (slot >= calendars.size())
@@ -270,7 +270,7 @@ TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
                     return;
                 const std::pair<qint64, qint64> span(ToMoment(node->nodeStart).day, ToMoment(node->nodeEnd).day + 1);
                 const int owner = node->nodePosition;
-                if (owner == -9) {
+                if (owner == AllPositions) {
                     state.everyone.push_back(span);
                 } else if (owner >= 0 && std::size_t(owner) < blocks.size()) {
                     // An absence of a multi-row position holds for every row of its block.
@@ -303,7 +303,7 @@ void TPlannerCore::AbsentDayChanged(int oldPosition, int newPosition)
     if (IsUpdating())
         return; // the outermost EndUpdate computes every end anyway
     for (const int position : {oldPosition, newPosition})
-        if (position >= 0 || position == -9)
+        if (position >= 0 || position == AllPositions)
             FTouchedAbsences.push_back(position);
 }
 
@@ -313,7 +313,7 @@ void TPlannerCore::RecalcTasksOfTouchedAbsences()
         return;
     std::vector<int> touched;
     touched.swap(FTouchedAbsences);
-    const bool all = std::find(touched.begin(), touched.end(), -9) != touched.end();
+    const bool all = std::find(touched.begin(), touched.end(), AllPositions) != touched.end();
     const std::vector<std::vector<int>> &blocks = PositionsInHolidayGroup();
     std::vector<bool> affected(blocks.size(), all);
     for (const int position : touched)
@@ -372,7 +372,7 @@ TNodeData::TEndMemo TPlannerCore::EndInputs(const TNodeData *node, bool cellsRea
     inputs.position = GetConnection(table, cnPosition) >= 0 ? node->nodePosition : 0;
     const bool absentDay = table == tbExclude;
     // The "Working Days" flag as last read, unless the cells changed since.
-    inputs.workDays = (inputs.position != -9 && !absentDay)
+    inputs.workDays = (inputs.position != AllPositions && !absentDay)
                       || (absentDay
                           && (cellsRead ? node->nodeWorkDays : GetData_(node, cnLengthWithWeekend) == BoolName(true)));
     inputs.epoch = FSchedule ? FSchedule->epoch : 0;
@@ -456,12 +456,12 @@ int TPlannerCore::calcLengthOf(TWhichTable table, int row, TDateTime start, TDat
         return TimeInMinutes(end - start);
     const TWorkMoment from = ToMoment(start);
     const TWorkMoment to = ToMoment(end);
-    if (table == tbTable && row == -9) {
+    if (table == tbTable && row == AllPositions) {
         // The row "*" runs on the calendar: the inverse of start + length / 480 days.
         const qint64 clock = (to.day - from.day) * MinsPerDay + (to.minute - from.minute);
         return int(std::clamp<qint64>((clock + 1) / 3, 0, std::numeric_limits<int>::max()));
     }
-    const int position = row == -9 ? -9 : PositionOfRow(row);
+    const int position = row == AllPositions ? AllPositions : PositionOfRow(row);
     const qint64 length = CalendarOf(position, table == tbExclude).LengthBetween(from, to);
     return int(std::min<qint64>(length, std::numeric_limits<int>::max()));
 }

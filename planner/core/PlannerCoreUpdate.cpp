@@ -228,7 +228,7 @@ void TPlannerCore::updateAutoEntries()
             qint64 day = 0;
             // 29 February outside leap years, or a broken date, has no day that year.
             if (THolidayDays::DayOfYear(holiday, year, day))
-                FAutoExcludeList.Add(double(day), double(day + 1), -9, nullptr, holiday.name);
+                FAutoExcludeList.Add(double(day), double(day + 1), AllPositions, nullptr, holiday.name);
         }
     }
     FAutoExcludeList.SortDate();
@@ -311,7 +311,7 @@ int TPlannerCore::GroupCount(TWhichTable table)
     const std::vector<qint32> &rows = PositionInPositionGroup();
     int count = 0;
     for (const auto &[position, n] : FRowsAtPosition[table])
-        if (position == -9 || (position >= 0 && std::size_t(position) < rows.size() && rows[std::size_t(position)] >= 0))
+        if (position == AllPositions || (position >= 0 && std::size_t(position) < rows.size() && rows[std::size_t(position)] >= 0))
             count += n;
     return count;
 }

@@ -183,14 +183,14 @@ void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
     const TDateTime until = absent.nodeEnd + 1;
     const int position = absent.nodePosition;
     const std::vector<std::vector<int>> &blocks = PositionsInHolidayGroup();
-    if (position != -9 && (position < 0 || std::size_t(position) >= blocks.size()))
+    if (position != AllPositions && (position < 0 || std::size_t(position) >= blocks.size()))
         return;
     static const std::vector<int> none;
-    const std::vector<int> &block = position == -9 ? none : blocks[std::size_t(position)];
+    const std::vector<int> &block = position == AllPositions ? none : blocks[std::size_t(position)];
     ForEach(tbTable, feAll, [&](TNodeData *task) {
         if (!task->nodeValid || task->nodeStart >= until || task->nodeEnd < from)
             return;
-        if (position != -9 && std::find(block.begin(), block.end(), task->nodePosition) == block.end())
+        if (position != AllPositions && std::find(block.begin(), block.end(), task->nodePosition) == block.end())
             return;
         task->RecalcBitmap = true;
         SetRecalcEndOf(task, true);
@@ -362,7 +362,7 @@ bool TPlannerCore::NodeTaken(TWhichTable table, TNodeData *node, TForEachNode se
     // take what they announce, absences of all resources ("*") included.
     case feGroupAll: {
         const int position = GetPositionOf(node);
-        return position >= 0 || position == -9;
+        return position >= 0 || position == AllPositions;
     }
     case feGroupFiltered:
         return grid->IsVisible(node->VNode);

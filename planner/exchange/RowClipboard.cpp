@@ -80,7 +80,7 @@ QString TRowClipboard::CopyText() const
             cells.append(QString());
         if (positionColumn >= 0 && positionColumn < columns) {
             int row = TRowClipboardCodec::NotInGroup;
-            if (node->nodePosition == -9 || cells[positionColumn] == QStringLiteral("*"))
+            if (node->nodePosition == AllPositions || cells[positionColumn] == QStringLiteral("*"))
                 row = TRowClipboardCodec::AllRows;
             else if (!names.isEmpty())
                 row = rowOfName.value(cells[positionColumn], TRowClipboardCodec::NotInGroup);

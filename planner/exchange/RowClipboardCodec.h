@@ -12,13 +12,15 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/DocumentTypes.h"
+
 class TRowClipboardCodec
 {
 public:
     using TRows = QList<QStringList>;
 
     // The number a position cell travels as: "*" and rows not in the group have their own.
-    static constexpr int AllRows = -9;
+    static constexpr int AllRows = AllPositions;
     static constexpr int NotInGroup = -1;
 
     // One cell as it is written into a line.

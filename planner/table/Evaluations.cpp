@@ -222,7 +222,7 @@ void TEvaluations::addTableToDateList(tDateList &list, int row)
     FCore.ForEach(tbExclude, feAll, [&](TNodeData *node) {
         if (!node->nodeValid)
             return;
-        bool applies = node->nodePosition == -9;
+        bool applies = node->nodePosition == AllPositions;
         if (!applies && node->nodePosition >= 0 && std::size_t(node->nodePosition) < blocks.size())
             for (int position : blocks[std::size_t(node->nodePosition)])
                 if (std::size_t(position) < rows.size() && rows[std::size_t(position)] == row)

@@ -130,7 +130,7 @@ bool TFilterEngine::Passes(const TNodeData *node, const std::vector<TColumnTest>
         return true;
     // Hidden by the group tab; "*" (all resources) never is.
     const int position = FCore.GetPositionOf(node);
-    if (position < 0 && position != -9)
+    if (position < 0 && position != AllPositions)
         return false;
     for (std::size_t column = 0; column < tests.size(); ++column) {
         const TFilterEvaluator *evaluator = tests[column].evaluator.get();
