@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "CommaText.h"
@@ -68,6 +69,36 @@ public:
     int editorUpdates = 0;
 };
 
+// A task row with the given cells (position name, start text, length text), journalled.
+inline TNodeData *AddTaskRow(TPlannerCore &core, const QString &position, const QString &start, const QString &length)
+{
+    TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
+    core.SetData_(node, cnPosition, position);
+    core.SetData_(node, cnStart, start);
+    core.SetData_(node, cnLength, length);
+    return node;
+}
+
+// An absent-day row of `days` days from `start`, counted in working days or not, journalled.
+inline TNodeData *AddAbsenceRow(TPlannerCore &core, const QString &position, TDateTime start, int days, bool workDays)
+{
+    TNodeData *node = core.AddNode(core.GetFreeID(), tbExclude, true);
+    core.SetData_(node, cnLengthWithWeekend, BoolName(workDays));
+    core.SetData_(node, cnPosition, position);
+    core.SetData_(node, cnStart, core.FormatDateTime(start));
+    core.SetData_(node, cnLength, QString::number(days));
+    return node;
+}
+
+// A working week with about three days in four worked, at the default hours.
+inline tWeekInfo RandomWorkingDays(std::mt19937 &random)
+{
+    tWeekInfo week = DefaultWeekInfo();
+    for (int d = 0; d < 7; ++d)
+        week[d].active = random() % 4 != 0;
+    return week;
+}
+
 class CoreTest : public ::testing::Test
 {
 protected:
@@ -90,14 +121,13 @@ protected:
         ResetDateFormats();
     }
 
-    // A task row with the given cells (position name, start text, length text), journalled.
     TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
     {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, start);
-        core->SetData_(node, cnLength, length);
-        return node;
+        return AddTaskRow(*core, position, start, length);
+    }
+    TNodeData *AddAbsence(const QString &position, TDateTime start, int days, bool workDays = false)
+    {
+        return AddAbsenceRow(*core, position, start, days, workDays);
     }
     int Count(TWhichTable table, TForEachNode selector)
     {

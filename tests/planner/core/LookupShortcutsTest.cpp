@@ -8,18 +8,6 @@
 
 #include "CommaText.h"
 
-namespace {
-
-tWeekInfo RandomWeek(std::mt19937 &random)
-{
-    tWeekInfo week = DefaultWeekInfo();
-    for (int d = 0; d < 7; ++d)
-        week[d].active = random() % 4 != 0;
-    return week;
-}
-
-} // namespace
-
 class PositionLookupTest : public CoreTest
 {
 protected:
@@ -74,7 +62,7 @@ TEST_F(PositionLookupTest, LookupsFollowTheListsWhateverTouchedThem)
     QStringList &positions = core->ColumnStrings(tbTable, 0);
     positions.clear();
     for (int p = 0; p < 8; ++p)
-        positions.append(CommaTextOf({QStringLiteral("P%1").arg(p), WeekInfo2String(RandomWeek(random)),
+        positions.append(CommaTextOf({QStringLiteral("P%1").arg(p), WeekInfo2String(RandomWorkingDays(random)),
                                       QString::number(p % 3 == 0 ? 2 : 1)}));
     const QStringList names = {"P0", "P0 (2)", "P1", "P2", "P3", "P3 (2)", "P4", "P5", "P6", "P6 (2)", "P7", "*", "Gone"};
     core->BeginUpdate(QStringLiteral("Loading"));

@@ -2,48 +2,14 @@
 // it back while nothing of it changed. After every kind of change the rows must be what a
 // document read afresh from the same cells has.
 
-#include "planner/CoreTestSupport.h"
+#include "planner/FreshDocument.h"
 
 #include <QTemporaryDir>
 
-#include <map>
-#include <random>
 
 #include "CommaText.h"
 
-namespace {
-
-struct TRowState
-{
-    QString end;
-    TDateTime start = 0;
-    TDateTime endValue = 0;
-    int length = 0;
-    int position = 0;
-    bool valid = false;
-    bool operator==(const TRowState &) const = default;
-};
-
-std::map<QString, TRowState> RowStates(TPlannerCore &core)
-{
-    std::map<QString, TRowState> states;
-    for (TWhichTable table : {tbTable, tbExclude})
-        core.ForEach(table, feAll, [&](TNodeData *node) {
-            states[node->ID.Value()] = {core.GetData_(node, cnEnd), node->nodeStart, node->nodeEnd,
-                                        node->nodeLength,         node->nodePosition, node->nodeValid};
-        });
-    return states;
-}
-
-tWeekInfo RandomWeek(std::mt19937 &random)
-{
-    tWeekInfo week = DefaultWeekInfo();
-    for (int d = 0; d < 7; ++d)
-        week[d].active = random() % 4 != 0;
-    return week;
-}
-
-} // namespace
+using namespace freshdocument;
 
 class RememberedEndsTest : public CoreTest
 {
@@ -57,38 +23,7 @@ protected:
     // The document read afresh from its own file: no row of it has an end to take back.
     void ExpectLikeAFreshDocument(const std::string &after)
     {
-        const QString file = dir.filePath(QStringLiteral("fresh.zop"));
-        ASSERT_TRUE(testsupport::writeFile(file, documentFile->SaveToBuffer(false)));
-        TScriptedWindow otherWindow;
-        TUndoRedo otherUndo;
-        std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-        std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-        TPlannerCore fresh(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
-        TDocumentSync freshSync(fresh);
-        TDocumentFile freshFile(fresh, freshSync);
-        fresh.ActionNewExecute();
-        ASSERT_TRUE(freshFile.LoadFrom(file)) << after;
-        const auto mine = RowStates(*core);
-        const auto theirs = RowStates(fresh);
-        ASSERT_EQ(mine.size(), theirs.size()) << after;
-        for (const auto &[id, state] : mine) {
-            ASSERT_TRUE(theirs.count(id)) << after << " " << id.toStdString();
-            const TRowState &other = theirs.at(id);
-            EXPECT_EQ(state.end, other.end) << after << " " << id.toStdString();
-            EXPECT_EQ(state.endValue, other.endValue) << after << " " << id.toStdString();
-            EXPECT_EQ(state.valid, other.valid) << after << " " << id.toStdString();
-            EXPECT_EQ(state, other) << after << " " << id.toStdString();
-        }
-    }
-
-    TNodeData *Absence(const QString &position, TDateTime start, int days, bool workDays)
-    {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbExclude, true);
-        core->SetData_(node, cnLengthWithWeekend, BoolName(workDays));
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, core->FormatDateTime(start));
-        core->SetData_(node, cnLength, QString::number(days));
-        return node;
+        freshdocument::ExpectLikeAFreshDocument(*core, *documentFile, dir.filePath(QStringLiteral("fresh.zop")), after);
     }
 
     QTemporaryDir dir;
@@ -102,7 +37,7 @@ TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
     QStringList &positions = core->ColumnStrings(tbTable, 0);
     positions.clear();
     for (int p = 0; p < 6; ++p)
-        positions.append(CommaTextOf({QStringLiteral("R%1").arg(p), WeekInfo2String(RandomWeek(random))}));
+        positions.append(CommaTextOf({QStringLiteral("R%1").arg(p), WeekInfo2String(RandomWorkingDays(random))}));
     positions.append(CommaTextOf({"Team", WeekInfo2String(DefaultWeekInfo()), "3"}));
     const QStringList names = {"R0", "R1", "R2", "R3", "R4", "R5", "Team", "Team (2)", "Team (3)", "*", "Nowhere"};
     core->AddHoliday("Founding Day", 12, 3, true, false);
@@ -123,7 +58,7 @@ TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
     AddTask("R3", "04.03.2024", "0");
     std::vector<TNodeData *> absences;
     for (int i = 0; i < 12; ++i)
-        absences.push_back(Absence(names[int(random() % 10)], first + random() % 60, 1 + int(random() % 5), random() % 2));
+        absences.push_back(AddAbsence(names[int(random() % 10)], first + random() % 60, 1 + int(random() % 5), random() % 2));
     core->EndUpdate();
     ExpectLikeAFreshDocument("loading");
 
@@ -171,7 +106,7 @@ TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
             what = "a week changed";
             const int p = int(random() % 6);
             QStringList items = ParseCommaText(positions[p]);
-            items[1] = WeekInfo2String(RandomWeek(random));
+            items[1] = WeekInfo2String(RandomWorkingDays(random));
             positions[p] = CommaTextOf(items);
             core->ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
             break;
@@ -185,7 +120,7 @@ TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
             TNodeData *gone = anyAbsence();
             std::erase(absences, gone);
             core->DeleteNode(gone, true);
-            absences.push_back(Absence(names[int(random() % 10)], first + random() % 60, 1 + int(random() % 5), random() % 2));
+            absences.push_back(AddAbsence(names[int(random() % 10)], first + random() % 60, 1 + int(random() % 5), random() % 2));
             break;
         }
         case 10:
@@ -208,7 +143,7 @@ TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
 TEST_F(RememberedEndsTest, AnAbsentDayCountedTheOtherWayMovesItsEnd)
 {
     // Friday 8 March 2024, three days.
-    TNodeData *away = Absence("Position 1", EncodeDate(2024, 3, 8), 3, false);
+    TNodeData *away = AddAbsence("Position 1", EncodeDate(2024, 3, 8), 3, false);
     EXPECT_EQ(core->GetData_(away, cnEnd), QStringLiteral("10.03.2024"));
     for (const bool bracket : {true, false}) {
         // Computed again with nothing changed: the end stays, nothing else moves.

@@ -62,16 +62,6 @@ protected:
         return AddTask(position, core->FormatDateTime(start), length);
     }
 
-    TNodeData *Absence(const QString &position, TDateTime start, int days, bool workDays = false)
-    {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbExclude, true);
-        core->SetData_(node, cnLengthWithWeekend, BoolName(workDays));
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, core->FormatDateTime(start));
-        core->SetData_(node, cnLength, QString::number(days));
-        return node;
-    }
-
     TDateTime End(TNodeData *node)
     {
         core->SetRecalcEndOf(node, true);
@@ -168,9 +158,9 @@ TEST_F(ScheduleTest, HolidaysAndAbsences)
     EXPECT_EQ(core->GetData_(may, cnEnd), QStringLiteral("03.05.2024")); // 2 May is worked
 
     // An absence of its own row is skipped, one of another row is not, "*" holds for all.
-    Absence("Position 1", Day(2024, 3, 5), 2);
-    Absence("Position 2", Day(2024, 3, 11), 1);
-    Absence("*", Day(2024, 3, 13), 1);
+    AddAbsence("Position 1", Day(2024, 3, 5), 2);
+    AddAbsence("Position 2", Day(2024, 3, 11), 1);
+    AddAbsence("*", Day(2024, 3, 13), 1);
     TNodeData *one = Task("Position 1", Day(2024, 3, 4), "5");
     TNodeData *two = Task("Position 2", Day(2024, 3, 4), "5");
     EXPECT_EQ(core->GetData_(one, cnEnd), QStringLiteral("12.03.2024"));
@@ -180,9 +170,9 @@ TEST_F(ScheduleTest, HolidaysAndAbsences)
 
     // Absences of three days: "Nein" ends two days later whatever the weekdays; "Ja" skips
     // the weekend and the holiday.
-    TNodeData *calendar = Absence("Position 3", Day(2024, 3, 28), 3, false);
+    TNodeData *calendar = AddAbsence("Position 3", Day(2024, 3, 28), 3, false);
     EXPECT_EQ(core->GetData_(calendar, cnEnd), QStringLiteral("30.03.2024"));
-    TNodeData *working = Absence("Position 3", Day(2024, 3, 28), 3, true);
+    TNodeData *working = AddAbsence("Position 3", Day(2024, 3, 28), 3, true);
     EXPECT_EQ(core->GetData_(working, cnEnd), QStringLiteral("03.04.2024"));
 }
 
@@ -245,7 +235,7 @@ TEST_F(ScheduleTest, RandomWeeksInDayModeCountWorkingDays)
         for (int a = 0; a < 8; ++a) {
             const qint64 first = DayNumber(QDate(2024, 1, 1)) + qint64(random() % 300);
             const int days = 1 + int(random() % 6);
-            Absence(a % 3 == 0 ? "Position 1" : "Position 2", double(first), days);
+            AddAbsence(a % 3 == 0 ? "Position 1" : "Position 2", double(first), days);
             if (a % 3 != 0)
                 for (int k = 0; k < days; ++k)
                     blocked.insert(first + k);
@@ -299,7 +289,7 @@ TEST_F(ScheduleTest, RandomWeeksInMinuteModeMatchAMinuteWalk)
         SetWeek(0, week);
         QSet<qint64> blocked;
         const qint64 away = DayNumber(QDate(2024, 5, 6)) + qint64(random() % 20);
-        Absence("Position 1", double(away), 2);
+        AddAbsence("Position 1", double(away), 2);
         blocked.insert(away);
         blocked.insert(away + 1);
 
@@ -402,7 +392,7 @@ TEST_F(ScheduleTest, OffsetDeadlineUserDateAndMinUnit)
     EXPECT_EQ(core->GetMinUnit(), muMinute);
     EXPECT_EQ(window.pageChanges, pageChanges + 1);
     // Absent days are whole days in minute mode too.
-    TNodeData *away = Absence("Position 1", At(2024, 3, 4, 10, 0), 1);
+    TNodeData *away = AddAbsence("Position 1", At(2024, 3, 4, 10, 0), 1);
     core->SetStartOf(away, At(2024, 3, 4, 10, 0));
     EXPECT_EQ(core->GetData_(away, cnStart), QStringLiteral("04.03.2024"));
 }
@@ -413,7 +403,7 @@ TEST_F(ScheduleTest, AbsentDayEditsMoveTheEndsOfTheirResource)
     TNodeData *one = Task("Position 1", Day(2024, 3, 4), "5");
     TNodeData *two = Task("Position 2", Day(2024, 3, 4), "5");
     ASSERT_EQ(core->GetData_(one, cnEnd), QStringLiteral("08.03.2024"));
-    TNodeData *away = Absence("Position 1", Day(2024, 3, 6), 2);
+    TNodeData *away = AddAbsence("Position 1", Day(2024, 3, 6), 2);
     EXPECT_EQ(core->GetData_(one, cnEnd), QStringLiteral("12.03.2024"));
     EXPECT_EQ(core->GetData_(two, cnEnd), QStringLiteral("08.03.2024"));
     // Moved to the other resource: both follow.

@@ -1,7 +1,7 @@
 // The nested update bracket, the one recalculation at its outermost end, the time bounds
 // with the holidays of their years, and hiding empty rows.
 
-#include "planner/CoreTestSupport.h"
+#include "planner/FreshDocument.h"
 
 #include <QTemporaryDir>
 
@@ -161,34 +161,7 @@ TEST_F(UpdateBracketTest, DeferredRequestsRunOncePerIdleTick)
     EXPECT_EQ(overlapRuns, 2);
 }
 
-namespace {
-
-// What a row's caches and end are, to compare two documents row by row.
-struct TRowState
-{
-    QString end;
-    TDateTime start = 0;
-    TDateTime endValue = 0;
-    TDateTime termin = 0;
-    int length = 0;
-    int position = 0;
-    int color = 0;
-    bool valid = false;
-    bool operator==(const TRowState &) const = default;
-};
-
-std::map<QString, TRowState> RowStates(TPlannerCore &core)
-{
-    std::map<QString, TRowState> states;
-    for (TWhichTable table : {tbTable, tbExclude})
-        core.ForEach(table, feAll, [&](TNodeData *node) {
-            states[node->ID.Value()] = {core.GetData_(node, cnEnd), node->nodeStart, node->nodeEnd, node->nodeTermin,
-                                        node->nodeLength, node->nodePosition, node->nodeColor, node->nodeValid};
-        });
-    return states;
-}
-
-} // namespace
+using namespace freshdocument;
 
 // The outermost EndUpdate reads again only rows whose cells were written; whatever else
 // changed (holidays, weeks, lists, unit, date formats, columns, absent days) must give what
@@ -222,31 +195,7 @@ TEST_F(UpdateBracketTest, RowsNotReadAgainFollowEveryOtherChange)
     auto expectLikeAFreshDocument = [&](const char *after) {
         core->BeginUpdate(QString());
         core->EndUpdate();
-        const QString file = dir.filePath(QStringLiteral("fresh.zop"));
-        ASSERT_TRUE(testsupport::writeFile(file, documentFile->SaveToBuffer(false)));
-        TScriptedWindow otherWindow;
-        TUndoRedo otherUndo;
-        std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-        std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-        TPlannerCore fresh(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
-        TDocumentSync freshSync(fresh);
-        TDocumentFile freshFile(fresh, freshSync);
-        fresh.ActionNewExecute();
-        ASSERT_TRUE(freshFile.LoadFrom(file)) << after;
-        const auto mine = RowStates(*core);
-        const auto theirs = RowStates(fresh);
-        ASSERT_EQ(mine.size(), theirs.size()) << after;
-        for (const auto &[id, state] : mine) {
-            const TRowState &other = theirs.at(id);
-            EXPECT_EQ(state.end, other.end) << after << " " << id.toStdString();
-            EXPECT_EQ(state.start, other.start) << after << " " << id.toStdString();
-            EXPECT_EQ(state.endValue, other.endValue) << after << " " << id.toStdString();
-            EXPECT_EQ(state.termin, other.termin) << after << " " << id.toStdString();
-            EXPECT_EQ(state.length, other.length) << after << " " << id.toStdString();
-            EXPECT_EQ(state.position, other.position) << after << " " << id.toStdString();
-            EXPECT_EQ(state.color, other.color) << after << " " << id.toStdString();
-            EXPECT_EQ(state.valid, other.valid) << after << " " << id.toStdString();
-        }
+        freshdocument::ExpectLikeAFreshDocument(*core, *documentFile, dir.filePath(QStringLiteral("fresh.zop")), after);
     };
     expectLikeAFreshDocument("nothing");
     const auto before = RowStates(*core);

@@ -60,14 +60,9 @@ protected:
     // What is set up on the window before it first shows.
     virtual void BeforeShow() {}
 
-    // A task row with the given cells (position name, start text, length text), journalled.
     TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
     {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, start);
-        core->SetData_(node, cnLength, length);
-        return node;
+        return AddTaskRow(*core, position, start, length);
     }
 
     std::unique_ptr<TScriptedMainForm> form;
