@@ -6,7 +6,6 @@
 
 #include <QTemporaryDir>
 
-
 #include "CommaText.h"
 
 using namespace freshdocument;

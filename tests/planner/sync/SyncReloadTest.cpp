@@ -47,6 +47,17 @@ protected:
         ASSERT_TRUE(testsupport::writeFile(document, documentBytes));
         QFile(document).setFileTime(QDateTime::currentDateTimeUtc().addSecs(10), QFileDevice::FileModificationTime);
     }
+    // The document saved with one task and nothing of it left to journal: the task's
+    // identity, and the bytes saved in `saved`.
+    QString SaveOneTask(QByteArray &saved)
+    {
+        core->FSaveFileCompressed = false;
+        const QString id = AddTask("Position 1", "02.03.2026", "2")->ID.Value();
+        EXPECT_TRUE(sync->ForceStorePending());
+        EXPECT_TRUE(documentFile->Save(document));
+        saved = testsupport::readFile(document);
+        return id;
+    }
     bool StepUntil(const std::function<bool()> &done, int ms = 6000)
     {
         QDeadlineTimer deadline(ms);
@@ -142,12 +153,9 @@ TEST_F(SyncReloadTest, AnUnreadableWorkingCopyKeepsTheDocumentUntilItCanBeRead)
 
 TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
 {
-    core->FSaveFileCompressed = false;
-    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
-    const QString id = row->ID.Value();
-    ASSERT_TRUE(sync->ForceStorePending());
-    ASSERT_TRUE(documentFile->Save(document));
-    const QByteArray saved = testsupport::readFile(document);
+    QByteArray saved;
+    const QString id = SaveOneTask(saved);
+    ASSERT_FALSE(HasFailure());
 
     // The own diff file cannot be written (a folder holds its name): the scan takes the edit
     // and cannot write it.
@@ -182,12 +190,9 @@ QStringList UndoSteps(const TUndoRedo &undo, const TPlannerCore &core)
 
 TEST_F(SyncReloadTest, FollowingASaveLeavesTheUsersUndoStepsAsTheyWere)
 {
-    core->FSaveFileCompressed = false;
-    TNodeData *row = AddTask("Position 1", "02.03.2026", "2");
-    const QString id = row->ID.Value();
-    ASSERT_TRUE(sync->ForceStorePending());
-    ASSERT_TRUE(documentFile->Save(document));
-    const QByteArray saved = testsupport::readFile(document);
+    QByteArray saved;
+    const QString id = SaveOneTask(saved);
+    ASSERT_FALSE(HasFailure());
     undo.Clear();
 
     // Two user actions that reach no file before another instance saves: a length changed,
