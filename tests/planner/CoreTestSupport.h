@@ -69,6 +69,23 @@ public:
     int editorUpdates = 0;
 };
 
+// A second document of its own, as another window or instance has it: a core on its own
+// grids with its synchronisation and document file, a new empty document to begin with.
+struct TOtherDocument
+{
+    TOtherDocument() { core.ActionNewExecute(); }
+
+    // Made in this order and destroyed in the reverse: the core goes before its grids.
+    TScriptedWindow window;
+    TUndoRedo undo;
+    std::unique_ptr<TStringTreeGrid> tasks{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
+    std::unique_ptr<TStringTreeGrid> absent{TBaseTreeGrid::Create<TStringTreeGrid>(nullptr)};
+    std::unique_ptr<TPlannerCore> corePtr{std::make_unique<TPlannerCore>(tasks.get(), absent.get(), window, &undo)};
+    TPlannerCore &core = *corePtr;
+    std::unique_ptr<TDocumentSync> sync{std::make_unique<TDocumentSync>(core)};
+    std::unique_ptr<TDocumentFile> file{std::make_unique<TDocumentFile>(core, *sync)};
+};
+
 // A task row with the given cells (position name, start text, length text), journalled.
 inline TNodeData *AddTaskRow(TPlannerCore &core, const QString &position, const QString &start, const QString &length)
 {

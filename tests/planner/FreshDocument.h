@@ -42,17 +42,10 @@ inline void ExpectLikeAFreshDocument(TPlannerCore &core, TDocumentFile &file, co
                                      const std::string &after)
 {
     ASSERT_TRUE(testsupport::writeFile(path, file.SaveToBuffer(false))) << after;
-    TScriptedWindow otherWindow;
-    TUndoRedo otherUndo;
-    std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-    std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-    TPlannerCore fresh(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
-    TDocumentSync freshSync(fresh);
-    TDocumentFile freshFile(fresh, freshSync);
-    fresh.ActionNewExecute();
-    ASSERT_TRUE(freshFile.LoadFrom(path)) << after;
+    TOtherDocument fresh;
+    ASSERT_TRUE(fresh.file->LoadFrom(path)) << after;
     const auto mine = RowStates(core);
-    const auto theirs = RowStates(fresh);
+    const auto theirs = RowStates(fresh.core);
     ASSERT_EQ(mine.size(), theirs.size()) << after;
     for (const auto &[id, state] : mine) {
         ASSERT_TRUE(theirs.count(id)) << after << " " << id.toStdString();

@@ -357,16 +357,7 @@ TEST_F(SetupApplierTest, ANamedDocumentIsSavedWithItsNewSetup)
     ASSERT_TRUE(Apply(changes));
     EXPECT_FALSE(sync->DirWatchThread()->Changed());
     // Another window opening the file sees the new caption.
-    TScriptedWindow otherWindow;
-    TUndoRedo otherUndo;
-    std::unique_ptr<TStringTreeGrid> otherTasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-    std::unique_ptr<TStringTreeGrid> otherAbsent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-    {
-        TPlannerCore other(otherTasks.get(), otherAbsent.get(), otherWindow, &otherUndo);
-        TDocumentSync otherSync(other);
-        TDocumentFile otherFile(other, otherSync);
-        other.ActionNewExecute();
-        ASSERT_TRUE(otherFile.LoadFrom(file));
-        EXPECT_EQ(other.GetColumnCaption(tbTable, 5), "Remark");
-    }
+    TOtherDocument other;
+    ASSERT_TRUE(other.file->LoadFrom(file));
+    EXPECT_EQ(other.core.GetColumnCaption(tbTable, 5), "Remark");
 }

@@ -17,17 +17,10 @@ namespace windowtest {
 // on failure.
 inline QString WriteEmptyDocument(const QString &path)
 {
-    TScriptedWindow window;
-    TUndoRedo undo;
-    std::unique_ptr<TStringTreeGrid> tasks(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
-    std::unique_ptr<TStringTreeGrid> absent(TBaseTreeGrid::Create<TStringTreeGrid>(nullptr));
     bool saved = false;
     {
-        TPlannerCore core(tasks.get(), absent.get(), window, &undo);
-        TDocumentSync sync(core);
-        TDocumentFile file(core, sync);
-        core.ActionNewExecute();
-        saved = file.SaveTo(path);
+        TOtherDocument document;
+        saved = document.file->SaveTo(path);
     }
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
 }
