@@ -47,6 +47,8 @@ function(velmora_layer_tests name layer)
   add_executable(${name} ${_sources})
   _velmora_refresh_autogen(${name} "${_sources}")
   target_link_libraries(${name} PRIVATE ${layer} velmora_test_main velmora_warnings)
+  # The test files of a layer read the same test framework and Qt headers: parsed once.
+  target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common/TestPrecompiled.h)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
