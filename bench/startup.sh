@@ -47,10 +47,10 @@ echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs starts"
 read -r quiet painted cpu later empty_kb < <(measure)
 echo "no document:     ${quiet} ms until painted and quiet (painted ${painted} ms, CPU ${cpu} ms), peak ${empty_kb} KB"
 for plan in "${@:-10000:100 100000:1000}"; do
-  for spec in $plan; do
-    n=${spec%%:*}
-    resources=${spec#*:}
-    [ "$resources" = "$spec" ] && resources=100
+  for size in $plan; do
+    n=${size%%:*}
+    resources=${size#*:}
+    [ "$resources" = "$size" ] && resources=100
     file="$work/plan$n.zop"
     "$dir/bench/make_plan" "$file" "$n" "$resources" >/dev/null 2>&1
     # The first opening makes the document's working folder; the measured ones find it.
