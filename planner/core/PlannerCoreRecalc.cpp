@@ -364,6 +364,15 @@ void TPlannerCore::RecalcAllRows()
     TDateTime hi = 0;
     bool any = false;
     std::vector<TNodeData *> unjudged;
+    auto note = [&](TNodeData *node, const TRowSpan &span) {
+        if (!span.complete)
+            return;
+        lo = any ? std::min(lo, span.lo) : span.lo;
+        hi = any ? std::max(hi, span.hi) : span.hi;
+        any = true;
+        if (!node->nodeValid)
+            unjudged.push_back(node);
+    };
     auto recalc = [&](TNodeData *node) {
         // Every end is computed anew and every bar picture drawn anew.
         node->RecalcEndOf = true;
@@ -373,13 +382,18 @@ void TPlannerCore::RecalcAllRows()
             RefreshReadRow(node, &span);
         else
             RefreshRow(node, &span);
-        if (!span.complete)
-            return;
-        lo = any ? std::min(lo, span.lo) : span.lo;
-        hi = any ? std::max(hi, span.hi) : span.hi;
-        any = true;
-        if (!node->nodeValid)
-            unjudged.push_back(node);
+        note(node, span);
+    };
+    // What recalc does for a task whose remembered end holds and stands in its end cell: the
+    // end is taken back without asking for its inputs again, nothing is written.
+    const bool hasPosition = GetConnection(tbTable, cnPosition) >= 0;
+    auto keep = [&](TNodeData *node) {
+        node->RecalcBitmap = true;
+        node->RecalcEndOf = !(node->nodeStart != 0 && node->nodeLength > 0
+                              && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == AllPositions));
+        TRowSpan span;
+        Judge(node, &span);
+        note(node, span);
     };
     for (TNodeData *node : rows[tbExclude])
         recalc(node);
@@ -396,7 +410,7 @@ void TPlannerCore::RecalcAllRows()
                 continue;
             const TDateTime end = node->nodeEndMemo.end;
             if (end != 0 && end == node->nodeComputedEnd && EndRemembered(node))
-                recalc(node);
+                keep(node);
             else
                 computed.push_back(node);
         }
