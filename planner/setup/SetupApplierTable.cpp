@@ -60,7 +60,6 @@ void TSetupApplier::ApplyTable(const TTableSetup &table)
         if (TTreeGridColumn *item = header->Columns()->Items(i))
             item->SetImageIndex(TableImages::NoFilter);
     }
-    header->AutoFitColumns(false);
 
     // Connections the setup shows go where their fields point; the others stayed with their
     // columns.

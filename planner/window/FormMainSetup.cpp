@@ -29,8 +29,9 @@ void TMainForm::CreateSetupActions()
         TimeChartView->SetTimeChartStart(FSetupChartStart);
         TimeChartView->SetTimeChartTop(FSetupChartTop);
     };
-    // The columns fit as after opening: contents, captions and filter symbols visible.
-    FSetupDialogs->Applier().OnTableApplied = [this] { FTableCommands->AutoFitColumns(tbTable); };
+    // The columns fit once, as after opening: a big table fits the rows in view and the rows
+    // to come when they come; captions and filter symbols stay visible.
+    FSetupDialogs->Applier().OnTableApplied = [this] { FTableCommands->AutoFitColumns(tbTable, true); };
 
     MakeAction(Tabellebearbeiten1, "Tabellebearbeiten1", QStringLiteral("Edit Table \"Tasks\"..."), &TMainForm::Tabellebearbeiten1Click);
     MakeAction(Fehltagebearbeiten1, "Fehltagebearbeiten1", QStringLiteral("Edit Table \"Days absent\"..."), &TMainForm::Fehltagebearbeiten1Click);

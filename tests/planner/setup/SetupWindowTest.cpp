@@ -1,6 +1,7 @@
 // The task table's setup as a user works it in the main window: the list's menu, the column
-// editor refusing a blank name, a pick list that keeps its values through another type, and
-// the table after OK with every caption readable and a new column wide enough to reach.
+// editor refusing a blank name, a pick list that keeps its values through another type, the
+// table after OK with every caption readable and a new column wide enough to reach, and a big
+// table fitted to the rows in view after OK.
 
 #include "planner/window/WindowTestSupport.h"
 
@@ -12,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <set>
+
 #include "CommaText.h"
 #include "common/RepaintCheck.h"
 #include "dialogs/EditTableColumnDialog.h"
@@ -22,6 +25,7 @@
 #include "setup/SetupRules.h"
 #include "table/ColumnFitter.h"
 #include "table/FilterEngine.h"
+#include "table/LazyColumnFit.h"
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
@@ -209,4 +213,48 @@ TEST_F(SetupWindowTest, APickListKeepsItsValuesThroughAnotherType)
     });
     EXPECT_EQ(core->GetColumnType(tbTable, priority), ctPulldown);
     EXPECT_EQ(Values(priority), (QStringList{QStringLiteral("low"), QStringLiteral("high")}));
+}
+
+// OK on a big table fits its columns once, to the rows in view: a row far below is not
+// measured, and its long comment widens the column only when it scrolls into view.
+TEST_F(SetupWindowTest, OKOnABigTableFitsTheRowsInView)
+{
+    const int comment = core->GetConnection(tbTable, cnTextCenterMiddle);
+    ASSERT_GE(comment, 0);
+    core->BeginUpdate(QStringLiteral("filling"));
+    TNodeData *last = nullptr;
+    for (int i = 0; i < TLazyColumnFit::LazyRows + 200; ++i) {
+        last = AddTask(QStringLiteral("Position 1"), QStringLiteral("27.10.2026"), QStringLiteral("1"));
+        core->SetData_(last, cnTextCenterMiddle, QStringLiteral("Task %1").arg(i));
+    }
+    core->SetData_(last, cnTextCenterMiddle, QStringLiteral("a remark that runs on and on").repeated(4));
+    core->EndUpdate();
+    QApplication::processEvents();
+
+    // The rows whose texts the table asks for while the setup is applied.
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    std::set<TGridNode *> asked;
+    const auto getText = grid->OnGetText;
+    grid->OnGetText = [&](TBaseTreeGrid *sender, TGridNode *node, TColumnIndex column, TVSTTextType type,
+                          QString &text) {
+        asked.insert(node);
+        getText(sender, node, column, type, text);
+    };
+    WorkSetup([&] { QTest::mouseClick(dialog->ButtonOK, Qt::LeftButton); });
+    grid->OnGetText = getText;
+    EXPECT_EQ(asked.count(last->VNode), 0u);
+    EXPECT_LT(asked.size(), 200u);
+
+    TTreeGridHeader *header = grid->Header();
+    for (int i = 0; i < header->Columns()->Count(); ++i) {
+        const TCaptionRoom room = CaptionRoom(header, i);
+        EXPECT_GE(room.space, room.needed) << header->Columns()->Items(i)->Text().toStdString();
+    }
+    TTreeGridColumn *column = header->Columns()->Items(comment);
+    const int fitted = column->Width();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_GT(column->Width(), fitted);
+    EXPECT_TRUE(ShowsFullRender(grid));
 }
