@@ -123,6 +123,8 @@ public:
                               std::function<PGridNode(PGridNode)> &getNextNode);
     // The node's cached main-column text width (0 = not measured); nil for nil or the root.
     std::uint32_t *InternalData(PGridNode node) const;
+    // Forgets every node's cached main-column text width.
+    void ClearCachedWidths();
 
 protected:
     virtual void DoGetText(PGridNode node, TColumnIndex column, TVSTTextType textType, QString &text);
@@ -166,7 +168,6 @@ protected:
     void PaintStaticText(TTGPaintInfo &paintInfo, const QString &text);
     // The canvas measuring is done on when none is given.
     TCanvas &MeasureCanvas();
-    void ClearCachedWidths();
     // Shaping text is the costly part of shortening: results are kept per font and width (a
     // bounded store; the texts of a view repeat from paint to paint). Widths are kept by
     // CachedTextWidth.

@@ -6,6 +6,7 @@
 #include "core/PlannerCore.h"
 #include "table/PlannerTables.h"
 #include "treegrid/BaseTreeGrid.h"
+#include "treegrid/CustomStringTreeGrid.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridHeader.h"
@@ -70,10 +71,20 @@ void TColumnFitter::Measured(TWhichTable table, bool inView, Measure measure)
         return;
     const TMeasureBold bold(FTables);
     // The first column keeps its widths per row: measured afresh, bold, and forgotten after.
+    // Only the kept widths go; the rows look the same, so nothing is repainted.
+    auto *strings = qobject_cast<TCustomStringTreeGrid *>(grid);
     const auto forget = [&] {
-        TGridNode *last = inView ? grid->BottomNode() : nullptr;
-        for (TGridNode *node = inView ? grid->TopNode() : grid->GetFirst(); node; node = grid->GetNext(node)) {
-            grid->InvalidateNode(node);
+        if (!strings)
+            return;
+        if (!inView) {
+            strings->ClearCachedWidths();
+            return;
+        }
+        // The rows measuring the rows in view walks.
+        TGridNode *last = grid->BottomNode();
+        for (TGridNode *node = grid->TopNode(); node; node = grid->GetNextVisible(node, true)) {
+            if (std::uint32_t *cached = strings->InternalData(node))
+                *cached = 0;
             if (node == last)
                 break;
         }
@@ -95,13 +106,15 @@ void TColumnFitter::FitRowsInView(TWhichTable table)
     FitHeaders(table);
 }
 
-std::vector<int> TColumnFitter::RowsInViewWidths(TWhichTable table)
+std::vector<int> TColumnFitter::RowsInViewWidths(TWhichTable table, const std::vector<bool> &columns)
 {
     std::vector<int> widths;
-    Measured(table, true, [&widths](TBaseTreeGrid &grid) {
+    Measured(table, true, [&](TBaseTreeGrid &grid) {
         const int count = grid.Header()->Columns()->Count();
-        for (int i = 0; i < count; ++i)
-            widths.push_back(grid.GetMaxColumnWidth(i, true));
+        for (int i = 0; i < count; ++i) {
+            const bool wanted = std::size_t(i) < columns.size() && columns[std::size_t(i)];
+            widths.push_back(wanted ? grid.GetMaxColumnWidth(i, true) : -1);
+        }
     });
     return widths;
 }

@@ -23,8 +23,9 @@ public:
     // The same for the rows in view alone: a big table's other rows are measured when they
     // come into view (TLazyColumnFit).
     void FitRowsInView(TWhichTable table);
-    // What each column (by index) needs for the rows in view, measured as Fit measures them.
-    std::vector<int> RowsInViewWidths(TWhichTable table);
+    // What each column (by index) marked in `columns` needs for the rows in view, measured as
+    // Fit measures them; -1 for the columns not marked.
+    std::vector<int> RowsInViewWidths(TWhichTable table, const std::vector<bool> &columns);
 
     // The narrowest width of the column's header cell that shows its caption and glyphs whole,
     // found with the header's own layout.

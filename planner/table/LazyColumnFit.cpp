@@ -59,25 +59,26 @@ void TLazyColumnFit::FollowRowsInView()
         return;
     }
     bool following = false;
+    std::vector<bool> followed;
     for (int i = 0; i < columns->Count(); ++i) {
         int &width = FWidths[std::size_t(i)];
         if (width >= 0 && columns->Items(i)->Width() != width)
             width = -1;
+        followed.push_back(width >= 0);
         following = following || width >= 0;
     }
     if (!following) {
         Stop();
         return;
     }
-    // Measuring forgets the rows' kept widths and so repaints them: the same rows once more
-    // need no second look.
+    // The same rows once more need no second look.
     TGridNode *top = FGrid->TopNode();
     TGridNode *bottom = FGrid->BottomNode();
     if (top == FTop && bottom == FBottom)
         return;
     FTop = top;
     FBottom = bottom;
-    const std::vector<int> needed = TColumnFitter(FCore, FTables).RowsInViewWidths(FTable);
+    const std::vector<int> needed = TColumnFitter(FCore, FTables).RowsInViewWidths(FTable, followed);
     for (int i = 0; i < columns->Count() && std::size_t(i) < needed.size(); ++i) {
         int &width = FWidths[std::size_t(i)];
         if (width < 0 || needed[std::size_t(i)] <= width)

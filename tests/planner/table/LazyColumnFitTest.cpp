@@ -1,10 +1,12 @@
 // A big table opened in the main window fits its columns to the rows in view and widens them
 // as rows come into view through real scrolling; a column the user resized, or the table
 // fitted whole by "Optimize width of Table", is left alone. Small tables fit every row at once.
+// Following the rows costs no second paint of the table per scroll step.
 
 #include "planner/CoreTestSupport.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -12,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <vector>
 
 #include "table/LazyColumnFit.h"
 #include "table/TableCommands.h"
@@ -82,6 +86,25 @@ protected:
         }
         FAIL() << "the row did not come into view";
     }
+    // One turn of the mouse wheel over the rows, downwards, and what it brings about.
+    void WheelDown()
+    {
+        QWidget *viewport = Grid()->viewport();
+        const QPoint at(viewport->width() / 2, viewport->height() / 2);
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    std::vector<int> Widths() const
+    {
+        std::vector<int> widths;
+        TTreeGridColumns *columns = Grid()->Header()->Columns();
+        for (int i = 0; i < columns->Count(); ++i)
+            widths.push_back(columns->Items(i)->Width());
+        return widths;
+    }
     // What the window shows of the table after the incremental paints is what painting it
     // afresh gives.
     void ExpectShownAsPainted(const char *when)
@@ -110,6 +133,22 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<TScriptedMainForm> form;
+};
+
+// Counts the paints of a widget.
+class TPaintCounter : public QObject
+{
+public:
+    explicit TPaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
 };
 
 } // namespace
@@ -185,4 +224,29 @@ TEST_F(LazyColumnFitTest, SmallTablesAndTheMenuCommandFitEveryRow)
     form->Core().SetActiveTable(tbTable);
     form->TableCommands().ActionAutoSize->trigger();
     EXPECT_GT(CommentColumn()->Width(), lazily);
+}
+
+// Each turn of the wheel brings new rows into view, which are measured as they are painted:
+// that paint is the only one, unless a column had to widen.
+TEST_F(LazyColumnFitTest, ScrollingPaintsTheNewRowsOnce)
+{
+    const int rows = TLazyColumnFit::LazyRows + 1000;
+    form->Open(Document(rows, {}));
+    QApplication::processEvents();
+    WheelTo(Row(300));
+    TPaintCounter counter(Grid()->viewport());
+    int steps = 0;
+    for (int turn = 0; turn < 30; ++turn) {
+        const TGridNode *top = Grid()->TopNode();
+        const std::vector<int> widths = Widths();
+        const int before = counter.paints;
+        WheelDown();
+        ASSERT_NE(Grid()->TopNode(), top) << "the wheel did not scroll";
+        if (Widths() != widths)
+            continue;
+        ++steps;
+        EXPECT_EQ(counter.paints - before, 1) << "turn " << turn;
+    }
+    EXPECT_GE(steps, 20);
+    ExpectShownAsPainted("scrolled");
 }
