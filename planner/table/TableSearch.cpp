@@ -92,11 +92,9 @@ TNodeData *TTableSearch::FindNext(TNodeData *row) const
     TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable());
     if (!grid)
         return nullptr;
-    TGridNode *node = row && row->VNodeTable == grid ? grid->GetNext(row->VNode) : grid->GetFirst();
-    for (; node; node = grid->GetNext(node)) {
-        // Rows the group tab or a filter hides are not there for the user.
-        if (!grid->IsVisible(node))
-            continue;
+    // Rows the group tab or a filter hides are not there for the user: the walk passes them by.
+    TGridNode *node = row && row->VNodeTable == grid ? grid->GetNextVisible(row->VNode) : grid->GetFirstVisible();
+    for (; node; node = grid->GetNextVisible(node)) {
         TNodeData *data = TPlannerCore::NodeData(grid, node);
         if (Matches(data))
             return data;

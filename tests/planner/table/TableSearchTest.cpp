@@ -1,5 +1,5 @@
-// The search over the active table, "Find next" with its wrap-around, select all past a
-// filter, and the rows of a chart row.
+// The search over the active table, "Find next" with its wrap-around and past hidden rows,
+// select all past a filter, and the rows of a chart row.
 
 #include "planner/table/TableTestSupport.h"
 
@@ -94,6 +94,19 @@ TEST_F(TableSearchTest, SelectAllLeavesFilteredRowsOut)
     search->ActionSelectAllExecute();
     EXPECT_TRUE(search->GetSelected(absence));
     EXPECT_EQ(search->FindFirst("ber"), nullptr);
+}
+
+// From a row a filter has hidden since, the search goes on with the rows after it and passes
+// the hidden ones by.
+TEST_F(TableSearchTest, FindNextGoesOnAfterAHiddenRow)
+{
+    filters().SetFilter(tbTable, ColumnOf(cnTextCenterMiddle), MakeFilter(ftText, fsText, "*a*"));
+    ASSERT_EQ(Shown(), (TTexts{"Hamburg", "Hauptstraße"}));
+    EXPECT_EQ(search->FindFirst("haupt"), strasse);
+    EXPECT_EQ(search->FindNext(berlin), strasse);
+    EXPECT_EQ(search->FindFirst("h"), hamburg);
+    EXPECT_EQ(search->FindNext(bern), strasse);
+    EXPECT_EQ(search->FindNext(strasse), nullptr);
 }
 
 TEST_F(TableSearchTest, RowsOfAChartRow)
