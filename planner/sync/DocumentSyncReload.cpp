@@ -23,6 +23,9 @@
 #include <QThread>
 
 #include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "Helper.h"
@@ -125,6 +128,21 @@ std::vector<TDiffRecord> RecordsAbove(const TXMLNode *diff, int limit)
     for (auto &entry : found)
         records.push_back(std::move(entry.second));
     return records;
+}
+
+// Whether generation `own` is on the line of saves the working copy of `target` was built
+// from. A missing base record breaks the line: what is unknown is journalled again rather
+// than lost.
+bool OnLineOf(const TDirWatchThread &journal, qint64 target, qint64 own)
+{
+    qint64 generation = target;
+    while (generation > own) {
+        TGenerationBase base;
+        if (!base.Read(journal.GetBaseFileName(QString::number(generation))) || base.From >= generation)
+            return false;
+        generation = base.From;
+    }
+    return generation == own;
 }
 
 } // namespace
@@ -337,9 +355,27 @@ std::vector<TDiffRecord> TDocumentSync::CarriedRecords(qint64 target, std::vecto
         }
     }
 
+    // Own events only the working copy of an own save holds, when the line followed passes
+    // that save by; they are older than every own event written in their generation.
+    std::map<qint64, std::vector<TDiffRecord>> savedOnly;
+    for (const auto &[generation, held] : SyncState().SavedOnly)
+        if (!OnLineOf(journal, target, generation))
+            savedOnly[generation].insert(savedOnly[generation].end(), held.begin(), held.end());
     std::vector<TDiffRecord> records;
+    for (auto it = savedOnly.begin(); it != savedOnly.end();) {
+        const bool readBack = std::any_of(sources.begin(), sources.end(),
+                                          [&](const auto &source) { return source.first == it->first; });
+        if (readBack) {
+            ++it;
+            continue;
+        }
+        records.insert(records.end(), it->second.begin(), it->second.end());
+        it = savedOnly.erase(it);
+    }
     for (const auto &[generation, applied] : sources) {
         const QString dir = QString::number(generation);
+        if (const auto held = savedOnly.find(generation); held != savedOnly.end())
+            records.insert(records.end(), held->second.begin(), held->second.end());
         for (const QString &name : journal.OwnDiffFiles(dir)) {
             const QString path = journal.GetTmpDirectory() + dir + QLatin1Char('/') + name;
             const auto limit = applied.find(name);
@@ -416,6 +452,10 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     // Kept in case the working copy fails to load after all.
     const QByteArray previous = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
 
+    // In the new working copy or journalled again below; kept should the load fail.
+    auto savedOnly = std::move(state.SavedOnly);
+    state.SavedOnly.clear();
+
     FCore.ActionNewExecute();
     NewDirWatchThread(fileName);
     const bool loaded = FStore->LoadFrom(FDirWatchThread->GetWorkingFileName());
@@ -450,6 +490,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
             if (auto event = EventOfRecord(record))
                 FDirWatchThread->PushDiff(std::move(event));
         SyncState().NextReloadTry = Now() + 2.0 / 86400.0;
+        SyncState().SavedOnly = std::move(savedOnly);
     }
     FCore.Window().SetBusyCursor(false);
     FCore.EndUpdate();

@@ -111,8 +111,8 @@ bool TDocumentSync::DoSave(const QString &fileName)
 {
     // One serialised buffer for the lock copy, the working copy and the document: the three
     // are byte-identical, so the next opening finds no mismatch. The document is written
-    // (not yet renamed) first: a full disk or a folder that cannot take it stops the road
-    // before the working folder is touched.
+    // (not yet renamed) before the claim: a full disk or a folder that cannot take it stops
+    // the road before the working folder is touched.
     if (!FStore)
         throw ESaveError(QStringLiteral("there is no document file to write"));
     QByteArray bytes;
@@ -127,10 +127,13 @@ bool TDocumentSync::DoSave(const QString &fileName)
         NewDirWatchThread(fileName);
     } else {
         // What the others wrote so far goes into this save; a save of theirs is followed
-        // first, so that this one builds on it.
+        // first, so that this one builds on it. Nothing changes the model from here on, so
+        // the buffer is made now: the claim below stays short, and a failing write stops the
+        // road before the working folder is touched.
         StopBackgroundThread();
         FollowOtherSaves();
         CatchUp();
+        prepare();
     }
     StopBackgroundThread();
     TDirWatchThread &journal = *FDirWatchThread;
@@ -140,6 +143,15 @@ bool TDocumentSync::DoSave(const QString &fileName)
     qint64 from = -1;
     ParseGenerationName(current, from);
 
+    // Another save of this generation may still win over this one: then only what reached a
+    // diff file is journalled again. What cannot be written now is kept aside below.
+    ForceStorePending();
+    std::vector<TDiffRecord> unwritten;
+    for (const auto &event : journal.HandedOverEvents())
+        unwritten.push_back(RecordOfEvent(*event));
+    for (const auto &event : journal.PendingEvents())
+        unwritten.push_back(RecordOfEvent(*event));
+
     // The next generation belongs to this save alone once its folder is made.
     QString error;
     const qint64 next = journal.ClaimGeneration(from, error);
@@ -148,9 +160,6 @@ bool TDocumentSync::DoSave(const QString &fileName)
     const QString claimed = QString::number(next);
     TClaim claim(journal, claimed);
     SaveStep(QStringLiteral("claimed"));
-
-    if (bytes.isEmpty())
-        prepare();
 
     // What of the closing generation this document holds: every instance journals the rest
     // of its own events again when it moves on.
@@ -196,6 +205,8 @@ bool TDocumentSync::DoSave(const QString &fileName)
     // The new generation is everyone's now; every own event is in it.
     journal.SetWorkingDir(claimed);
     journal.DropUnwrittenEvents();
+    if (!unwritten.empty())
+        SyncState().SavedOnly.emplace_back(next, std::move(unwritten));
     if (!document->Commit([this](const QString &previous) { return DeleteFile(previous); }))
         throw ESaveError(document->ErrorString());
     SaveStep(QStringLiteral("document"));

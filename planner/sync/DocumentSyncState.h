@@ -61,9 +61,15 @@ struct TDocumentSync::TSyncState
     QString SharingDetail;
     // The working copy read beside the loading of the document, for the first scan.
     TEarlyFileRead EarlyWorkingCopy;
+    // Own events no diff file holds, only the working copy of the generation an own save
+    // made; kept across generations of the document until a move shows whether the
+    // generation followed is built on that one.
+    std::vector<std::pair<qint64, std::vector<TDiffRecord>>> SavedOnly;
 
     void Reset(const TDirWatchThread *journal)
     {
+        if (!journal || journal->Filename() != FileName)
+            SavedOnly.clear();
         Thread.reset(); // asks the scan to stop and waits
         Journal = journal;
         FileName = journal ? journal->Filename() : QString();

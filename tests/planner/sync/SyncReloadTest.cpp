@@ -14,6 +14,7 @@
 
 #include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
+#include "sync/GenerationBase.h"
 #include "common/TestSupport.h"
 
 namespace {
@@ -173,6 +174,50 @@ TEST_F(SyncReloadTest, EventsHandedToAPostponedWriteSurviveTheReload)
     EXPECT_EQ(core->GetData_(core->FindNode(id), cnLength), "7");
     EXPECT_TRUE(StepUntil([&] { return !sync->DirWatchThread()->HasUnwrittenEvents() && !sync->ScanRunning(); }));
     EXPECT_TRUE(testsupport::readFile(sync->DirWatchThread()->DiffFile()).contains("<Length>7</Length>"));
+}
+
+TEST_F(SyncReloadTest, AnEditOnlyInTheOwnSaveSurvivesARivalSaveOfTheSameGeneration)
+{
+    QByteArray saved;
+    const QString id = SaveOneTask(saved);
+    ASSERT_FALSE(HasFailure());
+    const QString from = sync->DirWatchThread()->WorkingDir();
+    // The own diff file cannot be written (a folder holds its name): the edit reaches no file
+    // before the save.
+    ASSERT_TRUE(QDir().mkpath(sync->DirWatchThread()->GetWorkingDir() + UserIdentity() + ".1.diff"));
+    core->SetData_(core->FindNode(id), cnTextCenterMiddle, "only here");
+
+    // Right after this save claimed its folder, another instance that saw the claim takes the
+    // next number and finishes from the same generation before this one writes its base record.
+    const QString rival = QString::number(from.toLongLong() + 2);
+    bool met = false;
+    sync->OnSaveStep = [&](const QString &step) {
+        if (step != "claimed" || met)
+            return;
+        met = true;
+        const TDirWatchThread &journal = *sync->DirWatchThread();
+        ASSERT_TRUE(QDir().mkdir(journal.GetTmpDirectory() + rival));
+        TGenerationBase base;
+        base.From = from.toLongLong();
+        base.Saver = QStringLiteral("elsewhere.bob");
+        base.Host = QStringLiteral("elsewhere");
+        base.Pid = 1;
+        ASSERT_TRUE(testsupport::writeFile(journal.GetBaseFileName(rival), base.ToBytes()));
+        ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(from), saved));
+        ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(rival), saved));
+    };
+    const bool ownSaved = documentFile->Save(document);
+    sync->OnSaveStep = nullptr;
+    ASSERT_TRUE(met);
+    ASSERT_TRUE(ownSaved);
+
+    // Everyone follows the other save; the edit moves along and is journalled there.
+    ASSERT_TRUE(StepUntil([&] {
+        return sync->DirWatchThread()->WorkingDir() == rival && !sync->ScanRunning()
+               && !sync->DirWatchThread()->HasUnwrittenEvents();
+    }));
+    EXPECT_EQ(Comment(id), "only here");
+    EXPECT_TRUE(testsupport::readFile(sync->DirWatchThread()->DiffFile()).contains("only&nbsp;here"));
 }
 
 namespace {
