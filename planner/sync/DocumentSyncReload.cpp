@@ -223,6 +223,10 @@ bool TDocumentSync::RecoverStuckSave()
     if (state.LockSeenAt < 0)
         state.LockSeenAt = now;
 
+    const TFileStamp stamp = FileStampInView(locked);
+    if (stamp.Size < 0)
+        return true;
+    const qint64 quiet = state.QuietFor(locked, stamp);
     TScannedFile lockCopy;
     QString reason;
     const TWatcherThread::TReadResult read = TWatcherThread::ReadXMLFile(locked, lockCopy, reason);
@@ -243,9 +247,7 @@ bool TDocumentSync::RecoverStuckSave()
                 && base.From == current && base.SaverGone())
                 saverGone = true;
         }
-        const QDateTime written = QFileInfo(locked).lastModified();
-        const qint64 age = std::max(now - state.LockSeenAt, written.isValid() ? now - written.toMSecsSinceEpoch() : 0);
-        if (age < StuckSaveGraceMs() && !saverGone)
+        if (quiet < StuckSaveGraceMs() && !saverGone)
             return false;
     }
 
@@ -284,16 +286,23 @@ bool TDocumentSync::FollowRivalSave(qint64 generation)
     const qint64 limit = std::min(StuckSaveGraceMs(), 10000);
     QElapsedTimer waited;
     waited.start();
+    TGenerationBase theirs;
+    bool known = false;
+    TFileStamp read;
     for (;;) {
         TDirWatchThread &journal = *FDirWatchThread;
         if (journal.HasWorkingCopy(name))
             break;
         if (!FolderExistsInView(journal.GetTmpDirectory() + name))
             return true; // it gave way itself
-        TGenerationBase theirs;
-        const QDateTime written = QFileInfo(base).lastModified();
-        const qint64 age = std::max(waited.elapsed(), written.isValid() ? written.msecsTo(QDateTime::currentDateTime()) : 0);
-        if ((theirs.Read(base) && theirs.SaverGone()) || age >= StuckSaveGraceMs()) {
+        const TFileStamp stamp = FileStampInView(base);
+        if (!(stamp == read)) {
+            read = stamp;
+            known = theirs.Read(base);
+        }
+        // Timed across tries of the save: a claim left by a dead save elsewhere goes at last.
+        const qint64 quiet = SyncState().QuietFor(base, stamp);
+        if ((known && theirs.SaverGone()) || quiet >= StuckSaveGraceMs()) {
             // Its claim would hold every later save of this generation back.
             const TAbandonedClaim abandoned = AbandonClaim(journal, generation);
             if (abandoned == acRemoved)

@@ -3,6 +3,7 @@
 // The synchronisation's state for one journal and generation, shared by the DocumentSync
 // units only.
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <QString>
 
@@ -18,6 +19,17 @@
 
 #include "DateTime.h"
 #include "sync/DirWatchThread.h"
+
+// Milliseconds of this machine's clock that never jumps.
+inline qint64 LocalClockMs()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
 
 // One file of another user, or the generation's working copy.
 struct TSyncFile
@@ -66,6 +78,24 @@ struct TDocumentSync::TSyncState
     // generation followed is built on that one.
     std::vector<std::pair<qint64, std::vector<TDiffRecord>>> SavedOnly;
 
+    // When this instance first saw a file of a save under way as it is now.
+    struct TQuietFile
+    {
+        TFileStamp Stamp;
+        qint64 Since = 0;
+    };
+    std::map<QString, TQuietFile> Quiet;
+    // How long `path` has stood as `stamp`, timed here alone: a share's clock may be far
+    // off, so its file times tell nothing of a save's age.
+    qint64 QuietFor(const QString &path, const TFileStamp &stamp)
+    {
+        const qint64 now = LocalClockMs();
+        const auto [it, made] = Quiet.try_emplace(path, TQuietFile{stamp, now});
+        if (!made && !(it->second.Stamp == stamp))
+            it->second = TQuietFile{stamp, now};
+        return now - it->second.Since;
+    }
+
     void Reset(const TDirWatchThread *journal)
     {
         if (!journal || journal->Filename() != FileName)
@@ -82,6 +112,7 @@ struct TDocumentSync::TSyncState
         Stuck = false;
         StuckReason.clear();
         NewerGeneration = -1;
+        Quiet.clear();
     }
 };
 

@@ -7,10 +7,13 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
+#include <thread>
 
 #include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
@@ -218,6 +221,50 @@ TEST_F(SyncReloadTest, AnEditOnlyInTheOwnSaveSurvivesARivalSaveOfTheSameGenerati
     }));
     EXPECT_EQ(Comment(id), "only here");
     EXPECT_TRUE(testsupport::readFile(sync->DirWatchThread()->DiffFile()).contains("only&nbsp;here"));
+}
+
+TEST_F(SyncReloadTest, ARivalSaveIsTimedByThisMachinesClockNotByTheShares)
+{
+    QByteArray saved;
+    const QString id = SaveOneTask(saved);
+    ASSERT_FALSE(HasFailure());
+    TDocumentSync::SetStuckSaveGrace(5000);
+    const TDirWatchThread &journal = *sync->DirWatchThread();
+    const QString from = journal.WorkingDir();
+    const QString rival = QString::number(from.toLongLong() + 1);
+    // Another instance claims the next generation right now; the share's clock runs a
+    // minute behind, so its base record looks a minute old.
+    ASSERT_TRUE(QDir().mkdir(journal.GetTmpDirectory() + rival));
+    TGenerationBase base;
+    base.From = from.toLongLong();
+    base.Saver = QStringLiteral("elsewhere.bob");
+    base.Host = QStringLiteral("elsewhere");
+    base.Pid = 1;
+    ASSERT_TRUE(testsupport::writeFile(journal.GetBaseFileName(rival), base.ToBytes()));
+    {
+        QFile file(journal.GetBaseFileName(rival));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    core->SetData_(core->FindNode(id), cnTextCenterMiddle, "above");
+    // It finishes a moment later.
+    const QString lockCopy = journal.GetLockedFileName();
+    const QString workingCopy = journal.GetWorkingFileName(rival);
+    std::thread finisher([&] {
+        QThread::msleep(400);
+        testsupport::writeFile(lockCopy, saved);
+        if (testsupport::writeFile(workingCopy + ".part", saved))
+            QFile::rename(workingCopy + ".part", workingCopy);
+    });
+    const bool ownSaved = documentFile->Save(document);
+    finisher.join();
+    TDocumentSync::SetStuckSaveGrace(30000);
+    // Its save stands, and this one was made on top of it.
+    EXPECT_TRUE(ownSaved);
+    EXPECT_TRUE(QFileInfo::exists(workingCopy));
+    EXPECT_GT(sync->DirWatchThread()->WorkingDir().toLongLong(), rival.toLongLong());
+    EXPECT_EQ(Comment(id), "above");
+    EXPECT_TRUE(testsupport::readFile(document).contains("<Comment>above</Comment>"));
 }
 
 namespace {

@@ -269,6 +269,40 @@ TEST_F(SyncScanTest, ASaveThatDiedAfterItsLockCopyIsUndoneAndADamagedLockSetAsid
     TDocumentSync::SetStuckSaveGrace(30000);
 }
 
+TEST_F(SyncScanTest, AClosedGenerationIsTimedByThisMachinesClockNotByTheShares)
+{
+    TDocumentSync::SetStuckSaveGrace(2000);
+    sync->UpdatePending();
+    const QString tmp = journal->GetTmpDirectory();
+    const QString generation = journal->WorkingDir();
+    // A save under way elsewhere, on a share whose clock runs in the past, then in the future:
+    // it gets its grace time all the same, and a dead one is undone after it.
+    for (const int shift : {-60, 3600}) {
+        const QString next = QString::number(generation.toInt() + 1);
+        QDir().mkpath(tmp + next);
+        TGenerationBase base;
+        base.From = generation.toLongLong();
+        base.Host = QStringLiteral("elsewhere");
+        base.Pid = 1;
+        ASSERT_TRUE(testsupport::writeFile(tmp + next + "/plan.zop.base", base.ToBytes()));
+        ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), EmptyDocument));
+        for (const QString &path : {tmp + next + "/plan.zop.base", journal->GetLockedFileName()}) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(shift), QFileDevice::FileModificationTime));
+        }
+        for (int i = 0; i < 10; ++i) {
+            sync->UpdatePending();
+            QTest::qWait(30);
+        }
+        EXPECT_TRUE(QFileInfo::exists(tmp + next)) << shift;
+        EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName())) << shift;
+        EXPECT_TRUE(StepUntil([&] { return !QFileInfo::exists(tmp + next); })) << shift;
+        EXPECT_FALSE(QFileInfo::exists(journal->GetLockedFileName())) << shift;
+    }
+    TDocumentSync::SetStuckSaveGrace(30000);
+}
+
 TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
 {
     // The own diff file cannot be written (its name is taken by a folder): every own event
