@@ -190,14 +190,18 @@ bool TDocumentSync::FollowOtherSaves()
         state.Stuck = false;
         return true;
     }
-    // The next generations are asked for by number: a share may list them many seconds late.
-    const qint64 newest = journal->NewestGeneration();
-    if (newest > current) {
+    // The folder is looked at only when a move is due: the scan looks for a newer generation
+    // every second, asking for the next numbers by name, as a share may list them late.
+    if (journal->NeedReload() || state.NewerGeneration > current) {
         // Until the move succeeds the own events go on into the current generation, closed
         // or not, so none of them waits in memory.
-        if (Now() >= state.NextReloadTry)
+        if (Now() < state.NextReloadTry)
+            return true;
+        const qint64 newest = journal->NewestGeneration();
+        if (newest > current) {
             SwitchGeneration(newest);
-        return true;
+            return true;
+        }
     }
     // No newer generation (yet): a touched or restored document file brings nothing to
     // load, and a later look at the folder finds a save that is not visible yet.
@@ -227,27 +231,38 @@ bool TDocumentSync::RecoverStuckSave()
     if (stamp.Size < 0)
         return true;
     const qint64 quiet = state.QuietFor(locked, stamp);
-    TScannedFile lockCopy;
-    QString reason;
-    const TWatcherThread::TReadResult read = TWatcherThread::ReadXMLFile(locked, lockCopy, reason);
-    if (read == TWatcherThread::rrMissing)
-        return true;
-    // A damaged lock copy is trusted by nobody: it is set aside at once. Should a save
-    // still come, its working copy and base record say all that is needed.
-    const bool damaged = read != TWatcherThread::rrRead
-                         || !lockCopy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
-    lockCopy.Tree.reset();
+    // A whole document: read once per version, not on every step.
+    if (!(stamp == state.LockStamp)) {
+        TScannedFile lockCopy;
+        QString reason;
+        const TWatcherThread::TReadResult read = TWatcherThread::ReadXMLFile(locked, lockCopy, reason);
+        if (read == TWatcherThread::rrMissing)
+            return true;
+        state.LockStamp = stamp;
+        // A damaged lock copy is trusted by nobody: it is set aside at once. Should a save
+        // still come, its working copy and base record say all that is needed.
+        state.LockDamaged =
+            read != TWatcherThread::rrRead
+            || !lockCopy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
+        state.LockReason = reason;
+    }
+    const bool damaged = state.LockDamaged;
+    const QString reason = state.LockReason;
     const qint64 current = GenerationOf(journal.WorkingDir());
     if (!damaged) {
-        // The save is given a grace time, unless its process is known to be gone.
-        bool saverGone = false;
-        for (const qint64 generation : journal.Generations()) {
-            TGenerationBase base;
-            if (generation > current && base.Read(journal.GetBaseFileName(QString::number(generation)))
-                && base.From == current && base.SaverGone())
-                saverGone = true;
+        // The save is given a grace time, unless its process is known to be gone; that is
+        // asked about once a second, as often as the scan looks.
+        if (LocalClockMs() >= state.NextSaverCheck) {
+            state.NextSaverCheck = LocalClockMs() + 1000;
+            state.SaverGone = false;
+            for (const qint64 generation : journal.Generations()) {
+                TGenerationBase base;
+                if (generation > current && base.Read(journal.GetBaseFileName(QString::number(generation)))
+                    && base.From == current && base.SaverGone())
+                    state.SaverGone = true;
+            }
         }
-        if (quiet < StuckSaveGraceMs() && !saverGone)
+        if (quiet < StuckSaveGraceMs() && !state.SaverGone)
             return false;
     }
 
@@ -317,6 +332,7 @@ bool TDocumentSync::FollowRivalSave(qint64 generation)
     }
     // Its generation is the document now: this instance moves there, its own events with it.
     SyncState().NextReloadTry = 0;
+    SyncState().NewerGeneration = std::max(SyncState().NewerGeneration, generation);
     FollowOtherSaves();
     qint64 current = -1;
     ParseGenerationName(FDirWatchThread->WorkingDir(), current);

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -131,6 +132,9 @@ bool TDocumentSync::DoSave(const QString &fileName)
         // the buffer is made now: the claim below stays short, and a failing write stops the
         // road before the working folder is touched.
         StopBackgroundThread();
+        // The scan may not have reported a newer generation yet: a save looks itself.
+        TSyncState &state = SyncState();
+        state.NewerGeneration = std::max(state.NewerGeneration, FDirWatchThread->NewestGeneration());
         FollowOtherSaves();
         CatchUp();
         prepare();

@@ -65,6 +65,14 @@ struct TDocumentSync::TSyncState
     QString StuckReason;
     // The newest generation with a working copy the last scan saw above the current one.
     qint64 NewerGeneration = -1;
+    // The lock copy as last read, and what it was found to be.
+    TFileStamp LockStamp;
+    bool LockDamaged = false;
+    QString LockReason;
+    // Whether the save that closed the generation is known to be gone, asked again then
+    // (LocalClockMs).
+    bool SaverGone = false;
+    qint64 NextSaverCheck = 0;
     // Why the last write of the own events failed (empty: written, or waiting for a lock).
     QString StoreError;
     TDateTime NextFolderTry = 0;
@@ -112,6 +120,11 @@ struct TDocumentSync::TSyncState
         Stuck = false;
         StuckReason.clear();
         NewerGeneration = -1;
+        LockStamp = TFileStamp();
+        LockDamaged = false;
+        LockReason.clear();
+        SaverGone = false;
+        NextSaverCheck = 0;
         Quiet.clear();
     }
 };

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <utility>
 #include <vector>
@@ -66,8 +67,20 @@ void TWatcherThread::Execute()
     FFinished.store(true, std::memory_order_release);
 }
 
+namespace {
+
+std::atomic<quint64> FilesAsked{0};
+
+} // namespace
+
+quint64 TWatcherThread::FilesRead()
+{
+    return FilesAsked.load();
+}
+
 TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TScannedFile &file, QString &reason)
 {
+    ++FilesAsked;
     QFile source(path);
     if (!source.exists())
         return rrMissing;

@@ -98,6 +98,8 @@ public:
     // ends with its root element's closing tag; a diff element whose index runs ahead of its
     // events is incomplete too. On rrIncomplete, `reason` says why.
     static TReadResult ReadXMLFile(const QString &path, TScannedFile &file, QString &reason);
+    // How many files ReadXMLFile was asked for so far; tests measure the idle work with it.
+    static quint64 FilesRead();
 
 private:
     void Execute();

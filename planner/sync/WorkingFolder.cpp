@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <limits>
 #include <mutex>
@@ -69,8 +70,11 @@ TViewEntry Seen(const QString &key, Fetch fetch, bool listing = false)
     return entry;
 }
 
+std::atomic<quint64> ListingsMade{0};
+
 std::vector<TSearchRec> ListNow(const QString &folder, const QString &mask, int attributes)
 {
+    ++ListingsMade;
     std::vector<TSearchRec> result;
     QDir dir(folder);
     if (!dir.exists())
@@ -193,6 +197,11 @@ std::vector<qint64> ProbeGenerations(const QString &documentFolder, qint64 known
         }
     }
     return found;
+}
+
+quint64 FolderListingsMade()
+{
+    return ListingsMade.load();
 }
 
 bool ParseGenerationName(const QString &name, qint64 &number)

@@ -92,6 +92,9 @@ bool FolderExistsInView(const QString &path);
 // the search ends at two numbers in a row that are no folder. Ascending.
 std::vector<qint64> ProbeGenerations(const QString &documentFolder, qint64 known);
 
+// How many folder listings went to the disk so far; tests measure the idle work with it.
+quint64 FolderListingsMade();
+
 // A generation folder's name is the decimal text of a number from 0 up and nothing else
 // ("007" or "+7" are no generation).
 bool ParseGenerationName(const QString &name, qint64 &number);

@@ -303,6 +303,33 @@ TEST_F(SyncScanTest, AClosedGenerationIsTimedByThisMachinesClockNotByTheShares)
     TDocumentSync::SetStuckSaveGrace(30000);
 }
 
+TEST_F(SyncScanTest, AClosedGenerationCostsTheIdleStepNeitherListingsNorReadingTheLockCopy)
+{
+    TDocumentSync::SetStuckSaveGrace(60000);
+    sync->UpdatePending();
+    const QString tmp = journal->GetTmpDirectory();
+    const QString next = QString::number(journal->WorkingDir().toInt() + 1);
+    // A save under way elsewhere closed the generation.
+    QDir().mkpath(tmp + next);
+    TGenerationBase base;
+    base.From = journal->WorkingDir().toLongLong();
+    base.Host = QStringLiteral("elsewhere");
+    base.Pid = 1;
+    ASSERT_TRUE(testsupport::writeFile(tmp + next + "/plan.zop.base", base.ToBytes()));
+    ASSERT_TRUE(testsupport::writeFile(journal->GetLockedFileName(), EmptyDocument));
+    ASSERT_TRUE(StepUntil([&] { return !sync->ScanRunning(); }));
+    const quint64 listings = FolderListingsMade();
+    const quint64 reads = TWatcherThread::FilesRead();
+    // Many idle steps while it lasts: at most one scan among them looks at the folder.
+    for (int i = 0; i < 40; ++i)
+        sync->UpdatePending();
+    ASSERT_TRUE(StepUntil([&] { return !sync->ScanRunning(); }));
+    EXPECT_LT(FolderListingsMade() - listings, 10u);
+    EXPECT_LT(TWatcherThread::FilesRead() - reads, 10u);
+    EXPECT_TRUE(QFileInfo::exists(journal->GetLockedFileName()));
+    TDocumentSync::SetStuckSaveGrace(30000);
+}
+
 TEST_F(SyncScanTest, OwnEventsNotYetWrittenTakePartInTheReplay)
 {
     // The own diff file cannot be written (its name is taken by a folder): every own event
