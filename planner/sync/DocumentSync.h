@@ -129,14 +129,9 @@ public:
     bool ScanRunning() const;
 
     // ---- following other saves (DocumentSyncReload.cpp)
-    // The idle timer's synchronisation: UpdatePending, then the reload road when the
-    // document was saved by another instance and is reachable.
+    // The idle timer's synchronisation step: UpdatePending, which also follows another
+    // instance's save.
     void SynchronisationStep();
-    // The reload road: when another instance saved, its working copy replaces the document
-    // and the own events it lacks are journalled again into its generation. False when there
-    // is no newer generation, or (tried again later) when it cannot be read; the document
-    // then stays as it is.
-    bool ReloadDocument();
     // Moves to a newer generation when another instance saved, undoes a save that died;
     // false while the working folder cannot be used.
     bool FollowOtherSaves();

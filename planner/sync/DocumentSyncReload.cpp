@@ -157,17 +157,6 @@ void TDocumentSync::SynchronisationStep()
     UpdatePending();
 }
 
-bool TDocumentSync::ReloadDocument()
-{
-    TDirWatchThread *journal = FDirWatchThread.get();
-    if (!journal || journal->Filename().isEmpty())
-        return false;
-    const qint64 newest = journal->NewestGeneration();
-    if (newest <= GenerationOf(journal->WorkingDir()))
-        return false;
-    return SwitchGeneration(newest);
-}
-
 bool TDocumentSync::FollowOtherSaves()
 {
     TDirWatchThread *journal = FDirWatchThread.get();

@@ -186,7 +186,6 @@ void TDocumentSync::CollectScan(TSyncState &state, TScanResult result)
     if (result.WorkingCopy) {
         TSyncFile &file = state.Files[result.WorkingCopy->Path];
         file.Tree = std::move(result.WorkingCopy->Tree);
-        file.LastSize = result.WorkingCopy->Size;
         file.Stamp = result.WorkingCopy->Stamp;
         file.Changed = true;
     }
@@ -197,7 +196,6 @@ void TDocumentSync::CollectScan(TSyncState &state, TScanResult result)
             continue;
         TSyncFile &file = state.Files[scanned.Path];
         file.Tree = std::move(scanned.Tree);
-        file.LastSize = scanned.Size;
         file.Stamp = scanned.Stamp;
         file.Changed = true;
     }

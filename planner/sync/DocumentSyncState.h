@@ -35,7 +35,6 @@ inline qint64 LocalClockMs()
 struct TSyncFile
 {
     std::unique_ptr<TXMLTree> Tree;
-    qint64 LastSize = -1;
     TFileStamp Stamp; // of the version in Tree
     int LastIndex = -1;
     bool Changed = false;

@@ -131,7 +131,6 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
         }
     }
     file.Path = path;
-    file.Size = bytes.size();
     file.Stamp = stamp;
     file.Tree = std::move(tree);
     return rrRead;

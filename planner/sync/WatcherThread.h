@@ -45,7 +45,6 @@ struct TScanInput
 struct TScannedFile
 {
     QString Path;
-    qint64 Size = 0;
     TFileStamp Stamp; // of the version read
     std::unique_ptr<TXMLTree> Tree;
 };

@@ -118,13 +118,6 @@ void SetFolderViewDelay(int milliseconds)
     SetDelay(&TFolderView::Delay, milliseconds);
 }
 
-int FolderViewDelay()
-{
-    TFolderView &view = View();
-    std::lock_guard<std::mutex> guard(view.Lock);
-    return view.Delay;
-}
-
 void SetFolderListingDelay(int milliseconds)
 {
     SetDelay(&TFolderView::ListingDelay, milliseconds);

@@ -79,7 +79,6 @@ bool ListDirectories(const QString &folder, const QString &mask, const TListFile
 // FileStampInView and the listings answer from what was seen at most that long ago; 0 (the
 // default) asks the disk every time. Tests play a share with it.
 void SetFolderViewDelay(int milliseconds);
-int FolderViewDelay();
 // Some shares answer for a name at once but list a new entry many seconds late (sshfs with
 // its default caching: 17-20 s). With a listing delay set, the listings alone answer from
 // what was seen at most that long ago (or the view delay, when longer).
