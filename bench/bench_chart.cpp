@@ -1,7 +1,8 @@
 // The time chart: a 1920 x 1080 chart of 200 resources with 5,000 bars in its date range,
-// repainted with a warm bar cache, with deadline arrows on every third task, after a change of
-// the day width (every picture stale) and for one smooth-scroll step; the overview strip with
-// 100,000 bars, on 200 resources and on 1,000 (more rows than the strip has pixels).
+// repainted with a warm bar cache, with deadline arrows on every third task, with texts running
+// on beyond their bars, after a change of the day width (every picture stale) and for one
+// smooth-scroll step; the overview strip with 100,000 bars, on 200 resources and on 1,000
+// (more rows than the strip has pixels).
 //
 // "dense" shows all 200 rows at once (6-pixel rows at zoom 10, about 4,500 bars on screen);
 // "normal" is the default look (54-pixel rows, 20 rows and about 500 bars on screen).
@@ -84,6 +85,22 @@ void BM_ChartRepaintWithDeadlines(benchmark::State &state)
     state.SetLabel(state.range(0) ? "dense" : "normal");
 }
 BENCHMARK(BM_ChartRepaintWithDeadlines)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_ChartRepaintFullText(benchmark::State &state)
+{
+    TChartBench bench(5000, 200, state.range(0) != 0);
+    // Texts run on beyond their bars. Four times the day width shows a quarter of the plan,
+    // its middle, so that every row has many bars that ended before the view.
+    bench.view->Options().drawFullText = true;
+    bench.view->SetTimeChartColWidth(bench.view->Geometry().ColWidth() * 4);
+    bench.core->UpdateBoundsProc();
+    bench.view->SetTimeChartDestination(EncodeDate(2026, 3, 2) + 100, 0, true);
+    bench.view->InvalidateTimeChart(true);
+    bench.Paint();
+    state.counters["bars_on_screen"] = RepaintEachIteration(state, bench);
+    state.SetLabel(state.range(0) ? "dense" : "normal");
+}
+BENCHMARK(BM_ChartRepaintFullText)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_ChartRepaintAfterZoom(benchmark::State &state)
 {

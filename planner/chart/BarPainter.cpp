@@ -126,12 +126,21 @@ void TBarPainter::DrawItem(const TBarPaint &paint, TWhichTable table, TNodeData 
     const bool shadow = chart && table == FModel.ActiveTable() && FModel.IsSelected(*node) && HasMMX();
     // What the bar puts beside itself counts too, or a paint of only that part would miss it.
     QRect reach = r;
-    if (!p.small && FOptions.drawFullText)
-        SetRectRight(reach, std::max(RectRight(r), p.offsetX + p.width));
     if (shadow)
-        reach = MakeRect(reach.left(), reach.top(), RectRight(reach) + ShadowSize, RectBottom(reach) + ShadowSize);
-    if (!paint.Visible(reach, canvas))
-        return;
+        reach = MakeRect(r.left(), r.top(), RectRight(r) + ShadowSize, RectBottom(r) + ShadowSize);
+    if (!paint.Visible(reach, canvas)) {
+        // Full texts run on to the right inside the bar's rows. Measuring them costs, so only
+        // when the stretch up to the chart's edge shows at all.
+        if (p.small || !FOptions.drawFullText)
+            return;
+        const int edge = p.offsetX + p.width;
+        if (edge <= RectRight(reach) || !paint.Visible(MakeRect(r.left(), r.top(), edge, RectBottom(r)), canvas))
+            return;
+        const int textRight = TextRight(canvas, paint, table, *node, r);
+        if (textRight <= RectRight(reach)
+            || !paint.Visible(MakeRect(r.left(), r.top(), textRight, RectBottom(r)), canvas))
+            return;
+    }
     if (FStats)
         ++FStats->barsDrawn;
     if (p.small) {
@@ -265,6 +274,42 @@ void TBarPainter::DrawShadow(TCanvas &canvas, QRect r) const
 
 // ---- body and texts
 
+void TBarPainter::SetTextFont(TCanvas &canvas, const TBarPaint &paint)
+{
+    TFont &font = canvas.Font();
+    font.SetName(paint.fontName);
+    font.SetSize(paint.fontSize);
+    if (!paint.params || !paint.params->screen)
+        font.SetQuality(fqAntialiased);
+}
+
+int TBarPainter::TextRight(TCanvas &canvas, const TBarPaint &paint, TWhichTable table, const TNodeData &node,
+                           const QRect &r) const
+{
+    // As DrawTo and LayoutTexts place them: each text row grows to hold its texts side by side.
+    const int inset = 2 * canvas.Pen().Width();
+    const QRect inner = r.adjusted(inset, inset, -inset, -inset);
+    if (inner.height() <= 0)
+        return RectRight(r);
+    SetTextFont(canvas, paint);
+    int widest = 0;
+    if (table == tbExclude) {
+        widest = canvas.TextWidth(Txt(table, &node, cnTextCenterMiddle));
+    } else {
+        for (int line = 0; line < 3; ++line) {
+            if (TextRowFlags(paint.rowSet, line) == DT_CALCRECT)
+                continue; // a row not shown writes nothing
+            const QString texts = Txt(table, &node, TextPlaces[line][0]) + Txt(table, &node, TextPlaces[line][1])
+                                  + Txt(table, &node, TextPlaces[line][2]);
+            if (!texts.isEmpty())
+                widest = std::max(widest, canvas.TextWidth(texts));
+        }
+    }
+    if (widest == 0)
+        return RectRight(r);
+    return std::max(RectRight(r), inner.left() + widest + FullTextRoom);
+}
+
 void TBarPainter::DrawTo(TCanvas &canvas, const TBarPaint &paint, TWhichTable table, TNodeData *node, QRect rect,
                          bool body, bool full, bool overflow) const
 {
@@ -303,11 +348,7 @@ void TBarPainter::DrawTo(TCanvas &canvas, const TBarPaint &paint, TWhichTable ta
     // Texts are clipped to their rows: a bar too low for any has nothing to write.
     if (inner.height() <= 0 || (inner.width() <= 0 && !FOptions.drawFullText))
         return;
-    TFont &font = canvas.Font();
-    font.SetName(paint.fontName);
-    font.SetSize(paint.fontSize);
-    if (!paint.params || !paint.params->screen)
-        font.SetQuality(fqAntialiased);
+    SetTextFont(canvas, paint);
     // The colour goes to the canvas, not the font: the font (and its measures) stays the same.
     canvas.SetTextColor(overflow ? clBlack : VisibleContrast(brush));
     canvas.Brush().SetStyle(bsClear);

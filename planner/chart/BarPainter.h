@@ -85,12 +85,20 @@ public:
     static int FilteredAlpha(int transparency);
 
 private:
+    // What a text row leaves free beside its texts; with full text the row grows to keep it.
+    static constexpr int FullTextRoom = 8;
+
     void DrawCached(TCanvas &canvas, const TBarPaint &paint, TWhichTable table, TNodeData &node, QRect r) const;
     void DrawShadow(TCanvas &canvas, QRect r) const;
     // A framed bar straight into the picture's pixels (the overview's many tiny bars); false
     // when the canvas cannot take it that way.
     static bool FillFramed(TCanvas &canvas, const TBarPaint &paint, const QRect &rect, TColor pen, TColor brush);
     QString Txt(TWhichTable table, const TNodeData *node, TConnection connection) const;
+    // The font the texts of a bar are written in.
+    static void SetTextFont(TCanvas &canvas, const TBarPaint &paint);
+    // How far right the texts of the bar in r reach with full text, at least its right edge.
+    int TextRight(TCanvas &canvas, const TBarPaint &paint, TWhichTable table, const TNodeData &node,
+                  const QRect &r) const;
 
     IChartModel &FModel;
     const TTimeChartGeometry &FGeometry;

@@ -41,8 +41,8 @@ std::vector<TTextDraw> TBarPainter::LayoutTexts(const TTextMeasure &measure, QRe
     const int originalRight = RectRight(rect);
     int w = rect.width();
     int tw = measure(left + centre + right);
-    if (fullText && w - 8 < tw) {
-        SetRectRight(rect, rect.left() + tw + 8);
+    if (fullText && w - FullTextRoom < tw) {
+        SetRectRight(rect, rect.left() + tw + FullTextRoom);
         w = rect.width();
         tw = measure(left + centre + right);
     }

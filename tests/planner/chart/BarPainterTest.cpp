@@ -274,3 +274,46 @@ TEST_F(BarPainterTest, TextRowsOnTheBarAndFullTextBeyondIt)
             ink += (canvas->Pixel(x, y) & 0xFF) < 0x60;
     EXPECT_GT(ink, 10);
 }
+
+TEST_F(BarPainterTest, FullTextDrawsABarLeftOfTheViewOnlyWhenItsTextReachesIn)
+{
+    options.drawFullText = true;
+    // Two bars that end before the view: one weeks back with a short text, one just before
+    // it whose long text runs on into the view.
+    TNodeData *far = AddTask(QStringLiteral("A"), QStringLiteral("08.01.2024"), QStringLiteral("2"));
+    core->SetData_(far, cnTextCenterMiddle, QStringLiteral("short"));
+    TNodeData *near = AddTask(QStringLiteral("C"), QStringLiteral("29.02.2024"), QStringLiteral("1"));
+    core->SetData_(near, cnTextCenterMiddle, QStringLiteral("a long text that runs on into the view"));
+    Show(Monday, 20, 400, 200);
+    ASSERT_LT(RectRight(geometry->ScreenItemRect(*far)), -500);
+    const QRect nearBar = geometry->ScreenItemRect(*near);
+    ASSERT_LT(RectRight(nearBar), 0);
+
+    canvas->Image()->fill(Qt::white);
+    PaintChart();
+    // The two bars in the view and the one whose text reaches in; not the far one.
+    EXPECT_EQ(stats.barsDrawn, 3);
+    const auto inkLeftOfTheBars = [&](TCanvas &c) {
+        int ink = 0;
+        for (int y = nearBar.top(); y < RectBottom(nearBar); ++y)
+            for (int x = 0; x < 20; ++x)
+                ink += (c.Pixel(x, y) & 0xFF) < 0x60;
+        return ink;
+    };
+    EXPECT_GT(inkLeftOfTheBars(*canvas), 10);
+
+    // A paint of only a strip at the left edge draws in the rows what a full paint draws.
+    TCanvas strip(400, 200);
+    strip.Image()->fill(Qt::black);
+    strip.IntersectClipRect(QRect(0, 0, 30, 200));
+    TChartPaintParams p = ScreenParams(strip, TChartTarget::Chart);
+    p.scratch = &scratch;
+    stats = {};
+    Paint(p);
+    EXPECT_EQ(stats.barsDrawn, 2); // the first bar starts inside the strip
+    const int rows = 3 * geometry->TimeChartRowHeight(0); // below them the panel paints
+    ASSERT_LE(rows, 200);
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < 30; ++x)
+            ASSERT_EQ(strip.Pixel(x, y), canvas->Pixel(x, y)) << x << "," << y;
+}

@@ -309,6 +309,50 @@ TEST_F(ChartRepaintTest, DayPlanShowsWhatAFullPaintDraws)
     EXPECT_GT(check.Checks(), 25);
 }
 
+TEST_F(ChartRepaintTest, FullTextsBeyondTheirBarsShowWhatAFullPaintDraws)
+{
+    OpenDayPlan();
+    // Long texts that run on far beyond their bars, also into the view from bars left of it.
+    Core().BeginUpdate(QStringLiteral("texts"));
+    int i = 0;
+    for (TNodeData *node : Tasks())
+        Core().SetData_(node, cnTextCenterMiddle,
+                        QStringLiteral("task %1 with a text that runs on well beyond its bar").arg(i++));
+    Core().EndUpdate();
+    view->Options().drawFullText = true;
+    view->InvalidateTimeChart(true);
+    Settle();
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    view->TimeChart->setFocus();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Down, Qt::Key_Up}) {
+        QTest::keyClick(view->TimeChart, key);
+        Settle();
+        check.Check(QKeySequence(key).toString());
+    }
+    Wheel(view->TimeChart, QPoint(200, 40), true);
+    check.Check(QStringLiteral("wheel down"));
+    Page(Qt::Horizontal, true);
+    check.Check(QStringLiteral("page right"));
+    Page(Qt::Horizontal, false);
+    check.Check(QStringLiteral("page left"));
+    TNodeData *plain = ShownTask(false);
+    ASSERT_NE(plain, nullptr);
+    ClickBar(plain);
+    check.Check(QStringLiteral("click on a bar"));
+    const QPoint from = GrabBar(plain);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+    Drag(from + QPoint(-45, 0));
+    Settle();
+    check.Check(QStringLiteral("bar dragged"));
+    Key(Qt::Key_Escape);
+    Release(from + QPoint(-45, 0));
+    Settle();
+    check.Check(QStringLiteral("drag given back"));
+    EXPECT_GT(check.Checks(), 10);
+}
+
 TEST_F(ChartRepaintTest, MinutePlanShowsWhatAFullPaintDraws)
 {
     OpenMinutePlan();
