@@ -393,6 +393,11 @@ TCanvasPainter TCanvas::Painter()
     return TCanvasPainter(*this);
 }
 
+TCanvasImagePainter TCanvas::ImagePainter()
+{
+    return TCanvasImagePainter(FPainter.isActive() ? &FPainter : nullptr);
+}
+
 QPainter *TCanvas::BeginRawPainting()
 {
     if (!FPainter.isActive())
@@ -569,26 +574,39 @@ void TCanvas::Rectangle(const QRect &rect)
     ResetCompositionMode();
 }
 
+void TCanvas::ApplyShapeState()
+{
+    ApplyPenMode();
+    if (FPen.Style() == psClear)
+        FPainter.setPen(Qt::NoPen);
+    else
+        FPainter.setPen(QPen(PenQColor(), FPen.Width() <= 1 ? 0 : FPen.Width()));
+    FPainter.setBrush(MakeBrush());
+    FPainter.setBrushOrigin(FWindowOrg + FBrushOrg);
+}
+
 void TCanvas::RoundRect(const QRect &rect, int cornerWidth, int cornerHeight)
 {
-    if (!FPainter.isActive())
+    if (!FPainter.isActive() || FPen.Mode() == pmNop)
         return;
     const std::optional<QRectF> outline = shapeOutline(rect);
     if (!outline)
         return;
-    if (const TCanvasPainter painter = Painter())
-        painter->drawRoundedRect(*outline, cornerWidth / 2.0, cornerHeight / 2.0);
+    ApplyShapeState();
+    FPainter.drawRoundedRect(*outline, cornerWidth / 2.0, cornerHeight / 2.0);
+    ResetCompositionMode();
 }
 
 void TCanvas::Ellipse(const QRect &rect)
 {
-    if (!FPainter.isActive())
+    if (!FPainter.isActive() || FPen.Mode() == pmNop)
         return;
     const std::optional<QRectF> outline = shapeOutline(rect);
     if (!outline)
         return;
-    if (const TCanvasPainter painter = Painter())
-        painter->drawEllipse(*outline);
+    ApplyShapeState();
+    FPainter.drawEllipse(*outline);
+    ResetCompositionMode();
 }
 
 void TCanvas::FillRect(const QRect &r)

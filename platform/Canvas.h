@@ -140,6 +140,9 @@ public:
     // drawing that has no counterpart here (styles, paths). The returned guard gives the
     // canvas its state back when it goes out of scope.
     TCanvasPainter Painter();
+    // The painter for pictures and plain colour fills alone, drawn over what lies below at the
+    // opacity the caller sets; none of the canvas's drawing objects are put on it.
+    TCanvasImagePainter ImagePainter();
 
 private:
     friend class TCanvasPainter;
@@ -152,6 +155,8 @@ private:
     void ApplyClip();
     void ApplyPenMode();
     void ResetCompositionMode();
+    // Pen, brush and pen mode of the canvas on the painter, for the shapes Qt outlines.
+    void ApplyShapeState();
     QColor TextQColor() const;
     QColor PenQColor() const;
     QBrush MakeBrush() const;

@@ -179,10 +179,10 @@ void TImageList::DrawEx(TCanvas &canvas, int x, int y, int index, uint style, TC
     QImage img = GetImage(index);
     if (img.isNull())
         return;
-    const TCanvasPainter p = canvas.Painter();
+    // Once per image in every painted cell: the light painter, not the full state of the canvas.
+    const TCanvasImagePainter p = canvas.ImagePainter();
     if (!p)
         return;
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
 
     if (style & ILD_MASK) {
         p->drawImage(QPoint(x, y), GetMask(index));

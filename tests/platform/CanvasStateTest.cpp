@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "Canvas.h"
+#include "ImageList.h"
 
 namespace {
 
@@ -125,10 +126,112 @@ TEST(CanvasState, TheGuardKeepsWhatTheCanvasChangedMeanwhile)
     EXPECT_EQ(CountOf(img, clWhite), 40 * 30);
 }
 
+TEST(CanvasState, ShapesAndImageListPicturesLeaveNothingBehind)
+{
+    auto c = GreyCanvas();
+    // Shapes in a combining pen mode, a half-transparent picture of an image list.
+    c->Pen().SetMode(pmXor);
+    c->Pen().SetColor(clWhite);
+    c->Brush().SetColor(clWhite);
+    c->RoundRect(QRect(0, 0, 10, 10), 4, 4);
+    c->Ellipse(QRect(10, 0, 10, 10));
+    EXPECT_EQ(c->Pixel(5, 5), TColor(0x7F7F7F)); // grey XOR white
+    EXPECT_EQ(c->Pixel(15, 5), TColor(0x7F7F7F));
+    TImageList list(4, 4);
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(qRgb(0xFF, 0, 0));
+    list.AddMasked(red, clFuchsia);
+    list.DrawEx(*c, 30, 0, 0, ILD_TRANSPARENT | ILD_BLEND50, clNone, clNone);
+    const TColor blended = c->Pixel(31, 1);
+    EXPECT_NE(blended, TColor(0x0000FF));
+    EXPECT_NE(blended, TColor(0x808080));
+    // The calls after them copy, whole and opaque, whatever mode the pen is left in.
+    QImage green(4, 4, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    c->Draw(30, 10, green);
+    EXPECT_EQ(c->Pixel(31, 11), TColor(0x00FF00));
+    list.DrawEx(*c, 30, 20, 0, ILD_TRANSPARENT, clNone, clNone);
+    EXPECT_EQ(c->Pixel(31, 21), TColor(0x0000FF));
+    c->Brush().SetColor(clBlue);
+    c->FillRect(QRect(0, 20, 10, 10));
+    EXPECT_EQ(CountOf(*c->Image(), clBlue), 10 * 10);
+    const TCanvasPainter raw = c->Painter();
+    EXPECT_DOUBLE_EQ(raw->opacity(), 1.0);
+    EXPECT_TRUE(raw->transform().isIdentity());
+}
+
+TEST(CanvasState, AnImageListPictureLeavesARawPainterAsItWas)
+{
+    auto c = GreyCanvas();
+    c->Pen().SetMode(pmXor);
+    TImageList list(4, 4);
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(qRgb(0xFF, 0, 0));
+    list.AddMasked(red, clFuchsia);
+    const TCanvasPainter raw = c->Painter();
+    ASSERT_EQ(raw->compositionMode(), QPainter::RasterOp_SourceXorDestination);
+    raw->setOpacity(0.75);
+    // The picture goes over what lies below, not combined with it; blended at its own opacity.
+    list.DrawEx(*c, 0, 0, 0, ILD_TRANSPARENT, clNone, clNone);
+    list.DrawEx(*c, 10, 0, 0, ILD_TRANSPARENT | ILD_BLEND50, clNone, clNone);
+    EXPECT_EQ(raw->compositionMode(), QPainter::RasterOp_SourceXorDestination);
+    EXPECT_DOUBLE_EQ(raw->opacity(), 0.75);
+    raw->setOpacity(1.0);
+    list.DrawEx(*c, 20, 0, 0, ILD_TRANSPARENT, clNone, clNone);
+    EXPECT_EQ(c->Pixel(21, 1), TColor(0x0000FF));
+}
+
+TEST(CanvasState, RoundRectAndEllipseDrawWhatTheRawPainterDrawsWithTheCanvasState)
+{
+    struct TCase
+    {
+        TPenMode mode;
+        TPenStyle penStyle;
+        int penWidth;
+        TBrushStyle brushStyle;
+    };
+    const TCase cases[] = {
+        {pmCopy, psSolid, 1, bsSolid}, {pmCopy, psSolid, 3, bsSolid},     {pmXor, psSolid, 1, bsSolid},
+        {pmCopy, psClear, 1, bsSolid}, {pmCopy, psDash, 1, bsClear},      {pmMask, psSolid, 2, bsDiagCross},
+        {pmWhite, psSolid, 1, bsClear}, {pmCopy, psSolid, 1, bsHorizontal},
+    };
+    for (const TCase &k : cases) {
+        std::unique_ptr<TCanvas> shapes = GreyCanvas();
+        std::unique_ptr<TCanvas> raw = GreyCanvas();
+        for (TCanvas *c : {shapes.get(), raw.get()}) {
+            c->SetWindowOrg(-3, -2); // patterns and outlines follow the origin
+            c->Pen().SetMode(k.mode);
+            c->Pen().SetStyle(k.penStyle);
+            c->Pen().SetWidth(k.penWidth);
+            c->Pen().SetColor(TColor(0x203040));
+            c->Brush().SetColor(TColor(0x00C0FF));
+            c->Brush().SetStyle(k.brushStyle);
+        }
+        shapes->RoundRect(QRect(1, 1, 16, 12), 6, 4);
+        shapes->Ellipse(QRect(18, 3, 15, 20));
+        if (const TCanvasPainter painter = raw->Painter()) {
+            painter->drawRoundedRect(QRectF(1.5, 1.5, 15, 11), 3, 2);
+            painter->drawEllipse(QRectF(18.5, 3.5, 14, 19));
+        }
+        EXPECT_EQ(*shapes->Image(), *raw->Image()) << int(k.mode) << " " << int(k.penStyle) << " " << k.penWidth
+                                                    << " " << int(k.brushStyle);
+    }
+}
+
 TEST(CanvasState, AnInactiveCanvasHandsOutNoPainter)
 {
     TCanvas empty(0, 0);
     const TCanvasPainter painter = empty.Painter();
     EXPECT_FALSE(painter);
     EXPECT_EQ(painter.get(), nullptr);
+    const TCanvasImagePainter pictures = empty.ImagePainter();
+    EXPECT_FALSE(pictures);
+    // Nothing to draw on: shapes and pictures do nothing.
+    empty.RoundRect(QRect(0, 0, 10, 10), 4, 4);
+    empty.Ellipse(QRect(0, 0, 10, 10));
+    TImageList list(4, 4);
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    list.AddMasked(red, clFuchsia);
+    list.DrawEx(empty, 0, 0, 0, ILD_NORMAL, clNone, clNone);
 }
