@@ -175,6 +175,8 @@ private:
     QRect OverviewBarRect(TNodeData &node) const;
     // Pushes one bar's range to the scroll box without the clamp of UpdateScrollBars.
     void PushScrollInfo(bool horizontal);
+    // The clamp: rows scrolled beyond the last one (or all fitting) end at the bottom.
+    void KeepLastRowsAtBottom();
     void InvalidateSlider();
     // Fixed marks that do not scroll with the rows: captions column and the note strip.
     void InvalidateFixedMarks(int dx, int dy);

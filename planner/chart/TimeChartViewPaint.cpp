@@ -74,11 +74,11 @@ void TTimeChartView::TimeChartPanelResize()
         InvalidateTimeChart(true);
         return;
     }
-    // More days show now: the start goes back at once where the range ends, not at the next
-    // wheel notch; a bar under a drag stays under the pointer.
+    // More days or rows show now: start and top go back at once where the range ends, not at
+    // the next wheel notch; a bar under a drag stays under the pointer.
     if (OnBeforeSmoothStep)
         OnBeforeSmoothStep();
-    UpdateScrollBars(ssBoth);
+    KeepLastRowsAtBottom();
     SetTimeChartStart(FGeometry->Start());
     if (OnAfterSmoothStep)
         OnAfterSmoothStep();
@@ -87,6 +87,7 @@ void TTimeChartView::TimeChartPanelResize()
                                         FGeometry->ClampTop(FGeometry->TopDestination()));
     else
         FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
+    // The scroll bars once, with where the chart goes now.
     PushScrollInfo(true);
     PushScrollInfo(false);
     InvalidateTimeChart(true);

@@ -27,13 +27,18 @@ void TTimeChartView::UpdateScrollBars(TScrollStyle style)
         PushScrollInfo(true);
     if (style == ssVertical || style == ssBoth) {
         PushScrollInfo(false);
-        const TTimeChartGeometry::TScrollRange r = FGeometry->VertRange();
-        if (!(r.max > r.pos + r.page)) {
-            // Scrolled beyond the last row (or all rows fit): the last rows end at the bottom.
-            FGeometry->SetDestinationValues(FGeometry->StartDestination(), std::max(0, r.max - r.page));
-            SetTimeChartTop(r.max - r.page);
-            InvalidateTimeChart(false);
-        }
+        KeepLastRowsAtBottom();
+    }
+}
+
+void TTimeChartView::KeepLastRowsAtBottom()
+{
+    const TTimeChartGeometry::TScrollRange r = FGeometry->VertRange();
+    if (!(r.max > r.pos + r.page)) {
+        // Scrolled beyond the last row (or all rows fit): the last rows end at the bottom.
+        FGeometry->SetDestinationValues(FGeometry->StartDestination(), std::max(0, r.max - r.page));
+        SetTimeChartTop(r.max - r.page);
+        InvalidateTimeChart(false);
     }
 }
 

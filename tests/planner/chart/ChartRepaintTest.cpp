@@ -151,13 +151,31 @@ protected:
         TurnWheel(target, at, down);
         Settle();
     }
-    // A click into the scroll bar's trough, before or after its handle: a page.
-    void Page(Qt::Orientation kind, bool forward)
+    // The chart's scroll bar of that orientation.
+    QScrollBar *ChartBar(Qt::Orientation kind)
     {
         QScrollBar *bar = nullptr;
         for (QScrollBar *child : view->findChildren<QScrollBar *>())
             if (child->orientation() == kind && view->TimeChart->parentWidget()->isAncestorOf(child))
                 bar = child;
+        return bar;
+    }
+    // The scroll bars show where the chart goes.
+    void ExpectBarsAtTheDestination()
+    {
+        const TTimeChartGeometry &g = view->Geometry();
+        QScrollBar *horizontal = ChartBar(Qt::Horizontal);
+        QScrollBar *vertical = ChartBar(Qt::Vertical);
+        ASSERT_TRUE(horizontal && vertical);
+        EXPECT_EQ(horizontal->value(), g.HorzRange().pos);
+        EXPECT_EQ(horizontal->pageStep(), g.HorzRange().page);
+        EXPECT_EQ(vertical->value(), g.VertRange().pos);
+        EXPECT_EQ(vertical->pageStep(), g.VertRange().page);
+    }
+    // A click into the scroll bar's trough, before or after its handle: a page.
+    void Page(Qt::Orientation kind, bool forward)
+    {
+        QScrollBar *bar = ChartBar(kind);
         ASSERT_TRUE(bar && bar->isVisible());
         const int length = kind == Qt::Horizontal ? bar->width() : bar->height();
         const int along = forward ? length - 24 : 24;
@@ -432,6 +450,7 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
     form->resize(1300, 760);
     Settle();
     EXPECT_EQ(g.Start(), inside);
+    ExpectBarsAtTheDestination();
     form->resize(1000, 700);
     Settle();
 
@@ -445,6 +464,7 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
     EXPECT_LE(g.Start(), atEnd);
     EXPECT_EQ(g.Start(), g.ClampStart(g.Start()));
     EXPECT_EQ(g.StartDestination(), g.Start());
+    ExpectBarsAtTheDestination();
     const TDateTime grown = g.Start();
     TurnWheel(view->TimeChart, QPoint(100, 20), true);
     LetScrollFinish();
@@ -476,6 +496,33 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
     EXPECT_NEAR(from.x() + 3 - BarRect(node).left(), grip, g.GetTimeChartColWidth());
     Release(from + QPoint(3, 0));
     Settle();
+}
+
+TEST_F(ChartRepaintTest, AWindowGrownBelowTheLastRowShowsItAtTheBottom)
+{
+    OpenDayPlan();
+    TTimeChartGeometry &g = view->Geometry();
+    // A low window scrolled down to the last row.
+    form->resize(1000, 420);
+    Settle();
+    const TTimeChartGeometry::TScrollRange low = g.VertRange();
+    ASSERT_GT(low.max, low.page) << "the rows must not fit for this check";
+    view->SetTimeChartDestination(g.Start(), low.max, true);
+    Settle();
+    ASSERT_EQ(g.Top(), low.max - low.page);
+    ExpectBarsAtTheDestination();
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    // Taller: no space is left below the last row, the bars follow.
+    form->resize(1000, 560);
+    QApplication::processEvents();
+    const TTimeChartGeometry::TScrollRange tall = g.VertRange();
+    ASSERT_GT(tall.page, low.page);
+    EXPECT_EQ(g.Top(), std::max(0, tall.max - tall.page));
+    EXPECT_EQ(g.TopDestination(), g.Top());
+    ExpectBarsAtTheDestination();
+    Settle();
+    check.Check(QStringLiteral("grown below the last row"));
 }
 
 TEST_F(ChartRepaintTest, ABarDraggedPastTheLastDateLandsUnderThePointerInAGrownWindow)
