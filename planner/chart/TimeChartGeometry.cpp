@@ -307,11 +307,6 @@ QRect TTimeChartGeometry::ScreenItemRect(TNodeData &node, bool keepFullHeight) c
                     keepFullHeight);
 }
 
-QRect TTimeChartGeometry::ScreenArrowRect(TNodeData &node) const
-{
-    return ArrowRect(node, FTimeChartStart, GetTimeChartEnd(), FTimeChartTop, TimeChartRowHeight(0), ChartWidth());
-}
-
 // ---- rows
 
 std::vector<int> TTimeChartGeometry::GetMultipleRowSpan(TWhichTable table, int position) const

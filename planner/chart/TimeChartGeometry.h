@@ -97,7 +97,6 @@ public:
     int PositionCaptionWidth(TCanvas &canvas) const;
     // The same on the screen: the chart's range, top and width.
     QRect ScreenItemRect(TNodeData &node, bool keepFullHeight = false) const;
-    QRect ScreenArrowRect(TNodeData &node) const;
 
     // x of a date-time in minute mode: the day column holds only working time.
     qint64 ExactX(TDateTime t, const tWeekInfo &week, double ppd, TDateTime rangeStart) const;

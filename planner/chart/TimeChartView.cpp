@@ -12,6 +12,7 @@
 #include "CanvasPanel.h"
 #include "Language.h"
 #include "ScrollBarBox.h"
+#include "chart/BarPainter.h"
 #include "chart/ChartCursors.h"
 #include "chart/ChartPainter.h"
 #include "core/PlannerCore.h"
@@ -305,7 +306,7 @@ QRect TTimeChartView::NodeChartRect(TNodeData &node) const
 {
     QRect r = FGeometry->ScreenItemRect(node);
     // Shadow at the right and below, the date box around the left and bottom edges.
-    r = r.adjusted(-60, 0, 8, 16);
+    r = r.adjusted(-60, 0, TBarPainter::ShadowSize, 16);
     // Selecting or deselecting a task in time shows or takes away its arrow.
     const QRect arrow = TChartPainter(*FModel, *FGeometry, FOptions).ArrowArea(ScreenParams(), node, true);
     if (!arrow.isEmpty())

@@ -168,7 +168,7 @@ TEST_F(ChartPaintTest, DeadlineArrowsForLateAndSelectedTasks)
     ASSERT_TRUE(onTime->nodeValid);
     // A point of the arrow's outline where the chart was white before.
     const auto onWhite = [&](TNodeData *node, TCanvas &canvas) {
-        const QRect r = geometry->ScreenArrowRect(*node);
+        const QRect r = ShownArrowRect(*geometry, *node);
         const QRegion region = ArrowRgn(canvas, r.topLeft(), QPoint(RectRight(r), RectBottom(r)), 1.0);
         const QRect box = region.boundingRect();
         for (int y = box.top(); y < RectBottom(box); ++y)
@@ -184,15 +184,15 @@ TEST_F(ChartPaintTest, DeadlineArrowsForLateAndSelectedTasks)
         return QPoint(-1, -1);
     };
     auto canvas = Draw();
-    ASSERT_FALSE(geometry->ScreenArrowRect(*late).isNull());
-    EXPECT_TRUE(geometry->ScreenArrowRect(*onTime).isNull()); // in time and not selected
+    ASSERT_FALSE(ShownArrowRect(*geometry, *late).isNull());
+    EXPECT_TRUE(ShownArrowRect(*geometry, *onTime).isNull()); // in time and not selected
     const QPoint p = onWhite(late, *canvas);
     ASSERT_GE(p.x(), 0);
     EXPECT_EQ(canvas->Pixel(p.x(), p.y()), ChartColor::ArrowOverdue);
     // Selected, the task that ends on its deadline shows it in yellow.
     tasks->SetSelected(onTime->VNode, true);
     canvas = Draw();
-    ASSERT_FALSE(geometry->ScreenArrowRect(*onTime).isNull());
+    ASSERT_FALSE(ShownArrowRect(*geometry, *onTime).isNull());
     const QPoint q = onWhite(onTime, *canvas);
     ASSERT_GE(q.x(), 0);
     EXPECT_EQ(canvas->Pixel(q.x(), q.y()), ChartColor::ArrowSlack);
@@ -283,7 +283,7 @@ TEST_F(ChartPaintTest, DeadlineArrowsStayInsideTheRowsAndTheHeadInItsRow)
     const auto before = Draw();
     core->SetData_(second, cnTermin, QStringLiteral("05.03.2024"));
     const auto after = Draw();
-    const QRect r = geometry->ScreenArrowRect(*second);
+    const QRect r = ShownArrowRect(*geometry, *second);
     ASSERT_FALSE(r.isNull());
     const int tip = RectRight(r);
     int covered = 0;

@@ -128,7 +128,7 @@ protected:
             if (r.width() < 12 || r.center().x() < view->TimeChart->width() / 4
                 || !view->TimeChart->rect().contains(r.center()))
                 continue;
-            if (view->Geometry().ScreenArrowRect(*node).isNull() != arrow)
+            if (ShownArrowRect(view->Geometry(), *node).isNull() != arrow)
                 return node;
         }
         return nullptr;
@@ -246,7 +246,7 @@ TEST_F(ChartRepaintTest, DayPlanShowsWhatAFullPaintDraws)
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, row * h + h / 2));
         Settle();
         if (row == inTime) {
-                const QRect arrow = view->Geometry().ScreenArrowRect(*rows[std::size_t(row)]);
+            const QRect arrow = ShownArrowRect(view->Geometry(), *rows[std::size_t(row)]);
             ASSERT_FALSE(arrow.isNull());
             ASSERT_TRUE(view->TimeChart->rect().intersects(arrow.normalized()));
         }

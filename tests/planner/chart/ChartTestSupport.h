@@ -72,6 +72,13 @@ public:
     bool IsSelected(const TNodeData &node) const override { return selected.count(&node) > 0; }
 };
 
+// Where the chart's painter puts a row's deadline arrow while the geometry shows what it shows
+// now: its range, top and width.
+inline QRect ShownArrowRect(const TTimeChartGeometry &g, TNodeData &node)
+{
+    return g.ArrowRect(node, g.Start(), g.GetTimeChartEnd(), g.Top(), g.TimeChartRowHeight(0), g.ChartWidth());
+}
+
 // A row record of the fake source.
 inline TNodeData FakeRow(TWhichTable table, int position, TDateTime start, TDateTime end, TDateTime termin = 0)
 {

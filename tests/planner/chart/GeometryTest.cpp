@@ -116,20 +116,20 @@ TEST_F(GeometryTest, BarsArrowsAndRowsOfAllKinds)
 
     // Deadline arrows: the lower half of the row from the deadline to the end.
     TNodeData late = FakeRow(tbTable, 0, Monday, Monday + 5, Monday + 3);
-    EXPECT_EQ(geometry.ScreenArrowRect(late), MakeRect(30, rh / 2, 60, rh));
+    EXPECT_EQ(ShownArrowRect(geometry, late), MakeRect(30, rh / 2, 60, rh));
     TNodeData early = FakeRow(tbTable, 0, Monday, Monday + 2, Monday + 6);
-    EXPECT_TRUE(geometry.ScreenArrowRect(early).isNull());
+    EXPECT_TRUE(ShownArrowRect(geometry, early).isNull());
     TNodeData onTime = FakeRow(tbTable, 0, Monday, Monday + 6, Monday + 6);
-    EXPECT_TRUE(geometry.ScreenArrowRect(onTime).isNull());
+    EXPECT_TRUE(ShownArrowRect(geometry, onTime).isNull());
     source.selected = {&early, &onTime};
     // Selected, it points back from the deadline to the end.
-    const QRect back = geometry.ScreenArrowRect(early);
+    const QRect back = ShownArrowRect(geometry, early);
     EXPECT_EQ(back.left(), 60);
     EXPECT_EQ(RectRight(back), 30);
-    EXPECT_FALSE(geometry.ScreenArrowRect(onTime).isNull());
+    EXPECT_FALSE(ShownArrowRect(geometry, onTime).isNull());
     TNodeData none = FakeRow(tbTable, 0, Monday, Monday + 2, 0);
     source.selected.insert(&none);
-    EXPECT_TRUE(geometry.ScreenArrowRect(none).isNull());
+    EXPECT_TRUE(ShownArrowRect(geometry, none).isNull());
 }
 
 TEST_F(GeometryTest, MinuteModePlacesTimesOfDayInWorkingTime)
