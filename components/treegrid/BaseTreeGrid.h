@@ -1247,6 +1247,8 @@ public:
     // Focuses the node and starts editing the cell; true while editing.
     virtual bool EditNode(PGridNode node, TColumnIndex column);
     ITGEditLink *EditLink() const { return FEditLink.get(); }
+    // True while the tree itself asks the link to end or cancel: the link must not call back.
+    bool StoppingEdit(const ITGEditLink *link) const { return link && link == FStoppingLink; }
     TColumnIndex EditColumn() const { return FEditColumn; }
     // Gives the editor the cell's rectangle again (after scrolling or a column resize).
     virtual void UpdateEditBounds();
@@ -1313,6 +1315,7 @@ protected:
     void ClipboardChanged();
 
     std::shared_ptr<ITGEditLink> FEditLink;
+    const ITGEditLink *FStoppingLink = nullptr;
     // Every format a tree may offer, in the order offered.
     static QStringList AllClipboardFormats();
     // Each class offers those it can render.

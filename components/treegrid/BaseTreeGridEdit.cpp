@@ -2,6 +2,8 @@
 
 #include "treegrid/BaseTreeGrid.h"
 
+#include <QScopedValueRollback>
+
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridEditLink.h"
 
@@ -130,7 +132,11 @@ bool TBaseTreeGrid::DoEndEdit()
     bool result = true;
     if (FStates.contains(tsEditing) && FEditLink) {
         const std::shared_ptr<ITGEditLink> link = FEditLink;
-        result = link->EndEdit();
+        {
+            // The link stops itself without calling back: this run ends the edit.
+            const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
+            result = link->EndEdit();
+        }
         if (result && FStates.contains(tsEditing)) {
             DoStateChange({}, {tsEditing});
             FEditLink.reset();
@@ -148,7 +154,11 @@ bool TBaseTreeGrid::DoCancelEdit()
     bool result = true;
     if (FStates.contains(tsEditing) && FEditLink) {
         const std::shared_ptr<ITGEditLink> link = FEditLink;
-        result = link->CancelEdit();
+        {
+            // The link stops itself without calling back: this run ends the edit.
+            const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
+            result = link->CancelEdit();
+        }
         if (result && FStates.contains(tsEditing)) {
             DoStateChange({}, {tsEditing});
             DoEditCancelled(FEditColumn);

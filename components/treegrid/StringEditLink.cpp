@@ -87,7 +87,7 @@ bool TStringEditLink::EndEdit()
     const bool stopping = FStopping;
     Finish(true);
     // Ended here rather than by the tree: the tree must not stay editing without an editor.
-    if (!stopping && FTree && FTree->EditLink() == this)
+    if (!stopping && FTree && FTree->EditLink() == this && !FTree->StoppingEdit(this))
         FTree->EndEditNode();
     return true;
 }
@@ -97,7 +97,7 @@ bool TStringEditLink::CancelEdit()
     const std::shared_ptr<TStringEditLink> self = shared_from_this();
     const bool stopping = FStopping;
     Finish(false);
-    if (!stopping && FTree && FTree->EditLink() == this)
+    if (!stopping && FTree && FTree->EditLink() == this && !FTree->StoppingEdit(this))
         FTree->CancelEditNode();
     return true;
 }

@@ -81,7 +81,9 @@ void TTGEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         if (tree) {
             tree->CancelEditNode();
-            tree->setFocus();
+            // An edit the owner opened meanwhile keeps its editor focused.
+            if (!tree->IsEditing())
+                tree->setFocus();
         }
         return;
     case Qt::Key_Return:
@@ -91,7 +93,8 @@ void TTGEdit::keyPressEvent(QKeyEvent *event)
             if (tree) {
                 tree->InvalidateNode(FRefLink->Node());
                 tree->EndEditNode();
-                tree->setFocus();
+                if (!tree->IsEditing())
+                    tree->setFocus();
             }
             return;
         }

@@ -313,6 +313,56 @@ TEST(TreeGridEditFocusTest, TheLinkEndingOrCancellingItselfEndsTheTreesEdit)
     EXPECT_TRUE(f.EditorGone());
 }
 
+TEST(TreeGridEditFocusTest, EachEndOrCancelNotifiesOnceAndAnEditStartedFromTheNotificationStays)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(2);
+
+    // Enter in the editor: one notification per edit.
+    f.Type(rows[0], 0, QStringLiteral("one"));
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
+    f.Type(rows[1], 1, QStringLiteral("two"));
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_EQ(f.edited, (std::vector<TColumnIndex>{0, 1}));
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("two"));
+
+    // The usual pattern: ending the first column's edit opens the next column's editor.
+    f.edited.clear();
+    f.tree->OnEdited = [&f](TBaseTreeGrid *sender, PGridNode node, TColumnIndex column) {
+        f.edited.push_back(column);
+        if (column == 0)
+            sender->EditNode(node, 1);
+    };
+    f.Type(rows[0], 0, QStringLiteral("first"));
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("first"));
+    ASSERT_TRUE(f.tree->IsEditing());
+    EXPECT_EQ(f.tree->EditColumn(), 1);
+    ASSERT_NE(f.Editor(), nullptr);
+    EXPECT_TRUE(f.Editor()->isVisible());
+    EXPECT_TRUE(f.Editor()->hasFocus());
+    // The new editor takes keys and ends with its own single notification.
+    QTest::keyClicks(f.Editor(), QStringLiteral("second"));
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.edited, (std::vector<TColumnIndex>{0, 1}));
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("second"));
+
+    // Escape: one cancellation per edit, and the text stays as it was.
+    for (const TColumnIndex column : {0, 1}) {
+        f.Type(rows[1], column, QStringLiteral("dropped"));
+        QTest::keyClick(f.Editor(), Qt::Key_Escape);
+        EXPECT_TRUE(f.EditorGone());
+        EXPECT_TRUE(f.tree->hasFocus());
+    }
+    EXPECT_EQ(f.cancelled, (std::vector<TColumnIndex>{0, 1}));
+    EXPECT_EQ(f.Text(rows[1]), QStringLiteral("two"));
+    EXPECT_EQ(f.edited.size(), 2u);
+}
+
 TEST(TreeGridEditFocusTest, DestroyingATreeWhileItsEditorHasTheFocus)
 {
     // A top-level tree, as a window of its own; the editor holds the keyboard.
