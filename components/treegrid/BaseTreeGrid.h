@@ -917,6 +917,11 @@ protected:
     TColumnIndex FEditColumn = NoColumn;
     Qt::FocusPolicy FFocusPolicyOutsideEdit = Qt::StrongFocus;
     bool FSettingScrollBars = false; // the bars are being set from the offsets
+    // Scrolling, sizing and bar updates nest: the editor is placed once, as the outermost ends.
+    class TEditBoundsHold;
+    int FEditBoundsHeld = 0;
+    bool FEditBoundsOwed = false;
+    void RequestEditBounds();
     bool FVerticalBarShown = false;
     bool FHorizontalBarShown = false;
     // The running animation: its callback, the step size and what is left of steps and time.

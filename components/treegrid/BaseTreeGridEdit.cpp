@@ -109,7 +109,7 @@ void TBaseTreeGrid::DoColumnResize(TColumnIndex column)
 {
     TTreeGridHeaderEvents::DoColumnResize(column);
     // An open editor follows its cell.
-    UpdateEditBounds();
+    RequestEditBounds();
 }
 
 bool TBaseTreeGrid::EndEditNode()

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QApplication>
 #include <QCursor>
@@ -26,6 +27,41 @@ int ClampToInt(std::int64_t value)
 }
 
 } // namespace
+
+class TBaseTreeGrid::TEditBoundsHold
+{
+public:
+    explicit TEditBoundsHold(TBaseTreeGrid &tree) : FTree(tree) { ++FTree.FEditBoundsHeld; }
+    ~TEditBoundsHold()
+    {
+        if (!FReleased)
+            --FTree.FEditBoundsHeld;
+    }
+    TEditBoundsHold(const TEditBoundsHold &) = delete;
+    TEditBoundsHold &operator=(const TEditBoundsHold &) = delete;
+
+    // Places the editor when this is the outermost hold and something moved meanwhile.
+    void Release()
+    {
+        FReleased = true;
+        if (--FTree.FEditBoundsHeld == 0 && std::exchange(FTree.FEditBoundsOwed, false))
+            FTree.UpdateEditBounds();
+    }
+
+private:
+    TBaseTreeGrid &FTree;
+    bool FReleased = false;
+};
+
+void TBaseTreeGrid::RequestEditBounds()
+{
+    if (!FStates.contains(tsEditing))
+        return;
+    if (FEditBoundsHeld > 0)
+        FEditBoundsOwed = true;
+    else
+        UpdateEditBounds();
+}
 
 // ---- offsets
 
@@ -59,6 +95,7 @@ bool TBaseTreeGrid::DoSetOffsetXY(QPoint value, TScrollUpdateOptions options, co
     const int dy = newY - FOffsetY;
     if (dx == 0 && dy == 0)
         return false;
+    TEditBoundsHold hold(*this);
     // A running toggle animation scrolls parts of the window itself: it ends first.
     FinishAnimation();
 
@@ -102,14 +139,19 @@ bool TBaseTreeGrid::DoSetOffsetXY(QPoint value, TScrollUpdateOptions options, co
         }
     }
     if (FUpdateCount == 0 && !FDestroying) {
-        // The row under a pointer that stands still has changed.
-        if (isVisible()) {
+        // The row under a pointer that stands still has changed. Asking where the pointer is
+        // costs a round trip to the display: only when the pointer is over the rows and
+        // something follows the hot row.
+        const bool tracked = FOptions->PaintOptions().contains(toHotTrack)
+                             || FOptions->MiscOptions().contains(toCheckSupport) || OnHotChange;
+        if (tracked && viewport()->underMouse()) {
             const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
             if (viewport()->rect().contains(pointer))
                 HandleHotTrack(pointer.x(), pointer.y());
         }
-        UpdateEditBounds();
+        RequestEditBounds();
     }
+    hold.Release();
     DoScroll(dx, dy);
     return true;
 }
@@ -130,6 +172,7 @@ void TBaseTreeGrid::UpdateVerticalScrollBar(bool doRepaint)
     FRangeY = std::int64_t(FRoot->TotalHeight) - FRoot->NodeHeight + FBottomSpace;
     if (FStates.contains(tsUpdating) || FDestroying || !HandleAllocated())
         return;
+    TEditBoundsHold hold(*this);
 
     QScrollBar *bar = verticalScrollBar();
     const bool configured = HasBar(FScrollBarOptions->ScrollBars(), sbVertical);
@@ -152,7 +195,8 @@ void TBaseTreeGrid::UpdateVerticalScrollBar(bool doRepaint)
     // Re-applying the offset clamps it to the new range.
     DoSetOffsetXY(QPoint(FOffsetX, show ? -bar->value() : FOffsetY), DefaultScrollUpdateFlags - suoUpdateNCArea);
     // Rows above an open editor may have grown, shrunk, come or gone.
-    UpdateEditBounds();
+    RequestEditBounds();
+    hold.Release();
 }
 
 void TBaseTreeGrid::UpdateHorizontalScrollBar(bool doRepaint)
@@ -345,13 +389,15 @@ void TBaseTreeGrid::resizeEvent(QResizeEvent *e)
     if (FStates.contains(tsWindowCreating) || FStates.contains(tsSizing) || ClientHeight() <= 0 || FDestroying)
         return;
     DoStateChange({tsSizing});
+    TEditBoundsHold hold(*this);
     if (TTreeGridHeader *header = Header()) {
         header->RescaleHeader();
         if (header->Options().contains(hoAutoResize))
             header->Columns()->AdjustAutoSize(InvalidColumn);
     }
     UpdateScrollBars(true);
-    UpdateEditBounds();
+    RequestEditBounds();
+    hold.Release();
     DoStateChange({}, {tsSizing});
 }
 

@@ -9,6 +9,7 @@
 
 #include "TreeGridInputTestSupport.h"
 #include "common/RepaintCheck.h"
+#include "treegrid/StringEditLink.h"
 #include "treegrid/TreeGridEdit.h"
 
 using namespace inputtest;
@@ -87,7 +88,65 @@ struct TEditFixture : TInputFixture {
     }
 };
 
+// The tree's own editor, counting how often it is placed.
+class TCountingLink : public TStringEditLink
+{
+public:
+    int Placed = 0;
+    void SetBounds(QRect r) override
+    {
+        ++Placed;
+        TStringEditLink::SetBounds(r);
+    }
+};
+
 } // namespace
+
+TEST(TreeGridEditFollowTest, EachScrollOrResizePlacesTheEditorOnce)
+{
+    TEditFixture f;
+    std::shared_ptr<TCountingLink> link;
+    f.tree->OnCreateEditor = [&](TBaseTreeGrid *, PGridNode, TColumnIndex, std::shared_ptr<ITGEditLink> &result) {
+        link = std::make_shared<TCountingLink>();
+        result = link;
+    };
+    f.Open();
+    ASSERT_EQ(f.tree->EditLink(), link.get());
+
+    link->Placed = 0;
+    f.Wheel(QPoint(0, -120));
+    ASSERT_LT(f.tree->OffsetY(), 0);
+    EXPECT_EQ(link->Placed, 1) << "the wheel";
+    EXPECT_TRUE(f.FollowsItsCell());
+
+    link->Placed = 0;
+    QScrollBar *bar = f.tree->verticalScrollBar();
+    const int before = f.tree->OffsetY();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 4));
+    ASSERT_LT(f.tree->OffsetY(), before);
+    EXPECT_EQ(link->Placed, 1) << "the scroll bar";
+    EXPECT_TRUE(f.FollowsItsCell());
+
+    // Scrolled to the end, a larger window moves the rows down and the bars change.
+    f.tree->EndEditNode();
+    f.edited = f.tree->GetLast();
+    *f.tree->GetNodeData<QString>(f.edited) = QStringLiteral("Hxy end");
+    f.tree->SetOffsetY(-1000000);
+    f.Open();
+    link->Placed = 0;
+    const int scrolled = f.tree->OffsetY();
+    f.tree->resize(f.tree->width() + 40, f.tree->height() + 60);
+    ASSERT_GT(f.tree->OffsetY(), scrolled);
+    EXPECT_EQ(link->Placed, 1) << "a new size";
+    EXPECT_TRUE(f.FollowsItsCell());
+
+    // Without an edit nothing is placed.
+    f.tree->EndEditNode();
+    link->Placed = 0;
+    f.Wheel(QPoint(0, 120));
+    f.tree->resize(f.tree->width() - 40, f.tree->height() - 60);
+    EXPECT_EQ(link->Placed, 0);
+}
 
 TEST(TreeGridEditFollowTest, TheEditorFollowsItsCellThroughScrollingAndResizing)
 {
