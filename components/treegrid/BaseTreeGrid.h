@@ -36,7 +36,6 @@
 #include <functional>
 #include <memory>
 #include <new>
-#include <optional>
 #include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
@@ -357,9 +356,6 @@ public:
     virtual QPoint DoGetCellContentMargin(PGridNode node, TColumnIndex column,
                                           TTGCellContentMarginType marginType = ccmtAllSides,
                                           TCanvas *canvas = nullptr);
-    // The canvas to measure on: the given one, or else a scratch one, where whatever a handler
-    // paints lands nowhere.
-    static TCanvas &MeasuringCanvas(TCanvas *given, std::optional<TCanvas> &scratch);
     // The main column: the header's, or NoColumn without columns.
     TColumnIndex MainColumn();
     bool UseColumns();

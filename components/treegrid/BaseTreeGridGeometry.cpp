@@ -296,22 +296,19 @@ QRect TBaseTreeGrid::GetDisplayRect(PGridNode node, TColumnIndex column, bool te
     return AlignSpan(result, textWidth, alignment);
 }
 
-TCanvas &TBaseTreeGrid::MeasuringCanvas(TCanvas *given, std::optional<TCanvas> &scratch)
-{
-    // Made only when the caller has none: each one costs a painter.
-    return given ? *given : scratch.emplace(1, 1);
-}
-
 QPoint TBaseTreeGrid::DoGetCellContentMargin(PGridNode node, TColumnIndex column,
                                              TTGCellContentMarginType marginType, TCanvas *canvas)
 {
     if (!OnBeforeCellPaint)
         return QPoint(0, 0);
+    // A scratch canvas, only when the caller has none: whatever the handler paints lands
+    // nowhere. Making one per call costs a painter each time.
     std::optional<TCanvas> scratch;
-    TCanvas &measuring = MeasuringCanvas(canvas, scratch);
+    if (!canvas)
+        canvas = &scratch.emplace(1, 1);
     const QRect cellRect = GetDisplayRect(node, column, false);
     QRect contentRect = cellRect;
-    DoBeforeCellPaint(measuring, node, column, cpmGetContentMargin, cellRect, contentRect);
+    DoBeforeCellPaint(*canvas, node, column, cpmGetContentMargin, cellRect, contentRect);
     switch (marginType) {
     case ccmtTopLeftOnly:
         return QPoint(contentRect.left() - cellRect.left(), contentRect.top() - cellRect.top());

@@ -23,13 +23,14 @@ int TCustomDrawTreeGrid::DoGetNodeWidth(PGridNode node, TColumnIndex column, TCa
 QPoint TCustomDrawTreeGrid::DoGetCellContentMargin(PGridNode node, TColumnIndex column,
                                                    TTGCellContentMarginType marginType, TCanvas *canvas)
 {
+    QPoint margin(0, 0);
     if (!OnGetCellContentMargin)
-        return TBaseTreeGrid::DoGetCellContentMargin(node, column, marginType, canvas);
-    // Both handlers measure on the same canvas.
+        return margin;
+    // Only measuring: whatever the owner paints lands on a scratch canvas.
     std::optional<TCanvas> scratch;
-    TCanvas &measuring = MeasuringCanvas(canvas, scratch);
-    QPoint margin = TBaseTreeGrid::DoGetCellContentMargin(node, column, marginType, &measuring);
-    OnGetCellContentMargin(this, measuring, node, column, marginType, margin);
+    if (!canvas)
+        canvas = &scratch.emplace(1, 1);
+    OnGetCellContentMargin(this, *canvas, node, column, marginType, margin);
     return margin;
 }
 

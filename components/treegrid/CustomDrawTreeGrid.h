@@ -35,8 +35,7 @@ public:
 
     // Two text margins, or what the owner says.
     int DoGetNodeWidth(PGridNode node, TColumnIndex column, TCanvas *canvas = nullptr) override;
-    // The margins the cell paint handler takes, which the owner may change (asked on a scratch
-    // canvas when none is given).
+    // None, or what the owner says (asked on a scratch canvas when none is given).
     QPoint DoGetCellContentMargin(PGridNode node, TColumnIndex column,
                                   TTGCellContentMarginType marginType = ccmtAllSides,
                                   TCanvas *canvas = nullptr) override;

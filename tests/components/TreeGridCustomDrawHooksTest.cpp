@@ -77,51 +77,6 @@ TEST(TreeGridCustomDrawHooksTest, TheOwnerGivesTheContentMargins)
         EXPECT_NE(std::find(asked.begin(), asked.end(), type), asked.end());
 }
 
-TEST(TreeGridCustomDrawHooksTest, TheCellPaintHandlersMarginsCountAndTheOwnerStartsFromThem)
-{
-    auto tree = MakeTree();
-    PGridNode node = tree->GetFirst();
-    const QRect plain = tree->GetDisplayRect(node, 1, true, false, true);
-    const int plainWidth = tree->GetMaxColumnWidth(1);
-    const TCanvas *measuredOn = nullptr;
-    tree->OnBeforeCellPaint = [&](TBaseTreeGrid *, TCanvas &canvas, PGridNode, TColumnIndex column,
-                                  TTGCellPaintMode mode, const QRect &, QRect &content) {
-        measuredOn = &canvas;
-        if (column == 1 && mode == cpmGetContentMargin)
-            content.adjust(4, 1, -6, -3);
-    };
-
-    // Without the owner's hook the margins the paint handler takes still hold.
-    QRect inside = tree->GetDisplayRect(node, 1, true, false, true);
-    EXPECT_EQ(inside.top(), plain.top() + 1);
-    EXPECT_EQ(inside.bottom(), plain.bottom() - 3);
-    EXPECT_GE(inside.left(), plain.left() + 4);
-    EXPECT_EQ(tree->GetMaxColumnWidth(1), plainWidth + 10);
-
-    // The hook starts from them, on the canvas the handler used, and has the last word.
-    std::vector<QPoint> started;
-    tree->OnGetCellContentMargin = [&](TBaseTreeGrid *, TCanvas &canvas, PGridNode, TColumnIndex column,
-                                       TTGCellContentMarginType type, QPoint &margin) {
-        EXPECT_EQ(&canvas, measuredOn);
-        if (column != 1)
-            return;
-        started.push_back(margin);
-        if (type == ccmtTopLeftOnly)
-            margin.ry() += 2;
-        else if (type == ccmtAllSides)
-            margin.rx() += 2;
-    };
-    inside = tree->GetDisplayRect(node, 1, true, false, true);
-    EXPECT_EQ(inside.top(), plain.top() + 3);
-    EXPECT_EQ(inside.bottom(), plain.bottom() - 3);
-    EXPECT_EQ(started, (std::vector<QPoint>{QPoint(4, 1), QPoint(6, 3)}));
-    started.clear();
-    EXPECT_EQ(tree->GetMaxColumnWidth(1), plainWidth + 12);
-    ASSERT_FALSE(started.empty());
-    for (const QPoint margin : started)
-        EXPECT_EQ(margin, QPoint(10, 4));
-}
-
 TEST(TreeGridCustomDrawHooksTest, TheOwnerSizesAndDrawsTheHintsOfNodes)
 {
     auto tree = MakeTree();
