@@ -3,8 +3,8 @@
 #include "Canvas.h"
 
 TCanvasPainter::TCanvasPainter(TCanvas &canvas)
-    : FCanvas(canvas)
-    , FPainter(canvas.BeginRawPainting())
+    : TScopedPainter(canvas.BeginRawPainting())
+    , FCanvas(canvas)
     , FPlacement(canvas.FPlacementVersion)
 {
 }
@@ -16,7 +16,7 @@ TCanvasPainter::~TCanvasPainter()
 }
 
 TCanvasImagePainter::TCanvasImagePainter(QPainter *painter)
-    : FPainter(painter)
+    : TScopedPainter(painter)
 {
     if (!FPainter)
         return;

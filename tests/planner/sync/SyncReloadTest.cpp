@@ -62,6 +62,17 @@ protected:
         saved = testsupport::readFile(document);
         return id;
     }
+    // The base record another instance on another host writes when its save claims
+    // generation `claimed`, built on generation `from`.
+    bool WriteOthersBaseRecord(const QString &claimed, const QString &from)
+    {
+        TGenerationBase base;
+        base.From = from.toLongLong();
+        base.Saver = QStringLiteral("elsewhere.bob");
+        base.Host = QStringLiteral("elsewhere");
+        base.Pid = 1;
+        return testsupport::writeFile(sync->DirWatchThread()->GetBaseFileName(claimed), base.ToBytes());
+    }
     bool StepUntil(const std::function<bool()> &done, int ms = 6000)
     {
         QDeadlineTimer deadline(ms);
@@ -200,12 +211,7 @@ TEST_F(SyncReloadTest, AnEditOnlyInTheOwnSaveSurvivesARivalSaveOfTheSameGenerati
         met = true;
         const TDirWatchThread &journal = *sync->DirWatchThread();
         ASSERT_TRUE(QDir().mkdir(journal.GetTmpDirectory() + rival));
-        TGenerationBase base;
-        base.From = from.toLongLong();
-        base.Saver = QStringLiteral("elsewhere.bob");
-        base.Host = QStringLiteral("elsewhere");
-        base.Pid = 1;
-        ASSERT_TRUE(testsupport::writeFile(journal.GetBaseFileName(rival), base.ToBytes()));
+        ASSERT_TRUE(WriteOthersBaseRecord(rival, from));
         ASSERT_TRUE(testsupport::writeFile(journal.GetLockedFileName(from), saved));
         ASSERT_TRUE(testsupport::writeFile(journal.GetWorkingFileName(rival), saved));
     };
@@ -235,12 +241,7 @@ TEST_F(SyncReloadTest, ARivalSaveIsTimedByThisMachinesClockNotByTheShares)
     // Another instance claims the next generation right now; the share's clock runs a
     // minute behind, so its base record looks a minute old.
     ASSERT_TRUE(QDir().mkdir(journal.GetTmpDirectory() + rival));
-    TGenerationBase base;
-    base.From = from.toLongLong();
-    base.Saver = QStringLiteral("elsewhere.bob");
-    base.Host = QStringLiteral("elsewhere");
-    base.Pid = 1;
-    ASSERT_TRUE(testsupport::writeFile(journal.GetBaseFileName(rival), base.ToBytes()));
+    ASSERT_TRUE(WriteOthersBaseRecord(rival, from));
     {
         QFile file(journal.GetBaseFileName(rival));
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
