@@ -282,16 +282,3 @@ TEST_F(PickerFixture, MouseOnCellsAndTheCustomComb)
     EXPECT_EQ(picker.CustomIndex(), target + 1);
     EXPECT_EQ(picker.SelectionColor(), CombColour(1, 6, 3));
 }
-
-// Shown modally with only DestRect set, it opens at the control's bottom-left corner.
-TEST_F(PickerFixture, ShowModalOpensBelowTheControl)
-{
-    picker.move(0, 0);
-    QPoint shownAt(-1, -1);
-    QTimer::singleShot(0, &picker, [&] {
-        shownAt = picker.pos();
-        QTest::keyClick(&picker, Qt::Key_Escape);
-    });
-    EXPECT_EQ(picker.ShowModal(), 2);
-    EXPECT_EQ(shownAt, picker.DestRect.bottomLeft() + QPoint(0, 1));
-}
