@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <cmath>
 #include <stdexcept>
@@ -36,6 +37,30 @@ QCursor ZoomCursor(bool zoomIn)
     return QCursor(pixmap, 11, 11);
 }
 
+// Everything a printer set-up can change, for a fresh printer that replaces a spoilt one.
+void CopyPrinterSettings(const QPrinter &from, QPrinter &to)
+{
+    to.setOutputFileName(from.outputFileName());
+    to.setOutputFormat(from.outputFormat());
+    if (from.outputFormat() == QPrinter::NativeFormat)
+        to.setPrinterName(from.printerName());
+    to.setResolution(from.resolution());
+    to.setPageLayout(from.pageLayout());
+    to.setFullPage(from.fullPage());
+    to.setColorMode(from.colorMode());
+    to.setCopyCount(from.copyCount());
+    to.setCollateCopies(from.collateCopies());
+    to.setDuplex(from.duplex());
+    to.setPageOrder(from.pageOrder());
+    to.setPaperSource(from.paperSource());
+    to.setDocName(from.docName());
+    to.setCreator(from.creator());
+    to.setFontEmbeddingEnabled(from.fontEmbeddingEnabled());
+    to.setPdfVersion(from.pdfVersion());
+    to.setPrintRange(from.printRange());
+    to.setFromTo(from.fromPage(), from.toPage());
+}
+
 } // namespace
 
 void RegisterZoomCursors()
@@ -66,6 +91,37 @@ TPrintPreviewDialog::~TPrintPreviewDialog()
 void TPrintPreviewDialog::SetPrinter(QPrinter *printer)
 {
     FPrinter = printer ? printer : FOwnPrinter.get();
+}
+
+bool TPrintPreviewDialog::PrintsToFile() const
+{
+    return FPrinter->outputFormat() == QPrinter::PdfFormat;
+}
+
+void TPrintPreviewDialog::ProposeOutputFile(const QString &fileName)
+{
+    if (FPrinter->outputFormat() == QPrinter::NativeFormat && QPrinterInfo::availablePrinters().isEmpty())
+        FPrinter->setOutputFormat(QPrinter::PdfFormat);
+    if (!PrintsToFile())
+        return;
+    const QString current = FPrinter->outputFileName();
+    if (current.isEmpty() || current == FProposedFile) {
+        FPrinter->setOutputFileName(fileName);
+        // Setting a name may switch the format by its suffix; the output stays a PDF file.
+        FPrinter->setOutputFormat(QPrinter::PdfFormat);
+    }
+    FProposedFile = fileName;
+}
+
+// A job that could not start may leave the printer's engine active for good: it then refuses
+// every change of its output, printer name or colour mode until the program ends. A fresh own
+// printer with the same settings takes its place.
+void TPrintPreviewDialog::RenewPrinter()
+{
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    CopyPrinterSettings(*FPrinter, *fresh);
+    FPrinter = fresh.get();
+    FOwnPrinter = std::move(fresh);
 }
 
 // ---- page geometry
@@ -373,6 +429,7 @@ bool TPrintPreviewDialog::BeginPrinting(QPainter &painter)
     FPrinter->setDocName(FTitle);
     if (painter.begin(FPrinter))
         return true;
+    RenewPrinter();
     PrintJobFailed();
     return false;
 }

@@ -52,8 +52,15 @@ public:
     ~TPrintPreviewDialog() override;
 
     // The printer: an own high-resolution printer unless one is given (the caller keeps it alive).
+    // A job that could not start leaves it for a fresh own printer with the same settings: ask
+    // for it anew after a failure.
     QPrinter *Printer() const { return FPrinter; }
     void SetPrinter(QPrinter *printer);
+    // A printer printing into a PDF file takes fileName when it has no file yet or still the
+    // one proposed last; a file the user chose stays. Without any printer on the machine the
+    // output is a PDF file from the start.
+    void ProposeOutputFile(const QString &fileName);
+    bool PrintsToFile() const;
 
     bool Lochrand() const { return FLochrand; }
     void SetLochrand(bool value) { FLochrand = value; }
@@ -137,6 +144,7 @@ protected:
 private:
     void DoPrintPage(QPainter &painter, int n);
     bool BeginPrinting(QPainter &painter);
+    void RenewPrinter();
     void PrintJobFailed();
     void BuildForm();
     void PositionPaintBox();
@@ -147,6 +155,7 @@ private:
 
     std::unique_ptr<QPrinter> FOwnPrinter;
     QPrinter *FPrinter = nullptr;
+    QString FProposedFile;
     bool FLochrand = false;
     QPageLayout::Orientation FOrientation = QPageLayout::Portrait;
     QString FTitle;

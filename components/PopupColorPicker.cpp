@@ -350,6 +350,9 @@ int TColorPickerPopup::ShowModal()
         return 2; // already open: a second request is refused
     FModalResult = 0;
     FSelectionMode = smNone;
+    // Below (or above) the control that opened it, not where the window system puts it.
+    if (!DestRect.isEmpty())
+        ShowPopupAligned();
     show();
     activateWindow();
     setFocus();

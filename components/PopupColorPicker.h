@@ -53,7 +53,8 @@ public:
 
     // Sizes the window and places it at the bottom-left corner of DestRect (or above it).
     void ShowPopupAligned();
-    // Shows the pop-up and waits until it ends; returns mrOk (1) or mrCancel (2).
+    // Shows the pop-up aligned to DestRect (when set) and waits until it ends; returns mrOk (1)
+    // or mrCancel (2).
     int ShowModal();
     int ModalResult() const { return FModalResult; }
     void EndSelection(bool cancel);

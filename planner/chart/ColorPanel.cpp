@@ -26,6 +26,8 @@ TColorPanel::TColorPanel(TTimeChartView &view, TWhichTable table, QWidget *paren
     setObjectName(table == tbTable ? QStringLiteral("ItemColorPanel") : QStringLiteral("HolidayColorPanel"));
     setMouseTracking(true);
     setFixedHeight(22);
+    // The right button chooses a colour here: the toolbar's own menu must not follow it.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     UpdateWidth();
     OnPaint = [this](QObject *) { ColorPanelPaint(); };
@@ -155,6 +157,8 @@ void TColorPanel::ColorPanelMouseDown(QMouseEvent *event)
     const std::optional<int> index = PaletteIndexAt(event->position().toPoint().x());
     if (!index)
         return;
+    // Handled here: the press goes no further up to the toolbar.
+    event->accept();
     if (event->button() == Qt::RightButton)
         ChooseColor(*index);
     else if (event->button() == Qt::LeftButton)

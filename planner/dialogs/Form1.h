@@ -2,20 +2,25 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QTimer>
 
 #include "DateTime.h"
 
 class QDateEdit;
+class QLabel;
+class QPainter;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class TDateRangeControls;
 class TDocumentSync;
+class TPreviewPaintBox;
 class TTimeChartView;
 
 // "Save Graphics": chooses the date range of a picture of the chart (the whole plan, the
 // visible part or dates of the user's choice) and renders it with the logo, the captions and
-// a signature in its lower right corner. The window keeps the picture until the next one.
+// a signature in its lower right corner. Beside the range it shows that picture, made anew a
+// moment after the range changed. The window keeps the picture until the next one.
 class TForm1 : public QDialog
 {
     Q_OBJECT
@@ -37,6 +42,12 @@ public:
     const QImage &Bitmap() const { return FBitmap; }
     // The signature text: "Created with", the credit line, the document and the time.
     QString Signature() const;
+    // The picture of the chosen range made small for the preview (at most PreviewLimit);
+    // null while there is none (the picture would be too large).
+    const QImage &PreviewImage() const { return FPreview; }
+    static constexpr QSize PreviewLimit{1200, 800};
+    // Makes the preview now (it follows range changes by itself after a short pause).
+    void UpdatePreview();
 
     TDateRangeControls *Range = nullptr;
     // Its controls.
@@ -48,14 +59,21 @@ public:
     QSpinBox *EditTage = nullptr; // days
     QPushButton *OKButton = nullptr;
     QPushButton *CancelButton = nullptr;
+    TPreviewPaintBox *PreviewBox = nullptr;
+    QLabel *PictureSizeLabel = nullptr; // "%s x %s pixels"
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void OKButtonClick();
+    // The picture of the chosen range, with its signature, into a new image of that size.
+    bool DrawPicture(QImage &image, int width, int height) const;
+    void PaintPreview(QPainter &painter);
 
     TTimeChartView &FChart;
     const TDocumentSync &FSync;
     QImage FBitmap;
+    QImage FPreview;
+    QTimer FPreviewTimer;
 };

@@ -14,6 +14,7 @@
 #include "dialogs/DialogParts.h"
 #include "dialogs/NamedControl.h"
 #include "dialogs/PrintPageOptions.h"
+#include "dialogs/PrintTarget.h"
 #include "print/TablePrinter.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
@@ -54,6 +55,7 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync
     PrintFilename = PageOptions->PrintFilename;
     Lochrand = PageOptions->Lochrand;
     PrinterSetupButton = Named(new QPushButton(QStringLiteral("Printer setup..."), this), "PrinterSetupButton");
+    Target = new TPrintTarget(recorder, sync, this);
 
     auto *rows = new QVBoxLayout;
     rows->addWidget(RadioButton1);
@@ -75,6 +77,7 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync
     QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
+    layout->addWidget(Target);
     layout->addLayout(buttons);
     resize(520, 360);
 
@@ -83,6 +86,7 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync
     connect(PrinterSetupButton, &QPushButton::clicked, this, [this] {
         if (OnPrinterSetup)
             OnPrinterSetup();
+        Target->Refresh();
     });
     connect(OKButton, &QPushButton::clicked, this, &TPrintListDialog::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -108,6 +112,7 @@ TPrintOptions TPrintListDialog::Options(TPrintOptions options) const
 void TPrintListDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    Target->Refresh();
     Activate();
 }
 
@@ -173,6 +178,10 @@ void TPrintListDialog::OKButtonClick()
     UpdateCount();
     if (!OKButton->isEnabled())
         return;
+    if (!Target->Apply()) {
+        FCore.Window().Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
+        return;
+    }
     TTablePrintJob job;
     job.table = FTable;
     job.rows = Selector();

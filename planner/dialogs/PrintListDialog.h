@@ -17,6 +17,7 @@ class TDocumentSync;
 class TPlannerCore;
 class TPrintPageOptions;
 class TPrintPreviewDialog;
+class TPrintTarget;
 class TPrintStringGrid;
 class TStringTreeGrid;
 struct TGridNode;
@@ -64,6 +65,7 @@ public:
     QCheckBox *PrintFilename = nullptr;
     QCheckBox *Lochrand = nullptr;
     QPushButton *PrinterSetupButton = nullptr;
+    TPrintTarget *Target = nullptr; // the printer or the PDF file
     QPushButton *OKButton = nullptr;
     QPushButton *CancelButton = nullptr;
 

@@ -20,6 +20,7 @@
 #include "dialogs/DialogParts.h"
 #include "dialogs/NamedControl.h"
 #include "dialogs/PrintPageOptions.h"
+#include "dialogs/PrintTarget.h"
 #include "print/ChartPrinter.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
@@ -80,6 +81,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocum
     heutehervorheben = Named(new QCheckBox(QStringLiteral("Show today as red bar"), PageOptions), "heutehervorheben");
     PageOptions->Layout->addWidget(heutehervorheben, 4, 0, 1, 2);
     PrinterSetupButton = Named(new QPushButton(QStringLiteral("Printer setup..."), this), "PrinterSetupButton");
+    Target = new TPrintTarget(recorder, sync, this);
     Panel = Named(new QFrame(this), "Panel");
     Panel->setFrameShape(QFrame::StyledPanel);
     Panel->setMinimumSize(160, 180);
@@ -110,6 +112,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocum
     QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
+    layout->addWidget(Target);
     layout->addLayout(buttons);
 
     connect(Edit2, &QSpinBox::valueChanged, pb, [this] { pb->update(); });
@@ -117,6 +120,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocum
     connect(PrinterSetupButton, &QPushButton::clicked, this, [this] {
         if (OnPrinterSetup)
             OnPrinterSetup();
+        Target->Refresh();
         pb->update();
     });
     connect(OKButton, &QPushButton::clicked, this, &TPrintTimeChartDialog::OKButtonClick);
@@ -142,6 +146,7 @@ void TPrintTimeChartDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     Range->Shown();
+    Target->Refresh();
     pb->update();
 }
 
@@ -194,6 +199,10 @@ void TPrintTimeChartDialog::OKButtonClick()
 {
     TPlannerCore &core = FChart.Core();
     IPlannerWindow &window = core.Window();
+    if (!Target->Apply()) {
+        window.Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
+        return;
+    }
     // The day count stops at its limit while the pickers may span more: that is refused too.
     const double span = EndDate() - StartDate();
     if (!TChartPageLayout::ValidRequest(Days(), Pages()) || span > TChartPageLayout::MaxDays) {

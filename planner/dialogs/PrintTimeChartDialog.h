@@ -19,6 +19,7 @@ class TDateRangeControls;
 class TDocumentSync;
 class TPrintPageOptions;
 class TPrintPreviewDialog;
+class TPrintTarget;
 class TTimeChartView;
 
 // "Print Timechart": the date range (the whole plan, the visible part of the chart or dates
@@ -69,6 +70,7 @@ public:
     QCheckBox *Lochrand = nullptr;
     QCheckBox *heutehervorheben = nullptr;
     QPushButton *PrinterSetupButton = nullptr;
+    TPrintTarget *Target = nullptr; // the printer or the PDF file
     QPushButton *OKButton = nullptr;
     QPushButton *CancelButton = nullptr;
     QFrame *Panel = nullptr;

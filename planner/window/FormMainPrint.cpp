@@ -14,6 +14,7 @@
 #include "Language.h"
 #include "chart/TimeChartView.h"
 #include "dialogs/PrintListDialog.h"
+#include "dialogs/PrintTarget.h"
 #include "dialogs/PrintTimeChartDialog.h"
 
 void TMainForm::CreatePrintActions(QMenu *file)
@@ -99,6 +100,8 @@ void TMainForm::ActionPrintListExecute()
 
 void TMainForm::ActionPrinterSetupExecute()
 {
+    // Without a printer the set-up offers the document's PDF file, not an empty name.
+    FPrintPreview->ProposeOutputFile(TPrintTarget::ProposedPdfName(Sync()));
     QPrinter &printer = *FPrintPreview->Printer();
     if (!OnPrinterSetupDialog || !OnPrinterSetupDialog(printer))
         return;

@@ -426,3 +426,51 @@ TEST_F(RecorderFixture, WideTableShrinksThenNarrows)
     EXPECT_GE(none.width(), 0);
     EXPECT_EQ(recorder.GetPageCount(), 1);
 }
+
+namespace {
+
+QStringList gWarnings;
+
+void KeepWarning(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        gWarnings << message;
+}
+
+} // namespace
+
+// A PDF output without a file (what a machine without any printer starts with) cannot begin
+// and would leave the printer's engine active: the printer then takes a new file and colour
+// mode without a complaint, keeps its page settings, and the next job prints.
+TEST_F(RecorderFixture, AFailedStartLeavesThePrinterUsable)
+{
+    recorder.SetPrinter(nullptr);
+    recorder.Printer()->setOutputFileName(QString());
+    recorder.Printer()->setOutputFormat(QPrinter::PdfFormat);
+    recorder.Printer()->setColorMode(QPrinter::GrayScale);
+    recorder.SetOrientation(QPageLayout::Landscape);
+    QPushButton *printAll = nullptr;
+    for (int job = 0; job < 2; ++job) {
+        RecordPages(job + 2);
+        QTimer::singleShot(0, &recorder, [&] {
+            printAll = recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button1"));
+            QTest::mouseClick(printAll, Qt::LeftButton, {}, printAll->rect().center());
+        });
+        recorder.Preview();
+        if (job == 0) {
+            EXPECT_EQ(messages.last(), QStringLiteral("Druckauftrag konnte nicht gestartet werden"));
+            gWarnings.clear();
+            const QtMessageHandler previous = qInstallMessageHandler(KeepWarning);
+            recorder.Printer()->setOutputFileName(pdf);
+            recorder.Printer()->setColorMode(QPrinter::Color);
+            qInstallMessageHandler(previous);
+            EXPECT_TRUE(gWarnings.isEmpty()) << gWarnings.join(QLatin1Char('\n')).toStdString();
+            EXPECT_EQ(recorder.Printer()->pageLayout().orientation(), QPageLayout::Landscape);
+            EXPECT_EQ(recorder.Printer()->resolution(), printer.resolution());
+        }
+    }
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(5), QByteArray("%PDF-"));
+    EXPECT_EQ(PdfPageCount(pdf), 3);
+}

@@ -5,15 +5,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTest>
 
 #include "Canvas.h"
 #include "Jpeg.h"
 #include "chart/ChartPicture.h"
 #include "chart/SaveGraphics.h"
 #include "dialogs/Form1.h"
+#include "planner/UserInput.h"
 
 namespace {
 
@@ -46,8 +50,48 @@ protected:
         QDir().mkpath(folder);
         return QDir(folder).filePath(QString::fromLatin1(TChartPicture::LogoFileName));
     }
-
+    // Works the range dialog from inside its own loop as "Save Graphics..." shows it; a
+    // message box meanwhile is noted in `questions` and answered.
+    void WorkSaveGraphics(const QString &file, const std::function<void(TForm1 &)> &act)
+    {
+        QTimer boxes;
+        QObject::connect(&boxes, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<TMessageForm *>(QApplication::activeModalWidget())) {
+                questions.append(box->Message()->text());
+                box->Button(mbOK)->click();
+            }
+        });
+        boxes.start(20);
+        TSaveGraphics *save = form->SaveGraphics;
+        save->OnChooseFile = [file](const QString &) { return file; };
+        QTimer::singleShot(0, form.get(), [save, act] {
+            act(save->Form1());
+            if (save->Form1().isVisible())
+                save->Form1().reject();
+        });
+        save->Grafikspeichern1->trigger();
+    }
+    // Types a day count over the box's content and waits until the preview is made anew.
+    static bool TypeDays(TForm1 &form1, int days)
+    {
+        const qint64 before = form1.PreviewImage().cacheKey();
+        form1.EditTage->selectAll();
+        QTest::keyClick(form1.EditTage, Qt::Key_Delete);
+        QTest::keyClicks(form1.EditTage, QString::number(days));
+        return userinput::WaitUntil([&] { return form1.PreviewImage().cacheKey() != before; });
+    }
+    static void Click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 };
+
+// The pixels of two pictures that differ, leaving out the last rows (the signature's time).
+int Differing(const QImage &a, const QImage &b, int skipRows)
+{
+    int count = a.size() == b.size() ? 0 : -1;
+    for (int y = 0; count >= 0 && y < a.height() - skipRows; ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    return count;
+}
 
 TEST_F(ChartPictureTest, LogoFitsItsBoxAndMovesTheChartPart)
 {
@@ -177,6 +221,57 @@ TEST_F(ChartPictureTest, APictureTooLargeIsRefusedWithAMessage)
         for (int x = bitmap.width() - 60; x < bitmap.width(); ++x)
             dark += qGray(bitmap.pixel(x, y)) < 100;
     EXPECT_GT(dark, 5);
+}
+
+// The range dialog shows the picture it will write, made anew for typed days; OK writes it.
+TEST_F(ChartPictureTest, SaveGraphicsShowsThePictureItWillWrite)
+{
+    OpenPlan(3, {{0, 2, 3}, {1, 5, 4}, {2, 9, 2}});
+    const TTimeChartGeometry &g = view->Geometry();
+    const QSize picture(30 * g.GetTimeChartColWidth(), int(g.RowsHeight(0)) + g.TimeChartFullRowHeight(0));
+    QImage preview;
+    QString size;
+    WorkSaveGraphics(dir.filePath(QStringLiteral("picture.jpg")), [&](TForm1 &form1) {
+        ASSERT_TRUE(userinput::WaitUntil([&] { return !form1.PreviewImage().isNull(); }));
+        Click(form1.RadioButton3);
+        ASSERT_TRUE(TypeDays(form1, 30));
+        preview = form1.PreviewImage();
+        size = form1.PictureSizeLabel->text();
+        Click(form1.OKButton);
+    });
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(preview.size(), picture);
+    EXPECT_EQ(size, QStringLiteral("%1 x %2 pixels").arg(picture.width()).arg(picture.height()));
+    EXPECT_EQ(Differing(preview, form->SaveGraphics->Form1().Bitmap(), 20), 0);
+    EXPECT_EQ(platform::readJpeg(dir.filePath(QStringLiteral("picture.jpg"))).size(), picture);
+
+}
+
+// A range too large for a picture shows none and asks nothing until OK; a small one has its
+// preview again; Cancel writes nothing.
+TEST_F(ChartPictureTest, SaveGraphicsPreviewsNothingTooLarge)
+{
+    OpenPlan(2, {{0, 2, 3}});
+    view->SetTimeChartColWidth(200);
+    const QString file = dir.filePath(QStringLiteral("large.jpg"));
+    bool largePreview = true;
+    QString largeSize;
+    int smallWidth = 0;
+    WorkSaveGraphics(file, [&](TForm1 &form1) {
+        ASSERT_TRUE(userinput::WaitUntil([&] { return !form1.PreviewImage().isNull(); }));
+        Click(form1.RadioButton3);
+        ASSERT_TRUE(TypeDays(form1, 10000));
+        largePreview = !form1.PreviewImage().isNull();
+        largeSize = form1.PictureSizeLabel->text();
+        ASSERT_TRUE(TypeDays(form1, 3));
+        smallWidth = form1.PreviewImage().width();
+        Click(form1.CancelButton);
+    });
+    EXPECT_FALSE(largePreview);
+    EXPECT_TRUE(largeSize.startsWith(QStringLiteral("2000000 x ")));
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(smallWidth, 600);
+    EXPECT_FALSE(QFile::exists(file));
 }
 
 } // namespace

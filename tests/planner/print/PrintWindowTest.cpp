@@ -4,19 +4,27 @@
 #include "planner/CoreTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPrintDialog>
 #include <QSpinBox>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "chart/TimeChartView.h"
 #include "dialogs/PrintListDialog.h"
+#include "dialogs/PrintTarget.h"
 #include "dialogs/PrintTimeChartDialog.h"
 #include "planner/print/PrintTestSupport.h"
 #include "planner/window/WindowTestSupport.h"
@@ -63,7 +71,7 @@ protected:
         QTimer::singleShot(0, form.get(), [this, button] {
             QDialog *preview = form->PrintPreview().Form();
             if (auto *b = preview->findChild<QPushButton *>(QString::fromLatin1(button)))
-                b->click();
+                QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
             else
                 preview->done(2);
         });
@@ -388,4 +396,107 @@ TEST_F(PrintWindowTest, OptionsComeBackWithTheDocument)
         EXPECT_FALSE(chart->PrintFilename->isChecked());
         EXPECT_TRUE(chart->heutehervorheben->isChecked());
     }, form->ActionPrintTimechart);
+}
+
+namespace {
+
+const QString NotStarted = QStringLiteral("Druckauftrag konnte nicht gestartet werden");
+
+// Types a text over the whole content of an edit, as the user does.
+void Retype(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+void Click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+// A document beside which the PDF file is proposed, printed on a machine without a printer:
+// its printer starts as a PDF output without a file.
+class PrintTargetTest : public PrintWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        PrintWindowTest::SetUp();
+        QPrinter &printer = *form->PrintPreview().Printer();
+        printer.setOutputFileName(QString());
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        form->Open(windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("plan.zop"))));
+        AddTask(QStringLiteral("Position 1"), QStringLiteral("03.03.2026"), QStringLiteral("3"), QString());
+    }
+    QString Status() const { return form->statusBar()->currentMessage(); }
+};
+
+} // namespace
+
+// Without a printer, "Print Table" offers the PDF file beside the document; an emptied name is
+// refused before anything is recorded, "..." names another, and the job prints into it.
+TEST_F(PrintTargetTest, WithoutAPrinterTheFirstJobGoesIntoAPdfFile)
+{
+    TPrintListDialog *dialog = form->PrintListDialog();
+    const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
+    dialog->Target->OnChooseFile = [&](const QString &) { return chosen; };
+    QString offered;
+    bool openAfterRefusal = false;
+    Work(dialog, [&] {
+        offered = dialog->Target->PrintTargetLabel->text() + dialog->Target->PdfFileName->text();
+        Retype(dialog->Target->PdfFileName, QString());
+        Click(dialog->OKButton);
+        openAfterRefusal = dialog->isVisible();
+        Click(dialog->Target->PdfFileButton);
+        ClickPreviewLater("Button1");
+        Click(dialog->OKButton);
+    }, form->ActionPrintList);
+    EXPECT_EQ(offered, QStringLiteral("PDF file:") + dir.filePath(QStringLiteral("plan.pdf")));
+    EXPECT_TRUE(openAfterRefusal);
+    EXPECT_EQ(form->questions, QStringList({QStringLiteral("Please name the PDF file to print into.")}));
+    EXPECT_NE(Status(), NotStarted);
+    EXPECT_EQ(PdfPageCount(chosen), 1);
+}
+
+// The road of the fault: a chart job that cannot start (its file cannot be made), the system's
+// printer set-up worked to another PDF file, the chart again: it prints into that file.
+TEST_F(PrintTargetTest, AJobThatCannotStartThenAPdfFileInTheSameSession)
+{
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString impossible = dir.filePath(QStringLiteral("blocker/plan.pdf"));
+    TPrintTimeChartDialog *dialog = form->PrintTimeChartDialog();
+    const auto printChart = [&](const QString &file) {
+        Work(dialog, [&] {
+            if (!file.isEmpty())
+                Retype(dialog->Target->PdfFileName, file);
+            ClickPreviewLater("Button1");
+            Click(dialog->OKButton);
+        }, form->ActionPrintTimechart);
+    };
+    printChart(impossible);
+    EXPECT_EQ(Status(), NotStarted);
+
+    const QString chart = dir.filePath(QStringLiteral("chart.pdf"));
+    QString offered;
+    QTimer::singleShot(0, form.get(), [&] {
+        auto *setup = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(setup);
+        auto *name = setup->findChild<QLineEdit *>(QStringLiteral("filename"));
+        offered = name->text();
+        Retype(name, chart);
+        Click(setup->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok));
+    });
+    form->ActionPrinterSetup->trigger();
+    EXPECT_EQ(offered, impossible);
+
+    printChart(QString());
+    EXPECT_NE(Status(), NotStarted);
+    QFile file(chart);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(5), QByteArray("%PDF-"));
+    EXPECT_EQ(PdfPageCount(chart), 1);
 }
