@@ -499,4 +499,6 @@ void TSettingsKeeper::SetLanguage(const QString &name)
         FCore.SetGroupTabCaption(0, after);
     }
     FCore.UpdateStatusBar();
+    if (OnLanguageChanged)
+        OnLanguageChanged();
 }

@@ -77,6 +77,9 @@ public:
     // The print options the window keeps between printouts.
     std::function<TPrintOptions()> OnGetPrintOptions;
     std::function<void(const TPrintOptions &)> OnSetPrintOptions;
+    // After a language switch, for the texts the translation of the windows does not reach:
+    // hints inside fields and lines the program fills itself.
+    std::function<void()> OnLanguageChanged;
     // Called after each file was written ("program ini" or "file ini"), for observers.
     std::function<void(const QString &which)> OnWritten;
 
