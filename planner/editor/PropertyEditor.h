@@ -169,6 +169,7 @@ private:
     void EnsureForm();
     void ApplyVisibility();
     void ApplyFormSize();
+    void LimitFormHeight(int kept);
 
     TPlannerCore &FCore;
     const TDocumentSync &FSync;
