@@ -65,6 +65,7 @@ void TMainForm::CreateSettingsAndMenus()
     FSettings->SetFilterEngine(&FTables->Filters());
     FSettings->SetTimeChart(TimeChartView, Splitter1);
     FSettings->SetEditor(&Editor());
+    FSettings->SetTableCommands(FTableCommands);
     FSettings->OnGetPrintOptions = [this] { return PrintOptions(); };
     FSettings->OnSetPrintOptions = [this](const TPrintOptions &options) { SetPrintOptions(options); };
     // The title and the status panels show what the program writes into them (the document's

@@ -20,6 +20,7 @@ class TFilterEngine;
 class TPlannerCore;
 class TPropertyEditor;
 class TRecentFiles;
+class TTableCommands;
 class TTimeChartView;
 
 // Keeps what the program ini and the per-user document settings hold: it gathers the values
@@ -71,6 +72,8 @@ public:
     // The chart and the splitter between it and the tables.
     void SetTimeChart(TTimeChartView *chart, QSplitter *splitter);
     void SetEditor(TPropertyEditor *editor) { FEditor = editor; }
+    // Keeps the widths of the table columns the user sized by hand.
+    void SetTableCommands(TTableCommands *commands);
 
     // Starts a new empty document through the window.
     std::function<void()> OnNewDocument;
@@ -99,6 +102,7 @@ private:
     QPointer<TTimeChartView> FChart;
     QPointer<QSplitter> FSplitter;
     QPointer<TPropertyEditor> FEditor;
+    QPointer<TTableCommands> FTableCommands;
     // The values whose controls do not exist yet, as last read or applied.
     TProgramSettings FProgram;
     TDocumentSettings FDocument;
