@@ -34,9 +34,18 @@ protected:
     bool Work(QAction *item, QWidget *dialog, const std::function<void()> &act)
     {
         bool worked = false;
-        WhenShown(form.get(), [dialog] { return dialog; }, [&](QWidget *) { act(); }, &worked);
+        WhenShown(form.get(), [dialog] { return dialog; }, [&](QWidget *) {
+            Activate(dialog);
+            act();
+        }, &worked);
         ClickMenuItem(*form, form->Format1, item);
         return WaitUntil([&] { return worked && !dialog->isVisible(); });
+    }
+    // The window takes the keyboard, as a window the user works in has it.
+    static void Activate(QWidget *window)
+    {
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(WaitUntil([window] { return QApplication::activeWindow() == window; }));
     }
     // Enter pressed on the widget that has the focus, as the keyboard sends it.
     static void PressEnter()
@@ -147,6 +156,7 @@ TEST_F(SetupEnterKeyTest, EnterInTheOtherEditorsEndsOnlyTheirEdit)
         ClickCell(table->ListView1, table->ListView1->RowNode(5), 0);
         bool edited = false;
         WhenShown(form.get(), [editor] { return static_cast<QWidget *>(editor); }, [&](QWidget *) {
+            Activate(editor);
             QTest::mouseClick(editor->Edit1, Qt::LeftButton);
             QTest::keyClick(editor->Edit1, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(editor->Edit1, QStringLiteral("Remark"));
