@@ -81,6 +81,7 @@ TDefineHolidayDialog::TDefineHolidayDialog(QWidget *parent) : QDialog(parent)
 
     connect(RadioButtonEaster, &QRadioButton::toggled, this, &TDefineHolidayDialog::KindChanged);
     connect(EditName, &QLineEdit::textEdited, this, &TDefineHolidayDialog::Edited);
+    EndRenameOnEnter(EditName, TreeGrid1);
     connect(EditOffset, &QSpinBox::valueChanged, this, [this](int value) {
         if (FShowing || !RadioButtonEaster->isChecked())
             return;

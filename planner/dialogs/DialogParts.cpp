@@ -1,10 +1,44 @@
 #include "dialogs/DialogParts.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
 #include "Language.h"
+
+namespace {
+
+// Takes Enter from a rename field before the field passes it on to its dialog.
+class TRenameEnter : public QObject
+{
+public:
+    TRenameEnter(QLineEdit *field, QWidget *list) : QObject(field), FList(list) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto *field = static_cast<QLineEdit *>(watched);
+        emit field->editingFinished();
+        if (FList && FList->isEnabled())
+            FList->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+
+private:
+    QPointer<QWidget> FList;
+};
+
+} // namespace
 
 QPushButton *MakeDialogButton(QWidget *parent, const char *name, const char *caption)
 {
@@ -34,4 +68,9 @@ QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
+}
+
+void EndRenameOnEnter(QLineEdit *field, QWidget *list)
+{
+    field->installEventFilter(new TRenameEnter(field, list));
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-// Pieces the dialogs share: named, translated buttons, the up-down pair beside a list
-// and the row of OK and Cancel at the bottom.
+// Pieces the dialogs share: named, translated buttons, the up-down pair beside a list,
+// the row of OK and Cancel at the bottom and the field that renames a list's row.
 
 class QHBoxLayout;
+class QLineEdit;
 class QPushButton;
 class QToolButton;
 class QWidget;
@@ -15,3 +16,7 @@ void MakeUpDown(QWidget *parent, QToolButton *&up, QToolButton *&down);
 // OK (the default button) and Cancel at the right.
 QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel, const char *okName = "ButtonOK",
                          const char *cancelName = "ButtonCancel");
+// A field that renames the selected row of `list` (or the list's page): Enter ends the
+// renaming and puts the focus back into the list; it does not answer for the dialog's default
+// button, which takes Enter again from the list.
+void EndRenameOnEnter(QLineEdit *field, QWidget *list);

@@ -95,6 +95,7 @@ void TOrganizePositionsDialog::AddGroup(const QString &name)
         edit->setEnabled(false);
         tree->setEnabled(false);
     }
+    EndRenameOnEnter(edit, tree);
     connect(edit, &QLineEdit::textChanged, this, [this, sheet](const QString &text) {
         PageControl1->setTabText(PageControl1->indexOf(sheet), text);
     });

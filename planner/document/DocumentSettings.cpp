@@ -15,6 +15,7 @@ const QString Setup = QStringLiteral("Setup");
 const QString Printer = QStringLiteral("printer");
 const QString View = QStringLiteral("view");
 const QString FilterPrefix = QStringLiteral("Filter");
+const QString ColumnWidthPrefix = QStringLiteral("ColumnWidth");
 
 // Texts of several lines are kept in the ini file with "\n" for each line break.
 QString MultiLine(const QString &stored)
@@ -28,12 +29,12 @@ int Clamped(const TCustomIniFile &ini, const QString &section, const QString &ke
     return std::clamp(ini.ReadInteger(section, key, def), lo, hi);
 }
 
-// The number N of a section named "Filter" N; -1 for any other name.
-qint64 FilterNumber(const QString &section)
+// The number N of a section named prefix N; -1 for any other name.
+qint64 SectionNumber(const QString &section, const QString &prefix)
 {
-    if (!section.startsWith(FilterPrefix, Qt::CaseInsensitive))
+    if (!section.startsWith(prefix, Qt::CaseInsensitive))
         return -1;
-    const QString digits = section.mid(FilterPrefix.size());
+    const QString digits = section.mid(prefix.size());
     bool ok = false;
     const qint64 number = digits.toLongLong(&ok);
     return ok && number >= 0 && !digits.startsWith(QLatin1Char('+')) ? number : -1;
@@ -120,6 +121,20 @@ TDocumentSettings ReadDocumentSettings(const TCustomIniFile &ini, const TDocumen
             s.Filters.push_back(filter);
     }
 
+    const int widths = ini.ReadInteger(Setup, QStringLiteral("ColumnWidths"), 0);
+    s.ColumnWidths.clear();
+    for (int i = 0; i < widths; ++i) {
+        const QString section = ColumnWidthPrefix + QString::number(i);
+        if (!present.contains(section.toLower()))
+            break;
+        TSavedColumnWidth width;
+        width.Table = ini.ReadInteger(section, QStringLiteral("Table"), -1);
+        width.Header = ini.ReadString(section, QStringLiteral("Header"), QString());
+        width.Width = Clamped(ini, section, QStringLiteral("Width"), 0, 0, MaxTableColumnWidth);
+        if ((width.Table == tbTable || width.Table == tbExclude) && !width.Header.isEmpty() && width.Width > 0)
+            s.ColumnWidths.push_back(width);
+    }
+
     s.FontSize = FontSizeOfSection(ini, Setup);
     s.RowHeight = Clamped(ini, Setup, QStringLiteral("RowHeight"), current.RowHeight, 1, MaxRowHeight);
     s.ColWidth = Clamped(ini, Setup, QStringLiteral("ColWidth"), 8, 1, MaxColWidth);
@@ -160,7 +175,7 @@ void WriteDocumentSettings(TCustomIniFile &ini, const TDocumentSettings &s)
     QStringList sections;
     ini.ReadSections(sections);
     for (const QString &section : sections)
-        if (FilterNumber(section) >= count)
+        if (SectionNumber(section, FilterPrefix) >= count)
             ini.EraseSection(section);
     for (qint64 i = 0; i < count; ++i) {
         const TSavedFilter &filter = s.Filters[size_t(i)];
@@ -178,4 +193,17 @@ void WriteDocumentSettings(TCustomIniFile &ini, const TDocumentSettings &s)
     ini.WriteInteger(Setup, QStringLiteral("ColWidth"), s.ColWidth);
     ini.WriteInteger(Setup, QStringLiteral("Zoom"), s.Zoom);
     ini.WriteInteger(Setup, QStringLiteral("Transparency"), s.Transparency);
+
+    const qint64 widths = qint64(s.ColumnWidths.size());
+    ini.WriteInteger(Setup, QStringLiteral("ColumnWidths"), int(widths));
+    for (const QString &section : sections)
+        if (SectionNumber(section, ColumnWidthPrefix) >= widths)
+            ini.EraseSection(section);
+    for (qint64 i = 0; i < widths; ++i) {
+        const TSavedColumnWidth &width = s.ColumnWidths[size_t(i)];
+        const QString section = ColumnWidthPrefix + QString::number(i);
+        ini.WriteInteger(section, QStringLiteral("Table"), width.Table);
+        ini.WriteString(section, QStringLiteral("Header"), width.Header);
+        ini.WriteInteger(section, QStringLiteral("Width"), width.Width);
+    }
 }

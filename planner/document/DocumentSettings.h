@@ -28,6 +28,16 @@ struct TSavedFilter
     bool operator==(const TSavedFilter &) const = default;
 };
 
+// The width the user gave a table column by hand.
+struct TSavedColumnWidth
+{
+    qint32 Table = 0;
+    QString Header; // the column's caption
+    qint32 Width = 0;
+
+    bool operator==(const TSavedColumnWidth &) const = default;
+};
+
 struct TDocumentSettings
 {
     // ---- printing
@@ -61,6 +71,8 @@ struct TDocumentSettings
     int Transparency = 50;
     // ---- the column filters of every group tab, in their order
     std::vector<TSavedFilter> Filters;
+    // ---- the table columns the user sized by hand
+    std::vector<TSavedColumnWidth> ColumnWidths;
 
     bool operator==(const TDocumentSettings &) const = default;
 };
@@ -76,6 +88,7 @@ inline constexpr int MaxSmallChartRowHeight = 1000;
 inline constexpr int MinEditorSize = 20;
 inline constexpr int MaxWindowSize = 16384;
 inline constexpr int MaxChartTop = 1 << 30;
+inline constexpr int MaxTableColumnWidth = 16384;
 } // namespace SettingsRange
 
 // One saved filter of a "Filter" N section, and whether it names a kind and table there are.
@@ -85,8 +98,8 @@ bool IsKnownFilter(const TSavedFilter &filter);
 // Reads every key; a key that is missing gives the value of `current` where the settings
 // keep the present state, or its fixed default. A missing or empty file reads as defaults.
 TDocumentSettings ReadDocumentSettings(const TCustomIniFile &ini, const TDocumentSettings &current);
-// Writes every key in the order the settings file has always had; "Filter" sections beyond
-// the count are removed.
+// Writes every key in the order the settings file has always had, the column widths last;
+// "Filter" and "ColumnWidth" sections beyond their counts are removed.
 void WriteDocumentSettings(TCustomIniFile &ini, const TDocumentSettings &settings);
 
 // The chart font size a settings section gives: its font size when it has one, else the one

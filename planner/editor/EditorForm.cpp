@@ -23,6 +23,8 @@ TEditorForm::TEditorForm(QWidget *parent)
     bar->setSizeGripEnabled(true);
     FStatus = new QLabel(bar);
     FStatus->setObjectName(QStringLiteral("EditorStatusText"));
+    // Its count is written anew in each language, never translated from an old count.
+    FStatus->setProperty("noTranslate", true);
     bar->addWidget(FStatus, 1);
     FLayout->addWidget(bar);
     resize(300, 300);

@@ -156,8 +156,7 @@ void TPropertyEditor::UpdateEditor()
         return;
     }
     const std::vector<TNodeData *> rows = SelectedRows();
-    if (FForm)
-        FForm->SetStatusText(Translate(QStringLiteral("%s items selected"), {QString::number(rows.size())}));
+    ShowSelectedCount(int(rows.size()));
     const int count = FCore.GetTableColCount(FBuiltTable);
     std::vector<QString> values(std::size_t(std::max(count, 0)));
     std::vector<char> agreed(values.size(), 1);
@@ -188,6 +187,15 @@ void TPropertyEditor::UpdateEditor()
         line.typed = false;
     }
     FUpdateEditor = false;
+}
+
+void TPropertyEditor::ShowSelectedCount(int count)
+{
+    if (!FForm)
+        return;
+    if (count < 0)
+        count = int(SelectedRows().size());
+    FForm->SetStatusText(Translate(QStringLiteral("%s items selected"), {QString::number(count)}));
 }
 
 void TPropertyEditor::RequestRefill()

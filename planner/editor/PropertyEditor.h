@@ -52,6 +52,9 @@ public:
     // Refills the fields from the selected rows; nothing inside an update bracket or while
     // the editor is hidden.
     void UpdateEditor();
+    // The editor window's status line: the number of selected rows (counted when -1), in
+    // the current language.
+    void ShowSelectedCount(int count = -1);
     // The position drop-down follows the rows of the current group tab.
     void UpdatePositionItems();
     int LineCount() const { return int(FLines.size()); }
@@ -166,6 +169,7 @@ private:
     void EnsureForm();
     void ApplyVisibility();
     void ApplyFormSize();
+    void LimitFormHeight(int kept);
 
     TPlannerCore &FCore;
     const TDocumentSync &FSync;

@@ -7,6 +7,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "core/PlannerCore.h"
 #include "PopupDateTime.h"
 #include "editor/EditorForm.h"
@@ -109,11 +111,19 @@ void TPropertyEditor::ApplyFormSize()
 {
     if (!FForm || !FAsForm || !FEditorSizeUpdate)
         return;
-    const QStatusBar *bar = FForm->findChild<QStatusBar *>();
-    const int frame = FForm->frameGeometry().height() - FForm->height();
-    FForm->setMaximumHeight((LineCount() + 1) * FPitch + (bar ? bar->sizeHint().height() : 0) + std::max(frame, 0));
+    LimitFormHeight(FEditorSize[FBuiltTable].height());
     FForm->resize(FEditorSize[FBuiltTable]);
     FEditorSizeUpdate = false;
+}
+
+void TPropertyEditor::LimitFormHeight(int kept)
+{
+    // The window grows no taller than its lines and status line need, unless the size kept
+    // for it is taller: that comes back as it was. The limit is on the inside of the window;
+    // its frame is the window manager's and differs before and after the window first shows.
+    const QStatusBar *bar = FForm->findChild<QStatusBar *>();
+    const int needed = (LineCount() + 1) * FPitch + (bar ? bar->sizeHint().height() : 0);
+    FForm->setMaximumHeight(std::max(needed, kept));
 }
 
 void TPropertyEditor::OnEditorSizeChanged()
@@ -133,6 +143,7 @@ void TPropertyEditor::SetEditorSize(const QSize &size)
     if (!FForm)
         return;
     FEditorSizeUpdate = true;
+    LimitFormHeight(size.height());
     FForm->resize(size);
     FEditorSizeUpdate = false;
 }

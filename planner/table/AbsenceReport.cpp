@@ -8,6 +8,7 @@
 #include "CommaText.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
+#include "table/Evaluations.h"
 
 namespace {
 
@@ -65,21 +66,38 @@ std::vector<TAbsenceReport::TRowSums> TAbsenceReport::Sums(TDateTime from, TDate
     const std::size_t reasons = std::size_t(Reasons().size());
     const TDateTime first = std::floor(from);
     const TDateTime toExclusive = std::floor(to) + 1;
+    // An absence of every resource ("*") counts once for each resource, on its first row.
+    const std::vector<int> resources = TEvaluations(FCore).ResourceNumbers();
+    std::vector<int> firstRows;
+    for (int row = 0; row < rows && std::size_t(row) < resources.size(); ++row)
+        if (row == 0 || resources[std::size_t(row)] != resources[std::size_t(row) - 1])
+            firstRows.push_back(row);
     std::vector<std::vector<double>> days(std::size_t(std::max(rows, 0)));
+    const auto add = [&](int row, int reason, double inside) {
+        std::vector<double> &sums = days[std::size_t(row)];
+        sums.resize(reasons, 0.0);
+        sums[std::size_t(reason)] += inside;
+    };
     FCore.ForEach(tbExclude, feAll, [&](TNodeData *node) {
         if (!FCore.GetNodeValid(node))
             return;
         // Matched by chart row, so that the rows of a group tab find their own absences.
         const int row = FCore.GetPositionOf(node);
         const int reason = FCore.GetDataIndex_(node, cnColor);
-        if (row < 0 || row >= rows || reason < 0 || std::size_t(reason) >= reasons)
+        if (reason < 0 || std::size_t(reason) >= reasons)
+            return;
+        if (row == AllPositions) {
+            const double inside = DaysInside(node, AllPositions, first, toExclusive);
+            if (inside > 0)
+                for (int each : firstRows)
+                    add(each, reason, inside);
+            return;
+        }
+        if (row < 0 || row >= rows)
             return;
         const double inside = DaysInside(node, row, first, toExclusive);
-        if (inside <= 0)
-            return;
-        std::vector<double> &sums = days[std::size_t(row)];
-        sums.resize(reasons, 0.0);
-        sums[std::size_t(reason)] += inside;
+        if (inside > 0)
+            add(row, reason, inside);
     });
     std::vector<TRowSums> result;
     for (int row = 0; row < rows; ++row) {

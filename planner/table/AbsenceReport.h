@@ -3,7 +3,8 @@
 // The absent days per resource and absence reason within a range of days: for every chart row
 // of the current group, the days of each reason and their total, as the lines of a report.
 // An absence reaching over the range's edges counts only its days inside the range, in the
-// unit it is measured in (working days or calendar days).
+// unit it is measured in (working days or calendar days). An absence of every resource ("*")
+// counts for each resource of the group.
 
 #include <QString>
 #include <QStringList>
@@ -34,7 +35,7 @@ public:
     std::vector<TRowSums> Sums(TDateTime from, TDateTime to);
     // The report: per row its name, a rule, a line per reason with days and the total, an empty line.
     QStringList Lines(TDateTime from, TDateTime to);
-    // The days of an absence on chart row `row` inside [from, toExclusive).
+    // The days of an absence on chart row `row` (AllPositions for "*") inside [from, toExclusive).
     double DaysInside(TNodeData *node, int row, TDateTime from, TDateTime toExclusive);
 
     // A number with two decimals in the user's notation, without group separators.

@@ -2,50 +2,67 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
-#include <vector>
+#include <cstddef>
+#include <map>
 
 #include "core/DocumentTypes.h"
 
 class TBaseTreeGrid;
 class TPlannerCore;
 class TPlannerTables;
+class TTreeGridColumn;
 struct TGridNode;
 
-// The columns of a big table, fitted to the rows in view when a document opens, widen as
-// further rows come into view: measuring every text of a big table at once would hold up the
-// opening. A column keeps what fits every row it has shown (measured as TColumnFitter
-// measures); a column the user resized, or that was fitted again otherwise, is left alone
-// from then on.
+// The columns of a table, once fitted, follow what the rows in view need: a cell wider than
+// its column, because its row came into view (a big table is fitted to the rows in view only:
+// measuring every text at once would hold up the opening) or because it was written or
+// pasted, widens the column as the fit measures it (TColumnFitter), before it is painted.
+// Nothing narrows. A column the user sized by hand keeps that width, through later fits too,
+// until the user fits it again; those widths are kept per column caption. No column moves
+// while a mouse button is held on the header, so that a press lands where it was aimed.
 class TLazyColumnFit : public QObject
 {
 public:
     TLazyColumnFit(TPlannerCore &core, TPlannerTables &tables, TWhichTable table, QObject *parent = nullptr);
+    ~TLazyColumnFit() override;
 
-    // Tables of more rows are fitted lazily.
+    // Tables of more rows are fitted to the rows in view.
     static constexpr int LazyRows = 2000;
 
-    // The columns have just been fitted to the rows in view: from now on they follow the
-    // rows that come into view.
+    // The columns have just been fitted: from now on they follow the rows.
     void Start();
-    // The columns are left as they are.
-    void Stop();
-    bool Active() const { return !FWidths.empty(); }
+    bool Active() const { return FActive; }
+
+    // The widths the user gave columns by hand, by caption, for the columns there are.
+    std::map<QString, int> HandWidths() const;
+    // The columns of these captions take their widths and keep them; every other column
+    // follows its rows.
+    void SetHandWidths(const std::map<QString, int> &widths);
+    // Sets the hand-sized columns to their widths again (after a fit of every column).
+    void ApplyHandWidths();
+    // Every column follows its rows again.
+    void ForgetHandWidths() { FHandWidths.clear(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Widens the columns still at the width set here to the rows in view.
+    bool Follows(const TTreeGridColumn *column) const;
+    // Widens the following columns to the rows in view, when these changed since last time.
     void FollowRowsInView();
+    // What the rows in view show and the widths they are shown at, in one number.
+    std::size_t RowsInViewStamp() const;
 
     TPlannerCore &FCore;
     TPlannerTables &FTables;
     TWhichTable FTable;
     QPointer<TBaseTreeGrid> FGrid;
-    // Per column, the width it was given here; -1 for a column left alone.
-    std::vector<int> FWidths;
-    // The rows in view when they were measured last.
-    TGridNode *FTop = nullptr;
-    TGridNode *FBottom = nullptr;
+    QPointer<QWidget> FHeaderWidget;
+    std::map<QString, int> FHandWidths;
+    bool FActive = false;
+    // A mouse button is down on the header.
+    bool FHeld = false;
+    std::size_t FStamp = 0;
 };

@@ -88,12 +88,15 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
             if (column >= 0)
                 FTables.SetActiveColumn(column);
         };
+        FLazyFit[table] = std::make_unique<TLazyColumnFit>(FCore, FTables, table);
     }
+    FCore.AddObserver(*this);
     UpdateActions();
 }
 
 TTableCommands::~TTableCommands()
 {
+    FCore.RemoveObserver(*this);
     for (TWhichTable table : {tbTable, tbExclude}) {
         if (TBaseTreeGrid *grid = FCore.GetTable(table)) {
             grid->OnHeaderClick = nullptr;
@@ -116,6 +119,8 @@ void TTableCommands::UpdateActions()
 
 void TTableCommands::ActionAutoSizeExecute()
 {
+    // The user asks for every column as wide as its contents.
+    FLazyFit[FCore.GetActiveTable()]->ForgetHandWidths();
     AutoFitColumns(FCore.GetActiveTable());
 }
 
@@ -130,13 +135,24 @@ void TTableCommands::AutoFitColumns(TWhichTable table, bool lazily)
         fitter.FitRowsInView(table);
     else
         fitter.Fit(table);
-    std::unique_ptr<TLazyColumnFit> &follow = FLazyFit[table];
-    if (!follow)
-        follow = std::make_unique<TLazyColumnFit>(FCore, FTables, table);
-    if (lazily)
-        follow->Start();
-    else
-        follow->Stop();
+    FLazyFit[table]->ApplyHandWidths();
+    FLazyFit[table]->Start();
+}
+
+std::map<QString, int> TTableCommands::HandWidths(TWhichTable table) const
+{
+    return FLazyFit[table]->HandWidths();
+}
+
+void TTableCommands::SetHandWidths(TWhichTable table, const std::map<QString, int> &widths)
+{
+    FLazyFit[table]->SetHandWidths(widths);
+}
+
+void TTableCommands::DocumentCleared()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        FLazyFit[table]->ForgetHandWidths();
 }
 
 void TTableCommands::PageChanged()

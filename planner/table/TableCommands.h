@@ -3,9 +3,13 @@
 #include <QObject>
 #include <QPointer>
 
+#include <QString>
+
 #include <array>
+#include <map>
 #include <memory>
 
+#include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
 
 class QAction;
@@ -13,14 +17,16 @@ class QMenu;
 class QWidget;
 class TFilterPopup;
 class TImageList;
+class TLazyColumnFit;
 class TPlannerCore;
 class TPlannerTables;
 struct TTGHeaderHitInfo;
 
 // The tables' commands as the main window offers them: the Sort and Filter actions, the
 // Filter and Sort menus, the column header's click and pop-up menu, and the filter pop-up
-// dropped below a column header.
-class TTableCommands : public QObject
+// dropped below a column header. The tables' column widths: fitted to the contents, following
+// the rows, and the widths the user set by hand.
+class TTableCommands : public QObject, private IDocumentObserver
 {
     Q_OBJECT
 public:
@@ -46,18 +52,24 @@ public:
     // A column header of a table was clicked: its filter symbol opens the filter, the right
     // button the header menu, any other left click sorts.
     void HeaderClick(TWhichTable table, const TTGHeaderHitInfo &hitInfo);
-    // "Optimize width of Table": the active table's columns fit their contents.
+    // "Optimize width of Table": the active table's columns fit their contents, those sized
+    // by hand included.
     void ActionAutoSizeExecute();
-    // A table's columns fit their contents, bold rows and header captions included.
-    // Lazily, a big table's columns fit the rows in view and follow the rows that come
-    // into view (TLazyColumnFit).
+    // A table's columns fit their contents, bold rows and header captions included, except
+    // the columns sized by hand. Lazily, a big table's columns fit the rows in view. From then
+    // on the columns widen to the rows that come into view or change (TLazyColumnFit).
     void AutoFitColumns(TWhichTable table, bool lazily = false);
+    // The widths the user set by hand in a table, by column caption; they belong to the
+    // document shown and go with it.
+    std::map<QString, int> HandWidths(TWhichTable table) const;
+    void SetHandWidths(TWhichTable table, const std::map<QString, int> &widths);
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();
     // Enables the actions for the active table and column.
     void UpdateActions();
 
 private:
+    void DocumentCleared() override;
     void FilterPopupDeactivate(TWhichTable table, int column);
     void FillFilterMenu();
     void FillSortMenu();
@@ -70,5 +82,5 @@ private:
     TFilterPopup *FFilterPopup = nullptr; // owned by the window
     // The column the Sort command sorted last in each table (-1: none since the page changed).
     std::array<int, WhichTableCount> FLastSorted{-1, -1};
-    std::array<std::unique_ptr<class TLazyColumnFit>, WhichTableCount> FLazyFit;
+    std::array<std::unique_ptr<TLazyColumnFit>, WhichTableCount> FLazyFit;
 };

@@ -6,9 +6,12 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QToolBar>
 #include <QUrl>
 
 #include "InstanceLink.h"
@@ -62,8 +65,22 @@ void TMainForm::CreateSettingsAndMenus()
     FSettings->SetFilterEngine(&FTables->Filters());
     FSettings->SetTimeChart(TimeChartView, Splitter1);
     FSettings->SetEditor(&Editor());
+    FSettings->SetTableCommands(FTableCommands);
     FSettings->OnGetPrintOptions = [this] { return PrintOptions(); };
     FSettings->OnSetPrintOptions = [this](const TPrintOptions &options) { SetPrintOptions(options); };
+    // The title and the status panels show what the program writes into them (the document's
+    // name, counts): a language switch makes them anew rather than translating old ones.
+    setProperty("noTranslate", true);
+    for (QLabel *panel : FStatusPanels)
+        if (panel)
+            panel->setProperty("noTranslate", true);
+    FSettings->OnLanguageChanged = [this] {
+        if (Edit2)
+            Edit2->setPlaceholderText(Translate(QStringLiteral("Search")));
+        if (ToolBar1)
+            ToolBar1->setWindowTitle(Translate(QStringLiteral("Search")));
+        Editor().ShowSelectedCount();
+    };
     Sync().OnSaveFileIni = [this] { SaveFileIni(); };
     Sync().OnLoadFileIni = [this] { LoadFileIni(); };
 

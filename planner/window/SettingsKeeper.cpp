@@ -24,6 +24,7 @@
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
 #include "table/FilterEngine.h"
+#include "table/TableCommands.h"
 #include "window/RecentFiles.h"
 
 namespace {
@@ -81,6 +82,11 @@ TSettingsKeeper::TSettingsKeeper(QMainWindow &window, TPlannerCore &core, TDocum
         FOptions[QString::fromLatin1(option.Name)] = FProgram.*option.Field;
     FOptions[QString::fromLatin1(DenyMoveOption)] = FDocument.DenyMoveBeforeNow;
     FLanguage = FProgram.Language;
+}
+
+void TSettingsKeeper::SetTableCommands(TTableCommands *commands)
+{
+    FTableCommands = commands;
 }
 
 void TSettingsKeeper::SetTimeChart(TTimeChartView *chart, QSplitter *splitter)
@@ -282,6 +288,12 @@ TDocumentSettings TSettingsKeeper::CurrentDocumentSettings() const
             s.Filters.push_back(saved);
         }
     }
+    if (FTableCommands) {
+        s.ColumnWidths.clear();
+        for (TWhichTable table : {tbTable, tbExclude})
+            for (const auto &[header, width] : FTableCommands->HandWidths(table))
+                s.ColumnWidths.push_back({qint32(table), header, width});
+    }
     return s;
 }
 
@@ -325,6 +337,14 @@ void TSettingsKeeper::ApplyDocumentSettings(const TDocumentSettings &s)
         // The filters of the tab shown take effect.
         FCore.TabControl1Change();
     }
+    if (FTableCommands)
+        for (TWhichTable table : {tbTable, tbExclude}) {
+            std::map<QString, int> widths;
+            for (const TSavedColumnWidth &width : s.ColumnWidths)
+                if (width.Table == table)
+                    widths[width.Header] = width.Width;
+            FTableCommands->SetHandWidths(table, widths);
+        }
     if (FChart) {
         FChart->SetTimeChartColWidth(s.ColWidth);
         FChart->SetZoom(s.Zoom);
@@ -499,4 +519,6 @@ void TSettingsKeeper::SetLanguage(const QString &name)
         FCore.SetGroupTabCaption(0, after);
     }
     FCore.UpdateStatusBar();
+    if (OnLanguageChanged)
+        OnLanguageChanged();
 }

@@ -20,6 +20,7 @@ class TFilterEngine;
 class TPlannerCore;
 class TPropertyEditor;
 class TRecentFiles;
+class TTableCommands;
 class TTimeChartView;
 
 // Keeps what the program ini and the per-user document settings hold: it gathers the values
@@ -71,12 +72,17 @@ public:
     // The chart and the splitter between it and the tables.
     void SetTimeChart(TTimeChartView *chart, QSplitter *splitter);
     void SetEditor(TPropertyEditor *editor) { FEditor = editor; }
+    // Keeps the widths of the table columns the user sized by hand.
+    void SetTableCommands(TTableCommands *commands);
 
     // Starts a new empty document through the window.
     std::function<void()> OnNewDocument;
     // The print options the window keeps between printouts.
     std::function<TPrintOptions()> OnGetPrintOptions;
     std::function<void(const TPrintOptions &)> OnSetPrintOptions;
+    // After a language switch, for the texts the translation of the windows does not reach:
+    // hints inside fields and lines the program fills itself.
+    std::function<void()> OnLanguageChanged;
     // Called after each file was written ("program ini" or "file ini"), for observers.
     std::function<void(const QString &which)> OnWritten;
 
@@ -96,6 +102,7 @@ private:
     QPointer<TTimeChartView> FChart;
     QPointer<QSplitter> FSplitter;
     QPointer<TPropertyEditor> FEditor;
+    QPointer<TTableCommands> FTableCommands;
     // The values whose controls do not exist yet, as last read or applied.
     TProgramSettings FProgram;
     TDocumentSettings FDocument;

@@ -57,6 +57,7 @@ protected:
                      {1, 3, QStringLiteral("01.03.2026"), QStringLiteral("31.03.2026"), 0, QStringLiteral("North"),
                       QStringLiteral("Start")},
                      {2, 0, QStringLiteral("\"a\",\"b\""), QString(), 1, QStringLiteral("all"), QStringLiteral("Reason")}};
+        s.ColumnWidths = {{0, QStringLiteral("Comment"), 120}, {1, QStringLiteral("Absent reason = why"), 75}};
         return s;
     }
 
@@ -193,6 +194,36 @@ TEST_F(DocumentSettingsTest, FiltersAreReadInOrderOnlyWhileTheirSectionsExist)
     for (const char *gone : {"Filter1", "Filter2", "Filter3", "Filter4", "Filter6"})
         EXPECT_FALSE(sections.contains(QString::fromLatin1(gone))) << gone;
     EXPECT_EQ(ReadDocumentSettings(ini, TDocumentSettings()).Filters, fewer.Filters);
+}
+
+TEST_F(DocumentSettingsTest, ColumnWidthsAreReadWhileTheirSectionsExistAndHeldToTheirRange)
+{
+    const TDocumentSettings s = ReadDocumentSettings(
+        TMemIniFile(Written("[Setup]\r\nColumnWidths=2147483647\r\n"
+                            "[ColumnWidth0]\r\nTable=0\r\nHeader=Comment\r\nWidth=2147483647\r\n"
+                            "[ColumnWidth1]\r\nTable=1\r\nHeader=Reason\r\nWidth=-4\r\n"
+                            "[ColumnWidth2]\r\nTable=7\r\nHeader=Elsewhere\r\nWidth=50\r\n"
+                            "[ColumnWidth3]\r\nTable=1\r\nWidth=50\r\n"
+                            "[ColumnWidth4]\r\nTable=1\r\nHeader=Start\r\nWidth=90\r\n"
+                            "[ColumnWidth6]\r\nTable=0\r\nHeader=after a gap\r\nWidth=90\r\n")),
+        TDocumentSettings());
+    // A width of nothing, an unknown table and a column without a caption are left out.
+    EXPECT_EQ(s.ColumnWidths, (std::vector<TSavedColumnWidth>{
+                                  {0, QStringLiteral("Comment"), SettingsRange::MaxTableColumnWidth},
+                                  {1, QStringLiteral("Start"), 90}}));
+
+    // Writing fewer removes the sections of the longer list; the filters' sections stay.
+    TMemIniFile ini(File(QStringLiteral("given.ini")));
+    TDocumentSettings fewer = Changed();
+    fewer.ColumnWidths = {s.ColumnWidths[1]};
+    WriteDocumentSettings(ini, fewer);
+    QStringList sections;
+    ini.ReadSections(sections);
+    EXPECT_TRUE(sections.contains(QStringLiteral("ColumnWidth0")));
+    EXPECT_TRUE(sections.contains(QStringLiteral("Filter2")));
+    for (const char *gone : {"ColumnWidth1", "ColumnWidth2", "ColumnWidth3", "ColumnWidth4", "ColumnWidth6"})
+        EXPECT_FALSE(sections.contains(QString::fromLatin1(gone))) << gone;
+    EXPECT_EQ(ReadDocumentSettings(ini, TDocumentSettings()), fewer);
 }
 
 } // namespace

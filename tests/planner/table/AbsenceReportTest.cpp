@@ -89,19 +89,20 @@ TEST_F(AbsenceReportTest, ReportListsRowsWithAbsencesPerReason)
     Absence("A", "23.03.2026", 1, "Vacation");
     Absence("C", "01.06.2026", 3, "Illness");
     Absence("D", "01.06.2025", 3, "Illness"); // outside the range
-    Absence("*", "04.03.2026", 1, "Vacation"); // for everyone: no resource of its own
+    Absence("*", "04.03.2026", 1, "Vacation"); // for everyone: a day of each resource
     Refresh();
     EXPECT_EQ(report->Reasons(), (QStringList{"Vacation", "Illness"}));
     const QStringList lines = report->Lines(Day(2026, 1, 1), Day(2026, 12, 31));
-    const QString number6 = TAbsenceReport::TwoDecimals(6);
-    EXPECT_EQ(lines, (QStringList{"A", "==============================", number6 + " days Vacation",
-                                  TAbsenceReport::TwoDecimals(2) + " days Illness",
-                                  "total " + TAbsenceReport::TwoDecimals(8) + " absent days", "",
-                                  "C", "==============================",
-                                  TAbsenceReport::TwoDecimals(3) + " days Illness",
-                                  "total " + TAbsenceReport::TwoDecimals(3) + " absent days", ""}));
-    EXPECT_TRUE(number6.endsWith(QStringLiteral("00")));
-    EXPECT_EQ(number6.size(), 4);
+    const auto days = TAbsenceReport::TwoDecimals;
+    const QString rule = "==============================";
+    EXPECT_EQ(lines, (QStringList{"A", rule, days(7) + " days Vacation", days(2) + " days Illness",
+                                  "total " + days(9) + " absent days", "",
+                                  "B", rule, days(1) + " days Vacation", "total " + days(1) + " absent days", "",
+                                  "C", rule, days(1) + " days Vacation", days(3) + " days Illness",
+                                  "total " + days(4) + " absent days", "",
+                                  "D", rule, days(1) + " days Vacation", "total " + days(1) + " absent days", ""}));
+    EXPECT_TRUE(days(6).endsWith(QStringLiteral("00")));
+    EXPECT_EQ(days(6).size(), 4);
     // A range without absences gives an empty report.
     EXPECT_TRUE(report->Lines(Day(2024, 1, 1), Day(2024, 12, 31)).isEmpty());
 }

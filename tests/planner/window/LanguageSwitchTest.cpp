@@ -7,9 +7,14 @@
 #include <QActionGroup>
 #include <QDir>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QFile>
 #include <QStandardPaths>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolBar>
 
 #include "CommaText.h"
 #include "Language.h"
@@ -17,7 +22,9 @@
 #include "chart/TimeChartView.h"
 #include "table/FilterEngine.h"
 #include "table/PlannerTables.h"
+#include "editor/EditorForm.h"
 #include "editor/PropertyEditor.h"
+#include "MemIniFile.h"
 #include "window/SettingsKeeper.h"
 
 using namespace userinput;
@@ -40,7 +47,9 @@ protected:
                    "Timechart zoom (%s %)=Zoom der Zeitleiste (%s %)\r\n"
                    "Transparency for filtered Tasks (%s %)=Transparenz gefilterter Auftr\xE4ge (%s %)\r\n"
                    "all=alle\r\n"
-                   "&View=&Ansicht\r\n");
+                   "&View=&Ansicht\r\n"
+                   "Search=Suchen\r\n"
+                   "%s items selected=%s Eintr\xE4ge ausgew\xE4hlt\r\n");
         file.close();
         MainWindowTest::SetUp();
     }
@@ -143,4 +152,79 @@ TEST_F(LanguageSwitchTest, ReopeningTheMenuKeepsOneItemPerLanguage)
     }
     // The items of the first opening are gone, not merely taken out of the menu.
     EXPECT_TRUE(first.isNull());
+}
+
+// The search box's hint and the editor window's count of selected rows follow the language:
+// at start-up from the program ini, and at once when the user switches, with no new
+// selection. The title keeps naming the document opened since the last switch.
+TEST_F(LanguageSwitchTest, HintsAndCountsFollowTheLanguageAtOnce)
+{
+    // A language of the built-in texts, to come back to through the menu.
+    const QString english = QDir(folder).filePath(QStringLiteral("english.lng"));
+    {
+        QFile file(english);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[translated]\r\n");
+    }
+    const auto removeEnglish = qScopeGuard([&] { QFile::remove(english); });
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("velmora.ini"));
+    {
+        TMemIniFile file(ini);
+        file.WriteString(QStringLiteral("view"), QStringLiteral("language"), QStringLiteral("deutsch"));
+        ASSERT_TRUE(file.UpdateFile(false));
+    }
+    {
+        TScriptedMainForm started;
+        started.Settings().SetIniFileName(ini);
+        EXPECT_EQ(started.Edit2->placeholderText(), QStringLiteral("Search"));
+        started.LoadIni();
+        EXPECT_EQ(started.Edit2->placeholderText(), QStringLiteral("Suchen"));
+        EXPECT_EQ(started.ToolBar1->windowTitle(), QStringLiteral("Suchen"));
+    }
+    ChooseLanguage(QStringLiteral("english"));
+
+    // The editor in its own window counts two rows picked with clicks.
+    const QString plan = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("plan.zop")));
+    ASSERT_FALSE(plan.isEmpty());
+    form->Open(plan);
+    const QString title = form->windowTitle();
+    ASSERT_TRUE(title.endsWith(QStringLiteral("plan.zop")));
+    std::vector<TNodeData *> rows;
+    for (int i = 0; i < 3; ++i)
+        rows.push_back(AddTask(QStringLiteral("Position 1"), QStringLiteral("0%1.03.2024").arg(4 + i), QStringLiteral("1")));
+    QApplication::processEvents();
+    ClickMenuItem(*form, View(), form->EditorAsForm);
+    ASSERT_TRUE(form->Editor().EditorAsForm());
+    TBaseTreeGrid *grid = form->StringTreeGrid1;
+    ClickCell(grid, rows[0]->VNode, 1);
+    ClickCell(grid, rows[2]->VNode, 1, Qt::ControlModifier);
+    TEditorForm *editor = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        editor = form->Editor().EditorForm();
+        return editor && editor->isVisible() && editor->StatusText().startsWith(QLatin1Char('2'));
+    }));
+    ASSERT_EQ(editor->StatusText(), QStringLiteral("2 items selected"));
+    ChooseLanguage(QStringLiteral("deutsch"));
+    EXPECT_EQ(form->Edit2->placeholderText(), QStringLiteral("Suchen"));
+    EXPECT_EQ(editor->StatusText(), QString::fromUtf8("2 Einträge ausgewählt"));
+    EXPECT_EQ(form->windowTitle(), title);
+
+    // Another document, and back to the built-in texts: nothing returns to what it showed
+    // at the first switch.
+    const QString other = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("other.zop")));
+    form->answers.append(mrNo); // the tasks of the first stay unsaved
+    form->Open(other);
+    ASSERT_TRUE(form->windowTitle().endsWith(QStringLiteral("other.zop"))) << form->questions.join('|').toStdString();
+    const QString otherTitle = form->windowTitle();
+    TNodeData *row = AddTask(QStringLiteral("Position 2"), QStringLiteral("11.03.2024"), QStringLiteral("1"));
+    QApplication::processEvents();
+    ClickCell(grid, row->VNode, 1);
+    ASSERT_TRUE(WaitUntil([&] { return editor->isVisible() && editor->StatusText().startsWith(QLatin1Char('1')); }));
+    ASSERT_EQ(editor->StatusText(), QString::fromUtf8("1 Einträge ausgewählt"));
+    ChooseLanguage(QStringLiteral("english"));
+    EXPECT_EQ(form->Edit2->placeholderText(), QStringLiteral("Search"));
+    EXPECT_EQ(form->ToolBar1->windowTitle(), QStringLiteral("Search"));
+    EXPECT_EQ(editor->StatusText(), QStringLiteral("1 items selected"));
+    EXPECT_EQ(form->windowTitle(), otherTitle);
 }

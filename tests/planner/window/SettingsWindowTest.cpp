@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QSizeGrip>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include "MemIniFile.h"
@@ -422,3 +424,61 @@ TEST_F(SettingsWindowTest, ViewOptionsWithoutTheirMenuItemsAreKept)
 }
 
 } // namespace
+
+// The editor window comes back at the size the settings hold: the size they start with before
+// the user ever sized it, and the size the user dragged it to, taller than its lines need.
+TEST_F(SettingsWindowTest, TheEditorWindowComesBackAtTheSizeKept)
+{
+    const QString plan = dir.filePath(QStringLiteral("editor.zop"));
+    {
+        auto form = Form();
+        TNodeData *node = AddTaskRow(form->Core(), QStringLiteral("Position 1"), QStringLiteral("02.03.2026"),
+                                     QStringLiteral("2"));
+        ASSERT_NE(node, nullptr);
+        ASSERT_TRUE(form->File().Save(plan));
+    }
+    // The document opened in a started window, its row clicked: the editor shows.
+    const auto editorOf = [&](TScriptedMainForm &form) -> TEditorForm * {
+        form.LoadIni();
+        form.resize(1000, 700);
+        form.show();
+        form.Open(plan);
+        QApplication::processEvents();
+        TNodeData *row = nullptr;
+        form.Core().ForEach(tbTable, feAll, [&row](TNodeData *node) { row = node; });
+        if (!row)
+            return nullptr;
+        userinput::ClickCell(form.StringTreeGrid1, row->VNode, 1);
+        TEditorForm *editor = nullptr;
+        userinput::WaitUntil([&] {
+            editor = form.Editor().EditorForm();
+            return editor && editor->isVisible();
+        });
+        return editor && editor->isVisible() ? editor : nullptr;
+    };
+    {
+        auto form = Form();
+        form->EditorAsForm->trigger();
+        TEditorForm *editor = editorOf(*form);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->size(), QSize(300, 300));
+        // The user drags the size grip 30 pixels right and 20 up: the grip moves with the
+        // window, the pointer goes on over the screen.
+        auto *grip = editor->findChild<QSizeGrip *>();
+        ASSERT_NE(grip, nullptr);
+        const QPoint pressed = grip->mapToGlobal(grip->rect().center());
+        QTest::mousePress(grip, Qt::LeftButton, {}, grip->mapFromGlobal(pressed));
+        for (const QPoint step : {QPoint(15, -10), QPoint(30, -20)})
+            QTest::mouseMove(grip, grip->mapFromGlobal(pressed + step));
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(pressed + QPoint(30, -20)));
+        QApplication::processEvents();
+        ASSERT_EQ(editor->size(), QSize(330, 280));
+        ASSERT_TRUE(form->close());
+    }
+    auto form = Form();
+    TEditorForm *editor = editorOf(*form);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->size(), QSize(330, 280));
+    const TMemIniFile settings(form->Sync().DirWatchThread()->GetUserSettingsFileName());
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("setup"), QStringLiteral("editorheight"), 0), 280);
+}

@@ -1,0 +1,275 @@
+// The task table's columns after the fit of opening, as the user changes the rows: a cell
+// written through the editor or pasted that needs more room widens its column, a column the
+// user sized by hand keeps its width (also after closing and starting again), and no column
+// moves while the user presses a header.
+
+#include "planner/window/WindowTestSupport.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QRadioButton>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+#include "MemIniFile.h"
+#include "common/RepaintCheck.h"
+#include "dialogs/FilterPopup.h"
+#include "editor/PropertyEditor.h"
+#include "setup/PositionEntry.h"
+#include "sync/DirWatchThread.h"
+#include "table/TableCommands.h"
+#include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridColumns.h"
+#include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridHeaderWidget.h"
+#include "window/SettingsKeeper.h"
+
+using namespace userinput;
+using testsupport::ShowsFullRender;
+
+namespace {
+
+const QString LongComment = QStringLiteral("A comment far longer than any column was fitted to at the start");
+
+class ColumnFollowWindowTest : public windowtest::MainWindowTest
+{
+protected:
+    ColumnFollowWindowTest() : MainWindowTest(mrNo, QStringLiteral("dd MMM yyyy")) {}
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::SetUp());
+        Watch(*form);
+    }
+    void TearDown() override
+    {
+        form->StringTreeGrid1->OnShortenString = nullptr;
+        MainWindowTest::TearDown();
+    }
+    // Whatever a paint of the task table shortens is noted, and shortened as before.
+    void Watch(TMainForm &window)
+    {
+        window.StringTreeGrid1->OnShortenString = [this, &window](TBaseTreeGrid *, TCanvas &, TGridNode *,
+                                                                  TColumnIndex column, const QString &text, int,
+                                                                  QString &, bool &) {
+            shortened.append(QStringLiteral("%1: %2").arg(window.Core().GetColumnCaption(tbTable, column), text));
+        };
+    }
+    // What the table shortens when it paints now.
+    QStringList Shortened(TMainForm &window)
+    {
+        QApplication::processEvents();
+        shortened.clear();
+        window.StringTreeGrid1->viewport()->repaint();
+        return shortened;
+    }
+    // A document of short rows, saved and opened: its columns are fitted to them.
+    void OpenShortRows(TMainForm &window, const QString &name)
+    {
+        const QString file = dir.filePath(name);
+        if (!QFileInfo::exists(file)) {
+            TScriptedMainForm maker;
+            for (int i = 0; i < 3; ++i) {
+                TNodeData *row = AddTaskRow(maker.Core(), QStringLiteral("Position 1"), QStringLiteral("0%1 Mar 2026").arg(2 + i),
+                                            QStringLiteral("1"));
+                maker.Core().SetData_(row, cnTextCenterMiddle, QStringLiteral("ok"));
+            }
+            ASSERT_TRUE(maker.File().SaveTo(file));
+        }
+        window.Open(file);
+        QApplication::processEvents();
+    }
+    TTreeGridColumn *Column(TMainForm &window, TConnection cn)
+    {
+        return window.StringTreeGrid1->Header()->Columns()->Items(window.Core().GetConnection(tbTable, cn));
+    }
+    TNodeData *Row(TMainForm &window, int index)
+    {
+        TNodeData *found = nullptr;
+        int i = 0;
+        window.Core().ForEach(tbTable, feAll, [&](TNodeData *node) {
+            if (i++ == index)
+                found = node;
+        });
+        return found;
+    }
+    // Types a text into the editor's field of a column of the selected row and confirms it.
+    void TypeIntoEditor(TConnection cn, const QString &text)
+    {
+        auto *field = qobject_cast<QLineEdit *>(
+            form->Editor().Control(QStringLiteral("__edit"), core->GetConnection(tbTable, cn)));
+        ASSERT_NE(field, nullptr);
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    // Drags the right border of a column's header cell by dx pixels.
+    static void DragBorder(TStringTreeGrid *grid, TTreeGridColumn *column, int dx)
+    {
+        QWidget *header = grid->Header()->Widget();
+        const QPoint border(column->Left() + column->Width() - 1, header->height() / 2);
+        QTest::mousePress(header, Qt::LeftButton, Qt::NoModifier, border);
+        QTest::mouseMove(header, border + QPoint(dx / 2, 0));
+        QTest::mouseMove(header, border + QPoint(dx, 0));
+        QTest::mouseRelease(header, Qt::LeftButton, Qt::NoModifier, border + QPoint(dx, 0));
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir dir;
+    QStringList shortened;
+};
+
+} // namespace
+
+TEST_F(ColumnFollowWindowTest, AWriteThroughTheEditorWidensItsColumn)
+{
+    OpenShortRows(*form, QStringLiteral("short.zop"));
+    ASSERT_TRUE(Shortened(*form).isEmpty());
+    const int fitted = Column(*form, cnTextCenterMiddle)->Width();
+
+    ClickCell(form->StringTreeGrid1, Row(*form, 1)->VNode, core->GetConnection(tbTable, cnLength));
+    ASSERT_TRUE(WaitUntil([this] { return form->EditorPanel->isVisible(); }));
+    TypeIntoEditor(cnTextCenterMiddle, LongComment);
+    ASSERT_EQ(core->GetData_(Row(*form, 1), cnTextCenterMiddle), LongComment);
+    EXPECT_TRUE(ShowsFullRender(form->StringTreeGrid1->viewport()));
+    EXPECT_GT(Column(*form, cnTextCenterMiddle)->Width(), fitted);
+    EXPECT_EQ(Shortened(*form), QStringList());
+    // The new width is the one a fit of the whole table gives.
+    const int followed = Column(*form, cnTextCenterMiddle)->Width();
+    core->SetActiveTable(tbTable);
+    form->TableCommands().ActionAutoSize->trigger();
+    EXPECT_EQ(Column(*form, cnTextCenterMiddle)->Width(), followed);
+}
+
+// Rows copied in another window with longer resources, dates and comments, pasted into an
+// empty document: every cell reads whole at once, selected (bold) as the pasted rows are.
+TEST_F(ColumnFollowWindowTest, PastedRowsWidenTheirColumns)
+{
+    TScriptedMainForm other(mrNo);
+    TPlannerCore &source = other.Core();
+    QStringList &positions = source.ColumnStrings(tbTable, source.GetConnection(tbTable, cnPosition));
+    positions.append(TPositionEntry::Make({QStringLiteral("Position with a long name")}).Text());
+    source.BeginUpdate(QString());
+    source.EndUpdate();
+    for (const char *start : {"15 Dec 2026", "04 Jan 2027"}) {
+        TNodeData *row = AddTaskRow(source, QStringLiteral("Position with a long name"), QString::fromLatin1(start),
+                                    QStringLiteral("12"));
+        source.SetData_(row, cnTextCenterMiddle, LongComment);
+    }
+    source.SetActiveTable(tbTable);
+    other.ActionSelectAllExecute();
+    ASSERT_EQ(source.SelectedCount(tbTable), 2);
+    other.ActionCopyExecute();
+    ASSERT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
+
+    // The empty document's own resource list takes the long name, as the other's did.
+    core->ColumnStrings(tbTable, core->GetConnection(tbTable, cnPosition)) = positions;
+    core->BeginUpdate(QString());
+    core->EndUpdate();
+    form->AutoFitColumns();
+    QApplication::processEvents();
+    const int position = Column(*form, cnPosition)->Width();
+    QTest::mouseClick(form->StringTreeGrid1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QMenu *edit = form->menuBar()->findChild<QMenu *>(QStringLiteral("Edit1"));
+    ASSERT_NE(edit, nullptr);
+    ClickMenuItem(*form, edit, form->ActionPaste);
+    ASSERT_EQ(core->GetTableRowCount(tbTable), 2);
+    EXPECT_TRUE(ShowsFullRender(form->StringTreeGrid1->viewport()));
+    EXPECT_GT(Column(*form, cnPosition)->Width(), position);
+    EXPECT_EQ(Shortened(*form), QStringList());
+}
+
+// A column the user narrowed by dragging its border keeps that width while its cells grow,
+// and after closing and starting again; the other columns still follow their rows. "Optimize
+// width of Table" fits it again.
+TEST_F(ColumnFollowWindowTest, AColumnSizedByHandKeepsItsWidth)
+{
+    const QString ini = dir.filePath(QStringLiteral("velmora.ini"));
+    int narrowed = 0;
+    {
+        auto window = std::make_unique<TScriptedMainForm>(mrNo);
+        window->Settings().SetIniFileName(ini);
+        window->LoadIni();
+        window->resize(1200, 800);
+        window->show();
+        Watch(*window);
+        OpenShortRows(*window, QStringLiteral("hand.zop"));
+        TTreeGridColumn *comment = Column(*window, cnTextCenterMiddle);
+        DragBorder(window->StringTreeGrid1, comment, 40);
+        narrowed = comment->Width();
+        ASSERT_GT(narrowed, 0);
+        window->Core().SetData_(Row(*window, 0), cnTextCenterMiddle, LongComment);
+        QApplication::processEvents();
+        EXPECT_EQ(comment->Width(), narrowed);
+        window->StringTreeGrid1->OnShortenString = nullptr;
+        ASSERT_TRUE(window->close());
+    }
+    form->Settings().SetIniFileName(ini);
+    form->LoadIni();
+    OpenShortRows(*form, QStringLiteral("hand.zop"));
+    // The width was kept with the user's settings.
+    EXPECT_EQ(Column(*form, cnTextCenterMiddle)->Width(), narrowed);
+    const TMemIniFile settings(form->Sync().DirWatchThread()->GetUserSettingsFileName());
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ColumnWidth0"), QStringLiteral("Width"), 0), narrowed);
+    EXPECT_EQ(settings.ReadString(QStringLiteral("ColumnWidth0"), QStringLiteral("Header"), QString()),
+              core->GetColumnCaption(tbTable, core->GetConnection(tbTable, cnTextCenterMiddle)));
+    core->SetData_(Row(*form, 0), cnTextCenterMiddle, LongComment);
+    const int start = Column(*form, cnStart)->Width();
+    core->SetData_(Row(*form, 2), cnStart, QStringLiteral("28 Dec 2026 16:30"));
+    QApplication::processEvents();
+    EXPECT_EQ(Column(*form, cnTextCenterMiddle)->Width(), narrowed);
+    EXPECT_GE(Column(*form, cnStart)->Width(), start);
+    QStringList cut = Shortened(*form);
+    EXPECT_EQ(cut.size(), 1);
+    EXPECT_TRUE(cut.value(0).endsWith(LongComment));
+
+    // Fitted again by the user, it follows its rows once more, and is no longer kept.
+    core->SetActiveTable(tbTable);
+    form->TableCommands().ActionAutoSize->trigger();
+    EXPECT_GT(Column(*form, cnTextCenterMiddle)->Width(), narrowed);
+    EXPECT_EQ(Shortened(*form), QStringList());
+    EXPECT_TRUE(form->Settings().CurrentDocumentSettings().ColumnWidths.empty());
+}
+
+// A cell of the resource column grows while the user presses the filter symbol of the column
+// to its right: nothing moves under the press, the filter opens, and the resource column
+// widens once the button is up.
+TEST_F(ColumnFollowWindowTest, NoColumnMovesUnderAPressOnTheHeader)
+{
+    OpenShortRows(*form, QStringLiteral("press.zop"));
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    const int length = core->GetConnection(tbTable, cnLength);
+    TTreeGridColumn *column = grid->Header()->Columns()->Items(length);
+    const int left = column->Left();
+    const int position = Column(*form, cnPosition)->Width();
+    ASSERT_LT(Column(*form, cnPosition)->Left(), left);
+    TFilterPopup *popup = form->TableCommands().FilterPopup();
+    popup->SetRollDownSpeed(0);
+    QString opened;
+    bool shown = false;
+    WhenShown(form.get(), [popup] { return static_cast<QWidget *>(popup); }, [&](QWidget *) {
+        opened = popup->LabelCaption->text();
+        QTest::keyClick(popup->RadioButtonNoFilter, Qt::Key_Escape);
+    }, &shown);
+
+    const TColumnIndex sorted = grid->Header()->SortColumn();
+    QWidget *header = grid->Header()->Widget();
+    const QPoint symbol = HeaderPoint(grid, length, 5);
+    QTest::mousePress(header, Qt::LeftButton, {}, symbol);
+    // A longer resource arrives (from another window on the document) while the button is down.
+    QStringList &positions = core->ColumnStrings(tbTable, core->GetConnection(tbTable, cnPosition));
+    positions.append(TPositionEntry::Make({QStringLiteral("Position with a much longer name")}).Text());
+    core->SetData_(Row(*form, 0), cnPosition, QStringLiteral("Position with a much longer name"));
+    testsupport::FlushPaints();
+    EXPECT_EQ(column->Left(), left);
+    QTest::mouseRelease(header, Qt::LeftButton, {}, symbol);
+    ASSERT_TRUE(WaitUntil([&] { return shown; }));
+    EXPECT_EQ(opened, QStringLiteral("Filter Column Length"));
+    EXPECT_EQ(grid->Header()->SortColumn(), sorted);
+    ASSERT_TRUE(WaitUntil([&] { return Column(*form, cnPosition)->Width() > position; }));
+    EXPECT_TRUE(ShowsFullRender(grid->viewport()));
+}
