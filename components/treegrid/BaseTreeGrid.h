@@ -911,6 +911,7 @@ protected:
     bool FHotNodeButtonHit = false;
     TTGDropMode FLastDropMode = dmNowhere;
     TColumnIndex FEditColumn = NoColumn;
+    PGridNode FEditNode = nullptr; // the node of the running edit
     Qt::FocusPolicy FFocusPolicyOutsideEdit = Qt::StrongFocus;
     bool FSettingScrollBars = false; // the bars are being set from the offsets
     // Scrolling, sizing and bar updates nest: the editor is placed once, as the outermost ends.
@@ -1255,6 +1256,8 @@ public:
     // True while the tree itself asks the link to end or cancel: the link must not call back.
     bool StoppingEdit(const ITGEditLink *link) const { return link && link == FStoppingLink; }
     TColumnIndex EditColumn() const { return FEditColumn; }
+    // The node of the running edit, nil when none runs.
+    PGridNode EditedNode() const { return FStates.contains(tsEditing) ? FEditNode : nullptr; }
     // Gives the editor the cell's rectangle again (after scrolling or a column resize).
     virtual void UpdateEditBounds();
 
@@ -1311,6 +1314,14 @@ protected:
     virtual void DoEditCancelled(TColumnIndex column);
     // An edit of the node or of a node below it ends without taking its text.
     void CancelEditOf(PGridNode node);
+    // Whether the running edit is of the node or of a node below it (the root: any edit).
+    bool EditWithin(PGridNode node) const;
+    // An edit of the node or of a node below it ends as when its editor loses the focus: the
+    // node's row is about to go out of sight.
+    void CloseEditWithin(PGridNode node);
+    // Ends the running edit, and each edit an event handler opens as one ends, until none runs
+    // or one runs on the given node; false when one refuses to end.
+    bool EndEditsBesides(PGridNode node);
     void DoColumnResize(TColumnIndex column) override;
     // Renders one offered format of the given nodes; empty when the tree cannot.
     virtual QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard);
