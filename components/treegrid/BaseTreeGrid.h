@@ -24,6 +24,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QCursor>
 #include <QEvent>
 #include <QImage>
 #include <QPixmap>
@@ -1397,9 +1398,13 @@ public:
     // The effect a drop would have: the tree's own nodes move, others copy; keys choose otherwise.
     Qt::DropAction SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint pt,
                                      Qt::DropActions allowed) const;
-    // The selected rows around the hot spot (client point) as the drag shows them; hotSpot becomes
-    // the point's place in the image.
+    // The selected rows around the hot spot (client point) as the drag shows them: an opaque,
+    // framed picture beside the pointer (a translucent one shows as an opaque box on an X server
+    // without compositing, hiding the rows the pointer is on). hotSpot becomes the pointer's place
+    // relative to the picture, above and left of it.
     QPixmap DragImage(QPoint point, QPoint &hotSpot);
+    // Where the picture's top left corner stands from the pointer: clear of the arrow.
+    static constexpr QPoint DragPictureOffset{16, 20};
 
 protected:
     friend class TTGDragManager;
@@ -1464,6 +1469,9 @@ private:
     QPoint FFrameworkDragPos; // the pointer on the screen at the last move
     QPointer<TBaseTreeGrid> FFrameworkTarget;
     QPointer<QObject> FDragObject;
+    // The pointer with the dragged rows beside it, for a target that takes the drop and one that
+    // does not.
+    QCursor FFrameworkDragCursor[2];
     // Target side: the effect the last move suggested.
     Qt::DropAction FFrameworkDragEffect = Qt::IgnoreAction;
 
