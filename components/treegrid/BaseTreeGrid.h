@@ -24,6 +24,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QCursor>
 #include <QEvent>
 #include <QImage>
 #include <QPixmap>
@@ -911,6 +912,7 @@ protected:
     bool FHotNodeButtonHit = false;
     TTGDropMode FLastDropMode = dmNowhere;
     TColumnIndex FEditColumn = NoColumn;
+    PGridNode FEditNode = nullptr; // the node of the running edit
     Qt::FocusPolicy FFocusPolicyOutsideEdit = Qt::StrongFocus;
     bool FSettingScrollBars = false; // the bars are being set from the offsets
     // Scrolling, sizing and bar updates nest: the editor is placed once, as the outermost ends.
@@ -1255,6 +1257,8 @@ public:
     // True while the tree itself asks the link to end or cancel: the link must not call back.
     bool StoppingEdit(const ITGEditLink *link) const { return link && link == FStoppingLink; }
     TColumnIndex EditColumn() const { return FEditColumn; }
+    // The node of the running edit, nil when none runs.
+    PGridNode EditedNode() const { return FStates.contains(tsEditing) ? FEditNode : nullptr; }
     // Gives the editor the cell's rectangle again (after scrolling or a column resize).
     virtual void UpdateEditBounds();
 
@@ -1311,6 +1315,14 @@ protected:
     virtual void DoEditCancelled(TColumnIndex column);
     // An edit of the node or of a node below it ends without taking its text.
     void CancelEditOf(PGridNode node);
+    // Whether the running edit is of the node or of a node below it (the root: any edit).
+    bool EditWithin(PGridNode node) const;
+    // An edit of the node or of a node below it ends as when its editor loses the focus: the
+    // node's row is about to go out of sight.
+    void CloseEditWithin(PGridNode node);
+    // Ends the running edit, and each edit an event handler opens as one ends, until none runs
+    // or one runs on the given node; false when one refuses to end.
+    bool EndEditsBesides(PGridNode node);
     void DoColumnResize(TColumnIndex column) override;
     // Renders one offered format of the given nodes; empty when the tree cannot.
     virtual QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard);
@@ -1386,9 +1398,13 @@ public:
     // The effect a drop would have: the tree's own nodes move, others copy; keys choose otherwise.
     Qt::DropAction SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint pt,
                                      Qt::DropActions allowed) const;
-    // The selected rows around the hot spot (client point) as the drag shows them; hotSpot becomes
-    // the point's place in the image.
+    // The selected rows around the hot spot (client point) as the drag shows them: an opaque,
+    // framed picture beside the pointer (a translucent one shows as an opaque box on an X server
+    // without compositing, hiding the rows the pointer is on). hotSpot becomes the pointer's place
+    // relative to the picture, above and left of it.
     QPixmap DragImage(QPoint point, QPoint &hotSpot);
+    // Where the picture's top left corner stands from the pointer: clear of the arrow.
+    static constexpr QPoint DragPictureOffset{16, 20};
 
 protected:
     friend class TTGDragManager;
@@ -1453,6 +1469,9 @@ private:
     QPoint FFrameworkDragPos; // the pointer on the screen at the last move
     QPointer<TBaseTreeGrid> FFrameworkTarget;
     QPointer<QObject> FDragObject;
+    // The pointer with the dragged rows beside it, for a target that takes the drop and one that
+    // does not.
+    QCursor FFrameworkDragCursor[2];
     // Target side: the effect the last move suggested.
     Qt::DropAction FFrameworkDragEffect = Qt::IgnoreAction;
 

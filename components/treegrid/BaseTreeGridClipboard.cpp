@@ -350,8 +350,9 @@ bool TBaseTreeGrid::PasteFromClipboard()
     const bool optimized = source == this && FStates.contains(tsCutPending);
     const bool result = ProcessOLEData(source, data, FFocusedNode, FDefaultPasteMode, optimized);
     if (source == this) {
-        // The cut nodes were moved, not copied: nothing is left to delete.
-        if (optimized)
+        // The cut nodes were moved, not copied: nothing is left to delete. A paste that failed
+        // moved none of them, and the cut stays.
+        if (optimized && result)
             CancelCutOrCopy();
     } else if (source) {
         source->FinishCutOrCopy();
@@ -375,14 +376,21 @@ bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data,
             nodes.erase(std::remove(nodes.begin(), nodes.end(), nullptr), nodes.end());
             if (mode != amInsertBefore && mode != amAddChildLast)
                 std::reverse(nodes.begin(), nodes.end());
+            // A node that would end too deep moves nothing: the paste fails as a whole, and a cut
+            // keeps its nodes marked for another try.
+            for (PGridNode node : nodes)
+                if (node != targetNode && !HasAsParent(targetNode, node)
+                    && !NestingAllows(targetNode, mode, source->SubtreeDepth(node)))
+                    result = false;
             for (PGridNode node : nodes) {
                 // A move may take other nodes with it (the owner's events): each is looked up first.
-                if (!source->IsExchanged(node, dragging))
+                if (!result || !source->IsExchanged(node, dragging))
                     continue;
                 if (node != targetNode && !HasAsParent(targetNode, node)
                     && NestingAllows(targetNode, mode, source->SubtreeDepth(node)))
                     source->MoveTo(node, this, targetNode, mode);
             }
+            // The receiver answered for the nodes: the source must not delete them as moved.
             if (dragging)
                 source->FDragNodesMoved = true;
         } else {

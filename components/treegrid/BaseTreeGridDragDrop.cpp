@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "Canvas.h"
+#include "Color.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridScrollBarOptions.h"
@@ -108,11 +109,10 @@ QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
     area &= viewport()->rect();
     if (area.isEmpty() || !CanShowDragImage())
         return {};
-    hotSpot = point - area.topLeft();
-    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage rows(area.size(), QImage::Format_ARGB32_Premultiplied);
+    rows.fill(Qt::transparent);
     {
-        TCanvas canvas(&image);
+        TCanvas canvas(&rows);
         TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
         if (FDragImageKind == diMainColumnOnly)
             options.include(poMainOnly);
@@ -120,16 +120,29 @@ QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
         window.translate(int(FEffectiveOffsetX), -FOffsetY);
         PaintTree(canvas, window, QPoint(0, 0), options);
     }
-    // A radial fade lets the rows under the image show through toward its edges.
-    QPainter painter(&image);
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    QRadialGradient fade(QPointF(image.width() / 2.0, image.height() / 2.0),
-                         std::max(image.width(), image.height()) / 2.0);
-    fade.setColorAt(0, QColor(0, 0, 0, 220));
-    fade.setColorAt(1, QColor(0, 0, 0, 40));
-    painter.fillRect(image.rect(), fade);
+    // Only the rows of the selected nodes in the area, and what lies between them.
+    QRect used;
+    for (PGridNode node = GetNodeAt(0, area.top()); node; node = GetNextVisible(node, true)) {
+        const QRect row = GetDisplayRect(node, NoColumn, false);
+        if (row.top() > area.bottom())
+            break;
+        if (node->States.contains(vsSelected))
+            used |= row.intersected(area);
+    }
+    used.translate(-area.topLeft());
+    if (used.isEmpty())
+        return {};
+    // Opaque on the tree's paper, with a frame, beside the pointer rather than over the rows it
+    // points at.
+    QImage picture(used.size() + QSize(2, 2), QImage::Format_RGB32);
+    picture.fill(ToQColor(FColor));
+    QPainter painter(&picture);
+    painter.drawImage(QPoint(1, 1), rows, used);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
     painter.end();
-    return QPixmap::fromImage(image);
+    hotSpot = -DragPictureOffset;
+    return QPixmap::fromImage(picture);
 }
 
 // ---- drop target

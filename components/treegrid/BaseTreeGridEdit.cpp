@@ -54,52 +54,60 @@ void TBaseTreeGrid::DoEdit()
     if (!FFocusedNode || FFocusedNode->States.contains(vsDisabled) || FOptions->MiscOptions().contains(toReadOnly)
         || FEditLink)
         return;
-    FEditLink = DoCreateEditor(FFocusedNode, FEditColumn);
+    const PGridNode node = FFocusedNode;
+    FEditLink = DoCreateEditor(node, FEditColumn);
     if (!FEditLink)
         return;
+    FEditNode = node;
     DoStateChange({tsEditing}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsDrawSelecting,
                                 tsMouseCheckPending, tsOLEDragging, tsOLEDragPending, tsScrolling, tsScrollPending});
-    ScrollIntoView(FFocusedNode, FOptions->SelectionOptions().contains(toCenterScrollIntoView),
+    ScrollIntoView(node, FOptions->SelectionOptions().contains(toCenterScrollIntoView),
                    !FOptions->AutoOptions().contains(toDisableAutoscrollOnEdit));
     // The link may end the edit from inside any of its calls: hold it until they return.
     const std::shared_ptr<ITGEditLink> link = FEditLink;
-    if (link->PrepareEdit(this, FFocusedNode, FEditColumn)) {
+    // A row that does not show (a hidden node or one below) has no cell to edit in.
+    if (FStates.contains(tsEditing) && FEditNode == node && IsRowVisible(node)
+        && link->PrepareEdit(this, node, FEditColumn)) {
         UpdateEditBounds();
-        InvalidateNode(FFocusedNode);
+        if (FStates.contains(tsEditing) && FEditNode)
+            InvalidateNode(FEditNode);
         if (FStates.contains(tsEditing) && !link->BeginEdit())
             DoStateChange({}, {tsEditing});
     } else {
         DoStateChange({}, {tsEditing});
     }
-    if (!FStates.contains(tsEditing) && FEditLink == link)
+    if (!FStates.contains(tsEditing) && FEditLink == link) {
         FEditLink.reset();
+        FEditNode = nullptr;
+    }
 }
 
 void TBaseTreeGrid::UpdateEditBounds()
 {
-    if (!FStates.contains(tsEditing) || !FEditLink || !FFocusedNode)
+    if (!FStates.contains(tsEditing) || !FEditLink || !FEditNode)
         return;
     const bool useColumns = UseColumns();
     if (useColumns && !Header()->Columns()->IsValidColumn(FEditColumn))
         return;
     // Where the cell's text is painted: content margins taken off, and a single line centred in
     // what the horizontal grid line leaves of the row.
-    const bool multiline = FFocusedNode->States.contains(vsMultiline);
+    const bool multiline = FEditNode->States.contains(vsMultiline);
     const bool gridLine = FOptions->PaintOptions().contains(toShowHorzGridLines);
-    QRect r = GetDisplayRect(FFocusedNode, FEditColumn, true, !multiline, true);
+    QRect r = GetDisplayRect(FEditNode, FEditColumn, true, !multiline, true);
     if (r.isNull())
         return;
     if (useColumns && FOptions->MiscOptions().contains(toGridExtensions)) {
+        // The bounds are where the column shows: scrolled already.
         int left = 0, right = 0;
         Header()->Columns()->GetColumnBounds(FEditColumn, left, right);
-        r.setLeft(left - FEffectiveOffsetX);
-        r.setRight(right - FEffectiveOffsetX - 1);
+        r.setLeft(left);
+        r.setRight(right - 1);
     }
     if (multiline) {
         if (gridLine)
             r.setBottom(r.bottom() - 1);
     } else if (gridLine) {
-        const QRect band = GetDisplayRect(FFocusedNode, FEditColumn, true, false, true);
+        const QRect band = GetDisplayRect(FEditNode, FEditColumn, true, false, true);
         r.moveTop(band.top() + (band.height() - 1 - r.height()) / 2);
     }
     FEditLink->SetBounds(r);
@@ -132,15 +140,20 @@ bool TBaseTreeGrid::DoEndEdit()
     bool result = true;
     if (FStates.contains(tsEditing) && FEditLink) {
         const std::shared_ptr<ITGEditLink> link = FEditLink;
+        // The notification names the edited cell, wherever the focus is by then.
+        const PGridNode node = FEditNode;
+        const TColumnIndex column = FEditColumn;
         {
             // The link stops itself without calling back: this run ends the edit.
             const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
             result = link->EndEdit();
         }
-        if (result && FStates.contains(tsEditing)) {
+        // Its node may have gone meanwhile (an OnNewText handler): that cancelled the edit.
+        if (result && FStates.contains(tsEditing) && FEditLink == link) {
             DoStateChange({}, {tsEditing});
             FEditLink.reset();
-            DoEdited(FFocusedNode, FEditColumn);
+            FEditNode = nullptr;
+            DoEdited(node, column);
         }
     }
     DoStateChange({}, {tsEditPending});
@@ -159,10 +172,11 @@ bool TBaseTreeGrid::DoCancelEdit()
             const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
             result = link->CancelEdit();
         }
-        if (result && FStates.contains(tsEditing)) {
+        if (result && FStates.contains(tsEditing) && FEditLink == link) {
             DoStateChange({}, {tsEditing});
+            FEditNode = nullptr;
             DoEditCancelled(FEditColumn);
-            if (!FDestroying)
+            if (!FDestroying && FEditLink == link)
                 FEditLink.reset();
         }
     }
@@ -181,16 +195,61 @@ void TBaseTreeGrid::DoEditCancelled(TColumnIndex column)
         OnEditCancelled(this, column);
 }
 
+bool TBaseTreeGrid::EditWithin(PGridNode node) const
+{
+    if (!FStates.contains(tsEditing) || !FEditNode || !node)
+        return false;
+    return node == FRoot || node == FEditNode || HasAsParent(FEditNode, node);
+}
+
 void TBaseTreeGrid::CancelEditOf(PGridNode node)
 {
-    if (!FStates.intersects({tsEditing, tsEditPending}) || !node || !FFocusedNode)
+    if (!node)
         return;
-    if (node != FRoot && node != FFocusedNode && !HasAsParent(FFocusedNode, node))
-        return;
-    if (CancelEditNode() || !FStates.contains(tsEditing))
+    if (FStates.contains(tsEditing)) {
+        if (!EditWithin(node))
+            return;
+    } else {
+        // A pending edit is to start on the focused node.
+        if (!FStates.contains(tsEditPending) || !FFocusedNode
+            || (node != FRoot && node != FFocusedNode && !HasAsParent(FFocusedNode, node)))
+            return;
+    }
+    if (CancelEditNode() || !EditWithin(node))
         return;
     // The node goes: an editor that refuses to stop is let go of all the same.
     const std::shared_ptr<ITGEditLink> link = std::move(FEditLink);
+    FEditNode = nullptr;
     DoStateChange({}, {tsEditing, tsEditPending});
     DoEditCancelled(FEditColumn);
+}
+
+namespace {
+
+// How often an edit is ended before one that event handlers keep opening again is given up on.
+constexpr int MaxEditRounds = 8;
+
+} // namespace
+
+void TBaseTreeGrid::CloseEditWithin(PGridNode node)
+{
+    // A notification may open another edit there: it goes as well, without its text.
+    for (int round = 0; round < MaxEditRounds && EditWithin(node); ++round)
+        if (!(AutoAcceptEditChange() && round == 0 ? EndEditNode() : CancelEditNode()))
+            break;
+    if (EditWithin(node))
+        CancelEditOf(node);
+}
+
+bool TBaseTreeGrid::EndEditsBesides(PGridNode node)
+{
+    for (int round = 0; FStates.contains(tsEditing) && FEditNode != node; ++round) {
+        if (round < MaxEditRounds) {
+            if (!EndEditNode())
+                return false;
+        } else if (!CancelEditNode() || (FStates.contains(tsEditing) && FEditNode != node)) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -8,8 +8,39 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPainter>
 
-#include "CursorRegistry.h"
+namespace {
+
+// The pointer, its tip at the hot spot, with the dragged rows at rowsAt beside it; over a tree
+// that refuses the drop a no-entry sign stands at its side. A cursor picture is blended by the
+// display itself, with or without a compositor.
+QCursor DragCursor(const QPixmap &rows, QPoint rowsAt, bool accepted)
+{
+    QSize size(26, 20);
+    if (!rows.isNull())
+        size = size.expandedTo(QSize(rowsAt.x() + rows.width(), rowsAt.y() + rows.height()));
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    if (!rows.isNull())
+        painter.drawPixmap(rowsAt, rows);
+    static constexpr QPoint Arrow[] = {{0, 0}, {0, 16}, {4, 12}, {7, 18}, {10, 17}, {7, 11}, {12, 11}};
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(Arrow, int(std::size(Arrow)));
+    if (!accepted) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF sign(14, 1, 11, 11);
+        painter.setPen(QPen(QColor(200, 0, 0), 2));
+        painter.drawEllipse(sign);
+        painter.drawLine(sign.topLeft() + QPointF(2.5, 2.5), sign.bottomRight() - QPointF(2.5, 2.5));
+    }
+    painter.end();
+    return QCursor(QPixmap::fromImage(image), 0, 0);
+}
+
+} // namespace
 
 // ---- the source's side
 
@@ -133,7 +164,11 @@ void TBaseTreeGrid::StartFrameworkDrag()
     QObject *dragObject = nullptr;
     DoStartDrag(dragObject);
     FDragObject = dragObject;
-    QGuiApplication::setOverrideCursor(TCursorRegistry::Cursor(crNoDrop));
+    QPoint hotSpot;
+    const QPixmap rows = DragImage(FLastClickPos, hotSpot);
+    FFrameworkDragCursor[0] = DragCursor(rows, -hotSpot, false);
+    FFrameworkDragCursor[1] = DragCursor(rows, -hotSpot, true);
+    QGuiApplication::setOverrideCursor(FFrameworkDragCursor[0]);
 }
 
 void TBaseTreeGrid::FrameworkDragMove(QPoint globalPos, Qt::KeyboardModifiers keys)
@@ -151,7 +186,7 @@ void TBaseTreeGrid::FrameworkDragMove(QPoint globalPos, Qt::KeyboardModifiers ke
     target = FFrameworkTarget;
     FFrameworkAccepted = target && target->CMDrag(fdDragMove, this, target->viewport()->mapFromGlobal(globalPos), keys);
     if (FFrameworkDragging && QGuiApplication::overrideCursor())
-        QGuiApplication::changeOverrideCursor(TCursorRegistry::Cursor(FFrameworkAccepted ? crDrag : crNoDrop));
+        QGuiApplication::changeOverrideCursor(FFrameworkDragCursor[FFrameworkAccepted ? 1 : 0]);
 }
 
 void TBaseTreeGrid::EndFrameworkDrag(bool drop, Qt::KeyboardModifiers keys)

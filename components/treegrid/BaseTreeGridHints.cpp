@@ -82,7 +82,7 @@ bool TBaseTreeGrid::ShowHintAt(QPoint clientPos, QPoint globalPos)
         GetHitTestInfoAt(clientPos.x(), clientPos.y(), true, hitInfo);
     bool showOwnHint;
     if (IsEditing())
-        showOwnHint = hitInfo.HitNode != FFocusedNode;
+        showOwnHint = hitInfo.HitNode != FEditNode;
     else
         showOwnHint = hasFocus() || window()->isActiveWindow() || QApplication::activeWindow() != nullptr;
 

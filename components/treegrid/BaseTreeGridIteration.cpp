@@ -651,6 +651,8 @@ void TBaseTreeGrid::SetIsVisible(PGridNode node, bool value)
     TGAssert(node && node != FRoot, "Invalid parameter.");
     if (node->States.contains(vsVisible) == value)
         return;
+    if (!value)
+        CloseEditWithin(node);
     ChangeVisibility(node, vsVisible, value);
 }
 
@@ -659,6 +661,8 @@ void TBaseTreeGrid::SetIsHidden(PGridNode node, bool value)
     TGAssert(node && node != FRoot, "Invalid parameter.");
     if (node->States.contains(vsHidden) == value)
         return;
+    if (value)
+        CloseEditWithin(node);
     ChangeVisibility(node, vsHidden, value);
 }
 
@@ -716,6 +720,9 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
     std::int64_t toggledHeight = 0;
     if (node->States.contains(vsExpanded)) {
         if (DoCollapsing(node)) {
+            // An editor below would be left over another row.
+            if (EditWithin(node) && FEditNode != node)
+                CloseEditWithin(node);
             InterruptValidation();
             toggledHeight = std::int64_t(node->TotalHeight) - node->NodeHeight;
             DoStateChange({tsCollapsing});

@@ -198,7 +198,7 @@ void TBaseTreeGrid::PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint
                         paintInfo.CaptionAlignment = paintInfo.Alignment;
                     }
                     paintInfo.PaintOptions = paintOptions;
-                    const bool editing = FStates.contains(tsEditing) && node == FFocusedNode
+                    const bool editing = FStates.contains(tsEditing) && node == FEditNode
                                          && (paintInfo.Column == FEditColumn || !useColumns);
                     if (editing)
                         paintInfo.PaintOptions.exclude(poDrawSelection);

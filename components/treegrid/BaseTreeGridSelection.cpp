@@ -721,13 +721,14 @@ void TBaseTreeGrid::DoFocusChange(PGridNode node, TColumnIndex column)
 
 void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
 {
-    // The edit belongs to the focused cell: it ends before the focus moves, or nothing moves.
-    if (FStates.contains(tsEditing) && !EndEditNode())
-        return;
     if (node == FRoot)
         node = nullptr;
+    // An edit belongs to its own node: it ends before the focus moves, or nothing moves. Ending
+    // it may open the next edit (OnEdited): one on another node than the new one ends as well.
+    if (FStates.contains(tsEditing) && (!EndEditNode() || !EndEditsBesides(node)))
+        return;
     if (node != FFocusedNode) {
-        if (ask && !DoFocusChanging(FFocusedNode, node, FFocusedColumn, FFocusedColumn))
+        if (ask && (!DoFocusChanging(FFocusedNode, node, FFocusedColumn, FFocusedColumn) || !EndEditsBesides(node)))
             return;
         if (FFocusedNode) {
             const bool autoExpand = FOptions->AutoOptions().contains(toAutoExpand);

@@ -212,7 +212,9 @@ int TCustomStringTreeGrid::ComputeNodeHeight(TCanvas *canvas, PGridNode node, TC
         canvas = &MeasureCanvas();
         AssignFontIfChanged(canvas->Font(), TreeFont());
     }
-    uint flags = DT_TOP | DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK;
+    // Laid out as the cell paints it: a word wider than the line is broken as an edit control
+    // breaks it, else the painted text would need more lines than were measured.
+    uint flags = DT_TOP | DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS;
     TTGPaintInfo paintInfo;
     paintInfo.Node = node;
     paintInfo.Column = column;

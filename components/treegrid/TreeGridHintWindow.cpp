@@ -1,11 +1,15 @@
 #include "treegrid/TreeGridHintWindow.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QToolTip>
+#include <QWheelEvent>
+#include <QWindow>
 
 #include "Canvas.h"
 #include "treegrid/CustomDrawTreeGrid.h"
@@ -240,4 +244,53 @@ void TTreeGridHintWindow::hideEvent(QHideEvent *event)
     FHintData = TTGHintData();
     setWindowOpacity(1.0);
     clearMask();
+}
+
+void TTreeGridHintWindow::mousePressEvent(QMouseEvent *event)
+{
+    PassOn(event, event->globalPosition());
+}
+
+void TTreeGridHintWindow::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    PassOn(event, event->globalPosition());
+}
+
+void TTreeGridHintWindow::wheelEvent(QWheelEvent *event)
+{
+    PassOn(event, event->globalPosition());
+}
+
+void TTreeGridHintWindow::PassOn(QEvent *event, QPointF globalPos)
+{
+    // The window system may hand input to the hint although it asked for none.
+    event->accept();
+    const QPointer<TBaseTreeGrid> tree = FHintData.Tree;
+    hide();
+    const QPoint global = globalPos.toPoint();
+    QWidget *below = QApplication::widgetAt(global);
+    QWidget *top = below ? below->window() : nullptr;
+    // Where no window is found (some platforms do not say), the tree's window takes it when the
+    // point lies on it.
+    if (!top && tree && tree->window()->frameGeometry().contains(global))
+        top = tree->window();
+    if (!top || top == this || !top->windowHandle())
+        return;
+    // Sent to the window rather than to a widget, so that it picks the widget under the point
+    // and the button's release follows the press as for any press on it.
+    QWindow *window = top->windowHandle();
+    const QPointF local = window->mapFromGlobal(globalPos);
+    if (event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        QWheelEvent passed(local, globalPos, wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(),
+                           wheel->modifiers(), wheel->phase(), wheel->inverted(), wheel->source(),
+                           wheel->pointingDevice());
+        QCoreApplication::sendEvent(window, &passed);
+        return;
+    }
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    // A double click on the hint is the first press the window below sees.
+    QMouseEvent passed(QEvent::MouseButtonPress, local, local, globalPos, mouse->button(), mouse->buttons(),
+                       mouse->modifiers(), mouse->pointingDevice());
+    QCoreApplication::sendEvent(window, &passed);
 }

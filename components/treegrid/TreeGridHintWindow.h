@@ -11,7 +11,8 @@ class TCanvas;
 
 // The window a tree-grid shows its hints in: a framed hint text, or a tooltip that repeats a
 // cut-off cell text in the cell's own font and colours. It fades or slides in from a timer,
-// never by waiting, and stays out of the way of mouse and keyboard.
+// never by waiting, and stays out of the way of mouse and keyboard: a press or a turn of the
+// wheel over it closes it and goes on to the window below.
 class TTreeGridHintWindow : public QWidget
 {
     Q_OBJECT
@@ -41,6 +42,9 @@ protected:
     virtual bool AnimationCallback(int step, int stepSize);
     void paintEvent(QPaintEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     // The size of the hint's text: empty text, empty size.
@@ -49,6 +53,8 @@ private:
     void AnimationTick();
     void WatchTick();
     TTGHintAnimation EffectiveAnimation() const;
+    // Hides the hint and hands the event to the window of ours that lies under it.
+    void PassOn(QEvent *event, QPointF globalPos);
 
     TTGHintData FHintData;
     QString FText;

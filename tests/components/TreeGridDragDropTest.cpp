@@ -278,17 +278,47 @@ TEST(TreeGridDragDropTest, DropMarksEffectsAndAutoExpandFollowThePointer)
     EXPECT_EQ(tree->DropTargetNode(), nullptr);
 }
 
-TEST(TreeGridDragDropTest, TheDragImageShowsTheSelectedRowsAroundThePointer)
+TEST(TreeGridDragDropTest, TheDragImageIsAnOpaquePictureOfTheSelectedRowsBesideThePointer)
 {
     auto tree = MakeTree();
     PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
+    PGridNode b = AddText(*tree, nullptr, QStringLiteral("b"));
+    PGridNode c = AddText(*tree, nullptr, QStringLiteral("c"));
+    AddText(*tree, nullptr, QStringLiteral("d"));
     tree->SetSelected(a, true);
+    tree->SetSelected(c, true);
+    const int rowHeight = int(tree->NodeHeight(a));
     QPoint hotSpot;
     const QPixmap image = tree->DragImage(QPoint(20, 5), hotSpot);
-    // Clipped to the client area: the hot spot keeps its place over the pointer.
-    EXPECT_EQ(image.width(), 120);
-    EXPECT_EQ(image.height(), 180);
-    EXPECT_EQ(hotSpot, QPoint(20, 5));
+    // The rows from the first selected one to the last, framed; nothing of the rows after.
+    EXPECT_EQ(image.height(), 3 * rowHeight + 2);
+    // As wide as the part of the rows within half the drag width around the pointer.
+    EXPECT_EQ(image.width(), std::min(tree->ClientWidth(), 20 + int(tree->DragWidth()) / 2) + 2);
+    // Opaque, and beside the pointer: the rows the pointer is on stay in sight.
+    EXPECT_FALSE(image.hasAlphaChannel());
+    EXPECT_EQ(hotSpot, -TBaseTreeGrid::DragPictureOffset);
+    EXPECT_LT(hotSpot.x(), 0);
+    EXPECT_LT(hotSpot.y(), 0);
+    // The selected rows show selected, the one between them does not.
+    const QImage picture = image.toImage();
+    const QColor selected = tree->palette().color(QPalette::Highlight);
+    auto rowShowsSelected = [&](int row) {
+        const int y = 1 + row * rowHeight + rowHeight / 2;
+        for (int x = 1; x < picture.width() - 1; ++x)
+            if (picture.pixelColor(x, y) == selected)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(rowShowsSelected(0));
+    EXPECT_FALSE(rowShowsSelected(1));
+    EXPECT_TRUE(rowShowsSelected(2));
+    EXPECT_EQ(tree->GetNodeAt(5, 2 * rowHeight + rowHeight / 2), c);
+    EXPECT_FALSE(tree->Selected(b));
+
+    // Nothing selected in reach, or no image wanted: no picture.
+    tree->ClearSelection();
+    EXPECT_TRUE(tree->DragImage(QPoint(20, 5), hotSpot).isNull());
+    tree->SetSelected(a, true);
     tree->SetDragImageKind(diNoImage);
     EXPECT_TRUE(tree->DragImage(QPoint(20, 5), hotSpot).isNull());
 }

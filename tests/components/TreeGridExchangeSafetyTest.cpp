@@ -269,3 +269,37 @@ TEST(TreeGridExchangeSafetyTest, AddingChildrenStaysWithinWhatAStreamCanHold)
     other->LoadFromStream(buffer);
     EXPECT_EQ(other->TotalCount(), tree->TotalCount());
 }
+
+TEST(TreeGridExchangeSafetyTest, ACutPastedWhereItWouldNestTooDeepFailsAndStaysCut)
+{
+    auto tree = ShowTextTree();
+    tree->TreeOptions().SetAutoOptions(tree->TreeOptions().AutoOptions() + toDisableAutoscrollOnFocus);
+    PGridNode top = AddText(*tree, nullptr, QStringLiteral("top"));
+    PGridNode aboveDeepest = Chain(*tree, top, nodestream::MaxDepth)->Parent;
+    // One cut node has a child, which would be a level too deep below aboveDeepest.
+    PGridNode parent = AddText(*tree, nullptr, QStringLiteral("p"));
+    AddText(*tree, parent, QStringLiteral("q"));
+    PGridNode single = AddText(*tree, nullptr, QStringLiteral("s"));
+    Select(*tree, {parent, single});
+    tree->CutToClipBoard();
+
+    // The paste fails as a whole: nothing moves, and both stay cut.
+    tree->SetFocusedNode(aboveDeepest);
+    EXPECT_FALSE(tree->PasteFromClipboard());
+    EXPECT_EQ(parent->Parent, tree->RootNode());
+    EXPECT_EQ(single->Parent, tree->RootNode());
+    EXPECT_EQ(aboveDeepest->ChildCount, 1u);
+    EXPECT_TRUE(tree->TreeStates().contains(tsCutPending));
+    EXPECT_TRUE(parent->States.contains(vsCutOrCopy));
+    EXPECT_TRUE(single->States.contains(vsCutOrCopy));
+    EXPECT_EQ(tree->GetSortedCutCopySet(true), (std::vector<PGridNode>{parent, single}));
+
+    // The next paste, where they fit, moves both and ends the cut.
+    tree->SetFocusedNode(top);
+    EXPECT_TRUE(tree->PasteFromClipboard());
+    EXPECT_EQ(parent->Parent, top);
+    EXPECT_EQ(single->Parent, top);
+    EXPECT_FALSE(tree->TreeStates().intersects({tsCutPending, tsCopyPending}));
+    EXPECT_FALSE(parent->States.contains(vsCutOrCopy));
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*tree));
+}

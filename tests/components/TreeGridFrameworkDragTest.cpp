@@ -200,3 +200,60 @@ TEST(TreeGridFrameworkDragTest, EscapeCancelsTheDragAndItsReleaseIsNoClick)
     EXPECT_EQ(mouseUps, 2);
     EXPECT_EQ(source.Selected(), Names({"Row 1"}));
 }
+
+namespace {
+
+// Whether the picture holds a pixel of the colour within the rectangle.
+bool Holds(const QImage &picture, const QRect &r, const QColor &color)
+{
+    for (int y = std::max(r.top(), 0); y <= std::min(r.bottom(), picture.height() - 1); ++y)
+        for (int x = std::max(r.left(), 0); x <= std::min(r.right(), picture.width() - 1); ++x)
+            if (picture.pixelColor(x, y).rgb() == color.rgb() && qAlpha(picture.pixel(x, y)) == 255)
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST(TreeGridFrameworkDragTest, ThePointerCarriesAPictureOfTheDraggedRows)
+{
+    TDragFixture source(QPoint(0, 0));
+    TDragFixture target(QPoint(400, 0));
+    source.AddRows(4);
+    target.AddRows(4, QStringLiteral("Target"));
+    target.tree->OnDragOver = [&](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState, QPoint,
+                                  TTGDropMode mode, Qt::DropAction &, bool &accept) { accept = mode != dmNowhere; };
+    const QColor refusal(200, 0, 0);
+
+    const QPoint press = source.Row(1, 40);
+    source.Press(press);
+    // The selected row's paper, as the tree shows it.
+    const QColor selected = source.viewport->grab().toImage().pixelColor(press.x() + 60, press.y());
+    ASSERT_NE(selected.rgb(), source.viewport->grab().toImage().pixelColor(press.x() + 60, source.Row(2).y()).rgb());
+    source.Move(press + QPoint(0, 2 * QApplication::startDragDistance()));
+    ASSERT_TRUE(source.tree->FrameworkDragging());
+    // Over its own rows, which take no drop: the pointer, a no-entry sign, and the row beside.
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    ASSERT_NE(cursor, nullptr);
+    ASSERT_FALSE(cursor->pixmap().isNull());
+    EXPECT_EQ(cursor->hotSpot(), QPoint(0, 0));
+    const QImage refused = cursor->pixmap().toImage();
+    const QRect rows(TBaseTreeGrid::DragPictureOffset, refused.size());
+    EXPECT_TRUE(Holds(refused, rows, selected)) << "the selected row is in the picture";
+    EXPECT_TRUE(Holds(refused, QRect(0, 0, rows.left(), rows.top()), refusal));
+    EXPECT_EQ(refused.pixelColor(1, 3).rgb(), QColor(Qt::white).rgb()) << "the arrow at the tip";
+
+    // Over a row of the other tree, which takes it: the same rows, without the sign.
+    source.Move(Across(source.viewport, target.viewport, target.Row(2, 40)));
+    cursor = QGuiApplication::overrideCursor();
+    ASSERT_NE(cursor, nullptr);
+    const QImage accepted = cursor->pixmap().toImage();
+    EXPECT_TRUE(Holds(accepted, rows, selected));
+    EXPECT_FALSE(Holds(accepted, accepted.rect(), refusal));
+    EXPECT_EQ(accepted.copy(rows), refused.copy(rows));
+
+    // The drop gives the pointer back.
+    source.Release(Across(source.viewport, target.viewport, target.Row(2, 40)));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(source.tree->FrameworkDragging());
+}

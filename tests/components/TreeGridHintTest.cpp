@@ -211,3 +211,41 @@ TEST(TreeGridHintTest, TooltipsStayOnTheScreenAndSlideIn)
 }
 
 } // namespace
+
+TEST(TreeGridHintTest, APressOrTheWheelOverATooltipClosesItAndReachesTheTree)
+{
+    THintFixture f;
+    f.tree->SetHintMode(hmTooltip);
+    f.AddColumns({100, 150});
+    const auto rows = f.AddRows(30, QStringLiteral("A text far too long for its narrow column, row"));
+    f.tree->SetFocusedNode(rows[0]);
+    const QPoint at = f.Row(2, 40);
+    const QPoint global = f.viewport->mapToGlobal(at);
+    const QString cut = QStringLiteral("A text far too long for its narrow column, row 2");
+
+    // The tooltip covers the cell the pointer rests on; a press there is a press on the row.
+    ASSERT_EQ(f.HintAt(at), cut);
+    TTreeGridHintWindow *tip = f.tree->HintWindow();
+    ASSERT_TRUE(tip->geometry().contains(global));
+    QTest::mousePress(tip, Qt::LeftButton, Qt::NoModifier, tip->mapFromGlobal(global));
+    EXPECT_FALSE(tip->isVisible());
+    // The release comes where the pointer is: on the rows.
+    QTest::mouseRelease(f.viewport, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(f.tree->FocusedNode(), rows[2]);
+    EXPECT_EQ(f.Selected(), std::vector<QString>{cut});
+
+    // The wheel turned over the tooltip scrolls the rows.
+    ASSERT_EQ(f.HintAt(at), cut);
+    ASSERT_TRUE(tip->isVisible());
+    QWheelEvent wheel(QPointF(tip->mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(tip, &wheel);
+    EXPECT_FALSE(tip->isVisible());
+    EXPECT_LT(f.tree->OffsetY(), 0);
+    EXPECT_EQ(f.tree->FocusedNode(), rows[2]);
+
+    // The next rest shows the tooltip of the row now under the pointer.
+    const PGridNode under = f.tree->GetNodeAt(at.x(), at.y());
+    ASSERT_NE(under, nullptr);
+    EXPECT_EQ(f.HintAt(at), *f.tree->GetNodeData<QString>(under));
+}

@@ -25,6 +25,7 @@ class TPaintTree : public TStringTreeGrid
 public:
     using TStringTreeGrid::DoStateChange;
     using TStringTreeGrid::FEditColumn;
+    using TStringTreeGrid::FEditNode;
     using TStringTreeGrid::FLastDropMode;
     using TStringTreeGrid::FDropTargetNode;
 };
@@ -477,6 +478,7 @@ TEST(TreeGridPaintTest, EditedCellShowsNeitherSelectionNorText)
     QImage image = Render(*tree);
     EXPECT_EQ(At(image, 100 + tree->Margin() + 1, 9), Fill);
     tree->FEditColumn = 1;
+    tree->FEditNode = node;
     tree->DoStateChange({tsEditing});
     textCalls = 0;
     image = Render(*tree);

@@ -125,6 +125,64 @@ TEST(TreeGridRowLayoutTest, MultiLineRowsAreMeasuredAsWideAsTheirTextIsPainted)
     tree->SetImages(nullptr);
 }
 
+TEST(TreeGridRowLayoutTest, WordsWiderThanTheColumnAreMeasuredAsTheyArePaintedAtEveryLevel)
+{
+    auto tree = MakeTree();
+    tree->Header()->Columns()->Add()->SetWidth(105);
+    tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
+    auto &options = tree->TreeOptions();
+    options.SetMiscOptions(options.MiscOptions() + toVariableNodeHeight);
+    tree->OnInitNode = [](TBaseTreeGrid *, PGridNode, PGridNode, TGridNodeInitStates &states) {
+        states.include(ivsMultiline);
+    };
+    int height = 390;
+    tree->OnMeasureItem = [&](TBaseTreeGrid *sender, QPainter *, PGridNode node, int &nodeHeight) {
+        nodeHeight = height > 0 ? height
+                                : static_cast<TStringTreeGrid *>(sender)->ComputeNodeHeight(nullptr, node, 0);
+    };
+    // Two words are wider than the column, the more so the deeper the row.
+    const QString text = QStringLiteral("Reconfiguration of the interconnection infrastructure");
+    std::vector<PGridNode> rows;
+    PGridNode parent = nullptr;
+    for (int level = 0; level < 3; ++level) {
+        rows.push_back(treegridtest::AddText(*tree, parent, text));
+        parent = rows.back();
+    }
+    tree->FullExpand();
+
+    // The picture of a row's text, the row brought to the top of the view.
+    auto textOf = [&](PGridNode node) {
+        tree->SetOffsetY(tree->OffsetY() - tree->GetDisplayRect(node, 0, false).top());
+        const QRect cell = tree->GetDisplayRect(node, 0, false);
+        const QRect textRect = tree->GetDisplayRect(node, 0, true);
+        return Render(*tree).copy(QRect(textRect.left(), cell.top(), textRect.width(), cell.height()));
+    };
+    auto remeasure = [&] {
+        for (PGridNode node : rows) {
+            tree->InvalidateNode(node);
+            tree->NodeHeight(node);
+        }
+    };
+    const int lineHeight = QFontMetrics(tree->font()).height();
+    std::vector<QImage> unbounded;
+    for (PGridNode node : rows)
+        unbounded.push_back(textOf(node));
+
+    height = 0;
+    remeasure();
+    for (std::size_t level = 0; level < rows.size(); ++level) {
+        SCOPED_TRACE(level);
+        const QImage measured = textOf(rows[level]);
+        const QImage &all = unbounded[level];
+        ASSERT_LT(measured.height(), all.height());
+        ASSERT_EQ(measured.width(), all.width());
+        // Every line shows as in a row high enough for all of them, and nothing lies below.
+        EXPECT_EQ(measured, all.copy(0, 0, all.width(), measured.height()));
+        EXPECT_EQ(InkBands(all, 0, all.width(), measured.height(), measured.height() + 3 * lineHeight), 0);
+        EXPECT_GT(InkBands(measured, 0, measured.width(), 0, measured.height()), 0);
+    }
+}
+
 TEST(TreeGridRowLayoutTest, TheExpandButtonIsCentredByRoundingAndHitWhereItIsPainted)
 {
     for (std::uint32_t indent : {18u, 17u, 20u}) {
