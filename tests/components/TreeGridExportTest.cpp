@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -15,6 +19,7 @@
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
 #include "treegrid/TreeGridHeader.h"
+#include "common/TestSupport.h"
 
 namespace {
 
@@ -620,4 +625,55 @@ TEST(TreeGridExportTest, HtmlReadBackKeepsTheBoldRedRow)
     EXPECT_TRUE(oddFont.fontUnderline());
     EXPECT_EQ(oddFont.fontFamilies().toStringList().value(0), odd.Name());
     EXPECT_EQ(oddFont.fontPointSize(), 9);
+}
+
+// The clipboard's HTML page opened by a word processor: the bold red row arrives bold and red.
+// Needs LibreOffice with its word processor; skips itself without it.
+TEST(TreeGridExportTest, HtmlOpensInLibreOfficeWithTheRowStyles)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    TFont bold, odd;
+    auto tree = StyledTree(bold, odd);
+    // This reader gives up on a declaration at an escaped quote in a font name: a plain name here.
+    odd.SetName(QStringLiteral("DejaVu Serif"));
+    const QByteArray block = tree->ContentToClipboard(QStringLiteral("HTML Format"), tstAll);
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString page = temp.filePath(QStringLiteral("rows.html"));
+    ASSERT_TRUE(testsupport::writeFile(page, block.mid(97, block.size() - 98)));
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // Its own profile, so that no user setting and no running instance takes part.
+    process.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + temp.filePath(QStringLiteral("profile")),
+                            QStringLiteral("--headless"), QStringLiteral("--infilter=HTML (StarWriter)"),
+                            QStringLiteral("--convert-to"), QStringLiteral("fodt"), QStringLiteral("--outdir"),
+                            temp.path(), page});
+    ASSERT_TRUE(process.waitForFinished(180000)) << "soffice did not finish";
+    const QString converted = temp.filePath(QStringLiteral("rows.fodt"));
+    if (!QFileInfo::exists(converted))
+        GTEST_SKIP() << "LibreOffice's word processor is not installed: " << process.readAll().constData();
+    const QString document = QString::fromUtf8(testsupport::readFile(converted));
+
+    // The text properties of the paragraph style that holds the text.
+    const auto propertiesOf = [&](const QString &text) {
+        const QRegularExpression paragraph(QStringLiteral("<text:(?:p|span)[^>]*text:style-name=\"([^\"]+)\"[^>]*>")
+                                           + QRegularExpression::escape(text) + QLatin1Char('<'));
+        const QString style = paragraph.match(document).captured(1);
+        EXPECT_FALSE(style.isEmpty()) << text.toStdString();
+        const QRegularExpression definition(QStringLiteral("<style:style style:name=\"")
+                                                + QRegularExpression::escape(style) + QStringLiteral("\".*?</style:style>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+        return definition.match(document).captured(0);
+    };
+    const QString boldRed = propertiesOf(QStringLiteral("bold red row"));
+    EXPECT_TRUE(boldRed.contains(QStringLiteral("fo:font-weight=\"bold\""))) << boldRed.toStdString();
+    EXPECT_TRUE(boldRed.contains(QStringLiteral("fo:color=\"#ff0000\""))) << boldRed.toStdString();
+    EXPECT_TRUE(boldRed.contains(QStringLiteral("fo:font-size=\"11pt\""))) << boldRed.toStdString();
+    const QString oddFont = propertiesOf(QStringLiteral("odd font row"));
+    EXPECT_TRUE(oddFont.contains(QStringLiteral("fo:font-style=\"italic\""))) << oddFont.toStdString();
+    EXPECT_TRUE(oddFont.contains(QStringLiteral("style:text-underline-style=\"solid\""))) << oddFont.toStdString();
+    EXPECT_FALSE(propertiesOf(QStringLiteral("plain row")).contains(QStringLiteral("fo:font-weight=\"bold\"")));
 }
