@@ -266,255 +266,120 @@ TEST(TreeGridExportTest, RtfFontTableHoldsAnyFontName)
 
 namespace {
 
-// One tag of an HTML text, its attributes decoded; a style element keeps its text.
+// One start or end tag of an HTML text with its attributes, references decoded.
 struct THtmlTag {
     QString name;
     bool closing = false;
     QMap<QString, QString> attributes;
-    QString text;
+    QString text; // a style element's rules
 };
 
-// Reads HTML as strictly as the standard writes it: every attribute separated by white space,
-// quoted values without their own quote, unquoted values without quotes, "=", "<", ">" or "`",
-// character references only where "&" appears, elements closed in the order opened. Gives the
-// tags, or the first fault found.
-class TStrictHtml
+QString DecodeReferences(QString text)
 {
-public:
-    explicit TStrictHtml(const QByteArray &html) : FText(QString::fromUtf8(html)) { Read(); }
+    return text.replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
 
-    QString fault;
+// Reads HTML as strictly as the standard writes it: attributes apart by white space, a quoted
+// value free of its own quote, an unquoted one free of quotes, "=", "<", ">" and "`", no "&"
+// but in a reference, elements closed in the order opened. The tags, or the first fault.
+std::vector<THtmlTag> ReadHtmlStrictly(const QString &html, QString &fault)
+{
+    static const QRegularExpression tagPattern(QStringLiteral(
+        R"re(<(/?)([a-zA-Z][a-zA-Z0-9]*)((?:\s+[a-zA-Z-]+(?:=(?:"[^"<]*"|'[^'<]*'|[^\s"'=<>`]+))?)*)\s*>)re"));
+    static const QRegularExpression attributePattern(
+        QStringLiteral(R"re(\s+([a-zA-Z-]+)(?:=(?:"([^"]*)"|'([^']*)'|([^\s>]+)))?)re"));
+    static const QRegularExpression badReference(QStringLiteral("&(?!(?:[a-zA-Z]+|#[0-9]+);)"));
+    static const QSet<QString> voids{QStringLiteral("meta"), QStringLiteral("br")};
     std::vector<THtmlTag> tags;
-
-    const THtmlTag *First(const QString &name, const QString &attribute = {}, const QString &value = {}) const
-    {
-        for (const THtmlTag &tag : tags)
-            if (!tag.closing && tag.name == name && (attribute.isEmpty() || tag.attributes.value(attribute) == value))
-                return &tag;
-        return nullptr;
-    }
-
-private:
-    void Fail(const QString &what)
-    {
-        if (fault.isEmpty())
-            fault = what + QStringLiteral(" at ") + QString::number(FAt) + QStringLiteral(": ") + FText.mid(FAt, 40);
-    }
-    bool Ok() const { return fault.isEmpty(); }
-    QChar Peek(qsizetype ahead = 0) const { return FAt + ahead < FText.size() ? FText[FAt + ahead] : QChar(); }
-
-    // "&name;" or "&#digits;" at the position, decoded.
-    QString Reference()
-    {
-        static const QMap<QString, QString> named{{"amp", "&"}, {"lt", "<"},    {"gt", ">"},
-                                                  {"quot", "\""}, {"nbsp", "\u00a0"}, {"apos", "'"}};
-        const qsizetype end = FText.indexOf(QLatin1Char(';'), FAt);
-        const QString body = end < 0 ? QString() : FText.mid(FAt + 1, end - FAt - 1);
-        static const QRegularExpression numeric(QStringLiteral("^#[0-9]{1,7}$"));
-        if (named.contains(body)) {
-            FAt = end + 1;
-            return named[body];
+    std::vector<QString> open;
+    qsizetype at = 0;
+    while (fault.isEmpty()) {
+        qsizetype next = html.indexOf(QLatin1Char('<'), at);
+        const QString text = html.mid(at, next < 0 ? -1 : next - at);
+        if (text.contains(QLatin1Char('>')) || badReference.match(text).hasMatch())
+            fault = QStringLiteral("a bare > or & in: ") + text;
+        if (next < 0)
+            break;
+        if (html.mid(next, 4) == QLatin1String("<!--") || html.mid(next, 9) == QLatin1String("<!DOCTYPE")) {
+            const QLatin1String end(html[next + 2] == u'-' ? "-->" : ">");
+            at = html.indexOf(end, next) + end.size();
+            continue;
         }
-        if (numeric.match(body).hasMatch()) {
-            FAt = end + 1;
-            return QString::fromUcs4(std::vector<char32_t>{char32_t(body.mid(1).toUInt())}.data(), 1);
+        const QRegularExpressionMatch match = tagPattern.match(html, next, QRegularExpression::NormalMatch,
+                                                                QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!match.hasMatch() || badReference.match(match.captured(3)).hasMatch()) {
+            fault = QStringLiteral("a broken tag: ") + html.mid(next, 80);
+            break;
         }
-        Fail(QStringLiteral("a bare &"));
-        return {};
-    }
-
-    void Read()
-    {
-        static const QSet<QString> voids{"meta", "br", "hr", "img", "input", "link"};
-        std::vector<QString> open;
-        while (Ok() && FAt < FText.size()) {
-            const QChar c = Peek();
-            if (c == u'&') {
-                Reference();
-            } else if (c == u'>') {
-                Fail(QStringLiteral("a bare >"));
-            } else if (c != u'<') {
-                ++FAt;
-            } else if (FText.mid(FAt, 4) == QLatin1String("<!--")) {
-                const qsizetype end = FText.indexOf(QLatin1String("-->"), FAt + 4);
-                if (end < 0)
-                    Fail(QStringLiteral("an open comment"));
-                FAt = end + 3;
-            } else if (FText.mid(FAt, 9).compare(QLatin1String("<!DOCTYPE"), Qt::CaseInsensitive) == 0) {
-                FAt = FText.indexOf(QLatin1Char('>'), FAt) + 1;
-            } else {
-                THtmlTag tag = Tag();
-                if (!Ok())
-                    break;
-                if (tag.closing) {
-                    if (open.empty() || open.back() != tag.name)
-                        Fail(QStringLiteral("</%1> closes nothing open").arg(tag.name));
-                    else
-                        open.pop_back();
-                } else if (tag.name == QLatin1String("style")) {
-                    const qsizetype end = FText.indexOf(QLatin1String("</style>"), FAt, Qt::CaseInsensitive);
-                    if (end < 0)
-                        Fail(QStringLiteral("an open style element"));
-                    tag.text = FText.mid(FAt, end - FAt);
-                    FAt = end + 8;
-                } else if (!voids.contains(tag.name)) {
-                    open.push_back(tag.name);
-                }
-                tags.push_back(tag);
-            }
-        }
-        if (Ok() && !open.empty())
-            Fail(QStringLiteral("<%1> never closed").arg(open.back()));
-    }
-
-    THtmlTag Tag()
-    {
-        THtmlTag tag;
-        ++FAt; // "<"
-        if (Peek() == u'/') {
-            tag.closing = true;
-            ++FAt;
-        }
-        while (Peek().isLetterOrNumber())
-            tag.name += Peek(), ++FAt;
-        tag.name = tag.name.toLower();
-        if (tag.name.isEmpty())
-            Fail(QStringLiteral("a tag without a name"));
-        while (Ok()) {
-            if (Peek() == u'>') {
-                ++FAt;
-                return tag;
-            }
-            if (!Peek().isSpace()) {
-                Fail(QStringLiteral("attributes run together"));
-                break;
-            }
-            while (Peek().isSpace())
-                ++FAt;
-            if (Peek() == u'>')
-                continue;
-            QString name;
-            while (Peek().isLetterOrNumber() || Peek() == u'-')
-                name += Peek(), ++FAt;
-            name = name.toLower();
-            if (name.isEmpty() || tag.closing) {
-                Fail(QStringLiteral("a broken attribute"));
-                break;
-            }
+        THtmlTag tag{match.captured(2).toLower(), !match.captured(1).isEmpty(), {}, {}};
+        for (auto it = attributePattern.globalMatch(match.captured(3)); it.hasNext();) {
+            const QRegularExpressionMatch a = it.next();
+            const QString name = a.captured(1).toLower();
             if (tag.attributes.contains(name))
-                Fail(QStringLiteral("attribute %1 twice").arg(name));
-            QString value;
-            if (Peek() == u'=') {
-                ++FAt;
-                const QChar quote = Peek();
-                if (quote == u'"' || quote == u'\'') {
-                    ++FAt;
-                    while (Ok() && Peek() != quote) {
-                        if (Peek().isNull() || Peek() == u'<')
-                            Fail(QStringLiteral("an unclosed attribute value"));
-                        else if (Peek() == u'&')
-                            value += Reference();
-                        else
-                            value += Peek(), ++FAt;
-                    }
-                    ++FAt;
-                } else {
-                    while (!Peek().isNull() && !Peek().isSpace() && Peek() != u'>') {
-                        if (QStringLiteral("\"'=<`").contains(Peek()))
-                            Fail(QStringLiteral("a quote or = in an unquoted value"));
-                        value += Peek(), ++FAt;
-                    }
-                    if (value.isEmpty())
-                        Fail(QStringLiteral("an empty unquoted value"));
-                }
-            }
-            tag.attributes.insert(name, value);
+                fault = QStringLiteral("attribute twice: ") + name;
+            tag.attributes.insert(name, DecodeReferences(a.captured(2) + a.captured(3) + a.captured(4)));
         }
-        return tag;
+        at = match.capturedEnd();
+        if (tag.closing) {
+            if (open.empty() || open.back() != tag.name)
+                fault = QStringLiteral("</%1> closes nothing open").arg(tag.name);
+            else
+                open.pop_back();
+        } else if (tag.name == QLatin1String("style")) {
+            const qsizetype end = html.indexOf(QLatin1String("</style>"), at);
+            tag.text = html.mid(at, end - at);
+            at = end + 8;
+        } else if (!voids.contains(tag.name)) {
+            open.push_back(tag.name);
+        }
+        tags.push_back(tag);
     }
+    if (fault.isEmpty() && !open.empty())
+        fault = QStringLiteral("<%1> never closed").arg(open.back());
+    return tags;
+}
 
-    QString FText;
-    qsizetype FAt = 0;
-};
-
-// The declarations of a CSS block ("name: value; ..."), strings decoded, or empty with a fault
-// when one is broken: braces, an open string, a declaration without a name or value.
+// The declarations of a CSS block ("name: value; ..."), strings kept as written; a brace or a
+// declaration that does not read whole is a fault.
 QMap<QString, QString> CssDeclarations(const QString &css, QString &fault)
 {
+    static const QRegularExpression declaration(QStringLiteral(
+        R"re(\s*([a-z-]+)\s*:\s*((?:[^;"'{}\\]|"(?:[^"\\]|\\.)*"|'(?:[^'\\]|\\.)*')+?)\s*(?:;|$))re"));
     QMap<QString, QString> result;
-    QString name, value;
-    bool inValue = false;
-    const auto finish = [&] {
-        if (!name.trimmed().isEmpty() || !value.trimmed().isEmpty()) {
-            static const QRegularExpression property(QStringLiteral("^[a-z-]+$"));
-            if (!inValue || !property.match(name.trimmed()).hasMatch() || value.trimmed().isEmpty())
-                fault = QStringLiteral("broken declaration: ") + name + QLatin1Char(':') + value;
-            result.insert(name.trimmed(), value.trimmed());
+    qsizetype at = 0;
+    while (at < css.size() && !css.mid(at).trimmed().isEmpty()) {
+        const QRegularExpressionMatch match = declaration.match(css, at, QRegularExpression::NormalMatch,
+                                                                 QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!match.hasMatch()) {
+            fault = QStringLiteral("a broken declaration: ") + css.mid(at);
+            break;
         }
-        name.clear();
-        value.clear();
-        inValue = false;
-    };
-    for (qsizetype i = 0; i < css.size(); ++i) {
-        const QChar c = css[i];
-        if (c == u'{' || c == u'}') {
-            fault = QStringLiteral("a brace in a declaration block");
-            return {};
-        }
-        if (c == u'"' || c == u'\'') {
-            // A string: escapes decoded, "\XX " as hex.
-            QString text;
-            qsizetype j = i + 1;
-            for (; j < css.size() && css[j] != c; ++j) {
-                if (css[j] != u'\\') {
-                    text += css[j];
-                    continue;
-                }
-                qsizetype k = j + 1;
-                while (k < css.size() && k < j + 7 && QStringLiteral("0123456789abcdefABCDEF").contains(css[k]))
-                    ++k;
-                if (k == j + 1) {
-                    text += css[++j];
-                } else {
-                    text += QChar(char16_t(css.mid(j + 1, k - j - 1).toUInt(nullptr, 16)));
-                    j = k < css.size() && css[k] == u' ' ? k : k - 1;
-                }
-            }
-            if (j >= css.size()) {
-                fault = QStringLiteral("an open string");
-                return {};
-            }
-            (inValue ? value : name) += QStringLiteral("[") + text + QStringLiteral("]");
-            i = j;
-        } else if (c == u':' && !inValue) {
-            inValue = true;
-        } else if (c == u';') {
-            finish();
-        } else {
-            (inValue ? value : name) += c;
-        }
+        result.insert(match.captured(1), match.captured(2));
+        at = match.capturedEnd();
     }
-    finish();
     return result;
 }
 
-// Every rule of a style element: "selector{declarations}" with valid declarations.
-QString StyleSheetFault(const QString &sheet)
+// The rules of a style element, by selector, each of whole declarations.
+QMap<QString, QMap<QString, QString>> StyleSheet(const QString &sheet, QString &fault)
 {
-    static const QRegularExpression rule(QStringLiteral("\\s*([.a-zA-Z][-\\w.]*)\\s*\\{([^{}]*)\\}\\s*"));
-    qsizetype at = 0;
-    while (at < sheet.size()) {
+    static const QRegularExpression rule(
+        QStringLiteral(R"re(\s*([.a-zA-Z][-\w.]*)\s*\{((?:[^{}"]|"(?:[^"\\]|\\.)*")*)\}\s*)re"));
+    QMap<QString, QMap<QString, QString>> rules;
+    for (qsizetype at = 0; at < sheet.size() && fault.isEmpty();) {
         const QRegularExpressionMatch match = rule.match(sheet, at, QRegularExpression::NormalMatch,
                                                           QRegularExpression::AnchorAtOffsetMatchOption);
-        if (!match.hasMatch())
-            return QStringLiteral("a broken rule: ") + sheet.mid(at, 40);
-        QString fault;
-        CssDeclarations(match.captured(2), fault);
-        if (!fault.isEmpty())
-            return fault;
+        if (!match.hasMatch()) {
+            fault = QStringLiteral("a broken rule: ") + sheet.mid(at, 40);
+            break;
+        }
+        rules.insert(match.captured(1), CssDeclarations(match.captured(2), fault));
         at = match.capturedEnd();
     }
-    return {};
+    return rules;
 }
 
 // A tree of three rows; the second is drawn bold and red, the third underlined and italic in a
@@ -554,51 +419,42 @@ TEST(TreeGridExportTest, HtmlReadsStrictlyWithEveryStyleWhole)
     treeFont.setFamily(QStringLiteral("Tree \"Font\" </style>"));
     tree->setFont(treeFont);
     const QByteArray html = tree->ContentToHTML(tstAll, QStringLiteral("Tasks & \"more\""));
-    const TStrictHtml read(html);
-    ASSERT_TRUE(read.fault.isEmpty()) << read.fault.toStdString() << "\n" << html.constData();
+    QString fault;
+    const std::vector<THtmlTag> tags = ReadHtmlStrictly(QString::fromUtf8(html), fault);
+    ASSERT_EQ(fault.toStdString(), "") << html.constData();
 
     // The table's attributes stand apart, the caption among them.
-    const THtmlTag *table = read.First(QStringLiteral("table"));
-    ASSERT_NE(table, nullptr);
+    const auto table = std::find_if(tags.begin(), tags.end(), [](const THtmlTag &t) { return t.name == "table"; });
+    ASSERT_NE(table, tags.end());
     EXPECT_EQ(table->attributes.value(QStringLiteral("caption")), QStringLiteral("Tasks & \"more\""));
     EXPECT_EQ(table->attributes.value(QStringLiteral("bgcolor")), QStringLiteral("#FFFFFF"));
     EXPECT_EQ(table->attributes.value(QStringLiteral("cellspacing")), QStringLiteral("0"));
 
     // The style element's rules are whole.
-    const THtmlTag *style = read.First(QStringLiteral("style"));
-    ASSERT_NE(style, nullptr);
-    EXPECT_EQ(StyleSheetFault(style->text), QString()) << style->text.toStdString();
-    EXPECT_TRUE(style->text.contains(QStringLiteral(".default{font: ")));
-    QString sheetFault;
-    const QString defaultRule = style->text.section(QLatin1Char('{'), 1, 1).section(QLatin1Char('}'), 0, 0);
-    EXPECT_TRUE(CssDeclarations(defaultRule, sheetFault).value("font").endsWith(
-        QStringLiteral("[Tree \"Font\" </style>]")));
+    const auto style = std::find_if(tags.begin(), tags.end(), [](const THtmlTag &t) { return t.name == "style"; });
+    ASSERT_NE(style, tags.end());
+    const auto rules = StyleSheet(style->text, fault);
+    EXPECT_EQ(fault.toStdString(), "") << style->text.toStdString();
+    EXPECT_TRUE(rules.value(".default").value("font").endsWith(QStringLiteral(R"("Tree \"Font\" \3C /style>")")));
+    EXPECT_TRUE(rules.contains(QStringLiteral(".normalborder")));
 
-    // Each cell's style attribute holds the whole style: font, decoration, colour.
-    QMap<QString, QMap<QString, QString>> cellStyles;
-    const std::vector<THtmlTag> &tags = read.tags;
-    for (size_t i = 0; i + 1 < tags.size(); ++i) {
-        if (tags[i].name != QLatin1String("td") || tags[i].closing || !tags[i].attributes.contains("style"))
-            continue;
-        QString fault;
-        const QMap<QString, QString> declarations = CssDeclarations(tags[i].attributes.value("style"), fault);
-        EXPECT_EQ(fault, QString()) << tags[i].attributes.value("style").toStdString();
-        cellStyles.insert(QString::number(cellStyles.size()), declarations);
-    }
-    ASSERT_EQ(cellStyles.size(), 6);
-    // Row order: plain, bold red, odd font; two cells each.
-    const QMap<QString, QString> boldRed = cellStyles.value(QStringLiteral("2"));
-    EXPECT_EQ(boldRed.value("font"), QStringLiteral("bold 11pt [DejaVu Sans]"));
-    EXPECT_EQ(boldRed.value("color"), QStringLiteral("#FF0000"));
-    const QMap<QString, QString> oddFont = cellStyles.value(QStringLiteral("4"));
-    EXPECT_EQ(oddFont.value("font"), QStringLiteral("italic 9pt [Odd \"Quote' <Font> & \\Slash]"));
-    EXPECT_EQ(oddFont.value("text-decoration"), QStringLiteral("underline"));
+    // Each cell's style attribute holds the whole style: font, decoration, colour. Row order:
+    // plain, bold red, odd font; two cells each.
+    std::vector<QMap<QString, QString>> cells;
+    for (const THtmlTag &tag : tags)
+        if (tag.name == QLatin1String("td") && tag.attributes.contains("style"))
+            cells.push_back(CssDeclarations(tag.attributes.value("style"), fault));
+    EXPECT_EQ(fault.toStdString(), "");
+    ASSERT_EQ(cells.size(), 6u);
+    EXPECT_EQ(cells[2].value("font"), QStringLiteral("bold 11pt 'DejaVu Sans'"));
+    EXPECT_EQ(cells[2].value("color"), QStringLiteral("#FF0000"));
+    EXPECT_EQ(cells[4].value("font"), QStringLiteral(R"(italic 9pt 'Odd "Quote\' <Font> & \\Slash')"));
+    EXPECT_EQ(cells[4].value("text-decoration"), QStringLiteral("underline"));
 
     // The clipboard block around it reads as strictly.
     const QByteArray block = tree->ContentToClipboard(QStringLiteral("HTML Format"), tstAll);
-    const QByteArray page = block.mid(97, block.size() - 98);
-    const TStrictHtml wrapped(page);
-    EXPECT_TRUE(wrapped.fault.isEmpty()) << wrapped.fault.toStdString();
+    ReadHtmlStrictly(QString::fromUtf8(block.mid(97, block.size() - 98)), fault);
+    EXPECT_EQ(fault.toStdString(), "");
 }
 
 TEST(TreeGridExportTest, HtmlReadBackKeepsTheBoldRedRow)
