@@ -79,7 +79,6 @@ public:
         hide();
     }
 
-    Qt::Edges Edges() const { return FEdges; }
     void Place(const QRect &rect, Qt::Edges edges)
     {
         FEdges = edges;
