@@ -21,6 +21,13 @@ void TCompletingComboBox::SetEditable(bool editable)
     }
 }
 
+void TCompletingComboBox::keyReleaseEvent(QKeyEvent *event)
+{
+    QComboBox::keyReleaseEvent(event);
+    if (lineEdit())
+        DoComplete(event);
+}
+
 bool TCompletingComboBox::eventFilter(QObject *watched, QEvent *event)
 {
     const bool handled = QComboBox::eventFilter(watched, event);

@@ -19,6 +19,9 @@ signals:
     void OnChange();
 
 protected:
+    // The focused box gets the keys and hands them to its edit part without passing the
+    // edit's event filters; keys sent to the edit part itself come through the filter.
+    void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     // Runs after a key is released in the edit part.
     void DoComplete(const class QKeyEvent *event);

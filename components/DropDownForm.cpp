@@ -66,13 +66,65 @@ private:
 
 } // namespace
 
+// A sizing zone of the drop-down: a transparent strip over the content that shows the sizing
+// cursor and resizes the drop-down while the left button drags it.
+class TDropDownSizingBand : public QWidget
+{
+public:
+    explicit TDropDownSizingBand(TfmDropDown *host)
+        : QWidget(host)
+        , FHost(host)
+    {
+        setObjectName(QStringLiteral("SizingBand"));
+        hide();
+    }
+
+    void Place(const QRect &rect, Qt::Edges edges)
+    {
+        FEdges = edges;
+        setCursor(TfmDropDown::SizingCursor(edges));
+        setGeometry(rect);
+        setVisible(edges && !rect.isEmpty());
+        raise();
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            FHost->BeginSizing(FEdges, event->globalPosition().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (event->buttons() & Qt::LeftButton)
+            FHost->SizeTo(event->globalPosition().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            FHost->EndSizing();
+    }
+
+private:
+    TfmDropDown *FHost;
+    Qt::Edges FEdges;
+};
+
 TfmDropDown::TfmDropDown(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("fmDropDown"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setMouseTracking(true);
+    for (TDropDownSizingBand *&band : FBands)
+        band = new TDropDownSizingBand(this);
     resize(120, 120);
+    PlaceBands();
+}
+
+void TfmDropDown::SetSizable(bool value)
+{
+    FSizable = value;
+    PlaceBands();
 }
 
 TfmDropDown::~TfmDropDown()
@@ -128,6 +180,37 @@ Qt::Edges TfmDropDown::SizingZone(const QSize &size, const QPoint &pos, TDropDow
     return {};
 }
 
+Qt::CursorShape TfmDropDown::SizingCursor(Qt::Edges edges)
+{
+    if (edges == (Qt::BottomEdge | Qt::RightEdge))
+        return Qt::SizeFDiagCursor;
+    if (edges == (Qt::TopEdge | Qt::RightEdge))
+        return Qt::SizeBDiagCursor;
+    if (edges & (Qt::TopEdge | Qt::BottomEdge))
+        return Qt::SizeVerCursor;
+    if (edges & Qt::RightEdge)
+        return Qt::SizeHorCursor;
+    return Qt::ArrowCursor;
+}
+
+void TfmDropDown::PlaceBands()
+{
+    const int w = width();
+    const int h = height();
+    if (!FSizable) {
+        for (TDropDownSizingBand *band : FBands)
+            band->Place({}, {});
+    } else if (FDropDownPosition == ddpBelow) {
+        FBands[0]->Place(QRect(0, h - 5, w, 5), Qt::BottomEdge);
+        FBands[1]->Place(QRect(w - 5, 0, 5, h), Qt::RightEdge);
+        FBands[2]->Place(QRect(w - 10, h - 10, 10, 10), Qt::BottomEdge | Qt::RightEdge);
+    } else {
+        FBands[0]->Place(QRect(0, 0, w, 5), Qt::TopEdge);
+        FBands[1]->Place({}, {});
+        FBands[2]->Place(QRect(w - 5, 0, 5, 5), Qt::TopEdge | Qt::RightEdge);
+    }
+}
+
 QList<int> TfmDropDown::RollOutSteps(int height, int resolution)
 {
     QList<int> steps;
@@ -173,6 +256,7 @@ bool TfmDropDown::RollDownForm(QWidget *parentForm, int left, int top, int width
         screen = parentForm->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(left, top, size.width(), size.height());
     move(Placement(available, left, top, size, FDropDownPosition));
+    PlaceBands();
 
     qApp->installEventFilter(this);
     RollOut();
@@ -335,57 +419,38 @@ void TfmDropDown::closeEvent(QCloseEvent *event)
         CloseDropDown();
 }
 
-void TfmDropDown::mousePressEvent(QMouseEvent *event)
+void TfmDropDown::BeginSizing(Qt::Edges edges, const QPoint &globalPos)
 {
-    if (FSizable && event->button() == Qt::LeftButton) {
-        FSizingEdges = SizingZone(size(), event->position().toPoint(), FDropDownPosition);
-        if (FSizingEdges) {
-            FSizingStartGeometry = geometry();
-            FSizingStartPos = event->globalPosition().toPoint();
-            return;
-        }
-    }
-    QWidget::mousePressEvent(event);
+    FSizingEdges = edges;
+    FSizingStartGeometry = geometry();
+    FSizingStartPos = globalPos;
 }
 
-void TfmDropDown::mouseMoveEvent(QMouseEvent *event)
+void TfmDropDown::SizeTo(const QPoint &globalPos)
 {
-    if (FSizingEdges) {
-        const QPoint delta = event->globalPosition().toPoint() - FSizingStartPos;
-        QRect r = FSizingStartGeometry;
-        const QSize minimum = minimumSizeHint().expandedTo(QSize(20, 20));
-        if (FSizingEdges & Qt::RightEdge)
-            r.setWidth(qMax(minimum.width(), r.width() + delta.x()));
-        if (FSizingEdges & Qt::BottomEdge)
-            r.setHeight(qMax(minimum.height(), r.height() + delta.y()));
-        if (FSizingEdges & Qt::TopEdge)
-            r.setTop(qMin(r.bottom() + 1 - minimum.height(), r.top() + delta.y()));
-        setGeometry(r);
+    if (!FSizingEdges)
         return;
-    }
-    if (FSizable) {
-        const Qt::Edges zone = SizingZone(size(), event->position().toPoint(), FDropDownPosition);
-        if (zone == (Qt::BottomEdge | Qt::RightEdge))
-            setCursor(Qt::SizeFDiagCursor);
-        else if (zone == (Qt::TopEdge | Qt::RightEdge))
-            setCursor(Qt::SizeBDiagCursor);
-        else if (zone & (Qt::TopEdge | Qt::BottomEdge))
-            setCursor(Qt::SizeVerCursor);
-        else if (zone & Qt::RightEdge)
-            setCursor(Qt::SizeHorCursor);
-        else
-            unsetCursor();
-    }
-    QWidget::mouseMoveEvent(event);
+    const QPoint delta = globalPos - FSizingStartPos;
+    QRect r = FSizingStartGeometry;
+    const QSize minimum = minimumSizeHint().expandedTo(QSize(20, 20));
+    if (FSizingEdges & Qt::RightEdge)
+        r.setWidth(qMax(minimum.width(), r.width() + delta.x()));
+    if (FSizingEdges & Qt::BottomEdge)
+        r.setHeight(qMax(minimum.height(), r.height() + delta.y()));
+    if (FSizingEdges & Qt::TopEdge)
+        r.setTop(qMin(r.bottom() + 1 - minimum.height(), r.top() + delta.y()));
+    setGeometry(r);
 }
 
-void TfmDropDown::mouseReleaseEvent(QMouseEvent *event)
+void TfmDropDown::EndSizing()
 {
-    if (FSizingEdges && event->button() == Qt::LeftButton) {
-        FSizingEdges = {};
-        return;
-    }
-    QWidget::mouseReleaseEvent(event);
+    FSizingEdges = {};
+}
+
+void TfmDropDown::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    PlaceBands();
 }
 
 void TfmDropDown::paintEvent(QPaintEvent *)

@@ -7,6 +7,7 @@
 #include "MessageDialog.h" // the modal results mrNone, mrOk, mrCancel
 
 class QEventLoop;
+class TDropDownSizingBand;
 
 enum TDropDownPosition { ddpBelow, ddpAbove };
 
@@ -33,7 +34,7 @@ public:
     int RollDownSpeed() const { return FRollDownSpeed; }
     void SetRollDownSpeed(int ms) { FRollDownSpeed = qMax(0, ms); }
     bool Sizable() const { return FSizable; }
-    void SetSizable(bool value) { FSizable = value; }
+    void SetSizable(bool value);
     bool DropShadow() const { return FDropShadow; }
     void SetDropShadow(bool value) { FDropShadow = value; }
     TDropDownPosition DropDownPosition() const { return FDropDownPosition; }
@@ -54,6 +55,8 @@ public:
 
     // The edges a press at pos resizes, for a drop-down of the given size and position.
     static Qt::Edges SizingZone(const QSize &size, const QPoint &pos, TDropDownPosition position);
+    // The cursor shown over a sizing zone.
+    static Qt::CursorShape SizingCursor(Qt::Edges edges);
 
     // Steps of the roll-out: each entry is the height shown after that step.
     static QList<int> RollOutSteps(int height, int resolution);
@@ -65,16 +68,21 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
     // Called when a key reaches the loop; Escape ends it. Subclasses may set a result first.
     virtual void DoEscape();
 
 private:
+    friend class TDropDownSizingBand;
+
     bool Contains(QObject *object) const;
+    // The bands lie over the content, so that the content never takes the sizing zones.
+    void PlaceBands();
+    void BeginSizing(Qt::Edges edges, const QPoint &globalPos);
+    void SizeTo(const QPoint &globalPos);
+    void EndSizing();
     void EndLoop();
     void RollOut();
     void Wait(int ms);
@@ -96,6 +104,8 @@ private:
     QEventLoop *FLoop = nullptr; // lives on RollDownForm's stack
     bool FLoopEnded = false;
 
+    // The bottom (or top) band, the right band and the corner.
+    TDropDownSizingBand *FBands[3] = {};
     Qt::Edges FSizingEdges;
     QRect FSizingStartGeometry;
     QPoint FSizingStartPos;

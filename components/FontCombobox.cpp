@@ -97,7 +97,8 @@ TScFontComboBox::TScFontComboBox(QWidget *parent)
     f.setPointSize(10);
     setFont(f);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (FChoosing)
+        // The pick that closes the list is reported once it has been filed.
+        if (FChoosing || FClosePending)
             return;
         if (BlnDown)
             ShowExample(index);
@@ -105,6 +106,11 @@ TScFontComboBox::TScFontComboBox(QWidget *parent)
     });
     connect(this, &QComboBox::highlighted, this, [this](int index) { ShowExample(index); });
     connect(this, &QComboBox::activated, this, [this](int index) {
+        // The pick in the list arrives after the list was hidden.
+        if (FClosePending) {
+            FinishClose();
+            return;
+        }
         // Chosen with the list closed (keyboard on the closed box).
         if (BlnDown || index < 0)
             return;
@@ -291,6 +297,7 @@ void TScFontComboBox::showEvent(QShowEvent *event)
 
 void TScFontComboBox::showPopup()
 {
+    FinishClose();
     if (!FNamesLoaded)
         GetFontNames();
     BlnDown = true;
@@ -307,8 +314,18 @@ void TScFontComboBox::hidePopup()
     QComboBox::hidePopup();
     if (FFormExample)
         FFormExample->hide();
-    if (!BlnDown)
+    if (!BlnDown || FClosePending)
         return;
+    // Escape and a click outside pick nothing: the queued call files the selection as it is.
+    FClosePending = true;
+    QMetaObject::invokeMethod(this, &TScFontComboBox::FinishClose, Qt::QueuedConnection);
+}
+
+void TScFontComboBox::FinishClose()
+{
+    if (!FClosePending)
+        return;
+    FClosePending = false;
     const QString before = FStrFontName;
     ChooseFont();
     // Reported after closing, so that a listener that ignores changes while the list is down

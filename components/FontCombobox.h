@@ -86,6 +86,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Files the choice once the list has closed: a click or Enter in the list sets the picked
+    // line only after the list has been hidden, so the choice waits for it.
+    void FinishClose();
     void ShowExample(int index);
     void PlaceExample();
 
@@ -103,6 +106,7 @@ private:
     bool FBlnShowImagesFontType = true;
     bool FBlnShowPreviewFontName = true;
     bool FChoosing = false;
+    bool FClosePending = false;
     bool FNamesLoaded = false;
     int FItemHeight = 18;
 

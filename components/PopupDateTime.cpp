@@ -12,7 +12,8 @@ TDateTimePopup::TDateTimePopup(QWidget *parent)
     FCalendar->setObjectName(QStringLiteral("Calendar"));
     FCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
+    // Room for the sizing bands of the free edges, so that they lie over the frame, not the days.
+    layout->setContentsMargins(5, 5, 5, 5);
     layout->addWidget(FCalendar);
     resize(sizeHint());
     // A click on a day and Enter on the keyboard both pick it.

@@ -66,24 +66,45 @@ QByteArray number(qint64 value)
     return QByteArray::number(value);
 }
 
-// ".name{font: ... color:#RRGGBB;}" for a named style, else an inline style attribute.
+// A font name as a CSS string in the given quotes: backslash and the quote escaped, control
+// characters as hex escapes. For a style attribute the string is then escaped as attribute
+// text; inside a style element "<" is written as a hex escape, so no name ends the element.
+QByteArray cssString(const QString &text, char quote, bool attribute)
+{
+    QString result(QChar::fromLatin1(quote));
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\' || u == char16_t(quote))
+            result += QLatin1Char('\\') + c;
+        else if (u < 0x20 || u == 0x7F || (!attribute && u == u'<'))
+            result += QLatin1Char('\\') + QString::number(u, 16).toUpper() + QLatin1Char(' ');
+        else
+            result += c;
+    }
+    result += QChar::fromLatin1(quote);
+    return attribute ? htmlEscaped(result) : result.toUtf8();
+}
+
+// ".name{font: ... color:#RRGGBB;}" for a named style, else an inline style attribute. The font
+// shorthand takes style, weight, size and family only; underlining is a declaration of its own.
 QByteArray htmlStyle(const QByteArray &name, const TFont &font)
 {
-    QByteArray result = name.isEmpty() ? QByteArray(" style=\"{font:") : "." + name + "{font:";
-    if (font.Style() & fsUnderline)
-        result += " underline";
+    const bool inlineStyle = name.isEmpty();
+    QByteArray result = inlineStyle ? QByteArray(" style=\"font:") : "." + name + "{font:";
     if (font.Style() & fsItalic)
         result += " italic";
     if (font.Style() & fsBold)
         result += " bold";
+    // Single quotes inside the double-quoted attribute, so that the attribute holds the whole style.
+    const QByteArray family = cssString(font.Name(), inlineStyle ? '\'' : '"', inlineStyle);
     if (font.Size() >= 0)
-        result += " " + number(font.Size()) + "pt \"" + htmlEscaped(font.Name()) + "\";";
+        result += " " + number(font.Size()) + "pt " + family + ";";
     else
-        result += " " + number(std::abs(font.Height())) + "px \"" + htmlEscaped(font.Name()) + "\";";
-    result += "color:" + hexColor(font.Color()) + ";}";
-    if (name.isEmpty())
-        result += "\"";
-    return result;
+        result += " " + number(std::abs(font.Height())) + "px " + family + ";";
+    if (font.Style() & fsUnderline)
+        result += "text-decoration:underline;";
+    result += "color:" + hexColor(font.Color()) + ";";
+    return result + (inlineStyle ? "\"" : "}");
 }
 
 QByteArray alignmentAttribute(TColumnAlignment alignment)
@@ -350,7 +371,7 @@ QByteArray TCustomStringTreeGrid::ContentToHTML(TVSTTextSourceType source, const
 
     QByteArray attributes;
     if (!caption.isEmpty())
-        attributes += "caption=\"" + htmlEscaped(caption) + "\"";
+        attributes += " caption=\"" + htmlEscaped(caption) + "\"";
     if (BorderStyle() != bsNone)
         attributes += " border=\"" + number(1) + "\" frame=box";
 

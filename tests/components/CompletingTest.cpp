@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "AutocompletingEdit.h"
 #include "CompletingComboBox.h"
+
+#include <memory>
 
 namespace {
 
@@ -136,4 +139,74 @@ TEST(CompletingComboBox, CompletesCaseInsensitivelyAndSelectsTheRest)
     box.lineEdit()->clear();
     QTest::keyClicks(box.lineEdit(), QStringLiteral("Bo"));
     EXPECT_EQ(box.lineEdit()->text(), QStringLiteral("Bo"));
+}
+
+namespace {
+
+// A box in a shown, active window with the keyboard focus, as the user finds it.
+struct FocusedCompletingComboBox : ::testing::Test {
+    void SetUp() override
+    {
+        window = std::make_unique<QWidget>();
+        window->resize(240, 60);
+        box = new TCompletingComboBox(window.get());
+        box->setGeometry(10, 10, 200, 28);
+        box->addItems({QStringLiteral("Apple"), QStringLiteral("Apricot"), QStringLiteral("Banana")});
+        box->setCurrentIndex(-1);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        box->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), box);
+    }
+    // Keys go where Qt sends them: to the widget that has the focus.
+    static void Type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
+
+    std::unique_ptr<QWidget> window;
+    TCompletingComboBox *box = nullptr;
+};
+
+} // namespace
+
+TEST_F(FocusedCompletingComboBox, KeysTypedIntoTheFocusedBoxComplete)
+{
+    QSignalSpy changes(box, &TCompletingComboBox::OnChange);
+    Type(QStringLiteral("Ap"));
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Apple"));
+    EXPECT_EQ(box->lineEdit()->selectedText(), QStringLiteral("ple"));
+    EXPECT_GT(changes.count(), 0);
+
+    // Typing goes on over the completed rest.
+    Type(QStringLiteral("r"));
+    EXPECT_EQ(box->currentIndex(), 1);
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Apricot"));
+    EXPECT_EQ(box->lineEdit()->selectedText(), QStringLiteral("icot"));
+
+    // Backspace removes the completed rest and does not complete again.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Apr"));
+    EXPECT_FALSE(box->lineEdit()->hasSelectedText());
+
+    // A text that starts no item stays as typed.
+    Type(QStringLiteral("x"));
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Aprx"));
+    EXPECT_EQ(box->lineEdit()->selectedText(), QString());
+}
+
+TEST_F(FocusedCompletingComboBox, OneCompletionPerKeyAndNoneWhenSwitchedOff)
+{
+    // Each released key completes once: the change is reported once per completing key.
+    QSignalSpy changes(box, &TCompletingComboBox::OnChange);
+    QTest::keyPress(box, Qt::Key_B, Qt::NoModifier);
+    const int afterPress = changes.count();
+    QTest::keyRelease(box, Qt::Key_B, Qt::NoModifier);
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Banana"));
+    EXPECT_EQ(changes.count(), afterPress + 1);
+
+    box->lineEdit()->clear();
+    box->SetTextCompletion(false);
+    Type(QStringLiteral("Ap"));
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Ap"));
+    EXPECT_FALSE(box->lineEdit()->hasSelectedText());
 }

@@ -38,6 +38,21 @@ struct DropDownFixture : ::testing::Test {
     QPushButton *innerButton = nullptr;
 };
 
+// A drag with the left button from one point of the drop-down to another, sent as the user's
+// drag arrives: to the widget under the starting point, which keeps the mouse while the button
+// is down.
+void DragIn(QWidget *top, QPoint from, QPoint to)
+{
+    QWidget *target = top->childAt(from);
+    if (!target)
+        target = top;
+    const QPoint start = target->mapFrom(top, from);
+    const QPoint end = start + (to - from);
+    QTest::mousePress(target, Qt::LeftButton, {}, start);
+    QTest::mouseMove(target, end);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, end);
+}
+
 } // namespace
 
 TEST(DropDownGeometry, PlacementBelowAboveAndInsideTheScreen)
@@ -222,9 +237,7 @@ TEST_F(DropDownFixture, DraggingTheGripResizesBelow)
 {
     QSize during;
     QTimer::singleShot(0, dropDown.get(), [&] {
-        QTest::mousePress(dropDown.get(), Qt::LeftButton, {}, QPoint(97, 97));
-        QTest::mouseMove(dropDown.get(), QPoint(127, 117));
-        QTest::mouseRelease(dropDown.get(), Qt::LeftButton, {}, QPoint(127, 117));
+        DragIn(dropDown.get(), QPoint(97, 97), QPoint(127, 117));
         during = dropDown->size();
         dropDown->CloseDropDown();
     });
@@ -238,9 +251,7 @@ TEST_F(DropDownFixture, AboveThePointTheTopEdgeSizesAndAWheelOutsideCloses)
     QRect during;
     QTimer::singleShot(0, dropDown.get(), [&] {
         const QRect before = dropDown->geometry();
-        QTest::mousePress(dropDown.get(), Qt::LeftButton, {}, QPoint(40, 2));
-        QTest::mouseMove(dropDown.get(), QPoint(40, -18));
-        QTest::mouseRelease(dropDown.get(), Qt::LeftButton, {}, QPoint(40, -18));
+        DragIn(dropDown.get(), QPoint(40, 2), QPoint(40, -18));
         during = dropDown->geometry();
         EXPECT_EQ(during.bottom(), before.bottom());
         QWheelEvent wheel(QPointF(10, 10), parentButton->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
@@ -251,4 +262,45 @@ TEST_F(DropDownFixture, AboveThePointTheTopEdgeSizesAndAWheelOutsideCloses)
     EXPECT_EQ(dropDown->DropDownPosition(), ddpAbove);
     EXPECT_EQ(during.height(), 100);
     EXPECT_EQ(dropDown->DropDownState(), ddsHidden);
+}
+
+// Whatever covers the drop-down, the widget under each point of a sizing zone is a band that
+// shows that zone's cursor, and no band lies outside the zones; above its point the zones
+// follow the top edge.
+TEST_F(DropDownFixture, SizingBandsLieOverTheContentExactlyOnTheZones)
+{
+    auto *content = new QWidget(dropDown.get());
+    content->setGeometry(1, 1, 138, 98); // all but a thin border, as a calendar fills it
+    const auto check = [&](TDropDownPosition position) {
+        ASSERT_EQ(dropDown->DropDownPosition(), position);
+        const QSize size = dropDown->size();
+        int faults = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const Qt::Edges zone = TfmDropDown::SizingZone(size, QPoint(x, y), position);
+                QWidget *under = dropDown->childAt(x, y);
+                const bool band = under && under->objectName() == QLatin1String("SizingBand");
+                if (band != bool(zone) || (band && under->cursor().shape() != TfmDropDown::SizingCursor(zone)))
+                    ++faults;
+            }
+        }
+        EXPECT_EQ(faults, 0);
+    };
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        check(ddpBelow);
+        dropDown->CloseDropDown();
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), 400, 100, 140, 100));
+
+    const QRect avail = parent->screen()->availableGeometry();
+    QTimer::singleShot(0, dropDown.get(), [&] {
+        check(ddpAbove);
+        dropDown->CloseDropDown();
+    });
+    ASSERT_TRUE(dropDown->RollDownForm(parent.get(), avail.left() + 20, avail.bottom() - 10, 140, 100));
+
+    // Not sizable: no bands at all.
+    dropDown->SetSizable(false);
+    EXPECT_EQ(dropDown->childAt(135, 95), content);
+    EXPECT_EQ(dropDown->childAt(70, 2), content);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "FontCombobox.h"
 #include "SVFontCombos.h"
+
+#include <memory>
 
 namespace {
 
@@ -107,6 +110,8 @@ TEST(FontCombo, ClosingTheListChoosesAndReportsOnce)
     box.setCurrentIndex(box.findText(QStringLiteral("Tahoma=TA")));
     const int changesWhileDown = changes.count();
     box.hidePopup();
+    // Closed without a pick in the list (Escape, a click outside): filed once the close is done.
+    QCoreApplication::processEvents();
     EXPECT_FALSE(box.BlnDown);
     EXPECT_FALSE(box.FormExample()->isVisible());
     EXPECT_EQ(box.FontName(), QStringLiteral("Tahoma"));
@@ -150,4 +155,97 @@ TEST(FontCombo, InstalledFontsLoadOnFirstUse)
     EXPECT_TRUE(box.Lines().contains(QStringLiteral("DejaVu Sans Mono=TA")));
     for (const QString &line : box.Lines())
         EXPECT_TRUE(line.endsWith(QLatin1String("=TA")) || line.endsWith(QLatin1String("=TS"))) << line.toStdString();
+}
+
+namespace {
+
+// A font box in a shown window; its list is opened and picked from with the mouse.
+struct FontBoxClicks : ::testing::Test {
+    void SetUp() override
+    {
+        window = std::make_unique<QWidget>();
+        window->resize(260, 80);
+        box = new TestFontBox;
+        box->setParent(window.get());
+        box->Fonts = SampleFonts();
+        box->setGeometry(10, 10, 220, 26);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // Opens the list with a click on the box and clicks the line that holds the name.
+    void Pick(const QString &name)
+    {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 8, box->height() / 2));
+        ASSERT_TRUE(box->view()->isVisible());
+        QAbstractItemView *list = box->view();
+        const int row = box->findText(name + QLatin1Char('='), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
+        ASSERT_GE(row, 0);
+        list->scrollTo(list->model()->index(row, 0));
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseMove(list->viewport(), at);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        ASSERT_FALSE(box->view()->isVisible());
+    }
+
+    std::unique_ptr<QWidget> window;
+    TestFontBox *box = nullptr;
+};
+
+} // namespace
+
+TEST_F(FontBoxClicks, APickFromTheListIsFiledAtOnceAndReportedWithItsName)
+{
+    QStringList reported;
+    int clicks = 0;
+    QObject::connect(box, &TScFontComboBox::OnChange, box, [&] {
+        if (!box->BlnDown)
+            reported << box->FontName();
+    });
+    QObject::connect(box, &TScFontComboBox::OnClick, box, [&] { ++clicks; });
+
+    Pick(QStringLiteral("Tahoma"));
+    EXPECT_EQ(box->FontName(), QStringLiteral("Tahoma"));
+    EXPECT_FALSE(box->BlnDown);
+    EXPECT_EQ(box->IntCountUsed, 1);
+    EXPECT_EQ(box->Lines().first(), QStringLiteral("Tahoma=TA"));
+    EXPECT_EQ(box->currentText(), QStringLiteral("Tahoma=TA"));
+    EXPECT_EQ(reported, QStringList{QStringLiteral("Tahoma")});
+    EXPECT_EQ(clicks, 1);
+
+    // The next pick heads the block at once, the one before it follows.
+    Pick(QStringLiteral("Courier"));
+    EXPECT_EQ(box->FontName(), QStringLiteral("Courier"));
+    EXPECT_EQ(box->Lines().mid(0, 2), (QStringList{"Courier=TA", "Tahoma=TA"}));
+    EXPECT_EQ(reported, (QStringList{"Tahoma", "Courier"}));
+    EXPECT_EQ(clicks, 2);
+
+    // Nothing more arrives later from the event loop.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box->Lines().mid(0, 2), (QStringList{"Courier=TA", "Tahoma=TA"}));
+    EXPECT_EQ(reported.size(), 2);
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(FontBoxClicks, EscapeClosesWithoutAPickAndKeepsTheChoice)
+{
+    Pick(QStringLiteral("Verdana"));
+    ASSERT_EQ(box->FontName(), QStringLiteral("Verdana"));
+    QSignalSpy changes(box, &TScFontComboBox::OnChange);
+    QSignalSpy clicks(box, &TScFontComboBox::OnClick);
+
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 8, box->height() / 2));
+    ASSERT_TRUE(box->view()->isVisible());
+    // Moving over another line highlights it; Escape leaves it unpicked.
+    QAbstractItemView *list = box->view();
+    const int row = box->findText(QStringLiteral("Arial=TA"));
+    QTest::mouseMove(list->viewport(), list->visualRect(list->model()->index(row, 0)).center());
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(box->view()->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(box->BlnDown);
+    EXPECT_EQ(box->FontName(), QStringLiteral("Verdana"));
+    EXPECT_EQ(box->Lines().first(), QStringLiteral("Verdana=TA"));
+    EXPECT_EQ(box->IntCountUsed, 1);
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(clicks.count(), 1);
 }
