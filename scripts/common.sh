@@ -11,10 +11,10 @@ VELMORA_PACKAGES=(
   fonts-dejavu-core
 )
 
-# Optional, for one test only: LibreOffice Calc converts an exported workbook back to CSV to show
-# that a real spreadsheet program opens it; without it that test skips itself. Not installed by
-# the build or the test script.
-VELMORA_OPTIONAL_TEST_PACKAGES=(libreoffice-calc-nogui)
+# Optional, for two tests only: LibreOffice converts an exported workbook back to CSV and an
+# exported HTML page to text, to show that a real reader opens them; without it those tests skip
+# themselves. Not installed by the build or the test script.
+VELMORA_OPTIONAL_TEST_PACKAGES=(libreoffice-calc-nogui libreoffice-writer-nogui)
 
 # The fuzz build (scripts/fuzz): clang with libFuzzer and the sanitizer runtimes; not needed to build.
 VELMORA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
