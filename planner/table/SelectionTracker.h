@@ -27,6 +27,9 @@ public:
     void Change(TWhichTable table, TNodeData *node, bool fromTable);
     // Answers the gathered reports now.
     void Flush();
+    // The same for a selection the user had already (put back after a reload): the editor
+    // follows it, but the chart neither flashes its bars nor scrolls to them.
+    void FlushQuietly();
     bool Pending() const { return FTimer.isActive(); }
 
     // The rows selected at the last answered report: those selected before first, then the
@@ -52,6 +55,7 @@ private:
     void PurgeForgotten() const;
 
     TPlannerCore &FCore;
+    bool FQuiet = false;
     mutable std::array<std::vector<TNodeData *>, WhichTableCount> FSelectedList;
     mutable std::unordered_set<const TNodeData *> FForgotten;
     std::array<TPending, WhichTableCount> FPending;
