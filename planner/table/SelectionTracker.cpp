@@ -112,6 +112,9 @@ void TSelectionTracker::Answer(TWhichTable table)
         if (pending.node && pending.fromTable)
             window.CenterNode(*pending.node);
     }
-    window.SeteditorVisible(!list.empty());
-    window.UpdateEditor();
+    // The editor shows the active table's rows: a change in the other table leaves it be.
+    if (table == FCore.GetActiveTable()) {
+        window.SeteditorVisible(!list.empty());
+        window.UpdateEditor();
+    }
 }

@@ -15,7 +15,7 @@ class TPlannerCore;
 // selection change, often several for one user action (clear, then select); the reports are
 // gathered and answered once when the action is over: the bars whose selection began or
 // ended are drawn anew, the chart's selection flash restarts, the chart scrolls to the row
-// when the user picked it in the table, and the editor follows the selection.
+// when the user picked it in the table, and the editor follows the active table's selection.
 class TSelectionTracker : public QObject
 {
     Q_OBJECT

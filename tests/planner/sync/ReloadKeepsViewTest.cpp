@@ -2,7 +2,8 @@
 // (user B) works on a document that a driver process (user A) shares and saves. B's reload of
 // the new generation must not be noticed: the editor field keeps the focus, its caret and a
 // typed date, keys pressed before, during and after the reload all land, and the selection,
-// the focused cells, the tables' and the chart's positions stay where B had them.
+// the focused cells, the tables' and the chart's positions stay where B had them. Nor does
+// A's change of B's selection in the other table close the field B types in.
 
 #include "planner/sync/SyncDriverTest.h"
 
@@ -370,4 +371,32 @@ TEST_F(ReloadKeepsViewTest, AFieldWhoseRowAnotherUserDeletedLeavesTheKeysToTheTa
     QTest::keyClicks(QApplication::focusWidget(), "zz");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
     EXPECT_EQ(Cell(ids[1], "Comment"), "task 1");
+}
+
+TEST_F(ReloadKeepsViewTest, AnotherUserDeletingASelectedAbsentDayLeavesTheTaskFieldInUse)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(1));
+    const QString row = ids[0];
+    // B's absent day reaches A; B selects it, then goes back to the task and its field.
+    TNodeData *day = AddAbsenceRow(*core, QStringLiteral("Position 1"), std::trunc(Now()), 2, true);
+    const QString dayId = day->ID.Value();
+    ASSERT_TRUE(Idle([&] { return a->Json("dump").contains(dayId); }, 8000));
+    QTabBar *tabs = form->PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ClickCell(form->StringTreeGrid2, day->VNode, Column("Position", tbExclude));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    ASSERT_EQ(core->GetActiveTable(), tbTable);
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), '+');
+    ASSERT_EQ(form->StringTreeGrid2->SelectedCount(), 1);
+
+    // A deletes the absent day: B's selection there goes, the task and its field stay.
+    ASSERT_EQ(a->Command({"delete", dayId}), "");
+    ASSERT_TRUE(Idle([&] { return core->FindNode(dayId) == nullptr; }, 8000));
+    Idle([] { return false; }, 700);
+    EXPECT_TRUE(form->EditorPanel->isVisible());
+    ASSERT_EQ(Focused(), Field("__edit", "Comment"));
+    QTest::keyClick(QApplication::focusWidget(), '!');
+    EXPECT_EQ(Cell(row, "Comment"), "task 0+!");
 }
