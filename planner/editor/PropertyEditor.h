@@ -82,6 +82,24 @@ public:
     // The "A" button: fills the selected tasks from the autofill record of the typed key.
     void AutofillPanelClick(int column);
 
+    // ---- the field the user works in, kept while the document is replaced (a reload) and
+    // the lines are built anew (PropertyEditorFocus.cpp)
+    struct TFieldState
+    {
+        TWhichTable table = tbTable;
+        QString caption; // of the field's column; empty when no field had the focus
+        TColumnType type = ctText;
+        QString text;
+        bool typed = false; // a date typed but not yet written: its text comes back
+        int cursor = 0;
+        int anchor = 0; // the other end of the selected text; the cursor when none is
+        int scroll = 0; // the editor's scroll position
+    };
+    TFieldState FieldState() const;
+    // The same column's field takes the focus again with the caret and selected text it had.
+    // False when that column or its field is gone, or the field cannot take the focus.
+    bool RestoreFieldState(const TFieldState &state);
+
     // ---- visibility, panel and window
     // Takes effect 500 ms later; a new request restarts the wait.
     void SeteditorVisible(bool visible);

@@ -164,6 +164,12 @@ public:
     std::function<void()> OnSaveFileIni;
     std::function<void()> OnLoadFileIni;
 
+    // ---- around the move to a newer generation (the reload): before anything of the
+    // document goes, and once the newer one (or, when it cannot be loaded, the old one
+    // again) is in place. The window keeps what the user is doing across it.
+    std::function<void()> OnBeforeReload;
+    std::function<void()> OnAfterReload;
+
 private:
     // The scan's state for the current journal; made on first use, reset with the journal.
     struct TSyncState;

@@ -450,6 +450,8 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     state.ReloadFailureLogged = false;
     probe.Tree.reset();
 
+    if (OnBeforeReload)
+        OnBeforeReload();
     StopBackgroundThread();
     if (OnSaveFileIni)
         OnSaveFileIni();
@@ -512,5 +514,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         FCore.SelectGroupTab(tab);
     if (OnLoadFileIni)
         OnLoadFileIni();
+    if (OnAfterReload)
+        OnAfterReload();
     return loaded;
 }

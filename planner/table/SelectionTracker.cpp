@@ -34,6 +34,13 @@ void TSelectionTracker::Flush()
             Answer(table);
 }
 
+void TSelectionTracker::FlushQuietly()
+{
+    FQuiet = true;
+    Flush();
+    FQuiet = false;
+}
+
 void TSelectionTracker::ForgetNode(const TNodeData *node)
 {
     for (const auto &list : FSelectedList)
@@ -100,9 +107,14 @@ void TSelectionTracker::Answer(TWhichTable table)
     list = std::move(now);
 
     IPlannerWindow &window = FCore.Window();
-    window.FlashSelectedBars();
-    if (pending.node && pending.fromTable)
-        window.CenterNode(*pending.node);
-    window.SeteditorVisible(!list.empty());
-    window.UpdateEditor();
+    if (!FQuiet) {
+        window.FlashSelectedBars();
+        if (pending.node && pending.fromTable)
+            window.CenterNode(*pending.node);
+    }
+    // The editor shows the active table's rows: a change in the other table leaves it be.
+    if (table == FCore.GetActiveTable()) {
+        window.SeteditorVisible(!list.empty());
+        window.UpdateEditor();
+    }
 }

@@ -15,7 +15,7 @@ class TPlannerCore;
 // selection change, often several for one user action (clear, then select); the reports are
 // gathered and answered once when the action is over: the bars whose selection began or
 // ended are drawn anew, the chart's selection flash restarts, the chart scrolls to the row
-// when the user picked it in the table, and the editor follows the selection.
+// when the user picked it in the table, and the editor follows the active table's selection.
 class TSelectionTracker : public QObject
 {
     Q_OBJECT
@@ -27,6 +27,9 @@ public:
     void Change(TWhichTable table, TNodeData *node, bool fromTable);
     // Answers the gathered reports now.
     void Flush();
+    // The same for a selection the user had already (put back after a reload): the editor
+    // follows it, but the chart neither flashes its bars nor scrolls to them.
+    void FlushQuietly();
     bool Pending() const { return FTimer.isActive(); }
 
     // The rows selected at the last answered report: those selected before first, then the
@@ -52,6 +55,7 @@ private:
     void PurgeForgotten() const;
 
     TPlannerCore &FCore;
+    bool FQuiet = false;
     mutable std::array<std::vector<TNodeData *>, WhichTableCount> FSelectedList;
     mutable std::unordered_set<const TNodeData *> FForgotten;
     std::array<TPending, WhichTableCount> FPending;

@@ -41,6 +41,7 @@
 #include "window/InstanceMenu.h"
 #include "window/PowerWatch.h"
 #include "window/RecentFiles.h"
+#include "window/ViewKeeper.h"
 #include "window/WindowCaption.h"
 
 TMainForm::TMainForm(QWidget *parent)
@@ -78,6 +79,10 @@ TMainForm::TMainForm(QWidget *parent)
     CreateActions();
     CreateTables();
     CreateEditor();
+    // A reload after another instance saved leaves the user's view and field as they were.
+    auto *view = new TViewKeeper(*FCore, *FTables, *FEditor, TimeChartView, this);
+    FSync->OnBeforeReload = [view] { view->Capture(); };
+    FSync->OnAfterReload = [view] { view->Restore(); };
     WireGroupTabsAndIdle();
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);

@@ -1,0 +1,402 @@
+// What a user is doing while another instance saves: the real main window of this process
+// (user B) works on a document that a driver process (user A) shares and saves. B's reload of
+// the new generation must not be noticed: the editor field keeps the focus, its caret and a
+// typed date, keys pressed before, during and after the reload all land, and the selection,
+// the focused cells, the tables' and the chart's positions stay where B had them. Nor does
+// A's change of B's selection in the other table close the field B types in.
+
+#include "planner/sync/SyncDriverTest.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QWindow>
+
+#include <cmath>
+#include <memory>
+
+#include "CanvasPanel.h"
+#include "planner/CoreTestSupport.h"
+#include "planner/UserInput.h"
+#include "chart/TimeChartView.h"
+#include "editor/PropertyEditor.h"
+#include "sync/DirWatchThread.h"
+#include "table/PlannerTables.h"
+#include "table/SelectionTracker.h"
+
+using userinput::ClickCell;
+using userinput::WaitUntil;
+
+namespace {
+
+class ReloadKeepsViewTest : public SyncDriverTest
+{
+protected:
+    void SetUp() override
+    {
+        SyncDriverTest::SetUp();
+        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ResetDateFormats();
+    }
+
+    // A makes the document with `rows` tasks; B's window opens it and shows them all.
+    void Share(int rows)
+    {
+        a = &Driver(QStringLiteral("hosta"));
+        ASSERT_EQ(a->Command({"create", document}), "");
+        for (int i = 0; i < rows; ++i)
+            ids.append(a->Command({"add", "Comment", QStringLiteral("task %1").arg(i)}));
+        ASSERT_EQ(a->Command({"save"}), "");
+        form = std::make_unique<TScriptedMainForm>(mrYes);
+        form->resize(1200, 800);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->Open(document);
+        core = &form->Core();
+        ASSERT_EQ(form->Sync().DirWatchThread()->WorkingDir(), a->Json("state").value("generation").toString());
+        for (const QString &id : ids)
+            ASSERT_NE(core->FindNode(id), nullptr) << id.toStdString();
+    }
+    int Column(const char *caption, TWhichTable table = tbTable) const
+    {
+        return core->IndexOfColumnHack(table, QString::fromLatin1(caption));
+    }
+    QString Cell(const QString &id, const char *caption) const
+    {
+        TNodeData *row = core->FindNode(id);
+        return row ? core->GetData(row, Column(caption, row->NodeTable)) : QStringLiteral("<no row>");
+    }
+    // B clicks a task in the table and the editor shows it.
+    void Select(const QString &id, const char *caption = "Comment")
+    {
+        ClickCell(form->StringTreeGrid1, core->FindNode(id)->VNode, Column(caption));
+        ASSERT_TRUE(WaitUntil([this] { return form->EditorPanel->isVisible(); }));
+    }
+    QLineEdit *Field(const char *prefix, const char *caption) const
+    {
+        return qobject_cast<QLineEdit *>(form->Editor().Control(QString::fromLatin1(prefix), Column(caption)));
+    }
+    // B clicks into an editor field; the caret goes to its end.
+    QLineEdit *ClickInto(const char *prefix, const char *caption)
+    {
+        QLineEdit *field = Field(prefix, caption);
+        EXPECT_NE(field, nullptr);
+        if (!field)
+            return nullptr;
+        QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
+        QTest::keyClick(field, Qt::Key_End);
+        EXPECT_EQ(QApplication::focusWidget(), field);
+        return field;
+    }
+    // Runs B's event loop as the program does, waiting for events between them, so that the
+    // window's idle processing (the synchronisation step) takes its turns; until `done`.
+    static bool Idle(const std::function<bool()> &done, int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!done() && !deadline.hasExpired()) {
+            QEventLoop loop;
+            QTimer::singleShot(50, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return done();
+    }
+    // A saves; B follows into the new generation.
+    void SaveInA()
+    {
+        ASSERT_EQ(a->Command({"save"}), "");
+        const QString generation = a->Json("state").value("generation").toString();
+        ASSERT_TRUE(Idle([&] { return form->Sync().DirWatchThread()->WorkingDir() == generation; }, 10000))
+            << "A in " << generation.toStdString() << ", B in "
+            << form->Sync().DirWatchThread()->WorkingDir().toStdString() << "\n" << a->Output().toStdString();
+    }
+    // The field with the focus now, as a text field.
+    static QLineEdit *Focused() { return qobject_cast<QLineEdit *>(QApplication::focusWidget()); }
+    // A sees the cell B wrote, after B's next scan.
+    bool SeenInA(const QString &id, const char *caption, const QString &text)
+    {
+        QString seen;
+        const bool arrived = Idle([&] {
+            seen = a->Json("dump").value(id).toObject().value(QString::fromLatin1(caption)).toString();
+            return seen == text;
+        }, 8000);
+        EXPECT_TRUE(arrived) << "A shows \"" << seen.toStdString() << "\"\n" << a->Output().toStdString();
+        return arrived;
+    }
+
+    TSyncDriverProcess *a = nullptr;
+    QStringList ids;
+    std::unique_ptr<TScriptedMainForm> form;
+    TPlannerCore *core = nullptr;
+};
+
+} // namespace
+
+TEST_F(ReloadKeepsViewTest, TypingInAnEditorFieldGoesOnAtItsCaretAfterAnotherInstanceSaves)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(2));
+    // The tables get little room under the chart: the editor beside them scrolls.
+    const int height = form->Splitter1->height();
+    form->Splitter1->setSizes({height - 120, 120});
+    const QString row = ids[1];
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    QScrollArea *box = form->Editor().ScrollBox();
+    const auto wheel = [](QWidget *widget) {
+        const QPoint at = widget->rect().center();
+        QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &event);
+    };
+    const auto commentShown = [&] {
+        QLineEdit *comment = Field("__edit", "Comment");
+        return box->viewport()->rect().contains(QRect(comment->mapTo(box->viewport(), QPoint()), comment->size()));
+    };
+    for (int notch = 0; notch < 20 && !commentShown(); ++notch)
+        wheel(box->viewport());
+    const int scrolled = box->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    QPointer<QLineEdit> before = ClickInto("__edit", "Comment");
+    ASSERT_TRUE(before);
+    QTest::keyClicks(before, "-ab");
+    QTest::keyClick(before, Qt::Key_Left);
+    ASSERT_EQ(Cell(row, "Comment"), "task 1-ab");
+
+    TTimeChartView &chart = *form->TimeChartView;
+    ASSERT_TRUE(Idle([&] { return !chart.SliderTimer.isActive() && !chart.FlashSelectedTimer.isActive(); }, 3000));
+    const TDateTime chartStart = chart.Geometry().Start();
+
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    // The selection came back without a flash or a scroll of the chart to the row.
+    EXPECT_FALSE(chart.SliderTimer.isActive());
+    EXPECT_FALSE(chart.FlashSelectedTimer.isActive());
+    EXPECT_EQ(chart.Geometry().Start(), chartStart);
+    // The lines were built anew for the new document; the same field has the focus and the
+    // caret stands where it stood.
+    EXPECT_TRUE(form->EditorPanel->isVisible());
+    QLineEdit *field = Field("__edit", "Comment");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(Focused(), field);
+    EXPECT_EQ(field->text(), "task 1-ab");
+    EXPECT_EQ(field->cursorPosition(), 8);
+    EXPECT_EQ(box->verticalScrollBar()->value(), scrolled);
+    EXPECT_TRUE(commentShown());
+    const std::vector<TNodeData *> selected = form->Editor().SelectedRows();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected.front()->ID.Value(), row);
+
+    // The next keys go on typing there: into the document, and to A.
+    QTest::keyClick(QApplication::focusWidget(), 'X');
+    EXPECT_EQ(field->text(), "task 1-aXb");
+    EXPECT_EQ(Cell(row, "Comment"), "task 1-aXb");
+    EXPECT_EQ(Cell(ids[0], "Comment"), "task 0");
+    EXPECT_TRUE(SeenInA(row, "Comment", "task 1-aXb"));
+}
+
+TEST_F(ReloadKeepsViewTest, KeysPressedWhileTheReloadRunsReachTheField)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(1));
+    const QString row = ids[0];
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
+    QTest::keyClicks(QApplication::focusWidget(), " by B");
+
+    // Keys pressed while the reload runs wait in the window's queue, as the window system
+    // delivers them: to whatever has the focus when they are taken.
+    int reloads = 0;
+    const std::function<void()> before = form->Sync().OnBeforeReload;
+    form->Sync().OnBeforeReload = [&] {
+        ++reloads;
+        before();
+        for (const auto &[key, text] : {std::pair{Qt::Key_Exclam, "!"}, std::pair{Qt::Key_Question, "?"}})
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+                QCoreApplication::postEvent(form->windowHandle(),
+                                            new QKeyEvent(type, key, Qt::ShiftModifier, QString::fromLatin1(text)));
+    };
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    EXPECT_EQ(reloads, 1);
+    ASSERT_TRUE(Idle([&] { return Cell(row, "Comment") == "task 0 by B!?"; }, 5000)) << Cell(row, "Comment").toStdString();
+    ASSERT_NE(Focused(), nullptr);
+    EXPECT_EQ(Focused(), Field("__edit", "Comment"));
+    EXPECT_EQ(Focused()->text(), "task 0 by B!?");
+    EXPECT_TRUE(SeenInA(row, "Comment", "task 0 by B!?"));
+}
+
+TEST_F(ReloadKeepsViewTest, ADateTypedButNotConfirmedStaysUntilItIsConfirmed)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(1));
+    const QString row = ids[0];
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    QLineEdit *date = ClickInto("__date", "Start");
+    ASSERT_NE(date, nullptr);
+    const QString start = Cell(row, "Start");
+    QTest::keyClick(date, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(date, "05.03.20");
+
+    // Half a date is no date: the reload neither writes it nor drops it.
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    QLineEdit *field = Field("__date", "Start");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(Focused(), field);
+    EXPECT_EQ(field->text(), "05.03.20");
+    EXPECT_EQ(field->cursorPosition(), 8);
+    EXPECT_EQ(Cell(row, "Start"), start);
+
+    // The user finishes it and confirms: written, and A has it.
+    QTest::keyClicks(field, "26");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(Cell(row, "Start"), "05.03.2026");
+    EXPECT_TRUE(SeenInA(row, "Start", "05.03.2026"));
+}
+
+TEST_F(ReloadKeepsViewTest, SelectionFocusedCellsAndPositionsStayAsTheUserHadThem)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(40));
+    TStringTreeGrid *tasks = form->StringTreeGrid1;
+    TStringTreeGrid *absent = form->StringTreeGrid2;
+    // B's own absent days, a quarter before and half a year ahead, not yet in any saved
+    // document.
+    const TDateTime today = std::trunc(Now());
+    AddAbsenceRow(*core, QStringLiteral("Position 2"), today - 90, 2, true);
+    TNodeData *day = AddAbsenceRow(*core, QStringLiteral("Position 1"), today + 180, 2, true);
+    const QString dayId = day->ID.Value();
+    // The idle processing takes them into the chart's range.
+    Idle([] { return false; }, 300);
+    ASSERT_LT(core->MinDate(), today - 90);
+    ASSERT_GT(core->MaxDate(), today + 180);
+
+    // The task table scrolled down by the wheel, two rows picked in it with the mouse.
+    for (int notch = 0; notch < 3; ++notch) {
+        const QPoint at = tasks->viewport()->rect().center();
+        QWheelEvent wheel(at, tasks->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tasks->viewport(), &wheel);
+    }
+    const QPoint offset = tasks->OffsetXY();
+    ASSERT_LT(offset.y(), 0);
+    QStringList shown;
+    for (const QString &id : ids)
+        if (tasks->viewport()->rect().contains(userinput::CellPoint(tasks, core->FindNode(id)->VNode, 0)))
+            shown.append(id);
+    ASSERT_GE(shown.size(), 4);
+    ClickCell(tasks, core->FindNode(shown[1])->VNode, Column("Comment"));
+    ClickCell(tasks, core->FindNode(shown[3])->VNode, Column("Length"), Qt::ControlModifier);
+    // Then the absent days, and a day picked there.
+    QTabBar *tabs = form->PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_EQ(core->GetActiveTable(), tbExclude);
+    ClickCell(absent, day->VNode, Column("Position", tbExclude));
+    // And the chart moved back by a week and three days with the keys.
+    TTimeChartView &chart = *form->TimeChartView;
+    ASSERT_TRUE(Idle([&] { return !form->Tables().Selection().Pending() && !chart.SliderTimer.isActive(); }, 3000));
+    chart.TimeChart->setFocus();
+    const TDateTime startBefore = chart.Geometry().Start();
+    QTest::keyClick(chart.TimeChart, Qt::Key_Left, Qt::ShiftModifier);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(chart.TimeChart, Qt::Key_Left);
+    const TDateTime chartStart = chart.Geometry().Start();
+    ASSERT_EQ(chartStart, startBefore - 10);
+    // The user's settings for the document cannot be written (a folder stands in the way):
+    // the view does not come from them.
+    const QString settings = form->Sync().DirWatchThread()->GetUserSettingsFileName();
+    QFile::remove(settings);
+    ASSERT_TRUE(QDir().mkpath(settings));
+    const int chartTop = chart.Geometry().Top();
+    const int activeColumn = form->Tables().ActiveColumn();
+    const QPoint tasksOffset = tasks->OffsetXY();
+    ASSERT_EQ(tasksOffset, offset);
+    ASSERT_NE(tasks->RangeAnchor(), nullptr);
+    const QString anchor = TPlannerCore::NodeData(tasks, tasks->RangeAnchor())->ID.Value();
+
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    const auto selectedIds = [this](TWhichTable table) {
+        QStringList list;
+        for (TNodeData *node : form->Tables().Selection().SelectedList(table))
+            list.append(node->ID.Value());
+        list.sort();
+        return list;
+    };
+    QStringList expected{shown[1], shown[3]};
+    expected.sort();
+    EXPECT_EQ(selectedIds(tbTable), expected);
+    EXPECT_EQ(selectedIds(tbExclude), QStringList{dayId});
+    EXPECT_EQ(core->GetActiveTable(), tbExclude);
+    EXPECT_EQ(form->PageControl1->currentIndex(), 1);
+    ASSERT_NE(tasks->FocusedNode(), nullptr);
+    EXPECT_EQ(TPlannerCore::NodeData(tasks, tasks->FocusedNode())->ID.Value(), shown[3]);
+    EXPECT_EQ(tasks->FocusedColumn(), Column("Length"));
+    ASSERT_NE(tasks->RangeAnchor(), nullptr);
+    EXPECT_EQ(TPlannerCore::NodeData(tasks, tasks->RangeAnchor())->ID.Value(), anchor);
+    ASSERT_NE(absent->FocusedNode(), nullptr);
+    EXPECT_EQ(TPlannerCore::NodeData(absent, absent->FocusedNode())->ID.Value(), dayId);
+    EXPECT_EQ(absent->FocusedColumn(), Column("Position", tbExclude));
+    EXPECT_EQ(tasks->OffsetXY(), tasksOffset);
+    EXPECT_EQ(form->Tables().ActiveColumn(), activeColumn);
+    EXPECT_EQ(chart.Geometry().Start(), chartStart);
+    EXPECT_EQ(chart.Geometry().Top(), chartTop);
+    EXPECT_FALSE(chart.SliderTimer.isActive());
+    EXPECT_EQ(QApplication::focusWidget(), chart.TimeChart);
+    // The editor shows the absent day again.
+    EXPECT_TRUE(form->Editor().EditorVisible());
+    EXPECT_TRUE(Idle([this] { return form->EditorPanel->isVisible(); }, 2000));
+    EXPECT_EQ(form->Editor().SelectedRows(), std::vector<TNodeData *>{core->FindNode(dayId)});
+}
+
+TEST_F(ReloadKeepsViewTest, AFieldWhoseRowAnotherUserDeletedLeavesTheKeysToTheTable)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(2));
+    const QString gone = ids[0];
+    ASSERT_NO_FATAL_FAILURE(Select(gone));
+    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
+    // A deletes the row B works on and saves at once: B meets both in its reload.
+    ASSERT_EQ(a->Command({"delete", gone}), "");
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    EXPECT_EQ(QApplication::focusWidget(), form->StringTreeGrid1);
+    EXPECT_TRUE(form->Editor().SelectedRows().empty());
+    // Keys meant for the gone row change nothing, not even the other row.
+    QTest::keyClicks(QApplication::focusWidget(), "zz");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_EQ(Cell(ids[1], "Comment"), "task 1");
+}
+
+TEST_F(ReloadKeepsViewTest, AnotherUserDeletingASelectedAbsentDayLeavesTheTaskFieldInUse)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(1));
+    const QString row = ids[0];
+    // B's absent day reaches A; B selects it, then goes back to the task and its field.
+    TNodeData *day = AddAbsenceRow(*core, QStringLiteral("Position 1"), std::trunc(Now()), 2, true);
+    const QString dayId = day->ID.Value();
+    ASSERT_TRUE(Idle([&] { return a->Json("dump").contains(dayId); }, 8000));
+    QTabBar *tabs = form->PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ClickCell(form->StringTreeGrid2, day->VNode, Column("Position", tbExclude));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    ASSERT_EQ(core->GetActiveTable(), tbTable);
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), '+');
+    ASSERT_EQ(form->StringTreeGrid2->SelectedCount(), 1);
+
+    // A deletes the absent day: B's selection there goes, the task and its field stay.
+    ASSERT_EQ(a->Command({"delete", dayId}), "");
+    ASSERT_TRUE(Idle([&] { return core->FindNode(dayId) == nullptr; }, 8000));
+    Idle([] { return false; }, 700);
+    EXPECT_TRUE(form->EditorPanel->isVisible());
+    ASSERT_EQ(Focused(), Field("__edit", "Comment"));
+    QTest::keyClick(QApplication::focusWidget(), '!');
+    EXPECT_EQ(Cell(row, "Comment"), "task 0+!");
+}
