@@ -146,8 +146,7 @@ void TTimeChartView::CenterSliderOn(QPoint point)
     const int height = std::max(1, SmallTimeChart->height());
     const double days = FModel->MaxDate() - FModel->MinDate();
     const TDateTime date = FModel->MinDate() + (point.x() - slider.width() / 2) * days / width;
-    const qint64 rows = FGeometry->RowsHeight(0);
-    const qint64 top = rows * (point.y() - slider.height() / 2) / height;
+    const qint64 top = FGeometry->ChartTopForSlider(point.y() - slider.height() / 2, height);
     SetTimeChartDestination(date, ClampCoord(top), false);
 }
 
