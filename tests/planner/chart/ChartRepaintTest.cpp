@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "chart/ChartCommands.h"
 #include "common/RepaintCheck.h"
@@ -597,4 +598,48 @@ TEST_F(ChartRepaintTest, TheNoteUnderTheRowsFollowsHideEmptyResourcesAtOnce)
     ASSERT_FALSE(hide->isChecked());
     check.Check(QStringLiteral("show empty resources"));
     EXPECT_EQ(noteInk(), without);
+}
+
+// Narrow days: "-" down to one pixel a day, "+" back up, and the wheel over the chart after each
+// width; every deadline arrow is drawn the same whatever strip of the chart a paint covers.
+TEST_F(ChartRepaintTest, NarrowDaysShowWhatAFullPaintDrawsWhileTheWheelTurns)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 300; ++i) {
+        TPlanTask task{i % 60, double((i * 7) % 120 - 20), double(3 + i % 9)};
+        task.deadline = true;
+        task.lateBy = i % 3 == 0 ? 10 + i % 20 : -(5 + i % 15);
+        tasks.push_back(task);
+    }
+    OpenDeadlinePlan(60, tasks, false, 4);
+    // Every third task in time selected too: its arrow points back from the deadline.
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    grid->BeginUpdate();
+    int i = 0;
+    for (TNodeData *node : Tasks())
+        if (i++ % 3 == 1 && node->VNode)
+            grid->SetSelected(node->VNode, true);
+    grid->EndUpdate();
+    Settle();
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    TChartCommands &commands = *form->ChartCommands;
+    while (view->Geometry().ColWidth() > 1) {
+        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
+        Settle();
+    }
+    check.Check(QStringLiteral("one pixel a day"));
+    for (int width = 1; width <= 3; ++width) {
+        if (width > 1) {
+            QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
+            Settle();
+        }
+        ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
+        for (int notch = 0; notch < 6; ++notch) {
+            TurnWheel(view->TimeChart, QPoint(300, 60), notch < 4);
+            LetScrollFinish();
+            check.Check(QStringLiteral("%1 px a day, wheel notch %2").arg(width).arg(notch));
+        }
+    }
 }
