@@ -176,10 +176,13 @@ bool TChartPainter::ArrowOutline(const TChartPaintParams &p, int rowHeight, TNod
         size *= double(rowHeight - 1) / rise;
         ConstructArrowPoints(*p.canvas, from, to, points, size);
     }
-    // A long arrow arcs no higher than the first row's top, wherever it is scrolled.
+    // A long arrow arcs no higher than the first row's top and no lower than the last row's
+    // bottom, wherever they are scrolled; it shows wherever the rows are.
     const qint64 rowsTop = qint64(p.offsetY) - p.topOffset;
+    const qint64 rowsBottom = rowsTop + qint64(std::max(FModel.RowCount(), 0)) * rowHeight;
     LimitArrowRise(points, ClampCoord(rowsTop));
-    area = MakeRect(p.offsetX, ClampCoord(rowsTop), p.offsetX + p.width, RectBottom(r));
+    LimitArrowDrop(points, ClampCoord(rowsBottom - 1));
+    area = MakeRect(p.offsetX, ClampCoord(rowsTop), p.offsetX + p.width, ClampCoord(rowsBottom));
     return true;
 }
 
@@ -203,19 +206,19 @@ void TChartPainter::DrawArrows(const TPaintState &s, const std::vector<TNodeData
     const double size = (FGeometry.Zoom() + p.zoomOffset) / 100.0;
     const double head = 31 * std::max(size, 0.01) * canvas.PixelsPerInch() / std::max(1, TFont::ScreenPixelsPerInch());
     for (TNodeData *node : rows) {
-        // Far from the clip no outline is worked out: the curves stay within half the arrow's
-        // length (and the head's size) of its ends.
+        // Far from the clip no outline is worked out: the curves stay within the control
+        // points, which lie within half the arrow's length and the head's size of its ends.
         const QRect r = FGeometry.ArrowRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width)
                             .translated(p.offsetX, p.offsetY)
                             .normalized();
         if (r.isNull())
             continue;
-        const int reach = ClampCoord(std::hypot(double(r.width()), double(r.height())) / 2 + head + 2);
+        const int reach = ClampCoord(std::hypot(double(r.width()), double(r.height())) / 2 + 2 * head + 2);
         if (!canvas.RectVisible(r.adjusted(-reach, -reach, reach, reach)))
             continue;
         if (!ArrowOutline(p, s.rowHeight, *node, points, area))
             continue;
-        if (!canvas.RectVisible(ArrowBounds(points).adjusted(-1, -1, 1, 1).intersected(area)))
+        if (!canvas.RectVisible(ArrowBounds(points).intersected(area)))
             continue;
         // Grey for an overdue task; yellow for a selected one that is in time.
         const bool overdue = FModel.EndOf(*node) > FModel.TerminOf(*node);

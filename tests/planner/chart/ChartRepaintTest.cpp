@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include <set>
+
 #include "chart/ChartCommands.h"
 #include "common/RepaintCheck.h"
 #include "treegrid/StringTreeGrid.h"
@@ -641,5 +643,89 @@ TEST_F(ChartRepaintTest, NarrowDaysShowWhatAFullPaintDrawsWhileTheWheelTurns)
             LetScrollFinish();
             check.Check(QStringLiteral("%1 px a day, wheel notch %2").arg(width).arg(notch));
         }
+    }
+}
+
+// A selected task that ends well before its deadline: its arrow points back from the deadline
+// and its shaft bows below the task's row into the rows beneath, drawn whole and in one piece.
+TEST_F(ChartRepaintTest, AnArrowBowingBelowItsRowIsDrawnWhole)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 300; ++i) {
+        TPlanTask task{i % 60, double((i * 7) % 60 - 10), double(2 + i % 4)};
+        task.deadline = true;
+        task.lateBy = i % 2 == 0 ? -(12 + i % 9) : 1;
+        tasks.push_back(task);
+    }
+    OpenDeadlinePlan(60, tasks, false, 20);
+    const TTimeChartGeometry &g = view->Geometry();
+    const int rowHeight = g.TimeChartRowHeight(0);
+    TNodeData *chosen = nullptr;
+    for (TNodeData *node : Tasks()) {
+        // The arrow it gets when selected, with room for its bow below and left of it.
+        const QRect arrow = g.ArrowRect(*node, g.Start(), g.GetTimeChartEnd(), g.Top(), rowHeight, g.ChartWidth(), true)
+                                .normalized();
+        const bool inTime = Core().GetEndOf(node) + 10 < Core().GetTerminOf(node);
+        if (inTime && arrow.left() > view->TimeChart->width() / 5 && RectRight(arrow) < view->TimeChart->width()
+            && arrow.top() > 0 && RectBottom(arrow) + rowHeight < view->TimeChart->height()) {
+            chosen = node;
+            break;
+        }
+    }
+    ASSERT_NE(chosen, nullptr);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    const QImage before = testsupport::ShownPixels(view->TimeChart);
+    ClickBar(chosen);
+    ASSERT_TRUE(view->Model().IsSelected(*chosen));
+    view->FlashSelectedTimer.stop();
+    check.Check(QStringLiteral("the task in time selected"));
+    const QImage after = testsupport::ShownPixels(view->TimeChart);
+
+    // What the selection changed by the arrow's mask, outside the bar's frame: its outline
+    // in black, its fill in yellow over what was there.
+    const QRect bar = BarRect(chosen).adjusted(-2, -2, 2, 2);
+    const QRgb fill = ToQRgb(ChartColor::ArrowSlack) & 0xFFFFFF;
+    std::vector<QPoint> arrow;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x) {
+            const QRgb was = before.pixel(x, y) & 0xFFFFFF;
+            const QRgb now = after.pixel(x, y) & 0xFFFFFF;
+            if (!bar.contains(x, y) && now != was && (now == 0 || now == (was & fill)))
+                arrow.emplace_back(x, y);
+        }
+    ASSERT_GT(arrow.size(), 100u);
+    const int rowBottom = RectBottom(g.ScreenItemRect(*chosen, true));
+    int below = 0;
+    for (const QPoint &p : arrow)
+        below += p.y() > rowBottom + 2;
+    EXPECT_GT(below, 30) << "the shaft bows into the rows below";
+    // One piece: every changed pixel is reached from the first through its neighbours (over
+    // the one-pixel black frames of other bars, which the mask leaves as they are).
+    std::set<std::pair<int, int>> left;
+    for (const QPoint &p : arrow)
+        left.insert({p.x(), p.y()});
+    std::vector<std::pair<int, int>> todo{*left.begin()};
+    left.erase(left.begin());
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (left.erase({x + dx, y + dy}))
+                    todo.emplace_back(x + dx, y + dy);
+    }
+    QRect apart;
+    for (const auto &[x, y] : left)
+        apart = apart.united(QRect(x, y, 1, 1));
+    EXPECT_TRUE(left.empty()) << left.size() << " pixels apart from the rest, within (" << apart.x() << ", "
+                              << apart.y() << ", " << apart.width() << " x " << apart.height() << ")";
+
+    // Scrolled a row at a time by the wheel, it stays whole in every strip painted.
+    for (int notch = 0; notch < 3; ++notch) {
+        TurnWheel(view->TimeChart, QPoint(300, 60), true);
+        LetScrollFinish();
+        check.Check(QStringLiteral("wheel notch %1").arg(notch));
     }
 }
