@@ -81,7 +81,7 @@ void TTimeChartView::TimeChartPanelResize()
     KeepLastRowsAtBottom();
     SetTimeChartStart(FGeometry->Start());
     if (OnAfterSmoothStep)
-        OnAfterSmoothStep();
+        OnAfterSmoothStep(false);
     if (SliderTimer.isActive())
         FGeometry->SetDestinationValues(FGeometry->ClampStartDestination(FGeometry->StartDestination()),
                                         FGeometry->ClampTop(FGeometry->TopDestination()));

@@ -132,7 +132,7 @@ void TTimeChartView::SliderTimerTimer()
     SetTimeChartStart(FGeometry->Start() + step.days);
     SetTimeChartTop(int(std::clamp<qint64>(qint64(FGeometry->Top()) + step.pixels, INT_MIN, INT_MAX)));
     if (OnAfterSmoothStep)
-        OnAfterSmoothStep();
+        OnAfterSmoothStep(true);
     const bool moved = FGeometry->Start() != startBefore || FGeometry->Top() != topBefore;
     // A destination the range no longer reaches ends the scroll too.
     if (!step.again || !moved)

@@ -552,12 +552,16 @@ TEST_F(ChartRepaintTest, ABarDraggedPastTheLastDateLandsUnderThePointerInAGrownW
     ASSERT_EQ(mouse->State(), msMoveItem);
     const TDateTime pressedAt = g.Start();
     TDateTime lowest = pressedAt;
+    // The pointer goes on from where it is: a scroll carries it with the bar.
     QPoint at = from;
     for (int step = 0; step < 6; ++step) {
         at = QPoint(std::min(at.x() + 80, view->TimeChart->width() + 5), from.y());
         Drag(at);
+        const TDateTime before = g.Start();
         Idle(); // the plan's range takes in the moved bar
         LetScrollFinish();
+        if (g.Start() != before)
+            at = view->TimeChart->mapFromGlobal(QCursor::pos());
         lowest = std::min(lowest, g.Start());
     }
     Release(at);
