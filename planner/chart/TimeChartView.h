@@ -178,6 +178,9 @@ private:
     void PushScrollInfo(bool horizontal);
     // The clamp: rows scrolled beyond the last one (or all fitting) end at the bottom.
     void KeepLastRowsAtBottom();
+    // More days or rows show now (a larger chart, narrower days): start and top go back at
+    // once where the range ends, and the scroll bars show it.
+    void KeepViewInRange();
     void InvalidateSlider();
     // Fixed marks that do not scroll with the rows: captions column and the note strip.
     void InvalidateFixedMarks(int dx, int dy);

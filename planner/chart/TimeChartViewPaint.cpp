@@ -74,22 +74,7 @@ void TTimeChartView::TimeChartPanelResize()
         InvalidateTimeChart(true);
         return;
     }
-    // More days or rows show now: start and top go back at once where the range ends, not at
-    // the next wheel notch; a bar under a drag stays under the pointer.
-    if (OnBeforeSmoothStep)
-        OnBeforeSmoothStep();
-    KeepLastRowsAtBottom();
-    SetTimeChartStart(FGeometry->Start());
-    if (OnAfterSmoothStep)
-        OnAfterSmoothStep(false);
-    if (SliderTimer.isActive())
-        FGeometry->SetDestinationValues(FGeometry->ClampStartDestination(FGeometry->StartDestination()),
-                                        FGeometry->ClampTop(FGeometry->TopDestination()));
-    else
-        FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
-    // The scroll bars once, with where the chart goes now.
-    PushScrollInfo(true);
-    PushScrollInfo(false);
+    KeepViewInRange();
     InvalidateTimeChart(true);
 }
 

@@ -42,6 +42,25 @@ void TTimeChartView::KeepLastRowsAtBottom()
     }
 }
 
+void TTimeChartView::KeepViewInRange()
+{
+    // Not at the next wheel notch; a bar under a drag stays under the pointer.
+    if (OnBeforeSmoothStep)
+        OnBeforeSmoothStep();
+    KeepLastRowsAtBottom();
+    SetTimeChartStart(FGeometry->Start());
+    if (OnAfterSmoothStep)
+        OnAfterSmoothStep(false);
+    if (SliderTimer.isActive())
+        FGeometry->SetDestinationValues(FGeometry->ClampStartDestination(FGeometry->StartDestination()),
+                                        FGeometry->ClampTop(FGeometry->TopDestination()));
+    else
+        FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
+    // The scroll bars once, with where the chart goes now.
+    PushScrollInfo(true);
+    PushScrollInfo(false);
+}
+
 void TTimeChartView::InvalidateSlider()
 {
     const QRect slider = FGeometry->SliderRect(SmallTimeChart->width(), SmallTimeChart->height());

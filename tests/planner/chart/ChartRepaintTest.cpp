@@ -733,3 +733,42 @@ TEST_F(ChartRepaintTest, AnArrowBowingBelowItsRowIsDrawnWhole)
         check.Check(QStringLiteral("wheel notch %1").arg(notch));
     }
 }
+
+// "-" down to one pixel a day from a start in the middle of the plan: the start goes back
+// into the range at once, so the earliest bars show and the scroll bar reaches everything;
+// "+" again keeps it there.
+TEST_F(ChartRepaintTest, ZoomingOutBringsTheStartBackIntoTheRange)
+{
+    OpenDayPlan();
+    const TTimeChartGeometry &g = view->Geometry();
+    view->SetTimeChartDestination(Core().MinDate() + 30, 0, true);
+    Settle();
+    ASSERT_EQ(g.Start(), Core().MinDate() + 30);
+    TNodeData *earliest = nullptr;
+    for (TNodeData *node : Tasks())
+        if (!earliest || Core().GetStartOf(node) < Core().GetStartOf(earliest))
+            earliest = node;
+    ASSERT_LT(BarRect(earliest).left(), 0);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    TChartCommands &commands = *form->ChartCommands;
+    while (g.ColWidth() > 1) {
+        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
+        Settle();
+        EXPECT_EQ(g.Start(), g.ClampStart(g.Start())) << g.ColWidth() << " pixels a day";
+        ExpectBarsAtTheDestination();
+    }
+    check.Check(QStringLiteral("one pixel a day"));
+    // The whole range fits now: it starts at the left edge.
+    ASSERT_GE(g.VisibleDays(), Core().MaxDate() - Core().MinDate());
+    EXPECT_EQ(g.Start(), Core().MinDate());
+    EXPECT_GE(BarRect(earliest).left(), 0);
+    EXPECT_EQ(ChartBar(Qt::Horizontal)->value(), 0);
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
+        Settle();
+        EXPECT_EQ(g.Start(), g.ClampStart(g.Start()));
+        ExpectBarsAtTheDestination();
+        check.Check(QStringLiteral("%1 pixels a day").arg(g.ColWidth()));
+    }
+}
