@@ -1,10 +1,13 @@
 // The chart follows the user: a bar held at the chart's edge is brought to the middle with the
-// pointer on it.
+// pointer on it, and a row selected in the table is scrolled into the middle while one
+// selected in the chart leaves the chart where it is.
 
 #include "planner/chart/ChartMouseTestSupport.h"
 
 #include <QCursor>
 #include <QElapsedTimer>
+
+#include "treegrid/StringTreeGrid.h"
 
 namespace {
 
@@ -80,4 +83,48 @@ TEST_F(ChartFollowTest, ABarHeldAtTheEdgeIsCentredWithThePointerOnIt)
     Core().Undo();
     EXPECT_EQ(Core().GetStartOf(node), Base() + 4);
     EXPECT_LE(Core().UndoStack().GetGroupIndex(), undoBefore);
+}
+
+// Selecting in the table scrolls the chart to the row; selecting in the chart, by a click or
+// a rubber band, leaves the chart where the user is looking.
+TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
+{
+    OpenPlan(30, {{0, 2, 3}, {25, 60, 2}, {1, 5, 2}});
+    const TTimeChartGeometry &g = view->Geometry();
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    const int h = int(grid->DefaultNodeHeight());
+    // The far task, out of sight, selected by a click on its table row.
+    TNodeData *far = Tasks()[1];
+    ASSERT_FALSE(view->TimeChart->rect().intersects(BarRect(far)));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, h + h / 2));
+    ASSERT_TRUE(view->Model().IsSelected(*far));
+    Settle();
+    EXPECT_TRUE(view->TimeChart->rect().contains(BarRect(far).center()));
+    EXPECT_NEAR(BarRect(far).center().x(), view->TimeChart->width() / 2, 2 * g.GetTimeChartColWidth());
+
+    // Back to the start; a click on a bar near the chart's corner selects it and scrolls nothing.
+    view->SetTimeChartDestination(Base() - 2, 0, true);
+    Settle();
+    TNodeData *near = Tasks()[0];
+    const TDateTime start = g.Start();
+    const int top = g.Top();
+    Hover(BarRect(near).center());
+    Press(BarRect(near).center());
+    Release(BarRect(near).center());
+    Settle();
+    ASSERT_TRUE(view->Model().IsSelected(*near));
+    EXPECT_EQ(g.Start(), start);
+    EXPECT_EQ(g.Top(), top);
+    EXPECT_FALSE(view->SliderTimer.isActive());
+
+    // A rubber band over the third task selects it and leaves the view too.
+    const QRect third = BarRect(Tasks()[2]);
+    const QPoint from(third.left() - 5, third.top() - 3);
+    Press(from, Qt::LeftButton, Qt::ShiftModifier);
+    Drag(from + QPoint(20, 10), Qt::LeftButton, Qt::ShiftModifier);
+    Release(from + QPoint(20, 10), Qt::LeftButton, Qt::ShiftModifier);
+    Settle();
+    ASSERT_TRUE(view->Model().IsSelected(*Tasks()[2]));
+    EXPECT_EQ(g.Start(), start);
+    EXPECT_EQ(g.Top(), top);
 }
