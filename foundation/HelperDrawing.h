@@ -27,15 +27,19 @@ void ConstructArrowPoints(TCanvas &canvas, QPoint from, QPoint to, TArrowPoints 
 QPoint ControlPoint(QPointF origin, double angle, double distance);
 // The direction of the vector from `from` to `to`; a point to itself points up.
 double ArrowAngle(QPoint from, QPoint to);
-// Draws the arrow with the canvas's pen and brush (and pen mode).
+// Draws the arrow with the canvas's pen (a one-pixel outline) and brush (solid) and pen mode.
+// Its pixels follow from the points alone: a paint of any part of the canvas draws there what
+// a paint of the whole draws, and the arrow shifted by whole pixels draws the same pixels shifted.
 void DrawArrow(TCanvas &canvas, QPoint from, QPoint to, TFillStyle style, double size);
 // The same from points already made (and perhaps limited); a non-empty `clip` (logical) keeps
 // the drawing inside it.
 void DrawArrowPoints(TCanvas &canvas, const TArrowPoints &points, TFillStyle style, const QRect &clip = QRect());
-// Keeps the outline at or below `top`: what rises above the higher of its two ends is pressed
-// towards that height, so a long arrow arcs lower; an arrow that fits is left as it is.
+// Keeps the drawn outline at or below `top`: what rises above the higher of its two ends is
+// pressed towards that height, so a long arrow arcs lower; an arrow that fits is left as it is.
 void LimitArrowRise(TArrowPoints &points, int top);
-// The box the drawn arrow stays in.
+// The same downwards: the drawn outline stays at or above `bottom`.
+void LimitArrowDrop(TArrowPoints &points, int bottom);
+// The box of every pixel the drawn arrow sets.
 QRect ArrowBounds(const TArrowPoints &points);
 // The same outline as a region, for hit testing.
 QRegion ArrowRgn(TCanvas &canvas, QPoint from, QPoint to, double size);

@@ -1,8 +1,10 @@
 #include "Canvas.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QPaintDevice>
+#include <QPaintEngine>
 
 namespace {
 
@@ -113,10 +115,24 @@ void TCanvas::SetSize(int width, int height)
 
 int TCanvas::PixelsPerInch() const
 {
+    if (FPixelsPerInch > 0)
+        return FPixelsPerInch;
     if (FImage || !FDevice)
         return TFont::ScreenPixelsPerInch();
     const int dpi = FDevice->logicalDpiY();
     return dpi > 0 ? dpi : TFont::ScreenPixelsPerInch();
+}
+
+void TCanvas::SetPixelsPerInch(int value)
+{
+    FPixelsPerInch = std::max(value, 0);
+    FFont.SetPixelsPerInch(PixelsPerInch());
+}
+
+bool TCanvas::KeepsRasterOps() const
+{
+    const QPaintEngine *engine = FPainter.isActive() ? FPainter.paintEngine() : nullptr;
+    return engine && engine->type() == QPaintEngine::Raster;
 }
 
 // ---- background and text colours follow brush and font until set explicitly

@@ -55,6 +55,12 @@ public:
     QPaintDevice *Device() const { return FDevice; }
     // Resolution the fonts are sized for.
     int PixelsPerInch() const;
+    // A picture that stands in for another surface (a part of a page) sizes its fonts and
+    // shapes for that surface's resolution; 0 goes back to the device's own.
+    void SetPixelsPerInch(int value);
+    // Whether the pen modes that combine with what lies below reach the surface. Printers and
+    // recorded pages drop them: what is drawn that way must be composed in a picture first.
+    bool KeepsRasterOps() const;
 
     // ---- drawing objects
     TPen &Pen() { return FPen; }
@@ -173,6 +179,7 @@ private:
     QImage *FImage = nullptr;
     QPaintDevice *FDevice = nullptr;
     QPainter FPainter;
+    int FPixelsPerInch = 0; // set by SetPixelsPerInch; 0: the device's
 
     TPen FPen;
     TBrush FBrush;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QImage>
+
 #include "Canvas.h"
 #include "HelperDrawing.h"
 #include "chart/TimeChartGeometry.h"
@@ -69,21 +71,81 @@ void TChartPainter::DrawTimeChart(const TChartPaintParams &p) const
     canvas.SaveDC();
     SetupFont(canvas, p);
     const TPaintState s = MakeState(p);
-    DrawBackgnd(s);
+    std::vector<TNodeData *> deadlines;
+    DrawLayers(s, lyNowMarker, &deadlines);
     if (!p.small) {
+        DrawArrows(s, deadlines, deadlines.size());
+        DrawItemInfo(s);
+    }
+    canvas.RestoreDC();
+}
+
+void TChartPainter::DrawLayers(const TPaintState &s, TLayer upTo, std::vector<TNodeData *> *deadlines) const
+{
+    DrawBackgnd(s);
+    if (!s.p->small) {
         DrawWeekInfo(s);
         DrawHolidays(s);
         DrawMonthDivider(s);
     }
     DrawRowLines(s);
-    std::vector<TNodeData *> deadlines;
-    DrawBars(s, deadlines);
-    DrawNowMarker(s);
-    if (!p.small) {
-        DrawArrows(s, deadlines);
-        DrawItemInfo(s);
+    std::vector<TNodeData *> noted;
+    DrawBars(s, deadlines ? *deadlines : noted);
+    if (upTo >= lyNowMarker)
+        DrawNowMarker(s);
+}
+
+void TChartPainter::DrawThroughMask(const TPaintState &s, const QRect &box,
+                                    const std::function<void(const TPaintState &)> &below,
+                                    const std::function<void(const TPaintState &)> &draw) const
+{
+    TCanvas &canvas = *s.p->canvas;
+    if (canvas.KeepsRasterOps()) {
+        draw(s);
+        return;
     }
-    canvas.RestoreDC();
+    // The layers under the box as the screen has them, in a picture at the canvas's scale;
+    // what the mask changes there is laid onto the canvas. Bands keep the pictures small.
+    const QRect area = box.intersected(s.clip);
+    if (area.isEmpty())
+        return;
+    const int bandHeight = int(std::clamp<qint64>(MaxMaskPixels / area.width(), 1, area.height()));
+    for (int top = area.top(); top <= area.bottom(); top += bandHeight) {
+        const QRect band(area.left(), top, area.width(), std::min(bandHeight, area.bottom() - top + 1));
+        QImage picture(band.size(), QImage::Format_RGB32);
+        if (picture.isNull())
+            return;
+        picture.fill(Qt::white);
+        QImage before;
+        {
+            TCanvas raster(&picture);
+            raster.SetPixelsPerInch(canvas.PixelsPerInch());
+            raster.SetWindowOrg(band.topLeft());
+            TChartPaintParams q = *s.p;
+            q.canvas = &raster;
+            SetupFont(raster, q);
+            const TPaintState r = MakeState(q);
+            below(r);
+            before = picture.copy();
+            draw(r);
+        }
+        QImage changed(band.size(), QImage::Format_ARGB32);
+        changed.fill(Qt::transparent);
+        bool any = false;
+        for (int y = 0; y < band.height(); ++y) {
+            const auto *now = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+            const auto *was = reinterpret_cast<const QRgb *>(before.constScanLine(y));
+            auto *out = reinterpret_cast<QRgb *>(changed.scanLine(y));
+            for (int x = 0; x < band.width(); ++x)
+                if (now[x] != was[x]) {
+                    out[x] = now[x] | 0xFF000000;
+                    any = true;
+                }
+        }
+        if (any)
+            if (const TCanvasImagePainter painter = canvas.ImagePainter())
+                painter->drawImage(band.topLeft(), changed);
+    }
 }
 
 // ---- bars
@@ -145,15 +207,19 @@ void TChartPainter::DrawNowMarker(const TPaintState &s) const
     QRect r = FGeometry.TimeChartRect(from, to, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width, AllPositions,
                                       true, false);
     r.translate(p.offsetX, p.offsetY);
-    TCanvas &canvas = *p.canvas;
-    if (!canvas.RectVisible(r))
+    if (!p.canvas->RectVisible(r))
         return;
-    canvas.Brush().SetStyle(bsSolid);
-    canvas.Brush().SetColor(ChartColor::NowMarker);
-    canvas.Pen().SetColor(ChartColor::NowMarker);
-    canvas.Pen().SetMode(pmMask);
-    canvas.Rectangle(r);
-    canvas.Pen().SetMode(pmCopy);
+    DrawThroughMask(
+        s, r, [this](const TPaintState &below) { DrawLayers(below, lyBars); },
+        [&r](const TPaintState &on) {
+            TCanvas &canvas = *on.p->canvas;
+            canvas.Brush().SetStyle(bsSolid);
+            canvas.Brush().SetColor(ChartColor::NowMarker);
+            canvas.Pen().SetColor(ChartColor::NowMarker);
+            canvas.Pen().SetMode(pmMask);
+            canvas.Rectangle(r);
+            canvas.Pen().SetMode(pmCopy);
+        });
 }
 
 bool TChartPainter::ArrowOutline(const TChartPaintParams &p, int rowHeight, TNodeData &node, TArrowPoints &points,
@@ -176,10 +242,13 @@ bool TChartPainter::ArrowOutline(const TChartPaintParams &p, int rowHeight, TNod
         size *= double(rowHeight - 1) / rise;
         ConstructArrowPoints(*p.canvas, from, to, points, size);
     }
-    // A long arrow arcs no higher than the first row's top, wherever it is scrolled.
+    // A long arrow arcs no higher than the first row's top and no lower than the last row's
+    // bottom, wherever they are scrolled; it shows wherever the rows are.
     const qint64 rowsTop = qint64(p.offsetY) - p.topOffset;
+    const qint64 rowsBottom = rowsTop + qint64(std::max(FModel.RowCount(), 0)) * rowHeight;
     LimitArrowRise(points, ClampCoord(rowsTop));
-    area = MakeRect(p.offsetX, ClampCoord(rowsTop), p.offsetX + p.width, RectBottom(r));
+    LimitArrowDrop(points, ClampCoord(rowsBottom - 1));
+    area = MakeRect(p.offsetX, ClampCoord(rowsTop), p.offsetX + p.width, ClampCoord(rowsBottom));
     return true;
 }
 
@@ -192,36 +261,47 @@ QRect TChartPainter::ArrowArea(const TChartPaintParams &p, TNodeData &node, bool
     return ArrowBounds(points).adjusted(-1, -1, 1, 1).intersected(area);
 }
 
-void TChartPainter::DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows) const
+void TChartPainter::DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows, std::size_t count) const
 {
     const TChartPaintParams &p = *s.p;
     TCanvas &canvas = *p.canvas;
-    canvas.Pen().SetColor(clBlack);
-    canvas.Brush().SetStyle(bsSolid);
     TArrowPoints points;
     QRect area;
     const double size = (FGeometry.Zoom() + p.zoomOffset) / 100.0;
     const double head = 31 * std::max(size, 0.01) * canvas.PixelsPerInch() / std::max(1, TFont::ScreenPixelsPerInch());
-    for (TNodeData *node : rows) {
-        // Far from the clip no outline is worked out: the curves stay within half the arrow's
-        // length (and the head's size) of its ends.
+    for (std::size_t i = 0; i < std::min(count, rows.size()); ++i) {
+        TNodeData *node = rows[i];
+        // Far from the clip no outline is worked out: the curves stay within the control
+        // points, which lie within half the arrow's length and the head's size of its ends.
         const QRect r = FGeometry.ArrowRect(*node, p.rangeStart, p.rangeEnd, p.topOffset, s.rowHeight, p.width)
                             .translated(p.offsetX, p.offsetY)
                             .normalized();
         if (r.isNull())
             continue;
-        const int reach = ClampCoord(std::hypot(double(r.width()), double(r.height())) / 2 + head + 2);
+        const int reach = ClampCoord(std::hypot(double(r.width()), double(r.height())) / 2 + 2 * head + 2);
         if (!canvas.RectVisible(r.adjusted(-reach, -reach, reach, reach)))
             continue;
         if (!ArrowOutline(p, s.rowHeight, *node, points, area))
             continue;
-        if (!canvas.RectVisible(ArrowBounds(points).adjusted(-1, -1, 1, 1).intersected(area)))
+        const QRect box = ArrowBounds(points).intersected(area);
+        if (!canvas.RectVisible(box))
             continue;
         // Grey for an overdue task; yellow for a selected one that is in time.
         const bool overdue = FModel.EndOf(*node) > FModel.TerminOf(*node);
-        canvas.Brush().SetColor(overdue ? ChartColor::ArrowOverdue : ChartColor::ArrowSlack);
-        canvas.Pen().SetMode(pmMask);
-        DrawArrowPoints(canvas, points, fsStrokeAndFill, area);
+        DrawThroughMask(
+            s, box,
+            [this, &rows, i](const TPaintState &below) {
+                DrawLayers(below, lyNowMarker);
+                DrawArrows(below, rows, i);
+            },
+            [&points, &area, overdue](const TPaintState &on) {
+                TCanvas &target = *on.p->canvas;
+                target.Pen().SetColor(clBlack);
+                target.Pen().SetMode(pmMask);
+                target.Brush().SetStyle(bsSolid);
+                target.Brush().SetColor(overdue ? ChartColor::ArrowOverdue : ChartColor::ArrowSlack);
+                DrawArrowPoints(target, points, fsStrokeAndFill, area);
+                target.Pen().SetMode(pmCopy);
+            });
     }
-    canvas.Pen().SetMode(pmCopy);
 }

@@ -8,6 +8,7 @@
 
 #include <QRect>
 
+#include <functional>
 #include <vector>
 
 #include "HelperDrawing.h"
@@ -61,6 +62,20 @@ private:
     };
     TPaintState MakeState(const TChartPaintParams &p) const;
 
+    // The layers in the order they are painted.
+    enum TLayer { lyBars, lyNowMarker };
+    // Background up to the bars (and the current-time marker); the tasks with a deadline are
+    // noted for the arrows.
+    void DrawLayers(const TPaintState &s, TLayer upTo, std::vector<TNodeData *> *deadlines = nullptr) const;
+    // Draws what combines with the layers below through the mask. A canvas that drops such
+    // modes (a printed page) gets a picture of the box with the layers below, drawn into as
+    // on the screen, of which the pixels that changed are laid onto it.
+    void DrawThroughMask(const TPaintState &s, const QRect &box,
+                         const std::function<void(const TPaintState &)> &below,
+                         const std::function<void(const TPaintState &)> &draw) const;
+    // The largest picture made at once; a larger box is done in bands.
+    static constexpr qint64 MaxMaskPixels = 4LL * 1024 * 1024;
+
     void DrawBackgnd(const TPaintState &s) const;
     void DrawWorkShading(const TPaintState &s) const;
     void DrawGrid(const TPaintState &s) const;
@@ -70,10 +85,10 @@ private:
                       const QString &name) const;
     void DrawMonthDivider(const TPaintState &s) const;
     void DrawRowLines(const TPaintState &s) const;
-    // The bars of both tables; the tasks with a deadline are noted for the arrows.
     void DrawBars(const TPaintState &s, std::vector<TNodeData *> &deadlines) const;
     void DrawNowMarker(const TPaintState &s) const;
-    void DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows) const;
+    // The arrows of the first `count` rows.
+    void DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows, std::size_t count) const;
     void DrawItemInfo(const TPaintState &s) const;
 
     IChartModel &FModel;

@@ -131,10 +131,16 @@ public:
         bool again = false;
     };
     TSmoothStep SmoothStep() const;
-    // The visible part of the chart as the overview's window over a strip of that size.
+    // The visible part of the chart as the overview's window over a strip of that size; at
+    // least MinSliderHeight pixels high however many rows there are.
     QRect SliderRect(int stripWidth, int stripHeight) const;
+    static constexpr int MinSliderHeight = 7;
+    // The chart's top for a window whose top lies at that pixel row of the strip.
+    qint64 ChartTopForSlider(int sliderTop, int stripHeight) const;
 
 private:
+    // The window's height in the strip that the visible rows make.
+    int SliderTrueHeight(int stripHeight) const;
     QRect SpanRect(TDateTime itemStart, TDateTime itemEnd, TDateTime rangeStart, TDateTime rangeEnd, int topOffset,
                    int rowHeight, int width, int row, const std::vector<int> *span, bool noExact) const;
 

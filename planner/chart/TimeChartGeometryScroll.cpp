@@ -83,16 +83,30 @@ TTimeChartGeometry::TSmoothStep TTimeChartGeometry::SmoothStep() const
     return step;
 }
 
+int TTimeChartGeometry::SliderTrueHeight(int stripHeight) const
+{
+    const int rows = FSource.RowCount();
+    const double visibleRows = double(ChartHeight()) / TimeChartRowHeight(0);
+    if (rows > visibleRows && rows > 0)
+        return ClampInt(std::ceil(stripHeight * visibleRows / rows));
+    return stripHeight;
+}
+
 QRect TTimeChartGeometry::SliderRect(int stripWidth, int stripHeight) const
 {
     int top = 0;
-    int height = stripHeight;
-    const int rows = FSource.RowCount();
-    const int rowHeight = TimeChartRowHeight(0);
-    const double visibleRows = double(ChartHeight()) / rowHeight;
-    if (rows > visibleRows && rows > 0) {
-        height = ClampInt(std::ceil(stripHeight * visibleRows / rows));
-        top = ClampInt(double(stripHeight) / (double(rowHeight) * rows) * FTimeChartTop);
+    int height = SliderTrueHeight(stripHeight);
+    if (height < stripHeight) {
+        const int rows = FSource.RowCount();
+        top = ClampInt(double(stripHeight) / (double(TimeChartRowHeight(0)) * rows) * FTimeChartTop);
+        // Many rows would make the window a line too thin to see or grab: it keeps a height
+        // of its own and runs over the same strip.
+        const int least = std::min(MinSliderHeight, stripHeight);
+        if (height < least) {
+            top = ClampInt(double(top) * (stripHeight - least) / (stripHeight - height));
+            top = std::clamp(top, 0, stripHeight - least);
+            height = least;
+        }
     }
     int left = 0;
     int width = stripWidth;
@@ -103,4 +117,16 @@ QRect TTimeChartGeometry::SliderRect(int stripWidth, int stripHeight) const
         left = ClampInt((FTimeChartStart - FSource.MinDate()) * stripWidth / total);
     }
     return QRect(left, top, width, height);
+}
+
+qint64 TTimeChartGeometry::ChartTopForSlider(int sliderTop, int stripHeight) const
+{
+    if (stripHeight <= 0)
+        return 0;
+    const int height = SliderTrueHeight(stripHeight);
+    const int least = std::min(MinSliderHeight, stripHeight);
+    double top = sliderTop;
+    if (height < least)
+        top = top * (stripHeight - height) / (stripHeight - least);
+    return qint64(std::floor(double(RowsHeight(0)) * top / stripHeight));
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "Canvas.h"
 #include "CanvasPanel.h"
@@ -56,17 +57,27 @@ TTimeChartMouse::TTimeChartMouse(TTimeChartView &view, QObject *parent)
     FView.OnBeforeSmoothStep = [this] {
         FStepStart = FView.Geometry().Start();
         FStepTop = FView.Geometry().Top();
+        FCarry.reset();
+        if (FTimeChartMouseState == msMoveItem && FGrabbedNode) {
+            const QRect r = FView.Geometry().ScreenItemRect(*FGrabbedNode);
+            if (!r.isNull())
+                FCarry = FLastMouse - r.topLeft();
+        }
     };
-    FView.OnAfterSmoothStep = [this] {
-        // The chart moved under a resting pointer: anchors keep their dates and rows, a
-        // dragged bar follows the pointer.
+    FView.OnAfterSmoothStep = [this](bool smooth) {
+        // The chart moved under a resting pointer: anchors keep their dates and rows. A
+        // dragged bar keeps its date and the pointer goes with it while the chart scrolls
+        // smoothly; otherwise the bar follows the pointer.
         const TTimeChartGeometry &g = FView.Geometry();
         const QPoint shift(int(Round((FStepStart - g.Start()) * g.GetTimeChartColWidth())), FStepTop - g.Top());
         if (shift.isNull())
             return;
         switch (FTimeChartMouseState) {
         case msMoveItem:
-            MoveItems(FLastMouse);
+            if (smooth)
+                CarryPointer();
+            else
+                MoveItems(FLastMouse);
             break;
         case msSelectItem:
             FMouse += shift;
@@ -152,6 +163,12 @@ void TTimeChartMouse::TimeChartMouseDown(Qt::MouseButton, Qt::MouseButtons butto
 
 void TTimeChartMouse::TimeChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint p)
 {
+    // The move to where the pointer was carried is done already.
+    const std::optional<QPoint> carried = std::exchange(FCarriedTo, std::nullopt);
+    if (carried && *carried == p) {
+        FLastMouse = p;
+        return;
+    }
     shift &= ShiftKeys;
     FShift = shift;
     switch (FTimeChartMouseState) {

@@ -96,6 +96,8 @@ private:
     void ScrollBy(QPoint p);
     // Edge scrolling while a bar is dragged near or beyond the chart's border.
     void AutoScroll(QPoint p);
+    // After a smooth step under a dragged bar: the pointer goes where the bar went.
+    void CarryPointer();
     // Ends a gesture: the group closed, the band and date boxes gone, the state at rest.
     void EndGesture();
     void SetMovingItem(bool moving);
@@ -132,6 +134,9 @@ private:
     // The view before a smooth step, so that a band keeps its dates while the chart scrolls.
     TDateTime FStepStart = 0;
     int FStepTop = 0;
+    // The pointer's offset from the dragged bar before a smooth step, and where it was put.
+    std::optional<QPoint> FCarry;
+    std::optional<QPoint> FCarriedTo;
     std::unique_ptr<TCanvas> FMeasure;
     QPointer<TNewEntryDialog> FNewEntryDialog;
 };

@@ -192,6 +192,26 @@ void TTimeChartMouse::AutoScroll(QPoint p)
         FView.CenterNode(FGrabbedNode, p.x());
 }
 
+void TTimeChartMouse::CarryPointer()
+{
+    if (!FCarry || !FGrabbedNode)
+        return;
+    const QRect r = FView.Geometry().ScreenItemRect(*FGrabbedNode);
+    if (r.isNull())
+        return;
+    const QPoint target = r.topLeft() + *FCarry;
+    if (target == FLastMouse)
+        return;
+    const QPoint global = FView.TimeChart->mapToGlobal(target);
+    QCursor::setPos(global);
+    // Where the display refuses to move the pointer, the bar keeps its date until the
+    // pointer moves again, so the chart scrolls only while the hand does.
+    if (QCursor::pos() != global)
+        return;
+    FLastMouse = target;
+    FCarriedTo = target;
+}
+
 void TTimeChartMouse::FinishMove()
 {
     std::vector<TNodeData *> rows;
@@ -357,6 +377,8 @@ void TTimeChartMouse::SetMovingItem(bool moving)
 void TTimeChartMouse::EndGesture()
 {
     FGestureGroup = -1;
+    FCarry.reset();
+    FCarriedTo.reset();
     SetBand(std::nullopt, QPoint());
     SetMovingItem(false);
     FStepRows.clear();

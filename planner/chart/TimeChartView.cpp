@@ -196,6 +196,9 @@ void TTimeChartView::SetTimeChartColWidth(int width)
     if (FPrinting)
         return;
     UpdateScrollBars(ssHorizontal);
+    // Narrower days show more of the range: the start stays inside it.
+    if (FGeometry->ChartWidth() > 0 && !FPlacePending)
+        KeepViewInRange();
     InvalidateTimeChart(true);
 }
 

@@ -134,10 +134,11 @@ public:
     int SmallTimeChartCaptionHeight() const;
 
     // Hooks of the mouse gestures: around each smooth step or other move of the view under a
-    // resting pointer (a dragged bar follows the pointer), whether a table's row change may
+    // resting pointer (`smooth`: a step of a smooth scroll, which carries the pointer with a
+    // dragged bar; otherwise the bar follows the pointer), whether a table's row change may
     // scroll the chart, a flash tick.
     std::function<void()> OnBeforeSmoothStep;
-    std::function<void()> OnAfterSmoothStep;
+    std::function<void(bool smooth)> OnAfterSmoothStep;
     std::function<bool()> OnCenterNodeAllowed;
     std::function<void()> OnFlashTick;
 
@@ -177,6 +178,9 @@ private:
     void PushScrollInfo(bool horizontal);
     // The clamp: rows scrolled beyond the last one (or all fitting) end at the bottom.
     void KeepLastRowsAtBottom();
+    // More days or rows show now (a larger chart, narrower days): start and top go back at
+    // once where the range ends, and the scroll bars show it.
+    void KeepViewInRange();
     void InvalidateSlider();
     // Fixed marks that do not scroll with the rows: captions column and the note strip.
     void InvalidateFixedMarks(int dx, int dy);

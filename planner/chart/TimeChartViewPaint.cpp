@@ -74,22 +74,7 @@ void TTimeChartView::TimeChartPanelResize()
         InvalidateTimeChart(true);
         return;
     }
-    // More days or rows show now: start and top go back at once where the range ends, not at
-    // the next wheel notch; a bar under a drag stays under the pointer.
-    if (OnBeforeSmoothStep)
-        OnBeforeSmoothStep();
-    KeepLastRowsAtBottom();
-    SetTimeChartStart(FGeometry->Start());
-    if (OnAfterSmoothStep)
-        OnAfterSmoothStep();
-    if (SliderTimer.isActive())
-        FGeometry->SetDestinationValues(FGeometry->ClampStartDestination(FGeometry->StartDestination()),
-                                        FGeometry->ClampTop(FGeometry->TopDestination()));
-    else
-        FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
-    // The scroll bars once, with where the chart goes now.
-    PushScrollInfo(true);
-    PushScrollInfo(false);
+    KeepViewInRange();
     InvalidateTimeChart(true);
 }
 
@@ -146,8 +131,7 @@ void TTimeChartView::CenterSliderOn(QPoint point)
     const int height = std::max(1, SmallTimeChart->height());
     const double days = FModel->MaxDate() - FModel->MinDate();
     const TDateTime date = FModel->MinDate() + (point.x() - slider.width() / 2) * days / width;
-    const qint64 rows = FGeometry->RowsHeight(0);
-    const qint64 top = rows * (point.y() - slider.height() / 2) / height;
+    const qint64 top = FGeometry->ChartTopForSlider(point.y() - slider.height() / 2, height);
     SetTimeChartDestination(date, ClampCoord(top), false);
 }
 

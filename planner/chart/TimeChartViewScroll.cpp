@@ -42,6 +42,25 @@ void TTimeChartView::KeepLastRowsAtBottom()
     }
 }
 
+void TTimeChartView::KeepViewInRange()
+{
+    // Not at the next wheel notch; a bar under a drag stays under the pointer.
+    if (OnBeforeSmoothStep)
+        OnBeforeSmoothStep();
+    KeepLastRowsAtBottom();
+    SetTimeChartStart(FGeometry->Start());
+    if (OnAfterSmoothStep)
+        OnAfterSmoothStep(false);
+    if (SliderTimer.isActive())
+        FGeometry->SetDestinationValues(FGeometry->ClampStartDestination(FGeometry->StartDestination()),
+                                        FGeometry->ClampTop(FGeometry->TopDestination()));
+    else
+        FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
+    // The scroll bars once, with where the chart goes now.
+    PushScrollInfo(true);
+    PushScrollInfo(false);
+}
+
 void TTimeChartView::InvalidateSlider()
 {
     const QRect slider = FGeometry->SliderRect(SmallTimeChart->width(), SmallTimeChart->height());
@@ -132,7 +151,7 @@ void TTimeChartView::SliderTimerTimer()
     SetTimeChartStart(FGeometry->Start() + step.days);
     SetTimeChartTop(int(std::clamp<qint64>(qint64(FGeometry->Top()) + step.pixels, INT_MIN, INT_MAX)));
     if (OnAfterSmoothStep)
-        OnAfterSmoothStep();
+        OnAfterSmoothStep(true);
     const bool moved = FGeometry->Start() != startBefore || FGeometry->Top() != topBefore;
     // A destination the range no longer reaches ends the scroll too.
     if (!step.again || !moved)

@@ -269,6 +269,8 @@ void TPlannerCore::UpdateEmptyRowsProc()
     UpdateInternalVariables();
     UpdateBounds(true);
     ForEach(feAll, &TPlannerCore::CB_CheckValid);
+    // The group counts the rows of the positions it shows.
+    RequestStatusBarUpdate();
     InvalidateTimeChart(true);
     if (OnGroupTabApplied)
         OnGroupTabApplied(FGroupTabIndex);

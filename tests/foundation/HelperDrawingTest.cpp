@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <memory>
 
 #include "Canvas.h"
 #include "HelperDrawing.h"
@@ -201,4 +202,86 @@ TEST(HelperDrawingTest, ALimitedArrowStaysBelowItsTopAndLeavesTheFillAsItWas)
     canvas.FillRect(QRect(0, 0, 700, 200));
     EXPECT_EQ(canvas.Pixel(300, 150), TColor(0x00FFFF));
     EXPECT_EQ(canvas.Pixel(655, 168), TColor(0x00FFFF));
+}
+
+// Painted strip by strip under the strips' clips, or moved by whole pixels, an arrow sets the
+// pixels a paint of the whole sets: nothing shifts at a strip's border.
+TEST(HelperDrawingTest, AnArrowPaintedInStripsOrMovedIsTheSameArrow)
+{
+    const auto draw = [](TCanvas &canvas, QPoint from, QPoint to, const QRect &clip) {
+        canvas.SaveDC();
+        if (!clip.isNull())
+            canvas.IntersectClipRect(clip);
+        canvas.Pen().SetColor(clBlack);
+        canvas.Pen().SetMode(pmMask);
+        canvas.Brush().SetColor(TColor(0x11CCFF));
+        DrawArrow(canvas, from, to, fsStrokeAndFill, 0.7);
+        canvas.RestoreDC();
+    };
+    const auto sheet = [] {
+        auto canvas = std::make_unique<TCanvas>(420, 240);
+        canvas->Brush().SetColor(clWhite);
+        canvas->FillRect(QRect(0, 0, 420, 240));
+        // Stripes under the arrow, for the mask to show through.
+        canvas->Brush().SetColor(TColor(0x80C0F0));
+        for (int y = 0; y < 240; y += 9)
+            canvas->FillRect(QRect(0, y, 420, 3));
+        return canvas;
+    };
+    // Pointing back and down: the shaft bows far below its ends.
+    const QPoint from(360, 60), to(40, 90);
+    const auto whole = sheet();
+    draw(*whole, from, to, QRect());
+    const auto strips = sheet();
+    for (int y = 0; y < 240; y += 7)
+        draw(*strips, from, to, QRect(0, y, 420, 7));
+    for (int x = 0; x < 420; x += 11)
+        draw(*strips, from, to, QRect(x, 0, 11, 240)); // over again: the mask keeps it
+    const auto blank = sheet();
+    int drawn = 0, differ = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 420; ++x) {
+            drawn += whole->Pixel(x, y) != blank->Pixel(x, y);
+            differ += whole->Pixel(x, y) != strips->Pixel(x, y);
+        }
+    EXPECT_GT(drawn, 2000);
+    EXPECT_EQ(differ, 0);
+
+    // Moved 5 right and 9 (a stripe) down: the same pixels, moved.
+    const auto moved = sheet();
+    draw(*moved, from + QPoint(5, 9), to + QPoint(5, 9), QRect());
+    int shifted = 0;
+    for (int y = 0; y < 240 - 9; ++y)
+        for (int x = 0; x < 420 - 5; ++x)
+            shifted += whole->Pixel(x, y) != moved->Pixel(x + 5, y + 9);
+    EXPECT_EQ(shifted, 0);
+}
+
+TEST(HelperDrawingTest, ALimitedArrowStaysAboveItsBottom)
+{
+    TCanvas canvas(700, 300);
+    // Pointing back: the shaft bows far below both ends.
+    TArrowPoints free;
+    ConstructArrowPoints(canvas, QPoint(660, 40), QPoint(20, 60), free, 1.0);
+    ASSERT_GT(ArrowBounds(free).bottom(), 120);
+    TArrowPoints limited = free;
+    LimitArrowDrop(limited, 90);
+    EXPECT_LE(ArrowBounds(limited).bottom(), 90);
+    EXPECT_GE(ArrowBounds(limited).bottom(), 88);
+    // Both ends and everything above the tip stay.
+    EXPECT_EQ(limited[0], free[0]);
+    EXPECT_EQ(limited[5], free[5]);
+    for (std::size_t i = 0; i < free.size(); ++i) {
+        EXPECT_EQ(limited[i].x(), free[i].x()) << i;
+        if (free[i].y() <= 60) {
+            EXPECT_EQ(limited[i].y(), free[i].y()) << i;
+        }
+    }
+    // An arrow that fits is left alone; a bottom above both ends flattens what lies below.
+    TArrowPoints fits = free;
+    LimitArrowDrop(fits, ArrowBounds(free).bottom());
+    EXPECT_EQ(fits, free);
+    TArrowPoints flat = free;
+    LimitArrowDrop(flat, 50);
+    EXPECT_LE(ArrowBounds(flat).bottom(), 60);
 }

@@ -10,6 +10,9 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
+#include <QToolButton>
+
+#include <set>
 
 #include "chart/ChartCommands.h"
 #include "common/RepaintCheck.h"
@@ -549,12 +552,16 @@ TEST_F(ChartRepaintTest, ABarDraggedPastTheLastDateLandsUnderThePointerInAGrownW
     ASSERT_EQ(mouse->State(), msMoveItem);
     const TDateTime pressedAt = g.Start();
     TDateTime lowest = pressedAt;
+    // The pointer goes on from where it is: a scroll carries it with the bar.
     QPoint at = from;
     for (int step = 0; step < 6; ++step) {
         at = QPoint(std::min(at.x() + 80, view->TimeChart->width() + 5), from.y());
         Drag(at);
+        const TDateTime before = g.Start();
         Idle(); // the plan's range takes in the moved bar
         LetScrollFinish();
+        if (g.Start() != before)
+            at = view->TimeChart->mapFromGlobal(QCursor::pos());
         lowest = std::min(lowest, g.Start());
     }
     Release(at);
@@ -597,4 +604,171 @@ TEST_F(ChartRepaintTest, TheNoteUnderTheRowsFollowsHideEmptyResourcesAtOnce)
     ASSERT_FALSE(hide->isChecked());
     check.Check(QStringLiteral("show empty resources"));
     EXPECT_EQ(noteInk(), without);
+}
+
+// Narrow days: "-" down to one pixel a day, "+" back up, and the wheel over the chart after each
+// width; every deadline arrow is drawn the same whatever strip of the chart a paint covers.
+TEST_F(ChartRepaintTest, NarrowDaysShowWhatAFullPaintDrawsWhileTheWheelTurns)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 300; ++i) {
+        TPlanTask task{i % 60, double((i * 7) % 120 - 20), double(3 + i % 9)};
+        task.deadline = true;
+        task.lateBy = i % 3 == 0 ? 10 + i % 20 : -(5 + i % 15);
+        tasks.push_back(task);
+    }
+    OpenDeadlinePlan(60, tasks, false, 4);
+    // Every third task in time selected too: its arrow points back from the deadline.
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    grid->BeginUpdate();
+    int i = 0;
+    for (TNodeData *node : Tasks())
+        if (i++ % 3 == 1 && node->VNode)
+            grid->SetSelected(node->VNode, true);
+    grid->EndUpdate();
+    Settle();
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    TChartCommands &commands = *form->ChartCommands;
+    while (view->Geometry().ColWidth() > 1) {
+        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
+        Settle();
+    }
+    check.Check(QStringLiteral("one pixel a day"));
+    for (int width = 1; width <= 3; ++width) {
+        if (width > 1) {
+            QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
+            Settle();
+        }
+        ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
+        for (int notch = 0; notch < 6; ++notch) {
+            TurnWheel(view->TimeChart, QPoint(300, 60), notch < 4);
+            LetScrollFinish();
+            check.Check(QStringLiteral("%1 px a day, wheel notch %2").arg(width).arg(notch));
+        }
+    }
+}
+
+// A selected task that ends well before its deadline: its arrow points back from the deadline
+// and its shaft bows below the task's row into the rows beneath, drawn whole and in one piece.
+TEST_F(ChartRepaintTest, AnArrowBowingBelowItsRowIsDrawnWhole)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 300; ++i) {
+        TPlanTask task{i % 60, double((i * 7) % 60 - 10), double(2 + i % 4)};
+        task.deadline = true;
+        task.lateBy = i % 2 == 0 ? -(12 + i % 9) : 1;
+        tasks.push_back(task);
+    }
+    OpenDeadlinePlan(60, tasks, false, 20);
+    const TTimeChartGeometry &g = view->Geometry();
+    const int rowHeight = g.TimeChartRowHeight(0);
+    TNodeData *chosen = nullptr;
+    for (TNodeData *node : Tasks()) {
+        // The arrow it gets when selected, with room for its bow below and left of it.
+        const QRect arrow = g.ArrowRect(*node, g.Start(), g.GetTimeChartEnd(), g.Top(), rowHeight, g.ChartWidth(), true)
+                                .normalized();
+        const bool inTime = Core().GetEndOf(node) + 10 < Core().GetTerminOf(node);
+        if (inTime && arrow.left() > view->TimeChart->width() / 5 && RectRight(arrow) < view->TimeChart->width()
+            && arrow.top() > 0 && RectBottom(arrow) + rowHeight < view->TimeChart->height()) {
+            chosen = node;
+            break;
+        }
+    }
+    ASSERT_NE(chosen, nullptr);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    const QImage before = testsupport::ShownPixels(view->TimeChart);
+    ClickBar(chosen);
+    ASSERT_TRUE(view->Model().IsSelected(*chosen));
+    view->FlashSelectedTimer.stop();
+    check.Check(QStringLiteral("the task in time selected"));
+    const QImage after = testsupport::ShownPixels(view->TimeChart);
+
+    // What the selection changed by the arrow's mask, outside the bar's frame: its outline
+    // in black, its fill in yellow over what was there.
+    const QRect bar = BarRect(chosen).adjusted(-2, -2, 2, 2);
+    const QRgb fill = ToQRgb(ChartColor::ArrowSlack) & 0xFFFFFF;
+    std::vector<QPoint> arrow;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x) {
+            const QRgb was = before.pixel(x, y) & 0xFFFFFF;
+            const QRgb now = after.pixel(x, y) & 0xFFFFFF;
+            if (!bar.contains(x, y) && now != was && (now == 0 || now == (was & fill)))
+                arrow.emplace_back(x, y);
+        }
+    ASSERT_GT(arrow.size(), 100u);
+    const int rowBottom = RectBottom(g.ScreenItemRect(*chosen, true));
+    int below = 0;
+    for (const QPoint &p : arrow)
+        below += p.y() > rowBottom + 2;
+    EXPECT_GT(below, 30) << "the shaft bows into the rows below";
+    // One piece: every changed pixel is reached from the first through its neighbours (over
+    // the one-pixel black frames of other bars, which the mask leaves as they are).
+    std::set<std::pair<int, int>> left;
+    for (const QPoint &p : arrow)
+        left.insert({p.x(), p.y()});
+    std::vector<std::pair<int, int>> todo{*left.begin()};
+    left.erase(left.begin());
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (left.erase({x + dx, y + dy}))
+                    todo.emplace_back(x + dx, y + dy);
+    }
+    QRect apart;
+    for (const auto &[x, y] : left)
+        apart = apart.united(QRect(x, y, 1, 1));
+    EXPECT_TRUE(left.empty()) << left.size() << " pixels apart from the rest, within (" << apart.x() << ", "
+                              << apart.y() << ", " << apart.width() << " x " << apart.height() << ")";
+
+    // Scrolled a row at a time by the wheel, it stays whole in every strip painted.
+    for (int notch = 0; notch < 3; ++notch) {
+        TurnWheel(view->TimeChart, QPoint(300, 60), true);
+        LetScrollFinish();
+        check.Check(QStringLiteral("wheel notch %1").arg(notch));
+    }
+}
+
+// "-" down to one pixel a day from a start in the middle of the plan: the start goes back
+// into the range at once, so the earliest bars show and the scroll bar reaches everything;
+// "+" again keeps it there.
+TEST_F(ChartRepaintTest, ZoomingOutBringsTheStartBackIntoTheRange)
+{
+    OpenDayPlan();
+    const TTimeChartGeometry &g = view->Geometry();
+    view->SetTimeChartDestination(Core().MinDate() + 30, 0, true);
+    Settle();
+    ASSERT_EQ(g.Start(), Core().MinDate() + 30);
+    TNodeData *earliest = nullptr;
+    for (TNodeData *node : Tasks())
+        if (!earliest || Core().GetStartOf(node) < Core().GetStartOf(earliest))
+            earliest = node;
+    ASSERT_LT(BarRect(earliest).left(), 0);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    TChartCommands &commands = *form->ChartCommands;
+    while (g.ColWidth() > 1) {
+        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
+        Settle();
+        EXPECT_EQ(g.Start(), g.ClampStart(g.Start())) << g.ColWidth() << " pixels a day";
+        ExpectBarsAtTheDestination();
+    }
+    check.Check(QStringLiteral("one pixel a day"));
+    // The whole range fits now: it starts at the left edge.
+    ASSERT_GE(g.VisibleDays(), Core().MaxDate() - Core().MinDate());
+    EXPECT_EQ(g.Start(), Core().MinDate());
+    EXPECT_GE(BarRect(earliest).left(), 0);
+    EXPECT_EQ(ChartBar(Qt::Horizontal)->value(), 0);
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
+        Settle();
+        EXPECT_EQ(g.Start(), g.ClampStart(g.Start()));
+        ExpectBarsAtTheDestination();
+        check.Check(QStringLiteral("%1 pixels a day").arg(g.ColWidth()));
+    }
 }

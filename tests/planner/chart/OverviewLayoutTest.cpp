@@ -3,6 +3,7 @@
 
 #include "planner/chart/ChartWindowTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QSplitter>
 #include <QTest>
 
@@ -115,4 +116,69 @@ TEST_F(OverviewLayoutTest, RowsThatFitKeepWholeRowsUpToTheCap)
     form->resize(1024, 1100);
     QApplication::processEvents();
     EXPECT_EQ(view->Splitter3CanResize(2000), 60 * std::min(8, (view->SmallTimeChartCap() - caption) / 60) + caption);
+}
+
+// With a thousand resources the rows on screen are a pixel or two of the strip: the window
+// over them keeps a height the eye finds and the hand grabs, moves with the chart from the
+// first row to the last, and dragged, scrolls the chart by what it covers.
+TEST_F(OverviewLayoutTest, TheWindowOverAThousandResourcesCanBeSeenAndGrabbed)
+{
+    OpenPlan(1000, 1);
+    TCanvasPanel *strip = view->SmallTimeChart;
+    const TTimeChartGeometry &g = view->Geometry();
+    const double share = double(g.ChartHeight()) / double(g.RowsHeight(0));
+    ASSERT_LT(std::ceil(strip->height() * share), TTimeChartGeometry::MinSliderHeight)
+        << "the rows on screen must make a window thinner than its least height for this check";
+    const auto letScrollRun = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        Settle();
+    };
+    // The frame's rows in a column of the window, as the user sees them.
+    const auto shownHeight = [&](int x) {
+        const QImage shown = testsupport::ShownPixels(strip);
+        const QRgb frame = ToQRgb(ChartColor::SliderFrame) & 0xFFFFFF;
+        int first = -1, last = -1;
+        for (int y = 0; y < shown.height(); ++y)
+            if ((shown.pixel(x, y) & 0xFFFFFF) == frame) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+        return first < 0 ? 0 : last - first + 1;
+    };
+    QRect window = g.SliderRect(strip->width(), strip->height());
+    EXPECT_EQ(window.height(), TTimeChartGeometry::MinSliderHeight);
+    EXPECT_EQ(window.top(), 0);
+    EXPECT_EQ(shownHeight(window.left() + 3), TTimeChartGeometry::MinSliderHeight);
+
+    // Grabbed in its middle and dragged down: no jump at the press, then the rows follow.
+    testsupport::TRepaintCheck check;
+    check.Watch(strip);
+    check.Watch(view->TimeChart);
+    const QPoint grab = window.center();
+    QTest::mousePress(strip, Qt::LeftButton, Qt::NoModifier, grab);
+    letScrollRun();
+    EXPECT_EQ(g.Top(), 0);
+    const int by = strip->height() / 2;
+    QTest::mouseMove(strip, grab + QPoint(0, by));
+    letScrollRun();
+    QTest::mouseRelease(strip, Qt::LeftButton, Qt::NoModifier, grab + QPoint(0, by));
+    letScrollRun();
+    window = g.SliderRect(strip->width(), strip->height());
+    EXPECT_NEAR(window.center().y(), grab.y() + by, 1) << "the window stays under the hand";
+    // The window runs over the strip as the rows on screen run over all rows.
+    const int room = strip->height() - TTimeChartGeometry::MinSliderHeight;
+    EXPECT_NEAR(double(g.Top()) / double(g.RowsHeight(0) - g.ChartHeight()), double(by) / room, 0.01);
+    check.Check(QStringLiteral("window dragged half way down"));
+
+    // At the last rows it ends at the strip's bottom, still as high.
+    view->SetTimeChartDestination(g.Start(), int(g.RowsHeight(0)), true);
+    Settle();
+    window = g.SliderRect(strip->width(), strip->height());
+    EXPECT_EQ(window.height(), TTimeChartGeometry::MinSliderHeight);
+    EXPECT_EQ(RectBottom(window), strip->height());
+    check.Check(QStringLiteral("at the last rows"));
+    EXPECT_EQ(shownHeight(window.left() + 3), TTimeChartGeometry::MinSliderHeight);
 }

@@ -5,7 +5,11 @@
 #include "planner/CoreTestSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
+#include <QTest>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -13,6 +17,9 @@
 
 #include "CommaText.h"
 #include "XmlTree.h"
+#include "chart/ChartCommands.h"
+#include "editor/PropertyEditor.h"
+#include "treegrid/BaseTreeGrid.h"
 
 namespace {
 
@@ -51,6 +58,15 @@ void ApplyForeign(TDocumentSync &sync, int index, const QString &event)
                      .arg(event));
     int last = index - 1;
     sync.LoadDiffElement(*tree.namedNode(QStringList{"document", "diff"}), last);
+}
+
+// The resources the chart shows, in order.
+QStringList ShownNames(const TPlannerCore &core)
+{
+    QStringList names;
+    for (const QString &entry : core.FGlobalPositionFilter)
+        names.append(ParseCommaText(entry).value(0));
+    return names;
 }
 
 QString Foreign(const QString &kind, int number, int index, const QString &body)
@@ -216,4 +232,62 @@ TEST_F(CoreTest, StatusCountsStayThoseOfTheCellsThroughAnyMix)
         for (TWhichTable t : {tbTable, tbExclude})
             ASSERT_EQ(core->GroupCount(t), RowsShownInGroup(*core, t)) << step << " table " << t;
     }
+}
+
+
+// With empty resources hidden, a task moved in the editor onto a hidden resource shows that
+// resource again and hides the one it left: "in all" still counts every task, at once, not
+// only after the next undo.
+TEST(StatusBarCountsTest, AMoveOntoAHiddenResourceKeepsTheGroupCount)
+{
+    SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
+    {
+        TScriptedMainForm form;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QApplication::processEvents();
+        TPlannerCore &core = form.Core();
+        const auto panel = [&form](int i) {
+            const QLabel *label = form.findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i));
+            return label ? label->text() : QString();
+        };
+        // Idle moments as between a user's steps: the empty resources are worked out anew.
+        const auto idle = [] {
+            QEventLoop loop;
+            QTimer::singleShot(300, &loop, &QEventLoop::quit);
+            loop.exec();
+        };
+        AddTaskRow(core, QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
+        AddTaskRow(core, QStringLiteral("Position 1"), QStringLiteral("09.03.2024"), QStringLiteral("2"));
+        TNodeData *moved = AddTaskRow(core, QStringLiteral("Position 2"), QStringLiteral("05.03.2024"), QStringLiteral("3"));
+        form.ChartCommands->leereArbeitspltzeausblenden1->trigger();
+        idle();
+        ASSERT_EQ(core.FGlobalPositionFilter.size(), 2) << "Position 3 has no tasks and is hidden";
+        EXPECT_EQ(panel(1), QStringLiteral("in all: 3"));
+
+        // The third row selected in the table, its resource chosen in the editor by keys.
+        TBaseTreeGrid *grid = core.GetTable(tbTable);
+        const int h = int(grid->DefaultNodeHeight());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 2 * h + h / 2));
+        idle();
+        ASSERT_TRUE(grid->Selected(moved->VNode));
+        auto *position = qobject_cast<QComboBox *>(
+            form.Editor().Control(QStringLiteral("__edit"), core.GetConnection(tbTable, cnPosition)));
+        ASSERT_NE(position, nullptr);
+        ASSERT_EQ(position->currentText(), QStringLiteral("Position 2"));
+        position->setFocus();
+        QTest::keyClick(position, Qt::Key_Down);
+        ASSERT_EQ(core.GetData_(moved, cnPosition), QStringLiteral("Position 3"));
+        idle();
+        EXPECT_EQ(ShownNames(core), (QStringList{QStringLiteral("Position 1"), QStringLiteral("Position 3")}));
+        EXPECT_EQ(panel(0), QStringLiteral("Table total: 3"));
+        EXPECT_EQ(panel(1), QStringLiteral("in all: 3"));
+
+        // Undone: back on Position 2, which shows again, and the count stays.
+        core.Undo();
+        idle();
+        EXPECT_EQ(ShownNames(core), (QStringList{QStringLiteral("Position 1"), QStringLiteral("Position 2")}));
+        EXPECT_EQ(panel(1), QStringLiteral("in all: 3"));
+    }
+    ResetDateFormats();
 }

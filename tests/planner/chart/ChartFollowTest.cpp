@@ -1,0 +1,130 @@
+// The chart follows the user: a bar held at the chart's edge is brought to the middle with the
+// pointer on it, and a row selected in the table is scrolled into the middle while one
+// selected in the chart leaves the chart where it is.
+
+#include "planner/chart/ChartMouseTestSupport.h"
+
+#include <QCursor>
+#include <QElapsedTimer>
+
+#include "treegrid/StringTreeGrid.h"
+
+namespace {
+
+class ChartFollowTest : public ChartMouseTest
+{
+protected:
+    // The smooth scroll runs on its own timer until it arrives; true when it did.
+    bool LetScrollRun()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::processEvents();
+        return !view->SliderTimer.isActive();
+    }
+    // Where the pointer is on the chart.
+    QPoint Pointer() const { return view->TimeChart->mapFromGlobal(QCursor::pos()); }
+};
+
+} // namespace
+
+// Dragged to the right edge and held there, a bar keeps its date: the chart scrolls until the
+// bar stands in the middle, the pointer goes along on the same point of the bar, and then
+// everything rests. Let go there, the bar lies where it was held.
+TEST_F(ChartFollowTest, ABarHeldAtTheEdgeIsCentredWithThePointerOnIt)
+{
+    OpenPlan(3, {{0, 4, 3}, {1, 6, 2}});
+    TNodeData *node = Tasks()[0];
+    const TTimeChartGeometry &g = view->Geometry();
+    const int dayWidth = g.GetTimeChartColWidth();
+    const int chartWidth = view->TimeChart->width();
+    const QPoint grab = BarRect(node).center();
+    Hover(grab);
+    Press(grab);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+
+    // To the edge: the bar goes under the pointer there, and the chart starts to scroll.
+    const QPoint edge(chartWidth - 3, grab.y());
+    Drag(edge);
+    const TDateTime held = Core().GetStartOf(node);
+    // Whole days: the point of the bar under the pointer.
+    const int grip = edge.x() - BarRect(node).left();
+    ASSERT_GT(held, Base() + 4 + double(edge.x() - grab.x()) / dayWidth - 2);
+    const TDateTime startBefore = g.Start();
+    ASSERT_TRUE(view->SliderTimer.isActive());
+    ASSERT_TRUE(LetScrollRun());
+
+    EXPECT_EQ(Core().GetStartOf(node), held) << "the bar keeps its date while the pointer rests";
+    EXPECT_EQ(mouse->State(), msMoveItem);
+    const QRect bar = BarRect(node);
+    EXPECT_NEAR(bar.center().x(), chartWidth / 2, 2 * dayWidth) << "the bar stands in the middle";
+    // The chart scrolled as far as the middle asks, not on and on.
+    const double scrolled = g.Start() - startBefore;
+    EXPECT_NEAR(scrolled, double(chartWidth / 2 - 3) / dayWidth, 3.0);
+    EXPECT_EQ(Pointer(), QPoint(bar.left() + grip, edge.y()));
+
+    // Resting on, nothing moves.
+    const TDateTime rested = g.Start();
+    QElapsedTimer rest;
+    rest.start();
+    while (rest.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(g.Start(), rested);
+    EXPECT_EQ(Core().GetStartOf(node), held);
+
+    // Let go where the pointer is: the bar stays on the date it was held at, one undo step.
+    const int undoBefore = Core().UndoStack().GetGroupIndex();
+    Release(Pointer());
+    Settle();
+    EXPECT_EQ(mouse->State(), msNone);
+    EXPECT_EQ(Core().GetStartOf(node), held);
+    Core().Undo();
+    EXPECT_EQ(Core().GetStartOf(node), Base() + 4);
+    EXPECT_LE(Core().UndoStack().GetGroupIndex(), undoBefore);
+}
+
+// Selecting in the table scrolls the chart to the row; selecting in the chart, by a click or
+// a rubber band, leaves the chart where the user is looking.
+TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
+{
+    OpenPlan(30, {{0, 2, 3}, {25, 60, 2}, {1, 5, 2}});
+    const TTimeChartGeometry &g = view->Geometry();
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    const int h = int(grid->DefaultNodeHeight());
+    // The far task, out of sight, selected by a click on its table row.
+    TNodeData *far = Tasks()[1];
+    ASSERT_FALSE(view->TimeChart->rect().intersects(BarRect(far)));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, h + h / 2));
+    ASSERT_TRUE(view->Model().IsSelected(*far));
+    Settle();
+    EXPECT_TRUE(view->TimeChart->rect().contains(BarRect(far).center()));
+    EXPECT_NEAR(BarRect(far).center().x(), view->TimeChart->width() / 2, 2 * g.GetTimeChartColWidth());
+
+    // Back to the start; a click on a bar near the chart's corner selects it and scrolls nothing.
+    view->SetTimeChartDestination(Base() - 2, 0, true);
+    Settle();
+    TNodeData *near = Tasks()[0];
+    const TDateTime start = g.Start();
+    const int top = g.Top();
+    Hover(BarRect(near).center());
+    Press(BarRect(near).center());
+    Release(BarRect(near).center());
+    Settle();
+    ASSERT_TRUE(view->Model().IsSelected(*near));
+    EXPECT_EQ(g.Start(), start);
+    EXPECT_EQ(g.Top(), top);
+    EXPECT_FALSE(view->SliderTimer.isActive());
+
+    // A rubber band over the third task selects it and leaves the view too.
+    const QRect third = BarRect(Tasks()[2]);
+    const QPoint from(third.left() - 5, third.top() - 3);
+    Press(from, Qt::LeftButton, Qt::ShiftModifier);
+    Drag(from + QPoint(20, 10), Qt::LeftButton, Qt::ShiftModifier);
+    Release(from + QPoint(20, 10), Qt::LeftButton, Qt::ShiftModifier);
+    Settle();
+    ASSERT_TRUE(view->Model().IsSelected(*Tasks()[2]));
+    EXPECT_EQ(g.Start(), start);
+    EXPECT_EQ(g.Top(), top);
+}
