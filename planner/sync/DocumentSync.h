@@ -52,7 +52,7 @@ public:
     void SetStore(IDocumentStore *store) { FStore = store; }
 
     // ---- the core's edits go into the journal
-    void RowCreated(const QString &id, TWhichTable table) override;
+    void RowCreated(const QString &id, TWhichTable table, int place) override;
     void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                      const QString &text) override;
     void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table) override;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSocketNotifier>
 #include <QThread>
@@ -140,6 +141,23 @@ public:
             }
             if (command == "delete") {
                 core.DeleteNode(core.FindNode(f.value(1)), true);
+                return "ok";
+            }
+            if (command == "deleteall") {
+                // One user action, the way an import clears the table first.
+                const TUndoGroupScope group(core.FUndoRedoGroupIndex, core.UndoStack());
+                core.ForEach(tbTable, feAll, [&core](TNodeData *node) { core.DeleteNode(node, true); });
+                return "ok";
+            }
+            if (command == "order") {
+                QJsonArray texts;
+                const int column = core.IndexOfColumnHack(tbTable, f.value(1));
+                core.ForEach(tbTable, feAll, [&](TNodeData *node) { texts.append(core.GetData(node, column)); });
+                return "ok " + QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
+            }
+            if (command == "saveasname") {
+                const QString name = f.value(1);
+                file.OnChooseSaveFileName = [name](const QString &) { return name; };
                 return "ok";
             }
             if (command == "save")

@@ -12,8 +12,11 @@
 //                            step); answers its id
 //   set <id> <caption> <text>
 //   delete <id>
+//   deleteall                every task row, as one user action
+//   order <caption>          the task rows' texts of a column, top to bottom, as a JSON array
 //   undo                     takes back the newest undo step
 //   save                     the road of saving under the document's name
+//   saveasname <path>        the name the save dialog answers from now on
 //   slowsave <ms>            the same, resting ms at every step of the save
 //   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
 //                            "working", "document"), then the process dies
