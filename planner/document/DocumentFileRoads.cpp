@@ -236,6 +236,24 @@ bool TDocumentFile::ActionSaveAsExecute()
     return Save(name);
 }
 
+int TDocumentFile::WriteProtection(const QString &fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    struct stat info;
+    if (fileName.isEmpty() || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0) {
+        if (errno == EROFS)
+            return EROFS;
+        if (errno == EACCES || errno == EPERM)
+            return EACCES;
+    }
+    // Root may write any file: a file its owner may not write counts as protected all the same.
+    if ((info.st_mode & S_IWUSR) == 0)
+        return EACCES;
+    return 0;
+}
+
 bool TDocumentFile::Save(const QString &name)
 {
     // A copy: the name may be the journal's own, and following another instance's save on
@@ -243,6 +261,23 @@ bool TDocumentFile::Save(const QString &name)
     const QString fileName = name;
     if (fileName.isEmpty())
         return false;
+    // A file its user protected is never replaced: the edits stay in the journal, and the
+    // document may go under another name.
+    if (const int protection = WriteProtection(fileName)) {
+        const bool readOnlyDisk = protection == EROFS;
+        Log(QStringLiteral("save() refused: %1 is %2")
+                .arg(fileName, readOnlyDisk ? QStringLiteral("on a read-only disk") : QStringLiteral("write-protected")));
+        const QString text =
+            readOnlyDisk ? Translate(QStringLiteral("%s lies on a read-only disk.\n"
+                                                    "Do you want to save the document on another disk?"),
+                                     {fileName})
+                         : Translate(QStringLiteral("%s is write-protected.\n"
+                                                    "Do you want to save the document under another name?"),
+                                     {fileName});
+        if (FCore.Window().Ask(text, mtWarning, {mbYes, mbNo}) == mrYes)
+            return ActionSaveAsExecute();
+        return false;
+    }
     // While loading, the window still shows the previous document's settings.
     if (FSync.OnSaveFileIni && !FCore.IsLoading())
         FSync.OnSaveFileIni();
