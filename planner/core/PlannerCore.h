@@ -187,6 +187,10 @@ public:
     // undo or redo run the rows are placed together at its end.
     int RowIndexOf(const TNodeData *node) const;
     void MoveRowTo(TNodeData *node, int index);
+    // Rows placed between these take their places together at the end, in one pass (many
+    // rows read from another instance's journal); they nest.
+    void BeginRowPlacing();
+    void EndRowPlacing();
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();

@@ -299,6 +299,16 @@ void TPlannerCore::MoveRowTo(TNodeData *node, int index)
         FRowPlacer->MoveTo(*node->VNodeTable, node->VNode, index);
 }
 
+void TPlannerCore::BeginRowPlacing()
+{
+    FRowPlacer->Begin();
+}
+
+void TPlannerCore::EndRowPlacing()
+{
+    FRowPlacer->End();
+}
+
 void TPlannerCore::ForgetNode(TNodeData *node)
 {
     auto &index = FNodeIndex[node->NodeTable];

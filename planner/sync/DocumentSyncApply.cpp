@@ -51,6 +51,13 @@ void TDocumentSync::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
         events.emplace_back(IndexAttribute(*child, 0), child.get());
     std::stable_sort(events.begin(), events.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Rows that undo put back elsewhere come with their places: taken in one pass.
+    struct TPlacing
+    {
+        TPlannerCore &Core;
+        explicit TPlacing(TPlannerCore &core) : Core(core) { Core.BeginRowPlacing(); }
+        ~TPlacing() { Core.EndRowPlacing(); }
+    } placing(FCore);
 
     for (const auto &[sortIndex, element] : events) {
         const int index = IndexAttribute(*element, -1);

@@ -132,3 +132,45 @@ TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasThe
     ASSERT_NE(theirs, nullptr);
     EXPECT_EQ(theirs->StringList, mine->StringList);
 }
+
+TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneByOne)
+{
+    const auto record = [](const QString &kind, int n, int index, int place) {
+        const QString at = place >= 0 ? QStringLiteral(" place=\"%1\"").arg(place) : QString();
+        const QString body = kind == "delete" ? QStringLiteral("<__change__>9</__change__>")
+                                              : QStringLiteral("<__change__>0</__change__><__table__>tbTable</__table__>"
+                                                               "<Comment>n%1</Comment>").arg(n);
+        return QStringLiteral("<%1 id=\"h.ann.%2\" index=\"%3\"%4>%5</%1>")
+            .arg(kind, QString::number(n), QString::number(index), at, body);
+    };
+    // New rows put at the top, in the middle and at the end, appended without a place, and
+    // rows going in between.
+    const QStringList events{record("new", 10, 1, 0),     record("new", 11, 2, 3),  record("new", 12, 3, -1),
+                             record("new", 13, 4, 1),     record("delete", 2, 5, -1), record("new", 14, 6, 0),
+                             record("new", 15, 7, 99),    record("new", 16, 8, 2),  record("delete", 10, 9, -1),
+                             record("new", 17, 10, 4)};
+    const auto start = [](TPlannerCore &in) {
+        for (int n = 0; n < 5; ++n)
+            in.DoSetData(in.AddNode(QStringLiteral("h.ann.%1").arg(n), tbTable, false),
+                         in.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("n%1").arg(n), false);
+    };
+    const auto diff = [](const QString &children) {
+        auto tree = std::make_unique<TXMLTree>();
+        tree->setText("<document><setup /><data /><diff index=\"0\">" + children + "</diff></document>");
+        return tree;
+    };
+
+    TOtherDocument together;
+    start(together.core);
+    int last = -1;
+    together.sync->LoadDiffElement(*diff(events.join(QString()))->namedNode(DiffPath), last);
+
+    TOtherDocument oneByOne;
+    start(oneByOne.core);
+    last = -1;
+    for (const QString &event : events)
+        oneByOne.sync->LoadDiffElement(*diff(event)->namedNode(DiffPath), last);
+
+    EXPECT_EQ(Comments(together.core), Comments(oneByOne.core));
+    EXPECT_EQ(Comments(oneByOne.core), (QStringList{"n14", "n16", "n13", "n0", "n17", "n1", "n11", "n3", "n4", "n12", "n15"}));
+}
