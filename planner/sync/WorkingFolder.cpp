@@ -338,6 +338,11 @@ qint64 ShareAgeMs(const QString &folder, qint64 written)
     const qint64 now = ShareClockNow(folder);
     if (now <= 0)
         return -1;
+    // A write time ahead of the share's clock was not set by that clock (a client that sets
+    // times itself, a clock put back): it tells nothing.
+    constexpr qint64 AheadNs = 2000LL * 1000000LL;
+    if (written - now > AheadNs)
+        return -1;
     return std::max<qint64>(0, (now - written) / 1000000LL);
 }
 

@@ -110,7 +110,8 @@ qint64 ShareClockNow(const QString &folder);
 // entries of those folders, hidden ones too; 0 when none of them exists.
 qint64 NewestWriteTime(const QStringList &paths);
 // How long ago by the share's clock, in milliseconds, a write at `written` (nanoseconds since
-// 1970, as NewestWriteTime gives it) took place in `folder`; -1 when that cannot be told.
+// 1970, as NewestWriteTime gives it) took place in `folder`; -1 when that cannot be told
+// (no probe can be written there, or the time lies ahead of the share's clock).
 qint64 ShareAgeMs(const QString &folder, qint64 written);
 
 // How many folder listings went to the disk so far; tests measure the idle work with it.

@@ -77,6 +77,7 @@ TEST_F(MultiProcessElsewhereSaveTest, ASaveThatDiedLongAgoOnAnotherMachineHoldsN
         EXPECT_LT(saving.elapsed(), 5000);
         EXPECT_EQ(LogCount(b, "has not finished"), 0);
         EXPECT_EQ(LogCount(b, "Another instance is saving"), 0);
+        EXPECT_EQ(LogCount(b, "that did not finish was undone"), round);
         // Nothing A journalled is lost.
         EXPECT_TRUE(b.Command({"waitfor", row, "Comment", "A's row", "3000"}, 4000).endsWith(row));
     }

@@ -308,6 +308,8 @@ TEST_F(WorkingFolderTest, TheSharesClockTellsTheAgeOfAWrite)
     EXPECT_EQ(NewestWriteTime({folder + QStringLiteral("/missing")}), 0);
     EXPECT_EQ(ShareAgeMs(folder, 0), -1);
     EXPECT_EQ(ShareAgeMs(folder + QStringLiteral("/missing"), written), -1);
+    // A time ahead of the share's clock was not set by it.
+    EXPECT_EQ(ShareAgeMs(folder, (QDateTime::currentSecsSinceEpoch() + 3600) * 1000000000LL), -1);
 }
 
 TEST_F(WorkingFolderTest, PresenceFilesCountForSixtySeconds)
