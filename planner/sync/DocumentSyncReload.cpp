@@ -187,6 +187,7 @@ bool TDocumentSync::FollowOtherSaves()
     const bool locked = journal->isLocked();
     if (!locked && !journal->NeedReload() && state.NewerGeneration <= current) {
         state.LockSeenAt = -1;
+        state.LockTraces.Reset();
         state.Stuck = false;
         return true;
     }
@@ -210,6 +211,7 @@ bool TDocumentSync::FollowOtherSaves()
     state.NewerGeneration = -1;
     if (!locked) {
         state.LockSeenAt = -1;
+        state.LockTraces.Reset();
         state.Stuck = false;
         return true;
     }
@@ -296,6 +298,7 @@ bool TDocumentSync::RecoverStuckSave()
                 : QStringLiteral("A save of generation %1 that did not finish was undone; journalling goes on")
                       .arg(journal.WorkingDir()));
     state.LockSeenAt = -1;
+    state.LockTraces.Reset();
     state.Stuck = false;
     return true;
 }

@@ -40,11 +40,12 @@ class TSaveTraceClock
 {
 public:
     // Milliseconds since the newest of `traces` was written, -1 when that cannot be told.
-    // Measured afresh at most once a second, and always before it reaches `grace`.
+    // Measured afresh once a second, and whenever it would reach `grace` only by counting on:
+    // a save that wrote something just now is never given up.
     qint64 Quiet(const QString &folder, const std::function<QStringList()> &traces, qint64 grace)
     {
         const qint64 now = LocalClockMs();
-        if (FAt < 0 || now - FAt >= 1000 || (FAge >= 0 && FAge + now - FAt >= grace)) {
+        if (FAt < 0 || now - FAt >= 1000 || (FAge >= 0 && FAge < grace && FAge + now - FAt >= grace)) {
             FAge = ShareAgeMs(folder, NewestWriteTime(traces()));
             FAt = now;
         }
