@@ -230,9 +230,9 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
             if (seen.Size >= 0)
                 file.Stamp = seen;
             result.Files.push_back(std::move(file));
-        }
-        else if (read == rrIncomplete)
+        } else if (read == rrIncomplete) {
             result.Skipped.push_back({path, seen.Size, reason});
+        }
     }
 
     // Another instance's save shows as a newer generation with a working copy; on a share
