@@ -110,7 +110,8 @@ TEST_F(MultiProcessSaveRefusalTest, AWorkingCopyThatCannotBeReadIsNotOffered)
     ASSERT_TRUE(a.WaitForExit(5000));
     const QString working = dir.filePath(QStringLiteral(".zop/plan.zop/") + generation + QStringLiteral("/plan.zop"));
     ASSERT_TRUE(QFileInfo::exists(working));
-    ASSERT_TRUE(testsupport::writeFile(working, QByteArray("zip\0\x10\0\0\0broken", 16)));
+    static const char broken[] = "zip\0\x10\0\0\0broken";
+    ASSERT_TRUE(testsupport::writeFile(working, QByteArray(broken, sizeof broken - 1)));
 
     TSyncDriverProcess &b = Driver("hostb");
     ASSERT_EQ(b.Command({"open", document}), "");
