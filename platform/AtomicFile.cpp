@@ -61,9 +61,10 @@ void TAtomicFile::Discard()
     FTemporary.clear();
 }
 
-bool TAtomicFile::Fail(const QString &reason)
+bool TAtomicFile::Fail(const QString &reason, int code)
 {
     FError = QStringLiteral("Cannot write \"%1\": %2").arg(FFileName, reason);
+    FErrorCode = code;
     return false;
 }
 
@@ -71,6 +72,7 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
 {
     Discard();
     FError.clear();
+    FErrorCode = 0;
     const QFileInfo target(FFileName);
     if (FFileName.isEmpty() || target.fileName().isEmpty())
         return Fail(QStringLiteral("no file name"));
@@ -87,8 +89,10 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
         temporary = folder + QStringLiteral("/.") + target.fileName() + QLatin1Char('.') + suffix
                     + QStringLiteral(".tmp");
         fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return Fail(systemErrorText(errno));
+        if (fd < 0 && errno != EEXIST) {
+            const int error = errno;
+            return Fail(systemErrorText(error), error);
+        }
     }
     if (fd < 0)
         return Fail(QStringLiteral("no free temporary name"));
@@ -97,7 +101,7 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
     const auto failAndClose = [&](int error) {
         ::close(fd);
         Discard();
-        return Fail(systemErrorText(error));
+        return Fail(systemErrorText(error), error);
     };
     const char *data = bytes.constData();
     qint64 left = bytes.size();
@@ -123,7 +127,7 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
     if (::close(fd) != 0) {
         const int error = errno;
         Discard();
-        return Fail(systemErrorText(error));
+        return Fail(systemErrorText(error), error);
     }
     return true;
 }
@@ -136,14 +140,16 @@ bool TAtomicFile::Commit(bool overwrite)
     const QByteArray from = encoded(FTemporary);
     const QByteArray to = encoded(FFileName);
     if (overwrite) {
-        if (::rename(from.constData(), to.constData()) != 0)
-            return Fail(systemErrorText(errno));
+        if (::rename(from.constData(), to.constData()) != 0) {
+            const int error = errno;
+            return Fail(systemErrorText(error), error);
+        }
     } else {
         // A second name that fails when the target exists: never replaces anything.
         if (::link(from.constData(), to.constData()) != 0) {
             const int error = errno;
             FExists = error == EEXIST;
-            return Fail(systemErrorText(error));
+            return Fail(systemErrorText(error), error);
         }
         ::unlink(from.constData());
     }

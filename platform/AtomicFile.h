@@ -39,15 +39,18 @@ public:
 
     const QString &FileName() const { return FFileName; }
     const QString &ErrorString() const { return FError; }
+    // The system's error number of the last failure (ENOSPC, EROFS ...), 0 when it had none.
+    int ErrorCode() const { return FErrorCode; }
     // The last Commit found the target there and kept it.
     bool Exists() const { return FExists; }
 
 private:
-    bool Fail(const QString &reason);
+    bool Fail(const QString &reason, int code = 0);
 
     QString FFileName;
     QString FTemporary;
     QString FError;
+    int FErrorCode = 0;
     bool FExists = false;
 };
 

@@ -13,8 +13,12 @@
 class IDocumentObserver
 {
 public:
-    // A new row with its identity; its change index is 0.
-    virtual void RowCreated(const QString &id, TWhichTable table) { (void)id, (void)table; }
+    // A new row with its identity; its change index is 0. place is where it goes among the
+    // table's rows (0 = top, as for TPlannerCore::MoveRowTo), -1: appended.
+    virtual void RowCreated(const QString &id, TWhichTable table, int place)
+    {
+        (void)id, (void)table, (void)place;
+    }
     // One cell of a row got a new text; changeIndex is the row's, counted up for this edit.
     virtual void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                              const QString &text)

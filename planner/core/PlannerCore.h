@@ -178,13 +178,19 @@ public:
     void SetDataIndex(TNodeData *node, int column, int index);
     void SetDataIndex_(TNodeData *node, TConnection cn, int index);
     void DoSetDataIndex(TNodeData *node, int column, int index, bool journal);
-    TNodeData *AddNode(const QString &id, TWhichTable table, bool journal);
+    // A new row, appended, or put at `place` (0 = top) when it is not -1: the place travels
+    // with the journalled row, so that every instance shows it there.
+    TNodeData *AddNode(const QString &id, TWhichTable table, bool journal, int place = -1);
     void DeleteNode(TNodeData *node, bool journal);
     // A row's place among its table's rows (0 = top), -1 for none; MoveRowTo puts a row at a
     // place (clamped to the table), for a deleted row brought back where it stood. During an
     // undo or redo run the rows are placed together at its end.
     int RowIndexOf(const TNodeData *node) const;
     void MoveRowTo(TNodeData *node, int index);
+    // Rows placed between these take their places together at the end, in one pass (many
+    // rows read from another instance's journal); they nest.
+    void BeginRowPlacing();
+    void EndRowPlacing();
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();

@@ -199,7 +199,7 @@ void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
 
 // ---- rows
 
-TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal)
+TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal, int place)
 {
     if (TNodeData *existing = FindNode(id))
         return existing;
@@ -213,7 +213,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
 
     if (journal)
         for (IDocumentObserver *observer : FObservers)
-            observer->RowCreated(id, table);
+            observer->RowCreated(id, table, place);
     if (journal || !FLocalUndo)
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryAddNode>(table, id, FUndoRedoGroupIndex));
 
@@ -234,6 +234,8 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     node->Bitmap = QImage();
     FNodeIndex[table].insert(id, node);
     CountRowAt(table, NoRowPosition, node->nodePosition);
+    if (place >= 0)
+        MoveRowTo(node, place);
 
     if (table == tbTable) {
         DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
@@ -295,6 +297,16 @@ void TPlannerCore::MoveRowTo(TNodeData *node, int index)
 {
     if (node && node->VNode && node->VNodeTable)
         FRowPlacer->MoveTo(*node->VNodeTable, node->VNode, index);
+}
+
+void TPlannerCore::BeginRowPlacing()
+{
+    FRowPlacer->Begin();
+}
+
+void TPlannerCore::EndRowPlacing()
+{
+    FRowPlacer->End();
 }
 
 void TPlannerCore::ForgetNode(TNodeData *node)

@@ -92,9 +92,9 @@ void TUndoRedoEntryRemoveNode::Undo(TPlannerCore &mainForm)
         // writes would blank the row before a redo deletes it, and the row's texts would
         // be lost to the next undo. The writes are journalled all the same.
         TSuspendUndo suspended(mainForm.UndoStack());
-        TNodeData *node = mainForm.AddNode(FID, FTable, true);
-        // The new row is appended; the table's order is part of the document.
-        mainForm.MoveRowTo(node, FRowIndex);
+        // Back in its place, here and in every instance: the table's order is part of the
+        // document.
+        TNodeData *node = mainForm.AddNode(FID, FTable, true, FRowIndex);
         const int count = mainForm.GetTableColCount(FTable);
         // Columns added since the row went stay empty.
         for (int column = 0; column < count && column < node->StringList.size(); ++column)

@@ -83,6 +83,10 @@ public:
     // Save As saves nothing.
     std::function<QString(const QString &proposed)> OnChooseSaveFileName;
     static bool FilesAreIdentical(const QString &a, const QString &b);
+    // Why an existing file must not be replaced: EROFS when its disk is read-only, EACCES when
+    // its user protected it (no write permission for its owner, which holds for root as well,
+    // or none for this user); 0 when it may be written or does not exist.
+    static int WriteProtection(const QString &fileName);
 
     // ---- the old format (DocumentFileImport.cpp)
     // Reads an old ini-style document and saves it in the current format.

@@ -9,6 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 #include "AtomicFile.h"
 #include "Language.h"
 #include "Log.h"
@@ -17,12 +23,42 @@
 #include "sync/DocumentSync.h"
 #include "sync/EarlyFileRead.h"
 #include "sync/PreparedFile.h"
+#include "sync/WatcherThread.h"
 
 namespace {
 
 // A document file of this size or more (compressed, about 50,000 rows) is read before the
 // working copy, not beside it.
 constexpr qint64 BigFileBytes = 4 << 20;
+
+// What to do about a save that failed: another name helps only where the disk itself is not
+// the trouble. `code` is the system's error number of the failed write, 0 when unknown; the
+// disk of the document is asked then.
+QString SaveFailureText(const QString &fileName, int code)
+{
+    if (code == 0) {
+        struct statvfs disk;
+        if (::statvfs(QFile::encodeName(QFileInfo(fileName).absolutePath()).constData(), &disk) == 0) {
+            if ((disk.f_flag & ST_RDONLY) != 0)
+                code = EROFS;
+            else if (disk.f_bavail == 0)
+                code = ENOSPC;
+        }
+    }
+    switch (code) {
+    case ENOSPC:
+        return Translate(QStringLiteral("File could not be saved, the disk is full.\n"
+                                        "Please make room on the disk, then save again."));
+    case EDQUOT:
+        return Translate(QStringLiteral("File could not be saved, your disk quota is used up.\n"
+                                        "Please make room within your quota, then save again."));
+    case EROFS:
+        return Translate(QStringLiteral("File could not be saved, the disk is read-only.\n"
+                                        "Please save the document on another disk."));
+    default:
+        return Translate(QStringLiteral("File could not be saved, please try saving with a different filename"));
+    }
+}
 
 } // namespace
 
@@ -65,9 +101,21 @@ bool TDocumentFile::Load(const QString &fileName)
         return false;
     }
 
-    const int answer = FCore.Window().Ask(
-        Translate(QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")),
-        mtConfirmation, {mbYes, mbNo, mbCancel});
+    // Only a working copy that can be read is offered: the document file is all there is
+    // otherwise.
+    int answer = mrNo;
+    {
+        TScannedFile copy;
+        QString reason;
+        if (TWatcherThread::ReadXMLFile(working, copy, reason) == TWatcherThread::rrRead
+            && copy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")}))
+            answer = FCore.Window().Ask(Translate(QStringLiteral("The file does not match the working copy.\n"
+                                                                 "Open the latest Working copy instead?")),
+                                        mtConfirmation, {mbYes, mbNo, mbCancel});
+        else
+            Log(QStringLiteral("The working copy %1 cannot be read (%2); the document file is opened")
+                    .arg(working, reason.isEmpty() ? QStringLiteral("no document") : reason));
+    }
     if (answer == mrCancel) {
         FCore.ActionNewExecute();
         return false;
@@ -188,6 +236,24 @@ bool TDocumentFile::ActionSaveAsExecute()
     return Save(name);
 }
 
+int TDocumentFile::WriteProtection(const QString &fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    struct stat info;
+    if (fileName.isEmpty() || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0) {
+        if (errno == EROFS)
+            return EROFS;
+        if (errno == EACCES || errno == EPERM)
+            return EACCES;
+    }
+    // Root may write any file: a file its owner may not write counts as protected all the same.
+    if ((info.st_mode & S_IWUSR) == 0)
+        return EACCES;
+    return 0;
+}
+
 bool TDocumentFile::Save(const QString &name)
 {
     // A copy: the name may be the journal's own, and following another instance's save on
@@ -195,13 +261,31 @@ bool TDocumentFile::Save(const QString &name)
     const QString fileName = name;
     if (fileName.isEmpty())
         return false;
+    // A file its user protected is never replaced: the edits stay in the journal, and the
+    // document may go under another name.
+    if (const int protection = WriteProtection(fileName)) {
+        const bool readOnlyDisk = protection == EROFS;
+        Log(QStringLiteral("save() refused: %1 is %2")
+                .arg(fileName, readOnlyDisk ? QStringLiteral("on a read-only disk") : QStringLiteral("write-protected")));
+        const QString text =
+            readOnlyDisk ? Translate(QStringLiteral("%s lies on a read-only disk.\n"
+                                                    "Do you want to save the document on another disk?"),
+                                     {fileName})
+                         : Translate(QStringLiteral("%s is write-protected.\n"
+                                                    "Do you want to save the document under another name?"),
+                                     {fileName});
+        if (FCore.Window().Ask(text, mtWarning, {mbYes, mbNo}) == mrYes)
+            return ActionSaveAsExecute();
+        return false;
+    }
     // While loading, the window still shows the previous document's settings.
     if (FSync.OnSaveFileIni && !FCore.IsLoading())
         FSync.OnSaveFileIni();
     FCore.Window().SetBusyCursor(true);
     bool rival = false;
     QString error;
-    const bool saved = FSync.SaveGeneration(fileName, error, rival);
+    int code = 0;
+    const bool saved = FSync.SaveGeneration(fileName, error, rival, &code);
     FCore.Window().SetBusyCursor(FCore.IsUpdating());
     if (!saved) {
         Log(QStringLiteral("save() error: ") + error);
@@ -209,14 +293,16 @@ bool TDocumentFile::Save(const QString &name)
         FSync.DirWatchThread()->SetChanged(true);
         if (rival) {
             // Every edit is in the journal: another file name would help nobody.
-            FCore.Window().Ask(Translate(QStringLiteral("Another instance is saving the document; nothing is lost.")),
+            const QString started = FSync.UnfinishedSaveStarted();
+            FCore.Window().Ask(started.isEmpty()
+                                   ? Translate(QStringLiteral("Another instance is saving the document; nothing is lost."))
+                                   : Translate(QStringLiteral("A save started elsewhere at %s has not finished; "
+                                                              "nothing is lost.\nPlease save again in a moment."),
+                                               {started}),
                                mtInformation, {mbOK});
         } else {
             // With the system's reason ("No space left on device"), so the user knows what to do.
-            FCore.Window().Ask(
-                Translate(QStringLiteral("File could not be saved, please try saving with a different filename"))
-                    + QStringLiteral("\n\n") + error,
-                mtWarning, {mbOK});
+            FCore.Window().Ask(SaveFailureText(fileName, code) + QStringLiteral("\n\n") + error, mtWarning, {mbOK});
         }
     }
     return saved;

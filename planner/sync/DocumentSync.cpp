@@ -44,9 +44,9 @@ TDocumentSync::~TDocumentSync()
 
 // ---- the core's edits
 
-void TDocumentSync::RowCreated(const QString &id, TWhichTable table)
+void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place)
 {
-    FDirWatchThread->PushDiff(std::make_unique<TNewNodeEvent>(id, table));
+    FDirWatchThread->PushDiff(std::make_unique<TNewNodeEvent>(id, table, place));
 }
 
 void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,

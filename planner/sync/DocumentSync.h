@@ -52,7 +52,7 @@ public:
     void SetStore(IDocumentStore *store) { FStore = store; }
 
     // ---- the core's edits go into the journal
-    void RowCreated(const QString &id, TWhichTable table) override;
+    void RowCreated(const QString &id, TWhichTable table, int place) override;
     void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                      const QString &text) override;
     void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table) override;
@@ -139,6 +139,10 @@ public:
     // little for that save to finish and follows it, or takes its claim away when it died.
     // True when saving once more can succeed.
     bool FollowRivalSave(qint64 generation);
+    // When the save elsewhere began that the last SaveGeneration waited for in vain (its
+    // claim was neither finished nor given up), as a time of day, with the date when it was
+    // not today; empty when none held it back.
+    const QString &UnfinishedSaveStarted() const { return FUnfinishedSave; }
     // How long a closed generation without a successor is waited for before the save that
     // closed it counts as dead and is undone (30 s); a save that meets another one of the
     // same generation waits for it at most this long too (and never more than 10 s).
@@ -149,11 +153,13 @@ public:
     // lock copy closing the current generation, the new working copy and the document file,
     // byte-identical. A save that meets another one of the same generation follows it and
     // saves once more. False when nothing was saved: `error` says why (for the log), `rival`
-    // whether another instance's save stood in the way (every edit is journalled then).
-    bool SaveGeneration(const QString &fileName, QString &error, bool &rival);
+    // whether another instance's save stood in the way (every edit is journalled then),
+    // `errorCode` the system's error number of the failed write (0 when none is known).
+    bool SaveGeneration(const QString &fileName, QString &error, bool &rival, int *errorCode = nullptr);
     // Writes one serialised document to a file: a synced temporary file renamed over the
     // target, the previous version then to the recycle bin.
-    bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error);
+    bool WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error,
+                           int *errorCode = nullptr);
     // Called between the steps of a save with the step's name ("claimed", "based", "locked",
     // "working", "document"); tests slow or end a save there.
     std::function<void(const QString &step)> OnSaveStep;
@@ -204,4 +210,5 @@ private:
     // Before the journal: the journal stops the scan through it when it goes.
     std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
     std::unique_ptr<TDirWatchThread> FDirWatchThread;
+    QString FUnfinishedSave;
 };

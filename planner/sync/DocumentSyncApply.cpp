@@ -13,6 +13,7 @@
 #include "Log.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
+#include "sync/NodeEvent.h"
 #include "XmlTree.h"
 
 namespace {
@@ -50,6 +51,13 @@ void TDocumentSync::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
         events.emplace_back(IndexAttribute(*child, 0), child.get());
     std::stable_sort(events.begin(), events.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Rows that undo put back elsewhere come with their places: taken in one pass.
+    struct TPlacing
+    {
+        TPlannerCore &Core;
+        explicit TPlacing(TPlannerCore &core) : Core(core) { Core.BeginRowPlacing(); }
+        ~TPlacing() { Core.EndRowPlacing(); }
+    } placing(FCore);
 
     for (const auto &[sortIndex, element] : events) {
         const int index = IndexAttribute(*element, -1);
@@ -87,7 +95,8 @@ void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString
                 TXMLNode::ValueOf(element.namedNode(QStringLiteral("__table__"))) == QStringLiteral("tbTable")
                     ? tbTable
                     : tbExclude;
-            row = FCore.AddNode(id, table, false);
+            // A row put back by undo goes where it stood; older files carry no place.
+            row = FCore.AddNode(id, table, false, PlaceOf(element));
             if (row)
                 SetNodeData(row, element);
         }
@@ -174,10 +183,16 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             continue;
         }
         try {
-            FCore.DeleteNode(FCore.FindNode(id), false);
+            // A rebuilt row keeps its place: an instance that saw no conflict keeps it there.
+            TNodeData *before = FCore.FindNode(id);
+            const int place = FCore.RowIndexOf(before);
+            const TWhichTable table = before ? before->NodeTable : tbTable;
+            FCore.DeleteNode(before, false);
             TNodeData *row = nullptr;
             for (const TXMLNode *record : records)
                 ApplyDiff(row, ChangeOf(*record), id, *record);
+            if (row && place >= 0 && row->NodeTable == table)
+                FCore.MoveRowTo(row, place);
         } catch (const std::exception &e) {
             Log(QStringLiteral("SolveConflicts: %1: %2").arg(id, QString::fromStdString(e.what())));
         }

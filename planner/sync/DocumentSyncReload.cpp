@@ -14,6 +14,7 @@
 
 #include "sync/DocumentSync.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +29,8 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "DateFormat.h"
+#include "Language.h"
 #include "Helper.h"
 #include "Log.h"
 #include "core/PlannerCore.h"
@@ -46,6 +49,14 @@ int &StuckSaveGraceMs()
 {
     static int milliseconds = 30000;
     return milliseconds;
+}
+
+// The time a save began, as the messages name it: the time of day, with the date when it was
+// not today.
+QString SaveTimeText(const QDateTime &time)
+{
+    const TDateTime value = QDateTimeToDateTime(time);
+    return time.date() == QDate::currentDate() ? ShortTimeToStr(value) : DateTimeToShortStr(value);
 }
 
 qint64 GenerationOf(const QString &name)
@@ -176,6 +187,7 @@ bool TDocumentSync::FollowOtherSaves()
     const bool locked = journal->isLocked();
     if (!locked && !journal->NeedReload() && state.NewerGeneration <= current) {
         state.LockSeenAt = -1;
+        state.LockTraces.Reset();
         state.Stuck = false;
         return true;
     }
@@ -199,6 +211,7 @@ bool TDocumentSync::FollowOtherSaves()
     state.NewerGeneration = -1;
     if (!locked) {
         state.LockSeenAt = -1;
+        state.LockTraces.Reset();
         state.Stuck = false;
         return true;
     }
@@ -251,7 +264,17 @@ bool TDocumentSync::RecoverStuckSave()
                     state.SaverGone = true;
             }
         }
-        if (quiet < StuckSaveGraceMs() && !state.SaverGone)
+        // The grace time runs from the save's last trace by the share's clock, so a save
+        // that died long ago elsewhere is undone at once; where that clock cannot be read,
+        // from when the lock copy was first seen as it is.
+        const qint64 traced = state.LockTraces.Quiet(journal.GetTmpDirectory(), [&] {
+            QStringList traces{locked};
+            for (const qint64 generation : journal.Generations())
+                if (generation > current && !journal.HasWorkingCopy(QString::number(generation)))
+                    traces << journal.GetTmpDirectory() + QString::number(generation);
+            return traces;
+        }, StuckSaveGraceMs());
+        if ((traced >= 0 ? traced : quiet) < StuckSaveGraceMs() && !state.SaverGone)
             return false;
     }
 
@@ -275,6 +298,7 @@ bool TDocumentSync::RecoverStuckSave()
                 : QStringLiteral("A save of generation %1 that did not finish was undone; journalling goes on")
                       .arg(journal.WorkingDir()));
     state.LockSeenAt = -1;
+    state.LockTraces.Reset();
     state.Stuck = false;
     return true;
 }
@@ -293,6 +317,19 @@ bool TDocumentSync::FollowRivalSave(qint64 generation)
     TGenerationBase theirs;
     bool known = false;
     TFileStamp read;
+    TSaveTraceClock traces;
+    QDateTime started;
+    // Said while waiting, and taken back when the wait is over.
+    struct TWaitNotice
+    {
+        IPlannerWindow &Window;
+        bool Shown = false;
+        ~TWaitNotice()
+        {
+            if (Shown)
+                Window.SetStatusText(3, QString());
+        }
+    } notice{FCore.Window()};
     for (;;) {
         TDirWatchThread &journal = *FDirWatchThread;
         if (journal.HasWorkingCopy(name))
@@ -304,8 +341,15 @@ bool TDocumentSync::FollowRivalSave(qint64 generation)
             read = stamp;
             known = theirs.Read(base);
         }
-        // Timed across tries of the save: a claim left by a dead save elsewhere goes at last.
-        const qint64 quiet = SyncState().QuietFor(base, stamp);
+        // Timed by the share's clock since the save last wrote anything (its claim, the lock
+        // copy, the working copy under way): a claim left by a save that died elsewhere goes
+        // at the first look. Where that clock cannot be read, from when the claim was first
+        // seen as it is, across tries of the save.
+        const qint64 seen = SyncState().QuietFor(base, stamp);
+        const qint64 traced = traces.Quiet(journal.GetTmpDirectory(), [&] {
+            return QStringList{journal.GetTmpDirectory() + name, journal.GetLockedFileName()};
+        }, StuckSaveGraceMs());
+        const qint64 quiet = traced >= 0 ? traced : seen;
         if ((known && theirs.SaverGone()) || quiet >= StuckSaveGraceMs()) {
             // Its claim would hold every later save of this generation back.
             const TAbandonedClaim abandoned = AbandonClaim(journal, generation);
@@ -315,8 +359,24 @@ bool TDocumentSync::FollowRivalSave(qint64 generation)
                 return abandoned == acRemoved;
             break;
         }
-        if (waited.elapsed() >= limit)
+        if (!started.isValid()) {
+            // When the claim was made, by the share's clock where it can be read.
+            const qint64 age = ShareAgeMs(journal.GetTmpDirectory(), NewestWriteTime({base}));
+            started = QDateTime::currentDateTime().addMSecs(-(age >= 0 ? age : quiet));
+        }
+        if (waited.elapsed() >= limit) {
+            FUnfinishedSave = SaveTimeText(started);
             return false;
+        }
+        if (!notice.Shown) {
+            notice.Shown = true;
+            const QString text = Translate(QStringLiteral("A save started elsewhere at %s has not finished; waiting..."),
+                                           {SaveTimeText(started)});
+            Log(text);
+            FCore.Window().SetStatusText(3, text);
+            // Shown now: the wait keeps the event loop from painting it.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        }
         QThread::msleep(20);
     }
     // Its generation is the document now: this instance moves there, its own events with it.

@@ -37,7 +37,11 @@ QString ErrorText(const std::exception &e)
 class ESaveError : public std::runtime_error
 {
 public:
-    explicit ESaveError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit ESaveError(const QString &message, int code = 0)
+        : std::runtime_error(message.toStdString()), Code(code)
+    {
+    }
+    int Code; // the system's error number, 0 when there is none
 };
 
 // Another instance saves from the same generation at the same moment, into `Generation`.
@@ -77,9 +81,12 @@ private:
 
 } // namespace
 
-bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool &rival)
+bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool &rival, int *errorCode)
 {
     bool saved = false;
+    if (errorCode)
+        *errorCode = 0;
+    FUnfinishedSave.clear();
     // Two saves of one generation at the same moment: the one that gives way follows the
     // other and saves once more on top of it.
     for (int attempt = 0; attempt < 2 && !saved; ++attempt) {
@@ -91,6 +98,11 @@ bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool
             rival = true;
             if (attempt == 0 && !FollowRivalSave(e.Generation))
                 break;
+        } catch (const ESaveError &e) {
+            error = ErrorText(e);
+            if (errorCode)
+                *errorCode = e.Code;
+            break;
         } catch (const std::exception &e) {
             error = ErrorText(e);
             break;
@@ -121,7 +133,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
     const auto prepare = [&] {
         bytes = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
         if (!document->Prepare(bytes))
-            throw ESaveError(document->ErrorString());
+            throw ESaveError(document->ErrorString(), document->ErrorCode());
     };
     if (FDirWatchThread->Filename() != fileName) {
         prepare();
@@ -180,8 +192,9 @@ bool TDocumentSync::DoSave(const QString &fileName)
     }
     if (journal.OwnLastIndex() >= 0)
         base.Applied[QFileInfo(journal.DiffFile()).fileName()] = journal.OwnLastIndex();
-    if (!platform::writeFileAtomically(journal.GetBaseFileName(claimed), base.ToBytes(), &error))
-        throw ESaveError(error);
+    platform::TAtomicFile baseFile(journal.GetBaseFileName(claimed));
+    if (!baseFile.Prepare(base.ToBytes()) || !baseFile.Commit())
+        throw ESaveError(baseFile.ErrorString(), baseFile.ErrorCode());
     SaveStep(QStringLiteral("based"));
 
     // Two saves of one generation at the same moment: the later one gives way.
@@ -196,13 +209,14 @@ bool TDocumentSync::DoSave(const QString &fileName)
 
     // The lock copy closes the current generation for every instance.
     claim.Locked();
-    if (!WriteDocumentFile(journal.GetLockedFileName(), bytes, error))
-        throw ESaveError(error);
+    int code = 0;
+    if (!WriteDocumentFile(journal.GetLockedFileName(), bytes, error, &code))
+        throw ESaveError(error, code);
     SaveStep(QStringLiteral("locked"));
 
     platform::TAtomicFile working(journal.GetWorkingFileName(claimed));
     if (!working.Prepare(bytes) || !working.Commit(false))
-        throw ESaveError(working.ErrorString());
+        throw ESaveError(working.ErrorString(), working.ErrorCode());
     claim.Done();
     SaveStep(QStringLiteral("working"));
 
@@ -212,7 +226,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
     if (!unwritten.empty())
         SyncState().SavedOnly.emplace_back(next, std::move(unwritten));
     if (!document->Commit([this](const QString &previous) { return DeleteFile(previous); }))
-        throw ESaveError(document->ErrorString());
+        throw ESaveError(document->ErrorString(), document->ErrorCode());
     SaveStep(QStringLiteral("document"));
 
     journal.SetNeedReload(false);
@@ -221,11 +235,14 @@ bool TDocumentSync::DoSave(const QString &fileName)
     return true;
 }
 
-bool TDocumentSync::WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error)
+bool TDocumentSync::WriteDocumentFile(const QString &fileName, const QByteArray &bytes, QString &error,
+                                      int *errorCode)
 {
     TPreparedFile file(fileName);
     if (file.Prepare(bytes) && file.Commit([this](const QString &previous) { return DeleteFile(previous); }))
         return true;
     error = file.ErrorString();
+    if (errorCode)
+        *errorCode = file.ErrorCode();
     return false;
 }

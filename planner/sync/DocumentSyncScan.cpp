@@ -223,7 +223,8 @@ std::unique_ptr<TNodeEvent> TDocumentSync::EventOfRecord(const TDiffRecord &reco
     }
     const TNodeData *row = FCore.FindNode(record.ID);
     if (record.NodeName == QStringLiteral("new"))
-        return std::make_unique<TNewNodeEvent>(record.ID, tableName == QStringLiteral("tbTable") ? tbTable : tbExclude);
+        return std::make_unique<TNewNodeEvent>(record.ID, tableName == QStringLiteral("tbTable") ? tbTable : tbExclude,
+                                               record.Place);
     const TWhichTable table = row ? row->NodeTable : tbTable;
     if (record.NodeName == QStringLiteral("delete"))
         return std::make_unique<TDeleteNodeEvent>(record.ID, change, table);

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -19,6 +20,7 @@
 
 #include "DateTime.h"
 #include "sync/DirWatchThread.h"
+#include "sync/WorkingFolder.h"
 
 // Milliseconds of this machine's clock that never jumps.
 inline qint64 LocalClockMs()
@@ -30,6 +32,35 @@ inline qint64 LocalClockMs()
     }();
     return clock.elapsed();
 }
+
+// How long a save elsewhere has left no new trace in the shared folder, by the share's own
+// clock (see ShareClockNow): a save that died long ago on another machine is known dead at the
+// first look, whenever this instance first saw it.
+class TSaveTraceClock
+{
+public:
+    // Milliseconds since the newest of `traces` was written, -1 when that cannot be told.
+    // Measured afresh once a second, and whenever it would reach `grace` only by counting on:
+    // a save that wrote something just now is never given up.
+    qint64 Quiet(const QString &folder, const std::function<QStringList()> &traces, qint64 grace)
+    {
+        const qint64 now = LocalClockMs();
+        if (FAt < 0 || now - FAt >= 1000 || (FAge >= 0 && FAge < grace && FAge + now - FAt >= grace)) {
+            FAge = ShareAgeMs(folder, NewestWriteTime(traces()));
+            FAt = now;
+        }
+        return FAge < 0 ? -1 : FAge + (now - FAt);
+    }
+    void Reset()
+    {
+        FAge = -1;
+        FAt = -1;
+    }
+
+private:
+    qint64 FAge = -1;
+    qint64 FAt = -1;
+};
 
 // One file of another user, or the generation's working copy.
 struct TSyncFile
@@ -72,6 +103,7 @@ struct TDocumentSync::TSyncState
     // (LocalClockMs).
     bool SaverGone = false;
     qint64 NextSaverCheck = 0;
+    TSaveTraceClock LockTraces;
     // Why the last write of the own events failed (empty: written, or waiting for a lock).
     QString StoreError;
     TDateTime NextFolderTry = 0;
@@ -124,6 +156,7 @@ struct TDocumentSync::TSyncState
         LockReason.clear();
         SaverGone = false;
         NextSaverCheck = 0;
+        LockTraces.Reset();
         Quiet.clear();
     }
 };

@@ -4,12 +4,23 @@
 #include "core/PlannerCore.h"
 #include "XmlTree.h"
 
+int PlaceOf(const TXMLNode &element)
+{
+    const TXMLAttribute *place = element.namedAttribute(QStringLiteral("place"));
+    if (!place)
+        return -1;
+    bool ok = false;
+    const int value = place->GetValue().toInt(&ok);
+    return ok && value >= 0 ? value : -1;
+}
+
 TDiffRecord TDiffRecord::FromElement(const TXMLNode &element)
 {
     TDiffRecord record;
     record.NodeName = element.GetName();
     if (const TXMLAttribute *id = element.namedAttribute(QStringLiteral("id")))
         record.ID = id->GetValue();
+    record.Place = PlaceOf(element);
     for (const auto &child : element.Nodes())
         record.Children.append({child->GetName(), child->GetValue()});
     return record;
@@ -20,6 +31,8 @@ void TDiffRecord::AppendTo(TXMLNode &diff, int index) const
     TXMLNode *element = diff.AddNode(NodeName);
     element->AddAttribute(QStringLiteral("id"), ID);
     element->AddAttribute(QStringLiteral("index"), QString::number(index));
+    if (Place >= 0)
+        element->AddAttribute(QStringLiteral("place"), QString::number(Place));
     for (const auto &[name, text] : Children)
         element->AddNode(name, text);
 }
@@ -116,14 +129,15 @@ void TSetNodeDataEvent::Apply(TPlannerCore &core) const
 
 // ---- TNewNodeEvent
 
-TNewNodeEvent::TNewNodeEvent(const QString &id, TWhichTable table)
-    : TNodeEvent(id, 0, table)
+TNewNodeEvent::TNewNodeEvent(const QString &id, TWhichTable table, int place)
+    : TNodeEvent(id, 0, table), FPlace(place < 0 ? -1 : place)
 {
 }
 
 void TNewNodeEvent::AppendToXML(TDiffRecord &record, const IJournalFormat &format) const
 {
     TNodeEvent::AppendToXML(record, format);
+    record.Place = FPlace;
     record.Children.append({QStringLiteral("__table__"), TableNames[FTable == tbTable ? tbTable : tbExclude]});
 }
 
@@ -134,7 +148,7 @@ QString TNewNodeEvent::XMLNodeName() const
 
 void TNewNodeEvent::Apply(TPlannerCore &core) const
 {
-    core.AddNode(FID, FTable, true);
+    core.AddNode(FID, FTable, true, FPlace);
 }
 
 // ---- TDeleteNodeEvent

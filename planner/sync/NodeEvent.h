@@ -38,12 +38,19 @@ struct TDiffRecord
     QString NodeName;
     QString ID;
     QList<std::pair<QString, QString>> Children;
+    // Where a new row goes among its table's rows (0 = top), -1: appended. Written as the
+    // attribute "place", which readers that do not know it pass over: they append the row.
+    int Place = -1;
 
-    // Appends the element as the last child of `diff`, with the attributes id and index.
+    // Appends the element as the last child of `diff`, with the attributes id and index (and
+    // place, when set).
     void AppendTo(TXMLNode &diff, int index) const;
     // The record of an event element read from a diff file.
     static TDiffRecord FromElement(const TXMLNode &element);
 };
+
+// The "place" attribute of an event element; -1 when it has none (or none that is a place).
+int PlaceOf(const TXMLNode &element);
 
 class TNodeEvent
 {
@@ -108,15 +115,20 @@ private:
     QStringList FData;
 };
 
-// A new row; its change index is 0.
+// A new row; its change index is 0. A row put back by undo carries its place (0 = top).
 class TNewNodeEvent : public TNodeEvent
 {
 public:
-    TNewNodeEvent(const QString &id, TWhichTable table);
+    TNewNodeEvent(const QString &id, TWhichTable table, int place = -1);
 
     void AppendToXML(TDiffRecord &record, const IJournalFormat &format) const override;
     QString XMLNodeName() const override;
     void Apply(TPlannerCore &core) const override;
+
+    int Place() const { return FPlace; }
+
+private:
+    int FPlace;
 };
 
 class TDeleteNodeEvent : public TNodeEvent

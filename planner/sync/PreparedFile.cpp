@@ -22,10 +22,12 @@ bool TPreparedFile::Prepare(const QByteArray &bytes)
     if (!FFileName.isEmpty() && !QDir().mkpath(folder)) {
         FPrepared = false;
         FError = QStringLiteral("Cannot write \"%1\": the folder cannot be made").arg(FFileName);
+        FErrorCode = 0;
         return false;
     }
     FPrepared = FFile.Prepare(bytes);
     FError = FFile.ErrorString();
+    FErrorCode = FFile.ErrorCode();
     return FPrepared;
 }
 
@@ -55,6 +57,7 @@ bool TPreparedFile::Commit(const TTrashFunction &trash)
 
     if (!FFile.Commit()) {
         FError = FFile.ErrorString();
+        FErrorCode = FFile.ErrorCode();
         return false;
     }
     FPrepared = false;

@@ -43,6 +43,8 @@ public:
 
     const QString &FileName() const { return FFileName; }
     const QString &ErrorString() const { return FError; }
+    // The system's error number of the last failure, 0 when it had none.
+    int ErrorCode() const { return FErrorCode; }
 
     // Hidden folders in which a commit holds the previous version for the recycle bin start
     // with this after the file's name; one left behind by a killed save may be removed.
@@ -51,6 +53,7 @@ public:
 private:
     QString FFileName;
     QString FError;
+    int FErrorCode = 0;
     platform::TAtomicFile FFile;
     bool FPrepared = false;
 };

@@ -204,7 +204,7 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
     for (const QString &user : std::as_const(present)) {
         const QString name = user + QStringLiteral(".1.diff");
         if (!names.contains(name) && input.WorkingDir + name != ownDiffFile
-            && FileStampInView(input.WorkingDir + name).Size >= 0)
+            && FreshFileStamp(input.WorkingDir + name).Size >= 0)
             names.append(name);
     }
     for (const QString &name : std::as_const(names)) {
@@ -215,18 +215,24 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         if (path == ownDiffFile)
             continue;
         // Read again whenever the file is another version: the same size is no sign that
-        // nothing changed.
-        const TFileStamp seen = FileStampInView(path);
+        // nothing changed. The stamp is taken with the file open, as a share may answer
+        // from a stale cache otherwise.
+        const TFileStamp seen = FreshFileStamp(path);
         const auto known = input.KnownFiles.find(path);
         if (known != input.KnownFiles.end() && known->second == seen)
             continue;
         TScannedFile file;
         QString reason;
         const TReadResult read = ReadXMLFile(path, file, reason);
-        if (read == rrRead)
+        if (read == rrRead) {
+            // Kept as the stamp that made it read: the version read is that one or newer,
+            // and a share may show the open file's own stamp as stale as the path's.
+            if (seen.Size >= 0)
+                file.Stamp = seen;
             result.Files.push_back(std::move(file));
-        else if (read == rrIncomplete)
+        } else if (read == rrIncomplete) {
             result.Skipped.push_back({path, seen.Size, reason});
+        }
     }
 
     // Another instance's save shows as a newer generation with a working copy; on a share

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <atomic>
@@ -15,7 +16,10 @@
 #include <mutex>
 #include <vector>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "Log.h"
 
@@ -37,6 +41,9 @@ struct TFolderView
     int ListingDelay = 0;
     QElapsedTimer Clock;
     QHash<QString, TViewEntry> Entries;
+    // The stale attribute cache played for stamps, and when each was taken.
+    int StaleStampDelay = 0;
+    QHash<QString, std::pair<qint64, TFileStamp>> StaleStamps;
 };
 
 TFolderView &View()
@@ -157,12 +164,52 @@ TFileStamp StampOf(const struct stat &info)
 
 TFileStamp FileStampInView(const QString &path)
 {
-    return Seen(QStringLiteral("s\n") + path, [&](TViewEntry &entry) {
-               struct stat info;
-               if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode))
-                   entry.Stamp = StampOf(info);
-           })
-        .Stamp;
+    TFolderView &view = View();
+    qint64 staleFor = 0;
+    {
+        std::lock_guard<std::mutex> guard(view.Lock);
+        staleFor = view.StaleStampDelay;
+        if (staleFor > 0) {
+            const auto cached = view.StaleStamps.constFind(path);
+            if (cached != view.StaleStamps.constEnd() && view.Clock.elapsed() - cached->first < staleFor)
+                return cached->second;
+        }
+    }
+    const TFileStamp stamp = Seen(QStringLiteral("s\n") + path, [&](TViewEntry &entry) {
+                                 struct stat info;
+                                 if (::stat(QFile::encodeName(path).constData(), &info) == 0
+                                     && !S_ISDIR(info.st_mode))
+                                     entry.Stamp = StampOf(info);
+                             }).Stamp;
+    if (staleFor > 0) {
+        std::lock_guard<std::mutex> guard(view.Lock);
+        view.StaleStamps.insert(path, {view.Clock.elapsed(), stamp});
+    }
+    return stamp;
+}
+
+TFileStamp FreshFileStamp(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        TFolderView &view = View();
+        std::lock_guard<std::mutex> guard(view.Lock);
+        view.StaleStamps.remove(path);
+    }
+    const TFileStamp stamp = FileStampInView(path);
+    if (fd >= 0)
+        ::close(fd);
+    return stamp;
+}
+
+void SetStaleStampDelay(int milliseconds)
+{
+    TFolderView &view = View();
+    std::lock_guard<std::mutex> guard(view.Lock);
+    view.StaleStampDelay = std::max(0, milliseconds);
+    view.StaleStamps.clear();
+    if (!view.Clock.isValid())
+        view.Clock.start();
 }
 
 TFileStamp FileStampOf(int fileDescriptor)
@@ -190,6 +237,113 @@ std::vector<qint64> ProbeGenerations(const QString &documentFolder, qint64 known
         }
     }
     return found;
+}
+
+// ---- the share's clock
+
+namespace {
+
+struct TShareClock
+{
+    std::mutex Lock;
+    QElapsedTimer Steady;
+    // Per folder: the share's time at a probe and this machine's steady time then.
+    QHash<QString, std::pair<qint64, qint64>> Probes;
+};
+
+TShareClock &ShareClock()
+{
+    static TShareClock clock;
+    return clock;
+}
+
+// Writes a probe file into the folder and reads the write time the share gave it.
+qint64 ProbeShareTime(const QString &folder)
+{
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        // A name of a temporary file: one left behind by a killed probe is cleared away.
+        const QString name = prefix + QStringLiteral(".clock.")
+                             + QString::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36)
+                                   .rightJustified(6, QLatin1Char('0'))
+                             + QStringLiteral(".tmp");
+        const QByteArray encoded = QFile::encodeName(name);
+        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return 0;
+        }
+        // Written, not only made: the share sets the write time itself.
+        const bool written = ::write(fd, "t", 1) == 1;
+        ::close(fd);
+        struct stat info;
+        const bool stated = written && ::stat(encoded.constData(), &info) == 0;
+        ::unlink(encoded.constData());
+        return stated ? Nanoseconds(info.st_mtim) : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+qint64 ShareClockNow(const QString &folder)
+{
+    // A probe is written only every few seconds; in between this machine's steady clock
+    // tells how much time has passed.
+    constexpr qint64 ProbeEveryMs = 5000;
+    TShareClock &clock = ShareClock();
+    {
+        std::lock_guard<std::mutex> guard(clock.Lock);
+        if (!clock.Steady.isValid())
+            clock.Steady.start();
+        const auto probe = clock.Probes.constFind(folder);
+        if (probe != clock.Probes.constEnd() && clock.Steady.elapsed() - probe->second < ProbeEveryMs)
+            return probe->first + (clock.Steady.elapsed() - probe->second) * 1000000LL;
+    }
+    const qint64 shareTime = ProbeShareTime(folder);
+    if (shareTime <= 0)
+        return 0;
+    std::lock_guard<std::mutex> guard(clock.Lock);
+    clock.Probes.insert(folder, {shareTime, clock.Steady.elapsed()});
+    return shareTime;
+}
+
+qint64 NewestWriteTime(const QStringList &paths)
+{
+    qint64 newest = 0;
+    const auto take = [&newest](const QString &path) {
+        struct stat info;
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return false;
+        newest = std::max(newest, Nanoseconds(info.st_mtim));
+        return S_ISDIR(info.st_mode);
+    };
+    for (const QString &path : paths) {
+        if (!take(path))
+            continue;
+        // A save writing into the folder shows there: its temporary files grow.
+        const QStringList entries =
+            QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &entry : entries)
+            take(path + QLatin1Char('/') + entry);
+    }
+    return newest;
+}
+
+qint64 ShareAgeMs(const QString &folder, qint64 written)
+{
+    if (written <= 0)
+        return -1;
+    const qint64 now = ShareClockNow(folder);
+    if (now <= 0)
+        return -1;
+    // A write time ahead of the share's clock was not set by that clock (a client that sets
+    // times itself, a clock put back): it tells nothing.
+    constexpr qint64 AheadNs = 2000LL * 1000000LL;
+    if (written - now > AheadNs)
+        return -1;
+    return std::max<qint64>(0, (now - written) / 1000000LL);
 }
 
 quint64 FolderListingsMade()

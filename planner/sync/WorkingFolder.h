@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <stdexcept>
@@ -60,6 +61,10 @@ struct TFileStamp
 };
 // The stamp of the file at path, as this instance sees it (see SetFolderViewDelay).
 TFileStamp FileStampInView(const QString &path);
+// The same taken right after opening the file. Some shares (sshfs with its default caching)
+// answer stat() from an attribute cache for up to 20 s unless the file is opened: a file
+// another machine rewrote would look unchanged that long.
+TFileStamp FreshFileStamp(const QString &path);
 // The stamp of an open file: exactly the version being read.
 TFileStamp FileStampOf(int fileDescriptor);
 
@@ -83,6 +88,10 @@ void SetFolderViewDelay(int milliseconds);
 // its default caching: 17-20 s). With a listing delay set, the listings alone answer from
 // what was seen at most that long ago (or the view delay, when longer).
 void SetFolderListingDelay(int milliseconds);
+// Plays such a share's attribute cache: with a delay set, FileStampInView answers from what
+// it saw at most that long ago, unless FreshFileStamp opened the file since. 0 (the default)
+// turns it off.
+void SetStaleStampDelay(int milliseconds);
 bool FileExistsInView(const QString &path);
 bool FolderExistsInView(const QString &path);
 
@@ -90,6 +99,20 @@ bool FolderExistsInView(const QString &path);
 // for each next number by name, so that a folder the listing does not show yet counts too;
 // the search ends at two numbers in a row that are no folder. Ascending.
 std::vector<qint64> ProbeGenerations(const QString &documentFolder, qint64 known);
+
+// ---- the share's clock
+// Another machine's file times are set by the share's clock, which may be far from ours. Its
+// present time (nanoseconds since 1970) is read from the write time of a small probe file
+// written into `folder` (and removed again), then followed by this machine's steady clock for
+// a few seconds; 0 when no probe can be written there.
+qint64 ShareClockNow(const QString &folder);
+// The newest write time (nanoseconds since 1970) of the given files and folders and of the
+// entries of those folders, hidden ones too; 0 when none of them exists.
+qint64 NewestWriteTime(const QStringList &paths);
+// How long ago by the share's clock, in milliseconds, a write at `written` (nanoseconds since
+// 1970, as NewestWriteTime gives it) took place in `folder`; -1 when that cannot be told
+// (no probe can be written there, or the time lies ahead of the share's clock).
+qint64 ShareAgeMs(const QString &folder, qint64 written);
 
 // How many folder listings went to the disk so far; tests measure the idle work with it.
 quint64 FolderListingsMade();

@@ -212,10 +212,9 @@ TEST_F(FileRoadTest, ADamagedWorkingCopyOpensTheDocumentFile)
     ASSERT_TRUE(testsupport::writeFile(working, "zip\0broken"));
     core->ActionNewExecute();
 
-    window.answers = {mrYes};
+    // A working copy that cannot be read is not offered.
     documentFile->Open(document);
-    EXPECT_EQ(window.questions,
-              QStringList{QStringLiteral("The file does not match the working copy.\nOpen the latest Working copy instead?")});
+    EXPECT_TRUE(window.questions.isEmpty()) << window.questions.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Comment(), QStringLiteral("in the file"));
     // Saved at once: the new generation agrees with the document.
     EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
@@ -441,6 +440,41 @@ TEST(FileRoadWindowTest, SaveCommandsAndTheCompressedOption)
     EXPECT_EQ(form->questions.size(), 1);
     EXPECT_EQ(testsupport::readFile(other), "keep");
     EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + document);
+}
+
+TEST(FileRoadWindowTest, SaveOfAWriteProtectedDocumentOffersSaveAs)
+{
+    QTemporaryDir dir;
+    auto form = std::make_unique<TScriptedMainForm>();
+    const QString document = dir.filePath(QStringLiteral("protected.zop"));
+    const QString other = dir.filePath(QStringLiteral("other.zop"));
+    form->File().OnChooseSaveFileName = [&](const QString &) { return document; };
+    form->ActionAddNode->trigger();
+    form->ActionSave->trigger();
+    ASSERT_TRUE(QFileInfo::exists(document));
+    const QByteArray saved = testsupport::readFile(document);
+    // Protected by its user; root, who runs the tests, is refused as well.
+    ASSERT_TRUE(QFile::setPermissions(document, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    form->ActionAddNode->trigger();
+
+    // No: nothing is written, the document stays as it is.
+    form->answers = {mrNo};
+    form->ActionSave->trigger();
+    EXPECT_EQ(form->questions.value(0),
+              document + QStringLiteral(" is write-protected.\nDo you want to save the document under another name?"));
+    EXPECT_EQ(testsupport::readFile(document), saved);
+    EXPECT_TRUE(form->Sync().DirWatchThread()->Changed()); // still something to save
+
+    // Yes: Save As, and the window names the new file.
+    form->File().OnChooseSaveFileName = [&](const QString &) { return other; };
+    form->answers = {mrYes};
+    form->ActionSave->trigger();
+    EXPECT_EQ(form->questions.size(), 2);
+    EXPECT_EQ(testsupport::readFile(document), saved);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ZOP - ") + other);
+    TOtherDocument reader;
+    ASSERT_TRUE(reader.file->LoadFrom(other));
+    EXPECT_EQ(reader.core.GetTableRowCount(tbTable), 2);
 }
 
 } // namespace

@@ -214,3 +214,24 @@ TEST_F(ConflictTest, ConflictNodesGatherEveryRecordOfEachIdOnce)
     EXPECT_EQ(tree.GetNode(0)->GetNode(1)->AttributeCount(), 0);
     EXPECT_EQ(tree.GetNode(1)->ChildCount(), 2);
 }
+
+TEST_F(ConflictTest, ARebuiltRowKeepsItsPlace)
+{
+    const auto order = [](TInstance &instance) {
+        QStringList ids;
+        instance.core->ForEach(tbTable, feAll, [&](TNodeData *node) { ids.append(node->ID.Value()); });
+        return ids;
+    };
+    ASSERT_EQ(order(a), (QStringList{"h.wc.1", "h.wc.2"}));
+    a.Edit("h.wc.1", "Comment", "from A");
+    b.Edit("h.wc.1", "Comment", "from B");
+    auto diffA = Diff(Record("change", "h.wc.1", 1, 1, "host.anna", "<Comment>from A</Comment>"));
+    auto diffB = Diff(Record("change", "h.wc.1", 1, 1, "host.bob", "<Comment>from B</Comment>"));
+    Exchange(a, *diffA, *diffB);
+    Exchange(b, *diffB, *diffA);
+    for (TInstance *instance : {&a, &b}) {
+        EXPECT_EQ(instance->Cell("h.wc.1", "Comment"), "from B");
+        // Rebuilt where it stood, as in an instance that met no conflict.
+        EXPECT_EQ(order(*instance), (QStringList{"h.wc.1", "h.wc.2"}));
+    }
+}

@@ -240,9 +240,12 @@ TEST_F(LosslessSyncTest, AFullDiskKeepsEveryFileAndEveryEdit)
     ASSERT_TRUE(Eventually([&] { return a.Json("state").value("notices").toInt() == 1; }, 5000));
     const QString notice = a.Json("state").value("notice").toString();
     EXPECT_TRUE(notice.contains("No space left on device")) << notice.toStdString();
-    // Saving fails with the system's reason and leaves the document as it was.
+    // Saving fails with the system's reason and leaves the document as it was; another
+    // name on the same disk would not help, and the user is not told it would.
     EXPECT_EQ(a.Command({"save"}), "error save");
     EXPECT_GE(LogCount(a, "No space left on device"), 2);
+    EXPECT_EQ(LogCount(a, "driver asked: File could not be saved, the disk is full."), 1);
+    EXPECT_EQ(LogCount(a, "different filename"), 0);
     EXPECT_EQ(testsupport::readFile(document), savedDocument);
     QTest::qWait(1500);
     EXPECT_EQ(a.Json("state").value("notices").toInt(), 1);

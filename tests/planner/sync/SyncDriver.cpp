@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSocketNotifier>
 #include <QThread>
@@ -29,6 +30,7 @@
 #include "core/UndoRedo.h"
 #include "document/DocumentFile.h"
 #include "sync/DocumentSync.h"
+#include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 #include "treegrid/StringTreeGrid.h"
 
@@ -55,7 +57,12 @@ class TDriverWindow : public IPlannerWindow
 public:
     void InvalidateRow(TNodeData &) override {}
     void InvalidateChart() override {}
-    void SetStatusText(int, const QString &) override {}
+    void SetStatusText(int panel, const QString &text) override
+    {
+        // What a user reads while a command runs, for the parent to look up afterwards.
+        if (panel == 3 && !text.isEmpty())
+            Log(QStringLiteral("driver status: ") + text);
+    }
     void SetSharingNotice(const QString &text) override
     {
         Notice = text;
@@ -142,6 +149,23 @@ public:
                 core.DeleteNode(core.FindNode(f.value(1)), true);
                 return "ok";
             }
+            if (command == "deleteall") {
+                // One user action, the way an import clears the table first.
+                const TUndoGroupScope group(core.FUndoRedoGroupIndex, core.UndoStack());
+                core.ForEach(tbTable, feAll, [&core](TNodeData *node) { core.DeleteNode(node, true); });
+                return "ok";
+            }
+            if (command == "order") {
+                QJsonArray texts;
+                const int column = core.IndexOfColumnHack(tbTable, f.value(1));
+                core.ForEach(tbTable, feAll, [&](TNodeData *node) { texts.append(core.GetData(node, column)); });
+                return "ok " + QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
+            }
+            if (command == "saveasname") {
+                const QString name = f.value(1);
+                file.OnChooseSaveFileName = [name](const QString &) { return name; };
+                return "ok";
+            }
             if (command == "save")
                 return file.Save(sync.DirWatchThread()->Filename()) ? "ok" : "error save";
             if (command == "crashsave" || command == "slowsave") {
@@ -192,6 +216,7 @@ public:
                 state["notices"] = FWindow.Notices;
                 state["undo"] = int(FUndo.UndoList().size());
                 state["redo"] = int(FUndo.RedoList().size());
+                state["filesread"] = qint64(TWatcherThread::FilesRead());
                 return "ok " + QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
             }
             if (command == "quit") {
@@ -274,6 +299,8 @@ int RunSyncDriver(const QString &host)
         SetFolderViewDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_VIEW_DELAY"));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_LISTING_DELAY"))
         SetFolderListingDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_LISTING_DELAY"));
+    if (qEnvironmentVariableIsSet("VELMORA_SYNC_STALE_STAMPS"))
+        SetStaleStampDelay(qEnvironmentVariableIntValue("VELMORA_SYNC_STALE_STAMPS"));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_GRACE"))
         TDocumentSync::SetStuckSaveGrace(qEnvironmentVariableIntValue("VELMORA_SYNC_GRACE"));
     SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));

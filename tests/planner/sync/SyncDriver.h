@@ -12,8 +12,11 @@
 //                            step); answers its id
 //   set <id> <caption> <text>
 //   delete <id>
+//   deleteall                every task row, as one user action
+//   order <caption>          the task rows' texts of a column, top to bottom, as a JSON array
 //   undo                     takes back the newest undo step
 //   save                     the road of saving under the document's name
+//   saveasname <path>        the name the save dialog answers from now on
 //   slowsave <ms>            the same, resting ms at every step of the save
 //   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
 //                            "working", "document"), then the process dies
@@ -22,16 +25,21 @@
 //                            (milliseconds since 1970) and the id, "error timeout" after ms
 //   dump                     every row as JSON: {"id": {"caption": "text", ...}, ...}
 //   state                    JSON: unwritten events, scan running, reload asked, generation,
-//                            identity, the sharing notice and how often it changed, and the
-//                            number of undo and redo entries
-//   log <text>               how many lines of the driver's log contain the text
+//                            identity, the sharing notice and how often it changed, the
+//                            number of undo and redo entries, and how many files the scans
+//                            read so far
+//   log <text>               how many lines of the driver's log contain the text (questions
+//                            asked are logged as "driver asked: ", status bar texts as
+//                            "driver status: ")
 //   quit                     writes the pending events and ends
 //
 // Fields are separated by tabs. The driver's user identity is "<host>.<login>", the host
 // taken from VELMORA_SYNC_HOST, so that several drivers on one machine are several users.
 // VELMORA_SYNC_VIEW_DELAY (ms) makes it see the shared folder as late as a network share
 // would, VELMORA_SYNC_LISTING_DELAY (ms) makes only its folder listings that late,
-// VELMORA_SYNC_GRACE (ms) sets how long a closed generation is waited for, and
+// VELMORA_SYNC_STALE_STAMPS (ms) makes it see file stamps as stale as a share's attribute
+// cache unless it opens the file, VELMORA_SYNC_GRACE (ms) sets how long a closed generation is
+// waited for, and
 // VELMORA_SYNC_LOG names its log file.
 
 #include <QString>

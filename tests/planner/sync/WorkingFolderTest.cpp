@@ -259,6 +259,59 @@ TEST_F(WorkingFolderTest, AFileStampChangesWithEveryRewriteOfTheSameSize)
     EXPECT_EQ(FileStampInView(folder + QStringLiteral("/missing.diff")).Size, -1);
 }
 
+TEST_F(WorkingFolderTest, AStampAShareCachesIsTakenAfreshWithTheFileOpen)
+{
+    // A share that answers stat() from its attribute cache until the file is opened.
+    struct TStaleStamps
+    {
+        TStaleStamps() { SetStaleStampDelay(60000); }
+        ~TStaleStamps() { SetStaleStampDelay(0); }
+    } stale;
+    const QString path = folder + QStringLiteral("/other.bob.1.diff");
+    ASSERT_TRUE(testsupport::writeFile(path, "version 1"));
+    const TFileStamp first = FileStampInView(path);
+    ASSERT_TRUE(testsupport::writeFile(path, "version two"));
+    EXPECT_EQ(FileStampInView(path), first); // the cache's answer
+    const TFileStamp fresh = FreshFileStamp(path);
+    EXPECT_EQ(fresh.Size, 11);
+    EXPECT_EQ(FileStampInView(path), fresh);
+    // A file the cache knows as missing is there once opened.
+    const QString late = folder + QStringLiteral("/other.carl.1.diff");
+    EXPECT_EQ(FileStampInView(late).Size, -1);
+    ASSERT_TRUE(testsupport::writeFile(late, "x"));
+    EXPECT_EQ(FileStampInView(late).Size, -1);
+    EXPECT_EQ(FreshFileStamp(late).Size, 1);
+}
+
+TEST_F(WorkingFolderTest, TheSharesClockTellsTheAgeOfAWrite)
+{
+    const QString claim = folder + QStringLiteral("/claim");
+    ASSERT_TRUE(QDir().mkpath(claim));
+    ASSERT_TRUE(testsupport::writeFile(claim + QStringLiteral("/plan.zop.base"), "<base />"));
+    // Written an hour ago, by whatever clock: the share's own tells.
+    const qint64 hourAgo = QDateTime::currentSecsSinceEpoch() - 3600;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(hourAgo), 0}};
+    for (const QString &path : {claim + QStringLiteral("/plan.zop.base"), claim})
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    const qint64 written = NewestWriteTime({claim});
+    EXPECT_EQ(written, hourAgo * 1000000000LL);
+    const qint64 age = ShareAgeMs(folder, written);
+    EXPECT_GE(age, 3600 * 1000 - 2000);
+    EXPECT_LE(age, 3600 * 1000 + 2000);
+    // The probe leaves nothing behind.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.zop")});
+
+    // A trace written now is young; the newest of the folder's entries counts.
+    ASSERT_TRUE(testsupport::writeFile(claim + QStringLiteral("/.plan.zop.abcdef.tmp"), "growing"));
+    EXPECT_LT(ShareAgeMs(folder, NewestWriteTime({claim})), 2000);
+    // Nothing to tell without a trace or without a place for the probe.
+    EXPECT_EQ(NewestWriteTime({folder + QStringLiteral("/missing")}), 0);
+    EXPECT_EQ(ShareAgeMs(folder, 0), -1);
+    EXPECT_EQ(ShareAgeMs(folder + QStringLiteral("/missing"), written), -1);
+    // A time ahead of the share's clock was not set by it.
+    EXPECT_EQ(ShareAgeMs(folder, (QDateTime::currentSecsSinceEpoch() + 3600) * 1000000000LL), -1);
+}
+
 TEST_F(WorkingFolderTest, PresenceFilesCountForSixtySeconds)
 {
     const QString me = UserIdentity();

@@ -1,0 +1,176 @@
+// The place of a row that undo brings back, as the journal carries it: the attribute it adds to
+// a "new" event, how a reader applies it, diff files of the former format, and what a reader
+// that passes over the attribute makes of the new one.
+
+#include "planner/CoreTestSupport.h"
+
+#include <QFileInfo>
+
+#include "Helper.h"
+#include "sync/DirWatchThread.h"
+#include "sync/WatcherThread.h"
+#include "XmlTree.h"
+
+namespace {
+
+const QStringList DiffPath{QStringLiteral("document"), QStringLiteral("diff")};
+
+class RowPlaceJournalTest : public DocumentFolderTest
+{
+protected:
+    // The task rows' comments, top to bottom.
+    static QStringList Comments(TPlannerCore &in)
+    {
+        QStringList texts;
+        in.ForEach(tbTable, feAll, [&](TNodeData *node) { texts.append(in.GetData_(node, cnTextCenterMiddle)); });
+        return texts;
+    }
+    TNodeData *RowWith(const QString &comment)
+    {
+        TNodeData *found = nullptr;
+        core->ForEach(tbTable, feAll, [&](TNodeData *node) {
+            if (core->GetData_(node, cnTextCenterMiddle) == comment)
+                found = node;
+        });
+        return found;
+    }
+    // The own diff file of the current generation, read as another instance reads it.
+    std::unique_ptr<TXMLTree> OwnDiff()
+    {
+        EXPECT_TRUE(sync->ForceStorePending());
+        TScannedFile file;
+        QString reason;
+        EXPECT_EQ(TWatcherThread::ReadXMLFile(sync->DirWatchThread()->DiffFile(), file, reason), TWatcherThread::rrRead)
+            << reason.toStdString();
+        return std::move(file.Tree);
+    }
+};
+
+} // namespace
+
+TEST_F(RowPlaceJournalTest, ADiffFileOfTheFormerFormatIsReadAsBefore)
+{
+    // Three rows as a working copy holds them, then another user's diff file as every
+    // earlier version wrote it: a row deleted and a new one with its cells.
+    for (const QString id : {"h.ann.1", "h.ann.2", "h.ann.3"}) {
+        TNodeData *row = core->AddNode(id, tbTable, false);
+        core->DoSetData(row, core->GetConnection(tbTable, cnTextCenterMiddle), id, false);
+    }
+    TXMLTree tree;
+    tree.setText(QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><document><setup /><data /><diff index=\"3\">"
+        "<delete id=\"h.ann.2\" index=\"1\"><__change__>2</__change__><__user__>h.ann</__user__></delete>"
+        "<new id=\"h.ann.4\" index=\"2\"><__change__>0</__change__><__user__>h.ann</__user__>"
+        "<__table__>tbTable</__table__></new>"
+        "<change id=\"h.ann.4\" index=\"3\"><__change__>1</__change__><__user__>h.ann</__user__>"
+        "<Comment>h.ann.4</Comment></change></diff></document>"));
+    int last = -1;
+    sync->LoadDiffElement(*tree.namedNode(DiffPath), last);
+    EXPECT_EQ(last, 3);
+    // The new row goes below the others, as it always did.
+    EXPECT_EQ(Comments(*core), (QStringList{"h.ann.1", "h.ann.3", "h.ann.4"}));
+    EXPECT_EQ(core->FindNode("h.ann.4")->ChangeIndex, 1u);
+}
+
+TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasTheRow)
+{
+    core->SetActiveTable(tbTable);
+    for (int i = 0; i < 5; ++i)
+        core->SetData_(AddTask("Position 1", "02.03.2026", "2"), cnTextCenterMiddle, QStringLiteral("row %1").arg(i));
+    ASSERT_TRUE(documentFile->Save(document));
+    const QStringList rows = Comments(*core);
+
+    core->FUndoRedoGroupIndex = undo.GetGroupIndex();
+    core->DeleteNode(RowWith("row 2"), true);
+    core->FUndoRedoGroupIndex = -1;
+    core->Undo();
+    ASSERT_EQ(Comments(*core), rows);
+    const QString id = RowWith("row 2")->ID.Value();
+
+    // The "new" event holds what it always held, and the place beside id and index.
+    const std::unique_ptr<TXMLTree> diff = OwnDiff();
+    const TXMLNode *added = nullptr;
+    for (const auto &event : diff->namedNode(DiffPath)->Nodes())
+        if (event->GetName() == "new" && TXMLAttribute::ValueOf(event->namedAttribute("id")) == id)
+            added = event.get();
+    ASSERT_NE(added, nullptr);
+    QStringList attributes;
+    for (const auto &attribute : added->Attributes())
+        attributes.append(attribute->GetName() + '=' + attribute->GetValue());
+    EXPECT_EQ(attributes.value(0), "id=" + id);
+    EXPECT_TRUE(attributes.value(1).startsWith("index="));
+    EXPECT_EQ(attributes.value(2), "place=2");
+    EXPECT_EQ(attributes.size(), 3);
+    QStringList children;
+    for (const auto &child : added->Nodes())
+        children.append(child->GetName() + '=' + child->GetValue());
+    EXPECT_EQ(children, (QStringList{"__change__=0", "__user__=" + UserIdentity(), "__table__=tbTable"}));
+
+    // Another instance, from the working copy and the diff file: the row in its place.
+    TOtherDocument reader;
+    ASSERT_TRUE(reader.file->LoadFrom(sync->DirWatchThread()->GetWorkingFileName()));
+    int last = -1;
+    reader.sync->LoadDiffElement(*diff->namedNode(DiffPath), last);
+    EXPECT_EQ(Comments(reader.core), rows);
+
+    // A reader that passes over the place: every row with all its cells, the one undo
+    // brought back below the others.
+    for (const auto &event : diff->namedNode(DiffPath)->Nodes()) {
+        const QString eventId = TXMLAttribute::ValueOf(event->namedAttribute("id"));
+        const QString index = TXMLAttribute::ValueOf(event->namedAttribute("index"));
+        event->ClearAttributes();
+        event->AddAttribute(QStringLiteral("id"), eventId);
+        event->AddAttribute(QStringLiteral("index"), index);
+    }
+    TOtherDocument older;
+    ASSERT_TRUE(older.file->LoadFrom(sync->DirWatchThread()->GetWorkingFileName()));
+    last = -1;
+    older.sync->LoadDiffElement(*diff->namedNode(DiffPath), last);
+    EXPECT_EQ(Comments(older.core), (QStringList{"row 0", "row 1", "row 3", "row 4", "row 2"}));
+    TNodeData *mine = RowWith("row 2");
+    TNodeData *theirs = older.core.FindNode(id);
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_EQ(theirs->StringList, mine->StringList);
+}
+
+TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneByOne)
+{
+    const auto record = [](const QString &kind, int n, int index, int place) {
+        const QString at = place >= 0 ? QStringLiteral(" place=\"%1\"").arg(place) : QString();
+        const QString body = kind == "delete" ? QStringLiteral("<__change__>9</__change__>")
+                                              : QStringLiteral("<__change__>0</__change__><__table__>tbTable</__table__>"
+                                                               "<Comment>n%1</Comment>").arg(n);
+        return QStringLiteral("<%1 id=\"h.ann.%2\" index=\"%3\"%4>%5</%1>")
+            .arg(kind, QString::number(n), QString::number(index), at, body);
+    };
+    // New rows put at the top, in the middle and at the end, appended without a place, and
+    // rows going in between.
+    const QStringList events{record("new", 10, 1, 0),     record("new", 11, 2, 3),  record("new", 12, 3, -1),
+                             record("new", 13, 4, 1),     record("delete", 2, 5, -1), record("new", 14, 6, 0),
+                             record("new", 15, 7, 99),    record("new", 16, 8, 2),  record("delete", 10, 9, -1),
+                             record("new", 17, 10, 4)};
+    const auto start = [](TPlannerCore &in) {
+        for (int n = 0; n < 5; ++n)
+            in.DoSetData(in.AddNode(QStringLiteral("h.ann.%1").arg(n), tbTable, false),
+                         in.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("n%1").arg(n), false);
+    };
+    const auto diff = [](const QString &children) {
+        auto tree = std::make_unique<TXMLTree>();
+        tree->setText("<document><setup /><data /><diff index=\"0\">" + children + "</diff></document>");
+        return tree;
+    };
+
+    TOtherDocument together;
+    start(together.core);
+    int last = -1;
+    together.sync->LoadDiffElement(*diff(events.join(QString()))->namedNode(DiffPath), last);
+
+    TOtherDocument oneByOne;
+    start(oneByOne.core);
+    last = -1;
+    for (const QString &event : events)
+        oneByOne.sync->LoadDiffElement(*diff(event)->namedNode(DiffPath), last);
+
+    EXPECT_EQ(Comments(together.core), Comments(oneByOne.core));
+    EXPECT_EQ(Comments(oneByOne.core), (QStringList{"n14", "n16", "n13", "n0", "n17", "n1", "n11", "n3", "n4", "n12", "n15"}));
+}
