@@ -90,7 +90,16 @@ QWidget *TPropertyEditor::Control(const QString &prefix, int column) const
 void TPropertyEditor::PageControl1Change()
 {
     FAutofill->LoadAutofill();
-    // A date typed into a field of the old lines is written as the field is left.
+    const TWhichTable table = FCore.GetActiveTable();
+    // The same table built anew (an undo, many events of other users at once): the field the
+    // user works in comes back in the new lines, and a date typed there stays typed, unwritten,
+    // while its rows are still selected.
+    const bool sameTable = FContent && table == FBuiltTable;
+    const TFieldState kept = sameTable ? FieldState() : TFieldState();
+    if (!kept.caption.isEmpty() && ShowsOnly(kept.rows))
+        for (TLine &line : FLines)
+            line.typed = false;
+    // Otherwise a date typed into a field of the old lines is written as the field is left.
     if (QWidget *focus = QApplication::focusWidget(); focus && FContent && FContent->isAncestorOf(focus))
         focus->clearFocus();
     FLines.clear();
@@ -99,7 +108,6 @@ void TPropertyEditor::PageControl1Change()
         // Freed later: this may run inside a signal of one of its controls.
         FContent->deleteLater();
     }
-    const TWhichTable table = FCore.GetActiveTable();
     if (table != FBuiltTable)
         FEditorSizeUpdate = true;
     FBuiltTable = table;
@@ -142,6 +150,8 @@ void TPropertyEditor::PageControl1Change()
         FCore.ForEach(each, feSelected, &TPlannerCore::CB_SetRecalcBitmap);
     FCore.InvalidateTimeChart(false);
     FCore.FilterData(table);
+    if (sameTable)
+        ReturnFocus(kept);
 }
 
 // ---- filling
@@ -177,10 +187,20 @@ void TPropertyEditor::UpdateEditor()
     }
     if (FUpdateEditor)
         return;
+    // A date typed but not yet confirmed stays while the field shows its rows (an edit of
+    // another user arrived): confirming it writes it, the later edit.
+    QSet<QString> shown = RowIds(rows);
+    const bool sameRows = !shown.isEmpty() && FShownRows.contains(shown);
+    FShownRows = std::move(shown);
     FUpdateEditor = true;
     for (TLine &line : FLines) {
         if (line.column >= count)
             continue;
+        if (line.typed && sameRows) {
+            // White when it was: a cleared date is written too.
+            SetFieldColor(line, line.agreed || agreed[std::size_t(line.column)] != 0);
+            continue;
+        }
         SetFieldColor(line, agreed[std::size_t(line.column)] != 0);
         if (!FMultiEditUpdate)
             ShowValue(line, values[std::size_t(line.column)]);

@@ -79,12 +79,7 @@ void TViewKeeper::Restore()
         FChart->PlaceAt(FView.chartStart, FView.chartTop);
     // Keys pressed meanwhile reach the control that has the focus when the reload returns:
     // the editor's field again. The tables and the chart keep theirs.
-    const bool inField = FEditor.EditorVisible() && FEditor.RestoreFieldState(FView.field);
-    if (!inField && !FView.field.caption.isEmpty()) {
-        // The field's rows are gone: keys meant for them go to the table, not to the window.
-        if (TBaseTreeGrid *grid = FCore.GetTable(FView.active))
-            grid->setFocus(Qt::OtherFocusReason);
-    }
+    FEditor.ReturnFocus(FView.field);
     FView = TView();
 }
 
