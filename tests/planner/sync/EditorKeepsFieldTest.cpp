@@ -1,8 +1,9 @@
 // What a user types into the editor while another user's edits arrive without a save: the
 // real main window of this process (user B) and a driver process (user A) share a document.
-// A's edit of B's row refills the editor without touching the date B is typing; many of A's
-// events at once, and B's own undo and redo, build the editor anew, and the field B types in
-// keeps the focus, its caret and selection and the typed date.
+// A's edit of B's row refills the editor without touching the date B is typing, also when it
+// was made at the same time as B's and the row is rebuilt; many of A's events at once, and
+// B's own undo and redo, build the editor anew, and the field B types in keeps the focus,
+// its caret and selection and the typed date.
 
 #include "planner/sync/SharedWindowTest.h"
 
@@ -220,4 +221,51 @@ TEST_F(EditorKeepsFieldTest, UndoAndRedoFromTheMenuLeaveTheFieldItsFocusAndCaret
     QTest::keyClick(QApplication::focusWidget(), 'X');
     EXPECT_EQ(Cell(row, "Comment"), "task 0-Xab");
     EXPECT_TRUE(SeenInA(row, "Comment", "task 0-Xab"));
+}
+
+TEST_F(EditorKeepsFieldTest, ADateBeingTypedStaysWhenItsRowIsRebuiltAfterAConflict)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(2));
+    const QString row = ids[0];
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    // B writes the row four times, then starts a date in it.
+    QLineEdit *comment = ClickInto("__edit", "Comment");
+    ASSERT_NE(comment, nullptr);
+    QTest::keyClicks(comment, "-bcd");
+    QLineEdit *date = ClickInto("__date", "Start");
+    ASSERT_NE(date, nullptr);
+    QTest::keyClick(date, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(date, "05.03.20");
+    QTest::keyClick(date, Qt::Key_Left);
+    int rebuilt = 0;
+    const std::function<void()> rebuild = form->Sync().OnBeforeRowsRebuilt;
+    form->Sync().OnBeforeRowsRebuilt = [&] {
+        ++rebuilt;
+        rebuild();
+    };
+
+    // A changes the row before it has seen B's edits: both instances rebuild it from every
+    // record.
+    ASSERT_EQ(a->Command({"set", row, "Length", "7"}), "");
+    ASSERT_TRUE(Arrived(row, "Length", "7"));
+    ASSERT_EQ(rebuilt, 1);
+    // The selection does not ask for the editor to be hidden half a second later.
+    Idle([] { return false; }, 700);
+    EXPECT_TRUE(form->EditorPanel->isVisible());
+    const std::vector<TNodeData *> selected = form->Editor().SelectedRows();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected.front()->ID.Value(), row);
+    date = Field("__date", "Start");
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(Focused(), date);
+    EXPECT_EQ(date->text(), "05.03.20");
+    EXPECT_EQ(date->cursorPosition(), 7);
+
+    QTest::keyClick(date, Qt::Key_End);
+    QTest::keyClicks(date, "26");
+    QTest::keyClick(date, Qt::Key_Return);
+    EXPECT_EQ(Cell(row, "Start"), "05.03.2026");
+    EXPECT_TRUE(SeenInA(row, "Start", "05.03.2026"));
+    EXPECT_TRUE(SeenInA(row, "Comment", "task 0-bcd"));
+    EXPECT_EQ(Cell(row, "Length"), "7");
 }
