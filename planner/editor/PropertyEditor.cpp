@@ -59,7 +59,11 @@ TPropertyEditor::~TPropertyEditor() = default;
 
 std::vector<TNodeData *> TPropertyEditor::SelectedRows() const
 {
-    const TWhichTable table = FCore.GetActiveTable();
+    return RowsOf(FCore.GetActiveTable());
+}
+
+std::vector<TNodeData *> TPropertyEditor::RowsOf(TWhichTable table) const
+{
     if (OnSelectedRows)
         return OnSelectedRows(table);
     std::vector<TNodeData *> rows;
@@ -91,12 +95,12 @@ void TPropertyEditor::PageControl1Change()
 {
     FAutofill->LoadAutofill();
     const TWhichTable table = FCore.GetActiveTable();
-    // The same table built anew (an undo, many events of other users at once): the field the
-    // user works in comes back in the new lines, and a date typed there stays typed, unwritten,
-    // while its rows are still selected.
-    const bool sameTable = FContent && table == FBuiltTable;
-    const TFieldState kept = sameTable ? FieldState() : TFieldState();
-    if (!kept.caption.isEmpty() && ShowsOnly(kept.rows))
+    // The field the user works in. Built anew for the same table (an undo, many events of other
+    // users at once) it comes back in the new lines, and a date typed there stays typed,
+    // unwritten, while its rows are still selected.
+    const bool built = FContent != nullptr;
+    const TFieldState kept = built ? FieldState() : TFieldState();
+    if (table == FBuiltTable && !kept.caption.isEmpty() && ShowsOnly(kept.rows))
         for (TLine &line : FLines)
             line.typed = false;
     // Otherwise a date typed into a field of the old lines is written as the field is left.
@@ -150,7 +154,8 @@ void TPropertyEditor::PageControl1Change()
         FCore.ForEach(each, feSelected, &TPlannerCore::CB_SetRecalcBitmap);
     FCore.InvalidateTimeChart(false);
     FCore.FilterData(table);
-    if (sameTable)
+    // Or the keys go to the table: for the other table's lines, to that one.
+    if (built)
         ReturnFocus(kept);
 }
 
@@ -252,7 +257,9 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
     // A tinted field that is cleared writes nothing.
     if (!line.agreed && !all)
         return;
-    const std::vector<TNodeData *> rows = SelectedRows();
+    // The rows of the fields' table: a date confirmed as the user picks the other table is
+    // meant for the rows it was typed for.
+    const std::vector<TNodeData *> rows = RowsOf(FBuiltTable);
     if (rows.empty())
         return;
     const int column = line.column;
@@ -290,7 +297,7 @@ void TPropertyEditor::DateEditExit(int column)
         text = FCore.FormatDateTime(value);
         edit->setText(text);
     }
-    WriteRows(*line, text, SelectedRows().size() >= 2 && !text.isEmpty());
+    WriteRows(*line, text, RowsOf(FBuiltTable).size() >= 2 && !text.isEmpty());
 }
 
 // ---- focus

@@ -187,6 +187,7 @@ private:
 
     // ---- PropertyEditor.cpp
     TLine *LineOf(int column);
+    std::vector<TNodeData *> RowsOf(TWhichTable table) const;
     // The identities of the selected rows of the built table.
     QSet<QString> RowIds(const std::vector<TNodeData *> &rows) const;
     // Some rows are selected, and every one of them was among `rows`.
