@@ -59,7 +59,11 @@ TPropertyEditor::~TPropertyEditor() = default;
 
 std::vector<TNodeData *> TPropertyEditor::SelectedRows() const
 {
-    const TWhichTable table = FCore.GetActiveTable();
+    return RowsOf(FCore.GetActiveTable());
+}
+
+std::vector<TNodeData *> TPropertyEditor::RowsOf(TWhichTable table) const
+{
     if (OnSelectedRows)
         return OnSelectedRows(table);
     std::vector<TNodeData *> rows;
@@ -90,7 +94,16 @@ QWidget *TPropertyEditor::Control(const QString &prefix, int column) const
 void TPropertyEditor::PageControl1Change()
 {
     FAutofill->LoadAutofill();
-    // A date typed into a field of the old lines is written as the field is left.
+    const TWhichTable table = FCore.GetActiveTable();
+    // The field the user works in. Built anew for the same table (an undo, many events of other
+    // users at once) it comes back in the new lines, and a date typed there stays typed,
+    // unwritten, while its rows are still selected.
+    const bool built = FContent != nullptr;
+    const TFieldState kept = built ? FieldState() : TFieldState();
+    if (table == FBuiltTable && !kept.caption.isEmpty() && ShowsOnly(kept.rows))
+        for (TLine &line : FLines)
+            line.typed = false;
+    // Otherwise a date typed into a field of the old lines is written as the field is left.
     if (QWidget *focus = QApplication::focusWidget(); focus && FContent && FContent->isAncestorOf(focus))
         focus->clearFocus();
     FLines.clear();
@@ -99,7 +112,6 @@ void TPropertyEditor::PageControl1Change()
         // Freed later: this may run inside a signal of one of its controls.
         FContent->deleteLater();
     }
-    const TWhichTable table = FCore.GetActiveTable();
     if (table != FBuiltTable)
         FEditorSizeUpdate = true;
     FBuiltTable = table;
@@ -142,6 +154,9 @@ void TPropertyEditor::PageControl1Change()
         FCore.ForEach(each, feSelected, &TPlannerCore::CB_SetRecalcBitmap);
     FCore.InvalidateTimeChart(false);
     FCore.FilterData(table);
+    // Or the keys go to the table: for the other table's lines, to that one.
+    if (built)
+        ReturnFocus(kept);
 }
 
 // ---- filling
@@ -177,10 +192,20 @@ void TPropertyEditor::UpdateEditor()
     }
     if (FUpdateEditor)
         return;
+    // A date typed but not yet confirmed stays while the field shows its rows (an edit of
+    // another user arrived): confirming it writes it, the later edit.
+    QSet<QString> shown = RowIds(rows);
+    const bool sameRows = !shown.isEmpty() && FShownRows.contains(shown);
+    FShownRows = std::move(shown);
     FUpdateEditor = true;
     for (TLine &line : FLines) {
         if (line.column >= count)
             continue;
+        if (line.typed && sameRows) {
+            // White when it was: a cleared date is written too.
+            SetFieldColor(line, line.agreed || agreed[std::size_t(line.column)] != 0);
+            continue;
+        }
         SetFieldColor(line, agreed[std::size_t(line.column)] != 0);
         if (!FMultiEditUpdate)
             ShowValue(line, values[std::size_t(line.column)]);
@@ -232,7 +257,9 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
     // A tinted field that is cleared writes nothing.
     if (!line.agreed && !all)
         return;
-    const std::vector<TNodeData *> rows = SelectedRows();
+    // The rows of the fields' table: a date confirmed as the user picks the other table is
+    // meant for the rows it was typed for.
+    const std::vector<TNodeData *> rows = RowsOf(FBuiltTable);
     if (rows.empty())
         return;
     const int column = line.column;
@@ -270,7 +297,7 @@ void TPropertyEditor::DateEditExit(int column)
         text = FCore.FormatDateTime(value);
         edit->setText(text);
     }
-    WriteRows(*line, text, SelectedRows().size() >= 2 && !text.isEmpty());
+    WriteRows(*line, text, RowsOf(FBuiltTable).size() >= 2 && !text.isEmpty());
 }
 
 // ---- focus

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QSize>
 #include <QTimer>
 
@@ -83,7 +84,8 @@ public:
     void AutofillPanelClick(int column);
 
     // ---- the field the user works in, kept while the document is replaced (a reload) and
-    // the lines are built anew (PropertyEditorFocus.cpp)
+    // while the lines are built anew (an undo, many events of other users at once)
+    // (PropertyEditorFocus.cpp)
     struct TFieldState
     {
         TWhichTable table = tbTable;
@@ -91,14 +93,20 @@ public:
         TColumnType type = ctText;
         QString text;
         bool typed = false; // a date typed but not yet written: its text comes back
+        bool agreed = true; // the field was white: confirming the typed date writes it
         int cursor = 0;
         int anchor = 0; // the other end of the selected text; the cursor when none is
         int scroll = 0; // the editor's scroll position
+        QSet<QString> rows; // the identities of the rows the field showed
     };
     TFieldState FieldState() const;
     // The same column's field takes the focus again with the caret and selected text it had.
-    // False when that column or its field is gone, or the field cannot take the focus.
+    // False when that column or its field is gone, the field cannot take the focus, or the
+    // editor shows other rows than the field did (some of them gone is fine).
     bool RestoreFieldState(const TFieldState &state);
+    // The field back as RestoreFieldState puts it; when it cannot come back, the active
+    // table takes the focus it had, so that the user's next keys do not go nowhere.
+    void ReturnFocus(const TFieldState &state);
 
     // ---- visibility, panel and window
     // Takes effect 500 ms later; a new request restarts the wait.
@@ -179,6 +187,11 @@ private:
 
     // ---- PropertyEditor.cpp
     TLine *LineOf(int column);
+    std::vector<TNodeData *> RowsOf(TWhichTable table) const;
+    // The identities of the selected rows of the built table.
+    QSet<QString> RowIds(const std::vector<TNodeData *> &rows) const;
+    // Some rows are selected, and every one of them was among `rows`.
+    bool ShowsOnly(const QSet<QString> &rows) const;
     // Writes `text` into the column of every selected row (`all`: also into a tinted field).
     void WriteRows(TLine &line, const QString &text, bool all);
     void RequestRefill();
@@ -202,6 +215,7 @@ private:
     std::unique_ptr<TAutofill> FAutofill;
     std::vector<TLine> FLines;
     TWhichTable FBuiltTable = tbTable;
+    QSet<QString> FShownRows; // the rows of the last refill, by identity
     int FPitch = 27;
     int FPopupColumn = -1;
 

@@ -1,6 +1,6 @@
-// The field the user works in, noted before the document is replaced under the editor and
-// put back into the lines built for the new one: the focus, the caret, the selected text and
-// a date typed but not yet written.
+// The field the user works in, noted before the document is replaced under the editor or the
+// lines are built anew, and put back into the new lines: the focus, the caret, the selected
+// text and a date typed but not yet written.
 
 #include "editor/PropertyEditor.h"
 
@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "core/PlannerCore.h"
+#include "treegrid/BaseTreeGrid.h"
 
 namespace {
 
@@ -28,10 +29,26 @@ QLineEdit *TextOf(QWidget *field)
 
 } // namespace
 
+QSet<QString> TPropertyEditor::RowIds(const std::vector<TNodeData *> &rows) const
+{
+    QSet<QString> ids;
+    for (const TNodeData *node : rows)
+        if (node->NodeTable == FBuiltTable)
+            ids.insert(node->ID.Value());
+    return ids;
+}
+
+bool TPropertyEditor::ShowsOnly(const QSet<QString> &rows) const
+{
+    const QSet<QString> now = RowIds(SelectedRows());
+    return !now.isEmpty() && rows.contains(now);
+}
+
 TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
 {
     TFieldState state;
     state.table = FBuiltTable;
+    state.rows = FShownRows;
     if (FScrollBox)
         state.scroll = FScrollBox->verticalScrollBar()->value();
     QWidget *focus = QApplication::focusWidget();
@@ -43,6 +60,7 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
         state.caption = FCore.GetColumnCaption(FBuiltTable, line.column);
         state.type = line.type;
         state.typed = line.typed;
+        state.agreed = line.agreed;
         if (const QLineEdit *edit = TextOf(line.edit)) {
             state.text = edit->text();
             state.cursor = edit->cursorPosition();
@@ -61,7 +79,7 @@ bool TPropertyEditor::RestoreFieldState(const TFieldState &state)
         return false;
     if (FScrollBox)
         FScrollBox->verticalScrollBar()->setValue(state.scroll);
-    if (state.caption.isEmpty())
+    if (state.caption.isEmpty() || !ShowsOnly(state.rows))
         return false;
     // By its caption: the columns may have moved in the new document.
     TLine *line = nullptr;
@@ -77,6 +95,7 @@ bool TPropertyEditor::RestoreFieldState(const TFieldState &state)
     if (state.typed && line->type == ctDate && edit && !edit->isReadOnly()) {
         edit->setText(state.text);
         line->typed = true;
+        SetFieldColor(*line, line->agreed || state.agreed);
     }
     // The focus first: entering a text field fills its completion list, which sets its text.
     line->edit->setFocus(Qt::OtherFocusReason);
@@ -91,4 +110,15 @@ bool TPropertyEditor::RestoreFieldState(const TFieldState &state)
     }
     QWidget *focus = QApplication::focusWidget();
     return focus && (focus == line->edit || line->edit->isAncestorOf(focus));
+}
+
+void TPropertyEditor::ReturnFocus(const TFieldState &state)
+{
+    if (FEditorVisible && RestoreFieldState(state))
+        return;
+    if (state.caption.isEmpty())
+        return;
+    // The field's rows are gone: keys meant for them go to the table, not to the window.
+    if (TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable()))
+        grid->setFocus(Qt::OtherFocusReason);
 }

@@ -175,6 +175,10 @@ public:
     // again) is in place. The window keeps what the user is doing across it.
     std::function<void()> OnBeforeReload;
     std::function<void()> OnAfterReload;
+    // The same around rows rebuilt after a conflict, which go and come back under their
+    // identities; not while a document loads.
+    std::function<void()> OnBeforeRowsRebuilt;
+    std::function<void()> OnAfterRowsRebuilt;
 
 private:
     // The scan's state for the current journal; made on first use, reset with the journal.

@@ -158,6 +158,10 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
     LoadAllConflictNodes(tree, sources);
     FConflicts.clear();
 
+    // The user's selection, focused rows and editor field stay with the rows rebuilt.
+    const bool keepView = !FCore.IsLoading();
+    if (keepView && OnBeforeRowsRebuilt)
+        OnBeforeRowsRebuilt();
     // Rebuilt rows are no user action: undo must not bring back a row as a duplicate.
     FCore.UndoStack().SetAcceptUndo(false);
     for (const auto &group : tree.Nodes()) {
@@ -198,4 +202,6 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
         }
     }
     FCore.UndoStack().SetAcceptUndo(true);
+    if (keepView && OnAfterRowsRebuilt)
+        OnAfterRowsRebuilt();
 }

@@ -79,10 +79,13 @@ TMainForm::TMainForm(QWidget *parent)
     CreateActions();
     CreateTables();
     CreateEditor();
-    // A reload after another instance saved leaves the user's view and field as they were.
+    // A reload after another instance saved, or rows rebuilt after a conflict, leave the
+    // user's view and field as they were.
     auto *view = new TViewKeeper(*FCore, *FTables, *FEditor, TimeChartView, this);
-    FSync->OnBeforeReload = [view] { view->Capture(); };
+    FSync->OnBeforeReload = [view] { view->Capture(TViewKeeper::ksDocument); };
     FSync->OnAfterReload = [view] { view->Restore(); };
+    FSync->OnBeforeRowsRebuilt = [view] { view->Capture(TViewKeeper::ksRows); };
+    FSync->OnAfterRowsRebuilt = [view] { view->Restore(); };
     WireGroupTabsAndIdle();
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         FCore->SetActiveTable(index == 1 ? tbExclude : tbTable);

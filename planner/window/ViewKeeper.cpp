@@ -14,8 +14,11 @@ TViewKeeper::TViewKeeper(TPlannerCore &core, TPlannerTables &tables, TPropertyEd
 {
 }
 
-void TViewKeeper::Capture()
+void TViewKeeper::Capture(TKeepScope scope)
 {
+    if (FDepth++ > 0)
+        return;
+    FScope = scope;
     FView = TView();
     FView.active = FCore.GetActiveTable();
     FView.activeColumn = FTables.ActiveColumn();
@@ -27,7 +30,6 @@ void TViewKeeper::Capture()
         FView.chartTop = geometry.Top();
     }
     FView.field = FEditor.FieldState();
-    FCaptured = true;
 }
 
 void TViewKeeper::CaptureTable(TWhichTable table)
@@ -63,9 +65,8 @@ int TViewKeeper::ColumnOf(TWhichTable table, const QString &caption) const
 
 void TViewKeeper::Restore()
 {
-    if (!FCaptured)
+    if (FDepth == 0 || --FDepth > 0)
         return;
-    FCaptured = false;
     if (FCore.GetActiveTable() != FView.active)
         FCore.SetActiveTable(FView.active);
     for (const TWhichTable table : {tbTable, tbExclude})
@@ -74,17 +75,13 @@ void TViewKeeper::Restore()
     FTables.SetActiveColumn(FView.activeColumn);
     // The editor shows the rows again; the chart stays where the user had it.
     FTables.Selection().FlushQuietly();
-    // Also when the user's settings could not be written, which place it as well.
-    if (FChart)
+    // Also when the user's settings could not be written, which place it as well. Rebuilt
+    // rows leave it where it is, or where it is sliding to.
+    if (FScope == ksDocument && FChart)
         FChart->PlaceAt(FView.chartStart, FView.chartTop);
     // Keys pressed meanwhile reach the control that has the focus when the reload returns:
     // the editor's field again. The tables and the chart keep theirs.
-    const bool inField = FEditor.EditorVisible() && FEditor.RestoreFieldState(FView.field);
-    if (!inField && !FView.field.caption.isEmpty()) {
-        // The field's rows are gone: keys meant for them go to the table, not to the window.
-        if (TBaseTreeGrid *grid = FCore.GetTable(FView.active))
-            grid->setFocus(Qt::OtherFocusReason);
-    }
+    FEditor.ReturnFocus(FView.field);
     FView = TView();
 }
 

@@ -18,7 +18,8 @@ class TTimeChartView;
 // reload after another instance saved), so that they do not notice it: the active table,
 // the selected rows of both tables (by their identity), each table's focused row and column
 // and its scroll position, the chart's position, the editor's field with its caret and a
-// date typed but not yet written.
+// date typed but not yet written. The same, but the chart, while some rows go and come back
+// under their identities (rebuilt from every user's records after a conflict).
 //
 // Every other keystroke in an editor field is in the document already (the fields write as
 // they are typed) and comes back with the user's own events; keys pressed while the reload
@@ -29,8 +30,11 @@ public:
     TViewKeeper(TPlannerCore &core, TPlannerTables &tables, TPropertyEditor &editor, TTimeChartView *chart,
                 QObject *parent = nullptr);
 
-    // Notes the view; before anything of the document goes.
-    void Capture();
+    enum TKeepScope { ksDocument, ksRows };
+
+    // Notes the view; before anything of the document goes (ksDocument) or before rows are
+    // rebuilt (ksRows). Calls nest: the outermost pair keeps the view.
+    void Capture(TKeepScope scope);
     // Puts the noted view back on the new document: rows gone meanwhile are left out.
     void Restore();
 
@@ -61,5 +65,6 @@ private:
     TPropertyEditor &FEditor;
     QPointer<TTimeChartView> FChart;
     TView FView;
-    bool FCaptured = false;
+    TKeepScope FScope = ksDocument;
+    int FDepth = 0;
 };

@@ -1,12 +1,15 @@
 // The property editor in the main window as a user works it: the calendar button clicked with
-// the mouse and opened with Alt+Down, a day picked, Escape and a click outside; and a cell
-// written through the editor that the table shows at once.
+// the mouse and opened with Alt+Down, a day picked, Escape and a click outside; a cell
+// written through the editor that the table shows at once; and a typed date left for the
+// other table.
 
 #include "planner/window/WindowTestSupport.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 
@@ -218,4 +221,24 @@ TEST_F(EditorWindowInputTest, ACellWrittenInTheEditorShowsInTheTableAtOnce)
     QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_NE(core->GetData(second, confirmed), written);
     EXPECT_TRUE(ShowsFullRender(grid->viewport()));
+}
+
+// A date typed but not confirmed, then the tab of the absent days clicked: the field is left,
+// so the date is written into the task it was typed for, and the keys go to the absent days.
+TEST_F(EditorWindowInputTest, ADateTypedWhenTheOtherTableIsPickedIsWrittenIntoItsRows)
+{
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
+    SelectByClick(task);
+    QLineEdit *date = DateField(cnStart);
+    ASSERT_NE(date, nullptr);
+    QTest::mouseClick(date, Qt::LeftButton, {}, date->rect().center());
+    ASSERT_EQ(QApplication::focusWidget(), date);
+    QTest::keyClick(date, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(date, "11.03.2024");
+
+    QTabBar *tabs = form->PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_EQ(core->GetActiveTable(), tbExclude);
+    EXPECT_EQ(core->GetData(task, core->GetConnection(tbTable, cnStart)), QStringLiteral("11.03.2024"));
+    EXPECT_EQ(QApplication::focusWidget(), form->StringTreeGrid2);
 }

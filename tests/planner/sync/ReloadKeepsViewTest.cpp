@@ -5,7 +5,7 @@
 // the focused cells, the tables' and the chart's positions stay where B had them. Nor does
 // A's change of B's selection in the other table close the field B types in.
 
-#include "planner/sync/SyncDriverTest.h"
+#include "planner/sync/SharedWindowTest.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,109 +40,8 @@ using userinput::WaitUntil;
 
 namespace {
 
-class ReloadKeepsViewTest : public SyncDriverTest
+class ReloadKeepsViewTest : public SharedWindowTest
 {
-protected:
-    void SetUp() override
-    {
-        SyncDriverTest::SetUp();
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
-    }
-
-    // A makes the document with `rows` tasks; B's window opens it and shows them all.
-    void Share(int rows)
-    {
-        a = &Driver(QStringLiteral("hosta"));
-        ASSERT_EQ(a->Command({"create", document}), "");
-        for (int i = 0; i < rows; ++i)
-            ids.append(a->Command({"add", "Comment", QStringLiteral("task %1").arg(i)}));
-        ASSERT_EQ(a->Command({"save"}), "");
-        form = std::make_unique<TScriptedMainForm>(mrYes);
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->Open(document);
-        core = &form->Core();
-        ASSERT_EQ(form->Sync().DirWatchThread()->WorkingDir(), a->Json("state").value("generation").toString());
-        for (const QString &id : ids)
-            ASSERT_NE(core->FindNode(id), nullptr) << id.toStdString();
-    }
-    int Column(const char *caption, TWhichTable table = tbTable) const
-    {
-        return core->IndexOfColumnHack(table, QString::fromLatin1(caption));
-    }
-    QString Cell(const QString &id, const char *caption) const
-    {
-        TNodeData *row = core->FindNode(id);
-        return row ? core->GetData(row, Column(caption, row->NodeTable)) : QStringLiteral("<no row>");
-    }
-    // B clicks a task in the table and the editor shows it.
-    void Select(const QString &id, const char *caption = "Comment")
-    {
-        ClickCell(form->StringTreeGrid1, core->FindNode(id)->VNode, Column(caption));
-        ASSERT_TRUE(WaitUntil([this] { return form->EditorPanel->isVisible(); }));
-    }
-    QLineEdit *Field(const char *prefix, const char *caption) const
-    {
-        return qobject_cast<QLineEdit *>(form->Editor().Control(QString::fromLatin1(prefix), Column(caption)));
-    }
-    // B clicks into an editor field; the caret goes to its end.
-    QLineEdit *ClickInto(const char *prefix, const char *caption)
-    {
-        QLineEdit *field = Field(prefix, caption);
-        EXPECT_NE(field, nullptr);
-        if (!field)
-            return nullptr;
-        QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
-        QTest::keyClick(field, Qt::Key_End);
-        EXPECT_EQ(QApplication::focusWidget(), field);
-        return field;
-    }
-    // Runs B's event loop as the program does, waiting for events between them, so that the
-    // window's idle processing (the synchronisation step) takes its turns; until `done`.
-    static bool Idle(const std::function<bool()> &done, int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!done() && !deadline.hasExpired()) {
-            QEventLoop loop;
-            QTimer::singleShot(50, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-        return done();
-    }
-    // A saves; B follows into the new generation.
-    void SaveInA()
-    {
-        ASSERT_EQ(a->Command({"save"}), "");
-        const QString generation = a->Json("state").value("generation").toString();
-        ASSERT_TRUE(Idle([&] { return form->Sync().DirWatchThread()->WorkingDir() == generation; }, 10000))
-            << "A in " << generation.toStdString() << ", B in "
-            << form->Sync().DirWatchThread()->WorkingDir().toStdString() << "\n" << a->Output().toStdString();
-    }
-    // The field with the focus now, as a text field.
-    static QLineEdit *Focused() { return qobject_cast<QLineEdit *>(QApplication::focusWidget()); }
-    // A sees the cell B wrote, after B's next scan.
-    bool SeenInA(const QString &id, const char *caption, const QString &text)
-    {
-        QString seen;
-        const bool arrived = Idle([&] {
-            seen = a->Json("dump").value(id).toObject().value(QString::fromLatin1(caption)).toString();
-            return seen == text;
-        }, 8000);
-        EXPECT_TRUE(arrived) << "A shows \"" << seen.toStdString() << "\"\n" << a->Output().toStdString();
-        return arrived;
-    }
-
-    TSyncDriverProcess *a = nullptr;
-    QStringList ids;
-    std::unique_ptr<TScriptedMainForm> form;
-    TPlannerCore *core = nullptr;
 };
 
 } // namespace
