@@ -87,12 +87,16 @@ void TTimeChartView::InvalidateFixedMarks(int dx, int dy)
 
 void TTimeChartView::SetTimeChartStart(TDateTime date)
 {
-    // The user's date follows the view while it lies outside the data.
+    // The user's date follows the view while it lies outside the data; during a smooth scroll
+    // it also keeps where the scroll goes, or the range would shrink away from a goto's date
+    // before the chart gets there.
     const double visible = double(FGeometry->ChartWidth()) / FGeometry->GetTimeChartColWidth();
+    const bool sliding = SliderTimer.isActive();
+    const TDateTime heading = FGeometry->StartDestination();
     if (FCore.FUserDate > FCore.DataMaxDate())
-        FCore.SetUserdate(std::ceil(date + visible));
+        FCore.SetUserdate(std::ceil((sliding ? std::max(date, heading) : date) + visible));
     if (FCore.FUserDate < FCore.DataMinDate())
-        FCore.SetUserdate(Trunc(date));
+        FCore.SetUserdate(Trunc(sliding ? std::min(date, heading) : date));
     const TDateTime start = FGeometry->ClampStart(date);
     if (start == FGeometry->Start())
         return;

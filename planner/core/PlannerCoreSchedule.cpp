@@ -182,6 +182,8 @@ void TPlannerCore::CB_OffsetNode(TNodeData *node, int days)
 void TPlannerCore::SetUserdate(TDateTime value)
 {
     FUserDate = std::trunc(value);
+    // The chart may go there before the next idle moment recomputes the range.
+    WidenBoundsToUserDate();
     UpdateBounds(true);
 }
 

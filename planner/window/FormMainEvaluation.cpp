@@ -201,11 +201,10 @@ void TMainForm::ActionGotoExecute()
     if (ExecDialog(*dialog) != QDialog::Accepted)
         return;
     const TDateTime date = dialog->Date();
-    FCore->SetUserdate(date);
-    // Beyond the data the range must reach a chart's width past the date, or the date would
-    // stay at the chart's right edge, out of sight.
-    if (date >= FCore->DataMaxDate())
-        FCore->SetUserdate(std::ceil(date + geometry.VisibleDays()));
+    // Where the chart's width after the date passes the data's end, the range must reach that
+    // far, or the chart would stop short of the date.
+    const TDateTime shownEnd = date + geometry.VisibleDays();
+    FCore->SetUserdate(shownEnd > FCore->DataMaxDate() ? std::ceil(shownEnd) : date);
     FCore->UpdateBounds(false);
     TimeChartView->SetTimeChartDestination(date, geometry.TopDestination(), false);
 }
