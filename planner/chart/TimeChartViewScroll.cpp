@@ -187,10 +187,21 @@ void TTimeChartView::PlaceAtDefault()
     SetTimeChartDestination(Now() - FGeometry->VisibleDays() / 3, 0, true);
 }
 
+TDateTime TTimeChartView::UserDateFor(TDateTime start) const
+{
+    const TDateTime end = start + FGeometry->VisibleDays();
+    return end > FCore.DataMaxDate() ? std::ceil(end) : start;
+}
+
 void TTimeChartView::PlaceAt(TDateTime start, int top)
 {
     FPlacePending = false;
     FCore.UpdateBounds(false);
+    // A view left outside the data (by a goto) is held there again, as the goto held it; a
+    // start that is no date (none kept) is left to the chart's clamp.
+    const bool date = start >= MinDateTime && start <= MaxDateTime;
+    if (date && (start < FCore.DataMinDate() || start + FGeometry->VisibleDays() > FCore.DataMaxDate()))
+        FCore.SetUserdate(UserDateFor(start));
     UpdateScrollBars(ssBoth);
     SetTimeChartDestination(start, top, true);
 }

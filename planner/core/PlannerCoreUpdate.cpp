@@ -196,7 +196,8 @@ bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool ro
 
 void TPlannerCore::WidenBoundsToUserDate()
 {
-    if (FUserDate >= FMinDate && FUserDate <= FMaxDate)
+    // A day no calendar has is left to the bounds pass, which drops it.
+    if ((FUserDate >= FMinDate && FUserDate <= FMaxDate) || FUserDate < MinDateTime || FUserDate > MaxDateTime)
         return;
     if (SetTimeChartBounds(std::min(FMinDate, FUserDate), std::max(FMaxDate, FUserDate)))
         BoundsChanged(false);

@@ -9,8 +9,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <cmath>
-
 #include "Language.h"
 #include "chart/TimeChartView.h"
 #include "dialogs/ChartDialog.h"
@@ -203,8 +201,7 @@ void TMainForm::ActionGotoExecute()
     const TDateTime date = dialog->Date();
     // Where the chart's width after the date passes the data's end, the range must reach that
     // far, or the chart would stop short of the date.
-    const TDateTime shownEnd = date + geometry.VisibleDays();
-    FCore->SetUserdate(shownEnd > FCore->DataMaxDate() ? std::ceil(shownEnd) : date);
+    FCore->SetUserdate(TimeChartView->UserDateFor(date));
     FCore->UpdateBounds(false);
     TimeChartView->SetTimeChartDestination(date, geometry.TopDestination(), false);
 }

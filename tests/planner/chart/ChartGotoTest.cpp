@@ -1,22 +1,18 @@
-// Edit > Goto Date... as the user works it: the date typed into the dialog's picker, OK, and
-// the chart's smooth scroll left to run on its timer with the idle work between its steps.
+// Edit > Goto Date... in a window of its own: the chart arrives at dates far after and before
+// the plan, keeps them through a resize, a zoom and a reopening, and gives them up again when
+// the user scrolls back.
 
 #include "planner/chart/ChartMouseTestSupport.h"
 
-#include <QDateEdit>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QToolButton>
 
 #include "chart/ChartCommands.h"
 #include "common/RepaintCheck.h"
-#include "dialogs/GotoDialog.h"
-#include "planner/UserInput.h"
+#include "planner/chart/GotoTestSupport.h"
 
 using namespace userinput;
+using gototest::Wait;
 
 namespace {
 
@@ -34,71 +30,10 @@ protected:
         // The range as the idle work leaves it for this window.
         Wait(250);
     }
-    // Edit > Goto Date...: the date typed day, month and year into the picker, then OK.
-    void Goto(TDateTime date)
-    {
-        bool worked = false;
-        WhenShown(
-            form.get(), [this] { return static_cast<QWidget *>(form->findChild<TGotoDialog *>()); },
-            [this, date](QWidget *window) {
-                auto *dialog = static_cast<TGotoDialog *>(window);
-                offered = dialog->Date();
-                QDateEdit *picker = dialog->DateTimePicker1;
-                // The day selected from the start of the field; two digits each fill a part
-                // and go on to the next.
-                picker->setFocus();
-                QTest::keyClick(picker, Qt::Key_Home);
-                QTest::keyClick(picker, Qt::Key_Right, Qt::ShiftModifier);
-                QTest::keyClick(picker, Qt::Key_Right, Qt::ShiftModifier);
-                QTest::keyClicks(picker, DateToStr(date).remove(QLatin1Char('.')));
-                typed = dialog->Date();
-                QTest::mouseClick(dialog->Button1, Qt::LeftButton);
-            },
-            &worked);
-        QMenu *edit = form->menuBar()->findChild<QMenu *>(QStringLiteral("Edit1"));
-        ClickMenuItem(*form, edit, form->ActionGoto);
-        ASSERT_TRUE(worked);
-        ASSERT_EQ(typed, date);
-    }
-    // The event loop runs as between a user's moves: the smooth scroll on its timer, the idle
-    // work (the range recomputed) between its steps, then a few idle moments more.
-    void LetScrollRun()
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
-            Wait(20);
-        EXPECT_FALSE(view->SliderTimer.isActive());
-        Wait(250);
-    }
-    static void Wait(int ms)
-    {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    // The first day the chart shows, as its scroll bar and its left edge tell it.
-    void ExpectFirstDay(TDateTime day, const char *when)
-    {
-        const TTimeChartGeometry &g = view->Geometry();
-        EXPECT_EQ(g.Start(), day) << when << ": " << DateToStr(g.Start()).toStdString() << " instead of "
-                                  << DateToStr(day).toStdString();
-        EXPECT_EQ(Trunc(g.TimeChartXToDate(0)), day) << when;
-        EXPECT_LE(Core().MinDate(), day) << when;
-        EXPECT_GE(Core().MaxDate(), day + g.VisibleDays()) << when;
-        QScrollBar *bar = HorizontalBar();
-        ASSERT_TRUE(bar);
-        EXPECT_EQ(bar->value(), Round(day - Core().MinDate())) << when;
-        EXPECT_LE(bar->value(), bar->maximum()) << when;
-    }
-    QScrollBar *HorizontalBar()
-    {
-        for (QScrollBar *child : view->findChildren<QScrollBar *>())
-            if (child->orientation() == Qt::Horizontal && view->TimeChart->parentWidget()->isAncestorOf(child))
-                return child;
-        return nullptr;
-    }
-
+    void Goto(TDateTime date) { gototest::Goto(*form, date, &offered); }
+    void LetScrollRun() { gototest::LetScrollRun(*view); }
+    void ExpectFirstDay(TDateTime day, const QString &when) { gototest::ExpectFirstDay(*view, day, when); }
+    QScrollBar *HorizontalBar() { return gototest::HorizontalBar(*view); }
     void Watch(testsupport::TRepaintCheck &check)
     {
         for (QWidget *widget : std::initializer_list<QWidget *>{view->TimeChart, view->TimeChartCaption,
@@ -108,7 +43,6 @@ protected:
 
     TDateTime lastDay = 0;
     TDateTime offered = 0;
-    TDateTime typed = 0;
 };
 
 } // namespace
@@ -153,7 +87,7 @@ TEST_F(ChartGotoTest, DatesNearTheEndAndDecadesAwayBecomeTheFirstDayToo)
     for (const TDateTime target : {Base() + 20, lastDay - 2, lastDay + 60 * 365, Base() - 40 * 365, Base() + 10}) {
         ASSERT_NO_FATAL_FAILURE(Goto(target));
         LetScrollRun();
-        ExpectFirstDay(target, qPrintable(DateToStr(target)));
+        ExpectFirstDay(target, DateToStr(target));
     }
     // Back in the plan, the range is the plan's again.
     EXPECT_EQ(Core().MinDate(), Trunc(Core().DataMinDate()));
@@ -168,17 +102,7 @@ TEST_F(ChartGotoTest, CancelLeavesTheChartAndTheNextGotoArrives)
     const TDateTime start = g.Start();
     const TDateTime minDate = Core().MinDate();
     const TDateTime maxDate = Core().MaxDate();
-    WhenShown(
-        form.get(), [this] { return static_cast<QWidget *>(form->findChild<TGotoDialog *>()); },
-        [](QWidget *window) {
-            auto *dialog = static_cast<TGotoDialog *>(window);
-            dialog->DateTimePicker1->setFocus();
-            QTest::keyClick(dialog->DateTimePicker1, Qt::Key_Home);
-            QTest::keyClick(dialog->DateTimePicker1, Qt::Key_End, Qt::ShiftModifier);
-            QTest::keyClicks(dialog->DateTimePicker1, QStringLiteral("01012040"));
-            QTest::mouseClick(dialog->Button2, Qt::LeftButton);
-        });
-    ClickMenuItem(*form, form->menuBar()->findChild<QMenu *>(QStringLiteral("Edit1")), form->ActionGoto);
+    ASSERT_NO_FATAL_FAILURE(gototest::Goto(*form, EncodeDate(2040, 1, 1), nullptr, false));
     LetScrollRun();
     EXPECT_EQ(g.Start(), start);
     EXPECT_EQ(Core().MinDate(), minDate);
@@ -256,5 +180,26 @@ TEST_F(ChartGotoTest, ResizeAndZoomDuringTheScrollStillReachTheDate)
         ExpectFirstDay(target, "resized and zoomed on the way");
         form->resize(1000, 700);
         LetScrollRun();
+    }
+}
+
+// The view a goto left is kept with the document's settings when the window closes, and is
+// where the document opens again.
+TEST_F(ChartGotoTest, ReopenedTheChartStartsAtTheGotoDateAgain)
+{
+    OpenQuarterPlan();
+    const QString file = dir.filePath(QStringLiteral("plan.zop"));
+    for (const TDateTime target : {Base() + 20, lastDay + 400, Base() - 500}) {
+        ASSERT_NO_FATAL_FAILURE(Goto(target));
+        LetScrollRun();
+        ExpectFirstDay(target, "after the scroll");
+        ASSERT_TRUE(form->close());
+        form = std::make_unique<TMainForm>();
+        form->resize(1000, 700);
+        view = form->TimeChartView;
+        form->Open(file);
+        form->show();
+        LetScrollRun();
+        ExpectFirstDay(target, QStringLiteral("reopened at ") + DateToStr(target));
     }
 }
