@@ -196,8 +196,7 @@ bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool ro
 
 void TPlannerCore::WidenBoundsToUserDate()
 {
-    // A day no calendar has is left to the bounds pass, which drops it.
-    if ((FUserDate >= FMinDate && FUserDate <= FMaxDate) || FUserDate < MinDateTime || FUserDate > MaxDateTime)
+    if (FUserDate >= FMinDate && FUserDate <= FMaxDate)
         return;
     if (SetTimeChartBounds(std::min(FMinDate, FUserDate), std::max(FMaxDate, FUserDate)))
         BoundsChanged(false);

@@ -80,11 +80,12 @@ TEST_F(ChartGotoTest, AFarDateBeforeThePlanBecomesTheFirstDay)
 }
 
 // A date inside the plan, one whose chart width runs past the plan's end, and dates decades
-// away become the first day alike.
+// away, up to the picker's first and last years, become the first day alike.
 TEST_F(ChartGotoTest, DatesNearTheEndAndDecadesAwayBecomeTheFirstDayToo)
 {
     OpenQuarterPlan();
-    for (const TDateTime target : {Base() + 20, lastDay - 2, lastDay + 60 * 365, Base() - 40 * 365, Base() + 10}) {
+    for (const TDateTime target : {Base() + 20, lastDay - 2, lastDay + 60 * 365, Base() - 40 * 365,
+                                   EncodeDate(9999, 1, 1), EncodeDate(100, 1, 1), Base() + 10}) {
         ASSERT_NO_FATAL_FAILURE(Goto(target));
         LetScrollRun();
         ExpectFirstDay(target, DateToStr(target));
@@ -202,4 +203,22 @@ TEST_F(ChartGotoTest, ReopenedTheChartStartsAtTheGotoDateAgain)
         LetScrollRun();
         ExpectFirstDay(target, QStringLiteral("reopened at ") + DateToStr(target));
     }
+}
+
+// The calendar's last day: the chart ends with it.
+TEST_F(ChartGotoTest, TheCalendarsLastDayShowsAtTheChartsEnd)
+{
+    OpenQuarterPlan();
+    const TDateTime last = EncodeDate(9999, 12, 31);
+    ASSERT_NO_FATAL_FAILURE(Goto(last));
+    LetScrollRun();
+    const TTimeChartGeometry &g = view->Geometry();
+    EXPECT_EQ(Core().MaxDate(), last);
+    EXPECT_LE(g.Start(), last);
+    EXPECT_GT(g.Start() + g.VisibleDays(), last);
+    EXPECT_EQ(g.Start(), g.ClampStart(g.Start()));
+    // And back into the plan.
+    ASSERT_NO_FATAL_FAILURE(Goto(Base() + 10));
+    LetScrollRun();
+    ExpectFirstDay(Base() + 10, QStringLiteral("back in the plan"));
 }

@@ -72,7 +72,7 @@ inline void LetScrollRun(TTimeChartView &view)
     while (view.SliderTimer.isActive() && waited.elapsed() < 3000)
         Wait(20);
     EXPECT_FALSE(view.SliderTimer.isActive());
-    Wait(250);
+    Wait(200);
 }
 
 inline QScrollBar *HorizontalBar(TTimeChartView &view)
