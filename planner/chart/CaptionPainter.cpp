@@ -97,11 +97,19 @@ TDateTime TCaptionPainter::FirstLabelDate(TCaptionLabel unit, TDateTime date)
 
 TDateTime TCaptionPainter::NextLabelDate(TCaptionLabel unit, TDateTime date)
 {
+    // The calendar's last month or year ends with the calendar: there is no month after it.
+    const auto months = [date](int count) {
+        int year = 0, month = 0, day = 0;
+        DecodeDate(date, year, month, day);
+        if (qint64(year) * 12 + month - 1 + count > 9999 * 12 + 11)
+            return Trunc(MaxDateTime) + 1;
+        return IncMonth(date, count);
+    };
     switch (unit) {
     case clYear:
-        return IncMonth(date, 12);
+        return months(12);
     case clMonth:
-        return IncMonth(date, 1);
+        return months(1);
     case clWeek:
         return date + 7;
     default:

@@ -93,8 +93,12 @@ public:
     // The first view of a document: a third of the visible days before now, the top row.
     void PlaceAtDefault();
     // A view kept from before: the chart starts at a date and a pixel row, also when it has no
-    // width yet (a default placing still waiting for the width is dropped).
+    // width yet (a default placing still waiting for the width is dropped); days outside the
+    // data are held in the range by the user's date.
     void PlaceAt(TDateTime start, int top);
+    // The user's date for looking at the days from `start` on: the start, or where the chart's
+    // width passes the data's end, that end, so that the range reaches every shown day.
+    TDateTime UserDateFor(TDateTime start) const;
     // Scrolls (smoothly) so that a date and a row show; row -1 keeps the rows. Used for goto
     // and by the tables.
     void EnsureVisible(TDateTime date, int row, bool immediate = false);

@@ -87,12 +87,16 @@ void TTimeChartView::InvalidateFixedMarks(int dx, int dy)
 
 void TTimeChartView::SetTimeChartStart(TDateTime date)
 {
-    // The user's date follows the view while it lies outside the data.
+    // The user's date follows the view while it lies outside the data; during a smooth scroll
+    // it also keeps where the scroll goes, or the range would shrink away from a goto's date
+    // before the chart gets there.
     const double visible = double(FGeometry->ChartWidth()) / FGeometry->GetTimeChartColWidth();
+    const bool sliding = SliderTimer.isActive();
+    const TDateTime heading = FGeometry->StartDestination();
     if (FCore.FUserDate > FCore.DataMaxDate())
-        FCore.SetUserdate(std::ceil(date + visible));
+        FCore.SetUserdate(std::ceil((sliding ? std::max(date, heading) : date) + visible));
     if (FCore.FUserDate < FCore.DataMinDate())
-        FCore.SetUserdate(Trunc(date));
+        FCore.SetUserdate(Trunc(sliding ? std::min(date, heading) : date));
     const TDateTime start = FGeometry->ClampStart(date);
     if (start == FGeometry->Start())
         return;
@@ -183,10 +187,21 @@ void TTimeChartView::PlaceAtDefault()
     SetTimeChartDestination(Now() - FGeometry->VisibleDays() / 3, 0, true);
 }
 
+TDateTime TTimeChartView::UserDateFor(TDateTime start) const
+{
+    const TDateTime end = start + FGeometry->VisibleDays();
+    return end > FCore.DataMaxDate() ? std::ceil(end) : start;
+}
+
 void TTimeChartView::PlaceAt(TDateTime start, int top)
 {
     FPlacePending = false;
     FCore.UpdateBounds(false);
+    // A view left outside the data (by a goto) is held there again, as the goto held it; a
+    // start that is no date (none kept) is left to the chart's clamp.
+    const bool date = start >= MinDateTime && start <= MaxDateTime;
+    if (date && (start < FCore.DataMinDate() || start + FGeometry->VisibleDays() > FCore.DataMaxDate()))
+        FCore.SetUserdate(UserDateFor(start));
     UpdateScrollBars(ssBoth);
     SetTimeChartDestination(start, top, true);
 }

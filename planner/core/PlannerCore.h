@@ -419,6 +419,10 @@ private:
     // The chart range from the data (the bounds rule), holidays expanded when it changed.
     // rowsMarked: every row's bar picture is to be drawn anew already.
     bool ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool rowsMarked = false);
+    // The range was stored anew: its holidays, and the bar pictures when they changed.
+    void BoundsChanged(bool rowsMarked);
+    // The range reaches the user's date at once; shrinking is left to the next bounds pass.
+    void WidenBoundsToUserDate();
     void CountRowAt(TWhichTable table, int oldPosition, int newPosition);
     void CellRulesChanged();
     // A row whose cells were read under the present rules: its caches stand for its cells.

@@ -181,7 +181,10 @@ void TPlannerCore::CB_OffsetNode(TNodeData *node, int days)
 
 void TPlannerCore::SetUserdate(TDateTime value)
 {
-    FUserDate = std::trunc(value);
+    // A chart reaching the calendar's end ends with it.
+    FUserDate = std::clamp(std::trunc(value), std::trunc(MinDateTime), std::trunc(MaxDateTime));
+    // The chart may go there before the next idle moment recomputes the range.
+    WidenBoundsToUserDate();
     UpdateBounds(true);
 }
 

@@ -190,6 +190,20 @@ bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool ro
     hi = std::max(hi, FUserDate);
     if (!SetTimeChartBounds(lo, hi))
         return false;
+    BoundsChanged(rowsMarked);
+    return true;
+}
+
+void TPlannerCore::WidenBoundsToUserDate()
+{
+    if (FUserDate >= FMinDate && FUserDate <= FMaxDate)
+        return;
+    if (SetTimeChartBounds(std::min(FMinDate, FUserDate), std::max(FMaxDate, FUserDate)))
+        BoundsChanged(false);
+}
+
+void TPlannerCore::BoundsChanged(bool rowsMarked)
+{
     std::vector<TDateTime> before;
     for (int i = 0; i < FAutoExcludeList.Count(); ++i)
         before.push_back(FAutoExcludeList.Items(i)->start);
@@ -201,7 +215,6 @@ bool TPlannerCore::ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool ro
         changed = before[std::size_t(i)] != FAutoExcludeList.Items(i)->start;
     if (changed && !rowsMarked)
         ForEach(feAll, &TPlannerCore::CB_SetRecalcBitmap);
-    return true;
 }
 
 bool TPlannerCore::SetTimeChartBounds(TDateTime lo, TDateTime hi)

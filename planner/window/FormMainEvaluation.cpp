@@ -9,8 +9,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <cmath>
-
 #include "Language.h"
 #include "chart/TimeChartView.h"
 #include "dialogs/ChartDialog.h"
@@ -201,11 +199,9 @@ void TMainForm::ActionGotoExecute()
     if (ExecDialog(*dialog) != QDialog::Accepted)
         return;
     const TDateTime date = dialog->Date();
-    FCore->SetUserdate(date);
-    // Beyond the data the range must reach a chart's width past the date, or the date would
-    // stay at the chart's right edge, out of sight.
-    if (date >= FCore->DataMaxDate())
-        FCore->SetUserdate(std::ceil(date + geometry.VisibleDays()));
+    // Where the chart's width after the date passes the data's end, the range must reach that
+    // far, or the chart would stop short of the date.
+    FCore->SetUserdate(TimeChartView->UserDateFor(date));
     FCore->UpdateBounds(false);
     TimeChartView->SetTimeChartDestination(date, geometry.TopDestination(), false);
 }

@@ -60,6 +60,10 @@ TEST_F(CaptionTest, LabelsFromTheirFormat)
     EXPECT_DOUBLE_EQ(TCaptionPainter::FirstLabelDate(clMonth, date), EncodeDate(2024, 3, 1));
     EXPECT_DOUBLE_EQ(TCaptionPainter::FirstLabelDate(clYear, date), EncodeDate(2024, 1, 1));
     EXPECT_DOUBLE_EQ(TCaptionPainter::NextLabelDate(clMonth, EncodeDate(2024, 1, 31)), EncodeDate(2024, 2, 29));
+    // The calendar's last month and year end with it.
+    EXPECT_DOUBLE_EQ(TCaptionPainter::NextLabelDate(clMonth, EncodeDate(9999, 11, 1)), EncodeDate(9999, 12, 1));
+    EXPECT_DOUBLE_EQ(TCaptionPainter::NextLabelDate(clMonth, EncodeDate(9999, 12, 1)), EncodeDate(9999, 12, 31) + 1);
+    EXPECT_DOUBLE_EQ(TCaptionPainter::NextLabelDate(clYear, EncodeDate(9999, 1, 1)), EncodeDate(9999, 12, 31) + 1);
 }
 
 TEST_F(CaptionTest, DayBandShowsWeeksUpTo24PixelsAndDaysFrom25)
