@@ -226,6 +226,34 @@ TEST(TreeGridEditOwnNodeTest, AHiddenRowEndsItsEditAndOpensNone)
     QTest::keyClick(f.Editor(), Qt::Key_Escape);
 }
 
+TEST(TreeGridEditOwnNodeTest, HidingTheParentOfTheEditedRowEndsItsEdit)
+{
+    TOwnNodeFixture f;
+    f.openNext = false;
+    PGridNode parent = f.Add(QStringLiteral("Parent"));
+    PGridNode child = f.Add(QStringLiteral("Child"), parent);
+    PGridNode next = f.Add(QStringLiteral("Next"));
+    f.tree->SetExpanded(parent, true);
+    f.tree->UpdateScrollBars(true);
+
+    f.Type(child, 0, QStringLiteral("typed"));
+    f.tree->SetIsHidden(parent, true);
+    EXPECT_FALSE(f.tree->IsEditing());
+    EXPECT_EQ(f.Text(child), QStringLiteral("typed"));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
+    f.TypeAndEnter(QStringLiteral("more"));
+    EXPECT_EQ(f.Text(child), QStringLiteral("typed"));
+    EXPECT_EQ(f.Text(next), QStringLiteral("Next"));
+
+    // Shown again, the edit of another row is left alone when a row is hidden.
+    f.tree->SetIsHidden(parent, false);
+    f.Type(next, 0, QStringLiteral("kept open"));
+    f.tree->SetIsHidden(child, true);
+    EXPECT_EQ(f.tree->EditedNode(), next);
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_EQ(f.Text(next), QStringLiteral("kept open"));
+}
+
 TEST(TreeGridEditOwnNodeTest, TheEditorOfAScrolledGridColumnStaysOverItsColumn)
 {
     TInputFixture f;
