@@ -158,25 +158,26 @@ QPoint TfmDropDown::Placement(const QRect &available, int left, int top, const Q
     return QPoint(x, y);
 }
 
-Qt::Edges TfmDropDown::SizingZone(const QSize &size, const QPoint &pos, TDropDownPosition position)
+std::array<TfmDropDown::TSizingBand, 3> TfmDropDown::SizingBands(const QSize &size, TDropDownPosition position)
 {
     const int w = size.width();
     const int h = size.height();
-    if (pos.x() < 0 || pos.y() < 0 || pos.x() >= w || pos.y() >= h)
+    if (position == ddpBelow)
+        return {{{QRect(0, h - 5, w, 5), Qt::BottomEdge},
+                 {QRect(w - 5, 0, 5, h), Qt::RightEdge},
+                 {QRect(w - 10, h - 10, 10, 10), Qt::BottomEdge | Qt::RightEdge}}};
+    return {{{QRect(0, 0, w, 5), Qt::TopEdge}, {QRect(), {}}, {QRect(w - 5, 0, 5, 5), Qt::TopEdge | Qt::RightEdge}}};
+}
+
+Qt::Edges TfmDropDown::SizingZone(const QSize &size, const QPoint &pos, TDropDownPosition position)
+{
+    if (!QRect(QPoint(0, 0), size).contains(pos))
         return {};
-    if (position == ddpBelow) {
-        if (pos.x() >= w - 10 && pos.y() >= h - 10)
-            return Qt::BottomEdge | Qt::RightEdge;
-        if (pos.y() >= h - 5)
-            return Qt::BottomEdge;
-        if (pos.x() >= w - 5)
-            return Qt::RightEdge;
-        return {};
-    }
-    if (pos.x() >= w - 5 && pos.y() < 5)
-        return Qt::TopEdge | Qt::RightEdge;
-    if (pos.y() < 5)
-        return Qt::TopEdge;
+    const auto bands = SizingBands(size, position);
+    // The corner first: it lies over the edges.
+    for (auto band = bands.rbegin(); band != bands.rend(); ++band)
+        if (band->edges && band->rect.contains(pos))
+            return band->edges;
     return {};
 }
 
@@ -195,20 +196,9 @@ Qt::CursorShape TfmDropDown::SizingCursor(Qt::Edges edges)
 
 void TfmDropDown::PlaceBands()
 {
-    const int w = width();
-    const int h = height();
-    if (!FSizable) {
-        for (TDropDownSizingBand *band : FBands)
-            band->Place({}, {});
-    } else if (FDropDownPosition == ddpBelow) {
-        FBands[0]->Place(QRect(0, h - 5, w, 5), Qt::BottomEdge);
-        FBands[1]->Place(QRect(w - 5, 0, 5, h), Qt::RightEdge);
-        FBands[2]->Place(QRect(w - 10, h - 10, 10, 10), Qt::BottomEdge | Qt::RightEdge);
-    } else {
-        FBands[0]->Place(QRect(0, 0, w, 5), Qt::TopEdge);
-        FBands[1]->Place({}, {});
-        FBands[2]->Place(QRect(w - 5, 0, 5, 5), Qt::TopEdge | Qt::RightEdge);
-    }
+    const auto bands = SizingBands(size(), FDropDownPosition);
+    for (std::size_t i = 0; i < FBands.size(); ++i)
+        FBands[i]->Place(FSizable ? bands[i].rect : QRect(), FSizable ? bands[i].edges : Qt::Edges());
 }
 
 QList<int> TfmDropDown::RollOutSteps(int height, int resolution)

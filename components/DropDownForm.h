@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -53,6 +55,15 @@ public:
     static QPoint Placement(const QRect &available, int left, int top, const QSize &size,
                             TDropDownPosition &position);
 
+    // A sizing zone: where it lies and the edges a drag there resizes (none: no zone).
+    struct TSizingBand
+    {
+        QRect rect;
+        Qt::Edges edges;
+    };
+    // The zones of a drop-down of the given size and position: the bottom (or top) edge, the
+    // right edge, and the corner that lies over both.
+    static std::array<TSizingBand, 3> SizingBands(const QSize &size, TDropDownPosition position);
     // The edges a press at pos resizes, for a drop-down of the given size and position.
     static Qt::Edges SizingZone(const QSize &size, const QPoint &pos, TDropDownPosition position);
     // The cursor shown over a sizing zone.
@@ -104,8 +115,8 @@ private:
     QEventLoop *FLoop = nullptr; // lives on RollDownForm's stack
     bool FLoopEnded = false;
 
-    // The bottom (or top) band, the right band and the corner.
-    TDropDownSizingBand *FBands[3] = {};
+    // Over the zones of SizingBands, in its order.
+    std::array<TDropDownSizingBand *, 3> FBands{};
     Qt::Edges FSizingEdges;
     QRect FSizingStartGeometry;
     QPoint FSizingStartPos;

@@ -68,6 +68,11 @@ bool TAtomicFile::Fail(const QString &reason, int code)
     return false;
 }
 
+bool TAtomicFile::FailWith(int error)
+{
+    return Fail(systemErrorText(error), error);
+}
+
 bool TAtomicFile::Prepare(const QByteArray &bytes)
 {
     Discard();
@@ -89,19 +94,21 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
         temporary = folder + QStringLiteral("/.") + target.fileName() + QLatin1Char('.') + suffix
                     + QStringLiteral(".tmp");
         fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            const int error = errno;
-            return Fail(systemErrorText(error), error);
-        }
+        if (fd < 0 && errno != EEXIST)
+            return FailWith(errno);
     }
     if (fd < 0)
         return Fail(QStringLiteral("no free temporary name"));
     FTemporary = temporary;
 
+    // The number is taken before closing and removing can change it.
+    const auto failAndDiscard = [&](int error) {
+        Discard();
+        return FailWith(error);
+    };
     const auto failAndClose = [&](int error) {
         ::close(fd);
-        Discard();
-        return Fail(systemErrorText(error), error);
+        return failAndDiscard(error);
     };
     const char *data = bytes.constData();
     qint64 left = bytes.size();
@@ -124,11 +131,8 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
     struct stat old;
     if (::stat(encoded(FFileName).constData(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        Discard();
-        return Fail(systemErrorText(error), error);
-    }
+    if (::close(fd) != 0)
+        return failAndDiscard(errno);
     return true;
 }
 
@@ -140,16 +144,14 @@ bool TAtomicFile::Commit(bool overwrite)
     const QByteArray from = encoded(FTemporary);
     const QByteArray to = encoded(FFileName);
     if (overwrite) {
-        if (::rename(from.constData(), to.constData()) != 0) {
-            const int error = errno;
-            return Fail(systemErrorText(error), error);
-        }
+        if (::rename(from.constData(), to.constData()) != 0)
+            return FailWith(errno);
     } else {
         // A second name that fails when the target exists: never replaces anything.
         if (::link(from.constData(), to.constData()) != 0) {
             const int error = errno;
             FExists = error == EEXIST;
-            return Fail(systemErrorText(error), error);
+            return FailWith(error);
         }
         ::unlink(from.constData());
     }

@@ -46,6 +46,8 @@ public:
 
 private:
     bool Fail(const QString &reason, int code = 0);
+    // A failure the system reported: its text and its number.
+    bool FailWith(int error);
 
     QString FFileName;
     QString FTemporary;

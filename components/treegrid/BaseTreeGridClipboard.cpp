@@ -376,19 +376,18 @@ bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data,
             nodes.erase(std::remove(nodes.begin(), nodes.end(), nullptr), nodes.end());
             if (mode != amInsertBefore && mode != amAddChildLast)
                 std::reverse(nodes.begin(), nodes.end());
+            // The target and the nodes above it stay where they are.
+            const auto moves = [&](PGridNode node) { return node != targetNode && !HasAsParent(targetNode, node); };
+            const auto fits = [&](PGridNode node) { return NestingAllows(targetNode, mode, source->SubtreeDepth(node)); };
             // A node that would end too deep moves nothing: the paste fails as a whole, and a cut
             // keeps its nodes marked for another try.
-            for (PGridNode node : nodes)
-                if (node != targetNode && !HasAsParent(targetNode, node)
-                    && !NestingAllows(targetNode, mode, source->SubtreeDepth(node)))
-                    result = false;
-            for (PGridNode node : nodes) {
-                // A move may take other nodes with it (the owner's events): each is looked up first.
-                if (!result || !source->IsExchanged(node, dragging))
-                    continue;
-                if (node != targetNode && !HasAsParent(targetNode, node)
-                    && NestingAllows(targetNode, mode, source->SubtreeDepth(node)))
-                    source->MoveTo(node, this, targetNode, mode);
+            result = std::all_of(nodes.begin(), nodes.end(), [&](PGridNode node) { return !moves(node) || fits(node); });
+            if (result) {
+                for (PGridNode node : nodes) {
+                    // A move may take other nodes with it (the owner's events): each is looked up first.
+                    if (source->IsExchanged(node, dragging) && moves(node) && fits(node))
+                        source->MoveTo(node, this, targetNode, mode);
+                }
             }
             // The receiver answered for the nodes: the source must not delete them as moved.
             if (dragging)

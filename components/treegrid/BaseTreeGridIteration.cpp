@@ -617,6 +617,9 @@ bool TBaseTreeGrid::IsVisible(PGridNode node)
 
 void TBaseTreeGrid::ChangeVisibility(PGridNode node, TGridNodeState state, bool include)
 {
+    // A row going out of sight ends the edit on it or on a row below it.
+    if (include == (state == vsHidden))
+        CloseEditWithin(node);
     InterruptValidation();
     PGridNode parent = node->Parent;
     const bool wasShown = IsEffectivelyVisible(node);
@@ -651,8 +654,6 @@ void TBaseTreeGrid::SetIsVisible(PGridNode node, bool value)
     TGAssert(node && node != FRoot, "Invalid parameter.");
     if (node->States.contains(vsVisible) == value)
         return;
-    if (!value)
-        CloseEditWithin(node);
     ChangeVisibility(node, vsVisible, value);
 }
 
@@ -661,8 +662,6 @@ void TBaseTreeGrid::SetIsHidden(PGridNode node, bool value)
     TGAssert(node && node != FRoot, "Invalid parameter.");
     if (node->States.contains(vsHidden) == value)
         return;
-    if (value)
-        CloseEditWithin(node);
     ChangeVisibility(node, vsHidden, value);
 }
 

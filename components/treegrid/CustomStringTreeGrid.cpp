@@ -160,7 +160,7 @@ int TCustomStringTreeGrid::DoTextMeasuring(TCanvas &canvas, PGridNode node, TCol
 {
     int width = CachedTextWidth(canvas, text);
     if (node->States.contains(vsMultiline)) {
-        uint flags = DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+        uint flags = DT_CALCRECT | MultilineTextFlags;
         TColumnAlignment alignment = TreeAlignment();
         if (UseColumns() && Header()->Columns()->IsValidColumn(column))
             alignment = Header()->Columns()->Items(column)->Alignment();
@@ -212,9 +212,9 @@ int TCustomStringTreeGrid::ComputeNodeHeight(TCanvas *canvas, PGridNode node, TC
         canvas = &MeasureCanvas();
         AssignFontIfChanged(canvas->Font(), TreeFont());
     }
-    // Laid out as the cell paints it: a word wider than the line is broken as an edit control
-    // breaks it, else the painted text would need more lines than were measured.
-    uint flags = DT_TOP | DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS;
+    // Laid out as the cell paints it, else the painted text could need more lines than were
+    // measured.
+    uint flags = DT_TOP | DT_CALCRECT | MultilineTextFlags;
     TTGPaintInfo paintInfo;
     paintInfo.Node = node;
     paintInfo.Column = column;

@@ -163,6 +163,10 @@ protected:
     void WriteChunks(QByteArray &out, PGridNode node) override;
     void ReadChunk(PGridNode node, qint32 type, const QByteArray &data, qsizetype offset, qint32 size) override;
 
+    // How a multi-line cell lays out its text, painted and measured alike: words wrap, a word
+    // wider than the line breaks as an edit control breaks it, a cut text ends in an ellipsis.
+    static constexpr uint MultilineTextFlags = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+
     void InitializeTextProperties(TTGPaintInfo &paintInfo);
     void PaintNormalText(TTGPaintInfo &paintInfo, const QString &text);
     void PaintStaticText(TTGPaintInfo &paintInfo, const QString &text);

@@ -72,7 +72,7 @@ void TCustomStringTreeGrid::PaintNormalText(TTGPaintInfo &paintInfo, const QStri
         DoPaintText(node, canvas, paintInfo.Column, ttNormal);
         if (disabled)
             canvas.Font().SetColor(FColors->Color(TTGColors::DisabledColor));
-        flags = AlignmentFlag(paintInfo.Alignment) | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+        flags = AlignmentFlag(paintInfo.Alignment) | MultilineTextFlags;
         // As in an edit control, a last line that would show only in part is left out (a
         // single line shows as far as it fits).
         const int lineHeight = canvas.FontHeight();

@@ -17,39 +17,22 @@
 #include "treegrid/TreeGridEdit.h"
 #include "treegrid/TreeGridEditLink.h"
 
-using inputtest::TInputFixture;
+using inputtest::TEditableFixture;
 using testsupport::ShowsFullRender;
 
 namespace {
 
-// An editable tree with two columns and a visible header; edited texts go into the node data.
-struct TEditFixture : TInputFixture {
+// Records the columns whose edits ended.
+struct TEditFixture : TEditableFixture {
     std::vector<TColumnIndex> edited;
-    std::vector<TColumnIndex> cancelled;
 
     TEditFixture()
     {
-        AddColumns({140, 140});
-        tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
-        Options({}, {toEditable});
-        tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
-            *sender->GetNodeData<QString>(node) = text;
-        };
         tree->OnEdited = [this](TBaseTreeGrid *, PGridNode, TColumnIndex column) { edited.push_back(column); };
-        tree->OnEditCancelled = [this](TBaseTreeGrid *, TColumnIndex column) { cancelled.push_back(column); };
-        QApplication::processEvents();
     }
     // The tree goes first: its last edit still reports into this fixture.
     ~TEditFixture() { tree.reset(); }
 
-    // Starts an edit of the cell and types over its text.
-    void Type(PGridNode node, TColumnIndex column, const QString &text)
-    {
-        ASSERT_TRUE(tree->EditNode(node, column));
-        ASSERT_NE(Editor(), nullptr);
-        QTest::keyClicks(Editor(), text);
-    }
-    QString Text(PGridNode node) const { return *tree->GetNodeData<QString>(node); }
     bool EditorGone() const { return !tree->IsEditing() && tree->EditLink() == nullptr; }
 };
 

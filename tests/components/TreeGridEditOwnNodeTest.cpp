@@ -15,6 +15,7 @@
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
 
+using inputtest::TEditableFixture;
 using inputtest::TInputFixture;
 using testsupport::ShowsFullRender;
 
@@ -22,36 +23,22 @@ namespace {
 
 // An editable tree of two columns whose OnEdited opens the second column after the first, as
 // owners do to walk a row; every notification is recorded with its node.
-struct TOwnNodeFixture : TInputFixture {
+struct TOwnNodeFixture : TEditableFixture {
     std::vector<std::pair<PGridNode, TColumnIndex>> edited;
-    std::vector<TColumnIndex> cancelled;
     bool openNext = true;
 
     TOwnNodeFixture()
+        : TEditableFixture(TTGSelectionOptions{toExtendedFocus})
     {
-        AddColumns({140, 140});
-        tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
-        Options({toExtendedFocus}, {toEditable});
-        tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
-            *sender->GetNodeData<QString>(node) = text;
-        };
         tree->OnEdited = [this](TBaseTreeGrid *sender, PGridNode node, TColumnIndex column) {
             edited.emplace_back(node, column);
             if (openNext && column == 0)
                 sender->EditNode(node, 1);
         };
-        tree->OnEditCancelled = [this](TBaseTreeGrid *, TColumnIndex column) { cancelled.push_back(column); };
-        QApplication::processEvents();
     }
+    // The tree goes first: its last edit still reports into this fixture.
     ~TOwnNodeFixture() { tree.reset(); }
 
-    void Type(PGridNode node, TColumnIndex column, const QString &text)
-    {
-        ASSERT_TRUE(tree->EditNode(node, column));
-        ASSERT_NE(Editor(), nullptr);
-        QTest::keyClicks(Editor(), text);
-    }
-    QString Text(PGridNode node) const { return *tree->GetNodeData<QString>(node); }
     // No edit runs on a node other than the focused one.
     bool EditStaysWithTheFocus() const
     {
@@ -237,6 +224,34 @@ TEST(TreeGridEditOwnNodeTest, AHiddenRowEndsItsEditAndOpensNone)
     f.tree->SetIsVisible(rows[1], true);
     EXPECT_TRUE(f.tree->EditNode(rows[1], 0));
     QTest::keyClick(f.Editor(), Qt::Key_Escape);
+}
+
+TEST(TreeGridEditOwnNodeTest, HidingTheParentOfTheEditedRowEndsItsEdit)
+{
+    TOwnNodeFixture f;
+    f.openNext = false;
+    PGridNode parent = f.Add(QStringLiteral("Parent"));
+    PGridNode child = f.Add(QStringLiteral("Child"), parent);
+    PGridNode next = f.Add(QStringLiteral("Next"));
+    f.tree->SetExpanded(parent, true);
+    f.tree->UpdateScrollBars(true);
+
+    f.Type(child, 0, QStringLiteral("typed"));
+    f.tree->SetIsHidden(parent, true);
+    EXPECT_FALSE(f.tree->IsEditing());
+    EXPECT_EQ(f.Text(child), QStringLiteral("typed"));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
+    f.TypeAndEnter(QStringLiteral("more"));
+    EXPECT_EQ(f.Text(child), QStringLiteral("typed"));
+    EXPECT_EQ(f.Text(next), QStringLiteral("Next"));
+
+    // Shown again, the edit of another row is left alone when a row is hidden.
+    f.tree->SetIsHidden(parent, false);
+    f.Type(next, 0, QStringLiteral("kept open"));
+    f.tree->SetIsHidden(child, true);
+    EXPECT_EQ(f.tree->EditedNode(), next);
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_EQ(f.Text(next), QStringLiteral("kept open"));
 }
 
 TEST(TreeGridEditOwnNodeTest, TheEditorOfAScrolledGridColumnStaysOverItsColumn)

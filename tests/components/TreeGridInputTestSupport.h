@@ -146,6 +146,35 @@ struct TInputFixture {
     }
 };
 
+// An editable tree of two columns under a visible header; edited texts go into the node data,
+// cancelled edits are recorded. A fixture that records more from the tree's events resets the
+// tree in its own destructor: the last edit still reports into it.
+struct TEditableFixture : TInputFixture {
+    std::vector<TColumnIndex> cancelled;
+
+    explicit TEditableFixture(TTGSelectionOptions selection = {})
+    {
+        AddColumns({140, 140});
+        tree->Header()->SetOptions(tree->Header()->Options() + hoVisible);
+        Options(selection, {toEditable});
+        tree->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
+            *sender->GetNodeData<QString>(node) = text;
+        };
+        tree->OnEditCancelled = [this](TBaseTreeGrid *, TColumnIndex column) { cancelled.push_back(column); };
+        QApplication::processEvents();
+    }
+    ~TEditableFixture() { tree.reset(); }
+
+    // Starts an edit of the cell and types over its text.
+    void Type(PGridNode node, TColumnIndex column, const QString &text)
+    {
+        ASSERT_TRUE(tree->EditNode(node, column));
+        ASSERT_NE(Editor(), nullptr);
+        QTest::keyClicks(Editor(), text);
+    }
+    QString Text(PGridNode node) const { return *tree->GetNodeData<QString>(node); }
+};
+
 // The x of a point a little inside the first part of a row that hits `position` (its check box,
 // its text), found by hit testing along the row; -1 when none does.
 inline int XWhere(TBaseTreeGrid &tree, int y, THitPosition position)

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -28,6 +29,33 @@ bool Finite(const TArrowPoints &points)
         if (std::abs(p.x()) > 100000 || std::abs(p.y()) > 100000)
             return false;
     return true;
+}
+
+// The arrow limited to `limit` (upwards: its top, else its bottom): the drawn outline ends at
+// the limit or up to two pixels short of it; both ends, every x and every height on the near
+// side of the nearer end stay.
+TArrowPoints ExpectLimited(const TArrowPoints &free, int limit, bool upwards)
+{
+    TArrowPoints limited = free;
+    if (upwards) {
+        LimitArrowRise(limited, limit);
+        EXPECT_GE(ArrowBounds(limited).top(), limit);
+        EXPECT_LE(ArrowBounds(limited).top(), limit + 2);
+    } else {
+        LimitArrowDrop(limited, limit);
+        EXPECT_LE(ArrowBounds(limited).bottom(), limit);
+        EXPECT_GE(ArrowBounds(limited).bottom(), limit - 2);
+    }
+    EXPECT_EQ(limited[0], free[0]);
+    EXPECT_EQ(limited[5], free[5]);
+    const int base = upwards ? std::min(free[0].y(), free[5].y()) : std::max(free[0].y(), free[5].y());
+    for (std::size_t i = 0; i < free.size(); ++i) {
+        EXPECT_EQ(limited[i].x(), free[i].x()) << i;
+        if (upwards ? free[i].y() >= base : free[i].y() <= base) {
+            EXPECT_EQ(limited[i].y(), free[i].y()) << i;
+        }
+    }
+    return limited;
 }
 
 } // namespace
@@ -162,19 +190,8 @@ TEST(HelperDrawingTest, ALimitedArrowStaysBelowItsTopAndLeavesTheFillAsItWas)
     TArrowPoints free;
     ConstructArrowPoints(canvas, QPoint(20, 150), QPoint(660, 170), free, 1.0);
     ASSERT_LT(ArrowBounds(free).top(), 100);
-    TArrowPoints limited = free;
-    LimitArrowRise(limited, 120);
-    EXPECT_GE(ArrowBounds(limited).top(), 120);
-    EXPECT_LE(ArrowBounds(limited).top(), 122);
-    // Both ends and everything below the start stay; the order of heights is kept.
-    EXPECT_EQ(limited[0], free[0]);
-    EXPECT_EQ(limited[5], free[5]);
-    for (std::size_t i = 0; i < free.size(); ++i) {
-        EXPECT_EQ(limited[i].x(), free[i].x()) << i;
-        if (free[i].y() >= 150) {
-            EXPECT_EQ(limited[i].y(), free[i].y()) << i;
-        }
-    }
+    // Both ends and everything below the start (150) stay; the order of heights is kept.
+    const TArrowPoints limited = ExpectLimited(free, 120, true);
     EXPECT_LT(limited[2].y(), limited[3].y());
     // An arrow that fits is left alone.
     TArrowPoints fits = free;
@@ -264,19 +281,8 @@ TEST(HelperDrawingTest, ALimitedArrowStaysAboveItsBottom)
     TArrowPoints free;
     ConstructArrowPoints(canvas, QPoint(660, 40), QPoint(20, 60), free, 1.0);
     ASSERT_GT(ArrowBounds(free).bottom(), 120);
-    TArrowPoints limited = free;
-    LimitArrowDrop(limited, 90);
-    EXPECT_LE(ArrowBounds(limited).bottom(), 90);
-    EXPECT_GE(ArrowBounds(limited).bottom(), 88);
-    // Both ends and everything above the tip stay.
-    EXPECT_EQ(limited[0], free[0]);
-    EXPECT_EQ(limited[5], free[5]);
-    for (std::size_t i = 0; i < free.size(); ++i) {
-        EXPECT_EQ(limited[i].x(), free[i].x()) << i;
-        if (free[i].y() <= 60) {
-            EXPECT_EQ(limited[i].y(), free[i].y()) << i;
-        }
-    }
+    // Both ends and everything above the tip (60) stay.
+    ExpectLimited(free, 90, false);
     // An arrow that fits is left alone; a bottom above both ends flattens what lies below.
     TArrowPoints fits = free;
     LimitArrowDrop(fits, ArrowBounds(free).bottom());

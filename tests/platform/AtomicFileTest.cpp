@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -109,6 +110,45 @@ TEST(AtomicFile, FailuresCarryTheSystemsReasonAndKeepTheOldFile)
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("folder"))));
     EXPECT_FALSE(platform::writeFileAtomically(dir.filePath(QStringLiteral("folder")), "x", &error));
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+}
+
+TEST(AtomicFile, AFailureTheSystemReportsCarriesItsNumber)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString name = dir.filePath(QStringLiteral("plan.zop"));
+    ASSERT_TRUE(platform::writeFileAtomically(name, "old"));
+
+    // A file in place of the folder: the temporary cannot be made.
+    ASSERT_TRUE(testsupport::writeFile(dir.filePath(QStringLiteral("file")), "x"));
+    platform::TAtomicFile below(dir.filePath(QStringLiteral("file/plan.zop")));
+    EXPECT_FALSE(below.Prepare("x"));
+    EXPECT_EQ(below.ErrorCode(), ENOTDIR);
+    // A refusal of its own carries no number.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("folder"))));
+    platform::TAtomicFile folder(dir.filePath(QStringLiteral("folder")));
+    EXPECT_FALSE(folder.Prepare("x"));
+    EXPECT_FALSE(folder.ErrorString().isEmpty());
+    EXPECT_EQ(folder.ErrorCode(), 0);
+
+    // An existing target kept, then the same file prepared again: the next try starts clean.
+    platform::TAtomicFile file(name);
+    ASSERT_TRUE(file.Prepare("new"));
+    EXPECT_FALSE(file.Commit(false));
+    EXPECT_TRUE(file.Exists());
+    EXPECT_EQ(file.ErrorCode(), EEXIST);
+    ASSERT_TRUE(file.Prepare("new"));
+    EXPECT_EQ(file.ErrorCode(), 0);
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(testsupport::readFile(name), QByteArray("new"));
+
+    // A folder made under the target's name after the file was prepared.
+    platform::TAtomicFile late(dir.filePath(QStringLiteral("late")));
+    ASSERT_TRUE(late.Prepare("x"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("late"))));
+    EXPECT_FALSE(late.Commit());
+    EXPECT_EQ(late.ErrorCode(), EISDIR);
+    EXPECT_TRUE(late.ErrorString().contains(QStringLiteral("Is a directory"))) << late.ErrorString().toStdString();
 }
 
 TEST(AtomicFile, AFullDiskIsAFailureNeverAnEmptyFile)
