@@ -7,7 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <atomic>
@@ -16,11 +15,11 @@
 #include <mutex>
 #include <vector>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "AtomicFile.h"
 #include "Log.h"
 
 namespace {
@@ -264,29 +263,19 @@ TShareClock &ShareClock()
 // Writes a probe file into the folder and reads the write time the share gave it.
 qint64 ProbeShareTime(const QString &folder)
 {
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        // A name of a temporary file: one left behind by a killed probe is cleared away.
-        const QString name = prefix + QStringLiteral(".clock.")
-                             + QString::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36)
-                                   .rightJustified(6, QLatin1Char('0'))
-                             + QStringLiteral(".tmp");
-        const QByteArray encoded = QFile::encodeName(name);
-        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return 0;
-        }
-        // Written, not only made: the share sets the write time itself.
-        const bool written = ::write(fd, "t", 1) == 1;
-        ::close(fd);
-        struct stat info;
-        const bool stated = written && ::stat(encoded.constData(), &info) == 0;
-        ::unlink(encoded.constData());
-        return stated ? Nanoseconds(info.st_mtim) : 0;
-    }
-    return 0;
+    // A temporary file's name: one left behind by a killed probe is cleared away.
+    QString name;
+    const int fd = platform::createTemporaryFor(QDir(folder).filePath(QStringLiteral("clock")), name);
+    if (fd < 0)
+        return 0;
+    const QByteArray encoded = QFile::encodeName(name);
+    // Written, not only made: the share sets the write time itself.
+    const bool written = ::write(fd, "t", 1) == 1;
+    ::close(fd);
+    struct stat info;
+    const bool stated = written && ::stat(encoded.constData(), &info) == 0;
+    ::unlink(encoded.constData());
+    return stated ? Nanoseconds(info.st_mtim) : 0;
 }
 
 } // namespace
