@@ -44,6 +44,22 @@ bool isAtomicTemporaryName(const QString &name)
            && name.at(name.size() - 11) == QLatin1Char('.');
 }
 
+int createTemporaryFor(const QString &fileName, QString &temporary)
+{
+    const QFileInfo target(fileName);
+    const QString prefix = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.');
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString suffix =
+            QString::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36) // 36^6
+                .rightJustified(6, QLatin1Char('0'));
+        temporary = prefix + suffix + QStringLiteral(".tmp");
+        const int fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 TAtomicFile::TAtomicFile(const QString &fileName)
     : FFileName(fileName)
 {
@@ -83,22 +99,12 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
         return Fail(QStringLiteral("no file name"));
     if (target.isDir())
         return Fail(QStringLiteral("a folder of that name exists"));
-    const QString folder = target.absolutePath();
-
-    int fd = -1;
     QString temporary;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        const QString suffix =
-            QString::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36) // 36^6
-                .rightJustified(6, QLatin1Char('0'));
-        temporary = folder + QStringLiteral("/.") + target.fileName() + QLatin1Char('.') + suffix
-                    + QStringLiteral(".tmp");
-        fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return FailWith(errno);
+    const int fd = createTemporaryFor(FFileName, temporary);
+    if (fd < 0) {
+        const int error = errno;
+        return error == EEXIST ? Fail(QStringLiteral("no free temporary name")) : FailWith(error);
     }
-    if (fd < 0)
-        return Fail(QStringLiteral("no free temporary name"));
     FTemporary = temporary;
 
     // The number is taken before closing and removing can change it.

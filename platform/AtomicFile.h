@@ -62,6 +62,11 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QStri
 // Whether `name` is a temporary name of the writes above for a file in that folder.
 bool isAtomicTemporaryName(const QString &name);
 
+// Makes a new, empty file under such a temporary name for `fileName` (whose folder must
+// exist), open for writing; its path goes to `temporary`. -1 when none can be made, with
+// errno set (EEXIST: every name tried was taken).
+int createTemporaryFor(const QString &fileName, QString &temporary);
+
 // The text of the last system error (errno) of this thread.
 QString systemErrorText(int error);
 

@@ -187,10 +187,19 @@ public:
     // undo or redo run the rows are placed together at its end.
     int RowIndexOf(const TNodeData *node) const;
     void MoveRowTo(TNodeData *node, int index);
-    // Rows placed between these take their places together at the end, in one pass (many
-    // rows read from another instance's journal); they nest.
-    void BeginRowPlacing();
-    void EndRowPlacing();
+    // Rows placed while one lives take their places together when it goes, in one pass (an
+    // undo run, many rows read from another instance's journal); they nest.
+    class TRowPlacing
+    {
+    public:
+        explicit TRowPlacing(TPlannerCore &core);
+        ~TRowPlacing();
+        TRowPlacing(const TRowPlacing &) = delete;
+        TRowPlacing &operator=(const TRowPlacing &) = delete;
+
+    private:
+        TRowPlacer &FPlacer;
+    };
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();

@@ -3,7 +3,6 @@
 #include "core/PlannerCore.h"
 
 #include "Language.h"
-#include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
 
 namespace {
@@ -22,20 +21,6 @@ private:
     TPlannerCore &FCore;
 };
 
-// Rows put back during the run take their places together at its end, inside the bracket.
-class TRowPlacerBatch
-{
-public:
-    explicit TRowPlacerBatch(TRowPlacer &placer) : FPlacer(placer) { FPlacer.Begin(); }
-    ~TRowPlacerBatch() { FPlacer.End(); }
-
-    TRowPlacerBatch(const TRowPlacerBatch &) = delete;
-    TRowPlacerBatch &operator=(const TRowPlacerBatch &) = delete;
-
-private:
-    TRowPlacer &FPlacer;
-};
-
 } // namespace
 
 void TPlannerCore::Undo()
@@ -43,7 +28,8 @@ void TPlannerCore::Undo()
     if (!FUndoRedo->GetCanUndo() || FUndoRedo->IsUndoing())
         return;
     TUpdateBracket bracket(*this, Translate(QStringLiteral("Undo")));
-    TRowPlacerBatch placing(*FRowPlacer);
+    // Rows put back during the run take their places together at its end, inside the bracket.
+    TRowPlacing placing(*this);
     FUndoRedo->Undo(*this);
 }
 
@@ -52,7 +38,7 @@ void TPlannerCore::Redo()
     if (!FUndoRedo->GetCanRedo() || FUndoRedo->IsUndoing())
         return;
     TUpdateBracket bracket(*this, Translate(QStringLiteral("Redo")));
-    TRowPlacerBatch placing(*FRowPlacer);
+    TRowPlacing placing(*this);
     FUndoRedo->Redo(*this);
 }
 

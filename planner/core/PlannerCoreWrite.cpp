@@ -299,14 +299,15 @@ void TPlannerCore::MoveRowTo(TNodeData *node, int index)
         FRowPlacer->MoveTo(*node->VNodeTable, node->VNode, index);
 }
 
-void TPlannerCore::BeginRowPlacing()
+TPlannerCore::TRowPlacing::TRowPlacing(TPlannerCore &core)
+    : FPlacer(*core.FRowPlacer)
 {
-    FRowPlacer->Begin();
+    FPlacer.Begin();
 }
 
-void TPlannerCore::EndRowPlacing()
+TPlannerCore::TRowPlacing::~TRowPlacing()
 {
-    FRowPlacer->End();
+    FPlacer.End();
 }
 
 void TPlannerCore::ForgetNode(TNodeData *node)

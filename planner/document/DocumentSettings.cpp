@@ -40,6 +40,37 @@ qint64 SectionNumber(const QString &section, const QString &prefix)
     return ok && number >= 0 && !digits.startsWith(QLatin1Char('+')) ? number : -1;
 }
 
+// The sections prefix 0, prefix 1 ... of a list whose length the key `count` of [Setup]
+// gives, as far as the file has them: a count the file does not back is no loop.
+QStringList ListSections(const TCustomIniFile &ini, const QString &count, const QString &prefix)
+{
+    QStringList sections;
+    ini.ReadSections(sections);
+    QSet<QString> present;
+    for (const QString &section : std::as_const(sections))
+        present.insert(section.toLower());
+    QStringList list;
+    const int length = ini.ReadInteger(Setup, count, 0);
+    for (int i = 0; i < length; ++i) {
+        const QString section = prefix + QString::number(i);
+        if (!present.contains(section.toLower()))
+            break;
+        list.append(section);
+    }
+    return list;
+}
+
+// Writes the length of such a list; the sections beyond it go.
+void WriteListLength(TCustomIniFile &ini, const QString &count, const QString &prefix, qint64 length)
+{
+    ini.WriteInteger(Setup, count, int(length));
+    QStringList sections;
+    ini.ReadSections(sections);
+    for (const QString &section : std::as_const(sections))
+        if (SectionNumber(section, prefix) >= length)
+            ini.EraseSection(section);
+}
+
 } // namespace
 
 TSavedFilter ReadSavedFilter(const TCustomIniFile &ini, const QString &section)
@@ -104,29 +135,15 @@ TDocumentSettings ReadDocumentSettings(const TCustomIniFile &ini, const TDocumen
     s.FontName = ini.ReadString(Setup, QStringLiteral("Fontname"), current.FontName);
     s.DenyMoveBeforeNow = ini.ReadBool(Setup, QStringLiteral("DenyMoveBeforeNow"), current.DenyMoveBeforeNow);
 
-    // Only sections that are there are read: a count the file does not back is no loop.
-    QStringList sections;
-    ini.ReadSections(sections);
-    QSet<QString> present;
-    for (const QString &section : sections)
-        present.insert(section.toLower());
-    const int count = ini.ReadInteger(Setup, QStringLiteral("Filters"), 0);
     s.Filters.clear();
-    for (int i = 0; i < count; ++i) {
-        const QString section = FilterPrefix + QString::number(i);
-        if (!present.contains(section.toLower()))
-            break;
+    for (const QString &section : ListSections(ini, QStringLiteral("Filters"), FilterPrefix)) {
         const TSavedFilter filter = ReadSavedFilter(ini, section);
         if (IsKnownFilter(filter))
             s.Filters.push_back(filter);
     }
 
-    const int widths = ini.ReadInteger(Setup, QStringLiteral("ColumnWidths"), 0);
     s.ColumnWidths.clear();
-    for (int i = 0; i < widths; ++i) {
-        const QString section = ColumnWidthPrefix + QString::number(i);
-        if (!present.contains(section.toLower()))
-            break;
+    for (const QString &section : ListSections(ini, QStringLiteral("ColumnWidths"), ColumnWidthPrefix)) {
         TSavedColumnWidth width;
         width.Table = ini.ReadInteger(section, QStringLiteral("Table"), -1);
         width.Header = ini.ReadString(section, QStringLiteral("Header"), QString());
@@ -171,12 +188,7 @@ void WriteDocumentSettings(TCustomIniFile &ini, const TDocumentSettings &s)
     ini.WriteInteger(Setup, QStringLiteral("LastTimeChartTop"), s.LastTimeChartTop);
 
     const qint64 count = qint64(s.Filters.size());
-    ini.WriteInteger(Setup, QStringLiteral("Filters"), int(count));
-    QStringList sections;
-    ini.ReadSections(sections);
-    for (const QString &section : sections)
-        if (SectionNumber(section, FilterPrefix) >= count)
-            ini.EraseSection(section);
+    WriteListLength(ini, QStringLiteral("Filters"), FilterPrefix, count);
     for (qint64 i = 0; i < count; ++i) {
         const TSavedFilter &filter = s.Filters[size_t(i)];
         const QString section = FilterPrefix + QString::number(i);
@@ -195,10 +207,7 @@ void WriteDocumentSettings(TCustomIniFile &ini, const TDocumentSettings &s)
     ini.WriteInteger(Setup, QStringLiteral("Transparency"), s.Transparency);
 
     const qint64 widths = qint64(s.ColumnWidths.size());
-    ini.WriteInteger(Setup, QStringLiteral("ColumnWidths"), int(widths));
-    for (const QString &section : sections)
-        if (SectionNumber(section, ColumnWidthPrefix) >= widths)
-            ini.EraseSection(section);
+    WriteListLength(ini, QStringLiteral("ColumnWidths"), ColumnWidthPrefix, widths);
     for (qint64 i = 0; i < widths; ++i) {
         const TSavedColumnWidth &width = s.ColumnWidths[size_t(i)];
         const QString section = ColumnWidthPrefix + QString::number(i);

@@ -52,12 +52,7 @@ void TDocumentSync::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
     std::stable_sort(events.begin(), events.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     // Rows that undo put back elsewhere come with their places: taken in one pass.
-    struct TPlacing
-    {
-        TPlannerCore &Core;
-        explicit TPlacing(TPlannerCore &core) : Core(core) { Core.BeginRowPlacing(); }
-        ~TPlacing() { Core.EndRowPlacing(); }
-    } placing(FCore);
+    const TPlannerCore::TRowPlacing placing(FCore);
 
     for (const auto &[sortIndex, element] : events) {
         const int index = IndexAttribute(*element, -1);

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -251,13 +252,20 @@ bool TDocumentSync::RecoverStuckSave()
     const bool damaged = state.LockDamaged;
     const QString reason = state.LockReason;
     const qint64 current = GenerationOf(journal.WorkingDir());
+    // The folder is listed once a step at most, when something here needs the generations.
+    std::optional<std::vector<qint64>> listed;
+    const auto generations = [&]() -> const std::vector<qint64> & {
+        if (!listed)
+            listed = journal.Generations();
+        return *listed;
+    };
     if (!damaged) {
         // The save is given a grace time, unless its process is known to be gone; that is
         // asked about once a second, as often as the scan looks.
         if (LocalClockMs() >= state.NextSaverCheck) {
             state.NextSaverCheck = LocalClockMs() + 1000;
             state.SaverGone = false;
-            for (const qint64 generation : journal.Generations()) {
+            for (const qint64 generation : generations()) {
                 TGenerationBase base;
                 if (generation > current && base.Read(journal.GetBaseFileName(QString::number(generation)))
                     && base.From == current && base.SaverGone())
@@ -269,7 +277,7 @@ bool TDocumentSync::RecoverStuckSave()
         // from when the lock copy was first seen as it is.
         const qint64 traced = state.LockTraces.Quiet(journal.GetTmpDirectory(), [&] {
             QStringList traces{locked};
-            for (const qint64 generation : journal.Generations())
+            for (const qint64 generation : generations())
                 if (generation > current && !journal.HasWorkingCopy(QString::number(generation)))
                     traces << journal.GetTmpDirectory() + QString::number(generation);
             return traces;
@@ -279,7 +287,7 @@ bool TDocumentSync::RecoverStuckSave()
     }
 
     // The save never finished: its claimed folders go, and the generation opens again.
-    for (const qint64 generation : journal.Generations()) {
+    for (const qint64 generation : generations()) {
         if (generation <= current || QFileInfo::exists(journal.GetWorkingFileName(QString::number(generation))))
             continue;
         if (AbandonClaim(journal, generation) == acFinished)

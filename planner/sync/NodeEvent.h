@@ -125,8 +125,6 @@ public:
     QString XMLNodeName() const override;
     void Apply(TPlannerCore &core) const override;
 
-    int Place() const { return FPlace; }
-
 private:
     int FPlace;
 };

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <atomic>
@@ -200,12 +201,18 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         if (rec.Name.endsWith(QStringLiteral(".diff")))
             names.append(rec.Name);
     });
-    // The diff file a present user starts in a generation may be listed late as well.
+    // The diff file a present user starts in a generation may be listed late as well. Its
+    // stamp is taken once: opening a file on a share is a round trip.
+    QHash<QString, TFileStamp> stamped;
     for (const QString &user : std::as_const(present)) {
         const QString name = user + QStringLiteral(".1.diff");
-        if (!names.contains(name) && input.WorkingDir + name != ownDiffFile
-            && FreshFileStamp(input.WorkingDir + name).Size >= 0)
+        if (names.contains(name) || input.WorkingDir + name == ownDiffFile)
+            continue;
+        const TFileStamp stamp = FreshFileStamp(input.WorkingDir + name);
+        if (stamp.Size >= 0) {
             names.append(name);
+            stamped.insert(name, stamp);
+        }
     }
     for (const QString &name : std::as_const(names)) {
         result.AnyDiff = true;
@@ -217,7 +224,8 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         // Read again whenever the file is another version: the same size is no sign that
         // nothing changed. The stamp is taken with the file open, as a share may answer
         // from a stale cache otherwise.
-        const TFileStamp seen = FreshFileStamp(path);
+        const auto early = stamped.constFind(name);
+        const TFileStamp seen = early != stamped.constEnd() ? *early : FreshFileStamp(path);
         const auto known = input.KnownFiles.find(path);
         if (known != input.KnownFiles.end() && known->second == seen)
             continue;

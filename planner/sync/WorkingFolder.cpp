@@ -7,7 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <atomic>
@@ -16,11 +15,11 @@
 #include <mutex>
 #include <vector>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "AtomicFile.h"
 #include "Log.h"
 
 namespace {
@@ -40,10 +39,10 @@ struct TFolderView
     int Delay = 0;
     int ListingDelay = 0;
     QElapsedTimer Clock;
+    // A share's attribute cache, which opening a file refreshes: for stamps alone, on top of
+    // the view's delay.
+    int StampDelay = 0;
     QHash<QString, TViewEntry> Entries;
-    // The stale attribute cache played for stamps, and when each was taken.
-    int StaleStampDelay = 0;
-    QHash<QString, std::pair<qint64, TFileStamp>> StaleStamps;
 };
 
 TFolderView &View()
@@ -52,25 +51,40 @@ TFolderView &View()
     return view;
 }
 
+// The delays of the kinds of answers.
+int ViewDelayOf(const TFolderView &view)
+{
+    return view.Delay;
+}
+
+int ListingDelayOf(const TFolderView &view)
+{
+    return std::max(view.Delay, view.ListingDelay);
+}
+
+int StampDelayOf(const TFolderView &view)
+{
+    return view.StampDelay;
+}
+
 // Runs `fetch` into a fresh entry unless one younger than the delay is there; returns a copy.
+// The disk is asked outside the lock: a fetch may ask the view again.
 template<typename Fetch>
-TViewEntry Seen(const QString &key, Fetch fetch, bool listing = false)
+TViewEntry Seen(const QString &key, Fetch fetch, int (*delayOf)(const TFolderView &) = ViewDelayOf)
 {
     TFolderView &view = View();
+    int delay = 0;
     {
         std::lock_guard<std::mutex> guard(view.Lock);
-        const int delay = listing ? std::max(view.Delay, view.ListingDelay) : view.Delay;
-        if (delay <= 0) {
-            TViewEntry entry;
-            fetch(entry);
-            return entry;
-        }
-        const auto found = view.Entries.constFind(key);
+        delay = delayOf(view);
+        const auto found = delay > 0 ? view.Entries.constFind(key) : view.Entries.constEnd();
         if (found != view.Entries.constEnd() && view.Clock.elapsed() - found->SeenAt < delay)
             return *found;
     }
     TViewEntry entry;
     fetch(entry);
+    if (delay <= 0)
+        return entry;
     std::lock_guard<std::mutex> guard(view.Lock);
     entry.SeenAt = view.Clock.elapsed();
     view.Entries.insert(key, entry);
@@ -160,32 +174,26 @@ TFileStamp StampOf(const struct stat &info)
     return stamp;
 }
 
+// The attribute cache's entry for the stamp of a file.
+QString StampKey(const QString &path)
+{
+    return QStringLiteral("c\n") + path;
+}
+
 } // namespace
 
 TFileStamp FileStampInView(const QString &path)
 {
-    TFolderView &view = View();
-    qint64 staleFor = 0;
-    {
-        std::lock_guard<std::mutex> guard(view.Lock);
-        staleFor = view.StaleStampDelay;
-        if (staleFor > 0) {
-            const auto cached = view.StaleStamps.constFind(path);
-            if (cached != view.StaleStamps.constEnd() && view.Clock.elapsed() - cached->first < staleFor)
-                return cached->second;
-        }
-    }
-    const TFileStamp stamp = Seen(QStringLiteral("s\n") + path, [&](TViewEntry &entry) {
-                                 struct stat info;
-                                 if (::stat(QFile::encodeName(path).constData(), &info) == 0
-                                     && !S_ISDIR(info.st_mode))
-                                     entry.Stamp = StampOf(info);
-                             }).Stamp;
-    if (staleFor > 0) {
-        std::lock_guard<std::mutex> guard(view.Lock);
-        view.StaleStamps.insert(path, {view.Clock.elapsed(), stamp});
-    }
-    return stamp;
+    // The attribute cache answers first; behind it the view as a whole.
+    return Seen(StampKey(path), [&](TViewEntry &cached) {
+               cached.Stamp = Seen(QStringLiteral("s\n") + path, [&](TViewEntry &entry) {
+                                  struct stat info;
+                                  if (::stat(QFile::encodeName(path).constData(), &info) == 0
+                                      && !S_ISDIR(info.st_mode))
+                                      entry.Stamp = StampOf(info);
+                              }).Stamp;
+           }, StampDelayOf)
+        .Stamp;
 }
 
 TFileStamp FreshFileStamp(const QString &path)
@@ -194,7 +202,7 @@ TFileStamp FreshFileStamp(const QString &path)
     if (fd >= 0) {
         TFolderView &view = View();
         std::lock_guard<std::mutex> guard(view.Lock);
-        view.StaleStamps.remove(path);
+        view.Entries.remove(StampKey(path));
     }
     const TFileStamp stamp = FileStampInView(path);
     if (fd >= 0)
@@ -204,12 +212,7 @@ TFileStamp FreshFileStamp(const QString &path)
 
 void SetStaleStampDelay(int milliseconds)
 {
-    TFolderView &view = View();
-    std::lock_guard<std::mutex> guard(view.Lock);
-    view.StaleStampDelay = std::max(0, milliseconds);
-    view.StaleStamps.clear();
-    if (!view.Clock.isValid())
-        view.Clock.start();
+    SetDelay(&TFolderView::StampDelay, milliseconds);
 }
 
 TFileStamp FileStampOf(int fileDescriptor)
@@ -260,29 +263,19 @@ TShareClock &ShareClock()
 // Writes a probe file into the folder and reads the write time the share gave it.
 qint64 ProbeShareTime(const QString &folder)
 {
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        // A name of a temporary file: one left behind by a killed probe is cleared away.
-        const QString name = prefix + QStringLiteral(".clock.")
-                             + QString::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36)
-                                   .rightJustified(6, QLatin1Char('0'))
-                             + QStringLiteral(".tmp");
-        const QByteArray encoded = QFile::encodeName(name);
-        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return 0;
-        }
-        // Written, not only made: the share sets the write time itself.
-        const bool written = ::write(fd, "t", 1) == 1;
-        ::close(fd);
-        struct stat info;
-        const bool stated = written && ::stat(encoded.constData(), &info) == 0;
-        ::unlink(encoded.constData());
-        return stated ? Nanoseconds(info.st_mtim) : 0;
-    }
-    return 0;
+    // A temporary file's name: one left behind by a killed probe is cleared away.
+    QString name;
+    const int fd = platform::createTemporaryFor(QDir(folder).filePath(QStringLiteral("clock")), name);
+    if (fd < 0)
+        return 0;
+    const QByteArray encoded = QFile::encodeName(name);
+    // Written, not only made: the share sets the write time itself.
+    const bool written = ::write(fd, "t", 1) == 1;
+    ::close(fd);
+    struct stat info;
+    const bool stated = written && ::stat(encoded.constData(), &info) == 0;
+    ::unlink(encoded.constData());
+    return stated ? Nanoseconds(info.st_mtim) : 0;
 }
 
 } // namespace
@@ -400,7 +393,8 @@ bool ListFileOrDir(const QString &folder, const QString &mask, const TListFileCa
 {
     const QString key = QStringLiteral("l\n%1\n%2\n%3").arg(folder, mask, QString::number(attributes));
     const std::vector<TSearchRec> entries =
-        Seen(key, [&](TViewEntry &entry) { entry.Listing = ListNow(folder, mask, attributes); }, true).Listing;
+        Seen(key, [&](TViewEntry &entry) { entry.Listing = ListNow(folder, mask, attributes); }, ListingDelayOf)
+            .Listing;
     bool result = true;
     for (const TSearchRec &rec : entries) {
         try {

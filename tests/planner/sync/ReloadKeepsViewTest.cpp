@@ -157,9 +157,7 @@ TEST_F(ReloadKeepsViewTest, ADateTypedButNotConfirmedStaysUntilItIsConfirmed)
 
     // The user finishes it and confirms: written, and A has it.
     QTest::keyClicks(field, "26");
-    QTest::keyClick(field, Qt::Key_Return);
-    EXPECT_EQ(Cell(row, "Start"), "05.03.2026");
-    EXPECT_TRUE(SeenInA(row, "Start", "05.03.2026"));
+    ConfirmDate(field, row, "05.03.2026");
 }
 
 TEST_F(ReloadKeepsViewTest, SelectionFocusedCellsAndPositionsStayAsTheUserHadThem)
@@ -264,12 +262,7 @@ TEST_F(ReloadKeepsViewTest, AFieldWhoseRowAnotherUserDeletedLeavesTheKeysToTheTa
     // A deletes the row B works on and saves at once: B meets both in its reload.
     ASSERT_EQ(a->Command({"delete", gone}), "");
     ASSERT_NO_FATAL_FAILURE(SaveInA());
-    EXPECT_EQ(QApplication::focusWidget(), form->StringTreeGrid1);
-    EXPECT_TRUE(form->Editor().SelectedRows().empty());
-    // Keys meant for the gone row change nothing, not even the other row.
-    QTest::keyClicks(QApplication::focusWidget(), "zz");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-    EXPECT_EQ(Cell(ids[1], "Comment"), "task 1");
+    ExpectTheKeysGoToTheTable(ids[1], "task 1");
 }
 
 TEST_F(ReloadKeepsViewTest, AnotherUserDeletingASelectedAbsentDayLeavesTheTaskFieldInUse)

@@ -119,6 +119,23 @@ protected:
         EXPECT_TRUE(arrived) << "A shows \"" << seen.toStdString() << "\"\n" << a->Output().toStdString();
         return arrived;
     }
+    // B confirms the date typed into the start field of `row`: it is written, and A has it.
+    void ConfirmDate(QLineEdit *date, const QString &row, const QString &written)
+    {
+        QTest::keyClick(date, Qt::Key_Return);
+        EXPECT_EQ(Cell(row, "Start"), written);
+        EXPECT_TRUE(SeenInA(row, "Start", written));
+    }
+    // The row of B's field is gone: the task table has the keys, and keys meant for the gone
+    // row change nothing, not even the other row.
+    void ExpectTheKeysGoToTheTable(const QString &other, const QString &otherComment)
+    {
+        EXPECT_EQ(QApplication::focusWidget(), form->StringTreeGrid1);
+        EXPECT_TRUE(form->Editor().SelectedRows().empty());
+        QTest::keyClicks(QApplication::focusWidget(), "zz");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        EXPECT_EQ(Cell(other, "Comment"), otherComment);
+    }
 
     TSyncDriverProcess *a = nullptr;
     QStringList ids;
