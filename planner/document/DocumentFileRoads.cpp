@@ -249,7 +249,8 @@ int TDocumentFile::WriteProtection(const QString &fileName)
             return EACCES;
     }
     // Root may write any file: a file its owner may not write counts as protected all the same.
-    if ((info.st_mode & S_IWUSR) == 0)
+    // Anyone else is judged by the access check alone, which may let a group write.
+    if (::geteuid() == 0 && (info.st_mode & S_IWUSR) == 0)
         return EACCES;
     return 0;
 }
