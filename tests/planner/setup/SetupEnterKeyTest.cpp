@@ -11,7 +11,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include "CommaText.h"
 #include "dialogs/DefineHolidayDialog.h"
 #include "dialogs/EditTableColumnDialog.h"
 #include "dialogs/ListGrid.h"
@@ -53,13 +52,6 @@ protected:
         QWidget *focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
         QTest::keyClick(focus, Qt::Key_Return);
-    }
-    static QStringList FirstItems(const QStringList &entries)
-    {
-        QStringList items;
-        for (const QString &entry : entries)
-            items.append(ParseCommaText(entry).value(0));
-        return items;
     }
 };
 
