@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "Language.h"
 
@@ -68,6 +69,18 @@ QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
+}
+
+QHBoxLayout *BesidePicture(QVBoxLayout *settings, QWidget *picture, QWidget *below, bool pictureGrows)
+{
+    settings->addStretch(1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(picture, 1);
+    right->addWidget(below);
+    auto *body = new QHBoxLayout;
+    body->addLayout(settings, pictureGrows ? 0 : 1);
+    body->addLayout(right, pictureGrows ? 1 : 0);
+    return body;
 }
 
 void EndRenameOnEnter(QLineEdit *field, QWidget *list)
