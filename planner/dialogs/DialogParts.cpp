@@ -13,14 +13,15 @@
 
 namespace {
 
-// Takes Enter from a rename field before the field passes it on to its dialog.
+// Takes Enter from a rename field before the field passes it on to its dialog. The field
+// writes as it is typed; leaving it ends the renaming.
 class TRenameEnter : public QObject
 {
 public:
     TRenameEnter(QLineEdit *field, QWidget *list) : QObject(field), FList(list) {}
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() != QEvent::KeyPress)
             return false;
@@ -28,8 +29,6 @@ protected:
         if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             return false;
-        auto *field = static_cast<QLineEdit *>(watched);
-        emit field->editingFinished();
         if (FList && FList->isEnabled())
             FList->setFocus(Qt::OtherFocusReason);
         return true;
