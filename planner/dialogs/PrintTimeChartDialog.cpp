@@ -193,10 +193,8 @@ void TPrintTimeChartDialog::OKButtonClick()
 {
     TPlannerCore &core = FChart.Core();
     IPlannerWindow &window = core.Window();
-    if (!Target->Apply()) {
-        window.Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
+    if (!Target->Apply(window))
         return;
-    }
     // The day count stops at its limit while the pickers may span more: that is refused too.
     const double span = EndDate() - StartDate();
     if (!TChartPageLayout::ValidRequest(Days(), Pages()) || span > TChartPageLayout::MaxDays) {
