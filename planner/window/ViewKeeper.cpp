@@ -55,14 +55,6 @@ void TViewKeeper::CaptureTable(TWhichTable table)
     view.offset = grid->OffsetXY();
 }
 
-int TViewKeeper::ColumnOf(TWhichTable table, const QString &caption) const
-{
-    for (int column = 0; column < FCore.GetTableColCount(table); ++column)
-        if (FCore.GetColumnCaption(table, column) == caption)
-            return column;
-    return -1;
-}
-
 void TViewKeeper::Restore()
 {
     if (FDepth == 0 || --FDepth > 0)
@@ -106,7 +98,7 @@ void TViewKeeper::RestoreTable(TWhichTable table)
             grid->AddToSelection(selected.data() + 1, int(selected.size() - 1));
     }
     if (TGridNode *focused = node(view.focused)) {
-        const int column = view.focusedColumn.isEmpty() ? -1 : ColumnOf(table, view.focusedColumn);
+        const int column = view.focusedColumn.isEmpty() ? -1 : FCore.GetHeaderIndex(table, view.focusedColumn);
         grid->SetFocusedNodeAndColumn(focused, column >= 0 ? column : grid->FocusedColumn());
     }
     // Focusing scrolled the row into view; the table shows what it showed.

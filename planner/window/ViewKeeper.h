@@ -58,7 +58,6 @@ private:
 
     void CaptureTable(TWhichTable table);
     void RestoreTable(TWhichTable table);
-    int ColumnOf(TWhichTable table, const QString &caption) const;
 
     TPlannerCore &FCore;
     TPlannerTables &FTables;
