@@ -4,7 +4,9 @@
 //   - switching the group tab, and the overlap check that follows it once the debounce ran out;
 //   - deleting all selected rows (Edit > Delete), then Undo and Redo of that;
 //   - clearing the table the way the spreadsheet import does before it reads, then Undo and Redo;
-//   - archiving the 50,000 tasks that end first into a new archive file.
+//   - archiving the 50,000 tasks that end first into a new archive file;
+//   - scrolling the tasks table a row at a time over new rows and over rows shown before, and
+//     painting it again unchanged.
 
 #include "BenchPlan.h"
 #include "BenchSupport.h"
@@ -17,6 +19,8 @@
 #include <memory>
 
 #include "exchange/Archiver.h"
+#include "table/TableCommands.h"
+#include "treegrid/BaseTreeGrid.h"
 #include "window/FormMain.h"
 
 namespace {
@@ -201,6 +205,60 @@ void BM_RedoClearTable(benchmark::State &state)
     TimeOnFreshWindow(state, [](TWindowPlan &plan) { ClearTable(plan); Undo(plan); }, Redo);
 }
 BENCHMARK(BM_RedoClearTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The tasks table with its columns fitted as opening fits them (to the rows in view), which
+// then follow the rows.
+struct TFittedTable : TWindowPlan
+{
+    TBaseTreeGrid *grid = form->StringTreeGrid1;
+
+    TFittedTable()
+    {
+        form->TableCommands().AutoFitColumns(tbTable, true);
+        Settle();
+    }
+};
+
+// A row further down per step, until painted: the columns look at the rows that came in.
+void BM_ScrollTableOneRow(benchmark::State &state)
+{
+    TFittedTable table;
+    const int row = int(table.grid->DefaultNodeHeight());
+    for (auto _ : state) {
+        table.grid->SetOffsetY(table.grid->OffsetY() - row);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ScrollTableOneRow)->Unit(benchmark::kMicrosecond);
+
+// Up and down a row at a time over rows shown before (as a small table, fitted whole, has
+// them all), until painted: nothing new for the columns.
+void BM_ScrollTableOverShownRows(benchmark::State &state)
+{
+    TFittedTable table;
+    const int row = int(table.grid->DefaultNodeHeight());
+    const int top = table.grid->OffsetY();
+    for (int i = 0; i < 20; ++i) {
+        table.grid->SetOffsetY(top - i * row);
+        QApplication::processEvents();
+    }
+    int step = 0;
+    for (auto _ : state) {
+        const int i = step++ % 40;
+        table.grid->SetOffsetY(top - (i < 20 ? 19 - i : i - 20) * row);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ScrollTableOverShownRows)->Unit(benchmark::kMicrosecond);
+
+// The same rows painted again (a hover, a flash): nothing for the columns to do.
+void BM_RepaintTable(benchmark::State &state)
+{
+    TFittedTable table;
+    for (auto _ : state)
+        table.grid->viewport()->repaint();
+}
+BENCHMARK(BM_RepaintTable)->Unit(benchmark::kMicrosecond);
 
 // The date on or before which `count` tasks end.
 TDateTime EndOfFirst(TPlannerCore &core, int count)

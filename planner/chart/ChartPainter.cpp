@@ -95,9 +95,8 @@ void TChartPainter::DrawLayers(const TPaintState &s, TLayer upTo, std::vector<TN
         DrawNowMarker(s);
 }
 
-void TChartPainter::DrawThroughMask(const TPaintState &s, const QRect &box,
-                                    const std::function<void(const TPaintState &)> &below,
-                                    const std::function<void(const TPaintState &)> &draw) const
+template <class Below, class Draw>
+void TChartPainter::DrawThroughMask(const TPaintState &s, const QRect &box, const Below &below, const Draw &draw) const
 {
     TCanvas &canvas = *s.p->canvas;
     if (canvas.KeepsRasterOps()) {

@@ -8,7 +8,6 @@
 
 #include <QRect>
 
-#include <functional>
 #include <vector>
 
 #include "HelperDrawing.h"
@@ -69,10 +68,10 @@ private:
     void DrawLayers(const TPaintState &s, TLayer upTo, std::vector<TNodeData *> *deadlines = nullptr) const;
     // Draws what combines with the layers below through the mask. A canvas that drops such
     // modes (a printed page) gets a picture of the box with the layers below, drawn into as
-    // on the screen, of which the pixels that changed are laid onto it.
-    void DrawThroughMask(const TPaintState &s, const QRect &box,
-                         const std::function<void(const TPaintState &)> &below,
-                         const std::function<void(const TPaintState &)> &draw) const;
+    // on the screen, of which the pixels that changed are laid onto it. `below` and `draw`
+    // take the paint state to draw with; on the screen `draw` is all that runs.
+    template <class Below, class Draw>
+    void DrawThroughMask(const TPaintState &s, const QRect &box, const Below &below, const Draw &draw) const;
     // The largest picture made at once; a larger box is done in bands.
     static constexpr qint64 MaxMaskPixels = 4LL * 1024 * 1024;
 

@@ -7,19 +7,21 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "Language.h"
 
 namespace {
 
-// Takes Enter from a rename field before the field passes it on to its dialog.
+// Takes Enter from a rename field before the field passes it on to its dialog. The field
+// writes as it is typed; leaving it ends the renaming.
 class TRenameEnter : public QObject
 {
 public:
     TRenameEnter(QLineEdit *field, QWidget *list) : QObject(field), FList(list) {}
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() != QEvent::KeyPress)
             return false;
@@ -27,8 +29,6 @@ protected:
         if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             return false;
-        auto *field = static_cast<QLineEdit *>(watched);
-        emit field->editingFinished();
         if (FList && FList->isEnabled())
             FList->setFocus(Qt::OtherFocusReason);
         return true;
@@ -68,6 +68,18 @@ QHBoxLayout *OkCancelRow(QWidget *parent, QPushButton *&ok, QPushButton *&cancel
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
+}
+
+QHBoxLayout *BesidePicture(QVBoxLayout *settings, QWidget *picture, QWidget *below, bool pictureGrows)
+{
+    settings->addStretch(1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(picture, 1);
+    right->addWidget(below);
+    auto *body = new QHBoxLayout;
+    body->addLayout(settings, pictureGrows ? 0 : 1);
+    body->addLayout(right, pictureGrows ? 1 : 0);
+    return body;
 }
 
 void EndRenameOnEnter(QLineEdit *field, QWidget *list)

@@ -80,13 +80,7 @@ TForm1::TForm1(TTimeChartView &chart, const TDocumentSync &sync, QWidget *parent
     Range->AddTo(grid);
     auto *left = new QVBoxLayout;
     left->addLayout(grid);
-    left->addStretch(1);
-    auto *right = new QVBoxLayout;
-    right->addWidget(PreviewBox, 1);
-    right->addWidget(PictureSizeLabel);
-    auto *body = new QHBoxLayout;
-    body->addLayout(left);
-    body->addLayout(right, 1);
+    QHBoxLayout *body = BesidePicture(left, PreviewBox, PictureSizeLabel, true);
     QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
     connect(OKButton, &QPushButton::clicked, this, &TForm1::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

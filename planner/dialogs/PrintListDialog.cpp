@@ -178,10 +178,8 @@ void TPrintListDialog::OKButtonClick()
     UpdateCount();
     if (!OKButton->isEnabled())
         return;
-    if (!Target->Apply()) {
-        FCore.Window().Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
+    if (!Target->Apply(FCore.Window()))
         return;
-    }
     TTablePrintJob job;
     job.table = FTable;
     job.rows = Selector();

@@ -11,6 +11,7 @@
 
 #include "DialogPrintPreview.h"
 #include "Language.h"
+#include "core/PlannerWindow.h"
 #include "dialogs/NamedControl.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
@@ -63,13 +64,15 @@ void TPrintTarget::Refresh()
     PdfFileButton->setVisible(toFile);
 }
 
-bool TPrintTarget::Apply()
+bool TPrintTarget::Apply(IPlannerWindow &window)
 {
     if (!FRecorder.PrintsToFile())
         return true;
     const QString file = QDir::fromNativeSeparators(PdfFileName->text().trimmed());
-    if (file.isEmpty())
+    if (file.isEmpty()) {
+        window.Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
         return false;
+    }
     QPrinter &printer = *FRecorder.Printer();
     if (printer.outputFileName() != file) {
         printer.setOutputFileName(file);

@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QToolButton;
+class IPlannerWindow;
 class TDocumentSync;
 class TPrintPreviewDialog;
 
@@ -23,9 +24,9 @@ public:
     // On showing the dialog and after the printer set-up: proposes the document's PDF file and
     // shows the output as it is now.
     void Refresh();
-    // Before recording: the typed file goes to the printer. False when the output is a PDF file
-    // and none is named.
-    bool Apply();
+    // Before recording: the typed file goes to the printer. False, after telling the user,
+    // when the output is a PDF file and none is named.
+    bool Apply(IPlannerWindow &window);
 
     // The document's name with ".pdf", in its folder; a new document's in the home folder.
     static QString ProposedPdfName(const TDocumentSync &sync);

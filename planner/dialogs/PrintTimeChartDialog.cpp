@@ -102,13 +102,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocum
     left->addWidget(range);
     left->addLayout(split);
     left->addWidget(PageOptions);
-    left->addStretch(1);
-    auto *right = new QVBoxLayout;
-    right->addWidget(Panel, 1);
-    right->addWidget(PrinterSetupButton);
-    auto *body = new QHBoxLayout;
-    body->addLayout(left, 1);
-    body->addLayout(right);
+    QHBoxLayout *body = BesidePicture(left, Panel, PrinterSetupButton, false);
     QHBoxLayout *buttons = OkCancelRow(this, OKButton, CancelButton, "OKButton", "CancelButton");
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
@@ -199,10 +193,8 @@ void TPrintTimeChartDialog::OKButtonClick()
 {
     TPlannerCore &core = FChart.Core();
     IPlannerWindow &window = core.Window();
-    if (!Target->Apply()) {
-        window.Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
+    if (!Target->Apply(window))
         return;
-    }
     // The day count stops at its limit while the pickers may span more: that is refused too.
     const double span = EndDate() - StartDate();
     if (!TChartPageLayout::ValidRequest(Days(), Pages()) || span > TChartPageLayout::MaxDays) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/PlannerCore.h"
@@ -57,10 +58,20 @@ TLazyColumnFit::~TLazyColumnFit()
     FGrid->OnBeforeAutoFitColumn = nullptr;
 }
 
-void TLazyColumnFit::Start()
+void TLazyColumnFit::Start(bool everyRow)
 {
     FActive = FGrid != nullptr;
-    FStamp = FActive ? RowsInViewStamp() : 0;
+    FFitting.clear();
+    FFittedWidths.clear();
+    if (!FActive)
+        return;
+    std::vector<TGridNode *> rows;
+    if (everyRow)
+        for (TGridNode *node = FGrid->GetFirstVisible(nullptr, true); node; node = FGrid->GetNextVisible(node, true))
+            rows.push_back(node);
+    else
+        rows = RowsInView();
+    NoteFitting(rows);
 }
 
 std::map<QString, int> TLazyColumnFit::HandWidths() const
@@ -134,46 +145,70 @@ bool TLazyColumnFit::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-std::size_t TLazyColumnFit::RowsInViewStamp() const
+std::vector<TGridNode *> TLazyColumnFit::RowsInView() const
 {
-    std::size_t stamp = 0;
-    const TTreeGridColumns *columns = FGrid->Header()->Columns();
-    for (int i = 0; i < columns->Count(); ++i)
-        stamp = qHashMulti(stamp, columns->Items(i)->Width(), Follows(columns->Items(i)));
+    std::vector<TGridNode *> rows;
     TGridNode *last = FGrid->BottomNode();
     for (TGridNode *node = FGrid->TopNode(); node; node = FGrid->GetNextVisible(node, true)) {
-        stamp = qHashMulti(stamp, quintptr(node));
-        if (const TNodeData *data = TPlannerCore::NodeData(FGrid, node))
-            for (const QString &cell : data->StringList)
-                stamp = qHash(cell, stamp);
+        rows.push_back(node);
         if (node == last)
             break;
     }
+    return rows;
+}
+
+std::size_t TLazyColumnFit::TextsStamp(TGridNode *node) const
+{
+    std::size_t stamp = 0;
+    if (const TNodeData *data = TPlannerCore::NodeData(FGrid, node))
+        for (const QString &cell : data->StringList)
+            stamp = qHash(cell, stamp);
     return stamp;
+}
+
+void TLazyColumnFit::NoteFitting(const std::vector<TGridNode *> &rows)
+{
+    const TTreeGridColumns *columns = FGrid->Header()->Columns();
+    FFittedWidths.clear();
+    for (int i = 0; i < columns->Count(); ++i)
+        FFittedWidths.push_back(Follows(columns->Items(i)) ? columns->Items(i)->Width() : -1);
+    for (TGridNode *node : rows)
+        FFitting[node] = TextsStamp(node);
 }
 
 void TLazyColumnFit::FollowRowsInView()
 {
     if (!FGrid)
         return;
-    // The same rows showing the same texts need no second look.
-    const std::size_t stamp = RowsInViewStamp();
-    if (stamp == FStamp)
-        return;
     TTreeGridColumns *columns = FGrid->Header()->Columns();
     std::vector<bool> followed;
     bool following = false;
+    // The rows noted fit while every following column followed then and is at least as wide
+    // as it was.
+    bool stale = columns->Count() != int(FFittedWidths.size());
     for (int i = 0; i < columns->Count(); ++i) {
         followed.push_back(Follows(columns->Items(i)));
         following = following || followed.back();
+        const int fitted = stale ? -1 : FFittedWidths[std::size_t(i)];
+        stale = stale || (followed.back() && (fitted < 0 || columns->Items(i)->Width() < fitted));
     }
-    if (following) {
-        const std::vector<int> needed = TColumnFitter(FCore, FTables).RowsInViewWidths(FTable, followed);
-        for (int i = 0; i < columns->Count() && std::size_t(i) < needed.size(); ++i) {
-            TTreeGridColumn *column = columns->Items(i);
-            if (followed[std::size_t(i)] && needed[std::size_t(i)] > column->Width())
-                column->SetWidth(needed[std::size_t(i)]);
-        }
+    if (stale)
+        FFitting.clear();
+    if (!following)
+        return;
+    // Only a row not noted yet, or with other texts than when it was noted, can need more room.
+    const std::vector<TGridNode *> rows = RowsInView();
+    const bool noted = std::all_of(rows.begin(), rows.end(), [this](TGridNode *node) {
+        const auto row = FFitting.find(node);
+        return row != FFitting.end() && row->second == TextsStamp(node);
+    });
+    if (noted)
+        return;
+    const std::vector<int> needed = TColumnFitter(FCore, FTables).RowsInViewWidths(FTable, followed);
+    for (int i = 0; i < columns->Count() && std::size_t(i) < needed.size(); ++i) {
+        TTreeGridColumn *column = columns->Items(i);
+        if (followed[std::size_t(i)] && needed[std::size_t(i)] > column->Width())
+            column->SetWidth(needed[std::size_t(i)]);
     }
-    FStamp = RowsInViewStamp();
+    NoteFitting(rows);
 }

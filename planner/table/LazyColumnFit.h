@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <map>
+#include <unordered_map>
+#include <vector>
 
 #include "core/DocumentTypes.h"
 
@@ -31,9 +33,9 @@ public:
     // Tables of more rows are fitted to the rows in view.
     static constexpr int LazyRows = 2000;
 
-    // The columns have just been fitted: from now on they follow the rows.
-    void Start();
-    bool Active() const { return FActive; }
+    // The columns have just been fitted, to every row or to the rows in view: from now on
+    // they follow the rows.
+    void Start(bool everyRow);
 
     // The widths the user gave columns by hand, by caption, for the columns there are.
     std::map<QString, int> HandWidths() const;
@@ -50,10 +52,14 @@ protected:
 
 private:
     bool Follows(const TTreeGridColumn *column) const;
-    // Widens the following columns to the rows in view, when these changed since last time.
+    // Widens the following columns to the rows in view when one of them was not noted as
+    // fitting yet.
     void FollowRowsInView();
-    // What the rows in view show and the widths they are shown at, in one number.
-    std::size_t RowsInViewStamp() const;
+    std::vector<TGridNode *> RowsInView() const;
+    // What a row shows, in one number.
+    std::size_t TextsStamp(TGridNode *node) const;
+    // The rows fit the following columns as wide as they are now.
+    void NoteFitting(const std::vector<TGridNode *> &rows);
 
     TPlannerCore &FCore;
     TPlannerTables &FTables;
@@ -64,5 +70,9 @@ private:
     bool FActive = false;
     // A mouse button is down on the header.
     bool FHeld = false;
-    std::size_t FStamp = 0;
+    // The rows measured as fitting, with the stamp of their texts then, and per column the
+    // width they were noted at (-1: not following then). Scrolling back over them measures
+    // nothing again.
+    std::unordered_map<const TGridNode *, std::size_t> FFitting;
+    std::vector<int> FFittedWidths;
 };

@@ -136,7 +136,7 @@ void TTableCommands::AutoFitColumns(TWhichTable table, bool lazily)
     else
         fitter.Fit(table);
     FLazyFit[table]->ApplyHandWidths();
-    FLazyFit[table]->Start();
+    FLazyFit[table]->Start(!lazily);
 }
 
 std::map<QString, int> TTableCommands::HandWidths(TWhichTable table) const

@@ -395,6 +395,8 @@ private:
     // The sub-menus of the Evaluation menu from the active table's numeric columns and the
     // current group's resources.
     void FillEvaluationMenus();
+    // The search bar's title and the hint in its field, in the language now chosen.
+    void TranslateSearchBar();
     int ExecDialog(QDialog &dialog);
     std::unique_ptr<TEvaluations> FEvaluations;
     std::unique_ptr<TTableSearch> FTableSearch;

@@ -41,13 +41,13 @@ void TMainForm::CreateEvaluationActions(QMenu *edit)
     Auswertung1->addActions({Statistik1, ActionHolidayStatistic});
     connect(Auswertung1, &QMenu::aboutToShow, this, &TMainForm::FillEvaluationMenus);
 
-    ToolBar1 = addToolBar(Translate(QStringLiteral("Search")));
+    ToolBar1 = addToolBar(QString());
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     Edit2 = new QLineEdit(ToolBar1);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setClearButtonEnabled(true);
-    Edit2->setPlaceholderText(Translate(QStringLiteral("Search")));
     Edit2->setMaximumWidth(220);
+    TranslateSearchBar();
     ToolButton17 = new QToolButton(ToolBar1);
     ToolButton17->setObjectName(QStringLiteral("ToolButton17"));
     ToolButton17->setText(Translate(QStringLiteral("Find next")));
@@ -57,6 +57,12 @@ void TMainForm::CreateEvaluationActions(QMenu *edit)
     connect(Edit2, &QLineEdit::returnPressed, ToolButton17, &QToolButton::click);
     connect(ToolButton17, &QToolButton::clicked, this, &TMainForm::ToolButton17Click);
     FillEvaluationMenus();
+}
+
+void TMainForm::TranslateSearchBar()
+{
+    ToolBar1->setWindowTitle(Translate(QStringLiteral("Search")));
+    Edit2->setPlaceholderText(Translate(QStringLiteral("Search")));
 }
 
 void TMainForm::FillEvaluationMenus()

@@ -7,11 +7,9 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
-#include <QToolBar>
 #include <QUrl>
 
 #include "InstanceLink.h"
@@ -75,10 +73,7 @@ void TMainForm::CreateSettingsAndMenus()
         if (panel)
             panel->setProperty("noTranslate", true);
     FSettings->OnLanguageChanged = [this] {
-        if (Edit2)
-            Edit2->setPlaceholderText(Translate(QStringLiteral("Search")));
-        if (ToolBar1)
-            ToolBar1->setWindowTitle(Translate(QStringLiteral("Search")));
+        TranslateSearchBar();
         Editor().ShowSelectedCount();
     };
     Sync().OnSaveFileIni = [this] { SaveFileIni(); };

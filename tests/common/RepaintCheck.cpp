@@ -39,6 +39,17 @@ QImage FreshRender(QWidget *widget)
     return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+int DifferingPixels(const QImage &a, const QImage &b, int skipRows)
+{
+    if (a.size() != b.size())
+        return -1;
+    int count = 0;
+    for (int y = 0; y < a.height() - skipRows; ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    return count;
+}
+
 ::testing::AssertionResult SameShown(const QImage &shown, const QImage &fresh, const std::vector<QRect> &ignored)
 {
     if (shown.size() != fresh.size())

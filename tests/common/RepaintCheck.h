@@ -28,6 +28,10 @@ QImage ShownAfterEvents(QWidget *widget);
 // The widget painted afresh, as a whole.
 QImage FreshRender(QWidget *widget);
 
+// The pixels whose colours differ between two pictures of one size, leaving out their last
+// `skipRows` rows; -1 when their sizes differ.
+int DifferingPixels(const QImage &a, const QImage &b, int skipRows = 0);
+
 // Equal, or a description of where they differ. Pixels inside `ignored` (widget coordinates:
 // named animated parts) do not count.
 ::testing::AssertionResult SameShown(const QImage &shown, const QImage &fresh, const std::vector<QRect> &ignored = {});

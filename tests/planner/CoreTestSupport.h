@@ -86,6 +86,15 @@ struct TOtherDocument
     std::unique_ptr<TDocumentFile> file{std::make_unique<TDocumentFile>(core, *sync)};
 };
 
+// The first item of each comma-text entry: the names of a pick list or of position rows.
+inline QStringList FirstItems(const QStringList &entries)
+{
+    QStringList items;
+    for (const QString &entry : entries)
+        items.append(ParseCommaText(entry).value(0));
+    return items;
+}
+
 // A task row with the given cells (position name, start text, length text), journalled.
 inline TNodeData *AddTaskRow(TPlannerCore &core, const QString &position, const QString &start, const QString &length)
 {
@@ -153,13 +162,7 @@ protected:
         return n;
     }
     // The names of the position rows shown, in their order.
-    QStringList VisibleNames() const
-    {
-        QStringList names;
-        for (const QString &entry : core->FGlobalPositionFilter)
-            names.append(ParseCommaText(entry).value(0));
-        return names;
-    }
+    QStringList VisibleNames() const { return FirstItems(core->FGlobalPositionFilter); }
 
     TScriptedWindow window;
     TUndoRedo undo;

@@ -14,16 +14,6 @@ namespace {
 class ChartFollowTest : public ChartMouseTest
 {
 protected:
-    // The smooth scroll runs on its own timer until it arrives; true when it did.
-    bool LetScrollRun()
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QApplication::processEvents();
-        return !view->SliderTimer.isActive();
-    }
     // Where the pointer is on the chart.
     QPoint Pointer() const { return view->TimeChart->mapFromGlobal(QCursor::pos()); }
 };

@@ -2,38 +2,20 @@
 // the plan when user A (a driver process) saves the shared document; B's reload of the new
 // generation leaves B's chart at that date.
 
-#include "planner/sync/SyncDriverTest.h"
+#include "planner/sync/SharedWindowTest.h"
 
-#include <QApplication>
-#include <QJsonObject>
-
-#include <memory>
-
-#include "planner/CoreTestSupport.h"
 #include "planner/chart/GotoTestSupport.h"
-#include "sync/DirWatchThread.h"
 
 namespace {
 
-class ChartGotoReloadTest : public SyncDriverTest
+class ChartGotoReloadTest : public SharedWindowTest
 {
 protected:
-    void SetUp() override
+    // A shares an empty document with B's window, then adds a task every five days for three
+    // months from `first` and saves; B follows.
+    void ShareDated(TDateTime first)
     {
-        SyncDriverTest::SetUp();
-        SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ResetDateFormats();
-    }
-    // A makes the document with a task every five days for three months from `first`; B's
-    // window opens it.
-    void Share(TDateTime first)
-    {
-        a = &Driver(QStringLiteral("hosta"));
-        ASSERT_EQ(a->Command({"create", document}), "");
+        ASSERT_NO_FATAL_FAILURE(Share(0));
         for (int i = 0; i < 18; ++i) {
             const QString id = a->Command({"add", "Start", DateToStr(first + 5 * i)});
             ASSERT_FALSE(id.isEmpty() || id.startsWith(QStringLiteral("error"))) << id.toStdString();
@@ -41,32 +23,16 @@ protected:
             ASSERT_EQ(a->Command({"set", id, "Length", "3"}), "");
             ASSERT_EQ(a->Command({"set", id, "Position", QStringLiteral("Position %1").arg(1 + i % 3)}), "");
         }
-        ASSERT_EQ(a->Command({"save"}), "");
-        form = std::make_unique<TScriptedMainForm>(mrYes);
-        form->resize(1000, 700);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->Open(document);
-        ASSERT_EQ(form->Sync().DirWatchThread()->WorkingDir(), a->Json("state").value("generation").toString());
-        gototest::Wait(250);
+        ASSERT_NO_FATAL_FAILURE(SaveInA());
+        ASSERT_TRUE(Idle([&] { return core->FindNode(ids.back()) != nullptr; }, 5000));
     }
     // A changes a comment and saves; B follows into the new generation.
-    void SaveInA(const QString &comment)
+    void SaveComment(const QString &comment)
     {
         ASSERT_EQ(a->Command({"set", ids.front(), "Comment", comment}), "");
-        ASSERT_EQ(a->Command({"save"}), "");
-        const QString generation = a->Json("state").value("generation").toString();
-        ASSERT_TRUE(Eventually([&] { return form->Sync().DirWatchThread()->WorkingDir() == generation; }, 10000))
-            << a->Output().toStdString();
-        TPlannerCore &core = form->Core();
-        const int column = core.IndexOfColumnHack(tbTable, QStringLiteral("Comment"));
-        ASSERT_TRUE(Eventually([&] { return core.GetData(core.FindNode(ids.front()), column) == comment; }, 5000));
+        ASSERT_NO_FATAL_FAILURE(SaveInA());
+        ASSERT_TRUE(Idle([&] { return Cell(ids.front(), "Comment") == comment; }, 5000));
     }
-
-    TSyncDriverProcess *a = nullptr;
-    QStringList ids;
-    std::unique_ptr<TScriptedMainForm> form;
 };
 
 } // namespace
@@ -74,7 +40,7 @@ protected:
 TEST_F(ChartGotoReloadTest, AnotherUsersSaveLeavesTheChartAtTheGotoDate)
 {
     const TDateTime first = Trunc(Date()) + 30;
-    ASSERT_NO_FATAL_FAILURE(Share(first));
+    ASSERT_NO_FATAL_FAILURE(ShareDated(first));
     TTimeChartView &chart = *form->TimeChartView;
     const TDateTime after = first + 5 * 17 + 400;
     const TDateTime before = first - 500;
@@ -83,7 +49,7 @@ TEST_F(ChartGotoReloadTest, AnotherUsersSaveLeavesTheChartAtTheGotoDate)
         ASSERT_NO_FATAL_FAILURE(gototest::Goto(*form, target));
         gototest::LetScrollRun(chart);
         gototest::ExpectFirstDay(chart, target, QStringLiteral("after the goto"));
-        ASSERT_NO_FATAL_FAILURE(SaveInA(QStringLiteral("save %1").arg(++saves)));
+        ASSERT_NO_FATAL_FAILURE(SaveComment(QStringLiteral("save %1").arg(++saves)));
         gototest::LetScrollRun(chart);
         gototest::ExpectFirstDay(chart, target, QStringLiteral("after A's save"));
     }

@@ -7,6 +7,7 @@
 #include "Canvas.h"
 #include "PrintMetafile.h"
 #include "chart/ChartPicture.h"
+#include "common/RepaintCheck.h"
 
 namespace {
 
@@ -52,14 +53,6 @@ protected:
         p.now = Base() + 3.5;
         picture.DrawBitmap(p);
     }
-    static int Differing(const QImage &a, const QImage &b)
-    {
-        int count = 0;
-        for (int y = 0; y < a.height(); ++y)
-            for (int x = 0; x < a.width(); ++x)
-                count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
-        return count;
-    }
     static constexpr QSize Size{800, 260};
 };
 
@@ -85,7 +78,7 @@ TEST_F(ChartPaperTest, ArrowsAndTheTodayMarkerPrintAsTheScreenShowsThem)
         ASSERT_FALSE(canvas.KeepsRasterOps());
         DrawOn(canvas);
     }
-    EXPECT_EQ(Differing(screen, paper.Image()), 0);
+    EXPECT_EQ(testsupport::DifferingPixels(screen, paper.Image()), 0);
 
     // Recorded as a page of the print preview, then printed.
     TPrintMetafile page(Size, 96, 96);
@@ -99,7 +92,7 @@ TEST_F(ChartPaperTest, ArrowsAndTheTodayMarkerPrintAsTheScreenShowsThem)
         QPainter painter(&printed);
         page.Play(painter, QRectF(QPointF(0, 0), QSizeF(Size)));
     }
-    EXPECT_EQ(Differing(screen, printed.Image()), 0);
+    EXPECT_EQ(testsupport::DifferingPixels(screen, printed.Image()), 0);
 
     // The arrows and the marker are there, each seen through.
     int grey = 0, slack = 0;

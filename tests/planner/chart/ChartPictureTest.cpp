@@ -16,6 +16,7 @@
 #include "Jpeg.h"
 #include "chart/ChartPicture.h"
 #include "chart/SaveGraphics.h"
+#include "common/RepaintCheck.h"
 #include "dialogs/Form1.h"
 #include "planner/UserInput.h"
 
@@ -82,16 +83,6 @@ protected:
     }
     static void Click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 };
-
-// The pixels of two pictures that differ, leaving out the last rows (the signature's time).
-int Differing(const QImage &a, const QImage &b, int skipRows)
-{
-    int count = a.size() == b.size() ? 0 : -1;
-    for (int y = 0; count >= 0 && y < a.height() - skipRows; ++y)
-        for (int x = 0; x < a.width(); ++x)
-            count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
-    return count;
-}
 
 TEST_F(ChartPictureTest, LogoFitsItsBoxAndMovesTheChartPart)
 {
@@ -242,7 +233,8 @@ TEST_F(ChartPictureTest, SaveGraphicsShowsThePictureItWillWrite)
     EXPECT_TRUE(questions.isEmpty());
     EXPECT_EQ(preview.size(), picture);
     EXPECT_EQ(size, QStringLiteral("%1 x %2 pixels").arg(picture.width()).arg(picture.height()));
-    EXPECT_EQ(Differing(preview, form->SaveGraphics->Form1().Bitmap(), 20), 0);
+    // The last rows hold the signature's time.
+    EXPECT_EQ(testsupport::DifferingPixels(preview, form->SaveGraphics->Form1().Bitmap(), 20), 0);
     EXPECT_EQ(platform::readJpeg(dir.filePath(QStringLiteral("picture.jpg"))).size(), picture);
 
 }

@@ -5,7 +5,6 @@
 #include "planner/chart/ChartMouseTestSupport.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeySequence>
 #include <QMenu>
@@ -84,14 +83,6 @@ protected:
         QEventLoop loop;
         QTimer::singleShot(130, &loop, &QEventLoop::quit);
         loop.exec();
-    }
-    // Lets a smooth scroll run to its end on its own timer.
-    void LetScrollFinish()
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (view->SliderTimer.isActive() && waited.elapsed() < 2000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     // Six resources, the last without tasks; every third task late, most others in time with
     // a deadline (an arrow only while selected).
@@ -470,7 +461,7 @@ TEST_F(ChartRepaintTest, AGrownChartKeepsItsStartUnlessTheRangeEndsThere)
     ExpectBarsAtTheDestination();
     const TDateTime grown = g.Start();
     TurnWheel(view->TimeChart, QPoint(100, 20), true);
-    LetScrollFinish();
+    LetScrollRun();
     EXPECT_EQ(g.Start(), grown);
     testsupport::TRepaintCheck check;
     Watch(check);
@@ -559,13 +550,13 @@ TEST_F(ChartRepaintTest, ABarDraggedPastTheLastDateLandsUnderThePointerInAGrownW
         Drag(at);
         const TDateTime before = g.Start();
         Idle(); // the plan's range takes in the moved bar
-        LetScrollFinish();
+        LetScrollRun();
         if (g.Start() != before)
             at = view->TimeChart->mapFromGlobal(QCursor::pos());
         lowest = std::min(lowest, g.Start());
     }
     Release(at);
-    LetScrollFinish();
+    LetScrollRun();
     // The chart never jumped back, it went on with the bar, and the bar lies where the
     // pointer let go of it.
     EXPECT_EQ(lowest, pressedAt);
@@ -644,7 +635,7 @@ TEST_F(ChartRepaintTest, NarrowDaysShowWhatAFullPaintDrawsWhileTheWheelTurns)
         ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
         for (int notch = 0; notch < 6; ++notch) {
             TurnWheel(view->TimeChart, QPoint(300, 60), notch < 4);
-            LetScrollFinish();
+            LetScrollRun();
             check.Check(QStringLiteral("%1 px a day, wheel notch %2").arg(width).arg(notch));
         }
     }
@@ -729,7 +720,7 @@ TEST_F(ChartRepaintTest, AnArrowBowingBelowItsRowIsDrawnWhole)
     // Scrolled a row at a time by the wheel, it stays whole in every strip painted.
     for (int notch = 0; notch < 3; ++notch) {
         TurnWheel(view->TimeChart, QPoint(300, 60), true);
-        LetScrollFinish();
+        LetScrollRun();
         check.Check(QStringLiteral("wheel notch %1").arg(notch));
     }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
@@ -63,6 +64,17 @@ protected:
     {
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();
+    }
+    // The smooth scroll runs on its own timer until it arrives, then the events it leaves are
+    // done; true when it arrived.
+    bool LetScrollRun()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        Settle();
+        return !view->SliderTimer.isActive();
     }
     // One notch of the mouse wheel over `target` at `at`.
     static void TurnWheel(QWidget *target, QPoint at, bool down)

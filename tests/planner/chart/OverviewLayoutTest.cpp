@@ -3,7 +3,6 @@
 
 #include "planner/chart/ChartWindowTestSupport.h"
 
-#include <QElapsedTimer>
 #include <QSplitter>
 #include <QTest>
 
@@ -129,13 +128,6 @@ TEST_F(OverviewLayoutTest, TheWindowOverAThousandResourcesCanBeSeenAndGrabbed)
     const double share = double(g.ChartHeight()) / double(g.RowsHeight(0));
     ASSERT_LT(std::ceil(strip->height() * share), TTimeChartGeometry::MinSliderHeight)
         << "the rows on screen must make a window thinner than its least height for this check";
-    const auto letScrollRun = [&] {
-        QElapsedTimer waited;
-        waited.start();
-        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        Settle();
-    };
     // The frame's rows in a column of the window, as the user sees them.
     const auto shownHeight = [&](int x) {
         const QImage shown = testsupport::ShownPixels(strip);
@@ -159,13 +151,13 @@ TEST_F(OverviewLayoutTest, TheWindowOverAThousandResourcesCanBeSeenAndGrabbed)
     check.Watch(view->TimeChart);
     const QPoint grab = window.center();
     QTest::mousePress(strip, Qt::LeftButton, Qt::NoModifier, grab);
-    letScrollRun();
+    LetScrollRun();
     EXPECT_EQ(g.Top(), 0);
     const int by = strip->height() / 2;
     QTest::mouseMove(strip, grab + QPoint(0, by));
-    letScrollRun();
+    LetScrollRun();
     QTest::mouseRelease(strip, Qt::LeftButton, Qt::NoModifier, grab + QPoint(0, by));
-    letScrollRun();
+    LetScrollRun();
     window = g.SliderRect(strip->width(), strip->height());
     EXPECT_NEAR(window.center().y(), grab.y() + by, 1) << "the window stays under the hand";
     // The window runs over the strip as the rows on screen run over all rows.

@@ -25,32 +25,22 @@ public:
 
     void updateState(const QPaintEngineState &state) override
     {
+        // The state holds every value, changed or not: all of them are taken over but the
+        // clip, which is given as a change of the one before.
+        FPainter.setWorldTransform(state.transform());
+        FPainter.setPen(state.pen());
+        FPainter.setBrush(state.brush());
+        FPainter.setBrushOrigin(state.brushOrigin());
+        FPainter.setFont(state.font());
+        FPainter.setRenderHints(state.renderHints());
+        FPainter.setBackground(state.backgroundBrush());
+        FPainter.setBackgroundMode(state.backgroundMode());
+        FPainter.setOpacity(state.opacity());
+        // Paper knows no raster operations: what is drawn with one covers what lies below.
+        const QPainter::CompositionMode mode = state.compositionMode();
+        FPainter.setCompositionMode(mode >= QPainter::RasterOp_SourceOrDestination ? QPainter::CompositionMode_SourceOver
+                                                                                    : mode);
         const DirtyFlags flags = state.state();
-        if (flags & DirtyTransform)
-            FPainter.setWorldTransform(state.transform());
-        if (flags & DirtyPen)
-            FPainter.setPen(state.pen());
-        if (flags & DirtyBrush)
-            FPainter.setBrush(state.brush());
-        if (flags & DirtyBrushOrigin)
-            FPainter.setBrushOrigin(state.brushOrigin());
-        if (flags & DirtyFont)
-            FPainter.setFont(state.font());
-        if (flags & DirtyHints)
-            FPainter.setRenderHints(state.renderHints());
-        if (flags & DirtyBackground)
-            FPainter.setBackground(state.backgroundBrush());
-        if (flags & DirtyBackgroundMode)
-            FPainter.setBackgroundMode(state.backgroundMode());
-        if (flags & DirtyOpacity)
-            FPainter.setOpacity(state.opacity());
-        if (flags & DirtyCompositionMode) {
-            // Paper knows no raster operations: what is drawn with one covers what lies below.
-            const QPainter::CompositionMode mode = state.compositionMode();
-            FPainter.setCompositionMode(mode >= QPainter::RasterOp_SourceOrDestination
-                                            ? QPainter::CompositionMode_SourceOver
-                                            : mode);
-        }
         if (flags & (DirtyClipRegion | DirtyClipPath)) {
             if (state.clipOperation() == Qt::NoClip)
                 FPainter.setClipping(false);

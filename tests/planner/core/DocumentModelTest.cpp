@@ -5,18 +5,6 @@
 #include "WeekInfo.h"
 #include "treegrid/TreeGridHeader.h"
 
-namespace {
-
-QStringList FirstItems(const QStringList &entries)
-{
-    QStringList result;
-    for (const QString &entry : entries)
-        result.append(ParseCommaText(entry).value(0));
-    return result;
-}
-
-} // namespace
-
 TEST(DocumentTypesTest, NameTablesAndColumnTypeLookup)
 {
     EXPECT_EQ(TableNames[tbExclude], QStringLiteral("tbExclude"));

@@ -3,6 +3,7 @@
 // undo and redo, brackets, and rows arriving from another instance.
 
 #include "planner/CoreTestSupport.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,9 +32,7 @@ int RowsShownInGroup(TPlannerCore &core, TWhichTable table)
     const QStringList &entries = core.FGlobalPositionFilter.isEmpty()
                                      ? core.GetColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition))
                                      : core.FGlobalPositionFilter;
-    QStringList shown;
-    for (const QString &entry : entries)
-        shown.append(ParseCommaText(entry).value(0));
+    const QStringList shown = FirstItems(entries);
     int count = 0;
     core.ForEach(table, feAll, [&](TNodeData *node) {
         const QString position = core.GetData(node, column);
@@ -60,15 +59,6 @@ void ApplyForeign(TDocumentSync &sync, int index, const QString &event)
     sync.LoadDiffElement(*tree.namedNode(QStringList{"document", "diff"}), last);
 }
 
-// The resources the chart shows, in order.
-QStringList ShownNames(const TPlannerCore &core)
-{
-    QStringList names;
-    for (const QString &entry : core.FGlobalPositionFilter)
-        names.append(ParseCommaText(entry).value(0));
-    return names;
-}
-
 QString Foreign(const QString &kind, int number, int index, const QString &body)
 {
     return QStringLiteral("<%1 id=\"h.ann.%2\" index=\"%3\"><__change__>%3</__change__><__user__>h.ann</__user__>%4</%1>")
@@ -78,55 +68,58 @@ QString Foreign(const QString &kind, int number, int index, const QString &body)
         .arg(body);
 }
 
+// The real main window as the user works it, and what its status panels show.
+class StatusBarCountsTest : public windowtest::MainWindowTest
+{
+protected:
+    QString Panel(int i) const
+    {
+        const QLabel *label = form->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i));
+        return label ? label->text() : QString();
+    }
+};
+
 } // namespace
 
-TEST(StatusBarCountsTest, NewEntryOnEachGroupTabAndPage)
+TEST_F(StatusBarCountsTest, NewEntryOnEachGroupTabAndPage)
 {
-    TScriptedMainForm form;
-    form.show();
-    QApplication::processEvents();
-    TPlannerCore &core = form.Core();
-    auto panel = [&form](int i) {
-        const QLabel *label = form.findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i));
-        return label ? label->text() : QString();
-    };
-    auto newEntries = [&form] {
+    auto newEntries = [this] {
         for (int i = 0; i < 5; ++i)
-            form.ActionAddNode->trigger();
+            form->ActionAddNode->trigger();
         QApplication::processEvents();
     };
-    AddGroupTwo(core);
+    AddGroupTwo(*core);
     QApplication::processEvents();
 
     newEntries();
-    EXPECT_EQ(panel(0), QStringLiteral("Table total: 5"));
-    EXPECT_EQ(panel(1), QStringLiteral("in all: 5"));
-    EXPECT_EQ(panel(2), QStringLiteral("filtered: 5"));
+    EXPECT_EQ(Panel(0), QStringLiteral("Table total: 5"));
+    EXPECT_EQ(Panel(1), QStringLiteral("in all: 5"));
+    EXPECT_EQ(Panel(2), QStringLiteral("filtered: 5"));
 
     // On the group tab new rows go to its first position; the earlier ones stay outside it.
-    form.TabControl1->setCurrentIndex(1);
+    form->TabControl1->setCurrentIndex(1);
     QApplication::processEvents();
-    EXPECT_EQ(panel(1), QStringLiteral("in Two: 0"));
+    EXPECT_EQ(Panel(1), QStringLiteral("in Two: 0"));
     newEntries();
-    EXPECT_EQ(panel(0), QStringLiteral("Table total: 10"));
-    EXPECT_EQ(panel(1), QStringLiteral("in Two: 5"));
+    EXPECT_EQ(Panel(0), QStringLiteral("Table total: 10"));
+    EXPECT_EQ(Panel(1), QStringLiteral("in Two: 5"));
 
-    form.PageControl1->setCurrentIndex(1);
+    form->PageControl1->setCurrentIndex(1);
     newEntries();
-    EXPECT_EQ(panel(0), QStringLiteral("Table total: 5"));
-    EXPECT_EQ(panel(1), QStringLiteral("in Two: 5"));
-    EXPECT_EQ(core.GroupCount(tbExclude), RowsShownInGroup(core, tbExclude));
+    EXPECT_EQ(Panel(0), QStringLiteral("Table total: 5"));
+    EXPECT_EQ(Panel(1), QStringLiteral("in Two: 5"));
+    EXPECT_EQ(core->GroupCount(tbExclude), RowsShownInGroup(*core, tbExclude));
 
     // A row moved into the group, as the editor writes it, counts at once.
-    form.PageControl1->setCurrentIndex(0);
-    TNodeData *first = TPlannerCore::NodeData(core.GetTable(tbTable), core.GetTable(tbTable)->GetFirst());
+    form->PageControl1->setCurrentIndex(0);
+    TNodeData *first = TPlannerCore::NodeData(core->GetTable(tbTable), core->GetTable(tbTable)->GetFirst());
     ASSERT_NE(first, nullptr);
-    core.SetData_(first, cnPosition, QStringLiteral("Position 3"));
+    core->SetData_(first, cnPosition, QStringLiteral("Position 3"));
     QApplication::processEvents();
-    EXPECT_EQ(panel(1), QStringLiteral("in Two: 6"));
-    form.TabControl1->setCurrentIndex(0);
+    EXPECT_EQ(Panel(1), QStringLiteral("in Two: 6"));
+    form->TabControl1->setCurrentIndex(0);
     QApplication::processEvents();
-    EXPECT_EQ(panel(1), QStringLiteral("in all: 10"));
+    EXPECT_EQ(Panel(1), QStringLiteral("in all: 10"));
 }
 
 TEST_F(CoreTest, StatusBarFollowsRowsAddedOneByOneDeletedUndoneAndForeign)
@@ -234,60 +227,48 @@ TEST_F(CoreTest, StatusCountsStayThoseOfTheCellsThroughAnyMix)
     }
 }
 
-
 // With empty resources hidden, a task moved in the editor onto a hidden resource shows that
 // resource again and hides the one it left: "in all" still counts every task, at once, not
 // only after the next undo.
-TEST(StatusBarCountsTest, AMoveOntoAHiddenResourceKeepsTheGroupCount)
+TEST_F(StatusBarCountsTest, AMoveOntoAHiddenResourceKeepsTheGroupCount)
 {
-    SetDateFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
-    {
-        TScriptedMainForm form;
-        form.show();
-        QApplication::setActiveWindow(&form);
-        QApplication::processEvents();
-        TPlannerCore &core = form.Core();
-        const auto panel = [&form](int i) {
-            const QLabel *label = form.findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i));
-            return label ? label->text() : QString();
-        };
-        // Idle moments as between a user's steps: the empty resources are worked out anew.
-        const auto idle = [] {
-            QEventLoop loop;
-            QTimer::singleShot(300, &loop, &QEventLoop::quit);
-            loop.exec();
-        };
-        AddTaskRow(core, QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
-        AddTaskRow(core, QStringLiteral("Position 1"), QStringLiteral("09.03.2024"), QStringLiteral("2"));
-        TNodeData *moved = AddTaskRow(core, QStringLiteral("Position 2"), QStringLiteral("05.03.2024"), QStringLiteral("3"));
-        form.ChartCommands->leereArbeitspltzeausblenden1->trigger();
-        idle();
-        ASSERT_EQ(core.FGlobalPositionFilter.size(), 2) << "Position 3 has no tasks and is hidden";
-        EXPECT_EQ(panel(1), QStringLiteral("in all: 3"));
+    // Idle moments as between a user's steps: the empty resources are worked out anew.
+    const auto idle = [] {
+        QEventLoop loop;
+        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("09.03.2024"), QStringLiteral("2"));
+    TNodeData *moved = AddTask(QStringLiteral("Position 2"), QStringLiteral("05.03.2024"), QStringLiteral("3"));
+    form->ChartCommands->leereArbeitspltzeausblenden1->trigger();
+    idle();
+    ASSERT_EQ(core->FGlobalPositionFilter.size(), 2) << "Position 3 has no tasks and is hidden";
+    EXPECT_EQ(Panel(1), QStringLiteral("in all: 3"));
 
-        // The third row selected in the table, its resource chosen in the editor by keys.
-        TBaseTreeGrid *grid = core.GetTable(tbTable);
-        const int h = int(grid->DefaultNodeHeight());
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 2 * h + h / 2));
-        idle();
-        ASSERT_TRUE(grid->Selected(moved->VNode));
-        auto *position = qobject_cast<QComboBox *>(
-            form.Editor().Control(QStringLiteral("__edit"), core.GetConnection(tbTable, cnPosition)));
-        ASSERT_NE(position, nullptr);
-        ASSERT_EQ(position->currentText(), QStringLiteral("Position 2"));
-        position->setFocus();
-        QTest::keyClick(position, Qt::Key_Down);
-        ASSERT_EQ(core.GetData_(moved, cnPosition), QStringLiteral("Position 3"));
-        idle();
-        EXPECT_EQ(ShownNames(core), (QStringList{QStringLiteral("Position 1"), QStringLiteral("Position 3")}));
-        EXPECT_EQ(panel(0), QStringLiteral("Table total: 3"));
-        EXPECT_EQ(panel(1), QStringLiteral("in all: 3"));
+    // The third row selected in the table, its resource chosen in the editor by keys.
+    TBaseTreeGrid *grid = core->GetTable(tbTable);
+    const int h = int(grid->DefaultNodeHeight());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 2 * h + h / 2));
+    idle();
+    ASSERT_TRUE(grid->Selected(moved->VNode));
+    auto *position = qobject_cast<QComboBox *>(
+        form->Editor().Control(QStringLiteral("__edit"), core->GetConnection(tbTable, cnPosition)));
+    ASSERT_NE(position, nullptr);
+    ASSERT_EQ(position->currentText(), QStringLiteral("Position 2"));
+    position->setFocus();
+    QTest::keyClick(position, Qt::Key_Down);
+    ASSERT_EQ(core->GetData_(moved, cnPosition), QStringLiteral("Position 3"));
+    idle();
+    EXPECT_EQ(FirstItems(core->FGlobalPositionFilter),
+              (QStringList{QStringLiteral("Position 1"), QStringLiteral("Position 3")}));
+    EXPECT_EQ(Panel(0), QStringLiteral("Table total: 3"));
+    EXPECT_EQ(Panel(1), QStringLiteral("in all: 3"));
 
-        // Undone: back on Position 2, which shows again, and the count stays.
-        core.Undo();
-        idle();
-        EXPECT_EQ(ShownNames(core), (QStringList{QStringLiteral("Position 1"), QStringLiteral("Position 2")}));
-        EXPECT_EQ(panel(1), QStringLiteral("in all: 3"));
-    }
-    ResetDateFormats();
+    // Undone: back on Position 2, which shows again, and the count stays.
+    core->Undo();
+    idle();
+    EXPECT_EQ(FirstItems(core->FGlobalPositionFilter),
+              (QStringList{QStringLiteral("Position 1"), QStringLiteral("Position 2")}));
+    EXPECT_EQ(Panel(1), QStringLiteral("in all: 3"));
 }

@@ -94,13 +94,6 @@ protected:
             captions.append(Core().GetColumnCaption(tbTable, i));
         return captions;
     }
-    static QStringList FirstItems(const QStringList &entries)
-    {
-        QStringList items;
-        for (const QString &entry : entries)
-            items.append(ParseCommaText(entry).value(0));
-        return items;
-    }
     static std::uint32_t ShapeColour(QFrame *shape)
     {
         return std::uint32_t(FromQColor(shape->palette().color(QPalette::Window)));

@@ -11,7 +11,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include "CommaText.h"
 #include "dialogs/DefineHolidayDialog.h"
 #include "dialogs/EditTableColumnDialog.h"
 #include "dialogs/ListGrid.h"
@@ -54,12 +53,21 @@ protected:
         ASSERT_NE(focus, nullptr);
         QTest::keyClick(focus, Qt::Key_Return);
     }
-    static QStringList FirstItems(const QStringList &entries)
+    // A dialog's memo from the Setup menu: Enter after its last line, a new line typed, OK.
+    // `open` tells whether the dialog was still open after Enter; `first` goes before.
+    void NewLineInMemo(QAction *item, QWidget *dialog, QPlainTextEdit *memo, QPushButton *ok, const QString &line,
+                       bool &open, const std::function<void()> &first = {})
     {
-        QStringList items;
-        for (const QString &entry : entries)
-            items.append(ParseCommaText(entry).value(0));
-        return items;
+        ASSERT_TRUE(Work(item, dialog, [&] {
+            if (first)
+                first();
+            QTest::mouseClick(memo->viewport(), Qt::LeftButton);
+            QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+            PressEnter();
+            QTest::keyClicks(memo, line);
+            open = dialog->isVisible();
+            QTest::mouseClick(ok, Qt::LeftButton);
+        }));
     }
 };
 
@@ -122,29 +130,17 @@ TEST_F(SetupEnterKeyTest, EnterInTheOtherEditorsEndsOnlyTheirEdit)
 {
     TSetupAbsentDaysDialog *reasons = form->SetupDialogs().SetupAbsentDaysDialog;
     bool open = false;
-    ASSERT_TRUE(Work(form->Fehltagebearbeiten1, reasons, [&] {
-        QTest::mouseClick(reasons->Memo1->viewport(), Qt::LeftButton);
-        QTest::keyClick(reasons->Memo1, Qt::Key_End, Qt::ControlModifier);
-        PressEnter();
-        QTest::keyClicks(reasons->Memo1, QStringLiteral("Training"));
-        open = reasons->isVisible();
-        QTest::mouseClick(reasons->ButtonOK, Qt::LeftButton);
-    }));
+    ASSERT_NO_FATAL_FAILURE(NewLineInMemo(form->Fehltagebearbeiten1, reasons, reasons->Memo1, reasons->ButtonOK,
+                                          QStringLiteral("Training"), open));
     EXPECT_TRUE(open);
     const QStringList names = FirstItems(core->GetColumnStrings(tbExclude, core->GetConnection(tbExclude, cnColor)));
     EXPECT_EQ(names.value(names.size() - 1), QStringLiteral("Training"));
 
     TSetupPositionsDialog *positions = form->SetupDialogs().SetupPositionsDialog;
     open = false;
-    ASSERT_TRUE(Work(form->Arbeitspltzebearbeiten1, positions, [&] {
-        ClickCell(positions->ListView1, positions->ListView1->RowNode(0), 0);
-        QTest::mouseClick(positions->Memo1->viewport(), Qt::LeftButton);
-        QTest::keyClick(positions->Memo1, Qt::Key_End, Qt::ControlModifier);
-        PressEnter();
-        QTest::keyClicks(positions->Memo1, QStringLiteral("second line"));
-        open = positions->isVisible();
-        QTest::mouseClick(positions->ButtonOK, Qt::LeftButton);
-    }));
+    ASSERT_NO_FATAL_FAILURE(NewLineInMemo(form->Arbeitspltzebearbeiten1, positions, positions->Memo1,
+                                          positions->ButtonOK, QStringLiteral("second line"), open,
+                                          [&] { ClickCell(positions->ListView1, positions->ListView1->RowNode(0), 0); }));
     EXPECT_TRUE(open);
     const QString first = core->GetColumnStrings(tbTable, core->GetConnection(tbTable, cnPosition)).value(0);
     EXPECT_EQ(TPositionEntry(first).Description().value(1), QStringLiteral("second line"));

@@ -185,6 +185,29 @@ TEST_F(LazyColumnFitTest, ColumnsWidenAsLongRowsScrollIntoView)
     EXPECT_EQ(CommentColumn()->Width(), atEnd);
 }
 
+// A row seen once and written while out of view (by a paste, another instance) is looked at
+// again when it comes back, and its longer text widens the column then.
+TEST_F(LazyColumnFitTest, ARowSeenBeforeIsLookedAtAgainAfterAWriteOutOfView)
+{
+    const int rows = TLazyColumnFit::LazyRows + 500;
+    form->Open(Document(rows, {}));
+    QApplication::processEvents();
+    TNodeData *early = Row(5);
+    WheelTo(Row(300));
+    const int before = CommentColumn()->Width();
+    TPlannerCore &core = form->Core();
+    core.BeginUpdate(QStringLiteral("write"));
+    core.SetData_(early, cnTextCenterMiddle, QStringLiteral("A remark written while the row is out of view").repeated(3));
+    core.EndUpdate();
+    QApplication::processEvents();
+    EXPECT_EQ(CommentColumn()->Width(), before) << "nothing in view needs more room";
+
+    WheelTo(early);
+    ExpectShownAsPainted("back at the written row");
+    EXPECT_GT(CommentColumn()->Width(), before);
+    EXPECT_GE(CommentColumn()->Width(), Grid()->GetMaxColumnWidth(Comment(), true));
+}
+
 TEST_F(LazyColumnFitTest, AColumnTheUserResizedIsLeftAlone)
 {
     const int rows = TLazyColumnFit::LazyRows + 500;

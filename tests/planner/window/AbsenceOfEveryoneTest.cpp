@@ -23,13 +23,6 @@ namespace {
 class AbsenceOfEveryoneTest : public windowtest::MainWindowTest
 {
 protected:
-    void AddAbsence(const QString &position, const QString &start, const QString &length)
-    {
-        TNodeData *node = core->AddNode(core->GetFreeID(), tbExclude, true);
-        core->SetData_(node, cnPosition, position);
-        core->SetData_(node, cnStart, start);
-        core->SetData_(node, cnLength, length);
-    }
     // The report the evaluation shows for the whole range, then for the range from `from` to
     // the end of that year, typed into its pickers.
     QStringList Reports(const QDate &from)
@@ -69,8 +62,8 @@ TEST_F(AbsenceOfEveryoneTest, EachResourceCountsTheAbsencesOfEveryone)
     entries[1] = second.Text();
     // Position 1 is away for four working days of its own, everyone for three (Monday 16 March
     // to Wednesday 18 March 2026).
-    AddAbsence(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("4"));
-    AddAbsence(QStringLiteral("*"), QStringLiteral("16.03.2026"), QStringLiteral("3"));
+    AddAbsenceRow(*core, QStringLiteral("Position 1"), EncodeDate(2026, 3, 2), 4, true);
+    AddAbsenceRow(*core, QStringLiteral("*"), EncodeDate(2026, 3, 16), 3, true);
     core->BeginUpdate(QString());
     core->EndUpdate();
     QApplication::processEvents();
