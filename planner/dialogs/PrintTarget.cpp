@@ -62,6 +62,9 @@ void TPrintTarget::Refresh()
     PrinterName->setVisible(!toFile);
     PdfFileName->setVisible(toFile);
     PdfFileButton->setVisible(toFile);
+    // A file named in the printer set-up was agreed to there.
+    if (toFile && printer.outputFileName() != ProposedPdfName(FSync))
+        FConfirmed = printer.outputFileName();
 }
 
 bool TPrintTarget::Apply(IPlannerWindow &window)
@@ -72,6 +75,15 @@ bool TPrintTarget::Apply(IPlannerWindow &window)
     if (file.isEmpty()) {
         window.Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
         return false;
+    }
+    // A file the user has not agreed to replace is not printed over: it may be another one
+    // that happens to bear the document's name.
+    if (file != FConfirmed && QFileInfo::exists(file)) {
+        if (window.Ask(Translate(QStringLiteral("File %s already exists.\nOverwrite this file?"), {file}),
+                       mtConfirmation, {mbOK, mbCancel})
+            != mrOk)
+            return false;
+        FConfirmed = file;
     }
     QPrinter &printer = *FRecorder.Printer();
     if (printer.outputFileName() != file) {
@@ -88,6 +100,9 @@ void TPrintTarget::ChooseFile()
     const QString chosen = OnChooseFile ? OnChooseFile(current)
                                         : QFileDialog::getSaveFileName(window(), Translate(QStringLiteral("Print into PDF file")),
                                                                        current, QStringLiteral("PDF (*.pdf)"));
-    if (!chosen.isEmpty())
+    if (!chosen.isEmpty()) {
+        // The file dialog asked before a file was chosen to be replaced.
+        FConfirmed = chosen;
         PdfFileName->setText(QDir::toNativeSeparators(chosen));
+    }
 }

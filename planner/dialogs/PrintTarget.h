@@ -25,7 +25,7 @@ public:
     // shows the output as it is now.
     void Refresh();
     // Before recording: the typed file goes to the printer. False, after telling the user,
-    // when the output is a PDF file and none is named.
+    // when the output is a PDF file and none is named, or the user keeps a file of that name.
     bool Apply(IPlannerWindow &window);
 
     // The document's name with ".pdf", in its folder; a new document's in the home folder.
@@ -44,4 +44,6 @@ private:
 
     TPrintPreviewDialog &FRecorder;
     const TDocumentSync &FSync;
+    // The file the user agreed to replace, in a file dialog or by answering the question.
+    QString FConfirmed;
 };

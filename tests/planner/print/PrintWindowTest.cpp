@@ -500,3 +500,32 @@ TEST_F(PrintTargetTest, AJobThatCannotStartThenAPdfFileInTheSameSession)
     EXPECT_EQ(file.read(5), QByteArray("%PDF-"));
     EXPECT_EQ(PdfPageCount(chart), 1);
 }
+
+// A file that already bears the proposed name is another one until the user agrees: Cancel
+// keeps it and the dialog open, OK prints over it, and the next job asks no more.
+TEST_F(PrintTargetTest, AnExistingPdfFileIsPrintedOverOnlyWhenTheUserAgrees)
+{
+    const QString proposed = dir.filePath(QStringLiteral("plan.pdf"));
+    ASSERT_TRUE(testsupport::writeFile(proposed, QByteArray("the user's own file")));
+    const QString question = QStringLiteral("File %1 already exists.\nOverwrite this file?").arg(proposed);
+    TPrintListDialog *dialog = form->PrintListDialog();
+    form->answers = {mrCancel, mrOk};
+    bool openAfterCancel = false;
+    Work(dialog, [&] {
+        Click(dialog->OKButton);
+        openAfterCancel = dialog->isVisible();
+        ClickPreviewLater("Button1");
+        Click(dialog->OKButton);
+    }, form->ActionPrintList);
+    EXPECT_TRUE(openAfterCancel);
+    EXPECT_EQ(form->questions, QStringList({question, question}));
+    EXPECT_EQ(PdfPageCount(proposed), 1);
+
+    form->questions.clear();
+    Work(dialog, [&] {
+        ClickPreviewLater("Button1");
+        Click(dialog->OKButton);
+    }, form->ActionPrintList);
+    EXPECT_TRUE(form->questions.isEmpty());
+    EXPECT_EQ(PdfPageCount(proposed), 1);
+}
