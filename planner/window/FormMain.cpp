@@ -38,6 +38,7 @@
 #include "chart/SaveGraphics.h"
 #include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
+#include "window/GroupTabKeys.h"
 #include "window/InstanceMenu.h"
 #include "window/PowerWatch.h"
 #include "window/RecentFiles.h"
@@ -409,6 +410,10 @@ bool TMainForm::FormKeyDown(QKeyEvent *event)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // A focused tab bar switches the group with its keys, the arrows among them.
+    if (event->type() == QEvent::KeyPress && watched == TabControl1
+        && GroupTabKeys::KeyPress(*TabControl1, *static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::KeyPress
         && (watched == StringTreeGrid1 || watched == StringTreeGrid2 || watched == TabControl1
             || (TimeChartView && watched == TimeChartView->TimeChart))
