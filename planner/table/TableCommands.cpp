@@ -74,9 +74,11 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
     for (TWhichTable table : {tbTable, tbExclude}) {
         TBaseTreeGrid *grid = FCore.GetTable(table);
         grid->Header()->SetImages(FImages.get());
-        // Column hints carry the filter descriptions.
+        // Column hints carry the filter descriptions; a double click on a column's border
+        // fits the column.
         grid->Header()->SetOptions(grid->Header()->Options()
-                                   + TTGHeaderOptions{hoVisible, hoShowImages, hoShowSortGlyphs, hoShowHint});
+                                   + TTGHeaderOptions{hoVisible, hoShowImages, hoShowSortGlyphs, hoShowHint,
+                                                      hoDblClickResize});
         grid->OnHeaderClick = [this, table](TTreeGridHeader *, const TTGHeaderHitInfo &hitInfo) {
             HeaderClick(table, hitInfo);
         };
@@ -90,6 +92,9 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
         };
         FLazyFit[table] = std::make_unique<TLazyColumnFit>(FCore, FTables, table);
     }
+    FTables.OnColumnsRenamed = [this](TWhichTable table, const std::vector<std::pair<QString, QString>> &renames) {
+        FLazyFit[table]->ColumnsRenamed(renames);
+    };
     FCore.AddObserver(*this);
     UpdateActions();
 }
@@ -97,6 +102,7 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
 TTableCommands::~TTableCommands()
 {
     FCore.RemoveObserver(*this);
+    FTables.OnColumnsRenamed = nullptr;
     for (TWhichTable table : {tbTable, tbExclude}) {
         if (TBaseTreeGrid *grid = FCore.GetTable(table)) {
             grid->OnHeaderClick = nullptr;
@@ -147,6 +153,22 @@ std::map<QString, int> TTableCommands::HandWidths(TWhichTable table) const
 void TTableCommands::SetHandWidths(TWhichTable table, const std::map<QString, int> &widths)
 {
     FLazyFit[table]->SetHandWidths(widths);
+}
+
+void TTableCommands::RemakeKeepingHandWidths(const std::function<void()> &remake)
+{
+    std::array<std::vector<int>, WhichTableCount> widths;
+    for (TWhichTable table : {tbTable, tbExclude})
+        widths[table] = FLazyFit[table]->HandWidthsByIndex();
+    remake();
+    for (TWhichTable table : {tbTable, tbExclude})
+        FLazyFit[table]->SetHandWidthsByIndex(widths[table]);
+}
+
+void TTableCommands::LanguageChanged()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        FLazyFit[table]->MeasureAgain();
 }
 
 void TTableCommands::DocumentCleared()

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -59,10 +60,16 @@ public:
     // the columns sized by hand. Lazily, a big table's columns fit the rows in view. From then
     // on the columns widen to the rows that come into view or change (TLazyColumnFit).
     void AutoFitColumns(TWhichTable table, bool lazily = false);
-    // The widths the user set by hand in a table, by column caption; they belong to the
-    // document shown and go with it.
+    // The widths the user set by hand in a table, by the names of the columns in files (the
+    // untranslated caption of an absent-days column); they belong to the document shown and
+    // go with it. Setting them takes a column's caption for its name too.
     std::map<QString, int> HandWidths(TWhichTable table) const;
     void SetHandWidths(TWhichTable table, const std::map<QString, int> &widths);
+    // A new document made again in another language: its columns keep the widths set by hand
+    // under their new captions.
+    void RemakeKeepingHandWidths(const std::function<void()> &remake);
+    // The language changed: yes/no cells show other words, the rows are measured again.
+    void LanguageChanged();
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();
     // Enables the actions for the active table and column.
