@@ -30,6 +30,16 @@ QAction *MakeAction(QObject *parent, const char *name, const char *caption)
     return action;
 }
 
+// A table's columns as far as their widths depend on them: captions and types.
+QStringList ColumnsOf(const TPlannerCore &core, TWhichTable table)
+{
+    QStringList columns;
+    for (int column = 0; column < core.GetTableColCount(table); ++column)
+        columns << core.GetColumnCaption(table, column) + QLatin1Char('\n')
+                       + QString::number(int(core.GetColumnType(table, column)));
+    return columns;
+}
+
 } // namespace
 
 TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTables &tables)
@@ -169,6 +179,19 @@ void TTableCommands::LanguageChanged()
 {
     for (TWhichTable table : {tbTable, tbExclude})
         FLazyFit[table]->MeasureAgain();
+}
+
+void TTableCommands::NoteColumns()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        FNotedColumns[table] = ColumnsOf(FCore, table);
+}
+
+void TTableCommands::FitChangedColumns()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        if (ColumnsOf(FCore, table) != FNotedColumns[table])
+            AutoFitColumns(table, true);
 }
 
 void TTableCommands::DocumentCleared()

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -70,6 +71,10 @@ public:
     void RemakeKeepingHandWidths(const std::function<void()> &remake);
     // The language changed: yes/no cells show other words, the rows are measured again.
     void LanguageChanged();
+    // The columns of both tables are noted before the document is replaced (another
+    // instance's save); afterwards a table whose columns differ is fitted as after its setup.
+    void NoteColumns();
+    void FitChangedColumns();
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();
     // Enables the actions for the active table and column.
@@ -90,4 +95,5 @@ private:
     // The column the Sort command sorted last in each table (-1: none since the page changed).
     std::array<int, WhichTableCount> FLastSorted{-1, -1};
     std::array<std::unique_ptr<TLazyColumnFit>, WhichTableCount> FLazyFit;
+    std::array<QStringList, WhichTableCount> FNotedColumns;
 };

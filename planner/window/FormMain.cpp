@@ -83,8 +83,15 @@ TMainForm::TMainForm(QWidget *parent)
     // A reload after another instance saved, or rows rebuilt after a conflict, leave the
     // user's view and field as they were.
     auto *view = new TViewKeeper(*FCore, *FTables, *FEditor, TimeChartView, this);
-    FSync->OnBeforeReload = [view] { view->Capture(TViewKeeper::ksDocument); };
-    FSync->OnAfterReload = [view] { view->Restore(); };
+    // Columns another instance set up fit as after a setup here.
+    FSync->OnBeforeReload = [this, view] {
+        view->Capture(TViewKeeper::ksDocument);
+        FTableCommands->NoteColumns();
+    };
+    FSync->OnAfterReload = [this, view] {
+        FTableCommands->FitChangedColumns();
+        view->Restore();
+    };
     FSync->OnBeforeRowsRebuilt = [view] { view->Capture(TViewKeeper::ksRows); };
     FSync->OnAfterRowsRebuilt = [view] { view->Restore(); };
     WireGroupTabsAndIdle();
