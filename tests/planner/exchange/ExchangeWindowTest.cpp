@@ -217,21 +217,6 @@ TEST_F(ExchangeWindowTest, ACaptionStartingWithEqualsKeepsTheWorkbookImportable)
     ASSERT_EQ(form->questions.size(), 2) << form->questions.join(u'\n').toStdString();
     EXPECT_EQ(form->questions[0], QStringLiteral("Sheet ZOP Table (Absent days) not found."));
     EXPECT_EQ(Comments(), (QStringList{QStringLiteral("first"), QStringLiteral("first"), QStringLiteral("older")}));
-
-    // Two blanks are no caption of the table.
-    captions[5] = QStringLiteral("  =Comment");
-    {
-        platform::TWorkbookWriter writer(older);
-        writer.AddSheet(QStringLiteral("ZOP Table"));
-        writer.AppendRow(captions);
-        ASSERT_TRUE(writer.Commit());
-    }
-    form->questions.clear();
-    form->answers = {mrOk, mrOk};
-    userinput::ClickMenuItem(*form, file, form->ExcelImport1);
-    ASSERT_EQ(form->questions.size(), 2);
-    EXPECT_TRUE(form->questions[0].startsWith(QStringLiteral("Caution, table setup differs.")));
-    EXPECT_EQ(Comments().size(), 3);
 }
 
 // The archive menu opens the dialog with the document's range and now as the date; OK saves
