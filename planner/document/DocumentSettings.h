@@ -32,7 +32,7 @@ struct TSavedFilter
 struct TSavedColumnWidth
 {
     qint32 Table = 0;
-    QString Header; // the column's caption
+    QString Header; // the column's name in files: its caption, untranslated for absent days
     qint32 Width = 0;
 
     bool operator==(const TSavedColumnWidth &) const = default;

@@ -21,11 +21,20 @@ constexpr TWhichTable kTables[] = {tbTable, tbExclude};
 // Cells named one by one when an export is refused; the rest are counted.
 constexpr int kProblemsNamed = 5;
 
-// The caption row and the rows below it as a sheet gets them.
+// A data cell as a sheet gets it.
 QString exportedText(const QString &text)
 {
     // A leading "=" would make the spreadsheet program evaluate the cell.
     return text.startsWith(u'=') ? QLatin1Char(' ') + text : text;
+}
+
+// Whether a caption read from a sheet names the column. Captions are written unchanged;
+// workbooks written before that gave a caption starting with "=" a blank in front.
+bool SameCaption(const QString &found, const QString &expected)
+{
+    if (SameText(found, expected))
+        return true;
+    return expected.startsWith(u'=') && found.startsWith(QStringLiteral(" =")) && SameText(found.mid(1), expected);
 }
 
 // Restores the undo group and closes the update bracket on every way out.
@@ -122,8 +131,9 @@ QStringList TSpreadsheetExchange::ExportProblems()
         if (columns > platform::WorkbookMaxColumns)
             problems.append(Translate(QStringLiteral("The table %s has %s columns; a sheet holds at most %s."),
                                       {sheet, QString::number(columns), QString::number(platform::WorkbookMaxColumns)}));
+        // `text` as its cell gets it.
         const auto check = [&](int row, int column, const QString &text) {
-            if (exportedText(text).size() <= platform::WorkbookMaxCellLength)
+            if (text.size() <= platform::WorkbookMaxCellLength)
                 return;
             if (problems.size() >= kProblemsNamed) {
                 ++more;
@@ -131,7 +141,7 @@ QStringList TSpreadsheetExchange::ExportProblems()
             }
             problems.append(Translate(QStringLiteral("Table %s, row %s, column %s: %s characters; a cell holds at most %s."),
                                       {sheet, QString::number(row), FCore.GetColumnCaption(table, column),
-                                       QString::number(exportedText(text).size()),
+                                       QString::number(text.size()),
                                        QString::number(platform::WorkbookMaxCellLength)}));
         };
         for (int column = 0; column < columns; ++column)
@@ -140,7 +150,7 @@ QStringList TSpreadsheetExchange::ExportProblems()
         FCore.ForEach(table, feAll, [&](TNodeData *node) {
             ++row;
             for (int column = 0; column < columns; ++column)
-                check(row, column, FCore.GetData(node, column));
+                check(row, column, exportedText(FCore.GetData(node, column)));
         });
     }
     if (more > 0)
@@ -153,8 +163,9 @@ bool TSpreadsheetExchange::puttable(platform::TWorkbookWriter &book, TWhichTable
     const int columns = FCore.GetTableColCount(table);
     QStringList cells;
     cells.reserve(columns);
+    // The captions as they are: the import compares them with the columns.
     for (int column = 0; column < columns; ++column)
-        cells.append(exportedText(FCore.GetColumnCaption(table, column)));
+        cells.append(FCore.GetColumnCaption(table, column));
     book.AppendRow(cells);
     FCore.ForEach(table, feAll, [&](TNodeData *node) {
         cells.clear();
@@ -218,7 +229,7 @@ bool TSpreadsheetExchange::importtable(const TImportSheet &sheet)
     for (int column = 0; column < FCore.GetTableColCount(sheet.table); ++column) {
         const QString expected = FCore.GetColumnCaption(sheet.table, column);
         const QString found = captions.value(column);
-        if (!SameText(found, expected)) {
+        if (!SameCaption(found, expected)) {
             Tell(Translate(QStringLiteral("Caution, table setup differs.\nTable: %s\nexpected column %s\nwas column %s\n"
                                           "Hint: Export the current table, insert your data to that table and reimport it."),
                            {sheet.name, expected, found}),

@@ -19,9 +19,9 @@ struct TSheetCell;
 
 // Both tables of the document to and from a spreadsheet workbook (.xlsx). Sheet 1 holds the
 // tasks, sheet 2 the absent days, each with the column captions in its first row and one
-// table row per further row; sheet 3 says where the data came from. A cell text starting
-// with "=" is written with a blank in front, so that a spreadsheet program does not take it
-// for a formula; import keeps that blank.
+// table row per further row; sheet 3 says where the data came from. A data cell's text
+// starting with "=" is written with a blank in front, so that a spreadsheet program does not
+// take it for a formula; import keeps that blank. Captions are written as they are.
 //
 // Import reads and checks the whole workbook before it asks anything or changes a row: a
 // workbook that cannot be read changes nothing. A table's sheet that is missing, or whose
@@ -70,7 +70,8 @@ private:
     // Reads one table's sheet (a missing one is marked); the message for the user when it
     // cannot be read.
     QString ReadSheet(platform::TWorkbookReader &reader, TImportSheet &sheet);
-    // The caption check: true when the sheet's first row names the table's columns in order.
+    // The caption check: true when the sheet's first row names the table's columns in order
+    // (a caption starting with "=" may have one blank in front, as older exports wrote it).
     bool importtable(const TImportSheet &sheet);
     void AddRows(TImportSheet &sheet);
     void Tell(const QString &text, TMsgDlgType type);

@@ -97,13 +97,27 @@ void TColumnFitter::Measured(TWhichTable table, bool inView, Measure measure)
 void TColumnFitter::Fit(TWhichTable table)
 {
     Measured(table, false, [](TBaseTreeGrid &grid) { grid.Header()->AutoFitColumns(false); });
-    FitHeaders(table);
+    FitHeaders(table, std::vector<bool>(std::size_t(FCore.GetTableColCount(table)), true));
 }
 
 void TColumnFitter::FitRowsInView(TWhichTable table)
 {
     Measured(table, true, [](TBaseTreeGrid &grid) { grid.Header()->AutoFitColumns(false, smaAllColumns); });
-    FitHeaders(table);
+    FitHeaders(table, std::vector<bool>(std::size_t(FCore.GetTableColCount(table)), true));
+}
+
+void TColumnFitter::FitColumn(TWhichTable table, int column, bool inView)
+{
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    TTreeGridColumn *item = grid ? grid->Header()->Columns()->Items(column) : nullptr;
+    if (!item)
+        return;
+    int width = 0;
+    Measured(table, inView, [&](TBaseTreeGrid &measured) { width = measured.GetMaxColumnWidth(column, inView); });
+    TCanvas canvas(1, 1);
+    width = std::max(width, HeaderNeeds(*grid->Header(), *item, canvas));
+    if (item->Width() != width)
+        item->SetWidth(width);
 }
 
 std::vector<int> TColumnFitter::RowsInViewWidths(TWhichTable table, const std::vector<bool> &columns)
@@ -119,17 +133,24 @@ std::vector<int> TColumnFitter::RowsInViewWidths(TWhichTable table, const std::v
     return widths;
 }
 
-void TColumnFitter::FitHeaders(TWhichTable table)
+int TColumnFitter::HeaderNeeds(TTreeGridHeader &header, TTreeGridColumn &column, TCanvas &canvas)
+{
+    return std::max(HeaderWidth(header, column, canvas), MinimumWidth);
+}
+
+void TColumnFitter::FitHeaders(TWhichTable table, const std::vector<bool> &marked)
 {
     TBaseTreeGrid *grid = FCore.GetTable(table);
     if (!grid)
         return;
     TTreeGridHeader *header = grid->Header();
-    TCanvas canvas(1, 1);
     TTreeGridColumns *columns = header->Columns();
-    for (int i = 0; i < columns->Count(); ++i) {
+    TCanvas canvas(1, 1);
+    for (int i = 0; i < columns->Count() && std::size_t(i) < marked.size(); ++i) {
         TTreeGridColumn *column = columns->Items(i);
-        const int width = std::max(HeaderWidth(*header, *column, canvas), MinimumWidth);
+        if (!marked[std::size_t(i)])
+            continue;
+        const int width = HeaderNeeds(*header, *column, canvas);
         if (column->Width() < width)
             column->SetWidth(width);
     }

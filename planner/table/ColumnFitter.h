@@ -26,6 +26,12 @@ public:
     // What each column (by index) marked in `columns` needs for the rows in view, measured as
     // Fit measures them; -1 for the columns not marked.
     std::vector<int> RowsInViewWidths(TWhichTable table, const std::vector<bool> &columns);
+    // One column as wide as its rows (all of them, or those in view) and its header need,
+    // narrower too.
+    void FitColumn(TWhichTable table, int column, bool inView);
+    // Widens the columns (by index) marked in `columns` whose header cells are too narrow for
+    // their captions and glyphs.
+    void FitHeaders(TWhichTable table, const std::vector<bool> &columns);
 
     // The narrowest width of the column's header cell that shows its caption and glyphs whole,
     // found with the header's own layout.
@@ -39,7 +45,8 @@ private:
     // Measures the rows (all, or those in view) the way Fit does, around `measure`.
     template <class Measure>
     void Measured(TWhichTable table, bool inView, Measure measure);
-    void FitHeaders(TWhichTable table);
+    // The narrowest width of the column's header cell, at least MinimumWidth.
+    static int HeaderNeeds(TTreeGridHeader &header, TTreeGridColumn &column, TCanvas &canvas);
 
     TPlannerCore &FCore;
     TPlannerTables &FTables;

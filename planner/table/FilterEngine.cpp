@@ -3,11 +3,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 
 #include "CommaText.h"
 #include "DateFormat.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
+#include "table/TableEvents.h"
 #include "table/TableImages.h"
 #include "treegrid/BaseTreeGrid.h"
 #include "treegrid/TreeGridColumns.h"
@@ -97,10 +99,16 @@ const std::vector<TFilterEngine::TColumnTest> &TFilterEngine::Tests(TWhichTable 
     TTableTests &tests = FTests[table];
     const int count = FCore.GetTableColCount(table);
     const QString dateFormat = ShortDateFormat();
+    // What yes/no cells show depends on the language.
+    const QString yesNo = TTableEvents::CheckBoxText(BoolName(true)) + QLatin1Char('\n')
+                          + TTableEvents::CheckBoxText(BoolName(false));
     bool current = !fresh && tests.columns.size() == std::size_t(count) && tests.unit == FCore.GetMinUnit()
-                   && tests.dateFormat == dateFormat;
-    for (int column = 0; current && column < count; ++column)
-        current = tests.columns[std::size_t(column)].params == FCore.GetHeader(table, column)->Filter;
+                   && tests.dateFormat == dateFormat && tests.yesNo == yesNo;
+    for (int column = 0; current && column < count; ++column) {
+        const THeaderData *header = FCore.GetHeader(table, column);
+        const TColumnTest &test = tests.columns[std::size_t(column)];
+        current = test.params == header->Filter && test.type == header->ColumnType;
+    }
     if (current)
         return tests.columns;
 
@@ -108,12 +116,21 @@ const std::vector<TFilterEngine::TColumnTest> &TFilterEngine::Tests(TWhichTable 
     tests.columns.resize(std::size_t(count));
     tests.unit = FCore.GetMinUnit();
     tests.dateFormat = dateFormat;
-    const auto parseDate = [this](const QString &text) { return FCore.StrToDateTime(text, 0); };
+    tests.yesNo = yesNo;
+    // The pickers hold days: a date filter compares whole days in either time unit, so that
+    // "till" takes in the whole of its day.
+    const auto parseDate = [this](const QString &text) { return std::trunc(FCore.StrToDateTime(text, 0)); };
     for (int column = 0; column < count; ++column) {
         TColumnTest &test = tests.columns[std::size_t(column)];
-        test.params = FCore.GetHeader(table, column)->Filter;
+        const THeaderData *header = FCore.GetHeader(table, column);
+        test.params = header->Filter;
+        test.type = header->ColumnType;
+        // A yes/no column is found by the word it shows as well as by the text it holds.
+        TFilterEvaluator::TShownText shown;
+        if (test.type == ctCheckBox)
+            shown = &TTableEvents::CheckBoxText;
         if (test.params.FilterType != ftNone)
-            test.evaluator = std::make_unique<TFilterEvaluator>(test.params, parseDate);
+            test.evaluator = std::make_unique<TFilterEvaluator>(test.params, parseDate, shown);
     }
     return tests.columns;
 }
@@ -251,8 +268,9 @@ QStringList TFilterEngine::DistinctCells(TWhichTable table, int column) const
 {
     QStringList values;
     QSet<QString> seen;
+    const bool checkBox = FCore.GetColumnType(table, column) == ctCheckBox;
     FCore.ForEach(table, feAll, [&](TNodeData *node) {
-        const QString text = FCore.GetData(node, column);
+        const QString text = checkBox ? TTableEvents::CheckBoxText(FCore.GetData(node, column)) : FCore.GetData(node, column);
         const QString key = text.toCaseFolded();
         if (!seen.contains(key)) {
             seen.insert(key);

@@ -72,7 +72,8 @@ public:
     // The values a list filter offers: the pick list's shown values, or else the distinct
     // cell texts of the column, sorted.
     QStringList ListValues(TWhichTable table, int column) const;
-    // The distinct cell texts of the column, sorted without regard to case.
+    // The distinct texts the column's cells show (yes/no cells their words), sorted without
+    // regard to case.
     QStringList DistinctCells(TWhichTable table, int column) const;
 
     // The header text of the column's filter ("" for none).
@@ -82,6 +83,7 @@ private:
     struct TColumnTest
     {
         TFilterParams params;
+        TColumnType type = ctText;
         std::unique_ptr<TFilterEvaluator> evaluator;
     };
     struct TTableTests
@@ -89,6 +91,7 @@ private:
         std::vector<TColumnTest> columns;
         TMinUnit unit = muDay;
         QString dateFormat;
+        QString yesNo;
     };
     // The filters of the table made ready; made anew when a filter or the date reading
     // changed, or when `fresh` asks for it.

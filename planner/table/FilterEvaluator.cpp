@@ -8,9 +8,10 @@
 #include "Language.h"
 #include "Wildcard.h"
 
-TFilterEvaluator::TFilterEvaluator(const TFilterParams &params, TDateParser parseDate)
+TFilterEvaluator::TFilterEvaluator(const TFilterParams &params, TDateParser parseDate, TShownText shown)
     : FSubType(params.FilterSubType)
     , FParseDate(std::move(parseDate))
+    , FShown(std::move(shown))
 {
     switch (params.FilterType) {
     case ftNone:
@@ -103,9 +104,8 @@ bool TFilterEvaluator::Test(const QString &value) const
         }
     }
     case kList:
-        return FFolded.contains(value.toCaseFolded()) || FLower.contains(QLocale().toLower(value));
     case kText:
-        return WildcardMatch(value, FPattern, false);
+        return TestText(value) || (FShown && TestText(FShown(value)));
     case kEmpty:
         return value.isEmpty();
     case kNumber: {
@@ -127,6 +127,13 @@ bool TFilterEvaluator::Test(const QString &value) const
     }
     }
     return false;
+}
+
+bool TFilterEvaluator::TestText(const QString &value) const
+{
+    if (FKind == kList)
+        return FFolded.contains(value.toCaseFolded()) || FLower.contains(QLocale().toLower(value));
+    return WildcardMatch(value, FPattern, false);
 }
 
 QString TFilterEvaluator::Description(const TFilterParams &params)

@@ -16,8 +16,11 @@ class TFilterEvaluator
 {
 public:
     using TDateParser = std::function<TDateTime(const QString &)>;
+    // What the table shows for a cell text, where that differs from the text (yes/no cells).
+    using TShownText = std::function<QString(const QString &)>;
 
-    TFilterEvaluator(const TFilterParams &params, TDateParser parseDate);
+    // With `shown`, a text or list filter lets a cell pass by its text or by what it shows.
+    TFilterEvaluator(const TFilterParams &params, TDateParser parseDate, TShownText shown = nullptr);
 
     // False for ftNone: such a column is skipped.
     bool Active() const { return FKind != kNone; }
@@ -38,10 +41,12 @@ private:
 
     TDateTime ReadDate(const QString &text) const;
     bool Test(const QString &value) const;
+    bool TestText(const QString &value) const;
 
     TKind FKind = kNone;
     TFilterSubType FSubType = fsSmaller;
     TDateParser FParseDate;
+    TShownText FShown;
     // Date operands.
     TDateTime FDate1 = 0;
     TDateTime FDate2 = 0;

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/PlannerCore.h"
@@ -29,22 +30,26 @@ TLazyColumnFit::TLazyColumnFit(TPlannerCore &core, TPlannerTables &tables, TWhic
     FHeaderWidget = FGrid->Header()->Widget();
     if (FHeaderWidget)
         FHeaderWidget->installEventFilter(this);
-    const auto caption = [this](TColumnIndex column) {
-        const TTreeGridColumn *item = FGrid ? FGrid->Header()->Columns()->Items(column) : nullptr;
-        return item ? item->Text() : QString();
-    };
     // The user dragged a column's border: that width stays.
-    FGrid->OnAfterColumnWidthTracking = [this](TTreeGridHeader *header, TColumnIndex column) {
-        if (const TTreeGridColumn *item = header->Columns()->Items(column))
-            FHandWidths[item->Text()] = item->Width();
+    FGrid->OnColumnWidthTracking = [this](TTreeGridHeader *, TColumnIndex, TTGShiftState, QPoint &, QPoint, bool &) {
+        FTracked = true;
     };
-    // A double click on the border fits the column: it follows its rows again.
-    FGrid->OnColumnWidthDblClickResize = [this, caption](TTreeGridHeader *, TColumnIndex column, TTGShiftState, QPoint,
-                                                         bool &) { FHandWidths.erase(caption(column)); };
+    FGrid->OnAfterColumnWidthTracking = [this](TTreeGridHeader *header, TColumnIndex column) {
+        const bool tracked = std::exchange(FTracked, false);
+        if (const TTreeGridColumn *item = header->Columns()->Items(column); item && tracked)
+            FHandWidths[Name(column)] = item->Width();
+    };
+    // A double click on the border fits the column as the fits do (bold rows, the whole
+    // header cell) rather than as the header would: it follows its rows again.
+    FGrid->OnColumnWidthDblClickResize = [this](TTreeGridHeader *, TColumnIndex column, TTGShiftState, QPoint,
+                                                bool &allowed) {
+        allowed = false;
+        FHandWidths.erase(Name(column));
+        TColumnFitter(FCore, FTables).FitColumn(FTable, column, FCore.GetTableRowCount(FTable) > LazyRows);
+    };
     // Fits of the whole header pass over the columns sized by hand.
-    FGrid->OnBeforeAutoFitColumn = [this, caption](TTreeGridHeader *, TColumnIndex column, TSmartAutoFitType &,
-                                                   bool &allowed) {
-        if (FHandWidths.count(caption(column)))
+    FGrid->OnBeforeAutoFitColumn = [this](TTreeGridHeader *, TColumnIndex column, TSmartAutoFitType &, bool &allowed) {
+        if (FHandWidths.count(Name(column)))
             allowed = false;
     };
 }
@@ -53,6 +58,7 @@ TLazyColumnFit::~TLazyColumnFit()
 {
     if (!FGrid)
         return;
+    FGrid->OnColumnWidthTracking = nullptr;
     FGrid->OnAfterColumnWidthTracking = nullptr;
     FGrid->OnColumnWidthDblClickResize = nullptr;
     FGrid->OnBeforeAutoFitColumn = nullptr;
@@ -65,6 +71,9 @@ void TLazyColumnFit::Start(bool everyRow)
     FFittedWidths.clear();
     if (!FActive)
         return;
+    // The fit gave every header cell its room.
+    FFittedCaptions = Captions();
+    FFittedSortColumn = SortGlyphColumn();
     std::vector<TGridNode *> rows;
     if (everyRow)
         for (TGridNode *node = FGrid->GetFirstVisible(nullptr, true); node; node = FGrid->GetNextVisible(node, true))
@@ -74,14 +83,18 @@ void TLazyColumnFit::Start(bool everyRow)
     NoteFitting(rows);
 }
 
+QString TLazyColumnFit::Name(int column) const
+{
+    return FCore.GetColumnCaptionHack(FTable, column);
+}
+
 std::map<QString, int> TLazyColumnFit::HandWidths() const
 {
     std::map<QString, int> widths;
     if (!FGrid)
         return widths;
-    const TTreeGridColumns *columns = FGrid->Header()->Columns();
-    for (int i = 0; i < columns->Count(); ++i) {
-        const auto kept = FHandWidths.find(columns->Items(i)->Text());
+    for (int i = 0; i < FGrid->Header()->Columns()->Count(); ++i) {
+        const auto kept = FHandWidths.find(Name(i));
         if (kept != FHandWidths.end())
             widths.insert(*kept);
     }
@@ -90,7 +103,23 @@ std::map<QString, int> TLazyColumnFit::HandWidths() const
 
 void TLazyColumnFit::SetHandWidths(const std::map<QString, int> &widths)
 {
-    FHandWidths = widths;
+    FHandWidths.clear();
+    const int count = FGrid ? FGrid->Header()->Columns()->Count() : 0;
+    for (const auto &[kept, width] : widths) {
+        QString name = kept;
+        // Kept by caption: an absent-days column under its translated caption.
+        bool named = false;
+        for (int i = 0; i < count && !named; ++i)
+            named = Name(i) == kept;
+        for (int i = 0; i < count && !named; ++i)
+            if (FCore.GetColumnCaption(FTable, i) == kept) {
+                name = Name(i);
+                named = true;
+            }
+        // A name written as a name wins over a caption that happens to equal it.
+        if (named || !FHandWidths.count(name))
+            FHandWidths[name] = width;
+    }
     ApplyHandWidths();
 }
 
@@ -101,21 +130,70 @@ void TLazyColumnFit::ApplyHandWidths()
     TTreeGridColumns *columns = FGrid->Header()->Columns();
     for (int i = 0; i < columns->Count(); ++i) {
         TTreeGridColumn *column = columns->Items(i);
-        const auto kept = FHandWidths.find(column->Text());
+        const auto kept = FHandWidths.find(Name(i));
         if (kept != FHandWidths.end() && column->Width() != kept->second)
             column->SetWidth(kept->second);
     }
 }
 
+void TLazyColumnFit::ColumnsRenamed(const std::vector<std::pair<QString, QString>> &renames)
+{
+    // All at once: two columns may swap their names.
+    std::map<QString, int> moved;
+    for (const auto &[from, to] : renames) {
+        const auto kept = FHandWidths.find(from);
+        if (kept == FHandWidths.end())
+            continue;
+        if (!to.isEmpty())
+            moved[to] = kept->second;
+        FHandWidths.erase(kept);
+    }
+    for (const auto &[name, width] : moved)
+        FHandWidths[name] = width;
+}
+
+void TLazyColumnFit::MeasureAgain()
+{
+    FFitting.clear();
+    if (FGrid)
+        FGrid->viewport()->update();
+}
+
+std::vector<int> TLazyColumnFit::HandWidthsByIndex() const
+{
+    std::vector<int> widths;
+    const int count = FGrid ? FGrid->Header()->Columns()->Count() : 0;
+    for (int i = 0; i < count; ++i) {
+        const auto kept = FHandWidths.find(Name(i));
+        widths.push_back(kept == FHandWidths.end() ? -1 : kept->second);
+    }
+    return widths;
+}
+
+void TLazyColumnFit::SetHandWidthsByIndex(const std::vector<int> &widths)
+{
+    const int count = FGrid ? FGrid->Header()->Columns()->Count() : 0;
+    for (int i = 0; i < count && std::size_t(i) < widths.size(); ++i)
+        if (widths[std::size_t(i)] > 0)
+            FHandWidths[Name(i)] = widths[std::size_t(i)];
+    ApplyHandWidths();
+}
+
 bool TLazyColumnFit::Follows(const TTreeGridColumn *column) const
 {
-    return column->Options().containsAll({coVisible, coResizable}) && !FHandWidths.count(column->Text());
+    return column->Options().containsAll({coVisible, coResizable}) && !FHandWidths.count(Name(column->Index()));
 }
 
 bool TLazyColumnFit::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == FHeaderWidget) {
         switch (event->type()) {
+        case QEvent::Paint:
+            // Not within the header's own paint, which would leave the parts that move
+            // unpainted: right after it.
+            if (FActive && !FHeld && HeadersChanged())
+                QMetaObject::invokeMethod(this, &TLazyColumnFit::FollowHeaders, Qt::QueuedConnection);
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             FHeld = true;
@@ -143,6 +221,39 @@ bool TLazyColumnFit::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Paint && FActive && !FHeld)
         FollowRowsInView();
     return false;
+}
+
+QStringList TLazyColumnFit::Captions() const
+{
+    QStringList captions;
+    const TTreeGridColumns *columns = FGrid->Header()->Columns();
+    for (int i = 0; i < columns->Count(); ++i)
+        captions.append(columns->Items(i)->Text());
+    return captions;
+}
+
+int TLazyColumnFit::SortGlyphColumn() const
+{
+    const TTreeGridHeader *header = FGrid->Header();
+    return header->Options().contains(hoShowSortGlyphs) ? header->SortColumn() : NoColumn;
+}
+
+bool TLazyColumnFit::HeadersChanged() const
+{
+    return FGrid && (SortGlyphColumn() != FFittedSortColumn || Captions() != FFittedCaptions);
+}
+
+void TLazyColumnFit::FollowHeaders()
+{
+    if (!FActive || FHeld || !HeadersChanged())
+        return;
+    FFittedCaptions = Captions();
+    FFittedSortColumn = SortGlyphColumn();
+    TTreeGridColumns *columns = FGrid->Header()->Columns();
+    std::vector<bool> following;
+    for (int i = 0; i < columns->Count(); ++i)
+        following.push_back(Follows(columns->Items(i)));
+    TColumnFitter(FCore, FTables).FitHeaders(FTable, following);
 }
 
 std::vector<TGridNode *> TLazyColumnFit::RowsInView() const

@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/DocumentTypes.h"
@@ -21,9 +23,13 @@ struct TGridNode;
 // its column, because its row came into view (a big table is fitted to the rows in view only:
 // measuring every text at once would hold up the opening) or because it was written or
 // pasted, widens the column as the fit measures it (TColumnFitter), before it is painted.
-// Nothing narrows. A column the user sized by hand keeps that width, through later fits too,
-// until the user fits it again; those widths are kept per column caption. No column moves
-// while a mouse button is held on the header, so that a press lands where it was aimed.
+// Nothing narrows; a header cell that gets more to show (a caption, the sort glyph) widens
+// its column as well. A column the user sized by hand keeps that width, through later fits
+// too, until the user fits it again (a double click on its border, or the command); those
+// widths are kept by the column's name in files (the untranslated caption of an absent-days
+// column), so that they outlast a language switch, and follow a column renamed in the table
+// setup. No column moves while a mouse button is held on the header, so that a press lands
+// where it was aimed.
 class TLazyColumnFit : public QObject
 {
 public:
@@ -37,21 +43,39 @@ public:
     // they follow the rows.
     void Start(bool everyRow);
 
-    // The widths the user gave columns by hand, by caption, for the columns there are.
+    // The widths the user gave columns by hand, by column name, for the columns there are.
     std::map<QString, int> HandWidths() const;
-    // The columns of these captions take their widths and keep them; every other column
-    // follows its rows.
+    // The columns of these names take their widths and keep them; every other column follows
+    // its rows. A name may also be a column's caption (as kept before names were).
     void SetHandWidths(const std::map<QString, int> &widths);
     // Sets the hand-sized columns to their widths again (after a fit of every column).
     void ApplyHandWidths();
     // Every column follows its rows again.
     void ForgetHandWidths() { FHandWidths.clear(); }
+    // Columns were renamed (pairs of old and new caption, all at once) or removed (an empty
+    // new caption): their widths go with them.
+    void ColumnsRenamed(const std::vector<std::pair<QString, QString>> &renames);
+    // What the rows show changed without their texts (the language of yes/no cells): the
+    // rows in view are measured again.
+    void MeasureAgain();
+    // The widths by column index, and back: for the same columns under other names (a new
+    // document made again in another language).
+    std::vector<int> HandWidthsByIndex() const;
+    void SetHandWidthsByIndex(const std::vector<int> &widths);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The name a column is kept by.
+    QString Name(int column) const;
     bool Follows(const TTreeGridColumn *column) const;
+    // Widens the following columns whose header cells show more than when they were fitted.
+    void FollowHeaders();
+    bool HeadersChanged() const;
+    QStringList Captions() const;
+    // The column the header draws the sort glyph in; NoColumn for none.
+    int SortGlyphColumn() const;
     // Widens the following columns to the rows in view when one of them was not noted as
     // fitting yet.
     void FollowRowsInView();
@@ -75,4 +99,9 @@ private:
     // nothing again.
     std::unordered_map<const TGridNode *, std::size_t> FFitting;
     std::vector<int> FFittedWidths;
+    // What the header cells showed when they were last fitted: the captions and the sort column.
+    QStringList FFittedCaptions;
+    int FFittedSortColumn = -1;
+    // A border drag moved the border (a click on it alone sizes nothing).
+    bool FTracked = false;
 };

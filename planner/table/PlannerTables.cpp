@@ -35,6 +35,8 @@ void TPlannerTables::Wire()
     FCore.OnTableSetupChanged = [this](TWhichTable table) { FSorter->ClearKeys(table); };
     FCore.OnColumnsRenamed = [this](TWhichTable table, const std::vector<std::pair<QString, QString>> &renames) {
         FFilters->ColumnsRenamed(table, renames);
+        if (OnColumnsRenamed)
+            OnColumnsRenamed(table, renames);
     };
     FCore.OnTablesChecked = [this] {
         for (TWhichTable table : {tbTable, tbExclude})

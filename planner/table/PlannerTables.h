@@ -2,8 +2,12 @@
 
 #include <QObject>
 
+#include <QString>
+
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/DocumentTypes.h"
 
@@ -55,6 +59,9 @@ public:
     // Whether a selection change reported now comes from the user acting in a table (not
     // from the chart); the window answers it. Without it no change counts as from the table.
     std::function<bool()> OnChangeFromTable;
+    // Columns were renamed or removed, after the filters followed: what else keeps columns by
+    // caption follows too (pairs of old and new caption, empty when removed).
+    std::function<void(TWhichTable, const std::vector<std::pair<QString, QString>> &)> OnColumnsRenamed;
 
 private:
     void Wire();

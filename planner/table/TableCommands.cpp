@@ -30,6 +30,16 @@ QAction *MakeAction(QObject *parent, const char *name, const char *caption)
     return action;
 }
 
+// A table's columns as far as their widths depend on them: captions and types.
+QStringList ColumnsOf(const TPlannerCore &core, TWhichTable table)
+{
+    QStringList columns;
+    for (int column = 0; column < core.GetTableColCount(table); ++column)
+        columns << core.GetColumnCaption(table, column) + QLatin1Char('\n')
+                       + QString::number(int(core.GetColumnType(table, column)));
+    return columns;
+}
+
 } // namespace
 
 TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTables &tables)
@@ -74,9 +84,11 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
     for (TWhichTable table : {tbTable, tbExclude}) {
         TBaseTreeGrid *grid = FCore.GetTable(table);
         grid->Header()->SetImages(FImages.get());
-        // Column hints carry the filter descriptions.
+        // Column hints carry the filter descriptions; a double click on a column's border
+        // fits the column.
         grid->Header()->SetOptions(grid->Header()->Options()
-                                   + TTGHeaderOptions{hoVisible, hoShowImages, hoShowSortGlyphs, hoShowHint});
+                                   + TTGHeaderOptions{hoVisible, hoShowImages, hoShowSortGlyphs, hoShowHint,
+                                                      hoDblClickResize});
         grid->OnHeaderClick = [this, table](TTreeGridHeader *, const TTGHeaderHitInfo &hitInfo) {
             HeaderClick(table, hitInfo);
         };
@@ -90,6 +102,9 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
         };
         FLazyFit[table] = std::make_unique<TLazyColumnFit>(FCore, FTables, table);
     }
+    FTables.OnColumnsRenamed = [this](TWhichTable table, const std::vector<std::pair<QString, QString>> &renames) {
+        FLazyFit[table]->ColumnsRenamed(renames);
+    };
     FCore.AddObserver(*this);
     UpdateActions();
 }
@@ -97,6 +112,7 @@ TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTabl
 TTableCommands::~TTableCommands()
 {
     FCore.RemoveObserver(*this);
+    FTables.OnColumnsRenamed = nullptr;
     for (TWhichTable table : {tbTable, tbExclude}) {
         if (TBaseTreeGrid *grid = FCore.GetTable(table)) {
             grid->OnHeaderClick = nullptr;
@@ -147,6 +163,35 @@ std::map<QString, int> TTableCommands::HandWidths(TWhichTable table) const
 void TTableCommands::SetHandWidths(TWhichTable table, const std::map<QString, int> &widths)
 {
     FLazyFit[table]->SetHandWidths(widths);
+}
+
+void TTableCommands::RemakeKeepingHandWidths(const std::function<void()> &remake)
+{
+    std::array<std::vector<int>, WhichTableCount> widths;
+    for (TWhichTable table : {tbTable, tbExclude})
+        widths[table] = FLazyFit[table]->HandWidthsByIndex();
+    remake();
+    for (TWhichTable table : {tbTable, tbExclude})
+        FLazyFit[table]->SetHandWidthsByIndex(widths[table]);
+}
+
+void TTableCommands::LanguageChanged()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        FLazyFit[table]->MeasureAgain();
+}
+
+void TTableCommands::NoteColumns()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        FNotedColumns[table] = ColumnsOf(FCore, table);
+}
+
+void TTableCommands::FitChangedColumns()
+{
+    for (TWhichTable table : {tbTable, tbExclude})
+        if (ColumnsOf(FCore, table) != FNotedColumns[table])
+            AutoFitColumns(table, true);
 }
 
 void TTableCommands::DocumentCleared()

@@ -4,8 +4,10 @@
 #include <QPointer>
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -59,10 +61,20 @@ public:
     // the columns sized by hand. Lazily, a big table's columns fit the rows in view. From then
     // on the columns widen to the rows that come into view or change (TLazyColumnFit).
     void AutoFitColumns(TWhichTable table, bool lazily = false);
-    // The widths the user set by hand in a table, by column caption; they belong to the
-    // document shown and go with it.
+    // The widths the user set by hand in a table, by the names of the columns in files (the
+    // untranslated caption of an absent-days column); they belong to the document shown and
+    // go with it. Setting them takes a column's caption for its name too.
     std::map<QString, int> HandWidths(TWhichTable table) const;
     void SetHandWidths(TWhichTable table, const std::map<QString, int> &widths);
+    // A new document made again in another language: its columns keep the widths set by hand
+    // under their new captions.
+    void RemakeKeepingHandWidths(const std::function<void()> &remake);
+    // The language changed: yes/no cells show other words, the rows are measured again.
+    void LanguageChanged();
+    // The columns of both tables are noted before the document is replaced (another
+    // instance's save); afterwards a table whose columns differ is fitted as after its setup.
+    void NoteColumns();
+    void FitChangedColumns();
     // The active table changed: the Sort menu shows the header's sort column again.
     void PageChanged();
     // Enables the actions for the active table and column.
@@ -83,4 +95,5 @@ private:
     // The column the Sort command sorted last in each table (-1: none since the page changed).
     std::array<int, WhichTableCount> FLastSorted{-1, -1};
     std::array<std::unique_ptr<TLazyColumnFit>, WhichTableCount> FLazyFit;
+    std::array<QStringList, WhichTableCount> FNotedColumns;
 };

@@ -14,8 +14,13 @@ QString TTableEvents::GetText(TWhichTable table, const TNodeData *node, int colu
         return QString();
     const QString text = FCore.GetData(node, column);
     if (FCore.GetColumnType(table, column) == ctCheckBox)
-        return Translate(text == BoolName(true) ? QStringLiteral("yes") : QStringLiteral("no"));
+        return CheckBoxText(text);
     return text;
+}
+
+QString TTableEvents::CheckBoxText(const QString &cell)
+{
+    return Translate(cell == BoolName(true) ? QStringLiteral("yes") : QStringLiteral("no"));
 }
 
 bool TTableEvents::IsOverlapping(const TNodeData *node) const

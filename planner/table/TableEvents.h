@@ -27,6 +27,8 @@ public:
     // The text of a cell; a yes/no column shows "yes" for "Ja" and "no" for anything else.
     // No column (-1) shows nothing.
     QString GetText(TWhichTable table, const TNodeData *node, int column) const;
+    // What a yes/no cell holding `cell` shows, in the current language.
+    static QString CheckBoxText(const QString &cell);
     TTextStyle TextStyle(const TNodeData *node, bool selected) const;
     // Columns connected to position, start, end, length or colour get this background.
     bool HasChartBackground(TWhichTable table, int column) const;

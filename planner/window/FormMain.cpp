@@ -38,6 +38,7 @@
 #include "chart/SaveGraphics.h"
 #include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
+#include "window/GroupTabKeys.h"
 #include "window/InstanceMenu.h"
 #include "window/PowerWatch.h"
 #include "window/RecentFiles.h"
@@ -82,8 +83,15 @@ TMainForm::TMainForm(QWidget *parent)
     // A reload after another instance saved, or rows rebuilt after a conflict, leave the
     // user's view and field as they were.
     auto *view = new TViewKeeper(*FCore, *FTables, *FEditor, TimeChartView, this);
-    FSync->OnBeforeReload = [view] { view->Capture(TViewKeeper::ksDocument); };
-    FSync->OnAfterReload = [view] { view->Restore(); };
+    // Columns another instance set up fit as after a setup here.
+    FSync->OnBeforeReload = [this, view] {
+        view->Capture(TViewKeeper::ksDocument);
+        FTableCommands->NoteColumns();
+    };
+    FSync->OnAfterReload = [this, view] {
+        FTableCommands->FitChangedColumns();
+        view->Restore();
+    };
     FSync->OnBeforeRowsRebuilt = [view] { view->Capture(TViewKeeper::ksRows); };
     FSync->OnAfterRowsRebuilt = [view] { view->Restore(); };
     WireGroupTabsAndIdle();
@@ -409,6 +417,10 @@ bool TMainForm::FormKeyDown(QKeyEvent *event)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // A focused tab bar switches the group with its keys, the arrows among them.
+    if (event->type() == QEvent::KeyPress && watched == TabControl1
+        && GroupTabKeys::KeyPress(*TabControl1, *static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::KeyPress
         && (watched == StringTreeGrid1 || watched == StringTreeGrid2 || watched == TabControl1
             || (TimeChartView && watched == TimeChartView->TimeChart))

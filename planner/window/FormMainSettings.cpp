@@ -59,7 +59,7 @@ void TMainForm::CreateSettingsAndMenus()
     FDocumentMenus->OnRevert = [this](const QString &generation) { RevertToFile(generation); };
 
     FSettings = new TSettingsKeeper(*this, *FCore, File(), *FRecentFiles, this);
-    FSettings->OnNewDocument = [this] { ActionNewExecute(); };
+    FSettings->OnNewDocument = [this] { FTableCommands->RemakeKeepingHandWidths([this] { ActionNewExecute(); }); };
     FSettings->SetFilterEngine(&FTables->Filters());
     FSettings->SetTimeChart(TimeChartView, Splitter1);
     FSettings->SetEditor(&Editor());
@@ -75,6 +75,7 @@ void TMainForm::CreateSettingsAndMenus()
     FSettings->OnLanguageChanged = [this] {
         TranslateSearchBar();
         Editor().ShowSelectedCount();
+        FTableCommands->LanguageChanged();
     };
     Sync().OnSaveFileIni = [this] { SaveFileIni(); };
     Sync().OnLoadFileIni = [this] { LoadFileIni(); };

@@ -133,6 +133,35 @@ inline QPoint HeaderPoint(TBaseTreeGrid *grid, int column, int fromLeft = -1)
     return QPoint(x, header->height() / 2);
 }
 
+// The right border of a column's header cell, in the header widget.
+inline QPoint HeaderBorder(TBaseTreeGrid *grid, const TTreeGridColumn *column)
+{
+    return QPoint(column->Left() + column->Width() - 1, grid->Header()->Widget()->height() / 2);
+}
+
+// Drags the right border of a column's header cell by dx pixels.
+inline void DragHeaderBorder(TBaseTreeGrid *grid, const TTreeGridColumn *column, int dx)
+{
+    QWidget *header = grid->Header()->Widget();
+    const QPoint border = HeaderBorder(grid, column);
+    QTest::mousePress(header, Qt::LeftButton, Qt::NoModifier, border);
+    QTest::mouseMove(header, border + QPoint(dx / 2, 0));
+    QTest::mouseMove(header, border + QPoint(dx, 0));
+    QTest::mouseRelease(header, Qt::LeftButton, Qt::NoModifier, border + QPoint(dx, 0));
+    QApplication::processEvents();
+}
+
+// A double click as a hand makes it: press, release, the second press (a double click) and
+// its release, at one point of a widget.
+inline void DoubleClick(QWidget *widget, QPoint at)
+{
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+    QApplication::processEvents();
+}
+
 // The width a header cell lays its caption out in, and the width the caption needs there.
 struct TCaptionRoom
 {

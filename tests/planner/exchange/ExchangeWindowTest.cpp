@@ -1,5 +1,7 @@
 #include "planner/CoreTestSupport.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 #include <QTimer>
 
 #include "MemIniFile.h"
+#include "WorkbookReader.h"
 #include "WorkbookWriter.h"
 #include "planner/UserInput.h"
 #include "dialogs/ArchivDialog.h"
@@ -156,6 +159,64 @@ TEST_F(ExchangeWindowTest, AWorkbookWithOneOfTheSheetsBringsThatOne)
 
     QTest::keyClick(form->StringTreeGrid1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Comments(), QStringList{QStringLiteral("kept")});
+}
+
+// A column renamed "=Comment": Excel Export and Excel Import through the File menu bring its
+// rows back, the caption stands in the workbook as it is, and a workbook written with a blank
+// before the caption (as exports did before) imports too.
+TEST_F(ExchangeWindowTest, ACaptionStartingWithEqualsKeepsTheWorkbookImportable)
+{
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    TPlannerCore &core = form->Core();
+    core.SetColumnCaption(tbTable, 5, QStringLiteral("=Comment"));
+    AddTask(QStringLiteral("04.03.2024"), QStringLiteral("2"), QStringLiteral("first"));
+    auto *file = form->menuBar()->findChild<QMenu *>(QStringLiteral("File1"));
+    ASSERT_TRUE(file);
+
+    const QString book = dir.filePath(QStringLiteral("equals.xlsx"));
+    form->OnChooseExportFile = [&](const QString &) { return book; };
+    userinput::ClickMenuItem(*form, file, form->Exportieren1);
+    ASSERT_TRUE(QFileInfo::exists(book));
+    platform::TWorkbookReader reader;
+    ASSERT_TRUE(reader.Open(book));
+    platform::TSheetData sheet;
+    ASSERT_TRUE(reader.ReadSheet(0, 10, sheet));
+    const auto caption = std::find_if(sheet.Cells.begin(), sheet.Cells.end(),
+                                      [](const platform::TSheetCell &cell) { return cell.Row == 0 && cell.Column == 5; });
+    ASSERT_NE(caption, sheet.Cells.end());
+    EXPECT_EQ(caption->Text, QStringLiteral("=Comment"));
+
+    form->questions.clear();
+    form->OnChooseImportFile = [&] { return book; };
+    form->answers = {mrNo};
+    userinput::ClickMenuItem(*form, file, form->ExcelImport1);
+    ASSERT_EQ(form->questions.size(), 1) << form->questions.join(u'\n').toStdString();
+    EXPECT_TRUE(form->questions[0].startsWith(QStringLiteral("Clear table before import?")));
+    EXPECT_EQ(Comments(), (QStringList{QStringLiteral("first"), QStringLiteral("first")}));
+
+    // A workbook of an earlier export, with the blank before the caption.
+    QStringList captions;
+    for (int column = 0; column < core.GetTableColCount(tbTable); ++column)
+        captions.append(core.GetColumnCaption(tbTable, column));
+    captions[5] = QStringLiteral(" =Comment");
+    const QString older = dir.filePath(QStringLiteral("older.xlsx"));
+    {
+        platform::TWorkbookWriter writer(older);
+        writer.AddSheet(QStringLiteral("ZOP Table"));
+        writer.AppendRow(captions);
+        writer.AppendRow({QStringLiteral("Position 1"), QStringLiteral("11.03.2024"), QString(), QStringLiteral("1"),
+                          QString(), QStringLiteral("older")});
+        ASSERT_TRUE(writer.Commit());
+    }
+    form->questions.clear();
+    form->OnChooseImportFile = [&] { return older; };
+    form->answers = {mrOk, mrNo};
+    userinput::ClickMenuItem(*form, file, form->ExcelImport1);
+    ASSERT_EQ(form->questions.size(), 2) << form->questions.join(u'\n').toStdString();
+    EXPECT_EQ(form->questions[0], QStringLiteral("Sheet ZOP Table (Absent days) not found."));
+    EXPECT_EQ(Comments(), (QStringList{QStringLiteral("first"), QStringLiteral("first"), QStringLiteral("older")}));
 }
 
 // The archive menu opens the dialog with the document's range and now as the date; OK saves

@@ -22,6 +22,8 @@
 #include "dialogs/ListGrid.h"
 #include "dialogs/SetupDialogs.h"
 #include "dialogs/SetupTableDialog.h"
+#include "document/DocumentSettings.h"
+#include "editor/PropertyEditor.h"
 #include "setup/SetupRules.h"
 #include "table/ColumnFitter.h"
 #include "table/FilterEngine.h"
@@ -29,6 +31,7 @@
 #include "table/PlannerTables.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
+#include "window/SettingsKeeper.h"
 
 using namespace userinput;
 using testsupport::ShowsFullRender;
@@ -257,4 +260,30 @@ TEST_F(SetupWindowTest, OKOnABigTableFitsTheRowsInView)
     QApplication::processEvents();
     EXPECT_GT(column->Width(), fitted);
     EXPECT_TRUE(ShowsFullRender(grid));
+}
+
+// A column narrowed by hand and renamed in the table setup keeps its width, also in the
+// user's settings, where it is kept under its new name.
+TEST_F(SetupWindowTest, AColumnSizedByHandKeepsItsWidthThroughARename)
+{
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    const int comment = core->GetConnection(tbTable, cnTextCenterMiddle);
+    TTreeGridColumn *column = grid->Header()->Columns()->Items(comment);
+    DragHeaderBorder(grid, column, -15);
+    const int narrowed = column->Width();
+    ASSERT_EQ(form->Settings().CurrentDocumentSettings().ColumnWidths,
+              (std::vector<TSavedColumnWidth>{{tbTable, QStringLiteral("Comment"), narrowed}}));
+
+    WorkSetup([&] {
+        ClickRow(comment);
+        WorkEditor([&] { QTest::mouseClick(dialog->ButtonEdit, Qt::LeftButton); }, [&] {
+            TypeName(QStringLiteral("Remark"));
+            QTest::mouseClick(editor->ButtonOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->ButtonOK, Qt::LeftButton);
+    });
+    ASSERT_EQ(Column(QStringLiteral("Remark")), comment);
+    EXPECT_EQ(grid->Header()->Columns()->Items(comment)->Width(), narrowed);
+    EXPECT_EQ(form->Settings().CurrentDocumentSettings().ColumnWidths,
+              (std::vector<TSavedColumnWidth>{{tbTable, QStringLiteral("Remark"), narrowed}}));
 }

@@ -29,6 +29,7 @@
 #include "core/PlannerWindow.h"
 #include "core/UndoRedo.h"
 #include "document/DocumentFile.h"
+#include "setup/SetupApplier.h"
 #include "sync/DocumentSync.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
@@ -133,6 +134,14 @@ public:
                 TNodeData *row = core.AddNode(core.GetFreeID(), tbTable, true);
                 core.SetData(row, core.IndexOfColumnHack(tbTable, f.value(1)), f.value(2));
                 return "ok " + row->ID.Value();
+            }
+            if (command == "addcolumn") {
+                // The table setup with one column more, confirmed: saved before and after.
+                TSetupApplier applier(core, file);
+                TSetupChanges changes;
+                changes.Table = applier.ReadTable();
+                changes.Table->Columns.push_back({f.value(1), ColumnTypeName2Type(f.value(2)), {}, -1});
+                return applier.Apply(changes) ? "ok" : "error setup";
             }
             if (command == "undo") {
                 core.Undo();

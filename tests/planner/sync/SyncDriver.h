@@ -11,6 +11,9 @@
 //   add <caption> <text>     a new task row with one cell set, as one user action (one undo
 //                            step); answers its id
 //   set <id> <caption> <text>
+//   addcolumn <caption> <type>
+//                            the table setup with a new last column of the type ("Text",
+//                            "CheckBox" ...), confirmed as OK does (saved before and after)
 //   delete <id>
 //   deleteall                every task row, as one user action
 //   order <caption>          the task rows' texts of a column, top to bottom, as a JSON array

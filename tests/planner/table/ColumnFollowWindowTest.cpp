@@ -107,17 +107,6 @@ protected:
         QTest::keyClicks(field, text);
         QTest::keyClick(field, Qt::Key_Return);
     }
-    // Drags the right border of a column's header cell by dx pixels.
-    static void DragBorder(TStringTreeGrid *grid, TTreeGridColumn *column, int dx)
-    {
-        QWidget *header = grid->Header()->Widget();
-        const QPoint border(column->Left() + column->Width() - 1, header->height() / 2);
-        QTest::mousePress(header, Qt::LeftButton, Qt::NoModifier, border);
-        QTest::mouseMove(header, border + QPoint(dx / 2, 0));
-        QTest::mouseMove(header, border + QPoint(dx, 0));
-        QTest::mouseRelease(header, Qt::LeftButton, Qt::NoModifier, border + QPoint(dx, 0));
-        QApplication::processEvents();
-    }
 
     QTemporaryDir dir;
     QStringList shortened;
@@ -136,6 +125,7 @@ TEST_F(ColumnFollowWindowTest, AWriteThroughTheEditorWidensItsColumn)
     TypeIntoEditor(cnTextCenterMiddle, LongComment);
     ASSERT_EQ(core->GetData_(Row(*form, 1), cnTextCenterMiddle), LongComment);
     EXPECT_TRUE(ShowsFullRender(form->StringTreeGrid1->viewport()));
+    EXPECT_TRUE(ShowsFullRender(form->StringTreeGrid1->Header()->Widget()));
     EXPECT_GT(Column(*form, cnTextCenterMiddle)->Width(), fitted);
     EXPECT_EQ(Shortened(*form), QStringList());
     // The new width is the one a fit of the whole table gives.
@@ -199,7 +189,7 @@ TEST_F(ColumnFollowWindowTest, AColumnSizedByHandKeepsItsWidth)
         Watch(*window);
         OpenShortRows(*window, QStringLiteral("hand.zop"));
         TTreeGridColumn *comment = Column(*window, cnTextCenterMiddle);
-        DragBorder(window->StringTreeGrid1, comment, 40);
+        DragHeaderBorder(window->StringTreeGrid1, comment, 40);
         narrowed = comment->Width();
         ASSERT_GT(narrowed, 0);
         window->Core().SetData_(Row(*window, 0), cnTextCenterMiddle, LongComment);
@@ -233,6 +223,55 @@ TEST_F(ColumnFollowWindowTest, AColumnSizedByHandKeepsItsWidth)
     EXPECT_GT(Column(*form, cnTextCenterMiddle)->Width(), narrowed);
     EXPECT_EQ(Shortened(*form), QStringList());
     EXPECT_TRUE(form->Settings().CurrentDocumentSettings().ColumnWidths.empty());
+}
+
+// A click on a column's border sizes nothing; a column narrowed by a drag of its border gets
+// back the fitted width with a double click on the border, without sorting, and follows its
+// rows again.
+TEST_F(ColumnFollowWindowTest, ADoubleClickOnTheBorderFitsAColumnSizedByHand)
+{
+    OpenShortRows(*form, QStringLiteral("double.zop"));
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    QWidget *header = grid->Header()->Widget();
+    TTreeGridColumn *comment = Column(*form, cnTextCenterMiddle);
+    const int fitted = comment->Width();
+    const TColumnIndex sorted = grid->Header()->SortColumn();
+
+    QTest::mouseClick(header, Qt::LeftButton, {}, HeaderBorder(grid, comment));
+    QApplication::processEvents();
+    EXPECT_EQ(comment->Width(), fitted);
+    EXPECT_TRUE(form->Settings().CurrentDocumentSettings().ColumnWidths.empty());
+
+    DragHeaderBorder(grid, comment, -20);
+    ASSERT_LT(comment->Width(), fitted);
+    ASSERT_EQ(form->Settings().CurrentDocumentSettings().ColumnWidths.size(), 1u);
+
+    DoubleClick(header, HeaderBorder(grid, comment));
+    EXPECT_EQ(comment->Width(), fitted);
+    EXPECT_EQ(grid->Header()->SortColumn(), sorted);
+    EXPECT_TRUE(form->Settings().CurrentDocumentSettings().ColumnWidths.empty());
+    EXPECT_TRUE(ShowsFullRender(header));
+    core->SetData_(Row(*form, 1), cnTextCenterMiddle, LongComment);
+    EXPECT_EQ(Shortened(*form), QStringList());
+    EXPECT_GT(comment->Width(), fitted);
+}
+
+// Sorting by a column with a click on its header shows the sort glyph beside the whole
+// caption: the fitted column makes room for it.
+TEST_F(ColumnFollowWindowTest, ASortedColumnShowsItsWholeCaption)
+{
+    OpenShortRows(*form, QStringLiteral("sorted.zop"));
+    TStringTreeGrid *grid = form->StringTreeGrid1;
+    TTreeGridHeader *header = grid->Header();
+    for (TConnection cn : {cnLength, cnPosition}) {
+        const int column = core->GetConnection(tbTable, cn);
+        QTest::mouseClick(header->Widget(), Qt::LeftButton, {}, HeaderPoint(grid, column));
+        ASSERT_TRUE(WaitUntil([&] { return header->SortColumn() == column; }));
+        testsupport::FlushPaints();
+        const TCaptionRoom room = CaptionRoom(header, column);
+        EXPECT_GE(room.space, room.needed) << header->Columns()->Items(column)->Text().toStdString();
+        EXPECT_TRUE(ShowsFullRender(header->Widget())) << header->Columns()->Items(column)->Text().toStdString();
+    }
 }
 
 // A cell of the resource column grows while the user presses the filter symbol of the column

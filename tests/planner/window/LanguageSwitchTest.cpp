@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
 
@@ -25,6 +26,7 @@
 #include "editor/EditorForm.h"
 #include "editor/PropertyEditor.h"
 #include "MemIniFile.h"
+#include "treegrid/StringTreeGrid.h"
 #include "window/SettingsKeeper.h"
 
 using namespace userinput;
@@ -227,4 +229,107 @@ TEST_F(LanguageSwitchTest, HintsAndCountsFollowTheLanguageAtOnce)
     EXPECT_EQ(form->ToolBar1->windowTitle(), QStringLiteral("Search"));
     EXPECT_EQ(editor->StatusText(), QStringLiteral("1 items selected"));
     EXPECT_EQ(form->windowTitle(), otherTitle);
+}
+
+namespace {
+
+// A language file of the given lines beside the others, removed with the guard.
+auto ExtraLanguage(const QString &folder, const QString &name, const QByteArray &lines)
+{
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".lng"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[translated]\r\n" + lines);
+    file.close();
+    return qScopeGuard([path] { QFile::remove(path); });
+}
+
+// Shows a page of the tables with a click on its tab.
+void ShowPage(TMainForm &window, int page)
+{
+    QTabBar *tabs = window.PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+    ASSERT_EQ(window.PageControl1->currentIndex(), page);
+    QApplication::processEvents();
+}
+
+} // namespace
+
+// Columns narrowed by hand keep their widths when the language changes: in a new document,
+// which is made again with translated captions, and in a saved one opened again in the other
+// language, where the absent days' columns show other captions.
+TEST_F(LanguageSwitchTest, ColumnsSizedByHandKeepTheirWidthsInAnotherLanguage)
+{
+    const auto removeLanguage = ExtraLanguage(folder, QStringLiteral("bemerkung"), "Comment=Bemerkung\r\n");
+    QTemporaryDir dir;
+    const QString plan = dir.filePath(QStringLiteral("plan.zop"));
+    const int comment = core->GetConnection(tbTable, cnTextCenterMiddle);
+    const int absentComment = core->GetConnection(tbExclude, cnTextCenterMiddle);
+    int task = 0;
+    int absent = 0;
+    {
+        TScriptedMainForm window(mrNo);
+        window.resize(1200, 800);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        TBaseTreeGrid *tasks = window.StringTreeGrid1;
+        DragHeaderBorder(tasks, tasks->Header()->Columns()->Items(comment), -15);
+        task = tasks->Header()->Columns()->Items(comment)->Width();
+
+        // Untouched, the new document is made again in the language chosen.
+        ASSERT_TRUE(OpenMenu(window, window.Format1));
+        ASSERT_TRUE(OpenSubMenu(window.Format1, window.Sprache1));
+        QAction *item = nullptr;
+        for (QAction *action : window.Sprache1->actions())
+            if (action->text() == QStringLiteral("bemerkung"))
+                item = action;
+        ASSERT_NE(item, nullptr);
+        ClickOpenMenuItem(window.Sprache1, item);
+        ASSERT_TRUE(WaitUntil([&] { return !window.Format1->isVisible(); }));
+        ASSERT_EQ(window.Core().GetColumnCaption(tbTable, comment), QStringLiteral("Bemerkung"));
+        EXPECT_EQ(tasks->Header()->Columns()->Items(comment)->Width(), task);
+
+        ASSERT_TRUE(window.File().Save(plan));
+        ASSERT_NO_FATAL_FAILURE(ShowPage(window, 1));
+        TBaseTreeGrid *days = window.StringTreeGrid2;
+        ASSERT_EQ(window.Core().GetColumnCaption(tbExclude, absentComment), QStringLiteral("Bemerkung"));
+        DragHeaderBorder(days, days->Header()->Columns()->Items(absentComment), -15);
+        absent = days->Header()->Columns()->Items(absentComment)->Width();
+        ASSERT_TRUE(window.close());
+    }
+
+    form->Settings().SetLanguage(QStringLiteral("default"));
+    form->Open(plan);
+    ASSERT_EQ(core->GetColumnCaption(tbExclude, absentComment), QStringLiteral("Comment"));
+    EXPECT_EQ(form->StringTreeGrid2->Header()->Columns()->Items(absentComment)->Width(), absent);
+    EXPECT_EQ(form->StringTreeGrid1->Header()->Columns()->Items(comment)->Width(), task);
+}
+
+// A yes/no column shows other words in another language: the rows shown are measured again,
+// so that no word is cut.
+TEST_F(LanguageSwitchTest, YesNoColumnsAreMeasuredAgainInAnotherLanguage)
+{
+    const auto removeLanguage = ExtraLanguage(folder, QStringLiteral("lang"), "no=auf gar keinen Fall und niemals\r\n");
+    TNodeData *row = core->AddNode(core->GetFreeID(), tbExclude, true);
+    core->SetData_(row, cnPosition, QStringLiteral("Position 1"));
+    core->SetData_(row, cnStart, QStringLiteral("04.03.2024"));
+    core->SetData_(row, cnLength, QStringLiteral("1"));
+    core->SetData_(row, cnLengthWithWeekend, BoolName(false));
+    ASSERT_NO_FATAL_FAILURE(ShowPage(*form, 1));
+    TStringTreeGrid *days = form->StringTreeGrid2;
+    QStringList shortened;
+    days->OnShortenString = [&](TBaseTreeGrid *, TCanvas &, TGridNode *, TColumnIndex, const QString &text, int,
+                                QString &, bool &) { shortened.append(text); };
+    const auto cut = [&] {
+        QApplication::processEvents();
+        shortened.clear();
+        days->viewport()->repaint();
+        return shortened;
+    };
+    ASSERT_EQ(cut(), QStringList());
+
+    ChooseLanguage(QStringLiteral("lang"));
+    EXPECT_EQ(cut(), QStringList());
+    days->OnShortenString = nullptr;
 }
