@@ -1,7 +1,6 @@
 #include "planner/CoreTestSupport.h"
 
 #include <QAction>
-#include <QDateEdit>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +13,7 @@
 #include "WorkbookWriter.h"
 #include "planner/UserInput.h"
 #include "dialogs/ArchivDialog.h"
+#include "dialogs/DateField.h"
 
 namespace {
 
