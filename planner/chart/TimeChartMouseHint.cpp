@@ -16,6 +16,7 @@
 #include "chart/ChartCursors.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
+#include "table/TableEvents.h"
 
 TCanvas &TTimeChartMouse::MeasureCanvas()
 {
@@ -126,14 +127,18 @@ QString TTimeChartMouse::GetNodeHint(TNodeData &node) const
     const TWhichTable table = node.NodeTable;
     QString hint = FCore.FormatDateTime(FCore.GetStartOf(&node)) + QStringLiteral(" - ")
                    + FCore.FormatDateTime(FCore.GetEndOf(&node));
+    // The cells as the table shows them (a check box as yes or no in the user's language).
+    const TTableEvents cells(FCore);
     if (table == tbExclude)
-        return hint + QLatin1Char('\n') + QLatin1Char('(') + FCore.GetData_(&node, cnTextCenterMiddle) + QLatin1Char(')');
+        return hint + QLatin1Char('\n') + QLatin1Char('(')
+               + cells.GetText(table, &node, FCore.GetConnection(table, cnTextCenterMiddle)) + QLatin1Char(')');
     QStringList lines;
     for (int column = 0; column < FCore.GetTableColCount(table); ++column) {
         const TConnection connection = FCore.GetColumnConnection(table, column);
         if (connection == cnStart || connection == cnEnd || connection == cnLength)
             continue;
-        lines.append(FCore.GetColumnCaption(table, column) + QStringLiteral(": ") + FCore.GetData(&node, column));
+        lines.append(FCore.GetColumnCaption(table, column) + QStringLiteral(": ")
+                     + cells.GetText(table, &node, column));
     }
     return hint + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
 }

@@ -1,6 +1,5 @@
 #include "dialogs/ArchivDialog.h"
 
-#include <QDateEdit>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,9 +9,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "DateFormat.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DateField.h"
 #include "document/DocumentFile.h"
 #include "exchange/Archiver.h"
 #include "sync/DirWatchThread.h"
@@ -20,18 +19,11 @@
 
 namespace {
 
-QDateEdit *makeDateEdit(QWidget *parent, const char *name, bool readOnly)
+TDateField *makeDateEdit(QWidget *parent, const char *name, bool readOnly)
 {
-    auto *edit = new QDateEdit(parent);
+    auto *edit = new TDateField(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setDisplayFormat(ShortDateFormat());
-    edit->setMinimumDate(QDate(100, 1, 1));
     edit->setReadOnly(readOnly);
-    edit->setCalendarPopup(!readOnly);
-    if (readOnly) {
-        edit->setButtonSymbols(QAbstractSpinBox::NoButtons);
-        edit->setFocusPolicy(Qt::NoFocus);
-    }
     return edit;
 }
 
@@ -82,7 +74,7 @@ TArchivDialog::TArchivDialog(TPlannerCore &core, TDocumentFile &file, QWidget *p
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this](QDate date) {
+    connect(DateTimePicker1, &TDateField::dateChanged, this, [this](QDate date) {
         // The picker shows the day; the time of day set with it stays.
         FArchiveDate = QDateToDateTime(date) + Frac(FArchiveDate);
         DateTimePicker1Change();
@@ -94,9 +86,6 @@ TArchivDialog::TArchivDialog(TPlannerCore &core, TDocumentFile &file, QWidget *p
 
 void TArchivDialog::SetRange(TDateTime from, TDateTime to)
 {
-    // The user's date format may have changed since the dialog was made.
-    for (QDateEdit *edit : {DateTimePickerFrom, DateTimePickerTo, DateTimePicker1})
-        edit->setDisplayFormat(ShortDateFormat());
     DateTimePickerFrom->setDate(DateTimeToQDate(from));
     DateTimePickerTo->setDate(DateTimeToQDate(to));
 }
@@ -124,6 +113,9 @@ QString TArchivDialog::DefaultArchiveFileName() const
 
 void TArchivDialog::Button1Click()
 {
+    // The count shown must be that of the date typed.
+    if (!CommitDateFields(this))
+        return;
     IPlannerWindow &window = FCore.Window();
     if (Fcount == FTotal
         && window.Ask(Translate(QString::fromUtf8("Alle %s Einträge archivieren?"), {QString::number(Fcount)}),

@@ -6,9 +6,9 @@
 
 #include "DateTime.h"
 
-class QDateEdit;
 class QLineEdit;
 class QPushButton;
+class TDateField;
 class TDocumentFile;
 class TPlannerCore;
 
@@ -41,9 +41,9 @@ public:
     int Fcount = 0;
     int FTotal = 0;
 
-    QDateEdit *DateTimePickerFrom = nullptr;
-    QDateEdit *DateTimePickerTo = nullptr;
-    QDateEdit *DateTimePicker1 = nullptr;
+    TDateField *DateTimePickerFrom = nullptr;
+    TDateField *DateTimePickerTo = nullptr;
+    TDateField *DateTimePicker1 = nullptr;
     QLineEdit *Edit1 = nullptr;
     QPushButton *Button1 = nullptr; // OK
     QPushButton *Button2 = nullptr; // Cancel

@@ -1,25 +1,15 @@
 #include "dialogs/DateRangeControls.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "DateFormat.h"
 #include "Language.h"
+#include "dialogs/DateField.h"
 #include "dialogs/NamedControl.h"
 
 namespace {
-
-QDateEdit *MakeDateEdit(QWidget *parent, const char *name)
-{
-    auto *edit = Named(new QDateEdit(parent), name);
-    edit->setDisplayFormat(ShortDateFormat());
-    edit->setMinimumDate(QDate(100, 1, 1));
-    edit->setCalendarPopup(true);
-    return edit;
-}
 
 QRadioButton *MakeRadio(QWidget *parent, const char *name, const char *caption)
 {
@@ -41,8 +31,8 @@ TDateRangeControls::TDateRangeControls(QWidget *parent, const char *wholeCaption
     RadioButton2 = MakeRadio(parent, "RadioButton2", viewCaption);
     RadioButton3 = MakeRadio(parent, "RadioButton3", "Free input");
     (checked == 1 ? RadioButton1 : checked == 2 ? RadioButton2 : RadioButton3)->setChecked(true);
-    startpicker = MakeDateEdit(parent, "startpicker");
-    endepicker = MakeDateEdit(parent, "endepicker");
+    startpicker = Named(new TDateField(parent), "startpicker");
+    endepicker = Named(new TDateField(parent), "endepicker");
     EditTage = Named(new QSpinBox(parent), "EditTage");
     EditTage->setRange(minDays, maxDays);
     FLabels[0] = MakeLabel(parent, "Label1", "Start Date");
@@ -54,8 +44,8 @@ TDateRangeControls::TDateRangeControls(QWidget *parent, const char *wholeCaption
             if (on)
                 ApplyRange();
         });
-    for (QDateEdit *picker : {startpicker, endepicker})
-        connect(picker, &QDateEdit::dateChanged, this, [this, picker] { PickerChange(picker); });
+    for (TDateField *picker : {startpicker, endepicker})
+        connect(picker, &TDateField::dateChanged, this, [this, picker] { PickerChange(picker); });
     connect(EditTage, &QSpinBox::valueChanged, this, &TDateRangeControls::EditTageChange);
 }
 
@@ -86,8 +76,6 @@ void TDateRangeControls::ApplyRange()
 
 void TDateRangeControls::Shown()
 {
-    for (QDateEdit *edit : {startpicker, endepicker})
-        edit->setDisplayFormat(ShortDateFormat());
     ApplyRange();
 }
 
@@ -116,7 +104,7 @@ void TDateRangeControls::SetRangeDates(const TRange &range)
     Changed();
 }
 
-void TDateRangeControls::PickerChange(const QDateEdit *moved)
+void TDateRangeControls::PickerChange(const TDateField *moved)
 {
     if (FChanging)
         return;

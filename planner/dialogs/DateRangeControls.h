@@ -7,12 +7,12 @@
 
 #include "DateTime.h"
 
-class QDateEdit;
 class QGridLayout;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
 class QWidget;
+class TDateField;
 
 // The date range of the chart's picture and print dialogs: the whole plan, the visible part
 // of the chart or dates of the user's choice, with the start, the end and the days between
@@ -30,7 +30,7 @@ public:
     void AddTo(QGridLayout *grid) const;
     // Fills the pickers for the chosen button.
     void ApplyRange();
-    // On showing the dialog: the user's date format, the plan and the view may have changed.
+    // On showing the dialog: the plan and the view may have changed.
     void Shown();
     TDateTime StartDate() const;
     TDateTime EndDate() const;
@@ -45,13 +45,13 @@ public:
     QRadioButton *RadioButton1 = nullptr;
     QRadioButton *RadioButton2 = nullptr;
     QRadioButton *RadioButton3 = nullptr; // "Free input"
-    QDateEdit *startpicker = nullptr;
-    QDateEdit *endepicker = nullptr;
+    TDateField *startpicker = nullptr;
+    TDateField *endepicker = nullptr;
     QSpinBox *EditTage = nullptr; // days
 
 private:
     void SetRangeDates(const TRange &range);
-    void PickerChange(const QDateEdit *moved);
+    void PickerChange(const TDateField *moved);
     void EditTageChange();
     void ShowDays();
     void Changed() const;

@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "Language.h"
@@ -22,7 +21,7 @@ TEditTableColumnDialog::TEditTableColumnDialog(QWidget *parent) : QDialog(parent
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     for (const QString &name : ColumnTypeNames)
         ComboBox1->addItem(name);
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new TDialogMemo(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Label3 = new QLabel(Translate(QStringLiteral("Format")), this);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -59,7 +58,7 @@ void TEditTableColumnDialog::Fill(const QString &caption, TColumnType type, cons
 {
     FPositionColumn = positionColumn;
     Edit1->setText(caption);
-    Memo1->setPlainText(values.join(QLatin1Char('\n')));
+    Memo1->SetLines(values);
     Edit2->setText(values.join(QLatin1Char(',')));
     ComboBox1->setCurrentIndex(int(type));
     ComboBox1->setEnabled(!typeLocked);
@@ -91,7 +90,7 @@ TColumnType TEditTableColumnDialog::Type() const
 QStringList TEditTableColumnDialog::Values() const
 {
     QStringList values;
-    for (const QString &line : Memo1->toPlainText().split(QLatin1Char('\n')))
+    for (const QString &line : Memo1->Lines())
         if (!line.isEmpty())
             values.append(line);
     return values;

@@ -6,11 +6,11 @@
 #include <functional>
 
 #include "core/DocumentTypes.h"
+#include "dialogs/DialogMemo.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 // "Edit Column": a column's name, type and, for pick lists, its values one per line.
@@ -39,7 +39,7 @@ public:
 
     QLineEdit *Edit1 = nullptr;      // name
     QComboBox *ComboBox1 = nullptr;  // type
-    QPlainTextEdit *Memo1 = nullptr; // values
+    TDialogMemo *Memo1 = nullptr; // values
     QLabel *Label3 = nullptr;        // "Format"
     QLineEdit *Edit2 = nullptr;      // the values as one text, never shown
     QPushButton *Button3 = nullptr;  // "Edit resources..."

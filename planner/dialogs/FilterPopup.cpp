@@ -1,7 +1,6 @@
 #include "dialogs/FilterPopup.h"
 
 #include <QButtonGroup>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "AutocompletingEdit.h"
-#include "DateFormat.h"
 #include "Language.h"
+#include "dialogs/DateField.h"
 
 namespace {
 
@@ -40,15 +39,6 @@ QLabel *Label(QWidget *parent, const char *name, const char *caption)
     auto *label = Named<QLabel>(parent, name);
     label->setText(Translate(QString::fromLatin1(caption)));
     return label;
-}
-
-QDateEdit *DatePicker(QWidget *parent, const char *name)
-{
-    auto *picker = Named<QDateEdit>(parent, name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(ShortDateFormat());
-    picker->setDate(DateTimeToQDate(Date()));
-    return picker;
 }
 
 } // namespace
@@ -78,9 +68,9 @@ TFilterPopup::TFilterPopup(QWidget *parent)
     ListBoxList->setToolTip(Translate(QStringLiteral("Select with left Mouseclick (+Shift/Ctrl)")));
     RadioButtonDate = Radio(this, "RadioButtonDate", "Date");
     LabelDateFrom = Label(this, "LabelDateFrom", "from");
-    DateTimePickerFrom = DatePicker(this, "DateTimePickerFrom");
+    DateTimePickerFrom = Named<TDateField>(this, "DateTimePickerFrom");
     LabelDateTill = Label(this, "LabelDateTill", "till");
-    DateTimePickerTill = DatePicker(this, "DateTimePickerTill");
+    DateTimePickerTill = Named<TDateField>(this, "DateTimePickerTill");
     LabelNumber = Label(this, "LabelNumber", "Number");
     LabelNumber->setFont(bold);
     RadioButtonSmaller = Radio(this, "RadioButtonSmaller", "smaller than");
@@ -204,12 +194,9 @@ void TFilterPopup::SetValues(const TFilterPopupValues &values)
     SetListFilterEnabled(values.ListEnabled);
     SetNumberFilterEnabled(values.NumberEnabled);
 
-    DateTimePickerFrom->setDisplayFormat(ShortDateFormat());
-    DateTimePickerTill->setDisplayFormat(ShortDateFormat());
-    if (values.DateFromSet)
-        DateTimePickerFrom->setDate(DateTimeToQDate(values.DateFrom));
-    if (values.DateTillSet)
-        DateTimePickerTill->setDate(DateTimeToQDate(values.DateTill));
+    // Set or not, the pickers show their dates in the current format.
+    DateTimePickerFrom->setDate(values.DateFromSet ? DateTimeToQDate(values.DateFrom) : DateTimePickerFrom->date());
+    DateTimePickerTill->setDate(values.DateTillSet ? DateTimeToQDate(values.DateTill) : DateTimePickerTill->date());
 
     ListBoxList->clear();
     ListBoxList->addItems(values.ListValues);
@@ -266,6 +253,9 @@ TFilterPopupValues TFilterPopup::Values() const
 
 void TFilterPopup::Finish(int result)
 {
+    // A date typed that names none keeps the pop-up open until it is mended.
+    if (result == mrOk && !CommitDateFields(this))
+        return;
     SetModalResult(result);
     CloseDropDown();
 }
@@ -275,9 +265,12 @@ bool TFilterPopup::eventFilter(QObject *watched, QEvent *event)
     // The window sees Enter before its controls: it closes the pop-up with OK.
     if (event->type() == QEvent::KeyPress && DropDownState() == ddsShown) {
         const int key = static_cast<QKeyEvent *>(event)->key();
+        // A date field's calendar is a window of its own: Enter there picks the day.
+        const auto *widget = qobject_cast<QWidget *>(watched);
         bool inside = false;
-        for (QObject *object = watched; object && !inside; object = object->parent())
-            inside = object == this;
+        if (!widget || widget->window() == this)
+            for (QObject *object = watched; object && !inside; object = object->parent())
+                inside = object == this;
         if (inside && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             Finish(mrOk);
             return true;

@@ -4,7 +4,6 @@
 #include "table/FilterPopupValues.h"
 
 class QButtonGroup;
-class QDateEdit;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -12,6 +11,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class TAutocompletingEdit;
+class TDateField;
 
 // The filter pop-up of a table column: one radio button per kind of filter with its inputs,
 // OK and Cancel. It drops down below the column header; the main window fills it and reads
@@ -49,9 +49,9 @@ public:
     QListWidget *ListBoxList = nullptr;
     QRadioButton *RadioButtonDate = nullptr;
     QLabel *LabelDateFrom = nullptr;
-    QDateEdit *DateTimePickerFrom = nullptr;
+    TDateField *DateTimePickerFrom = nullptr;
     QLabel *LabelDateTill = nullptr;
-    QDateEdit *DateTimePickerTill = nullptr;
+    TDateField *DateTimePickerTill = nullptr;
     QLabel *LabelNumber = nullptr;
     QRadioButton *RadioButtonSmaller = nullptr;
     QRadioButton *RadioButtonGreater = nullptr;

@@ -20,6 +20,7 @@
 #include "chart/ChartPicture.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DateField.h"
 #include "dialogs/DateRangeControls.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/NamedControl.h"
@@ -230,6 +231,7 @@ void TForm1::PaintPreview(QPainter &painter)
 
 void TForm1::OKButtonClick()
 {
-    if (redrawGraphics())
+    // A date typed that names none is mended before the picture is made.
+    if (CommitDateFields(this) && redrawGraphics())
         accept();
 }

@@ -6,12 +6,12 @@
 
 #include "DateTime.h"
 
-class QDateEdit;
 class QLabel;
 class QPainter;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class TDateField;
 class TDateRangeControls;
 class TDocumentSync;
 class TPreviewPaintBox;
@@ -54,8 +54,8 @@ public:
     QRadioButton *RadioButton1 = nullptr; // "Draw Summary"
     QRadioButton *RadioButton2 = nullptr; // "Draw current view"
     QRadioButton *RadioButton3 = nullptr; // "Free input"
-    QDateEdit *startpicker = nullptr;
-    QDateEdit *endepicker = nullptr;
+    TDateField *startpicker = nullptr;
+    TDateField *endepicker = nullptr;
     QSpinBox *EditTage = nullptr; // days
     QPushButton *OKButton = nullptr;
     QPushButton *CancelButton = nullptr;

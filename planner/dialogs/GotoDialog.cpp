@@ -1,12 +1,11 @@
 #include "dialogs/GotoDialog.h"
 
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "DateFormat.h"
+#include "dialogs/DateField.h"
 
 TGotoDialog::TGotoDialog(QWidget *parent)
     : QDialog(parent)
@@ -15,18 +14,14 @@ TGotoDialog::TGotoDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Goto Date"));
     setModal(true);
 
-    DateTimePicker1 = new QDateEdit(this);
+    DateTimePicker1 = new TDateField(this);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
-    DateTimePicker1->setDisplayFormat(ShortDateFormat());
-    DateTimePicker1->setCalendarPopup(true);
-    DateTimePicker1->setMinimumDate(QDate(100, 1, 1));
-    DateTimePicker1->setMaximumDate(QDate(9999, 12, 31));
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button1, &QPushButton::clicked, this, &TGotoDialog::OkClick);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *label = new QLabel(QStringLiteral("Date:"), this);
@@ -51,4 +46,19 @@ TDateTime TGotoDialog::Date() const
 void TGotoDialog::SetDate(TDateTime date)
 {
     DateTimePicker1->setDate(DateTimeToQDate(date));
+}
+
+void TGotoDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The date offered is typed over at once.
+    DateTimePicker1->setFocus(Qt::OtherFocusReason);
+    DateTimePicker1->selectAll();
+}
+
+void TGotoDialog::OkClick()
+{
+    // A text that names no date goes nowhere: the user mends it.
+    if (CommitDateFields(this))
+        accept();
 }

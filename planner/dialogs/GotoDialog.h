@@ -4,10 +4,11 @@
 
 #include "DateTime.h"
 
-class QDateEdit;
 class QPushButton;
+class TDateField;
 
-// "Goto Date": picks the date the chart scrolls to.
+// "Goto Date": picks the date the chart scrolls to. OK with a text that names no date keeps
+// the dialog open with the text marked.
 class TGotoDialog : public QDialog
 {
     Q_OBJECT
@@ -18,7 +19,13 @@ public:
     TDateTime Date() const;
     void SetDate(TDateTime date);
 
-    QDateEdit *DateTimePicker1 = nullptr;
+    TDateField *DateTimePicker1 = nullptr;
     QPushButton *Button1 = nullptr; // OK
     QPushButton *Button2 = nullptr; // Cancel
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void OkClick();
 };

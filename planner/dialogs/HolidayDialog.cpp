@@ -1,6 +1,5 @@
 #include "dialogs/HolidayDialog.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,8 +12,8 @@
 
 #include <algorithm>
 
-#include "DateFormat.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DateField.h"
 #include "dialogs/NamedControl.h"
 #include "table/AbsenceReport.h"
 
@@ -22,15 +21,6 @@ namespace {
 
 constexpr int FirstYear = 1;
 constexpr int LastYear = 9999;
-
-QDateEdit *makePicker(QWidget *parent, const char *name)
-{
-    auto *edit = Named(new QDateEdit(parent), name);
-    edit->setDisplayFormat(ShortDateFormat());
-    edit->setDateRange(QDate(FirstYear, 1, 1), QDate(LastYear, 12, 31));
-    edit->setCalendarPopup(true);
-    return edit;
-}
 
 } // namespace
 
@@ -45,8 +35,8 @@ THolidayDialog::THolidayDialog(TPlannerCore &core, QWidget *parent)
     RadioButton1 = Named(new QRadioButton(QStringLiteral("complete Range"), this), "RadioButton1");
     RadioButton2 = Named(new QRadioButton(QStringLiteral("complete Year"), this), "RadioButton2");
     RadioButton3 = Named(new QRadioButton(QStringLiteral("free Input"), this), "RadioButton3");
-    DateTimePickerStart = makePicker(this, "DateTimePickerStart");
-    DateTimePickerEnd = makePicker(this, "DateTimePickerEnd");
+    DateTimePickerStart = Named(new TDateField(this), "DateTimePickerStart");
+    DateTimePickerEnd = Named(new TDateField(this), "DateTimePickerEnd");
     UpDown1 = Named(new QSpinBox(this), "UpDown1");
     UpDown1->setRange(FirstYear, LastYear);
     Memo1 = Named(new QPlainTextEdit(this), "Memo1");
@@ -81,8 +71,8 @@ THolidayDialog::THolidayDialog(TPlannerCore &core, QWidget *parent)
                 RadioButton1Click();
         });
     connect(UpDown1, &QSpinBox::valueChanged, this, &THolidayDialog::UpDown1ChangingEx);
-    connect(DateTimePickerStart, &QDateEdit::dateChanged, this, &THolidayDialog::DateTimePickerChange);
-    connect(DateTimePickerEnd, &QDateEdit::dateChanged, this, &THolidayDialog::DateTimePickerChange);
+    connect(DateTimePickerStart, &TDateField::dateChanged, this, &THolidayDialog::DateTimePickerChange);
+    connect(DateTimePickerEnd, &TDateField::dateChanged, this, &THolidayDialog::DateTimePickerChange);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

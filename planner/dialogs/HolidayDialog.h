@@ -6,12 +6,12 @@
 
 #include "DateTime.h"
 
-class QDateEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class TAbsenceReport;
+class TDateField;
 class TPlannerCore;
 
 // "Evaluation": the absent days of every resource summed per absence reason over the whole
@@ -39,8 +39,8 @@ public:
     QRadioButton *RadioButton1 = nullptr; // "complete Range"
     QRadioButton *RadioButton2 = nullptr; // "complete Year"
     QRadioButton *RadioButton3 = nullptr; // "free Input"
-    QDateEdit *DateTimePickerStart = nullptr;
-    QDateEdit *DateTimePickerEnd = nullptr;
+    TDateField *DateTimePickerStart = nullptr;
+    TDateField *DateTimePickerEnd = nullptr;
     QSpinBox *UpDown1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QPushButton *Button1 = nullptr; // "Close"

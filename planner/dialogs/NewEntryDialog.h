@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
+#include <QPoint>
 
 #include "core/DocumentTypes.h"
 
@@ -19,7 +21,8 @@ public:
 
     // Shows the texts and makes the button of `active` the default one.
     void Prepare(const QString &begin, const QString &end, const QString &position, TWhichTable active);
-    // Places the window with its bottom-left corner at a screen point, on the screen.
+    // Places the window with the bottom-left corner of its frame at a screen point, on the
+    // screen.
     void PlaceAt(QPoint bottomLeft);
 
     TWhichTable table = tbTable;
@@ -31,6 +34,17 @@ public:
     QPushButton *Button2 = nullptr; // "Absent Days"
     QPushButton *Button3 = nullptr; // "Cancel"
 
+protected:
+    void moveEvent(QMoveEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     void Choose(TWhichTable chosen);
+    void Place();
+
+    // Where the frame's bottom-left corner goes, and the frame assumed for it until the window
+    // manager tells the real one.
+    QPoint FAnchor;
+    QMargins FFrame;
+    bool FPlacing = false;
 };

@@ -16,6 +16,7 @@
 #include "Language.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DateField.h"
 #include "dialogs/DateRangeControls.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/NamedControl.h"
@@ -191,6 +192,9 @@ void TPrintTimeChartDialog::pbPaint()
 
 void TPrintTimeChartDialog::OKButtonClick()
 {
+    // A date typed that names none is mended before anything is printed.
+    if (!CommitDateFields(this))
+        return;
     TPlannerCore &core = FChart.Core();
     IPlannerWindow &window = core.Window();
     if (!Target->Apply(window))

@@ -8,13 +8,13 @@
 #include "print/PrintOptions.h"
 
 class QCheckBox;
-class QDateEdit;
 class QFrame;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class TCanvasPanel;
+class TDateField;
 class TDateRangeControls;
 class TDocumentSync;
 class TPrintPageOptions;
@@ -56,8 +56,8 @@ public:
     QRadioButton *RadioButton1 = nullptr; // "Print Summary"
     QRadioButton *RadioButton2 = nullptr; // "Print current view"
     QRadioButton *RadioButton3 = nullptr; // "Free input"
-    QDateEdit *startpicker = nullptr;
-    QDateEdit *endepicker = nullptr;
+    TDateField *startpicker = nullptr;
+    TDateField *endepicker = nullptr;
     QSpinBox *EditTage = nullptr; // days
     QSpinBox *Edit2 = nullptr;    // pages
     TPrintPageOptions *PageOptions = nullptr;

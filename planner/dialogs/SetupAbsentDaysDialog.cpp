@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,7 +14,7 @@ TSetupAbsentDaysDialog::TSetupAbsentDaysDialog(QWidget *parent) : QDialog(parent
 {
     setObjectName(QStringLiteral("SetupAbsentDaysDialog"));
     setWindowTitle(Translate(QStringLiteral("Edit Table \"Absent days\"")));
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new TDialogMemo(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -38,7 +37,7 @@ TSetupAbsentDaysDialog::TSetupAbsentDaysDialog(QWidget *parent) : QDialog(parent
 
 void TSetupAbsentDaysDialog::Fill(const TAbsenceSetup &setup)
 {
-    Memo1->setPlainText(setup.Reasons.join(QLatin1Char('\n')));
+    Memo1->SetLines(setup.Reasons);
     ComboBox1->clear();
     ComboBox1->addItems(setup.Reasons);
     ComboBox1->setCurrentIndex(int(setup.Reasons.indexOf(setup.DefaultReason)));
@@ -50,7 +49,7 @@ void TSetupAbsentDaysDialog::Fill(const TAbsenceSetup &setup)
 TAbsenceSetup TSetupAbsentDaysDialog::Setup() const
 {
     TAbsenceSetup setup;
-    setup.Reasons = Memo1->toPlainText().split(QLatin1Char('\n'));
+    setup.Reasons = Memo1->Lines();
     setup.DefaultReason = ComboBox1->currentText();
     setup.CalcWorkdays = CheckBox1->isChecked();
     return setup;
@@ -60,7 +59,7 @@ void TSetupAbsentDaysDialog::Memo1Change()
 {
     const int index = ComboBox1->currentIndex();
     ComboBox1->clear();
-    for (const QString &line : Memo1->toPlainText().split(QLatin1Char('\n')))
+    for (const QString &line : Memo1->Lines())
         if (!line.trimmed().isEmpty())
             ComboBox1->addItem(line.trimmed());
     ComboBox1->setCurrentIndex(std::min(index, ComboBox1->count() - 1));

@@ -4,11 +4,11 @@
 
 #include <functional>
 
+#include "dialogs/DialogMemo.h"
 #include "setup/SetupTypes.h"
 
 class QCheckBox;
 class QComboBox;
-class QPlainTextEdit;
 class QPushButton;
 
 // "Edit Table "Absent days"": the absence reasons, the default reason of new absences and
@@ -30,7 +30,7 @@ public:
 
     std::function<bool()> OnConfirm;
 
-    QPlainTextEdit *Memo1 = nullptr;
+    TDialogMemo *Memo1 = nullptr;
     QComboBox *ComboBox1 = nullptr;
     QCheckBox *CheckBox1 = nullptr;
     QPushButton *ButtonOK = nullptr;

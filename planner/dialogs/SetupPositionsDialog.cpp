@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -46,7 +45,7 @@ TSetupPositionsDialog::TSetupPositionsDialog(QWidget *parent) : QDialog(parent)
     ListView1->OnCurrentRowChanged = [this](int) { RowSelected(); };
     ListView1->setMinimumWidth(210);
 
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new TDialogMemo(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     StringTreeGrid1 = TBaseTreeGrid::Create<TListGrid>(this);
     StringTreeGrid1->setObjectName(QStringLiteral("StringTreeGrid1"));
@@ -188,7 +187,7 @@ void TSetupPositionsDialog::RowSelected()
     const int row = SelectedRow();
     const TPositionEntry entry(SelectedEntry());
     FShowing = true;
-    Memo1->setPlainText(row >= 0 ? entry.Description().join(QLatin1Char('\n')) : QString());
+    Memo1->SetLines(row >= 0 ? entry.Description() : QStringList());
     Memo1->setEnabled(row >= 0);
     const tWeekInfo week = entry.Week();
     for (int day = 0; day < 7; ++day)
@@ -210,7 +209,7 @@ void TSetupPositionsDialog::MemoChanged()
     if (FShowing || SelectedRow() < 0)
         return;
     TPositionEntry entry(SelectedEntry());
-    entry.SetDescription(Memo1->toPlainText().split(QLatin1Char('\n')));
+    entry.SetDescription(Memo1->Lines());
     SetSelectedEntry(entry.Text());
 }
 

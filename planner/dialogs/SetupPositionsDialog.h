@@ -4,10 +4,10 @@
 
 #include <functional>
 
+#include "dialogs/DialogMemo.h"
 #include "setup/SetupTypes.h"
 
 class QComboBox;
-class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QToolButton;
@@ -48,7 +48,7 @@ public:
     std::function<void(const QString &)> OnMessage;
 
     TListGrid *ListView1 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
+    TDialogMemo *Memo1 = nullptr;
     TListGrid *StringTreeGrid1 = nullptr;
     QSpinBox *Edit1 = nullptr; // number of rows
     QComboBox *ComboBox1 = nullptr; // smallest time unit

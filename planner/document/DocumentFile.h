@@ -82,6 +82,8 @@ public:
     // The save dialog: the chosen name, empty when cancelled. Set by the window; without it
     // Save As saves nothing.
     std::function<QString(const QString &proposed)> OnChooseSaveFileName;
+    // After every save that wrote the document, with its name (the recent-files list).
+    std::function<void(const QString &fileName)> OnSaved;
     static bool FilesAreIdentical(const QString &a, const QString &b);
     // Why an existing file must not be replaced: EROFS when its disk is read-only, EACCES when
     // its user protected it (no write permission for its owner, which holds for root as well,

@@ -305,6 +305,8 @@ bool TDocumentFile::Save(const QString &name)
             // With the system's reason ("No space left on device"), so the user knows what to do.
             FCore.Window().Ask(SaveFailureText(fileName, code) + QStringLiteral("\n\n") + error, mtWarning, {mbOK});
         }
+    } else if (OnSaved) {
+        OnSaved(fileName);
     }
     return saved;
 }

@@ -3,14 +3,13 @@
 #include "window/FormMain.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QUrl>
 
 #include "DateTime.h"
+#include "DesktopPrograms.h"
 #include "Language.h"
 #include "dialogs/ArchivDialog.h"
 #include "exchange/SpreadsheetExchange.h"
@@ -54,9 +53,9 @@ void TMainForm::CreateExchangeActions(QMenu *file)
                                             Translate(QStringLiteral("Archive files")) + QStringLiteral(" (*.ini)"),
                                             nullptr, QFileDialog::DontConfirmOverwrite);
     };
-    OnShowWorkbook = [](const QString &fileName) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
-    };
+    // The desktop's launcher reports success whether or not a program opens the workbook:
+    // without a program for it, the user is told where it is.
+    OnShowWorkbook = [](const QString &fileName) { return platform::openWithDesktopProgram(fileName); };
 }
 
 void TMainForm::Exportieren1Click()

@@ -17,6 +17,18 @@
 #include "dialogs/PrintTarget.h"
 #include "dialogs/PrintTimeChartDialog.h"
 
+namespace {
+
+// The recorder tells of every page going out ("Drucke Seite n von m"); once the print command
+// is over, the bar shows the counts again instead of the last page. A failure stays a while.
+void EndPrintProgress(QStatusBar *bar)
+{
+    if (bar->currentMessage().startsWith(QLatin1String("Drucke Seite ")))
+        bar->clearMessage();
+}
+
+} // namespace
+
 void TMainForm::CreatePrintActions(QMenu *file)
 {
     MakeAction(ActionPrintTimechart, "ActionPrintTimechart", "Print Timechart...", &TMainForm::ActionPrintTimechartExecute);
@@ -84,6 +96,7 @@ void TMainForm::ActionPrintTimechartExecute()
     dialog->SetOptions(FPrintOptions);
     if (dialog->exec() == QDialog::Accepted)
         FPrintOptions = dialog->Options(FPrintOptions);
+    EndPrintProgress(statusBar());
     TimeChartView->InvalidateTimeChart(true);
 }
 
@@ -96,6 +109,7 @@ void TMainForm::ActionPrintListExecute()
     dialog->SetOptions(FPrintOptions);
     if (dialog->exec() == QDialog::Accepted)
         FPrintOptions = dialog->Options(FPrintOptions);
+    EndPrintProgress(statusBar());
 }
 
 void TMainForm::ActionPrinterSetupExecute()

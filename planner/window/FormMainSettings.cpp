@@ -55,6 +55,8 @@ void TMainForm::CreateSettingsAndMenus()
     Datei1->insertSeparator(exit);
     FRecentFiles = new TRecentFiles(this, LastFiles1);
     FRecentFiles->OnOpen = [this](const QString &file) { Open(file); };
+    // A saved document is as recent as an opened one.
+    File().OnSaved = [this](const QString &file) { FRecentFiles->AddToLastFiles(file); };
     FDocumentMenus = new TDocumentMenus(Sync(), Datei1, Benutzer1, Revert1, this);
     FDocumentMenus->OnRevert = [this](const QString &generation) { RevertToFile(generation); };
 

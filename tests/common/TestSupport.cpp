@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -100,6 +101,29 @@ bool TSmallFileSystem::FillUp(qint64 leave)
 void TSmallFileSystem::Release()
 {
     QFile::remove(FPath + QStringLiteral("/.filler"));
+}
+
+TIsolatedDesktop::TIsolatedDesktop(const QString &root)
+    : FRoot(root)
+{
+    // MIME types are read from the data folders too: the system's are linked in.
+    const QString mime = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("mime"),
+                                                QStandardPaths::LocateDirectory);
+    QDir().mkpath(FRoot + QStringLiteral("/data"));
+    if (!mime.isEmpty())
+        QFile::link(mime, FRoot + QStringLiteral("/data/mime"));
+    const std::pair<const char *, const char *> folders[] = {
+        {"XDG_DATA_HOME", "/home"}, {"XDG_DATA_DIRS", "/data"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_CONFIG_DIRS", "/etc"}};
+    for (const auto &[name, folder] : folders) {
+        FSaved.append({name, qgetenv(name)});
+        qputenv(name, (FRoot + QString::fromLatin1(folder)).toLocal8Bit());
+    }
+}
+
+TIsolatedDesktop::~TIsolatedDesktop()
+{
+    for (const auto &[name, value] : FSaved)
+        qputenv(name.constData(), value);
 }
 
 } // namespace testsupport

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+
+#include <utility>
 
 namespace testsupport {
 
@@ -41,6 +44,25 @@ private:
     QString FPath;
     QString FWhy;
     bool FMounted = false;
+};
+
+// For its life, the desktop's programs and their associations are looked for only below a
+// folder of the test (applications in ApplicationsFolder(), mimeapps.list in ConfigFolder());
+// the system's MIME types stay known.
+class TIsolatedDesktop
+{
+public:
+    explicit TIsolatedDesktop(const QString &root);
+    ~TIsolatedDesktop();
+    TIsolatedDesktop(const TIsolatedDesktop &) = delete;
+    TIsolatedDesktop &operator=(const TIsolatedDesktop &) = delete;
+
+    QString ApplicationsFolder() const { return FRoot + QStringLiteral("/data/applications"); }
+    QString ConfigFolder() const { return FRoot + QStringLiteral("/config"); }
+
+private:
+    QString FRoot;
+    QList<std::pair<QByteArray, QByteArray>> FSaved;
 };
 
 } // namespace testsupport

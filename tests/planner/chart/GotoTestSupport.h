@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMenu>
@@ -20,6 +19,7 @@
 #include "DateFormat.h"
 #include "chart/TimeChartView.h"
 #include "core/PlannerCore.h"
+#include "dialogs/DateField.h"
 #include "dialogs/GotoDialog.h"
 #include "planner/UserInput.h"
 #include "window/FormMain.h"
@@ -34,7 +34,7 @@ inline void Wait(int ms)
     loop.exec();
 }
 
-// Edit > Goto Date...: the date typed day, month and year into the picker, then OK (or Cancel).
+// Edit > Goto Date...: the date typed into the field over its whole text, then OK (or Cancel).
 // `offered`, when given, gets the date the picker showed first.
 inline void Goto(TMainForm &form, TDateTime date, TDateTime *offered = nullptr, bool ok = true)
 {
@@ -46,16 +46,14 @@ inline void Goto(TMainForm &form, TDateTime date, TDateTime *offered = nullptr, 
             auto *dialog = static_cast<TGotoDialog *>(window);
             if (offered)
                 *offered = dialog->Date();
-            QDateEdit *picker = dialog->DateTimePicker1;
-            // The day selected from the start of the field; two digits each fill a part and
-            // go on to the next.
+            TDateField *picker = dialog->DateTimePicker1;
             picker->setFocus();
-            QTest::keyClick(picker, Qt::Key_Home);
-            QTest::keyClick(picker, Qt::Key_Right, Qt::ShiftModifier);
-            QTest::keyClick(picker, Qt::Key_Right, Qt::ShiftModifier);
-            QTest::keyClicks(picker, DateToStr(date).remove(QLatin1Char('.')));
-            typed = dialog->Date();
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, DateToStr(date));
+            const bool shown = picker->text() == DateToStr(date);
             QTest::mouseClick(ok ? dialog->Button1 : dialog->Button2, Qt::LeftButton);
+            // OK takes the text typed; Cancel leaves it unread.
+            typed = ok ? dialog->Date() : shown ? date : 0;
         },
         &worked);
     userinput::ClickMenuItem(form, form.menuBar()->findChild<QMenu *>(QStringLiteral("Edit1")), form.ActionGoto);

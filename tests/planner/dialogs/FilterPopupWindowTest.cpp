@@ -3,12 +3,12 @@
 
 #include "planner/window/WindowTestSupport.h"
 
-#include <QDateEdit>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "dialogs/DateField.h"
 #include "dialogs/FilterPopup.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"

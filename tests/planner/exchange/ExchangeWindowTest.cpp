@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QAction>
-#include <QDateEdit>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +16,7 @@
 #include "WorkbookWriter.h"
 #include "planner/UserInput.h"
 #include "dialogs/ArchivDialog.h"
+#include "dialogs/DateField.h"
 
 namespace {
 

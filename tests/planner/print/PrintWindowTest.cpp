@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -23,6 +22,7 @@
 #include <QToolButton>
 
 #include "chart/TimeChartView.h"
+#include "dialogs/DateField.h"
 #include "dialogs/PrintListDialog.h"
 #include "dialogs/PrintTarget.h"
 #include "dialogs/PrintTimeChartDialog.h"

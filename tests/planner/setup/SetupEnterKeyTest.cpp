@@ -1,9 +1,11 @@
-// Enter in the setup dialogs as a user presses it: in a field that renames a row (a holiday,
-// a group) it ends the renaming and leaves the dialog open; pressed again from the list it is
-// the dialog's OK. In the other dialogs' editors it ends the edit or starts a new line.
+// Enter and Tab in the setup dialogs as a user presses them: in a field that renames a row (a
+// holiday, a group) Enter ends the renaming and leaves the dialog open; pressed again from the
+// list it is the dialog's OK. In the other dialogs' editors it ends the edit or starts a new
+// line. Tab leaves every multi-line field, and no tab character gets into the names.
 
 #include "planner/window/WindowTestSupport.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -68,6 +70,23 @@ protected:
             open = dialog->isVisible();
             QTest::mouseClick(ok, Qt::LeftButton);
         }));
+    }
+    // Tab from a memo goes to another control, Shift+Tab comes back; a text pasted over the
+    // whole memo then comes in with its tabs as blanks.
+    static void TabAndPaste(QPlainTextEdit *memo, const QString &pasted = QString())
+    {
+        QTest::mouseClick(memo->viewport(), Qt::LeftButton);
+        const QString before = memo->toPlainText();
+        QTest::keyClick(memo, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), memo);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), memo);
+        EXPECT_EQ(memo->toPlainText(), before);
+        if (pasted.isEmpty())
+            return;
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
     }
 };
 
@@ -166,4 +185,39 @@ TEST_F(SetupEnterKeyTest, EnterInTheOtherEditorsEndsOnlyTheirEdit)
     }));
     EXPECT_TRUE(tableOpen);
     EXPECT_EQ(core->GetColumnCaption(tbTable, 5), QStringLiteral("Remark"));
+}
+
+// A keyboard user leaves the reasons (where the focus starts), a resource's description and a
+// column's values with Tab. Cells pasted from a spreadsheet keep their words apart with a blank:
+// no tab gets into a name or a reason.
+TEST_F(SetupEnterKeyTest, TabLeavesTheMemosAndAPastedTabIsABlank)
+{
+    TSetupPositionsDialog *positions = form->SetupDialogs().SetupPositionsDialog;
+    ASSERT_TRUE(Work(form->Arbeitspltzebearbeiten1, positions, [&] {
+        ClickCell(positions->ListView1, positions->ListView1->RowNode(0), 0);
+        TabAndPaste(positions->Memo1, QStringLiteral("\tR01\tAnna\nLathe 2"));
+        QTest::mouseClick(positions->ButtonOK, Qt::LeftButton);
+    }));
+    const QString entry = core->GetColumnStrings(tbTable, core->GetConnection(tbTable, cnPosition)).value(0);
+    EXPECT_EQ(TPositionEntry(entry).Description(), QStringList({QStringLiteral(" R01 Anna"), QStringLiteral("Lathe 2")}));
+
+    TSetupAbsentDaysDialog *reasons = form->SetupDialogs().SetupAbsentDaysDialog;
+    ASSERT_TRUE(Work(form->Fehltagebearbeiten1, reasons, [&] {
+        TabAndPaste(reasons->Memo1, QStringLiteral("Holiday\nSick\tleave"));
+        QTest::mouseClick(reasons->ButtonOK, Qt::LeftButton);
+    }));
+    EXPECT_EQ(FirstItems(core->GetColumnStrings(tbExclude, core->GetConnection(tbExclude, cnColor))),
+              QStringList({QStringLiteral("Holiday"), QStringLiteral("Sick leave")}));
+
+    TSetupTableDialog *table = form->SetupDialogs().SetupTableDialog;
+    TEditTableColumnDialog *editor = table->EditTableColumnDialog;
+    ASSERT_TRUE(Work(form->Tabellebearbeiten1, table, [&] {
+        ClickCell(table->ListView1, table->ListView1->RowNode(core->GetConnection(tbTable, cnColor)), 0);
+        WhenShown(form.get(), [editor] { return static_cast<QWidget *>(editor); }, [&](QWidget *) {
+            Activate(editor);
+            TabAndPaste(editor->Memo1);
+        });
+        QTest::mouseClick(table->ButtonEdit, Qt::LeftButton);
+        QTest::mouseClick(table->ButtonCancel, Qt::LeftButton);
+    }));
 }

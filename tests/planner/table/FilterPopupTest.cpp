@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +15,7 @@
 
 #include "AutocompletingEdit.h"
 #include "DateFormat.h"
+#include "dialogs/DateField.h"
 #include "dialogs/FilterPopup.h"
 
 namespace {

@@ -3,7 +3,6 @@
 
 #include "planner/window/WindowTestSupport.h"
 
-#include <QDateEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -12,6 +11,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "dialogs/DateField.h"
 #include "dialogs/HolidayDialog.h"
 #include "setup/PositionEntry.h"
 #include "table/AbsenceReport.h"

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QChartView>
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
@@ -17,6 +16,7 @@
 
 #include "chart/TimeChartView.h"
 #include "dialogs/ChartDialog.h"
+#include "dialogs/DateField.h"
 #include "dialogs/GotoDialog.h"
 #include "dialogs/HolidayDialog.h"
 #include "dialogs/StatisticsDialog.h"
