@@ -4,13 +4,14 @@
 
 #include "planner/window/WindowTestSupport.h"
 
-#include <QDateEdit>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 
 #include "AutocompletingEdit.h"
 #include "DateFormat.h"
+#include "dialogs/DateField.h"
 #include "dialogs/FilterPopup.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
