@@ -148,6 +148,10 @@ void TPropertyEditor::BuildLine(TLine &line, int index)
         } else {
             auto *button = new TEditorCalendarButton(FValuePanel);
             button->setObjectName(QStringLiteral("__button") + number);
+            // A click on it leaves the keyboard in its field, as a combo box's arrow does,
+            // not with the scroll box around the fields.
+            button->setFocusPolicy(Qt::ClickFocus);
+            button->setFocusProxy(edit);
             // Opened from the event loop: the pop-up's own loop must not run inside the
             // button's event handler, which a rebuild may free.
             connect(button, &TEditorCalendarButton::clicked, this, [this, column] { CanvasPanelClick(column); },
