@@ -123,3 +123,41 @@ TEST_F(EditorPopupInputTest, TheDatePopUpGivesTheKeyboardBackToTheDateField)
         }
     }
 }
+
+// A new entry typed with the keyboard alone, as the user did: each pull-down takes the whole
+// typed entry, blanks included, and Tab goes on to the next field with nothing lost.
+TEST_F(EditorPopupInputTest, ANewEntryTypedWithTheKeyboardGetsWhatWasTyped)
+{
+    ClickMenuItem(*form, form->menuBar()->findChild<QMenu *>(QStringLiteral("Edit1")), form->ActionAddNode);
+    auto *position = qobject_cast<TCompletingComboBox *>(Field(QStringLiteral("__edit"), cnPosition));
+    ASSERT_NE(position, nullptr);
+    ASSERT_TRUE(WaitUntil([position] { return QApplication::focusWidget() == position; }));
+    TNodeData *row = form->Editor().SelectedRows().at(0);
+
+    Type(QStringLiteral("Position 3"));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(position->currentText(), QStringLiteral("Position 3"));
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Field(QStringLiteral("__date"), cnStart));
+    Type(QStringLiteral("5 Jan 2027"));
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Field(QStringLiteral("__edit"), cnLength));
+    Type(QStringLiteral("3"));
+    Press(Qt::Key_Tab);
+    // The state, whose entries have blanks too.
+    ASSERT_EQ(QApplication::focusWidget(), Field(QStringLiteral("__edit"), cnColor));
+    Type(QStringLiteral("state 2"));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Field(QStringLiteral("__edit"), cnTextCenterMiddle));
+    Type(QStringLiteral("ok"));
+    Press(Qt::Key_Tab);
+
+    EXPECT_EQ(core->GetData_(row, cnPosition), QStringLiteral("Position 3"));
+    EXPECT_EQ(core->GetData_(row, cnStart), QStringLiteral("05.01.2027"));
+    EXPECT_EQ(core->GetData_(row, cnLength), QStringLiteral("3"));
+    EXPECT_EQ(core->GetData_(row, cnColor), QStringLiteral("State 2"));
+    EXPECT_EQ(core->GetData_(row, cnTextCenterMiddle), QStringLiteral("ok"));
+    EXPECT_EQ(core->SelectedCount(tbTable), 1);
+}
