@@ -48,6 +48,16 @@ protected:
     static void Press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
 };
 
+// The pixels of a picture in one colour.
+int CountColor(const QImage &image, QColor color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y).rgb() == color.rgb();
+    return count;
+}
+
 } // namespace
 
 // The calendar button opens the pop-up, which takes the keyboard; a day picked or Escape gives
@@ -160,4 +170,56 @@ TEST_F(EditorPopupInputTest, ANewEntryTypedWithTheKeyboardGetsWhatWasTyped)
     EXPECT_EQ(core->GetData_(row, cnColor), QStringLiteral("State 2"));
     EXPECT_EQ(core->GetData_(row, cnTextCenterMiddle), QStringLiteral("ok"));
     EXPECT_EQ(core->SelectedCount(tbTable), 1);
+}
+
+// A colour chosen anew on the colour panel shows at once in the editor's colour list: in the
+// closed box as the user sees it, and in the list opened afterwards.
+TEST_F(EditorPopupInputTest, TheColourListShowsAColourChosenOnThePanel)
+{
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
+    core->SetData(task, core->GetConnection(tbTable, cnColor), QStringLiteral("State 2"));
+    SelectByClick(task);
+    auto *box = qobject_cast<QComboBox *>(Field(QStringLiteral("__edit"), cnColor));
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->currentIndex(), 1);
+    const QColor magenta(255, 0, 255);
+    ASSERT_EQ(CountColor(testsupport::FreshRender(box), magenta), 0);
+
+    // A right click on the second swatch; the picker that opens is answered with Pink.
+    TColorPanel *panel = form->ChartCommands->ItemColorPanel;
+    const int c = panel->CellWidth();
+    ASSERT_GT(c, 3);
+    int pink = -1;
+    for (int i = 0; i < 40 && pink < 0; ++i)
+        if (TColorPickerPopup::CellName(i) == QStringLiteral("Pink"))
+            pink = i;
+    ASSERT_GE(pink, 0);
+    bool picked = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto *picker = qobject_cast<TColorPickerPopup *>(QApplication::activePopupWidget())) {
+            QTest::mouseClick(picker, Qt::LeftButton, {}, picker->CellCenter(pink));
+            picked = true;
+        }
+    });
+    watch.start(10);
+    const QPoint at = panel->mapTo(form.get(), QPoint(c + 1, panel->height() / 2));
+    QTest::mousePress(form->windowHandle(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(form->windowHandle(), Qt::RightButton, {}, at);
+    ASSERT_TRUE(WaitUntil([&] { return picked && !QApplication::activePopupWidget(); }));
+    watch.stop();
+    ASSERT_EQ(panel->Palette()[1], TColor(0xFF00FF));
+
+    // What the user sees of the closed box, not only what it would draw afresh.
+    EXPECT_GT(CountColor(testsupport::ShownAfterEvents(box), magenta), 20);
+    // The list opened with a click shows it beside "State 2", and only there.
+    QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+    QAbstractItemView *list = box->view();
+    ASSERT_TRUE(WaitUntil([list] { return list->isVisible(); }));
+    const QRect second = list->visualRect(list->model()->index(1, 0));
+    const QImage shown = list->viewport()->grab().toImage();
+    EXPECT_GT(CountColor(shown.copy(second), magenta), 20);
+    EXPECT_EQ(CountColor(shown, magenta), CountColor(shown.copy(second), magenta));
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_TRUE(WaitUntil([list] { return !list->isVisible(); }));
 }
