@@ -48,6 +48,27 @@ protected:
     static void Press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
 };
 
+// Runs `shown` each time the widget shows, before anything else sees it shown.
+class TShowWatch : public QObject
+{
+public:
+    TShowWatch(QWidget *widget, std::function<void()> shown) : FShown(std::move(shown))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            FShown();
+        return false;
+    }
+
+private:
+    std::function<void()> FShown;
+};
+
 // The pixels of a picture in one colour.
 int CountColor(const QImage &image, QColor color)
 {
@@ -222,4 +243,48 @@ TEST_F(EditorPopupInputTest, TheColourListShowsAColourChosenOnThePanel)
     EXPECT_EQ(CountColor(shown, magenta), CountColor(shown.copy(second), magenta));
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_TRUE(WaitUntil([list] { return !list->isVisible(); }));
+}
+
+// The editor's own window, moved by the user (partly off the screen), hidden when no row is
+// selected and shown for the next selection: it shows where it was left, pulled only as far as
+// it takes to lie on the screen, from the moment it shows.
+TEST_F(EditorPopupInputTest, TheEditorWindowShowsAgainWhereItWasLeft)
+{
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
+    ClickMenuItem(*form, form->menuBar()->findChild<QMenu *>(QStringLiteral("View1")), form->EditorAsForm);
+    SelectByClick(task);
+    TEditorForm *editor = form->Editor().EditorForm();
+    ASSERT_NE(editor, nullptr);
+    const QRect screen = editor->screen()->availableGeometry();
+
+    // Where it is each time it shows.
+    QList<QRect> shownAt;
+    TShowWatch watch(editor, [&] { shownAt.append(editor->frameGeometry()); });
+
+    const QSize frame = editor->frameGeometry().size();
+    const struct
+    {
+        QPoint dragged;  // the frame's top left where the user leaves it
+        QPoint expected; // where it shows again
+    } places[] = {
+        {screen.topLeft() + QPoint(140, 90), screen.topLeft() + QPoint(140, 90)},
+        {QPoint(screen.right() - frame.width() / 2, screen.top() + 50),
+         QPoint(screen.right() + 1 - frame.width(), screen.top() + 50)},
+    };
+    for (const auto &place : places) {
+        // A move of the window manager reaches the window as a new position of its window.
+        const QPoint client = editor->geometry().topLeft() - editor->frameGeometry().topLeft();
+        editor->windowHandle()->setPosition(place.dragged + client);
+        ASSERT_TRUE(WaitUntil([&] { return editor->frameGeometry().topLeft() == place.dragged; }));
+        // Ctrl+click takes the row out of the selection: the editor hides; a click selects it.
+        ClickCell(form->StringTreeGrid1, task->VNode, core->GetConnection(tbTable, cnTextCenterMiddle),
+                  Qt::ControlModifier);
+        ASSERT_TRUE(WaitUntil([editor] { return !editor->isVisible(); }));
+        shownAt.clear();
+        SelectByClick(task);
+        ASSERT_FALSE(shownAt.isEmpty());
+        EXPECT_EQ(shownAt.first().topLeft(), place.expected);
+        EXPECT_EQ(editor->frameGeometry().topLeft(), place.expected);
+        EXPECT_TRUE(screen.contains(editor->frameGeometry()));
+    }
 }
