@@ -39,10 +39,14 @@ protected:
         ClickCell(form->StringTreeGrid1, row->VNode, core->GetConnection(tbTable, cnTextCenterMiddle), modifiers);
         ASSERT_TRUE(WaitUntil([this] { return EditorShown(); }));
     }
+    // Shown as the user sees it: its window laid out, so that its fields lie where they show.
     bool EditorShown() const
     {
         TEditorForm *window = form->Editor().EditorForm();
-        return form->Editor().EditorAsForm() ? window && window->isVisible() : form->EditorPanel->isVisible();
+        const bool shown = form->Editor().EditorAsForm() ? window && window->isVisible() : form->EditorPanel->isVisible();
+        QWidget *field = Field(QStringLiteral("__date"), cnStart);
+        return shown && field && field->isVisible() && !field->size().isEmpty()
+               && field->window()->rect().contains(QRect(field->mapTo(field->window(), QPoint(0, 0)), field->size()));
     }
     static void Type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
     static void Press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
