@@ -1,5 +1,6 @@
 #include "CompletingComboBox.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -13,12 +14,53 @@ TCompletingComboBox::TCompletingComboBox(QWidget *parent)
 void TCompletingComboBox::SetEditable(bool editable)
 {
     setEditable(editable);
+    FTyped.clear();
     if (editable) {
         setCompleter(nullptr);
         connect(lineEdit(), &QLineEdit::textEdited, this, &TCompletingComboBox::OnChange, Qt::UniqueConnection);
         lineEdit()->removeEventFilter(this);
         lineEdit()->installEventFilter(this);
     }
+}
+
+void TCompletingComboBox::keyPressEvent(QKeyEvent *event)
+{
+    if (!isEditable() && TypeAhead(event)) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+bool TCompletingComboBox::TypeAhead(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    // Keys without a character (Tab, arrows, F4) and shortcuts keep their meaning and end the
+    // search; a blank is a character of the items here, not the key that opens the list.
+    if (!FTextCompletion || text.isEmpty() || !text.at(0).isPrint()
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        FTyped.clear();
+        return false;
+    }
+    // A pause starts a new search. The events' own times count, not when a busy program got
+    // to them; keys without a time (made by the program) continue the search.
+    const quint64 at = event->timestamp();
+    if (at != 0 && FTypedAt != 0 && at - FTypedAt > quint64(QApplication::keyboardInputInterval()))
+        FTyped.clear();
+    FTypedAt = at;
+    FTyped += text;
+    const int match = findText(FTyped, Qt::MatchStartsWith); // case-insensitive, first match
+    if (match >= 0 && match != currentIndex()) {
+        setCurrentIndex(match);
+        emit OnChange();
+    }
+    return true;
+}
+
+void TCompletingComboBox::focusInEvent(QFocusEvent *event)
+{
+    FTyped.clear();
+    QComboBox::focusInEvent(event);
 }
 
 void TCompletingComboBox::keyReleaseEvent(QKeyEvent *event)

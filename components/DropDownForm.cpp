@@ -248,6 +248,12 @@ bool TfmDropDown::RollDownForm(QWidget *parentForm, int left, int top, int width
     move(Placement(available, left, top, size, FDropDownPosition));
     PlaceBands();
 
+    // The control that has the keyboard gets it back when the drop-down closes, as it was.
+    QWidget *parentWindow = parentForm->window();
+    QPointer<QWidget> focused = QApplication::focusWidget();
+    if (!focused || focused->window() != parentWindow)
+        focused = parentWindow->focusWidget();
+
     qApp->installEventFilter(this);
     RollOut();
     if (!self)
@@ -286,12 +292,22 @@ bool TfmDropDown::RollDownForm(QWidget *parentForm, int left, int top, int width
     FDropDownState = ddsHidden;
     FLButtonDown = false;
     gActiveDropDown = nullptr;
-    if (FParentForm) {
-        FParentForm->activateWindow();
-        FParentForm->setFocus();
-    }
+    if (FParentForm)
+        ReturnFocus(focused);
     emit OnDropDownClosed();
     return true;
+}
+
+void TfmDropDown::ReturnFocus(QWidget *focused)
+{
+    QWidget *window = FParentForm->window();
+    window->activateWindow();
+    // Not the window itself: typing must go on in the control, at its caret. A control that
+    // went away meanwhile leaves the window the focus it has now.
+    if (focused && focused->window() == window && focused->isVisible() && focused->isEnabled())
+        focused->setFocus(Qt::PopupFocusReason);
+    else if (!window->focusWidget())
+        FParentForm->setFocus(Qt::PopupFocusReason);
 }
 
 void TfmDropDown::RollOut()

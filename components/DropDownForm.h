@@ -95,6 +95,8 @@ private:
     void SizeTo(const QPoint &globalPos);
     void EndSizing();
     void EndLoop();
+    // The parent's window active again, and the keyboard back with `focused`.
+    void ReturnFocus(QWidget *focused);
     void RollOut();
     void Wait(int ms);
 

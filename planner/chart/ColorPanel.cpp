@@ -205,4 +205,5 @@ void TColorPanel::ChooseColor(int index)
     update();
     FCore.ForEach(FTable, feAll, &TPlannerCore::CB_SetRecalcBitmap);
     FView.InvalidateTimeChart(false);
+    emit PaletteChanged();
 }

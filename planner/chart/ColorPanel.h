@@ -59,6 +59,10 @@ public:
     // Asks the layout for the width it wants now (the value list may have grown).
     void UpdateWidth();
 
+signals:
+    // A colour of the palette was chosen anew.
+    void PaletteChanged();
+
 private:
     TTimeChartView &FView;
     TPlannerCore &FCore;

@@ -24,6 +24,8 @@ void TEditorCalendarButton::paintEvent(QPaintEvent *)
     QStylePainter painter(this);
     QStyleOptionComboBox option;
     option.initFrom(this);
+    // The keyboard is its field's (its focus proxy), which shows the focus itself.
+    option.state &= ~QStyle::State_HasFocus;
     option.editable = false;
     option.frame = true;
     option.subControls = QStyle::SC_ComboBoxArrow;

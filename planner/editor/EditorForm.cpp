@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -49,18 +50,37 @@ QString TEditorForm::StatusText() const
 
 void TEditorForm::ShowOnScreen()
 {
+    // A window manager places a window that is shown again anew unless the program asks for a
+    // place: shown before (or placed from the settings), it asks for where it was left, pulled
+    // fully onto the screen.
+    if (!isVisible() && (FShownBefore || testAttribute(Qt::WA_Moved))) {
+        move(OnScreen(frameGeometry()).topLeft());
+        // A move to where it is already asks nothing of the window manager by itself.
+        if (QWindow *window = windowHandle())
+            window->setPosition(geometry().topLeft());
+    }
     show();
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    FShownBefore = true;
+    // The first time the frame is known only now.
+    const QRect frame = frameGeometry();
+    const QRect placed = OnScreen(frame);
+    if (placed.topLeft() != frame.topLeft())
+        move(placed.topLeft());
+}
+
+QRect TEditorForm::OnScreen(QRect frame) const
+{
+    const QScreen *screen = QGuiApplication::screenAt(frame.center());
     if (!screen)
-        return;
+        screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return frame;
     const QRect area = screen->availableGeometry();
-    QRect frame = frameGeometry();
     frame.moveRight(std::min(frame.right(), area.right()));
     frame.moveBottom(std::min(frame.bottom(), area.bottom()));
     frame.moveLeft(std::max(frame.left(), area.left()));
     frame.moveTop(std::max(frame.top(), area.top()));
-    if (frame.topLeft() != frameGeometry().topLeft())
-        move(frame.topLeft());
+    return frame;
 }
 
 void TEditorForm::resizeEvent(QResizeEvent *event)

@@ -17,7 +17,7 @@ public:
     void TakeContent(QWidget *content);
     void SetStatusText(const QString &text);
     QString StatusText() const;
-    // Shows the window with every part of it on its screen.
+    // Shows the window with every part of it on its screen; shown again, where it was left.
     void ShowOnScreen();
 
 signals:
@@ -28,6 +28,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The frame moved as little as it takes to lie on the screen under its middle.
+    QRect OnScreen(QRect frame) const;
+
     QVBoxLayout *FLayout = nullptr;
     QLabel *FStatus = nullptr;
+    bool FShownBefore = false;
 };

@@ -58,6 +58,8 @@ public:
     void ShowSelectedCount(int count = -1);
     // The position drop-down follows the rows of the current group tab.
     void UpdatePositionItems();
+    // A colour of the palette changed: the colour lists show it.
+    void PaletteChanged();
     int LineCount() const { return int(FLines.size()); }
     // Line k lies at k * Pitch(): a one-line edit's height and 6 pixels.
     int Pitch() const { return FPitch; }

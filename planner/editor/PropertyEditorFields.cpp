@@ -3,6 +3,7 @@
 
 #include "editor/PropertyEditor.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QSet>
+#include <QStandardItemModel>
 #include <QToolButton>
 #include <qdrawutil.h>
 
@@ -45,6 +47,27 @@ QIcon Swatch(TColor color, int size)
     painter.fillRect(1, 1, size - 2, size - 2, ToQColor(color));
     return QIcon(pixmap);
 }
+
+// The items of a colour list, whose swatches show the palette as it is when they are drawn: a
+// colour chosen meanwhile on a colour panel shows in the closed box and in the open list.
+class TSwatchModel : public QStandardItemModel
+{
+public:
+    TSwatchModel(std::function<TColor(int)> colorOf, int size, QObject *parent)
+        : QStandardItemModel(parent), FColorOf(std::move(colorOf)), FSize(size)
+    {
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::DecorationRole && index.isValid() && !index.parent().isValid())
+            return Swatch(FColorOf(index.row()), FSize);
+        return QStandardItemModel::data(index, role);
+    }
+
+private:
+    std::function<TColor(int)> FColorOf;
+    int FSize;
+};
 
 } // namespace
 
@@ -148,6 +171,10 @@ void TPropertyEditor::BuildLine(TLine &line, int index)
         } else {
             auto *button = new TEditorCalendarButton(FValuePanel);
             button->setObjectName(QStringLiteral("__button") + number);
+            // A click on it leaves the keyboard in its field, as a combo box's arrow does,
+            // not with the scroll box around the fields.
+            button->setFocusPolicy(Qt::ClickFocus);
+            button->setFocusProxy(edit);
             // Opened from the event loop: the pop-up's own loop must not run inside the
             // button's event handler, which a rebuild may free.
             connect(button, &TEditorCalendarButton::clicked, this, [this, column] { CanvasPanelClick(column); },
@@ -163,11 +190,17 @@ void TPropertyEditor::BuildLine(TLine &line, int index)
         if (line.connection == cnColor || line.connection == cnPosition)
             box->SetEditable(false);
         if (line.connection == cnColor) {
-            const QVector<TColor> &colors = table == tbTable ? FCore.FColors : FCore.FHolidayColors;
             const int size = std::max(8, FPitch - 10);
+            const QPointer<TPropertyEditor> self(this);
+            box->setModel(new TSwatchModel(
+                [self, table](int i) {
+                    if (!self)
+                        return AgreeColor;
+                    return (table == tbTable ? self->FCore.FColors : self->FCore.FHolidayColors).value(i, AgreeColor);
+                },
+                size, box));
             box->setIconSize(QSize(size, size));
-            for (int i = 0; i < items.size(); ++i)
-                box->addItem(Swatch(colors.value(i, AgreeColor), size), items[i]);
+            box->addItems(items);
         } else {
             box->addItems(items);
         }
@@ -263,6 +296,15 @@ void TPropertyEditor::LayoutLines()
 }
 
 // ---- colours and values
+
+void TPropertyEditor::PaletteChanged()
+{
+    for (const TLine &line : FLines)
+        if (auto *box = line.connection == cnColor ? qobject_cast<QComboBox *>(line.edit) : nullptr) {
+            box->update();
+            box->view()->viewport()->update();
+        }
+}
 
 void TPropertyEditor::SetFieldColor(TLine &line, bool agreed)
 {

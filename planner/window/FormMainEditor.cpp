@@ -10,6 +10,8 @@
 #include <QTabWidget>
 
 #include "Language.h"
+#include "chart/ChartCommands.h"
+#include "chart/ColorPanel.h"
 #include "editor/PropertyEditor.h"
 
 void TMainForm::CreateEditor()
@@ -33,6 +35,8 @@ void TMainForm::CreateEditor()
     EditorSplitter->setSizes({width() - 300, 300});
     EditorPanel->hide();
     FEditor = std::make_unique<TPropertyEditor>(*FCore, Sync(), EditorPanel, this);
+    for (TColorPanel *panel : {ChartCommands->ItemColorPanel, ChartCommands->HolidayColorPanel})
+        connect(panel, &TColorPanel::PaletteChanged, FEditor.get(), &TPropertyEditor::PaletteChanged);
 
     EditorAsForm = new QAction(Translate(QStringLiteral("Editor as Window")), this);
     EditorAsForm->setObjectName(QStringLiteral("EditorAsForm"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -209,4 +210,49 @@ TEST_F(FocusedCompletingComboBox, OneCompletionPerKeyAndNoneWhenSwitchedOff)
     Type(QStringLiteral("Ap"));
     EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("Ap"));
     EXPECT_FALSE(box->lineEdit()->hasSelectedText());
+}
+
+namespace {
+
+// A key typed at a time of the window system (milliseconds), delivered to the focused widget.
+void TypeAt(const QString &text, ulong time)
+{
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, text == QStringLiteral(" ") ? Qt::Key_Space : Qt::Key_unknown, Qt::NoModifier, text);
+        event.setTimestamp(time);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
+    }
+}
+
+} // namespace
+
+// A drop-down list takes what is typed as the start of an entry, blanks included, and never
+// opens for a blank; a pause between two keys starts a new search.
+TEST_F(FocusedCompletingComboBox, TypingIntoADropDownListPicksTheEntryThatStartsSo)
+{
+    box->SetEditable(false);
+    box->clear();
+    box->addItems({QStringLiteral("Done"), QStringLiteral("In review"), QStringLiteral("In progress")});
+    box->setCurrentIndex(0);
+    box->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    QSignalSpy changes(box, &TCompletingComboBox::OnChange);
+
+    ulong time = 5000;
+    for (const QChar c : QStringLiteral("in p"))
+        TypeAt(QString(c), time += 120);
+    EXPECT_EQ(box->currentText(), QStringLiteral("In progress"));
+    EXPECT_FALSE(box->view()->isVisible());
+    EXPECT_EQ(changes.count(), 2); // "In review", then "In progress"
+    // Later keys that still fit change nothing; one that fits no entry neither.
+    TypeAt(QStringLiteral("r"), time += 120);
+    TypeAt(QStringLiteral("x"), time += 120);
+    EXPECT_EQ(box->currentText(), QStringLiteral("In progress"));
+    EXPECT_EQ(changes.count(), 2);
+
+    // After a pause the search starts anew.
+    TypeAt(QStringLiteral("d"), time += 2000);
+    EXPECT_EQ(box->currentText(), QStringLiteral("Done"));
+    EXPECT_EQ(changes.count(), 3);
 }

@@ -466,6 +466,13 @@ TEST_F(SettingsWindowTest, TheEditorWindowComesBackAtTheSizeKept)
         // window, the pointer goes on over the screen.
         auto *grip = editor->findChild<QSizeGrip *>();
         ASSERT_NE(grip, nullptr);
+        // Pressed where the user sees it: the status bar lays the grip out after the window
+        // shows, into the bottom-right corner, where it sizes to the right and down.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+        ASSERT_TRUE(userinput::WaitUntil([&] {
+            const QRect placed(grip->mapTo(editor, QPoint(0, 0)), grip->size());
+            return placed.left() > editor->width() / 2 && placed.top() > editor->height() / 2;
+        }));
         const QPoint pressed = grip->mapToGlobal(grip->rect().center());
         QTest::mousePress(grip, Qt::LeftButton, {}, grip->mapFromGlobal(pressed));
         for (const QPoint step : {QPoint(15, -10), QPoint(30, -20)})
