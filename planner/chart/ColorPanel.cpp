@@ -199,10 +199,11 @@ void TColorPanel::ChooseColor(int index)
             && picker.SelectionColor() != TColorPickerPopup::DefaultColor)
             chosen = picker.SelectionColor();
     }
-    if (!chosen)
+    if (!chosen || *chosen == palette[index])
         return;
     palette[index] = *chosen;
     update();
     FCore.ForEach(FTable, feAll, &TPlannerCore::CB_SetRecalcBitmap);
     FView.InvalidateTimeChart(false);
+    emit PaletteChanged();
 }

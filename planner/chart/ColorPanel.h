@@ -59,6 +59,11 @@ public:
     // Asks the layout for the width it wants now (the value list may have grown).
     void UpdateWidth();
 
+signals:
+    // A colour of the palette was chosen anew: the document holds a change that only a save
+    // keeps.
+    void PaletteChanged();
+
 private:
     TTimeChartView &FView;
     TPlannerCore &FCore;

@@ -12,6 +12,7 @@
 #include "CanvasPanel.h"
 #include "Language.h"
 #include "chart/ChartCommands.h"
+#include "chart/ColorPanel.h"
 #include "chart/SaveGraphics.h"
 #include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
@@ -54,6 +55,9 @@ void TMainForm::CreateChartMenu()
     ChartCommands = new TChartCommands(*this, *TimeChartView, *TimeChartMouse);
     ChartCommands->SetTableArea(Panel1);
     TChartCommands &c = *ChartCommands;
+    // The palettes travel with the document file, not with the journal.
+    for (TColorPanel *panel : {c.ItemColorPanel, c.HolidayColorPanel})
+        connect(panel, &TColorPanel::PaletteChanged, this, [this] { Sync().NoteUnjournalledChange(); });
     QMenu *view = menuBar()->addMenu(Translate(QStringLiteral("&View")));
     view->setObjectName(QStringLiteral("View1"));
     view->addActions({c.Werkzeugleisteanzeigen1, c.Statuszeileanzeigen1, TimeChartView->Gesamtbersicht1,
