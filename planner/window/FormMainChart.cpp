@@ -47,6 +47,9 @@ void TMainForm::CreateTimeChart()
     };
     TimeChartMouse = new TTimeChartMouse(*TimeChartView, this);
     TimeChartMouse->OnTabAt = [this](QPoint global) { return TabControl1->tabAt(TabControl1->mapFromGlobal(global)); };
+    TimeChartMouse->OnOverTabs = [this](QPoint global) {
+        return TabControl1->isVisible() && TabControl1->rect().contains(TabControl1->mapFromGlobal(global));
+    };
     TimeChartMouse->OnPopupMenu = [this](QPoint global, bool pointerOnBar) { TimeChartPopup(global, pointerOnBar); };
 }
 
