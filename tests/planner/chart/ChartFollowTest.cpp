@@ -92,7 +92,9 @@ TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
     ASSERT_FALSE(view->TimeChart->rect().intersects(BarRect(far)));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, h + h / 2));
     ASSERT_TRUE(view->Model().IsSelected(*far));
-    Settle();
+    // The smooth scroll runs to where it stops by itself.
+    ASSERT_TRUE(userinput::WaitUntil([&] { return view->SliderTimer.isActive(); }));
+    ASSERT_TRUE(LetScrollRun());
     EXPECT_TRUE(view->TimeChart->rect().contains(BarRect(far).center()));
     EXPECT_NEAR(BarRect(far).center().x(), view->TimeChart->width() / 2, 2 * g.GetTimeChartColWidth());
 
