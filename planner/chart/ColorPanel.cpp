@@ -199,7 +199,7 @@ void TColorPanel::ChooseColor(int index)
             && picker.SelectionColor() != TColorPickerPopup::DefaultColor)
             chosen = picker.SelectionColor();
     }
-    if (!chosen)
+    if (!chosen || *chosen == palette[index])
         return;
     palette[index] = *chosen;
     update();

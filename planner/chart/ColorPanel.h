@@ -60,7 +60,8 @@ public:
     void UpdateWidth();
 
 signals:
-    // A colour of the palette was chosen anew.
+    // A colour of the palette was chosen anew: the document holds a change that only a save
+    // keeps.
     void PaletteChanged();
 
 private:

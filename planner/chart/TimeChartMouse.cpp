@@ -74,6 +74,8 @@ TTimeChartMouse::TTimeChartMouse(TTimeChartView &view, QObject *parent)
             return;
         switch (FTimeChartMouseState) {
         case msMoveItem:
+            if (FOverTabs)
+                break;
             if (smooth)
                 CarryPointer();
             else
@@ -95,11 +97,16 @@ TTimeChartMouse::TTimeChartMouse(TTimeChartView &view, QObject *parent)
         }
     };
     FCore.OnChartNodeFreed = [this](TNodeData *node) { ForgetNode(node); };
+    // The rows a group switch moves during a drag are part of the drag.
+    FCore.OnGroupSwitchUndoGroup = [this] {
+        return FTimeChartMouseState == msMoveItem ? GestureGroupForWrite() : -1;
+    };
 }
 
 TTimeChartMouse::~TTimeChartMouse()
 {
     FCore.OnChartNodeFreed = nullptr;
+    FCore.OnGroupSwitchUndoGroup = nullptr;
     FView.OnCenterNodeAllowed = nullptr;
     FView.OnBeforeSmoothStep = nullptr;
     FView.OnAfterSmoothStep = nullptr;
@@ -207,13 +214,21 @@ void TTimeChartMouse::TimeChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardM
         ScrollBy(p);
         return;
     case msMoveItem: {
-        const int tab = OnTabAt ? OnTabAt(FView.TimeChart->mapToGlobal(p)) : -1;
+        const QPoint global = FView.TimeChart->mapToGlobal(p);
+        const int tab = OnTabAt ? OnTabAt(global) : -1;
         if (tab >= 0 && tab != FCore.GroupTabIndex())
             FCore.StartChangeGroupTimer();
         if (!FCore.TimeChartChangeGroupTimer().isActive())
             TCursorRegistry::SetScreenCursor(crHandClosed);
-        MoveItems(p);
         FLastMouse = p;
+        // Over the tabs the user picks a group: the bars keep their dates and the chart does
+        // not run away under a resting hand.
+        FOverTabs = OnOverTabs && OnOverTabs(global);
+        if (FOverTabs) {
+            FView.StopScrolling();
+            return;
+        }
+        MoveItems(p);
         AutoScroll(p);
         return;
     }
@@ -326,11 +341,19 @@ bool TTimeChartMouse::eventFilter(QObject *watched, QEvent *event)
 bool TTimeChartMouse::CenterNodeAllowed() const
 {
     switch (FTimeChartMouseState) {
-    case msNewItem:
     case msMoveItem:
+        if (FOverTabs)
+            return false;
+        [[fallthrough]];
+    case msNewItem:
     case msResizeItem:
         return autoscroll->isChecked() != bool(FShift & Qt::ShiftModifier);
     default:
         return true;
     }
+}
+
+QPoint TTimeChartMouse::PointerGlobal() const
+{
+    return FView.TimeChart->mapToGlobal(FLastMouse);
 }

@@ -79,6 +79,10 @@ public:
     std::function<void(QPoint global, bool pointerOnBar)> OnPopupMenu;
     // The group tab under a screen point, -1 for none.
     std::function<int(QPoint global)> OnTabAt;
+    // Whether a screen point lies on the group tab strip (on a tab or beside the tabs).
+    std::function<bool(QPoint global)> OnOverTabs;
+    // Where the pointer of the running gesture is, on the screen, as its events told.
+    QPoint PointerGlobal() const;
     TNewEntryDialog &NewEntryDialog();
 
 protected:
@@ -137,6 +141,8 @@ private:
     // The pointer's offset from the dragged bar before a smooth step, and where it was put.
     std::optional<QPoint> FCarry;
     std::optional<QPoint> FCarriedTo;
+    // A dragged bar's pointer rests on the group tabs: the bars and the chart stand still.
+    bool FOverTabs = false;
     std::unique_ptr<TCanvas> FMeasure;
     QPointer<TNewEntryDialog> FNewEntryDialog;
 };

@@ -194,7 +194,7 @@ void TTimeChartMouse::AutoScroll(QPoint p)
 
 void TTimeChartMouse::CarryPointer()
 {
-    if (!FCarry || !FGrabbedNode)
+    if (!FCarry || !FGrabbedNode || FOverTabs)
         return;
     const QRect r = FView.Geometry().ScreenItemRect(*FGrabbedNode);
     if (r.isNull())
@@ -379,6 +379,7 @@ void TTimeChartMouse::EndGesture()
     FGestureGroup = -1;
     FCarry.reset();
     FCarriedTo.reset();
+    FOverTabs = false;
     SetBand(std::nullopt, QPoint());
     SetMovingItem(false);
     FStepRows.clear();

@@ -84,6 +84,8 @@ public:
     void SetTimeChartTop(int top);
     // Where the chart should go; immediately or by smooth steps.
     void SetTimeChartDestination(TDateTime date, int top, bool immediate);
+    // A smooth scroll under way ends where the chart is now.
+    void StopScrolling();
     void UpdateScrollBars(TScrollStyle style);
     void SliderTimerTimer();
     void TimeChartHorzScroll();

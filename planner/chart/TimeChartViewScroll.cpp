@@ -162,6 +162,14 @@ void TTimeChartView::SliderTimerTimer()
         SliderTimer.stop();
 }
 
+void TTimeChartView::StopScrolling()
+{
+    if (!SliderTimer.isActive())
+        return;
+    SliderTimer.stop();
+    FGeometry->SetDestinationValues(FGeometry->Start(), FGeometry->Top());
+}
+
 void TTimeChartView::TimeChartHorzScroll()
 {
     const TDateTime date = TimeChartScrollBarBox->HorzScrollInfo().Pos() + FModel->MinDate();

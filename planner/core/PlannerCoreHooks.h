@@ -53,6 +53,9 @@ struct TPlannerCoreHooks
     // ---- the chart (planner/chart: the mouse gestures)
     // A row leaves its table: a gesture that holds it lets it go.
     std::function<void(TNodeData *)> OnChartNodeFreed;
+    // The undo group the rows moved by the timed group switch join: the drag's own; -1 (or
+    // unset) gives them the group in force.
+    std::function<int()> OnGroupSwitchUndoGroup;
 
     // ---- overlapping (planner/table/OverlapSolver keeps the list)
     std::function<bool(const TNodeData *)> OnNodeIsOverlapping;

@@ -359,6 +359,15 @@ void TPlannerCore::TimeChartChangeGroupTimerTimer()
         return;
     std::vector<TNodeData *> rows;
     ForEach(FActiveTable, feSelected, [&rows](TNodeData *node) { rows.push_back(node); });
+    // One drag is one undo step, the switch included.
+    struct TGroupRestore
+    {
+        int &group;
+        const int outer;
+        ~TGroupRestore() { group = outer; }
+    } restore{FUndoRedoGroupIndex, FUndoRedoGroupIndex};
+    if (const int drag = OnGroupSwitchUndoGroup ? OnGroupSwitchUndoGroup() : -1; drag != -1)
+        FUndoRedoGroupIndex = drag;
     SetGroupTabIndex(tab);
     TabControl1Change();
     TBaseTreeGrid *grid = GetTable(FActiveTable);

@@ -55,7 +55,7 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync
     PrintFilename = PageOptions->PrintFilename;
     Lochrand = PageOptions->Lochrand;
     PrinterSetupButton = Named(new QPushButton(QStringLiteral("Printer setup..."), this), "PrinterSetupButton");
-    Target = new TPrintTarget(recorder, sync, this);
+    Target = new TPrintTarget(recorder, sync, poTable, this);
 
     auto *rows = new QVBoxLayout;
     rows->addWidget(RadioButton1);
@@ -112,7 +112,7 @@ TPrintOptions TPrintListDialog::Options(TPrintOptions options) const
 void TPrintListDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    Target->Refresh();
+    Target->Shown();
     Activate();
 }
 
@@ -188,6 +188,8 @@ void TPrintListDialog::OKButtonClick()
     job.page = PageOptions->PageTexts(FSync.DirWatchThread() ? FSync.DirWatchThread()->GetPossibleFileName() : QString());
     TTablePrinter(FCore).Record(FRecorder, *FGrid, job);
     // A cancelled preview keeps the dialog open for another try.
-    if (FRecorder.Preview() == QDialog::Accepted)
+    const bool printed = FRecorder.Preview() == QDialog::Accepted;
+    Target->Printed();
+    if (printed)
         accept();
 }

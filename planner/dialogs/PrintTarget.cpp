@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QToolButton>
+
+#include <utility>
 
 #include "DialogPrintPreview.h"
 #include "Language.h"
@@ -16,10 +19,38 @@
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
 
-TPrintTarget::TPrintTarget(TPrintPreviewDialog &recorder, const TDocumentSync &sync, QWidget *parent)
+namespace {
+
+struct TWrittenPrintout
+{
+    QString document;
+    TPrintout printout = poChart;
+    TPrintTarget::TFileState state;
+};
+
+// The PDF files this program wrote since it started, by their canonical names.
+QHash<QString, TWrittenPrintout> &WrittenFiles()
+{
+    static QHash<QString, TWrittenPrintout> files;
+    return files;
+}
+
+TPrintTarget::TFileState StateOf(const QString &file)
+{
+    const QFileInfo info(file);
+    if (!info.exists())
+        return {};
+    return {true, info.size(), info.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()};
+}
+
+} // namespace
+
+TPrintTarget::TPrintTarget(TPrintPreviewDialog &recorder, const TDocumentSync &sync, TPrintout printout,
+                           QWidget *parent)
     : QWidget(parent)
     , FRecorder(recorder)
     , FSync(sync)
+    , FPrintout(printout)
 {
     setObjectName(QStringLiteral("PrintTarget"));
     PrintTargetLabel = Named(new QLabel(this), "PrintTargetLabel");
@@ -37,7 +68,7 @@ TPrintTarget::TPrintTarget(TPrintPreviewDialog &recorder, const TDocumentSync &s
     row->addWidget(PdfFileName, 1);
     row->addWidget(PdfFileButton);
     connect(PdfFileButton, &QToolButton::clicked, this, &TPrintTarget::ChooseFile);
-    Refresh();
+    Shown();
 }
 
 QString TPrintTarget::ProposedPdfName(const TDocumentSync &sync)
@@ -51,8 +82,18 @@ QString TPrintTarget::ProposedPdfName(const TDocumentSync &sync)
     return folder.filePath(name);
 }
 
+void TPrintTarget::Shown()
+{
+    FAgreed.clear();
+    FShownFile = FRecorder.Printer()->outputFileName();
+    Refresh();
+}
+
 void TPrintTarget::Refresh()
 {
+    // A file named anew in the printer set-up: its dialog asked before taking an existing one.
+    // A name merely left by an earlier job is agreed to by nobody.
+    const bool namedInSetup = FRecorder.Printer()->outputFileName() != FShownFile;
     FRecorder.ProposeOutputFile(ProposedPdfName(FSync));
     const QPrinter &printer = *FRecorder.Printer();
     const bool toFile = FRecorder.PrintsToFile();
@@ -62,13 +103,14 @@ void TPrintTarget::Refresh()
     PrinterName->setVisible(!toFile);
     PdfFileName->setVisible(toFile);
     PdfFileButton->setVisible(toFile);
-    // A file named in the printer set-up was agreed to there.
-    if (toFile && printer.outputFileName() != ProposedPdfName(FSync))
-        FConfirmed = printer.outputFileName();
+    if (toFile && namedInSetup)
+        Agree(printer.outputFileName());
+    FShownFile = printer.outputFileName();
 }
 
 bool TPrintTarget::Apply(IPlannerWindow &window)
 {
+    FJobFile.clear();
     if (!FRecorder.PrintsToFile())
         return true;
     const QString file = QDir::fromNativeSeparators(PdfFileName->text().trimmed());
@@ -76,14 +118,14 @@ bool TPrintTarget::Apply(IPlannerWindow &window)
         window.Ask(Translate(QStringLiteral("Please name the PDF file to print into.")), mtWarning, {mbOK});
         return false;
     }
-    // A file the user has not agreed to replace is not printed over: it may be another one
-    // that happens to bear the document's name.
-    if (file != FConfirmed && QFileInfo::exists(file)) {
+    // Any other file is the user's until they agree: another printout, or one that happens to
+    // bear the proposed name.
+    if (QFileInfo::exists(file) && !Agreed(file) && !WrittenAsThisPrintout(file)) {
         if (window.Ask(Translate(QStringLiteral("File %s already exists.\nOverwrite this file?"), {file}),
                        mtConfirmation, {mbOK, mbCancel})
             != mrOk)
             return false;
-        FConfirmed = file;
+        Agree(file);
     }
     QPrinter &printer = *FRecorder.Printer();
     if (printer.outputFileName() != file) {
@@ -91,7 +133,46 @@ bool TPrintTarget::Apply(IPlannerWindow &window)
         // A name without ".pdf" still means a PDF file.
         printer.setOutputFormat(QPrinter::PdfFormat);
     }
+    FShownFile = file;
+    FJobFile = file;
+    FJobBefore = StateOf(file);
     return true;
+}
+
+void TPrintTarget::Printed()
+{
+    const QString file = std::exchange(FJobFile, QString());
+    if (file.isEmpty())
+        return;
+    const TFileState now = StateOf(file);
+    if (now.exists && now != FJobBefore)
+        WrittenFiles().insert(QFileInfo(file).canonicalFilePath(), {Document(), FPrintout, now});
+}
+
+void TPrintTarget::Agree(const QString &file)
+{
+    FAgreed = file;
+    FAgreedState = StateOf(file);
+}
+
+bool TPrintTarget::Agreed(const QString &file) const
+{
+    return !FAgreed.isEmpty() && file == FAgreed && StateOf(file) == FAgreedState;
+}
+
+bool TPrintTarget::WrittenAsThisPrintout(const QString &file) const
+{
+    const auto written = WrittenFiles().constFind(QFileInfo(file).canonicalFilePath());
+    return written != WrittenFiles().constEnd() && written->document == Document() && written->printout == FPrintout
+           && written->state == StateOf(file);
+}
+
+QString TPrintTarget::Document() const
+{
+    const TDirWatchThread *journal = FSync.DirWatchThread();
+    if (!journal)
+        return QString();
+    return journal->Filename().isEmpty() ? journal->GetPossibleFileName() : journal->Filename();
 }
 
 void TPrintTarget::ChooseFile()
@@ -101,8 +182,8 @@ void TPrintTarget::ChooseFile()
                                         : QFileDialog::getSaveFileName(window(), Translate(QStringLiteral("Print into PDF file")),
                                                                        current, QStringLiteral("PDF (*.pdf)"));
     if (!chosen.isEmpty()) {
-        // The file dialog asked before a file was chosen to be replaced.
-        FConfirmed = chosen;
+        // The file dialog asked before an existing file was chosen to be replaced.
+        Agree(chosen);
         PdfFileName->setText(QDir::toNativeSeparators(chosen));
     }
 }

@@ -82,7 +82,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocum
     heutehervorheben = Named(new QCheckBox(QStringLiteral("Show today as red bar"), PageOptions), "heutehervorheben");
     PageOptions->Layout->addWidget(heutehervorheben, 4, 0, 1, 2);
     PrinterSetupButton = Named(new QPushButton(QStringLiteral("Printer setup..."), this), "PrinterSetupButton");
-    Target = new TPrintTarget(recorder, sync, this);
+    Target = new TPrintTarget(recorder, sync, poChart, this);
     Panel = Named(new QFrame(this), "Panel");
     Panel->setFrameShape(QFrame::StyledPanel);
     Panel->setMinimumSize(160, 180);
@@ -141,7 +141,7 @@ void TPrintTimeChartDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     Range->Shown();
-    Target->Refresh();
+    Target->Shown();
     pb->update();
 }
 
@@ -223,6 +223,8 @@ void TPrintTimeChartDialog::OKButtonClick()
         TChartPrinter(FChart.Model(), FChart.Geometry(), FChart.Options()).Record(FRecorder, job);
     }
     // A cancelled preview keeps the dialog open for another try.
-    if (FRecorder.Preview() == QDialog::Accepted)
+    const bool printed = FRecorder.Preview() == QDialog::Accepted;
+    Target->Printed();
+    if (printed)
         accept();
 }

@@ -35,7 +35,7 @@ bool TDocumentFile::Open(const QString &fileName)
     }
     if (FCore.Window().ActivateOtherInstance(fileName))
         return false;
-    if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
+    if (FSync.HasUnsavedChanges()) {
         const int answer = MessageFileNotSaved();
         if (answer == mrCancel)
             return false;
@@ -83,8 +83,9 @@ bool TDocumentFile::FormClose()
         FSync.ForceStorePending();
         FCore.Window().SetBusyCursor(false);
     }
-    // Still unwritten: the shared folder could not be written (or the document has no name).
-    if (!FSync.DirWatchThread()->HasUnwrittenEvents())
+    // Still unwritten: the shared folder could not be written (or the document has no name);
+    // or a change that no journal carries waits for a save.
+    if (!FSync.HasUnsavedChanges())
         return true;
     switch (MessageFileNotSaved()) {
     case mrNo:

@@ -162,7 +162,7 @@ bool TSetupApplier::Apply(const TSetupChanges &changes)
     if (changes.Table && OnTableApplied)
         OnTableApplied();
     // The setup travels with the document file: it must be saved even when nothing else was.
-    FFile.Sync().DirWatchThread()->SetChanged(true);
+    FFile.Sync().NoteUnjournalledChange();
     SaveIfNamed();
     if (OnRestoreView)
         OnRestoreView();

@@ -63,6 +63,18 @@ void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTabl
 void TDocumentSync::DocumentCleared()
 {
     FDirWatchThread = std::make_unique<TDirWatchThread>();
+    FUnjournalledChange = false;
+}
+
+void TDocumentSync::NoteUnjournalledChange()
+{
+    FUnjournalledChange = true;
+    FDirWatchThread->SetChanged(true);
+}
+
+bool TDocumentSync::HasUnsavedChanges() const
+{
+    return FUnjournalledChange || FDirWatchThread->HasUnwrittenEvents();
 }
 
 // ---- the journal

@@ -81,6 +81,14 @@ public:
     // The working copy read beside the loading of the document, for the first scan.
     TEarlyFileRead &EarlyWorkingCopy();
 
+    // ---- changes no journal carries (a palette colour, the setup of an unnamed document):
+    // only a save keeps them. Noting one enables Save; a save, or another document, clears it.
+    void NoteUnjournalledChange();
+    bool HasUnjournalledChange() const { return FUnjournalledChange; }
+    // Whether closing the document, or opening another, must ask first: events not yet
+    // written, or a change no journal carries.
+    bool HasUnsavedChanges() const;
+
     // ---- applying the others' events (DocumentSyncApply.cpp)
     // Applies the events of a diff file's `document/diff` element whose index lies above
     // lastIndex, in index order, without journalling them; a row changed here at least as
@@ -215,4 +223,5 @@ private:
     std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
     std::unique_ptr<TDirWatchThread> FDirWatchThread;
     QString FUnfinishedSave;
+    bool FUnjournalledChange = false;
 };

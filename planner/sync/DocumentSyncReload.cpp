@@ -535,6 +535,10 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     const int tab = FCore.GroupTabIndex();
     // Kept in case the working copy fails to load after all.
     const QByteArray previous = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
+    // Colours chosen here and not yet saved stay the user's; the next save writes them.
+    const bool ownPalettes = FUnjournalledChange;
+    const QVector<TColor> colors = FCore.FColors;
+    const QVector<TColor> holidayColors = FCore.FHolidayColors;
 
     // In the new working copy or journalled again below; kept should the load fail.
     auto savedOnly = std::move(state.SavedOnly);
@@ -548,6 +552,10 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         if (ColumnLayout(FCore) != columns)
             keepUndo.Drop();
         FCore.FLastFreeID = std::max(FCore.FLastFreeID, lastFreeID);
+        if (ownPalettes) {
+            FCore.FColors = colors;
+            FCore.FHolidayColors = holidayColors;
+        }
         // The own events the new working copy lacks are journalled again, into the new
         // generation, through the write path (recording no undo step).
         for (const TDiffRecord &record : carried)
@@ -576,6 +584,8 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         SyncState().NextReloadTry = Now() + 2.0 / 86400.0;
         SyncState().SavedOnly = std::move(savedOnly);
     }
+    if (ownPalettes)
+        NoteUnjournalledChange();
     FCore.Window().SetBusyCursor(false);
     FCore.EndUpdate();
     if (tab < FCore.GroupTabCaptions().size())

@@ -231,6 +231,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
 
     journal.SetNeedReload(false);
     journal.SetChanged(false);
+    FUnjournalledChange = false;
     ClearHistory();
     return true;
 }

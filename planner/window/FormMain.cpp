@@ -220,7 +220,12 @@ void TMainForm::WireGroupTabsAndIdle()
         if (FEditor)
             FEditor->UpdatePositionItems();
     };
-    FCore->OnTabUnderMouse = [this] { return TabControl1->tabAt(TabControl1->mapFromGlobal(QCursor::pos())); };
+    FCore->OnTabUnderMouse = [this] {
+        // During a drag the pointer its events told, which the screen's may lag behind.
+        const bool dragging = TimeChartMouse && TimeChartMouse->State() == msMoveItem;
+        const QPoint global = dragging ? TimeChartMouse->PointerGlobal() : QCursor::pos();
+        return TabControl1->tabAt(TabControl1->mapFromGlobal(global));
+    };
     connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0)
             FCore->SelectGroupTab(index);

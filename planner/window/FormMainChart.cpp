@@ -12,6 +12,7 @@
 #include "CanvasPanel.h"
 #include "Language.h"
 #include "chart/ChartCommands.h"
+#include "chart/ColorPanel.h"
 #include "chart/SaveGraphics.h"
 #include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
@@ -46,6 +47,9 @@ void TMainForm::CreateTimeChart()
     };
     TimeChartMouse = new TTimeChartMouse(*TimeChartView, this);
     TimeChartMouse->OnTabAt = [this](QPoint global) { return TabControl1->tabAt(TabControl1->mapFromGlobal(global)); };
+    TimeChartMouse->OnOverTabs = [this](QPoint global) {
+        return TabControl1->isVisible() && TabControl1->rect().contains(TabControl1->mapFromGlobal(global));
+    };
     TimeChartMouse->OnPopupMenu = [this](QPoint global, bool pointerOnBar) { TimeChartPopup(global, pointerOnBar); };
 }
 
@@ -54,6 +58,9 @@ void TMainForm::CreateChartMenu()
     ChartCommands = new TChartCommands(*this, *TimeChartView, *TimeChartMouse);
     ChartCommands->SetTableArea(Panel1);
     TChartCommands &c = *ChartCommands;
+    // The palettes travel with the document file, not with the journal.
+    for (TColorPanel *panel : {c.ItemColorPanel, c.HolidayColorPanel})
+        connect(panel, &TColorPanel::PaletteChanged, this, [this] { Sync().NoteUnjournalledChange(); });
     QMenu *view = menuBar()->addMenu(Translate(QStringLiteral("&View")));
     view->setObjectName(QStringLiteral("View1"));
     view->addActions({c.Werkzeugleisteanzeigen1, c.Statuszeileanzeigen1, TimeChartView->Gesamtbersicht1,

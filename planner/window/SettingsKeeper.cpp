@@ -497,7 +497,7 @@ void TSettingsKeeper::SetLanguage(const QString &name)
     }
     // An untouched new document starts again, so its tables get translated captions.
     TDirWatchThread *journal = FFile.Sync().DirWatchThread();
-    if (journal->Filename().isEmpty() && !journal->HasUnwrittenEvents()) {
+    if (journal->Filename().isEmpty() && !FFile.Sync().HasUnsavedChanges()) {
         if (OnNewDocument)
             OnNewDocument();
         else

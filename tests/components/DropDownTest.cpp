@@ -10,6 +10,7 @@
 
 #include "DropDownForm.h"
 
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -265,22 +266,41 @@ TEST_F(DropDownFixture, AboveThePointTheTopEdgeSizesAndAWheelOutsideCloses)
 }
 
 // Whatever covers the drop-down, the widget under each point of a sizing zone is a band that
-// shows that zone's cursor, and no band lies outside the zones; above its point the zones
-// follow the top edge.
+// shows that zone's cursor, and no band lies outside the zones. Below its point: the
+// bottom-right corner of 10 x 10 pixels, then 5-pixel bands at the bottom and at the right;
+// above its point: the top-right corner of 5 x 5 pixels and a 5-pixel band at the top.
 TEST_F(DropDownFixture, SizingBandsLieOverTheContentExactlyOnTheZones)
 {
     auto *content = new QWidget(dropDown.get());
     content->setGeometry(1, 1, 138, 98); // all but a thin border, as a calendar fills it
+    const auto expected = [](QSize size, int x, int y, TDropDownPosition position) -> std::optional<Qt::CursorShape> {
+        const int w = size.width();
+        const int h = size.height();
+        if (position == ddpBelow) {
+            if (x >= w - 10 && y >= h - 10)
+                return Qt::SizeFDiagCursor;
+            if (y >= h - 5)
+                return Qt::SizeVerCursor;
+            if (x >= w - 5)
+                return Qt::SizeHorCursor;
+            return std::nullopt;
+        }
+        if (x >= w - 5 && y < 5)
+            return Qt::SizeBDiagCursor;
+        if (y < 5)
+            return Qt::SizeVerCursor;
+        return std::nullopt;
+    };
     const auto check = [&](TDropDownPosition position) {
         ASSERT_EQ(dropDown->DropDownPosition(), position);
         const QSize size = dropDown->size();
         int faults = 0;
         for (int y = 0; y < size.height(); ++y) {
             for (int x = 0; x < size.width(); ++x) {
-                const Qt::Edges zone = TfmDropDown::SizingZone(size, QPoint(x, y), position);
+                const std::optional<Qt::CursorShape> zone = expected(size, x, y, position);
                 QWidget *under = dropDown->childAt(x, y);
                 const bool band = under && under->objectName() == QLatin1String("SizingBand");
-                if (band != bool(zone) || (band && under->cursor().shape() != TfmDropDown::SizingCursor(zone)))
+                if (band != zone.has_value() || (band && under->cursor().shape() != *zone))
                     ++faults;
             }
         }

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,6 +33,19 @@ inline bool WaitUntil(const std::function<bool()> &done)
     QDeadlineTimer deadline(5000);
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// Runs the event loop as the program does, waiting for events between them, so that the
+// window's idle processing takes its turns; until `done` or ten seconds passed.
+inline bool IdleUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return done();
 }
 

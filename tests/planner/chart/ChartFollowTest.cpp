@@ -1,12 +1,16 @@
 // The chart follows the user: a bar held at the chart's edge is brought to the middle with the
 // pointer on it, and a row selected in the table is scrolled into the middle while one
-// selected in the chart leaves the chart where it is.
+// selected in the chart leaves the chart where it is. Over the group tabs it stands still.
 
 #include "planner/chart/ChartMouseTestSupport.h"
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QTabBar>
+#include <QWindow>
 
+#include "CommaText.h"
+#include "planner/UserInput.h"
 #include "treegrid/StringTreeGrid.h"
 
 namespace {
@@ -88,7 +92,9 @@ TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
     ASSERT_FALSE(view->TimeChart->rect().intersects(BarRect(far)));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, h + h / 2));
     ASSERT_TRUE(view->Model().IsSelected(*far));
-    Settle();
+    // The smooth scroll runs to where it stops by itself.
+    ASSERT_TRUE(userinput::WaitUntil([&] { return view->SliderTimer.isActive(); }));
+    ASSERT_TRUE(LetScrollRun());
     EXPECT_TRUE(view->TimeChart->rect().contains(BarRect(far).center()));
     EXPECT_NEAR(BarRect(far).center().x(), view->TimeChart->width() / 2, 2 * g.GetTimeChartColWidth());
 
@@ -117,4 +123,47 @@ TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
     ASSERT_TRUE(view->Model().IsSelected(*Tasks()[2]));
     EXPECT_EQ(g.Start(), start);
     EXPECT_EQ(g.Top(), top);
+}
+
+// A bar dragged onto the group tabs and held there: the chart and the pointer stay, the bar
+// keeps its date, and the tab under the pointer takes it after its moment. One Undo and one
+// Redo take the whole drag.
+TEST_F(ChartFollowTest, ABarHeldOverAGroupTabGoesIntoThatGroupWithItsDate)
+{
+    OpenPlan(4, {{1, 10, 2}});
+    const QStringList positions = Core().Positiongroups(false, true);
+    Core().AddPositionGroup(QStringLiteral("Day"), CommaTextOf(positions.mid(0, 2)));
+    Core().AddPositionGroup(QStringLiteral("Night"), CommaTextOf(positions.mid(2, 2)));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const TTimeChartGeometry &g = view->Geometry();
+    TNodeData *node = Tasks()[0];
+    QWindow *window = form->windowHandle();
+    QTabBar *tabs = form->TabControl1;
+    const auto onTab = [&](int tab) { return tabs->mapTo(form.get(), tabs->tabRect(tab).center()); };
+    // Three days to the right in the chart, then straight up onto the tabs and along them.
+    const QPoint grab = view->TimeChart->mapTo(form.get(), BarRect(node).center());
+    const int dayWidth = g.GetTimeChartColWidth();
+    QTest::mousePress(window, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(window, grab + QPoint(3 * dayWidth + dayWidth / 4, 0));
+    QTest::mouseMove(window, QPoint(grab.x() + 3 * dayWidth, onTab(0).y()));
+    const TDateTime viewStart = g.Start();
+    const int viewTop = g.Top();
+    QTest::mouseMove(window, onTab(1));
+    QTest::mouseMove(window, onTab(2));
+    const QPoint pointer = QCursor::pos();
+    ASSERT_TRUE(userinput::WaitUntil([&] { return Core().GroupTabIndex() == 2; }));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, onTab(2));
+    EXPECT_EQ(QCursor::pos(), pointer);
+    EXPECT_EQ(g.Start(), viewStart);
+    EXPECT_EQ(g.Top(), viewTop);
+    EXPECT_EQ(Core().GetData_(node, cnPosition) + DateToStr(Core().GetStartOf(node)),
+              QStringLiteral("R03") + DateToStr(Base() + 13));
+
+    form->ActionUndo->trigger();
+    EXPECT_EQ(Core().GetData_(node, cnPosition) + DateToStr(Core().GetStartOf(node)),
+              QStringLiteral("R02") + DateToStr(Base() + 10));
+    EXPECT_FALSE(Core().UndoStack().GetCanUndo());
+    form->ActionRedo->trigger();
+    EXPECT_EQ(Core().GetData_(node, cnPosition), QStringLiteral("R03"));
+    EXPECT_FALSE(Core().UndoStack().GetCanRedo());
 }

@@ -71,7 +71,7 @@ protected:
     {
         QElapsedTimer waited;
         waited.start();
-        while (view->SliderTimer.isActive() && waited.elapsed() < 3000)
+        while (view->SliderTimer.isActive() && waited.elapsed() < 10000)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         Settle();
         return !view->SliderTimer.isActive();

@@ -1,9 +1,12 @@
 // A right click on a colour panel's swatch as the window system delivers it (to the main
 // window, which finds the panel under the point): the picker opens below the swatch, its
-// colour takes, and no other menu follows the click.
+// colour takes, and no other menu follows the click. The chosen colour is a change of the
+// document that is saved or asked about.
 
 #include "planner/UserInput.h"
 #include "planner/chart/ChartMouseTestSupport.h"
+#include "planner/sync/SharedWindowTest.h"
+#include "planner/window/WindowTestSupport.h"
 
 #include <QMenu>
 #include <QScreen>
@@ -42,7 +45,12 @@ TEST_F(ChartMouseTest, RightClickOnASwatchOpensThePickerBelowItAndNothingElse)
     QTest::mousePress(form->windowHandle(), Qt::RightButton, {}, at);
     QTest::mouseRelease(form->windowHandle(), Qt::RightButton, {}, at);
     ASSERT_TRUE(userinput::WaitUntil([&] { return !pickerAt.isEmpty(); }));
-    QTest::qWait(100); // time for anything that would follow the click
+    // Whatever the click still brings (a context menu, a queued call) is delivered now: a menu
+    // opened by it would be the active pop-up.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    watch.stop();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 
     // Right under the swatch, its left edge with the swatch's unless the screen ends first.
     const QRect screen = form->screen()->availableGeometry();
@@ -50,4 +58,67 @@ TEST_F(ChartMouseTest, RightClickOnASwatchOpensThePickerBelowItAndNothingElse)
     EXPECT_EQ(pickerAt.left(), std::min(swatch.left(), screen.right() + 1 - pickerAt.width()));
     EXPECT_EQ(panel->Palette()[1], TColor(0x0000FF)); // red ($BBGGRR)
     EXPECT_TRUE(menus.isEmpty()) << menus.join(QLatin1Char('\n')).toStdString();
+}
+
+namespace {
+
+// A right click on a swatch through the window, the picker answered with a click on a cell.
+void PickOnPanel(QWidget *window, TColorPanel *panel, int swatch, int cell)
+{
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&answer, cell] {
+        if (auto *picker = qobject_cast<TColorPickerPopup *>(QApplication::activePopupWidget())) {
+            answer.stop();
+            QTest::mouseClick(picker, Qt::LeftButton, {}, picker->CellCenter(cell));
+        }
+    });
+    answer.start(10);
+    const QPoint at = panel->mapTo(window, QPoint(swatch * panel->CellWidth() + 1, panel->height() / 2));
+    QTest::mousePress(window->windowHandle(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(window->windowHandle(), Qt::RightButton, {}, at);
+}
+
+constexpr int BlackCell = 0;
+
+class ColorPanelSaveTest : public windowtest::MainWindowTest
+{
+protected:
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+// A colour chosen on a panel changes the document: Save is enabled, closing asks until it is
+// saved, and the file holds the colour.
+TEST_F(ColorPanelSaveTest, AColourChosenOnAPanelIsSavedOrAskedAbout)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QString file = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("plan.zop")));
+    form->Open(file);
+    ASSERT_TRUE(userinput::IdleUntil([&] { return !form->ActionSave->isEnabled(); }));
+    PickOnPanel(form.get(), form->ChartCommands->HolidayColorPanel, 1, BlackCell);
+    EXPECT_TRUE(userinput::IdleUntil([&] { return form->ActionSave->isEnabled(); }));
+    form->answers = {mrCancel};
+    EXPECT_FALSE(form->close());
+    form->ActionSave->trigger();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(form->questions, QStringList{QStringLiteral("Do you want to save changes to %1?").arg(file)});
+    TOtherDocument reopened;
+    ASSERT_TRUE(reopened.file->LoadFrom(file));
+    EXPECT_EQ(reopened.core.FHolidayColors.value(1), TColor(0x000000));
+}
+
+// Another instance saves while a chosen colour is unsaved here: the window follows with the
+// colour and Save kept, and its own save writes the colour.
+TEST_F(SharedWindowTest, AnUnsavedColourOutlivesAnotherInstancesSave)
+{
+    Share(1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    PickOnPanel(form.get(), form->ChartCommands->ItemColorPanel, 1, BlackCell);
+    SaveInA();
+    EXPECT_TRUE(Idle([&] { return form->ActionSave->isEnabled(); }, 5000));
+    form->ActionSave->trigger();
+    TOtherDocument saved;
+    ASSERT_TRUE(saved.file->LoadFrom(document));
+    EXPECT_EQ(saved.core.FColors.value(1), TColor(0x000000));
 }

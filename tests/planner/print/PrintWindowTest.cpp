@@ -366,6 +366,8 @@ TEST_F(PrintWindowTest, OptionsComeBackWithTheDocument)
         list->OKButton->click();
     }, form->ActionPrintList);
     TPrintTimeChartDialog *chart = form->PrintTimeChartDialog();
+    // The chart replaces the table's printout: the user agrees.
+    form->answers = {mrOk};
     Work(chart, [&] {
         EXPECT_EQ(chart->HeaderText->text(), QStringLiteral("Abwesenheiten"));
         chart->heutehervorheben->setChecked(true);
@@ -528,4 +530,39 @@ TEST_F(PrintTargetTest, AnExistingPdfFileIsPrintedOverOnlyWhenTheUserAgrees)
     }, form->ActionPrintList);
     EXPECT_TRUE(form->questions.isEmpty());
     EXPECT_EQ(PdfPageCount(proposed), 1);
+}
+
+// Printed again, a printout's own file is replaced without a question. The other printout
+// asks first, also when the name was only left in the field by the last job; chosen with "..."
+// (whose file dialog asked), the file is printed over.
+TEST_F(PrintTargetTest, AFileIsReplacedUnaskedOnlyByTheSamePrintoutOrWhenChosen)
+{
+    const QString chosen = dir.filePath(QStringLiteral("t2.pdf"));
+    TPrintListDialog *table = form->PrintListDialog();
+    TPrintTimeChartDialog *chart = form->PrintTimeChartDialog();
+    table->Target->OnChooseFile = chart->Target->OnChooseFile = [&](const QString &) { return chosen; };
+    const auto print = [&](QDialog *dialog, QAbstractButton *choose, QAbstractButton *ok, QAction *command) {
+        Work(dialog, [&] {
+            if (choose)
+                Click(choose);
+            ClickPreviewLater("Button1");
+            Click(ok);
+        }, command);
+    };
+    print(table, nullptr, table->OKButton, form->ActionPrintList);
+    print(table, nullptr, table->OKButton, form->ActionPrintList);
+    print(table, table->Target->PdfFileButton, table->OKButton, form->ActionPrintList);
+    EXPECT_TRUE(form->questions.isEmpty()) << form->questions.join(QLatin1Char('\n')).toStdString();
+    QFile file(chosen);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray tablePrintout = file.readAll();
+    file.close();
+
+    form->answers = {mrCancel};
+    Work(chart, [&] { Click(chart->OKButton); }, form->ActionPrintTimechart);
+    print(chart, chart->Target->PdfFileButton, chart->OKButton, form->ActionPrintTimechart);
+    EXPECT_EQ(form->questions,
+              QStringList({QStringLiteral("File %1 already exists.\nOverwrite this file?").arg(chosen), BitmapQuestion}));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_NE(file.readAll(), tablePrintout);
 }
