@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "treegrid/TreeGridColors.h"
+#include "treegrid/TreeGridDragImage.h"
 #include "treegrid/TreeGridDragManager.h"
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridTypes.h"
@@ -1278,8 +1279,8 @@ public:
     virtual QStringList GetNativeClipboardFormats();
     // The MIME type that carries a format (description) in exchanged data.
     static QString MimeTypeOf(const QString &format);
-    // The selected nodes (clipboard: the cut/copy set) rendered at once in every offered format,
-    // with a reference to this tree.
+    // The data a drag (clipboard: the pending cut or copy) hands out: the offered formats with a
+    // reference to this tree, each rendered only when a receiver asks (TTGDataObject).
     QMimeData *CreateMimeData(bool forClipboard);
     // The live tree of this process that data came from, or nil.
     static TBaseTreeGrid *GetTreeFromDataObject(const QMimeData *data);
@@ -1363,8 +1364,15 @@ private:
     void NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived);
     // Whether a node of a running exchange (the drag, else the cut or copy) is still there.
     bool IsExchanged(PGridNode node, bool dragging) const;
+    // For the data object: whether the reference to this tree may be handed out, and one
+    // format rendered from the exchange's nodes as they are now.
+    friend class TTGDataObject;
+    bool ReferenceAvailable() const;
+    QByteArray RenderDataObjectFormat(const QString &format, bool forClipboard);
     std::unordered_map<const TGridNode *, std::size_t> FCutCopyIndex;
     std::unordered_set<const TGridNode *> FDragMembers;
+    // Where the nodes of the last rendering of the clipboard's tree data stand in FCutCopySet.
+    std::vector<std::size_t> FCutCopyRendered;
 
 protected:
 
@@ -1398,13 +1406,23 @@ public:
     // The effect a drop would have: the tree's own nodes move, others copy; keys choose otherwise.
     Qt::DropAction SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint pt,
                                      Qt::DropActions allowed) const;
-    // The selected rows around the hot spot (client point) as the drag shows them: an opaque,
-    // framed picture beside the pointer (a translucent one shows as an opaque box on an X server
+    // The selected rows around the hot spot (client point) as the framework drag's pointer shows
+    // them (and the platform's drag when the tree has no picture of its own): an opaque, framed
+    // picture beside the pointer (a translucent one shows as an opaque box on an X server
     // without compositing, hiding the rows the pointer is on). hotSpot becomes the pointer's place
     // relative to the picture, above and left of it.
     QPixmap DragImage(QPoint point, QPoint &hotSpot);
     // Where the picture's top left corner stands from the pointer: clear of the arrow.
     static constexpr QPoint DragPictureOffset{16, 20};
+    // The picture a drag of this tree shows over the program's trees, and its options.
+    TTGDragImage &DragImage();
+    // Prepares that picture: the selected rows within DragWidth x DragHeight around the hot
+    // spot (client point), nothing when the tree shows no drag image.
+    void PrepareDragImage(QPoint hotSpot, const QMimeData *dataObject);
+    // This tree changed what it shows in treeRect (client coordinates) during a drag of tree:
+    // the part under tree's picture is taken again before it is shown again.
+    void UpdateWindowAndDragImage(TBaseTreeGrid *tree, const QRect &treeRect, bool updateNCArea,
+                                  bool reshowDragImage);
 
 protected:
     friend class TTGDragManager;
@@ -1420,6 +1438,9 @@ protected:
     virtual void DoDragExpand();
     // Runs the drag of the prepared data and answers what the receiver did with it.
     virtual Qt::DropAction DragAndDrop(Qt::DropActions allowed, QMimeData *data, QPoint hotSpot);
+    // A drag of this tree ended without a drop (Escape, both buttons, a refused or no target):
+    // its picture goes, and a framework drag finishes.
+    virtual void DragCanceled();
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
@@ -1443,7 +1464,7 @@ public:
 protected:
     virtual void DoStartDrag(QObject *&dragObject);
     virtual void DoEndDrag(QObject *target, int x, int y);
-    // The drag is over: its states go, and the button-up the drag took reaches the tree.
+    // The drag is over: its states go, and the button-up the drag took reaches the tree (once).
     virtual void DragFinished();
     // The drag's message to the tree under the pointer (the target side); true when it accepts.
     virtual bool CMDrag(TTGFrameworkDragMessage message, TBaseTreeGrid *source, QPoint pt,
@@ -1458,7 +1479,7 @@ private:
     void EndFrameworkDrag(bool drop, Qt::KeyboardModifiers keys);
     static TBaseTreeGrid *FrameworkDragTargetAt(QPoint globalPos);
     Qt::MouseButtons HeldButtons() const;
-    // Escape, a lost focus, another button: the drag ends without a drop.
+    // Escape, a lost focus, the left and right buttons together: the drag ends without a drop.
     void CancelFrameworkDrag();
     // The tree goes: its target is left, without events of its own.
     void AbandonFrameworkDrag();
@@ -1480,12 +1501,17 @@ private:
     TScrollDirections DragScrollDirections(QPoint pt) const;
     void DragScroll(TScrollDirections directions);
     void ClearDropTarget();
+    // The source's picture follows the pointer over this tree.
+    void FollowDragImage(TBaseTreeGrid *source, QPoint pt);
+    // This tree shows the source's picture now.
+    bool ShowsDragImageOf(TBaseTreeGrid *source) const;
     TBaseTreeGrid *DragSourceTree() const;
     bool IsDropTarget() const;
     std::unique_ptr<ITGDragManager> FDragManager;
     QPoint FLastDragPos;
     QTimer FExpandTimer;     // window timer 1
     QTimer FDragScrollTimer; // repeats the scroll while the pointer rests at an edge
+    std::unique_ptr<TTGDragImage> FDragImage;
 
 public:
     // Node blocks (and so the user data) are aligned to this many bytes.

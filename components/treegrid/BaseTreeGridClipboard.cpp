@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+#include "treegrid/OLEMemoryStream.h"
+#include "treegrid/TreeGridDataObject.h"
 #include "treegrid/TreeGridRoutines.h"
 
 namespace {
@@ -155,21 +157,34 @@ TBaseTreeGrid *TBaseTreeGrid::GetTreeFromDataObject(const QMimeData *data)
 
 QMimeData *TBaseTreeGrid::CreateMimeData(bool forClipboard)
 {
-    auto *data = new QMimeData;
-    // Rendered now: the nodes may be gone by the time a receiver asks.
-    const std::vector<PGridNode> nodes = forClipboard ? GetSortedCutCopySet(true) : FDragSelection;
-    for (const QString &format : GetNativeClipboardFormats()) {
-        const QString mimeType = MimeTypeOf(format);
-        if (mimeType.isEmpty() || data->hasFormat(mimeType))
-            continue;
-        const QByteArray bytes = RenderOLEData(format, nodes, forClipboard);
-        if (!bytes.isEmpty())
-            data->setData(mimeType, bytes);
+    return new TTGDataObject(this, forClipboard);
+}
+
+bool TBaseTreeGrid::ReferenceAvailable() const
+{
+    return !FDestroying && !FStates.contains(tsClipboardFlushing);
+}
+
+QByteArray TBaseTreeGrid::RenderDataObjectFormat(const QString &format, bool forClipboard)
+{
+    if (FDestroying)
+        return {};
+    std::vector<PGridNode> nodes;
+    std::vector<std::size_t> positions;
+    if (forClipboard) {
+        for (std::size_t i = 0; i < FCutCopySet.size(); ++i)
+            if (FCutCopySet[i]) {
+                nodes.push_back(FCutCopySet[i]);
+                positions.push_back(i);
+            }
+    } else {
+        nodes = FDragSelection;
     }
-    // Data that outlives its tree names none.
-    if (!FStates.contains(tsClipboardFlushing))
-        data->setData(TreeGridReferenceFormat(), TreeReference());
-    return data;
+    QByteArray result = RenderOLEData(format, nodes, forClipboard);
+    // A paste reports the nodes that arrived in the order of the data it read.
+    if (forClipboard && format == QLatin1String("Tree Grid Data"))
+        FCutCopyRendered = std::move(positions);
+    return result;
 }
 
 void TBaseTreeGrid::FlushClipboard()
@@ -206,6 +221,7 @@ void TBaseTreeGrid::CancelCutOrCopy()
 {
     FCutCopySet.clear();
     FCutCopyArrived.clear();
+    FCutCopyRendered.clear();
     FCutCopyIndex.clear();
     if (!FStates.intersects({tsCutPending, tsCopyPending}))
         return;
@@ -234,13 +250,13 @@ void TBaseTreeGrid::FinishCutOrCopy()
 
 void TBaseTreeGrid::NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived)
 {
-    // Only the data of this cut stands for its nodes, one top node each.
+    // Only the data of this cut stands for its nodes, one top node each, as last rendered.
     if (!FStates.contains(tsCutPending) || !data || FClipboardData.data() != data
-        || arrived.size() != FCutCopySet.size())
+        || arrived.size() != FCutCopyRendered.size())
         return;
     for (std::size_t i = 0; i < arrived.size(); ++i)
-        if (arrived[i])
-            FCutCopyArrived[i] = true;
+        if (arrived[i] && FCutCopyRendered[i] < FCutCopyArrived.size())
+            FCutCopyArrived[FCutCopyRendered[i]] = true;
 }
 
 void TBaseTreeGrid::ForgetExchangedNode(PGridNode node)
@@ -394,7 +410,8 @@ bool TBaseTreeGrid::ProcessOLEData(TBaseTreeGrid *source, const QMimeData *data,
                 source->FDragNodesMoved = true;
         } else {
             const TChangeReason reason = source == this ? crNodeCopied : crNodeAdded;
-            const std::vector<PGridNode> added = AddFromNodeChunks(data->data(dataFormat), targetNode, mode, reason);
+            TOLEMemoryStream stream(data->data(dataFormat));
+            const std::vector<PGridNode> added = AddFromNodeChunks(stream.readAll(), targetNode, mode, reason);
             std::vector<bool> arrived(added.size(), false);
             for (std::size_t i = 0; i < added.size(); ++i) {
                 const PGridNode node = added[i];

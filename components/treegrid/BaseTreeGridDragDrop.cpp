@@ -55,6 +55,7 @@ void TBaseTreeGrid::DoDragging(QPoint p)
     FDragNodesMoved = false;
     DoStateChange({tsOLEDragging}, {tsOLEDragPending, tsVCLDragPending, tsClearPending});
     QMimeData *data = DoCreateDataObject();
+    PrepareDragImage(p, data);
     FLastDropMode = dmOnNode;
 
     Qt::DropActions allowed;
@@ -68,6 +69,9 @@ void TBaseTreeGrid::DoDragging(QPoint p)
     // The loop may end without a leave reaching this tree.
     if (IsDropTarget())
         FDragManager->DragLeave();
+    if (result == Qt::IgnoreAction)
+        DragCanceled();
+    DragImage().EndDrag();
 
     // Nodes a receiver moved are its own now; only nodes it copied are deleted here.
     // Nodes deleted meanwhile (timers and events run in the drag loop) have left the selection.
@@ -92,7 +96,13 @@ Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *da
 {
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    if (CanShowDragImage()) {
+    if (DragImage().States().contains(disPrepared)) {
+        // The tree draws the picture itself over the program's trees: the platform shows only
+        // its pointer, not a second picture.
+        QPixmap nothing(1, 1);
+        nothing.fill(Qt::transparent);
+        drag->setPixmap(nothing);
+    } else if (CanShowDragImage()) {
         QPoint imageHotSpot;
         const QPixmap image = DragImage(hotSpot, imageHotSpot);
         if (!image.isNull()) {
@@ -103,23 +113,56 @@ Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *da
     return drag->exec(allowed);
 }
 
+namespace {
+
+// The selected rows of the tree within area (client coordinates), on transparent ground.
+QImage SelectedRows(TBaseTreeGrid &tree, const QRect &area, TTGDragImageKind kind, QPoint offset)
+{
+    QImage rows(area.size(), QImage::Format_ARGB32_Premultiplied);
+    rows.fill(Qt::transparent);
+    TCanvas canvas(&rows);
+    TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
+    if (kind == diMainColumnOnly)
+        options.include(poMainOnly);
+    tree.PaintTree(canvas, area.translated(offset), QPoint(0, 0), options);
+    return rows;
+}
+
+} // namespace
+
+TTGDragImage &TBaseTreeGrid::DragImage()
+{
+    if (!FDragImage)
+        FDragImage = std::make_unique<TTGDragImage>();
+    return *FDragImage;
+}
+
+void TBaseTreeGrid::PrepareDragImage(QPoint hotSpot, const QMimeData *)
+{
+    TTGDragImage &image = DragImage();
+    image.EndDrag();
+    if (!CanShowDragImage())
+        return;
+    QRect area(hotSpot.x() - FDragWidth / 2, hotSpot.y() - FDragHeight / 2, FDragWidth, FDragHeight);
+    area &= viewport()->rect();
+    if (area.isEmpty())
+        return;
+    // The rows on the tree's paper: with the tree's colour as colour key the paper drops out.
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(ToQColor(FColor));
+    QPainter painter(&picture);
+    painter.drawImage(0, 0, SelectedRows(*this, area, FDragImageKind, QPoint(int(FEffectiveOffsetX), -FOffsetY)));
+    painter.end();
+    image.PrepareDrag(picture, viewport()->mapToGlobal(area.topLeft()), viewport()->mapToGlobal(hotSpot));
+}
+
 QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
 {
     QRect area(point.x() - FDragWidth / 2, point.y() - FDragHeight / 2, FDragWidth, FDragHeight);
     area &= viewport()->rect();
     if (area.isEmpty() || !CanShowDragImage())
         return {};
-    QImage rows(area.size(), QImage::Format_ARGB32_Premultiplied);
-    rows.fill(Qt::transparent);
-    {
-        TCanvas canvas(&rows);
-        TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
-        if (FDragImageKind == diMainColumnOnly)
-            options.include(poMainOnly);
-        QRect window = area;
-        window.translate(int(FEffectiveOffsetX), -FOffsetY);
-        PaintTree(canvas, window, QPoint(0, 0), options);
-    }
+    const QImage rows = SelectedRows(*this, area, FDragImageKind, QPoint(int(FEffectiveOffsetX), -FOffsetY));
     // Only the rows of the selected nodes in the area, and what lies between them.
     QRect used;
     for (PGridNode node = GetNodeAt(0, area.top()); node; node = GetNextVisible(node, true)) {
@@ -216,12 +259,54 @@ void TBaseTreeGrid::DragScroll(TScrollDirections directions)
     if (UseRightToLeftReading())
         dx = -dx;
     DoSetOffsetXY(QPoint(FOffsetX + dx, FOffsetY + dy), DefaultScrollUpdateFlags);
+    UpdateWindowAndDragImage(DragSourceTree(), viewport()->rect(), false, true);
+}
+
+bool TBaseTreeGrid::ShowsDragImageOf(TBaseTreeGrid *source) const
+{
+    return source && source->FDragImage && source->FDragImage->Visible() && source->FDragImage->Host() == this;
+}
+
+void TBaseTreeGrid::FollowDragImage(TBaseTreeGrid *source, QPoint pt)
+{
+    if (!source || !source->FDragImage)
+        return;
+    TTGDragImage &image = *source->FDragImage;
+    if (!image.States().containsAll({disInDrag, disPrepared}) || image.States().contains(disSystemSupport))
+        return;
+    const QPoint screen = viewport()->mapToGlobal(pt);
+    if (ShowsDragImageOf(source)) {
+        if (image.WillMove(screen))
+            image.DragTo(screen, false);
+        return;
+    }
+    // Over this tree now: the picture leaves the tree it was shown over.
+    image.HideDragImage();
+    image.DragTo(screen, false);
+    image.ShowDragImage(this);
+}
+
+void TBaseTreeGrid::UpdateWindowAndDragImage(TBaseTreeGrid *tree, const QRect &treeRect, bool updateNCArea,
+                                             bool reshowDragImage)
+{
+    if (!isVisible() || treeRect.isEmpty())
+        return;
+    viewport()->update(treeRect);
+    if (updateNCArea)
+        update();
+    if (!ShowsDragImageOf(tree))
+        return;
+    const QRect onScreen(viewport()->mapToGlobal(treeRect.topLeft()), treeRect.size());
+    if (onScreen.intersects(tree->FDragImage->GetDragImageRect()))
+        tree->FDragImage->RecaptureBackground(this, treeRect, reshowDragImage);
 }
 
 bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDragState state, QPoint pt,
                              Qt::DropActions allowed, Qt::DropAction &effect)
 {
     FLastDragPos = pt;
+    // No platform draws the picture of another tree's drag: this tree shows it.
+    FollowDragImage(source, pt);
     const TScrollDirections directions = DragScrollDirections(pt);
     if (!directions.empty()) {
         DragScroll(directions);
@@ -245,13 +330,22 @@ bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDrag
             mode = pt.y() < row.top() + row.height() / 2 ? dmAbove : dmBelow;
         }
     }
+    // The rows whose look changes: the old and the new target, or the target's drop mark.
+    QRect changed;
+    const auto rowOf = [this](PGridNode row) {
+        const QRect r = GetDisplayRect(row, NoColumn, false);
+        return QRect(0, r.top(), ClientWidth(), r.height());
+    };
     if (node != FDropTargetNode) {
         FExpandTimer.stop();
-        if (FDropTargetNode)
+        if (FDropTargetNode) {
             InvalidateNode(FDropTargetNode);
+            changed |= rowOf(FDropTargetNode);
+        }
         FDropTargetNode = node;
         if (node) {
             InvalidateNode(node);
+            changed |= rowOf(node);
             if (FFocusedColumn == NoColumn)
                 FFocusedColumn = MainColumn();
             if (FOptions->AutoOptions().contains(toAutoDropExpand) && (node->ChildCount > 0 || node->States.contains(vsHasChildren)))
@@ -259,8 +353,10 @@ bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDrag
         }
     } else if (node && mode != FLastDropMode) {
         InvalidateNode(node);
+        changed |= rowOf(node);
     }
     FLastDropMode = mode;
+    UpdateWindowAndDragImage(source, changed, false, true);
 
     effect = SuggestDropEffect(source, shift, pt, allowed);
     bool accept = false;
@@ -280,6 +376,9 @@ bool TBaseTreeGrid::DragDrop(const QMimeData *data, TTGShiftState shift, QPoint 
     DoStateChange({}, {tsScrollPending, tsScrolling});
     TBaseTreeGrid *source = DragSourceTree();
     bool result = DragOver(source, shift, dsDragMove, pt, allowed, effect);
+    // The drop changes the rows: the picture must not stand over them meanwhile.
+    if (ShowsDragImageOf(source))
+        source->FDragImage->HideDragImage();
     if (result) {
         if (OnDragDrop)
             OnDragDrop(this, source, data, data ? data->formats() : QStringList(), shift, pt, effect,
@@ -297,6 +396,8 @@ void TBaseTreeGrid::DragLeave()
 {
     FExpandTimer.stop();
     FDragScrollTimer.stop();
+    if (TBaseTreeGrid *source = DragSourceTree(); ShowsDragImageOf(source))
+        source->FDragImage->HideDragImage();
     ClearDropTarget();
     if (OnDragOver) {
         Qt::DropAction effect = Qt::IgnoreAction;
@@ -314,8 +415,16 @@ void TBaseTreeGrid::ClearDropTarget()
 
 void TBaseTreeGrid::DoDragExpand()
 {
-    if (FDropTargetNode && !Expanded(FDropTargetNode))
-        SetExpanded(FDropTargetNode, true);
+    if (!FDropTargetNode || Expanded(FDropTargetNode))
+        return;
+    // The picture stands aside while the rows below the target move.
+    const QPointer<TBaseTreeGrid> source = DragSourceTree();
+    const bool shown = ShowsDragImageOf(source);
+    if (shown)
+        source->FDragImage->HideDragImage();
+    SetExpanded(FDropTargetNode, true);
+    if (shown && source->FDragImage)
+        source->FDragImage->ShowDragImage(this);
 }
 
 ITGDragManager *TBaseTreeGrid::DragManager()

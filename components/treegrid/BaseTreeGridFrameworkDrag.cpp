@@ -1,7 +1,7 @@
 // Framework-style dragging (dtVCL): a drag from a tree to any tree of the program, without data.
 // The source keeps the mouse from its press: moves find the tree under the pointer and send it
-// the drag's messages, the release drops on it (or ends a drag that never started), Escape and a
-// lost focus cancel.
+// the drag's messages, the release of the last button drops on it (or ends a drag that never
+// started); Escape, the left and right buttons together and a lost focus cancel.
 
 #include "treegrid/BaseTreeGrid.h"
 
@@ -61,9 +61,18 @@ void TBaseTreeGrid::DoEndDrag(QObject *target, int x, int y)
     DragFinished();
 }
 
+void TBaseTreeGrid::DragCanceled()
+{
+    DragImage().EndDrag();
+    DragFinished();
+}
+
 void TBaseTreeGrid::DragFinished()
 {
     FDragObject = nullptr;
+    // Finished already (a cancelled drag finishes before it ends).
+    if (!FStates.intersects({tsVCLDragPending, tsVCLDragging, tsUserDragObject}))
+        return;
     DoStateChange({}, {tsVCLDragPending, tsVCLDragging, tsUserDragObject});
     // The drag took the button's release: the tree gets one where the pointer is.
     TTGMouseMessage message;
@@ -119,16 +128,21 @@ bool TBaseTreeGrid::FrameworkDragInput(QEvent::Type type, const TTGMouseMessage 
         FrameworkDragMove(message.GlobalPos, message.Keys);
         return true;
     case QEvent::MouseButtonRelease:
-        // Dropped where the button went up.
+        // Dropped where the last button went up.
         if (FFrameworkDragging)
             FrameworkDragMove(message.GlobalPos, message.Keys);
+        if (TTGDragManager::QueryContinueDrag(false, message.Buttons) == dcContinue)
+            return true;
         EndFrameworkDrag(true, message.Keys);
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        // Another button cancels; neither button's release means anything afterwards.
-        FSwallowRelease |= HeldButtons() | message.Button;
-        EndFrameworkDrag(false, message.Keys);
+        // The left and right buttons together cancel, and neither release means anything
+        // afterwards; another button goes along with the drag.
+        if (TTGDragManager::QueryContinueDrag(false, message.Buttons | message.Button) == dcCancel) {
+            FSwallowRelease |= HeldButtons() | message.Buttons | message.Button;
+            EndFrameworkDrag(false, message.Keys);
+        }
         return true;
     default:
         return false;
@@ -204,6 +218,8 @@ void TBaseTreeGrid::EndFrameworkDrag(bool drop, Qt::KeyboardModifiers keys)
             target->CMDrag(fdDragLeave, this, pt, keys);
     }
     FFrameworkAccepted = false;
+    if (FFrameworkDragging && !dropTarget)
+        DragCanceled();
     DoEndDrag(dropTarget, FLastMousePos.x(), FLastMousePos.y());
 }
 

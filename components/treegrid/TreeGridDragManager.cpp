@@ -9,6 +9,13 @@
 
 TTGDragManager::TTGDragManager(TBaseTreeGrid *owner) : FOwner(owner) {}
 
+TTGDragContinue TTGDragManager::QueryContinueDrag(bool escapePressed, Qt::MouseButtons buttons)
+{
+    if (escapePressed || (buttons & (Qt::LeftButton | Qt::RightButton)) == (Qt::LeftButton | Qt::RightButton))
+        return dcCancel;
+    return buttons != Qt::NoButton ? dcContinue : dcDrop;
+}
+
 TBaseTreeGrid *TTGDragManager::DragSource() const
 {
     return FDragSource;

@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QPointer>
+#include <Qt>
+
+#include <cstdint>
 
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
 class QMimeData;
 class TBaseTreeGrid;
+
+// What the drag source answers while a drag runs.
+enum TTGDragContinue : std::uint8_t { dcContinue, dcDrop, dcCancel };
 
 // The drop target's side of a tree: the window's drag events reach the tree through it. An
 // owner may bring its own (OnCreateDragManager); the tree makes a TTGDragManager otherwise.
@@ -39,6 +45,10 @@ public:
     TBaseTreeGrid *DragSource() const override;
     const QMimeData *DataObject() const override;
     bool IsDropTarget() const override { return FIsDropTarget; }
+
+    // The drop source's rule: Escape, or the left and right buttons down together, cancel; with
+    // a button still down the drag goes on; with none it drops.
+    static TTGDragContinue QueryContinueDrag(bool escapePressed, Qt::MouseButtons buttons);
 
 private:
     void Forget();

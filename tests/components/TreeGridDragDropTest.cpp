@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
@@ -10,10 +12,18 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
+#include <map>
 #include <memory>
 
 #include "TreeGridTestSupport.h"
+#include "common/RepaintCheck.h"
+#include "treegrid/AlphaBlend.h"
+#include "treegrid/OLEMemoryStream.h"
 #include "treegrid/StringTreeGrid.h"
+#include "treegrid/TreeGridDataObject.h"
+#include "treegrid/TreeGridRoutines.h"
+#include "treegrid/TreeGridStream.h"
 
 namespace {
 
@@ -27,11 +37,31 @@ public:
     QPoint DropAt;
     Qt::KeyboardModifiers Keys;
     int Enters = 0;
+    int Cancels = 0;
+    std::map<QString, int> Renders; // by format
+    // The platform's own drag loop runs instead.
+    bool PlatformLoop = false;
+    // Or the test's: a receiver, or a pointer's path over trees.
+    std::function<Qt::DropAction(QMimeData *, Qt::DropActions)> Loop;
 
 protected:
-    Qt::DropAction DragAndDrop(Qt::DropActions allowed, QMimeData *data, QPoint) override
+    void DragCanceled() override
     {
+        ++Cancels;
+        TStringTreeGrid::DragCanceled();
+    }
+    QByteArray RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes, bool forClipboard) override
+    {
+        ++Renders[format];
+        return TStringTreeGrid::RenderOLEData(format, nodes, forClipboard);
+    }
+    Qt::DropAction DragAndDrop(Qt::DropActions allowed, QMimeData *data, QPoint hotSpot) override
+    {
+        if (PlatformLoop)
+            return TStringTreeGrid::DragAndDrop(allowed, data, hotSpot);
         std::unique_ptr<QMimeData> owned(data);
+        if (Loop)
+            return Loop(data, allowed);
         if (!Target)
             return Qt::IgnoreAction;
         QWidget *port = Target->viewport();
@@ -84,6 +114,15 @@ using treegridtest::Shape;
 QPoint OnLabel(TBaseTreeGrid &tree, PGridNode node)
 {
     return tree.GetDisplayRect(node, 0, true).center();
+}
+
+// The user drags the selected nodes from the node's text.
+void DragWithTheMouse(TBaseTreeGrid &tree, PGridNode node)
+{
+    const QPoint press = OnLabel(tree, node);
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, Qt::NoModifier, press);
+    QTest::mouseMove(tree.viewport(), press + QPoint(0, 2 * QApplication::startDragDistance()));
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, Qt::NoModifier, press);
 }
 
 // Beside the text in the second column, near the top or the bottom of the row.
@@ -204,10 +243,15 @@ TEST(TreeGridDragDropTest, RefusedDropsAndForgedReferencesChangeNothing)
         accept = true;
     };
     source->SetClipboardFormats({QStringLiteral("Tree Grid Data")});
-    // The clipboard path renders the marked nodes into the same data a drag carries.
+    // The clipboard path renders the marked nodes into the same data a drag carries; a receiver
+    // keeps what it read.
     source->SetSelected(a, true);
     source->CopyToClipBoard();
-    std::unique_ptr<QMimeData> data(source->CreateMimeData(true));
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    auto data = std::make_unique<QMimeData>();
+    for (const QString &format : copied->formats())
+        data->setData(format, copied->data(format));
     source->CancelCutOrCopy();
     QByteArray forged = data->data(QStringLiteral("application/x-velmora-tree-grid-reference"));
     ASSERT_EQ(forged.size(), 12);
@@ -359,4 +403,247 @@ TEST(TreeGridDragDropTest, ATreeWithoutADropHandlerLeavesDropsToItsWindow)
     QApplication::sendEvent(tree->viewport(), &enter);
     EXPECT_EQ(window.Entered, 1);
     EXPECT_TRUE(enter.isAccepted());
+}
+
+TEST(TreeGridDragDropTest, ADragThatEndsWithoutADropIsCanceledAndKeepsItsNodes)
+{
+    auto source = MakeTree();
+    auto target = MakeTree();
+    source->SetDragMode(dmAutomatic);
+    PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
+    source->Target = target.get();
+    source->DropAt = QPoint(50, 5);
+    source->Keys = Qt::ShiftModifier;
+    source->SetSelected(a, true);
+    target->OnDragOver = [](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState, QPoint,
+                            TTGDropMode, Qt::DropAction &, bool &accept) { accept = false; };
+    // Refused by the target, then the platform's own loop with nothing that takes the drop.
+    for (const bool platformLoop : {false, true}) {
+        source->PlatformLoop = platformLoop;
+        DragWithTheMouse(*source, a);
+        EXPECT_EQ(source->Cancels, platformLoop ? 2 : 1);
+        EXPECT_EQ(Shape(*source), QStringLiteral("a"));
+        EXPECT_FALSE(source->Dragging());
+        EXPECT_EQ(source->DragImage().States(), TTGDragImageStates{disHidden});
+    }
+    EXPECT_EQ(source->Enters, 1);
+}
+
+TEST(TreeGridDragDropTest, AFormatIsRenderedOnlyWhenAReceiverAsksFromTheNodesAsTheyAreThen)
+{
+    auto tree = MakeTree();
+    tree->SetDragMode(dmAutomatic);
+    PGridNode a = AddText(*tree, nullptr, QStringLiteral("alpha"));
+    PGridNode b = AddText(*tree, nullptr, QStringLiteral("beta"));
+    AddText(*tree, b, QStringLiteral("beta child"));
+    tree->SetSelected(a, true);
+    tree->SetSelected(b, true);
+    using TCounts = std::map<QString, int>;
+    tree->Loop = [&](QMimeData *data, Qt::DropActions) {
+        // The offer is known at once; nothing is rendered for it.
+        EXPECT_EQ(data->formats().first(), TBaseTreeGrid::MimeTypeOf(QStringLiteral("Tree Grid Data")));
+        EXPECT_TRUE(data->hasFormat(QStringLiteral("text/csv")));
+        EXPECT_EQ(TBaseTreeGrid::GetTreeFromDataObject(data), tree.get());
+        EXPECT_TRUE(tree->Renders.empty());
+        // Asked for, a format is rendered from the nodes as they are then.
+        *tree->GetNodeData<QString>(a) = QStringLiteral("alpha renamed");
+        EXPECT_TRUE(data->text().contains(QStringLiteral("alpha renamed")));
+        EXPECT_EQ(tree->Renders, (TCounts{{QStringLiteral("Unicode text"), 1}}));
+        tree->DeleteNode(a);
+        auto receiver = MakeTree();
+        EXPECT_TRUE(receiver->ProcessOLEData(nullptr, data, nullptr, amAddChildLast, false));
+        EXPECT_EQ(Shape(*receiver), QStringLiteral("beta(beta child)"));
+        EXPECT_EQ(tree->Renders, (TCounts{{QStringLiteral("Unicode text"), 1}, {QStringLiteral("Tree Grid Data"), 1}}));
+        // Data a receiver sets is answered as set; rendering into its own place is not offered.
+        auto *object = qobject_cast<TTGDataObject *>(data);
+        object->SetData(QStringLiteral("text/plain"), "set by hand");
+        EXPECT_EQ(data->data(QStringLiteral("text/plain")), QByteArray("set by hand"));
+        QBuffer place;
+        EXPECT_FALSE(object->GetDataHere(QStringLiteral("text/csv"), place));
+        EXPECT_EQ(tree->Renders.size(), 2u);
+        return Qt::IgnoreAction;
+    };
+    DragWithTheMouse(*tree, b);
+    ASSERT_EQ(tree->Renders.size(), 2u) << "the drag ran";
+
+    // The clipboard: copying renders nothing, a paste only the nodes.
+    tree->Renders.clear();
+    tree->CopyToClipBoard();
+    EXPECT_TRUE(tree->Renders.empty());
+    auto other = MakeTree();
+    EXPECT_TRUE(other->PasteFromClipboard());
+    EXPECT_EQ(Shape(*other), QStringLiteral("beta(beta child)"));
+    EXPECT_EQ(tree->Renders, (TCounts{{QStringLiteral("Tree Grid Data"), 1}}));
+    // Data that outlives its tree names no tree and renders nothing.
+    std::unique_ptr<QMimeData> kept(tree->CreateMimeData(false));
+    tree.reset();
+    EXPECT_EQ(TBaseTreeGrid::GetTreeFromDataObject(kept.get()), nullptr);
+    EXPECT_TRUE(kept->text().isEmpty());
+}
+
+TEST(TreeGridDragDropTest, ExchangedDataReadsAsAStreamThatCannotBeWritten)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    TTGStreamWriter(buffer).WriteUtf16(QStringLiteral("Zwölf"));
+    const QByteArray original = bytes;
+    TOLEMemoryStream stream(bytes);
+    EXPECT_EQ(stream.Memory().constData(), bytes.constData()) << "the bytes received, not a copy";
+    EXPECT_EQ(TTGStreamReader(stream).ReadUtf16(), QStringLiteral("Zwölf"));
+    ASSERT_TRUE(stream.seek(0));
+    EXPECT_EQ(stream.readAll(), original);
+    EXPECT_THROW(TTGStreamWriter(stream).WriteInt32(1), EWriteError);
+    EXPECT_FALSE(stream.open(QIODevice::ReadWrite));
+    EXPECT_EQ(stream.errorString(), QStringLiteral("Stream write error"));
+    EXPECT_EQ(bytes, original);
+}
+
+namespace {
+
+// A drag event over the tree's rows, as a running drag sends it.
+void Send(TBaseTreeGrid &tree, QEvent::Type type, QPoint p, QMimeData *data, Qt::DropActions allowed)
+{
+    QDragLeaveEvent leave;
+    QDragEnterEvent enter(p, allowed, data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(p, allowed, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree.viewport(), type == QEvent::DragLeave   ? static_cast<QEvent *>(&leave)
+                                                 : type == QEvent::DragEnter ? &enter
+                                                                             : &move);
+}
+
+// What the user sees of the drag picture over the target is its rows as a full paint draws them
+// with the prepared picture blended over them in the given mode, pixel for pixel.
+::testing::AssertionResult ShowsBlendedOverFreshRows(TBaseTreeGrid &target, const TTGDragImage &image,
+                                                     TBlendMode mode)
+{
+    // What is due happens first (timers scroll the rows): the picture must fit them then.
+    QWidget *port = target.viewport();
+    testsupport::FlushPaints();
+    const QImage window = testsupport::ShownPixels(port);
+    if (!image.Visible() || image.Host() != &target)
+        return ::testing::AssertionFailure() << "the picture is not shown over the tree";
+    const QRect client(port->mapFromGlobal(image.GetDragImageRect().topLeft()), image.Image().size());
+    const QRect visible = client & port->rect();
+    QImage expected = treegridtest::Render(target).copy(client);
+    AlphaBlend(&image.Image(), &expected, image.Image().rect(), QPoint(0, 0), mode, image.Transparency(),
+               image.PostBlendBias());
+    return testsupport::SameShown(window.copy(visible), expected.copy(visible.translated(-client.topLeft())));
+}
+
+std::unique_ptr<TDragTree> MakeTarget(int rows)
+{
+    auto target = MakeTree();
+    for (int i = 0; i < rows; ++i)
+        AddText(*target, nullptr, QStringLiteral("Target row %1").arg(i));
+    return target;
+}
+
+} // namespace
+
+TEST(TreeGridDragDropTest, ThePictureIsBlendedOverTheRowsBeneathAsTheOptionsSay)
+{
+    struct TCase {
+        bool fade;
+        bool keyed; // the tree's paper as colour key
+        std::uint8_t transparency;
+        std::int8_t preBias;
+        std::int8_t postBias;
+        TBlendMode mode;
+    };
+    const TCase cases[] = {{true, false, 200, 0, 0, bmMasterAlpha},
+                           {false, false, 120, 0, 0, bmConstantAlpha},
+                           {false, true, 255, -40, 25, bmMasterAlpha}};
+    QRgb unbiased = 0;
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(int(c.mode) * 10 + int(c.keyed));
+        auto source = MakeTree();
+        source->SetDragMode(dmAutomatic);
+        PGridNode a = AddText(*source, nullptr, QStringLiteral("Dragged"));
+        AddText(*source, nullptr, QStringLiteral("Left"));
+        auto target = MakeTarget(8);
+        TTGDragImage &image = source->DragImage();
+        image.SetFade(c.fade);
+        image.SetColorKey(c.keyed ? source->Color() : clNone);
+        image.SetTransparency(c.transparency);
+        image.SetPreBlendBias(c.preBias);
+        image.SetPostBlendBias(c.postBias);
+        source->SetSelected(a, true);
+        const QPoint press = OnLabel(*source, a);
+        source->Loop = [&](QMimeData *data, Qt::DropActions allowed) {
+            // The rows around the press, the pointer where it was pressed; the paper drops out
+            // under the colour key; the bias changed the colours once.
+            const QImage &picture = image.Image();
+            const QSize size(source->DragWidth(), source->DragHeight());
+            const QPoint onRow = press - (QRect(press - QPoint(size.width() / 2, size.height() / 2), size)
+                                          & source->viewport()->rect()).topLeft();
+            if (c.keyed) {
+                EXPECT_EQ(qAlpha(picture.pixel(onRow + QPoint(0, int(source->NodeHeight(a))))), 0);
+                EXPECT_EQ(qRed(picture.pixel(onRow)), std::max(0, qRed(unbiased) + c.preBias));
+            } else {
+                EXPECT_EQ(qAlpha(picture.pixel(picture.width() / 2, picture.height() / 2)), 255);
+                unbiased = picture.pixel(onRow);
+            }
+            const QPoint over(120, 50);
+            Send(*target, QEvent::DragEnter, over, data, allowed);
+            EXPECT_EQ(image.GetDragImageRect().topLeft(), target->viewport()->mapToGlobal(over) - onRow);
+            EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, c.mode));
+            Send(*target, QEvent::DragLeave, over, data, allowed);
+            EXPECT_FALSE(image.Visible());
+            return Qt::IgnoreAction;
+        };
+        DragWithTheMouse(*source, a);
+        EXPECT_EQ(image.States(), TTGDragImageStates{disHidden});
+    }
+}
+
+TEST(TreeGridDragDropTest, ThePictureFollowsThePointerAndNeverShowsStaleRows)
+{
+    auto source = MakeTree();
+    source->SetDragMode(dmAutomatic);
+    PGridNode a = AddText(*source, nullptr, QStringLiteral("Dragged"));
+    source->SetSelected(a, true);
+    auto target = MakeTarget(30);
+    PGridNode parent = target->GetFirst()->NextSibling;
+    AddText(*target, parent, QStringLiteral("Child"));
+    target->SetAutoExpandDelay(1000000); // nothing opens while the pointer passes
+    target->TreeOptions().SetAutoOptions(target->TreeOptions().AutoOptions() + toAutoScroll);
+    TTGDragImage &image = source->DragImage();
+
+    source->Loop = [&](QMimeData *data, Qt::DropActions allowed) {
+        const auto move = [&](QPoint p) { Send(*target, QEvent::DragMove, p, data, allowed); };
+        QPoint at(100, 30);
+        Send(*target, QEvent::DragEnter, at, data, allowed);
+        // Small steps take only the strips newly covered, jumps all; the drop mark moves beneath.
+        for (const QPoint step : {QPoint(3, 2), QPoint(-5, 1), QPoint(0, -4), QPoint(-1, 13), QPoint(220, 0),
+                                  QPoint(-220, 10), QPoint(150, 60)}) {
+            move(at += step);
+            EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, bmMasterAlpha)) << step.x() << "," << step.y();
+            EXPECT_TRUE(testsupport::ShowsFullRender(target->viewport()));
+        }
+        // A parent opens beneath it, the rows scroll beneath it.
+        target->SetAutoExpandDelay(5);
+        move(target->GetDisplayRect(target->GetFirst(), 0, true).center());
+        move(target->GetDisplayRect(parent, 0, true).center());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return target->Expanded(parent); }, 5000));
+        EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, bmMasterAlpha));
+        const int offset = target->OffsetY();
+        move(QPoint(100, target->ClientHeight() - 3));
+        EXPECT_LT(target->OffsetY(), offset);
+        EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, bmMasterAlpha));
+        // Held to horizontal moves it keeps its height.
+        move(at = QPoint(100, 60));
+        image.SetMoveRestriction(dmrHorizontalOnly);
+        const QRect before = image.GetDragImageRect();
+        move(at + QPoint(7, 20));
+        EXPECT_EQ(image.GetDragImageRect(), before.translated(7, 0));
+        EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, bmMasterAlpha));
+        // Off the tree the rows show through.
+        Send(*target, QEvent::DragLeave, at, data, allowed);
+        EXPECT_EQ(image.Host(), nullptr);
+        EXPECT_EQ(testsupport::ShownAfterEvents(target->viewport()), treegridtest::Render(*target));
+        return Qt::IgnoreAction;
+    };
+    DragWithTheMouse(*source, a);
+    EXPECT_EQ(image.States(), TTGDragImageStates{disHidden});
 }

@@ -83,11 +83,12 @@ private:
 
 TEST(TreeGridExchangeEventsTest, OwnersAddFormatsAndRenderThem)
 {
+    // The handler renders until the tree goes: the clipboard keeps its data rendered then.
+    std::vector<bool> forClipboard;
     auto tree = ShowTextTree();
     PGridNode a = AddText(*tree, nullptr, QStringLiteral("a"));
     PGridNode b = AddText(*tree, nullptr, QStringLiteral("b"));
     tree->OnGetUserClipboardFormats = [](TBaseTreeGrid *, QStringList &formats) { formats << RowsFormat; };
-    std::vector<bool> forClipboard;
     tree->OnRenderOLEData = [&](TBaseTreeGrid *sender, const QString &format, const std::vector<PGridNode> &nodes,
                                 bool clipboard, QByteArray &data, bool &rendered) {
         if (format == RowsFormat) {

@@ -136,6 +136,7 @@ TEST(TreeGridFrameworkDragTest, ADragAsksTheTreesUnderThePointerAndDropsOnTheLas
     source.Release(overTarget);
     EXPECT_EQ(drops, 1);
     EXPECT_EQ(ended, 1);
+    EXPECT_EQ(source.tree->DragCancels, 0);
     EXPECT_EQ(endedOn, target.tree.get());
     EXPECT_EQ(target.tree->DropTargetNode(), nullptr);
     EXPECT_EQ(targetRows[1]->ChildCount, 1u);
@@ -181,6 +182,7 @@ TEST(TreeGridFrameworkDragTest, EscapeCancelsTheDragAndItsReleaseIsNoClick)
 
     source.Key(Qt::Key_Escape);
     EXPECT_FALSE(source.tree->FrameworkDragging());
+    EXPECT_EQ(source.tree->DragCancels, 1);
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(endedOn, nullptr);
     EXPECT_EQ(leaves, 1);
@@ -199,6 +201,53 @@ TEST(TreeGridFrameworkDragTest, EscapeCancelsTheDragAndItsReleaseIsNoClick)
     source.Click(source.Row(1, 40));
     EXPECT_EQ(mouseUps, 2);
     EXPECT_EQ(source.Selected(), Names({"Row 1"}));
+}
+
+TEST(TreeGridFrameworkDragTest, LeftAndRightTogetherCancelWhileAnotherButtonGoesAlong)
+{
+    TDragFixture source(QPoint(0, 0));
+    TDragFixture target(QPoint(400, 0));
+    source.AddRows(4);
+    target.AddRows(4, QStringLiteral("Target"));
+    QObject *endedOn = nullptr;
+    int mouseUps = 0;
+    int drops = 0;
+    source.tree->OnEndDrag = [&](TBaseTreeGrid *, QObject *t, int, int) { endedOn = t; };
+    source.tree->OnMouseUp = [&](TBaseTreeGrid *, TTGMouseButton, TTGShiftState, int, int) { ++mouseUps; };
+    target.tree->OnDragOver = [&](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState, QPoint,
+                                  TTGDropMode mode, Qt::DropAction &, bool &accept) { accept = mode != dmNowhere; };
+    target.tree->OnDragDrop = [&](TBaseTreeGrid *, TBaseTreeGrid *, const QMimeData *, const QStringList &,
+                                  TTGShiftState, QPoint, Qt::DropAction &, TTGDropMode) { ++drops; };
+    const QPoint press = source.Row(2, 40);
+    const QPoint moved = press + QPoint(0, 2 * QApplication::startDragDistance());
+    const QPoint overTarget = Across(source.viewport, target.viewport, target.Row(1, 40));
+
+    // The right button joins the left one: canceled at once; neither release drops or clicks.
+    source.Press(press);
+    source.Move(moved);
+    source.Move(overTarget);
+    source.Press(overTarget, Qt::NoModifier, Qt::RightButton);
+    EXPECT_FALSE(source.tree->FrameworkDragging());
+    EXPECT_EQ(source.tree->DragCancels, 1);
+    EXPECT_EQ(target.tree->DropTargetNode(), nullptr);
+    source.Release(overTarget, Qt::NoModifier, Qt::RightButton);
+    source.Release(overTarget);
+    EXPECT_EQ(drops, 0);
+    EXPECT_EQ(mouseUps, 1);
+
+    // The middle button goes along: the drop comes with the last release.
+    source.Press(press);
+    source.Move(moved);
+    source.Press(moved, Qt::NoModifier, Qt::MiddleButton);
+    source.Move(overTarget);
+    source.Release(overTarget);
+    EXPECT_TRUE(source.tree->FrameworkDragging()) << "the middle button is still down";
+    source.Release(overTarget, Qt::NoModifier, Qt::MiddleButton);
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(endedOn, target.tree.get());
+    EXPECT_EQ(source.tree->DragCancels, 1);
+    EXPECT_EQ(mouseUps, 2);
+    EXPECT_FALSE(source.tree->TreeStates().intersects({tsVCLDragPending, tsLeftButtonDown, tsRightButtonDown}));
 }
 
 namespace {

@@ -33,9 +33,15 @@ public:
 
     int Beeps = 0;
     int Edits = 0;
+    int DragCancels = 0;
 
 protected:
     void IncrementalSearchFailed() override { ++Beeps; }
+    void DragCanceled() override
+    {
+        ++DragCancels;
+        TStringTreeGrid::DragCanceled();
+    }
     void DoEdit() override
     {
         ++Edits;
