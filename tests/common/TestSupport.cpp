@@ -102,4 +102,12 @@ void TSmallFileSystem::Release()
     QFile::remove(FPath + QStringLiteral("/.filler"));
 }
 
+bool TSmallFileSystem::SetReadOnly(bool readOnly)
+{
+    return FMounted
+           && ::mount("tmpfs", QFile::encodeName(FPath).constData(), "tmpfs",
+                      static_cast<unsigned long>(MS_REMOUNT) | (readOnly ? static_cast<unsigned long>(MS_RDONLY) : 0UL), nullptr)
+                  == 0;
+}
+
 } // namespace testsupport

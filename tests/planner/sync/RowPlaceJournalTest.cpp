@@ -87,7 +87,8 @@ TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasThe
     ASSERT_EQ(Comments(*core), rows);
     const QString id = RowWith("row 2")->ID.Value();
 
-    // The "new" event holds what it always held, and the place beside id and index.
+    // The "new" event holds what it always held, and beside id and index its place, its stamp
+    // and the row it stands before.
     const std::unique_ptr<TXMLTree> diff = OwnDiff();
     const TXMLNode *added = nullptr;
     for (const auto &event : diff->namedNode(DiffPath)->Nodes())
@@ -100,7 +101,9 @@ TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasThe
     EXPECT_EQ(attributes.value(0), "id=" + id);
     EXPECT_TRUE(attributes.value(1).startsWith("index="));
     EXPECT_EQ(attributes.value(2), "place=2");
-    EXPECT_EQ(attributes.size(), 3);
+    EXPECT_TRUE(attributes.value(3).startsWith("stamp=")) << attributes.join(' ').toStdString();
+    EXPECT_EQ(attributes.value(4), "before=" + RowWith("row 3")->ID.Value());
+    EXPECT_EQ(attributes.size(), 5);
     QStringList children;
     for (const auto &child : added->Nodes())
         children.append(child->GetName() + '=' + child->GetValue());
