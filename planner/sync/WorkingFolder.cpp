@@ -279,14 +279,15 @@ TFileStamp FreshFileStamp(const QString &path)
     }
     TFileStamp stamp = FileStampInView(path);
     if (fd >= 0 && playing) {
-        // This opening refreshes the cache for the next look; one that knew the file as
-        // missing finds it, as opening it made the client look it up.
+        // This opening refreshes the cache with the file as it is now, for the next look; one
+        // that knew the file as missing finds it, as opening it made the client look it up.
         {
             std::lock_guard<std::mutex> guard(view.Lock);
             view.Entries.remove(StampKey(path));
         }
+        const TFileStamp now = FileStampInView(path);
         if (stamp.Size < 0)
-            stamp = FileStampInView(path);
+            stamp = now;
     }
     if (fd >= 0 && (playing || OnFuse(fd)))
         stamp.Head = HeadHash(path);
