@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,7 +31,31 @@ void syncFolder(const QString &folder)
     ::close(fd);
 }
 
+std::mutex &faultLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::function<int(const QString &)> &writeFault()
+{
+    static std::function<int(const QString &)> fault;
+    return fault;
+}
+
+int injectedFault(const QString &fileName)
+{
+    std::lock_guard<std::mutex> guard(faultLock());
+    return writeFault() ? writeFault()(fileName) : 0;
+}
+
 } // namespace
+
+void setWriteFault(std::function<int(const QString &fileName)> fault)
+{
+    std::lock_guard<std::mutex> guard(faultLock());
+    writeFault() = std::move(fault);
+}
 
 QString systemErrorText(int error)
 {
@@ -116,6 +141,8 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
         ::close(fd);
         return failAndDiscard(error);
     };
+    if (const int fault = injectedFault(FFileName))
+        return failAndClose(fault);
     const char *data = bytes.constData();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -135,8 +162,16 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
         return failAndClose(errno);
     // Other users of a shared folder read the file too: keep the old file's rights.
     struct stat old;
-    if (::stat(encoded(FFileName).constData(), &old) == 0)
+    struct stat folder;
+    struct stat made;
+    if (::stat(encoded(FFileName).constData(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
+    } else if (::stat(encoded(QFileInfo(FFileName).absolutePath()).constData(), &folder) == 0
+               && (folder.st_mode & S_IWGRP) != 0 && (folder.st_mode & S_ISVTX) == 0 && ::fstat(fd, &made) == 0) {
+        // A new file in a folder its group shares (not a sticky one like /tmp) is the group's
+        // to replace as well, whatever the umask took away.
+        ::fchmod(fd, (made.st_mode & 07777) | S_IWGRP);
+    }
     if (::close(fd) != 0)
         return failAndDiscard(errno);
     return true;

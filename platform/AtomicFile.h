@@ -17,6 +17,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 
 class TAtomicFile
@@ -66,6 +68,11 @@ bool isAtomicTemporaryName(const QString &name);
 // exist), open for writing; its path goes to `temporary`. -1 when none can be made, with
 // errno set (EEXIST: every name tried was taken).
 int createTemporaryFor(const QString &fileName, QString &temporary);
+
+// A seam for tests of failures that no disk at hand can be made to show (a used-up quota):
+// while one is set, writing a file whose name it gives a non-zero error number for fails with
+// that error, as the system would report it. An empty function removes it.
+void setWriteFault(std::function<int(const QString &fileName)> fault);
 
 // The text of the last system error (errno) of this thread.
 QString systemErrorText(int error);

@@ -13,11 +13,13 @@
 class IDocumentObserver
 {
 public:
-    // A new row with its identity; its change index is 0. place is where it goes among the
-    // table's rows (0 = top, as for TPlannerCore::MoveRowTo), -1: appended.
-    virtual void RowCreated(const QString &id, TWhichTable table, int place)
+    // A new row with its identity, where it stands already; its change index is 0. place is
+    // the index it was put at (0 = top, as for TPlannerCore::MoveRowTo), -1 when it was
+    // appended or placed by its neighbours; before is the row it stands before when it was
+    // placed, empty when it is the last.
+    virtual void RowCreated(const QString &id, TWhichTable table, int place, const QString &before)
     {
-        (void)id, (void)table, (void)place;
+        (void)id, (void)table, (void)place, (void)before;
     }
     // One cell of a row got a new text; changeIndex is the row's, counted up for this edit.
     virtual void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,

@@ -104,6 +104,18 @@ public:
 // unknown or hidden.
 inline constexpr qint32 AllPositions = -9;
 
+// Where a new row goes among its table's rows: right after the row `After` when that row is
+// there, else right before `Before` when that one is, else at `Index` (0 = top) when it is not
+// -1, else at the end.
+struct TRowPlace
+{
+    QString After;
+    QString Before;
+    int Index = -1;
+
+    bool Placed() const { return !After.isEmpty() || !Before.isEmpty() || Index >= 0; }
+};
+
 // The user data of every tree-grid node: one table row. The cell texts are the data; every
 // other field is a cache or a link, refreshed from the cells through the connections.
 struct TNodeData

@@ -178,15 +178,21 @@ public:
     void SetDataIndex(TNodeData *node, int column, int index);
     void SetDataIndex_(TNodeData *node, TConnection cn, int index);
     void DoSetDataIndex(TNodeData *node, int column, int index, bool journal);
-    // A new row, appended, or put at `place` (0 = top) when it is not -1: the place travels
-    // with the journalled row, so that every instance shows it there.
-    TNodeData *AddNode(const QString &id, TWhichTable table, bool journal, int place = -1);
+    // A new row, appended, or put at `place`: the row it lands before travels with the
+    // journalled row, so that every instance shows it there.
+    TNodeData *AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place = {});
     void DeleteNode(TNodeData *node, bool journal);
     // A row's place among its table's rows (0 = top), -1 for none; MoveRowTo puts a row at a
     // place (clamped to the table), for a deleted row brought back where it stood. During an
     // undo or redo run the rows are placed together at its end.
     int RowIndexOf(const TNodeData *node) const;
     void MoveRowTo(TNodeData *node, int index);
+    // Puts a row right before another row of its table (nullptr: last).
+    void MoveRowBefore(TNodeData *node, const TNodeData *before);
+    // The rows next to a row as they stand (or will stand at the end of the run placing them);
+    // nullptr at the ends. RowBefore of nullptr is the table's last row.
+    TNodeData *RowAfter(const TNodeData *node) const;
+    TNodeData *RowBefore(TWhichTable table, const TNodeData *node) const;
     // Rows placed while one lives take their places together when it goes, in one pass (an
     // undo run, many rows read from another instance's journal); they nest.
     class TRowPlacing

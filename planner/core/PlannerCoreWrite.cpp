@@ -199,7 +199,7 @@ void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
 
 // ---- rows
 
-TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal, int place)
+TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place)
 {
     if (TNodeData *existing = FindNode(id))
         return existing;
@@ -211,9 +211,6 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
         FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
     }
 
-    if (journal)
-        for (IDocumentObserver *observer : FObservers)
-            observer->RowCreated(id, table, place);
     if (journal || !FLocalUndo)
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryAddNode>(table, id, FUndoRedoGroupIndex));
 
@@ -234,8 +231,23 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     node->Bitmap = QImage();
     FNodeIndex[table].insert(id, node);
     CountRowAt(table, NoRowPosition, node->nodePosition);
-    if (place >= 0)
-        MoveRowTo(node, place);
+    if (place.Placed()) {
+        const TNodeData *after = place.After.isEmpty() ? nullptr : FindNode(place.After, table);
+        const TNodeData *before = place.Before.isEmpty() ? nullptr : FindNode(place.Before, table);
+        if (after && after != node)
+            MoveRowBefore(node, RowAfter(after));
+        else if (before && before != node)
+            MoveRowBefore(node, before);
+        else if (place.Index >= 0)
+            MoveRowTo(node, place.Index);
+    }
+    // Told once the row stands where it goes: the row it stands before goes with it.
+    if (journal) {
+        const TNodeData *next = place.Placed() ? RowAfter(node) : nullptr;
+        const QString before = next ? next->ID.Value() : QString();
+        for (IDocumentObserver *observer : FObservers)
+            observer->RowCreated(id, table, place.Placed() ? place.Index : -1, before);
+    }
 
     if (table == tbTable) {
         DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
@@ -297,6 +309,30 @@ void TPlannerCore::MoveRowTo(TNodeData *node, int index)
 {
     if (node && node->VNode && node->VNodeTable)
         FRowPlacer->MoveTo(*node->VNodeTable, node->VNode, index);
+}
+
+void TPlannerCore::MoveRowBefore(TNodeData *node, const TNodeData *before)
+{
+    if (!node || !node->VNode || !node->VNodeTable || node == before)
+        return;
+    if (before && (before->VNodeTable != node->VNodeTable || !before->VNode))
+        return;
+    FRowPlacer->MoveBefore(*node->VNodeTable, node->VNode, before ? before->VNode : nullptr);
+}
+
+TNodeData *TPlannerCore::RowAfter(const TNodeData *node) const
+{
+    if (!node || !node->VNode || !node->VNodeTable)
+        return nullptr;
+    return NodeData(node->VNodeTable, FRowPlacer->Next(*node->VNodeTable, node->VNode));
+}
+
+TNodeData *TPlannerCore::RowBefore(TWhichTable table, const TNodeData *node) const
+{
+    TBaseTreeGrid *grid = node ? node->VNodeTable : GetTable(table);
+    if (!grid || (node && !node->VNode))
+        return nullptr;
+    return NodeData(grid, FRowPlacer->Previous(*grid, node ? node->VNode : nullptr));
 }
 
 TPlannerCore::TRowPlacing::TRowPlacing(TPlannerCore &core)

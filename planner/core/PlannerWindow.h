@@ -40,6 +40,9 @@ public:
     // Edits made here stop being shared with other instances (the text says why) or, with
     // an empty text, are shared again: a lasting notice in the status bar.
     virtual void SetSharingNotice(const QString &text) { (void)text; }
+    // A passing message in the status bar (what happened to the user's edit), which the next
+    // one replaces and which goes after a while.
+    virtual void ShowStatusMessage(const QString &text) { (void)text; }
     // Width of the visible chart in days (0 when there is no chart).
     virtual int TimeChartWidthInDays() const { return 0; }
 

@@ -2,47 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-// Free slots counted by a Fenwick tree: the k-th free slot in log time.
-class TFreeSlots
-{
-public:
-    explicit TFreeSlots(std::size_t count) : FTree(count + 1, 0)
-    {
-        for (std::size_t i = 1; i <= count; ++i) {
-            FTree[i] += 1;
-            const std::size_t parent = i + (i & (~i + 1));
-            if (parent <= count)
-                FTree[parent] += FTree[i];
-        }
-        FTop = 1;
-        while (FTop * 2 <= count)
-            FTop *= 2;
-    }
-
-    // Takes the free slot with k free slots before it.
-    std::size_t Take(std::size_t k)
-    {
-        std::size_t position = 0;
-        for (std::size_t step = FTop; step > 0; step /= 2) {
-            const std::size_t next = position + step;
-            if (next < FTree.size() && FTree[next] <= k) {
-                position = next;
-                k -= FTree[next];
-            }
-        }
-        for (std::size_t i = position + 1; i < FTree.size(); i += i & (~i + 1))
-            FTree[i] -= 1;
-        return position;
-    }
-
-private:
-    std::vector<std::size_t> FTree;
-    std::size_t FTop = 1;
-};
-
-} // namespace
+#include "Log.h"
 
 void TRowPlacer::End()
 {
@@ -50,91 +10,167 @@ void TRowPlacer::End()
         Flush();
 }
 
+TRowPlacer::TPending *TRowPlacer::Pending(TBaseTreeGrid &grid, bool make)
+{
+    if (FDepth == 0)
+        return nullptr;
+    auto found = std::find_if(FPending.begin(), FPending.end(),
+                              [&grid](const std::unique_ptr<TPending> &p) { return p->grid == &grid; });
+    TPending *pending = found == FPending.end() ? nullptr : found->get();
+    if (!pending) {
+        if (!make)
+            return nullptr;
+        FPending.push_back(std::make_unique<TPending>());
+        pending = FPending.back().get();
+        pending->grid = &grid;
+        pending->links.reserve(grid.RootNode()->ChildCount);
+    }
+    // Rows appended since: from the end back to the first one known.
+    PGridNode root = grid.RootNode();
+    std::vector<PGridNode> added;
+    for (PGridNode run = root->LastChild; run && !pending->links.contains(run); run = run->PrevSibling)
+        added.push_back(run);
+    for (auto it = added.rbegin(); it != added.rend(); ++it)
+        Append(*pending, *it);
+    return pending;
+}
+
+void TRowPlacer::Append(TPending &pending, PGridNode node)
+{
+    pending.links[node] = TLink{pending.last, nullptr};
+    if (pending.last)
+        pending.links[pending.last].next = node;
+    else
+        pending.first = node;
+    pending.last = node;
+}
+
+void TRowPlacer::Unlink(TPending &pending, PGridNode node)
+{
+    TLink &link = pending.links[node];
+    if (link.prev)
+        pending.links[link.prev].next = link.next;
+    else
+        pending.first = link.next;
+    if (link.next)
+        pending.links[link.next].prev = link.prev;
+    else
+        pending.last = link.prev;
+    link = TLink();
+}
+
+void TRowPlacer::LinkBefore(TPending &pending, PGridNode node, PGridNode before)
+{
+    if (!before) {
+        Append(pending, node);
+        return;
+    }
+    TLink &next = pending.links[before];
+    const PGridNode prev = next.prev;
+    pending.links[node] = TLink{prev, before};
+    next.prev = node;
+    if (prev)
+        pending.links[prev].next = node;
+    else
+        pending.first = node;
+}
+
+void TRowPlacer::MoveBefore(TBaseTreeGrid &grid, PGridNode node, PGridNode before)
+{
+    PGridNode root = grid.RootNode();
+    if (!node || node->Parent != root || node == before || (before && before->Parent != root))
+        return;
+    if (TPending *pending = Pending(grid, true)) {
+        if (pending->links[node].next == before && (before || pending->last == node))
+            return;
+        Unlink(*pending, node);
+        LinkBefore(*pending, node, before);
+        pending->moved = true;
+        return;
+    }
+    if (before)
+        grid.MoveTo(node, before, amInsertBefore);
+    else if (node != root->LastChild)
+        grid.MoveTo(node, root->LastChild, amInsertAfter);
+}
+
 void TRowPlacer::MoveTo(TBaseTreeGrid &grid, PGridNode node, int index)
 {
     PGridNode root = grid.RootNode();
     if (!node || node->Parent != root || index < 0)
         return;
-    if (FDepth > 0 && node == root->LastChild) {
-        auto pending = std::find_if(FPending.begin(), FPending.end(),
-                                    [&grid](const TPending &p) { return p.grid == &grid; });
-        // A row held back already has left the end: it is moved for real.
-        if (pending == FPending.end() || !pending->wanted.contains(node)) {
-            // The last row, and a place past the end keeps it there.
-            if (std::uint32_t(index) >= node->Index)
-                return;
-            if (pending == FPending.end()) {
-                FPending.push_back({&grid, node->Index, {}, {}});
-                pending = std::prev(FPending.end());
-            }
-            pending->wanted.emplace(node, index);
-            pending->moves.emplace_back(node, index);
-            return;
-        }
+    TPending *pending = Pending(grid, true);
+    if (!pending) {
+        MoveNow(grid, node, index);
+        return;
     }
-    Flush();
-    MoveNow(grid, node, index);
+    // The row now at that place among the others, walked to from the nearer end.
+    const int others = int(root->ChildCount) - 1;
+    PGridNode target = nullptr;
+    if (index < others / 2) {
+        int i = 0;
+        for (PGridNode run = pending->first; run; run = pending->links[run].next)
+            if (run != node && i++ == index) {
+                target = run;
+                break;
+            }
+    } else if (index < others) {
+        int i = others - 1;
+        for (PGridNode run = pending->last; run; run = pending->links[run].prev)
+            if (run != node && i-- == index) {
+                target = run;
+                break;
+            }
+    }
+    MoveBefore(grid, node, target);
+}
+
+PGridNode TRowPlacer::Next(TBaseTreeGrid &grid, PGridNode node)
+{
+    if (!node || node->Parent != grid.RootNode())
+        return nullptr;
+    if (TPending *pending = Pending(grid, false))
+        return pending->links[node].next;
+    return node->NextSibling;
+}
+
+PGridNode TRowPlacer::Previous(TBaseTreeGrid &grid, PGridNode node)
+{
+    if (node && node->Parent != grid.RootNode())
+        return nullptr;
+    if (TPending *pending = Pending(grid, false))
+        return node ? pending->links[node].prev : pending->last;
+    return node ? node->PrevSibling : grid.RootNode()->LastChild;
 }
 
 void TRowPlacer::Flush()
 {
-    std::vector<TPending> pending;
+    std::vector<std::unique_ptr<TPending>> pending;
     pending.swap(FPending);
-    for (TPending &p : pending)
-        if (p.grid)
-            Place(p);
+    for (const auto &p : pending)
+        if (p->grid && p->moved)
+            Place(*p);
 }
 
 void TRowPlacer::Place(TPending &pending)
 {
     TBaseTreeGrid &grid = *pending.grid;
     PGridNode root = grid.RootNode();
-    const std::uint32_t first = pending.firstAppended;
-    const std::uint32_t count = root->ChildCount;
-    bool intact = first <= count;
-    // The appended rows, from the bottom up.
-    std::vector<PGridNode> appended;
-    if (intact) {
-        appended.resize(count - first);
-        PGridNode run = root->LastChild;
-        for (std::uint32_t i = count; i > first; --i, run = run->PrevSibling) {
-            if (!run || run->Index != i - 1) {
-                intact = false;
-                break;
-            }
-            appended[i - 1 - first] = run;
-        }
-    }
-    for (const auto &[node, index] : pending.moves)
-        if (!intact || node->Parent != root || node->Index < first || appended[node->Index - first] != node) {
-            intact = false;
-            break;
-        }
+    // Rows appended at the very end are still to join.
+    for (PGridNode run = root->LastChild; run && !pending.links.contains(run); run = run->PrevSibling)
+        Append(pending, run);
+    std::vector<PGridNode> order;
+    order.reserve(root->ChildCount);
+    for (PGridNode run = pending.first; run && order.size() <= root->ChildCount; run = pending.links[run].next)
+        order.push_back(run);
+    // Something else changed the table meanwhile: its rows stand as they are.
+    bool intact = order.size() == root->ChildCount;
+    for (PGridNode child = root->FirstChild; intact && child; child = child->NextSibling)
+        intact = pending.links.contains(child);
     if (!intact) {
-        // Something else changed the table meanwhile: the moves one by one, as they came.
-        for (const auto &[node, index] : pending.moves)
-            if (node->Parent == root)
-                MoveNow(grid, node, index);
+        Log(QStringLiteral("Rows could not be placed: the table changed meanwhile"));
         return;
     }
-
-    // Each appended row went in at its place among the rows before it; the later ones
-    // pushed it down. Taken newest first, a row gets the free slot at its place.
-    std::vector<PGridNode> order(count, nullptr);
-    TFreeSlots free(count);
-    for (std::size_t i = appended.size(); i-- > 0;) {
-        const std::uint32_t appendedAt = first + std::uint32_t(i);
-        const auto wanted = pending.wanted.find(appended[i]);
-        const std::uint32_t place =
-            wanted == pending.wanted.end() ? appendedAt : std::min(std::uint32_t(wanted->second), appendedAt);
-        order[free.Take(place)] = appended[i];
-    }
-    PGridNode run = root->FirstChild;
-    for (PGridNode &slot : order)
-        if (!slot) {
-            slot = run;
-            run = run->NextSibling;
-        }
     grid.ReorderChildren(root, order);
 }
 

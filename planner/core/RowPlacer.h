@@ -1,14 +1,15 @@
 #pragma once
 
-// Puts rows at wanted places in a table. While a batch is open, a row placed right after it
-// was appended is only remembered, and the batch's rows go into their places in one pass
-// when it closes: undoing many deletions would otherwise renumber the table once per row.
+// Puts rows at wanted places in a table. While a batch is open, moves only change the order
+// the rows will stand in (a list linked beside the grid), and the batch's rows go into their
+// places in one pass when it closes: undoing many deletions, or taking many rows from another
+// instance's journal, would otherwise renumber the table once per row. Rows appended to the
+// grid meanwhile join that order at its end.
 
 #include <QPointer>
 
-#include <cstdint>
+#include <memory>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "treegrid/BaseTreeGrid.h"
@@ -19,23 +20,41 @@ public:
     // Batches nest; the outermost End places what was held back.
     void Begin() { ++FDepth; }
     void End();
+    // Puts a top-level row right before `before` (another top-level row; nullptr: last).
+    void MoveBefore(TBaseTreeGrid &grid, PGridNode node, PGridNode before);
     // Puts a top-level row at a place (0 = top); a place past the end means the last.
     void MoveTo(TBaseTreeGrid &grid, PGridNode node, int index);
+    // The top-level rows next to `node` as they will stand; nullptr at the ends. Previous
+    // of nullptr is the last row.
+    PGridNode Next(TBaseTreeGrid &grid, PGridNode node);
+    PGridNode Previous(TBaseTreeGrid &grid, PGridNode node);
     // Places what is held back now: before a row's place is read or a row goes.
     void Flush();
 
 private:
+    struct TLink
+    {
+        PGridNode prev = nullptr;
+        PGridNode next = nullptr;
+    };
+    // The order the rows of one grid will stand in.
     struct TPending
     {
         QPointer<TBaseTreeGrid> grid;
-        // Rows from this place down were appended in the batch, in the order they came.
-        std::uint32_t firstAppended = 0;
-        std::unordered_map<PGridNode, int> wanted;
-        std::vector<std::pair<PGridNode, int>> moves;
+        std::unordered_map<PGridNode, TLink> links;
+        PGridNode first = nullptr;
+        PGridNode last = nullptr;
+        bool moved = false;
     };
+    // The grid's pending order, made on first need (nullptr outside a batch); rows the grid
+    // got since join it at the end.
+    TPending *Pending(TBaseTreeGrid &grid, bool make);
+    static void Append(TPending &pending, PGridNode node);
+    static void Unlink(TPending &pending, PGridNode node);
+    static void LinkBefore(TPending &pending, PGridNode node, PGridNode before);
     static void Place(TPending &pending);
     static void MoveNow(TBaseTreeGrid &grid, PGridNode node, int index);
 
     int FDepth = 0;
-    std::vector<TPending> FPending;
+    std::vector<std::unique_ptr<TPending>> FPending;
 };

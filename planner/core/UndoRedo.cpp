@@ -39,7 +39,7 @@ QString Renamed(const QHash<QString, QString> &renamed, QString id)
 // Replays an entry under the id its row has now; a row it re-creates goes into `renamed`.
 void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, QHash<QString, QString> &renamed)
 {
-    entry.FID = Renamed(renamed, entry.FID);
+    entry.RenameRows([&renamed](const QString &id) { return Renamed(renamed, id); });
     const QString oldID = entry.FID;
     ReplayEntry(entry, mainForm);
     if (entry.FID != oldID)
@@ -51,9 +51,10 @@ void RenameAll(const QHash<QString, QString> &renamed, std::initializer_list<TUn
 {
     if (renamed.isEmpty())
         return;
+    const auto rename = [&renamed](const QString &id) { return Renamed(renamed, id); };
     for (TUndoRedoList *list : lists)
         for (auto &entry : *list)
-            entry->FID = Renamed(renamed, entry->FID);
+            entry->RenameRows(rename);
 }
 
 } // namespace
@@ -213,10 +214,10 @@ void TUndoRedo::SwapID(const QString &oldID, const QString &newID)
 {
     if (oldID == newID)
         return;
+    const auto rename = [&](const QString &id) { return id == oldID ? newID : id; };
     for (TUndoRedoList *list : {&FUndoList, &FRedoList})
         for (auto &entry : *list)
-            if (entry->FID == oldID)
-                entry->FID = newID;
+            entry->RenameRows(rename);
 }
 
 void TUndoRedo::SetAcceptUndo(bool value)

@@ -18,6 +18,11 @@ TNodeData *TUndoRedoEntry::GetNode(const TPlannerCore &mainForm) const
     return mainForm.FindNode(FID);
 }
 
+void TUndoRedoEntry::RenameRows(const std::function<QString(const QString &)> &renamed)
+{
+    FID = renamed(FID);
+}
+
 // ---- changed cell
 
 TUndoRedoEntryString::TUndoRedoEntryString(const TNodeData &node, TWhichTable table, int column,
@@ -80,6 +85,23 @@ TUndoRedoEntryRemoveNode::TUndoRedoEntryRemoveNode(TWhichTable table, const TNod
       FStrings(node.StringList),
       FRowIndex(node.VNode ? int(node.VNode->Index) : -1)
 {
+    const auto id = [&node](TGridNode *neighbour) {
+        const TNodeData *data = TPlannerCore::NodeData(node.VNodeTable, neighbour);
+        return data ? data->ID.Value() : QString();
+    };
+    if (node.VNode) {
+        FAfterID = id(node.VNode->PrevSibling);
+        FBeforeID = id(node.VNode->NextSibling);
+    }
+}
+
+void TUndoRedoEntryRemoveNode::RenameRows(const std::function<QString(const QString &)> &renamed)
+{
+    TUndoRedoEntryAddNode::RenameRows(renamed);
+    if (!FAfterID.isEmpty())
+        FAfterID = renamed(FAfterID);
+    if (!FBeforeID.isEmpty())
+        FBeforeID = renamed(FBeforeID);
 }
 
 void TUndoRedoEntryRemoveNode::Undo(TPlannerCore &mainForm)
@@ -94,7 +116,7 @@ void TUndoRedoEntryRemoveNode::Undo(TPlannerCore &mainForm)
         TSuspendUndo suspended(mainForm.UndoStack());
         // Back in its place, here and in every instance: the table's order is part of the
         // document.
-        TNodeData *node = mainForm.AddNode(FID, FTable, true, FRowIndex);
+        TNodeData *node = mainForm.AddNode(FID, FTable, true, TRowPlace{FAfterID, FBeforeID, FRowIndex});
         const int count = mainForm.GetTableColCount(FTable);
         // Columns added since the row went stay empty.
         for (int column = 0; column < count && column < node->StringList.size(); ++column)

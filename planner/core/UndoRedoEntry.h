@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "core/DocumentTypes.h"
 
 class TPlannerCore;
@@ -26,6 +28,8 @@ public:
     virtual void Undo(TPlannerCore &mainForm) = 0;
     // What the Undo and Redo actions show as their hint (translated).
     virtual QString Hint(const TPlannerCore &mainForm) const = 0;
+    // Rows re-created under a new id: every id the entry names goes through `renamed`.
+    virtual void RenameRows(const std::function<QString(const QString &)> &renamed);
 
     int FGroupIndex;
     QString FID;
@@ -60,8 +64,10 @@ public:
 
 // A deleted row: keeps all its cell texts and its place in the table, and re-creates it
 // there under a new id, which FID then holds (the stack moves the other entries of the row
-// over to it). Entries replay newest first, so the rows of one step fall back into the places
-// they had, in their order.
+// over to it). The place is between the neighbours it had, by their identity (rows others add
+// or remove meanwhile move the indices), and its old index only when both are gone. Entries
+// replay newest first, so the rows of one step fall back into the places they had, in their
+// order.
 class TUndoRedoEntryRemoveNode : public TUndoRedoEntryAddNode
 {
 public:
@@ -69,7 +75,10 @@ public:
 
     void Undo(TPlannerCore &mainForm) override;
     QString Hint(const TPlannerCore &mainForm) const override;
+    void RenameRows(const std::function<QString(const QString &)> &renamed) override;
 
     QStringList FStrings;
     int FRowIndex;
+    QString FAfterID;  // the row above it, empty when none
+    QString FBeforeID; // the row below it, empty when none
 };

@@ -18,6 +18,7 @@
 #include "AtomicFile.h"
 #include "Language.h"
 #include "Log.h"
+#include "SystemInfo.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
@@ -34,8 +35,14 @@ constexpr qint64 BigFileBytes = 4 << 20;
 // What to do about a save that failed: another name helps only where the disk itself is not
 // the trouble. `code` is the system's error number of the failed write, 0 when unknown; the
 // disk of the document is asked then.
-QString SaveFailureText(const QString &fileName, int code)
+QString SaveFailureText(const QString &fileName, int code, const QString &sharedFolder)
 {
+    // Any name in the document's folder shares that folder: another name would fail alike.
+    if (!sharedFolder.isEmpty() && (code == EACCES || code == EPERM))
+        return Translate(QStringLiteral("File could not be saved, the shared folder %s of this document is not "
+                                        "writable for the user %s.\nNothing is lost: please ask for write permission "
+                                        "on that folder, then save again."),
+                         {QDir::toNativeSeparators(QDir::cleanPath(sharedFolder)), platform::loginName()});
     if (code == 0) {
         struct statvfs disk;
         if (::statvfs(QFile::encodeName(QFileInfo(fileName).absolutePath()).constData(), &disk) == 0) {
@@ -60,6 +67,18 @@ QString SaveFailureText(const QString &fileName, int code)
     }
 }
 
+// The status bar's line for a document that cannot be saved under its name; empty for one
+// that can.
+QString ProtectionText(const QString &fileName, int protection)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    if (protection == EROFS)
+        return Translate(QStringLiteral("%s lies on a read-only disk: changes can be saved only on another disk"), {name});
+    if (protection != 0)
+        return Translate(QStringLiteral("%s is write-protected: changes can be saved only under another name"), {name});
+    return QString();
+}
+
 } // namespace
 
 // ---- opening
@@ -72,6 +91,13 @@ bool TDocumentFile::Load(const QString &fileName)
     }
     RemoveLeftovers(fileName);
     FSync.NewDirWatchThread(fileName);
+    // Said once the document is there, not only when a save is refused.
+    struct TTellProtection
+    {
+        TDocumentSync &Sync;
+        QString Text;
+        ~TTellProtection() { Sync.SetProtectionNotice(Text); }
+    } tellProtection{FSync, ProtectionText(fileName, WriteProtection(fileName))};
     const QString working = FSync.DirWatchThread()->GetWorkingFileName();
 
     // No working copy means none could be made (a folder without write permission): there
@@ -288,6 +314,8 @@ bool TDocumentFile::Save(const QString &name)
     int code = 0;
     const bool saved = FSync.SaveGeneration(fileName, error, rival, &code);
     FCore.Window().SetBusyCursor(FCore.IsUpdating());
+    if (saved)
+        FSync.SetProtectionNotice(QString());
     if (!saved) {
         Log(QStringLiteral("save() error: ") + error);
         // Whatever the road reached, the document still holds unsaved changes.
@@ -303,7 +331,8 @@ bool TDocumentFile::Save(const QString &name)
                                mtInformation, {mbOK});
         } else {
             // With the system's reason ("No space left on device"), so the user knows what to do.
-            FCore.Window().Ask(SaveFailureText(fileName, code) + QStringLiteral("\n\n") + error, mtWarning, {mbOK});
+            FCore.Window().Ask(SaveFailureText(fileName, code, FSync.RefusedFolder()) + QStringLiteral("\n\n") + error,
+                               mtWarning, {mbOK});
         }
     } else if (OnSaved) {
         OnSaved(fileName);

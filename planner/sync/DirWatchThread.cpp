@@ -199,7 +199,7 @@ void TDirWatchThread::FindWorkingDirectory(bool copyDocument)
         SeedWorkingCopy(FFileName);
 }
 
-qint64 TDirWatchThread::ClaimGeneration(qint64 after, QString &error)
+qint64 TDirWatchThread::ClaimGeneration(qint64 after, QString &error, int *errorCode)
 {
     const std::vector<qint64> numbers = Generations();
     qint64 next = std::max(after, numbers.empty() ? qint64(-1) : numbers.back());
@@ -212,11 +212,17 @@ qint64 TDirWatchThread::ClaimGeneration(qint64 after, QString &error)
         }
         ++next;
         const QString path = GetTmpDirectory() + QString::number(next);
-        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) {
+            InheritGroupWrite(path);
             return next;
+        }
         if (errno != EEXIST) {
+            const int code = errno;
+            const QString problem = FolderWriteProblem(GetTmpDirectory());
             error = QStringLiteral("Cannot make the generation folder \"%1\": %2")
-                        .arg(path, platform::systemErrorText(errno));
+                        .arg(path, problem.isEmpty() ? platform::systemErrorText(code) : problem);
+            if (errorCode)
+                *errorCode = code;
             return -1;
         }
     }
@@ -297,21 +303,16 @@ bool TDirWatchThread::RetryWorkingDir()
     if (FFileName.isEmpty())
         return true;
     const QString folder = GetWorkingDir();
-    if (QFileInfo(folder).isDir() || QDir().mkpath(folder)) {
+    QString error;
+    if (QFileInfo(folder).isDir() || MakeSharedFolder(folder, &error)) {
         FFolderError.clear();
         return true;
     }
-    // Say what stands in the way: usually a file where a folder belongs.
-    QString part = QDir::cleanPath(folder);
-    while (!QFileInfo::exists(part) && QFileInfo(part).absolutePath() != part)
-        part = QFileInfo(part).absolutePath();
-    const QFileInfo blocker(part);
-    FFolderError = blocker.exists() && !blocker.isDir()
-                       ? QStringLiteral("\"%1\" is a file, not a folder").arg(part)
-                       : QStringLiteral("the folder \"%1\" cannot be made").arg(folder);
+    // Say what stands in the way: a file where a folder belongs, a read-only disk, a shared
+    // folder this user may not write into.
+    FFolderError = error.isEmpty() ? QStringLiteral("the folder \"%1\" cannot be made").arg(folder) : error;
     return false;
 }
-
 
 bool TDirWatchThread::SeedWorkingCopy(const QString &source)
 {

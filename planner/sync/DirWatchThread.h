@@ -90,9 +90,9 @@ public:
     // copy unless it has one.
     void FindWorkingDirectory(bool copyDocument);
     // Claims the next generation folder for a save: the first number above every existing
-    // generation and above `after` that this call could create itself. -1 (with `error`) when
-    // none can be made.
-    qint64 ClaimGeneration(qint64 after, QString &error);
+    // generation and above `after` that this call could create itself. -1 (with `error`, and
+    // the system's error number in `errorCode`) when none can be made.
+    qint64 ClaimGeneration(qint64 after, QString &error, int *errorCode = nullptr);
     // The record of what generation dir's working copy was made from ("<document>.base").
     QString GetBaseFileName(const QString &dir = QString()) const;
     // This user's diff files in generation dir, by name.

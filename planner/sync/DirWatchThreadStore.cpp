@@ -147,8 +147,16 @@ bool TDirWatchThread::StorePending()
     // A generation closed by another instance's save is still written until its successor
     // is found: the events are safe on disk meanwhile, and moving on journals again exactly
     // those of them the new working copy lacks.
-    if (!AcquireIdentityLock())
-        return failed(QStringLiteral("another instance of %1 journals the document").arg(UserIdentity()));
+    if (!AcquireIdentityLock()) {
+        if (FJournalRefused)
+            return failed(QStringLiteral("another instance of %1 journals the document").arg(UserIdentity()));
+        // A read-only disk or a shared folder this user may not write into: nobody else is
+        // in the way.
+        const QString problem = FolderWriteProblem(GetTmpDirectory());
+        return failed(problem.isEmpty()
+                          ? QStringLiteral("the lock file \"%1\" cannot be made").arg(GetIdentityLockFileName())
+                          : problem);
+    }
     if (!FFolderError.isEmpty())
         return failed(FFolderError);
 

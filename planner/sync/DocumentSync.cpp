@@ -44,20 +44,37 @@ TDocumentSync::~TDocumentSync()
 
 // ---- the core's edits
 
-void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place)
+void TDocumentSync::NoteGeneration()
 {
-    FDirWatchThread->PushDiff(std::make_unique<TNewNodeEvent>(id, table, place));
+    FRowOrder.SetGeneration(FDirWatchThread->Filename() + QLatin1Char('\n') + FDirWatchThread->WorkingDir());
+}
+
+void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place, const QString &before)
+{
+    NoteGeneration();
+    auto event = std::make_unique<TNewNodeEvent>(id, table, place, before);
+    event->SetStamp(FRowOrder.NextStamp());
+    FRowOrder.Added(id, TRowOrder::TKey{event->Stamp(), UserIdentity()});
+    FDirWatchThread->PushDiff(std::move(event));
 }
 
 void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                                 const QString &text)
 {
-    FDirWatchThread->PushDiff(std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text));
+    auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text);
+    event->SetStamp(FRowOrder.NextStamp());
+    FDirWatchThread->PushDiff(std::move(event));
 }
 
 void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)
 {
-    FDirWatchThread->PushDiff(std::make_unique<TDeleteNodeEvent>(id, changeIndex, table));
+    NoteGeneration();
+    // Its spot goes to the row after it, for rows others put before it meanwhile.
+    const TNodeData *next = FCore.RowAfter(FCore.FindNode(id, table));
+    FRowOrder.Removed(id, next ? next->ID.Value() : QString());
+    auto event = std::make_unique<TDeleteNodeEvent>(id, changeIndex, table);
+    event->SetStamp(FRowOrder.NextStamp());
+    FDirWatchThread->PushDiff(std::move(event));
 }
 
 void TDocumentSync::DocumentCleared()
@@ -82,10 +99,13 @@ bool TDocumentSync::HasUnsavedChanges() const
 void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents)
 {
     // Another document starts with nothing said about sharing.
-    if (FSync && FSync->SharingProblem != spNone && (!FDirWatchThread
-                                                    || FDirWatchThread->Filename()
-                                                           != QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()))) {
+    const bool another = !FDirWatchThread
+                         || FDirWatchThread->Filename() != QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    if (another)
+        FProtectionNotice.clear();
+    if (FSync && another && (FSync->SharingProblem != spNone || !FSync->ProtectionShown.isEmpty())) {
         FSync->SharingProblem = spNone;
+        FSync->ProtectionShown.clear();
         FCore.Window().SetSharingNotice(QString());
     }
     FDirWatchThread.reset();
@@ -125,15 +145,20 @@ void TDocumentSync::ReportSharing()
         problem = spWriteFailed;
         detail = state.StoreError;
     }
-    if (problem == state.SharingProblem)
+    if (problem == state.SharingProblem && (problem != spNone || FProtectionNotice == state.ProtectionShown))
         return;
+    const bool changed = problem != state.SharingProblem;
     state.SharingProblem = problem;
     state.SharingDetail = detail;
     if (problem == spNone) {
-        Log(QStringLiteral("Changes are shared with the other instances again"));
-        FCore.Window().SetSharingNotice(QString());
+        if (changed)
+            Log(QStringLiteral("Changes are shared with the other instances again"));
+        // What is left to say: that the document cannot be saved under its name.
+        state.ProtectionShown = FProtectionNotice;
+        FCore.Window().SetSharingNotice(FProtectionNotice);
         return;
     }
+    state.ProtectionShown.clear();
     Log(QStringLiteral("Changes are not shared with the other instances: ") + detail);
     FCore.Window().SetSharingNotice(Translate(QStringLiteral("Changes are not shared")) + QStringLiteral(": ")
                                     + detail);
@@ -147,6 +172,12 @@ void TDocumentSync::ReportSharing()
     else
         QMetaObject::invokeMethod(
             this, [this, text] { FCore.Window().Ask(text, mtWarning, {mbOK}); }, Qt::QueuedConnection);
+}
+
+void TDocumentSync::SetProtectionNotice(const QString &text)
+{
+    FProtectionNotice = text;
+    ReportSharing();
 }
 
 void TDocumentSync::HandOverJournalEvents()

@@ -14,7 +14,9 @@
 //   DocumentSyncReload.cpp  following other saves, the move to a newer generation
 //   DocumentSyncSave.cpp    the generation steps of a save
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "core/DocumentObserver.h"
+#include "sync/RowOrder.h"
 
 class IDocumentStore;
 class TDirWatchThread;
@@ -52,7 +55,7 @@ public:
     void SetStore(IDocumentStore *store) { FStore = store; }
 
     // ---- the core's edits go into the journal
-    void RowCreated(const QString &id, TWhichTable table, int place) override;
+    void RowCreated(const QString &id, TWhichTable table, int place, const QString &before) override;
     void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                      const QString &text) override;
     void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table) override;
@@ -71,6 +74,10 @@ public:
     // Hands the journal's pending events to its writer, turned into file records now (column
     // captions, date texts). GUI thread, only while no scan runs.
     void HandOverJournalEvents();
+    // A lasting line for the status bar while nothing keeps the edits from being shared: the
+    // document cannot be saved under its name (write-protected, on a read-only disk). Empty:
+    // none.
+    void SetProtectionNotice(const QString &text);
     // Writes every pending event now (closing, before a reload); true when none is left.
     bool ForceStorePending();
     // Moves a file or folder to the recycle bin; false (logged) when it stays where it is.
@@ -94,12 +101,34 @@ public:
     // lastIndex, in index order, without journalling them; a row changed here at least as
     // often as the event says is noted as a conflict. lastIndex becomes the highest index seen.
     void LoadDiffElement(const TXMLNode &diff, int &lastIndex);
+    // The same for several files at once: each file's events in index order, the files'
+    // events interleaved by their stamps, so that an event comes after those its writer had
+    // seen (a fresh opening applies the others' rows in the order they were made).
+    struct TDiffSource
+    {
+        const TXMLNode *Diff = nullptr;
+        int *LastIndex = nullptr;
+    };
+    void LoadDiffElements(const std::vector<TDiffSource> &sources);
     // One event record ("change", "new" or "delete") on row, which may be nil and is updated.
-    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element);
+    // A new row goes to `place` when given, else where its record's index says.
+    void ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id, const TXMLNode &element,
+                   const TRowPlace *place = nullptr);
+    // A cell text as files hold it, as the table shows it (dates from their storage form).
+    QString DisplayText(TWhichTable table, int column, const QString &stored) const;
     // Writes the record's column children into the row (dates from their storage form).
     void SetNodeData(TNodeData *row, const TXMLNode &element);
     // Row ids found in conflict since the last solving, in the order found (may repeat).
     const QStringList &Conflicts() const { return FConflicts; }
+    // An own cell that a conflict's rebuild gave another user's text of the same moment.
+    struct TLostCell
+    {
+        QString Column;
+        QString Winner;
+        QString Text; // the own text that went
+    };
+    // Tells the user of such cells, once each (status bar and log).
+    void TellLostCells(const TNodeData &row, const std::vector<TLostCell> &lost);
     // Gathers under tree one child per conflicting id holding copies of every record of that
     // id found among the children of the given source elements, in the order given.
     void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const;
@@ -151,6 +180,9 @@ public:
     // claim was neither finished nor given up), as a time of day, with the date when it was
     // not today; empty when none held it back.
     const QString &UnfinishedSaveStarted() const { return FUnfinishedSave; }
+    // The document's shared folder, when the last SaveGeneration failed because this user
+    // may not write there (or its disk is read-only); empty otherwise.
+    const QString &RefusedFolder() const { return FRefusedFolder; }
     // How long a closed generation without a successor is waited for before the save that
     // closed it counts as dead and is undone (30 s); a save that meets another one of the
     // same generation waits for it at most this long too (and never more than 10 s).
@@ -212,6 +244,10 @@ private:
     // Tells the user (once: status bar, message, log) when edits stop being shared, and
     // when they are shared again.
     void ReportSharing();
+    // The generation the row order belongs to, from the journal's.
+    void NoteGeneration();
+    // One event of another instance's diff file (see LoadDiffElements).
+    void ApplyEvent(const QString &id, const TXMLNode &element);
     // One try of the save; raises when it fails.
     bool DoSave(const QString &fileName);
     void SaveStep(const QString &step);
@@ -219,9 +255,15 @@ private:
     TPlannerCore &FCore;
     IDocumentStore *FStore = nullptr;
     QStringList FConflicts;
+    // Per conflicting row: the texts its cells showed before the others' events changed them.
+    QHash<QString, QHash<QString, QString>> FConflictTexts;
     // Before the journal: the journal stops the scan through it when it goes.
     std::unique_ptr<TSyncState, TSyncStateDeleter> FSync;
     std::unique_ptr<TDirWatchThread> FDirWatchThread;
     QString FUnfinishedSave;
     bool FUnjournalledChange = false;
+    QString FRefusedFolder;
+    QString FProtectionNotice;
+    TRowOrder FRowOrder;
+    QSet<QString> FToldLosses;
 };

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "Helper.h"
+#include "Language.h"
 #include "Log.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
@@ -39,35 +40,101 @@ int ChangeOf(const TXMLNode &element)
     return TXMLNode::ToIntOf(element.namedNode(QStringLiteral("__change__")), 0);
 }
 
+TWhichTable TableOf(const TXMLNode &element)
+{
+    return TXMLNode::ValueOf(element.namedNode(QStringLiteral("__table__"))) == QStringLiteral("tbTable") ? tbTable
+                                                                                                          : tbExclude;
+}
+
+QString UserOf(const TXMLNode &record)
+{
+    return TXMLNode::ValueOf(record.namedNode(QStringLiteral("__user__")));
+}
+
+// The columns in which `own` wrote a text that another user's record comes after in a rebuild
+// from `records` (in the order they are replayed): caption -> (own last text, the other user).
+QHash<QString, std::pair<QString, QString>> CellsAtStake(const std::vector<const TXMLNode *> &records, const QString &own)
+{
+    QHash<QString, std::pair<QString, QString>> atStake;
+    for (const TXMLNode *record : records) {
+        const QString user = UserOf(*record);
+        for (const auto &cell : record->Nodes()) {
+            if (cell->GetName().startsWith(QStringLiteral("__")))
+                continue;
+            if (user == own)
+                atStake.insert(cell->GetName(), {cell->GetValue(), QString()});
+            else if (const auto it = atStake.find(cell->GetName()); it != atStake.end())
+                it->second = user;
+        }
+    }
+    for (auto it = atStake.begin(); it != atStake.end();)
+        it = it->second.isEmpty() || it->second == own ? atStake.erase(it) : std::next(it);
+    return atStake;
+}
+
 } // namespace
 
 void TDocumentSync::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
 {
-    // Sorted by index without touching the tree: the same tree is read again when the
-    // conflicts are solved. Missing or broken indices sort as 0 and are never applied.
-    std::vector<std::pair<int, const TXMLNode *>> events;
-    events.reserve(diff.Nodes().size());
-    for (const auto &child : diff.Nodes())
-        events.emplace_back(IndexAttribute(*child, 0), child.get());
-    std::stable_sort(events.begin(), events.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    LoadDiffElements({TDiffSource{&diff, &lastIndex}});
+}
+
+void TDocumentSync::LoadDiffElements(const std::vector<TDiffSource> &sources)
+{
+    // Each file's events above what was applied, in index order, without touching the tree:
+    // the same tree is read again when the conflicts are solved. Missing or broken indices
+    // are never applied.
+    struct TQueue
+    {
+        std::vector<std::pair<int, const TXMLNode *>> Events;
+        std::size_t Next = 0;
+        int *LastIndex = nullptr;
+        qint64 Stamp = 0; // the highest stamp of the file so far
+    };
+    std::vector<TQueue> queues;
+    for (const TDiffSource &source : sources) {
+        if (!source.Diff || !source.LastIndex)
+            continue;
+        TQueue queue;
+        queue.LastIndex = source.LastIndex;
+        for (const auto &child : source.Diff->Nodes()) {
+            const int index = IndexAttribute(*child, -1);
+            if (index > *source.LastIndex)
+                queue.Events.emplace_back(index, child.get());
+        }
+        std::stable_sort(queue.Events.begin(), queue.Events.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        queues.push_back(std::move(queue));
+    }
+    NoteGeneration();
     // Rows that undo put back elsewhere come with their places: taken in one pass.
     const TPlannerCore::TRowPlacing placing(FCore);
 
-    for (const auto &[sortIndex, element] : events) {
-        const int index = IndexAttribute(*element, -1);
-        if (index <= lastIndex)
-            continue;
-        lastIndex = index;
+    for (;;) {
+        // The file whose next event is the oldest by its writer's clock; events of earlier
+        // versions (no stamp) count as old as the stamped one before them, and the first
+        // file goes first among equals, so unstamped files are applied one after the other.
+        TQueue *queue = nullptr;
+        qint64 oldest = 0;
+        for (TQueue &candidate : queues) {
+            if (candidate.Next >= candidate.Events.size())
+                continue;
+            const qint64 stamp = std::max(candidate.Stamp, StampOf(*candidate.Events[candidate.Next].second));
+            if (!queue || stamp < oldest) {
+                queue = &candidate;
+                oldest = stamp;
+            }
+        }
+        if (!queue)
+            break;
+        const auto [index, element] = queue->Events[queue->Next++];
+        queue->Stamp = oldest;
+        *queue->LastIndex = index;
         const QString id = IdOf(*element);
         if (id.isEmpty())
             continue;
         try {
-            TNodeData *row = FCore.FindNode(id);
-            const int change = ChangeOf(*element);
-            if (row && qint64(row->ChangeIndex) >= change)
-                FConflicts.append(id);
-            ApplyDiff(row, change, id, *element);
+            ApplyEvent(id, *element);
         } catch (const std::exception &e) {
             // One broken event must not keep the others of the file from arriving.
             Log(QStringLiteral("LoadDiff: event %1 of %2: %3")
@@ -76,8 +143,50 @@ void TDocumentSync::LoadDiffElement(const TXMLNode &diff, int &lastIndex)
     }
 }
 
+void TDocumentSync::ApplyEvent(const QString &id, const TXMLNode &element)
+{
+    TNodeData *row = FCore.FindNode(id);
+    const int change = ChangeOf(element);
+    if (row && qint64(row->ChangeIndex) >= change) {
+        // What the user saw in the cells the event changes, before it changes them: the
+        // rebuild tells of own texts that went.
+        if (!FConflicts.contains(id))
+            FConflictTexts.remove(id);
+        FConflicts.append(id);
+        QHash<QString, QString> &shown = FConflictTexts[id];
+        for (const auto &cell : element.Nodes()) {
+            const int column = FCore.IndexOfColumnHack(row->NodeTable, cell->GetName());
+            if (column >= 0 && !shown.contains(cell->GetName()))
+                shown.insert(cell->GetName(), FCore.GetData(row, column));
+        }
+    }
+    const qint64 stamp = StampOf(element);
+    if (stamp <= 0) {
+        ApplyDiff(row, change, id, element);
+        return;
+    }
+    FRowOrder.Seen(stamp);
+    const QString name = element.GetName();
+    const TRowOrder::TKey key{stamp, TXMLNode::ValueOf(element.namedNode(QStringLiteral("__user__")))};
+    if (name == QStringLiteral("new") && !row) {
+        // Where its writer put it, above the rows others put there later.
+        const TXMLAttribute *before = element.namedAttribute(QStringLiteral("before"));
+        const TRowPlace place = FRowOrder.PlaceOf(FCore, TableOf(element), before ? before->GetValue() : QString(),
+                                                  key, PlaceOf(element));
+        ApplyDiff(row, change, id, element, &place);
+        if (row)
+            FRowOrder.Added(id, key);
+        return;
+    }
+    if (name == QStringLiteral("delete") && row) {
+        const TNodeData *next = FCore.RowAfter(row);
+        FRowOrder.Removed(id, next ? next->ID.Value() : QString());
+    }
+    ApplyDiff(row, change, id, element);
+}
+
 void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id,
-                             const TXMLNode &element)
+                             const TXMLNode &element, const TRowPlace *place)
 {
     const QString name = element.GetName();
     if (name == QStringLiteral("change")) {
@@ -86,12 +195,8 @@ void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString
     } else if (name == QStringLiteral("new")) {
         // A row that exists already keeps its cells: a repeated "new" changes nothing.
         if (!row && !(row = FCore.FindNode(id))) {
-            const TWhichTable table =
-                TXMLNode::ValueOf(element.namedNode(QStringLiteral("__table__"))) == QStringLiteral("tbTable")
-                    ? tbTable
-                    : tbExclude;
             // A row put back by undo goes where it stood; older files carry no place.
-            row = FCore.AddNode(id, table, false, PlaceOf(element));
+            row = FCore.AddNode(id, TableOf(element), false, place ? *place : TRowPlace{{}, {}, PlaceOf(element)});
             if (row)
                 SetNodeData(row, element);
         }
@@ -108,6 +213,35 @@ void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString
     }
 }
 
+void TDocumentSync::TellLostCells(const TNodeData &row, const std::vector<TLostCell> &lost)
+{
+    for (const TLostCell &cell : lost) {
+        // Once: the row may be rebuilt again by later edits.
+        const QString key = row.ID.Value() + QLatin1Char('\n') + cell.Column + QLatin1Char('\n') + cell.Text;
+        if (FToldLosses.contains(key))
+            continue;
+        FToldLosses.insert(key);
+        const int number = FCore.RowIndexOf(&row) + 1;
+        const QString text = Translate(QStringLiteral("Conflict: what you wrote in row %s, column %s, was replaced "
+                                                      "by what %s wrote at the same moment."),
+                                       {QString::number(number), cell.Column, cell.Winner});
+        Log(text);
+        FCore.Window().ShowStatusMessage(text);
+    }
+}
+
+QString TDocumentSync::DisplayText(TWhichTable table, int column, const QString &stored) const
+{
+    QString text = stored;
+    if (FCore.GetColumnType(table, column) == ctDate && !text.isEmpty()) {
+        // A date that does not parse stays as its text rather than becoming "now".
+        TDateTime value = 0;
+        if (TryStrToDateTimeFromStorage(text, value))
+            text = FCore.FormatDateTime(value);
+    }
+    return text;
+}
+
 void TDocumentSync::SetNodeData(TNodeData *row, const TXMLNode &element)
 {
     if (!row)
@@ -117,14 +251,7 @@ void TDocumentSync::SetNodeData(TNodeData *row, const TXMLNode &element)
         const int column = FCore.IndexOfColumnHack(table, child->GetName());
         if (column < 0)
             continue; // "__change__", "__user__", "__table__" and columns this document lacks
-        QString text = child->GetValue();
-        if (FCore.GetColumnType(table, column) == ctDate && !text.isEmpty()) {
-            // A date that does not parse stays as its text rather than becoming "now".
-            TDateTime value = 0;
-            if (TryStrToDateTimeFromStorage(text, value))
-                text = FCore.FormatDateTime(value);
-        }
-        FCore.DoSetData(row, column, text, false);
+        FCore.DoSetData(row, column, DisplayText(table, column, child->GetValue()), false);
     }
 }
 
@@ -152,6 +279,11 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
     TXMLTree tree;
     LoadAllConflictNodes(tree, sources);
     FConflicts.clear();
+    struct TForget
+    {
+        QHash<QString, QHash<QString, QString>> &Texts;
+        ~TForget() { Texts.clear(); }
+    } forget{FConflictTexts};
 
     // The user's selection, focused rows and editor field stay with the rows rebuilt.
     const bool keepView = !FCore.IsLoading();
@@ -186,12 +318,30 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             TNodeData *before = FCore.FindNode(id);
             const int place = FCore.RowIndexOf(before);
             const TWhichTable table = before ? before->NodeTable : tbTable;
+            // Own texts the user saw before the others' texts of the same moment came: the
+            // user is told of each one the rebuild does not give back.
+            std::vector<TLostCell> shown;
+            const QHash<QString, QString> seen = FConflictTexts.take(id);
+            const auto atStake = CellsAtStake(records, UserIdentity());
+            for (auto it = atStake.constBegin(); it != atStake.constEnd(); ++it) {
+                const int column = FCore.IndexOfColumnHack(table, it.key());
+                const auto text = seen.constFind(it.key());
+                if (column >= 0 && text != seen.constEnd() && *text == DisplayText(table, column, it.value().first))
+                    shown.push_back({it.key(), it.value().second, *text});
+            }
             FCore.DeleteNode(before, false);
             TNodeData *row = nullptr;
             for (const TXMLNode *record : records)
                 ApplyDiff(row, ChangeOf(*record), id, *record);
             if (row && place >= 0 && row->NodeTable == table)
                 FCore.MoveRowTo(row, place);
+            if (row) {
+                std::vector<TLostCell> lost;
+                for (const TLostCell &cell : shown)
+                    if (FCore.GetData(row, FCore.IndexOfColumnHack(table, cell.Column)) != cell.Text)
+                        lost.push_back(cell);
+                TellLostCells(*row, lost);
+            }
         } catch (const std::exception &e) {
             Log(QStringLiteral("SolveConflicts: %1: %2").arg(id, QString::fromStdString(e.what())));
         }

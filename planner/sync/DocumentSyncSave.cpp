@@ -11,6 +11,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -37,11 +38,13 @@ QString ErrorText(const std::exception &e)
 class ESaveError : public std::runtime_error
 {
 public:
-    explicit ESaveError(const QString &message, int code = 0)
-        : std::runtime_error(message.toStdString()), Code(code)
+    explicit ESaveError(const QString &message, int code = 0, const QString &sharedFolder = QString())
+        : std::runtime_error(message.toStdString()), Code(code), SharedFolder(sharedFolder)
     {
     }
     int Code; // the system's error number, 0 when there is none
+    // The document's shared folder, when writing there failed.
+    QString SharedFolder;
 };
 
 // Another instance saves from the same generation at the same moment, into `Generation`.
@@ -87,6 +90,7 @@ bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool
     if (errorCode)
         *errorCode = 0;
     FUnfinishedSave.clear();
+    FRefusedFolder.clear();
     // Two saves of one generation at the same moment: the one that gives way follows the
     // other and saves once more on top of it.
     for (int attempt = 0; attempt < 2 && !saved; ++attempt) {
@@ -102,6 +106,8 @@ bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool
             error = ErrorText(e);
             if (errorCode)
                 *errorCode = e.Code;
+            if (e.Code == EACCES || e.Code == EPERM || e.Code == EROFS)
+                FRefusedFolder = e.SharedFolder;
             break;
         } catch (const std::exception &e) {
             error = ErrorText(e);
@@ -153,8 +159,10 @@ bool TDocumentSync::DoSave(const QString &fileName)
     }
     StopBackgroundThread();
     TDirWatchThread &journal = *FDirWatchThread;
+    // From here on every file goes into the shared folder; a failure there is its own.
+    const QString shared = journal.GetTmpDirectory();
     if (!journal.FolderError().isEmpty())
-        throw ESaveError(journal.FolderError());
+        throw ESaveError(journal.FolderError(), FolderWriteError(journal.GetWorkingDir()), shared);
     const QString current = journal.WorkingDir();
     qint64 from = -1;
     ParseGenerationName(current, from);
@@ -170,9 +178,10 @@ bool TDocumentSync::DoSave(const QString &fileName)
 
     // The next generation belongs to this save alone once its folder is made.
     QString error;
-    const qint64 next = journal.ClaimGeneration(from, error);
+    int claimCode = 0;
+    const qint64 next = journal.ClaimGeneration(from, error, &claimCode);
     if (next < 0)
-        throw ESaveError(error);
+        throw ESaveError(error, claimCode, shared);
     const QString claimed = QString::number(next);
     TClaim claim(journal, claimed);
     SaveStep(QStringLiteral("claimed"));
@@ -194,7 +203,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
         base.Applied[QFileInfo(journal.DiffFile()).fileName()] = journal.OwnLastIndex();
     platform::TAtomicFile baseFile(journal.GetBaseFileName(claimed));
     if (!baseFile.Prepare(base.ToBytes()) || !baseFile.Commit())
-        throw ESaveError(baseFile.ErrorString(), baseFile.ErrorCode());
+        throw ESaveError(baseFile.ErrorString(), baseFile.ErrorCode(), shared);
     SaveStep(QStringLiteral("based"));
 
     // Two saves of one generation at the same moment: the later one gives way.
@@ -211,12 +220,12 @@ bool TDocumentSync::DoSave(const QString &fileName)
     claim.Locked();
     int code = 0;
     if (!WriteDocumentFile(journal.GetLockedFileName(), bytes, error, &code))
-        throw ESaveError(error, code);
+        throw ESaveError(error, code, shared);
     SaveStep(QStringLiteral("locked"));
 
     platform::TAtomicFile working(journal.GetWorkingFileName(claimed));
     if (!working.Prepare(bytes) || !working.Commit(false))
-        throw ESaveError(working.ErrorString(), working.ErrorCode());
+        throw ESaveError(working.ErrorString(), working.ErrorCode(), shared);
     claim.Done();
     SaveStep(QStringLiteral("working"));
 

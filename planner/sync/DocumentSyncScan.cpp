@@ -224,7 +224,7 @@ std::unique_ptr<TNodeEvent> TDocumentSync::EventOfRecord(const TDiffRecord &reco
     const TNodeData *row = FCore.FindNode(record.ID);
     if (record.NodeName == QStringLiteral("new"))
         return std::make_unique<TNewNodeEvent>(record.ID, tableName == QStringLiteral("tbTable") ? tbTable : tbExclude,
-                                               record.Place);
+                                               record.Place, record.Before);
     const TWhichTable table = row ? row->NodeTable : tbTable;
     if (record.NodeName == QStringLiteral("delete"))
         return std::make_unique<TDeleteNodeEvent>(record.ID, change, table);
@@ -276,11 +276,16 @@ void TDocumentSync::LoadPending()
     const bool bracket = waiting > 200 && !FCore.IsUpdating();
     if (bracket)
         FCore.BeginUpdate(QString());
-    QStringList paths;
-    for (const auto &[path, file] : state.Files)
-        paths.append(path);
-    for (const QString &path : paths)
-        LoadDiff(path);
+    // Every changed file at once: the events of all of them in the order they were made.
+    std::vector<TDiffSource> sources;
+    for (auto &[path, file] : state.Files) {
+        if (!file.Changed)
+            continue;
+        file.Changed = false;
+        if (const TXMLNode *diff = file.Tree ? file.Tree->namedNode(DiffPath) : nullptr)
+            sources.push_back(TDiffSource{diff, &file.LastIndex});
+    }
+    LoadDiffElements(sources);
     if (bracket) {
         SolveConflicts();
         FCore.EndUpdate();

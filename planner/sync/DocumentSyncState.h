@@ -110,6 +110,8 @@ struct TDocumentSync::TSyncState
     // What the user was last told about sharing (kept across journals and generations).
     int SharingProblem = 0;
     QString SharingDetail;
+    // The protection line shown while sharing works.
+    QString ProtectionShown;
     // The working copy read beside the loading of the document, for the first scan.
     TEarlyFileRead EarlyWorkingCopy;
     // Own events no diff file holds, only the working copy of the generation an own save

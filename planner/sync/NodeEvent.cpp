@@ -1,5 +1,7 @@
 #include "sync/NodeEvent.h"
 
+#include <algorithm>
+
 #include "Helper.h"
 #include "core/PlannerCore.h"
 #include "XmlTree.h"
@@ -14,6 +16,16 @@ int PlaceOf(const TXMLNode &element)
     return ok && value >= 0 ? value : -1;
 }
 
+qint64 StampOf(const TXMLNode &element)
+{
+    const TXMLAttribute *stamp = element.namedAttribute(QStringLiteral("stamp"));
+    if (!stamp)
+        return 0;
+    bool ok = false;
+    const qint64 value = stamp->GetValue().toLongLong(&ok);
+    return ok && value > 0 ? value : 0;
+}
+
 TDiffRecord TDiffRecord::FromElement(const TXMLNode &element)
 {
     TDiffRecord record;
@@ -21,6 +33,9 @@ TDiffRecord TDiffRecord::FromElement(const TXMLNode &element)
     if (const TXMLAttribute *id = element.namedAttribute(QStringLiteral("id")))
         record.ID = id->GetValue();
     record.Place = PlaceOf(element);
+    record.Stamp = StampOf(element);
+    if (const TXMLAttribute *before = element.namedAttribute(QStringLiteral("before")))
+        record.Before = before->GetValue();
     for (const auto &child : element.Nodes())
         record.Children.append({child->GetName(), child->GetValue()});
     return record;
@@ -33,6 +48,10 @@ void TDiffRecord::AppendTo(TXMLNode &diff, int index) const
     element->AddAttribute(QStringLiteral("index"), QString::number(index));
     if (Place >= 0)
         element->AddAttribute(QStringLiteral("place"), QString::number(Place));
+    if (Stamp > 0)
+        element->AddAttribute(QStringLiteral("stamp"), QString::number(Stamp));
+    if (!Before.isEmpty())
+        element->AddAttribute(QStringLiteral("before"), Before);
     for (const auto &[name, text] : Children)
         element->AddNode(name, text);
 }
@@ -72,6 +91,7 @@ void TNodeEvent::MakeRecord(const IJournalFormat &format)
     TDiffRecord record;
     record.NodeName = XMLNodeName();
     record.ID = FID;
+    record.Stamp = FStamp;
     AppendToXML(record, format);
     FRecord = std::move(record);
 }
@@ -102,6 +122,8 @@ bool TSetNodeDataEvent::CanAppend(const TNodeEvent &other)
     const auto *change = dynamic_cast<const TSetNodeDataEvent *>(&other);
     if (change == nullptr || change == this || change->FID != FID)
         return false;
+    // Written as the newest of the edits it holds.
+    FStamp = std::max(FStamp, change->FStamp);
     for (qsizetype i = 0; i < change->FColumn.size(); ++i) {
         if (change->FChangeIndex > FChangeIndex)
             FChangeIndex = change->FChangeIndex;
@@ -129,8 +151,8 @@ void TSetNodeDataEvent::Apply(TPlannerCore &core) const
 
 // ---- TNewNodeEvent
 
-TNewNodeEvent::TNewNodeEvent(const QString &id, TWhichTable table, int place)
-    : TNodeEvent(id, 0, table), FPlace(place < 0 ? -1 : place)
+TNewNodeEvent::TNewNodeEvent(const QString &id, TWhichTable table, int place, const QString &before)
+    : TNodeEvent(id, 0, table), FPlace(place < 0 ? -1 : place), FBefore(before)
 {
 }
 
@@ -138,6 +160,7 @@ void TNewNodeEvent::AppendToXML(TDiffRecord &record, const IJournalFormat &forma
 {
     TNodeEvent::AppendToXML(record, format);
     record.Place = FPlace;
+    record.Before = FBefore;
     record.Children.append({QStringLiteral("__table__"), TableNames[FTable == tbTable ? tbTable : tbExclude]});
 }
 
@@ -148,7 +171,7 @@ QString TNewNodeEvent::XMLNodeName() const
 
 void TNewNodeEvent::Apply(TPlannerCore &core) const
 {
-    core.AddNode(FID, FTable, true, FPlace);
+    core.AddNode(FID, FTable, true, TRowPlace{QString(), FBefore, FPlace});
 }
 
 // ---- TDeleteNodeEvent

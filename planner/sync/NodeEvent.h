@@ -41,9 +41,15 @@ struct TDiffRecord
     // Where a new row goes among its table's rows (0 = top), -1: appended. Written as the
     // attribute "place", which readers that do not know it pass over: they append the row.
     int Place = -1;
+    // When the event was made, by its writer's clock that runs ahead of every stamp it has
+    // seen (attribute "stamp"); with the writer's identity it orders what several users did at
+    // once alike everywhere. 0: none (files of earlier versions).
+    qint64 Stamp = 0;
+    // The row a new row was put before (attribute "before"); none with a stamp: at the end.
+    QString Before;
 
     // Appends the element as the last child of `diff`, with the attributes id and index (and
-    // place, when set).
+    // place, stamp and before, when set).
     void AppendTo(TXMLNode &diff, int index) const;
     // The record of an event element read from a diff file.
     static TDiffRecord FromElement(const TXMLNode &element);
@@ -51,6 +57,8 @@ struct TDiffRecord
 
 // The "place" attribute of an event element; -1 when it has none (or none that is a place).
 int PlaceOf(const TXMLNode &element);
+// The "stamp" attribute of an event element; 0 when it has none.
+qint64 StampOf(const TXMLNode &element);
 
 class TNodeEvent
 {
@@ -78,11 +86,15 @@ public:
     const QString &ID() const { return FID; }
     qint32 ChangeIndex() const { return FChangeIndex; }
     TWhichTable Table() const { return FTable; }
+    // When it was made (see TDiffRecord::Stamp); 0: none.
+    qint64 Stamp() const { return FStamp; }
+    void SetStamp(qint64 stamp) { FStamp = stamp; }
 
 protected:
     QString FID;
     qint32 FChangeIndex;
     TWhichTable FTable;
+    qint64 FStamp = 0;
 
 private:
     std::optional<TDiffRecord> FRecord;
@@ -115,11 +127,12 @@ private:
     QStringList FData;
 };
 
-// A new row; its change index is 0. A row put back by undo carries its place (0 = top).
+// A new row; its change index is 0. A placed row (put back by undo) carries the row it stands
+// before and, for readers that know only indices, its place (0 = top).
 class TNewNodeEvent : public TNodeEvent
 {
 public:
-    TNewNodeEvent(const QString &id, TWhichTable table, int place = -1);
+    TNewNodeEvent(const QString &id, TWhichTable table, int place = -1, const QString &before = QString());
 
     void AppendToXML(TDiffRecord &record, const IJournalFormat &format) const override;
     QString XMLNodeName() const override;
@@ -127,6 +140,7 @@ public:
 
 private:
     int FPlace;
+    QString FBefore;
 };
 
 class TDeleteNodeEvent : public TNodeEvent

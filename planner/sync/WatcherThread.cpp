@@ -71,12 +71,18 @@ void TWatcherThread::Execute()
 namespace {
 
 std::atomic<quint64> FilesAsked{0};
+std::atomic<quint64> ScansMade{0};
 
 } // namespace
 
 quint64 TWatcherThread::FilesRead()
 {
     return FilesAsked.load();
+}
+
+quint64 TWatcherThread::ScansStarted()
+{
+    return ScansMade.load();
 }
 
 TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TScannedFile &file, QString &reason)
@@ -91,13 +97,21 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
     }
     // Taken from the open file before reading: a later rewrite shows as another stamp.
     const TFileStamp stamp = FileStampOf(source.handle());
-    // One read of the whole file: writers replace it by renaming, so this is one version.
-    QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError) {
-        reason = source.errorString();
-        return rrIncomplete;
+    // One read of the whole file: writers replace it by renaming, so this is one version. A
+    // share's client may still hold the version before: read past it.
+    QByteArray bytes;
+    if (ReadsBesideTheClient(source.handle())) {
+        source.close();
+        if (!ReadFromServer(path, bytes, reason))
+            return rrIncomplete;
+    } else {
+        bytes = source.readAll();
+        if (source.error() != QFileDevice::NoError) {
+            reason = source.errorString();
+            return rrIncomplete;
+        }
+        source.close();
     }
-    source.close();
 
     auto tree = std::make_unique<TXMLTree>();
     if (bytes.isEmpty()) {
@@ -139,6 +153,7 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
 
 TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool> &halt)
 {
+    ++ScansMade;
     TScanResult result;
     const auto halted = [&] {
         result.Halted = result.Halted || halt.load(std::memory_order_relaxed);

@@ -99,6 +99,8 @@ public:
     static TReadResult ReadXMLFile(const QString &path, TScannedFile &file, QString &reason);
     // How many files ReadXMLFile was asked for so far; tests measure the idle work with it.
     static quint64 FilesRead();
+    // How many scans started so far (in this process).
+    static quint64 ScansStarted();
 
 private:
     void Execute();

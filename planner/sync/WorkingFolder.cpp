@@ -15,12 +15,19 @@
 #include <mutex>
 #include <vector>
 
+#include <cerrno>
+
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "AtomicFile.h"
 #include "Log.h"
+#include "SystemInfo.h"
 
 namespace {
 
@@ -196,18 +203,111 @@ TFileStamp FileStampInView(const QString &path)
         .Stamp;
 }
 
+namespace {
+
+// FUSE clients (sshfs) keep a file's size and pages for a while after another machine
+// rewrote it; reads that go to the file server are asked for with O_DIRECT.
+bool OnFuse(int fd)
+{
+    constexpr long FuseMagic = 0x65735546;
+    struct statfs info;
+    return fd >= 0 && ::fstatfs(fd, &info) == 0 && long(info.f_type) == FuseMagic;
+}
+
+// Reads from an open file up to `limit` bytes (-1: all), directly from the file server where
+// the file system takes O_DIRECT; false on a failing read.
+bool ReadDirect(const QString &path, qint64 limit, QByteArray &bytes, int &error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_DIRECT);
+    if (fd < 0 && errno == EINVAL)
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    // O_DIRECT wants aligned buffers and whole blocks.
+    constexpr std::size_t Block = 1 << 16;
+    void *buffer = nullptr;
+    if (::posix_memalign(&buffer, 4096, Block) != 0) {
+        ::close(fd);
+        error = ENOMEM;
+        return false;
+    }
+    bytes.clear();
+    bool ok = true;
+    while (limit < 0 || bytes.size() < limit) {
+        const ssize_t got = ::read(fd, buffer, Block);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = errno;
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        bytes.append(static_cast<const char *>(buffer), qsizetype(got));
+    }
+    std::free(buffer);
+    ::close(fd);
+    if (limit >= 0 && bytes.size() > limit)
+        bytes.truncate(limit);
+    return ok;
+}
+
+quint64 HeadHash(const QString &path)
+{
+    QByteArray head;
+    int error = 0;
+    if (!ReadDirect(path, 4096, head, error))
+        return 0;
+    // Never 0, which stands for none; the length tells a file cut short.
+    return (quint64(qHash(head, 0x5eed)) << 16 | quint64(head.size() & 0xffff)) | (quint64(1) << 63);
+}
+
+} // namespace
+
 TFileStamp FreshFileStamp(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0) {
-        TFolderView &view = View();
+    TFolderView &view = View();
+    bool playing = false;
+    {
         std::lock_guard<std::mutex> guard(view.Lock);
-        view.Entries.remove(StampKey(path));
+        playing = view.StampDelay > 0;
     }
-    const TFileStamp stamp = FileStampInView(path);
+    TFileStamp stamp = FileStampInView(path);
+    if (fd >= 0 && playing) {
+        // This opening refreshes the cache with the file as it is now, for the next look; one
+        // that knew the file as missing finds it, as opening it made the client look it up.
+        {
+            std::lock_guard<std::mutex> guard(view.Lock);
+            view.Entries.remove(StampKey(path));
+        }
+        const TFileStamp now = FileStampInView(path);
+        if (stamp.Size < 0)
+            stamp = now;
+    }
+    if (fd >= 0 && (playing || OnFuse(fd)))
+        stamp.Head = HeadHash(path);
     if (fd >= 0)
         ::close(fd);
     return stamp;
+}
+
+bool ReadFromServer(const QString &path, QByteArray &bytes, QString &error)
+{
+    int code = 0;
+    if (ReadDirect(path, -1, bytes, code))
+        return true;
+    error = platform::systemErrorText(code);
+    return false;
+}
+
+bool ReadsBesideTheClient(int fd)
+{
+    return OnFuse(fd);
 }
 
 void SetStaleStampDelay(int milliseconds)
@@ -418,6 +518,88 @@ bool ListFiles(const QString &folder, const QString &mask, const TListFileCallBa
 bool ListDirectories(const QString &folder, const QString &mask, const TListFileCallBack &callback)
 {
     return ListFileOrDir(folder, mask, callback, faDirectory);
+}
+
+// ---- folders several users share
+
+void InheritGroupWrite(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    const QByteArray parent = QFile::encodeName(QFileInfo(QDir::cleanPath(folder)).absolutePath());
+    struct stat made;
+    struct stat above;
+    if (::stat(path.constData(), &made) != 0 || ::stat(parent.constData(), &above) != 0)
+        return;
+    // Only folders of this user, in a folder a group shares (not a sticky one like /tmp).
+    if (made.st_uid != ::geteuid() || (above.st_mode & S_IWGRP) == 0 || (above.st_mode & S_ISVTX) != 0
+        || (made.st_mode & S_IWGRP) != 0)
+        return;
+    ::chmod(path.constData(), (made.st_mode & 07777) | S_IWGRP);
+}
+
+bool MakeSharedFolder(const QString &folder, QString *error)
+{
+    const QString clean = QDir::cleanPath(folder);
+    QStringList missing;
+    for (QString part = clean; !QFileInfo(part).isDir(); part = QFileInfo(part).absolutePath()) {
+        if (QFileInfo(part).absolutePath() == part)
+            break;
+        missing.prepend(part);
+    }
+    for (const QString &part : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(part).constData(), 0777) != 0 && errno != EEXIST) {
+            if (error)
+                *error = FolderWriteProblem(part);
+            if (error && error->isEmpty())
+                *error = QStringLiteral("the folder \"%1\" cannot be made: %2")
+                             .arg(part, platform::systemErrorText(errno));
+            return false;
+        }
+        InheritGroupWrite(part);
+    }
+    if (QFileInfo(clean).isDir())
+        return true;
+    if (error)
+        *error = FolderWriteProblem(clean);
+    return false;
+}
+
+int FolderWriteError(const QString &folder, QString *where)
+{
+    QString part = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(part) && QFileInfo(part).absolutePath() != part)
+        part = QFileInfo(part).absolutePath();
+    if (where)
+        *where = part;
+    const QFileInfo blocker(part);
+    if (blocker.exists() && !blocker.isDir())
+        return ENOTDIR;
+    const QByteArray path = QFile::encodeName(part);
+    struct statvfs disk;
+    if (::statvfs(path.constData(), &disk) == 0 && (disk.f_flag & ST_RDONLY) != 0)
+        return EROFS;
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) != 0) {
+        if (errno == EROFS)
+            return EROFS;
+        if (errno == EACCES || errno == EPERM)
+            return EACCES;
+    }
+    return 0;
+}
+
+QString FolderWriteProblem(const QString &folder)
+{
+    QString where;
+    switch (FolderWriteError(folder, &where)) {
+    case ENOTDIR:
+        return QStringLiteral("\"%1\" is a file, not a folder").arg(where);
+    case EROFS:
+        return QStringLiteral("the disk of the folder \"%1\" is read-only").arg(where);
+    case EACCES:
+        return QStringLiteral("the folder \"%1\" is not writable for the user %2").arg(where, platform::loginName());
+    default:
+        return QString();
+    }
 }
 
 void Touch(const QString &name)

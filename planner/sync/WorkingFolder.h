@@ -56,15 +56,33 @@ struct TFileStamp
     qint64 Changed = 0;  // the inode's change time, the same way
     quint64 Device = 0;
     quint64 Inode = 0;
+    // On a share whose client caches what it shows (see FreshFileStamp): the first bytes as
+    // the file server has them, hashed (with their number); 0 elsewhere. When both stamps
+    // have them, they alone tell the versions apart: the rest may be the client's stale view.
+    quint64 Head = 0;
 
-    bool operator==(const TFileStamp &other) const = default;
+    bool operator==(const TFileStamp &other) const
+    {
+        if (Head != 0 && other.Head != 0)
+            return Head == other.Head;
+        return Size == other.Size && Modified == other.Modified && Changed == other.Changed
+               && Device == other.Device && Inode == other.Inode;
+    }
 };
 // The stamp of the file at path, as this instance sees it (see SetFolderViewDelay).
 TFileStamp FileStampInView(const QString &path);
 // The same taken right after opening the file. Some shares (sshfs with its default caching)
-// answer stat() from an attribute cache for up to 20 s unless the file is opened: a file
-// another machine rewrote would look unchanged that long.
+// answer stat() from an attribute cache for up to 20 s unless the file is opened, and even then
+// the opening refreshes only what the next look a second later sees: the size and the pages
+// the client keeps stay those of the version before. On such a share (a FUSE file system) the
+// stamp also holds the file's first bytes as read from the file server itself, which change
+// with every rewrite of a diff file (its index comes first).
 TFileStamp FreshFileStamp(const QString &path);
+// Reads a whole file as the file server has it: past a FUSE client's cached size and pages
+// (see FreshFileStamp), elsewhere as usual. False with the system's reason in `error`.
+bool ReadFromServer(const QString &path, QByteArray &bytes, QString &error);
+// Whether an open file lies on such a share.
+bool ReadsBesideTheClient(int fd);
 // The stamp of an open file: exactly the version being read.
 TFileStamp FileStampOf(int fileDescriptor);
 
@@ -89,7 +107,9 @@ void SetFolderViewDelay(int milliseconds);
 // what was seen at most that long ago (or the view delay, when longer).
 void SetFolderListingDelay(int milliseconds);
 // Plays such a share's attribute cache: with a delay set, FileStampInView answers from what
-// it saw at most that long ago, unless FreshFileStamp opened the file since. 0 (the default)
+// it saw at most that long ago, unless FreshFileStamp opened the file since, which the look
+// after it sees (the opening look itself still sees what the previous one brought), and the
+// stamps hold the first bytes as FreshFileStamp reads them on such a share. 0 (the default)
 // turns it off.
 void SetStaleStampDelay(int milliseconds);
 bool FileExistsInView(const QString &path);
@@ -120,6 +140,22 @@ quint64 FolderListingsMade();
 // A generation folder's name is the decimal text of a number from 0 up and nothing else
 // ("007" or "+7" are no generation).
 bool ParseGenerationName(const QString &name, qint64 &number);
+
+// ---- folders several users share
+// Makes `folder` with every missing parent. A folder made here takes the group write bit of the
+// folder it is made in, which the user's umask would drop: a group's shared folder (usually
+// setgid, so that the group passes down too) stays writable for every member. False when the
+// folder cannot be made; `error` (when given) then says why, as FolderWriteProblem does.
+bool MakeSharedFolder(const QString &folder, QString *error = nullptr);
+// Gives a folder made by this user the group write bit of its parent folder.
+void InheritGroupWrite(const QString &folder);
+// What keeps this user from writing into `folder` (or, when it does not exist, into the nearest
+// folder above it that does): EROFS for a read-only disk, EACCES for no write permission,
+// ENOTDIR for a file standing where a folder belongs; 0 when nothing of that kind stands in
+// the way. `where` (when given) gets the folder or file found in the way.
+int FolderWriteError(const QString &folder, QString *where = nullptr);
+// The same worded for the user; empty when nothing stands in the way.
+QString FolderWriteProblem(const QString &folder);
 
 // Sets the file's write time to now, creating it empty when missing. Failures are logged.
 void Touch(const QString &name);

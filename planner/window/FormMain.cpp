@@ -488,6 +488,12 @@ void TMainForm::SetSharingNotice(const QString &text)
     FSharingNotice->setVisible(!text.isEmpty());
 }
 
+void TMainForm::ShowStatusMessage(const QString &text)
+{
+    // Long enough to be read after looking up from the keyboard.
+    statusBar()->showMessage(text, 20000);
+}
+
 int TMainForm::Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
     return MessageDlg(text, type, buttons, 0);

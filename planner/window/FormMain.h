@@ -91,6 +91,7 @@ public:
     void InvalidateChart() override;
     void SetStatusText(int panel, const QString &text) override;
     void SetSharingNotice(const QString &text) override;
+    void ShowStatusMessage(const QString &text) override;
     int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     void SetBusyCursor(bool busy) override;
     void ActiveTableChanged() override;

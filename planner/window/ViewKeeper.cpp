@@ -25,9 +25,11 @@ void TViewKeeper::Capture(TKeepScope scope)
     for (const TWhichTable table : {tbTable, tbExclude})
         CaptureTable(table);
     if (FChart) {
+        // Where the chart is sliding to, should a scroll be under way: the reload ends it.
         const TTimeChartGeometry &geometry = FChart->Geometry();
-        FView.chartStart = geometry.Start();
-        FView.chartTop = geometry.Top();
+        const bool sliding = FChart->SliderTimer.isActive();
+        FView.chartStart = sliding ? geometry.StartDestination() : geometry.Start();
+        FView.chartTop = sliding ? geometry.TopDestination() : geometry.Top();
     }
     FView.field = FEditor.FieldState();
 }

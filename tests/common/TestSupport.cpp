@@ -126,4 +126,12 @@ TIsolatedDesktop::~TIsolatedDesktop()
         qputenv(name.constData(), value);
 }
 
+bool TSmallFileSystem::SetReadOnly(bool readOnly)
+{
+    return FMounted
+           && ::mount("tmpfs", QFile::encodeName(FPath).constData(), "tmpfs",
+                      static_cast<unsigned long>(MS_REMOUNT) | (readOnly ? static_cast<unsigned long>(MS_RDONLY) : 0UL), nullptr)
+                  == 0;
+}
+
 } // namespace testsupport

@@ -39,6 +39,8 @@ public:
     bool FillUp(qint64 leave);
     // Gives the filler's space back.
     void Release();
+    // Mounts it read-only (true) or writable again (false), keeping its files.
+    bool SetReadOnly(bool readOnly);
 
 private:
     QString FPath;

@@ -54,10 +54,12 @@ public:
         ++editorVisibilityRequests;
     }
     void UpdateEditor() override { ++editorUpdates; }
+    void SetSharingNotice(const QString &text) override { notice = text; }
 
     std::deque<int> answers;
     QStringList questions;
     QString status[4];
+    QString notice;
     int rowsInvalidated = 0;
     int chartInvalidated = 0;
     int pageChanges = 0;

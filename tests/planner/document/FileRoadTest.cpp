@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "window/FormMain.h"
 #include "sync/PreparedFile.h"
 #include "common/TestSupport.h"
+#include "AtomicFile.h"
 
 namespace {
 
@@ -280,6 +282,66 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
     EXPECT_TRUE(documentFile->Save(document));
     EXPECT_TRUE(window.questions.isEmpty());
     EXPECT_EQ(Count(tbTable, feAll), 51);
+}
+
+TEST_F(FileRoadTest, AUsedUpQuotaIsToldAsSuchAndNothingIsWritten)
+{
+    const QString document = Path(QStringLiteral("quota.zop"));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    ASSERT_TRUE(documentFile->Save(document));
+    const QByteArray saved = testsupport::readFile(document);
+    const QVector<int> generations = Generations(document);
+    AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1"));
+
+    // The quota runs out while the document is written.
+    struct TQuota
+    {
+        explicit TQuota(const QString &name)
+        {
+            platform::setWriteFault([name](const QString &file) { return file == name ? EDQUOT : 0; });
+        }
+        ~TQuota() { platform::setWriteFault({}); }
+    };
+    {
+        const TQuota quota(document);
+        window.answers = {mrOk};
+        EXPECT_FALSE(documentFile->Save(document));
+    }
+    ASSERT_EQ(window.questions.size(), 1);
+    EXPECT_TRUE(window.questions[0].startsWith(QStringLiteral("File could not be saved, your disk quota is used up.\n"
+                                                              "Please make room within your quota, then save again.")))
+        << window.questions[0].toStdString();
+    EXPECT_TRUE(window.questions[0].endsWith(platform::systemErrorText(EDQUOT))) << window.questions[0].toStdString();
+    EXPECT_EQ(testsupport::readFile(document), saved);
+    EXPECT_EQ(Generations(document), generations);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("quota.zop")});
+    EXPECT_TRUE(sync->DirWatchThread()->Changed());
+
+    // With room again the same save goes through.
+    window.questions.clear();
+    EXPECT_TRUE(documentFile->Save(document));
+    EXPECT_TRUE(window.questions.isEmpty());
+    EXPECT_EQ(Count(tbTable, feAll), 2);
+}
+
+TEST_F(FileRoadTest, AWriteProtectedDocumentSaysSoInTheStatusBarWhenOpened)
+{
+    const QString document = Path(QStringLiteral("kept.zop"));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    ASSERT_TRUE(documentFile->Save(document));
+    EXPECT_TRUE(window.notice.isEmpty());
+    ASSERT_TRUE(QFile::setPermissions(document, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    ASSERT_TRUE(documentFile->Load(document));
+    EXPECT_EQ(window.notice, QStringLiteral("kept.zop is write-protected: changes can be saved only under another name"));
+    // Saved under another name, the line goes.
+    documentFile->OnChooseSaveFileName = [&](const QString &) { return Path(QStringLiteral("copy.zop")); };
+    window.answers = {mrYes};
+    EXPECT_TRUE(documentFile->Save(document));
+    EXPECT_TRUE(window.notice.isEmpty());
+    ASSERT_TRUE(documentFile->Load(document));
+    EXPECT_FALSE(window.notice.isEmpty());
+    documentFile->Load(Path(QStringLiteral("copy.zop")));
+    EXPECT_TRUE(window.notice.isEmpty());
 }
 
 TEST_F(FileRoadTest, SaveAsIntoAPlaceThatCannotTakeIt)

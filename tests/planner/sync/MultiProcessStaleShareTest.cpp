@@ -1,5 +1,6 @@
 // Instances on a share that answers file stamps from a stale attribute cache (as sshfs does
-// by default for 20 s): a reading instance sees the others' edits within the scan's seconds all
+// by default for 20 s, and where opening a file refreshes only what the next look sees): a
+// reading instance applies the others' edits with its first scan after they are written, all
 // the same, and reads no file again that did not change.
 
 #include <gtest/gtest.h>
@@ -45,4 +46,23 @@ TEST_F(MultiProcessStaleShareTest, AReaderSeesEveryEditWithinSecondsAndRereadsNo
     const qint64 read = qint64(reader.Json("state").value("filesread").toDouble());
     QTest::qWait(2100);
     EXPECT_EQ(qint64(reader.Json("state").value("filesread").toDouble()), read);
+}
+
+TEST_F(MultiProcessStaleShareTest, AReaderAppliesAnEditWithItsFirstScanAfterTheEditIsWritten)
+{
+    TSyncDriverProcess &writer = Driver("hosta");
+    TSyncDriverProcess &reader = Driver("hostb", {{"VELMORA_SYNC_STALE_STAMPS", "20000"}});
+    Share(writer, {&reader});
+    const QString row = writer.Command({"add", "Comment", "edit 0"});
+    ASSERT_TRUE(reader.Command({"waitfor", row, "Comment", "edit 0", "5000"}, 6000).endsWith(row));
+    const auto scans = [&] { return qint64(reader.Json("state").value("scans").toDouble()); };
+    for (int i = 1; i <= 3; ++i) {
+        const QString text = QStringLiteral("edit %1").arg(i);
+        ASSERT_EQ(writer.Command({"set", row, "Comment", text}), "");
+        // In the writer's diff file: from here on one scan of the reader is enough.
+        ASSERT_TRUE(Eventually([&] { return writer.Json("state").value("unwritten").toInt() == 0; }, 5000));
+        const qint64 before = scans();
+        ASSERT_TRUE(reader.Command({"waitfor", row, "Comment", text, "5000"}, 6000).endsWith(row)) << text.toStdString();
+        EXPECT_LE(scans(), before + 1) << text.toStdString();
+    }
 }

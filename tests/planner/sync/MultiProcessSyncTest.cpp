@@ -53,6 +53,7 @@ protected:
     {
         return QString::fromUtf8(QJsonDocument(driver.Json("dump")).toJson());
     }
+    static int LogCount(TSyncDriverProcess &driver, const QString &text) { return driver.Command({"log", text}).toInt(); }
 
 };
 
@@ -93,6 +94,12 @@ TEST_F(MultiProcessSyncTest, ConcurrentEditsOfOneCellConvergeByChangeIndexThenId
     ASSERT_EQ(b.Command({"set", row, "Comment", "B"}), "");
     EXPECT_TRUE(Converged({&a, &b, &c}, [&](const QJsonObject &rows) { return Cell(rows, row, "Comment") == "C"; }))
         << Dump(a).toStdString() << Dump(b).toStdString() << Dump(c).toStdString();
+    // The users whose texts went are told so, once, naming row and column; the winner is not.
+    const QString identityC = c.Json("state").value("identity").toString();
+    const QString told = "driver message: Conflict: what you wrote in row 1, column Comment, was replaced by what "
+                         + identityC + " wrote at the same moment.";
+    EXPECT_TRUE(Eventually([&] { return LogCount(a, told) == 1 && LogCount(b, told) == 1; }));
+    EXPECT_EQ(LogCount(c, "driver message: Conflict"), 0);
 
     // A writer who changed the row more often wins over a later identity.
     ASSERT_EQ(a.Command({"set", row, "Comment", "A1"}), "");
@@ -101,6 +108,7 @@ TEST_F(MultiProcessSyncTest, ConcurrentEditsOfOneCellConvergeByChangeIndexThenId
     EXPECT_TRUE(Converged({&a, &b, &c}, [&](const QJsonObject &rows) {
         return Cell(rows, row, "Comment") == "A1" && Cell(rows, row, "Length") == "3";
     })) << Dump(a).toStdString() << Dump(b).toStdString();
+    EXPECT_EQ(LogCount(a, "driver message: Conflict"), 1); // the winner of a rebuild is not told
 }
 
 TEST_F(MultiProcessSyncTest, ASaveMakesTheOthersReloadAndKeepTheirUnwrittenEdits)

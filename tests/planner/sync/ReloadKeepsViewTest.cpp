@@ -292,3 +292,34 @@ TEST_F(ReloadKeepsViewTest, AnotherUserDeletingASelectedAbsentDayLeavesTheTaskFi
     QTest::keyClick(QApplication::focusWidget(), '!');
     EXPECT_EQ(Cell(row, "Comment"), "task 0+!");
 }
+
+TEST_F(ReloadKeepsViewTest, AChartScrollUnderWayWhenTheReloadStartsArrivesAtItsDestination)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(3));
+    TTimeChartView &chart = *form->TimeChartView;
+    ASSERT_TRUE(Idle([&] { return !chart.SliderTimer.isActive(); }, 3000));
+    const TDateTime startBefore = chart.Geometry().Start();
+    // The user pages the chart on just as the reload begins: the scroll slides on.
+    QScrollBar *bar = nullptr;
+    for (QScrollBar *candidate : chart.findChildren<QScrollBar *>())
+        if (candidate->orientation() == Qt::Horizontal && candidate->isVisible())
+            bar = candidate;
+    ASSERT_NE(bar, nullptr);
+    TDateTime destination = 0;
+    bool sliding = false;
+    const std::function<void()> reloading = form->Sync().OnBeforeReload;
+    form->Sync().OnBeforeReload = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - bar->height() * 2, bar->height() / 2));
+        destination = chart.Geometry().StartDestination();
+        sliding = chart.SliderTimer.isActive();
+        if (reloading)
+            reloading();
+    };
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    form->Sync().OnBeforeReload = reloading;
+    ASSERT_TRUE(sliding);
+    ASSERT_GT(destination, startBefore);
+    EXPECT_TRUE(Idle([&] { return !chart.SliderTimer.isActive(); }, 3000));
+    // The chart moves by whole days.
+    EXPECT_NEAR(chart.Geometry().Start(), destination, 1.0);
+}

@@ -87,7 +87,8 @@ TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasThe
     ASSERT_EQ(Comments(*core), rows);
     const QString id = RowWith("row 2")->ID.Value();
 
-    // The "new" event holds what it always held, and the place beside id and index.
+    // The "new" event holds what it always held, and beside id and index its place, its stamp
+    // and the row it stands before.
     const std::unique_ptr<TXMLTree> diff = OwnDiff();
     const TXMLNode *added = nullptr;
     for (const auto &event : diff->namedNode(DiffPath)->Nodes())
@@ -100,7 +101,9 @@ TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasThe
     EXPECT_EQ(attributes.value(0), "id=" + id);
     EXPECT_TRUE(attributes.value(1).startsWith("index="));
     EXPECT_EQ(attributes.value(2), "place=2");
-    EXPECT_EQ(attributes.size(), 3);
+    EXPECT_TRUE(attributes.value(3).startsWith("stamp=")) << attributes.join(' ').toStdString();
+    EXPECT_EQ(attributes.value(4), "before=" + RowWith("row 3")->ID.Value());
+    EXPECT_EQ(attributes.size(), 5);
     QStringList children;
     for (const auto &child : added->Nodes())
         children.append(child->GetName() + '=' + child->GetValue());
@@ -173,4 +176,37 @@ TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneBy
 
     EXPECT_EQ(Comments(together.core), Comments(oneByOne.core));
     EXPECT_EQ(Comments(oneByOne.core), (QStringList{"n14", "n16", "n13", "n0", "n17", "n1", "n11", "n3", "n4", "n12", "n15"}));
+}
+
+TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIsReadFirst)
+{
+    const auto event = [](const QString &user, int n, int index, qint64 stamp, const QString &before) {
+        const QString at = before.isEmpty() ? QString() : QStringLiteral(" before=\"%1\"").arg(before);
+        return QStringLiteral("<new id=\"%1.%2\" index=\"%3\" stamp=\"%4\"%5><__change__>0</__change__>"
+                              "<__user__>%1</__user__><__table__>tbTable</__table__><Comment>%1 %2</Comment></new>")
+            .arg(user, QString::number(n), QString::number(index), QString::number(stamp), at);
+    };
+    const auto diff = [](const QStringList &children) {
+        auto tree = std::make_unique<TXMLTree>();
+        tree->setText("<document><setup /><data /><diff index=\"0\">" + children.join(QString()) + "</diff></document>");
+        return tree;
+    };
+    // Ann adds a row; Bob, who has seen it, puts one before it; then both add a row at the
+    // end at the same moment, and Ann one more a moment later.
+    const auto ann = diff({event("h.ann", 1, 1, 100, {}), event("h.ann", 2, 2, 300, {}), event("h.ann", 3, 3, 301, {})});
+    const auto bob = diff({event("h.bob", 1, 1, 200, "h.ann.1"), event("h.bob", 2, 2, 300, {})});
+    const QStringList expected{"base", "h.bob 1", "h.ann 1", "h.ann 2", "h.bob 2", "h.ann 3"};
+    for (const bool bobFirst : {true, false}) {
+        TOtherDocument reader;
+        reader.core.DoSetData(reader.core.AddNode(QStringLiteral("h.base.1"), tbTable, false),
+                              reader.core.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("base"), false);
+        int lastAnn = -1;
+        int lastBob = -1;
+        const TDocumentSync::TDiffSource annFile{ann->namedNode(DiffPath), &lastAnn};
+        const TDocumentSync::TDiffSource bobFile{bob->namedNode(DiffPath), &lastBob};
+        reader.sync->LoadDiffElements(bobFirst ? std::vector{bobFile, annFile} : std::vector{annFile, bobFile});
+        EXPECT_EQ(Comments(reader.core), expected) << (bobFirst ? "Bob's file first" : "Ann's file first");
+        EXPECT_EQ(lastAnn, 3);
+        EXPECT_EQ(lastBob, 2);
+    }
 }

@@ -16,7 +16,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -64,6 +67,7 @@ public:
         if (panel == 3 && !text.isEmpty())
             Log(QStringLiteral("driver status: ") + text);
     }
+    void ShowStatusMessage(const QString &text) override { Log(QStringLiteral("driver message: ") + text); }
     void SetSharingNotice(const QString &text) override
     {
         Notice = text;
@@ -226,6 +230,7 @@ public:
                 state["undo"] = int(FUndo.UndoList().size());
                 state["redo"] = int(FUndo.RedoList().size());
                 state["filesread"] = qint64(TWatcherThread::FilesRead());
+                state["scans"] = qint64(TWatcherThread::ScansStarted());
                 return "ok " + QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
             }
             if (command == "quit") {
@@ -299,9 +304,48 @@ private:
 
 } // namespace
 
+namespace {
+
+// Gives the driver's own folders to `uid`, the way a user's own folders are theirs.
+void GiveFolder(const QString &path, uid_t uid, gid_t gid)
+{
+    if (::chown(QFile::encodeName(path).constData(), uid, gid) != 0)
+        return;
+    const QFileInfoList entries = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isDir() && !entry.isSymLink())
+            GiveFolder(entry.absoluteFilePath(), uid, gid);
+        else
+            (void)::chown(QFile::encodeName(entry.absoluteFilePath()).constData(), uid, gid);
+    }
+}
+
+// A driver started by root may be another user: VELMORA_SYNC_UID, VELMORA_SYNC_GID and the
+// supplementary groups VELMORA_SYNC_GROUPS (comma-separated). False when that fails.
+bool BecomeUser()
+{
+    if (!qEnvironmentVariableIsSet("VELMORA_SYNC_UID"))
+        return true;
+    const uid_t uid = uid_t(qEnvironmentVariableIntValue("VELMORA_SYNC_UID"));
+    const gid_t gid = gid_t(qEnvironmentVariableIntValue("VELMORA_SYNC_GID"));
+    std::vector<gid_t> groups;
+    for (const QString &group : qEnvironmentVariable("VELMORA_SYNC_GROUPS").split(QLatin1Char(','), Qt::SkipEmptyParts))
+        groups.push_back(gid_t(group.toUInt()));
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
+        GiveFolder(QFileInfo(qEnvironmentVariable(name)).absolutePath(), uid, gid);
+    return ::setgroups(groups.size(), groups.data()) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0
+           && ::geteuid() == uid;
+}
+
+} // namespace
+
 int RunSyncDriver(const QString &host)
 {
     Q_UNUSED(host);
+    if (!BecomeUser())
+        return 3;
+    if (qEnvironmentVariableIsSet("VELMORA_SYNC_UMASK"))
+        ::umask(mode_t(qEnvironmentVariable("VELMORA_SYNC_UMASK").toUInt(nullptr, 8)));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_LOG"))
         platform::setLogFilePath(qEnvironmentVariable("VELMORA_SYNC_LOG"));
     if (qEnvironmentVariableIsSet("VELMORA_SYNC_VIEW_DELAY"))

@@ -30,7 +30,7 @@
 //   state                    JSON: unwritten events, scan running, reload asked, generation,
 //                            identity, the sharing notice and how often it changed, the
 //                            number of undo and redo entries, and how many files the scans
-//                            read so far
+//                            read and how many scans started so far
 //   log <text>               how many lines of the driver's log contain the text (questions
 //                            asked are logged as "driver asked: ", status bar texts as
 //                            "driver status: ")
@@ -42,8 +42,10 @@
 // would, VELMORA_SYNC_LISTING_DELAY (ms) makes only its folder listings that late,
 // VELMORA_SYNC_STALE_STAMPS (ms) makes it see file stamps as stale as a share's attribute
 // cache unless it opens the file, VELMORA_SYNC_GRACE (ms) sets how long a closed generation is
-// waited for, and
-// VELMORA_SYNC_LOG names its log file.
+// waited for,
+// VELMORA_SYNC_LOG names its log file, and VELMORA_SYNC_UMASK (octal) sets its umask. A driver
+// started by root becomes another user with VELMORA_SYNC_UID, VELMORA_SYNC_GID and the
+// supplementary groups VELMORA_SYNC_GROUPS (comma-separated numbers).
 
 #include <QString>
 
