@@ -171,6 +171,35 @@ public:
     // Moves a node (with its subtree) within this tree; not allowed into its own subtree.
     void MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode mode, bool childrenOnly = false);
 
+    // Tells a road that runs the owner's handlers (the end of an edit above all) whether the
+    // nodes it goes on with are still there: a handler may delete any node, and a freed node
+    // must not be touched again. Watching costs nothing until a node is freed.
+    class TNodeWatch
+    {
+    public:
+        // Watches one node.
+        TNodeWatch(TBaseTreeGrid &tree, PGridNode node);
+        // Watches every node the tree holds now.
+        explicit TNodeWatch(TBaseTreeGrid &tree);
+        ~TNodeWatch();
+        TNodeWatch(const TNodeWatch &) = delete;
+        TNodeWatch &operator=(const TNodeWatch &) = delete;
+        // Whether the one node watched is still there (nil and the root always are).
+        bool Alive() const { return Alive(FNode); }
+        // Whether a watched node is still there.
+        bool Alive(PGridNode node) const;
+
+    private:
+        friend class TBaseTreeGrid;
+        void Freed(PGridNode node);
+        TBaseTreeGrid *FTree;
+        PGridNode FNode = nullptr;
+        bool FAll = false;
+        bool FNodeFreed = false;
+        // The addresses freed since the watch began (watching every node).
+        std::unordered_set<const TGridNode *> FFreed;
+    };
+
     std::uint32_t RootNodeCount() const;
     void SetRootNodeCount(std::uint32_t value);
     std::uint32_t ChildCount(PGridNode node) const;
@@ -1313,13 +1342,15 @@ protected:
     virtual bool AutoAcceptEditChange() const { return false; }
     virtual void DoEdited(PGridNode node, TColumnIndex column);
     virtual void DoEditCancelled(TColumnIndex column);
-    // An edit of the node or of a node below it ends without taking its text.
-    void CancelEditOf(PGridNode node);
+    // An edit of the node or of a node below it ends without taking its text. False when the
+    // handlers of that end deleted the node.
+    bool CancelEditOf(PGridNode node);
     // Whether the running edit is of the node or of a node below it (the root: any edit).
     bool EditWithin(PGridNode node) const;
     // An edit of the node or of a node below it ends as when its editor loses the focus: the
-    // node's row is about to go out of sight.
-    void CloseEditWithin(PGridNode node);
+    // node's row is about to go out of sight. False when the handlers of that end deleted the
+    // node.
+    bool CloseEditWithin(PGridNode node);
     // Ends the running edit, and each edit an event handler opens as one ends, until none runs
     // or one runs on the given node; false when one refuses to end.
     bool EndEditsBesides(PGridNode node);
@@ -1365,6 +1396,7 @@ private:
     bool IsExchanged(PGridNode node, bool dragging) const;
     std::unordered_map<const TGridNode *, std::size_t> FCutCopyIndex;
     std::unordered_set<const TGridNode *> FDragMembers;
+    std::vector<TNodeWatch *> FNodeWatches;
 
 protected:
 

@@ -617,9 +617,10 @@ bool TBaseTreeGrid::IsVisible(PGridNode node)
 
 void TBaseTreeGrid::ChangeVisibility(PGridNode node, TGridNodeState state, bool include)
 {
-    // A row going out of sight ends the edit on it or on a row below it.
-    if (include == (state == vsHidden))
-        CloseEditWithin(node);
+    // A row going out of sight ends the edit on it or on a row below it; the handlers of
+    // that end may delete the node.
+    if (include == (state == vsHidden) && !CloseEditWithin(node))
+        return;
     InterruptValidation();
     PGridNode parent = node->Parent;
     const bool wasShown = IsEffectivelyVisible(node);
@@ -719,9 +720,10 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
     std::int64_t toggledHeight = 0;
     if (node->States.contains(vsExpanded)) {
         if (DoCollapsing(node)) {
-            // An editor below would be left over another row.
-            if (EditWithin(node) && FEditNode != node)
-                CloseEditWithin(node);
+            // An editor below would be left over another row. The handlers of its end may
+            // delete the node: nothing is left to collapse then.
+            if (EditWithin(node) && FEditNode != node && !CloseEditWithin(node))
+                return;
             InterruptValidation();
             toggledHeight = std::int64_t(node->TotalHeight) - node->NodeHeight;
             DoStateChange({tsCollapsing});
