@@ -680,6 +680,9 @@ protected:
     virtual int DoCompare(PGridNode node1, PGridNode node2, TColumnIndex column);
 
 private:
+    // Ends a running edit before the order changes; false when an editor refuses to end or the
+    // handlers of the end deleted the node.
+    bool EndEditForSort(PGridNode node);
     // Makes a NextSibling chain the node's children: back links, ends and indices.
     void RelinkChildren(PGridNode node, PGridNode chain);
     // Puts a new child after last (nil: first) under parent and makes it the new last; the

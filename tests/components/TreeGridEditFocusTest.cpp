@@ -427,3 +427,56 @@ TEST(TreeGridEditFocusTest, AnOnNewTextHandlerThatDeletesNodesLeavesNothingOfThe
     EXPECT_EQ(f.edited.size(), 2u);
     QApplication::processEvents();
 }
+
+// Sorting moves the rows under a running edit: the edit ends first (its text goes to its own
+// node), and when the editor refuses to end nothing is sorted.
+TEST(TreeGridEditFocusTest, SortingEndsTheRunningEditOrSortsNothing)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(3);
+    const std::vector<QString> names{QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("mid")};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        *f.tree->GetNodeData<QString>(rows[i]) = names[i];
+    f.tree->OnCompareNodes = [](TBaseTreeGrid *sender, PGridNode a, PGridNode b, TColumnIndex, int &result) {
+        result = sender->GetNodeData<QString>(a)->compare(*sender->GetNodeData<QString>(b));
+    };
+    const auto order = [&] {
+        std::vector<QString> texts;
+        for (PGridNode run = f.tree->GetFirst(); run; run = f.tree->GetNext(run))
+            texts.push_back(f.Text(run));
+        return texts;
+    };
+
+    f.Type(rows[0], 0, QStringLiteral("omega"));
+    f.tree->SortTree(0, sdAscending);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("omega"));
+    EXPECT_EQ(order(), inputtest::Names({"alpha", "mid", "omega"}));
+    EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
+
+    // The children of one node the same way.
+    f.Type(rows[1], 0, QStringLiteral("beta"));
+    f.tree->Sort(nullptr, 0, sdDescending);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(order(), inputtest::Names({"omega", "mid", "beta"}));
+
+    // An editor that refuses to end keeps its row where it is, in both ways of sorting.
+    auto link = std::make_shared<TStubbornLink>();
+    f.tree->OnCreateEditor = [&](TBaseTreeGrid *, PGridNode, TColumnIndex, std::shared_ptr<ITGEditLink> &result) {
+        result = link;
+    };
+    ASSERT_TRUE(f.tree->EditNode(rows[2], 0));
+    f.tree->SortTree(0, sdAscending);
+    f.tree->Sort(nullptr, 0, sdAscending);
+    EXPECT_TRUE(f.tree->IsEditing());
+    EXPECT_EQ(f.tree->EditedNode(), rows[2]);
+    EXPECT_EQ(link->EndCalls, 2);
+    EXPECT_EQ(order(), inputtest::Names({"omega", "mid", "beta"}));
+
+    // Once it lets go, the next sort goes ahead.
+    link->Refuse = false;
+    f.tree->SortTree(0, sdAscending);
+    EXPECT_FALSE(f.tree->IsEditing());
+    EXPECT_EQ(order(), inputtest::Names({"beta", "mid", "omega"}));
+}
