@@ -1552,4 +1552,7 @@ private:
     PGridNode LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     void ChangeVisibility(PGridNode node, TGridNodeState state, bool include);
     void RecalculateTotalHeights(PGridNode node);
+    // Expands every collapsed ancestor of the node, outermost first, with the cache and the
+    // scroll bars brought up to date once for the whole chain.
+    void ExpandAncestors(PGridNode node);
 };

@@ -799,6 +799,32 @@ void TBaseTreeGrid::FullExpand(PGridNode node)
     EndUpdate();
 }
 
+void TBaseTreeGrid::ExpandAncestors(PGridNode node)
+{
+    if (!node || node == FRoot)
+        return;
+    std::vector<PGridNode> path;
+    for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
+        if (!run->States.contains(vsExpanded))
+            path.push_back(run);
+    if (path.empty())
+        return;
+    // Each expansion outside a bracket would rebuild the cache and the scroll bars: a deep
+    // chain took seconds. The bracket is the count alone, so that closing it neither sorts nor
+    // notifies as EndUpdate does; the expansions report themselves.
+    ++FUpdateCount;
+    for (auto it = path.rbegin(); it != path.rend(); ++it)
+        if (!(*it)->States.contains(vsExpanded))
+            ToggleNode(*it);
+    InvalidateCache();
+    --FUpdateCount;
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        UpdateScrollBars(true);
+        Invalidate();
+    }
+}
+
 void TBaseTreeGrid::FullCollapse(PGridNode node)
 {
     if (FRoot->TotalCount < 2)
