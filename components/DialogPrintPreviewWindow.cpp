@@ -12,10 +12,33 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 #include "DialogPrintPreviewFullScreen.h"
 #include "PreviewPaintBox.h"
 #include "PrintMetafile.h"
+
+namespace {
+
+// The width at which a button shows its whole text, with the style's frame and margins.
+int WidthForText(const QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (button->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    if (button->isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    const QStyle *style = button->style();
+    const QRect contents = style->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    return button->fontMetrics().horizontalAdvance(button->text()) + option.rect.width() - contents.width()
+           + style->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+}
+
+} // namespace
 
 QDialog *TPrintPreviewDialog::Form()
 {
@@ -46,6 +69,12 @@ void TPrintPreviewDialog::BuildForm()
     Button3 = new QPushButton(QStringLiteral("Abbrechen"), form);
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setGeometry(304, 368, 75, 25);
+    // The classic widths are too narrow for the texts in many fonts: each button is as wide as
+    // its text needs, the following one moved along, and the window never narrower than the row.
+    for (QPushButton *button : {Button1, Button2, Button3})
+        button->resize(std::max(button->width(), WidthForText(button)), button->height());
+    Button2->move(std::max(Button2->x(), Button1->x() + Button1->width() + 7), Button2->y());
+    form->setMinimumWidth(std::max(form->minimumWidth(), Button2->x() + Button2->width() + 7 + Button3->width() + 6));
 
     Panel1 = new QFrame(form);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -99,8 +128,8 @@ void TPrintPreviewDialog::ArrangeForm()
     const int w = FForm->width();
     const int h = FForm->height();
     Button1->move(8, h - 33);
-    Button2->move(104, h - 33);
-    Button3->move(w - 81, h - 33);
+    Button2->move(Button2->x(), h - 33);
+    Button3->move(w - 6 - Button3->width(), h - 33);
     Panel1->setGeometry(8, 8, w - 16, h - 48);
     PositionPaintBox();
 }

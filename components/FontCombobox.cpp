@@ -213,16 +213,21 @@ void TScFontComboBox::ChooseFont()
     BlnDown = false;
     FChoosing = true;
     if (FBlnMoveUsedToTop && selected > 0 && FIntMaxUsed > 0) {
-        if (selected < IntCountUsed) {
-            removeItem(selected);
-            insertItem(0, line);
-        } else {
+        // A font picked from the full list may already be in the block: that line moves up.
+        int used = selected < IntCountUsed ? selected : -1;
+        for (int i = 0; used < 0 && i < IntCountUsed; ++i)
+            if (itemText(i) == line)
+                used = i;
+        if (used < 0) {
             insertItem(0, line);
             ++IntCountUsed;
             if (IntCountUsed > FIntMaxUsed) {
                 removeItem(IntCountUsed - 1); // the oldest recently used line
                 --IntCountUsed;
             }
+        } else if (used > 0) {
+            removeItem(used);
+            insertItem(0, line);
         }
         setCurrentIndex(0);
     }

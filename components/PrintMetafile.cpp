@@ -217,6 +217,16 @@ void TPrintMetafile::Play(QPainter &painter, const QRectF &target) const
     if (FSize.isEmpty())
         return;
     painter.save();
+    // The page starts from a fresh painter's state, as it was recorded: what the target
+    // painter drew with before (a light grey grid in the preview) must not colour the first
+    // texts and lines, which were drawn with the default black pen and so recorded no pen.
+    painter.setPen(QPen());
+    painter.setBrush(Qt::NoBrush);
+    painter.setBrushOrigin(QPointF());
+    painter.setBackground(QBrush(Qt::white));
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setOpacity(1.0);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QTransform base = painter.worldTransform();
     base.translate(target.x(), target.y());
     base.scale(target.width() / FSize.width(), target.height() / FSize.height());

@@ -14,6 +14,13 @@ bool needsEscape(char16_t c)
     return platform::cp1252Byte(c) < 0;
 }
 
+void appendReference(QString &out, char32_t code)
+{
+    out += QLatin1String("&#");
+    out += QString::number(uint(code));
+    out += QLatin1Char(';');
+}
+
 void appendEscaped(QString &out, char16_t c)
 {
     switch (c) {
@@ -25,9 +32,7 @@ void appendEscaped(QString &out, char16_t c)
     default: break;
     }
     if (c < 0x20 || platform::cp1252Byte(c) < 0) {
-        out += QLatin1String("&#");
-        out += QString::number(uint(c));
-        out += QLatin1Char(';');
+        appendReference(out, c);
         return;
     }
     out += QChar(c);
@@ -58,11 +63,27 @@ void XMLEscapeTo(QString &out, QStringView s)
     out += s.left(first);
     for (qsizetype i = first; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
-        if (needsEscape(c))
+        if (const char32_t code = XMLPairAt(s, i)) {
+            appendReference(out, code);
+            ++i;
+        } else if (needsEscape(c)) {
             appendEscaped(out, c);
-        else
+        } else {
             out += QChar(c);
+        }
     }
+}
+
+char32_t XMLPairAt(QStringView s, qsizetype i)
+{
+    if (i + 1 >= s.size() || !s[i].isHighSurrogate() || !s[i + 1].isLowSurrogate())
+        return 0;
+    return QChar::surrogateToUcs4(s[i], s[i + 1]);
+}
+
+void XMLAppendReference(QString &out, char32_t code)
+{
+    appendReference(out, code);
 }
 
 QString XMLEscape(QStringView s)

@@ -17,13 +17,21 @@ public:
 
 // "&" "<" ">" and the double quote become entities, the space becomes "&nbsp;". Characters
 // below 32 (CR, LF and TAB among them) and characters that Windows-1252 cannot hold become
-// "&#n;", one per UTF-16 unit, so that every text survives a save and a load unchanged.
+// "&#n;", one per character (a UTF-16 pair gives one reference to its code point, as XML
+// asks; a lone half keeps a reference of its own), so that every text survives a save and a
+// load unchanged.
 QString XMLEscape(QStringView s);
 QString XMLEscape(const QString &s); // shares s when nothing needs escaping
 // Appends the escaped form of s to out.
 void XMLEscapeTo(QString &out, QStringView s);
+// The code point of the UTF-16 pair that starts at s[i], 0 when none starts there.
+char32_t XMLPairAt(QStringView s, qsizetype i);
+// Appends "&#n;" for a code point.
+void XMLAppendReference(QString &out, char32_t code);
 
-// The inverse: "&amp;" "&lt;" "&gt;" "&quot;" "&nbsp;" and "&#n;" (decimal, 0..65535).
+// The inverse: "&amp;" "&lt;" "&gt;" "&quot;" "&nbsp;" and "&#n;" (decimal, 0..0x10FFFF; a
+// code point beyond the basic plane gives its UTF-16 pair, and the references to the two
+// halves that earlier files hold still give the same pair).
 // Anything else after "&" raises EXMLError("XMLUnescape format error").
 QString XMLUnescape(QStringView s);
 QString XMLUnescape(const QString &s); // shares s when it holds no entity
@@ -87,13 +95,19 @@ QString XMLUnescapeUnits(qsizetype size, Unit unit)
             quint32 value = 0;
             while (j < size && unit(j) >= u'0' && unit(j) <= u'9') {
                 value = value * 10 + quint32(unit(j) - u'0');
-                if (value > 0xFFFF)
-                    XMLUnescapeFormatError(); // no UTF-16 unit; also keeps the sum from overflowing
+                if (value > 0x10FFFF)
+                    XMLUnescapeFormatError(); // no character; also keeps the sum from overflowing
                 ++j;
             }
             if (j == at + 1 || j >= size || unit(j) != u';')
                 XMLUnescapeFormatError();
-            to[n++] = QChar(char16_t(value));
+            // "&#65536;" is eight units: the pair it gives always fits in the room it took.
+            if (value > 0xFFFF) {
+                to[n++] = QChar(QChar::highSurrogate(value));
+                to[n++] = QChar(QChar::lowSurrogate(value));
+            } else {
+                to[n++] = QChar(char16_t(value));
+            }
             i = j + 1;
         } else {
             XMLUnescapeFormatError();

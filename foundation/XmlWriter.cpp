@@ -18,14 +18,16 @@ void appendCData(QString &out, const QString &text)
 {
     QString body;
     body.reserve(text.size());
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         const char16_t u = c.unicode();
-        if (u == '&') {
+        if (const char32_t code = XMLPairAt(text, i)) {
+            XMLAppendReference(body, code);
+            ++i;
+        } else if (u == '&') {
             body += QLatin1String("&amp;");
         } else if (u < 0x20 || (u >= 0x80 && platform::cp1252Byte(u) < 0)) {
-            body += QLatin1String("&#");
-            body += QString::number(uint(u));
-            body += QLatin1Char(';');
+            XMLAppendReference(body, u);
         } else {
             body += c;
         }

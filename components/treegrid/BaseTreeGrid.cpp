@@ -59,6 +59,9 @@ TBaseTreeGrid::~TBaseTreeGrid()
     UnregisterTreeRoot(FRoot);
     FreeNodeBlock(FRoot);
     FRoot = nullptr;
+    // A handler that destroyed the tree leaves watches behind on the road it ran from.
+    for (TNodeWatch *watch : FNodeWatches)
+        watch->FTree = nullptr;
 }
 
 void TBaseTreeGrid::DestroyTree()

@@ -172,6 +172,35 @@ public:
     // Moves a node (with its subtree) within this tree; not allowed into its own subtree.
     void MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode mode, bool childrenOnly = false);
 
+    // Tells a road that runs the owner's handlers (the end of an edit above all) whether the
+    // nodes it goes on with are still there: a handler may delete any node, and a freed node
+    // must not be touched again. Watching costs nothing until a node is freed.
+    class TNodeWatch
+    {
+    public:
+        // Watches one node.
+        TNodeWatch(TBaseTreeGrid &tree, PGridNode node);
+        // Watches every node the tree holds now.
+        explicit TNodeWatch(TBaseTreeGrid &tree);
+        ~TNodeWatch();
+        TNodeWatch(const TNodeWatch &) = delete;
+        TNodeWatch &operator=(const TNodeWatch &) = delete;
+        // Whether the one node watched is still there (nil and the root always are).
+        bool Alive() const { return Alive(FNode); }
+        // Whether a watched node is still there.
+        bool Alive(PGridNode node) const;
+
+    private:
+        friend class TBaseTreeGrid;
+        void Freed(PGridNode node);
+        TBaseTreeGrid *FTree;
+        PGridNode FNode = nullptr;
+        bool FAll = false;
+        bool FNodeFreed = false;
+        // The addresses freed since the watch began (watching every node).
+        std::unordered_set<const TGridNode *> FFreed;
+    };
+
     std::uint32_t RootNodeCount() const;
     void SetRootNodeCount(std::uint32_t value);
     std::uint32_t ChildCount(PGridNode node) const;
@@ -652,6 +681,9 @@ protected:
     virtual int DoCompare(PGridNode node1, PGridNode node2, TColumnIndex column);
 
 private:
+    // Ends a running edit before the order changes; false when an editor refuses to end or the
+    // handlers of the end deleted the node.
+    bool EndEditForSort(PGridNode node);
     // Makes a NextSibling chain the node's children: back links, ends and indices.
     void RelinkChildren(PGridNode node, PGridNode chain);
     // Puts a new child after last (nil: first) under parent and makes it the new last; the
@@ -1314,13 +1346,15 @@ protected:
     virtual bool AutoAcceptEditChange() const { return false; }
     virtual void DoEdited(PGridNode node, TColumnIndex column);
     virtual void DoEditCancelled(TColumnIndex column);
-    // An edit of the node or of a node below it ends without taking its text.
-    void CancelEditOf(PGridNode node);
+    // An edit of the node or of a node below it ends without taking its text. False when the
+    // handlers of that end deleted the node.
+    bool CancelEditOf(PGridNode node);
     // Whether the running edit is of the node or of a node below it (the root: any edit).
     bool EditWithin(PGridNode node) const;
     // An edit of the node or of a node below it ends as when its editor loses the focus: the
-    // node's row is about to go out of sight.
-    void CloseEditWithin(PGridNode node);
+    // node's row is about to go out of sight. False when the handlers of that end deleted the
+    // node.
+    bool CloseEditWithin(PGridNode node);
     // Ends the running edit, and each edit an event handler opens as one ends, until none runs
     // or one runs on the given node; false when one refuses to end.
     bool EndEditsBesides(PGridNode node);
@@ -1373,6 +1407,7 @@ private:
     std::unordered_set<const TGridNode *> FDragMembers;
     // Where the nodes of the last rendering of the clipboard's tree data stand in FCutCopySet.
     std::vector<std::size_t> FCutCopyRendered;
+    std::vector<TNodeWatch *> FNodeWatches;
 
 protected:
 
@@ -1543,4 +1578,7 @@ private:
     PGridNode LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     void ChangeVisibility(PGridNode node, TGridNodeState state, bool include);
     void RecalculateTotalHeights(PGridNode node);
+    // Expands every collapsed ancestor of the node, outermost first, with the cache and the
+    // scroll bars brought up to date once for the whole chain.
+    void ExpandAncestors(PGridNode node);
 };

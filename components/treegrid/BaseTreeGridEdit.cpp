@@ -202,26 +202,29 @@ bool TBaseTreeGrid::EditWithin(PGridNode node) const
     return node == FRoot || node == FEditNode || HasAsParent(FEditNode, node);
 }
 
-void TBaseTreeGrid::CancelEditOf(PGridNode node)
+bool TBaseTreeGrid::CancelEditOf(PGridNode node)
 {
     if (!node)
-        return;
+        return true;
     if (FStates.contains(tsEditing)) {
         if (!EditWithin(node))
-            return;
+            return true;
     } else {
         // A pending edit is to start on the focused node.
         if (!FStates.contains(tsEditPending) || !FFocusedNode
             || (node != FRoot && node != FFocusedNode && !HasAsParent(FFocusedNode, node)))
-            return;
+            return true;
     }
-    if (CancelEditNode() || !EditWithin(node))
-        return;
+    // The handlers of the cancel may delete the node themselves.
+    const TNodeWatch watch(*this, node);
+    if (CancelEditNode() || !watch.Alive() || !EditWithin(node))
+        return watch.Alive();
     // The node goes: an editor that refuses to stop is let go of all the same.
     const std::shared_ptr<ITGEditLink> link = std::move(FEditLink);
     FEditNode = nullptr;
     DoStateChange({}, {tsEditing, tsEditPending});
     DoEditCancelled(FEditColumn);
+    return watch.Alive();
 }
 
 namespace {
@@ -231,14 +234,19 @@ constexpr int MaxEditRounds = 8;
 
 } // namespace
 
-void TBaseTreeGrid::CloseEditWithin(PGridNode node)
+bool TBaseTreeGrid::CloseEditWithin(PGridNode node)
 {
+    if (!EditWithin(node))
+        return true;
+    // The handlers of the end (the text handed over above all) may delete the node.
+    const TNodeWatch watch(*this, node);
     // A notification may open another edit there: it goes as well, without its text.
-    for (int round = 0; round < MaxEditRounds && EditWithin(node); ++round)
+    for (int round = 0; round < MaxEditRounds && watch.Alive() && EditWithin(node); ++round)
         if (!(AutoAcceptEditChange() && round == 0 ? EndEditNode() : CancelEditNode()))
             break;
-    if (EditWithin(node))
+    if (watch.Alive() && EditWithin(node))
         CancelEditOf(node);
+    return watch.Alive();
 }
 
 bool TBaseTreeGrid::EndEditsBesides(PGridNode node)

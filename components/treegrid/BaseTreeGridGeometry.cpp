@@ -192,23 +192,11 @@ PGridNode TBaseTreeGrid::BottomNode()
     return GetNodeAt(0, ClientHeight() - 1);
 }
 
-namespace {
-void ExpandAncestors(TBaseTreeGrid *tree, PGridNode node)
-{
-    std::vector<PGridNode> path;
-    for (PGridNode run = node->Parent; run && run != tree->RootNode(); run = run->Parent)
-        path.push_back(run);
-    for (auto it = path.rbegin(); it != path.rend(); ++it)
-        if (!tree->Expanded(*it))
-            tree->ToggleNode(*it);
-}
-} // namespace
-
 void TBaseTreeGrid::SetTopNode(PGridNode node)
 {
     if (!node || node == FRoot)
         return;
-    ExpandAncestors(this, node);
+    ExpandAncestors(node);
     const QRect r = GetDisplayRect(node, NoColumn, true);
     SetOffsetY(FOffsetY - r.top());
 }
@@ -217,7 +205,7 @@ void TBaseTreeGrid::SetBottomNode(PGridNode node)
 {
     if (!node || node == FRoot)
         return;
-    ExpandAncestors(this, node);
+    ExpandAncestors(node);
     const QRect r = GetDisplayRect(node, NoColumn, true);
     SetOffsetY(FOffsetY - RectBottom(r) + ClientHeight());
 }

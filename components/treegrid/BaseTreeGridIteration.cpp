@@ -617,9 +617,10 @@ bool TBaseTreeGrid::IsVisible(PGridNode node)
 
 void TBaseTreeGrid::ChangeVisibility(PGridNode node, TGridNodeState state, bool include)
 {
-    // A row going out of sight ends the edit on it or on a row below it.
-    if (include == (state == vsHidden))
-        CloseEditWithin(node);
+    // A row going out of sight ends the edit on it or on a row below it; the handlers of
+    // that end may delete the node.
+    if (include == (state == vsHidden) && !CloseEditWithin(node))
+        return;
     InterruptValidation();
     PGridNode parent = node->Parent;
     const bool wasShown = IsEffectivelyVisible(node);
@@ -719,9 +720,10 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
     std::int64_t toggledHeight = 0;
     if (node->States.contains(vsExpanded)) {
         if (DoCollapsing(node)) {
-            // An editor below would be left over another row.
-            if (EditWithin(node) && FEditNode != node)
-                CloseEditWithin(node);
+            // An editor below would be left over another row. The handlers of its end may
+            // delete the node: nothing is left to collapse then.
+            if (EditWithin(node) && FEditNode != node && !CloseEditWithin(node))
+                return;
             InterruptValidation();
             toggledHeight = std::int64_t(node->TotalHeight) - node->NodeHeight;
             DoStateChange({tsCollapsing});
@@ -795,6 +797,32 @@ void TBaseTreeGrid::FullExpand(PGridNode node)
         }
     }
     EndUpdate();
+}
+
+void TBaseTreeGrid::ExpandAncestors(PGridNode node)
+{
+    if (!node || node == FRoot)
+        return;
+    std::vector<PGridNode> path;
+    for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
+        if (!run->States.contains(vsExpanded))
+            path.push_back(run);
+    if (path.empty())
+        return;
+    // Each expansion outside a bracket would rebuild the cache and the scroll bars: a deep
+    // chain took seconds. The bracket is the count alone, so that closing it neither sorts nor
+    // notifies as EndUpdate does; the expansions report themselves.
+    ++FUpdateCount;
+    for (auto it = path.rbegin(); it != path.rend(); ++it)
+        if (!(*it)->States.contains(vsExpanded))
+            ToggleNode(*it);
+    InvalidateCache();
+    --FUpdateCount;
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        UpdateScrollBars(true);
+        Invalidate();
+    }
 }
 
 void TBaseTreeGrid::FullCollapse(PGridNode node)

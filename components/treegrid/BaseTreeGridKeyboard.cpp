@@ -302,11 +302,18 @@ void TBaseTreeGrid::NavigationKey(int key, Qt::KeyboardModifiers shift)
             SetOffsetY(FOffsetY + (up ? int(FDefaultNodeHeight) : -int(FDefaultNodeHeight)));
             break;
         }
-        PGridNode target = FFocusedNode ? (up ? GetPreviousVisible(FFocusedNode) : GetNextVisible(FFocusedNode))
-                                        : (up ? GetLastVisible() : GetFirstVisible());
+        const auto step = [&] {
+            return FFocusedNode ? (up ? GetPreviousVisible(FFocusedNode) : GetNextVisible(FFocusedNode))
+                                : (up ? GetLastVisible() : GetFirstVisible());
+        };
+        PGridNode target = step();
+        if (target && IsEditing()) {
+            EndEditNode();
+            // The handlers of the edit's end may have deleted or moved rows: the step is taken
+            // from what is there now.
+            target = step();
+        }
         if (target) {
-            if (IsEditing())
-                EndEditNode();
             // Moving back toward the anchor gives up the row left behind.
             if (handleMultiSelect && lastFocused && FRangeAnchor && FFocusedNode) {
                 const int order = CompareNodePositions(lastFocused, FRangeAnchor);

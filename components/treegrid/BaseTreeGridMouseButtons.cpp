@@ -22,12 +22,19 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
         FEditTimer.stop();
         DoStateChange({}, {tsEditPending});
     }
-    if (FStates.contains(tsEditing) && !EndEditNode())
-        return;
+    bool hitChanged = false;
+    if (FStates.contains(tsEditing)) {
+        if (!EndEditNode())
+            return;
+        // The handlers of the edit's end may have deleted or moved the rows under the pointer.
+        hitChanged = true;
+    }
     if (!hasFocus() && CanFocus()) {
         setFocus(Qt::MouseFocusReason);
-        GetHitTestInfoAt(x, y, true, hitInfo);
+        hitChanged = true;
     }
+    if (hitChanged)
+        GetHitTestInfoAt(x, y, true, hitInfo);
 
     TTreeGridHeader *header = Header();
     TTreeGridColumns *columns = header->Columns();
@@ -220,18 +227,26 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
         FEditTimer.stop();
         DoStateChange({}, {tsEditPending});
     }
-    const PGridNode node = hitInfo.HitNode;
-    const THitPositions hit = hitInfo.HitPositions;
-    if (!FStates.contains(tsEditing) || EndEditNode()) {
+    bool proceed = true;
+    THitInfo hitNow = hitInfo;
+    if (FStates.contains(tsEditing)) {
+        proceed = EndEditNode();
+        // The handlers of the edit's end may have deleted or moved the rows under the pointer.
+        if (proceed)
+            GetHitTestInfoAt(message.Pos.x(), message.Pos.y(), true, hitNow);
+    }
+    const PGridNode node = hitNow.HitNode;
+    const THitPositions hit = hitNow.HitPositions;
+    if (proceed) {
         const TTGShiftState shift = ShiftStateFrom(message.Keys, message.Buttons);
-        if (hitInfo.HitColumn == Header()->Columns()->ClickIndex())
-            DoColumnDblClick(hitInfo.HitColumn, shift);
+        if (hitNow.HitColumn == Header()->Columns()->ClickIndex())
+            DoColumnDblClick(hitNow.HitColumn, shift);
         const bool splitter = hit.contains(hiOnItem) && hit.intersects({hiUpperSplitter, hiLowerSplitter});
-        const TTreeGridColumn *hitColumn = Header()->Columns()->Items(hitInfo.HitColumn);
+        const TTreeGridColumn *hitColumn = Header()->Columns()->Items(hitNow.HitColumn);
         if (splitter && hitColumn && hitColumn->Options().contains(coResizable)
             && misc.contains(toNodeHeightDblClickResize)) {
             const PGridNode resized = hit.contains(hiUpperSplitter) ? GetPreviousVisible(node) : node;
-            if (resized && resized != FRoot && DoNodeHeightDblClickResize(resized, hitInfo.HitColumn, shift, message.Pos)) {
+            if (resized && resized != FRoot && DoNodeHeightDblClickResize(resized, hitNow.HitColumn, shift, message.Pos)) {
                 SetNodeHeight(resized, FDefaultNodeHeight);
                 viewport()->update();
                 mayEdit = false;
@@ -250,7 +265,7 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
         }
     }
     // Where a double click starts an edit of the focused cell.
-    if (mayEdit && node && node == FFocusedNode && hitInfo.HitColumn == FFocusedColumn
+    if (mayEdit && node && node == FFocusedNode && hitNow.HitColumn == FFocusedColumn
         && CanEdit(FFocusedNode, FFocusedColumn)) {
         DoStateChange({tsEditPending});
         FEditColumn = FFocusedColumn;

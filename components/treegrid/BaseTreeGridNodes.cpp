@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 // Node blocks, user data, adding, deleting, linking, counts and heights.
 
@@ -409,7 +410,8 @@ void TBaseTreeGrid::ResetNode(PGridNode node)
         Clear();
         return;
     }
-    CancelEditOf(node);
+    if (!CancelEditOf(node))
+        return;
     DoReset(node);
     DeleteChildren(node, false);
     node->States.exclude({vsInitialized, vsChecking, vsCutOrCopy, vsDeleting, vsExpanded, vsHasChildren,
@@ -432,7 +434,13 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
     // Refused before anything changes, as a paste or a move that would nest too deeply.
     if (!NestingAllows(parent, amAddChildLast, 0))
         nodestream::RefuseNesting();
-    CancelEditNode();
+    if (FStates.intersects({tsEditing, tsEditPending})) {
+        // A handler of the edit's end may delete the parent: nothing is added then.
+        const TNodeWatch watch(*this, parent);
+        CancelEditNode();
+        if (!watch.Alive())
+            return nullptr;
+    }
     if (!parent)
         parent = FRoot;
     if (!parent->States.contains(vsInitialized))
@@ -757,10 +765,59 @@ void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode
     EndUpdate();
 }
 
+// ---- watching nodes through the owner's handlers
+
+TBaseTreeGrid::TNodeWatch::TNodeWatch(TBaseTreeGrid &tree, PGridNode node)
+    : FTree(&tree)
+    , FNode(node == tree.FRoot ? nullptr : node)
+{
+    if (FNode)
+        FTree->FNodeWatches.push_back(this);
+}
+
+TBaseTreeGrid::TNodeWatch::TNodeWatch(TBaseTreeGrid &tree)
+    : FTree(&tree)
+    , FAll(true)
+{
+    FTree->FNodeWatches.push_back(this);
+}
+
+TBaseTreeGrid::TNodeWatch::~TNodeWatch()
+{
+    if (!FTree)
+        return;
+    auto &watches = FTree->FNodeWatches;
+    const auto it = std::find(watches.rbegin(), watches.rend(), this);
+    if (it != watches.rend())
+        watches.erase(std::next(it).base());
+}
+
+bool TBaseTreeGrid::TNodeWatch::Alive(PGridNode node) const
+{
+    if (!FTree)
+        return false;
+    if (!node || node == FTree->FRoot)
+        return true;
+    if (FAll)
+        return FFreed.count(node) == 0;
+    return node == FNode && !FNodeFreed;
+}
+
+void TBaseTreeGrid::TNodeWatch::Freed(PGridNode node)
+{
+    // Nodes made later may take a freed address: they are not watched, so it stays marked.
+    if (FAll)
+        FFreed.insert(node);
+    else if (node == FNode)
+        FNodeFreed = true;
+}
+
 // ---- deleting
 
 void TBaseTreeGrid::DoFreeNode(PGridNode node)
 {
+    for (TNodeWatch *watch : FNodeWatches)
+        watch->Freed(node);
     if (node == FLastChangedNode)
         FLastChangedNode = nullptr;
     if (node == FLastStructureChangeNode)
@@ -790,8 +847,9 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool)
     if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
         return;
     TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
-    // The editor must not outlive its node.
-    CancelEditOf(node);
+    // The editor must not outlive its node; the handlers of its end may delete the node first.
+    if (!CancelEditOf(node))
+        return;
 
     PGridNode parent = node->Parent;
     const bool parentClearing = parent->States.contains(vsClearing);

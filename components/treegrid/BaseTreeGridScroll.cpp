@@ -291,17 +291,7 @@ bool TBaseTreeGrid::ScrollIntoView(PGridNode node, bool center, bool horizontall
 {
     if (!node || node == FRoot)
         return false;
-    for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
-        if (!run->States.contains(vsExpanded)) {
-            // Outermost first, so that every toggle finds its row.
-            std::vector<PGridNode> path;
-            for (PGridNode up = node->Parent; up && up != FRoot; up = up->Parent)
-                path.push_back(up);
-            for (auto it = path.rbegin(); it != path.rend(); ++it)
-                if (!(*it)->States.contains(vsExpanded))
-                    ToggleNode(*it);
-            break;
-        }
+    ExpandAncestors(node);
 
     const QPoint before = OffsetXY();
     const bool gridExtensions = FOptions->MiscOptions().contains(toGridExtensions);

@@ -725,10 +725,14 @@ void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
         node = nullptr;
     // An edit belongs to its own node: it ends before the focus moves, or nothing moves. Ending
     // it may open the next edit (OnEdited): one on another node than the new one ends as well.
-    if (FStates.contains(tsEditing) && (!EndEditNode() || !EndEditsBesides(node)))
+    // The handlers that run meanwhile may delete the new node: the focus stays away from it.
+    const TNodeWatch watch(*this, node);
+    if (FStates.contains(tsEditing) && (!EndEditNode() || !EndEditsBesides(node) || !watch.Alive()))
         return;
     if (node != FFocusedNode) {
-        if (ask && (!DoFocusChanging(FFocusedNode, node, FFocusedColumn, FFocusedColumn) || !EndEditsBesides(node)))
+        if (ask
+            && (!DoFocusChanging(FFocusedNode, node, FFocusedColumn, FFocusedColumn) || !watch.Alive()
+                || !EndEditsBesides(node) || !watch.Alive()))
             return;
         if (FFocusedNode) {
             const bool autoExpand = FOptions->AutoOptions().contains(toAutoExpand);

@@ -52,12 +52,28 @@ int TBaseTreeGrid::DoCompare(PGridNode node1, PGridNode node2, TColumnIndex colu
     return result;
 }
 
+bool TBaseTreeGrid::EndEditForSort(PGridNode node)
+{
+    // A pending edit start is dropped.
+    if (FStates.contains(tsEditPending)) {
+        FEditTimer.stop();
+        DoStateChange({}, {tsEditPending});
+    }
+    if (!FStates.contains(tsEditing))
+        return true;
+    // A running edit ends first, else its editor would stay over a row that another node
+    // takes; edits that the notifications open end as well. Their handlers may delete the
+    // node to sort.
+    const TNodeWatch watch(*this, node);
+    return EndEditNode() && EndEditsBesides(nullptr) && watch.Alive();
+}
+
 void TBaseTreeGrid::Sort(PGridNode node, TColumnIndex column, TSortDirection direction, bool doInit)
 {
     InterruptValidation();
-    // A pending edit start is dropped; ending a running edit comes with in-place editing.
-    if (FStates.contains(tsEditPending))
-        DoStateChange({}, {tsEditPending});
+    // An editor that refuses to end leaves the order as it is.
+    if (!EndEditForSort(node))
+        return;
     if (!node)
         node = FRoot;
     if (node->States.contains(vsHasChildren)) {
@@ -132,8 +148,10 @@ void TBaseTreeGrid::ReorderChildren(PGridNode node, const std::vector<PGridNode>
 
 void TBaseTreeGrid::SortTree(TColumnIndex column, TSortDirection direction, bool doInit)
 {
+    // Ended once for the whole pass; an editor that refuses to end leaves every order as it is.
+    const bool sortable = column > InvalidColumn && EndEditForSort(nullptr);
     ++FUpdateCount;
-    if (column > InvalidColumn) {
+    if (sortable) {
         // Depth-first with an explicit stack: deep trees must not exhaust the call stack.
         std::vector<PGridNode> pending{FRoot};
         while (!pending.empty()) {

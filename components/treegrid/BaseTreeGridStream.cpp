@@ -231,13 +231,17 @@ std::vector<PGridNode> TBaseTreeGrid::InternalAddFromStream(const TTGNodeStreamR
             InternalAddToSelection(selected.data(), int(selected.size()), true);
     }
 
-    // The owner's chunks, now that every node stands in the tree.
+    // The owner's chunks, now that every node stands in the tree. Its handlers (OnLoadNode,
+    // OnNewText of a caption) may delete nodes: those are passed over from then on.
+    const TNodeWatch watch(*this);
     const auto &chunks = reader.Chunks();
     for (std::size_t i = 0; i < made.size(); ++i) {
         const TTGStreamNode &record = records[i];
-        for (std::uint32_t c = record.FirstChunk; c < record.FirstChunk + record.ChunkCount; ++c)
+        for (std::uint32_t c = record.FirstChunk;
+             c < record.FirstChunk + record.ChunkCount && watch.Alive(made[i]); ++c)
             ReadChunk(made[i], chunks[c].Type, reader.Data(), chunks[c].Offset, chunks[c].Size);
     }
+    std::erase_if(tops, [&watch](PGridNode node) { return !watch.Alive(node); });
 
     DoStateChange({tsUpdateHiddenChildrenNeeded});
     InvalidateCache();

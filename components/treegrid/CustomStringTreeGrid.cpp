@@ -76,8 +76,12 @@ QString TCustomStringTreeGrid::Text(PGridNode node, TColumnIndex column)
 
 void TCustomStringTreeGrid::SetText(PGridNode node, TColumnIndex column, const QString &value)
 {
+    // The owner's handler may delete the node (or clear the tree): only a node still there is
+    // repainted.
+    const TNodeWatch watch(*this, node);
     DoNewText(node, column, value);
-    InvalidateNode(node);
+    if (watch.Alive())
+        InvalidateNode(node);
 }
 
 void TCustomStringTreeGrid::DoGetText(PGridNode node, TColumnIndex column, TVSTTextType textType, QString &text)

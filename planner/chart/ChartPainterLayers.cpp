@@ -131,7 +131,21 @@ void TChartPainter::DrawFreeItem(const TPaintState &s, TDateTime start, TDateTim
     if (rows > 1 && row != AllPositions)
         SetRectBottom(r, ClampCoord(qint64(RectBottom(r)) + qint64(rows - 1) * s.rowHeight));
     r.translate(p.offsetX, p.offsetY);
-    if (!canvas.RectVisible(r))
+    // Everything drawn, not the cell alone: the right border stands one pixel right of the
+    // cell, so a paint of the strip that begins there must draw it too (else a seam shows
+    // where a sideways scroll exposed the strip); a name runs down from the top, as far as it
+    // is long.
+    QRect drawn = r.adjusted(0, 0, 1, 0);
+    int nameX = 0;
+    const int nameY = r.top() + 2 * canvas.Pen().Width();
+    if (!name.isEmpty()) {
+        const int dayWidth = FGeometry._TimeChartColWidth(p.zoomOffset);
+        const int textHeight = canvas.TextHeight(name);
+        nameX = RectRight(r) + (textHeight - dayWidth) / 2;
+        // Turned to run downwards, the text lies beside its starting point.
+        drawn |= QRect(nameX - textHeight - 1, nameY, 2 * textHeight + 2, canvas.TextWidth(name) + 1);
+    }
+    if (!canvas.RectVisible(drawn))
         return;
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(ChartColor::FreeDay);
@@ -141,9 +155,7 @@ void TChartPainter::DrawFreeItem(const TPaintState &s, TDateTime start, TDateTim
     VerticalLine(canvas, RectRight(r), r.top(), RectBottom(r));
     if (!name.isEmpty()) {
         canvas.Brush().SetStyle(bsClear);
-        const int dayWidth = FGeometry._TimeChartColWidth(p.zoomOffset);
-        canvas.TextOut(RectRight(r) + (canvas.TextHeight(name) - dayWidth) / 2, r.top() + 2 * canvas.Pen().Width(),
-                       name);
+        canvas.TextOut(nameX, nameY, name);
         canvas.Brush().SetStyle(bsSolid);
     }
 }

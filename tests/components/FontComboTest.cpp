@@ -172,16 +172,23 @@ struct FontBoxClicks : ::testing::Test {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    // Opens the list with a click on the box and clicks the line that holds the name.
-    void Pick(const QString &name)
+    // Opens the list with a click on the box and clicks the line that holds the name: the
+    // first such line, or with fromFullList its line below the recently used block.
+    void Pick(const QString &name, bool fromFullList = false)
     {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 8, box->height() / 2));
         ASSERT_TRUE(box->view()->isVisible());
         QAbstractItemView *list = box->view();
-        const int row = box->findText(name + QLatin1Char('='), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
+        int row = -1;
+        for (int i = fromFullList ? box->IntCountUsed : 0; row < 0 && i < box->count(); ++i)
+            if (box->itemText(i).startsWith(name + QLatin1Char('=')))
+                row = i;
         ASSERT_GE(row, 0);
-        list->scrollTo(list->model()->index(row, 0));
-        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        // In the middle of the list, clear of the scroll arrows a long list shows at its ends.
+        list->scrollTo(list->model()->index(row, 0), QAbstractItemView::PositionAtCenter);
+        // Each pick a little further along the line: the same spot again at once would be a
+        // double click, which the list does not take as a pick.
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center() + QPoint((picks++ % 5) * 12 - 24, 0);
         QTest::mouseMove(list->viewport(), at);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         ASSERT_FALSE(box->view()->isVisible());
@@ -189,6 +196,7 @@ struct FontBoxClicks : ::testing::Test {
 
     std::unique_ptr<QWidget> window;
     TestFontBox *box = nullptr;
+    int picks = 0;
 };
 
 } // namespace
@@ -248,4 +256,28 @@ TEST_F(FontBoxClicks, EscapeClosesWithoutAPickAndKeepsTheChoice)
     EXPECT_EQ(box->IntCountUsed, 1);
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(FontBoxClicks, AFontPickedAgainFromTheFullListMovesUpInTheRecentlyUsedBlock)
+{
+    const int listed = box->count();
+    Pick(QStringLiteral("Tahoma"));
+    // The same font from the full list again and again: one line of it in the block.
+    for (int i = 0; i < 4; ++i)
+        Pick(QStringLiteral("Courier"), true);
+    EXPECT_EQ(box->Lines().mid(0, box->IntCountUsed), (QStringList{"Courier=TA", "Tahoma=TA"}));
+    for (const char *name : {"Verdana", "Arial", "Mono"})
+        Pick(QString::fromLatin1(name), true);
+    // A font of the block picked from the full list moves to the top; nothing is pushed out.
+    Pick(QStringLiteral("Courier"), true);
+    EXPECT_EQ(box->FontName(), QStringLiteral("Courier"));
+    EXPECT_EQ(box->Lines().mid(0, box->IntCountUsed),
+              (QStringList{"Courier=TA", "Mono=TA", "Arial=TA", "Verdana=TA", "Tahoma=TA"}));
+    // A sixth different font pushes out the oldest.
+    Pick(QStringLiteral("Symbol"), true);
+    EXPECT_EQ(box->Lines().mid(0, box->IntCountUsed),
+              (QStringList{"Symbol=TS", "Courier=TA", "Mono=TA", "Arial=TA", "Verdana=TA"}));
+    EXPECT_EQ(box->count(), listed + box->IntCountUsed);
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(box->currentText(), QStringLiteral("Symbol=TS"));
 }

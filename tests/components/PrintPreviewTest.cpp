@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -13,11 +14,15 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "Canvas.h"
 #include "DialogPrintPreview.h"
@@ -339,6 +344,91 @@ TEST_F(RecorderFixture, PreviewPagesWheelAndFullScreen)
     EXPECT_EQ(fullScreenCaption, QStringLiteral("Druckvorschau - Seite 3 von 3"));
     EXPECT_EQ(recorder.GetScrollBarPosition(), 3);
     EXPECT_EQ(recorder.Form()->windowTitle(), QStringLiteral("Druckvorschau - Seite 3 von 3"));
+}
+
+// The three buttons along the bottom each show their whole text, side by side, also in a
+// larger font than the classic widths were made for.
+TEST_F(RecorderFixture, PreviewButtonsAreWideEnoughForTheirTexts)
+{
+    const QFont before = QApplication::font();
+    QFont larger = before;
+    larger.setPointSize(12);
+    QApplication::setFont(larger);
+    RecordPages(1);
+    std::vector<QRect> geometry;
+    std::vector<int> room; // for the text inside the frame and margins
+    std::vector<int> text;
+    int formWidth = 0;
+    QTimer::singleShot(0, &recorder, [&] {
+        QDialog *form = recorder.Form();
+        formWidth = form->width();
+        for (const char *name : {"Button1", "Button2", "Button3"}) {
+            auto *button = form->findChild<QPushButton *>(QLatin1String(name));
+            geometry.push_back(button->geometry());
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+            room.push_back(button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+            text.push_back(button->fontMetrics().horizontalAdvance(button->text()));
+        }
+        form->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+    });
+    recorder.Preview();
+    QApplication::setFont(before);
+    ASSERT_EQ(geometry.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_GE(room[i], text[i]) << "button " << i + 1;
+    EXPECT_GE(geometry[1].width(), 137);
+    EXPECT_LT(geometry[0].right(), geometry[1].left());
+    EXPECT_LT(geometry[1].right(), geometry[2].left());
+    EXPECT_LE(geometry[2].right(), formWidth - 6);
+}
+
+// A text drawn with the page's default pen (the chart's title) shows black in the preview and
+// in the full-screen view, as it prints, not in the light grey of the preview's grid.
+TEST_F(RecorderFixture, TextsDrawnWithTheDefaultPenShowBlackInThePreviews)
+{
+    recorder.NewJob();
+    recorder.NewPage();
+    recorder.GetFont()->SetSize(48);
+    const QString title = QStringLiteral("ZOP (01.03.2026 bis 31.03.2026)");
+    recorder.TextOut(recorder.PrintableSize(true, true).x() / 2, 0, title, paCenter);
+    const int width = recorder.TextWidth(title);
+    const int height = recorder.TextHeight();
+    const auto darkest = [](const QImage &image) {
+        int gray = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                gray = std::min(gray, qGray(image.pixel(x, y)));
+        return gray;
+    };
+    int inPreview = -1;
+    int inFullScreen = -1;
+    QTimer::singleShot(0, &recorder, [&] {
+        QDialog *form = recorder.Form();
+        auto *box = form->findChild<TPreviewPaintBox *>(QStringLiteral("PaintBox1"));
+        inPreview = darkest(box->grab().toImage());
+        QTimer::singleShot(0, &recorder, [&] {
+            TPrintPreviewFullScreenDialog *full = recorder.FullScreen();
+            QWidget *page = full->PaintBox();
+            // The title's band of the page, as the full-screen view shows it.
+            const double scale = double(page->width()) / recorder.PhysicalSize().width();
+            const QPoint offset = recorder.PhysicalOffset() + recorder.PrintableOffset();
+            const QRect band(int((offset.x() + recorder.PrintableSize(true, true).x() / 2 - width / 2) * scale),
+                             int(offset.y() * scale), std::max(1, int(width * scale)),
+                             std::max(1, int(height * scale)));
+            inFullScreen = darkest(page->grab(band).toImage());
+            QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(5, 5));
+        });
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+        QTimer::singleShot(0, &recorder, [&] {
+            recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+        });
+    });
+    recorder.Preview();
+    EXPECT_LT(inPreview, 100);
+    EXPECT_LT(inFullScreen, 60);
 }
 
 namespace {

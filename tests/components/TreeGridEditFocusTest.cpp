@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TreeGridInputTestSupport.h"
+#include "TreeGridTestSupport.h"
 #include "common/RepaintCheck.h"
 #include "treegrid/TreeGridColumn.h"
 #include "treegrid/TreeGridColumns.h"
@@ -365,4 +366,117 @@ TEST(TreeGridEditFocusTest, DestroyingATreeWhileItsEditorHasTheFocus)
         QApplication::processEvents();
         EXPECT_EQ(handedOver, accept ? QStringLiteral("typed") : QStringLiteral("none"));
     }
+}
+
+// An owner's OnNewText may delete the node it is given (a row emptied by the edit goes, say):
+// every road from the end of an edit on to the tree's last use of a node must find it gone.
+TEST(TreeGridEditFocusTest, AnOnNewTextHandlerThatDeletesNodesLeavesNothingOfThemBehind)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(4);
+    PGridNode parent = f.Add(QStringLiteral("Parent"));
+    PGridNode child = f.Add(QStringLiteral("Child"), parent);
+    f.tree->ToggleNode(parent);
+    std::vector<PGridNode> doomed;
+    f.tree->OnNewText = [&](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
+        *sender->GetNodeData<QString>(node) = text;
+        for (PGridNode gone : doomed)
+            sender->DeleteNode(gone);
+        doomed.clear();
+    };
+    const auto rowCount = [&] { return f.tree->RootNodeCount(); };
+
+    // Enter: the handler deletes the edited node itself.
+    doomed = {rows[1]};
+    f.Type(rows[1], 0, QStringLiteral("x"));
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(rowCount(), 4u);
+    EXPECT_TRUE(f.edited.empty()) << "no notification names a deleted node";
+    EXPECT_EQ(f.cancelled, std::vector<TColumnIndex>{0});
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*f.tree));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
+
+    // A plain text assignment whose handler deletes the node.
+    doomed = {rows[2]};
+    f.tree->SetText(rows[2], 0, QStringLiteral("y"));
+    EXPECT_EQ(rowCount(), 3u);
+
+    // Moving the focus ends the edit; its handler deletes the node the focus was to go to.
+    doomed = {rows[3]};
+    f.Type(rows[0], 0, QStringLiteral("kept"));
+    f.tree->SetFocusedNode(rows[3]);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("kept"));
+    EXPECT_EQ(f.tree->FocusedNode(), rows[0]);
+    EXPECT_EQ(rowCount(), 2u);
+
+    // Collapsing a parent ends the edit of its child; the handler deletes the parent.
+    doomed = {parent};
+    f.Type(child, 0, QStringLiteral("z"));
+    f.tree->ToggleNode(parent);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*f.tree));
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
+
+    // The tree goes on as usual: an edit of what is left still hands its text over.
+    f.Type(rows[0], 0, QStringLiteral("last"));
+    QTest::keyClick(f.Editor(), Qt::Key_Return);
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("last"));
+    EXPECT_EQ(f.edited.size(), 2u);
+    QApplication::processEvents();
+}
+
+// Sorting moves the rows under a running edit: the edit ends first (its text goes to its own
+// node), and when the editor refuses to end nothing is sorted.
+TEST(TreeGridEditFocusTest, SortingEndsTheRunningEditOrSortsNothing)
+{
+    TEditFixture f;
+    const auto rows = f.AddRows(3);
+    const std::vector<QString> names{QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("mid")};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        *f.tree->GetNodeData<QString>(rows[i]) = names[i];
+    f.tree->OnCompareNodes = [](TBaseTreeGrid *sender, PGridNode a, PGridNode b, TColumnIndex, int &result) {
+        result = sender->GetNodeData<QString>(a)->compare(*sender->GetNodeData<QString>(b));
+    };
+    const auto order = [&] {
+        std::vector<QString> texts;
+        for (PGridNode run = f.tree->GetFirst(); run; run = f.tree->GetNext(run))
+            texts.push_back(f.Text(run));
+        return texts;
+    };
+
+    f.Type(rows[0], 0, QStringLiteral("omega"));
+    f.tree->SortTree(0, sdAscending);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(f.Text(rows[0]), QStringLiteral("omega"));
+    EXPECT_EQ(order(), inputtest::Names({"alpha", "mid", "omega"}));
+    EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
+    EXPECT_TRUE(ShowsFullRender(f.tree.get()));
+
+    // The children of one node the same way.
+    f.Type(rows[1], 0, QStringLiteral("beta"));
+    f.tree->Sort(nullptr, 0, sdDescending);
+    EXPECT_TRUE(f.EditorGone());
+    EXPECT_EQ(order(), inputtest::Names({"omega", "mid", "beta"}));
+
+    // An editor that refuses to end keeps its row where it is, in both ways of sorting.
+    auto link = std::make_shared<TStubbornLink>();
+    f.tree->OnCreateEditor = [&](TBaseTreeGrid *, PGridNode, TColumnIndex, std::shared_ptr<ITGEditLink> &result) {
+        result = link;
+    };
+    ASSERT_TRUE(f.tree->EditNode(rows[2], 0));
+    f.tree->SortTree(0, sdAscending);
+    f.tree->Sort(nullptr, 0, sdAscending);
+    EXPECT_TRUE(f.tree->IsEditing());
+    EXPECT_EQ(f.tree->EditedNode(), rows[2]);
+    EXPECT_EQ(link->EndCalls, 2);
+    EXPECT_EQ(order(), inputtest::Names({"omega", "mid", "beta"}));
+
+    // Once it lets go, the next sort goes ahead.
+    link->Refuse = false;
+    f.tree->SortTree(0, sdAscending);
+    EXPECT_FALSE(f.tree->IsEditing());
+    EXPECT_EQ(order(), inputtest::Names({"beta", "mid", "omega"}));
 }

@@ -130,6 +130,48 @@ TEST(TreeGridNodeStreamTest, RoundTripKeepsStructureTextsStatesAndOwnerData)
     EXPECT_FALSE(single->GetFirst()->States.contains(vsSelected));
 }
 
+// The owner's handlers run while a stream is read (a caption goes through OnNewText, owner
+// data through OnLoadNode) and may delete nodes: the rest of the read passes them over.
+TEST(TreeGridNodeStreamTest, NodesThatHandlersDeleteWhileAStreamIsReadArePassedOver)
+{
+    auto source = MakeTextTree();
+    PGridNode a = AddText(*source, nullptr, QStringLiteral("a"));
+    PGridNode b = AddText(*source, a, QStringLiteral("b"));
+    AddText(*source, b, QStringLiteral("e"));
+    AddText(*source, a, QStringLiteral("c"));
+    AddText(*source, nullptr, QStringLiteral("d"));
+    AddText(*source, nullptr, QStringLiteral("f"));
+    source->OnSaveNode = [](TBaseTreeGrid *, PGridNode, QIODevice &stream) { stream.write("\x07", 1); };
+    const QByteArray bytes = Save(*source);
+
+    auto target = MakeTextTree();
+    // The caption of "a" deletes its node (with its children); owner data of "d" deletes "f".
+    target->OnNewText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex, const QString &text) {
+        *sender->GetNodeData<QString>(node) = text;
+        if (text == QLatin1String("a"))
+            sender->DeleteNode(node);
+    };
+    QStringList loaded;
+    target->OnLoadNode = [&](TBaseTreeGrid *sender, PGridNode node, QIODevice &) {
+        const QString text = *sender->GetNodeData<QString>(node);
+        loaded << text;
+        if (text == QLatin1String("d"))
+            sender->DeleteNode(node->NextSibling);
+    };
+    ASSERT_EQ(Load(*target, bytes), 0);
+    EXPECT_EQ(Shape(*target), QStringLiteral("d"));
+    EXPECT_EQ(loaded, QStringList{QStringLiteral("d")});
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*target));
+
+    // Added beside the nodes there are (as a paste does): only what is left is handed back.
+    loaded.clear();
+    const std::vector<PGridNode> tops = target->AddFromNodeChunks(bytes.mid(16), nullptr, amAddChildLast, crNodeAdded);
+    EXPECT_EQ(Shape(*target), QStringLiteral("d,d"));
+    ASSERT_EQ(tops.size(), 1u);
+    EXPECT_EQ(*target->GetNodeData<QString>(tops[0]), QStringLiteral("d"));
+    EXPECT_TRUE(treegridtest::TreeIsConsistent(*target));
+}
+
 TEST(TreeGridNodeStreamTest, EmptyTreesAndNodesWithoutOwnerDataWriteNothingExtra)
 {
     auto tree = MakeTextTree();

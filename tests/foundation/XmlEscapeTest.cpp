@@ -42,9 +42,12 @@ TEST(XmlEscape, EscapeWritesEntitiesAndReferences)
     // Line breaks, tabs and other controls become references so they survive the reader.
     EXPECT_EQ(XMLEscape(u"a\r\nb\tc"), QStringLiteral("a&#13;&#10;b&#9;c"));
     EXPECT_EQ(XMLEscape(QString(QChar(0)) + QStringLiteral("x") + QChar(0x1F)), QStringLiteral("&#0;x&#31;"));
-    // Windows-1252 characters stay; others become one reference per UTF-16 unit.
+    // Windows-1252 characters stay; others become one reference per character, a UTF-16
+    // pair one to its code point; a lone half keeps a reference of its own.
     EXPECT_EQ(XMLEscape(u"€ äß Ÿ"), u"€&nbsp;äß&nbsp;Ÿ");
-    EXPECT_EQ(XMLEscape(u"Ω😀"), QStringLiteral("&#937;&#55357;&#56832;"));
+    EXPECT_EQ(XMLEscape(u"Ω😀"), QStringLiteral("&#937;&#128512;"));
+    EXPECT_EQ(XMLEscape(QString(QChar(0xD83D)) + QStringLiteral("x") + QChar(0xDE00)),
+              QStringLiteral("&#55357;x&#56832;"));
     EXPECT_EQ(XMLEscape(QString(QChar(0x80))), QStringLiteral("&#128;"));
 }
 
@@ -53,10 +56,11 @@ TEST(XmlEscape, UnescapeAcceptsOnlyKnownEntities)
     EXPECT_EQ(XMLUnescape(u"a&amp;b&lt;c&gt;d&quot;e&nbsp;f"), QStringLiteral("a&b<c>d\"e f"));
     EXPECT_EQ(XMLUnescape(u"&#65;&#0;&#65535;"), QString(QChar('A')) + QChar(0) + QChar(0xFFFF));
     EXPECT_EQ(XMLUnescape(u"&#55357;&#56832;"), u"😀");
+    EXPECT_EQ(XMLUnescape(u"&#128512;&#65536;&#1114111;"), QString::fromUcs4(U"😀\U00010000\U0010FFFF"));
     EXPECT_EQ(XMLUnescape(u"no entity"), QStringLiteral("no entity"));
 
     for (const char16_t *bad : {u"&apos;", u"&AMP;", u"&", u"a&", u"&amp", u"&#;", u"&#", u"&#65",
-                                u"&#x41;", u"&#65536;", u"&#99999999999999999999;", u"& b", u"&Nbsp;"}) {
+                                u"&#x41;", u"&#1114112;", u"&#99999999999999999999;", u"& b", u"&Nbsp;"}) {
         try {
             XMLUnescape(QStringView(bad));
             ADD_FAILURE() << QString::fromUtf16(bad).toStdString();

@@ -9,6 +9,8 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 
 #include <set>
@@ -31,9 +33,11 @@ protected:
         bool deadline = false;
     };
 
-    // `rows` resources working every day and the tasks; with `minutes` the document counts in
-    // minutes. Saved and opened through the window, shown at `dayWidth` pixels per day.
-    void OpenDeadlinePlan(int rows, const std::vector<TPlanTask> &tasks, bool minutes, int dayWidth)
+    // `rows` resources working every day (or in `week`) and the tasks; with `minutes` the
+    // document counts in minutes. Saved and opened through the window, shown at `dayWidth`
+    // pixels per day.
+    void OpenDeadlinePlan(int rows, const std::vector<TPlanTask> &tasks, bool minutes, int dayWidth,
+                          const tWeekInfo &week = EveryDayWeek(7 * 60, 17 * 60))
     {
         TPlannerCore &core = Core();
         core.BeginUpdate(QStringLiteral("plan"));
@@ -46,7 +50,7 @@ protected:
         QStringList &positions = core.ColumnStrings(tbTable, core.GetConnection(tbTable, cnPosition));
         positions.clear();
         for (int r = 0; r < rows; ++r)
-            positions.append(CommaTextOf({RowName(r), WeekInfo2String(EveryDayWeek(7 * 60, 17 * 60))}));
+            positions.append(CommaTextOf({RowName(r), WeekInfo2String(week)}));
         for (const TPlanTask &task : tasks) {
             TNodeData *node = core.AddNode(core.GetFreeID(), tbTable, true);
             core.SetData_(node, cnPosition, RowName(task.row));
@@ -637,6 +641,69 @@ TEST_F(ChartRepaintTest, NarrowDaysShowWhatAFullPaintDrawsWhileTheWheelTurns)
             TurnWheel(view->TimeChart, QPoint(300, 60), notch < 4);
             LetScrollRun();
             check.Check(QStringLiteral("%1 px a day, wheel notch %2").arg(width).arg(notch));
+        }
+    }
+}
+
+// Narrow days with free weekends and public holidays, scrolled sideways by clicks on the
+// horizontal scroll bar's arrows: the strip each step exposes continues the columns' borders
+// where the scrolled picture ends, as a full paint draws them.
+TEST_F(ChartRepaintTest, NarrowDaysScrolledSidewaysByTheArrowsShowWhatAFullPaintDraws)
+{
+    // Four years: wider than the chart even at one pixel a day.
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 240; ++i)
+        tasks.push_back({i % 24, double((i * 37) % 1450 - 20), double(2 + i % 7)});
+    // A holiday every few weeks over the plan, on the same day of each month it falls in.
+    for (int k = 0; k < 1450; k += 41) {
+        int year = 0, month = 0, day = 0;
+        DecodeDate(Base() + k, year, month, day);
+        Core().AddHoliday(QStringLiteral("Holiday %1").arg(k), day, month, true, false);
+    }
+    OpenDeadlinePlan(24, tasks, false, 4, DefaultWeekInfo());
+    view->SetTimeChartDestination(Base() - 20, 0, true);
+    Settle();
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    TChartCommands &commands = *form->ChartCommands;
+    while (view->Geometry().ColWidth() > 1) {
+        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
+        Settle();
+    }
+    QScrollBar *bar = ChartBar(Qt::Horizontal);
+    ASSERT_TRUE(bar && bar->isVisible());
+    // The middle of one of the bar's arrow buttons.
+    const auto arrow = [bar](QStyle::SubControl which) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, which, bar).center();
+    };
+    for (int width = 1; width <= 3; ++width) {
+        if (width > 1) {
+            QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
+            Settle();
+        }
+        ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
+        check.Check(QStringLiteral("%1 px a day").arg(width));
+        for (int step = 0; step < 6; ++step) {
+            const bool right = step < 4;
+            const TDateTime before = view->Geometry().Start();
+            QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                              arrow(right ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine));
+            LetScrollRun();
+            EXPECT_NE(view->Geometry().Start(), before) << width << " px a day, step " << step;
+            check.Check(QStringLiteral("%1 px a day, %2 arrow, step %3")
+                            .arg(width)
+                            .arg(right ? QStringLiteral("right") : QStringLiteral("left"))
+                            .arg(step));
         }
     }
 }
