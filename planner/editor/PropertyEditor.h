@@ -199,6 +199,7 @@ private:
     // ---- PropertyEditorView.cpp
     void EnsureForm();
     void ApplyVisibility();
+    void LayOutNow();
     void ApplyFormSize();
     void LimitFormHeight(int kept);
 

@@ -3,6 +3,8 @@
 
 #include "editor/PropertyEditor.h"
 
+#include <QCoreApplication>
+#include <QLayout>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -62,12 +64,28 @@ void TPropertyEditor::ApplyVisibility()
             FForm->ShowOnScreen();
         else
             FForm->hide();
-        return;
+    } else {
+        if (FForm)
+            FForm->hide();
+        if (FPanel)
+            FPanel->setVisible(FEditorVisible);
     }
-    if (FForm)
-        FForm->hide();
-    if (FPanel)
-        FPanel->setVisible(FEditorVisible);
+    if (FEditorVisible)
+        LayOutNow();
+}
+
+void TPropertyEditor::LayOutNow()
+{
+    // Shown, the fields stand where they are drawn at once: a click that comes before the
+    // posted layout requests would otherwise meet fields that have no width yet.
+    std::vector<QWidget *> chain;
+    for (QWidget *widget = FValuePanel; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget())
+        chain.push_back(widget);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        QCoreApplication::sendPostedEvents(*it, QEvent::LayoutRequest);
+        if (QLayout *layout = (*it)->layout())
+            layout->activate();
+    }
 }
 
 void TPropertyEditor::EnsureForm()
