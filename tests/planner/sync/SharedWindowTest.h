@@ -20,6 +20,8 @@
 #include "planner/UserInput.h"
 #include "editor/PropertyEditor.h"
 #include "sync/DirWatchThread.h"
+#include "table/PlannerTables.h"
+#include "table/SelectionTracker.h"
 
 class SharedWindowTest : public SyncDriverTest
 {
@@ -47,7 +49,8 @@ protected:
         form->resize(1200, 800);
         form->show();
         QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        // Clicks go to the window once it has the keys.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         form->Open(document);
         core = &form->Core();
         ASSERT_EQ(form->Sync().DirWatchThread()->WorkingDir(), a->Json("state").value("generation").toString());
@@ -96,6 +99,14 @@ protected:
             loop.exec();
         }
         return done();
+    }
+    // B's window has answered what the last step asked for later: the selection, and the
+    // editor shown or hidden half a second after it; however slowly its timers come.
+    bool Settled()
+    {
+        return Idle([this] {
+            return !form->Tables().Selection().Pending() && !form->Editor().ChangeEditorVisibleTimer().isActive();
+        }, 10000);
     }
     // A saves; B follows into the new generation.
     void SaveInA()
