@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "core/PlannerCore.h"
+#include "treegrid/BaseTreeGrid.h"
 #include "PopupDateTime.h"
 #include "editor/EditorForm.h"
 
@@ -28,14 +29,28 @@ TDateTimePopup *TPropertyEditor::DateTimePopup() const
 void TPropertyEditor::SeteditorVisible(bool visible)
 {
     FEditorVisible = visible;
+    ApplyFieldsEnabled();
     // Rapid selection changes show or hide the editor once.
     FVisibleTimer.start();
+}
+
+void TPropertyEditor::ApplyFieldsEnabled()
+{
+    if (!FValuePanel)
+        return;
+    // At once, not when the editor hides: typing into a field for rows no longer selected
+    // (deleted, cut, filtered away) would go nowhere. The keys go to the table instead.
+    if (!FEditorVisible && FieldInUse())
+        if (TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable()))
+            grid->setFocus(Qt::OtherFocusReason);
+    FValuePanel->setEnabled(FEditorVisible);
 }
 
 void TPropertyEditor::ShowForNewNode()
 {
     FVisibleTimer.stop();
     FEditorVisible = !FLines.empty();
+    ApplyFieldsEnabled();
     ApplyVisibility();
     UpdateEditor();
     if (!FAsForm && FEditorVisible && !FLines.empty())
@@ -49,8 +64,10 @@ void TPropertyEditor::ChangeEditorVisibleTimerTimer()
         FVisibleTimer.start();
         return;
     }
-    if (FLines.empty())
+    if (FLines.empty()) {
         FEditorVisible = false;
+        ApplyFieldsEnabled();
+    }
     ApplyVisibility();
 }
 
@@ -121,6 +138,7 @@ void TPropertyEditor::EditorAsFormClick(bool asWindow)
     PageControl1Change();
     FVisibleTimer.stop();
     FEditorVisible = visible && !FLines.empty();
+    ApplyFieldsEnabled();
     ApplyVisibility();
     UpdateEditor();
 }

@@ -291,3 +291,71 @@ TEST_F(ReloadKeepsViewTest, AnotherUserDeletingASelectedAbsentDayLeavesTheTaskFi
     QTest::keyClick(QApplication::focusWidget(), '!');
     EXPECT_EQ(Cell(row, "Comment"), "task 0+!");
 }
+
+TEST_F(ReloadKeepsViewTest, AFieldInUseWhileTheUserIsInAnotherProgramHasTheKeysWhenTheyComeBack)
+{
+    ASSERT_NO_FATAL_FAILURE(Share(1));
+    const QString row = ids[0];
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    QLineEdit *comment = ClickInto("__edit", "Comment");
+    ASSERT_NE(comment, nullptr);
+    QTest::keyClicks(comment, "ab");
+    ASSERT_EQ(Cell(row, "Comment"), "task 0ab");
+
+    // B's user goes to another program; meanwhile A saves and B reloads.
+    QWidget other;
+    other.resize(300, 200);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_NO_FATAL_FAILURE(SaveInA());
+    EXPECT_EQ(QApplication::focusWidget(), nullptr);
+
+    // Back in B's window, the field built anew has the keys, and they go on typing there.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QLineEdit *field = Field("__edit", "Comment");
+    ASSERT_NE(field, nullptr);
+    ASSERT_EQ(Focused(), field);
+    QTest::keyClicks(field, "ef");
+    QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_EQ(Cell(row, "Comment"), "task 0abef");
+    EXPECT_TRUE(SeenInA(row, "Comment", "task 0abef"));
+}
+
+TEST_F(ReloadKeepsViewTest, ADateTypedIntoAColumnAnotherUserRenamedStaysAndOneRetypedIsNamedAsNotWritten)
+{
+    a = &Driver(QStringLiteral("hosta"));
+    ASSERT_EQ(a->Command({"create", document}), "");
+    ASSERT_EQ(a->Command({"column", "", "Due", "date"}), "");
+    ids.append(a->Command({"add", "Comment", "task 0"}));
+    ASSERT_EQ(a->Command({"set", ids[0], "Due", "01.02.2026"}), "");
+    ASSERT_EQ(a->Command({"save"}), "");
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QString row = ids[0];
+    ASSERT_NO_FATAL_FAILURE(Select(row));
+    QLineEdit *date = ClickInto("__date", "Due");
+    ASSERT_NE(date, nullptr);
+    QTest::keyClick(date, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(date, "05.03.20");
+
+    // A renames the column (the setup saves): B's date stays typed in it, unwritten.
+    ASSERT_EQ(a->Command({"column", "Due", "Until", "date"}), "");
+    ASSERT_NO_FATAL_FAILURE(FollowA());
+    date = Field("__date", "Until");
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(Focused(), date);
+    EXPECT_EQ(date->text(), "05.03.20");
+    EXPECT_EQ(date->cursorPosition(), 8);
+    EXPECT_EQ(Cell(row, "Until"), "01.02.2026");
+    EXPECT_TRUE(form->questions.isEmpty()) << form->questions.join('\n').toStdString();
+
+    // A makes it a text column: the date cannot be kept, and B is told it was not written.
+    ASSERT_EQ(a->Command({"column", "Until", "Until", "text"}), "");
+    ASSERT_NO_FATAL_FAILURE(FollowA());
+    ASSERT_TRUE(Idle([&] { return !form->questions.isEmpty(); }, 5000));
+    EXPECT_TRUE(form->questions.last().contains("05.03.20")) << form->questions.last().toStdString();
+    EXPECT_TRUE(form->questions.last().contains("Until")) << form->questions.last().toStdString();
+    EXPECT_EQ(Cell(row, "Until"), "01.02.2026");
+    EXPECT_EQ(QApplication::focusWidget(), form->StringTreeGrid1);
+}

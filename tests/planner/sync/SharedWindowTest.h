@@ -45,6 +45,11 @@ protected:
         for (int i = 0; i < rows; ++i)
             ids.append(a->Command({"add", "Comment", QStringLiteral("task %1").arg(i)}));
         ASSERT_EQ(a->Command({"save"}), "");
+        ASSERT_NO_FATAL_FAILURE(Open());
+    }
+    // B's window, active, opens A's document and shows its rows.
+    void Open()
+    {
         form = std::make_unique<TScriptedMainForm>(mrYes);
         form->resize(1200, 800);
         form->show();
@@ -112,6 +117,11 @@ protected:
     void SaveInA()
     {
         ASSERT_EQ(a->Command({"save"}), "");
+        ASSERT_NO_FATAL_FAILURE(FollowA());
+    }
+    // B follows A into A's generation.
+    void FollowA()
+    {
         const QString generation = a->Json("state").value("generation").toString();
         ASSERT_TRUE(Idle([&] { return form->Sync().DirWatchThread()->WorkingDir() == generation; }, 10000))
             << "A in " << generation.toStdString() << ", B in "
