@@ -33,6 +33,8 @@ void TMainForm::CreateEditor()
     EditorSplitter->setSizes({width() - 300, 300});
     EditorPanel->hide();
     FEditor = std::make_unique<TPropertyEditor>(*FCore, Sync(), EditorPanel, this);
+    // Saving writes a typed date first, so it may save at once.
+    FEditor->OnDateTyped = [this] { ActionSave->setEnabled(true); };
 
     EditorAsForm = new QAction(Translate(QStringLiteral("Editor as Window")), this);
     EditorAsForm->setObjectName(QStringLiteral("EditorAsForm"));
@@ -62,6 +64,14 @@ void TMainForm::SeteditorVisible(bool visible)
 {
     if (FEditor)
         FEditor->SeteditorVisible(visible);
+}
+
+void TMainForm::ApplyTypedDate()
+{
+    // The date the user sees in the field is the one saved, printed or exported; it is held
+    // back only while it may still be half typed.
+    if (FEditor)
+        FEditor->ApplyTypedDate();
 }
 
 void TMainForm::ShowEditorForNewNode()

@@ -77,6 +77,7 @@ TPrintListDialog *TMainForm::PrintListDialog()
 
 void TMainForm::ActionPrintTimechartExecute()
 {
+    ApplyTypedDate();
     ActionPrintUpdate();
     if (!ActionPrintTimechart->isEnabled())
         return;
@@ -89,6 +90,7 @@ void TMainForm::ActionPrintTimechartExecute()
 
 void TMainForm::ActionPrintListExecute()
 {
+    ApplyTypedDate();
     ActionPrintUpdate();
     if (!ActionPrintList->isEnabled())
         return;

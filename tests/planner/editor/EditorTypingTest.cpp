@@ -1,7 +1,7 @@
 // What the editor's fields do with what the user types, in the main window as a user works it:
 // a field takes typing only for selected rows; a date half typed stays unwritten while the
-// user is in another program or a menu; and a date field left with a text that is no date
-// shows its rows' value again.
+// user is in another program or a menu; a save writes the date typed in the field first; and
+// a date field left with a text that is no date shows its rows' value again.
 
 #include "planner/window/WindowTestSupport.h"
 
@@ -200,6 +200,40 @@ TEST_F(EditorTypingTest, AHalfTypedDateStaysUnwrittenWhileTheUserIsInAnotherProg
     EXPECT_NE(QApplication::focusWidget(), start);
     EXPECT_EQ(Cells(cnStart), QStringList(3, QStringLiteral("05.03.2026")));
     EXPECT_EQ(start->text(), QStringLiteral("05.03.2026"));
+}
+
+TEST_F(EditorTypingTest, ASaveWritesTheDateTypedInTheFieldFirst)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("plan.zop")));
+    ASSERT_FALSE(path.isEmpty());
+    form->Open(path);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
+    const QString id = task->ID.Value();
+    form->ActionSaveExecute();
+    // Nothing left to save: Save waits for something new.
+    ASSERT_TRUE(Idle([this] { return !form->ActionSave->isEnabled(); }));
+
+    ASSERT_NO_FATAL_FAILURE(SelectByClick(task));
+    QLineEdit *start = ClickInto(cnStart);
+    ASSERT_NE(start, nullptr);
+    QTest::keyClick(start, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(start, "01.06.2026");
+    QTest::keyClick(start, Qt::Key_S, Qt::ControlModifier);
+
+    // Written and saved; the field keeps the keys, and leaving it leaves nothing unsaved.
+    EXPECT_EQ(core->GetData_(task, cnStart), QStringLiteral("01.06.2026"));
+    EXPECT_EQ(QApplication::focusWidget(), start);
+    EXPECT_FALSE(form->Sync().DirWatchThread()->Changed());
+    QTest::keyClick(start, Qt::Key_Tab);
+    EXPECT_FALSE(form->Sync().DirWatchThread()->Changed());
+    TOtherDocument saved;
+    ASSERT_TRUE(saved.file->LoadFrom(path));
+    TNodeData *read = saved.core.FindNode(id);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(saved.core.GetData_(read, cnStart), QStringLiteral("01.06.2026"));
 }
 
 TEST_F(EditorTypingTest, ADateFieldLeftWithATextThatIsNoDateShowsItsRowsValueAgain)
