@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "DateFormat.h"
 #include "Language.h"
@@ -84,6 +87,16 @@ TPropertyEditor::TLine *TPropertyEditor::LineOf(int column)
     return nullptr;
 }
 
+TPropertyEditor::TLine *TPropertyEditor::LineOfWidget(const QWidget *widget)
+{
+    if (!widget)
+        return nullptr;
+    for (TLine &line : FLines)
+        if (line.edit == widget || line.edit->isAncestorOf(widget))
+            return &line;
+    return nullptr;
+}
+
 QWidget *TPropertyEditor::Control(const QString &prefix, int column) const
 {
     return FContent ? FContent->findChild<QWidget *>(prefix + QString::number(column)) : nullptr;
@@ -96,16 +109,18 @@ void TPropertyEditor::PageControl1Change()
     FAutofill->LoadAutofill();
     const TWhichTable table = FCore.GetActiveTable();
     // The field the user works in. Built anew for the same table (an undo, many events of other
-    // users at once) it comes back in the new lines, and a date typed there stays typed,
-    // unwritten, while its rows are still selected.
+    // users at once), or held while the document is replaced, it comes back in the new lines
+    // and a date typed there stays typed, unwritten; never is it written into rows other than
+    // those it was typed for.
     const bool built = FContent != nullptr;
     const TFieldState kept = built ? FieldState() : TFieldState();
-    if (table == FBuiltTable && !kept.caption.isEmpty() && ShowsOnly(kept.rows))
+    if (FFieldHeld || (table == FBuiltTable && !kept.caption.isEmpty()))
         for (TLine &line : FLines)
             line.typed = false;
-    // Otherwise a date typed into a field of the old lines is written as the field is left.
-    if (QWidget *focus = QApplication::focusWidget(); focus && FContent && FContent->isAncestorOf(focus))
-        focus->clearFocus();
+    // For the other table the field is left: a date typed there is written into its rows.
+    if (FContent)
+        if (QWidget *focus = FContent->window()->focusWidget(); focus && FContent->isAncestorOf(focus))
+            focus->clearFocus();
     FLines.clear();
     if (FContent) {
         FScrollBox->takeWidget();
@@ -155,7 +170,7 @@ void TPropertyEditor::PageControl1Change()
     FCore.InvalidateTimeChart(false);
     FCore.FilterData(table);
     // Or the keys go to the table: for the other table's lines, to that one.
-    if (built)
+    if (built && !FFieldHeld)
         ReturnFocus(kept);
 }
 
@@ -172,24 +187,10 @@ void TPropertyEditor::UpdateEditor()
     }
     const std::vector<TNodeData *> rows = SelectedRows();
     ShowSelectedCount(int(rows.size()));
-    const int count = FCore.GetTableColCount(FBuiltTable);
-    std::vector<QString> values(std::size_t(std::max(count, 0)));
-    std::vector<char> agreed(values.size(), 1);
-    bool first = true;
-    for (const TNodeData *node : rows) {
-        if (node->NodeTable != FBuiltTable)
-            continue;
-        for (int column = 0; column < count; ++column) {
-            const std::size_t c = std::size_t(column);
-            if (first) {
-                values[c] = node->StringList.value(column);
-            } else if (agreed[c] && node->StringList.value(column) != values[c]) {
-                values[c].clear();
-                agreed[c] = 0;
-            }
-        }
-        first = false;
-    }
+    const TSharedValues shared = SharedValues(rows);
+    const std::vector<QString> &values = shared.values;
+    const std::vector<char> &agreed = shared.agreed;
+    const int count = int(values.size());
     if (FUpdateEditor)
         return;
     // A date typed but not yet confirmed stays while the field shows its rows (an edit of
@@ -212,6 +213,44 @@ void TPropertyEditor::UpdateEditor()
         line.typed = false;
     }
     FUpdateEditor = false;
+}
+
+TPropertyEditor::TSharedValues TPropertyEditor::SharedValues(const std::vector<TNodeData *> &rows) const
+{
+    const int count = FCore.GetTableColCount(FBuiltTable);
+    TSharedValues shared;
+    shared.values.resize(std::size_t(std::max(count, 0)));
+    shared.agreed.assign(shared.values.size(), 1);
+    bool first = true;
+    for (const TNodeData *node : rows) {
+        if (node->NodeTable != FBuiltTable)
+            continue;
+        for (int column = 0; column < count; ++column) {
+            const std::size_t c = std::size_t(column);
+            if (first) {
+                shared.values[c] = node->StringList.value(column);
+            } else if (shared.agreed[c] && node->StringList.value(column) != shared.values[c]) {
+                shared.values[c].clear();
+                shared.agreed[c] = 0;
+            }
+        }
+        first = false;
+    }
+    return shared;
+}
+
+void TPropertyEditor::ShowCellValue(TLine &line)
+{
+    line.typed = false;
+    const TSharedValues shared = SharedValues(RowsOf(FBuiltTable));
+    const std::size_t column = std::size_t(line.column);
+    if (column >= shared.values.size())
+        return;
+    const bool updating = FUpdateEditor;
+    FUpdateEditor = true;
+    SetFieldColor(line, shared.agreed[column] != 0);
+    ShowValue(line, shared.values[column]);
+    FUpdateEditor = updating;
 }
 
 void TPropertyEditor::ShowSelectedCount(int count)
@@ -243,6 +282,8 @@ void TPropertyEditor::EditChange(int column)
     if (line->type == ctDate) {
         // Written when the field is left or confirmed: half a date is no date.
         line->typed = true;
+        if (OnDateTyped)
+            OnDateTyped();
         return;
     }
     const QString text = FieldText(*line);
@@ -279,25 +320,83 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
     RequestRefill();
 }
 
-void TPropertyEditor::DateEditExit(int column)
+void TPropertyEditor::DateEditExit(int column, bool left)
 {
     TLine *line = LineOf(column);
     if (!line || !line->typed || line->type != ctDate)
         return;
-    line->typed = false;
     auto *edit = qobject_cast<QLineEdit *>(line->edit);
-    if (!edit || edit->isReadOnly())
+    if (!edit || edit->isReadOnly()) {
+        line->typed = false;
         return;
-    QString text = edit->text().trimmed();
+    }
+    const QString typed = edit->text();
+    QString text = typed.trimmed();
     if (!text.isEmpty()) {
         TDateTime value = 0;
-        // A typo stays in the field for the user to mend; no cell becomes day zero.
-        if (!TryStrToDateTime(text, value))
+        // No cell becomes day zero. Confirmed, a typo stays in the field for the user to
+        // mend; left, the field does not go on disagreeing with its rows.
+        if (!TryStrToDateTime(text, value)) {
+            if (left)
+                ShowCellValue(*line);
             return;
+        }
         text = FCore.FormatDateTime(value);
-        edit->setText(text);
     }
-    WriteRows(*line, text, RowsOf(FBuiltTable).size() >= 2 && !text.isEmpty());
+    line->typed = false;
+    const std::size_t rows = RowsOf(FBuiltTable).size();
+    if (rows == 0) {
+        // Its rows went meanwhile (another user deleted them).
+        if (!text.isEmpty())
+            TellNotWritten(FCore.GetColumnCaption(FBuiltTable, column), typed);
+        return;
+    }
+    edit->setText(text);
+    WriteRows(*line, text, rows >= 2 && !text.isEmpty());
+}
+
+bool TPropertyEditor::ApplyTypedDate()
+{
+    const TLine *line = LineOfWidget(FieldInUse());
+    if (!line || !line->typed || line->type != ctDate)
+        return false;
+    const int column = line->column;
+    DateEditExit(column, false);
+    const TLine *after = LineOf(column);
+    return after && !after->typed;
+}
+
+bool TPropertyEditor::DateTyped() const
+{
+    return std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; });
+}
+
+bool TPropertyEditor::LeavesField(Qt::FocusReason reason) const
+{
+    switch (reason) {
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+        return false;
+    case Qt::ActiveWindowFocusReason: {
+        // The user went on in the program's other window (the main window or the editor's
+        // own); another program or a dialog leaves the field as it is.
+        const QWidget *active = QApplication::activeWindow();
+        return active && (active == FMainWindow || active == FForm);
+    }
+    default:
+        return true;
+    }
+}
+
+void TPropertyEditor::TellNotWritten(const QString &caption, const QString &text)
+{
+    const QString message =
+        Translate(QStringLiteral("The date \"%s\" typed into \"%s\" was not written: the rows or the column it was "
+                                 "typed for changed meanwhile."),
+                  {text, caption.trimmed()});
+    // Not inside the reload or the event that dropped it.
+    QMetaObject::invokeMethod(this, [this, message] { FCore.Window().Ask(message, mtWarning, {mbOK}); },
+                              Qt::QueuedConnection);
 }
 
 // ---- focus
@@ -331,6 +430,15 @@ bool TPropertyEditor::eventFilter(QObject *watched, QEvent *event)
                 focus->clearFocus();
         }
         break;
+    case QEvent::FocusOut: {
+        // A date is written when the user leaves its field inside the program, not when the
+        // window only loses its activation or a pop-up or menu opens over it.
+        TLine *line = LineOfWidget(qobject_cast<QWidget *>(watched));
+        if (line && line->type == ctDate && line->edit == watched
+            && LeavesField(static_cast<QFocusEvent *>(event)->reason()))
+            DateEditExit(line->column, true);
+        break;
+    }
     case QEvent::FocusIn: {
         const QVariant tag = watched->property("Tag");
         if (tag.isValid()) {

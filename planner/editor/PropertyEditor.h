@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QSize>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -74,9 +75,15 @@ public:
     void EditorEnter();
     // A text field was left: its text joins its completion list.
     void EditorExit(int column);
-    // A date field was left or confirmed: a readable date is written in the model's form;
-    // a text that is no date stays as typed and writes nothing.
-    void DateEditExit(int column);
+    // A date field was confirmed (Return) or left inside the program (`left`): a readable date
+    // is written in the model's form. A text that is no date writes nothing: confirmed, it
+    // stays for the user to mend; left, the field shows the cells' value again.
+    void DateEditExit(int column, bool left = true);
+    // Before the document goes elsewhere (saving, printing, exporting, archiving, closing): a
+    // readable date typed into the field in use is written first. True when one was.
+    bool ApplyTypedDate();
+    // A date is typed but not yet written (saving has something to write).
+    bool DateTyped() const;
     // The calendar button: the shared date pop-up below the field.
     void CanvasPanelClick(int column);
     void DateTimePopupChange();
@@ -93,6 +100,9 @@ public:
         TWhichTable table = tbTable;
         QString caption; // of the field's column; empty when no field had the focus
         TColumnType type = ctText;
+        int column = -1;
+        TConnection connection = cnNone;
+        QStringList captions; // of every column of the table: a caption not among them is new
         QString text;
         bool typed = false; // a date typed but not yet written: its text comes back
         bool agreed = true; // the field was white: confirming the typed date writes it
@@ -107,8 +117,16 @@ public:
     // editor shows other rows than the field did (some of them gone is fine).
     bool RestoreFieldState(const TFieldState &state);
     // The field back as RestoreFieldState puts it; when it cannot come back, the active
-    // table takes the focus it had, so that the user's next keys do not go nowhere.
+    // table takes the focus it had, so that the user's next keys do not go nowhere, and a
+    // date typed there is named to the user as not written.
     void ReturnFocus(const TFieldState &state);
+    // While the view keeper holds the field (the document is replaced), a rebuild neither
+    // writes a typed date nor puts the field back: the keeper does that at the end.
+    void HoldField(bool held) { FFieldHeld = held; }
+    // The field the user's keys go to: the focus while the editor's window is active; the
+    // field its window gives the keys back to while the user is in another program, a dialog
+    // or a pop-up. Nil when the user works in the program's other window.
+    QWidget *FieldInUse() const;
 
     // ---- visibility, panel and window
     // Takes effect 500 ms later; a new request restarts the wait.
@@ -140,6 +158,8 @@ public:
 
     // The selected rows of a table; without it the table's own selection is read.
     std::function<std::vector<TNodeData *>(TWhichTable)> OnSelectedRows;
+    // A date field was typed into: saving can write it now.
+    std::function<void()> OnDateTyped;
     // Opens a link; the desktop's handler unless a test replaces it.
     std::function<bool(const QUrl &)> OnOpenUrl;
 
@@ -196,11 +216,32 @@ private:
     bool ShowsOnly(const QSet<QString> &rows) const;
     // Writes `text` into the column of every selected row (`all`: also into a tinted field).
     void WriteRows(TLine &line, const QString &text, bool all);
+    // What the selected rows hold per column, and whether they agree.
+    struct TSharedValues
+    {
+        std::vector<QString> values;
+        std::vector<char> agreed;
+    };
+    TSharedValues SharedValues(const std::vector<TNodeData *> &rows) const;
+    // The line shows what its rows hold again, dropping what was typed.
+    void ShowCellValue(TLine &line);
+    // Leaving the focus for `reason` leaves the field: not when the window only lost its
+    // activation to another program or a dialog, or a pop-up or menu opened.
+    bool LeavesField(Qt::FocusReason reason) const;
+    // Tells the user, once the current event is done, that a typed date was not written.
+    void TellNotWritten(const QString &caption, const QString &text);
+    // The line a focused control belongs to.
+    TLine *LineOfWidget(const QWidget *widget);
+    // The line of the column a noted field showed, in the lines built since.
+    TLine *FieldLine(const TFieldState &state);
     void RequestRefill();
 
     // ---- PropertyEditorView.cpp
     void EnsureForm();
     void ApplyVisibility();
+    void LayOutNow();
+    // The fields take typing only while the editor is to be shown: rows are selected.
+    void ApplyFieldsEnabled();
     void ApplyFormSize();
     void LimitFormHeight(int kept);
 
@@ -228,5 +269,6 @@ private:
     bool FRefillWanted = false;
     bool FAsForm = false;
     bool FEditorSizeUpdate = false; // the program resizes the window: sizes are not kept
+    bool FFieldHeld = false;        // the view keeper holds the field while the document goes
     QTimer FVisibleTimer;
 };

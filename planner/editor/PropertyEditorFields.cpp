@@ -164,7 +164,8 @@ void TPropertyEditor::BuildLine(TLine &line, int index)
         edit->setObjectName(QStringLiteral("__date") + number);
         edit->setReadOnly(readOnly);
         connect(edit, &QLineEdit::textEdited, this, change);
-        connect(edit, &QLineEdit::editingFinished, this, [this, column] { DateEditExit(column); });
+        // Return confirms; leaving the field is seen by the editor's event filter.
+        connect(edit, &QLineEdit::returnPressed, this, [this, column] { DateEditExit(column, false); });
         line.edit = edit;
         if (line.connection == cnEnd) {
             edit->setToolTip(Translate(QStringLiteral("Enddate cannot be edited")));

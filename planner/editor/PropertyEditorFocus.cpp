@@ -11,8 +11,10 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <functional>
 
 #include "core/PlannerCore.h"
+#include "editor/EditorForm.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
@@ -44,6 +46,21 @@ bool TPropertyEditor::ShowsOnly(const QSet<QString> &rows) const
     return !now.isEmpty() && rows.contains(now);
 }
 
+QWidget *TPropertyEditor::FieldInUse() const
+{
+    if (!FContent)
+        return nullptr;
+    QWidget *window = FContent->window();
+    if (!window->isVisible())
+        return nullptr;
+    // Not the application's focus widget: while the user is in another program there is none.
+    const QWidget *active = QApplication::activeWindow();
+    if (active && active != window && (active == FMainWindow || active == FForm))
+        return nullptr;
+    QWidget *focus = window->focusWidget();
+    return focus && FContent->isAncestorOf(focus) ? focus : nullptr;
+}
+
 TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
 {
     TFieldState state;
@@ -51,13 +68,17 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
     state.rows = FShownRows;
     if (FScrollBox)
         state.scroll = FScrollBox->verticalScrollBar()->value();
-    QWidget *focus = QApplication::focusWidget();
-    if (!focus || !FContent || !FContent->isAncestorOf(focus))
+    QWidget *focus = FieldInUse();
+    if (!focus)
         return state;
     for (const TLine &line : FLines) {
         if (line.edit != focus && !line.edit->isAncestorOf(focus))
             continue;
         state.caption = FCore.GetColumnCaption(FBuiltTable, line.column);
+        state.column = line.column;
+        state.connection = line.connection;
+        for (int column = 0; column < FCore.GetTableColCount(FBuiltTable); ++column)
+            state.captions.append(FCore.GetColumnCaption(FBuiltTable, column));
         state.type = line.type;
         state.typed = line.typed;
         state.agreed = line.agreed;
@@ -81,13 +102,7 @@ bool TPropertyEditor::RestoreFieldState(const TFieldState &state)
         FScrollBox->verticalScrollBar()->setValue(state.scroll);
     if (state.caption.isEmpty() || !ShowsOnly(state.rows))
         return false;
-    // By its caption: the columns may have moved in the new document.
-    TLine *line = nullptr;
-    for (TLine &each : FLines)
-        if (each.type == state.type && FCore.GetColumnCaption(FBuiltTable, each.column) == state.caption) {
-            line = &each;
-            break;
-        }
+    TLine *line = FieldLine(state);
     if (!line || !line->edit->isEnabled())
         return false;
     QLineEdit *edit = TextOf(line->edit);
@@ -108,8 +123,30 @@ bool TPropertyEditor::RestoreFieldState(const TFieldState &state)
         else
             edit->setSelection(anchor, cursor - anchor);
     }
-    QWidget *focus = QApplication::focusWidget();
+    // Also while the user is in another program: the window gives it the keys on return.
+    QWidget *focus = line->edit->window()->focusWidget();
     return focus && (focus == line->edit || line->edit->isAncestorOf(focus));
+}
+
+TPropertyEditor::TLine *TPropertyEditor::FieldLine(const TFieldState &state)
+{
+    // By its caption: the columns may have moved in the new document. Renamed, a column is
+    // found by its meaning for the chart, or as the column of the same type at the same place
+    // whose caption is new.
+    const auto find = [this, &state](const std::function<bool(const TLine &)> &match) -> TLine * {
+        for (TLine &line : FLines)
+            if (line.type == state.type && match(line))
+                return &line;
+        return nullptr;
+    };
+    const auto caption = [this](const TLine &line) { return FCore.GetColumnCaption(FBuiltTable, line.column); };
+    if (TLine *line = find([&](const TLine &line) { return caption(line) == state.caption; }))
+        return line;
+    if (state.connection != cnNone)
+        return find([&](const TLine &line) { return line.connection == state.connection; });
+    return find([&](const TLine &line) {
+        return line.column == state.column && line.connection == cnNone && !state.captions.contains(caption(line));
+    });
 }
 
 void TPropertyEditor::ReturnFocus(const TFieldState &state)
@@ -118,6 +155,10 @@ void TPropertyEditor::ReturnFocus(const TFieldState &state)
         return;
     if (state.caption.isEmpty())
         return;
+    // A date typed for these rows that can neither be kept nor was written (it is written
+    // when the user leaves for the other table) is not lost without a word.
+    if (state.typed && state.table == FBuiltTable && !state.text.trimmed().isEmpty())
+        TellNotWritten(state.caption, state.text);
     // The field's rows are gone: keys meant for them go to the table, not to the window.
     if (TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable()))
         grid->setFocus(Qt::OtherFocusReason);

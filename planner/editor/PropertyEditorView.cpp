@@ -3,6 +3,8 @@
 
 #include "editor/PropertyEditor.h"
 
+#include <QCoreApplication>
+#include <QLayout>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -10,6 +12,7 @@
 #include <algorithm>
 
 #include "core/PlannerCore.h"
+#include "treegrid/BaseTreeGrid.h"
 #include "PopupDateTime.h"
 #include "editor/EditorForm.h"
 
@@ -26,14 +29,28 @@ TDateTimePopup *TPropertyEditor::DateTimePopup() const
 void TPropertyEditor::SeteditorVisible(bool visible)
 {
     FEditorVisible = visible;
+    ApplyFieldsEnabled();
     // Rapid selection changes show or hide the editor once.
     FVisibleTimer.start();
+}
+
+void TPropertyEditor::ApplyFieldsEnabled()
+{
+    if (!FValuePanel)
+        return;
+    // At once, not when the editor hides: typing into a field for rows no longer selected
+    // (deleted, cut, filtered away) would go nowhere. The keys go to the table instead.
+    if (!FEditorVisible && FieldInUse())
+        if (TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable()))
+            grid->setFocus(Qt::OtherFocusReason);
+    FValuePanel->setEnabled(FEditorVisible);
 }
 
 void TPropertyEditor::ShowForNewNode()
 {
     FVisibleTimer.stop();
     FEditorVisible = !FLines.empty();
+    ApplyFieldsEnabled();
     ApplyVisibility();
     UpdateEditor();
     if (!FAsForm && FEditorVisible && !FLines.empty())
@@ -47,8 +64,10 @@ void TPropertyEditor::ChangeEditorVisibleTimerTimer()
         FVisibleTimer.start();
         return;
     }
-    if (FLines.empty())
+    if (FLines.empty()) {
         FEditorVisible = false;
+        ApplyFieldsEnabled();
+    }
     ApplyVisibility();
 }
 
@@ -62,12 +81,28 @@ void TPropertyEditor::ApplyVisibility()
             FForm->ShowOnScreen();
         else
             FForm->hide();
-        return;
+    } else {
+        if (FForm)
+            FForm->hide();
+        if (FPanel)
+            FPanel->setVisible(FEditorVisible);
     }
-    if (FForm)
-        FForm->hide();
-    if (FPanel)
-        FPanel->setVisible(FEditorVisible);
+    if (FEditorVisible)
+        LayOutNow();
+}
+
+void TPropertyEditor::LayOutNow()
+{
+    // Shown, the fields stand where they are drawn at once: a click that comes before the
+    // posted layout requests would otherwise meet fields that have no width yet.
+    std::vector<QWidget *> chain;
+    for (QWidget *widget = FValuePanel; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget())
+        chain.push_back(widget);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        QCoreApplication::sendPostedEvents(*it, QEvent::LayoutRequest);
+        if (QLayout *layout = (*it)->layout())
+            layout->activate();
+    }
 }
 
 void TPropertyEditor::EnsureForm()
@@ -103,6 +138,7 @@ void TPropertyEditor::EditorAsFormClick(bool asWindow)
     PageControl1Change();
     FVisibleTimer.stop();
     FEditorVisible = visible && !FLines.empty();
+    ApplyFieldsEnabled();
     ApplyVisibility();
     UpdateEditor();
 }

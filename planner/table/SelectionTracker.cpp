@@ -43,6 +43,14 @@ void TSelectionTracker::FlushQuietly()
 
 void TSelectionTracker::ForgetNode(const TNodeData *node)
 {
+    // A selected row deleted inside a grid's update bracket leaves its selection without a
+    // change report: the selection is answered anew all the same (the editor hides when
+    // nothing is left).
+    if (node->VNode && node->VNodeTable && node->VNodeTable->Selected(node->VNode)) {
+        FPending[node->NodeTable].pending = true;
+        if (!FTimer.isActive())
+            FTimer.start();
+    }
     for (const auto &list : FSelectedList)
         if (!list.empty()) {
             FForgotten.insert(node);

@@ -39,7 +39,8 @@ public:
         PurgeForgotten();
         return FSelectedList[table];
     }
-    // A row being freed leaves every list and every waiting report.
+    // A row being freed leaves every list and every waiting report; a selected one makes its
+    // table's selection be answered anew.
     void ForgetNode(const TNodeData *node);
 
 private:

@@ -236,7 +236,7 @@ void TMainForm::WireGroupTabsAndIdle()
         ActionNew->setEnabled(true);
         ActionOpen->setEnabled(true);
         ActionSaveAs->setEnabled(true);
-        ActionSave->setEnabled(Sync().DirWatchThread()->Changed());
+        ActionSave->setEnabled(Sync().DirWatchThread()->Changed() || (FEditor && FEditor->DateTyped()));
         ActionPrintUpdate();
         SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
         Caption().UpdateCaption();
@@ -323,12 +323,14 @@ void TMainForm::ActionOpenExecute()
 
 void TMainForm::ActionSaveAsExecute()
 {
+    ApplyTypedDate();
     if (File().ActionSaveAsExecute())
         SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
 }
 
 void TMainForm::ActionSaveExecute()
 {
+    ApplyTypedDate();
     File().ActionSaveExecute();
     SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
 }
@@ -340,6 +342,7 @@ void TMainForm::ActionCloseExecute()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    ApplyTypedDate();
     if (!File().FormClose()) {
         event->ignore();
         return;

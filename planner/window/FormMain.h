@@ -149,6 +149,8 @@ public:
     void UpdateEditor() override;
     void SeteditorVisible(bool visible) override;
     void ShowEditorForNewNode() override;
+    // Before the document goes elsewhere: a date typed into the editor is written first.
+    void ApplyTypedDate();
     QSplitter *EditorSplitter = nullptr; // between the table and the docked editor
     QWidget *EditorPanel = nullptr;    // the docked editor
     QAction *EditorAsForm = nullptr;   // "Editor as Window"

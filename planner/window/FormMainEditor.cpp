@@ -37,6 +37,8 @@ void TMainForm::CreateEditor()
     FEditor = std::make_unique<TPropertyEditor>(*FCore, Sync(), EditorPanel, this);
     for (TColorPanel *panel : {ChartCommands->ItemColorPanel, ChartCommands->HolidayColorPanel})
         connect(panel, &TColorPanel::PaletteChanged, FEditor.get(), &TPropertyEditor::PaletteChanged);
+    // Saving writes a typed date first, so it may save at once.
+    FEditor->OnDateTyped = [this] { ActionSave->setEnabled(true); };
 
     EditorAsForm = new QAction(Translate(QStringLiteral("Editor as Window")), this);
     EditorAsForm->setObjectName(QStringLiteral("EditorAsForm"));
@@ -66,6 +68,14 @@ void TMainForm::SeteditorVisible(bool visible)
 {
     if (FEditor)
         FEditor->SeteditorVisible(visible);
+}
+
+void TMainForm::ApplyTypedDate()
+{
+    // The date the user sees in the field is the one saved, printed or exported; it is held
+    // back only while it may still be half typed.
+    if (FEditor)
+        FEditor->ApplyTypedDate();
 }
 
 void TMainForm::ShowEditorForNewNode()

@@ -60,6 +60,7 @@ void TMainForm::CreateExchangeActions(QMenu *file)
 
 void TMainForm::Exportieren1Click()
 {
+    ApplyTypedDate();
     TSpreadsheetExchange exchange(*FCore, Sync());
     const QString fileName = OnChooseExportFile(exchange.DefaultExportFileName());
     if (fileName.isEmpty() || !exchange.Exportieren1Click(fileName))
@@ -97,6 +98,7 @@ void TMainForm::Archivlschen1Click()
 
 void TMainForm::Auftrgearchivieren1Click()
 {
+    ApplyTypedDate();
     TArchivDialog *dialog = ArchivDialog();
     dialog->SetRange(FCore->MinDate(), FCore->MaxDate());
     dialog->SetArchiveDate(Now());

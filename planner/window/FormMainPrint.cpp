@@ -89,6 +89,7 @@ TPrintListDialog *TMainForm::PrintListDialog()
 
 void TMainForm::ActionPrintTimechartExecute()
 {
+    ApplyTypedDate();
     ActionPrintUpdate();
     if (!ActionPrintTimechart->isEnabled())
         return;
@@ -102,6 +103,7 @@ void TMainForm::ActionPrintTimechartExecute()
 
 void TMainForm::ActionPrintListExecute()
 {
+    ApplyTypedDate();
     ActionPrintUpdate();
     if (!ActionPrintList->isEnabled())
         return;

@@ -32,6 +32,8 @@ void TViewKeeper::Capture(TKeepScope scope)
         FView.chartTop = sliding ? geometry.TopDestination() : geometry.Top();
     }
     FView.field = FEditor.FieldState();
+    // The editor's lines are built anew meanwhile; the field comes back at the end.
+    FEditor.HoldField(true);
 }
 
 void TViewKeeper::CaptureTable(TWhichTable table)
@@ -61,6 +63,7 @@ void TViewKeeper::Restore()
 {
     if (FDepth == 0 || --FDepth > 0)
         return;
+    FEditor.HoldField(false);
     if (FCore.GetActiveTable() != FView.active)
         FCore.SetActiveTable(FView.active);
     for (const TWhichTable table : {tbTable, tbExclude})

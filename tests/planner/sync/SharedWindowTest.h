@@ -20,6 +20,8 @@
 #include "planner/UserInput.h"
 #include "editor/PropertyEditor.h"
 #include "sync/DirWatchThread.h"
+#include "table/PlannerTables.h"
+#include "table/SelectionTracker.h"
 
 class SharedWindowTest : public SyncDriverTest
 {
@@ -43,11 +45,17 @@ protected:
         for (int i = 0; i < rows; ++i)
             ids.append(a->Command({"add", "Comment", QStringLiteral("task %1").arg(i)}));
         ASSERT_EQ(a->Command({"save"}), "");
+        ASSERT_NO_FATAL_FAILURE(Open());
+    }
+    // B's window, active, opens A's document and shows its rows.
+    void Open()
+    {
         form = std::make_unique<TScriptedMainForm>(mrYes);
         form->resize(1200, 800);
         form->show();
         QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        // Clicks go to the window once it has the keys.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         form->Open(document);
         core = &form->Core();
         ASSERT_EQ(form->Sync().DirWatchThread()->WorkingDir(), a->Json("state").value("generation").toString());
@@ -97,10 +105,23 @@ protected:
         }
         return done();
     }
+    // B's window has answered what the last step asked for later: the selection, and the
+    // editor shown or hidden half a second after it; however slowly its timers come.
+    bool Settled()
+    {
+        return Idle([this] {
+            return !form->Tables().Selection().Pending() && !form->Editor().ChangeEditorVisibleTimer().isActive();
+        }, 10000);
+    }
     // A saves; B follows into the new generation.
     void SaveInA()
     {
         ASSERT_EQ(a->Command({"save"}), "");
+        ASSERT_NO_FATAL_FAILURE(FollowA());
+    }
+    // B follows A into A's generation.
+    void FollowA()
+    {
         const QString generation = a->Json("state").value("generation").toString();
         ASSERT_TRUE(Idle([&] { return form->Sync().DirWatchThread()->WorkingDir() == generation; }, 10000))
             << "A in " << generation.toStdString() << ", B in "

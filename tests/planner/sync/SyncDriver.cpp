@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -173,6 +174,22 @@ public:
                 const int column = core.IndexOfColumnHack(tbTable, f.value(1));
                 core.ForEach(tbTable, feAll, [&](TNodeData *node) { texts.append(core.GetData(node, column)); });
                 return "ok " + QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
+            }
+            if (command == "column") {
+                // A task column renamed and (re)typed through the table setup, which saves
+                // before and after; an empty caption adds the column.
+                TSetupApplier applier(core, file);
+                TSetupChanges changes;
+                changes.Table = applier.ReadTable();
+                const TColumnType type = f.value(3) == "date" ? ctDate : ctText;
+                auto &columns = changes.Table->Columns;
+                const auto it = std::find_if(columns.begin(), columns.end(),
+                                             [&](const TTableSetupColumn &column) { return column.Caption == f.value(1); });
+                if (it == columns.end())
+                    columns.push_back({f.value(2), type, {}, -1});
+                else
+                    *it = {f.value(2), type, {}, it->SourceIndex};
+                return applier.Apply(changes) ? "ok" : "error setup";
             }
             if (command == "saveasname") {
                 const QString name = f.value(1);

@@ -17,6 +17,9 @@
 //   delete <id>
 //   deleteall                every task row, as one user action
 //   order <caption>          the task rows' texts of a column, top to bottom, as a JSON array
+//   column <caption> <new caption> <date|text>
+//                            the task column renamed and typed anew through the table setup
+//                            (saved before and after); an unknown caption adds the column
 //   undo                     takes back the newest undo step
 //   save                     the road of saving under the document's name
 //   saveasname <path>        the name the save dialog answers from now on

@@ -42,7 +42,8 @@ protected:
         form->resize(1200, 800);
         form->show();
         QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        // Clicks go to the window once it has the keys.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         core = &form->Core();
     }
     void TearDown() override
