@@ -11,6 +11,10 @@ VELMORA_PACKAGES=(
   fonts-dejavu-core
 )
 
+# The tests that run in a desktop session of their own (tests/common/desktop-session): a virtual
+# display, a window manager, another program's window, and keys and clicks through the X server.
+VELMORA_DESKTOP_TEST_PACKAGES=(xvfb openbox x11-utils xdotool)
+
 # Optional, for two tests only: LibreOffice converts an exported workbook back to CSV and an
 # exported HTML page to text, to show that a real reader opens them; without it those tests skip
 # themselves. Not installed by the build or the test script.

@@ -8,11 +8,13 @@
 
 #include "TestSupport.h"
 
-// Every test executable runs offscreen with a fixed locale and its own config, data and
-// runtime folders, so that no test reads or writes the user's real settings.
+// Every test executable runs offscreen (or, under the desktop-session runner, on its X display)
+// with a fixed locale and its own config, data and runtime folders, so that no test reads or
+// writes the user's real settings.
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("VELMORA_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     QTemporaryDir home;
     if (!home.isValid())
         return 2;
