@@ -358,7 +358,7 @@ TEST_F(ReloadKeepsViewTest, ADateTypedIntoAColumnAnotherUserRenamedStaysAndOneRe
 {
     a = &Driver(QStringLiteral("hosta"));
     ASSERT_EQ(a->Command({"create", document}), "");
-    ASSERT_EQ(a->Command({"column", "", "Due", "date"}), "");
+    ASSERT_EQ(a->Command({"column", "", "Due", "Date"}), "");
     ids.append(a->Command({"add", "Comment", "task 0"}));
     ASSERT_EQ(a->Command({"set", ids[0], "Due", "01.02.2026"}), "");
     ASSERT_EQ(a->Command({"save"}), "");
@@ -371,7 +371,7 @@ TEST_F(ReloadKeepsViewTest, ADateTypedIntoAColumnAnotherUserRenamedStaysAndOneRe
     QTest::keyClicks(date, "05.03.20");
 
     // A renames the column (the setup saves): B's date stays typed in it, unwritten.
-    ASSERT_EQ(a->Command({"column", "Due", "Until", "date"}), "");
+    ASSERT_EQ(a->Command({"column", "Due", "Until", "Date"}), "");
     ASSERT_NO_FATAL_FAILURE(FollowA());
     date = Field("__date", "Until");
     ASSERT_NE(date, nullptr);
@@ -382,7 +382,7 @@ TEST_F(ReloadKeepsViewTest, ADateTypedIntoAColumnAnotherUserRenamedStaysAndOneRe
     EXPECT_TRUE(form->questions.isEmpty()) << form->questions.join('\n').toStdString();
 
     // A makes it a text column: the date cannot be kept, and B is told it was not written.
-    ASSERT_EQ(a->Command({"column", "Until", "Until", "text"}), "");
+    ASSERT_EQ(a->Command({"column", "Until", "Until", "Text"}), "");
     ASSERT_NO_FATAL_FAILURE(FollowA());
     ASSERT_TRUE(Idle([&] { return !form->questions.isEmpty(); }, 5000));
     EXPECT_TRUE(form->questions.last().contains("05.03.20")) << form->questions.last().toStdString();

@@ -140,14 +140,6 @@ public:
                 core.SetData(row, core.IndexOfColumnHack(tbTable, f.value(1)), f.value(2));
                 return "ok " + row->ID.Value();
             }
-            if (command == "addcolumn") {
-                // The table setup with one column more, confirmed: saved before and after.
-                TSetupApplier applier(core, file);
-                TSetupChanges changes;
-                changes.Table = applier.ReadTable();
-                changes.Table->Columns.push_back({f.value(1), ColumnTypeName2Type(f.value(2)), {}, -1});
-                return applier.Apply(changes) ? "ok" : "error setup";
-            }
             if (command == "undo") {
                 core.Undo();
                 return "ok";
@@ -176,12 +168,12 @@ public:
                 return "ok " + QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
             }
             if (command == "column") {
-                // A task column renamed and (re)typed through the table setup, which saves
-                // before and after; an empty caption adds the column.
+                // A task column renamed and (re)typed (by its name in files) through the table
+                // setup, which saves before and after; an empty caption adds the column.
                 TSetupApplier applier(core, file);
                 TSetupChanges changes;
                 changes.Table = applier.ReadTable();
-                const TColumnType type = f.value(3) == "date" ? ctDate : ctText;
+                const TColumnType type = ColumnTypeName2Type(f.value(3));
                 auto &columns = changes.Table->Columns;
                 const auto it = std::find_if(columns.begin(), columns.end(),
                                              [&](const TTableSetupColumn &column) { return column.Caption == f.value(1); });

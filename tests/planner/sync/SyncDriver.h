@@ -11,15 +11,13 @@
 //   add <caption> <text>     a new task row with one cell set, as one user action (one undo
 //                            step); answers its id
 //   set <id> <caption> <text>
-//   addcolumn <caption> <type>
-//                            the table setup with a new last column of the type ("Text",
-//                            "CheckBox" ...), confirmed as OK does (saved before and after)
 //   delete <id>
 //   deleteall                every task row, as one user action
 //   order <caption>          the task rows' texts of a column, top to bottom, as a JSON array
-//   column <caption> <new caption> <date|text>
-//                            the task column renamed and typed anew through the table setup
-//                            (saved before and after); an unknown caption adds the column
+//   column <caption> <new caption> <type>
+//                            the task column renamed and typed anew ("Text", "Date",
+//                            "CheckBox" ...) through the table setup, confirmed as OK does
+//                            (saved before and after); an unknown caption adds a last column
 //   undo                     takes back the newest undo step
 //   save                     the road of saving under the document's name
 //   saveasname <path>        the name the save dialog answers from now on

@@ -19,7 +19,7 @@ protected:
     void AddColumnInA(const QString &caption, const char *type)
     {
         const int before = core->GetTableColCount(tbTable);
-        ASSERT_EQ(a->Command({"addcolumn", caption, QString::fromLatin1(type)}), "") << a->Output().toStdString();
+        ASSERT_EQ(a->Command({"column", "", caption, QString::fromLatin1(type)}), "") << a->Output().toStdString();
         const QString generation = a->Json("state").value("generation").toString();
         ASSERT_TRUE(Idle([&] {
             return form->Sync().DirWatchThread()->WorkingDir() == generation
