@@ -528,6 +528,8 @@ void TPlannerCore::ActionAddNodeExecute()
 {
     const TWhichTable table = FActiveTable;
     TBaseTreeGrid *grid = GetTable(table);
+    // One user action: Undo takes the row back with the cells it was given.
+    const TUndoGroupScope group(FUndoRedoGroupIndex, UndoStack());
     TNodeData *node = AddNode(GetFreeID(), table, true);
     // The new row takes the filtered cells of the first visible row, so that it stays shown.
     if (TGridNode *first = grid->GetFirstVisible()) {
