@@ -49,7 +49,9 @@ function(velmora_layer_tests name layer)
   target_link_libraries(${name} PRIVATE ${layer} velmora_test_main velmora_warnings)
   # The test files of a layer read the same test framework and Qt headers: parsed once.
   target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common/TestPrecompiled.h)
+  # The desktop-session tests run in a session of their own (tests/planner/CMakeLists.txt).
   gtest_discover_tests(${name}
+    TEST_FILTER "-DesktopSession*"
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
