@@ -259,7 +259,9 @@ void TBaseTreeGrid::DragScroll(TScrollDirections directions)
     if (UseRightToLeftReading())
         dx = -dx;
     DoSetOffsetXY(QPoint(FOffsetX + dx, FOffsetY + dy), DefaultScrollUpdateFlags);
-    UpdateWindowAndDragImage(DragSourceTree(), viewport()->rect(), false, true);
+    // The scroll repainted what it exposed; only a picture over the rows must take them again.
+    if (TBaseTreeGrid *source = DragSourceTree(); ShowsDragImageOf(source))
+        UpdateWindowAndDragImage(source, viewport()->rect(), false, true);
 }
 
 bool TBaseTreeGrid::ShowsDragImageOf(TBaseTreeGrid *source) const
