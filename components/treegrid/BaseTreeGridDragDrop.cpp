@@ -259,7 +259,9 @@ void TBaseTreeGrid::DragScroll(TScrollDirections directions)
     if (UseRightToLeftReading())
         dx = -dx;
     DoSetOffsetXY(QPoint(FOffsetX + dx, FOffsetY + dy), DefaultScrollUpdateFlags);
-    UpdateWindowAndDragImage(DragSourceTree(), viewport()->rect(), false, true);
+    // The scroll repainted what it exposed; only a picture over the rows must take them again.
+    if (TBaseTreeGrid *source = DragSourceTree(); ShowsDragImageOf(source))
+        UpdateWindowAndDragImage(source, viewport()->rect(), false, true);
 }
 
 bool TBaseTreeGrid::ShowsDragImageOf(TBaseTreeGrid *source) const
@@ -332,28 +334,20 @@ bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDrag
     }
     // The rows whose look changes: the old and the new target, or the target's drop mark.
     QRect changed;
-    const auto rowOf = [this](PGridNode row) {
-        const QRect r = GetDisplayRect(row, NoColumn, false);
-        return QRect(0, r.top(), ClientWidth(), r.height());
-    };
     if (node != FDropTargetNode) {
         FExpandTimer.stop();
-        if (FDropTargetNode) {
-            InvalidateNode(FDropTargetNode);
-            changed |= rowOf(FDropTargetNode);
-        }
+        if (FDropTargetNode)
+            changed |= InvalidateNode(FDropTargetNode);
         FDropTargetNode = node;
         if (node) {
-            InvalidateNode(node);
-            changed |= rowOf(node);
+            changed |= InvalidateNode(node);
             if (FFocusedColumn == NoColumn)
                 FFocusedColumn = MainColumn();
             if (FOptions->AutoOptions().contains(toAutoDropExpand) && (node->ChildCount > 0 || node->States.contains(vsHasChildren)))
                 FExpandTimer.start(int(FAutoExpandDelay));
         }
     } else if (node && mode != FLastDropMode) {
-        InvalidateNode(node);
-        changed |= rowOf(node);
+        changed |= InvalidateNode(node);
     }
     FLastDropMode = mode;
     UpdateWindowAndDragImage(source, changed, false, true);

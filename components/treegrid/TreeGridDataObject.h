@@ -20,9 +20,6 @@ class TTGDataObject : public QMimeData
 public:
     TTGDataObject(TBaseTreeGrid *owner, bool forClipboard);
 
-    TBaseTreeGrid *Owner() const { return FOwner; }
-    bool ForClipboard() const { return FForClipboard; }
-
     // The formats offered for reading, as MIME types in the order offered: the tree's formats
     // (taken when the object was made), then those set later. The reference is not among them.
     QStringList EnumFormatEtc() const;

@@ -210,7 +210,6 @@ void TTGDragImage::EndDrag()
     FStates = {disHidden};
     FDragImage = QImage();
     FBackImage = QImage();
-    FAlphaImage = QImage();
 }
 
 QRect TTGDragImage::GetDragImageRect() const
@@ -248,16 +247,17 @@ void TTGDragImage::InternalShowDragImage()
 {
     if (!FHost)
         return;
-    FAlphaImage = FBackImage.copy();
-    AlphaBlend(&FDragImage, &FAlphaImage, FDragImage.rect(), QPoint(0, 0), BlendMode(), FTransparency, FPostBlendBias);
+    // The picture blended over what lies under it.
+    QImage shown = FBackImage.copy();
+    AlphaBlend(&FDragImage, &shown, FDragImage.rect(), QPoint(0, 0), BlendMode(), FTransparency, FPostBlendBias);
     QWidget *port = FHost->viewport();
     auto *view = static_cast<TDragImageView *>(FView.data());
     if (!view) {
         view = new TDragImageView(port);
         FView = view;
     }
-    view->setGeometry(QRect(port->mapFromGlobal(FImagePosition), FAlphaImage.size()));
-    view->SetPicture(FAlphaImage);
+    view->setGeometry(QRect(port->mapFromGlobal(FImagePosition), shown.size()));
+    view->SetPicture(shown);
     view->raise();
     view->show();
 }

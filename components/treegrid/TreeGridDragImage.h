@@ -79,9 +79,8 @@ public:
     // is taken again, and with reshow the picture is blended and shown again at once.
     void RecaptureBackground(TBaseTreeGrid *tree, const QRect &r, bool reshow);
 
-    // The prepared picture (ARGB32 with the alpha the options made) and the picture last shown.
+    // The prepared picture (ARGB32 with the alpha the options made).
     const QImage &Image() const { return FDragImage; }
-    const QImage &Shown() const { return FAlphaImage; }
     // How the picture is blended over the background.
     TBlendMode BlendMode() const;
 
@@ -112,7 +111,6 @@ private:
     QPointer<QWidget> FView;
     QImage FDragImage;  // the picture with its alpha channel
     QImage FBackImage;  // what lies under it
-    QImage FAlphaImage; // the two blended: what is shown
     QPoint FImagePosition; // screen
     QPoint FHotSpot;       // the pointer within the picture
 };

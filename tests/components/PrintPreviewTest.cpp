@@ -21,8 +21,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
-#include <vector>
 
 #include "Canvas.h"
 #include "DialogPrintPreview.h"
@@ -70,6 +70,21 @@ struct RecorderFixture : ::testing::Test {
         return nullptr;
     }
     static int Top(const TRecordedText &t) { return qRound(t.Position.y()) - QFontMetrics(t.Font).ascent(); }
+    // From within the open preview: a click on its page opens the full-screen view, where look
+    // runs before a click there goes back; then the preview is cancelled.
+    void LookInFullScreen(const std::function<void(TPrintPreviewFullScreenDialog &)> &look)
+    {
+        QTimer::singleShot(0, &recorder, [this, look] {
+            TPrintPreviewFullScreenDialog *full = recorder.FullScreen();
+            look(*full);
+            QTest::mouseClick(full->PaintBox(), Qt::LeftButton, {}, QPoint(5, 5));
+        });
+        QTest::mouseClick(recorder.Form()->findChild<TPreviewPaintBox *>(QStringLiteral("PaintBox1")), Qt::LeftButton,
+                          {}, QPoint(5, 5));
+        QTimer::singleShot(0, &recorder, [this] {
+            recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+        });
+    }
 
     QTemporaryDir dir;
     QString pdf;
@@ -253,6 +268,7 @@ struct TShownPreview {
     QRect panel;
     QRect box;
     QRect button1;
+    QRect button2;
     QRect button3;
     QRect resizedPanel; // after the user made it 600 x 450
 };
@@ -267,6 +283,7 @@ TShownPreview ShowPreview(TPrintPreviewDialog &recorder)
         shown.panel = form->findChild<QFrame *>(QStringLiteral("Panel1"))->geometry();
         shown.box = form->findChild<TPreviewPaintBox *>(QStringLiteral("PaintBox1"))->geometry();
         shown.button1 = form->findChild<QPushButton *>(QStringLiteral("Button1"))->geometry();
+        shown.button2 = form->findChild<QPushButton *>(QStringLiteral("Button2"))->geometry();
         shown.button3 = form->findChild<QPushButton *>(QStringLiteral("Button3"))->geometry();
         form->resize(600, 450);
         shown.resizedPanel = form->findChild<QFrame *>(QStringLiteral("Panel1"))->geometry();
@@ -325,17 +342,10 @@ TEST_F(RecorderFixture, PreviewPagesWheelAndFullScreen)
                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(box, &down);
         afterWheel = recorder.GetScrollBarPosition();
-        QTimer::singleShot(0, &recorder, [&] {
-            TPrintPreviewFullScreenDialog *full = recorder.FullScreen();
-            fullScreenPage = full->Page();
-            full->ScrollBar()->setValue(3);
-            fullScreenCaption = full->windowTitle();
-            QTest::mouseClick(full->PaintBox(), Qt::LeftButton, {}, QPoint(5, 5));
-        });
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
-        // Back from the full-screen view.
-        QTimer::singleShot(0, &recorder, [&] {
-            recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+        LookInFullScreen([&](TPrintPreviewFullScreenDialog &full) {
+            fullScreenPage = full.Page();
+            full.ScrollBar()->setValue(3);
+            fullScreenCaption = full.windowTitle();
         });
     });
     recorder.Preview();
@@ -355,34 +365,23 @@ TEST_F(RecorderFixture, PreviewButtonsAreWideEnoughForTheirTexts)
     larger.setPointSize(12);
     QApplication::setFont(larger);
     RecordPages(1);
-    std::vector<QRect> geometry;
-    std::vector<int> room; // for the text inside the frame and margins
-    std::vector<int> text;
-    int formWidth = 0;
-    QTimer::singleShot(0, &recorder, [&] {
-        QDialog *form = recorder.Form();
-        formWidth = form->width();
-        for (const char *name : {"Button1", "Button2", "Button3"}) {
-            auto *button = form->findChild<QPushButton *>(QLatin1String(name));
-            geometry.push_back(button->geometry());
-            QStyleOptionButton option;
-            option.initFrom(button);
-            option.text = button->text();
-            option.features |= QStyleOptionButton::AutoDefaultButton;
-            room.push_back(button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
-            text.push_back(button->fontMetrics().horizontalAdvance(button->text()));
-        }
-        form->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
-    });
-    recorder.Preview();
+    const TShownPreview shown = ShowPreview(recorder);
+    for (const char *name : {"Button1", "Button2", "Button3"}) {
+        // The room for the text inside the frame and margins.
+        const auto *button = recorder.Form()->findChild<QPushButton *>(QLatin1String(name));
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+        EXPECT_GE(button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width(),
+                  button->fontMetrics().horizontalAdvance(button->text()))
+            << name;
+    }
     QApplication::setFont(before);
-    ASSERT_EQ(geometry.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_GE(room[i], text[i]) << "button " << i + 1;
-    EXPECT_GE(geometry[1].width(), 137);
-    EXPECT_LT(geometry[0].right(), geometry[1].left());
-    EXPECT_LT(geometry[1].right(), geometry[2].left());
-    EXPECT_LE(geometry[2].right(), formWidth - 6);
+    EXPECT_GE(shown.button2.width(), 137);
+    EXPECT_LT(shown.button1.right(), shown.button2.left());
+    EXPECT_LT(shown.button2.right(), shown.button3.left());
+    EXPECT_LE(shown.button3.right(), shown.size.width() - 6);
 }
 
 // A text drawn with the page's default pen (the chart's title) shows black in the preview and
@@ -409,9 +408,8 @@ TEST_F(RecorderFixture, TextsDrawnWithTheDefaultPenShowBlackInThePreviews)
         QDialog *form = recorder.Form();
         auto *box = form->findChild<TPreviewPaintBox *>(QStringLiteral("PaintBox1"));
         inPreview = darkest(box->grab().toImage());
-        QTimer::singleShot(0, &recorder, [&] {
-            TPrintPreviewFullScreenDialog *full = recorder.FullScreen();
-            QWidget *page = full->PaintBox();
+        LookInFullScreen([&](TPrintPreviewFullScreenDialog &full) {
+            QWidget *page = full.PaintBox();
             // The title's band of the page, as the full-screen view shows it.
             const double scale = double(page->width()) / recorder.PhysicalSize().width();
             const QPoint offset = recorder.PhysicalOffset() + recorder.PrintableOffset();
@@ -419,11 +417,6 @@ TEST_F(RecorderFixture, TextsDrawnWithTheDefaultPenShowBlackInThePreviews)
                              int(offset.y() * scale), std::max(1, int(width * scale)),
                              std::max(1, int(height * scale)));
             inFullScreen = darkest(page->grab(band).toImage());
-            QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(5, 5));
-        });
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
-        QTimer::singleShot(0, &recorder, [&] {
-            recorder.Form()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
         });
     });
     recorder.Preview();

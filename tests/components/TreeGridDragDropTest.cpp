@@ -2,11 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QClipboard>
 #include <QDragEnterEvent>
-#include <QDragLeaveEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -26,6 +22,8 @@
 #include "treegrid/TreeGridStream.h"
 
 namespace {
+
+using treegridtest::SendDrag;
 
 // A string tree whose drag, instead of the platform's drag loop, carries the data to a given
 // tree through the window events a real drag sends, and returns what that tree answered.
@@ -62,19 +60,11 @@ protected:
         std::unique_ptr<QMimeData> owned(data);
         if (Loop)
             return Loop(data, allowed);
-        if (!Target)
-            return Qt::IgnoreAction;
-        QWidget *port = Target->viewport();
-        QDragEnterEvent enter(QPoint(1, 1), allowed, data, Qt::LeftButton, Keys);
-        QCoreApplication::sendEvent(port, &enter);
-        if (!enter.isAccepted())
+        if (!Target || SendDrag(*Target, QEvent::DragEnter, QPoint(1, 1), data, allowed, Keys) == Qt::IgnoreAction)
             return Qt::IgnoreAction;
         ++Enters;
-        QDragMoveEvent move(DropAt, allowed, data, Qt::LeftButton, Keys);
-        QCoreApplication::sendEvent(port, &move);
-        QDropEvent drop(DropAt, allowed, data, Qt::LeftButton, Keys);
-        QCoreApplication::sendEvent(port, &drop);
-        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+        SendDrag(*Target, QEvent::DragMove, DropAt, data, allowed, Keys);
+        return SendDrag(*Target, QEvent::Drop, DropAt, data, allowed, Keys);
     }
 };
 
@@ -108,21 +98,13 @@ std::unique_ptr<TDragTree> MakeTree()
 }
 
 using treegridtest::AddText;
+using treegridtest::DragWithTheMouse;
 using treegridtest::Shape;
 
 // The middle of the node's text: a drop there goes onto the node.
 QPoint OnLabel(TBaseTreeGrid &tree, PGridNode node)
 {
     return tree.GetDisplayRect(node, 0, true).center();
-}
-
-// The user drags the selected nodes from the node's text.
-void DragWithTheMouse(TBaseTreeGrid &tree, PGridNode node)
-{
-    const QPoint press = OnLabel(tree, node);
-    QTest::mousePress(tree.viewport(), Qt::LeftButton, Qt::NoModifier, press);
-    QTest::mouseMove(tree.viewport(), press + QPoint(0, 2 * QApplication::startDragDistance()));
-    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, Qt::NoModifier, press);
 }
 
 // Beside the text in the second column, near the top or the bottom of the row.
@@ -247,24 +229,17 @@ TEST(TreeGridDragDropTest, RefusedDropsAndForgedReferencesChangeNothing)
     // keeps what it read.
     source->SetSelected(a, true);
     source->CopyToClipBoard();
-    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
-    ASSERT_NE(copied, nullptr);
-    auto data = std::make_unique<QMimeData>();
-    for (const QString &format : copied->formats())
-        data->setData(format, copied->data(format));
+    const std::unique_ptr<QMimeData> data = treegridtest::ReadClipboard();
     source->CancelCutOrCopy();
     QByteArray forged = data->data(QStringLiteral("application/x-velmora-tree-grid-reference"));
     ASSERT_EQ(forged.size(), 12);
     forged[11] = char(forged[11] ^ 0x20);
     data->setData(QStringLiteral("application/x-velmora-tree-grid-reference"), forged);
     const QPoint at = OnLabel(*fresh, fresh->GetFirst());
-    QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(fresh->viewport(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
+    const Qt::DropActions allowed = Qt::MoveAction | Qt::CopyAction;
+    ASSERT_NE(SendDrag(*fresh, QEvent::DragEnter, at, data.get(), allowed, Qt::ShiftModifier), Qt::IgnoreAction);
     EXPECT_EQ(seenSource, nullptr);
-    QDropEvent drop(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(fresh->viewport(), &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_NE(SendDrag(*fresh, QEvent::Drop, at, data.get(), allowed, Qt::ShiftModifier), Qt::IgnoreAction);
     EXPECT_EQ(Shape(*fresh), QStringLiteral("y(a)"));
     EXPECT_EQ(Shape(*source), QStringLiteral("a"));
 }
@@ -283,16 +258,11 @@ TEST(TreeGridDragDropTest, DropMarksEffectsAndAutoExpandFollowThePointer)
         seenMode = mode;
         accept = true;
     };
-    QWidget *port = tree->viewport();
     const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-    QDragEnterEvent enter(QPoint(1, 1), all, data.get(), Qt::LeftButton, {});
-    QCoreApplication::sendEvent(port, &enter);
-    ASSERT_TRUE(enter.isAccepted());
+    ASSERT_NE(SendDrag(*tree, QEvent::DragEnter, QPoint(1, 1), data.get(), all), Qt::IgnoreAction);
 
     const auto moveTo = [&](QPoint p, Qt::KeyboardModifiers keys, Qt::DropActions allowed) {
-        QDragMoveEvent move(p, allowed, data.get(), Qt::LeftButton, keys);
-        QCoreApplication::sendEvent(port, &move);
-        return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+        return SendDrag(*tree, QEvent::DragMove, p, data.get(), allowed, keys);
     };
     // Its own data moves; Ctrl copies, Alt links, Ctrl+Shift links only when linking is allowed.
     EXPECT_EQ(moveTo(BesideRow(*tree, a, true), {}, all), Qt::MoveAction);
@@ -317,8 +287,7 @@ TEST(TreeGridDragDropTest, DropMarksEffectsAndAutoExpandFollowThePointer)
     EXPECT_EQ(tree->DropTargetNode(), b);
     QTRY_VERIFY_WITH_TIMEOUT(tree->Expanded(b), 2000);
 
-    QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(port, &leave);
+    SendDrag(*tree, QEvent::DragLeave, QPoint(), data.get(), all);
     EXPECT_EQ(tree->DropTargetNode(), nullptr);
 }
 
@@ -501,17 +470,6 @@ TEST(TreeGridDragDropTest, ExchangedDataReadsAsAStreamThatCannotBeWritten)
 
 namespace {
 
-// A drag event over the tree's rows, as a running drag sends it.
-void Send(TBaseTreeGrid &tree, QEvent::Type type, QPoint p, QMimeData *data, Qt::DropActions allowed)
-{
-    QDragLeaveEvent leave;
-    QDragEnterEvent enter(p, allowed, data, Qt::LeftButton, Qt::NoModifier);
-    QDragMoveEvent move(p, allowed, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(tree.viewport(), type == QEvent::DragLeave   ? static_cast<QEvent *>(&leave)
-                                                 : type == QEvent::DragEnter ? &enter
-                                                                             : &move);
-}
-
 // What the user sees of the drag picture over the target is its rows as a full paint draws them
 // with the prepared picture blended over them in the given mode, pixel for pixel.
 ::testing::AssertionResult ShowsBlendedOverFreshRows(TBaseTreeGrid &target, const TTGDragImage &image,
@@ -585,10 +543,10 @@ TEST(TreeGridDragDropTest, ThePictureIsBlendedOverTheRowsBeneathAsTheOptionsSay)
                 unbiased = picture.pixel(onRow);
             }
             const QPoint over(120, 50);
-            Send(*target, QEvent::DragEnter, over, data, allowed);
+            SendDrag(*target, QEvent::DragEnter, over, data, allowed);
             EXPECT_EQ(image.GetDragImageRect().topLeft(), target->viewport()->mapToGlobal(over) - onRow);
             EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, c.mode));
-            Send(*target, QEvent::DragLeave, over, data, allowed);
+            SendDrag(*target, QEvent::DragLeave, over, data, allowed);
             EXPECT_FALSE(image.Visible());
             return Qt::IgnoreAction;
         };
@@ -611,9 +569,9 @@ TEST(TreeGridDragDropTest, ThePictureFollowsThePointerAndNeverShowsStaleRows)
     TTGDragImage &image = source->DragImage();
 
     source->Loop = [&](QMimeData *data, Qt::DropActions allowed) {
-        const auto move = [&](QPoint p) { Send(*target, QEvent::DragMove, p, data, allowed); };
+        const auto move = [&](QPoint p) { SendDrag(*target, QEvent::DragMove, p, data, allowed); };
         QPoint at(100, 30);
-        Send(*target, QEvent::DragEnter, at, data, allowed);
+        SendDrag(*target, QEvent::DragEnter, at, data, allowed);
         // Small steps take only the strips newly covered, jumps all; the drop mark moves beneath.
         for (const QPoint step : {QPoint(3, 2), QPoint(-5, 1), QPoint(0, -4), QPoint(-1, 13), QPoint(220, 0),
                                   QPoint(-220, 10), QPoint(150, 60)}) {
@@ -639,7 +597,7 @@ TEST(TreeGridDragDropTest, ThePictureFollowsThePointerAndNeverShowsStaleRows)
         EXPECT_EQ(image.GetDragImageRect(), before.translated(7, 0));
         EXPECT_TRUE(ShowsBlendedOverFreshRows(*target, image, bmMasterAlpha));
         // Off the tree the rows show through.
-        Send(*target, QEvent::DragLeave, at, data, allowed);
+        SendDrag(*target, QEvent::DragLeave, at, data, allowed);
         EXPECT_EQ(image.Host(), nullptr);
         EXPECT_EQ(testsupport::ShownAfterEvents(target->viewport()), treegridtest::Render(*target));
         return Qt::IgnoreAction;

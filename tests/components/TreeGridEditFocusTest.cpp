@@ -20,6 +20,7 @@
 
 using inputtest::TEditableFixture;
 using testsupport::ShowsFullRender;
+using treegridtest::Shape;
 
 namespace {
 
@@ -384,14 +385,13 @@ TEST(TreeGridEditFocusTest, AnOnNewTextHandlerThatDeletesNodesLeavesNothingOfThe
             sender->DeleteNode(gone);
         doomed.clear();
     };
-    const auto rowCount = [&] { return f.tree->RootNodeCount(); };
 
     // Enter: the handler deletes the edited node itself.
     doomed = {rows[1]};
     f.Type(rows[1], 0, QStringLiteral("x"));
     QTest::keyClick(f.Editor(), Qt::Key_Return);
     EXPECT_TRUE(f.EditorGone());
-    EXPECT_EQ(rowCount(), 4u);
+    EXPECT_EQ(f.tree->RootNodeCount(), 4u);
     EXPECT_TRUE(f.edited.empty()) << "no notification names a deleted node";
     EXPECT_EQ(f.cancelled, std::vector<TColumnIndex>{0});
     EXPECT_TRUE(treegridtest::TreeIsConsistent(*f.tree));
@@ -400,7 +400,7 @@ TEST(TreeGridEditFocusTest, AnOnNewTextHandlerThatDeletesNodesLeavesNothingOfThe
     // A plain text assignment whose handler deletes the node.
     doomed = {rows[2]};
     f.tree->SetText(rows[2], 0, QStringLiteral("y"));
-    EXPECT_EQ(rowCount(), 3u);
+    EXPECT_EQ(f.tree->RootNodeCount(), 3u);
 
     // Moving the focus ends the edit; its handler deletes the node the focus was to go to.
     doomed = {rows[3]};
@@ -409,14 +409,14 @@ TEST(TreeGridEditFocusTest, AnOnNewTextHandlerThatDeletesNodesLeavesNothingOfThe
     EXPECT_TRUE(f.EditorGone());
     EXPECT_EQ(f.Text(rows[0]), QStringLiteral("kept"));
     EXPECT_EQ(f.tree->FocusedNode(), rows[0]);
-    EXPECT_EQ(rowCount(), 2u);
+    EXPECT_EQ(f.tree->RootNodeCount(), 2u);
 
     // Collapsing a parent ends the edit of its child; the handler deletes the parent.
     doomed = {parent};
     f.Type(child, 0, QStringLiteral("z"));
     f.tree->ToggleNode(parent);
     EXPECT_TRUE(f.EditorGone());
-    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_EQ(f.tree->RootNodeCount(), 1u);
     EXPECT_TRUE(treegridtest::TreeIsConsistent(*f.tree));
     EXPECT_TRUE(ShowsFullRender(f.tree.get()));
 
@@ -433,25 +433,17 @@ TEST(TreeGridEditFocusTest, AnOnNewTextHandlerThatDeletesNodesLeavesNothingOfThe
 TEST(TreeGridEditFocusTest, SortingEndsTheRunningEditOrSortsNothing)
 {
     TEditFixture f;
-    const auto rows = f.AddRows(3);
-    const std::vector<QString> names{QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("mid")};
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        *f.tree->GetNodeData<QString>(rows[i]) = names[i];
+    const std::vector<PGridNode> rows{f.Add(QStringLiteral("zeta")), f.Add(QStringLiteral("alpha")),
+                                      f.Add(QStringLiteral("mid"))};
     f.tree->OnCompareNodes = [](TBaseTreeGrid *sender, PGridNode a, PGridNode b, TColumnIndex, int &result) {
         result = sender->GetNodeData<QString>(a)->compare(*sender->GetNodeData<QString>(b));
-    };
-    const auto order = [&] {
-        std::vector<QString> texts;
-        for (PGridNode run = f.tree->GetFirst(); run; run = f.tree->GetNext(run))
-            texts.push_back(f.Text(run));
-        return texts;
     };
 
     f.Type(rows[0], 0, QStringLiteral("omega"));
     f.tree->SortTree(0, sdAscending);
     EXPECT_TRUE(f.EditorGone());
     EXPECT_EQ(f.Text(rows[0]), QStringLiteral("omega"));
-    EXPECT_EQ(order(), inputtest::Names({"alpha", "mid", "omega"}));
+    EXPECT_EQ(Shape(*f.tree), QStringLiteral("alpha,mid,omega"));
     EXPECT_EQ(f.edited, std::vector<TColumnIndex>{0});
     EXPECT_TRUE(ShowsFullRender(f.tree.get()));
 
@@ -459,7 +451,7 @@ TEST(TreeGridEditFocusTest, SortingEndsTheRunningEditOrSortsNothing)
     f.Type(rows[1], 0, QStringLiteral("beta"));
     f.tree->Sort(nullptr, 0, sdDescending);
     EXPECT_TRUE(f.EditorGone());
-    EXPECT_EQ(order(), inputtest::Names({"omega", "mid", "beta"}));
+    EXPECT_EQ(Shape(*f.tree), QStringLiteral("omega,mid,beta"));
 
     // An editor that refuses to end keeps its row where it is, in both ways of sorting.
     auto link = std::make_shared<TStubbornLink>();
@@ -472,11 +464,11 @@ TEST(TreeGridEditFocusTest, SortingEndsTheRunningEditOrSortsNothing)
     EXPECT_TRUE(f.tree->IsEditing());
     EXPECT_EQ(f.tree->EditedNode(), rows[2]);
     EXPECT_EQ(link->EndCalls, 2);
-    EXPECT_EQ(order(), inputtest::Names({"omega", "mid", "beta"}));
+    EXPECT_EQ(Shape(*f.tree), QStringLiteral("omega,mid,beta"));
 
     // Once it lets go, the next sort goes ahead.
     link->Refuse = false;
     f.tree->SortTree(0, sdAscending);
     EXPECT_FALSE(f.tree->IsEditing());
-    EXPECT_EQ(order(), inputtest::Names({"beta", "mid", "omega"}));
+    EXPECT_EQ(Shape(*f.tree), QStringLiteral("beta,mid,omega"));
 }

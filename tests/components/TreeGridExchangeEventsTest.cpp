@@ -3,13 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QTest>
 
 #include <memory>
 #include <vector>
@@ -137,11 +135,7 @@ TEST(TreeGridExchangeEventsTest, OwnersMayBringTheDragDataAndTheDropTarget)
         data = own;
     };
     source->SetSelected(a, true);
-    QWidget *port = source->viewport();
-    const QPoint press = source->GetDisplayRect(a, 0, true).center();
-    QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, press);
-    QTest::mouseMove(port, press + QPoint(0, 2 * QApplication::startDragDistance()));
-    QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, press);
+    treegridtest::DragWithTheMouse(*source, a);
     ASSERT_NE(source->Dragged, nullptr);
     EXPECT_EQ(source->Dragged.get(), own);
     EXPECT_EQ(source->Dragged->text(), QStringLiteral("own drag"));
@@ -166,24 +160,16 @@ TEST(TreeGridExchangeEventsTest, OwnersMayBringTheDragDataAndTheDropTarget)
     };
     // The source's nodes as the clipboard holds them: the same data a drag carries.
     source->CopyToClipBoard();
-    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
-    ASSERT_NE(copied, nullptr);
-    std::unique_ptr<QMimeData> nodes(new QMimeData);
-    for (const QString &format : copied->formats())
-        nodes->setData(format, copied->data(format));
+    const std::unique_ptr<QMimeData> nodes = treegridtest::ReadClipboard();
     const QPoint at(300, 150);
-    QDragEnterEvent enter(at, Qt::CopyAction, nodes.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target->viewport(), &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, nodes.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target->viewport(), &move);
+    treegridtest::SendDrag(*target, QEvent::DragEnter, at, nodes.get(), Qt::CopyAction);
+    treegridtest::SendDrag(*target, QEvent::DragMove, at, nodes.get(), Qt::CopyAction);
     ASSERT_NE(manager, nullptr);
     EXPECT_EQ(target->DragManager(), manager);
     EXPECT_TRUE(manager->IsDropTarget());
     EXPECT_EQ(manager->DragSource(), source.get());
     EXPECT_EQ(manager->DataObject(), nodes.get());
-    QDropEvent drop(at, Qt::CopyAction, nodes.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target->viewport(), &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(treegridtest::SendDrag(*target, QEvent::Drop, at, nodes.get(), Qt::CopyAction), Qt::CopyAction);
     EXPECT_EQ(Shape(*target), QStringLiteral("x,a"));
     EXPECT_EQ(manager->Enters, 1);
     EXPECT_EQ(manager->Moves, 1);
@@ -192,10 +178,8 @@ TEST(TreeGridExchangeEventsTest, OwnersMayBringTheDragDataAndTheDropTarget)
     EXPECT_EQ(manager->DataObject(), nullptr);
 
     // A drag that leaves again.
-    QDragEnterEvent again(at, Qt::CopyAction, nodes.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target->viewport(), &again);
-    QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(target->viewport(), &leave);
+    treegridtest::SendDrag(*target, QEvent::DragEnter, at, nodes.get(), Qt::CopyAction);
+    treegridtest::SendDrag(*target, QEvent::DragLeave, at, nodes.get(), Qt::CopyAction);
     EXPECT_EQ(manager->Leaves, 1);
     EXPECT_FALSE(manager->IsDropTarget());
     EXPECT_EQ(created, 1) << "made once, on first use";

@@ -3,14 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QMimeData>
-#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -46,11 +42,8 @@ protected:
         loop.exec();
         if (!Target)
             return Qt::IgnoreAction;
-        QDragEnterEvent enter(DropAt, allowed, data, Qt::LeftButton, Qt::ShiftModifier);
-        QCoreApplication::sendEvent(Target->viewport(), &enter);
-        QDropEvent drop(DropAt, allowed, data, Qt::LeftButton, Qt::ShiftModifier);
-        QCoreApplication::sendEvent(Target->viewport(), &drop);
-        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+        treegridtest::SendDrag(*Target, QEvent::DragEnter, DropAt, data, allowed, Qt::ShiftModifier);
+        return treegridtest::SendDrag(*Target, QEvent::Drop, DropAt, data, allowed, Qt::ShiftModifier);
     }
 };
 
@@ -159,11 +152,7 @@ TEST(TreeGridExchangeSafetyTest, NodesDeletedDuringTheDragLoopLeaveTheDragSelect
         // The user drags a and b away with the mouse.
         Select(*source, {a, b});
         source->SetFocusedNode(a);
-        QWidget *port = source->viewport();
-        const QPoint press = source->GetDisplayRect(a, 0, true).center();
-        QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, press);
-        QTest::mouseMove(port, press + QPoint(0, 2 * QApplication::startDragDistance()));
-        QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, press);
+        treegridtest::DragWithTheMouse(*source, a);
 
         // Copied or moved: only what was still there when the drop asked for the nodes.
         EXPECT_EQ(Shape(*target), QStringLiteral("a")) << optimized;

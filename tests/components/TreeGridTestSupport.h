@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMimeData>
 #include <QStringList>
+#include <QTest>
 
 #include <memory>
 #include <vector>
@@ -244,6 +251,43 @@ inline QString Shape(TBaseTreeGrid &tree, PGridNode parent = nullptr)
         parts << part;
     }
     return parts.join(QLatin1Char(','));
+}
+
+// The user drags the selected nodes from the node's text: a press there, a move past the drag
+// threshold (the drag runs within it) and the release.
+inline void DragWithTheMouse(TBaseTreeGrid &tree, PGridNode node)
+{
+    QWidget *port = tree.viewport();
+    const QPoint press = tree.GetDisplayRect(node, 0, true).center();
+    QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, press);
+    QTest::mouseMove(port, press + QPoint(0, 2 * QApplication::startDragDistance()));
+    QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, press);
+}
+
+// A drag event over the tree's rows as a running drag sends it; the action the tree accepts.
+inline Qt::DropAction SendDrag(TBaseTreeGrid &tree, QEvent::Type type, QPoint p, const QMimeData *data,
+                               Qt::DropActions allowed, Qt::KeyboardModifiers keys = {})
+{
+    QDragLeaveEvent leave;
+    QDragEnterEvent enter(p, allowed, data, Qt::LeftButton, keys);
+    QDragMoveEvent move(p, allowed, data, Qt::LeftButton, keys);
+    QDropEvent drop(p, allowed, data, Qt::LeftButton, keys);
+    QDropEvent *event = type == QEvent::DragEnter  ? &enter
+                        : type == QEvent::DragMove ? &move
+                        : type == QEvent::Drop     ? &drop
+                                                   : nullptr;
+    QCoreApplication::sendEvent(tree.viewport(), event ? static_cast<QEvent *>(event) : &leave);
+    return event && event->isAccepted() ? event->dropAction() : Qt::IgnoreAction;
+}
+
+// What a receiver keeps of the clipboard: every format it offers, read now.
+inline std::unique_ptr<QMimeData> ReadClipboard()
+{
+    auto kept = std::make_unique<QMimeData>();
+    if (const QMimeData *data = QGuiApplication::clipboard()->mimeData())
+        for (const QString &format : data->formats())
+            kept->setData(format, data->data(format));
+    return kept;
 }
 
 } // namespace treegridtest
