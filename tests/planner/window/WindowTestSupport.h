@@ -25,6 +25,15 @@ inline QString WriteEmptyDocument(const QString &path)
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
 }
 
+// A main window shown and active at 1200 x 800.
+inline void ShowActive(TMainForm &window)
+{
+    window.resize(1200, 800);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+}
+
 // The real main window, shown and active at 1200 x 800, for tests that work it as a user does;
 // a question beyond its script gets `unscripted`.
 class MainWindowTest : public ::testing::Test
@@ -39,10 +48,7 @@ protected:
         SetDateFormats(FDateFormat, QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
         form = std::make_unique<TScriptedMainForm>(FUnscripted);
         BeforeShow();
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        ASSERT_NO_FATAL_FAILURE(ShowActive(*form));
         core = &form->Core();
     }
     void TearDown() override
