@@ -25,12 +25,9 @@ protected:
     template <class T>
     void Work(const char *menu, QAction *item, const std::function<void(T &)> &act)
     {
-        WhenShown(form.get(), [this] { return static_cast<QWidget *>(form->findChild<T *>()); }, [&](QWidget *window) {
-            QApplication::setActiveWindow(window);
-            ASSERT_TRUE(WaitUntil([window] { return QApplication::activeWindow() == window; }));
-            act(*static_cast<T *>(window));
-        });
-        ClickMenuItem(*form, form->menuBar()->findChild<QMenu *>(QString::fromLatin1(menu)), item);
+        ASSERT_TRUE(WorkDialog(form->menuBar()->findChild<QMenu *>(QString::fromLatin1(menu)), item,
+                               [this] { return static_cast<QWidget *>(form->findChild<T *>()); },
+                               [&](QWidget *window) { act(*static_cast<T *>(window)); }));
     }
     static void TypeOver(TDateField *field, const QString &text)
     {

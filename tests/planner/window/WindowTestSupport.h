@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -62,6 +63,26 @@ protected:
     TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
     {
         return AddTaskRow(*core, position, start, length);
+    }
+    // The window takes the keyboard, as a window the user works in has it.
+    static void Activate(QWidget *window)
+    {
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(userinput::WaitUntil([window] { return QApplication::activeWindow() == window; }));
+    }
+    // Opens a dialog with a menu item and works it, active, with `act`; true once it closed.
+    bool WorkDialog(QMenu *menu, QAction *item, const std::function<QWidget *()> &dialog,
+                    const std::function<void(QWidget *)> &act)
+    {
+        bool worked = false;
+        QWidget *shown = nullptr;
+        userinput::WhenShown(form.get(), dialog, [&](QWidget *window) {
+            shown = window;
+            Activate(window);
+            act(window);
+        }, &worked);
+        userinput::ClickMenuItem(*form, menu, item);
+        return userinput::WaitUntil([&] { return worked && !shown->isVisible(); });
     }
 
     std::unique_ptr<TScriptedMainForm> form;
