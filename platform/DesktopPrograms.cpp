@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -18,15 +20,18 @@ namespace {
 // The keys of the groups of a desktop entry or a mimeapps.list: group -> key -> value.
 using TGroups = QHash<QString, QHash<QString, QString>>;
 
-TGroups ReadGroups(const QString &path)
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TGroups ParseGroups(const QByteArray &text)
 {
     TGroups groups;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return groups;
     QString group;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QByteArray &raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
@@ -38,6 +43,11 @@ TGroups ReadGroups(const QString &path)
             groups[group].insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
     }
     return groups;
+}
+
+TGroups ReadGroups(const QString &path)
+{
+    return ParseGroups(ReadFile(path));
 }
 
 QStringList Items(const QString &value)
@@ -85,13 +95,31 @@ QStringList MimeAppsLists(const QStringList &applicationFolders)
     return lists;
 }
 
-} // namespace
-
-bool desktopHasProgramFor(const QString &fileName)
+// The keys of one desktop entry.
+QHash<QString, QString> EntryKeys(const QByteArray &text)
 {
-    const QMimeType mime = QMimeDatabase().mimeTypeForFile(fileName);
-    if (!mime.isValid() || mime.isDefault())
+    return ParseGroups(text).value(QStringLiteral("Desktop Entry"));
+}
+
+bool Hidden(const QHash<QString, QString> &entry)
+{
+    return entry.value(QStringLiteral("Hidden")) == QLatin1String("true");
+}
+
+// Whether a desktop entry (its text) offers itself for one of the types.
+bool Offers(const QByteArray &text, const QSet<QString> &types)
+{
+    const QHash<QString, QString> entry = EntryKeys(text);
+    if (Hidden(entry))
         return false;
+    for (const QString &type : Items(entry.value(QStringLiteral("MimeType"))))
+        if (types.contains(type))
+            return true;
+    return false;
+}
+
+bool HasProgramFor(const QMimeType &mime)
+{
     QSet<QString> types{mime.name()};
     for (const QString &alias : mime.aliases())
         types.insert(alias);
@@ -100,9 +128,7 @@ bool desktopHasProgramFor(const QString &fileName)
     const QHash<QString, QString> entries = DesktopEntries(folders);
     const auto shown = [&](const QString &id) {
         const QString path = entries.value(id);
-        return !path.isEmpty()
-               && ReadGroups(path).value(QStringLiteral("Desktop Entry")).value(QStringLiteral("Hidden"))
-                      != QLatin1String("true");
+        return !path.isEmpty() && !Hidden(EntryKeys(ReadFile(path)));
     };
 
     // Associations the user made or removed decide before what the entries say of themselves.
@@ -118,22 +144,53 @@ bool desktopHasProgramFor(const QString &fileName)
                 removed.insert(id);
         }
     }
+    // The index update-desktop-database keeps beside the entries saves reading them all; the
+    // entry it names must still offer itself (a folder named before may hide or replace it).
+    for (const QString &folder : folders) {
+        const QHash<QString, QString> cache =
+            ReadGroups(folder + QStringLiteral("/mimeinfo.cache")).value(QStringLiteral("MIME Cache"));
+        for (const QString &type : types)
+            for (const QString &id : Items(cache.value(type)))
+                if (!removed.contains(id) && entries.contains(id) && Offers(ReadFile(entries.value(id)), types))
+                    return true;
+    }
+    // An index may be missing or older than an entry: the entries themselves, each parsed only
+    // when its text names one of the types.
+    QList<QByteArray> names;
+    for (const QString &type : types)
+        names.append(type.toUtf8());
     for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
         if (removed.contains(it.key()))
             continue;
-        const QHash<QString, QString> entry = ReadGroups(it.value()).value(QStringLiteral("Desktop Entry"));
-        if (entry.value(QStringLiteral("Hidden")) == QLatin1String("true"))
-            continue;
-        for (const QString &type : Items(entry.value(QStringLiteral("MimeType"))))
-            if (types.contains(type))
-                return true;
+        const QByteArray text = ReadFile(it.value());
+        if (std::any_of(names.cbegin(), names.cend(), [&](const QByteArray &name) { return text.contains(name); })
+            && Offers(text, types))
+            return true;
     }
     return false;
 }
 
+// Inside a Flatpak or Snap sandbox the desktop's programs are out of sight: only the launcher
+// (a portal) knows them.
+bool Sandboxed()
+{
+    return QFileInfo::exists(QStringLiteral("/.flatpak-info")) || qEnvironmentVariableIsSet("SNAP");
+}
+
+} // namespace
+
+bool desktopHasProgramFor(const QString &fileName)
+{
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(fileName);
+    return mime.isValid() && !mime.isDefault() && HasProgramFor(mime);
+}
+
 bool openWithDesktopProgram(const QString &fileName)
 {
-    if (!desktopHasProgramFor(fileName))
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(fileName);
+    // Where the kind of file or the desktop's programs cannot be seen, the launcher decides.
+    const bool known = mime.isValid() && !mime.isDefault() && !Sandboxed();
+    if (known && !HasProgramFor(mime))
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
 }

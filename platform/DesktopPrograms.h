@@ -15,7 +15,8 @@ namespace platform {
 bool desktopHasProgramFor(const QString &fileName);
 
 // Opens the file with the desktop's program for it; false when none is named or the desktop's
-// launcher could not be started.
+// launcher could not be started. Where the kind of file is unknown, or the programs are out of
+// sight (a Flatpak or Snap sandbox), the launcher is asked all the same.
 bool openWithDesktopProgram(const QString &fileName);
 
 } // namespace platform

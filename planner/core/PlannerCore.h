@@ -140,6 +140,9 @@ public:
     int GetHeaderIndex(TWhichTable table, const QString &caption) const;
     TColumnType GetColumnType(TWhichTable table, int column) const;
     void SetColumnType(TWhichTable table, int column, TColumnType type);
+    // The table's columns by their names in files and their types, one text each: two
+    // layouts differ when the table setup changed.
+    QStringList ColumnLayout(TWhichTable table) const;
     // The column's description, made on first use; nil outside the columns.
     THeaderData *GetHeader(TWhichTable table, int column) const;
     const QStringList &GetColumnStrings(TWhichTable table, int column) const;

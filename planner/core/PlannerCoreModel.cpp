@@ -289,6 +289,14 @@ int TPlannerCore::IndexOfColumnHack(TWhichTable table, const QString &name) cons
     return -1;
 }
 
+QStringList TPlannerCore::ColumnLayout(TWhichTable table) const
+{
+    QStringList layout;
+    for (int column = 0; column < GetTableColCount(table); ++column)
+        layout << GetColumnCaptionHack(table, column) + QLatin1Char('\n') + QString::number(int(GetColumnType(table, column)));
+    return layout;
+}
+
 int TPlannerCore::GetHeaderIndex(TWhichTable table, const QString &caption) const
 {
     const int count = GetTableColCount(table);

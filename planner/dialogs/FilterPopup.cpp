@@ -194,9 +194,10 @@ void TFilterPopup::SetValues(const TFilterPopupValues &values)
     SetListFilterEnabled(values.ListEnabled);
     SetNumberFilterEnabled(values.NumberEnabled);
 
-    // Set or not, the pickers show their dates in the current format.
-    DateTimePickerFrom->setDate(values.DateFromSet ? DateTimeToQDate(values.DateFrom) : DateTimePickerFrom->date());
-    DateTimePickerTill->setDate(values.DateTillSet ? DateTimeToQDate(values.DateTill) : DateTimePickerTill->date());
+    if (values.DateFromSet)
+        DateTimePickerFrom->setDate(DateTimeToQDate(values.DateFrom));
+    if (values.DateTillSet)
+        DateTimePickerTill->setDate(DateTimeToQDate(values.DateTill));
 
     ListBoxList->clear();
     ListBoxList->addItems(values.ListValues);

@@ -94,14 +94,7 @@ private:
 // The columns of both tables, as undo steps name them.
 QStringList ColumnLayout(const TPlannerCore &core)
 {
-    QStringList layout;
-    for (const TWhichTable table : {tbTable, tbExclude}) {
-        for (int column = 0; column < core.GetTableColCount(table); ++column)
-            layout << core.GetColumnCaptionHack(table, column) + QLatin1Char('\n')
-                          + QString::number(int(core.GetColumnType(table, column)));
-        layout << QString();
-    }
-    return layout;
+    return core.ColumnLayout(tbTable) + QStringList{QString()} + core.ColumnLayout(tbExclude);
 }
 
 enum TAbandonedClaim { acRemoved, acFinished, acFailed };

@@ -104,20 +104,13 @@ std::map<QString, int> TLazyColumnFit::HandWidths() const
 void TLazyColumnFit::SetHandWidths(const std::map<QString, int> &widths)
 {
     FHandWidths.clear();
-    const int count = FGrid ? FGrid->Header()->Columns()->Count() : 0;
     for (const auto &[kept, width] : widths) {
-        QString name = kept;
         // Kept by caption: an absent-days column under its translated caption.
-        bool named = false;
-        for (int i = 0; i < count && !named; ++i)
-            named = Name(i) == kept;
-        for (int i = 0; i < count && !named; ++i)
-            if (FCore.GetColumnCaption(FTable, i) == kept) {
-                name = Name(i);
-                named = true;
-            }
+        const int named = FCore.IndexOfColumnHack(FTable, kept);
+        const int column = named >= 0 ? named : FCore.GetHeaderIndex(FTable, kept);
+        const QString name = column >= 0 ? Name(column) : kept;
         // A name written as a name wins over a caption that happens to equal it.
-        if (named || !FHandWidths.count(name))
+        if (named >= 0 || !FHandWidths.count(name))
             FHandWidths[name] = width;
     }
     ApplyHandWidths();
@@ -133,6 +126,13 @@ void TLazyColumnFit::ApplyHandWidths()
         const auto kept = FHandWidths.find(Name(i));
         if (kept != FHandWidths.end() && column->Width() != kept->second)
             column->SetWidth(kept->second);
+    }
+    // Sized by hand or not, the column sorted by shows its whole caption beside the sort glyph.
+    const int sorted = SortGlyphColumn();
+    if (sorted >= 0 && sorted < columns->Count()) {
+        std::vector<bool> marked(std::size_t(columns->Count()), false);
+        marked[std::size_t(sorted)] = true;
+        TColumnFitter(FCore, FTables).FitHeaders(FTable, marked);
     }
 }
 
@@ -249,6 +249,8 @@ void TLazyColumnFit::FollowHeaders()
         return;
     FFittedCaptions = Captions();
     FFittedSortColumn = SortGlyphColumn();
+    // A column sized by hand that the sort left goes back to its width.
+    ApplyHandWidths();
     TTreeGridColumns *columns = FGrid->Header()->Columns();
     std::vector<bool> following;
     for (int i = 0; i < columns->Count(); ++i)

@@ -28,8 +28,9 @@ struct TGridNode;
 // too, until the user fits it again (a double click on its border, or the command); those
 // widths are kept by the column's name in files (the untranslated caption of an absent-days
 // column), so that they outlast a language switch, and follow a column renamed in the table
-// setup. No column moves while a mouse button is held on the header, so that a press lands
-// where it was aimed.
+// setup. While the table is sorted by such a column, it is at least as wide as its caption
+// and the sort glyph need. No column moves while a mouse button is held on the header, so
+// that a press lands where it was aimed.
 class TLazyColumnFit : public QObject
 {
 public:
@@ -48,7 +49,8 @@ public:
     // The columns of these names take their widths and keep them; every other column follows
     // its rows. A name may also be a column's caption (as kept before names were).
     void SetHandWidths(const std::map<QString, int> &widths);
-    // Sets the hand-sized columns to their widths again (after a fit of every column).
+    // Sets the hand-sized columns to their widths again (after a fit of every column); the
+    // column sorted by keeps room for its whole header.
     void ApplyHandWidths();
     // Every column follows its rows again.
     void ForgetHandWidths() { FHandWidths.clear(); }

@@ -30,16 +30,6 @@ QAction *MakeAction(QObject *parent, const char *name, const char *caption)
     return action;
 }
 
-// A table's columns as far as their widths depend on them: captions and types.
-QStringList ColumnsOf(const TPlannerCore &core, TWhichTable table)
-{
-    QStringList columns;
-    for (int column = 0; column < core.GetTableColCount(table); ++column)
-        columns << core.GetColumnCaption(table, column) + QLatin1Char('\n')
-                       + QString::number(int(core.GetColumnType(table, column)));
-    return columns;
-}
-
 } // namespace
 
 TTableCommands::TTableCommands(QWidget *window, TPlannerCore &core, TPlannerTables &tables)
@@ -184,13 +174,13 @@ void TTableCommands::LanguageChanged()
 void TTableCommands::NoteColumns()
 {
     for (TWhichTable table : {tbTable, tbExclude})
-        FNotedColumns[table] = ColumnsOf(FCore, table);
+        FNotedColumns[table] = FCore.ColumnLayout(table);
 }
 
 void TTableCommands::FitChangedColumns()
 {
     for (TWhichTable table : {tbTable, tbExclude})
-        if (ColumnsOf(FCore, table) != FNotedColumns[table])
+        if (FCore.ColumnLayout(table) != FNotedColumns[table])
             AutoFitColumns(table, true);
 }
 

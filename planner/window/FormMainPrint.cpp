@@ -40,8 +40,7 @@ void TMainForm::CreatePrintActions(QMenu *file)
 
     FPrintPreview = new TPrintPreviewDialog(this);
     // Progress and failures of printing show in the status bar for a while.
-    connect(FPrintPreview, &TPrintPreviewDialog::OnChange, this,
-            [this](const QString &message) { statusBar()->showMessage(message, 10000); });
+    connect(FPrintPreview, &TPrintPreviewDialog::OnChange, this, &TMainForm::ShowStatusMessage);
     OnPrinterSetupDialog = [this](QPrinter &printer) {
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(Translate(QStringLiteral("Printer setup")));

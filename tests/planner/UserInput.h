@@ -198,4 +198,16 @@ inline TCaptionRoom CaptionRoom(TTreeGridHeader *header, int index)
     return {text.width(), canvas.TextWidth(column->Text()) + 2};
 }
 
+// The captions the header cannot show whole at the columns' widths.
+inline QStringList CutCaptions(TTreeGridHeader *header)
+{
+    QStringList cut;
+    for (int i = 0; i < header->Columns()->Count(); ++i) {
+        const TCaptionRoom room = CaptionRoom(header, i);
+        if (room.space < room.needed)
+            cut.append(header->Columns()->Items(i)->Text());
+    }
+    return cut;
+}
+
 } // namespace userinput

@@ -40,3 +40,22 @@ TEST(DesktopProgramsTest, TheUsersAssociationsDecide)
                                 + type + "=office-calc.desktop;\n"));
     EXPECT_TRUE(platform::desktopHasProgramFor(book));
 }
+
+// The index of a folder names an entry that the user's own copy hides: no program; an entry
+// installed after the index was made still counts.
+TEST(DesktopProgramsTest, AnIndexCountsOnlyEntriesThatStillOfferThemselves)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const testsupport::TIsolatedDesktop desktop(dir.path());
+    const QString book = dir.filePath(QStringLiteral("plan.xlsx"));
+    const QByteArray type = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+    ASSERT_TRUE(Write(book, "PK\x03\x04"));
+    const QString system = desktop.ApplicationsFolder();
+    ASSERT_TRUE(Write(system + QStringLiteral("/calc.desktop"), "[Desktop Entry]\nMimeType=" + type + ";\n"));
+    ASSERT_TRUE(Write(system + QStringLiteral("/mimeinfo.cache"), "[MIME Cache]\n" + type + "=calc.desktop;\n"));
+    ASSERT_TRUE(Write(dir.filePath(QStringLiteral("home/applications/calc.desktop")), "[Desktop Entry]\nHidden=true\n"));
+    EXPECT_FALSE(platform::desktopHasProgramFor(book));
+    ASSERT_TRUE(Write(system + QStringLiteral("/sheets.desktop"), "[Desktop Entry]\nMimeType=" + type + ";\n"));
+    EXPECT_TRUE(platform::desktopHasProgramFor(book));
+}

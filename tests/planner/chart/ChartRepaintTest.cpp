@@ -13,6 +13,7 @@
 #include <QStyleOptionSlider>
 #include <QToolButton>
 
+#include <functional>
 #include <set>
 
 #include "chart/ChartCommands.h"
@@ -117,6 +118,31 @@ protected:
                                                        view->SmallTimeChartCaption, form->StringTreeGrid1};
         for (QWidget *widget : widgets)
             check.Watch(widget);
+    }
+    // Watched from the start: "-" down to one pixel a day, then "+" up to three; at each width
+    // six steps (`step` gets their number), each shown as a full paint draws it.
+    void AtNarrowDays(const QString &steps, const std::function<void(int)> &step)
+    {
+        testsupport::TRepaintCheck check;
+        Watch(check);
+        check.Check(QStringLiteral("opened"));
+        TChartCommands &commands = *form->ChartCommands;
+        while (view->Geometry().ColWidth() > 1) {
+            QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
+            Settle();
+        }
+        for (int width = 1; width <= 3; ++width) {
+            if (width > 1) {
+                QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
+                Settle();
+            }
+            ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
+            check.Check(QStringLiteral("%1 px a day").arg(width));
+            for (int i = 0; i < 6; ++i) {
+                step(i);
+                check.Check(QStringLiteral("%1 px a day, %2 %3").arg(width).arg(steps).arg(i));
+            }
+        }
     }
     // A task on screen that has (or has not) a deadline arrow now.
     TNodeData *ShownTask(bool arrow)
@@ -622,27 +648,10 @@ TEST_F(ChartRepaintTest, NarrowDaysShowWhatAFullPaintDrawsWhileTheWheelTurns)
             grid->SetSelected(node->VNode, true);
     grid->EndUpdate();
     Settle();
-    testsupport::TRepaintCheck check;
-    Watch(check);
-    check.Check(QStringLiteral("opened"));
-    TChartCommands &commands = *form->ChartCommands;
-    while (view->Geometry().ColWidth() > 1) {
-        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
-        Settle();
-    }
-    check.Check(QStringLiteral("one pixel a day"));
-    for (int width = 1; width <= 3; ++width) {
-        if (width > 1) {
-            QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
-            Settle();
-        }
-        ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
-        for (int notch = 0; notch < 6; ++notch) {
-            TurnWheel(view->TimeChart, QPoint(300, 60), notch < 4);
-            LetScrollRun();
-            check.Check(QStringLiteral("%1 px a day, wheel notch %2").arg(width).arg(notch));
-        }
-    }
+    AtNarrowDays(QStringLiteral("wheel notch"), [&](int notch) {
+        TurnWheel(view->TimeChart, QPoint(300, 60), notch < 4);
+        LetScrollRun();
+    });
 }
 
 // Narrow days with free weekends and public holidays, scrolled sideways by clicks on the
@@ -663,18 +672,9 @@ TEST_F(ChartRepaintTest, NarrowDaysScrolledSidewaysByTheArrowsShowWhatAFullPaint
     OpenDeadlinePlan(24, tasks, false, 4, DefaultWeekInfo());
     view->SetTimeChartDestination(Base() - 20, 0, true);
     Settle();
-    testsupport::TRepaintCheck check;
-    Watch(check);
-    check.Check(QStringLiteral("opened"));
-    TChartCommands &commands = *form->ChartCommands;
-    while (view->Geometry().ColWidth() > 1) {
-        QTest::mouseClick(commands.ToolButton20, Qt::LeftButton);
-        Settle();
-    }
-    QScrollBar *bar = ChartBar(Qt::Horizontal);
-    ASSERT_TRUE(bar && bar->isVisible());
-    // The middle of one of the bar's arrow buttons.
-    const auto arrow = [bar](QStyle::SubControl which) {
+    // The middle of one of the horizontal scroll bar's arrow buttons.
+    const auto arrow = [this](QStyle::SubControl which) {
+        QScrollBar *bar = ChartBar(Qt::Horizontal);
         QStyleOptionSlider option;
         option.initFrom(bar);
         option.orientation = bar->orientation();
@@ -686,26 +686,16 @@ TEST_F(ChartRepaintTest, NarrowDaysScrolledSidewaysByTheArrowsShowWhatAFullPaint
         option.pageStep = bar->pageStep();
         return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, which, bar).center();
     };
-    for (int width = 1; width <= 3; ++width) {
-        if (width > 1) {
-            QTest::mouseClick(commands.ToolButton16, Qt::LeftButton);
-            Settle();
-        }
-        ASSERT_EQ(view->Geometry().GetTimeChartColWidth(), width);
-        check.Check(QStringLiteral("%1 px a day").arg(width));
-        for (int step = 0; step < 6; ++step) {
-            const bool right = step < 4;
-            const TDateTime before = view->Geometry().Start();
-            QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
-                              arrow(right ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine));
-            LetScrollRun();
-            EXPECT_NE(view->Geometry().Start(), before) << width << " px a day, step " << step;
-            check.Check(QStringLiteral("%1 px a day, %2 arrow, step %3")
-                            .arg(width)
-                            .arg(right ? QStringLiteral("right") : QStringLiteral("left"))
-                            .arg(step));
-        }
-    }
+    AtNarrowDays(QStringLiteral("arrow click (right 4, then left)"), [&](int step) {
+        QScrollBar *bar = ChartBar(Qt::Horizontal);
+        ASSERT_TRUE(bar && bar->isVisible());
+        const TDateTime before = view->Geometry().Start();
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                          arrow(step < 4 ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine));
+        LetScrollRun();
+        EXPECT_NE(view->Geometry().Start(), before)
+            << view->Geometry().GetTimeChartColWidth() << " px a day, step " << step;
+    });
 }
 
 // A selected task that ends well before its deadline: its arrow points back from the deadline

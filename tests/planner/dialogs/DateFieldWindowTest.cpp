@@ -5,17 +5,14 @@
 
 #include <QCalendarWidget>
 #include <QLabel>
-#include <QRadioButton>
 #include <QTableView>
 
 #include "DialogPrintPreview.h"
 #include "dialogs/DateField.h"
-#include "dialogs/FilterPopup.h"
 #include "dialogs/GotoDialog.h"
 #include "dialogs/PrintTimeChartDialog.h"
 #include "planner/chart/GotoTestSupport.h"
-#include "table/TableCommands.h"
-#include "treegrid/StringTreeGrid.h"
+#include "planner/table/FilterPopupTestSupport.h"
 
 using namespace userinput;
 
@@ -28,12 +25,9 @@ protected:
     template <class T>
     void Work(const char *menu, QAction *item, const std::function<void(T &)> &act)
     {
-        WhenShown(form.get(), [this] { return static_cast<QWidget *>(form->findChild<T *>()); }, [&](QWidget *window) {
-            QApplication::setActiveWindow(window);
-            ASSERT_TRUE(WaitUntil([window] { return QApplication::activeWindow() == window; }));
-            act(*static_cast<T *>(window));
-        });
-        ClickMenuItem(*form, form->menuBar()->findChild<QMenu *>(QString::fromLatin1(menu)), item);
+        ASSERT_TRUE(WorkDialog(form->menuBar()->findChild<QMenu *>(QString::fromLatin1(menu)), item,
+                               [this] { return static_cast<QWidget *>(form->findChild<T *>()); },
+                               [&](QWidget *window) { act(*static_cast<T *>(window)); }));
     }
     static void TypeOver(TDateField *field, const QString &text)
     {
@@ -41,7 +35,6 @@ protected:
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, text);
     }
-    static void Choose(QRadioButton *button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2)); }
     // The text stays, marked, with a note that names it; the date stays; the focus is back.
     static void ExpectRefused(TDateField *field, const QString &text, QDate kept)
     {
@@ -96,7 +89,7 @@ TEST_F(DateFieldWindowTest, ThePrintRangeTakesTheDatesTyped)
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.11.2026"), QStringLiteral("3"));
     form->ActionPrintUpdate();
     Work<TPrintTimeChartDialog>("File1", form->ActionPrintTimechart, [&](TPrintTimeChartDialog &dialog) {
-        Choose(dialog.RadioButton3);
+        filtertest::ClickRadio(dialog.RadioButton3);
         TypeOver(dialog.startpicker, QStringLiteral("20 Nov 2026"));
         TypeOver(dialog.endepicker, QStringLiteral("5-12-26"));
         QTest::keyClick(dialog.endepicker, Qt::Key_Tab);
@@ -118,29 +111,20 @@ TEST_F(DateFieldWindowTest, ThePrintRangeTakesTheDatesTyped)
 TEST_F(DateFieldWindowTest, TheFilterPopUpTakesTheDaysTyped)
 {
     AddTask(QStringLiteral("Position 1"), QStringLiteral("23.11.2026"), QStringLiteral("3"));
-    TFilterPopup *popup = form->TableCommands().FilterPopup();
-    popup->SetRollDownSpeed(0);
     const int start = core->GetConnection(tbTable, cnStart);
-    const auto work = [&](const std::function<void()> &act) {
-        bool worked = false;
-        WhenShown(form.get(), [popup] { return static_cast<QWidget *>(popup); }, [&](QWidget *) { act(); }, &worked);
-        TStringTreeGrid *grid = form->StringTreeGrid1;
-        QTest::mouseClick(grid->Header()->Widget(), Qt::LeftButton, {}, HeaderPoint(grid, start, 5));
-        ASSERT_TRUE(WaitUntil([&] { return worked && !popup->isVisible(); }));
-    };
     bool openAfterPick = false;
-    work([&] {
-        Choose(popup->RadioButtonDate);
-        TypeOver(popup->DateTimePickerFrom, QStringLiteral("30 Nov 2026"));
-        QTest::keyClick(popup->DateTimePickerFrom, Qt::Key_Up);
-        TDateField *till = popup->DateTimePickerTill;
+    filtertest::WorkFilter(*form, tbTable, start, [&](TFilterPopup &popup) {
+        filtertest::ClickRadio(popup.RadioButtonDate);
+        TypeOver(popup.DateTimePickerFrom, QStringLiteral("30 Nov 2026"));
+        QTest::keyClick(popup.DateTimePickerFrom, Qt::Key_Up);
+        TDateField *till = popup.DateTimePickerTill;
         TypeOver(till, QStringLiteral("3/12/2026"));
         QTest::keyClick(till, Qt::Key_Down, Qt::AltModifier);
         ASSERT_NE(till->Calendar(), nullptr);
         QWidget *days = till->Calendar()->findChild<QTableView *>();
         QTest::keyClick(days, Qt::Key_Right);
         QTest::keyClick(days, Qt::Key_Return);
-        openAfterPick = popup->isVisible();
+        openAfterPick = popup.isVisible();
         QTest::keyClick(till, Qt::Key_Return);
     });
     EXPECT_TRUE(openAfterPick);
@@ -148,14 +132,14 @@ TEST_F(DateFieldWindowTest, TheFilterPopUpTakesTheDaysTyped)
     EXPECT_EQ(core->GetHeader(tbTable, start)->Filter.text2, QStringLiteral("04.12.2026"));
 
     bool stayed = false;
-    work([&] {
+    filtertest::WorkFilter(*form, tbTable, start, [&](TFilterPopup &popup) {
         // Home and two digits, meant as the day: no date.
-        QTest::mouseClick(popup->DateTimePickerTill, Qt::LeftButton);
-        QTest::keyClick(popup->DateTimePickerTill, Qt::Key_Home);
-        QTest::keyClicks(popup->DateTimePickerTill, QStringLiteral("27"));
-        QTest::keyClick(popup->DateTimePickerTill, Qt::Key_Return);
-        stayed = popup->isVisible() && popup->DateTimePickerTill->Refused();
-        QTest::keyClick(popup->DateTimePickerTill, Qt::Key_Escape);
+        QTest::mouseClick(popup.DateTimePickerTill, Qt::LeftButton);
+        QTest::keyClick(popup.DateTimePickerTill, Qt::Key_Home);
+        QTest::keyClicks(popup.DateTimePickerTill, QStringLiteral("27"));
+        QTest::keyClick(popup.DateTimePickerTill, Qt::Key_Return);
+        stayed = popup.isVisible() && popup.DateTimePickerTill->Refused();
+        QTest::keyClick(popup.DateTimePickerTill, Qt::Key_Escape);
     });
     EXPECT_TRUE(stayed);
     EXPECT_EQ(core->GetHeader(tbTable, start)->Filter.text2, QStringLiteral("04.12.2026"));

@@ -50,6 +50,25 @@ protected:
         core.SetData(node, 5, comment);
         return node;
     }
+    void ShowForm()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    // A workbook with the task sheet alone: the table's captions (or `captions`), then `rows`.
+    bool WriteTaskSheet(const QString &book, const QList<QStringList> &rows, QStringList captions = {})
+    {
+        TPlannerCore &core = form->Core();
+        for (int column = captions.size(); column < core.GetTableColCount(tbTable); ++column)
+            captions.append(core.GetColumnCaption(tbTable, column));
+        platform::TWorkbookWriter writer(book);
+        writer.AddSheet(QStringLiteral("ZOP Table"));
+        writer.AppendRow(captions);
+        for (const QStringList &row : rows)
+            writer.AppendRow(row);
+        return writer.Commit();
+    }
     QStringList Comments()
     {
         QStringList comments;
@@ -126,25 +145,14 @@ TEST_F(ExchangeWindowTest, ExportAndImportThroughTheFileMenu)
 // named, the tasks of the other are added, and Ctrl+Z takes them back in one step.
 TEST_F(ExchangeWindowTest, AWorkbookWithOneOfTheSheetsBringsThatOne)
 {
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
     AddTask(QStringLiteral("04.03.2024"), QStringLiteral("2"), QStringLiteral("kept"));
     TPlannerCore &core = form->Core();
-    QStringList captions;
-    for (int column = 0; column < core.GetTableColCount(tbTable); ++column)
-        captions.append(core.GetColumnCaption(tbTable, column));
     const QString book = dir.filePath(QStringLiteral("tasks only.xlsx"));
-    {
-        platform::TWorkbookWriter writer(book);
-        writer.AddSheet(QStringLiteral("ZOP Table"));
-        writer.AppendRow(captions);
-        writer.AppendRow({QStringLiteral("Position 1"), QStringLiteral("11.03.2024"), QString(), QStringLiteral("1"),
-                          QString(), QStringLiteral("imported one")});
-        writer.AppendRow({QStringLiteral("Position 2"), QStringLiteral("12.03.2024"), QString(), QStringLiteral("3"),
-                          QString(), QStringLiteral("imported two")});
-        ASSERT_TRUE(writer.Commit());
-    }
+    ASSERT_TRUE(WriteTaskSheet(book, {{QStringLiteral("Position 1"), QStringLiteral("11.03.2024"), QString(),
+                                       QStringLiteral("1"), QString(), QStringLiteral("imported one")},
+                                      {QStringLiteral("Position 2"), QStringLiteral("12.03.2024"), QString(),
+                                       QStringLiteral("3"), QString(), QStringLiteral("imported two")}}));
     const int absentBefore = core.TotalCount(tbExclude);
     form->OnChooseImportFile = [&] { return book; };
     form->answers = {mrOk, mrNo};
@@ -166,9 +174,7 @@ TEST_F(ExchangeWindowTest, AWorkbookWithOneOfTheSheetsBringsThatOne)
 // before the caption (as exports did before) imports too.
 TEST_F(ExchangeWindowTest, ACaptionStartingWithEqualsKeepsTheWorkbookImportable)
 {
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
     TPlannerCore &core = form->Core();
     core.SetColumnCaption(tbTable, 5, QStringLiteral("=Comment"));
     AddTask(QStringLiteral("04.03.2024"), QStringLiteral("2"), QStringLiteral("first"));
@@ -198,18 +204,13 @@ TEST_F(ExchangeWindowTest, ACaptionStartingWithEqualsKeepsTheWorkbookImportable)
 
     // A workbook of an earlier export, with the blank before the caption.
     QStringList captions;
-    for (int column = 0; column < core.GetTableColCount(tbTable); ++column)
+    for (int column = 0; column < 5; ++column)
         captions.append(core.GetColumnCaption(tbTable, column));
-    captions[5] = QStringLiteral(" =Comment");
+    captions.append(QStringLiteral(" =Comment"));
     const QString older = dir.filePath(QStringLiteral("older.xlsx"));
-    {
-        platform::TWorkbookWriter writer(older);
-        writer.AddSheet(QStringLiteral("ZOP Table"));
-        writer.AppendRow(captions);
-        writer.AppendRow({QStringLiteral("Position 1"), QStringLiteral("11.03.2024"), QString(), QStringLiteral("1"),
-                          QString(), QStringLiteral("older")});
-        ASSERT_TRUE(writer.Commit());
-    }
+    ASSERT_TRUE(WriteTaskSheet(older, {{QStringLiteral("Position 1"), QStringLiteral("11.03.2024"), QString(),
+                                        QStringLiteral("1"), QString(), QStringLiteral("older")}},
+                               captions));
     form->questions.clear();
     form->OnChooseImportFile = [&] { return older; };
     form->answers = {mrOk, mrNo};

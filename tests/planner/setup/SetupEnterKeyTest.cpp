@@ -34,19 +34,7 @@ protected:
     // Opens a dialog from the Setup menu and works it with `act`; true once it closed.
     bool Work(QAction *item, QWidget *dialog, const std::function<void()> &act)
     {
-        bool worked = false;
-        WhenShown(form.get(), [dialog] { return dialog; }, [&](QWidget *) {
-            Activate(dialog);
-            act();
-        }, &worked);
-        ClickMenuItem(*form, form->Format1, item);
-        return WaitUntil([&] { return worked && !dialog->isVisible(); });
-    }
-    // The window takes the keyboard, as a window the user works in has it.
-    static void Activate(QWidget *window)
-    {
-        QApplication::setActiveWindow(window);
-        ASSERT_TRUE(WaitUntil([window] { return QApplication::activeWindow() == window; }));
+        return WorkDialog(form->Format1, item, [dialog] { return dialog; }, [&](QWidget *) { act(); });
     }
     // Enter pressed on the widget that has the focus, as the keyboard sends it.
     static void PressEnter()

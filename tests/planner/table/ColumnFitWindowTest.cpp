@@ -44,18 +44,7 @@ protected:
         ClickOpenMenuItem(menu, form->TableCommands().ActionAutoSize);
         ASSERT_TRUE(WaitUntil([menu] { return !menu->isVisible(); }));
     }
-    // The captions the header cannot show whole at the columns' widths.
-    QStringList CutCaptions()
-    {
-        QStringList cut;
-        TTreeGridHeader *header = grid->Header();
-        for (int i = 0; i < header->Columns()->Count(); ++i) {
-            const TCaptionRoom room = CaptionRoom(header, i);
-            if (room.space < room.needed)
-                cut.append(header->Columns()->Items(i)->Text());
-        }
-        return cut;
-    }
+    QStringList CutCaptions() { return userinput::CutCaptions(grid->Header()); }
 
     TStringTreeGrid *grid = nullptr;
     QStringList shortened;

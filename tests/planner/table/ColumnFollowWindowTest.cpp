@@ -20,6 +20,7 @@
 #include "editor/PropertyEditor.h"
 #include "setup/PositionEntry.h"
 #include "sync/DirWatchThread.h"
+#include "table/ColumnFitter.h"
 #include "table/TableCommands.h"
 #include "treegrid/StringTreeGrid.h"
 #include "treegrid/TreeGridColumns.h"
@@ -257,13 +258,20 @@ TEST_F(ColumnFollowWindowTest, ADoubleClickOnTheBorderFitsAColumnSizedByHand)
 }
 
 // Sorting by a column with a click on its header shows the sort glyph beside the whole
-// caption: the fitted column makes room for it.
+// caption: the fitted column makes room for it, and so does one narrowed by hand (the start,
+// to the width of its caption alone), which has its width again once the table is sorted by
+// another column.
 TEST_F(ColumnFollowWindowTest, ASortedColumnShowsItsWholeCaption)
 {
     OpenShortRows(*form, QStringLiteral("sorted.zop"));
     TStringTreeGrid *grid = form->StringTreeGrid1;
     TTreeGridHeader *header = grid->Header();
-    for (TConnection cn : {cnLength, cnPosition}) {
+    TTreeGridColumn *start = Column(*form, cnStart);
+    TCanvas canvas(1, 1);
+    DragHeaderBorder(grid, start, TColumnFitter::HeaderWidth(*header, *start, canvas) - start->Width());
+    const int narrowed = start->Width();
+    ASSERT_EQ(form->Settings().CurrentDocumentSettings().ColumnWidths.size(), 1u);
+    for (TConnection cn : {cnLength, cnStart, cnPosition}) {
         const int column = core->GetConnection(tbTable, cn);
         QTest::mouseClick(header->Widget(), Qt::LeftButton, {}, HeaderPoint(grid, column));
         ASSERT_TRUE(WaitUntil([&] { return header->SortColumn() == column; }));
@@ -271,7 +279,11 @@ TEST_F(ColumnFollowWindowTest, ASortedColumnShowsItsWholeCaption)
         const TCaptionRoom room = CaptionRoom(header, column);
         EXPECT_GE(room.space, room.needed) << header->Columns()->Items(column)->Text().toStdString();
         EXPECT_TRUE(ShowsFullRender(header->Widget())) << header->Columns()->Items(column)->Text().toStdString();
+        if (cn == cnStart) {
+            EXPECT_GT(start->Width(), narrowed);
+        }
     }
+    EXPECT_EQ(start->Width(), narrowed);
 }
 
 // A cell of the resource column grows while the user presses the filter symbol of the column

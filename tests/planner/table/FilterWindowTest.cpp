@@ -12,10 +12,9 @@
 #include "AutocompletingEdit.h"
 #include "DateFormat.h"
 #include "dialogs/DateField.h"
-#include "dialogs/FilterPopup.h"
-#include "table/TableCommands.h"
-#include "treegrid/StringTreeGrid.h"
+#include "planner/table/FilterPopupTestSupport.h"
 
+using namespace filtertest;
 using namespace userinput;
 
 namespace {
@@ -23,28 +22,10 @@ namespace {
 class FilterWindowTest : public windowtest::MainWindowTest
 {
 protected:
-    // The pop-up of a column opened with a click on its filter symbol; `act` works it.
-    void WorkFilter(TWhichTable table, int column, const std::function<void(TFilterPopup &)> &act)
-    {
-        TFilterPopup *popup = form->TableCommands().FilterPopup();
-        popup->SetRollDownSpeed(0);
-        bool worked = false;
-        WhenShown(form.get(), [popup] { return static_cast<QWidget *>(popup); },
-                  [&](QWidget *) { act(*popup); }, &worked);
-        TBaseTreeGrid *grid = core->GetTable(table);
-        QTest::mouseClick(grid->Header()->Widget(), Qt::LeftButton, {}, HeaderPoint(grid, column, 5));
-        ASSERT_TRUE(WaitUntil([&] { return worked && !popup->isVisible(); }));
-    }
-    // A click on a radio button's circle.
-    static void ClickRadio(QRadioButton *button)
-    {
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-        ASSERT_TRUE(button->isChecked()) << button->objectName().toStdString();
-    }
     // A text filter "equal to" the typed text, confirmed with Enter.
     void FilterText(TWhichTable table, int column, const QString &text)
     {
-        WorkFilter(table, column, [&](TFilterPopup &popup) {
+        WorkFilter(*form, table, column, [&](TFilterPopup &popup) {
             ClickRadio(popup.RadioButtonText);
             QTest::mouseClick(popup.EditText, Qt::LeftButton);
             QTest::keyClick(popup.EditText, Qt::Key_A, Qt::ControlModifier);
@@ -75,10 +56,9 @@ TEST_F(FilterWindowTest, AYesNoColumnIsFoundByTheWordsItShows)
         const int column = table == tbTable ? 6 : core->GetConnection(tbExclude, cnLengthWithWeekend);
         ASSERT_EQ(core->GetColumnType(table, column), ctCheckBox);
         for (const QString &cell : {BoolName(true), BoolName(false), BoolName(true), QString()}) {
-            TNodeData *row = core->AddNode(core->GetFreeID(), table, true);
-            core->SetData_(row, cnPosition, QStringLiteral("Position 1"));
-            core->SetData_(row, cnStart, QStringLiteral("04.03.2024"));
-            core->SetData_(row, cnLength, QStringLiteral("1"));
+            const QString position = QStringLiteral("Position 1");
+            TNodeData *row = table == tbTable ? AddTask(position, QStringLiteral("04.03.2024"), QStringLiteral("1"))
+                                              : AddAbsenceRow(*core, position, EncodeDate(2024, 3, 4), 1, false);
             core->SetData(row, column, cell);
         }
         QTabBar *pages = form->PageControl1->tabBar();
@@ -86,7 +66,7 @@ TEST_F(FilterWindowTest, AYesNoColumnIsFoundByTheWordsItShows)
         QApplication::processEvents();
 
         QStringList offered;
-        WorkFilter(table, column, [&](TFilterPopup &popup) {
+        WorkFilter(*form, table, column, [&](TFilterPopup &popup) {
             offered = popup.EditText->Items();
             QTest::keyClick(popup.RadioButtonNoFilter, Qt::Key_Escape);
         });
@@ -112,17 +92,13 @@ TEST_F(FilterWindowTest, AMinuteDateFilterOfOneDayShowsTheWholeDay)
     const TDateTime today = Date();
     const QStringList starts = {core->FormatDateTime(today + 16.0 / 24), core->FormatDateTime(today - 1.0 / 24),
                                 core->FormatDateTime(today + 1), core->FormatDateTime(today)};
-    for (const QString &start : starts) {
-        TNodeData *row = core->AddNode(core->GetFreeID(), tbTable, true);
-        core->SetData_(row, cnPosition, QStringLiteral("Position 1"));
-        core->SetData_(row, cnStart, start);
-        core->SetData_(row, cnLength, QStringLiteral("1"));
-    }
+    for (const QString &start : starts)
+        AddTask(QStringLiteral("Position 1"), start, QStringLiteral("1"));
     QApplication::processEvents();
     const int column = core->GetConnection(tbTable, cnStart);
     ASSERT_EQ(Shown(tbTable, column), starts);
 
-    WorkFilter(tbTable, column, [&](TFilterPopup &popup) {
+    WorkFilter(*form, tbTable, column, [&](TFilterPopup &popup) {
         ClickRadio(popup.RadioButtonDate);
         EXPECT_EQ(popup.DateTimePickerFrom->date(), DateTimeToQDate(today));
         EXPECT_EQ(popup.DateTimePickerTill->date(), DateTimeToQDate(today));

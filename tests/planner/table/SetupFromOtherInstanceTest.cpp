@@ -29,17 +29,7 @@ protected:
         QApplication::processEvents();
     }
     // The captions B's header cannot show whole.
-    QStringList CutCaptions() const
-    {
-        QStringList cut;
-        TTreeGridHeader *header = form->StringTreeGrid1->Header();
-        for (int i = 0; i < header->Columns()->Count(); ++i) {
-            const TCaptionRoom room = CaptionRoom(header, i);
-            if (room.space < room.needed)
-                cut.append(header->Columns()->Items(i)->Text());
-        }
-        return cut;
-    }
+    QStringList CutCaptions() const { return userinput::CutCaptions(form->StringTreeGrid1->Header()); }
 };
 
 } // namespace

@@ -62,21 +62,22 @@ protected:
         QFile::remove(language);
     }
     QMenu *View() { return form->menuBar()->findChild<QMenu *>(QStringLiteral("View1")); }
-    QAction *LanguageItem(const QString &name)
+    QAction *LanguageItem(const QString &name, TMainForm *window = nullptr)
     {
-        for (QAction *item : form->Sprache1->actions())
+        for (QAction *item : (window ? window : form.get())->Sprache1->actions())
             if (item->text() == name)
                 return item;
         return nullptr;
     }
-    void ChooseLanguage(const QString &name)
+    void ChooseLanguage(const QString &name, TMainForm *window = nullptr)
     {
-        ASSERT_TRUE(OpenMenu(*form, form->Format1));
-        ASSERT_TRUE(OpenSubMenu(form->Format1, form->Sprache1));
-        QAction *item = LanguageItem(name);
+        TMainForm &w = window ? *window : *form;
+        ASSERT_TRUE(OpenMenu(w, w.Format1));
+        ASSERT_TRUE(OpenSubMenu(w.Format1, w.Sprache1));
+        QAction *item = LanguageItem(name, &w);
         ASSERT_NE(item, nullptr) << name.toStdString();
-        ClickOpenMenuItem(form->Sprache1, item);
-        ASSERT_TRUE(WaitUntil([this] { return !form->Format1->isVisible(); }));
+        ClickOpenMenuItem(w.Sprache1, item);
+        ASSERT_TRUE(WaitUntil([&w] { return !w.Format1->isVisible(); }));
     }
 
     QString folder;
@@ -269,24 +270,13 @@ TEST_F(LanguageSwitchTest, ColumnsSizedByHandKeepTheirWidthsInAnotherLanguage)
     int absent = 0;
     {
         TScriptedMainForm window(mrNo);
-        window.resize(1200, 800);
-        window.show();
-        QApplication::setActiveWindow(&window);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_NO_FATAL_FAILURE(windowtest::ShowActive(window));
         TBaseTreeGrid *tasks = window.StringTreeGrid1;
         DragHeaderBorder(tasks, tasks->Header()->Columns()->Items(comment), -15);
         task = tasks->Header()->Columns()->Items(comment)->Width();
 
         // Untouched, the new document is made again in the language chosen.
-        ASSERT_TRUE(OpenMenu(window, window.Format1));
-        ASSERT_TRUE(OpenSubMenu(window.Format1, window.Sprache1));
-        QAction *item = nullptr;
-        for (QAction *action : window.Sprache1->actions())
-            if (action->text() == QStringLiteral("bemerkung"))
-                item = action;
-        ASSERT_NE(item, nullptr);
-        ClickOpenMenuItem(window.Sprache1, item);
-        ASSERT_TRUE(WaitUntil([&] { return !window.Format1->isVisible(); }));
+        ASSERT_NO_FATAL_FAILURE(ChooseLanguage(QStringLiteral("bemerkung"), &window));
         ASSERT_EQ(window.Core().GetColumnCaption(tbTable, comment), QStringLiteral("Bemerkung"));
         EXPECT_EQ(tasks->Header()->Columns()->Items(comment)->Width(), task);
 
@@ -311,11 +301,7 @@ TEST_F(LanguageSwitchTest, ColumnsSizedByHandKeepTheirWidthsInAnotherLanguage)
 TEST_F(LanguageSwitchTest, YesNoColumnsAreMeasuredAgainInAnotherLanguage)
 {
     const auto removeLanguage = ExtraLanguage(folder, QStringLiteral("lang"), "no=auf gar keinen Fall und niemals\r\n");
-    TNodeData *row = core->AddNode(core->GetFreeID(), tbExclude, true);
-    core->SetData_(row, cnPosition, QStringLiteral("Position 1"));
-    core->SetData_(row, cnStart, QStringLiteral("04.03.2024"));
-    core->SetData_(row, cnLength, QStringLiteral("1"));
-    core->SetData_(row, cnLengthWithWeekend, BoolName(false));
+    AddAbsenceRow(*core, QStringLiteral("Position 1"), EncodeDate(2024, 3, 4), 1, false);
     ASSERT_NO_FATAL_FAILURE(ShowPage(*form, 1));
     TStringTreeGrid *days = form->StringTreeGrid2;
     QStringList shortened;

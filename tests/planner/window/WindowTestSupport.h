@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -25,6 +26,16 @@ inline QString WriteEmptyDocument(const QString &path)
     return saved ? QFileInfo(path).canonicalFilePath() : QString();
 }
 
+// A main window shown and active at 1200 x 800.
+inline void ShowActive(TMainForm &window)
+{
+    window.resize(1200, 800);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    // Clicks go to the window once it has the keys.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
 // The real main window, shown and active at 1200 x 800, for tests that work it as a user does;
 // a question beyond its script gets `unscripted`.
 class MainWindowTest : public ::testing::Test
@@ -39,11 +50,7 @@ protected:
         SetDateFormats(FDateFormat, QStringLiteral("HH:mm"), QStringLiteral("HH:mm:ss"));
         form = std::make_unique<TScriptedMainForm>(FUnscripted);
         BeforeShow();
-        form->resize(1200, 800);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        // Clicks go to the window once it has the keys.
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_NO_FATAL_FAILURE(ShowActive(*form));
         core = &form->Core();
     }
     void TearDown() override
@@ -57,6 +64,26 @@ protected:
     TNodeData *AddTask(const QString &position, const QString &start, const QString &length)
     {
         return AddTaskRow(*core, position, start, length);
+    }
+    // The window takes the keyboard, as a window the user works in has it.
+    static void Activate(QWidget *window)
+    {
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(userinput::WaitUntil([window] { return QApplication::activeWindow() == window; }));
+    }
+    // Opens a dialog with a menu item and works it, active, with `act`; true once it closed.
+    bool WorkDialog(QMenu *menu, QAction *item, const std::function<QWidget *()> &dialog,
+                    const std::function<void(QWidget *)> &act)
+    {
+        bool worked = false;
+        QWidget *shown = nullptr;
+        userinput::WhenShown(form.get(), dialog, [&](QWidget *window) {
+            shown = window;
+            Activate(window);
+            act(window);
+        }, &worked);
+        userinput::ClickMenuItem(*form, menu, item);
+        return userinput::WaitUntil([&] { return worked && !shown->isVisible(); });
     }
 
     std::unique_ptr<TScriptedMainForm> form;
