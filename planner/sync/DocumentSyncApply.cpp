@@ -160,29 +160,35 @@ void TDocumentSync::ApplyEvent(const QString &id, const TXMLNode &element)
                 shown.insert(cell->GetName(), FCore.GetData(row, column));
         }
     }
+    const QString name = element.GetName();
+    if (name == QStringLiteral("delete") && row) {
+        const TNodeData *next = FCore.RowAfter(row);
+        FRowOrder.Removed(id, row->NodeTable, next ? next->ID.Value() : QString());
+    }
     const qint64 stamp = StampOf(element);
-    if (stamp <= 0) {
+    if (stamp <= 0 || name != QStringLiteral("new") || row) {
+        if (stamp > 0)
+            FRowOrder.Seen(stamp);
         ApplyDiff(row, change, id, element);
         return;
     }
     FRowOrder.Seen(stamp);
-    const QString name = element.GetName();
-    const TRowOrder::TKey key{stamp, TXMLNode::ValueOf(element.namedNode(QStringLiteral("__user__")))};
-    if (name == QStringLiteral("new") && !row) {
-        // Where its writer put it, above the rows others put there later.
-        const TXMLAttribute *before = element.namedAttribute(QStringLiteral("before"));
-        const TRowPlace place = FRowOrder.PlaceOf(FCore, TableOf(element), before ? before->GetValue() : QString(),
-                                                  key, PlaceOf(element));
-        ApplyDiff(row, change, id, element, &place);
-        if (row)
-            FRowOrder.Added(id, key);
+    // Where its writer put it, above the rows others put there later; a row put before one
+    // unknown here goes where its index says.
+    const TWhichTable table = TableOf(element);
+    const TRowOrder::TKey key{stamp, UserOf(element)};
+    const TXMLAttribute *before = element.namedAttribute(QStringLiteral("before"));
+    TRowOrder::TSpot spot;
+    const bool known = FRowOrder.SpotOf(FCore, table, before ? before->GetValue() : QString(), key, spot);
+    const TRowPlace place{QString(), known ? spot.Row : QString(), known ? -1 : PlaceOf(element)};
+    ApplyDiff(row, change, id, element, &place);
+    if (!row)
         return;
-    }
-    if (name == QStringLiteral("delete") && row) {
+    if (!known) {
         const TNodeData *next = FCore.RowAfter(row);
-        FRowOrder.Removed(id, next ? next->ID.Value() : QString());
+        spot.Entry = spot.Row = next ? next->ID.Value() : QString();
     }
-    ApplyDiff(row, change, id, element);
+    FRowOrder.Added(id, table, key, spot);
 }
 
 void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id,

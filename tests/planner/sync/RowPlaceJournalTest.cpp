@@ -34,6 +34,33 @@ protected:
         });
         return found;
     }
+    // An event record of `user`'s row n as a diff file of this version holds it: "new" (the
+    // row's comment "<user> <n>"), or "delete".
+    static QString Stamped(const QString &kind, const QString &user, int n, int index, qint64 stamp,
+                           const QString &before = QString())
+    {
+        const QString at = before.isEmpty() ? QString() : QStringLiteral(" before=\"%1\"").arg(before);
+        const QString body = kind == "delete" ? QString()
+                                              : QStringLiteral("<__table__>tbTable</__table__><Comment>%1 %2</Comment>")
+                                                    .arg(user, QString::number(n));
+        return QStringLiteral("<%1 id=\"%2.%3\" index=\"%4\" stamp=\"%5\"%6><__change__>%7</__change__>"
+                              "<__user__>%2</__user__>%8</%1>")
+            .arg(kind, user, QString::number(n), QString::number(index), QString::number(stamp), at,
+                 kind == "delete" ? "1" : "0", body);
+    }
+    static std::unique_ptr<TXMLTree> Diff(const QString &children)
+    {
+        auto tree = std::make_unique<TXMLTree>();
+        tree->setText("<document><setup /><data /><diff index=\"0\">" + children + "</diff></document>");
+        return tree;
+    }
+    // Rows as a working copy holds them, "h.base.1" and on, with these comments.
+    static void AddRows(TPlannerCore &in, const QStringList &comments)
+    {
+        for (int i = 0; i < comments.size(); ++i)
+            in.DoSetData(in.AddNode(QStringLiteral("h.base.%1").arg(i + 1), tbTable, false),
+                         in.GetConnection(tbTable, cnTextCenterMiddle), comments[i], false);
+    }
     // The own diff file of the current generation, read as another instance reads it.
     std::unique_ptr<TXMLTree> OwnDiff()
     {
@@ -157,22 +184,16 @@ TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneBy
             in.DoSetData(in.AddNode(QStringLiteral("h.ann.%1").arg(n), tbTable, false),
                          in.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("n%1").arg(n), false);
     };
-    const auto diff = [](const QString &children) {
-        auto tree = std::make_unique<TXMLTree>();
-        tree->setText("<document><setup /><data /><diff index=\"0\">" + children + "</diff></document>");
-        return tree;
-    };
-
     TOtherDocument together;
     start(together.core);
     int last = -1;
-    together.sync->LoadDiffElement(*diff(events.join(QString()))->namedNode(DiffPath), last);
+    together.sync->LoadDiffElement(*Diff(events.join(QString()))->namedNode(DiffPath), last);
 
     TOtherDocument oneByOne;
     start(oneByOne.core);
     last = -1;
     for (const QString &event : events)
-        oneByOne.sync->LoadDiffElement(*diff(event)->namedNode(DiffPath), last);
+        oneByOne.sync->LoadDiffElement(*Diff(event)->namedNode(DiffPath), last);
 
     EXPECT_EQ(Comments(together.core), Comments(oneByOne.core));
     EXPECT_EQ(Comments(oneByOne.core), (QStringList{"n14", "n16", "n13", "n0", "n17", "n1", "n11", "n3", "n4", "n12", "n15"}));
@@ -181,25 +202,16 @@ TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneBy
 TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIsReadFirst)
 {
     const auto event = [](const QString &user, int n, int index, qint64 stamp, const QString &before) {
-        const QString at = before.isEmpty() ? QString() : QStringLiteral(" before=\"%1\"").arg(before);
-        return QStringLiteral("<new id=\"%1.%2\" index=\"%3\" stamp=\"%4\"%5><__change__>0</__change__>"
-                              "<__user__>%1</__user__><__table__>tbTable</__table__><Comment>%1 %2</Comment></new>")
-            .arg(user, QString::number(n), QString::number(index), QString::number(stamp), at);
-    };
-    const auto diff = [](const QStringList &children) {
-        auto tree = std::make_unique<TXMLTree>();
-        tree->setText("<document><setup /><data /><diff index=\"0\">" + children.join(QString()) + "</diff></document>");
-        return tree;
+        return Stamped("new", user, n, index, stamp, before);
     };
     // Ann adds a row; Bob, who has seen it, puts one before it; then both add a row at the
     // end at the same moment, and Ann one more a moment later.
-    const auto ann = diff({event("h.ann", 1, 1, 100, {}), event("h.ann", 2, 2, 300, {}), event("h.ann", 3, 3, 301, {})});
-    const auto bob = diff({event("h.bob", 1, 1, 200, "h.ann.1"), event("h.bob", 2, 2, 300, {})});
+    const auto ann = Diff(event("h.ann", 1, 1, 100, {}) + event("h.ann", 2, 2, 300, {}) + event("h.ann", 3, 3, 301, {}));
+    const auto bob = Diff(event("h.bob", 1, 1, 200, "h.ann.1") + event("h.bob", 2, 2, 300, {}));
     const QStringList expected{"base", "h.bob 1", "h.ann 1", "h.ann 2", "h.bob 2", "h.ann 3"};
     for (const bool bobFirst : {true, false}) {
         TOtherDocument reader;
-        reader.core.DoSetData(reader.core.AddNode(QStringLiteral("h.base.1"), tbTable, false),
-                              reader.core.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("base"), false);
+        AddRows(reader.core, {"base"});
         int lastAnn = -1;
         int lastBob = -1;
         const TDocumentSync::TDiffSource annFile{ann->namedNode(DiffPath), &lastAnn};
@@ -209,4 +221,51 @@ TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIs
         EXPECT_EQ(lastAnn, 3);
         EXPECT_EQ(lastBob, 2);
     }
+}
+
+TEST_F(RowPlaceJournalTest, RowsDeletedMeanwhileLeaveOneOrderWhicheverEventArrivesFirst)
+{
+    struct TCase
+    {
+        QStringList base;
+        QStringList events;
+        // Orders in which scans may find the events, each keeping what its writer saw.
+        std::vector<std::vector<int>> orders;
+        QStringList expected;
+    };
+    const std::vector<TCase> cases{
+        // Ann deletes the last row; Bob adds a row at the end and then one right before the
+        // row Ann deleted.
+        {{"P", "X"},
+         {Stamped("delete", "h.base", 2, 1, 100), Stamped("new", "h.bob", 1, 1, 110),
+          Stamped("new", "h.bob", 2, 2, 120, "h.base.2")},
+         {{0, 1, 2}, {1, 0, 2}, {1, 2, 0}},
+         {"P", "h.bob 2", "h.bob 1"}},
+        // Ann adds a row that Cid puts one before and Ann then deletes; Bob, who saw Ann's
+        // row but not Cid's, adds one before the last row.
+        {{"Q"},
+         {Stamped("new", "h.ann", 1, 1, 3, "h.base.1"), Stamped("delete", "h.ann", 1, 2, 10),
+          Stamped("new", "h.cid", 1, 1, 9, "h.ann.1"), Stamped("new", "h.bob", 1, 1, 5, "h.base.1")},
+         {{0, 2, 1, 3}, {0, 3, 2, 1}, {0, 2, 3, 1}},
+         {"h.cid 1", "h.bob 1", "Q"}},
+        // Two rows next to each other go; Bob puts a row before the second of them, Cid one
+        // before the row after them.
+        {{"P", "X1", "X2", "Q"},
+         {Stamped("delete", "h.base", 2, 1, 100), Stamped("delete", "h.base", 3, 2, 101),
+          Stamped("new", "h.cid", 1, 1, 110, "h.base.4"), Stamped("new", "h.bob", 1, 1, 120, "h.base.3")},
+         {{0, 1, 2, 3}, {3, 2, 0, 1}, {2, 0, 3, 1}},
+         {"P", "h.bob 1", "h.cid 1", "Q"}},
+    };
+    for (const TCase &test : cases)
+        for (const std::vector<int> &order : test.orders) {
+            TOtherDocument reader;
+            AddRows(reader.core, test.base);
+            QStringList events;
+            for (const int i : order) {
+                int last = -1;
+                reader.sync->LoadDiffElement(*Diff(test.events[i])->namedNode(DiffPath), last);
+                events.append(test.events[i]);
+            }
+            EXPECT_EQ(Comments(reader.core), test.expected) << events.join('\n').toStdString();
+        }
 }
