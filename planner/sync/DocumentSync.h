@@ -246,6 +246,8 @@ private:
     void ReportSharing();
     // The generation the row order belongs to, from the journal's.
     void NoteGeneration();
+    // No conflict found any more, nor what its cells showed.
+    void ForgetConflicts();
     // One event of another instance's diff file (see LoadDiffElements).
     void ApplyEvent(const QString &id, const TXMLNode &element);
     // One try of the save; raises when it fails.

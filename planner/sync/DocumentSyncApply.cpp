@@ -150,8 +150,6 @@ void TDocumentSync::ApplyEvent(const QString &id, const TXMLNode &element)
     if (row && qint64(row->ChangeIndex) >= change) {
         // What the user saw in the cells the event changes, before it changes them: the
         // rebuild tells of own texts that went.
-        if (!FConflicts.contains(id))
-            FConflictTexts.remove(id);
         FConflicts.append(id);
         QHash<QString, QString> &shown = FConflictTexts[id];
         for (const auto &cell : element.Nodes()) {
@@ -261,6 +259,12 @@ void TDocumentSync::SetNodeData(TNodeData *row, const TXMLNode &element)
     }
 }
 
+void TDocumentSync::ForgetConflicts()
+{
+    FConflicts.clear();
+    FConflictTexts.clear();
+}
+
 void TDocumentSync::LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const
 {
     QHash<QString, TXMLNode *> groups;
@@ -284,12 +288,8 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
         return;
     TXMLTree tree;
     LoadAllConflictNodes(tree, sources);
-    FConflicts.clear();
-    struct TForget
-    {
-        QHash<QString, QHash<QString, QString>> &Texts;
-        ~TForget() { Texts.clear(); }
-    } forget{FConflictTexts};
+    const QHash<QString, QHash<QString, QString>> texts = FConflictTexts;
+    ForgetConflicts();
 
     // The user's selection, focused rows and editor field stay with the rows rebuilt.
     const bool keepView = !FCore.IsLoading();
@@ -309,9 +309,7 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             const int cb = ChangeOf(*b);
             if (ca != cb)
                 return ca < cb;
-            const QString ua = TXMLNode::ValueOf(a->namedNode(QStringLiteral("__user__")));
-            const QString ub = TXMLNode::ValueOf(b->namedNode(QStringLiteral("__user__")));
-            return QString::compare(ua, ub, Qt::CaseSensitive) < 0;
+            return QString::compare(UserOf(*a), UserOf(*b), Qt::CaseSensitive) < 0;
         });
         // Without the row's first record (its working copy or its "new" event could not be
         // read) a rebuild would lose every cell no event names: the row stays as it is.
@@ -327,7 +325,7 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             // Own texts the user saw before the others' texts of the same moment came: the
             // user is told of each one the rebuild does not give back.
             std::vector<TLostCell> shown;
-            const QHash<QString, QString> seen = FConflictTexts.take(id);
+            const QHash<QString, QString> seen = texts.value(id);
             const auto atStake = CellsAtStake(records, UserIdentity());
             for (auto it = atStake.constBegin(); it != atStake.constEnd(); ++it) {
                 const int column = FCore.IndexOfColumnHack(table, it.key());
