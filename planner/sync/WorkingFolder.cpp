@@ -524,17 +524,12 @@ bool ListDirectories(const QString &folder, const QString &mask, const TListFile
 
 void InheritGroupWrite(const QString &folder)
 {
-    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
-    const QByteArray parent = QFile::encodeName(QFileInfo(QDir::cleanPath(folder)).absolutePath());
-    struct stat made;
-    struct stat above;
-    if (::stat(path.constData(), &made) != 0 || ::stat(parent.constData(), &above) != 0)
+    const QString clean = QDir::cleanPath(folder);
+    const int fd = ::open(QFile::encodeName(clean).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return;
-    // Only folders of this user, in a folder a group shares (not a sticky one like /tmp).
-    if (made.st_uid != ::geteuid() || (above.st_mode & S_IWGRP) == 0 || (above.st_mode & S_ISVTX) != 0
-        || (made.st_mode & S_IWGRP) != 0)
-        return;
-    ::chmod(path.constData(), (made.st_mode & 07777) | S_IWGRP);
+    platform::shareWithFolderGroup(fd, QFileInfo(clean).absolutePath());
+    ::close(fd);
 }
 
 bool MakeSharedFolder(const QString &folder, QString *error)

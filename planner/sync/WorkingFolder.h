@@ -147,7 +147,8 @@ bool ParseGenerationName(const QString &name, qint64 &number);
 // setgid, so that the group passes down too) stays writable for every member. False when the
 // folder cannot be made; `error` (when given) then says why, as FolderWriteProblem does.
 bool MakeSharedFolder(const QString &folder, QString *error = nullptr);
-// Gives a folder made by this user the group write bit of its parent folder.
+// Gives a folder made by this user the group write bit of its parent folder, for that
+// folder's group alone (see platform::shareWithFolderGroup).
 void InheritGroupWrite(const QString &folder);
 // What keeps this user from writing into `folder` (or, when it does not exist, into the nearest
 // folder above it that does): EROFS for a read-only disk, EACCES for no write permission,
