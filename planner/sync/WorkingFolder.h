@@ -78,9 +78,9 @@ TFileStamp FileStampInView(const QString &path);
 // stamp also holds the file's first bytes as read from the file server itself, which change
 // with every rewrite of a diff file (its index comes first).
 TFileStamp FreshFileStamp(const QString &path);
-// Reads a whole file as the file server has it: past a FUSE client's cached size and pages
-// (see FreshFileStamp), elsewhere as usual. False with the system's reason in `error`.
-bool ReadFromServer(const QString &path, QByteArray &bytes, QString &error);
+// Reads a whole open file as the file server has it: past a FUSE client's cached size and
+// pages (see FreshFileStamp), elsewhere as usual. False with the system's reason in `error`.
+bool ReadFromServer(int fd, QByteArray &bytes, QString &error);
 // Whether an open file lies on such a share.
 bool ReadsBesideTheClient(int fd);
 // The stamp of an open file: exactly the version being read.
