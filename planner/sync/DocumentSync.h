@@ -91,7 +91,6 @@ public:
     // ---- changes no journal carries (a palette colour, the setup of an unnamed document):
     // only a save keeps them. Noting one enables Save; a save, or another document, clears it.
     void NoteUnjournalledChange();
-    bool HasUnjournalledChange() const { return FUnjournalledChange; }
     // Whether closing the document, or opening another, must ask first: events not yet
     // written, or a change no journal carries.
     bool HasUnsavedChanges() const;

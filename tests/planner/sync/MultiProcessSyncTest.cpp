@@ -53,7 +53,6 @@ protected:
     {
         return QString::fromUtf8(QJsonDocument(driver.Json("dump")).toJson());
     }
-    static int LogCount(TSyncDriverProcess &driver, const QString &text) { return driver.Command({"log", text}).toInt(); }
 
 };
 
