@@ -139,9 +139,7 @@ public:
     void SolveConflicts();
 
     // ---- the idle step and the scan (DocumentSyncScan.cpp)
-    // Applies the events of a file the scan registered and read anew (LoadDiff), of all such
-    // files (LoadPending).
-    void LoadDiff(const QString &fileName);
+    // Applies the events of every file the scan registered and read anew.
     void LoadPending();
     // One synchronisation step of the idle timer (GUI thread): collects a finished scan,
     // applies what it read, solves conflicts and, at most once a second, writes the own

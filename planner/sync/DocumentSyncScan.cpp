@@ -250,18 +250,6 @@ std::unique_ptr<TNodeEvent> TDocumentSync::EventOfRecord(const TDiffRecord &reco
 
 // ---- applying
 
-void TDocumentSync::LoadDiff(const QString &fileName)
-{
-    TSyncState &state = SyncState();
-    const auto found = state.Files.find(fileName);
-    if (found == state.Files.end() || !found->second.Changed)
-        return;
-    TSyncFile &file = found->second;
-    file.Changed = false;
-    if (const TXMLNode *diff = file.Tree ? file.Tree->namedNode(DiffPath) : nullptr)
-        LoadDiffElement(*diff, file.LastIndex);
-}
-
 void TDocumentSync::LoadPending()
 {
     TSyncState &state = SyncState();
