@@ -54,7 +54,7 @@ void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place, 
     NoteGeneration();
     auto event = std::make_unique<TNewNodeEvent>(id, table, place, before);
     event->SetStamp(FRowOrder.NextStamp());
-    FRowOrder.Added(id, table, TRowOrder::TKey{event->Stamp(), UserIdentity()}, TRowOrder::TSpot{before, before});
+    FRowOrder.Added(id, table, TRowOrder::TKey{event->Stamp(), UserIdentity()}, TRowOrder::TSpot{before, before, before});
     FDirWatchThread->PushDiff(std::move(event));
 }
 

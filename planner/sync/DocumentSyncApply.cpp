@@ -185,6 +185,7 @@ void TDocumentSync::ApplyEvent(const QString &id, const TXMLNode &element)
     if (!known) {
         const TNodeData *next = FCore.RowAfter(row);
         spot.Entry = spot.Row = next ? next->ID.Value() : QString();
+        spot.Anchored = false;
     }
     FRowOrder.Added(id, table, key, spot);
 }

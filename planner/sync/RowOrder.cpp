@@ -44,10 +44,29 @@ bool TRowOrder::SpotOf(const TPlannerCore &core, TWhichTable table, const QStrin
 {
     const TTable &rows = FTables[table];
     const auto isGone = [&rows](const QString &id) { return !id.isEmpty() && rows.Gone.contains(id); };
+    spot.Anchor = before;
     spot.Entry = before;
     spot.Row = isGone(before) ? RowAfterGone(rows, before) : before;
     if (!spot.Row.isEmpty() && !core.FindNode(spot.Row, table))
         return false;
+    // Right below the row put before the same one with the next lower key, when there is one:
+    // what stands between them was put before the rows of higher keys.
+    if (const auto anchored = rows.Anchored.constFind(before); anchored != rows.Anchored.constEnd()) {
+        const auto higher = anchored->lower_bound(key);
+        const QString lower = higher == anchored->begin() ? QString() : std::prev(higher)->second;
+        if (isGone(lower)) {
+            spot.Entry = rows.Gone.value(lower).Next;
+            spot.Row = RowAfterGone(rows, spot.Entry);
+            return true;
+        }
+        if (const TNodeData *row = lower.isEmpty() ? nullptr : core.FindNode(lower, table)) {
+            const TNodeData *next = core.RowAfter(row);
+            spot.Row = next ? next->ID.Value() : QString();
+            const auto run = rows.Runs.constFind(spot.Row);
+            spot.Entry = run == rows.Runs.constEnd() ? spot.Row : run->First;
+            return true;
+        }
+    }
     // Above the entries put at that spot later (or at once, by a user who sorts after).
     for (;;) {
         QString left;
@@ -79,6 +98,8 @@ void TRowOrder::Added(const QString &id, TWhichTable table, const TKey &key, con
     TTable &rows = FTables[table];
     if (rows.Gone.contains(id))
         return;
+    if (spot.Anchored)
+        rows.Anchored[spot.Anchor].emplace(key, id);
     const auto gone = spot.Entry.isEmpty() ? rows.Gone.end() : rows.Gone.find(spot.Entry);
     if (gone != rows.Gone.end()) {
         // The gone rows above the spot now stand before the new row.

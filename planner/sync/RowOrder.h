@@ -16,6 +16,8 @@
 #include <QHash>
 #include <QString>
 
+#include <map>
+
 #include "core/DocumentTypes.h"
 
 class TPlannerCore;
@@ -33,11 +35,14 @@ public:
         }
     };
     // Where a row stands: right before `Entry` (a row, a gone row, or empty: the end), which
-    // puts it right before `Row` among the rows the table has (empty: last).
+    // puts it right before `Row` among the rows the table has (empty: last). `Anchor` is the
+    // row it was put before where it was made (empty: the end), unless it is unknown here.
     struct TSpot
     {
+        QString Anchor;
         QString Entry;
         QString Row;
+        bool Anchored = true;
     };
 
     // The generation the rows belong to; another one starts with none.
@@ -74,6 +79,9 @@ private:
     {
         QHash<QString, TGone> Gone;
         QHash<QString, TRun> Runs; // by the row they stand before, "" for the end
+        // The rows put before the same row (or the end), by their keys: they stand in that
+        // order, each above the rows later put before it.
+        QHash<QString, std::map<TKey, QString>> Anchored;
     };
     // The row a gone row stands before, past the gone rows after it.
     static QString RowAfterGone(const TTable &rows, const QString &id);

@@ -6,6 +6,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <random>
+
 #include "Helper.h"
 #include "sync/DirWatchThread.h"
 #include "sync/WatcherThread.h"
@@ -34,19 +37,18 @@ protected:
         });
         return found;
     }
-    // An event record of `user`'s row n as a diff file of this version holds it: "new" (the
-    // row's comment "<user> <n>"), or "delete".
-    static QString Stamped(const QString &kind, const QString &user, int n, int index, qint64 stamp,
+    // An event record as a diff file of this version holds it: "new" (the row's comment is its
+    // id) or "delete"; the user is the id without its number.
+    static QString Stamped(const QString &kind, const QString &id, int index, qint64 stamp,
                            const QString &before = QString())
     {
         const QString at = before.isEmpty() ? QString() : QStringLiteral(" before=\"%1\"").arg(before);
         const QString body = kind == "delete" ? QString()
-                                              : QStringLiteral("<__table__>tbTable</__table__><Comment>%1 %2</Comment>")
-                                                    .arg(user, QString::number(n));
-        return QStringLiteral("<%1 id=\"%2.%3\" index=\"%4\" stamp=\"%5\"%6><__change__>%7</__change__>"
-                              "<__user__>%2</__user__>%8</%1>")
-            .arg(kind, user, QString::number(n), QString::number(index), QString::number(stamp), at,
-                 kind == "delete" ? "1" : "0", body);
+                                              : QStringLiteral("<__table__>tbTable</__table__><Comment>%1</Comment>").arg(id);
+        return QStringLiteral("<%1 id=\"%2\" index=\"%3\" stamp=\"%4\"%5><__change__>%6</__change__>"
+                              "<__user__>%7</__user__>%8</%1>")
+            .arg(kind, id, QString::number(index), QString::number(stamp), at, kind == "delete" ? "1" : "0",
+                 id.section('.', 0, -2), body);
     }
     static std::unique_ptr<TXMLTree> Diff(const QString &children)
     {
@@ -202,13 +204,13 @@ TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneBy
 TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIsReadFirst)
 {
     const auto event = [](const QString &user, int n, int index, qint64 stamp, const QString &before) {
-        return Stamped("new", user, n, index, stamp, before);
+        return Stamped("new", user + '.' + QString::number(n), index, stamp, before);
     };
     // Ann adds a row; Bob, who has seen it, puts one before it; then both add a row at the
     // end at the same moment, and Ann one more a moment later.
     const auto ann = Diff(event("h.ann", 1, 1, 100, {}) + event("h.ann", 2, 2, 300, {}) + event("h.ann", 3, 3, 301, {}));
     const auto bob = Diff(event("h.bob", 1, 1, 200, "h.ann.1") + event("h.bob", 2, 2, 300, {}));
-    const QStringList expected{"base", "h.bob 1", "h.ann 1", "h.ann 2", "h.bob 2", "h.ann 3"};
+    const QStringList expected{"base", "h.bob.1", "h.ann.1", "h.ann.2", "h.bob.2", "h.ann.3"};
     for (const bool bobFirst : {true, false}) {
         TOtherDocument reader;
         AddRows(reader.core, {"base"});
@@ -223,49 +225,142 @@ TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIs
     }
 }
 
-TEST_F(RowPlaceJournalTest, RowsDeletedMeanwhileLeaveOneOrderWhicheverEventArrivesFirst)
+TEST_F(RowPlaceJournalTest, RowsAddedAndDeletedAtOnceEndInOneOrderWhicheverOrderTheyArriveIn)
 {
-    struct TCase
+    // Three users add rows anywhere and delete rows, each seeing the others' events at
+    // random moments; every reader ends with the order of a copy that keeps deleted rows in
+    // their places, however the events reach it: one by one, never before what their writer
+    // had seen, or all at once from the users' files.
+    constexpr int Users = 3;
+    struct TEvent
     {
-        QStringList base;
-        QStringList events;
-        // Orders in which scans may find the events, each keeping what its writer saw.
-        std::vector<std::vector<int>> orders;
-        QStringList expected;
+        QString id, before, xml;
+        qint64 stamp = 0;
+        int user = 0;
+        bool added = true;
+        std::vector<int> seen; // how many events of each user its writer had seen
     };
-    const std::vector<TCase> cases{
-        // Ann deletes the last row; Bob adds a row at the end and then one right before the
-        // row Ann deleted.
-        {{"P", "X"},
-         {Stamped("delete", "h.base", 2, 1, 100), Stamped("new", "h.bob", 1, 1, 110),
-          Stamped("new", "h.bob", 2, 2, 120, "h.base.2")},
-         {{0, 1, 2}, {1, 0, 2}, {1, 2, 0}},
-         {"P", "h.bob 2", "h.bob 1"}},
-        // Ann adds a row that Cid puts one before and Ann then deletes; Bob, who saw Ann's
-        // row but not Cid's, adds one before the last row.
-        {{"Q"},
-         {Stamped("new", "h.ann", 1, 1, 3, "h.base.1"), Stamped("delete", "h.ann", 1, 2, 10),
-          Stamped("new", "h.cid", 1, 1, 9, "h.ann.1"), Stamped("new", "h.bob", 1, 1, 5, "h.base.1")},
-         {{0, 2, 1, 3}, {0, 3, 2, 1}, {0, 2, 3, 1}},
-         {"h.cid 1", "h.bob 1", "Q"}},
-        // Two rows next to each other go; Bob puts a row before the second of them, Cid one
-        // before the row after them.
-        {{"P", "X1", "X2", "Q"},
-         {Stamped("delete", "h.base", 2, 1, 100), Stamped("delete", "h.base", 3, 2, 101),
-          Stamped("new", "h.cid", 1, 1, 110, "h.base.4"), Stamped("new", "h.bob", 1, 1, 120, "h.base.3")},
-         {{0, 1, 2, 3}, {3, 2, 0, 1}, {2, 0, 3, 1}},
-         {"P", "h.bob 1", "h.cid 1", "Q"}},
+    struct TRow
+    {
+        QString id;
+        qint64 stamp = 0; // 0: a row of the working copy
+        int user = 0;
+        bool gone = false;
     };
-    for (const TCase &test : cases)
-        for (const std::vector<int> &order : test.orders) {
-            TOtherDocument reader;
-            AddRows(reader.core, test.base);
-            QStringList events;
-            for (const int i : order) {
-                int last = -1;
-                reader.sync->LoadDiffElement(*Diff(test.events[i])->namedNode(DiffPath), last);
-                events.append(test.events[i]);
-            }
-            EXPECT_EQ(Comments(reader.core), test.expected) << events.join('\n').toStdString();
+    struct TCopy
+    {
+        std::vector<TRow> rows;
+        std::vector<int> seen = std::vector<int>(Users, 0);
+        qint64 clock = 0;
+        bool Ready(const TEvent &event) const
+        {
+            for (int user = 0; user < Users; ++user)
+                if (seen[user] < event.seen[user])
+                    return false;
+            return seen[event.user] == event.seen[event.user];
         }
+        void Apply(const TEvent &event)
+        {
+            ++seen[event.user];
+            clock = std::max(clock, event.stamp);
+            if (!event.added) {
+                std::find_if(rows.begin(), rows.end(), [&](const TRow &row) { return row.id == event.id; })->gone = true;
+                return;
+            }
+            auto at = std::find_if(rows.begin(), rows.end(), [&](const TRow &row) { return row.id == event.before; });
+            while (at != rows.begin() && std::prev(at)->stamp != 0
+                   && std::pair(std::prev(at)->stamp, std::prev(at)->user) > std::pair(event.stamp, event.user))
+                --at;
+            rows.insert(at, TRow{event.id, event.stamp, event.user});
+        }
+        QStringList Shown() const
+        {
+            QStringList ids;
+            for (const TRow &row : rows)
+                if (!row.gone)
+                    ids.append(row.id);
+            return ids;
+        }
+    };
+    const QStringList base{"h.base.1", "h.base.2", "h.base.3", "h.base.4"};
+    TCopy start;
+    for (const QString &id : base)
+        start.rows.push_back(TRow{id});
+
+    int differing = 0;
+    for (unsigned seed = 0; seed < 100; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<TCopy> copies(Users, start);
+        std::vector<std::vector<TEvent>> written(Users);
+        for (int step = 0; step < 40; ++step) {
+            const int user = int(random() % Users);
+            TCopy &copy = copies[user];
+            const int other = int(random() % Users);
+            if (random() % 10 < 3) {
+                // What the other user wrote, up to a few events.
+                for (int n = int(random() % 4); n > 0 && copy.seen[other] < int(written[other].size())
+                                                && copy.Ready(written[other][copy.seen[other]]); --n)
+                    copy.Apply(written[other][copy.seen[other]]);
+                continue;
+            }
+            const QStringList shown = copy.Shown();
+            TEvent event;
+            event.user = user;
+            event.seen = copy.seen;
+            event.stamp = copy.clock + 1;
+            event.added = shown.isEmpty() || random() % 10 < 7;
+            if (event.added) {
+                const int at = int(random() % (shown.size() + 1));
+                event.id = QStringLiteral("h.u%1.%2").arg(user).arg(written[user].size() + 1);
+                event.before = shown.value(at);
+                event.xml = Stamped("new", event.id, event.seen[user] + 1, event.stamp, event.before);
+            } else {
+                event.id = shown[int(random() % shown.size())];
+                event.xml = Stamped("delete", event.id, event.seen[user] + 1, event.stamp);
+            }
+            copy.Apply(event);
+            written[user].push_back(event);
+        }
+        TCopy all = start;
+        for (bool more = true; more;) {
+            more = false;
+            for (int user = 0; user < Users; ++user)
+                if (all.seen[user] < int(written[user].size()) && all.Ready(written[user][all.seen[user]])) {
+                    all.Apply(written[user][all.seen[user]]);
+                    more = true;
+                }
+        }
+        // One by one in two random orders, then each user's events as one file.
+        for (int reading = 0; reading < 3; ++reading) {
+            TOtherDocument reader;
+            AddRows(reader.core, base);
+            if (reading < 2) {
+                for (TCopy order = start; order.seen != all.seen;) {
+                    const int user = int(random() % Users);
+                    if (order.seen[user] == int(written[user].size()) || !order.Ready(written[user][order.seen[user]]))
+                        continue;
+                    int last = -1;
+                    reader.sync->LoadDiffElement(*Diff(written[user][order.seen[user]].xml)->namedNode(DiffPath), last);
+                    ++order.seen[user];
+                }
+            } else {
+                std::vector<std::unique_ptr<TXMLTree>> files;
+                std::vector<int> last(Users, -1);
+                std::vector<TDocumentSync::TDiffSource> sources;
+                for (int user = 0; user < Users; ++user) {
+                    QString events;
+                    for (const TEvent &event : written[user])
+                        events += event.xml;
+                    files.push_back(Diff(events));
+                    sources.push_back({files.back()->namedNode(DiffPath), &last[user]});
+                }
+                reader.sync->LoadDiffElements(sources);
+            }
+            if (Comments(reader.core) != all.Shown() && ++differing == 1)
+                ADD_FAILURE() << "seed " << seed << ", reading " << reading << ": "
+                              << Comments(reader.core).join(',').toStdString() << " instead of "
+                              << all.Shown().join(',').toStdString();
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
