@@ -57,6 +57,21 @@ void setWriteFault(std::function<int(const QString &fileName)> fault)
     writeFault() = std::move(fault);
 }
 
+void shareWithFolderGroup(int fd, const QString &folder)
+{
+    struct stat made;
+    struct stat above;
+    if (::fstat(fd, &made) != 0 || ::stat(encoded(folder).constData(), &above) != 0)
+        return;
+    // Only what this user made for the group that may write into the folder (a sticky folder
+    // like /tmp lets nobody replace what others made): another group would gain what it
+    // never had.
+    if (made.st_uid != ::geteuid() || made.st_gid != above.st_gid || (above.st_mode & S_IWGRP) == 0
+        || (above.st_mode & S_ISVTX) != 0 || (made.st_mode & S_IWGRP) != 0)
+        return;
+    ::fchmod(fd, (made.st_mode & 07777) | S_IWGRP);
+}
+
 QString systemErrorText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -162,16 +177,10 @@ bool TAtomicFile::Prepare(const QByteArray &bytes)
         return failAndClose(errno);
     // Other users of a shared folder read the file too: keep the old file's rights.
     struct stat old;
-    struct stat folder;
-    struct stat made;
-    if (::stat(encoded(FFileName).constData(), &old) == 0) {
+    if (::stat(encoded(FFileName).constData(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
-    } else if (::stat(encoded(QFileInfo(FFileName).absolutePath()).constData(), &folder) == 0
-               && (folder.st_mode & S_IWGRP) != 0 && (folder.st_mode & S_ISVTX) == 0 && ::fstat(fd, &made) == 0) {
-        // A new file in a folder its group shares (not a sticky one like /tmp) is the group's
-        // to replace as well, whatever the umask took away.
-        ::fchmod(fd, (made.st_mode & 07777) | S_IWGRP);
-    }
+    else
+        shareWithFolderGroup(fd, QFileInfo(FFileName).absolutePath());
     if (::close(fd) != 0)
         return failAndDiscard(errno);
     return true;

@@ -69,6 +69,12 @@ bool isAtomicTemporaryName(const QString &name);
 // errno set (EEXIST: every name tried was taken).
 int createTemporaryFor(const QString &fileName, QString &temporary);
 
+// A file or folder this user just made in `folder` (open as `fd`) gets the group write bit that
+// the user's umask took away, when the folder's group may write into it and the new entry
+// belongs to that group (a setgid folder passes its group down): a group's shared folder stays
+// shared with every member.
+void shareWithFolderGroup(int fd, const QString &folder);
+
 // A seam for tests of failures that no disk at hand can be made to show (a used-up quota):
 // while one is set, writing a file whose name it gives a non-zero error number for fails with
 // that error, as the system would report it. An empty function removes it.

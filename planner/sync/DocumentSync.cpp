@@ -54,7 +54,7 @@ void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place, 
     NoteGeneration();
     auto event = std::make_unique<TNewNodeEvent>(id, table, place, before);
     event->SetStamp(FRowOrder.NextStamp());
-    FRowOrder.Added(id, TRowOrder::TKey{event->Stamp(), UserIdentity()});
+    FRowOrder.Added(id, table, TRowOrder::TKey{event->Stamp(), UserIdentity()}, TRowOrder::TSpot{before, before, before});
     FDirWatchThread->PushDiff(std::move(event));
 }
 
@@ -69,9 +69,9 @@ void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTab
 void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)
 {
     NoteGeneration();
-    // Its spot goes to the row after it, for rows others put before it meanwhile.
+    // Its spot stays, for rows others put before it meanwhile.
     const TNodeData *next = FCore.RowAfter(FCore.FindNode(id, table));
-    FRowOrder.Removed(id, next ? next->ID.Value() : QString());
+    FRowOrder.Removed(id, table, next ? next->ID.Value() : QString());
     auto event = std::make_unique<TDeleteNodeEvent>(id, changeIndex, table);
     event->SetStamp(FRowOrder.NextStamp());
     FDirWatchThread->PushDiff(std::move(event));

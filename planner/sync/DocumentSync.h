@@ -91,7 +91,6 @@ public:
     // ---- changes no journal carries (a palette colour, the setup of an unnamed document):
     // only a save keeps them. Noting one enables Save; a save, or another document, clears it.
     void NoteUnjournalledChange();
-    bool HasUnjournalledChange() const { return FUnjournalledChange; }
     // Whether closing the document, or opening another, must ask first: events not yet
     // written, or a change no journal carries.
     bool HasUnsavedChanges() const;
@@ -140,9 +139,7 @@ public:
     void SolveConflicts();
 
     // ---- the idle step and the scan (DocumentSyncScan.cpp)
-    // Applies the events of a file the scan registered and read anew (LoadDiff), of all such
-    // files (LoadPending).
-    void LoadDiff(const QString &fileName);
+    // Applies the events of every file the scan registered and read anew.
     void LoadPending();
     // One synchronisation step of the idle timer (GUI thread): collects a finished scan,
     // applies what it read, solves conflicts and, at most once a second, writes the own
@@ -246,6 +243,8 @@ private:
     void ReportSharing();
     // The generation the row order belongs to, from the journal's.
     void NoteGeneration();
+    // No conflict found any more, nor what its cells showed.
+    void ForgetConflicts();
     // One event of another instance's diff file (see LoadDiffElements).
     void ApplyEvent(const QString &id, const TXMLNode &element);
     // One try of the save; raises when it fails.

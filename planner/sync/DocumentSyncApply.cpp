@@ -150,8 +150,6 @@ void TDocumentSync::ApplyEvent(const QString &id, const TXMLNode &element)
     if (row && qint64(row->ChangeIndex) >= change) {
         // What the user saw in the cells the event changes, before it changes them: the
         // rebuild tells of own texts that went.
-        if (!FConflicts.contains(id))
-            FConflictTexts.remove(id);
         FConflicts.append(id);
         QHash<QString, QString> &shown = FConflictTexts[id];
         for (const auto &cell : element.Nodes()) {
@@ -160,29 +158,36 @@ void TDocumentSync::ApplyEvent(const QString &id, const TXMLNode &element)
                 shown.insert(cell->GetName(), FCore.GetData(row, column));
         }
     }
+    const QString name = element.GetName();
+    if (name == QStringLiteral("delete") && row) {
+        const TNodeData *next = FCore.RowAfter(row);
+        FRowOrder.Removed(id, row->NodeTable, next ? next->ID.Value() : QString());
+    }
     const qint64 stamp = StampOf(element);
-    if (stamp <= 0) {
+    if (stamp <= 0 || name != QStringLiteral("new") || row) {
+        if (stamp > 0)
+            FRowOrder.Seen(stamp);
         ApplyDiff(row, change, id, element);
         return;
     }
     FRowOrder.Seen(stamp);
-    const QString name = element.GetName();
-    const TRowOrder::TKey key{stamp, TXMLNode::ValueOf(element.namedNode(QStringLiteral("__user__")))};
-    if (name == QStringLiteral("new") && !row) {
-        // Where its writer put it, above the rows others put there later.
-        const TXMLAttribute *before = element.namedAttribute(QStringLiteral("before"));
-        const TRowPlace place = FRowOrder.PlaceOf(FCore, TableOf(element), before ? before->GetValue() : QString(),
-                                                  key, PlaceOf(element));
-        ApplyDiff(row, change, id, element, &place);
-        if (row)
-            FRowOrder.Added(id, key);
+    // Where its writer put it, above the rows others put there later; a row put before one
+    // unknown here goes where its index says.
+    const TWhichTable table = TableOf(element);
+    const TRowOrder::TKey key{stamp, UserOf(element)};
+    const TXMLAttribute *before = element.namedAttribute(QStringLiteral("before"));
+    TRowOrder::TSpot spot;
+    const bool known = FRowOrder.SpotOf(FCore, table, before ? before->GetValue() : QString(), key, spot);
+    const TRowPlace place{QString(), known ? spot.Row : QString(), known ? -1 : PlaceOf(element)};
+    ApplyDiff(row, change, id, element, &place);
+    if (!row)
         return;
-    }
-    if (name == QStringLiteral("delete") && row) {
+    if (!known) {
         const TNodeData *next = FCore.RowAfter(row);
-        FRowOrder.Removed(id, next ? next->ID.Value() : QString());
+        spot.Entry = spot.Row = next ? next->ID.Value() : QString();
+        spot.Anchored = false;
     }
-    ApplyDiff(row, change, id, element);
+    FRowOrder.Added(id, table, key, spot);
 }
 
 void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString &id,
@@ -255,6 +260,12 @@ void TDocumentSync::SetNodeData(TNodeData *row, const TXMLNode &element)
     }
 }
 
+void TDocumentSync::ForgetConflicts()
+{
+    FConflicts.clear();
+    FConflictTexts.clear();
+}
+
 void TDocumentSync::LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const
 {
     QHash<QString, TXMLNode *> groups;
@@ -278,12 +289,8 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
         return;
     TXMLTree tree;
     LoadAllConflictNodes(tree, sources);
-    FConflicts.clear();
-    struct TForget
-    {
-        QHash<QString, QHash<QString, QString>> &Texts;
-        ~TForget() { Texts.clear(); }
-    } forget{FConflictTexts};
+    const QHash<QString, QHash<QString, QString>> texts = FConflictTexts;
+    ForgetConflicts();
 
     // The user's selection, focused rows and editor field stay with the rows rebuilt.
     const bool keepView = !FCore.IsLoading();
@@ -303,9 +310,7 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             const int cb = ChangeOf(*b);
             if (ca != cb)
                 return ca < cb;
-            const QString ua = TXMLNode::ValueOf(a->namedNode(QStringLiteral("__user__")));
-            const QString ub = TXMLNode::ValueOf(b->namedNode(QStringLiteral("__user__")));
-            return QString::compare(ua, ub, Qt::CaseSensitive) < 0;
+            return QString::compare(UserOf(*a), UserOf(*b), Qt::CaseSensitive) < 0;
         });
         // Without the row's first record (its working copy or its "new" event could not be
         // read) a rebuild would lose every cell no event names: the row stays as it is.
@@ -321,7 +326,7 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             // Own texts the user saw before the others' texts of the same moment came: the
             // user is told of each one the rebuild does not give back.
             std::vector<TLostCell> shown;
-            const QHash<QString, QString> seen = FConflictTexts.take(id);
+            const QHash<QString, QString> seen = texts.value(id);
             const auto atStake = CellsAtStake(records, UserIdentity());
             for (auto it = atStake.constBegin(); it != atStake.constEnd(); ++it) {
                 const int column = FCore.IndexOfColumnHack(table, it.key());

@@ -60,7 +60,7 @@ TDocumentSync::TSyncState &TDocumentSync::SyncState()
     if (state.Journal != journal || (journal && (state.FileName != journal->Filename()
                                                  || state.WorkingDir != journal->WorkingDir()))) {
         state.Reset(journal);
-        FConflicts.clear();
+        ForgetConflicts();
     }
     return state;
 }
@@ -250,18 +250,6 @@ std::unique_ptr<TNodeEvent> TDocumentSync::EventOfRecord(const TDiffRecord &reco
 
 // ---- applying
 
-void TDocumentSync::LoadDiff(const QString &fileName)
-{
-    TSyncState &state = SyncState();
-    const auto found = state.Files.find(fileName);
-    if (found == state.Files.end() || !found->second.Changed)
-        return;
-    TSyncFile &file = found->second;
-    file.Changed = false;
-    if (const TXMLNode *diff = file.Tree ? file.Tree->namedNode(DiffPath) : nullptr)
-        LoadDiffElement(*diff, file.LastIndex);
-}
-
 void TDocumentSync::LoadPending()
 {
     TSyncState &state = SyncState();
@@ -333,7 +321,7 @@ void TDocumentSync::SyncLoadTransactions()
     TSyncState &state = SyncState();
     // A freshly loaded document has seen no event of any file yet.
     state.Reset(journal);
-    FConflicts.clear();
+    ForgetConflicts();
     StoreOwnEvents(state);
     const std::atomic<bool> halt{false};
     TScanInput input = ScanInput(state, true);
@@ -386,5 +374,5 @@ void TDocumentSync::SyncLoadTransactionsFrom(const QString &folder)
         if (const TXMLNode *diff = file.Tree->namedNode(DiffPath))
             LoadDiffElement(*diff, last);
     }
-    FConflicts.clear(); // no working copy to rebuild from: the events stand as applied
+    ForgetConflicts(); // no working copy to rebuild from: the events stand as applied
 }

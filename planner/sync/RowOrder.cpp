@@ -12,7 +12,8 @@ void TRowOrder::SetGeneration(const QString &generation)
         return;
     FGeneration = generation;
     FAdded.clear();
-    FRemoved.clear();
+    for (TTable &rows : FTables)
+        rows = TTable();
 }
 
 qint64 TRowOrder::NextStamp()
@@ -26,43 +27,118 @@ void TRowOrder::Seen(qint64 stamp)
     FClock = std::max(FClock, stamp);
 }
 
-void TRowOrder::Added(const QString &id, const TKey &key)
+QString TRowOrder::RowAfterGone(const TTable &rows, const QString &id)
+{
+    QString next = id;
+    for (qsizetype steps = 0; steps <= rows.Gone.size(); ++steps) {
+        const auto gone = rows.Gone.constFind(next);
+        if (gone == rows.Gone.constEnd())
+            return next;
+        next = gone->Next;
+    }
+    return QString();
+}
+
+bool TRowOrder::SpotOf(const TPlannerCore &core, TWhichTable table, const QString &before, const TKey &key,
+                       TSpot &spot) const
+{
+    const TTable &rows = FTables[table];
+    const auto isGone = [&rows](const QString &id) { return !id.isEmpty() && rows.Gone.contains(id); };
+    spot.Anchor = before;
+    spot.Entry = before;
+    spot.Row = isGone(before) ? RowAfterGone(rows, before) : before;
+    if (!spot.Row.isEmpty() && !core.FindNode(spot.Row, table))
+        return false;
+    // Right below the row put before the same one with the next lower key, when there is one:
+    // what stands between them was put before the rows of higher keys.
+    if (const auto anchored = rows.Anchored.constFind(before); anchored != rows.Anchored.constEnd()) {
+        const auto higher = anchored->lower_bound(key);
+        const QString lower = higher == anchored->begin() ? QString() : std::prev(higher)->second;
+        if (isGone(lower)) {
+            spot.Entry = rows.Gone.value(lower).Next;
+            spot.Row = RowAfterGone(rows, spot.Entry);
+            return true;
+        }
+        if (const TNodeData *row = lower.isEmpty() ? nullptr : core.FindNode(lower, table)) {
+            const TNodeData *next = core.RowAfter(row);
+            spot.Row = next ? next->ID.Value() : QString();
+            const auto run = rows.Runs.constFind(spot.Row);
+            spot.Entry = run == rows.Runs.constEnd() ? spot.Row : run->First;
+            return true;
+        }
+    }
+    // Above the entries put at that spot later (or at once, by a user who sorts after).
+    for (;;) {
+        QString left;
+        bool leftGone = false;
+        const auto gone = isGone(spot.Entry) ? rows.Gone.constFind(spot.Entry) : rows.Gone.constEnd();
+        const auto run = gone == rows.Gone.constEnd() ? rows.Runs.constFind(spot.Row) : rows.Runs.constEnd();
+        if (gone != rows.Gone.constEnd() && !gone->Prev.isEmpty()) {
+            left = gone->Prev;
+            leftGone = true;
+        } else if (run != rows.Runs.constEnd()) {
+            left = run->Last;
+            leftGone = true;
+        } else {
+            const TNodeData *above = core.RowBefore(table, spot.Row.isEmpty() ? nullptr : core.FindNode(spot.Row, table));
+            left = above ? above->ID.Value() : QString();
+        }
+        const auto added = left.isEmpty() ? FAdded.constEnd() : FAdded.constFind(left);
+        if (added == FAdded.constEnd() || !(key < added.value()))
+            return true;
+        spot.Entry = left;
+        if (!leftGone)
+            spot.Row = left;
+    }
+}
+
+void TRowOrder::Added(const QString &id, TWhichTable table, const TKey &key, const TSpot &spot)
 {
     FAdded.insert(id, key);
-    FRemoved.remove(id);
+    TTable &rows = FTables[table];
+    if (rows.Gone.contains(id))
+        return;
+    if (spot.Anchored)
+        rows.Anchored[spot.Anchor].emplace(key, id);
+    const auto gone = spot.Entry.isEmpty() ? rows.Gone.end() : rows.Gone.find(spot.Entry);
+    if (gone != rows.Gone.end()) {
+        // The gone rows above the spot now stand before the new row.
+        const QString last = gone->Prev;
+        const auto run = rows.Runs.find(spot.Row);
+        if (last.isEmpty() || run == rows.Runs.end())
+            return;
+        gone->Prev.clear();
+        const QString first = run->First;
+        run->First = spot.Entry;
+        rows.Gone[last].Next = id;
+        rows.Runs.insert(id, TRun{first, last});
+    } else if (const auto run = rows.Runs.constFind(spot.Entry); run != rows.Runs.constEnd()) {
+        // All of them.
+        const TRun moved = run.value();
+        rows.Runs.erase(run);
+        rows.Gone[moved.Last].Next = id;
+        rows.Runs.insert(id, moved);
+    }
 }
 
-void TRowOrder::Removed(const QString &id, const QString &next)
+void TRowOrder::Removed(const QString &id, TWhichTable table, const QString &next)
 {
-    FRemoved.insert(id, next);
-}
-
-TRowPlace TRowOrder::PlaceOf(const TPlannerCore &core, TWhichTable table, const QString &before, const TKey &key,
-                             int fallback) const
-{
-    // The spot: the row named, or the one that took over from it when it went.
-    const TNodeData *spot = nullptr;
-    QString id = before;
-    for (qsizetype steps = 0; !id.isEmpty() && steps <= FRemoved.size(); ++steps) {
-        if ((spot = core.FindNode(id, table)))
-            break;
-        const auto gone = FRemoved.constFind(id);
-        if (gone == FRemoved.constEnd())
-            return TRowPlace{QString(), QString(), fallback};
-        id = gone.value();
+    TTable &rows = FTables[table];
+    if (rows.Gone.contains(id))
+        return;
+    // It joins the gone rows between the row before it and `next`.
+    TGone gone{QString(), next};
+    TRun merged{id, id};
+    if (const auto own = rows.Runs.constFind(id); own != rows.Runs.constEnd()) {
+        gone.Prev = own->Last;
+        merged.First = own->First;
+        rows.Runs.erase(own);
     }
-    if (!spot && !id.isEmpty())
-        return TRowPlace{QString(), QString(), fallback};
-    // Above the rows added at that spot later (or at once, by a user who sorts after).
-    for (const TNodeData *above = core.RowBefore(table, spot); above;
-         above = core.RowBefore(table, spot)) {
-        const auto added = FAdded.constFind(above->ID.Value());
-        if (added == FAdded.constEnd() || !(key < added.value()))
-            break;
-        spot = above;
+    if (const auto after = rows.Runs.constFind(next); after != rows.Runs.constEnd()) {
+        gone.Next = after->First;
+        merged.Last = after->Last;
+        rows.Gone[after->First].Prev = id;
     }
-    TRowPlace place;
-    if (spot)
-        place.Before = spot->ID.Value();
-    return place;
+    rows.Gone.insert(id, gone);
+    rows.Runs.insert(next, merged);
 }

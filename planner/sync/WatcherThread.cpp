@@ -101,8 +101,9 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
     // share's client may still hold the version before: read past it.
     QByteArray bytes;
     if (ReadsBesideTheClient(source.handle())) {
+        const bool read = ReadFromServer(source.handle(), bytes, reason);
         source.close();
-        if (!ReadFromServer(path, bytes, reason))
+        if (!read)
             return rrIncomplete;
     } else {
         bytes = source.readAll();

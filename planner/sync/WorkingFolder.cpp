@@ -10,14 +10,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <limits>
 #include <mutex>
 #include <vector>
-
-#include <cerrno>
-
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -214,32 +212,32 @@ bool OnFuse(int fd)
     return fd >= 0 && ::fstatfs(fd, &info) == 0 && long(info.f_type) == FuseMagic;
 }
 
-// Reads from an open file up to `limit` bytes (-1: all), directly from the file server where
-// the file system takes O_DIRECT; false on a failing read.
-bool ReadDirect(const QString &path, qint64 limit, QByteArray &bytes, int &error)
+// Reads an open file from its start, up to `limit` bytes (-1: all), directly from the file
+// server where the file system takes O_DIRECT, elsewhere as usual; false on a failing read.
+bool ReadDirect(int fd, qint64 limit, QByteArray &bytes, int &error)
 {
-    const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_DIRECT);
-    if (fd < 0 && errno == EINVAL)
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return false;
-    }
-    // O_DIRECT wants aligned buffers and whole blocks.
-    constexpr std::size_t Block = 1 << 16;
+    const int flags = ::fcntl(fd, F_GETFL);
+    bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
+    // O_DIRECT wants aligned buffers, offsets and lengths.
+    constexpr qint64 Align = 4096;
+    constexpr qint64 Block = 1 << 16;
     void *buffer = nullptr;
-    if (::posix_memalign(&buffer, 4096, Block) != 0) {
-        ::close(fd);
+    if (::posix_memalign(&buffer, Align, Block) != 0) {
         error = ENOMEM;
         return false;
     }
     bytes.clear();
     bool ok = true;
     while (limit < 0 || bytes.size() < limit) {
-        const ssize_t got = ::read(fd, buffer, Block);
+        const qint64 wanted = limit < 0 ? Block : std::min(Block, (limit - bytes.size() + Align - 1) / Align * Align);
+        const ssize_t got = ::pread(fd, buffer, std::size_t(wanted), off_t(bytes.size()));
         if (got < 0 && errno == EINTR)
             continue;
+        // A short read left an offset a disk cannot read directly: the rest as usual.
+        if (got < 0 && errno == EINVAL && direct && ::fcntl(fd, F_SETFL, flags) == 0) {
+            direct = false;
+            continue;
+        }
         if (got < 0) {
             error = errno;
             ok = false;
@@ -250,17 +248,18 @@ bool ReadDirect(const QString &path, qint64 limit, QByteArray &bytes, int &error
         bytes.append(static_cast<const char *>(buffer), qsizetype(got));
     }
     std::free(buffer);
-    ::close(fd);
+    if (direct)
+        ::fcntl(fd, F_SETFL, flags);
     if (limit >= 0 && bytes.size() > limit)
         bytes.truncate(limit);
     return ok;
 }
 
-quint64 HeadHash(const QString &path)
+quint64 HeadHash(int fd)
 {
     QByteArray head;
     int error = 0;
-    if (!ReadDirect(path, 4096, head, error))
+    if (!ReadDirect(fd, 4096, head, error))
         return 0;
     // Never 0, which stands for none; the length tells a file cut short.
     return (quint64(qHash(head, 0x5eed)) << 16 | quint64(head.size() & 0xffff)) | (quint64(1) << 63);
@@ -290,16 +289,16 @@ TFileStamp FreshFileStamp(const QString &path)
             stamp = now;
     }
     if (fd >= 0 && (playing || OnFuse(fd)))
-        stamp.Head = HeadHash(path);
+        stamp.Head = HeadHash(fd);
     if (fd >= 0)
         ::close(fd);
     return stamp;
 }
 
-bool ReadFromServer(const QString &path, QByteArray &bytes, QString &error)
+bool ReadFromServer(int fd, QByteArray &bytes, QString &error)
 {
     int code = 0;
-    if (ReadDirect(path, -1, bytes, code))
+    if (ReadDirect(fd, -1, bytes, code))
         return true;
     error = platform::systemErrorText(code);
     return false;
@@ -524,17 +523,12 @@ bool ListDirectories(const QString &folder, const QString &mask, const TListFile
 
 void InheritGroupWrite(const QString &folder)
 {
-    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
-    const QByteArray parent = QFile::encodeName(QFileInfo(QDir::cleanPath(folder)).absolutePath());
-    struct stat made;
-    struct stat above;
-    if (::stat(path.constData(), &made) != 0 || ::stat(parent.constData(), &above) != 0)
+    const QString clean = QDir::cleanPath(folder);
+    const int fd = ::open(QFile::encodeName(clean).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return;
-    // Only folders of this user, in a folder a group shares (not a sticky one like /tmp).
-    if (made.st_uid != ::geteuid() || (above.st_mode & S_IWGRP) == 0 || (above.st_mode & S_ISVTX) != 0
-        || (made.st_mode & S_IWGRP) != 0)
-        return;
-    ::chmod(path.constData(), (made.st_mode & 07777) | S_IWGRP);
+    platform::shareWithFolderGroup(fd, QFileInfo(clean).absolutePath());
+    ::close(fd);
 }
 
 bool MakeSharedFolder(const QString &folder, QString *error)

@@ -78,9 +78,9 @@ TFileStamp FileStampInView(const QString &path);
 // stamp also holds the file's first bytes as read from the file server itself, which change
 // with every rewrite of a diff file (its index comes first).
 TFileStamp FreshFileStamp(const QString &path);
-// Reads a whole file as the file server has it: past a FUSE client's cached size and pages
-// (see FreshFileStamp), elsewhere as usual. False with the system's reason in `error`.
-bool ReadFromServer(const QString &path, QByteArray &bytes, QString &error);
+// Reads a whole open file as the file server has it: past a FUSE client's cached size and
+// pages (see FreshFileStamp), elsewhere as usual. False with the system's reason in `error`.
+bool ReadFromServer(int fd, QByteArray &bytes, QString &error);
 // Whether an open file lies on such a share.
 bool ReadsBesideTheClient(int fd);
 // The stamp of an open file: exactly the version being read.
@@ -147,7 +147,8 @@ bool ParseGenerationName(const QString &name, qint64 &number);
 // setgid, so that the group passes down too) stays writable for every member. False when the
 // folder cannot be made; `error` (when given) then says why, as FolderWriteProblem does.
 bool MakeSharedFolder(const QString &folder, QString *error = nullptr);
-// Gives a folder made by this user the group write bit of its parent folder.
+// Gives a folder made by this user the group write bit of its parent folder, for that
+// folder's group alone (see platform::shareWithFolderGroup).
 void InheritGroupWrite(const QString &folder);
 // What keeps this user from writing into `folder` (or, when it does not exist, into the nearest
 // folder above it that does): EROFS for a read-only disk, EACCES for no write permission,

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AtomicFile.h"
 #include "common/TestSupport.h"
@@ -76,6 +78,35 @@ TEST(AtomicFile, ReplacesWholeKeepsRightsAndLeavesNoTemporaryFile)
     EXPECT_TRUE(platform::isAtomicTemporaryName(temporary)) << temporary.toStdString();
     EXPECT_FALSE(temporary.endsWith(QStringLiteral(".diff")));
     EXPECT_FALSE(platform::isAtomicTemporaryName(QStringLiteral("a.1.diff")));
+}
+
+TEST(AtomicFile, ANewFileInAGroupsFolderIsThatGroupsToReplaceAndNoOtherGroups)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a folder to a group of its own";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray folder = QFile::encodeName(dir.filePath(QStringLiteral("team")));
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    ASSERT_EQ(::chown(folder.constData(), uid_t(-1), 47000), 0);
+    const mode_t umask = ::umask(022);
+    // The mode and group of a file written anew into the folder with the given mode.
+    const auto written = [&](mode_t mode) {
+        EXPECT_EQ(::chmod(folder.constData(), mode), 0);
+        const QString name = QString::fromLocal8Bit(folder) + QStringLiteral("/plan.zop");
+        QFile::remove(name);
+        EXPECT_TRUE(platform::writeFileAtomically(name, "plan"));
+        struct stat info = {};
+        EXPECT_EQ(::stat(QFile::encodeName(name).constData(), &info), 0);
+        return std::pair{info.st_mode & 07777, info.st_gid};
+    };
+    // A folder that passes its group down: every member may replace the file.
+    EXPECT_EQ(written(02775), std::pair(mode_t(0664), gid_t(47000)));
+    // The file is the writer's group's, which may not write into the folder: as the umask says.
+    EXPECT_EQ(written(0775), std::pair(mode_t(0644), ::getegid()));
+    // A sticky folder lets nobody replace what another made.
+    EXPECT_EQ(written(03775), std::pair(mode_t(0644), gid_t(47000)));
+    ::umask(umask);
 }
 
 TEST(AtomicFile, FailuresCarryTheSystemsReasonAndKeepTheOldFile)

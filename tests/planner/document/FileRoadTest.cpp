@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -61,6 +62,29 @@ protected:
         QString text;
         core->ForEach(table, feAll, [&](TNodeData *node) { text += core->GetData_(node, cnTextCenterMiddle); });
         return text;
+    }
+
+    // The one message of a save of the document that `failingSave` makes fail (answered with
+    // OK): the document, its generations and its folder stay as they were, the edits unsaved;
+    // then the same save goes through without a word.
+    QString SaveThatFails(const QString &document, const std::function<bool()> &failingSave)
+    {
+        const QByteArray saved = testsupport::readFile(document);
+        const QVector<int> generations = Generations(document);
+        window.questions.clear();
+        window.answers = {mrOk};
+        EXPECT_FALSE(failingSave());
+        EXPECT_EQ(window.questions.size(), 1);
+        const QString question = window.questions.value(0);
+        EXPECT_EQ(testsupport::readFile(document), saved);
+        EXPECT_EQ(Generations(document), generations); // the working folder was not touched
+        EXPECT_TRUE(sync->DirWatchThread()->Changed());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(document).fileName()});
+
+        window.questions.clear();
+        EXPECT_TRUE(documentFile->Save(document));
+        EXPECT_TRUE(window.questions.isEmpty());
+        return question;
     }
 
     QTemporaryDir dir;
@@ -249,38 +273,27 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
     core->FSaveFileCompressed = false;
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     ASSERT_TRUE(documentFile->Save(document));
-    const QByteArray saved = testsupport::readFile(document);
-    const QVector<int> generations = Generations(document);
+    const qint64 size = QFileInfo(document).size();
     for (int i = 0; i < 50; ++i)
         AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1"));
     ASSERT_TRUE(sync->DirWatchThread()->Changed());
 
     // A disk that takes no more than the old document's size.
-    rlimit previous{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = previous;
-    tight.rlim_cur = rlim_t(saved.size() + 64);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    window.answers = {mrOk};
-    const bool result = documentFile->Save(document);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(result);
-    ASSERT_EQ(window.questions.size(), 1);
-    EXPECT_TRUE(window.questions[0].startsWith(
+    const QString question = SaveThatFails(document, [&] {
+        rlimit previous{};
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = previous;
+        tight.rlim_cur = rlim_t(size + 64);
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        const bool result = documentFile->Save(document);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, oldHandler);
+        return result;
+    });
+    EXPECT_TRUE(question.startsWith(
         QStringLiteral("File could not be saved, please try saving with a different filename\n\nCannot write \"")));
-    EXPECT_TRUE(window.questions[0].endsWith(QStringLiteral("File too large"))) << window.questions[0].toStdString();
-    EXPECT_EQ(testsupport::readFile(document), saved);
-    EXPECT_EQ(Generations(document), generations); // the working folder was not touched
-    EXPECT_TRUE(sync->DirWatchThread()->Changed());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("full.zop")});
-
-    // With room again the same save goes through.
-    window.questions.clear();
-    EXPECT_TRUE(documentFile->Save(document));
-    EXPECT_TRUE(window.questions.isEmpty());
+    EXPECT_TRUE(question.endsWith(QStringLiteral("File too large"))) << question.toStdString();
     EXPECT_EQ(Count(tbTable, feAll), 51);
 }
 
@@ -289,38 +302,19 @@ TEST_F(FileRoadTest, AUsedUpQuotaIsToldAsSuchAndNothingIsWritten)
     const QString document = Path(QStringLiteral("quota.zop"));
     AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
     ASSERT_TRUE(documentFile->Save(document));
-    const QByteArray saved = testsupport::readFile(document);
-    const QVector<int> generations = Generations(document);
     AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1"));
 
     // The quota runs out while the document is written.
-    struct TQuota
-    {
-        explicit TQuota(const QString &name)
-        {
-            platform::setWriteFault([name](const QString &file) { return file == name ? EDQUOT : 0; });
-        }
-        ~TQuota() { platform::setWriteFault({}); }
-    };
-    {
-        const TQuota quota(document);
-        window.answers = {mrOk};
-        EXPECT_FALSE(documentFile->Save(document));
-    }
-    ASSERT_EQ(window.questions.size(), 1);
-    EXPECT_TRUE(window.questions[0].startsWith(QStringLiteral("File could not be saved, your disk quota is used up.\n"
-                                                              "Please make room within your quota, then save again.")))
-        << window.questions[0].toStdString();
-    EXPECT_TRUE(window.questions[0].endsWith(platform::systemErrorText(EDQUOT))) << window.questions[0].toStdString();
-    EXPECT_EQ(testsupport::readFile(document), saved);
-    EXPECT_EQ(Generations(document), generations);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("quota.zop")});
-    EXPECT_TRUE(sync->DirWatchThread()->Changed());
-
-    // With room again the same save goes through.
-    window.questions.clear();
-    EXPECT_TRUE(documentFile->Save(document));
-    EXPECT_TRUE(window.questions.isEmpty());
+    const QString question = SaveThatFails(document, [&] {
+        platform::setWriteFault([&](const QString &file) { return file == document ? EDQUOT : 0; });
+        const bool result = documentFile->Save(document);
+        platform::setWriteFault({});
+        return result;
+    });
+    EXPECT_TRUE(question.startsWith(QStringLiteral("File could not be saved, your disk quota is used up.\n"
+                                                   "Please make room within your quota, then save again.")))
+        << question.toStdString();
+    EXPECT_TRUE(question.endsWith(platform::systemErrorText(EDQUOT))) << question.toStdString();
     EXPECT_EQ(Count(tbTable, feAll), 2);
 }
 

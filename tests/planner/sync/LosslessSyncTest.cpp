@@ -105,10 +105,6 @@ protected:
         QString last;
         EXPECT_TRUE(Eventually([&] { return (last = Mismatch(fresh)).isEmpty(); }, 5000)) << last.toStdString();
     }
-    int LogCount(TSyncDriverProcess &driver, const QString &text)
-    {
-        return driver.Command({"log", text}).toInt();
-    }
 
     std::map<QString, std::map<QString, QString>> expected;
 };

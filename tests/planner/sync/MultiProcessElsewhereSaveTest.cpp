@@ -29,10 +29,6 @@ namespace {
 class MultiProcessElsewhereSaveTest : public SyncDriverTest
 {
 protected:
-    static int LogCount(TSyncDriverProcess &driver, const QString &text)
-    {
-        return driver.Command({"log", text}).toInt();
-    }
     // Every file and folder below `folder`, and it, written `seconds` ago.
     static void Age(const QString &folder, qint64 seconds)
     {

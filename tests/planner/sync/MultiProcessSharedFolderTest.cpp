@@ -42,7 +42,6 @@ protected:
                              {"VELMORA_SYNC_UMASK", "022"},
                              {"USER", "user" + QString::number(uid)}});
     }
-    int LogCount(TSyncDriverProcess &driver, const QString &text) { return driver.Command({"log", text}).toInt(); }
     static mode_t Mode(const QString &path)
     {
         struct stat info;

@@ -6,6 +6,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <random>
+
 #include "Helper.h"
 #include "sync/DirWatchThread.h"
 #include "sync/WatcherThread.h"
@@ -33,6 +36,32 @@ protected:
                 found = node;
         });
         return found;
+    }
+    // An event record as a diff file of this version holds it: "new" (the row's comment is its
+    // id) or "delete"; the user is the id without its number.
+    static QString Stamped(const QString &kind, const QString &id, int index, qint64 stamp,
+                           const QString &before = QString())
+    {
+        const QString at = before.isEmpty() ? QString() : QStringLiteral(" before=\"%1\"").arg(before);
+        const QString body = kind == "delete" ? QString()
+                                              : QStringLiteral("<__table__>tbTable</__table__><Comment>%1</Comment>").arg(id);
+        return QStringLiteral("<%1 id=\"%2\" index=\"%3\" stamp=\"%4\"%5><__change__>%6</__change__>"
+                              "<__user__>%7</__user__>%8</%1>")
+            .arg(kind, id, QString::number(index), QString::number(stamp), at, kind == "delete" ? "1" : "0",
+                 id.section('.', 0, -2), body);
+    }
+    static std::unique_ptr<TXMLTree> Diff(const QString &children)
+    {
+        auto tree = std::make_unique<TXMLTree>();
+        tree->setText("<document><setup /><data /><diff index=\"0\">" + children + "</diff></document>");
+        return tree;
+    }
+    // Rows as a working copy holds them, "h.base.1" and on, with these comments.
+    static void AddRows(TPlannerCore &in, const QStringList &comments)
+    {
+        for (int i = 0; i < comments.size(); ++i)
+            in.DoSetData(in.AddNode(QStringLiteral("h.base.%1").arg(i + 1), tbTable, false),
+                         in.GetConnection(tbTable, cnTextCenterMiddle), comments[i], false);
     }
     // The own diff file of the current generation, read as another instance reads it.
     std::unique_ptr<TXMLTree> OwnDiff()
@@ -157,22 +186,16 @@ TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneBy
             in.DoSetData(in.AddNode(QStringLiteral("h.ann.%1").arg(n), tbTable, false),
                          in.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("n%1").arg(n), false);
     };
-    const auto diff = [](const QString &children) {
-        auto tree = std::make_unique<TXMLTree>();
-        tree->setText("<document><setup /><data /><diff index=\"0\">" + children + "</diff></document>");
-        return tree;
-    };
-
     TOtherDocument together;
     start(together.core);
     int last = -1;
-    together.sync->LoadDiffElement(*diff(events.join(QString()))->namedNode(DiffPath), last);
+    together.sync->LoadDiffElement(*Diff(events.join(QString()))->namedNode(DiffPath), last);
 
     TOtherDocument oneByOne;
     start(oneByOne.core);
     last = -1;
     for (const QString &event : events)
-        oneByOne.sync->LoadDiffElement(*diff(event)->namedNode(DiffPath), last);
+        oneByOne.sync->LoadDiffElement(*Diff(event)->namedNode(DiffPath), last);
 
     EXPECT_EQ(Comments(together.core), Comments(oneByOne.core));
     EXPECT_EQ(Comments(oneByOne.core), (QStringList{"n14", "n16", "n13", "n0", "n17", "n1", "n11", "n3", "n4", "n12", "n15"}));
@@ -181,25 +204,16 @@ TEST_F(RowPlaceJournalTest, PlacesComeOutAlikeWhetherEventsArriveTogetherOrOneBy
 TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIsReadFirst)
 {
     const auto event = [](const QString &user, int n, int index, qint64 stamp, const QString &before) {
-        const QString at = before.isEmpty() ? QString() : QStringLiteral(" before=\"%1\"").arg(before);
-        return QStringLiteral("<new id=\"%1.%2\" index=\"%3\" stamp=\"%4\"%5><__change__>0</__change__>"
-                              "<__user__>%1</__user__><__table__>tbTable</__table__><Comment>%1 %2</Comment></new>")
-            .arg(user, QString::number(n), QString::number(index), QString::number(stamp), at);
-    };
-    const auto diff = [](const QStringList &children) {
-        auto tree = std::make_unique<TXMLTree>();
-        tree->setText("<document><setup /><data /><diff index=\"0\">" + children.join(QString()) + "</diff></document>");
-        return tree;
+        return Stamped("new", user + '.' + QString::number(n), index, stamp, before);
     };
     // Ann adds a row; Bob, who has seen it, puts one before it; then both add a row at the
     // end at the same moment, and Ann one more a moment later.
-    const auto ann = diff({event("h.ann", 1, 1, 100, {}), event("h.ann", 2, 2, 300, {}), event("h.ann", 3, 3, 301, {})});
-    const auto bob = diff({event("h.bob", 1, 1, 200, "h.ann.1"), event("h.bob", 2, 2, 300, {})});
-    const QStringList expected{"base", "h.bob 1", "h.ann 1", "h.ann 2", "h.bob 2", "h.ann 3"};
+    const auto ann = Diff(event("h.ann", 1, 1, 100, {}) + event("h.ann", 2, 2, 300, {}) + event("h.ann", 3, 3, 301, {}));
+    const auto bob = Diff(event("h.bob", 1, 1, 200, "h.ann.1") + event("h.bob", 2, 2, 300, {}));
+    const QStringList expected{"base", "h.bob.1", "h.ann.1", "h.ann.2", "h.bob.2", "h.ann.3"};
     for (const bool bobFirst : {true, false}) {
         TOtherDocument reader;
-        reader.core.DoSetData(reader.core.AddNode(QStringLiteral("h.base.1"), tbTable, false),
-                              reader.core.GetConnection(tbTable, cnTextCenterMiddle), QStringLiteral("base"), false);
+        AddRows(reader.core, {"base"});
         int lastAnn = -1;
         int lastBob = -1;
         const TDocumentSync::TDiffSource annFile{ann->namedNode(DiffPath), &lastAnn};
@@ -209,4 +223,144 @@ TEST_F(RowPlaceJournalTest, StampedRowsOfSeveralFilesComeOutAlikeWhicheverFileIs
         EXPECT_EQ(lastAnn, 3);
         EXPECT_EQ(lastBob, 2);
     }
+}
+
+TEST_F(RowPlaceJournalTest, RowsAddedAndDeletedAtOnceEndInOneOrderWhicheverOrderTheyArriveIn)
+{
+    // Three users add rows anywhere and delete rows, each seeing the others' events at
+    // random moments; every reader ends with the order of a copy that keeps deleted rows in
+    // their places, however the events reach it: one by one, never before what their writer
+    // had seen, or all at once from the users' files.
+    constexpr int Users = 3;
+    struct TEvent
+    {
+        QString id, before, xml;
+        qint64 stamp = 0;
+        int user = 0;
+        bool added = true;
+        std::vector<int> seen; // how many events of each user its writer had seen
+    };
+    struct TRow
+    {
+        QString id;
+        qint64 stamp = 0; // 0: a row of the working copy
+        int user = 0;
+        bool gone = false;
+    };
+    struct TCopy
+    {
+        std::vector<TRow> rows;
+        std::vector<int> seen = std::vector<int>(Users, 0);
+        qint64 clock = 0;
+        bool Ready(const TEvent &event) const
+        {
+            for (int user = 0; user < Users; ++user)
+                if (seen[user] < event.seen[user])
+                    return false;
+            return seen[event.user] == event.seen[event.user];
+        }
+        void Apply(const TEvent &event)
+        {
+            ++seen[event.user];
+            clock = std::max(clock, event.stamp);
+            if (!event.added) {
+                std::find_if(rows.begin(), rows.end(), [&](const TRow &row) { return row.id == event.id; })->gone = true;
+                return;
+            }
+            auto at = std::find_if(rows.begin(), rows.end(), [&](const TRow &row) { return row.id == event.before; });
+            while (at != rows.begin() && std::prev(at)->stamp != 0
+                   && std::pair(std::prev(at)->stamp, std::prev(at)->user) > std::pair(event.stamp, event.user))
+                --at;
+            rows.insert(at, TRow{event.id, event.stamp, event.user});
+        }
+        QStringList Shown() const
+        {
+            QStringList ids;
+            for (const TRow &row : rows)
+                if (!row.gone)
+                    ids.append(row.id);
+            return ids;
+        }
+    };
+    const QStringList base{"h.base.1", "h.base.2", "h.base.3", "h.base.4"};
+    TCopy start;
+    for (const QString &id : base)
+        start.rows.push_back(TRow{id});
+
+    int differing = 0;
+    for (unsigned seed = 0; seed < 100; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<TCopy> copies(Users, start);
+        std::vector<std::vector<TEvent>> written(Users);
+        for (int step = 0; step < 40; ++step) {
+            const int user = int(random() % Users);
+            TCopy &copy = copies[user];
+            const int other = int(random() % Users);
+            if (random() % 10 < 3) {
+                // What the other user wrote, up to a few events.
+                for (int n = int(random() % 4); n > 0 && copy.seen[other] < int(written[other].size())
+                                                && copy.Ready(written[other][copy.seen[other]]); --n)
+                    copy.Apply(written[other][copy.seen[other]]);
+                continue;
+            }
+            const QStringList shown = copy.Shown();
+            TEvent event;
+            event.user = user;
+            event.seen = copy.seen;
+            event.stamp = copy.clock + 1;
+            event.added = shown.isEmpty() || random() % 10 < 7;
+            if (event.added) {
+                const int at = int(random() % (shown.size() + 1));
+                event.id = QStringLiteral("h.u%1.%2").arg(user).arg(written[user].size() + 1);
+                event.before = shown.value(at);
+                event.xml = Stamped("new", event.id, event.seen[user] + 1, event.stamp, event.before);
+            } else {
+                event.id = shown[int(random() % shown.size())];
+                event.xml = Stamped("delete", event.id, event.seen[user] + 1, event.stamp);
+            }
+            copy.Apply(event);
+            written[user].push_back(event);
+        }
+        TCopy all = start;
+        for (bool more = true; more;) {
+            more = false;
+            for (int user = 0; user < Users; ++user)
+                if (all.seen[user] < int(written[user].size()) && all.Ready(written[user][all.seen[user]])) {
+                    all.Apply(written[user][all.seen[user]]);
+                    more = true;
+                }
+        }
+        // One by one in two random orders, then each user's events as one file.
+        for (int reading = 0; reading < 3; ++reading) {
+            TOtherDocument reader;
+            AddRows(reader.core, base);
+            if (reading < 2) {
+                for (TCopy order = start; order.seen != all.seen;) {
+                    const int user = int(random() % Users);
+                    if (order.seen[user] == int(written[user].size()) || !order.Ready(written[user][order.seen[user]]))
+                        continue;
+                    int last = -1;
+                    reader.sync->LoadDiffElement(*Diff(written[user][order.seen[user]].xml)->namedNode(DiffPath), last);
+                    ++order.seen[user];
+                }
+            } else {
+                std::vector<std::unique_ptr<TXMLTree>> files;
+                std::vector<int> last(Users, -1);
+                std::vector<TDocumentSync::TDiffSource> sources;
+                for (int user = 0; user < Users; ++user) {
+                    QString events;
+                    for (const TEvent &event : written[user])
+                        events += event.xml;
+                    files.push_back(Diff(events));
+                    sources.push_back({files.back()->namedNode(DiffPath), &last[user]});
+                }
+                reader.sync->LoadDiffElements(sources);
+            }
+            if (Comments(reader.core) != all.Shown() && ++differing == 1)
+                ADD_FAILURE() << "seed " << seed << ", reading " << reading << ": "
+                              << Comments(reader.core).join(',').toStdString() << " instead of "
+                              << all.Shown().join(',').toStdString();
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }

@@ -42,6 +42,11 @@ protected:
         for (TSyncDriverProcess *other : others)
             ASSERT_EQ(other->Command({"open", document}), "") << other->Output().toStdString();
     }
+    // How many lines of the driver's log contain the text.
+    static int LogCount(TSyncDriverProcess &driver, const QString &text)
+    {
+        return driver.Command({"log", text}).toInt();
+    }
     // Polls until the condition holds; every test is bounded by these deadlines.
     static bool Eventually(const std::function<bool()> &done, int ms = 15000)
     {

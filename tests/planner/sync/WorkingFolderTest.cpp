@@ -283,6 +283,17 @@ TEST_F(WorkingFolderTest, AStampAShareCachesIsTakenAfreshWithTheFileOpen)
     // Rewritten at the same size: the first bytes tell.
     ASSERT_TRUE(testsupport::writeFile(path, "version 3!!"));
     EXPECT_NE(FreshFileStamp(path).Head, opened.Head);
+    // What is read past the client is the whole file, over many blocks and a short last one.
+    QByteArray big;
+    for (int i = 0; big.size() < 150000; ++i)
+        big += QByteArray::number(i) + ' ';
+    ASSERT_TRUE(testsupport::writeFile(path, big));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray read;
+    QString error;
+    EXPECT_TRUE(ReadFromServer(file.handle(), read, error)) << error.toStdString();
+    EXPECT_EQ(read, big);
     // A file the cache knows as missing is there once opened.
     const QString late = folder + QStringLiteral("/other.carl.1.diff");
     EXPECT_EQ(FileStampInView(late).Size, -1);
