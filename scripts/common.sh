@@ -56,7 +56,8 @@ velmora_configure() {
 }
 
 # velmora_build DIR BUILD_TYPE [extra cmake arguments...]
-# VELMORA_JOBS limits the parallel build and test jobs (default: every core).
+# VELMORA_JOBS limits the parallel build and test jobs (default: every core for the build, two
+# tests a core for the tests).
 velmora_build() {
   velmora_configure "$@" || return 1
   cmake --build "$1" --parallel "${VELMORA_JOBS:-$(nproc)}"
