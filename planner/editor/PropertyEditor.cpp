@@ -87,11 +87,11 @@ TPropertyEditor::TLine *TPropertyEditor::LineOf(int column)
     return nullptr;
 }
 
-TPropertyEditor::TLine *TPropertyEditor::LineOfWidget(const QWidget *widget)
+const TPropertyEditor::TLine *TPropertyEditor::LineOfWidget(const QWidget *widget) const
 {
     if (!widget)
         return nullptr;
-    for (TLine &line : FLines)
+    for (const TLine &line : FLines)
         if (line.edit == widget || line.edit->isAncestorOf(widget))
             return &line;
     return nullptr;
@@ -355,20 +355,21 @@ void TPropertyEditor::DateEditExit(int column, bool left)
     WriteRows(*line, text, rows >= 2 && !text.isEmpty());
 }
 
-bool TPropertyEditor::ApplyTypedDate()
+int TPropertyEditor::TypedDateColumn() const
 {
     const TLine *line = LineOfWidget(FieldInUse());
-    if (!line || !line->typed || line->type != ctDate)
-        return false;
-    const int column = line->column;
-    DateEditExit(column, false);
-    const TLine *after = LineOf(column);
-    return after && !after->typed;
+    return line && line->typed && line->type == ctDate ? line->column : -1;
+}
+
+void TPropertyEditor::ApplyTypedDate()
+{
+    if (const int column = TypedDateColumn(); column >= 0)
+        DateEditExit(column, false);
 }
 
 bool TPropertyEditor::DateTyped() const
 {
-    return std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; });
+    return TypedDateColumn() >= 0;
 }
 
 bool TPropertyEditor::LeavesField(Qt::FocusReason reason) const
@@ -377,12 +378,10 @@ bool TPropertyEditor::LeavesField(Qt::FocusReason reason) const
     case Qt::PopupFocusReason:
     case Qt::MenuBarFocusReason:
         return false;
-    case Qt::ActiveWindowFocusReason: {
-        // The user went on in the program's other window (the main window or the editor's
-        // own); another program or a dialog leaves the field as it is.
-        const QWidget *active = QApplication::activeWindow();
-        return active && (active == FMainWindow || active == FForm);
-    }
+    case Qt::ActiveWindowFocusReason:
+        // The user went on in the program's other window; another program or a dialog
+        // leaves the field as it is.
+        return IsProgramWindow(QApplication::activeWindow());
     default:
         return true;
     }
@@ -433,9 +432,8 @@ bool TPropertyEditor::eventFilter(QObject *watched, QEvent *event)
     case QEvent::FocusOut: {
         // A date is written when the user leaves its field inside the program, not when the
         // window only loses its activation or a pop-up or menu opens over it.
-        TLine *line = LineOfWidget(qobject_cast<QWidget *>(watched));
-        if (line && line->type == ctDate && line->edit == watched
-            && LeavesField(static_cast<QFocusEvent *>(event)->reason()))
+        const TLine *line = LineOfWidget(qobject_cast<QWidget *>(watched));
+        if (line && line->type == ctDate && LeavesField(static_cast<QFocusEvent *>(event)->reason()))
             DateEditExit(line->column, true);
         break;
     }

@@ -80,9 +80,9 @@ public:
     // stays for the user to mend; left, the field shows the cells' value again.
     void DateEditExit(int column, bool left = true);
     // Before the document goes elsewhere (saving, printing, exporting, archiving, closing): a
-    // readable date typed into the field in use is written first. True when one was.
-    bool ApplyTypedDate();
-    // A date is typed but not yet written (saving has something to write).
+    // readable date typed into the field in use is written first.
+    void ApplyTypedDate();
+    // A date is typed into the field in use but not yet written (saving has something to write).
     bool DateTyped() const;
     // The calendar button: the shared date pop-up below the field.
     void CanvasPanelClick(int column);
@@ -228,10 +228,14 @@ private:
     // Leaving the focus for `reason` leaves the field: not when the window only lost its
     // activation to another program or a dialog, or a pop-up or menu opened.
     bool LeavesField(Qt::FocusReason reason) const;
+    // The main window or the editor's own: the user works on in the program there.
+    bool IsProgramWindow(const QWidget *window) const;
     // Tells the user, once the current event is done, that a typed date was not written.
     void TellNotWritten(const QString &caption, const QString &text);
     // The line a focused control belongs to.
-    TLine *LineOfWidget(const QWidget *widget);
+    const TLine *LineOfWidget(const QWidget *widget) const;
+    // The column of the field in use while a date typed there waits to be written; -1 if none.
+    int TypedDateColumn() const;
     // The line of the column a noted field showed, in the lines built since.
     TLine *FieldLine(const TFieldState &state);
     void RequestRefill();

@@ -46,6 +46,11 @@ bool TPropertyEditor::ShowsOnly(const QSet<QString> &rows) const
     return !now.isEmpty() && rows.contains(now);
 }
 
+bool TPropertyEditor::IsProgramWindow(const QWidget *window) const
+{
+    return window && (window == FMainWindow || window == FForm);
+}
+
 QWidget *TPropertyEditor::FieldInUse() const
 {
     if (!FContent)
@@ -55,7 +60,7 @@ QWidget *TPropertyEditor::FieldInUse() const
         return nullptr;
     // Not the application's focus widget: while the user is in another program there is none.
     const QWidget *active = QApplication::activeWindow();
-    if (active && active != window && (active == FMainWindow || active == FForm))
+    if (active != window && IsProgramWindow(active))
         return nullptr;
     QWidget *focus = window->focusWidget();
     return focus && FContent->isAncestorOf(focus) ? focus : nullptr;

@@ -283,6 +283,8 @@ bool TMainForm::ActivateOtherInstance(const QString &fileName)
 
 void TMainForm::Open(const QString &fileName)
 {
+    // This document is closed: a typed date is asked about with the other changes.
+    ApplyTypedDate();
     bool loaded = false;
     bool replaced = false;
     try {

@@ -358,6 +358,8 @@ private:
     // ---- end
     // ---- private: the setup dialogs
     void CreateSetupActions();
+    // Fills the setup dialogs from the document and runs one of them.
+    void ExecSetupDialog(QDialog *dialog);
     TSetupDialogs *FSetupDialogs = nullptr;
     TDateTime FSetupChartStart = 0;
     int FSetupChartTop = 0;

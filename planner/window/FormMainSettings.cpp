@@ -160,6 +160,7 @@ void TMainForm::AutoFitColumns()
 
 void TMainForm::RevertToFile(const QString &generation)
 {
+    ApplyTypedDate();
     const TDocumentRevert::TResult result = TDocumentRevert::RevertToFile(File(), generation);
     if (result == TDocumentRevert::rvCancelled || result == TDocumentRevert::rvSaveFailed)
         return;

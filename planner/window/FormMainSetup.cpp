@@ -46,30 +46,33 @@ void TMainForm::CreateSetupActions()
 
 void TMainForm::Tabellebearbeiten1Click()
 {
-    FSetupDialogs->MainFormToSetupDialog();
-    FSetupDialogs->SetupTableDialog->exec();
+    ExecSetupDialog(FSetupDialogs->SetupTableDialog);
 }
 
 void TMainForm::Fehltagebearbeiten1Click()
 {
-    FSetupDialogs->MainFormToSetupDialog();
-    FSetupDialogs->SetupAbsentDaysDialog->exec();
+    ExecSetupDialog(FSetupDialogs->SetupAbsentDaysDialog);
 }
 
 void TMainForm::ositionengruppieren1Click()
 {
-    FSetupDialogs->MainFormToSetupDialog();
-    FSetupDialogs->OrganizePositionsDialog->exec();
+    ExecSetupDialog(FSetupDialogs->OrganizePositionsDialog);
 }
 
 void TMainForm::Arbeitspltzebearbeiten1Click()
 {
-    FSetupDialogs->MainFormToSetupDialog();
-    FSetupDialogs->SetupPositionsDialog->exec();
+    ExecSetupDialog(FSetupDialogs->SetupPositionsDialog);
 }
 
 void TMainForm::EditHoliday1Click()
 {
+    ExecSetupDialog(FSetupDialogs->DefineHolidayDialog);
+}
+
+void TMainForm::ExecSetupDialog(QDialog *dialog)
+{
+    // Applying a setup saves the document: a date typed into the editor goes with it.
+    ApplyTypedDate();
     FSetupDialogs->MainFormToSetupDialog();
-    FSetupDialogs->DefineHolidayDialog->exec();
+    dialog->exec();
 }

@@ -1,7 +1,8 @@
 // What the editor's fields do with what the user types, in the main window as a user works it:
 // a field takes typing only for selected rows; a date half typed stays unwritten while the
-// user is in another program or a menu; a save writes the date typed in the field first; and
-// a date field left with a text that is no date shows its rows' value again.
+// user is in another program or a menu; a save, or another document opened, writes the date
+// typed in the field first; and a date field left with a text that is no date shows its rows'
+// value again.
 
 #include "planner/window/WindowTestSupport.h"
 
@@ -17,6 +18,7 @@
 #include "sync/DirWatchThread.h"
 #include "table/PlannerTables.h"
 #include "table/SelectionTracker.h"
+#include "window/RecentFiles.h"
 
 using namespace userinput;
 
@@ -201,7 +203,7 @@ TEST_F(EditorTypingTest, AHalfTypedDateStaysUnwrittenWhileTheUserIsInAnotherProg
     EXPECT_EQ(start->text(), QStringLiteral("05.03.2026"));
 }
 
-TEST_F(EditorTypingTest, ASaveWritesTheDateTypedInTheFieldFirst)
+TEST_F(EditorTypingTest, ASaveOrAnotherDocumentOpenedTakesTheDateTypedInTheFieldFirst)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -228,11 +230,26 @@ TEST_F(EditorTypingTest, ASaveWritesTheDateTypedInTheFieldFirst)
     EXPECT_FALSE(form->Sync().DirWatchThread()->Changed());
     QTest::keyClick(start, Qt::Key_Tab);
     EXPECT_FALSE(form->Sync().DirWatchThread()->Changed());
-    TOtherDocument saved;
-    ASSERT_TRUE(saved.file->LoadFrom(path));
-    TNodeData *read = saved.core.FindNode(id);
-    ASSERT_NE(read, nullptr);
-    EXPECT_EQ(saved.core.GetData_(read, cnStart), QStringLiteral("01.06.2026"));
+    const auto savedStart = [&] {
+        TOtherDocument saved;
+        TNodeData *read = saved.file->LoadFrom(path) ? saved.core.FindNode(id) : nullptr;
+        return read ? saved.core.GetData_(read, cnStart) : QString();
+    };
+    EXPECT_EQ(savedStart(), QStringLiteral("01.06.2026"));
+
+    // Another document opened from the recent files closes this one: the date typed meanwhile
+    // is asked about with the other changes, and saved.
+    const QString other = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("other.zop")));
+    form->RecentFiles().AddToLastFiles(other);
+    start = ClickInto(cnStart);
+    ASSERT_NE(start, nullptr);
+    QTest::keyClick(start, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(start, "02.06.2026");
+    form->answers = {mrYes};
+    ClickMenuItem(*form, form->Datei1, form->RecentFiles().Action(1), form->LastFiles1);
+    ASSERT_TRUE(WaitUntil([&] { return form->Sync().DirWatchThread()->Filename() == other; }));
+    EXPECT_EQ(form->questions, QStringList{QStringLiteral("Do you want to save changes to %1?").arg(path)});
+    EXPECT_EQ(savedStart(), QStringLiteral("02.06.2026"));
 }
 
 TEST_F(EditorTypingTest, ADateFieldLeftWithATextThatIsNoDateShowsItsRowsValueAgain)
