@@ -5,11 +5,57 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QUuid>
 #include <QWidget>
 #include <QWindow>
 
 namespace desktop {
+
+namespace {
+
+// Counts the keys released in this process's windows, modifiers aside: one for each key
+// xdotool presses or character it types.
+class TKeyCounter : public QObject
+{
+public:
+    using QObject::QObject;
+    int released = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The window gets the key first, from the X server; its widgets get it from there.
+        if (event->type() == QEvent::KeyRelease && watched->isWindowType()) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key != Qt::Key_Shift && key != Qt::Key_Control && key != Qt::Key_Alt && key != Qt::Key_Meta)
+                ++released;
+        }
+        return false;
+    }
+};
+
+int KeysReleased()
+{
+    static TKeyCounter *counter = [] {
+        auto *made = new TKeyCounter(qApp);
+        qApp->installEventFilter(made);
+        return made;
+    }();
+    return counter->released;
+}
+
+// Runs xdotool to send `keys` keys, and waits until this process got them: the X server has
+// them once xdotool ends, the program only when it read and delivered them.
+bool SendKeys(const QStringList &arguments, int keys)
+{
+    const int before = KeysReleased();
+    if (!Run(QStringLiteral("xdotool"), arguments))
+        return false;
+    return WaitFor([before, keys] { return KeysReleased() >= before + keys; });
+}
+
+} // namespace
 
 bool Active()
 {
@@ -66,12 +112,13 @@ bool Click(QWidget *widget, const QPoint &at)
 
 bool Keys(const QStringList &keys)
 {
-    return Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} + keys);
+    return SendKeys(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} + keys,
+                    int(keys.size()));
 }
 
 bool Type(const QString &text)
 {
-    return Run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+    return SendKeys({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}, int(text.size()));
 }
 
 TOtherProgram::~TOtherProgram()

@@ -33,10 +33,11 @@ bool Activate(QWidget *window);
 // The pointer moved to a point of a widget and clicked there with the left button.
 bool Click(QWidget *widget, const QPoint &at);
 
-// Key presses as xdotool names them ("ctrl+a", "Tab", "Return"), to the window with the focus.
+// Key presses as xdotool names them ("ctrl+a", "Tab", "Return"), to the window with the focus;
+// true once a window of this process got them all.
 bool Keys(const QStringList &keys);
 
-// Text typed into the window with the focus.
+// Text typed into the window with the focus; true once a window of this process got it all.
 bool Type(const QString &text);
 
 // Another program on the desktop: a message window of its own that the user switches to.
