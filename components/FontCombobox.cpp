@@ -214,7 +214,7 @@ void TScFontComboBox::ChooseFont()
     FChoosing = true;
     if (FBlnMoveUsedToTop && selected > 0 && FIntMaxUsed > 0) {
         // A font picked from the full list may already be in the block: that line moves up.
-        int used = selected < IntCountUsed ? selected : -1;
+        int used = -1;
         for (int i = 0; used < 0 && i < IntCountUsed; ++i)
             if (itemText(i) == line)
                 used = i;

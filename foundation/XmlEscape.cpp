@@ -14,13 +14,6 @@ bool needsEscape(char16_t c)
     return platform::cp1252Byte(c) < 0;
 }
 
-void appendReference(QString &out, char32_t code)
-{
-    out += QLatin1String("&#");
-    out += QString::number(uint(code));
-    out += QLatin1Char(';');
-}
-
 void appendEscaped(QString &out, char16_t c)
 {
     switch (c) {
@@ -32,7 +25,7 @@ void appendEscaped(QString &out, char16_t c)
     default: break;
     }
     if (c < 0x20 || platform::cp1252Byte(c) < 0) {
-        appendReference(out, c);
+        XMLAppendReference(out, c);
         return;
     }
     out += QChar(c);
@@ -64,7 +57,7 @@ void XMLEscapeTo(QString &out, QStringView s)
     for (qsizetype i = first; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
         if (const char32_t code = XMLPairAt(s, i)) {
-            appendReference(out, code);
+            XMLAppendReference(out, code);
             ++i;
         } else if (needsEscape(c)) {
             appendEscaped(out, c);
@@ -83,7 +76,9 @@ char32_t XMLPairAt(QStringView s, qsizetype i)
 
 void XMLAppendReference(QString &out, char32_t code)
 {
-    appendReference(out, code);
+    out += QLatin1String("&#");
+    out += QString::number(uint(code));
+    out += QLatin1Char(';');
 }
 
 QString XMLEscape(QStringView s)

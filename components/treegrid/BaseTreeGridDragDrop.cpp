@@ -115,16 +115,25 @@ Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *da
 
 namespace {
 
+// The part of the tree's client area a drag picture shows: DragWidth x DragHeight around the
+// hot spot, within the rows.
+QRect DragArea(TBaseTreeGrid &tree, QPoint hotSpot)
+{
+    const QRect area(hotSpot.x() - tree.DragWidth() / 2, hotSpot.y() - tree.DragHeight() / 2, tree.DragWidth(),
+                     tree.DragHeight());
+    return area & tree.viewport()->rect();
+}
+
 // The selected rows of the tree within area (client coordinates), on transparent ground.
-QImage SelectedRows(TBaseTreeGrid &tree, const QRect &area, TTGDragImageKind kind, QPoint offset)
+QImage SelectedRows(TBaseTreeGrid &tree, const QRect &area)
 {
     QImage rows(area.size(), QImage::Format_ARGB32_Premultiplied);
     rows.fill(Qt::transparent);
     TCanvas canvas(&rows);
     TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
-    if (kind == diMainColumnOnly)
+    if (tree.DragImageKind() == diMainColumnOnly)
         options.include(poMainOnly);
-    tree.PaintTree(canvas, area.translated(offset), QPoint(0, 0), options);
+    tree.PaintTree(canvas, area.translated(tree.EffectiveOffsetX(), -tree.OffsetY()), QPoint(0, 0), options);
     return rows;
 }
 
@@ -143,26 +152,24 @@ void TBaseTreeGrid::PrepareDragImage(QPoint hotSpot, const QMimeData *)
     image.EndDrag();
     if (!CanShowDragImage())
         return;
-    QRect area(hotSpot.x() - FDragWidth / 2, hotSpot.y() - FDragHeight / 2, FDragWidth, FDragHeight);
-    area &= viewport()->rect();
+    const QRect area = DragArea(*this, hotSpot);
     if (area.isEmpty())
         return;
     // The rows on the tree's paper: with the tree's colour as colour key the paper drops out.
     QImage picture(area.size(), QImage::Format_RGB32);
     picture.fill(ToQColor(FColor));
     QPainter painter(&picture);
-    painter.drawImage(0, 0, SelectedRows(*this, area, FDragImageKind, QPoint(int(FEffectiveOffsetX), -FOffsetY)));
+    painter.drawImage(0, 0, SelectedRows(*this, area));
     painter.end();
     image.PrepareDrag(picture, viewport()->mapToGlobal(area.topLeft()), viewport()->mapToGlobal(hotSpot));
 }
 
 QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
 {
-    QRect area(point.x() - FDragWidth / 2, point.y() - FDragHeight / 2, FDragWidth, FDragHeight);
-    area &= viewport()->rect();
+    const QRect area = DragArea(*this, point);
     if (area.isEmpty() || !CanShowDragImage())
         return {};
-    const QImage rows = SelectedRows(*this, area, FDragImageKind, QPoint(int(FEffectiveOffsetX), -FOffsetY));
+    const QImage rows = SelectedRows(*this, area);
     // Only the rows of the selected nodes in the area, and what lies between them.
     QRect used;
     for (PGridNode node = GetNodeAt(0, area.top()); node; node = GetNextVisible(node, true)) {

@@ -18,19 +18,29 @@ bool Write(const QString &path, const QByteArray &text)
     return testsupport::writeFile(path, text);
 }
 
+// A desktop of its own with a workbook on it.
+class DesktopProgramsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(Write(book, "PK\x03\x04"));
+    }
+
+    QTemporaryDir dir;
+    const testsupport::TIsolatedDesktop desktop{dir.path()};
+    const QString book = dir.filePath(QStringLiteral("plan.xlsx"));
+    const QByteArray type = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+};
+
 } // namespace
 
 // Beside the entries that list the type (an export through the window shows those), what the
 // user chose decides: an association removed, or a default whose entry lists no types itself.
-TEST(DesktopProgramsTest, TheUsersAssociationsDecide)
+TEST_F(DesktopProgramsTest, TheUsersAssociationsDecide)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const testsupport::TIsolatedDesktop desktop(dir.path());
-    const QString book = dir.filePath(QStringLiteral("plan.xlsx"));
-    const QByteArray type = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
     const QString list = desktop.ConfigFolder() + QStringLiteral("/mimeapps.list");
-    ASSERT_TRUE(Write(book, "PK\x03\x04"));
     const QString applications = desktop.ApplicationsFolder();
     ASSERT_TRUE(Write(applications + QStringLiteral("/office/calc.desktop"), "[Desktop Entry]\nMimeType=" + type + ";\n"));
     ASSERT_TRUE(Write(applications + QStringLiteral("/sheets.desktop"), "[Desktop Entry]\nExec=sheets\n"));
@@ -43,14 +53,8 @@ TEST(DesktopProgramsTest, TheUsersAssociationsDecide)
 
 // The index of a folder names an entry that the user's own copy hides: no program; an entry
 // installed after the index was made still counts.
-TEST(DesktopProgramsTest, AnIndexCountsOnlyEntriesThatStillOfferThemselves)
+TEST_F(DesktopProgramsTest, AnIndexCountsOnlyEntriesThatStillOfferThemselves)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const testsupport::TIsolatedDesktop desktop(dir.path());
-    const QString book = dir.filePath(QStringLiteral("plan.xlsx"));
-    const QByteArray type = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
-    ASSERT_TRUE(Write(book, "PK\x03\x04"));
     const QString system = desktop.ApplicationsFolder();
     ASSERT_TRUE(Write(system + QStringLiteral("/calc.desktop"), "[Desktop Entry]\nMimeType=" + type + ";\n"));
     ASSERT_TRUE(Write(system + QStringLiteral("/mimeinfo.cache"), "[MIME Cache]\n" + type + "=calc.desktop;\n"));
