@@ -6,13 +6,11 @@
 
 #include "planner/window/WindowTestSupport.h"
 
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include "editor/PropertyEditor.h"
 #include "sync/DirWatchThread.h"
@@ -47,18 +45,6 @@ protected:
         ClickCell(form->StringTreeGrid1, row->VNode, Column(cnTextCenterMiddle), modifiers);
         ASSERT_TRUE(SelectionAnswered());
         ASSERT_TRUE(WaitUntil([this] { return form->EditorPanel->isVisible() && form->Editor().EditorVisible(); }));
-    }
-    // Runs the event loop as the program does, resting between events so that the idle
-    // processing takes its turns; until `done`.
-    static bool Idle(const std::function<bool()> &done)
-    {
-        QDeadlineTimer deadline(10000);
-        while (!done() && !deadline.hasExpired()) {
-            QEventLoop loop;
-            QTimer::singleShot(50, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-        return done();
     }
     // A click into a field; the field has the keys.
     QLineEdit *ClickInto(TConnection cn)
@@ -215,7 +201,7 @@ TEST_F(EditorTypingTest, ASaveOrAnotherDocumentOpenedTakesTheDateTypedInTheField
     const QString id = task->ID.Value();
     form->ActionSaveExecute();
     // Nothing left to save: Save waits for something new.
-    ASSERT_TRUE(Idle([this] { return !form->ActionSave->isEnabled(); }));
+    ASSERT_TRUE(IdleUntil([this] { return !form->ActionSave->isEnabled(); }));
 
     ASSERT_NO_FATAL_FAILURE(SelectByClick(task));
     QLineEdit *start = ClickInto(cnStart);
