@@ -89,18 +89,23 @@ bool TFramePlacement::eventFilter(QObject *watched, QEvent *event)
         switch (event->type()) {
         case QEvent::Show:
         case QEvent::Move:
+        case QEvent::Paint:
         case QEvent::UpdateRequest:
         case QEvent::WindowActivate:
             // Once framed, the frame is where it was asked to be, or placed there again. The
-            // window manager frames a window before it is drawn or activated; a frame that did
-            // not move the window sends no event of its own.
+            // window manager frames and places a window before it is drawn or activated (also
+            // one shown again, which it may place anew); a frame that did not move the window
+            // sends no event of its own. Only a window on the screen has its place for sure.
             if (FChecking && Framed(FWindow)) {
                 const QPoint target = Target();
-                if (FWindow->frameGeometry().topLeft() == target || FCorrections >= MaxCorrections) {
-                    FChecking = false;
-                } else {
+                if (FWindow->frameGeometry().topLeft() == target) {
+                    if (FWindow->windowHandle()->isExposed())
+                        FChecking = false;
+                } else if (FCorrections < MaxCorrections) {
                     ++FCorrections;
                     Move(target);
+                } else {
+                    FChecking = false;
                 }
             }
             break;
