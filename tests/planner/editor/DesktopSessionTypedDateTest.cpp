@@ -34,11 +34,6 @@ struct TDesktopUser
     TMainForm &form;
     TPlannerCore &core;
 
-    QWidget *EditorWindow() const
-    {
-        TEditorForm *window = form.Editor().EditorForm();
-        return form.Editor().EditorAsForm() && window ? static_cast<QWidget *>(window) : &form;
-    }
     // Shown, and in window mode framed at its place: clicks land where its fields are drawn.
     bool EditorShown() const
     {
@@ -130,9 +125,6 @@ struct TReturn
 TEST_F(DesktopSessionTypedDateTest, EveryRoadBackFromAnotherProgramWritesTheTypedDateOrSaysSo)
 {
     const std::vector<TReturn> roads = {
-        {"back with the task bar", true, Kept, Kept, [](TDesktopUser &user, TNodeData *) {
-             return desktop::Activate(user.EditorWindow());
-         }},
         {"a click on another task", true, Written, Told, [](TDesktopUser &user, TNodeData *other) {
              return user.ClickRow(other);
          }},
@@ -140,7 +132,7 @@ TEST_F(DesktopSessionTypedDateTest, EveryRoadBackFromAnotherProgramWritesTheType
              return desktop::Activate(&user.form) && TDesktopUser::AltF4(&user.form);
          }},
         {"Alt+F4 on the editor window", false, Written, Told, [](TDesktopUser &user, TNodeData *) {
-             QWidget *editor = user.EditorWindow();
+             QWidget *editor = user.form.Editor().EditorForm();
              return desktop::Activate(editor) && TDesktopUser::AltF4(editor);
          }},
         {"Down in the table", false, Written, Told, [](TDesktopUser &user, TNodeData *) {
