@@ -35,13 +35,8 @@ bool TDocumentFile::Open(const QString &fileName)
     }
     if (FCore.Window().ActivateOtherInstance(fileName))
         return false;
-    if (FSync.HasUnsavedChanges()) {
-        const int answer = MessageFileNotSaved();
-        if (answer == mrCancel)
-            return false;
-        if (answer == mrYes && !Save())
-            return false; // nothing may be lost: an unsaved document stays open
-    }
+    if (!MayCloseDocument())
+        return false;
     FCore.SetLoading(true);
     FCore.BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
     bool loaded = false;
@@ -78,6 +73,11 @@ int TDocumentFile::MessageFileNotSaved()
 
 bool TDocumentFile::FormClose()
 {
+    return MayCloseDocument();
+}
+
+bool TDocumentFile::MayCloseDocument()
+{
     if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
         FCore.Window().SetBusyCursor(true);
         FSync.ForceStorePending();
@@ -91,6 +91,7 @@ bool TDocumentFile::FormClose()
     case mrNo:
         return true;
     case mrYes:
+        // Nothing may be lost: a document that could not be saved stays.
         if (!Save())
             return false;
         // The saved document holds every change; the journal of the new generation gets

@@ -54,6 +54,11 @@ public:
     bool Open(const QString &fileName);
     // The save question: mrYes, mrNo or mrCancel.
     int MessageFileNotSaved();
+    // Before the document goes (closed, or replaced by a new or another document): the
+    // journal's pending events are written, and a change that still only a save keeps (a
+    // colour, the setup, edits the shared folder did not take) is asked about; Yes saves.
+    // False when the user cancels or the save failed: the document stays as it is.
+    bool MayCloseDocument();
     // The close handler: false refuses closing.
     bool FormClose();
 

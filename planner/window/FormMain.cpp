@@ -140,7 +140,7 @@ void TMainForm::MakeAction(QAction *&action, const char *name, const QString &ca
 
 void TMainForm::CreateActions()
 {
-    MakeAction(ActionNew, "ActionNew", "&New", &TMainForm::ActionNewExecute, QKeySequence::New);
+    MakeAction(ActionNew, "ActionNew", "&New", &TMainForm::ActionNewClick, QKeySequence::New);
     MakeAction(ActionOpen, "ActionOpen", "&Open...", &TMainForm::ActionOpenExecute, QKeySequence::Open);
     MakeAction(ActionSave, "ActionSave", "&Save", &TMainForm::ActionSaveExecute, QKeySequence::Save);
     MakeAction(ActionSaveAs, "ActionSaveAs", "Save &As...", &TMainForm::ActionSaveAsExecute);
@@ -274,6 +274,14 @@ void TMainForm::ActionNewExecute()
     FCore->ActionNewExecute();
     SetCaption(Sync().DirWatchThread()->GetPossibleFileName());
     AutoFitColumns();
+}
+
+void TMainForm::ActionNewClick()
+{
+    // This document goes: a typed date goes with the other changes.
+    ApplyTypedDate();
+    if (File().MayCloseDocument())
+        ActionNewExecute();
 }
 
 bool TMainForm::ActivateOtherInstance(const QString &fileName)
