@@ -91,8 +91,8 @@ void TPrintTarget::Shown()
 void TPrintTarget::SetupClosed(bool confirmed)
 {
     Refresh();
-    // The set-up's own question came before it kept an existing file, whether or not the name
-    // changed there. A name merely left by an earlier job is agreed to by nobody.
+    // Confirmed, the set-up asked itself before it kept an existing file, whether or not its
+    // name changed there; cancelled, it agreed to nothing.
     if (confirmed && FRecorder.PrintsToFile())
         Agree(FRecorder.Printer()->outputFileName());
 }
