@@ -22,6 +22,16 @@ class ChartFollowTest : public ChartMouseTest
 protected:
     // Where the pointer is on the chart.
     QPoint Pointer() const { return view->TimeChart->mapFromGlobal(QCursor::pos()); }
+    // Four resources with the tasks, in two groups of two besides the first tab, in an
+    // active window.
+    void OpenPlanInTwoGroups(const std::vector<TTask> &tasks, const QString &first, const QString &second)
+    {
+        OpenPlan(4, tasks);
+        const QStringList positions = Core().Positiongroups(false, true);
+        Core().AddPositionGroup(first, CommaTextOf(positions.mid(0, 2)));
+        Core().AddPositionGroup(second, CommaTextOf(positions.mid(2, 2)));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
 };
 
 } // namespace
@@ -132,11 +142,7 @@ TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
 // Redo take the whole drag.
 TEST_F(ChartFollowTest, ABarHeldOverAGroupTabGoesIntoThatGroupWithItsDate)
 {
-    OpenPlan(4, {{1, 10, 2}});
-    const QStringList positions = Core().Positiongroups(false, true);
-    Core().AddPositionGroup(QStringLiteral("Day"), CommaTextOf(positions.mid(0, 2)));
-    Core().AddPositionGroup(QStringLiteral("Night"), CommaTextOf(positions.mid(2, 2)));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_NO_FATAL_FAILURE(OpenPlanInTwoGroups({{1, 10, 2}}, QStringLiteral("Day"), QStringLiteral("Night")));
     const TTimeChartGeometry &g = view->Geometry();
     TNodeData *node = Tasks()[0];
     QWindow *window = form->windowHandle();
@@ -176,11 +182,7 @@ TEST_F(ChartFollowTest, ABarHeldOverAGroupTabGoesIntoThatGroupWithItsDate)
 // with the date it had when the pointer left the rows.
 TEST_F(ChartFollowTest, ABarCarriedUpOverTheDateRowsKeepsTheChartThePointerAndItsDate)
 {
-    OpenPlan(4, {{0, 10, 2}});
-    const QStringList positions = Core().Positiongroups(false, true);
-    Core().AddPositionGroup(QStringLiteral("Team A"), CommaTextOf(positions.mid(0, 2)));
-    Core().AddPositionGroup(QStringLiteral("Team B"), CommaTextOf(positions.mid(2, 2)));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_NO_FATAL_FAILURE(OpenPlanInTwoGroups({{0, 10, 2}}, QStringLiteral("Team A"), QStringLiteral("Team B")));
     const TTimeChartGeometry &g = view->Geometry();
     TNodeData *node = Tasks()[0];
     QWindow *window = form->windowHandle();
