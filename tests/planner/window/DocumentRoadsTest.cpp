@@ -1,7 +1,7 @@
 // Every road by which a document goes (File > New, Open..., a recent file, a dropped file, the
-// command line, Exit, Revert) asks before it drops a change that only a save keeps: a colour
-// chosen on a colour panel of a named document, or rows of a document never saved. Cancel
-// keeps the document, No lets it go, Yes saves it first; Revert keeps it by its own save.
+// command line, Exit) asks before it drops a change that only a save keeps: a colour chosen on
+// a colour panel of a named document, or rows of a document never saved. Cancel keeps the
+// document, No lets it go, Yes saves it first. (Revert saves the document before it goes.)
 
 #include "planner/window/WindowTestSupport.h"
 
@@ -180,36 +180,4 @@ TEST_F(DocumentRoadsTest, EveryRoadThatEndsADocumentAsksBeforeAChangeIsLost)
             }
         }
     }
-}
-
-// Revert saves the document before it goes back to a generation: a colour chosen meanwhile is
-// asked about by nobody and kept in the generation that save made.
-TEST_F(DocumentRoadsTest, RevertKeepsAChosenColourInTheGenerationItSaves)
-{
-    const QString mine = NewFile(QStringLiteral("mine"));
-    form->Open(mine);
-    ClickMenuItem(*form, form->menuBar()->findChild<QMenu *>(QStringLiteral("Edit1")), form->ActionAddNode);
-    ASSERT_TRUE(IdleUntil([&] { return form->ActionSave->isEnabled(); }));
-    ClickMenuItem(*form, form->Datei1, form->ActionSave);
-    palettetest::PickOnPanel(form.get(), form->ChartCommands->HolidayColorPanel, 1, palettetest::BlackCell);
-    ASSERT_TRUE(Black(core->FHolidayColors));
-    TDirWatchThread *journal = form->Sync().DirWatchThread();
-    QStringList before;
-    for (const auto &generation : journal->RevertibleGenerations())
-        before << generation.Name;
-    ASSERT_FALSE(before.isEmpty());
-
-    form->questions.clear();
-    form->answers = {mrOk};
-    ASSERT_TRUE(OpenMenu(*form, form->Datei1));
-    ASSERT_TRUE(OpenSubMenu(form->Datei1, form->Revert1));
-    ClickOpenMenuItem(form->Revert1, form->Revert1->actions().constLast());
-    EXPECT_EQ(form->questions, QStringList{QStringLiteral("Revert to last stored file?")});
-    EXPECT_FALSE(Black(core->FHolidayColors));
-    bool kept = false;
-    journal = form->Sync().DirWatchThread();
-    for (const auto &generation : journal->RevertibleGenerations())
-        if (!before.contains(generation.Name))
-            kept = kept || BlackOnDisk(journal->GetLockedFileName(generation.Name));
-    EXPECT_TRUE(kept);
 }
