@@ -6,12 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "AtomicFile.h"
@@ -106,7 +110,144 @@ TEST(AtomicFile, ANewFileInAGroupsFolderIsThatGroupsToReplaceAndNoOtherGroups)
     EXPECT_EQ(written(0775), std::pair(mode_t(0644), ::getegid()));
     // A sticky folder lets nobody replace what another made.
     EXPECT_EQ(written(03775), std::pair(mode_t(0644), gid_t(47000)));
+    // A private umask is the user's choice: writing without reading would share nothing.
+    ::umask(077);
+    EXPECT_EQ(written(02775), std::pair(mode_t(0600), gid_t(47000)));
+    ::umask(027);
+    EXPECT_EQ(written(02775), std::pair(mode_t(0660), gid_t(47000)));
     ::umask(umask);
+}
+
+TEST(AtomicFile, WritesGoThroughSymbolicLinksAndLeaveThemInPlace)
+{
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    // Named as the system names it, links of the temporary folder's own path resolved.
+    const QDir dir(QFileInfo(temporary.path()).canonicalFilePath());
+    const QString real = dir.filePath(QStringLiteral("real"));
+    const QString links = dir.filePath(QStringLiteral("links"));
+    ASSERT_TRUE(QDir().mkpath(real));
+    ASSERT_TRUE(QDir().mkpath(links));
+    ASSERT_TRUE(QFile::link(real, dir.filePath(QStringLiteral("linked"))));
+    const auto symlink = [](const QString &target, const QString &at) {
+        return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()) == 0;
+    };
+    struct TCase
+    {
+        const char *name;
+        QString written; // the name written to
+        QString target;  // the file that must get the bytes
+        QStringList kept; // links that must stay links
+        std::function<bool()> make;
+    };
+    const QString file = real + QStringLiteral("/plan.zop");
+    std::vector<TCase> cases{
+        {"absolute", links + "/abs.zop", file, {links + "/abs.zop"}, [&] { return symlink(file, links + "/abs.zop"); }},
+        {"relative", links + "/rel.zop", file, {links + "/rel.zop"},
+         [&] { return symlink(QStringLiteral("../real/plan.zop"), links + "/rel.zop"); }},
+        {"chain", links + "/chain.zop", file, {links + "/chain.zop", links + "/abs2.zop"},
+         [&] { return symlink(file, links + "/abs2.zop") && symlink(QStringLiteral("abs2.zop"), links + "/chain.zop"); }},
+        // A relative link inside a folder reached through a link: relative to where it lies.
+        {"in a linked folder", dir.filePath("linked/inner.zop"), file, {real + "/inner.zop"},
+         [&] { return symlink(QStringLiteral("plan.zop"), real + "/inner.zop"); }},
+        {"to a file not there yet", links + "/new.zop", real + "/new.zop", {links + "/new.zop"},
+         [&] { return symlink(real + "/new.zop", links + "/new.zop"); }},
+    };
+    for (TCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(file);
+        ASSERT_TRUE(testsupport::writeFile(file, "old"));
+        ASSERT_TRUE(c.make());
+        QStringList targets;
+        for (const QString &link : c.kept)
+            targets.append(QFile::symLinkTarget(link));
+        const QByteArray bytes = QByteArray("new through ") + c.name;
+        QString error;
+        ASSERT_TRUE(platform::writeFileAtomically(c.written, bytes, &error)) << error.toStdString();
+        EXPECT_EQ(testsupport::readFile(c.target), bytes);
+        EXPECT_EQ(platform::resolvedFilePath(c.written), c.target);
+        for (int i = 0; i < c.kept.size(); ++i) {
+            EXPECT_TRUE(QFileInfo(c.kept[i]).isSymLink()) << c.kept[i].toStdString();
+            EXPECT_EQ(QFile::symLinkTarget(c.kept[i]), targets[i]);
+        }
+        // Rewritten once more, the same way, and nothing temporary is left anywhere.
+        ASSERT_TRUE(platform::writeFileAtomically(c.written, bytes + "!", &error)) << error.toStdString();
+        EXPECT_EQ(testsupport::readFile(c.target), bytes + "!");
+        for (const QString &folder : {real, links})
+            for (const QString &entry : Entries(folder))
+                EXPECT_FALSE(platform::isAtomicTemporaryName(entry)) << entry.toStdString();
+    }
+
+    // A loop of links names no file: nothing is written, the links stay.
+    ASSERT_TRUE(symlink(QStringLiteral("b.zop"), links + "/a.zop"));
+    ASSERT_TRUE(symlink(QStringLiteral("a.zop"), links + "/b.zop"));
+    platform::TAtomicFile loop(links + "/a.zop");
+    EXPECT_FALSE(loop.Prepare("x"));
+    EXPECT_EQ(loop.ErrorCode(), ELOOP);
+    EXPECT_TRUE(QFileInfo(links + "/a.zop").isSymLink());
+}
+
+TEST(AtomicFile, OnlyTemporaryFilesOfThisUsersGoneWritersAreStale)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString name = dir.filePath(QStringLiteral("plan.zop"));
+    // A writer killed half-way: a process of its own prepares the file and dies.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        platform::TAtomicFile dying(name);
+        ::_exit(dying.Prepare("half") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QStringList left = Entries(dir.path());
+    ASSERT_EQ(left.size(), 1);
+    const QString dead = dir.filePath(left.first());
+    EXPECT_TRUE(platform::isAtomicTemporaryName(left.first())) << left.first().toStdString();
+    EXPECT_TRUE(left.first().contains(QStringLiteral(".%1@").arg(child))) << left.first().toStdString();
+
+    // A write under way in this process.
+    platform::TAtomicFile live(name);
+    ASSERT_TRUE(live.Prepare("live"));
+    // The same dead writer on another machine, which cannot be asked.
+    const QString elsewhere = dir.filePath(left.first().replace(QRegularExpression(QStringLiteral("@[^.]*\\.tmp$")),
+                                                                QStringLiteral("@elsewhere.tmp")));
+    ASSERT_TRUE(testsupport::writeFile(elsewhere, "theirs"));
+    // Names of the older form: told by their age alone.
+    const QString oldForm = dir.filePath(QStringLiteral(".plan.zop.abc123.tmp"));
+    const QString youngForm = dir.filePath(QStringLiteral(".plan.zop.def456.tmp"));
+    ASSERT_TRUE(testsupport::writeFile(oldForm, "old"));
+    ASSERT_TRUE(testsupport::writeFile(youngForm, "young"));
+    const struct timespec hourAgo[2] = {{0, UTIME_OMIT}, {time_t(::time(nullptr) - 3600), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(oldForm).constData(), hourAgo, 0), 0);
+    // Another user's file, whatever its name says.
+    QString others;
+    if (::geteuid() == 0) {
+        others = dir.filePath(QFileInfo(dead).fileName().replace(QStringLiteral(".plan.zop."), QStringLiteral(".other.zop.")));
+        ASSERT_TRUE(testsupport::writeFile(others, "other user's"));
+        ASSERT_EQ(::chown(QFile::encodeName(others).constData(), 47002, 47002), 0);
+    }
+
+    EXPECT_TRUE(platform::isStaleTemporary(dead));
+    EXPECT_TRUE(platform::isStaleTemporary(oldForm));
+    EXPECT_FALSE(platform::isStaleTemporary(youngForm));
+    EXPECT_FALSE(platform::isStaleTemporary(elsewhere));
+    if (!others.isEmpty()) {
+        EXPECT_FALSE(platform::isStaleTemporary(others));
+    }
+    EXPECT_EQ(platform::removeStaleTemporaries(dir.path()), 2);
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    EXPECT_FALSE(QFileInfo::exists(oldForm));
+    for (const QString &kept : {youngForm, elsewhere})
+        EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
+    if (!others.isEmpty()) {
+        EXPECT_TRUE(QFileInfo::exists(others));
+    }
+    // The live write finishes as if nothing happened.
+    ASSERT_TRUE(live.Commit());
+    EXPECT_EQ(testsupport::readFile(name), QByteArray("live"));
 }
 
 TEST(AtomicFile, FailuresCarryTheSystemsReasonAndKeepTheOldFile)
