@@ -5,7 +5,6 @@
 #include <cerrno>
 
 #include "AtomicFile.h"
-
 #include "Language.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"

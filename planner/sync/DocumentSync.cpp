@@ -4,8 +4,7 @@
 
 #include "sync/DocumentSync.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -188,9 +187,11 @@ void TDocumentSync::ReportSharing()
     // document has the same trouble (a save under another name, another document, a load
     // that failed, or a disk writable again make it moot).
     const QString fileName = journal->Filename();
-    FCore.Messages().Post(text, mtWarning, [this, fileName, problem] {
+    const QPointer<TDocumentSync> alive(this);
+    FCore.Messages().Post(text, mtWarning, [alive, fileName, problem] {
         QString now;
-        return FDirWatchThread && FDirWatchThread->Filename() == fileName && SharingProblemNow(now) == problem;
+        return alive && alive->FDirWatchThread && alive->FDirWatchThread->Filename() == fileName
+               && alive->SharingProblemNow(now) == problem;
     });
 }
 
