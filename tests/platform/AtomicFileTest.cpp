@@ -6,16 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cerrno>
 #include <csignal>
 #include <functional>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "AtomicFile.h"
@@ -185,69 +182,6 @@ TEST(AtomicFile, WritesGoThroughSymbolicLinksAndLeaveThemInPlace)
     EXPECT_FALSE(loop.Prepare("x"));
     EXPECT_EQ(loop.ErrorCode(), ELOOP);
     EXPECT_TRUE(QFileInfo(links + "/a.zop").isSymLink());
-}
-
-TEST(AtomicFile, OnlyTemporaryFilesOfThisUsersGoneWritersAreStale)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString name = dir.filePath(QStringLiteral("plan.zop"));
-    // A writer killed half-way: a process of its own prepares the file and dies.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        platform::TAtomicFile dying(name);
-        ::_exit(dying.Prepare("half") ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    QStringList left = Entries(dir.path());
-    ASSERT_EQ(left.size(), 1);
-    const QString dead = dir.filePath(left.first());
-    EXPECT_TRUE(platform::isAtomicTemporaryName(left.first())) << left.first().toStdString();
-    EXPECT_TRUE(left.first().contains(QStringLiteral(".%1@").arg(child))) << left.first().toStdString();
-
-    // A write under way in this process.
-    platform::TAtomicFile live(name);
-    ASSERT_TRUE(live.Prepare("live"));
-    // The same dead writer on another machine, which cannot be asked.
-    const QString elsewhere = dir.filePath(left.first().replace(QRegularExpression(QStringLiteral("@[^.]*\\.tmp$")),
-                                                                QStringLiteral("@elsewhere.tmp")));
-    ASSERT_TRUE(testsupport::writeFile(elsewhere, "theirs"));
-    // Names of the older form: told by their age alone.
-    const QString oldForm = dir.filePath(QStringLiteral(".plan.zop.abc123.tmp"));
-    const QString youngForm = dir.filePath(QStringLiteral(".plan.zop.def456.tmp"));
-    ASSERT_TRUE(testsupport::writeFile(oldForm, "old"));
-    ASSERT_TRUE(testsupport::writeFile(youngForm, "young"));
-    const struct timespec hourAgo[2] = {{0, UTIME_OMIT}, {time_t(::time(nullptr) - 3600), 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(oldForm).constData(), hourAgo, 0), 0);
-    // Another user's file, whatever its name says.
-    QString others;
-    if (::geteuid() == 0) {
-        others = dir.filePath(QFileInfo(dead).fileName().replace(QStringLiteral(".plan.zop."), QStringLiteral(".other.zop.")));
-        ASSERT_TRUE(testsupport::writeFile(others, "other user's"));
-        ASSERT_EQ(::chown(QFile::encodeName(others).constData(), 47002, 47002), 0);
-    }
-
-    EXPECT_TRUE(platform::isStaleTemporary(dead));
-    EXPECT_TRUE(platform::isStaleTemporary(oldForm));
-    EXPECT_FALSE(platform::isStaleTemporary(youngForm));
-    EXPECT_FALSE(platform::isStaleTemporary(elsewhere));
-    if (!others.isEmpty()) {
-        EXPECT_FALSE(platform::isStaleTemporary(others));
-    }
-    EXPECT_EQ(platform::removeStaleTemporaries(dir.path()), 2);
-    EXPECT_FALSE(QFileInfo::exists(dead));
-    EXPECT_FALSE(QFileInfo::exists(oldForm));
-    for (const QString &kept : {youngForm, elsewhere})
-        EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
-    if (!others.isEmpty()) {
-        EXPECT_TRUE(QFileInfo::exists(others));
-    }
-    // The live write finishes as if nothing happened.
-    ASSERT_TRUE(live.Commit());
-    EXPECT_EQ(testsupport::readFile(name), QByteArray("live"));
 }
 
 TEST(AtomicFile, FailuresCarryTheSystemsReasonAndKeepTheOldFile)

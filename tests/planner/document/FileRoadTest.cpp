@@ -23,8 +23,6 @@
 #include "AtomicFile.h"
 #include "SystemInfo.h"
 #include "planner/UserInput.h"
-#include "editor/PropertyEditor.h"
-#include "window/SettingsKeeper.h"
 
 namespace {
 
@@ -670,26 +668,6 @@ TEST(FileRoadWindowTest, SaveOfAWriteProtectedDocumentOffersSaveAs)
     TOtherDocument reader;
     ASSERT_TRUE(reader.file->LoadFrom(other));
     EXPECT_EQ(reader.core.GetTableRowCount(tbTable), 2);
-}
-
-TEST(FileRoadWindowTest, TheProgramIniKeptAsALinkStaysOneAndItsFileIsWritten)
-{
-    QTemporaryDir temporary;
-    const QDir dir(QFileInfo(temporary.path()).canonicalFilePath());
-    ASSERT_TRUE(dir.mkpath(QStringLiteral("dotfiles")));
-    ASSERT_TRUE(dir.mkpath(QStringLiteral("config")));
-    const QString real = dir.filePath(QStringLiteral("dotfiles/velmora.ini"));
-    const QString link = dir.filePath(QStringLiteral("config/velmora.ini"));
-    ASSERT_TRUE(testsupport::writeFile(real, "[view]\r\nlanguage=default\r\n"));
-    ASSERT_EQ(::symlink("../dotfiles/velmora.ini", QFile::encodeName(link).constData()), 0);
-    TScriptedMainForm form;
-    form.Settings().SetIniFileName(link);
-    ASSERT_TRUE(form.Settings().SaveIni());
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(QFile::symLinkTarget(link), real);
-    EXPECT_TRUE(testsupport::readFile(real).contains("toolbar=")) << testsupport::readFile(real).toStdString();
-    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("config"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
-              QStringList{QStringLiteral("velmora.ini")});
 }
 
 } // namespace

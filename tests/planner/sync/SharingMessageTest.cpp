@@ -137,33 +137,3 @@ TEST(SharingMessageTest, AWarningWhoseTroubleIsGoneIsDroppedAndNoBoxOutlivesTheW
     EXPECT_EQ(boxes.texts.mid(asked).join("|").toStdString(), whileClosing.join("|").toStdString());
     ASSERT_TRUE(disk.SetReadOnly(false));
 }
-
-TEST(SharingMessageTest, AQueuedMessageIsAskedAboutWhenItsTurnComesAndNotAtAllOnceClosed)
-{
-    TScriptedWindow window;
-    TMessageQueue queue(window);
-    bool holds = true;
-    window.answers = {mrOk, mrOk};
-    queue.Post(QStringLiteral("kept"), mtWarning, [&holds] { return holds; });
-    queue.Post(QStringLiteral("dropped"), mtWarning, [&holds] { return !holds; });
-    queue.Post(QStringLiteral("kept"), mtWarning, [&holds] { return holds; }); // once only
-    // Nothing inside the road that posted them.
-    EXPECT_TRUE(window.questions.isEmpty());
-    EXPECT_EQ(queue.Waiting(), 2);
-    Settle();
-    EXPECT_EQ(window.questions, QStringList{QStringLiteral("kept")});
-
-    // The reason gone by the time the loop comes round.
-    queue.Post(QStringLiteral("moot"), mtWarning, [&holds] { return holds; });
-    holds = false;
-    Settle();
-    EXPECT_EQ(window.questions, QStringList{QStringLiteral("kept")});
-
-    // Closed: what waits goes, and nothing new is taken.
-    queue.Post(QStringLiteral("late"), mtWarning);
-    queue.Close();
-    queue.Post(QStringLiteral("later"), mtWarning);
-    Settle();
-    EXPECT_EQ(queue.Waiting(), 0);
-    EXPECT_EQ(window.questions, QStringList{QStringLiteral("kept")});
-}
