@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -211,7 +214,22 @@ void TDocumentFile::RemoveLeftovers(const QString &fileName, bool opening)
     clean(document.absolutePath());
     const QString tmp = document.absolutePath() + QStringLiteral("/.zop/") + document.fileName() + QLatin1Char('/');
     clean(tmp);
-    for (const QString &generation : QDir(tmp).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+    // Opening looks into every generation; a save, which must stay quick on a slow share,
+    // into the two newest, where a killed save or write of the current one left its files.
+    QStringList generations = QDir(tmp).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (!opening) {
+        std::vector<qint64> numbers;
+        for (const QString &name : std::as_const(generations)) {
+            qint64 number = 0;
+            if (ParseGenerationName(name, number))
+                numbers.push_back(number);
+        }
+        std::sort(numbers.begin(), numbers.end(), std::greater<>());
+        generations.clear();
+        for (std::size_t i = 0; i < numbers.size() && i < 2; ++i)
+            generations.append(QString::number(numbers[i]));
+    }
+    for (const QString &generation : std::as_const(generations))
         clean(tmp + generation);
 }
 
