@@ -18,6 +18,7 @@
 
 #include "DateFormat.h"
 #include "Language.h"
+#include "core/MessageQueue.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "PopupDateTime.h"
@@ -394,8 +395,7 @@ void TPropertyEditor::TellNotWritten(const QString &caption, const QString &text
                                  "typed for changed meanwhile."),
                   {text, caption.trimmed()});
     // Not inside the reload or the event that dropped it.
-    QMetaObject::invokeMethod(this, [this, message] { FCore.Window().Ask(message, mtWarning, {mbOK}); },
-                              Qt::QueuedConnection);
+    FCore.Messages().Post(message, mtWarning);
 }
 
 // ---- focus

@@ -24,6 +24,7 @@
 #include "InstanceLink.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/MessageQueue.h"
 #include "core/UndoRedo.h"
 #include "editor/PropertyEditor.h"
 #include "exchange/RowClipboard.h"
@@ -362,6 +363,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
         showNormal();
     SaveFileIni();
     SaveIni();
+    // Nothing said after the window went may keep the program running.
+    FCore->Messages().Close();
     event->accept();
 }
 
