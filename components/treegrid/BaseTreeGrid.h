@@ -955,6 +955,7 @@ protected:
     void RequestEditBounds();
     bool FVerticalBarShown = false;
     bool FHorizontalBarShown = false;
+    void LayOutScrollBars();
     // The running animation: its callback, the step size and what is left of steps and time.
     struct TAnimationRun {
         TTGAnimationCallback Callback;
