@@ -955,6 +955,7 @@ protected:
     void RequestEditBounds();
     bool FVerticalBarShown = false;
     bool FHorizontalBarShown = false;
+    void LayOutScrollBars();
     // The running animation: its callback, the step size and what is left of steps and time.
     struct TAnimationRun {
         TTGAnimationCallback Callback;
@@ -1394,6 +1395,11 @@ private:
     void FlushClipboard();
     // Node references of the exchange that must not outlive their nodes.
     void ForgetExchangedNode(PGridNode node);
+    // The nodes below `node` (and the node, unless the root) are about to be freed: a pending
+    // copy that holds any of them goes onto the clipboard as it is now.
+    void KeepCopyBeforeFree(PGridNode node);
+    // This tree's data on the clipboard is rendered there, without the reference to the tree.
+    void HandOverClipboardData();
     // A paste elsewhere took the nodes of this tree's clipboard data whose flags are set.
     void NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived);
     // Whether a node of a running exchange (the drag, else the cut or copy) is still there.

@@ -191,6 +191,11 @@ void TBaseTreeGrid::FlushClipboard()
 {
     if (FReferenceToken != 0)
         LiveTrees().remove(FReferenceToken);
+    HandOverClipboardData();
+}
+
+void TBaseTreeGrid::HandOverClipboardData()
+{
     if (!FClipboardData)
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
@@ -206,6 +211,28 @@ void TBaseTreeGrid::FlushClipboard()
     FClipboardData = nullptr;
     clipboard->setMimeData(flushed);
     DoStateChange({}, {tsClipboardFlushing});
+}
+
+void TBaseTreeGrid::KeepCopyBeforeFree(PGridNode node)
+{
+    // A deletion inside one already checked (its children) finds nothing new; a cut's nodes
+    // stay this tree's until they are pasted, and go with it.
+    if (!node || FDestroying || !FStates.contains(tsCopyPending) || FCutCopyIndex.empty()
+        || node->States.contains(vsDeleting))
+        return;
+    bool holds = false;
+    // The node, or a node above it, is copied: the copy loses rows (its own, or those below).
+    for (PGridNode run = node; run && run != FRoot && !holds; run = run->Parent)
+        holds = FCutCopyIndex.count(run) > 0;
+    // Or a copied node lies below it.
+    for (std::size_t i = 0; i < FCutCopySet.size() && !holds; ++i)
+        holds = FCutCopySet[i] && HasAsParent(FCutCopySet[i], node);
+    if (!holds)
+        return;
+    // Rendered while every node of the copy is still there; the clipboard's data no longer
+    // depends on the tree, so the marks go.
+    HandOverClipboardData();
+    CancelCutOrCopy();
 }
 
 // ---- cut, copy and paste

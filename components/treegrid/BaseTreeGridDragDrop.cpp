@@ -15,6 +15,7 @@
 
 #include "Canvas.h"
 #include "Color.h"
+#include "treegrid/TreeGridDropSourceWatch.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridScrollBarOptions.h"
@@ -110,6 +111,7 @@ Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *da
             drag->setHotSpot(imageHotSpot);
         }
     }
+    const TTGDropSourceWatch watch;
     return drag->exec(allowed);
 }
 

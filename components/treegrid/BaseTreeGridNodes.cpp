@@ -873,6 +873,7 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool)
         InvalidateToBottom(parent);
     }
 
+    KeepCopyBeforeFree(node);
     DeleteChildren(node, false);
     InternalDisconnectNode(node, false);
     DoFreeNode(node);
@@ -899,6 +900,7 @@ void TBaseTreeGrid::DeleteChildren(PGridNode node, bool resetHasChildren)
     if (!node->FirstChild || FOptions->MiscOptions().contains(toReadOnly))
         return;
     TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+    KeepCopyBeforeFree(node);
 
     ++FUpdateCount;
     InterruptValidation();
@@ -961,7 +963,6 @@ void TBaseTreeGrid::Clear()
     } else {
         CancelEditNode();
     }
-    CancelCutOrCopy();
     if (FDestroying)
         InternalClearSelection();
     else
@@ -977,6 +978,7 @@ void TBaseTreeGrid::Clear()
     FLastDragTarget = nullptr;
     FLastSearchNode = nullptr;
     DeleteChildren(FRoot, true);
+    CancelCutOrCopy();
     FOffsetX = 0;
     FOffsetY = 0;
     EndUpdate();
