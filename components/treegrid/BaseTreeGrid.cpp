@@ -43,6 +43,8 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
     connect(&FChangeTimer, &QTimer::timeout, this, [this] { DoChange(FLastChangedNode); });
     connect(&FStructureChangeTimer, &QTimer::timeout, this,
             [this] { DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason); });
+    FReleaseTimer.setSingleShot(true);
+    connect(&FReleaseTimer, &QTimer::timeout, this, &TBaseTreeGrid::ReleaseRemovedNodes);
 
     TWorkerThread::AddThreadReference();
     FHasThreadReference = true;
@@ -57,11 +59,11 @@ TBaseTreeGrid::~TBaseTreeGrid()
 {
     DestroyTree();
     UnregisterTreeRoot(FRoot);
-    FreeNodeBlock(FRoot);
+    ReleaseNodeBlock(FRoot);
     FRoot = nullptr;
-    // A handler that destroyed the tree leaves watches behind on the road it ran from.
-    for (TNodeWatch *watch : FNodeWatches)
-        watch->FTree = nullptr;
+    // Nothing of the tree runs on after its destructor.
+    FHandlerDepth = 0;
+    ReleaseRemovedNodes();
 }
 
 void TBaseTreeGrid::DestroyTree()

@@ -172,33 +172,27 @@ public:
     // Moves a node (with its subtree) within this tree; not allowed into its own subtree.
     void MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode mode, bool childrenOnly = false);
 
-    // Tells a road that runs the owner's handlers (the end of an edit above all) whether the
-    // nodes it goes on with are still there: a handler may delete any node, and a freed node
-    // must not be touched again. Watching costs nothing until a node is freed.
-    class TNodeWatch
+    // Any handler may delete any node. A node deleted while a handler of the tree runs (or
+    // while the tree handles an event of its window) is unlinked at once, its OnFreeNode fires
+    // and its data goes, but its block stays, cut off from the tree and invisible, until no
+    // handler and no event of the tree runs any more and control is back in the event loop.
+    // Whatever still holds such a node asks this, and the tree's operations pass it over.
+    bool IsRemoved(const TGridNode *node) const
+    {
+        return node && !FRemovedNodes.empty() && FRemovedNodes.count(node) > 0;
+    }
+    // Holds the release of removed blocks back while it lives: around every raised event,
+    // every call into an edit link and every event of the tree's window.
+    class THandlerScope
     {
     public:
-        // Watches one node.
-        TNodeWatch(TBaseTreeGrid &tree, PGridNode node);
-        // Watches every node the tree holds now.
-        explicit TNodeWatch(TBaseTreeGrid &tree);
-        ~TNodeWatch();
-        TNodeWatch(const TNodeWatch &) = delete;
-        TNodeWatch &operator=(const TNodeWatch &) = delete;
-        // Whether the one node watched is still there (nil and the root always are).
-        bool Alive() const { return Alive(FNode); }
-        // Whether a watched node is still there.
-        bool Alive(PGridNode node) const;
+        explicit THandlerScope(TBaseTreeGrid &tree);
+        ~THandlerScope();
+        THandlerScope(const THandlerScope &) = delete;
+        THandlerScope &operator=(const THandlerScope &) = delete;
 
     private:
-        friend class TBaseTreeGrid;
-        void Freed(PGridNode node);
-        TBaseTreeGrid *FTree;
-        PGridNode FNode = nullptr;
-        bool FAll = false;
-        bool FNodeFreed = false;
-        // The addresses freed since the watch began (watching every node).
-        std::unordered_set<const TGridNode *> FFreed;
+        TBaseTreeGrid &FTree;
     };
 
     std::uint32_t RootNodeCount() const;
@@ -684,6 +678,8 @@ private:
     // Ends a running edit before the order changes; false when an editor refuses to end or the
     // handlers of the end deleted the node.
     bool EndEditForSort(PGridNode node);
+    // Sorts the node's children (more than one) by the owner's comparison.
+    void SortChildren(PGridNode node, TColumnIndex column, TSortDirection direction);
     // Makes a NextSibling chain the node's children: back links, ends and indices.
     void RelinkChildren(PGridNode node, PGridNode chain);
     // Puts a new child after last (nil: first) under parent and makes it the new last; the
@@ -730,9 +726,45 @@ protected:
     void SetUpdateState(bool updating);
     virtual void UpdateDesigner() {}
 
+    // Fires an event through its handler within a handler scope; not when no handler is
+    // assigned or a node the event names was removed. True when the handler ran.
+    template <class Handler, class... Args>
+    bool Raise(const Handler &handler, Args &&...args)
+    {
+        if (!handler || (NamesRemoved(args) || ...))
+            return false;
+        const THandlerScope scope(*this);
+        handler(this, std::forward<Args>(args)...);
+        return true;
+    }
+    template <class T>
+    bool NamesRemoved(const T &) const
+    {
+        return false;
+    }
+    // The node going (DoFreeNode) is named until its owner was told.
+    bool NamesRemoved(PGridNode node) const { return node != FNodeGoing && IsRemoved(node); }
+
     // ---- node bookkeeping
     PGridNode MakeNewNode();
-    void FreeNodeBlock(PGridNode node);
+    // The update count alone, raised for its life: no notification when it drops back.
+    class TUpdateCountHold
+    {
+    public:
+        explicit TUpdateCountHold(TBaseTreeGrid &tree) : FTree(&tree) { ++FTree->FUpdateCount; }
+        ~TUpdateCountHold() { Release(); }
+        TUpdateCountHold(const TUpdateCountHold &) = delete;
+        TUpdateCountHold &operator=(const TUpdateCountHold &) = delete;
+        void Release()
+        {
+            if (FTree)
+                --FTree->FUpdateCount;
+            FTree = nullptr;
+        }
+
+    private:
+        TBaseTreeGrid *FTree;
+    };
     std::uint32_t AllocateInternalDataArea(std::uint32_t size);
     // The address of an internal area returned by AllocateInternalDataArea.
     void *InternalData(PGridNode node, std::uint32_t offset) const;
@@ -740,7 +772,8 @@ protected:
     void AdjustTotalHeight(PGridNode node, std::int64_t value, bool relative = false);
     void InternalConnectNode(PGridNode node, PGridNode destination, TBaseTreeGrid *target,
                              TTGNodeAttachMode mode);
-    void InternalDisconnectNode(PGridNode node, bool keepFocus);
+    // False when the handlers told about the focus leaving the node deleted it.
+    bool InternalDisconnectNode(PGridNode node, bool keepFocus);
 
 public:
     // ---- sibling positions renumbered when read
@@ -1009,6 +1042,16 @@ protected:
     bool FTreeDestroyed = false;
     bool FHasThreadReference = false;
     bool FInValidateCache = false; // measuring before a validation must not revalidate
+
+    // Removed nodes whose blocks wait for their release (IsRemoved), the depth of the running
+    // handlers and events, and how many nodes were removed so far.
+    std::unordered_set<const TGridNode *> FRemovedNodes;
+    std::uint32_t FHandlerDepth = 0;
+    std::uint64_t FNodesRemoved = 0;
+    PGridNode FNodeGoing = nullptr;
+    QTimer FReleaseTimer;
+    void ReleaseRemovedNodes();
+    void ReleaseNodeBlock(PGridNode node);
 
 public:
     // ---- mouse, wheel, panning and popup menus (BaseTreeGridMouse.cpp, BaseTreeGridMouseButtons.cpp,
@@ -1351,6 +1394,8 @@ protected:
     bool CancelEditOf(PGridNode node);
     // Whether the running edit is of the node or of a node below it (the root: any edit).
     bool EditWithin(PGridNode node) const;
+    // The node goes while its edit runs: the editor is let go of without a word.
+    void DropEditOf(PGridNode node);
     // An edit of the node or of a node below it ends as when its editor loses the focus: the
     // node's row is about to go out of sight. False when the handlers of that end deleted the
     // node.
@@ -1407,7 +1452,6 @@ private:
     std::unordered_set<const TGridNode *> FDragMembers;
     // Where the nodes of the last rendering of the clipboard's tree data stand in FCutCopySet.
     std::vector<std::size_t> FCutCopyRendered;
-    std::vector<TNodeWatch *> FNodeWatches;
 
 protected:
 
@@ -1578,7 +1622,10 @@ private:
     PGridNode LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     void ChangeVisibility(PGridNode node, TGridNodeState state, bool include);
     void RecalculateTotalHeights(PGridNode node);
+    // The expansion or collapse of ToggleNode with its events; true when the node changed.
+    bool ChangeExpansion(PGridNode node, std::int64_t &toggledHeight);
     // Expands every collapsed ancestor of the node, outermost first, with the cache and the
-    // scroll bars brought up to date once for the whole chain.
-    void ExpandAncestors(PGridNode node);
+    // scroll bars brought up to date once for the whole chain; false when the handlers of the
+    // expansions removed the node.
+    bool ExpandAncestors(PGridNode node);
 };

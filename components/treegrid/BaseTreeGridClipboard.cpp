@@ -102,8 +102,7 @@ QStringList TBaseTreeGrid::GetNativeClipboardFormats()
 
 void TBaseTreeGrid::DoGetUserClipboardFormats(QStringList &formats)
 {
-    if (OnGetUserClipboardFormats)
-        OnGetUserClipboardFormats(this, formats);
+    Raise(OnGetUserClipboardFormats, formats);
 }
 
 QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes,
@@ -123,8 +122,7 @@ bool TBaseTreeGrid::DoRenderOLEData(const QString &format, const std::vector<PGr
                                     QByteArray &data)
 {
     bool rendered = false;
-    if (OnRenderOLEData)
-        OnRenderOLEData(this, format, nodes, forClipboard, data, rendered);
+    Raise(OnRenderOLEData, format, nodes, forClipboard, data, rendered);
     return rendered;
 }
 

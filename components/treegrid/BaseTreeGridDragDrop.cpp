@@ -361,8 +361,7 @@ bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDrag
 
     effect = SuggestDropEffect(source, shift, pt, allowed);
     bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, source, shift, state, pt, mode, effect, accept);
+    Raise(OnDragOver, source, shift, state, pt, mode, effect, accept);
     if (!accept)
         effect = Qt::IgnoreAction;
     return accept && effect != Qt::IgnoreAction;
@@ -381,10 +380,8 @@ bool TBaseTreeGrid::DragDrop(const QMimeData *data, TTGShiftState shift, QPoint 
     if (ShowsDragImageOf(source))
         source->FDragImage->HideDragImage();
     if (result) {
-        if (OnDragDrop)
-            OnDragDrop(this, source, data, data ? data->formats() : QStringList(), shift, pt, effect,
-                       FLastDropMode);
-        else
+        if (!Raise(OnDragDrop, source, data, data ? data->formats() : QStringList(), shift, pt, effect,
+                   FLastDropMode))
             // Nothing takes the data: the source must not take it for moved.
             effect = Qt::IgnoreAction;
         result = effect != Qt::IgnoreAction;
@@ -400,11 +397,9 @@ void TBaseTreeGrid::DragLeave()
     if (TBaseTreeGrid *source = DragSourceTree(); ShowsDragImageOf(source))
         source->FDragImage->HideDragImage();
     ClearDropTarget();
-    if (OnDragOver) {
-        Qt::DropAction effect = Qt::IgnoreAction;
-        bool accept = false;
-        OnDragOver(this, DragSourceTree(), {}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
-    }
+    Qt::DropAction effect = Qt::IgnoreAction;
+    bool accept = false;
+    Raise(OnDragOver, DragSourceTree(), TTGShiftState{}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
 }
 
 void TBaseTreeGrid::ClearDropTarget()
@@ -438,8 +433,7 @@ ITGDragManager *TBaseTreeGrid::DragManager()
 std::unique_ptr<ITGDragManager> TBaseTreeGrid::DoCreateDragManager()
 {
     std::unique_ptr<ITGDragManager> manager;
-    if (OnCreateDragManager)
-        OnCreateDragManager(this, manager);
+    Raise(OnCreateDragManager, manager);
     if (!manager)
         manager = std::make_unique<TTGDragManager>(this);
     return manager;
@@ -448,8 +442,7 @@ std::unique_ptr<ITGDragManager> TBaseTreeGrid::DoCreateDragManager()
 QMimeData *TBaseTreeGrid::DoCreateDataObject()
 {
     QMimeData *data = nullptr;
-    if (OnCreateDataObject)
-        OnCreateDataObject(this, data);
+    Raise(OnCreateDataObject, data);
     return data ? data : CreateMimeData(false);
 }
 
