@@ -43,8 +43,6 @@ TBaseTreeGrid::TBaseTreeGrid(QWidget *parent)
     connect(&FChangeTimer, &QTimer::timeout, this, [this] { DoChange(FLastChangedNode); });
     connect(&FStructureChangeTimer, &QTimer::timeout, this,
             [this] { DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason); });
-    FReleaseTimer.setSingleShot(true);
-    connect(&FReleaseTimer, &QTimer::timeout, this, &TBaseTreeGrid::ReleaseRemovedNodes);
 
     TWorkerThread::AddThreadReference();
     FHasThreadReference = true;
@@ -59,11 +57,8 @@ TBaseTreeGrid::~TBaseTreeGrid()
 {
     DestroyTree();
     UnregisterTreeRoot(FRoot);
-    ReleaseNodeBlock(FRoot);
+    FRemovedNodes.ReleaseBlock(FRoot);
     FRoot = nullptr;
-    // Nothing of the tree runs on after its destructor.
-    FHandlerDepth = 0;
-    ReleaseRemovedNodes();
 }
 
 void TBaseTreeGrid::DestroyTree()

@@ -113,88 +113,6 @@ Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *da
     return drag->exec(allowed);
 }
 
-namespace {
-
-// The part of the tree's client area a drag picture shows: DragWidth x DragHeight around the
-// hot spot, within the rows.
-QRect DragArea(TBaseTreeGrid &tree, QPoint hotSpot)
-{
-    const QRect area(hotSpot.x() - tree.DragWidth() / 2, hotSpot.y() - tree.DragHeight() / 2, tree.DragWidth(),
-                     tree.DragHeight());
-    return area & tree.viewport()->rect();
-}
-
-// The selected rows of the tree within area (client coordinates), on transparent ground.
-QImage SelectedRows(TBaseTreeGrid &tree, const QRect &area)
-{
-    QImage rows(area.size(), QImage::Format_ARGB32_Premultiplied);
-    rows.fill(Qt::transparent);
-    TCanvas canvas(&rows);
-    TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
-    if (tree.DragImageKind() == diMainColumnOnly)
-        options.include(poMainOnly);
-    tree.PaintTree(canvas, area.translated(tree.EffectiveOffsetX(), -tree.OffsetY()), QPoint(0, 0), options);
-    return rows;
-}
-
-} // namespace
-
-TTGDragImage &TBaseTreeGrid::DragImage()
-{
-    if (!FDragImage)
-        FDragImage = std::make_unique<TTGDragImage>();
-    return *FDragImage;
-}
-
-void TBaseTreeGrid::PrepareDragImage(QPoint hotSpot, const QMimeData *)
-{
-    TTGDragImage &image = DragImage();
-    image.EndDrag();
-    if (!CanShowDragImage())
-        return;
-    const QRect area = DragArea(*this, hotSpot);
-    if (area.isEmpty())
-        return;
-    // The rows on the tree's paper: with the tree's colour as colour key the paper drops out.
-    QImage picture(area.size(), QImage::Format_RGB32);
-    picture.fill(ToQColor(FColor));
-    QPainter painter(&picture);
-    painter.drawImage(0, 0, SelectedRows(*this, area));
-    painter.end();
-    image.PrepareDrag(picture, viewport()->mapToGlobal(area.topLeft()), viewport()->mapToGlobal(hotSpot));
-}
-
-QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
-{
-    const QRect area = DragArea(*this, point);
-    if (area.isEmpty() || !CanShowDragImage())
-        return {};
-    const QImage rows = SelectedRows(*this, area);
-    // Only the rows of the selected nodes in the area, and what lies between them.
-    QRect used;
-    for (PGridNode node = GetNodeAt(0, area.top()); node; node = GetNextVisible(node, true)) {
-        const QRect row = GetDisplayRect(node, NoColumn, false);
-        if (row.top() > area.bottom())
-            break;
-        if (node->States.contains(vsSelected))
-            used |= row.intersected(area);
-    }
-    used.translate(-area.topLeft());
-    if (used.isEmpty())
-        return {};
-    // Opaque on the tree's paper, with a frame, beside the pointer rather than over the rows it
-    // points at.
-    QImage picture(used.size() + QSize(2, 2), QImage::Format_RGB32);
-    picture.fill(ToQColor(FColor));
-    QPainter painter(&picture);
-    painter.drawImage(QPoint(1, 1), rows, used);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
-    painter.end();
-    hotSpot = -DragPictureOffset;
-    return QPixmap::fromImage(picture);
-}
-
 // ---- drop target
 
 Qt::DropAction TBaseTreeGrid::SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint,
@@ -269,45 +187,6 @@ void TBaseTreeGrid::DragScroll(TScrollDirections directions)
     // The scroll repainted what it exposed; only a picture over the rows must take them again.
     if (TBaseTreeGrid *source = DragSourceTree(); ShowsDragImageOf(source))
         UpdateWindowAndDragImage(source, viewport()->rect(), false, true);
-}
-
-bool TBaseTreeGrid::ShowsDragImageOf(TBaseTreeGrid *source) const
-{
-    return source && source->FDragImage && source->FDragImage->Visible() && source->FDragImage->Host() == this;
-}
-
-void TBaseTreeGrid::FollowDragImage(TBaseTreeGrid *source, QPoint pt)
-{
-    if (!source || !source->FDragImage)
-        return;
-    TTGDragImage &image = *source->FDragImage;
-    if (!image.States().containsAll({disInDrag, disPrepared}) || image.States().contains(disSystemSupport))
-        return;
-    const QPoint screen = viewport()->mapToGlobal(pt);
-    if (ShowsDragImageOf(source)) {
-        if (image.WillMove(screen))
-            image.DragTo(screen, false);
-        return;
-    }
-    // Over this tree now: the picture leaves the tree it was shown over.
-    image.HideDragImage();
-    image.DragTo(screen, false);
-    image.ShowDragImage(this);
-}
-
-void TBaseTreeGrid::UpdateWindowAndDragImage(TBaseTreeGrid *tree, const QRect &treeRect, bool updateNCArea,
-                                             bool reshowDragImage)
-{
-    if (!isVisible() || treeRect.isEmpty())
-        return;
-    viewport()->update(treeRect);
-    if (updateNCArea)
-        update();
-    if (!ShowsDragImageOf(tree))
-        return;
-    const QRect onScreen(viewport()->mapToGlobal(treeRect.topLeft()), treeRect.size());
-    if (onScreen.intersects(tree->FDragImage->GetDragImageRect()))
-        tree->FDragImage->RecaptureBackground(this, treeRect, reshowDragImage);
 }
 
 bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDragState state, QPoint pt,

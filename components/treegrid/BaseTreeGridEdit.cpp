@@ -72,7 +72,7 @@ void TBaseTreeGrid::DoEdit()
     const auto editing = [&] { return FStates.contains(tsEditing) && FEditNode == node && !IsRemoved(node); };
     bool prepared = false;
     if (editing() && IsRowVisible(node)) {
-        const THandlerScope scope(*this);
+        const THandlerScope scope(FRemovedNodes);
         prepared = link->PrepareEdit(this, node, FEditColumn);
     }
     if (prepared && editing()) {
@@ -80,7 +80,7 @@ void TBaseTreeGrid::DoEdit()
         if (editing())
             InvalidateNode(node);
         if (editing()) {
-            const THandlerScope scope(*this);
+            const THandlerScope scope(FRemovedNodes);
             if (!link->BeginEdit())
                 DoStateChange({}, {tsEditing});
         }
@@ -122,7 +122,7 @@ void TBaseTreeGrid::UpdateEditBounds()
         r.moveTop(band.top() + (band.height() - 1 - r.height()) / 2);
     }
     const std::shared_ptr<ITGEditLink> link = FEditLink;
-    const THandlerScope scope(*this);
+    const THandlerScope scope(FRemovedNodes);
     link->SetBounds(r);
 }
 
@@ -159,7 +159,7 @@ bool TBaseTreeGrid::DoEndEdit()
         {
             // The link stops itself without calling back: this run ends the edit.
             const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
-            const THandlerScope scope(*this);
+            const THandlerScope scope(FRemovedNodes);
             result = link->EndEdit();
         }
         // Its node may have gone meanwhile (an OnNewText handler): that cancelled the edit.
@@ -184,7 +184,7 @@ bool TBaseTreeGrid::DoCancelEdit()
         {
             // The link stops itself without calling back: this run ends the edit.
             const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
-            const THandlerScope scope(*this);
+            const THandlerScope scope(FRemovedNodes);
             result = link->CancelEdit();
         }
         if (result && FStates.contains(tsEditing) && FEditLink == link) {
@@ -247,7 +247,7 @@ void TBaseTreeGrid::DropEditOf(PGridNode node)
     FEditNode = nullptr;
     DoStateChange({}, {tsEditing, tsEditPending});
     const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
-    const THandlerScope scope(*this);
+    const THandlerScope scope(FRemovedNodes);
     link->CancelEdit();
 }
 

@@ -40,7 +40,7 @@ TTGMouseMessage MessageOf(const QMouseEvent *event)
 bool TBaseTreeGrid::viewportEvent(QEvent *event)
 {
     // Nodes removed while the rows handle an event stay readable until it returns.
-    const THandlerScope scope(*this);
+    const THandlerScope scope(FRemovedNodes);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -65,36 +65,6 @@ void TBaseTreeGrid::CreateRootNode()
     RegisterTreeRoot(FRoot, this);
 }
 
-void TBaseTreeGrid::ReleaseNodeBlock(PGridNode node)
-{
-    ::operator delete(static_cast<void *>(node), std::align_val_t(NodeBlockAlignment));
-}
-
-void TBaseTreeGrid::ReleaseRemovedNodes()
-{
-    // Only where nothing of the tree runs can hold a removed node any more.
-    if (FHandlerDepth > 0)
-        return;
-    std::unordered_set<const TGridNode *> removed;
-    removed.swap(FRemovedNodes);
-    for (const TGridNode *node : removed)
-        ReleaseNodeBlock(const_cast<PGridNode>(node));
-}
-
-TBaseTreeGrid::THandlerScope::THandlerScope(TBaseTreeGrid &tree)
-    : FTree(tree)
-{
-    ++FTree.FHandlerDepth;
-}
-
-TBaseTreeGrid::THandlerScope::~THandlerScope()
-{
-    // The roads that ran the handlers may still ask about their nodes until they return: the
-    // blocks go from the event loop.
-    if (--FTree.FHandlerDepth == 0 && !FTree.FRemovedNodes.empty() && !FTree.FReleaseTimer.isActive())
-        FTree.FReleaseTimer.start(0);
-}
-
 PGridNode TBaseTreeGrid::MakeNewNode()
 {
     if (FNodeDataSize == -1)
@@ -828,8 +798,7 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
     // was told (the handlers may read it meanwhile). The tree forgets every reference to it,
     // and the block is released at once, or, while a handler or an event of the tree runs,
     // from the event loop.
-    FRemovedNodes.insert(node);
-    ++FNodesRemoved;
+    FRemovedNodes.Add(node);
     const QScopedValueRollback<PGridNode> going(FNodeGoing, node);
     ForgetExchangedNode(node);
     if (node == FFocusedNode)
@@ -868,10 +837,7 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
     node->FirstChild = nullptr;
     node->LastChild = nullptr;
     node->ChildCount = 0;
-    if (FHandlerDepth == 0) {
-        FRemovedNodes.erase(node);
-        ReleaseNodeBlock(node);
-    }
+    FRemovedNodes.Done(node);
 }
 
 void TBaseTreeGrid::DeleteNode(PGridNode node, bool)

@@ -136,9 +136,9 @@ void TBaseTreeGrid::PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint
     const TColumnIndex lastVisibleColumn = useColumns ? columns->GetLastVisibleColumn() : InvalidColumn;
     std::vector<TTGLineType> lineImage;
     // The paint handlers may remove nodes: the rows from there on are painted afresh.
-    const std::uint64_t removedBefore = FNodesRemoved;
+    const std::uint64_t removedBefore = FRemovedNodes.Count();
     const auto rowsChanged = [&] {
-        if (FNodesRemoved == removedBefore)
+        if (FRemovedNodes.Count() == removedBefore)
             return false;
         viewport()->update();
         return true;

@@ -150,7 +150,7 @@ void TBaseTreeGrid::WMChangeState(TValidationChangeStates enter, TValidationChan
 bool TBaseTreeGrid::event(QEvent *e)
 {
     // Nodes removed while the tree handles an event stay readable until it returns.
-    const THandlerScope scope(*this);
+    const THandlerScope scope(FRemovedNodes);
     TREEGRID_HANDOVER_ACQUIRE(e);
     if (e->type() == TTGChangeStateEvent::EventType) {
         auto *change = static_cast<TTGChangeStateEvent *>(e);
