@@ -799,6 +799,14 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
     // and the block is released at once, or, while a handler or an event of the tree runs,
     // from the event loop.
     FRemovedNodes.Add(node);
+    // Children a handler gave the node while it was being unlinked (the focus left it) go with
+    // it; the counts of the tree lost them with the node already.
+    while (const PGridNode child = node->LastChild) {
+        node->LastChild = child->PrevSibling;
+        if (child->States.contains(vsSelected))
+            InternalRemoveFromSelection(child);
+        DoFreeNode(child);
+    }
     const QScopedValueRollback<PGridNode> going(FNodeGoing, node);
     ForgetExchangedNode(node);
     if (node == FFocusedNode)

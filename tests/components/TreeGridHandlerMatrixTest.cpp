@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QHelpEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,6 +69,8 @@ struct TMatrix : TInputFixture {
     bool armed = false;
     bool struck = false;
     PGridNode subject = nullptr;
+    // The road's node is not known beforehand: the first call strikes, whatever node it names.
+    bool anyNode = false;
     // The nodes the strike removed: none may be found in the tree afterwards.
     std::set<PGridNode> removed;
     int added = 0;
@@ -145,7 +149,7 @@ struct TMatrix : TInputFixture {
     {
         if (!armed || struck)
             return false;
-        if (!anyNode && node && node != subject)
+        if (!anyNode && !this->anyNode && node && node != subject)
             return false;
         struck = true;
         PGridNode target = node ? node : subject;
@@ -218,6 +222,40 @@ struct TMatrix : TInputFixture {
         tree->SetSelected(node, true);
     }
     void Collapse(PGridNode node) { tree->SetExpanded(node, false); }
+    void AutoOptions(TTGAutoOptions add)
+    {
+        tree->TreeOptions().SetAutoOptions(tree->TreeOptions().AutoOptions() + add);
+    }
+    void MiscOptions(TTGMiscOptions add)
+    {
+        tree->TreeOptions().SetMiscOptions(tree->TreeOptions().MiscOptions() + add);
+    }
+    // The pointer comes from the row above, rests over the node's cell and moves on.
+    void Hover(PGridNode node, TColumnIndex column = 0)
+    {
+        const QPoint at = column == 0 ? Label(node) : Cell(node, column);
+        Move(at - QPoint(0, rowHeight));
+        Move(at);
+        Move(at + QPoint(0, 2 * rowHeight));
+    }
+    // A drag of other data hovers over a row until the tree expands it.
+    void HoverDragOver(PGridNode node)
+    {
+        QMimeData data;
+        data.setText(QStringLiteral("hovering"));
+        const QPoint at = Label(node);
+        treegridtest::SendDrag(*tree, QEvent::DragEnter, at, &data, Qt::CopyAction);
+        treegridtest::SendDrag(*tree, QEvent::DragMove, at, &data, Qt::CopyAction);
+        (void)QTest::qWaitFor([&] { return struck || tree->Expanded(node); }, 500);
+        treegridtest::SendDrag(*tree, QEvent::DragLeave, at, &data, Qt::CopyAction);
+    }
+    // The clipboard's text is read, which renders the copied rows.
+    void ReadClipboardText()
+    {
+        if (const QMimeData *data = QGuiApplication::clipboard()->mimeData())
+            for (const QString &format : data->formats())
+                (void)data->data(format);
+    }
     // The tree's vertical scroll bar: a click on its lower arrow.
     void ClickScrollBarDown()
     {
@@ -351,6 +389,25 @@ struct TEventCase {
 
 void Nothing(TMatrix &) {}
 
+// A hook for an event of a node: it strikes at the node (at the first node named, with anyNode).
+std::function<void(TMatrix &)> NodeHook(TBaseTreeGrid::TTGNodeEvent TBaseTreeGrid::*event, bool anyNode = false)
+{
+    return [event, anyNode](TMatrix &f) {
+        (*f.tree).*event = [&f, anyNode](TBaseTreeGrid *, PGridNode node) { f.Strike(node, anyNode); };
+    };
+}
+
+// A hook for an event that asks whether something may happen to a node: it strikes and allows.
+std::function<void(TMatrix &)> AllowedHook(TBaseTreeGrid::TTGNodeAllowedEvent TBaseTreeGrid::*event)
+{
+    return [event](TMatrix &f) {
+        (*f.tree).*event = [&f](TBaseTreeGrid *, PGridNode node, bool &allowed) {
+            f.Strike(node);
+            allowed = true;
+        };
+    };
+}
+
 // ---- roads shared by several events
 
 TRoad ClickRow(const char *name = "MouseClick")
@@ -400,6 +457,28 @@ TRoad FocusKeyRepaints()
             }};
 }
 
+// Every row is copied; a receiver reads the clipboard, which renders the rows.
+TRoad ClipboardRead()
+{
+    return {"ClipboardRead",
+            [](TMatrix &f) {
+                f.tree->SelectAll(false);
+                f.tree->CopyToClipBoard();
+            },
+            [](TMatrix &f) { f.ReadClipboardText(); }};
+}
+// T is copied and pasted below B.
+TRoad PasteCopyOfT()
+{
+    return {"ApiPaste",
+            [](TMatrix &f) {
+                f.Focus(f.T);
+                f.tree->CopyToClipBoard();
+                f.tree->SetFocusedNode(f.B);
+            },
+            [](TMatrix &f) { f.tree->PasteFromClipboard(); }};
+}
+
 std::vector<TRoad> EditStarts()
 {
     return {
@@ -445,6 +524,14 @@ std::vector<TRoad> Collapses()
         {"ApiSetExpanded", Nothing, [](TMatrix &f) { f.Collapse(f.T); }},
         {"ApiFullCollapse", Nothing, [](TMatrix &f) { f.tree->FullCollapse(f.P); }},
         {"ApiWhileEditingBelow", [](TMatrix &f) { f.StartEdit(f.T1); }, [](TMatrix &f) { f.Collapse(f.T); }},
+        {"AutoFreeOnCollapse", [](TMatrix &f) { f.AutoOptions({toAutoFreeOnCollapse}); },
+         [](TMatrix &f) { f.Collapse(f.T); }},
+        {"AutoExpandFocusMoves",
+         [](TMatrix &f) {
+             f.Focus(f.T);
+             f.AutoOptions({toAutoExpand});
+         },
+         [](TMatrix &f) { f.tree->SetFocusedNode(f.P2); }},
     };
 }
 
@@ -470,6 +557,21 @@ std::vector<TRoad> Expansions()
         {"ApiFullExpand", collapsed, [](TMatrix &f) { f.tree->FullExpand(f.P); }},
         {"ApiScrollIntoViewDeep", deep, [](TMatrix &f) { f.tree->ScrollIntoView(f.T00, false); }},
         {"ApiFocusDeep", deep, [](TMatrix &f) { f.tree->SetFocusedNode(f.T00); }},
+        {"DragHover",
+         [](TMatrix &f) {
+             f.Collapse(f.T);
+             f.tree->SetAutoExpandDelay(1);
+             f.tree->OnDragOver = [](TBaseTreeGrid *, TBaseTreeGrid *, TTGShiftState, TBaseTreeGrid::TTGDragState,
+                                     QPoint, TTGDropMode, Qt::DropAction &, bool &accepted) { accepted = true; };
+         },
+         [](TMatrix &f) { f.HoverDragOver(f.T); }},
+        {"AutoExpandDownKey",
+         [](TMatrix &f) {
+             f.Collapse(f.T);
+             f.Focus(f.P0);
+             f.AutoOptions({toAutoExpand});
+         },
+         [](TMatrix &f) { f.Key(Qt::Key_Down); }},
     };
 }
 
@@ -487,7 +589,25 @@ std::vector<TEventCase> Events()
                           };
                       },
                       {ClickRow(), ClickWhileEditing(), DownKey(), DownKeyWhileEditing(), ApiFocus(),
-                       {"ApiEditNode", Nothing, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }}}});
+                       {"ApiEditNode", Nothing, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }},
+                       {"HomeKey",
+                        [](TMatrix &f) {
+                            f.Focus(f.P0);
+                            f.subject = f.A;
+                        },
+                        [](TMatrix &f) { f.Key(Qt::Key_Home); }},
+                       {"PageDownKey",
+                        [](TMatrix &f) {
+                            f.Focus(f.A);
+                            f.anyNode = true;
+                        },
+                        [](TMatrix &f) { f.Key(Qt::Key_PageDown); }},
+                       {"SearchKey",
+                        [](TMatrix &f) {
+                            f.tree->SetIncrementalSearch(isAll);
+                            f.Focus(f.A);
+                        },
+                        [](TMatrix &f) { QTest::keyClicks(f.tree.get(), QStringLiteral("T")); }}}});
     events.push_back({"FocusChanged",
                       [](TMatrix &f) {
                           f.tree->OnFocusChanged = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex) {
@@ -495,7 +615,9 @@ std::vector<TEventCase> Events()
                           };
                       },
                       {ClickRow(), ClickWhileEditing(), DownKey(), DownKeyWhileEditing(), ApiFocus(),
-                       {"ApiEditNode", Nothing, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }}}});
+                       {"ApiEditNode", Nothing, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }},
+                       {"ApiDeleteFocused", [](TMatrix &f) { f.Focus(f.T); },
+                        [](TMatrix &f) { f.tree->DeleteNode(f.T); }}}});
 
     // ---- editing
     events.push_back({"Editing",
@@ -556,32 +678,10 @@ std::vector<TEventCase> Events()
     }
 
     // ---- expanding and collapsing
-    events.push_back({"Collapsing",
-                      [](TMatrix &f) {
-                          f.tree->OnCollapsing = [&f](TBaseTreeGrid *, PGridNode node, bool &allowed) {
-                              f.Strike(node);
-                              allowed = true;
-                          };
-                      },
-                      Collapses()});
-    events.push_back({"Collapsed",
-                      [](TMatrix &f) {
-                          f.tree->OnCollapsed = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node); };
-                      },
-                      Collapses()});
-    events.push_back({"Expanding",
-                      [](TMatrix &f) {
-                          f.tree->OnExpanding = [&f](TBaseTreeGrid *, PGridNode node, bool &allowed) {
-                              f.Strike(node);
-                              allowed = true;
-                          };
-                      },
-                      Expansions()});
-    events.push_back({"Expanded",
-                      [](TMatrix &f) {
-                          f.tree->OnExpanded = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node); };
-                      },
-                      Expansions()});
+    events.push_back({"Collapsing", AllowedHook(&TBaseTreeGrid::OnCollapsing), Collapses()});
+    events.push_back({"Collapsed", NodeHook(&TBaseTreeGrid::OnCollapsed), Collapses()});
+    events.push_back({"Expanding", AllowedHook(&TBaseTreeGrid::OnExpanding), Expansions()});
+    events.push_back({"Expanded", NodeHook(&TBaseTreeGrid::OnExpanded), Expansions()});
 
     // ---- check boxes
     {
@@ -599,11 +699,7 @@ std::vector<TEventCase> Events()
                               };
                           },
                           roads});
-        events.push_back({"Checked",
-                          [](TMatrix &f) {
-                              f.tree->OnChecked = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node); };
-                          },
-                          roads});
+        events.push_back({"Checked", NodeHook(&TBaseTreeGrid::OnChecked), roads});
     }
 
     // ---- lazy initialisation: T is reset, so it is made again on first use
@@ -708,6 +804,8 @@ std::vector<TEventCase> Events()
                         [](TMatrix &f) { QTest::keyClicks(f.tree.get(), QStringLiteral("T1")); }},
                        {"ApiExport", Nothing,
                         [](TMatrix &f) { f.tree->ContentToUnicode(tstAll, QChar(u'\t')); }},
+                       {"ApiExportHtml", Nothing, [](TMatrix &f) { f.tree->ContentToHTML(tstAll); }},
+                       ClipboardRead(),
                        {"ToolTip",
                         [](TMatrix &f) {
                             // A text its column cuts off is repeated in a tooltip.
@@ -834,6 +932,11 @@ std::vector<TEventCase> Events()
                           };
                       },
                       {{"ApiAddChild", Nothing, [](TMatrix &f) { f.NewChild(f.T); }},
+                       {"DelayedApiAddChild", [](TMatrix &f) { f.tree->SetChangeDelay(5); },
+                        [](TMatrix &f) {
+                            f.NewChild(f.T);
+                            (void)QTest::qWaitFor([&] { return f.struck; }, 500);
+                        }},
                        {"ApiDeleteChild", Nothing, [](TMatrix &f) { f.tree->DeleteNode(f.T1); }},
                        {"ApiDeleteSelectedChild",
                         [](TMatrix &f) {
@@ -852,9 +955,7 @@ std::vector<TEventCase> Events()
                         },
                         [](TMatrix &f) { f.tree->PasteFromClipboard(); }}}});
     events.push_back({"SelectionChange",
-                      [](TMatrix &f) {
-                          f.tree->OnChange = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node); };
-                      },
+                      NodeHook(&TBaseTreeGrid::OnChange),
                       {ClickRow(), DownKey(),
                        {"ShiftDownKey", [](TMatrix &f) { f.Focus(f.P0); },
                         [](TMatrix &f) { f.Key(Qt::Key_Down, Qt::ShiftModifier); }},
@@ -871,6 +972,11 @@ std::vector<TEventCase> Events()
                             f.Release(f.Cell(f.T1, 1) + QPoint(40, 0));
                         }},
                        {"ApiSetSelected", Nothing, [](TMatrix &f) { f.tree->SetSelected(f.T, true); }},
+                       {"DelayedApiSetSelected", [](TMatrix &f) { f.tree->SetChangeDelay(5); },
+                        [](TMatrix &f) {
+                            f.tree->SetSelected(f.T, true);
+                            (void)QTest::qWaitFor([&] { return f.struck; }, 500);
+                        }},
                        {"ApiClearSelection", [](TMatrix &f) { f.Focus(f.T); },
                         [](TMatrix &f) { f.tree->ClearSelection(); }},
                        {"ApiDeleteSelected",
@@ -893,10 +999,7 @@ std::vector<TEventCase> Events()
                         [](TMatrix &f) { f.tree->ScrollIntoView(f.Last, false); }}}});
 
     // ---- nodes going, coming and moving: the first node named strikes
-    events.push_back({"FreeNode",
-                      [](TMatrix &f) {
-                          f.tree->OnFreeNode = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node, true); };
-                      },
+    events.push_back({"FreeNode", NodeHook(&TBaseTreeGrid::OnFreeNode, true),
                       {{"ApiDeleteNode", Nothing, [](TMatrix &f) { f.tree->DeleteNode(f.T); }},
                        {"ApiDeleteChildren", Nothing, [](TMatrix &f) { f.tree->DeleteChildren(f.P); }},
                        {"ApiChildCount", Nothing, [](TMatrix &f) { f.tree->SetChildCount(f.P, 1); }},
@@ -909,10 +1012,7 @@ std::vector<TEventCase> Events()
                         },
                         [](TMatrix &f) { f.tree->DeleteSelectedNodes(); }},
                        {"ApiResetNode", Nothing, [](TMatrix &f) { f.tree->ResetNode(f.T); }}}});
-    events.push_back({"ResetNode",
-                      [](TMatrix &f) {
-                          f.tree->OnResetNode = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node); };
-                      },
+    events.push_back({"ResetNode", NodeHook(&TBaseTreeGrid::OnResetNode),
                       {{"ApiResetNode", Nothing, [](TMatrix &f) { f.tree->ResetNode(f.T); }},
                        {"ApiResetWhileEditing", [](TMatrix &f) { f.StartEdit(f.T0); },
                         [](TMatrix &f) { f.tree->ResetNode(f.T); }}}});
@@ -929,10 +1029,7 @@ std::vector<TEventCase> Events()
                             f.subject = f.T0;
                             f.tree->MoveTo(f.T, f.B, amAddChildLast, true);
                         }}}});
-    events.push_back({"NodeMoved",
-                      [](TMatrix &f) {
-                          f.tree->OnNodeMoved = [&f](TBaseTreeGrid *, PGridNode node) { f.Strike(node); };
-                      },
+    events.push_back({"NodeMoved", NodeHook(&TBaseTreeGrid::OnNodeMoved),
                       {{"ApiMoveTo", Nothing, [](TMatrix &f) { f.tree->MoveTo(f.T, f.B, amInsertAfter); }},
                        {"ApiMoveChildren", Nothing,
                         [](TMatrix &f) {
@@ -971,11 +1068,7 @@ std::vector<TEventCase> Events()
                               f.Strike(newNode);
                           };
                       },
-                      {{"MouseHover", Nothing, [](TMatrix &f) {
-                            f.Move(f.Label(f.A));
-                            f.Move(f.Label(f.T));
-                            f.Move(f.Label(f.B));
-                        }}}});
+                      {{"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T); }}}});
     events.push_back({"MouseDown",
                       [](TMatrix &f) {
                           f.tree->OnMouseDown = [&f](TBaseTreeGrid *, TTGMouseButton, TTGShiftState, int, int) {
@@ -1028,7 +1121,9 @@ std::vector<TEventCase> Events()
                        {"MenuKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) { f.Key(Qt::Key_Menu); }}}});
     events.push_back({"KeyDown",
                       [](TMatrix &f) {
-                          f.tree->OnKeyDown = [&f](TBaseTreeGrid *, int &, Qt::KeyboardModifiers) { f.Strike(nullptr); };
+                          f.tree->OnKeyDown = [&f](TBaseTreeGrid *, int &, Qt::KeyboardModifiers) {
+                              f.Strike(nullptr);
+                          };
                       },
                       {DownKey(), {"LeftKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) {
                                        f.Key(Qt::Key_Left);
@@ -1063,6 +1158,218 @@ std::vector<TEventCase> Events()
                           };
                       },
                       {{"ToolTip", Nothing, [](TMatrix &f) { f.ToolTipAt(f.Label(f.T)); }}}});
+    // ---- measuring, shortening and more of the paint cycle
+    {
+        auto measured = [](TMatrix &f) {
+            f.MiscOptions({toVariableNodeHeight});
+            f.tree->InvalidateNode(f.T);
+        };
+        events.push_back({"MeasureItem",
+                          [](TMatrix &f) {
+                              f.tree->OnMeasureItem = [&f](TBaseTreeGrid *, QPainter *, PGridNode node, int &height) {
+                                  if (!f.Strike(node))
+                                      height = 24;
+                              };
+                          },
+                          {{"Repaint", measured, [](TMatrix &f) { f.viewport->repaint(); }, true},
+                           {"ApiNodeHeight", measured, [](TMatrix &f) { f.tree->NodeHeight(f.T); }, true}}});
+    }
+    {
+        auto longText = [](TMatrix &f) {
+            f.tree->SetText(f.T, 0, QStringLiteral("T, a text far wider than its column is"));
+        };
+        events.push_back({"ShortenString",
+                          [](TMatrix &f) {
+                              f.tree->OnShortenString = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, TColumnIndex,
+                                                             const QString &, int, QString &, bool &) {
+                                  f.Strike(node);
+                              };
+                          },
+                          {{"Repaint", longText, [](TMatrix &f) { f.viewport->repaint(); }},
+                           {"Grab", longText, [](TMatrix &f) { f.tree->grab(); }}}});
+        events.push_back({"MeasureTextWidth",
+                          [](TMatrix &f) {
+                              f.tree->OnMeasureTextWidth = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node,
+                                                                TColumnIndex, const QString &, int &) {
+                                  f.Strike(node);
+                              };
+                          },
+                          {{"Repaint", longText, [](TMatrix &f) {
+                                f.tree->InvalidateNode(f.T);
+                                f.viewport->repaint();
+                            }},
+                           {"MouseHover", longText, [](TMatrix &f) { f.Hover(f.T); }, true},
+                           {"ApiEditNode", longText, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }}}});
+    }
+    events.push_back({"AfterItemErase",
+                      [](TMatrix &f) {
+                          f.tree->OnAfterItemErase = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, const QRect &) {
+                              f.Strike(node);
+                          };
+                      },
+                      {Repaint(), Grab(), FocusKeyRepaints()}});
+    events.push_back({"GetCellIsEmpty",
+                      [](TMatrix &f) {
+                          f.AutoOptions({toAutoSpanColumns});
+                          // The second column shows nothing: the first may span it.
+                          f.tree->OnGetText = [](TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
+                                                 TVSTTextType, QString &text) {
+                              text = column == 0 ? *sender->GetNodeData<QString>(node) : QString();
+                          };
+                          f.tree->OnGetCellIsEmpty = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex column,
+                                                          bool &empty) {
+                              f.Strike(node);
+                              empty = column > 0;
+                          };
+                      },
+                      {Repaint(), {"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T, 1); }}}});
+
+    // ---- exchange: copying, rendering, saving and exporting rows
+    events.push_back({"NodeCopying",
+                      [](TMatrix &f) {
+                          f.tree->OnNodeCopying = [&f](TBaseTreeGrid *, PGridNode node, PGridNode, bool &allowed) {
+                              f.Strike(node, true);
+                              allowed = true;
+                          };
+                      },
+                      {PasteCopyOfT()}});
+    events.push_back({"NodeCopied", NodeHook(&TBaseTreeGrid::OnNodeCopied, true),
+                      {PasteCopyOfT()}});
+    events.push_back({"SaveNode",
+                      [](TMatrix &f) {
+                          f.tree->OnSaveNode = [&f](TBaseTreeGrid *, PGridNode node, QIODevice &) {
+                              f.Strike(node, true);
+                          };
+                      },
+                      {{"ApiSaveToStream", Nothing,
+                        [](TMatrix &f) {
+                            QBuffer buffer;
+                            buffer.open(QIODevice::WriteOnly);
+                            f.tree->SaveToStream(buffer);
+                        }},
+                       ClipboardRead()}});
+    events.push_back({"RenderOLEData",
+                      [](TMatrix &f) {
+                          f.tree->OnGetUserClipboardFormats = [](TBaseTreeGrid *, QStringList &formats) {
+                              formats << QStringLiteral("application/x-matrix-rows");
+                          };
+                          f.tree->OnRenderOLEData = [&f](TBaseTreeGrid *, const QString &,
+                                                         const std::vector<PGridNode> &nodes, bool, QByteArray &data,
+                                                         bool &rendered) {
+                              f.Strike(nodes.empty() ? nullptr : nodes.front(), true);
+                              data = "rows";
+                              rendered = true;
+                          };
+                      },
+                      {ClipboardRead()}});
+    {
+        std::vector<TRoad> roads{
+            {"ApiExportText", Nothing, [](TMatrix &f) { f.tree->ContentToUnicode(tstAll, QChar(u'\t')); }},
+            {"ApiExportHtml", Nothing, [](TMatrix &f) { f.tree->ContentToHTML(tstAll); }},
+            {"ApiExportRtf", Nothing, [](TMatrix &f) { f.tree->ContentToRTF(tstAll); }},
+        };
+        events.push_back({"BeforeNodeExport",
+                          [](TMatrix &f) {
+                              f.tree->OnBeforeNodeExport = [&f](TBaseTreeGrid *, TTGExportType, PGridNode node,
+                                                                bool &allowed) {
+                                  f.Strike(node);
+                                  allowed = true;
+                              };
+                          },
+                          roads});
+        events.push_back({"AfterNodeExport",
+                          [](TMatrix &f) {
+                              f.tree->OnAfterNodeExport = [&f](TBaseTreeGrid *, TTGExportType, PGridNode node) {
+                                  f.Strike(node);
+                              };
+                          },
+                          roads});
+    }
+
+    // ---- more of the mouse and the keys
+    events.push_back({"Click",
+                      [](TMatrix &f) { f.tree->OnClick = [&f](TBaseTreeGrid *) { f.Strike(nullptr); }; },
+                      {ClickRow(), {"CheckBoxClick", Nothing, [](TMatrix &f) {
+                                        f.Click(f.Part(f.T, hiOnItemCheckbox));
+                                    }}}});
+    events.push_back({"DblClick",
+                      [](TMatrix &f) { f.tree->OnDblClick = [&f](TBaseTreeGrid *) { f.Strike(nullptr); }; },
+                      {{"DoubleClick", Nothing, [](TMatrix &f) { f.DoubleClick(f.Label(f.T)); }}}});
+    events.push_back({"ColumnDblClick",
+                      [](TMatrix &f) {
+                          f.tree->OnColumnDblClick = [&f](TBaseTreeGrid *, TColumnIndex, TTGShiftState) {
+                              f.Strike(nullptr);
+                          };
+                      },
+                      {{"DoubleClick", Nothing, [](TMatrix &f) { f.DoubleClick(f.Cell(f.T, 1)); }}}});
+    events.push_back({"MouseMove",
+                      [](TMatrix &f) {
+                          f.tree->OnMouseMove = [&f](TBaseTreeGrid *, TTGShiftState, int, int) { f.Strike(nullptr); };
+                      },
+                      {{"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T); }}}});
+    events.push_back({"MouseWheel",
+                      [](TMatrix &f) {
+                          f.tree->OnMouseWheel = [&f](TBaseTreeGrid *, TTGShiftState, int, QPoint, bool &) {
+                              f.Strike(nullptr);
+                          };
+                      },
+                      {{"Wheel", Nothing, [](TMatrix &f) { f.Wheel(f.Label(f.T), QPoint(0, -120)); }}}});
+    events.push_back({"GetCursor",
+                      [](TMatrix &f) {
+                          f.tree->OnGetCursor = [&f](TBaseTreeGrid *, TCursor &) { f.Strike(nullptr); };
+                      },
+                      {{"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T); }}}});
+    events.push_back({"KeyUp",
+                      [](TMatrix &f) {
+                          f.tree->OnKeyUp = [&f](TBaseTreeGrid *, int &, Qt::KeyboardModifiers) { f.Strike(nullptr); };
+                      },
+                      {{"SpaceKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) { f.Key(Qt::Key_Space); }}}});
+    {
+        // The lower edge of T's row in the first column (resizable).
+        auto splitter = [](TMatrix &f) {
+            const QRect row = f.tree->GetDisplayRect(f.T, 0, false);
+            return QPoint(row.center().x(), row.bottom() - 1);
+        };
+        events.push_back({"NodeHeightTracking",
+                          [](TMatrix &f) {
+                              f.tree->OnNodeHeightTracking = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex,
+                                                                  TTGShiftState, QPoint &, QPoint, bool &allowed) {
+                                  f.Strike(node);
+                                  allowed = true;
+                              };
+                          },
+                          {{"MouseSplitterDrag", [](TMatrix &f) { f.MiscOptions({toNodeHeightResize}); },
+                            [splitter](TMatrix &f) {
+                                const QPoint from = splitter(f);
+                                f.Press(from);
+                                f.Move(from + QPoint(0, 8));
+                                f.Move(from + QPoint(0, 16));
+                                f.Release(from + QPoint(0, 16));
+                            }}}});
+        events.push_back({"NodeHeightDblClickResize",
+                          [](TMatrix &f) {
+                              f.tree->OnNodeHeightDblClickResize = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex,
+                                                                        TTGShiftState, QPoint, bool &allowed) {
+                                  f.Strike(node);
+                                  allowed = true;
+                              };
+                          },
+                          {{"MouseSplitterDoubleClick",
+                            [](TMatrix &f) { f.MiscOptions({toNodeHeightResize, toNodeHeightDblClickResize}); },
+                            [splitter](TMatrix &f) { f.DoubleClick(splitter(f)); }}}});
+    }
+    events.push_back({"StartDrag",
+                      [](TMatrix &f) {
+                          f.tree->OnStartDrag = [&f](TBaseTreeGrid *, QObject *&) { f.Strike(nullptr); };
+                      },
+                      {{"MouseFrameworkDrag", Nothing,
+                        [](TMatrix &f) { f.DragFrameworkStyle(f.Label(f.T), f.Label(f.B)); }}}});
+    events.push_back({"EndDrag",
+                      [](TMatrix &f) {
+                          f.tree->OnEndDrag = [&f](TBaseTreeGrid *, QObject *, int, int) { f.Strike(nullptr); };
+                      },
+                      {{"MouseFrameworkDrag", Nothing,
+                        [](TMatrix &f) { f.DragFrameworkStyle(f.Label(f.T), f.Label(f.B)); }}}});
     return events;
 }
 
@@ -1091,6 +1398,13 @@ std::string CaseName(const ::testing::TestParamInfo<TMatrixCase> &info)
 {
     const TEventCase &event = AllEvents()[info.param.Event];
     return std::string(event.Name) + "_" + event.Roads[info.param.Road].Name;
+}
+
+// The event and its road, as test listings show the case.
+void PrintTo(const TMatrixCase &matrixCase, std::ostream *out)
+{
+    const TEventCase &event = AllEvents()[matrixCase.Event];
+    *out << event.Name << " along " << event.Roads[matrixCase.Road].Name;
 }
 
 class TreeGridHandlerMatrix : public ::testing::TestWithParam<TMatrixCase>
