@@ -111,7 +111,8 @@ QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector
     QByteArray result;
     if (format == QLatin1String("Tree Grid Data")) {
         for (PGridNode node : nodes)
-            WriteNode(result, node);
+            if (!IsRemoved(node)) // the owner's handlers may remove nodes while they are written
+                WriteNode(result, node);
     } else if (!DoRenderOLEData(format, nodes, forClipboard, result)) {
         result.clear();
     }

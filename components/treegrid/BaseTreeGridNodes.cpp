@@ -5,6 +5,7 @@
 #include <QScopedValueRollback>
 
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridHintWindow.h"
 #include "treegrid/TreeGridNodeStream.h"
 #include "treegrid/TreeGridRoutines.h"
 
@@ -833,6 +834,10 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
         FCheckNode = nullptr;
     if (node == FHeightTrackNode)
         FHeightTrackNode = nullptr;
+    if (FHintWindow && FHintWindow->HintData().Node == node) {
+        CancelHint();
+        FHintWindow->HintData() = TTGHintData();
+    }
     if (node->States.intersects({vsInitialized, vsInitialUserData}))
         Raise(OnFreeNode, node);
     if (FNodeDataDestroy)
