@@ -18,6 +18,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "ImageList.h"
@@ -389,21 +390,33 @@ struct TEventCase {
 
 void Nothing(TMatrix &) {}
 
-// A hook for an event of a node: it strikes at the node (at the first node named, with anyNode).
-std::function<void(TMatrix &)> NodeHook(TBaseTreeGrid::TTGNodeEvent TBaseTreeGrid::*event, bool anyNode = false)
+enum class TPick { None, First, Last };
+
+// The first or the last node an event names; nil with None or when it names none.
+template <class... Args>
+PGridNode PickNode(TPick pick, const Args &...args)
 {
-    return [event, anyNode](TMatrix &f) {
-        (*f.tree).*event = [&f, anyNode](TBaseTreeGrid *, PGridNode node) { f.Strike(node, anyNode); };
+    PGridNode found = nullptr;
+    bool first = true;
+    [[maybe_unused]] const auto look = [&](const auto &arg) {
+        if constexpr (std::is_same_v<std::remove_cvref_t<decltype(arg)>, PGridNode>) {
+            if (pick == TPick::Last || (pick == TPick::First && first))
+                found = arg;
+            first = false;
+        }
     };
+    (look(args), ...);
+    return found;
 }
 
-// A hook for an event that asks whether something may happen to a node: it strikes and allows.
-std::function<void(TMatrix &)> AllowedHook(TBaseTreeGrid::TTGNodeAllowedEvent TBaseTreeGrid::*event)
+// A hook that strikes at the node its event names and leaves the event's answers as the tree
+// gave them (with anyNode, at whatever node the first call names).
+template <class Owner, class Event>
+std::function<void(TMatrix &)> Strikes(Event Owner::*event, TPick pick = TPick::First, bool anyNode = false)
 {
-    return [event](TMatrix &f) {
-        (*f.tree).*event = [&f](TBaseTreeGrid *, PGridNode node, bool &allowed) {
-            f.Strike(node);
-            allowed = true;
+    return [event, pick, anyNode](TMatrix &f) {
+        (*f.tree).*event = [&f, pick, anyNode](TBaseTreeGrid *, const auto &...args) {
+            f.Strike(PickNode(pick, args...), anyNode);
         };
     };
 }
@@ -581,13 +594,7 @@ std::vector<TEventCase> Events()
 
     // ---- focus
     events.push_back({"FocusChanging",
-                      [](TMatrix &f) {
-                          f.tree->OnFocusChanging = [&f](TBaseTreeGrid *, PGridNode, PGridNode newNode, TColumnIndex,
-                                                         TColumnIndex, bool &allowed) {
-                              f.Strike(newNode);
-                              allowed = true;
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnFocusChanging, TPick::Last),
                       {ClickRow(), ClickWhileEditing(), DownKey(), DownKeyWhileEditing(), ApiFocus(),
                        {"ApiEditNode", Nothing, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }},
                        {"HomeKey",
@@ -609,25 +616,14 @@ std::vector<TEventCase> Events()
                         },
                         [](TMatrix &f) { QTest::keyClicks(f.tree.get(), QStringLiteral("T")); }}}});
     events.push_back({"FocusChanged",
-                      [](TMatrix &f) {
-                          f.tree->OnFocusChanged = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex) {
-                              f.Strike(node);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnFocusChanged),
                       {ClickRow(), ClickWhileEditing(), DownKey(), DownKeyWhileEditing(), ApiFocus(),
                        {"ApiEditNode", Nothing, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }},
                        {"ApiDeleteFocused", [](TMatrix &f) { f.Focus(f.T); },
                         [](TMatrix &f) { f.tree->DeleteNode(f.T); }}}});
 
     // ---- editing
-    events.push_back({"Editing",
-                      [](TMatrix &f) {
-                          f.tree->OnEditing = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex, bool &allowed) {
-                              f.Strike(node);
-                              allowed = true;
-                          };
-                      },
-                      EditStarts()});
+    events.push_back({"Editing", Strikes(&TBaseTreeGrid::OnEditing), EditStarts()});
     events.push_back({"CreateEditor",
                       [](TMatrix &f) {
                           f.tree->OnCreateEditor = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex,
@@ -650,11 +646,7 @@ std::vector<TEventCase> Events()
                           },
                           roads});
     }
-    events.push_back({"Edited",
-                      [](TMatrix &f) {
-                          f.tree->OnEdited = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex) { f.Strike(node); };
-                      },
-                      EditEnds()});
+    events.push_back({"Edited", Strikes(&TBaseTreeGrid::OnEdited), EditEnds()});
     {
         auto withoutTaking = [](TMatrix &f) {
             auto &options = f.tree->StringTreeOptions();
@@ -662,9 +654,7 @@ std::vector<TEventCase> Events()
             f.StartEdit(f.T);
         };
         events.push_back({"EditCancelled",
-                          [](TMatrix &f) {
-                              f.tree->OnEditCancelled = [&f](TBaseTreeGrid *, TColumnIndex) { f.Strike(nullptr); };
-                          },
+                          Strikes(&TBaseTreeGrid::OnEditCancelled, TPick::None),
                           {{"EscapeKey", [](TMatrix &f) { f.StartEdit(f.T); },
                             [](TMatrix &f) { f.EditorKey(Qt::Key_Escape); }},
                            {"ApiCancelEditNode", [](TMatrix &f) { f.StartEdit(f.T); },
@@ -678,10 +668,10 @@ std::vector<TEventCase> Events()
     }
 
     // ---- expanding and collapsing
-    events.push_back({"Collapsing", AllowedHook(&TBaseTreeGrid::OnCollapsing), Collapses()});
-    events.push_back({"Collapsed", NodeHook(&TBaseTreeGrid::OnCollapsed), Collapses()});
-    events.push_back({"Expanding", AllowedHook(&TBaseTreeGrid::OnExpanding), Expansions()});
-    events.push_back({"Expanded", NodeHook(&TBaseTreeGrid::OnExpanded), Expansions()});
+    events.push_back({"Collapsing", Strikes(&TBaseTreeGrid::OnCollapsing), Collapses()});
+    events.push_back({"Collapsed", Strikes(&TBaseTreeGrid::OnCollapsed), Collapses()});
+    events.push_back({"Expanding", Strikes(&TBaseTreeGrid::OnExpanding), Expansions()});
+    events.push_back({"Expanded", Strikes(&TBaseTreeGrid::OnExpanded), Expansions()});
 
     // ---- check boxes
     {
@@ -691,15 +681,8 @@ std::vector<TEventCase> Events()
             {"ApiSetCheckState", Nothing, [](TMatrix &f) { f.tree->SetCheckState(f.T, csCheckedNormal); }},
             {"ApiParentPropagates", Nothing, [](TMatrix &f) { f.tree->SetCheckState(f.P, csCheckedNormal); }},
         };
-        events.push_back({"Checking",
-                          [](TMatrix &f) {
-                              f.tree->OnChecking = [&f](TBaseTreeGrid *, PGridNode node, TCheckState &, bool &allowed) {
-                                  f.Strike(node);
-                                  allowed = true;
-                              };
-                          },
-                          roads});
-        events.push_back({"Checked", NodeHook(&TBaseTreeGrid::OnChecked), roads});
+        events.push_back({"Checking", Strikes(&TBaseTreeGrid::OnChecking), roads});
+        events.push_back({"Checked", Strikes(&TBaseTreeGrid::OnChecked), roads});
     }
 
     // ---- lazy initialisation: T is reset, so it is made again on first use
@@ -818,52 +801,13 @@ std::vector<TEventCase> Events()
     // ---- paint events: each strikes while the row of T is painted
     {
         std::vector<TRoad> roads{Repaint(), Grab(), WheelIntoView(), FocusKeyRepaints()};
-        events.push_back({"PaintText",
-                          [](TMatrix &f) {
-                              f.tree->OnPaintText = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, TColumnIndex,
-                                                         TVSTTextType) { f.Strike(node); };
-                          },
-                          roads});
-        events.push_back({"DrawText",
-                          [](TMatrix &f) {
-                              f.tree->OnDrawText = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, TColumnIndex,
-                                                        const QString &, const QRect &, bool &) { f.Strike(node); };
-                          },
-                          roads});
-        events.push_back({"BeforeItemPaint",
-                          [](TMatrix &f) {
-                              f.tree->OnBeforeItemPaint = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node,
-                                                               const QRect &, bool &) { f.Strike(node); };
-                          },
-                          roads});
-        events.push_back({"AfterItemPaint",
-                          [](TMatrix &f) {
-                              f.tree->OnAfterItemPaint = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node,
-                                                              const QRect &) { f.Strike(node); };
-                          },
-                          roads});
-        events.push_back({"BeforeItemErase",
-                          [](TMatrix &f) {
-                              f.tree->OnBeforeItemErase = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node,
-                                                               const QRect &, TColor &, TItemEraseAction &) {
-                                  f.Strike(node);
-                              };
-                          },
-                          roads});
-        events.push_back({"BeforeCellPaint",
-                          [](TMatrix &f) {
-                              f.tree->OnBeforeCellPaint = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, TColumnIndex,
-                                                               TTGCellPaintMode, const QRect &, QRect &) {
-                                  f.Strike(node);
-                              };
-                          },
-                          roads});
-        events.push_back({"AfterCellPaint",
-                          [](TMatrix &f) {
-                              f.tree->OnAfterCellPaint = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, TColumnIndex,
-                                                              const QRect &) { f.Strike(node); };
-                          },
-                          roads});
+        events.push_back({"PaintText", Strikes(&TStringTreeGrid::OnPaintText), roads});
+        events.push_back({"DrawText", Strikes(&TStringTreeGrid::OnDrawText), roads});
+        events.push_back({"BeforeItemPaint", Strikes(&TBaseTreeGrid::OnBeforeItemPaint), roads});
+        events.push_back({"AfterItemPaint", Strikes(&TBaseTreeGrid::OnAfterItemPaint), roads});
+        events.push_back({"BeforeItemErase", Strikes(&TBaseTreeGrid::OnBeforeItemErase), roads});
+        events.push_back({"BeforeCellPaint", Strikes(&TBaseTreeGrid::OnBeforeCellPaint), roads});
+        events.push_back({"AfterCellPaint", Strikes(&TBaseTreeGrid::OnAfterCellPaint), roads});
         events.push_back({"GetImage",
                           [](TMatrix &f) {
                               QImage picture(16, 16, QImage::Format_ARGB32);
@@ -877,11 +821,7 @@ std::vector<TEventCase> Events()
                               };
                           },
                           roads});
-        events.push_back({"BeforePaint",
-                          [](TMatrix &f) {
-                              f.tree->OnBeforePaint = [&f](TBaseTreeGrid *, TCanvas &) { f.Strike(nullptr); };
-                          },
-                          roads});
+        events.push_back({"BeforePaint", Strikes(&TBaseTreeGrid::OnBeforePaint, TPick::None), roads});
     }
 
     // ---- drag and drop onto T
@@ -926,11 +866,7 @@ std::vector<TEventCase> Events()
 
     // ---- structure, selection and scrolling
     events.push_back({"StructureChange",
-                      [](TMatrix &f) {
-                          f.tree->OnStructureChange = [&f](TBaseTreeGrid *, PGridNode node, TChangeReason) {
-                              f.Strike(node, true);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnStructureChange, TPick::First, true),
                       {{"ApiAddChild", Nothing, [](TMatrix &f) { f.NewChild(f.T); }},
                        {"DelayedApiAddChild", [](TMatrix &f) { f.tree->SetChangeDelay(5); },
                         [](TMatrix &f) {
@@ -955,7 +891,7 @@ std::vector<TEventCase> Events()
                         },
                         [](TMatrix &f) { f.tree->PasteFromClipboard(); }}}});
     events.push_back({"SelectionChange",
-                      NodeHook(&TBaseTreeGrid::OnChange),
+                      Strikes(&TBaseTreeGrid::OnChange),
                       {ClickRow(), DownKey(),
                        {"ShiftDownKey", [](TMatrix &f) { f.Focus(f.P0); },
                         [](TMatrix &f) { f.Key(Qt::Key_Down, Qt::ShiftModifier); }},
@@ -987,9 +923,7 @@ std::vector<TEventCase> Events()
                         },
                         [](TMatrix &f) { f.tree->DeleteNode(f.T0); }}}});
     events.push_back({"Scroll",
-                      [](TMatrix &f) {
-                          f.tree->OnScroll = [&f](TBaseTreeGrid *, int, int) { f.Strike(nullptr); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnScroll, TPick::None),
                       {{"Wheel", Nothing, [](TMatrix &f) { f.Wheel(f.Row(2), QPoint(0, -240)); }},
                        {"ScrollBar", Nothing, [](TMatrix &f) { f.ClickScrollBarDown(); }},
                        {"CtrlDownKey", Nothing, [](TMatrix &f) { f.Key(Qt::Key_Down, Qt::ControlModifier); }},
@@ -999,7 +933,7 @@ std::vector<TEventCase> Events()
                         [](TMatrix &f) { f.tree->ScrollIntoView(f.Last, false); }}}});
 
     // ---- nodes going, coming and moving: the first node named strikes
-    events.push_back({"FreeNode", NodeHook(&TBaseTreeGrid::OnFreeNode, true),
+    events.push_back({"FreeNode", Strikes(&TBaseTreeGrid::OnFreeNode, TPick::First, true),
                       {{"ApiDeleteNode", Nothing, [](TMatrix &f) { f.tree->DeleteNode(f.T); }},
                        {"ApiDeleteChildren", Nothing, [](TMatrix &f) { f.tree->DeleteChildren(f.P); }},
                        {"ApiChildCount", Nothing, [](TMatrix &f) { f.tree->SetChildCount(f.P, 1); }},
@@ -1012,24 +946,19 @@ std::vector<TEventCase> Events()
                         },
                         [](TMatrix &f) { f.tree->DeleteSelectedNodes(); }},
                        {"ApiResetNode", Nothing, [](TMatrix &f) { f.tree->ResetNode(f.T); }}}});
-    events.push_back({"ResetNode", NodeHook(&TBaseTreeGrid::OnResetNode),
+    events.push_back({"ResetNode", Strikes(&TBaseTreeGrid::OnResetNode),
                       {{"ApiResetNode", Nothing, [](TMatrix &f) { f.tree->ResetNode(f.T); }},
                        {"ApiResetWhileEditing", [](TMatrix &f) { f.StartEdit(f.T0); },
                         [](TMatrix &f) { f.tree->ResetNode(f.T); }}}});
     events.push_back({"NodeMoving",
-                      [](TMatrix &f) {
-                          f.tree->OnNodeMoving = [&f](TBaseTreeGrid *, PGridNode node, PGridNode, bool &allowed) {
-                              f.Strike(node);
-                              allowed = true;
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnNodeMoving),
                       {{"ApiMoveTo", Nothing, [](TMatrix &f) { f.tree->MoveTo(f.T, f.B, amInsertAfter); }},
                        {"ApiMoveChildren", Nothing,
                         [](TMatrix &f) {
                             f.subject = f.T0;
                             f.tree->MoveTo(f.T, f.B, amAddChildLast, true);
                         }}}});
-    events.push_back({"NodeMoved", NodeHook(&TBaseTreeGrid::OnNodeMoved),
+    events.push_back({"NodeMoved", Strikes(&TBaseTreeGrid::OnNodeMoved),
                       {{"ApiMoveTo", Nothing, [](TMatrix &f) { f.tree->MoveTo(f.T, f.B, amInsertAfter); }},
                        {"ApiMoveChildren", Nothing,
                         [](TMatrix &f) {
@@ -1063,53 +992,29 @@ std::vector<TEventCase> Events()
 
     // ---- the mouse and the keys themselves
     events.push_back({"HotChange",
-                      [](TMatrix &f) {
-                          f.tree->OnHotChange = [&f](TBaseTreeGrid *, PGridNode, PGridNode newNode) {
-                              f.Strike(newNode);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnHotChange, TPick::Last),
                       {{"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T); }}}});
     events.push_back({"MouseDown",
-                      [](TMatrix &f) {
-                          f.tree->OnMouseDown = [&f](TBaseTreeGrid *, TTGMouseButton, TTGShiftState, int, int) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnMouseDown, TPick::None),
                       {ClickRow(), {"DoubleClick", Nothing, [](TMatrix &f) { f.DoubleClick(f.Label(f.T)); }}}});
     events.push_back({"MouseUp",
-                      [](TMatrix &f) {
-                          f.tree->OnMouseUp = [&f](TBaseTreeGrid *, TTGMouseButton, TTGShiftState, int, int) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnMouseUp, TPick::None),
                       {ClickRow(), {"CheckBoxClick", Nothing, [](TMatrix &f) {
                                         f.Click(f.Part(f.T, hiOnItemCheckbox));
                                     }}}});
     events.push_back({"ColumnClick",
-                      [](TMatrix &f) {
-                          f.tree->OnColumnClick = [&f](TBaseTreeGrid *, TColumnIndex, TTGShiftState) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnColumnClick, TPick::None),
                       {{"MouseClick", [](TMatrix &f) { f.Focus(f.P0); },
                         [](TMatrix &f) { f.Click(f.Cell(f.T, 1)); }}}});
     events.push_back({"DragAllowed",
-                      [](TMatrix &f) {
-                          f.tree->OnDragAllowed = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex, bool &allowed) {
-                              f.Strike(node);
-                              allowed = false;
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnDragAllowed),
                       {ClickRow(), {"MousePressMove", Nothing, [](TMatrix &f) {
                                         f.Press(f.Label(f.T));
                                         f.Move(f.Label(f.T) + QPoint(0, 3 * f.rowHeight));
                                         f.Release(f.Label(f.T) + QPoint(0, 3 * f.rowHeight));
                                     }}}});
     events.push_back({"GetPopupMenu",
-                      [](TMatrix &f) {
-                          f.tree->OnGetPopupMenu = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex, QPoint, bool &,
-                                                        QMenu *&) { f.Strike(node); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnGetPopupMenu),
                       {{"RightClick", Nothing,
                         [](TMatrix &f) { f.Click(f.Label(f.T), Qt::NoModifier, Qt::RightButton); }},
                        {"RightClickSelecting",
@@ -1120,20 +1025,12 @@ std::vector<TEventCase> Events()
                         [](TMatrix &f) { f.Click(f.Label(f.T), Qt::NoModifier, Qt::RightButton); }},
                        {"MenuKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) { f.Key(Qt::Key_Menu); }}}});
     events.push_back({"KeyDown",
-                      [](TMatrix &f) {
-                          f.tree->OnKeyDown = [&f](TBaseTreeGrid *, int &, Qt::KeyboardModifiers) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnKeyDown, TPick::None),
                       {DownKey(), {"LeftKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) {
                                        f.Key(Qt::Key_Left);
                                    }}}});
     events.push_back({"KeyAction",
-                      [](TMatrix &f) {
-                          f.tree->OnKeyAction = [&f](TBaseTreeGrid *, int &, Qt::KeyboardModifiers &, bool &) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnKeyAction, TPick::None),
                       {DownKey(), {"SpaceKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) {
                                        f.Key(Qt::Key_Space);
                                    }}}});
@@ -1179,21 +1076,11 @@ std::vector<TEventCase> Events()
             f.tree->SetText(f.T, 0, QStringLiteral("T, a text far wider than its column is"));
         };
         events.push_back({"ShortenString",
-                          [](TMatrix &f) {
-                              f.tree->OnShortenString = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, TColumnIndex,
-                                                             const QString &, int, QString &, bool &) {
-                                  f.Strike(node);
-                              };
-                          },
+                          Strikes(&TStringTreeGrid::OnShortenString),
                           {{"Repaint", longText, [](TMatrix &f) { f.viewport->repaint(); }},
                            {"Grab", longText, [](TMatrix &f) { f.tree->grab(); }}}});
         events.push_back({"MeasureTextWidth",
-                          [](TMatrix &f) {
-                              f.tree->OnMeasureTextWidth = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node,
-                                                                TColumnIndex, const QString &, int &) {
-                                  f.Strike(node);
-                              };
-                          },
+                          Strikes(&TStringTreeGrid::OnMeasureTextWidth),
                           {{"Repaint", longText, [](TMatrix &f) {
                                 f.tree->InvalidateNode(f.T);
                                 f.viewport->repaint();
@@ -1202,11 +1089,7 @@ std::vector<TEventCase> Events()
                            {"ApiEditNode", longText, [](TMatrix &f) { f.tree->EditNode(f.T, 0); }}}});
     }
     events.push_back({"AfterItemErase",
-                      [](TMatrix &f) {
-                          f.tree->OnAfterItemErase = [&f](TBaseTreeGrid *, TCanvas &, PGridNode node, const QRect &) {
-                              f.Strike(node);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnAfterItemErase),
                       {Repaint(), Grab(), FocusKeyRepaints()}});
     events.push_back({"GetCellIsEmpty",
                       [](TMatrix &f) {
@@ -1225,22 +1108,11 @@ std::vector<TEventCase> Events()
                       {Repaint(), {"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T, 1); }}}});
 
     // ---- exchange: copying, rendering, saving and exporting rows
-    events.push_back({"NodeCopying",
-                      [](TMatrix &f) {
-                          f.tree->OnNodeCopying = [&f](TBaseTreeGrid *, PGridNode node, PGridNode, bool &allowed) {
-                              f.Strike(node, true);
-                              allowed = true;
-                          };
-                      },
-                      {PasteCopyOfT()}});
-    events.push_back({"NodeCopied", NodeHook(&TBaseTreeGrid::OnNodeCopied, true),
+    events.push_back({"NodeCopying", Strikes(&TBaseTreeGrid::OnNodeCopying, TPick::First, true), {PasteCopyOfT()}});
+    events.push_back({"NodeCopied", Strikes(&TBaseTreeGrid::OnNodeCopied, TPick::First, true),
                       {PasteCopyOfT()}});
     events.push_back({"SaveNode",
-                      [](TMatrix &f) {
-                          f.tree->OnSaveNode = [&f](TBaseTreeGrid *, PGridNode node, QIODevice &) {
-                              f.Strike(node, true);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnSaveNode, TPick::First, true),
                       {{"ApiSaveToStream", Nothing,
                         [](TMatrix &f) {
                             QBuffer buffer;
@@ -1268,61 +1140,33 @@ std::vector<TEventCase> Events()
             {"ApiExportHtml", Nothing, [](TMatrix &f) { f.tree->ContentToHTML(tstAll); }},
             {"ApiExportRtf", Nothing, [](TMatrix &f) { f.tree->ContentToRTF(tstAll); }},
         };
-        events.push_back({"BeforeNodeExport",
-                          [](TMatrix &f) {
-                              f.tree->OnBeforeNodeExport = [&f](TBaseTreeGrid *, TTGExportType, PGridNode node,
-                                                                bool &allowed) {
-                                  f.Strike(node);
-                                  allowed = true;
-                              };
-                          },
-                          roads});
-        events.push_back({"AfterNodeExport",
-                          [](TMatrix &f) {
-                              f.tree->OnAfterNodeExport = [&f](TBaseTreeGrid *, TTGExportType, PGridNode node) {
-                                  f.Strike(node);
-                              };
-                          },
-                          roads});
+        events.push_back({"BeforeNodeExport", Strikes(&TStringTreeGrid::OnBeforeNodeExport), roads});
+        events.push_back({"AfterNodeExport", Strikes(&TStringTreeGrid::OnAfterNodeExport), roads});
     }
 
     // ---- more of the mouse and the keys
     events.push_back({"Click",
-                      [](TMatrix &f) { f.tree->OnClick = [&f](TBaseTreeGrid *) { f.Strike(nullptr); }; },
+                      Strikes(&TBaseTreeGrid::OnClick, TPick::None),
                       {ClickRow(), {"CheckBoxClick", Nothing, [](TMatrix &f) {
                                         f.Click(f.Part(f.T, hiOnItemCheckbox));
                                     }}}});
     events.push_back({"DblClick",
-                      [](TMatrix &f) { f.tree->OnDblClick = [&f](TBaseTreeGrid *) { f.Strike(nullptr); }; },
+                      Strikes(&TBaseTreeGrid::OnDblClick, TPick::None),
                       {{"DoubleClick", Nothing, [](TMatrix &f) { f.DoubleClick(f.Label(f.T)); }}}});
     events.push_back({"ColumnDblClick",
-                      [](TMatrix &f) {
-                          f.tree->OnColumnDblClick = [&f](TBaseTreeGrid *, TColumnIndex, TTGShiftState) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnColumnDblClick, TPick::None),
                       {{"DoubleClick", Nothing, [](TMatrix &f) { f.DoubleClick(f.Cell(f.T, 1)); }}}});
     events.push_back({"MouseMove",
-                      [](TMatrix &f) {
-                          f.tree->OnMouseMove = [&f](TBaseTreeGrid *, TTGShiftState, int, int) { f.Strike(nullptr); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnMouseMove, TPick::None),
                       {{"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T); }}}});
     events.push_back({"MouseWheel",
-                      [](TMatrix &f) {
-                          f.tree->OnMouseWheel = [&f](TBaseTreeGrid *, TTGShiftState, int, QPoint, bool &) {
-                              f.Strike(nullptr);
-                          };
-                      },
+                      Strikes(&TBaseTreeGrid::OnMouseWheel, TPick::None),
                       {{"Wheel", Nothing, [](TMatrix &f) { f.Wheel(f.Label(f.T), QPoint(0, -120)); }}}});
     events.push_back({"GetCursor",
-                      [](TMatrix &f) {
-                          f.tree->OnGetCursor = [&f](TBaseTreeGrid *, TCursor &) { f.Strike(nullptr); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnGetCursor, TPick::None),
                       {{"MouseHover", Nothing, [](TMatrix &f) { f.Hover(f.T); }}}});
     events.push_back({"KeyUp",
-                      [](TMatrix &f) {
-                          f.tree->OnKeyUp = [&f](TBaseTreeGrid *, int &, Qt::KeyboardModifiers) { f.Strike(nullptr); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnKeyUp, TPick::None),
                       {{"SpaceKey", [](TMatrix &f) { f.Focus(f.T); }, [](TMatrix &f) { f.Key(Qt::Key_Space); }}}});
     {
         // The lower edge of T's row in the first column (resizable).
@@ -1331,13 +1175,7 @@ std::vector<TEventCase> Events()
             return QPoint(row.center().x(), row.bottom() - 1);
         };
         events.push_back({"NodeHeightTracking",
-                          [](TMatrix &f) {
-                              f.tree->OnNodeHeightTracking = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex,
-                                                                  TTGShiftState, QPoint &, QPoint, bool &allowed) {
-                                  f.Strike(node);
-                                  allowed = true;
-                              };
-                          },
+                          Strikes(&TBaseTreeGrid::OnNodeHeightTracking),
                           {{"MouseSplitterDrag", [](TMatrix &f) { f.MiscOptions({toNodeHeightResize}); },
                             [splitter](TMatrix &f) {
                                 const QPoint from = splitter(f);
@@ -1347,27 +1185,17 @@ std::vector<TEventCase> Events()
                                 f.Release(from + QPoint(0, 16));
                             }}}});
         events.push_back({"NodeHeightDblClickResize",
-                          [](TMatrix &f) {
-                              f.tree->OnNodeHeightDblClickResize = [&f](TBaseTreeGrid *, PGridNode node, TColumnIndex,
-                                                                        TTGShiftState, QPoint, bool &allowed) {
-                                  f.Strike(node);
-                                  allowed = true;
-                              };
-                          },
+                          Strikes(&TBaseTreeGrid::OnNodeHeightDblClickResize),
                           {{"MouseSplitterDoubleClick",
                             [](TMatrix &f) { f.MiscOptions({toNodeHeightResize, toNodeHeightDblClickResize}); },
                             [splitter](TMatrix &f) { f.DoubleClick(splitter(f)); }}}});
     }
     events.push_back({"StartDrag",
-                      [](TMatrix &f) {
-                          f.tree->OnStartDrag = [&f](TBaseTreeGrid *, QObject *&) { f.Strike(nullptr); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnStartDrag, TPick::None),
                       {{"MouseFrameworkDrag", Nothing,
                         [](TMatrix &f) { f.DragFrameworkStyle(f.Label(f.T), f.Label(f.B)); }}}});
     events.push_back({"EndDrag",
-                      [](TMatrix &f) {
-                          f.tree->OnEndDrag = [&f](TBaseTreeGrid *, QObject *, int, int) { f.Strike(nullptr); };
-                      },
+                      Strikes(&TBaseTreeGrid::OnEndDrag, TPick::None),
                       {{"MouseFrameworkDrag", Nothing,
                         [](TMatrix &f) { f.DragFrameworkStyle(f.Label(f.T), f.Label(f.B)); }}}});
     return events;
