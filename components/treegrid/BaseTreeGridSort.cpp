@@ -92,6 +92,7 @@ void TBaseTreeGrid::SortChildren(PGridNode node, TColumnIndex column, TSortDirec
     for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
         children.push_back(run);
     std::vector<PGridNode> scratch(children.size());
+    const std::uint64_t rows = FRowsGeneration;
     if (direction == sdAscending)
         MergeSortRun(children.data(), children.size(), scratch.data(),
                      [this, column](PGridNode a, PGridNode b) { return DoCompare(a, b, column) > 0; });
@@ -100,13 +101,16 @@ void TBaseTreeGrid::SortChildren(PGridNode node, TColumnIndex column, TSortDirec
                      [this, column](PGridNode a, PGridNode b) { return DoCompare(a, b, column) < 0; });
     if (IsRemoved(node))
         return;
-    const std::unordered_set<PGridNode> sorted(children.begin(), children.end());
-    std::erase_if(children, [this, node](PGridNode child) { return IsRemoved(child) || child->Parent != node; });
-    for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
-        if (!sorted.count(run))
-            children.push_back(run);
-    if (children.empty())
-        return;
+    if (FRowsGeneration != rows) {
+        // The rows changed while the owner compared.
+        const std::unordered_set<PGridNode> sorted(children.begin(), children.end());
+        std::erase_if(children, [this, node](PGridNode child) { return IsRemoved(child) || child->Parent != node; });
+        for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
+            if (!sorted.count(run))
+                children.push_back(run);
+        if (children.empty())
+            return;
+    }
     for (std::size_t i = 0; i + 1 < children.size(); ++i)
         children[i]->NextSibling = children[i + 1];
     children.back()->NextSibling = nullptr;
