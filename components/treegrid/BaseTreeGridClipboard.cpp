@@ -102,8 +102,7 @@ QStringList TBaseTreeGrid::GetNativeClipboardFormats()
 
 void TBaseTreeGrid::DoGetUserClipboardFormats(QStringList &formats)
 {
-    if (OnGetUserClipboardFormats)
-        OnGetUserClipboardFormats(this, formats);
+    Raise(OnGetUserClipboardFormats, formats);
 }
 
 QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes,
@@ -112,7 +111,8 @@ QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector
     QByteArray result;
     if (format == QLatin1String("Tree Grid Data")) {
         for (PGridNode node : nodes)
-            WriteNode(result, node);
+            if (!IsRemoved(node)) // the owner's handlers may remove nodes while they are written
+                WriteNode(result, node);
     } else if (!DoRenderOLEData(format, nodes, forClipboard, result)) {
         result.clear();
     }
@@ -123,8 +123,7 @@ bool TBaseTreeGrid::DoRenderOLEData(const QString &format, const std::vector<PGr
                                     QByteArray &data)
 {
     bool rendered = false;
-    if (OnRenderOLEData)
-        OnRenderOLEData(this, format, nodes, forClipboard, data, rendered);
+    Raise(OnRenderOLEData, format, nodes, forClipboard, data, rendered);
     return rendered;
 }
 

@@ -521,8 +521,7 @@ int TBaseTreeGrid::GetMaxRightExtend()
 
 int TBaseTreeGrid::GetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth)
 {
-    if (OnBeforeGetMaxColumnWidth)
-        OnBeforeGetMaxColumnWidth(this, column);
+    Raise(OnBeforeGetMaxColumnWidth, column);
     BeginOperation();
     int result = 0;
     const bool mainColumn = column == MainColumn();
@@ -556,8 +555,7 @@ int TBaseTreeGrid::GetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWid
     if (FOptions->PaintOptions().contains(toShowVertGridLines))
         ++result;
     EndOperation();
-    if (OnAfterGetMaxColumnWidth)
-        OnAfterGetMaxColumnWidth(this, column);
+    Raise(OnAfterGetMaxColumnWidth, column);
     return result;
 }
 

@@ -258,8 +258,7 @@ void TBaseTreeGrid::UpdateHorizontalScrollBar(bool doRepaint)
 
 void TBaseTreeGrid::DoShowScrollbar(TScrollBarKind bar, bool show)
 {
-    if (OnShowScrollbar)
-        OnShowScrollbar(this, bar, show);
+    Raise(OnShowScrollbar, bar, show);
 }
 
 void TBaseTreeGrid::ScrollBarOptionsChanged()
