@@ -5,6 +5,7 @@
 
 #include "Language.h"
 #include "Log.h"
+#include "core/MessageQueue.h"
 #include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -14,6 +15,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
     : QObject(parent), TPlannerCoreState(window, undoRedo ? *undoRedo : UndoRedo())
 {
     setObjectName(QStringLiteral("PlannerCore"));
+    FMessages = new TMessageQueue(window, this);
     FRowPlacer = std::make_unique<TRowPlacer>();
     FTables[tbTable] = table;
     FTables[tbExclude] = exclude;

@@ -33,6 +33,7 @@
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
+class TMessageQueue;
 class TUndoRedo;
 class TWorkCalendar;
 class TDateTexts;
@@ -52,6 +53,9 @@ public:
     ~TPlannerCore() override;
 
     IPlannerWindow &Window() const { return FWindow; }
+    // Messages that wait for the event loop: each is dropped when its reason is gone by then,
+    // and all of them once the window has closed.
+    TMessageQueue &Messages() const { return *FMessages; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
 
     // ---- observers of the document (the journal, the document file)
@@ -398,6 +402,7 @@ private:
         void operator()(TScheduleState *state) const;
     };
     std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
+    TMessageQueue *FMessages = nullptr; // a child of the core
     // The state, checked against the holidays, positions, absent days and unit (not while a
     // batch of rows is refreshed: the batch checks it itself).
     TScheduleState &ScheduleState();

@@ -2,10 +2,14 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include "AtomicFile.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
+#include "sync/WorkingFolder.h"
 
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
 {
@@ -27,34 +31,40 @@ void TDocumentFile::DocumentCleared()
 
 // ---- document life
 
-bool TDocumentFile::Open(const QString &fileName)
+bool TDocumentFile::Open(const QString &name)
 {
+    // The document is the file its links name; another instance shows it by that name.
+    const QString fileName = platform::resolvedFilePath(name);
     if (!QFileInfo(fileName).isFile()) {
-        FCore.Window().Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
+        QString where;
+        const int code = FileReadError(fileName, &where);
+        FCore.Window().Ask(code == ENOENT || code == 0 ? Translate(QStringLiteral("File %s does not exist."), {name})
+                                                       : LoadFailureText(code, where),
+                           mtInformation, {mbOK});
         return false;
     }
     if (FCore.Window().ActivateOtherInstance(fileName))
         return false;
-    if (FSync.HasUnsavedChanges()) {
-        const int answer = MessageFileNotSaved();
-        if (answer == mrCancel)
-            return false;
-        if (answer == mrYes && !Save())
-            return false; // nothing may be lost: an unsaved document stays open
-    }
+    if (!MayCloseDocument())
+        return false;
     FCore.SetLoading(true);
     FCore.BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
     bool loaded = false;
+    FLoadFailure.clear();
     try {
         FCore.ActionNewExecute();
-        if (fileName.right(4).toUpper() == QStringLiteral(".ZOP"))
+        // The name the user chose tells the type, wherever its link points.
+        if (name.right(4).toUpper() == QStringLiteral(".ZOP"))
             loaded = Load(fileName);
     } catch (...) {
         loaded = false;
     }
     if (!loaded) {
         FCore.ActionNewExecute();
-        FCore.Window().Ask(Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown.")),
+        // A file that could not be read says why; anything else is no document.
+        FCore.Window().Ask(FLoadFailure.isEmpty()
+                               ? Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown."))
+                               : FLoadFailure,
                            mtInformation, {mbOK});
     }
     FCore.EndUpdate();
@@ -78,6 +88,11 @@ int TDocumentFile::MessageFileNotSaved()
 
 bool TDocumentFile::FormClose()
 {
+    return MayCloseDocument();
+}
+
+bool TDocumentFile::MayCloseDocument()
+{
     if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
         FCore.Window().SetBusyCursor(true);
         FSync.ForceStorePending();
@@ -91,6 +106,7 @@ bool TDocumentFile::FormClose()
     case mrNo:
         return true;
     case mrYes:
+        // Nothing may be lost: a document that could not be saved stays.
         if (!Save())
             return false;
         // The saved document holds every change; the journal of the new generation gets

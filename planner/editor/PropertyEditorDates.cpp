@@ -13,6 +13,7 @@
 
 #include "DateFormat.h"
 #include "Language.h"
+#include "core/MessageQueue.h"
 #include "core/PlannerCore.h"
 #include "dialogs/RefusalMark.h"
 
@@ -148,8 +149,7 @@ void TPropertyEditor::TellNotWritten(const QString &caption, const QString &text
         return;
     }
     // Not inside the reload or the event that dropped it.
-    QMetaObject::invokeMethod(this, [this, message] { FCore.Window().Ask(message, mtWarning, {mbOK}); },
-                              Qt::QueuedConnection);
+    FCore.Messages().Post(message, mtWarning);
 }
 
 // ---- the mark of a text that is no date

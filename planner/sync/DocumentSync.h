@@ -177,8 +177,8 @@ public:
     // claim was neither finished nor given up), as a time of day, with the date when it was
     // not today; empty when none held it back.
     const QString &UnfinishedSaveStarted() const { return FUnfinishedSave; }
-    // The document's shared folder, when the last SaveGeneration failed because this user
-    // may not write there (or its disk is read-only); empty otherwise.
+    // The document's shared folder, when the last SaveGeneration failed writing there; empty
+    // when it failed elsewhere (the document's own folder) or did not fail.
     const QString &RefusedFolder() const { return FRefusedFolder; }
     // How long a closed generation without a successor is waited for before the save that
     // closed it counts as dead and is undone (30 s); a save that meets another one of the
@@ -241,6 +241,8 @@ private:
     // Tells the user (once: status bar, message, log) when edits stop being shared, and
     // when they are shared again.
     void ReportSharing();
+    // What keeps the edits from the others now (worst first; 0: nothing), and why.
+    int SharingProblemNow(QString &detail) const;
     // The generation the row order belongs to, from the journal's.
     void NoteGeneration();
     // No conflict found any more, nor what its cells showed.

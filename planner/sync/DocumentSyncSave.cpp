@@ -106,8 +106,7 @@ bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool
             error = ErrorText(e);
             if (errorCode)
                 *errorCode = e.Code;
-            if (e.Code == EACCES || e.Code == EPERM || e.Code == EROFS)
-                FRefusedFolder = e.SharedFolder;
+            FRefusedFolder = e.SharedFolder;
             break;
         } catch (const std::exception &e) {
             error = ErrorText(e);

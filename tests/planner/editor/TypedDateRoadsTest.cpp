@@ -141,7 +141,9 @@ TEST_F(TypedDateRoadsTest, EveryRoadThatTakesATypedDateFromItsFieldWritesItOrSay
              form->RecentFiles().AddToLastFiles(otherDocument);
              ClickMenuItem(*form, form->Datei1, form->RecentFiles().Action(1), form->LastFiles1);
          }},
-        {"File > New", true, Told, Told, [this](TNodeData *, TNodeData *) {
+        {"File > New", true, Written, Told, [this](TNodeData *, TNodeData *) {
+             // Whether to save this one first (when something is not in its journal): no.
+             form->answers = {mrNo};
              ClickMenuItem(*form, form->Datei1, form->ActionNew);
          }},
         {"File > Exit", true, Written, Told, [this](TNodeData *, TNodeData *) {

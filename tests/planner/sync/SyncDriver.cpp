@@ -190,6 +190,8 @@ public:
             }
             if (command == "save")
                 return file.Save(sync.DirWatchThread()->Filename()) ? "ok" : "error save";
+            if (command == "saveas")
+                return file.ActionSaveAsExecute() ? "ok" : "error save";
             if (command == "crashsave" || command == "slowsave") {
                 const QString argument = f.value(1);
                 sync.OnSaveStep = [command, argument](const QString &step) {

@@ -21,6 +21,7 @@
 //   undo                     takes back the newest undo step
 //   save                     the road of saving under the document's name
 //   saveasname <path>        the name the save dialog answers from now on
+//   saveas                   Save As, answered by that name
 //   slowsave <ms>            the same, resting ms at every step of the save
 //   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
 //                            "working", "document"), then the process dies
