@@ -6,6 +6,7 @@
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
+#include "sync/SyncBracket.h"
 
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
 {
@@ -35,6 +36,8 @@ bool TDocumentFile::Open(const QString &fileName)
     }
     if (FCore.Window().ActivateOtherInstance(fileName))
         return false;
+    // Written first, as on closing: only what cannot be written is asked about.
+    WriteJournal();
     if (FSync.HasUnsavedChanges()) {
         const int answer = MessageFileNotSaved();
         if (answer == mrCancel)
@@ -76,15 +79,21 @@ int TDocumentFile::MessageFileNotSaved()
     return answer == mrYes || answer == mrNo ? answer : mrCancel;
 }
 
+void TDocumentFile::WriteJournal()
+{
+    // Also when everything was written: a save elsewhere may have closed the generation it
+    // went into, and only following that save keeps it.
+    const TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
+                            [this] { FCore.Window().SetBusyCursor(false); });
+    FSync.ForceStorePending();
+}
+
 bool TDocumentFile::FormClose()
 {
-    if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
-        FCore.Window().SetBusyCursor(true);
-        FSync.ForceStorePending();
-        FCore.Window().SetBusyCursor(false);
-    }
-    // Still unwritten: the shared folder could not be written (or the document has no name);
-    // or a change that no journal carries waits for a save.
+    WriteJournal();
+    // Still unwritten: the shared folder could not be written (or the document has no name),
+    // own events stay in a generation another save closed that cannot be followed now; or a
+    // change that no journal carries waits for a save.
     if (!FSync.HasUnsavedChanges())
         return true;
     switch (MessageFileNotSaved()) {

@@ -19,6 +19,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 #include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
@@ -30,6 +31,7 @@ class TDocumentSync;
 class TMemIniFile;
 class TPlannerCore;
 class TXMLNode;
+class TXMLTree;
 
 class TDocumentFile : public IDocumentStore, public IDocumentObserver
 {
@@ -56,11 +58,15 @@ public:
     int MessageFileNotSaved();
     // The close handler: false refuses closing.
     bool FormClose();
+    // Writes the journal's events where the other instances read them, following another
+    // instance's save first (the busy cursor meanwhile).
+    void WriteJournal();
 
     // ---- the file (DocumentFileFormat.cpp)
     // Reads one document file into the model; false (logged) when it cannot be read or the
     // user declines a file of another version.
     bool LoadFrom(const QString &fileName) override;
+    bool LoadFrom(const QString &fileName, std::unique_ptr<TXMLTree> tree, bool compressed) override;
     // The whole document as the bytes of one file, compressed when asked; always built from
     // the empty template.
     QByteArray SaveToBuffer(bool compress) override;

@@ -37,6 +37,7 @@ TDocumentSync::TDocumentSync(TPlannerCore &core, QObject *parent)
 
 TDocumentSync::~TDocumentSync()
 {
+    EndJournal();
     FCore.OnIdleSynchronise = nullptr;
     FCore.OnFolderReachable = nullptr;
     FCore.RemoveObserver(*this);
@@ -79,8 +80,11 @@ void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTabl
 
 void TDocumentSync::DocumentCleared()
 {
+    EndJournal();
     FDirWatchThread = std::make_unique<TDirWatchThread>();
     FUnjournalledChange = false;
+    FEventsLeftBehind = false;
+    FToldLosses.clear();
 }
 
 void TDocumentSync::NoteUnjournalledChange()
@@ -91,7 +95,7 @@ void TDocumentSync::NoteUnjournalledChange()
 
 bool TDocumentSync::HasUnsavedChanges() const
 {
-    return FUnjournalledChange || FDirWatchThread->HasUnwrittenEvents();
+    return FUnjournalledChange || FEventsLeftBehind || FDirWatchThread->HasUnwrittenEvents();
 }
 
 // ---- the journal
@@ -101,13 +105,17 @@ void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *p
     // Another document starts with nothing said about sharing.
     const bool another = !FDirWatchThread
                          || FDirWatchThread->Filename() != QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
-    if (another)
+    if (another) {
         FProtectionNotice.clear();
+        FToldLosses.clear();
+    }
     if (FSync && another && (FSync->SharingProblem != spNone || !FSync->ProtectionShown.isEmpty())) {
         FSync->SharingProblem = spNone;
         FSync->ProtectionShown.clear();
         FCore.Window().SetSharingNotice(QString());
     }
+    EndJournal();
+    FEventsLeftBehind = false;
     FDirWatchThread.reset();
     try {
         FDirWatchThread = std::make_unique<TDirWatchThread>(fileName, previousEvents);
@@ -185,10 +193,9 @@ void TDocumentSync::HandOverJournalEvents()
     FDirWatchThread->HandOverPendingEvents(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
 }
 
-bool TDocumentSync::ForceStorePending()
+void TDocumentSync::WritePendingNow()
 {
     FDirWatchThread->ForceStorePending(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
-    return !FDirWatchThread->HasUnwrittenEvents();
 }
 
 TEarlyFileRead &TDocumentSync::EarlyWorkingCopy()

@@ -218,9 +218,10 @@ bool ReadDirect(int fd, qint64 limit, QByteArray &bytes, int &error)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
-    // O_DIRECT wants aligned buffers, offsets and lengths.
+    // O_DIRECT wants aligned buffers, offsets and lengths. Large requests: a share's client
+    // splits them into many requests to the server that are under way at once.
     constexpr qint64 Align = 4096;
-    constexpr qint64 Block = 1 << 16;
+    constexpr qint64 Block = 1 << 20;
     void *buffer = nullptr;
     if (::posix_memalign(&buffer, Align, Block) != 0) {
         error = ENOMEM;

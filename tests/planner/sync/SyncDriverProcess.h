@@ -110,6 +110,8 @@ public:
         }
     }
     bool Running() const { return FProcess && FProcess->state() != QProcess::NotRunning; }
+    // The driver's process id (0 when none runs), for signals a test sends it.
+    qint64 Pid() const { return Running() ? FProcess->processId() : 0; }
     const QString &Host() const { return FHost; }
     // Everything the driver wrote that was no answer (for failure messages).
     QString Output()
