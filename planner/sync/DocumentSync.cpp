@@ -126,7 +126,9 @@ void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *p
     }
     // Row ids this user handed out before (in this run or an earlier one) may be known to
     // others through the diff files, even when the rows are gone: none is given out again.
-    FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
+    // A reload keeps the number this run reached, which is at least that.
+    if (!FCarrying)
+        FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
     ReportSharing();
 }
 

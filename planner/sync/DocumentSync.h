@@ -245,7 +245,8 @@ private:
     // An own event again, from its file record (dates back to display form).
     std::unique_ptr<TNodeEvent> EventOfRecord(const TDiffRecord &record) const;
     TDiffRecord RecordOfEvent(const TNodeEvent &event) const;
-    // Moves to generation `target`, its working copy read on the way or `prepared` (taken).
+    // Moves to generation `target`, its working copy as read beforehand (FollowOtherSaves) or
+    // read now.
     bool SwitchGeneration(qint64 target);
     // True when the current generation is open again.
     bool RecoverStuckSave();

@@ -550,8 +550,9 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
                       [this] { FCore.Window().SetBusyCursor(false); });
     const int tab = FCore.GroupTabIndex();
-    // Kept in case the working copy fails to load after all.
-    const QByteArray previous = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
+    // Kept in case the working copy fails to load after all (plain: quicker to make).
+    const QByteArray previous = FStore->SaveToBuffer(false);
+    const bool compressed = FCore.FSaveFileCompressed;
     // Colours chosen here and not yet saved stay the user's; the next save writes them.
     const bool ownPalettes = FUnjournalledChange;
     const QVector<TColor> colors = FCore.FColors;
@@ -609,6 +610,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         FDirWatchThread->SetWorkingDir(previousGeneration);
         if (copy.open() && copy.write(previous) == previous.size() && copy.flush())
             FStore->LoadFrom(copy.fileName());
+        FCore.FSaveFileCompressed = compressed;
         FCore.FLastFreeID = std::max(FCore.FLastFreeID, lastFreeID);
         // The unwritten ones back into the journal, unapplied: the restored document holds
         // them already, and the written ones are still in the old generation's files.

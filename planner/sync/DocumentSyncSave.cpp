@@ -237,6 +237,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
     journal.SetNeedReload(false);
     journal.SetChanged(false);
     FUnjournalledChange = false;
+    FEventsLeftBehind = false;
     ClearHistory();
     return true;
 }
