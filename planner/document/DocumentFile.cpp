@@ -36,8 +36,8 @@ bool TDocumentFile::Open(const QString &fileName)
     }
     if (FCore.Window().ActivateOtherInstance(fileName))
         return false;
-    // Written first, as on closing: only what cannot be written is asked about.
-    WriteJournal();
+    // A save elsewhere is followed first; events not written yet are asked about.
+    SettleJournal(false);
     if (FSync.HasUnsavedChanges()) {
         const int answer = MessageFileNotSaved();
         if (answer == mrCancel)
@@ -79,18 +79,21 @@ int TDocumentFile::MessageFileNotSaved()
     return answer == mrYes || answer == mrNo ? answer : mrCancel;
 }
 
-void TDocumentFile::WriteJournal()
+void TDocumentFile::SettleJournal(bool write)
 {
     // Also when everything was written: a save elsewhere may have closed the generation it
     // went into, and only following that save keeps it.
     const TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
                             [this] { FCore.Window().SetBusyCursor(false); });
-    FSync.ForceStorePending();
+    if (write)
+        FSync.ForceStorePending();
+    else
+        FSync.FollowBeforeLeaving();
 }
 
 bool TDocumentFile::FormClose()
 {
-    WriteJournal();
+    SettleJournal(true);
     // Still unwritten: the shared folder could not be written (or the document has no name),
     // own events stay in a generation another save closed that cannot be followed now; or a
     // change that no journal carries waits for a save.

@@ -58,9 +58,10 @@ public:
     int MessageFileNotSaved();
     // The close handler: false refuses closing.
     bool FormClose();
-    // Writes the journal's events where the other instances read them, following another
-    // instance's save first (the busy cursor meanwhile).
-    void WriteJournal();
+    // Before the document goes: follows another instance's save that closed the generation
+    // the own events went into, and writes the events not written yet when asked (the busy
+    // cursor meanwhile).
+    void SettleJournal(bool write);
 
     // ---- the file (DocumentFileFormat.cpp)
     // Reads one document file into the model; false (logged) when it cannot be read or the

@@ -84,6 +84,10 @@ public:
     // a newer generation is followed first (waiting a moment for a save under way), and what
     // cannot be moved there counts as unsaved. True when nothing is left behind.
     bool ForceStorePending();
+    // The same without writing the events not yet written (opening another document asks
+    // about those): a newer generation is followed, and own events left in a closed one count
+    // as unsaved.
+    void FollowBeforeLeaving();
     // At opening: own events that an instance of this user which ended without following
     // (killed, its machine down) left in an older generation, and that the newest generation
     // lacks, are carried into the newest one, where the loading applies them.

@@ -65,7 +65,7 @@ bool TDocumentSync::OwnEventsLeftBehind()
     return !CarriedRecords(current, save >= 0 ? save : current + 1).empty() || journal.HasUnwrittenEvents();
 }
 
-bool TDocumentSync::ForceStorePending()
+void TDocumentSync::FollowBeforeLeaving()
 {
     FEventsLeftBehind = false;
     if (Journals(FDirWatchThread.get())) {
@@ -86,6 +86,12 @@ bool TDocumentSync::ForceStorePending()
             FollowOtherSaves(true);
         }
     }
+    FEventsLeftBehind = OwnEventsLeftBehind();
+}
+
+bool TDocumentSync::ForceStorePending()
+{
+    FollowBeforeLeaving();
     WritePendingNow();
     FEventsLeftBehind = OwnEventsLeftBehind();
     if (FEventsLeftBehind)

@@ -46,6 +46,15 @@ namespace {
 
 class ReloadKeepsViewTest : public SharedWindowTest
 {
+protected:
+    // B types `typed` into the comment field of the last of `rows` tasks A shares.
+    void TypeIntoTheLastTask(int rows, const char *typed)
+    {
+        ASSERT_NO_FATAL_FAILURE(Share(rows));
+        ASSERT_NO_FATAL_FAILURE(Select(ids.last()));
+        ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+    }
 };
 
 } // namespace
@@ -112,11 +121,8 @@ TEST_F(ReloadKeepsViewTest, TypingInAnEditorFieldGoesOnAtItsCaretAfterAnotherIns
 
 TEST_F(ReloadKeepsViewTest, KeysPressedWhileTheReloadRunsReachTheField)
 {
-    ASSERT_NO_FATAL_FAILURE(Share(1));
+    ASSERT_NO_FATAL_FAILURE(TypeIntoTheLastTask(1, " by B"));
     const QString row = ids[0];
-    ASSERT_NO_FATAL_FAILURE(Select(row));
-    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
-    QTest::keyClicks(QApplication::focusWidget(), " by B");
 
     // Keys pressed while the reload runs wait in the window's queue, as the window system
     // delivers them: to whatever has the focus when they are taken.
@@ -141,11 +147,8 @@ TEST_F(ReloadKeepsViewTest, KeysPressedWhileTheReloadRunsReachTheField)
 
 TEST_F(ReloadKeepsViewTest, AReloadThatFailsHalfWayLeavesTheFieldToTheUserAndSoDoesTheNextOne)
 {
-    ASSERT_NO_FATAL_FAILURE(Share(2));
+    ASSERT_NO_FATAL_FAILURE(TypeIntoTheLastTask(2, "-a"));
     const QString row = ids[1];
-    ASSERT_NO_FATAL_FAILURE(Select(row));
-    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
-    QTest::keyClicks(QApplication::focusWidget(), "-a");
 
     // B's settings cannot be written once, as the reload of A's save begins: the reload
     // stops there, and the program's event handling logs what it threw.
