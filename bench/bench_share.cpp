@@ -45,6 +45,7 @@ public:
                      {QStringLiteral("--relay"), FLocal.path(), FMount.path(), QString::number(kRoundTripMs)});
         if (!FRelay.waitForStarted(5000))
             return;
+        FStarted = true;
         for (int i = 0; i < 500 && FRelay.state() == QProcess::Running; ++i) {
             struct statfs info;
             if (::statfs(QFile::encodeName(FMount.path()).constData(), &info) == 0 && long(info.f_type) == kFuseMagic) {
@@ -56,7 +57,8 @@ public:
     }
     ~TShare()
     {
-        if (FMounted)
+        // Also when it never answered: a relay that died leaves its mount behind.
+        if (FStarted)
             ::umount2(QFile::encodeName(FMount.path()).constData(), MNT_DETACH);
         if (!FRelay.waitForFinished(5000))
             FRelay.kill();
@@ -70,6 +72,7 @@ private:
     QTemporaryDir FLocal;
     QTemporaryDir FMount;
     QProcess FRelay;
+    bool FStarted = false;
     bool FMounted = false;
 };
 
