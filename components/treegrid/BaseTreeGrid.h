@@ -1330,8 +1330,9 @@ private:
     // The nodes below `node` (and the node, unless the root) are about to be freed: a pending
     // copy that holds any of them goes onto the clipboard as it is now.
     void KeepCopyBeforeFree(PGridNode node);
-    // This tree's data on the clipboard is rendered there, without the reference to the tree.
-    void HandOverClipboardData();
+    // This tree's data on the clipboard is rendered there, without the reference to the tree;
+    // false while a receiver is reading it (it stays as it is).
+    bool HandOverClipboardData();
     // A paste elsewhere took the nodes of this tree's clipboard data whose flags are set.
     void NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived);
     // Whether a node of a running exchange (the drag, else the cut or copy) is still there.

@@ -193,14 +193,18 @@ void TBaseTreeGrid::FlushClipboard()
     HandOverClipboardData();
 }
 
-void TBaseTreeGrid::HandOverClipboardData()
+bool TBaseTreeGrid::HandOverClipboardData()
 {
     if (!FClipboardData)
-        return;
+        return true;
     QClipboard *clipboard = QGuiApplication::clipboard();
     const QMimeData *current = clipboard->mimeData();
     if (current != FClipboardData.data())
-        return;
+        return true;
+    // A handler that removes copied rows while they are rendered: the receiver still reads
+    // this object, which must stay; the rows it renders leave the removed ones out.
+    if (const auto *own = qobject_cast<const TTGDataObject *>(current); own && own->Rendering())
+        return false;
     // The rendered formats stay on the clipboard for others; only the reference goes.
     DoStateChange({tsClipboardFlushing});
     auto *flushed = new QMimeData;
@@ -210,6 +214,7 @@ void TBaseTreeGrid::HandOverClipboardData()
     FClipboardData = nullptr;
     clipboard->setMimeData(flushed);
     DoStateChange({}, {tsClipboardFlushing});
+    return true;
 }
 
 void TBaseTreeGrid::KeepCopyBeforeFree(PGridNode node)
@@ -230,8 +235,8 @@ void TBaseTreeGrid::KeepCopyBeforeFree(PGridNode node)
         return;
     // Rendered while every node of the copy is still there; the clipboard's data no longer
     // depends on the tree, so the marks go.
-    HandOverClipboardData();
-    CancelCutOrCopy();
+    if (HandOverClipboardData())
+        CancelCutOrCopy();
 }
 
 // ---- cut, copy and paste

@@ -9,6 +9,7 @@
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
+#include "sync/SyncBracket.h"
 #include "sync/WorkingFolder.h"
 
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
@@ -86,6 +87,15 @@ int TDocumentFile::MessageFileNotSaved()
     return answer == mrYes || answer == mrNo ? answer : mrCancel;
 }
 
+void TDocumentFile::SettleJournal()
+{
+    // Also when everything was written: a save elsewhere may have closed the generation it
+    // went into, and only following that save keeps it.
+    const TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
+                            [this] { FCore.Window().SetBusyCursor(false); });
+    FSync.ForceStorePending();
+}
+
 bool TDocumentFile::FormClose()
 {
     return MayCloseDocument();
@@ -93,13 +103,10 @@ bool TDocumentFile::FormClose()
 
 bool TDocumentFile::MayCloseDocument()
 {
-    if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
-        FCore.Window().SetBusyCursor(true);
-        FSync.ForceStorePending();
-        FCore.Window().SetBusyCursor(false);
-    }
-    // Still unwritten: the shared folder could not be written (or the document has no name);
-    // or a change that no journal carries waits for a save.
+    SettleJournal();
+    // Still unwritten: the shared folder could not be written (or the document has no name),
+    // own events stay in a generation another save closed that cannot be followed now; or a
+    // change that no journal carries waits for a save.
     if (!FSync.HasUnsavedChanges())
         return true;
     switch (MessageFileNotSaved()) {

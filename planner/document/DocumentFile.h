@@ -19,6 +19,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 #include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
@@ -30,6 +31,7 @@ class TDocumentSync;
 class TMemIniFile;
 class TPlannerCore;
 class TXMLNode;
+class TXMLTree;
 
 class TDocumentFile : public IDocumentStore, public IDocumentObserver
 {
@@ -61,11 +63,16 @@ public:
     bool MayCloseDocument();
     // The close handler: false refuses closing.
     bool FormClose();
+    // Before the document goes: follows another instance's save that closed the generation
+    // the own events went into, and writes the events not written yet (the busy cursor
+    // meanwhile).
+    void SettleJournal();
 
     // ---- the file (DocumentFileFormat.cpp)
     // Reads one document file into the model; false (logged) when it cannot be read or the
     // user declines a file of another version.
     bool LoadFrom(const QString &fileName) override;
+    bool LoadFrom(const QString &fileName, std::unique_ptr<TXMLTree> tree, bool compressed) override;
     // The whole document as the bytes of one file, compressed when asked; always built from
     // the empty template.
     QByteArray SaveToBuffer(bool compress) override;

@@ -117,6 +117,8 @@ bool TDocumentFile::Load(const QString &name)
     }
     RemoveLeftovers(fileName, true);
     FSync.NewDirWatchThread(fileName);
+    // What a run of this user that ended without following a save left behind.
+    FSync.CarryOverOwnEvents();
     // Said once the document is there, not only when a save is refused.
     struct TTellProtection
     {
@@ -159,7 +161,7 @@ bool TDocumentFile::Load(const QString &name)
     {
         TScannedFile copy;
         QString reason;
-        if (TWatcherThread::ReadXMLFile(working, copy, reason) == TWatcherThread::rrRead
+        if (TWatcherThread::ReadXMLFile(working, copy, reason, TWatcherThread::rwCached) == TWatcherThread::rrRead
             && copy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")}))
             answer = FCore.Window().Ask(Translate(QStringLiteral("The file does not match the working copy.\n"
                                                                  "Open the latest Working copy instead?")),

@@ -38,6 +38,7 @@ TDocumentSync::TDocumentSync(TPlannerCore &core, QObject *parent)
 
 TDocumentSync::~TDocumentSync()
 {
+    EndJournal();
     FCore.OnIdleSynchronise = nullptr;
     FCore.OnFolderReachable = nullptr;
     FCore.RemoveObserver(*this);
@@ -80,8 +81,11 @@ void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTabl
 
 void TDocumentSync::DocumentCleared()
 {
+    EndJournal();
     FDirWatchThread = std::make_unique<TDirWatchThread>();
     FUnjournalledChange = false;
+    FEventsLeftBehind = false;
+    FToldLosses.clear();
 }
 
 void TDocumentSync::NoteUnjournalledChange()
@@ -92,7 +96,7 @@ void TDocumentSync::NoteUnjournalledChange()
 
 bool TDocumentSync::HasUnsavedChanges() const
 {
-    return FUnjournalledChange || FDirWatchThread->HasUnwrittenEvents();
+    return FUnjournalledChange || FEventsLeftBehind || FDirWatchThread->HasUnwrittenEvents();
 }
 
 // ---- the journal
@@ -101,13 +105,17 @@ void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *p
 {
     // Another document starts with nothing said about sharing.
     const bool another = !FDirWatchThread || FDirWatchThread->Filename() != platform::resolvedFilePath(fileName);
-    if (another)
+    if (another) {
         FProtectionNotice.clear();
+        FToldLosses.clear();
+    }
     if (FSync && another && (FSync->SharingProblem != spNone || !FSync->ProtectionShown.isEmpty())) {
         FSync->SharingProblem = spNone;
         FSync->ProtectionShown.clear();
         FCore.Window().SetSharingNotice(QString());
     }
+    EndJournal();
+    FEventsLeftBehind = false;
     // What writing the previous document's journal met says nothing about this one.
     if (FSync && another)
         FSync->StoreError.clear();
@@ -121,7 +129,9 @@ void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *p
     }
     // Row ids this user handed out before (in this run or an earlier one) may be known to
     // others through the diff files, even when the rows are gone: none is given out again.
-    FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
+    // A reload keeps the number this run reached, which is at least that.
+    if (!FCarrying)
+        FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
     ReportSharing();
 }
 
@@ -206,10 +216,9 @@ void TDocumentSync::HandOverJournalEvents()
     FDirWatchThread->HandOverPendingEvents(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
 }
 
-bool TDocumentSync::ForceStorePending()
+void TDocumentSync::WritePendingNow()
 {
     FDirWatchThread->ForceStorePending(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
-    return !FDirWatchThread->HasUnwrittenEvents();
 }
 
 TEarlyFileRead &TDocumentSync::EarlyWorkingCopy()

@@ -218,18 +218,21 @@ bool ReadDirect(int fd, qint64 limit, QByteArray &bytes, int &error)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
-    // O_DIRECT wants aligned buffers, offsets and lengths.
+    // O_DIRECT wants aligned buffers, offsets and lengths. Large requests: a share's client
+    // splits them into many requests to the server that are under way at once.
     constexpr qint64 Align = 4096;
-    constexpr qint64 Block = 1 << 16;
+    constexpr qint64 Block = 1 << 20;
+    // A head needs no more than itself.
+    const qint64 room = limit < 0 ? Block : std::min(Block, (limit + Align - 1) / Align * Align);
     void *buffer = nullptr;
-    if (::posix_memalign(&buffer, Align, Block) != 0) {
+    if (::posix_memalign(&buffer, Align, std::size_t(room)) != 0) {
         error = ENOMEM;
         return false;
     }
     bytes.clear();
     bool ok = true;
     while (limit < 0 || bytes.size() < limit) {
-        const qint64 wanted = limit < 0 ? Block : std::min(Block, (limit - bytes.size() + Align - 1) / Align * Align);
+        const qint64 wanted = limit < 0 ? room : std::min(room, (limit - bytes.size() + Align - 1) / Align * Align);
         const ssize_t got = ::pread(fd, buffer, std::size_t(wanted), off_t(bytes.size()));
         if (got < 0 && errno == EINTR)
             continue;
