@@ -353,7 +353,10 @@ void TMainForm::ActionCloseExecute()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    ApplyTypedDate();
+    // A date typed into the editor goes with the document's other changes, or is named as
+    // not written before the window goes.
+    if (FEditor)
+        FEditor->SettleTypedDates(true);
     if (!File().FormClose()) {
         event->ignore();
         return;
