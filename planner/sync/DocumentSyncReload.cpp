@@ -502,15 +502,22 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     // is read once: the document is made from that tree, and the scan's copy (for rebuilding
     // rows in conflict) is parsed from the same bytes beside it.
     const QString working = journal->GetWorkingFileName(QString::number(target));
+    const auto usable = [](const TEarlyFileRead::TRead &read) {
+        return read.Result == TWatcherThread::rrRead
+               && read.File.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
+    };
     TEarlyFileRead::TRead probe;
-    if (auto read = state.NewerWorkingCopy.Take(working))
-        probe = std::move(*read);
+    std::optional<TEarlyFileRead::TRead> early = state.NewerWorkingCopy.Take(working);
+    // That read began a while ago: when it failed, it says nothing of a working copy that
+    // changed since (one a share delivered late, or put right after damage), which is read
+    // again, so that a user leaving right then follows the save.
+    if (early && (usable(*early) || FileStampInView(working) == early->File.Stamp))
+        probe = std::move(*early);
     else
         probe.Result = TWatcherThread::ReadXMLFile(working, probe.File, probe.Reason, TWatcherThread::rwCached,
                                                    &probe.Bytes);
     const QString &reason = probe.Reason;
-    if (probe.Result != TWatcherThread::rrRead
-        || !probe.File.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")})) {
+    if (!usable(probe)) {
         if (!state.ReloadFailureLogged)
             Log(QStringLiteral("Reload postponed, %1 cannot be read: %2")
                     .arg(working, reason.isEmpty() ? QStringLiteral("missing") : reason));

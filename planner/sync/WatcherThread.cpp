@@ -130,6 +130,7 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
     }
     // Taken from the open file before reading: a later rewrite shows as another stamp.
     const TFileStamp stamp = FileStampOf(source.handle());
+    file.Stamp = stamp;
     // One read of the whole file: writers replace it by renaming, so this is one version. A
     // share's client may still hold the version before: read past it.
     QByteArray bytes;
@@ -158,6 +159,9 @@ TWatcherThread::TReadResult TWatcherThread::ParseXMLFile(const QString &path, QB
                                                          const TFileStamp &stamp, TScannedFile &file,
                                                          QString &reason)
 {
+    // Also when it cannot be taken: which version failed.
+    file.Path = path;
+    file.Stamp = stamp;
     auto tree = std::make_unique<TXMLTree>();
     bool compressed = false;
     if (bytes.isEmpty()) {
@@ -192,8 +196,6 @@ TWatcherThread::TReadResult TWatcherThread::ParseXMLFile(const QString &path, QB
             }
         }
     }
-    file.Path = path;
-    file.Stamp = stamp;
     file.Tree = std::move(tree);
     file.Compressed = compressed;
     return rrRead;

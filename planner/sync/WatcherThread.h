@@ -101,8 +101,8 @@ public:
     enum TReadWay { rwFresh, rwCached };
     // Reads a document or diff file whole: compressed or plain, and a plain one only when it
     // ends with its root element's closing tag; a diff element whose index runs ahead of its
-    // events is incomplete too. On rrIncomplete, `reason` says why. `bytes`, when given,
-    // gets the file's bytes as read.
+    // events is incomplete too. On rrIncomplete, `reason` says why, and the file's stamp
+    // which version that was. `bytes`, when given, gets the file's bytes as read.
     static TReadResult ReadXMLFile(const QString &path, TScannedFile &file, QString &reason, TReadWay way = rwFresh,
                                    QByteArray *bytes = nullptr);
     // Parses bytes read from `path` before (see ReadXMLFile).

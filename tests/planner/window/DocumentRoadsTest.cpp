@@ -10,6 +10,10 @@
 #include <QPushButton>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -74,7 +78,18 @@ void ChooseInOpenDialog(TScriptedMainForm &form, const QString &file)
 {
     WhenShown(&form, [] { return qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); }, [file](QWidget *w) {
         auto *dialog = static_cast<QFileDialog *>(w);
-        dialog->selectFile(file);
+        // The dialog starts on the last opened file, and a name chosen for the user while the
+        // name field has the focus does not reach it: the user types the name in.
+        auto *listing = dialog->findChild<QFileSystemModel *>();
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(listing && name);
+        const QFileInfo info(file);
+        ASSERT_TRUE(WaitUntil([&] { return listing->index(info.absoluteFilePath()).isValid(); }));
+        name->setFocus();
+        name->selectAll();
+        ASSERT_EQ(dialog->directory().absolutePath(), info.absolutePath());
+        QTest::keyClicks(name, info.fileName());
+        ASSERT_EQ(name->text(), info.fileName());
         QAbstractButton *open = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
         ASSERT_TRUE(open);
         QTest::mouseClick(open, Qt::LeftButton);
