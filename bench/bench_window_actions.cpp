@@ -98,6 +98,7 @@ void BM_WindowSortToggle(benchmark::State &state)
         state,
         [caption](TWindowPlan &plan, int) {
             plan.form->Tables().SetActiveColumn(plan.core.IndexOfColumnHack(tbTable, caption));
+            plan.form->TableCommands().UpdateActions();
         },
         [](TWindowPlan &plan, int) { plan.form->TableCommands().ActionSort->trigger(); });
     state.SetLabel(caption.toStdString());

@@ -492,6 +492,9 @@ public:
     void InvalidateCache();
     virtual void ValidateCache();
     void InterruptValidation();
+    // A lookup needs the cache while it is still to be made: made at once, here, so that the
+    // lookups after a change cost one walk of the rows instead of a walk each.
+    void ValidateCacheNow();
     // Read-only view for lookups and tests; meaningful only while tsUseCache is set.
     const std::vector<TCacheEntry> &PositionCache() const { return FPositionCache; }
     // Counts the changes of the rows (nodes added, freed, moved, shown or hidden): a node

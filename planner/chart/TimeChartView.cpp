@@ -321,7 +321,18 @@ QRect TTimeChartView::NodeChartRect(TNodeData &node) const
 
 void TTimeChartView::InvalidateNode(TNodeData &node)
 {
-    FOverviewStale = true;
+    if (!FOverviewStale) {
+        // The row's part of the overview is drawn again where it is now.
+        const QRect strip = OverviewBarRect(node).adjusted(-1, -1, 1, 1).intersected(SmallTimeChart->rect());
+        if (FOverviewParts.size() >= MaxOverviewParts) {
+            FOverviewStale = true;
+            FOverviewParts.clear();
+            SmallTimeChart->update();
+        } else if (!strip.isEmpty()) {
+            FOverviewParts.push_back(strip);
+            SmallTimeChart->update(strip);
+        }
+    }
     if (!FChartAllInvalid) {
         // Many single rows at once cost more than one whole repaint.
         if (++FPendingRowInvalidations > 200) {
@@ -329,9 +340,6 @@ void TTimeChartView::InvalidateNode(TNodeData &node)
             return;
         }
         TimeChart->update(NodeChartRect(node).intersected(TimeChart->rect()));
-        const QRect strip = OverviewBarRect(node);
-        if (!strip.isNull())
-            SmallTimeChart->update(strip.adjusted(-1, -1, 1, 1).intersected(SmallTimeChart->rect()));
     }
 }
 

@@ -146,6 +146,10 @@ struct TNodeData
     bool nodeWorkDays = false;
     TDateTime nodeTerminRead = 0;
     TDateTime nodeComputedEnd = 0;
+    // Where the row stands in the core's rows by position (TRowsByPosition): the position it
+    // is listed under and its place in that list (-1: not listed).
+    qint32 nodeIndexedPosition = 0;
+    qint32 nodeIndexSlot = -1;
     // The end last computed and what it was computed from: the same start, length, place and
     // flag under the same calendars give the same end (epoch 0: none).
     struct TEndMemo

@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
+#include "core/ViewRefresh.h"
 #include "treegrid/BaseTreeGrid.h"
 
 TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
@@ -15,6 +16,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
 {
     setObjectName(QStringLiteral("PlannerCore"));
     FRowPlacer = std::make_unique<TRowPlacer>();
+    FViewRefresh = std::make_unique<TViewRefresh>(*this);
     FTables[tbTable] = table;
     FTables[tbExclude] = exclude;
     SetupGrid(table, tbTable);

@@ -30,12 +30,14 @@
 #include "core/PlannerCoreHooks.h"
 #include "core/PlannerCoreState.h"
 #include "core/PlannerWindow.h"
+#include "core/RowPlacing.h"
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
 class TUndoRedo;
 class TWorkCalendar;
 class TDateTexts;
+class TViewRefresh;
 
 class TPlannerCore : public QObject, public TPlannerCoreHooks, public TPlannerCoreState
 {
@@ -53,6 +55,8 @@ public:
 
     IPlannerWindow &Window() const { return FWindow; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
+    // Every refresh of a view passes here: held during an action or a bracket (ViewRefresh.h).
+    TViewRefresh &Views() const { return *FViewRefresh; }
 
     // ---- observers of the document (the journal, the document file)
     // Tells `observer` of the journalled edits and of every new document from now on; it
@@ -196,19 +200,8 @@ public:
     // nullptr at the ends. RowBefore of nullptr is the table's last row.
     TNodeData *RowAfter(const TNodeData *node) const;
     TNodeData *RowBefore(TWhichTable table, const TNodeData *node) const;
-    // Rows placed while one lives take their places together when it goes, in one pass (an
-    // undo run, many rows read from another instance's journal); they nest.
-    class TRowPlacing
-    {
-    public:
-        explicit TRowPlacing(TPlannerCore &core);
-        ~TRowPlacing();
-        TRowPlacing(const TRowPlacing &) = delete;
-        TRowPlacing &operator=(const TRowPlacing &) = delete;
-
-    private:
-        TRowPlacer &FPlacer;
-    };
+    // Rows placed while one lives take their places together (RowPlacing.h).
+    using TRowPlacing = ::TRowPlacing;
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();
@@ -327,6 +320,8 @@ public:
     void TimeChartChangeGroupTimerTimer();
     QTimer &TimeChartChangeGroupTimer() { return FTimeChartChangeGroupTimer; }
     int ChangeGroupTimerTag() const { return FChangeGroupTimerTag; }
+    // The rows by their cached positions.
+    const TRowsByPosition &RowsByPosition() const { return FRowsByPosition; }
     // Chart row of every entry of the expanded full list, -2 when hidden.
     const std::vector<qint32> &PositionInPositionGroup() const;
     // Every entry of its multi-row block, per entry of the expanded full list.
@@ -441,7 +436,8 @@ private:
     void BoundsChanged(bool rowsMarked);
     // The range reaches the user's date at once; shrinking is left to the next bounds pass.
     void WidenBoundsToUserDate();
-    void CountRowAt(TWhichTable table, int oldPosition, int newPosition);
+    // The row is listed under its position from now on, or (present false) no longer.
+    void IndexRow(TNodeData *node, bool present);
     void CellRulesChanged();
     // A row whose cells were read under the present rules: its caches stand for its cells.
     void RefreshReadRow(TNodeData *node, TRowSpan *span);

@@ -110,6 +110,8 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
         const int positionColumn = GetConnection(table, cnPosition);
         const bool hasPosition = positionColumn >= 0;
         node->nodePosition = hasPosition ? PickListIndex(table, positionColumn, Cell(node, positionColumn)) : 0;
+        if (oldPosition != node->nodePosition)
+            IndexRow(node, true);
         const QString &lengthText = Cell(node, GetConnection(table, cnLength));
         node->nodeLength = calcNodeLength(table, lengthText);
         node->nodeColor = PickListIndex(table, GetConnection(table, cnColor), Cell(node, GetConnection(table, cnColor)));
@@ -147,8 +149,6 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
         }
         node->nodeWorkDays = table == tbExclude && GetData_(node, cnLengthWithWeekend) == BoolName(true);
         node->nodeReadUnder = FCellRules;
-        if (oldPosition != node->nodePosition)
-            CountRowAt(table, oldPosition, node->nodePosition);
         Judge(node, span);
         if (table == tbExclude)
             NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
@@ -222,16 +222,12 @@ void TPlannerCore::CheckCellRules()
         CellRulesChanged();
 }
 
-void TPlannerCore::CountRowAt(TWhichTable table, int oldPosition, int newPosition)
+void TPlannerCore::IndexRow(TNodeData *node, bool present)
 {
-    auto &counts = FRowsAtPosition[table];
-    if (oldPosition != NoRowPosition) {
-        const auto found = counts.find(oldPosition);
-        if (found != counts.end() && --found->second <= 0)
-            counts.erase(found);
-    }
-    if (newPosition != NoRowPosition)
-        ++counts[newPosition];
+    if (present)
+        FRowsByPosition.Place(*node, node->nodePosition);
+    else
+        FRowsByPosition.Remove(*node);
     // The counts on the status bar follow every row that comes, goes or moves, whoever moved it
     // (the editor, undo, another instance's journal).
     RequestStatusBarUpdate();

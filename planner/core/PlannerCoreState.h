@@ -13,6 +13,7 @@
 #include <array>
 #include <limits>
 #include <map>
+#include <unordered_set>
 #include <memory>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "DateList.h"
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
+#include "core/RowsByPosition.h"
 #include "core/TextMap.h"
 #include "WeekInfo.h"
 
@@ -27,6 +29,8 @@ class IDocumentObserver;
 class IPlannerWindow;
 class TBaseTreeGrid;
 class TRowPlacer;
+class TRowPlacing;
+class TViewRefresh;
 class TUndoRedo;
 
 class TPlannerCoreState
@@ -69,6 +73,7 @@ public:
     bool FOfflineErrorSignalled = false;
 
 protected:
+    friend class TRowPlacing;
     TPlannerCoreState(IPlannerWindow &window, TUndoRedo &undoRedo);
     ~TPlannerCoreState();
 
@@ -77,6 +82,9 @@ protected:
 
     // ---- undo and redo
     std::unique_ptr<TRowPlacer> FRowPlacer;
+
+    // ---- the views' refreshes, held during actions and brackets
+    std::unique_ptr<TViewRefresh> FViewRefresh;
 
     // ---- positions and groups
     // The expanded full position list with its blocks and weeks, cached while the pick list
@@ -124,10 +132,11 @@ protected:
     quint64 FAbsenceGeneration = 0;
     // Positions whose absent days changed outside a bracket (-9: all); their tasks follow.
     std::vector<int> FTouchedAbsences;
-    // Rows per cached position (nodePosition), for the group count without a walk.
-    std::array<std::map<int, int>, WhichTableCount> FRowsAtPosition;
-    // NoRowPosition: the row comes or goes.
-    static constexpr int NoRowPosition = std::numeric_limits<int>::min();
+    // Rows per cached position (nodePosition): the group count and the chart's bars of the
+    // rows shown without a walk.
+    TRowsByPosition FRowsByPosition;
+    // Rows freed while walks over the selection run: those walks pass them by.
+    std::vector<std::unordered_set<const TNodeData *> *> FRowsGoneInWalks;
     // Rows marked for recalculation outside a bracket, computed when the write is done.
     std::vector<TNodeData *> FMarkedEndRows;
     int FRefreshDepth = 0;

@@ -18,6 +18,7 @@
 
 #include "DateFormat.h"
 #include "Language.h"
+#include "core/ActionScope.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "PopupDateTime.h"
@@ -307,7 +308,7 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
     FMultiEditUpdate = all;
     {
         const TWritingScope writing(FWriting);
-        const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+        const TActionScope action(FCore);
         for (TNodeData *node : rows)
             if (node->NodeTable == FBuiltTable)
                 FCore.SetData(node, column, text);

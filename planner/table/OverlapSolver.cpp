@@ -26,11 +26,11 @@ struct TDatedTask
 } // namespace
 
 TOverlapSolver::TRunScope::TRunScope(TOverlapSolver &solver)
-    : FSolver(solver), FGroup(solver.FCore.FUndoRedoGroupIndex, solver.FCore.UndoStack())
+    : FSolver(solver), FAction(solver.FCore)
 {
     FSolver.FSolving = true;
     FSolver.FLastRunPasses = 0;
-    FSolver.FRunGroup = FGroup.Group();
+    FSolver.FRunGroup = FAction.Group();
 }
 
 TOverlapSolver::TRunScope::~TRunScope()

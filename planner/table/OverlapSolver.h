@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "DateTime.h"
-#include "core/UndoRedo.h"
+#include "core/ActionScope.h"
 #include "table/OverlapList.h"
 
 class TPlannerCore;
@@ -70,8 +70,8 @@ signals:
     void OverlappingChanged();
 
 private:
-    // Marks a command as running for its lifetime and gives the undo group back on every
-    // way out; the run's changes form one undo group.
+    // Marks a command as running for its lifetime; the run is one user action (one undo
+    // group, the views refreshed once at its end).
     class TRunScope
     {
     public:
@@ -82,7 +82,7 @@ private:
 
     private:
         TOverlapSolver &FSolver;
-        TUndoGroupScope FGroup;
+        TActionScope FAction;
     };
 
     // One pass over every row with an overlap; false when no task moved.

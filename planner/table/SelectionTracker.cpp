@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "core/PlannerCore.h"
+#include "core/ViewRefresh.h"
 #include "treegrid/BaseTreeGrid.h"
 
 TSelectionTracker::TSelectionTracker(TPlannerCore &core, QObject *parent)
@@ -79,12 +80,14 @@ void TSelectionTracker::Answer(TWhichTable table)
     TBaseTreeGrid *grid = FCore.GetTable(table);
     if (!grid)
         return;
+    // Every bar whose selection changed is drawn again, in one refresh.
+    const TViewRefresh::THeld held(FCore.Views());
 
     // The rows selected now: those already listed keep their place, new ones follow.
     std::vector<TNodeData *> &list = FSelectedList[table];
     std::unordered_set<TNodeData *> selected;
     std::vector<TNodeData *> added;
-    for (TGridNode *node = grid->GetFirstSelected(); node; node = grid->GetNextSelected(node)) {
+    for (TGridNode *node : grid->GetSortedSelection(false)) {
         TNodeData *data = TPlannerCore::NodeData(grid, node);
         if (data && selected.insert(data).second)
             added.push_back(data);
