@@ -92,6 +92,26 @@ TDateTime TPlannerCore::ReadCellDate(const QString &text, bool &ok)
     return FMinUnit == muDay ? std::trunc(value) : value;
 }
 
+namespace {
+
+// A task's place in the chart (position, dates, validity) changed: the positions it left and
+// came to are told.
+void NotePlaceOfTask(const TPlannerCoreHooks &hooks, const TNodeData *node, bool wasValid, int oldPosition,
+                     TDateTime oldStart, TDateTime oldEnd)
+{
+    if (node->NodeTable != tbTable || !hooks.OnTaskPlaceChanged)
+        return;
+    if (wasValid == node->nodeValid
+        && (!wasValid || (oldPosition == node->nodePosition && oldStart == node->nodeStart && oldEnd == node->nodeEnd)))
+        return;
+    if (wasValid)
+        hooks.OnTaskPlaceChanged(oldPosition);
+    if (node->nodeValid && (!wasValid || node->nodePosition != oldPosition))
+        hooks.OnTaskPlaceChanged(node->nodePosition);
+}
+
+} // namespace
+
 void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
 {
     if (!node)
@@ -152,6 +172,7 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
         Judge(node, span);
         if (table == tbExclude)
             NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
+        NotePlaceOfTask(*this, node, wasValid, oldPosition, oldStart, oldEnd);
     }
     if (FRefreshDepth == 0)
         SettleMarkedEnds();
@@ -177,6 +198,7 @@ void TPlannerCore::RefreshReadRow(TNodeData *node, TRowSpan *span)
     Judge(node, span);
     if (table == tbExclude)
         NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
+    NotePlaceOfTask(*this, node, wasValid, oldPosition, oldStart, oldEnd);
 }
 
 void TPlannerCore::Judge(TNodeData *node, TRowSpan *span)
@@ -384,11 +406,13 @@ void TPlannerCore::RecalcAllRows()
     // end is taken back without asking for its inputs again, nothing is written.
     const bool hasPosition = GetConnection(tbTable, cnPosition) >= 0;
     auto keep = [&](TNodeData *node) {
+        const bool wasValid = node->nodeValid;
         node->RecalcBitmap = true;
         node->RecalcEndOf = !(node->nodeStart != 0 && node->nodeLength > 0
                               && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == AllPositions));
         TRowSpan span;
         Judge(node, &span);
+        NotePlaceOfTask(*this, node, wasValid, node->nodePosition, node->nodeStart, node->nodeEnd);
         note(node, span);
     };
     for (TNodeData *node : rows[tbExclude])
