@@ -16,6 +16,7 @@
 #include "chart/ChartCursors.h"
 #include "chart/ChartPainter.h"
 #include "core/PlannerCore.h"
+#include "core/ViewRefresh.h"
 
 namespace {
 
@@ -389,7 +390,11 @@ void TTimeChartView::FlashSelectedTimerTimer()
 {
     if (FCore.IsLoading())
         return;
-    FCore.ForEach(FCore.GetActiveTable(), feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+    {
+        // Many selected rows are repainted together.
+        const TViewRefresh::THeld held(FCore.Views());
+        FCore.ForEach(FCore.GetActiveTable(), feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+    }
     FOptions.flashPhase = (FOptions.flashPhase + 1) % 7;
     if (FOptions.flashPhase == 0)
         FlashSelectedTimer.stop();

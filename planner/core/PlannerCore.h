@@ -385,15 +385,7 @@ private:
     // ---- end
 
     // ---- private: scheduling (PlannerCoreSchedule.cpp, PlannerCoreRecalc.cpp)
-    // Calendars per position, the holiday days and the absent days per position, kept while
-    // the holidays, positions, absent days and time unit stay as they were.
-    struct TScheduleState;
-    struct TScheduleStateDeleter
-    {
-        void operator()(TScheduleState *state) const;
-    };
-    std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
-    // The state, checked against the holidays, positions, absent days and unit (not while a
+    // The state (FSchedule), checked against the holidays, positions, absent days and unit (not while a
     // batch of rows is refreshed: the batch checks it itself).
     TScheduleState &ScheduleState();
     void ValidateScheduleState();

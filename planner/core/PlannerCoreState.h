@@ -121,6 +121,14 @@ protected:
     int FChangeGroupTimerTag = 0;
 
     // ---- scheduling (PlannerCoreSchedule.cpp, PlannerCoreRecalc.cpp)
+    // Calendars per position, the holiday days and the absent days per position, kept while
+    // the holidays, positions, absent days and time unit stay as they were (ScheduleState.h).
+    struct TScheduleState;
+    struct TScheduleStateDeleter
+    {
+        void operator()(TScheduleState *state) const;
+    };
+    std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
     // Whether a row refreshed is valid but for the range, and its dates.
     struct TRowSpan
     {
@@ -135,8 +143,14 @@ protected:
     // Rows per cached position (nodePosition): the group count and the chart's bars of the
     // rows shown without a walk.
     TRowsByPosition FRowsByPosition;
-    // Rows freed while walks over the selection run: those walks pass them by.
-    std::vector<std::unordered_set<const TNodeData *> *> FRowsGoneInWalks;
+    // The walks over the selection that run: the row each is at, and the other rows freed
+    // meanwhile, which it passes by.
+    struct TSelectionWalk
+    {
+        const TNodeData *current = nullptr;
+        std::unordered_set<const TNodeData *> gone;
+    };
+    std::vector<TSelectionWalk *> FSelectionWalks;
     // Rows marked for recalculation outside a bracket, computed when the write is done.
     std::vector<TNodeData *> FMarkedEndRows;
     int FRefreshDepth = 0;

@@ -309,7 +309,7 @@ void TPlannerCore::CheckAllValid()
 
 void TPlannerCore::RequestStatusBarUpdate()
 {
-    if (!IsUpdating())
+    if (!IsUpdating() && !FViewRefresh->Defer(TViewRefresh::vwStatusBar))
         FStatusBarTimer.start();
 }
 

@@ -352,8 +352,9 @@ void TPlannerCore::ForgetNode(TNodeData *node)
         OnOverlapRowFreed(node);
     std::erase(FMarkedEndRows, node);
     FViewRefresh->Forget(node);
-    for (auto *gone : FRowsGoneInWalks)
-        gone->insert(node);
+    for (TSelectionWalk *walk : FSelectionWalks)
+        if (walk->current != node)
+            walk->gone.insert(node);
     if (known) {
         IndexRow(node, false);
         if (node->NodeTable == tbExclude && node->nodeValid)
@@ -450,16 +451,19 @@ void TPlannerCore::ForEach(TWhichTable table, TForEachNode selector, const TNode
         std::vector<TNodeData *> rows;
         for (TGridNode *gridNode : grid->GetSortedSelection(false))
             rows.push_back(NodeData(grid, gridNode));
-        std::unordered_set<const TNodeData *> gone;
-        FRowsGoneInWalks.push_back(&gone);
+        TSelectionWalk walk;
+        FSelectionWalks.push_back(&walk);
         const struct TWalkEnd
         {
-            std::vector<std::unordered_set<const TNodeData *> *> &walks;
+            std::vector<TSelectionWalk *> &walks;
             ~TWalkEnd() { walks.pop_back(); }
-        } walkEnd{FRowsGoneInWalks};
-        for (TNodeData *node : rows)
-            if (node && !gone.count(node))
-                visit(node);
+        } walkEnd{FSelectionWalks};
+        for (TNodeData *node : rows) {
+            if (!node || walk.gone.count(node))
+                continue;
+            walk.current = node;
+            visit(node);
+        }
         return;
     }
     TGridNode *gridNode = grid->GetFirst();

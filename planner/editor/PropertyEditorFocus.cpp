@@ -34,6 +34,7 @@ QLineEdit *TextOf(QWidget *field)
 QSet<QString> TPropertyEditor::RowIds(const std::vector<TNodeData *> &rows) const
 {
     QSet<QString> ids;
+    ids.reserve(qsizetype(rows.size()));
     for (const TNodeData *node : rows)
         if (node->NodeTable == FBuiltTable)
             ids.insert(node->ID.Value());

@@ -31,6 +31,24 @@ int CompareAsciiText(const QString &a, const QString &b)
 
 const QString EmptyText;
 
+// The text with its ASCII letters folded to upper case: folded texts compare code unit by code
+// unit as CompareAsciiText compares the texts. A text without small letters is kept as it is.
+QString FoldedAscii(const QString &text)
+{
+    const QChar *p = text.constData();
+    qsizetype i = 0;
+    while (i < text.size() && !(p[i].unicode() >= u'a' && p[i].unicode() <= u'z'))
+        ++i;
+    if (i == text.size())
+        return text;
+    QString folded = text;
+    QChar *q = folded.data();
+    for (; i < folded.size(); ++i)
+        if (q[i].unicode() >= u'a' && q[i].unicode() <= u'z')
+            q[i] = QChar(char16_t(q[i].unicode() - 32));
+    return folded;
+}
+
 int Sign(double a, double b)
 {
     return a < b ? -1 : b < a ? 1 : 0;
@@ -176,7 +194,8 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
             const QString &text = cells.key.column < data->StringList.size() ? data->StringList.at(cells.key.column)
                                                                              : EmptyText;
             if (!cells.byValue) {
-                cells.texts[index] = text;
+                // Folded once here rather than in each of the sort's comparisons.
+                cells.texts[index] = FoldedAscii(text);
                 continue;
             }
             auto found = read[k].constFind(text);
@@ -201,7 +220,8 @@ int TTableSorter::Order(const TKeyCells &cells, std::size_t a, std::size_t b)
             return cells.ok[a] ? -1 : 1;
         result = Sign(cells.values[a], cells.values[b]);
     } else {
-        result = CompareAsciiText(cells.texts[a], cells.texts[b]);
+        result = QStringView(cells.texts[a]).compare(QStringView(cells.texts[b]));
+        result = result < 0 ? -1 : result > 0 ? 1 : 0;
     }
     return cells.key.direction == sdAscending ? result : -result;
 }
