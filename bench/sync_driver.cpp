@@ -3,12 +3,10 @@
 // executable runs its drivers: offscreen, in the test locale, with settings folders of its own.
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLocale>
 #include <QTemporaryDir>
 
-#include "../tests/planner/sync/SyncDriver.h"
+#include "common/IsolatedEnvironment.h"
+#include "planner/sync/SyncDriver.h"
 
 int main(int argc, char **argv)
 {
@@ -16,14 +14,7 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 2;
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
-        const QString dir = home.filePath(QString::fromLatin1(name).toLower());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv(name, dir.toLocal8Bit());
-    }
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    qputenv("VELMORA_UPDATE_URL", "");
+    testsupport::UseIsolatedEnvironment(home);
     QApplication app(argc, argv);
     const QString host = qEnvironmentVariable(TSyncDriverProcess::HostVariable());
     if (host.isEmpty())
