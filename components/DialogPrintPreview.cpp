@@ -466,7 +466,10 @@ bool TPrintPreviewDialog::PrintAll()
         }
         DoPrintPage(painter, n);
     }
-    return painter.end();
+    if (!painter.end())
+        return false;
+    emit JobPrinted();
+    return true;
 }
 
 bool TPrintPreviewDialog::PrintPage(int n)
@@ -480,6 +483,8 @@ bool TPrintPreviewDialog::PrintPage(int n)
         return false;
     DoPrintPage(painter, n);
     const bool ok = painter.end();
+    if (ok)
+        emit JobPrinted();
     emit OnChange(QStringLiteral("Seite %1 von %2 gedruckt").arg(n).arg(GetPageCount()));
     return ok;
 }

@@ -136,6 +136,8 @@ public:
 
 signals:
     void OnChange(const QString &message);
+    // A job went to the printer whole: its progress messages are over.
+    void JobPrinted();
 
 protected:
     // Lays the preview window out again when it is resized.

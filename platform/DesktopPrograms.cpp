@@ -101,16 +101,37 @@ QHash<QString, QString> EntryKeys(const QByteArray &text)
     return ParseGroups(text).value(QStringLiteral("Desktop Entry"));
 }
 
-bool Hidden(const QHash<QString, QString> &entry)
+// Whether a desktop entry can start its program here: not hidden (removed), its TryExec
+// program installed, and meant for the desktop running (OnlyShowIn, NotShowIn).
+bool Usable(const QHash<QString, QString> &entry)
 {
-    return entry.value(QStringLiteral("Hidden")) == QLatin1String("true");
+    if (entry.value(QStringLiteral("Hidden")) == QLatin1String("true"))
+        return false;
+    const QString tryExec = entry.value(QStringLiteral("TryExec"));
+    if (!tryExec.isEmpty()) {
+        const QFileInfo program(tryExec);
+        const bool found = program.isAbsolute() ? program.isFile() && program.isExecutable()
+                                                : !QStandardPaths::findExecutable(tryExec).isEmpty();
+        if (!found)
+            return false;
+    }
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const auto names = [&](const char *key) {
+        for (const QString &desktop : Items(entry.value(QString::fromLatin1(key))))
+            if (desktops.contains(desktop, Qt::CaseInsensitive))
+                return true;
+        return false;
+    };
+    if (entry.contains(QStringLiteral("OnlyShowIn")) && !names("OnlyShowIn"))
+        return false;
+    return !names("NotShowIn");
 }
 
 // Whether a desktop entry (its text) offers itself for one of the types.
 bool Offers(const QByteArray &text, const QSet<QString> &types)
 {
     const QHash<QString, QString> entry = EntryKeys(text);
-    if (Hidden(entry))
+    if (!Usable(entry))
         return false;
     for (const QString &type : Items(entry.value(QStringLiteral("MimeType"))))
         if (types.contains(type))
@@ -128,7 +149,7 @@ bool HasProgramFor(const QMimeType &mime)
     const QHash<QString, QString> entries = DesktopEntries(folders);
     const auto shown = [&](const QString &id) {
         const QString path = entries.value(id);
-        return !path.isEmpty() && !Hidden(EntryKeys(ReadFile(path)));
+        return !path.isEmpty() && Usable(EntryKeys(ReadFile(path)));
     };
 
     // Associations the user made or removed decide before what the entries say of themselves.

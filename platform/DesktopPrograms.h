@@ -11,7 +11,9 @@ namespace platform {
 
 // Whether a program is named for files like this one (by its MIME type, from its name and
 // content): a desktop entry that lists the type (or one of its aliases) and is neither hidden
-// nor removed for it, or a default or added association with an existing desktop entry.
+// nor removed for it, or a default or added association with an existing desktop entry; in
+// either case an entry whose TryExec program is not installed, or that is not meant for the
+// current desktop (OnlyShowIn, NotShowIn against XDG_CURRENT_DESKTOP), names none.
 bool desktopHasProgramFor(const QString &fileName);
 
 // Opens the file with the desktop's program for it; false when none is named or the desktop's

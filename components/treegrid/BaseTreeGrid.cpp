@@ -57,11 +57,8 @@ TBaseTreeGrid::~TBaseTreeGrid()
 {
     DestroyTree();
     UnregisterTreeRoot(FRoot);
-    FreeNodeBlock(FRoot);
+    FRemovedNodes.ReleaseBlock(FRoot);
     FRoot = nullptr;
-    // A handler that destroyed the tree leaves watches behind on the road it ran from.
-    for (TNodeWatch *watch : FNodeWatches)
-        watch->FTree = nullptr;
 }
 
 void TBaseTreeGrid::DestroyTree()

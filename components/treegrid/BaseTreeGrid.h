@@ -4,6 +4,7 @@
 // Member definitions are split by concern:
 //   BaseTreeGrid.cpp           construction, destruction, options, simple properties
 //   BaseTreeGridNodes.cpp      node blocks, user data, adding, deleting, linking, counts, heights
+//                              (nodes removed while handlers run: TTreeGridRemovedNodes)
 //   BaseTreeGridUpdate.cpp     update bracket, change notifications, state changes, operations
 //   BaseTreeGridIteration.cpp  iterators, visibility, expansion
 //   BaseTreeGridWorker.cpp     position cache and its validation (with TreeGridWorkerThread)
@@ -18,7 +19,8 @@
 //   BaseTreeGridHints.cpp      mouse, wheel, panning, keys, incremental search and hints
 //   BaseTreeGridStream.cpp     node streams (the format: TreeGridNodeStream)
 //   BaseTreeGridEdit.cpp       in-place editing through an edit link
-//   BaseTreeGridDragDrop.cpp   dragging nodes out of the tree and dropping data on it
+//   BaseTreeGridDragDrop.cpp   dragging nodes out of the tree and dropping data on it (the
+//                              pictures of dragged rows: the base TTreeGridDragPictures)
 //   BaseTreeGridFrameworkDrag.cpp  framework-style dragging between the program's trees
 //   BaseTreeGridClipboard.cpp  cut, copy, paste, exchanged data and the edit actions
 
@@ -43,7 +45,7 @@
 #include <vector>
 
 #include "treegrid/TreeGridColors.h"
-#include "treegrid/TreeGridDragImage.h"
+#include "treegrid/TreeGridDragPictures.h"
 #include "treegrid/TreeGridDragManager.h"
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridTypes.h"
@@ -51,6 +53,9 @@
 #include "treegrid/TreeGridHeaderEvents.h"
 #include "treegrid/TreeGridInputTypes.h"
 #include "treegrid/TreeGridPaintTypes.h"
+#include "treegrid/TreeGridPaintEvents.h"
+#include "treegrid/TreeGridInputEvents.h"
+#include "treegrid/TreeGridRemovedNodes.h"
 #include "treegrid/TreeGridScrollBarOptions.h"
 #include "CanvasObjects.h"
 #include "CanvasTypes.h"
@@ -79,30 +84,11 @@ class QDropEvent;
 class TTreeGridHintWindow;
 class TTreeGridPanningWindow;
 
-// One entry of the position cache: every 2000th visible node with its absolute top.
-struct TCacheEntry {
-    PGridNode Node = nullptr;
-    std::int64_t AbsoluteTop = 0;
-    // The tail entry a short walk appends holds the bottom of its node: never a start point.
-    bool HoldsBottom = false;
-};
-
-enum TTGNodeAlignment : std::uint8_t { naFromBottom, naFromTop, naProportional };
-enum TTGBorderStyle : std::uint8_t { bsNone, bsSingle };
-enum TTGButtonStyle : std::uint8_t { bsRectangle, bsTriangle };
-enum TTGButtonFillMode : std::uint8_t { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
-enum TTGLineStyle : std::uint8_t { lsCustomStyle, lsDotted, lsSolid };
-enum TTGCheckImageKind : std::uint8_t { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat,
-                                        ckXP, ckCustom, ckSystemFlat, ckSystemDefault };
-enum TTGIncrementalSearch : std::uint8_t { isAll, isNone, isInitializedOnly, isVisibleOnly };
-enum TTGSearchStart : std::uint8_t { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
-enum TTGHintAnimation : std::uint8_t { hatNone, hatFade, hatSlide, hatSystemDefault };
-enum TTGDragType : std::uint8_t { dtOLE, dtVCL };
-enum TTGDragImageKind : std::uint8_t { diComplete, diMainColumnOnly, diNoImage };
-enum TTGDragOperation : std::uint8_t { doCopy, doMove, doLink };
-using TTGDragOperations = TTGSet<TTGDragOperation, std::uint8_t>;
-
-class TBaseTreeGrid : public QAbstractScrollArea, public TTreeGridHeaderEvents
+class TBaseTreeGrid : public QAbstractScrollArea,
+                      public TTreeGridHeaderEvents,
+                      public TTreeGridPaintEvents,
+                      public TTreeGridInputEvents,
+                      public TTreeGridDragPictures
 {
     Q_OBJECT
     friend class TWorkerThread;
@@ -172,34 +158,10 @@ public:
     // Moves a node (with its subtree) within this tree; not allowed into its own subtree.
     void MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode mode, bool childrenOnly = false);
 
-    // Tells a road that runs the owner's handlers (the end of an edit above all) whether the
-    // nodes it goes on with are still there: a handler may delete any node, and a freed node
-    // must not be touched again. Watching costs nothing until a node is freed.
-    class TNodeWatch
-    {
-    public:
-        // Watches one node.
-        TNodeWatch(TBaseTreeGrid &tree, PGridNode node);
-        // Watches every node the tree holds now.
-        explicit TNodeWatch(TBaseTreeGrid &tree);
-        ~TNodeWatch();
-        TNodeWatch(const TNodeWatch &) = delete;
-        TNodeWatch &operator=(const TNodeWatch &) = delete;
-        // Whether the one node watched is still there (nil and the root always are).
-        bool Alive() const { return Alive(FNode); }
-        // Whether a watched node is still there.
-        bool Alive(PGridNode node) const;
-
-    private:
-        friend class TBaseTreeGrid;
-        void Freed(PGridNode node);
-        TBaseTreeGrid *FTree;
-        PGridNode FNode = nullptr;
-        bool FAll = false;
-        bool FNodeFreed = false;
-        // The addresses freed since the watch began (watching every node).
-        std::unordered_set<const TGridNode *> FFreed;
-    };
+    // Whether a handler removed the node (TTreeGridRemovedNodes): its block stays, cut off
+    // from the tree and invisible, until control is back in the event loop.
+    bool IsRemoved(const TGridNode *node) const { return FRemovedNodes.Contains(node); }
+    using THandlerScope = TTreeGridRemovedNodes::THold;
 
     std::uint32_t RootNodeCount() const;
     void SetRootNodeCount(std::uint32_t value);
@@ -318,12 +280,6 @@ public:
     void SetDragOperations(TTGDragOperations value) { FDragOperations = value; }
     TTGDragType DragType() const { return FDragType; }
     void SetDragType(TTGDragType value) { FDragType = value; }
-    TTGDragImageKind DragImageKind() const { return FDragImageKind; }
-    void SetDragImageKind(TTGDragImageKind value) { FDragImageKind = value; }
-    int DragWidth() const { return FDragWidth; }
-    void SetDragWidth(int value) { FDragWidth = value; }
-    int DragHeight() const { return FDragHeight; }
-    void SetDragHeight(int value) { FDragHeight = value; }
 
     // The header (columns); created in the creation step, or on first use.
     TTreeGridHeader *Header();
@@ -402,47 +358,7 @@ public:
     // The class library's answer, plus an enabled and visible top-level window.
     bool CanFocus() const;
 
-    // ---- painting (BaseTreeGridPaint.cpp, BaseTreeGridDecoration.cpp)
-    using TTGPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &targetCanvas)>;
-    using TTGBeforeItemPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
-                                                       const QRect &itemRect, bool &customDraw)>;
-    using TTGAfterItemPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
-                                                      const QRect &itemRect)>;
-    using TTGBeforeItemEraseEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
-                                                       const QRect &itemRect, TColor &itemColor,
-                                                       TItemEraseAction &eraseAction)>;
-    using TTGBeforeCellPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
-                                                       TColumnIndex column, TTGCellPaintMode cellPaintMode,
-                                                       const QRect &cellRect, QRect &contentRect)>;
-    using TTGAfterCellPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, PGridNode node,
-                                                      TColumnIndex column, const QRect &cellRect)>;
-    using TTGBackgroundPaintEvent = std::function<void(TBaseTreeGrid *sender, TCanvas &canvas, const QRect &r,
-                                                       bool &handled)>;
-    using TTGGetImageEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TTGImageKind kind,
-                                                TColumnIndex column, bool &ghosted, int &imageIndex)>;
-    using TTGGetImageExEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TTGImageKind kind,
-                                                  TColumnIndex column, bool &ghosted, int &imageIndex,
-                                                  TImageList *&imageList)>;
-    using TTGGetImageTextEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TTGImageKind kind,
-                                                    TColumnIndex column, QString &imageText)>;
-    using TTGGetLineStyleEvent = std::function<void(TBaseTreeGrid *sender, const TMonoPattern *&bits)>;
-    using TTGGetCellIsEmptyEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
-                                                      bool &isEmpty)>;
-    TTGPaintEvent OnBeforePaint;
-    TTGPaintEvent OnAfterPaint;
-    TTGBeforeItemPaintEvent OnBeforeItemPaint;
-    TTGAfterItemPaintEvent OnAfterItemPaint;
-    TTGBeforeItemEraseEvent OnBeforeItemErase;
-    TTGAfterItemPaintEvent OnAfterItemErase;
-    TTGBeforeCellPaintEvent OnBeforeCellPaint;
-    TTGAfterCellPaintEvent OnAfterCellPaint;
-    TTGBackgroundPaintEvent OnPaintBackground;
-    TTGGetImageEvent OnGetImage;
-    TTGGetImageExEvent OnGetImageEx;
-    TTGGetImageTextEvent OnGetImageText;
-    TTGGetLineStyleEvent OnGetLineStyle;
-    TTGGetCellIsEmptyEvent OnGetCellIsEmpty;
-
+    // ---- painting (BaseTreeGridPaint.cpp, BaseTreeGridDecoration.cpp; the events: TTreeGridPaintEvents)
     // Paints the part Window of the whole tree picture (absolute coordinates) onto the target
     // canvas with Window's top-left at Target, row by row through one row bitmap.
     void PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint target, TTGInternalPaintOptions paintOptions);
@@ -667,8 +583,6 @@ protected:
     Qt::KeyboardModifiers FDrawSelShiftState;
 
 public:
-    // ---- end
-
     // ---- sorting (BaseTreeGridSort.cpp)
     using TTGCompareEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node1, PGridNode node2,
                                                TColumnIndex column, int &result)>;
@@ -687,6 +601,8 @@ private:
     // Ends a running edit before the order changes; false when an editor refuses to end or the
     // handlers of the end deleted the node.
     bool EndEditForSort(PGridNode node);
+    // Sorts the node's children (more than one) by the owner's comparison.
+    void SortChildren(PGridNode node, TColumnIndex column, TSortDirection direction);
     // Makes a NextSibling chain the node's children: back links, ends and indices.
     void RelinkChildren(PGridNode node, PGridNode chain);
     // Puts a new child after last (nil: first) under parent and makes it the new last; the
@@ -694,9 +610,6 @@ private:
     static void AppendChildLink(PGridNode parent, PGridNode &last, PGridNode child, std::uint32_t index);
     // Nil stands for the root, and beside the root means its first or last child.
     void ResolveAttachTarget(PGridNode &target, TTGNodeAttachMode &mode) const;
-
-public:
-    // ---- end
 
 protected:
     // Clears the tree once, with full virtual dispatch: every destructor of a class that
@@ -733,9 +646,45 @@ protected:
     void SetUpdateState(bool updating);
     virtual void UpdateDesigner() {}
 
+    // Fires an event through its handler within a handler scope; not when no handler is
+    // assigned or a node the event names was removed. True when the handler ran.
+    template <class Handler, class... Args>
+    bool Raise(const Handler &handler, Args &&...args)
+    {
+        if (!handler || (NamesRemoved(args) || ...))
+            return false;
+        const THandlerScope scope(FRemovedNodes);
+        handler(this, std::forward<Args>(args)...);
+        return true;
+    }
+    template <class T>
+    bool NamesRemoved(const T &) const
+    {
+        return false;
+    }
+    // The node going (DoFreeNode) is named until its owner was told.
+    bool NamesRemoved(PGridNode node) const { return node != FNodeGoing && IsRemoved(node); }
+
     // ---- node bookkeeping
     PGridNode MakeNewNode();
-    void FreeNodeBlock(PGridNode node);
+    // The update count alone, raised for its life: no notification when it drops back.
+    class TUpdateCountHold
+    {
+    public:
+        explicit TUpdateCountHold(TBaseTreeGrid &tree) : FTree(&tree) { ++FTree->FUpdateCount; }
+        ~TUpdateCountHold() { Release(); }
+        TUpdateCountHold(const TUpdateCountHold &) = delete;
+        TUpdateCountHold &operator=(const TUpdateCountHold &) = delete;
+        void Release()
+        {
+            if (FTree)
+                --FTree->FUpdateCount;
+            FTree = nullptr;
+        }
+
+    private:
+        TBaseTreeGrid *FTree;
+    };
     std::uint32_t AllocateInternalDataArea(std::uint32_t size);
     // The address of an internal area returned by AllocateInternalDataArea.
     void *InternalData(PGridNode node, std::uint32_t offset) const;
@@ -743,7 +692,8 @@ protected:
     void AdjustTotalHeight(PGridNode node, std::int64_t value, bool relative = false);
     void InternalConnectNode(PGridNode node, PGridNode destination, TBaseTreeGrid *target,
                              TTGNodeAttachMode mode);
-    void InternalDisconnectNode(PGridNode node, bool keepFocus);
+    // False when the handlers told about the focus leaving the node deleted it.
+    bool InternalDisconnectNode(PGridNode node, bool keepFocus);
 
 public:
     // ---- sibling positions renumbered when read
@@ -958,6 +908,7 @@ protected:
     void RequestEditBounds();
     bool FVerticalBarShown = false;
     bool FHorizontalBarShown = false;
+    void LayOutScrollBars();
     // The running animation: its callback, the step size and what is left of steps and time.
     struct TAnimationRun {
         TTGAnimationCallback Callback;
@@ -1003,9 +954,6 @@ protected:
     TTGHintAnimation FHintAnimation = hatSystemDefault;
     TTGDragOperations FDragOperations{doCopy, doMove};
     TTGDragType FDragType = dtOLE;
-    TTGDragImageKind FDragImageKind = diComplete;
-    int FDragWidth = 200;
-    int FDragHeight = 350;
 
     bool FLoading = false;
     bool FDestroying = false;
@@ -1013,53 +961,14 @@ protected:
     bool FHasThreadReference = false;
     bool FInValidateCache = false; // measuring before a validation must not revalidate
 
+    TTreeGridRemovedNodes FRemovedNodes{NodeBlockAlignment};
+    PGridNode FNodeGoing = nullptr; // DoFreeNode's node until its owner was told
+
 public:
     // ---- mouse, wheel, panning and popup menus (BaseTreeGridMouse.cpp, BaseTreeGridMouseButtons.cpp,
     //      BaseTreeGridPanning.cpp); keyboard and incremental search (BaseTreeGridKeyboard.cpp,
-    //      BaseTreeGridSearch.cpp); hints (BaseTreeGridHints.cpp, TreeGridHintWindow)
-    using TTGMouseEvent = std::function<void(TBaseTreeGrid *sender, TTGMouseButton button, TTGShiftState shift,
-                                             int x, int y)>;
-    using TTGMouseMoveEvent = std::function<void(TBaseTreeGrid *sender, TTGShiftState shift, int x, int y)>;
-    using TTGMouseWheelEvent = std::function<void(TBaseTreeGrid *sender, TTGShiftState shift, int wheelDelta,
-                                                  QPoint mousePos, bool &handled)>;
-    using TTGNotifyEvent = std::function<void(TBaseTreeGrid *sender)>;
-    using TTGDragAllowedEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
-                                                   bool &allowed)>;
-    using TTGHotNodeEvent = std::function<void(TBaseTreeGrid *sender, PGridNode oldNode, PGridNode newNode)>;
-    using TTGGetCursorEvent = std::function<void(TBaseTreeGrid *sender, TCursor &cursor)>;
-    using TTGColumnClickEvent = std::function<void(TBaseTreeGrid *sender, TColumnIndex column, TTGShiftState shift)>;
-    using TTGNodeHeightTrackingEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node, TColumnIndex column,
-                                                          TTGShiftState shift, QPoint &trackPoint, QPoint p,
-                                                          bool &allowed)>;
-    using TTGNodeHeightDblClickResizeEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node,
-                                                                TColumnIndex column, TTGShiftState shift, QPoint p,
-                                                                bool &allowed)>;
-    using TTGKeyEvent = std::function<void(TBaseTreeGrid *sender, int &key, Qt::KeyboardModifiers shift)>;
-    using TTGKeyActionEvent = std::function<void(TBaseTreeGrid *sender, int &charCode, Qt::KeyboardModifiers &shift,
-                                                 bool &doDefault)>;
-    using TTGIncrementalSearchEvent = std::function<void(TBaseTreeGrid *sender, PGridNode node,
-                                                         const QString &searchText, int &result)>;
-
-    // The window's own mouse and key events, fired before the tree acts on them.
-    TTGMouseEvent OnMouseDown;
-    TTGMouseEvent OnMouseUp;
-    TTGMouseMoveEvent OnMouseMove;
-    TTGMouseWheelEvent OnMouseWheel;
-    TTGNotifyEvent OnClick;
-    TTGNotifyEvent OnDblClick;
-    TTGKeyEvent OnKeyDown;
-    TTGKeyEvent OnKeyUp;
-    // The tree's events about mouse and keyboard.
-    TTGDragAllowedEvent OnDragAllowed;
-    TTGHotNodeEvent OnHotChange;
-    TTGGetCursorEvent OnGetCursor;
-    TTGColumnClickEvent OnColumnClick;
-    TTGColumnClickEvent OnColumnDblClick;
-    TTGNodeHeightTrackingEvent OnNodeHeightTracking;
-    TTGNodeHeightDblClickResizeEvent OnNodeHeightDblClickResize;
-    TTGKeyActionEvent OnKeyAction;
-    TTGIncrementalSearchEvent OnIncrementalSearch;
-
+    //      BaseTreeGridSearch.cpp); hints (BaseTreeGridHints.cpp, TreeGridHintWindow); the events:
+    //      TTreeGridInputEvents
     TCursor HotCursor() const { return FHotCursor; }
     void SetHotCursor(TCursor value) { FHotCursor = value; }
     TTGDragMode DragMode() const { return FDragMode; }
@@ -1354,6 +1263,8 @@ protected:
     bool CancelEditOf(PGridNode node);
     // Whether the running edit is of the node or of a node below it (the root: any edit).
     bool EditWithin(PGridNode node) const;
+    // The node goes while its edit runs: the editor is let go of without a word.
+    void DropEditOf(PGridNode node);
     // An edit of the node or of a node below it ends as when its editor loses the focus: the
     // node's row is about to go out of sight. False when the handlers of that end deleted the
     // node.
@@ -1397,6 +1308,12 @@ private:
     void FlushClipboard();
     // Node references of the exchange that must not outlive their nodes.
     void ForgetExchangedNode(PGridNode node);
+    // The nodes below `node` (and the node, unless the root) are about to be freed: a pending
+    // copy that holds any of them goes onto the clipboard as it is now.
+    void KeepCopyBeforeFree(PGridNode node);
+    // This tree's data on the clipboard is rendered there, without the reference to the tree;
+    // false while a receiver is reading it (it stays as it is).
+    bool HandOverClipboardData();
     // A paste elsewhere took the nodes of this tree's clipboard data whose flags are set.
     void NoteCutNodesArrived(const QMimeData *data, const std::vector<bool> &arrived);
     // Whether a node of a running exchange (the drag, else the cut or copy) is still there.
@@ -1410,9 +1327,6 @@ private:
     std::unordered_set<const TGridNode *> FDragMembers;
     // Where the nodes of the last rendering of the clipboard's tree data stand in FCutCopySet.
     std::vector<std::size_t> FCutCopyRendered;
-    std::vector<TNodeWatch *> FNodeWatches;
-
-protected:
 
 public:
     // ---- drag and drop (BaseTreeGridDragDrop.cpp)
@@ -1440,27 +1354,9 @@ public:
     bool Dragging() const { return FStates.contains(tsOLEDragging); }
     const std::vector<PGridNode> &DragSelection() const { return FDragSelection; }
     int DragThreshold() const { return FDragThreshold; }
-    bool CanShowDragImage() const { return FDragImageKind != diNoImage; }
     // The effect a drop would have: the tree's own nodes move, others copy; keys choose otherwise.
     Qt::DropAction SuggestDropEffect(TBaseTreeGrid *source, TTGShiftState shift, QPoint pt,
                                      Qt::DropActions allowed) const;
-    // The selected rows around the hot spot (client point) as the framework drag's pointer shows
-    // them (and the platform's drag when the tree has no picture of its own): an opaque, framed
-    // picture beside the pointer (a translucent one shows as an opaque box on an X server
-    // without compositing, hiding the rows the pointer is on). hotSpot becomes the pointer's place
-    // relative to the picture, above and left of it.
-    QPixmap DragImage(QPoint point, QPoint &hotSpot);
-    // Where the picture's top left corner stands from the pointer: clear of the arrow.
-    static constexpr QPoint DragPictureOffset{16, 20};
-    // The picture a drag of this tree shows over the program's trees, and its options.
-    TTGDragImage &DragImage();
-    // Prepares that picture: the selected rows within DragWidth x DragHeight around the hot
-    // spot (client point), nothing when the tree shows no drag image.
-    void PrepareDragImage(QPoint hotSpot, const QMimeData *dataObject);
-    // This tree changed what it shows in treeRect (client coordinates) during a drag of tree:
-    // the part under tree's picture is taken again before it is shown again.
-    void UpdateWindowAndDragImage(TBaseTreeGrid *tree, const QRect &treeRect, bool updateNCArea,
-                                  bool reshowDragImage);
 
 protected:
     friend class TTGDragManager;
@@ -1539,17 +1435,12 @@ private:
     TScrollDirections DragScrollDirections(QPoint pt) const;
     void DragScroll(TScrollDirections directions);
     void ClearDropTarget();
-    // The source's picture follows the pointer over this tree.
-    void FollowDragImage(TBaseTreeGrid *source, QPoint pt);
-    // This tree shows the source's picture now.
-    bool ShowsDragImageOf(TBaseTreeGrid *source) const;
     TBaseTreeGrid *DragSourceTree() const;
     bool IsDropTarget() const;
     std::unique_ptr<ITGDragManager> FDragManager;
     QPoint FLastDragPos;
     QTimer FExpandTimer;     // window timer 1
     QTimer FDragScrollTimer; // repeats the scroll while the pointer rests at an edge
-    std::unique_ptr<TTGDragImage> FDragImage;
 
 public:
     // Node blocks (and so the user data) are aligned to this many bytes.
@@ -1581,7 +1472,10 @@ private:
     PGridNode LastVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden);
     void ChangeVisibility(PGridNode node, TGridNodeState state, bool include);
     void RecalculateTotalHeights(PGridNode node);
+    // The expansion or collapse of ToggleNode with its events; true when the node changed.
+    bool ChangeExpansion(PGridNode node, std::int64_t &toggledHeight);
     // Expands every collapsed ancestor of the node, outermost first, with the cache and the
-    // scroll bars brought up to date once for the whole chain.
-    void ExpandAncestors(PGridNode node);
+    // scroll bars brought up to date once for the whole chain; false when the handlers of the
+    // expansions removed the node.
+    bool ExpandAncestors(PGridNode node);
 };

@@ -2,6 +2,9 @@
 
 #include "treegrid/BaseTreeGrid.h"
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 bool isBox(TCheckType type)
@@ -33,7 +36,7 @@ TCheckState TBaseTreeGrid::CheckState(PGridNode node) const
 
 void TBaseTreeGrid::SetCheckState(PGridNode node, TCheckState value)
 {
-    if (!node || node == FRoot || node->CheckState == value || node->States.contains(vsDisabled))
+    if (!node || node == FRoot || IsRemoved(node) || node->CheckState == value || node->States.contains(vsDisabled))
         return;
     if (DoChecking(node, value))
         DoCheckClick(node, value);
@@ -65,21 +68,20 @@ bool TBaseTreeGrid::DoChecking(PGridNode node, TCheckState &newCheckState)
     if (FOptions->MiscOptions().contains(toReadOnly))
         return false;
     bool allowed = true;
-    if (OnChecking)
-        OnChecking(this, node, newCheckState, allowed);
-    return allowed;
+    Raise(OnChecking, node, newCheckState, allowed);
+    // A node the handler removed has no state to change.
+    return allowed && !IsRemoved(node);
 }
 
 void TBaseTreeGrid::DoCheckClick(PGridNode node, TCheckState newCheckState)
 {
-    if (ChangeCheckState(node, newCheckState))
+    if (ChangeCheckState(node, newCheckState) && !IsRemoved(node))
         DoChecked(node);
 }
 
 void TBaseTreeGrid::DoChecked(PGridNode node)
 {
-    if (OnChecked)
-        OnChecked(this, node);
+    Raise(OnChecked, node);
 }
 
 TCheckState TBaseTreeGrid::DetermineNextCheckState(TCheckType checkType, TCheckState checkState) const
@@ -104,15 +106,51 @@ void TBaseTreeGrid::UpdateColumnCheckState(TTreeGridColumn *column)
         column->SetCheckState(DetermineNextCheckState(column->CheckType(), column->CheckState()));
 }
 
+namespace {
+
+// One level of nested check changes: the tree is in check propagation while any runs.
+class TCheckPropagation
+{
+public:
+    TCheckPropagation(std::uint32_t &count, const std::function<void(bool)> &changed)
+        : FCount(count)
+        , FChanged(changed)
+    {
+        if (FCount++ == 0)
+            FChanged(true);
+    }
+    ~TCheckPropagation()
+    {
+        if (--FCount == 0)
+            FChanged(false);
+    }
+    TCheckPropagation(const TCheckPropagation &) = delete;
+    TCheckPropagation &operator=(const TCheckPropagation &) = delete;
+
+private:
+    std::uint32_t &FCount;
+    std::function<void(bool)> FChanged;
+};
+
+} // namespace
+
 bool TBaseTreeGrid::ChangeCheckState(PGridNode node, TCheckState value)
 {
-    if (!node || node == FRoot || node->States.contains(vsChecking))
+    if (!node || node == FRoot || IsRemoved(node) || node->States.contains(vsChecking))
         return false;
+    // Every handler told on the way (the node's and its children's initialisation, the
+    // children's and the parent's checks) may remove the node: its change ends there.
     node->States.include(vsChecking);
     if (!node->States.contains(vsInitialized))
         InitNode(node);
-    if (FCheckPropagationCount++ == 0)
-        DoStateChange({tsCheckPropagation});
+    const TCheckPropagation propagation(FCheckPropagationCount, [this](bool entering) {
+        if (entering)
+            DoStateChange({tsCheckPropagation});
+        else
+            DoStateChange({}, {tsCheckPropagation});
+    });
+    if (IsRemoved(node))
+        return false;
 
     const bool tracking = FOptions->AutoOptions().contains(toAutoTristateTracking);
     if (tracking && node->CheckType == TCheckType::ctTriStateCheckBox && node->ChildCount > 0
@@ -120,13 +158,22 @@ bool TBaseTreeGrid::ChangeCheckState(PGridNode node, TCheckState value)
         int unchecked = 0;
         int checked = 0;
         int mixed = 0;
-        for (PGridNode child = node->FirstChild; child; child = child->NextSibling) {
+        std::vector<PGridNode> children;
+        for (PGridNode child = node->FirstChild; child; child = child->NextSibling)
+            children.push_back(child);
+        for (PGridNode child : children) {
             // The check type is given when a node is initialised.
-            if (!child->States.contains(vsInitialized))
+            if (!IsRemoved(child) && !child->States.contains(vsInitialized))
                 InitNode(child);
-            if (!isBox(child->CheckType))
+            if (IsRemoved(node))
+                return false;
+            if (IsRemoved(child) || !isBox(child->CheckType))
                 continue;
             SetCheckState(child, value);
+            if (IsRemoved(node))
+                return false;
+            if (IsRemoved(child))
+                continue;
             if (isChecked(child->CheckState))
                 ++checked;
             else if (isMixed(child->CheckState))
@@ -159,11 +206,11 @@ bool TBaseTreeGrid::ChangeCheckState(PGridNode node, TCheckState value)
         && !parent->States.contains(vsChecking) && !parent->States.contains(vsDisabled)
         && parent->CheckType == TCheckType::ctTriStateCheckBox)
         result = CheckParentCheckState(node, value);
+    if (IsRemoved(node))
+        return false;
 
     InvalidateNode(node);
     node->States.exclude(vsChecking);
-    if (--FCheckPropagationCount == 0)
-        DoStateChange({}, {tsCheckPropagation});
     return result;
 }
 
@@ -196,5 +243,5 @@ bool TBaseTreeGrid::CheckParentCheckState(PGridNode node, TCheckState newCheckSt
     // The parent's own change carries the state on to the grandparent, once.
     if (allowed)
         DoCheckClick(parent, parentState);
-    return allowed;
+    return allowed && !IsRemoved(node);
 }

@@ -102,8 +102,7 @@ QStringList TBaseTreeGrid::GetNativeClipboardFormats()
 
 void TBaseTreeGrid::DoGetUserClipboardFormats(QStringList &formats)
 {
-    if (OnGetUserClipboardFormats)
-        OnGetUserClipboardFormats(this, formats);
+    Raise(OnGetUserClipboardFormats, formats);
 }
 
 QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector<PGridNode> &nodes,
@@ -112,7 +111,8 @@ QByteArray TBaseTreeGrid::RenderOLEData(const QString &format, const std::vector
     QByteArray result;
     if (format == QLatin1String("Tree Grid Data")) {
         for (PGridNode node : nodes)
-            WriteNode(result, node);
+            if (!IsRemoved(node)) // the owner's handlers may remove nodes while they are written
+                WriteNode(result, node);
     } else if (!DoRenderOLEData(format, nodes, forClipboard, result)) {
         result.clear();
     }
@@ -123,8 +123,7 @@ bool TBaseTreeGrid::DoRenderOLEData(const QString &format, const std::vector<PGr
                                     QByteArray &data)
 {
     bool rendered = false;
-    if (OnRenderOLEData)
-        OnRenderOLEData(this, format, nodes, forClipboard, data, rendered);
+    Raise(OnRenderOLEData, format, nodes, forClipboard, data, rendered);
     return rendered;
 }
 
@@ -191,12 +190,21 @@ void TBaseTreeGrid::FlushClipboard()
 {
     if (FReferenceToken != 0)
         LiveTrees().remove(FReferenceToken);
+    HandOverClipboardData();
+}
+
+bool TBaseTreeGrid::HandOverClipboardData()
+{
     if (!FClipboardData)
-        return;
+        return true;
     QClipboard *clipboard = QGuiApplication::clipboard();
     const QMimeData *current = clipboard->mimeData();
     if (current != FClipboardData.data())
-        return;
+        return true;
+    // A handler that removes copied rows while they are rendered: the receiver still reads
+    // this object, which must stay; the rows it renders leave the removed ones out.
+    if (const auto *own = qobject_cast<const TTGDataObject *>(current); own && own->Rendering())
+        return false;
     // The rendered formats stay on the clipboard for others; only the reference goes.
     DoStateChange({tsClipboardFlushing});
     auto *flushed = new QMimeData;
@@ -206,6 +214,29 @@ void TBaseTreeGrid::FlushClipboard()
     FClipboardData = nullptr;
     clipboard->setMimeData(flushed);
     DoStateChange({}, {tsClipboardFlushing});
+    return true;
+}
+
+void TBaseTreeGrid::KeepCopyBeforeFree(PGridNode node)
+{
+    // A deletion inside one already checked (its children) finds nothing new; a cut's nodes
+    // stay this tree's until they are pasted, and go with it.
+    if (!node || FDestroying || !FStates.contains(tsCopyPending) || FCutCopyIndex.empty()
+        || node->States.contains(vsDeleting))
+        return;
+    bool holds = false;
+    // The node, or a node above it, is copied: the copy loses rows (its own, or those below).
+    for (PGridNode run = node; run && run != FRoot && !holds; run = run->Parent)
+        holds = FCutCopyIndex.count(run) > 0;
+    // Or a copied node lies below it.
+    for (std::size_t i = 0; i < FCutCopySet.size() && !holds; ++i)
+        holds = FCutCopySet[i] && HasAsParent(FCutCopySet[i], node);
+    if (!holds)
+        return;
+    // Rendered while every node of the copy is still there; the clipboard's data no longer
+    // depends on the tree, so the marks go.
+    if (HandOverClipboardData())
+        CancelCutOrCopy();
 }
 
 // ---- cut, copy and paste

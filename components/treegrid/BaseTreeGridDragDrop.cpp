@@ -15,6 +15,7 @@
 
 #include "Canvas.h"
 #include "Color.h"
+#include "treegrid/TreeGridDropSourceWatch.h"
 #include "treegrid/TreeGridHeader.h"
 #include "treegrid/TreeGridOptions.h"
 #include "treegrid/TreeGridScrollBarOptions.h"
@@ -110,89 +111,8 @@ Qt::DropAction TBaseTreeGrid::DragAndDrop(Qt::DropActions allowed, QMimeData *da
             drag->setHotSpot(imageHotSpot);
         }
     }
+    const TTGDropSourceWatch watch;
     return drag->exec(allowed);
-}
-
-namespace {
-
-// The part of the tree's client area a drag picture shows: DragWidth x DragHeight around the
-// hot spot, within the rows.
-QRect DragArea(TBaseTreeGrid &tree, QPoint hotSpot)
-{
-    const QRect area(hotSpot.x() - tree.DragWidth() / 2, hotSpot.y() - tree.DragHeight() / 2, tree.DragWidth(),
-                     tree.DragHeight());
-    return area & tree.viewport()->rect();
-}
-
-// The selected rows of the tree within area (client coordinates), on transparent ground.
-QImage SelectedRows(TBaseTreeGrid &tree, const QRect &area)
-{
-    QImage rows(area.size(), QImage::Format_ARGB32_Premultiplied);
-    rows.fill(Qt::transparent);
-    TCanvas canvas(&rows);
-    TTGInternalPaintOptions options{poDrawSelection, poSelectedOnly};
-    if (tree.DragImageKind() == diMainColumnOnly)
-        options.include(poMainOnly);
-    tree.PaintTree(canvas, area.translated(tree.EffectiveOffsetX(), -tree.OffsetY()), QPoint(0, 0), options);
-    return rows;
-}
-
-} // namespace
-
-TTGDragImage &TBaseTreeGrid::DragImage()
-{
-    if (!FDragImage)
-        FDragImage = std::make_unique<TTGDragImage>();
-    return *FDragImage;
-}
-
-void TBaseTreeGrid::PrepareDragImage(QPoint hotSpot, const QMimeData *)
-{
-    TTGDragImage &image = DragImage();
-    image.EndDrag();
-    if (!CanShowDragImage())
-        return;
-    const QRect area = DragArea(*this, hotSpot);
-    if (area.isEmpty())
-        return;
-    // The rows on the tree's paper: with the tree's colour as colour key the paper drops out.
-    QImage picture(area.size(), QImage::Format_RGB32);
-    picture.fill(ToQColor(FColor));
-    QPainter painter(&picture);
-    painter.drawImage(0, 0, SelectedRows(*this, area));
-    painter.end();
-    image.PrepareDrag(picture, viewport()->mapToGlobal(area.topLeft()), viewport()->mapToGlobal(hotSpot));
-}
-
-QPixmap TBaseTreeGrid::DragImage(QPoint point, QPoint &hotSpot)
-{
-    const QRect area = DragArea(*this, point);
-    if (area.isEmpty() || !CanShowDragImage())
-        return {};
-    const QImage rows = SelectedRows(*this, area);
-    // Only the rows of the selected nodes in the area, and what lies between them.
-    QRect used;
-    for (PGridNode node = GetNodeAt(0, area.top()); node; node = GetNextVisible(node, true)) {
-        const QRect row = GetDisplayRect(node, NoColumn, false);
-        if (row.top() > area.bottom())
-            break;
-        if (node->States.contains(vsSelected))
-            used |= row.intersected(area);
-    }
-    used.translate(-area.topLeft());
-    if (used.isEmpty())
-        return {};
-    // Opaque on the tree's paper, with a frame, beside the pointer rather than over the rows it
-    // points at.
-    QImage picture(used.size() + QSize(2, 2), QImage::Format_RGB32);
-    picture.fill(ToQColor(FColor));
-    QPainter painter(&picture);
-    painter.drawImage(QPoint(1, 1), rows, used);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
-    painter.end();
-    hotSpot = -DragPictureOffset;
-    return QPixmap::fromImage(picture);
 }
 
 // ---- drop target
@@ -271,45 +191,6 @@ void TBaseTreeGrid::DragScroll(TScrollDirections directions)
         UpdateWindowAndDragImage(source, viewport()->rect(), false, true);
 }
 
-bool TBaseTreeGrid::ShowsDragImageOf(TBaseTreeGrid *source) const
-{
-    return source && source->FDragImage && source->FDragImage->Visible() && source->FDragImage->Host() == this;
-}
-
-void TBaseTreeGrid::FollowDragImage(TBaseTreeGrid *source, QPoint pt)
-{
-    if (!source || !source->FDragImage)
-        return;
-    TTGDragImage &image = *source->FDragImage;
-    if (!image.States().containsAll({disInDrag, disPrepared}) || image.States().contains(disSystemSupport))
-        return;
-    const QPoint screen = viewport()->mapToGlobal(pt);
-    if (ShowsDragImageOf(source)) {
-        if (image.WillMove(screen))
-            image.DragTo(screen, false);
-        return;
-    }
-    // Over this tree now: the picture leaves the tree it was shown over.
-    image.HideDragImage();
-    image.DragTo(screen, false);
-    image.ShowDragImage(this);
-}
-
-void TBaseTreeGrid::UpdateWindowAndDragImage(TBaseTreeGrid *tree, const QRect &treeRect, bool updateNCArea,
-                                             bool reshowDragImage)
-{
-    if (!isVisible() || treeRect.isEmpty())
-        return;
-    viewport()->update(treeRect);
-    if (updateNCArea)
-        update();
-    if (!ShowsDragImageOf(tree))
-        return;
-    const QRect onScreen(viewport()->mapToGlobal(treeRect.topLeft()), treeRect.size());
-    if (onScreen.intersects(tree->FDragImage->GetDragImageRect()))
-        tree->FDragImage->RecaptureBackground(this, treeRect, reshowDragImage);
-}
-
 bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDragState state, QPoint pt,
                              Qt::DropActions allowed, Qt::DropAction &effect)
 {
@@ -361,8 +242,7 @@ bool TBaseTreeGrid::DragOver(TBaseTreeGrid *source, TTGShiftState shift, TTGDrag
 
     effect = SuggestDropEffect(source, shift, pt, allowed);
     bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, source, shift, state, pt, mode, effect, accept);
+    Raise(OnDragOver, source, shift, state, pt, mode, effect, accept);
     if (!accept)
         effect = Qt::IgnoreAction;
     return accept && effect != Qt::IgnoreAction;
@@ -381,10 +261,8 @@ bool TBaseTreeGrid::DragDrop(const QMimeData *data, TTGShiftState shift, QPoint 
     if (ShowsDragImageOf(source))
         source->FDragImage->HideDragImage();
     if (result) {
-        if (OnDragDrop)
-            OnDragDrop(this, source, data, data ? data->formats() : QStringList(), shift, pt, effect,
-                       FLastDropMode);
-        else
+        if (!Raise(OnDragDrop, source, data, data ? data->formats() : QStringList(), shift, pt, effect,
+                   FLastDropMode))
             // Nothing takes the data: the source must not take it for moved.
             effect = Qt::IgnoreAction;
         result = effect != Qt::IgnoreAction;
@@ -400,11 +278,9 @@ void TBaseTreeGrid::DragLeave()
     if (TBaseTreeGrid *source = DragSourceTree(); ShowsDragImageOf(source))
         source->FDragImage->HideDragImage();
     ClearDropTarget();
-    if (OnDragOver) {
-        Qt::DropAction effect = Qt::IgnoreAction;
-        bool accept = false;
-        OnDragOver(this, DragSourceTree(), {}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
-    }
+    Qt::DropAction effect = Qt::IgnoreAction;
+    bool accept = false;
+    Raise(OnDragOver, DragSourceTree(), TTGShiftState{}, dsDragLeave, FLastDragPos, dmNowhere, effect, accept);
 }
 
 void TBaseTreeGrid::ClearDropTarget()
@@ -438,8 +314,7 @@ ITGDragManager *TBaseTreeGrid::DragManager()
 std::unique_ptr<ITGDragManager> TBaseTreeGrid::DoCreateDragManager()
 {
     std::unique_ptr<ITGDragManager> manager;
-    if (OnCreateDragManager)
-        OnCreateDragManager(this, manager);
+    Raise(OnCreateDragManager, manager);
     if (!manager)
         manager = std::make_unique<TTGDragManager>(this);
     return manager;
@@ -448,8 +323,7 @@ std::unique_ptr<ITGDragManager> TBaseTreeGrid::DoCreateDragManager()
 QMimeData *TBaseTreeGrid::DoCreateDataObject()
 {
     QMimeData *data = nullptr;
-    if (OnCreateDataObject)
-        OnCreateDataObject(this, data);
+    Raise(OnCreateDataObject, data);
     return data ? data : CreateMimeData(false);
 }
 

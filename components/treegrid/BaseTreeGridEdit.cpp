@@ -13,14 +13,16 @@ bool TBaseTreeGrid::EditNode(PGridNode node, TColumnIndex column)
     const int columnCount = Header()->Columns()->Count();
     TGAssert(column == -1 || (column >= 0 && column < columnCount),
              "Column must be a valid column index (-1 if no header is shown).");
-    if (FStates.contains(tsEditing) || FOptions->MiscOptions().contains(toReadOnly))
+    if (FStates.contains(tsEditing) || FOptions->MiscOptions().contains(toReadOnly) || IsRemoved(node))
         return FStates.contains(tsEditing);
     SetFocusedNode(node);
+    // The handlers told on the way may remove the node: then nothing is edited.
     if (FFocusedNode == node && CanEdit(node, column)) {
         FEditColumn = column;
         if (!node->States.contains(vsInitialized))
             InitNode(node);
-        DoEdit();
+        if (FFocusedNode == node)
+            DoEdit();
     }
     return FStates.contains(tsEditing);
 }
@@ -29,19 +31,17 @@ bool TBaseTreeGrid::CanEdit(PGridNode node, TColumnIndex column)
 {
     bool result = node && FOptions->MiscOptions().contains(toEditable)
                   && !FOptions->MiscOptions().contains(toReadOnly) && isEnabled();
-    if (node && OnEditing)
-        OnEditing(this, node, column, result);
-    return result;
+    if (node)
+        Raise(OnEditing, node, column, result);
+    // A node the handler removed has no cell to edit.
+    return result && !IsRemoved(node);
 }
 
 std::shared_ptr<ITGEditLink> TBaseTreeGrid::DoCreateEditor(PGridNode node, TColumnIndex column)
 {
     std::shared_ptr<ITGEditLink> link;
-    if (OnCreateEditor) {
-        OnCreateEditor(this, node, column, link);
-        if (!link)
-            throw ETreeGridError(QStringLiteral("Edit link must not be nil."), 2000);
-    }
+    if (Raise(OnCreateEditor, node, column, link) && !link)
+        throw ETreeGridError(QStringLiteral("Edit link must not be nil."), 2000);
     return link;
 }
 
@@ -55,25 +55,36 @@ void TBaseTreeGrid::DoEdit()
         || FEditLink)
         return;
     const PGridNode node = FFocusedNode;
-    FEditLink = DoCreateEditor(node, FEditColumn);
-    if (!FEditLink)
+    // The link may end the edit from inside any of its calls: hold it until they return.
+    const std::shared_ptr<ITGEditLink> link = DoCreateEditor(node, FEditColumn);
+    // The handler may have removed the node or opened another edit meanwhile: the link it
+    // gave goes unused then.
+    if (!link || IsRemoved(node) || FEditLink)
         return;
+    FEditLink = link;
     FEditNode = node;
     DoStateChange({tsEditing}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsDrawSelecting,
                                 tsMouseCheckPending, tsOLEDragging, tsOLEDragPending, tsScrolling, tsScrollPending});
     ScrollIntoView(node, FOptions->SelectionOptions().contains(toCenterScrollIntoView),
                    !FOptions->AutoOptions().contains(toDisableAutoscrollOnEdit));
-    // The link may end the edit from inside any of its calls: hold it until they return.
-    const std::shared_ptr<ITGEditLink> link = FEditLink;
-    // A row that does not show (a hidden node or one below) has no cell to edit in.
-    if (FStates.contains(tsEditing) && FEditNode == node && IsRowVisible(node)
-        && link->PrepareEdit(this, node, FEditColumn)) {
+    // An edit that the handlers ended or that lost its node stops here; a row that does not
+    // show (a hidden node or one below) has no cell to edit in.
+    const auto editing = [&] { return FStates.contains(tsEditing) && FEditNode == node && !IsRemoved(node); };
+    bool prepared = false;
+    if (editing() && IsRowVisible(node)) {
+        const THandlerScope scope(FRemovedNodes);
+        prepared = link->PrepareEdit(this, node, FEditColumn);
+    }
+    if (prepared && editing()) {
         UpdateEditBounds();
-        if (FStates.contains(tsEditing) && FEditNode)
-            InvalidateNode(FEditNode);
-        if (FStates.contains(tsEditing) && !link->BeginEdit())
-            DoStateChange({}, {tsEditing});
-    } else {
+        if (editing())
+            InvalidateNode(node);
+        if (editing()) {
+            const THandlerScope scope(FRemovedNodes);
+            if (!link->BeginEdit())
+                DoStateChange({}, {tsEditing});
+        }
+    } else if (FEditLink == link) {
         DoStateChange({}, {tsEditing});
     }
     if (!FStates.contains(tsEditing) && FEditLink == link) {
@@ -84,7 +95,7 @@ void TBaseTreeGrid::DoEdit()
 
 void TBaseTreeGrid::UpdateEditBounds()
 {
-    if (!FStates.contains(tsEditing) || !FEditLink || !FEditNode)
+    if (!FStates.contains(tsEditing) || !FEditLink || !FEditNode || IsRemoved(FEditNode))
         return;
     const bool useColumns = UseColumns();
     if (useColumns && !Header()->Columns()->IsValidColumn(FEditColumn))
@@ -110,7 +121,9 @@ void TBaseTreeGrid::UpdateEditBounds()
         const QRect band = GetDisplayRect(FEditNode, FEditColumn, true, false, true);
         r.moveTop(band.top() + (band.height() - 1 - r.height()) / 2);
     }
-    FEditLink->SetBounds(r);
+    const std::shared_ptr<ITGEditLink> link = FEditLink;
+    const THandlerScope scope(FRemovedNodes);
+    link->SetBounds(r);
 }
 
 void TBaseTreeGrid::DoColumnResize(TColumnIndex column)
@@ -146,6 +159,7 @@ bool TBaseTreeGrid::DoEndEdit()
         {
             // The link stops itself without calling back: this run ends the edit.
             const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
+            const THandlerScope scope(FRemovedNodes);
             result = link->EndEdit();
         }
         // Its node may have gone meanwhile (an OnNewText handler): that cancelled the edit.
@@ -170,6 +184,7 @@ bool TBaseTreeGrid::DoCancelEdit()
         {
             // The link stops itself without calling back: this run ends the edit.
             const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
+            const THandlerScope scope(FRemovedNodes);
             result = link->CancelEdit();
         }
         if (result && FStates.contains(tsEditing) && FEditLink == link) {
@@ -185,14 +200,12 @@ bool TBaseTreeGrid::DoCancelEdit()
 
 void TBaseTreeGrid::DoEdited(PGridNode node, TColumnIndex column)
 {
-    if (OnEdited)
-        OnEdited(this, node, column);
+    Raise(OnEdited, node, column);
 }
 
 void TBaseTreeGrid::DoEditCancelled(TColumnIndex column)
 {
-    if (OnEditCancelled)
-        OnEditCancelled(this, column);
+    Raise(OnEditCancelled, column);
 }
 
 bool TBaseTreeGrid::EditWithin(PGridNode node) const
@@ -216,15 +229,26 @@ bool TBaseTreeGrid::CancelEditOf(PGridNode node)
             return true;
     }
     // The handlers of the cancel may delete the node themselves.
-    const TNodeWatch watch(*this, node);
-    if (CancelEditNode() || !watch.Alive() || !EditWithin(node))
-        return watch.Alive();
+    if (CancelEditNode() || IsRemoved(node) || !EditWithin(node))
+        return !IsRemoved(node);
     // The node goes: an editor that refuses to stop is let go of all the same.
     const std::shared_ptr<ITGEditLink> link = std::move(FEditLink);
     FEditNode = nullptr;
     DoStateChange({}, {tsEditing, tsEditPending});
     DoEditCancelled(FEditColumn);
-    return watch.Alive();
+    return !IsRemoved(node);
+}
+
+void TBaseTreeGrid::DropEditOf(PGridNode node)
+{
+    if (node != FEditNode || !FEditLink)
+        return;
+    const std::shared_ptr<ITGEditLink> link = std::move(FEditLink);
+    FEditNode = nullptr;
+    DoStateChange({}, {tsEditing, tsEditPending});
+    const QScopedValueRollback<const ITGEditLink *> stopping(FStoppingLink, link.get());
+    const THandlerScope scope(FRemovedNodes);
+    link->CancelEdit();
 }
 
 namespace {
@@ -238,15 +262,14 @@ bool TBaseTreeGrid::CloseEditWithin(PGridNode node)
 {
     if (!EditWithin(node))
         return true;
-    // The handlers of the end (the text handed over above all) may delete the node.
-    const TNodeWatch watch(*this, node);
-    // A notification may open another edit there: it goes as well, without its text.
-    for (int round = 0; round < MaxEditRounds && watch.Alive() && EditWithin(node); ++round)
+    // The handlers of the end (the text handed over above all) may delete the node. A
+    // notification may open another edit there: it goes as well, without its text.
+    for (int round = 0; round < MaxEditRounds && !IsRemoved(node) && EditWithin(node); ++round)
         if (!(AutoAcceptEditChange() && round == 0 ? EndEditNode() : CancelEditNode()))
             break;
-    if (watch.Alive() && EditWithin(node))
+    if (!IsRemoved(node) && EditWithin(node))
         CancelEditOf(node);
-    return watch.Alive();
+    return !IsRemoved(node);
 }
 
 bool TBaseTreeGrid::EndEditsBesides(PGridNode node)

@@ -46,8 +46,7 @@ QCursor DragCursor(const QPixmap &rows, QPoint rowsAt, bool accepted)
 
 void TBaseTreeGrid::DoStartDrag(QObject *&dragObject)
 {
-    if (OnStartDrag)
-        OnStartDrag(this, dragObject);
+    Raise(OnStartDrag, dragObject);
     if (dragObject)
         DoStateChange({tsUserDragObject});
 }
@@ -56,8 +55,8 @@ void TBaseTreeGrid::DoEndDrag(QObject *target, int x, int y)
 {
     const bool started = FFrameworkDragging;
     FFrameworkDragging = false;
-    if (started && OnEndDrag)
-        OnEndDrag(this, target, x, y);
+    if (started)
+        Raise(OnEndDrag, target, x, y);
     DragFinished();
 }
 
@@ -239,11 +238,9 @@ bool TBaseTreeGrid::CMDrag(TTGFrameworkDragMessage message, TBaseTreeGrid *sourc
         FScrollTimer.stop();
         DoStateChange({}, {tsVCLDragging, tsScrollPending, tsScrolling});
         ClearDropTarget();
-        if (OnDragOver) {
-            Qt::DropAction effect = Qt::IgnoreAction;
-            bool accept = false;
-            OnDragOver(this, source, shift, dsDragLeave, pt, dmNowhere, effect, accept);
-        }
+        Qt::DropAction effect = Qt::IgnoreAction;
+        bool accept = false;
+        Raise(OnDragOver, source, shift, dsDragLeave, pt, dmNowhere, effect, accept);
         return false;
     }
     case fdDragMove: {
@@ -259,8 +256,8 @@ bool TBaseTreeGrid::CMDrag(TTGFrameworkDragMessage message, TBaseTreeGrid *sourc
         FScrollTimer.stop();
         DoStateChange({}, {tsScrollPending, tsScrolling});
         Qt::DropAction effect = FFrameworkDragEffect;
-        if (OnDragDrop && effect != Qt::IgnoreAction)
-            OnDragDrop(this, source, nullptr, QStringList(), shift, pt, effect, FLastDropMode);
+        if (effect != Qt::IgnoreAction)
+            Raise(OnDragDrop, source, nullptr, QStringList(), shift, pt, effect, FLastDropMode);
         ClearDropTarget();
         DoStateChange({}, {tsVCLDragging});
         FFrameworkDragEffect = Qt::IgnoreAction;

@@ -194,24 +194,6 @@ PGridNode TBaseTreeGrid::BottomNode()
     return GetNodeAt(0, ClientHeight() - 1);
 }
 
-void TBaseTreeGrid::SetTopNode(PGridNode node)
-{
-    if (!node || node == FRoot)
-        return;
-    ExpandAncestors(node);
-    const QRect r = GetDisplayRect(node, NoColumn, true);
-    SetOffsetY(FOffsetY - r.top());
-}
-
-void TBaseTreeGrid::SetBottomNode(PGridNode node)
-{
-    if (!node || node == FRoot)
-        return;
-    ExpandAncestors(node);
-    const QRect r = GetDisplayRect(node, NoColumn, true);
-    SetOffsetY(FOffsetY - RectBottom(r) + ClientHeight());
-}
-
 // ---- display rectangles
 
 QRect TBaseTreeGrid::GetDisplayRect(PGridNode node, TColumnIndex column, bool textOnly, bool unclipped,
@@ -519,7 +501,9 @@ int TBaseTreeGrid::GetMaxRightExtend()
     std::int64_t top = nodeTop;
     int result = 0;
     const bool checks = FOptions->MiscOptions().contains(toCheckSupport);
-    while (node && top < ClientHeight()) {
+    // Down to the tree's own height, not the client area's: the range must not depend on
+    // whether the horizontal bar that it decides on covers the bottom rows.
+    while (node && top < height()) {
         if (!node->States.contains(vsInitialized))
             InitNode(node);
         int extent = IndentOf(node, true);
@@ -539,8 +523,7 @@ int TBaseTreeGrid::GetMaxRightExtend()
 
 int TBaseTreeGrid::GetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWidth)
 {
-    if (OnBeforeGetMaxColumnWidth)
-        OnBeforeGetMaxColumnWidth(this, column);
+    Raise(OnBeforeGetMaxColumnWidth, column);
     BeginOperation();
     int result = 0;
     const bool mainColumn = column == MainColumn();
@@ -574,8 +557,7 @@ int TBaseTreeGrid::GetMaxColumnWidth(TColumnIndex column, bool useSmartColumnWid
     if (FOptions->PaintOptions().contains(toShowVertGridLines))
         ++result;
     EndOperation();
-    if (OnAfterGetMaxColumnWidth)
-        OnAfterGetMaxColumnWidth(this, column);
+    Raise(OnAfterGetMaxColumnWidth, column);
     return result;
 }
 

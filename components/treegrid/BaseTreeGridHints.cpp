@@ -166,6 +166,11 @@ bool TBaseTreeGrid::ShowHintAt(QPoint clientPos, QPoint globalPos)
     }
     TTGTooltipLineBreakStyle lineBreakStyle = hlbDefault;
     const QString text = HintTextFor(data, lineBreakStyle);
+    // The handler asked for the text may have removed the node: nothing shows for it.
+    if (IsRemoved(data.Node)) {
+        CancelHint();
+        return false;
+    }
     data.LineBreakStyle = lineBreakStyle;
     if (!FHintWindow)
         FHintWindow = CreateHintWindow();

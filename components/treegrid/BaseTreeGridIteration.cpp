@@ -30,6 +30,7 @@ bool TBaseTreeGrid::IsRowVisible(PGridNode node) const
 {
     if (node == FRoot)
         return true;
+    // A removed node keeps no state: it is not visible.
     if (!IsEffectivelyVisible(node))
         return false;
     for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
@@ -104,6 +105,27 @@ bool TBaseTreeGrid::ChildrenAbove(bool considerChildrenAbove) const
 
 // ---- all nodes
 
+namespace {
+
+// The node a walk gives, initialised. The handlers told on the way may remove it (or the
+// nodes it was reached through): the walk is then taken again over what is left, and gives
+// nothing once the node it starts from is gone.
+template <class Walk>
+PGridNode initialisedStep(TBaseTreeGrid &tree, PGridNode from, Walk walk)
+{
+    const std::uint64_t rounds = std::uint64_t(tree.RootNode()->TotalCount) + 2;
+    for (std::uint64_t round = 0; round < rounds && !tree.IsRemoved(from); ++round) {
+        const PGridNode result = walk();
+        if (result && !tree.IsRemoved(result) && !result->States.contains(vsInitialized))
+            tree.InitNode(result);
+        if (!tree.IsRemoved(result))
+            return result;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 PGridNode TBaseTreeGrid::NextSkippingSubtree(PGridNode node) const
 {
     for (PGridNode run = node; run && run != FRoot; run = run->Parent)
@@ -175,18 +197,18 @@ PGridNode TBaseTreeGrid::GetFirstNoInit(bool considerChildrenAbove)
 
 PGridNode TBaseTreeGrid::GetFirst(bool considerChildrenAbove)
 {
-    PGridNode result = FRoot->FirstChild;
-    if (result && ChildrenAbove(considerChildrenAbove)) {
-        for (;;) {
-            DoInitChildrenIfNeeded(result);
-            if (!result->FirstChild)
-                break;
-            result = result->FirstChild;
+    return initialisedStep(*this, nullptr, [&] {
+        PGridNode result = FRoot->FirstChild;
+        if (result && ChildrenAbove(considerChildrenAbove)) {
+            for (;;) {
+                DoInitChildrenIfNeeded(result);
+                if (!result->FirstChild)
+                    break;
+                result = result->FirstChild;
+            }
         }
-    }
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+        return result;
+    });
 }
 
 PGridNode TBaseTreeGrid::GetFirstInitialized(bool considerChildrenAbove)
@@ -199,10 +221,7 @@ PGridNode TBaseTreeGrid::GetFirstInitialized(bool considerChildrenAbove)
 
 PGridNode TBaseTreeGrid::GetNext(PGridNode node, bool considerChildrenAbove)
 {
-    PGridNode result = WalkNext(node, considerChildrenAbove, true);
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+    return initialisedStep(*this, node, [&] { return WalkNext(node, considerChildrenAbove, true); });
 }
 
 PGridNode TBaseTreeGrid::GetNextNoInit(PGridNode node, bool considerChildrenAbove)
@@ -221,10 +240,7 @@ PGridNode TBaseTreeGrid::GetNextInitialized(PGridNode node, bool considerChildre
 
 PGridNode TBaseTreeGrid::GetPrevious(PGridNode node, bool considerChildrenAbove)
 {
-    PGridNode result = WalkPrevious(node, considerChildrenAbove, true);
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+    return initialisedStep(*this, node, [&] { return WalkPrevious(node, considerChildrenAbove, true); });
 }
 
 PGridNode TBaseTreeGrid::GetPreviousNoInit(PGridNode node, bool considerChildrenAbove)
@@ -236,19 +252,19 @@ PGridNode TBaseTreeGrid::GetLast(PGridNode node, bool considerChildrenAbove)
 {
     if (!node)
         node = FRoot;
-    DoInitChildrenIfNeeded(node);
-    PGridNode result = node->LastChild;
-    if (result && !ChildrenAbove(considerChildrenAbove)) {
-        for (;;) {
-            DoInitChildrenIfNeeded(result);
-            if (!result->LastChild)
-                break;
-            result = result->LastChild;
+    return initialisedStep(*this, node, [&] {
+        DoInitChildrenIfNeeded(node);
+        PGridNode result = node->LastChild;
+        if (result && !ChildrenAbove(considerChildrenAbove)) {
+            for (;;) {
+                DoInitChildrenIfNeeded(result);
+                if (!result->LastChild)
+                    break;
+                result = result->LastChild;
+            }
         }
-    }
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+        return result;
+    });
 }
 
 PGridNode TBaseTreeGrid::GetLastNoInit(PGridNode node, bool considerChildrenAbove)
@@ -268,22 +284,20 @@ PGridNode TBaseTreeGrid::GetFirstChild(PGridNode node)
 {
     if (!node)
         node = FRoot;
-    DoInitChildrenIfNeeded(node);
-    PGridNode result = node->FirstChild;
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+    return initialisedStep(*this, node, [&] {
+        DoInitChildrenIfNeeded(node);
+        return node->FirstChild;
+    });
 }
 
 PGridNode TBaseTreeGrid::GetLastChild(PGridNode node)
 {
     if (!node)
         node = FRoot;
-    DoInitChildrenIfNeeded(node);
-    PGridNode result = node->LastChild;
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+    return initialisedStep(*this, node, [&] {
+        DoInitChildrenIfNeeded(node);
+        return node->LastChild;
+    });
 }
 
 PGridNode TBaseTreeGrid::GetLastChildNoInit(PGridNode node)
@@ -294,19 +308,13 @@ PGridNode TBaseTreeGrid::GetLastChildNoInit(PGridNode node)
 PGridNode TBaseTreeGrid::GetNextSibling(PGridNode node)
 {
     TGAssert(node != FRoot, "Invalid parameter.");
-    PGridNode result = node ? node->NextSibling : nullptr;
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+    return initialisedStep(*this, node, [&] { return node ? node->NextSibling : nullptr; });
 }
 
 PGridNode TBaseTreeGrid::GetPreviousSibling(PGridNode node)
 {
     TGAssert(node != FRoot, "Invalid parameter.");
-    PGridNode result = node ? node->PrevSibling : nullptr;
-    if (result && !result->States.contains(vsInitialized))
-        InitNode(result);
-    return result;
+    return initialisedStep(*this, node, [&] { return node ? node->PrevSibling : nullptr; });
 }
 
 // ---- visible nodes
@@ -461,14 +469,6 @@ PGridNode TBaseTreeGrid::WalkPreviousVisible(PGridNode node, bool considerChildr
     return node->Parent == FRoot ? nullptr : node->Parent;
 }
 
-namespace {
-PGridNode initialised(TBaseTreeGrid *tree, PGridNode node)
-{
-    if (node && !node->States.contains(vsInitialized))
-        tree->InitNode(node);
-    return node;
-}
-} // namespace
 
 PGridNode TBaseTreeGrid::FirstVisibleBelow(PGridNode node, bool considerChildrenAbove, bool init, bool includeHidden)
 {
@@ -496,7 +496,8 @@ PGridNode TBaseTreeGrid::LastVisibleBelow(PGridNode node, bool considerChildrenA
 
 PGridNode TBaseTreeGrid::GetFirstVisible(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
 {
-    return initialised(this, FirstVisibleBelow(node, considerChildrenAbove, true, includeFiltered));
+    return initialisedStep(*this, node,
+                           [&] { return FirstVisibleBelow(node, considerChildrenAbove, true, includeFiltered); });
 }
 
 PGridNode TBaseTreeGrid::GetFirstVisibleNoInit(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
@@ -506,7 +507,7 @@ PGridNode TBaseTreeGrid::GetFirstVisibleNoInit(PGridNode node, bool considerChil
 
 PGridNode TBaseTreeGrid::GetNextVisible(PGridNode node, bool considerChildrenAbove)
 {
-    return initialised(this, WalkNextVisible(node, considerChildrenAbove, true));
+    return initialisedStep(*this, node, [&] { return WalkNextVisible(node, considerChildrenAbove, true); });
 }
 
 PGridNode TBaseTreeGrid::GetNextVisibleNoInit(PGridNode node, bool considerChildrenAbove)
@@ -516,7 +517,7 @@ PGridNode TBaseTreeGrid::GetNextVisibleNoInit(PGridNode node, bool considerChild
 
 PGridNode TBaseTreeGrid::GetPreviousVisible(PGridNode node, bool considerChildrenAbove)
 {
-    return initialised(this, WalkPreviousVisible(node, considerChildrenAbove, true));
+    return initialisedStep(*this, node, [&] { return WalkPreviousVisible(node, considerChildrenAbove, true); });
 }
 
 PGridNode TBaseTreeGrid::GetPreviousVisibleNoInit(PGridNode node, bool considerChildrenAbove)
@@ -526,7 +527,8 @@ PGridNode TBaseTreeGrid::GetPreviousVisibleNoInit(PGridNode node, bool considerC
 
 PGridNode TBaseTreeGrid::GetLastVisible(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
 {
-    return initialised(this, LastVisibleBelow(node, considerChildrenAbove, true, includeFiltered));
+    return initialisedStep(*this, node,
+                           [&] { return LastVisibleBelow(node, considerChildrenAbove, true, includeFiltered); });
 }
 
 PGridNode TBaseTreeGrid::GetLastVisibleNoInit(PGridNode node, bool considerChildrenAbove, bool includeFiltered)
@@ -538,7 +540,7 @@ PGridNode TBaseTreeGrid::GetFirstVisibleChild(PGridNode node, bool includeFilter
 {
     if (!node)
         node = FRoot;
-    return initialised(this, FirstShownChild(node, true, includeFiltered));
+    return initialisedStep(*this, node, [&] { return FirstShownChild(node, true, includeFiltered); });
 }
 
 PGridNode TBaseTreeGrid::GetFirstVisibleChildNoInit(PGridNode node, bool includeFiltered)
@@ -550,7 +552,7 @@ PGridNode TBaseTreeGrid::GetLastVisibleChild(PGridNode node, bool includeFiltere
 {
     if (!node)
         node = FRoot;
-    return initialised(this, LastShownChild(node, true, includeFiltered));
+    return initialisedStep(*this, node, [&] { return LastShownChild(node, true, includeFiltered); });
 }
 
 PGridNode TBaseTreeGrid::GetLastVisibleChildNoInit(PGridNode node, bool includeFiltered)
@@ -561,7 +563,7 @@ PGridNode TBaseTreeGrid::GetLastVisibleChildNoInit(PGridNode node, bool includeF
 PGridNode TBaseTreeGrid::GetNextVisibleSibling(PGridNode node, bool includeFiltered)
 {
     TGAssert(node && node != FRoot, "Invalid parameter.");
-    return initialised(this, NextShownSibling(node, includeFiltered));
+    return initialisedStep(*this, node, [&] { return NextShownSibling(node, includeFiltered); });
 }
 
 PGridNode TBaseTreeGrid::GetNextVisibleSiblingNoInit(PGridNode node, bool includeFiltered)
@@ -573,7 +575,7 @@ PGridNode TBaseTreeGrid::GetNextVisibleSiblingNoInit(PGridNode node, bool includ
 PGridNode TBaseTreeGrid::GetPreviousVisibleSibling(PGridNode node, bool includeFiltered)
 {
     TGAssert(node && node != FRoot, "Invalid parameter.");
-    return initialised(this, PreviousShownSibling(node, includeFiltered));
+    return initialisedStep(*this, node, [&] { return PreviousShownSibling(node, includeFiltered); });
 }
 
 PGridNode TBaseTreeGrid::GetPreviousVisibleSiblingNoInit(PGridNode node, bool includeFiltered)
@@ -619,7 +621,7 @@ void TBaseTreeGrid::ChangeVisibility(PGridNode node, TGridNodeState state, bool 
 {
     // A row going out of sight ends the edit on it or on a row below it; the handlers of
     // that end may delete the node.
-    if (include == (state == vsHidden) && !CloseEditWithin(node))
+    if (IsRemoved(node) || (include == (state == vsHidden) && !CloseEditWithin(node)))
         return;
     InterruptValidation();
     PGridNode parent = node->Parent;
@@ -711,37 +713,82 @@ void TBaseTreeGrid::SetExpanded(PGridNode node, bool value)
         ToggleNode(node);
 }
 
+namespace {
+
+// Marks a node as being toggled for the life of the toggle.
+class TToggling
+{
+public:
+    explicit TToggling(PGridNode node) : FNode(node) { FNode->States.include(vsToggling); }
+    ~TToggling() { FNode->States.exclude(vsToggling); }
+    TToggling(const TToggling &) = delete;
+    TToggling &operator=(const TToggling &) = delete;
+
+private:
+    PGridNode FNode;
+};
+
+} // namespace
+
 void TBaseTreeGrid::ToggleNode(PGridNode node)
 {
-    if (!node || node == FRoot || node->States.contains(vsToggling))
+    if (!node || node == FRoot || IsRemoved(node) || node->States.contains(vsToggling))
         return;
-    node->States.include(vsToggling);
-    bool changed = false;
+    // Every handler told on the way (collapsing, the end of an edit below, expanding, the
+    // children asked for, expanded, collapsed) may remove the node: nothing more is done then.
+    // Its block outlives this call.
     std::int64_t toggledHeight = 0;
-    if (node->States.contains(vsExpanded)) {
-        if (DoCollapsing(node)) {
-            // An editor below would be left over another row. The handlers of its end may
-            // delete the node: nothing is left to collapse then.
-            if (EditWithin(node) && FEditNode != node && !CloseEditWithin(node))
-                return;
-            InterruptValidation();
-            toggledHeight = std::int64_t(node->TotalHeight) - node->NodeHeight;
-            DoStateChange({tsCollapsing});
-            const bool row = IsRowVisible(node);
-            const std::uint32_t visibleChildren = row ? CountVisibleChildren(node) : 0;
-            node->States.exclude(vsExpanded);
-            AdjustTotalHeight(node, node->NodeHeight, false);
-            FVisibleCount -= visibleChildren;
-            DoStateChange({}, {tsCollapsing});
-            changed = true;
-            DoCollapsed(node);
-            if (FOptions->AutoOptions().contains(toAutoFreeOnCollapse))
-                DeleteChildren(node, false);
+    if (!ChangeExpansion(node, toggledHeight) || IsRemoved(node))
+        return;
+    InvalidateCache();
+    if (FUpdateCount == 0) {
+        ValidateCache();
+        const QPoint offsets = OffsetXY();
+        UpdateScrollBars(true);
+        const bool expanded = node->States.contains(vsExpanded);
+        if (expanded && IsRowVisible(node) && FOptions->AutoOptions().contains(toAutoScrollOnExpand)
+            && !FOptions->PaintOptions().contains(toChildrenAbove)) {
+            // As many of the new children as fit come into view; the node stays in view.
+            const QRect row = GetDisplayRect(node, NoColumn, false);
+            const std::int64_t overflow = std::int64_t(RectBottom(row)) + toggledHeight - ClientHeight();
+            if (overflow > 0 && row.top() > 0)
+                SetOffsetY(FOffsetY - int(std::min<std::int64_t>(overflow, row.top())));
         }
-    } else if (DoExpanding(node)) {
+        if (OffsetXY() != offsets || !IsRowVisible(node) || !AnimateToggle(node, expanded, toggledHeight))
+            InvalidateToBottom(node);
+    }
+}
+
+bool TBaseTreeGrid::ChangeExpansion(PGridNode node, std::int64_t &toggledHeight)
+{
+    const TToggling toggling(node);
+    if (node->States.contains(vsExpanded)) {
+        if (!DoCollapsing(node))
+            return false;
+        // An editor below would be left over another row.
+        if (EditWithin(node) && FEditNode != node && !CloseEditWithin(node))
+            return false;
         InterruptValidation();
-        DoStateChange({tsExpanding});
-        DoInitChildrenIfNeeded(node);
+        toggledHeight = std::int64_t(node->TotalHeight) - node->NodeHeight;
+        DoStateChange({tsCollapsing});
+        const bool row = IsRowVisible(node);
+        const std::uint32_t visibleChildren = row ? CountVisibleChildren(node) : 0;
+        node->States.exclude(vsExpanded);
+        AdjustTotalHeight(node, node->NodeHeight, false);
+        FVisibleCount -= visibleChildren;
+        DoStateChange({}, {tsCollapsing});
+        DoCollapsed(node);
+        if (!IsRemoved(node) && FOptions->AutoOptions().contains(toAutoFreeOnCollapse))
+            DeleteChildren(node, false);
+        return true;
+    }
+    if (!DoExpanding(node))
+        return false;
+    InterruptValidation();
+    DoStateChange({tsExpanding});
+    DoInitChildrenIfNeeded(node);
+    bool changed = false;
+    if (!IsRemoved(node)) {
         std::int64_t childrenHeight = 0;
         for (PGridNode child = node->FirstChild; child; child = child->NextSibling)
             if (IsEffectivelyVisible(child))
@@ -755,30 +802,11 @@ void TBaseTreeGrid::ToggleNode(PGridNode node)
             toggledHeight = childrenHeight;
             changed = true;
         }
-        DoStateChange({}, {tsExpanding});
-        if (changed)
-            DoExpanded(node);
     }
-    node->States.exclude(vsToggling);
-    if (changed) {
-        InvalidateCache();
-        if (FUpdateCount == 0) {
-            ValidateCache();
-            const QPoint offsets = OffsetXY();
-            UpdateScrollBars(true);
-            const bool expanded = node->States.contains(vsExpanded);
-            if (expanded && IsRowVisible(node) && FOptions->AutoOptions().contains(toAutoScrollOnExpand)
-                && !FOptions->PaintOptions().contains(toChildrenAbove)) {
-                // As many of the new children as fit come into view; the node stays in view.
-                const QRect row = GetDisplayRect(node, NoColumn, false);
-                const std::int64_t overflow = std::int64_t(RectBottom(row)) + toggledHeight - ClientHeight();
-                if (overflow > 0 && row.top() > 0)
-                    SetOffsetY(FOffsetY - int(std::min<std::int64_t>(overflow, row.top())));
-            }
-            if (OffsetXY() != offsets || !IsRowVisible(node) || !AnimateToggle(node, expanded, toggledHeight))
-                InvalidateToBottom(node);
-        }
-    }
+    DoStateChange({}, {tsExpanding});
+    if (changed)
+        DoExpanded(node);
+    return changed;
 }
 
 void TBaseTreeGrid::FullExpand(PGridNode node)
@@ -795,34 +823,41 @@ void TBaseTreeGrid::FullExpand(PGridNode node)
             if (run->FirstChild)
                 ToggleNode(run);
         }
+        // The handlers removed the node walked or the end of the walk: the rest stays as it is.
+        if (IsRemoved(run) || IsRemoved(stop))
+            break;
     }
     EndUpdate();
 }
 
-void TBaseTreeGrid::ExpandAncestors(PGridNode node)
+bool TBaseTreeGrid::ExpandAncestors(PGridNode node)
 {
-    if (!node || node == FRoot)
-        return;
+    if (!node || node == FRoot || IsRemoved(node))
+        return !IsRemoved(node);
     std::vector<PGridNode> path;
     for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
         if (!run->States.contains(vsExpanded))
             path.push_back(run);
     if (path.empty())
-        return;
+        return true;
     // Each expansion outside a bracket would rebuild the cache and the scroll bars: a deep
     // chain took seconds. The bracket is the count alone, so that closing it neither sorts nor
     // notifies as EndUpdate does; the expansions report themselves.
-    ++FUpdateCount;
-    for (auto it = path.rbegin(); it != path.rend(); ++it)
-        if (!(*it)->States.contains(vsExpanded))
-            ToggleNode(*it);
-    InvalidateCache();
-    --FUpdateCount;
+    {
+        const TUpdateCountHold hold(*this);
+        // A handler that makes the children of a node anew (lazy loading) removes the rest of
+        // the chain: the node is gone then.
+        for (auto it = path.rbegin(); it != path.rend() && !IsRemoved(*it); ++it)
+            if (!(*it)->States.contains(vsExpanded))
+                ToggleNode(*it);
+        InvalidateCache();
+    }
     if (FUpdateCount == 0) {
         ValidateCache();
         UpdateScrollBars(true);
         Invalidate();
     }
+    return !IsRemoved(node);
 }
 
 void TBaseTreeGrid::FullCollapse(PGridNode node)
@@ -839,7 +874,8 @@ void TBaseTreeGrid::FullCollapse(PGridNode node)
         PGridNode previous = GetPreviousNoInit(run);
         if (run->States.contains(vsExpanded))
             ToggleNode(run);
-        if (run == node)
+        // The handlers removed the node the walk ends at, or the one it goes on from.
+        if (run == node || IsRemoved(node) || IsRemoved(previous))
             break;
         run = previous;
     }

@@ -29,12 +29,9 @@ void TBaseTreeGrid::keyPressEvent(QKeyEvent *event)
         key = Qt::Key_Tab;
         shift |= Qt::ShiftModifier;
     }
-    if (OnKeyDown) {
-        OnKeyDown(this, key, shift);
-        if (key == 0) {
-            event->accept();
-            return;
-        }
+    if (Raise(OnKeyDown, key, shift) && key == 0) {
+        event->accept();
+        return;
     }
     QString text = event->text();
     if (key == Qt::Key_Backspace && text.isEmpty())
@@ -53,8 +50,7 @@ void TBaseTreeGrid::keyReleaseEvent(QKeyEvent *event)
         return;
     }
     int key = event->key();
-    if (OnKeyUp)
-        OnKeyUp(this, key, event->modifiers() & ModifierKeys);
+    Raise(OnKeyUp, key, event->modifiers() & ModifierKeys);
     KeyUp(key);
     event->ignore();
 }
@@ -129,8 +125,7 @@ void TBaseTreeGrid::StopInputTimers(bool includeSearch)
 bool TBaseTreeGrid::DoKeyAction(int &charCode, Qt::KeyboardModifiers &shift)
 {
     bool doDefault = true;
-    if (OnKeyAction)
-        OnKeyAction(this, charCode, shift, doDefault);
+    Raise(OnKeyAction, charCode, shift, doDefault);
     return doDefault;
 }
 
@@ -279,7 +274,9 @@ void TBaseTreeGrid::NavigationKey(int key, Qt::KeyboardModifiers shift)
                 std::int64_t sum = 0;
                 for (;;) {
                     const PGridNode beside = up ? GetPreviousVisible(node) : GetNextVisible(node);
-                    if (!beside || NodeHeight(node) + sum >= std::int64_t(clientHeight))
+                    // Measuring may run handlers that remove the rows walked.
+                    if (!beside || NodeHeight(node) + sum >= std::int64_t(clientHeight) || IsRemoved(node)
+                        || IsRemoved(beside))
                         break;
                     if (up) {
                         node = beside;
@@ -431,6 +428,9 @@ void TBaseTreeGrid::TabToCell(bool forward)
             SetFocusedNodeAndColumn(node, column);
             return;
         }
+        // The handler asked removed the cell's node: the focus stays where it is.
+        if (IsRemoved(node))
+            return;
     }
 }
 
@@ -509,7 +509,9 @@ bool TBaseTreeGrid::OtherKey(int key, Qt::KeyboardModifiers shift)
             int width = DoGetNodeWidth(FFocusedNode, FFocusedColumn);
             const TTreeGridColumn *column = Header()->Columns()->Items(FFocusedColumn);
             width = std::min(width, column ? column->Width() : ClientWidth());
-            DoPopupMenu(FFocusedNode, FFocusedColumn, QPoint(r.x() + width / 2, r.y() + r.height() / 2));
+            // Measuring may run a handler that removes the node (and with it the focus).
+            if (FFocusedNode)
+                DoPopupMenu(FFocusedNode, FFocusedColumn, QPoint(r.x() + width / 2, r.y() + r.height() / 2));
         }
         return true;
     case Qt::Key_A:

@@ -39,6 +39,8 @@ TTGMouseMessage MessageOf(const QMouseEvent *event)
 
 bool TBaseTreeGrid::viewportEvent(QEvent *event)
 {
+    // Nodes removed while the rows handle an event stay readable until it returns.
+    const THandlerScope scope(FRemovedNodes);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -117,8 +119,7 @@ void TBaseTreeGrid::FrameworkMouseDown(const TTGMouseMessage &message, bool doub
         else
             FClickPending = true;
     }
-    if (OnMouseDown)
-        OnMouseDown(this, ButtonOf(message.Button), shift, message.Pos.x(), message.Pos.y());
+    Raise(OnMouseDown, ButtonOf(message.Button), shift, message.Pos.x(), message.Pos.y());
 }
 
 void TBaseTreeGrid::FrameworkMouseUp(const TTGMouseMessage &message)
@@ -128,21 +129,18 @@ void TBaseTreeGrid::FrameworkMouseUp(const TTGMouseMessage &message)
         if (viewport()->rect().contains(message.Pos))
             DoClick();
     }
-    if (OnMouseUp)
-        OnMouseUp(this, ButtonOf(message.Button), ShiftStateFrom(message.Keys, message.Buttons), message.Pos.x(),
-                  message.Pos.y());
+    Raise(OnMouseUp, ButtonOf(message.Button), ShiftStateFrom(message.Keys, message.Buttons), message.Pos.x(),
+          message.Pos.y());
 }
 
 void TBaseTreeGrid::DoClick()
 {
-    if (OnClick)
-        OnClick(this);
+    Raise(OnClick);
 }
 
 void TBaseTreeGrid::DoDblClick()
 {
-    if (OnDblClick)
-        OnDblClick(this);
+    Raise(OnDblClick);
 }
 
 // ---- button messages
@@ -357,8 +355,7 @@ void TBaseTreeGrid::MouseMove(Qt::KeyboardModifiers keys, Qt::MouseButtons butto
         AdjustPanningCursor(x, y);
     if (!IsMouseSelecting()) {
         HandleHotTrack(x, y);
-        if (OnMouseMove)
-            OnMouseMove(this, ShiftStateFrom(keys, buttons), x, y);
+        Raise(OnMouseMove, ShiftStateFrom(keys, buttons), x, y);
     } else if (!FStates.contains(tsScrolling)) {
         // The timer scroll takes care of the band while it runs.
         if (HandleDrawSelection(x, y)) {
@@ -393,7 +390,8 @@ void TBaseTreeGrid::HandleHotTrack(int x, int y)
         DoHotChange(FCurrentHotNode, newNode);
         if (doInvalidate && FCurrentHotNode)
             InvalidateNode(FCurrentHotNode);
-        FCurrentHotNode = newNode;
+        // The handler may have removed the new hot node.
+        FCurrentHotNode = IsRemoved(newNode) ? nullptr : newNode;
         FCurrentHotColumn = newColumn;
     }
     const bool buttonHit = paint.contains(toHotTrack) && hitInfo.HitPositions.contains(hiOnItemButtonExact);
@@ -407,8 +405,7 @@ void TBaseTreeGrid::HandleHotTrack(int x, int y)
 
 void TBaseTreeGrid::DoHotChange(PGridNode oldNode, PGridNode newNode)
 {
-    if (OnHotChange)
-        OnHotChange(this, oldNode, newNode);
+    Raise(OnHotChange, oldNode, newNode);
 }
 
 void TBaseTreeGrid::MouseLeave()
@@ -483,8 +480,7 @@ void TBaseTreeGrid::UpdateCursor(QPoint p)
 
 void TBaseTreeGrid::DoGetCursor(TCursor &cursor)
 {
-    if (OnGetCursor)
-        OnGetCursor(this, cursor);
+    Raise(OnGetCursor, cursor);
 }
 
 // ---- set-up and tear-down of the input timers

@@ -77,6 +77,10 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
                     && (!isCellHit || fullRowDrag);
     if (!autoDrag && node && FDragMode == dmManual)
         autoDrag = DoBeforeDrag(node, column) && (!isCellHit || fullRowDrag);
+    // Every handler told from here on may remove the node under the pointer: the press does
+    // no more with it then.
+    if (IsRemoved(node))
+        return;
 
     if (isHeightTracking) {
         const PGridNode tracked = hit.contains(hiUpperSplitter) ? GetPreviousVisible(node) : node;
@@ -114,6 +118,8 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
 
     const bool canClear = !autoDrag && (!message.Buttons.testFlag(Qt::RightButton)
                                         || !HasPopupMenu(node, hitInfo.HitColumn, message.Pos));
+    if (IsRemoved(node))
+        return;
     if (!FSelectionLocked
         && ((!isAnyHit && !fullRowDrag && multiSelect && shiftEmpty)
             || (isAnyHit && (!nodeSelected || canClear) && (shiftEmpty || !multiSelect)))) {
@@ -129,6 +135,8 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
         } else {
             ClearSelection();
         }
+        if (IsRemoved(node))
+            return;
     }
 
     if (hasFocus() && (hit.contains(hiOnItemLabel) || (misc.contains(toGridExtensions) && hit.contains(hiOnItem)))
@@ -155,6 +163,8 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
         const PGridNode lastFocused = FFocusedNode;
         if (newNode)
             DoFocusNode(node, false);
+        if (IsRemoved(node))
+            return;
         if (multiSelect && !shiftEmpty) {
             HandleClickSelection(lastFocused, node, shiftState, autoDrag);
         } else if (shiftEmpty) {
@@ -162,14 +172,16 @@ void TBaseTreeGrid::HandleMouseDown(const TTGMouseMessage &message, THitInfo &hi
             if (!nodeSelected)
                 AddToSelection(node);
         }
+        if (IsRemoved(node))
+            return;
         if (newNode || newColumn) {
-            ScrollIntoView(FFocusedNode, false,
-                           !FOptions->AutoOptions().contains(toDisableAutoscrollOnFocus));
+            if (FFocusedNode)
+                ScrollIntoView(FFocusedNode, false, !FOptions->AutoOptions().contains(toDisableAutoscrollOnFocus));
             DoFocusChange(FFocusedNode, FFocusedColumn);
         }
     }
 
-    if (autoDrag && isAnyHit && message.Buttons != Qt::NoButton)
+    if (autoDrag && isAnyHit && message.Buttons != Qt::NoButton && !IsRemoved(node))
         BeginDrag(false);
 }
 
@@ -184,7 +196,8 @@ void TBaseTreeGrid::HandleMouseUp(const TTGMouseMessage &message, const THitInfo
     if (FStates.contains(tsClearPending)) {
         const bool focusedSelected = FFocusedNode && FFocusedNode->States.contains(vsSelected);
         ClearSelection();
-        if (focusedSelected)
+        // The handler told may have removed the focused node (and with it the focus).
+        if (focusedSelected && FFocusedNode)
             AddToSelection(FFocusedNode);
     }
     if (FStates.contains(tsToggleFocusedSelection) && FFocusedNode && hitInfo.HitNode == FFocusedNode) {
@@ -192,7 +205,8 @@ void TBaseTreeGrid::HandleMouseUp(const TTGMouseMessage &message, const THitInfo
             RemoveFromSelection(FFocusedNode);
         else
             AddToSelection(FFocusedNode);
-        InvalidateNode(FFocusedNode);
+        if (FFocusedNode)
+            InvalidateNode(FFocusedNode);
     }
     DoStateChange({}, {tsOLEDragPending, tsOLEDragging, tsClearPending, tsDrawSelPending, tsToggleFocusedSelection,
                        tsScrollPending, tsScrolling});
@@ -241,6 +255,11 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
         const TTGShiftState shift = ShiftStateFrom(message.Keys, message.Buttons);
         if (hitNow.HitColumn == Header()->Columns()->ClickIndex())
             DoColumnDblClick(hitNow.HitColumn, shift);
+        // The handler may have removed the node under the pointer.
+        proceed = !IsRemoved(node);
+    }
+    if (proceed) {
+        const TTGShiftState shift = ShiftStateFrom(message.Keys, message.Buttons);
         const bool splitter = hit.contains(hiOnItem) && hit.intersects({hiUpperSplitter, hiLowerSplitter});
         const TTreeGridColumn *hitColumn = Header()->Columns()->Items(hitNow.HitColumn);
         if (splitter && hitColumn && hitColumn->Options().contains(coResizable)
@@ -265,7 +284,7 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
         }
     }
     // Where a double click starts an edit of the focused cell.
-    if (mayEdit && node && node == FFocusedNode && hitNow.HitColumn == FFocusedColumn
+    if (mayEdit && node && !IsRemoved(node) && node == FFocusedNode && hitNow.HitColumn == FFocusedColumn
         && CanEdit(FFocusedNode, FFocusedColumn)) {
         DoStateChange({tsEditPending});
         FEditColumn = FFocusedColumn;
@@ -277,7 +296,8 @@ void TBaseTreeGrid::HandleMouseDblClick(const TTGMouseMessage &message, const TH
 
 void TBaseTreeGrid::PressCheckBox(PGridNode node, TTreeGridState pending)
 {
-    if (FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) || node->States.contains(vsDisabled))
+    if (FStates.intersects({tsKeyCheckPending, tsMouseCheckPending}) || IsRemoved(node)
+        || node->States.contains(vsDisabled))
         return;
     TCheckState newState = DetermineNextCheckState(node->CheckType, node->CheckState);
     if (!DoChecking(node, newState))
@@ -293,11 +313,12 @@ void TBaseTreeGrid::PressCheckBox(PGridNode node, TTreeGridState pending)
 void TBaseTreeGrid::ReleaseCheckBox(TTreeGridState pending, bool apply)
 {
     DoStateChange({}, {pending});
-    if (FCheckNode) {
-        FCheckNode->CheckState = TCheckState(FCheckNode->CheckState & ~1);
+    // The handlers of the click may remove the node (which forgets it as check node).
+    if (const PGridNode node = FCheckNode) {
+        node->CheckState = TCheckState(node->CheckState & ~1);
         if (apply)
-            DoCheckClick(FCheckNode, FPendingCheckState);
-        InvalidateNode(FCheckNode);
+            DoCheckClick(node, FPendingCheckState);
+        InvalidateNode(node);
     }
     FCheckNode = nullptr;
 }
@@ -316,30 +337,26 @@ void TBaseTreeGrid::InvalidateColumn(TColumnIndex column)
 
 void TBaseTreeGrid::DoColumnClick(TColumnIndex column, TTGShiftState shift)
 {
-    if (OnColumnClick)
-        OnColumnClick(this, column, shift);
+    Raise(OnColumnClick, column, shift);
 }
 
 void TBaseTreeGrid::DoColumnDblClick(TColumnIndex column, TTGShiftState shift)
 {
-    if (OnColumnDblClick)
-        OnColumnDblClick(this, column, shift);
+    Raise(OnColumnDblClick, column, shift);
 }
 
 bool TBaseTreeGrid::DoNodeHeightTracking(PGridNode node, TColumnIndex column, TTGShiftState shift,
                                          QPoint &trackPoint, QPoint p)
 {
     bool allowed = true;
-    if (OnNodeHeightTracking)
-        OnNodeHeightTracking(this, node, column, shift, trackPoint, p, allowed);
+    Raise(OnNodeHeightTracking, node, column, shift, trackPoint, p, allowed);
     return allowed;
 }
 
 bool TBaseTreeGrid::DoNodeHeightDblClickResize(PGridNode node, TColumnIndex column, TTGShiftState shift, QPoint p)
 {
     bool allowed = true;
-    if (OnNodeHeightDblClickResize)
-        OnNodeHeightDblClickResize(this, node, column, shift, p, allowed);
+    Raise(OnNodeHeightDblClickResize, node, column, shift, p, allowed);
     return allowed;
 }
 
@@ -352,11 +369,13 @@ QMenu *TBaseTreeGrid::DoGetPopupMenu(PGridNode node, TColumnIndex column, QPoint
     QMenu *menu = nullptr;
     bool askParent = true;
     if (!node) {
-        OnGetPopupMenu(this, nullptr, NoColumn, position, askParent, menu);
+        Raise(OnGetPopupMenu, nullptr, NoColumn, position, askParent, menu);
         return menu;
     }
+    // Up the ancestors until one gives a menu; a handler that removes the node asked ends it.
     for (PGridNode run = node; run && run != FRoot && !menu && askParent; run = run->Parent)
-        OnGetPopupMenu(this, run, column, position, askParent, menu);
+        if (!Raise(OnGetPopupMenu, run, column, position, askParent, menu) || IsRemoved(run))
+            break;
     return menu;
 }
 
@@ -367,6 +386,8 @@ bool TBaseTreeGrid::HasPopupMenu(PGridNode node, TColumnIndex column, QPoint pos
 
 void TBaseTreeGrid::DoPopupMenu(PGridNode node, TColumnIndex column, QPoint position)
 {
+    if (IsRemoved(node))
+        return;
     QMenu *menu = DoGetPopupMenu(node, column, position);
     if (!menu)
         return;
@@ -382,8 +403,7 @@ void TBaseTreeGrid::DoPopupMenu(PGridNode node, TColumnIndex column, QPoint posi
 bool TBaseTreeGrid::DoBeforeDrag(PGridNode node, TColumnIndex column)
 {
     bool allowed = false;
-    if (OnDragAllowed)
-        OnDragAllowed(this, node, column, allowed);
+    Raise(OnDragAllowed, node, column, allowed);
     return allowed;
 }
 

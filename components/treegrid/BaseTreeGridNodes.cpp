@@ -2,7 +2,10 @@
 
 #include "CanvasTypes.h"
 
+#include <QScopedValueRollback>
+
 #include "treegrid/TreeGridHeader.h"
+#include "treegrid/TreeGridHintWindow.h"
 #include "treegrid/TreeGridNodeStream.h"
 #include "treegrid/TreeGridRoutines.h"
 
@@ -61,15 +64,6 @@ void TBaseTreeGrid::CreateRootNode()
     FRoot->Align = 50;
     // The root has no parent link, so nodes find their tree through the root registry.
     RegisterTreeRoot(FRoot, this);
-}
-
-void TBaseTreeGrid::FreeNodeBlock(PGridNode node)
-{
-    if (!node)
-        return;
-    if (node != FRoot && FNodeDataDestroy)
-        FNodeDataDestroy(reinterpret_cast<char *>(node) + UserDataOffset());
-    ::operator delete(static_cast<void *>(node), std::align_val_t(NodeBlockAlignment));
 }
 
 PGridNode TBaseTreeGrid::MakeNewNode()
@@ -144,7 +138,8 @@ void TBaseTreeGrid::SetTypedNodeData(int size, const std::type_info *type, void 
 
 void *TBaseTreeGrid::GetNodeData(PGridNode node) const
 {
-    if (!node || node == FRoot)
+    // A removed node's data is gone once its owner was told.
+    if (!node || node == FRoot || (node != FNodeGoing && IsRemoved(node)))
         return nullptr;
     TGAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
     return reinterpret_cast<char *>(node) + UserDataOffset();
@@ -153,8 +148,7 @@ void *TBaseTreeGrid::GetNodeData(PGridNode node) const
 int TBaseTreeGrid::DoGetNodeDataSize()
 {
     int size = 0;
-    if (OnGetNodeDataSize)
-        OnGetNodeDataSize(this, size);
+    Raise(OnGetNodeDataSize, size);
     return size;
 }
 
@@ -237,7 +231,7 @@ std::uint32_t TBaseTreeGrid::NodeHeight(PGridNode node)
 
 void TBaseTreeGrid::SetNodeHeight(PGridNode node, std::uint32_t value)
 {
-    if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
+    if (!node || node == FRoot || IsRemoved(node) || FOptions->MiscOptions().contains(toReadOnly))
         return;
     const std::uint16_t height = clampHeight(value);
     if (height == node->NodeHeight)
@@ -286,38 +280,37 @@ void TBaseTreeGrid::MeasureItemHeight(QPainter *canvas, PGridNode node)
     node->States.include(vsHeightMeasured);
     int height = node->NodeHeight;
     DoMeasureItem(canvas, node, height);
-    if (height != node->NodeHeight)
+    if (height != node->NodeHeight && !IsRemoved(node))
         SetNodeHeight(node, std::uint32_t(std::max(height, 0)));
 }
 
 void TBaseTreeGrid::DoMeasureItem(QPainter *canvas, PGridNode node, int &nodeHeight)
 {
-    if (OnMeasureItem)
-        OnMeasureItem(this, canvas, node, nodeHeight);
+    Raise(OnMeasureItem, canvas, node, nodeHeight);
 }
 
 // ---- initialisation
 
 void TBaseTreeGrid::DoInitNode(PGridNode parent, PGridNode node, TGridNodeInitStates &initStates)
 {
-    if (OnInitNode)
-        OnInitNode(this, parent, node, initStates);
+    Raise(OnInitNode, parent, node, initStates);
 }
 
 void TBaseTreeGrid::DoInitChildren(PGridNode node, std::uint32_t &childCount)
 {
-    if (OnInitChildren)
-        OnInitChildren(this, node, childCount);
+    Raise(OnInitChildren, node, childCount);
 }
 
 void TBaseTreeGrid::InitNode(PGridNode node)
 {
-    if (!node || node == FRoot)
+    if (!node || node == FRoot || IsRemoved(node))
         return;
     // Set first, so that a handler may already use the node.
     node->States.include(vsInitialized);
     TGridNodeInitStates initStates;
     DoInitNode(node->Parent == FRoot ? nullptr : node->Parent, node, initStates);
+    if (IsRemoved(node))
+        return;
     if (initStates.contains(ivsDisabled))
         node->States.include(vsDisabled);
     if (initStates.contains(ivsHasChildren))
@@ -336,10 +329,12 @@ void TBaseTreeGrid::InitNode(PGridNode node)
 
 void TBaseTreeGrid::InitChildren(PGridNode node)
 {
-    if (!node || node == FRoot || !node->States.contains(vsHasChildren))
+    if (!node || node == FRoot || IsRemoved(node) || !node->States.contains(vsHasChildren))
         return;
     std::uint32_t count = node->ChildCount;
     DoInitChildren(node, count);
+    if (IsRemoved(node))
+        return;
     // Children asked for on the fly (while painting, iterating) below the deepest level a
     // stream can hold are not made: raising an error there would reach no caller.
     if (count > node->ChildCount && !NestingAllows(node, amAddChildLast, 0))
@@ -374,21 +369,32 @@ void TBaseTreeGrid::ValidateChildren(PGridNode node, bool recursive)
     if (!node)
         node = FRoot;
     DoInitChildrenIfNeeded(node);
-    for (PGridNode child = node->FirstChild; child; child = child->NextSibling) {
+    for (PGridNode child = node->FirstChild; child && !IsRemoved(node);) {
         if (!child->States.contains(vsInitialized))
             InitNode(child);
         if (recursive)
             ValidateChildren(child, true);
+        // A child removed on the way has no siblings any more: the walk goes on from the
+        // first child not yet initialised.
+        if (!IsRemoved(child)) {
+            child = child->NextSibling;
+            continue;
+        }
+        child = node->FirstChild;
+        while (child && child->States.contains(vsInitialized) && !recursive)
+            child = child->NextSibling;
     }
 }
 
 void TBaseTreeGrid::ReinitNode(PGridNode node, bool recursive)
 {
+    if (IsRemoved(node))
+        return;
     if (node && node != FRoot) {
         node->States.exclude({vsChecking, vsCutOrCopy, vsDeleting, vsHeightMeasured});
         InitNode(node);
     }
-    if (recursive)
+    if (recursive && !IsRemoved(node))
         ReinitChildren(node, true);
 }
 
@@ -397,11 +403,12 @@ void TBaseTreeGrid::ReinitChildren(PGridNode node, bool recursive)
     if (!node)
         node = FRoot;
     InitChildren(node);
-    for (PGridNode child = node->FirstChild; child;) {
-        PGridNode next = child->NextSibling;
-        ReinitNode(child, recursive);
-        child = next;
-    }
+    std::vector<PGridNode> children;
+    for (PGridNode child = node->FirstChild; child; child = child->NextSibling)
+        children.push_back(child);
+    for (PGridNode child : children)
+        if (!IsRemoved(child))
+            ReinitNode(child, recursive);
 }
 
 void TBaseTreeGrid::ResetNode(PGridNode node)
@@ -410,10 +417,14 @@ void TBaseTreeGrid::ResetNode(PGridNode node)
         Clear();
         return;
     }
-    if (!CancelEditOf(node))
+    if (IsRemoved(node) || !CancelEditOf(node))
         return;
     DoReset(node);
+    if (IsRemoved(node))
+        return;
     DeleteChildren(node, false);
+    if (IsRemoved(node))
+        return;
     node->States.exclude({vsInitialized, vsChecking, vsCutOrCopy, vsDeleting, vsExpanded, vsHasChildren,
                           vsHeightMeasured});
     InvalidateNode(node);
@@ -434,21 +445,22 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
     // Refused before anything changes, as a paste or a move that would nest too deeply.
     if (!NestingAllows(parent, amAddChildLast, 0))
         nodestream::RefuseNesting();
-    if (FStates.intersects({tsEditing, tsEditPending})) {
-        // A handler of the edit's end may delete the parent: nothing is added then.
-        const TNodeWatch watch(*this, parent);
+    if (IsRemoved(parent))
+        return nullptr;
+    // A handler of the edit's end may delete the parent: nothing is added then.
+    if (FStates.intersects({tsEditing, tsEditPending}))
         CancelEditNode();
-        if (!watch.Alive())
-            return nullptr;
-    }
     if (!parent)
         parent = FRoot;
     if (!parent->States.contains(vsInitialized))
         InitNode(parent);
+    if (IsRemoved(parent))
+        return nullptr;
 
-    ++FUpdateCount;
-    SetChildCount(parent, parent->ChildCount + 1);
-    --FUpdateCount;
+    {
+        const TUpdateCountHold hold(*this);
+        SetChildCount(parent, parent->ChildCount + 1);
+    }
     parent->States.exclude(vsAllChildrenHidden);
     PGridNode result = parent->LastChild;
 
@@ -473,18 +485,22 @@ PGridNode TBaseTreeGrid::AddChild(PGridNode parent, void *userData)
             FLastStructureChangeReason = crChildAdded;
             DoStructureChange(parent == FRoot ? nullptr : parent, crChildAdded);
         }
-        SortIfAutoSort(parent);
-        InvalidateToBottom(parent);
+        // The handlers told may remove the parent, or the new node.
+        if (!IsRemoved(parent))
+            SortIfAutoSort(parent);
+        if (!IsRemoved(parent))
+            InvalidateToBottom(parent);
         UpdateScrollBars(true);
     }
     if (userDataError)
         throw ETreeGridError(QString::fromLatin1(userDataError), 2008);
-    return result;
+    // The handlers told about the new node may have removed it already.
+    return IsRemoved(result) ? nullptr : result;
 }
 
 void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
 {
-    if (FOptions->MiscOptions().contains(toReadOnly))
+    if (FOptions->MiscOptions().contains(toReadOnly) || IsRemoved(node))
         return;
     if (!node)
         node = FRoot;
@@ -501,8 +517,12 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
 
     InterruptValidation();
     if (!grows) {
-        while (node->ChildCount > newChildCount && node->LastChild)
-            DeleteNode(node->LastChild, true);
+        while (node->ChildCount > newChildCount && node->LastChild) {
+            const PGridNode last = node->LastChild;
+            DeleteNode(last, true);
+            if (node->LastChild == last)
+                break;
+        }
     } else {
         node->States.exclude({vsAllChildrenHidden, vsHeightMeasured});
         std::uint32_t index = 0;
@@ -526,9 +546,9 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
         }
         AdjustTotalCount(node, added, true);
         node->ChildCount = newChildCount;
+        InvalidateCache();
         if (FUpdateCount == 0)
             SortIfAutoSort(node);
-        InvalidateCache();
     }
 
     if (FUpdateCount == 0) {
@@ -537,7 +557,7 @@ void TBaseTreeGrid::SetChildCount(PGridNode node, std::uint32_t newChildCount)
         Invalidate();
     }
     // Shrinking already reported each deletion.
-    if (grows)
+    if (grows && !IsRemoved(node))
         StructureChange(node == FRoot ? nullptr : node, crChildAdded);
 }
 
@@ -647,13 +667,15 @@ void TBaseTreeGrid::InternalConnectNode(PGridNode node, PGridNode destination, T
         parent->States.include(vsAllChildrenHidden);
 }
 
-void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus)
+bool TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus)
 {
     TGAssert(node && node != FRoot, "Node must neither be nil nor the root node.");
     InterruptValidation();
     if (node == FFocusedNode && !keepFocus) {
         DoFocusNode(nullptr, false);
         DoFocusChange(FFocusedNode, FFocusedColumn);
+        if (IsRemoved(node))
+            return false;
     }
     if (node == FRangeAnchor)
         ResetRangeAnchor();
@@ -694,6 +716,7 @@ void TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus)
         else
             DetermineHiddenChildrenFlag(parent);
     }
+    return true;
 }
 
 std::uint32_t TBaseTreeGrid::SubtreeDepth(PGridNode node) const
@@ -753,7 +776,9 @@ void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode
 
     BeginUpdate();
     for (PGridNode node : nodes) {
-        if (!DoNodeMoving(node, target))
+        // The handlers asked or told may remove the target or nodes still to move.
+        if (IsRemoved(target) || IsRemoved(node) || !DoNodeMoving(node, target) || IsRemoved(target)
+            || IsRemoved(node) || node == target || HasAsParent(target, node))
             continue;
         InternalDisconnectNode(node, true);
         InternalConnectNode(node, target, this, mode);
@@ -765,59 +790,32 @@ void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode
     EndUpdate();
 }
 
-// ---- watching nodes through the owner's handlers
-
-TBaseTreeGrid::TNodeWatch::TNodeWatch(TBaseTreeGrid &tree, PGridNode node)
-    : FTree(&tree)
-    , FNode(node == tree.FRoot ? nullptr : node)
-{
-    if (FNode)
-        FTree->FNodeWatches.push_back(this);
-}
-
-TBaseTreeGrid::TNodeWatch::TNodeWatch(TBaseTreeGrid &tree)
-    : FTree(&tree)
-    , FAll(true)
-{
-    FTree->FNodeWatches.push_back(this);
-}
-
-TBaseTreeGrid::TNodeWatch::~TNodeWatch()
-{
-    if (!FTree)
-        return;
-    auto &watches = FTree->FNodeWatches;
-    const auto it = std::find(watches.rbegin(), watches.rend(), this);
-    if (it != watches.rend())
-        watches.erase(std::next(it).base());
-}
-
-bool TBaseTreeGrid::TNodeWatch::Alive(PGridNode node) const
-{
-    if (!FTree)
-        return false;
-    if (!node || node == FTree->FRoot)
-        return true;
-    if (FAll)
-        return FFreed.count(node) == 0;
-    return node == FNode && !FNodeFreed;
-}
-
-void TBaseTreeGrid::TNodeWatch::Freed(PGridNode node)
-{
-    // Nodes made later may take a freed address: they are not watched, so it stays marked.
-    if (FAll)
-        FFreed.insert(node);
-    else if (node == FNode)
-        FNodeFreed = true;
-}
-
 // ---- deleting
 
 void TBaseTreeGrid::DoFreeNode(PGridNode node)
 {
-    for (TNodeWatch *watch : FNodeWatches)
-        watch->Freed(node);
+    // The one place where a node, unlinked already, goes for good. It counts as removed from
+    // here on, so that no handler can delete it twice; its data is still there until the owner
+    // was told (the handlers may read it meanwhile). The tree forgets every reference to it,
+    // and the block is released at once, or, while a handler or an event of the tree runs,
+    // from the event loop.
+    FRemovedNodes.Add(node);
+    // Children a handler gave the node while it was being unlinked (the focus left it) go with
+    // it; the counts of the tree lost them with the node already.
+    while (const PGridNode child = node->LastChild) {
+        node->LastChild = child->PrevSibling;
+        if (child->States.contains(vsSelected))
+            InternalRemoveFromSelection(child);
+        DoFreeNode(child);
+    }
+    const QScopedValueRollback<PGridNode> going(FNodeGoing, node);
+    ForgetExchangedNode(node);
+    if (node == FFocusedNode)
+        FFocusedNode = nullptr;
+    if (node == FRangeAnchor)
+        FRangeAnchor = nullptr;
+    if (node == FEditNode)
+        DropEditOf(node);
     if (node == FLastChangedNode)
         FLastChangedNode = nullptr;
     if (node == FLastStructureChangeNode)
@@ -836,25 +834,42 @@ void TBaseTreeGrid::DoFreeNode(PGridNode node)
         FCheckNode = nullptr;
     if (node == FHeightTrackNode)
         FHeightTrackNode = nullptr;
-    ForgetExchangedNode(node);
-    if (node->States.intersects({vsInitialized, vsInitialUserData}) && OnFreeNode)
-        OnFreeNode(this, node);
-    FreeNodeBlock(node);
+    if (FHintWindow && FHintWindow->HintData().Node == node) {
+        CancelHint();
+        FHintWindow->HintData() = TTGHintData();
+    }
+    if (node->States.intersects({vsInitialized, vsInitialUserData}))
+        Raise(OnFreeNode, node);
+    if (FNodeDataDestroy)
+        FNodeDataDestroy(reinterpret_cast<char *>(node) + UserDataOffset());
+    // What is left of the node links to nothing and shows nowhere.
+    node->States = TGridNodeStates{};
+    node->Parent = nullptr;
+    node->PrevSibling = nullptr;
+    node->NextSibling = nullptr;
+    node->FirstChild = nullptr;
+    node->LastChild = nullptr;
+    node->ChildCount = 0;
+    FRemovedNodes.Done(node);
 }
 
 void TBaseTreeGrid::DeleteNode(PGridNode node, bool)
 {
-    if (!node || node == FRoot || FOptions->MiscOptions().contains(toReadOnly))
+    if (!node || node == FRoot || IsRemoved(node) || FOptions->MiscOptions().contains(toReadOnly))
         return;
     TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
-    // The editor must not outlive its node; the handlers of its end may delete the node first.
+    // The editor must not outlive its node. Every handler told on the way may delete the node
+    // itself (or its parent): then there is nothing left to do.
     if (!CancelEditOf(node))
         return;
 
     PGridNode parent = node->Parent;
     const bool parentClearing = parent->States.contains(vsClearing);
-    if (!parentClearing)
+    if (!parentClearing) {
         StructureChange(parent == FRoot ? nullptr : parent, crChildDeleted);
+        if (IsRemoved(node))
+            return;
+    }
     const int oldOffsetX = FOffsetX;
     const int oldOffsetY = FOffsetY;
 
@@ -870,14 +885,18 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool)
         RemoveFromSelection(node);
         if (!wasSynch)
             DoStateChange({}, {tsSynchMode});
+        if (IsRemoved(node))
+            return;
         InvalidateToBottom(parent);
     }
 
+    KeepCopyBeforeFree(node);
     DeleteChildren(node, false);
-    InternalDisconnectNode(node, false);
+    if (IsRemoved(node) || !InternalDisconnectNode(node, false))
+        return;
     DoFreeNode(node);
 
-    if (!parentClearing) {
+    if (!parentClearing && !IsRemoved(parent)) {
         if (FUpdateCount > 0)
             DoStateChange({tsUpdateHiddenChildrenNeeded});
         else
@@ -896,56 +915,62 @@ void TBaseTreeGrid::DeleteChildren(PGridNode node, bool resetHasChildren)
 {
     if (!node)
         node = FRoot;
-    if (!node->FirstChild || FOptions->MiscOptions().contains(toReadOnly))
+    if (IsRemoved(node) || !node->FirstChild || FOptions->MiscOptions().contains(toReadOnly))
         return;
     TGAssert(!FStates.contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+    KeepCopyBeforeFree(node);
 
-    ++FUpdateCount;
+    TUpdateCountHold hold(*this);
     InterruptValidation();
     const int oldOffsetX = FOffsetX;
     const int oldOffsetY = FOffsetY;
     const bool parentVisible = node == FRoot || (IsRowVisible(node) && node->States.contains(vsExpanded));
 
     node->States.include(vsClearing);
-    for (PGridNode child = node->LastChild; child;) {
-        PGridNode previous = child->PrevSibling;
+    // The handlers told on the way (OnFreeNode) may delete any child, or the node itself: the
+    // last child is taken afresh each time.
+    while (const PGridNode child = node->LastChild) {
         child->States.include(vsDeleting);
         // Each level takes its own rows off: the recursion handles the deeper ones.
         if (parentVisible && IsEffectivelyVisible(child) && FVisibleCount > 0)
             --FVisibleCount;
         DeleteNode(child, false);
-        child = previous;
+        if (node->LastChild == child)
+            break;
     }
-    node->States.exclude(vsClearing);
-    if (resetHasChildren)
-        node->States.exclude(vsHasChildren);
-    if (node != FRoot)
-        node->States.exclude(vsExpanded);
-    node->ChildCount = 0;
+    const bool removed = IsRemoved(node);
+    if (!removed) {
+        node->States.exclude(vsClearing);
+        if (resetHasChildren)
+            node->States.exclude(vsHasChildren);
+        if (node != FRoot)
+            node->States.exclude(vsExpanded);
+        node->ChildCount = 0;
 
-    if (node != FRoot && !node->States.contains(vsDeleting)) {
-        AdjustTotalHeight(node, node->NodeHeight, false);
-        AdjustTotalCount(node, 1, false);
-    } else {
-        node->TotalHeight = node->NodeHeight;
-        node->TotalCount = 1;
+        if (node != FRoot && !node->States.contains(vsDeleting)) {
+            AdjustTotalHeight(node, node->NodeHeight, false);
+            AdjustTotalCount(node, 1, false);
+        } else {
+            node->TotalHeight = node->NodeHeight;
+            node->TotalCount = 1;
+        }
+        node->FirstChild = nullptr;
+        node->LastChild = nullptr;
+        ForgetStaleIndexes(node);
     }
-    node->FirstChild = nullptr;
-    node->LastChild = nullptr;
-    ForgetStaleIndexes(node);
 
-    --FUpdateCount;
+    hold.Release();
     InvalidateCache();
     if (FUpdateCount == 0 && !FDestroying) {
         PackSelection();
         ValidateCache();
         UpdateScrollBars(true);
-        if (oldOffsetX == FOffsetX && oldOffsetY == FOffsetY)
+        if (!removed && oldOffsetX == FOffsetX && oldOffsetY == FOffsetY)
             InvalidateToBottom(node);
         else
             Invalidate();
     }
-    if (!node->States.contains(vsDeleting))
+    if (!removed && !node->States.contains(vsDeleting))
         StructureChange(node == FRoot ? nullptr : node, crChildDeleted);
 }
 
@@ -961,7 +986,6 @@ void TBaseTreeGrid::Clear()
     } else {
         CancelEditNode();
     }
-    CancelCutOrCopy();
     if (FDestroying)
         InternalClearSelection();
     else
@@ -977,6 +1001,7 @@ void TBaseTreeGrid::Clear()
     FLastDragTarget = nullptr;
     FLastSearchNode = nullptr;
     DeleteChildren(FRoot, true);
+    CancelCutOrCopy();
     FOffsetX = 0;
     FOffsetY = 0;
     EndUpdate();
@@ -987,7 +1012,7 @@ void TBaseTreeGrid::Clear()
 QRect TBaseTreeGrid::InvalidateNode(PGridNode node)
 {
     // A tree that is not shown has nothing to repaint (and need not look for the row).
-    if (!node || node == FRoot || FUpdateCount > 0 || FDestroying || !isVisible())
+    if (!node || node == FRoot || IsRemoved(node) || FUpdateCount > 0 || FDestroying || !isVisible())
         return QRect();
     const QRect r = GetDisplayRect(node, NoColumn, false, true);
     if (!r.isNull())
@@ -1003,7 +1028,7 @@ void TBaseTreeGrid::InvalidateToBottom(PGridNode node)
         Invalidate();
         return;
     }
-    if (!node->States.contains(vsInitialized) || !IsEffectivelyVisible(node))
+    if (IsRemoved(node) || !node->States.contains(vsInitialized) || !IsEffectivelyVisible(node))
         return;
     const QRect r = GetDisplayRect(node, NoColumn, false, true);
     if (r.isNull() || r.top() >= ClientHeight())
@@ -1014,7 +1039,7 @@ void TBaseTreeGrid::InvalidateToBottom(PGridNode node)
 
 void TBaseTreeGrid::RepaintNode(PGridNode node)
 {
-    if (!node || node == FRoot || !isVisible() || FUpdateCount > 0)
+    if (!node || node == FRoot || IsRemoved(node) || !isVisible() || FUpdateCount > 0)
         return;
     const QRect r = GetDisplayRect(node, NoColumn, false, true);
     if (!r.isNull())

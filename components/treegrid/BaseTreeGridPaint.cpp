@@ -135,8 +135,16 @@ void TBaseTreeGrid::PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint
     const TColumnIndex mainColumn = MainColumn();
     const TColumnIndex lastVisibleColumn = useColumns ? columns->GetLastVisibleColumn() : InvalidColumn;
     std::vector<TTGLineType> lineImage;
+    // The paint handlers may remove nodes: the rows from there on are painted afresh.
+    const std::uint64_t removedBefore = FRemovedNodes.Count();
+    const auto rowsChanged = [&] {
+        if (FRemovedNodes.Count() == removedBefore)
+            return false;
+        viewport()->update();
+        return true;
+    };
 
-    while (node) {
+    while (node && !rowsChanged()) {
         int selectLevel = DetermineLineImageAndSelectLevel(node, lineImage);
         const int indentSize = int(lineImage.size());
         if (!treePaint.contains(toFixedIndent))
@@ -146,6 +154,10 @@ void TBaseTreeGrid::PaintTree(TCanvas &targetCanvas, const QRect &window, QPoint
         if (node->States.contains(vsSelected) && !treePaint.contains(toChildrenAbove))
             ++selectLevel;
         MeasureItemHeight(nullptr, node);
+        if (rowsChanged()) {
+            node = nullptr;
+            break;
+        }
 
         const int height = node->NodeHeight;
         paintInfo.BrushOrigin = QPoint(window.left() & 1, nodeTop & 1);
@@ -489,61 +501,52 @@ void TBaseTreeGrid::DoPaintNode(TTGPaintInfo &)
 
 void TBaseTreeGrid::DoBeforePaint(TCanvas &canvas)
 {
-    if (OnBeforePaint)
-        OnBeforePaint(this, canvas);
+    Raise(OnBeforePaint, canvas);
 }
 
 void TBaseTreeGrid::DoAfterPaint(TCanvas &canvas)
 {
-    if (OnAfterPaint)
-        OnAfterPaint(this, canvas);
+    Raise(OnAfterPaint, canvas);
 }
 
 bool TBaseTreeGrid::DoBeforeItemPaint(TCanvas &canvas, PGridNode node, const QRect &itemRect)
 {
     bool customDraw = false;
-    if (OnBeforeItemPaint)
-        OnBeforeItemPaint(this, canvas, node, itemRect, customDraw);
+    Raise(OnBeforeItemPaint, canvas, node, itemRect, customDraw);
     return customDraw;
 }
 
 void TBaseTreeGrid::DoAfterItemPaint(TCanvas &canvas, PGridNode node, const QRect &itemRect)
 {
-    if (OnAfterItemPaint)
-        OnAfterItemPaint(this, canvas, node, itemRect);
+    Raise(OnAfterItemPaint, canvas, node, itemRect);
 }
 
 void TBaseTreeGrid::DoBeforeItemErase(TCanvas &canvas, PGridNode node, const QRect &itemRect, TColor &color,
                                       TItemEraseAction &eraseAction)
 {
-    if (OnBeforeItemErase)
-        OnBeforeItemErase(this, canvas, node, itemRect, color, eraseAction);
+    Raise(OnBeforeItemErase, canvas, node, itemRect, color, eraseAction);
 }
 
 void TBaseTreeGrid::DoAfterItemErase(TCanvas &canvas, PGridNode node, const QRect &itemRect)
 {
-    if (OnAfterItemErase)
-        OnAfterItemErase(this, canvas, node, itemRect);
+    Raise(OnAfterItemErase, canvas, node, itemRect);
 }
 
 void TBaseTreeGrid::DoBeforeCellPaint(TCanvas &canvas, PGridNode node, TColumnIndex column,
                                       TTGCellPaintMode cellPaintMode, const QRect &cellRect, QRect &contentRect)
 {
-    if (OnBeforeCellPaint)
-        OnBeforeCellPaint(this, canvas, node, column, cellPaintMode, cellRect, contentRect);
+    Raise(OnBeforeCellPaint, canvas, node, column, cellPaintMode, cellRect, contentRect);
 }
 
 void TBaseTreeGrid::DoAfterCellPaint(TCanvas &canvas, PGridNode node, TColumnIndex column, const QRect &cellRect)
 {
-    if (OnAfterCellPaint)
-        OnAfterCellPaint(this, canvas, node, column, cellRect);
+    Raise(OnAfterCellPaint, canvas, node, column, cellRect);
 }
 
 bool TBaseTreeGrid::DoPaintBackground(TCanvas &canvas, const QRect &r)
 {
     bool handled = false;
-    if (OnPaintBackground)
-        OnPaintBackground(this, canvas, r, handled);
+    Raise(OnPaintBackground, canvas, r, handled);
     return handled;
 }
 
@@ -551,33 +554,28 @@ TImageList *TBaseTreeGrid::DoGetImageIndex(PGridNode node, TTGImageKind kind, TC
                                            int &index)
 {
     TImageList *list = nullptr;
-    if (OnGetImageEx)
-        OnGetImageEx(this, node, kind, column, ghosted, index, list);
-    else if (OnGetImage)
-        OnGetImage(this, node, kind, column, ghosted, index);
+    if (!Raise(OnGetImageEx, node, kind, column, ghosted, index, list))
+        Raise(OnGetImage, node, kind, column, ghosted, index);
     return list;
 }
 
 QString TBaseTreeGrid::DoGetImageText(PGridNode node, TTGImageKind kind, TColumnIndex column)
 {
     QString text;
-    if (OnGetImageText)
-        OnGetImageText(this, node, kind, column, text);
+    Raise(OnGetImageText, node, kind, column, text);
     return text;
 }
 
 const TMonoPattern *TBaseTreeGrid::DoGetLineStyle()
 {
     const TMonoPattern *bits = nullptr;
-    if (OnGetLineStyle)
-        OnGetLineStyle(this, bits);
+    Raise(OnGetLineStyle, bits);
     return bits;
 }
 
 bool TBaseTreeGrid::ColumnIsEmpty(PGridNode node, TColumnIndex column)
 {
     bool isEmpty = true;
-    if (OnGetCellIsEmpty)
-        OnGetCellIsEmpty(this, node, column, isEmpty);
+    Raise(OnGetCellIsEmpty, node, column, isEmpty);
     return isEmpty;
 }

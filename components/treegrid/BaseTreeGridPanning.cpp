@@ -51,8 +51,7 @@ void TBaseTreeGrid::DoMouseWheel(const QPoint &pos, QPoint angleDelta, Qt::Keybo
     if (delta == 0)
         return;
     bool handled = false;
-    if (OnMouseWheel)
-        OnMouseWheel(this, ShiftStateFrom(keys), delta, pos, handled);
+    Raise(OnMouseWheel, ShiftStateFrom(keys), delta, pos, handled);
     if (handled)
         return;
 

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "treegrid/TreeGridHeader.h"
 
@@ -24,6 +25,20 @@ bool HasBar(TScrollStyle style, TScrollBarKind kind)
 int ClampToInt(std::int64_t value)
 {
     return int(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Places a row by `place`, and again when that brought a scroll bar up or took one away: the
+// client area it was placed in changed under it (without columns the horizontal range follows
+// the rows in view, so a scroll can bring up the bar that then covers the row).
+template <class Place>
+void PlaceRow(const TBaseTreeGrid &tree, Place place)
+{
+    for (int pass = 0; pass < 3; ++pass) {
+        const QSize client(tree.ClientWidth(), tree.ClientHeight());
+        place();
+        if (QSize(tree.ClientWidth(), tree.ClientHeight()) == client)
+            return;
+    }
 }
 
 } // namespace
@@ -190,6 +205,7 @@ void TBaseTreeGrid::UpdateVerticalScrollBar(bool doRepaint)
     FSettingScrollBars = false;
     if (show != FVerticalBarShown) {
         FVerticalBarShown = show;
+        LayOutScrollBars();
         DoShowScrollbar(sbVertical, show);
     }
     // Re-applying the offset clamps it to the new range.
@@ -231,6 +247,7 @@ void TBaseTreeGrid::UpdateHorizontalScrollBar(bool doRepaint)
     FSettingScrollBars = false;
     if (show != FHorizontalBarShown) {
         FHorizontalBarShown = show;
+        LayOutScrollBars();
         DoShowScrollbar(sbHorizontal, show);
     }
     int x = FOffsetX;
@@ -241,23 +258,36 @@ void TBaseTreeGrid::UpdateHorizontalScrollBar(bool doRepaint)
 
 void TBaseTreeGrid::DoShowScrollbar(TScrollBarKind bar, bool show)
 {
-    if (OnShowScrollbar)
-        OnShowScrollbar(this, bar, show);
+    Raise(OnShowScrollbar, bar, show);
 }
 
 void TBaseTreeGrid::ScrollBarOptionsChanged()
 {
-    const TScrollStyle style = FScrollBarOptions->ScrollBars();
-    const bool always = FScrollBarOptions->AlwaysVisible();
-    auto policy = [always](bool configured) {
-        if (!configured)
-            return Qt::ScrollBarAlwaysOff;
-        return always ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
-    };
-    setVerticalScrollBarPolicy(policy(HasBar(style, sbVertical)));
-    setHorizontalScrollBarPolicy(policy(HasBar(style, sbHorizontal)));
+    LayOutScrollBars();
     if (IsLive())
         UpdateScrollBars(true);
+}
+
+// The tree decides when a bar shows, and the client area follows at once (as the window system's
+// own bars make it), not on a later turn of the event loop: whatever measures or scrolls next
+// sees the area the user will see. The resize this sends runs the size handling.
+void TBaseTreeGrid::LayOutScrollBars()
+{
+    if (FDestroying)
+        return;
+    // The viewport is not resized under a running paint: the layout follows when it is done.
+    if (FStates.contains(tsPainting)) {
+        QTimer::singleShot(0, this, [this] { LayOutScrollBars(); });
+        return;
+    }
+    const TScrollStyle style = FScrollBarOptions->ScrollBars();
+    auto policy = [](bool shown) { return shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff; };
+    const Qt::ScrollBarPolicy vertical = policy(HasBar(style, sbVertical) && FVerticalBarShown);
+    const Qt::ScrollBarPolicy horizontal = policy(HasBar(style, sbHorizontal) && FHorizontalBarShown);
+    if (verticalScrollBarPolicy() != vertical)
+        setVerticalScrollBarPolicy(vertical);
+    if (horizontalScrollBarPolicy() != horizontal)
+        setHorizontalScrollBarPolicy(horizontal);
 }
 
 void TBaseTreeGrid::scrollContentsBy(int dx, int dy)
@@ -298,24 +328,43 @@ bool TBaseTreeGrid::ScrollIntoView(PGridNode node, bool center, bool horizontall
     TColumnIndex column = NoColumn;
     if (UseColumns() && Header()->Columns()->IsValidColumn(FFocusedColumn))
         column = FFocusedColumn;
-    const QRect r = GetDisplayRect(node, column, !gridExtensions, false, !gridExtensions);
-    if (!r.isNull()) {
+    PlaceRow(*this, [&] {
+        const QRect r = GetDisplayRect(node, column, !gridExtensions, false, !gridExtensions);
+        if (r.isNull())
+            return;
         const int clientHeight = ClientHeight();
         if (r.top() < 0) {
             SetOffsetY(FOffsetY - r.top() + (center ? clientHeight / 2 : 0));
         } else if (RectBottom(r) > clientHeight || center) {
             std::int64_t y = std::int64_t(FOffsetY) - RectBottom(r) + (center ? clientHeight / 2 : clientHeight);
             // A horizontal bar that is about to appear covers the bottom.
-            QScrollBar *hbar = horizontalScrollBar();
             if (!UseColumns() && HasBar(FScrollBarOptions->ScrollBars(), sbHorizontal) && !FHorizontalBarShown
                 && FRangeX > ClientWidth())
-                y -= hbar->sizeHint().height();
+                y -= horizontalScrollBar()->sizeHint().height();
             SetOffsetY(ClampToInt(y));
         }
-    }
+    });
     if (horizontally && column >= 0)
         ScrollIntoView(column, center);
     return OffsetXY() != before;
+}
+
+void TBaseTreeGrid::SetTopNode(PGridNode node)
+{
+    if (!node || node == FRoot)
+        return;
+    ExpandAncestors(node);
+    PlaceRow(*this, [&] { SetOffsetY(FOffsetY - GetDisplayRect(node, NoColumn, true).top()); });
+}
+
+void TBaseTreeGrid::SetBottomNode(PGridNode node)
+{
+    if (!node || node == FRoot)
+        return;
+    ExpandAncestors(node);
+    PlaceRow(*this, [&] {
+        SetOffsetY(FOffsetY - RectBottom(GetDisplayRect(node, NoColumn, true)) + ClientHeight());
+    });
 }
 
 bool TBaseTreeGrid::ScrollIntoView(TColumnIndex column, bool center)
@@ -380,12 +429,20 @@ void TBaseTreeGrid::resizeEvent(QResizeEvent *e)
         return;
     DoStateChange({tsSizing});
     TEditBoundsHold hold(*this);
-    if (TTreeGridHeader *header = Header()) {
-        header->RescaleHeader();
-        if (header->Options().contains(hoAutoResize))
-            header->Columns()->AdjustAutoSize(InvalidColumn);
+    // A bar that comes or goes meanwhile resizes the client area again (the nested resize is
+    // skipped): once more with the new size. The bars settle: one that shows only narrows the
+    // other's client side.
+    for (int pass = 0; pass < 3; ++pass) {
+        const QSize client = viewport()->size();
+        if (TTreeGridHeader *header = Header()) {
+            header->RescaleHeader();
+            if (header->Options().contains(hoAutoResize))
+                header->Columns()->AdjustAutoSize(InvalidColumn);
+        }
+        UpdateScrollBars(true);
+        if (viewport()->size() == client)
+            break;
     }
-    UpdateScrollBars(true);
     RequestEditBounds();
     hold.Release();
     DoStateChange({}, {tsSizing});

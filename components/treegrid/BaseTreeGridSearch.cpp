@@ -24,8 +24,7 @@ void TBaseTreeGrid::StopIncrementalSearch()
 int TBaseTreeGrid::DoIncrementalSearch(PGridNode node, const QString &text)
 {
     int result = 0;
-    if (OnIncrementalSearch)
-        OnIncrementalSearch(this, node, text, result);
+    Raise(OnIncrementalSearch, node, text, result);
     return result;
 }
 
@@ -89,6 +88,11 @@ void TBaseTreeGrid::HandleIncrementalSearch(char16_t charCode)
         // A doubled letter that still matches the current node extends the match.
         if (singleLetter && start && DoIncrementalSearch(start, FSearchBuffer + character) == 0)
             singleLetter = false;
+        // The handlers asked may change the tree; the search ends where its node went.
+        if (IsRemoved(start)) {
+            FSearchTimer.start(int(FIncrementalSearchTimeout));
+            return;
+        }
         const bool findNext = FSearchBuffer.isEmpty() || !start || singleLetter || back;
         if (findNext) {
             start = SearchStep(start, forward);
@@ -112,7 +116,10 @@ void TBaseTreeGrid::HandleIncrementalSearch(char16_t charCode)
         std::uint64_t budget = std::uint64_t(FRoot->TotalCount) + 1;
         PGridNode hit = nullptr;
         for (PGridNode run = start; run && budget > 0; --budget) {
-            if (DoIncrementalSearch(run, searchText) == 0) {
+            const int found = DoIncrementalSearch(run, searchText);
+            if (IsRemoved(run) || IsRemoved(end))
+                break;
+            if (found == 0) {
                 hit = run;
                 break;
             }
@@ -125,11 +132,13 @@ void TBaseTreeGrid::HandleIncrementalSearch(char16_t charCode)
 
         if (hit) {
             ClearSelection();
-            FSearchBuffer = searchText;
-            FLastSearchNode = hit;
-            SetFocusedNode(hit);
-            SetSelected(hit, true);
-        } else if (stop && DoIncrementalSearch(stop, searchText) != 0) {
+            if (!IsRemoved(hit)) {
+                FSearchBuffer = searchText;
+                FLastSearchNode = hit;
+                SetFocusedNode(hit);
+                SetSelected(hit, true);
+            }
+        } else if (stop && !IsRemoved(stop) && DoIncrementalSearch(stop, searchText) != 0 && !IsRemoved(stop)) {
             // Nothing matches, not even the node the search started from. A search that had no
             // node to start from stays silent.
             IncrementalSearchFailed();

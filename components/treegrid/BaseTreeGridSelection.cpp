@@ -88,7 +88,7 @@ bool TBaseTreeGrid::InternalAddToSelection(const PGridNode *newItems, int newLen
     items.reserve(static_cast<size_t>(newLength));
     for (int i = 0; i < newLength; ++i) {
         const PGridNode node = newItems[i];
-        if (!node || node == FRoot)
+        if (!node || node == FRoot || IsRemoved(node))
             continue;
         // The state bit and the array always agree: a selected node is never added twice.
         if (node->States.contains(vsSelected))
@@ -148,7 +148,7 @@ void TBaseTreeGrid::AddToSelection(const PGridNode *newItems, int newLength, boo
         return;
     std::vector<PGridNode> candidates;
     for (int i = 0; newItems && i < newLength; ++i) {
-        if (newItems[i] && !newItems[i]->States.contains(vsSelected))
+        if (newItems[i] && !IsRemoved(newItems[i]) && !newItems[i]->States.contains(vsSelected))
             candidates.push_back(newItems[i]);
     }
     const int before = FSelectionCount;
@@ -251,17 +251,24 @@ void TBaseTreeGrid::ClearSelection()
 
 void TBaseTreeGrid::SetSelected(PGridNode node, bool value)
 {
-    if (FSelectionLocked || !node || node == FRoot || Selected(node) == value)
+    if (FSelectionLocked || !node || node == FRoot || IsRemoved(node) || Selected(node) == value)
         return;
-    // The owner may disable the node (or select it) when it is initialised.
+    // The owner may disable the node (or select it) when it is initialised; every handler told
+    // on the way may remove it.
     if (!node->States.contains(vsInitialized))
         InitNode(node);
+    if (IsRemoved(node))
+        return;
     if (value) {
         if (FSelectionCount == 0)
             FRangeAnchor = node;
         else if (!FOptions->SelectionOptions().contains(toMultiSelect))
             ClearSelection();
+        if (IsRemoved(node))
+            return;
         AddToSelection(node);
+        if (IsRemoved(node))
+            return;
 
         TTreeGridHeader *header = Header();
         TTreeGridColumns *columns = header ? header->Columns() : nullptr;
@@ -283,7 +290,7 @@ void TBaseTreeGrid::SetSelected(PGridNode node, bool value)
         if (FSelectionCount == 0)
             ResetRangeAnchor();
     }
-    if (FullyVisible(node) && !IsEffectivelyHidden(node))
+    if (!IsRemoved(node) && FullyVisible(node) && !IsEffectivelyHidden(node))
         InvalidateNode(node);
 }
 
@@ -333,7 +340,7 @@ std::vector<PGridNode> TBaseTreeGrid::VisibleRange(PGridNode startNode, PGridNod
 PGridNode TBaseTreeGrid::SelectionRangeStart(PGridNode startNode, PGridNode endNode)
 {
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
-    if (FSelectionLocked)
+    if (FSelectionLocked || IsRemoved(startNode) || IsRemoved(endNode))
         return nullptr;
     return VisibleRangeStart(startNode, GetFirstVisible());
 }
@@ -391,7 +398,7 @@ void TBaseTreeGrid::UnselectNodes(PGridNode startNode, PGridNode endNode)
 
 void TBaseTreeGrid::ToggleSelection(PGridNode startNode, PGridNode endNode)
 {
-    if (FSelectionLocked)
+    if (FSelectionLocked || IsRemoved(startNode) || IsRemoved(endNode))
         return;
     TGAssert(endNode != nullptr, "EndNode must not be nil!");
     startNode = VisibleRangeStart(startNode, FRoot->FirstChild);
@@ -446,8 +453,12 @@ PGridNode TBaseTreeGrid::GetNextSelected(PGridNode node, bool considerChildrenAb
     PGridNode run = node ? GetNextNoInit(node, considerChildrenAbove) : GetFirstNoInit(considerChildrenAbove);
     while (run && !run->States.contains(vsSelected))
         run = GetNextNoInit(run, considerChildrenAbove);
-    if (run && !run->States.contains(vsInitialized))
+    if (run && !run->States.contains(vsInitialized)) {
         InitNode(run);
+        // Removed by its initialisation: the walk goes on from where it started.
+        if (IsRemoved(run))
+            return IsRemoved(node) ? nullptr : GetNextSelected(node, considerChildrenAbove);
+    }
     return run;
 }
 
@@ -495,7 +506,8 @@ void TBaseTreeGrid::DeleteSelectedNodes()
         return;
     BeginUpdate();
     const std::vector<PGridNode> nodes = GetSortedSelection(true);
-    // From the last to the first: no node still to be deleted needs renumbering.
+    // From the last to the first: no node still to be deleted needs renumbering. The handlers
+    // told may remove nodes of the list first: DeleteNode passes those over.
     for (size_t i = nodes.size(); i-- > 0;)
         DeleteNode(nodes[i]);
     EndUpdate();
@@ -510,7 +522,8 @@ void TBaseTreeGrid::ResetRangeAnchor()
 int TBaseTreeGrid::CompareNodePositions(PGridNode node1, PGridNode node2, bool considerChildrenAbove) const
 {
     TGAssert(node1 != nullptr && node2 != nullptr, "Nodes must never be nil.");
-    if (node1 == node2)
+    // A removed node has no place in the tree any more.
+    if (node1 == node2 || IsRemoved(node1) || IsRemoved(node2))
         return 0;
     const bool childrenAbove = considerChildrenAbove && FOptions->PaintOptions().contains(toChildrenAbove);
     if (HasAsParent(node2, node1))
@@ -541,7 +554,7 @@ void TBaseTreeGrid::HandleClickSelection(PGridNode lastFocused, PGridNode newNod
                                          bool dragPending)
 {
     Q_UNUSED(lastFocused);
-    if (!newNode)
+    if (!newNode || IsRemoved(newNode))
         return;
     const bool ctrl = shift.testFlag(Qt::ControlModifier);
     const bool shiftKey = shift.testFlag(Qt::ShiftModifier);
@@ -550,7 +563,8 @@ void TBaseTreeGrid::HandleClickSelection(PGridNode lastFocused, PGridNode newNod
             AddToSelection(newNode);
             InvalidateNode(newNode);
         }
-        FRangeAnchor = newNode;
+        if (!IsRemoved(newNode))
+            FRangeAnchor = newNode;
     } else if (shiftKey && !ctrl) {
         if (!FRangeAnchor)
             FRangeAnchor = FRoot->FirstChild;
@@ -725,15 +739,14 @@ bool TBaseTreeGrid::DoFocusChanging(PGridNode oldNode, PGridNode newNode, TColum
 {
     TTreeGridHeader *header = Header();
     bool result = oldColumn == newColumn || (header && header->AllowFocus(newColumn));
-    if (OnFocusChanging)
-        OnFocusChanging(this, oldNode, newNode, oldColumn, newColumn, result);
-    return result;
+    Raise(OnFocusChanging, oldNode, newNode, oldColumn, newColumn, result);
+    // The focus cannot go to a node the handler removed.
+    return result && !IsRemoved(newNode);
 }
 
 void TBaseTreeGrid::DoFocusChange(PGridNode node, TColumnIndex column)
 {
-    if (OnFocusChanged)
-        OnFocusChanged(this, node, column);
+    Raise(OnFocusChanged, node, column);
 }
 
 void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
@@ -743,13 +756,13 @@ void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
     // An edit belongs to its own node: it ends before the focus moves, or nothing moves. Ending
     // it may open the next edit (OnEdited): one on another node than the new one ends as well.
     // The handlers that run meanwhile may delete the new node: the focus stays away from it.
-    const TNodeWatch watch(*this, node);
-    if (FStates.contains(tsEditing) && (!EndEditNode() || !EndEditsBesides(node) || !watch.Alive()))
+    if (IsRemoved(node)
+        || (FStates.contains(tsEditing) && (!EndEditNode() || !EndEditsBesides(node) || IsRemoved(node))))
         return;
     if (node != FFocusedNode) {
         if (ask
-            && (!DoFocusChanging(FFocusedNode, node, FFocusedColumn, FFocusedColumn) || !watch.Alive()
-                || !EndEditsBesides(node) || !watch.Alive()))
+            && (!DoFocusChanging(FFocusedNode, node, FFocusedColumn, FFocusedColumn) || !EndEditsBesides(node)
+                || IsRemoved(node)))
             return;
         if (FFocusedNode) {
             const bool autoExpand = FOptions->AutoOptions().contains(toAutoExpand);
@@ -758,6 +771,8 @@ void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
                 ToggleNode(FFocusedNode);
             else
                 InvalidateNode(FFocusedNode);
+            if (IsRemoved(node))
+                return;
         }
         FFocusedNode = node;
     }
@@ -768,8 +783,11 @@ void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
         if (FOptions->AutoOptions().contains(toAutoExpand) && !FFocusedNode->States.contains(vsExpanded)
             && FFocusedNode->States.contains(vsHasChildren))
             ToggleNode(FFocusedNode);
-        InvalidateNode(FFocusedNode);
-        DoScrollIntoView(FFocusedNode);
+        // The handlers of the expansion may have taken the focus away (removing the node).
+        if (FFocusedNode) {
+            InvalidateNode(FFocusedNode);
+            DoScrollIntoView(FFocusedNode);
+        }
     }
     if (FSelectionCount == 0)
         ResetRangeAnchor();
@@ -777,6 +795,8 @@ void TBaseTreeGrid::DoFocusNode(PGridNode node, bool ask)
 
 void TBaseTreeGrid::SetFocusedNode(PGridNode node)
 {
+    if (IsRemoved(node))
+        return;
     const bool differs = node != FFocusedNode;
     DoFocusNode(node, true);
     const PGridNode target = node == FRoot ? nullptr : node;
@@ -791,13 +811,15 @@ void TBaseTreeGrid::SetFocusedColumn(TColumnIndex column)
     if (!DoFocusChanging(FFocusedNode, FFocusedNode, FFocusedColumn, column))
         return;
     CancelEditNode();
+    // The handlers may have moved or removed the focus: the column follows whatever has it.
     if (FFocusedNode)
         InvalidateNode(FFocusedNode);
     FFocusedColumn = column;
     if (FFocusedNode) {
         InvalidateNode(FFocusedNode);
         if (!FOptions->AutoOptions().contains(toDisableAutoscrollOnFocus)
-            && ScrollIntoView(FFocusedNode, FOptions->SelectionOptions().contains(toCenterScrollIntoView), true))
+            && ScrollIntoView(FFocusedNode, FOptions->SelectionOptions().contains(toCenterScrollIntoView), true)
+            && FFocusedNode)
             InvalidateNode(FFocusedNode);
     }
     if (FDropTargetNode)
@@ -807,6 +829,8 @@ void TBaseTreeGrid::SetFocusedColumn(TColumnIndex column)
 
 void TBaseTreeGrid::SetFocusedNodeAndColumn(PGridNode node, TColumnIndex column)
 {
+    if (IsRemoved(node))
+        return;
     const PGridNode oldNode = FFocusedNode;
     const TColumnIndex oldColumn = FFocusedColumn;
     TTreeGridHeader *header = Header();

@@ -1,45 +1,36 @@
-// Sorting of children: a stable top-down merge sort over the sibling links.
+// Sorting of children: a stable top-down merge sort of each node's children.
 
 #include "treegrid/BaseTreeGrid.h"
 
+#include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
-// Merges two sorted chains; B's head is taken only when it strictly belongs before A's, so
-// equal nodes keep their order in both directions.
+// Merges two sorted runs of nodes into out; B's head is taken only when it strictly belongs
+// before A's, so equal nodes keep their order in both directions.
 template <class TakeB>
-PGridNode MergeChains(PGridNode a, PGridNode b, TakeB takeB)
+void MergeRuns(const PGridNode *a, const PGridNode *aEnd, const PGridNode *b, const PGridNode *bEnd, PGridNode *out,
+               TakeB takeB)
 {
-    PGridNode head = nullptr;
-    PGridNode *tail = &head;
-    while (a && b) {
-        if (takeB(a, b)) {
-            *tail = b;
-            b = b->NextSibling;
-        } else {
-            *tail = a;
-            a = a->NextSibling;
-        }
-        tail = &(*tail)->NextSibling;
-    }
-    *tail = a ? a : b;
-    return head;
+    while (a != aEnd && b != bEnd)
+        *out++ = takeB(*a, *b) ? *b++ : *a++;
+    out = std::copy(a, aEnd, out);
+    std::copy(b, bEnd, out);
 }
 
-// Sorts the next n nodes of the chain starting at head; head moves past the nodes taken.
+// Sorts n nodes top-down: the first n div 2, then the next (n + 1) div 2, then the merge.
 template <class TakeB>
-PGridNode MergeSortChain(PGridNode &head, std::uint32_t n, TakeB takeB)
+void MergeSortRun(PGridNode *nodes, std::size_t n, PGridNode *scratch, TakeB takeB)
 {
-    if (n < 2) {
-        PGridNode node = head;
-        head = head->NextSibling;
-        node->NextSibling = nullptr;
-        return node;
-    }
-    PGridNode a = MergeSortChain(head, n / 2, takeB);
-    PGridNode b = MergeSortChain(head, (n + 1) / 2, takeB);
-    return MergeChains(a, b, takeB);
+    if (n < 2)
+        return;
+    const std::size_t half = n / 2;
+    MergeSortRun(nodes, half, scratch, takeB);
+    MergeSortRun(nodes + half, n - half, scratch, takeB);
+    std::copy(nodes, nodes + n, scratch);
+    MergeRuns(scratch, scratch + half, scratch + half, scratch + n, nodes, takeB);
 }
 
 } // namespace
@@ -47,8 +38,7 @@ PGridNode MergeSortChain(PGridNode &head, std::uint32_t n, TakeB takeB)
 int TBaseTreeGrid::DoCompare(PGridNode node1, PGridNode node2, TColumnIndex column)
 {
     int result = 0;
-    if (OnCompareNodes)
-        OnCompareNodes(this, node1, node2, column, result);
+    Raise(OnCompareNodes, node1, node2, column, result);
     return result;
 }
 
@@ -64,12 +54,13 @@ bool TBaseTreeGrid::EndEditForSort(PGridNode node)
     // A running edit ends first, else its editor would stay over a row that another node
     // takes; edits that the notifications open end as well. Their handlers may delete the
     // node to sort.
-    const TNodeWatch watch(*this, node);
-    return EndEditNode() && EndEditsBesides(nullptr) && watch.Alive();
+    return EndEditNode() && EndEditsBesides(nullptr) && !IsRemoved(node);
 }
 
 void TBaseTreeGrid::Sort(PGridNode node, TColumnIndex column, TSortDirection direction, bool doInit)
 {
+    if (IsRemoved(node))
+        return;
     InterruptValidation();
     // An editor that refuses to end leaves the order as it is.
     if (!EndEditForSort(node))
@@ -82,27 +73,48 @@ void TBaseTreeGrid::Sort(PGridNode node, TColumnIndex column, TSortDirection dir
                 InitChildren(node);
             ValidateChildren(node, false);
         }
-        if (node->ChildCount > 1) {
-            // Comparisons may read positions while the links are rewritten: settle them first.
-            if (node->StaleChildIndexes)
-                RenumberTo(node->LastChild);
-            PGridNode chain = node->FirstChild;
-            PGridNode sorted;
-            if (direction == sdAscending)
-                sorted = MergeSortChain(chain, node->ChildCount, [this, column](PGridNode a, PGridNode b) {
-                    return DoCompare(a, b, column) > 0;
-                });
-            else
-                sorted = MergeSortChain(chain, node->ChildCount, [this, column](PGridNode a, PGridNode b) {
-                    return DoCompare(a, b, column) < 0;
-                });
-            RelinkChildren(node, sorted);
-        }
+        if (node->ChildCount > 1 && !IsRemoved(node))
+            SortChildren(node, column, direction);
     }
     if (FUpdateCount == 0) {
         ValidateCache();
         Invalidate();
     }
+}
+
+void TBaseTreeGrid::SortChildren(PGridNode node, TColumnIndex column, TSortDirection direction)
+{
+    // The links stay as they are while the owner compares: its handlers may add, delete or
+    // move children (or the node) meanwhile, and find a sound tree. The order found is then
+    // given to the children still there; children added meanwhile follow in their order.
+    std::vector<PGridNode> children;
+    children.reserve(node->ChildCount);
+    for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
+        children.push_back(run);
+    std::vector<PGridNode> scratch(children.size());
+    const std::uint64_t rows = FRowsGeneration;
+    if (direction == sdAscending)
+        MergeSortRun(children.data(), children.size(), scratch.data(),
+                     [this, column](PGridNode a, PGridNode b) { return DoCompare(a, b, column) > 0; });
+    else
+        MergeSortRun(children.data(), children.size(), scratch.data(),
+                     [this, column](PGridNode a, PGridNode b) { return DoCompare(a, b, column) < 0; });
+    if (IsRemoved(node))
+        return;
+    if (FRowsGeneration != rows) {
+        // The rows changed while the owner compared.
+        const std::unordered_set<PGridNode> sorted(children.begin(), children.end());
+        std::erase_if(children, [this, node](PGridNode child) { return IsRemoved(child) || child->Parent != node; });
+        for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
+            if (!sorted.count(run))
+                children.push_back(run);
+        if (children.empty())
+            return;
+    }
+    for (std::size_t i = 0; i + 1 < children.size(); ++i)
+        children[i]->NextSibling = children[i + 1];
+    children.back()->NextSibling = nullptr;
+    RelinkChildren(node, children.front());
 }
 
 void TBaseTreeGrid::RelinkChildren(PGridNode node, PGridNode chain)
@@ -150,24 +162,32 @@ void TBaseTreeGrid::SortTree(TColumnIndex column, TSortDirection direction, bool
 {
     // Ended once for the whole pass; an editor that refuses to end leaves every order as it is.
     const bool sortable = column > InvalidColumn && EndEditForSort(nullptr);
-    ++FUpdateCount;
-    if (sortable) {
-        // Depth-first with an explicit stack: deep trees must not exhaust the call stack.
-        std::vector<PGridNode> pending{FRoot};
-        while (!pending.empty()) {
-            const PGridNode node = pending.back();
-            pending.pop_back();
-            Sort(node, column, direction, doInit);
-            for (PGridNode child = node->LastChild; child; child = child->PrevSibling) {
-                if (doInit && !child->States.contains(vsInitialized))
-                    InitNode(child);
-                if (child->States.contains(vsInitialized))
-                    pending.push_back(child);
+    {
+        const TUpdateCountHold hold(*this);
+        if (sortable) {
+            // Depth-first with an explicit stack: deep trees must not exhaust the call stack.
+            // Nodes the handlers remove on the way are passed over.
+            std::vector<PGridNode> pending{FRoot};
+            std::vector<PGridNode> children;
+            while (!pending.empty()) {
+                const PGridNode node = pending.back();
+                pending.pop_back();
+                if (IsRemoved(node))
+                    continue;
+                Sort(node, column, direction, doInit);
+                children.clear();
+                for (PGridNode child = node->LastChild; child; child = child->PrevSibling)
+                    children.push_back(child);
+                for (PGridNode child : children) {
+                    if (doInit && !IsRemoved(child) && !child->States.contains(vsInitialized))
+                        InitNode(child);
+                    if (!IsRemoved(child) && child->States.contains(vsInitialized))
+                        pending.push_back(child);
+                }
             }
         }
+        InvalidateCache();
     }
-    InvalidateCache();
-    --FUpdateCount;
     if (FUpdateCount == 0) {
         ValidateCache();
         Invalidate();

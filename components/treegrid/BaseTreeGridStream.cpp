@@ -115,8 +115,7 @@ void TBaseTreeGrid::WriteUserChunk(QByteArray &out, PGridNode node)
 
 void TBaseTreeGrid::DoSaveNode(PGridNode node, QIODevice &stream)
 {
-    if (OnSaveNode)
-        OnSaveNode(this, node, stream);
+    Raise(OnSaveNode, node, stream);
 }
 
 // ---- reading
@@ -233,15 +232,14 @@ std::vector<PGridNode> TBaseTreeGrid::InternalAddFromStream(const TTGNodeStreamR
 
     // The owner's chunks, now that every node stands in the tree. Its handlers (OnLoadNode,
     // OnNewText of a caption) may delete nodes: those are passed over from then on.
-    const TNodeWatch watch(*this);
     const auto &chunks = reader.Chunks();
     for (std::size_t i = 0; i < made.size(); ++i) {
         const TTGStreamNode &record = records[i];
-        for (std::uint32_t c = record.FirstChunk;
-             c < record.FirstChunk + record.ChunkCount && watch.Alive(made[i]); ++c)
+        for (std::uint32_t c = record.FirstChunk; c < record.FirstChunk + record.ChunkCount && !IsRemoved(made[i]);
+             ++c)
             ReadChunk(made[i], chunks[c].Type, reader.Data(), chunks[c].Offset, chunks[c].Size);
     }
-    std::erase_if(tops, [&watch](PGridNode node) { return !watch.Alive(node); });
+    std::erase_if(tops, [this](PGridNode node) { return IsRemoved(node); });
 
     DoStateChange({tsUpdateHiddenChildrenNeeded});
     InvalidateCache();
@@ -264,8 +262,7 @@ void TBaseTreeGrid::ReadChunk(PGridNode node, qint32 type, const QByteArray &dat
 
 void TBaseTreeGrid::DoLoadNode(PGridNode node, QIODevice &stream)
 {
-    if (OnLoadNode)
-        OnLoadNode(this, node, stream);
+    Raise(OnLoadNode, node, stream);
 }
 
 // ---- moving into another tree

@@ -91,6 +91,9 @@ void TBaseTreeGrid::Change(PGridNode node)
 {
     if (FDestroying)
         return;
+    // A change about a node that is gone names none.
+    if (IsRemoved(node))
+        node = nullptr;
     AdviseChangeEvent(false, node, crIgnore);
     if (FUpdateCount == 0) {
         if (FChangeDelay > 0 && !FStates.contains(tsSynchMode))
@@ -103,8 +106,7 @@ void TBaseTreeGrid::Change(PGridNode node)
 void TBaseTreeGrid::DoChange(PGridNode node)
 {
     FChangeTimer.stop();
-    if (OnChange)
-        OnChange(this, node);
+    Raise(OnChange, IsRemoved(node) ? nullptr : node);
     DoStateChange({}, {tsChangePending});
     FLastChangedNode = nullptr;
 }
@@ -113,6 +115,8 @@ void TBaseTreeGrid::StructureChange(PGridNode node, TChangeReason reason)
 {
     if (FDestroying)
         return;
+    if (IsRemoved(node))
+        node = nullptr;
     AdviseChangeEvent(true, node, reason);
     if (FUpdateCount == 0) {
         if (FChangeDelay > 0 && !FStates.contains(tsSynchMode))
@@ -125,8 +129,7 @@ void TBaseTreeGrid::StructureChange(PGridNode node, TChangeReason reason)
 void TBaseTreeGrid::DoStructureChange(PGridNode node, TChangeReason reason)
 {
     FStructureChangeTimer.stop();
-    if (OnStructureChange)
-        OnStructureChange(this, node, reason);
+    Raise(OnStructureChange, IsRemoved(node) ? nullptr : node, reason);
     DoStateChange({}, {tsStructureChangePending});
     FLastStructureChangeNode = nullptr;
     FLastStructureChangeReason = crIgnore;
@@ -156,8 +159,8 @@ void TBaseTreeGrid::AdviseChangeEvent(bool structureChange, PGridNode node, TCha
 void TBaseTreeGrid::DoStateChange(TTreeGridStates enter, TTreeGridStates leave)
 {
     // Owners are not told about states while the tree goes away.
-    if (OnStateChange && !FDestroying && (!FStates.containsAll(enter) || FStates.intersects(leave)))
-        OnStateChange(this, enter, leave);
+    if (!FDestroying && (!FStates.containsAll(enter) || FStates.intersects(leave)))
+        Raise(OnStateChange, enter, leave);
     const bool wasEditing = FStates.contains(tsEditing);
     FStates = (FStates + enter) - leave;
     if (wasEditing != FStates.contains(tsEditing) && !FDestroying) {
@@ -176,8 +179,7 @@ void TBaseTreeGrid::DoStateChange(TTreeGridStates enter, TTreeGridStates leave)
 
 void TBaseTreeGrid::DoUpdating(TTGUpdateState state)
 {
-    if (OnUpdating)
-        OnUpdating(this, state);
+    Raise(OnUpdating, state);
 }
 
 void TBaseTreeGrid::BeginOperation()
@@ -208,68 +210,59 @@ bool TBaseTreeGrid::OperationCanceled() const
 
 void TBaseTreeGrid::DoReset(PGridNode node)
 {
-    if (OnResetNode)
-        OnResetNode(this, node);
+    Raise(OnResetNode, node);
 }
 
 bool TBaseTreeGrid::DoExpanding(PGridNode node)
 {
     bool allowed = true;
-    if (OnExpanding)
-        OnExpanding(this, node, allowed);
-    return allowed;
+    Raise(OnExpanding, node, allowed);
+    // Nothing of a node the handler removed is toggled.
+    return allowed && !IsRemoved(node);
 }
 
 bool TBaseTreeGrid::DoCollapsing(PGridNode node)
 {
     bool allowed = true;
-    if (OnCollapsing)
-        OnCollapsing(this, node, allowed);
-    return allowed;
+    Raise(OnCollapsing, node, allowed);
+    return allowed && !IsRemoved(node);
 }
 
 void TBaseTreeGrid::DoExpanded(PGridNode node)
 {
-    if (OnExpanded)
-        OnExpanded(this, node);
+    Raise(OnExpanded, node);
 }
 
 void TBaseTreeGrid::DoCollapsed(PGridNode node)
 {
-    if (OnCollapsed)
-        OnCollapsed(this, node);
+    Raise(OnCollapsed, node);
 }
 
 bool TBaseTreeGrid::DoNodeMoving(PGridNode node, PGridNode target)
 {
     bool allowed = true;
-    if (OnNodeMoving)
-        OnNodeMoving(this, node, target, allowed);
-    return allowed;
+    Raise(OnNodeMoving, node, target, allowed);
+    return allowed && !IsRemoved(node) && !IsRemoved(target);
 }
 
 bool TBaseTreeGrid::DoNodeCopying(PGridNode node, PGridNode target)
 {
     bool allowed = true;
-    if (OnNodeCopying)
-        OnNodeCopying(this, node, target, allowed);
-    return allowed;
+    Raise(OnNodeCopying, node, target, allowed);
+    return allowed && !IsRemoved(node) && !IsRemoved(target);
 }
 
 void TBaseTreeGrid::DoNodeMoved(PGridNode node)
 {
-    if (OnNodeMoved)
-        OnNodeMoved(this, node);
+    Raise(OnNodeMoved, node);
 }
 
 void TBaseTreeGrid::DoNodeCopied(PGridNode node)
 {
-    if (OnNodeCopied)
-        OnNodeCopied(this, node);
+    Raise(OnNodeCopied, node);
 }
 
 void TBaseTreeGrid::DoScroll(int deltaX, int deltaY)
 {
-    if (OnScroll)
-        OnScroll(this, deltaX, deltaY);
+    Raise(OnScroll, deltaX, deltaY);
 }

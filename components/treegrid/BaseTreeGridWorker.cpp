@@ -1,5 +1,7 @@
 #include "treegrid/BaseTreeGrid.h"
 
+#include <QScopedValueRollback>
+
 #include "treegrid/TreeGridWorkerThread.h"
 
 // Position cache and the hand-over with the validation worker. The worker only ever runs
@@ -27,17 +29,20 @@ void TBaseTreeGrid::ValidateCache()
         // Initialising and measuring may change heights and even structure; with the update
         // count raised none of that starts another validation, and what it owes the owner
         // is reported afterwards.
-        FInValidateCache = true;
-        ++FUpdateCount;
-        for (PGridNode run = GetFirstVisibleNoInit(); run; run = GetNextVisibleNoInit(run)) {
-            if (run->States.contains(vsHeightMeasured))
-                continue;
-            if (!run->States.contains(vsInitialized))
-                InitNode(run);
-            MeasureItemHeight(nullptr, run);
+        {
+            const QScopedValueRollback<bool> measuring(FInValidateCache, true);
+            const TUpdateCountHold hold(*this);
+            for (PGridNode run = GetFirstVisibleNoInit(); run; run = GetNextVisibleNoInit(run)) {
+                if (run->States.contains(vsHeightMeasured))
+                    continue;
+                if (!run->States.contains(vsInitialized))
+                    InitNode(run);
+                MeasureItemHeight(nullptr, run);
+                // A handler removed the row: the rows after it are measured when painted.
+                if (IsRemoved(run))
+                    break;
+            }
         }
-        --FUpdateCount;
-        FInValidateCache = false;
         if (FUpdateCount == 0) {
             if (FStates.contains(tsStructureChangePending))
                 StructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
@@ -161,6 +166,8 @@ void TBaseTreeGrid::WMChangeState(TValidationChangeStates enter, TValidationChan
 
 bool TBaseTreeGrid::event(QEvent *e)
 {
+    // Nodes removed while the tree handles an event stay readable until it returns.
+    const THandlerScope scope(FRemovedNodes);
     TREEGRID_HANDOVER_ACQUIRE(e);
     if (e->type() == TTGChangeStateEvent::EventType) {
         auto *change = static_cast<TTGChangeStateEvent *>(e);

@@ -15,8 +15,7 @@ TCustomDrawTreeGrid::~TCustomDrawTreeGrid()
 int TCustomDrawTreeGrid::DoGetNodeWidth(PGridNode node, TColumnIndex column, TCanvas *canvas)
 {
     int width = 2 * TextMargin();
-    if (OnGetNodeWidth)
-        OnGetNodeWidth(this, canvas, node, column, width);
+    Raise(OnGetNodeWidth, canvas, node, column, width);
     return width;
 }
 
@@ -30,26 +29,21 @@ QPoint TCustomDrawTreeGrid::DoGetCellContentMargin(PGridNode node, TColumnIndex 
     std::optional<TCanvas> scratch;
     if (!canvas)
         canvas = &scratch.emplace(1, 1);
-    OnGetCellContentMargin(this, *canvas, node, column, marginType, margin);
+    Raise(OnGetCellContentMargin, *canvas, node, column, marginType, margin);
     return margin;
 }
 
 void TCustomDrawTreeGrid::DoGetHintSize(PGridNode node, TColumnIndex column, QRect &r)
 {
-    if (OnGetHintSize)
-        OnGetHintSize(this, node, column, r);
+    Raise(OnGetHintSize, node, column, r);
 }
 
 bool TCustomDrawTreeGrid::DoDrawHint(TCanvas &canvas, PGridNode node, const QRect &r, TColumnIndex column)
 {
-    if (!OnDrawHint)
-        return false;
-    OnDrawHint(this, canvas, node, r, column);
-    return true;
+    return Raise(OnDrawHint, canvas, node, r, column);
 }
 
 void TCustomDrawTreeGrid::DoPaintNode(TTGPaintInfo &paintInfo)
 {
-    if (OnDrawNode)
-        OnDrawNode(this, paintInfo);
+    Raise(OnDrawNode, paintInfo);
 }

@@ -78,30 +78,26 @@ void TCustomStringTreeGrid::SetText(PGridNode node, TColumnIndex column, const Q
 {
     // The owner's handler may delete the node (or clear the tree): only a node still there is
     // repainted.
-    const TNodeWatch watch(*this, node);
     DoNewText(node, column, value);
-    if (watch.Alive())
+    if (!IsRemoved(node))
         InvalidateNode(node);
 }
 
 void TCustomStringTreeGrid::DoGetText(PGridNode node, TColumnIndex column, TVSTTextType textType, QString &text)
 {
-    if (OnGetText)
-        OnGetText(this, node, column, textType, text);
+    Raise(OnGetText, node, column, textType, text);
 }
 
 void TCustomStringTreeGrid::DoNewText(PGridNode node, TColumnIndex column, const QString &text)
 {
-    if (OnNewText)
-        OnNewText(this, node, column, text);
+    Raise(OnNewText, node, column, text);
     if (FUpdateCount == 0)
         UpdateHorizontalScrollBar(true);
 }
 
 void TCustomStringTreeGrid::DoPaintText(PGridNode node, TCanvas &canvas, TColumnIndex column, TVSTTextType textType)
 {
-    if (OnPaintText)
-        OnPaintText(this, canvas, node, column, textType);
+    Raise(OnPaintText, canvas, node, column, textType);
 }
 
 QString TCustomStringTreeGrid::DoShortenString(TCanvas &canvas, PGridNode node, TColumnIndex column, const QString &s,
@@ -109,8 +105,7 @@ QString TCustomStringTreeGrid::DoShortenString(TCanvas &canvas, PGridNode node, 
 {
     QString result;
     bool done = false;
-    if (OnShortenString)
-        OnShortenString(this, canvas, node, column, s, width, result, done);
+    Raise(OnShortenString, canvas, node, column, s, width, result, done);
     if (!done)
         result = ShortenedText(canvas, s, width, ellipsisWidth);
     return result;
@@ -175,8 +170,7 @@ int TCustomStringTreeGrid::DoTextMeasuring(TCanvas &canvas, PGridNode node, TCol
         canvas.DrawText(text, r, flags);
         width = r.width();
     }
-    if (OnMeasureTextWidth)
-        OnMeasureTextWidth(this, canvas, node, column, text, width);
+    Raise(OnMeasureTextWidth, canvas, node, column, text, width);
     return width;
 }
 

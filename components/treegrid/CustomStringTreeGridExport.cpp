@@ -249,15 +249,14 @@ bool TCustomStringTreeGrid::CanExportNode(PGridNode node) const
 bool TCustomStringTreeGrid::DoBeforeNodeExport(TTGExportType exportType, PGridNode node)
 {
     bool allowed = true;
-    if (OnBeforeNodeExport)
-        OnBeforeNodeExport(this, exportType, node, allowed);
-    return allowed;
+    Raise(OnBeforeNodeExport, exportType, node, allowed);
+    // A node the handler removed is left out.
+    return allowed && !IsRemoved(node);
 }
 
 void TCustomStringTreeGrid::DoAfterNodeExport(TTGExportType exportType, PGridNode node)
 {
-    if (OnAfterNodeExport)
-        OnAfterNodeExport(this, exportType, node);
+    Raise(OnAfterNodeExport, exportType, node);
 }
 
 std::vector<TTreeGridColumn *> TCustomStringTreeGrid::ExportColumns()
@@ -401,24 +400,20 @@ QByteArray TCustomStringTreeGrid::ContentToHTML(TVSTTextSourceType source, const
     };
 
     if (!columns.empty()) {
-        if (OnBeforeHeaderExport)
-            OnBeforeHeaderExport(this, etHTML);
+        Raise(OnBeforeHeaderExport, etHTML);
         out += "<tr class=\"header\" style=\"" + cellPadding + "\">\r\n";
         for (TTreeGridColumn *column : columns) {
-            if (OnBeforeColumnExport)
-                OnBeforeColumnExport(this, etHTML, column);
+            Raise(OnBeforeColumnExport, etHTML, column);
             out += "<th height=\"" + number(Header()->Height()) + "px\"" + direction(column)
                    + alignmentAttribute(column->CaptionAlignment());
             if (column->Index() == mainColumn && maxLevel > 0)
                 out += " colspan=\"" + number(maxLevel + 1) + "\"";
             out += columnColor(column) + " width=\"" + number(column->Width()) + "px\">";
             out += htmlEscaped(column->Text()) + "</th>";
-            if (OnAfterColumnExport)
-                OnAfterColumnExport(this, etHTML, column);
+            Raise(OnAfterColumnExport, etHTML, column);
         }
         out += "</tr>\r\n";
-        if (OnAfterHeaderExport)
-            OnAfterHeaderExport(this, etHTML);
+        Raise(OnAfterHeaderExport, etHTML);
     }
 
     TCanvas &canvas = MeasureCanvas();
@@ -493,21 +488,17 @@ QByteArray TCustomStringTreeGrid::ContentToRTF(TVSTTextSourceType source)
             right += column->Width();
             rtf.Body += "\\cellx" + number(qint64(std::nearbyint(1440.0 * double(right) / pixelsPerInch)));
         }
-        if (OnBeforeHeaderExport)
-            OnBeforeHeaderExport(this, etRTF);
+        Raise(OnBeforeHeaderExport, etRTF);
         rtf.Body += "\\pard\\intbl";
         for (TTreeGridColumn *column : columns) {
-            if (OnBeforeColumnExport)
-                OnBeforeColumnExport(this, etRTF, column);
+            Raise(OnBeforeColumnExport, etRTF, column);
             rtf.Body += rtfAlignment(column->CaptionAlignment());
             rtf.TextPlusFont(column->Text(), Header()->Font());
             rtf.Body += "\\cell";
-            if (OnAfterColumnExport)
-                OnAfterColumnExport(this, etRTF, column);
+            Raise(OnAfterColumnExport, etRTF, column);
         }
         rtf.Body += "\\row";
-        if (OnAfterHeaderExport)
-            OnAfterHeaderExport(this, etRTF);
+        Raise(OnAfterHeaderExport, etRTF);
     }
 
     TCanvas &canvas = MeasureCanvas();

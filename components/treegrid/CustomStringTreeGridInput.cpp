@@ -6,8 +6,7 @@ QString TCustomStringTreeGrid::DoGetNodeHint(PGridNode node, TColumnIndex column
                                               TTGTooltipLineBreakStyle &lineBreakStyle)
 {
     QString text = TBaseTreeGrid::DoGetNodeHint(node, column, lineBreakStyle);
-    if (OnGetHint)
-        OnGetHint(this, node, column, lineBreakStyle, text);
+    Raise(OnGetHint, node, column, lineBreakStyle, text);
     return text;
 }
 
@@ -20,7 +19,7 @@ QString TCustomStringTreeGrid::DoGetNodeTooltip(PGridNode node, TColumnIndex col
         return Text(node, column);
     }
     QString text = TBaseTreeGrid::DoGetNodeTooltip(node, column, lineBreakStyle);
-    OnGetHint(this, node, column, lineBreakStyle, text);
+    Raise(OnGetHint, node, column, lineBreakStyle, text);
     return text;
 }
 

@@ -137,8 +137,7 @@ void TCustomStringTreeGrid::DoTextDrawing(TTGPaintInfo &paintInfo, const QString
                                           uint drawFormat)
 {
     bool defaultDraw = true;
-    if (OnDrawText)
-        OnDrawText(this, *paintInfo.Canvas, paintInfo.Node, paintInfo.Column, text, cellRect, defaultDraw);
+    Raise(OnDrawText, *paintInfo.Canvas, paintInfo.Node, paintInfo.Column, text, cellRect, defaultDraw);
     if (defaultDraw)
         paintInfo.Canvas->DrawText(text, cellRect, drawFormat);
 }

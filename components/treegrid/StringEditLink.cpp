@@ -33,6 +33,9 @@ bool TStringEditLink::PrepareEdit(TBaseTreeGrid *tree, TGridNode *node, int colu
     QRect r;
     QString text;
     FTree->GetTextInfo(node, column, font, r, text);
+    // The handlers asked for the text may have ended the edit, or removed the node.
+    if (FStopping || FTree->IsRemoved(node))
+        return false;
 
     const bool multiline = node->States.contains(vsMultiline);
     FEdit = new TTGEdit(shared_from_this(), multiline, FTree->viewport());

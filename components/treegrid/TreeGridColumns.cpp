@@ -290,6 +290,34 @@ void TTreeGridColumns::UpdatePositions(bool force)
         if (column->FOptions.contains(coVisible))
             left += column->FWidth;
     }
+    RepaintMovedColumns();
+}
+
+void TTreeGridColumns::RepaintMovedColumns()
+{
+    std::vector<TColumnPlace> places;
+    places.reserve(FPositionToIndex.size());
+    for (TColumnIndex index : FPositionToIndex) {
+        const TTreeGridColumn *column = FItems[static_cast<size_t>(index)].get();
+        if (column->FOptions.contains(coVisible))
+            places.push_back({index, column->FLeft, column->FWidth, column->FOptions.contains(coFixed)});
+    }
+    if (places == FLaidOut)
+        return;
+    size_t first = 0;
+    while (first < places.size() && first < FLaidOut.size() && places[first] == FLaidOut[first])
+        ++first;
+    // Where a place was and where it is now, as drawn: scrolled unless fixed.
+    const int scrolled = FHeader ? FHeader->TreeEffectiveOffsetX() : 0;
+    auto drawnLeft = [scrolled](const TColumnPlace &place) { return place.fixed ? place.left : place.left - scrolled; };
+    int from = INT32_MAX;
+    if (first < places.size())
+        from = std::min(from, drawnLeft(places[first]));
+    if (first < FLaidOut.size())
+        from = std::min(from, drawnLeft(FLaidOut[first]));
+    FLaidOut = std::move(places);
+    if (FHeader && !FHeader->IsLoading())
+        FHeader->InvalidateFrom(std::max(0, from));
 }
 
 void TTreeGridColumns::FixPositions()

@@ -137,6 +137,8 @@ private:
     void Renumber();
     void Changed(TTreeGridColumn *item);
     int RightToLeftOffset() const;
+    // Repaints from the leftmost column whose place differs from where the header last laid it out.
+    void RepaintMovedColumns();
 
     TTreeGridHeader *FHeader;
     std::vector<std::unique_ptr<TTreeGridColumn>> FItems;
@@ -153,4 +155,15 @@ private:
     bool FClearing = false;
     int FUpdateCount = 0;
     QImage FHeaderBitmap;
+    // The visible columns in display order as last laid out: whatever setter moves columns
+    // (visibility, position, width, the fixed area, adding and removing), the layout pass
+    // compares against it and repaints what moved.
+    struct TColumnPlace {
+        TColumnIndex index;
+        int left;
+        int width;
+        bool fixed;
+        bool operator==(const TColumnPlace &) const = default;
+    };
+    std::vector<TColumnPlace> FLaidOut;
 };

@@ -58,6 +58,12 @@ QByteArray TTGDataObject::GetData(const QString &mimeType) const
     const QString format = DescriptionOf(mimeType);
     if (format.isEmpty() || !FOwner)
         return {};
+    ++FRendering;
+    const struct TDone
+    {
+        int &count;
+        ~TDone() { --count; }
+    } done{FRendering};
     return FOwner->RenderDataObjectFormat(format, FForClipboard);
 }
 

@@ -32,6 +32,9 @@ public:
     // Keeps data for a format (replacing what was set for it before); a new format is offered.
     void SetData(const QString &mimeType, const QByteArray &data);
 
+    // Whether a format is being rendered now: the object must not be replaced meanwhile.
+    bool Rendering() const { return FRendering > 0; }
+
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
 
@@ -48,4 +51,5 @@ private:
     QPointer<TBaseTreeGrid> FOwner;
     const bool FForClipboard;
     QStringList FFormats; // descriptions, in the order offered
+    mutable int FRendering = 0;
 };

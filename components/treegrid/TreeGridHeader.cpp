@@ -506,6 +506,23 @@ void TTreeGridHeader::Invalidate(const TTreeGridColumn *column, bool expandToBor
     FWidget->update(r);
 }
 
+void TTreeGridHeader::InvalidateFrom(int x)
+{
+    if (!FOwner || FOwner->IsDestroying() || !TreeHandleAllocated())
+        return;
+    if (TreeUseRightToLeft())
+        x = 0;
+    if (FWidget && FOptions.contains(hoVisible)) {
+        QRect r = HeaderRect();
+        r.setLeft(r.left() + x);
+        FWidget->update(r);
+    }
+    if (!TreeUpdating()) {
+        QWidget *rows = FOwner->viewport();
+        rows->update(QRect(x, 0, std::max(0, rows->width() - x), rows->height()));
+    }
+}
+
 void TTreeGridHeader::RecalculateHeader()
 {
     if (!FOwner || !TreeHandleAllocated() || FOwner->IsDestroying())

@@ -198,6 +198,9 @@ public:
     void UpdateMainColumn();
     // Repaints the header, or one column's cell (to the header's edge with expandToBorder).
     void Invalidate(const TTreeGridColumn *column = nullptr, bool expandToBorder = false);
+    // Columns moved from x on (as drawn, scroll applied): the header and the rows repaint from
+    // there to their right edge (all of it in right-to-left reading).
+    void InvalidateFrom(int x);
     // The header's height or visibility changed: the rows make room for it.
     virtual void RecalculateHeader();
     void RescaleHeader();

@@ -50,14 +50,26 @@ QString TSaveGraphics::ProposedName() const
     return document.isEmpty() ? name : QFileInfo(document).dir().filePath(name);
 }
 
+QString TSaveGraphics::ChooseFile(const QString &proposed)
+{
+    QFileDialog dialog(FWindow, Translate(QStringLiteral("Save Graphics")));
+    dialog.setObjectName(QStringLiteral("SavePictureDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString jpg = QStringLiteral("JPEG-Grafikdatei (*.jpg)");
+    dialog.setNameFilters({QStringLiteral("JPEG-Grafikdatei (*.jpeg)"), jpg});
+    // The proposed name is a ".jpg" one: the filter shows its kind of files.
+    dialog.selectNameFilter(jpg);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 void TSaveGraphics::Grafikspeichern1Click()
 {
     const QString proposed = ProposedName();
-    const QString chosen =
-        OnChooseFile ? OnChooseFile(proposed)
-                     : QFileDialog::getSaveFileName(FWindow, Translate(QStringLiteral("Save Graphics")), proposed,
-                                                    QStringLiteral("JPEG-Grafikdatei (*.jpeg);;JPEG-Grafikdatei (*.jpg)"),
-                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString chosen = OnChooseFile ? OnChooseFile(proposed) : ChooseFile(proposed);
     if (chosen.isEmpty())
         return;
     // The file that is written is the one the question names.

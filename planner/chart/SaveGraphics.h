@@ -41,6 +41,9 @@ public:
     std::function<int(TForm1 &form)> OnShowForm;
 
 private:
+    // SavePictureDialog1, proposing `proposed` under the filter of its kind.
+    QString ChooseFile(const QString &proposed);
+
     TTimeChartView &FChart;
     const TDocumentSync &FSync;
     QPointer<QWidget> FWindow;

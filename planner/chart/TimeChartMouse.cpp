@@ -74,7 +74,7 @@ TTimeChartMouse::TTimeChartMouse(TTimeChartView &view, QObject *parent)
             return;
         switch (FTimeChartMouseState) {
         case msMoveItem:
-            if (FOverTabs)
+            if (FAboveRows)
                 break;
             if (smooth)
                 CarryPointer();
@@ -221,10 +221,11 @@ void TTimeChartMouse::TimeChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardM
         if (!FCore.TimeChartChangeGroupTimer().isActive())
             TCursorRegistry::SetScreenCursor(crHandClosed);
         FLastMouse = p;
-        // Over the tabs the user picks a group: the bars keep their dates and the chart does
-        // not run away under a resting hand.
-        FOverTabs = OnOverTabs && OnOverTabs(global);
-        if (FOverTabs) {
+        // Above the rows, over the date rows and the tabs, the user heads for a group: the bars
+        // keep the dates they had when the pointer left the rows, and the chart does not run
+        // away under the hand.
+        FAboveRows = p.y() < 0 || (OnOverTabs && OnOverTabs(global));
+        if (FAboveRows) {
             FView.StopScrolling();
             return;
         }
@@ -342,7 +343,7 @@ bool TTimeChartMouse::CenterNodeAllowed() const
 {
     switch (FTimeChartMouseState) {
     case msMoveItem:
-        if (FOverTabs)
+        if (FAboveRows)
             return false;
         [[fallthrough]];
     case msNewItem:

@@ -77,6 +77,9 @@ public:
     // Opens the chart's context menu at a screen point; pointerOnBar tells that the pointer
     // lies on the bar that was under it when pressed (the split needs that).
     std::function<void(QPoint global, bool pointerOnBar)> OnPopupMenu;
+    // A table's columns fit their contents as the program fits them (captions included);
+    // asked when the first row of a table was drawn in the chart.
+    std::function<void(TWhichTable table)> OnFitColumns;
     // The group tab under a screen point, -1 for none.
     std::function<int(QPoint global)> OnTabAt;
     // Whether a screen point lies on the group tab strip (on a tab or beside the tabs).
@@ -98,7 +101,8 @@ private:
     void FinishMove();
     void CancelMove();
     void ScrollBy(QPoint p);
-    // Edge scrolling while a bar is dragged near or beyond the chart's border.
+    // Edge scrolling while a bar is dragged near or beyond the chart's border: in time at the
+    // left and right edges, through the rows at the top and bottom ones.
     void AutoScroll(QPoint p);
     // After a smooth step under a dragged bar: the pointer goes where the bar went.
     void CarryPointer();
@@ -141,8 +145,9 @@ private:
     // The pointer's offset from the dragged bar before a smooth step, and where it was put.
     std::optional<QPoint> FCarry;
     std::optional<QPoint> FCarriedTo;
-    // A dragged bar's pointer rests on the group tabs: the bars and the chart stand still.
-    bool FOverTabs = false;
+    // A dragged bar's pointer is above the rows (on the date rows or the group tabs, on its
+    // way to a group): the bars and the chart stand still.
+    bool FAboveRows = false;
     std::unique_ptr<TCanvas> FMeasure;
     QPointer<TNewEntryDialog> FNewEntryDialog;
 };

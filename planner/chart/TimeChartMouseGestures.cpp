@@ -19,7 +19,6 @@
 #include "core/UndoRedo.h"
 #include "dialogs/NewEntryDialog.h"
 #include "treegrid/BaseTreeGrid.h"
-#include "treegrid/TreeGridHeader.h"
 
 namespace {
 
@@ -173,13 +172,19 @@ void TTimeChartMouse::AutoScroll(QPoint p)
 {
     constexpr int Margin = 10;
     const QRect inner = FView.TimeChart->rect().adjusted(Margin, Margin, -Margin, -Margin);
-    if (FGrabbedNode && !inner.contains(p))
-        FView.CenterNode(FGrabbedNode, p.x());
+    if (!FGrabbedNode)
+        return;
+    // Beside the chart time runs; above or below it the rows do. A hand on its way up to the
+    // tabs must not send the dates off.
+    const bool beside = p.x() < inner.left() || p.x() > inner.right();
+    const bool aboveOrBelow = p.y() < inner.top() || p.y() > inner.bottom();
+    if (beside || aboveOrBelow)
+        FView.CenterNode(FGrabbedNode, p.x(), beside, aboveOrBelow);
 }
 
 void TTimeChartMouse::CarryPointer()
 {
-    if (!FCarry || !FGrabbedNode || FOverTabs)
+    if (!FCarry || !FGrabbedNode || FAboveRows)
         return;
     const QRect r = FView.Geometry().ScreenItemRect(*FGrabbedNode);
     if (r.isNull())
@@ -324,8 +329,8 @@ void TTimeChartMouse::FinishNewOrResize(QPoint p)
         FCore.SetLengthOf(node, FCore.calcLengthOf(table, row, start, end));
         FCore.SetPositionOf(node, row);
     }
-    if (grid && grid->RootNodeCount() == 1)
-        grid->Header()->AutoFitColumns(false);
+    if (grid && grid->RootNodeCount() == 1 && OnFitColumns)
+        OnFitColumns(table);
 }
 
 // ---- scrolling by hand
@@ -364,7 +369,7 @@ void TTimeChartMouse::EndGesture()
     FGestureGroup = -1;
     FCarry.reset();
     FCarriedTo.reset();
-    FOverTabs = false;
+    FAboveRows = false;
     SetBand(std::nullopt, QPoint());
     SetMovingItem(false);
     FStepRows.clear();

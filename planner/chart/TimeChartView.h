@@ -105,8 +105,10 @@ public:
     // and by the tables.
     void EnsureVisible(TDateTime date, int row, bool immediate = false);
     // Scrolls to a selected row of a table; pointerX (during a drag) keeps a wide bar's
-    // grabbed point in place.
-    void CenterNode(TNodeData *node, std::optional<int> pointerX = std::nullopt);
+    // grabbed point in place. Without `inTime` the chart keeps its dates, without `inRows` its
+    // rows.
+    void CenterNode(TNodeData *node, std::optional<int> pointerX = std::nullopt, bool inTime = true,
+                    bool inRows = true);
     // The arrow keys: Left/Right move the start by a day (Shift: a week, Ctrl: the month's
     // days), Up/Down by a row. False for other keys.
     bool ArrowKey(int key, Qt::KeyboardModifiers modifiers);

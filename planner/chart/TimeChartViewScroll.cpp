@@ -231,7 +231,7 @@ void TTimeChartView::EnsureVisible(TDateTime date, int row, bool immediate)
     SetTimeChartDestination(start, top, immediate);
 }
 
-void TTimeChartView::CenterNode(TNodeData *node, std::optional<int> pointerX)
+void TTimeChartView::CenterNode(TNodeData *node, std::optional<int> pointerX, bool inTime, bool inRows)
 {
     if (FCore.IsUpdating() || !node || !node->nodeValid || !FModel->IsSelected(*node))
         return;
@@ -250,7 +250,8 @@ void TTimeChartView::CenterNode(TNodeData *node, std::optional<int> pointerX)
         date = FGeometry->Start() - visible / 2 + double(r.left() + r.width() / 2) / dayWidth;
     }
     const qint64 top = qint64(FGeometry->Top()) - FGeometry->ChartHeight() / 2 + r.top() + r.height() / 2;
-    SetTimeChartDestination(date, ClampCoord(top), false);
+    SetTimeChartDestination(inTime ? date : FGeometry->StartDestination(),
+                            inRows ? ClampCoord(top) : FGeometry->TopDestination(), false);
 }
 
 bool TTimeChartView::ArrowKey(int key, Qt::KeyboardModifiers modifiers)

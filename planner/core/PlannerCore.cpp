@@ -5,6 +5,7 @@
 
 #include "Language.h"
 #include "Log.h"
+#include "core/MessageQueue.h"
 #include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
 #include "core/ViewRefresh.h"
@@ -15,6 +16,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
     : QObject(parent), TPlannerCoreState(window, undoRedo ? *undoRedo : UndoRedo())
 {
     setObjectName(QStringLiteral("PlannerCore"));
+    FMessages = new TMessageQueue(window, this);
     FRowPlacer = std::make_unique<TRowPlacer>();
     FViewRefresh = std::make_unique<TViewRefresh>(*this);
     FTables[tbTable] = table;

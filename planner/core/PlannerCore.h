@@ -37,7 +37,6 @@ class TBaseTreeGrid;
 class TUndoRedo;
 class TWorkCalendar;
 class TDateTexts;
-class TViewRefresh;
 
 class TPlannerCore : public QObject, public TPlannerCoreHooks, public TPlannerCoreState
 {
@@ -54,6 +53,9 @@ public:
     ~TPlannerCore() override;
 
     IPlannerWindow &Window() const { return FWindow; }
+    // Messages that wait for the event loop: each is dropped when its reason is gone by then,
+    // and all of them once the window has closed.
+    TMessageQueue &Messages() const { return *FMessages; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
     // Every refresh of a view passes here: held during an action or a bracket (ViewRefresh.h).
     TViewRefresh &Views() const { return *FViewRefresh; }

@@ -30,6 +30,7 @@ class IPlannerWindow;
 class TBaseTreeGrid;
 class TRowPlacer;
 class TRowPlacing;
+class TMessageQueue;
 class TViewRefresh;
 class TUndoRedo;
 
@@ -85,6 +86,7 @@ protected:
 
     // ---- the views' refreshes, held during actions and brackets
     std::unique_ptr<TViewRefresh> FViewRefresh;
+    TMessageQueue *FMessages = nullptr; // a child of the core
 
     // ---- positions and groups
     // The expanded full position list with its blocks and weeks, cached while the pick list

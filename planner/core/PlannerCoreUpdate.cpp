@@ -11,6 +11,7 @@
 
 #include "CalendarMath.h"
 #include "CommaText.h"
+#include "core/MessageQueue.h"
 #include "core/ViewRefresh.h"
 #include "core/WorkCalendar.h"
 #include "Language.h"
@@ -361,10 +362,9 @@ void TPlannerCore::ApplicationEvents1Idle()
         FOfflineErrorSignalled = false;
     } else if (!FOfflineErrorSignalled) {
         FOfflineErrorSignalled = true;
-        // Not from inside the idle notification: the box runs an event loop of its own.
-        QMetaObject::invokeMethod(
-            this, [this] { FWindow.Ask(Translate(QStringLiteral("File storage error")), mtError, {mbOK}); },
-            Qt::QueuedConnection);
+        // Not from inside the idle notification; not once the folder is back.
+        FMessages->Post(Translate(QStringLiteral("File storage error")), mtError,
+                        [this] { return OnFolderReachable && !OnFolderReachable(); });
     }
     if (!FIdleTimer.isActive())
         FIdleTimer.start();

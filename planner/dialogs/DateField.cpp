@@ -8,21 +8,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QStyleOption>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "DateFormat.h"
-#include "Language.h"
+#include "dialogs/RefusalMark.h"
 
 namespace {
-
-// The field's background while it holds a refused text.
-const QColor RefusedColor(255, 214, 214);
-// The longest piece of a refused text the note repeats.
-constexpr int NoteTextLength = 40;
 
 QIcon ArrowIcon(const QWidget *field)
 {
@@ -36,34 +30,20 @@ QIcon ArrowIcon(const QWidget *field)
     return QIcon(pixmap);
 }
 
-// A place on the screen of `anchor` for a window of `size` below the rectangle, or above it
-// when the screen ends first.
-QPoint BelowOrAbove(const QWidget *anchor, const QSize &size)
-{
-    QPoint at = anchor->mapToGlobal(QPoint(0, anchor->height()));
-    const QScreen *screen = anchor->screen();
-    if (!screen)
-        return at;
-    const QRect area = screen->availableGeometry();
-    if (at.y() + size.height() > area.bottom() + 1)
-        at.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - size.height());
-    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
-    return at;
-}
-
 } // namespace
 
 TDateField::TDateField(QWidget *parent)
     : QLineEdit(parent)
     , FDate(DateTimeToQDate(Date()))
 {
+    FMark = new TRefusalMark(this);
     FCalendarButton = addAction(ArrowIcon(this), QLineEdit::TrailingPosition);
     FCalendarButton->setObjectName(QStringLiteral("CalendarButton"));
     connect(FCalendarButton, &QAction::triggered, this, &TDateField::ShowCalendar);
     connect(this, &QLineEdit::editingFinished, this, &TDateField::Commit);
     // The user mends the text: the mark goes until it is read again.
     connect(this, &QLineEdit::textEdited, this, [this] {
-        if (FRefused)
+        if (Refused())
             Mark(false);
     });
     ShowDate();
@@ -94,7 +74,7 @@ bool TDateField::Commit()
     if (isReadOnly())
         return true;
     const QString typed = text().trimmed();
-    if (!FRefused && typed == DateToStr(QDateToDateTime(FDate)))
+    if (!Refused() && typed == DateToStr(QDateToDateTime(FDate)))
         return true;
     TDateTime value = 0;
     if (TryStrToDate(typed, value)) {
@@ -105,9 +85,14 @@ bool TDateField::Commit()
     return false;
 }
 
+bool TDateField::Refused() const
+{
+    return FMark->Shown();
+}
+
 QLabel *TDateField::Note() const
 {
-    return FNote && FNote->isVisible() ? FNote.data() : nullptr;
+    return FMark->Note();
 }
 
 void TDateField::ShowDate()
@@ -119,72 +104,10 @@ void TDateField::ShowDate()
 
 void TDateField::Mark(bool refused)
 {
-    const bool was = FRefused;
-    FRefused = refused;
-    if (refused) {
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::Base, RefusedColor);
-        setPalette(palette);
-        ShowNote();
-    } else if (was) {
-        setPalette(QPalette());
-        setToolTip(QString());
-        if (FNote)
-            FNote->hide();
-    }
-}
-
-void TDateField::ShowNote()
-{
-    QString typed = text().trimmed();
-    if (typed.size() > NoteTextLength)
-        typed = typed.left(NoteTextLength) + QStringLiteral("...");
-    const QString note = typed.isEmpty() ? Translate(QStringLiteral("Please enter a date."))
-                                         : Translate(QStringLiteral("\"%s\" is not a date."), {typed});
-    setToolTip(note);
-    if (!isVisible())
-        return;
-    if (!FNote) {
-        // A window of its own, so that no layout has to make room for it; it takes no focus.
-        FNote = new QLabel(this, Qt::ToolTip);
-        FNote->setObjectName(QStringLiteral("DateRefusal"));
-        FNote->setProperty("noTranslate", true);
-        FNote->setForegroundRole(QPalette::ToolTipText);
-        FNote->setBackgroundRole(QPalette::ToolTipBase);
-        FNote->setAutoFillBackground(true);
-        FNote->setFrameShape(QFrame::Box);
-        FNote->setMargin(2);
-    }
-    FNote->setText(note);
-    FNote->adjustSize();
-    FNote->move(BelowOrAbove(this, FNote->size()));
-    FNote->show();
-    if (FWatchedWindow != window()) {
-        if (FWatchedWindow)
-            FWatchedWindow->removeEventFilter(this);
-        FWatchedWindow = window();
-        FWatchedWindow->installEventFilter(this);
-    }
-}
-
-void TDateField::changeEvent(QEvent *event)
-{
-    QLineEdit::changeEvent(event);
-    // The note is no window of the other programs the user turns to.
-    if (event->type() == QEvent::ActivationChange && FRefused) {
-        if (QApplication::activeWindow())
-            ShowNote();
-        else if (FNote)
-            FNote->hide();
-    }
-}
-
-bool TDateField::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == FWatchedWindow && FNote && FNote->isVisible()
-        && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
-        FNote->move(BelowOrAbove(this, FNote->size()));
-    return QLineEdit::eventFilter(watched, event);
+    if (refused)
+        FMark->Show(TRefusalMark::NoDate(text()));
+    else
+        FMark->Clear();
 }
 
 void TDateField::keyPressEvent(QKeyEvent *event)
@@ -207,19 +130,17 @@ void TDateField::keyPressEvent(QKeyEvent *event)
 void TDateField::showEvent(QShowEvent *event)
 {
     QLineEdit::showEvent(event);
-    if (!FRefused)
+    if (!Refused())
         ShowDate();
 }
 
 void TDateField::hideEvent(QHideEvent *event)
 {
     // A dialog closed over a refused text shows its date when it comes back.
-    if (FRefused && !event->spontaneous()) {
+    if (Refused() && !event->spontaneous()) {
         Mark(false);
         ShowDate();
     }
-    if (FNote)
-        FNote->hide();
     if (FPopup)
         FPopup->hide();
     QLineEdit::hideEvent(event);

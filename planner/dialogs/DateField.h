@@ -7,6 +7,7 @@
 class QCalendarWidget;
 class QFrame;
 class QLabel;
+class TRefusalMark;
 
 // A dialog's date: typed in the forms the editor's date fields read (digits with dots,
 // slashes or dashes, month names, two-digit years, ISO), stepped a day with Up and Down, or
@@ -31,7 +32,7 @@ public:
     // false, with the text marked, when the text names none.
     bool Commit();
     // A text that named no date stands in the field.
-    bool Refused() const { return FRefused; }
+    bool Refused() const;
     // The note under a refused field, while it shows.
     QLabel *Note() const;
 
@@ -51,23 +52,17 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void ShowDate();
     void Mark(bool refused);
-    void ShowNote();
     void CalendarPicked(QDate date);
 
     QDate FDate;
-    bool FRefused = false;
+    TRefusalMark *FMark = nullptr;
     QAction *FCalendarButton = nullptr;
     QPointer<QFrame> FPopup;
     QPointer<QCalendarWidget> FCalendar;
-    QPointer<QLabel> FNote;
-    // The window the note follows when it moves.
-    QPointer<QWidget> FWatchedWindow;
 };
 
 // Reads every date field of a dialog that the user can reach. False when one refuses its text:

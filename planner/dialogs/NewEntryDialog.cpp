@@ -1,16 +1,13 @@
 #include "dialogs/NewEntryDialog.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMoveEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include "Language.h"
+#include "dialogs/FramePlacement.h"
 
 namespace {
 
@@ -36,6 +33,7 @@ TNewEntryDialog::TNewEntryDialog(QWidget *parent)
     setObjectName(QStringLiteral("NewEntryDialog"));
     setWindowTitle(Translate(QStringLiteral("new Task")));
     setModal(true);
+    FPlacement = new TFramePlacement(this);
 
     LabelBegin = MakeLabel(this, "LabelBegin", QString());
     LabelEnd = MakeLabel(this, "LabelEnd", QString());
@@ -80,48 +78,7 @@ void TNewEntryDialog::Prepare(const QString &begin, const QString &end, const QS
 void TNewEntryDialog::PlaceAt(QPoint bottomLeft)
 {
     adjustSize();
-    // The frame of a window that has none yet is taken to be that of the window it belongs
-    // to: the same window manager draws both.
-    winId();
-    FFrame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (FFrame.isNull() && parentWidget() && parentWidget()->window()->windowHandle())
-        FFrame = parentWidget()->window()->windowHandle()->frameMargins();
-    FAnchor = bottomLeft;
-    FPlacing = true;
-    Place();
-}
-
-void TNewEntryDialog::Place()
-{
-    QRect frame(QPoint(0, 0), size().grownBy(FFrame));
-    frame.moveBottomLeft(FAnchor - QPoint(0, 1));
-    if (const QScreen *screen = QGuiApplication::screenAt(FAnchor)) {
-        const QRect area = screen->availableGeometry();
-        frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
-        frame.moveTop(std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
-    }
-    // A window's position is that of its frame.
-    move(frame.topLeft());
-}
-
-void TNewEntryDialog::moveEvent(QMoveEvent *event)
-{
-    QDialog::moveEvent(event);
-    // The window manager framed the window differently than assumed: placed again, once.
-    if (FPlacing && isVisible() && windowHandle()) {
-        const QMargins frame = windowHandle()->frameMargins();
-        if (!frame.isNull() && frame != FFrame) {
-            FFrame = frame;
-            FPlacing = false;
-            Place();
-        }
-    }
-}
-
-void TNewEntryDialog::hideEvent(QHideEvent *event)
-{
-    FPlacing = false;
-    QDialog::hideEvent(event);
+    FPlacement->Place(bottomLeft, true);
 }
 
 void TNewEntryDialog::Choose(TWhichTable chosen)

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QMargins>
 #include <QPoint>
 
 #include "core/DocumentTypes.h"
 
 class QLabel;
 class QPushButton;
+class TFramePlacement;
 
 // "new Task": asks in which table a bar drawn in the chart is made. The chart fills the three
 // labels with the drawn range and the row; "Tasks" and "Absent Days" close with OK and set
@@ -21,8 +21,8 @@ public:
 
     // Shows the texts and makes the button of `active` the default one.
     void Prepare(const QString &begin, const QString &end, const QString &position, TWhichTable active);
-    // Places the window with the bottom-left corner of its frame at a screen point, on the
-    // screen.
+    // Places the window with the bottom-left corner of its frame at a screen point (the frame
+    // ends right above it), on the screen; also the first time it shows.
     void PlaceAt(QPoint bottomLeft);
 
     TWhichTable table = tbTable;
@@ -34,17 +34,8 @@ public:
     QPushButton *Button2 = nullptr; // "Absent Days"
     QPushButton *Button3 = nullptr; // "Cancel"
 
-protected:
-    void moveEvent(QMoveEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-
 private:
     void Choose(TWhichTable chosen);
-    void Place();
 
-    // Where the frame's bottom-left corner goes, and the frame assumed for it until the window
-    // manager tells the real one.
-    QPoint FAnchor;
-    QMargins FFrame;
-    bool FPlacing = false;
+    TFramePlacement *FPlacement = nullptr;
 };

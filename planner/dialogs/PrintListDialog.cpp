@@ -84,9 +84,7 @@ TPrintListDialog::TPrintListDialog(TPlannerCore &core, const TDocumentSync &sync
     for (QRadioButton *button : {RadioButton1, RadioButton2, RadioButton3})
         connect(button, &QRadioButton::clicked, this, &TPrintListDialog::UpdateCount);
     connect(PrinterSetupButton, &QPushButton::clicked, this, [this] {
-        if (OnPrinterSetup)
-            OnPrinterSetup();
-        Target->Refresh();
+        Target->SetupClosed(OnPrinterSetup && OnPrinterSetup());
     });
     connect(OKButton, &QPushButton::clicked, this, &TPrintListDialog::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

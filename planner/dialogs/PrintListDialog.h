@@ -48,8 +48,8 @@ public:
     void OKButtonClick();
     TPrintStringGrid &grid() const { return *FGrid; }
 
-    // The printer set-up (set by the window).
-    std::function<void()> OnPrinterSetup;
+    // The printer set-up (set by the window); true when it was confirmed.
+    std::function<bool()> OnPrinterSetup;
 
     QRadioButton *RadioButton1 = nullptr; // "all Tasks"
     QRadioButton *RadioButton2 = nullptr; // "filtered Tasks"

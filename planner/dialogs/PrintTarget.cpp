@@ -85,15 +85,20 @@ QString TPrintTarget::ProposedPdfName(const TDocumentSync &sync)
 void TPrintTarget::Shown()
 {
     FAgreed.clear();
-    FShownFile = FRecorder.Printer()->outputFileName();
     Refresh();
+}
+
+void TPrintTarget::SetupClosed(bool confirmed)
+{
+    Refresh();
+    // Confirmed, the set-up asked itself before it kept an existing file, whether or not its
+    // name changed there; cancelled, it agreed to nothing.
+    if (confirmed && FRecorder.PrintsToFile())
+        Agree(FRecorder.Printer()->outputFileName());
 }
 
 void TPrintTarget::Refresh()
 {
-    // A file named anew in the printer set-up: its dialog asked before taking an existing one.
-    // A name merely left by an earlier job is agreed to by nobody.
-    const bool namedInSetup = FRecorder.Printer()->outputFileName() != FShownFile;
     FRecorder.ProposeOutputFile(ProposedPdfName(FSync));
     const QPrinter &printer = *FRecorder.Printer();
     const bool toFile = FRecorder.PrintsToFile();
@@ -103,9 +108,6 @@ void TPrintTarget::Refresh()
     PrinterName->setVisible(!toFile);
     PdfFileName->setVisible(toFile);
     PdfFileButton->setVisible(toFile);
-    if (toFile && namedInSetup)
-        Agree(printer.outputFileName());
-    FShownFile = printer.outputFileName();
 }
 
 bool TPrintTarget::Apply(IPlannerWindow &window)
@@ -133,7 +135,6 @@ bool TPrintTarget::Apply(IPlannerWindow &window)
         // A name without ".pdf" still means a PDF file.
         printer.setOutputFormat(QPrinter::PdfFormat);
     }
-    FShownFile = file;
     FJobFile = file;
     FJobBefore = StateOf(file);
     return true;

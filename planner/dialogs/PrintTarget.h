@@ -19,7 +19,7 @@ enum TPrintout { poChart, poTable };
 // machine the output is a PDF file beside the document from the start.
 //
 // An existing file is printed over only after a question, unless the user agreed to replace
-// it while the dialog shows (its question answered, or a file dialog that asked), or this
+// it while the dialog shows (its question answered, or a file or set-up dialog that asked), or this
 // program wrote it, since it started, as the same printout of the same document; either holds
 // only while the file stays as it was then.
 class TPrintTarget : public QWidget
@@ -31,9 +31,12 @@ public:
 
     // On showing the dialog: nothing is agreed yet; then as Refresh.
     void Shown();
-    // Proposes the document's PDF file and shows the output as it is now. After the printer
-    // set-up, a file newly named there was asked about by its dialog.
+    // Proposes the document's PDF file and shows the output as it is now.
     void Refresh();
+    // The printer set-up opened from the dialog closed: shown as Refresh. Confirmed, it asked
+    // itself before it kept an existing file, so the file it names is agreed to; cancelled, it
+    // agreed to nothing.
+    void SetupClosed(bool confirmed);
     // Before recording: the typed file goes to the printer. False, after telling the user,
     // when the output is a PDF file and none is named, or the user keeps a file of that name.
     bool Apply(IPlannerWindow &window);
@@ -73,8 +76,6 @@ private:
     // The file the user agreed to replace, and how it was then.
     QString FAgreed;
     TFileState FAgreedState;
-    // The output file as last shown: one the printer set-up names anew was chosen there.
-    QString FShownFile;
     // The PDF file of the job under way, and how it was before.
     QString FJobFile;
     TFileState FJobBefore;

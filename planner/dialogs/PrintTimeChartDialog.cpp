@@ -113,9 +113,7 @@ TPrintTimeChartDialog::TPrintTimeChartDialog(TTimeChartView &chart, const TDocum
     connect(Edit2, &QSpinBox::valueChanged, pb, [this] { pb->update(); });
     connect(Lochrand, &QCheckBox::toggled, pb, [this] { pb->update(); });
     connect(PrinterSetupButton, &QPushButton::clicked, this, [this] {
-        if (OnPrinterSetup)
-            OnPrinterSetup();
-        Target->Refresh();
+        Target->SetupClosed(OnPrinterSetup && OnPrinterSetup());
         pb->update();
     });
     connect(OKButton, &QPushButton::clicked, this, &TPrintTimeChartDialog::OKButtonClick);

@@ -46,8 +46,8 @@ public:
     int Days() const;
     int Pages() const;
 
-    // The printer set-up (set by the window).
-    std::function<void()> OnPrinterSetup;
+    // The printer set-up (set by the window); true when it was confirmed.
+    std::function<bool()> OnPrinterSetup;
     // Whether the last OK asked for the picture at screen resolution.
     bool printAsBitmap = false;
 

@@ -2,10 +2,15 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include "AtomicFile.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
+#include "sync/SyncBracket.h"
+#include "sync/WorkingFolder.h"
 
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
 {
@@ -27,34 +32,40 @@ void TDocumentFile::DocumentCleared()
 
 // ---- document life
 
-bool TDocumentFile::Open(const QString &fileName)
+bool TDocumentFile::Open(const QString &name)
 {
+    // The document is the file its links name; another instance shows it by that name.
+    const QString fileName = platform::resolvedFilePath(name);
     if (!QFileInfo(fileName).isFile()) {
-        FCore.Window().Ask(Translate(QStringLiteral("File %s does not exist."), {fileName}), mtInformation, {mbOK});
+        QString where;
+        const int code = FileReadError(fileName, &where);
+        FCore.Window().Ask(code == ENOENT || code == 0 ? Translate(QStringLiteral("File %s does not exist."), {name})
+                                                       : LoadFailureText(code, where),
+                           mtInformation, {mbOK});
         return false;
     }
     if (FCore.Window().ActivateOtherInstance(fileName))
         return false;
-    if (FSync.HasUnsavedChanges()) {
-        const int answer = MessageFileNotSaved();
-        if (answer == mrCancel)
-            return false;
-        if (answer == mrYes && !Save())
-            return false; // nothing may be lost: an unsaved document stays open
-    }
+    if (!MayCloseDocument())
+        return false;
     FCore.SetLoading(true);
     FCore.BeginUpdate(Translate(QStringLiteral("Open File %s..."), {fileName}));
     bool loaded = false;
+    FLoadFailure.clear();
     try {
         FCore.ActionNewExecute();
-        if (fileName.right(4).toUpper() == QStringLiteral(".ZOP"))
+        // The name the user chose tells the type, wherever its link points.
+        if (name.right(4).toUpper() == QStringLiteral(".ZOP"))
             loaded = Load(fileName);
     } catch (...) {
         loaded = false;
     }
     if (!loaded) {
         FCore.ActionNewExecute();
-        FCore.Window().Ask(Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown.")),
+        // A file that could not be read says why; anything else is no document.
+        FCore.Window().Ask(FLoadFailure.isEmpty()
+                               ? Translate(QStringLiteral("File cannot be loaded. The Filetype is unknown."))
+                               : FLoadFailure,
                            mtInformation, {mbOK});
     }
     FCore.EndUpdate();
@@ -76,21 +87,33 @@ int TDocumentFile::MessageFileNotSaved()
     return answer == mrYes || answer == mrNo ? answer : mrCancel;
 }
 
+void TDocumentFile::SettleJournal()
+{
+    // Also when everything was written: a save elsewhere may have closed the generation it
+    // went into, and only following that save keeps it.
+    const TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
+                            [this] { FCore.Window().SetBusyCursor(false); });
+    FSync.ForceStorePending();
+}
+
 bool TDocumentFile::FormClose()
 {
-    if (FSync.DirWatchThread()->HasUnwrittenEvents()) {
-        FCore.Window().SetBusyCursor(true);
-        FSync.ForceStorePending();
-        FCore.Window().SetBusyCursor(false);
-    }
-    // Still unwritten: the shared folder could not be written (or the document has no name);
-    // or a change that no journal carries waits for a save.
+    return MayCloseDocument();
+}
+
+bool TDocumentFile::MayCloseDocument()
+{
+    SettleJournal();
+    // Still unwritten: the shared folder could not be written (or the document has no name),
+    // own events stay in a generation another save closed that cannot be followed now; or a
+    // change that no journal carries waits for a save.
     if (!FSync.HasUnsavedChanges())
         return true;
     switch (MessageFileNotSaved()) {
     case mrNo:
         return true;
     case mrYes:
+        // Nothing may be lost: a document that could not be saved stays.
         if (!Save())
             return false;
         // The saved document holds every change; the journal of the new generation gets

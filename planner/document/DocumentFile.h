@@ -19,6 +19,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 #include "core/DocumentObserver.h"
 #include "core/DocumentTypes.h"
@@ -30,6 +31,7 @@ class TDocumentSync;
 class TMemIniFile;
 class TPlannerCore;
 class TXMLNode;
+class TXMLTree;
 
 class TDocumentFile : public IDocumentStore, public IDocumentObserver
 {
@@ -54,13 +56,23 @@ public:
     bool Open(const QString &fileName);
     // The save question: mrYes, mrNo or mrCancel.
     int MessageFileNotSaved();
+    // Before the document goes (closed, or replaced by a new or another document): the
+    // journal's pending events are written, and a change that still only a save keeps (a
+    // colour, the setup, edits the shared folder did not take) is asked about; Yes saves.
+    // False when the user cancels or the save failed: the document stays as it is.
+    bool MayCloseDocument();
     // The close handler: false refuses closing.
     bool FormClose();
+    // Before the document goes: follows another instance's save that closed the generation
+    // the own events went into, and writes the events not written yet (the busy cursor
+    // meanwhile).
+    void SettleJournal();
 
     // ---- the file (DocumentFileFormat.cpp)
     // Reads one document file into the model; false (logged) when it cannot be read or the
     // user declines a file of another version.
     bool LoadFrom(const QString &fileName) override;
+    bool LoadFrom(const QString &fileName, std::unique_ptr<TXMLTree> tree, bool compressed) override;
     // The whole document as the bytes of one file, compressed when asked; always built from
     // the empty template.
     QByteArray SaveToBuffer(bool compress) override;
@@ -85,6 +97,9 @@ public:
     // After every save that wrote the document, with its name (the recent-files list).
     std::function<void(const QString &fileName)> OnSaved;
     static bool FilesAreIdentical(const QString &a, const QString &b);
+    // Why a document could not be loaded: the system's error number of reading `where` (the
+    // file, or a folder on its way), worded with what helps.
+    static QString LoadFailureText(int code, const QString &where);
     // Why an existing file must not be replaced: EROFS when its disk is read-only, EACCES when
     // its user protected it (no write permission for its owner, which holds for root as well,
     // or none for this user); 0 when it may be written or does not exist.
@@ -133,8 +148,9 @@ private:
     void SavePositionGroups(TXMLNode *groups);
     void SavePublicHoliday(TXMLNode *holidays);
     void SaveTable(TXMLNode *data, TWhichTable table);
-    // Removes what killed writes and saves left beside the document and in its folder.
-    static void RemoveLeftovers(const QString &fileName);
+    // Removes what killed writes and saves of this user left beside the document and in its
+    // shared folder; `opening`: the folders holding previous versions too.
+    static void RemoveLeftovers(const QString &fileName, bool opening);
     // The readers of the old ini-style format.
     void ImportSetup(const TMemIniFile &ini);
     void ImportPublicHoliday(const TMemIniFile &ini);
@@ -142,4 +158,6 @@ private:
 
     TPlannerCore &FCore;
     TDocumentSync &FSync;
+    // Why the last Load failed, when the file could not be read (empty otherwise).
+    QString FLoadFailure;
 };

@@ -116,13 +116,19 @@ private:
 
 bool TDocumentFile::LoadFrom(const QString &fileName)
 {
+    return LoadFrom(fileName, nullptr, false);
+}
+
+bool TDocumentFile::LoadFrom(const QString &fileName, std::unique_ptr<TXMLTree> read, bool readCompressed)
+{
     int undoRefused = 0;
     bool bracket = false;
     try {
         const int major = platform::versionMajor();
         const int minor = platform::versionMinor();
-        auto tree = std::make_unique<TXMLTree>();
-        const bool compressed = tree->LoadFromFile(fileName);
+        const bool given = read != nullptr;
+        auto tree = given ? std::move(read) : std::make_unique<TXMLTree>();
+        const bool compressed = given ? readCompressed : tree->LoadFromFile(fileName);
         const TXMLNode *setup = tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")});
         if (!setup)
             throw EPlannerError(QStringLiteral("root node not found in xml"));

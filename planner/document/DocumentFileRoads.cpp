@@ -4,27 +4,28 @@
 
 #include "document/DocumentFile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "AtomicFile.h"
 #include "Language.h"
 #include "Log.h"
-#include "SystemInfo.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
 #include "sync/EarlyFileRead.h"
 #include "sync/PreparedFile.h"
 #include "sync/WatcherThread.h"
+#include "sync/WorkingFolder.h"
 
 namespace {
 
@@ -32,39 +33,52 @@ namespace {
 // working copy, not beside it.
 constexpr qint64 BigFileBytes = 4 << 20;
 
-// What to do about a save that failed: another name helps only where the disk itself is not
-// the trouble. `code` is the system's error number of the failed write, 0 when unknown; the
-// disk of the document is asked then.
+// What to do about a save that failed: the true reason, and what helps. `code` is the
+// system's error number of the failed write, 0 when unknown: the folder is asked then.
+// `sharedFolder` is the document's shared folder when the write there failed: any name in the
+// document's folder shares that folder, so another name would fail alike.
 QString SaveFailureText(const QString &fileName, int code, const QString &sharedFolder)
 {
-    // Any name in the document's folder shares that folder: another name would fail alike.
-    if (!sharedFolder.isEmpty() && (code == EACCES || code == EPERM))
-        return Translate(QStringLiteral("File could not be saved, the shared folder %s of this document is not "
-                                        "writable for the user %s.\nNothing is lost: please ask for write permission "
-                                        "on that folder, then save again."),
-                         {QDir::toNativeSeparators(QDir::cleanPath(sharedFolder)), platform::loginName()});
-    if (code == 0) {
-        struct statvfs disk;
-        if (::statvfs(QFile::encodeName(QFileInfo(fileName).absolutePath()).constData(), &disk) == 0) {
-            if ((disk.f_flag & ST_RDONLY) != 0)
-                code = EROFS;
-            else if (disk.f_bavail == 0)
-                code = ENOSPC;
-        }
-    }
+    const QString folder = sharedFolder.isEmpty() ? QFileInfo(fileName).absolutePath() : sharedFolder;
+    QString where;
+    const int found = FolderWriteError(folder, &where);
+    if (code == 0)
+        code = found;
+    if (found != code)
+        where = folder;
+    QString advice;
     switch (code) {
-    case ENOSPC:
-        return Translate(QStringLiteral("File could not be saved, the disk is full.\n"
-                                        "Please make room on the disk, then save again."));
-    case EDQUOT:
-        return Translate(QStringLiteral("File could not be saved, your disk quota is used up.\n"
-                                        "Please make room within your quota, then save again."));
+    case EACCES:
+    case EPERM:
+        advice = sharedFolder.isEmpty()
+                     ? QStringLiteral("Please save the document in another folder, or ask for write permission on "
+                                      "that folder.")
+                     : QStringLiteral("Nothing is lost: please ask for write permission on that folder, then save "
+                                      "again.");
+        break;
     case EROFS:
-        return Translate(QStringLiteral("File could not be saved, the disk is read-only.\n"
-                                        "Please save the document on another disk."));
+    case EFBIG:
+        advice = QStringLiteral("Please save the document on another disk.");
+        break;
+    case ENOSPC:
+        advice = QStringLiteral("Please make room on the disk, then save again.");
+        break;
+    case EDQUOT:
+        advice = QStringLiteral("Please make room within your quota, then save again.");
+        break;
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+        advice = QStringLiteral("Please save the document in another folder.");
+        break;
+    case ENAMETOOLONG:
+        advice = QStringLiteral("Please choose a shorter name.");
+        break;
     default:
         return Translate(QStringLiteral("File could not be saved, please try saving with a different filename"));
     }
+    return Translate(QStringLiteral("File could not be saved, %s.\n%s"),
+                     {FileProblemText(code, where, fuWrite), Translate(advice)});
 }
 
 // The status bar's line for a document that cannot be saved under its name; empty for one
@@ -83,14 +97,28 @@ QString ProtectionText(const QString &fileName, int protection)
 
 // ---- opening
 
-bool TDocumentFile::Load(const QString &fileName)
+bool TDocumentFile::Load(const QString &name)
 {
+    // Known by the file its links name: its folder holds the journal.
+    const QString fileName = platform::resolvedFilePath(name);
+    FLoadFailure.clear();
     if (!QFileInfo(fileName).isFile()) {
         FCore.ActionNewExecute();
         return false;
     }
-    RemoveLeftovers(fileName);
+    // A file that cannot be read gets no journal: nothing is said about sharing a document
+    // that never opens, only why it cannot be read.
+    QString where;
+    if (const int code = FileReadError(fileName, &where)) {
+        Log(QStringLiteral("load() error: ") + FileProblemText(code, where, fuRead));
+        FLoadFailure = LoadFailureText(code, where);
+        FCore.ActionNewExecute();
+        return false;
+    }
+    RemoveLeftovers(fileName, true);
     FSync.NewDirWatchThread(fileName);
+    // What a run of this user that ended without following a save left behind.
+    FSync.CarryOverOwnEvents();
     // Said once the document is there, not only when a save is refused.
     struct TTellProtection
     {
@@ -133,7 +161,7 @@ bool TDocumentFile::Load(const QString &fileName)
     {
         TScannedFile copy;
         QString reason;
-        if (TWatcherThread::ReadXMLFile(working, copy, reason) == TWatcherThread::rrRead
+        if (TWatcherThread::ReadXMLFile(working, copy, reason, TWatcherThread::rwCached) == TWatcherThread::rrRead
             && copy.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")}))
             answer = FCore.Window().Ask(Translate(QStringLiteral("The file does not match the working copy.\n"
                                                                  "Open the latest Working copy instead?")),
@@ -166,31 +194,59 @@ bool TDocumentFile::Load(const QString &fileName)
     return true;
 }
 
-void TDocumentFile::RemoveLeftovers(const QString &fileName)
+void TDocumentFile::RemoveLeftovers(const QString &fileName, bool opening)
 {
     // Writes and saves that were killed leave hidden temporary files and folders holding
-    // a previous version for the recycle bin. Temporary files are left a minute, in case
-    // another instance is writing right now.
-    const QDateTime old = QDateTime::currentDateTime().addSecs(-60);
-    const auto clean = [&](const QString &folder) {
+    // a previous version for the recycle bin. A temporary file goes only when it is this
+    // user's and its writer is gone: another instance may be writing it right now. The
+    // folders go when the document opens (a save of another instance may hold one).
+    const auto clean = [opening](const QString &folder) {
+        platform::removeStaleTemporaries(folder);
+        if (!opening)
+            return;
         const QFileInfoList entries =
-            QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+            QDir(folder).entryInfoList({QStringLiteral(".*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
         for (const QFileInfo &entry : entries) {
             const QString name = entry.fileName();
-            if (!name.startsWith(QLatin1Char('.')))
-                continue;
-            if (entry.isDir() && (name.contains(TPreparedFile::HoldFolderMarker()) || name.startsWith(QStringLiteral(".abandoned-"))))
+            if (name.contains(TPreparedFile::HoldFolderMarker()) || name.startsWith(QStringLiteral(".abandoned-")))
                 QDir(entry.absoluteFilePath()).removeRecursively();
-            else if (entry.isFile() && platform::isAtomicTemporaryName(name) && entry.lastModified() < old)
-                QFile::remove(entry.absoluteFilePath());
         }
     };
     const QFileInfo document(fileName);
     clean(document.absolutePath());
     const QString tmp = document.absolutePath() + QStringLiteral("/.zop/") + document.fileName() + QLatin1Char('/');
     clean(tmp);
-    for (const QString &generation : QDir(tmp).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+    // Opening looks into every generation; a save, which must stay quick on a slow share,
+    // into the two newest, where a killed save or write of the current one left its files.
+    QStringList generations = QDir(tmp).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (!opening) {
+        std::vector<qint64> numbers;
+        for (const QString &name : std::as_const(generations)) {
+            qint64 number = 0;
+            if (ParseGenerationName(name, number))
+                numbers.push_back(number);
+        }
+        std::sort(numbers.begin(), numbers.end(), std::greater<>());
+        generations.clear();
+        for (std::size_t i = 0; i < numbers.size() && i < 2; ++i)
+            generations.append(QString::number(numbers[i]));
+    }
+    for (const QString &generation : std::as_const(generations))
         clean(tmp + generation);
+}
+
+QString TDocumentFile::LoadFailureText(int code, const QString &where)
+{
+    const QString reason = FileProblemText(code, where, fuRead);
+    switch (code) {
+    case EACCES:
+    case EPERM:
+        return Translate(QStringLiteral("File cannot be loaded, %s.\n%s"),
+                         {reason, Translate(QStringLiteral("Please ask for read permission, or open a copy you may "
+                                                           "read."))});
+    default:
+        return Translate(QStringLiteral("File cannot be loaded, %s."), {reason});
+    }
 }
 
 bool TDocumentFile::FilesAreIdentical(const QString &a, const QString &b)
@@ -284,10 +340,10 @@ int TDocumentFile::WriteProtection(const QString &fileName)
 bool TDocumentFile::Save(const QString &name)
 {
     // A copy: the name may be the journal's own, and following another instance's save on
-    // the way replaces the journal.
-    const QString fileName = name;
-    if (fileName.isEmpty())
+    // the way replaces the journal. Through its links: the file they name is replaced.
+    if (name.isEmpty())
         return false;
+    const QString fileName = platform::resolvedFilePath(name);
     // A file its user protected is never replaced: the edits stay in the journal, and the
     // document may go under another name.
     if (const int protection = WriteProtection(fileName)) {
@@ -305,6 +361,8 @@ bool TDocumentFile::Save(const QString &name)
             return ActionSaveAsExecute();
         return false;
     }
+    // What killed saves of this user left beside the document goes now.
+    RemoveLeftovers(fileName, false);
     // While loading, the window still shows the previous document's settings.
     if (FSync.OnSaveFileIni && !FCore.IsLoading())
         FSync.OnSaveFileIni();

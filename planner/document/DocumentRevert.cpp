@@ -13,6 +13,7 @@
 #include "document/DocumentFile.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
+#include "sync/SyncBracket.h"
 
 namespace {
 
@@ -20,10 +21,10 @@ namespace {
 // before the revert until the settings are read again.
 bool SaveQuietly(TDocumentFile &file, const QString &fileName)
 {
-    std::function<void()> settings = std::exchange(file.Sync().OnSaveFileIni, nullptr);
-    const bool saved = file.Save(fileName);
-    file.Sync().OnSaveFileIni = std::move(settings);
-    return saved;
+    std::function<void()> settings;
+    const TSyncBracket quiet([&] { settings = std::exchange(file.Sync().OnSaveFileIni, nullptr); },
+                             [&] { file.Sync().OnSaveFileIni = std::move(settings); });
+    return file.Save(fileName);
 }
 
 // Back to the document as its file holds it.
@@ -59,13 +60,10 @@ TDocumentRevert::TResult TDocumentRevert::RevertToFile(TDocumentFile &file, cons
         return rvLoadFailed;
     }
 
-    core.BeginUpdate(QString());
+    const TSyncBracket update([&core] { core.BeginUpdate(QString()); }, [&core] { core.EndUpdate(); });
     TResult result = rvReverted;
-    if (!file.Save(fileName)) {
-        // Told by the save; the document stays as it is, nothing is lost.
-        core.EndUpdate();
-        return rvSaveFailed;
-    }
+    if (!file.Save(fileName))
+        return rvSaveFailed; // told by the save; the document stays as it is, nothing is lost
     core.ActionNewExecute();
     file.Sync().NewDirWatchThread(fileName);
     QTemporaryFile copy;
@@ -80,6 +78,5 @@ TDocumentRevert::TResult TDocumentRevert::RevertToFile(TDocumentFile &file, cons
         ReloadDocument(file, fileName);
         result = rvSaveRevertedFailed;
     }
-    core.EndUpdate();
     return result;
 }

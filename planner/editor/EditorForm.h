@@ -4,6 +4,7 @@
 
 class QLabel;
 class QVBoxLayout;
+class TFramePlacement;
 
 // The property editor as a window of its own: it stays on top of the main window and its
 // status line counts the selected rows.
@@ -17,20 +18,24 @@ public:
     void TakeContent(QWidget *content);
     void SetStatusText(const QString &text);
     QString StatusText() const;
-    // Shows the window with every part of it on its screen; shown again, where it was left.
+    // Shows the window; shown before or given a place, where it was left, pulled fully onto
+    // the screen.
     void ShowOnScreen();
+    // The frame's top-left corner at a point, pulled fully onto the screen there.
+    void PlaceAt(QPoint topLeft);
 
 signals:
     // The window's size changed (by the user or by the program).
     void SizeChanged();
+    // The user closes the window.
+    void Closing();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
-    // The frame moved as little as it takes to lie on the screen under its middle.
-    QRect OnScreen(QRect frame) const;
-
+    TFramePlacement *FPlacement = nullptr;
     QVBoxLayout *FLayout = nullptr;
     QLabel *FStatus = nullptr;
     bool FShownBefore = false;

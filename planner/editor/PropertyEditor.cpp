@@ -54,6 +54,7 @@ TPropertyEditor::TPropertyEditor(TPlannerCore &core, const TDocumentSync &sync, 
     FVisibleTimer.setSingleShot(true);
     FVisibleTimer.setInterval(500);
     connect(&FVisibleTimer, &QTimer::timeout, this, &TPropertyEditor::ChangeEditorVisibleTimerTimer);
+    WatchKeys();
     OnOpenUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 }
 
@@ -116,9 +117,12 @@ void TPropertyEditor::PageControl1Change()
     const bool built = FContent != nullptr;
     const TFieldState kept = built ? FieldState() : TFieldState();
     if (FFieldHeld || (table == FBuiltTable && !kept.caption.isEmpty()))
-        for (TLine &line : FLines)
-            line.typed = false;
-    // For the other table the field is left: a date typed there is written into its rows.
+        if (TLine *line = LineOf(kept.column))
+            line->typed = false;
+    // Any other typed date leaves with these lines: written into its rows (for the other
+    // table too), or, while the document is being replaced, told.
+    SettleTypedDatesFor(FFieldHeld ? std::vector<TNodeData *>() : TypedForRows(), false);
+    // For the other table the field is left; the keys go to that table.
     if (FContent)
         if (QWidget *focus = FContent->window()->focusWidget(); focus && FContent->isAncestorOf(focus))
             focus->clearFocus();
@@ -198,6 +202,10 @@ void TPropertyEditor::UpdateEditor()
     // another user arrived): confirming it writes it, the later edit.
     QSet<QString> shown = RowIds(rows);
     const bool sameRows = !shown.isEmpty() && FShownRows.contains(shown);
+    // Other rows: a date typed for those shown until now is written into them or told; a
+    // write refilled the fields already.
+    if (!sameRows && SettleTypedDates())
+        return;
     FShownRows = std::move(shown);
     FUpdateEditor = true;
     for (TLine &line : FLines) {
@@ -281,8 +289,10 @@ void TPropertyEditor::EditChange(int column)
     if (!line)
         return;
     if (line->type == ctDate) {
-        // Written when the field is left or confirmed: half a date is no date.
+        // Written when the field is left or confirmed: half a date is no date. A text the
+        // field refused is being mended.
         line->typed = true;
+        Unrefuse(*line);
         if (OnDateTyped)
             OnDateTyped();
         return;
@@ -291,17 +301,14 @@ void TPropertyEditor::EditChange(int column)
     const std::size_t rows = SelectedRows().size();
     // A click on a check box is meant for every selected row.
     const bool all = line->type == ctCheckBox ? rows >= 2 : rows >= 2 && !text.isEmpty();
-    WriteRows(*line, text, all);
+    WriteRows(*line, text, all, RowsOf(FBuiltTable));
 }
 
-void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
+void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all, const std::vector<TNodeData *> &rows)
 {
     // A tinted field that is cleared writes nothing.
     if (!line.agreed && !all)
         return;
-    // The rows of the fields' table: a date confirmed as the user picks the other table is
-    // meant for the rows it was typed for.
-    const std::vector<TNodeData *> rows = RowsOf(FBuiltTable);
     if (rows.empty())
         return;
     const int column = line.column;
@@ -319,84 +326,6 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all)
     // The rows changed (ends and validity too): the fields show them once.
     FRefillWanted = true;
     RequestRefill();
-}
-
-void TPropertyEditor::DateEditExit(int column, bool left)
-{
-    TLine *line = LineOf(column);
-    if (!line || !line->typed || line->type != ctDate)
-        return;
-    auto *edit = qobject_cast<QLineEdit *>(line->edit);
-    if (!edit || edit->isReadOnly()) {
-        line->typed = false;
-        return;
-    }
-    const QString typed = edit->text();
-    QString text = typed.trimmed();
-    if (!text.isEmpty()) {
-        TDateTime value = 0;
-        // No cell becomes day zero. Confirmed, a typo stays in the field for the user to
-        // mend; left, the field does not go on disagreeing with its rows.
-        if (!TryStrToDateTime(text, value)) {
-            if (left)
-                ShowCellValue(*line);
-            return;
-        }
-        text = FCore.FormatDateTime(value);
-    }
-    line->typed = false;
-    const std::size_t rows = RowsOf(FBuiltTable).size();
-    if (rows == 0) {
-        // Its rows went meanwhile (another user deleted them).
-        if (!text.isEmpty())
-            TellNotWritten(FCore.GetColumnCaption(FBuiltTable, column), typed);
-        return;
-    }
-    edit->setText(text);
-    WriteRows(*line, text, rows >= 2 && !text.isEmpty());
-}
-
-int TPropertyEditor::TypedDateColumn() const
-{
-    const TLine *line = LineOfWidget(FieldInUse());
-    return line && line->typed && line->type == ctDate ? line->column : -1;
-}
-
-void TPropertyEditor::ApplyTypedDate()
-{
-    if (const int column = TypedDateColumn(); column >= 0)
-        DateEditExit(column, false);
-}
-
-bool TPropertyEditor::DateTyped() const
-{
-    return TypedDateColumn() >= 0;
-}
-
-bool TPropertyEditor::LeavesField(Qt::FocusReason reason) const
-{
-    switch (reason) {
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        return false;
-    case Qt::ActiveWindowFocusReason:
-        // The user went on in the program's other window; another program or a dialog
-        // leaves the field as it is.
-        return IsProgramWindow(QApplication::activeWindow());
-    default:
-        return true;
-    }
-}
-
-void TPropertyEditor::TellNotWritten(const QString &caption, const QString &text)
-{
-    const QString message =
-        Translate(QStringLiteral("The date \"%s\" typed into \"%s\" was not written: the rows or the column it was "
-                                 "typed for changed meanwhile."),
-                  {text, caption.trimmed()});
-    // Not inside the reload or the event that dropped it.
-    QMetaObject::invokeMethod(this, [this, message] { FCore.Window().Ask(message, mtWarning, {mbOK}); },
-                              Qt::QueuedConnection);
 }
 
 // ---- focus
@@ -435,7 +364,7 @@ bool TPropertyEditor::eventFilter(QObject *watched, QEvent *event)
         // window only loses its activation or a pop-up or menu opens over it.
         const TLine *line = LineOfWidget(qobject_cast<QWidget *>(watched));
         if (line && line->type == ctDate && LeavesField(static_cast<QFocusEvent *>(event)->reason()))
-            DateEditExit(line->column, true);
+            DateEditExit(line->column);
         break;
     }
     case QEvent::FocusIn: {

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Color.h"
@@ -25,6 +26,7 @@ class TDateTimePopup;
 class TDocumentSync;
 class TEditorForm;
 class TPlannerCore;
+class TRefusalMark;
 
 // The property editor beside the table: one line per visible column of the active table with
 // the column's caption and a field showing the value the selected rows share. A field whose
@@ -75,15 +77,23 @@ public:
     void EditorEnter();
     // A text field was left: its text joins its completion list.
     void EditorExit(int column);
-    // A date field was confirmed (Return) or left inside the program (`left`): a readable date
-    // is written in the model's form. A text that is no date writes nothing: confirmed, it
-    // stays for the user to mend; left, the field shows the cells' value again.
-    void DateEditExit(int column, bool left = true);
-    // Before the document goes elsewhere (saving, printing, exporting, archiving, closing): a
-    // readable date typed into the field in use is written first.
+    // A date field was confirmed (Return) or left inside the program: a readable date is
+    // written in the model's form. A text that is no date writes nothing: it stays, marked
+    // with a note, for the user to mend.
+    void DateEditExit(int column);
+    // Before the document goes elsewhere (saving, printing, exporting, archiving, opening):
+    // the dates typed into the fields are written first.
     void ApplyTypedDate();
-    // A date is typed into the field in use but not yet written (saving has something to write).
+    // A date is typed into a field but not yet written (saving has something to write).
     bool DateTyped() const;
+    // The one rule for a date typed but not yet written: it leaves its field only written or
+    // told. Runs wherever the field would lose it: its rows leave the editor (another
+    // selection, deleted, filtered away), the editor hides, its lines are built anew, its
+    // window or the main window closes. A date is written into those of its rows that are
+    // left; a text that is no date, or a date whose rows are all gone, is named to the user:
+    // at once with `now` (the window closes), else once the current event is done. True when
+    // something was written (the fields were refilled).
+    bool SettleTypedDates(bool now = false);
     // The calendar button: the shared date pop-up below the field.
     void CanvasPanelClick(int column);
     void DateTimePopupChange();
@@ -105,6 +115,7 @@ public:
         QStringList captions; // of every column of the table: a caption not among them is new
         QString text;
         bool typed = false; // a date typed but not yet written: its text comes back
+        bool refused = false; // the typed text is no date: it comes back marked
         bool agreed = true; // the field was white: confirming the typed date writes it
         int cursor = 0;
         int anchor = 0; // the other end of the selected text; the cursor when none is
@@ -143,6 +154,7 @@ public:
     TEditorForm *EditorForm() const;
     QSize GetEditorSize() const;
     void SetEditorSize(const QSize &size);
+    // The window's place: where it is, or, before it is made, where it goes when it is.
     QPoint GetEditorPos() const;
     void SetEditorPos(const QPoint &pos);
     // The window was resized: by the user the size is kept for the active table.
@@ -194,6 +206,7 @@ private:
         bool agreed = true;          // white: the rows agree or the field was written
         bool typed = false;          // a date typed but not yet written
         bool completionFilled = false;
+        TRefusalMark *mark = nullptr; // made when a text is first refused; owned by the field
     };
 
     // ---- PropertyEditorFields.cpp: the controls of one line
@@ -214,8 +227,8 @@ private:
     QSet<QString> RowIds(const std::vector<TNodeData *> &rows) const;
     // Some rows are selected, and every one of them was among `rows`.
     bool ShowsOnly(const QSet<QString> &rows) const;
-    // Writes `text` into the column of every selected row (`all`: also into a tinted field).
-    void WriteRows(TLine &line, const QString &text, bool all);
+    // Writes `text` into the column of `rows` (`all`: also into a tinted field).
+    void WriteRows(TLine &line, const QString &text, bool all, const std::vector<TNodeData *> &rows);
     // What the selected rows hold per column, and whether they agree.
     struct TSharedValues
     {
@@ -230,12 +243,30 @@ private:
     bool LeavesField(Qt::FocusReason reason) const;
     // The main window or the editor's own: the user works on in the program there.
     bool IsProgramWindow(const QWidget *window) const;
-    // Tells the user, once the current event is done, that a typed date was not written.
-    void TellNotWritten(const QString &caption, const QString &text);
+    // Where the keys went from a field: on loan outside the editor until the user types there.
+    class TKeyWatch;
+    void WatchKeys();
+    void FocusChanged(QWidget *old, QWidget *now);
+    void KeyPressed(QWidget *receiver);
+    // The keys are in a field, or still on loan from one.
+    bool KeysFromField() const;
     // The line a focused control belongs to.
     const TLine *LineOfWidget(const QWidget *widget) const;
-    // The column of the field in use while a date typed there waits to be written; -1 if none.
-    int TypedDateColumn() const;
+
+    // ---- PropertyEditorDates.cpp
+    // Tells the user that a typed date (or a text that is no date) was not written: at once
+    // with `now`, else once the current event is done.
+    void TellNotWritten(const QString &caption, const QString &text, bool now = false);
+    // The typed date of `line` written into `rows`, or told when it cannot be; the field is
+    // no longer typed either way. True when written.
+    bool WriteTypedDate(TLine &line, const std::vector<TNodeData *> &rows, bool now);
+    // The rows the fields showed when the dates were typed, those still there.
+    std::vector<TNodeData *> TypedForRows() const;
+    bool SettleTypedDatesFor(const std::vector<TNodeData *> &rows, bool now);
+    // A text that is no date stays in the field, marked red with a note.
+    void Refuse(TLine &line);
+    void Unrefuse(TLine &line);
+    bool Refused(const TLine &line) const;
     // The line of the column a noted field showed, in the lines built since.
     TLine *FieldLine(const TFieldState &state);
     void RequestRefill();
@@ -258,6 +289,7 @@ private:
     QWidget *FNamePanel = nullptr;
     QWidget *FValuePanel = nullptr;
     QPointer<TEditorForm> FForm;
+    std::optional<QPoint> FEditorPos; // kept from the settings for the window not made yet
     QPointer<TDateTimePopup> FDatePopup;
     std::unique_ptr<TAutofill> FAutofill;
     std::vector<TLine> FLines;
@@ -274,5 +306,6 @@ private:
     bool FAsForm = false;
     bool FEditorSizeUpdate = false; // the program resizes the window: sizes are not kept
     bool FFieldHeld = false;        // the view keeper holds the field while the document goes
+    bool FKeysLent = false;         // the keys left a field for another control
     QTimer FVisibleTimer;
 };

@@ -165,7 +165,7 @@ void TPropertyEditor::BuildLine(TLine &line, int index)
         edit->setReadOnly(readOnly);
         connect(edit, &QLineEdit::textEdited, this, change);
         // Return confirms; leaving the field is seen by the editor's event filter.
-        connect(edit, &QLineEdit::returnPressed, this, [this, column] { DateEditExit(column, false); });
+        connect(edit, &QLineEdit::returnPressed, this, [this, column] { DateEditExit(column); });
         line.edit = edit;
         if (line.connection == cnEnd) {
             edit->setToolTip(Translate(QStringLiteral("Enddate cannot be edited")));
@@ -310,6 +310,9 @@ void TPropertyEditor::PaletteChanged()
 void TPropertyEditor::SetFieldColor(TLine &line, bool agreed)
 {
     line.agreed = agreed;
+    // A refused text keeps its mark until it is mended.
+    if (Refused(line))
+        return;
     const QColor color = ToQColor(agreed ? AgreeColor : DifferColor);
     QPalette palette = line.edit->palette();
     if (palette.color(QPalette::Base) == color && palette.color(QPalette::Button) == color)
@@ -418,7 +421,9 @@ void TPropertyEditor::DateTimePopupChange()
     const QString text = FCore.FormatDateTime(std::trunc(FDatePopup->GetDate()) + time);
     edit->setText(text);
     line->typed = false;
-    WriteRows(*line, text, SelectedRows().size() >= 2);
+    Unrefuse(*line);
+    const std::vector<TNodeData *> rows = RowsOf(FBuiltTable);
+    WriteRows(*line, text, rows.size() >= 2, rows);
     if (line->button)
         line->button->update();
 }

@@ -52,6 +52,58 @@ bool TPropertyEditor::IsProgramWindow(const QWidget *window) const
     return window && (window == FMainWindow || window == FForm);
 }
 
+// Sees every key the user presses in the program's windows: a key pressed outside the editor
+// ends a loan of the keys.
+class TPropertyEditor::TKeyWatch : public QObject
+{
+public:
+    explicit TKeyWatch(TPropertyEditor &editor) : QObject(&editor), FEditor(editor) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && FEditor.FKeysLent && watched->isWidgetType())
+            FEditor.KeyPressed(static_cast<QWidget *>(watched));
+        return false;
+    }
+
+private:
+    TPropertyEditor &FEditor;
+};
+
+void TPropertyEditor::WatchKeys()
+{
+    new TKeyWatch(*this);
+    connect(qApp, &QApplication::focusChanged, this, &TPropertyEditor::FocusChanged);
+}
+
+void TPropertyEditor::FocusChanged(QWidget *old, QWidget *now)
+{
+    // The keys left a field for a control outside the editor, by a click (a right click that
+    // opens a context menu takes them along) or by the user turning to the main window: on
+    // loan there, also while they move on with the mouse, until the user types outside the
+    // editor or they come back.
+    if (!FContent)
+        return;
+    if (now && FContent->isAncestorOf(now))
+        FKeysLent = false;
+    else if (old && FContent->isAncestorOf(old))
+        FKeysLent = true;
+}
+
+void TPropertyEditor::KeyPressed(QWidget *receiver)
+{
+    // Keys typed into a question or a dialog are no work of the user's in the program's windows.
+    if (IsProgramWindow(receiver->window()) && !(FContent && FContent->isAncestorOf(receiver)))
+        FKeysLent = false;
+}
+
+bool TPropertyEditor::KeysFromField() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return FieldInUse() || (FKeysLent && focus && IsProgramWindow(focus->window()));
+}
+
 QWidget *TPropertyEditor::FieldInUse() const
 {
     if (!FContent)
@@ -75,6 +127,11 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
     if (FScrollBox)
         state.scroll = FScrollBox->verticalScrollBar()->value();
     QWidget *focus = FieldInUse();
+    // A date typed in the editor's own window while the user is in the main window: that
+    // window gives the keys back to its field.
+    if (!focus && FContent && FContent->window()->isVisible())
+        if (const TLine *line = LineOfWidget(FContent->window()->focusWidget()); line && line->typed)
+            focus = line->edit;
     if (!focus)
         return state;
     for (const TLine &line : FLines) {
@@ -87,6 +144,7 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
             state.captions.append(FCore.GetColumnCaption(FBuiltTable, column));
         state.type = line.type;
         state.typed = line.typed;
+        state.refused = Refused(line);
         state.agreed = line.agreed;
         if (const QLineEdit *edit = TextOf(line.edit)) {
             state.text = edit->text();
@@ -117,6 +175,8 @@ bool TPropertyEditor::RestoreFieldState(const TFieldState &state)
         edit->setText(state.text);
         line->typed = true;
         SetFieldColor(*line, line->agreed || state.agreed);
+        if (state.refused)
+            Refuse(*line);
     }
     // The focus first: entering a text field fills its completion list, which sets its text.
     line->edit->setFocus(Qt::OtherFocusReason);

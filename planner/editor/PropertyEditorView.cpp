@@ -39,10 +39,15 @@ void TPropertyEditor::ApplyFieldsEnabled()
     if (!FValuePanel)
         return;
     // At once, not when the editor hides: typing into a field for rows no longer selected
-    // (deleted, cut, filtered away) would go nowhere. The keys go to the table instead.
-    if (!FEditorVisible && FieldInUse())
-        if (TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable()))
-            grid->setFocus(Qt::OtherFocusReason);
+    // (deleted, cut, filtered away) would go nowhere. A date typed for them is written into
+    // those still there or told, and the keys go to the table: also from the chart that took
+    // them from a field only to open its menu.
+    if (!FEditorVisible) {
+        SettleTypedDates();
+        if (KeysFromField())
+            if (TBaseTreeGrid *grid = FCore.GetTable(FCore.GetActiveTable()))
+                grid->setFocus(Qt::OtherFocusReason);
+    }
     FValuePanel->setEnabled(FEditorVisible);
 }
 
@@ -111,12 +116,19 @@ void TPropertyEditor::EnsureForm()
         return;
     FForm = new TEditorForm(FMainWindow);
     connect(FForm, &TEditorForm::SizeChanged, this, &TPropertyEditor::OnEditorSizeChanged);
+    // Closed by the user, the window takes no typed date along.
+    connect(FForm, &TEditorForm::Closing, this, [this] { SettleTypedDates(); });
+    // The place kept for it (the settings are read while the editor is docked).
+    if (FEditorPos)
+        FForm->move(*FEditorPos);
 }
 
 void TPropertyEditor::EditorAsFormClick(bool asWindow)
 {
     if (asWindow == FAsForm)
         return;
+    // The fields move to the other place: a date typed there is left.
+    SettleTypedDates();
     const bool visible = FEditorVisible;
     FAsForm = asWindow;
     if (FPanel)
@@ -186,11 +198,12 @@ void TPropertyEditor::SetEditorSize(const QSize &size)
 
 QPoint TPropertyEditor::GetEditorPos() const
 {
-    return FForm ? FForm->pos() : QPoint(0, 0);
+    return FForm ? FForm->pos() : FEditorPos.value_or(QPoint(0, 0));
 }
 
 void TPropertyEditor::SetEditorPos(const QPoint &pos)
 {
+    FEditorPos = pos;
     if (FForm)
-        FForm->move(pos);
+        FForm->PlaceAt(pos);
 }

@@ -135,10 +135,13 @@ TAbsenceSetup TSetupApplier::ReadAbsence() const
 
 // ---- applying
 
-bool TSetupApplier::Apply(const TSetupChanges &changes)
+bool TSetupApplier::Apply(const TSetupChanges &shown)
 {
+    const TSetupChanges changes = Cleaned(shown);
     if (changes.Empty() || (changes.Table && !TableSetupProblem(*changes.Table).isEmpty()))
         return false;
+    // Read before the lists change.
+    const std::vector<TValueRename> renames = CleanedValues(changes);
     SaveIfNamed();
     // Unwritten journal events name their columns by index: they become file records now,
     // while their indexes still mean what they meant.
@@ -158,6 +161,7 @@ bool TSetupApplier::Apply(const TSetupChanges &changes)
             ApplyGroups(*changes.Groups, changes.Positions ? &positionMap : nullptr);
         if (changes.Holidays)
             ApplyHolidays(*changes.Holidays);
+        RenameValues(renames);
     }
     if (changes.Table && OnTableApplied)
         OnTableApplied();
@@ -179,8 +183,8 @@ void TSetupApplier::ApplyAbsence(const TAbsenceSetup &absence)
 {
     QStringList reasons;
     for (const QString &line : absence.Reasons)
-        if (!line.trimmed().isEmpty())
-            reasons.append(CommaTextOf({line.trimmed()}));
+        if (!line.isEmpty())
+            reasons.append(CommaTextOf({line}));
     // A table without a colour column has no reasons to keep.
     const int column = FCore.GetConnection(tbExclude, cnColor);
     if (column >= 0)

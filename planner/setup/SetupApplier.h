@@ -31,9 +31,14 @@ public:
     std::vector<THolidayData> ReadHolidays() const;
     TAbsenceSetup ReadAbsence() const;
 
-    // Applies the parts given. Nothing happens (false) when the table part cannot be applied
-    // (TableSetupProblem) or nothing is given.
+    // Applies the parts given, their texts cleaned (Cleaned). Nothing happens (false) when the
+    // table part cannot be applied (TableSetupProblem) or nothing is given.
     bool Apply(const TSetupChanges &changes);
+    // The parts' texts as the document keeps them (CleanSetupText): column captions and
+    // values, the positions' descriptions, group captions, holiday names and the absence
+    // reasons, whether or not the dialog edited them. The position column's values are the
+    // positions' entries: only the positions part cleans them.
+    static TSetupChanges Cleaned(TSetupChanges changes);
 
     // The chart's first date and top row are remembered before and restored after.
     std::function<void()> OnRememberView;
@@ -53,6 +58,16 @@ public:
     static QString PositionRowName(const QString &entry, int row);
 
 private:
+    // Cells of a pick-list column whose value only the cleaning changed: the old text and the
+    // clean one, by (table, column after applying).
+    struct TValueRename
+    {
+        TWhichTable table = tbTable;
+        int column = -1;
+        QHash<QString, QString> values;
+    };
+    std::vector<TValueRename> CleanedValues(const TSetupChanges &changes) const;
+    void RenameValues(const std::vector<TValueRename> &renames);
     void ApplyAbsence(const TAbsenceSetup &absence);
     void ApplyTable(const TTableSetup &table);
     // Returns, per entry of the position list before, its entry index after (-1: deleted).

@@ -16,6 +16,15 @@ QString UniqueName(const QString &name, const std::function<bool(const QString &
     }
 }
 
+QString CleanSetupText(const QString &text)
+{
+    QString clean = text;
+    for (QChar &c : clean)
+        if (c.unicode() < 0x20)
+            c = QLatin1Char(' ');
+    return clean.trimmed();
+}
+
 // ---- connections
 
 const std::array<TConnectionField, 15> ConnectionFields = {{

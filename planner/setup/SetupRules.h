@@ -19,6 +19,10 @@
 // `name` when it is free, else `name` + " 1", " 2" ... the first that is free.
 QString UniqueName(const QString &name, const std::function<bool(const QString &)> &taken);
 
+// A name or value of the setup as the document keeps it: a tab (or any other control
+// character) is a blank, and no blank stands at either end, as the dialogs' fields give it.
+QString CleanSetupText(const QString &text);
+
 // One connection field of the table setup.
 struct TConnectionField
 {

@@ -29,9 +29,10 @@ TDirWatchThread::TDirWatchThread(const QString &fileName, TNodeEventList *previo
         for (const auto &event : FPendingEvents)
             FNewestPending[event->ID()] = event.get();
     }
-    // Absolute, so that the folder does not move with the current directory.
+    // Absolute, so that the folder does not move with the current directory; through its
+    // links, so that the journal lies beside the file every user opens.
     if (!fileName.isEmpty())
-        FFileName = QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+        FFileName = platform::resolvedFilePath(fileName);
     if (!FFileName.isEmpty()) {
         FindWorkingDirectory(true);
         // The leading dot already hides the shared root folder.
@@ -212,12 +213,10 @@ qint64 TDirWatchThread::ClaimGeneration(qint64 after, QString &error, int *error
         }
         ++next;
         const QString path = GetTmpDirectory() + QString::number(next);
-        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) {
-            InheritGroupWrite(path);
+        const int code = MakeSharedFolderEntry(path);
+        if (code == 0)
             return next;
-        }
-        if (errno != EEXIST) {
-            const int code = errno;
+        if (code != EEXIST) {
             const QString problem = FolderWriteProblem(GetTmpDirectory());
             error = QStringLiteral("Cannot make the generation folder \"%1\": %2")
                         .arg(path, problem.isEmpty() ? platform::systemErrorText(code) : problem);

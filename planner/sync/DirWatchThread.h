@@ -163,6 +163,13 @@ public:
     // write); otherwise they stay for the next try and the file is as before. Nothing is
     // logged here: StoreError() says why it failed.
     bool StorePending();
+    // The same with own events of an earlier generation first, which the current one lacks
+    // (records read back from the own diff files there). The own diff file is made even when
+    // there is nothing to write: it tells a later opening that this user went on here.
+    bool StoreCarried(const std::vector<TDiffRecord> &records);
+    // Lets go of the own diff file of the current generation without writing: the next scan
+    // reads it like a file of an earlier run, and the next write continues it.
+    void ForgetOwnDiffFile();
     QString StoreError() const;
     // The highest index written to the own diff file of the current generation (-1: none).
     int OwnLastIndex() const;
@@ -185,6 +192,7 @@ public:
     std::map<QString, std::unique_ptr<TXMLFile>> &XMLFiles() { return FXMLFiles; }
 
 private:
+    bool Store(const std::vector<TDiffRecord> &carried, bool makeFile);
     // The newest own diff file of the generation to continue in; its number is the highest
     // used so far, moved-aside files included.
     QString ChooseDiffFile() const;

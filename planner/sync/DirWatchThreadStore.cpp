@@ -134,7 +134,23 @@ bool TDirWatchThread::MoveDiffFileAside(const QString &reason)
     return true;
 }
 
+void TDirWatchThread::ForgetOwnDiffFile()
+{
+    FXMLFiles.erase(FDiffFile);
+    FDiffFile.clear();
+}
+
 bool TDirWatchThread::StorePending()
+{
+    return Store({}, false);
+}
+
+bool TDirWatchThread::StoreCarried(const std::vector<TDiffRecord> &records)
+{
+    return Store(records, true);
+}
+
+bool TDirWatchThread::Store(const std::vector<TDiffRecord> &carried, bool makeFile)
 {
     const auto failed = [this](const QString &error) {
         std::lock_guard<std::mutex> guard(FStoreErrorLock);
@@ -142,11 +158,14 @@ bool TDirWatchThread::StorePending()
         return false;
     };
     failed(QString());
-    if (FPendingThreadEvents.empty() || FFileName.isEmpty())
+    if (FFileName.isEmpty())
+        return true;
+    if (carried.empty() && FPendingThreadEvents.empty()
+        && (!makeFile || (!FDiffFile.isEmpty() && FXMLFiles.count(FDiffFile))))
         return true;
     // A generation closed by another instance's save is still written until its successor
-    // is found: the events are safe on disk meanwhile, and moving on journals again exactly
-    // those of them the new working copy lacks.
+    // is found: the events are safe on disk meanwhile. Moving on (a reload, or the end of
+    // the journal) journals again exactly those of them the new working copy lacks.
     if (!AcquireIdentityLock()) {
         if (FJournalRefused)
             return failed(QStringLiteral("another instance of %1 journals the document").arg(UserIdentity()));
@@ -209,11 +228,16 @@ bool TDirWatchThread::StorePending()
         for (const auto &attribute : diff->Attributes())
             oldAttributes.append({attribute->GetName(), attribute->GetValue()});
 
-        int last = -1;
+        std::vector<const TDiffRecord *> records;
+        for (const TDiffRecord &record : carried)
+            records.push_back(&record);
         for (const auto &event : FPendingThreadEvents) {
-            const TDiffRecord *record = event->Record();
-            if (!record)
+            if (!event->Record())
                 throw std::logic_error("an event reached the writer without its file record");
+            records.push_back(event->Record());
+        }
+        int last = getIndex(diff);
+        for (const TDiffRecord *record : records) {
             const int i = updateIndex(diff);
             if (i < 0) {
                 rollBack();

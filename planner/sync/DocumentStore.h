@@ -7,6 +7,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
+class TXMLTree;
+
 class IDocumentStore
 {
 public:
@@ -14,6 +18,9 @@ public:
     virtual QByteArray SaveToBuffer(bool compress) = 0;
     // Reads one document file into the model (a new document); false when it cannot be read.
     virtual bool LoadFrom(const QString &fileName) = 0;
+    // The same from the file's tree read already (which the loading takes apart); `compressed`
+    // says how the file was written.
+    virtual bool LoadFrom(const QString &fileName, std::unique_ptr<TXMLTree> tree, bool compressed) = 0;
 
 protected:
     ~IDocumentStore() = default;

@@ -4,16 +4,17 @@
 
 #include "sync/DocumentSync.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 
+#include "AtomicFile.h"
 #include "sync/CoreJournalFormat.h"
 #include "sync/DirWatchThread.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/MessageQueue.h"
 #include "core/PlannerCore.h"
 #include "sync/NodeEvent.h"
 #include "sync/DocumentSyncState.h"
@@ -37,6 +38,7 @@ TDocumentSync::TDocumentSync(TPlannerCore &core, QObject *parent)
 
 TDocumentSync::~TDocumentSync()
 {
+    EndJournal();
     FCore.OnIdleSynchronise = nullptr;
     FCore.OnFolderReachable = nullptr;
     FCore.RemoveObserver(*this);
@@ -79,8 +81,11 @@ void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTabl
 
 void TDocumentSync::DocumentCleared()
 {
+    EndJournal();
     FDirWatchThread = std::make_unique<TDirWatchThread>();
     FUnjournalledChange = false;
+    FEventsLeftBehind = false;
+    FToldLosses.clear();
 }
 
 void TDocumentSync::NoteUnjournalledChange()
@@ -91,7 +96,7 @@ void TDocumentSync::NoteUnjournalledChange()
 
 bool TDocumentSync::HasUnsavedChanges() const
 {
-    return FUnjournalledChange || FDirWatchThread->HasUnwrittenEvents();
+    return FUnjournalledChange || FEventsLeftBehind || FDirWatchThread->HasUnwrittenEvents();
 }
 
 // ---- the journal
@@ -99,15 +104,21 @@ bool TDocumentSync::HasUnsavedChanges() const
 void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *previousEvents)
 {
     // Another document starts with nothing said about sharing.
-    const bool another = !FDirWatchThread
-                         || FDirWatchThread->Filename() != QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
-    if (another)
+    const bool another = !FDirWatchThread || FDirWatchThread->Filename() != platform::resolvedFilePath(fileName);
+    if (another) {
         FProtectionNotice.clear();
+        FToldLosses.clear();
+    }
     if (FSync && another && (FSync->SharingProblem != spNone || !FSync->ProtectionShown.isEmpty())) {
         FSync->SharingProblem = spNone;
         FSync->ProtectionShown.clear();
         FCore.Window().SetSharingNotice(QString());
     }
+    EndJournal();
+    FEventsLeftBehind = false;
+    // What writing the previous document's journal met says nothing about this one.
+    if (FSync && another)
+        FSync->StoreError.clear();
     FDirWatchThread.reset();
     try {
         FDirWatchThread = std::make_unique<TDirWatchThread>(fileName, previousEvents);
@@ -118,8 +129,39 @@ void TDocumentSync::NewDirWatchThread(const QString &fileName, TJournalEvents *p
     }
     // Row ids this user handed out before (in this run or an earlier one) may be known to
     // others through the diff files, even when the rows are gone: none is given out again.
-    FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
+    // A reload keeps the number this run reached, which is at least that.
+    if (!FCarrying)
+        FCore.FLastFreeID = std::max(FCore.FLastFreeID, FDirWatchThread->OwnIdHighWaterMark());
     ReportSharing();
+}
+
+int TDocumentSync::SharingProblemNow(QString &detail) const
+{
+    detail.clear();
+    const TDirWatchThread *journal = FDirWatchThread.get();
+    if (!journal || journal->Filename().isEmpty())
+        return spNone;
+    // As the last step left it: asking must not reset it.
+    const TSyncState *state = FSync.get();
+    if (journal->JournalRefused()) {
+        detail = Translate(QStringLiteral("%s is open in another window of the user %s.\n"
+                                          "Changes made here are not shared until that window is closed."),
+                           {journal->Filename(), UserIdentity()});
+        return spRefused;
+    }
+    if (!journal->FolderError().isEmpty()) {
+        detail = journal->FolderError();
+        return spFolderUnusable;
+    }
+    if (state && state->Stuck) {
+        detail = state->StuckReason;
+        return spStuck;
+    }
+    if (state && !state->StoreError.isEmpty()) {
+        detail = state->StoreError;
+        return spWriteFailed;
+    }
+    return spNone;
 }
 
 void TDocumentSync::ReportSharing()
@@ -128,23 +170,8 @@ void TDocumentSync::ReportSharing()
     if (!journal || journal->Filename().isEmpty())
         return;
     TSyncState &state = SyncState();
-    int problem = spNone;
     QString detail;
-    if (journal->JournalRefused()) {
-        problem = spRefused;
-        detail = Translate(QStringLiteral("%s is open in another window of the user %s.\n"
-                                          "Changes made here are not shared until that window is closed."),
-                           {journal->Filename(), UserIdentity()});
-    } else if (!journal->FolderError().isEmpty()) {
-        problem = spFolderUnusable;
-        detail = journal->FolderError();
-    } else if (state.Stuck) {
-        problem = spStuck;
-        detail = state.StuckReason;
-    } else if (!state.StoreError.isEmpty()) {
-        problem = spWriteFailed;
-        detail = state.StoreError;
-    }
+    const int problem = SharingProblemNow(detail);
     if (problem == state.SharingProblem && (problem != spNone || FProtectionNotice == state.ProtectionShown))
         return;
     const bool changed = problem != state.SharingProblem;
@@ -166,12 +193,16 @@ void TDocumentSync::ReportSharing()
         problem == spRefused
             ? detail
             : Translate(QStringLiteral("Changes made here are not shared with other users:\n%s"), {detail});
-    // The window that made the journal must not wait inside an idle step for the box.
-    if (problem == spRefused)
-        FCore.Window().Ask(text, mtWarning, {mbOK});
-    else
-        QMetaObject::invokeMethod(
-            this, [this, text] { FCore.Window().Ask(text, mtWarning, {mbOK}); }, Qt::QueuedConnection);
+    // Not inside the idle step or the road that made the journal; said only while the same
+    // document has the same trouble (a save under another name, another document, a load
+    // that failed, or a disk writable again make it moot).
+    const QString fileName = journal->Filename();
+    const QPointer<TDocumentSync> alive(this);
+    FCore.Messages().Post(text, mtWarning, [alive, fileName, problem] {
+        QString now;
+        return alive && alive->FDirWatchThread && alive->FDirWatchThread->Filename() == fileName
+               && alive->SharingProblemNow(now) == problem;
+    });
 }
 
 void TDocumentSync::SetProtectionNotice(const QString &text)
@@ -185,10 +216,9 @@ void TDocumentSync::HandOverJournalEvents()
     FDirWatchThread->HandOverPendingEvents(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
 }
 
-bool TDocumentSync::ForceStorePending()
+void TDocumentSync::WritePendingNow()
 {
     FDirWatchThread->ForceStorePending(TCoreJournalFormat(FCore), FCore.FSaveFileCompressed);
-    return !FDirWatchThread->HasUnwrittenEvents();
 }
 
 TEarlyFileRead &TDocumentSync::EarlyWorkingCopy()

@@ -13,6 +13,7 @@
 //   DocumentSyncScan.cpp    the idle step, the scan and its files, around loading and saving
 //   DocumentSyncReload.cpp  following other saves, the move to a newer generation
 //   DocumentSyncSave.cpp    the generation steps of a save
+//   DocumentSyncEnd.cpp     the end of a journal: no own event left in a closed generation
 
 #include <QHash>
 #include <QObject>
@@ -78,8 +79,18 @@ public:
     // document cannot be saved under its name (write-protected, on a read-only disk). Empty:
     // none.
     void SetProtectionNotice(const QString &text);
-    // Writes every pending event now (closing, before a reload); true when none is left.
+    // Writes every pending event now (closing, opening another document, before a setup
+    // change). Own events never stay behind in a generation another instance's save closed:
+    // a newer generation is followed first (waiting a moment for a save under way), and what
+    // cannot be moved there counts as unsaved. True when nothing is left behind.
     bool ForceStorePending();
+    // Its first step: a newer generation is followed, and own events left in a closed one
+    // count as unsaved.
+    void FollowBeforeLeaving();
+    // At opening: own events that an instance of this user which ended without following
+    // (killed, its machine down) left in an older generation, and that the newest generation
+    // lacks, are carried into the newest one, where the loading applies them.
+    void CarryOverOwnEvents();
     // Moves a file or folder to the recycle bin; false (logged) when it stays where it is.
     bool DeleteFile(const QString &fileName);
     // Raises the core's FMaxHistoryFiles to at least 10 and moves the oldest generation
@@ -92,7 +103,8 @@ public:
     // only a save keeps them. Noting one enables Save; a save, or another document, clears it.
     void NoteUnjournalledChange();
     // Whether closing the document, or opening another, must ask first: events not yet
-    // written, or a change no journal carries.
+    // written, own events the last ForceStorePending had to leave in a closed generation, or
+    // a change no journal carries.
     bool HasUnsavedChanges() const;
 
     // ---- applying the others' events (DocumentSyncApply.cpp)
@@ -119,15 +131,17 @@ public:
     void SetNodeData(TNodeData *row, const TXMLNode &element);
     // Row ids found in conflict since the last solving, in the order found (may repeat).
     const QStringList &Conflicts() const { return FConflicts; }
-    // An own cell that a conflict's rebuild gave another user's text of the same moment.
+    // An own cell a conflict's rebuild may give another user's text of the same moment.
     struct TLostCell
     {
         QString Column;
-        QString Winner;
-        QString Text; // the own text that went
+        QString Winner; // whose text comes last in the rebuild
+        QString Text;   // the own text, as the table shows it
+        bool Seen = false; // the user saw it before the others' texts came
     };
-    // Tells the user of such cells, once each (status bar and log).
-    void TellLostCells(const TNodeData &row, const std::vector<TLostCell> &lost);
+    // Tells the user of each such cell the rebuilt `row` does not show the own text in: once
+    // per cell and user whose text stands, and again when another user's text stands later.
+    void TellLostCells(const TNodeData &row, const std::vector<TLostCell> &atStake);
     // Gathers under tree one child per conflicting id holding copies of every record of that
     // id found among the children of the given source elements, in the order given.
     void LoadAllConflictNodes(TXMLNode &tree, const std::vector<const TXMLNode *> &sources) const;
@@ -167,8 +181,10 @@ public:
     // instance's save.
     void SynchronisationStep();
     // Moves to a newer generation when another instance saved, undoes a save that died;
-    // false while the working folder cannot be used.
-    bool FollowOtherSaves();
+    // false while the working folder cannot be used. The newer working copy is read on a
+    // thread of its own, and the move waits for that read: until the next step, or, with
+    // `wait`, here.
+    bool FollowOtherSaves(bool wait = false);
     // Another instance saves from the same generation into `generation` right now: waits a
     // little for that save to finish and follows it, or takes its claim away when it died.
     // True when saving once more can succeed.
@@ -177,8 +193,8 @@ public:
     // claim was neither finished nor given up), as a time of day, with the date when it was
     // not today; empty when none held it back.
     const QString &UnfinishedSaveStarted() const { return FUnfinishedSave; }
-    // The document's shared folder, when the last SaveGeneration failed because this user
-    // may not write there (or its disk is read-only); empty otherwise.
+    // The document's shared folder, when the last SaveGeneration failed writing there; empty
+    // when it failed elsewhere (the document's own folder) or did not fail.
     const QString &RefusedFolder() const { return FRefusedFolder; }
     // How long a closed generation without a successor is waited for before the save that
     // closed it counts as dead and is undone (30 s); a save that meets another one of the
@@ -232,15 +248,31 @@ private:
     // An own event again, from its file record (dates back to display form).
     std::unique_ptr<TNodeEvent> EventOfRecord(const TDiffRecord &record) const;
     TDiffRecord RecordOfEvent(const TNodeEvent &event) const;
+    // Moves to generation `target`, its working copy as read beforehand (FollowOtherSaves) or
+    // read now.
     bool SwitchGeneration(qint64 target);
     // True when the current generation is open again.
     bool RecoverStuckSave();
-    // The own events of the closing generation(s) that the working copy of `target` lacks,
-    // read back from the own diff files; `unwritten` gets those that reached no file.
-    std::vector<TDiffRecord> CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten);
+    // The own events of generation `from` (and of generations beside the line of saves) that
+    // the working copy of `target` lacks, read back from the own diff files.
+    std::vector<TDiffRecord> CarriedRecords(qint64 from, qint64 target);
+    // The own events not yet in any file: those handed to the writer, then the pending ones.
+    std::vector<TDiffRecord> UnwrittenRecords() const;
+    // The save under way from the current generation (its claimed folder), -1 when none.
+    qint64 SaveUnderWay() const;
+    // Own events in the closed current generation that no newer generation will hold.
+    bool OwnEventsLeftBehind();
+    // Before a named document's journal ends (another document, a new one, the end of the
+    // program): its own events go where the others read them. The model is going, so a
+    // newer generation is not loaded: the events it lacks are written straight into it.
+    void EndJournal();
+    // Writes the pending events into the current generation, as it is.
+    void WritePendingNow();
     // Tells the user (once: status bar, message, log) when edits stop being shared, and
     // when they are shared again.
     void ReportSharing();
+    // What keeps the edits from the others now (worst first; 0: nothing), and why.
+    int SharingProblemNow(QString &detail) const;
     // The generation the row order belongs to, from the journal's.
     void NoteGeneration();
     // No conflict found any more, nor what its cells showed.
@@ -263,6 +295,16 @@ private:
     bool FUnjournalledChange = false;
     QString FRefusedFolder;
     QString FProtectionNotice;
+    // Set by ForceStorePending: own events stay in a closed generation.
+    bool FEventsLeftBehind = false;
+    // A reload carries the own events itself: the journals it replaces end without EndJournal.
+    bool FCarrying = false;
     TRowOrder FRowOrder;
-    QSet<QString> FToldLosses;
+    // Per row id and column: the own text that went and whose text the user was told stands.
+    struct TToldLoss
+    {
+        QString Text;
+        QString Winner;
+    };
+    QHash<QString, TToldLoss> FToldLosses;
 };

@@ -16,6 +16,7 @@
 #include "core/UndoRedo.h"
 #include "sync/NodeEvent.h"
 #include "XmlTree.h"
+#include "sync/SyncBracket.h"
 
 namespace {
 
@@ -218,14 +219,25 @@ void TDocumentSync::ApplyDiff(TNodeData *&row, qint32 changeIndex, const QString
     }
 }
 
-void TDocumentSync::TellLostCells(const TNodeData &row, const std::vector<TLostCell> &lost)
+void TDocumentSync::TellLostCells(const TNodeData &row, const std::vector<TLostCell> &atStake)
 {
-    for (const TLostCell &cell : lost) {
-        // Once: the row may be rebuilt again by later edits.
-        const QString key = row.ID.Value() + QLatin1Char('\n') + cell.Column + QLatin1Char('\n') + cell.Text;
-        if (FToldLosses.contains(key))
+    for (const TLostCell &cell : atStake) {
+        const int column = FCore.IndexOfColumnHack(row.NodeTable, cell.Column);
+        if (column < 0)
             continue;
-        FToldLosses.insert(key);
+        // One entry per cell: the row may be rebuilt again and again by later edits.
+        const QString key = row.ID.Value() + QLatin1Char('\n') + cell.Column;
+        const auto told = FToldLosses.constFind(key);
+        const bool toldOfText = told != FToldLosses.constEnd() && told->Text == cell.Text;
+        if (FCore.GetData(&row, column) == cell.Text) {
+            FToldLosses.remove(key); // the own text stands (again)
+            continue;
+        }
+        // Said when the user saw the own text go, and again when another user's text than
+        // the one named stands now.
+        if (toldOfText ? told->Winner == cell.Winner : !cell.Seen)
+            continue;
+        FToldLosses.insert(key, TToldLoss{cell.Text, cell.Winner});
         const int number = FCore.RowIndexOf(&row) + 1;
         const QString text = Translate(QStringLiteral("Conflict: what you wrote in row %s, column %s, was replaced "
                                                       "by what %s wrote at the same moment."),
@@ -294,10 +306,15 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
 
     // The user's selection, focused rows and editor field stay with the rows rebuilt.
     const bool keepView = !FCore.IsLoading();
-    if (keepView && OnBeforeRowsRebuilt)
-        OnBeforeRowsRebuilt();
+    TSyncBracket view([&] {
+        if (keepView && OnBeforeRowsRebuilt)
+            OnBeforeRowsRebuilt();
+    }, [this, keepView] {
+        if (keepView && OnAfterRowsRebuilt)
+            OnAfterRowsRebuilt();
+    });
     // Rebuilt rows are no user action: undo must not bring back a row as a duplicate.
-    FCore.UndoStack().SetAcceptUndo(false);
+    const TSuspendUndo suspended(FCore.UndoStack());
     for (const auto &group : tree.Nodes()) {
         const QString id = group->GetName();
         std::vector<const TXMLNode *> records;
@@ -323,16 +340,18 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
             TNodeData *before = FCore.FindNode(id);
             const int place = FCore.RowIndexOf(before);
             const TWhichTable table = before ? before->NodeTable : tbTable;
-            // Own texts the user saw before the others' texts of the same moment came: the
-            // user is told of each one the rebuild does not give back.
+            // Own texts another user's text of the same moment comes after: the user is told
+            // of each one the rebuild does not give back.
             std::vector<TLostCell> shown;
             const QHash<QString, QString> seen = texts.value(id);
             const auto atStake = CellsAtStake(records, UserIdentity());
             for (auto it = atStake.constBegin(); it != atStake.constEnd(); ++it) {
                 const int column = FCore.IndexOfColumnHack(table, it.key());
+                if (column < 0)
+                    continue;
+                const QString own = DisplayText(table, column, it.value().first);
                 const auto text = seen.constFind(it.key());
-                if (column >= 0 && text != seen.constEnd() && *text == DisplayText(table, column, it.value().first))
-                    shown.push_back({it.key(), it.value().second, *text});
+                shown.push_back({it.key(), it.value().second, own, text != seen.constEnd() && *text == own});
             }
             FCore.DeleteNode(before, false);
             TNodeData *row = nullptr;
@@ -340,18 +359,10 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
                 ApplyDiff(row, ChangeOf(*record), id, *record);
             if (row && place >= 0 && row->NodeTable == table)
                 FCore.MoveRowTo(row, place);
-            if (row) {
-                std::vector<TLostCell> lost;
-                for (const TLostCell &cell : shown)
-                    if (FCore.GetData(row, FCore.IndexOfColumnHack(table, cell.Column)) != cell.Text)
-                        lost.push_back(cell);
-                TellLostCells(*row, lost);
-            }
+            if (row)
+                TellLostCells(*row, shown);
         } catch (const std::exception &e) {
             Log(QStringLiteral("SolveConflicts: %1: %2").arg(id, QString::fromStdString(e.what())));
         }
     }
-    FCore.UndoStack().SetAcceptUndo(true);
-    if (keepView && OnAfterRowsRebuilt)
-        OnAfterRowsRebuilt();
 }

@@ -40,6 +40,7 @@
 #include "sync/GenerationBase.h"
 #include "sync/NodeEvent.h"
 #include "sync/DocumentSyncState.h"
+#include "sync/SyncBracket.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 #include "core/UndoRedo.h"
@@ -162,7 +163,7 @@ void TDocumentSync::SynchronisationStep()
     UpdatePending();
 }
 
-bool TDocumentSync::FollowOtherSaves()
+bool TDocumentSync::FollowOtherSaves(bool wait)
 {
     TDirWatchThread *journal = FDirWatchThread.get();
     TSyncState &state = SyncState();
@@ -194,7 +195,12 @@ bool TDocumentSync::FollowOtherSaves()
             return true;
         const qint64 newest = journal->NewestGeneration();
         if (newest > current) {
-            SwitchGeneration(newest);
+            // A whole document: read beside the window's work, which goes on meanwhile.
+            const QString working = journal->GetWorkingFileName(QString::number(newest));
+            if (!state.NewerWorkingCopy.Started(working))
+                state.NewerWorkingCopy.Start(working);
+            if (wait || state.NewerWorkingCopy.Ready())
+                SwitchGeneration(newest);
             return true;
         }
     }
@@ -383,21 +389,20 @@ bool TDocumentSync::FollowRivalSave(qint64 generation)
     // Its generation is the document now: this instance moves there, its own events with it.
     SyncState().NextReloadTry = 0;
     SyncState().NewerGeneration = std::max(SyncState().NewerGeneration, generation);
-    FollowOtherSaves();
+    FollowOtherSaves(true);
     qint64 current = -1;
     ParseGenerationName(FDirWatchThread->WorkingDir(), current);
     return current >= generation;
 }
 
-std::vector<TDiffRecord> TDocumentSync::CarriedRecords(qint64 target, std::vector<TDiffRecord> &unwritten)
+std::vector<TDiffRecord> TDocumentSync::CarriedRecords(qint64 current, qint64 target)
 {
     TDirWatchThread &journal = *FDirWatchThread;
-    const qint64 current = GenerationOf(journal.WorkingDir());
     TGenerationBase base;
     const bool known = base.Read(journal.GetBaseFileName(QString::number(target)));
-    if (!known)
+    if (!known && journal.HasWorkingCopy(QString::number(target)))
         Log(QStringLiteral("Generation %1 has no base record: every own event of generation %2 is journalled again")
-                .arg(QString::number(target), journal.WorkingDir()));
+                .arg(QString::number(target), QString::number(current)));
 
     // Which own diff files to read back, and from which index on: the generation the new
     // working copy was made from, beyond what it holds; generations beside that line (a
@@ -470,11 +475,16 @@ std::vector<TDiffRecord> TDocumentSync::CarriedRecords(qint64 target, std::vecto
                 records.push_back(std::move(record));
         }
     }
-    // And the events that reached no file: those handed to the writer, then the pending ones.
-    for (const auto &event : journal.HandedOverEvents())
-        unwritten.push_back(RecordOfEvent(*event));
-    for (const auto &event : journal.PendingEvents())
-        unwritten.push_back(RecordOfEvent(*event));
+    return records;
+}
+
+std::vector<TDiffRecord> TDocumentSync::UnwrittenRecords() const
+{
+    std::vector<TDiffRecord> records;
+    for (const auto &event : FDirWatchThread->HandedOverEvents())
+        records.push_back(RecordOfEvent(*event));
+    for (const auto &event : FDirWatchThread->PendingEvents())
+        records.push_back(RecordOfEvent(*event));
     return records;
 }
 
@@ -488,12 +498,19 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     const QString fileName = journal->Filename();
     const QString previousGeneration = journal->WorkingDir();
 
-    // The new working copy must be readable before anything of the document is dropped.
+    // The new working copy must be readable before anything of the document is dropped. It
+    // is read once: the document is made from that tree, and the scan's copy (for rebuilding
+    // rows in conflict) is parsed from the same bytes beside it.
     const QString working = journal->GetWorkingFileName(QString::number(target));
-    TScannedFile probe;
-    QString reason;
-    if (TWatcherThread::ReadXMLFile(working, probe, reason) != TWatcherThread::rrRead
-        || !probe.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")})) {
+    TEarlyFileRead::TRead probe;
+    if (auto read = state.NewerWorkingCopy.Take(working))
+        probe = std::move(*read);
+    else
+        probe.Result = TWatcherThread::ReadXMLFile(working, probe.File, probe.Reason, TWatcherThread::rwCached,
+                                                   &probe.Bytes);
+    const QString &reason = probe.Reason;
+    if (probe.Result != TWatcherThread::rrRead
+        || !probe.File.Tree->namedNode(QStringList{QStringLiteral("document"), QStringLiteral("setup")})) {
         if (!state.ReloadFailureLogged)
             Log(QStringLiteral("Reload postponed, %1 cannot be read: %2")
                     .arg(working, reason.isEmpty() ? QStringLiteral("missing") : reason));
@@ -509,25 +526,33 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         return false;
     }
     state.ReloadFailureLogged = false;
-    probe.Tree.reset();
 
-    if (OnBeforeReload)
-        OnBeforeReload();
+    // Every bracket opened on the way closes on every way out: a reload that throws leaves
+    // no field held, no update open and no busy cursor behind.
+    TSyncBracket reload([this] {
+        if (OnBeforeReload)
+            OnBeforeReload();
+    }, [this] {
+        if (OnAfterReload)
+            OnAfterReload();
+    });
     StopBackgroundThread();
     if (OnSaveFileIni)
         OnSaveFileIni();
     TKeepUndoSteps keepUndo(FCore.UndoStack());
     const QStringList columns = ColumnLayout(FCore);
-    FCore.BeginUpdate(QString());
-    std::vector<TDiffRecord> unwritten;
-    std::vector<TDiffRecord> carried = CarriedRecords(target, unwritten);
+    TSyncBracket update([this] { FCore.BeginUpdate(QString()); }, [this] { FCore.EndUpdate(); });
+    std::vector<TDiffRecord> unwritten = UnwrittenRecords();
+    std::vector<TDiffRecord> carried = CarriedRecords(GenerationOf(previousGeneration), target);
     const size_t written = carried.size();
     carried.insert(carried.end(), unwritten.begin(), unwritten.end());
     const qint32 lastFreeID = FCore.FLastFreeID;
-    FCore.Window().SetBusyCursor(true);
+    TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
+                      [this] { FCore.Window().SetBusyCursor(false); });
     const int tab = FCore.GroupTabIndex();
-    // Kept in case the working copy fails to load after all.
-    const QByteArray previous = FStore->SaveToBuffer(FCore.FSaveFileCompressed);
+    // Kept in case the working copy fails to load after all (plain: quicker to make).
+    const QByteArray previous = FStore->SaveToBuffer(false);
+    const bool compressed = FCore.FSaveFileCompressed;
     // Colours chosen here and not yet saved stay the user's; the next save writes them.
     const bool ownPalettes = FUnjournalledChange;
     const QVector<TColor> colors = FCore.FColors;
@@ -537,9 +562,20 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     auto savedOnly = std::move(state.SavedOnly);
     state.SavedOnly.clear();
 
+    // The journals replaced on the way end without carrying anything: this road does.
+    TSyncBracket carrying([this] { FCarrying = true; }, [this] { FCarrying = false; });
     FCore.ActionNewExecute();
     NewDirWatchThread(fileName);
-    const bool loaded = FStore->LoadFrom(FDirWatchThread->GetWorkingFileName());
+    // A save made meanwhile is followed by the next step, from this one.
+    FDirWatchThread->SetWorkingDir(QString::number(target));
+    bool loaded = false;
+    try {
+        SyncState().EarlyWorkingCopy.StartParse(working, probe.Bytes, probe.File.Stamp);
+        loaded = FStore->LoadFrom(working, std::move(probe.File.Tree), probe.File.Compressed);
+    } catch (const std::exception &e) {
+        Log(QStringLiteral("Loading %1 failed: %2")
+                .arg(working, QString::fromLocal8Bit(e.what())));
+    }
     if (loaded) {
         FDirWatchThread->SetNeedReload(false);
         if (ColumnLayout(FCore) != columns)
@@ -555,6 +591,12 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
             if (auto event = EventOfRecord(record))
                 event->Apply(FCore);
         SyncLoadTransactions();
+        // The own diff file of the new generation tells a later opening that nothing of the
+        // generation left is waiting to be carried over, also when no event came of it.
+        if (!carried.empty()) {
+            HandOverJournalEvents();
+            FDirWatchThread->StoreCarried({});
+        }
         Log(QStringLiteral("Generation %1 follows %2; %3 own events journalled again (%4 not yet written)")
                 .arg(FDirWatchThread->WorkingDir(), previousGeneration, QString::number(carried.size()),
                      QString::number(carried.size() - written)));
@@ -568,6 +610,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         FDirWatchThread->SetWorkingDir(previousGeneration);
         if (copy.open() && copy.write(previous) == previous.size() && copy.flush())
             FStore->LoadFrom(copy.fileName());
+        FCore.FSaveFileCompressed = compressed;
         FCore.FLastFreeID = std::max(FCore.FLastFreeID, lastFreeID);
         // The unwritten ones back into the journal, unapplied: the restored document holds
         // them already, and the written ones are still in the old generation's files.
@@ -577,15 +620,15 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         SyncState().NextReloadTry = Now() + 2.0 / 86400.0;
         SyncState().SavedOnly = std::move(savedOnly);
     }
+    carrying.Close();
     if (ownPalettes)
         NoteUnjournalledChange();
-    FCore.Window().SetBusyCursor(false);
-    FCore.EndUpdate();
+    busy.Close();
+    update.Close();
     if (tab < FCore.GroupTabCaptions().size())
         FCore.SelectGroupTab(tab);
     if (OnLoadFileIni)
         OnLoadFileIni();
-    if (OnAfterReload)
-        OnAfterReload();
+    reload.Close();
     return loaded;
 }

@@ -106,8 +106,7 @@ bool TDocumentSync::SaveGeneration(const QString &fileName, QString &error, bool
             error = ErrorText(e);
             if (errorCode)
                 *errorCode = e.Code;
-            if (e.Code == EACCES || e.Code == EPERM || e.Code == EROFS)
-                FRefusedFolder = e.SharedFolder;
+            FRefusedFolder = e.SharedFolder;
             break;
         } catch (const std::exception &e) {
             error = ErrorText(e);
@@ -153,7 +152,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
         // The scan may not have reported a newer generation yet: a save looks itself.
         TSyncState &state = SyncState();
         state.NewerGeneration = std::max(state.NewerGeneration, FDirWatchThread->NewestGeneration());
-        FollowOtherSaves();
+        FollowOtherSaves(true);
         CatchUp();
         prepare();
     }
@@ -169,12 +168,8 @@ bool TDocumentSync::DoSave(const QString &fileName)
 
     // Another save of this generation may still win over this one: then only what reached a
     // diff file is journalled again. What cannot be written now is kept aside below.
-    ForceStorePending();
-    std::vector<TDiffRecord> unwritten;
-    for (const auto &event : journal.HandedOverEvents())
-        unwritten.push_back(RecordOfEvent(*event));
-    for (const auto &event : journal.PendingEvents())
-        unwritten.push_back(RecordOfEvent(*event));
+    WritePendingNow();
+    std::vector<TDiffRecord> unwritten = UnwrittenRecords();
 
     // The next generation belongs to this save alone once its folder is made.
     QString error;
@@ -241,6 +236,7 @@ bool TDocumentSync::DoSave(const QString &fileName)
     journal.SetNeedReload(false);
     journal.SetChanged(false);
     FUnjournalledChange = false;
+    FEventsLeftBehind = false;
     ClearHistory();
     return true;
 }

@@ -27,6 +27,7 @@
 #include "sync/WorkingFolder.h"
 #include "sync/DocumentSyncState.h"
 #include "sync/XMLFile.h"
+#include "sync/SyncBracket.h"
 
 namespace {
 
@@ -262,8 +263,13 @@ void TDocumentSync::LoadPending()
             waiting += std::max<qint64>(0, qint64(getIndex(diff)) - file.LastIndex);
     }
     const bool bracket = waiting > 200 && !FCore.IsUpdating();
-    if (bracket)
-        FCore.BeginUpdate(QString());
+    TSyncBracket update([&] {
+        if (bracket)
+            FCore.BeginUpdate(QString());
+    }, [this, bracket] {
+        if (bracket)
+            FCore.EndUpdate();
+    });
     // Every changed file at once: the events of all of them in the order they were made.
     std::vector<TDiffSource> sources;
     for (auto &[path, file] : state.Files) {
@@ -274,10 +280,8 @@ void TDocumentSync::LoadPending()
             sources.push_back(TDiffSource{diff, &file.LastIndex});
     }
     LoadDiffElements(sources);
-    if (bracket) {
+    if (bracket)
         SolveConflicts();
-        FCore.EndUpdate();
-    }
 }
 
 void TDocumentSync::SolveConflicts()

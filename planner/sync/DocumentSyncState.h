@@ -114,6 +114,8 @@ struct TDocumentSync::TSyncState
     QString ProtectionShown;
     // The working copy read beside the loading of the document, for the first scan.
     TEarlyFileRead EarlyWorkingCopy;
+    // The working copy of the newer generation to move to, read before the move.
+    TEarlyFileRead NewerWorkingCopy;
     // Own events no diff file holds, only the working copy of the generation an own save
     // made; kept across generations of the document until a move shows whether the
     // generation followed is built on that one.

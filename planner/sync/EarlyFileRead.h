@@ -19,8 +19,15 @@ public:
     TEarlyFileRead &operator=(const TEarlyFileRead &) = delete;
     ~TEarlyFileRead();
 
-    // Starts reading `path`; an earlier read not taken is dropped.
+    // Starts reading `path` (a working copy: through the share's cache); an earlier read not
+    // taken is dropped.
     void Start(const QString &path);
+    // Starts parsing the bytes read from `path` before, as a read of it.
+    void StartParse(const QString &path, const QByteArray &bytes, const TFileStamp &stamp);
+    // A read of `path` was started and has not been taken.
+    bool Started(const QString &path) const { return FRead.valid() && path == FPath; }
+    // That read is over: Take does not wait.
+    bool Ready() const;
     // The read of `path`, when one was started for it and not dropped: waits for its end.
     // Nothing for another path (that read is dropped too).
     struct TRead
@@ -28,12 +35,16 @@ public:
         TWatcherThread::TReadResult Result = TWatcherThread::rrMissing;
         TScannedFile File;
         QString Reason;
+        QByteArray Bytes; // the file as read
     };
     std::optional<TRead> Take(const QString &path);
     // Drops a read not taken (waits for its thread).
     void Drop();
 
 private:
+    template<typename Read>
+    void Run(const QString &path, Read read);
+
     QString FPath;
     std::future<TRead> FRead;
 };

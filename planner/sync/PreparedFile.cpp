@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include "sync/WorkingFolder.h"
+
 TPreparedFile::TPreparedFile(const QString &fileName)
     : FFileName(fileName), FFile(fileName)
 {
@@ -18,11 +20,14 @@ TPreparedFile::~TPreparedFile() = default; // an uncommitted temporary file remo
 
 bool TPreparedFile::Prepare(const QByteArray &bytes)
 {
-    const QString folder = QFileInfo(FFileName).absolutePath();
+    const QString folder = QFileInfo(FFile.Target()).absolutePath();
     if (!FFileName.isEmpty() && !QDir().mkpath(folder)) {
         FPrepared = false;
-        FError = QStringLiteral("Cannot write \"%1\": the folder cannot be made").arg(FFileName);
-        FErrorCode = 0;
+        QString where;
+        FErrorCode = FolderWriteError(folder, &where);
+        FError = QStringLiteral("Cannot write \"%1\": %2")
+                     .arg(FFileName, FErrorCode != 0 ? FileProblemText(FErrorCode, where, fuWrite)
+                                                     : QStringLiteral("the folder cannot be made"));
         return false;
     }
     FPrepared = FFile.Prepare(bytes);
@@ -38,7 +43,8 @@ bool TPreparedFile::Commit(const TTrashFunction &trash)
             FError = QStringLiteral("Cannot write \"%1\": nothing prepared").arg(FFileName);
         return false;
     }
-    const QFileInfo target(FFileName);
+    // Through a link, the file it names is the one replaced.
+    const QFileInfo target(FFile.Target());
     const QString folder = target.absolutePath();
 
     // The previous version stays reachable under a second name until the new one stands.
@@ -49,8 +55,8 @@ bool TPreparedFile::Commit(const TTrashFunction &trash)
                                                + HoldFolderMarker() + QStringLiteral("XXXXXX"));
         if (hold->isValid()) {
             held = hold->path() + QLatin1Char('/') + target.fileName();
-            if (::link(QFile::encodeName(FFileName).constData(), QFile::encodeName(held).constData()) != 0
-                && !QFile::copy(FFileName, held))
+            if (::link(QFile::encodeName(target.filePath()).constData(), QFile::encodeName(held).constData()) != 0
+                && !QFile::copy(target.filePath(), held))
                 held.clear();
         }
     }

@@ -16,6 +16,8 @@
 #include "Log.h"
 #include "sync/WorkingFolder.h"
 
+#include <fcntl.h>
+
 namespace {
 
 int MaxChildIndex(const TXMLNode &diff)
@@ -24,6 +26,36 @@ int MaxChildIndex(const TXMLNode &diff)
     for (const auto &child : diff.Nodes())
         highest = std::max(highest, TXMLAttribute::ToIntOf(child->namedAttribute(QStringLiteral("index")), -1));
     return highest;
+}
+
+// One diff file of a scan: its stamp, and the file when it is read.
+struct TLook
+{
+    TLook(const QString &name, bool probed) : Name(name), Probed(probed) {}
+
+    QString Name;
+    bool Probed = false; // asked for by name: it may not be there
+    TFileStamp Seen;
+    TWatcherThread::TReadResult Read = TWatcherThread::rrMissing;
+    TScannedFile File;
+    QString Reason;
+};
+
+// Runs `work` on every item, on up to eight threads at once (this one among them).
+template<typename Item, typename Work>
+void InParallel(std::vector<Item> &items, Work work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto run = [&] {
+        for (std::size_t i = next++; i < items.size(); i = next++)
+            work(items[i]);
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t n = 1; n < std::min<std::size_t>(items.size(), 8); ++n)
+        helpers.emplace_back(run);
+    run();
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 } // namespace
@@ -85,7 +117,8 @@ quint64 TWatcherThread::ScansStarted()
     return ScansMade.load();
 }
 
-TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TScannedFile &file, QString &reason)
+TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TScannedFile &file, QString &reason,
+                                                        TReadWay way, QByteArray *read)
 {
     ++FilesAsked;
     QFile source(path);
@@ -100,12 +133,15 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
     // One read of the whole file: writers replace it by renaming, so this is one version. A
     // share's client may still hold the version before: read past it.
     QByteArray bytes;
-    if (ReadsBesideTheClient(source.handle())) {
-        const bool read = ReadFromServer(source.handle(), bytes, reason);
+    if (way == rwFresh && ReadsBesideTheClient(source.handle())) {
+        const bool done = ReadFromServer(source.handle(), bytes, reason);
         source.close();
-        if (!read)
+        if (!done)
             return rrIncomplete;
     } else {
+        // Read-ahead as wide as the system allows: a share answers it in requests under way
+        // at once.
+        ::posix_fadvise(source.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
         bytes = source.readAll();
         if (source.error() != QFileDevice::NoError) {
             reason = source.errorString();
@@ -113,13 +149,23 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
         }
         source.close();
     }
+    if (read)
+        *read = bytes;
+    return ParseXMLFile(path, std::move(bytes), stamp, file, reason);
+}
 
+TWatcherThread::TReadResult TWatcherThread::ParseXMLFile(const QString &path, QByteArray bytes,
+                                                         const TFileStamp &stamp, TScannedFile &file,
+                                                         QString &reason)
+{
     auto tree = std::make_unique<TXMLTree>();
+    bool compressed = false;
     if (bytes.isEmpty()) {
         // Nothing written yet: no events.
         tree->setText(QStringLiteral("<document><setup /><data /><diff index=\"0\" /></document>"));
     } else {
-        if (!TLZR::hasMagic(bytes)) {
+        compressed = TLZR::hasMagic(bytes);
+        if (!compressed) {
             // A plain file cut short may still parse into a smaller tree: take it only when
             // it ends as every writer ends it.
             const QByteArray tail = bytes.right(64).trimmed();
@@ -149,6 +195,7 @@ TWatcherThread::TReadResult TWatcherThread::ReadXMLFile(const QString &path, TSc
     file.Path = path;
     file.Stamp = stamp;
     file.Tree = std::move(tree);
+    file.Compressed = compressed;
     return rrRead;
 }
 
@@ -169,7 +216,8 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
     if (input.ReadWorkingCopy) {
         auto file = std::make_unique<TScannedFile>();
         QString reason;
-        const TReadResult read = ReadXMLFile(input.WorkingCopy, *file, reason);
+        // Written once, never again: through the share's cache.
+        const TReadResult read = ReadXMLFile(input.WorkingCopy, *file, reason, rwCached);
         if (read == rrRead)
             result.WorkingCopy = std::move(file);
         else if (read == rrIncomplete)
@@ -217,45 +265,49 @@ TScanResult TWatcherThread::Scan(const TScanInput &input, const std::atomic<bool
         if (rec.Name.endsWith(QStringLiteral(".diff")))
             names.append(rec.Name);
     });
-    // The diff file a present user starts in a generation may be listed late as well. Its
-    // stamp is taken once: opening a file on a share is a round trip.
-    QHash<QString, TFileStamp> stamped;
-    for (const QString &user : std::as_const(present)) {
-        const QString name = user + QStringLiteral(".1.diff");
-        if (names.contains(name) || input.WorkingDir + name == ownDiffFile)
-            continue;
-        const TFileStamp stamp = FreshFileStamp(input.WorkingDir + name);
-        if (stamp.Size >= 0) {
-            names.append(name);
-            stamped.insert(name, stamp);
-        }
-    }
+    // The diff file a present user starts in a generation may be listed late as well: looked
+    // for by its name.
+    std::vector<TLook> looks;
     for (const QString &name : std::as_const(names)) {
         result.AnyDiff = true;
-        if (halted())
-            return result;
-        const QString path = input.WorkingDir + name;
-        if (path == ownDiffFile)
-            continue;
+        if (input.WorkingDir + name != ownDiffFile)
+            looks.emplace_back(name, false);
+    }
+    for (const QString &user : std::as_const(present)) {
+        const QString name = user + QStringLiteral(".1.diff");
+        if (!names.contains(name) && input.WorkingDir + name != ownDiffFile)
+            looks.emplace_back(name, true);
+    }
+    // A share answers each look a round trip later: the files are looked at, and read when
+    // they changed, several at once.
+    InParallel(looks, [&](TLook &look) {
+        if (halt.load(std::memory_order_relaxed))
+            return;
+        const QString path = input.WorkingDir + look.Name;
         // Read again whenever the file is another version: the same size is no sign that
         // nothing changed. The stamp is taken with the file open, as a share may answer
         // from a stale cache otherwise.
-        const auto early = stamped.constFind(name);
-        const TFileStamp seen = early != stamped.constEnd() ? *early : FreshFileStamp(path);
+        look.Seen = FreshFileStamp(path);
+        if (look.Seen.Size < 0 && look.Probed)
+            return;
         const auto known = input.KnownFiles.find(path);
-        if (known != input.KnownFiles.end() && known->second == seen)
-            continue;
-        TScannedFile file;
-        QString reason;
-        const TReadResult read = ReadXMLFile(path, file, reason);
-        if (read == rrRead) {
+        if (known != input.KnownFiles.end() && known->second == look.Seen)
+            return;
+        look.Read = ReadXMLFile(path, look.File, look.Reason);
+    });
+    for (TLook &look : looks) {
+        if (halted())
+            return result;
+        if (look.Probed && look.Seen.Size >= 0)
+            result.AnyDiff = true;
+        if (look.Read == rrRead) {
             // Kept as the stamp that made it read: the version read is that one or newer,
             // and a share may show the open file's own stamp as stale as the path's.
-            if (seen.Size >= 0)
-                file.Stamp = seen;
-            result.Files.push_back(std::move(file));
-        } else if (read == rrIncomplete) {
-            result.Skipped.push_back({path, seen.Size, reason});
+            if (look.Seen.Size >= 0)
+                look.File.Stamp = look.Seen;
+            result.Files.push_back(std::move(look.File));
+        } else if (look.Read == rrIncomplete) {
+            result.Skipped.push_back({input.WorkingDir + look.Name, look.Seen.Size, look.Reason});
         }
     }
 

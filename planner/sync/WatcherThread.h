@@ -47,6 +47,7 @@ struct TScannedFile
     QString Path;
     TFileStamp Stamp; // of the version read
     std::unique_ptr<TXMLTree> Tree;
+    bool Compressed = false; // it was written compressed
 };
 
 struct TScanResult
@@ -93,10 +94,20 @@ public:
     static TScanResult Scan(const TScanInput &input, const std::atomic<bool> &halt);
 
     enum TReadResult { rrRead, rrMissing, rrIncomplete };
+    // How a file is read on a share whose client caches what it shows (see FreshFileStamp):
+    // past the client, as the file server has it, for files that are rewritten under their
+    // names (diff files, lock copies); through the client's cache, in its larger read-ahead
+    // requests, for those written once and never again (working copies).
+    enum TReadWay { rwFresh, rwCached };
     // Reads a document or diff file whole: compressed or plain, and a plain one only when it
     // ends with its root element's closing tag; a diff element whose index runs ahead of its
-    // events is incomplete too. On rrIncomplete, `reason` says why.
-    static TReadResult ReadXMLFile(const QString &path, TScannedFile &file, QString &reason);
+    // events is incomplete too. On rrIncomplete, `reason` says why. `bytes`, when given,
+    // gets the file's bytes as read.
+    static TReadResult ReadXMLFile(const QString &path, TScannedFile &file, QString &reason, TReadWay way = rwFresh,
+                                   QByteArray *bytes = nullptr);
+    // Parses bytes read from `path` before (see ReadXMLFile).
+    static TReadResult ParseXMLFile(const QString &path, QByteArray bytes, const TFileStamp &stamp,
+                                    TScannedFile &file, QString &reason);
     // How many files ReadXMLFile was asked for so far; tests measure the idle work with it.
     static quint64 FilesRead();
     // How many scans started so far (in this process).

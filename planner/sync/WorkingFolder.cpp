@@ -218,18 +218,21 @@ bool ReadDirect(int fd, qint64 limit, QByteArray &bytes, int &error)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
-    // O_DIRECT wants aligned buffers, offsets and lengths.
+    // O_DIRECT wants aligned buffers, offsets and lengths. Large requests: a share's client
+    // splits them into many requests to the server that are under way at once.
     constexpr qint64 Align = 4096;
-    constexpr qint64 Block = 1 << 16;
+    constexpr qint64 Block = 1 << 20;
+    // A head needs no more than itself.
+    const qint64 room = limit < 0 ? Block : std::min(Block, (limit + Align - 1) / Align * Align);
     void *buffer = nullptr;
-    if (::posix_memalign(&buffer, Align, Block) != 0) {
+    if (::posix_memalign(&buffer, Align, std::size_t(room)) != 0) {
         error = ENOMEM;
         return false;
     }
     bytes.clear();
     bool ok = true;
     while (limit < 0 || bytes.size() < limit) {
-        const qint64 wanted = limit < 0 ? Block : std::min(Block, (limit - bytes.size() + Align - 1) / Align * Align);
+        const qint64 wanted = limit < 0 ? room : std::min(room, (limit - bytes.size() + Align - 1) / Align * Align);
         const ssize_t got = ::pread(fd, buffer, std::size_t(wanted), off_t(bytes.size()));
         if (got < 0 && errno == EINTR)
             continue;
@@ -521,14 +524,71 @@ bool ListDirectories(const QString &folder, const QString &mask, const TListFile
 
 // ---- folders several users share
 
-void InheritGroupWrite(const QString &folder)
+namespace {
+
+// Gives the entry `name` of the folder open as `parent`, just made by this user, the group's
+// write bit; a link put in its place is not followed, and an entry that is not this user's
+// own folder (one another member made there meanwhile) is left alone.
+void ShareMadeFolder(int parent, const QByteArray &name)
 {
-    const QString clean = QDir::cleanPath(folder);
-    const int fd = ::open(QFile::encodeName(clean).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return;
-    platform::shareWithFolderGroup(fd, QFileInfo(clean).absolutePath());
+    platform::shareWithFolderGroup(fd, parent);
     ::close(fd);
+}
+
+// The folder above `path` open for the *at calls, and the entry's name; -1 (errno set) when
+// the folder cannot be opened.
+int OpenParent(const QString &path, QByteArray &name)
+{
+    const QFileInfo info(QDir::cleanPath(path));
+    name = QFile::encodeName(info.fileName());
+    return ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Writes a small file into `folder` and syncs it, then removes it: what a write there meets
+// now (a full disk, a used-up quota). 0 when it went through.
+int ProbeWrite(const QString &folder)
+{
+    QString probe;
+    const int fd = platform::createTemporaryFor(QDir(folder).filePath(QStringLiteral("write-probe")), probe);
+    if (fd < 0)
+        return errno == EEXIST ? 0 : errno;
+    const QByteArray block(4096, 'p');
+    int error = 0;
+    if (::write(fd, block.constData(), size_t(block.size())) != block.size() || ::fsync(fd) != 0)
+        error = errno != 0 ? errno : EIO;
+    ::close(fd);
+    ::unlink(QFile::encodeName(probe).constData());
+    return error;
+}
+
+} // namespace
+
+int MakeSharedFolderEntry(const QString &folder)
+{
+    QByteArray name;
+    const int parent = OpenParent(folder, name);
+    if (parent < 0)
+        return errno;
+    int result = 0;
+    if (::mkdirat(parent, name.constData(), 0777) == 0)
+        ShareMadeFolder(parent, name);
+    else
+        result = errno;
+    ::close(parent);
+    return result;
+}
+
+void InheritGroupWrite(const QString &folder)
+{
+    QByteArray name;
+    const int parent = OpenParent(folder, name);
+    if (parent < 0)
+        return;
+    ShareMadeFolder(parent, name);
+    ::close(parent);
 }
 
 bool MakeSharedFolder(const QString &folder, QString *error)
@@ -541,15 +601,16 @@ bool MakeSharedFolder(const QString &folder, QString *error)
         missing.prepend(part);
     }
     for (const QString &part : std::as_const(missing)) {
-        if (::mkdir(QFile::encodeName(part).constData(), 0777) != 0 && errno != EEXIST) {
-            if (error)
-                *error = FolderWriteProblem(part);
-            if (error && error->isEmpty())
-                *error = QStringLiteral("the folder \"%1\" cannot be made: %2")
-                             .arg(part, platform::systemErrorText(errno));
+        const int code = MakeSharedFolderEntry(part);
+        if (code != 0 && code != EEXIST) {
+            if (error) {
+                QString where;
+                const int found = FolderWriteError(part, &where);
+                *error = found != 0 ? FileProblemText(found, where, fuWrite)
+                                    : FileProblemText(code, QFileInfo(part).absolutePath(), fuWrite);
+            }
             return false;
         }
-        InheritGroupWrite(part);
     }
     if (QFileInfo(clean).isDir())
         return true;
@@ -570,7 +631,8 @@ int FolderWriteError(const QString &folder, QString *where)
         return ENOTDIR;
     const QByteArray path = QFile::encodeName(part);
     struct statvfs disk;
-    if (::statvfs(path.constData(), &disk) == 0 && (disk.f_flag & ST_RDONLY) != 0)
+    const bool known = ::statvfs(path.constData(), &disk) == 0;
+    if (known && (disk.f_flag & ST_RDONLY) != 0)
         return EROFS;
     if (::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) != 0) {
         if (errno == EROFS)
@@ -578,22 +640,87 @@ int FolderWriteError(const QString &folder, QString *where)
         if (errno == EACCES || errno == EPERM)
             return EACCES;
     }
-    return 0;
+    // Root may use the blocks kept back for it.
+    if (known && (::geteuid() == 0 ? disk.f_bfree : disk.f_bavail) == 0)
+        return ENOSPC;
+    return blocker.isDir() ? ProbeWrite(part) : 0;
 }
 
 QString FolderWriteProblem(const QString &folder)
 {
     QString where;
-    switch (FolderWriteError(folder, &where)) {
-    case ENOTDIR:
-        return QStringLiteral("\"%1\" is a file, not a folder").arg(where);
-    case EROFS:
-        return QStringLiteral("the disk of the folder \"%1\" is read-only").arg(where);
-    case EACCES:
-        return QStringLiteral("the folder \"%1\" is not writable for the user %2").arg(where, platform::loginName());
-    default:
+    const int code = FolderWriteError(folder, &where);
+    return code == 0 ? QString() : FileProblemText(code, where, fuWrite);
+}
+
+QString FileProblemText(int code, const QString &where, TFileUse use)
+{
+    const QString path = QDir::toNativeSeparators(QDir::cleanPath(where));
+    const QString user = platform::loginName();
+    const QFileInfo entry(where);
+    switch (code) {
+    case 0:
         return QString();
+    case ENOTDIR:
+        return QStringLiteral("\"%1\" is a file, not a folder").arg(path);
+    case EISDIR:
+        return QStringLiteral("\"%1\" is a folder, not a file").arg(path);
+    case EROFS:
+        return QStringLiteral("the disk of the folder \"%1\" is read-only").arg(path);
+    case ENOSPC:
+        return QStringLiteral("the disk of the folder \"%1\" is full").arg(path);
+    case EDQUOT:
+        return QStringLiteral("the disk quota of the user %2 is used up in the folder \"%1\"").arg(path, user);
+    case EFBIG:
+        return QStringLiteral("the file is too large for the disk of the folder \"%1\"").arg(path);
+    case EACCES:
+    case EPERM:
+        if (use == fuRead)
+            return (entry.isDir() ? QStringLiteral("the folder \"%1\" is not readable for the user %2")
+                                  : QStringLiteral("the file \"%1\" is not readable for the user %2"))
+                .arg(path, user);
+        return (entry.isFile() ? QStringLiteral("the file \"%1\" is not writable for the user %2")
+                               : QStringLiteral("the folder \"%1\" is not writable for the user %2"))
+            .arg(path, user);
+    case ENOENT:
+        return (use == fuRead ? QStringLiteral("the file \"%1\" does not exist")
+                              : QStringLiteral("the folder \"%1\" does not exist"))
+            .arg(path);
+    case ENAMETOOLONG:
+        return QStringLiteral("the name \"%1\" is too long").arg(path);
+    case ELOOP:
+        return QStringLiteral("the symbolic links of \"%1\" lead in a circle").arg(path);
+    default:
+        return QStringLiteral("\"%1\": %2").arg(path, platform::systemErrorText(code));
     }
+}
+
+int FileReadError(const QString &fileName, QString *where)
+{
+    if (where)
+        *where = fileName;
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        // A folder on the way that may not be entered is what stands in the way then.
+        if (error == EACCES && where) {
+            QStringList folders;
+            for (QString part = QFileInfo(fileName).absolutePath(); QFileInfo(part).absolutePath() != part;
+                 part = QFileInfo(part).absolutePath())
+                folders.prepend(part);
+            for (const QString &folder : std::as_const(folders))
+                if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), X_OK, AT_EACCESS) != 0) {
+                    *where = folder;
+                    break;
+                }
+        }
+        return error;
+    }
+    struct stat info;
+    const int error = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) ? EISDIR : 0;
+    ::close(fd);
+    return error;
 }
 
 void Touch(const QString &name)

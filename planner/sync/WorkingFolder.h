@@ -147,16 +147,35 @@ bool ParseGenerationName(const QString &name, qint64 &number);
 // setgid, so that the group passes down too) stays writable for every member. False when the
 // folder cannot be made; `error` (when given) then says why, as FolderWriteProblem does.
 bool MakeSharedFolder(const QString &folder, QString *error = nullptr);
+// Makes the one folder `folder` (its parent must exist) as MakeSharedFolder does: 0 when it
+// was made here, else the system's error number (EEXIST: something of that name is there).
+// The bit goes to the folder made, never through a link or to an entry someone else put in
+// its place meanwhile.
+int MakeSharedFolderEntry(const QString &folder);
 // Gives a folder made by this user the group write bit of its parent folder, for that
-// folder's group alone (see platform::shareWithFolderGroup).
+// folder's group alone (see platform::shareWithFolderGroup). A symbolic link in its place is
+// not followed.
 void InheritGroupWrite(const QString &folder);
 // What keeps this user from writing into `folder` (or, when it does not exist, into the nearest
 // folder above it that does): EROFS for a read-only disk, EACCES for no write permission,
-// ENOTDIR for a file standing where a folder belongs; 0 when nothing of that kind stands in
-// the way. `where` (when given) gets the folder or file found in the way.
+// ENOTDIR for a file standing where a folder belongs, ENOSPC for a full disk, EDQUOT for a
+// used-up quota (and whatever else a small probe file written there meets); 0 when nothing
+// stands in the way. `where` (when given) gets the folder or file found in the way.
 int FolderWriteError(const QString &folder, QString *where = nullptr);
 // The same worded for the user; empty when nothing stands in the way.
 QString FolderWriteProblem(const QString &folder);
+
+// What a failed use of a file or folder comes down to, worded for the user as a clause
+// ("the disk of the folder "/p" is full"): the one wording of a system's error number for
+// every road that reads or writes documents, the shared folder and its locks. `where` is the
+// file or folder the failure met (for a write: the folder it went into, or the entry in the
+// way); `use` whether it was read or written.
+enum TFileUse { fuRead, fuWrite };
+QString FileProblemText(int code, const QString &where, TFileUse use);
+// Why `fileName` cannot be read: 0 when it can be opened for reading, else the system's error
+// number (EISDIR for a folder). `where` (when given) gets the file, or the folder on its way
+// that may not be entered.
+int FileReadError(const QString &fileName, QString *where = nullptr);
 
 // Sets the file's write time to now, creating it empty when missing. Failures are logged.
 void Touch(const QString &name);

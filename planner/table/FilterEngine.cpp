@@ -159,8 +159,14 @@ bool TFilterEngine::Passes(const TNodeData *node, const std::vector<TColumnTest>
 
 void TFilterEngine::CB_FilterNode(TNodeData *node)
 {
-    if (node)
-        SetFiltered(node, !NodePasses(node));
+    if (!node || !node->VNode || !node->VNodeTable)
+        return;
+    const bool shown = node->VNodeTable->IsVisible(node->VNode);
+    SetFiltered(node, !NodePasses(node));
+    // The status bar counts the rows shown: a row that came or went is counted at once, not
+    // only after the next filter run.
+    if (node->VNodeTable->IsVisible(node->VNode) != shown)
+        FCore.RequestStatusBarUpdate();
 }
 
 void TFilterEngine::SetFiltered(TNodeData *node, bool filtered)

@@ -24,6 +24,7 @@
 #include "InstanceLink.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/MessageQueue.h"
 #include "core/UndoRedo.h"
 #include "core/ViewRefresh.h"
 #include "editor/PropertyEditor.h"
@@ -141,7 +142,7 @@ void TMainForm::MakeAction(QAction *&action, const char *name, const QString &ca
 
 void TMainForm::CreateActions()
 {
-    MakeAction(ActionNew, "ActionNew", "&New", &TMainForm::ActionNewExecute, QKeySequence::New);
+    MakeAction(ActionNew, "ActionNew", "&New", &TMainForm::ActionNewClick, QKeySequence::New);
     MakeAction(ActionOpen, "ActionOpen", "&Open...", &TMainForm::ActionOpenExecute, QKeySequence::Open);
     MakeAction(ActionSave, "ActionSave", "&Save", &TMainForm::ActionSaveExecute, QKeySequence::Save);
     MakeAction(ActionSaveAs, "ActionSaveAs", "Save &As...", &TMainForm::ActionSaveAsExecute);
@@ -277,6 +278,14 @@ void TMainForm::ActionNewExecute()
     AutoFitColumns();
 }
 
+void TMainForm::ActionNewClick()
+{
+    // This document goes: a typed date goes with the other changes.
+    ApplyTypedDate();
+    if (File().MayCloseDocument())
+        ActionNewExecute();
+}
+
 bool TMainForm::ActivateOtherInstance(const QString &fileName)
 {
     return InstanceMenu().ActivateOtherInstance(fileName);
@@ -345,7 +354,10 @@ void TMainForm::ActionCloseExecute()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    ApplyTypedDate();
+    // A date typed into the editor goes with the document's other changes, or is named as
+    // not written before the window goes.
+    if (FEditor)
+        FEditor->SettleTypedDates(true);
     if (!File().FormClose()) {
         event->ignore();
         return;
@@ -355,6 +367,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
         showNormal();
     SaveFileIni();
     SaveIni();
+    // Nothing said after the window went may keep the program running.
+    FCore->Messages().Close();
     event->accept();
 }
 

@@ -68,7 +68,11 @@ public:
     TDocumentSync &Sync() const { return *FSync; }
     TDocumentFile &File() const { return *FFile; }
 
+    // A new empty document, whatever the current one holds (the start, the roads that
+    // replace a document after asking).
     void ActionNewExecute();
+    // File > New: the current document goes only as closing lets it (asked like Close and Open).
+    void ActionNewClick();
     // Opens a document; failures are logged (the user has seen their message).
     void Open(const QString &fileName);
     void ActionOpenExecute();
@@ -272,6 +276,8 @@ public:
     void ActionPrintTimechartExecute();
     void ActionPrintListExecute();
     void ActionPrinterSetupExecute();
+    // The printer set-up dialog; true when it was confirmed.
+    bool PrinterSetup();
     // The print commands are enabled while the task table has rows.
     void ActionPrintUpdate();
     // The print options kept between printouts (the per-user settings store them).

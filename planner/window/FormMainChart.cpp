@@ -18,6 +18,7 @@
 #include "chart/TimeChartView.h"
 #include "exchange/RowClipboard.h"
 #include "table/OverlapSolver.h"
+#include "table/TableCommands.h"
 
 void TMainForm::CreateTimeChart()
 {
@@ -51,6 +52,10 @@ void TMainForm::CreateTimeChart()
         return TabControl1->isVisible() && TabControl1->rect().contains(TabControl1->mapFromGlobal(global));
     };
     TimeChartMouse->OnPopupMenu = [this](QPoint global, bool pointerOnBar) { TimeChartPopup(global, pointerOnBar); };
+    TimeChartMouse->OnFitColumns = [this](TWhichTable table) {
+        if (FTableCommands)
+            FTableCommands->AutoFitColumns(table);
+    };
 }
 
 void TMainForm::CreateChartMenu()

@@ -17,18 +17,6 @@
 #include "dialogs/PrintTarget.h"
 #include "dialogs/PrintTimeChartDialog.h"
 
-namespace {
-
-// The recorder tells of every page going out ("Drucke Seite n von m"); once the print command
-// is over, the bar shows the counts again instead of the last page. A failure stays a while.
-void EndPrintProgress(QStatusBar *bar)
-{
-    if (bar->currentMessage().startsWith(QLatin1String("Drucke Seite ")))
-        bar->clearMessage();
-}
-
-} // namespace
-
 void TMainForm::CreatePrintActions(QMenu *file)
 {
     MakeAction(ActionPrintTimechart, "ActionPrintTimechart", "Print Timechart...", &TMainForm::ActionPrintTimechartExecute);
@@ -41,6 +29,9 @@ void TMainForm::CreatePrintActions(QMenu *file)
     FPrintPreview = new TPrintPreviewDialog(this);
     // Progress and failures of printing show in the status bar for a while.
     connect(FPrintPreview, &TPrintPreviewDialog::OnChange, this, &TMainForm::ShowStatusMessage);
+    // Once a job went out, the bar shows the counts again instead of its last page; a failure
+    // (no job ended) stays a while.
+    connect(FPrintPreview, &TPrintPreviewDialog::JobPrinted, statusBar(), &QStatusBar::clearMessage);
     OnPrinterSetupDialog = [this](QPrinter &printer) {
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(Translate(QStringLiteral("Printer setup")));
@@ -72,7 +63,7 @@ TPrintTimeChartDialog *TMainForm::PrintTimeChartDialog()
 {
     if (!FPrintTimeChartDialog) {
         FPrintTimeChartDialog = new TPrintTimeChartDialog(*TimeChartView, Sync(), *FPrintPreview, this);
-        FPrintTimeChartDialog->OnPrinterSetup = [this] { ActionPrinterSetupExecute(); };
+        FPrintTimeChartDialog->OnPrinterSetup = [this] { return PrinterSetup(); };
     }
     return FPrintTimeChartDialog;
 }
@@ -81,7 +72,7 @@ TPrintListDialog *TMainForm::PrintListDialog()
 {
     if (!FPrintListDialog) {
         FPrintListDialog = new TPrintListDialog(*FCore, Sync(), *FPrintPreview, this);
-        FPrintListDialog->OnPrinterSetup = [this] { ActionPrinterSetupExecute(); };
+        FPrintListDialog->OnPrinterSetup = [this] { return PrinterSetup(); };
     }
     return FPrintListDialog;
 }
@@ -96,7 +87,6 @@ void TMainForm::ActionPrintTimechartExecute()
     dialog->SetOptions(FPrintOptions);
     if (dialog->exec() == QDialog::Accepted)
         FPrintOptions = dialog->Options(FPrintOptions);
-    EndPrintProgress(statusBar());
     TimeChartView->InvalidateTimeChart(true);
 }
 
@@ -110,18 +100,23 @@ void TMainForm::ActionPrintListExecute()
     dialog->SetOptions(FPrintOptions);
     if (dialog->exec() == QDialog::Accepted)
         FPrintOptions = dialog->Options(FPrintOptions);
-    EndPrintProgress(statusBar());
 }
 
 void TMainForm::ActionPrinterSetupExecute()
+{
+    PrinterSetup();
+}
+
+bool TMainForm::PrinterSetup()
 {
     // Without a printer the set-up offers the document's PDF file, not an empty name.
     FPrintPreview->ProposeOutputFile(TPrintTarget::ProposedPdfName(Sync()));
     QPrinter &printer = *FPrintPreview->Printer();
     if (!OnPrinterSetupDialog || !OnPrinterSetupDialog(printer))
-        return;
+        return false;
     // The recorder sets its orientation on the printer for every job: it keeps the chosen one.
     const auto orientation = printer.pageLayout().orientation();
     FPrintPreview->SetOrientation(orientation);
     FPrintOptions.Orientation = orientation == QPageLayout::Landscape ? 1 : 0;
+    return true;
 }

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -106,7 +107,81 @@ TEST(AtomicFile, ANewFileInAGroupsFolderIsThatGroupsToReplaceAndNoOtherGroups)
     EXPECT_EQ(written(0775), std::pair(mode_t(0644), ::getegid()));
     // A sticky folder lets nobody replace what another made.
     EXPECT_EQ(written(03775), std::pair(mode_t(0644), gid_t(47000)));
+    // A private umask is the user's choice: writing without reading would share nothing.
+    ::umask(077);
+    EXPECT_EQ(written(02775), std::pair(mode_t(0600), gid_t(47000)));
+    ::umask(027);
+    EXPECT_EQ(written(02775), std::pair(mode_t(0660), gid_t(47000)));
     ::umask(umask);
+}
+
+TEST(AtomicFile, WritesGoThroughSymbolicLinksAndLeaveThemInPlace)
+{
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    // Named as the system names it, links of the temporary folder's own path resolved.
+    const QDir dir(QFileInfo(temporary.path()).canonicalFilePath());
+    const QString real = dir.filePath(QStringLiteral("real"));
+    const QString links = dir.filePath(QStringLiteral("links"));
+    ASSERT_TRUE(QDir().mkpath(real));
+    ASSERT_TRUE(QDir().mkpath(links));
+    ASSERT_TRUE(QFile::link(real, dir.filePath(QStringLiteral("linked"))));
+    const auto symlink = [](const QString &target, const QString &at) {
+        return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()) == 0;
+    };
+    struct TCase
+    {
+        const char *name;
+        QString written; // the name written to
+        QString target;  // the file that must get the bytes
+        QStringList kept; // links that must stay links
+        std::function<bool()> make;
+    };
+    const QString file = real + QStringLiteral("/plan.zop");
+    std::vector<TCase> cases{
+        {"absolute", links + "/abs.zop", file, {links + "/abs.zop"}, [&] { return symlink(file, links + "/abs.zop"); }},
+        {"relative", links + "/rel.zop", file, {links + "/rel.zop"},
+         [&] { return symlink(QStringLiteral("../real/plan.zop"), links + "/rel.zop"); }},
+        {"chain", links + "/chain.zop", file, {links + "/chain.zop", links + "/abs2.zop"},
+         [&] { return symlink(file, links + "/abs2.zop") && symlink(QStringLiteral("abs2.zop"), links + "/chain.zop"); }},
+        // A relative link inside a folder reached through a link: relative to where it lies.
+        {"in a linked folder", dir.filePath("linked/inner.zop"), file, {real + "/inner.zop"},
+         [&] { return symlink(QStringLiteral("plan.zop"), real + "/inner.zop"); }},
+        {"to a file not there yet", links + "/new.zop", real + "/new.zop", {links + "/new.zop"},
+         [&] { return symlink(real + "/new.zop", links + "/new.zop"); }},
+    };
+    for (TCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(file);
+        ASSERT_TRUE(testsupport::writeFile(file, "old"));
+        ASSERT_TRUE(c.make());
+        QStringList targets;
+        for (const QString &link : c.kept)
+            targets.append(QFile::symLinkTarget(link));
+        const QByteArray bytes = QByteArray("new through ") + c.name;
+        QString error;
+        ASSERT_TRUE(platform::writeFileAtomically(c.written, bytes, &error)) << error.toStdString();
+        EXPECT_EQ(testsupport::readFile(c.target), bytes);
+        EXPECT_EQ(platform::resolvedFilePath(c.written), c.target);
+        for (int i = 0; i < c.kept.size(); ++i) {
+            EXPECT_TRUE(QFileInfo(c.kept[i]).isSymLink()) << c.kept[i].toStdString();
+            EXPECT_EQ(QFile::symLinkTarget(c.kept[i]), targets[i]);
+        }
+        // Rewritten once more, the same way, and nothing temporary is left anywhere.
+        ASSERT_TRUE(platform::writeFileAtomically(c.written, bytes + "!", &error)) << error.toStdString();
+        EXPECT_EQ(testsupport::readFile(c.target), bytes + "!");
+        for (const QString &folder : {real, links})
+            for (const QString &entry : Entries(folder))
+                EXPECT_FALSE(platform::isAtomicTemporaryName(entry)) << entry.toStdString();
+    }
+
+    // A loop of links names no file: nothing is written, the links stay.
+    ASSERT_TRUE(symlink(QStringLiteral("b.zop"), links + "/a.zop"));
+    ASSERT_TRUE(symlink(QStringLiteral("a.zop"), links + "/b.zop"));
+    platform::TAtomicFile loop(links + "/a.zop");
+    EXPECT_FALSE(loop.Prepare("x"));
+    EXPECT_EQ(loop.ErrorCode(), ELOOP);
+    EXPECT_TRUE(QFileInfo(links + "/a.zop").isSymLink());
 }
 
 TEST(AtomicFile, FailuresCarryTheSystemsReasonAndKeepTheOldFile)

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "DesktopPrograms.h"
@@ -62,4 +63,57 @@ TEST_F(DesktopProgramsTest, AnIndexCountsOnlyEntriesThatStillOfferThemselves)
     EXPECT_FALSE(platform::desktopHasProgramFor(book));
     ASSERT_TRUE(Write(system + QStringLiteral("/sheets.desktop"), "[Desktop Entry]\nMimeType=" + type + ";\n"));
     EXPECT_TRUE(platform::desktopHasProgramFor(book));
+}
+
+// An entry names a program only where it can start it: its TryExec program is installed (by
+// its path, or found on the search path) and the desktop running is one it is meant for; so
+// both where the entry offers itself for the type and where the user made it the default.
+TEST_F(DesktopProgramsTest, AnEntryCountsOnlyWhereItsProgramCanStart)
+{
+    const QString bin = dir.filePath(QStringLiteral("bin"));
+    const QString tool = bin + QStringLiteral("/sheets-tool");
+    ASSERT_TRUE(Write(tool, "#!/bin/sh\n"));
+    ASSERT_TRUE(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    const bool hadDesktop = qEnvironmentVariableIsSet("XDG_CURRENT_DESKTOP");
+    const QByteArray desktopBefore = qgetenv("XDG_CURRENT_DESKTOP");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (hadDesktop)
+            qputenv("XDG_CURRENT_DESKTOP", desktopBefore);
+        else
+            qunsetenv("XDG_CURRENT_DESKTOP");
+    });
+    qputenv("PATH", bin.toLocal8Bit() + ':' + path);
+    struct TCase
+    {
+        QByteArray keys;
+        const char *desktop;
+        bool counts;
+    };
+    const std::vector<TCase> cases = {
+        {"Exec=sheets %f\n", "GNOME", true},
+        {"TryExec=no-such-sheets-program\n", "GNOME", false},
+        {"TryExec=" + tool.toLocal8Bit() + "\n", "GNOME", true},
+        {"TryExec=sheets-tool\n", "GNOME", true},
+        {"TryExec=" + dir.filePath(QStringLiteral("gone/sheets")).toLocal8Bit() + "\n", "GNOME", false},
+        {"OnlyShowIn=KDE;\n", "GNOME", false},
+        {"OnlyShowIn=KDE;GNOME;\n", "ubuntu:GNOME", true},
+        {"OnlyShowIn=KDE;\n", "", false},
+        {"NotShowIn=GNOME;\n", "GNOME", false},
+        {"NotShowIn=GNOME;\n", "KDE", true},
+    };
+    const QString entry = desktop.ApplicationsFolder() + QStringLiteral("/sheets.desktop");
+    const QString list = desktop.ConfigFolder() + QStringLiteral("/mimeapps.list");
+    for (const bool chosen : {false, true}) {
+        for (const TCase &c : cases) {
+            SCOPED_TRACE((chosen ? "default of the user: " : "offered by the entry: ") + c.keys.toStdString() + " on "
+                         + c.desktop);
+            qputenv("XDG_CURRENT_DESKTOP", c.desktop);
+            const QByteArray offers = chosen ? QByteArray() : "MimeType=" + type + ";\n";
+            ASSERT_TRUE(Write(entry, "[Desktop Entry]\n" + c.keys + offers));
+            ASSERT_TRUE(Write(list, chosen ? "[Default Applications]\n" + type + "=sheets.desktop\n" : QByteArray()));
+            EXPECT_EQ(platform::desktopHasProgramFor(book), c.counts);
+        }
+    }
 }

@@ -6,6 +6,8 @@
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QWindow>
 
@@ -20,6 +22,16 @@ class ChartFollowTest : public ChartMouseTest
 protected:
     // Where the pointer is on the chart.
     QPoint Pointer() const { return view->TimeChart->mapFromGlobal(QCursor::pos()); }
+    // Four resources with the tasks, in two groups of two besides the first tab, in an
+    // active window.
+    void OpenPlanInTwoGroups(const std::vector<TTask> &tasks, const QString &first, const QString &second)
+    {
+        OpenPlan(4, tasks);
+        const QStringList positions = Core().Positiongroups(false, true);
+        Core().AddPositionGroup(first, CommaTextOf(positions.mid(0, 2)));
+        Core().AddPositionGroup(second, CommaTextOf(positions.mid(2, 2)));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
 };
 
 } // namespace
@@ -130,11 +142,7 @@ TEST_F(ChartFollowTest, ATableSelectionIsCentredAChartSelectionIsNot)
 // Redo take the whole drag.
 TEST_F(ChartFollowTest, ABarHeldOverAGroupTabGoesIntoThatGroupWithItsDate)
 {
-    OpenPlan(4, {{1, 10, 2}});
-    const QStringList positions = Core().Positiongroups(false, true);
-    Core().AddPositionGroup(QStringLiteral("Day"), CommaTextOf(positions.mid(0, 2)));
-    Core().AddPositionGroup(QStringLiteral("Night"), CommaTextOf(positions.mid(2, 2)));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_NO_FATAL_FAILURE(OpenPlanInTwoGroups({{1, 10, 2}}, QStringLiteral("Day"), QStringLiteral("Night")));
     const TTimeChartGeometry &g = view->Geometry();
     TNodeData *node = Tasks()[0];
     QWindow *window = form->windowHandle();
@@ -166,4 +174,75 @@ TEST_F(ChartFollowTest, ABarHeldOverAGroupTabGoesIntoThatGroupWithItsDate)
     form->ActionRedo->trigger();
     EXPECT_EQ(Core().GetData_(node, cnPosition), QStringLiteral("R03"));
     EXPECT_FALSE(Core().UndoStack().GetCanRedo());
+}
+
+// A bar below the "Team B" tab but far from the chart's middle, carried straight up over the
+// date rows to the tab, as a hand moves: the chart scrolls neither at the chart's top edge nor
+// over the date rows, the pointer stays where the hand puts it, and the bar lands in the group
+// with the date it had when the pointer left the rows.
+TEST_F(ChartFollowTest, ABarCarriedUpOverTheDateRowsKeepsTheChartThePointerAndItsDate)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenPlanInTwoGroups({{0, 10, 2}}, QStringLiteral("Team A"), QStringLiteral("Team B")));
+    const TTimeChartGeometry &g = view->Geometry();
+    TNodeData *node = Tasks()[0];
+    QWindow *window = form->windowHandle();
+    QTabBar *tabs = form->TabControl1;
+    const QPoint teamB = tabs->mapTo(form.get(), tabs->tabRect(2).center());
+    ASSERT_LT(teamB.y(), view->TimeChartCaption->mapTo(form.get(), QPoint()).y()) << "the tabs stand above the date rows";
+    // The bar's days under the tab.
+    const int tabX = view->TimeChart->mapFrom(form.get(), teamB).x();
+    ASSERT_GE(tabX, 0);
+    Core().SetStartOf(node, g.Start() + std::floor(double(tabX) / g.GetTimeChartColWidth()));
+    Settle();
+    const QRect bar = BarRect(node);
+    ASSERT_TRUE(bar.left() <= tabX && tabX <= bar.right());
+    ASSERT_GT(std::abs(bar.center().x() - view->TimeChart->width() / 2), view->TimeChart->width() / 4)
+        << "centred, the bar would move the chart";
+    const QPoint grab(teamB.x(), view->TimeChart->mapTo(form.get(), bar.center()).y());
+    // Where the hand is, the window system has the pointer.
+    const auto handAt = [&](QPoint at) {
+        QCursor::setPos(form->mapToGlobal(at));
+        QTest::mouseMove(window, at);
+    };
+    handAt(grab);
+    Settle();
+    QTest::mousePress(window, Qt::LeftButton, {}, grab);
+    ASSERT_EQ(mouse->State(), msMoveItem);
+    const TDateTime viewStart = g.Start();
+    const TDateTime start = Core().GetStartOf(node);
+
+    // Up a few pixels at a time, each step given the time a hand takes, so that any scroll
+    // the step started would run.
+    QStringList moved;
+    for (int y = grab.y() - 4; y > teamB.y(); y -= 4) {
+        const QPoint at(grab.x(), y);
+        handAt(at);
+        QElapsedTimer step;
+        step.start();
+        while (step.elapsed() < 40)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (g.Start() != viewStart || g.StartDestination() != viewStart)
+            moved << QStringLiteral("the chart scrolled at y %1").arg(y);
+        if (QCursor::pos() != form->mapToGlobal(at))
+            moved << QStringLiteral("the pointer was moved at y %1").arg(y);
+        if (Core().GetStartOf(node) != start)
+            moved << QStringLiteral("the bar moved in time at y %1").arg(y);
+    }
+    EXPECT_TRUE(moved.isEmpty()) << moved.join(QLatin1Char('\n')).toStdString();
+
+    // Held on "Team B", the bar goes into its first resource with its date.
+    handAt(teamB);
+    ASSERT_TRUE(userinput::WaitUntil([&] { return Core().GroupTabIndex() == 2; }));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, teamB);
+    EXPECT_EQ(g.Start(), viewStart);
+    EXPECT_EQ(Core().GetData_(node, cnPosition) + QLatin1Char(' ') + DateToStr(Core().GetStartOf(node)),
+              QStringLiteral("R03 ") + DateToStr(start));
+    // The status bar counts the row the table lists in the group.
+    ASSERT_EQ(form->StringTreeGrid1->VisibleCount(), 1u);
+    auto *group = form->statusBar()->findChild<QLabel *>(QStringLiteral("StatusPanel1"));
+    auto *filtered = form->statusBar()->findChild<QLabel *>(QStringLiteral("StatusPanel2"));
+    ASSERT_TRUE(group && filtered);
+    EXPECT_TRUE(userinput::WaitUntil([&] {
+        return group->text() == QStringLiteral("in Team B: 1") && filtered->text() == QStringLiteral("filtered: 1");
+    })) << (group->text() + QLatin1Char(' ') + filtered->text()).toStdString();
 }

@@ -2,6 +2,7 @@
 // band, scrolling by hand, the context menu, Escape and rows that vanish during a gesture.
 
 #include "planner/chart/ChartMouseTestSupport.h"
+#include "planner/UserInput.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -321,3 +322,35 @@ TEST_F(ChartMouseTest, ARowDeletedDuringAGestureEndsIt)
 }
 
 } // namespace
+
+// The first bar drawn into an empty table of a new document, in either table: its columns fit
+// as the program fits them, every caption whole beside the cells.
+TEST_F(ChartMouseTest, TheFirstBarDrawnIntoAnEmptyTableLeavesItsCaptionsWhole)
+{
+    for (TWhichTable table : {tbTable, tbExclude}) {
+        SCOPED_TRACE(table == tbTable ? "Tasks" : "Absent Days");
+        form = std::make_unique<TMainForm>();
+        form->resize(1000, 700);
+        form->show();
+        view = form->TimeChartView;
+        mouse = form->TimeChartMouse;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        view->SetTimeChartColWidth(20);
+        Settle();
+        TBaseTreeGrid *grid = Core().GetTable(table);
+        ASSERT_EQ(grid->RootNodeCount(), 0u);
+        // The window that asks for the table is answered with a click on that table's button.
+        bool asked = false;
+        userinput::WhenShown(form.get(), [this] { return static_cast<QWidget *>(&mouse->NewEntryDialog()); },
+                             [&](QWidget *) {
+                                 asked = true;
+                                 TNewEntryDialog &dialog = mouse->NewEntryDialog();
+                                 QPushButton *button = table == tbTable ? dialog.Button1 : dialog.Button2;
+                                 QTest::mouseClick(button, Qt::LeftButton);
+                             });
+        DragBar(view->Geometry().Start() + 3, 0, QPoint(3 * 20, 0));
+        ASSERT_TRUE(asked);
+        ASSERT_EQ(grid->RootNodeCount(), 1u);
+        EXPECT_EQ(userinput::CutCaptions(grid->Header()), QStringList());
+    }
+}

@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -267,3 +269,36 @@ TEST_F(ChartPictureTest, SaveGraphicsPreviewsNothingTooLarge)
 }
 
 } // namespace
+
+// The file dialog of "Save Graphics..." proposes the document's ".jpg" name under the filter of
+// ".jpg" files, so that the name and the files listed agree; the name typed is the one written.
+TEST_F(ChartPictureTest, TheSaveDialogsNameAndFilterAgree)
+{
+    OpenPlan(3, {{0, 2, 3}});
+    TSaveGraphics *save = form->SaveGraphics;
+    save->OnChooseFile = nullptr;
+    int shown = 0;
+    save->OnShowForm = [&](TForm1 &form1) {
+        ++shown;
+        return form1.redrawGraphics() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    QString filter;
+    QString name;
+    userinput::WhenShown(form.get(), [] { return qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); },
+                         [&](QWidget *window) {
+                             auto *dialog = static_cast<QFileDialog *>(window);
+                             filter = dialog->selectedNameFilter();
+                             auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                             ASSERT_TRUE(edit);
+                             name = edit->text();
+                             edit->setFocus();
+                             edit->selectAll();
+                             QTest::keyClicks(edit, QStringLiteral("chosen"));
+                             QTest::keyClick(edit, Qt::Key_Return);
+                         });
+    save->Grafikspeichern1->trigger();
+    EXPECT_EQ(filter, QStringLiteral("JPEG-Grafikdatei (*.jpg)"));
+    EXPECT_EQ(name, QStringLiteral("plan.jpg"));
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("chosen.jpg"))));
+}

@@ -5,6 +5,7 @@
 
 #include "planner/UserInput.h"
 #include "planner/chart/ChartMouseTestSupport.h"
+#include "planner/chart/PaletteTestSupport.h"
 #include "planner/sync/SharedWindowTest.h"
 #include "planner/window/WindowTestSupport.h"
 
@@ -62,23 +63,8 @@ TEST_F(ChartMouseTest, RightClickOnASwatchOpensThePickerBelowItAndNothingElse)
 
 namespace {
 
-// A right click on a swatch through the window, the picker answered with a click on a cell.
-void PickOnPanel(QWidget *window, TColorPanel *panel, int swatch, int cell)
-{
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&answer, cell] {
-        if (auto *picker = qobject_cast<TColorPickerPopup *>(QApplication::activePopupWidget())) {
-            answer.stop();
-            QTest::mouseClick(picker, Qt::LeftButton, {}, picker->CellCenter(cell));
-        }
-    });
-    answer.start(10);
-    const QPoint at = panel->mapTo(window, QPoint(swatch * panel->CellWidth() + 1, panel->height() / 2));
-    QTest::mousePress(window->windowHandle(), Qt::RightButton, {}, at);
-    QTest::mouseRelease(window->windowHandle(), Qt::RightButton, {}, at);
-}
-
-constexpr int BlackCell = 0;
+using palettetest::BlackCell;
+using palettetest::PickOnPanel;
 
 class ColorPanelSaveTest : public windowtest::MainWindowTest
 {

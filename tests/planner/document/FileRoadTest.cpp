@@ -21,6 +21,8 @@
 #include "sync/PreparedFile.h"
 #include "common/TestSupport.h"
 #include "AtomicFile.h"
+#include "SystemInfo.h"
+#include "planner/UserInput.h"
 
 namespace {
 
@@ -144,6 +146,8 @@ TEST_F(FileRoadTest, TheWorkingCopyQuestionAndItsThreeAnswers)
         core->ForEach(tbTable, feAll, [&](TNodeData *node) { core->SetData_(node, cnTextCenterMiddle, text); });
         ASSERT_TRUE(documentFile->SaveTo(sync->DirWatchThread()->GetWorkingFileName()));
         ASSERT_FALSE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), document));
+        // The crash took the edits' unwritten events along.
+        sync->DirWatchThread()->DropUnwrittenEvents();
         core->ActionNewExecute();
     };
 
@@ -205,6 +209,7 @@ TEST_F(FileRoadTest, ASaveThatDiedHalfWayIsUndoneAtTheNextOpening)
         ASSERT_TRUE(old.open(QIODevice::ReadWrite));
         old.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
     }
+    sync->DirWatchThread()->DropUnwrittenEvents();
     core->ActionNewExecute();
 
     // The document is what the last finished save wrote: it opens without a question, and
@@ -291,8 +296,10 @@ TEST_F(FileRoadTest, AFailedSaveIsVisibleAndKeepsTheOldDocument)
         std::signal(SIGXFSZ, oldHandler);
         return result;
     });
-    EXPECT_TRUE(question.startsWith(
-        QStringLiteral("File could not be saved, please try saving with a different filename\n\nCannot write \"")));
+    EXPECT_TRUE(question.startsWith(QStringLiteral("File could not be saved, the file is too large for the disk of the "
+                                                   "folder \"%1\".\nPlease save the document on another disk.\n\nCannot write \"")
+                                        .arg(dir.path())))
+        << question.toStdString();
     EXPECT_TRUE(question.endsWith(QStringLiteral("File too large"))) << question.toStdString();
     EXPECT_EQ(Count(tbTable, feAll), 51);
 }
@@ -311,8 +318,10 @@ TEST_F(FileRoadTest, AUsedUpQuotaIsToldAsSuchAndNothingIsWritten)
         platform::setWriteFault({});
         return result;
     });
-    EXPECT_TRUE(question.startsWith(QStringLiteral("File could not be saved, your disk quota is used up.\n"
-                                                   "Please make room within your quota, then save again.")))
+    EXPECT_TRUE(question.startsWith(QStringLiteral("File could not be saved, the disk quota of the user %1 is used up "
+                                                   "in the folder \"%2\".\nPlease make room within your quota, then "
+                                                   "save again.")
+                                        .arg(platform::loginName(), dir.path())))
         << question.toStdString();
     EXPECT_TRUE(question.endsWith(platform::systemErrorText(EDQUOT))) << question.toStdString();
     EXPECT_EQ(Count(tbTable, feAll), 2);
@@ -426,6 +435,137 @@ TEST_F(FileRoadTest, OpeningWithUnsavedChangesStopsWhenTheSaveDoesNot)
     core->ActionNewExecute();
     documentFile->Open(mine);
     EXPECT_EQ(Comment(), QStringLiteral("unsaved"));
+}
+
+TEST_F(FileRoadTest, EveryFailedSaveOrOpenNamesItsTrueReason)
+{
+    testsupport::TSmallFileSystem disk(2 * 1024 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << disk.Why().toStdString();
+    const QString folder = disk.Path();
+    const QString here = Path(QStringLiteral("here.zop"));
+    AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    ASSERT_TRUE(documentFile->Save(here));
+    // Every byte of the disk taken, to the last page.
+    const auto fillUp = [&] {
+        ASSERT_TRUE(disk.FillUp(0));
+        QFile rest(folder + QStringLiteral("/.rest"));
+        ASSERT_TRUE(rest.open(QIODevice::WriteOnly));
+        while (rest.write(QByteArray(512, 'r')) == 512 && rest.flush()) {
+        }
+    };
+    const auto release = [&] {
+        disk.Release();
+        QFile::remove(folder + QStringLiteral("/.rest"));
+    };
+    const QString user = platform::loginName();
+    struct TCase
+    {
+        const char *name;
+        QString target;
+        std::function<void()> before;
+        std::function<void()> after;
+        QString reason;
+        QString advice;
+    };
+    const std::vector<TCase> cases{
+        {"read-only disk", folder + QStringLiteral("/plan.zop"), [&] { ASSERT_TRUE(disk.SetReadOnly(true)); },
+         [&] { ASSERT_TRUE(disk.SetReadOnly(false)); },
+         QStringLiteral("the disk of the folder \"%1\" is read-only").arg(folder),
+         QStringLiteral("Please save the document on another disk.")},
+        {"full disk", folder + QStringLiteral("/plan.zop"), fillUp, release,
+         QStringLiteral("the disk of the folder \"%1\" is full").arg(folder),
+         QStringLiteral("Please make room on the disk, then save again.")},
+        {"used-up quota", folder + QStringLiteral("/plan.zop"),
+         [&] { platform::setWriteFault([&](const QString &file) { return file.startsWith(folder) ? EDQUOT : 0; }); },
+         [] { platform::setWriteFault({}); },
+         QStringLiteral("the disk quota of the user %2 is used up in the folder \"%1\"").arg(folder, user),
+         QStringLiteral("Please make room within your quota, then save again.")},
+        {"file in place of the folder", folder + QStringLiteral("/blocker/plan.zop"),
+         [&] { ASSERT_TRUE(testsupport::writeFile(folder + QStringLiteral("/blocker"), "x")); },
+         [&] { QFile::remove(folder + QStringLiteral("/blocker")); },
+         QStringLiteral("\"%1/blocker\" is a file, not a folder").arg(folder),
+         QStringLiteral("Please save the document in another folder.")},
+    };
+    // The save road: Save As onto the disk.
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.before();
+        documentFile->OnChooseSaveFileName = [&](const QString &) { return c.target; };
+        window.questions.clear();
+        window.answers = {mrOk};
+        EXPECT_FALSE(documentFile->ActionSaveAsExecute());
+        c.after();
+        ASSERT_EQ(window.questions.size(), 1);
+        EXPECT_TRUE(window.questions[0].startsWith(
+            QStringLiteral("File could not be saved, %1.\n%2\n\n").arg(c.reason, c.advice)))
+            << window.questions[0].toStdString();
+        EXPECT_EQ(sync->DirWatchThread()->Filename(), here);
+    }
+
+    // The road of opening: a document on the disk, then the disk runs full; the first edit
+    // cannot be journalled, and the reason is the disk, not a lock file.
+    documentFile->OnChooseSaveFileName = {};
+    const QString onDisk = folder + QStringLiteral("/plan.zop");
+    ASSERT_TRUE(documentFile->Save(onDisk));
+    core->ActionNewExecute();
+    fillUp();
+    window.questions.clear();
+    window.answers = {mrOk};
+    documentFile->Open(onDisk);
+    AddTask(QStringLiteral("Position 2"), QStringLiteral("03.03.2026"), QStringLiteral("1"));
+    EXPECT_TRUE(userinput::IdleUntil([&] {
+        sync->UpdatePending();
+        return window.questions.size() == 1;
+    })) << window.notice.toStdString();
+    release();
+    const QString problem = QStringLiteral("the disk of the folder \"%1/.zop/plan.zop\" is full").arg(folder);
+    EXPECT_EQ(window.questions.value(0),
+              QStringLiteral("Changes made here are not shared with other users:\n") + problem);
+    EXPECT_TRUE(window.notice.endsWith(problem)) << window.notice.toStdString();
+}
+
+TEST_F(FileRoadTest, ADocumentReachedThroughALinkIsTheFileItNames)
+{
+    // Named as the system names it: the temporary folder's own path may pass links.
+    const QDir root(QFileInfo(dir.path()).canonicalFilePath());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("real")));
+    ASSERT_TRUE(root.mkpath(QStringLiteral("doc")));
+    const QString real = root.filePath(QStringLiteral("real/plan.zop"));
+    const QString link = root.filePath(QStringLiteral("doc/plan.zop"));
+    TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("02.03.2026"), QStringLiteral("2"));
+    core->SetData_(task, cnTextCenterMiddle, QStringLiteral("first"));
+    const QString id = task->ID.Value();
+    ASSERT_TRUE(documentFile->Save(real));
+    ASSERT_EQ(::symlink("../real/plan.zop", QFile::encodeName(link).constData()), 0);
+    core->ActionNewExecute();
+
+    // Opened through the link, it is the real file's document: its journal lies beside it.
+    documentFile->Open(link);
+    EXPECT_TRUE(window.questions.isEmpty()) << window.questions.join("|").toStdString();
+    EXPECT_EQ(sync->DirWatchThread()->Filename(), real);
+    EXPECT_EQ(Comment(), QStringLiteral("first"));
+    core->SetData_(core->FindNode(id), cnTextCenterMiddle, QStringLiteral("second"));
+    ASSERT_TRUE(sync->ForceStorePending());
+    EXPECT_TRUE(sync->DirWatchThread()->DiffFile().startsWith(root.filePath(QStringLiteral("real/.zop/plan.zop/"))))
+        << sync->DirWatchThread()->DiffFile().toStdString();
+
+    // Saved under the link's name too: the file it names gets the edit, the link stays.
+    const QByteArray before = testsupport::readFile(real);
+    ASSERT_TRUE(documentFile->Save(link));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFile::symLinkTarget(link), real);
+    EXPECT_EQ(sync->DirWatchThread()->Filename(), real);
+    EXPECT_TRUE(TDocumentFile::FilesAreIdentical(sync->DirWatchThread()->GetWorkingFileName(), real));
+    TOtherDocument reader;
+    ASSERT_TRUE(reader.file->LoadFrom(real));
+    EXPECT_EQ(reader.core.GetData_(reader.core.FindNode(id), cnTextCenterMiddle), QStringLiteral("second"));
+    EXPECT_EQ(root.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{QStringLiteral("doc"), QStringLiteral("real")}));
+    EXPECT_EQ(QDir(root.filePath(QStringLiteral("doc"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{QStringLiteral("plan.zop")});
+    // The previous version went to the recycle bin, not the link.
+    EXPECT_TRUE(TrashContents().contains(before));
 }
 
 TEST(PreparedFileTest, UncommittedFilesLeaveNothingBehind)

@@ -88,7 +88,9 @@ TEST_F(MultiProcessSaveRefusalTest, ADocumentOnAReadOnlyDiskIsSavedOnAnotherOne)
     ASSERT_EQ(b.Command({"saveasname", disk.Path() + QStringLiteral("/other.zop")}), "");
     EXPECT_EQ(b.Command({"save"}), "error save");
     EXPECT_EQ(LogCount(b, "driver asked: " + onDisk + " lies on a read-only disk."), 1);
-    EXPECT_EQ(LogCount(b, "driver asked: File could not be saved, the disk is read-only."), 1);
+    EXPECT_EQ(LogCount(b, "driver asked: File could not be saved, the disk of the folder \"" + disk.Path()
+                              + "\" is read-only."),
+              1);
     EXPECT_EQ(LogCount(b, "different filename"), 0);
     // Another disk takes it.
     const QString other = dir.filePath(QStringLiteral("other.zop"));

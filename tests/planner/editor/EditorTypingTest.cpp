@@ -1,12 +1,12 @@
 // What the editor's fields do with what the user types, in the main window as a user works it:
 // a field takes typing only for selected rows; a date half typed stays unwritten while the
 // user is in another program or a menu; a save, or another document opened, writes the date
-// typed in the field first; and a date field left with a text that is no date shows its rows'
-// value again.
+// typed in the field first; and a text that is no date stays in its field, marked, unwritten.
 
 #include "planner/window/WindowTestSupport.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -224,7 +224,8 @@ TEST_F(EditorTypingTest, ASaveOrAnotherDocumentOpenedTakesTheDateTypedInTheField
     EXPECT_EQ(savedStart(), QStringLiteral("01.06.2026"));
 
     // Another document opened from the recent files closes this one: the date typed meanwhile
-    // is asked about with the other changes, and saved.
+    // is written with the other changes into the shared folder, where opening the document
+    // finds it; nothing is left to ask about.
     const QString other = windowtest::WriteEmptyDocument(dir.filePath(QStringLiteral("other.zop")));
     form->RecentFiles().AddToLastFiles(other);
     start = ClickInto(cnStart);
@@ -234,11 +235,15 @@ TEST_F(EditorTypingTest, ASaveOrAnotherDocumentOpenedTakesTheDateTypedInTheField
     form->answers = {mrYes};
     ClickMenuItem(*form, form->Datei1, form->RecentFiles().Action(1), form->LastFiles1);
     ASSERT_TRUE(WaitUntil([&] { return form->Sync().DirWatchThread()->Filename() == other; }));
-    EXPECT_EQ(form->questions, QStringList{QStringLiteral("Do you want to save changes to %1?").arg(path)});
-    EXPECT_EQ(savedStart(), QStringLiteral("02.06.2026"));
+    EXPECT_EQ(form->questions, QStringList());
+    TOtherDocument reopened;
+    ASSERT_TRUE(reopened.file->Load(path));
+    TNodeData *read = reopened.core.FindNode(id);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(reopened.core.GetData_(read, cnStart), QStringLiteral("02.06.2026"));
 }
 
-TEST_F(EditorTypingTest, ADateFieldLeftWithATextThatIsNoDateShowsItsRowsValueAgain)
+TEST_F(EditorTypingTest, ATextThatIsNoDateStaysMarkedAndUnwrittenUntilItIsMended)
 {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     TNodeData *task = AddTask(QStringLiteral("Position 1"), QStringLiteral("04.03.2024"), QStringLiteral("2"));
@@ -246,15 +251,37 @@ TEST_F(EditorTypingTest, ADateFieldLeftWithATextThatIsNoDateShowsItsRowsValueAga
     const std::size_t steps = core->UndoStack().UndoList().size();
     QLineEdit *start = ClickInto(cnStart);
     ASSERT_NE(start, nullptr);
+    const QColor white = start->palette().color(QPalette::Base);
+    const auto note = [start] { return start->findChild<QLabel *>(QStringLiteral("DateRefusal")); };
     QTest::keyClick(start, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(start, "not a date");
-    // Confirmed, it stays for the user to mend.
+    // Confirmed, it is marked, with a note that says why.
     QTest::keyClick(start, Qt::Key_Return);
     EXPECT_EQ(start->text(), QStringLiteral("not a date"));
-    // Left, the field and its row agree again; nothing was written.
+    EXPECT_NE(start->palette().color(QPalette::Base), white);
+    ASSERT_NE(note(), nullptr);
+    EXPECT_TRUE(note()->isVisible());
+    EXPECT_TRUE(note()->text().contains(QStringLiteral("not a date")));
+    // Left, it stays marked; the note goes with the keys.
     QTest::keyClick(start, Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), start);
-    EXPECT_EQ(start->text(), QStringLiteral("04.03.2024"));
+    EXPECT_EQ(start->text(), QStringLiteral("not a date"));
+    EXPECT_NE(start->palette().color(QPalette::Base), white);
+    EXPECT_FALSE(note()->isVisible());
     EXPECT_EQ(core->GetData_(task, cnStart), QStringLiteral("04.03.2024"));
     EXPECT_EQ(core->UndoStack().UndoList().size(), steps);
+    EXPECT_TRUE(form->questions.isEmpty());
+
+    // Mended, the mark goes; confirmed, the date is written as one step.
+    start = ClickInto(cnStart);
+    ASSERT_NE(start, nullptr);
+    EXPECT_TRUE(note()->isVisible());
+    QTest::keyClick(start, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(start, "5.3.24");
+    EXPECT_EQ(start->palette().color(QPalette::Base), white);
+    EXPECT_FALSE(note()->isVisible());
+    QTest::keyClick(start, Qt::Key_Return);
+    EXPECT_EQ(core->GetData_(task, cnStart), QStringLiteral("05.03.2024"));
+    EXPECT_EQ(start->text(), QStringLiteral("05.03.2024"));
+    EXPECT_EQ(core->UndoStack().UndoList().size(), steps + 1);
 }

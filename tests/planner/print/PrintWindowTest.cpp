@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QPrintDialog>
@@ -565,4 +566,64 @@ TEST_F(PrintTargetTest, AFileIsReplacedUnaskedOnlyByTheSamePrintoutOrWhenChosen)
               QStringList({QStringLiteral("File %1 already exists.\nOverwrite this file?").arg(chosen), BitmapQuestion}));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_NE(file.readAll(), tablePrintout);
+}
+
+// With an existing PDF file shown, "Printer setup..." of either print dialog: confirmed after
+// its own "overwrite?" question, the file is printed over without a second question; cancelled,
+// the printout still asks.
+TEST_F(PrintTargetTest, ThePrinterSetupsOverwriteAnswerCountsOnlyWhenConfirmed)
+{
+    const QString proposed = dir.filePath(QStringLiteral("plan.pdf"));
+    const QString question = QStringLiteral("File %1 already exists.\nOverwrite this file?").arg(proposed);
+    TPrintTimeChartDialog *chart = form->PrintTimeChartDialog();
+    TPrintListDialog *table = form->PrintListDialog();
+    struct TPrintout
+    {
+        const char *name;
+        QDialog *dialog;
+        QAbstractButton *setup;
+        QAbstractButton *ok;
+        QAction *command;
+    };
+    const std::vector<TPrintout> printouts = {
+        {"chart", chart, chart->PrinterSetupButton, chart->OKButton, form->ActionPrintTimechart},
+        {"table", table, table->PrinterSetupButton, table->OKButton, form->ActionPrintList},
+    };
+    for (const TPrintout &printout : printouts) {
+        for (const bool confirmed : {true, false}) {
+            SCOPED_TRACE(std::string(printout.name) + (confirmed ? ", set-up confirmed" : ", set-up cancelled"));
+            ASSERT_TRUE(testsupport::writeFile(proposed, QByteArray("the user's own file")));
+            form->questions.clear();
+            form->answers = {mrOk};
+            QStringList setupQuestions;
+            Work(printout.dialog, [&] {
+                // The system's set-up: OK, then its own question answered Yes; or Cancel.
+                QTimer::singleShot(0, form.get(), [&] {
+                    auto *setup = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+                    ASSERT_TRUE(setup);
+                    EXPECT_EQ(setup->findChild<QLineEdit *>(QStringLiteral("filename"))->text(), proposed);
+                    if (confirmed)
+                        QTimer::singleShot(0, form.get(), [&] {
+                            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                            ASSERT_TRUE(box);
+                            setupQuestions << box->text();
+                            Click(box->button(QMessageBox::Yes));
+                        });
+                    Click(setup->findChild<QDialogButtonBox *>()->button(confirmed ? QDialogButtonBox::Ok
+                                                                                  : QDialogButtonBox::Cancel));
+                });
+                Click(printout.setup);
+                ClickPreviewLater("Button1");
+                Click(printout.ok);
+            }, printout.command);
+            EXPECT_EQ(setupQuestions.size(), confirmed ? 1 : 0);
+            QStringList expected;
+            if (!confirmed)
+                expected << question;
+            if (printout.dialog == chart)
+                expected << BitmapQuestion;
+            EXPECT_EQ(form->questions, expected);
+            EXPECT_EQ(PdfPageCount(proposed), 1);
+        }
+    }
 }

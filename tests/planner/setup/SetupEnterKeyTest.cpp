@@ -187,7 +187,7 @@ TEST_F(SetupEnterKeyTest, TabLeavesTheMemosAndAPastedTabIsABlank)
         QTest::mouseClick(positions->ButtonOK, Qt::LeftButton);
     }));
     const QString entry = core->GetColumnStrings(tbTable, core->GetConnection(tbTable, cnPosition)).value(0);
-    EXPECT_EQ(TPositionEntry(entry).Description(), QStringList({QStringLiteral(" R01 Anna"), QStringLiteral("Lathe 2")}));
+    EXPECT_EQ(TPositionEntry(entry).Description(), QStringList({QStringLiteral("R01 Anna"), QStringLiteral("Lathe 2")}));
 
     TSetupAbsentDaysDialog *reasons = form->SetupDialogs().SetupAbsentDaysDialog;
     ASSERT_TRUE(Work(form->Fehltagebearbeiten1, reasons, [&] {

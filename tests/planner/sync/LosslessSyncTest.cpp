@@ -240,7 +240,8 @@ TEST_F(LosslessSyncTest, AFullDiskKeepsEveryFileAndEveryEdit)
     // name on the same disk would not help, and the user is not told it would.
     EXPECT_EQ(a.Command({"save"}), "error save");
     EXPECT_GE(LogCount(a, "No space left on device"), 2);
-    EXPECT_EQ(LogCount(a, "driver asked: File could not be saved, the disk is full."), 1);
+    EXPECT_EQ(LogCount(a, "driver asked: File could not be saved, the disk of the folder \"" + disk.Path()), 1);
+    EXPECT_EQ(LogCount(a, "\" is full."), 1);
     EXPECT_EQ(LogCount(a, "different filename"), 0);
     EXPECT_EQ(testsupport::readFile(document), savedDocument);
     QTest::qWait(1500);

@@ -34,13 +34,23 @@ protected:
     }
     // A driver under its own account, with the usual umask; `inGroup`: a member of the
     // shared folder's group.
-    TSyncDriverProcess &User(const QString &host, int uid, bool inGroup)
+    TSyncDriverProcess &User(const QString &host, int uid, bool inGroup, const QString &umask = "022")
     {
         return Driver(host, {{"VELMORA_SYNC_UID", QString::number(uid)},
                              {"VELMORA_SYNC_GID", QString::number(uid)},
                              {"VELMORA_SYNC_GROUPS", inGroup ? QString::number(SharedGroup) : QString()},
-                             {"VELMORA_SYNC_UMASK", "022"},
+                             {"VELMORA_SYNC_UMASK", umask},
                              {"USER", "user" + QString::number(uid)}});
+    }
+    // A folder of the group, setgid, which everybody may write into.
+    QString TeamFolder()
+    {
+        const QString folder = dir.filePath("team");
+        EXPECT_TRUE(QDir().mkpath(folder));
+        EXPECT_EQ(::chown(QFile::encodeName(folder).constData(), 0, SharedGroup), 0);
+        EXPECT_EQ(::chmod(QFile::encodeName(folder).constData(), 02777), 0);
+        EXPECT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        return folder;
     }
     static mode_t Mode(const QString &path)
     {
@@ -58,13 +68,8 @@ protected:
 
 TEST_F(MultiProcessSharedFolderTest, MembersOfTheFolderGroupShareAndAnOutsiderIsToldTheFolderIsNotWritable)
 {
-    // A folder of the group, setgid, which everybody may write into (documents included);
-    // what the program makes in it is shared with the group alone.
-    const QString folder = dir.filePath("team");
-    ASSERT_TRUE(QDir().mkdir(folder));
-    ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 0, SharedGroup), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 02777), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    // Documents included; what the program makes in it is shared with the group alone.
+    const QString folder = TeamFolder();
     document = folder + "/plan.zop";
 
     TSyncDriverProcess &ann = User("hosta", 47001, true);
@@ -94,7 +99,9 @@ TEST_F(MultiProcessSharedFolderTest, MembersOfTheFolderGroupShareAndAnOutsiderIs
     EXPECT_TRUE(notice.contains(shared)) << notice.toStdString();
     EXPECT_EQ(LogCount(cid, "another instance"), 0);
     EXPECT_EQ(cid.Command({"save"}), "error save");
-    EXPECT_EQ(LogCount(cid, "driver asked: File could not be saved, the shared folder"), 1);
+    EXPECT_EQ(LogCount(cid, "driver asked: File could not be saved, the folder \"" + shared
+                                + "\" is not writable for the user user47003."),
+              1);
     EXPECT_EQ(LogCount(cid, "different filename"), 0);
     EXPECT_GT(cid.Json("state").value("unwritten").toInt(), 0);
     EXPECT_EQ(cid.Json("dump").value(own).toObject().value("Comment").toString(), "from cid");
@@ -137,5 +144,65 @@ TEST_F(MultiProcessSharedFolderTest, AReadOnlyDiskIsReportedAsSuch)
     ASSERT_TRUE(Eventually([&] { return bob.Json("state").value("unwritten").toInt() == 0; }));
     TSyncDriverProcess &cid = Driver("hostc");
     ASSERT_EQ(cid.Command({"open", document}), "");
+    EXPECT_EQ(cid.Json("dump").value(row).toObject().value("Comment").toString(), "kept");
+}
+
+TEST_F(MultiProcessSharedFolderTest, APrivateUmaskStaysAndAMemberWhoMayNotReadIsToldSo)
+{
+    // The writer keeps everything to itself (umask 077) in the group's folder: nothing it makes
+    // becomes writable without being readable for the group.
+    document = TeamFolder() + "/plan.zop";
+    TSyncDriverProcess &ann = User("hosta", 47001, true, "077");
+    ASSERT_EQ(ann.Command({"create", document}), "");
+    ASSERT_EQ(ann.Command({"add", "Comment", "private"}).isEmpty(), false);
+    ASSERT_EQ(ann.Command({"save"}), "");
+    const QString shared = QFileInfo(document).absolutePath() + "/.zop";
+    EXPECT_EQ(Mode(document) & 07777, mode_t(0600));
+    const QStringList made{shared, shared + "/plan.zop", shared + "/plan.zop/" + ann.Json("state").value("generation").toString()};
+    for (const QString &folder : made)
+        EXPECT_EQ(Mode(folder) & 07777, mode_t(02700)) << folder.toStdString();
+
+    // A member opening it learns why it does not open, and nothing about sharing a document
+    // that never opened.
+    TSyncDriverProcess &bob = User("hostb", 47002, true);
+    EXPECT_TRUE(bob.Command({"open", document}).startsWith("error")) << bob.Output().toStdString();
+    EXPECT_EQ(LogCount(bob, "driver asked: File cannot be loaded, the file \"" + document
+                                + "\" is not readable for the user user47002."),
+              1);
+    EXPECT_EQ(LogCount(bob, "Changes made here are not shared"), 0);
+    EXPECT_EQ(LogCount(bob, "Filetype is unknown"), 0);
+    EXPECT_FALSE(QFileInfo::exists(shared + "/plan.zop/hostb.user47002.user"));
+    EXPECT_EQ(Mode(document) & 07777, mode_t(0600));
+}
+
+TEST_F(MultiProcessSharedFolderTest, SaveAsIntoAFolderTheUserMayNotWriteNamesItAndAdvisesAnother)
+{
+    // The user's own folder for the document, and one of root's beside it.
+    const QString own = dir.filePath("cid");
+    const QString closed = dir.filePath("closed");
+    ASSERT_TRUE(QDir().mkpath(own));
+    ASSERT_TRUE(QDir().mkpath(closed));
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 47003, 47003), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(closed).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    document = own + "/plan.zop";
+    TSyncDriverProcess &cid = User("hostc", 47003, false);
+    ASSERT_EQ(cid.Command({"create", document}), "");
+    const QString row = cid.Command({"add", "Comment", "kept"});
+
+    // Every name in that folder fails alike: the folder is named, not the file name.
+    for (const QString name : {"plan.zop", "other name.zop"}) {
+        ASSERT_EQ(cid.Command({"saveasname", closed + "/" + name}), "");
+        EXPECT_EQ(cid.Command({"saveas"}), "error save");
+    }
+    EXPECT_EQ(LogCount(cid, "driver asked: File could not be saved, the folder \"" + closed
+                                + "\" is not writable for the user user47003."),
+              2);
+    EXPECT_EQ(LogCount(cid, "Please save the document in another folder"), 2);
+    EXPECT_EQ(LogCount(cid, "different filename"), 0);
+    EXPECT_TRUE(QDir(closed).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    // Another folder takes it.
+    ASSERT_EQ(cid.Command({"saveasname", own + "/copy.zop"}), "");
+    EXPECT_EQ(cid.Command({"saveas"}), "");
     EXPECT_EQ(cid.Json("dump").value(row).toObject().value("Comment").toString(), "kept");
 }

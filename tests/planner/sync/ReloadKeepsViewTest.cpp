@@ -19,11 +19,14 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
 
 #include <cmath>
+#include <stdexcept>
+#include <utility>
 #include <memory>
 
 #include "CanvasPanel.h"
@@ -34,6 +37,7 @@
 #include "sync/DirWatchThread.h"
 #include "table/PlannerTables.h"
 #include "table/SelectionTracker.h"
+#include "window/PlannerApplication.h"
 
 using userinput::ClickCell;
 using userinput::WaitUntil;
@@ -42,6 +46,15 @@ namespace {
 
 class ReloadKeepsViewTest : public SharedWindowTest
 {
+protected:
+    // B types `typed` into the comment field of the last of `rows` tasks A shares.
+    void TypeIntoTheLastTask(int rows, const char *typed)
+    {
+        ASSERT_NO_FATAL_FAILURE(Share(rows));
+        ASSERT_NO_FATAL_FAILURE(Select(ids.last()));
+        ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+    }
 };
 
 } // namespace
@@ -108,11 +121,8 @@ TEST_F(ReloadKeepsViewTest, TypingInAnEditorFieldGoesOnAtItsCaretAfterAnotherIns
 
 TEST_F(ReloadKeepsViewTest, KeysPressedWhileTheReloadRunsReachTheField)
 {
-    ASSERT_NO_FATAL_FAILURE(Share(1));
+    ASSERT_NO_FATAL_FAILURE(TypeIntoTheLastTask(1, " by B"));
     const QString row = ids[0];
-    ASSERT_NO_FATAL_FAILURE(Select(row));
-    ASSERT_NE(ClickInto("__edit", "Comment"), nullptr);
-    QTest::keyClicks(QApplication::focusWidget(), " by B");
 
     // Keys pressed while the reload runs wait in the window's queue, as the window system
     // delivers them: to whatever has the focus when they are taken.
@@ -133,6 +143,46 @@ TEST_F(ReloadKeepsViewTest, KeysPressedWhileTheReloadRunsReachTheField)
     EXPECT_EQ(Focused(), Field("__edit", "Comment"));
     EXPECT_EQ(Focused()->text(), "task 0 by B!?");
     EXPECT_TRUE(SeenInA(row, "Comment", "task 0 by B!?"));
+}
+
+TEST_F(ReloadKeepsViewTest, AReloadThatFailsHalfWayLeavesTheFieldToTheUserAndSoDoesTheNextOne)
+{
+    ASSERT_NO_FATAL_FAILURE(TypeIntoTheLastTask(2, "-a"));
+    const QString row = ids[1];
+
+    // B's settings cannot be written once, as the reload of A's save begins: the reload
+    // stops there, and the program's event handling logs what it threw.
+    bool failing = false;
+    const std::function<void()> settings = form->Sync().OnSaveFileIni;
+    form->Sync().OnSaveFileIni = [&] {
+        if (std::exchange(failing, false))
+            throw std::runtime_error("the settings cannot be written");
+        settings();
+    };
+    const QString before = form->Sync().DirWatchThread()->WorkingDir();
+    ASSERT_EQ(a->Command({"save"}), "");
+    failing = true;
+    // The steps as the program's event handling delivers them, until the reload begins (its
+    // working copy is read beside them first).
+    bool delivered = true;
+    for (QDeadlineTimer deadline(10000); failing && !deadline.hasExpired(); QThread::msleep(20))
+        delivered = TPlannerApplication::DeliverGuarded([&] {
+            form->Core().IdleTimerTimer();
+            return true;
+        });
+    ASSERT_FALSE(failing);
+    EXPECT_FALSE(delivered);
+    EXPECT_EQ(form->Sync().DirWatchThread()->WorkingDir(), before);
+    QTest::keyClicks(QApplication::focusWidget(), "b");
+    EXPECT_EQ(Cell(row, "Comment"), "task 1-ab");
+
+    // The next step follows A, and the field is still the user's, with its caret.
+    ASSERT_NO_FATAL_FAILURE(FollowA());
+    ASSERT_NE(Focused(), nullptr);
+    EXPECT_EQ(Focused(), Field("__edit", "Comment"));
+    QTest::keyClicks(QApplication::focusWidget(), "c");
+    EXPECT_EQ(Cell(row, "Comment"), "task 1-abc");
+    EXPECT_TRUE(SeenInA(row, "Comment", "task 1-abc"));
 }
 
 TEST_F(ReloadKeepsViewTest, ADateTypedButNotConfirmedStaysUntilItIsConfirmed)

@@ -131,8 +131,15 @@ public:
             }
             if (command == "open") {
                 file.Open(f.value(1));
-                return sync.DirWatchThread()->Filename().isEmpty() ? "error open" : "ok";
+                const QString opened = QDir::cleanPath(QFileInfo(f.value(1)).absoluteFilePath());
+                return sync.DirWatchThread()->Filename() == opened ? "ok" : "error open";
             }
+            if (command == "new") {
+                core.ActionNewExecute();
+                return "ok";
+            }
+            if (command == "saveto")
+                return file.Save(f.value(1)) ? "ok" : "error save";
             if (command == "add") {
                 // One user action: the new row and its text are one undo step.
                 const TUndoGroupScope group(core.FUndoRedoGroupIndex, core.UndoStack());
@@ -190,6 +197,8 @@ public:
             }
             if (command == "save")
                 return file.Save(sync.DirWatchThread()->Filename()) ? "ok" : "error save";
+            if (command == "saveas")
+                return file.ActionSaveAsExecute() ? "ok" : "error save";
             if (command == "crashsave" || command == "slowsave") {
                 const QString argument = f.value(1);
                 sync.OnSaveStep = [command, argument](const QString &step) {
@@ -243,8 +252,11 @@ public:
                 return "ok " + QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
             }
             if (command == "quit") {
+                // The window's close handler: a refused close leaves the driver running.
+                if (!file.FormClose())
+                    return "error close refused";
                 quit = true;
-                return sync.ForceStorePending() ? "ok" : "error unwritten events";
+                return "ok";
             }
         } catch (const std::exception &e) {
             return "error " + QString::fromLocal8Bit(e.what());

@@ -19,8 +19,11 @@
 //                            "CheckBox" ...) through the table setup, confirmed as OK does
 //                            (saved before and after); an unknown caption adds a last column
 //   undo                     takes back the newest undo step
+//   new                      a new empty document (File > New)
 //   save                     the road of saving under the document's name
+//   saveto <path>            the road of saving under another name (Save As)
 //   saveasname <path>        the name the save dialog answers from now on
+//   saveas                   Save As, answered by that name
 //   slowsave <ms>            the same, resting ms at every step of the save
 //   crashsave <step>         the save road up to its step ("claimed", "based", "locked",
 //                            "working", "document"), then the process dies
@@ -35,7 +38,8 @@
 //   log <text>               how many lines of the driver's log contain the text (questions
 //                            asked are logged as "driver asked: ", status bar texts as
 //                            "driver status: ")
-//   quit                     writes the pending events and ends
+//   quit                     the window's close handler, then the end; "error close refused"
+//                            when it refuses (the driver goes on then)
 //
 // Fields are separated by tabs. The driver's user identity is "<host>.<login>", the host
 // taken from VELMORA_SYNC_HOST, so that several drivers on one machine are several users.

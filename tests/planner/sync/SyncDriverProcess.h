@@ -41,6 +41,7 @@ public:
                         {QStringLiteral("--gtest_filter=SyncDriverMode.Run")});
         if (!FProcess->waitForStarted(10000))
             return false;
+        FPid = FProcess->processId();
         return Command({QStringLiteral("state")}).startsWith(QStringLiteral("{"));
     }
 
@@ -110,6 +111,8 @@ public:
         }
     }
     bool Running() const { return FProcess && FProcess->state() != QProcess::NotRunning; }
+    // The process's id, also after it ended.
+    qint64 Pid() const { return FPid; }
     const QString &Host() const { return FHost; }
     // Everything the driver wrote that was no answer (for failure messages).
     QString Output()
@@ -122,6 +125,7 @@ public:
 private:
     std::unique_ptr<QProcess> FProcess;
     QString FHost;
+    qint64 FPid = 0;
     QString FOutput;
     QByteArray FBuffer;
 };

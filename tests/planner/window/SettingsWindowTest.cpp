@@ -11,10 +11,12 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSizeGrip>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include "MemIniFile.h"
 #include "chart/TimeChartView.h"
@@ -488,4 +490,51 @@ TEST_F(SettingsWindowTest, TheEditorWindowComesBackAtTheSizeKept)
     EXPECT_EQ(editor->size(), QSize(330, 280));
     const TMemIniFile settings(form->Sync().DirWatchThread()->GetUserSettingsFileName());
     EXPECT_EQ(settings.ReadInteger(QStringLiteral("setup"), QStringLiteral("editorheight"), 0), 280);
+}
+
+// The editor's window moved by the user, then docked again: the place kept in the program ini
+// comes back when a later start makes the window, and a run that never makes it keeps it.
+TEST_F(SettingsWindowTest, TheEditorWindowsPlaceKeptWhileDockedComesBackWhenItIsMade)
+{
+    const QPoint kept(399, 310);
+    const auto editorPlace = [this] {
+        const TMemIniFile file(ini);
+        return QPoint(file.ReadInteger(QStringLiteral("setup"), QStringLiteral("editorleft"), -1),
+                      file.ReadInteger(QStringLiteral("setup"), QStringLiteral("editortop"), -1));
+    };
+    // A run: the window started docked, the editor made a window (and moved by the user) or not.
+    const auto run = [&](bool makeWindow, const std::function<void(TEditorForm &)> &shown) {
+        auto form = Form();
+        form->LoadIni();
+        ASSERT_NO_FATAL_FAILURE(windowtest::ShowActive(*form));
+        ASSERT_FALSE(form->EditorAsForm->isChecked());
+        QMenu *view = form->menuBar()->findChild<QMenu *>(QStringLiteral("View1"));
+        if (makeWindow) {
+            userinput::ClickMenuItem(*form, view, form->EditorAsForm);
+            TNodeData *task = AddTaskRow(form->Core(), QStringLiteral("Position 1"), QStringLiteral("04.03.2024"),
+                                         QStringLiteral("2"));
+            userinput::ClickCell(form->StringTreeGrid1, task->VNode,
+                                 form->Core().GetConnection(tbTable, cnTextCenterMiddle));
+            TEditorForm *editor = form->Editor().EditorForm();
+            ASSERT_NE(editor, nullptr);
+            ASSERT_TRUE(userinput::WaitUntil([editor] { return editor->isVisible(); }));
+            shown(*editor);
+            userinput::ClickMenuItem(*form, view, form->EditorAsForm);
+            ASSERT_TRUE(userinput::WaitUntil([editor] { return !editor->isVisible(); }));
+        }
+        // Whether to save the new document: no.
+        form->answers = {mrNo};
+        ASSERT_TRUE(form->close());
+    };
+    ASSERT_NO_FATAL_FAILURE(run(true, [&](TEditorForm &editor) {
+        // A move of the window manager reaches the window as a new position of its window.
+        const QPoint client = editor.geometry().topLeft() - editor.frameGeometry().topLeft();
+        editor.windowHandle()->setPosition(kept + client);
+        ASSERT_TRUE(userinput::WaitUntil([&] { return editor.frameGeometry().topLeft() == kept; }));
+    }));
+    ASSERT_EQ(editorPlace(), kept);
+    ASSERT_NO_FATAL_FAILURE(run(false, {}));
+    EXPECT_EQ(editorPlace(), kept);
+    ASSERT_NO_FATAL_FAILURE(run(true, [&](TEditorForm &editor) { EXPECT_EQ(editor.frameGeometry().topLeft(), kept); }));
+    EXPECT_EQ(editorPlace(), kept);
 }

@@ -94,13 +94,21 @@ TEST_F(WindowAnswersTest, AnExportIsShownByItsProgramOrSaysWhereItIs)
     EXPECT_EQ(form->questions,
               QStringList{QStringLiteral("The workbook was written to %1, but no program to show it was found.").arg(book)});
 
+    // An entry whose program is not installed names none: the user is told again.
     ASSERT_TRUE(QDir().mkpath(desktop.ApplicationsFolder()));
+    ASSERT_TRUE(testsupport::writeFile(desktop.ApplicationsFolder() + QStringLiteral("/gone.desktop"),
+                                       "[Desktop Entry]\nTryExec=no-such-sheets-program\nExec=no-such-sheets-program %f\n"
+                                       "MimeType=application/vnd.openxmlformats-officedocument.spreadsheetml.sheet;\n"));
+    ClickMenuItem(*form, FileMenu(), form->Exportieren1);
+    EXPECT_TRUE(launcher.opened.isEmpty());
+    EXPECT_EQ(form->questions.size(), 2);
+
     ASSERT_TRUE(testsupport::writeFile(desktop.ApplicationsFolder() + QStringLiteral("/sheets.desktop"),
                                        "[Desktop Entry]\nExec=sheets %f\n"
                                        "MimeType=application/vnd.openxmlformats-officedocument.spreadsheetml.sheet;\n"));
     ClickMenuItem(*form, FileMenu(), form->Exportieren1);
     EXPECT_EQ(launcher.opened, QList<QUrl>{QUrl::fromLocalFile(book)});
-    EXPECT_EQ(form->questions.size(), 1);
+    EXPECT_EQ(form->questions.size(), 2);
 }
 
 // Printed from the preview, the table's counts come back to the status bar at once.
@@ -111,17 +119,22 @@ TEST_F(WindowAnswersTest, AfterPrintingTheStatusBarShowsTheCounts)
     auto *counts = form->statusBar()->findChild<QLabel *>(QStringLiteral("StatusPanel0"));
     ASSERT_TRUE(WaitUntil([&] { return counts->text() == QStringLiteral("Table total: 1"); }));
     TPrintListDialog *dialog = form->PrintListDialog();
-    QString printing;
+    QStringList shown;
+    QObject::connect(form->statusBar(), &QStatusBar::messageChanged, form.get(),
+                     [&shown](const QString &message) { shown.append(message); });
+    QString printed;
     WhenShown(form.get(), [dialog] { return static_cast<QWidget *>(dialog); }, [&](QWidget *) {
         WhenShown(form.get(), [this] { return static_cast<QWidget *>(form->PrintPreview().Form()); }, [&](QWidget *preview) {
             QTest::mouseClick(preview->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
-            printing = form->statusBar()->currentMessage();
+            // The job is out: its last page is no longer told while the dialog closes.
+            printed = form->statusBar()->currentMessage();
         });
         QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
     });
     form->ActionPrintUpdate();
     ClickMenuItem(*form, FileMenu(), form->ActionPrintList);
-    EXPECT_EQ(printing, QStringLiteral("Drucke Seite 1 von 1"));
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Drucke Seite 1 von 1"), QString()}));
+    EXPECT_TRUE(printed.isEmpty()) << printed.toStdString();
     EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
     EXPECT_TRUE(counts->isVisible());
 }
