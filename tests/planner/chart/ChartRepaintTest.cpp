@@ -822,3 +822,34 @@ TEST_F(ChartRepaintTest, ZoomingOutBringsTheStartBackIntoTheRange)
         check.Check(QStringLiteral("%1 pixels a day").arg(g.ColWidth()));
     }
 }
+
+// More resources than the overview has pixel rows: the rows of a bar that changed are drawn
+// again into the overview's pixel rows they share with others, as the whole strip draws them.
+TEST_F(ChartRepaintTest, AnOverviewOfMoreRowsThanPixelsDrawsChangedRowsAsTheWholeStripDoes)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 900; ++i)
+        tasks.push_back({i % 300, double((i * 13) % 90 - 10), double(1 + i % 6)});
+    OpenDeadlinePlan(300, tasks, false, 20);
+    ASSERT_LT(view->SmallTimeChart->height(), 300);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    TNodeData *node = ShownTask(false);
+    ASSERT_NE(node, nullptr);
+    ClickBar(node);
+    check.Check(QStringLiteral("bar selected"));
+    const QPoint at = GrabBar(node);
+    Drag(at + QPoint(3 * view->Geometry().GetTimeChartColWidth(), view->Geometry().TimeChartRowHeight(0)));
+    Release(at + QPoint(3 * view->Geometry().GetTimeChartColWidth(), view->Geometry().TimeChartRowHeight(0)));
+    Settle();
+    check.Check(QStringLiteral("bar dragged a row down and three days on"));
+    form->StringTreeGrid1->setFocus();
+    QTest::keyClick(form->StringTreeGrid1, Qt::Key_Down);
+    Settle();
+    check.Check(QStringLiteral("next row selected"));
+    QTest::keyClick(form->StringTreeGrid1, Qt::Key_Z, Qt::ControlModifier);
+    Settle();
+    check.Check(QStringLiteral("drag undone"));
+    EXPECT_GE(check.Checks(), 5);
+}
