@@ -559,6 +559,8 @@ protected:
     void InternalRemoveFromSelection(PGridNode node);
     virtual void InternalClearSelection();
     void PackSelection();
+    std::vector<PGridNode> SortSelection(bool trimOverlapped);
+    void RememberSortedSelection(std::vector<PGridNode> nodes, bool trimOverlapped);
     bool CalculateSelectionRect(int x, int y);
     virtual bool CollectSelectedNodesLTR(TColumnIndex mainColumn, int nodeLeft, int nodeRight,
                                          Qt::Alignment alignment, const QRect &oldRect, const QRect &newRect);
@@ -569,6 +571,8 @@ protected:
     // Ascending by address; entries with the lowest bit set are removed but not yet packed.
     std::vector<PGridNode> FSelection;
     int FSelectionCount = 0;
+    std::uint64_t FSelectionGeneration = 0; // counts the changes of the selection
+    TTGSortedSelection FSortedSelection;
     bool FSelectionLocked = false;
     PGridNode FRangeAnchor = nullptr;
     int FLastSelectionLevel = -1;

@@ -128,6 +128,7 @@ bool TBaseTreeGrid::InternalAddToSelection(const PGridNode *newItems, int newLen
             FSelection[size_t(k--)] = items[size_t(j--)];
     }
     FSelectionCount += static_cast<int>(items.size());
+    ++FSelectionGeneration;
     return true;
 }
 
@@ -173,6 +174,7 @@ void TBaseTreeGrid::InternalRemoveFromSelection(PGridNode node)
 {
     if (!node)
         return;
+    ++FSelectionGeneration;
     int index = 0;
     if (FindNodeInSelection(node, index, -1, -1)) {
         node->States.exclude(vsSelected);
@@ -191,6 +193,7 @@ void TBaseTreeGrid::RemoveFromSelection(PGridNode node)
     if (!node->States.contains(vsSelected))
         return;
     node->States.exclude(vsSelected);
+    ++FSelectionGeneration;
     int index = 0;
     if (FindNodeInSelection(node, index, -1, -1)) {
         // Marked rather than erased, so that taking many nodes out one by one stays linear;
@@ -214,6 +217,8 @@ void TBaseTreeGrid::InternalClearSelection()
     for (auto it = FSelection.rbegin(); it != FSelection.rend(); ++it)
         (*it)->States.exclude(vsSelected);
     FSelectionCount = 0;
+    ++FSelectionGeneration;
+    FSortedSelection = TTGSortedSelection();
     ResetRangeAnchor();
     FSelection.clear();
     FSelection.shrink_to_fit();
@@ -298,13 +303,22 @@ void TBaseTreeGrid::SelectAll(bool visibleOnly)
 {
     if (FSelectionLocked || !FOptions->SelectionOptions().contains(toMultiSelect))
         return;
+    std::vector<PGridNode> all;
     std::vector<PGridNode> items;
     for (PGridNode run = visibleOnly ? GetFirstVisible() : GetFirst(); run;
          run = visibleOnly ? GetNextVisible(run) : GetNext(run)) {
+        all.push_back(run);
         if (!run->States.contains(vsSelected))
             items.push_back(run);
     }
+    const std::uint64_t rows = FRowsGeneration;
+    const int before = FSelectionCount;
     AddToSelection(items.data(), static_cast<int>(items.size()));
+    // Every node walked is selected and no other: the walk is the selection in tree order, and
+    // whoever follows the selection gets it without a walk of its own.
+    if (FRowsGeneration == rows && FSelectionCount - before == int(items.size())
+        && FSelectionCount == int(all.size()))
+        RememberSortedSelection(std::move(all), false);
     Invalidate();
 }
 
@@ -462,11 +476,32 @@ PGridNode TBaseTreeGrid::GetNextSelected(PGridNode node, bool considerChildrenAb
     return run;
 }
 
+void TBaseTreeGrid::RememberSortedSelection(std::vector<PGridNode> nodes, bool trimOverlapped)
+{
+    FSortedSelection.Rows = FRowsGeneration;
+    FSortedSelection.Selection = FSelectionGeneration;
+    FSortedSelection.TrimOverlapped = trimOverlapped;
+    FSortedSelection.Valid = true;
+    FSortedSelection.Nodes = std::move(nodes);
+}
+
 std::vector<PGridNode> TBaseTreeGrid::GetSortedSelection(bool trimOverlapped)
 {
     std::vector<PGridNode> result;
     if (FSelectionCount < 1)
         return result;
+    // Asked again for the same selection (the views that follow it): no walk.
+    if (FSortedSelection.Valid && FSortedSelection.Rows == FRowsGeneration
+        && FSortedSelection.Selection == FSelectionGeneration && FSortedSelection.TrimOverlapped == trimOverlapped)
+        return FSortedSelection.Nodes;
+    result = SortSelection(trimOverlapped);
+    RememberSortedSelection(result, trimOverlapped);
+    return result;
+}
+
+std::vector<PGridNode> TBaseTreeGrid::SortSelection(bool trimOverlapped)
+{
+    std::vector<PGridNode> result;
     result.reserve(static_cast<size_t>(FSelectionCount));
     // A few nodes of many: ordering them costs less than a walk up to the last of them.
     if (std::uint64_t(FSelectionCount) * 32 < FRoot->TotalCount) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <type_traits>
+#include <vector>
 #include <QString>
 
 #include "treegrid/TreeGridSet.h"
@@ -247,6 +248,16 @@ inline void TGAssert(bool condition, const char *message)
 }
 
 // ---- the control's own small types
+
+// The selection in tree order as last asked for, while neither the rows nor the selection
+// changed since (their counts as they were then).
+struct TTGSortedSelection {
+    std::uint64_t Rows = 0;
+    std::uint64_t Selection = 0;
+    bool TrimOverlapped = false;
+    bool Valid = false;
+    std::vector<PGridNode> Nodes;
+};
 
 // One entry of the position cache: every 2000th visible node with its absolute top.
 struct TCacheEntry {

@@ -41,6 +41,17 @@ QSet<QString> TPropertyEditor::RowIds(const std::vector<TNodeData *> &rows) cons
     return ids;
 }
 
+const QSet<QString> &TPropertyEditor::ShownRows() const
+{
+    if (!FShownRowSet) {
+        FShownRowSet.emplace();
+        FShownRowSet->reserve(qsizetype(FShownRowIds.size()));
+        for (const QString &id : FShownRowIds)
+            FShownRowSet->insert(id);
+    }
+    return *FShownRowSet;
+}
+
 bool TPropertyEditor::ShowsOnly(const QSet<QString> &rows) const
 {
     const QSet<QString> now = RowIds(SelectedRows());
@@ -123,7 +134,7 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
 {
     TFieldState state;
     state.table = FBuiltTable;
-    state.rows = FShownRows;
+    state.rows = ShownRows();
     if (FScrollBox)
         state.scroll = FScrollBox->verticalScrollBar()->value();
     QWidget *focus = FieldInUse();
