@@ -284,8 +284,7 @@ void TTimeChartView::ChartReset()
 
 void TTimeChartView::MarkAllBarsStale()
 {
-    for (TWhichTable table : {tbTable, tbExclude})
-        FCore.ForEach(table, feAll, [](TNodeData *node) { node->RecalcBitmap = true; });
+    ++FOptions.barLook;
 }
 
 // ---- repainting

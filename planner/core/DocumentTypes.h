@@ -132,6 +132,7 @@ struct TNodeData
     QStringList StringList;     // one text per column
     bool RecalcBitmap = true;
     QImage Bitmap;              // the cached bar picture, 32 bits per pixel once rendered
+    quint32 BitmapLook = 0;     // the chart's look the picture was rendered for
     THashedString ID;
     quint64 ChangeIndex = 0;
     TWhichTable NodeTable = tbTable;
