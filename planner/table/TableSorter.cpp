@@ -135,8 +135,8 @@ void TTableSorter::ApplyKeys(TWhichTable table)
     const bool prepared = Prepare(table, grid, keys, run);
     FRun = prepared ? &run : nullptr;
     try {
-        if (prepared)
-            grid->Sort(nullptr, keys.front().column, sdAscending);
+        if (prepared) // every row read is initialised: the grid need not walk them again first
+            grid->Sort(nullptr, keys.front().column, sdAscending, false);
         else
             for (auto key = keys.rbegin(); key != keys.rend(); ++key)
                 grid->Sort(nullptr, key->column, key->direction);
@@ -184,8 +184,9 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
     std::size_t index = 0;
     // Every row is initialised when it is added (AddNode), so the chain is walked as it is.
     for (TGridNode *node = grid->RootNode()->FirstChild; node; node = node->NextSibling, ++index) {
-        // The rows are found by their index while the grid sorts them.
-        if (index >= count || node->Index != index)
+        // The rows are found by their index while the grid sorts them; a row not yet
+        // initialised leaves the sort to the grid's own walk.
+        if (index >= count || node->Index != index || !node->States.contains(vsInitialized))
             return false;
         const TNodeData *data = TPlannerCore::NodeData(grid, node);
         run.valid[index] = data->nodeValid;
