@@ -31,22 +31,15 @@ int CompareAsciiText(const QString &a, const QString &b)
 
 const QString EmptyText;
 
-// The text with its ASCII letters folded to upper case: folded texts compare code unit by code
-// unit as CompareAsciiText compares the texts. A text without small letters is kept as it is.
-QString FoldedAscii(const QString &text)
+// Appends the text with its ASCII letters folded to upper case: folded texts compare code unit
+// by code unit as CompareAsciiText compares the texts.
+void AppendFolded(std::u16string &to, const QString &text)
 {
     const QChar *p = text.constData();
-    qsizetype i = 0;
-    while (i < text.size() && !(p[i].unicode() >= u'a' && p[i].unicode() <= u'z'))
-        ++i;
-    if (i == text.size())
-        return text;
-    QString folded = text;
-    QChar *q = folded.data();
-    for (; i < folded.size(); ++i)
-        if (q[i].unicode() >= u'a' && q[i].unicode() <= u'z')
-            q[i] = QChar(char16_t(q[i].unicode() - 32));
-    return folded;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = p[i].unicode();
+        to.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
+    }
 }
 
 int Sign(double a, double b)
@@ -176,7 +169,9 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
             cells.values.assign(count, 0);
             cells.ok.assign(count, 0);
         } else {
-            cells.texts.resize(count);
+            // The folded texts of all rows one after the other: no string made per row.
+            cells.starts.reserve(count + 1);
+            cells.starts.push_back(0);
         }
     }
     // Each distinct text is read once.
@@ -196,7 +191,8 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
                                                                              : EmptyText;
             if (!cells.byValue) {
                 // Folded once here rather than in each of the sort's comparisons.
-                cells.texts[index] = FoldedAscii(text);
+                AppendFolded(cells.chars, text);
+                cells.starts.push_back(cells.chars.size());
                 continue;
             }
             auto found = read[k].constFind(text);
@@ -221,7 +217,10 @@ int TTableSorter::Order(const TKeyCells &cells, std::size_t a, std::size_t b)
             return cells.ok[a] ? -1 : 1;
         result = Sign(cells.values[a], cells.values[b]);
     } else {
-        result = QStringView(cells.texts[a]).compare(QStringView(cells.texts[b]));
+        const auto text = [&cells](std::size_t row) {
+            return QStringView(cells.chars.data() + cells.starts[row], qsizetype(cells.starts[row + 1] - cells.starts[row]));
+        };
+        result = text(a).compare(text(b));
         result = result < 0 ? -1 : result > 0 ? 1 : 0;
     }
     return cells.key.direction == sdAscending ? result : -result;
