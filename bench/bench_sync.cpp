@@ -151,14 +151,14 @@ void BM_ScanNothingNew(benchmark::State &state)
 }
 BENCHMARK(BM_ScanNothingNew)->Unit(benchmark::kMicrosecond);
 
-// Five instances of the program (the planner test executable in its driver mode) share one
+// Five instances of the program (the synchronisation driver beside the benchmarks) share one
 // document; in every round each changes a cell of its own row at once, and the time until
 // each of the other four shows it is one sample. Reports the median and the 95th percentile.
 void BM_ChangeToAppliedLatency(benchmark::State &state)
 {
-    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/planner/planner_tests");
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/sync_driver");
     if (!QFileInfo(program).isExecutable()) {
-        state.SkipWithError("the planner test executable (the instance driver) is not built");
+        state.SkipWithError("the instance driver (sync_driver, built with the benchmarks) is missing");
         return;
     }
     constexpr int kInstances = 5;

@@ -8,8 +8,7 @@
 //   - scrolling the tasks table a row at a time over new rows and over rows shown before, and
 //     painting it again unchanged.
 
-#include "BenchPlan.h"
-#include "BenchSupport.h"
+#include "BenchWindow.h"
 
 #include <QApplication>
 #include <QTabBar>
@@ -26,53 +25,7 @@
 namespace {
 
 constexpr int kTasks = 100000;
-constexpr int kResources = 1000;
-constexpr int kGroups = 10;
-
-// The main window with every question answered OK.
-class TBenchMainForm : public TMainForm
-{
-public:
-    int Ask(const QString &, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-};
-
-// The window shown with the plan, every deferred work done.
-struct TWindowPlan
-{
-    std::unique_ptr<TBenchMainForm> form = std::make_unique<TBenchMainForm>();
-    TPlannerCore &core = form->Core();
-
-    TWindowPlan()
-    {
-        FillPlan(core, kTasks, kResources, Date() - 21);
-        core.BeginUpdate(QStringLiteral("groups"));
-        for (int g = 0; g < kGroups; ++g) {
-            QStringList members;
-            for (int r = g * (kResources / kGroups); r < (g + 1) * (kResources / kGroups); ++r)
-                members.append(CommaTextOf({PlanResourceName(r)}));
-            core.AddPositionGroup(QStringLiteral("Group %1").arg(g + 1), CommaTextOf(members));
-        }
-        core.EndUpdate();
-        core.UndoStack().Clear();
-        form->resize(1600, 1000);
-        form->show();
-        Settle();
-    }
-
-    // Paints what is pending and runs the deferred work as the idle timer would.
-    void Settle()
-    {
-        QApplication::processEvents();
-        RunDeferred();
-        QApplication::processEvents();
-    }
-    void RunDeferred()
-    {
-        if (core.OverlappingTimer().isActive())
-            core.OverlappingTimerTimer();
-        core.IdleTimerTimer();
-    }
-};
+constexpr int kGroups = TWindowPlan::kGroups;
 
 void BM_SwitchGroupTab(benchmark::State &state)
 {
@@ -297,10 +250,5 @@ BENCHMARK(BM_Archive)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv)
 {
-    // No question to the web from a window that only measures.
-    qputenv("VELMORA_UPDATE_URL", "");
-    QTemporaryDir home;
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-        qputenv(name, home.filePath(QString::fromLatin1(name)).toLocal8Bit());
-    return RunBenchmarks(argc, argv, UsePlannerDateFormats);
+    return RunWindowBenchmarks(argc, argv);
 }

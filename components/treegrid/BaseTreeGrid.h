@@ -84,28 +84,6 @@ class QDropEvent;
 class TTreeGridHintWindow;
 class TTreeGridPanningWindow;
 
-// One entry of the position cache: every 2000th visible node with its absolute top.
-struct TCacheEntry {
-    PGridNode Node = nullptr;
-    std::int64_t AbsoluteTop = 0;
-    // The tail entry a short walk appends holds the bottom of its node: never a start point.
-    bool HoldsBottom = false;
-};
-
-enum TTGNodeAlignment : std::uint8_t { naFromBottom, naFromTop, naProportional };
-enum TTGBorderStyle : std::uint8_t { bsNone, bsSingle };
-enum TTGButtonStyle : std::uint8_t { bsRectangle, bsTriangle };
-enum TTGButtonFillMode : std::uint8_t { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
-enum TTGLineStyle : std::uint8_t { lsCustomStyle, lsDotted, lsSolid };
-enum TTGCheckImageKind : std::uint8_t { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat,
-                                        ckXP, ckCustom, ckSystemFlat, ckSystemDefault };
-enum TTGIncrementalSearch : std::uint8_t { isAll, isNone, isInitializedOnly, isVisibleOnly };
-enum TTGSearchStart : std::uint8_t { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
-enum TTGHintAnimation : std::uint8_t { hatNone, hatFade, hatSlide, hatSystemDefault };
-enum TTGDragType : std::uint8_t { dtOLE, dtVCL };
-enum TTGDragOperation : std::uint8_t { doCopy, doMove, doLink };
-using TTGDragOperations = TTGSet<TTGDragOperation, std::uint8_t>;
-
 class TBaseTreeGrid : public QAbstractScrollArea,
                       public TTreeGridHeaderEvents,
                       public TTreeGridPaintEvents,
@@ -430,6 +408,9 @@ public:
     void InvalidateCache();
     virtual void ValidateCache();
     void InterruptValidation();
+    // A lookup needs the cache while it is still to be made: made at once, here, so that the
+    // lookups after a change cost one walk of the rows instead of a walk each.
+    void ValidateCacheNow();
     // Read-only view for lookups and tests; meaningful only while tsUseCache is set.
     const std::vector<TCacheEntry> &PositionCache() const { return FPositionCache; }
     // Counts the changes of the rows (nodes added, freed, moved, shown or hidden): a node
@@ -578,6 +559,8 @@ protected:
     void InternalRemoveFromSelection(PGridNode node);
     virtual void InternalClearSelection();
     void PackSelection();
+    std::vector<PGridNode> SortSelection(bool trimOverlapped);
+    void RememberSortedSelection(std::vector<PGridNode> nodes, bool trimOverlapped);
     bool CalculateSelectionRect(int x, int y);
     virtual bool CollectSelectedNodesLTR(TColumnIndex mainColumn, int nodeLeft, int nodeRight,
                                          Qt::Alignment alignment, const QRect &oldRect, const QRect &newRect);
@@ -588,6 +571,8 @@ protected:
     // Ascending by address; entries with the lowest bit set are removed but not yet packed.
     std::vector<PGridNode> FSelection;
     int FSelectionCount = 0;
+    std::uint64_t FSelectionGeneration = 0; // counts the changes of the selection
+    TTGSortedSelection FSortedSelection;
     bool FSelectionLocked = false;
     PGridNode FRangeAnchor = nullptr;
     int FLastSelectionLevel = -1;

@@ -108,6 +108,7 @@ PGridNode TBaseTreeGrid::GetNodeAt(int x, int y, bool relative, int &nodeTop)
 
     PGridNode node = nullptr;
     std::int64_t top = 0;
+    ValidateCacheNow();
     if (FStates.contains(tsUseCache) && !FPositionCache.empty()) {
         // The greatest start entry not below the position; the bottom-holding tail never starts.
         auto end = FPositionCache.end();
@@ -148,6 +149,7 @@ std::int64_t TBaseTreeGrid::GetNodeTop(PGridNode node)
     // one step each).
     PGridNode start = nullptr;
     std::int64_t top = 0;
+    ValidateCacheNow();
     if (FStates.contains(tsUseCache) && !FPositionCache.empty()) {
         std::size_t count = FPositionCache.size();
         if (FPositionCache.back().HoldsBottom)

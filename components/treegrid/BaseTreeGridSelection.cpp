@@ -128,6 +128,7 @@ bool TBaseTreeGrid::InternalAddToSelection(const PGridNode *newItems, int newLen
             FSelection[size_t(k--)] = items[size_t(j--)];
     }
     FSelectionCount += static_cast<int>(items.size());
+    ++FSelectionGeneration;
     return true;
 }
 
@@ -173,6 +174,7 @@ void TBaseTreeGrid::InternalRemoveFromSelection(PGridNode node)
 {
     if (!node)
         return;
+    ++FSelectionGeneration;
     int index = 0;
     if (FindNodeInSelection(node, index, -1, -1)) {
         node->States.exclude(vsSelected);
@@ -191,6 +193,7 @@ void TBaseTreeGrid::RemoveFromSelection(PGridNode node)
     if (!node->States.contains(vsSelected))
         return;
     node->States.exclude(vsSelected);
+    ++FSelectionGeneration;
     int index = 0;
     if (FindNodeInSelection(node, index, -1, -1)) {
         // Marked rather than erased, so that taking many nodes out one by one stays linear;
@@ -214,6 +217,8 @@ void TBaseTreeGrid::InternalClearSelection()
     for (auto it = FSelection.rbegin(); it != FSelection.rend(); ++it)
         (*it)->States.exclude(vsSelected);
     FSelectionCount = 0;
+    ++FSelectionGeneration;
+    FSortedSelection = TTGSortedSelection();
     ResetRangeAnchor();
     FSelection.clear();
     FSelection.shrink_to_fit();
@@ -225,12 +230,14 @@ void TBaseTreeGrid::ClearSelection()
     if (FSelectionLocked || FSelectionCount == 0 || FDestroying)
         return;
     if (FUpdateCount == 0 && testAttribute(Qt::WA_WState_Created) && FVisibleCount > 0) {
-        // Repaint only the selected rows in view.
+        // Repaint only the selected rows in view, walking from the first of them.
         const std::int64_t viewTop = -std::int64_t(FOffsetY);
         const std::int64_t viewBottom = viewTop + viewport()->height();
         int met = 0;
-        std::int64_t top = 0;
-        for (PGridNode run = GetFirstVisibleNoInit(); run && met < FSelectionCount && top < viewBottom;
+        int nodeTop = 0;
+        PGridNode first = GetNodeAt(0, 0, true, nodeTop);
+        std::int64_t top = std::int64_t(nodeTop) - FOffsetY;
+        for (PGridNode run = first; run && met < FSelectionCount && top < viewBottom;
              run = GetNextVisibleNoInit(run)) {
             const std::int64_t height = run->NodeHeight;
             if (run->States.contains(vsSelected)) {
@@ -296,13 +303,22 @@ void TBaseTreeGrid::SelectAll(bool visibleOnly)
 {
     if (FSelectionLocked || !FOptions->SelectionOptions().contains(toMultiSelect))
         return;
+    std::vector<PGridNode> all;
     std::vector<PGridNode> items;
     for (PGridNode run = visibleOnly ? GetFirstVisible() : GetFirst(); run;
          run = visibleOnly ? GetNextVisible(run) : GetNext(run)) {
+        all.push_back(run);
         if (!run->States.contains(vsSelected))
             items.push_back(run);
     }
+    const std::uint64_t rows = FRowsGeneration;
+    const int before = FSelectionCount;
     AddToSelection(items.data(), static_cast<int>(items.size()));
+    // Every node walked is selected and no other: the walk is the selection in tree order, and
+    // whoever follows the selection gets it without a walk of its own.
+    if (FRowsGeneration == rows && FSelectionCount - before == int(items.size())
+        && FSelectionCount == int(all.size()))
+        RememberSortedSelection(std::move(all), false);
     Invalidate();
 }
 
@@ -460,12 +476,48 @@ PGridNode TBaseTreeGrid::GetNextSelected(PGridNode node, bool considerChildrenAb
     return run;
 }
 
+void TBaseTreeGrid::RememberSortedSelection(std::vector<PGridNode> nodes, bool trimOverlapped)
+{
+    FSortedSelection.Rows = FRowsGeneration;
+    FSortedSelection.Selection = FSelectionGeneration;
+    FSortedSelection.TrimOverlapped = trimOverlapped;
+    FSortedSelection.Valid = true;
+    FSortedSelection.Nodes = std::move(nodes);
+}
+
 std::vector<PGridNode> TBaseTreeGrid::GetSortedSelection(bool trimOverlapped)
 {
     std::vector<PGridNode> result;
     if (FSelectionCount < 1)
         return result;
+    // Asked again for the same selection (the views that follow it): no walk.
+    if (FSortedSelection.Valid && FSortedSelection.Rows == FRowsGeneration
+        && FSortedSelection.Selection == FSelectionGeneration && FSortedSelection.TrimOverlapped == trimOverlapped)
+        return FSortedSelection.Nodes;
+    result = SortSelection(trimOverlapped);
+    RememberSortedSelection(result, trimOverlapped);
+    return result;
+}
+
+std::vector<PGridNode> TBaseTreeGrid::SortSelection(bool trimOverlapped)
+{
+    std::vector<PGridNode> result;
     result.reserve(static_cast<size_t>(FSelectionCount));
+    // A few nodes of many: ordering them costs less than a walk up to the last of them.
+    if (std::uint64_t(FSelectionCount) * 32 < FRoot->TotalCount) {
+        const auto underSelected = [this](PGridNode node) {
+            for (PGridNode run = node->Parent; run && run != FRoot; run = run->Parent)
+                if (run->States.contains(vsSelected))
+                    return true;
+            return false;
+        };
+        for (PGridNode node : FSelection)
+            if (!isMarked(node) && node->States.contains(vsSelected) && !(trimOverlapped && underSelected(node)))
+                result.push_back(node);
+        std::sort(result.begin(), result.end(),
+                  [this](PGridNode a, PGridNode b) { return CompareNodePositions(a, b) < 0; });
+        return result;
+    }
     PGridNode run = FRoot->FirstChild;
     while (run && static_cast<int>(result.size()) < FSelectionCount) {
         const bool selected = run->States.contains(vsSelected);

@@ -29,8 +29,43 @@ void MergeSortRun(PGridNode *nodes, std::size_t n, PGridNode *scratch, TakeB tak
     const std::size_t half = n / 2;
     MergeSortRun(nodes, half, scratch, takeB);
     MergeSortRun(nodes + half, n - half, scratch, takeB);
+    // Two runs already in order need no merge.
+    if (!takeB(nodes[half - 1], nodes[half]))
+        return;
     std::copy(nodes, nodes + n, scratch);
     MergeRuns(scratch, scratch + half, scratch + half, scratch + n, nodes, takeB);
+}
+
+// Nodes already in order, or in the reverse order (a sort toggled), are put in order with one
+// comparison per neighbour: the runs of equal nodes are put in reverse, each keeping its own
+// order. `order(a, b)` > 0: b belongs before a. False (nodes untouched) for any other order.
+template <class Order>
+bool OrderMonotonic(std::vector<PGridNode> &nodes, Order order)
+{
+    bool inOrder = true;
+    bool reversed = true;
+    std::vector<std::size_t> runStarts{0};
+    for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
+        const int result = order(nodes[i], nodes[i + 1]);
+        if (result > 0)
+            inOrder = false;
+        else if (result < 0)
+            reversed = false;
+        if (!inOrder && !reversed)
+            return false;
+        if (result != 0)
+            runStarts.push_back(i + 1);
+    }
+    if (inOrder)
+        return true;
+    std::vector<PGridNode> ordered;
+    ordered.reserve(nodes.size());
+    for (std::size_t k = runStarts.size(); k-- > 0;) {
+        const std::size_t end = k + 1 < runStarts.size() ? runStarts[k + 1] : nodes.size();
+        ordered.insert(ordered.end(), nodes.begin() + std::ptrdiff_t(runStarts[k]), nodes.begin() + std::ptrdiff_t(end));
+    }
+    nodes.swap(ordered);
+    return true;
 }
 
 } // namespace
@@ -91,14 +126,17 @@ void TBaseTreeGrid::SortChildren(PGridNode node, TColumnIndex column, TSortDirec
     children.reserve(node->ChildCount);
     for (PGridNode run = node->FirstChild; run; run = run->NextSibling)
         children.push_back(run);
-    std::vector<PGridNode> scratch(children.size());
     const std::uint64_t rows = FRowsGeneration;
-    if (direction == sdAscending)
+    const int sign = direction == sdAscending ? 1 : -1;
+    const auto order = [this, column, sign](PGridNode a, PGridNode b) {
+        const int result = DoCompare(a, b, column);
+        return result > 0 ? sign : result < 0 ? -sign : 0;
+    };
+    if (!OrderMonotonic(children, order)) {
+        std::vector<PGridNode> scratch(children.size());
         MergeSortRun(children.data(), children.size(), scratch.data(),
-                     [this, column](PGridNode a, PGridNode b) { return DoCompare(a, b, column) > 0; });
-    else
-        MergeSortRun(children.data(), children.size(), scratch.data(),
-                     [this, column](PGridNode a, PGridNode b) { return DoCompare(a, b, column) < 0; });
+                     [&order](PGridNode a, PGridNode b) { return order(a, b) > 0; });
+    }
     if (IsRemoved(node))
         return;
     if (FRowsGeneration != rows) {

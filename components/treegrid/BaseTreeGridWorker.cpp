@@ -58,6 +58,23 @@ void TBaseTreeGrid::ValidateCache()
     worker->Wake();
 }
 
+void TBaseTreeGrid::ValidateCacheNow()
+{
+    if (FStates.contains(tsUseCache) || !FStates.contains(tsValidationNeeded) || FUpdateCount > 0
+        || FInValidateCache || FDestroying || FVisibleCount <= PositionCacheStep
+        || FOptions->MiscOptions().contains(toVariableNodeHeight))
+        return;
+    // The worker leaves the tree first; what it reports of it afterwards is out of date.
+    InterruptValidation();
+    FStartIndex = 0;
+    FStopValidationFlag.store(false, std::memory_order_release);
+    const bool complete = DoValidateCache();
+    DoStateChange(complete ? TTreeGridStates{tsUseCache} : TTreeGridStates{},
+                  {tsStopValidation, tsValidating, tsValidationNeeded});
+    if (!complete)
+        DoStateChange({tsValidationNeeded});
+}
+
 void TBaseTreeGrid::InterruptValidation()
 {
     FLastTop = TCacheEntry();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <type_traits>
+#include <vector>
 #include <QString>
 
 #include "treegrid/TreeGridSet.h"
@@ -245,3 +246,37 @@ inline void TGAssert(bool condition, const char *message)
     if (!condition)
         throw ETreeGridAssertion(message);
 }
+
+// ---- the control's own small types
+
+// The selection in tree order as last asked for, while neither the rows nor the selection
+// changed since (their counts as they were then).
+struct TTGSortedSelection {
+    std::uint64_t Rows = 0;
+    std::uint64_t Selection = 0;
+    bool TrimOverlapped = false;
+    bool Valid = false;
+    std::vector<PGridNode> Nodes;
+};
+
+// One entry of the position cache: every 2000th visible node with its absolute top.
+struct TCacheEntry {
+    PGridNode Node = nullptr;
+    std::int64_t AbsoluteTop = 0;
+    // The tail entry a short walk appends holds the bottom of its node: never a start point.
+    bool HoldsBottom = false;
+};
+
+enum TTGNodeAlignment : std::uint8_t { naFromBottom, naFromTop, naProportional };
+enum TTGBorderStyle : std::uint8_t { bsNone, bsSingle };
+enum TTGButtonStyle : std::uint8_t { bsRectangle, bsTriangle };
+enum TTGButtonFillMode : std::uint8_t { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
+enum TTGLineStyle : std::uint8_t { lsCustomStyle, lsDotted, lsSolid };
+enum TTGCheckImageKind : std::uint8_t { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat,
+                                        ckXP, ckCustom, ckSystemFlat, ckSystemDefault };
+enum TTGIncrementalSearch : std::uint8_t { isAll, isNone, isInitializedOnly, isVisibleOnly };
+enum TTGSearchStart : std::uint8_t { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
+enum TTGHintAnimation : std::uint8_t { hatNone, hatFade, hatSlide, hatSystemDefault };
+enum TTGDragType : std::uint8_t { dtOLE, dtVCL };
+enum TTGDragOperation : std::uint8_t { doCopy, doMove, doLink };
+using TTGDragOperations = TTGSet<TTGDragOperation, std::uint8_t>;

@@ -176,12 +176,17 @@ void TBarPainter::DrawCached(TCanvas &canvas, const TBarPaint &paint, TWhichTabl
     QPoint origin = r.topLeft();
     QImage part;
     if (barArea <= 4 * panelArea) {
-        if (node.Bitmap.size() != r.size() || node.RecalcBitmap) {
+        if (node.Bitmap.size() != r.size() || node.RecalcBitmap || node.BitmapLook != FOptions.barLook) {
             struct TClearFlag
             {
                 TNodeData &node;
-                ~TClearFlag() { node.RecalcBitmap = false; }
-            } clear{node};
+                quint32 look;
+                ~TClearFlag()
+                {
+                    node.RecalcBitmap = false;
+                    node.BitmapLook = look;
+                }
+            } clear{node, FOptions.barLook};
             const QRect r0(QPoint(0, 0), r.size());
             if (TCanvas *scratch = paint.params->scratch) {
                 // One canvas renders every picture; each keeps a copy of its part.
@@ -315,22 +320,47 @@ void TBarPainter::DrawTo(TCanvas &canvas, const TBarPaint &paint, TWhichTable ta
 {
     TColor brush = canvas.Brush().Color();
     TColor pen = canvas.Pen().Color();
+    bool selected = false;
     if (node) {
-        TColor palette = ChartColor::UnknownBar;
-        const bool known = FModel.BarColor(*node, palette);
-        brush = full ? (known ? palette : ChartColor::UnknownBar) : ChartColor::FreeDay;
+        brush = ChartColor::FreeDay;
+        if (full) {
+            TColor palette = ChartColor::UnknownBar;
+            brush = FModel.BarColor(*node, palette) ? palette : ChartColor::UnknownBar;
+        }
         pen = table == tbExclude ? FlashColor(brush, -25) : clBlack;
         if (table == tbTable && FModel.AnyOverlapping())
             brush = FModel.IsOverlapping(*node) ? ChartColor::Overlapping : ChartColor::NotOverlapping;
-        if (table == FModel.ActiveTable() && FModel.IsSelected(*node)) {
+        selected = table == FModel.ActiveTable() && FModel.IsSelected(*node);
+    }
+    const auto shade = [&] {
+        if (selected) {
             const int phase = std::clamp(FOptions.flashPhase, 0, 6);
             brush = FadeColorRGB(brush, VisibleContrast(brush), FlashStrength[phase]);
         }
-    }
-    if (!full) {
-        // Thin overview rows: the frame nearly vanishes into the fill.
-        const double share = std::max(paint.rowHeight - 2, 0) * 100.0 / FGeometry.TimeChartRowHeight(0);
-        pen = FadeColorRGB(brush, pen, int(Round(std::min(100.0, share))));
+        if (!full) {
+            // Thin overview rows: the frame nearly vanishes into the fill.
+            const double share = std::max(paint.rowHeight - 2, 0) * 100.0 / FGeometry.TimeChartRowHeight(0);
+            pen = FadeColorRGB(brush, pen, int(Round(std::min(100.0, share))));
+        }
+    };
+    if (full) {
+        shade();
+    } else {
+        const auto known = std::find_if(paint.shades.begin(), paint.shades.end(), [&](const TBarPaint::TShade &s) {
+            return s.brush == brush && s.pen == pen && s.selected == selected;
+        });
+        if (known != paint.shades.end()) {
+            brush = known->shadedBrush;
+            pen = known->shadedPen;
+        } else {
+            TBarPaint::TShade entry{brush, pen, selected, 0, 0};
+            shade();
+            entry.shadedBrush = brush;
+            entry.shadedPen = pen;
+            // A paint sees a handful; many more would make the search cost more than the shading.
+            if (paint.shades.size() < 32)
+                paint.shades.push_back(entry);
+        }
     }
     canvas.Pen().SetMode(pmCopy);
     if (!full && body && node && FillFramed(canvas, paint, rect, pen, brush))

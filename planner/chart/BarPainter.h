@@ -35,6 +35,17 @@ struct TBarPaint
     bool clipIsRect = false; // the clip is exactly clipBounds
     QRegion clip;            // device pixels
     bool clipTaken = false;  // without it, every test asks the canvas
+    // The overview's few colours of a bar (fill, frame, selected) as this paint shades them,
+    // worked out once each rather than for every bar.
+    struct TShade
+    {
+        TColor brush = 0;
+        TColor pen = 0;
+        bool selected = false;
+        TColor shadedBrush = 0;
+        TColor shadedPen = 0;
+    };
+    mutable std::vector<TShade> shades;
 
     void TakeClip(TCanvas &canvas);
     bool Visible(const QRect &r, const TCanvas &canvas) const;

@@ -19,6 +19,7 @@
 #include "chart/OptionAction.h"
 #include "chart/TimeChartMouse.h"
 #include "chart/TimeChartView.h"
+#include "core/ActionScope.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "dialogs/SplashForm.h"
@@ -150,7 +151,7 @@ void TChartCommands::ActionSplitExecute()
         != mrOk)
         return;
 
-    const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+    const TActionScope action(FCore);
     // Each part is a copy of the row (but its dates), selected and focused as it is made.
     const auto copy = [&](TDateTime from, int length) {
         FCore.FFocusNewNode = true;

@@ -69,10 +69,22 @@ public:
     virtual TWhichTable ActiveTable() const = 0;
     // Every row of a table in tree order.
     virtual void ForEachRow(TWhichTable table, const std::function<void(TNodeData &node)> &visit) const = 0;
+    // The rows of a table whose bars may lie in the chart rows first..last (those of every row
+    // included), in tree order; others may come too. A large plan's paint of the rows in view
+    // so does not walk the table.
+    virtual void ForEachRowIn(TWhichTable table, int first, int last,
+                              const std::function<void(TNodeData &node)> &visit) const
+    {
+        (void)first;
+        (void)last;
+        ForEachRow(table, visit);
+    }
     // Hidden in its table by a filter.
     virtual bool IsFiltered(const TNodeData &node) const = 0;
     // The cell connected to a meaning; empty when the table has no such column.
     virtual QString Text(const TNodeData &node, TConnection connection) const = 0;
+    // Whether a column of the table has the meaning.
+    virtual bool IsConnected(TWhichTable table, TConnection connection) const = 0;
     // The caption of the column connected to a meaning (the sample bar's texts).
     virtual QString ConnectedCaption(TWhichTable table, TConnection connection) const = 0;
     // The colour of a row from its table's palette; false when it cannot be determined.

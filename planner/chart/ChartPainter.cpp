@@ -89,8 +89,7 @@ void TChartPainter::DrawLayers(const TPaintState &s, TLayer upTo, std::vector<TN
         DrawMonthDivider(s);
     }
     DrawRowLines(s);
-    std::vector<TNodeData *> noted;
-    DrawBars(s, deadlines ? *deadlines : noted);
+    DrawBars(s, deadlines);
     if (upTo >= lyNowMarker)
         DrawNowMarker(s);
 }
@@ -149,7 +148,7 @@ void TChartPainter::DrawThroughMask(const TPaintState &s, const QRect &box, cons
 
 // ---- bars
 
-void TChartPainter::DrawBars(const TPaintState &s, std::vector<TNodeData *> &deadlines) const
+void TChartPainter::DrawBars(const TPaintState &s, std::vector<TNodeData *> *deadlines) const
 {
     const TChartPaintParams &p = *s.p;
     TBarPaint paint;
@@ -163,14 +162,25 @@ void TChartPainter::DrawBars(const TPaintState &s, std::vector<TNodeData *> &dea
     const TWhichTable order[2] = {active == tbTable ? tbExclude : tbTable, active};
     std::vector<TNodeData *> filtered;
     std::vector<TNodeData *> selected;
-    deadlines.clear();
+    if (deadlines) {
+        deadlines->clear();
+        // A deadline's arrow reaches across rows: every task with one is noted.
+        if (!p.small && FModel.IsConnected(tbTable, cnTermin))
+            FModel.ForEachRow(tbTable, [&](TNodeData &node) {
+                if (node.nodeValid && FModel.TerminOf(node) != 0)
+                    deadlines->push_back(&node);
+            });
+    }
+    // The rows the paint reaches; a bar's shadow runs into the row below.
+    const int firstRow = s.firstRow - 1;
+    const int lastRow = s.lastRow + 1;
     for (TWhichTable table : order) {
         filtered.clear();
         selected.clear();
         // Shown rows first (one walk, while each row is at hand), then the filtered ones over
         // them, the selected ones on top.
         const bool shown = !(p.small && table == tbExclude);
-        FModel.ForEachRow(table, [&](TNodeData &node) {
+        const auto draw = [&](TNodeData &node) {
             const bool isFiltered = FModel.IsFiltered(node);
             const bool isSelected = FModel.IsSelected(node);
             if (shown && (!isFiltered || isSelected))
@@ -179,9 +189,8 @@ void TChartPainter::DrawBars(const TPaintState &s, std::vector<TNodeData *> &dea
                 filtered.push_back(&node);
             if (isSelected)
                 selected.push_back(&node);
-            if (table == tbTable && !p.small && node.nodeValid && FModel.TerminOf(node) != 0)
-                deadlines.push_back(&node);
-        });
+        };
+        FModel.ForEachRowIn(table, firstRow, lastRow, draw);
         for (TNodeData *node : filtered)
             FBars.DrawItem(paint, table, node);
         for (TNodeData *node : selected)

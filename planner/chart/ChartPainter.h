@@ -84,7 +84,8 @@ private:
                       const QString &name) const;
     void DrawMonthDivider(const TPaintState &s) const;
     void DrawRowLines(const TPaintState &s) const;
-    void DrawBars(const TPaintState &s, std::vector<TNodeData *> &deadlines) const;
+    // The bars of the rows the paint reaches; the tasks with a deadline are noted when asked.
+    void DrawBars(const TPaintState &s, std::vector<TNodeData *> *deadlines) const;
     void DrawNowMarker(const TPaintState &s) const;
     // The arrows of the first `count` rows.
     void DrawArrows(const TPaintState &s, const std::vector<TNodeData *> &rows, std::size_t count) const;

@@ -39,7 +39,8 @@ void TChartPainter::DrawItemInfo(const TPaintState &s) const
     const TWhichTable order[2] = {active == tbTable ? tbExclude : tbTable, active};
     for (TWhichTable table : order) {
         std::vector<TNodeData *> rows;
-        FModel.ForEachRow(table, [&](TNodeData &node) {
+        // Each box stands by its bar: the rows the paint reaches and one more each way.
+        FModel.ForEachRowIn(table, s.firstRow - 1, s.lastRow + 1, [&](TNodeData &node) {
             if (node.nodeValid && FModel.IsSelected(node))
                 rows.push_back(&node);
         });

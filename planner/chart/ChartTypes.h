@@ -77,6 +77,9 @@ struct TChartOptions
     int transparency = 50;              // percent, of rows filtered out of the table
     int flashPhase = 0;                 // 0..6, the selection flash
     bool movingItem = false;            // a bar is being dragged: show its date box
+    // Counts the changes of the look of every bar (font, rows, scale): a bar picture rendered
+    // under another count is rendered anew, without a walk over the rows to mark them.
+    quint32 barLook = 0;
 };
 
 // What a paint did, for tests and measurements.

@@ -13,6 +13,7 @@
 #include "PopupColorPicker.h"
 #include "chart/BarPainter.h"
 #include "chart/TimeChartView.h"
+#include "core/ActionScope.h"
 #include "core/DocumentColors.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
@@ -176,7 +177,7 @@ void TColorPanel::ApplyColor(int index)
     FCore.ForEach(FTable, feSelected, [&rows](TNodeData *node) { rows.push_back(node); });
     if (rows.empty())
         return;
-    const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+    const TActionScope action(FCore);
     for (TNodeData *node : rows)
         FCore.SetDataIndex(node, column, index);
 }

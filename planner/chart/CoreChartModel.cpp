@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include "CommaText.h"
 #include "core/PlannerCore.h"
 #include "treegrid/BaseTreeGrid.h"
@@ -23,10 +25,14 @@ const TCoreChartModel::TRowSnapshot &TCoreChartModel::Rows() const
     static const QStringList none;
     const QStringList &positions = column >= 0 ? FCore.GetColumnStrings(tbTable, column) : none;
     const int count = FCore.GetRowCount();
-    // Unchanged lists share their data, so these comparisons cost nothing while nothing moves.
+    // Unchanged lists share their data, so these comparisons cost nothing while nothing moves;
+    // equal lists made anew are taken over, so that the next comparison is as cheap.
     if (FRows.stamp != 0 && FRows.count == count && FRows.filter == FCore.FGlobalPositionFilter
-        && FRows.positions == positions)
+        && FRows.positions == positions) {
+        FRows.filter = FCore.FGlobalPositionFilter;
+        FRows.positions = positions;
         return FRows;
+    }
     FRows.filter = FCore.FGlobalPositionFilter;
     FRows.positions = positions;
     FRows.count = count;
@@ -170,9 +176,62 @@ void TCoreChartModel::ForEachRow(TWhichTable table, const std::function<void(TNo
             visit(*data);
 }
 
+void TCoreChartModel::ForEachRowIn(TWhichTable table, int first, int last,
+                                   const std::function<void(TNodeData &node)> &visit) const
+{
+    TBaseTreeGrid *grid = FCore.GetTable(table);
+    if (!grid || FCore.GetConnection(table, cnPosition) < 0) {
+        ForEachRow(table, visit);
+        return;
+    }
+    // The rows of the positions shown in first..last (an absent day covers the shown rows of
+    // its block), and those of every row.
+    const TRowsByPosition &index = FCore.RowsByPosition();
+    const std::vector<qint32> &rows = FCore.PositionInPositionGroup();
+    const std::vector<std::vector<int>> &blocks = FCore.PositionsInHolidayGroup();
+    std::vector<TNodeData *> found = index.Rows(table, AllPositions);
+    for (const auto &[position, listed] : index.Positions(table)) {
+        if (position < 0 || std::size_t(position) >= rows.size())
+            continue;
+        int top = rows[std::size_t(position)];
+        int bottom = top;
+        if (table == tbExclude && std::size_t(position) < blocks.size()) {
+            int shown = 0;
+            top = -1;
+            for (int member : blocks[std::size_t(position)]) {
+                const int row = member >= 0 && std::size_t(member) < rows.size() ? rows[std::size_t(member)] : -1;
+                if (row >= 0 && (top < 0 || row < top))
+                    top = row;
+                shown += row >= 0 ? 1 : 0;
+            }
+            bottom = top + shown - 1;
+        }
+        if (top >= 0 && bottom >= first && top <= last)
+            found.insert(found.end(), listed.begin(), listed.end());
+    }
+    // Most of the table: a walk in order costs less than ordering them.
+    if (found.size() * 2 > std::size_t(FCore.GetTableRowCount(table))) {
+        ForEachRow(table, visit);
+        return;
+    }
+    // In the table's order: bars laid over each other come out as a walk draws them.
+    std::sort(found.begin(), found.end(), [grid](const TNodeData *a, const TNodeData *b) {
+        if (a->VNode->Parent == b->VNode->Parent)
+            return std::uint32_t(a->VNode->Index) < std::uint32_t(b->VNode->Index);
+        return grid->CompareNodePositions(a->VNode, b->VNode) < 0;
+    });
+    for (TNodeData *node : found)
+        visit(*node);
+}
+
 QString TCoreChartModel::Text(const TNodeData &node, TConnection connection) const
 {
     return FCore.GetData_(&node, connection);
+}
+
+bool TCoreChartModel::IsConnected(TWhichTable table, TConnection connection) const
+{
+    return FCore.GetConnection(table, connection) >= 0;
 }
 
 QString TCoreChartModel::ConnectedCaption(TWhichTable table, TConnection connection) const

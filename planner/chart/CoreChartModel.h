@@ -43,8 +43,11 @@ public:
     void FinishPaint() override;
     TWhichTable ActiveTable() const override;
     void ForEachRow(TWhichTable table, const std::function<void(TNodeData &node)> &visit) const override;
+    void ForEachRowIn(TWhichTable table, int first, int last,
+                      const std::function<void(TNodeData &node)> &visit) const override;
     bool IsFiltered(const TNodeData &node) const override;
     QString Text(const TNodeData &node, TConnection connection) const override;
+    bool IsConnected(TWhichTable table, TConnection connection) const override;
     QString ConnectedCaption(TWhichTable table, TConnection connection) const override;
     bool BarColor(const TNodeData &node, TColor &color) const override;
     bool AnyOverlapping() const override;

@@ -14,30 +14,13 @@
 #include "Log.h"
 #include "chart/ChartCursors.h"
 #include "chart/TimeChartView.h"
+#include "core/ActionScope.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "dialogs/NewEntryDialog.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
-
-// The gesture's own group for the writes of one step; between steps the core is back at its
-// previous group, so that edits arriving from other instances never join the gesture.
-class TGestureWrite
-{
-public:
-    TGestureWrite(TPlannerCore &core, int group) : FCore(core), FOuter(core.FUndoRedoGroupIndex)
-    {
-        FCore.FUndoRedoGroupIndex = group;
-    }
-    ~TGestureWrite() { FCore.FUndoRedoGroupIndex = FOuter; }
-    TGestureWrite(const TGestureWrite &) = delete;
-    TGestureWrite &operator=(const TGestureWrite &) = delete;
-
-private:
-    TPlannerCore &FCore;
-    int FOuter;
-};
 
 // The rectangle between two corners, in whatever order they come.
 QRect Band(QPoint a, QPoint b)
@@ -152,7 +135,9 @@ void TTimeChartMouse::MoveItems(QPoint p)
     if ((!rowsAllowed || dr == 0) && (!timeAllowed || d == 0))
         return;
 
-    const TGestureWrite write(FCore, GestureGroupForWrite());
+    // The gesture's own group for the writes of one step; between steps the core is back at its
+    // previous group, so that edits arriving from other instances never join the gesture.
+    const TActionScope write(FCore, GestureGroupForWrite());
     // Copied: a row freed by a write leaves FStepRows while it is walked.
     const std::vector<TNodeData *> rows = FStepRows;
     for (TNodeData *node : rows) {
@@ -327,7 +312,7 @@ void TTimeChartMouse::FinishNewOrResize(QPoint p)
     const TWhichTable table = dialog.table;
     FCore.SetActiveTable(table);
     FGestureGroup = -1;
-    const TGestureWrite write(FCore, GestureGroupForWrite());
+    const TActionScope write(FCore, GestureGroupForWrite());
     TBaseTreeGrid *grid = FCore.GetTable(table);
     if (FTimeChartMouseState == msResizeItem) {
         TNodeData *node = grid && grid->FocusedNode() ? TPlannerCore::NodeData(grid, grid->FocusedNode()) : nullptr;

@@ -16,6 +16,7 @@
 #include "chart/ChartCursors.h"
 #include "chart/ChartPainter.h"
 #include "core/PlannerCore.h"
+#include "core/ViewRefresh.h"
 
 namespace {
 
@@ -283,8 +284,7 @@ void TTimeChartView::ChartReset()
 
 void TTimeChartView::MarkAllBarsStale()
 {
-    for (TWhichTable table : {tbTable, tbExclude})
-        FCore.ForEach(table, feAll, [](TNodeData *node) { node->RecalcBitmap = true; });
+    ++FOptions.barLook;
 }
 
 // ---- repainting
@@ -321,7 +321,18 @@ QRect TTimeChartView::NodeChartRect(TNodeData &node) const
 
 void TTimeChartView::InvalidateNode(TNodeData &node)
 {
-    FOverviewStale = true;
+    if (!FOverviewStale) {
+        // The row's part of the overview is drawn again where it is now.
+        const QRect strip = OverviewBarRect(node).adjusted(-1, -1, 1, 1).intersected(SmallTimeChart->rect());
+        if (FOverviewParts.size() >= MaxOverviewParts) {
+            FOverviewStale = true;
+            FOverviewParts.clear();
+            SmallTimeChart->update();
+        } else if (!strip.isEmpty()) {
+            FOverviewParts.push_back(strip);
+            SmallTimeChart->update(strip);
+        }
+    }
     if (!FChartAllInvalid) {
         // Many single rows at once cost more than one whole repaint.
         if (++FPendingRowInvalidations > 200) {
@@ -329,9 +340,6 @@ void TTimeChartView::InvalidateNode(TNodeData &node)
             return;
         }
         TimeChart->update(NodeChartRect(node).intersected(TimeChart->rect()));
-        const QRect strip = OverviewBarRect(node);
-        if (!strip.isNull())
-            SmallTimeChart->update(strip.adjusted(-1, -1, 1, 1).intersected(SmallTimeChart->rect()));
     }
 }
 
@@ -381,7 +389,11 @@ void TTimeChartView::FlashSelectedTimerTimer()
 {
     if (FCore.IsLoading())
         return;
-    FCore.ForEach(FCore.GetActiveTable(), feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+    {
+        // Many selected rows are repainted together.
+        const TViewRefresh::THeld held(FCore.Views());
+        FCore.ForEach(FCore.GetActiveTable(), feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+    }
     FOptions.flashPhase = (FOptions.flashPhase + 1) % 7;
     if (FOptions.flashPhase == 0)
         FlashSelectedTimer.stop();

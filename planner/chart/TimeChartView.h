@@ -206,9 +206,14 @@ private:
     TChartPaintStats FStats;
     std::unique_ptr<TCanvas> FScratch; // renders the bar pictures
     // The overview's rows and bars, drawn again only when the document changed; moving its
-    // window only composes.
+    // window only composes. Rows that changed are drawn again where they were and are; more of
+    // them than MaxOverviewParts, or any other change, draw it all again.
     QImage FOverviewPicture;
     bool FOverviewStale = true;
+    std::vector<QRect> FOverviewParts;
+    static constexpr std::size_t MaxOverviewParts = 256;
+    // The time its current-time mark was drawn at.
+    TDateTime FOverviewNow = 0;
     QWidget *FLower = nullptr;
     QPointer<QWidget> FGroupTabs;
     int FSmallTimeChartRowHeight = 2;

@@ -97,12 +97,18 @@ void TTimeChartView::SmallTimeChartPaint()
     const int height = SmallTimeChart->height();
     if (FOverviewStale || FOverviewPicture.size() != SmallTimeChart->size()) {
         FOverviewPicture = QImage(SmallTimeChart->size(), QImage::Format_RGB32);
+        FOverviewNow = Now();
         if (!FOverviewPicture.isNull()) {
             TCanvas picture(&FOverviewPicture);
-            painter.PaintStrip(picture, width, height);
+            painter.PaintStrip(picture, width, height, FOverviewNow);
         }
         FOverviewStale = false;
+    } else if (!FOverviewParts.empty()) {
+        TCanvas picture(&FOverviewPicture);
+        for (const QRect &part : FOverviewParts)
+            painter.PaintStrip(picture, width, height, FOverviewNow, part);
     }
+    FOverviewParts.clear();
     TCanvas &canvas = SmallTimeChart->Canvas();
     canvas.Draw(0, 0, FOverviewPicture);
     painter.PaintWindow(canvas, width, height);

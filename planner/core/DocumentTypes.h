@@ -132,6 +132,7 @@ struct TNodeData
     QStringList StringList;     // one text per column
     bool RecalcBitmap = true;
     QImage Bitmap;              // the cached bar picture, 32 bits per pixel once rendered
+    quint32 BitmapLook = 0;     // the chart's look the picture was rendered for
     THashedString ID;
     quint64 ChangeIndex = 0;
     TWhichTable NodeTable = tbTable;
@@ -146,6 +147,10 @@ struct TNodeData
     bool nodeWorkDays = false;
     TDateTime nodeTerminRead = 0;
     TDateTime nodeComputedEnd = 0;
+    // Where the row stands in the core's rows by position (TRowsByPosition): the position it
+    // is listed under and its place in that list (-1: not listed).
+    qint32 nodeIndexedPosition = 0;
+    qint32 nodeIndexSlot = -1;
     // The end last computed and what it was computed from: the same start, length, place and
     // flag under the same calendars give the same end (epoch 0: none).
     struct TEndMemo

@@ -8,6 +8,7 @@
 #include "core/MessageQueue.h"
 #include "core/RowPlacer.h"
 #include "core/UndoRedo.h"
+#include "core/ViewRefresh.h"
 #include "treegrid/BaseTreeGrid.h"
 
 TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlannerWindow &window,
@@ -17,6 +18,7 @@ TPlannerCore::TPlannerCore(TBaseTreeGrid *table, TBaseTreeGrid *exclude, IPlanne
     setObjectName(QStringLiteral("PlannerCore"));
     FMessages = new TMessageQueue(window, this);
     FRowPlacer = std::make_unique<TRowPlacer>();
+    FViewRefresh = std::make_unique<TViewRefresh>(*this);
     FTables[tbTable] = table;
     FTables[tbExclude] = exclude;
     SetupGrid(table, tbTable);

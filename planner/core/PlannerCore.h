@@ -30,10 +30,10 @@
 #include "core/PlannerCoreHooks.h"
 #include "core/PlannerCoreState.h"
 #include "core/PlannerWindow.h"
+#include "core/RowPlacing.h"
 #include "WeekInfo.h"
 
 class TBaseTreeGrid;
-class TMessageQueue;
 class TUndoRedo;
 class TWorkCalendar;
 class TDateTexts;
@@ -57,6 +57,8 @@ public:
     // and all of them once the window has closed.
     TMessageQueue &Messages() const { return *FMessages; }
     TUndoRedo &UndoStack() const { return *FUndoRedo; }
+    // Every refresh of a view passes here: held during an action or a bracket (ViewRefresh.h).
+    TViewRefresh &Views() const { return *FViewRefresh; }
 
     // ---- observers of the document (the journal, the document file)
     // Tells `observer` of the journalled edits and of every new document from now on; it
@@ -200,19 +202,8 @@ public:
     // nullptr at the ends. RowBefore of nullptr is the table's last row.
     TNodeData *RowAfter(const TNodeData *node) const;
     TNodeData *RowBefore(TWhichTable table, const TNodeData *node) const;
-    // Rows placed while one lives take their places together when it goes, in one pass (an
-    // undo run, many rows read from another instance's journal); they nest.
-    class TRowPlacing
-    {
-    public:
-        explicit TRowPlacing(TPlannerCore &core);
-        ~TRowPlacing();
-        TRowPlacing(const TRowPlacing &) = delete;
-        TRowPlacing &operator=(const TRowPlacing &) = delete;
-
-    private:
-        TRowPlacer &FPlacer;
-    };
+    // Rows placed while one lives take their places together (RowPlacing.h).
+    using TRowPlacing = ::TRowPlacing;
     TNodeData *FindNode(const QString &id) const;
     TNodeData *FindNode(const QString &id, TWhichTable table) const;
     QString GetFreeID();
@@ -331,6 +322,8 @@ public:
     void TimeChartChangeGroupTimerTimer();
     QTimer &TimeChartChangeGroupTimer() { return FTimeChartChangeGroupTimer; }
     int ChangeGroupTimerTag() const { return FChangeGroupTimerTag; }
+    // The rows by their cached positions.
+    const TRowsByPosition &RowsByPosition() const { return FRowsByPosition; }
     // Chart row of every entry of the expanded full list, -2 when hidden.
     const std::vector<qint32> &PositionInPositionGroup() const;
     // Every entry of its multi-row block, per entry of the expanded full list.
@@ -394,16 +387,7 @@ private:
     // ---- end
 
     // ---- private: scheduling (PlannerCoreSchedule.cpp, PlannerCoreRecalc.cpp)
-    // Calendars per position, the holiday days and the absent days per position, kept while
-    // the holidays, positions, absent days and time unit stay as they were.
-    struct TScheduleState;
-    struct TScheduleStateDeleter
-    {
-        void operator()(TScheduleState *state) const;
-    };
-    std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
-    TMessageQueue *FMessages = nullptr; // a child of the core
-    // The state, checked against the holidays, positions, absent days and unit (not while a
+    // The state (FSchedule), checked against the holidays, positions, absent days and unit (not while a
     // batch of rows is refreshed: the batch checks it itself).
     TScheduleState &ScheduleState();
     void ValidateScheduleState();
@@ -446,7 +430,8 @@ private:
     void BoundsChanged(bool rowsMarked);
     // The range reaches the user's date at once; shrinking is left to the next bounds pass.
     void WidenBoundsToUserDate();
-    void CountRowAt(TWhichTable table, int oldPosition, int newPosition);
+    // The row is listed under its position from now on, or (present false) no longer.
+    void IndexRow(TNodeData *node, bool present);
     void CellRulesChanged();
     // A row whose cells were read under the present rules: its caches stand for its cells.
     void RefreshReadRow(TNodeData *node, TRowSpan *span);

@@ -62,6 +62,9 @@ struct TPlannerCoreHooks
     std::function<bool()> OnAnyOverlapping;
     // A row leaves its table: the overlap lists forget it; nil: every row of the task table.
     std::function<void(TNodeData *)> OnOverlapRowFreed;
+    // A task came into or left a position (an entry of the expanded full list), or its dates or
+    // validity there changed: the overlaps of that position are looked at again.
+    std::function<void(int)> OnTaskPlaceChanged;
     // Opening a plan an import moved by an offset: solve its overlaps once.
     std::function<void()> OnInitialDeOverlap;
 

@@ -188,7 +188,7 @@ void TPlannerCore::ClearTable(TWhichTable table)
         grid->Clear();
     // Rows the grid never initialised skip its free handler; forget them all here.
     FNodeIndex[table].clear();
-    FRowsAtPosition[table].clear();
+    FRowsByPosition.Clear(table);
     if (table == tbTable && OnOverlapRowFreed)
         OnOverlapRowFreed(nullptr);
     if (OnTableSetupChanged)

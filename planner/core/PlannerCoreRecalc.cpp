@@ -92,6 +92,26 @@ TDateTime TPlannerCore::ReadCellDate(const QString &text, bool &ok)
     return FMinUnit == muDay ? std::trunc(value) : value;
 }
 
+namespace {
+
+// A task's place in the chart (position, dates, validity) changed: the positions it left and
+// came to are told.
+void NotePlaceOfTask(const TPlannerCoreHooks &hooks, const TNodeData *node, bool wasValid, int oldPosition,
+                     TDateTime oldStart, TDateTime oldEnd)
+{
+    if (node->NodeTable != tbTable || !hooks.OnTaskPlaceChanged)
+        return;
+    if (wasValid == node->nodeValid
+        && (!wasValid || (oldPosition == node->nodePosition && oldStart == node->nodeStart && oldEnd == node->nodeEnd)))
+        return;
+    if (wasValid)
+        hooks.OnTaskPlaceChanged(oldPosition);
+    if (node->nodeValid && (!wasValid || node->nodePosition != oldPosition))
+        hooks.OnTaskPlaceChanged(node->nodePosition);
+}
+
+} // namespace
+
 void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
 {
     if (!node)
@@ -110,6 +130,8 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
         const int positionColumn = GetConnection(table, cnPosition);
         const bool hasPosition = positionColumn >= 0;
         node->nodePosition = hasPosition ? PickListIndex(table, positionColumn, Cell(node, positionColumn)) : 0;
+        if (oldPosition != node->nodePosition)
+            IndexRow(node, true);
         const QString &lengthText = Cell(node, GetConnection(table, cnLength));
         node->nodeLength = calcNodeLength(table, lengthText);
         node->nodeColor = PickListIndex(table, GetConnection(table, cnColor), Cell(node, GetConnection(table, cnColor)));
@@ -147,11 +169,10 @@ void TPlannerCore::RefreshRow(TNodeData *node, TRowSpan *span)
         }
         node->nodeWorkDays = table == tbExclude && GetData_(node, cnLengthWithWeekend) == BoolName(true);
         node->nodeReadUnder = FCellRules;
-        if (oldPosition != node->nodePosition)
-            CountRowAt(table, oldPosition, node->nodePosition);
         Judge(node, span);
         if (table == tbExclude)
             NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
+        NotePlaceOfTask(*this, node, wasValid, oldPosition, oldStart, oldEnd);
     }
     if (FRefreshDepth == 0)
         SettleMarkedEnds();
@@ -177,6 +198,7 @@ void TPlannerCore::RefreshReadRow(TNodeData *node, TRowSpan *span)
     Judge(node, span);
     if (table == tbExclude)
         NoteAbsentDay(node, wasValid, oldPosition, oldStart, oldEnd);
+    NotePlaceOfTask(*this, node, wasValid, oldPosition, oldStart, oldEnd);
 }
 
 void TPlannerCore::Judge(TNodeData *node, TRowSpan *span)
@@ -222,16 +244,12 @@ void TPlannerCore::CheckCellRules()
         CellRulesChanged();
 }
 
-void TPlannerCore::CountRowAt(TWhichTable table, int oldPosition, int newPosition)
+void TPlannerCore::IndexRow(TNodeData *node, bool present)
 {
-    auto &counts = FRowsAtPosition[table];
-    if (oldPosition != NoRowPosition) {
-        const auto found = counts.find(oldPosition);
-        if (found != counts.end() && --found->second <= 0)
-            counts.erase(found);
-    }
-    if (newPosition != NoRowPosition)
-        ++counts[newPosition];
+    if (present)
+        FRowsByPosition.Place(*node, node->nodePosition);
+    else
+        FRowsByPosition.Remove(*node);
     // The counts on the status bar follow every row that comes, goes or moves, whoever moved it
     // (the editor, undo, another instance's journal).
     RequestStatusBarUpdate();
@@ -388,11 +406,13 @@ void TPlannerCore::RecalcAllRows()
     // end is taken back without asking for its inputs again, nothing is written.
     const bool hasPosition = GetConnection(tbTable, cnPosition) >= 0;
     auto keep = [&](TNodeData *node) {
+        const bool wasValid = node->nodeValid;
         node->RecalcBitmap = true;
         node->RecalcEndOf = !(node->nodeStart != 0 && node->nodeLength > 0
                               && (!hasPosition || node->nodePosition >= 0 || node->nodePosition == AllPositions));
         TRowSpan span;
         Judge(node, &span);
+        NotePlaceOfTask(*this, node, wasValid, node->nodePosition, node->nodeStart, node->nodeEnd);
         note(node, span);
     };
     for (TNodeData *node : rows[tbExclude])

@@ -209,7 +209,7 @@ THolidayData *TPlannerCore::GetHolidayData(int index)
 
 // ---- calendars
 
-void TPlannerCore::TScheduleStateDeleter::operator()(TScheduleState *state) const
+void TPlannerCoreState::TScheduleStateDeleter::operator()(TScheduleState *state) const
 {
     delete state;
 }

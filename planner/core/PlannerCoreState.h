@@ -13,6 +13,7 @@
 #include <array>
 #include <limits>
 #include <map>
+#include <unordered_set>
 #include <memory>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "DateList.h"
 #include "core/DocumentTypes.h"
 #include "core/HolidayData.h"
+#include "core/RowsByPosition.h"
 #include "core/TextMap.h"
 #include "WeekInfo.h"
 
@@ -27,6 +29,9 @@ class IDocumentObserver;
 class IPlannerWindow;
 class TBaseTreeGrid;
 class TRowPlacer;
+class TRowPlacing;
+class TMessageQueue;
+class TViewRefresh;
 class TUndoRedo;
 
 class TPlannerCoreState
@@ -69,6 +74,7 @@ public:
     bool FOfflineErrorSignalled = false;
 
 protected:
+    friend class TRowPlacing;
     TPlannerCoreState(IPlannerWindow &window, TUndoRedo &undoRedo);
     ~TPlannerCoreState();
 
@@ -77,6 +83,10 @@ protected:
 
     // ---- undo and redo
     std::unique_ptr<TRowPlacer> FRowPlacer;
+
+    // ---- the views' refreshes, held during actions and brackets
+    std::unique_ptr<TViewRefresh> FViewRefresh;
+    TMessageQueue *FMessages = nullptr; // a child of the core
 
     // ---- positions and groups
     // The expanded full position list with its blocks and weeks, cached while the pick list
@@ -113,6 +123,14 @@ protected:
     int FChangeGroupTimerTag = 0;
 
     // ---- scheduling (PlannerCoreSchedule.cpp, PlannerCoreRecalc.cpp)
+    // Calendars per position, the holiday days and the absent days per position, kept while
+    // the holidays, positions, absent days and time unit stay as they were (ScheduleState.h).
+    struct TScheduleState;
+    struct TScheduleStateDeleter
+    {
+        void operator()(TScheduleState *state) const;
+    };
+    std::unique_ptr<TScheduleState, TScheduleStateDeleter> FSchedule;
     // Whether a row refreshed is valid but for the range, and its dates.
     struct TRowSpan
     {
@@ -124,10 +142,17 @@ protected:
     quint64 FAbsenceGeneration = 0;
     // Positions whose absent days changed outside a bracket (-9: all); their tasks follow.
     std::vector<int> FTouchedAbsences;
-    // Rows per cached position (nodePosition), for the group count without a walk.
-    std::array<std::map<int, int>, WhichTableCount> FRowsAtPosition;
-    // NoRowPosition: the row comes or goes.
-    static constexpr int NoRowPosition = std::numeric_limits<int>::min();
+    // Rows per cached position (nodePosition): the group count and the chart's bars of the
+    // rows shown without a walk.
+    TRowsByPosition FRowsByPosition;
+    // The walks over the selection that run: the row each is at, and the other rows freed
+    // meanwhile, which it passes by.
+    struct TSelectionWalk
+    {
+        const TNodeData *current = nullptr;
+        std::unordered_set<const TNodeData *> gone;
+    };
+    std::vector<TSelectionWalk *> FSelectionWalks;
     // Rows marked for recalculation outside a bracket, computed when the write is done.
     std::vector<TNodeData *> FMarkedEndRows;
     int FRefreshDepth = 0;

@@ -12,6 +12,7 @@
 #include "CalendarMath.h"
 #include "CommaText.h"
 #include "core/MessageQueue.h"
+#include "core/ViewRefresh.h"
 #include "core/WorkCalendar.h"
 #include "Language.h"
 #include "Log.h"
@@ -58,6 +59,8 @@ bool TPlannerCore::WireUpdateTimers()
 void TPlannerCore::BeginUpdate(const QString &text)
 {
     ++FUpdating;
+    // The views follow once, when the outermost bracket has done its work.
+    FViewRefresh->Hold();
     FUpdateStrings.prepend(FCurrentStatusText);
     FCurrentStatusText = text;
     FWindow.SetStatusText(3, text);
@@ -71,6 +74,11 @@ void TPlannerCore::EndUpdate()
 {
     if (FUpdating <= 0)
         return;
+    struct TRelease
+    {
+        TViewRefresh &views;
+        ~TRelease() { views.Release(); }
+    } release{*FViewRefresh};
     --FUpdating;
     for (auto &grid : FTables)
         if (grid)
@@ -302,7 +310,7 @@ void TPlannerCore::CheckAllValid()
 
 void TPlannerCore::RequestStatusBarUpdate()
 {
-    if (!IsUpdating())
+    if (!IsUpdating() && !FViewRefresh->Defer(TViewRefresh::vwStatusBar))
         FStatusBarTimer.start();
 }
 
@@ -326,15 +334,15 @@ int TPlannerCore::GroupCount(TWhichTable table)
     // Counted per position, not per row: the rows of each position are counted as they are read.
     const std::vector<qint32> &rows = PositionInPositionGroup();
     int count = 0;
-    for (const auto &[position, n] : FRowsAtPosition[table])
+    for (const auto &[position, listed] : FRowsByPosition.Positions(table))
         if (position == AllPositions || (position >= 0 && std::size_t(position) < rows.size() && rows[std::size_t(position)] >= 0))
-            count += n;
+            count += int(listed.size());
     return count;
 }
 
 void TPlannerCore::UpdateStatusBar()
 {
-    if (IsUpdating())
+    if (IsUpdating() || FViewRefresh->Defer(TViewRefresh::vwStatusBar))
         return;
     FStatusBarTimer.stop();
     const int group = GroupCount(FActiveTable);

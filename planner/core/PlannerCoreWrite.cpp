@@ -4,13 +4,17 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <unordered_set>
 
 #include "CommaText.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
 #include "core/RowPlacer.h"
+#include "core/ActionScope.h"
 #include "core/UndoRedo.h"
+#include "core/ViewRefresh.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
@@ -70,7 +74,8 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
         for (IDocumentObserver *observer : FObservers)
             observer->CellChanged(node->ID.Value(), qint32(node->ChangeIndex), table, column, text);
     }
-    if (connection() != cnEnd && (journal || !FLocalUndo))
+    // Nothing is made for a stack that takes nothing (loading, an undo re-creating a row).
+    if (connection() != cnEnd && (journal || !FLocalUndo) && FUndoRedo->GetAcceptUndo())
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column,
                                                                FUndoRedoGroupIndex));
     TConnection cn = connection();
@@ -96,17 +101,18 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
         UpdateOverlapping(true);
     if (cn == cnPosition)
         UpdateEmptyRows(true);
-    if (cn == cnColor)
+    if (cn == cnColor && !FViewRefresh->Defer(TViewRefresh::vwFlash))
         FWindow.FlashSelectedBars();
     if (cn != cnNone) {
         node->RecalcBitmap = true;
         InvalidateNode(node);
-    } else if (!IsUpdating() && node->VNode && node->VNodeTable) {
+    } else if (!IsUpdating()) {
         // The bar does not show this cell, but the table does.
-        node->VNodeTable->InvalidateNode(node->VNode);
+        FViewRefresh->Row(*node, false);
     }
     if (!IsUpdating()) {
-        FWindow.UpdateEditor();
+        if (!FViewRefresh->Defer(TViewRefresh::vwEditor))
+            FWindow.UpdateEditor();
         // Rows this write marked for recalculation (tasks of a changed absent day) follow.
         SettleMarkedEnds();
     }
@@ -167,10 +173,9 @@ void TPlannerCore::InvalidateNode(TNodeData *node)
 {
     if (IsUpdating() || !node || !node->VNode || !node->VNodeTable)
         return;
-    node->VNodeTable->InvalidateNode(node->VNode);
     if (node->NodeTable == tbExclude)
         InvalidateTasksOfAbsentDay(*node);
-    FWindow.InvalidateRow(*node);
+    FViewRefresh->Row(*node, true);
 }
 
 void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
@@ -211,7 +216,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
         FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
     }
 
-    if (journal || !FLocalUndo)
+    if ((journal || !FLocalUndo) && FUndoRedo->GetAcceptUndo())
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryAddNode>(table, id, FUndoRedoGroupIndex));
 
     TBaseTreeGrid *grid = GetTable(table);
@@ -230,7 +235,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     node->StringList = QStringList(GetTableColCount(table), QString());
     node->Bitmap = QImage();
     FNodeIndex[table].insert(id, node);
-    CountRowAt(table, NoRowPosition, node->nodePosition);
+    IndexRow(node, true);
     if (place.Placed()) {
         const TNodeData *after = place.After.isEmpty() ? nullptr : FindNode(place.After, table);
         const TNodeData *before = place.Before.isEmpty() ? nullptr : FindNode(place.Before, table);
@@ -285,7 +290,7 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
         for (IDocumentObserver *observer : FObservers)
             observer->RowDeleted(node->ID.Value(), qint32(node->ChangeIndex), table);
     }
-    if (journal || !FLocalUndo)
+    if ((journal || !FLocalUndo) && FUndoRedo->GetAcceptUndo())
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryRemoveNode>(table, *node, FUndoRedoGroupIndex));
 
     InvalidateNode(node);
@@ -335,17 +340,6 @@ TNodeData *TPlannerCore::RowBefore(TWhichTable table, const TNodeData *node) con
     return NodeData(grid, FRowPlacer->Previous(*grid, node ? node->VNode : nullptr));
 }
 
-TPlannerCore::TRowPlacing::TRowPlacing(TPlannerCore &core)
-    : FPlacer(*core.FRowPlacer)
-{
-    FPlacer.Begin();
-}
-
-TPlannerCore::TRowPlacing::~TRowPlacing()
-{
-    FPlacer.End();
-}
-
 void TPlannerCore::ForgetNode(TNodeData *node)
 {
     auto &index = FNodeIndex[node->NodeTable];
@@ -357,8 +351,12 @@ void TPlannerCore::ForgetNode(TNodeData *node)
     if (OnOverlapRowFreed)
         OnOverlapRowFreed(node);
     std::erase(FMarkedEndRows, node);
+    FViewRefresh->Forget(node);
+    for (TSelectionWalk *walk : FSelectionWalks)
+        if (walk->current != node)
+            walk->gone.insert(node);
     if (known) {
-        CountRowAt(node->NodeTable, node->nodePosition, NoRowPosition);
+        IndexRow(node, false);
         if (node->NodeTable == tbExclude && node->nodeValid)
             AbsentDayChanged(node->nodePosition, -2);
     }
@@ -430,26 +428,49 @@ void TPlannerCore::ForEach(TWhichTable table, TForEachNode selector, const TNode
     TBaseTreeGrid *grid = GetTable(table);
     if (!grid)
         return;
-    TGridNode *gridNode = grid->GetFirst();
-    while (gridNode) {
-        // Fetched first: the callback may delete the row it is given.
-        TGridNode *next = grid->GetNext(gridNode);
-        TNodeData *node = NodeData(grid, gridNode);
+    const auto visit = [&](TNodeData *node) {
         bool taken = false;
         try {
             taken = NodeTaken(table, node, selector);
         } catch (...) {
             taken = false;
         }
-        if (taken) {
-            try {
-                function(node);
-            } catch (const std::exception &e) {
-                Log(QStringLiteral("ForEach: ") + QString::fromStdString(e.what()));
-            } catch (...) {
-                Log(QStringLiteral("ForEach: unknown error"));
-            }
+        if (!taken)
+            return;
+        try {
+            function(node);
+        } catch (const std::exception &e) {
+            Log(QStringLiteral("ForEach: ") + QString::fromStdString(e.what()));
+        } catch (...) {
+            Log(QStringLiteral("ForEach: unknown error"));
         }
+    };
+    if (selector == feSelected) {
+        // The grid's selection in table order, not a walk of the table: a few selected rows of
+        // a large table cost a few steps. Rows a callback frees are passed by.
+        std::vector<TNodeData *> rows;
+        for (TGridNode *gridNode : grid->GetSortedSelection(false))
+            rows.push_back(NodeData(grid, gridNode));
+        TSelectionWalk walk;
+        FSelectionWalks.push_back(&walk);
+        const struct TWalkEnd
+        {
+            std::vector<TSelectionWalk *> &walks;
+            ~TWalkEnd() { walks.pop_back(); }
+        } walkEnd{FSelectionWalks};
+        for (TNodeData *node : rows) {
+            if (!node || walk.gone.count(node))
+                continue;
+            walk.current = node;
+            visit(node);
+        }
+        return;
+    }
+    TGridNode *gridNode = grid->GetFirst();
+    while (gridNode) {
+        // Fetched first: the callback may delete the row it is given.
+        TGridNode *next = grid->GetNext(gridNode);
+        visit(NodeData(grid, gridNode));
         gridNode = next;
     }
 }
@@ -528,25 +549,28 @@ void TPlannerCore::ActionAddNodeExecute()
 {
     const TWhichTable table = FActiveTable;
     TBaseTreeGrid *grid = GetTable(table);
-    // One user action: Undo takes the row back with the cells it was given.
-    const TUndoGroupScope group(FUndoRedoGroupIndex, UndoStack());
-    TNodeData *node = AddNode(GetFreeID(), table, true);
-    // The new row takes the filtered cells of the first visible row, so that it stays shown.
-    if (TGridNode *first = grid->GetFirstVisible()) {
-        TNodeData *model = NodeData(grid, first);
-        if (model != node) {
-            for (int column = 0; column < GetTableColCount(table); ++column) {
-                const THeaderData *header = GetHeader(table, column);
-                if (header && header->IsFiltered())
-                    SetData(node, column, GetData(model, column));
+    TNodeData *node = nullptr;
+    {
+        // One user action: Undo takes the row back with the cells it was given.
+        const TActionScope action(*this);
+        node = AddNode(GetFreeID(), table, true);
+        // The new row takes the filtered cells of the first visible row, so that it stays shown.
+        if (TGridNode *first = grid->GetFirstVisible()) {
+            TNodeData *model = NodeData(grid, first);
+            if (model != node) {
+                for (int column = 0; column < GetTableColCount(table); ++column) {
+                    const THeaderData *header = GetHeader(table, column);
+                    if (header && header->IsFiltered())
+                        SetData(node, column, GetData(model, column));
+                }
             }
         }
+        SetPositionOf(node, 0);
+        UpdateStatusBar();
+        grid->ClearSelection();
+        grid->SetSelected(node->VNode, true);
+        grid->SetFocusedNode(node->VNode);
     }
-    SetPositionOf(node, 0);
-    UpdateStatusBar();
-    grid->ClearSelection();
-    grid->SetSelected(node->VNode, true);
-    grid->SetFocusedNode(node->VNode);
     FWindow.ShowEditorForNewNode();
 }
 
@@ -564,12 +588,13 @@ void TPlannerCore::ActionDeleteNodeExecute(bool editing)
         count == 1 ? Translate(QStringLiteral("Delete selected task?"))
                    : Translate(QStringLiteral("Delete all %s selected tasks?"), {QString::number(count)});
     if (FWindow.Ask(question, mtConfirmation, {mbOK, mbCancel}) == mrOk) {
-        FUndoRedoGroupIndex = FUndoRedo->GetGroupIndex();
-        // The grid takes its rows out in one go: it counts, measures and repaints once
-        // instead of once per row.
-        TGridUpdate gridUpdate(grid);
+        const TActionScope action(*this);
+        // The grid takes many rows out in one go: it counts, measures and repaints once
+        // instead of once per row (a bracket of its own costs a walk of its rows).
+        std::optional<TGridUpdate> gridUpdate;
+        if (count > 1)
+            gridUpdate.emplace(grid);
         ForEach(FActiveTable, feSelected, &TPlannerCore::CB_DeleteNode, this);
-        FUndoRedoGroupIndex = -1;
     }
     UpdateStatusBar();
 }

@@ -6,10 +6,10 @@
 // instance's journal, would otherwise renumber the table once per row. Rows appended to the
 // grid meanwhile join that order at its end.
 
+#include <QHash>
 #include <QPointer>
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "treegrid/BaseTreeGrid.h"
@@ -41,7 +41,8 @@ private:
     struct TPending
     {
         QPointer<TBaseTreeGrid> grid;
-        std::unordered_map<PGridNode, TLink> links;
+        // Open addressing: an undo of many deletions links each row it brings back.
+        QHash<PGridNode, TLink> links;
         PGridNode first = nullptr;
         PGridNode last = nullptr;
         bool moved = false;

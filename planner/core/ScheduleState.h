@@ -11,7 +11,7 @@
 #include "core/TextPool.h"
 #include "core/WorkCalendar.h"
 
-struct TPlannerCore::TScheduleState
+struct TPlannerCoreState::TScheduleState
 {
     TDateTexts dates;
     TTextPool texts;

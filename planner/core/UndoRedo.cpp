@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <initializer_list>
 
 #include <QHash>
 
@@ -46,15 +45,17 @@ void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, QHash<QString,
         renamed.insert(oldID, entry.FID);
 }
 
-// The entries of both lists name the re-created rows by their new ids.
-void RenameAll(const QHash<QString, QString> &renamed, std::initializer_list<TUndoRedoList *> lists)
+// The entries of both lists name the re-created rows by their new ids; `fresh` entries at the end
+// of `grown` came from the run itself and name its rows as they are.
+void RenameAll(const QHash<QString, QString> &renamed, TUndoRedoList &grown, std::size_t fresh, TUndoRedoList &other)
 {
     if (renamed.isEmpty())
         return;
     const auto rename = [&renamed](const QString &id) { return Renamed(renamed, id); };
-    for (TUndoRedoList *list : lists)
-        for (auto &entry : *list)
-            entry->RenameRows(rename);
+    for (std::size_t i = 0; i + fresh < grown.size(); ++i)
+        grown[i]->RenameRows(rename);
+    for (auto &entry : other)
+        entry->RenameRows(rename);
 }
 
 } // namespace
@@ -117,7 +118,7 @@ int TUndoRedo::TakeBackGroup(TPlannerCore &mainForm, int group)
         QHash<QString, QString> renamed;
         for (auto &entry : taken)
             ReplayRenamed(*entry, mainForm, renamed);
-        RenameAll(renamed, {&FUndoList, &FRedoList});
+        RenameAll(renamed, FUndoList, 0, FRedoList);
     }
     UpdateMainForm();
     return int(taken.size());
@@ -139,6 +140,9 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
     FUndoing = true;
     const int group = list.back()->FGroupIndex;
     FCurrentGroupIndex = group;
+    // The inverses go to the other list.
+    TUndoRedoList &inverses = &list == &FUndoList ? FRedoList : FUndoList;
+    const std::size_t before = inverses.size();
 
     // Rows re-created in this run, old id -> new id. The entries still to be replayed take
     // their new id when their turn comes, all others in one pass at the end: swapping in
@@ -157,7 +161,7 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
         if (group == -1)
             break;
     }
-    RenameAll(renamed, {&FUndoList, &FRedoList});
+    RenameAll(renamed, inverses, inverses.size() - std::min(before, inverses.size()), list);
 }
 
 void TUndoRedo::Undo(TPlannerCore &mainForm)

@@ -18,6 +18,7 @@
 
 #include "DateFormat.h"
 #include "Language.h"
+#include "core/ActionScope.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "PopupDateTime.h"
@@ -199,13 +200,21 @@ void TPropertyEditor::UpdateEditor()
         return;
     // A date typed but not yet confirmed stays while the field shows its rows (an edit of
     // another user arrived): confirming it writes it, the later edit.
-    QSet<QString> shown = RowIds(rows);
-    const bool sameRows = !shown.isEmpty() && FShownRows.contains(shown);
-    // Other rows: a date typed for those shown until now is written into them or told; a
-    // write refilled the fields already.
-    if (!sameRows && SettleTypedDates())
-        return;
-    FShownRows = std::move(shown);
+    bool sameRows = false;
+    if (std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; })) {
+        const QSet<QString> shown = RowIds(rows);
+        sameRows = !shown.isEmpty() && ShownRows().contains(shown);
+        // Other rows: a date typed for those shown until now is written into them or told; a
+        // write refilled the fields already.
+        if (!sameRows && SettleTypedDates())
+            return;
+    }
+    FShownRowIds.clear();
+    FShownRowIds.reserve(rows.size());
+    for (const TNodeData *node : rows)
+        if (node->NodeTable == FBuiltTable)
+            FShownRowIds.push_back(node->ID.Value());
+    FShownRowSet.reset();
     FUpdateEditor = true;
     for (TLine &line : FLines) {
         if (line.column >= count)
@@ -314,7 +323,7 @@ void TPropertyEditor::WriteRows(TLine &line, const QString &text, bool all, cons
     FMultiEditUpdate = all;
     {
         const TWritingScope writing(FWriting);
-        const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+        const TActionScope action(FCore);
         for (TNodeData *node : rows)
             if (node->NodeTable == FBuiltTable)
                 FCore.SetData(node, column, text);

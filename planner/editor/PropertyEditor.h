@@ -294,7 +294,11 @@ private:
     std::unique_ptr<TAutofill> FAutofill;
     std::vector<TLine> FLines;
     TWhichTable FBuiltTable = tbTable;
-    QSet<QString> FShownRows; // the rows of the last refill, by identity
+    // The rows of the last refill, by identity: kept as a list, looked up as a set only when
+    // asked (a typed date, a reload), so that a refill for many rows does not hash them all.
+    std::vector<QString> FShownRowIds;
+    mutable std::optional<QSet<QString>> FShownRowSet;
+    const QSet<QString> &ShownRows() const;
     int FPitch = 27;
     int FPopupColumn = -1;
 

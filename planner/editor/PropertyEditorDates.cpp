@@ -74,7 +74,7 @@ std::vector<TNodeData *> TPropertyEditor::TypedForRows() const
     // The rows the fields showed when the date was typed, those still there: the selected ones
     // in table order, then those no longer selected.
     std::vector<TNodeData *> rows;
-    QSet<QString> left = FShownRows;
+    QSet<QString> left = ShownRows();
     for (TNodeData *node : RowsOf(FBuiltTable))
         if (node->NodeTable == FBuiltTable && left.remove(node->ID.Value()))
             rows.push_back(node);

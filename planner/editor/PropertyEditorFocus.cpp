@@ -34,10 +34,22 @@ QLineEdit *TextOf(QWidget *field)
 QSet<QString> TPropertyEditor::RowIds(const std::vector<TNodeData *> &rows) const
 {
     QSet<QString> ids;
+    ids.reserve(qsizetype(rows.size()));
     for (const TNodeData *node : rows)
         if (node->NodeTable == FBuiltTable)
             ids.insert(node->ID.Value());
     return ids;
+}
+
+const QSet<QString> &TPropertyEditor::ShownRows() const
+{
+    if (!FShownRowSet) {
+        FShownRowSet.emplace();
+        FShownRowSet->reserve(qsizetype(FShownRowIds.size()));
+        for (const QString &id : FShownRowIds)
+            FShownRowSet->insert(id);
+    }
+    return *FShownRowSet;
 }
 
 bool TPropertyEditor::ShowsOnly(const QSet<QString> &rows) const
@@ -122,7 +134,7 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
 {
     TFieldState state;
     state.table = FBuiltTable;
-    state.rows = FShownRows;
+    state.rows = ShownRows();
     if (FScrollBox)
         state.scroll = FScrollBox->verticalScrollBar()->value();
     QWidget *focus = FieldInUse();

@@ -8,6 +8,7 @@
 #include "CommaText.h"
 #include "Language.h"
 #include "chart/TimeChartGeometry.h"
+#include "core/ActionScope.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "exchange/RowClipboardCodec.h"
@@ -108,7 +109,7 @@ void TRowClipboard::ActionCutExecute()
     if (OnWriteText)
         OnWriteText(text);
     TUpdateScope update(FCore, Translate(QStringLiteral("Cut")));
-    TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+    TActionScope action(FCore);
     FCore.ForEach(FCore.GetActiveTable(), feSelected, [this](TNodeData *node) { FCore.DeleteNode(node, true); });
 }
 
@@ -143,7 +144,7 @@ std::vector<TNodeData *> TRowClipboard::Paste(const QString &text, std::optional
     added.reserve(std::size_t(rows.size()));
     {
         TUpdateScope update(FCore, Translate(QStringLiteral("Paste")));
-        TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+        TActionScope action(FCore);
         for (const QStringList &row : rows) {
             TNodeData *node = FCore.AddNode(FCore.GetFreeID(), table, true);
             added.push_back(node);

@@ -8,6 +8,7 @@
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
+#include "core/ActionScope.h"
 #include "core/PlannerCore.h"
 #include "core/UndoRedo.h"
 #include "sync/DirWatchThread.h"
@@ -132,7 +133,7 @@ TAutofill::TFillResult TAutofill::AutofillPanelClick(int column, const QString &
             return record < 0 ? frNotFound : frNotUnique;
         }
     }
-    const TUndoGroupScope group(FCore.FUndoRedoGroupIndex, FCore.UndoStack());
+    const TActionScope action(FCore);
     FCore.CB_SetData_Index = record;
     for (TNodeData *node : rows)
         CB_AutofillData(node, record);

@@ -26,11 +26,11 @@ struct TDatedTask
 } // namespace
 
 TOverlapSolver::TRunScope::TRunScope(TOverlapSolver &solver)
-    : FSolver(solver), FGroup(solver.FCore.FUndoRedoGroupIndex, solver.FCore.UndoStack())
+    : FSolver(solver), FAction(solver.FCore)
 {
     FSolver.FSolving = true;
     FSolver.FLastRunPasses = 0;
-    FSolver.FRunGroup = FGroup.Group();
+    FSolver.FRunGroup = FAction.Group();
 }
 
 TOverlapSolver::TRunScope::~TRunScope()
@@ -46,6 +46,7 @@ TOverlapSolver::TOverlapSolver(TPlannerCore &core, QObject *parent)
     FCore.OnNodeIsOverlapping = [this](const TNodeData *node) { return FOverlappingNodes.Contains(node); };
     FCore.OnAnyOverlapping = [this] { return !FOverlappingNodes.IsEmpty(); };
     FCore.OnOverlapRowFreed = [this](TNodeData *node) { ForgetRow(node); };
+    FCore.OnTaskPlaceChanged = [this](int position) { FChangedPositions.insert(position); };
     FCore.OnInitialDeOverlap = [this] { ActionSolveOverlappingExecute(); };
 }
 
@@ -55,6 +56,7 @@ TOverlapSolver::~TOverlapSolver()
     FCore.OnNodeIsOverlapping = nullptr;
     FCore.OnAnyOverlapping = nullptr;
     FCore.OnOverlapRowFreed = nullptr;
+    FCore.OnTaskPlaceChanged = nullptr;
     FCore.OnInitialDeOverlap = nullptr;
 }
 
@@ -63,10 +65,22 @@ void TOverlapSolver::ForgetRow(TNodeData *node)
     if (!node) {
         FOverlappingNodes.Clear();
         FIgnoreOverlappingNodes.Clear();
+        FPositionOverlaps.clear();
+        FListedAt.clear();
+        FAllChanged = true;
         return;
     }
     FOverlappingNodes.Remove(node);
     FIgnoreOverlappingNodes.Remove(node);
+    if (node->NodeTable == tbTable && node->nodeValid)
+        FChangedPositions.insert(node->nodePosition);
+    const auto listed = FListedAt.find(node);
+    if (listed != FListedAt.end()) {
+        // Found again with its position; until then it must not be named.
+        FChangedPositions.insert(listed->second);
+        std::erase(FPositionOverlaps[listed->second], node);
+        FListedAt.erase(listed);
+    }
 }
 
 TDateTime TOverlapSolver::Gap() const
@@ -81,61 +95,99 @@ bool TOverlapSolver::ActionSplitUpdate() const
 
 // ---- the overlap list
 
-void TOverlapSolver::UpdateOverlappingProc()
+void TOverlapSolver::FindOverlaps(int position, std::vector<TNodeData *> &listed) const
 {
-    if (FCore.IsUpdating())
-        return;
     std::vector<TDatedTask> items;
-    TBaseTreeGrid *grid = FCore.GetTable(tbTable);
-    items.reserve(std::size_t(FCore.GetTableRowCount(tbTable)));
-    int order = 0;
-    // Walked here rather than through ForEach: this runs after every quiet moment of editing.
-    for (TGridNode *gridNode = grid ? grid->GetFirst() : nullptr; gridNode; gridNode = grid->GetNext(gridNode)) {
-        TNodeData *node = TPlannerCore::NodeData(grid, gridNode);
-        if (!node || !node->nodeValid || node->nodePosition < 0)
-            continue;
-        const int row = FCore.GetPositionOf(node);
-        // A row the current group hides is not checked.
-        if (row >= 0)
-            items.push_back({node->nodeStart, node->nodeEnd, row, order++, node});
-    }
-
-    TOverlapList previous;
-    previous.Swap(FOverlappingNodes);
-    FOverlappingNodes.Reserve(previous.Count());
-
-    // Rows from the last to the first, each by start, then end, then table order.
+    for (TNodeData *node : FCore.RowsByPosition().Rows(tbTable, position))
+        if (node->nodeValid && node->VNode)
+            items.push_back({node->nodeStart, node->nodeEnd, position, 0, node});
+    if (items.size() < 2)
+        return;
+    // By start, then end, then table order.
     std::sort(items.begin(), items.end(), [](const TDatedTask &a, const TDatedTask &b) {
-        if (a.row != b.row)
-            return a.row > b.row;
         if (a.start != b.start)
             return a.start < b.start;
         if (a.end != b.end)
             return a.end < b.end;
-        return a.order < b.order;
+        return std::uint32_t(a.node->VNode->Index) < std::uint32_t(b.node->VNode->Index);
     });
     const TDateTime gap = Gap();
-    const auto list = [this](TNodeData *node) {
-        if (!FIgnoreOverlappingNodes.Contains(node))
-            FOverlappingNodes.Add(node);
+    const auto list = [&listed](TNodeData *node) {
+        if (std::find(listed.begin(), listed.end(), node) == listed.end())
+            listed.push_back(node);
     };
-    for (std::size_t first = 0; first < items.size();) {
-        std::size_t next = first + 1;
-        const TDatedTask *i = &items[first];
-        for (; next < items.size() && items[next].row == i->row; ++next) {
-            const TDatedTask *j = &items[next];
-            // The task reaching furthest stays the one later tasks are measured against.
-            if (i->end + gap > j->start) {
-                list(i->node);
-                list(j->node);
-                if (i->end < j->end)
-                    i = j;
-            } else {
+    const TDatedTask *i = &items.front();
+    for (std::size_t next = 1; next < items.size(); ++next) {
+        const TDatedTask *j = &items[next];
+        // The task reaching furthest stays the one later tasks are measured against.
+        if (i->end + gap > j->start) {
+            list(i->node);
+            list(j->node);
+            if (i->end < j->end)
                 i = j;
-            }
+        } else {
+            i = j;
         }
-        first = next;
     }
+}
+
+void TOverlapSolver::UpdatePositions()
+{
+    // Another unit measures every row by another gap.
+    if (Gap() != FFoundWithGap) {
+        FFoundWithGap = Gap();
+        FAllChanged = true;
+    }
+    std::vector<int> positions;
+    if (FAllChanged) {
+        FPositionOverlaps.clear();
+        FListedAt.clear();
+        for (const auto &[position, rows] : FCore.RowsByPosition().Positions(tbTable))
+            positions.push_back(position);
+    } else {
+        positions.assign(FChangedPositions.begin(), FChangedPositions.end());
+    }
+    FAllChanged = false;
+    FChangedPositions.clear();
+    for (int position : positions) {
+        if (const auto old = FPositionOverlaps.find(position); old != FPositionOverlaps.end()) {
+            for (const TNodeData *node : old->second)
+                FListedAt.erase(node);
+            FPositionOverlaps.erase(old);
+        }
+        if (position < 0)
+            continue;
+        std::vector<TNodeData *> listed;
+        FindOverlaps(position, listed);
+        if (listed.empty())
+            continue;
+        for (const TNodeData *node : listed)
+            FListedAt[node] = position;
+        FPositionOverlaps.emplace(position, std::move(listed));
+    }
+}
+
+void TOverlapSolver::UpdateOverlappingProc()
+{
+    if (FCore.IsUpdating())
+        return;
+    UpdatePositions();
+
+    // The positions the current group shows as chart rows, from the last row to the first.
+    const std::vector<qint32> &rows = FCore.PositionInPositionGroup();
+    std::vector<std::pair<int, const std::vector<TNodeData *> *>> shown;
+    for (const auto &[position, listed] : FPositionOverlaps)
+        if (position >= 0 && std::size_t(position) < rows.size() && rows[std::size_t(position)] >= 0)
+            shown.emplace_back(rows[std::size_t(position)], &listed);
+    std::sort(shown.begin(), shown.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+
+    TOverlapList previous;
+    previous.Swap(FOverlappingNodes);
+    FOverlappingNodes.Reserve(previous.Count());
+    for (const auto &[row, listed] : shown)
+        for (TNodeData *node : *listed)
+            if (!FIgnoreOverlappingNodes.Contains(node))
+                FOverlappingNodes.Add(node);
 
     RepaintChanged(previous);
     if (previous.IsEmpty() != FOverlappingNodes.IsEmpty())

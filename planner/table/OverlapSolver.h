@@ -4,10 +4,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "DateTime.h"
-#include "core/UndoRedo.h"
+#include "core/ActionScope.h"
 #include "table/OverlapList.h"
 
 class TPlannerCore;
@@ -32,7 +34,8 @@ public:
     bool GetNodeIsOverlapping(const TNodeData *node) const { return FOverlappingNodes.Contains(node); }
 
     // Rebuilds the overlap list from the tasks of the rows shown; nothing inside an update
-    // bracket. With AutoArrange the first solve command follows.
+    // bracket. Only the positions whose tasks changed since are looked at again. With
+    // AutoArrange the first solve command follows.
     void UpdateOverlappingProc();
     // "Solve Interleaving": later tasks of a row follow each other.
     void ActionSolveOverlappingExecute();
@@ -70,8 +73,8 @@ signals:
     void OverlappingChanged();
 
 private:
-    // Marks a command as running for its lifetime and gives the undo group back on every
-    // way out; the run's changes form one undo group.
+    // Marks a command as running for its lifetime; the run is one user action (one undo
+    // group, the views refreshed once at its end).
     class TRunScope
     {
     public:
@@ -82,7 +85,7 @@ private:
 
     private:
         TOverlapSolver &FSolver;
-        TUndoGroupScope FGroup;
+        TActionScope FAction;
     };
 
     // One pass over every row with an overlap; false when no task moved.
@@ -96,11 +99,22 @@ private:
     QStringList PositionEntries() const;
     void FinishSingle(bool hideRows, bool hideMultiRows);
     void ForgetRow(TNodeData *node);
+    // The overlapping tasks of one position, in the order the list takes them.
+    void FindOverlaps(int position, std::vector<TNodeData *> &listed) const;
+    // The positions whose tasks changed are looked at again; the list follows.
+    void UpdatePositions();
     // Bars whose mark changed since `previous` are drawn anew.
     void RepaintChanged(const TOverlapList &previous);
     void RepaintAll();
 
     TPlannerCore &FCore;
+    // The overlapping tasks of each position with any, as found when its tasks last changed,
+    // and the position each listed task is kept under.
+    std::unordered_map<int, std::vector<TNodeData *>> FPositionOverlaps;
+    std::unordered_map<const TNodeData *, int> FListedAt;
+    std::unordered_set<int> FChangedPositions;
+    bool FAllChanged = true;
+    TDateTime FFoundWithGap = -1;
     TOverlapList FOverlappingNodes;
     TOverlapList FIgnoreOverlappingNodes;
     bool FAutoArrange = false;

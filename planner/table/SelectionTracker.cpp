@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "core/PlannerCore.h"
+#include "core/ViewRefresh.h"
 #include "treegrid/BaseTreeGrid.h"
 
 TSelectionTracker::TSelectionTracker(TPlannerCore &core, QObject *parent)
@@ -79,39 +80,51 @@ void TSelectionTracker::Answer(TWhichTable table)
     TBaseTreeGrid *grid = FCore.GetTable(table);
     if (!grid)
         return;
+    // Every bar whose selection changed is drawn again, in one refresh.
+    const TViewRefresh::THeld held(FCore.Views());
 
-    // The rows selected now: those already listed keep their place, new ones follow.
+    // The rows selected now: those already listed keep their place, new ones follow. Only
+    // the smaller of the two lists is looked up in a set, so that selecting or clearing many
+    // rows costs a pass over them and no more.
     std::vector<TNodeData *> &list = FSelectedList[table];
-    std::unordered_set<TNodeData *> selected;
     std::vector<TNodeData *> added;
-    for (TGridNode *node = grid->GetFirstSelected(); node; node = grid->GetNextSelected(node)) {
-        TNodeData *data = TPlannerCore::NodeData(grid, node);
-        if (data && selected.insert(data).second)
+    for (TGridNode *node : grid->GetSortedSelection(false))
+        if (TNodeData *data = TPlannerCore::NodeData(grid, node))
             added.push_back(data);
-    }
+    const auto stillSelected = [grid](const TNodeData *data) {
+        return data->VNodeTable == grid && data->VNode && grid->Selected(data->VNode);
+    };
     std::vector<TNodeData *> now;
-    now.reserve(selected.size());
-    std::unordered_set<TNodeData *> listed;
-    for (TNodeData *data : list) {
-        listed.insert(data);
-        if (selected.count(data))
-            now.push_back(data);
+    now.reserve(added.size());
+    std::vector<TNodeData *> began;
+    if (list.size() <= added.size()) {
+        const std::unordered_set<TNodeData *> listed(list.begin(), list.end());
+        for (TNodeData *data : list)
+            if (stillSelected(data))
+                now.push_back(data);
+        for (TNodeData *data : added)
+            if (!listed.count(data)) {
+                now.push_back(data);
+                began.push_back(data);
+            }
+    } else {
+        std::unordered_set<TNodeData *> fresh(added.begin(), added.end());
+        for (TNodeData *data : list)
+            if (fresh.erase(data))
+                now.push_back(data);
+        for (TNodeData *data : added)
+            if (fresh.count(data)) {
+                now.push_back(data);
+                began.push_back(data);
+            }
     }
-    for (TNodeData *data : added)
-        if (!listed.count(data))
-            now.push_back(data);
 
     // Bars whose selection began, ended or goes on are drawn anew (the frame and the flash).
-    for (TNodeData *data : list) {
-        data->RecalcBitmap = true;
-        FCore.InvalidateNode(data);
-    }
-    for (TNodeData *data : now) {
-        if (!listed.count(data)) {
+    for (const std::vector<TNodeData *> *rows : {&list, &began})
+        for (TNodeData *data : *rows) {
             data->RecalcBitmap = true;
             FCore.InvalidateNode(data);
         }
-    }
     list = std::move(now);
 
     IPlannerWindow &window = FCore.Window();

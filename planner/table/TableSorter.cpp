@@ -31,6 +31,17 @@ int CompareAsciiText(const QString &a, const QString &b)
 
 const QString EmptyText;
 
+// Appends the text with its ASCII letters folded to upper case: folded texts compare code unit
+// by code unit as CompareAsciiText compares the texts.
+void AppendFolded(std::u16string &to, const QString &text)
+{
+    const QChar *p = text.constData();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = p[i].unicode();
+        to.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
+    }
+}
+
 int Sign(double a, double b)
 {
     return a < b ? -1 : b < a ? 1 : 0;
@@ -117,8 +128,8 @@ void TTableSorter::ApplyKeys(TWhichTable table)
     const bool prepared = Prepare(table, grid, keys, run);
     FRun = prepared ? &run : nullptr;
     try {
-        if (prepared)
-            grid->Sort(nullptr, keys.front().column, sdAscending);
+        if (prepared) // every row read is initialised: the grid need not walk them again first
+            grid->Sort(nullptr, keys.front().column, sdAscending, false);
         else
             for (auto key = keys.rbegin(); key != keys.rend(); ++key)
                 grid->Sort(nullptr, key->column, key->direction);
@@ -158,7 +169,9 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
             cells.values.assign(count, 0);
             cells.ok.assign(count, 0);
         } else {
-            cells.texts.resize(count);
+            // The folded texts of all rows one after the other: no string made per row.
+            cells.starts.reserve(count + 1);
+            cells.starts.push_back(0);
         }
     }
     // Each distinct text is read once.
@@ -166,8 +179,9 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
     std::size_t index = 0;
     // Every row is initialised when it is added (AddNode), so the chain is walked as it is.
     for (TGridNode *node = grid->RootNode()->FirstChild; node; node = node->NextSibling, ++index) {
-        // The rows are found by their index while the grid sorts them.
-        if (index >= count || node->Index != index)
+        // The rows are found by their index while the grid sorts them; a row not yet
+        // initialised leaves the sort to the grid's own walk.
+        if (index >= count || node->Index != index || !node->States.contains(vsInitialized))
             return false;
         const TNodeData *data = TPlannerCore::NodeData(grid, node);
         run.valid[index] = data->nodeValid;
@@ -176,7 +190,9 @@ bool TTableSorter::Prepare(TWhichTable table, TBaseTreeGrid *grid, const std::ve
             const QString &text = cells.key.column < data->StringList.size() ? data->StringList.at(cells.key.column)
                                                                              : EmptyText;
             if (!cells.byValue) {
-                cells.texts[index] = text;
+                // Folded once here rather than in each of the sort's comparisons.
+                AppendFolded(cells.chars, text);
+                cells.starts.push_back(cells.chars.size());
                 continue;
             }
             auto found = read[k].constFind(text);
@@ -201,7 +217,11 @@ int TTableSorter::Order(const TKeyCells &cells, std::size_t a, std::size_t b)
             return cells.ok[a] ? -1 : 1;
         result = Sign(cells.values[a], cells.values[b]);
     } else {
-        result = CompareAsciiText(cells.texts[a], cells.texts[b]);
+        const auto text = [&cells](std::size_t row) {
+            return QStringView(cells.chars.data() + cells.starts[row], qsizetype(cells.starts[row + 1] - cells.starts[row]));
+        };
+        result = text(a).compare(text(b));
+        result = result < 0 ? -1 : result > 0 ? 1 : 0;
     }
     return cells.key.direction == sdAscending ? result : -result;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "core/DocumentTypes.h"
@@ -59,7 +60,8 @@ private:
         bool byValue = false;        // dates and numbers
         std::vector<double> values;
         std::vector<char> ok;        // a number could be read
-        std::vector<QString> texts;  // other types
+        std::u16string chars;             // other types: the folded texts of all rows in a row
+        std::vector<std::size_t> starts;  // where each row's text starts in chars, and the end
     };
     struct TSortRun
     {

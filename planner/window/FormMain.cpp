@@ -26,6 +26,7 @@
 #include "Log.h"
 #include "core/MessageQueue.h"
 #include "core/UndoRedo.h"
+#include "core/ViewRefresh.h"
 #include "editor/PropertyEditor.h"
 #include "exchange/RowClipboard.h"
 #include "table/Evaluations.h"
@@ -515,6 +516,8 @@ void TMainForm::ShowStatusMessage(const QString &text)
 
 int TMainForm::Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
+    // Asked in the middle of an action: the window shows what the action did so far.
+    FCore->Views().Flush();
     return MessageDlg(text, type, buttons, 0);
 }
 

@@ -94,9 +94,9 @@ int DifferingPixels(const QImage &a, const QImage &b, int skipRows)
     return SameShown(shown, FreshRender(widget));
 }
 
-void TRepaintCheck::Watch(QWidget *widget, TAnimated animated)
+void TRepaintCheck::Watch(QWidget *widget, TAnimated animated, TDrawWhole drawWhole)
 {
-    FWidgets.push_back({widget, std::move(animated)});
+    FWidgets.push_back({widget, std::move(animated), std::move(drawWhole)});
 }
 
 bool TRepaintCheck::Check(const QString &step)
@@ -109,15 +109,24 @@ bool TRepaintCheck::Check(const QString &step)
         if (!widget || !widget->isVisible())
             continue;
         const QImage shown = ShownPixels(widget);
-        const QImage fresh = FreshRender(widget);
+        QImage fresh = FreshRender(widget);
         const std::vector<QRect> animated = watched.animated ? watched.animated() : std::vector<QRect>{};
-        const ::testing::AssertionResult same = SameShown(shown, fresh, animated);
+        ::testing::AssertionResult same = SameShown(shown, fresh, animated);
+        const char *what = " shows what a full paint does not draw: ";
+        if (same && watched.drawWhole) {
+            watched.drawWhole();
+            fresh = FreshRender(widget);
+            // What drawing whole asked for is shown before the next step begins.
+            FlushPaints();
+            same = SameShown(shown, fresh, animated);
+            what = " keeps a picture that differs from one drawn whole: ";
+        }
         if (same)
             continue;
         ok = false;
         const QString name = widget->objectName();
-        ADD_FAILURE() << "after \"" << step.toStdString() << "\", " << name.toStdString()
-                      << " shows what a full paint does not draw: " << same.message();
+        ADD_FAILURE() << "after \"" << step.toStdString() << "\", " << name.toStdString() << what
+                      << same.message();
         const QString dump = qEnvironmentVariable("VELMORA_REPAINT_DUMP");
         if (!dump.isEmpty() && QDir().mkpath(dump)) {
             QString file = QStringLiteral("%1-%2-%3").arg(FChecks).arg(name, step);

@@ -47,8 +47,12 @@ class TRepaintCheck
 public:
     // Rectangles of a widget that animate on their own (a flash), in widget coordinates.
     using TAnimated = std::function<std::vector<QRect>()>;
+    // Makes a widget that keeps a picture of its own between paints (and draws only its
+    // changed parts into it) draw that picture whole at its next paint.
+    using TDrawWhole = std::function<void()>;
 
-    void Watch(QWidget *widget, TAnimated animated = {});
+    // With `drawWhole`, each check also compares the kept picture with one drawn whole.
+    void Watch(QWidget *widget, TAnimated animated = {}, TDrawWhole drawWhole = {});
     // Flushes the paints and compares; false (with a test failure) when a widget differs.
     bool Check(const QString &step);
     int Checks() const { return FChecks; }
@@ -58,6 +62,7 @@ private:
     {
         QPointer<QWidget> widget;
         TAnimated animated;
+        TDrawWhole drawWhole;
     };
     std::vector<TWatched> FWidgets;
     int FChecks = 0;

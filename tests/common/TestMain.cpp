@@ -2,10 +2,9 @@
 
 #include <QApplication>
 #include <QByteArray>
-#include <QDir>
-#include <QLocale>
 #include <QTemporaryDir>
 
+#include "IsolatedEnvironment.h"
 #include "TestSupport.h"
 
 // Every test executable runs offscreen (or, under the desktop-session runner, on its X display)
@@ -18,15 +17,7 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 2;
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
-        const QString dir = home.filePath(QString::fromLatin1(name).toLower());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv(name, dir.toLocal8Bit());
-    }
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    // Main windows ask the web for a newer version only where a test says where.
-    qputenv("VELMORA_UPDATE_URL", "");
+    testsupport::UseIsolatedEnvironment(home);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora-tests"));

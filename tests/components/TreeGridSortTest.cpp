@@ -146,6 +146,68 @@ TEST(TreeGridSortTest, ManyKeysAgainstAStableSort)
     }
 }
 
+// Rows already in order or in the reverse order (a sort toggled) come out as a stable sort
+// gives them, with about one comparison per row; any other order still sorts stably.
+TEST(TreeGridSortTest, OrderedAndReversedRowsSortStablyWithOneComparisonPerRow)
+{
+    std::mt19937 random(11);
+    const int n = 3000;
+    struct TShape {
+        const char *name;
+        std::vector<int> keys;
+        bool ordered; // in order or reversed for one of the directions
+    };
+    std::vector<TShape> shapes;
+    std::vector<int> distinct(n), fewKeys(n), oneKey(n, 4), nearly(n), randomKeys(n);
+    for (int i = 0; i < n; ++i) {
+        distinct[size_t(i)] = i;
+        fewKeys[size_t(i)] = i / 97;
+        nearly[size_t(i)] = i;
+        randomKeys[size_t(i)] = int(random() % 50);
+    }
+    std::swap(nearly[10], nearly[2000]);
+    shapes.push_back({"distinct", distinct, true});
+    shapes.push_back({"equal runs", fewKeys, true});
+    shapes.push_back({"one key", oneKey, true});
+    shapes.push_back({"two out of place", nearly, false});
+    shapes.push_back({"random", randomKeys, false});
+    for (TShape shape : shapes) {
+        for (const bool reversedStart : {false, true}) {
+            if (reversedStart)
+                std::reverse(shape.keys.begin(), shape.keys.end());
+            for (const bool descending : {false, true}) {
+                SCOPED_TRACE(std::string(shape.name) + (reversedStart ? ", reversed" : "")
+                             + (descending ? ", descending" : ", ascending"));
+                TSortTestTree tree;
+                tree.AfterConstruction();
+                tree.AddKeyed(nullptr, shape.keys);
+                // Toggled twice over: each sort starts from the order the last one left.
+                std::vector<int> expected = expectedOriginals(shape.keys, descending);
+                for (int round = 0; round < 3; ++round) {
+                    const bool down = round % 2 ? !descending : descending;
+                    tree.Comparisons = 0;
+                    tree.Sort(nullptr, 0, down ? sdDescending : sdAscending);
+                    EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
+                    std::vector<int> keys = tree.Keys(nullptr);
+                    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end(),
+                                               [down](int a, int b) { return down ? a > b : a < b; }));
+                    if (round == 0) {
+                        EXPECT_EQ(tree.Originals(nullptr), expected);
+                        if (shape.ordered) {
+                            EXPECT_LT(tree.Comparisons, n) << "one comparison per row";
+                        }
+                    } else {
+                        EXPECT_LT(tree.Comparisons, n) << "a toggled sort compares each row once";
+                    }
+                }
+                // Equal keys keep the order the first sort gave them through the toggles.
+                tree.Sort(nullptr, 0, descending ? sdDescending : sdAscending);
+                EXPECT_EQ(tree.Originals(nullptr), expected);
+            }
+        }
+    }
+}
+
 TEST(TreeGridSortTest, NoHandlerAndSmallFamiliesChangeNothing)
 {
     TSortTestTree tree;

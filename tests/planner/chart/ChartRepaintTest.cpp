@@ -5,6 +5,8 @@
 #include "planner/chart/ChartMouseTestSupport.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QKeySequence>
 #include <QMenu>
@@ -18,6 +20,8 @@
 
 #include "chart/ChartCommands.h"
 #include "common/RepaintCheck.h"
+#include "FontCombobox.h"
+#include "SVFontCombos.h"
 #include "treegrid/StringTreeGrid.h"
 
 namespace {
@@ -114,10 +118,12 @@ protected:
     }
     void Watch(testsupport::TRepaintCheck &check)
     {
-        const std::initializer_list<QWidget *> widgets{view->TimeChart, view->TimeChartCaption, view->SmallTimeChart,
-                                                       view->SmallTimeChartCaption, form->StringTreeGrid1};
-        for (QWidget *widget : widgets)
-            check.Watch(widget);
+        check.Watch(view->TimeChart);
+        check.Watch(view->TimeChartCaption);
+        // The overview draws the rows that changed into the picture it keeps.
+        check.Watch(view->SmallTimeChart, {}, [this] { view->InvalidateTimeChart(false); });
+        check.Watch(view->SmallTimeChartCaption);
+        check.Watch(form->StringTreeGrid1);
     }
     // Watched from the start: "-" down to one pixel a day, then "+" up to three; at each width
     // six steps (`step` gets their number), each shown as a full paint draws it.
@@ -819,4 +825,91 @@ TEST_F(ChartRepaintTest, ZoomingOutBringsTheStartBackIntoTheRange)
         ExpectBarsAtTheDestination();
         check.Check(QStringLiteral("%1 pixels a day").arg(g.ColWidth()));
     }
+}
+
+// More resources than the overview has pixel rows: the rows of a bar that changed are drawn
+// again into the overview's pixel rows they share with others, as the whole strip draws them.
+TEST_F(ChartRepaintTest, AnOverviewOfMoreRowsThanPixelsDrawsChangedRowsAsTheWholeStripDoes)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 900; ++i)
+        tasks.push_back({i % 300, double((i * 13) % 90 - 10), double(1 + i % 6)});
+    OpenDeadlinePlan(300, tasks, false, 20);
+    ASSERT_LT(view->SmallTimeChart->height(), 300);
+    testsupport::TRepaintCheck check;
+    Watch(check);
+    check.Check(QStringLiteral("opened"));
+    TNodeData *node = ShownTask(false);
+    ASSERT_NE(node, nullptr);
+    ClickBar(node);
+    check.Check(QStringLiteral("bar selected"));
+    const QPoint at = GrabBar(node);
+    Drag(at + QPoint(3 * view->Geometry().GetTimeChartColWidth(), view->Geometry().TimeChartRowHeight(0)));
+    Release(at + QPoint(3 * view->Geometry().GetTimeChartColWidth(), view->Geometry().TimeChartRowHeight(0)));
+    Settle();
+    check.Check(QStringLiteral("bar dragged a row down and three days on"));
+    form->StringTreeGrid1->setFocus();
+    QTest::keyClick(form->StringTreeGrid1, Qt::Key_Down);
+    Settle();
+    check.Check(QStringLiteral("next row selected"));
+    QTest::keyClick(form->StringTreeGrid1, Qt::Key_Z, Qt::ControlModifier);
+    Settle();
+    check.Check(QStringLiteral("drag undone"));
+    EXPECT_GE(check.Checks(), 5);
+}
+
+// Every road that changes how all bars look (the zoom, the font size, the texts a bar shows,
+// the day width): the bars in view show pictures made for the new look, as bars whose
+// pictures are all made afresh show them.
+TEST_F(ChartRepaintTest, EveryRoadThatChangesHowAllBarsLookShowsPicturesMadeForTheNewLook)
+{
+    std::vector<TPlanTask> tasks;
+    for (int i = 0; i < 80; ++i)
+        tasks.push_back({i % 20, double((i * 7) % 40), double(2 + i % 5)});
+    OpenDeadlinePlan(20, tasks, false, 20);
+    // Texts on the bars, which the font draws.
+    Core().BeginUpdate(QStringLiteral("texts"));
+    for (TNodeData *node : Tasks())
+        for (TConnection place : {cnTextCenterMiddle, cnTextLeftTop})
+            Core().SetData_(node, place, QStringLiteral("Wagon %1").arg(node->nodePosition));
+    Core().EndUpdate();
+    ASSERT_GE(Core().GetConnection(tbTable, cnTextCenterMiddle), 0);
+    Settle();
+    testsupport::TRepaintCheck check;
+    check.Watch(view->TimeChart, {}, [this] {
+        for (TWhichTable table : {tbTable, tbExclude})
+            Core().ForEach(table, feAll, [](TNodeData *node) { node->RecalcBitmap = true; });
+        view->InvalidateTimeChart(false);
+    });
+    check.Check(QStringLiteral("opened"));
+    TChartCommands &commands = *form->ChartCommands;
+    const auto type = [](QComboBox *box, const QString &text) {
+        QLineEdit *edit = box->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+    // The font box holds names only: the keys on the closed box pick another.
+    const auto pick = [](QComboBox *box, Qt::Key key) {
+        box->setFocus();
+        QTest::keyClick(box, key);
+    };
+    const std::vector<std::pair<QString, std::function<void()>>> roads = {
+        {QStringLiteral("zoom 80"), [&] { type(commands.ZoomComboBox, QStringLiteral("80")); }},
+        {QStringLiteral("zoom 150"), [&] { type(commands.ZoomComboBox, QStringLiteral("150")); }},
+        {QStringLiteral("font size 14"), [&] { type(commands.FontSizeComboBox1, QStringLiteral("14")); }},
+        {QStringLiteral("the next font"), [&] { pick(commands.ScFontComboBox1, Qt::Key_Down); }},
+        {QStringLiteral("the font before"), [&] { pick(commands.ScFontComboBox1, Qt::Key_Up); }},
+        {QStringLiteral("one text row"), [&] { commands.ItemStruct[0]->trigger(); }},
+        {QStringLiteral("three text rows"), [&] { commands.ItemStruct[2]->trigger(); }},
+        {QStringLiteral("a day narrower"), [&] { QTest::mouseClick(commands.ToolButton20, Qt::LeftButton); }},
+        {QStringLiteral("zoom 100"), [&] { type(commands.ZoomComboBox, QStringLiteral("100")); }},
+    };
+    for (const auto &[name, road] : roads) {
+        road();
+        Settle();
+        check.Check(name);
+    }
+    EXPECT_GE(check.Checks(), int(roads.size()) + 1);
 }

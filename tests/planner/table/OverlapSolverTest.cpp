@@ -435,3 +435,59 @@ TEST(OverlapWindowTest, SolveFromTheToolsMenu)
     }
     ResetDateFormats();
 }
+
+// The list is kept up by looking again only at the positions whose tasks changed; after any
+// mix of edits it is the list a solver finds looking at every task.
+TEST_F(OverlapTest, TheListAfterEditsIsTheListOfAWholeLook)
+{
+    std::mt19937 random(7);
+    const QStringList rows{QStringLiteral("A"), QStringLiteral("Team"), QStringLiteral("C")};
+    const TDateTime first = EncodeDate(2024, 3, 4);
+    const auto day = [&](int offset) { return core->FormatDateTime(first + offset); };
+    for (int i = 0; i < 30; ++i)
+        AddTask(rows[int(random() % 3)], day(int(random() % 20)), QString::number(1 + random() % 4));
+    const QStringList entries = core->Positiongroups(false, true);
+    core->AddPositionGroup(QStringLiteral("A and C"), CommaTextOf({entries[0], entries[2]}));
+    Recompute();
+    const auto anyTask = [&]() -> TNodeData * {
+        std::vector<TNodeData *> tasks;
+        core->ForEach(tbTable, feAll, [&tasks](TNodeData *node) { tasks.push_back(node); });
+        return tasks.empty() ? nullptr : tasks[random() % tasks.size()];
+    };
+    const auto ids = [](const std::vector<TNodeData *> &nodes) {
+        QStringList list;
+        for (const TNodeData *node : nodes)
+            list.append(node->ID.Value());
+        return list;
+    };
+    TNodeData *absence = nullptr;
+    const std::vector<std::pair<const char *, std::function<void()>>> edits = {
+        {"start", [&] { if (TNodeData *t = anyTask()) core->SetStartOf(t, first + double(random() % 20)); }},
+        {"length", [&] { if (TNodeData *t = anyTask()) core->SetData_(t, cnLength, QString::number(1 + random() % 5)); }},
+        {"row", [&] { if (TNodeData *t = anyTask()) core->SetData_(t, cnPosition, rows[int(random() % 3)]); }},
+        {"delete", [&] { if (TNodeData *t = anyTask()) core->DeleteNode(t, true); }},
+        {"new", [&] { AddTask(rows[int(random() % 3)], day(int(random() % 20)), QStringLiteral("2")); }},
+        {"absence", [&] {
+             if (absence)
+                 core->DeleteNode(absence, true);
+             absence = AddAbsence(rows[int(random() % 3)], first + double(random() % 20), 3, true);
+         }},
+        {"undo", [&] { core->Undo(); absence = nullptr; }},
+        {"group", [&] { core->SelectGroupTab(int(random() % 2)); }},
+    };
+    for (int round = 0; round < 40; ++round) {
+        std::string done;
+        for (int step = 0; step < 3; ++step) {
+            const auto &[name, edit] = edits[random() % edits.size()];
+            edit();
+            done += std::string(name) + " ";
+        }
+        Recompute();
+        const QStringList kept = ids(Listed());
+        // A new solver (it takes the hooks the old one gives back) looks at every task.
+        solver.reset();
+        solver = std::make_unique<TOverlapSolver>(*core);
+        Recompute();
+        ASSERT_EQ(kept, ids(Listed())) << "round " << round << ": " << done;
+    }
+}
