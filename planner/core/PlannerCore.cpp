@@ -85,6 +85,7 @@ void TPlannerCore::ActionNewExecute()
     FSaveFileCompressed = true;
     FUserDate = Now();
     FLastFreeID = 0;
+    FIssuedID.clear();
     {
         // Refusing entries ends with the block, also when an exception passes.
         TSuspendUndo suspended(*FUndoRedo);

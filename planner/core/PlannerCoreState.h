@@ -195,6 +195,9 @@ protected:
     QStringList FExcludeHeaderStrings;
     // Row identity -> row, per table, so that finding a row does not walk the table.
     std::array<TTextMap<TNodeData *>, WhichTableCount> FNodeIndex;
+    // The identity GetFreeID handed out last: free, and FLastFreeID counts it, until a row is
+    // added (every row joins FNodeIndex through AddNode).
+    QString FIssuedID;
     TWhichTable FActiveTable = tbTable;
     TMinUnit FMinUnit = muDay;
 

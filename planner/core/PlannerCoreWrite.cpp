@@ -206,14 +206,18 @@ void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
 
 TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place)
 {
-    if (TNodeData *existing = FindNode(id))
-        return existing;
-
-    const QString &ownPrefix = OwnIdPrefix();
-    if (id.startsWith(ownPrefix)) {
-        bool ok = false;
-        const int number = QStringView(id).mid(ownPrefix.size()).toInt(&ok);
-        FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
+    // An identity just handed out is known to be free and counted: no search, no reading.
+    const bool issued = !FIssuedID.isEmpty() && id == FIssuedID;
+    FIssuedID.clear();
+    if (!issued) {
+        if (TNodeData *existing = FindNode(id))
+            return existing;
+        const QString &ownPrefix = OwnIdPrefix();
+        if (id.startsWith(ownPrefix)) {
+            bool ok = false;
+            const int number = QStringView(id).mid(ownPrefix.size()).toInt(&ok);
+            FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
+        }
     }
 
     if ((journal || !FLocalUndo) && FUndoRedo->GetAcceptUndo())
@@ -394,6 +398,7 @@ QString TPlannerCore::GetFreeID()
         ++FLastFreeID;
         id = OwnIdPrefix() + QString::number(FLastFreeID);
     } while (FindNode(id));
+    FIssuedID = id;
     return id;
 }
 

@@ -25,13 +25,13 @@ TRowPlacer::TPending *TRowPlacer::Pending(TBaseTreeGrid &grid, bool make)
         pending->grid = &grid;
         pending->links.reserve(grid.RootNode()->ChildCount);
     }
-    // Rows appended since: from the end back to the first one known.
+    // Rows appended since: from the end back to the first one known, then joined in order.
     PGridNode root = grid.RootNode();
-    std::vector<PGridNode> added;
+    PGridNode firstAdded = nullptr;
     for (PGridNode run = root->LastChild; run && !pending->links.contains(run); run = run->PrevSibling)
-        added.push_back(run);
-    for (auto it = added.rbegin(); it != added.rend(); ++it)
-        Append(*pending, *it);
+        firstAdded = run;
+    for (PGridNode run = firstAdded; run; run = run->NextSibling)
+        Append(*pending, run);
     return pending;
 }
 
@@ -45,9 +45,8 @@ void TRowPlacer::Append(TPending &pending, PGridNode node)
     pending.last = node;
 }
 
-void TRowPlacer::Unlink(TPending &pending, PGridNode node)
+void TRowPlacer::Unlink(TPending &pending, TLink &link)
 {
-    TLink &link = pending.links[node];
     if (link.prev)
         pending.links[link.prev].next = link.next;
     else
@@ -59,15 +58,23 @@ void TRowPlacer::Unlink(TPending &pending, PGridNode node)
     link = TLink();
 }
 
-void TRowPlacer::LinkBefore(TPending &pending, PGridNode node, PGridNode before)
+void TRowPlacer::LinkBefore(TPending &pending, PGridNode node, TLink &link, PGridNode before)
 {
     if (!before) {
-        Append(pending, node);
+        link = TLink{pending.last, nullptr};
+        if (pending.last)
+            pending.links[pending.last].next = node;
+        else
+            pending.first = node;
+        pending.last = node;
         return;
     }
+    const qsizetype linked = pending.links.size();
     TLink &next = pending.links[before];
+    // A row the order did not hold yet moves the others: the row's link is found again.
+    TLink &own = pending.links.size() == linked ? link : pending.links[node];
     const PGridNode prev = next.prev;
-    pending.links[node] = TLink{prev, before};
+    own = TLink{prev, before};
     next.prev = node;
     if (prev)
         pending.links[prev].next = node;
@@ -81,10 +88,12 @@ void TRowPlacer::MoveBefore(TBaseTreeGrid &grid, PGridNode node, PGridNode befor
     if (!node || node->Parent != root || node == before || (before && before->Parent != root))
         return;
     if (TPending *pending = Pending(grid, true)) {
-        if (pending->links[node].next == before && (before || pending->last == node))
+        // Every row of the grid is linked already: the references stay valid, nothing is added.
+        TLink &link = pending->links[node];
+        if (link.next == before && (before || pending->last == node))
             return;
-        Unlink(*pending, node);
-        LinkBefore(*pending, node, before);
+        Unlink(*pending, link);
+        LinkBefore(*pending, node, link, before);
         pending->moved = true;
         return;
     }

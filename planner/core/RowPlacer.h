@@ -51,8 +51,9 @@ private:
     // got since join it at the end.
     TPending *Pending(TBaseTreeGrid &grid, bool make);
     static void Append(TPending &pending, PGridNode node);
-    static void Unlink(TPending &pending, PGridNode node);
-    static void LinkBefore(TPending &pending, PGridNode node, PGridNode before);
+    // Both take the row's own link, found once by the caller.
+    static void Unlink(TPending &pending, TLink &link);
+    static void LinkBefore(TPending &pending, PGridNode node, TLink &link, PGridNode before);
     static void Place(TPending &pending);
     static void MoveNow(TBaseTreeGrid &grid, PGridNode node, int index);
 
