@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Bracket.h"
 #include "CalendarMath.h"
 #include "CommaText.h"
 #include "core/MessageQueue.h"
@@ -74,11 +75,7 @@ void TPlannerCore::EndUpdate()
 {
     if (FUpdating <= 0)
         return;
-    struct TRelease
-    {
-        TViewRefresh &views;
-        ~TRelease() { views.Release(); }
-    } release{*FViewRefresh};
+    const TBracket release(nullptr, [this] { FViewRefresh->Release(); });
     --FUpdating;
     for (auto &grid : FTables)
         if (grid)

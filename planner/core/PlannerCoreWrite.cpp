@@ -7,6 +7,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "Bracket.h"
 #include "CommaText.h"
 #include "Helper.h"
 #include "Language.h"
@@ -457,12 +458,7 @@ void TPlannerCore::ForEach(TWhichTable table, TForEachNode selector, const TNode
         for (TGridNode *gridNode : grid->GetSortedSelection(false))
             rows.push_back(NodeData(grid, gridNode));
         TSelectionWalk walk;
-        FSelectionWalks.push_back(&walk);
-        const struct TWalkEnd
-        {
-            std::vector<TSelectionWalk *> &walks;
-            ~TWalkEnd() { walks.pop_back(); }
-        } walkEnd{FSelectionWalks};
+        const TBracket walking([&] { FSelectionWalks.push_back(&walk); }, [this] { FSelectionWalks.pop_back(); });
         for (TNodeData *node : rows) {
             if (!node || walk.gone.count(node))
                 continue;

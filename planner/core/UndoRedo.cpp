@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include "Bracket.h"
 #include "Log.h"
 
 namespace {
@@ -168,7 +169,8 @@ void TUndoRedo::Undo(TPlannerCore &mainForm)
 {
     if (FUndoing)
         return;
-    TRunEnd runEnd{*this};
+    // The lists show once the run is over, on every way out.
+    const TBracket runEnd(nullptr, [this] { UpdateMainForm(); });
     UndoRedo(FUndoList, mainForm);
 }
 
@@ -176,13 +178,9 @@ void TUndoRedo::Redo(TPlannerCore &mainForm)
 {
     if (FUndoing)
         return;
-    TRunEnd runEnd{*this};
-    FRedoing = true;
-    struct TRedoState
-    {
-        bool &redoing;
-        ~TRedoState() { redoing = false; }
-    } redoState{FRedoing};
+    // The lists show once the run is over, on every way out.
+    const TBracket runEnd(nullptr, [this] { UpdateMainForm(); });
+    const TBracket redoing([this] { FRedoing = true; }, [this] { FRedoing = false; });
     UndoRedo(FRedoList, mainForm);
 }
 

@@ -75,13 +75,6 @@ signals:
 
 private:
     void UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm);
-    // Shows the lists once a run is over, on every way out.
-    struct TRunEnd
-    {
-        TUndoRedo &stack;
-        ~TRunEnd() { stack.UpdateMainForm(); }
-    };
-
     TUndoRedoList FRedoList;
     TUndoRedoList FUndoList;
     bool FUndoing = false;

@@ -9,7 +9,7 @@
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
-#include "sync/SyncBracket.h"
+#include "Bracket.h"
 #include "sync/WorkingFolder.h"
 
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
@@ -91,7 +91,7 @@ void TDocumentFile::SettleJournal()
 {
     // Also when everything was written: a save elsewhere may have closed the generation it
     // went into, and only following that save keeps it.
-    const TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
+    const TBracket busy([this] { FCore.Window().SetBusyCursor(true); },
                             [this] { FCore.Window().SetBusyCursor(false); });
     FSync.ForceStorePending();
 }

@@ -13,7 +13,7 @@
 #include "document/DocumentFile.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
-#include "sync/SyncBracket.h"
+#include "Bracket.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ namespace {
 bool SaveQuietly(TDocumentFile &file, const QString &fileName)
 {
     std::function<void()> settings;
-    const TSyncBracket quiet([&] { settings = std::exchange(file.Sync().OnSaveFileIni, nullptr); },
+    const TBracket quiet([&] { settings = std::exchange(file.Sync().OnSaveFileIni, nullptr); },
                              [&] { file.Sync().OnSaveFileIni = std::move(settings); });
     return file.Save(fileName);
 }
@@ -60,7 +60,7 @@ TDocumentRevert::TResult TDocumentRevert::RevertToFile(TDocumentFile &file, cons
         return rvLoadFailed;
     }
 
-    const TSyncBracket update([&core] { core.BeginUpdate(QString()); }, [&core] { core.EndUpdate(); });
+    const TBracket update([&core] { core.BeginUpdate(QString()); }, [&core] { core.EndUpdate(); });
     TResult result = rvReverted;
     if (!file.Save(fileName))
         return rvSaveFailed; // told by the save; the document stays as it is, nothing is lost

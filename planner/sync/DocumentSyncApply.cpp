@@ -16,7 +16,7 @@
 #include "core/UndoRedo.h"
 #include "sync/NodeEvent.h"
 #include "XmlTree.h"
-#include "sync/SyncBracket.h"
+#include "Bracket.h"
 
 namespace {
 
@@ -306,7 +306,7 @@ void TDocumentSync::SolveConflicts(const std::vector<const TXMLNode *> &sources)
 
     // The user's selection, focused rows and editor field stay with the rows rebuilt.
     const bool keepView = !FCore.IsLoading();
-    TSyncBracket view([&] {
+    TBracket view([&] {
         if (keepView && OnBeforeRowsRebuilt)
             OnBeforeRowsRebuilt();
     }, [this, keepView] {

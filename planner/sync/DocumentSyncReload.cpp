@@ -40,7 +40,7 @@
 #include "sync/GenerationBase.h"
 #include "sync/NodeEvent.h"
 #include "sync/DocumentSyncState.h"
-#include "sync/SyncBracket.h"
+#include "Bracket.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 #include "core/UndoRedo.h"
@@ -536,7 +536,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
 
     // Every bracket opened on the way closes on every way out: a reload that throws leaves
     // no field held, no update open and no busy cursor behind.
-    TSyncBracket reload([this] {
+    TBracket reload([this] {
         if (OnBeforeReload)
             OnBeforeReload();
     }, [this] {
@@ -548,13 +548,13 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
         OnSaveFileIni();
     TKeepUndoSteps keepUndo(FCore.UndoStack());
     const QStringList columns = ColumnLayout(FCore);
-    TSyncBracket update([this] { FCore.BeginUpdate(QString()); }, [this] { FCore.EndUpdate(); });
+    TBracket update([this] { FCore.BeginUpdate(QString()); }, [this] { FCore.EndUpdate(); });
     std::vector<TDiffRecord> unwritten = UnwrittenRecords();
     std::vector<TDiffRecord> carried = CarriedRecords(GenerationOf(previousGeneration), target);
     const size_t written = carried.size();
     carried.insert(carried.end(), unwritten.begin(), unwritten.end());
     const qint32 lastFreeID = FCore.FLastFreeID;
-    TSyncBracket busy([this] { FCore.Window().SetBusyCursor(true); },
+    TBracket busy([this] { FCore.Window().SetBusyCursor(true); },
                       [this] { FCore.Window().SetBusyCursor(false); });
     const int tab = FCore.GroupTabIndex();
     // Kept in case the working copy fails to load after all (plain: quicker to make).
@@ -570,7 +570,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     state.SavedOnly.clear();
 
     // The journals replaced on the way end without carrying anything: this road does.
-    TSyncBracket carrying([this] { FCarrying = true; }, [this] { FCarrying = false; });
+    TBracket carrying([this] { FCarrying = true; }, [this] { FCarrying = false; });
     FCore.ActionNewExecute();
     NewDirWatchThread(fileName);
     // A save made meanwhile is followed by the next step, from this one.

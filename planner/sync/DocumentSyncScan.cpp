@@ -27,7 +27,7 @@
 #include "sync/WorkingFolder.h"
 #include "sync/DocumentSyncState.h"
 #include "sync/XMLFile.h"
-#include "sync/SyncBracket.h"
+#include "Bracket.h"
 
 namespace {
 
@@ -263,7 +263,7 @@ void TDocumentSync::LoadPending()
             waiting += std::max<qint64>(0, qint64(getIndex(diff)) - file.LastIndex);
     }
     const bool bracket = waiting > 200 && !FCore.IsUpdating();
-    TSyncBracket update([&] {
+    TBracket update([&] {
         if (bracket)
             FCore.BeginUpdate(QString());
     }, [this, bracket] {

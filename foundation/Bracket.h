@@ -1,9 +1,9 @@
 #pragma once
 
-// A pair of calls around a piece of work of the synchronisation (a reload, rows rebuilt): the
+// A pair of calls around a piece of work (a reload, rows rebuilt, an update, a walk): the
 // closing call runs on every way out, also when an exception passes, so that nothing the
 // opening call began stays on for good (a held editor field, an update bracket, undo
-// recording suspended, the busy cursor).
+// recording suspended, the busy cursor, held views).
 
 #include <exception>
 #include <functional>
@@ -11,15 +11,15 @@
 
 #include "Log.h"
 
-class TSyncBracket
+class TBracket
 {
 public:
-    TSyncBracket(const std::function<void()> &open, std::function<void()> close) : FClose(std::move(close))
+    TBracket(const std::function<void()> &open, std::function<void()> close) : FClose(std::move(close))
     {
         if (open)
             open();
     }
-    ~TSyncBracket()
+    ~TBracket()
     {
         // Already unwinding, or in a destructor: a failing close is said, not thrown.
         try {
@@ -37,8 +37,8 @@ public:
             close();
     }
 
-    TSyncBracket(const TSyncBracket &) = delete;
-    TSyncBracket &operator=(const TSyncBracket &) = delete;
+    TBracket(const TBracket &) = delete;
+    TBracket &operator=(const TBracket &) = delete;
 
 private:
     std::function<void()> FClose;
