@@ -2,7 +2,8 @@
 // with the property editor shown, each timed until the window has painted again and the idle
 // processing has run: deleting one row, a new entry, select all, toggling the sort of a
 // column, the chart's zoom, one frame of smooth scrolling across and down, a keystroke in the
-// editor's Comment field, the Down key in the table; and "Solve Interleaving" of 1,000 pasted
+// editor's Comment field, the Down key in the table, Undo of one deleted row and of one cell
+// edit; and "Solve Interleaving" of 1,000 pasted
 // rows (still selected) that overlap the tasks they were copied from.
 
 #include "BenchWindow.h"
@@ -74,6 +75,33 @@ void BM_WindowDeleteOneRow(benchmark::State &state)
     TimeAction(
         state, [](TWindowPlan &plan, int round) { SelectRows(plan, plan.tasks / 2 - round, 1); },
         [](TWindowPlan &plan, int) { plan.form->ActionDeleteNodeExecute(); });
+}
+
+// Undo puts back the row deleted untimed before.
+void BM_WindowUndoDeleteOneRow(benchmark::State &state)
+{
+    TimeAction(
+        state,
+        [](TWindowPlan &plan, int round) {
+            SelectRows(plan, plan.tasks / 2 - round, 1);
+            plan.form->ActionDeleteNodeExecute();
+            plan.Settle();
+        },
+        [](TWindowPlan &plan, int) { plan.form->ActionUndoExecute(); });
+}
+
+// Undo of one cell written untimed before (the Comment of the selected row).
+void BM_WindowUndoCellEdit(benchmark::State &state)
+{
+    TimeAction(
+        state,
+        [](TWindowPlan &plan, int round) {
+            TNodeData *node = TPlannerCore::NodeData(Tasks(plan), Tasks(plan)->FocusedNode());
+            const int column = plan.core.IndexOfColumnHack(tbTable, QStringLiteral("Comment"));
+            plan.core.SetData(node, column, QStringLiteral("edit %1").arg(round));
+            plan.Settle();
+        },
+        [](TWindowPlan &plan, int) { plan.form->ActionUndoExecute(); });
 }
 
 void BM_WindowNewEntry(benchmark::State &state)
@@ -201,6 +229,8 @@ void SizesAndKinds(benchmark::internal::Benchmark *bench)
 } // namespace
 
 BENCHMARK(BM_WindowDeleteOneRow)->Apply(Sizes);
+BENCHMARK(BM_WindowUndoDeleteOneRow)->Apply(Sizes);
+BENCHMARK(BM_WindowUndoCellEdit)->Apply(Sizes);
 BENCHMARK(BM_WindowNewEntry)->Apply(Sizes);
 BENCHMARK(BM_WindowSelectAll)->Apply(Sizes);
 BENCHMARK(BM_WindowSortToggle)->Apply(SizesAndKinds);

@@ -721,6 +721,10 @@ protected:
     void MeasureItemHeight(QPainter *canvas, PGridNode node);
     void DetermineHiddenChildrenFlag(PGridNode node);
     void DetermineHiddenChildrenFlagAllNodes();
+    // While the tree updates: the children of `parent` changed. The root is noted alone (a
+    // flat table need not walk every row at the end); any other parent, which may go
+    // meanwhile, has every node looked at.
+    void NoteHiddenChildrenChange(PGridNode parent);
     bool DoInitChildrenIfNeeded(PGridNode node);
     // Sorts the node's children by the header's sort column under toAutoSort.
     void SortIfAutoSort(PGridNode node);
@@ -831,6 +835,7 @@ protected:
     std::uint32_t FTotalInternalDataSize = 0;
     std::uint32_t FDefaultNodeHeight = 18;
     std::uint32_t FUpdateCount = 0;
+    bool FRootHiddenChildrenNeeded = false;
     std::uint32_t FSynchUpdateCount = 0;
     std::uint32_t FVisibleCount = 0;
     TTreeGridStates FStates;

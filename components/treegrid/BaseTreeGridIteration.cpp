@@ -640,7 +640,7 @@ void TBaseTreeGrid::ChangeVisibility(PGridNode node, TGridNodeState state, bool 
     if (isShown)
         parent->States.exclude(vsAllChildrenHidden);
     else if (FUpdateCount > 0)
-        DoStateChange({tsUpdateHiddenChildrenNeeded});
+        NoteHiddenChildrenChange(parent);
     else
         DetermineHiddenChildrenFlag(parent);
 
@@ -696,6 +696,14 @@ void TBaseTreeGrid::DetermineHiddenChildrenFlag(PGridNode node)
     } else {
         node->States.include(vsAllChildrenHidden);
     }
+}
+
+void TBaseTreeGrid::NoteHiddenChildrenChange(PGridNode parent)
+{
+    if (parent == FRoot)
+        FRootHiddenChildrenNeeded = true;
+    else
+        DoStateChange({tsUpdateHiddenChildrenNeeded});
 }
 
 void TBaseTreeGrid::DetermineHiddenChildrenFlagAllNodes()

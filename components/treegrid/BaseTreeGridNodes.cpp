@@ -712,7 +712,7 @@ bool TBaseTreeGrid::InternalDisconnectNode(PGridNode node, bool keepFocus)
     // After the unlink, so that the node itself no longer counts.
     if (!node->States.contains(vsDeleting) && !parent->States.contains(vsClearing)) {
         if (FUpdateCount > 0)
-            DoStateChange({tsUpdateHiddenChildrenNeeded});
+            NoteHiddenChildrenChange(parent);
         else
             DetermineHiddenChildrenFlag(parent);
     }
@@ -780,12 +780,13 @@ void TBaseTreeGrid::MoveTo(PGridNode source, PGridNode target, TTGNodeAttachMode
         if (IsRemoved(target) || IsRemoved(node) || !DoNodeMoving(node, target) || IsRemoved(target)
             || IsRemoved(node) || node == target || HasAsParent(target, node))
             continue;
+        NoteHiddenChildrenChange(node->Parent);
         InternalDisconnectNode(node, true);
         InternalConnectNode(node, target, this, mode);
+        NoteHiddenChildrenChange(node->Parent);
         DoNodeMoved(node);
         StructureChange(node, crNodeMoved);
     }
-    DoStateChange({tsUpdateHiddenChildrenNeeded});
     InvalidateCache();
     EndUpdate();
 }
@@ -898,7 +899,7 @@ void TBaseTreeGrid::DeleteNode(PGridNode node, bool)
 
     if (!parentClearing && !IsRemoved(parent)) {
         if (FUpdateCount > 0)
-            DoStateChange({tsUpdateHiddenChildrenNeeded});
+            NoteHiddenChildrenChange(parent);
         else
             DetermineHiddenChildrenFlag(parent);
         InvalidateCache();

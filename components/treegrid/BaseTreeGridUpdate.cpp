@@ -29,7 +29,10 @@ void TBaseTreeGrid::EndUpdate()
         if (FStates.contains(tsUpdateHiddenChildrenNeeded)) {
             DetermineHiddenChildrenFlagAllNodes();
             DoStateChange({}, {tsUpdateHiddenChildrenNeeded});
+        } else if (FRootHiddenChildrenNeeded) {
+            DetermineHiddenChildrenFlag(FRoot);
         }
+        FRootHiddenChildrenNeeded = false;
         DoStateChange({}, {tsUpdating});
         PackSelection();
         InvalidateCache();

@@ -217,7 +217,7 @@ void TTimeChartMouse::CancelMove()
     const int group = FGestureGroup;
     FGestureGroup = -1;
     if (group != -1) {
-        FCore.BeginUpdate(Translate(QStringLiteral("Undo")));
+        FCore.BeginRowUpdate(Translate(QStringLiteral("Undo")));
         FCore.UndoStack().TakeBackGroup(FCore, group);
         FCore.EndUpdate();
     }

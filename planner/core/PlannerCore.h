@@ -79,6 +79,10 @@ public:
     // ---- update bracket
     // Brackets nest; the outermost EndUpdate recalculates ends, groups, validity and bounds.
     void BeginUpdate(const QString &text);
+    // A bracket that writes cells and adds or deletes rows and nothing else (undo, redo): its
+    // end settles the rows it touched, as the same writes outside a bracket would, unless a
+    // whole bracket opens inside it or it touched a large part of the plan.
+    void BeginRowUpdate(const QString &text);
     void EndUpdate();
     bool IsUpdating() const { return FUpdating > 0; }
     void UpdateBounds(bool delayed);
@@ -423,6 +427,13 @@ private:
     void SettleMarkedEnds();
     // Marks and computes every row: the outermost EndUpdate's recalculation.
     void RecalcAllRows();
+    // What a bracket of rows only leaves: its rows computed, checked and filtered.
+    void SettleBracketRows();
+    // The row drawn again in its table and the chart (InvalidateNode without the bracket check).
+    void DrawRowAgain(TNodeData *node);
+    // A row written, added or marked inside a bracket of rows only; past a sixteenth of the
+    // plan the bracket recalculates the whole plan instead, which then costs less.
+    void NoteBracketRow(TNodeData *node);
     // The chart range from the data (the bounds rule), holidays expanded when it changed.
     // rowsMarked: every row's bar picture is to be drawn anew already.
     bool ApplyDataBounds(bool any, TDateTime lo, TDateTime hi, bool rowsMarked = false);

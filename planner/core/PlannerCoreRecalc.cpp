@@ -10,6 +10,7 @@
 
 #include "core/DateTexts.h"
 #include "core/ScheduleState.h"
+#include "core/ViewRefresh.h"
 #include "treegrid/BaseTreeGrid.h"
 
 namespace {
@@ -276,6 +277,41 @@ void TPlannerCore::SettleMarkedEnds()
         for (TNodeData *node : rows)
             if (node->NodeTable == table && node->RecalcEndOf)
                 RefreshRow(node);
+}
+
+void TPlannerCore::SettleBracketRows()
+{
+    std::vector<TNodeData *> rows(FBracketRows.begin(), FBracketRows.end());
+    FBracketRows.clear();
+    // Absent days first, whose changes reach the tasks of their resources; the tasks
+    // resource by resource, each calendar read while it is in the cache.
+    const auto tasks = std::stable_partition(rows.begin(), rows.end(),
+                                             [](const TNodeData *node) { return node->NodeTable == tbExclude; });
+    std::vector<TNodeData *> taskRows(tasks, rows.end());
+    SortByPosition(taskRows);
+    // Every end anew, as the whole recalculation computes them: a view may have read a row
+    // inside the bracket before its cells were all written.
+    const auto refresh = [this](TNodeData *node) {
+        node->RecalcEndOf = true;
+        node->RecalcBitmap = true;
+        RefreshRow(node);
+        InvalidateNode(node);
+    };
+    std::for_each(rows.begin(), tasks, refresh);
+    {
+        TFlagScope settling(FSettlingEnds);
+        RecalcTasksOfTouchedAbsences();
+    }
+    for (TNodeData *node : taskRows)
+        refresh(node);
+    // The rows of other tasks whose ends the absent days moved, and those marked meanwhile.
+    SettleMarkedEnds();
+    std::for_each(rows.begin(), tasks, [this](TNodeData *node) { CB_FilterNode(node); });
+    for (TNodeData *node : taskRows)
+        CB_FilterNode(node);
+    UpdateEmptyRows(true);
+    if (!FViewRefresh->Defer(TViewRefresh::vwEditor))
+        FWindow.UpdateEditor();
 }
 
 void TPlannerCore::RecalcPendingEnds()

@@ -303,7 +303,7 @@ TWorkCalendar &TPlannerCore::CalendarOf(int position, bool absentDay)
 void TPlannerCore::AbsentDayChanged(int oldPosition, int newPosition)
 {
     ++FAbsenceGeneration;
-    if (IsUpdating())
+    if (IsUpdating() && !FRowsOnlyBracket)
         return; // the outermost EndUpdate computes every end anyway
     for (const int position : {oldPosition, newPosition})
         if (position >= 0 || position == AllPositions)

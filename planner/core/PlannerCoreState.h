@@ -165,6 +165,11 @@ protected:
 
     // ---- the update bracket
     int FUpdating = 0;
+    // The outermost bracket is one of rows only, and the rows it touched (forgotten when
+    // they go).
+    bool FRowsOnlyBracket = false;
+    std::unordered_set<TNodeData *> FBracketRows;
+    std::size_t FBracketRowLimit = 0;
     QStringList FUpdateStrings;
     bool fDelayedUpdateBounds = false;
     bool fDelayedUpdateEmptyRows = false;

@@ -7,11 +7,12 @@
 
 namespace {
 
-// Closes the update bracket on every way out.
+// A bracket of rows only (the stack holds cell writes, new and deleted rows), closed on every
+// way out.
 class TUpdateBracket
 {
 public:
-    TUpdateBracket(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginUpdate(text); }
+    TUpdateBracket(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginRowUpdate(text); }
     ~TUpdateBracket() { FCore.EndUpdate(); }
 
     TUpdateBracket(const TUpdateBracket &) = delete;

@@ -59,6 +59,20 @@ bool TPlannerCore::WireUpdateTimers()
 
 void TPlannerCore::BeginUpdate(const QString &text)
 {
+    // Anything may change inside: its end recalculates the whole plan.
+    FRowsOnlyBracket = false;
+    FBracketRows.clear();
+    BeginRowUpdate(text);
+    FRowsOnlyBracket = false;
+}
+
+void TPlannerCore::BeginRowUpdate(const QString &text)
+{
+    if (FUpdating == 0) {
+        FRowsOnlyBracket = true;
+        FBracketRows.clear();
+        FBracketRowLimit = std::size_t(GetTableRowCount(tbTable) + GetTableRowCount(tbExclude)) / 16 + 64;
+    }
     ++FUpdating;
     // The views follow once, when the outermost bracket has done its work.
     FViewRefresh->Hold();
@@ -84,10 +98,18 @@ void TPlannerCore::EndUpdate()
     FWindow.SetStatusText(3, FCurrentStatusText);
     if (FUpdating > 0)
         return;
-    // Every row's end, from the document's own holidays, weeks and absent days, before the
-    // group tab, the filters or anything else reads the cells.
-    RecalcAllRows();
-    TabControl1Change();
+    // Rows alone, as the same writes outside a bracket would leave them.
+    const bool rowsOnly = FRowsOnlyBracket;
+    FRowsOnlyBracket = false;
+    if (rowsOnly) {
+        SettleBracketRows();
+    } else {
+        FBracketRows.clear();
+        // Every row's end, from the document's own holidays, weeks and absent days, before
+        // the group tab, the filters or anything else reads the cells.
+        RecalcAllRows();
+        TabControl1Change();
+    }
     UpdateBounds(true);
     UpdateOverlapping(true);
     // The rows are in their final state: the tables sort them again.
@@ -98,6 +120,18 @@ void TPlannerCore::EndUpdate()
     if (OnEndUpdate)
         OnEndUpdate();
     FWindow.SetBusyCursor(false);
+}
+
+void TPlannerCore::NoteBracketRow(TNodeData *node)
+{
+    if (!FRowsOnlyBracket || !FBracketRows.insert(node).second)
+        return;
+    // Drawn away where it stands before the bracket changes it; where it goes, at the end.
+    DrawRowAgain(node);
+    if (FBracketRows.size() > FBracketRowLimit) {
+        FRowsOnlyBracket = false;
+        FBracketRows.clear();
+    }
 }
 
 // ---- deferred requests

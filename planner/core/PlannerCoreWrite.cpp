@@ -67,6 +67,7 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
         throw std::out_of_range("DoSetData: column outside the row");
     if (node->StringList[column] == text)
         return;
+    NoteBracketRow(node);
     const TWhichTable table = node->NodeTable;
     auto connection = [&] { return GetColumnConnection(table, column); };
 
@@ -153,8 +154,10 @@ void TPlannerCore::SetRecalcEndOf(TNodeData *node, bool flag)
 {
     if (!node)
         return;
-    if (flag)
+    if (flag) {
         InvalidateNode(node);
+        NoteBracketRow(node);
+    }
     node->RecalcEndOf = flag;
     // Outside a bracket the end is computed once the current write is done.
     if (flag && !IsUpdating())
@@ -172,7 +175,14 @@ void TPlannerCore::SetRecalcStartOf(TNodeData *node, bool flag)
 
 void TPlannerCore::InvalidateNode(TNodeData *node)
 {
-    if (IsUpdating() || !node || !node->VNode || !node->VNodeTable)
+    if (IsUpdating())
+        return;
+    DrawRowAgain(node);
+}
+
+void TPlannerCore::DrawRowAgain(TNodeData *node)
+{
+    if (!node || !node->VNode || !node->VNodeTable)
         return;
     if (node->NodeTable == tbExclude)
         InvalidateTasksOfAbsentDay(*node);
@@ -241,6 +251,7 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
     node->Bitmap = QImage();
     FNodeIndex[table].insert(id, node);
     IndexRow(node, true);
+    NoteBracketRow(node);
     if (place.Placed()) {
         const TNodeData *after = place.After.isEmpty() ? nullptr : FindNode(place.After, table);
         const TNodeData *before = place.Before.isEmpty() ? nullptr : FindNode(place.Before, table);
@@ -287,6 +298,7 @@ void TPlannerCore::DeleteNode(TNodeData *node, bool journal)
 {
     if (!node || !node->VNode || !node->VNodeTable)
         return;
+    NoteBracketRow(node);
     // The entry keeps the row's place, and the places below change.
     FRowPlacer->Flush();
     const TWhichTable table = node->NodeTable;
@@ -356,6 +368,7 @@ void TPlannerCore::ForgetNode(TNodeData *node)
     if (OnOverlapRowFreed)
         OnOverlapRowFreed(node);
     std::erase(FMarkedEndRows, node);
+    FBracketRows.erase(node);
     FViewRefresh->Forget(node);
     for (TSelectionWalk *walk : FSelectionWalks)
         if (walk->current != node)

@@ -35,6 +35,17 @@ TRowPlacer::TPending *TRowPlacer::Pending(TBaseTreeGrid &grid, bool make)
     return pending;
 }
 
+TRowPlacer::TPending *TRowPlacer::BatchFor(TBaseTreeGrid &grid)
+{
+    if (TPending *pending = Pending(grid, false))
+        return pending;
+    if (FDepth == 0 || FDirectMoves < DirectMoves) {
+        ++FDirectMoves;
+        return nullptr;
+    }
+    return Pending(grid, true);
+}
+
 void TRowPlacer::Append(TPending &pending, PGridNode node)
 {
     pending.links[node] = TLink{pending.last, nullptr};
@@ -87,7 +98,7 @@ void TRowPlacer::MoveBefore(TBaseTreeGrid &grid, PGridNode node, PGridNode befor
     PGridNode root = grid.RootNode();
     if (!node || node->Parent != root || node == before || (before && before->Parent != root))
         return;
-    if (TPending *pending = Pending(grid, true)) {
+    if (TPending *pending = BatchFor(grid)) {
         // Every row of the grid is linked already: the references stay valid, nothing is added.
         TLink &link = pending->links[node];
         if (link.next == before && (before || pending->last == node))
@@ -108,7 +119,7 @@ void TRowPlacer::MoveTo(TBaseTreeGrid &grid, PGridNode node, int index)
     PGridNode root = grid.RootNode();
     if (!node || node->Parent != root || index < 0)
         return;
-    TPending *pending = Pending(grid, true);
+    TPending *pending = BatchFor(grid);
     if (!pending) {
         MoveNow(grid, node, index);
         return;

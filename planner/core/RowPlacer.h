@@ -18,7 +18,11 @@ class TRowPlacer
 {
 public:
     // Batches nest; the outermost End places what was held back.
-    void Begin() { ++FDepth; }
+    void Begin()
+    {
+        if (FDepth++ == 0)
+            FDirectMoves = 0;
+    }
     void End();
     // Puts a top-level row right before `before` (another top-level row; nullptr: last).
     void MoveBefore(TBaseTreeGrid &grid, PGridNode node, PGridNode before);
@@ -57,6 +61,12 @@ private:
     static void Place(TPending &pending);
     static void MoveNow(TBaseTreeGrid &grid, PGridNode node, int index);
 
+    // The first moves of a batch go to the grid at once: linking every row of a large table
+    // costs more than renumbering it a few times.
+    static constexpr int DirectMoves = 8;
+    TPending *BatchFor(TBaseTreeGrid &grid);
+
     int FDepth = 0;
+    int FDirectMoves = 0;
     std::vector<std::unique_ptr<TPending>> FPending;
 };

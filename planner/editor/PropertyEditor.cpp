@@ -132,7 +132,8 @@ void TPropertyEditor::PageControl1Change()
         // Freed later: this may run inside a signal of one of its controls.
         FContent->deleteLater();
     }
-    if (table != FBuiltTable)
+    const bool otherTable = !built || table != FBuiltTable;
+    if (otherTable)
         FEditorSizeUpdate = true;
     FBuiltTable = table;
 
@@ -170,10 +171,14 @@ void TPropertyEditor::PageControl1Change()
 
     SeteditorVisible(FCore.SelectedCount(table) > 0);
     UpdateEditor();
-    for (TWhichTable each : {tbTable, tbExclude})
-        FCore.ForEach(each, feSelected, &TPlannerCore::CB_SetRecalcBitmap);
-    FCore.InvalidateTimeChart(false);
-    FCore.FilterData(table);
+    // Another table: its selected bars and filter show. Built anew for the same one (the end
+    // of an update), the rows and the filter are as they were or have been refreshed.
+    if (otherTable) {
+        for (TWhichTable each : {tbTable, tbExclude})
+            FCore.ForEach(each, feSelected, &TPlannerCore::CB_SetRecalcBitmap);
+        FCore.InvalidateTimeChart(false);
+        FCore.FilterData(table);
+    }
     // Or the keys go to the table: for the other table's lines, to that one.
     if (built && !FFieldHeld)
         ReturnFocus(kept);

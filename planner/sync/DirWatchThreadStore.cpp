@@ -26,6 +26,27 @@ void TDirWatchThread::PushDiff(std::unique_ptr<TNodeEvent> event)
     FPendingEvents.push_back(std::move(event));
 }
 
+void TDirWatchThread::PushCell(const QString &id, qint32 changeIndex, TWhichTable table, int column,
+                               const QString &text, qint64 stamp)
+{
+    // The event pushed last is its row's newest: no search for the cells of one row in a row.
+    TNodeEvent *newest = nullptr;
+    if (!FPendingEvents.empty() && FPendingEvents.back()->ID() == id)
+        newest = FPendingEvents.back().get();
+    else
+        newest = FNewestPending.value(id);
+    if (auto *change = dynamic_cast<TSetNodeDataEvent *>(newest)) {
+        FChanged = true;
+        change->AppendCell(column, text, changeIndex, stamp);
+        return;
+    }
+    auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text);
+    event->SetStamp(stamp);
+    FChanged = true;
+    FNewestPending.insert(id, event.get());
+    FPendingEvents.push_back(std::move(event));
+}
+
 TNodeEventList TDirWatchThread::TakeHandedOverEvents()
 {
     TNodeEventList events;

@@ -63,9 +63,7 @@ void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place, 
 void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                                 const QString &text)
 {
-    auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text);
-    event->SetStamp(FRowOrder.NextStamp());
-    FDirWatchThread->PushDiff(std::move(event));
+    FDirWatchThread->PushCell(id, changeIndex, table, column, text, FRowOrder.NextStamp());
 }
 
 void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)

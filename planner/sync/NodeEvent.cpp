@@ -127,20 +127,23 @@ bool TSetNodeDataEvent::CanAppend(const TNodeEvent &other)
     const auto *change = dynamic_cast<const TSetNodeDataEvent *>(&other);
     if (change == nullptr || change == this || change->FID != FID)
         return false;
-    // Written as the newest of the edits it holds.
-    FStamp = std::max(FStamp, change->FStamp);
-    for (qsizetype i = 0; i < change->FColumn.size(); ++i) {
-        if (change->FChangeIndex > FChangeIndex)
-            FChangeIndex = change->FChangeIndex;
-        const qsizetype at = FColumn.indexOf(change->FColumn[i]);
-        if (at >= 0) {
-            FData[at] = change->FData[i];
-        } else {
-            FColumn.append(change->FColumn[i]);
-            FData.append(change->FData[i]);
-        }
-    }
+    for (qsizetype i = 0; i < change->FColumn.size(); ++i)
+        AppendCell(change->FColumn[i], change->FData[i], change->FChangeIndex, change->FStamp);
     return true;
+}
+
+void TSetNodeDataEvent::AppendCell(int column, const QString &data, qint32 changeIndex, qint64 stamp)
+{
+    // Written as the newest of the edits it holds.
+    FStamp = std::max(FStamp, stamp);
+    FChangeIndex = std::max(FChangeIndex, changeIndex);
+    const qsizetype at = FColumn.indexOf(column);
+    if (at >= 0) {
+        FData[at] = data;
+    } else {
+        FColumn.append(column);
+        FData.append(data);
+    }
 }
 
 void TSetNodeDataEvent::Apply(TPlannerCore &core) const

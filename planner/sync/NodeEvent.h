@@ -117,6 +117,8 @@ public:
     // Merges a later change of the same row: newest text per column, columns in the order
     // they were first changed, the highest change index.
     bool CanAppend(const TNodeEvent &other) override;
+    // Merges a later write of one cell, as CanAppend would merge an event made of it.
+    void AppendCell(int column, const QString &data, qint32 changeIndex, qint64 stamp);
     void Apply(TPlannerCore &core) const override;
 
     const QVector<int> &Columns() const { return FColumn; }

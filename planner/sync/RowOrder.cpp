@@ -27,6 +27,17 @@ void TRowOrder::Seen(qint64 stamp)
     FClock = std::max(FClock, stamp);
 }
 
+namespace {
+
+template <typename TList>
+auto LowerBound(TList &list, const TRowOrder::TKey &key)
+{
+    return std::lower_bound(list.begin(), list.end(), key,
+                            [](const auto &entry, const TRowOrder::TKey &k) { return entry.first < k; });
+}
+
+} // namespace
+
 QString TRowOrder::RowAfterGone(const TTable &rows, const QString &id)
 {
     QString next = id;
@@ -52,7 +63,7 @@ bool TRowOrder::SpotOf(const TPlannerCore &core, TWhichTable table, const QStrin
     // Right below the row put before the same one with the next lower key, when there is one:
     // what stands between them was put before the rows of higher keys.
     if (const auto anchored = rows.Anchored.constFind(before); anchored != rows.Anchored.constEnd()) {
-        const auto higher = anchored->lower_bound(key);
+        const auto higher = LowerBound(*anchored, key);
         const QString lower = higher == anchored->begin() ? QString() : std::prev(higher)->second;
         if (isGone(lower)) {
             spot.Entry = rows.Gone.value(lower).Next;
@@ -98,8 +109,12 @@ void TRowOrder::Added(const QString &id, TWhichTable table, const TKey &key, con
     TTable &rows = FTables[table];
     if (rows.Gone.contains(id))
         return;
-    if (spot.Anchored)
-        rows.Anchored[spot.Anchor].emplace(key, id);
+    if (spot.Anchored) {
+        auto &anchored = rows.Anchored[spot.Anchor];
+        const auto at = LowerBound(anchored, key);
+        if (at == anchored.end() || key < at->first)
+            anchored.insert(at, std::make_pair(key, id));
+    }
     const auto gone = spot.Entry.isEmpty() ? rows.Gone.end() : rows.Gone.find(spot.Entry);
     if (gone != rows.Gone.end()) {
         // The gone rows above the spot now stand before the new row.

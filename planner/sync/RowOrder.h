@@ -16,7 +16,9 @@
 #include <QHash>
 #include <QString>
 
-#include <map>
+#include <QVarLengthArray>
+
+#include <utility>
 
 #include "core/DocumentTypes.h"
 
@@ -79,9 +81,9 @@ private:
     {
         QHash<QString, TGone> Gone;
         QHash<QString, TRun> Runs; // by the row they stand before, "" for the end
-        // The rows put before the same row (or the end), by their keys: they stand in that
-        // order, each above the rows later put before it.
-        QHash<QString, std::map<TKey, QString>> Anchored;
+        // The rows put before the same row (or the end), sorted by their keys: they stand in
+        // that order, each above the rows later put before it. Mostly one row per spot.
+        QHash<QString, QVarLengthArray<std::pair<TKey, QString>, 1>> Anchored;
     };
     // The row a gone row stands before, past the gone rows after it.
     static QString RowAfterGone(const TTable &rows, const QString &id);
