@@ -26,8 +26,6 @@ TDirWatchThread::TDirWatchThread(const QString &fileName, TNodeEventList *previo
 {
     if (previousEvents) {
         MoveEvents(FPendingEvents, *previousEvents);
-        for (const auto &event : FPendingEvents)
-            FNewestPending[event->ID()] = event.get();
     }
     // Absolute, so that the folder does not move with the current directory; through its
     // links, so that the journal lies beside the file every user opens.

@@ -212,7 +212,16 @@ private:
     TNodeEventList FPendingEvents;
     // The newest pending event of each row: only it may absorb the row's next event, so the
     // order of a row's events survives merging and no event is compared with all others.
+    // Indexed when asked for (the first FIndexedPending events are): the events of one row
+    // after another (a put back row, its cells) need only the last one.
     QHash<QString, TNodeEvent *> FNewestPending;
+    std::size_t FIndexedPending = 0;
+    TNodeEvent *NewestPending(const QString &id);
+    void ForgetNewestPending()
+    {
+        FNewestPending.clear();
+        FIndexedPending = 0;
+    }
     TNodeEventList FPendingThreadEvents;
     bool FThreadCompressed = true;
 

@@ -18,24 +18,27 @@ void TDirWatchThread::PushDiff(std::unique_ptr<TNodeEvent> event)
         return;
     FChanged = true;
     // Only the row's newest event may absorb it: merging into an older change across a
-    // deletion would write the later texts before the row is deleted.
-    const auto it = FNewestPending.constFind(event->ID());
-    if (it != FNewestPending.constEnd() && it.value()->CanAppend(*event))
-        return;
-    FNewestPending.insert(event->ID(), event.get());
+    // deletion would write the later texts before the row is deleted. Only cell changes merge.
+    if (dynamic_cast<const TSetNodeDataEvent *>(event.get()))
+        if (TNodeEvent *newest = NewestPending(event->ID()); newest && newest->CanAppend(*event))
+            return;
     FPendingEvents.push_back(std::move(event));
+}
+
+TNodeEvent *TDirWatchThread::NewestPending(const QString &id)
+{
+    // The event pushed last is its row's newest.
+    if (!FPendingEvents.empty() && FPendingEvents.back()->ID() == id)
+        return FPendingEvents.back().get();
+    for (; FIndexedPending < FPendingEvents.size(); ++FIndexedPending)
+        FNewestPending.insert(FPendingEvents[FIndexedPending]->ID(), FPendingEvents[FIndexedPending].get());
+    return FNewestPending.value(id);
 }
 
 void TDirWatchThread::PushCell(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                                const QString &text, qint64 stamp)
 {
-    // The event pushed last is its row's newest: no search for the cells of one row in a row.
-    TNodeEvent *newest = nullptr;
-    if (!FPendingEvents.empty() && FPendingEvents.back()->ID() == id)
-        newest = FPendingEvents.back().get();
-    else
-        newest = FNewestPending.value(id);
-    if (auto *change = dynamic_cast<TSetNodeDataEvent *>(newest)) {
+    if (auto *change = dynamic_cast<TSetNodeDataEvent *>(NewestPending(id))) {
         FChanged = true;
         change->AppendCell(column, text, changeIndex, stamp);
         return;
@@ -43,7 +46,6 @@ void TDirWatchThread::PushCell(const QString &id, qint32 changeIndex, TWhichTabl
     auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text);
     event->SetStamp(stamp);
     FChanged = true;
-    FNewestPending.insert(id, event.get());
     FPendingEvents.push_back(std::move(event));
 }
 
@@ -58,7 +60,7 @@ void TDirWatchThread::DropUnwrittenEvents()
 {
     FPendingEvents.clear();
     FPendingThreadEvents.clear();
-    FNewestPending.clear();
+    ForgetNewestPending();
 }
 
 QString TDirWatchThread::StoreError() const
@@ -79,7 +81,7 @@ TNodeEventList TDirWatchThread::TakePendingEvents()
 {
     TNodeEventList events;
     MoveEvents(events, FPendingEvents);
-    FNewestPending.clear();
+    ForgetNewestPending();
     return events;
 }
 
@@ -88,7 +90,7 @@ void TDirWatchThread::HandOverPendingEvents(const IJournalFormat &format, bool c
     for (auto &event : FPendingEvents)
         event->MakeRecord(format);
     MoveEvents(FPendingThreadEvents, FPendingEvents);
-    FNewestPending.clear();
+    ForgetNewestPending();
     FThreadCompressed = compressed;
 }
 

@@ -12,6 +12,7 @@ void TRowOrder::SetGeneration(const QString &generation)
         return;
     FGeneration = generation;
     FAdded.clear();
+    FWaiting.clear();
     for (TTable &rows : FTables)
         rows = TTable();
 }
@@ -50,9 +51,24 @@ QString TRowOrder::RowAfterGone(const TTable &rows, const QString &id)
     return QString();
 }
 
-bool TRowOrder::SpotOf(const TPlannerCore &core, TWhichTable table, const QString &before, const TKey &key,
-                       TSpot &spot) const
+void TRowOrder::MergeWaiting()
 {
+    for (TWaiting &waiting : FWaiting) {
+        FAdded.insert(waiting.Id, waiting.Key);
+        if (!waiting.Anchored)
+            continue;
+        auto &anchored = FTables[waiting.Table].Anchored[waiting.Anchor];
+        const auto at = LowerBound(anchored, waiting.Key);
+        if (at == anchored.end() || waiting.Key < at->first)
+            anchored.insert(at, std::make_pair(waiting.Key, waiting.Id));
+    }
+    FWaiting.clear();
+}
+
+bool TRowOrder::SpotOf(const TPlannerCore &core, TWhichTable table, const QString &before, const TKey &key,
+                       TSpot &spot)
+{
+    MergeWaiting();
     const TTable &rows = FTables[table];
     const auto isGone = [&rows](const QString &id) { return !id.isEmpty() && rows.Gone.contains(id); };
     spot.Anchor = before;
@@ -105,16 +121,11 @@ bool TRowOrder::SpotOf(const TPlannerCore &core, TWhichTable table, const QStrin
 
 void TRowOrder::Added(const QString &id, TWhichTable table, const TKey &key, const TSpot &spot)
 {
-    FAdded.insert(id, key);
     TTable &rows = FTables[table];
-    if (rows.Gone.contains(id))
+    const bool isGone = rows.Gone.contains(id);
+    FWaiting.push_back(TWaiting{id, table, key, spot.Anchor, spot.Anchored && !isGone});
+    if (isGone)
         return;
-    if (spot.Anchored) {
-        auto &anchored = rows.Anchored[spot.Anchor];
-        const auto at = LowerBound(anchored, key);
-        if (at == anchored.end() || key < at->first)
-            anchored.insert(at, std::make_pair(key, id));
-    }
     const auto gone = spot.Entry.isEmpty() ? rows.Gone.end() : rows.Gone.find(spot.Entry);
     if (gone != rows.Gone.end()) {
         // The gone rows above the spot now stand before the new row.

@@ -19,6 +19,7 @@
 #include <QVarLengthArray>
 
 #include <utility>
+#include <vector>
 
 #include "core/DocumentTypes.h"
 
@@ -57,7 +58,7 @@ public:
     // (empty: the end), above the rows put there with a higher key. False when `before` is
     // unknown here.
     bool SpotOf(const TPlannerCore &core, TWhichTable table, const QString &before, const TKey &key,
-                TSpot &spot) const;
+                TSpot &spot);
     // A row was put at `spot` with this key (an own row: right before the row after it).
     void Added(const QString &id, TWhichTable table, const TKey &key, const TSpot &spot);
     // A row goes; `next` is the row after it (empty: it was the last).
@@ -88,8 +89,21 @@ private:
     // The row a gone row stands before, past the gone rows after it.
     static QString RowAfterGone(const TTable &rows, const QString &id);
 
+    // The keys and spots of added rows wait here until another instance's row is placed: an
+    // undo that puts back many rows does not index each of them.
+    struct TWaiting
+    {
+        QString Id;
+        TWhichTable Table;
+        TKey Key;
+        QString Anchor;
+        bool Anchored;
+    };
+    void MergeWaiting();
+
     QString FGeneration;
     qint64 FClock = 0;
+    std::vector<TWaiting> FWaiting;
     QHash<QString, TKey> FAdded;
     TTable FTables[WhichTableCount];
 };
