@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include "IsolatedEnvironment.h"
 #include "TestSupport.h"
@@ -18,6 +22,15 @@ int main(int argc, char **argv)
     if (!home.isValid())
         return 2;
     testsupport::UseIsolatedEnvironment(home);
+    // Temporary folders of this program and of the test programs it starts (some killed on
+    // purpose) lie inside its own folder, which goes when it ends: nothing is left behind. Like
+    // /tmp, anyone may make a folder there (a driver running as another user).
+    const QString temporary = home.filePath(QStringLiteral("tmp"));
+    QDir().mkpath(temporary);
+    QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                           | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    ::chmod(QFile::encodeName(temporary).constData(), 01777);
+    qputenv("TMPDIR", QFile::encodeName(temporary));
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora-tests"));
