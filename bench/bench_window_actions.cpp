@@ -3,7 +3,7 @@
 // processing has run: deleting one row, a new entry, select all, toggling the sort of a
 // column, the chart's zoom, one frame of smooth scrolling across and down, a keystroke in the
 // editor's Comment field, the Down key in the table, Undo of one deleted row and of one cell
-// edit; and "Solve Interleaving" of 1,000 pasted
+// edit, Cut and Paste of one row; and "Solve Interleaving" of 1,000 pasted
 // rows (still selected) that overlap the tasks they were copied from.
 
 #include "BenchWindow.h"
@@ -102,6 +102,26 @@ void BM_WindowUndoCellEdit(benchmark::State &state)
             plan.Settle();
         },
         [](TWindowPlan &plan, int) { plan.form->ActionUndoExecute(); });
+}
+
+void BM_WindowCutOneRow(benchmark::State &state)
+{
+    TimeAction(
+        state, [](TWindowPlan &plan, int round) { SelectRows(plan, plan.tasks / 2 - round, 1); },
+        [](TWindowPlan &plan, int) { plan.form->ActionCutExecute(); });
+}
+
+// The row copied untimed before goes in again.
+void BM_WindowPasteOneRow(benchmark::State &state)
+{
+    TimeAction(
+        state,
+        [](TWindowPlan &plan, int round) {
+            SelectRows(plan, plan.tasks / 2 - round, 1);
+            plan.form->ActionCopyExecute();
+            plan.Settle();
+        },
+        [](TWindowPlan &plan, int) { plan.form->ActionPasteExecute(); });
 }
 
 void BM_WindowNewEntry(benchmark::State &state)
@@ -231,6 +251,8 @@ void SizesAndKinds(benchmark::internal::Benchmark *bench)
 BENCHMARK(BM_WindowDeleteOneRow)->Apply(Sizes);
 BENCHMARK(BM_WindowUndoDeleteOneRow)->Apply(Sizes);
 BENCHMARK(BM_WindowUndoCellEdit)->Apply(Sizes);
+BENCHMARK(BM_WindowCutOneRow)->Apply(Sizes);
+BENCHMARK(BM_WindowPasteOneRow)->Apply(Sizes);
 BENCHMARK(BM_WindowNewEntry)->Apply(Sizes);
 BENCHMARK(BM_WindowSelectAll)->Apply(Sizes);
 BENCHMARK(BM_WindowSortToggle)->Apply(SizesAndKinds);

@@ -249,8 +249,9 @@ void TTimeChartMouse::SelectInBand(QPoint p)
         return;
     const TTimeChartGeometry &g = FView.Geometry();
     // One bracket of the document and one update of the tree: one change notification for
-    // the whole band, and the chart does not scroll to the rows it catches.
-    FCore.BeginUpdate(QStringLiteral("select"));
+    // the whole band, and the chart does not scroll to the rows it catches. Nothing is
+    // written: the bracket's end has no rows to settle.
+    FCore.BeginRowUpdate(QStringLiteral("select"));
     grid->BeginUpdate();
     FCore.ForEach(FCore.GetActiveTable(), feAll, [&](TNodeData *node) {
         if (!node->VNode)

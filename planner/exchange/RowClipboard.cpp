@@ -20,7 +20,8 @@ namespace {
 class TUpdateScope
 {
 public:
-    TUpdateScope(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginUpdate(text); }
+    // Cut and paste write rows and cells alone: their end settles those rows.
+    TUpdateScope(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginRowUpdate(text); }
     ~TUpdateScope() { FCore.EndUpdate(); }
     TUpdateScope(const TUpdateScope &) = delete;
     TUpdateScope &operator=(const TUpdateScope &) = delete;

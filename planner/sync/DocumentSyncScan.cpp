@@ -263,9 +263,10 @@ void TDocumentSync::LoadPending()
             waiting += std::max<qint64>(0, qint64(getIndex(diff)) - file.LastIndex);
     }
     const bool bracket = waiting > 200 && !FCore.IsUpdating();
+    // Events are new rows, deleted rows and cells alone: the bracket's end settles those rows.
     TBracket update([&] {
         if (bracket)
-            FCore.BeginUpdate(QString());
+            FCore.BeginRowUpdate(QString());
     }, [this, bracket] {
         if (bracket)
             FCore.EndUpdate();

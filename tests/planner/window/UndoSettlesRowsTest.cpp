@@ -1,8 +1,9 @@
-// Undo and Redo settle only the rows they touch, and leave the plan as recalculating all of it
-// would: for every kind of write an undo step can hold (each connected cell of a task or of an
-// absent day, a new row, a deleted row), taken back and brought again from the Edit menu, the
-// rows' cells, ends, validity, resources and visibility in the group tab shown, the counts and
-// what the chart, the overview and the table show equal what the whole plan recalculated gives.
+// Undo, Redo, Cut and Paste settle only the rows they touch, and leave the plan as recalculating
+// all of it would: for every kind of write an undo step can hold (each connected cell of a task
+// or of an absent day, a new row, a deleted row), taken back and brought again from the Edit
+// menu, and for rows cut and pasted, the rows' cells, ends, validity, resources and visibility
+// in the group tab shown, the counts and what the chart, the overview and the table show equal
+// what the whole plan recalculated gives.
 
 #include "planner/chart/ChartMouseTestSupport.h"
 
@@ -220,6 +221,39 @@ TEST_F(UndoSettlesRowsTest, EveryWriteUndoneAndRedoneLeavesWhatTheWholeRecalcula
         ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionRedo));
         ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(name + QStringLiteral(", redone"), check));
         EXPECT_EQ(contents(State()), contents(written));
+    }
+}
+
+TEST_F(UndoSettlesRowsTest, CutAndPasteOfTasksAndAbsentDaysLeaveWhatTheWholeRecalculationGives)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenGroupedPlan());
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    testsupport::TRepaintCheck check;
+    for (QWidget *widget : {static_cast<QWidget *>(view->TimeChart), static_cast<QWidget *>(view->SmallTimeChart),
+                            static_cast<QWidget *>(form->StringTreeGrid1->viewport())})
+        check.Watch(widget);
+    TPlannerCore &core = Core();
+    for (const TWhichTable table : {tbTable, tbExclude}) {
+        for (const int count : {1, 2}) {
+            const QString name = QStringLiteral("%1 %2").arg(table == tbTable ? "tasks" : "absent days").arg(count);
+            SCOPED_TRACE(name.toStdString());
+            core.SetActiveTable(table);
+            TBaseTreeGrid *grid = core.GetTable(table);
+            grid->ClearSelection();
+            TGridNode *node = grid->GetFirst();
+            for (int i = 0; node && i < count; ++i, node = grid->GetNext(node))
+                grid->SetSelected(node, true);
+            Settle();
+            const int rows = core.GetTableRowCount(table);
+            ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionCut));
+            ASSERT_EQ(core.GetTableRowCount(table), rows - count);
+            ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(name + QStringLiteral(", cut"), check));
+            ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionPaste));
+            ASSERT_EQ(core.GetTableRowCount(table), rows);
+            ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(name + QStringLiteral(", pasted"), check));
+        }
     }
 }
 
