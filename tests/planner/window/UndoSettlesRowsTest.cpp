@@ -83,6 +83,18 @@ protected:
         core.UndoStack().Clear();
     }
 
+    // The plan shown in the active window; the chart, the overview and the table watched.
+    void ShowGroupedPlan(testsupport::TRepaintCheck &check)
+    {
+        ASSERT_NO_FATAL_FAILURE(OpenGroupedPlan());
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        for (QWidget *widget : {static_cast<QWidget *>(view->TimeChart), static_cast<QWidget *>(view->SmallTimeChart),
+                                static_cast<QWidget *>(form->StringTreeGrid1->viewport())})
+            check.Watch(widget);
+    }
+
     TPlanState State()
     {
         TPlanState plan;
@@ -182,14 +194,8 @@ TEST_F(UndoSettlesRowsTest, EveryWriteUndoneAndRedoneLeavesWhatTheWholeRecalcula
         form->resize(1000, 700);
         view = form->TimeChartView;
         mouse = form->TimeChartMouse;
-        ASSERT_NO_FATAL_FAILURE(OpenGroupedPlan());
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         testsupport::TRepaintCheck check;
-        for (QWidget *widget : {static_cast<QWidget *>(view->TimeChart), static_cast<QWidget *>(view->SmallTimeChart),
-                                static_cast<QWidget *>(form->StringTreeGrid1->viewport())})
-            check.Watch(widget);
+        ASSERT_NO_FATAL_FAILURE(ShowGroupedPlan(check));
         const TPlanState before = State();
 
         TPlannerCore &core = Core();
@@ -226,14 +232,8 @@ TEST_F(UndoSettlesRowsTest, EveryWriteUndoneAndRedoneLeavesWhatTheWholeRecalcula
 
 TEST_F(UndoSettlesRowsTest, CutAndPasteOfTasksAndAbsentDaysLeaveWhatTheWholeRecalculationGives)
 {
-    ASSERT_NO_FATAL_FAILURE(OpenGroupedPlan());
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     testsupport::TRepaintCheck check;
-    for (QWidget *widget : {static_cast<QWidget *>(view->TimeChart), static_cast<QWidget *>(view->SmallTimeChart),
-                            static_cast<QWidget *>(form->StringTreeGrid1->viewport())})
-        check.Watch(widget);
+    ASSERT_NO_FATAL_FAILURE(ShowGroupedPlan(check));
     TPlannerCore &core = Core();
     for (const TWhichTable table : {tbTable, tbExclude}) {
         for (const int count : {1, 2}) {
