@@ -59,11 +59,10 @@ bool TPlannerCore::WireUpdateTimers()
 
 void TPlannerCore::BeginUpdate(const QString &text)
 {
-    // Anything may change inside: its end recalculates the whole plan.
+    BeginRowUpdate(text);
+    // Anything may change inside: the outermost end recalculates the whole plan.
     FRowsOnlyBracket = false;
     FBracketRows.clear();
-    BeginRowUpdate(text);
-    FRowsOnlyBracket = false;
 }
 
 void TPlannerCore::BeginRowUpdate(const QString &text)

@@ -45,8 +45,7 @@ void TDirWatchThread::PushCell(const QString &id, qint32 changeIndex, TWhichTabl
     }
     auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text);
     event->SetStamp(stamp);
-    FChanged = true;
-    FPendingEvents.push_back(std::move(event));
+    PushDiff(std::move(event));
 }
 
 TNodeEventList TDirWatchThread::TakeHandedOverEvents()
