@@ -170,12 +170,15 @@ void TTimeChartMouse::TimeChartMouseDown(Qt::MouseButton, Qt::MouseButtons butto
 
 void TTimeChartMouse::TimeChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint p)
 {
-    // The move to where the pointer was carried is done already.
-    const std::optional<QPoint> carried = std::exchange(FCarriedTo, std::nullopt);
-    if (carried && *carried == p) {
-        FLastMouse = p;
+    // The move to where the pointer was carried is done already, also one told only after
+    // the pointer was carried on (its buttons as the display saw them then).
+    if (const auto carried = std::find(FCarriedTo.begin(), FCarriedTo.end(), p); carried != FCarriedTo.end()) {
+        if (std::next(carried) == FCarriedTo.end())
+            FLastMouse = p;
+        FCarriedTo.erase(FCarriedTo.begin(), std::next(carried));
         return;
     }
+    FCarriedTo.clear();
     shift &= ShiftKeys;
     FShift = shift;
     switch (FTimeChartMouseState) {

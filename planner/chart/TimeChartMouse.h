@@ -142,9 +142,10 @@ private:
     // The view before a smooth step, so that a band keeps its dates while the chart scrolls.
     TDateTime FStepStart = 0;
     int FStepTop = 0;
-    // The pointer's offset from the dragged bar before a smooth step, and where it was put.
+    // The pointer's offset from the dragged bar before a smooth step, and where it was put,
+    // oldest first: the display tells of each place later, maybe after the next step.
     std::optional<QPoint> FCarry;
-    std::optional<QPoint> FCarriedTo;
+    std::vector<QPoint> FCarriedTo;
     // A dragged bar's pointer is above the rows (on the date rows or the group tabs, on its
     // way to a group): the bars and the chart stand still.
     bool FAboveRows = false;

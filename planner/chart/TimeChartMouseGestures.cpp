@@ -199,7 +199,10 @@ void TTimeChartMouse::CarryPointer()
     if (QCursor::pos() != global)
         return;
     FLastMouse = target;
-    FCarriedTo = target;
+    // A display that never tells of them must not grow the list without end.
+    if (FCarriedTo.size() >= 32)
+        FCarriedTo.erase(FCarriedTo.begin());
+    FCarriedTo.push_back(target);
 }
 
 void TTimeChartMouse::FinishMove()
@@ -369,7 +372,7 @@ void TTimeChartMouse::EndGesture()
 {
     FGestureGroup = -1;
     FCarry.reset();
-    FCarriedTo.reset();
+    FCarriedTo.clear();
     FAboveRows = false;
     SetBand(std::nullopt, QPoint());
     SetMovingItem(false);
