@@ -220,9 +220,8 @@ void TTimeChartMouse::CancelMove()
     const int group = FGestureGroup;
     FGestureGroup = -1;
     if (group != -1) {
-        FCore.BeginRowUpdate(Translate(QStringLiteral("Undo")));
+        const TRowUpdateScope update(FCore, Translate(QStringLiteral("Undo")));
         FCore.UndoStack().TakeBackGroup(FCore, group);
-        FCore.EndUpdate();
     }
     EndGesture();
 }
@@ -254,7 +253,7 @@ void TTimeChartMouse::SelectInBand(QPoint p)
     // One bracket of the document and one update of the tree: one change notification for
     // the whole band, and the chart does not scroll to the rows it catches. Nothing is
     // written: the bracket's end has no rows to settle.
-    FCore.BeginRowUpdate(QStringLiteral("select"));
+    const TRowUpdateScope update(FCore, QStringLiteral("select"));
     grid->BeginUpdate();
     FCore.ForEach(FCore.GetActiveTable(), feAll, [&](TNodeData *node) {
         if (!node->VNode)
@@ -263,7 +262,6 @@ void TTimeChartMouse::SelectInBand(QPoint p)
         grid->SetSelected(node->VNode, !band.isEmpty() && r.intersects(band));
     });
     grid->EndUpdate();
-    FCore.EndUpdate();
 }
 
 void TTimeChartMouse::DrawBand(QPoint p)

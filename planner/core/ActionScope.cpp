@@ -24,3 +24,13 @@ int TActionScope::Group() const
 {
     return FCore.FUndoRedoGroupIndex;
 }
+
+TRowUpdateScope::TRowUpdateScope(TPlannerCore &core, const QString &text) : FCore(core)
+{
+    FCore.BeginRowUpdate(text);
+}
+
+TRowUpdateScope::~TRowUpdateScope()
+{
+    FCore.EndUpdate();
+}

@@ -5,9 +5,26 @@
 // views follow once, when it ends (TViewRefresh), however many rows it changes. Every command
 // that may change more than one row runs inside one.
 
+#include <QString>
+
 #include "core/ViewRefresh.h"
 
 class TPlannerCore;
+
+// A bracket of rows only (TPlannerCore::BeginRowUpdate) for its lifetime, closed on every way
+// out: undo, redo, cut, paste, a rubber band.
+class TRowUpdateScope
+{
+public:
+    TRowUpdateScope(TPlannerCore &core, const QString &text);
+    ~TRowUpdateScope();
+
+    TRowUpdateScope(const TRowUpdateScope &) = delete;
+    TRowUpdateScope &operator=(const TRowUpdateScope &) = delete;
+
+private:
+    TPlannerCore &FCore;
+};
 
 class TActionScope
 {

@@ -5,11 +5,11 @@
 #include <cerrno>
 
 #include "AtomicFile.h"
+#include "Bracket.h"
 #include "Language.h"
 #include "core/PlannerCore.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
-#include "Bracket.h"
 #include "sync/WorkingFolder.h"
 
 TDocumentFile::TDocumentFile(TPlannerCore &core, TDocumentSync &sync) : FCore(core), FSync(sync)
@@ -92,7 +92,7 @@ void TDocumentFile::SettleJournal()
     // Also when everything was written: a save elsewhere may have closed the generation it
     // went into, and only following that save keeps it.
     const TBracket busy([this] { FCore.Window().SetBusyCursor(true); },
-                            [this] { FCore.Window().SetBusyCursor(false); });
+                        [this] { FCore.Window().SetBusyCursor(false); });
     FSync.ForceStorePending();
 }
 

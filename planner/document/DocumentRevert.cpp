@@ -7,13 +7,13 @@
 #include <functional>
 #include <utility>
 
+#include "Bracket.h"
 #include "Language.h"
 #include "Log.h"
 #include "core/PlannerCore.h"
 #include "document/DocumentFile.h"
 #include "sync/DirWatchThread.h"
 #include "sync/DocumentSync.h"
-#include "Bracket.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ bool SaveQuietly(TDocumentFile &file, const QString &fileName)
 {
     std::function<void()> settings;
     const TBracket quiet([&] { settings = std::exchange(file.Sync().OnSaveFileIni, nullptr); },
-                             [&] { file.Sync().OnSaveFileIni = std::move(settings); });
+                         [&] { file.Sync().OnSaveFileIni = std::move(settings); });
     return file.Save(fileName);
 }
 

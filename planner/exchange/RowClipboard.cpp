@@ -16,20 +16,6 @@
 
 namespace {
 
-// Closes the update bracket on every way out.
-class TUpdateScope
-{
-public:
-    // Cut and paste write rows and cells alone: their end settles those rows.
-    TUpdateScope(TPlannerCore &core, const QString &text) : FCore(core) { FCore.BeginRowUpdate(text); }
-    ~TUpdateScope() { FCore.EndUpdate(); }
-    TUpdateScope(const TUpdateScope &) = delete;
-    TUpdateScope &operator=(const TUpdateScope &) = delete;
-
-private:
-    TPlannerCore &FCore;
-};
-
 // The names of the current group's rows, hidden empty rows included: the rows a position
 // cell is numbered by.
 QStringList GroupRowNames(const TPlannerCore &core)
@@ -109,7 +95,8 @@ void TRowClipboard::ActionCutExecute()
         return;
     if (OnWriteText)
         OnWriteText(text);
-    TUpdateScope update(FCore, Translate(QStringLiteral("Cut")));
+    // Cut and paste write rows and cells alone: their end settles those rows.
+    const TRowUpdateScope update(FCore, Translate(QStringLiteral("Cut")));
     TActionScope action(FCore);
     FCore.ForEach(FCore.GetActiveTable(), feSelected, [this](TNodeData *node) { FCore.DeleteNode(node, true); });
 }
@@ -144,7 +131,7 @@ std::vector<TNodeData *> TRowClipboard::Paste(const QString &text, std::optional
     std::vector<TNodeData *> added;
     added.reserve(std::size_t(rows.size()));
     {
-        TUpdateScope update(FCore, Translate(QStringLiteral("Paste")));
+        const TRowUpdateScope update(FCore, Translate(QStringLiteral("Paste")));
         TActionScope action(FCore);
         for (const QStringList &row : rows) {
             TNodeData *node = FCore.AddNode(FCore.GetFreeID(), table, true);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "Bracket.h"
 #include "Helper.h"
 #include "Language.h"
 #include "Log.h"
@@ -16,7 +17,6 @@
 #include "core/UndoRedo.h"
 #include "sync/NodeEvent.h"
 #include "XmlTree.h"
-#include "Bracket.h"
 
 namespace {
 

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "Bracket.h"
 #include "DateFormat.h"
 #include "Language.h"
 #include "Helper.h"
@@ -40,7 +41,6 @@
 #include "sync/GenerationBase.h"
 #include "sync/NodeEvent.h"
 #include "sync/DocumentSyncState.h"
-#include "Bracket.h"
 #include "sync/WatcherThread.h"
 #include "sync/WorkingFolder.h"
 #include "core/UndoRedo.h"
@@ -555,7 +555,7 @@ bool TDocumentSync::SwitchGeneration(qint64 target)
     carried.insert(carried.end(), unwritten.begin(), unwritten.end());
     const qint32 lastFreeID = FCore.FLastFreeID;
     TBracket busy([this] { FCore.Window().SetBusyCursor(true); },
-                      [this] { FCore.Window().SetBusyCursor(false); });
+                  [this] { FCore.Window().SetBusyCursor(false); });
     const int tab = FCore.GroupTabIndex();
     // Kept in case the working copy fails to load after all (plain: quicker to make).
     const QByteArray previous = FStore->SaveToBuffer(false);

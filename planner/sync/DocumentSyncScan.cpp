@@ -16,6 +16,7 @@
 #include <cmath>
 #include <map>
 
+#include "Bracket.h"
 #include "sync/CoreJournalFormat.h"
 #include "sync/DirWatchThread.h"
 #include "sync/EarlyFileRead.h"
@@ -27,7 +28,6 @@
 #include "sync/WorkingFolder.h"
 #include "sync/DocumentSyncState.h"
 #include "sync/XMLFile.h"
-#include "Bracket.h"
 
 namespace {
 
