@@ -6,7 +6,11 @@
 // other instances are not told. Every call comes on the GUI thread, while the core stands.
 
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <QtGlobal>
+
+#include <algorithm>
 
 #include "core/DocumentTypes.h"
 
@@ -26,6 +30,14 @@ public:
                              const QString &text)
     {
         (void)id, (void)changeIndex, (void)table, (void)column, (void)text;
+    }
+    // Several cells of one row at once (a row put back); changeIndex is the row's after them.
+    virtual void CellsChanged(const QString &id, qint32 changeIndex, TWhichTable table, const QVector<int> &columns,
+                              const QStringList &texts)
+    {
+        const qsizetype count = std::min(columns.size(), texts.size());
+        for (qsizetype i = 0; i < count; ++i)
+            CellChanged(id, qint32(changeIndex - (count - 1 - i)), table, columns[i], texts[i]);
     }
     // The row went; changeIndex is the row's, counted up for this edit.
     virtual void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)

@@ -194,6 +194,9 @@ public:
     // A new row, appended, or put at `place`: the row it lands before travels with the
     // journalled row, so that every instance shows it there.
     TNodeData *AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place = {});
+    // A row put back with its cells (an undone deletion): journalled as the new row and one
+    // change of its cells, and marked for its caches once, not once per cell.
+    TNodeData *PutBackRow(const QString &id, TWhichTable table, const TRowPlace &place, const QStringList &cells);
     void DeleteNode(TNodeData *node, bool journal);
     // A row's place among its table's rows (0 = top), -1 for none; MoveRowTo puts a row at a
     // place (clamped to the table), for a deleted row brought back where it stood. During an
@@ -376,6 +379,11 @@ private:
     // The column whose pick list a column of a table shows.
     void PickListColumn(TWhichTable &table, int &column) const;
     void ForgetNode(TNodeData *node);
+    // AddNode, with the row's cells (PutBackRow) or its defaults (cells null).
+    TNodeData *InsertRow(const QString &id, TWhichTable table, bool journal, const TRowPlace &place,
+                         const QStringList *cells);
+    // DoSetData for the cells of a new row at once, each column written as DoSetData would.
+    void DoSetCells(TNodeData *node, const QStringList &cells, bool journal);
     void InvalidateTasksOfAbsentDay(const TNodeData &absent);
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
     // ---- private: positions and groups

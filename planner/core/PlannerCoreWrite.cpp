@@ -120,6 +120,80 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
     }
 }
 
+void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool journal)
+{
+    const TWhichTable table = node->NodeTable;
+    const int count = int(std::min(node->StringList.size(), cells.size()));
+    QVector<int> told;
+    QStringList toldTexts;
+    if (journal) {
+        told.reserve(count);
+        toldTexts.reserve(count);
+    }
+    bool drawn = false, times = false, valid = false, bounds = false, overlap = false, empty = false, colour = false;
+    TConnection recalc = cnNone; // the last of start and end written decides which follows
+    for (int column = 0; column < count; ++column) {
+        const QString &text = cells[column];
+        if (node->StringList[column] == text)
+            continue;
+        const TConnection cn = GetColumnConnection(table, column);
+        if (cn != cnEnd) {
+            if (journal) {
+                told.append(column);
+                toldTexts.append(text);
+            }
+            if ((journal || !FLocalUndo) && FUndoRedo->GetAcceptUndo())
+                FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column, FUndoRedoGroupIndex));
+        }
+        // The texts come as a row held them: shared already where they repeat.
+        node->StringList[column] = text;
+        times = times || cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength
+                || cn == cnLengthWithWeekend || cn == cnTermin;
+        if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend || cn == cnEnd)
+            recalc = cn == cnEnd ? cnEnd : cnStart;
+        valid = valid || (cn >= cnPosition && cn <= cnColor) || cn == cnLengthWithWeekend;
+        bounds = bounds || cn == cnStart || cn == cnEnd || cn == cnTermin;
+        overlap = overlap || cn == cnPosition || cn == cnStart || cn == cnEnd;
+        empty = empty || cn == cnPosition;
+        colour = colour || cn == cnColor;
+        drawn = drawn || cn != cnNone;
+    }
+    NoteBracketRow(node);
+    if (!told.isEmpty()) {
+        node->ChangeIndex += told.size();
+        for (IDocumentObserver *observer : FObservers)
+            observer->CellsChanged(node->ID.Value(), qint32(node->ChangeIndex), table, told, toldTexts);
+    }
+    node->nodeReadUnder = 0;
+    if (times)
+        InvalidateNode(node);
+    if (recalc == cnEnd)
+        SetRecalcStartOf(node, true);
+    else if (recalc != cnNone)
+        SetRecalcEndOf(node, true);
+    if (valid)
+        CB_CheckValid(node);
+    if (bounds)
+        UpdateBounds(true);
+    if (overlap)
+        UpdateOverlapping(true);
+    if (empty)
+        UpdateEmptyRows(true);
+    if (colour && !FViewRefresh->Defer(TViewRefresh::vwFlash))
+        FWindow.FlashSelectedBars();
+    if (drawn) {
+        node->RecalcBitmap = true;
+        InvalidateNode(node);
+    } else if (!IsUpdating()) {
+        FViewRefresh->Row(*node, false);
+    }
+    if (!IsUpdating()) {
+        if (!FViewRefresh->Defer(TViewRefresh::vwEditor))
+            FWindow.UpdateEditor();
+        SettleMarkedEnds();
+    }
+}
+
 void TPlannerCore::SetDataIndex(TNodeData *node, int column, int index)
 {
     DoSetDataIndex(node, column, index, true);
@@ -217,6 +291,18 @@ void TPlannerCore::InvalidateTasksOfAbsentDay(const TNodeData &absent)
 
 TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place)
 {
+    return InsertRow(id, table, journal, place, nullptr);
+}
+
+TNodeData *TPlannerCore::PutBackRow(const QString &id, TWhichTable table, const TRowPlace &place,
+                                    const QStringList &cells)
+{
+    return InsertRow(id, table, true, place, &cells);
+}
+
+TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool journal, const TRowPlace &place,
+                                   const QStringList *cells)
+{
     // An identity just handed out is known to be free and counted: no search, no reading.
     const bool issued = !FIssuedID.isEmpty() && id == FIssuedID;
     FIssuedID.clear();
@@ -270,7 +356,10 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
             observer->RowCreated(id, table, place.Placed() ? place.Index : -1, before);
     }
 
-    if (table == tbTable) {
+    if (cells) {
+        // Columns added since the row went stay empty.
+        DoSetCells(node, *cells, journal);
+    } else if (table == tbTable) {
         DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
     } else {
         const int reason = GetConnection(table, cnColor);

@@ -149,6 +149,10 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
     // their new id when their turn comes, all others in one pass at the end: swapping in
     // both lists after every re-created row costs the square of a large cut.
     QHash<QString, QString> renamed;
+    // A put back group renames every row of it: room for all at once.
+    if (group != -1)
+        renamed.reserve(std::count_if(list.begin(), list.end(),
+                                      [group](const auto &entry) { return entry->FGroupIndex == group; }));
     for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
         // Replaying must not touch this list, but stay safe should it shrink.
         if (std::size_t(i) >= list.size())

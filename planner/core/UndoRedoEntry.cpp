@@ -116,11 +116,7 @@ void TUndoRedoEntryRemoveNode::Undo(TPlannerCore &mainForm)
         TSuspendUndo suspended(mainForm.UndoStack());
         // Back in its place, here and in every instance: the table's order is part of the
         // document.
-        TNodeData *node = mainForm.AddNode(FID, FTable, true, TRowPlace{FAfterID, FBeforeID, FRowIndex});
-        const int count = mainForm.GetTableColCount(FTable);
-        // Columns added since the row went stay empty.
-        for (int column = 0; column < count && column < node->StringList.size(); ++column)
-            mainForm.SetData(node, column, FStrings.value(column));
+        mainForm.PutBackRow(FID, FTable, TRowPlace{FAfterID, FBeforeID, FRowIndex}, FStrings);
     }
     mainForm.UndoStack().Push(std::make_unique<TUndoRedoEntryAddNode>(FTable, FID, FGroupIndex));
 }

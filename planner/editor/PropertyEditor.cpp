@@ -121,7 +121,9 @@ void TPropertyEditor::PageControl1Change()
             line->typed = false;
     // Any other typed date leaves with these lines: written into its rows (for the other
     // table too), or, while the document is being replaced, told.
-    SettleTypedDatesFor(FFieldHeld ? std::vector<TNodeData *>() : TypedForRows(), false);
+    // The rows are looked up only when a date is typed: this runs at every undo.
+    const bool typed = std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; });
+    SettleTypedDatesFor(FFieldHeld || !typed ? std::vector<TNodeData *>() : TypedForRows(), false);
     // For the other table the field is left; the keys go to that table.
     if (FContent)
         if (QWidget *focus = FContent->window()->focusWidget(); focus && FContent->isAncestorOf(focus))

@@ -134,7 +134,6 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
 {
     TFieldState state;
     state.table = FBuiltTable;
-    state.rows = ShownRows();
     if (FScrollBox)
         state.scroll = FScrollBox->verticalScrollBar()->value();
     QWidget *focus = FieldInUse();
@@ -148,6 +147,8 @@ TPropertyEditor::TFieldState TPropertyEditor::FieldState() const
     for (const TLine &line : FLines) {
         if (line.edit != focus && !line.edit->isAncestorOf(focus))
             continue;
+        // The rows matter only to a field in use: the set is made of every shown row.
+        state.rows = ShownRows();
         state.caption = FCore.GetColumnCaption(FBuiltTable, line.column);
         state.column = line.column;
         state.connection = line.connection;

@@ -144,6 +144,9 @@ public:
     // making an event of it (a put back row writes every cell).
     void PushCell(const QString &id, qint32 changeIndex, TWhichTable table, int column, const QString &text,
                   qint64 stamp);
+    // Several cells of one row, as PushCell each.
+    void PushCells(const QString &id, qint32 changeIndex, TWhichTable table, const QVector<int> &columns,
+                   const QStringList &texts, qint64 stamp);
     // Events not yet handed to a scan, oldest first.
     const TNodeEventList &PendingEvents() const { return FPendingEvents; }
     // Takes the events not yet handed to a scan (the reload road applies them again).

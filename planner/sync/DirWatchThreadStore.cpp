@@ -48,6 +48,22 @@ void TDirWatchThread::PushCell(const QString &id, qint32 changeIndex, TWhichTabl
     PushDiff(std::move(event));
 }
 
+void TDirWatchThread::PushCells(const QString &id, qint32 changeIndex, TWhichTable table,
+                                const QVector<int> &columns, const QStringList &texts, qint64 stamp)
+{
+    if (columns.isEmpty() || columns.size() != texts.size())
+        return;
+    if (auto *change = dynamic_cast<TSetNodeDataEvent *>(NewestPending(id))) {
+        FChanged = true;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            change->AppendCell(columns[i], texts[i], changeIndex, stamp);
+        return;
+    }
+    auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, columns, texts);
+    event->SetStamp(stamp);
+    PushDiff(std::move(event));
+}
+
 TNodeEventList TDirWatchThread::TakeHandedOverEvents()
 {
     TNodeEventList events;

@@ -66,6 +66,12 @@ void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTab
     FDirWatchThread->PushCell(id, changeIndex, table, column, text, FRowOrder.NextStamp());
 }
 
+void TDocumentSync::CellsChanged(const QString &id, qint32 changeIndex, TWhichTable table,
+                                 const QVector<int> &columns, const QStringList &texts)
+{
+    FDirWatchThread->PushCells(id, changeIndex, table, columns, texts, FRowOrder.NextStamp());
+}
+
 void TDocumentSync::RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table)
 {
     NoteGeneration();

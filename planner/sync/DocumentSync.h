@@ -59,6 +59,8 @@ public:
     void RowCreated(const QString &id, TWhichTable table, int place, const QString &before) override;
     void CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                      const QString &text) override;
+    void CellsChanged(const QString &id, qint32 changeIndex, TWhichTable table, const QVector<int> &columns,
+                      const QStringList &texts) override;
     void RowDeleted(const QString &id, qint32 changeIndex, TWhichTable table) override;
     // Unwritten events of the previous document go without a question: opening asks first
     // and closing writes them.

@@ -1,6 +1,7 @@
 #include "sync/NodeEvent.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Helper.h"
 #include "core/PlannerCore.h"
@@ -107,6 +108,12 @@ TSetNodeDataEvent::TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhi
     FData.reserve(4);
     FColumn.append(column);
     FData.append(data);
+}
+
+TSetNodeDataEvent::TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhichTable table,
+                                     QVector<int> columns, QStringList data)
+    : TNodeEvent(id, changeIndex, table), FColumn(std::move(columns)), FData(std::move(data))
+{
 }
 
 void TSetNodeDataEvent::AppendToXML(TDiffRecord &record, const IJournalFormat &format) const

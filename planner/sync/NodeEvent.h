@@ -111,6 +111,9 @@ class TSetNodeDataEvent : public TNodeEvent
 public:
     TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                       const QString &data);
+    // Several cells at once; columns and data are parallel and none is repeated.
+    TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhichTable table, QVector<int> columns,
+                      QStringList data);
 
     void AppendToXML(TDiffRecord &record, const IJournalFormat &format) const override;
     QString XMLNodeName() const override;
