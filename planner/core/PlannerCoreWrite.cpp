@@ -3,6 +3,7 @@
 #include "core/PlannerCore.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <optional>
 #include <unordered_set>
@@ -496,10 +497,16 @@ void TPlannerCore::ReserveRows(TWhichTable table, qsizetype count)
 
 QString TPlannerCore::GetFreeID()
 {
+    // Made in one piece: an undo that puts back a large deletion asks once per row.
+    const QString &prefix = OwnIdPrefix();
     QString id;
     do {
         ++FLastFreeID;
-        id = OwnIdPrefix() + QString::number(FLastFreeID);
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, FLastFreeID).ptr;
+        id.clear();
+        id.reserve(prefix.size() + (end - digits));
+        id.append(prefix).append(QLatin1StringView(digits, end - digits));
     } while (FindNode(id));
     FIssuedID = id;
     return id;

@@ -6,12 +6,12 @@
 // instance's journal, would otherwise renumber the table once per row. Rows appended to the
 // grid meanwhile join that order at its end.
 
-#include <QHash>
 #include <QPointer>
 
 #include <memory>
 #include <vector>
 
+#include "core/PointerMap.h"
 #include "treegrid/BaseTreeGrid.h"
 
 class TRowPlacer
@@ -45,8 +45,8 @@ private:
     struct TPending
     {
         QPointer<TBaseTreeGrid> grid;
-        // Open addressing: an undo of many deletions links each row it brings back.
-        QHash<PGridNode, TLink> links;
+        // An undo of many deletions links each row it brings back.
+        TPointerMap<TGridNode, TLink> links;
         PGridNode first = nullptr;
         PGridNode last = nullptr;
         bool moved = false;

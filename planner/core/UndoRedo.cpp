@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <exception>
 
-#include <QHash>
-
 #include "Bracket.h"
 #include "Log.h"
+#include "core/TextMap.h"
 
 namespace {
+
+// Old id -> new id of the rows re-created in a run.
+using TRenamed = TTextMap<QString>;
 
 // Replays one entry; a failing entry is logged and dropped so that the rest of its group
 // and the stack's state survive it.
@@ -24,7 +26,7 @@ void ReplayEntry(TUndoRedoEntry &entry, TPlannerCore &mainForm)
 }
 
 // The id a row has now: a row may have been re-created more than once.
-QString Renamed(const QHash<QString, QString> &renamed, QString id)
+QString Renamed(const TRenamed &renamed, QString id)
 {
     // Bounded: a reused id must not send this round in circles.
     for (qsizetype steps = 0; steps < renamed.size(); ++steps) {
@@ -37,7 +39,7 @@ QString Renamed(const QHash<QString, QString> &renamed, QString id)
 }
 
 // Replays an entry under the id its row has now; a row it re-creates goes into `renamed`.
-void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, QHash<QString, QString> &renamed)
+void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, TRenamed &renamed)
 {
     entry.RenameRows([&renamed](const QString &id) { return Renamed(renamed, id); });
     const QString oldID = entry.FID;
@@ -48,9 +50,9 @@ void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, QHash<QString,
 
 // The entries of both lists name the re-created rows by their new ids; `fresh` entries at the end
 // of `grown` came from the run itself and name its rows as they are.
-void RenameAll(const QHash<QString, QString> &renamed, TUndoRedoList &grown, std::size_t fresh, TUndoRedoList &other)
+void RenameAll(const TRenamed &renamed, TUndoRedoList &grown, std::size_t fresh, TUndoRedoList &other)
 {
-    if (renamed.isEmpty())
+    if (renamed.size() == 0)
         return;
     const auto rename = [&renamed](const QString &id) { return Renamed(renamed, id); };
     for (std::size_t i = 0; i + fresh < grown.size(); ++i)
@@ -116,7 +118,7 @@ int TUndoRedo::TakeBackGroup(TPlannerCore &mainForm, int group)
         return 0;
     {
         TSuspendUndo suspended(*this);
-        QHash<QString, QString> renamed;
+        TRenamed renamed;
         for (auto &entry : taken)
             ReplayRenamed(*entry, mainForm, renamed);
         RenameAll(renamed, FUndoList, 0, FRedoList);
@@ -148,11 +150,14 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
     // Rows re-created in this run, old id -> new id. The entries still to be replayed take
     // their new id when their turn comes, all others in one pass at the end: swapping in
     // both lists after every re-created row costs the square of a large cut.
-    QHash<QString, QString> renamed;
-    // A put back group renames every row of it: room for all at once.
-    if (group != -1)
-        renamed.reserve(std::count_if(list.begin(), list.end(),
-                                      [group](const auto &entry) { return entry->FGroupIndex == group; }));
+    TRenamed renamed;
+    // Room for the group's entries, which stand together at the end: counted only there.
+    if (group != -1) {
+        qsizetype count = 0;
+        for (auto it = list.rbegin(); it != list.rend() && (*it)->FGroupIndex == group; ++it)
+            ++count;
+        renamed.reserve(count);
+    }
     for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
         // Replaying must not touch this list, but stay safe should it shrink.
         if (std::size_t(i) >= list.size())
