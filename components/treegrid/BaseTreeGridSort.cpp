@@ -178,17 +178,20 @@ void TBaseTreeGrid::ReorderChildren(PGridNode node, const std::vector<PGridNode>
     if (order.size() != node->ChildCount || order.empty() || FOptions->MiscOptions().contains(toReadOnly))
         return;
     // Every entry must be a child, none twice: a wrong list must not cut nodes off the tree.
-    std::unordered_set<PGridNode> seen;
-    seen.reserve(order.size());
     for (PGridNode child : order)
-        if (!child || child->Parent != node || !seen.insert(child).second)
+        if (!child || child->Parent != node)
             return;
+    std::vector<PGridNode> sorted(order);
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+        return;
     InterruptValidation();
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         order[i]->NextSibling = order[i + 1];
     order.back()->NextSibling = nullptr;
     RelinkChildren(node, order.front());
-    DoStateChange({tsUpdateHiddenChildrenNeeded});
+    // The same children: only this node's flag is looked at again.
+    NoteHiddenChildrenChange(node);
     StructureChange(node == FRoot ? nullptr : node, crNodeMoved);
     if (FUpdateCount == 0) {
         ValidateCache();

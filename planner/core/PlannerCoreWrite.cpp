@@ -125,6 +125,8 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
 {
     const TWhichTable table = node->NodeTable;
     const int count = int(std::min(node->StringList.size(), cells.size()));
+    // The same columns: the row takes the list itself, shared with whoever holds it.
+    const bool whole = node->StringList.size() == cells.size();
     QVector<int> told;
     QStringList toldTexts;
     if (journal) {
@@ -147,7 +149,8 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
                 FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column, FUndoRedoGroupIndex));
         }
         // The texts come as a row held them: shared already where they repeat.
-        node->StringList[column] = text;
+        if (!whole)
+            node->StringList[column] = text;
         times = times || cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength
                 || cn == cnLengthWithWeekend || cn == cnTermin;
         if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend || cn == cnEnd)
@@ -159,6 +162,8 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
         colour = colour || cn == cnColor;
         drawn = drawn || cn != cnNone;
     }
+    if (whole)
+        node->StringList = cells;
     NoteBracketRow(node);
     if (!told.isEmpty()) {
         node->ChangeIndex += told.size();

@@ -334,3 +334,53 @@ TEST(TreeGridSortTest, AutoSortOnAddingAndAtTheEndOfAnUpdate)
     EXPECT_EQ(tree.Keys(nullptr), (std::vector<int>{9, 5, 4, 3, 2, 1, 0}));
     EXPECT_TRUE(ChildrenAreLinked(tree.RootNode()));
 }
+
+// A new order of a node's children is taken only when it names each child once: a list with a
+// stranger, a child twice or one missing changes nothing. A good one puts the children and
+// their indexes in its order, at the top level and below a node, and a node whose children
+// are all hidden still says so.
+TEST(TreeGridSortTest, ReorderChildrenTakesOnlyAWholeOrderOfTheChildren)
+{
+    TSortTestTree tree;
+    tree.AddKeyed(nullptr, {1, 2, 3, 4, 5});
+    PGridNode parent = tree.RootNode()->FirstChild;
+    tree.AddKeyed(parent, {10, 20, 30});
+    const auto children = [&tree](PGridNode node) {
+        std::vector<PGridNode> list;
+        for (PGridNode run = (node ? node : tree.RootNode())->FirstChild; run; run = run->NextSibling)
+            list.push_back(run);
+        return list;
+    };
+    for (PGridNode node : {static_cast<PGridNode>(nullptr), parent}) {
+        const std::vector<PGridNode> before = children(node);
+        const std::vector<int> keys = tree.Keys(node);
+        std::vector<PGridNode> twice = before;
+        twice.back() = twice.front();
+        std::vector<PGridNode> stranger = before;
+        stranger.back() = node ? tree.RootNode()->LastChild : parent->FirstChild;
+        const std::vector<PGridNode> missing(before.begin(), before.end() - 1);
+        for (const auto &wrong : {twice, stranger, missing}) {
+            tree.ReorderChildren(node, wrong);
+            EXPECT_EQ(tree.Keys(node), keys);
+        }
+        std::vector<PGridNode> reversed(before.rbegin(), before.rend());
+        tree.ReorderChildren(node, reversed);
+        std::vector<int> expected(keys.rbegin(), keys.rend());
+        EXPECT_EQ(tree.Keys(node), expected);
+        const std::vector<PGridNode> now = children(node);
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            EXPECT_EQ(now[i]->Index, i);
+            EXPECT_EQ(now[i]->PrevSibling, i ? now[i - 1] : nullptr);
+        }
+        EXPECT_EQ((node ? node : tree.RootNode())->LastChild, now.back());
+    }
+    tree.BeginUpdate();
+    for (PGridNode run = parent->FirstChild; run; run = run->NextSibling)
+        tree.SetIsVisible(run, false);
+    tree.EndUpdate();
+    ASSERT_TRUE(parent->States.contains(vsAllChildrenHidden));
+    tree.BeginUpdate();
+    tree.ReorderChildren(parent, children(parent));
+    tree.EndUpdate();
+    EXPECT_TRUE(parent->States.contains(vsAllChildrenHidden));
+}
