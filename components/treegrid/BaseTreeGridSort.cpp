@@ -220,8 +220,11 @@ void TBaseTreeGrid::SortTree(TColumnIndex column, TSortDirection direction, bool
                 for (PGridNode child = node->LastChild; child; child = child->PrevSibling)
                     children.push_back(child);
                 for (PGridNode child : children) {
-                    if (doInit && !IsRemoved(child) && !child->States.contains(vsInitialized))
+                    if (!child || IsRemoved(child))
+                        continue;
+                    if (doInit && !child->States.contains(vsInitialized))
                         InitNode(child);
+                    // An initialising handler may have deleted it.
                     if (!IsRemoved(child) && child->States.contains(vsInitialized))
                         pending.push_back(child);
                 }
