@@ -203,6 +203,9 @@ protected:
     // The identity GetFreeID handed out last: free, and FLastFreeID counts it, until a row is
     // added (every row joins FNodeIndex through AddNode).
     QString FIssuedID;
+    // The highest number of this user's identities among the rows added since the document
+    // was cleared: a number above it names no row, and GetFreeID need not search for it.
+    qint32 FHighestOwnRow = 0;
     TWhichTable FActiveTable = tbTable;
     TMinUnit FMinUnit = muDay;
 

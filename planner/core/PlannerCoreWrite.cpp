@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <exception>
 #include <optional>
 #include <unordered_set>
@@ -312,7 +313,9 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
     // An identity just handed out is known to be free and counted: no search, no reading.
     const bool issued = !FIssuedID.isEmpty() && id == FIssuedID;
     FIssuedID.clear();
-    if (!issued) {
+    if (issued) {
+        FHighestOwnRow = std::max(FHighestOwnRow, FLastFreeID);
+    } else {
         if (TNodeData *existing = FindNode(id))
             return existing;
         const QString &ownPrefix = OwnIdPrefix();
@@ -320,6 +323,8 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
             bool ok = false;
             const int number = QStringView(id).mid(ownPrefix.size()).toInt(&ok);
             FLastFreeID = std::max(FLastFreeID, ok ? number : -1);
+            // An own identity that ends in no number keeps the search on.
+            FHighestOwnRow = ok ? std::max(FHighestOwnRow, number) : std::numeric_limits<qint32>::max();
         }
     }
 
@@ -512,7 +517,7 @@ QString TPlannerCore::GetFreeID()
         id.clear();
         id.reserve(prefix.size() + (end - digits));
         id.append(prefix).append(QLatin1StringView(digits, end - digits));
-    } while (FindNode(id));
+    } while (FLastFreeID <= FHighestOwnRow && FindNode(id));
     FIssuedID = id;
     return id;
 }

@@ -1,5 +1,7 @@
 #include "planner/CoreTestSupport.h"
 
+#include <QSet>
+
 #include "CommaText.h"
 #include "DateTime.h"
 #include "WeekInfo.h"
@@ -205,6 +207,34 @@ TEST_F(CoreTest, ClearTableFreesDescriptionsAndRows)
     EXPECT_TRUE(core->GetColumnStrings(tbTable, 0).isEmpty());
     EXPECT_EQ(core->GetTableColCount(tbTable), 6);
     EXPECT_EQ(core->FindNode(UserIdentity() + ".1"), nullptr);
+}
+
+// A new identity names no row there is: rows of this user come in under every kind of
+// identity (as a file or another of the user's sessions brings them, in either table, with a
+// number far ahead, written with a leading zero, or ending in no number) and go again.
+TEST_F(CoreTest, ANewIdentityNeverNamesARowThereIs)
+{
+    const QString own = UserIdentity() + QLatin1Char('.');
+    QSet<QString> ids;
+    const auto take = [&](const QString &id, TWhichTable table) {
+        ASSERT_EQ(core->FindNode(id), nullptr) << id.toStdString();
+        ASSERT_NE(core->AddNode(id, table, false), nullptr);
+        ids.insert(id);
+    };
+    for (int i = 0; i < 3; ++i)
+        take(core->GetFreeID(), tbTable);
+    take(own + "7", tbExclude);
+    take(own + "05", tbTable);
+    take(own + "6", tbTable);
+    for (int i = 0; i < 6; ++i)
+        take(core->GetFreeID(), i % 2 ? tbTable : tbExclude);
+    core->DeleteNode(core->FindNode(own + "6"), true);
+    ids.remove(own + "6");
+    take(own + "40", tbTable);
+    take(own + "draft", tbTable);
+    for (int i = 0; i < 40; ++i)
+        take(core->GetFreeID(), tbTable);
+    EXPECT_EQ(core->GetTableRowCount(tbTable) + core->GetTableRowCount(tbExclude), ids.size());
 }
 
 TEST_F(CoreTest, DataIndexOfPositionsAndPickLists)
