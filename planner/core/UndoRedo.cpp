@@ -9,8 +9,13 @@
 
 namespace {
 
-// Old id -> new id of the rows re-created in a run.
-using TRenamed = TTextMap<QString>;
+// Old id -> new id of the rows re-created in a run. A new id is an old one again only when a row
+// re-created in the run is re-created once more: only then are the ids followed further.
+struct TRenamed
+{
+    TTextMap<QString> ids;
+    bool chained = false;
+};
 
 // Replays one entry; a failing entry is logged and dropped so that the rest of its group
 // and the stack's state survive it.
@@ -29,11 +34,13 @@ void ReplayEntry(TUndoRedoEntry &entry, TPlannerCore &mainForm)
 QString Renamed(const TRenamed &renamed, QString id)
 {
     // Bounded: a reused id must not send this round in circles.
-    for (qsizetype steps = 0; steps < renamed.size(); ++steps) {
-        const auto it = renamed.constFind(id);
-        if (it == renamed.constEnd())
+    for (qsizetype steps = 0; steps < renamed.ids.size(); ++steps) {
+        const auto it = renamed.ids.constFind(id);
+        if (it == renamed.ids.constEnd())
             break;
         id = it.value();
+        if (!renamed.chained)
+            break;
     }
     return id;
 }
@@ -41,18 +48,22 @@ QString Renamed(const TRenamed &renamed, QString id)
 // Replays an entry under the id its row has now; a row it re-creates goes into `renamed`.
 void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, TRenamed &renamed)
 {
+    const QString recorded = entry.FID;
     entry.RenameRows([&renamed](const QString &id) { return Renamed(renamed, id); });
     const QString oldID = entry.FID;
     ReplayEntry(entry, mainForm);
-    if (entry.FID != oldID)
-        renamed.insert(oldID, entry.FID);
+    if (entry.FID != oldID) {
+        // The row had a new id in this run already.
+        renamed.chained = renamed.chained || oldID != recorded;
+        renamed.ids.insert(oldID, entry.FID);
+    }
 }
 
 // The entries of both lists name the re-created rows by their new ids; `fresh` entries at the end
 // of `grown` came from the run itself and name its rows as they are.
 void RenameAll(const TRenamed &renamed, TUndoRedoList &grown, std::size_t fresh, TUndoRedoList &other)
 {
-    if (renamed.size() == 0)
+    if (renamed.ids.size() == 0)
         return;
     const auto rename = [&renamed](const QString &id) { return Renamed(renamed, id); };
     for (std::size_t i = 0; i + fresh < grown.size(); ++i)
@@ -156,7 +167,7 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
         qsizetype count = 0;
         for (auto it = list.rbegin(); it != list.rend() && (*it)->FGroupIndex == group; ++it)
             ++count;
-        renamed.reserve(count);
+        renamed.ids.reserve(count);
     }
     for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
         // Replaying must not touch this list, but stay safe should it shrink.
