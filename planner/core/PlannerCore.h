@@ -382,6 +382,21 @@ private:
     // AddNode, with the row's cells (PutBackRow) or its defaults (cells null).
     TNodeData *InsertRow(const QString &id, TWhichTable table, bool journal, const TRowPlace &place,
                          const QStringList *cells);
+    // What writing cells of some meanings asks for, gathered over the cells written.
+    struct TCellEffects
+    {
+        TConnection recalc = cnNone; // cnStart: the end follows, cnEnd: the start follows
+        bool times = false;
+        bool valid = false;
+        bool bounds = false;
+        bool overlap = false;
+        bool empty = false;
+        bool colour = false;
+        bool drawn = false;
+        void Add(TConnection cn);
+    };
+    // The caches, ranges and views the written cells of a row ask for.
+    void SettleCellWrites(TNodeData *node, const TCellEffects &effects);
     // DoSetData for the cells of a new row at once, each column written as DoSetData would.
     void DoSetCells(TNodeData *node, const QStringList &cells, bool journal);
     void InvalidateTasksOfAbsentDay(const TNodeData &absent);

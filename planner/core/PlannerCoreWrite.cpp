@@ -82,32 +82,49 @@ void TPlannerCore::DoSetData(TNodeData *node, int column, const QString &text, b
     if (connection() != cnEnd && (journal || !FLocalUndo) && FUndoRedo->GetAcceptUndo())
         FUndoRedo->Push(std::make_unique<TUndoRedoEntryString>(*node, table, column,
                                                                FUndoRedoGroupIndex));
-    TConnection cn = connection();
-    if (cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength || cn == cnLengthWithWeekend
-        || cn == cnTermin)
+    const TConnection cn = connection();
+    TCellEffects effects;
+    effects.Add(cn);
+    if (effects.times)
         InvalidateNode(node);
 
     node->StringList[column] = SharedCellText(cn, text);
     node->nodeReadUnder = 0; // the caches no longer tell what the cells hold
+    SettleCellWrites(node, effects);
+}
 
-    cn = connection();
-    if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend)
-        SetRecalcEndOf(node, true);
-    else if (cn == cnEnd)
+void TPlannerCore::TCellEffects::Add(TConnection cn)
+{
+    times = times || cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength || cn == cnLengthWithWeekend
+            || cn == cnTermin;
+    // The last of start and end written decides which follows from the other.
+    if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend || cn == cnEnd)
+        recalc = cn == cnEnd ? cnEnd : cnStart;
+    valid = valid || (cn >= cnPosition && cn <= cnColor) || cn == cnLengthWithWeekend;
+    bounds = bounds || cn == cnStart || cn == cnEnd || cn == cnTermin;
+    overlap = overlap || cn == cnPosition || cn == cnStart || cn == cnEnd;
+    empty = empty || cn == cnPosition;
+    colour = colour || cn == cnColor;
+    drawn = drawn || cn != cnNone;
+}
+
+void TPlannerCore::SettleCellWrites(TNodeData *node, const TCellEffects &effects)
+{
+    if (effects.recalc == cnEnd)
         SetRecalcStartOf(node, true);
-    cn = connection();
-    if ((cn >= cnPosition && cn <= cnColor) || cn == cnLengthWithWeekend)
+    else if (effects.recalc != cnNone)
+        SetRecalcEndOf(node, true);
+    if (effects.valid)
         CB_CheckValid(node);
-    cn = connection();
-    if (cn == cnStart || cn == cnEnd || cn == cnTermin)
+    if (effects.bounds)
         UpdateBounds(true);
-    if (cn == cnPosition || cn == cnStart || cn == cnEnd)
+    if (effects.overlap)
         UpdateOverlapping(true);
-    if (cn == cnPosition)
+    if (effects.empty)
         UpdateEmptyRows(true);
-    if (cn == cnColor && !FViewRefresh->Defer(TViewRefresh::vwFlash))
+    if (effects.colour && !FViewRefresh->Defer(TViewRefresh::vwFlash))
         FWindow.FlashSelectedBars();
-    if (cn != cnNone) {
+    if (effects.drawn) {
         node->RecalcBitmap = true;
         InvalidateNode(node);
     } else if (!IsUpdating()) {
@@ -134,8 +151,7 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
         told.reserve(count);
         toldTexts.reserve(count);
     }
-    bool drawn = false, times = false, valid = false, bounds = false, overlap = false, empty = false, colour = false;
-    TConnection recalc = cnNone; // the last of start and end written decides which follows
+    TCellEffects effects;
     for (int column = 0; column < count; ++column) {
         const QString &text = cells[column];
         if (node->StringList[column] == text)
@@ -152,16 +168,7 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
         // The texts come as a row held them: shared already where they repeat.
         if (!whole)
             node->StringList[column] = text;
-        times = times || cn == cnPosition || cn == cnStart || cn == cnEnd || cn == cnLength
-                || cn == cnLengthWithWeekend || cn == cnTermin;
-        if (cn == cnPosition || cn == cnStart || cn == cnLength || cn == cnLengthWithWeekend || cn == cnEnd)
-            recalc = cn == cnEnd ? cnEnd : cnStart;
-        valid = valid || (cn >= cnPosition && cn <= cnColor) || cn == cnLengthWithWeekend;
-        bounds = bounds || cn == cnStart || cn == cnEnd || cn == cnTermin;
-        overlap = overlap || cn == cnPosition || cn == cnStart || cn == cnEnd;
-        empty = empty || cn == cnPosition;
-        colour = colour || cn == cnColor;
-        drawn = drawn || cn != cnNone;
+        effects.Add(cn);
     }
     if (whole)
         node->StringList = cells;
@@ -172,33 +179,9 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
             observer->CellsChanged(node->ID.Value(), qint32(node->ChangeIndex), table, told, toldTexts);
     }
     node->nodeReadUnder = 0;
-    if (times)
+    if (effects.times)
         InvalidateNode(node);
-    if (recalc == cnEnd)
-        SetRecalcStartOf(node, true);
-    else if (recalc != cnNone)
-        SetRecalcEndOf(node, true);
-    if (valid)
-        CB_CheckValid(node);
-    if (bounds)
-        UpdateBounds(true);
-    if (overlap)
-        UpdateOverlapping(true);
-    if (empty)
-        UpdateEmptyRows(true);
-    if (colour && !FViewRefresh->Defer(TViewRefresh::vwFlash))
-        FWindow.FlashSelectedBars();
-    if (drawn) {
-        node->RecalcBitmap = true;
-        InvalidateNode(node);
-    } else if (!IsUpdating()) {
-        FViewRefresh->Row(*node, false);
-    }
-    if (!IsUpdating()) {
-        if (!FViewRefresh->Defer(TViewRefresh::vwEditor))
-            FWindow.UpdateEditor();
-        SettleMarkedEnds();
-    }
+    SettleCellWrites(node, effects);
 }
 
 void TPlannerCore::SetDataIndex(TNodeData *node, int column, int index)
