@@ -510,10 +510,44 @@ TEST_F(UndoRedoTest, UndoIsJournalledLikeAnyEdit)
     EXPECT_EQ(events[before]->ID(), newID);
     EXPECT_EQ(PendingText(Journal(), newID, colPosition), QStringLiteral("Position 1"));
     EXPECT_EQ(PendingText(Journal(), newID, colStart), QStringLiteral("04.03.2024"));
+    // Its cells are one change, counted per cell as writing them one by one counts them; the
+    // computed end is not journalled.
+    const TNodeData *back = core->FindNode(newID);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(PendingChangeOf(Journal(), newID)->ChangeIndex(), qint32(back->ChangeIndex));
+    EXPECT_EQ(qint64(back->ChangeIndex), PendingChangeOf(Journal(), newID)->Columns().size());
+    EXPECT_EQ(PendingText(Journal(), newID, 2), QStringLiteral("<column not journalled>"));
     core->Redo();
     ASSERT_EQ(events.size(), before + 3);
     EXPECT_EQ(events.back()->XMLNodeName(), QStringLiteral("delete"));
     EXPECT_EQ(events.back()->ID(), newID);
+}
+
+// A row put back after the table got a column more, or lost its last one: its cells stand in
+// the columns there are, a new column stays empty, and it is judged as before.
+TEST_F(UndoRedoTest, ARowPutBackAfterTheColumnsChangedKeepsItsCellsInTheColumnsThereAre)
+{
+    for (const int columns : {7, 5}) {
+        SCOPED_TRACE(columns);
+        core->SetTableColCount(tbTable, 6);
+        TNodeData *row = AddTask("Position 2", "04.03.2024", "3");
+        core->SetData(row, colComment, "kept");
+        const QStringList cells = row->StringList;
+        const bool valid = row->nodeValid;
+        const TDateTime end = row->nodeEnd;
+        InGroup([&] { core->DeleteNode(row, true); });
+        core->SetTableColCount(tbTable, columns);
+        core->Undo();
+        ASSERT_EQ(core->GetTableRowCount(tbTable), 1);
+        const TNodeData *back = core->NodeData(tasks.get(), tasks->GetFirst());
+        ASSERT_EQ(back->StringList.size(), columns);
+        for (int column = 0; column < columns; ++column)
+            EXPECT_EQ(back->StringList[column], cells.value(column)) << column;
+        EXPECT_EQ(back->nodeValid, valid);
+        EXPECT_EQ(back->nodeEnd, end);
+        core->Redo();
+        ASSERT_EQ(core->GetTableRowCount(tbTable), 0);
+    }
 }
 
 TEST_F(UndoRedoTest, FailingEntryLeavesTheStackUsable)
