@@ -350,10 +350,9 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
             observer->RowCreated(id, table, place.Placed() ? place.Index : -1, before);
     }
 
-    if (cells) {
-        // Columns added since the row went stay empty.
-        DoSetCells(node, *cells, journal);
-    } else if (table == tbTable) {
+    // A put back row starts as every new row does, here and where the journal makes it: what
+    // its cells change of that is journalled, an emptied default too.
+    if (table == tbTable) {
         DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
     } else {
         const int reason = GetConnection(table, cnColor);
@@ -363,6 +362,9 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
         if (workdays >= 0 && workdays < node->StringList.size())
             node->StringList[workdays] = BoolName(FDefaultCalcWorkdays);
     }
+    // Columns added since the row went stay empty.
+    if (cells)
+        DoSetCells(node, *cells, journal);
 
     if (FFocusNewNode) {
         TBaseTreeGrid *active = GetTable(FActiveTable);

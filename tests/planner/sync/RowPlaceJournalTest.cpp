@@ -106,6 +106,8 @@ TEST_F(RowPlaceJournalTest, AnUndoneDeletionJournalsThePlaceAndEveryReaderHasThe
     core->SetActiveTable(tbTable);
     for (int i = 0; i < 5; ++i)
         core->SetData_(AddTask("Position 1", "02.03.2026", "2"), cnTextCenterMiddle, QStringLiteral("row %1").arg(i));
+    // A state emptied: a new row elsewhere takes the first state unless told otherwise.
+    core->SetData_(RowWith("row 2"), cnColor, QString());
     ASSERT_TRUE(documentFile->Save(document));
     const QStringList rows = Comments(*core);
 
