@@ -397,8 +397,12 @@ private:
     };
     // The caches, ranges and views the written cells of a row ask for.
     void SettleCellWrites(TNodeData *node, const TCellEffects &effects);
-    // DoSetData for the cells of a new row at once, each column written as DoSetData would.
-    void DoSetCells(TNodeData *node, const QStringList &cells, bool journal);
+    // DoSetData for the cells of a new row at once, each column written as DoSetData would;
+    // the column toldAnyway is journalled also when it holds its text already.
+    void DoSetCells(TNodeData *node, const QStringList &cells, bool journal, int toldAnyway = -1);
+    // The first item of a pick-list entry (a position for the position column), nullptr when
+    // there is no such entry; valid until the next call.
+    const QString *PickListItem(TWhichTable table, int column, int index);
     void InvalidateTasksOfAbsentDay(const TNodeData &absent);
     bool NodeTaken(TWhichTable table, TNodeData *node, TForEachNode selector) const;
     // ---- private: positions and groups

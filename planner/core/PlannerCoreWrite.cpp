@@ -139,7 +139,7 @@ void TPlannerCore::SettleCellWrites(TNodeData *node, const TCellEffects &effects
     }
 }
 
-void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool journal)
+void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool journal, int toldAnyway)
 {
     const TWhichTable table = node->NodeTable;
     const int count = int(std::min(node->StringList.size(), cells.size()));
@@ -154,7 +154,7 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
     TCellEffects effects;
     for (int column = 0; column < count; ++column) {
         const QString &text = cells[column];
-        if (node->StringList[column] == text)
+        if (node->StringList[column] == text && column != toldAnyway)
             continue;
         const TConnection cn = GetColumnConnection(table, column);
         if (cn != cnEnd) {
@@ -200,18 +200,25 @@ void TPlannerCore::SetDataIndex_(TNodeData *node, TConnection cn, int index)
 
 void TPlannerCore::DoSetDataIndex(TNodeData *node, int column, int index, bool journal)
 {
-    if (!node || column < 0)
+    if (!node)
         return;
-    const QStringList &entries = GetColumnConnection(node->NodeTable, column) == cnPosition
-                                     ? PositionCache().entries
-                                     : GetColumnStrings(node->NodeTable, column);
+    if (const QString *item = PickListItem(node->NodeTable, column, index))
+        DoSetData(node, column, *item, journal);
+}
+
+const QString *TPlannerCore::PickListItem(TWhichTable table, int column, int index)
+{
+    if (column < 0)
+        return nullptr;
+    const QStringList &entries =
+        GetColumnConnection(table, column) == cnPosition ? PositionCache().entries : GetColumnStrings(table, column);
     if (index < 0 || index >= entries.size())
-        return;
+        return nullptr;
     if (FIndexEntry.isNull() || FIndexEntry != entries[index]) {
         FIndexItem = ParseCommaText(entries[index]).value(0);
         FIndexEntry = entries[index];
     }
-    DoSetData(node, column, FIndexItem, journal);
+    return &FIndexItem;
 }
 
 void TPlannerCore::SetRecalcEndOf(TNodeData *node, bool flag)
@@ -351,8 +358,16 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
     }
 
     // A put back row starts as every new row does, here and where the journal makes it: what
-    // its cells change of that is journalled, an emptied default too.
-    if (table == tbTable) {
+    // its cells change of that is journalled, an emptied default too. A task's first state is
+    // journalled as a new task's is, with its cells.
+    int toldAnyway = -1;
+    if (table == tbTable && cells) {
+        const int colour = GetConnection(table, cnColor);
+        if (const QString *first = PickListItem(table, colour, 0); first && colour < node->StringList.size()) {
+            node->StringList[colour] = *first;
+            toldAnyway = first->isEmpty() ? -1 : colour;
+        }
+    } else if (table == tbTable) {
         DoSetDataIndex(node, GetConnection(table, cnColor), 0, journal);
     } else {
         const int reason = GetConnection(table, cnColor);
@@ -364,7 +379,7 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
     }
     // Columns added since the row went stay empty.
     if (cells)
-        DoSetCells(node, *cells, journal);
+        DoSetCells(node, *cells, journal, toldAnyway);
 
     if (FFocusNewNode) {
         TBaseTreeGrid *active = GetTable(FActiveTable);

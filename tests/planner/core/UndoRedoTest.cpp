@@ -517,6 +517,9 @@ TEST_F(UndoRedoTest, UndoIsJournalledLikeAnyEdit)
     EXPECT_EQ(PendingChangeOf(Journal(), newID)->ChangeIndex(), qint32(back->ChangeIndex));
     EXPECT_EQ(qint64(back->ChangeIndex), PendingChangeOf(Journal(), newID)->Columns().size());
     EXPECT_EQ(PendingText(Journal(), newID, 2), QStringLiteral("<column not journalled>"));
+    // The first state, which every new task takes, is told as for a new task.
+    ASSERT_FALSE(back->StringList[colState].isEmpty());
+    EXPECT_EQ(PendingText(Journal(), newID, colState), back->StringList[colState]);
     core->Redo();
     ASSERT_EQ(events.size(), before + 3);
     EXPECT_EQ(events.back()->XMLNodeName(), QStringLiteral("delete"));
