@@ -192,22 +192,26 @@ void TPlannerCore::UpdateBoundsProc()
     TDateTime lo = 0;
     TDateTime hi = 0;
     bool first = true;
+    // Every row once, from the lists by position rather than along the table: this runs after
+    // every action that moves a date, and reads only the row's first bytes.
     for (TWhichTable table : {tbTable, tbExclude}) {
-        ForEach(table, feAll, [&](TNodeData *node) {
-            if (!node->nodeValid)
-                return;
-            if (first) {
-                lo = node->nodeStart;
-                hi = node->nodeEnd;
-                first = false;
+        for (const auto &listed : FRowsByPosition.Positions(table)) {
+            for (const TNodeData *node : listed.second) {
+                if (!node->nodeValid)
+                    continue;
+                if (first) {
+                    lo = node->nodeStart;
+                    hi = node->nodeEnd;
+                    first = false;
+                }
+                lo = std::min({lo, node->nodeStart, node->nodeEnd});
+                hi = std::max({hi, node->nodeStart, node->nodeEnd});
+                if (node->nodeTermin != 0) {
+                    lo = std::min(lo, node->nodeTermin);
+                    hi = std::max(hi, node->nodeTermin);
+                }
             }
-            lo = std::min({lo, node->nodeStart, node->nodeEnd});
-            hi = std::max({hi, node->nodeStart, node->nodeEnd});
-            if (node->nodeTermin != 0) {
-                lo = std::min(lo, node->nodeTermin);
-                hi = std::max(hi, node->nodeTermin);
-            }
-        });
+        }
     }
     ApplyDataBounds(!first, lo, hi);
 }

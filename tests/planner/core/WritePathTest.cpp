@@ -406,3 +406,34 @@ TEST_F(CoreTest, InvalidateCallbackRepaintsEachTakenRowOutsideBrackets)
     EXPECT_EQ(window.rowsInvalidated, 2);
     core->EndUpdate();
 }
+
+// The chart's range spans every valid row of both tables, whatever position it stands at ("*"
+// and absent days included), and none that is not valid; it follows when the rows at its ends
+// go.
+TEST_F(CoreTest, TheDataRangeSpansEveryValidRowAndFollowsItsEnds)
+{
+    const auto range = [&] {
+        core->UpdateBounds(false);
+        return std::pair{core->DataMinDate(), core->DataMaxDate()};
+    };
+    TNodeData *middle = AddTask("Position 2", "04.03.2024", "2");
+    TNodeData *all = AddTask("*", "12.02.2024", "1");
+    TNodeData *late = AddTask("Position 1", "20.05.2024", "3");
+    TNodeData *incomplete = AddTask("Position 3", "01.01.2020", "");
+    ASSERT_TRUE(middle->nodeValid && all->nodeValid && late->nodeValid);
+    ASSERT_FALSE(incomplete->nodeValid);
+    TNodeData *away = core->AddNode(core->GetFreeID(), tbExclude, true);
+    core->SetData_(away, cnPosition, "Position 2");
+    core->SetData_(away, cnStart, "29.01.2024");
+    core->SetData_(away, cnLength, "1");
+    ASSERT_TRUE(away->nodeValid);
+
+    auto [lo, hi] = range();
+    EXPECT_EQ(lo, away->nodeStart - 14);
+    EXPECT_EQ(hi, late->nodeEnd + 14);
+    core->DeleteNode(away, true);
+    core->DeleteNode(late, true);
+    std::tie(lo, hi) = range();
+    EXPECT_EQ(lo, all->nodeStart - 14);
+    EXPECT_GE(hi, middle->nodeEnd + 14);
+}
