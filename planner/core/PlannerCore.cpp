@@ -86,7 +86,7 @@ void TPlannerCore::ActionNewExecute()
     FUserDate = Now();
     FLastFreeID = 0;
     FIssuedID.clear();
-    FHighestOwnRow = 0; // every row goes below
+    FHighestOwnRow = 0; // the rows are deleted below
     {
         // Refusing entries ends with the block, also when an exception passes.
         TSuspendUndo suspended(*FUndoRedo);

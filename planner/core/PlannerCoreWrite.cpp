@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <unordered_set>
 

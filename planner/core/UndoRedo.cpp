@@ -15,6 +15,7 @@ struct TRenamed
 {
     TTextMap<QString> ids;
     bool chained = false;
+    qsizetype expected = 0; // room made at the first rename: a run of cell writes renames none
 };
 
 // Replays one entry; a failing entry is logged and dropped so that the rest of its group
@@ -55,6 +56,8 @@ void ReplayRenamed(TUndoRedoEntry &entry, TPlannerCore &mainForm, TRenamed &rena
     if (entry.FID != oldID) {
         // The row had a new id in this run already.
         renamed.chained = renamed.chained || oldID != recorded;
+        if (renamed.ids.size() == 0)
+            renamed.ids.reserve(renamed.expected);
         renamed.ids.insert(oldID, entry.FID);
     }
 }
@@ -163,12 +166,9 @@ void TUndoRedo::UndoRedo(TUndoRedoList &list, TPlannerCore &mainForm)
     // both lists after every re-created row costs the square of a large cut.
     TRenamed renamed;
     // Room for the group's entries, which stand together at the end: counted only there.
-    if (group != -1) {
-        qsizetype count = 0;
+    if (group != -1)
         for (auto it = list.rbegin(); it != list.rend() && (*it)->FGroupIndex == group; ++it)
-            ++count;
-        renamed.ids.reserve(count);
-    }
+            ++renamed.expected;
     for (auto i = qsizetype(list.size()) - 1; i >= 0; --i) {
         // Replaying must not touch this list, but stay safe should it shrink.
         if (std::size_t(i) >= list.size())
