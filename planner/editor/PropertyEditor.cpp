@@ -122,8 +122,7 @@ void TPropertyEditor::PageControl1Change()
     // Any other typed date leaves with these lines: written into its rows (for the other
     // table too), or, while the document is being replaced, told.
     // The rows are looked up only when a date is typed: this runs at every undo.
-    const bool typed = std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; });
-    SettleTypedDatesFor(FFieldHeld || !typed ? std::vector<TNodeData *>() : TypedForRows(), false);
+    SettleTypedDatesFor(FFieldHeld || !AnyTyped() ? std::vector<TNodeData *>() : TypedForRows(), false);
     // For the other table the field is left; the keys go to that table.
     if (FContent)
         if (QWidget *focus = FContent->window()->focusWidget(); focus && FContent->isAncestorOf(focus))
@@ -208,7 +207,7 @@ void TPropertyEditor::UpdateEditor()
     // A date typed but not yet confirmed stays while the field shows its rows (an edit of
     // another user arrived): confirming it writes it, the later edit.
     bool sameRows = false;
-    if (std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; })) {
+    if (AnyTyped()) {
         const QSet<QString> shown = RowIds(rows);
         sameRows = !shown.isEmpty() && ShownRows().contains(shown);
         // Other rows: a date typed for those shown until now is written into them or told; a

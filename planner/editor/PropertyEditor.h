@@ -260,6 +260,8 @@ private:
     // The typed date of `line` written into `rows`, or told when it cannot be; the field is
     // no longer typed either way. True when written.
     bool WriteTypedDate(TLine &line, const std::vector<TNodeData *> &rows, bool now);
+    // Some field holds typed text not yet written.
+    bool AnyTyped() const;
     // The rows the fields showed when the dates were typed, those still there.
     std::vector<TNodeData *> TypedForRows() const;
     bool SettleTypedDatesFor(const std::vector<TNodeData *> &rows, bool now);

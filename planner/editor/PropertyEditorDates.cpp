@@ -88,8 +88,12 @@ bool TPropertyEditor::SettleTypedDates(bool now)
 {
     // The rows are looked up only when there is something to settle: this runs at every
     // refill for other rows.
-    const bool typed = std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; });
-    return typed && SettleTypedDatesFor(TypedForRows(), now);
+    return AnyTyped() && SettleTypedDatesFor(TypedForRows(), now);
+}
+
+bool TPropertyEditor::AnyTyped() const
+{
+    return std::any_of(FLines.begin(), FLines.end(), [](const TLine &line) { return line.typed; });
 }
 
 bool TPropertyEditor::SettleTypedDatesFor(const std::vector<TNodeData *> &rows, bool now)

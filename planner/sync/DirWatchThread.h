@@ -140,11 +140,8 @@ public:
     // ---- events (GUI thread)
     // Takes the event; the newest pending event of the same row may absorb it.
     void PushDiff(std::unique_ptr<TNodeEvent> event);
-    // One cell written: merged into the row's newest pending change when there is one, without
-    // making an event of it (a put back row writes every cell).
-    void PushCell(const QString &id, qint32 changeIndex, TWhichTable table, int column, const QString &text,
-                  qint64 stamp);
-    // Several cells of one row, as PushCell each.
+    // Cells of one row written: merged into the row's newest pending change when there is one,
+    // without making an event of them (a put back row writes every cell).
     void PushCells(const QString &id, qint32 changeIndex, TWhichTable table, const QVector<int> &columns,
                    const QStringList &texts, qint64 stamp);
     // Events not yet handed to a scan, oldest first.

@@ -35,19 +35,6 @@ TNodeEvent *TDirWatchThread::NewestPending(const QString &id)
     return FNewestPending.value(id);
 }
 
-void TDirWatchThread::PushCell(const QString &id, qint32 changeIndex, TWhichTable table, int column,
-                               const QString &text, qint64 stamp)
-{
-    if (auto *change = dynamic_cast<TSetNodeDataEvent *>(NewestPending(id))) {
-        FChanged = true;
-        change->AppendCell(column, text, changeIndex, stamp);
-        return;
-    }
-    auto event = std::make_unique<TSetNodeDataEvent>(id, changeIndex, table, column, text);
-    event->SetStamp(stamp);
-    PushDiff(std::move(event));
-}
-
 void TDirWatchThread::PushCells(const QString &id, qint32 changeIndex, TWhichTable table,
                                 const QVector<int> &columns, const QStringList &texts, qint64 stamp)
 {

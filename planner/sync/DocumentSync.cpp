@@ -63,7 +63,7 @@ void TDocumentSync::RowCreated(const QString &id, TWhichTable table, int place, 
 void TDocumentSync::CellChanged(const QString &id, qint32 changeIndex, TWhichTable table, int column,
                                 const QString &text)
 {
-    FDirWatchThread->PushCell(id, changeIndex, table, column, text, FRowOrder.NextStamp());
+    FDirWatchThread->PushCells(id, changeIndex, table, {column}, {text}, FRowOrder.NextStamp());
 }
 
 void TDocumentSync::CellsChanged(const QString &id, qint32 changeIndex, TWhichTable table,

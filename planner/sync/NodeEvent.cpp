@@ -101,13 +101,8 @@ void TNodeEvent::MakeRecord(const IJournalFormat &format)
 
 TSetNodeDataEvent::TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhichTable table,
                                      int column, const QString &data)
-    : TNodeEvent(id, changeIndex, table)
+    : TSetNodeDataEvent(id, changeIndex, table, QVector<int>{column}, QStringList{data})
 {
-    // A new or put back row's cells merge into one event: room for a few without growing.
-    FColumn.reserve(4);
-    FData.reserve(4);
-    FColumn.append(column);
-    FData.append(data);
 }
 
 TSetNodeDataEvent::TSetNodeDataEvent(const QString &id, qint32 changeIndex, TWhichTable table,
