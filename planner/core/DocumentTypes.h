@@ -163,3 +163,29 @@ struct TNodeData
         bool workDays = false;
     } nodeEndMemo;
 };
+
+// What the recalculation read of a row's cells and computed from them, carried with a deleted
+// row: put back with the same cells under the same cell rules, the row need not be read again.
+// A large deletion keeps one per row, so it is small: dates in whole minutes, and only a row
+// whose remembered end is the one its end cell holds; any other row is read again.
+class TRowReading
+{
+public:
+    static TRowReading Of(const TNodeData &node);
+    // The cell rules it was read under; 0: nothing kept.
+    quint32 ReadUnder() const { return FReadUnder; }
+    // Everything but the rules it was read under: the caller decides whether the cells are the
+    // ones read. Nothing when nothing was kept.
+    void PutInto(TNodeData &node) const;
+
+private:
+    qint32 FStart = 0; // minutes
+    qint32 FEnd = 0;
+    qint32 FTermin = 0;
+    qint32 FLength = 0;
+    qint32 FPosition = -1;
+    qint16 FColor = -1;
+    quint8 FFlags = 0;
+    quint32 FEpoch = 0;
+    quint32 FReadUnder = 0;
+};

@@ -196,7 +196,9 @@ public:
     TNodeData *AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place = {});
     // A row put back with its cells (an undone deletion): journalled as the new row and one
     // change of its cells, and marked for its caches once, not once per cell.
-    TNodeData *PutBackRow(const QString &id, TWhichTable table, const TRowPlace &place, const QStringList &cells);
+    // What was read of the row when it went, when given, is taken back with the same cells.
+    TNodeData *PutBackRow(const QString &id, TWhichTable table, const TRowPlace &place, const QStringList &cells,
+                          const TRowReading *reading = nullptr);
     void DeleteNode(TNodeData *node, bool journal);
     // A row's place among its table's rows (0 = top), -1 for none; MoveRowTo puts a row at a
     // place (clamped to the table), for a deleted row brought back where it stood. During an
@@ -381,7 +383,7 @@ private:
     void ForgetNode(TNodeData *node);
     // AddNode, with the row's cells (PutBackRow) or its defaults (cells null).
     TNodeData *InsertRow(const QString &id, TWhichTable table, bool journal, const TRowPlace &place,
-                         const QStringList *cells);
+                         const QStringList *cells, const TRowReading *reading = nullptr);
     // What writing cells of some meanings asks for, gathered over the cells written.
     struct TCellEffects
     {

@@ -292,13 +292,13 @@ TNodeData *TPlannerCore::AddNode(const QString &id, TWhichTable table, bool jour
 }
 
 TNodeData *TPlannerCore::PutBackRow(const QString &id, TWhichTable table, const TRowPlace &place,
-                                    const QStringList &cells)
+                                    const QStringList &cells, const TRowReading *reading)
 {
-    return InsertRow(id, table, true, place, &cells);
+    return InsertRow(id, table, true, place, &cells, reading);
 }
 
 TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool journal, const TRowPlace &place,
-                                   const QStringList *cells)
+                                   const QStringList *cells, const TRowReading *reading)
 {
     // An identity just handed out is known to be free and counted: no search, no reading.
     const bool issued = !FIssuedID.isEmpty() && id == FIssuedID;
@@ -336,6 +336,10 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
     node->ChangeIndex = 0;
     node->StringList = QStringList(GetTableColCount(table), QString());
     node->Bitmap = QImage();
+    // Listed at once under the position it had; until its cells are known to be the ones
+    // read, the row counts as written.
+    if (reading)
+        reading->PutInto(*node);
     FNodeIndex[table].insert(id, node);
     IndexRow(node, true);
     NoteBracketRow(node);
@@ -378,8 +382,13 @@ TNodeData *TPlannerCore::InsertRow(const QString &id, TWhichTable table, bool jo
             node->StringList[workdays] = BoolName(FDefaultCalcWorkdays);
     }
     // Columns added since the row went stay empty.
-    if (cells)
+    if (cells) {
         DoSetCells(node, *cells, journal, toldAnyway);
+        // The very cells it was read from, unread since: what was read of them holds.
+        if (reading && node->nodeReadUnder == 0 && node->StringList.constData() == cells->constData()
+            && node->StringList.size() == cells->size())
+            node->nodeReadUnder = reading->ReadUnder();
+    }
 
     if (FFocusNewNode) {
         TBaseTreeGrid *active = GetTable(FActiveTable);

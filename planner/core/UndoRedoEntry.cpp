@@ -82,8 +82,9 @@ QString TUndoRedoEntryAddNode::Hint(const TPlannerCore &) const
 TUndoRedoEntryRemoveNode::TUndoRedoEntryRemoveNode(TWhichTable table, const TNodeData &node,
                                                    int groupIndex)
     : TUndoRedoEntryAddNode(table, node.ID.Value(), groupIndex),
+      FRowIndex(node.VNode ? int(node.VNode->Index) : -1),
       FStrings(node.StringList),
-      FRowIndex(node.VNode ? int(node.VNode->Index) : -1)
+      FReading(TRowReading::Of(node))
 {
     const auto id = [&node](TGridNode *neighbour) {
         const TNodeData *data = TPlannerCore::NodeData(node.VNodeTable, neighbour);
@@ -116,7 +117,7 @@ void TUndoRedoEntryRemoveNode::Undo(TPlannerCore &mainForm)
         TSuspendUndo suspended(mainForm.UndoStack());
         // Back in its place, here and in every instance: the table's order is part of the
         // document.
-        mainForm.PutBackRow(FID, FTable, TRowPlace{FAfterID, FBeforeID, FRowIndex}, FStrings);
+        mainForm.PutBackRow(FID, FTable, TRowPlace{FAfterID, FBeforeID, FRowIndex}, FStrings, &FReading);
     }
     mainForm.UndoStack().Push(std::make_unique<TUndoRedoEntryAddNode>(FTable, FID, FGroupIndex));
 }

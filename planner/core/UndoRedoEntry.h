@@ -77,8 +77,9 @@ public:
     QString Hint(const TPlannerCore &mainForm) const override;
     void RenameRows(const std::function<QString(const QString &)> &renamed) override;
 
+    int FRowIndex; // first: it fills the room the base leaves
     QStringList FStrings;
-    int FRowIndex;
+    TRowReading FReading; // what was read of FStrings
     QString FAfterID;  // the row above it, empty when none
     QString FBeforeID; // the row below it, empty when none
 };

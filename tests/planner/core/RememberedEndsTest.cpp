@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 
 #include "CommaText.h"
+#include "core/UndoRedo.h"
+#include "treegrid/BaseTreeGrid.h"
 
 using namespace freshdocument;
 
@@ -25,6 +27,36 @@ protected:
         freshdocument::ExpectLikeAFreshDocument(*core, *documentFile, dir.filePath(QStringLiteral("fresh.zop")), after);
     }
 
+    // Six resources of their own weeks, a team of three, holidays, 243 tasks (three of them
+    // that cannot be computed) and twelve absent days, loaded in one bracket.
+    void LoadPlan(std::mt19937 &random)
+    {
+        QStringList &positions = core->ColumnStrings(tbTable, 0);
+        positions.clear();
+        for (int p = 0; p < 6; ++p)
+            positions.append(CommaTextOf({QStringLiteral("R%1").arg(p), WeekInfo2String(RandomWorkingDays(random))}));
+        positions.append(CommaTextOf({"Team", WeekInfo2String(DefaultWeekInfo()), "3"}));
+        core->AddHoliday("Founding Day", 12, 3, true, false);
+        core->AddHoliday("Easter Monday", 1, 0, true, true);
+        core->AddHoliday("Good Friday", -2, 0, true, true);
+
+        core->BeginUpdate(QStringLiteral("Loading"));
+        for (int i = 0; i < 240; ++i)
+            tasks.push_back(AddTask(names[int(random() % names.size())], core->FormatDateTime(first + random() % 70),
+                                    QString::number(1 + random() % 12)));
+        // Rows that cannot be computed: no start, no length, a length of zero.
+        AddTask("R1", QString(), "3");
+        AddTask("R2", "04.03.2024", QString());
+        AddTask("R3", "04.03.2024", "0");
+        for (int i = 0; i < 12; ++i)
+            absences.push_back(AddAbsence(names[int(random() % 10)], first + random() % 60, 1 + int(random() % 5), random() % 2));
+        core->EndUpdate();
+    }
+
+    const QStringList names = {"R0", "R1", "R2", "R3", "R4", "R5", "Team", "Team (2)", "Team (3)", "*", "Nowhere"};
+    const TDateTime first = EncodeDate(2024, 2, 26);
+    std::vector<TNodeData *> tasks;
+    std::vector<TNodeData *> absences;
     QTemporaryDir dir;
 };
 
@@ -33,32 +65,8 @@ protected:
 TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
 {
     std::mt19937 random(4711);
+    LoadPlan(random);
     QStringList &positions = core->ColumnStrings(tbTable, 0);
-    positions.clear();
-    for (int p = 0; p < 6; ++p)
-        positions.append(CommaTextOf({QStringLiteral("R%1").arg(p), WeekInfo2String(RandomWorkingDays(random))}));
-    positions.append(CommaTextOf({"Team", WeekInfo2String(DefaultWeekInfo()), "3"}));
-    const QStringList names = {"R0", "R1", "R2", "R3", "R4", "R5", "Team", "Team (2)", "Team (3)", "*", "Nowhere"};
-    core->AddHoliday("Founding Day", 12, 3, true, false);
-    core->AddHoliday("Easter Monday", 1, 0, true, true);
-    core->AddHoliday("Good Friday", -2, 0, true, true);
-
-    const TDateTime first = EncodeDate(2024, 2, 26);
-    core->BeginUpdate(QStringLiteral("Loading"));
-    std::vector<TNodeData *> tasks;
-    for (int i = 0; i < 240; ++i) {
-        TNodeData *task = AddTask(names[int(random() % names.size())], core->FormatDateTime(first + random() % 70),
-                                  QString::number(1 + random() % 12));
-        tasks.push_back(task);
-    }
-    // Rows that cannot be computed: no start, no length, a length of zero.
-    AddTask("R1", QString(), "3");
-    AddTask("R2", "04.03.2024", QString());
-    AddTask("R3", "04.03.2024", "0");
-    std::vector<TNodeData *> absences;
-    for (int i = 0; i < 12; ++i)
-        absences.push_back(AddAbsence(names[int(random() % 10)], first + random() % 60, 1 + int(random() % 5), random() % 2));
-    core->EndUpdate();
     ExpectLikeAFreshDocument("loading");
 
     auto anyTask = [&]() -> TNodeData * { return tasks[random() % tasks.size()]; };
@@ -133,6 +141,67 @@ TEST_F(RememberedEndsTest, EndsFollowEveryChangeAsIfComputedAfresh)
         if (bracket)
             core->EndUpdate();
         ExpectLikeAFreshDocument("step " + std::to_string(step) + ": " + what + (bracket ? " (bracket)" : ""));
+        if (HasFailure())
+            return;
+    }
+}
+
+// A large deletion undone puts its rows back with what was read of them only while that holds:
+// the rows are those of a fresh reading whatever changed between the deletion and its undo
+// (outside the undo stack) or before it.
+TEST_F(RememberedEndsTest, RowsPutBackByUndoAreWhatAFreshReadingGives)
+{
+    std::mt19937 random(815);
+    LoadPlan(random);
+    const std::vector<std::string> meanwhile = {"nothing", "a holiday switched", "a week changed",
+                                                "the unit switched", "an absent day moved", "an end typed over before"};
+    for (std::size_t kind = 0; kind < meanwhile.size(); ++kind) {
+        std::vector<TNodeData *> rows;
+        TBaseTreeGrid *grid = core->GetTable(tbTable);
+        for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
+            rows.push_back(TPlannerCore::NodeData(grid, node));
+        if (kind == 5)
+            core->SetData_(rows[random() % rows.size()], cnEnd, core->FormatDateTime(first + random() % 90));
+        // Two thirds of the tasks in one step: more than a bracket settles row by row.
+        core->FUndoRedoGroupIndex = core->UndoStack().GetGroupIndex();
+        core->BeginUpdate(QStringLiteral("Delete"));
+        for (TNodeData *row : rows)
+            if (random() % 3 != 0 || kind == 5)
+                core->DeleteNode(row, true);
+        core->EndUpdate();
+        core->FUndoRedoGroupIndex = -1;
+        {
+            TSuspendUndo suspended(core->UndoStack());
+            switch (kind) {
+            case 1:
+                core->GetHolidayData(0)->enabled = !core->GetHolidayData(0)->enabled;
+                core->ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+                break;
+            case 2: {
+                QStringList &positions = core->ColumnStrings(tbTable, 0);
+                QStringList items = ParseCommaText(positions[2]);
+                items[1] = WeekInfo2String(RandomWorkingDays(random));
+                positions[2] = CommaTextOf(items);
+                core->ForEach(feAll, &TPlannerCore::CB_SetRecalcEndOf);
+                break;
+            }
+            case 3:
+                core->BeginUpdate(QStringLiteral("Unit"));
+                core->SetMinUnit(core->GetMinUnit() == muDay ? muMinute : muDay);
+                core->EndUpdate();
+                break;
+            case 4:
+                core->SetStartOf(absences[random() % absences.size()], first + random() % 60);
+                break;
+            default:
+                break;
+            }
+        }
+        core->Undo();
+        ExpectLikeAFreshDocument("undone after " + meanwhile[kind]);
+        core->Redo();
+        core->Undo();
+        ExpectLikeAFreshDocument("undone again after " + meanwhile[kind]);
         if (HasFailure())
             return;
     }
