@@ -195,8 +195,8 @@ public:
     // journalled row, so that every instance shows it there.
     TNodeData *AddNode(const QString &id, TWhichTable table, bool journal, const TRowPlace &place = {});
     // A row put back with its cells (an undone deletion): journalled as the new row and one
-    // change of its cells, and marked for its caches once, not once per cell.
-    // What was read of the row when it went, when given, is taken back with the same cells.
+    // change of its cells, and marked for its caches once, not once per cell. What was read of
+    // the row when it went, when given, is taken back with the same cells.
     TNodeData *PutBackRow(const QString &id, TWhichTable table, const TRowPlace &place, const QStringList &cells,
                           const TRowReading *reading = nullptr);
     void DeleteNode(TNodeData *node, bool journal);

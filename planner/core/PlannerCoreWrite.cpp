@@ -179,8 +179,6 @@ void TPlannerCore::DoSetCells(TNodeData *node, const QStringList &cells, bool jo
             observer->CellsChanged(node->ID.Value(), qint32(node->ChangeIndex), table, told, toldTexts);
     }
     node->nodeReadUnder = 0;
-    if (effects.times)
-        InvalidateNode(node);
     SettleCellWrites(node, effects);
 }
 

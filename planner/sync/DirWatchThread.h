@@ -141,7 +141,7 @@ public:
     // Takes the event; the newest pending event of the same row may absorb it.
     void PushDiff(std::unique_ptr<TNodeEvent> event);
     // Cells of one row written: merged into the row's newest pending change when there is one,
-    // without making an event of them (a put back row writes every cell).
+    // without making an event of them.
     void PushCells(const QString &id, qint32 changeIndex, TWhichTable table, const QVector<int> &columns,
                    const QStringList &texts, qint64 stamp);
     // Events not yet handed to a scan, oldest first.

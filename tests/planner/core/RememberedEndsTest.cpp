@@ -8,7 +8,6 @@
 
 #include "CommaText.h"
 #include "core/UndoRedo.h"
-#include "treegrid/BaseTreeGrid.h"
 
 using namespace freshdocument;
 
@@ -157,9 +156,7 @@ TEST_F(RememberedEndsTest, RowsPutBackByUndoAreWhatAFreshReadingGives)
                                                 "the unit switched", "an absent day moved", "an end typed over before"};
     for (std::size_t kind = 0; kind < meanwhile.size(); ++kind) {
         std::vector<TNodeData *> rows;
-        TBaseTreeGrid *grid = core->GetTable(tbTable);
-        for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
-            rows.push_back(TPlannerCore::NodeData(grid, node));
+        core->ForEach(tbTable, feAll, [&rows](TNodeData *node) { rows.push_back(node); });
         if (kind == 5)
             core->SetData_(rows[random() % rows.size()], cnEnd, core->FormatDateTime(first + random() % 90));
         // Two thirds of the tasks in one step: more than a bracket settles row by row.
