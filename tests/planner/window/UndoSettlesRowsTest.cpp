@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -58,13 +59,13 @@ std::ostream &operator<<(std::ostream &out, const TPlanState &plan)
 class UndoSettlesRowsTest : public ChartMouseTest
 {
 protected:
-    // Three resources, the first two in a group tab of their own (shown), six tasks over them
-    // and two absent days, one of which lies under a task.
-    void OpenGroupedPlan()
+    // Three resources, the first two in a group tab of their own (shown), six tasks (or as many
+    // as asked) over them and two absent days, one of which lies under a task.
+    void OpenGroupedPlan(int taskCount = 6)
     {
         std::vector<TTask> tasks;
-        for (int i = 0; i < 6; ++i)
-            tasks.push_back(TTask{i % 3, 2 * i, 3});
+        for (int i = 0; i < taskCount; ++i)
+            tasks.push_back(TTask{i % 3, 2 * (i % 20), 3});
         OpenPlan(3, tasks);
         TPlannerCore &core = Core();
         core.BeginUpdate(QStringLiteral("plan"));
@@ -84,9 +85,9 @@ protected:
     }
 
     // The plan shown in the active window; the chart, the overview and the table watched.
-    void ShowGroupedPlan(testsupport::TRepaintCheck &check)
+    void ShowGroupedPlan(testsupport::TRepaintCheck &check, int taskCount = 6)
     {
-        ASSERT_NO_FATAL_FAILURE(OpenGroupedPlan());
+        ASSERT_NO_FATAL_FAILURE(OpenGroupedPlan(taskCount));
         form->show();
         QApplication::setActiveWindow(form.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -105,6 +106,16 @@ protected:
             });
         plan.shownTasks = Core().GroupCount(tbTable);
         return plan;
+    }
+
+    // Put back rows have new identities: a plan is compared by its rows' contents.
+    static std::multiset<std::pair<QString, bool>> Contents(const TPlanState &plan)
+    {
+        std::multiset<std::pair<QString, bool>> rows;
+        for (const auto &[id, row] : plan.rows)
+            rows.insert({row.cells.join(QLatin1Char('|')) + QString::number(row.end) + QString::number(row.valid),
+                         row.shown});
+        return rows;
     }
 
     // What the plan is after `step`, and what it is once the whole plan is recalculated.
@@ -214,19 +225,11 @@ TEST_F(UndoSettlesRowsTest, EveryWriteUndoneAndRedoneLeavesWhatTheWholeRecalcula
 
         ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionUndo));
         ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(name + QStringLiteral(", undone"), check));
-        // Put back rows have new identities: the plan is compared by its rows' contents.
-        const auto contents = [](const TPlanState &plan) {
-            std::multiset<std::pair<QString, bool>> rows;
-            for (const auto &[id, row] : plan.rows)
-                rows.insert({row.cells.join(QLatin1Char('|')) + QString::number(row.end) + QString::number(row.valid),
-                             row.shown});
-            return rows;
-        };
-        EXPECT_EQ(contents(State()), contents(before));
+        EXPECT_EQ(Contents(State()), Contents(before));
 
         ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionRedo));
         ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(name + QStringLiteral(", redone"), check));
-        EXPECT_EQ(contents(State()), contents(written));
+        EXPECT_EQ(Contents(State()), Contents(written));
     }
 }
 
@@ -254,6 +257,47 @@ TEST_F(UndoSettlesRowsTest, CutAndPasteOfTasksAndAbsentDaysLeaveWhatTheWholeReca
             ASSERT_EQ(core.GetTableRowCount(table), rows);
             ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(name + QStringLiteral(", pasted"), check));
         }
+    }
+}
+
+// A cut of more tasks than an undo settles row by row, undone from the Edit menu: the rows come
+// back with what was read of them when they went, and the plan, the counts and what the chart,
+// the overview and the table show are what the whole plan recalculated gives, also after Redo
+// and Undo again.
+TEST_F(UndoSettlesRowsTest, ALargeCutUndoneLeavesWhatTheWholeRecalculationGives)
+{
+    testsupport::TRepaintCheck check;
+    ASSERT_NO_FATAL_FAILURE(ShowGroupedPlan(check, 150));
+    TPlannerCore &core = Core();
+    const TPlanState before = State();
+    core.SetActiveTable(tbTable);
+    TBaseTreeGrid *grid = core.GetTable(tbTable);
+    // All but the first ten, shown or hidden by the group tab.
+    int index = 0;
+    for (TGridNode *node = grid->GetFirst(); node; node = grid->GetNext(node))
+        grid->SetSelected(node, index++ >= 10);
+    Settle();
+    ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionCut));
+    ASSERT_EQ(core.GetTableRowCount(tbTable), 10);
+    ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(QStringLiteral("cut"), check));
+    const TPlanState cut = State();
+    // Every row as it was, to the minute: the whole recalculation takes back what the rows
+    // carried, so only the plan before the cut tells a wrong reading.
+    const auto rows = [](const TPlanState &plan) {
+        std::vector<std::pair<QString, TRowState>> list;
+        for (const auto &[id, row] : plan.rows)
+            list.emplace_back(row.cells.join(QLatin1Char('|')), row);
+        std::sort(list.begin(), list.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        return list;
+    };
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionUndo));
+        ASSERT_EQ(core.GetTableRowCount(tbTable), 150);
+        ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(QStringLiteral("undone %1").arg(round), check));
+        EXPECT_EQ(rows(State()), rows(before));
+        ASSERT_NO_FATAL_FAILURE(ChooseFromEditMenu(form->ActionRedo));
+        ASSERT_NO_FATAL_FAILURE(ExpectSettledAsWhole(QStringLiteral("redone %1").arg(round), check));
+        EXPECT_EQ(Contents(State()), Contents(cut));
     }
 }
 
